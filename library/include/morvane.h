@@ -1,0 +1,191 @@
+/*
+ * morvane.h - the port and direct-call library of the Zotware manager.
+ *
+ * This header is the whole contract between libmorvane.so and its callers.
+ *
+ * Threading: the library keeps its state (the error code, the slot tables,
+ * the current port of each type, the alias port and its buffer) in process
+ * globals without locks. Make every call from one thread, one at a time.
+ *
+ * Results: "Boolean" functions return 1 on success and 0 on failure; the
+ * reason is the library's error code, read with XR_PortGetError() and turned
+ * into text with XR_PortGetErrorMsg(). Almost every XR_Port call clears the
+ * error code first; the exceptions say so.
+ *
+ * Buffers: every buffer is owned by the caller. Minimum sizes are given with
+ * each function; the library never allocates memory the caller must free.
+ *
+ * Ports: a port is named by a text spec, compared without regard to case:
+ *   "isa0".."isa7", "com1".."com4", "pci<n>" (n from 1, at most the number
+ *   of cards found), "gpib<addr>:<board>" (addr 0-30, board >= 0).
+ * On Linux, COM n is the device named by the environment variable
+ * MORVANE_COMn, else /dev/ttyS<n-1>.
+ *
+ * Waits: the command protocol waits up to 5 s for each echoed character,
+ * 5 s for the line feed after the carriage return and 10 s between reply
+ * characters; the handshake has a 1 s budget. Waits block on the port's
+ * descriptor and use no processor time.
+ */
+#ifndef MORVANE_H
+#define MORVANE_H
+
+#include <stdint.h>
+
+#include "morvane_version.h"
+
+#if defined(MORVANE_BUILDING)
+#define MORVANE_API __attribute__((visibility("default")))
+#else
+#define MORVANE_API
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Handle of an open port: port type in the high 16 bits, slot in the low. */
+typedef uint32_t PortId;
+
+#define MORVANE_PORT_ISA 0x10000u
+#define MORVANE_PORT_COM 0x20000u
+#define MORVANE_PORT_PCI 0x40000u
+#define MORVANE_PORT_GPIB 0x80000u
+#define MORVANE_PORT_TYPE_MASK 0xFFFF0000u
+
+/* Minimum size of the text buffer of XR_PortGetErrorMsg and PortErrMsg. */
+#define MORVANE_ERROR_TEXT_SIZE 254
+/* Minimum size of the caller's buffer of port_command and port_response:
+ * the reply (at most 9999 characters) and its NUL. */
+#define MORVANE_ALIAS_BUFFER_SIZE 10000
+/* Smallest reply buffer XR_PortSendCommand and XR_PortGetResponse accept. */
+#define MORVANE_MIN_REPLY_BUFFER 10
+/* Commands must be shorter than this (the carriage return is added). */
+#define MORVANE_MAX_COMMAND 256
+
+/* Error codes (XR_PortGetError). */
+enum {
+    MORVANE_OK = 0,
+    MORVANE_E_HANDSHAKE = 1000,
+    MORVANE_E_PORT_TYPE = 2000,
+    MORVANE_E_NO_DIRECT_CALLS = 3000,
+    MORVANE_E_NO_ECHO = 10000,
+    MORVANE_E_BAD_ECHO = 10001,
+    MORVANE_E_NO_ACK = 10002,
+    MORVANE_E_COMMAND_INVALID = 10003,
+    MORVANE_E_EXECUTION = 10004,
+    MORVANE_E_COMMAND_TOO_LONG = 10005,
+    MORVANE_E_BUFFER_TOO_SMALL = 10006,
+    MORVANE_E_TIMEOUT = 10007,
+    MORVANE_E_BUFFER_FULL = 10008,
+    MORVANE_E_ISA_BAD_ID = 20000,
+    MORVANE_E_ISA_CLOSED = 20001,
+    MORVANE_E_ISA_NOT_RESPONDING = 20002,
+    MORVANE_E_ISA_BAD_SPEC = 20003,
+    MORVANE_E_ISA_RANGE = 20004,
+    MORVANE_E_ISA_MAPPING = 20005,
+    MORVANE_E_ISA_OPEN = 20006,
+    MORVANE_E_COM_BAD_SPEC = 30000,
+    MORVANE_E_COM_RANGE = 30001,
+    MORVANE_E_COM_CREATE = 30002,
+    MORVANE_E_COM_RATE_CHANGE = 30003,
+    MORVANE_E_COM_RATE = 30004,
+    MORVANE_E_COM_BAD_ID = 30005,
+    MORVANE_E_COM_CLOSED = 30006,
+    MORVANE_E_COM_OPEN = 30007,
+    MORVANE_E_PCI_BAD_ID = 40000,
+    MORVANE_E_PCI_CLOSED = 40001,
+    MORVANE_E_PCI_DRIVER = 40002,
+    MORVANE_E_PCI_DRIVER_VERSION = 40003,
+    MORVANE_E_PCI_BAD_SPEC = 40004,
+    MORVANE_E_PCI_RANGE = 40005,
+    MORVANE_E_PCI_OPEN = 40006,
+    MORVANE_E_PCI_TOO_MANY = 40007,
+    MORVANE_E_PCI_REGISTER = 40008,
+    MORVANE_E_PCI_DMA = 40009,
+    MORVANE_E_PCI_REMAP = 40010,
+    MORVANE_E_GPIB_BAD_SPEC = 50000,
+    MORVANE_E_GPIB_BAD_ID = 50001,
+    MORVANE_E_GPIB_CLOSED = 50002,
+    MORVANE_E_GPIB_OPEN = 50003,
+    MORVANE_E_GPIB_TOO_MANY = 50004,
+    MORVANE_E_GPIB_DEVICE = 50005,
+    MORVANE_E_GPIB_STATUS = 50006,
+    MORVANE_E_GPIB_TRANSFER = 50007
+};
+
+/* --- Port family ------------------------------------------------------ */
+
+/* 3.53. Does not touch the error code. */
+MORVANE_API double XR_PortLibraryVersion(void);
+/* Is spec a COM, ISA, valid PCI or GPIB spec. Does not clear the error
+ * code; testing a PCI spec opens the driver connection (40002, 40003). */
+MORVANE_API int32_t XR_PortIsValidSpec(const char* spec);
+/* Opens the port and runs the handshake. Returns 0 on failure. When the
+ * handshake fails the id is still returned, with error 1000, and the port
+ * stays open: close it or retry the handshake at another rate. */
+MORVANE_API PortId XR_PortOpen(const char* spec);
+MORVANE_API int32_t XR_PortClose(PortId id);
+/* 1 when the generator does not answer the handshake. */
+MORVANE_API int32_t XR_PortIsShutDown(PortId id);
+MORVANE_API int32_t XR_PortIsCharAvailable(PortId id);
+MORVANE_API int32_t XR_PortFlush(PortId id);
+MORVANE_API int32_t XR_PortPutChar(PortId id, int32_t character);
+/* The character in the low 8 bits; 0 there on failure. */
+MORVANE_API int32_t XR_PortGetChar(PortId id);
+/* Sends command (shorter than 256 characters; the carriage return is
+ * added). With a reply buffer of length >= 10, reads the reply into it and
+ * returns the number of characters stored (NUL-terminated). Without a
+ * buffer (null), returns 0 and leaves the reply on the port. */
+MORVANE_API int32_t XR_PortSendCommand(PortId id, const char* command, char* reply, int32_t length);
+MORVANE_API int32_t XR_PortGetResponse(PortId id, char* reply, uint32_t length);
+/* The current error code. Does not touch it. */
+MORVANE_API int32_t XR_PortGetError(void);
+/* Fills text (at least MORVANE_ERROR_TEXT_SIZE bytes) with the text of
+ * code; codes without a text give "". Returns text; a null text is refused
+ * (returns null). Does not touch the error code. */
+MORVANE_API char* XR_PortGetErrorMsg(int32_t code, char* text);
+MORVANE_API int32_t XR_PortValidateId(PortId id);
+/* ISA: the reset sequence; other ports: the command "INIT". */
+MORVANE_API int32_t XR_PortInitialize(PortId id);
+/* Initialises a port that is not open: type MORVANE_PORT_ISA (n = slot) or
+ * MORVANE_PORT_PCI (n = one-based card number). */
+MORVANE_API int32_t XR_PortForceInit(uint32_t type, int32_t n);
+/* COM only: one of 115200, 57600, 38400, 9600, 19200, 300, 600, 1200,
+ * 4800. A port opens at 2400 and returns to it only by reopening. */
+MORVANE_API int32_t XR_PortSetRate(PortId id, int32_t rate);
+MORVANE_API int32_t XR_PortGetRate(PortId id);
+/* Number of PCI generator cards, -1 when the driver cannot be opened. */
+MORVANE_API int32_t XR_PortCountPciCards(void);
+/* Makes id the current port of its type for the low-level exports. */
+MORVANE_API int32_t XR_PortPrepare(PortId id);
+
+/* --- Old alias exports: one implicit port ------------------------------ */
+
+MORVANE_API double port_libvers(void);
+MORVANE_API int32_t port_isportspec(const char* spec);
+/* Closes the alias port if open, opens spec; returns the error code. */
+MORVANE_API int32_t port_open(const char* spec);
+MORVANE_API int32_t port_close(void);
+MORVANE_API int32_t port_shutdown(void);
+/* Returns the error code. */
+MORVANE_API int32_t port_init(void);
+MORVANE_API int32_t port_avail(void);
+MORVANE_API int32_t port_flush(void);
+MORVANE_API int32_t port_putc(int32_t character);
+MORVANE_API int32_t port_getc(void);
+/* reply: null, or at least MORVANE_ALIAS_BUFFER_SIZE bytes. Returns the
+ * error code. */
+MORVANE_API int32_t port_command(const char* command, char* reply);
+/* reply: at least MORVANE_ALIAS_BUFFER_SIZE bytes; a null reply is refused
+ * with 10006. Returns the error code. */
+MORVANE_API int32_t port_response(char* reply);
+MORVANE_API int32_t port_geterror(void);
+MORVANE_API int32_t isa_forceinit(int32_t n);
+/* text: at least MORVANE_ERROR_TEXT_SIZE bytes. */
+MORVANE_API char* PortErrMsg(char* text);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* MORVANE_H */

@@ -30,3 +30,19 @@ function(zot_subdirs)
     endif()
   endforeach()
 endfunction()
+
+# A libFuzzer target (clang, ZOT_FUZZ on), placed in <build>/fuzz where
+# `./zot test` runs each briefly. Fuzzers live beside the tests of the
+# reader they exercise, named fuzz_<reader>.cpp.
+function(zot_fuzzer name)
+  if(NOT ZOT_FUZZ)
+    return()
+  endif()
+  cmake_parse_arguments(ZF "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ZF_SOURCES})
+  zot_warnings(${name})
+  target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  target_link_libraries(${name} PRIVATE ${ZF_LIBS})
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fuzz)
+endfunction()

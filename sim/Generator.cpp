@@ -1,0 +1,100 @@
+#include "gensim/Generator.h"
+
+#include "gensim/Numbers.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace gensim {
+
+namespace {
+
+constexpr int kRates[] = {300, 600, 1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200};
+
+// Identity fields travel between commas on one line.
+void checkField(const std::string& name, const std::string& value)
+{
+    if (value.empty() || value.find_first_of(",\r\n;>") != std::string::npos)
+        throw std::invalid_argument(name + " must be non-empty text without , ; > or line ends: \""
+                                    + value + "\"");
+}
+
+} // namespace
+
+bool isGeneratorRate(int rate)
+{
+    return std::find(std::begin(kRates), std::end(kRates), rate) != std::end(kRates);
+}
+
+void validate(const GeneratorOptions& options)
+{
+    checkField("model", options.model);
+    checkField("serial", options.serial);
+    checkField("firmware", options.firmware);
+    double version = 0;
+    if (!parseNumber(options.firmware, version))
+        throw std::invalid_argument("firmware must be a version number: \"" + options.firmware + "\"");
+    if (!isGeneratorRate(options.baudRate))
+        throw std::invalid_argument("baud rate " + std::to_string(options.baudRate)
+                                    + " is not one the generator can take");
+}
+
+Generator::Generator(GeneratorOptions options)
+    : m_options((validate(options), std::move(options)))
+{
+    m_state.options = m_options;
+    m_state.baudRate = m_options.baudRate;
+}
+
+std::string Generator::comPath() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_link.empty() ? m_slavePath : m_link;
+}
+
+std::string Generator::slavePath() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_slavePath;
+}
+
+void Generator::setPaths(std::string slave, std::string link)
+{
+    std::lock_guard lock(m_mutex);
+    m_slavePath = std::move(slave);
+    m_link = std::move(link);
+}
+
+int Generator::baudRate() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_state.baudRate;
+}
+
+void Generator::setBaudRate(int rate)
+{
+    if (!isGeneratorRate(rate))
+        throw std::invalid_argument("baud rate " + std::to_string(rate) + " is not one the generator can take");
+    std::lock_guard lock(m_mutex);
+    m_state.baudRate = rate;
+}
+
+std::optional<std::string> Generator::setting(std::string_view mnemonic) const
+{
+    std::lock_guard lock(m_mutex);
+    return m_state.registers.reply(mnemonic);
+}
+
+int Generator::errorCount() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_state.errorCount;
+}
+
+std::vector<std::string> Generator::execute(std::string_view line)
+{
+    std::lock_guard lock(m_mutex);
+    return m_interpreter.run(m_state, line);
+}
+
+} // namespace gensim

@@ -1,0 +1,188 @@
+#include "gensim/PtyEndpoint.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <fcntl.h>
+#include <stdexcept>
+#include <sys/stat.h>
+#include <system_error>
+#include <termios.h>
+#include <unistd.h>
+
+namespace gensim {
+
+namespace {
+
+[[noreturn]] void fail(const std::string& what)
+{
+    throw std::system_error(errno, std::generic_category(), what);
+}
+
+int rateOf(speed_t speed)
+{
+    struct Row {
+        speed_t speed;
+        int rate;
+    };
+    static const Row rows[] = {
+        {B300, 300},     {B600, 600},     {B1200, 1200},   {B2400, 2400},   {B4800, 4800},
+        {B9600, 9600},   {B19200, 19200}, {B38400, 38400}, {B57600, 57600}, {B115200, 115200},
+    };
+    for (const Row& r : rows)
+        if (r.speed == speed)
+            return r.rate;
+    return 0;
+}
+
+void closeFd(int& fd)
+{
+    if (fd >= 0)
+        ::close(fd);
+    fd = -1;
+}
+
+} // namespace
+
+PtyEndpoint::PtyEndpoint(std::string link) : m_link(std::move(link))
+{
+    m_master = posix_openpt(O_RDWR | O_NOCTTY);
+    if (m_master < 0)
+        fail("posix_openpt");
+    try {
+        if (fcntl(m_master, F_SETFD, FD_CLOEXEC) < 0 || fcntl(m_master, F_SETFL, O_NONBLOCK) < 0)
+            fail("fcntl on the pty master");
+        if (grantpt(m_master) < 0 || unlockpt(m_master) < 0)
+            fail("grantpt/unlockpt");
+        char name[PATH_MAX];
+        if (ptsname_r(m_master, name, sizeof name) != 0)
+            fail("ptsname_r");
+        m_slavePath = name;
+        m_slave = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
+        if (m_slave < 0)
+            fail("open " + m_slavePath);
+        // Raw from the start: the line discipline must never echo on its
+        // own before a host has set the port up.
+        termios t{};
+        if (tcgetattr(m_slave, &t) < 0)
+            fail("tcgetattr");
+        cfmakeraw(&t);
+        if (tcsetattr(m_slave, TCSANOW, &t) < 0)
+            fail("tcsetattr");
+        makeLink();
+    } catch (...) {
+        closeFd(m_slave);
+        closeFd(m_master);
+        throw;
+    }
+}
+
+PtyEndpoint::~PtyEndpoint()
+{
+    close();
+    if (m_link.empty())
+        return;
+    // Remove the link only while it is still ours.
+    char target[PATH_MAX];
+    ssize_t n = readlink(m_link.c_str(), target, sizeof target - 1);
+    if (n >= 0 && std::string(target, static_cast<std::size_t>(n)) == m_slavePath)
+        unlink(m_link.c_str());
+}
+
+void PtyEndpoint::makeLink()
+{
+    if (m_link.empty())
+        return;
+    // The path is handed to programs that may run elsewhere.
+    if (m_link.front() != '/') {
+        char cwd[PATH_MAX];
+        if (!getcwd(cwd, sizeof cwd))
+            fail("getcwd");
+        m_link = std::string(cwd) + "/" + m_link;
+    }
+    struct stat st{};
+    if (lstat(m_link.c_str(), &st) == 0) {
+        if (!S_ISLNK(st.st_mode))
+            throw std::invalid_argument(m_link + " exists and is not a symbolic link");
+        if (unlink(m_link.c_str()) < 0)
+            fail("unlink " + m_link);
+    }
+    if (symlink(m_slavePath.c_str(), m_link.c_str()) < 0)
+        fail("symlink " + m_link);
+}
+
+int PtyEndpoint::hostBaud() const
+{
+    // On the master, tcgetattr reports the slave's settings: the host's.
+    termios t{};
+    if (m_master < 0 || tcgetattr(m_master, &t) < 0)
+        return 0;
+    int out = rateOf(cfgetospeed(&t));
+    int in = rateOf(cfgetispeed(&t));
+    if (cfgetispeed(&t) != B0 && in != out)
+        return 0;
+    return out;
+}
+
+std::string PtyEndpoint::read()
+{
+    char buffer[4096];
+    ssize_t n = m_master < 0 ? -1 : ::read(m_master, buffer, sizeof buffer);
+    if (n <= 0)
+        return {};
+    return std::string(buffer, static_cast<std::size_t>(n));
+}
+
+void PtyEndpoint::queue(const SerialOutput& output, Clock::time_point now)
+{
+    Clock::time_point due = m_pending.empty() ? now : std::max(now, m_pending.back().due);
+    for (const OutputChunk& chunk : output.chunks) {
+        due += std::chrono::milliseconds(chunk.delayMs);
+        if (!chunk.bytes.empty())
+            m_pending.push_back({due, chunk.bytes});
+    }
+    if (output.hangUp)
+        m_hangUpWhenSent = true;
+}
+
+void PtyEndpoint::flush(Clock::time_point now)
+{
+    m_blocked = false;
+    while (m_master >= 0 && !m_pending.empty() && m_pending.front().due <= now) {
+        std::string& bytes = m_pending.front().bytes;
+        ssize_t n = ::write(m_master, bytes.data(), bytes.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && errno == EAGAIN) {
+            m_blocked = true;
+            return;
+        }
+        if (n < 0) {
+            m_pending.clear();  // the line is gone; nobody will read this
+            break;
+        }
+        bytes.erase(0, static_cast<std::size_t>(n));
+        if (bytes.empty())
+            m_pending.pop_front();
+    }
+    if (m_pending.empty() && m_hangUpWhenSent)
+        close();
+}
+
+bool PtyEndpoint::nextDue(Clock::time_point& due) const
+{
+    if (m_master < 0 || m_pending.empty() || m_blocked)
+        return false;
+    due = m_pending.front().due;
+    return true;
+}
+
+void PtyEndpoint::close()
+{
+    m_pending.clear();
+    m_hangUpWhenSent = false;
+    closeFd(m_slave);
+    closeFd(m_master);
+}
+
+} // namespace gensim

@@ -1,0 +1,25 @@
+// The options of the gensim program.
+#pragma once
+
+#include "gensim/Generator.h"
+
+#include <string>
+#include <vector>
+
+namespace gensim {
+
+struct CommandLine {
+    std::vector<GeneratorOptions> generators;
+    std::string envFile;
+    bool help = false;
+};
+
+// Throws std::invalid_argument with a message for the user.
+CommandLine parseCommandLine(const std::vector<std::string>& args);
+
+std::string usage();
+
+// "MORVANE_COM<n>=<path>" for each generator, one a line.
+std::string envLines(const std::vector<std::string>& comPaths);
+
+} // namespace gensim

@@ -1,0 +1,54 @@
+// The generator's side of the serial line: echo, line-feed acknowledge,
+// reply lines and the ">" prompt, with the scripted faults applied.
+#pragma once
+
+#include "gensim/Faults.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace gensim {
+
+class Generator;
+
+struct OutputChunk {
+    int delayMs = 0;    // pause before these bytes, after the previous chunk
+    std::string bytes;
+};
+
+struct SerialOutput {
+    std::vector<OutputChunk> chunks;
+    bool hangUp = false;  // the line is to be closed after these bytes
+};
+
+class SerialLine {
+public:
+    // Longest line the generator keeps; a longer one is refused whole.
+    static constexpr std::size_t kMaxLine = 1024;
+
+    explicit SerialLine(Generator& generator) : m_generator(generator) {}
+
+    // Bytes the host sent at `hostBaud` (0 when unknown).
+    SerialOutput receive(std::string_view bytes, int hostBaud);
+
+private:
+    void receiveChar(char c, SerialOutput& out);
+    void startLine();
+    void endLine(SerialOutput& out);
+    void abandonLine();
+    void sendReply(std::string text, SerialOutput& out);
+    std::vector<std::string> shapeReply(std::vector<std::string> lines) const;
+    void emit(SerialOutput& out, std::string bytes, int delayMs = 0);
+    const Fault* active(Fault::Kind kind) const;
+
+    Generator& m_generator;
+    std::string m_line;
+    bool m_overflow = false;
+    bool m_inLine = false;
+    bool m_dropped = false;
+    std::size_t m_sentSinceDrop = 0;
+    std::vector<Fault> m_faults;  // as they stood when the line began
+};
+
+} // namespace gensim

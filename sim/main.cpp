@@ -1,0 +1,74 @@
+// gensim: generators on pseudo-terminals for the program and its tests.
+
+#include "gensim/CommandLine.h"
+#include "gensim/Simulator.h"
+
+#include <csignal>
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <pthread.h>
+
+namespace {
+
+// Written whole under a temporary name, so whoever waits for the file never
+// reads half of it.
+bool writeEnvFile(const std::string& path, const std::string& text)
+{
+    std::string temporary = path + ".tmp";
+    {
+        std::ofstream out(temporary, std::ios::trunc);
+        out << text;
+        if (!out.flush())
+            return false;
+    }
+    return std::rename(temporary.c_str(), path.c_str()) == 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    gensim::CommandLine cl;
+    try {
+        cl = gensim::parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const std::exception& e) {
+        std::cerr << "gensim: " << e.what() << "\n" << gensim::usage();
+        return 2;
+    }
+    if (cl.help) {
+        std::cout << gensim::usage();
+        return 0;
+    }
+
+    // The signals are taken by sigwait below; every thread inherits the mask.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
+    gensim::Simulator simulator;
+    std::vector<std::string> paths;
+    try {
+        for (const gensim::GeneratorOptions& options : cl.generators)
+            paths.push_back(simulator.addGenerator(options).comPath());
+    } catch (const std::exception& e) {
+        std::cerr << "gensim: " << e.what() << "\n";
+        return 1;
+    }
+    simulator.start();
+
+    // The file first: whoever reads the printed lines may look for it.
+    std::string env = gensim::envLines(paths);
+    if (!cl.envFile.empty() && !writeEnvFile(cl.envFile, env)) {
+        std::cerr << "gensim: cannot write " << cl.envFile << "\n";
+        return 1;
+    }
+    std::cout << env << std::flush;
+
+    int signal = 0;
+    sigwait(&stopSignals, &signal);
+    simulator.stop();
+    return 0;
+}

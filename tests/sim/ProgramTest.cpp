@@ -1,0 +1,185 @@
+// The gensim program: its options, the environment it prints and writes,
+// and a clean stop on SIGTERM.
+
+#include "HostPort.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace gensim::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// gensim run as a child with its standard output and error on a pipe.
+class Program {
+public:
+    explicit Program(std::vector<std::string> args)
+    {
+        int out[2];
+        if (pipe2(out, O_CLOEXEC) != 0)
+            throw std::runtime_error("pipe2");
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+        posix_spawn_file_actions_adddup2(&actions, out[1], 2);
+        args.insert(args.begin(), GENSIM_PATH);
+        std::vector<char*> argv;
+        for (std::string& a : args)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        int rc = posix_spawn(&m_pid, GENSIM_PATH, &actions, nullptr, argv.data(), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        ::close(out[1]);
+        m_out = out[0];
+        if (rc != 0)
+            throw std::runtime_error("posix_spawn");
+    }
+
+    ~Program()
+    {
+        if (m_pid > 0) {
+            kill(m_pid, SIGKILL);
+            waitpid(m_pid, nullptr, 0);
+        }
+        ::close(m_out);
+    }
+
+    // Output up to the n-th line end, or what came before the time ran out.
+    std::string readLines(int n)
+    {
+        std::string got;
+        char c = 0;
+        while (n > 0) {
+            pollfd p{m_out, POLLIN, 0};
+            if (poll(&p, 1, 5000) != 1 || ::read(m_out, &c, 1) != 1)
+                break;
+            got.push_back(c);
+            n -= c == '\n';
+        }
+        return got;
+    }
+
+    // Waits for the program to end (its pipe closes) and returns its
+    // exit status, or -1 when it did not end in time.
+    int waitForExit()
+    {
+        char buffer[256];
+        for (;;) {
+            pollfd p{m_out, POLLIN, 0};
+            if (poll(&p, 1, 5000) != 1)
+                return -1;
+            if (::read(m_out, buffer, sizeof buffer) <= 0)
+                break;
+        }
+        int status = 0;
+        waitpid(m_pid, &status, 0);
+        m_pid = -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    void signal(int sig) { kill(m_pid, sig); }
+
+private:
+    pid_t m_pid = -1;
+    int m_out = -1;
+};
+
+class GensimProgram : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/gensim-test-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir = pattern;
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    fs::path dir;
+};
+
+TEST_F(GensimProgram, PrintsAndWritesTheEnvironmentThenStopsOnSigterm)
+{
+    fs::path env = dir / "env";
+    fs::path link = dir / "com1";
+    Program gensim({"--env-file", env, "--link", link.string(), "--generator", "--baud", "19200",
+                    "--model", "VG-2", "--serial", "77"});
+    std::string printed = gensim.readLines(2);
+    std::string first = "MORVANE_COM1=" + link.string() + "\n";
+    ASSERT_EQ(printed.substr(0, first.size()), first) << printed;
+    ASSERT_EQ(printed.compare(first.size(), 18, "MORVANE_COM2=/dev/"), 0) << printed;
+    std::ifstream file(env);
+    std::string written((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(written, printed);
+
+    {
+        HostPort com1(link, 9600);
+        EXPECT_EQ(com1.command("VERF?"), "VERF?\r\n7.011\r\n>");
+        std::string second = printed.substr(first.size() + 13);
+        second.pop_back();
+        HostPort com2(second, 19200);
+        EXPECT_EQ(com2.command("*IDN?"), "*IDN?\r\nVeltrane,VG-2,77,7.011\r\n>");
+    }
+
+    gensim.signal(SIGTERM);
+    EXPECT_EQ(gensim.waitForExit(), 0);
+    EXPECT_FALSE(fs::exists(fs::symlink_status(link)));
+}
+
+TEST_F(GensimProgram, StopsOnSigint)
+{
+    Program gensim({});
+    EXPECT_EQ(gensim.readLines(1).rfind("MORVANE_COM1=/dev/", 0), 0u);
+    gensim.signal(SIGINT);
+    EXPECT_EQ(gensim.waitForExit(), 0);
+}
+
+TEST_F(GensimProgram, RefusesBadOptions)
+{
+    struct Bad {
+        std::vector<std::string> args;
+        std::string message;
+    };
+    std::vector<Bad> cases = {
+        {{"--baud", "2401"}, "baud rate 2401"},
+        {{"--baud", "fast"}, "--baud needs a number"},
+        {{"--model"}, "--model needs a value"},
+        {{"--colour", "red"}, "unknown option --colour"},
+        {{"--generator", "--model=A,B"}, "model must be"},
+        {{"stray"}, "unexpected argument"},
+    };
+    for (const Bad& b : cases) {
+        Program gensim(b.args);
+        std::string said = gensim.readLines(1);
+        EXPECT_NE(said.find(b.message), std::string::npos) << said;
+        EXPECT_EQ(gensim.waitForExit(), 2) << b.message;
+    }
+}
+
+TEST_F(GensimProgram, RefusesToReplaceAFileWithItsLink)
+{
+    fs::path taken = dir / "com1";
+    std::ofstream(taken) << "keep me";
+    Program gensim({"--link", taken.string()});
+    EXPECT_NE(gensim.readLines(1).find("not a symbolic link"), std::string::npos);
+    EXPECT_EQ(gensim.waitForExit(), 1);
+    std::ifstream kept(taken);
+    std::string text;
+    std::getline(kept, text);
+    EXPECT_EQ(text, "keep me");
+}
+
+} // namespace
+} // namespace gensim::test

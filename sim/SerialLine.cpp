@@ -47,6 +47,7 @@ const Fault* SerialLine::active(Fault::Kind kind) const
 
 void SerialLine::startLine()
 {
+    m_faultClears = m_generator.faults().clears();
     m_faults = m_generator.faults().snapshot();
     m_inLine = true;
     // A dropped link stays down until its fault is cleared; the bytes it
@@ -63,6 +64,8 @@ void SerialLine::receiveChar(char c, SerialOutput& out)
         return;  // hosts end lines with CR alone
     if (!m_inLine)
         startLine();
+    else if (m_generator.faults().clears() != m_faultClears)
+        startLine(); // cleared mid-line: the generator is well again
     // Deaf: the line is heard by nobody, but its end still counts for the
     // faults, so a later line can find the generator back.
     if (m_dropped || active(Fault::Kind::Silence)) {

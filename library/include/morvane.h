@@ -24,7 +24,10 @@
  * Waits: the command protocol waits up to 5 s for each echoed character,
  * 5 s for the line feed after the carriage return and 10 s between reply
  * characters; the handshake has a 1 s budget. Waits block on the port's
- * descriptor and use no processor time.
+ * descriptor and use no processor time. A COM write the line cannot take
+ * within 5 s (the far end stopped reading) fails with 10000, and closing or
+ * flushing waits at most 5 s for queued output. The environment variable
+ * MORVANE_TIME_SCALE, a positive factor, scales every wait (for tests).
  */
 #ifndef MORVANE_H
 #define MORVANE_H
@@ -122,7 +125,8 @@ MORVANE_API double XR_PortLibraryVersion(void);
 MORVANE_API int32_t XR_PortIsValidSpec(const char* spec);
 /* Opens the port and runs the handshake. Returns 0 on failure. When the
  * handshake fails the id is still returned, with error 1000, and the port
- * stays open: close it or retry the handshake at another rate. */
+ * stays open: close it or retry the handshake at another rate. ISA and PCI
+ * specs fail with 40002 or 40003 when the kernel driver cannot be opened. */
 MORVANE_API PortId XR_PortOpen(const char* spec);
 MORVANE_API int32_t XR_PortClose(PortId id);
 /* 1 when the generator does not answer the handshake. */
@@ -135,8 +139,12 @@ MORVANE_API int32_t XR_PortGetChar(PortId id);
 /* Sends command (shorter than 256 characters; the carriage return is
  * added). With a reply buffer of length >= 10, reads the reply into it and
  * returns the number of characters stored (NUL-terminated). Without a
- * buffer (null), returns 0 and leaves the reply on the port. */
+ * buffer (null), returns 0 and leaves the reply on the port. A null command
+ * is refused with 10003 before anything is sent; a length below 10
+ * (negative included) with a buffer gives 10006 after the command was
+ * acknowledged, with the buffer untouched and the reply left on the port. */
 MORVANE_API int32_t XR_PortSendCommand(PortId id, const char* command, char* reply, int32_t length);
+/* A null reply or a length below 10: 10006, nothing read or written. */
 MORVANE_API int32_t XR_PortGetResponse(PortId id, char* reply, uint32_t length);
 /* The current error code. Does not touch it. */
 MORVANE_API int32_t XR_PortGetError(void);

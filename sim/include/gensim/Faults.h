@@ -113,10 +113,19 @@ public:
         m_faults.push_back(std::move(fault));
     }
 
+    // Also ends the faults of a line already under way.
     void clear()
     {
         std::lock_guard lock(m_mutex);
         m_faults.clear();
+        ++m_clears;
+    }
+
+    // Counts the clears, so a line in progress sees that its faults ended.
+    unsigned clears() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_clears;
     }
 
     std::vector<Fault> snapshot() const
@@ -144,6 +153,7 @@ public:
 private:
     mutable std::mutex m_mutex;
     std::vector<Fault> m_faults;
+    unsigned m_clears = 0;
 };
 
 } // namespace gensim

@@ -49,6 +49,7 @@ private:
     bool m_dropped = false;
     std::size_t m_sentSinceDrop = 0;
     std::vector<Fault> m_faults;  // as they stood when the line began
+    unsigned m_faultClears = 0;   // the script's clear count at that time
 };
 
 } // namespace gensim

@@ -1,0 +1,130 @@
+// Private interface of libmorvane: the error code, the clock, the transport
+// interface every port type implements, and the hooks between the front
+// (ports.cpp, protocol.cpp) and the transports.
+#ifndef MORVANE_INTERNAL_H
+#define MORVANE_INTERNAL_H
+
+#include <cstdint>
+
+#include "morvane.h"
+
+namespace morvane {
+
+// The error of the last call; every export clears it first unless its
+// contract says otherwise.
+extern int32_t LastPortError;
+
+inline void SetPortError(int32_t code) { LastPortError = code; }
+
+// --- Clock ------------------------------------------------------------------
+
+// Limits of the command protocol, before the time scale.
+constexpr int64_t kEchoLimitMs = 5000;
+constexpr int64_t kAckLimitMs = 5000;
+constexpr int64_t kReplyLimitMs = 10000;
+constexpr int64_t kHandshakeBudgetMs = 1000;
+// How long a close or flush waits for queued output to leave the port.
+constexpr int64_t kDrainLimitMs = 5000;
+
+// Monotonic milliseconds.
+int64_t NowMs();
+// ms times MORVANE_TIME_SCALE (a positive factor, 1 when unset or invalid);
+// the variable is read at every call so tests can change it.
+int64_t ScaledMs(int64_t ms);
+
+// A point in time a wait must not pass.
+class Deadline {
+public:
+    // limitMs is scaled by the time hook.
+    explicit Deadline(int64_t limitMs);
+    // A deadline whose length was scaled already.
+    static Deadline FromScaled(int64_t scaledMs);
+    bool Passed() const { return RemainingMs() == 0; }
+    // 0 once passed; clamped to what poll() accepts.
+    int RemainingMs() const;
+
+private:
+    struct Scaled {};
+    Deadline(Scaled, int64_t scaledMs);
+    int64_t end_;
+};
+
+// --- Protocol ---------------------------------------------------------------
+
+// Waits up to limitMs (scaled) for one character and reads it; -1 with
+// 10007 on time-out. On GPIB 0 at once: its characters cannot be polled.
+int WaitForChar(PortId id, int64_t limitMs);
+
+// --- Transports -------------------------------------------------------------
+
+inline uint32_t SlotOf(PortId id) { return id & 0xFFFFu; }
+
+// The operations the dispatch hands to a port type. Each operation that
+// takes an id clears the error code and checks the id itself, storing the
+// type's own codes.
+class Transport {
+public:
+    virtual ~Transport() = default;
+
+    // Is spec of this type's form (may store an error, e.g. PCI needs the
+    // driver to know the card count).
+    virtual bool IsSpec(const char* spec) = 0;
+    // The new id, or 0 with the error set.
+    virtual PortId Open(const char* spec) = 0;
+    // Makes the slot current for the low-level exports.
+    virtual bool Select(PortId id) = 0;
+    // Checks the id names an open slot, without selecting it.
+    virtual bool ValidateId(PortId id) = 0;
+    virtual bool Close(PortId id) = 0;
+    virtual bool Flush(PortId id) = 0;
+    virtual bool IsCharAvailable(PortId id) = 0;
+    virtual bool PutChar(PortId id, uint8_t character) = 0;
+    // The byte read; 0 on failure.
+    virtual uint8_t GetChar(PortId id) = 0;
+    // Blocks until a character is waiting or timeoutMs (already scaled)
+    // passed. True when one is waiting; false on time-out or a dead line.
+    virtual bool WaitForInput(PortId id, int timeoutMs) = 0;
+};
+
+Transport& IsaPort();
+Transport& ComPort();
+Transport& PciPort();
+Transport& GpibPort();
+
+// The transport of the id's type half, or null with 2000 stored.
+Transport* TransportOf(PortId id);
+
+// COM line speed.
+bool ComSetRate(PortId id, int32_t rate);
+int32_t ComGetRate(PortId id);
+
+// ISA processor reset (also behind XR_PortForceInit).
+bool IsaInitialize(PortId id);
+
+// Kernel-driver connection shared by ISA and PCI; failure stores 40002 or
+// 40003.
+bool DriverOpen();
+// Closes the connection when no ISA slot and no PCI card is open.
+void DriverRelease();
+
+// Number of PCI generator cards, -1 when the driver cannot be opened.
+int32_t PciFoundCount();
+bool PciForceInit(int32_t cardNumber);
+// Does spec have the PCI form at all ("pci" and anything), whatever the
+// card count: tells a missing driver apart from a spec of no known form.
+bool PciHasPrefix(const char* spec);
+
+// The bus side of the command protocol on GPIB: whole-command writes and
+// line-terminated replies.
+int32_t GpibSendCommand(PortId id, const char* command, char* reply, int32_t length);
+int32_t GpibGetResponse(PortId id, char* reply, uint32_t length);
+bool GpibIsShutDown(PortId id);
+// Parses "gpib<addr>:<board>"; addr 0-30 in one or two digits, board >= 0.
+bool GpibParseSpec(const char* spec, int* address, int* board);
+
+// Case-insensitive prefix test.
+bool HasPrefixNoCase(const char* text, const char* prefix);
+
+}  // namespace morvane
+
+#endif

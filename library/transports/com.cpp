@@ -1,0 +1,366 @@
+// COM ports: termios serial lines, raw 8N1, exclusive by flock.
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include "internal.h"
+
+namespace morvane {
+
+namespace {
+
+constexpr int kComSlots = 4;
+constexpr uint32_t kNoSlot = 99;
+
+struct Rate {
+    int32_t baud;
+    speed_t speed;
+};
+
+// The rates a caller may set. 2400, the rate of a fresh open, is not one.
+constexpr Rate kAllowedRates[] = {
+    {115200, B115200}, {57600, B57600}, {38400, B38400}, {9600, B9600}, {19200, B19200},
+    {300, B300},       {600, B600},     {1200, B1200},   {4800, B4800},
+};
+constexpr Rate kOpenRate = {2400, B2400};
+
+int32_t BaudOf(speed_t speed)
+{
+    if (speed == kOpenRate.speed)
+        return kOpenRate.baud;
+    for (const Rate& rate : kAllowedRates)
+        if (rate.speed == speed)
+            return rate.baud;
+    return 0;
+}
+
+const Rate* AllowedRate(int32_t baud)
+{
+    for (const Rate& rate : kAllowedRates)
+        if (rate.baud == baud)
+            return &rate;
+    return nullptr;
+}
+
+// Closes the descriptor unless released, so a half-finished open undoes
+// itself.
+class UniqueFd {
+public:
+    explicit UniqueFd(int fd) : fd_(fd) {}
+    ~UniqueFd()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    UniqueFd(const UniqueFd&) = delete;
+    UniqueFd& operator=(const UniqueFd&) = delete;
+    int Get() const { return fd_; }
+    int Release()
+    {
+        int fd = fd_;
+        fd_ = -1;
+        return fd;
+    }
+
+private:
+    int fd_;
+};
+
+// poll() for events on fd until the deadline, riding out signals.
+short PollUntil(int fd, short events, const Deadline& deadline)
+{
+    for (;;) {
+        pollfd entry{fd, events, 0};
+        int ready = ::poll(&entry, 1, deadline.RemainingMs());
+        if (ready > 0)
+            return entry.revents;
+        if (ready == 0 || errno != EINTR)
+            return 0;
+    }
+}
+
+int QueuedInput(int fd)
+{
+    int count = 0;
+    return ::ioctl(fd, FIONREAD, &count) == 0 ? count : 0;
+}
+
+// Waits for queued output to leave, at most the drain limit: a line that
+// does not move (flow control held off) must not hold the caller. The wait
+// between checks is what the queue needs at the line speed. True when the
+// queue emptied.
+bool DrainOutput(int fd, const termios& settings)
+{
+    Deadline deadline(kDrainLimitMs);
+    int32_t baud = BaudOf(cfgetospeed(&settings));
+    if (baud == 0)
+        baud = kOpenRate.baud;
+    int queued = 0;
+    while (::ioctl(fd, TIOCOUTQ, &queued) == 0 && queued > 0 && !deadline.Passed()) {
+        int64_t needMs = static_cast<int64_t>(queued) * 10 * 1000 / baud + 1;
+        int waitMs = static_cast<int>(needMs < deadline.RemainingMs() ? needMs : deadline.RemainingMs());
+        ::poll(nullptr, 0, waitMs);
+    }
+    return queued <= 0;
+}
+
+// Discards what is still queued for output only when it could not leave:
+// on a pseudo-terminal, discarding would also drop bytes the far side has
+// not read yet (a rate change sent just before a close).
+void DrainOrDiscardOutput(int fd, const termios& settings)
+{
+    if (!DrainOutput(fd, settings))
+        ::tcflush(fd, TCOFLUSH);
+}
+
+void MakeRaw8N1(termios& settings)
+{
+    settings.c_iflag &= ~(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON | IXOFF | IXANY);
+    settings.c_iflag |= IGNPAR;
+    settings.c_oflag &= ~OPOST;
+    settings.c_lflag &= ~(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
+    settings.c_cflag &= ~(CSIZE | PARENB | CSTOPB);
+    settings.c_cflag |= CS8 | CLOCAL | CREAD;
+    settings.c_cc[VMIN] = 0;
+    settings.c_cc[VTIME] = 0;
+    cfsetispeed(&settings, kOpenRate.speed);
+    cfsetospeed(&settings, kOpenRate.speed);
+}
+
+// The device of COM n: MORVANE_COMn when set, else the n-th serial port.
+void DevicePath(int n, char* path, size_t size)
+{
+    char name[16];
+    std::snprintf(name, sizeof name, "MORVANE_COM%d", n);
+    const char* configured = std::getenv(name);
+    if (configured != nullptr && *configured != '\0')
+        std::snprintf(path, size, "%s", configured);
+    else
+        std::snprintf(path, size, "/dev/ttyS%d", n - 1);
+}
+
+struct ComSlot {
+    int fd = -1;
+    // The line settings; a refused rate stays here.
+    termios settings{};
+};
+
+class ComTransport final : public Transport {
+public:
+    bool IsSpec(const char* spec) override
+    {
+        return HasPrefixNoCase(spec, "com") && spec[3] >= '1' && spec[3] <= '4' && spec[4] == '\0';
+    }
+
+    PortId Open(const char* spec) override;
+
+    bool Select(PortId id) override
+    {
+        uint32_t slot = SlotOf(id);
+        if (slot == current_)
+            return true;
+        if (!ValidateId(id))
+            return false;
+        current_ = slot;
+        return true;
+    }
+
+    bool ValidateId(PortId id) override
+    {
+        uint32_t slot = SlotOf(id);
+        if (slot >= kComSlots) {
+            SetPortError(MORVANE_E_COM_BAD_ID);
+            return false;
+        }
+        if (slots_[slot].fd < 0) {
+            SetPortError(MORVANE_E_COM_CLOSED);
+            return false;
+        }
+        return true;
+    }
+
+    bool Close(PortId id) override
+    {
+        ComSlot* slot = Selected(id);
+        if (slot == nullptr)
+            return false;
+        DrainOrDiscardOutput(slot->fd, slot->settings);
+        ::tcflush(slot->fd, TCIFLUSH);
+        ::flock(slot->fd, LOCK_UN);
+        ::close(slot->fd);
+        slot->fd = -1;
+        current_ = kNoSlot;
+        return true;
+    }
+
+    bool Flush(PortId id) override
+    {
+        ComSlot* slot = Selected(id);
+        if (slot == nullptr)
+            return false;
+        DrainOrDiscardOutput(slot->fd, slot->settings);
+        ::tcflush(slot->fd, TCIFLUSH);
+        return true;
+    }
+
+    bool IsCharAvailable(PortId id) override
+    {
+        ComSlot* slot = Selected(id);
+        return slot != nullptr && QueuedInput(slot->fd) > 0;
+    }
+
+    bool PutChar(PortId id, uint8_t character) override;
+
+    uint8_t GetChar(PortId id) override
+    {
+        ComSlot* slot = Selected(id);
+        uint8_t character = 0;
+        if (slot == nullptr || ::read(slot->fd, &character, 1) != 1)
+            return 0;
+        return character;
+    }
+
+    bool WaitForInput(PortId id, int timeoutMs) override;
+
+    bool SetRate(PortId id, int32_t baud);
+    int32_t GetRate(PortId id);
+
+private:
+    // Clears the error code and selects the slot of id.
+    ComSlot* Selected(PortId id)
+    {
+        SetPortError(MORVANE_OK);
+        return Select(id) ? &slots_[current_] : nullptr;
+    }
+
+    ComSlot slots_[kComSlots];
+    uint32_t current_ = kNoSlot;
+};
+
+PortId ComTransport::Open(const char* spec)
+{
+    SetPortError(MORVANE_OK);
+    if (!IsSpec(spec)) {
+        SetPortError(MORVANE_E_COM_BAD_SPEC);
+        return 0;
+    }
+    int n = spec[3] - '0';
+    ComSlot& slot = slots_[n - 1];
+    if (slot.fd >= 0) {
+        SetPortError(MORVANE_E_COM_OPEN);
+        return 0;
+    }
+    char path[4096];
+    DevicePath(n, path, sizeof path);
+    // Non-blocking: every wait is a poll with its own limit. flock, because
+    // the terminal's own exclusive mode does not hold against root.
+    UniqueFd fd(::open(path, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+    termios settings{};
+    if (fd.Get() < 0 || ::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0 || ::tcgetattr(fd.Get(), &settings) != 0) {
+        SetPortError(MORVANE_E_COM_CREATE);
+        return 0;
+    }
+    MakeRaw8N1(settings);
+    ::tcsetattr(fd.Get(), TCSANOW, &settings);
+    ::tcflush(fd.Get(), TCIOFLUSH);
+    slot.settings = settings;
+    slot.fd = fd.Release();
+    current_ = kNoSlot;
+    return MORVANE_PORT_COM + static_cast<uint32_t>(n - 1);
+}
+
+bool ComTransport::PutChar(PortId id, uint8_t character)
+{
+    ComSlot* slot = Selected(id);
+    if (slot == nullptr)
+        return false;
+    // A peer that stops reading fills the queue; give up after the echo
+    // limit rather than hold the caller.
+    Deadline deadline(kEchoLimitMs);
+    for (;;) {
+        ssize_t written = ::write(slot->fd, &character, 1);
+        if (written == 1)
+            return true;
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written < 0 && errno != EAGAIN)
+            break;
+        short events = PollUntil(slot->fd, POLLOUT, deadline);
+        if (!(events & POLLOUT) || (events & (POLLERR | POLLHUP)))
+            break;
+    }
+    SetPortError(MORVANE_E_NO_ECHO);
+    return false;
+}
+
+bool ComTransport::WaitForInput(PortId id, int timeoutMs)
+{
+    if (!ValidateId(id))
+        return false;
+    int fd = slots_[SlotOf(id)].fd;
+    if (QueuedInput(fd) > 0)
+        return true;
+    // A hung-up line reports readable with nothing queued: that ends the
+    // wait too, instead of turning it into a spin.
+    short events = PollUntil(fd, POLLIN, Deadline::FromScaled(timeoutMs));
+    return (events & POLLIN) && QueuedInput(fd) > 0;
+}
+
+bool ComTransport::SetRate(PortId id, int32_t baud)
+{
+    ComSlot* slot = Selected(id);
+    if (slot == nullptr)
+        return false;
+    const Rate* rate = AllowedRate(baud);
+    if (rate == nullptr) {
+        SetPortError(MORVANE_E_COM_RATE);
+        return false;
+    }
+    cfsetispeed(&slot->settings, rate->speed);
+    cfsetospeed(&slot->settings, rate->speed);
+    if (::tcsetattr(slot->fd, TCSANOW, &slot->settings) != 0) {
+        SetPortError(MORVANE_E_COM_RATE_CHANGE);
+        return false;
+    }
+    return true;
+}
+
+int32_t ComTransport::GetRate(PortId id)
+{
+    ComSlot* slot = Selected(id);
+    if (slot == nullptr)
+        return 0;
+    ::tcgetattr(slot->fd, &slot->settings);
+    return BaudOf(cfgetospeed(&slot->settings));
+}
+
+ComTransport& TheComTransport()
+{
+    static ComTransport transport;
+    return transport;
+}
+
+}  // namespace
+
+Transport& ComPort()
+{
+    return TheComTransport();
+}
+
+bool ComSetRate(PortId id, int32_t rate)
+{
+    return TheComTransport().SetRate(id, rate);
+}
+
+int32_t ComGetRate(PortId id)
+{
+    return TheComTransport().GetRate(id);
+}
+
+}  // namespace morvane

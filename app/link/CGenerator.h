@@ -1,0 +1,336 @@
+#pragma once
+// The program's connection to one generator: the open port, the firmware
+// version and what it allows, every command and its reply, the name lists
+// of the generator's stored items, the optional command log and the knob
+// lists recalled from it. Nothing else in the program talks to a port.
+
+#include "RgbTriple.h"
+
+#include <morvane.h>
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+class CProgressDlg;
+class CommandLog;
+class KnobListLink;
+class QWidget;
+struct PromptText;
+
+class CGenerator
+{
+public:
+    // The serial rates the program offers and searches, fastest first.
+    static constexpr std::array<int, 8> kBaudRates = {115200, 57600, 38400, 19200, 9600, 2400, 1200, 300};
+    // The most names a list query asks for, and the most a directory holds.
+    static constexpr int kMaxListEntries = 450;
+    // Data-item kinds whose names the Send Data command adds to a directory.
+    static constexpr int kKindFormat = 100;
+    static constexpr int kKindImage = 200;
+
+    // The six stores of named items a generator keeps.
+    enum class Family { Dir, Fmt, Img, Seq, Fnt, Map };
+
+    explicit CGenerator(QWidget* owner);
+    // A connection on a port someone else opened; it closes the port when it goes.
+    CGenerator(QWidget* owner, PortId port);
+    ~CGenerator();
+    CGenerator(const CGenerator&) = delete;
+    CGenerator& operator=(const CGenerator&) = delete;
+
+    // --- Connection ------------------------------------------------------
+    bool OpenPort();
+    // 0 not a serial port or cancelled, 1 communication lost (no port left), 2 done.
+    int ChangeBaudRate(int rate);
+    void SetFirmwareVersion(double version);
+    void BuildMemoryMap();
+    void FlushPort();
+    QString GetPortName() const;
+    static int CountPciCards();
+    int GetBaudRate();
+    double QueryVerf();
+
+    PortId GetPort() const { return m_port; }
+    QWidget* GetOwner() const { return m_owner; }
+    int GetGpibAddress() const { return m_gpibAddress; }
+    int GetGpibBoard() const { return m_gpibBoard; }
+    double GetFirmwareVersion() const { return m_firmwareVersion; }
+    bool HasExtendedLists() const { return m_extendedLists; }
+    bool FontsSupported() const { return m_fontsSupported; }
+    bool PixelMapsSupported() const { return m_pixelMapsSupported; }
+    bool IsIsaMapBeta() const { return m_isaMapBeta != 0; }
+    const std::array<uint32_t, 14>& IsaMemoryMap() const { return m_isaMap; }
+
+    // --- Commands and replies ------------------------------------------
+    void SendCommand(bool expectReply);
+    void SendCommandText(const QString& line);
+    bool SendQueryBool();
+    int SendQueryInt();
+    double SendQueryDouble();
+    void SendQueryRgb(RgbTriple& out);
+    const QString& SendQueryString();
+    void GetReplyLines(QStringList& lines);
+    QString GetLastReply() const;
+    const QString& CommandText() const { return m_command; }
+    // The library's error of the last command (0: it succeeded).
+    int LastCommandError() const { return m_lastError; }
+    bool LastCommandSucceeded() const { return m_lastError == MORVANE_OK; }
+
+    bool GetPortErrorText(QString& text);
+    void ReportPortError();
+    void LogPortError();
+
+    // --- A lost link ----------------------------------------------------
+    // After a command times out the link counts as lost: the first failure is
+    // shown, later commands fail at once without traffic or a box, and a
+    // running progress dialog reads as cancelled, until a handshake succeeds.
+    bool IsLinkLost() const { return m_linkLost; }
+    // Handshakes with the generator; true (and the link no longer lost) when it answers.
+    bool CheckLink();
+    // Whether any connection is lost at the moment.
+    static bool AnyLinkLost();
+    // How many commands have failed so far for a lost link (the first
+    // time-out and every command refused after it); a progress dialog that
+    // sees it grow stops its operation.
+    static quint64 LinkFailureCount();
+
+    // --- Command log and raw transfers -----------------------------------
+    bool EnableCommandLog(bool on);
+    bool IsCommandLogOn() const { return m_log != nullptr; }
+    // The log file of this connection's port.
+    QString CommandLogPath() const;
+    void Delay(double seconds);
+    // Raw characters and a carriage return, no echo read. False on a GPIB
+    // port (it cannot take single characters this way) or a failed put.
+    bool PutString(const QString& s);
+    // Reads and drops one raw line. False on a GPIB port, or when no
+    // character comes within the protocol's 10 s.
+    bool GetString();
+    // Sends the rest of the file byte by byte. False at the first failed
+    // put, a read error, or Cancel; the file stays open.
+    bool SendFile(FILE* f, CProgressDlg* progress);
+
+    // --- Knob lists recalled from this generator -------------------------
+    void AttachKnobList(KnobListLink* list);
+    void DetachKnobList(KnobListLink* list);
+
+    // --- Stored-item families -------------------------------------------
+    static void AppendQuotedName(QString& text, const QString& name);
+
+    void CmdDira(const QString& name, bool addToCache);
+    void CmdFmta(const QString& name, bool addToCache);
+    void CmdImga(const QString& name, bool addToCache);
+    void CmdSeqa(const QString& name, bool addToCache);
+    void CmdFnta(const QString& name, bool addToCache);
+    void CmdMapa(const QString& name, bool addToCache);
+
+    void CmdDirb();
+    void CmdFmtb();
+    void CmdImgb();
+    void CmdSeqb();
+    void CmdFntb();
+    void CmdMapb();
+
+    void CmdDire();
+    void CmdFmte();
+    void CmdImge();
+    void CmdSeqe();
+    void CmdFnte();
+    void CmdMape();
+
+    void CmdDirk(const QString& name);
+    void CmdFmtk(const QString& name);
+    void CmdImgk(const QString& name);
+    void CmdSeqk(const QString& name);
+    void CmdFntk(const QString& name);
+    void CmdMapk(const QString& name);
+
+    // true: a user item that may be deleted or overwritten.
+    bool QueryDirk(const QString& name);
+    bool QueryFmtk(const QString& name);
+    bool QueryImgk(const QString& name);
+    bool QueryFntk(const QString& name);
+    bool QueryMapk(const QString& name);
+
+    void CmdDirl(const QString& name);
+    void CmdFmtl(const QString& name);
+    void CmdImgl(const QString& name);
+    void CmdSeql(const QString& name);
+    void CmdFntl(const QString& name);
+    void CmdMapl(const QString& name);
+
+    bool QueryDirl(const QString& name);
+    int QueryFmtlExists(const QString& name); // non-zero: the format exists
+    bool QueryImglExists(const QString& name);
+    bool QuerySeql(const QString& name);
+    bool QueryFntl(const QString& name);
+    bool QueryMapl(const QString& name);
+    const QString& QueryFmtl(); // the loaded format
+    const QString& QueryImgl(); // the loaded image
+
+    void CmdDirn(const QString& name);
+    void CmdFmtn(const QString& name);
+    void CmdImgn(const QString& name);
+    void CmdSeqn(const QString& name);
+    void CmdFntn(const QString& name);
+    void CmdMapn(const QString& name);
+    const QString& QueryImgn();
+
+    void CmdFmtp(const QString& name);
+    void CmdImgp(const QString& name);
+    void CmdSeqp(const QString& name);
+    const QString& QueryFmtp();
+    const QString& QueryImgp();
+    const QString& QuerySeqp();
+
+    // List queries: send only (read the lines with GetReplyLines), or send
+    // and fill names.
+    void QueryDirq(int first, int count);
+    void QueryFmtq(int first, int count, bool extended);
+    void QueryImgq(int first, int count, bool extended);
+    void QuerySeqq(int first, int count);
+    void QueryFntq(int first, int count, bool extended);
+    void QueryMapq(int first, int count, bool extended);
+    void QueryDirqList(int first, int count, QStringList& names);
+    void QueryFmtqList(int first, int count, QStringList& names, bool extended);
+    void QueryImgqList(int first, int count, QStringList& names, bool extended);
+    void QuerySeqqList(int first, int count, QStringList& names);
+    void QueryFntqList(int first, int count, QStringList& names, bool extended);
+    void QueryMapqList(int first, int count, QStringList& names, bool extended);
+
+    // Apply: waits for the generator unless an animated image is in use.
+    void CmdAllu();
+    void CmdFmtu();
+    void CmdImgu();
+    void CmdSequ();
+    const QString& QueryFmtu();
+    const QString& QueryImgu();
+    const QString& QuerySequ();
+
+    void CmdDirs();
+    void CmdNami(int position, const QString& name);
+    void CmdNamk(const QString& name);
+    void QueryNamq(int first, int count);
+    void QueryNamqList(int first, int count, QStringList& names);
+    bool QueryAnim(const QString& name);
+
+    // --- Name caches ------------------------------------------------------
+    void RefreshDirectoryList();
+    void RefreshFormatList();
+    void RefreshImageList();
+    void RefreshSequenceList();
+    void RefreshFontList();
+    void RefreshPixelMapList();
+
+    bool HasDirectory(const QString& name);
+    bool HasFormat(const QString& name);
+    bool HasImage(const QString& name);
+    bool HasSequence(const QString& name);
+    bool HasFont(const QString& name);
+    bool HasPixelMap(const QString& name);
+
+    void DeleteDirectory(const QString& name);
+    void DeleteFormat(const QString& name);
+    void DeleteImage(const QString& name);
+    void DeleteSequence(const QString& name);
+    void DeleteFont(const QString& name);
+    void DeletePixelMap(const QString& name);
+
+    void LoadBuiltInFormatNames();
+    void LoadBuiltInImageNames();
+
+    // Directory rewrites; false when the directory is missing or the
+    // generator refused part of the new one (the old one then stays).
+    bool AddNamesToDirectory(const QStringList& names, int kind);
+    bool RenameInDirectory(const QString& dir, const QString& oldName, const QString& newName);
+
+    bool IsAnimatedImageCurrent();
+    bool IsAnimatedImage(const QString& name);
+
+    const QStringList& DirectoryNames() const { return Cache(Family::Dir).names; }
+    const QStringList& FormatNames() const { return Cache(Family::Fmt).names; }
+    const QStringList& ImageNames() const { return Cache(Family::Img).names; }
+    const QStringList& SequenceNames() const { return Cache(Family::Seq).names; }
+    const QStringList& FontNames() const { return Cache(Family::Fnt).names; }
+    const QStringList& PixelMapNames() const { return Cache(Family::Map).names; }
+    const QList<unsigned>& FormatFlags() const { return Cache(Family::Fmt).flags; }
+    const QList<unsigned>& ImageFlags() const { return Cache(Family::Img).flags; }
+    const QList<unsigned>& FontFlags() const { return Cache(Family::Fnt).flags; }
+    const QList<unsigned>& PixelMapFlags() const { return Cache(Family::Map).flags; }
+
+private:
+    struct NameCache
+    {
+        QStringList names;
+        QList<unsigned> flags; // 1: a user item; parallel to names where kept
+    };
+
+    // Send path
+    void Transmit(bool expectReply);
+    void ClearReply() { m_reply[0] = '\0'; }
+    QString ReplyText() const;
+    void SetLinkLost(bool lost);
+    bool IsSerial() const { return (m_port & MORVANE_PORT_TYPE_MASK) == MORVANE_PORT_COM; }
+    bool IsGpib() const { return (m_port & MORVANE_PORT_TYPE_MASK) == MORVANE_PORT_GPIB; }
+    QString LibraryErrorText(int code) const;
+    // The library's spec of a port dialog choice; empty when none is usable.
+    QString PortSpec(int type, int number);
+    void ShowConnectError(QWidget* parent, const PromptText& text);
+    bool SearchBaudRate(class CProgressDlg* progress);
+    bool WaitForChar(int seconds);
+    // Reads and drops raw characters up to the generator's ">" prompt.
+    bool SkipToPrompt(int seconds);
+    void LogChars(const char* heading, const QByteArray& bytes, bool closeQuote);
+
+    // Stored-item families (StoredItemCommands.cpp)
+    NameCache& Cache(Family f) { return m_caches[static_cast<size_t>(f)]; }
+    const NameCache& Cache(Family f) const { return m_caches[static_cast<size_t>(f)]; }
+    bool KeepsFlags(Family f) const;
+    QString Mnemonic(Family f, char op, bool query = false) const;
+    void AppendName(QString& text, Family f, char op, bool query, const QString& name) const;
+    void SendNamed(Family f, char op, const QString& name);
+    void SendBare(Family f, char op);
+    bool QueryNamed(Family f, char op, const QString& name);
+    const QString& QueryString(Family f, char op);
+    void StoreItem(Family f, const QString& name, bool addToCache);
+    void InsertIntoCache(Family f, const QString& name);
+    void SendListQuery(Family f, int first, int count, bool extended);
+    void ListQuery(Family f, int first, int count, QStringList& names, bool extended);
+    void RefreshFromGenerator(Family f, bool extended, bool splitFlags);
+    bool HasItem(Family f, const QString& name);
+    void DeleteItem(Family f, const QString& name);
+    bool CachedUserFlag(Family f, const QString& name) const;
+    void SendApply(const char* mnemonic, bool bare);
+    bool ReadDirectoryEntries(const QString& dir, QStringList& entries);
+    bool WriteDirectory(const QString& dir, const QStringList& entries);
+    void NotifyKnobLists();
+
+    std::array<NameCache, 6> m_caches;
+    uint8_t m_isaMapBeta = 0;
+    std::array<uint32_t, 14> m_isaMap{};
+    PortId m_port = 0;
+    int m_gpibAddress = 0;
+    int m_gpibBoard = 0;
+    QWidget* m_owner = nullptr;
+    QString m_command;
+    QString m_lastReply;
+    std::vector<char> m_reply; // the library's reply buffer; large enough for any name list
+    double m_firmwareVersion = 0.0;
+    bool m_extendedLists = false;
+    bool m_fontsSupported = false;
+    bool m_pixelMapsSupported = false;
+    std::unique_ptr<CommandLog> m_log;
+    QList<KnobListLink*> m_knobLists;
+    int m_lastError = MORVANE_OK;
+    bool m_linkLost = false;
+};
+
+// The generator made current last, null when none.
+extern CGenerator* g_pCurrentGenerator;

@@ -1,0 +1,78 @@
+#pragma once
+// The feedback and cancel device of every long operation: a small dialog
+// with a looping animation, two status lines the operation rewrites, and an
+// optional Cancel button. The operation runs on the GUI thread and polls
+// IsCancelled between its steps.
+//
+// The dialog is application-modal while it is open, so nothing else can be
+// started (or delete what the operation uses) while events are let through.
+
+#include <QDialog>
+#include <QPointer>
+
+#include <functional>
+
+class CAnimateCtrl;
+class QLabel;
+class QPushButton;
+
+class CProgressDlg : public QDialog {
+public:
+    enum : int {
+        IDD = 136,
+        IDC_ANIMATE = 1002,
+        IDC_STATUS1 = 1029, // the heading
+        IDC_STATUS2 = 1030, // the current step
+        IDC_CANCEL = 1227,
+    };
+
+    // Shown and painted before it returns. The owner only places the dialog;
+    // it does not own it, so the owner going away mid-operation cannot
+    // delete a dialog the operation still holds.
+    CProgressDlg(QWidget *parent, bool showCancel);
+    ~CProgressDlg() override;
+
+    // Writes a status line (IDC_STATUS1 or IDC_STATUS2) and paints it at once.
+    void SetStatus(int id, const QString &text);
+    QString GetStatus(int id) const;
+
+    // Lets pending events through (a bounded pump) and says whether the
+    // operation should stop.
+    bool IsCancelled();
+
+    // Closes the dialog; the object may live on until its owner deletes it.
+    virtual void DestroyWindow();
+    virtual void OnCancel();
+
+    bool IsAnimating() const;
+    QWidget *Owner() const { return m_owner; }
+
+    // A source of cancellation outside the dialog, such as a link that was
+    // lost. A dialog cancels once the query answers more than it did when
+    // the dialog opened: a "link lost" flag or a count of lost links both
+    // fit. An empty query restores the default, the count of commands that
+    // failed for a lost generator link.
+    using ExternalCancel = std::function<quint64()>;
+    static void SetExternalCancel(ExternalCancel query);
+
+protected:
+    void reject() override; // Esc
+    void done(int result) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void BuildControls(bool showCancel);
+    void OnInitDialog();
+    void MarkCancelled();
+    bool ExternallyCancelled() const;
+
+    QPointer<QWidget> m_owner;
+    CAnimateCtrl *m_animation = nullptr;
+    QLabel *m_status1 = nullptr;
+    QLabel *m_status2 = nullptr;
+    QPushButton *m_cancel = nullptr;
+    bool m_cancelled = false;
+    bool m_showCancel;
+    bool m_closed = false;
+    quint64 m_externalAtOpen = 0;
+};

@@ -1,0 +1,203 @@
+#include "CSelectPortDlg.h"
+
+#include "CGenerator.h"
+#include "CSpinButtonCtrl.h"
+#include "DialogControls.h"
+#include "Profile.h"
+#include "ProfileKeys.h"
+#include "Prompts.h"
+#include "strings.h"
+
+#include <QButtonGroup>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include <algorithm>
+
+namespace {
+
+constexpr unsigned IDS_NO_PCI_CARDS = 33002;
+constexpr unsigned IDS_PCI_SCAN_FAILED = 33003;
+
+int ReadPort(const char *key, int def)
+{
+    return GetProfileInt(QString::fromLatin1(ProfileKeys::kPort), QString::fromLatin1(key), def);
+}
+
+void WritePort(const char *key, int value)
+{
+    WriteProfileInt(QString::fromLatin1(ProfileKeys::kPort), QString::fromLatin1(key), value);
+}
+
+// The profile key of each port type's last number, by type (1-4).
+const char *NumberKey(int type)
+{
+    switch (type) {
+    case CSelectPortDlg::kTypeIsa: return ProfileKeys::kPortIsa;
+    case CSelectPortDlg::kTypeSerial: return ProfileKeys::kPortCom;
+    case CSelectPortDlg::kTypePci: return ProfileKeys::kPortPci;
+    case CSelectPortDlg::kTypeGpib: return ProfileKeys::kPortGpib;
+    default: return nullptr;
+    }
+}
+
+} // namespace
+
+CSelectPortDlg::CSelectPortDlg(CGenerator *generator, QWidget *parent, bool noSerial)
+    : QDialog(parent), m_pGenerator(generator), m_pciCardCount(CGenerator::CountPciCards()), m_noSerial(noSerial)
+{
+    setObjectName(ControlName(IDD));
+    setWindowTitle(QStringLiteral("Select a Port..."));
+    BuildControls();
+}
+
+void CSelectPortDlg::BuildControls()
+{
+    SetDialogSize(this, 172, 92);
+    AddControl<QGroupBox>(this, kNoControlId, 7, 4, 72, 80, QStringLiteral("Port Type"));
+    auto *group = new QButtonGroup(this);
+    const struct {
+        int id;
+        const char *text;
+        void (CSelectPortDlg::*handler)();
+    } buttons[] = {
+        {IDC_ISA_CARD, "ISA Card", &CSelectPortDlg::OnIsaCard},
+        {IDC_SERIAL, "Serial", &CSelectPortDlg::OnSerial},
+        {IDC_PCI_CARD, "PCI Card", &CSelectPortDlg::OnPciCard},
+        {IDC_GPIB, "GPIB", &CSelectPortDlg::OnGpib},
+    };
+    int y = 18;
+    for (const auto &b : buttons) {
+        auto *radio = AddControl<QRadioButton>(this, b.id, 15, y, 58, 10, QString::fromLatin1(b.text));
+        group->addButton(radio);
+        connect(radio, &QRadioButton::toggled, this, [this, h = b.handler](bool on) {
+            if (on)
+                (this->*h)();
+        });
+        y += 16;
+    }
+    AddControl<QLabel>(this, IDC_NUMBER_LABEL, 90, 8, 70, 8, QStringLiteral("Port Number"));
+    auto *number = AddControl<QLabel>(this, IDC_NUMBER, 90, 20, 36, 14);
+    number->setAlignment(Qt::AlignCenter);
+    number->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    SetStaticColours(number, QColor(0, 255, 0), Qt::black);
+    m_spin = AddControl<CSpinButtonCtrl>(this, IDC_SPIN, 126, 20, 11, 14);
+    m_spin->SetBuddy(number);
+    auto *message = AddControl<QLabel>(this, IDC_PCI_MESSAGE, 86, 38, 80, 24, QStringLiteral("No PCI Cards Found."));
+    message->setWordWrap(true);
+    SetStaticColours(message, QColor(128, 0, 0));
+    auto *ok = AddControl<QPushButton>(this, IDOK, 86, 70, 38, 14, QStringLiteral("OK"));
+    auto *cancel = AddControl<QPushButton>(this, IDCANCEL, 128, 70, 38, 14, QStringLiteral("Cancel"));
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &CSelectPortDlg::accept);
+    connect(cancel, &QPushButton::clicked, this, &CSelectPortDlg::reject);
+}
+
+void CSelectPortDlg::showEvent(QShowEvent *event)
+{
+    if (!m_initialised) {
+        m_initialised = true;
+        OnInitDialog();
+    }
+    QDialog::showEvent(event);
+}
+
+void CSelectPortDlg::OnInitDialog()
+{
+    FindControl(this, IDC_SERIAL)->setEnabled(!m_noSerial);
+    int number;
+    switch (ReadPort(ProfileKeys::kPortType, 0)) {
+    case kTypeSerial:
+        SetChecked(IDC_SERIAL);
+        OnSerial();
+        number = std::clamp(ReadPort(ProfileKeys::kPortCom, 1), 1, 4);
+        break;
+    case kTypePci:
+        SetChecked(IDC_PCI_CARD);
+        OnPciCard();
+        number = ReadPort(ProfileKeys::kPortPci, 1);
+        number = m_pciCardCount > 0 ? std::clamp(number, 1, m_pciCardCount) : 1;
+        break;
+    case kTypeGpib:
+        SetChecked(IDC_GPIB);
+        OnGpib();
+        number = std::clamp(ReadPort(ProfileKeys::kPortGpib, 1), 0, 30);
+        break;
+    default:
+        SetChecked(IDC_ISA_CARD);
+        OnIsaCard();
+        number = std::clamp(ReadPort(ProfileKeys::kPortIsa, 0), 0, 7);
+        break;
+    }
+    m_spin->SetPos(number);
+}
+
+void CSelectPortDlg::SetChecked(int id)
+{
+    FindControl<QRadioButton>(this, id)->setChecked(true);
+}
+
+void CSelectPortDlg::OnIsaCard()
+{
+    SelectType(kTypeIsa, 0, 7, 0);
+}
+
+void CSelectPortDlg::OnSerial()
+{
+    SelectType(kTypeSerial, 1, 4, 1);
+}
+
+void CSelectPortDlg::OnPciCard()
+{
+    if (m_portType == kTypePci)
+        return;
+    if (m_pciCardCount > 0) {
+        SelectType(kTypePci, 1, m_pciCardCount, 1);
+        return;
+    }
+    // Nothing to choose: OK then yields no usable port.
+    m_portType = kTypeNone;
+    ShowNumber(false);
+    FindControl<QLabel>(this, IDC_PCI_MESSAGE)
+        ->setText(LoadString(m_pciCardCount == 0 ? IDS_NO_PCI_CARDS : IDS_PCI_SCAN_FAILED));
+}
+
+void CSelectPortDlg::OnGpib()
+{
+    SelectType(kTypeGpib, 0, 30, 15);
+}
+
+void CSelectPortDlg::SelectType(int type, int lower, int upper, int pos)
+{
+    if (m_portType == type)
+        return;
+    m_portType = type;
+    ShowNumber(true);
+    m_spin->SetRange(lower, upper);
+    m_spin->SetPos(pos);
+}
+
+void CSelectPortDlg::ShowNumber(bool visible)
+{
+    FindControl(this, IDC_NUMBER_LABEL)->setVisible(visible);
+    FindControl(this, IDC_NUMBER)->setVisible(visible);
+    m_spin->setVisible(visible);
+    FindControl(this, IDC_PCI_MESSAGE)->setVisible(!visible);
+}
+
+void CSelectPortDlg::accept()
+{
+    WritePort(ProfileKeys::kPortType, m_portType);
+    m_portNumber = m_spin->GetPos();
+    if (const char *key = NumberKey(m_portType))
+        WritePort(key, m_portNumber);
+    QDialog::accept();
+}
+
+void CSelectPortDlg::done(int result)
+{
+    m_portNumber = m_spin->GetPos();
+    QDialog::done(result);
+}

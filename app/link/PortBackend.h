@@ -1,0 +1,41 @@
+#pragma once
+// The library calls of a generator connection, behind one small interface so
+// that tests can answer for the port. Production uses the library itself.
+
+#include <morvane.h>
+
+#include <cstdint>
+
+class PortBackend
+{
+public:
+    virtual ~PortBackend() = default;
+
+    virtual PortId Open(const char* spec) { return XR_PortOpen(spec); }
+    virtual int32_t Close(PortId id) { return XR_PortClose(id); }
+    virtual int32_t IsShutDown(PortId id) { return XR_PortIsShutDown(id); }
+    virtual int32_t IsCharAvailable(PortId id) { return XR_PortIsCharAvailable(id); }
+    virtual int32_t Flush(PortId id) { return XR_PortFlush(id); }
+    virtual int32_t PutChar(PortId id, int32_t c) { return XR_PortPutChar(id, c); }
+    virtual int32_t GetChar(PortId id) { return XR_PortGetChar(id); }
+    virtual int32_t SendCommand(PortId id, const char* command, char* reply, int32_t length)
+    {
+        return XR_PortSendCommand(id, command, reply, length);
+    }
+    virtual int32_t GetError() { return XR_PortGetError(); }
+    // text holds at least MORVANE_ERROR_TEXT_SIZE bytes.
+    virtual char* GetErrorMsg(int32_t code, char* text) { return XR_PortGetErrorMsg(code, text); }
+    virtual int32_t SetRate(PortId id, int32_t rate) { return XR_PortSetRate(id, rate); }
+    virtual int32_t GetRate(PortId id) { return XR_PortGetRate(id); }
+    virtual int32_t CountPciCards() { return XR_PortCountPciCards(); }
+
+    // The clock of the raw character waits and of CGenerator::Delay.
+    virtual int64_t NowMs();
+    virtual void Pause(int ms);
+};
+
+// The backend in use: the one installed last, else the library's.
+PortBackend& Port();
+// Installs backend (not owned); nullptr restores the library's. Returns the
+// one installed before (nullptr: the library's).
+PortBackend* InstallPortBackend(PortBackend* backend);

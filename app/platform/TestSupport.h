@@ -1,0 +1,31 @@
+#pragma once
+// Test support shared by every folder's tests: one offscreen QApplication
+// whose profile and data folders lie in a temporary folder, and a fixture
+// that gives each test an empty profile, a scripted prompter and a folder.
+
+#include "ScriptedPrompter.h"
+
+#include <QApplication>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+// Creates the application on first use (QT_QPA_PLATFORM=offscreen, the
+// profile and XDG folders under one temporary folder) and returns it.
+QApplication &EnsureTestApplication();
+
+// Forgets every profile value.
+void ClearTestProfile();
+
+class PlatformTest : public ::testing::Test {
+protected:
+    PlatformTest();
+    void SetUp() override;
+    void TearDown() override; // fails for expectations the script still holds
+
+    // path of name in the test's own temporary folder
+    QString TempPath(const QString &name) const;
+
+    ScriptedPrompter prompter;
+    QTemporaryDir tempDir;
+};

@@ -1,0 +1,54 @@
+// Random replies through every reader of the connection: no crash, no read
+// outside the reply, and every result within what the reader promises.
+#include "CGenerator.h"
+
+#include "FakePort.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+void Check(bool ok)
+{
+    if (!ok)
+        std::abort();
+}
+
+bool InUnitRange(double v)
+{
+    return v >= 0.0 && v <= 1.0;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    FakePort port;
+    // The library hands over a NUL-terminated reply.
+    std::string reply(reinterpret_cast<const char*>(data), size);
+    reply = reply.substr(0, reply.find('\0'));
+    port.fallback = {reply, 0};
+
+    CGenerator gen(nullptr, MORVANE_PORT_COM);
+    gen.SetFirmwareVersion(7.5);
+    gen.SendQueryBool();
+    gen.SendQueryInt();
+    gen.SendQueryDouble();
+    RgbTriple rgb;
+    gen.SendQueryRgb(rgb);
+    Check(InUnitRange(rgb.r) && InUnitRange(rgb.g) && InUnitRange(rgb.b));
+    const QString line = gen.SendQueryString();
+    Check(!line.contains(QLatin1String("\r\n")));
+    QStringList lines;
+    gen.QueryFmtqList(1, 450, lines, true);
+    for (const QString& l : lines)
+        Check(!l.contains(QLatin1String("\r\n")) && (l.isEmpty() || !l.back().isSpace()));
+    gen.RefreshFontList();
+    Check(gen.FontFlags().size() == gen.FontNames().size());
+    for (unsigned flag : gen.FontFlags())
+        Check(flag <= 1);
+    return 0;
+}

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 
 namespace gensim {
 
@@ -87,6 +88,10 @@ CommandInterpreter::CommandInterpreter()
     addRegisterRows();
     addIdentityRows();
     addControlRows();
+    addStoreRows();
+    addDirectoryRows();
+    addFormatRows();
+    addMemoryRows();
 }
 
 void CommandInterpreter::addRow(std::string key, Handler handler)
@@ -98,13 +103,18 @@ void CommandInterpreter::addRegisterRows()
 {
     for (const RegisterDef& def : Registers::table()) {
         std::string key(def.mnemonic);
+        // Firmware older than the setting does not know its mnemonic.
         if (def.settable)
             addRow(key, [&def](GeneratorState& s, const Command& c) {
-                return s.registers.set(def, c.args);
+                if (s.firmware < def.sinceFirmware)
+                    return Outcome::invalid();
+                return s.settingsFor(def).set(def, c.args);
             });
         if (def.queryable)
             addRow(key + "?", [&def](GeneratorState& s, const Command&) {
-                return Outcome::ok({s.registers.reply(def)});
+                if (s.firmware < def.sinceFirmware)
+                    return Outcome::invalid();
+                return Outcome::ok({s.settingsFor(def).reply(def)});
             });
     }
 }
@@ -116,6 +126,28 @@ void CommandInterpreter::addIdentityRows()
         return Outcome::ok({std::string(kMaker) + "," + o.model + "," + o.serial + "," + o.firmware});
     }));
     addRow("VERF?", bare([](GeneratorState& s) { return Outcome::ok({s.options.firmware}); }));
+    // The firmware download's hardware probe: two hexadecimal numbers.
+    addRow("VERH?", bare([](GeneratorState& s) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%X,%X", s.options.hardwareId, s.options.hardwareRevision);
+        return Outcome::ok({text});
+    }));
+}
+
+// Memory used and free in bytes; firmware up to 7.01 does not report it.
+void CommandInterpreter::addMemoryRows()
+{
+    auto memory = [](bool used) {
+        return bare([used](GeneratorState& s) {
+            if (s.firmware <= kMemoryFirmware)
+                return Outcome::invalid();
+            std::uint64_t inUse = memoryUsed(s);
+            std::uint64_t free = s.memorySize > inUse ? s.memorySize - inUse : 0;
+            return Outcome::ok({std::to_string(used ? inUse : free)});
+        });
+    };
+    addRow("MEMU?", memory(true));
+    addRow("MEMF?", memory(false));
 }
 
 void CommandInterpreter::addControlRows()
@@ -125,7 +157,13 @@ void CommandInterpreter::addControlRows()
         return Outcome::ok();
     }));
     addRow("*OPC?", bare([](GeneratorState&) { return Outcome::ok({"1"}); }));
-    addRow("ALLU", bare([](GeneratorState&) { return Outcome::ok(); }));
+    // Everything loaded is put out: the format, image and sequence.
+    addRow("ALLU", bare([](GeneratorState& s) {
+        for (const ItemKindDef& def : itemKinds())
+            if (def.ops & OpApply)
+                s.slot(def.kind).inUse = s.slot(def.kind).loaded;
+        return Outcome::ok();
+    }));
     addRow("ERRC", bare([](GeneratorState& s) {
         s.errorCount = 0;
         return Outcome::ok();

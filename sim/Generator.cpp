@@ -39,11 +39,24 @@ void validate(const GeneratorOptions& options)
                                     + " is not one the generator can take");
 }
 
-Generator::Generator(GeneratorOptions options)
-    : m_options((validate(options), std::move(options)))
+GeneratorState::GeneratorState(GeneratorOptions o) : options(std::move(o)), baudRate(options.baudRate)
 {
-    m_state.options = m_options;
-    m_state.baudRate = m_options.baudRate;
+    parseNumber(options.firmware, firmware);
+    for (const ItemKindDef& def : itemKinds()) {
+        ItemSlot& s = slot(def.kind);
+        s.store = Store(builtInItems(def.kind));
+        s.loaded = s.inUse = std::string(startItem(def.kind));
+        if (def.ops & OpNamed)
+            s.named = s.loaded;  // the selected image
+    }
+    slot(ItemKind::Format).knobList = "fmt";
+    slot(ItemKind::Image).knobList = "img";
+    formatBuffer = registers;
+}
+
+Generator::Generator(GeneratorOptions options)
+    : m_options((validate(options), std::move(options))), m_state(m_options)
+{
 }
 
 std::string Generator::comPath() const
@@ -89,6 +102,51 @@ int Generator::errorCount() const
 {
     std::lock_guard lock(m_mutex);
     return m_state.errorCount;
+}
+
+std::vector<std::string> Generator::names(ItemKind kind) const
+{
+    std::lock_guard lock(m_mutex);
+    return m_state.slot(kind).store.names();
+}
+
+std::optional<StoredItem> Generator::item(ItemKind kind, std::string_view name) const
+{
+    std::lock_guard lock(m_mutex);
+    const StoredItem* found = m_state.slot(kind).store.find(name);
+    return found ? std::optional<StoredItem>(*found) : std::nullopt;
+}
+
+void Generator::seed(ItemKind kind, StoredItem item)
+{
+    std::lock_guard lock(m_mutex);
+    m_state.slot(kind).store.put(std::move(item));
+}
+
+ItemSelection Generator::selection(ItemKind kind) const
+{
+    std::lock_guard lock(m_mutex);
+    const ItemSlot& s = m_state.slot(kind);
+    return {s.named, s.loaded, s.inUse, s.knobList};
+}
+
+FormatBufferView Generator::formatBuffer() const
+{
+    std::lock_guard lock(m_mutex);
+    const ItemSlot& s = m_state.slot(ItemKind::Format);
+    return {s.named, m_state.formatOwnName, s.editing, m_state.formatBuffer.formatFields()};
+}
+
+void Generator::setFormatCheck(std::optional<int> answer)
+{
+    std::lock_guard lock(m_mutex);
+    m_state.formatCheck = answer;
+}
+
+void Generator::setMemorySize(std::uint64_t bytes)
+{
+    std::lock_guard lock(m_mutex);
+    m_state.memorySize = bytes;
 }
 
 std::vector<std::string> Generator::execute(std::string_view line)

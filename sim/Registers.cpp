@@ -2,6 +2,8 @@
 
 #include "gensim/Numbers.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <limits>
 #include <stdexcept>
@@ -40,6 +42,14 @@ RegisterDef real(std::string_view m, std::string_view def, double min, double ma
     return {m, ValueKind::Double, def, min, max, form, precision};
 }
 
+// What a stored format holds besides its name.
+constexpr std::string_view kFormatFields[] = {
+    "HRAT", "HRES", "HTOT", "HSPD", "HSPW", "HSPP", "HSPG", "VRES", "VTOT", "VSPD",
+    "VSPW", "VSPP", "VSPG", "EQUB", "EQUA", "SCAN", "AVST", "DVST", "AVSS", "AVPS",
+    "AVPG", "ASSS", "ASSG", "ASCT", "DSCT", "DSST", "SSST", "CSPP", "CSPG", "GAMA",
+    "GAMC", "USIZ", "HSIZ", "VSIZ", "RFLD", "PCPG", "PELD", "AVCS",
+};
+
 std::vector<RegisterDef> makeTable()
 {
     using NF = NumberForm;
@@ -72,8 +82,6 @@ std::vector<RegisterDef> makeTable()
         {"ASSG", ValueKind::Flags, "0,1,0", 0, 1, NF::Integer, 0, true, true, ','},
         {"VBPR", ValueKind::Flags, "1 1 1", 0, 1, NF::Integer, 0, false, true},
 
-        {"FMTP", ValueKind::Text, "", 0, 0}, {"IMGP", ValueKind::Text, "", 0, 0},
-        {"SEQP", ValueKind::Text, "", 0, 0},
     };
     RegisterDef base = integer("BASE", "10", -36, 36);
     base.accepts = isBase;
@@ -83,6 +91,16 @@ std::vector<RegisterDef> makeTable()
     RegisterDef outg = integer("OUTG", "1", kIntMin, kIntMax);
     outg.optionalArgs = 1;
     t.insert(t.end(), {base, ssst, outg});
+    for (RegisterDef& def : t) {
+        def.formatField = std::find(std::begin(kFormatFields), std::end(kFormatFields), def.mnemonic)
+            != std::end(kFormatFields);
+        if (def.mnemonic == "RFLD")
+            def.sinceFirmware = 3.0;
+        else if (def.mnemonic == "ISUB")
+            def.sinceFirmware = 7.03;
+        else if (def.mnemonic == "VBPR")
+            def.sinceFirmware = 7.04;
+    }
     return t;
 }
 
@@ -211,6 +229,55 @@ std::string Registers::reply(const RegisterDef& def) const
         break;
     }
     return formatInteger(v.numbers[0]);
+}
+
+std::string Registers::setterText(const RegisterDef& def) const
+{
+    auto it = m_values.find(def.mnemonic);
+    if (it == m_values.end())
+        return {};
+    const Value& v = it->second;
+    if (def.kind == ValueKind::Text)
+        return v.text;
+    auto shortest = [](double x) {
+        char buffer[64];
+        auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, x == 0 ? 0.0 : x);
+        return ec == std::errc() ? std::string(buffer, end) : std::string("0");
+    };
+    std::string text = shortest(v.numbers[0]);
+    for (std::size_t i = 1; i < partsOf(def.kind); ++i)
+        text += std::string(1, def.separator) + shortest(v.numbers[i]);
+    return text;
+}
+
+double Registers::number(std::string_view mnemonic, std::size_t part) const
+{
+    auto it = m_values.find(mnemonic);
+    return it == m_values.end() || part >= 3 ? 0 : it->second.numbers[part];
+}
+
+std::map<std::string, std::string, std::less<>> Registers::formatFields() const
+{
+    std::map<std::string, std::string, std::less<>> fields;
+    for (const RegisterDef& def : table())
+        if (def.formatField)
+            fields[std::string(def.mnemonic)] = setterText(def);
+    return fields;
+}
+
+Outcome Registers::setFormatFields(const std::map<std::string, std::string, std::less<>>& fields)
+{
+    Registers changed = *this;
+    for (const auto& [mnemonic, text] : fields) {
+        const RegisterDef* def = find(mnemonic);
+        if (!def || !def->formatField)
+            return Outcome::failed(ExecError::ArgumentCount);
+        Outcome o = changed.set(*def, text);
+        if (o.status != Outcome::Status::Ok)
+            return o;
+    }
+    *this = std::move(changed);
+    return Outcome::ok();
 }
 
 std::optional<std::string> Registers::reply(std::string_view mnemonic) const

@@ -40,6 +40,10 @@ private:
     void addRegisterRows();
     void addIdentityRows();
     void addControlRows();
+    void addStoreRows();
+    void addDirectoryRows();
+    void addFormatRows();
+    void addMemoryRows();
 
     std::map<std::string, Handler, std::less<>> m_rows;
 };

@@ -4,6 +4,7 @@
 
 #include "gensim/CommandInterpreter.h"
 #include "gensim/Faults.h"
+#include "gensim/ItemKinds.h"
 #include "gensim/Registers.h"
 #include "gensim/Trace.h"
 
@@ -21,6 +22,9 @@ struct GeneratorOptions {
     std::string serial = "000001";
     int baudRate = 9600;
     std::string link;  // a symlink to the pty slave, made when not empty
+    // What the firmware download's hardware probe ("VERH?") reports.
+    unsigned hardwareId = 0x2A51;
+    unsigned hardwareRevision = 0x3;
 };
 
 // Throws std::invalid_argument naming the bad option.
@@ -31,10 +35,45 @@ bool isGeneratorRate(int rate);
 
 // What the command handlers work on; guarded by the generator's lock.
 struct GeneratorState {
+    explicit GeneratorState(GeneratorOptions o = {});
+
     GeneratorOptions options;
-    Registers registers;
+    double firmware = 0;   // the version as a number
+    Registers registers;   // the current settings: the loaded format and the rest
     int baudRate = 9600;
     int errorCount = 0;
+
+    std::array<ItemSlot, kItemKinds> items;
+    // The format edit buffer: between FMTB and FMTE the format's setters and
+    // queries work on it instead of the current settings.
+    Registers formatBuffer;
+    std::string formatOwnName;           // NAME
+    std::optional<int> formatCheck;      // a test's answer to FMTG?
+    std::uint64_t memorySize = kDefaultMemorySize;
+
+    ItemSlot& slot(ItemKind kind) { return items[static_cast<std::size_t>(kind)]; }
+    const ItemSlot& slot(ItemKind kind) const { return items[static_cast<std::size_t>(kind)]; }
+    Registers& settingsFor(const RegisterDef& def)
+    {
+        return def.formatField && slot(ItemKind::Format).editing ? formatBuffer : registers;
+    }
+};
+
+// What a test reads of one kind's use: see ItemSlot.
+struct ItemSelection {
+    std::string named;
+    std::string loaded;
+    std::string inUse;
+    std::string knobList;
+    bool operator==(const ItemSelection&) const = default;
+};
+
+// The format edit buffer as a test reads it.
+struct FormatBufferView {
+    std::string name;       // FMTN
+    std::string ownName;    // NAME
+    bool editing = false;   // between FMTB and FMTE
+    std::map<std::string, std::string, std::less<>> fields;
 };
 
 class Generator {
@@ -59,6 +98,16 @@ public:
     // A setting in its query reply form; nullopt for an unknown mnemonic.
     std::optional<std::string> setting(std::string_view mnemonic) const;
     int errorCount() const;
+
+    // Stored items, for tests: read them, seed them, set what FMTG? says.
+    std::vector<std::string> names(ItemKind kind) const;
+    std::optional<StoredItem> item(ItemKind kind, std::string_view name) const;
+    void seed(ItemKind kind, StoredItem item);
+    ItemSelection selection(ItemKind kind) const;
+    FormatBufferView formatBuffer() const;
+    // nullopt: FMTG? checks the buffer by the generator's own rules.
+    void setFormatCheck(std::optional<int> answer);
+    void setMemorySize(std::uint64_t bytes);
 
     // Runs one command line and returns its reply lines.
     std::vector<std::string> execute(std::string_view line);

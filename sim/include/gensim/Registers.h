@@ -37,6 +37,8 @@ struct RegisterDef {
     char separator = ' ';           // between the arguments of a three-part setter
     int optionalArgs = 0;           // trailing arguments taken and ignored
     bool (*accepts)(double) = nullptr;  // a rule beyond min..max
+    bool formatField = false;       // part of a stored format
+    double sinceFirmware = 0;       // older firmware does not know the mnemonic
 };
 
 class Registers {
@@ -52,6 +54,16 @@ public:
     // The query's reply line.
     std::string reply(const RegisterDef& def) const;
     std::optional<std::string> reply(std::string_view mnemonic) const;
+    // The value as its setter takes it, without loss ("31469", "1,0,1").
+    std::string setterText(const RegisterDef& def) const;
+    // One part of a numeric value; 0 for an unknown mnemonic.
+    double number(std::string_view mnemonic, std::size_t part = 0) const;
+
+    // The format fields in setter form, by mnemonic.
+    std::map<std::string, std::string, std::less<>> formatFields() const;
+    // Takes what a stored format holds; a field that does not fit is refused
+    // and nothing is changed.
+    Outcome setFormatFields(const std::map<std::string, std::string, std::less<>>& fields);
 
 private:
     struct Value {

@@ -1,0 +1,374 @@
+// The stored-item families: one set of rows per kind, made from the kind's
+// table row, and the directory entry commands.
+
+#include "gensim/Arguments.h"
+#include "gensim/CommandInterpreter.h"
+#include "gensim/Generator.h"
+
+#include <algorithm>
+
+namespace gensim {
+
+namespace {
+
+// Longest list one query answers.
+constexpr long long kMaxListCount = 450;
+
+using Rows = std::vector<std::pair<std::string, bool>>;  // name, user flag
+
+Outcome boolReply(bool value) { return Outcome::ok({value ? "1" : "0"}); }
+
+// "first count", with " x" for the user flags where the firmware knows it.
+// A first below 1 starts at 1; a count is cut to what one reply holds.
+Outcome listReply(const Command& c, const Rows& rows, bool flagFormKnown)
+{
+    const auto& w = c.words;
+    bool flags = w.size() == 3 && flagFormKnown && (w[2] == "x" || w[2] == "X");
+    if (w.size() != 2 && !flags)
+        return Outcome::failed(ExecError::ArgumentCount);
+    long long first = 0, count = 0;
+    if (!wholeNumber(w[0], first) || !wholeNumber(w[1], count))
+        return Outcome::failed(ExecError::NotANumber);
+    first = std::max(first, 1LL);
+    count = std::min(count, kMaxListCount);
+    std::vector<std::string> lines;
+    for (long long i = first - 1; i < static_cast<long long>(rows.size()) && i < first - 1 + count; ++i) {
+        const auto& [name, user] = rows[static_cast<std::size_t>(i)];
+        lines.push_back(flags ? name + (user ? ",1" : ",0") : name);
+    }
+    return Outcome::ok(std::move(lines));
+}
+
+Rows rowsOf(const Store& store)
+{
+    Rows rows;
+    for (const StoredItem& item : store.items())
+        rows.emplace_back(item.name, item.user);
+    return rows;
+}
+
+// Room for `item` in place of what it replaces.
+bool fits(const GeneratorState& s, const StoredItem* replaced, const StoredItem& item)
+{
+    std::uint64_t used = memoryUsed(s);
+    if (replaced && replaced->user)
+        used -= itemSize(*replaced);
+    if (item.user)
+        used += itemSize(item);
+    return used <= s.memorySize;
+}
+
+// Stores `item`; the one it replaces keeps its built-in mark.
+Outcome storeItem(GeneratorState& s, const ItemKindDef& def, StoredItem item)
+{
+    ItemSlot& slot = s.slot(def.kind);
+    const StoredItem* old = slot.store.find(item.name);
+    if (old && !old->user && !def.builtInOverwritable)
+        return Outcome::failed(def.overwriteBuiltIn);
+    item.user = !old || old->user;
+    if (!fits(s, old, item))
+        return Outcome::failed(ExecError::InsufficientMemory);
+    slot.store.put(std::move(item));
+    return Outcome::ok();
+}
+
+struct Family {
+    const ItemKindDef& def;
+
+    ItemSlot& slot(GeneratorState& s) const { return s.slot(def.kind); }
+
+    std::optional<std::string> name(const Command& c) const { return nameArgument(c.args); }
+
+    Outcome store(GeneratorState& s, const Command& c) const
+    {
+        auto given = name(c);
+        if (!given)
+            return Outcome::failed(def.invalidName);
+        std::string n = given->empty() ? slot(s).named : *given;
+        if (n.empty())
+            return Outcome::failed(def.invalidName);
+        if (!slot(s).building)
+            return Outcome::failed(def.nothingToSave);
+        StoredItem item{n};
+        if (def.fill)
+            def.fill(s, item);
+        Outcome o = storeItem(s, def, std::move(item));
+        if (o.status == Outcome::Status::Ok)
+            slot(s).building = slot(s).editing = false;
+        return o;
+    }
+
+    Outcome begin(GeneratorState& s) const
+    {
+        if (def.begin)
+            def.begin(s);
+        slot(s).building = slot(s).editing = true;
+        return Outcome::ok();
+    }
+
+    Outcome end(GeneratorState& s) const
+    {
+        slot(s).editing = false;
+        if (def.end)
+            def.end(s);
+        return Outcome::ok();
+    }
+
+    // The item a name argument refers to, or the refusal.
+    Outcome find(GeneratorState& s, const Command& c, const StoredItem*& item) const
+    {
+        auto n = name(c);
+        if (!n)
+            return Outcome::failed(def.invalidName);
+        item = slot(s).store.find(*n);
+        return item ? Outcome::ok() : Outcome::failed(def.notFound);
+    }
+
+    Outcome remove(GeneratorState& s, const Command& c) const
+    {
+        const StoredItem* item = nullptr;
+        Outcome o = find(s, c, item);
+        if (o.status != Outcome::Status::Ok)
+            return o;
+        if (!item->user)
+            return Outcome::failed(def.killBuiltIn);
+        slot(s).store.remove(item->name);
+        return Outcome::ok();
+    }
+
+    Outcome userQuery(GeneratorState& s, const Command& c) const
+    {
+        const StoredItem* item = nullptr;
+        Outcome o = find(s, c, item);
+        return o.status == Outcome::Status::Ok ? boolReply(item->user) : o;
+    }
+
+    Outcome load(GeneratorState& s, const Command& c) const
+    {
+        auto n = name(c);
+        if (!n)
+            return Outcome::failed(def.invalidName);
+        const StoredItem* item = nullptr;
+        if (!n->empty() && !(item = slot(s).store.find(*n)))
+            return Outcome::failed(def.notFound);
+        std::string loaded = item ? item->name : std::string();
+        if (def.load) {
+            Outcome o = def.load(s, item);
+            if (o.status != Outcome::Status::Ok)
+                return o;
+        }
+        slot(s).loaded = loaded;
+        return Outcome::ok();
+    }
+
+    // With a name: whether it is held (formats answer its number in the
+    // list, 0 for none). Without: the loaded item.
+    Outcome loadedQuery(GeneratorState& s, const Command& c) const
+    {
+        if (c.args.empty()) {
+            if (!(def.ops & OpLoaded))
+                return Outcome::failed(ExecError::ArgumentCount);
+            if (s.firmware < def.loadedQuerySince)
+                return Outcome::invalid();
+            return Outcome::ok({slot(s).loaded});
+        }
+        auto n = name(c);
+        if (!n)
+            return Outcome::failed(def.invalidName);
+        std::size_t at = slot(s).store.position(*n);
+        if (def.kind == ItemKind::Format)
+            return Outcome::ok({std::to_string(at)});
+        return boolReply(at != 0);
+    }
+
+    Outcome setName(GeneratorState& s, const Command& c) const
+    {
+        auto n = name(c);
+        if (!n)
+            return Outcome::failed(def.invalidName);
+        slot(s).named = *n;
+        if (def.name)
+            def.name(s, *n);
+        return Outcome::ok();
+    }
+
+    Outcome knob(GeneratorState& s, const Command& c) const
+    {
+        auto n = name(c);
+        if (!n)
+            return Outcome::failed(ExecError::InvalidIndexName);
+        const StoredItem* dir = nullptr;
+        if (!n->empty() && !(dir = s.slot(ItemKind::Directory).store.find(*n)))
+            return Outcome::failed(ExecError::InvalidIndexName);
+        slot(s).knobList = dir ? dir->name : std::string();
+        return Outcome::ok();
+    }
+
+    Outcome list(GeneratorState& s, const Command& c) const
+    {
+        return listReply(c, rowsOf(slot(s).store), def.flagForm && s.firmware >= kFlagFormFirmware);
+    }
+
+    Outcome apply(GeneratorState& s) const
+    {
+        slot(s).inUse = slot(s).loaded;
+        return Outcome::ok();
+    }
+};
+
+using Handler = CommandInterpreter::Handler;
+
+// Commands that take no arguments refuse any.
+Handler bare(Family f, Outcome (Family::*op)(GeneratorState&) const)
+{
+    return [f, op](GeneratorState& s, const Command& c) {
+        return c.words.empty() ? (f.*op)(s) : Outcome::failed(ExecError::ArgumentCount);
+    };
+}
+
+Handler withArgs(Family f, Outcome (Family::*op)(GeneratorState&, const Command&) const)
+{
+    return [f, op](GeneratorState& s, const Command& c) { return (f.*op)(s, c); };
+}
+
+Handler answer(std::string ItemSlot::*field, ItemKind kind)
+{
+    return [field, kind](GeneratorState& s, const Command& c) {
+        if (!c.words.empty())
+            return Outcome::failed(ExecError::ArgumentCount);
+        return Outcome::ok({s.slot(kind).*field});
+    };
+}
+
+// Older firmware knows no such family.
+Handler gated(const ItemKindDef& def, Handler h)
+{
+    if (def.aboveFirmware <= 0)
+        return h;
+    return [above = def.aboveFirmware, h = std::move(h)](GeneratorState& s, const Command& c) {
+        return s.firmware > above ? h(s, c) : Outcome::invalid();
+    };
+}
+
+ItemSlot& directories(GeneratorState& s) { return s.slot(ItemKind::Directory); }
+
+// NAMI position name: an entry at a 1-based position of the directory being
+// edited; one past the end appends. A directory holds what one list reply
+// can give back.
+Outcome insertEntry(GeneratorState& s, const Command& c)
+{
+    ItemSlot& d = directories(s);
+    if (!d.workspace)
+        return Outcome::failed(ExecError::NoDirectory);
+    if (c.words.size() < 2)
+        return Outcome::failed(ExecError::ArgumentCount);
+    long long at = 0;
+    if (!wholeNumber(c.words[0], at))
+        return Outcome::failed(ExecError::NotANumber);
+    if (at < 1 || at > static_cast<long long>(d.workspace->size()) + 1
+        || d.workspace->size() >= static_cast<std::size_t>(kMaxListCount))
+        return Outcome::failed(ExecError::OutOfRange);
+    auto name = nameArgument(std::string_view(c.args).substr(c.words[0].size()));
+    if (!name || name->empty())
+        return Outcome::failed(ExecError::InvalidIndexName);
+    d.workspace->insert(d.workspace->begin() + (at - 1), *name);
+    return Outcome::ok();
+}
+
+Outcome removeEntry(GeneratorState& s, const Command& c)
+{
+    ItemSlot& d = directories(s);
+    if (!d.workspace)
+        return Outcome::failed(ExecError::NoDirectory);
+    auto name = nameArgument(c.args);
+    if (!name)
+        return Outcome::failed(ExecError::InvalidIndexName);
+    auto& e = *d.workspace;
+    auto it = std::find_if(e.begin(), e.end(), [&](const std::string& x) { return Store::sameName(x, *name); });
+    if (it == e.end())
+        return Outcome::failed(ExecError::InvalidIndexName);
+    e.erase(it);
+    return Outcome::ok();
+}
+
+Outcome listEntries(GeneratorState& s, const Command& c)
+{
+    ItemSlot& d = directories(s);
+    if (!d.workspace)
+        return Outcome::failed(ExecError::NoDirectory);
+    Rows rows;
+    for (const std::string& e : *d.workspace)
+        rows.emplace_back(e, true);
+    return listReply(c, rows, false);
+}
+
+// DIRS: the loaded directory is saved back under its name.
+Outcome saveDirectory(GeneratorState& s, const Command& c)
+{
+    if (!c.words.empty())
+        return Outcome::failed(ExecError::ArgumentCount);
+    ItemSlot& d = directories(s);
+    if (!d.workspace || d.workspaceName.empty())
+        return Outcome::failed(ExecError::NoDirectory);
+    StoredItem item{d.workspaceName};
+    item.entries = *d.workspace;
+    Outcome o = storeItem(s, itemKind(ItemKind::Directory), std::move(item));
+    if (o.status == Outcome::Status::Ok)
+        d.building = d.editing = false;
+    return o;
+}
+
+// ANIM? name: whether the image moves (from firmware 3.07).
+Outcome animatedQuery(GeneratorState& s, const Command& c)
+{
+    if (s.firmware < 3.07)
+        return Outcome::invalid();
+    const ItemKindDef& def = itemKind(ItemKind::Image);
+    auto name = nameArgument(c.args);
+    if (!name || name->empty())
+        return Outcome::failed(def.invalidName);
+    const StoredItem* item = s.slot(ItemKind::Image).store.find(*name);
+    return item ? boolReply(item->animated) : Outcome::failed(def.notFound);
+}
+
+} // namespace
+
+void CommandInterpreter::addStoreRows()
+{
+    struct OpRow {
+        ItemOp op;
+        const char* suffix;
+        Handler (*make)(const ItemKindDef&);
+    };
+    static const OpRow ops[] = {
+        {OpStore, "A", [](const ItemKindDef& d) { return withArgs({d}, &Family::store); }},
+        {OpBegin, "B", [](const ItemKindDef& d) { return bare({d}, &Family::begin); }},
+        {OpEnd, "E", [](const ItemKindDef& d) { return bare({d}, &Family::end); }},
+        {OpDelete, "K", [](const ItemKindDef& d) { return withArgs({d}, &Family::remove); }},
+        {OpUserQuery, "K?", [](const ItemKindDef& d) { return withArgs({d}, &Family::userQuery); }},
+        {OpLoad, "L", [](const ItemKindDef& d) { return withArgs({d}, &Family::load); }},
+        {OpExists, "L?", [](const ItemKindDef& d) { return withArgs({d}, &Family::loadedQuery); }},
+        {OpName, "N", [](const ItemKindDef& d) { return withArgs({d}, &Family::setName); }},
+        {OpNamed, "N?", [](const ItemKindDef& d) { return answer(&ItemSlot::named, d.kind); }},
+        {OpKnob, "P", [](const ItemKindDef& d) { return withArgs({d}, &Family::knob); }},
+        {OpKnobQuery, "P?", [](const ItemKindDef& d) { return answer(&ItemSlot::knobList, d.kind); }},
+        {OpList, "Q?", [](const ItemKindDef& d) { return withArgs({d}, &Family::list); }},
+        {OpApply, "U", [](const ItemKindDef& d) { return bare({d}, &Family::apply); }},
+        {OpInUse, "U?", [](const ItemKindDef& d) { return answer(&ItemSlot::inUse, d.kind); }},
+    };
+    for (const ItemKindDef& def : itemKinds())
+        for (const OpRow& row : ops)
+            if (def.ops & row.op)
+                addRow(std::string(def.prefix) + row.suffix, gated(def, row.make(def)));
+    addRow("ANIM?", animatedQuery);
+}
+
+void CommandInterpreter::addDirectoryRows()
+{
+    addRow("NAMI", insertEntry);
+    addRow("NAMK", removeEntry);
+    addRow("NAMQ?", listEntries);
+    addRow("DIRS", saveDirectory);
+}
+
+} // namespace gensim

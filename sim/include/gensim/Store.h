@@ -1,0 +1,44 @@
+// The named items of one kind that a generator keeps in its memory.
+#pragma once
+
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace gensim {
+
+struct StoredItem {
+    std::string name;
+    bool user = true;                      // false: built into the generator
+    bool animated = false;                 // images only
+    std::vector<std::string> entries{};    // a directory's item names
+    std::map<std::string, std::string, std::less<>> fields{};  // a format's settings, setter form
+
+    bool operator==(const StoredItem&) const = default;
+};
+
+// Names are matched without regard to case, as the generator does, and the
+// items are kept in that order so list replies come sorted.
+class Store {
+public:
+    Store() = default;
+    explicit Store(std::vector<StoredItem> items);
+
+    static bool sameName(std::string_view a, std::string_view b);
+
+    const std::vector<StoredItem>& items() const { return m_items; }
+    std::vector<std::string> names() const;
+    const StoredItem* find(std::string_view name) const;
+    // 1-based position in the list, 0 when not held.
+    std::size_t position(std::string_view name) const;
+
+    // Replaces an item of the same name (its spelling then becomes the new one).
+    void put(StoredItem item);
+    bool remove(std::string_view name);
+
+private:
+    std::vector<StoredItem> m_items;
+};
+
+} // namespace gensim

@@ -18,6 +18,9 @@
 #include <memory>
 #include <vector>
 
+class CAcsKind;
+class CDcsKind;
+class CDssKind;
 class CProgressDlg;
 class CommandLog;
 class KnobListLink;
@@ -265,6 +268,182 @@ public:
     const QList<unsigned>& FontFlags() const { return Cache(Family::Fnt).flags; }
     const QList<unsigned>& PixelMapFlags() const { return Cache(Family::Map).flags; }
 
+    // ===== Setting and query commands (SettingCommands.cpp) ================
+    // A setter clamps its argument silently and sends without awaiting a
+    // reply; a query sends the mnemonic with "?" and reads the reply.
+
+    // On/off switches: "AVPG 1", "AVPG 0".
+    void CmdAvpg(bool on);
+    void CmdCspg(bool on);
+    void CmdHspg(bool on);
+    void CmdVspg(bool on);
+    void CmdCspp(bool on);
+    void CmdHspp(bool on);
+    void CmdVspp(bool on);
+    void CmdGamc(bool on);
+    void CmdIsub(bool on);
+    void CmdPcpg(bool on);
+    void CmdRfld(bool on);
+    bool QueryAvpg();
+    bool QueryCspg();
+    bool QueryHspg();
+    bool QueryVspg();
+    bool QueryCspp();
+    bool QueryHspp();
+    bool QueryVspp();
+    bool QueryGamc();
+    bool QueryPcpg();
+    bool QueryRfld();
+
+    // Integer settings.
+    void CmdAvcs(int n);
+    void CmdAvst(int n);
+    void CmdBase(int n);
+    void CmdDnum(int n);
+    void CmdDvst(int n);
+    void CmdEqua(int n);
+    void CmdEqub(int n);
+    void CmdHres(int n);
+    void CmdHspd(int n);
+    void CmdHspw(int n);
+    void CmdHtot(int n);
+    void CmdIver(int n);
+    void CmdLmax(int n);
+    void CmdPeld(int bits);
+    void CmdScan(int n);
+    void CmdSize(int n);
+    void CmdSlut(int n);
+    void CmdSmod(int n);
+    void CmdSsst(int code);
+    void CmdStep(int n);
+    void CmdSvsg(int n);
+    void CmdUsiz(int n);
+    void CmdVres(int n);
+    void CmdVspd(int n);
+    void CmdVspw(int n);
+    void CmdVtot(int n);
+    void CmdXres(int n);
+    void CmdYres(int n);
+    int QueryAvcs();
+    int QueryAvst();
+    int QueryBase();
+    int QueryDnum();
+    int QueryDvst();
+    int QueryEqua();
+    int QueryEqub();
+    int QueryHres();
+    int QueryHspd();
+    int QueryHspw();
+    int QueryHtot();
+    int QueryIver();
+    int QueryScan();
+    int QuerySize();
+    int QuerySmod();
+    int QuerySsst();
+    int QueryStep();
+    int QuerySvsg();
+    int QueryUsiz();
+    int QueryVres();
+    int QueryVspd();
+    int QueryVspw();
+    int QueryVtot();
+    // The format's pixel depth, or with " GE" the generator's.
+    int QueryPeld(bool ofGenerator);
+
+    // Floating-point settings.
+    void CmdAsss(double v);
+    void CmdAvps(double v);
+    void CmdAvss(double v);
+    void CmdGama(double v);
+    void CmdHrat(double v);
+    void CmdHsiz(double v);
+    void CmdVsiz(double v);
+    void CmdSdly(double seconds);
+    double QueryAsss();
+    double QueryAvps();
+    double QueryAvss();
+    double QueryGama();
+    double QueryHrat();
+    double QueryHsiz();
+    double QueryVsiz();
+    double QuerySdly();
+
+    // Sync kinds, sent as the kind's index. An index the kind does not have
+    // sends nothing: the generator keeps its own.
+    void CmdAsct(int index);
+    void CmdDsct(int index);
+    void CmdDsst(int index);
+    void CmdAsctKind(const CAcsKind& kind);
+    void CmdDsctKind(const CDcsKind& kind);
+    void CmdDsstKind(const CDssKind& kind);
+    int QueryAsct();
+    int QueryDsct();
+    int QueryDsst();
+
+    // Which syncs are output, as the three flags; SSST codes outside the
+    // flags' table (4, the DPMS states) decode to none.
+    static int SsstCodeOfFlags(bool acs, bool dcs, bool dss);
+    static void DecodeSsstCode(int code, bool& acs, bool& dcs, bool& dss);
+    void CmdSsstFlags(bool acs, bool dcs, bool dss);
+    void QuerySsstFlags(bool& acs, bool& dcs, bool& dss);
+
+    // Gates, sync on colour and video boards.
+    void CmdAssg(bool r, bool g, bool b); // "ASSG 1,0,1"
+    void QueryAssg(bool& r, bool& g, bool& b);
+    void CmdXvsg(bool r, bool g, bool b); // "XVSG 1 0 1"
+    void CmdXvsgValues(int r, int g, int b);
+    void QueryXvsg(bool& r, bool& g, bool& b);
+    // From firmware 7.04; before it nothing is sent and all three are false.
+    void QueryVbpr(bool& r, bool& g, bool& b);
+
+    // Outputs.
+    void CmdOutgOn(bool on, bool second); // second false appends " 0"
+    void CmdOutg(int value);
+    bool QueryOutgOn();
+    int QueryOutg();
+
+    // Uploads and recalls of fonts, pixel maps, lookup tables and bitmaps.
+    void CmdBdma(int offset, int length, int rows, int board);
+    // Sends nothing unless width and height are above 0 and depth is 1, 2, 4 or 8.
+    void CmdDmap(int width, int height, int depth);
+    void QueryDmap(int& width, int& height, int& depth);
+    void CmdFdta(int table, int index, int value);
+    int QueryFdta(int table, int index);
+    void CmdFntg();
+    void CmdLute();
+    void CmdMdta(int index, int word);
+    int QueryMdta(int index);
+    void CmdRgbw(int index, int r, int g, int b);
+    // colour: red in the lowest byte, then green, then blue.
+    void CmdRgbwColor(int index, uint32_t colour);
+    void CmdSbnk();
+    void CmdSerm(int unused);
+
+    // State, errors and identity.
+    void CmdErrc();
+    int QueryNerr();
+    int QueryFmtg();
+    int QueryIstp();
+    const QString& QueryIstpLine(int n);
+    int QueryNstp();
+    // Bytes of generator memory used and free; memories beyond 2 GiB read whole.
+    qint64 QueryMemu();
+    qint64 QueryMemf();
+    void CmdName(const QString& name);
+    void CmdKnob(int knob, int clicks);
+    void CmdPkup();
+    void CmdScal();
+    void QueryVerh(int& first, int& second);
+    // "*IDN?": model "Unknown", version "0.0" and serial "0" where the reply
+    // lacks them.
+    void QueryIdn(QString& model, QString& version, QString& serial);
+
+    // Hands the port to a YMODEM transfer; true when the generator answered
+    // with its two lines.
+    bool CmdYmdi();
+    bool CmdYmdo(const QString& files);
+    // ===== End of setting and query commands ================================
+
 private:
     struct NameCache
     {
@@ -311,6 +490,20 @@ private:
     bool ReadDirectoryEntries(const QString& dir, QStringList& entries);
     bool WriteDirectory(const QString& dir, const QStringList& entries);
     void NotifyKnobLists();
+
+    // ===== Setting and query commands (SettingCommands.cpp) ================
+    void SendSwitch(const char* mnemonic, bool on);
+    void SendIntSetting(const char* mnemonic, int n);
+    void SendRealSetting(const char* mnemonic, double v);
+    bool QuerySwitch(const char* mnemonic);
+    int QueryIntSetting(const char* mnemonic);
+    double QueryRealSetting(const char* mnemonic);
+    // A three-part reply as flags: each value above threshold.
+    void QueryTripleFlags(const char* mnemonic, double threshold, bool& r, bool& g, bool& b);
+    qint64 QueryInt64(const char* mnemonic);
+    void SendText(const QString& text, bool expectReply);
+    bool SendRaw(const QString& text);
+    // ===== End of setting and query commands ================================
 
     std::array<NameCache, 6> m_caches;
     uint8_t m_isaMapBeta = 0;

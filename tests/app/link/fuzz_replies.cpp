@@ -1,6 +1,7 @@
 // Random replies through every reader of the connection: no crash, no read
 // outside the reply, and every result within what the reader promises.
 #include "CGenerator.h"
+#include "CGeneratorState.h"
 
 #include "FakePort.h"
 
@@ -46,6 +47,29 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     gen.QueryFmtqList(1, 450, lines, true);
     for (const QString& l : lines)
         Check(!l.contains(QLatin1String("\r\n")) && (l.isEmpty() || !l.back().isSpace()));
+    int width = -1;
+    int height = -1;
+    int depth = -1;
+    gen.QueryDmap(width, height, depth);
+    int first = 0;
+    int second = 0;
+    gen.QueryVerh(first, second);
+    Check(gen.QueryMemu() == gen.QueryMemf());
+    bool acs = false;
+    bool dcs = false;
+    bool dss = false;
+    gen.QuerySsstFlags(acs, dcs, dss);
+    QString model;
+    QString version;
+    QString serial;
+    gen.QueryIdn(model, version, serial);
+    Check(!model.contains(QLatin1Char(',')) && !serial.contains(QLatin1Char(',')) && !version.contains(QLatin1Char('\r')));
+    CGeneratorState state(&gen);
+    state.Read();
+    for (int32_t flag : {state.red, state.green, state.blue, state.output, state.acs, state.dcs, state.dss})
+        Check(flag == 0 || flag == 1);
+    const int code = state.SyncCodeToSend();
+    Check((code >= 0 && code <= 11) || code == 13);
     gen.RefreshFontList();
     Check(gen.FontFlags().size() == gen.FontNames().size());
     for (unsigned flag : gen.FontFlags())

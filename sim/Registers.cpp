@@ -20,9 +20,10 @@ constexpr double kHuge = std::numeric_limits<double>::max();
 bool isBase(double v) { return v <= -2 || v >= 2; }
 
 // The sync select codes the generator knows.
+// Syncs 0-7 and 11, the DPMS states 8-10 and 13 ("DPMS ON").
 bool isSyncSelect(double v)
 {
-    return (v >= 0 && v <= 7) || v == 11;
+    return (v >= 0 && v <= 11) || v == 13;
 }
 
 RegisterDef onOff(std::string_view m, std::string_view def, bool queryable = true)

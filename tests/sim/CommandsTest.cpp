@@ -73,7 +73,7 @@ INSTANTIATE_TEST_SUITE_P(Refused, Replies, ::testing::Values(
     Case{"HRES 15", "Execution error: 3"},
     Case{"BASE 1", "Execution error: 3"},
     Case{"BASE -37", "Execution error: 3"},
-    Case{"SSST 9", "Execution error: 3"},
+    Case{"SSST 12", "Execution error: 3"},
     Case{"ASSS 0.308", "Execution error: 3"},
     Case{"ASSS -0.1", "Execution error: 3"},
     Case{"HRAT 9.9999", "Execution error: 3"},

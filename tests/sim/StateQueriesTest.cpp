@@ -28,7 +28,8 @@ INSTANTIATE_TEST_SUITE_P(Record, StateQueries, ::testing::Values(
         {"SSST 11;SSST?", "11"},
         {"SSST 4;SSST?", "4"},
         {"SSST 0;SSST?", "0"},
-        {"SSST 8", "Execution error: 3"},
+        {"SSST 13;SSST?", "13"},
+        {"SSST 12", "Execution error: 3"},
         {"IVER 1e1;IVER?", "10"},
         {"HRAT 8.64e+04;HRAT?", "86400.0000"},
         {"OUTG 0 0;OUTG?", "0"}}}));

@@ -86,7 +86,7 @@ std::vector<RegisterDef> makeTable()
     };
     RegisterDef base = integer("BASE", "10", -36, 36);
     base.accepts = isBase;
-    RegisterDef ssst = integer("SSST", "7", 0, 11);
+    RegisterDef ssst = integer("SSST", "7", 0, 13);
     ssst.accepts = isSyncSelect;
     // "OUTG 1 0" names the outputs it switches; the generator has one set.
     RegisterDef outg = integer("OUTG", "1", kIntMin, kIntMax);

@@ -1,0 +1,226 @@
+#include "CFormat.h"
+
+#include "Archive.h"
+#include "CGeneralFormatData.h"
+#include "strings.h"
+
+#include <QWidget>
+
+IMPLEMENT_SERIAL(CFormat, CGenData, VERSIONABLE_SCHEMA | 1)
+
+namespace {
+
+constexpr unsigned IDS_FORMAT = 32990;
+constexpr unsigned IDS_FORMAT_EXTENSION = 33062;
+constexpr unsigned IDS_FORMAT_FILTER = 33063;
+
+constexpr char kLegacyHead[] = {0x3A, 0x01, 0x01, 0x00, 0x00};
+constexpr qint32 kLegacyKindFormat = 1;
+constexpr quint8 kLegacyOpen = 0x5B;
+constexpr quint8 kLegacyClose = 0x5D;
+constexpr char kLegacyTypeName[] = "TGeneralFmtData";
+constexpr qint32 kMaxLegacyVersion = 10;
+
+CFormat::EditorFactory &Factory()
+{
+    static CFormat::EditorFactory factory;
+    return factory;
+}
+
+// The older product's strings: an int32 length and the bytes, no terminator.
+void WriteLegacyString(CArchive &ar, const QString &text)
+{
+    const QByteArray bytes = text.toLatin1();
+    ar << qint32(bytes.size());
+    ar.Write(bytes.constData(), bytes.size());
+}
+
+// The length is unsigned: a negative one read as signed would pass any bound.
+bool ReadLegacyString(CArchive &ar, quint32 maxLength, QByteArray &text)
+{
+    quint32 length = 0;
+    ar >> length;
+    if (length > maxLength)
+        return false;
+    text = ar.ReadBytes(length);
+    return true;
+}
+
+// The file name without ".fmt", as short as the record's readers take it.
+QString LegacyFileText(const QString &fileName)
+{
+    QString stem = fileName;
+    if (stem.endsWith(QLatin1String(".fmt"), Qt::CaseInsensitive))
+        stem.chop(4);
+    return stem.left(CFormat::kLegacyNameLength);
+}
+
+} // namespace
+
+void CFormat::SetEditorFactory(EditorFactory factory)
+{
+    Factory() = std::move(factory);
+}
+
+CFormat::CFormat(QObject *owner) : CGenData(owner), m_data(std::make_unique<CGeneralFormatData>())
+{
+    m_name = QStringLiteral("Format");
+    m_data->name = m_name;
+}
+
+CFormat::~CFormat()
+{
+    m_editor.reset(); // it may still reach the parameter set while it closes
+}
+
+void CFormat::Serialize(CArchive &ar)
+{
+    if (ar.IsStoring()) {
+        if (m_editor && m_editor->Window())
+            m_editor->Commit();
+        m_data->Serialize(ar);
+    } else {
+        // Into a copy: a file the format cannot use must not half-replace it.
+        CGeneralFormatData loaded;
+        loaded.Serialize(ar);
+        const QString problem = loaded.CheckValues();
+        if (!problem.isEmpty())
+            throw CArchiveException(CArchiveException::generic,
+                                    ("The format \"" + loaded.name + "\" cannot be used: " + problem).toStdString());
+        *m_data = loaded;
+    }
+    m_name = m_data->name;
+    m_modified = false;
+}
+
+QString CFormat::GetTypeName() const { return LoadString(IDS_FORMAT); }
+QString CFormat::GetFileExtension() const { return LoadString(IDS_FORMAT_EXTENSION); }
+QString CFormat::GetFileFilter() const { return LoadString(IDS_FORMAT_FILTER); }
+
+void CFormat::SetName(const QString &name)
+{
+    m_name = name;
+    m_data->name = name;
+    if (m_editor)
+        m_editor->ItemRenamed();
+}
+
+bool CFormat::Rename()
+{
+    if (!CGenData::Rename())
+        return false;
+    m_data->name = m_name;
+    if (m_editor)
+        m_editor->ItemRenamed();
+    return true;
+}
+
+QString CFormat::GetCurrentName() const
+{
+    return m_editor && m_editor->Window() ? m_editor->CurrentName() : m_name;
+}
+
+QWidget *CFormat::OpenEditor()
+{
+    if (m_editor && !m_editor->Window())
+        m_editor.reset();
+    if (!m_editor && Factory())
+        m_editor = Factory()(*this);
+    QWidget *window = m_editor ? m_editor->Window() : nullptr;
+    if (window) {
+        window->showNormal();
+        window->raise();
+        window->activateWindow();
+    }
+    return window;
+}
+
+bool CFormat::IsEditorOpen() const
+{
+    return m_editor && m_editor->Window();
+}
+
+QWidget *CFormat::GetEditor() const
+{
+    return m_editor ? m_editor->Window() : nullptr;
+}
+
+void CFormat::CloseEditor()
+{
+    m_editor.reset();
+}
+
+bool CFormat::IsModified() const
+{
+    if (m_editor && m_editor->Window() && m_editor->HasUnsavedChanges())
+        return true;
+    return m_modified;
+}
+
+void CFormat::StoreObject(CArchive &ar, bool legacy)
+{
+    if (!legacy) {
+        CGenData::StoreObject(ar, false);
+        return;
+    }
+    if (m_editor && m_editor->Window())
+        m_editor->Commit();
+    WriteLegacyRecord(ar);
+}
+
+void CFormat::WriteLegacyRecord(CArchive &ar) const
+{
+    // Checked before the first byte: a refused record leaves nothing half written.
+    if (m_data->name.size() > kLegacyNameLength)
+        throw CArchiveException(CArchiveException::generic,
+                                ("The format name \"" + m_data->name + "\" is longer than 10 characters.").toStdString());
+    ar.Write(kLegacyHead, sizeof kLegacyHead);
+    ar << kLegacyKindFormat;
+    WriteLegacyString(ar, LegacyFileText(m_fileName));
+    ar << kLegacyOpen;
+    WriteLegacyString(ar, QString::fromLatin1(kLegacyTypeName));
+    ar << CGeneralFormatData::kLegacyVersion;
+    WriteLegacyString(ar, m_data->name);
+    CGeneralFormatData copy(*m_data); // the body transfers through non-const fields
+    copy.SerializeBody(ar);
+    ar << kLegacyClose;
+}
+
+bool CFormat::ImportLegacyBinary(CArchive &ar)
+{
+    m_lastError.clear();
+    QByteArray name;
+    QByteArray skipped;
+    quint8 separator = 0;
+    qint32 version = 0;
+    if (!ReadLegacyString(ar, kLegacyNameLength, name)) {
+        m_lastError = QStringLiteral("The record's name is too long.");
+        return false;
+    }
+    ar >> separator;
+    if (!ReadLegacyString(ar, kLegacyTypeLength, skipped)) {
+        m_lastError = QStringLiteral("The record's type name is too long.");
+        return false;
+    }
+    ar >> version;
+    if (version > kMaxLegacyVersion) {
+        m_lastError = QStringLiteral("The record's version %1 is unknown.").arg(version);
+        return false;
+    }
+    if (!ReadLegacyString(ar, kLegacyNameLength, skipped)) {
+        m_lastError = QStringLiteral("The record's format name is too long.");
+        return false;
+    }
+    CGeneralFormatData loaded(*m_data); // fields the version lacks keep their values
+    loaded.SerializeBody(ar, qMax(version, qint32(1)));
+    ar >> separator;
+    const QString problem = loaded.CheckValues();
+    if (!problem.isEmpty()) {
+        m_lastError = problem;
+        return false;
+    }
+    loaded.name = QString::fromLatin1(name);
+    *m_data = loaded;
+    m_name = loaded.name;
+    return true;
+}

@@ -1,0 +1,90 @@
+#pragma once
+// The format data item: one parameter set (CGeneralFormatData) and at most
+// one open editor. Stored as a format file, as the older product's record,
+// or as a command file; sent to and recalled from generators.
+
+#include "CGenData.h"
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class CGeneralFormatData;
+class QWidget;
+struct FormatRecord;
+
+// What a format needs of its open editor; the format editor implements it.
+class FormatEditorLink {
+public:
+    virtual ~FormatEditorLink() = default;
+    // The editor's window; nullptr once it is gone.
+    virtual QWidget *Window() const = 0;
+    // Writes the pages into the working copy and the copy into the item.
+    virtual void Commit() = 0;
+    virtual bool HasUnsavedChanges() const = 0;
+    // The name as the editor shows it now.
+    virtual QString CurrentName() const = 0;
+    // The item was renamed: show and keep its new name.
+    virtual void ItemRenamed() = 0;
+};
+
+class CFormat : public CGenData {
+    DECLARE_SERIAL(CFormat)
+
+public:
+    // Longest parameter-set name and file-name text the older product's record holds.
+    static constexpr int kLegacyNameLength = 10;
+    static constexpr int kLegacyTypeLength = 20;
+
+    // Makes the editor of a format; set once by the program (tests set a fake).
+    using EditorFactory = std::function<std::unique_ptr<FormatEditorLink>(CFormat &)>;
+    static void SetEditorFactory(EditorFactory factory);
+
+    explicit CFormat(QObject *owner = nullptr);
+    ~CFormat() override;
+
+    // Commits an open editor before storing; a load that holds a value the
+    // format cannot use raises CArchiveException and leaves the item as it was.
+    void Serialize(CArchive &ar) override;
+    int GetTypeCode() const override { return kFormat; }
+    QString GetTypeName() const override;
+    void SetName(const QString &name) override;
+    bool Rename() override;
+    QString GetCurrentName() const override;
+    QWidget *OpenEditor() override;
+    bool IsEditorOpen() const override;
+    QWidget *GetEditor() const override;
+    void CloseEditor() override;
+    QString GetFileExtension() const override;
+    QString GetFileFilter() const override;
+    // legacy: the older product's record; a name it cannot hold raises
+    // CArchiveException before anything is written.
+    void StoreObject(CArchive &ar, bool legacy) override;
+    // The older product's record, positioned after its kind. False at the
+    // first bad length or version, or a value the format cannot use; the
+    // item is then unchanged and LastError says why.
+    bool ImportLegacyBinary(CArchive &ar) override;
+    // Command files: the reader stands after FMTN; true when FMTE or FMTA
+    // ended the format and its values were taken.
+    bool ImportTokens(CCommandReader &reader) override;
+    // lines[0] is a placeholder. Marks the item modified and tells the owner
+    // whatever happened; false when the parse failed or a value was refused.
+    bool ImportCommandLines(QStringList &lines) override;
+    void WriteCommandFile(const QString &path, const QString &name) override;
+    bool IsModified() const override;
+
+    CGeneralFormatData &Data() { return *m_data; }
+    const CGeneralFormatData &Data() const { return *m_data; }
+    // Why the last import refused or stopped; empty after one that went well.
+    QString LastError() const { return m_lastError; }
+
+private:
+    void WriteLegacyRecord(CArchive &ar) const;
+    // Shared end of both command-file readers; result of the parse.
+    bool TakeParsedRecord(const FormatRecord &record, bool ended, const QString &parseError);
+
+    std::unique_ptr<FormatEditorLink> m_editor;
+    std::unique_ptr<CGeneralFormatData> m_data;
+    QString m_lastError;
+};

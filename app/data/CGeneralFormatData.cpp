@@ -1,0 +1,315 @@
+#include "CGeneralFormatData.h"
+
+#include "Archive.h"
+#include "FormatRecord.h"
+#include "RoundToCount.h"
+
+#include <cmath>
+#include <initializer_list>
+
+IMPLEMENT_SERIAL(CGeneralFormatData, CObject, VERSIONABLE_SCHEMA | 2)
+
+namespace {
+
+// One field each way, so the store and the load cannot drift apart.
+void Transfer(CArchive &ar, qint32 &value)
+{
+    if (ar.IsStoring())
+        ar << value;
+    else
+        ar >> value;
+}
+
+void Transfer(CArchive &ar, double &value)
+{
+    if (ar.IsStoring())
+        ar << value;
+    else
+        ar >> value;
+}
+
+// Files hold the index (the sync select: its code); an unknown one keeps the value.
+void Transfer(CArchive &ar, CKindValue &kind)
+{
+    if (ar.IsStoring()) {
+        ar << qint32(kind.GetArchiveValue());
+        return;
+    }
+    qint32 value = 0;
+    ar >> value;
+    kind.SetArchiveValue(value);
+}
+
+template <class T>
+void TransferAll(CArchive &ar, std::initializer_list<T *> fields)
+{
+    for (T *field : fields)
+        Transfer(ar, *field);
+}
+
+// Whether a double of the parameter set reaches the file as a number.
+struct NamedDouble {
+    const char *name;
+    double CGeneralFormatData::*value;
+};
+
+const NamedDouble kDoubles[] = {
+    {"gamma", &CGeneralFormatData::gamma},
+    {"pedestal level", &CGeneralFormatData::pedestalLevel},
+    {"video swing", &CGeneralFormatData::videoSwing},
+    {"sync swing", &CGeneralFormatData::syncSwing},
+    {"pixel rate", &CGeneralFormatData::pixelRate},
+    {"pixel period", &CGeneralFormatData::pixelPeriod},
+    {"line rate", &CGeneralFormatData::lineRate},
+    {"field rate", &CGeneralFormatData::fieldRate},
+    {"horizontal active", &CGeneralFormatData::hActive},
+    {"horizontal active time", &CGeneralFormatData::hActiveTime},
+    {"horizontal total", &CGeneralFormatData::hTotal},
+    {"horizontal total time", &CGeneralFormatData::hTotalTime},
+    {"horizontal blank", &CGeneralFormatData::hBlank},
+    {"horizontal blank time", &CGeneralFormatData::hBlankTime},
+    {"horizontal sync delay", &CGeneralFormatData::hSyncDelay},
+    {"horizontal sync delay time", &CGeneralFormatData::hSyncDelayTime},
+    {"horizontal sync width", &CGeneralFormatData::hSyncWidth},
+    {"horizontal sync width time", &CGeneralFormatData::hSyncWidthTime},
+    {"vertical active", &CGeneralFormatData::vActive},
+    {"vertical active time", &CGeneralFormatData::vActiveTime},
+    {"vertical total", &CGeneralFormatData::vTotal},
+    {"vertical total time", &CGeneralFormatData::vTotalTime},
+    {"vertical blank", &CGeneralFormatData::vBlank},
+    {"vertical blank time", &CGeneralFormatData::vBlankTime},
+    {"vertical sync delay", &CGeneralFormatData::vSyncDelay},
+    {"vertical sync delay time", &CGeneralFormatData::vSyncDelayTime},
+    {"vertical sync width", &CGeneralFormatData::vSyncWidth},
+    {"vertical sync width time", &CGeneralFormatData::vSyncWidthTime},
+    {"horizontal image size", &CGeneralFormatData::hImageSize},
+    {"vertical image size", &CGeneralFormatData::vImageSize},
+    {"horizontal size in inches", &CGeneralFormatData::hSizeInches},
+    {"horizontal size in mm", &CGeneralFormatData::hSizeMm},
+    {"vertical size in inches", &CGeneralFormatData::vSizeInches},
+    {"vertical size in mm", &CGeneralFormatData::vSizeMm},
+    {"horizontal back porch time", &CGeneralFormatData::hBackPorchTime},
+    {"vertical back porch time", &CGeneralFormatData::vBackPorchTime},
+    {"horizontal back porch", &CGeneralFormatData::hBackPorchPixels},
+    {"vertical back porch", &CGeneralFormatData::vBackPorchLines},
+    {"line blanking", &CGeneralFormatData::lineBlankingPercent},
+    {"line blanking time", &CGeneralFormatData::lineBlankingTime},
+    {"worksheet field rate", &CGeneralFormatData::worksheetFieldRate},
+    {"field blanking time", &CGeneralFormatData::fieldBlankingTime},
+    {"horizontal resolution", &CGeneralFormatData::hResolution},
+    {"vertical resolution", &CGeneralFormatData::vResolution},
+};
+
+// time x rate rounded, computed as time / (1 / rate) as the counts always were.
+bool CountFromTime(double time, double rate, const char *what, double &count, QString *error)
+{
+    const std::optional<int> rounded = RoundToCount(time / (1.0 / rate));
+    if (!rounded) {
+        if (error)
+            *error = QStringLiteral("The %1 time gives no usable count.").arg(QString::fromLatin1(what));
+        return false;
+    }
+    count = *rounded;
+    return true;
+}
+
+} // namespace
+
+void CGeneralFormatData::Serialize(CArchive &ar)
+{
+    if (ar.IsStoring())
+        ar << name;
+    else
+        ar >> name;
+    SerializeBody(ar);
+}
+
+void CGeneralFormatData::SerializeBody(CArchive &ar, qint32 legacyVersion)
+{
+    const qint32 version = legacyVersion > 0 ? legacyVersion : kLegacyVersion;
+    TransferAll<CKindValue>(ar, {&acsKind, &dcsKind, &dssKind, &syncSelect, &videoKind});
+    TransferAll<qint32>(ar, {&syncOnRed, &syncOnGreen, &syncOnBlue, &hSyncGate, &vSyncGate, &cSyncGate,
+                             &hSyncPolarity, &vSyncPolarity, &cSyncPolarity, &gammaOn});
+    Transfer(ar, gamma);
+    Transfer(ar, pedestalOn);
+    TransferAll<double>(ar, {&pedestalLevel, &videoSwing, &syncSwing, &pixelRate, &pixelPeriod, &lineRate, &fieldRate});
+    TransferAll<double>(ar, {&hActive, &hActiveTime, &hTotal, &hTotalTime, &hBlank, &hBlankTime, &hSyncDelay,
+                             &hSyncDelayTime, &hSyncWidth, &hSyncWidthTime, &vActive, &vActiveTime, &vTotal,
+                             &vTotalTime, &vBlank, &vBlankTime, &vSyncDelay, &vSyncDelayTime, &vSyncWidth,
+                             &vSyncWidthTime, &hImageSize, &vImageSize});
+    Transfer(ar, sizeUnit);
+    TransferAll<double>(ar, {&hSizeInches, &hSizeMm, &vSizeInches, &vSizeMm});
+    TransferAll<qint32>(ar, {&eqBefore, &eqAfter, &interlaced, &timeEntryUnits, &backPorchMode});
+    TransferAll<double>(ar, {&hBackPorchTime, &vBackPorchTime, &hBackPorchPixels, &vBackPorchLines});
+    if (version >= 2)
+        Transfer(ar, repeatField);
+    if (version >= 3)
+        Transfer(ar, pcpg);
+    if (version >= 4) {
+        TransferAll<double>(ar, {&lineBlankingPercent, &lineBlankingTime});
+        Transfer(ar, enterPercentBlanking);
+        TransferAll<double>(ar, {&worksheetFieldRate, &fieldBlankingTime, &hResolution, &vResolution});
+    }
+    if (version >= 5) {
+        for (double &value : worksheet2)
+            Transfer(ar, value);
+    }
+    if (version >= 6)
+        Transfer(ar, pixelDepth);
+    // Format files written before the field existed end here; the schema they
+    // record cannot tell, the bytes left can.
+    const bool avcsPresent = ar.IsStoring() || legacyVersion > 0 || ar.BytesLeft() >= qint64(sizeof(qint32));
+    if (version >= 7 && avcsPresent)
+        Transfer(ar, avcs);
+}
+
+bool CGeneralFormatData::FillRecord(FormatRecord &record, QString *error) const
+{
+    FormatRecord out;
+    out.name = name;
+    out.acsKind = acsKind;
+    out.dcsKind = dcsKind;
+    out.dssKind = dssKind;
+    out.syncSelect = syncSelect;
+    out.videoKind = videoKind;
+    out.lineRate = lineRate;
+    out.gamma = gamma;
+    out.pedestalLevel = pedestalLevel;
+    out.videoSwing = videoSwing;
+    out.syncSwing = syncSwing;
+    out.hImageSize = hImageSize;
+    out.vImageSize = vImageSize;
+    out.pcpg = pcpg;
+    out.eqBefore = eqBefore;
+    out.eqAfter = eqAfter;
+    out.syncOnRed = syncOnRed;
+    out.syncOnGreen = syncOnGreen;
+    out.syncOnBlue = syncOnBlue;
+    out.hSyncPolarity = hSyncPolarity;
+    out.vSyncPolarity = vSyncPolarity;
+    out.cSyncPolarity = cSyncPolarity;
+    out.hSyncGate = hSyncGate;
+    out.vSyncGate = vSyncGate;
+    out.cSyncGate = cSyncGate;
+    out.pedestalOn = pedestalOn;
+    out.gammaOn = gammaOn;
+    out.interlaced = interlaced;
+    out.sizeUnit = sizeUnit;
+    out.repeatField = repeatField;
+    out.pixelDepth = pixelDepth;
+    out.avcs = avcs;
+    // The stored counts may lag behind an edited time; the times are what count.
+    const bool counted = CountFromTime(hActiveTime, pixelRate, "horizontal active", out.hActive, error)
+                         && CountFromTime(hTotalTime, pixelRate, "horizontal total", out.hTotal, error)
+                         && CountFromTime(hSyncDelayTime, pixelRate, "horizontal sync delay", out.hSyncDelay, error)
+                         && CountFromTime(hSyncWidthTime, pixelRate, "horizontal sync width", out.hSyncWidth, error)
+                         && CountFromTime(vActiveTime, lineRate, "vertical active", out.vActive, error)
+                         && CountFromTime(vTotalTime, lineRate, "vertical total", out.vTotal, error)
+                         && CountFromTime(vSyncDelayTime, lineRate, "vertical sync delay", out.vSyncDelay, error)
+                         && CountFromTime(vSyncWidthTime, lineRate, "vertical sync width", out.vSyncWidth, error);
+    if (counted)
+        record = out;
+    return counted;
+}
+
+bool CGeneralFormatData::FillFromRecord(const FormatRecord &record, QString *error)
+{
+    const QString problem = CheckFormatRecord(record);
+    if (!problem.isEmpty()) {
+        if (error)
+            *error = problem;
+        return false;
+    }
+    name = record.name;
+    acsKind = record.acsKind;
+    dcsKind = record.dcsKind;
+    dssKind = record.dssKind;
+    syncSelect = record.syncSelect;
+    videoKind = record.videoKind;
+    lineRate = record.lineRate;
+    syncOnRed = record.syncOnRed;
+    syncOnGreen = record.syncOnGreen;
+    syncOnBlue = record.syncOnBlue;
+    hSyncPolarity = record.hSyncPolarity;
+    vSyncPolarity = record.vSyncPolarity;
+    cSyncPolarity = record.cSyncPolarity;
+    hSyncGate = record.hSyncGate;
+    vSyncGate = record.vSyncGate;
+    cSyncGate = record.cSyncGate;
+    pedestalOn = record.pedestalOn;
+    gammaOn = record.gammaOn;
+    interlaced = record.interlaced;
+    videoSwing = record.videoSwing;
+    syncSwing = record.syncSwing;
+    gamma = record.gamma;
+    pedestalLevel = record.pedestalLevel;
+    eqBefore = record.eqBefore;
+    eqAfter = record.eqAfter;
+    pcpg = record.pcpg;
+    repeatField = record.repeatField;
+    pixelDepth = record.pixelDepth;
+    avcs = record.avcs;
+
+    hActive = record.hActive;
+    hTotal = record.hTotal;
+    hSyncDelay = record.hSyncDelay;
+    hSyncWidth = record.hSyncWidth;
+    vActive = record.vActive;
+    vTotal = record.vTotal;
+    vSyncDelay = record.vSyncDelay;
+    vSyncWidth = record.vSyncWidth;
+    hBlank = hTotal - hActive;
+    vBlank = vTotal - vActive;
+
+    pixelRate = lineRate * hTotal;
+    pixelPeriod = 1.0 / pixelRate;
+    fieldRate = (lineRate / vTotal) * (interlaced ? 2 : 1);
+
+    hActiveTime = hActive / pixelRate;
+    hTotalTime = hTotal / pixelRate;
+    hBlankTime = hBlank / pixelRate;
+    hSyncDelayTime = hSyncDelay / pixelRate;
+    hSyncWidthTime = hSyncWidth / pixelRate;
+    vActiveTime = vActive / lineRate;
+    vTotalTime = vTotal / lineRate;
+    vBlankTime = vBlank / lineRate;
+    vSyncDelayTime = vSyncDelay / lineRate;
+    vSyncWidthTime = vSyncWidth / lineRate;
+
+    sizeUnit = record.sizeUnit;
+    hImageSize = record.hImageSize;
+    vImageSize = record.vImageSize;
+    if (sizeUnit == kUnitInches) {
+        hSizeInches = record.hImageSize;
+        vSizeInches = record.vImageSize;
+        hSizeMm = InchesToMm(hSizeInches);
+        vSizeMm = InchesToMm(vSizeInches);
+    } else {
+        hSizeMm = record.hImageSize;
+        vSizeMm = record.vImageSize;
+        hSizeInches = MmToInches(hSizeMm);
+        vSizeInches = MmToInches(vSizeMm);
+    }
+    return true;
+}
+
+QString CGeneralFormatData::CheckValues() const
+{
+    for (const NamedDouble &field : kDoubles) {
+        if (!std::isfinite(this->*field.value))
+            return QStringLiteral("The %1 is not a number.").arg(QString::fromLatin1(field.name));
+    }
+    for (double value : worksheet2) {
+        if (!std::isfinite(value))
+            return QStringLiteral("A worksheet value is not a number.");
+    }
+    if (!(pixelRate > 0))
+        return QStringLiteral("The pixel rate is not above 0.");
+    if (!(lineRate > 0))
+        return QStringLiteral("The line rate is not above 0.");
+    FormatRecord record;
+    QString error;
+    if (!FillRecord(record, &error))
+        return error;
+    return {};
+}

@@ -1,0 +1,117 @@
+#include "CommandRouter.h"
+
+#include <QAction>
+#include <QMenu>
+
+#include <algorithm>
+
+CommandRouter::CommandRouter(QObject *parent) : QObject(parent) {}
+
+QString CommandRouter::ObjectName(int id)
+{
+    return QStringLiteral("cmd%1").arg(id);
+}
+
+QAction *CommandRouter::Add(int id, const QString &text, const QString &prompt)
+{
+    Command &command = m_commands[id];
+    if (!command.action) {
+        command.action = new QAction(text, m_actionOwner ? m_actionOwner : this);
+        command.action->setObjectName(ObjectName(id));
+        connect(command.action, &QAction::triggered, this, [this, id] { Execute(id); });
+    }
+    command.action->setText(text);
+    command.action->setStatusTip(prompt);
+    command.action->setToolTip(prompt.isEmpty() ? QString(text).remove(u'&') : prompt);
+    UpdateOne(command);
+    return command.action;
+}
+
+QAction *CommandRouter::Action(int id) const
+{
+    const auto it = m_commands.constFind(id);
+    return it == m_commands.constEnd() ? nullptr : it->action;
+}
+
+QList<int> CommandRouter::Ids() const
+{
+    QList<int> ids = m_commands.keys();
+    std::sort(ids.begin(), ids.end());
+    return ids;
+}
+
+void CommandRouter::SetHandler(int id, Handler handler)
+{
+    Command &command = m_commands[id];
+    command.handler = std::move(handler);
+    UpdateOne(command);
+}
+
+bool CommandRouter::HasHandler(int id) const
+{
+    const auto it = m_commands.constFind(id);
+    return it != m_commands.constEnd() && bool(it->handler);
+}
+
+void CommandRouter::SetEnableRule(int id, Rule rule)
+{
+    Command &command = m_commands[id];
+    command.enable = std::move(rule);
+    UpdateOne(command);
+}
+
+void CommandRouter::SetCheckRule(int id, Rule rule)
+{
+    Command &command = m_commands[id];
+    command.check = std::move(rule);
+    if (command.action)
+        command.action->setCheckable(bool(command.check));
+    UpdateOne(command);
+}
+
+void CommandRouter::SetTextRule(int id, TextRule rule)
+{
+    Command &command = m_commands[id];
+    command.text = std::move(rule);
+    UpdateOne(command);
+}
+
+void CommandRouter::UpdateOne(Command &command)
+{
+    if (!command.action)
+        return;
+    const bool enabled = command.handler && (!command.enable || command.enable());
+    command.action->setEnabled(enabled);
+    if (command.check) {
+        command.action->setCheckable(true);
+        command.action->setChecked(command.check());
+    }
+    if (command.text)
+        command.action->setText(command.text());
+}
+
+void CommandRouter::Update()
+{
+    for (Command &command : m_commands)
+        UpdateOne(command);
+}
+
+bool CommandRouter::Execute(int id)
+{
+    auto it = m_commands.find(id);
+    if (it == m_commands.end() || !it->handler)
+        return false;
+    UpdateOne(*it);
+    if (it->action && !it->action->isEnabled())
+        return false;
+    // A copy: the handler may replace its own entry.
+    const Handler handler = it->handler;
+    handler();
+    Update();
+    return true;
+}
+
+void CommandRouter::Watch(QMenu *menu)
+{
+    connect(menu, &QMenu::aboutToShow, this, &CommandRouter::Update);
+}

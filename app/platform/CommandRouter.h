@@ -1,0 +1,66 @@
+#pragma once
+// Command ids in place of the menu and toolbar plumbing: one QAction per id
+// (object name "cmd<id>"), a handler and an enable/check rule per id. The
+// rules are re-evaluated when a watched menu opens and after every command.
+// An id without a handler is shown disabled, as a command nobody answers.
+
+#include <QHash>
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+class QAction;
+class QMenu;
+
+class CommandRouter : public QObject {
+public:
+    using Handler = std::function<void()>;
+    using Rule = std::function<bool()>;
+    using TextRule = std::function<QString()>;
+
+    explicit CommandRouter(QObject *parent = nullptr);
+    // The actions made from now on belong to owner (the window that shows
+    // them, so that it finds them by name); by default to the router.
+    void SetActionOwner(QObject *owner) { m_actionOwner = owner; }
+
+    // The action of id, created on first use with text; prompt is the status
+    // tip and the tool tip (the string-table text of the id).
+    QAction *Add(int id, const QString &text, const QString &prompt = {});
+    QAction *Action(int id) const; // nullptr when id is unknown
+    bool Has(int id) const { return m_commands.contains(id); }
+    QList<int> Ids() const;
+
+    void SetHandler(int id, Handler handler);
+    bool HasHandler(int id) const;
+    // No rule: enabled whenever a handler exists.
+    void SetEnableRule(int id, Rule rule);
+    // A check rule makes the action checkable.
+    void SetCheckRule(int id, Rule rule);
+    // Text computed at each update (the system menu's generator item).
+    void SetTextRule(int id, TextRule rule);
+
+    // Runs the handler of an enabled command, then updates every rule.
+    // False when id is unknown, has no handler or is disabled.
+    bool Execute(int id);
+    // Re-evaluates every rule.
+    void Update();
+    // Updates before menu shows.
+    void Watch(QMenu *menu);
+
+    static QString ObjectName(int id); // "cmd10028"
+
+private:
+    struct Command {
+        QAction *action = nullptr;
+        Handler handler;
+        Rule enable;
+        Rule check;
+        TextRule text;
+    };
+
+    void UpdateOne(Command &command);
+
+    QHash<int, Command> m_commands;
+    QObject *m_actionOwner = nullptr;
+};

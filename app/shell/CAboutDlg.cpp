@@ -1,0 +1,99 @@
+#include "CAboutDlg.h"
+
+#include "BitmapResources.h"
+#include "DialogControls.h"
+#include "Numbers.h"
+#include "Prompts.h"
+
+#include <morvane.h>
+
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QTimerEvent>
+
+namespace {
+
+// The product logo, painted when the program carries no bitmap 307.
+QPixmap Logo()
+{
+    QPixmap logo = LoadBitmapResource(CAboutDlg::IDB_LOGO);
+    if (!logo.isNull())
+        return logo;
+    logo = QPixmap(32, 32);
+    logo.fill(Qt::transparent);
+    QPainter painter(&logo);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(QColor(30, 90, 170));
+    painter.setPen(Qt::NoPen);
+    painter.drawRoundedRect(QRectF(1, 1, 30, 30), 6, 6);
+    painter.setPen(Qt::white);
+    QFont font = painter.font();
+    font.setPixelSize(20);
+    font.setBold(true);
+    painter.setFont(font);
+    painter.drawText(QRect(0, 0, 32, 32), Qt::AlignCenter, QStringLiteral("Z"));
+    return logo;
+}
+
+} // namespace
+
+CAboutDlg::CAboutDlg(QWidget *parent) : QDialog(parent)
+{
+    setObjectName(ControlName(IDD));
+    setWindowTitle(QStringLiteral("About ZOT"));
+    BuildControls();
+}
+
+void CAboutDlg::BuildControls()
+{
+    SetDialogSize(this, 217, 55);
+    auto *picture = AddControl<QLabel>(this, kNoControlId, 11, 17, 20, 20);
+    picture->setPixmap(Logo());
+    AddControl<QLabel>(this, kNoControlId, 40, 10, 119, 8, QStringLiteral("Zotware V3.00"));
+    AddControl<QLabel>(this, IDC_MAKER_LINE, 40, 25, 119, 8, QStringLiteral("Video generator manager, Veltrane"));
+    AddControl<QLabel>(this, IDC_LIBRARY_VERSION, 40, 40, 119, 8);
+    auto *ok = AddControl<QPushButton>(this, IDOK, 178, 7, 32, 14, QStringLiteral("OK"));
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+QString CAboutDlg::LibraryVersionText(double version)
+{
+    return QStringLiteral("DLL Vers ") + FormatFixed(version, 3);
+}
+
+void CAboutDlg::showEvent(QShowEvent *event)
+{
+    if (!m_initialised) {
+        m_initialised = true;
+        OnInitDialog();
+    }
+    QDialog::showEvent(event);
+}
+
+bool CAboutDlg::OnInitDialog()
+{
+    FindControl<QLabel>(this, IDC_LIBRARY_VERSION)->setText(LibraryVersionText(XR_PortLibraryVersion()));
+    if (autoClose) {
+        m_timerInterval = kSplashMs;
+        m_timerId = startTimer(kSplashMs);
+    }
+    return true;
+}
+
+void CAboutDlg::timerEvent(QTimerEvent *event)
+{
+    OnTimer(event->timerId());
+}
+
+void CAboutDlg::OnTimer(int timerId)
+{
+    if (timerId == 0 || timerId != m_timerId) {
+        AfxMessageBox(PromptText("CAboutDlg::OnTimer: KillTimer failed."), MB_OK);
+        return;
+    }
+    killTimer(timerId);
+    m_timerId = 0;
+    close(); // like Cancel
+}

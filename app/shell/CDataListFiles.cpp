@@ -1,0 +1,435 @@
+// The file side of the data list: saving items, opening data files (also
+// dropped ones), importing the older product's files and command files,
+// and writing command files.
+
+#include "CDataListView.h"
+
+#include "Archive.h"
+#include "CDataFileException.h"
+#include "CGenData.h"
+#include "CMainWindow.h"
+#include "DataKindRegistry.h"
+#include "ProfileKeys.h"
+#include "ShellImages.h"
+#include "Profile.h"
+#include "Prompts.h"
+#include "strings.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <QTreeWidget>
+
+using namespace ProfileKeys;
+
+namespace {
+
+constexpr unsigned IDS_SAVE_TITLE = 33061;
+constexpr unsigned IDS_OPEN_TITLE = 33066;
+constexpr unsigned IDS_CANNOT_OPEN = 33067;
+constexpr unsigned IDS_CANNOT_READ = 33068;
+constexpr unsigned IDS_UNKNOWN_TYPE = 33069;
+constexpr unsigned IDS_IMPORT_ZOT2_TITLE = 33404;
+constexpr unsigned IDS_IMPORT_CMD_TITLE = 10005;
+constexpr unsigned IDS_SAVE_CMD_TITLE = 10021;
+constexpr unsigned IDS_FILTER_FORMAT = 33063;
+constexpr unsigned IDS_FILTER_IMAGE = 33065;
+constexpr unsigned IDS_FILTER_SEQUENCE = 33198;
+constexpr unsigned IDS_FILTER_FONT = 33234;
+constexpr unsigned IDS_FILTER_ICON = 33268;
+constexpr unsigned IDS_FILTER_KNOBLIST = 33364;
+constexpr unsigned IDS_FILTER_ALL = 33107;
+constexpr unsigned IDS_FILTER_DIR = 33402;
+constexpr unsigned IDS_FILTER_LIB = 33403;
+constexpr unsigned IDS_FILTER_CMD = 33224;
+
+constexpr int kLegacyHeaderBytes = 5;
+constexpr int kLegacyList = 6;
+
+QString JoinFilters(std::initializer_list<unsigned> ids)
+{
+    QString filter;
+    for (unsigned id : ids)
+        filter += LoadString(id);
+    return filter;
+}
+
+// The folder of path, with its trailing separator.
+QString FolderOf(const QString &path)
+{
+    return path.left(path.lastIndexOf(u'/') + 1);
+}
+
+void ShowOpenError(unsigned textId, const QString &path)
+{
+    MessageBox(nullptr, PromptText(textId, {path}), PromptText(IDS_OPEN_TITLE), MB_OK | MB_ICONEXCLAMATION);
+}
+
+// A multiple-choice open dialog that remembers its folder and filter.
+FileResult AskForFiles(unsigned titleId, const QString &filter, const char *folderKey, const char *typeKey)
+{
+    FileRequest request;
+    request.multiple = true;
+    request.titleId = titleId;
+    request.filter = filter;
+    request.folder = GetProfileString(kFolders, folderKey);
+    request.filterIndex = GetProfileInt(kData, typeKey, 1);
+    return PromptForFile(request);
+}
+
+void RememberChoice(const FileResult &result, const char *folderKey, const char *typeKey)
+{
+    WriteProfileString(kFolders, folderKey, FolderOf(result.paths.first()));
+    WriteProfileInt(kData, typeKey, result.filterIndex);
+}
+
+const char *CmdFileMessage(int code)
+{
+    switch (code) {
+    case CDataListView::kCmdFormatFailed: return "Format Parsing Failed";
+    case CDataListView::kCmdImageFailed: return "Image Parsing Failed";
+    case CDataListView::kCmdSequenceFailed: return "Sequence Parsing Failed";
+    case CDataListView::kCmdMultiple: return "Multiple FMTs/IMGs/SEQs Detected";
+    case CDataListView::kCmdBadFormat: return "Invalid Format File";
+    case CDataListView::kCmdBadImage: return "Invalid Image File";
+    default: return "Invalid Sequence File";
+    }
+}
+
+// One text line without its line end; false at the end of the file.
+bool ReadTextLine(QIODevice &file, QString &line)
+{
+    if (file.atEnd())
+        return false;
+    QByteArray bytes = file.readLine();
+    if (bytes.endsWith('\n'))
+        bytes.chop(1);
+    if (bytes.endsWith('\r'))
+        bytes.chop(1);
+    line = QString::fromLatin1(bytes);
+    return true;
+}
+
+} // namespace
+
+// --- Save -------------------------------------------------------------------
+
+bool CDataListView::FileSave(int row, bool saveAs, bool legacy)
+{
+    CGenData *item = GetRowItem(row);
+    if (!item)
+        return false;
+    if (saveAs || item->GetFolder().isEmpty()) {
+        const bool hasFolder = !item->GetFolder().isEmpty();
+        FileRequest request;
+        request.save = true;
+        request.overwritePrompt = true;
+        request.titleId = IDS_SAVE_TITLE;
+        request.filter = item->GetFileFilter() + u'|';
+        request.defaultExtension = item->GetFileExtension();
+        request.fileName = hasFolder ? item->GetFileName() : QString();
+        request.folder = hasFolder ? item->GetFolder() : GetProfileString(kFolders, kFileSave);
+        const FileResult result = PromptForFile(request);
+        if (!result.accepted || result.paths.isEmpty())
+            return false;
+        const QString path = result.paths.first();
+        WriteProfileString(kFolders, kFileSave, FolderOf(path));
+        item->SetFilePath(path);
+    }
+    const QString path = item->GetFilePath();
+    const bool wasModified = item->IsModified();
+    // Written beside the old file and renamed over it only when complete:
+    // a failed save leaves the previous file as it was.
+    QSaveFile file(path);
+    CDataFileException failure;
+    bool saved = false;
+    if (!file.open(QIODevice::WriteOnly)) {
+        failure = CDataFileException::FromFile(file, path);
+    } else {
+        try {
+            CArchive ar(&file, CArchive::store);
+            item->StoreObject(ar, legacy);
+            ar.Flush();
+            saved = file.commit();
+            if (!saved)
+                failure = CDataFileException::FromFile(file, path);
+        } catch (const CArchiveException &) {
+            file.cancelWriting();
+            failure = CDataFileException(CDataFileException::generic, 0, path);
+        }
+    }
+    if (!saved) {
+        item->SetModified(wasModified);
+        MessageBox(this, PromptText(failure.GetCauseText()), PromptText("ERROR"), MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+    item->SetModified(false);
+    QTreeWidgetItem *rowItem = m_list->topLevelItem(row);
+    rowItem->setText(0, item->GetName());
+    rowItem->setText(1, item->GetFilePath());
+    SetMark(rowItem, item->IsEditorOpen() ? kMarkEditorOpen : 0);
+    return true;
+}
+
+void CDataListView::SaveSelected()
+{
+    for (int row = 0; row < GetRowCount(); ++row) {
+        if (IsRowSelected(row))
+            FileSave(row, false, false);
+    }
+}
+
+void CDataListView::SaveSelectedAs(bool legacy)
+{
+    for (int row = 0; row < GetRowCount(); ++row) {
+        if (IsRowSelected(row))
+            FileSave(row, true, legacy);
+    }
+}
+
+bool CDataListView::SaveItem(CGenData *item, bool saveAs)
+{
+    const int row = FindRow(item);
+    return row >= 0 && FileSave(row, saveAs, false);
+}
+
+// --- Open -------------------------------------------------------------------
+
+bool CDataListView::FileOpen()
+{
+    const QString filter = JoinFilters({IDS_FILTER_FORMAT, IDS_FILTER_IMAGE, IDS_FILTER_SEQUENCE, IDS_FILTER_FONT,
+                                        IDS_FILTER_ICON, IDS_FILTER_KNOBLIST, IDS_FILTER_ALL}) + u'|';
+    const FileResult result = AskForFiles(IDS_OPEN_TITLE, filter, kFileOpen, kLastType);
+    if (!result.accepted || result.paths.isEmpty())
+        return false;
+    DeselectAll();
+    RememberChoice(result, kFileOpen, kLastType);
+    bool opened = false;
+    for (const QString &path : result.paths) {
+        if (!OpenFile(path))
+            break;
+        opened = true;
+    }
+    return opened;
+}
+
+bool CDataListView::OpenFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        ShowOpenError(IDS_CANNOT_OPEN, path);
+        return false;
+    }
+    std::unique_ptr<CObject> object;
+    try {
+        CArchive ar(&file, CArchive::load);
+        object = ar.ReadObject(nullptr);
+    } catch (const CArchiveException &) {
+        ShowOpenError(IDS_CANNOT_READ, path);
+        return false;
+    }
+    const DataKindEntry *kind = object ? DataKinds::ByObject(*object) : nullptr;
+    if (!kind) {
+        MessageBox(nullptr, PromptText(IDS_UNKNOWN_TYPE), PromptText(IDS_OPEN_TITLE), MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+    auto *item = static_cast<CGenData *>(object.release());
+    item->SetFilePath(path);
+    item->SetOwner(m_mainWindow);
+    QTreeWidgetItem *row = AppendRow(item, kind->icon, item->GetName(), path);
+    row->setSelected(true);
+    return true;
+}
+
+void CDataListView::OnDropFiles(const QStringList &paths)
+{
+    for (const QString &path : paths)
+        OpenFile(path);
+}
+
+// --- Older product's data files ---------------------------------------------
+
+void CDataListView::FileImportZot2()
+{
+    const QString filter = JoinFilters({IDS_FILTER_FORMAT, IDS_FILTER_IMAGE, IDS_FILTER_SEQUENCE, IDS_FILTER_DIR,
+                                        IDS_FILTER_LIB, IDS_FILTER_ALL}) + u'|';
+    const FileResult result = AskForFiles(IDS_IMPORT_ZOT2_TITLE, filter, kFileImportZot2, kImportType);
+    if (!result.accepted || result.paths.isEmpty())
+        return;
+    RememberChoice(result, kFileImportZot2, kImportType);
+    for (const QString &path : result.paths) {
+        if (!ImportLegacyFile(path))
+            return;
+    }
+}
+
+bool CDataListView::ImportLegacyFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        ShowOpenError(IDS_CANNOT_OPEN, path);
+        return false;
+    }
+    try {
+        CArchive ar(&file, CArchive::load);
+        ar.ReadBytes(kLegacyHeaderBytes);
+        qint32 kind = 0;
+        ar >> kind;
+        if (kind == kLegacyList)
+            return ImportLegacyList(ar);
+        return ImportLegacyRecord(ar, kind);
+    } catch (const CArchiveException &) {
+        return false; // a short or damaged file ends the import like a refused record
+    }
+}
+
+bool CDataListView::ImportLegacyRecord(CArchive &ar, int legacyKind)
+{
+    CGenData *item = NewItem(DataKinds::LegacyKindIcon(legacyKind));
+    if (!item || !item->ImportLegacyBinary(ar))
+        return false;
+    RefreshItem(item);
+    return true;
+}
+
+bool CDataListView::ImportLegacyList(CArchive &ar)
+{
+    quint32 count = 0;
+    ar >> count;
+    if (count > kMaxLegacyItems)
+        return false;
+    for (quint32 i = 0; i < count; ++i) {
+        qint32 kind = 0;
+        ar >> kind;
+        if (!ImportLegacyRecord(ar, kind))
+            return false;
+    }
+    return true;
+}
+
+// --- Command files ----------------------------------------------------------
+
+void CDataListView::ImportCmdFile()
+{
+    const FileResult result = AskForFiles(IDS_IMPORT_CMD_TITLE, LoadString(IDS_FILTER_CMD), kFileImportZot2, kImportType);
+    if (!result.accepted || result.paths.isEmpty())
+        return;
+    RememberChoice(result, kFileImportZot2, kImportType);
+    for (const QString &path : result.paths) {
+        if (!ImportOneCmdFile(path))
+            return;
+    }
+}
+
+bool CDataListView::ImportOneCmdFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        ShowOpenError(IDS_CANNOT_OPEN, path);
+        return false;
+    }
+    QString first;
+    QString second;
+    ReadTextLine(file, first);
+    ReadTextLine(file, second);
+    if (!first.startsWith(QLatin1String("// RARU")) || !second.startsWith(QLatin1String("// 2.000"))) {
+        AfxMessageBox(PromptText("Invalid File Type"), MB_OK);
+        return false;
+    }
+    QStringList lines;
+    ReadCmdFileLines(file, lines);
+    const int code = ImportCmdLines(lines);
+    if (code < 0)
+        ReportCmdFileError(code, path);
+    return true;
+}
+
+void CDataListView::ReadCmdFileLines(QIODevice &file, QStringList &lines)
+{
+    lines = QStringList{QString()};
+    QString line;
+    while (ReadTextLine(file, line)) {
+        lines.append(line.toUpper());
+        if (lines.size() - 1 >= kMaxCmdLines) {
+            if (!file.atEnd())
+                AfxMessageBox(PromptText("CMD File is Truncated to 5000 lines"), MB_OK);
+            return;
+        }
+    }
+    lines.append(QString()); // the read that met the end
+}
+
+int CDataListView::ClassifyCmdLines(const QStringList &lines)
+{
+    int fmtn = 0, imgn = 0, seqn = 0, fmte = 0, imge = 0, seqe = 0;
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        const QString &line = lines[i];
+        fmtn += line.startsWith(QLatin1String("FMTN"));
+        imgn += line.startsWith(QLatin1String("IMGN")) && !line.startsWith(QLatin1String("IMGN?"));
+        seqn += line.startsWith(QLatin1String("SEQN"));
+        fmte += line.startsWith(QLatin1String("FMTE"));
+        imge += line.startsWith(QLatin1String("IMGE"));
+        seqe += line.startsWith(QLatin1String("SEQE"));
+    }
+    if (fmtn + imgn + seqn > 1 || fmte + imge + seqe > 1)
+        return kCmdMultiple;
+    if (fmtn == 1 && fmte != 1)
+        return kCmdBadFormat;
+    if (imgn == 1 && imge != 1)
+        return kCmdBadImage;
+    if (seqn == 1 && seqe != 1)
+        return kCmdBadSequence;
+    return kCmdNothing;
+}
+
+int CDataListView::ImportCmdLines(QStringList &lines)
+{
+    const int verdict = ClassifyCmdLines(lines);
+    if (verdict != kCmdNothing)
+        return verdict;
+    struct Kind {
+        const char *mnemonic;
+        int icon;
+        int success;
+    };
+    static const Kind kinds[] = {{"FMTN", kIconFormat, kCmdFormat}, {"IMGN", kIconImage, kCmdImage}, {"SEQN", kIconSequence, kCmdSequence}};
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        for (const Kind &kind : kinds) {
+            if (!lines[i].startsWith(QLatin1String(kind.mnemonic)))
+                continue;
+            // A kind this program is built without parses nothing.
+            CGenData *item = NewItem(kind.icon);
+            if (!item || !item->ImportCommandLines(lines))
+                return -kind.success;
+            RefreshItem(item);
+            return kind.success;
+        }
+    }
+    return kCmdNothing;
+}
+
+void CDataListView::ReportCmdFileError(int code, const QString &path)
+{
+    const QString text = QString::fromLatin1(CmdFileMessage(code)) + QStringLiteral("\r\nOpen File In NotePad?");
+    if (MessageBox(this, PromptText(text), PromptText("CMD File Error"), MB_YESNO | MB_ICONEXCLAMATION) == IDYES)
+        OpenInTextEditor(path);
+}
+
+bool CDataListView::WriteCmdFile()
+{
+    const QList<QTreeWidgetItem *> rows = SelectedRows();
+    if (rows.isEmpty())
+        return true;
+    const QString name = rows.first()->text(0);
+    FileRequest request;
+    request.save = true;
+    request.titleId = IDS_SAVE_CMD_TITLE;
+    request.filter = LoadString(IDS_FILTER_CMD);
+    request.defaultExtension = QStringLiteral("cmd");
+    request.fileName = name + QStringLiteral(".cmd");
+    const FileResult result = PromptForFile(request);
+    if (!result.accepted || result.paths.isEmpty())
+        return false;
+    WriteProfileString(kFolders, kFileSave, FolderOf(result.paths.first()));
+    GetRowItem(m_list->indexOfTopLevelItem(rows.first()))->WriteCommandFile(result.paths.first(), name);
+    return true;
+}

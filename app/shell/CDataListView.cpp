@@ -1,0 +1,357 @@
+#include "CDataListView.h"
+
+#include "CDataListCtrl.h"
+#include "CGenData.h"
+#include "CGenerator.h"
+#include "CGeneratorView.h"
+#include "CMainWindow.h"
+#include "CProgressDlg.h"
+#include "CSelectDataTypeDlg.h"
+#include "DataKindRegistry.h"
+#include "DialogUnits.h"
+#include "Prompts.h"
+#include "ShellImages.h"
+#include "strings.h"
+
+#include <QApplication>
+#include <QDrag>
+#include <QHeaderView>
+#include <QMimeData>
+#include <QScreen>
+#include <QStyle>
+#include <QVBoxLayout>
+
+std::function<void(CDataListView &)> CDataListView::s_dragLoop;
+
+namespace {
+
+constexpr unsigned IDS_DATA_NAME = 33071;
+constexpr unsigned IDS_DATA_FILE = 33072;
+constexpr unsigned IDS_DELETE_CAPTION = 33099;
+constexpr unsigned IDS_DELETE_QUESTION = 33100;
+
+constexpr int kItemRole = Qt::UserRole;
+constexpr int kIconRole = Qt::UserRole + 1;
+constexpr int kMarkRole = Qt::UserRole + 2;
+
+constexpr int kMaxCascaded = 3;
+
+// The data list's drag carries only this marker: targets in the program ask
+// the main window who is dragging.
+const char kDragMime[] = "application/x-zot-data-list";
+
+CGenData *ItemOf(const QTreeWidgetItem *row)
+{
+    return row ? static_cast<CGenData *>(row->data(0, kItemRole).value<void *>()) : nullptr;
+}
+
+void CascadeWindows(const QList<QWidget *> &windows)
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QPoint origin = screen->availableGeometry().topLeft();
+    const int step = QApplication::style()->pixelMetric(QStyle::PM_TitleBarHeight) + 4;
+    int placed = 0;
+    for (QWidget *window : windows) {
+        if (!window->isEnabled())
+            continue;
+        window->move(origin + QPoint(step * placed, step * placed));
+        ++placed;
+    }
+}
+
+} // namespace
+
+CDataListView::CDataListView(QWidget *parent) : QWidget(parent), m_list(new CDataListCtrl(this))
+{
+    SetControlId(m_list, IDC_LIST);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_list);
+    m_list->setRootIsDecorated(false);
+    m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_list->setIconSize(QSize(32, 16));
+    m_list->setColumnCount(2);
+    m_list->setHeaderLabels({LoadString(IDS_DATA_NAME), LoadString(IDS_DATA_FILE)});
+    m_list->setColumnWidth(0, 100);
+    m_list->setColumnWidth(1, 300);
+    connect(m_list, &QTreeWidget::itemDoubleClicked, this, [this] { EditSelected(); });
+}
+
+CDataListView::~CDataListView()
+{
+    DeleteAll();
+}
+
+// --- Rows -------------------------------------------------------------------
+
+int CDataListView::GetRowCount() const
+{
+    return m_list->topLevelItemCount();
+}
+
+CGenData *CDataListView::GetRowItem(int row) const
+{
+    return ItemOf(m_list->topLevelItem(row));
+}
+
+QString CDataListView::GetRowText(int row, int column) const
+{
+    const QTreeWidgetItem *item = m_list->topLevelItem(row);
+    return item ? item->text(column) : QString();
+}
+
+int CDataListView::GetRowIcon(int row) const
+{
+    const QTreeWidgetItem *item = m_list->topLevelItem(row);
+    return item ? item->data(0, kIconRole).toInt() : -1;
+}
+
+int CDataListView::GetRowMark(int row) const
+{
+    const QTreeWidgetItem *item = m_list->topLevelItem(row);
+    return item ? item->data(0, kMarkRole).toInt() : 0;
+}
+
+bool CDataListView::IsRowSelected(int row) const
+{
+    const QTreeWidgetItem *item = m_list->topLevelItem(row);
+    return item && item->isSelected();
+}
+
+void CDataListView::SelectRow(int row, bool selected)
+{
+    if (QTreeWidgetItem *item = m_list->topLevelItem(row))
+        item->setSelected(selected);
+}
+
+int CDataListView::GetSelectedCount() const
+{
+    return int(SelectedRows().size());
+}
+
+int CDataListView::FindRow(const CGenData *item) const
+{
+    for (int row = 0; row < GetRowCount(); ++row) {
+        if (GetRowItem(row) == item)
+            return row;
+    }
+    return -1;
+}
+
+QTreeWidgetItem *CDataListView::RowOf(const CGenData *item) const
+{
+    const int row = item ? FindRow(item) : -1;
+    return row < 0 ? nullptr : m_list->topLevelItem(row);
+}
+
+QList<QTreeWidgetItem *> CDataListView::SelectedRows() const
+{
+    QList<QTreeWidgetItem *> rows;
+    for (int row = 0; row < GetRowCount(); ++row) {
+        if (QTreeWidgetItem *item = m_list->topLevelItem(row); item->isSelected())
+            rows.append(item);
+    }
+    return rows;
+}
+
+QTreeWidgetItem *CDataListView::AppendRow(CGenData *item, int icon, const QString &name, const QString &file)
+{
+    auto *row = new QTreeWidgetItem(m_list, {name, file});
+    row->setFlags(row->flags() | Qt::ItemIsEditable | Qt::ItemIsDragEnabled);
+    row->setData(0, kItemRole, QVariant::fromValue<void *>(item));
+    row->setData(0, kIconRole, icon);
+    SetMark(row, 0);
+    return row;
+}
+
+void CDataListView::SetMark(QTreeWidgetItem *row, int mark)
+{
+    row->setData(0, kMarkRole, mark);
+    row->setIcon(0, RowIcon(mark, row->data(0, kIconRole).toInt()));
+}
+
+void CDataListView::DeselectAll()
+{
+    m_list->clearSelection();
+}
+
+bool CDataListView::AllSelectedAreFormats() const
+{
+    const QList<QTreeWidgetItem *> rows = SelectedRows();
+    if (rows.isEmpty())
+        return false;
+    for (const QTreeWidgetItem *row : rows) {
+        if (ItemOf(row)->GetTypeCode() != CGenData::kFormat)
+            return false;
+    }
+    return true;
+}
+
+void CDataListView::OnClickList()
+{
+    if (m_mainWindow)
+        m_mainWindow->UpdateControls();
+}
+
+void CDataListView::OnBeginLabelEdit(QTreeWidgetItem *row)
+{
+    // The item posts WM_DATA_CHANGED on OK, which refreshes the row.
+    if (CGenData *item = ItemOf(row))
+        item->Rename();
+}
+
+// --- Items ------------------------------------------------------------------
+
+void CDataListView::OnFileNew()
+{
+    const std::vector<const DataKindEntry *> kinds = DataKinds::Offered();
+    std::vector<int> icons;
+    std::vector<unsigned> names;
+    for (const DataKindEntry *kind : kinds) {
+        icons.push_back(kind->icon);
+        names.push_back(kind->nameId);
+    }
+    CSelectDataTypeDlg dialog(this, int(kinds.size()), &ShellImageList(), icons.data(), names.data());
+    if (DoModal(dialog) != IDOK || dialog.m_selection < 0 || dialog.m_selection >= int(kinds.size()))
+        return;
+    NewItem(icons[size_t(dialog.m_selection)]);
+}
+
+CGenData *CDataListView::NewItem(int icon)
+{
+    const DataKindEntry *kind = DataKinds::ByIcon(icon);
+    if (!kind || !kind->create)
+        return nullptr;
+    CGenData *item = kind->create(m_mainWindow);
+    if (!item)
+        return nullptr;
+    QTreeWidgetItem *row = AppendRow(item, icon, LoadString(kind->nameId), item->GetFileText());
+    row->setSelected(true);
+    item->SetModified(true);
+    SetMark(row, kMarkModified);
+    return item;
+}
+
+void CDataListView::EditSelected()
+{
+    QList<QWidget *> editors;
+    for (QTreeWidgetItem *row : SelectedRows()) {
+        QWidget *editor = ItemOf(row)->OpenEditor();
+        if (editor) {
+            editor->show();
+            editor->raise();
+            editor->activateWindow();
+            if (editors.size() < kMaxCascaded && editor->isWindow())
+                editors.append(editor);
+        }
+        SetMark(row, kMarkEditorOpen);
+    }
+    CascadeWindows(editors);
+}
+
+void CDataListView::RefreshItem(CGenData *item)
+{
+    QTreeWidgetItem *row = RowOf(item);
+    if (!row)
+        return;
+    row->setText(0, item->GetName());
+    if (!item->GetFolder().isEmpty())
+        row->setText(1, item->GetFilePath());
+    if (item->IsModified())
+        SetMark(row, kMarkModified);
+}
+
+void CDataListView::EditorClosed(CGenData *item)
+{
+    QTreeWidgetItem *row = RowOf(item);
+    if (!row)
+        return;
+    item->CloseEditor();
+    SetMark(row, item->IsModified() ? kMarkModified : 0);
+}
+
+void CDataListView::DeleteSelected(bool ask)
+{
+    const int count = GetSelectedCount();
+    if (ask) {
+        if (count == 0)
+            return;
+        const int answer = MessageBox(this, PromptText(IDS_DELETE_QUESTION, {QString::number(count)}),
+                                      PromptText(IDS_DELETE_CAPTION), MB_YESNO | MB_ICONQUESTION);
+        if (answer != IDYES)
+            return;
+    }
+    for (int i = 0; i < count; ++i) {
+        const QList<QTreeWidgetItem *> rows = SelectedRows();
+        if (rows.isEmpty())
+            return;
+        CGenData *item = ItemOf(rows.first());
+        if (!item->SaveModified())
+            return; // this row and the rest stay
+        delete rows.first();
+        delete item;
+    }
+}
+
+bool CDataListView::SendSelectedTo(CGeneratorView *destination, bool askSave, CProgressDlg *progress)
+{
+    // Each name goes to the directory of its own kind.
+    QStringList formats;
+    QStringList images;
+    for (QTreeWidgetItem *row : SelectedRows()) {
+        CGenData *item = ItemOf(row);
+        if (askSave && !item->SaveModified())
+            return false;
+        if (progress)
+            progress->raise();
+        if (!destination->SendItem(item, progress))
+            return false;
+        if (item->GetTypeCode() == CGenData::kFormat)
+            formats.append(item->GetName());
+        else if (item->GetTypeCode() == CGenData::kImage)
+            images.append(item->GetName());
+    }
+    CGenerator *generator = destination->GetGenerator();
+    bool updated = true;
+    if (generator && !formats.isEmpty())
+        updated = generator->AddNamesToDirectory(formats, CGenData::kFormat) && updated;
+    if (generator && !images.isEmpty())
+        updated = generator->AddNamesToDirectory(images, CGenData::kImage) && updated;
+    if (!updated)
+        AfxMessageBox(PromptText("Update knoblist failed."), MB_OK);
+    return true;
+}
+
+void CDataListView::NotifyEditors(int hint)
+{
+    for (int row = 0; row < GetRowCount(); ++row)
+        GetRowItem(row)->NotifyEditor(hint);
+}
+
+void CDataListView::OnBeginDrag()
+{
+    m_dragging = 1;
+    if (s_dragLoop) {
+        s_dragLoop(*this);
+    } else {
+        auto *drag = new QDrag(this);
+        auto *data = new QMimeData;
+        data->setData(QString::fromLatin1(kDragMime), QByteArray());
+        drag->setMimeData(data);
+        drag->exec(Qt::CopyAction);
+    }
+    m_dragging = 0;
+}
+
+void CDataListView::DeleteAll()
+{
+    while (GetRowCount() > 0) {
+        QTreeWidgetItem *row = m_list->takeTopLevelItem(0);
+        CGenData *item = ItemOf(row);
+        delete row;
+        delete item;
+    }
+}

@@ -1,0 +1,110 @@
+#pragma once
+// The upper pane of the main window: one row per data item the user holds
+// on the PC (name, file, kind icon, a mark for modified or editor open).
+// Each row owns its item. The file side (open, save, imports, command
+// files) is in CDataListFiles.cpp.
+
+#include <QStringList>
+#include <QWidget>
+
+#include <functional>
+
+class CArchive;
+class CGenData;
+class CGeneratorDataPane;
+class CGeneratorView;
+class CMainWindow;
+class CProgressDlg;
+class QIODevice;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+class CDataListView : public QWidget {
+public:
+    enum : int { IDC_LIST = 1188 };
+    // Results of a command file's classification and import.
+    enum CmdFileCode : int {
+        kCmdNothing = 0, kCmdFormat = 1, kCmdImage = 2, kCmdSequence = 3,
+        kCmdFormatFailed = -1, kCmdImageFailed = -2, kCmdSequenceFailed = -3,
+        kCmdMultiple = -4, kCmdBadFormat = -5, kCmdBadImage = -6, kCmdBadSequence = -7,
+    };
+    static constexpr int kMaxCmdLines = 5000;
+    static constexpr quint32 kMaxLegacyItems = 10000;
+
+    explicit CDataListView(QWidget *parent = nullptr);
+    ~CDataListView() override;
+
+    void SetMainWindow(CMainWindow *mainWindow) { m_mainWindow = mainWindow; }
+
+    // --- Rows and items ---------------------------------------------------
+    void OnFileNew();
+    // An empty item of the kind of icon in a new, selected, modified row; nullptr for an unknown kind.
+    CGenData *NewItem(int icon);
+    void DeselectAll();
+    bool AllSelectedAreFormats() const;
+    void EditSelected();
+    void RefreshItem(CGenData *item);
+    void EditorClosed(CGenData *item);
+    void DeleteSelected(bool ask);
+    bool SendSelectedTo(CGeneratorView *destination, bool askSave, CProgressDlg *progress);
+    int IsDragging() const { return m_dragging; }
+    void NotifyEditors(int hint);
+    void OnBeginDrag();
+    // Deletes every item and row (shut-down: nothing is offered for saving).
+    void DeleteAll();
+
+    int GetRowCount() const;
+    CGenData *GetRowItem(int row) const;
+    QString GetRowText(int row, int column) const;
+    int GetRowIcon(int row) const;
+    int GetRowMark(int row) const; // 0 none, 6 modified, 7 editor open
+    bool IsRowSelected(int row) const;
+    void SelectRow(int row, bool selected);
+    int GetSelectedCount() const;
+    int FindRow(const CGenData *item) const;
+    QTreeWidget *List() const { return m_list; }
+
+    // --- Files ------------------------------------------------------------
+    // True when the item was written to its file.
+    bool FileSave(int row, bool saveAs, bool legacy);
+    void SaveSelected();
+    void SaveSelectedAs(bool legacy);
+    bool SaveItem(CGenData *item, bool saveAs);
+    bool FileOpen();
+    bool OpenFile(const QString &path);
+    void OnDropFiles(const QStringList &paths);
+    void FileImportZot2();
+    void ImportCmdFile();
+    bool WriteCmdFile();
+
+    // Reads the rest of a command file: element 0 empty, each line upper-cased,
+    // the empty value of the read that meets the end; at most kMaxCmdLines
+    // appended (then the truncation message).
+    static void ReadCmdFileLines(QIODevice &file, QStringList &lines);
+    // The error codes of the line counts (-4..-7), else 0 (import).
+    static int ClassifyCmdLines(const QStringList &lines);
+
+    // Replaces the drag loop (tests deliver the drop from inside it); empty: a real drag.
+    static std::function<void(CDataListView &)> s_dragLoop;
+
+private:
+    friend class CDataListCtrl;
+
+    QTreeWidgetItem *RowOf(const CGenData *item) const;
+    QTreeWidgetItem *AppendRow(CGenData *item, int icon, const QString &name, const QString &file);
+    void SetMark(QTreeWidgetItem *row, int mark);
+    QList<QTreeWidgetItem *> SelectedRows() const;
+    void OnClickList();
+    void OnBeginLabelEdit(QTreeWidgetItem *row);
+
+    bool ImportLegacyFile(const QString &path);
+    bool ImportLegacyRecord(CArchive &ar, int legacyKind);
+    bool ImportLegacyList(CArchive &ar);
+    bool ImportOneCmdFile(const QString &path); // false ends the whole import
+    int ImportCmdLines(QStringList &lines);
+    void ReportCmdFileError(int code, const QString &path);
+
+    QTreeWidget *m_list;
+    CMainWindow *m_mainWindow = nullptr;
+    int m_dragging = 0;
+};

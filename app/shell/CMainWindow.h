@@ -1,0 +1,119 @@
+#pragma once
+// The program's one top-level window and the shell's switchboard: the data
+// list above the generator list, menu, toolbar, status bar, the tool windows
+// it owns, and the private messages of data items, editors and tools.
+
+#include "CToolWindow.h"
+#include "CommandRouter.h"
+#include "MessageTarget.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include <array>
+#include <functional>
+
+class CDataListView;
+class CGenData;
+class CGeneratorDataPane;
+class CGeneratorListView;
+class CGeneratorView;
+class QLabel;
+class QMenu;
+class QSplitter;
+class QToolBar;
+
+class CMainWindow : public QMainWindow, public MessageTarget {
+public:
+    // Command ids of menu 129, toolbar 202 and the window's own menu.
+    enum Command : int {
+        ID_FILE_NEW = 10028, ID_FILE_OPEN = 10027, ID_IMPORT_ZOT2 = 10152, ID_IMPORT_CMD = 10153,
+        ID_FILE_SAVE = 10031, ID_FILE_SAVE_AS = 10060, ID_WRITE_CMD_FILE = 10173, ID_APP_EXIT = 10026,
+        ID_DELETE_DATA = 10067, ID_CONNECT = 10024, ID_DISCONNECT = 10025, ID_SET_BAUD_RATE = 10132,
+        ID_SEND_DATA = 10083, ID_FORCED_INIT = 10118, ID_ARCHIVE_EXTRACT = 10087, ID_ARCHIVE_RESTORE = 10088,
+        ID_UPDATE_FIRMWARE = 10091, ID_CMD_TERMINAL = 10100, ID_DIAGNOSTICS = 10117, ID_IMAGE_DOWNLOAD = 10133,
+        ID_APP_ABOUT = 10029, ID_HELP_OPEN = 10169, ID_FORMAT_PRINT = 10170,
+        IDM_ABOUTBOX = 16, IDM_DEBUG_NEW = 32, IDM_DEBUG_SELECTED = 48,
+    };
+    static constexpr unsigned IDS_STATUS_PANE = 105;
+
+    CMainWindow();
+    ~CMainWindow() override;
+
+    bool CreateFrame();
+    void UpdateControls();
+
+    CGenData *NewDataItem(int icon);
+    void DeselectAllData();
+    void EditSelectedData();
+    CDataListView *GetDataListView() const { return m_dataList; }
+    CGeneratorListView *GetGeneratorListView() const { return m_generatorList; }
+    CGeneratorDataPane *FindDraggingDataPane() const;
+    CDataListView *GetDraggingDataList() const;
+    void GeneratorAdded(CGeneratorView *view);
+    void GeneratorRemoved(CGeneratorView *view);
+    int PersistentBaudRate();
+    void PersistentBaudRate(quint32 rate);
+
+    LRESULT OnMessage(unsigned message, WPARAM wParam, LPARAM lParam) override;
+
+    // Shows the tool, creating it (with every connected generator) when it is
+    // not visible; false when the program has no such tool.
+    bool ShowTool(ToolSlot slot);
+    CToolWindow *Tool(ToolSlot slot) const { return m_tools[size_t(slot)]; }
+
+    // Placement, tools, editor clipboards, generators and data items, in
+    // that order; runs once (on close, or when the window object goes).
+    void DestroyWindow();
+
+    CommandRouter &Router() { return m_router; }
+    QMenu *SystemMenu() const { return m_systemMenu; }
+    QSplitter *Splitter() const { return m_splitter; }
+
+    // Set by the items that keep clipboards of their editors.
+    static std::function<void()> s_clearEditorClipboards;
+    // The help file, beside the program.
+    void SetHelpFile(const QString &name) { m_helpFile = name; }
+    void OpenHelpFile();
+
+    int generatorSelected = 0;
+    int dataSelected = 0;
+    int cmdFileWritable = 0;
+    int debugNewConnections = 0;
+    int bothSelected = 0;
+    int singleComSelected = 0;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void OnCreateClient();
+    void BuildCommands();
+    void BuildMenus();
+    void BuildToolBar();
+    void BuildStatusBar();
+    void WireCommands();
+    void ShowAbout();
+    void ToggleSelectedLog();
+    QString SelectedGeneratorText() const;
+    bool SelectedGeneratorLogs() const;
+    void ReapHiddenTools();
+    void DestroyTool(ToolSlot slot);
+    bool IsVisible(ToolSlot slot) const;
+    void ForwardBusy(CGeneratorView *view, int busy);
+    QRect SavedRect() const;
+    void SavePlacement();
+
+    QSplitter *m_splitter = nullptr;
+    CDataListView *m_dataList = nullptr;
+    CGeneratorListView *m_generatorList = nullptr;
+    std::array<QPointer<CToolWindow>, kToolSlotCount> m_tools;
+    QToolBar *m_toolBar = nullptr;
+    QLabel *m_statusPane = nullptr;
+    QMenu *m_systemMenu = nullptr;
+    CommandRouter m_router;
+    QString m_helpFile;
+    bool m_destroyed = false;
+    int m_pendingRow0 = 0; // height for splitter row 0 once the window is laid out; 0: none
+};

@@ -1,0 +1,269 @@
+// Menu 129, toolbar 202, the status bar and the window's own menu of the
+// main window: each command with its text, prompt, handler and enable rule.
+
+#include "CMainWindow.h"
+
+#include "AppFolders.h"
+#include "CAboutDlg.h"
+#include "CDataListView.h"
+#include "CGenerator.h"
+#include "CGeneratorListView.h"
+#include "CGeneratorView.h"
+#include "DialogUnits.h"
+#include "Prompts.h"
+#include "strings.h"
+
+#include <QAction>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenuBar>
+#include <QShortcut>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolBar>
+
+namespace {
+
+constexpr unsigned IDS_IDLE = 0xE001;
+constexpr unsigned IDS_STATUS_WIDTH = 106;
+constexpr unsigned IDS_ABOUT_ITEM = 101;
+constexpr unsigned IDS_DEBUG_SELECTED = 33008;
+constexpr unsigned IDS_NO_GENERATOR = 33009;
+constexpr unsigned IDS_DEBUG_NEW = 33010;
+
+struct CommandText {
+    int id;
+    const char *text;
+};
+
+// The leaf texts of menu 129 (and of the print command no menu shows).
+const CommandText kCommands[] = {
+    {CMainWindow::ID_FILE_NEW, "&New..."},
+    {CMainWindow::ID_FILE_OPEN, "&Open..."},
+    {CMainWindow::ID_IMPORT_ZOT2, "Zot 2 Data..."},
+    {CMainWindow::ID_IMPORT_CMD, "CMD Script"},
+    {CMainWindow::ID_FILE_SAVE, "&Save"},
+    {CMainWindow::ID_FILE_SAVE_AS, "Save &As..."},
+    {CMainWindow::ID_WRITE_CMD_FILE, "Write CMD File"},
+    {CMainWindow::ID_APP_EXIT, "E&xit"},
+    {CMainWindow::ID_DELETE_DATA, "&Delete Data"},
+    {CMainWindow::ID_CONNECT, "&Connect..."},
+    {CMainWindow::ID_DISCONNECT, "&Disconnect"},
+    {CMainWindow::ID_SET_BAUD_RATE, "Set &Baud Rate..."},
+    {CMainWindow::ID_SEND_DATA, "&Send Data"},
+    {CMainWindow::ID_FORCED_INIT, "&Forced Init..."},
+    {CMainWindow::ID_ARCHIVE_EXTRACT, "&Extract..."},
+    {CMainWindow::ID_ARCHIVE_RESTORE, "&Restore..."},
+    {CMainWindow::ID_UPDATE_FIRMWARE, "&Update Firmware..."},
+    {CMainWindow::ID_CMD_TERMINAL, "CMD &Terminal..."},
+    {CMainWindow::ID_DIAGNOSTICS, "&Diagnostics..."},
+    {CMainWindow::ID_IMAGE_DOWNLOAD, "&Image Download..."},
+    {CMainWindow::ID_APP_ABOUT, "&About ZOT..."},
+    {CMainWindow::ID_HELP_OPEN, "&Open"},
+    {CMainWindow::ID_FORMAT_PRINT, "&Print"},
+};
+
+struct ToolCommand {
+    int id;
+    ToolSlot slot;
+};
+const ToolCommand kToolCommands[] = {
+    {CMainWindow::ID_ARCHIVE_EXTRACT, ToolSlot::Extraction},
+    {CMainWindow::ID_ARCHIVE_RESTORE, ToolSlot::Restoration},
+    {CMainWindow::ID_UPDATE_FIRMWARE, ToolSlot::Firmware},
+    {CMainWindow::ID_IMAGE_DOWNLOAD, ToolSlot::ImageDownload},
+};
+
+struct ToolButton {
+    int id; // 0: a separator
+    QStyle::StandardPixmap picture;
+};
+const ToolButton kToolBar[] = {
+    {CMainWindow::ID_CONNECT, QStyle::SP_DriveNetIcon},
+    {CMainWindow::ID_DISCONNECT, QStyle::SP_DialogCloseButton},
+    {0, {}},
+    {CMainWindow::ID_FILE_NEW, QStyle::SP_FileIcon},
+    {CMainWindow::ID_FILE_OPEN, QStyle::SP_DialogOpenButton},
+    {CMainWindow::ID_FILE_SAVE, QStyle::SP_DialogSaveButton},
+    {0, {}},
+    {CMainWindow::ID_SEND_DATA, QStyle::SP_ArrowRight},
+    {0, {}},
+    {CMainWindow::ID_DELETE_DATA, QStyle::SP_TrashIcon},
+};
+
+} // namespace
+
+void CMainWindow::BuildCommands()
+{
+    for (const CommandText &command : kCommands)
+        m_router.Add(command.id, QString::fromLatin1(command.text), LoadString(unsigned(command.id)));
+    m_router.Add(IDM_ABOUTBOX, LoadString(IDS_ABOUT_ITEM));
+    m_router.Add(IDM_DEBUG_NEW, LoadString(IDS_DEBUG_NEW));
+    m_router.Add(IDM_DEBUG_SELECTED, LoadString(IDS_NO_GENERATOR));
+
+    // Update rules; commands without one are enabled whenever they have a handler.
+    m_router.SetEnableRule(ID_FILE_SAVE, [this] { return dataSelected != 0; });
+    m_router.SetEnableRule(ID_FILE_SAVE_AS, [this] { return dataSelected != 0; });
+    m_router.SetEnableRule(ID_WRITE_CMD_FILE, [this] { return cmdFileWritable != 0; });
+    m_router.SetEnableRule(ID_DELETE_DATA, [this] { return dataSelected != 0; });
+    m_router.SetEnableRule(ID_DISCONNECT, [this] { return generatorSelected != 0; });
+    m_router.SetEnableRule(ID_SET_BAUD_RATE, [this] { return singleComSelected != 0; });
+    m_router.SetEnableRule(ID_SEND_DATA, [this] { return bothSelected != 0; });
+    m_router.SetEnableRule(ID_CMD_TERMINAL, [this] { return generatorSelected != 0; });
+    m_router.SetEnableRule(ID_DIAGNOSTICS, [this] { return generatorSelected != 0; });
+    m_router.SetEnableRule(ID_FORMAT_PRINT, [this] { return m_dataList->AllSelectedAreFormats(); });
+    m_router.SetCheckRule(IDM_DEBUG_NEW, [this] { return debugNewConnections != 0; });
+    m_router.SetEnableRule(IDM_DEBUG_SELECTED, [this] { return generatorSelected != 0; });
+    m_router.SetCheckRule(IDM_DEBUG_SELECTED, [this] { return generatorSelected && SelectedGeneratorLogs(); });
+    m_router.SetTextRule(IDM_DEBUG_SELECTED, [this] {
+        return generatorSelected ? FormatString(IDS_DEBUG_SELECTED, {SelectedGeneratorText()})
+                                 : LoadString(IDS_NO_GENERATOR);
+    });
+}
+
+void CMainWindow::WireCommands()
+{
+    CDataListView *list = m_dataList;
+    m_router.SetHandler(ID_FILE_NEW, [list] { list->OnFileNew(); });
+    m_router.SetHandler(ID_FILE_OPEN, [this, list] {
+        if (list->FileOpen())
+            UpdateControls();
+    });
+    m_router.SetHandler(ID_IMPORT_ZOT2, [list] { list->FileImportZot2(); });
+    m_router.SetHandler(ID_IMPORT_CMD, [this, list] {
+        list->ImportCmdFile();
+        UpdateControls();
+    });
+    m_router.SetHandler(ID_FILE_SAVE, [list] { list->SaveSelected(); });
+    m_router.SetHandler(ID_FILE_SAVE_AS, [list] { list->SaveSelectedAs(false); });
+    m_router.SetHandler(ID_WRITE_CMD_FILE, [list] { list->WriteCmdFile(); });
+    m_router.SetHandler(ID_APP_EXIT, [this] { close(); });
+    m_router.SetHandler(ID_DELETE_DATA, [this, list] {
+        list->DeleteSelected(true);
+        UpdateControls();
+    });
+    m_router.SetHandler(ID_FORMAT_PRINT, [list] { list->SaveSelectedAs(true); });
+    // Connect, Disconnect, Set Baud Rate, Send Data, Forced Init, CMD Terminal
+    // and Diagnostics are answered by the generator list's commands.
+    for (const ToolCommand &command : kToolCommands) {
+        if (FindToolFactory(command.slot))
+            m_router.SetHandler(command.id, [this, slot = command.slot] { ShowTool(slot); });
+    }
+    m_router.SetHandler(ID_APP_ABOUT, [this] { ShowAbout(); });
+    m_router.SetHandler(ID_HELP_OPEN, [this] { OpenHelpFile(); });
+    m_router.SetHandler(IDM_ABOUTBOX, [this] { ShowAbout(); });
+    m_router.SetHandler(IDM_DEBUG_NEW, [this] {
+        debugNewConnections = !debugNewConnections;
+        UpdateControls();
+    });
+    m_router.SetHandler(IDM_DEBUG_SELECTED, [this] { ToggleSelectedLog(); });
+    auto *help = new QShortcut(QKeySequence::HelpContents, this);
+    connect(help, &QShortcut::activated, this, [this] { OpenHelpFile(); });
+}
+
+void CMainWindow::BuildMenus()
+{
+    QMenuBar *bar = menuBar();
+    bar->setObjectName(QStringLiteral("id129"));
+    auto add = [this](QMenu *menu, std::initializer_list<int> ids) {
+        for (int id : ids) {
+            if (id == 0)
+                menu->addSeparator();
+            else
+                menu->addAction(m_router.Action(id));
+        }
+        m_router.Watch(menu);
+    };
+    QMenu *file = bar->addMenu(QStringLiteral("&File"));
+    add(file, {ID_FILE_NEW, ID_FILE_OPEN});
+    QMenu *import = file->addMenu(QStringLiteral("&Import"));
+    add(import, {ID_IMPORT_ZOT2, ID_IMPORT_CMD});
+    add(file, {ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_WRITE_CMD_FILE, 0, ID_APP_EXIT});
+    add(bar->addMenu(QStringLiteral("&Edit")), {ID_DELETE_DATA});
+    QMenu *generator = bar->addMenu(QStringLiteral("&Generator"));
+    add(generator, {ID_CONNECT, ID_DISCONNECT, ID_SET_BAUD_RATE, ID_SEND_DATA});
+    add(generator->addMenu(QStringLiteral("Special")), {ID_FORCED_INIT});
+    QMenu *tools = bar->addMenu(QStringLiteral("&Tools"));
+    add(tools->addMenu(QStringLiteral("&Archiver")), {ID_ARCHIVE_EXTRACT, ID_ARCHIVE_RESTORE, ID_UPDATE_FIRMWARE});
+    add(tools, {ID_CMD_TERMINAL, ID_DIAGNOSTICS, ID_IMAGE_DOWNLOAD});
+    add(bar->addMenu(QStringLiteral("&Help")), {ID_APP_ABOUT, ID_HELP_OPEN});
+    // Qt has no portable system menu: its three items live in a menu of their own.
+    m_systemMenu = bar->addMenu(QStringLiteral("&System"));
+    m_systemMenu->setObjectName(QStringLiteral("systemMenu"));
+    add(m_systemMenu, {IDM_ABOUTBOX, 0, IDM_DEBUG_NEW, 0, IDM_DEBUG_SELECTED});
+}
+
+void CMainWindow::BuildToolBar()
+{
+    m_toolBar = addToolBar(QStringLiteral("Toolbar"));
+    m_toolBar->setObjectName(QStringLiteral("id202"));
+    m_toolBar->setMovable(false);
+    for (const ToolButton &button : kToolBar) {
+        if (button.id == 0) {
+            m_toolBar->addSeparator();
+            continue;
+        }
+        QAction *action = m_router.Action(button.id);
+        if (action->icon().isNull())
+            action->setIcon(style()->standardIcon(button.picture));
+        m_toolBar->addAction(action);
+    }
+}
+
+void CMainWindow::BuildStatusBar()
+{
+    QStatusBar *status = statusBar();
+    m_statusPane = new QLabel(QStringLiteral("Starting..."), status);
+    SetControlId(m_statusPane, int(IDS_STATUS_PANE));
+    m_statusPane->setMinimumWidth(m_statusPane->fontMetrics().horizontalAdvance(LoadString(IDS_STATUS_WIDTH)));
+    status->addPermanentWidget(m_statusPane);
+    // The idle text comes back whenever a menu prompt goes.
+    connect(status, &QStatusBar::messageChanged, this, [status](const QString &text) {
+        if (text.isEmpty())
+            status->showMessage(LoadString(IDS_IDLE));
+    });
+    status->showMessage(LoadString(IDS_IDLE));
+}
+
+void CMainWindow::ShowAbout()
+{
+    CAboutDlg about(this);
+    DoModal(about);
+}
+
+QString CMainWindow::SelectedGeneratorText() const
+{
+    const int row = m_generatorList->FindRow(m_generatorList->GetSelectedView());
+    return m_generatorList->GetRowText(row, 0) + QStringLiteral(" on ") + m_generatorList->GetRowText(row, 1);
+}
+
+bool CMainWindow::SelectedGeneratorLogs() const
+{
+    CGeneratorView *view = m_generatorList->GetSelectedView();
+    CGenerator *generator = view ? view->GetGenerator() : nullptr;
+    return generator && generator->IsCommandLogOn();
+}
+
+void CMainWindow::ToggleSelectedLog()
+{
+    if (!generatorSelected)
+        return;
+    CGeneratorView *view = m_generatorList->GetSelectedView();
+    if (CGenerator *generator = view ? view->GetGenerator() : nullptr)
+        generator->EnableCommandLog(!generator->IsCommandLogOn());
+    UpdateControls();
+}
+
+void CMainWindow::OpenHelpFile()
+{
+    const QString path = AssetFile(m_helpFile);
+    if (!QFileInfo::exists(path)) {
+        MessageBox(this, PromptText(QStringLiteral("The help file \"%1\" is not installed; it belongs in %2.")
+                                        .arg(m_helpFile, AssetFolder())),
+                   PromptText(), MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    if (!OpenHelp(path))
+        MessageBox(this, PromptText(QStringLiteral("The help file \"%1\" could not be opened.").arg(path)),
+                   PromptText(), MB_OK | MB_ICONEXCLAMATION);
+}

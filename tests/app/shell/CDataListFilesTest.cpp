@@ -1,0 +1,349 @@
+#include "CDataListCtrl.h"
+#include "CDataListView.h"
+#include "DataKindRegistry.h"
+#include "Profile.h"
+#include "ShellImages.h"
+#include "ShellTestSupport.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QDropEvent>
+#include <QFile>
+#include <QMimeData>
+#include <QTreeWidget>
+#include <QUrl>
+
+namespace {
+
+// The data file of a CTestItem named "Test" with payload "payload": a new
+// class (FF FF, schema 1, name), then the item's two counted strings.
+const QByteArray kTestItemFile = QByteArray("\xFF\xFF\x01\x00\x09\x00", 6) + "CTestItem" + '\x04' + "Test" + '\x07'
+                                 + "payload";
+
+class DataFilesTest : public ShellTest {
+protected:
+    void SetUp() override
+    {
+        ShellTest::SetUp();
+        MakeWindow();
+    }
+
+    QByteArray ReadAll(const QString &path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+    }
+
+    FileResult Chosen(const QStringList &paths, int filterIndex = 1) { return {true, paths, filterIndex}; }
+
+    void ExpectSaveDialog(const QString &path)
+    {
+        prompter.ExpectFile(PromptMatch::Id(33061).AndCaption("Save ZOT Data..."), Chosen({path}));
+    }
+};
+
+TEST_F(DataFilesTest, SaveWritesTheItemsArchiveAndTheNextSaveReusesTheFile)
+{
+    WriteProfileString("Folders", "FileSave", tempDir.path() + u'/');
+    CGenData *item = List().NewItem(kIconFormat);
+    ExpectSaveDialog(TempPath("test.fmt"));
+    List().SaveSelected();
+    EXPECT_EQ(ReadAll(TempPath("test.fmt")), kTestItemFile);
+    EXPECT_FALSE(item->IsModified());
+    EXPECT_EQ(List().GetRowText(0, 1), TempPath("test.fmt"));
+    EXPECT_EQ(List().GetRowMark(0), 0);
+    EXPECT_EQ(GetProfileString("Folders", "FileSave"), tempDir.path() + u'/');
+
+    static_cast<CTestItem *>(item)->payload = "second";
+    item->SetModified(true);
+    List().SaveSelected(); // no dialog this time
+    EXPECT_TRUE(ReadAll(TempPath("test.fmt")).endsWith("\x06second"));
+}
+
+TEST_F(DataFilesTest, SaveDialogStartsInTheRememberedFolderForANewItem)
+{
+    WriteProfileString("Folders", "FileSave", "/remembered/");
+    List().NewItem(kIconFormat);
+    std::optional<FileRequest> seen;
+    struct Spy : Prompter {
+        Prompter &inner;
+        std::optional<FileRequest> &seen;
+        Spy(Prompter &p, std::optional<FileRequest> &s) : inner(p), seen(s) {}
+        int Message(const MessageRequest &r) override { return inner.Message(r); }
+        FileResult File(const FileRequest &r) override { seen = r; return {}; }
+        QString Folder(const FolderRequest &r) override { return inner.Folder(r); }
+        int Modal(QDialog &d) override { return inner.Modal(d); }
+        bool OpenDocument(DocumentKind k, const QString &p) override { return inner.OpenDocument(k, p); }
+    } spy(prompter, seen);
+    InstallPrompter(&spy);
+    List().SaveSelected();
+    InstallPrompter(&prompter);
+    ASSERT_TRUE(seen.has_value());
+    EXPECT_EQ(seen->folder, "/remembered/");
+    EXPECT_EQ(seen->filter, "Format Data (*.fmt)|*.fmt||");
+    EXPECT_EQ(seen->defaultExtension, "fmt");
+    EXPECT_TRUE(seen->fileName.isEmpty());
+    EXPECT_TRUE(seen->overwritePrompt);
+    EXPECT_TRUE(List().GetRowItem(0)->IsModified()) << "cancelled: nothing written";
+}
+
+TEST_F(DataFilesTest, FailedSaveKeepsThePreviousFileAndTheModifiedFlag)
+{
+    const QByteArray previous = "previous contents";
+    const struct {
+        const char *name;
+        bool failStore;      // the item's writer fails half-way
+        bool directoryThere; // a folder stands where the file belongs
+        const char *cause;
+    } cases[] = {
+        {"writer fails half-way", true, false, "An unspecified error occurred."},
+        {"a folder in the file's place", false, true, "The file could not be accessed.\nCheck 'Read Only' property."},
+    };
+    for (const auto &c : cases) {
+        const QString path = TempPath(QStringLiteral("%1.fmt").arg(int(&c - cases)));
+        if (c.directoryThere)
+            ASSERT_TRUE(QDir().mkpath(path));
+        else
+            WriteFile(QFileInfo(path).fileName(), previous);
+        CGenData *item = List().NewItem(kIconFormat);
+        const int row = List().FindRow(item);
+        CTestItem::s_failStore = c.failStore;
+        ExpectSaveDialog(path);
+        prompter.ExpectMessage(PromptMatch::Text(c.cause).AndCaption("ERROR"), IDOK, MB_OK | MB_ICONEXCLAMATION);
+        EXPECT_FALSE(List().FileSave(row, false, false)) << c.name;
+        CTestItem::s_failStore = false;
+        EXPECT_TRUE(item->IsModified()) << c.name;
+        EXPECT_EQ(List().GetRowMark(row), kMarkModified) << c.name;
+        if (!c.directoryThere) {
+            EXPECT_EQ(ReadAll(path), previous) << c.name;
+        }
+        EXPECT_EQ(QDir(tempDir.path()).entryList(QDir::Files).size(), c.directoryThere ? 1 : 1)
+            << c.name << ": no temporary file left";
+    }
+}
+
+TEST_F(DataFilesTest, OpenReadsTheFileIntoASelectedRow)
+{
+    const QString path = WriteFile("in.fmt", kTestItemFile);
+    List().NewItem(kIconKnobList);
+    prompter.ExpectFile(PromptMatch::Id(33066), Chosen({path}, 7));
+    EXPECT_TRUE(window->Router().Execute(CMainWindow::ID_FILE_OPEN));
+    ASSERT_EQ(List().GetRowCount(), 2);
+    EXPECT_FALSE(List().IsRowSelected(0)) << "the open deselects the rows before";
+    EXPECT_TRUE(List().IsRowSelected(1));
+    EXPECT_EQ(List().GetRowText(1, 0), "Test");
+    EXPECT_EQ(List().GetRowText(1, 1), path);
+    EXPECT_EQ(List().GetRowIcon(1), kIconFormat);
+    EXPECT_EQ(List().GetRowMark(1), 0);
+    CGenData *item = List().GetRowItem(1);
+    EXPECT_EQ(item->GetOwner(), window.get());
+    EXPECT_EQ(item->GetFolder(), tempDir.path() + u'/');
+    EXPECT_EQ(item->GetFileName(), "in.fmt");
+    EXPECT_EQ(GetProfileString("Folders", "FileOpen"), tempDir.path() + u'/');
+    EXPECT_EQ(GetProfileInt("Data", "Last type", 1), 7);
+    EXPECT_TRUE(window->Router().Action(CMainWindow::ID_FILE_SAVE)->isEnabled()) << "controls updated";
+}
+
+TEST_F(DataFilesTest, OpenStopsAtTheFirstBadFileButDroppedFilesGoOn)
+{
+    const QString good1 = WriteFile("a.fmt", kTestItemFile);
+    const QString bad = WriteFile("b.fmt", "this is no data file");
+    const QString good2 = WriteFile("c.fmt", kTestItemFile);
+    prompter.ExpectFile(PromptMatch::Id(33066), Chosen({good1, bad, good2}));
+    prompter.ExpectMessage(PromptMatch::Id(33068).AndCaption("Open ZOT Data..."), IDOK, MB_OK | MB_ICONEXCLAMATION);
+    EXPECT_TRUE(List().FileOpen());
+    EXPECT_EQ(List().GetRowCount(), 1);
+    EXPECT_EQ(prompter.Messages().back().text, "Unable to read the file:\n\n" + bad);
+
+    prompter.ExpectMessage(PromptMatch::Id(33068), IDOK);
+    QMimeData dropped;
+    dropped.setUrls({QUrl::fromLocalFile(good1), QUrl::fromLocalFile(bad), QUrl::fromLocalFile(good2)});
+    List().OnDropFiles(DroppedFiles(&dropped));
+    EXPECT_EQ(List().GetRowCount(), 3);
+    EXPECT_TRUE(List().IsRowSelected(0)) << "dropping keeps the existing selection";
+}
+
+TEST_F(DataFilesTest, OpenRefusesMissingFilesAndObjectsThatAreNoDataItem)
+{
+    prompter.ExpectMessage(PromptMatch::Id(33067).AndCaption("Open ZOT Data..."), IDOK, MB_OK | MB_ICONEXCLAMATION);
+    EXPECT_FALSE(List().OpenFile(TempPath("missing.fmt")));
+    // A data item of kinds the program does not hold.
+    DataKinds::Unregister(kIconKnobList);
+    DataKinds::Unregister(kIconFormat);
+    const QString path = WriteFile("k.knb", QByteArray("\xFF\xFF\x01\x00\x0D\x00", 6) + "CTestKnobList" + '\x01'
+                                                + "K" + '\x01' + "p");
+    prompter.ExpectMessage(PromptMatch::Text("Un-recognized data type.").AndCaption("Open ZOT Data..."), IDOK);
+    EXPECT_FALSE(List().OpenFile(path));
+    EXPECT_EQ(List().GetRowCount(), 0);
+    EXPECT_EQ(CTestItem::s_alive, 0) << "the object read is deleted";
+}
+
+// --- The older product's files ----------------------------------------------
+
+QByteArray LegacyHeader(qint32 kind)
+{
+    QByteArray bytes("\x3A\x01\x01\x00\x00", 5);
+    bytes.append(reinterpret_cast<const char *>(&kind), 4); // little-endian host
+    return bytes;
+}
+
+QByteArray Int32(qint32 v)
+{
+    return QByteArray(reinterpret_cast<const char *>(&v), 4);
+}
+
+TEST_F(DataFilesTest, OlderProductFilesImportTheirRecordsAndStopSilently)
+{
+    const struct {
+        const char *name;
+        QByteArray bytes;
+        QStringList rows; // names of the rows made
+    } cases[] = {
+        {"one format", LegacyHeader(1) + Int32(7), {"L7"}},
+        {"a list of two", LegacyHeader(6) + Int32(2) + Int32(1) + Int32(3) + Int32(4) + Int32(5), {"L3", "L5"}},
+        {"a list with a refused record", LegacyHeader(6) + Int32(3) + Int32(1) + Int32(3) + Int32(1) + Int32(-1) + Int32(1) + Int32(9), {"L3", "L-1"}},
+        {"a list of 10001", LegacyHeader(6) + Int32(10001) + Int32(1) + Int32(3), {}},
+        {"an unknown kind", LegacyHeader(5) + Int32(1), {}},
+        {"a list entry of an unknown kind", LegacyHeader(6) + Int32(2) + Int32(1) + Int32(3) + Int32(9) + Int32(3), {"L3"}},
+        {"cut short", LegacyHeader(1).left(7), {}},
+    };
+    for (const auto &c : cases) {
+        const QString path = WriteFile("old.dir", c.bytes);
+        prompter.ExpectFile(PromptMatch::Id(33404), Chosen({path}, 4));
+        List().FileImportZot2();
+        QStringList names;
+        for (int row = 0; row < List().GetRowCount(); ++row) {
+            names.append(List().GetRowItem(row)->GetName());
+            EXPECT_EQ(List().GetRowText(row, 1), "<no associated file>") << c.name;
+            EXPECT_EQ(List().GetRowMark(row), kMarkModified) << c.name;
+        }
+        EXPECT_EQ(names, c.rows) << c.name;
+        List().DeleteAll();
+    }
+    EXPECT_EQ(GetProfileInt("Data", "Import type", 1), 4);
+    EXPECT_EQ(GetProfileString("Folders", "FileImportZot2"), tempDir.path() + u'/');
+}
+
+// --- Command files ----------------------------------------------------------
+
+TEST(CmdFileClassification, CountsNameAndEndLines)
+{
+    const struct {
+        QStringList lines; // element 0 is the empty one the reader puts first
+        int code;
+    } cases[] = {
+        {{"", "FMTN \"A\"", "HRES 640", "FMTE", ""}, CDataListView::kCmdNothing},
+        {{"", "FMTN \"A\"", "HRES 640", ""}, CDataListView::kCmdBadFormat},
+        {{"", "IMGN \"I\"", ""}, CDataListView::kCmdBadImage},
+        {{"", "SEQN \"S\"", "FMTE", ""}, CDataListView::kCmdBadSequence},
+        {{"", "SEQN \"S\"", "SEQN \"T\"", "SEQE", ""}, CDataListView::kCmdMultiple},
+        {{"", "FMTN", "FMTE", "IMGE", ""}, CDataListView::kCmdMultiple},
+        {{"", "IMGN?", ""}, CDataListView::kCmdNothing},
+        {{"", "IMGN?", "IMGN \"I\"", "IMGE", ""}, CDataListView::kCmdNothing},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(CDataListView::ClassifyCmdLines(c.lines), c.code) << c.lines.join(u'|').toStdString();
+}
+
+TEST_F(DataFilesTest, CommandFileImportsAFormatFromItsUpperCasedLines)
+{
+    const QString path = WriteFile("f.cmd", "// RARU\r\n// 2.000\r\nfmtn NTSC\r\nHRES 640\r\nFMTE\r\n");
+    prompter.ExpectFile(PromptMatch::Id(10005).AndCaption("Import CMD Files"), Chosen({path}));
+    EXPECT_TRUE(window->Router().Execute(CMainWindow::ID_IMPORT_CMD));
+    ASSERT_EQ(List().GetRowCount(), 1);
+    auto *item = static_cast<CTestItem *>(List().GetRowItem(0));
+    EXPECT_EQ(item->importedLines, (QStringList{"", "FMTN NTSC", "HRES 640", "FMTE", ""}));
+    EXPECT_EQ(List().GetRowText(0, 0), "NTSC");
+    EXPECT_EQ(List().GetRowMark(0), kMarkModified);
+}
+
+TEST_F(DataFilesTest, CommandFileHeaderMustMatchExactly)
+{
+    const QString lower = WriteFile("l.cmd", "// raru\n// 2.000\nFMTN A\nFMTE\n");
+    const QString later = WriteFile("m.cmd", "// RARU\n// 2.000\nFMTN B\nFMTE\n");
+    prompter.ExpectFile(PromptMatch::Id(10005), Chosen({lower, later}));
+    prompter.ExpectMessage(PromptMatch::Text("Invalid File Type"), IDOK, MB_OK);
+    List().ImportCmdFile();
+    EXPECT_EQ(List().GetRowCount(), 0) << "the whole import ends";
+}
+
+TEST_F(DataFilesTest, CommandFileErrorOffersTheTextEditorAndTheImportGoesOn)
+{
+    const QString bad = WriteFile("bad.cmd", "// RARU\n// 2.000\nFMTN A\nHRES 640\n");
+    const QString failing = WriteFile("fail.cmd", "// RARU\n// 2.000\nFMTN A\nFMTX\nFMTE\n");
+    const QString good = WriteFile("good.cmd", "// RARU\n// 2.000\nFMTN C\nFMTE\n");
+    prompter.ExpectFile(PromptMatch::Id(10005), Chosen({bad, failing, good}));
+    prompter.ExpectMessage(PromptMatch::Text("Invalid Format File\r\nOpen File In NotePad?").AndCaption("CMD File Error"),
+                           IDYES, MB_YESNO | MB_ICONEXCLAMATION);
+    prompter.ExpectDocument(DocumentKind::TextEditor, PromptMatch::Text(bad));
+    prompter.ExpectMessage(PromptMatch::Text("Format Parsing Failed\r\nOpen File In NotePad?"), IDNO);
+    List().ImportCmdFile();
+    ASSERT_EQ(List().GetRowCount(), 2) << "the failed item keeps its row";
+    EXPECT_TRUE(List().IsRowSelected(0));
+    EXPECT_EQ(List().GetRowMark(0), kMarkModified);
+    EXPECT_EQ(List().GetRowText(1, 0), "C");
+}
+
+TEST_F(DataFilesTest, LongCommandFileIsTruncatedTo5000Lines)
+{
+    QByteArray text;
+    for (int i = 0; i < 6000; ++i)
+        text += "hres 1\n";
+    QBuffer buffer(&text);
+    buffer.open(QIODevice::ReadOnly);
+    prompter.ExpectMessage(PromptMatch::Text("CMD File is Truncated to 5000 lines"), IDOK, MB_OK);
+    QStringList lines;
+    CDataListView::ReadCmdFileLines(buffer, lines);
+    ASSERT_EQ(lines.size(), 5001);
+    EXPECT_EQ(lines[0], "");
+    EXPECT_EQ(lines[5000], "HRES 1");
+
+    QByteArray exact;
+    for (int i = 0; i < 4999; ++i)
+        exact += "X\n";
+    QBuffer small(&exact);
+    small.open(QIODevice::ReadOnly);
+    CDataListView::ReadCmdFileLines(small, lines); // no message: nothing was cut
+    EXPECT_EQ(lines.size(), 5001);
+    EXPECT_EQ(lines.last(), "") << "the read that met the end";
+}
+
+TEST_F(DataFilesTest, WriteCmdFileUsesTheFirstSelectedRowsName)
+{
+    CGenData *item = List().NewItem(kIconFormat);
+    item->SetName("PAL");
+    List().RefreshItem(item);
+    const QString path = TempPath("out.cmd");
+    std::optional<FileRequest> seen;
+    prompter.ExpectFile(PromptMatch::Id(10021).AndCaption("Save As CMD File"), Chosen({path}));
+    EXPECT_TRUE(List().WriteCmdFile());
+    EXPECT_EQ(static_cast<CTestItem *>(item)->writtenPath, path);
+    EXPECT_EQ(static_cast<CTestItem *>(item)->writtenName, "PAL");
+    EXPECT_EQ(GetProfileString("Folders", "FileSave"), tempDir.path() + u'/');
+    prompter.ExpectFile(PromptMatch::Id(10021), {});
+    EXPECT_FALSE(List().WriteCmdFile()) << "cancelled";
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(DataFilesTest, FormatRoundTripsThroughItsDataFile)
+{
+    RegisterProgramDataKinds();
+    CGenData *format = List().NewItem(kIconFormat);
+    ASSERT_NE(format, nullptr);
+    EXPECT_EQ(format->GetTypeCode(), CGenData::kFormat);
+    format->SetName("RT_1");
+    const QString path = TempPath("rt.fmt");
+    ExpectSaveDialog(path);
+    ASSERT_TRUE(List().FileSave(0, false, false));
+    EXPECT_FALSE(format->IsModified());
+    ASSERT_TRUE(List().OpenFile(path));
+    ASSERT_EQ(List().GetRowCount(), 2);
+    EXPECT_EQ(List().GetRowIcon(1), kIconFormat);
+    EXPECT_EQ(List().GetRowItem(1)->GetTypeCode(), CGenData::kFormat);
+    EXPECT_EQ(List().GetRowText(1, 0), "RT_1");
+}
+
+} // namespace

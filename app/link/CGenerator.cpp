@@ -14,6 +14,7 @@
 
 #include <QGuiApplication>
 
+#include <algorithm>
 #include <cmath>
 
 CGenerator* g_pCurrentGenerator = nullptr;
@@ -475,8 +476,9 @@ bool CGenerator::EnableCommandLog(bool on)
 
 void CGenerator::Delay(double seconds)
 {
+    // A day at most, so the milliseconds always fit an int.
     if (seconds > 0.0)
-        Port().Pause(int(std::ceil(seconds * 1000.0)));
+        Port().Pause(int(std::ceil(std::min(seconds, 86400.0) * 1000.0)));
 }
 
 bool CGenerator::PutString(const QString& s)

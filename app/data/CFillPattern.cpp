@@ -57,8 +57,12 @@ bool IsColoured(int pattern, int x, int y)
         const int size = 1 << (pattern - kFirstBarsH);
         return (y / size) % 2 == 0;
     }
-    // The pictures of "meme" and "FCC_EMI" are not known here: solid fill.
-    return pattern == kMeme || pattern == kFccEmi;
+    if (pattern == kMeme) // diagonal stripes, two pixels wide
+        return (x + y) % 4 < 2;
+    // FCC_EMI: a field of "H" letters, one per tile.
+    const bool stem = (x == 3 || x == 4 || x == 11 || x == 12) && y >= 2 && y <= 13;
+    const bool bar = (y == 7 || y == 8) && x >= 3 && x <= 12;
+    return pattern == kFccEmi && (stem || bar);
 }
 
 QImage MakeBitmap(int pattern)

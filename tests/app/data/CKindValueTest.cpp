@@ -457,6 +457,13 @@ TEST(FillPattern, GetBitmapPicksTheOption)
     const QImage &barsH8 = pattern.GetBitmap(28);
     EXPECT_EQ(barsH8.pixelIndex(3, 7), barsH8.pixelIndex(9, 0));
     EXPECT_NE(barsH8.pixelIndex(0, 7), barsH8.pixelIndex(0, 8));
+    // The last two are pictures, not fills: neither empty nor solid.
+    for (int index : {29, 30}) {
+        const double share = ColouredShare(pattern.GetBitmap(index));
+        EXPECT_GT(share, 0.0) << index;
+        EXPECT_LT(share, 1.0) << index;
+    }
+    EXPECT_NE(pattern.GetBitmap(29).pixelIndex(0, 0), pattern.GetBitmap(29).pixelIndex(2, 0));
 }
 
 } // namespace

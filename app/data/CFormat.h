@@ -74,6 +74,20 @@ public:
     void WriteCommandFile(const QString &path, const QString &name) override;
     bool IsModified() const override;
 
+    // ===== Format traffic with a generator (FormatTraffic.cpp) ==============
+    // Uploads, checks and stores the format under its name. False when it
+    // was cancelled, refused (the user said No to a format error, or the
+    // values give no counts) or the link was lost.
+    bool SendToGenerator(CGenerator *generator, CProgressDlg *progress) override;
+    // Reads the stored format of that name into the item and puts the
+    // generator back as it was. False, with the item unchanged, when the
+    // generator has no such format, a reply is out of range or the link was lost.
+    bool RecallFromGenerator(const QString &name, CGenerator *generator, CProgressDlg *progress) override;
+    // Uploads data and asks the generator to check it, without storing it.
+    // True when it passed (and was not cancelled).
+    bool CheckFormat(CGenerator *generator, const CGeneralFormatData &data, CProgressDlg *progress);
+    // ===== End of format traffic ==============================================
+
     CGeneralFormatData &Data() { return *m_data; }
     const CGeneralFormatData &Data() const { return *m_data; }
     // Why the last import refused or stopped; empty after one that went well.
@@ -88,3 +102,16 @@ private:
     std::unique_ptr<CGeneralFormatData> m_data;
     QString m_lastError;
 };
+
+// ===== Format traffic with a generator (FormatTraffic.cpp) ==================
+// Uploads data into the generator's format edit buffer (FMTN .. FMTE), no
+// store. False when cancelled, when the link was lost, or when the values
+// give no counts (error then says why). A stop after FMTB ends the edit
+// buffer with FMTE, so the generator's settings are not left redirected.
+bool SendFormat(const CGeneralFormatData &data, CGenerator *generator, CProgressDlg *progress,
+                QString *error = nullptr);
+// Copies the stored format name from source to target, field by field.
+// False when cancelled, when either link was lost, when the source has no
+// such format or when its values are out of range; the target then stores nothing.
+bool CopyFormatBetweenGenerators(QString name, CGenerator *source, CGenerator *target, CProgressDlg *progress);
+// ===== End of format traffic ==================================================

@@ -1,0 +1,516 @@
+// Formats between the PC and generators: the upload into the edit buffer,
+// the send (upload, check, store), the check alone, the recall into an item
+// and the copy from one generator to another.
+//
+// Every command goes through CGenerator, which reports communication errors
+// itself. A lost link ends an operation at its next step: the generator has
+// shown the one box about it and refuses further commands quietly.
+
+#include "CFormat.h"
+
+#include "CGenerator.h"
+#include "CGeneralFormatData.h"
+#include "CGeneratorState.h"
+#include "CProgressDlg.h"
+#include "FormatErrorTable.h"
+#include "FormatRecord.h"
+#include "MessageTarget.h"
+#include "Prompts.h"
+#include "strings.h"
+
+#include <QWidget>
+
+namespace {
+
+constexpr unsigned IDS_PREPARING = 32976;
+constexpr unsigned IDS_CHECKING = 32977;
+constexpr unsigned IDS_FORMAT_ERROR_CONTINUE = 32978;
+constexpr unsigned IDS_FORMAT_ERROR = 32979;
+constexpr unsigned IDS_SAVING = 32980;
+constexpr unsigned IDS_SENDING = 32981;
+constexpr unsigned IDS_RECALLING = 32982;
+constexpr unsigned IDS_LOADING = 32983;
+constexpr unsigned IDS_HORIZONTAL = 32984;
+constexpr unsigned IDS_VERTICAL = 32985;
+constexpr unsigned IDS_VIDEO_SYNC = 32986;
+constexpr unsigned IDS_MISCELLANEOUS = 32987;
+
+// The generator shows the last format it loaded only after this long.
+constexpr double kLoadSettleSeconds = 0.5;
+// Firmware from which a format has a repeat field.
+constexpr double kRepeatFieldFirmware = 3.0;
+
+void Status(CProgressDlg *progress, const QString &text)
+{
+    if (progress)
+        progress->SetStatus(CProgressDlg::IDC_STATUS2, text);
+}
+
+void Heading(CProgressDlg *progress, const QString &text)
+{
+    if (progress)
+        progress->SetStatus(CProgressDlg::IDC_STATUS1, text);
+}
+
+// The cancel test. The dialog is always polled (it lets one event through);
+// without a dialog only a lost link stops.
+bool Stopped(CGenerator *generator, CProgressDlg *progress)
+{
+    const bool cancelled = progress && progress->IsCancelled();
+    return cancelled || generator->IsLinkLost();
+}
+
+// Leaves the edit buffer so that later setters reach the generator's
+// settings again; nothing is stored. Pointless on a lost link.
+void EndEditBuffer(CGenerator *generator)
+{
+    if (!generator->IsLinkLost())
+        generator->CmdFmte();
+}
+
+QWidget *WindowOf(QObject *owner)
+{
+    return qobject_cast<QWidget *>(owner);
+}
+
+// --- Upload ------------------------------------------------------------------------
+
+struct UploadGroup {
+    unsigned statusId;
+    void (*send)(CGenerator &g, const FormatRecord &r);
+};
+
+// The record's counts come from RoundToCount and fit an int.
+int Count(double count)
+{
+    return int(count);
+}
+
+void SendHorizontal(CGenerator &g, const FormatRecord &r)
+{
+    g.CmdHrat(r.lineRate);
+    g.CmdHres(Count(r.hActive));
+    g.CmdHtot(Count(r.hTotal));
+    g.CmdHspd(Count(r.hSyncDelay));
+    g.CmdHspw(Count(r.hSyncWidth));
+    g.CmdHspp(r.hSyncPolarity != 0);
+    g.CmdHspg(r.hSyncGate != 0);
+}
+
+void SendVertical(CGenerator &g, const FormatRecord &r)
+{
+    g.CmdVres(Count(r.vActive));
+    g.CmdVtot(Count(r.vTotal));
+    g.CmdVspd(Count(r.vSyncDelay));
+    g.CmdVspw(Count(r.vSyncWidth));
+    g.CmdVspp(r.vSyncPolarity != 0);
+    g.CmdVspg(r.vSyncGate != 0);
+    g.CmdEqub(r.eqBefore);
+    g.CmdEqua(r.eqAfter);
+}
+
+void SendVideoAndSync(CGenerator &g, const FormatRecord &r)
+{
+    g.CmdScan(r.interlaced ? 2 : 1);
+    if (r.videoKind.IsAnalog()) {
+        g.CmdAvst(r.videoKind.GetAnalogCode());
+        g.CmdDvst(0);
+    } else {
+        g.CmdAvst(0);
+        g.CmdDvst(r.videoKind.GetDigitalCode());
+    }
+    g.CmdAvss(r.videoSwing);
+    g.CmdAvps(r.pedestalLevel);
+    g.CmdAvpg(r.pedestalOn != 0);
+    g.CmdAsss(r.syncSwing);
+    g.CmdAssg(r.syncOnRed != 0, r.syncOnGreen != 0, r.syncOnBlue != 0);
+    g.CmdAsctKind(r.acsKind);
+    g.CmdDsctKind(r.dcsKind);
+    g.CmdDsstKind(r.dssKind);
+    // Like the kinds: a selection that is not set leaves the generator's own.
+    if (r.syncSelect.IsSet())
+        g.CmdSsst(r.syncSelect.GetCode());
+}
+
+void SendMiscellaneous(CGenerator &g, const FormatRecord &r)
+{
+    g.CmdCspp(r.cSyncPolarity != 0);
+    g.CmdCspg(r.cSyncGate != 0);
+    g.CmdGama(r.gamma);
+    g.CmdGamc(r.gammaOn != 0);
+    g.CmdUsiz(r.sizeUnit);
+    g.CmdHsiz(r.hImageSize);
+    g.CmdVsiz(r.vImageSize);
+    g.CmdRfld(r.repeatField != 0);
+    g.CmdPcpg(r.pcpg != 0);
+    g.CmdPeld(r.pixelDepth);
+    g.CmdAvcs(r.avcs);
+}
+
+const UploadGroup kUploadGroups[] = {
+    {IDS_HORIZONTAL, SendHorizontal},
+    {IDS_VERTICAL, SendVertical},
+    {IDS_VIDEO_SYNC, SendVideoAndSync},
+    {IDS_MISCELLANEOUS, SendMiscellaneous},
+};
+
+// The record to send, or the reason there is none.
+bool RecordToSend(const CGeneralFormatData &data, FormatRecord &record, QString &problem)
+{
+    problem = data.CheckValues();
+    return problem.isEmpty() && data.FillRecord(record, &problem);
+}
+
+// Upload with its refusal shown; false when there is nothing to check or store.
+bool UploadOrRefuse(const CGeneralFormatData &data, CGenerator *generator, CProgressDlg *progress,
+                    QWidget *parent)
+{
+    QString problem;
+    if (SendFormat(data, generator, progress, &problem))
+        return true;
+    if (!problem.isEmpty())
+        MessageBox(parent, QStringLiteral("The format \"%1\" cannot be sent: %2").arg(data.name, problem),
+                   PromptText(IDS_FORMAT_ERROR), MB_OK | MB_ICONEXCLAMATION);
+    return false;
+}
+
+// --- Recall ------------------------------------------------------------------------
+
+template <class Kind>
+Kind KindFromReply(int index)
+{
+    Kind kind(0);
+    kind.SetIndex(index); // out of range: stays at 0
+    return kind;
+}
+
+void ReadHorizontal(CGenerator &g, FormatRecord &r)
+{
+    r.lineRate = g.QueryHrat();
+    r.hActive = g.QueryHres();
+    r.hTotal = g.QueryHtot();
+    r.hSyncDelay = g.QueryHspd();
+    r.hSyncWidth = g.QueryHspw();
+    r.hSyncPolarity = g.QueryHspp();
+    r.hSyncGate = g.QueryHspg();
+}
+
+void ReadVertical(CGenerator &g, FormatRecord &r)
+{
+    r.vActive = g.QueryVres();
+    r.vTotal = g.QueryVtot();
+    r.vSyncDelay = g.QueryVspd();
+    r.vSyncWidth = g.QueryVspw();
+    r.vSyncPolarity = g.QueryVspp();
+    r.vSyncGate = g.QueryVspg();
+    r.eqBefore = g.QueryEqub();
+    r.eqAfter = g.QueryEqua();
+    r.interlaced = g.QueryScan() != 1;
+}
+
+void ReadVideoAndSync(CGenerator &g, FormatRecord &r)
+{
+    const int analog = g.QueryAvst();
+    if (analog != 0)
+        r.videoKind.SetFromAnalogCode(analog);
+    else
+        r.videoKind.SetFromDigitalCode(g.QueryDvst());
+    r.videoSwing = g.QueryAvss();
+    r.pedestalLevel = g.QueryAvps();
+    r.pedestalOn = g.QueryAvpg();
+    r.syncSwing = g.QueryAsss();
+    bool red = false, green = false, blue = false;
+    g.QueryAssg(red, green, blue);
+    r.syncOnRed = red;
+    r.syncOnGreen = green;
+    r.syncOnBlue = blue;
+    r.acsKind = KindFromReply<CAcsKind>(g.QueryAsct());
+    r.dcsKind = KindFromReply<CDcsKind>(g.QueryDsct());
+    r.dssKind = KindFromReply<CDssKind>(g.QueryDsst());
+    CSyncSelect select(0);
+    select.SetCode(g.QuerySsst()); // a code with no row: stays at none
+    r.syncSelect = select;
+}
+
+void ReadMiscellaneous(CGenerator &g, FormatRecord &r)
+{
+    r.cSyncPolarity = g.QueryCspp();
+    r.cSyncGate = g.QueryCspg();
+    r.gamma = g.QueryGama();
+    r.gammaOn = g.QueryGamc();
+    r.sizeUnit = g.QueryUsiz();
+    r.hImageSize = g.QueryHsiz();
+    r.vImageSize = g.QueryVsiz();
+    r.repeatField = g.QueryVerf() >= kRepeatFieldFirmware ? g.QueryRfld() : 0;
+    r.pcpg = g.QueryPcpg();
+    r.pixelDepth = g.QueryPeld(false);
+    r.avcs = g.QueryAvcs();
+}
+
+struct ReadGroup {
+    unsigned statusId;
+    void (*read)(CGenerator &g, FormatRecord &r);
+};
+
+const ReadGroup kReadGroups[] = {
+    {IDS_HORIZONTAL, ReadHorizontal},
+    {IDS_VERTICAL, ReadVertical},
+    {IDS_VIDEO_SYNC, ReadVideoAndSync},
+    {IDS_MISCELLANEOUS, ReadMiscellaneous},
+};
+
+// Every field of the loaded format; false when the link was lost on the way.
+bool ReadLoadedFormat(CGenerator &g, CProgressDlg *progress, FormatRecord &record)
+{
+    for (const ReadGroup &group : kReadGroups) {
+        if (g.IsLinkLost())
+            return false;
+        Status(progress, LoadString(group.statusId));
+        group.read(g, record);
+    }
+    return !g.IsLinkLost();
+}
+
+// --- Copy --------------------------------------------------------------------------
+
+// One value read from the source and set on the target as read (the
+// setter clamps as it always does); returned so the copy can be checked.
+template <class T>
+T Pass(CGenerator &s, CGenerator &t, T (CGenerator::*query)(), void (CGenerator::*set)(T))
+{
+    const T value = (s.*query)();
+    if (!s.IsLinkLost()) // a failure value is not passed on
+        (t.*set)(value);
+    return value;
+}
+
+using G = CGenerator;
+
+void CopyHorizontal(CGenerator &s, CGenerator &t, FormatRecord &r)
+{
+    r.lineRate = Pass(s, t, &G::QueryHrat, &G::CmdHrat);
+    r.hActive = Pass(s, t, &G::QueryHres, &G::CmdHres);
+    r.hTotal = Pass(s, t, &G::QueryHtot, &G::CmdHtot);
+    r.hSyncDelay = Pass(s, t, &G::QueryHspd, &G::CmdHspd);
+    r.hSyncWidth = Pass(s, t, &G::QueryHspw, &G::CmdHspw);
+    Pass(s, t, &G::QueryHspp, &G::CmdHspp);
+    Pass(s, t, &G::QueryHspg, &G::CmdHspg);
+}
+
+void CopyVertical(CGenerator &s, CGenerator &t, FormatRecord &r)
+{
+    r.vActive = Pass(s, t, &G::QueryVres, &G::CmdVres);
+    r.vTotal = Pass(s, t, &G::QueryVtot, &G::CmdVtot);
+    r.vSyncDelay = Pass(s, t, &G::QueryVspd, &G::CmdVspd);
+    r.vSyncWidth = Pass(s, t, &G::QueryVspw, &G::CmdVspw);
+    Pass(s, t, &G::QueryVspp, &G::CmdVspp);
+    Pass(s, t, &G::QueryVspg, &G::CmdVspg);
+    Pass(s, t, &G::QueryEqub, &G::CmdEqub);
+    Pass(s, t, &G::QueryEqua, &G::CmdEqua);
+}
+
+void CopyVideoAndSync(CGenerator &s, CGenerator &t, FormatRecord &r)
+{
+    Pass(s, t, &G::QueryScan, &G::CmdScan);
+    Pass(s, t, &G::QueryAvst, &G::CmdAvst);
+    Pass(s, t, &G::QueryDvst, &G::CmdDvst);
+    r.videoSwing = Pass(s, t, &G::QueryAvss, &G::CmdAvss);
+    r.pedestalLevel = Pass(s, t, &G::QueryAvps, &G::CmdAvps);
+    Pass(s, t, &G::QueryAvpg, &G::CmdAvpg);
+    r.syncSwing = Pass(s, t, &G::QueryAsss, &G::CmdAsss);
+    bool red = false, green = false, blue = false;
+    s.QueryAssg(red, green, blue);
+    t.CmdAssg(red, green, blue);
+    Pass(s, t, &G::QueryAsct, &G::CmdAsct);
+    Pass(s, t, &G::QueryDsct, &G::CmdDsct);
+    Pass(s, t, &G::QueryDsst, &G::CmdDsst);
+    Pass(s, t, &G::QuerySsst, &G::CmdSsst);
+}
+
+void CopyMiscellaneous(CGenerator &s, CGenerator &t, FormatRecord &r)
+{
+    Pass(s, t, &G::QueryCspp, &G::CmdCspp);
+    Pass(s, t, &G::QueryCspg, &G::CmdCspg);
+    r.gamma = Pass(s, t, &G::QueryGama, &G::CmdGama);
+    Pass(s, t, &G::QueryGamc, &G::CmdGamc);
+    Pass(s, t, &G::QueryUsiz, &G::CmdUsiz);
+    r.hImageSize = Pass(s, t, &G::QueryHsiz, &G::CmdHsiz);
+    r.vImageSize = Pass(s, t, &G::QueryVsiz, &G::CmdVsiz);
+    if (s.GetFirmwareVersion() >= kRepeatFieldFirmware)
+        Pass(s, t, &G::QueryRfld, &G::CmdRfld);
+    Pass(s, t, &G::QueryPcpg, &G::CmdPcpg);
+    t.CmdPeld(s.QueryPeld(false));
+    Pass(s, t, &G::QueryAvcs, &G::CmdAvcs);
+}
+
+struct CopyGroup {
+    unsigned statusId;
+    void (*copy)(CGenerator &s, CGenerator &t, FormatRecord &r);
+};
+
+const CopyGroup kCopyGroups[] = {
+    {IDS_HORIZONTAL, CopyHorizontal},
+    {IDS_VERTICAL, CopyVertical},
+    {IDS_VIDEO_SYNC, CopyVideoAndSync},
+    {IDS_MISCELLANEOUS, CopyMiscellaneous},
+};
+
+bool CopyStopped(CGenerator *source, CGenerator *target, CProgressDlg *progress)
+{
+    const bool cancelled = progress && progress->IsCancelled();
+    return cancelled || source->IsLinkLost() || target->IsLinkLost();
+}
+
+} // namespace
+
+// ===== Upload ===================================================================
+
+bool SendFormat(const CGeneralFormatData &data, CGenerator *generator, CProgressDlg *progress, QString *error)
+{
+    FormatRecord record;
+    QString problem;
+    if (!RecordToSend(data, record, problem)) {
+        if (error)
+            *error = problem;
+        return false;
+    }
+    generator->CmdFmtn(record.name);
+    generator->CmdFmtb();
+    generator->CmdName(record.name);
+    for (const UploadGroup &group : kUploadGroups) {
+        if (Stopped(generator, progress)) {
+            EndEditBuffer(generator);
+            return false;
+        }
+        const bool first = group.statusId == IDS_HORIZONTAL;
+        Status(progress, (first ? LoadString(IDS_SENDING) : QString()) + LoadString(group.statusId));
+        group.send(*generator, record);
+    }
+    generator->CmdFmte();
+    return !generator->IsLinkLost();
+}
+
+// ===== Send =====================================================================
+
+bool CFormat::SendToGenerator(CGenerator *generator, CProgressDlg *progress)
+{
+    QWidget *parent = WindowOf(m_owner);
+    Status(progress, LoadString(IDS_PREPARING));
+    if (!UploadOrRefuse(*m_data, generator, progress, parent) || Stopped(generator, progress))
+        return false;
+    Status(progress, LoadString(IDS_CHECKING));
+    const int number = generator->QueryFmtg();
+    if (generator->IsLinkLost())
+        return false;
+    if (number != 0) {
+        const int answer = MessageBox(parent, PromptText(IDS_FORMAT_ERROR_CONTINUE, {QString::number(number)}),
+                                      PromptText(IDS_FORMAT_ERROR), MB_YESNO | MB_ICONEXCLAMATION);
+        if (answer != IDYES)
+            return false;
+    }
+    if (Stopped(generator, progress))
+        return false;
+    Status(progress, LoadString(IDS_SAVING));
+    generator->CmdFmta(m_data->name, true);
+    // A refused store (a built-in name, no memory) was shown; it is no send.
+    return generator->LastCommandSucceeded();
+}
+
+// ===== Check ====================================================================
+
+bool CFormat::CheckFormat(CGenerator *generator, const CGeneralFormatData &data, CProgressDlg *progress)
+{
+    QWidget *parent = WindowOf(m_owner);
+    const QString port = generator->GetPortName();
+    Status(progress, LoadString(IDS_PREPARING));
+    Heading(progress, QStringLiteral("Performing Check On ->Format<- ") + data.name + QStringLiteral(" Using: ") + port);
+    if (!UploadOrRefuse(data, generator, progress, parent) || Stopped(generator, progress))
+        return false;
+    Status(progress, LoadString(IDS_CHECKING));
+    const int number = generator->QueryFmtg();
+    // No answer is no verdict: the failure was shown, "passed" would be false.
+    if (!generator->LastCommandSucceeded())
+        return false;
+    if (number != 0) {
+        MessageBox(parent, QStringLiteral("Format Error: %1\n").arg(number) + FormatErrorText(number),
+                   QStringLiteral("Format Error Using: ") + port, MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+    MessageBox(parent, QStringLiteral("Format Passed Check Using: ") + port, QStringLiteral("Format Check"),
+               MB_OK | MB_ICONINFORMATION);
+    return !Stopped(generator, progress);
+}
+
+// ===== Recall ===================================================================
+
+bool CFormat::RecallFromGenerator(const QString &name, CGenerator *generator, CProgressDlg *progress)
+{
+    Heading(progress, FormatString(IDS_RECALLING, {name}));
+    Status(progress, LoadString(IDS_LOADING));
+    CGeneratorState saved(generator);
+    saved.ReadFormatAndSignal();
+
+    generator->CmdFmtl(name);
+    // Without the named format loaded every query would answer the one in use.
+    bool taken = false;
+    if (generator->LastCommandSucceeded()) {
+        generator->CmdOutgOn(false, true);
+        generator->CmdAllu();
+        generator->Delay(kLoadSettleSeconds);
+        FormatRecord record;
+        record.name = name;
+        QString problem;
+        if (ReadLoadedFormat(*generator, progress, record)) {
+            taken = m_data->FillFromRecord(record, &problem);
+            if (!taken)
+                MessageBox(WindowOf(m_owner),
+                           QStringLiteral("The format \"%1\" was not recalled: %2").arg(name, problem),
+                           PromptText(IDS_FORMAT_ERROR), MB_OK | MB_ICONEXCLAMATION);
+        }
+    }
+    if (taken) {
+        SetName(name);
+        m_modified = true;
+        SendMessage(m_owner, WM_DATA_CHANGED, 0, ToLParam(this));
+    }
+    if (!generator->IsLinkLost())
+        saved.ApplyFormatAndSignal();
+    return taken;
+}
+
+// ===== Copy between generators ==================================================
+
+bool CopyFormatBetweenGenerators(QString name, CGenerator *source, CGenerator *target, CProgressDlg *progress)
+{
+    source->CmdFmtl(name);
+    if (!source->LastCommandSucceeded())
+        return false; // the target would get whatever the source shows now
+    target->CmdFmtn(name);
+    target->CmdFmtb();
+    target->CmdName(name);
+    FormatRecord copied;
+    copied.name = name;
+    for (const CopyGroup &group : kCopyGroups) {
+        Status(progress, LoadString(group.statusId));
+        if (CopyStopped(source, target, progress)) {
+            EndEditBuffer(target);
+            return false;
+        }
+        group.copy(*source, *target, copied);
+    }
+    if (CopyStopped(source, target, progress)) {
+        EndEditBuffer(target);
+        return false;
+    }
+    Status(progress, LoadString(IDS_SAVING));
+    const QString problem = CheckFormatRecord(copied);
+    if (!problem.isEmpty()) {
+        EndEditBuffer(target);
+        MessageBox(target->GetOwner(), QStringLiteral("The format \"%1\" was not copied: %2").arg(name, problem),
+                   PromptText(IDS_FORMAT_ERROR), MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+    target->CmdFmte();
+    target->CmdFmta(name, true);
+    return target->LastCommandSucceeded();
+}

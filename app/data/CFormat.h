@@ -81,7 +81,8 @@ public:
     bool SendToGenerator(CGenerator *generator, CProgressDlg *progress) override;
     // Reads the stored format of that name into the item and puts the
     // generator back as it was. False, with the item unchanged, when the
-    // generator has no such format, a reply is out of range or the link was lost.
+    // generator has no such format, a reply is out of range, the link was
+    // lost, or the name would break a command line (then nothing is sent).
     bool RecallFromGenerator(const QString &name, CGenerator *generator, CProgressDlg *progress) override;
     // Uploads data and asks the generator to check it, without storing it.
     // True when it passed (and was not cancelled).
@@ -105,13 +106,15 @@ private:
 
 // ===== Format traffic with a generator (FormatTraffic.cpp) ==================
 // Uploads data into the generator's format edit buffer (FMTN .. FMTE), no
-// store. False when cancelled, when the link was lost, or when the values
-// give no counts (error then says why). A stop after FMTB ends the edit
-// buffer with FMTE, so the generator's settings are not left redirected.
+// store. False when cancelled, when the link was lost, or when the name or
+// the values cannot be sent (error then says why; nothing was sent). A stop
+// after FMTB ends the edit buffer with FMTE, so the generator's settings are
+// not left redirected.
 bool SendFormat(const CGeneralFormatData &data, CGenerator *generator, CProgressDlg *progress,
                 QString *error = nullptr);
 // Copies the stored format name from source to target, field by field.
 // False when cancelled, when either link was lost, when the source has no
-// such format or when its values are out of range; the target then stores nothing.
+// such format, refused one of its queries or gave values out of range, or
+// when the name would break a command line; the target then stores nothing.
 bool CopyFormatBetweenGenerators(QString name, CGenerator *source, CGenerator *target, CProgressDlg *progress);
 // ===== End of format traffic ==================================================

@@ -4,6 +4,7 @@
 #include "CCommandReader.h"
 #include "CFormat.h"
 #include "CGeneralFormatData.h"
+#include "CommandName.h"
 #include "MessageTarget.h"
 #include "Numbers.h"
 #include "Prompts.h"
@@ -138,6 +139,24 @@ QStringList FormatCommandLines(const FormatRecord &r, const QString &name)
     };
 }
 
+bool ReadNameArgument(CCommandReader &reader, QString &name)
+{
+    CCommandReader ahead = reader;
+    QString token;
+    name.clear();
+    if (!ahead.NextToken(token))
+        return false;
+    if (token.startsWith(u'"')) {
+        // The quotes are the command line's, not the name's: FMTN "PAL 50".
+        reader.NextQuotedString(name);
+        name.truncate(CCommandReader::kMaxTokenLength);
+    } else {
+        reader = ahead;
+        name = token;
+    }
+    return !name.isEmpty();
+}
+
 FormatCommandParser::Result FormatCommandParser::Read(CCommandReader &reader)
 {
     for (int index = reader.NextMnemonic(); index >= 0; index = reader.NextMnemonic()) {
@@ -201,7 +220,7 @@ bool FormatCommandParser::ReadArgument(const char *mnemonic, CCommandReader &rea
         return true;
     }
     if (Is(mnemonic, "NAME")) {
-        if (!reader.NextToken(m_record.name))
+        if (!ReadNameArgument(reader, m_record.name))
             return Fail(QStringLiteral("NAME has no value."));
         m_nameSeen = true;
         return true;
@@ -253,7 +272,7 @@ bool CFormat::TakeParsedRecord(const FormatRecord &record, bool ended, const QSt
 bool CFormat::ImportTokens(CCommandReader &reader)
 {
     QString name;
-    if (!reader.NextToken(name)) {
+    if (!ReadNameArgument(reader, name)) {
         m_lastError = QStringLiteral("The format has no name.");
         return false;
     }
@@ -272,6 +291,7 @@ bool CFormat::ImportCommandLines(QStringList &lines)
 {
     FormatRecord record;
     CGeneralFormatData().FillRecord(record);
+    record.name = m_name; // a file without NAME keeps the item's name throughout
     FormatCommandParser parser(record);
     CCommandReader reader;
     FormatCommandParser::Result result = FormatCommandParser::Result::TextUsed;
@@ -291,8 +311,9 @@ bool CFormat::ImportCommandLines(QStringList &lines)
 void CFormat::WriteCommandFile(const QString &path, const QString &name)
 {
     FormatRecord record;
-    QString error;
-    if (!m_data->FillRecord(record, &error)) {
+    // The name goes into command lines of its own; a line end in it would add lines.
+    QString error = CommandNameProblem(name);
+    if (!error.isEmpty() || !m_data->FillRecord(record, &error)) {
         AfxMessageBox(QStringLiteral("The format cannot be written: ") + error, MB_OK | MB_ICONEXCLAMATION);
         return;
     }

@@ -13,6 +13,11 @@ class CCommandReader;
 // with CR LF). name goes unchanged after FMTN, NAME and FMTA.
 QStringList FormatCommandLines(const FormatRecord &record, const QString &name);
 
+// A name argument: the next token, or the text between double quotes
+// (blanks and all) when the token opens with one. False when there is none
+// or it is empty.
+bool ReadNameArgument(CCommandReader &reader, QString &name);
+
 // Applies a format's mnemonics to a record, one reader's text at a time.
 class FormatCommandParser {
 public:

@@ -12,6 +12,7 @@
 #include "CGeneralFormatData.h"
 #include "CGeneratorState.h"
 #include "CProgressDlg.h"
+#include "CommandName.h"
 #include "FormatErrorTable.h"
 #include "FormatRecord.h"
 #include "MessageTarget.h"
@@ -157,7 +158,9 @@ const UploadGroup kUploadGroups[] = {
 // The record to send, or the reason there is none.
 bool RecordToSend(const CGeneralFormatData &data, FormatRecord &record, QString &problem)
 {
-    problem = data.CheckValues();
+    problem = CommandNameProblem(data.name);
+    if (problem.isEmpty())
+        problem = data.CheckValues();
     return problem.isEmpty() && data.FillRecord(record, &problem);
 }
 
@@ -169,7 +172,7 @@ bool UploadOrRefuse(const CGeneralFormatData &data, CGenerator *generator, CProg
     if (SendFormat(data, generator, progress, &problem))
         return true;
     if (!problem.isEmpty())
-        MessageBox(parent, QStringLiteral("The format \"%1\" cannot be sent: %2").arg(data.name, problem),
+        MessageBox(parent, QStringLiteral("The format \"%1\" cannot be sent: %2").arg(PrintableName(data.name), problem),
                    PromptText(IDS_FORMAT_ERROR), MB_OK | MB_ICONEXCLAMATION);
     return false;
 }
@@ -273,79 +276,121 @@ bool ReadLoadedFormat(CGenerator &g, CProgressDlg *progress, FormatRecord &recor
 
 // --- Copy --------------------------------------------------------------------------
 
-// One value read from the source and set on the target as read (the
-// setter clamps as it always does); returned so the copy can be checked.
-template <class T>
-T Pass(CGenerator &s, CGenerator &t, T (CGenerator::*query)(), void (CGenerator::*set)(T))
-{
-    const T value = (s.*query)();
-    if (!s.IsLinkLost()) // a failure value is not passed on
-        (t.*set)(value);
-    return value;
-}
+// One copy under way. A value is set on the target only as the source read
+// it; after the first query that failed nothing more is asked or set, so the
+// copy stops with the format unstored.
+struct CopyRun {
+    CGenerator &s;
+    CGenerator &t;
+    FormatRecord r;
+    QString failedQuery; // the source's command that failed, empty while none did
+
+    bool Failed() const { return !failedQuery.isEmpty(); }
+
+    // Whether the query just made answered; notes the first that did not.
+    // A lost link is no failed query: it stops the copy with its own one box.
+    bool Answered()
+    {
+        if (s.IsLinkLost())
+            return false;
+        if (!s.LastCommandSucceeded() && !Failed())
+            failedQuery = s.CommandText();
+        return !Failed();
+    }
+
+    // One value read from the source and set on the target as read (the
+    // setter clamps as it always does); returned so the copy can be checked.
+    template <class T>
+    T Pass(T (CGenerator::*query)(), void (CGenerator::*set)(T))
+    {
+        if (Failed())
+            return T();
+        const T value = (s.*query)();
+        if (Answered())
+            (t.*set)(value);
+        return value;
+    }
+};
 
 using G = CGenerator;
 
-void CopyHorizontal(CGenerator &s, CGenerator &t, FormatRecord &r)
+void CopyHorizontal(CopyRun &c)
 {
-    r.lineRate = Pass(s, t, &G::QueryHrat, &G::CmdHrat);
-    r.hActive = Pass(s, t, &G::QueryHres, &G::CmdHres);
-    r.hTotal = Pass(s, t, &G::QueryHtot, &G::CmdHtot);
-    r.hSyncDelay = Pass(s, t, &G::QueryHspd, &G::CmdHspd);
-    r.hSyncWidth = Pass(s, t, &G::QueryHspw, &G::CmdHspw);
-    Pass(s, t, &G::QueryHspp, &G::CmdHspp);
-    Pass(s, t, &G::QueryHspg, &G::CmdHspg);
+    c.r.lineRate = c.Pass(&G::QueryHrat, &G::CmdHrat);
+    c.r.hActive = c.Pass(&G::QueryHres, &G::CmdHres);
+    c.r.hTotal = c.Pass(&G::QueryHtot, &G::CmdHtot);
+    c.r.hSyncDelay = c.Pass(&G::QueryHspd, &G::CmdHspd);
+    c.r.hSyncWidth = c.Pass(&G::QueryHspw, &G::CmdHspw);
+    c.Pass(&G::QueryHspp, &G::CmdHspp);
+    c.Pass(&G::QueryHspg, &G::CmdHspg);
 }
 
-void CopyVertical(CGenerator &s, CGenerator &t, FormatRecord &r)
+void CopyVertical(CopyRun &c)
 {
-    r.vActive = Pass(s, t, &G::QueryVres, &G::CmdVres);
-    r.vTotal = Pass(s, t, &G::QueryVtot, &G::CmdVtot);
-    r.vSyncDelay = Pass(s, t, &G::QueryVspd, &G::CmdVspd);
-    r.vSyncWidth = Pass(s, t, &G::QueryVspw, &G::CmdVspw);
-    Pass(s, t, &G::QueryVspp, &G::CmdVspp);
-    Pass(s, t, &G::QueryVspg, &G::CmdVspg);
-    Pass(s, t, &G::QueryEqub, &G::CmdEqub);
-    Pass(s, t, &G::QueryEqua, &G::CmdEqua);
+    c.r.vActive = c.Pass(&G::QueryVres, &G::CmdVres);
+    c.r.vTotal = c.Pass(&G::QueryVtot, &G::CmdVtot);
+    c.r.vSyncDelay = c.Pass(&G::QueryVspd, &G::CmdVspd);
+    c.r.vSyncWidth = c.Pass(&G::QueryVspw, &G::CmdVspw);
+    c.Pass(&G::QueryVspp, &G::CmdVspp);
+    c.Pass(&G::QueryVspg, &G::CmdVspg);
+    c.Pass(&G::QueryEqub, &G::CmdEqub);
+    c.Pass(&G::QueryEqua, &G::CmdEqua);
 }
 
-void CopyVideoAndSync(CGenerator &s, CGenerator &t, FormatRecord &r)
+void CopyAssg(CopyRun &c)
 {
-    Pass(s, t, &G::QueryScan, &G::CmdScan);
-    Pass(s, t, &G::QueryAvst, &G::CmdAvst);
-    Pass(s, t, &G::QueryDvst, &G::CmdDvst);
-    r.videoSwing = Pass(s, t, &G::QueryAvss, &G::CmdAvss);
-    r.pedestalLevel = Pass(s, t, &G::QueryAvps, &G::CmdAvps);
-    Pass(s, t, &G::QueryAvpg, &G::CmdAvpg);
-    r.syncSwing = Pass(s, t, &G::QueryAsss, &G::CmdAsss);
+    if (c.Failed())
+        return;
     bool red = false, green = false, blue = false;
-    s.QueryAssg(red, green, blue);
-    t.CmdAssg(red, green, blue);
-    Pass(s, t, &G::QueryAsct, &G::CmdAsct);
-    Pass(s, t, &G::QueryDsct, &G::CmdDsct);
-    Pass(s, t, &G::QueryDsst, &G::CmdDsst);
-    Pass(s, t, &G::QuerySsst, &G::CmdSsst);
+    c.s.QueryAssg(red, green, blue);
+    if (c.Answered())
+        c.t.CmdAssg(red, green, blue);
 }
 
-void CopyMiscellaneous(CGenerator &s, CGenerator &t, FormatRecord &r)
+void CopyVideoAndSync(CopyRun &c)
 {
-    Pass(s, t, &G::QueryCspp, &G::CmdCspp);
-    Pass(s, t, &G::QueryCspg, &G::CmdCspg);
-    r.gamma = Pass(s, t, &G::QueryGama, &G::CmdGama);
-    Pass(s, t, &G::QueryGamc, &G::CmdGamc);
-    Pass(s, t, &G::QueryUsiz, &G::CmdUsiz);
-    r.hImageSize = Pass(s, t, &G::QueryHsiz, &G::CmdHsiz);
-    r.vImageSize = Pass(s, t, &G::QueryVsiz, &G::CmdVsiz);
-    if (s.GetFirmwareVersion() >= kRepeatFieldFirmware)
-        Pass(s, t, &G::QueryRfld, &G::CmdRfld);
-    Pass(s, t, &G::QueryPcpg, &G::CmdPcpg);
-    t.CmdPeld(s.QueryPeld(false));
-    Pass(s, t, &G::QueryAvcs, &G::CmdAvcs);
+    c.Pass(&G::QueryScan, &G::CmdScan);
+    c.Pass(&G::QueryAvst, &G::CmdAvst);
+    c.Pass(&G::QueryDvst, &G::CmdDvst);
+    c.r.videoSwing = c.Pass(&G::QueryAvss, &G::CmdAvss);
+    c.r.pedestalLevel = c.Pass(&G::QueryAvps, &G::CmdAvps);
+    c.Pass(&G::QueryAvpg, &G::CmdAvpg);
+    c.r.syncSwing = c.Pass(&G::QueryAsss, &G::CmdAsss);
+    CopyAssg(c);
+    c.Pass(&G::QueryAsct, &G::CmdAsct);
+    c.Pass(&G::QueryDsct, &G::CmdDsct);
+    c.Pass(&G::QueryDsst, &G::CmdDsst);
+    c.Pass(&G::QuerySsst, &G::CmdSsst);
+}
+
+void CopyPeld(CopyRun &c)
+{
+    if (c.Failed())
+        return;
+    const int depth = c.s.QueryPeld(false);
+    if (c.Answered())
+        c.t.CmdPeld(depth);
+}
+
+void CopyMiscellaneous(CopyRun &c)
+{
+    c.Pass(&G::QueryCspp, &G::CmdCspp);
+    c.Pass(&G::QueryCspg, &G::CmdCspg);
+    c.r.gamma = c.Pass(&G::QueryGama, &G::CmdGama);
+    c.Pass(&G::QueryGamc, &G::CmdGamc);
+    c.Pass(&G::QueryUsiz, &G::CmdUsiz);
+    c.r.hImageSize = c.Pass(&G::QueryHsiz, &G::CmdHsiz);
+    c.r.vImageSize = c.Pass(&G::QueryVsiz, &G::CmdVsiz);
+    if (c.s.GetFirmwareVersion() >= kRepeatFieldFirmware)
+        c.Pass(&G::QueryRfld, &G::CmdRfld);
+    c.Pass(&G::QueryPcpg, &G::CmdPcpg);
+    CopyPeld(c);
+    c.Pass(&G::QueryAvcs, &G::CmdAvcs);
 }
 
 struct CopyGroup {
     unsigned statusId;
-    void (*copy)(CGenerator &s, CGenerator &t, FormatRecord &r);
+    void (*copy)(CopyRun &c);
 };
 
 const CopyGroup kCopyGroups[] = {
@@ -355,10 +400,30 @@ const CopyGroup kCopyGroups[] = {
     {IDS_MISCELLANEOUS, CopyMiscellaneous},
 };
 
-bool CopyStopped(CGenerator *source, CGenerator *target, CProgressDlg *progress)
+// A lost link or a failed query stops the copy as a cancel does.
+bool CopyStopped(const CopyRun &c, CProgressDlg *progress)
 {
     const bool cancelled = progress && progress->IsCancelled();
-    return cancelled || source->IsLinkLost() || target->IsLinkLost();
+    return cancelled || c.Failed() || c.s.IsLinkLost() || c.t.IsLinkLost();
+}
+
+void ReportNotCopied(const CGenerator &target, const QString &name, const QString &problem)
+{
+    MessageBox(target.GetOwner(), QStringLiteral("The format \"%1\" was not copied: %2").arg(name, problem),
+               PromptText(IDS_FORMAT_ERROR), MB_OK | MB_ICONEXCLAMATION);
+}
+
+// --- Names -------------------------------------------------------------------------
+
+// A name that would break the command lines it goes into: shown, nothing sent.
+bool NameRefused(const QString &name, QWidget *parent, const char *what)
+{
+    const QString problem = CommandNameProblem(name);
+    if (problem.isEmpty())
+        return false;
+    MessageBox(parent, QStringLiteral("The format \"%1\" %2: %3").arg(PrintableName(name), QLatin1String(what), problem),
+               PromptText(IDS_FORMAT_ERROR), MB_OK | MB_ICONEXCLAMATION);
+    return true;
 }
 
 } // namespace
@@ -445,6 +510,8 @@ bool CFormat::CheckFormat(CGenerator *generator, const CGeneralFormatData &data,
 
 bool CFormat::RecallFromGenerator(const QString &name, CGenerator *generator, CProgressDlg *progress)
 {
+    if (NameRefused(name, WindowOf(m_owner), "was not recalled"))
+        return false;
     Heading(progress, FormatString(IDS_RECALLING, {name}));
     Status(progress, LoadString(IDS_LOADING));
     CGeneratorState saved(generator);
@@ -482,32 +549,36 @@ bool CFormat::RecallFromGenerator(const QString &name, CGenerator *generator, CP
 
 bool CopyFormatBetweenGenerators(QString name, CGenerator *source, CGenerator *target, CProgressDlg *progress)
 {
+    if (NameRefused(name, target->GetOwner(), "was not copied"))
+        return false;
     source->CmdFmtl(name);
     if (!source->LastCommandSucceeded())
         return false; // the target would get whatever the source shows now
     target->CmdFmtn(name);
     target->CmdFmtb();
     target->CmdName(name);
-    FormatRecord copied;
-    copied.name = name;
+    CopyRun copy{*source, *target, FormatRecord(), QString()};
+    copy.r.name = name;
+    bool stopped = false;
     for (const CopyGroup &group : kCopyGroups) {
         Status(progress, LoadString(group.statusId));
-        if (CopyStopped(source, target, progress)) {
-            EndEditBuffer(target);
-            return false;
-        }
-        group.copy(*source, *target, copied);
+        if ((stopped = CopyStopped(copy, progress)))
+            break;
+        group.copy(copy);
     }
-    if (CopyStopped(source, target, progress)) {
+    // Only a whole copy of values a format can hold is stored; anything else
+    // closes the target's edit buffer unstored.
+    if (stopped || CopyStopped(copy, progress)) {
         EndEditBuffer(target);
+        if (copy.Failed())
+            ReportNotCopied(*target, name, QStringLiteral("The source did not answer \"%1\".").arg(copy.failedQuery));
         return false;
     }
     Status(progress, LoadString(IDS_SAVING));
-    const QString problem = CheckFormatRecord(copied);
+    const QString problem = CheckFormatRecord(copy.r);
     if (!problem.isEmpty()) {
         EndEditBuffer(target);
-        MessageBox(target->GetOwner(), QStringLiteral("The format \"%1\" was not copied: %2").arg(name, problem),
-                   PromptText(IDS_FORMAT_ERROR), MB_OK | MB_ICONEXCLAMATION);
+        ReportNotCopied(*target, name, problem);
         return false;
     }
     target->CmdFmte();

@@ -14,6 +14,8 @@
 
 namespace {
 
+int g_splashMs = CAboutDlg::kSplashMs;
+
 // The product logo, painted when the program carries no bitmap 307.
 QPixmap Logo()
 {
@@ -50,9 +52,9 @@ void CAboutDlg::BuildControls()
     SetDialogSize(this, 217, 55);
     auto *picture = AddControl<QLabel>(this, kNoControlId, 11, 17, 20, 20);
     picture->setPixmap(Logo());
-    AddControl<QLabel>(this, kNoControlId, 40, 10, 119, 8, QStringLiteral("Zotware V3.00"));
-    AddControl<QLabel>(this, IDC_MAKER_LINE, 40, 25, 119, 8, QStringLiteral("Video generator manager, Veltrane"));
-    AddControl<QLabel>(this, IDC_LIBRARY_VERSION, 40, 40, 119, 8);
+    AddControl<QLabel>(this, kNoControlId, 40, 10, 132, 8, QStringLiteral("Zotware V3.00"));
+    AddControl<QLabel>(this, IDC_MAKER_LINE, 40, 25, 132, 8, QStringLiteral("Video generator manager, Veltrane"));
+    AddControl<QLabel>(this, IDC_LIBRARY_VERSION, 40, 40, 132, 8);
     auto *ok = AddControl<QPushButton>(this, IDOK, 178, 7, 32, 14, QStringLiteral("OK"));
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
@@ -61,6 +63,16 @@ void CAboutDlg::BuildControls()
 QString CAboutDlg::LibraryVersionText(double version)
 {
     return QStringLiteral("DLL Vers ") + FormatFixed(version, 3);
+}
+
+int CAboutDlg::SplashInterval()
+{
+    return g_splashMs;
+}
+
+void CAboutDlg::SetSplashInterval(int ms)
+{
+    g_splashMs = ms > 0 ? ms : kSplashMs;
 }
 
 void CAboutDlg::showEvent(QShowEvent *event)
@@ -76,8 +88,8 @@ bool CAboutDlg::OnInitDialog()
 {
     FindControl<QLabel>(this, IDC_LIBRARY_VERSION)->setText(LibraryVersionText(XR_PortLibraryVersion()));
     if (autoClose) {
-        m_timerInterval = kSplashMs;
-        m_timerId = startTimer(kSplashMs);
+        m_timerInterval = g_splashMs;
+        m_timerId = startTimer(g_splashMs);
     }
     return true;
 }

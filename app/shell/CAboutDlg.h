@@ -14,6 +14,10 @@ public:
 
     // "DLL Vers 3.530" for library version 3.53.
     static QString LibraryVersionText(double version);
+    // The splash's interval: kSplashMs unless tests or the start-up
+    // benchmark shorten it (ms <= 0 puts kSplashMs back).
+    static int SplashInterval();
+    static void SetSplashInterval(int ms);
 
     void OnTimer(int timerId);
     // The running splash timer (0: none) and its interval.

@@ -9,6 +9,7 @@
 #include "CGenData.h"
 #include "CMainWindow.h"
 #include "DataKindRegistry.h"
+#include "LegacyDataFile.h"
 #include "ProfileKeys.h"
 #include "ShellImages.h"
 #include "Profile.h"
@@ -41,9 +42,6 @@ constexpr unsigned IDS_FILTER_ALL = 33107;
 constexpr unsigned IDS_FILTER_DIR = 33402;
 constexpr unsigned IDS_FILTER_LIB = 33403;
 constexpr unsigned IDS_FILTER_CMD = 33224;
-
-constexpr int kLegacyHeaderBytes = 5;
-constexpr int kLegacyList = 6;
 
 QString JoinFilters(std::initializer_list<unsigned> ids)
 {
@@ -80,6 +78,11 @@ void RememberChoice(const FileResult &result, const char *folderKey, const char 
 {
     WriteProfileString(kFolders, folderKey, FolderOf(result.paths.first()));
     WriteProfileInt(kData, typeKey, result.filterIndex);
+}
+
+bool BeginsWith(const QString &line, const char *mnemonic)
+{
+    return line.startsWith(QLatin1String(mnemonic), Qt::CaseInsensitive);
 }
 
 const char *CmdFileMessage(int code)
@@ -269,41 +272,21 @@ bool CDataListView::ImportLegacyFile(const QString &path)
         ShowOpenError(IDS_CANNOT_OPEN, path);
         return false;
     }
-    try {
-        CArchive ar(&file, CArchive::load);
-        ar.ReadBytes(kLegacyHeaderBytes);
-        qint32 kind = 0;
-        ar >> kind;
-        if (kind == kLegacyList)
-            return ImportLegacyList(ar);
-        return ImportLegacyRecord(ar, kind);
-    } catch (const CArchiveException &) {
-        return false; // a short or damaged file ends the import like a refused record
+    const int rowsBefore = GetRowCount();
+    CArchive ar(&file, CArchive::load);
+    const LegacyDataFile::Result result = LegacyDataFile::Read(
+        ar, [this](int icon) { return NewItem(icon); }, [this](CGenData *item) { RefreshItem(item); });
+    if (result == LegacyDataFile::Result::Damaged) {
+        // Nothing of a damaged file is kept; the rows before it stay as they were.
+        while (GetRowCount() > rowsBefore) {
+            const int last = GetRowCount() - 1;
+            CGenData *item = GetRowItem(last);
+            delete m_list->takeTopLevelItem(last);
+            delete item;
+        }
+        ShowOpenError(IDS_CANNOT_READ, path);
     }
-}
-
-bool CDataListView::ImportLegacyRecord(CArchive &ar, int legacyKind)
-{
-    CGenData *item = NewItem(DataKinds::LegacyKindIcon(legacyKind));
-    if (!item || !item->ImportLegacyBinary(ar))
-        return false;
-    RefreshItem(item);
-    return true;
-}
-
-bool CDataListView::ImportLegacyList(CArchive &ar)
-{
-    quint32 count = 0;
-    ar >> count;
-    if (count > kMaxLegacyItems)
-        return false;
-    for (quint32 i = 0; i < count; ++i) {
-        qint32 kind = 0;
-        ar >> kind;
-        if (!ImportLegacyRecord(ar, kind))
-            return false;
-    }
-    return true;
+    return result == LegacyDataFile::Result::Imported;
 }
 
 // --- Command files ----------------------------------------------------------
@@ -337,9 +320,10 @@ bool CDataListView::ImportOneCmdFile(const QString &path)
     }
     QStringList lines;
     ReadCmdFileLines(file, lines);
-    const int code = ImportCmdLines(lines);
+    QString detail;
+    const int code = ImportCmdLines(lines, detail);
     if (code < 0)
-        ReportCmdFileError(code, path);
+        ReportCmdFileError(code, path, detail);
     return true;
 }
 
@@ -348,7 +332,7 @@ void CDataListView::ReadCmdFileLines(QIODevice &file, QStringList &lines)
     lines = QStringList{QString()};
     QString line;
     while (ReadTextLine(file, line)) {
-        lines.append(line.toUpper());
+        lines.append(line);
         if (lines.size() - 1 >= kMaxCmdLines) {
             if (!file.atEnd())
                 AfxMessageBox(PromptText("CMD File is Truncated to 5000 lines"), MB_OK);
@@ -363,12 +347,12 @@ int CDataListView::ClassifyCmdLines(const QStringList &lines)
     int fmtn = 0, imgn = 0, seqn = 0, fmte = 0, imge = 0, seqe = 0;
     for (qsizetype i = 1; i < lines.size(); ++i) {
         const QString &line = lines[i];
-        fmtn += line.startsWith(QLatin1String("FMTN"));
-        imgn += line.startsWith(QLatin1String("IMGN")) && !line.startsWith(QLatin1String("IMGN?"));
-        seqn += line.startsWith(QLatin1String("SEQN"));
-        fmte += line.startsWith(QLatin1String("FMTE"));
-        imge += line.startsWith(QLatin1String("IMGE"));
-        seqe += line.startsWith(QLatin1String("SEQE"));
+        fmtn += BeginsWith(line, "FMTN");
+        imgn += BeginsWith(line, "IMGN") && !BeginsWith(line, "IMGN?");
+        seqn += BeginsWith(line, "SEQN");
+        fmte += BeginsWith(line, "FMTE");
+        imge += BeginsWith(line, "IMGE");
+        seqe += BeginsWith(line, "SEQE");
     }
     if (fmtn + imgn + seqn > 1 || fmte + imge + seqe > 1)
         return kCmdMultiple;
@@ -381,7 +365,7 @@ int CDataListView::ClassifyCmdLines(const QStringList &lines)
     return kCmdNothing;
 }
 
-int CDataListView::ImportCmdLines(QStringList &lines)
+int CDataListView::ImportCmdLines(QStringList &lines, QString &detail)
 {
     const int verdict = ClassifyCmdLines(lines);
     if (verdict != kCmdNothing)
@@ -394,12 +378,17 @@ int CDataListView::ImportCmdLines(QStringList &lines)
     static const Kind kinds[] = {{"FMTN", kIconFormat, kCmdFormat}, {"IMGN", kIconImage, kCmdImage}, {"SEQN", kIconSequence, kCmdSequence}};
     for (qsizetype i = 1; i < lines.size(); ++i) {
         for (const Kind &kind : kinds) {
-            if (!lines[i].startsWith(QLatin1String(kind.mnemonic)))
+            if (!BeginsWith(lines[i], kind.mnemonic))
                 continue;
             // A kind this program is built without parses nothing.
             CGenData *item = NewItem(kind.icon);
-            if (!item || !item->ImportCommandLines(lines))
+            if (!item)
                 return -kind.success;
+            if (!item->ImportCommandLines(lines)) {
+                const DataKindEntry *entry = DataKinds::ByIcon(kind.icon);
+                detail = entry && entry->lastError ? entry->lastError(*item) : QString();
+                return -kind.success;
+            }
             RefreshItem(item);
             return kind.success;
         }
@@ -407,9 +396,12 @@ int CDataListView::ImportCmdLines(QStringList &lines)
     return kCmdNothing;
 }
 
-void CDataListView::ReportCmdFileError(int code, const QString &path)
+void CDataListView::ReportCmdFileError(int code, const QString &path, const QString &detail)
 {
-    const QString text = QString::fromLatin1(CmdFileMessage(code)) + QStringLiteral("\r\nOpen File In NotePad?");
+    QString text = QString::fromLatin1(CmdFileMessage(code));
+    if (!detail.isEmpty())
+        text += QStringLiteral("\r\n") + detail;
+    text += QStringLiteral("\r\nOpen File In NotePad?");
     if (MessageBox(this, PromptText(text), PromptText("CMD File Error"), MB_YESNO | MB_ICONEXCLAMATION) == IDYES)
         OpenInTextEditor(path);
 }

@@ -29,7 +29,6 @@ public:
         kCmdMultiple = -4, kCmdBadFormat = -5, kCmdBadImage = -6, kCmdBadSequence = -7,
     };
     static constexpr int kMaxCmdLines = 5000;
-    static constexpr quint32 kMaxLegacyItems = 10000;
 
     explicit CDataListView(QWidget *parent = nullptr);
     ~CDataListView() override;
@@ -77,11 +76,13 @@ public:
     void ImportCmdFile();
     bool WriteCmdFile();
 
-    // Reads the rest of a command file: element 0 empty, each line upper-cased,
+    // Reads the rest of a command file: element 0 empty, each line as
+    // written (names keep their case; readers match mnemonics without case),
     // the empty value of the read that meets the end; at most kMaxCmdLines
     // appended (then the truncation message).
     static void ReadCmdFileLines(QIODevice &file, QStringList &lines);
-    // The error codes of the line counts (-4..-7), else 0 (import).
+    // The error codes of the line counts (-4..-7), else 0 (import). Mnemonics
+    // count in any case.
     static int ClassifyCmdLines(const QStringList &lines);
 
     // Replaces the drag loop (tests deliver the drop from inside it); empty: a real drag.
@@ -97,12 +98,11 @@ private:
     void OnClickList();
     void OnBeginLabelEdit(QTreeWidgetItem *row);
 
-    bool ImportLegacyFile(const QString &path);
-    bool ImportLegacyRecord(CArchive &ar, int legacyKind);
-    bool ImportLegacyList(CArchive &ar);
+    bool ImportLegacyFile(const QString &path); // false ends the whole import
     bool ImportOneCmdFile(const QString &path); // false ends the whole import
-    int ImportCmdLines(QStringList &lines);
-    void ReportCmdFileError(int code, const QString &path);
+    int ImportCmdLines(QStringList &lines, QString &detail);
+    // detail: why the item's parser failed, shown below the code's message.
+    void ReportCmdFileError(int code, const QString &path, const QString &detail);
 
     QTreeWidget *m_list;
     CMainWindow *m_mainWindow = nullptr;

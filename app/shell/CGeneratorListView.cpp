@@ -1,19 +1,49 @@
 #include "CGeneratorListView.h"
 
+#include "CDataListView.h"
+#include "CDataTransferDlg.h"
 #include "CGenerator.h"
 #include "CGeneratorView.h"
 #include "CMainWindow.h"
+#include "CProgressDlg.h"
+#include "CSelectPortDlg.h"
 #include "DialogUnits.h"
+#include "Prompts.h"
 #include "ShellImages.h"
 #include "strings.h"
 
+#include <morvane.h>
+
+#include <QApplication>
 #include <QHeaderView>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <memory>
+#include <utility>
+
 QList<CGeneratorView *> g_generatorViews;
 
+std::function<int32_t(uint32_t, int32_t)> CGeneratorListView::s_forceInit = [](uint32_t type, int32_t number) {
+    return XR_PortForceInit(type, number);
+};
+
 namespace {
+
+constexpr unsigned IDS_DISCONNECT_QUESTION = 33011;
+constexpr unsigned IDS_DISCONNECT_CAPTION = 33012;
+constexpr unsigned IDS_FIRMWARE_UNREADABLE = 33015;
+constexpr unsigned IDS_CONNECT_ERROR = 33020;
+constexpr unsigned IDS_FORCE_CAPTION = 33270;
+constexpr unsigned IDS_FORCE_SURE = 33271;
+constexpr unsigned IDS_FORCE_ERASES = 33272;
+constexpr unsigned IDS_NOT_DETECTED_CAPTION = 33273;
+constexpr unsigned IDS_NOT_DETECTED = 33274;
+constexpr unsigned IDS_FORCED_CAPTION = 33275;
+constexpr unsigned IDS_FORCED = 33276;
+
+constexpr int kBaudColumn = 4;
+constexpr double kRetryDelaySeconds = 0.5;
 
 struct Column {
     unsigned titleId;
@@ -25,14 +55,60 @@ const Column kColumns[] = {
     {33075, 130, kImageIdBadge}, {33368, 150, kImageClock},
 };
 
-constexpr quint32 kComPortType = 0x0002;
+bool IsComPort(const CGenerator *generator)
+{
+    return generator && (generator->GetPort() & MORVANE_PORT_TYPE_MASK) == MORVANE_PORT_COM;
+}
 
 CGeneratorView *ViewOf(const QTreeWidgetItem *item)
 {
     return item ? static_cast<CGeneratorView *>(item->data(0, Qt::UserRole).value<void *>()) : nullptr;
 }
 
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor &) = delete;
+    WaitCursor &operator=(const WaitCursor &) = delete;
+};
+
 } // namespace
+
+// --- Operations in progress --------------------------------------------------
+
+CGeneratorListView::Operation::Operation(CGeneratorListView &list) : m_list(&list)
+{
+    ++list.m_operations;
+}
+
+CGeneratorListView::Operation::~Operation()
+{
+    if (m_list)
+        m_list->EndOperation();
+}
+
+void CGeneratorListView::EndOperation()
+{
+    if (--m_operations > 0 || m_pendingRemovals.isEmpty())
+        return;
+    const QList<QPointer<CGeneratorView>> pending = std::exchange(m_pendingRemovals, {});
+    bool removed = false;
+    for (const QPointer<CGeneratorView> &view : pending)
+        removed = (view && RemoveNow(view)) || removed;
+    if (removed && m_mainWindow)
+        m_mainWindow->UpdateControls();
+}
+
+bool CGeneratorListView::MayRun(const CGeneratorView *view) const
+{
+    if (!IsOperationRunning() && !(view && view->IsBusy()))
+        return true;
+    QApplication::beep();
+    return false;
+}
+
+// --- The list ----------------------------------------------------------------
 
 CGeneratorListView::CGeneratorListView(QWidget *parent) : QWidget(parent), m_list(new QTreeWidget(this))
 {
@@ -58,6 +134,7 @@ CGeneratorListView::CGeneratorListView(QWidget *parent) : QWidget(parent), m_lis
         if (m_mainWindow)
             m_mainWindow->UpdateControls();
     });
+    connect(m_list, &QTreeWidget::itemDoubleClicked, this, [this] { OnDblclkList(); });
 }
 
 CGeneratorListView::~CGeneratorListView()
@@ -87,6 +164,12 @@ QString CGeneratorListView::GetRowText(int row, int column) const
     return item ? item->text(column) : QString();
 }
 
+int CGeneratorListView::GetRowIcon(int row) const
+{
+    const QTreeWidgetItem *item = m_list->topLevelItem(row);
+    return item ? item->data(0, CDataTransferDlg::kIconRole).toInt() : -1;
+}
+
 int CGeneratorListView::FindRow(const CGeneratorView *view) const
 {
     for (int row = 0; row < GetRowCount(); ++row) {
@@ -110,19 +193,22 @@ void CGeneratorListView::SelectRow(int row, bool selected)
 
 int CGeneratorListView::GetSelectedCount() const
 {
-    int count = 0;
-    for (int row = 0; row < GetRowCount(); ++row)
-        count += IsRowSelected(row) ? 1 : 0;
-    return count;
+    return int(SelectedViews().size());
+}
+
+QList<CGeneratorView *> CGeneratorListView::SelectedViews() const
+{
+    QList<CGeneratorView *> views;
+    for (int row = 0; row < GetRowCount(); ++row) {
+        if (IsRowSelected(row))
+            views.append(GetRowView(row));
+    }
+    return views;
 }
 
 CGeneratorView *CGeneratorListView::GetSelectedView() const
 {
-    for (int row = 0; row < GetRowCount(); ++row) {
-        if (IsRowSelected(row))
-            return GetRowView(row);
-    }
-    return nullptr;
+    return SelectedViews().value(0, nullptr);
 }
 
 bool CGeneratorListView::IsSingleComSelected()
@@ -131,38 +217,295 @@ bool CGeneratorListView::IsSingleComSelected()
     if (!view)
         return false;
     CGenerator *generator = view->GetGenerator();
-    return GetSelectedCount() == 1 && generator && (generator->GetPort() >> 16) == kComPortType;
+    return GetSelectedCount() == 1 && IsComPort(generator);
 }
 
 void CGeneratorListView::AppendRow(CGeneratorView *view, const QStringList &columns)
 {
     auto *item = new QTreeWidgetItem(m_list, columns);
     item->setData(0, Qt::UserRole, QVariant::fromValue<void *>(view));
-    CGenerator *generator = view->GetGenerator();
-    const bool com = generator && (generator->GetPort() >> 16) == kComPortType;
-    item->setIcon(0, ShellImageList().value(com ? kImageStandAlone : kImageCard));
+    const int icon = IsComPort(view->GetGenerator()) ? kImageStandAlone : kImageCard;
+    item->setData(0, CDataTransferDlg::kIconRole, icon);
+    item->setIcon(0, ShellImageList().value(icon));
     g_generatorViews.append(view);
 }
 
+// --- Removal -----------------------------------------------------------------
+
 bool CGeneratorListView::RemoveGenerator(CGeneratorView *view)
+{
+    if (FindRow(view) < 0)
+        return false;
+    if (IsOperationRunning()) {
+        // The running operation may be using this generator: drop it afterwards.
+        if (!m_pendingRemovals.contains(view))
+            m_pendingRemovals.append(view);
+        return false;
+    }
+    return RemoveNow(view);
+}
+
+bool CGeneratorListView::RemoveNow(CGeneratorView *view)
 {
     const int row = FindRow(view);
     if (row < 0)
         return false;
+    g_generatorViews.removeOne(view);
     if (m_mainWindow)
         m_mainWindow->GeneratorRemoved(view);
     delete m_list->takeTopLevelItem(row);
-    g_generatorViews.removeOne(view);
-    delete view; // its connection forgets itself as the current generator
+    view->DestroyWindow(); // its connection closes the port and stops being the current generator
     return true;
 }
 
 void CGeneratorListView::RemoveAll()
 {
+    // Editors outlive the generators at shut-down: the array goes in step,
+    // so nothing walks a view that has gone.
+    m_pendingRemovals.clear();
     while (GetRowCount() > 0) {
         CGeneratorView *view = GetRowView(0);
         delete m_list->takeTopLevelItem(0);
         g_generatorViews.removeOne(view);
-        delete view;
+        view->DestroyWindow();
+    }
+}
+
+// --- Connect -----------------------------------------------------------------
+
+bool CGeneratorListView::Connect(bool debugLog)
+{
+    if (!MayRun())
+        return false;
+    Operation operation(*this);
+    auto connection = std::make_unique<CGenerator>(m_mainWindow ? static_cast<QWidget *>(m_mainWindow) : this);
+    if (!connection->OpenPort()) {
+        QString text;
+        if (connection->GetPortErrorText(text))
+            MessageBox(this, text, PromptText(IDS_CONNECT_ERROR), MB_OK | MB_ICONWARNING);
+        return false;
+    }
+    WaitCursor cursor;
+    if (debugLog)
+        connection->EnableCommandLog(true);
+    if (!CheckFirmwareVersion(*connection)) {
+        MessageBox(this, PromptText(IDS_FIRMWARE_UNREADABLE), PromptText(IDS_CONNECT_ERROR), MB_OK | MB_ICONWARNING);
+        return false;
+    }
+    CGenerator *generator = connection.get();
+    auto view = std::make_unique<CGeneratorView>(connection.release(), m_mainWindow);
+    view->CreateFrame(); // hidden until the first double-click
+    // A generator lost while it takes the saved rate is no connection: its
+    // port is gone, and the box has said so.
+    const int saved = SavedBaudRate();
+    if (saved != 0 && generator->ChangeBaudRate(saved) == 1)
+        return false;
+    AddConnectedRow(view.release());
+    return true;
+}
+
+int CGeneratorListView::SavedBaudRate() const
+{
+    // 0 (no main window to keep it) leaves the rate the generator was found at.
+    return m_mainWindow ? m_mainWindow->PersistentBaudRate() : 0;
+}
+
+bool CGeneratorListView::CheckFirmwareVersion(CGenerator &generator)
+{
+    const double opened = generator.GetFirmwareVersion();
+    if (opened >= kMinFirmware && opened <= kMaxFirmware)
+        return true;
+    for (int attempt = 0; attempt < kVersionRetries; ++attempt) {
+        const double version = generator.QueryVerf();
+        if (version > kMinFirmware && version < kMaxFirmware) {
+            generator.SetFirmwareVersion(version);
+            return true;
+        }
+        generator.Delay(kRetryDelaySeconds);
+    }
+    return false;
+}
+
+void CGeneratorListView::AddConnectedRow(CGeneratorView *view)
+{
+    CGenerator *generator = view->GetGenerator();
+    QString model;
+    QString firmware;
+    QString serial;
+    view->GetIdentity(model, firmware, serial);
+    const QString baud = IsComPort(generator) ? QString::number(generator->GetBaudRate()) : QStringLiteral("N/A");
+    AppendRow(view, {model, generator->GetPortName(), firmware, serial, baud});
+    if (m_mainWindow)
+        m_mainWindow->GeneratorAdded(view);
+}
+
+// --- Disconnect --------------------------------------------------------------
+
+bool CGeneratorListView::Disconnect()
+{
+    QPointer<CGeneratorView> view = GetSelectedView();
+    if (!view || !MayRun(view))
+        return false;
+    const int row = FindRow(view);
+    const QString name = GetRowText(row, 0) + QStringLiteral(" on ") + GetRowText(row, 1);
+    int answer = IDCANCEL;
+    {
+        // The question lets messages through; a removal waits for the answer.
+        Operation operation(*this);
+        answer = MessageBox(this, PromptText(IDS_DISCONNECT_QUESTION, {name}), PromptText(IDS_DISCONNECT_CAPTION),
+                            MB_OKCANCEL | MB_ICONQUESTION);
+    }
+    return answer == IDOK && view && RemoveNow(view);
+}
+
+// --- Forced initialisation ---------------------------------------------------
+
+void CGeneratorListView::ForceInit()
+{
+    if (!MayRun())
+        return;
+    uint32_t type = 0;
+    int number = 0;
+    {
+        Operation operation(*this);
+        if (!AskForceInit(type, number))
+            return;
+    }
+    RemoveForcedCard(type, number);
+}
+
+bool CGeneratorListView::AskForceInit(uint32_t &type, int &number)
+{
+    CGenerator temporary(this);
+    CSelectPortDlg dialog(&temporary, this, true);
+    if (DoModal(dialog) != IDOK)
+        return false;
+    QString port;
+    number = dialog.m_portNumber;
+    if (dialog.m_portType == CSelectPortDlg::kTypeIsa) {
+        type = MORVANE_PORT_ISA;
+        port = QStringLiteral("ISA-%1").arg(number);
+    } else if (dialog.m_portType == CSelectPortDlg::kTypePci) {
+        type = MORVANE_PORT_PCI;
+        port = QStringLiteral("PCI-%1").arg(number);
+    } else {
+        return false;
+    }
+    if (MessageBox(this, PromptText(IDS_FORCE_SURE, {port}), PromptText(IDS_FORCE_CAPTION),
+                   MB_YESNO | MB_ICONQUESTION) != IDYES
+        || MessageBox(this, PromptText(IDS_FORCE_ERASES), PromptText(IDS_FORCE_CAPTION),
+                      MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return false;
+    if (s_forceInit(type, number) == 0) {
+        MessageBox(this, PromptText(IDS_NOT_DETECTED, {port}), PromptText(IDS_NOT_DETECTED_CAPTION),
+                   MB_OK | MB_ICONWARNING);
+        return false;
+    }
+    MessageBox(this, PromptText(IDS_FORCED, {port}), PromptText(IDS_FORCED_CAPTION), MB_OK | MB_ICONINFORMATION);
+    return true;
+}
+
+void CGeneratorListView::RemoveForcedCard(uint32_t type, int number)
+{
+    for (int row = 0; row < GetRowCount(); ++row) {
+        CGeneratorView *view = GetRowView(row);
+        const PortId port = view->GetGenerator()->GetPort();
+        const int slot = int(port & 0xFFFF);
+        // PCI slots count from 0, the dialog's card numbers from 1.
+        const int card = type == MORVANE_PORT_PCI ? slot + 1 : slot;
+        if ((port & MORVANE_PORT_TYPE_MASK) == type && card == number) {
+            RemoveNow(view);
+            return;
+        }
+    }
+}
+
+// --- Baud rate ---------------------------------------------------------------
+
+void CGeneratorListView::SetBaudRate()
+{
+    QPointer<CGeneratorView> view = GetSelectedView();
+    if (!view || !MayRun(view))
+        return;
+    CGenerator *generator = view->GetGenerator();
+    if (!IsComPort(generator))
+        return;
+    int result = 0;
+    {
+        // The baud-rate dialog lets messages through; a removal waits for it.
+        Operation operation(*this);
+        result = generator->ChangeBaudRate(0);
+    }
+    if (!view)
+        return; // removed at the end of the operation
+    if (result == 1) {
+        RemoveNow(view);
+        if (m_mainWindow)
+            m_mainWindow->UpdateControls();
+    } else if (result == 2) {
+        const int rate = generator->GetBaudRate();
+        m_list->topLevelItem(FindRow(view))->setText(kBaudColumn, QString::number(rate));
+        if (m_mainWindow)
+            m_mainWindow->PersistentBaudRate(quint32(rate));
+    }
+}
+
+// --- Send Data ---------------------------------------------------------------
+
+void CGeneratorListView::SendData(bool ask)
+{
+    const QList<CGeneratorView *> destinations = SelectedViews();
+    for (const CGeneratorView *view : destinations) {
+        if (!MayRun(view))
+            return;
+    }
+    if (destinations.isEmpty() && !MayRun())
+        return;
+    Operation operation(*this);
+    if (ask) {
+        CDataTransferDlg confirm(this, m_dataList ? m_dataList->List() : nullptr, m_list);
+        if (DoModal(confirm) != IDOK)
+            return;
+    }
+    bool askSave = ask;
+    CProgressDlg progress(this, true);
+    for (CGeneratorView *view : destinations) {
+        // Cancel pressed as one generator's pass ends stops the next one too.
+        if (progress.IsCancelled() || !m_dataList || !m_dataList->SendSelectedTo(view, askSave, &progress))
+            break;
+        askSave = false; // the save offer comes with the first generator only
+    }
+    progress.DestroyWindow();
+}
+
+// --- Tools of the selected generators ----------------------------------------
+
+void CGeneratorListView::OpenCmdTerminals()
+{
+    for (CGeneratorView *view : SelectedViews())
+        view->OpenCmdTerminal();
+}
+
+void CGeneratorListView::OpenDiagnostics()
+{
+    for (CGeneratorView *view : SelectedViews())
+        view->OpenDiagnostics();
+}
+
+void CGeneratorListView::OnDblclkList()
+{
+    CGeneratorView *view = GetSelectedView();
+    if (!view || !MayRun(view))
+        return;
+    if (view->isVisible()) {
+        view->raise();
+        view->activateWindow();
+        return;
+    }
+    view->showNormal();
+    // A cancelled scan leaves the view unscanned: the next showing scans again.
+    if (view->IsScanned() == 0) {
+        Operation operation(*this);
+        view->ScanGenerator();
     }
 }

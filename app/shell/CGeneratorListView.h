@@ -1,17 +1,23 @@
 #pragma once
 // The lower pane of the main window: one row per connected generator, in
 // connection order (model, port, firmware, serial number, baud rate). A row
-// owns its generator view. Connecting and the commands on the selected
-// generators come with the generator list's own commands.
+// owns its generator view, and the view owns the connection. Connecting,
+// disconnecting and the commands on the selected generators start here.
 
 #include <QList>
+#include <QPointer>
 #include <QStringList>
 #include <QWidget>
 
+#include <cstdint>
+#include <functional>
+
 class CDataListView;
+class CGenerator;
 class CGeneratorView;
 class CMainWindow;
 class QTreeWidget;
+class QTreeWidgetItem;
 
 // Every connected generator's view, in connection order, in step with the rows.
 extern QList<CGeneratorView *> g_generatorViews;
@@ -19,6 +25,10 @@ extern QList<CGeneratorView *> g_generatorViews;
 class CGeneratorListView : public QWidget {
 public:
     enum : int { IDC_LIST = 1189 };
+    // The firmware versions a generator may report.
+    static constexpr double kMinFirmware = 2.0;
+    static constexpr double kMaxFirmware = 20.0;
+    static constexpr int kVersionRetries = 5;
 
     explicit CGeneratorListView(QWidget *parent = nullptr);
     ~CGeneratorListView() override;
@@ -28,6 +38,7 @@ public:
     int GetRowCount() const;
     CGeneratorView *GetRowView(int row) const;
     QString GetRowText(int row, int column) const;
+    int GetRowIcon(int row) const;
     int FindRow(const CGeneratorView *view) const;
     bool IsRowSelected(int row) const;
     void SelectRow(int row, bool selected);
@@ -37,18 +48,67 @@ public:
     // Exactly one row selected and on a COM port; makes that generator current either way.
     bool IsSingleComSelected();
 
+    // --- Commands -----------------------------------------------------------
+    // True when a generator was added; debugLog logs its traffic from the start.
+    bool Connect(bool debugLog);
+    // Asks about the first selected generator; true when it was removed.
+    bool Disconnect();
+    void ForceInit();
+    void SetBaudRate();
+    // Sends the data list's selected items to the selected generators; ask
+    // shows the confirmation and offers to save modified items.
+    void SendData(bool ask);
+    void OpenCmdTerminals();
+    void OpenDiagnostics();
+    void OnDblclkList();
+
     // Adds a connected generator's row; the row owns the view.
     void AppendRow(CGeneratorView *view, const QStringList &columns);
     // Tells the main window, then drops the view's row and deletes the view;
-    // false when the view has no row.
+    // false when the view has no row, or when an operation is running: the
+    // removal then waits for its end.
     bool RemoveGenerator(CGeneratorView *view);
     // Deletes every view (closing their ports), at shut-down.
     void RemoveAll();
 
+    // A command of this list that pumps messages (the port dialog, the
+    // baud-rate dialog, a send's progress dialog) holds one of these. While
+    // any is held the list's other commands are refused and removals wait,
+    // so nothing deletes a generator the operation is using.
+    class Operation {
+    public:
+        explicit Operation(CGeneratorListView &list);
+        ~Operation();
+        Operation(const Operation &) = delete;
+        Operation &operator=(const Operation &) = delete;
+
+    private:
+        QPointer<CGeneratorListView> m_list;
+    };
+    bool IsOperationRunning() const { return m_operations > 0; }
+
+    // The library's forced initialisation; tests replace it. Returns
+    // non-zero when a generator was found on the port.
+    static std::function<int32_t(uint32_t type, int32_t number)> s_forceInit;
+
     QTreeWidget *List() const { return m_list; }
 
 private:
+    bool CheckFirmwareVersion(CGenerator &generator);
+    int SavedBaudRate() const;
+    bool AskForceInit(uint32_t &type, int &number);
+    void AddConnectedRow(CGeneratorView *view);
+    void UpdateBaudRate(int row, CGenerator &generator);
+    bool RemoveNow(CGeneratorView *view);
+    void EndOperation();
+    // Refuses a command that would run into a running operation or a tool's transfer.
+    bool MayRun(const CGeneratorView *view = nullptr) const;
+    QList<CGeneratorView *> SelectedViews() const;
+    void RemoveForcedCard(uint32_t type, int number);
+
     QTreeWidget *m_list;
     CMainWindow *m_mainWindow = nullptr;
     CDataListView *m_dataList = nullptr;
+    int m_operations = 0;
+    QList<QPointer<CGeneratorView>> m_pendingRemovals;
 };

@@ -1,48 +1,151 @@
 #pragma once
-// The window of one connected generator. It owns the connection. This is
-// the part the main window and the data list use: identity, busy state,
-// sending an item, the current generator; the view's own window, panes and
-// commands come with the generator list.
+// The window of one connected generator: the status pane (what it does now)
+// beside the data pane (what it holds), a toolbar, a menu and a dialog bar
+// of signal toggles that act on the generator at once. The view owns the
+// connection and the terminal, diagnostics window and sequence player it
+// opens; it keeps the generator's state record, the flags its data pane
+// computes, and whether a tool window is transferring to the generator.
 
+#include "CGeneratorState.h"
+#include "CGeneratorViewRules.h"
+#include "CommandRouter.h"
+
+#include <QMainWindow>
+#include <QPointer>
 #include <QString>
-#include <QWidget>
 
 #include <memory>
+#include <optional>
 
 class CGenData;
 class CGenerator;
 class CGeneratorDataPane;
+class CGeneratorDialogBar;
+class CGeneratorStatusPane;
+class CGeneratorViewChild;
 class CMainWindow;
 class CProgressDlg;
+class CSequencePlayerWindow;
+class CStateButton;
+class QMenu;
+class QSplitter;
+class QToolBar;
 
-class CGeneratorView : public QWidget {
+class CGeneratorView : public QMainWindow {
 public:
-    // Takes the connection (it closes its port when the view goes).
+    enum : int { IDR_MENU = 214, IDR_TOOLBAR = 212, IDR_CONTEXT_MENU = 301 };
+    // What RefreshStatus refreshes.
+    enum : int { kRefreshAll = 1, kRefreshValues = 2, kRefreshMemory = 3 };
+
+    // Takes the connection (it closes its port when the view goes) and
+    // reads the generator's identity.
     CGeneratorView(CGenerator *connection, CMainWindow *mainWindow);
+    // The view's children go before its panes, the panes before the connection.
     ~CGeneratorView() override;
+
+    // Makes the hidden frame: panes, toolbar, dialog bar, first status.
+    bool CreateFrame();
+    // The only way a view ends: it saves its size and deletes itself.
+    void DestroyWindow();
 
     // The connection, after making it the current generator.
     CGenerator *GetGenerator();
+    // Stores generator as the current one; returns it.
     static CGenerator *SetCurrentGenerator(CGenerator *generator);
 
     void GetIdentity(QString &model, QString &firmware, QString &serial) const;
     void SetIdentity(const QString &model, const QString &firmware, const QString &serial);
+    CGeneratorState &GetState() { return m_state; }
+    const CGeneratorState &GetState() const { return m_state; }
 
     // A tool transfers to the generator: the view's own transfers wait.
     virtual void SetBusy(bool busy);
     bool IsBusy() const { return m_busy; }
+    // Set by the sequence player while it holds a sequence.
+    void SetPlaying(bool playing);
+    bool IsPlaying() const { return m_playing; }
 
     // Stores one data item in the generator; false stops the caller's send loop.
     virtual bool SendItem(CGenData *item, CProgressDlg *progress);
     // The data pane that is the source of a running drag, or nullptr.
-    virtual CGeneratorDataPane *GetDraggingDataPane() const { return nullptr; }
+    virtual CGeneratorDataPane *GetDraggingDataPane() const;
+    int ScanGenerator();
+    int IsScanned() const;
+
+    // kRefreshAll, kRefreshValues or kRefreshMemory; anything else: nothing.
+    void RefreshStatus(int what);
+    // The sequence player keeps the data pane still while it plays.
+    void LockDataPane(bool lock);
+    // Written by the data pane's selection update.
+    void SetSelectionFlags(bool deletable, bool recallable, bool usable);
+    // The toggles and the image-version spin take the state record's values.
+    void ShowSignalState();
+
+    void OpenCmdTerminal();
+    void OpenDiagnostics();
+    void OpenSequencePlayer(const QString &sequence, bool attach);
+
+    CGeneratorStatusPane *StatusPane() const { return m_statusPane; }
+    CGeneratorDataPane *DataPane() const { return m_dataPane; }
+    CGeneratorDialogBar *DialogBar() const { return m_dialogBar; }
+    QSplitter *Splitter() const { return m_splitter; }
+    CommandRouter &Router() { return m_router; }
+    // Menu 301, for the data pane to track with the view's commands.
+    QMenu *ContextMenu() const { return m_contextMenu; }
+    GeneratorViewFlags Flags() const;
+
+    // Dialog-bar actions, as the buttons and arrows run them.
+    void OnToggleGate(int id);
+    void OnToggleOutput();
+    void OnToggleSync(int id);
+    // The image-version spin's step request: the version the generator
+    // took, or nothing when it did not take the wanted one.
+    std::optional<int> OnDeltaPosImageVersion(int step);
 
 protected:
-    CMainWindow *m_mainWindow;
-    std::unique_ptr<CGenerator> m_connection;
+    void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void OnCreateClient();
+    void BuildCommands();
+    void WireCommands();
+    void BuildMenus();
+    void BuildToolBar();
+    void BuildDialogBar();
+    void ApplySavedSize();
+    void SaveSize();
+    void CopySelected();
+    void RecallAndEdit();
+    void LoadIntoGenerator();
+    void ShowList(int list, bool knobListMode);
+    CStateButton *Toggle(int id) const;
+    template <class Child>
+    void CloseChild(QPointer<Child> &child);
+    bool RaiseIfVisible(CGeneratorViewChild *child);
+    CGeneratorViewChild *OpenChild(QPointer<CGeneratorViewChild> &child, int kind, unsigned titleId);
+
     bool m_busy = false;
+    bool m_deletable = false;
+    bool m_recallable = false;
+    bool m_usable = false;
+    bool m_knobListMode = false;
+    bool m_playing = false;
+    CMainWindow *m_mainWindow;
+    QSplitter *m_splitter = nullptr;
+    CGeneratorDataPane *m_dataPane = nullptr;
+    CGeneratorStatusPane *m_statusPane = nullptr;
+    QToolBar *m_toolBar = nullptr;
+    QToolBar *m_dialogBarHost = nullptr;
+    CGeneratorDialogBar *m_dialogBar = nullptr;
+    QMenu *m_contextMenu = nullptr;
+    std::unique_ptr<CGenerator> m_connection;
+    CGeneratorState m_state;
     bool m_controlsEnabled = true;
-    QString m_model;
-    QString m_firmware;
-    QString m_serial;
+    QPointer<CSequencePlayerWindow> m_player;
+    QPointer<CGeneratorViewChild> m_terminal;
+    QPointer<CGeneratorViewChild> m_diagnostics;
+    CommandRouter m_router;
+    bool m_frameCreated = false;
+    int m_pendingSplit = -1; // column 0 width for the first showing; -1: none
 };

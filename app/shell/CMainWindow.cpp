@@ -12,8 +12,12 @@
 
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QScreen>
 #include <QSplitter>
+#include <QTimer>
+
+#include <algorithm>
 
 using namespace ProfileKeys;
 
@@ -77,12 +81,16 @@ QRect CMainWindow::SavedRect() const
     const int y1 = GetProfileInt(kWindow, kMainY1, kMainRectDefault);
     const int x2 = GetProfileInt(kWindow, kMainX2, kMainRectDefault);
     const int y2 = GetProfileInt(kWindow, kMainY2, kMainRectDefault);
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    const QRect desktop = screen ? screen->virtualGeometry() : QRect();
     // A reversed rectangle is as unusable as an empty one.
-    if (x2 <= x1 || y2 <= y1 || x1 >= desktop.width() || y1 >= desktop.height())
+    if (x2 <= x1 || y2 <= y1)
         return {};
-    return QRect(QPoint(x1, y1), QSize(x2 - x1, y2 - y1));
+    const QRect saved(QPoint(x1, y1), QSize(x2 - x1, y2 - y1));
+    // A window on no screen (one that has gone since) could not be reached.
+    for (const QScreen *screen : QGuiApplication::screens()) {
+        if (screen->geometry().intersects(saved))
+            return saved;
+    }
+    return {};
 }
 
 bool CMainWindow::CreateFrame()
@@ -105,6 +113,11 @@ bool CMainWindow::CreateFrame()
 void CMainWindow::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
+    // "Starting..." lasts until the program is idle for the first time.
+    if (!m_started) {
+        m_started = true;
+        QTimer::singleShot(0, m_statusPane, [pane = m_statusPane] { pane->clear(); });
+    }
     // A splitter divides only the height it has: wait until it has its own.
     if (m_pendingRow0 > 0) {
         m_splitter->setSizes(
@@ -115,7 +128,10 @@ void CMainWindow::showEvent(QShowEvent *event)
 
 void CMainWindow::SavePlacement()
 {
-    const QRect g = geometry();
+    // The normal rectangle: a window closed maximised or minimised comes back normal.
+    QRect g = normalGeometry();
+    if (!g.isValid())
+        g = geometry(); // never shown: the rectangle it was given
     WriteProfileInt(kWindow, kMainX1, g.left());
     WriteProfileInt(kWindow, kMainY1, g.top());
     WriteProfileInt(kWindow, kMainX2, g.left() + g.width());
@@ -231,10 +247,17 @@ void CMainWindow::DestroyTool(ToolSlot slot)
     tool = nullptr;
 }
 
+bool CMainWindow::IsBusyOperating(ToolSlot slot) const
+{
+    const CToolWindow *tool = Tool(slot);
+    return tool && tool->IsBusyOperating();
+}
+
 void CMainWindow::ReapHiddenTools()
 {
+    // A hidden tool whose transfer still runs is reaped at a later update.
     for (ToolSlot slot : kReapOrder) {
-        if (Tool(slot) && !Tool(slot)->isVisible())
+        if (Tool(slot) && !Tool(slot)->isVisible() && !IsBusyOperating(slot))
             DestroyTool(slot);
     }
 }
@@ -244,7 +267,9 @@ bool CMainWindow::ShowTool(ToolSlot slot)
     const ToolFactory &factory = FindToolFactory(slot);
     if (!factory)
         return false;
-    if (IsVisible(slot)) {
+    if (IsVisible(slot) || IsBusyOperating(slot)) {
+        // A busy hidden tool comes back as it is: its transfer still uses it.
+        Tool(slot)->showNormal();
         Tool(slot)->raise();
         Tool(slot)->activateWindow();
         return true;
@@ -295,6 +320,11 @@ int CMainWindow::PersistentBaudRate()
                       MB_OK);
         return kDefaultBaudRate;
     }
+    // A rate the ports cannot set (a hand-edited profile) would fail every connection.
+    if (std::ranges::find(CGenerator::kBaudRates, rate) == CGenerator::kBaudRates.end()) {
+        PersistentBaudRate(quint32(kDefaultBaudRate));
+        return kDefaultBaudRate;
+    }
     return rate;
 }
 
@@ -308,8 +338,26 @@ void CMainWindow::PersistentBaudRate(quint32 rate)
 
 void CMainWindow::closeEvent(QCloseEvent *event)
 {
+    // Cancel, a failed save or a tool still transferring keeps the program open.
+    if (!CanClose()) {
+        event->ignore();
+        return;
+    }
     DestroyWindow();
     event->accept();
+}
+
+bool CMainWindow::CanClose()
+{
+    for (ToolSlot slot : kReapOrder) {
+        if (IsBusyOperating(slot))
+            return false;
+    }
+    for (int row = 0; row < m_dataList->GetRowCount(); ++row) {
+        if (!m_dataList->GetRowItem(row)->SaveModified())
+            return false;
+    }
+    return true;
 }
 
 void CMainWindow::DestroyWindow()
@@ -323,5 +371,5 @@ void CMainWindow::DestroyWindow()
     if (s_clearEditorClipboards)
         s_clearEditorClipboards();
     m_generatorList->RemoveAll(); // closes every port
-    m_dataList->DeleteAll();      // modified items are not offered for saving
+    m_dataList->DeleteAll();      // closeEvent has offered the modified ones for saving
 }

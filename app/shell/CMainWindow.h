@@ -101,6 +101,9 @@ private:
     void ReapHiddenTools();
     void DestroyTool(ToolSlot slot);
     bool IsVisible(ToolSlot slot) const;
+    bool IsBusyOperating(ToolSlot slot) const;
+    // Offers every modified item for saving; false keeps the window open.
+    bool CanClose();
     void ForwardBusy(CGeneratorView *view, int busy);
     QRect SavedRect() const;
     void SavePlacement();
@@ -115,5 +118,6 @@ private:
     CommandRouter m_router;
     QString m_helpFile;
     bool m_destroyed = false;
+    bool m_started = false; // shown once: the start-up text of the status pane is gone
     int m_pendingRow0 = 0; // height for splitter row 0 once the window is laid out; 0: none
 };

@@ -9,6 +9,7 @@
 #include "CGenerator.h"
 #include "CGeneratorListView.h"
 #include "CGeneratorView.h"
+#include "CGeneratorViewChild.h"
 #include "DialogUnits.h"
 #include "Prompts.h"
 #include "strings.h"
@@ -143,8 +144,28 @@ void CMainWindow::WireCommands()
         UpdateControls();
     });
     m_router.SetHandler(ID_FORMAT_PRINT, [list] { list->SaveSelectedAs(true); });
-    // Connect, Disconnect, Set Baud Rate, Send Data, Forced Init, CMD Terminal
-    // and Diagnostics are answered by the generator list's commands.
+    // --- The generator list's commands ---
+    CGeneratorListView *generators = m_generatorList;
+    m_router.SetHandler(ID_CONNECT, [this, generators] {
+        if (generators->Connect(debugNewConnections != 0))
+            UpdateControls();
+    });
+    m_router.SetHandler(ID_DISCONNECT, [this, generators] {
+        if (generators->Disconnect())
+            UpdateControls();
+    });
+    m_router.SetHandler(ID_SET_BAUD_RATE, [generators] { generators->SetBaudRate(); });
+    m_router.SetHandler(ID_SEND_DATA, [generators] { generators->SendData(true); });
+    m_router.SetHandler(ID_FORCED_INIT, [this, generators] {
+        generators->ForceInit();
+        UpdateControls();
+    });
+    // Until the program carries a terminal or diagnostics window these stay off.
+    if (FindViewChildFactory(ViewChildKind::CmdTerminal))
+        m_router.SetHandler(ID_CMD_TERMINAL, [generators] { generators->OpenCmdTerminals(); });
+    if (FindViewChildFactory(ViewChildKind::Diagnostics))
+        m_router.SetHandler(ID_DIAGNOSTICS, [generators] { generators->OpenDiagnostics(); });
+    // --- End of the generator list's commands ---
     for (const ToolCommand &command : kToolCommands) {
         if (FindToolFactory(command.slot))
             m_router.SetHandler(command.id, [this, slot = command.slot] { ShowTool(slot); });

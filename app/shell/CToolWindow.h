@@ -23,6 +23,9 @@ public:
     // The extraction tool refreshes the restoration tool's folder after an
     // extraction; nullptr clears the link. Other tools have no such link.
     virtual void SetRestorationLink(CToolWindow *restoration) { (void)restoration; }
+    // True while the tool's own transfer runs (its progress dialog is up).
+    // The main window does not delete a busy tool, even a hidden one.
+    virtual bool IsBusyOperating() const { return false; }
 };
 
 // The four tools of the main window, in the order it reaps them.

@@ -4,6 +4,7 @@
 // class (to recognise an item read from a file) and how to make an empty one.
 
 #include <QObject>
+#include <QString>
 
 #include <functional>
 #include <vector>
@@ -18,6 +19,8 @@ struct DataKindEntry {
     unsigned nameId = 0; // string of the kind's name ("Format")
     const CRuntimeClass *runtimeClass = nullptr;
     std::function<CGenData *(QObject *owner)> create;
+    // Why the item's last import failed; empty (or no function) when the kind cannot say.
+    std::function<QString(const CGenData &item)> lastError;
 };
 
 namespace DataKinds {
@@ -39,7 +42,11 @@ int LegacyKindIcon(int legacyKind);
 template <class T>
 DataKindEntry MakeDataKind(int icon, int typeCode, unsigned nameId)
 {
-    return {icon, typeCode, nameId, T::StaticRuntimeClass(), [](QObject *owner) -> CGenData * { return new T(owner); }};
+    DataKindEntry entry{icon, typeCode, nameId, T::StaticRuntimeClass(),
+                        [](QObject *owner) -> CGenData * { return new T(owner); }, {}};
+    if constexpr (requires(const T &item) { QString(item.LastError()); })
+        entry.lastError = [](const CGenData &item) { return QString(static_cast<const T &>(item).LastError()); };
+    return entry;
 }
 
 // Registers every kind the program is built with.

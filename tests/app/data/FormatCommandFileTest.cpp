@@ -114,6 +114,60 @@ TEST_F(FormatCommandFileTest, AFormatWhoseTimesGiveNoCountsIsNotWritten)
     EXPECT_FALSE(QFile::exists(path));
 }
 
+// A new format written and imported again is the same format: the same
+// flat record (everything a send or a file carries), the same values the
+// editor keeps, and written again the same file.
+TEST_F(FormatCommandFileTest, ADefaultFormatSurvivesAFileRoundTrip)
+{
+    const QByteArray file = Write(format, QStringLiteral("Format"));
+    CFormat read;
+    QStringList lines = QStringList{QString()} + QString::fromLatin1(file).split(QStringLiteral("\r\n"));
+    ASSERT_TRUE(read.ImportCommandLines(lines)) << read.LastError().toStdString();
+
+    FormatRecord a;
+    FormatRecord b;
+    ASSERT_TRUE(format.Data().FillRecord(a));
+    ASSERT_TRUE(read.Data().FillRecord(b));
+    const auto ints = [](const FormatRecord &r) {
+        return std::vector<int>{r.pcpg, r.eqBefore, r.eqAfter, r.syncOnRed, r.syncOnGreen, r.syncOnBlue,
+                                r.hSyncPolarity, r.vSyncPolarity, r.cSyncPolarity, r.hSyncGate, r.vSyncGate,
+                                r.cSyncGate, r.pedestalOn, r.gammaOn, r.interlaced, r.acsKind.GetIndex(),
+                                r.dcsKind.GetIndex(), r.dssKind.GetIndex(), r.syncSelect.GetCode(),
+                                r.videoKind.GetIndex(), r.sizeUnit, r.repeatField, r.pixelDepth, r.avcs};
+    };
+    const auto doubles = [](const FormatRecord &r) {
+        return std::vector<double>{r.lineRate, r.hActive, r.hTotal, r.hSyncDelay, r.hSyncWidth, r.vActive,
+                                   r.vTotal, r.vSyncDelay, r.vSyncWidth, r.hImageSize, r.vImageSize,
+                                   r.pedestalLevel, r.gamma, r.videoSwing, r.syncSwing};
+    };
+    EXPECT_EQ(b.name, QStringLiteral("Format"));
+    EXPECT_EQ(ints(b), ints(a));
+    EXPECT_EQ(doubles(b), doubles(a));
+
+    const CGeneralFormatData &d = read.Data();
+    EXPECT_EQ(d.name, QStringLiteral("Format"));
+    EXPECT_EQ((std::vector<double>{d.hActive, d.hTotal, d.hBlank, d.vActive, d.vTotal, d.vBlank}),
+              (std::vector<double>{640, 800, 160, 480, 525, 45}));
+    EXPECT_DOUBLE_EQ(d.pixelRate, 25175200); // 31469 x 800: the counts decide
+    EXPECT_NEAR(d.hSizeInches, 11.1999776, 1e-9); // 284.48 mm by the format's factor, not 11.2
+    EXPECT_EQ((std::vector<int>{d.timeEntryUnits, d.backPorchMode, d.enterPercentBlanking}), (std::vector<int>{0, 0, 1}));
+    EXPECT_EQ(d.worksheet2, format.Data().worksheet2);
+    EXPECT_EQ(Write(read, QStringLiteral("Format")), file);
+}
+
+// A name is written into lines of its own: one that would end a line or
+// break a command is refused and no file is made.
+TEST_F(FormatCommandFileTest, ANameThatWouldBreakALineIsNotWritten)
+{
+    for (const QString &name : {QStringLiteral("VGA\r\nFMTK VGA"), QStringLiteral("A;B"), QStringLiteral("A\"B")}) {
+        SCOPED_TRACE(name.toStdString());
+        prompter.ExpectMessage(PromptMatch::Contains(QStringLiteral("which a command line cannot carry")), IDOK);
+        const QString path = TempPath(QStringLiteral("bad.cmd"));
+        format.WriteCommandFile(path, name);
+        EXPECT_FALSE(QFile::exists(path));
+    }
+}
+
 TEST_F(FormatCommandFileTest, WhatIsWrittenIsReadBack)
 {
     CGeneralFormatData &d = format.Data();
@@ -163,7 +217,7 @@ TEST_F(FormatCommandFileTest, HandWrittenFilesThatParse)
     } cases[] = {
         {"only the end", {"// RARU", "// 2.000", "FMTE"},
          [](const CGeneralFormatData &d) {
-             EXPECT_EQ(d.name, QStringLiteral("default"));
+             EXPECT_EQ(d.name, QStringLiteral("Format")); // the item's, so a send stores it under that
              EXPECT_EQ(d.hTotal, 800);
              EXPECT_EQ(d.vActive, 480);
              EXPECT_DOUBLE_EQ(d.pixelRate, 25175200);
@@ -205,6 +259,39 @@ TEST_F(FormatCommandFileTest, HandWrittenFilesThatParse)
         EXPECT_TRUE(fresh.IsModified());
         c.check(fresh.Data());
     }
+}
+
+// The parameter set is named as the item unless the file says otherwise;
+// quotes around a name belong to the command line, not to the name.
+TEST_F(FormatCommandFileTest, NamesComeFromNameOrTheItem)
+{
+    struct Case {
+        const char *what;
+        std::vector<const char *> lines;
+        const char *name; // of the item and its parameter set
+    } cases[] = {
+        {"no NAME keeps a renamed item's name", {"HRES 800", "FMTE"}, "Mine"},
+        {"a bare name", {"NAME VGA", "FMTE"}, "VGA"},
+        {"a quoted name", {"NAME \"VGA\"", "FMTE"}, "VGA"},
+        {"a quoted name with blanks and a mnemonic", {"NAME \"PAL 50 HRES\" HRES 720", "FMTE"}, "PAL 50 HRES"},
+        {"a quote left open runs to the line end", {"NAME \"PAL 50", "FMTE"}, "PAL 50"},
+        {"FMTN is passed over", {"FMTN \"Other\"", "FMTE"}, "Mine"},
+        {"as the send writes it", {"FMTN \"AT&T_SVC\"", "FMTB", "NAME \"AT&T_SVC\"", "FMTE", "FMTA \"AT&T_SVC\""},
+         "AT&T_SVC"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        CFormat fresh(&owner);
+        fresh.SetName(QStringLiteral("Mine"));
+        QStringList lines{QString()};
+        for (const char *line : c.lines)
+            lines << QString::fromLatin1(line);
+        EXPECT_TRUE(fresh.ImportCommandLines(lines)) << fresh.LastError().toStdString();
+        EXPECT_EQ(fresh.GetName(), QString::fromLatin1(c.name));
+        EXPECT_EQ(fresh.Data().name, QString::fromLatin1(c.name));
+    }
+    EXPECT_FALSE(Import({"NAME \"\"", "FMTE"}));
+    EXPECT_EQ(format.LastError(), QStringLiteral("NAME has no value."));
 }
 
 TEST_F(FormatCommandFileTest, AFailedParseIsReportedAndKeepsTheOldValues)
@@ -274,6 +361,8 @@ TEST_F(FormatCommandFileTest, TokensAfterFmtn)
         {" VGA2 NAME OTHER FMTA OTHER", true, "OTHER", 640},
         {" VGA2 HRES 800", false, "VGA2", 800},
         {" VGA2 HRES", false, "VGA2", 640},
+        {" \"PAL 50\" HRES 720 FMTE", true, "PAL 50", 720},
+        {" \"\" HRES 720 FMTE", false, "Format", 640},
         {" ", false, "Format", 640},
     };
     for (const Case &c : cases) {

@@ -16,6 +16,7 @@
 
 #include <QDialog>
 
+#include <algorithm>
 #include <cstdlib>
 #include <map>
 #include <memory>
@@ -182,6 +183,49 @@ TEST_F(FormatTrafficSimTest, SendStoresEveryFieldAndRecallGivesItBack)
               (std::vector<int>{5, 0, 3, 11, 10}));
 }
 
+// What the generator hears when a new format is sent, line by line: the
+// upload in its order, the check and the store.
+const std::vector<std::string> kDefaultSendTrace = {
+    "FMTN \"Format\"", "FMTB", "NAME \"Format\"",
+    "HRAT 31469.0000", "HRES 640", "HTOT 800", "HSPD 16", "HSPW 96", "HSPP 0", "HSPG 1",
+    "VRES 480", "VTOT 525", "VSPD 10", "VSPW 2", "VSPP 0", "VSPG 1", "EQUB 0", "EQUA 0",
+    "SCAN 1", "AVST 2", "DVST 0",
+    "AVSS 0.700", "AVPS 7.5000", "AVPG 0", "ASSS 0.300", "ASSG 0,1,0", "ASCT 2", "DSCT 2", "DSST 1", "SSST 1",
+    "CSPP 0", "CSPG 1", "GAMA 2.20000", "GAMC 0", "USIZ 2", "HSIZ 284.4800", "VSIZ 213.3600",
+    "RFLD 0", "PCPG 0", "PELD 0", "AVCS 0", "FMTE",
+    "FMTG?", "FMTA \"Format\"",
+};
+
+TEST_F(FormatTrafficSimTest, SendingANewFormatIsHeardInOrder)
+{
+    auto gen = Connect(1);
+    std::vector<std::string> digitalTrace = kDefaultSendTrace;
+    digitalTrace[19] = "AVST 0"; // an analog code of 0 first, then the digital code
+    digitalTrace[20] = "DVST 1";
+    struct Case {
+        const char *what;
+        int videoKind;
+        std::vector<std::string> trace;
+    };
+    const Case cases[] = {
+        {"analog RGB", 2, kDefaultSendTrace},
+        {"the first digital kind", 9, digitalTrace},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        CFormat format;
+        format.Data().videoKind.SetIndex(c.videoKind);
+        Sim(1).trace().clear();
+        CProgressDlg progress(nullptr, true);
+        EXPECT_TRUE(format.SendToGenerator(gen.get(), &progress));
+        EXPECT_EQ(Sim(1).trace().lines(), c.trace);
+        const std::optional<Fields> stored = Stored(1, "Format");
+        ASSERT_TRUE(stored.has_value());
+        EXPECT_EQ(stored->at("AVST"), c.videoKind == 2 ? "2" : "0");
+        EXPECT_EQ(stored->at("DVST"), c.videoKind == 2 ? "0" : "1");
+    }
+}
+
 TEST_F(FormatTrafficSimTest, CopyBetweenTwoGeneratorsStoresTheSameFormat)
 {
     auto source = Connect(1);
@@ -192,6 +236,33 @@ TEST_F(FormatTrafficSimTest, CopyBetweenTwoGeneratorsStoresTheSameFormat)
     EXPECT_TRUE(CopyFormatBetweenGenerators(QStringLiteral("PAL 50"), source.get(), target.get(), &progress));
     EXPECT_EQ(Stored(2, "PAL 50"), kHandMadeStored);
     EXPECT_FALSE(Sim(2).formatBuffer().editing);
+}
+
+// A source that refuses one query ("Command invalid", "Execution error")
+// gives the target nothing to store: its edit buffer is closed unstored.
+TEST_F(FormatTrafficSimTest, CopyStopsAtAQueryTheSourceRefuses)
+{
+    auto source = Connect(1);
+    auto target = Connect(2);
+    ASSERT_TRUE(Send(*source, HandMade()));
+    for (const char *refusal : {"Command invalid", "Execution error: 1"}) {
+        SCOPED_TRACE(refusal);
+        Sim(1).fault(gensim::Fault::scriptedReply("VTOT?", std::string(refusal) + "\r\n>"));
+        Sim(2).trace().clear();
+        prompter.ExpectMessage(PromptMatch::Caption(QStringLiteral("Communication Error")), IDOK);
+        prompter.ExpectMessage(
+            PromptMatch::Text(QStringLiteral("The format \"PAL 50\" was not copied: The source did not answer \"VTOT?\".")),
+            IDOK);
+        CProgressDlg progress(nullptr, true);
+        EXPECT_FALSE(CopyFormatBetweenGenerators(QStringLiteral("PAL 50"), source.get(), target.get(), &progress));
+        EXPECT_FALSE(Stored(2, "PAL 50").has_value());
+        EXPECT_FALSE(Sim(2).formatBuffer().editing);
+        const std::vector<std::string> heard = Sim(2).trace().lines();
+        ASSERT_FALSE(heard.empty());
+        EXPECT_EQ(heard.back(), "FMTE");
+        EXPECT_EQ(std::count(heard.begin(), heard.end(), "VRES 576"), 1);
+        EXPECT_EQ(std::count_if(heard.begin(), heard.end(), [](const std::string &l) { return l.rfind("VTOT", 0) == 0; }), 0);
+    }
 }
 
 // The generator's own check and an answer the test sets: the check shows

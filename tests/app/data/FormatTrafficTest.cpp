@@ -279,6 +279,7 @@ TEST_F(FormatTrafficTest, CancelStopsAtTheNextTest)
     const Case cases[] = {
         {"NAME \"Format\"", Join(First(kDefaultUpload, 3), {"FMTE"})},
         {"HSPG 1", Join(First(kDefaultUpload, 10), {"FMTE"})},
+        {"EQUA 0", Join(First(kDefaultUpload, 18), {"FMTE"})},
         {"SSST 1", Join(First(kDefaultUpload, 30), {"FMTE"})},
         {"AVCS 0", kDefaultUpload},
         {"FMTG?", Join(kDefaultUpload, {"FMTG?"})},
@@ -531,48 +532,169 @@ TEST_F(FormatTrafficTest, CopyPassesEachValueAndTheRepeatFieldFromFirmwareThree)
 }
 
 // The target stores only a complete copy of a format the source has, with
-// values a format can hold; otherwise its edit buffer is closed unstored.
+// values a format can hold, every one of them answered; otherwise its edit
+// buffer is closed unstored and the user is told why.
 TEST_F(FormatTrafficTest, CopyStoresNothingItCannotVouchFor)
 {
     Commands zeroRate = kHandMadeCopy; // the setter clamps what it is given
     zeroRate[5] = "HRAT 10.0000";
     zeroRate.pop_back();
+    const QString communication = QStringLiteral("Communication Error");
+    const QString format = QStringLiteral("Format Error");
     struct Case
     {
         const char* what;
         std::map<std::string, std::string> changes;
         std::string failingCommand;
-        std::string cancelAt;
+        int error;
         Commands sent;
-        QString box; // caption of the one box, empty for none
+        std::vector<QString> boxes; // captions, in order
+        QString reason;             // after "was not copied: " in the last box; empty: no such box
     };
     const Case cases[] = {
-        {"source lacks the format", {}, "FMTL \"PAL 50\"", "", {"FMTL \"PAL 50\""},
-         QStringLiteral("Communication Error")},
-        {"cancelled during the vertical group", {}, "", "VSPW?", Join(First(kHandMadeCopy, 34), {"FMTE"}), QString()},
-        {"a line rate of 0", {{"HRAT?", "0"}}, "", "", zeroRate, QStringLiteral("Format Error")},
+        {"source lacks the format", {}, "FMTL \"PAL 50\"", MORVANE_E_EXECUTION, {"FMTL \"PAL 50\""}, {communication}, {}},
+        {"a line rate of 0", {{"HRAT?", "0"}}, "", 0, zeroRate, {format},
+         QStringLiteral("The value of HRAT (0) lies outside 2000 to 250000.")},
+        {"a count the source calls invalid", {}, "HRES?", MORVANE_E_COMMAND_INVALID,
+         Join(First(kHandMadeCopy, 7), {"FMTE"}), {communication, format},
+         QStringLiteral("The source did not answer \"HRES?\".")},
+        {"the sync flags fail", {}, "ASSG?", MORVANE_E_EXECUTION, Join(First(kHandMadeCopy, 49), {"FMTE"}),
+         {communication, format}, QStringLiteral("The source did not answer \"ASSG?\".")},
+        {"the pixel depth fails", {}, "PELD?", MORVANE_E_EXECUTION, Join(First(kHandMadeCopy, 77), {"FMTE"}),
+         {communication, format}, QStringLiteral("The source did not answer \"PELD?\".")},
+        {"the last query fails", {}, "AVCS?", MORVANE_E_COMMAND_INVALID, Join(First(kHandMadeCopy, 79), {"FMTE"}),
+         {communication, format}, QStringLiteral("The source did not answer \"AVCS?\".")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         TracingPort fresh;
-        ScriptFormat(fresh, c.changes);
         if (!c.failingCommand.empty())
-            fresh.Script(c.failingCommand, "", MORVANE_E_EXECUTION);
+            fresh.Script(c.failingCommand, "", c.error); // answers before the format's own reply
+        ScriptFormat(fresh, c.changes);
+        CGenerator source(nullptr, kCom1);
+        CGenerator target(nullptr, kCom2);
+        source.SetFirmwareVersion(7.011);
+        CProgressDlg progress(nullptr, true);
+        for (const QString& caption : c.boxes)
+            prompter.ExpectMessage(PromptMatch::Caption(caption), IDOK);
+        const size_t boxesBefore = prompter.Messages().size();
+        EXPECT_FALSE(CopyFormatBetweenGenerators(QStringLiteral("PAL 50"), &source, &target, &progress));
+        EXPECT_EQ(fresh.commands, c.sent);
+        EXPECT_EQ(prompter.Messages().size(), boxesBefore + c.boxes.size());
+        if (!c.reason.isEmpty()) {
+            EXPECT_EQ(prompter.Messages().back().text, QStringLiteral("The format \"PAL 50\" was not copied: ") + c.reason);
+        }
+    }
+}
+
+// Cancel is tested before each of the four groups and before the store;
+// the target's edit buffer is closed with FMTE and nothing is stored.
+TEST_F(FormatTrafficTest, CancelledCopyClosesTheEditBufferUnstored)
+{
+    const std::tuple<std::string, size_t> cases[] = {
+        {"NAME \"PAL 50\"", 4}, {"HSPG 0", 18}, {"EQUA 5", 34}, {"SSST 11", 58}, {"AVCS 3", 80},
+    };
+    for (const auto& c : cases) {
+        const std::string& pressedAt = std::get<0>(c);
+        const size_t sentBefore = std::get<1>(c);
+        SCOPED_TRACE(pressedAt);
+        TracingPort fresh;
+        ScriptFormat(fresh);
         CGenerator source(nullptr, kCom1);
         CGenerator target(nullptr, kCom2);
         source.SetFirmwareVersion(7.011);
         CProgressDlg progress(nullptr, true);
         fresh.onCommand = [&](const std::string& command) {
-            if (command == c.cancelAt)
+            if (command == pressedAt)
                 progress.OnCancel();
         };
-        if (!c.box.isEmpty())
-            prompter.ExpectMessage(PromptMatch::Caption(c.box), IDOK);
         EXPECT_FALSE(CopyFormatBetweenGenerators(QStringLiteral("PAL 50"), &source, &target, &progress));
-        EXPECT_EQ(fresh.commands, c.sent);
+        EXPECT_EQ(fresh.commands, Join(First(kHandMadeCopy, sentBefore), {"FMTE"}));
+        EXPECT_TRUE(prompter.Messages().empty());
     }
-    EXPECT_EQ(prompter.Messages().back().text,
-              QStringLiteral("The format \"PAL 50\" was not copied: The value of HRAT (0) lies outside 2000 to 250000."));
+}
+
+// --- Names on the command line -------------------------------------------------------------
+
+// A name from a file or a generator's list that would break the command
+// line it goes into is refused before the first command, in every operation.
+TEST_F(FormatTrafficTest, NamesThatWouldBreakACommandLineSendNothing)
+{
+    struct Operation
+    {
+        const char* what;
+        const char* outcome;
+        std::function<bool(CFormat&, const QString&, CGenerator&, CGenerator&)> run;
+    };
+    const Operation operations[] = {
+        {"send", "cannot be sent",
+         [](CFormat& f, const QString& name, CGenerator& g, CGenerator&) {
+             f.SetName(name);
+             CProgressDlg progress(nullptr, true);
+             return f.SendToGenerator(&g, &progress);
+         }},
+        {"check", "cannot be sent",
+         [](CFormat& f, const QString& name, CGenerator& g, CGenerator&) {
+             CGeneralFormatData data;
+             data.name = name;
+             return f.CheckFormat(&g, data, nullptr);
+         }},
+        {"recall", "was not recalled",
+         [](CFormat& f, const QString& name, CGenerator& g, CGenerator&) { return f.RecallFromGenerator(name, &g, nullptr); }},
+        {"copy", "was not copied",
+         [](CFormat&, const QString& name, CGenerator& g, CGenerator& t) {
+             return CopyFormatBetweenGenerators(name, &g, &t, nullptr);
+         }},
+    };
+    struct Name
+    {
+        QString name;
+        const char* shown;
+        const char* reason;
+    };
+    const Name names[] = {
+        {QStringLiteral("PAL\"50"), "PAL\"50", "a double quote"},
+        {QStringLiteral("VGA;FMTK VGA"), "VGA;FMTK VGA", "a semicolon"},
+        {QStringLiteral("A>B"), "A>B", "a \">\""},
+        {QStringLiteral("VGA\r\nFMTK VGA"), "VGA\\x0D\\x0AFMTK VGA", "a carriage return"},
+        {QStringLiteral("VGA\nX"), "VGA\\x0AX", "a line feed"},
+        {QString(QLatin1String("VGA\0X", 5)), "VGA\\x00X", "a NUL character"},
+        {QStringLiteral("VGA\tX"), "VGA\\x09X", "the control character \\x09"},
+        {QStringLiteral("VGA\x7f"), "VGA\\x7F", "the control character \\x7F"},
+    };
+    for (const Operation& op : operations) {
+        for (const Name& n : names) {
+            SCOPED_TRACE(std::string(op.what) + " " + n.shown);
+            port.commands.clear();
+            CFormat format(&owner);
+            prompter.ExpectMessage(PromptMatch::Caption(QStringLiteral("Format Error")), IDOK, MB_OK | MB_ICONEXCLAMATION);
+            CGenerator gen(nullptr, kCom1);
+            CGenerator other(nullptr, kCom2);
+            EXPECT_FALSE(op.run(format, n.name, gen, other));
+            EXPECT_TRUE(port.commands.empty());
+            EXPECT_EQ(prompter.Messages().back().text,
+                      QStringLiteral("The format \"%1\" %2: The name holds %3, which a command line cannot carry.")
+                          .arg(QString::fromLatin1(n.shown), QLatin1String(op.outcome), QLatin1String(n.reason)));
+        }
+    }
+}
+
+// What the generator's own lists hold goes out as it is, between quotes.
+TEST_F(FormatTrafficTest, NamesFromTheGeneratorsListsGoOutUnchanged)
+{
+    for (const char* name : {"AT&T_SVC", "Focus_@6", "PAL 50, 2:1 (x)"}) {
+        SCOPED_TRACE(name);
+        port.commands.clear();
+        ScriptFormatCheck("0");
+        item.SetName(QString::fromLatin1(name));
+        CGenerator gen(nullptr, kCom1);
+        CProgressDlg progress(nullptr, true);
+        EXPECT_TRUE(item.SendToGenerator(&gen, &progress));
+        const std::string quoted = std::string("\"") + name + "\"";
+        ASSERT_EQ(port.commands.size(), kDefaultUpload.size() + 2);
+        EXPECT_EQ(First(port.commands, 3), (Commands{"FMTN " + quoted, "FMTB", "NAME " + quoted}));
+        EXPECT_EQ(port.commands.back(), "FMTA " + quoted);
+    }
 }
 
 // --- A lost link ---------------------------------------------------------------------------

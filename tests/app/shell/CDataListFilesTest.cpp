@@ -1,5 +1,7 @@
 #include "CDataListCtrl.h"
 #include "CDataListView.h"
+#include "CFormat.h"
+#include "CGeneralFormatData.h"
 #include "DataKindRegistry.h"
 #include "Profile.h"
 #include "ShellImages.h"
@@ -198,21 +200,34 @@ TEST_F(DataFilesTest, OlderProductFilesImportTheirRecordsAndStopSilently)
         const char *name;
         QByteArray bytes;
         QStringList rows; // names of the rows made
+        bool damaged;     // refused as unreadable: nothing of it is kept
     } cases[] = {
-        {"one format", LegacyHeader(1) + Int32(7), {"L7"}},
-        {"a list of two", LegacyHeader(6) + Int32(2) + Int32(1) + Int32(3) + Int32(4) + Int32(5), {"L3", "L5"}},
-        {"a list with a refused record", LegacyHeader(6) + Int32(3) + Int32(1) + Int32(3) + Int32(1) + Int32(-1) + Int32(1) + Int32(9), {"L3", "L-1"}},
-        {"a list of 10001", LegacyHeader(6) + Int32(10001) + Int32(1) + Int32(3), {}},
-        {"an unknown kind", LegacyHeader(5) + Int32(1), {}},
-        {"a list entry of an unknown kind", LegacyHeader(6) + Int32(2) + Int32(1) + Int32(3) + Int32(9) + Int32(3), {"L3"}},
-        {"cut short", LegacyHeader(1).left(7), {}},
+        {"one format", LegacyHeader(1) + Int32(7), {"L7"}, false},
+        {"a list of two", LegacyHeader(6) + Int32(2) + Int32(1) + Int32(3) + Int32(4) + Int32(5), {"L3", "L5"}, false},
+        {"a list with a refused record", LegacyHeader(6) + Int32(3) + Int32(1) + Int32(3) + Int32(1) + Int32(-1) + Int32(1) + Int32(9), {"L3", "L-1"}, false},
+        {"a list of 10001", LegacyHeader(6) + Int32(10001) + Int32(1) + Int32(3), {}, false},
+        {"an unknown kind", LegacyHeader(5) + Int32(1), {}, false},
+        {"a list entry of an unknown kind", LegacyHeader(6) + Int32(2) + Int32(1) + Int32(3) + Int32(9) + Int32(3), {"L3"}, false},
+        {"cut short in the kind", LegacyHeader(1).left(7), {}, true},
+        {"cut short in the record", LegacyHeader(1) + QByteArray("\x07\x00", 2), {}, true},
+        {"a count the file cannot hold", LegacyHeader(6) + Int32(9999) + Int32(1) + Int32(3), {}, true},
+        {"a list cut inside its second record", LegacyHeader(6) + Int32(2) + Int32(1) + Int32(3) + Int32(1) + QByteArray("\x05", 1), {}, true},
     };
     for (const auto &c : cases) {
+        CGenData *before = List().NewItem(kIconKnobList);
+        before->SetName("Before");
+        List().RefreshItem(before);
         const QString path = WriteFile("old.dir", c.bytes);
         prompter.ExpectFile(PromptMatch::Id(33404), Chosen({path}, 4));
+        if (c.damaged)
+            prompter.ExpectMessage(PromptMatch::Id(33068).AndCaption("Open ZOT Data..."), IDOK, MB_OK | MB_ICONEXCLAMATION);
         List().FileImportZot2();
+        prompter.VerifyAllUsed();
+        ASSERT_GE(List().GetRowCount(), 1) << c.name;
+        EXPECT_EQ(List().GetRowItem(0), before) << c.name << ": the rows before the import stay";
+        EXPECT_EQ(List().GetRowText(0, 0), "Before") << c.name;
         QStringList names;
-        for (int row = 0; row < List().GetRowCount(); ++row) {
+        for (int row = 1; row < List().GetRowCount(); ++row) {
             names.append(List().GetRowItem(row)->GetName());
             EXPECT_EQ(List().GetRowText(row, 1), "<no associated file>") << c.name;
             EXPECT_EQ(List().GetRowMark(row), kMarkModified) << c.name;
@@ -222,6 +237,35 @@ TEST_F(DataFilesTest, OlderProductFilesImportTheirRecordsAndStopSilently)
     }
     EXPECT_EQ(GetProfileInt("Data", "Import type", 1), 4);
     EXPECT_EQ(GetProfileString("Folders", "FileImportZot2"), tempDir.path() + u'/');
+}
+
+TEST_F(DataFilesTest, OlderProductFormatRecordWithBadLengthsIsRefused)
+{
+    RegisterProgramDataKinds(); // the real format record reader
+    // A format record begins with its name: a 32-bit length, at most 10, and the characters.
+    const struct {
+        const char *name;
+        QByteArray record;
+        bool damaged; // else refused by the record's reader: the import ends silently
+    } cases[] = {
+        {"name longer than the file", Int32(8) + "AB", true},
+        {"name length with the high bit set", Int32(qint32(0x80000000)) + "AB", false},
+        {"name longer than 10", Int32(11) + "ABCDEFGHIJK", false},
+    };
+    for (const auto &c : cases) {
+        const QString path = WriteFile("old.fmt", LegacyHeader(6) + Int32(2) + Int32(1) + c.record);
+        prompter.ExpectFile(PromptMatch::Id(33404), Chosen({path}));
+        if (c.damaged)
+            prompter.ExpectMessage(PromptMatch::Text("Unable to read the file:\n\n" + path), IDOK);
+        List().FileImportZot2();
+        prompter.VerifyAllUsed();
+        // A refused record leaves its new row as an empty format.
+        EXPECT_EQ(List().GetRowCount(), c.damaged ? 0 : 1) << c.name;
+        if (List().GetRowCount() == 1) {
+            EXPECT_EQ(List().GetRowText(0, 0), "Format") << c.name;
+        }
+        List().DeleteAll();
+    }
 }
 
 // --- Command files ----------------------------------------------------------
@@ -240,21 +284,44 @@ TEST(CmdFileClassification, CountsNameAndEndLines)
         {{"", "FMTN", "FMTE", "IMGE", ""}, CDataListView::kCmdMultiple},
         {{"", "IMGN?", ""}, CDataListView::kCmdNothing},
         {{"", "IMGN?", "IMGN \"I\"", "IMGE", ""}, CDataListView::kCmdNothing},
+        // Lines keep their case: mnemonics count in any case.
+        {{"", "fmtn a", "Hres 640", ""}, CDataListView::kCmdBadFormat},
+        {{"", "Seqn s", "seqn t", "SEQE", ""}, CDataListView::kCmdMultiple},
+        {{"", "imgn? x", "imgn I", "ImgE", ""}, CDataListView::kCmdNothing},
     };
     for (const auto &c : cases)
         EXPECT_EQ(CDataListView::ClassifyCmdLines(c.lines), c.code) << c.lines.join(u'|').toStdString();
 }
 
-TEST_F(DataFilesTest, CommandFileImportsAFormatFromItsUpperCasedLines)
+TEST_F(DataFilesTest, CommandFileLinesReachTheItemAsWritten)
 {
-    const QString path = WriteFile("f.cmd", "// RARU\r\n// 2.000\r\nfmtn NTSC\r\nHRES 640\r\nFMTE\r\n");
+    const QString path = WriteFile("f.cmd", "// RARU\r\n// 2.000\r\nfmtn Ntsc_m\r\nHRES 640\r\nFmtE\r\n");
     prompter.ExpectFile(PromptMatch::Id(10005).AndCaption("Import CMD Files"), Chosen({path}));
     EXPECT_TRUE(window->Router().Execute(CMainWindow::ID_IMPORT_CMD));
     ASSERT_EQ(List().GetRowCount(), 1);
     auto *item = static_cast<CTestItem *>(List().GetRowItem(0));
-    EXPECT_EQ(item->importedLines, (QStringList{"", "FMTN NTSC", "HRES 640", "FMTE", ""}));
-    EXPECT_EQ(List().GetRowText(0, 0), "NTSC");
+    EXPECT_EQ(item->importedLines, (QStringList{"", "fmtn Ntsc_m", "HRES 640", "FmtE", ""}));
+    EXPECT_EQ(List().GetRowText(0, 0), "Ntsc_m") << "the name keeps its case";
     EXPECT_EQ(List().GetRowMark(0), kMarkModified);
+}
+
+TEST_F(DataFilesTest, FormatCommandFileInAnyCaseKeepsItsNameAndShowsWhyParsingFailed)
+{
+    RegisterProgramDataKinds(); // the real format reader
+    const QString good = WriteFile("g.cmd", "// RARU\n// 2.000\nfmtn Mixed_a\nname Mixed_a\nhres 656\nfmte\n");
+    const QString bad = WriteFile("b.cmd", "// RARU\n// 2.000\nFMTN Bad\nHRES abc\nFMTE\n");
+    prompter.ExpectFile(PromptMatch::Id(10005), Chosen({good, bad}));
+    prompter.ExpectMessage(PromptMatch::Text("Format Parsing Failed\r\nThe value of HRES (\"abc\") is not a number."
+                                             "\r\nOpen File In NotePad?")
+                               .AndCaption("CMD File Error"),
+                           IDNO, MB_YESNO | MB_ICONEXCLAMATION);
+    List().ImportCmdFile();
+    ASSERT_EQ(List().GetRowCount(), 2);
+    auto *format = static_cast<CFormat *>(List().GetRowItem(0));
+    EXPECT_EQ(format->GetName(), "Mixed_a");
+    EXPECT_EQ(List().GetRowText(0, 0), "Mixed_a");
+    EXPECT_EQ(format->Data().hActive, 656);
+    EXPECT_EQ(List().GetRowMark(1), kMarkModified) << "the failed format keeps its row";
 }
 
 TEST_F(DataFilesTest, CommandFileHeaderMustMatchExactly)
@@ -296,7 +363,7 @@ TEST_F(DataFilesTest, LongCommandFileIsTruncatedTo5000Lines)
     CDataListView::ReadCmdFileLines(buffer, lines);
     ASSERT_EQ(lines.size(), 5001);
     EXPECT_EQ(lines[0], "");
-    EXPECT_EQ(lines[5000], "HRES 1");
+    EXPECT_EQ(lines[5000], "hres 1") << "as written";
 
     QByteArray exact;
     for (int i = 0; i < 4999; ++i)

@@ -14,6 +14,8 @@
 #include <QMimeData>
 #include <QTreeWidget>
 
+#include <algorithm>
+
 namespace {
 
 class DataListTest : public ShellTest {
@@ -142,9 +144,11 @@ TEST_F(DataListTest, SendSelectedGoesInRowOrderAndAddsNamesToTheirOwnDirectories
     EXPECT_EQ(view->sent, (QStringList{"F1", "F2", "K2"}));
     EXPECT_EQ(g_pCurrentGenerator, view->GetGenerator());
     // The formats' names go to the format directory although a knob list came last.
-    ASSERT_FALSE(generator.commands.empty());
-    EXPECT_EQ(generator.commands.front().rfind("DIRL?", 0), 0u) << generator.commands.front();
-    EXPECT_NE(generator.commands.front().find("fmt"), std::string::npos) << generator.commands.front();
+    // (The view may have asked for the generator's identity first.)
+    const auto directory = std::find_if(generator.commands.begin(), generator.commands.end(),
+                                        [](const std::string &command) { return command.rfind("DIRL?", 0) == 0; });
+    ASSERT_NE(directory, generator.commands.end());
+    EXPECT_NE(directory->find("fmt"), std::string::npos) << *directory;
 }
 
 TEST_F(DataListTest, SendStopsAtARefusedItemOrACancelledSave)

@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
@@ -141,17 +142,6 @@ TEST_F(MainWindowTest, EnableRulesFollowTheSelection)
     }
 }
 
-TEST_F(MainWindowTest, GeneratorCommandsStayDisabledUntilTheirListAnswersThem)
-{
-    MakeWindow();
-    List().NewItem(kIconFormat);
-    AddGenerator(kCom1, "G", "Com-1");
-    window->GetGeneratorListView()->SelectRow(0, true);
-    window->UpdateControls();
-    for (int id : {10024, 10025, 10132, 10083, 10118, 10100, 10117})
-        EXPECT_FALSE(window->Router().Action(id)->isEnabled()) << id;
-}
-
 TEST_F(MainWindowTest, ToolCommandsAreDisabledWithoutTheirTool)
 {
     RegisterToolFactory(ToolSlot::Firmware, {});
@@ -211,6 +201,26 @@ TEST_F(MainWindowTest, PlacementRoundTripsThroughTheProfile)
     EXPECT_EQ(window->GetDataListView()->minimumHeight(), 30);
 }
 
+TEST_F(MainWindowTest, PlacementOfAMaximisedOrMinimisedWindowIsItsNormalRectangle)
+{
+    for (Qt::WindowState state : {Qt::WindowMaximized, Qt::WindowMinimized}) {
+        MakeWindow();
+        window->setGeometry(40, 50, 500, 400);
+        window->show();
+        window->setWindowState(state);
+        QCoreApplication::processEvents();
+        ASSERT_EQ(window->windowState(), state);
+        if (state == Qt::WindowMaximized) {
+            ASSERT_NE(window->geometry().size(), QSize(500, 400)) << "the platform maximised it";
+        }
+        window->DestroyWindow();
+        EXPECT_EQ(GetProfileInt("Window", "Main x1", -1), 40) << state;
+        EXPECT_EQ(GetProfileInt("Window", "Main y1", -1), 50) << state;
+        EXPECT_EQ(GetProfileInt("Window", "Main x2", -1), 540) << state;
+        EXPECT_EQ(GetProfileInt("Window", "Main y2", -1), 450) << state;
+    }
+}
+
 TEST_F(MainWindowTest, UnusableSavedRectangleFallsBackToTheDefault)
 {
     const QRect desktop = QGuiApplication::primaryScreen()->virtualGeometry();
@@ -221,6 +231,9 @@ TEST_F(MainWindowTest, UnusableSavedRectangleFallsBackToTheDefault)
     } cases[] = {
         {"usable", 10, 20, 410, 320, true},
         {"negative left edge", -5, 20, 400, 320, true},
+        {"wholly left of the screen", -700, 20, -100, 320, false},
+        {"wholly above the screen", 10, -700, 410, -100, false},
+        {"reversed", 410, 20, 10, 320, false},
         {"empty width", 10, 20, 10, 320, false},
         {"empty height", 10, 20, 410, 20, false},
         {"beyond the desktop's width", desktop.width(), 20, desktop.width() + 300, 320, false},
@@ -253,6 +266,7 @@ TEST_F(MainWindowTest, ClosingWritesPlacementThenClosesToolsGeneratorsAndItems)
         order.append(journal);
         EXPECT_NE(GetProfileInt("Window", "Main x2", -1), -1) << "placement is written first";
     };
+    prompter.ExpectMessage(PromptMatch::Id(32973).AndCaption("Save changes..."), IDNO, MB_YESNOCANCEL | MB_ICONQUESTION);
     window->close();
     CMainWindow::s_clearEditorClipboards = nullptr;
     EXPECT_EQ(order.join(u','), "clipboards,extraction deleted,firmware deleted");
@@ -275,6 +289,93 @@ TEST_F(MainWindowTest, PersistentBaudRate)
         MB_OK);
     EXPECT_EQ(window->PersistentBaudRate(), 2400);
     EXPECT_EQ(GetProfileInt("Generator", "PersistentBaudRate", -7), 0) << "not written back";
+}
+
+TEST_F(MainWindowTest, StoredBaudRateOutsideTheRateTableIsReplacedBy2400)
+{
+    MakeWindow();
+    const struct {
+        int stored;
+        int used;
+    } cases[] = {
+        {115200, 115200}, {57600, 57600}, {38400, 38400}, {19200, 19200}, {9600, 9600}, {2400, 2400},
+        {1200, 1200},     {300, 300},     {4800, 2400},   {12345, 2400},  {-1, 2400},   {230400, 2400},
+    };
+    for (const auto &c : cases) {
+        WriteProfileInt("Generator", "PersistentBaudRate", c.stored);
+        EXPECT_EQ(window->PersistentBaudRate(), c.used) << c.stored;
+        EXPECT_EQ(GetProfileInt("Generator", "PersistentBaudRate", -7), c.used) << c.stored;
+    }
+}
+
+TEST_F(MainWindowTest, StatusPaneLosesItsStartingTextOnceTheWindowIsUp)
+{
+    MakeWindow();
+    auto *pane = window->findChild<QLabel *>(QStringLiteral("id105"));
+    ASSERT_NE(pane, nullptr);
+    EXPECT_EQ(pane->text(), "Starting...");
+    window->show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(pane->text(), "");
+    EXPECT_EQ(window->statusBar()->currentMessage(), "Ready.");
+}
+
+// --- Closing with modified items ---------------------------------------------
+
+TEST_F(MainWindowTest, ClosingOffersEachModifiedItemForSavingAndCancelKeepsTheProgram)
+{
+    const struct {
+        const char *name;
+        std::vector<int> answers; // to the save questions, in row order of the modified items
+        bool saveDialog;          // the first Yes gets a save dialog, which saves
+        bool closed;
+    } cases[] = {
+        {"No to both", {IDNO, IDNO}, false, true},
+        {"Cancel at the second", {IDNO, IDCANCEL}, false, false},
+        {"Cancel at the first", {IDCANCEL}, false, false},
+        {"Yes saves, then No", {IDYES, IDNO}, true, true},
+        {"Yes, the save dialog cancelled", {IDYES}, false, false},
+    };
+    for (const auto &c : cases) {
+        MakeWindow();
+        window->show();
+        CGenData *first = List().NewItem(kIconFormat);
+        first->SetName("First");
+        List().NewItem(kIconKnobList)->SetModified(false);
+        CGenData *second = List().NewItem(kIconFormat);
+        second->SetName("Second");
+        ASSERT_TRUE(window->ShowTool(ToolSlot::Firmware));
+        const QStringList names = {"First", "Second"};
+        const size_t before = prompter.Messages().size();
+        for (size_t i = 0; i < c.answers.size(); ++i) {
+            prompter.ExpectMessage(PromptMatch::Id(32973).AndCaption("Save changes..."), c.answers[i],
+                                   MB_YESNOCANCEL | MB_ICONQUESTION);
+            if (c.answers[i] == IDYES)
+                prompter.ExpectFile(PromptMatch::Id(33061),
+                                    c.saveDialog ? FileResult{true, {TempPath("first.fmt")}, 1} : FileResult{});
+        }
+        EXPECT_EQ(window->close(), c.closed) << c.name;
+        prompter.VerifyAllUsed();
+        std::vector<QString> asked;
+        for (size_t i = before; i < prompter.Messages().size(); ++i)
+            asked.push_back(prompter.Messages()[i].text);
+        ASSERT_EQ(asked.size(), c.answers.size()) << c.name;
+        for (size_t i = 0; i < asked.size(); ++i)
+            EXPECT_EQ(asked[i], QStringLiteral("The data \"%1\" has been modified.\nDo you wish to save?").arg(names[int(i)]))
+                << c.name;
+        if (c.closed) {
+            EXPECT_EQ(List().GetRowCount(), 0) << c.name;
+        } else {
+            EXPECT_TRUE(window->isVisible()) << c.name;
+            EXPECT_EQ(List().GetRowCount(), 3) << c.name << ": nothing destroyed";
+            EXPECT_NE(window->Tool(ToolSlot::Firmware), nullptr) << c.name;
+            EXPECT_EQ(GetProfileInt("Window", "Main x2", -1), -1) << c.name << ": nothing written";
+        }
+        EXPECT_EQ(QFile::exists(TempPath("first.fmt")), c.saveDialog) << c.name;
+        QFile::remove(TempPath("first.fmt"));
+        window.reset();
+        ClearTestProfile();
+    }
 }
 
 // --- Messages ---------------------------------------------------------------
@@ -379,6 +480,37 @@ TEST_F(MainWindowTest, HiddenToolIsReapedAtTheNextUpdateAndMadeAfreshByItsComman
     journal.clear();
     ASSERT_TRUE(window->ShowTool(ToolSlot::Extraction));
     EXPECT_EQ(journal.join(u','), "extraction deleted,extraction add");
+}
+
+TEST_F(MainWindowTest, HiddenToolIsNotDeletedWhileItsOwnTransferRuns)
+{
+    MakeWindow();
+    window->show();
+    AddGenerator(kCom1, "A", "Com-1");
+    ASSERT_TRUE(window->ShowTool(ToolSlot::Firmware));
+    QPointer<ToolDouble> tool = static_cast<ToolDouble *>(window->Tool(ToolSlot::Firmware));
+    tool->busyOperating = true;
+    tool->close(); // the user hides it mid-transfer
+    journal.clear();
+    window->UpdateControls();
+    ASSERT_FALSE(tool.isNull()) << "reaping waits for the transfer";
+    EXPECT_EQ(window->Tool(ToolSlot::Firmware), tool.data());
+
+    // Its command shows the same tool again instead of making a fresh one.
+    ASSERT_TRUE(window->Router().Execute(CMainWindow::ID_UPDATE_FIRMWARE));
+    EXPECT_EQ(window->Tool(ToolSlot::Firmware), tool.data());
+    EXPECT_TRUE(tool->isVisible());
+
+    // Nor does closing the program take it away.
+    EXPECT_FALSE(window->close());
+    ASSERT_FALSE(tool.isNull());
+    EXPECT_TRUE(journal.isEmpty()) << journal.join(u',').toStdString();
+
+    tool->hide();
+    tool->busyOperating = false;
+    window->UpdateControls();
+    EXPECT_TRUE(tool.isNull()) << "reaped once done";
+    EXPECT_EQ(journal.join(u','), "firmware deleted");
 }
 
 TEST_F(MainWindowTest, VisibleToolsHearOfConnectionsInTheirOrder)

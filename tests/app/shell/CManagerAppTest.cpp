@@ -6,11 +6,20 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <QElapsedTimer>
+#include <QTest>
 #include <QTimerEvent>
 
 namespace {
 
-using StartupTest = ShellTest;
+class StartupTest : public ShellTest {
+protected:
+    void TearDown() override
+    {
+        CAboutDlg::SetSplashInterval(0);
+        ShellTest::TearDown();
+    }
+};
 
 // The platform step of a desktop without what the program needs.
 class FailingApp : public CManagerApp {
@@ -23,8 +32,21 @@ QString VersionLine(QDialog &dialog)
     return FindControl<QLabel>(&dialog, CAboutDlg::IDC_LIBRARY_VERSION)->text();
 }
 
-TEST_F(StartupTest, SplashShowsVersionClosesOnItsTimerThenTheMainWindowComes)
+// Lets the splash run until it closes itself; false when it is still open
+// after limitMs. elapsedMs: how long it stayed.
+bool WaitForSelfClose(QDialog &dialog, int limitMs, qint64 *elapsedMs = nullptr)
 {
+    QElapsedTimer clock;
+    clock.start();
+    const bool closed = QTest::qWaitFor([&] { return !dialog.isVisible(); }, limitMs);
+    if (elapsedMs)
+        *elapsedMs = clock.elapsed();
+    return closed;
+}
+
+TEST_F(StartupTest, SplashShowsVersionClosesByItselfThenTheMainWindowComes)
+{
+    CAboutDlg::SetSplashInterval(20);
     CManagerApp app;
     bool splashRan = false;
     prompter.ExpectDialog(PromptMatch::Caption("About ZOT"), [&](QDialog &dialog) {
@@ -32,12 +54,10 @@ TEST_F(StartupTest, SplashShowsVersionClosesOnItsTimerThenTheMainWindowComes)
         splashRan = true;
         EXPECT_EQ(app.MainWindow(), nullptr) << "the main window comes after the splash";
         EXPECT_EQ(VersionLine(about), "DLL Vers 3.530");
-        ASSERT_NE(about.TimerId(), 0);
-        EXPECT_EQ(about.TimerInterval(), 3000);
-        QTimerEvent tick(about.TimerId());
-        QCoreApplication::sendEvent(&about, &tick);
-        EXPECT_FALSE(about.isVisible()) << "the timer closes the splash";
-        EXPECT_EQ(about.result(), QDialog::Rejected);
+        EXPECT_EQ(about.TimerInterval(), 20);
+        EXPECT_TRUE(WaitForSelfClose(about, 10000)) << "the splash's timer closes it";
+        EXPECT_EQ(about.TimerId(), 0) << "its timer is gone";
+        EXPECT_EQ(about.result(), QDialog::Rejected) << "like Cancel";
     });
     ASSERT_TRUE(app.InitInstance());
     EXPECT_TRUE(splashRan);
@@ -46,6 +66,21 @@ TEST_F(StartupTest, SplashShowsVersionClosesOnItsTimerThenTheMainWindowComes)
     EXPECT_EQ(app.MainWindow()->windowTitle(), "Zotware");
     EXPECT_EQ(app.HelpFilePath(), "VERSION 3 HELP.hlp");
     EXPECT_EQ(QCoreApplication::organizationName(), "Veltrane");
+}
+
+// The one test that waits the real three seconds.
+TEST_F(StartupTest, SplashStaysItsFullThreeSeconds)
+{
+    CAboutDlg splash;
+    splash.autoClose = true;
+    qint64 shown = 0;
+    prompter.ExpectDialog(PromptMatch::Caption("About ZOT"), [&](QDialog &dialog) {
+        EXPECT_EQ(static_cast<CAboutDlg &>(dialog).TimerInterval(), 3000);
+        EXPECT_TRUE(WaitForSelfClose(dialog, 30000, &shown));
+    });
+    DoModal(splash);
+    // A coarse timer may fire up to 5 % early.
+    EXPECT_GE(shown, 2850);
 }
 
 TEST_F(StartupTest, OkClosesTheSplashAtOnce)
@@ -67,14 +102,16 @@ TEST_F(StartupTest, FailedPlatformStepEndsStartupWithItsMessageOnly)
     EXPECT_EQ(prompter.Records().size(), 1u) << "no splash after the failure";
 }
 
-TEST_F(StartupTest, AboutFromHelpMenuAndSystemMenuHasNoTimer)
+TEST_F(StartupTest, AboutFromHelpMenuAndSystemMenuStaysOpen)
 {
+    CAboutDlg::SetSplashInterval(10); // a splash would be gone long before the wait ends
     MakeWindow();
     for (int id : {int(CMainWindow::ID_APP_ABOUT), int(CMainWindow::IDM_ABOUTBOX)}) {
-        prompter.ExpectDialog(PromptMatch::Caption("About ZOT"), [](QDialog &dialog) {
+        prompter.ExpectDialog(PromptMatch::Caption("About ZOT"), [id](QDialog &dialog) {
             auto &about = static_cast<CAboutDlg &>(dialog);
-            EXPECT_EQ(about.TimerId(), 0);
-            EXPECT_EQ(VersionLine(about), "DLL Vers 3.530");
+            EXPECT_EQ(about.TimerId(), 0) << id;
+            EXPECT_EQ(VersionLine(about), "DLL Vers 3.530") << id;
+            EXPECT_FALSE(WaitForSelfClose(about, 200)) << id << ": closed by itself";
             about.accept();
         });
         EXPECT_TRUE(window->Router().Execute(id)) << id;

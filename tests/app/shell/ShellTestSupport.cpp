@@ -58,9 +58,9 @@ bool CTestItem::ImportCommandLines(QStringList &lines)
 {
     importedLines = lines;
     for (const QString &line : lines) {
-        if (line.startsWith(QLatin1String("FMTN ")))
+        if (line.startsWith(QLatin1String("FMTN "), Qt::CaseInsensitive))
             m_name = line.mid(5);
-        if (line.startsWith(QLatin1String("FMTX")))
+        if (line.startsWith(QLatin1String("FMTX"), Qt::CaseInsensitive))
             return false;
     }
     return true;

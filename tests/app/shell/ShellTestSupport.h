@@ -87,8 +87,10 @@ public:
     void RemoveGenerator(CGeneratorView *view) override;
     void SetBusy(int busy) override;
     void SetRestorationLink(CToolWindow *restoration) override;
+    bool IsBusyOperating() const override { return busyOperating; }
 
     QList<CGeneratorView *> generators;
+    bool busyOperating = false; // its own transfer runs
     CToolWindow *link = nullptr;
 
 private:

@@ -1,0 +1,259 @@
+// Menu 214, toolbar 212, context menu 301 and dialog bar 299 of a generator
+// view: each command with its text, tip, handler and enable rule.
+
+#include "CGeneratorView.h"
+
+#include "CDataListView.h"
+#include "CGeneratorDataPane.h"
+#include "CGeneratorDialogBar.h"
+#include "CGeneratorListView.h"
+#include "CGenerator.h"
+#include "CImageVersionSpin.h"
+#include "CMainWindow.h"
+#include "CStateButton.h"
+#include "DialogUnits.h"
+#include "strings.h"
+
+#include <QAction>
+#include <QMenuBar>
+#include <QStyle>
+#include <QToolBar>
+
+using namespace GeneratorViewCommand;
+
+namespace {
+
+struct CommandText {
+    int id;
+    const char *text; // nullptr: the tip is the text (toolbar only)
+};
+
+const CommandText kCommands[] = {
+    {ID_LOAD_FORMAT_LIST, "&Load Format List..."},
+    {ID_SAVE_FORMAT_LIST, "&Save Format List..."},
+    {ID_SAVE_FORMAT_LIST_TEXT, "Save Format List As Text..."},
+    {ID_PRINT_FORMAT_LIST, "Print Format List..."},
+    {ID_CLOSE_VIEW, "&Close View"},
+    {ID_SELECT_ALL, "Select &All"},
+    {ID_USE_ITEM, "&Use Item"},
+    {ID_RECALL_ITEMS, "&Recall Item(s)"},
+    {ID_SCAN_FORMATS, "&Scan Formats"},
+    {ID_COPY, "&Copy"},
+    {ID_RENAME, "&Rename"},
+    {ID_ERASE, "&Erase"},
+    {ID_DELETE, "&Delete"},
+    {ID_CMD_TERMINAL, "CMD &Terminal..."},
+    {ID_DIAGNOSTICS, "&Diagnostics..."},
+    {ID_HELP_OPEN, "&Open"},
+    {ID_LIST_FORMATS, nullptr},
+    {ID_LIST_IMAGES, nullptr},
+    {ID_LIST_SEQUENCES, nullptr},
+    {ID_LIST_KNOB_LISTS, nullptr},
+    {ID_LIST_FONTS, nullptr},
+    {ID_LIST_ICONS, nullptr},
+    {ID_LIST_DETAILED, nullptr},
+    {ID_RECALL_AND_EDIT, nullptr},
+    {ID_LOAD_INTO_GENERATOR, nullptr},
+    {ID_CONTEXT_OPEN, "Open"},
+    {ID_CONTEXT_EDIT, "Edit"},
+    {ID_CONTEXT_COPY, "Copy"},
+    {ID_CONTEXT_RENAME, "Rename"},
+    {ID_CONTEXT_PROPERTIES, "Properties"},
+    {IDC_RED, "R"},
+    {IDC_GREEN, "G"},
+    {IDC_BLUE, "B"},
+    {IDC_OUTPUT, "RGB"},
+    {IDC_ACS, "ACS"},
+    {IDC_DCS, "DCS"},
+    {IDC_DSS, "DSS"},
+};
+
+// The list buttons and the list each shows.
+struct ListButton {
+    int id;
+    int list;
+};
+const ListButton kListButtons[] = {
+    {ID_LIST_FORMATS, CGeneratorDataPane::kFormats},    {ID_LIST_IMAGES, CGeneratorDataPane::kImages},
+    {ID_LIST_SEQUENCES, CGeneratorDataPane::kSequences}, {ID_LIST_KNOB_LISTS, CGeneratorDataPane::kKnobLists},
+    {ID_LIST_FONTS, CGeneratorDataPane::kFonts},         {ID_LIST_ICONS, CGeneratorDataPane::kIcons},
+};
+
+struct ToolButton {
+    int id; // 0: a separator
+    QStyle::StandardPixmap picture;
+};
+const ToolButton kToolBar[] = {
+    {ID_USE_ITEM, QStyle::SP_FileIcon},
+    {0, {}},
+    {ID_RECALL_ITEMS, QStyle::SP_ArrowLeft},
+    {0, {}},
+    {ID_DELETE, QStyle::SP_TrashIcon},
+    {0, {}},
+    {ID_LIST_FORMATS, QStyle::SP_ComputerIcon},
+    {ID_LIST_IMAGES, QStyle::SP_DesktopIcon},
+    {ID_LIST_SEQUENCES, QStyle::SP_FileDialogListView},
+    {ID_LIST_KNOB_LISTS, QStyle::SP_FileDialogContentsView},
+    {ID_LIST_FONTS, QStyle::SP_FileDialogDetailedView},
+    {ID_LIST_ICONS, QStyle::SP_DirIcon},
+    {ID_LIST_DETAILED, QStyle::SP_FileDialogInfoView},
+    {0, {}},
+    {ID_RECALL_AND_EDIT, QStyle::SP_BrowserReload},
+    {ID_LOAD_INTO_GENERATOR, QStyle::SP_ArrowRight},
+};
+
+constexpr int kToggleIds[] = {IDC_RED, IDC_GREEN, IDC_BLUE, IDC_OUTPUT, IDC_ACS, IDC_DCS, IDC_DSS};
+
+} // namespace
+
+void CGeneratorView::BuildCommands()
+{
+    for (const CommandText &command : kCommands) {
+        const QString tip = LoadString(unsigned(command.id));
+        m_router.Add(command.id, command.text ? QString::fromLatin1(command.text) : tip, tip);
+        m_router.SetEnableRule(command.id, [this, id = command.id] {
+            return IsGeneratorViewCommandEnabled(id, Flags());
+        });
+    }
+    for (const ListButton &button : kListButtons) {
+        m_router.SetCheckRule(button.id, [this, list = button.list] {
+            return m_dataPane && m_dataPane->CurrentList() == list;
+        });
+    }
+    m_router.SetCheckRule(ID_LIST_DETAILED, [this] { return m_dataPane && m_dataPane->IsDetailedMode(); });
+}
+
+void CGeneratorView::WireCommands()
+{
+    CGeneratorDataPane *pane = m_dataPane;
+    m_router.SetHandler(ID_LOAD_FORMAT_LIST, [pane] { pane->LoadFormatList(); });
+    m_router.SetHandler(ID_SAVE_FORMAT_LIST, [pane] { pane->SaveFormatList(); });
+    m_router.SetHandler(ID_SAVE_FORMAT_LIST_TEXT, [pane] { pane->SaveFormatListAsText(); });
+    m_router.SetHandler(ID_PRINT_FORMAT_LIST, [pane] { pane->PrintFormatList(); });
+    m_router.SetHandler(ID_CLOSE_VIEW, [this] { close(); });
+    m_router.SetHandler(ID_SELECT_ALL, [pane] { pane->SelectAll(); });
+    m_router.SetHandler(ID_USE_ITEM, [pane] { pane->UseSelected(); });
+    m_router.SetHandler(ID_RECALL_ITEMS, [pane] { pane->RecallSelected(); });
+    m_router.SetHandler(ID_SCAN_FORMATS, [pane] { pane->ScanFormats(); });
+    m_router.SetHandler(ID_COPY, [this] { CopySelected(); });
+    m_router.SetHandler(ID_CONTEXT_COPY, [this] { CopySelected(); });
+    m_router.SetHandler(ID_RENAME, [pane] { pane->RenameSelected(); });
+    m_router.SetHandler(ID_DELETE, [pane] { pane->DeleteSelected(); });
+    m_router.SetHandler(ID_CMD_TERMINAL, [this] { OpenCmdTerminal(); });
+    m_router.SetHandler(ID_DIAGNOSTICS, [this] { OpenDiagnostics(); });
+    m_router.SetHandler(ID_HELP_OPEN, [this] {
+        if (m_mainWindow)
+            m_mainWindow->OpenHelpFile();
+    });
+    for (const ListButton &button : kListButtons) {
+        m_router.SetHandler(button.id, [this, list = button.list] {
+            ShowList(list, list == CGeneratorDataPane::kKnobLists);
+        });
+    }
+    m_router.SetHandler(ID_LIST_DETAILED, [this] { ShowList(CGeneratorDataPane::kDetailed, m_knobListMode); });
+    m_router.SetHandler(ID_RECALL_AND_EDIT, [this] { RecallAndEdit(); });
+    m_router.SetHandler(ID_CONTEXT_EDIT, [this] { RecallAndEdit(); });
+    m_router.SetHandler(ID_LOAD_INTO_GENERATOR, [this] { LoadIntoGenerator(); });
+    m_router.SetHandler(ID_CONTEXT_OPEN, [pane] { pane->OnDblclkList(); });
+    // "&Erase", the context menu's "Rename" and "Properties" have no handler.
+    for (int id : {IDC_RED, IDC_GREEN, IDC_BLUE})
+        m_router.SetHandler(id, [this, id] { OnToggleGate(id); });
+    m_router.SetHandler(IDC_OUTPUT, [this] { OnToggleOutput(); });
+    for (int id : {IDC_ACS, IDC_DCS, IDC_DSS})
+        m_router.SetHandler(id, [this, id] { OnToggleSync(id); });
+}
+
+void CGeneratorView::BuildMenus()
+{
+    QMenuBar *bar = menuBar();
+    bar->setObjectName(ControlName(IDR_MENU));
+    auto add = [this](QMenu *menu, std::initializer_list<int> ids) {
+        for (int id : ids) {
+            if (id == 0)
+                menu->addSeparator();
+            else
+                menu->addAction(m_router.Action(id));
+        }
+        m_router.Watch(menu);
+    };
+    add(bar->addMenu(QStringLiteral("&File")), {ID_LOAD_FORMAT_LIST, ID_SAVE_FORMAT_LIST, ID_SAVE_FORMAT_LIST_TEXT,
+                                                ID_PRINT_FORMAT_LIST, 0, ID_CLOSE_VIEW});
+    add(bar->addMenu(QStringLiteral("&Edit")), {ID_COPY, ID_RENAME, ID_ERASE, ID_DELETE});
+    add(bar->addMenu(QStringLiteral("&Generator")), {ID_SELECT_ALL, ID_USE_ITEM, ID_RECALL_ITEMS, ID_SCAN_FORMATS});
+    add(bar->addMenu(QStringLiteral("&Tools")), {ID_CMD_TERMINAL, ID_DIAGNOSTICS});
+    add(bar->addMenu(QStringLiteral("&Help")), {ID_HELP_OPEN});
+    m_contextMenu = new QMenu(this);
+    m_contextMenu->setObjectName(ControlName(IDR_CONTEXT_MENU));
+    add(m_contextMenu, {ID_CONTEXT_OPEN, ID_CONTEXT_EDIT, ID_CONTEXT_COPY, ID_CONTEXT_RENAME, ID_CONTEXT_PROPERTIES});
+}
+
+void CGeneratorView::BuildToolBar()
+{
+    m_toolBar = addToolBar(QStringLiteral("Toolbar"));
+    m_toolBar->setObjectName(ControlName(IDR_TOOLBAR));
+    m_toolBar->setMovable(false);
+    m_toolBar->setIconSize(QSize(16, 16));
+    for (const ToolButton &button : kToolBar) {
+        if (button.id == 0) {
+            m_toolBar->addSeparator();
+            continue;
+        }
+        QAction *action = m_router.Action(button.id);
+        if (action->icon().isNull())
+            action->setIcon(style()->standardIcon(button.picture));
+        m_toolBar->addAction(action);
+    }
+}
+
+void CGeneratorView::BuildDialogBar()
+{
+    addToolBarBreak();
+    m_dialogBarHost = addToolBar(QStringLiteral("Signal"));
+    m_dialogBarHost->setObjectName(ControlName(CGeneratorDialogBar::ID_BAR));
+    m_dialogBarHost->setMovable(false);
+    m_dialogBar = new CGeneratorDialogBar(m_dialogBarHost);
+    m_dialogBarHost->addWidget(m_dialogBar);
+    for (int id : kToggleIds) {
+        CStateButton *button = m_dialogBar->Toggle(id);
+        QAction *action = m_router.Action(id);
+        connect(button, &QPushButton::clicked, this, [this, id] { m_router.Execute(id); });
+        // The button is enabled exactly when its command is.
+        connect(action, &QAction::changed, button, [button, action] { button->setEnabled(action->isEnabled()); });
+        button->setEnabled(action->isEnabled());
+    }
+    m_dialogBar->Spin()->SetRequest([this](int step) { return OnDeltaPosImageVersion(step); });
+}
+
+// --- Handlers that combine the panes and the main window ----------------------------
+
+void CGeneratorView::ShowList(int list, bool knobListMode)
+{
+    if (list != CGeneratorDataPane::kDetailed)
+        m_knobListMode = knobListMode;
+    m_dataPane->ShowList(list);
+}
+
+void CGeneratorView::CopySelected()
+{
+    // Without new rows the data list's selection is the user's own items:
+    // they are neither sent nor deleted.
+    if (!m_dataPane->CopySelected() || !m_mainWindow)
+        return;
+    m_mainWindow->GetGeneratorListView()->SendData(false);
+    m_mainWindow->GetDataListView()->DeleteSelected(false);
+}
+
+void CGeneratorView::RecallAndEdit()
+{
+    m_dataPane->RecallSelected();
+    if (m_mainWindow)
+        m_mainWindow->EditSelectedData();
+}
+
+void CGeneratorView::LoadIntoGenerator()
+{
+    if (!m_mainWindow || !m_mainWindow->GetDataListView()->FileOpen())
+        return;
+    m_mainWindow->UpdateControls();
+    m_mainWindow->GetGeneratorListView()->SendData(false);
+}

@@ -1,0 +1,100 @@
+// The dialog bar's actions on the generator: video gates, outputs, sync
+// selection and image version. Each sends at once and shows what the
+// generator reports back, not what was asked.
+
+#include "CGeneratorView.h"
+
+#include "CGenerator.h"
+#include "CStateButton.h"
+
+#include <QGuiApplication>
+
+using namespace GeneratorViewCommand;
+
+namespace {
+
+// From this version the generator applies its gates without ALLU.
+constexpr double kGatesApplyFirmware = 3.12;
+// From this version an image version is selected after ISUB 1.
+constexpr double kIsubFirmware = 7.03;
+
+class WaitCursor {
+public:
+    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor &) = delete;
+    WaitCursor &operator=(const WaitCursor &) = delete;
+};
+
+} // namespace
+
+void CGeneratorView::OnToggleGate(int id)
+{
+    CStateButton *button = Toggle(id);
+    if (!button || !m_connection)
+        return;
+    WaitCursor wait;
+    int32_t &flag = id == IDC_RED ? m_state.red : id == IDC_GREEN ? m_state.green : m_state.blue;
+    flag = button->GetState() ? 0 : 1;
+    m_connection->CmdXvsg(m_state.red != 0, m_state.green != 0, m_state.blue != 0);
+    if (m_connection->GetFirmwareVersion() < kGatesApplyFirmware)
+        m_connection->CmdAllu();
+    bool red = false, green = false, blue = false;
+    m_connection->QueryXvsg(red, green, blue);
+    m_state.red = red;
+    m_state.green = green;
+    m_state.blue = blue;
+    button->SetState(flag);
+}
+
+void CGeneratorView::OnToggleOutput()
+{
+    CStateButton *button = Toggle(IDC_OUTPUT);
+    if (!button || !m_connection)
+        return;
+    WaitCursor wait;
+    m_connection->CmdOutgOn(button->GetState() == 0, true);
+    m_connection->CmdAllu();
+    m_state.output = m_connection->QueryOutgOn() ? 1 : 0;
+    button->SetState(m_state.output);
+}
+
+void CGeneratorView::OnToggleSync(int id)
+{
+    CStateButton *button = Toggle(id);
+    if (!button || !m_connection)
+        return;
+    WaitCursor wait;
+    const bool on = button->GetState() == 0;
+    // Switching one type on switches the others off; switching off leaves them.
+    bool acs = on ? false : m_state.acs != 0;
+    bool dcs = on ? false : m_state.dcs != 0;
+    bool dss = on ? false : m_state.dss != 0;
+    (id == IDC_ACS ? acs : id == IDC_DCS ? dcs : dss) = on;
+    m_state.SetSyncFlags(acs, dcs, dss);
+    m_connection->CmdSsst(m_state.SyncCodeToSend());
+    m_connection->CmdAllu();
+    // Read back as a code: a selection the flags cannot show (the DPMS
+    // states) is kept, so that putting the state back does not switch it off.
+    m_state.SetSyncCode(m_connection->QuerySsst());
+    Toggle(IDC_ACS)->SetState(m_state.acs);
+    Toggle(IDC_DCS)->SetState(m_state.dcs);
+    Toggle(IDC_DSS)->SetState(m_state.dss);
+}
+
+std::optional<int> CGeneratorView::OnDeltaPosImageVersion(int step)
+{
+    if (!m_connection)
+        return std::nullopt;
+    WaitCursor wait;
+    const int wanted = m_connection->QueryIver() + step;
+    if (m_connection->GetFirmwareVersion() >= kIsubFirmware)
+        m_connection->CmdIsub(true);
+    m_connection->CmdIver(wanted);
+    m_connection->CmdImgu();
+    const int got = m_connection->QueryIver();
+    m_state.imageVersion = got;
+    if (got != wanted)
+        return std::nullopt;
+    return got;
+}

@@ -1,0 +1,83 @@
+#include "CImageVersionSpin.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QToolButton>
+#include <QWheelEvent>
+
+#include <algorithm>
+
+CImageVersionSpin::CImageVersionSpin(QWidget *parent)
+    : QWidget(parent), m_up(new QToolButton(this)), m_down(new QToolButton(this))
+{
+    m_up->setArrowType(Qt::UpArrow);
+    m_down->setArrowType(Qt::DownArrow);
+    m_up->setAutoRepeat(true);
+    m_down->setAutoRepeat(true);
+    connect(m_up, &QToolButton::clicked, this, [this] { Step(1); });
+    connect(m_down, &QToolButton::clicked, this, [this] { Step(-1); });
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+void CImageVersionSpin::SetBuddy(QLabel *buddy)
+{
+    m_buddy = buddy;
+    ShowPos();
+}
+
+void CImageVersionSpin::SetRange(int lower, int upper)
+{
+    m_lower = std::min(lower, upper);
+    m_upper = std::max(lower, upper);
+    SetPos(m_pos);
+}
+
+void CImageVersionSpin::SetPos(int pos)
+{
+    m_pos = std::clamp(pos, m_lower, m_upper);
+    ShowPos();
+}
+
+void CImageVersionSpin::Step(int step)
+{
+    // Nothing is asked beyond the ends.
+    if (step == 0 || m_pos + step < m_lower || m_pos + step > m_upper)
+        return;
+    if (!m_request) {
+        SetPos(m_pos + step);
+        return;
+    }
+    if (const std::optional<int> pos = m_request(step))
+        SetPos(*pos);
+}
+
+void CImageVersionSpin::ShowPos()
+{
+    if (m_buddy)
+        m_buddy->setText(QString::number(m_pos));
+}
+
+void CImageVersionSpin::resizeEvent(QResizeEvent *)
+{
+    const int half = height() / 2;
+    m_up->setGeometry(0, 0, width(), half);
+    m_down->setGeometry(0, half, width(), height() - half);
+}
+
+void CImageVersionSpin::wheelEvent(QWheelEvent *event)
+{
+    const int dy = event->angleDelta().y();
+    if (dy != 0)
+        Step(dy > 0 ? 1 : -1);
+    event->accept();
+}
+
+void CImageVersionSpin::keyPressEvent(QKeyEvent *event)
+{
+    switch (event->key()) {
+    case Qt::Key_Up: Step(1); break;
+    case Qt::Key_Down: Step(-1); break;
+    default: QWidget::keyPressEvent(event); return;
+    }
+    event->accept();
+}

@@ -1,0 +1,384 @@
+// Connecting, disconnecting, the baud rate and Send Data through the real
+// library against simulated generators on pseudo-terminals.
+
+#include "CDataListView.h"
+#include "CGenerator.h"
+#include "CGeneratorListView.h"
+#include "CGeneratorView.h"
+#include "CMainWindow.h"
+#include "CProgressDlg.h"
+#include "DataKindRegistry.h"
+#include "DialogUnits.h"
+#include "Profile.h"
+#include "ShellImages.h"
+#include "ShellTestSupport.h"
+
+#include "gensim/Simulator.h"
+
+#include <QDialog>
+#include <QListWidget>
+
+#include <algorithm>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+// Items whose send stores an empty format or image under their name, so
+// that the generator's stores and directories show what was sent.
+class SimFormatItem : public CTestItem {
+    DECLARE_SERIAL(SimFormatItem)
+public:
+    using CTestItem::CTestItem;
+    bool SendToGenerator(CGenerator *generator, CProgressDlg *progress) override
+    {
+        if (beforeSend)
+            beforeSend(progress);
+        if (progress && progress->IsCancelled())
+            return false;
+        Store(*generator);
+        return generator->LastCommandSucceeded();
+    }
+    virtual void Store(CGenerator &generator)
+    {
+        generator.CmdFmtb();
+        generator.CmdFmte();
+        generator.CmdFmta(GetName(), true);
+    }
+    static inline std::function<void(CProgressDlg *)> beforeSend;
+};
+IMPLEMENT_SERIAL(SimFormatItem, CTestItem, VERSIONABLE_SCHEMA | 1)
+
+class SimImageItem : public SimFormatItem {
+    DECLARE_SERIAL(SimImageItem)
+public:
+    using SimFormatItem::SimFormatItem;
+    int GetTypeCode() const override { return CGenData::kImage; }
+    void Store(CGenerator &generator) override
+    {
+        generator.CmdImgb();
+        generator.CmdImge();
+        generator.CmdImga(GetName(), true);
+    }
+};
+IMPLEMENT_SERIAL(SimImageItem, SimFormatItem, VERSIONABLE_SCHEMA | 1)
+
+// The library, with a look at each command and close on the way: a test
+// changes the generator's behaviour at that moment.
+class LibrarySpy : public PortBackend {
+public:
+    LibrarySpy() : m_previous(InstallPortBackend(this)) {}
+    ~LibrarySpy() override { InstallPortBackend(m_previous); }
+    int32_t SendCommand(PortId id, const char *command, char *reply, int32_t length) override
+    {
+        if (beforeCommand)
+            beforeCommand(command);
+        return PortBackend::SendCommand(id, command, reply, length);
+    }
+    int32_t Close(PortId id) override
+    {
+        if (beforeClose)
+            beforeClose();
+        return PortBackend::Close(id);
+    }
+    std::function<void(const std::string &)> beforeCommand;
+    std::function<void()> beforeClose;
+
+private:
+    PortBackend *m_previous;
+};
+
+class ConnectSimTest : public PlatformTest {
+protected:
+    void SetUp() override
+    {
+        PlatformTest::SetUp();
+        DataKinds::Register(MakeDataKind<SimFormatItem>(kIconFormat, CGenData::kFormat, 32990));
+        DataKinds::Register(MakeDataKind<SimImageItem>(kIconImage, CGenData::kImage, 32991));
+        RegisterToolFactory(ToolSlot::Firmware, [this](CMainWindow *) { return new ToolDouble(journal, "firmware"); });
+        // The handshake's 1 s at each wrong rate becomes 250 ms.
+        setenv("MORVANE_TIME_SCALE", "0.25", 1);
+        window = std::make_unique<CMainWindow>();
+        window->CreateFrame();
+        window->ShowTool(ToolSlot::Firmware);
+    }
+
+    void TearDown() override
+    {
+        window.reset();
+        SimFormatItem::beforeSend = nullptr;
+        RegisterToolFactory(ToolSlot::Firmware, {});
+        DataKinds::Unregister(kIconFormat);
+        DataKinds::Unregister(kIconImage);
+        unsetenv("MORVANE_TIME_SCALE");
+        unsetenv("MORVANE_COM1");
+        unsetenv("MORVANE_COM2");
+        PlatformTest::TearDown();
+    }
+
+    // A generator on COM com at its own rate.
+    gensim::Generator &Add(int com, int rate, const char *firmware = "7.011", const char *serial = "4711")
+    {
+        gensim::Generator &g = sim.addGenerator({.model = "VG-7000", .firmware = firmware, .serial = serial,
+                                                 .baudRate = rate, .link = ""});
+        if (!started) {
+            sim.start();
+            started = true;
+        }
+        setenv(QStringLiteral("MORVANE_COM%1").arg(com).toLatin1().constData(), g.comPath().c_str(), 1);
+        return g;
+    }
+
+    void ExpectPortDialog(int com)
+    {
+        WriteProfileInt("Port", "Type", 2);
+        WriteProfileInt("Port", "Com", com);
+        prompter.ExpectDialog(PromptMatch::Caption("Select a Port..."), [](QDialog &d) { d.accept(); });
+    }
+
+    // Connect with the port dialog choosing COM com.
+    bool Connect(int com)
+    {
+        ExpectPortDialog(com);
+        return Generators().Connect(false);
+    }
+
+    CGeneratorListView &Generators() { return *window->GetGeneratorListView(); }
+    CDataListView &Data() { return *window->GetDataListView(); }
+
+    QStringList Row(int row)
+    {
+        QStringList texts;
+        for (int column = 0; column < 5; ++column)
+            texts.append(Generators().GetRowText(row, column));
+        return texts;
+    }
+
+    static long Count(gensim::Generator &g, const std::string &line)
+    {
+        const Lines lines = g.trace().lines();
+        return long(std::count(lines.begin(), lines.end(), line));
+    }
+
+    static std::vector<std::string> Directory(gensim::Generator &g, const char *name)
+    {
+        const auto dir = g.item(gensim::ItemKind::Directory, name);
+        return dir ? dir->entries : std::vector<std::string>{};
+    }
+
+    void ExpectNoGenerator()
+    {
+        EXPECT_EQ(Generators().GetRowCount(), 0);
+        EXPECT_TRUE(g_generatorViews.isEmpty());
+        EXPECT_EQ(g_pCurrentGenerator, nullptr);
+    }
+
+    gensim::Simulator sim;
+    bool started = false;
+    QStringList journal;
+    std::unique_ptr<CMainWindow> window;
+};
+
+// --- Connect ----------------------------------------------------------------------------
+
+// The open searches from 2400 for the generator's rate; then the saved rate
+// is applied, by "MODE" when it differs.
+TEST_F(ConnectSimTest, ConnectFindsTheRateAppliesTheSavedOneAndShowsTheIdentity)
+{
+    struct Case {
+        int generatorRate;
+        int saved; // 0: nothing saved (2400 then)
+        const char *mode; // nullptr: none sent
+        int rowRate;
+    };
+    const Case cases[] = {
+        {9600, 9600, nullptr, 9600},
+        {2400, 0, nullptr, 2400},
+        {9600, 19200, "MODE COM1 19200 N 8 1 H", 19200},
+        {115200, 0, "MODE COM1 2400 N 8 1 H", 2400},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.generatorRate);
+        Generators().RemoveAll();
+        ClearTestProfile();
+        if (c.saved != 0)
+            WriteProfileInt("Generator", "PersistentBaudRate", c.saved);
+        gensim::Generator &g = Add(1, c.generatorRate);
+        journal.clear();
+        ASSERT_TRUE(Connect(1));
+        ASSERT_EQ(Generators().GetRowCount(), 1);
+        EXPECT_EQ(Row(0), (QStringList{"VG-7000", "Com-1", "7.011", "4711", QString::number(c.rowRate)}));
+        EXPECT_EQ(Generators().GetRowIcon(0), kImageStandAlone);
+        EXPECT_EQ(g.baudRate(), c.rowRate);
+        EXPECT_EQ(Count(g, "VERF?"), 1);
+        EXPECT_EQ(Count(g, "*IDN?"), 1);
+        if (c.mode) {
+            EXPECT_EQ(Count(g, c.mode), 1);
+        }
+        EXPECT_EQ(g_generatorViews, (QList<CGeneratorView *>{Generators().GetRowView(0)}));
+        EXPECT_EQ(journal, QStringList{"firmware add"});
+        EXPECT_EQ(GetProfileInt("Generator", "PersistentBaudRate", 0), c.saved ? c.saved : 2400);
+        EXPECT_FALSE(Generators().GetRowView(0)->isVisible()) << "hidden until a double-click";
+    }
+}
+
+// The version the open read counts from 2.0 to 20.0; after that five more
+// tries, each taken only strictly inside the range, half a second apart.
+TEST_F(ConnectSimTest, FirmwareVersionOutsideTheRangeIsRetriedFiveTimes)
+{
+    struct Case {
+        const char *firmware;
+        std::vector<const char *> retries; // what the retries read; the rest read firmware
+        long verfLines;
+        double version; // 0: no connection
+    };
+    const Case cases[] = {
+        {"2.0", {}, 1, 2.0},
+        {"20.0", {}, 1, 20.0},
+        {"1.5", {}, 6, 0},
+        {"25.0", {"2.0", "20.0", "7.5"}, 4, 7.5},
+    };
+    WriteProfileInt("Generator", "PersistentBaudRate", 2400);
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.firmware);
+        Generators().RemoveAll();
+        gensim::Generator &g = Add(1, 2400, c.firmware);
+        LibrarySpy spy;
+        size_t verf = 0;
+        spy.beforeCommand = [&](const std::string &command) {
+            // The open's own query comes first and reads the generator's version.
+            if (command == "VERF?" && verf++ >= 1 && verf - 2 < c.retries.size())
+                g.fault(gensim::Fault::scriptedReply("VERF?", std::string(c.retries[verf - 2]) + "\r\n>"));
+        };
+        ExpectPortDialog(1);
+        if (c.version == 0)
+            prompter.ExpectMessage(PromptMatch::Text("Unable to read the generator firmware version.")
+                                       .AndCaption("Connect Error"),
+                                   IDOK, MB_OK | MB_ICONWARNING);
+        EXPECT_EQ(Generators().Connect(false), c.version != 0);
+        EXPECT_EQ(Count(g, "VERF?"), c.verfLines);
+        ASSERT_EQ(Generators().GetRowCount(), c.version != 0 ? 1 : 0);
+        if (c.version != 0) {
+            EXPECT_EQ(Row(0).at(2), c.firmware) << "the identity's version text";
+            EXPECT_DOUBLE_EQ(Generators().GetRowView(0)->GetGenerator()->GetFirmwareVersion(), c.version);
+        }
+        prompter.VerifyAllUsed();
+    }
+}
+
+// The link goes while the generator takes the saved rate: a failed connect.
+TEST_F(ConnectSimTest, LinkLostWhileTakingTheSavedRateAddsNoRow)
+{
+    WriteProfileInt("Generator", "PersistentBaudRate", 19200);
+    gensim::Generator &g = Add(1, 2400);
+    LibrarySpy spy;
+    // The close before the reopen at the new rate is the moment the line goes.
+    spy.beforeClose = [&] { g.fault(gensim::Fault::silence(gensim::Fault::kForever)); };
+    ExpectPortDialog(1);
+    prompter.ExpectMessage(PromptMatch::Text("Unable to re-establish communications.").AndCaption("Connect Error"),
+                           IDOK, MB_OK | MB_ICONWARNING);
+    journal.clear();
+    EXPECT_FALSE(Generators().Connect(false));
+    EXPECT_EQ(Count(g, "MODE COM1 19200 N 8 1 H"), 1);
+    ExpectNoGenerator();
+    EXPECT_TRUE(journal.isEmpty()) << "no tool heard of it";
+}
+
+// --- Disconnect and the baud rate ----------------------------------------------------------
+
+TEST_F(ConnectSimTest, DisconnectClosesThePortAndBaudRateChangesTheRow)
+{
+    WriteProfileInt("Generator", "PersistentBaudRate", 2400);
+    gensim::Generator &g = Add(1, 2400);
+    ASSERT_TRUE(Connect(1));
+    Generators().SelectRow(0, true);
+
+    prompter.ExpectDialog(PromptMatch::Caption("Baud Rate Selection"), [](QDialog &d) {
+        FindControl<QListWidget>(&d, 1324)->setCurrentRow(2); // 38400
+        d.accept();
+    });
+    Generators().SetBaudRate();
+    EXPECT_EQ(Row(0).at(4), "38400");
+    EXPECT_EQ(g.baudRate(), 38400);
+    EXPECT_EQ(GetProfileInt("Generator", "PersistentBaudRate", 0), 38400);
+
+    prompter.ExpectMessage(PromptMatch::Text("Disconnect from the VG-7000 on Com-1?"), IDOK);
+    journal.clear();
+    EXPECT_TRUE(Generators().Disconnect());
+    ExpectNoGenerator();
+    EXPECT_EQ(journal, QStringList{"firmware remove"});
+    // The port was let go: it opens again, at the rate now saved.
+    ASSERT_TRUE(Connect(1));
+    EXPECT_EQ(Row(0).at(4), "38400");
+}
+
+// --- Send Data ---------------------------------------------------------------------------------
+
+class SendDataSimTest : public ConnectSimTest {
+protected:
+    void SetUp() override
+    {
+        ConnectSimTest::SetUp();
+        WriteProfileInt("Generator", "PersistentBaudRate", 2400);
+        gens = {&Add(1, 2400, "7.011", "1"), &Add(2, 2400, "7.011", "2")};
+        ASSERT_TRUE(Connect(1));
+        ASSERT_TRUE(Connect(2));
+        Generators().SelectRow(0, true);
+        Generators().SelectRow(1, true);
+        for (const auto &[icon, name] : {std::pair{kIconFormat, "F1"}, {kIconImage, "I1"}, {kIconFormat, "F2"}}) {
+            CGenData *item = Data().NewItem(icon);
+            item->SetName(QString::fromLatin1(name));
+            item->SetModified(QByteArray(name) == "F1");
+        }
+        fmtBefore = Directory(*gens[0], "fmt");
+        imgBefore = Directory(*gens[0], "img");
+    }
+
+    static std::vector<std::string> Joined(std::vector<std::string> front, const std::vector<std::string> &rest)
+    {
+        front.insert(front.end(), rest.begin(), rest.end());
+        return front;
+    }
+
+    std::vector<gensim::Generator *> gens;
+    std::vector<std::string> fmtBefore;
+    std::vector<std::string> imgBefore;
+};
+
+TEST_F(SendDataSimTest, EachGeneratorStoresTheItemsAndListsThemInTheirOwnDirectories)
+{
+    prompter.ExpectDialog(PromptMatch::Caption("Data Transfer"), [](QDialog &d) { d.accept(); });
+    prompter.ExpectMessage(PromptMatch::Id(32973), IDNO); // save F1? once, in the first pass
+    Generators().SendData(true);
+    for (gensim::Generator *g : gens) {
+        EXPECT_TRUE(g->item(gensim::ItemKind::Format, "F1").has_value());
+        EXPECT_TRUE(g->item(gensim::ItemKind::Format, "F2").has_value());
+        EXPECT_TRUE(g->item(gensim::ItemKind::Image, "I1").has_value());
+        EXPECT_EQ(Directory(*g, "fmt"), Joined({"F1", "F2"}, fmtBefore));
+        EXPECT_EQ(Directory(*g, "img"), Joined({"I1"}, imgBefore));
+    }
+    EXPECT_EQ(prompter.Messages().size(), 1u);
+}
+
+TEST_F(SendDataSimTest, CancelStopsTheSend)
+{
+    Data().GetRowItem(0)->SetModified(false);
+    // Cancel is pressed while the image goes to the first generator.
+    SimFormatItem::beforeSend = [this](CProgressDlg *progress) {
+        if (Data().GetRowItem(1)->GetName() == "I1" && progress && Count(*gens[0], "IMGB") == 0
+            && Count(*gens[0], "FMTA \"F1\"") == 1)
+            progress->OnCancel();
+    };
+    Generators().SendData(false);
+    EXPECT_TRUE(gens[0]->item(gensim::ItemKind::Format, "F1").has_value());
+    EXPECT_FALSE(gens[0]->item(gensim::ItemKind::Image, "I1").has_value());
+    EXPECT_FALSE(gens[0]->item(gensim::ItemKind::Format, "F2").has_value());
+    EXPECT_FALSE(gens[1]->item(gensim::ItemKind::Format, "F1").has_value()) << "the second generator gets nothing";
+    EXPECT_EQ(Directory(*gens[0], "fmt"), fmtBefore) << "a stopped send adds no names";
+}
+
+} // namespace

@@ -4,6 +4,7 @@
 #include "CProgressDlg.h"
 #include "CSelectPortDlg.h"
 #include "CommandLog.h"
+#include "CommandName.h"
 #include "KnobListLink.h"
 #include "PortBackend.h"
 #include "ReplyNumbers.h"
@@ -291,6 +292,8 @@ void CGenerator::Transmit(bool expectReply)
     if (m_log)
         m_log->WriteLine(m_command.toLatin1());
     ClearReply();
+    if (RefuseBadName())
+        return;
     if (m_linkLost) {
         // The first failure was shown; the rest of the operation fails quietly.
         m_lastError = MORVANE_E_TIMEOUT;
@@ -314,9 +317,24 @@ void CGenerator::Transmit(bool expectReply)
     }
 }
 
+// A name from a file or a reply that would break the line (a quote, ';',
+// '>' or a control character) is never sent: the generator would run
+// something else than what was asked.
+bool CGenerator::RefuseBadName()
+{
+    if (m_nameProblem.isEmpty())
+        return false;
+    m_lastError = MORVANE_E_COMMAND_INVALID;
+    MessageBox(nullptr, PromptText(IDS_COMMAND_ERROR, {PrintableName(m_command), m_nameProblem}),
+               QStringLiteral("Communication Error"), MB_OK | MB_ICONWARNING);
+    m_nameProblem.clear();
+    return true;
+}
+
 void CGenerator::SendCommand(bool expectReply)
 {
     if (m_port == 0) {
+        m_nameProblem.clear();
         if (m_log)
             m_log->WriteLine(m_command.toLatin1());
         m_lastError = MORVANE_E_PORT_TYPE; // nothing was stored or changed

@@ -473,7 +473,10 @@ private:
     const NameCache& Cache(Family f) const { return m_caches[static_cast<size_t>(f)]; }
     bool KeepsFlags(Family f) const;
     QString Mnemonic(Family f, char op, bool query = false) const;
-    void AppendName(QString& text, Family f, char op, bool query, const QString& name) const;
+    void AppendName(QString& text, Family f, char op, bool query, const QString& name);
+    // Notes a name that cannot go into a command line; the send refuses it.
+    void CheckName(const QString& name);
+    bool RefuseBadName();
     void SendNamed(Family f, char op, const QString& name);
     void SendBare(Family f, char op);
     bool QueryNamed(Family f, char op, const QString& name);
@@ -522,6 +525,7 @@ private:
     std::unique_ptr<CommandLog> m_log;
     QList<KnobListLink*> m_knobLists;
     int m_lastError = MORVANE_OK;
+    QString m_nameProblem; // why the command being built cannot be sent
     bool m_linkLost = false;
 };
 

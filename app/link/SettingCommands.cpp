@@ -531,6 +531,7 @@ qint64 CGenerator::QueryMemf() { return QueryInt64("MEMF"); }
 void CGenerator::CmdName(const QString& name)
 {
     QString text = QStringLiteral("NAME ");
+    CheckName(name);
     AppendQuotedName(text, name);
     SendText(text, false);
 }

@@ -4,6 +4,7 @@
 // of the table below; every method is a thin wrapper over one generic step.
 
 #include "CGenerator.h"
+#include "CommandName.h"
 
 #include "BuiltInNames.h"
 
@@ -102,8 +103,15 @@ QString CGenerator::Mnemonic(Family f, char op, bool query) const
     return text;
 }
 
-void CGenerator::AppendName(QString& text, Family f, char op, bool query, const QString& name) const
+void CGenerator::CheckName(const QString& name)
 {
+    if (m_nameProblem.isEmpty())
+        m_nameProblem = CommandNameProblem(name);
+}
+
+void CGenerator::AppendName(QString& text, Family f, char op, bool query, const QString& name)
+{
+    CheckName(name);
     const FamilyRow& row = Row(f);
     const bool quoted = query ? (op == 'L' && row.quotedExistsQuery) : std::strchr(row.quotedSetters, op) != nullptr;
     text += QLatin1Char(' ');
@@ -431,12 +439,14 @@ void CGenerator::CmdDirs()
 void CGenerator::CmdNami(int position, const QString& name)
 {
     m_command = QStringLiteral("NAMI ") + QString::number(position) + QLatin1Char(' ');
+    CheckName(name);
     AppendQuotedName(m_command, name);
     SendCommand(false);
 }
 
 void CGenerator::CmdNamk(const QString& name)
 {
+    CheckName(name);
     m_command = QStringLiteral("NAMK ") + name;
     SendCommand(false);
 }

@@ -118,6 +118,34 @@ TEST_F(StoredItemTest, EachFamilyMethodSendsItsText)
     }
 }
 
+// A name from a file or a reply that would break the command line is never
+// sent: ';' would start a second command, a quote end the argument, a CR
+// end the line. The box names the reason; the caches stay as they were.
+TEST_F(StoredItemTest, NamesThatBreakTheLineAreNotSent)
+{
+    const std::vector<std::pair<QString, std::function<void(CGenerator&, const QString&)>>> cases = {
+        {QStringLiteral("A;FMTK B"), [](CGenerator& g, const QString& n) { g.CmdFmtl(n); }},
+        {QStringLiteral("A\"B"), [](CGenerator& g, const QString& n) { g.CmdFmta(n, true); }},
+        {QStringLiteral("A>"), [](CGenerator& g, const QString& n) { g.QueryImglExists(n); }},
+        {QStringLiteral("A\rB"), [](CGenerator& g, const QString& n) { g.CmdImgk(n); }},
+        {QStringLiteral("A;B"), [](CGenerator& g, const QString& n) { g.CmdNami(1, n); }},
+        {QStringLiteral("A;B"), [](CGenerator& g, const QString& n) { g.CmdNamk(n); }},
+        {QStringLiteral("A;B"), [](CGenerator& g, const QString& n) { g.CmdName(n); }},
+    };
+    for (const auto& [name, call] : cases) {
+        CGenerator gen(nullptr, kCom1);
+        port.commands.clear();
+        ExpectCommunicationError();
+        call(gen, name);
+        EXPECT_TRUE(port.commands.empty()) << name.toStdString();
+        EXPECT_EQ(gen.LastCommandError(), MORVANE_E_COMMAND_INVALID);
+        EXPECT_TRUE(gen.FormatNames().isEmpty());
+        // The next command with a good name goes out as usual.
+        gen.CmdFmtl(QStringLiteral("AT&T_SVC"));
+        EXPECT_EQ(port.commands, (Commands{"FMTL \"AT&T_SVC\""}));
+    }
+}
+
 TEST_F(StoredItemTest, ExistsQueryOfFormatsReadsAnInteger)
 {
     CGenerator gen(nullptr, kCom1);

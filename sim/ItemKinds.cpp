@@ -26,12 +26,15 @@ void fillFormat(const GeneratorState& s, StoredItem& item)
 }
 
 // Loading a format makes it the current settings, so every query answers
-// its fields.
+// its fields. A field the item does not hold reads as the generator's
+// default, never as a leftover of the format loaded before.
 Outcome loadFormat(GeneratorState& s, const StoredItem* item)
 {
     if (!item)
         return Outcome::ok();
-    Fields settings = item->fields;
+    Fields settings = Registers().formatFields();
+    for (const auto& [mnemonic, text] : item->fields)
+        settings[mnemonic] = text;
     settings.erase(std::string(kOwnName));
     return s.registers.setFormatFields(settings);
 }

@@ -1,14 +1,17 @@
 #include "CDataListView.h"
 
 #include "CDataListCtrl.h"
+#include "CDataListDropTarget.h"
 #include "CGenData.h"
 #include "CGenerator.h"
+#include "CGeneratorDataPane.h"
 #include "CGeneratorView.h"
 #include "CMainWindow.h"
 #include "CProgressDlg.h"
 #include "CSelectDataTypeDlg.h"
 #include "DataKindRegistry.h"
 #include "DialogUnits.h"
+#include "DragLoop.h"
 #include "Prompts.h"
 #include "ShellImages.h"
 #include "strings.h"
@@ -20,8 +23,6 @@
 #include <QScreen>
 #include <QStyle>
 #include <QVBoxLayout>
-
-std::function<void(CDataListView &)> CDataListView::s_dragLoop;
 
 namespace {
 
@@ -63,8 +64,11 @@ void CascadeWindows(const QList<QWidget *> &windows)
 
 } // namespace
 
-CDataListView::CDataListView(QWidget *parent) : QWidget(parent), m_list(new CDataListCtrl(this))
+CDataListView::CDataListView(QWidget *parent)
+    : QWidget(parent), m_list(new CDataListCtrl(this)), m_dropTarget(new CDataListDropTarget)
 {
+    m_dropTarget->setParent(this);
+    m_dropTarget->Register(this);
     SetControlId(m_list, IDC_LIST);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -83,6 +87,12 @@ CDataListView::CDataListView(QWidget *parent) : QWidget(parent), m_list(new CDat
 CDataListView::~CDataListView()
 {
     DeleteAll();
+}
+
+void CDataListView::SetMainWindow(CMainWindow *mainWindow)
+{
+    m_mainWindow = mainWindow;
+    m_dropTarget->SetMainWindow(mainWindow);
 }
 
 // --- Rows -------------------------------------------------------------------
@@ -325,6 +335,29 @@ bool CDataListView::SendSelectedTo(CGeneratorView *destination, bool askSave, CP
     return true;
 }
 
+void CDataListView::RecallFromPane(CGeneratorDataPane *pane)
+{
+    if (pane)
+        pane->RecallSelected();
+}
+
+void CDataListView::SelectItems(const QList<CGenData *> &items)
+{
+    for (int row = 0; row < GetRowCount(); ++row)
+        SelectRow(row, items.contains(GetRowItem(row)));
+}
+
+void CDataListView::DeleteItems(const QList<CGenData *> &items)
+{
+    for (CGenData *item : items) {
+        const int row = FindRow(item);
+        if (row < 0)
+            continue;
+        delete m_list->takeTopLevelItem(row);
+        delete item;
+    }
+}
+
 void CDataListView::NotifyEditors(int hint)
 {
     for (int row = 0; row < GetRowCount(); ++row)
@@ -334,15 +367,11 @@ void CDataListView::NotifyEditors(int hint)
 void CDataListView::OnBeginDrag()
 {
     m_dragging = 1;
-    if (s_dragLoop) {
-        s_dragLoop(*this);
-    } else {
-        auto *drag = new QDrag(this);
-        auto *data = new QMimeData;
-        data->setData(QString::fromLatin1(kDragMime), QByteArray());
-        drag->setMimeData(data);
-        drag->exec(Qt::CopyAction);
-    }
+    auto *drag = new QDrag(this);
+    auto *data = new QMimeData;
+    data->setData(QString::fromLatin1(kDragMime), QByteArray());
+    drag->setMimeData(data);
+    RunDrag(drag, Qt::CopyAction);
     m_dragging = 0;
 }
 

@@ -10,6 +10,7 @@
 #include <functional>
 
 class CArchive;
+class CDataListDropTarget;
 class CGenData;
 class CGeneratorDataPane;
 class CGeneratorView;
@@ -33,7 +34,9 @@ public:
     explicit CDataListView(QWidget *parent = nullptr);
     ~CDataListView() override;
 
-    void SetMainWindow(CMainWindow *mainWindow) { m_mainWindow = mainWindow; }
+    // The main window, also for the list's drop target.
+    void SetMainWindow(CMainWindow *mainWindow);
+    CDataListDropTarget *DropTarget() const { return m_dropTarget; }
 
     // --- Rows and items ---------------------------------------------------
     void OnFileNew();
@@ -46,6 +49,12 @@ public:
     void EditorClosed(CGenData *item);
     void DeleteSelected(bool ask);
     bool SendSelectedTo(CGeneratorView *destination, bool askSave, CProgressDlg *progress);
+    // A drop of a generator pane's rows: the pane recalls them into new rows.
+    void RecallFromPane(CGeneratorDataPane *pane);
+    // Exactly these items are selected, or deleted with their rows without
+    // asking; items that have no row are passed over.
+    void SelectItems(const QList<CGenData *> &items);
+    void DeleteItems(const QList<CGenData *> &items);
     int IsDragging() const { return m_dragging; }
     void NotifyEditors(int hint);
     void OnBeginDrag();
@@ -85,9 +94,6 @@ public:
     // count in any case.
     static int ClassifyCmdLines(const QStringList &lines);
 
-    // Replaces the drag loop (tests deliver the drop from inside it); empty: a real drag.
-    static std::function<void(CDataListView &)> s_dragLoop;
-
 private:
     friend class CDataListCtrl;
 
@@ -106,5 +112,6 @@ private:
 
     QTreeWidget *m_list;
     CMainWindow *m_mainWindow = nullptr;
+    CDataListDropTarget *m_dropTarget; // a child object of the view
     int m_dragging = 0;
 };

@@ -1,68 +1,255 @@
 #pragma once
-// The right-hand pane of a generator view: what the generator holds (its
-// formats, images, sequences, knob lists, fonts and icons) and the
-// transfers of those items. This is the part the view relies on; the lists,
-// the scan of the names and the transfers are the pane's own work and come
-// with it.
+// The right-hand pane of a generator view: what the generator holds. Six
+// name lists (formats, images, sequences, knob lists, fonts, icons) filled
+// by a scan, and the detailed format list filled on request; which commands
+// the selection allows; using a selected item; sorting the detailed list.
+// The transfers of the items (send, recall, copy, rename, delete, drag and
+// drop) live in CGeneratorDataPaneTransfers.cpp.
 
+#include "CFormatListEntry.h"
+
+#include <QList>
+#include <QString>
 #include <QWidget>
 
+#include <cstdint>
+#include <functional> // the transfers' copy operations
+
+class CDataListView;
 class CGenData;
 class CGenerator;
+class CGeneratorNameList;
+class CGeneratorPaneDropTarget;
 class CGeneratorView;
+class CMainWindow;
 class CProgressDlg;
+class CScanDlg;
+class QByteArray;
+class QListWidget;
+class QListWidgetItem;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+// The data of one row of a name list. A default record is a knob list of
+// mixed entries whose flags are all set.
+struct CGeneratorItemState {
+    uint32_t kind = 15;       // also the row's icon
+    uint32_t firstFlag = 1;   // nothing reads the two flags; kept as the rows get them
+    uint32_t secondFlag = 1;
+    uint32_t userFlag = 1;    // 0: built into the generator, never deleted or overwritten
+};
 
 class CGeneratorDataPane : public QWidget {
 public:
     // The lists the pane shows: 0 formats, 1 images, 2 sequences, 3 knob
     // lists, 4 fonts, 5 icons, 7 the detailed format list.
-    enum : int { kFormats = 0, kImages, kSequences, kKnobLists, kFonts, kIcons, kDetailed = 7 };
+    enum : int { kFormats = 0, kImages, kSequences, kKnobLists, kFonts, kIcons, kNameLists, kDetailed = 7 };
+
+    // Kind codes of generator items: a row's kind and its icon. In the knob
+    // list list 12, 13 and 14 mean a knob list of formats, images, sequences.
+    enum ItemKind : int {
+        kKindKnobList = 10,      // a knob list before its entries are classified
+        kKindFormat = 12,
+        kKindImage = 13,
+        kKindSequence = 14,
+        kKindMixedKnobList = 15, // mixed, unmatched or no entries
+        kKindFont = 20,
+        kKindIcon = 21,
+    };
+
+    // Icons of the detailed list and the state images of the name lists.
+    enum : int { kIconUserFormat = 3, kIconBuiltInFormat = 4, kIconFormatNotHeld = 15 };
+    enum : int { kStateUser = 4, kStateBuiltIn = 5 };
+
+    // Control ids: the detailed list, then the six name lists in list order.
+    enum : int { IDC_FORMAT_LIST = 118, IDC_NAME_LIST_FIRST = 119 };
+
+    // One selected row, as the transfers read it.
+    struct SelectedItem {
+        int kind;     // the row's kind code (12 for a row of the detailed list)
+        QString name;
+        bool user;    // the generator reports it as user data
+        int row;      // the row in its list
+    };
 
     explicit CGeneratorDataPane(QWidget *parent = nullptr);
+    ~CGeneratorDataPane() override;
 
     // Set by the view right after it made the pane.
     void SetView(CGeneratorView *view, CGenerator *generator);
+    CGeneratorView *GetView() const { return m_view; }
+    CGenerator *GetGenerator() const { return m_generator; }
 
-    // Reads what the generator is doing into the view's state and shows it;
-    // 1 when the generator was scanned.
+    // --- Scan --------------------------------------------------------------
+    // Fills the six name lists from the generator and reads its state; 1
+    // when the generator was scanned.
     int ScanGenerator();
     bool IsScanned() const { return m_scanned; }
-    bool IsDragging() const { return m_dragging; }
+    bool FontsScanned() const { return m_fontsSupported; }
+    bool IconsScanned() const { return m_iconsSupported; }
+    // 1 formats only, 2 images only, 3 sequences only, -1 anything else,
+    // 0 when the generator does not hold the knob list.
+    int CheckKnobList(const QString &name);
+    // The row kind of a knob list: 12, 13, 14 by CheckKnobList, else 15
+    // (also when the check failed, so the row is never kind 0).
+    int ClassifyKnobList(const QString &name);
 
+    // --- Lists -------------------------------------------------------------
     void ShowList(int list);
     int CurrentList() const { return m_currentList; }
     bool IsDetailedMode() const { return m_currentList == kDetailed; }
     bool IsDetailedListFilled() const { return m_detailedListFilled; }
-    int CurrentListRowCount() const { return 0; }
+    int CurrentListRowCount() const;
     void EnableLists(bool enable);
+    QListWidget *NameList(int list) const;
+    QTreeWidget *DetailedList() const { return m_detailedList; }
+    // The type text of a list in questions ("Format", ... "Icon"); empty
+    // for any other list.
+    static QString TypeText(int list);
 
+    // Rows of the name lists; the lists stay sorted by name. AddItem makes
+    // the row's record by its kind and asks the generator whether the item
+    // is user data. A knob list, kind 10, takes knobClass (12 to 15, as
+    // ClassifyKnobList gives it) as its kind; any other class makes it 15.
+    void AddItem(const QString &name, int list, int kind, int knobClass);
+    // The row of that name (without regard to case), or -1.
+    int FindRow(int list, const QString &name) const;
+    const CGeneratorItemState *ItemState(int list, int row) const;
+    QString RowName(int list, int row) const;
+    // Removes the row and its record; false when there is no such row.
+    bool RemoveRow(int list, int row);
+    bool RemoveItem(int list, const QString &name);
+    // Gives a row its new name and moves it to its sorted place.
+    bool RenameItem(int list, const QString &oldName, const QString &newName);
+    void ClearList(int list);
+
+    // --- Selection -----------------------------------------------------------
+    // The selected rows of the current list (name list or detailed list),
+    // from the first row down.
+    QList<SelectedItem> SelectedItems() const;
+    int SelectedCount() const;
     // Writes what the selection allows into the view's flags.
     void UpdateSelectionState();
-    bool SelectionRecallable() const { return false; }
+    void SelectAll();
+    // Clears the current list's selection and selects the given row.
+    void SelectRow(int list, int row);
 
-    // The view's commands on the selection. Copy returns whether it made
-    // new data-list rows: only then are there copies to pass on.
-    void SelectAll() {}
-    void UseSelected() {}
-    void OnDblclkList() {}
-    void RecallSelected() {}
-    bool CopySelected() { return false; }
-    void RenameSelected() {}
-    void DeleteSelected() {}
-    void ScanFormats() {}
+    // --- Use -----------------------------------------------------------------
+    void UseSelected();
+    void OnDblclkList();
+    void UseFormatRow(int row);
+    void UseFormat(const QString &name);
+    void UseImageRow(int row);
+    void UseSequenceRow(int row);
+    void UseFontRow(int row);
+    void UseDetailedSelection();
+
+    // --- Detailed format list -------------------------------------------------
+    void ScanFormats();
+    void ScanFormatDetails();
+    void FreeFormatListEntries();
+    // Adds a row for an entry (as a format-list load does).
+    void AddFormatListEntry(const CFormatListEntry &entry);
+    const CFormatListEntry *FormatListEntry(int row) const;
+    int FormatListRowCount() const;
+    void OnColumnClickFormatList(int column);
+    // Whether the scan of count formats shows its percentage at position:
+    // every tenth of the list, and only at the first row of a shorter list.
+    static bool ShowsScanPercentage(int position, int count);
+    int SortColumn() const { return m_sortColumn; }
+    bool SortDirection() const { return m_sortDirection; }
+
+    // Format lists (files, report, printout).
     void LoadFormatList() {}
     void SaveFormatList() {}
     void SaveFormatListAsText() {}
     void PrintFormatList() {}
 
-    // Stores one data item in the generator; false stops the caller's send loop.
+    // --- Drag state -----------------------------------------------------------
+    bool IsDragging() const { return m_dragging; }
+    void SetDragging(bool dragging) { m_dragging = dragging; }
+
+    // --- Transfers (CGeneratorDataPaneTransfers.cpp) ---
+    // Stores one data item in the generator, asking before it replaces an
+    // item of that name; false stops the caller's send loop.
     bool SendItem(CGenData *item, CProgressDlg *progress);
+    bool SelectionRecallable() const;
+    // Reads the selected items into new data-list rows; an item whose
+    // recall failed leaves no row.
+    void RecallSelected();
+    void RecallItem(const QString &name, const QString &typeText, int kind);
+    // Recalls the selected items into new data-list rows under incremented
+    // names and returns exactly those items (none when nothing was copied).
+    QList<CGenData *> CopySelected();
+    CGenData *CopyItem(const QString &typeText, const QString &name, int kind);
+    // The name of a copy: RED gives RED_1, RED_1 gives RED_2; false (after
+    // saying why) when the name cannot be incremented.
+    static bool IncrementCopyName(QString &name);
+    void DeleteSelected();
+    void RenameSelected();
+    // A drag starts on the selected rows of a name list.
+    void OnBeginDrag();
+    // A drop of another pane's generator item drag block: copies its items
+    // from that pane's generator to this one.
+    bool CopyFromGenerator(const QByteArray &block);
+    // False stops the copy; an item skipped or not copied is true but gets no row.
+    bool CopyItemFromGenerator(const QString &name, int listNumber, CGenerator *source, CProgressDlg *progress);
+    // A drop from the data list: its selection goes to this generator
+    // without the offer to save.
+    void SendDataListSelection(CDataListView *list);
+    // Made by the view once it has its main window.
+    void RegisterDropTarget(CMainWindow *mainWindow);
+    CGeneratorPaneDropTarget *DropTarget() const { return m_dropTarget; }
+
+    // How a kind of stored item (12 format, 13 image, 14 sequence, 10 knob
+    // list) is copied from one generator to another; true when the target
+    // stored it. Formats are built in; the other kinds join as they land.
+    using CopyOperation = std::function<bool(const QString &name, CGenerator *source, CGenerator *target,
+                                             CProgressDlg *progress)>;
+    static void SetCopyOperation(int kind, CopyOperation operation);
 
 private:
+    bool StoreItem(CGenData *item, CProgressDlg *progress, bool askOverwrite);
+    bool IsKnobListMode() const;
+    CMainWindow *MainWindow() const;
+    QString GeneratorText(CGeneratorView *view) const;
+    // Drops an item this pane put into the data list whose recall failed.
+    void DiscardNewItem(CGenData *item);
+    bool RecallInto(CGenData *item, const QString &name, CProgressDlg *progress);
+    bool FinishCopy(CGenData *item, const QString &name, const QString &copyName, CProgressDlg *progress);
+    bool RefuseUncopyable(const QList<int> &listNumbers);
+    bool DeleteInGenerator(const SelectedItem &item);
+    void RenameOne(const SelectedItem &row);
+
+    CGeneratorPaneDropTarget *m_dropTarget = nullptr; // a child object of the pane
+public:
+    // --- end Transfers ---
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void CreateLists();
+    void CreateDetailedList();
+    void OnRightClick(QListWidget *list, const QPoint &pos);
+    void FillList(const QStringList &names, int kind, CScanDlg *dialog, int line);
+    void RestoreSequence();
+    CGeneratorItemState MakeItemState(const QString &name, int kind, int knobClass);
+    int SortedRow(int list, const QString &name) const;
+    void SetRowItem(QListWidgetItem *item, const QString &name, const CGeneratorItemState &state);
+    void SortFormatList();
+    bool AskScanFormats();
+
     CGeneratorView *m_view = nullptr;
     CGenerator *m_generator = nullptr;
+    CGeneratorNameList *m_lists[kNameLists] = {};
+    QTreeWidget *m_detailedList = nullptr;
     int m_currentList = kFormats;
-    bool m_scanned = false;
     bool m_dragging = false;
+    bool m_scanned = false;
+    bool m_fontsSupported = false;
+    bool m_iconsSupported = false;
     bool m_detailedListFilled = false;
+    bool m_sortDirection = false;
+    int m_sortColumn = 0;
 };

@@ -10,6 +10,7 @@
 
 #include <QHeaderView>
 #include <QPainter>
+#include <QStyle>
 #include <QTreeWidget>
 
 namespace {
@@ -215,6 +216,18 @@ void CGeneratorStatusPane::RefreshMemory()
     // Memories beyond 2 GiB are shown whole.
     SetValue(kRowMemoryUsed, FormatInt(m_generator->QueryMemu()) + QStringLiteral(" Bytes"));
     SetValue(kRowMemoryFree, FormatInt(m_generator->QueryMemf()) + QStringLiteral(" Bytes"));
+}
+
+QSize CGeneratorStatusPane::sizeHint() const
+{
+    // Scroll bars shown while the pane was small stay unless there is room
+    // beside them as well.
+    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_list);
+    int width = 2 * m_list->frameWidth() + bar;
+    for (int column = 0; column < m_list->columnCount(); ++column)
+        width += m_list->columnWidth(column);
+    const int rows = RowCount() * m_list->sizeHintForRow(0);
+    return {width, 2 * m_list->frameWidth() + m_list->header()->sizeHint().height() + rows + bar};
 }
 
 void CGeneratorStatusPane::resizeEvent(QResizeEvent *event)

@@ -45,6 +45,9 @@ public:
     // Adds the memory rows once (firmware above 7.01) and fills them.
     void RefreshMemory();
 
+    // Room for every row and both columns whole.
+    QSize sizeHint() const override;
+
     QTreeWidget *List() const { return m_list; }
     int RowCount() const;
     QString RowLabel(int row) const;

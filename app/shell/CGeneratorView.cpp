@@ -97,13 +97,23 @@ void CGeneratorView::OnCreateClient()
     setCentralWidget(m_splitter);
     m_statusPane->SetView(this, m_connection.get());
     m_dataPane->SetView(this, m_connection.get());
+    m_dataPane->RegisterDropTarget(m_mainWindow);
 }
 
 void CGeneratorView::ApplySavedSize()
 {
     const int width = GetProfileInt(kWindow, kGenViewW, -1);
-    if (width <= kMinimumSavedWidth)
+    if (width <= kMinimumSavedWidth) {
+        // No saved size: room for both panes, the status pane showing its
+        // rows and columns whole, rather than the bars alone.
+        const QSize status = kStatusPaneSize.expandedTo(m_statusPane->sizeHint());
+        const QSize frame = sizeHint();
+        const int bars = frame.height() - std::max(0, m_splitter->sizeHint().height());
+        const int panes = status.width() + m_splitter->handleWidth() + kDataPaneSize.width();
+        resize(std::max(frame.width(), panes), bars + std::max(status.height(), kDataPaneSize.height()));
+        m_pendingSplit = status.width();
         return;
+    }
     resize(width, GetProfileInt(kWindow, kGenViewH, 100));
     // A splitter divides only the width it has: wait until it has its own.
     m_pendingSplit = std::max(0, GetProfileInt(kWindow, kGenViewSP, 100));

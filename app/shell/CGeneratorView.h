@@ -85,6 +85,7 @@ public:
     void OpenDiagnostics();
     void OpenSequencePlayer(const QString &sequence, bool attach);
 
+    CMainWindow *MainWindow() const { return m_mainWindow; }
     CGeneratorStatusPane *StatusPane() const { return m_statusPane; }
     CGeneratorDataPane *DataPane() const { return m_dataPane; }
     CGeneratorDialogBar *DialogBar() const { return m_dialogBar; }

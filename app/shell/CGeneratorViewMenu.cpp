@@ -235,12 +235,16 @@ void CGeneratorView::ShowList(int list, bool knobListMode)
 
 void CGeneratorView::CopySelected()
 {
-    // Without new rows the data list's selection is the user's own items:
-    // they are neither sent nor deleted.
-    if (!m_dataPane->CopySelected() || !m_mainWindow)
+    // Only the copies go on to the selected generators, and only they are
+    // removed again: never rows of the user's own.
+    const QList<CGenData *> copies = m_dataPane->CopySelected();
+    if (copies.isEmpty() || !m_mainWindow)
         return;
+    CDataListView *list = m_mainWindow->GetDataListView();
+    list->SelectItems(copies);
     m_mainWindow->GetGeneratorListView()->SendData(false);
-    m_mainWindow->GetDataListView()->DeleteSelected(false);
+    list->DeleteItems(copies);
+    m_mainWindow->UpdateControls();
 }
 
 void CGeneratorView::RecallAndEdit()

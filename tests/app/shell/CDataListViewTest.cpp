@@ -3,6 +3,7 @@
 #include "CSelectDataTypeDlg.h"
 #include "DataKindRegistry.h"
 #include "DialogUnits.h"
+#include "DragLoop.h"
 #include "FakePort.h"
 #include "ShellImages.h"
 #include "ShellTestSupport.h"
@@ -174,12 +175,13 @@ TEST_F(DataListTest, DragMarksTheListAsDraggingOnlyWhileItRuns)
 {
     List().NewItem(kIconFormat);
     int seen = -1;
-    CDataListView::s_dragLoop = [&](CDataListView &list) {
-        seen = list.IsDragging();
-        EXPECT_EQ(window->GetDraggingDataList(), &list);
+    g_dragHook = [&](QDrag &) {
+        seen = List().IsDragging();
+        EXPECT_EQ(window->GetDraggingDataList(), &List());
+        return Qt::IgnoreAction;
     };
     List().OnBeginDrag();
-    CDataListView::s_dragLoop = nullptr;
+    g_dragHook = nullptr;
     EXPECT_EQ(seen, 1);
     EXPECT_EQ(List().IsDragging(), 0);
     EXPECT_EQ(window->GetDraggingDataList(), nullptr);

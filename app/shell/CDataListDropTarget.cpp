@@ -1,0 +1,46 @@
+#include "CDataListDropTarget.h"
+
+#include "CDataListView.h"
+#include "CMainWindow.h"
+
+#include <QTreeWidget>
+
+CDataListDropTarget::~CDataListDropTarget()
+{
+    Revoke();
+    view = nullptr;
+    draggingPane = nullptr;
+    mainWindow = nullptr;
+}
+
+bool CDataListDropTarget::Register(CDataListView *list)
+{
+    view = list;
+    // Drags over an item view arrive at its viewport.
+    return list && RegisterOn(list->List()->viewport());
+}
+
+Qt::DropAction CDataListDropTarget::OnDragEnter(QWidget *, const QMimeData *, Qt::KeyboardModifiers, QPoint)
+{
+    draggingPane = mainWindow ? mainWindow->FindDraggingDataPane() : nullptr;
+    return draggingPane ? Qt::CopyAction : Qt::IgnoreAction;
+}
+
+Qt::DropAction CDataListDropTarget::OnDragOver(QWidget *, const QMimeData *, Qt::KeyboardModifiers, QPoint)
+{
+    return draggingPane ? Qt::CopyAction : Qt::IgnoreAction;
+}
+
+bool CDataListDropTarget::OnDrop(QWidget *, const QMimeData *, Qt::DropAction, QPoint)
+{
+    if (!draggingPane || !view)
+        return false;
+    view->RecallFromPane(draggingPane);
+    return true;
+}
+
+void CDataListDropTarget::OnDragLeave(QWidget *window)
+{
+    draggingPane = nullptr;
+    CDropTarget::OnDragLeave(window);
+}

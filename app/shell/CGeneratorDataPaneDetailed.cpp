@@ -1,0 +1,180 @@
+// The detailed format list of a generator data pane: one row of figures
+// per stored format, read from the generator on request, sorted by a
+// clicked column.
+
+#include "CGeneratorDataPane.h"
+
+#include "CGenerator.h"
+#include "CKindValue.h"
+#include "CProgressDlg.h"
+#include "DataPaneImages.h"
+#include "DialogUnits.h"
+#include "Prompts.h"
+#include "strings.h"
+
+#include <QHeaderView>
+#include <QTreeWidget>
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+constexpr unsigned IDS_SCAN_FORMATS_QUESTION = 33394;
+constexpr unsigned IDS_DETAILED_FORMAT_LIST = 33395;
+constexpr unsigned IDS_SCANNING_FORMATS = 33396;
+
+// A row of the detailed list and the entry it owns.
+class CFormatListItem : public QTreeWidgetItem {
+public:
+    enum : int { Type = QTreeWidgetItem::UserType + 118 };
+    explicit CFormatListItem(const CFormatListEntry &e) : QTreeWidgetItem(Type), entry(e) { ShowEntry(); }
+
+    void ShowEntry()
+    {
+        for (int column = 0; column < kFormatListColumnCount; ++column)
+            setText(column, FormatListColumnText(entry, column));
+        setIcon(0, DataPaneImage(entry.icon));
+    }
+
+    CFormatListEntry entry;
+};
+
+CFormatListItem *EntryItem(QTreeWidgetItem *item)
+{
+    return item && item->type() == CFormatListItem::Type ? static_cast<CFormatListItem *>(item) : nullptr;
+}
+
+} // namespace
+
+bool CGeneratorDataPane::ShowsScanPercentage(int position, int count)
+{
+    // Every tenth of the list; a list of fewer than ten has no tenths, and
+    // shows the line once, at its first row.
+    const int step = count / 10;
+    return step > 0 ? position % step == 0 : position == 0;
+}
+
+void CGeneratorDataPane::CreateDetailedList()
+{
+    m_detailedList = new QTreeWidget(this);
+    m_detailedList->setObjectName(ControlName(IDC_FORMAT_LIST));
+    m_detailedList->hide();
+    m_detailedList->setRootIsDecorated(false);
+    m_detailedList->setUniformRowHeights(true);
+    m_detailedList->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_detailedList->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_detailedList->setSortingEnabled(false);
+    m_detailedList->setColumnCount(kFormatListColumnCount);
+    QStringList headings;
+    for (const FormatListColumnDef &column : kFormatListColumns)
+        headings.push_back(QString::fromLatin1(column.heading));
+    m_detailedList->setHeaderLabels(headings);
+    for (int column = 0; column < kFormatListColumnCount; ++column)
+        m_detailedList->setColumnWidth(column, kFormatListColumns[column].width);
+    m_detailedList->header()->setSectionsClickable(true);
+    m_detailedList->header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    connect(m_detailedList->header(), &QHeaderView::sectionClicked, this,
+            [this](int column) { OnColumnClickFormatList(column); });
+    connect(m_detailedList, &QTreeWidget::itemDoubleClicked, this, [this] { UseDetailedSelection(); });
+}
+
+bool CGeneratorDataPane::AskScanFormats()
+{
+    return MessageBox(this, PromptText(IDS_SCAN_FORMATS_QUESTION), PromptText(IDS_DETAILED_FORMAT_LIST),
+                      MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+void CGeneratorDataPane::ScanFormats()
+{
+    if (!AskScanFormats())
+        return;
+    FreeFormatListEntries();
+    ScanFormatDetails();
+    m_detailedListFilled = true;
+    UpdateSelectionState();
+}
+
+void CGeneratorDataPane::FreeFormatListEntries()
+{
+    m_detailedList->clear();
+}
+
+int CGeneratorDataPane::FormatListRowCount() const
+{
+    return m_detailedList->topLevelItemCount();
+}
+
+const CFormatListEntry *CGeneratorDataPane::FormatListEntry(int row) const
+{
+    const CFormatListItem *item = EntryItem(m_detailedList->topLevelItem(row));
+    return item ? &item->entry : nullptr;
+}
+
+void CGeneratorDataPane::AddFormatListEntry(const CFormatListEntry &entry)
+{
+    m_detailedList->addTopLevelItem(new CFormatListItem(entry));
+}
+
+void CGeneratorDataPane::ScanFormatDetails()
+{
+    if (!m_generator)
+        return;
+    const QStringList names = m_generator->FormatNames();
+    const int count = int(names.size());
+    auto progress = std::make_unique<CProgressDlg>(this, false);
+    progress->SetStatus(CProgressDlg::IDC_STATUS1, FormatString(IDS_SCANNING_FORMATS, {QString::number(count)}));
+    CGenerator &g = *m_generator;
+    for (int i = 0; i < count; ++i) {
+        if (ShowsScanPercentage(i, count))
+            progress->SetStatus(CProgressDlg::IDC_STATUS2, QString::asprintf("Scanned: %d%%", i * 100 / count));
+        CFormatListEntry entry;
+        entry.name = names[i];
+        entry.icon = g.QueryFmtk(entry.name) ? kIconUserFormat : kIconBuiltInFormat;
+        g.CmdFmtl(entry.name);
+        entry.hRes = g.QueryHres();
+        entry.vRes = g.QueryVres();
+        entry.scan = g.QueryScan();
+        const int hTotal = g.QueryHtot();
+        const int vTotal = g.QueryVtot();
+        entry.SetTiming(g.QueryHrat(), hTotal, vTotal);
+        entry.syncType = uint16_t(g.QuerySsst());
+        const int analog = g.QueryAvst();
+        CVideoKind video;
+        if (analog != 0)
+            video.SetFromAnalogCode(analog);
+        else
+            video.SetFromDigitalCode(g.QueryDvst());
+        entry.videoType = int16_t(video.GetIndex());
+        AddFormatListEntry(entry);
+    }
+    progress->DestroyWindow();
+}
+
+void CGeneratorDataPane::OnColumnClickFormatList(int column)
+{
+    if (column < 0 || column >= kFormatListColumnCount)
+        return;
+    m_sortColumn = column;
+    m_sortDirection = !m_sortDirection;
+    SortFormatList();
+}
+
+void CGeneratorDataPane::SortFormatList()
+{
+    QList<CFormatListItem *> rows;
+    while (m_detailedList->topLevelItemCount() > 0) {
+        QTreeWidgetItem *item = m_detailedList->topLevelItem(0);
+        item->setData(0, Qt::UserRole, item->isSelected());
+        rows.push_back(EntryItem(m_detailedList->takeTopLevelItem(0)));
+    }
+    rows.removeAll(nullptr);
+    // A strict weak order: rows that compare equal keep their order.
+    std::stable_sort(rows.begin(), rows.end(), [this](const CFormatListItem *a, const CFormatListItem *b) {
+        return CompareFormatListEntries(a->entry, b->entry, m_sortColumn, m_sortDirection) < 0;
+    });
+    for (CFormatListItem *item : rows) {
+        m_detailedList->addTopLevelItem(item);
+        item->setSelected(item->data(0, Qt::UserRole).toBool());
+    }
+}

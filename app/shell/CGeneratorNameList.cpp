@@ -1,0 +1,36 @@
+#include "CGeneratorNameList.h"
+
+#include "DialogUnits.h"
+
+CGeneratorNameItem::CGeneratorNameItem(const QString &name, const CGeneratorItemState &itemState)
+    : QListWidgetItem(name, nullptr, Type), state(itemState)
+{
+}
+
+CGeneratorNameList::CGeneratorNameList(CGeneratorDataPane *pane, int list)
+    : QListWidget(pane), m_pane(pane), m_list(list)
+{
+    setObjectName(ControlName(CGeneratorDataPane::IDC_NAME_LIST_FIRST + list));
+    setViewMode(QListView::ListMode);
+    setFlow(QListView::LeftToRight);
+    setWrapping(true);
+    setResizeMode(QListView::Adjust);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setIconSize(QSize(32, 16));
+    setContextMenuPolicy(Qt::CustomContextMenu);
+    setDragEnabled(true);
+    setDragDropMode(QAbstractItemView::DragOnly);
+    // Drops go to the pane, which tells a drag from another pane apart.
+    setAcceptDrops(false);
+}
+
+CGeneratorNameItem *CGeneratorNameList::Row(int row) const
+{
+    QListWidgetItem *it = item(row);
+    return it && it->type() == CGeneratorNameItem::Type ? static_cast<CGeneratorNameItem *>(it) : nullptr;
+}
+
+void CGeneratorNameList::startDrag(Qt::DropActions)
+{
+    m_pane->OnBeginDrag();
+}

@@ -1,0 +1,59 @@
+#include "CGeneratorPaneDropTarget.h"
+
+#include "CGeneratorDataPane.h"
+#include "CGeneratorView.h"
+#include "GeneratorItemDragBlock.h"
+
+#include <QMimeData>
+
+CGeneratorPaneDropTarget::~CGeneratorPaneDropTarget()
+{
+    Revoke();
+    pane = nullptr;
+}
+
+bool CGeneratorPaneDropTarget::Register(CGeneratorDataPane *target, CMainWindow *mainWindow)
+{
+    pane = target;
+    inner.SetMainWindow(mainWindow);
+    inner.SetPane(target);
+    return RegisterOn(target);
+}
+
+bool CGeneratorPaneDropTarget::IsBlockDrag(const QMimeData *data) const
+{
+    const CGeneratorView *view = pane ? pane->GetView() : nullptr;
+    if (!view || view->IsBusy() || view->IsPlaying() || pane->IsDragging() || !g_pDragSourceView)
+        return false;
+    const QString type = GeneratorItemDragBlock::MimeType();
+    return data && data->hasFormat(type) && GeneratorItemDragBlock::HasMagic(data->data(type));
+}
+
+Qt::DropAction CGeneratorPaneDropTarget::OnDragEnter(QWidget *window, const QMimeData *data,
+                                                     Qt::KeyboardModifiers keys, QPoint point)
+{
+    if (IsBlockDrag(data))
+        return Qt::CopyAction;
+    return inner.OnDragEnter(window, data, keys, point);
+}
+
+Qt::DropAction CGeneratorPaneDropTarget::OnDragOver(QWidget *window, const QMimeData *data,
+                                                    Qt::KeyboardModifiers keys, QPoint point)
+{
+    if (IsBlockDrag(data))
+        return Qt::CopyAction;
+    return inner.OnDragOver(window, data, keys, point);
+}
+
+bool CGeneratorPaneDropTarget::OnDrop(QWidget *window, const QMimeData *data, Qt::DropAction action, QPoint point)
+{
+    if (!IsBlockDrag(data))
+        return inner.OnDrop(window, data, action, point);
+    return pane->CopyFromGenerator(data->data(GeneratorItemDragBlock::MimeType()));
+}
+
+void CGeneratorPaneDropTarget::OnDragLeave(QWidget *window)
+{
+    inner.OnDragLeave(window);
+    CDropTarget::OnDragLeave(window);
+}

@@ -1,0 +1,326 @@
+// The data pane's transfers against two simulated generators on
+// pseudo-terminals, through the real library: send, recall, copy between
+// the generators by a drag, rename and delete, each checked against the
+// generators' stores and command traces.
+
+#include "CDataListView.h"
+#include "CDataTransferDlg.h"
+#include "CFormat.h"
+#include "CGeneralFormatData.h"
+#include "CGenerator.h"
+#include "CGeneratorDataPane.h"
+#include "CGeneratorListView.h"
+#include "CGeneratorView.h"
+#include "CGeneratorViewRules.h"
+#include "CMainWindow.h"
+#include "CNameDlg.h"
+#include "CNameEdit.h"
+#include "CProgressDlg.h"
+#include "DataKindRegistry.h"
+#include "DialogUnits.h"
+#include "DragDelivery.h"
+#include "DragLoop.h"
+#include "Profile.h"
+#include "ShellImages.h"
+
+#include "TestSupport.h"
+
+#include "gensim/Simulator.h"
+
+#include <QDialog>
+#include <QListWidget>
+#include <QPushButton>
+
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+using gensim::ItemKind;
+using Lines = std::vector<std::string>;
+using Pane = CGeneratorDataPane;
+
+// A user format with the fields of a built-in one, under another name.
+gensim::StoredItem UserFormat(gensim::Generator &g, const char *name, const char *hres = nullptr)
+{
+    gensim::StoredItem item = *g.item(ItemKind::Format, "DMT8075");
+    item.name = name;
+    item.user = true;
+    if (hres)
+        item.fields["HRES"] = hres;
+    return item;
+}
+
+class DataPaneTransfersSimTest : public PlatformTest {
+protected:
+    void SetUp() override
+    {
+        PlatformTest::SetUp();
+        DataKinds::Register(MakeDataKind<CFormat>(kIconFormat, CGenData::kFormat, 32990));
+        setenv("MORVANE_TIME_SCALE", "0.25", 1);
+        WriteProfileInt("Generator", "PersistentBaudRate", 115200);
+        for (int com : {1, 2}) {
+            gensim::Generator &g = sim.addGenerator({.model = "VG-7000", .firmware = "7.011",
+                                                     .serial = std::to_string(com), .baudRate = 115200, .link = ""});
+            g.seed(ItemKind::Format, UserFormat(g, "RED"));
+            g.seed(ItemKind::Format, UserFormat(g, "GREEN", com == 1 ? "1024" : "640"));
+            gens.push_back(&g);
+        }
+        sim.start();
+        window = std::make_unique<CMainWindow>();
+        window->CreateFrame();
+        for (int com : {1, 2}) {
+            setenv(QStringLiteral("MORVANE_COM%1").arg(com).toLatin1().constData(),
+                   gens[size_t(com - 1)]->comPath().c_str(), 1);
+            WriteProfileInt("Port", "Type", 2);
+            WriteProfileInt("Port", "Com", com);
+            prompter.ExpectDialog(PromptMatch::Caption("Select a Port..."), [](QDialog &d) { d.accept(); });
+            ASSERT_TRUE(window->GetGeneratorListView()->Connect(false));
+            CGeneratorView *view = g_generatorViews.last();
+            ASSERT_EQ(view->ScanGenerator(), 1);
+            views.push_back(view);
+        }
+    }
+
+    void TearDown() override
+    {
+        g_dragHook = nullptr;
+        window.reset();
+        DataKinds::Unregister(kIconFormat);
+        unsetenv("MORVANE_TIME_SCALE");
+        unsetenv("MORVANE_COM1");
+        unsetenv("MORVANE_COM2");
+        PlatformTest::TearDown();
+    }
+
+    Pane &PaneOf(int i) { return *views[size_t(i)]->DataPane(); }
+    CDataListView &Data() { return *window->GetDataListView(); }
+
+    // Only these rows of the formats list selected, in that list.
+    void Select(int i, const QStringList &names)
+    {
+        Pane &pane = PaneOf(i);
+        pane.ShowList(Pane::kFormats);
+        QListWidget *list = pane.NameList(Pane::kFormats);
+        list->clearSelection();
+        for (const QString &name : names) {
+            const int row = pane.FindRow(Pane::kFormats, name);
+            ASSERT_GE(row, 0) << name.toStdString();
+            list->item(row)->setSelected(true);
+        }
+        pane.UpdateSelectionState();
+    }
+
+    QStringList Rows(int i)
+    {
+        QStringList names;
+        for (int row = 0; row < PaneOf(i).NameList(Pane::kFormats)->count(); ++row)
+            names.append(PaneOf(i).RowName(Pane::kFormats, row));
+        return names;
+    }
+
+    size_t Mark(int i) { return gens[size_t(i)]->trace().size(); }
+    long Count(int i, size_t mark, const std::string &line)
+    {
+        const Lines lines = gens[size_t(i)]->trace().lines();
+        return long(std::count(lines.begin() + long(std::min(mark, lines.size())), lines.end(), line));
+    }
+    bool Holds(int i, const char *name) { return gens[size_t(i)]->item(ItemKind::Format, name).has_value(); }
+    std::vector<std::string> Names(int i) { return gens[size_t(i)]->names(ItemKind::Format); }
+    bool HasName(int i, const char *name)
+    {
+        const auto names = Names(i);
+        return std::find(names.begin(), names.end(), name) != names.end();
+    }
+
+    void ExpectNameDialog(const QString &name)
+    {
+        prompter.ExpectDialog(PromptMatch::Caption("Name..."), [name](QDialog &d) {
+            FindControl<CNameEdit>(&d, CNameDlg::IDC_NAME)->setText(name);
+            FindControl<QPushButton>(&d, IDOK)->click();
+        });
+    }
+
+    gensim::Simulator sim;
+    std::vector<gensim::Generator *> gens;
+    std::vector<CGeneratorView *> views;
+    std::unique_ptr<CMainWindow> window;
+};
+
+// --- Recall --------------------------------------------------------------------------------
+
+TEST_F(DataPaneTransfersSimTest, RecallMakesARowOfTheFormatAndAFailedRecallNone)
+{
+    Select(0, {"GREEN"});
+    prompter.ExpectMessage(PromptMatch::Text("Recall the Format \"GREEN\"?"), IDYES);
+    PaneOf(0).RecallSelected();
+    ASSERT_EQ(Data().GetRowCount(), 1);
+    auto *format = dynamic_cast<CFormat *>(Data().GetRowItem(0));
+    ASSERT_NE(format, nullptr);
+    EXPECT_EQ(format->GetName(), "GREEN");
+    EXPECT_DOUBLE_EQ(format->Data().hActive, 1024);
+
+    // The generator no longer holds it, though the pane still shows it.
+    gens[0]->execute("FMTK \"GREEN\"");
+    prompter.AllowMessage(PromptMatch::Caption("Communication Error"), IDOK);
+    prompter.ExpectMessage(PromptMatch::Text("Recall the Format \"GREEN\"?"), IDYES);
+    PaneOf(0).RecallSelected();
+    EXPECT_EQ(Data().GetRowCount(), 1) << "a failed recall leaves no empty row";
+}
+
+// --- Send --------------------------------------------------------------------------------
+
+struct SendCase {
+    const char *name;
+    int answer;          // to the replace question; 0: none is asked
+    bool notReplaceable; // the warning instead of the question
+    bool result;
+    bool stored;         // FMTA with the name went to the generator
+};
+
+class SendItemSimTest : public DataPaneTransfersSimTest, public ::testing::WithParamInterface<SendCase> {};
+
+TEST_P(SendItemSimTest, AsksBeforeReplacingAnItemAndNeverReplacesABuiltInOne)
+{
+    const SendCase &c = GetParam();
+    CFormat format;
+    ASSERT_TRUE(format.RecallFromGenerator("DMT8075", views[1]->GetGenerator(), nullptr));
+    format.SetName(QString::fromLatin1(c.name));
+    const QString quoted = QStringLiteral("\"%1\"").arg(c.name);
+    if (c.answer)
+        prompter.ExpectMessage(PromptMatch::Text("The data " + quoted + " already exists.\nReplace the data?"),
+                               c.answer, MB_YESNOCANCEL | MB_ICONQUESTION);
+    if (c.notReplaceable)
+        prompter.ExpectMessage(PromptMatch::Text("The data " + quoted + " already exists and can not be overwritten."),
+                               IDOK);
+    const bool existed = PaneOf(1).FindRow(Pane::kFormats, c.name) >= 0;
+    const size_t mark = Mark(1);
+    CProgressDlg progress(views[1], true);
+    EXPECT_EQ(views[1]->SendItem(&format, &progress), c.result);
+    progress.DestroyWindow();
+    EXPECT_EQ(Count(1, mark, "FMTA " + quoted.toStdString()), c.stored ? 1 : 0);
+    EXPECT_EQ(progress.GetStatus(CProgressDlg::IDC_STATUS1).startsWith("Sending " + quoted + " to the VG-7000 on "),
+              true);
+    if (!existed) {
+        EXPECT_EQ(PaneOf(1).FindRow(Pane::kFormats, c.name) >= 0, c.stored) << "a new name gets its row";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, SendItemSimTest,
+                         ::testing::Values(SendCase{"BLUE", 0, false, true, true},
+                                           SendCase{"RED", IDYES, false, true, true},
+                                           SendCase{"RED", IDNO, false, false, false},
+                                           SendCase{"RED", IDCANCEL, false, false, false},
+                                           SendCase{"DMT8075", 0, true, false, false}));
+
+// --- Copy between generators ----------------------------------------------------------------
+
+TEST_F(DataPaneTransfersSimTest, DragToAnotherPaneCopiesOnlyWhatTheTargetStored)
+{
+    // A row for an item the source no longer holds: its copy fails.
+    PaneOf(0).AddItem("GONE", Pane::kFormats, Pane::kKindFormat, 0);
+    Select(0, {"GONE", "GREEN", "RED"});
+    gens[1]->execute("FMTK \"RED\"");
+    ASSERT_EQ(views[1]->ScanGenerator(), 1);
+    const QStringList rowsBefore = Rows(1);
+
+    prompter.ExpectDialog(PromptMatch::Caption("Data Transfer"), [](QDialog &d) { d.accept(); });
+    prompter.AllowMessage(PromptMatch::Caption("Communication Error"), IDOK); // FMTL "GONE" on the source
+    prompter.ExpectMessage(PromptMatch::Text("The data \"GREEN\" already exists.\nReplace the data?"), IDNO);
+    g_dragHook = [&](QDrag &drag) { return DeliverDrag(PaneOf(1), drag); };
+    const size_t mark = Mark(1);
+    PaneOf(0).OnBeginDrag();
+    g_dragHook = nullptr;
+
+    EXPECT_TRUE(Holds(1, "RED"));
+    EXPECT_EQ(gens[1]->item(ItemKind::Format, "RED")->fields.at("HRES"), "800");
+    EXPECT_EQ(gens[1]->item(ItemKind::Format, "GREEN")->fields.at("HRES"), "640") << "skipped: left as it was";
+    EXPECT_FALSE(Holds(1, "GONE"));
+    EXPECT_EQ(Count(1, mark, "FMTA \"GREEN\""), 0);
+    QStringList expected = rowsBefore;
+    expected.append("RED");
+    expected.sort(Qt::CaseInsensitive);
+    EXPECT_EQ(Rows(1), expected) << "a row only for what was stored";
+}
+
+// --- Copy to the generators of the generator list ------------------------------------------
+
+TEST_F(DataPaneTransfersSimTest, CopySendsAndThenRemovesOnlyTheCopiesItMade)
+{
+    CGenData *mine = Data().NewItem(kIconFormat);
+    mine->SetName("MINE");
+    window->GetGeneratorListView()->SelectRow(1, true);
+    gens[0]->execute("FMTK \"GREEN\""); // its recall fails: no copy of it
+    Select(0, {"GREEN", "RED"});
+    prompter.ExpectMessage(PromptMatch::Text("Copy 2 selected Formats?"), IDYES);
+    prompter.AllowMessage(PromptMatch::Caption("Communication Error"), IDOK);
+    ASSERT_TRUE(views[0]->Router().Execute(GeneratorViewCommand::ID_COPY));
+
+    EXPECT_TRUE(Holds(1, "RED_1"));
+    EXPECT_EQ(gens[1]->item(ItemKind::Format, "RED_1")->fields.at("HRES"), "800");
+    EXPECT_FALSE(Holds(1, "GREEN_1"));
+    EXPECT_FALSE(Holds(1, "Format")) << "no empty item went out";
+    ASSERT_EQ(Data().GetRowCount(), 1) << "the copies went again, the user's item stayed";
+    EXPECT_EQ(Data().GetRowItem(0), mine);
+}
+
+// --- Rename --------------------------------------------------------------------------------
+
+struct RenameCase {
+    const char *newName;
+    const char *stored;   // the spelling the generator then holds
+    bool oldDeleted;      // FMTK of the old name was sent
+};
+
+class RenameSimTest : public DataPaneTransfersSimTest, public ::testing::WithParamInterface<RenameCase> {};
+
+TEST_P(RenameSimTest, KeepsTheItemUnlessItReallyHasANewName)
+{
+    const RenameCase &c = GetParam();
+    Select(0, {"RED"});
+    ExpectNameDialog(QString::fromLatin1(c.newName));
+    const size_t mark = Mark(0);
+    PaneOf(0).RenameSelected();
+
+    EXPECT_TRUE(HasName(0, c.stored)) << c.stored;
+    EXPECT_EQ(Count(0, mark, "FMTK \"RED\""), c.oldDeleted ? 1 : 0);
+    EXPECT_EQ(HasName(0, "RED"), std::string(c.stored) == "RED");
+    const QStringList rows = Rows(0);
+    EXPECT_TRUE(rows.contains(QString::fromLatin1(c.stored))) << rows.join(' ').toStdString();
+    EXPECT_EQ(rows.contains("RED"), std::string(c.stored) == "RED");
+    EXPECT_TRUE(prompter.Messages().empty()) << "no question: nothing else holds the name";
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, RenameSimTest,
+                         ::testing::Values(RenameCase{"RED", "RED", false}, RenameCase{"red", "red", false},
+                                           RenameCase{"BLUE", "BLUE", true}));
+
+// --- Delete --------------------------------------------------------------------------------
+
+TEST_F(DataPaneTransfersSimTest, DeleteKeepsTheRowOfAnItemTheGeneratorRefused)
+{
+    // RED went in by Send Data, which listed it in the format directory.
+    gensim::StoredItem fmt = *gens[0]->item(ItemKind::Directory, "fmt");
+    fmt.entries.insert(fmt.entries.begin(), "RED");
+    gens[0]->seed(ItemKind::Directory, fmt);
+    Select(0, {"DMT8075", "RED"});
+    prompter.ExpectMessage(PromptMatch::Text("Delete 2 selected Formats?"), IDYES);
+    prompter.ExpectMessage(PromptMatch::Caption("Communication Error"), IDOK); // FMTK of a built-in format
+    const size_t mark = Mark(0);
+    PaneOf(0).DeleteSelected();
+
+    EXPECT_FALSE(Holds(0, "RED"));
+    EXPECT_TRUE(Holds(0, "DMT8075"));
+    EXPECT_EQ(Count(0, mark, "FMTK \"DMT8075\""), 1);
+    EXPECT_EQ(Count(0, mark, "NAMK RED"), 1) << "the deleted format also leaves the format directory";
+    EXPECT_EQ(Count(0, mark, "NAMK DMT8075"), 0);
+    const auto entries = gens[0]->item(ItemKind::Directory, "fmt")->entries;
+    EXPECT_EQ(std::count(entries.begin(), entries.end(), "RED"), 0);
+    EXPECT_EQ(std::count(entries.begin(), entries.end(), "DMT8075"), 1);
+    EXPECT_TRUE(Rows(0).contains("DMT8075"));
+    EXPECT_FALSE(Rows(0).contains("RED"));
+}
+
+} // namespace

@@ -40,7 +40,15 @@ void CSpinButtonCtrl::SetPos(int pos)
 
 void CSpinButtonCtrl::Step(int delta)
 {
-    SetPos(m_pos + delta);
+    // Nothing is asked beyond the ends.
+    if (delta == 0 || m_pos + delta < m_lower || m_pos + delta > m_upper)
+        return;
+    if (!m_request) {
+        SetPos(m_pos + delta);
+        return;
+    }
+    if (const std::optional<int> pos = m_request(delta))
+        SetPos(*pos);
 }
 
 void CSpinButtonCtrl::ShowPos()

@@ -1,14 +1,22 @@
 #pragma once
 // An up-down control: two arrow buttons that step a position within a range
 // and write it into a buddy label, as the port dialog's number shows it.
+// An owner that must try each step first (the generator view's image
+// version) installs a request that answers with the position taken.
 
 #include <QWidget>
+
+#include <functional>
+#include <optional>
 
 class QLabel;
 class QToolButton;
 
 class CSpinButtonCtrl : public QWidget {
 public:
+    // Given the proposed step; the new position, or nothing to stay.
+    using Request = std::function<std::optional<int>(int step)>;
+
     explicit CSpinButtonCtrl(QWidget *parent = nullptr);
 
     void SetBuddy(QLabel *buddy);
@@ -18,6 +26,10 @@ public:
     int GetPos() const { return m_pos; }
     int Lower() const { return m_lower; }
     int Upper() const { return m_upper; }
+    void SetRequest(Request request) { m_request = std::move(request); }
+
+    // What an arrow, an arrow key or the wheel does.
+    void Step(int delta);
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -25,12 +37,12 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
-    void Step(int delta);
     void ShowPos();
 
     QToolButton *m_up;
     QToolButton *m_down;
     QLabel *m_buddy = nullptr;
+    Request m_request;
     int m_lower = 0;
     int m_upper = 100;
     int m_pos = 0;

@@ -5,7 +5,7 @@
 #include "CGeneratorNameList.h"
 #include "CGeneratorState.h"
 #include "CGeneratorView.h"
-#include "CImageVersionSpin.h"
+#include "CSpinButtonCtrl.h"
 #include "DataPaneImages.h"
 #include "DataPaneSelectionRules.h"
 #include "Prompts.h"

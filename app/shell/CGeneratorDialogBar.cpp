@@ -2,7 +2,7 @@
 
 #include "BitmapResources.h"
 #include "CGeneratorViewRules.h"
-#include "CImageVersionSpin.h"
+#include "CSpinButtonCtrl.h"
 #include "CStateButton.h"
 #include "DialogUnits.h"
 
@@ -70,7 +70,7 @@ void RegisterToggleBitmaps()
 }
 
 CGeneratorDialogBar::CGeneratorDialogBar(QWidget *parent)
-    : QWidget(parent), m_spin(new CImageVersionSpin(this)), m_version(new QLabel(QStringLiteral("0"), this))
+    : QWidget(parent), m_spin(new CSpinButtonCtrl(this)), m_version(new QLabel(QStringLiteral("0"), this))
 {
     SetControlId(this, IDD);
     RegisterToggleBitmaps();

@@ -5,7 +5,7 @@
 
 #include <QWidget>
 
-class CImageVersionSpin;
+class CSpinButtonCtrl;
 class CStateButton;
 class QLabel;
 
@@ -17,13 +17,13 @@ public:
 
     // The toggle of a control id (1176 to 1182), or nullptr.
     CStateButton *Toggle(int id) const;
-    CImageVersionSpin *Spin() const { return m_spin; }
+    CSpinButtonCtrl *Spin() const { return m_spin; }
     QLabel *VersionText() const { return m_version; }
 
 private:
     CStateButton *AddToggle(int id, const char *text, int width);
 
-    CImageVersionSpin *m_spin;
+    CSpinButtonCtrl *m_spin;
     QLabel *m_version;
 };
 

@@ -6,7 +6,7 @@
 #include "CGeneratorDialogBar.h"
 #include "CGeneratorStatusPane.h"
 #include "CGeneratorViewChild.h"
-#include "CImageVersionSpin.h"
+#include "CSpinButtonCtrl.h"
 #include "CStateButton.h"
 #include "Profile.h"
 #include "ProfileKeys.h"

@@ -8,7 +8,7 @@
 #include "CGeneratorDialogBar.h"
 #include "CGeneratorListView.h"
 #include "CGenerator.h"
-#include "CImageVersionSpin.h"
+#include "CSpinButtonCtrl.h"
 #include "CMainWindow.h"
 #include "CStateButton.h"
 #include "DialogUnits.h"

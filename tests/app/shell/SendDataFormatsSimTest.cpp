@@ -146,7 +146,7 @@ protected:
     void SendFromMenu(bool accept, int saveOffers)
     {
         window->UpdateControls();
-        prompter.ExpectDialog(PromptMatch::Caption("Data Transfer"), [this, accept](QDialog &d) {
+        prompter.ExpectDialog(PromptMatch::Caption("Data Transfer"), [accept](QDialog &d) {
             const auto &dialog = static_cast<CDataTransferDlg &>(d);
             EXPECT_EQ(Texts(*dialog.ItemList(), 0), "XGA_75,NTSC_b");
             EXPECT_EQ(dialog.DestinationList()->topLevelItemCount(), 2);

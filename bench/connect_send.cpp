@@ -26,6 +26,7 @@
 #include "DataKindRegistry.h"
 #include "Numbers.h"
 #include "Profile.h"
+#include "BenchSupport.h"
 #include "Prompts.h"
 #include "ShellImages.h"
 #include "gensim/Simulator.h"
@@ -44,74 +45,11 @@
 
 namespace {
 
-constexpr unsigned IDS_SAVE_CHANGES = 32973;
 
 // The port dialog chooses COM1, the Data Transfer dialog is confirmed, a
 // save offer is declined; any other box is counted as a failure.
-class BenchPrompter : public Prompter {
-public:
-    int Message(const MessageRequest &request) override
-    {
-        if (request.textId == IDS_SAVE_CHANGES)
-            return IDNO;
-        std::fprintf(stderr, "box: %s\n", qPrintable(request.text));
-        ++boxes;
-        return IDOK;
-    }
-    FileResult File(const FileRequest &) override { return {}; }
-    QString Folder(const FolderRequest &) override { return {}; }
-    int Modal(QDialog &dialog) override
-    {
-        if (dynamic_cast<CDataTransferDlg *>(&dialog))
-            return IDOK;
-        auto *port = dynamic_cast<CSelectPortDlg *>(&dialog);
-        if (port == nullptr)
-            return IDCANCEL;
-        port->m_portType = CSelectPortDlg::kTypeSerial;
-        port->m_portNumber = 1;
-        return IDOK;
-    }
-    bool OpenDocument(DocumentKind, const QString &) override { return false; }
-    int boxes = 0;
-};
 
-double Seconds(std::chrono::steady_clock::time_point since)
-{
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
 
-struct Figures {
-    std::vector<double> seconds;
-    size_t commands = 0;
-    size_t out = 0;  // host to generator
-    size_t back = 0; // generator to host
-
-    void Count(const std::vector<gensim::TraceEntry> &entries)
-    {
-        commands = entries.size();
-        out = back = 0;
-        for (const gensim::TraceEntry &e : entries) {
-            out += e.line.size() + 1;                       // the command and CR
-            back += e.line.size() + 2 + e.reply.size() + 1; // echo, CR LF, reply, prompt
-        }
-    }
-
-    double Median()
-    {
-        std::sort(seconds.begin(), seconds.end());
-        return seconds[seconds.size() / 2];
-    }
-
-    void Print(const char *what, int rate)
-    {
-        const double floor = double(out + back) * 10.0 / rate;
-        const double median = Median();
-        std::printf("%-26s %4zu commands, %6zu characters (%zu out, %zu back): median %.3f s (best %.3f s of %zu); "
-                    "line-time floor %.3f s; ratio %.2f\n",
-                    what, commands, out + back, out, back, median, seconds.front(), seconds.size(), floor,
-                    median / floor);
-    }
-};
 
 // A profile and data folder of the benchmark's own, so the user's stay untouched.
 std::string PrepareEnvironment()
@@ -170,6 +108,7 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     SetNumericLocale();
     BenchPrompter prompter;
+    prompter.otherDialogs = IDOK; // the Data Transfer dialog
     InstallPrompter(&prompter);
     RegisterProgramDataKinds();
     WriteProfileInt(QStringLiteral("Generator"), QStringLiteral("PersistentBaudRate"), rate);

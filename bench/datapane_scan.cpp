@@ -16,6 +16,7 @@
 #include "CGeneratorView.h"
 #include "CSelectPortDlg.h"
 #include "Numbers.h"
+#include "BenchSupport.h"
 #include "Prompts.h"
 #include "gensim/Population.h"
 #include "gensim/Simulator.h"
@@ -37,62 +38,8 @@ namespace {
 
 // Answers the port dialog with "Serial 1", the detailed scan's question
 // with Yes, and counts every other box.
-class BenchPrompter : public Prompter {
-public:
-    int Message(const MessageRequest &request) override
-    {
-        std::fprintf(stderr, "box: %s\n", qPrintable(request.text));
-        ++boxes;
-        return IDYES;
-    }
-    FileResult File(const FileRequest &) override { return {}; }
-    QString Folder(const FolderRequest &) override { return {}; }
-    int Modal(QDialog &dialog) override
-    {
-        auto *port = dynamic_cast<CSelectPortDlg *>(&dialog);
-        if (port == nullptr)
-            return IDCANCEL;
-        port->m_portType = CSelectPortDlg::kTypeSerial;
-        port->m_portNumber = 1;
-        return IDOK;
-    }
-    bool OpenDocument(DocumentKind, const QString &) override { return false; }
-    int boxes = 0;
-};
 
-struct Figures {
-    std::vector<double> seconds;
-    size_t commands = 0;
-    size_t out = 0;  // host to generator
-    size_t back = 0; // generator to host
-    size_t Characters() const { return out + back; }
 
-    void Count(const std::vector<gensim::TraceEntry> &entries)
-    {
-        commands = entries.size();
-        out = back = 0;
-        for (const gensim::TraceEntry &e : entries) {
-            out += e.line.size() + 1;                       // the command and CR
-            back += e.line.size() + 2 + e.reply.size() + 1; // echo, CR LF, reply, prompt
-        }
-    }
-
-    double Median()
-    {
-        std::sort(seconds.begin(), seconds.end());
-        return seconds[seconds.size() / 2];
-    }
-};
-
-void Print(const char *what, Figures &f, int rate)
-{
-    const double floor = f.Characters() * 10.0 / rate;
-    const double median = f.Median();
-    std::printf("%-8s %5zu commands, %7zu characters (%zu out, %zu back): median %.3f s (best %.3f s of %zu); "
-                "line-time floor %.3f s; ratio %.2f\n",
-                what, f.commands, f.Characters(), f.out, f.back, median, f.seconds.front(), f.seconds.size(), floor,
-                median / floor);
-}
 
 template <class Run>
 void Measure(gensim::Generator &g, Figures &figures, int runs, Run run)
@@ -120,6 +67,7 @@ int main(int argc, char **argv)
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, profile.path());
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, profile.path());
     BenchPrompter prompter;
+    prompter.boxAnswer = IDYES;
     InstallPrompter(&prompter);
 
     gensim::Simulator sim;
@@ -152,8 +100,8 @@ int main(int argc, char **argv)
         return 1;
     }
     std::printf("data pane scan of 450 formats, 131 images, 50 sequences at %d baud, %d runs\n", rate, runs);
-    Print("scan", scan, rate);
-    Print("detailed", detailed, rate);
+    scan.Print("scan", rate);
+    detailed.Print("detailed", rate);
     view.reset();
     InstallPrompter(nullptr);
     return 0;

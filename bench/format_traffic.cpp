@@ -17,6 +17,7 @@
 #include "CProgressDlg.h"
 #include "CSelectPortDlg.h"
 #include "Numbers.h"
+#include "BenchSupport.h"
 #include "Prompts.h"
 #include "gensim/Simulator.h"
 
@@ -35,58 +36,8 @@ namespace {
 constexpr double kRecallSettleSeconds = 0.5;
 
 // Answers the port dialog with "Serial 1" and every box with OK.
-class BenchPrompter : public Prompter {
-public:
-    int Message(const MessageRequest& request) override
-    {
-        std::fprintf(stderr, "box: %s\n", qPrintable(request.text));
-        ++boxes;
-        return IDOK;
-    }
-    FileResult File(const FileRequest&) override { return {}; }
-    QString Folder(const FolderRequest&) override { return {}; }
-    int Modal(QDialog& dialog) override
-    {
-        auto* port = dynamic_cast<CSelectPortDlg*>(&dialog);
-        if (port == nullptr)
-            return IDCANCEL;
-        port->m_portType = CSelectPortDlg::kTypeSerial;
-        port->m_portNumber = 1;
-        return IDOK;
-    }
-    bool OpenDocument(DocumentKind, const QString&) override { return false; }
-    int boxes = 0;
-};
 
-double Seconds(std::chrono::steady_clock::time_point since)
-{
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
 
-struct Figures {
-    std::vector<double> seconds;
-    size_t commands = 0;
-    size_t out = 0;  // host to generator
-    size_t back = 0; // generator to host
-    size_t Characters() const { return out + back; }
-
-    // The characters on the line for what the generator heard.
-    void Count(const std::vector<gensim::TraceEntry>& entries)
-    {
-        commands = entries.size();
-        out = back = 0;
-        for (const gensim::TraceEntry& e : entries) {
-            out += e.line.size() + 1;                       // the command and CR
-            back += e.line.size() + 2 + e.reply.size() + 1; // echo, CR LF, reply, prompt
-        }
-    }
-
-    double Median()
-    {
-        std::sort(seconds.begin(), seconds.end());
-        return seconds[seconds.size() / 2];
-    }
-};
 
 void Print(const char* what, Figures& f, int rate, double extraWait)
 {

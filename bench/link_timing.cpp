@@ -10,6 +10,7 @@
 #include "CGenerator.h"
 #include "CSelectPortDlg.h"
 #include "Numbers.h"
+#include "BenchSupport.h"
 #include "Prompts.h"
 #include "gensim/Simulator.h"
 
@@ -24,34 +25,7 @@
 namespace {
 
 // Answers the port dialog with "Serial 1" and every box with OK.
-class BenchPrompter : public Prompter {
-public:
-    int Message(const MessageRequest& request) override
-    {
-        std::fprintf(stderr, "box: %s\n", qPrintable(request.text));
-        return IDOK;
-    }
-    FileResult File(const FileRequest&) override { return {}; }
-    QString Folder(const FolderRequest&) override { return {}; }
-    int Modal(QDialog& dialog) override
-    {
-        auto* port = dynamic_cast<CSelectPortDlg*>(&dialog);
-        if (port == nullptr)
-            return IDCANCEL;
-        port->m_portType = CSelectPortDlg::kTypeSerial;
-        port->m_portNumber = 1;
-        return IDOK;
-    }
-    bool OpenDocument(DocumentKind, const QString&) override { return false; }
-};
 
-double Seconds(std::chrono::steady_clock::time_point since)
-{
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
-
-// Seconds the line needs for this many characters of 10 bits.
-double LineTime(double characters, int rate) { return characters * 10.0 / rate; }
 
 } // namespace
 

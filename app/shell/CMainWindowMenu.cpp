@@ -125,12 +125,19 @@ void CMainWindow::BuildCommands()
 void CMainWindow::WireCommands()
 {
     CDataListView *list = m_dataList;
-    m_router.SetHandler(ID_FILE_NEW, [list] { list->OnFileNew(); });
+    // Commands that change the list's content or selection recompute the flags.
+    m_router.SetHandler(ID_FILE_NEW, [this, list] {
+        list->OnFileNew();
+        UpdateControls();
+    });
     m_router.SetHandler(ID_FILE_OPEN, [this, list] {
         if (list->FileOpen())
             UpdateControls();
     });
-    m_router.SetHandler(ID_IMPORT_ZOT2, [list] { list->FileImportZot2(); });
+    m_router.SetHandler(ID_IMPORT_ZOT2, [this, list] {
+        list->FileImportZot2();
+        UpdateControls();
+    });
     m_router.SetHandler(ID_IMPORT_CMD, [this, list] {
         list->ImportCmdFile();
         UpdateControls();

@@ -88,8 +88,8 @@ TEST_F(EndToEndTest, CreateSaveReopenExportAndImportAFormat)
     QCoreApplication::processEvents(); // the item's change notice is posted
     EXPECT_EQ(list->GetRowText(0, 0), "Ntsc_e2");
 
-    // File/Save As into the temporary folder, then close the program.
-    main->UpdateControls();
+    // File/Save As into the temporary folder (File/New left the new row
+    // selected and the commands recomputed), then close the program.
     prompter.ExpectFile(PromptMatch::Id(33061), {true, {dataFile}, 1});
     ASSERT_TRUE(Run(*main, CMainWindow::ID_FILE_SAVE_AS));
     EXPECT_EQ(list->GetRowText(0, 1), dataFile);

@@ -178,6 +178,7 @@ void CGeneratorDataPane::AddItem(const QString &name, int list, int kind, int kn
     auto *item = new CGeneratorNameItem(name, MakeItemState(name, kind, knobClass));
     SetRowItem(item, name, item->state);
     m_lists[list]->insertItem(SortedRow(list, name), item);
+    m_lists[list]->FitName(name);
 }
 
 int CGeneratorDataPane::FindRow(int list, const QString &name) const
@@ -227,14 +228,17 @@ bool CGeneratorDataPane::RenameItem(int list, const QString &oldName, const QStr
     auto *item = static_cast<CGeneratorNameItem *>(names->takeItem(row));
     SetRowItem(item, newName, item->state);
     names->insertItem(SortedRow(list, newName), item);
+    m_lists[list]->FitName(newName);
     item->setSelected(selected);
     return true;
 }
 
 void CGeneratorDataPane::ClearList(int list)
 {
-    if (QListWidget *names = NameList(list))
+    if (QListWidget *names = NameList(list)) {
         names->clear();
+        m_lists[list]->ResetGrid();
+    }
 }
 
 // --- Selection --------------------------------------------------------------------

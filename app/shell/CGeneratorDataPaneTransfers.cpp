@@ -119,6 +119,15 @@ void NotIncremented(const QString &name, const char *why)
                              QString::fromLatin1(why) + QStringLiteral("\nSkipping copy for this object.")));
 }
 
+// Whether the knob list selected in the generator names the item; names
+// match without regard to case, as the generator matches them.
+bool FormatKnobListNames(CGenerator &generator, const QString &name)
+{
+    QStringList entries;
+    generator.QueryNamqList(1, CGenerator::kMaxListEntries, entries);
+    return generator.LastCommandSucceeded() && entries.contains(name, Qt::CaseInsensitive);
+}
+
 bool IsCardPort(const CGenerator *generator)
 {
     const uint32_t type = generator->GetPort() & MORVANE_PORT_TYPE_MASK;
@@ -481,11 +490,16 @@ bool CGeneratorDataPane::DeleteInGenerator(const SelectedItem &row)
         if (!g.LastCommandSucceeded())
             return false; // still held: its directory entry stays too
         g.CmdDirl(QStringLiteral("fmt"));
-        g.CmdDirb();
-        g.CmdNamk(name);
-        g.CmdDire();
-        g.CmdDirs();
-        g.CmdDirl(QStringLiteral("fmt"));
+        // Only Send Data lists a format in the format knob list: one that came
+        // another way (a copy between generators) is not named there, and the
+        // generator refuses to take out a name it does not hold.
+        if (FormatKnobListNames(g, name)) {
+            g.CmdDirb();
+            g.CmdNamk(name);
+            g.CmdDire();
+            g.CmdDirs();
+            g.CmdDirl(QStringLiteral("fmt"));
+        }
         return true;
     case kKindImage: g.DeleteImage(name); break;
     case kKindSequence: g.DeleteSequence(name); break;

@@ -2,6 +2,8 @@
 
 #include "DialogUnits.h"
 
+#include <algorithm>
+
 CGeneratorNameItem::CGeneratorNameItem(const QString &name, const CGeneratorItemState &itemState)
     : QListWidgetItem(name, nullptr, Type), state(itemState)
 {
@@ -22,6 +24,21 @@ CGeneratorNameList::CGeneratorNameList(CGeneratorDataPane *pane, int list)
     setDragDropMode(QAbstractItemView::DragOnly);
     // Drops go to the pane, which tells a drag from another pane apart.
     setAcceptDrops(false);
+}
+
+void CGeneratorNameList::FitName(const QString &name)
+{
+    constexpr int kPadding = 16; // the gap between the icons and the name, and to the next column
+    const int width = iconSize().width() + fontMetrics().horizontalAdvance(name) + kPadding;
+    if (width <= gridSize().width())
+        return;
+    const int height = std::max(iconSize().height(), fontMetrics().height()) + 2;
+    setGridSize(QSize(width, height));
+}
+
+void CGeneratorNameList::ResetGrid()
+{
+    setGridSize(QSize());
 }
 
 CGeneratorNameItem *CGeneratorNameList::Row(int row) const

@@ -20,6 +20,10 @@ public:
 
     int ListNumber() const { return m_list; }
     CGeneratorNameItem *Row(int row) const;
+    // The rows line up in columns, as in a small-icon list: every cell is
+    // as wide as the widest name the list has held since it was emptied.
+    void FitName(const QString &name);
+    void ResetGrid();
 
 protected:
     // The pane runs the drag of the selected rows.

@@ -159,12 +159,6 @@ public:
     int SortColumn() const { return m_sortColumn; }
     bool SortDirection() const { return m_sortDirection; }
 
-    // Format lists (files, report, printout).
-    void LoadFormatList() {}
-    void SaveFormatList() {}
-    void SaveFormatListAsText() {}
-    void PrintFormatList() {}
-
     // --- Drag state -----------------------------------------------------------
     bool IsDragging() const { return m_dragging; }
     void SetDragging(bool dragging) { m_dragging = dragging; }

@@ -210,7 +210,7 @@ TEST_F(GeneratorViewTest, BusyDisablesTogglesTransfersAndThePaneUntilFreeAgain)
 {
     Make();
     const int refused[] = {IDC_RED, IDC_GREEN, IDC_BLUE, IDC_OUTPUT, IDC_ACS, IDC_DCS, IDC_DSS,
-                           ID_LOAD_FORMAT_LIST, ID_LOAD_INTO_GENERATOR};
+                           ID_LOAD_INTO_GENERATOR};
     const int kept[] = {ID_CMD_TERMINAL, ID_DIAGNOSTICS, ID_CLOSE_VIEW, ID_LIST_FORMATS};
     for (bool busy : {true, false}) {
         view->SetBusy(busy);

@@ -1,5 +1,13 @@
 #include "TestSupport.h"
 
+#include <QWidget>
+
+#include <QPixmap>
+
+#include <QImage>
+
+#include <QDir>
+
 #include "Numbers.h"
 #include "Profile.h"
 
@@ -78,4 +86,18 @@ QString PlatformTest::TempPath(const QString &name) const
 extern "C" __attribute__((used)) const char *__lsan_default_suppressions()
 {
     return "leak:libfontconfig.so\n";
+}
+
+void SaveScreenshot(QWidget &widget, const QString &name)
+{
+    QCoreApplication::processEvents();
+    const QPixmap picture = widget.grab();
+    ASSERT_FALSE(picture.isNull()) << qPrintable(name);
+    const QString folder = qEnvironmentVariable("ZOT_SCREENSHOT_DIR");
+    if (folder.isEmpty())
+        return;
+    QDir().mkpath(folder);
+    const QString path = QDir(folder).filePath(name + QStringLiteral(".png"));
+    ASSERT_TRUE(picture.save(path)) << qPrintable(path);
+    EXPECT_EQ(QImage(path).size(), picture.size()) << qPrintable(path);
 }

@@ -17,6 +17,11 @@ QApplication &EnsureTestApplication();
 // Forgets every profile value.
 void ClearTestProfile();
 
+// Saves a picture of widget as <name>.png in $ZOT_SCREENSHOT_DIR, when that
+// is set, for a person to look at. The picture is taken in any case, so a
+// widget that cannot be drawn fails the test.
+void SaveScreenshot(QWidget &widget, const QString &name);
+
 class PlatformTest : public ::testing::Test {
 protected:
     PlatformTest();

@@ -1,7 +1,6 @@
 #include "CBaudRateDlg.h"
 
 #include "CGenerator.h"
-#include "DialogScreenshot.h"
 #include "DialogUnits.h"
 #include "PortBackend.h"
 #include "TestSupport.h"
@@ -53,7 +52,7 @@ TEST_F(BaudRateDlgTest, ListsTheRatesAndPreselectsTheCurrentOne)
             EXPECT_EQ(shown, kShownRates);
             const QList<QListWidgetItem *> chosen = list->selectedItems();
             EXPECT_EQ(chosen.isEmpty() ? -1 : list->row(chosen.first()), c.selected);
-            SaveScreenshot(&d, QStringLiteral("BaudRate-%1").arg(c.rate));
+            SaveScreenshot(d, QStringLiteral("BaudRate-%1").arg(c.rate));
             FindControl<QPushButton>(&d, IDOK)->click();
         });
         EXPECT_EQ(DoModal(dialog), IDOK);

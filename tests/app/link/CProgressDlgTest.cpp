@@ -1,6 +1,5 @@
 #include "CProgressDlg.h"
 
-#include "DialogScreenshot.h"
 #include "DialogUnits.h"
 #include "TestSupport.h"
 
@@ -42,7 +41,7 @@ TEST_F(ProgressDlgTest, ShowsStatusLinesOnYellow)
     EXPECT_EQ(picture.pixelColor(step->geometry().bottomRight() - QPoint(1, 1)), QColor(Qt::black));
     EXPECT_EQ(step->palette().color(QPalette::WindowText), QColor(0, 255, 0));
     EXPECT_TRUE(dlg.IsAnimating());
-    SaveScreenshot(&dlg, QStringLiteral("Progress"));
+    SaveScreenshot(dlg, QStringLiteral("Progress"));
 
     dlg.DestroyWindow();
     EXPECT_FALSE(dlg.isVisible());

@@ -1,7 +1,6 @@
 #include "CSelectPortDlg.h"
 
 #include "CSpinButtonCtrl.h"
-#include "DialogScreenshot.h"
 #include "DialogUnits.h"
 #include "PortBackend.h"
 #include "Profile.h"
@@ -47,7 +46,7 @@ protected:
     {
         prompter.ExpectDialog(PromptMatch::Caption(QStringLiteral("Select a Port...")), [&](QDialog &d) {
             inspect(d);
-            SaveScreenshot(&d, shot);
+            SaveScreenshot(d, shot);
             FindControl<QPushButton>(&d, ok ? IDOK : IDCANCEL)->click();
         });
         return DoModal(dialog);

@@ -1,7 +1,6 @@
 #include "CStateButton.h"
 
 #include "BitmapResources.h"
-#include "DialogScreenshot.h"
 #include "TestSupport.h"
 
 #include <QTest>
@@ -74,7 +73,7 @@ TEST_F(StateButtonTest, DrawsThePictureOfItsStateFocusAndEnabling)
         EXPECT_EQ(Drawn(), c.drawn);
     }
     button->setEnabled(true);
-    SaveScreenshot(&window, QStringLiteral("StateButton"));
+    SaveScreenshot(window, QStringLiteral("StateButton"));
 }
 
 TEST_F(StateButtonTest, AMissingPictureDrawsNothingAndTheOthersStillLoad)

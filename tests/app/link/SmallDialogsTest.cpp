@@ -1,7 +1,6 @@
 #include "CScanDlg.h"
 #include "CSelectDataTypeDlg.h"
 
-#include "DialogScreenshot.h"
 #include "DialogUnits.h"
 #include "TestSupport.h"
 
@@ -80,7 +79,7 @@ TEST_F(SelectDataTypeDlgTest, OpensWithTheKindsAndTheFirstChosen)
         EXPECT_TRUE(list->item(0)->isSelected());
         EXPECT_TRUE(FindControl(&d, IDOK)->isEnabled());
         EXPECT_EQ(FindControl<QPushButton>(&d, IDOK)->text(), QStringLiteral("New"));
-        SaveScreenshot(&d, QStringLiteral("SelectDataType"));
+        SaveScreenshot(d, QStringLiteral("SelectDataType"));
         d.reject();
     });
     EXPECT_EQ(DoModal(dialog), IDCANCEL);
@@ -160,7 +159,7 @@ TEST_F(ScanDlgTest, ColoursAndEnablesOnlyTheRowsTheGeneratorHas)
                 }
             }
         }
-        SaveScreenshot(&dialog, QStringLiteral("Scan-%1%2%3").arg(c.fonts).arg(c.maps).arg(c.luts));
+        SaveScreenshot(dialog, QStringLiteral("Scan-%1%2%3").arg(c.fonts).arg(c.maps).arg(c.luts));
     }
 }
 

@@ -79,20 +79,6 @@ protected:
         return view;
     }
 
-    // Saves widget's picture as name.png when the folder is set.
-    static void Shoot(QWidget &widget, const QString &name)
-    {
-        QCoreApplication::processEvents();
-        const QPixmap picture = widget.grab();
-        ASSERT_FALSE(picture.isNull()) << qPrintable(name);
-        const QString folder = qEnvironmentVariable("ZOT_SCREENSHOT_DIR");
-        if (folder.isEmpty())
-            return;
-        QDir().mkpath(folder);
-        const QString path = QDir(folder).filePath(name + QStringLiteral(".png"));
-        ASSERT_TRUE(picture.save(path)) << qPrintable(path);
-        EXPECT_EQ(QImage(path).size(), picture.size()) << qPrintable(path);
-    }
 
     // Every row of the name list shows its marks and its whole name, and
     // the first rows lie in the visible part of the list.
@@ -159,10 +145,10 @@ TEST_F(DataPaneScreenshotTest, ListsByKind)
         if (list == Pane::kFormats) {
             // A user format selected, as a user sees a selection.
             pane.SelectRow(Pane::kFormats, pane.FindRow(Pane::kFormats, "UF0003"));
-            Shoot(view, QStringLiteral("data-pane-formats"));
+            SaveScreenshot(view, QStringLiteral("data-pane-formats"));
         }
     }
-    Shoot(view, QStringLiteral("data-pane-knob-lists"));
+    SaveScreenshot(view, QStringLiteral("data-pane-knob-lists"));
 }
 
 TEST_F(DataPaneScreenshotTest, DetailedFormatList)
@@ -180,7 +166,7 @@ TEST_F(DataPaneScreenshotTest, DetailedFormatList)
     pane.OnColumnClickFormatList(3);
     ExpectFiguresShown(list);
     list.topLevelItem(2)->setSelected(true);
-    Shoot(view, QStringLiteral("data-pane-detailed"));
+    SaveScreenshot(view, QStringLiteral("data-pane-detailed"));
 }
 
 } // namespace

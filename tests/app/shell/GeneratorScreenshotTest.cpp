@@ -76,20 +76,6 @@ protected:
 
     CGeneratorListView &Generators() { return *window->GetGeneratorListView(); }
 
-    // Saves widget's picture as name.png when the folder is set.
-    static void Shoot(QWidget &widget, const QString &name)
-    {
-        QCoreApplication::processEvents();
-        const QPixmap picture = widget.grab();
-        ASSERT_FALSE(picture.isNull()) << qPrintable(name);
-        const QString folder = qEnvironmentVariable("ZOT_SCREENSHOT_DIR");
-        if (folder.isEmpty())
-            return;
-        QDir().mkpath(folder);
-        const QString path = QDir(folder).filePath(name + QStringLiteral(".png"));
-        ASSERT_TRUE(picture.save(path)) << qPrintable(path);
-        EXPECT_EQ(QImage(path).size(), picture.size()) << qPrintable(path);
-    }
 
     // Every cell of the list shows its whole text, inside the visible part
     // of the list.
@@ -135,7 +121,7 @@ TEST_F(GeneratorScreenshotTest, MainWindowWithTwoGenerators)
     ExpectCellsShown(list);
     Generators().SelectRow(1, true);
     window->UpdateControls();
-    Shoot(*window, QStringLiteral("main-window-two-generators"));
+    SaveScreenshot(*window, QStringLiteral("main-window-two-generators"));
 }
 
 TEST_F(GeneratorScreenshotTest, GeneratorViewAfterItsFirstScan)
@@ -169,7 +155,7 @@ TEST_F(GeneratorScreenshotTest, GeneratorViewAfterItsFirstScan)
         EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->contentsRect().width())
             << qPrintable(label->text());
     }
-    Shoot(view, QStringLiteral("generator-view"));
+    SaveScreenshot(view, QStringLiteral("generator-view"));
 }
 
 } // namespace

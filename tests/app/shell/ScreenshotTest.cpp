@@ -24,20 +24,6 @@ namespace {
 
 class ScreenshotTest : public ShellTest {
 protected:
-    // Saves widget's picture as name.png when the folder is set.
-    void Shoot(QWidget &widget, const QString &name)
-    {
-        QCoreApplication::processEvents();
-        const QPixmap picture = widget.grab();
-        ASSERT_FALSE(picture.isNull()) << qPrintable(name);
-        const QString folder = qEnvironmentVariable("ZOT_SCREENSHOT_DIR");
-        if (folder.isEmpty())
-            return;
-        QDir().mkpath(folder);
-        const QString path = QDir(folder).filePath(name + QStringLiteral(".png"));
-        ASSERT_TRUE(picture.save(path)) << qPrintable(path);
-        EXPECT_EQ(QImage(path).size(), picture.size()) << qPrintable(path);
-    }
 
     // Every label shows its whole text.
     static void ExpectLabelsFit(const QWidget &dialog)
@@ -68,7 +54,7 @@ TEST_F(ScreenshotTest, MainWindow)
         }
     }
     EXPECT_FALSE(List().List()->topLevelItem(0)->icon(0).isNull()) << "kind icon and mark";
-    Shoot(*window, QStringLiteral("main-window"));
+    SaveScreenshot(*window, QStringLiteral("main-window"));
 }
 
 TEST_F(ScreenshotTest, AboutBox)
@@ -77,7 +63,7 @@ TEST_F(ScreenshotTest, AboutBox)
     about.show();
     EXPECT_EQ(FindControl<QLabel>(&about, CAboutDlg::IDC_LIBRARY_VERSION)->text(), "DLL Vers 3.530");
     ExpectLabelsFit(about);
-    Shoot(about, QStringLiteral("about-box"));
+    SaveScreenshot(about, QStringLiteral("about-box"));
     about.accept();
 }
 
@@ -90,7 +76,7 @@ TEST_F(ScreenshotTest, DataTypeDialog)
         for (int row = 0; row < select.m_list->count(); ++row)
             EXPECT_FALSE(select.m_list->item(row)->icon().isNull()) << row;
         ExpectLabelsFit(dialog);
-        Shoot(dialog, QStringLiteral("data-type-dialog"));
+        SaveScreenshot(dialog, QStringLiteral("data-type-dialog"));
         dialog.reject();
     });
     List().OnFileNew();

@@ -70,7 +70,7 @@ TEST_F(ScreenshotTest, AboutBox)
 TEST_F(ScreenshotTest, DataTypeDialog)
 {
     MakeWindow();
-    prompter.ExpectDialog(PromptMatch::Caption("Select a data type"), [this](QDialog &dialog) {
+    prompter.ExpectDialog(PromptMatch::Caption("Select a data type"), [](QDialog &dialog) {
         auto &select = static_cast<CSelectDataTypeDlg &>(dialog);
         ASSERT_EQ(select.m_list->count(), 2);
         for (int row = 0; row < select.m_list->count(); ++row)

@@ -86,6 +86,45 @@ public:
     virtual bool WaitForInput(PortId id, int timeoutMs) = 0;
 };
 
+// A card port whose character channel (the processor's host interface on
+// ISA, the mailbox on PCI) comes with the driver client. No card opens
+// without it, so only the id checks can answer.
+class CardChannelStandIn : public Transport {
+public:
+    bool Flush(PortId id) override
+    {
+        SetPortError(MORVANE_OK);
+        return ValidateId(id);
+    }
+    bool IsCharAvailable(PortId id) override
+    {
+        Selected(id);
+        return false;
+    }
+    bool PutChar(PortId id, uint8_t) override
+    {
+        Selected(id);
+        return false;
+    }
+    uint8_t GetChar(PortId id) override
+    {
+        Selected(id);
+        return 0;
+    }
+    bool WaitForInput(PortId id, int) override
+    {
+        ValidateId(id);
+        return false;
+    }
+
+    // Clears the error and selects the id.
+    bool Selected(PortId id)
+    {
+        SetPortError(MORVANE_OK);
+        return Select(id);
+    }
+};
+
 Transport& IsaPort();
 Transport& ComPort();
 Transport& PciPort();

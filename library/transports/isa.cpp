@@ -7,7 +7,7 @@ namespace {
 
 constexpr uint32_t kIsaSlots = 8;
 
-class IsaTransport final : public Transport {
+class IsaTransport final : public CardChannelStandIn {
 public:
     bool IsSpec(const char* spec) override
     {
@@ -65,42 +65,6 @@ public:
         current_ = -1;
         DriverRelease();
         return true;
-    }
-
-    bool Flush(PortId id) override
-    {
-        SetPortError(MORVANE_OK);
-        return ValidateId(id);
-    }
-
-    // The character channel runs through the processor's host interface,
-    // which comes with the driver client; no slot opens without it, so
-    // only the id checks can answer here.
-    bool IsCharAvailable(PortId id) override
-    {
-        Selected(id);
-        return false;
-    }
-    bool PutChar(PortId id, uint8_t) override
-    {
-        Selected(id);
-        return false;
-    }
-    uint8_t GetChar(PortId id) override
-    {
-        Selected(id);
-        return 0;
-    }
-    bool WaitForInput(PortId id, int) override
-    {
-        ValidateId(id);
-        return false;
-    }
-
-    bool Selected(PortId id)
-    {
-        SetPortError(MORVANE_OK);
-        return Select(id);
     }
 
 private:

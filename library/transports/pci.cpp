@@ -19,7 +19,7 @@ int32_t CardNumberOf(const char* spec)
     return number;
 }
 
-class PciTransport final : public Transport {
+class PciTransport final : public CardChannelStandIn {
 public:
     bool IsSpec(const char* spec) override
     {
@@ -77,36 +77,6 @@ public:
         return true;
     }
 
-    bool Flush(PortId id) override
-    {
-        SetPortError(MORVANE_OK);
-        return ValidateId(id);
-    }
-
-    // The character channel is the card's mailbox, which comes with the
-    // driver client; no card opens without it, so only the id checks can
-    // answer here.
-    bool IsCharAvailable(PortId id) override
-    {
-        Selected(id);
-        return false;
-    }
-    bool PutChar(PortId id, uint8_t) override
-    {
-        Selected(id);
-        return false;
-    }
-    uint8_t GetChar(PortId id) override
-    {
-        Selected(id);
-        return 0;
-    }
-    bool WaitForInput(PortId id, int) override
-    {
-        ValidateId(id);
-        return false;
-    }
-
     // Is k the zero-based index of a card the driver found.
     bool IsCardIndex(int32_t k)
     {
@@ -142,11 +112,6 @@ public:
     }
 
 private:
-    bool Selected(PortId id)
-    {
-        SetPortError(MORVANE_OK);
-        return Select(id);
-    }
 
     bool inUse_[kPciCards] = {};
     uint32_t openCount_ = 0;

@@ -1,4 +1,5 @@
 #include "BenchSupport.h"
+#include "ResourceIds.h"
 
 #include "CSelectPortDlg.h"
 
@@ -8,12 +9,11 @@
 #include <cstdio>
 
 namespace {
-constexpr unsigned IDS_SAVE_CHANGES = 32973;
 }
 
 int BenchPrompter::Message(const MessageRequest &request)
 {
-    if (request.textId == IDS_SAVE_CHANGES)
+    if (request.textId == IDS_SAVE_QUESTION)
         return IDNO;
     std::fprintf(stderr, "box: %s\n", qPrintable(request.text));
     ++boxes;

@@ -76,7 +76,7 @@ bool ConnectOnce(CMainWindow &window, Figures &connect, std::vector<double> &fir
         if (g.trace().waitForSize(1, std::chrono::seconds(30)))
             heard = Seconds(t0);
     });
-    window.Router().Execute(CMainWindow::ID_CONNECT);
+    window.Router().Execute(ID_CONNECT);
     watch.join();
     if (list.GetRowCount() != 1)
         return false;
@@ -149,7 +149,7 @@ int main(int argc, char **argv)
         g.trace().clear();
         window.UpdateControls();
         const auto t0 = std::chrono::steady_clock::now();
-        window.Router().Execute(CMainWindow::ID_SEND_DATA);
+        window.Router().Execute(ID_SEND_DATA);
         send.seconds.push_back(Seconds(t0));
         send.Count(g.trace().entries());
         ok = g.item(gensim::ItemKind::Format, "BENCH" + std::to_string(formats)).has_value();

@@ -2,17 +2,13 @@
 
 #include "Archive.h"
 #include "CGeneralFormatData.h"
-#include "strings.h"
+#include "StringTable.h"
 
 #include <QWidget>
 
 IMPLEMENT_SERIAL(CFormat, CGenData, VERSIONABLE_SCHEMA | 1)
 
 namespace {
-
-constexpr unsigned IDS_FORMAT = 32990;
-constexpr unsigned IDS_FORMAT_EXTENSION = 33062;
-constexpr unsigned IDS_FORMAT_FILTER = 33063;
 
 constexpr char kLegacyHead[] = {0x3A, 0x01, 0x01, 0x00, 0x00};
 constexpr qint32 kLegacyKindFormat = 1;
@@ -95,7 +91,7 @@ void CFormat::Serialize(CArchive &ar)
 
 QString CFormat::GetTypeName() const { return LoadString(IDS_FORMAT); }
 QString CFormat::GetFileExtension() const { return LoadString(IDS_FORMAT_EXTENSION); }
-QString CFormat::GetFileFilter() const { return LoadString(IDS_FORMAT_FILTER); }
+QString CFormat::GetFileFilter() const { return LoadString(IDS_FILTER_FORMAT); }
 
 void CFormat::SetName(const QString &name)
 {

@@ -4,17 +4,14 @@
 #include "CNameDlg.h"
 #include "MessageTarget.h"
 #include "Prompts.h"
-#include "strings.h"
+#include "ResourceIds.h"
+#include "StringTable.h"
 
 #include <QWidget>
 
 IMPLEMENT_SERIAL(CGenData, CObject, VERSIONABLE_SCHEMA | 1)
 
 namespace {
-
-constexpr unsigned IDS_SAVE_QUESTION = 32973;
-constexpr unsigned IDS_SAVE_CAPTION = 32974;
-constexpr unsigned IDS_NO_FILE = 33070;
 
 constexpr WPARAM kSave = 0;
 constexpr WPARAM kSaveAs = 1;

@@ -23,7 +23,7 @@ T *Add(QWidget *dialog, int id, int x, int y, int width, int height)
 
 CNameDlg::CNameDlg(QWidget *parent, const QString &name) : QDialog(parent), m_name(name)
 {
-    setObjectName(ControlName(IDD));
+    setObjectName(ControlName(IDD_NAME));
     setWindowTitle(QStringLiteral("Name..."));
     BuildControls();
     m_edit->setText(name);

@@ -1,6 +1,8 @@
 #pragma once
 // The modal dialog that names or renames a data item.
 
+#include "ResourceIds.h"
+
 #include <QDialog>
 #include <QString>
 
@@ -9,8 +11,6 @@ class QPushButton;
 
 class CNameDlg : public QDialog {
 public:
-    enum { IDD = 134 };
-    enum { IDC_NAME = 1025, IDC_PROMPT = 1026, IDC_VALID = 1027 };
 
     CNameDlg(QWidget *parent, const QString &name);
 

@@ -17,24 +17,12 @@
 #include "FormatRecord.h"
 #include "MessageTarget.h"
 #include "Prompts.h"
-#include "strings.h"
+#include "ResourceIds.h"
+#include "StringTable.h"
 
 #include <QWidget>
 
 namespace {
-
-constexpr unsigned IDS_PREPARING = 32976;
-constexpr unsigned IDS_CHECKING = 32977;
-constexpr unsigned IDS_FORMAT_ERROR_CONTINUE = 32978;
-constexpr unsigned IDS_FORMAT_ERROR = 32979;
-constexpr unsigned IDS_SAVING = 32980;
-constexpr unsigned IDS_SENDING = 32981;
-constexpr unsigned IDS_RECALLING = 32982;
-constexpr unsigned IDS_LOADING = 32983;
-constexpr unsigned IDS_HORIZONTAL = 32984;
-constexpr unsigned IDS_VERTICAL = 32985;
-constexpr unsigned IDS_VIDEO_SYNC = 32986;
-constexpr unsigned IDS_MISCELLANEOUS = 32987;
 
 // The generator shows the last format it loaded only after this long.
 constexpr double kLoadSettleSeconds = 0.5;
@@ -44,13 +32,13 @@ constexpr double kRepeatFieldFirmware = 3.0;
 void Status(CProgressDlg *progress, const QString &text)
 {
     if (progress)
-        progress->SetStatus(CProgressDlg::IDC_STATUS2, text);
+        progress->SetStatus(IDC_STATUS2, text);
 }
 
 void Heading(CProgressDlg *progress, const QString &text)
 {
     if (progress)
-        progress->SetStatus(CProgressDlg::IDC_STATUS1, text);
+        progress->SetStatus(IDC_STATUS1, text);
 }
 
 // The cancel test. The dialog is always polled (it lets one event through);
@@ -448,7 +436,7 @@ bool SendFormat(const CGeneralFormatData &data, CGenerator *generator, CProgress
             return false;
         }
         const bool first = group.statusId == IDS_HORIZONTAL;
-        Status(progress, (first ? LoadString(IDS_SENDING) : QString()) + LoadString(group.statusId));
+        Status(progress, (first ? LoadString(IDS_SENDING_DATA) : QString()) + LoadString(group.statusId));
         group.send(*generator, record);
     }
     generator->CmdFmte();
@@ -512,7 +500,7 @@ bool CFormat::RecallFromGenerator(const QString &name, CGenerator *generator, CP
 {
     if (NameRefused(name, WindowOf(m_owner), "was not recalled"))
         return false;
-    Heading(progress, FormatString(IDS_RECALLING, {name}));
+    Heading(progress, FormatString(IDS_RECALLING_FORMAT, {name}));
     Status(progress, LoadString(IDS_LOADING));
     CGeneratorState saved(generator);
     saved.ReadFormatAndSignal();

@@ -10,7 +10,7 @@
 
 CBaudRateDlg::CBaudRateDlg(QWidget *parent, CGenerator *generator) : QDialog(parent), m_pGenerator(generator)
 {
-    setObjectName(ControlName(IDD));
+    setObjectName(ControlName(IDD_BAUD_RATE));
     setWindowTitle(QStringLiteral("Baud Rate Selection"));
     BuildControls();
 }

@@ -1,6 +1,8 @@
 #pragma once
 // "Baud Rate Selection": one of the baud table's rates for a serial link.
 
+#include "ResourceIds.h"
+
 #include <QDialog>
 
 class CGenerator;
@@ -8,7 +10,6 @@ class QListWidget;
 
 class CBaudRateDlg : public QDialog {
 public:
-    enum : int { IDD = 290, IDC_RATE_LIST = 1324 };
 
     CBaudRateDlg(QWidget *parent, CGenerator *generator);
 

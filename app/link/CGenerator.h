@@ -3,10 +3,17 @@
 // version and what it allows, every command and its reply, the name lists
 // of the generator's stored items, the optional command log and the knob
 // lists recalled from it. Nothing else in the program talks to a port.
+//
+// It is the front of three parts: GeneratorLink (the port, the send path,
+// the lost-link latch, the log; no windows), GeneratorNameCaches (the name
+// lists) and GeneratorConnectFlow (the dialogs and boxes of connecting).
+// Only the connect flows use the owner window.
 
+#include "GeneratorConnectFlow.h"
+#include "GeneratorLink.h"
+#include "GeneratorNameCaches.h"
+#include "PortType.h"
 #include "RgbTriple.h"
-
-#include <morvane.h>
 
 #include <QList>
 #include <QString>
@@ -22,10 +29,8 @@ class CAcsKind;
 class CDcsKind;
 class CDssKind;
 class CProgressDlg;
-class CommandLog;
 class KnobListLink;
 class QWidget;
-struct PromptText;
 
 class CGenerator
 {
@@ -38,9 +43,9 @@ public:
     static constexpr int kKindFormat = 100;
     static constexpr int kKindImage = 200;
 
-    // The six stores of named items a generator keeps.
-    enum class Family { Dir, Fmt, Img, Seq, Fnt, Map };
+    using Family = ItemFamily;
 
+    // owner places the dialogs of the connect flows; it may be null.
     explicit CGenerator(QWidget* owner);
     // A connection on a port someone else opened; it closes the port when it goes.
     CGenerator(QWidget* owner, PortId port);
@@ -50,20 +55,26 @@ public:
 
     // --- Connection ------------------------------------------------------
     bool OpenPort();
-    // 0 not a serial port or cancelled, 1 communication lost (no port left), 2 done.
-    int ChangeBaudRate(int rate);
+    BaudChange ChangeBaudRate(int rate);
     void SetFirmwareVersion(double version);
     void BuildMemoryMap();
-    void FlushPort();
-    QString GetPortName() const;
+    void FlushPort() { m_link.FlushPort(); }
+    QString GetPortName() const { return m_link.GetPortName(); }
     static int CountPciCards();
-    int GetBaudRate();
+    // Initialises a card that is not open (type PortType::Isa with its slot,
+    // or PortType::Pci with its card number); non-zero when it answered.
+    static int ForceInit(PortType type, int number);
+    // The port library's version, as it reports it.
+    static double LibraryVersion();
+    int GetBaudRate() { return m_link.GetBaudRate(); }
     double QueryVerf();
 
-    PortId GetPort() const { return m_port; }
+    GeneratorLink& Link() { return m_link; }
+    PortId GetPort() const { return m_link.GetPort(); }
+    PortType GetPortType() const { return m_link.Type(); }
     QWidget* GetOwner() const { return m_owner; }
-    int GetGpibAddress() const { return m_gpibAddress; }
-    int GetGpibBoard() const { return m_gpibBoard; }
+    int GetGpibAddress() const { return m_link.GetGpibAddress(); }
+    int GetGpibBoard() const { return m_link.GetGpibBoard(); }
     double GetFirmwareVersion() const { return m_firmwareVersion; }
     bool HasExtendedLists() const { return m_extendedLists; }
     bool FontsSupported() const { return m_fontsSupported; }
@@ -72,53 +83,45 @@ public:
     const std::array<uint32_t, 14>& IsaMemoryMap() const { return m_isaMap; }
 
     // --- Commands and replies ------------------------------------------
-    void SendCommand(bool expectReply);
+    void SendCommand(bool expectReply) { m_link.SendCommand(expectReply); }
     void SendCommandText(const QString& line);
-    bool SendQueryBool();
-    int SendQueryInt();
-    double SendQueryDouble();
-    void SendQueryRgb(RgbTriple& out);
-    const QString& SendQueryString();
-    void GetReplyLines(QStringList& lines);
-    QString GetLastReply() const;
-    const QString& CommandText() const { return m_command; }
+    bool SendQueryBool() { return m_link.QueryBool(); }
+    int SendQueryInt() { return m_link.QueryInt(); }
+    double SendQueryDouble() { return m_link.QueryDouble(); }
+    void SendQueryRgb(RgbTriple& out) { m_link.QueryRgb(out); }
+    const QString& SendQueryString() { return m_link.QueryString(); }
+    void GetReplyLines(QStringList& lines) { m_link.GetReplyLines(lines); }
+    QString GetLastReply() const { return m_link.ReplyText(); }
+    const QString& CommandText() const { return m_link.Command(); }
     // The library's error of the last command (0: it succeeded).
-    int LastCommandError() const { return m_lastError; }
-    bool LastCommandSucceeded() const { return m_lastError == MORVANE_OK; }
+    int LastCommandError() const { return m_link.LastError(); }
+    bool LastCommandSucceeded() const { return m_link.LastCommandSucceeded(); }
 
-    bool GetPortErrorText(QString& text);
-    void ReportPortError();
-    void LogPortError();
+    bool GetPortErrorText(QString& text) { return m_link.GetPortErrorText(text); }
+    void ReportPortError() { m_link.ReportPortError(); }
+    void LogPortError() { m_link.LogPortError(); }
 
-    // --- A lost link ----------------------------------------------------
-    // After a command times out the link counts as lost: the first failure is
-    // shown, later commands fail at once without traffic or a box, and a
-    // running progress dialog reads as cancelled, until a handshake succeeds.
-    bool IsLinkLost() const { return m_linkLost; }
-    // Handshakes with the generator; true (and the link no longer lost) when it answers.
-    bool CheckLink();
-    // Whether any connection is lost at the moment.
-    static bool AnyLinkLost();
-    // How many commands have failed so far for a lost link (the first
-    // time-out and every command refused after it); a progress dialog that
-    // sees it grow stops its operation.
-    static quint64 LinkFailureCount();
+    // --- A lost link (see GeneratorLink) --------------------------------
+    bool IsLinkLost() const { return m_link.IsLinkLost(); }
+    bool CheckLink() { return m_link.CheckLink(); }
+    static bool AnyLinkLost() { return GeneratorLink::AnyLinkLost(); }
+    static quint64 LinkFailureCount() { return GeneratorLink::LinkFailureCount(); }
 
     // --- Command log and raw transfers -----------------------------------
-    bool EnableCommandLog(bool on);
-    bool IsCommandLogOn() const { return m_log != nullptr; }
+    bool EnableCommandLog(bool on) { return m_link.EnableCommandLog(on); }
+    bool IsCommandLogOn() const { return m_link.IsCommandLogOn(); }
     // The log file of this connection's port.
-    QString CommandLogPath() const;
-    void Delay(double seconds);
+    QString CommandLogPath() const { return m_link.CommandLogPath(); }
+    void Delay(double seconds) { m_link.Delay(seconds); }
     // Raw characters and a carriage return, no echo read. False on a GPIB
     // port (it cannot take single characters this way) or a failed put.
-    bool PutString(const QString& s);
+    bool PutString(const QString& s) { return m_link.PutString(s); }
     // Reads and drops one raw line. False on a GPIB port, or when no
     // character comes within the protocol's 10 s.
-    bool GetString();
+    bool GetString() { return m_link.GetString(); }
     // Sends the rest of the file byte by byte. False at the first failed
     // put, a read error, or Cancel; the file stays open.
-    bool SendFile(FILE* f, CProgressDlg* progress);
+    bool SendFile(FILE* f, CProgressDlg* progress) { return m_link.SendFile(f, progress); }
 
     // --- Knob lists recalled from this generator -------------------------
     void AttachKnobList(KnobListLink* list);
@@ -257,16 +260,16 @@ public:
     bool IsAnimatedImageCurrent();
     bool IsAnimatedImage(const QString& name);
 
-    const QStringList& DirectoryNames() const { return Cache(Family::Dir).names; }
-    const QStringList& FormatNames() const { return Cache(Family::Fmt).names; }
-    const QStringList& ImageNames() const { return Cache(Family::Img).names; }
-    const QStringList& SequenceNames() const { return Cache(Family::Seq).names; }
-    const QStringList& FontNames() const { return Cache(Family::Fnt).names; }
-    const QStringList& PixelMapNames() const { return Cache(Family::Map).names; }
-    const QList<unsigned>& FormatFlags() const { return Cache(Family::Fmt).flags; }
-    const QList<unsigned>& ImageFlags() const { return Cache(Family::Img).flags; }
-    const QList<unsigned>& FontFlags() const { return Cache(Family::Fnt).flags; }
-    const QList<unsigned>& PixelMapFlags() const { return Cache(Family::Map).flags; }
+    const QStringList& DirectoryNames() const { return m_caches.Names(Family::Dir); }
+    const QStringList& FormatNames() const { return m_caches.Names(Family::Fmt); }
+    const QStringList& ImageNames() const { return m_caches.Names(Family::Img); }
+    const QStringList& SequenceNames() const { return m_caches.Names(Family::Seq); }
+    const QStringList& FontNames() const { return m_caches.Names(Family::Fnt); }
+    const QStringList& PixelMapNames() const { return m_caches.Names(Family::Map); }
+    const QList<unsigned>& FormatFlags() const { return m_caches.Flags(Family::Fmt); }
+    const QList<unsigned>& ImageFlags() const { return m_caches.Flags(Family::Img); }
+    const QList<unsigned>& FontFlags() const { return m_caches.Flags(Family::Fnt); }
+    const QList<unsigned>& PixelMapFlags() const { return m_caches.Flags(Family::Map); }
 
     // ===== Setting and query commands (SettingCommands.cpp) ================
     // A setter clamps its argument silently and sends without awaiting a
@@ -445,38 +448,13 @@ public:
     // ===== End of setting and query commands ================================
 
 private:
-    struct NameCache
-    {
-        QStringList names;
-        QList<unsigned> flags; // 1: a user item; parallel to names where kept
-    };
-
-    // Send path
-    void Transmit(bool expectReply);
-    void ClearReply() { m_reply[0] = '\0'; }
-    QString ReplyText() const;
-    void SetLinkLost(bool lost);
-    bool IsSerial() const { return (m_port & MORVANE_PORT_TYPE_MASK) == MORVANE_PORT_COM; }
-    bool IsGpib() const { return (m_port & MORVANE_PORT_TYPE_MASK) == MORVANE_PORT_GPIB; }
-    QString LibraryErrorText(int code) const;
-    // The library's spec of a port dialog choice; empty when none is usable.
-    QString PortSpec(int type, int number);
-    void ShowConnectError(QWidget* parent, const PromptText& text);
-    bool SearchBaudRate(class CProgressDlg* progress);
-    bool WaitForChar(int seconds);
-    // Reads and drops raw characters up to the generator's ">" prompt.
-    bool SkipToPrompt(int seconds);
-    void LogChars(const char* heading, const QByteArray& bytes, bool closeQuote);
+    QString& Command() { return m_link.Command(); }
+    QString ReplyText() const { return m_link.ReplyText(); }
 
     // Stored-item families (StoredItemCommands.cpp)
-    NameCache& Cache(Family f) { return m_caches[static_cast<size_t>(f)]; }
-    const NameCache& Cache(Family f) const { return m_caches[static_cast<size_t>(f)]; }
     bool KeepsFlags(Family f) const;
     QString Mnemonic(Family f, char op, bool query = false) const;
     void AppendName(QString& text, Family f, char op, bool query, const QString& name);
-    // Notes a name that cannot go into a command line; the send refuses it.
-    void CheckName(const QString& name);
-    bool RefuseBadName();
     void SendNamed(Family f, char op, const QString& name);
     void SendBare(Family f, char op);
     bool QueryNamed(Family f, char op, const QString& name);
@@ -508,25 +486,16 @@ private:
     bool SendRaw(const QString& text);
     // ===== End of setting and query commands ================================
 
-    std::array<NameCache, 6> m_caches;
+    GeneratorLink m_link;
+    GeneratorNameCaches m_caches;
+    QWidget* m_owner = nullptr;
     uint8_t m_isaMapBeta = 0;
     std::array<uint32_t, 14> m_isaMap{};
-    PortId m_port = 0;
-    int m_gpibAddress = 0;
-    int m_gpibBoard = 0;
-    QWidget* m_owner = nullptr;
-    QString m_command;
-    QString m_lastReply;
-    std::vector<char> m_reply; // the library's reply buffer; large enough for any name list
     double m_firmwareVersion = 0.0;
     bool m_extendedLists = false;
     bool m_fontsSupported = false;
     bool m_pixelMapsSupported = false;
-    std::unique_ptr<CommandLog> m_log;
     QList<KnobListLink*> m_knobLists;
-    int m_lastError = MORVANE_OK;
-    QString m_nameProblem; // why the command being built cannot be sent
-    bool m_linkLost = false;
 };
 
 // The generator made current last, null when none.

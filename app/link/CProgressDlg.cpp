@@ -34,7 +34,7 @@ CProgressDlg::CProgressDlg(QWidget *parent, bool showCancel)
     : QDialog(nullptr, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       m_owner(parent), m_showCancel(showCancel), m_externalAtOpen(AskExternal())
 {
-    setObjectName(ControlName(IDD));
+    setObjectName(ControlName(IDD_PROGRESS));
     setWindowTitle(QStringLiteral("Veltrane Zotware"));
     BuildControls(showCancel);
     OnInitDialog();

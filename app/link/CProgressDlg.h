@@ -7,6 +7,8 @@
 // The dialog is application-modal while it is open, so nothing else can be
 // started (or delete what the operation uses) while events are let through.
 
+#include "ResourceIds.h"
+
 #include <QDialog>
 #include <QPointer>
 
@@ -18,13 +20,6 @@ class QPushButton;
 
 class CProgressDlg : public QDialog {
 public:
-    enum : int {
-        IDD = 136,
-        IDC_ANIMATE = 1002,
-        IDC_STATUS1 = 1029, // the heading
-        IDC_STATUS2 = 1030, // the current step
-        IDC_CANCEL = 1227,
-    };
 
     // Shown and painted before it returns. The owner only places the dialog;
     // it does not own it, so the owner going away mid-operation cannot

@@ -2,7 +2,7 @@
 
 #include "DialogControls.h"
 #include "Prompts.h"
-#include "strings.h"
+#include "StringTable.h"
 
 #include <QListWidget>
 #include <QMouseEvent>
@@ -12,7 +12,7 @@ CSelectDataTypeDlg::CSelectDataTypeDlg(QWidget *parent, int count, const QList<Q
                                        const int *imageIndexes, const unsigned *stringIds)
     : QDialog(parent), m_count(count), m_images(images), m_imageIndexes(imageIndexes), m_stringIds(stringIds)
 {
-    setObjectName(ControlName(IDD));
+    setObjectName(ControlName(IDD_SELECT_DATA_TYPE));
     setWindowTitle(QStringLiteral("Select a data type"));
     BuildControls();
 }

@@ -2,6 +2,8 @@
 // "Select a data type": the kind of a new data item, chosen from a list of
 // named icons that the caller owns.
 
+#include "ResourceIds.h"
+
 #include <QDialog>
 #include <QIcon>
 #include <QList>
@@ -10,7 +12,6 @@ class QListWidget;
 
 class CSelectDataTypeDlg : public QDialog {
 public:
-    enum : int { IDD = 140, IDC_TYPE_LIST = 1165 };
 
     // images, imageIndexes and stringIds stay the caller's and must outlive
     // the dialog; images may be null (no icons).

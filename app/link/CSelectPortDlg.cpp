@@ -6,7 +6,8 @@
 #include "Profile.h"
 #include "ProfileKeys.h"
 #include "Prompts.h"
-#include "strings.h"
+#include "ResourceIds.h"
+#include "StringTable.h"
 
 #include <QButtonGroup>
 #include <QGroupBox>
@@ -17,9 +18,6 @@
 #include <algorithm>
 
 namespace {
-
-constexpr unsigned IDS_NO_PCI_CARDS = 33002;
-constexpr unsigned IDS_PCI_SCAN_FAILED = 33003;
 
 int ReadPort(const char *key, int def)
 {
@@ -48,7 +46,7 @@ const char *NumberKey(int type)
 CSelectPortDlg::CSelectPortDlg(CGenerator *generator, QWidget *parent, bool noSerial)
     : QDialog(parent), m_pGenerator(generator), m_pciCardCount(CGenerator::CountPciCards()), m_noSerial(noSerial)
 {
-    setObjectName(ControlName(IDD));
+    setObjectName(ControlName(IDD_SELECT_PORT));
     setWindowTitle(QStringLiteral("Select a Port..."));
     BuildControls();
 }
@@ -83,7 +81,7 @@ void CSelectPortDlg::BuildControls()
     number->setAlignment(Qt::AlignCenter);
     number->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     SetStaticColours(number, QColor(0, 255, 0), Qt::black);
-    m_spin = AddControl<CSpinButtonCtrl>(this, IDC_SPIN, 126, 20, 11, 14);
+    m_spin = AddControl<CSpinButtonCtrl>(this, IDC_PORT_SPIN, 126, 20, 11, 14);
     m_spin->SetBuddy(number);
     auto *message = AddControl<QLabel>(this, IDC_PCI_MESSAGE, 86, 38, 80, 24, QStringLiteral("No PCI Cards Found."));
     message->setWordWrap(true);

@@ -2,6 +2,8 @@
 // "Select a Port...": where a generator is connected (ISA slot, COM port,
 // PCI card or GPIB address), remembering the last choice in the profile.
 
+#include "ResourceIds.h"
+
 #include <QDialog>
 
 class CGenerator;
@@ -10,17 +12,6 @@ class CSpinButtonCtrl;
 class CSelectPortDlg : public QDialog {
 public:
     enum PortType { kTypeNone = 0, kTypeIsa = 1, kTypeSerial = 2, kTypePci = 3, kTypeGpib = 4 };
-    enum : int {
-        IDD = 132,
-        IDC_ISA_CARD = 1005,
-        IDC_SERIAL = 1006,
-        IDC_PCI_CARD = 1007,
-        IDC_GPIB = 1008,
-        IDC_NUMBER_LABEL = 1009,
-        IDC_NUMBER = 1010,
-        IDC_SPIN = 1011,
-        IDC_PCI_MESSAGE = 1013,
-    };
 
     CSelectPortDlg(CGenerator *generator, QWidget *parent, bool noSerial);
 

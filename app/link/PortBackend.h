@@ -28,6 +28,8 @@ public:
     virtual int32_t SetRate(PortId id, int32_t rate) { return XR_PortSetRate(id, rate); }
     virtual int32_t GetRate(PortId id) { return XR_PortGetRate(id); }
     virtual int32_t CountPciCards() { return XR_PortCountPciCards(); }
+    virtual int32_t ForceInit(uint32_t type, int32_t number) { return XR_PortForceInit(type, number); }
+    virtual double LibraryVersion() { return XR_PortLibraryVersion(); }
 
     // The clock of the raw character waits and of CGenerator::Delay.
     virtual int64_t NowMs();

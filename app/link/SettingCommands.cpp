@@ -161,7 +161,7 @@ const char* ReadHex(const char* text, unsigned& value)
 
 void CGenerator::SendText(const QString& text, bool expectReply)
 {
-    m_command = text;
+    Command() = text;
     SendCommand(expectReply);
 }
 
@@ -182,25 +182,25 @@ void CGenerator::SendRealSetting(const char* mnemonic, double v)
 
 bool CGenerator::QuerySwitch(const char* mnemonic)
 {
-    m_command = QLatin1String(mnemonic) + QLatin1Char('?');
+    Command() = QLatin1String(mnemonic) + QLatin1Char('?');
     return SendQueryBool();
 }
 
 int CGenerator::QueryIntSetting(const char* mnemonic)
 {
-    m_command = QLatin1String(mnemonic) + QLatin1Char('?');
+    Command() = QLatin1String(mnemonic) + QLatin1Char('?');
     return SendQueryInt();
 }
 
 double CGenerator::QueryRealSetting(const char* mnemonic)
 {
-    m_command = QLatin1String(mnemonic) + QLatin1Char('?');
+    Command() = QLatin1String(mnemonic) + QLatin1Char('?');
     return SendQueryDouble();
 }
 
 void CGenerator::QueryTripleFlags(const char* mnemonic, double threshold, bool& r, bool& g, bool& b)
 {
-    m_command = QLatin1String(mnemonic) + QLatin1Char('?');
+    Command() = QLatin1String(mnemonic) + QLatin1Char('?');
     RgbTriple triple;
     SendQueryRgb(triple);
     r = triple.r > threshold;
@@ -210,15 +210,15 @@ void CGenerator::QueryTripleFlags(const char* mnemonic, double threshold, bool& 
 
 qint64 CGenerator::QueryInt64(const char* mnemonic)
 {
-    m_command = QLatin1String(mnemonic) + QLatin1Char('?');
-    Transmit(true);
-    return LeadingInt64(m_reply.data());
+    Command() = QLatin1String(mnemonic) + QLatin1Char('?');
+    m_link.Transmit(true);
+    return LeadingInt64(m_link.Reply());
 }
 
 bool CGenerator::SendRaw(const QString& text)
 {
     // The generator answers these with two lines of its own, not a prompt.
-    m_command = text;
+    Command() = text;
     if (!PutString(text))
         return false;
     return GetString() && GetString();
@@ -306,7 +306,7 @@ int CGenerator::QueryVtot() { return QueryIntSetting("VTOT"); }
 
 int CGenerator::QueryPeld(bool ofGenerator)
 {
-    m_command = ofGenerator ? QStringLiteral("PELD? GE") : QStringLiteral("PELD?");
+    Command() = ofGenerator ? QStringLiteral("PELD? GE") : QStringLiteral("PELD?");
     return SendQueryInt();
 }
 
@@ -459,9 +459,9 @@ void CGenerator::CmdDmap(int width, int height, int depth)
 void CGenerator::QueryDmap(int& width, int& height, int& depth)
 {
     width = height = depth = 0;
-    m_command = QStringLiteral("DMAP?");
-    Transmit(true);
-    const char* text = m_reply.data();
+    Command() = QStringLiteral("DMAP?");
+    m_link.Transmit(true);
+    const char* text = m_link.Reply();
     const char* first = std::strchr(text, ',');
     if (first == nullptr || first == text)
         return;
@@ -480,7 +480,7 @@ void CGenerator::CmdFdta(int table, int index, int value)
 
 int CGenerator::QueryFdta(int table, int index)
 {
-    m_command = QStringLiteral("FDTA? %1 %2").arg(table).arg(index);
+    Command() = QStringLiteral("FDTA? %1 %2").arg(table).arg(index);
     return SendQueryInt();
 }
 
@@ -494,7 +494,7 @@ void CGenerator::CmdMdta(int index, int word)
 
 int CGenerator::QueryMdta(int index)
 {
-    m_command = QStringLiteral("MDTA? %1").arg(index);
+    Command() = QStringLiteral("MDTA? %1").arg(index);
     return SendQueryInt();
 }
 
@@ -521,7 +521,7 @@ int CGenerator::QueryNstp() { return QueryIntSetting("NSTP"); }
 
 const QString& CGenerator::QueryIstpLine(int n)
 {
-    m_command = QStringLiteral("ISTP? %1").arg(n);
+    Command() = QStringLiteral("ISTP? %1").arg(n);
     return SendQueryString();
 }
 
@@ -531,7 +531,7 @@ qint64 CGenerator::QueryMemf() { return QueryInt64("MEMF"); }
 void CGenerator::CmdName(const QString& name)
 {
     QString text = QStringLiteral("NAME ");
-    CheckName(name);
+    m_link.CheckName(name);
     AppendQuotedName(text, name);
     SendText(text, false);
 }
@@ -547,7 +547,7 @@ void CGenerator::CmdScal() { SendText(QStringLiteral("SCAL 1"), true); }
 void CGenerator::QueryVerh(int& first, int& second)
 {
     SendText(QStringLiteral("VERH?"), true);
-    const char* text = m_reply.data();
+    const char* text = m_link.Reply();
     unsigned a = 0;
     unsigned b = 0;
     const char* end = ReadHex(text, a);
@@ -563,7 +563,7 @@ void CGenerator::QueryIdn(QString& model, QString& version, QString& serial)
 {
     SendText(QStringLiteral("*IDN?"), true);
     // Without a port nothing was read; the buffer holds an older reply.
-    const IdnReply idn = ParseIdnReply(m_port != 0 ? ReplyText() : QString());
+    const IdnReply idn = ParseIdnReply(GetPort() != 0 ? ReplyText() : QString());
     model = idn.model;
     version = idn.version;
     serial = idn.serial;

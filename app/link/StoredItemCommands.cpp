@@ -46,11 +46,7 @@ const FamilyRow& Row(Family f)
 
 qsizetype IndexOfName(const QStringList& names, const QString& name)
 {
-    for (qsizetype i = 0; i < names.size(); ++i) {
-        if (names.at(i).compare(name, Qt::CaseInsensitive) == 0)
-            return i;
-    }
-    return -1;
+    return GeneratorNameCaches::IndexOfName(names, name);
 }
 
 // "first count" of a list query, clamped where the family clamps.
@@ -103,15 +99,9 @@ QString CGenerator::Mnemonic(Family f, char op, bool query) const
     return text;
 }
 
-void CGenerator::CheckName(const QString& name)
-{
-    if (m_nameProblem.isEmpty())
-        m_nameProblem = CommandNameProblem(name);
-}
-
 void CGenerator::AppendName(QString& text, Family f, char op, bool query, const QString& name)
 {
-    CheckName(name);
+    m_link.CheckName(name);
     const FamilyRow& row = Row(f);
     const bool quoted = query ? (op == 'L' && row.quotedExistsQuery) : std::strchr(row.quotedSetters, op) != nullptr;
     text += QLatin1Char(' ');
@@ -123,29 +113,29 @@ void CGenerator::AppendName(QString& text, Family f, char op, bool query, const 
 
 void CGenerator::SendNamed(Family f, char op, const QString& name)
 {
-    m_command = Mnemonic(f, op);
-    AppendName(m_command, f, op, false, name);
+    Command() = Mnemonic(f, op);
+    AppendName(Command(), f, op, false, name);
     SendCommand(false);
 }
 
 void CGenerator::SendBare(Family f, char op)
 {
-    m_command = Mnemonic(f, op);
+    Command() = Mnemonic(f, op);
     if (Row(f).blankAfterBeginEnd)
-        m_command += QLatin1Char(' ');
+        Command() += QLatin1Char(' ');
     SendCommand(false);
 }
 
 bool CGenerator::QueryNamed(Family f, char op, const QString& name)
 {
-    m_command = Mnemonic(f, op, true);
-    AppendName(m_command, f, op, true, name);
+    Command() = Mnemonic(f, op, true);
+    AppendName(Command(), f, op, true, name);
     return SendQueryBool();
 }
 
 const QString& CGenerator::QueryString(Family f, char op)
 {
-    m_command = Mnemonic(f, op, true);
+    Command() = Mnemonic(f, op, true);
     return SendQueryString();
 }
 
@@ -159,23 +149,15 @@ void CGenerator::StoreItem(Family f, const QString& name, bool addToCache)
 
 void CGenerator::InsertIntoCache(Family f, const QString& name)
 {
-    NameCache& cache = Cache(f);
-    if (cache.names.isEmpty() || IndexOfName(cache.names, name) >= 0)
-        return; // not loaded, or already listed
-    qsizetype at = 0;
-    while (at < cache.names.size() && cache.names.at(at).compare(name, Qt::CaseInsensitive) <= 0)
-        ++at;
-    cache.names.insert(at, name);
-    if (KeepsFlags(f) && at <= cache.flags.size())
-        cache.flags.insert(at, 1);
+    m_caches.Insert(f, name, KeepsFlags(f));
 }
 
 void CGenerator::SendListQuery(Family f, int first, int count, bool extended)
 {
     const FamilyRow& row = Row(f);
-    m_command = Mnemonic(f, 'Q', true) + QLatin1Char(' ') + ListRange(first, count, row.clampListQuery);
+    Command() = Mnemonic(f, 'Q', true) + QLatin1Char(' ') + ListRange(first, count, row.clampListQuery);
     if (extended && row.extendedListQuery)
-        m_command += QLatin1String(" x");
+        Command() += QLatin1String(" x");
     SendCommand(true);
 }
 
@@ -187,29 +169,28 @@ void CGenerator::ListQuery(Family f, int first, int count, QStringList& names, b
 
 void CGenerator::RefreshFromGenerator(Family f, bool extended, bool splitFlags)
 {
-    NameCache& cache = Cache(f);
     QStringList names;
     ListQuery(f, 1, kMaxListEntries, names, extended);
     if (!LastCommandSucceeded()) {
         // A cut list would hide names from the existence checks; unloaded,
         // they ask the generator instead.
-        cache.names.clear();
-        cache.flags.clear();
+        m_caches.Clear(f);
         return;
     }
-    if (splitFlags) {
-        cache.flags.resize(names.size());
-        for (qsizetype i = 0; i < names.size(); ++i)
-            cache.flags[i] = SplitFlag(names[i]);
+    if (!splitFlags) {
+        m_caches.SetNames(f, names);
+        return;
     }
-    cache.names = names;
+    QList<unsigned> flags(names.size());
+    for (qsizetype i = 0; i < names.size(); ++i)
+        flags[i] = SplitFlag(names[i]);
+    m_caches.SetNames(f, names, flags);
 }
 
 bool CGenerator::HasItem(Family f, const QString& name)
 {
-    const NameCache& cache = Cache(f);
-    if (!cache.names.isEmpty())
-        return IndexOfName(cache.names, name) >= 0;
+    if (m_caches.IsLoaded(f))
+        return m_caches.Contains(f, name);
     if (f == Family::Fmt)
         return QueryFmtlExists(name) != 0;
     return QueryNamed(f, 'L', name);
@@ -220,31 +201,23 @@ void CGenerator::DeleteItem(Family f, const QString& name)
     SendNamed(f, 'K', name);
     if (!LastCommandSucceeded())
         return; // the item is still there
-    NameCache& cache = Cache(f);
-    const qsizetype at = IndexOfName(cache.names, name);
-    if (at < 0)
-        return;
-    cache.names.removeAt(at);
-    if (KeepsFlags(f) && at < cache.flags.size())
-        cache.flags.removeAt(at);
+    m_caches.Remove(f, name, KeepsFlags(f));
 }
 
 bool CGenerator::CachedUserFlag(Family f, const QString& name) const
 {
-    const NameCache& cache = Cache(f);
-    const qsizetype at = IndexOfName(cache.names, name);
-    return at >= 0 && at < cache.flags.size() && cache.flags.at(at) != 0;
+    return m_caches.UserFlag(f, name);
 }
 
 void CGenerator::SendApply(const char* mnemonic, bool bare)
 {
     // An animated image never finishes applying: do not wait for it.
-    m_command = QLatin1String(mnemonic);
+    Command() = QLatin1String(mnemonic);
     if (bare) {
         SendCommand(false);
         return;
     }
-    m_command += QLatin1String(";*OPC?");
+    Command() += QLatin1String(";*OPC?");
     SendCommand(true);
 }
 
@@ -339,8 +312,8 @@ bool CGenerator::QueryMapl(const QString& name) { return QueryNamed(Family::Map,
 
 int CGenerator::QueryFmtlExists(const QString& name)
 {
-    m_command = Mnemonic(Family::Fmt, 'L', true);
-    AppendName(m_command, Family::Fmt, 'L', true, name);
+    Command() = Mnemonic(Family::Fmt, 'L', true);
+    AppendName(Command(), Family::Fmt, 'L', true, name);
     return SendQueryInt();
 }
 
@@ -432,28 +405,28 @@ const QString& CGenerator::QuerySequ() { return QueryString(Family::Seq, 'U'); }
 
 void CGenerator::CmdDirs()
 {
-    m_command = QStringLiteral("DIRS");
+    Command() = QStringLiteral("DIRS");
     SendCommand(false);
 }
 
 void CGenerator::CmdNami(int position, const QString& name)
 {
-    m_command = QStringLiteral("NAMI ") + QString::number(position) + QLatin1Char(' ');
-    CheckName(name);
-    AppendQuotedName(m_command, name);
+    Command() = QStringLiteral("NAMI ") + QString::number(position) + QLatin1Char(' ');
+    m_link.CheckName(name);
+    AppendQuotedName(Command(), name);
     SendCommand(false);
 }
 
 void CGenerator::CmdNamk(const QString& name)
 {
-    CheckName(name);
-    m_command = QStringLiteral("NAMK ") + name;
+    m_link.CheckName(name);
+    Command() = QStringLiteral("NAMK ") + name;
     SendCommand(false);
 }
 
 void CGenerator::QueryNamq(int first, int count)
 {
-    m_command = QStringLiteral("NAMQ? ") + ListRange(first, count, true);
+    Command() = QStringLiteral("NAMQ? ") + ListRange(first, count, true);
     SendCommand(true);
 }
 
@@ -465,13 +438,13 @@ void CGenerator::QueryNamqList(int first, int count, QStringList& names)
 
 bool CGenerator::QueryAnim(const QString& name)
 {
-    m_command = QStringLiteral("ANIM? ") + name;
+    Command() = QStringLiteral("ANIM? ") + name;
     return SendQueryBool();
 }
 
 bool CGenerator::IsAnimatedImageCurrent()
 {
-    if (m_port == 0)
+    if (GetPort() == 0)
         return false;
     const QString inUse = QueryImgu();
     const QString selected = QueryImgn();
@@ -491,13 +464,13 @@ bool CGenerator::IsAnimatedImage(const QString& name)
 
 void CGenerator::RefreshDirectoryList()
 {
-    if (m_port != 0)
+    if (GetPort() != 0)
         RefreshFromGenerator(Family::Dir, false, false);
 }
 
 void CGenerator::RefreshFormatList()
 {
-    if (m_port == 0)
+    if (GetPort() == 0)
         LoadBuiltInFormatNames();
     else
         RefreshFromGenerator(Family::Fmt, m_extendedLists, m_extendedLists);
@@ -505,7 +478,7 @@ void CGenerator::RefreshFormatList()
 
 void CGenerator::RefreshImageList()
 {
-    if (m_port == 0)
+    if (GetPort() == 0)
         LoadBuiltInImageNames();
     else
         RefreshFromGenerator(Family::Img, m_extendedLists, m_extendedLists);
@@ -513,21 +486,21 @@ void CGenerator::RefreshImageList()
 
 void CGenerator::RefreshSequenceList()
 {
-    if (m_port == 0)
-        Cache(Family::Seq).names = BuiltInNames::Sequences();
+    if (GetPort() == 0)
+        m_caches.SetNames(Family::Seq, BuiltInNames::Sequences());
     else
         RefreshFromGenerator(Family::Seq, false, false);
 }
 
 void CGenerator::RefreshFontList()
 {
-    if (m_port != 0)
+    if (GetPort() != 0)
         RefreshFromGenerator(Family::Fnt, true, true);
 }
 
 void CGenerator::RefreshPixelMapList()
 {
-    if (m_port != 0)
+    if (GetPort() != 0)
         RefreshFromGenerator(Family::Map, true, true);
 }
 
@@ -547,12 +520,12 @@ void CGenerator::DeletePixelMap(const QString& name) { DeleteItem(Family::Map, n
 
 void CGenerator::LoadBuiltInFormatNames()
 {
-    Cache(Family::Fmt).names = BuiltInNames::Formats();
+    m_caches.SetNames(Family::Fmt, BuiltInNames::Formats());
 }
 
 void CGenerator::LoadBuiltInImageNames()
 {
-    Cache(Family::Img).names = BuiltInNames::Images();
+    m_caches.SetNames(Family::Img, BuiltInNames::Images());
 }
 
 // --- Directory rewrite ----------------------------------------------------------------

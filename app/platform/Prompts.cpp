@@ -1,6 +1,6 @@
 #include "Prompts.h"
 
-#include "strings.h"
+#include "StringTable.h"
 
 #include <QDesktopServices>
 #include <QDialog>

@@ -1,11 +1,12 @@
 #include "CAboutDlg.h"
 
+#include "CGenerator.h"
+
 #include "BitmapResources.h"
 #include "DialogControls.h"
 #include "Numbers.h"
 #include "Prompts.h"
 
-#include <morvane.h>
 
 #include <QLabel>
 #include <QPainter>
@@ -19,7 +20,7 @@ int g_splashMs = CAboutDlg::kSplashMs;
 // The product logo, painted when the program carries no bitmap 307.
 QPixmap Logo()
 {
-    QPixmap logo = LoadBitmapResource(CAboutDlg::IDB_LOGO);
+    QPixmap logo = LoadBitmapResource(IDB_LOGO);
     if (!logo.isNull())
         return logo;
     logo = QPixmap(32, 32);
@@ -42,7 +43,7 @@ QPixmap Logo()
 
 CAboutDlg::CAboutDlg(QWidget *parent) : QDialog(parent)
 {
-    setObjectName(ControlName(IDD));
+    setObjectName(ControlName(IDD_ABOUTBOX));
     setWindowTitle(QStringLiteral("About ZOT"));
     BuildControls();
 }
@@ -86,7 +87,7 @@ void CAboutDlg::showEvent(QShowEvent *event)
 
 bool CAboutDlg::OnInitDialog()
 {
-    FindControl<QLabel>(this, IDC_LIBRARY_VERSION)->setText(LibraryVersionText(XR_PortLibraryVersion()));
+    FindControl<QLabel>(this, IDC_LIBRARY_VERSION)->setText(LibraryVersionText(CGenerator::LibraryVersion()));
     if (autoClose) {
         m_timerInterval = g_splashMs;
         m_timerId = startTimer(g_splashMs);

@@ -2,11 +2,12 @@
 // "About ZOT": the product, the library's version, OK. As the start-up
 // splash it closes itself after three seconds.
 
+#include "ResourceIds.h"
+
 #include <QDialog>
 
 class CAboutDlg : public QDialog {
 public:
-    enum : int { IDD = 100, IDC_MAKER_LINE = 1003, IDC_LIBRARY_VERSION = 1004, IDB_LOGO = 307 };
     static constexpr int kSplashTimer = 1;
     static constexpr int kSplashMs = 3000;
 

@@ -14,7 +14,8 @@
 #include "ShellImages.h"
 #include "Profile.h"
 #include "Prompts.h"
-#include "strings.h"
+#include "ResourceIds.h"
+#include "StringTable.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -23,25 +24,6 @@
 using namespace ProfileKeys;
 
 namespace {
-
-constexpr unsigned IDS_SAVE_TITLE = 33061;
-constexpr unsigned IDS_OPEN_TITLE = 33066;
-constexpr unsigned IDS_CANNOT_OPEN = 33067;
-constexpr unsigned IDS_CANNOT_READ = 33068;
-constexpr unsigned IDS_UNKNOWN_TYPE = 33069;
-constexpr unsigned IDS_IMPORT_ZOT2_TITLE = 33404;
-constexpr unsigned IDS_IMPORT_CMD_TITLE = 10005;
-constexpr unsigned IDS_SAVE_CMD_TITLE = 10021;
-constexpr unsigned IDS_FILTER_FORMAT = 33063;
-constexpr unsigned IDS_FILTER_IMAGE = 33065;
-constexpr unsigned IDS_FILTER_SEQUENCE = 33198;
-constexpr unsigned IDS_FILTER_FONT = 33234;
-constexpr unsigned IDS_FILTER_ICON = 33268;
-constexpr unsigned IDS_FILTER_KNOBLIST = 33364;
-constexpr unsigned IDS_FILTER_ALL = 33107;
-constexpr unsigned IDS_FILTER_DIR = 33402;
-constexpr unsigned IDS_FILTER_LIB = 33403;
-constexpr unsigned IDS_FILTER_CMD = 33224;
 
 QString JoinFilters(std::initializer_list<unsigned> ids)
 {

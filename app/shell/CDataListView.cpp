@@ -14,7 +14,8 @@
 #include "DragLoop.h"
 #include "Prompts.h"
 #include "ShellImages.h"
-#include "strings.h"
+#include "ResourceIds.h"
+#include "StringTable.h"
 
 #include <QApplication>
 #include <QDrag>
@@ -25,11 +26,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-constexpr unsigned IDS_DATA_NAME = 33071;
-constexpr unsigned IDS_DATA_FILE = 33072;
-constexpr unsigned IDS_DELETE_CAPTION = 33099;
-constexpr unsigned IDS_DELETE_QUESTION = 33100;
 
 constexpr int kItemRole = Qt::UserRole;
 constexpr int kIconRole = Qt::UserRole + 1;
@@ -69,7 +65,7 @@ CDataListView::CDataListView(QWidget *parent)
 {
     m_dropTarget->setParent(this);
     m_dropTarget->Register(this);
-    SetControlId(m_list, IDC_LIST);
+    SetControlId(m_list, IDC_DATA_LIST);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_list);
@@ -290,7 +286,7 @@ void CDataListView::DeleteSelected(bool ask)
         if (count == 0)
             return;
         const int answer = MessageBox(this, PromptText(IDS_DELETE_QUESTION, {QString::number(count)}),
-                                      PromptText(IDS_DELETE_CAPTION), MB_YESNO | MB_ICONQUESTION);
+                                      PromptText(IDS_DELETE_DATA_CAPTION), MB_YESNO | MB_ICONQUESTION);
         if (answer != IDYES)
             return;
     }

@@ -4,6 +4,8 @@
 // Each row owns its item. The file side (open, save, imports, command
 // files) is in CDataListFiles.cpp.
 
+#include "ResourceIds.h"
+
 #include <QStringList>
 #include <QWidget>
 
@@ -22,7 +24,6 @@ class QTreeWidgetItem;
 
 class CDataListView : public QWidget {
 public:
-    enum : int { IDC_LIST = 1188 };
     // Results of a command file's classification and import.
     enum CmdFileCode : int {
         kCmdNothing = 0, kCmdFormat = 1, kCmdImage = 2, kCmdSequence = 3,

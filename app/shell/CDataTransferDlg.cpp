@@ -44,7 +44,7 @@ int CDataTransferDlg::IconOfKind(int kind)
 
 CDataTransferDlg::CDataTransferDlg(QWidget *parent) : QDialog(parent)
 {
-    setObjectName(ControlName(IDD));
+    setObjectName(ControlName(IDD_DATA_TRANSFER));
     setWindowTitle(QStringLiteral("Data Transfer"));
     BuildControls();
 }

@@ -5,6 +5,8 @@
 // generator list; a copy between two generators' panes shows the names it
 // copies and its one destination.
 
+#include "ResourceIds.h"
+
 #include <QByteArray>
 #include <QDialog>
 #include <QString>
@@ -15,12 +17,6 @@ class QTreeWidget;
 
 class CDataTransferDlg : public QDialog {
 public:
-    enum : int {
-        IDD = 260,
-        IDC_ITEM_LIST = 1225,
-        IDC_DESTINATION_LIST = 1226,
-        IDC_SOURCE = 1329,
-    };
     // The image-list index a row of the data list, the generator list or
     // this dialog's lists carries.
     static constexpr int kIconRole = Qt::UserRole + 1;

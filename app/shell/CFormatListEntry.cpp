@@ -2,14 +2,12 @@
 
 #include "CKindValue.h"
 #include "CSyncCodeMap.h"
-#include "strings.h"
+#include "ResourceIds.h"
+#include "StringTable.h"
 
 #include <cmath>
 
 namespace {
-
-constexpr unsigned IDS_PROGRESSIVE = 33391;
-constexpr unsigned IDS_INTERLACE = 33392;
 
 QString Fixed3(double value)
 {

@@ -1,4 +1,5 @@
 #include "CGeneratorDataPane.h"
+#include "WaitCursor.h"
 
 #include "CGenerator.h"
 #include "CGeneratorDialogBar.h"
@@ -9,7 +10,7 @@
 #include "DataPaneImages.h"
 #include "DataPaneSelectionRules.h"
 #include "Prompts.h"
-#include "strings.h"
+#include "StringTable.h"
 
 #include <QApplication>
 #include <QMenu>
@@ -19,14 +20,6 @@ namespace {
 
 // Type texts of the lists in questions.
 constexpr unsigned kTypeTextIds[CGeneratorDataPane::kNameLists] = {32990, 32991, 32992, 32993, 33232, 33266};
-
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor &) = delete;
-    WaitCursor &operator=(const WaitCursor &) = delete;
-};
 
 } // namespace
 

@@ -6,6 +6,8 @@
 // The transfers of the items (send, recall, copy, rename, delete, drag and
 // drop) live in CGeneratorDataPaneTransfers.cpp.
 
+#include "ResourceIds.h"
+
 #include "CFormatListEntry.h"
 
 #include <QList>
@@ -62,7 +64,6 @@ public:
     enum : int { kStateUser = 4, kStateBuiltIn = 5 };
 
     // Control ids: the detailed list, then the six name lists in list order.
-    enum : int { IDC_FORMAT_LIST = 118, IDC_NAME_LIST_FIRST = 119 };
 
     // One selected row, as the transfers read it.
     struct SelectedItem {

@@ -10,7 +10,8 @@
 #include "DataPaneImages.h"
 #include "DialogUnits.h"
 #include "Prompts.h"
-#include "strings.h"
+#include "ResourceIds.h"
+#include "StringTable.h"
 
 #include <QHeaderView>
 #include <QTreeWidget>
@@ -19,10 +20,6 @@
 #include <memory>
 
 namespace {
-
-constexpr unsigned IDS_SCAN_FORMATS_QUESTION = 33394;
-constexpr unsigned IDS_DETAILED_FORMAT_LIST = 33395;
-constexpr unsigned IDS_SCANNING_FORMATS = 33396;
 
 // A row of the detailed list and the entry it owns.
 class CFormatListItem : public QTreeWidgetItem {
@@ -123,11 +120,11 @@ void CGeneratorDataPane::ScanFormatDetails()
     const QStringList names = m_generator->FormatNames();
     const int count = int(names.size());
     auto progress = std::make_unique<CProgressDlg>(this, false);
-    progress->SetStatus(CProgressDlg::IDC_STATUS1, FormatString(IDS_SCANNING_FORMATS, {QString::number(count)}));
+    progress->SetStatus(IDC_STATUS1, FormatString(IDS_SCANNING_FORMATS, {QString::number(count)}));
     CGenerator &g = *m_generator;
     for (int i = 0; i < count; ++i) {
         if (ShowsScanPercentage(i, count))
-            progress->SetStatus(CProgressDlg::IDC_STATUS2, QString::asprintf("Scanned: %d%%", i * 100 / count));
+            progress->SetStatus(IDC_STATUS2, QString::asprintf("Scanned: %d%%", i * 100 / count));
         CFormatListEntry entry;
         entry.name = names[i];
         entry.icon = g.QueryFmtk(entry.name) ? kIconUserFormat : kIconBuiltInFormat;

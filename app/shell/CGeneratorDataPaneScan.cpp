@@ -3,6 +3,7 @@
 // generator's state read afterwards.
 
 #include "CGeneratorDataPane.h"
+#include "WaitCursor.h"
 
 #include "CGenerator.h"
 #include "CGeneratorNameList.h"
@@ -47,14 +48,6 @@ const ScanStep kScanSteps[] = {
     {&CGenerator::RefreshFontList, &CGenerator::FontNames, CGeneratorDataPane::kFonts, CGeneratorDataPane::kKindFont},
     {&CGenerator::RefreshPixelMapList, &CGenerator::PixelMapNames, CGeneratorDataPane::kIcons,
      CGeneratorDataPane::kKindIcon},
-};
-
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor &) = delete;
-    WaitCursor &operator=(const WaitCursor &) = delete;
 };
 
 void SetTotal(CScanDlg &dialog, int line, int count)

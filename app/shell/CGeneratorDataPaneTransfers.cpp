@@ -5,6 +5,7 @@
 // pane's items as a copy between two generators.
 
 #include "CGeneratorDataPane.h"
+#include "WaitCursor.h"
 
 #include "CDataListView.h"
 #include "CDataTransferDlg.h"
@@ -22,7 +23,8 @@
 #include "GeneratorItemDragBlock.h"
 #include "MessageTarget.h"
 #include "Prompts.h"
-#include "strings.h"
+#include "ResourceIds.h"
+#include "StringTable.h"
 
 #include <QApplication>
 #include <QDrag>
@@ -39,43 +41,9 @@ CGeneratorView *g_pDragSourceView = nullptr;
 
 namespace {
 
-constexpr unsigned IDS_FORMAT = 32990;
-constexpr unsigned IDS_KNOB_LIST = 32993;
-constexpr unsigned IDS_RECALL_CAPTION = 33078;
-constexpr unsigned IDS_RECALL_ONE = 33079;
-constexpr unsigned IDS_DELETE_ONE = 33084;
-constexpr unsigned IDS_DELETE_CAPTION = 33085;
-constexpr unsigned IDS_DELETING = 33086;
-constexpr unsigned IDS_SENDING = 33101;
-constexpr unsigned IDS_OVERWRITE_CAPTION = 33102;
-constexpr unsigned IDS_NOT_OVERWRITABLE = 33103;
-constexpr unsigned IDS_REPLACE = 33104;
-constexpr unsigned IDS_NO_MEMORY = 33277;
-constexpr unsigned IDS_NO_MEMORY_CAPTION = 33278;
-constexpr unsigned IDS_DELETE_SEVERAL = 33399;
-constexpr unsigned IDS_RECALL_SEVERAL = 33400;
-constexpr unsigned IDS_RECALLING = 33401;
-constexpr unsigned IDS_UNACCEPTABLE_CAPTION = 33405;
-constexpr unsigned IDS_UNACCEPTABLE = 33406;
-constexpr unsigned IDS_TRANSFERRING = 33407;
-constexpr unsigned IDS_COPY_ONE = 57603;
-constexpr unsigned IDS_COPY_CAPTION = 57604;
-constexpr unsigned IDS_COPYING_ONE = 57605;
-constexpr unsigned IDS_COPYING_STEP = 57606;
-constexpr unsigned IDS_COPY_SEVERAL = 57607;
-constexpr unsigned IDS_COPYING = 57608;
-
 constexpr int kMaxCopyName = 8;
 constexpr double kSettleBeforeCopy = 0.25;
 constexpr double kSettleAfterCopy = 0.5;
-
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor &) = delete;
-    WaitCursor &operator=(const WaitCursor &) = delete;
-};
 
 // Held while an operation pumps messages: a generator removal (a lost link,
 // a tool's restart) waits for its end instead of deleting what it uses.
@@ -110,7 +78,7 @@ bool HasCopyOperation(int kind)
 
 void SetStatus1(CProgressDlg &progress, unsigned id, const QStringList &inserts)
 {
-    progress.SetStatus(CProgressDlg::IDC_STATUS1, FormatString(id, inserts));
+    progress.SetStatus(IDC_STATUS1, FormatString(id, inserts));
 }
 
 void NotIncremented(const QString &name, const char *why)
@@ -130,8 +98,8 @@ bool FormatKnobListNames(CGenerator &generator, const QString &name)
 
 bool IsCardPort(const CGenerator *generator)
 {
-    const uint32_t type = generator->GetPort() & MORVANE_PORT_TYPE_MASK;
-    return type == MORVANE_PORT_ISA || type == MORVANE_PORT_PCI;
+    const PortType type = generator->GetPortType();
+    return type == PortType::Isa || type == PortType::Pci;
 }
 
 // What storing an item of one kind means: how the generator says it holds
@@ -233,7 +201,7 @@ bool CGeneratorDataPane::StoreItem(CGenData *item, CProgressDlg *progress, bool 
     const QString name = item->GetName();
     if (progress) {
         const QString model = m_view ? m_view->GetState().model : QString();
-        SetStatus1(*progress, IDS_SENDING, {name, model, m_generator->GetPortName()});
+        SetStatus1(*progress, IDS_SENDING_ITEM, {name, model, m_generator->GetPortName()});
         if (progress->IsCancelled())
             return false;
     }
@@ -320,7 +288,7 @@ void CGeneratorDataPane::RecallSelected()
         return;
     OperationGuard guard(window);
     CProgressDlg progress(this, true);
-    SetStatus1(progress, IDS_RECALLING, {count, typeText});
+    SetStatus1(progress, IDS_RECALLING_ITEM, {count, typeText});
     WaitCursor wait;
     for (const SelectedItem &row : items) {
         if (progress.IsCancelled())
@@ -468,7 +436,7 @@ CGenData *CGeneratorDataPane::CopyItem(const QString &typeText, const QString &n
     CProgressDlg progress(this, false);
     progress.setWindowTitle(windowTitle());
     SetStatus1(progress, IDS_COPYING_ONE, {typeText});
-    progress.SetStatus(CProgressDlg::IDC_STATUS2, LoadString(IDS_COPYING_STEP));
+    progress.SetStatus(IDC_STATUS2, LoadString(IDS_COPYING_STEP));
     const bool copied = FinishCopy(item, name, copyName, &progress);
     progress.DestroyWindow();
     return copied ? item : nullptr;
@@ -523,13 +491,13 @@ void CGeneratorDataPane::DeleteSelected()
     const QString typeText = TypeText(list);
     if (items.size() == 1) {
         if (MessageBox(this, PromptText(IDS_DELETE_ONE, {typeText, items.first().name}),
-                       PromptText(IDS_DELETE_CAPTION), MB_YESNO) != IDYES)
+                       PromptText(IDS_DELETE_ITEMS_CAPTION), MB_YESNO) != IDYES)
             return;
     }
     std::unique_ptr<CProgressDlg> progress;
     if (items.size() >= 2) {
         const QString count = QString::number(items.size());
-        if (MessageBox(this, PromptText(IDS_DELETE_SEVERAL, {count, typeText}), PromptText(IDS_DELETE_CAPTION),
+        if (MessageBox(this, PromptText(IDS_DELETE_SEVERAL, {count, typeText}), PromptText(IDS_DELETE_ITEMS_CAPTION),
                        MB_YESNO | MB_ICONQUESTION) != IDYES)
             return;
         progress = std::make_unique<CProgressDlg>(this, false);

@@ -10,7 +10,6 @@
 #include <QLabel>
 #include <QPainter>
 
-using namespace GeneratorViewCommand;
 
 namespace {
 
@@ -72,7 +71,7 @@ void RegisterToggleBitmaps()
 CGeneratorDialogBar::CGeneratorDialogBar(QWidget *parent)
     : QWidget(parent), m_spin(new CSpinButtonCtrl(this)), m_version(new QLabel(QStringLiteral("0"), this))
 {
-    SetControlId(this, IDD);
+    SetControlId(this, IDD_GENERATOR_BAR);
     RegisterToggleBitmaps();
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(2, 1, 2, 1);
@@ -97,14 +96,14 @@ CGeneratorDialogBar::CGeneratorDialogBar(QWidget *parent)
     m_version->setAutoFillBackground(true);
     layout->addWidget(m_version);
 
-    SetControlId(m_spin, IDC_SPIN);
+    SetControlId(m_spin, IDC_VERSION_SPIN);
     m_spin->setFixedSize(14, kToggleHeight);
     m_spin->SetBuddy(m_version);
     m_spin->SetRange(0, 255);
     layout->addWidget(m_spin);
 
     auto *label = new QLabel(QStringLiteral("Img Vers"), this);
-    SetControlId(label, IDC_LABEL);
+    SetControlId(label, IDC_VERSION_LABEL);
     layout->addWidget(label);
     layout->addStretch();
 }

@@ -3,6 +3,8 @@
 // "B", "ACS", "DCS" and "DSS", and the image version (a green-on-black
 // number with its arrows and the label "Img Vers").
 
+#include "ResourceIds.h"
+
 #include <QWidget>
 
 class CSpinButtonCtrl;
@@ -11,7 +13,6 @@ class QLabel;
 
 class CGeneratorDialogBar : public QWidget {
 public:
-    enum : int { IDD = 299, ID_BAR = 10077, IDC_VERSION = 1183, IDC_SPIN = 1185, IDC_LABEL = 1282 };
 
     explicit CGeneratorDialogBar(QWidget *parent = nullptr);
 

@@ -1,4 +1,5 @@
 #include "CGeneratorListView.h"
+#include "WaitCursor.h"
 
 #include "CDataListView.h"
 #include "CDataTransferDlg.h"
@@ -10,9 +11,8 @@
 #include "DialogUnits.h"
 #include "Prompts.h"
 #include "ShellImages.h"
-#include "strings.h"
-
-#include <morvane.h>
+#include "ResourceIds.h"
+#include "StringTable.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -25,22 +25,10 @@
 QList<CGeneratorView *> g_generatorViews;
 
 std::function<int32_t(uint32_t, int32_t)> CGeneratorListView::s_forceInit = [](uint32_t type, int32_t number) {
-    return XR_PortForceInit(type, number);
+    return CGenerator::ForceInit(PortType(type), number);
 };
 
 namespace {
-
-constexpr unsigned IDS_DISCONNECT_QUESTION = 33011;
-constexpr unsigned IDS_DISCONNECT_CAPTION = 33012;
-constexpr unsigned IDS_FIRMWARE_UNREADABLE = 33015;
-constexpr unsigned IDS_CONNECT_ERROR = 33020;
-constexpr unsigned IDS_FORCE_CAPTION = 33270;
-constexpr unsigned IDS_FORCE_SURE = 33271;
-constexpr unsigned IDS_FORCE_ERASES = 33272;
-constexpr unsigned IDS_NOT_DETECTED_CAPTION = 33273;
-constexpr unsigned IDS_NOT_DETECTED = 33274;
-constexpr unsigned IDS_FORCED_CAPTION = 33275;
-constexpr unsigned IDS_FORCED = 33276;
 
 constexpr int kBaudColumn = 4;
 constexpr double kRetryDelaySeconds = 0.5;
@@ -57,21 +45,13 @@ const Column kColumns[] = {
 
 bool IsComPort(const CGenerator *generator)
 {
-    return generator && (generator->GetPort() & MORVANE_PORT_TYPE_MASK) == MORVANE_PORT_COM;
+    return generator && generator->GetPortType() == PortType::Com;
 }
 
 CGeneratorView *ViewOf(const QTreeWidgetItem *item)
 {
     return item ? static_cast<CGeneratorView *>(item->data(0, Qt::UserRole).value<void *>()) : nullptr;
 }
-
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor &) = delete;
-    WaitCursor &operator=(const WaitCursor &) = delete;
-};
 
 } // namespace
 
@@ -112,7 +92,7 @@ bool CGeneratorListView::MayRun(const CGeneratorView *view) const
 
 CGeneratorListView::CGeneratorListView(QWidget *parent) : QWidget(parent), m_list(new QTreeWidget(this))
 {
-    SetControlId(m_list, IDC_LIST);
+    SetControlId(m_list, IDC_GENERATOR_LIST);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_list);
@@ -298,7 +278,7 @@ bool CGeneratorListView::Connect(bool debugLog)
     // A generator lost while it takes the saved rate is no connection: its
     // port is gone, and the box has said so.
     const int saved = SavedBaudRate();
-    if (saved != 0 && generator->ChangeBaudRate(saved) == 1)
+    if (saved != 0 && generator->ChangeBaudRate(saved) == BaudChange::LinkLost)
         return false;
     AddConnectedRow(view.release());
     return true;
@@ -383,10 +363,10 @@ bool CGeneratorListView::AskForceInit(uint32_t &type, int &number)
     QString port;
     number = dialog.m_portNumber;
     if (dialog.m_portType == CSelectPortDlg::kTypeIsa) {
-        type = MORVANE_PORT_ISA;
+        type = uint32_t(PortType::Isa);
         port = QStringLiteral("ISA-%1").arg(number);
     } else if (dialog.m_portType == CSelectPortDlg::kTypePci) {
-        type = MORVANE_PORT_PCI;
+        type = uint32_t(PortType::Pci);
         port = QStringLiteral("PCI-%1").arg(number);
     } else {
         return false;
@@ -410,10 +390,10 @@ void CGeneratorListView::RemoveForcedCard(uint32_t type, int number)
     for (int row = 0; row < GetRowCount(); ++row) {
         CGeneratorView *view = GetRowView(row);
         const PortId port = view->GetGenerator()->GetPort();
-        const int slot = int(port & 0xFFFF);
+        const int slot = PortSlotOf(port);
         // PCI slots count from 0, the dialog's card numbers from 1.
-        const int card = type == MORVANE_PORT_PCI ? slot + 1 : slot;
-        if ((port & MORVANE_PORT_TYPE_MASK) == type && card == number) {
+        const int card = PortType(type) == PortType::Pci ? slot + 1 : slot;
+        if (PortTypeOf(port) == PortType(type) && card == number) {
             RemoveNow(view);
             return;
         }
@@ -430,7 +410,7 @@ void CGeneratorListView::SetBaudRate()
     CGenerator *generator = view->GetGenerator();
     if (!IsComPort(generator))
         return;
-    int result = 0;
+    BaudChange result = BaudChange::NotDone;
     {
         // The baud-rate dialog lets messages through; a removal waits for it.
         Operation operation(*this);
@@ -438,11 +418,11 @@ void CGeneratorListView::SetBaudRate()
     }
     if (!view)
         return; // removed at the end of the operation
-    if (result == 1) {
+    if (result == BaudChange::LinkLost) {
         RemoveNow(view);
         if (m_mainWindow)
             m_mainWindow->UpdateControls();
-    } else if (result == 2) {
+    } else if (result == BaudChange::Done) {
         const int rate = generator->GetBaudRate();
         m_list->topLevelItem(FindRow(view))->setText(kBaudColumn, QString::number(rate));
         if (m_mainWindow)

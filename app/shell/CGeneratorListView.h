@@ -4,6 +4,8 @@
 // owns its generator view, and the view owns the connection. Connecting,
 // disconnecting and the commands on the selected generators start here.
 
+#include "ResourceIds.h"
+
 #include <QList>
 #include <QPointer>
 #include <QStringList>
@@ -24,7 +26,6 @@ extern QList<CGeneratorView *> g_generatorViews;
 
 class CGeneratorListView : public QWidget {
 public:
-    enum : int { IDC_LIST = 1189 };
     // The firmware versions a generator may report.
     static constexpr double kMinFirmware = 2.0;
     static constexpr double kMaxFirmware = 20.0;

@@ -12,7 +12,7 @@ CGeneratorNameItem::CGeneratorNameItem(const QString &name, const CGeneratorItem
 CGeneratorNameList::CGeneratorNameList(CGeneratorDataPane *pane, int list)
     : QListWidget(pane), m_pane(pane), m_list(list)
 {
-    setObjectName(ControlName(CGeneratorDataPane::IDC_NAME_LIST_FIRST + list));
+    setObjectName(ControlName(IDC_NAME_LIST_FIRST + list));
     setViewMode(QListView::ListMode);
     setFlow(QListView::LeftToRight);
     setWrapping(true);

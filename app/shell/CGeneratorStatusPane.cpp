@@ -6,7 +6,8 @@
 #include "CGeneratorView.h"
 #include "DialogUnits.h"
 #include "Numbers.h"
-#include "strings.h"
+#include "ResourceIds.h"
+#include "StringTable.h"
 
 #include <QHeaderView>
 #include <QPainter>
@@ -15,23 +16,6 @@
 
 namespace {
 
-constexpr unsigned IDB_STATUS_PICTURES = 299;
-constexpr unsigned IDS_STATE_ITEM = 33382;
-constexpr unsigned IDS_CURRENT_VALUE = 33383;
-constexpr unsigned IDS_FIRMWARE = 33074;
-constexpr unsigned IDS_SERIAL = 33075;
-constexpr unsigned IDS_FORMAT = 32990;
-constexpr unsigned IDS_IMAGE = 32991;
-constexpr unsigned IDS_SEQUENCE = 32992;
-constexpr unsigned IDS_RESOLUTION = 33389;
-constexpr unsigned IDS_SCAN_TYPE = 33390;
-constexpr unsigned IDS_PROGRESSIVE = 33391;
-constexpr unsigned IDS_INTERLACE = 33392;
-constexpr unsigned IDS_PIXEL_RATE = 33393;
-constexpr unsigned IDS_FORMAT_KNOB = 33385;
-constexpr unsigned IDS_IMAGE_KNOB = 33386;
-constexpr unsigned IDS_MEMORY_USED = 33387;
-constexpr unsigned IDS_MEMORY_FREE = 33388;
 constexpr int kColumnWidth = 150;
 constexpr int kPictureSize = 16;
 // Firmware that reports its memory is above this version.
@@ -122,7 +106,7 @@ const QList<QIcon> &CGeneratorStatusPane::Pictures()
 
 CGeneratorStatusPane::CGeneratorStatusPane(QWidget *parent) : QWidget(parent), m_list(new QTreeWidget(this))
 {
-    SetControlId(m_list, IDC_LIST);
+    SetControlId(m_list, IDC_STATUS_LIST);
     m_list->setGeometry(0, 0, 100, 300);
     m_list->setRootIsDecorated(false);
     m_list->setAllColumnsShowFocus(true);

@@ -6,6 +6,8 @@
 // values come from the view's state record; the format's figures and the
 // memory are asked of the generator at every refresh.
 
+#include "ResourceIds.h"
+
 #include <QIcon>
 #include <QList>
 #include <QWidget>
@@ -16,7 +18,6 @@ class QTreeWidget;
 
 class CGeneratorStatusPane : public QWidget {
 public:
-    enum : int { IDC_LIST = 117 };
     // Rows of the list; the empty ones are separators.
     enum Row : int {
         kRowFirmware = 0,

@@ -10,7 +10,8 @@
 #include "CStateButton.h"
 #include "Profile.h"
 #include "ProfileKeys.h"
-#include "strings.h"
+#include "ResourceIds.h"
+#include "StringTable.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -22,9 +23,6 @@
 using namespace ProfileKeys;
 
 namespace {
-
-constexpr unsigned IDS_TERMINAL_TITLE = 33193;
-constexpr unsigned IDS_DIAGNOSTICS_TITLE = 33269;
 constexpr QSize kStatusPaneSize(200, 300);
 constexpr QSize kDataPaneSize(300, 300);
 constexpr int kMinimumSavedWidth = 20; // a saved width up to this is no size
@@ -253,10 +251,10 @@ void CGeneratorView::ShowSignalState()
     if (!m_dialogBar)
         return;
     const std::pair<int, int32_t> states[] = {
-        {GeneratorViewCommand::IDC_RED, m_state.red},   {GeneratorViewCommand::IDC_GREEN, m_state.green},
-        {GeneratorViewCommand::IDC_BLUE, m_state.blue}, {GeneratorViewCommand::IDC_OUTPUT, m_state.output},
-        {GeneratorViewCommand::IDC_ACS, m_state.acs},   {GeneratorViewCommand::IDC_DCS, m_state.dcs},
-        {GeneratorViewCommand::IDC_DSS, m_state.dss},
+        {IDC_RED, m_state.red},   {IDC_GREEN, m_state.green},
+        {IDC_BLUE, m_state.blue}, {IDC_OUTPUT, m_state.output},
+        {IDC_ACS, m_state.acs},   {IDC_DCS, m_state.dcs},
+        {IDC_DSS, m_state.dss},
     };
     for (const auto &[id, state] : states)
         Toggle(id)->SetState(state);

@@ -6,6 +6,8 @@
 // opens; it keeps the generator's state record, the flags its data pane
 // computes, and whether a tool window is transferring to the generator.
 
+#include "ResourceIds.h"
+
 #include "CGeneratorState.h"
 #include "CGeneratorViewRules.h"
 #include "CommandRouter.h"
@@ -33,7 +35,6 @@ class QToolBar;
 
 class CGeneratorView : public QMainWindow {
 public:
-    enum : int { IDR_MENU = 214, IDR_TOOLBAR = 212, IDR_CONTEXT_MENU = 301 };
     // What RefreshStatus refreshes.
     enum : int { kRefreshAll = 1, kRefreshValues = 2, kRefreshMemory = 3 };
 

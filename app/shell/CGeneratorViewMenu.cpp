@@ -12,14 +12,13 @@
 #include "CMainWindow.h"
 #include "CStateButton.h"
 #include "DialogUnits.h"
-#include "strings.h"
+#include "StringTable.h"
 
 #include <QAction>
 #include <QMenuBar>
 #include <QStyle>
 #include <QToolBar>
 
-using namespace GeneratorViewCommand;
 
 namespace {
 
@@ -164,7 +163,7 @@ void CGeneratorView::WireCommands()
 void CGeneratorView::BuildMenus()
 {
     QMenuBar *bar = menuBar();
-    bar->setObjectName(ControlName(IDR_MENU));
+    bar->setObjectName(ControlName(IDR_GENERATOR_VIEW));
     auto add = [this](QMenu *menu, std::initializer_list<int> ids) {
         for (int id : ids) {
             if (id == 0)
@@ -181,14 +180,14 @@ void CGeneratorView::BuildMenus()
     add(bar->addMenu(QStringLiteral("&Tools")), {ID_CMD_TERMINAL, ID_DIAGNOSTICS});
     add(bar->addMenu(QStringLiteral("&Help")), {ID_HELP_OPEN});
     m_contextMenu = new QMenu(this);
-    m_contextMenu->setObjectName(ControlName(IDR_CONTEXT_MENU));
+    m_contextMenu->setObjectName(ControlName(IDR_DATA_PANE_MENU));
     add(m_contextMenu, {ID_CONTEXT_OPEN, ID_CONTEXT_EDIT, ID_CONTEXT_COPY, ID_CONTEXT_RENAME, ID_CONTEXT_PROPERTIES});
 }
 
 void CGeneratorView::BuildToolBar()
 {
     m_toolBar = addToolBar(QStringLiteral("Toolbar"));
-    m_toolBar->setObjectName(ControlName(IDR_TOOLBAR));
+    m_toolBar->setObjectName(ControlName(IDR_GENERATOR_VIEW_BAR));
     m_toolBar->setMovable(false);
     m_toolBar->setIconSize(QSize(16, 16));
     for (const ToolButton &button : kToolBar) {
@@ -207,7 +206,7 @@ void CGeneratorView::BuildDialogBar()
 {
     addToolBarBreak();
     m_dialogBarHost = addToolBar(QStringLiteral("Signal"));
-    m_dialogBarHost->setObjectName(ControlName(CGeneratorDialogBar::ID_BAR));
+    m_dialogBarHost->setObjectName(ControlName(ID_GENERATOR_BAR));
     m_dialogBarHost->setMovable(false);
     m_dialogBar = new CGeneratorDialogBar(m_dialogBarHost);
     m_dialogBarHost->addWidget(m_dialogBar);

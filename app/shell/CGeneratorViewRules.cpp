@@ -2,7 +2,6 @@
 
 #include <iterator>
 
-using namespace GeneratorViewCommand;
 
 namespace {
 

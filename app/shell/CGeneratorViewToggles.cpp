@@ -3,13 +3,13 @@
 // generator reports back, not what was asked.
 
 #include "CGeneratorView.h"
+#include "WaitCursor.h"
 
 #include "CGenerator.h"
 #include "CStateButton.h"
 
 #include <QGuiApplication>
 
-using namespace GeneratorViewCommand;
 
 namespace {
 
@@ -17,14 +17,6 @@ namespace {
 constexpr double kGatesApplyFirmware = 3.12;
 // From this version an image version is selected after ISUB 1.
 constexpr double kIsubFirmware = 7.03;
-
-class WaitCursor {
-public:
-    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor &) = delete;
-    WaitCursor &operator=(const WaitCursor &) = delete;
-};
 
 } // namespace
 

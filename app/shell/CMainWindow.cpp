@@ -8,7 +8,7 @@
 #include "Profile.h"
 #include "ProfileKeys.h"
 #include "Prompts.h"
-#include "strings.h"
+#include "StringTable.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>

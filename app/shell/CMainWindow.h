@@ -3,6 +3,8 @@
 // list above the generator list, menu, toolbar, status bar, the tool windows
 // it owns, and the private messages of data items, editors and tools.
 
+#include "ResourceIds.h"
+
 #include "CToolWindow.h"
 #include "CommandRouter.h"
 #include "MessageTarget.h"
@@ -25,17 +27,6 @@ class QToolBar;
 
 class CMainWindow : public QMainWindow, public MessageTarget {
 public:
-    // Command ids of menu 129, toolbar 202 and the window's own menu.
-    enum Command : int {
-        ID_FILE_NEW = 10028, ID_FILE_OPEN = 10027, ID_IMPORT_ZOT2 = 10152, ID_IMPORT_CMD = 10153,
-        ID_FILE_SAVE = 10031, ID_FILE_SAVE_AS = 10060, ID_WRITE_CMD_FILE = 10173, ID_APP_EXIT = 10026,
-        ID_DELETE_DATA = 10067, ID_CONNECT = 10024, ID_DISCONNECT = 10025, ID_SET_BAUD_RATE = 10132,
-        ID_SEND_DATA = 10083, ID_FORCED_INIT = 10118, ID_ARCHIVE_EXTRACT = 10087, ID_ARCHIVE_RESTORE = 10088,
-        ID_UPDATE_FIRMWARE = 10091, ID_CMD_TERMINAL = 10100, ID_DIAGNOSTICS = 10117, ID_IMAGE_DOWNLOAD = 10133,
-        ID_APP_ABOUT = 10029, ID_HELP_OPEN = 10169, ID_FORMAT_PRINT = 10170,
-        IDM_ABOUTBOX = 16, IDM_DEBUG_NEW = 32, IDM_DEBUG_SELECTED = 48,
-    };
-    static constexpr unsigned IDS_STATUS_PANE = 105;
 
     CMainWindow();
     ~CMainWindow() override;

@@ -12,7 +12,8 @@
 #include "CGeneratorViewChild.h"
 #include "DialogUnits.h"
 #include "Prompts.h"
-#include "strings.h"
+#include "ResourceIds.h"
+#include "StringTable.h"
 
 #include <QAction>
 #include <QFileInfo>
@@ -25,13 +26,6 @@
 
 namespace {
 
-constexpr unsigned IDS_IDLE = 0xE001;
-constexpr unsigned IDS_STATUS_WIDTH = 106;
-constexpr unsigned IDS_ABOUT_ITEM = 101;
-constexpr unsigned IDS_DEBUG_SELECTED = 33008;
-constexpr unsigned IDS_NO_GENERATOR = 33009;
-constexpr unsigned IDS_DEBUG_NEW = 33010;
-
 struct CommandText {
     int id;
     const char *text;
@@ -39,29 +33,29 @@ struct CommandText {
 
 // The leaf texts of menu 129 (and of the print command no menu shows).
 const CommandText kCommands[] = {
-    {CMainWindow::ID_FILE_NEW, "&New..."},
-    {CMainWindow::ID_FILE_OPEN, "&Open..."},
-    {CMainWindow::ID_IMPORT_ZOT2, "Zot 2 Data..."},
-    {CMainWindow::ID_IMPORT_CMD, "CMD Script"},
-    {CMainWindow::ID_FILE_SAVE, "&Save"},
-    {CMainWindow::ID_FILE_SAVE_AS, "Save &As..."},
-    {CMainWindow::ID_WRITE_CMD_FILE, "Write CMD File"},
-    {CMainWindow::ID_APP_EXIT, "E&xit"},
-    {CMainWindow::ID_DELETE_DATA, "&Delete Data"},
-    {CMainWindow::ID_CONNECT, "&Connect..."},
-    {CMainWindow::ID_DISCONNECT, "&Disconnect"},
-    {CMainWindow::ID_SET_BAUD_RATE, "Set &Baud Rate..."},
-    {CMainWindow::ID_SEND_DATA, "&Send Data"},
-    {CMainWindow::ID_FORCED_INIT, "&Forced Init..."},
-    {CMainWindow::ID_ARCHIVE_EXTRACT, "&Extract..."},
-    {CMainWindow::ID_ARCHIVE_RESTORE, "&Restore..."},
-    {CMainWindow::ID_UPDATE_FIRMWARE, "&Update Firmware..."},
-    {CMainWindow::ID_CMD_TERMINAL, "CMD &Terminal..."},
-    {CMainWindow::ID_DIAGNOSTICS, "&Diagnostics..."},
-    {CMainWindow::ID_IMAGE_DOWNLOAD, "&Image Download..."},
-    {CMainWindow::ID_APP_ABOUT, "&About ZOT..."},
-    {CMainWindow::ID_HELP_OPEN, "&Open"},
-    {CMainWindow::ID_FORMAT_PRINT, "&Print"},
+    {ID_FILE_NEW, "&New..."},
+    {ID_FILE_OPEN, "&Open..."},
+    {ID_IMPORT_ZOT2, "Zot 2 Data..."},
+    {ID_IMPORT_CMD, "CMD Script"},
+    {ID_FILE_SAVE, "&Save"},
+    {ID_FILE_SAVE_AS, "Save &As..."},
+    {ID_WRITE_CMD_FILE, "Write CMD File"},
+    {ID_APP_EXIT, "E&xit"},
+    {ID_DELETE, "&Delete Data"},
+    {ID_CONNECT, "&Connect..."},
+    {ID_DISCONNECT, "&Disconnect"},
+    {ID_SET_BAUD_RATE, "Set &Baud Rate..."},
+    {ID_SEND_DATA, "&Send Data"},
+    {ID_FORCED_INIT, "&Forced Init..."},
+    {ID_ARCHIVE_EXTRACT, "&Extract..."},
+    {ID_ARCHIVE_RESTORE, "&Restore..."},
+    {ID_UPDATE_FIRMWARE, "&Update Firmware..."},
+    {ID_CMD_TERMINAL, "CMD &Terminal..."},
+    {ID_DIAGNOSTICS, "&Diagnostics..."},
+    {ID_IMAGE_DOWNLOAD, "&Image Download..."},
+    {ID_APP_ABOUT, "&About ZOT..."},
+    {ID_HELP_OPEN, "&Open"},
+    {ID_FORMAT_PRINT, "&Print"},
 };
 
 struct ToolCommand {
@@ -69,10 +63,10 @@ struct ToolCommand {
     ToolSlot slot;
 };
 const ToolCommand kToolCommands[] = {
-    {CMainWindow::ID_ARCHIVE_EXTRACT, ToolSlot::Extraction},
-    {CMainWindow::ID_ARCHIVE_RESTORE, ToolSlot::Restoration},
-    {CMainWindow::ID_UPDATE_FIRMWARE, ToolSlot::Firmware},
-    {CMainWindow::ID_IMAGE_DOWNLOAD, ToolSlot::ImageDownload},
+    {ID_ARCHIVE_EXTRACT, ToolSlot::Extraction},
+    {ID_ARCHIVE_RESTORE, ToolSlot::Restoration},
+    {ID_UPDATE_FIRMWARE, ToolSlot::Firmware},
+    {ID_IMAGE_DOWNLOAD, ToolSlot::ImageDownload},
 };
 
 struct ToolButton {
@@ -80,16 +74,16 @@ struct ToolButton {
     QStyle::StandardPixmap picture;
 };
 const ToolButton kToolBar[] = {
-    {CMainWindow::ID_CONNECT, QStyle::SP_DriveNetIcon},
-    {CMainWindow::ID_DISCONNECT, QStyle::SP_DialogCloseButton},
+    {ID_CONNECT, QStyle::SP_DriveNetIcon},
+    {ID_DISCONNECT, QStyle::SP_DialogCloseButton},
     {0, {}},
-    {CMainWindow::ID_FILE_NEW, QStyle::SP_FileIcon},
-    {CMainWindow::ID_FILE_OPEN, QStyle::SP_DialogOpenButton},
-    {CMainWindow::ID_FILE_SAVE, QStyle::SP_DialogSaveButton},
+    {ID_FILE_NEW, QStyle::SP_FileIcon},
+    {ID_FILE_OPEN, QStyle::SP_DialogOpenButton},
+    {ID_FILE_SAVE, QStyle::SP_DialogSaveButton},
     {0, {}},
-    {CMainWindow::ID_SEND_DATA, QStyle::SP_ArrowRight},
+    {ID_SEND_DATA, QStyle::SP_ArrowRight},
     {0, {}},
-    {CMainWindow::ID_DELETE_DATA, QStyle::SP_TrashIcon},
+    {ID_DELETE, QStyle::SP_TrashIcon},
 };
 
 } // namespace
@@ -106,7 +100,7 @@ void CMainWindow::BuildCommands()
     m_router.SetEnableRule(ID_FILE_SAVE, [this] { return dataSelected != 0; });
     m_router.SetEnableRule(ID_FILE_SAVE_AS, [this] { return dataSelected != 0; });
     m_router.SetEnableRule(ID_WRITE_CMD_FILE, [this] { return cmdFileWritable != 0; });
-    m_router.SetEnableRule(ID_DELETE_DATA, [this] { return dataSelected != 0; });
+    m_router.SetEnableRule(ID_DELETE, [this] { return dataSelected != 0; });
     m_router.SetEnableRule(ID_DISCONNECT, [this] { return generatorSelected != 0; });
     m_router.SetEnableRule(ID_SET_BAUD_RATE, [this] { return singleComSelected != 0; });
     m_router.SetEnableRule(ID_SEND_DATA, [this] { return bothSelected != 0; });
@@ -146,7 +140,7 @@ void CMainWindow::WireCommands()
     m_router.SetHandler(ID_FILE_SAVE_AS, [list] { list->SaveSelectedAs(false); });
     m_router.SetHandler(ID_WRITE_CMD_FILE, [list] { list->WriteCmdFile(); });
     m_router.SetHandler(ID_APP_EXIT, [this] { close(); });
-    m_router.SetHandler(ID_DELETE_DATA, [this, list] {
+    m_router.SetHandler(ID_DELETE, [this, list] {
         list->DeleteSelected(true);
         UpdateControls();
     });
@@ -207,7 +201,7 @@ void CMainWindow::BuildMenus()
     QMenu *import = file->addMenu(QStringLiteral("&Import"));
     add(import, {ID_IMPORT_ZOT2, ID_IMPORT_CMD});
     add(file, {ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_WRITE_CMD_FILE, 0, ID_APP_EXIT});
-    add(bar->addMenu(QStringLiteral("&Edit")), {ID_DELETE_DATA});
+    add(bar->addMenu(QStringLiteral("&Edit")), {ID_DELETE});
     QMenu *generator = bar->addMenu(QStringLiteral("&Generator"));
     add(generator, {ID_CONNECT, ID_DISCONNECT, ID_SET_BAUD_RATE, ID_SEND_DATA});
     add(generator->addMenu(QStringLiteral("Special")), {ID_FORCED_INIT});

@@ -9,7 +9,6 @@
 
 namespace {
 
-constexpr unsigned IDB_LIST_IMAGES = 130;
 
 struct Painted {
     int index;

@@ -4,7 +4,7 @@
 #include "DialogUnits.h"
 #include "MessageTarget.h"
 #include "TestSupport.h"
-#include "strings.h"
+#include "StringTable.h"
 
 #include <QBuffer>
 #include <QCoreApplication>

@@ -19,7 +19,7 @@ protected:
     }
 };
 
-CNameEdit *Edit(QDialog &d) { return FindControl<CNameEdit>(&d, CNameDlg::IDC_NAME); }
+CNameEdit *Edit(QDialog &d) { return FindControl<CNameEdit>(&d, IDC_NAME); }
 QPushButton *Button(QDialog &d, int id) { return FindControl<QPushButton>(&d, id); }
 
 TEST_F(CNameDlgTest, ShowsTheNameAndItsRule)

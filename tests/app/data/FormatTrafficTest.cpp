@@ -230,7 +230,7 @@ TEST_F(FormatTrafficTest, SendShowsEachStepOnTheProgressDialog)
     CGenerator gen(nullptr, kCom1);
     CProgressDlg progress(nullptr, true);
     std::map<std::string, QString> seen;
-    port.onCommand = [&](const std::string& command) { seen[command] = progress.GetStatus(CProgressDlg::IDC_STATUS2); };
+    port.onCommand = [&](const std::string& command) { seen[command] = progress.GetStatus(IDC_STATUS2); };
     ASSERT_TRUE(item.SendToGenerator(&gen, &progress));
 
     const std::map<std::string, QString> expected = {
@@ -369,7 +369,7 @@ TEST_F(FormatTrafficTest, CheckShowsTheVerdictAndNeverStores)
         CGenerator gen(nullptr, kCom1);
         CProgressDlg progress(nullptr, true);
         EXPECT_EQ(item.CheckFormat(&gen, HandMade(), &progress), c.passed);
-        EXPECT_EQ(progress.GetStatus(CProgressDlg::IDC_STATUS1),
+        EXPECT_EQ(progress.GetStatus(IDC_STATUS1),
                   QStringLiteral("Performing Check On ->Format<- PAL 50 Using: Com-1"));
         if (!c.text.isEmpty()) {
             EXPECT_EQ(prompter.Messages().back().text, c.text);
@@ -386,12 +386,12 @@ TEST_F(FormatTrafficTest, RecallReadsEveryFieldAndPutsTheGeneratorBack)
     CGenerator gen(nullptr, kCom1);
     CProgressDlg progress(nullptr, true);
     std::map<std::string, QString> seen;
-    port.onCommand = [&](const std::string& command) { seen[command] = progress.GetStatus(CProgressDlg::IDC_STATUS2); };
+    port.onCommand = [&](const std::string& command) { seen[command] = progress.GetStatus(IDC_STATUS2); };
     ASSERT_TRUE(item.RecallFromGenerator(QStringLiteral("PAL 50"), &gen, &progress));
 
     EXPECT_EQ(port.commands,
               Join(Join(kStateRead, Join({"FMTL \"PAL 50\"", "OUTG 0"}, kAllu)), Join(kRecallQueries, kStateApply)));
-    EXPECT_EQ(progress.GetStatus(CProgressDlg::IDC_STATUS1), QStringLiteral("Recalling Format: \"PAL 50\""));
+    EXPECT_EQ(progress.GetStatus(IDC_STATUS1), QStringLiteral("Recalling Format: \"PAL 50\""));
     EXPECT_EQ(seen["FMTU?"], QStringLiteral("Loading..."));
     EXPECT_EQ(seen["HRAT?"], QStringLiteral("Horizontal Data..."));
     EXPECT_EQ(seen["VRES?"], QStringLiteral("Vertical Data..."));
@@ -527,7 +527,7 @@ TEST_F(FormatTrafficTest, CopyPassesEachValueAndTheRepeatFieldFromFirmwareThree)
         if (!withRepeatField)
             std::erase_if(expected, [](const std::string& c) { return c.rfind("RFLD", 0) == 0; });
         EXPECT_EQ(fresh.commands, expected);
-        EXPECT_EQ(progress.GetStatus(CProgressDlg::IDC_STATUS2), QStringLiteral("Saving..."));
+        EXPECT_EQ(progress.GetStatus(IDC_STATUS2), QStringLiteral("Saving..."));
     }
 }
 

@@ -15,6 +15,8 @@
 
 #include "gensim/Simulator.h"
 
+#include <morvane.h>
+
 #include <QDialog>
 #include <QEvent>
 #include <QLabel>
@@ -98,9 +100,9 @@ protected:
         auto* label = qobject_cast<QLabel*>(watched);
         if (event->type() != QEvent::Paint || label == nullptr || dynamic_cast<CProgressDlg*>(label->window()) == nullptr)
             return false;
-        if (label->objectName() == ControlName(CProgressDlg::IDC_STATUS1))
+        if (label->objectName() == ControlName(IDC_STATUS1))
             Note(headings, label->text());
-        else if (label->objectName() == ControlName(CProgressDlg::IDC_STATUS2))
+        else if (label->objectName() == ControlName(IDC_STATUS2))
             Note(steps, label->text());
         return false;
     }
@@ -224,7 +226,7 @@ TEST_F(GeneratorSimTest, RateChangeMovesBothEnds)
     gensim::Generator& g = Start(2400);
     CGenerator gen(nullptr);
     ASSERT_TRUE(gen.OpenPort());
-    EXPECT_EQ(gen.ChangeBaudRate(19200), 2);
+    EXPECT_EQ(gen.ChangeBaudRate(19200), BaudChange::Done);
     EXPECT_EQ(gen.GetBaudRate(), 19200);
     EXPECT_EQ(g.baudRate(), 19200);
     EXPECT_DOUBLE_EQ(gen.QueryVerf(), 7.011);
@@ -252,7 +254,7 @@ TEST_F(GeneratorSimTest, RateChangesTellTheGeneratorByMode)
         CGenerator gen(nullptr);
         ASSERT_TRUE(gen.OpenPort());
         const size_t mark = g.trace().size();
-        EXPECT_EQ(gen.ChangeBaudRate(c.to), 2);
+        EXPECT_EQ(gen.ChangeBaudRate(c.to), BaudChange::Done);
         const Lines sent = LinesSince(g, mark);
         if (c.mode == nullptr) {
             EXPECT_TRUE(sent.empty());

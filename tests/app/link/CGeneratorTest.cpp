@@ -427,13 +427,14 @@ TEST_F(GeneratorTest, ChangeBaudRateTellsTheGeneratorAndReopens)
 {
     struct Case
     {
-        int from, to, result;
+        int from, to;
+        BaudChange result;
         std::vector<int> rateCalls;
     };
     const std::vector<Case> cases = {
-        {9600, 9600, 2, {}},          // nothing to do
-        {9600, 2400, 2, {}},          // reopening at 2400 is enough
-        {2400, 38400, 2, {38400}},    // reopen, then the new rate answers
+        {9600, 9600, BaudChange::Done, {}},       // nothing to do
+        {9600, 2400, BaudChange::Done, {}},       // reopening at 2400 is enough
+        {2400, 38400, BaudChange::Done, {38400}}, // reopen, then the new rate answers
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.to);
@@ -460,7 +461,7 @@ TEST_F(GeneratorTest, ChangeBaudRateLosingTheGeneratorLeavesNoPort)
     port.takesMode = false;
     prompter.ExpectMessage(PromptMatch::Id(33021).AndCaption(QStringLiteral("Connect Error")), IDOK, kWarningBox);
     CGenerator gen(nullptr, kCom2);
-    EXPECT_EQ(gen.ChangeBaudRate(19200), 1);
+    EXPECT_EQ(gen.ChangeBaudRate(19200), BaudChange::LinkLost);
     EXPECT_EQ(gen.GetPort(), 0u);
     EXPECT_EQ(port.rateCalls, (std::vector<int>{19200, 115200, 57600, 38400, 19200, 9600, 2400, 1200, 300}));
 }
@@ -468,7 +469,7 @@ TEST_F(GeneratorTest, ChangeBaudRateLosingTheGeneratorLeavesNoPort)
 TEST_F(GeneratorTest, ChangeBaudRateOffSerialPortsDoesNothing)
 {
     CGenerator gen(nullptr, MORVANE_PORT_PCI);
-    EXPECT_EQ(gen.ChangeBaudRate(9600), 0);
+    EXPECT_EQ(gen.ChangeBaudRate(9600), BaudChange::NotDone);
     EXPECT_TRUE(port.putChars.empty());
 }
 

@@ -129,7 +129,7 @@ TEST_F(DataFilesTest, OpenReadsTheFileIntoASelectedRow)
     const QString path = WriteFile("in.fmt", kTestItemFile);
     List().NewItem(kIconKnobList);
     prompter.ExpectFile(PromptMatch::Id(33066), Chosen({path}, 7));
-    EXPECT_TRUE(window->Router().Execute(CMainWindow::ID_FILE_OPEN));
+    EXPECT_TRUE(window->Router().Execute(ID_FILE_OPEN));
     ASSERT_EQ(List().GetRowCount(), 2);
     EXPECT_FALSE(List().IsRowSelected(0)) << "the open deselects the rows before";
     EXPECT_TRUE(List().IsRowSelected(1));
@@ -143,7 +143,7 @@ TEST_F(DataFilesTest, OpenReadsTheFileIntoASelectedRow)
     EXPECT_EQ(item->GetFileName(), "in.fmt");
     EXPECT_EQ(GetProfileString("Folders", "FileOpen"), tempDir.path() + u'/');
     EXPECT_EQ(GetProfileInt("Data", "Last type", 1), 7);
-    EXPECT_TRUE(window->Router().Action(CMainWindow::ID_FILE_SAVE)->isEnabled()) << "controls updated";
+    EXPECT_TRUE(window->Router().Action(ID_FILE_SAVE)->isEnabled()) << "controls updated";
 }
 
 TEST_F(DataFilesTest, OpenStopsAtTheFirstBadFileButDroppedFilesGoOn)
@@ -297,7 +297,7 @@ TEST_F(DataFilesTest, CommandFileLinesReachTheItemAsWritten)
 {
     const QString path = WriteFile("f.cmd", "// RARU\r\n// 2.000\r\nfmtn Ntsc_m\r\nHRES 640\r\nFmtE\r\n");
     prompter.ExpectFile(PromptMatch::Id(10005).AndCaption("Import CMD Files"), Chosen({path}));
-    EXPECT_TRUE(window->Router().Execute(CMainWindow::ID_IMPORT_CMD));
+    EXPECT_TRUE(window->Router().Execute(ID_IMPORT_CMD));
     ASSERT_EQ(List().GetRowCount(), 1);
     auto *item = static_cast<CTestItem *>(List().GetRowItem(0));
     EXPECT_EQ(item->importedLines, (QStringList{"", "fmtn Ntsc_m", "HRES 640", "FmtE", ""}));

@@ -192,15 +192,15 @@ TEST_F(DataListTest, ClickRecomputesTheMainWindowsCommands)
     List().NewItem(kIconFormat);
     List().DeselectAll();
     window->UpdateControls();
-    EXPECT_FALSE(window->Router().Action(CMainWindow::ID_FILE_SAVE)->isEnabled());
+    EXPECT_FALSE(window->Router().Action(ID_FILE_SAVE)->isEnabled());
     List().SelectRow(0, true); // as the keyboard would: nothing recomputed yet
-    EXPECT_FALSE(window->Router().Action(CMainWindow::ID_FILE_SAVE)->isEnabled());
+    EXPECT_FALSE(window->Router().Action(ID_FILE_SAVE)->isEnabled());
     QTreeWidget *list = List().List();
     list->show();
     QMouseEvent release(QEvent::MouseButtonRelease, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton, Qt::NoButton,
                         Qt::NoModifier);
     QCoreApplication::sendEvent(list->viewport(), &release);
-    EXPECT_TRUE(window->Router().Action(CMainWindow::ID_FILE_SAVE)->isEnabled());
+    EXPECT_TRUE(window->Router().Action(ID_FILE_SAVE)->isEnabled());
 }
 
 } // namespace

@@ -31,7 +31,7 @@ Rows RowsOf(const QTreeWidget *list)
 
 QString SourceText(const CDataTransferDlg &dialog)
 {
-    return FindControl<QLabel>(&dialog, CDataTransferDlg::IDC_SOURCE)->text();
+    return FindControl<QLabel>(&dialog, IDC_SOURCE)->text();
 }
 
 TEST_F(DataTransferTest, SendDataListsTheSelectedRowsOfBothLists)
@@ -56,9 +56,9 @@ TEST_F(DataTransferTest, SendDataListsTheSelectedRowsOfBothLists)
     dialog.show();
     EXPECT_EQ(dialog.windowTitle(), "Data Transfer");
     EXPECT_EQ(dialog.Mode(), 1);
-    EXPECT_EQ(RowsOf(FindControl<QTreeWidget>(&dialog, CDataTransferDlg::IDC_ITEM_LIST)),
+    EXPECT_EQ(RowsOf(FindControl<QTreeWidget>(&dialog, IDC_ITEM_LIST)),
               (Rows{{"F1", kIconFormat}, {"F2", kIconFormat}, {"K2", kIconKnobList}}));
-    EXPECT_EQ(RowsOf(FindControl<QTreeWidget>(&dialog, CDataTransferDlg::IDC_DESTINATION_LIST)),
+    EXPECT_EQ(RowsOf(FindControl<QTreeWidget>(&dialog, IDC_DESTINATION_LIST)),
               (Rows{{"VG-1 on Com-1", kImageStandAlone}, {"VG-3 on Pci-1", kImageCard}}));
     EXPECT_EQ(SourceText(dialog), "<Data List>");
     dialog.reject();

@@ -22,7 +22,6 @@
 
 namespace {
 
-using namespace GeneratorViewCommand;
 
 constexpr PortId kCom1 = 0x00020000; // "Com-1"
 

@@ -153,10 +153,10 @@ TEST_F(MainWindowTest, ToolCommandsAreDisabledWithoutTheirTool)
 TEST_F(MainWindowTest, SystemMenuItemsFollowTheSelectedGenerator)
 {
     MakeWindow();
-    QAction *debugNew = window->Router().Action(CMainWindow::IDM_DEBUG_NEW);
-    QAction *debugSelected = window->Router().Action(CMainWindow::IDM_DEBUG_SELECTED);
+    QAction *debugNew = window->Router().Action(IDM_DEBUG_NEW);
+    QAction *debugSelected = window->Router().Action(IDM_DEBUG_SELECTED);
     ASSERT_TRUE(window->SystemMenu()->actions().contains(debugSelected));
-    EXPECT_EQ(window->Router().Action(CMainWindow::IDM_ABOUTBOX)->text(), "&About ZOT...");
+    EXPECT_EQ(window->Router().Action(IDM_ABOUTBOX)->text(), "&About ZOT...");
     EXPECT_EQ(debugSelected->text(), "No Generator Selected");
     EXPECT_FALSE(debugSelected->isEnabled());
 
@@ -448,14 +448,14 @@ TEST_F(MainWindowTest, ToolIsCreatedOnDemandWithEveryConnectedGenerator)
     TestGeneratorView *first = AddGenerator(kCom1, "A", "Com-1");
     TestGeneratorView *second = AddGenerator(kIsa0, "B", "Isa-0");
     EXPECT_EQ(window->Tool(ToolSlot::Firmware), nullptr);
-    ASSERT_TRUE(window->Router().Execute(CMainWindow::ID_UPDATE_FIRMWARE));
+    ASSERT_TRUE(window->Router().Execute(ID_UPDATE_FIRMWARE));
     auto *tool = static_cast<ToolDouble *>(window->Tool(ToolSlot::Firmware));
     ASSERT_NE(tool, nullptr);
     EXPECT_TRUE(tool->isVisible());
     EXPECT_EQ(tool->parentWidget(), nullptr) << "a window of the desktop";
     EXPECT_EQ(tool->generators, (QList<CGeneratorView *>{first, second}));
     // The visible tool is brought forward, not made again.
-    ASSERT_TRUE(window->Router().Execute(CMainWindow::ID_UPDATE_FIRMWARE));
+    ASSERT_TRUE(window->Router().Execute(ID_UPDATE_FIRMWARE));
     EXPECT_EQ(window->Tool(ToolSlot::Firmware), tool);
 }
 
@@ -497,7 +497,7 @@ TEST_F(MainWindowTest, HiddenToolIsNotDeletedWhileItsOwnTransferRuns)
     EXPECT_EQ(window->Tool(ToolSlot::Firmware), tool.data());
 
     // Its command shows the same tool again instead of making a fresh one.
-    ASSERT_TRUE(window->Router().Execute(CMainWindow::ID_UPDATE_FIRMWARE));
+    ASSERT_TRUE(window->Router().Execute(ID_UPDATE_FIRMWARE));
     EXPECT_EQ(window->Tool(ToolSlot::Firmware), tool.data());
     EXPECT_TRUE(tool->isVisible());
 
@@ -562,7 +562,7 @@ TEST_F(MainWindowTest, HelpOpensTheHelpFileBesideTheProgram)
     help.close();
     window->SetHelpFile("zot3-test-help.hlp");
     prompter.ExpectDocument(DocumentKind::Help, PromptMatch::Text(path));
-    EXPECT_TRUE(window->Router().Execute(CMainWindow::ID_HELP_OPEN));
+    EXPECT_TRUE(window->Router().Execute(ID_HELP_OPEN));
     QFile::remove(path);
 }
 
@@ -571,7 +571,7 @@ TEST_F(MainWindowTest, HelpSaysClearlyWhenTheFileIsMissing)
     MakeWindow();
     window->SetHelpFile("no such help.hlp");
     prompter.ExpectMessage(PromptMatch::Contains("\"no such help.hlp\" is not installed"), IDOK);
-    EXPECT_TRUE(window->Router().Execute(CMainWindow::ID_HELP_OPEN));
+    EXPECT_TRUE(window->Router().Execute(ID_HELP_OPEN));
 }
 
 } // namespace

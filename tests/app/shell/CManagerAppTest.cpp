@@ -29,7 +29,7 @@ protected:
 
 QString VersionLine(QDialog &dialog)
 {
-    return FindControl<QLabel>(&dialog, CAboutDlg::IDC_LIBRARY_VERSION)->text();
+    return FindControl<QLabel>(&dialog, IDC_LIBRARY_VERSION)->text();
 }
 
 // Lets the splash run until it closes itself; false when it is still open
@@ -106,7 +106,7 @@ TEST_F(StartupTest, AboutFromHelpMenuAndSystemMenuStaysOpen)
 {
     CAboutDlg::SetSplashInterval(10); // a splash would be gone long before the wait ends
     MakeWindow();
-    for (int id : {int(CMainWindow::ID_APP_ABOUT), int(CMainWindow::IDM_ABOUTBOX)}) {
+    for (int id : {int(ID_APP_ABOUT), int(IDM_ABOUTBOX)}) {
         prompter.ExpectDialog(PromptMatch::Caption("About ZOT"), [id](QDialog &dialog) {
             auto &about = static_cast<CAboutDlg &>(dialog);
             EXPECT_EQ(about.TimerId(), 0) << id;

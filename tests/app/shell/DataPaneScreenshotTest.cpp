@@ -31,7 +31,6 @@
 namespace {
 
 using Pane = CGeneratorDataPane;
-using namespace GeneratorViewCommand;
 
 class DataPaneScreenshotTest : public PlatformTest {
 protected:
@@ -69,7 +68,7 @@ protected:
         WriteProfileInt("Port", "Type", 2);
         WriteProfileInt("Port", "Com", 1);
         prompter.ExpectDialog(PromptMatch::Caption("Select a Port..."), [](QDialog &d) { d.accept(); });
-        EXPECT_TRUE(window->Router().Execute(CMainWindow::ID_CONNECT));
+        EXPECT_TRUE(window->Router().Execute(ID_CONNECT));
         CGeneratorListView &generators = *window->GetGeneratorListView();
         generators.SelectRow(0, true);
         generators.OnDblclkList();

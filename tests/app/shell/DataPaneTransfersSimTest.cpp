@@ -138,7 +138,7 @@ protected:
     void ExpectNameDialog(const QString &name)
     {
         prompter.ExpectDialog(PromptMatch::Caption("Name..."), [name](QDialog &d) {
-            FindControl<CNameEdit>(&d, CNameDlg::IDC_NAME)->setText(name);
+            FindControl<CNameEdit>(&d, IDC_NAME)->setText(name);
             FindControl<QPushButton>(&d, IDOK)->click();
         });
     }
@@ -201,7 +201,7 @@ TEST_P(SendItemSimTest, AsksBeforeReplacingAnItemAndNeverReplacesABuiltInOne)
     EXPECT_EQ(views[1]->SendItem(&format, &progress), c.result);
     progress.DestroyWindow();
     EXPECT_EQ(Count(1, mark, "FMTA " + quoted.toStdString()), c.stored ? 1 : 0);
-    EXPECT_EQ(progress.GetStatus(CProgressDlg::IDC_STATUS1).startsWith("Sending " + quoted + " to the VG-7000 on "),
+    EXPECT_EQ(progress.GetStatus(IDC_STATUS1).startsWith("Sending " + quoted + " to the VG-7000 on "),
               true);
     if (!existed) {
         EXPECT_EQ(PaneOf(1).FindRow(Pane::kFormats, c.name) >= 0, c.stored) << "a new name gets its row";
@@ -256,7 +256,7 @@ TEST_F(DataPaneTransfersSimTest, CopySendsAndThenRemovesOnlyTheCopiesItMade)
     Select(0, {"GREEN", "RED"});
     prompter.ExpectMessage(PromptMatch::Text("Copy 2 selected Formats?"), IDYES);
     prompter.AllowMessage(PromptMatch::Caption("Communication Error"), IDOK);
-    ASSERT_TRUE(views[0]->Router().Execute(GeneratorViewCommand::ID_COPY));
+    ASSERT_TRUE(views[0]->Router().Execute(ID_COPY));
 
     EXPECT_TRUE(Holds(1, "RED_1"));
     EXPECT_EQ(gens[1]->item(ItemKind::Format, "RED_1")->fields.at("HRES"), "800");

@@ -43,7 +43,6 @@ namespace {
 using gensim::ItemKind;
 using Pane = CGeneratorDataPane;
 using Names = std::vector<std::string>;
-using namespace GeneratorViewCommand;
 
 class DataPaneUserPathSimTest : public PlatformTest {
 protected:
@@ -112,7 +111,7 @@ protected:
         WriteProfileInt("Port", "Type", 2);
         WriteProfileInt("Port", "Com", com);
         prompter.ExpectDialog(PromptMatch::Caption("Select a Port..."), [](QDialog &d) { d.accept(); });
-        ASSERT_TRUE(window->Router().Execute(CMainWindow::ID_CONNECT));
+        ASSERT_TRUE(window->Router().Execute(ID_CONNECT));
     }
 
     // A click on the row of the formats list of view i's pane.
@@ -133,7 +132,7 @@ protected:
     void ExpectNameDialog(const QString &name)
     {
         prompter.ExpectDialog(PromptMatch::Caption("Name..."), [name](QDialog &d) {
-            FindControl<CNameEdit>(&d, CNameDlg::IDC_NAME)->setText(name);
+            FindControl<CNameEdit>(&d, IDC_NAME)->setText(name);
             FindControl<QPushButton>(&d, IDOK)->click();
         });
     }
@@ -245,7 +244,7 @@ TEST_F(DataPaneUserPathSimTest, ScanRecallSendCopyRenameDelete)
     ClickGenerator(0);
     prompter.ExpectDialog(PromptMatch::Caption("Data Transfer"), [](QDialog &d) { d.accept(); });
     prompter.ExpectMessage(PromptMatch::Text("The data \"MYDMT\" has been modified.\nDo you wish to save?"), IDNO);
-    ASSERT_TRUE(window->Router().Execute(CMainWindow::ID_SEND_DATA));
+    ASSERT_TRUE(window->Router().Execute(ID_SEND_DATA));
     EXPECT_EQ(Formats(0), With(initialFormats[0], "MYDMT"));
     ExpectCopyOfDmt8075(0, "MYDMT");
     EXPECT_TRUE(Contains(FmtDirectory(0), "MYDMT")) << "a sent format joins the format knob list";

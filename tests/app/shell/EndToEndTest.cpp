@@ -75,13 +75,13 @@ TEST_F(EndToEndTest, CreateSaveReopenExportAndImportAFormat)
         select.m_list->setCurrentRow(0);
         FindControl<QPushButton>(&select, IDOK)->click();
     });
-    ASSERT_TRUE(Run(*main, CMainWindow::ID_FILE_NEW));
+    ASSERT_TRUE(Run(*main, ID_FILE_NEW));
     ASSERT_EQ(list->GetRowCount(), 1);
     ASSERT_NE(dynamic_cast<CFormat *>(list->GetRowItem(0)), nullptr) << "a real format";
 
     // Its name, through the name dialog that editing a row's label opens.
     prompter.ExpectDialog(PromptMatch::Caption("Name..."), [](QDialog &dialog) {
-        FindControl<CNameEdit>(&dialog, CNameDlg::IDC_NAME)->setText("Ntsc_e2");
+        FindControl<CNameEdit>(&dialog, IDC_NAME)->setText("Ntsc_e2");
         FindControl<QPushButton>(&dialog, IDOK)->click();
     });
     list->List()->editItem(list->List()->topLevelItem(0), 0);
@@ -91,7 +91,7 @@ TEST_F(EndToEndTest, CreateSaveReopenExportAndImportAFormat)
     // File/Save As into the temporary folder (File/New left the new row
     // selected and the commands recomputed), then close the program.
     prompter.ExpectFile(PromptMatch::Id(33061), {true, {dataFile}, 1});
-    ASSERT_TRUE(Run(*main, CMainWindow::ID_FILE_SAVE_AS));
+    ASSERT_TRUE(Run(*main, ID_FILE_SAVE_AS));
     EXPECT_EQ(list->GetRowText(0, 1), dataFile);
     EXPECT_FALSE(list->GetRowItem(0)->IsModified());
     EXPECT_TRUE(main->close()) << "nothing left to save: no question";
@@ -102,21 +102,21 @@ TEST_F(EndToEndTest, CreateSaveReopenExportAndImportAFormat)
     list = main->GetDataListView();
     EXPECT_EQ(list->GetRowCount(), 0);
     prompter.ExpectFile(PromptMatch::Id(33066), {true, {dataFile}, 1});
-    ASSERT_TRUE(Run(*main, CMainWindow::ID_FILE_OPEN));
+    ASSERT_TRUE(Run(*main, ID_FILE_OPEN));
     ASSERT_EQ(list->GetRowCount(), 1);
     EXPECT_EQ(list->GetRowText(0, 0), "Ntsc_e2");
     EXPECT_EQ(list->GetRowText(0, 1), dataFile);
 
     // File/Write CMD File.
     prompter.ExpectFile(PromptMatch::Id(10021), {true, {cmdFile}, 1});
-    ASSERT_TRUE(Run(*main, CMainWindow::ID_WRITE_CMD_FILE));
+    ASSERT_TRUE(Run(*main, ID_WRITE_CMD_FILE));
     const QByteArray written = ReadAll(cmdFile);
     EXPECT_TRUE(written.startsWith("// RARU\r\n// 2.000\r\nFMTN Ntsc_e2\r\nFMTB\r\nNAME Ntsc_e2\r\n")) << written.left(60).toStdString();
     EXPECT_TRUE(written.endsWith("FMTE\r\nFMTA Ntsc_e2\r\n"));
 
     // File/Import/CMD Script brings the same format back as a new row.
     prompter.ExpectFile(PromptMatch::Id(10005), {true, {cmdFile}, 1});
-    ASSERT_TRUE(Run(*main, CMainWindow::ID_IMPORT_CMD));
+    ASSERT_TRUE(Run(*main, ID_IMPORT_CMD));
     ASSERT_EQ(list->GetRowCount(), 2);
     EXPECT_EQ(list->GetRowText(1, 0), "Ntsc_e2");
     EXPECT_EQ(list->GetRowText(1, 1), "<no associated file>");
@@ -127,7 +127,7 @@ TEST_F(EndToEndTest, CreateSaveReopenExportAndImportAFormat)
     list->SelectRow(1, true);
     main->UpdateControls();
     prompter.ExpectFile(PromptMatch::Id(10021), {true, {cmdAgain}, 1});
-    ASSERT_TRUE(Run(*main, CMainWindow::ID_WRITE_CMD_FILE));
+    ASSERT_TRUE(Run(*main, ID_WRITE_CMD_FILE));
     EXPECT_EQ(ReadAll(cmdAgain), written);
 
     // Closing asks about the imported, unsaved format only.

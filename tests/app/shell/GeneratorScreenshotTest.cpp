@@ -70,7 +70,7 @@ protected:
         WriteProfileInt("Port", "Com", com);
         prompter.ExpectDialog(PromptMatch::Caption("Select a Port..."), [](QDialog &d) { d.accept(); });
         const int rows = Generators().GetRowCount();
-        window->Router().Execute(CMainWindow::ID_CONNECT);
+        window->Router().Execute(ID_CONNECT);
         return Generators().GetRowCount() == rows + 1;
     }
 
@@ -149,7 +149,7 @@ TEST_F(GeneratorScreenshotTest, GeneratorViewAfterItsFirstScan)
     EXPECT_TRUE(pane.isVisible());
     EXPECT_GT(pane.width(), 0) << "the splitter gives the status pane room";
     ExpectCellsShown(*pane.List());
-    EXPECT_EQ(view.DialogBar()->Toggle(GeneratorViewCommand::IDC_OUTPUT)->GetState(), 1);
+    EXPECT_EQ(view.DialogBar()->Toggle(IDC_OUTPUT)->GetState(), 1);
     EXPECT_EQ(view.DialogBar()->VersionText()->text(), "3");
     for (const QLabel *label : view.DialogBar()->findChildren<QLabel *>()) {
         EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->contentsRect().width())

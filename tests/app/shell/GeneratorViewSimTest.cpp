@@ -26,7 +26,6 @@
 namespace {
 
 using Lines = std::vector<std::string>;
-using namespace GeneratorViewCommand;
 using Row = CGeneratorStatusPane::Row;
 
 class GeneratorViewSimTest : public PlatformTest {

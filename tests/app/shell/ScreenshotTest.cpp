@@ -61,7 +61,7 @@ TEST_F(ScreenshotTest, AboutBox)
 {
     CAboutDlg about;
     about.show();
-    EXPECT_EQ(FindControl<QLabel>(&about, CAboutDlg::IDC_LIBRARY_VERSION)->text(), "DLL Vers 3.530");
+    EXPECT_EQ(FindControl<QLabel>(&about, IDC_LIBRARY_VERSION)->text(), "DLL Vers 3.530");
     ExpectLabelsFit(about);
     SaveScreenshot(about, QStringLiteral("about-box"));
     about.accept();

@@ -119,7 +119,7 @@ protected:
         WriteProfileInt("Port", "Com", com);
         prompter.ExpectDialog(PromptMatch::Caption("Select a Port..."), [](QDialog &d) { d.accept(); });
         const int rows = Generators().GetRowCount();
-        window->Router().Execute(CMainWindow::ID_CONNECT);
+        window->Router().Execute(ID_CONNECT);
         return Generators().GetRowCount() == rows + 1;
     }
 
@@ -154,7 +154,7 @@ protected:
         });
         for (int offer = 0; offer < saveOffers; ++offer)
             prompter.ExpectMessage(PromptMatch::Id(32973), IDNO);
-        window->Router().Execute(CMainWindow::ID_SEND_DATA);
+        window->Router().Execute(ID_SEND_DATA);
     }
 
     // Presses the progress dialog's Cancel once when pressNow says so.
@@ -165,7 +165,7 @@ protected:
                 return 0;
             for (QWidget *top : QApplication::topLevelWidgets()) {
                 if (auto *progress = dynamic_cast<CProgressDlg *>(top)) {
-                    auto *cancel = FindControl<QPushButton>(progress, CProgressDlg::IDC_CANCEL);
+                    auto *cancel = FindControl<QPushButton>(progress, IDC_CANCEL);
                     if (cancel && cancel->isVisible() && cancel->isEnabled())
                         cancel->click();
                 }
@@ -296,7 +296,7 @@ TEST_P(OverwriteTest, NameTheGeneratorHoldsIsReplacedOnlyOnYes)
         PromptMatch::Text("The data \"NTSC_b\" already exists.\nReplace the data?").AndCaption("Overwrite..."),
         c.answer, MB_YESNOCANCEL | MB_ICONQUESTION);
     window->UpdateControls();
-    window->Router().Execute(CMainWindow::ID_SEND_DATA);
+    window->Router().Execute(ID_SEND_DATA);
 
     EXPECT_EQ(Stored(second, "XGA_75", kXga75), kXga75) << "the name before it went";
     const auto ntsc = second.item(gensim::ItemKind::Format, "NTSC_b");

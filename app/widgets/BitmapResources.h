@@ -3,6 +3,8 @@
 // Pictures come from the Qt resource ":/bitmaps/<id>.png" when the program
 // carries one, else from the table of pictures registered (or painted) here.
 
+#include "ResourceIds.h"
+
 #include <QPixmap>
 
 // The picture of id; a null pixmap when there is none.
@@ -10,6 +12,3 @@ QPixmap LoadBitmapResource(unsigned id);
 // Adds or replaces the picture of id.
 void RegisterBitmapResource(unsigned id, const QPixmap &picture);
 
-// The pin of the property dialogs' PIN button.
-inline constexpr unsigned IDB_PIN_OUT = 237; // not pinned
-inline constexpr unsigned IDB_PIN_IN = 239;  // pinned

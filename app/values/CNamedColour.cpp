@@ -1,6 +1,6 @@
 #include "CNamedColour.h"
 
-#include "strings.h"
+#include "StringTable.h"
 
 #include <QGuiApplication>
 #include <QScreen>

@@ -1,4 +1,4 @@
-#include "strings.h"
+#include "StringTable.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "strings.h"
+#include "StringTable.h"
 
 #include <algorithm>
 #include <vector>
@@ -13,7 +13,13 @@ struct StringRow {
 // Each subsystem keeps its rows in its own strings_<name>.inc; the build
 // gathers them all, so none has to edit this file.
 const StringRow kRows[] = {
-#include "strings_rows.inc"
+#define STRING(name, id, text) {id, text},
+#define TEXT(id, text) {id, text},
+#define RESOURCE_ID(name, id)
+#include "resource_rows.inc"
+#undef STRING
+#undef TEXT
+#undef RESOURCE_ID
 };
 
 // Sorted once so lookups are a binary search; a duplicate id keeps its first row.

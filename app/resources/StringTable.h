@@ -1,11 +1,10 @@
 #pragma once
 // The program's string table and the formatter for its message inserts.
 
+#include "ResourceIds.h"
+
 #include <QString>
 #include <QStringList>
-
-// The application title, also the caption of a message box that names none.
-constexpr unsigned IDS_APP_TITLE = 0xE000;
 
 // The text under id, or an empty string when the table has none.
 QString LoadString(unsigned id);

@@ -1,6 +1,6 @@
 #include "CKindValue.h"
 
-#include "strings.h"
+#include "StringTable.h"
 
 #include <iterator>
 

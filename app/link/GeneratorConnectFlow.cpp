@@ -1,0 +1,135 @@
+#include "GeneratorConnectFlow.h"
+
+#include "CBaudRateDlg.h"
+#include "CGenerator.h"
+#include "CProgressDlg.h"
+#include "CSelectPortDlg.h"
+#include "GeneratorLink.h"
+#include "PortBackend.h"
+
+#include "Prompts.h"
+#include "ResourceIds.h"
+#include "StringTable.h"
+#include "WaitCursor.h"
+
+#include <memory>
+
+namespace {
+
+constexpr int kEchoSeconds = 5; // the protocol's limit for an echo
+
+} // namespace
+
+GeneratorConnectFlow::GeneratorConnectFlow(CGenerator& generator, QWidget* owner)
+    : m_generator(generator)
+    , m_link(generator.Link())
+    , m_owner(owner)
+{
+}
+
+void GeneratorConnectFlow::ShowConnectError(QWidget* parent, const PromptText& text)
+{
+    MessageBox(parent, text, PromptText(IDS_CONNECT_ERROR), MB_OK | MB_ICONWARNING);
+}
+
+bool GeneratorConnectFlow::SearchBaudRate(CProgressDlg* progress)
+{
+    for (int rate : CGenerator::kBaudRates) {
+        if (progress != nullptr)
+            progress->SetStatus(IDC_STATUS2, FormatString(IDS_CHECKING_RATE, {QString::number(rate)}));
+        Port().SetRate(m_link.GetPort(), rate);
+        if (Port().IsShutDown(m_link.GetPort()) == 0)
+            return true;
+    }
+    return false;
+}
+
+QString GeneratorConnectFlow::PortSpec(int type, int number)
+{
+    switch (type) {
+    case CSelectPortDlg::kTypeIsa: return QStringLiteral("isa%1").arg(number);
+    case CSelectPortDlg::kTypeSerial: return QStringLiteral("com%1").arg(number);
+    case CSelectPortDlg::kTypePci: return QStringLiteral("pci%1").arg(number);
+    case CSelectPortDlg::kTypeGpib:
+        m_link.SetGpibAddress(number, 0);
+        return QStringLiteral("gpib%1:%2").arg(number).arg(0);
+    default: return QString();
+    }
+}
+
+bool GeneratorConnectFlow::OpenPort()
+{
+    CSelectPortDlg dialog(&m_generator, m_owner, false);
+    if (DoModal(dialog) != IDOK)
+        return false;
+
+    const QString spec = PortSpec(dialog.m_portType, dialog.m_portNumber);
+    if (spec.isEmpty())
+        return false; // nothing usable was chosen (no PCI card)
+
+    auto progress = std::make_unique<CProgressDlg>(m_owner, false);
+    progress->SetStatus(IDC_STATUS1, FormatString(IDS_CONNECTING_ON, {spec}));
+    progress->SetStatus(IDC_STATUS2, LoadString(IDS_ATTEMPT_HANDSHAKE));
+
+    m_link.SetPort(Port().Open(spec.toLatin1().constData()));
+    if (m_link.GetPort() == 0) {
+        const QString text = GeneratorLink::LibraryErrorText(Port().GetError());
+        progress.reset();
+        ShowConnectError(nullptr, text);
+        return false;
+    }
+    const int error = Port().GetError();
+    bool connected = error == MORVANE_OK;
+    if (!connected && error == MORVANE_E_HANDSHAKE && m_link.IsSerial()) {
+        progress->SetStatus(IDC_STATUS1, LoadString(IDS_AUTO_DETECT_BAUD));
+        connected = SearchBaudRate(progress.get());
+    }
+    if (!connected) {
+        ShowConnectError(nullptr, GeneratorLink::LibraryErrorText(error));
+        m_link.Close();
+        return false;
+    }
+    progress.reset();
+    m_link.SetLinkLost(false);
+    return true;
+}
+
+BaudChange GeneratorConnectFlow::ChangeBaudRate(int rate)
+{
+    if (!m_link.IsSerial())
+        return BaudChange::NotDone;
+    if (rate == 0) {
+        CBaudRateDlg dialog(m_owner, &m_generator);
+        if (DoModal(dialog) != IDOK || dialog.m_selected < 0 || dialog.m_selected >= int(CGenerator::kBaudRates.size()))
+            return BaudChange::NotDone;
+        rate = CGenerator::kBaudRates[size_t(dialog.m_selected)];
+    }
+    if (rate == m_link.GetBaudRate())
+        return BaudChange::Done;
+
+    WaitCursor cursor;
+    m_link.PutString(QStringLiteral("MODE COM1 %1 N 8 1 H").arg(rate));
+    // Closing at once can drop the line before the generator has read it;
+    // its prompt (still at the old rate) says it took the new rate.
+    m_link.SkipToPrompt(kEchoSeconds);
+    const int comNumber = PortSlotOf(m_link.GetPort()) + 1;
+    m_link.Close();
+    m_link.SetPort(Port().Open(QStringLiteral("com%1").arg(comNumber).toLatin1().constData()));
+    if (m_link.GetPort() == 0) {
+        ShowConnectError(nullptr, GeneratorLink::LibraryErrorText(Port().GetError()));
+        return BaudChange::LinkLost;
+    }
+    const int error = Port().GetError();
+    bool connected = error == MORVANE_OK;
+    if (!connected && error == MORVANE_E_HANDSHAKE) {
+        Port().SetRate(m_link.GetPort(), rate);
+        connected = Port().IsShutDown(m_link.GetPort()) == 0 || SearchBaudRate(nullptr);
+    }
+    if (!connected) {
+        ShowConnectError(m_owner, PromptText(IDS_REESTABLISH_FAILED));
+        m_link.Close();
+        return BaudChange::LinkLost;
+    }
+    m_link.SetLinkLost(false);
+    return BaudChange::Done;
+}

@@ -1,0 +1,41 @@
+#pragma once
+// The connect flows of a connection, the only part of it that shows
+// windows: the port dialog, the baud search with its progress dialog, the
+// rate change with its dialog, and their error boxes.
+
+#include <QString>
+
+class CGenerator;
+class GeneratorLink;
+class QWidget;
+struct PromptText;
+
+// How a rate change ended.
+enum class BaudChange {
+    NotDone,  // not a serial port, or cancelled
+    LinkLost, // communication lost: no port is left
+    Done,
+};
+
+class GeneratorConnectFlow
+{
+public:
+    // generator is the connection the dialogs describe; owner places them.
+    GeneratorConnectFlow(CGenerator& generator, QWidget* owner);
+
+    // Asks for a port and opens it, searching the serial rates when the
+    // handshake fails; false after Cancel or a failure shown in a box.
+    bool OpenPort();
+    // 0 asks for the rate in a dialog.
+    BaudChange ChangeBaudRate(int rate);
+
+private:
+    // The library's spec of a port dialog choice; empty when none is usable.
+    QString PortSpec(int type, int number);
+    bool SearchBaudRate(class CProgressDlg* progress);
+    static void ShowConnectError(QWidget* parent, const PromptText& text);
+
+    CGenerator& m_generator;
+    GeneratorLink& m_link;
+    QWidget* m_owner;
+};

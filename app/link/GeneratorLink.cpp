@@ -1,0 +1,393 @@
+#include "GeneratorLink.h"
+
+#include "CProgressDlg.h"
+#include "CommandLog.h"
+#include "CommandName.h"
+#include "PortBackend.h"
+#include "ReplyNumbers.h"
+
+#include "AppFolders.h"
+#include "Prompts.h"
+#include "ResourceIds.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Large enough for a full 450-name list with flags; the library stops at
+// the buffer's end, so a short buffer silently cut long lists.
+constexpr size_t kReplyBufferSize = 32 * 1024;
+constexpr int kReplyCharSeconds = 10; // the protocol's limit between reply characters
+constexpr int kCharPollMs = 2;
+constexpr long kFileProgressStep = 2024;
+
+// Connections whose link is lost at the moment, and commands that failed for it.
+int g_lostLinks = 0;
+quint64 g_linkFailures = 0;
+
+// A silent generator: the echo, the acknowledge or a reply character did
+// not come in time, or the bus reported a failed transfer. A refusal by the
+// generator ("Command invalid", "Execution error") is an answer, not a loss.
+bool IsLinkLossCode(int code)
+{
+    return code == MORVANE_E_NO_ECHO || code == MORVANE_E_TIMEOUT || code == MORVANE_E_GPIB_STATUS;
+}
+
+} // namespace
+
+GeneratorLink::GeneratorLink()
+    : m_reply(kReplyBufferSize, '\0')
+{
+}
+
+GeneratorLink::~GeneratorLink()
+{
+    m_log.reset();
+    Close();
+    SetLinkLost(false);
+}
+
+// --- The port ----------------------------------------------------------------
+
+void GeneratorLink::Close()
+{
+    if (m_port != 0)
+        Port().Close(m_port);
+    m_port = 0;
+}
+
+void GeneratorLink::SetGpibAddress(int address, int board)
+{
+    m_gpibAddress = address;
+    m_gpibBoard = board;
+}
+
+QString GeneratorLink::GetPortName() const
+{
+    const int slot = PortSlotOf(m_port);
+    switch (Type()) {
+    case PortType::Isa: return QStringLiteral("Isa-%1").arg(slot);
+    case PortType::Com: return QStringLiteral("Com-%1").arg(slot + 1);
+    case PortType::Pci: return QStringLiteral("Pci-%1").arg(slot + 1);
+    case PortType::Gpib: return QStringLiteral("Gpib-%1:%2").arg(m_gpibAddress).arg(m_gpibBoard);
+    default: return QStringLiteral("No Port");
+    }
+}
+
+int GeneratorLink::GetBaudRate() const
+{
+    return Port().GetRate(m_port);
+}
+
+void GeneratorLink::FlushPort()
+{
+    if (m_port != 0)
+        Port().Flush(m_port);
+}
+
+QString GeneratorLink::LibraryErrorText(int code)
+{
+    char text[MORVANE_ERROR_TEXT_SIZE + 2] = {};
+    Port().GetErrorMsg(code, text);
+    text[sizeof text - 1] = '\0';
+    return QString::fromLatin1(text);
+}
+
+// --- Send path ---------------------------------------------------------------
+
+QString GeneratorLink::ReplyText() const
+{
+    return QString::fromLatin1(m_reply.data());
+}
+
+void GeneratorLink::Transmit(bool expectReply)
+{
+    if (m_log)
+        m_log->WriteLine(m_command.toLatin1());
+    ClearReply();
+    if (RefuseBadName())
+        return;
+    if (m_linkLost) {
+        // The first failure was shown; the rest of the operation fails quietly.
+        m_lastError = MORVANE_E_TIMEOUT;
+        ++g_linkFailures;
+        LogPortError();
+        return;
+    }
+    const QByteArray command = m_command.toLatin1();
+    char* reply = IsGpib() && !expectReply ? nullptr : m_reply.data();
+    Port().SendCommand(m_port, command.constData(), reply, int32_t(m_reply.size()));
+    m_reply.back() = '\0';
+    m_lastError = Port().GetError();
+    ReportPortError();
+    if (IsLinkLossCode(m_lastError)) {
+        SetLinkLost(true);
+        ++g_linkFailures;
+    }
+    if (m_log) {
+        m_log->WriteLine(QByteArray(m_reply.data()));
+        LogPortError();
+    }
+}
+
+void GeneratorLink::CheckName(const QString& name)
+{
+    if (m_nameProblem.isEmpty())
+        m_nameProblem = CommandNameProblem(name);
+}
+
+// A name from a file or a reply that would break the line (a quote, ';',
+// '>' or a control character) is never sent: the generator would run
+// something else than what was asked.
+bool GeneratorLink::RefuseBadName()
+{
+    if (m_nameProblem.isEmpty())
+        return false;
+    m_lastError = MORVANE_E_COMMAND_INVALID;
+    MessageBox(nullptr, PromptText(IDS_COMMAND_ERROR, {PrintableName(m_command), m_nameProblem}),
+               QStringLiteral("Communication Error"), MB_OK | MB_ICONWARNING);
+    m_nameProblem.clear();
+    return true;
+}
+
+void GeneratorLink::SendCommand(bool expectReply)
+{
+    if (m_port == 0) {
+        m_nameProblem.clear();
+        if (m_log)
+            m_log->WriteLine(m_command.toLatin1());
+        m_lastError = MORVANE_E_PORT_TYPE; // nothing was stored or changed
+        return;
+    }
+    Transmit(expectReply);
+}
+
+bool GeneratorLink::QueryBool()
+{
+    Transmit(true);
+    return m_reply[0] != '0';
+}
+
+int GeneratorLink::QueryInt()
+{
+    Transmit(true);
+    return ReplyNumbers::LeadingInt(m_reply.data());
+}
+
+double GeneratorLink::QueryDouble()
+{
+    Transmit(true);
+    return ReplyNumbers::LeadingDouble(m_reply.data());
+}
+
+void GeneratorLink::QueryRgb(RgbTriple& out)
+{
+    Transmit(true);
+    m_lastReply = ReplyText();
+    const QByteArray text = m_lastReply.toLatin1();
+    double r = 0.0;
+    double g = 0.0;
+    double b = 0.0;
+    const qsizetype p = text.indexOf(',');
+    if (p > 0) {
+        r = ReplyNumbers::LeadingDouble(text.left(p).constData());
+        const qsizetype q = text.indexOf(',', p + 1);
+        if (q > p + 1) {
+            g = ReplyNumbers::LeadingDouble(text.mid(p + 1, q - p - 1).constData());
+            b = ReplyNumbers::LeadingDouble(text.mid(q + 1).constData());
+        }
+    }
+    out.Set(r, g, b);
+}
+
+const QString& GeneratorLink::QueryString()
+{
+    SendCommand(true);
+    const QString reply = ReplyText();
+    const qsizetype end = reply.indexOf(QLatin1String("\r\n"));
+    m_lastReply = end < 0 ? QString() : reply.left(end);
+    return m_lastReply;
+}
+
+void GeneratorLink::GetReplyLines(QStringList& lines)
+{
+    m_lastReply = ReplyText();
+    lines.clear();
+    qsizetype start = 0;
+    for (qsizetype end; (end = m_lastReply.indexOf(QLatin1String("\r\n"), start)) >= 0; start = end + 2) {
+        QString piece = m_lastReply.mid(start, end - start);
+        qsizetype keep = piece.size();
+        while (keep > 0 && piece.at(keep - 1).isSpace())
+            --keep;
+        piece.truncate(keep);
+        lines.append(piece);
+    }
+}
+
+bool GeneratorLink::GetPortErrorText(QString& text)
+{
+    const int code = Port().GetError();
+    if (code == MORVANE_OK) {
+        text = QStringLiteral(" ");
+        return false;
+    }
+    text = LibraryErrorText(code);
+    return true;
+}
+
+void GeneratorLink::ReportPortError()
+{
+    if (m_lastError == MORVANE_OK)
+        return;
+    MessageBox(nullptr, PromptText(IDS_COMMAND_ERROR, {m_command, LibraryErrorText(m_lastError)}),
+               QStringLiteral("Communication Error"), MB_OK | MB_ICONWARNING);
+}
+
+void GeneratorLink::LogPortError()
+{
+    // Only writes: the reply stays for the reader, logging on or off.
+    if (m_log && m_lastError != MORVANE_OK)
+        m_log->WritePortError(m_lastError, LibraryErrorText(m_lastError).toLatin1());
+}
+
+// --- A lost link ---------------------------------------------------------------
+
+void GeneratorLink::SetLinkLost(bool lost)
+{
+    if (lost == m_linkLost)
+        return;
+    m_linkLost = lost;
+    g_lostLinks += lost ? 1 : -1;
+}
+
+bool GeneratorLink::CheckLink()
+{
+    if (m_port == 0 || Port().IsShutDown(m_port) != 0)
+        return false;
+    SetLinkLost(false);
+    return true;
+}
+
+bool GeneratorLink::AnyLinkLost()
+{
+    return g_lostLinks > 0;
+}
+
+quint64 GeneratorLink::LinkFailureCount()
+{
+    return g_linkFailures;
+}
+
+// --- Command log and raw transfers ---------------------------------------------
+
+QString GeneratorLink::CommandLogPath() const
+{
+    return AppDataFile(GetPortName() + QStringLiteral(".txt"));
+}
+
+bool GeneratorLink::EnableCommandLog(bool on)
+{
+    if (!on) {
+        m_log.reset();
+        return true;
+    }
+    if (m_log)
+        return true;
+    auto log = std::make_unique<CommandLog>();
+    if (!log->Open(CommandLogPath()))
+        return false;
+    m_log = std::move(log);
+    return true;
+}
+
+void GeneratorLink::Delay(double seconds)
+{
+    // A day at most, so the milliseconds always fit an int.
+    if (seconds > 0.0)
+        Port().Pause(int(std::ceil(std::min(seconds, 86400.0) * 1000.0)));
+}
+
+bool GeneratorLink::PutString(const QString& s)
+{
+    if (m_port == 0 || IsGpib())
+        return false;
+    if (m_log)
+        m_log->BeginChars("PutString: ");
+    const QByteArray bytes = s.toLatin1();
+    for (char c : bytes) {
+        if (m_log)
+            m_log->AppendChars(QByteArray(1, c));
+        if (!Port().PutChar(m_port, static_cast<unsigned char>(c)))
+            return false;
+    }
+    if (m_log)
+        m_log->AppendRaw("(0xd)\"");
+    return Port().PutChar(m_port, '\r') != 0;
+}
+
+bool GeneratorLink::WaitForChar(int seconds)
+{
+    const int64_t start = Port().NowMs();
+    while (Port().IsCharAvailable(m_port) == 0) {
+        if (Port().NowMs() - start >= int64_t(seconds) * 1000)
+            return false;
+        Port().Pause(kCharPollMs);
+    }
+    return true;
+}
+
+bool GeneratorLink::SkipToPrompt(int seconds)
+{
+    for (size_t count = 0; count < m_reply.size(); ++count) {
+        if (!WaitForChar(seconds))
+            return false;
+        if ((Port().GetChar(m_port) & 0xFF) == '>')
+            return true;
+    }
+    return false;
+}
+
+bool GeneratorLink::GetString()
+{
+    if (m_port == 0 || IsGpib())
+        return false;
+    if (m_log)
+        m_log->BeginChars("GetString: ");
+    bool ended = false;
+    for (size_t count = 0; !ended && count < m_reply.size(); ++count) {
+        if (!WaitForChar(kReplyCharSeconds)) {
+            m_lastError = MORVANE_E_TIMEOUT;
+            break;
+        }
+        m_reply[0] = char(Port().GetChar(m_port) & 0xFF);
+        if (m_log)
+            m_log->AppendChars(QByteArray(1, m_reply[0]));
+        ended = m_reply[0] == '\n';
+    }
+    ClearReply();
+    if (!ended && m_log) {
+        m_log->AppendRaw("\n");
+        m_log->WritePortError(MORVANE_E_TIMEOUT, "No line end within 10 s.");
+    }
+    return ended;
+}
+
+bool GeneratorLink::SendFile(FILE* f, CProgressDlg* progress)
+{
+    if (f == nullptr || m_port == 0)
+        return false;
+    long sent = 0;
+    for (int c; (c = std::fgetc(f)) != EOF; ++sent) {
+        if (sent % kFileProgressStep == 0 && progress != nullptr) {
+            progress->SetStatus(IDC_STATUS2, QStringLiteral("Sent: %1 Bytes").arg(sent));
+            if (progress->IsCancelled())
+                return false;
+        }
+        if (Port().PutChar(m_port, c) == 0) {
+            m_lastError = Port().GetError();
+            return false;
+        }
+    }
+    return std::ferror(f) == 0;
+}

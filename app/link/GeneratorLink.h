@@ -1,0 +1,120 @@
+#pragma once
+// The port of one connection and everything that travels over it: the send
+// path with its reply buffer and readers, the lost-link latch, the command
+// log and the raw character transfers. It needs no window, so a tool or a
+// test can drive a generator through it alone; CGenerator fronts it.
+
+#include "PortType.h"
+#include "RgbTriple.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+class CProgressDlg;
+class CommandLog;
+
+class GeneratorLink
+{
+public:
+    GeneratorLink();
+    // Closes the port.
+    ~GeneratorLink();
+    GeneratorLink(const GeneratorLink&) = delete;
+    GeneratorLink& operator=(const GeneratorLink&) = delete;
+
+    // --- The port --------------------------------------------------------
+    PortId GetPort() const { return m_port; }
+    // Takes an open port (0: none); the link closes it when it goes.
+    void SetPort(PortId port) { m_port = port; }
+    // Closes the port, if one is open.
+    void Close();
+    PortType Type() const { return PortTypeOf(m_port); }
+    bool IsSerial() const { return Type() == PortType::Com; }
+    bool IsGpib() const { return Type() == PortType::Gpib; }
+    void SetGpibAddress(int address, int board);
+    int GetGpibAddress() const { return m_gpibAddress; }
+    int GetGpibBoard() const { return m_gpibBoard; }
+    // "Isa-0", "Com-1", "Pci-1", "Gpib-5:0" or "No Port".
+    QString GetPortName() const;
+    int GetBaudRate() const;
+    void FlushPort();
+    // The library's text of an error code.
+    static QString LibraryErrorText(int code);
+
+    // --- Commands and replies --------------------------------------------
+    // The command the next send takes; the command families build it here.
+    QString& Command() { return m_command; }
+    const QString& Command() const { return m_command; }
+    // Sends Command(): on a closed port nothing goes and the result is a port
+    // type error; otherwise the reply lands in the reply buffer.
+    void SendCommand(bool expectReply);
+    // Sends Command() on an open port, reporting a failure in a box.
+    void Transmit(bool expectReply);
+    bool QueryBool();
+    int QueryInt();
+    double QueryDouble();
+    void QueryRgb(RgbTriple& out);
+    // The first line of the reply.
+    const QString& QueryString();
+    // The reply's lines, trailing blanks removed.
+    void GetReplyLines(QStringList& lines);
+    // The raw reply of the last command.
+    const char* Reply() const { return m_reply.data(); }
+    QString ReplyText() const;
+    // The library's error of the last command (0: it succeeded).
+    int LastError() const { return m_lastError; }
+    void SetLastError(int code) { m_lastError = code; }
+    bool LastCommandSucceeded() const { return m_lastError == 0; }
+    // The text kept from the last string or line reader.
+    QString& LastReply() { return m_lastReply; }
+
+    // Notes a name that cannot go into a command line; the next send
+    // refuses the command with a box instead of sending it.
+    void CheckName(const QString& name);
+
+    bool GetPortErrorText(QString& text);
+    void ReportPortError();
+    void LogPortError();
+
+    // --- A lost link -------------------------------------------------------
+    // After a command times out the link counts as lost: the first failure is
+    // shown, later commands fail at once without traffic or a box, and a
+    // running progress dialog reads as cancelled, until a handshake succeeds.
+    bool IsLinkLost() const { return m_linkLost; }
+    void SetLinkLost(bool lost);
+    // Handshakes with the generator; true (and the link no longer lost) when it answers.
+    bool CheckLink();
+    static bool AnyLinkLost();
+    static quint64 LinkFailureCount();
+
+    // --- Command log and raw transfers -----------------------------------
+    bool EnableCommandLog(bool on);
+    bool IsCommandLogOn() const { return m_log != nullptr; }
+    QString CommandLogPath() const;
+    void Delay(double seconds);
+    bool PutString(const QString& s);
+    bool GetString();
+    bool SendFile(FILE* f, CProgressDlg* progress);
+    // Reads and drops raw characters up to the generator's ">" prompt.
+    bool SkipToPrompt(int seconds);
+
+private:
+    void ClearReply() { m_reply[0] = '\0'; }
+    bool RefuseBadName();
+    bool WaitForChar(int seconds);
+
+    PortId m_port = 0;
+    int m_gpibAddress = 0;
+    int m_gpibBoard = 0;
+    QString m_command;
+    QString m_lastReply;
+    std::vector<char> m_reply; // the library's reply buffer; large enough for any name list
+    std::unique_ptr<CommandLog> m_log;
+    int m_lastError = 0;
+    QString m_nameProblem; // why the command being built cannot be sent
+    bool m_linkLost = false;
+};

@@ -7,6 +7,7 @@
 // the messages WM_DATA_CHANGED, WM_DATA_SAVE and WM_EDITOR_CLOSED.
 
 #include "CObject.h"
+#include "MessageTarget.h"
 
 #include <QObject>
 #include <QPointer>
@@ -30,7 +31,7 @@ struct DataKind {
     unsigned filterId;
 };
 
-class CGenData : public CObject {
+class CGenData : public CObject, public Handled {
     DECLARE_SERIAL(CGenData)
 
 public:

@@ -30,14 +30,33 @@ LRESULT SendMessage(QObject *target, unsigned message, WPARAM wParam, LPARAM lPa
 // Queued; false when target is null or takes no messages.
 bool PostMessage(QObject *target, unsigned message, WPARAM wParam, LPARAM lParam);
 
-// A pointer as lParam and back.
-template <class T>
-LPARAM ToLParam(T *p)
+// An object that messages name (a data item, a generator view). A message
+// carries its handle, never its address: a posted message that arrives after
+// the object has gone finds nothing. Handles are never reused; a copy of an
+// object is a new object with a handle of its own.
+class Handled {
+public:
+    Handled();
+    Handled(const Handled &);
+    Handled &operator=(const Handled &);
+    virtual ~Handled();
+
+    LPARAM Handle() const { return m_handle; }
+    // The object of handle while it exists; null once it is gone (or for 0).
+    static Handled *Find(LPARAM handle);
+
+private:
+    LPARAM m_handle;
+};
+
+// An object as lParam and back: its handle, and the object of a handle when
+// it still exists and is a T.
+inline LPARAM ToLParam(const Handled *object)
 {
-    return reinterpret_cast<LPARAM>(p);
+    return object ? object->Handle() : 0;
 }
 template <class T>
 T *FromLParam(LPARAM l)
 {
-    return reinterpret_cast<T *>(l);
+    return dynamic_cast<T *>(Handled::Find(l));
 }

@@ -1,7 +1,7 @@
 #include "CDataListDropTarget.h"
 
 #include "CDataListView.h"
-#include "CMainWindow.h"
+#include "ShellWindow.h"
 
 #include <QTreeWidget>
 

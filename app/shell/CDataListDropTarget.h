@@ -7,14 +7,14 @@
 
 class CDataListView;
 class CGeneratorDataPane;
-class CMainWindow;
+class ShellWindow;
 
 class CDataListDropTarget : public CDropTarget {
 public:
     CDataListDropTarget() = default;
     ~CDataListDropTarget() override;
 
-    void SetMainWindow(CMainWindow *window) { mainWindow = window; }
+    void SetShellWindow(ShellWindow *window) { mainWindow = window; }
     // Keeps the view and takes the drags of its list.
     bool Register(CDataListView *list);
 
@@ -28,5 +28,5 @@ public:
 private:
     CDataListView *view = nullptr;
     CGeneratorDataPane *draggingPane = nullptr; // found dragging when the drag entered
-    CMainWindow *mainWindow = nullptr;
+    ShellWindow *mainWindow = nullptr;
 };

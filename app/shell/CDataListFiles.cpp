@@ -7,7 +7,7 @@
 #include "Archive.h"
 #include "CDataFileException.h"
 #include "CGenData.h"
-#include "CMainWindow.h"
+#include "ShellWindow.h"
 #include "DataKindRegistry.h"
 #include "LegacyDataFile.h"
 #include "ProfileKeys.h"
@@ -217,10 +217,11 @@ bool CDataListView::OpenFile(const QString &path)
         MessageBox(nullptr, PromptText(IDS_UNKNOWN_TYPE), PromptText(IDS_OPEN_TITLE), MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
-    auto *item = static_cast<CGenData *>(object.release());
+    std::unique_ptr<CGenData> item(static_cast<CGenData *>(object.release()));
     item->SetFilePath(path);
-    item->SetOwner(m_mainWindow);
-    QTreeWidgetItem *row = AppendRow(item, kind->icon, item->GetName(), path);
+    item->SetOwner(m_mainWindow ? m_mainWindow->Frame() : nullptr);
+    const QString name = item->GetName();
+    QTreeWidgetItem *row = AppendRow(std::move(item), kind->icon, name, path);
     row->setSelected(true);
     return true;
 }
@@ -261,10 +262,7 @@ bool CDataListView::ImportLegacyFile(const QString &path)
     if (result == LegacyDataFile::Result::Damaged) {
         // Nothing of a damaged file is kept; the rows before it stay as they were.
         while (GetRowCount() > rowsBefore) {
-            const int last = GetRowCount() - 1;
-            CGenData *item = GetRowItem(last);
-            delete m_list->takeTopLevelItem(last);
-            delete item;
+            delete m_list->topLevelItem(GetRowCount() - 1);
         }
         ShowOpenError(IDS_CANNOT_READ, path);
     }

@@ -2,11 +2,12 @@
 
 #include "CDataListCtrl.h"
 #include "CDataListDropTarget.h"
+#include "CDataListRow.h"
 #include "CGenData.h"
 #include "CGenerator.h"
 #include "CGeneratorDataPane.h"
 #include "CGeneratorView.h"
-#include "CMainWindow.h"
+#include "ShellWindow.h"
 #include "CProgressDlg.h"
 #include "CSelectDataTypeDlg.h"
 #include "DataKindRegistry.h"
@@ -27,7 +28,6 @@
 
 namespace {
 
-constexpr int kItemRole = Qt::UserRole;
 constexpr int kIconRole = Qt::UserRole + 1;
 constexpr int kMarkRole = Qt::UserRole + 2;
 
@@ -39,7 +39,7 @@ const char kDragMime[] = "application/x-zot-data-list";
 
 CGenData *ItemOf(const QTreeWidgetItem *row)
 {
-    return row ? static_cast<CGenData *>(row->data(0, kItemRole).value<void *>()) : nullptr;
+    return CDataListRow::ItemOf(row);
 }
 
 void CascadeWindows(const QList<QWidget *> &windows)
@@ -85,10 +85,10 @@ CDataListView::~CDataListView()
     DeleteAll();
 }
 
-void CDataListView::SetMainWindow(CMainWindow *mainWindow)
+void CDataListView::SetShellWindow(ShellWindow *mainWindow)
 {
     m_mainWindow = mainWindow;
-    m_dropTarget->SetMainWindow(mainWindow);
+    m_dropTarget->SetShellWindow(mainWindow);
 }
 
 // --- Rows -------------------------------------------------------------------
@@ -163,11 +163,11 @@ QList<QTreeWidgetItem *> CDataListView::SelectedRows() const
     return rows;
 }
 
-QTreeWidgetItem *CDataListView::AppendRow(CGenData *item, int icon, const QString &name, const QString &file)
+QTreeWidgetItem *CDataListView::AppendRow(std::unique_ptr<CGenData> item, int icon, const QString &name,
+                                          const QString &file)
 {
-    auto *row = new QTreeWidgetItem(m_list, {name, file});
+    auto *row = new CDataListRow(m_list, std::move(item), {name, file});
     row->setFlags(row->flags() | Qt::ItemIsEditable | Qt::ItemIsDragEnabled);
-    row->setData(0, kItemRole, QVariant::fromValue<void *>(item));
     row->setData(0, kIconRole, icon);
     SetMark(row, 0);
     return row;
@@ -231,10 +231,11 @@ CGenData *CDataListView::NewItem(int icon)
     const DataKindEntry *kind = DataKinds::ByIcon(icon);
     if (!kind || !kind->create)
         return nullptr;
-    CGenData *item = kind->create(m_mainWindow);
+    CGenData *item = kind->create(m_mainWindow ? m_mainWindow->Frame() : nullptr);
     if (!item)
         return nullptr;
-    QTreeWidgetItem *row = AppendRow(item, icon, LoadString(kind->nameId), item->GetFileText());
+    const QString file = item->GetFileText();
+    QTreeWidgetItem *row = AppendRow(std::unique_ptr<CGenData>(item), icon, LoadString(kind->nameId), file);
     row->setSelected(true);
     item->SetModified(true);
     SetMark(row, kMarkModified);
@@ -294,11 +295,9 @@ void CDataListView::DeleteSelected(bool ask)
         const QList<QTreeWidgetItem *> rows = SelectedRows();
         if (rows.isEmpty())
             return;
-        CGenData *item = ItemOf(rows.first());
-        if (!item->SaveModified())
+        if (!ItemOf(rows.first())->SaveModified())
             return; // this row and the rest stay
         delete rows.first();
-        delete item;
     }
 }
 
@@ -349,8 +348,7 @@ void CDataListView::DeleteItems(const QList<CGenData *> &items)
         const int row = FindRow(item);
         if (row < 0)
             continue;
-        delete m_list->takeTopLevelItem(row);
-        delete item;
+        delete m_list->topLevelItem(row);
     }
 }
 
@@ -374,9 +372,6 @@ void CDataListView::OnBeginDrag()
 void CDataListView::DeleteAll()
 {
     while (GetRowCount() > 0) {
-        QTreeWidgetItem *row = m_list->takeTopLevelItem(0);
-        CGenData *item = ItemOf(row);
-        delete row;
-        delete item;
+        delete m_list->topLevelItem(0);
     }
 }

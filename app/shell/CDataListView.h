@@ -10,13 +10,14 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 
 class CArchive;
 class CDataListDropTarget;
 class CGenData;
 class CGeneratorDataPane;
 class CGeneratorView;
-class CMainWindow;
+class ShellWindow;
 class CProgressDlg;
 class QIODevice;
 class QTreeWidget;
@@ -36,7 +37,7 @@ public:
     ~CDataListView() override;
 
     // The main window, also for the list's drop target.
-    void SetMainWindow(CMainWindow *mainWindow);
+    void SetShellWindow(ShellWindow *mainWindow);
     CDataListDropTarget *DropTarget() const { return m_dropTarget; }
 
     // --- Rows and items ---------------------------------------------------
@@ -99,7 +100,8 @@ private:
     friend class CDataListCtrl;
 
     QTreeWidgetItem *RowOf(const CGenData *item) const;
-    QTreeWidgetItem *AppendRow(CGenData *item, int icon, const QString &name, const QString &file);
+    // The row takes the item.
+    QTreeWidgetItem *AppendRow(std::unique_ptr<CGenData> item, int icon, const QString &name, const QString &file);
     void SetMark(QTreeWidgetItem *row, int mark);
     QList<QTreeWidgetItem *> SelectedRows() const;
     void OnClickList();
@@ -112,7 +114,7 @@ private:
     void ReportCmdFileError(int code, const QString &path, const QString &detail);
 
     QTreeWidget *m_list;
-    CMainWindow *m_mainWindow = nullptr;
+    ShellWindow *m_mainWindow = nullptr;
     CDataListDropTarget *m_dropTarget; // a child object of the view
     int m_dragging = 0;
 };

@@ -5,7 +5,7 @@
 #include "CDataTransferDlg.h"
 #include "CGenerator.h"
 #include "CGeneratorView.h"
-#include "CMainWindow.h"
+#include "ShellWindow.h"
 #include "CProgressDlg.h"
 #include "CSelectPortDlg.h"
 #include "DialogUnits.h"
@@ -21,8 +21,6 @@
 
 #include <memory>
 #include <utility>
-
-QList<CGeneratorView *> g_generatorViews;
 
 std::function<int32_t(uint32_t, int32_t)> CGeneratorListView::s_forceInit = [](uint32_t type, int32_t number) {
     return CGenerator::ForceInit(PortType(type), number);
@@ -122,7 +120,7 @@ CGeneratorListView::~CGeneratorListView()
     RemoveAll();
 }
 
-void CGeneratorListView::SetMainWindow(CMainWindow *mainWindow, CDataListView *dataList)
+void CGeneratorListView::SetShellWindow(ShellWindow *mainWindow, CDataListView *dataList)
 {
     m_mainWindow = mainWindow;
     m_dataList = dataList;
@@ -207,7 +205,7 @@ void CGeneratorListView::AppendRow(CGeneratorView *view, const QStringList &colu
     const int icon = IsComPort(view->GetGenerator()) ? kImageStandAlone : kImageCard;
     item->setData(0, CDataTransferDlg::kIconRole, icon);
     item->setIcon(0, ShellImageList().value(icon));
-    g_generatorViews.append(view);
+    GeneratorViewRegistry::List(view);
 }
 
 // --- Removal -----------------------------------------------------------------
@@ -230,7 +228,7 @@ bool CGeneratorListView::RemoveNow(CGeneratorView *view)
     const int row = FindRow(view);
     if (row < 0)
         return false;
-    g_generatorViews.removeOne(view);
+    GeneratorViewRegistry::Unlist(view);
     if (m_mainWindow)
         m_mainWindow->GeneratorRemoved(view);
     delete m_list->takeTopLevelItem(row);
@@ -246,7 +244,7 @@ void CGeneratorListView::RemoveAll()
     while (GetRowCount() > 0) {
         CGeneratorView *view = GetRowView(0);
         delete m_list->takeTopLevelItem(0);
-        g_generatorViews.removeOne(view);
+        GeneratorViewRegistry::Unlist(view);
         view->DestroyWindow();
     }
 }
@@ -258,7 +256,7 @@ bool CGeneratorListView::Connect(bool debugLog)
     if (!MayRun())
         return false;
     Operation operation(*this);
-    auto connection = std::make_unique<CGenerator>(m_mainWindow ? static_cast<QWidget *>(m_mainWindow) : this);
+    auto connection = std::make_unique<CGenerator>(m_mainWindow ? m_mainWindow->Frame() : this);
     if (!connection->OpenPort()) {
         QString text;
         if (connection->GetPortErrorText(text))

@@ -4,6 +4,7 @@
 // owns its generator view, and the view owns the connection. Connecting,
 // disconnecting and the commands on the selected generators start here.
 
+#include "GeneratorViewRegistry.h"
 #include "ResourceIds.h"
 
 #include <QList>
@@ -17,12 +18,10 @@
 class CDataListView;
 class CGenerator;
 class CGeneratorView;
-class CMainWindow;
+class ShellWindow;
 class QTreeWidget;
 class QTreeWidgetItem;
 
-// Every connected generator's view, in connection order, in step with the rows.
-extern QList<CGeneratorView *> g_generatorViews;
 
 class CGeneratorListView : public QWidget {
 public:
@@ -34,7 +33,7 @@ public:
     explicit CGeneratorListView(QWidget *parent = nullptr);
     ~CGeneratorListView() override;
 
-    void SetMainWindow(CMainWindow *mainWindow, CDataListView *dataList);
+    void SetShellWindow(ShellWindow *mainWindow, CDataListView *dataList);
 
     int GetRowCount() const;
     CGeneratorView *GetRowView(int row) const;
@@ -87,6 +86,9 @@ public:
         QPointer<CGeneratorListView> m_list;
     };
     bool IsOperationRunning() const { return m_operations > 0; }
+    // What Operation does, for callers that cannot hold one.
+    void StartOperation() { ++m_operations; }
+    void EndOperation();
 
     // The library's forced initialisation; tests replace it. Returns
     // non-zero when a generator was found on the port.
@@ -101,14 +103,13 @@ private:
     void AddConnectedRow(CGeneratorView *view);
     void UpdateBaudRate(int row, CGenerator &generator);
     bool RemoveNow(CGeneratorView *view);
-    void EndOperation();
     // Refuses a command that would run into a running operation or a tool's transfer.
     bool MayRun(const CGeneratorView *view = nullptr) const;
     QList<CGeneratorView *> SelectedViews() const;
     void RemoveForcedCard(uint32_t type, int number);
 
     QTreeWidget *m_list;
-    CMainWindow *m_mainWindow = nullptr;
+    ShellWindow *m_mainWindow = nullptr;
     CDataListView *m_dataList = nullptr;
     int m_operations = 0;
     QList<QPointer<CGeneratorView>> m_pendingRemovals;

@@ -45,8 +45,7 @@ CMainWindow::CMainWindow() : m_helpFile(QStringLiteral("VERSION 3 HELP.hlp"))
 {
     setObjectName(QStringLiteral("CMainWindow"));
     m_router.SetActionOwner(this);
-    g_generatorViews.clear();
-    g_generatorViews.reserve(10);
+    GeneratorViewRegistry::Clear();
     OnCreateClient();
     BuildCommands();
     BuildMenus();
@@ -71,8 +70,8 @@ void CMainWindow::OnCreateClient()
     m_splitter->addWidget(m_generatorList);
     m_pendingRow0 = kPaneRequest;
     setCentralWidget(m_splitter);
-    m_dataList->SetMainWindow(this);
-    m_generatorList->SetMainWindow(this, m_dataList);
+    m_dataList->SetShellWindow(this);
+    m_generatorList->SetShellWindow(this, m_dataList);
 }
 
 QRect CMainWindow::SavedRect() const
@@ -160,11 +159,51 @@ void CMainWindow::UpdateControls()
     m_router.Update();
 }
 
-CGenData *CMainWindow::NewDataItem(int icon)
+CGenData *CMainWindow::NewDataItem(int kind)
 {
-    CGenData *item = m_dataList->NewItem(icon);
+    CGenData *item = m_dataList->NewItem(kind);
     UpdateControls();
     return item;
+}
+
+void CMainWindow::DeleteDataItems(const QList<CGenData *> &items)
+{
+    m_dataList->DeleteItems(items);
+}
+
+void CMainWindow::SelectDataItems(const QList<CGenData *> &items)
+{
+    m_dataList->SelectItems(items);
+}
+
+bool CMainWindow::OpenDataFile()
+{
+    return m_dataList->FileOpen();
+}
+
+bool CMainWindow::IsDataListDragging() const
+{
+    return m_dataList->IsDragging() != 0;
+}
+
+void CMainWindow::SendDataListSelectionTo(CGeneratorView *destination, CProgressDlg *progress)
+{
+    m_dataList->SendSelectedTo(destination, false, progress);
+}
+
+void CMainWindow::SendDataToSelectedGenerators()
+{
+    m_generatorList->SendData(false);
+}
+
+void CMainWindow::OperationStarted()
+{
+    m_generatorList->StartOperation();
+}
+
+void CMainWindow::OperationEnded()
+{
+    m_generatorList->EndOperation();
 }
 
 void CMainWindow::DeselectAllData()
@@ -220,7 +259,7 @@ LRESULT CMainWindow::OnMessage(unsigned message, WPARAM wParam, LPARAM lParam)
 void CMainWindow::ForwardBusy(CGeneratorView *view, int busy)
 {
     // A view that has gone meanwhile gets nothing.
-    if (g_generatorViews.contains(view))
+    if (GeneratorViewRegistry::IsListed(view))
         view->SetBusy(busy != 0);
     for (ToolSlot slot : kBusyOrder) {
         if (IsVisible(slot))

@@ -8,6 +8,7 @@
 #include "CToolWindow.h"
 #include "CommandRouter.h"
 #include "MessageTarget.h"
+#include "ShellWindow.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -25,26 +26,38 @@ class QMenu;
 class QSplitter;
 class QToolBar;
 
-class CMainWindow : public QMainWindow, public MessageTarget {
+class CMainWindow : public QMainWindow, public MessageTarget, public ShellWindow {
 public:
 
     CMainWindow();
     ~CMainWindow() override;
 
     bool CreateFrame();
-    void UpdateControls();
+    void UpdateControls() override;
 
-    CGenData *NewDataItem(int icon);
-    void DeselectAllData();
-    void EditSelectedData();
+    // --- GeneratorViewHost ---------------------------------------------------
+    QObject *MessageWindow() override { return this; }
+    QWidget *Frame() override { return this; }
+    CGenData *NewDataItem(int kind) override;
+    void DeleteDataItems(const QList<CGenData *> &items) override;
+    void SelectDataItems(const QList<CGenData *> &items) override;
+    void DeselectAllData() override;
+    void EditSelectedData() override;
+    bool OpenDataFile() override;
+    bool IsDataListDragging() const override;
+    void SendDataListSelectionTo(CGeneratorView *destination, CProgressDlg *progress) override;
+    void SendDataToSelectedGenerators() override;
+    void OperationStarted() override;
+    void OperationEnded() override;
+
     CDataListView *GetDataListView() const { return m_dataList; }
     CGeneratorListView *GetGeneratorListView() const { return m_generatorList; }
-    CGeneratorDataPane *FindDraggingDataPane() const;
+    CGeneratorDataPane *FindDraggingDataPane() const override;
     CDataListView *GetDraggingDataList() const;
-    void GeneratorAdded(CGeneratorView *view);
-    void GeneratorRemoved(CGeneratorView *view);
-    int PersistentBaudRate();
-    void PersistentBaudRate(quint32 rate);
+    void GeneratorAdded(CGeneratorView *view) override;
+    void GeneratorRemoved(CGeneratorView *view) override;
+    int PersistentBaudRate() override;
+    void PersistentBaudRate(quint32 rate) override;
 
     LRESULT OnMessage(unsigned message, WPARAM wParam, LPARAM lParam) override;
 
@@ -65,7 +78,7 @@ public:
     static std::function<void()> s_clearEditorClipboards;
     // The help file, beside the program.
     void SetHelpFile(const QString &name) { m_helpFile = name; }
-    void OpenHelpFile();
+    void OpenHelpFile() override;
 
     int generatorSelected = 0;
     int dataSelected = 0;

@@ -22,6 +22,9 @@ public:
     int *delivered = nullptr; // counts deliveries where the test can still see them
 };
 
+// What messages name: a data item, a view.
+struct Item : Handled {};
+
 class MessageTargetTest : public PlatformTest {};
 
 TEST_F(MessageTargetTest, ValuesAreTheProgramsOwn)
@@ -36,7 +39,7 @@ TEST_F(MessageTargetTest, ValuesAreTheProgramsOwn)
 TEST_F(MessageTargetTest, SendIsImmediateAndPostWaitsForTheEventLoop)
 {
     Window window;
-    int item = 0;
+    Item item;
     EXPECT_TRUE(PostMessage(&window, WM_EDITOR_CLOSED, 0, ToLParam(&item)));
     EXPECT_TRUE(PostMessage(&window, WM_DATA_CHANGED, 0, ToLParam(&item)));
     EXPECT_EQ(SendMessage(&window, WM_DATA_SAVE, 1, ToLParam(&item)), 1);
@@ -46,7 +49,32 @@ TEST_F(MessageTargetTest, SendIsImmediateAndPostWaitsForTheEventLoop)
     EXPECT_EQ(window.received[0], std::make_tuple(WM_DATA_SAVE, WPARAM(1), ToLParam(&item)));
     EXPECT_EQ(window.received[1], std::make_tuple(WM_EDITOR_CLOSED, WPARAM(0), ToLParam(&item)));
     EXPECT_EQ(window.received[2], std::make_tuple(WM_DATA_CHANGED, WPARAM(0), ToLParam(&item)));
-    EXPECT_EQ(FromLParam<int>(std::get<2>(window.received[0])), &item);
+    EXPECT_EQ(FromLParam<Item>(std::get<2>(window.received[0])), &item);
+}
+
+TEST_F(MessageTargetTest, AnItemDeletedBeforeItsPostedMessageIsNotFound)
+{
+    Window window;
+    auto *item = new Item;
+    const LPARAM handle = ToLParam(item);
+    EXPECT_TRUE(PostMessage(&window, WM_DATA_CHANGED, 0, handle));
+    delete item;
+    QCoreApplication::sendPostedEvents();
+    ASSERT_EQ(window.received.size(), 1u);
+    // The handle of a deleted item leads nowhere, whatever now lives at its address.
+    Item other;
+    EXPECT_EQ(FromLParam<Item>(std::get<2>(window.received[0])), nullptr);
+    EXPECT_NE(ToLParam(&other), handle) << "handles are never reused";
+    EXPECT_EQ(FromLParam<Item>(0), nullptr);
+}
+
+TEST_F(MessageTargetTest, ACopyHasItsOwnHandle)
+{
+    Item a;
+    Item b = a;
+    EXPECT_NE(ToLParam(&a), ToLParam(&b));
+    b = a;
+    EXPECT_EQ(FromLParam<Item>(ToLParam(&b)), &b);
 }
 
 TEST_F(MessageTargetTest, ADestroyedTargetGetsNothing)

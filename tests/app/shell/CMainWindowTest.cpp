@@ -424,6 +424,26 @@ TEST_F(MainWindowTest, EditorClosedClearsTheEditorMark)
     EXPECT_EQ(List().GetRowMark(0), 0);
 }
 
+TEST_F(MainWindowTest, MessagesPostedForAnItemDeletedBeforeDeliveryDoNothing)
+{
+    MakeWindow();
+    CGenData *gone = List().NewItem(kIconFormat);
+    gone->NotifyEditorClosed(); // posted
+    PostMessage(window.get(), WM_DATA_CHANGED, 0, ToLParam(gone));
+    List().DeleteItems({gone});
+    // The next item often takes the freed memory: the stale messages must
+    // not reach it either.
+    CGenData *next = List().NewItem(kIconFormat);
+    next->SetName("NEXT");
+    List().EditSelected();
+    ASSERT_TRUE(next->IsEditorOpen());
+    QCoreApplication::processEvents();
+    ASSERT_EQ(List().GetRowCount(), 1);
+    EXPECT_TRUE(next->IsEditorOpen());
+    EXPECT_EQ(List().GetRowMark(0), kMarkEditorOpen);
+    EXPECT_NE(List().GetRowText(0, 0), "NEXT") << "refreshed by a message about another item";
+}
+
 TEST_F(MainWindowTest, RemoveGeneratorDropsItsRowAndTellsTools)
 {
     MakeWindow();

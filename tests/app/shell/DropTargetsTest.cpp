@@ -10,6 +10,7 @@
 #include "DragDelivery.h"
 #include "DragLoop.h"
 #include "GeneratorItemDragBlock.h"
+#include "GeneratorViewRegistry.h"
 #include "ShellImages.h"
 #include "ShellTestSupport.h"
 

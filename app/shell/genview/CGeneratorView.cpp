@@ -6,6 +6,7 @@
 #include "CGeneratorDialogBar.h"
 #include "CGeneratorStatusPane.h"
 #include "CGeneratorViewChild.h"
+#include "GeneratorViewRegistry.h"
 #include "CSpinButtonCtrl.h"
 #include "CStateButton.h"
 #include "Profile.h"
@@ -29,14 +30,15 @@ constexpr int kMinimumSavedWidth = 20; // a saved width up to this is no size
 
 } // namespace
 
-CGeneratorView::CGeneratorView(CGenerator *connection, CMainWindow *mainWindow)
-    : QMainWindow(nullptr), m_mainWindow(mainWindow), m_connection(connection), m_state(connection)
+CGeneratorView::CGeneratorView(CGenerator *connection, GeneratorViewHost *host)
+    : QMainWindow(nullptr), m_host(host), m_connection(connection), m_state(connection)
 {
     m_state.ReadIdentity();
 }
 
 CGeneratorView::~CGeneratorView()
 {
+    GeneratorViewRegistry::Forget(this);
     if (m_frameCreated)
         SaveSize();
     // The children use the panes and the connection, and the player puts the
@@ -95,7 +97,7 @@ void CGeneratorView::OnCreateClient()
     setCentralWidget(m_splitter);
     m_statusPane->SetView(this, m_connection.get());
     m_dataPane->SetView(this, m_connection.get());
-    m_dataPane->RegisterDropTarget(m_mainWindow);
+    m_dataPane->RegisterDropTarget(m_host);
 }
 
 void CGeneratorView::ApplySavedSize()

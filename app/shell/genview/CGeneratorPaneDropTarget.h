@@ -7,7 +7,7 @@
 #include "CGeneratorSendDropTarget.h"
 
 class CGeneratorDataPane;
-class CMainWindow;
+class GeneratorViewHost;
 
 class CGeneratorPaneDropTarget : public CDropTarget {
 public:
@@ -16,7 +16,7 @@ public:
 
     // The inner target learns the main window and the pane; then the pane's
     // drags come here.
-    bool Register(CGeneratorDataPane *target, CMainWindow *mainWindow);
+    bool Register(CGeneratorDataPane *target, GeneratorViewHost *host);
 
     Qt::DropAction OnDragEnter(QWidget *window, const QMimeData *data, Qt::KeyboardModifiers keys,
                                QPoint point) override;

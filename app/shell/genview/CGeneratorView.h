@@ -11,6 +11,8 @@
 #include "CGeneratorState.h"
 #include "CGeneratorViewRules.h"
 #include "CommandRouter.h"
+#include "GeneratorViewHost.h"
+#include "MessageTarget.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -25,7 +27,6 @@ class CGeneratorDataPane;
 class CGeneratorDialogBar;
 class CGeneratorStatusPane;
 class CGeneratorViewChild;
-class CMainWindow;
 class CProgressDlg;
 class CSequencePlayerWindow;
 class CStateButton;
@@ -33,14 +34,14 @@ class QMenu;
 class QSplitter;
 class QToolBar;
 
-class CGeneratorView : public QMainWindow {
+class CGeneratorView : public QMainWindow, public Handled {
 public:
     // What RefreshStatus refreshes.
     enum : int { kRefreshAll = 1, kRefreshValues = 2, kRefreshMemory = 3 };
 
     // Takes the connection (it closes its port when the view goes) and
-    // reads the generator's identity.
-    CGeneratorView(CGenerator *connection, CMainWindow *mainWindow);
+    // reads the generator's identity. host is the program around the view.
+    CGeneratorView(CGenerator *connection, GeneratorViewHost *host);
     // The view's children go before its panes, the panes before the connection.
     ~CGeneratorView() override;
 
@@ -86,7 +87,7 @@ public:
     void OpenDiagnostics();
     void OpenSequencePlayer(const QString &sequence, bool attach);
 
-    CMainWindow *MainWindow() const { return m_mainWindow; }
+    GeneratorViewHost *Host() const { return m_host; }
     CGeneratorStatusPane *StatusPane() const { return m_statusPane; }
     CGeneratorDataPane *DataPane() const { return m_dataPane; }
     CGeneratorDialogBar *DialogBar() const { return m_dialogBar; }
@@ -133,7 +134,7 @@ private:
     bool m_usable = false;
     bool m_knobListMode = false;
     bool m_playing = false;
-    CMainWindow *m_mainWindow;
+    GeneratorViewHost *m_host;
     QSplitter *m_splitter = nullptr;
     CGeneratorDataPane *m_dataPane = nullptr;
     CGeneratorStatusPane *m_statusPane = nullptr;

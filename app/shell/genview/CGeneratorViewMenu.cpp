@@ -3,13 +3,10 @@
 
 #include "CGeneratorView.h"
 
-#include "CDataListView.h"
 #include "CGeneratorDataPane.h"
 #include "CGeneratorDialogBar.h"
-#include "CGeneratorListView.h"
 #include "CGenerator.h"
 #include "CSpinButtonCtrl.h"
-#include "CMainWindow.h"
 #include "CStateButton.h"
 #include "DialogUnits.h"
 #include "StringTable.h"
@@ -139,8 +136,8 @@ void CGeneratorView::WireCommands()
     m_router.SetHandler(ID_CMD_TERMINAL, [this] { OpenCmdTerminal(); });
     m_router.SetHandler(ID_DIAGNOSTICS, [this] { OpenDiagnostics(); });
     m_router.SetHandler(ID_HELP_OPEN, [this] {
-        if (m_mainWindow)
-            m_mainWindow->OpenHelpFile();
+        if (m_host)
+            m_host->OpenHelpFile();
     });
     for (const ListButton &button : kListButtons) {
         m_router.SetHandler(button.id, [this, list = button.list] {
@@ -235,26 +232,25 @@ void CGeneratorView::CopySelected()
     // Only the copies go on to the selected generators, and only they are
     // removed again: never rows of the user's own.
     const QList<CGenData *> copies = m_dataPane->CopySelected();
-    if (copies.isEmpty() || !m_mainWindow)
+    if (copies.isEmpty() || !m_host)
         return;
-    CDataListView *list = m_mainWindow->GetDataListView();
-    list->SelectItems(copies);
-    m_mainWindow->GetGeneratorListView()->SendData(false);
-    list->DeleteItems(copies);
-    m_mainWindow->UpdateControls();
+    m_host->SelectDataItems(copies);
+    m_host->SendDataToSelectedGenerators();
+    m_host->DeleteDataItems(copies);
+    m_host->UpdateControls();
 }
 
 void CGeneratorView::RecallAndEdit()
 {
     m_dataPane->RecallSelected();
-    if (m_mainWindow)
-        m_mainWindow->EditSelectedData();
+    if (m_host)
+        m_host->EditSelectedData();
 }
 
 void CGeneratorView::LoadIntoGenerator()
 {
-    if (!m_mainWindow || !m_mainWindow->GetDataListView()->FileOpen())
+    if (!m_host || !m_host->OpenDataFile())
         return;
-    m_mainWindow->UpdateControls();
-    m_mainWindow->GetGeneratorListView()->SendData(false);
+    m_host->UpdateControls();
+    m_host->SendDataToSelectedGenerators();
 }

@@ -2,39 +2,38 @@
 
 #include "CGeneratorDataPane.h"
 #include "CGeneratorView.h"
-#include "CMainWindow.h"
+#include "GeneratorViewHost.h"
 
 CGeneratorSendDropTarget::~CGeneratorSendDropTarget()
 {
     pane = nullptr;
-    draggingList = nullptr;
-    mainWindow = nullptr;
+    host = nullptr;
 }
 
 Qt::DropAction CGeneratorSendDropTarget::OnDragEnter(QWidget *, const QMimeData *, Qt::KeyboardModifiers, QPoint)
 {
-    draggingList = mainWindow ? mainWindow->GetDraggingDataList() : nullptr;
+    dataListDragging = host && host->IsDataListDragging();
     // A tool owns a busy generator: nothing is sent to it meanwhile.
     if (pane && pane->GetView() && pane->GetView()->IsBusy())
-        draggingList = nullptr;
-    return draggingList ? Qt::CopyAction : Qt::IgnoreAction;
+        dataListDragging = false;
+    return dataListDragging ? Qt::CopyAction : Qt::IgnoreAction;
 }
 
 Qt::DropAction CGeneratorSendDropTarget::OnDragOver(QWidget *, const QMimeData *, Qt::KeyboardModifiers, QPoint)
 {
-    return draggingList ? Qt::CopyAction : Qt::IgnoreAction;
+    return dataListDragging ? Qt::CopyAction : Qt::IgnoreAction;
 }
 
 bool CGeneratorSendDropTarget::OnDrop(QWidget *, const QMimeData *, Qt::DropAction, QPoint)
 {
-    if (!draggingList || !pane)
+    if (!dataListDragging || !pane)
         return false;
-    pane->SendDataListSelection(draggingList);
+    pane->SendDataListSelection();
     return true;
 }
 
 void CGeneratorSendDropTarget::OnDragLeave(QWidget *window)
 {
-    draggingList = nullptr;
+    dataListDragging = false;
     CDropTarget::OnDragLeave(window);
 }

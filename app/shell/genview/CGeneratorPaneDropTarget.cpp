@@ -3,6 +3,7 @@
 #include "CGeneratorDataPane.h"
 #include "CGeneratorView.h"
 #include "GeneratorItemDragBlock.h"
+#include "GeneratorViewRegistry.h"
 
 #include <QMimeData>
 
@@ -12,10 +13,10 @@ CGeneratorPaneDropTarget::~CGeneratorPaneDropTarget()
     pane = nullptr;
 }
 
-bool CGeneratorPaneDropTarget::Register(CGeneratorDataPane *target, CMainWindow *mainWindow)
+bool CGeneratorPaneDropTarget::Register(CGeneratorDataPane *target, GeneratorViewHost *host)
 {
     pane = target;
-    inner.SetMainWindow(mainWindow);
+    inner.SetHost(host);
     inner.SetPane(target);
     return RegisterOn(target);
 }

@@ -17,13 +17,12 @@
 #include <cstdint>
 #include <functional> // the transfers' copy operations
 
-class CDataListView;
 class CGenData;
 class CGenerator;
 class CGeneratorNameList;
 class CGeneratorPaneDropTarget;
 class CGeneratorView;
-class CMainWindow;
+class GeneratorViewHost;
 class CProgressDlg;
 class CScanDlg;
 class QByteArray;
@@ -191,9 +190,9 @@ public:
     bool CopyItemFromGenerator(const QString &name, int listNumber, CGenerator *source, CProgressDlg *progress);
     // A drop from the data list: its selection goes to this generator
     // without the offer to save.
-    void SendDataListSelection(CDataListView *list);
-    // Made by the view once it has its main window.
-    void RegisterDropTarget(CMainWindow *mainWindow);
+    void SendDataListSelection();
+    // Made by the view once it has its host.
+    void RegisterDropTarget(GeneratorViewHost *host);
     CGeneratorPaneDropTarget *DropTarget() const { return m_dropTarget; }
 
     // How a kind of stored item (12 format, 13 image, 14 sequence, 10 knob
@@ -206,7 +205,7 @@ public:
 private:
     bool StoreItem(CGenData *item, CProgressDlg *progress, bool askOverwrite);
     bool IsKnobListMode() const;
-    CMainWindow *MainWindow() const;
+    GeneratorViewHost *Host() const;
     QString GeneratorText(CGeneratorView *view) const;
     // Drops an item this pane put into the data list whose recall failed.
     void DiscardNewItem(CGenData *item);

@@ -6,9 +6,8 @@
 
 #include "CDropTarget.h"
 
-class CDataListView;
 class CGeneratorDataPane;
-class CMainWindow;
+class GeneratorViewHost;
 
 class CGeneratorSendDropTarget : public CDropTarget {
 public:
@@ -16,7 +15,7 @@ public:
     ~CGeneratorSendDropTarget() override;
 
     void SetPane(CGeneratorDataPane *target) { pane = target; }
-    void SetMainWindow(CMainWindow *window) { mainWindow = window; }
+    void SetHost(GeneratorViewHost *viewHost) { host = viewHost; }
 
     Qt::DropAction OnDragEnter(QWidget *window, const QMimeData *data, Qt::KeyboardModifiers keys,
                                QPoint point) override;
@@ -27,6 +26,6 @@ public:
 
 private:
     CGeneratorDataPane *pane = nullptr;
-    CDataListView *draggingList = nullptr; // the data list when it was dragging on entry
-    CMainWindow *mainWindow = nullptr;
+    bool dataListDragging = false; // the data list was dragging on entry
+    GeneratorViewHost *host = nullptr;
 };

@@ -7,20 +7,19 @@
 #include "CGeneratorDataPane.h"
 #include "WaitCursor.h"
 
-#include "CDataListView.h"
 #include "CDataTransferDlg.h"
 #include "CFormat.h"
 #include "CGenData.h"
 #include "CGenerator.h"
-#include "CGeneratorListView.h"
 #include "CGeneratorPaneDropTarget.h"
 #include "CGeneratorState.h"
 #include "CGeneratorView.h"
-#include "CMainWindow.h"
 #include "CProgressDlg.h"
-#include "DataKindRegistry.h"
 #include "DragLoop.h"
 #include "GeneratorItemDragBlock.h"
+#include "GeneratorViewHost.h"
+#include "DataKindRegistry.h"
+#include "GeneratorViewRegistry.h"
 #include "MessageTarget.h"
 #include "Prompts.h"
 #include "ResourceIds.h"
@@ -37,8 +36,6 @@
 #include <sstream>
 #include <string>
 
-CGeneratorView *g_pDragSourceView = nullptr;
-
 namespace {
 
 constexpr int kMaxCopyName = 8;
@@ -47,17 +44,7 @@ constexpr double kSettleAfterCopy = 0.5;
 
 // Held while an operation pumps messages: a generator removal (a lost link,
 // a tool's restart) waits for its end instead of deleting what it uses.
-class OperationGuard {
-public:
-    explicit OperationGuard(CMainWindow *window)
-    {
-        if (window && window->GetGeneratorListView())
-            m_operation.emplace(*window->GetGeneratorListView());
-    }
-
-private:
-    std::optional<CGeneratorListView::Operation> m_operation;
-};
+using OperationGuard = HostOperation;
 
 std::map<int, CGeneratorDataPane::CopyOperation> &CopyOperations()
 {
@@ -155,9 +142,9 @@ void CGeneratorDataPane::SetCopyOperation(int kind, CopyOperation operation)
 
 // --- Helpers ------------------------------------------------------------------------
 
-CMainWindow *CGeneratorDataPane::MainWindow() const
+GeneratorViewHost *CGeneratorDataPane::Host() const
 {
-    return m_view ? m_view->MainWindow() : nullptr;
+    return m_view ? m_view->Host() : nullptr;
 }
 
 bool CGeneratorDataPane::IsKnobListMode() const
@@ -173,9 +160,9 @@ QString CGeneratorDataPane::GeneratorText(CGeneratorView *view) const
 
 void CGeneratorDataPane::DiscardNewItem(CGenData *item)
 {
-    if (CMainWindow *window = MainWindow()) {
-        window->GetDataListView()->DeleteItems({item});
-        window->UpdateControls();
+    if (GeneratorViewHost *host = Host()) {
+        host->DeleteDataItems({item});
+        host->UpdateControls();
     }
 }
 
@@ -230,13 +217,14 @@ bool CGeneratorDataPane::StoreItem(CGenData *item, CProgressDlg *progress, bool 
     return true;
 }
 
-void CGeneratorDataPane::SendDataListSelection(CDataListView *list)
+void CGeneratorDataPane::SendDataListSelection()
 {
-    if (!list || !m_view)
+    GeneratorViewHost *host = Host();
+    if (!host || !m_view)
         return;
-    OperationGuard guard(MainWindow());
+    OperationGuard guard(host);
     CProgressDlg progress(this, true);
-    list->SendSelectedTo(m_view, false, &progress);
+    host->SendDataListSelectionTo(m_view, &progress);
     progress.DestroyWindow();
 }
 
@@ -273,7 +261,7 @@ void CGeneratorDataPane::RecallSelected()
     }
     const bool knobLists = IsKnobListMode();
     const QString typeText = knobLists ? LoadString(IDS_KNOB_LIST) : TypeText(m_currentList);
-    CMainWindow *window = MainWindow();
+    GeneratorViewHost *window = Host();
     if (window)
         window->DeselectAllData();
     if (items.size() == 1) {
@@ -305,7 +293,7 @@ void CGeneratorDataPane::RecallItem(const QString &name, const QString &typeText
     if (MessageBox(this, PromptText(IDS_RECALL_ONE, {typeText, name}), PromptText(IDS_RECALL_CAPTION), MB_YESNO) !=
         IDYES)
         return;
-    CMainWindow *window = MainWindow();
+    GeneratorViewHost *window = Host();
     if (!window || !m_generator)
         return;
     OperationGuard guard(window);
@@ -360,7 +348,7 @@ bool CGeneratorDataPane::FinishCopy(CGenData *item, const QString &name, const Q
     if (!RecallInto(item, name, progress))
         return false;
     item->SetName(copyName);
-    SendMessage(MainWindow(), WM_DATA_CHANGED, 0, ToLParam(item));
+    SendMessage(Host() ? Host()->MessageWindow() : nullptr, WM_DATA_CHANGED, 0, ToLParam(item));
     item->SetModified(false);
     return true;
 }
@@ -381,7 +369,7 @@ QList<CGenData *> CGeneratorDataPane::CopySelected()
         return copies;
     }
     const QString typeText = TypeText(m_currentList);
-    CMainWindow *window = MainWindow();
+    GeneratorViewHost *window = Host();
     if (window)
         window->DeselectAllData();
     if (items.size() == 1) {
@@ -425,7 +413,7 @@ CGenData *CGeneratorDataPane::CopyItem(const QString &typeText, const QString &n
         return nullptr;
     if (MessageBox(this, PromptText(IDS_COPY_ONE, {typeText, name}), PromptText(IDS_COPY_CAPTION), MB_YESNO) != IDYES)
         return nullptr;
-    CMainWindow *window = MainWindow();
+    GeneratorViewHost *window = Host();
     if (!window || !m_generator)
         return nullptr;
     OperationGuard guard(window);
@@ -503,7 +491,7 @@ void CGeneratorDataPane::DeleteSelected()
         progress = std::make_unique<CProgressDlg>(this, false);
         SetStatus1(*progress, IDS_DELETING, {count});
     }
-    OperationGuard guard(MainWindow());
+    OperationGuard guard(Host());
     WaitCursor wait;
     bool formatDeleted = false;
     for (const SelectedItem &row : items) {
@@ -531,7 +519,7 @@ void CGeneratorDataPane::RenameSelected()
     if (!m_generator)
         return;
     const QList<SelectedItem> items = SelectedItems();
-    OperationGuard guard(MainWindow());
+    OperationGuard guard(Host());
     WaitCursor wait;
     for (const SelectedItem &row : items) {
         const bool renamable = row.kind == kKindFormat || row.kind == kKindImage || row.kind == kKindSequence;
@@ -602,7 +590,7 @@ void CGeneratorDataPane::OnBeginDrag()
 {
     // Declared first, so it ends last: a removal that waited for the drag
     // runs only when nothing here is used any more.
-    OperationGuard guard(MainWindow());
+    OperationGuard guard(Host());
     if (!m_view || m_currentList < kFormats || m_currentList >= kNameLists || !m_view->Flags().recallable)
         return;
     const QList<SelectedItem> items = SelectedItems();
@@ -620,20 +608,20 @@ void CGeneratorDataPane::OnBeginDrag()
     data->setData(GeneratorItemDragBlock::MimeType(), block);
     auto *drag = new QDrag(this);
     drag->setMimeData(data);
-    g_pDragSourceView = m_view;
+    GeneratorViewRegistry::SetDragSource(m_view);
     SetDragging(true);
     RunDrag(drag, Qt::CopyAction);
-    g_pDragSourceView = nullptr;
+    GeneratorViewRegistry::SetDragSource(nullptr);
     SetDragging(false);
 }
 
-void CGeneratorDataPane::RegisterDropTarget(CMainWindow *mainWindow)
+void CGeneratorDataPane::RegisterDropTarget(GeneratorViewHost *host)
 {
     if (!m_dropTarget) {
         m_dropTarget = new CGeneratorPaneDropTarget;
         m_dropTarget->setParent(this);
     }
-    m_dropTarget->Register(this, mainWindow);
+    m_dropTarget->Register(this, host);
 }
 
 // --- Copy between generators -----------------------------------------------------------
@@ -664,8 +652,8 @@ bool CGeneratorDataPane::RefuseUncopyable(const QList<int> &listNumbers)
 
 bool CGeneratorDataPane::CopyFromGenerator(const QByteArray &block)
 {
-    CGeneratorView *sourceView = g_pDragSourceView;
-    if (!sourceView || !m_view || sourceView == m_view || !g_generatorViews.contains(sourceView))
+    const QPointer<CGeneratorView> sourceView = g_pDragSourceView;
+    if (!sourceView || !m_view || sourceView == m_view || !GeneratorViewRegistry::IsListed(sourceView))
         return false;
     const std::optional<std::vector<GeneratorItemDragBlock::Entry>> entries = GeneratorItemDragBlock::Parse(block);
     if (!entries)
@@ -689,7 +677,7 @@ bool CGeneratorDataPane::CopyFromGenerator(const QByteArray &block)
     CDataTransferDlg confirm(this, &names, &kinds, targetText, IsCardPort(target) ? 1 : 0, sourceText);
     if (DoModal(confirm) != IDOK)
         return false;
-    OperationGuard guard(MainWindow());
+    OperationGuard guard(Host());
     CProgressDlg progress(this, true);
     for (CGenerator *generator : {source, target}) {
         generator->CmdOutgOn(false, true);

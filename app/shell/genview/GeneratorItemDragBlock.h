@@ -11,11 +11,6 @@
 #include <optional>
 #include <vector>
 
-class CGeneratorView;
-
-// The view whose pane is the source of the running drag; null otherwise.
-extern CGeneratorView *g_pDragSourceView;
-
 namespace GeneratorItemDragBlock {
 
 constexpr quint32 kMagic = 0x12340010;

@@ -6,6 +6,8 @@
 // itself. A lost link ends an operation at its next step: the generator has
 // shown the one box about it and refuses further commands quietly.
 
+#include "FormatTraffic.h"
+
 #include "CFormat.h"
 
 #include "CGenerator.h"

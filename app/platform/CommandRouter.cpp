@@ -1,7 +1,9 @@
 #include "CommandRouter.h"
 
 #include <QAction>
+#include <QMainWindow>
 #include <QMenu>
+#include <QToolBar>
 
 #include <algorithm>
 
@@ -114,4 +116,22 @@ bool CommandRouter::Execute(int id)
 void CommandRouter::Watch(QMenu *menu)
 {
     connect(menu, &QMenu::aboutToShow, this, &CommandRouter::Update);
+}
+
+QToolBar *CommandRouter::AddToolBar(QMainWindow *window, const QString &objectName, std::span<const ToolButton> buttons)
+{
+    QToolBar *bar = window->addToolBar(QStringLiteral("Toolbar"));
+    bar->setObjectName(objectName);
+    bar->setMovable(false);
+    for (const ToolButton &button : buttons) {
+        if (button.id == 0) {
+            bar->addSeparator();
+            continue;
+        }
+        QAction *action = Action(button.id);
+        if (action->icon().isNull())
+            action->setIcon(window->style()->standardIcon(button.picture));
+        bar->addAction(action);
+    }
+    return bar;
 }

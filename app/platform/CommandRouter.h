@@ -7,11 +7,22 @@
 #include <QHash>
 #include <QObject>
 #include <QString>
+#include <QStyle>
 
 #include <functional>
+#include <span>
 
 class QAction;
+class QMainWindow;
 class QMenu;
+class QToolBar;
+
+// A button of a toolbar: its command, and the standard picture it shows
+// when the program carries none of its own.
+struct ToolButton {
+    int id; // 0: a separator
+    QStyle::StandardPixmap picture;
+};
 
 class CommandRouter : public QObject {
 public:
@@ -47,6 +58,8 @@ public:
     void Update();
     // Updates before menu shows.
     void Watch(QMenu *menu);
+    // A fixed toolbar of window with the actions of buttons, named objectName.
+    QToolBar *AddToolBar(QMainWindow *window, const QString &objectName, std::span<const ToolButton> buttons);
 
     static QString ObjectName(int id); // "cmd10028"
 

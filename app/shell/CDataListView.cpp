@@ -8,6 +8,7 @@
 #include "CGeneratorDataPane.h"
 #include "CGeneratorView.h"
 #include "ShellWindow.h"
+#include "TreeRows.h"
 #include "CProgressDlg.h"
 #include "CSelectDataTypeDlg.h"
 #include "DataKindRegistry.h"
@@ -95,7 +96,7 @@ void CDataListView::SetShellWindow(ShellWindow *mainWindow)
 
 int CDataListView::GetRowCount() const
 {
-    return m_list->topLevelItemCount();
+    return TreeRows::Count(m_list);
 }
 
 CGenData *CDataListView::GetRowItem(int row) const
@@ -105,32 +106,27 @@ CGenData *CDataListView::GetRowItem(int row) const
 
 QString CDataListView::GetRowText(int row, int column) const
 {
-    const QTreeWidgetItem *item = m_list->topLevelItem(row);
-    return item ? item->text(column) : QString();
+    return TreeRows::Text(m_list, row, column);
 }
 
 int CDataListView::GetRowIcon(int row) const
 {
-    const QTreeWidgetItem *item = m_list->topLevelItem(row);
-    return item ? item->data(0, kIconRole).toInt() : -1;
+    return TreeRows::Data(m_list, row, kIconRole, -1);
 }
 
 int CDataListView::GetRowMark(int row) const
 {
-    const QTreeWidgetItem *item = m_list->topLevelItem(row);
-    return item ? item->data(0, kMarkRole).toInt() : 0;
+    return TreeRows::Data(m_list, row, kMarkRole, 0);
 }
 
 bool CDataListView::IsRowSelected(int row) const
 {
-    const QTreeWidgetItem *item = m_list->topLevelItem(row);
-    return item && item->isSelected();
+    return TreeRows::IsSelected(m_list, row);
 }
 
 void CDataListView::SelectRow(int row, bool selected)
 {
-    if (QTreeWidgetItem *item = m_list->topLevelItem(row))
-        item->setSelected(selected);
+    TreeRows::Select(m_list, row, selected);
 }
 
 int CDataListView::GetSelectedCount() const

@@ -6,6 +6,7 @@
 #include "CGenerator.h"
 #include "CGeneratorView.h"
 #include "ShellWindow.h"
+#include "TreeRows.h"
 #include "CProgressDlg.h"
 #include "CSelectPortDlg.h"
 #include "DialogUnits.h"
@@ -128,7 +129,7 @@ void CGeneratorListView::SetShellWindow(ShellWindow *mainWindow, CDataListView *
 
 int CGeneratorListView::GetRowCount() const
 {
-    return m_list->topLevelItemCount();
+    return TreeRows::Count(m_list);
 }
 
 CGeneratorView *CGeneratorListView::GetRowView(int row) const
@@ -138,14 +139,12 @@ CGeneratorView *CGeneratorListView::GetRowView(int row) const
 
 QString CGeneratorListView::GetRowText(int row, int column) const
 {
-    const QTreeWidgetItem *item = m_list->topLevelItem(row);
-    return item ? item->text(column) : QString();
+    return TreeRows::Text(m_list, row, column);
 }
 
 int CGeneratorListView::GetRowIcon(int row) const
 {
-    const QTreeWidgetItem *item = m_list->topLevelItem(row);
-    return item ? item->data(0, CDataTransferDlg::kIconRole).toInt() : -1;
+    return TreeRows::Data(m_list, row, CDataTransferDlg::kIconRole, -1);
 }
 
 int CGeneratorListView::FindRow(const CGeneratorView *view) const
@@ -159,14 +158,12 @@ int CGeneratorListView::FindRow(const CGeneratorView *view) const
 
 bool CGeneratorListView::IsRowSelected(int row) const
 {
-    const QTreeWidgetItem *item = m_list->topLevelItem(row);
-    return item && item->isSelected();
+    return TreeRows::IsSelected(m_list, row);
 }
 
 void CGeneratorListView::SelectRow(int row, bool selected)
 {
-    if (QTreeWidgetItem *item = m_list->topLevelItem(row))
-        item->setSelected(selected);
+    TreeRows::Select(m_list, row, selected);
 }
 
 int CGeneratorListView::GetSelectedCount() const

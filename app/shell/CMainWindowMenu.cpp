@@ -69,10 +69,6 @@ const ToolCommand kToolCommands[] = {
     {ID_IMAGE_DOWNLOAD, ToolSlot::ImageDownload},
 };
 
-struct ToolButton {
-    int id; // 0: a separator
-    QStyle::StandardPixmap picture;
-};
 const ToolButton kToolBar[] = {
     {ID_CONNECT, QStyle::SP_DriveNetIcon},
     {ID_DISCONNECT, QStyle::SP_DialogCloseButton},
@@ -217,19 +213,7 @@ void CMainWindow::BuildMenus()
 
 void CMainWindow::BuildToolBar()
 {
-    m_toolBar = addToolBar(QStringLiteral("Toolbar"));
-    m_toolBar->setObjectName(QStringLiteral("id202"));
-    m_toolBar->setMovable(false);
-    for (const ToolButton &button : kToolBar) {
-        if (button.id == 0) {
-            m_toolBar->addSeparator();
-            continue;
-        }
-        QAction *action = m_router.Action(button.id);
-        if (action->icon().isNull())
-            action->setIcon(style()->standardIcon(button.picture));
-        m_toolBar->addAction(action);
-    }
+    m_toolBar = m_router.AddToolBar(this, QStringLiteral("id202"), kToolBar);
 }
 
 void CMainWindow::BuildStatusBar()

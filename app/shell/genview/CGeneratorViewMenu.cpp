@@ -75,10 +75,6 @@ const ListButton kListButtons[] = {
     {ID_LIST_FONTS, CGeneratorDataPane::kFonts},         {ID_LIST_ICONS, CGeneratorDataPane::kIcons},
 };
 
-struct ToolButton {
-    int id; // 0: a separator
-    QStyle::StandardPixmap picture;
-};
 const ToolButton kToolBar[] = {
     {ID_USE_ITEM, QStyle::SP_FileIcon},
     {0, {}},
@@ -183,20 +179,8 @@ void CGeneratorView::BuildMenus()
 
 void CGeneratorView::BuildToolBar()
 {
-    m_toolBar = addToolBar(QStringLiteral("Toolbar"));
-    m_toolBar->setObjectName(ControlName(IDR_GENERATOR_VIEW_BAR));
-    m_toolBar->setMovable(false);
+    m_toolBar = m_router.AddToolBar(this, ControlName(IDR_GENERATOR_VIEW_BAR), kToolBar);
     m_toolBar->setIconSize(QSize(16, 16));
-    for (const ToolButton &button : kToolBar) {
-        if (button.id == 0) {
-            m_toolBar->addSeparator();
-            continue;
-        }
-        QAction *action = m_router.Action(button.id);
-        if (action->icon().isNull())
-            action->setIcon(style()->standardIcon(button.picture));
-        m_toolBar->addAction(action);
-    }
 }
 
 void CGeneratorView::BuildDialogBar()

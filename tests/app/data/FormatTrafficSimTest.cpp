@@ -4,6 +4,7 @@
 // and a link that drops in the middle of a send.
 
 #include "CFormat.h"
+#include "FormatTraffic.h"
 
 #include "CGenerator.h"
 #include "CGeneralFormatData.h"

@@ -4,6 +4,7 @@
 // lost in the middle of each operation.
 
 #include "CFormat.h"
+#include "FormatTraffic.h"
 
 #include "CGenerator.h"
 #include "CGeneralFormatData.h"

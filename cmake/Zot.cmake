@@ -5,6 +5,45 @@ if(ZOT_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
+# Compile less: the program's libraries and tests are built in unity
+# batches over one precompiled header each (app or test). Both are measured
+# choices (bench/ci_time.sh); either can be switched off to find a file that
+# leans on another's includes.
+option(ZOT_UNITY "Unity builds of the program's libraries and tests" ON)
+option(ZOT_PCH "Precompiled headers for the program's libraries and tests" ON)
+set(ZOT_UNITY_BATCH 8 CACHE STRING "Sources per unity batch")
+
+# The program's libraries share one precompiled header, built once (same
+# flags: warnings, Qt's definitions). Each test executable builds its own:
+# Qt's test module defines a macro per test folder, which a shared one would
+# contradict.
+function(zot_pch_target name header)
+  if(TARGET ${name})
+    return()
+  endif()
+  add_library(${name} OBJECT ${PROJECT_SOURCE_DIR}/cmake/pch/stub.cpp)
+  zot_warnings(${name})
+  target_link_libraries(${name} PRIVATE Qt6::Widgets)
+  target_precompile_headers(${name} PRIVATE ${PROJECT_SOURCE_DIR}/cmake/pch/${header})
+endfunction()
+
+# kind: app or test.
+function(zot_fast_build target kind)
+  if(ZOT_UNITY)
+    set_target_properties(${target} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE ${ZOT_UNITY_BATCH})
+  endif()
+  if(NOT ZOT_PCH)
+    return()
+  endif()
+  if(kind STREQUAL "test")
+    target_link_libraries(${target} PRIVATE Qt6::Widgets Qt6::Test GTest::gtest GTest::gmock)
+    target_precompile_headers(${target} PRIVATE ${PROJECT_SOURCE_DIR}/cmake/pch/test.h)
+  else()
+    zot_pch_target(zot_pch_app app.h)
+    target_precompile_headers(${target} REUSE_FROM zot_pch_app)
+  endif()
+endfunction()
+
 # Warnings are errors in our own code.
 function(zot_warnings target)
   target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
@@ -17,6 +56,9 @@ function(zot_test name)
   add_executable(${name} ${ZT_SOURCES})
   zot_warnings(${name})
   target_link_libraries(${name} PRIVATE ${ZT_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+  if(CMAKE_CURRENT_SOURCE_DIR MATCHES "/tests/app(/|$)")
+    zot_fast_build(${name} test)
+  endif()
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 60
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
@@ -42,6 +84,7 @@ function(zot_app_library folder)
     target_link_libraries(${target} PUBLIC $<TARGET_NAME_IF_EXISTS:zot_${layer}>)
   endforeach()
   target_link_libraries(${target} PUBLIC Qt6::Widgets PRIVATE ${ZOT_PRIVATE_${folder}})
+  zot_fast_build(${target} app)
   zot_header_check(${target} ${ZOT_PRIVATE_${folder}} SOURCES ${sources})
 endfunction()
 
@@ -64,7 +107,8 @@ function(zot_header_check target)
   if(units)
     add_library(${target}_header_check OBJECT ${units})
     target_link_libraries(${target}_header_check PRIVATE ${target} ${ZH_UNPARSED_ARGUMENTS})
-    set_target_properties(${target}_header_check PROPERTIES AUTOMOC OFF)
+    # Each header alone: no batches, no precompiled header to lean on.
+    set_target_properties(${target}_header_check PROPERTIES AUTOMOC OFF UNITY_BUILD OFF)
   endif()
 endfunction()
 

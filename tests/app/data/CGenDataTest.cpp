@@ -73,7 +73,7 @@ QByteArray Store(CGenData &item)
     return buffer.data();
 }
 
-std::unique_ptr<CGenData> Load(const QByteArray &bytes)
+std::unique_ptr<CGenData> LoadItem(const QByteArray &bytes)
 {
     QBuffer buffer;
     buffer.setData(bytes);
@@ -159,7 +159,7 @@ TEST_F(CGenDataTest, ALoadedItemHasItsDataButNoFileOwnerOrModifiedMark)
     item.m_value = -7;
     item.SetFilePath(QStringLiteral("/home/u/data/vga.tst"));
     item.SetModified();
-    const std::unique_ptr<CGenData> loaded = Load(Store(item));
+    const std::unique_ptr<CGenData> loaded = LoadItem(Store(item));
     auto *copy = dynamic_cast<CTestItem *>(loaded.get());
     ASSERT_NE(copy, nullptr);
     EXPECT_EQ(copy->GetName(), QStringLiteral("VGA"));
@@ -176,7 +176,7 @@ TEST_F(CGenDataTest, ATruncatedFileRaisesTheArchiveError)
     const QByteArray bytes = Store(item);
     for (qsizetype length = 0; length < bytes.size(); ++length) {
         SCOPED_TRACE(length);
-        EXPECT_THROW(Load(bytes.left(length)), CArchiveException);
+        EXPECT_THROW(LoadItem(bytes.left(length)), CArchiveException);
     }
 }
 

@@ -17,7 +17,7 @@
 
 namespace {
 
-class Owner : public QObject, public MessageTarget {
+class CommandFileOwner : public QObject, public MessageTarget {
 public:
     LRESULT OnMessage(unsigned message, WPARAM, LPARAM lParam) override
     {
@@ -61,7 +61,7 @@ protected:
         return result;
     }
 
-    Owner owner;
+    CommandFileOwner owner;
     CFormat format{&owner};
 };
 

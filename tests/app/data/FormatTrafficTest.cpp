@@ -12,6 +12,7 @@
 #include "FakePort.h"
 #include "MessageTarget.h"
 #include "TestSupport.h"
+#include "TestPorts.h"
 
 #include <QWidget>
 
@@ -26,8 +27,6 @@
 
 namespace {
 
-constexpr PortId kCom1 = MORVANE_PORT_COM;
-constexpr PortId kCom2 = MORVANE_PORT_COM | 1;
 using Commands = std::vector<std::string>;
 
 // A fake port that lets a test act when a command goes out (press Cancel,
@@ -44,7 +43,7 @@ public:
     std::function<void(const std::string&)> onCommand;
 };
 
-class Owner : public QWidget, public MessageTarget
+class TrafficOwner : public QWidget, public MessageTarget
 {
 public:
     LRESULT OnMessage(unsigned message, WPARAM, LPARAM lParam) override
@@ -80,7 +79,7 @@ const Commands kDefaultUpload = {
 // A 625-line interlaced format with a digital video kind, every flag the
 // other way from the default, sizes in inches, and a horizontal active
 // count that lags behind its time (the time decides).
-CGeneralFormatData HandMade()
+CGeneralFormatData HandMadeFormat()
 {
     CGeneralFormatData d;
     d.name = QStringLiteral("PAL 50");
@@ -193,7 +192,7 @@ protected:
     }
 
     TracingPort port;
-    Owner owner;
+    TrafficOwner owner;
     CFormat item;
 };
 
@@ -210,7 +209,7 @@ TEST_F(FormatTrafficTest, SendIssuesEveryCommandInOrder)
     };
     const Case cases[] = {
         {"new item", CFormat().Data(), kDefaultUpload, "\"Format\""},
-        {"hand-made", HandMade(), kHandMadeUpload, "\"PAL 50\""},
+        {"hand-made", HandMadeFormat(), kHandMadeUpload, "\"PAL 50\""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -369,7 +368,7 @@ TEST_F(FormatTrafficTest, CheckShowsTheVerdictAndNeverStores)
         prompter.ExpectMessage(PromptMatch::Caption(c.caption), IDOK, c.flags);
         CGenerator gen(nullptr, kCom1);
         CProgressDlg progress(nullptr, true);
-        EXPECT_EQ(item.CheckFormat(&gen, HandMade(), &progress), c.passed);
+        EXPECT_EQ(item.CheckFormat(&gen, HandMadeFormat(), &progress), c.passed);
         EXPECT_EQ(progress.GetStatus(IDC_STATUS1),
                   QStringLiteral("Performing Check On ->Format<- PAL 50 Using: Com-1"));
         if (!c.text.isEmpty()) {

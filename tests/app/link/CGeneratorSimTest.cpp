@@ -14,6 +14,7 @@
 #include "TestSupport.h"
 
 #include "gensim/Simulator.h"
+#include "TestPorts.h"
 
 #include <morvane.h>
 
@@ -29,7 +30,6 @@
 
 namespace {
 
-constexpr unsigned kCommandErrorId = 33410;
 constexpr char kNoEchoText[] = "The port did not echo a sent character in the required minimum time.";
 constexpr char kHandshakeText[] =
     "Communication handshake failed. Make sure a generator is connected to the port and that it is powered on.";

@@ -8,6 +8,7 @@
 #include "TestSupport.h"
 
 #include "gensim/Simulator.h"
+#include "TestPorts.h"
 
 #include <QDialog>
 
@@ -17,7 +18,6 @@
 
 namespace {
 
-constexpr PortId kCom1 = MORVANE_PORT_COM;
 using Commands = std::vector<std::string>;
 
 // What CmdAllu asks before it applies: whether an animated image is in use

@@ -7,6 +7,8 @@
 
 #include "Profile.h"
 #include "TestSupport.h"
+#include "TestPorts.h"
+#include "FakeKnobList.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,8 +21,6 @@
 
 namespace {
 
-constexpr PortId kCom2 = MORVANE_PORT_COM | 1;
-constexpr unsigned kCommandErrorId = 33410;
 const unsigned kWarningBox = MB_OK | MB_ICONWARNING;
 
 using Commands = std::vector<std::string>;
@@ -56,14 +56,6 @@ protected:
     }
 
     FakePort port;
-};
-
-struct FakeKnobList : KnobListLink
-{
-    void DetachSource() override { ++detached; }
-    void OnSourceListChanged() override { ++changed; }
-    int detached = 0;
-    int changed = 0;
 };
 
 // --- Readers -------------------------------------------------------------------

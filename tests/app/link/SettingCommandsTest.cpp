@@ -7,6 +7,7 @@
 #include "TestSupport.h"
 
 #include "gensim/Simulator.h"
+#include "TestPorts.h"
 
 #include <QDialog>
 
@@ -21,7 +22,6 @@
 
 namespace {
 
-constexpr PortId kCom1 = MORVANE_PORT_COM;
 using Commands = std::vector<std::string>;
 using Call = std::function<void(CGenerator&)>;
 

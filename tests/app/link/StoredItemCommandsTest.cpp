@@ -4,6 +4,8 @@
 #include "KnobListLink.h"
 
 #include "TestSupport.h"
+#include "TestPorts.h"
+#include "FakeKnobList.h"
 
 #include <functional>
 #include <string>
@@ -11,7 +13,6 @@
 
 namespace {
 
-constexpr PortId kCom1 = MORVANE_PORT_COM;
 const unsigned kWarningBox = MB_OK | MB_ICONWARNING;
 
 using Commands = std::vector<std::string>;
@@ -34,14 +35,6 @@ protected:
     }
 
     FakePort port;
-};
-
-struct FakeKnobList : KnobListLink
-{
-    void DetachSource() override { ++detached; }
-    void OnSourceListChanged() override { ++changed; }
-    int detached = 0;
-    int changed = 0;
 };
 
 // --- Command texts --------------------------------------------------------------

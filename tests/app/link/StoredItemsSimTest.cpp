@@ -10,6 +10,7 @@
 #include "TestSupport.h"
 
 #include "gensim/Simulator.h"
+#include "TestPorts.h"
 
 #include <QDialog>
 
@@ -27,7 +28,6 @@ using gensim::ItemKind;
 using Family = CGenerator::Family;
 using Lines = std::vector<std::string>;
 
-constexpr unsigned kCommandErrorId = 33410;
 constexpr char kExecutionErrorText[] = "An error occured while executing a command.";
 
 // What differs between the families, from the command tables.

@@ -9,7 +9,7 @@
 
 namespace {
 
-class Window : public QObject, public MessageTarget {
+class MessageWindow : public QObject, public MessageTarget {
 public:
     LRESULT OnMessage(unsigned message, WPARAM wParam, LPARAM lParam) override
     {
@@ -23,7 +23,7 @@ public:
 };
 
 // What messages name: a data item, a view.
-struct Item : Handled {};
+struct MessagedItem : Handled {};
 
 class MessageTargetTest : public PlatformTest {};
 
@@ -38,8 +38,8 @@ TEST_F(MessageTargetTest, ValuesAreTheProgramsOwn)
 
 TEST_F(MessageTargetTest, SendIsImmediateAndPostWaitsForTheEventLoop)
 {
-    Window window;
-    Item item;
+    MessageWindow window;
+    MessagedItem item;
     EXPECT_TRUE(PostMessage(&window, WM_EDITOR_CLOSED, 0, ToLParam(&item)));
     EXPECT_TRUE(PostMessage(&window, WM_DATA_CHANGED, 0, ToLParam(&item)));
     EXPECT_EQ(SendMessage(&window, WM_DATA_SAVE, 1, ToLParam(&item)), 1);
@@ -49,37 +49,37 @@ TEST_F(MessageTargetTest, SendIsImmediateAndPostWaitsForTheEventLoop)
     EXPECT_EQ(window.received[0], std::make_tuple(WM_DATA_SAVE, WPARAM(1), ToLParam(&item)));
     EXPECT_EQ(window.received[1], std::make_tuple(WM_EDITOR_CLOSED, WPARAM(0), ToLParam(&item)));
     EXPECT_EQ(window.received[2], std::make_tuple(WM_DATA_CHANGED, WPARAM(0), ToLParam(&item)));
-    EXPECT_EQ(FromLParam<Item>(std::get<2>(window.received[0])), &item);
+    EXPECT_EQ(FromLParam<MessagedItem>(std::get<2>(window.received[0])), &item);
 }
 
 TEST_F(MessageTargetTest, AnItemDeletedBeforeItsPostedMessageIsNotFound)
 {
-    Window window;
-    auto *item = new Item;
+    MessageWindow window;
+    auto *item = new MessagedItem;
     const LPARAM handle = ToLParam(item);
     EXPECT_TRUE(PostMessage(&window, WM_DATA_CHANGED, 0, handle));
     delete item;
     QCoreApplication::sendPostedEvents();
     ASSERT_EQ(window.received.size(), 1u);
     // The handle of a deleted item leads nowhere, whatever now lives at its address.
-    Item other;
-    EXPECT_EQ(FromLParam<Item>(std::get<2>(window.received[0])), nullptr);
+    MessagedItem other;
+    EXPECT_EQ(FromLParam<MessagedItem>(std::get<2>(window.received[0])), nullptr);
     EXPECT_NE(ToLParam(&other), handle) << "handles are never reused";
-    EXPECT_EQ(FromLParam<Item>(0), nullptr);
+    EXPECT_EQ(FromLParam<MessagedItem>(0), nullptr);
 }
 
 TEST_F(MessageTargetTest, ACopyHasItsOwnHandle)
 {
-    Item a;
-    Item b = a;
+    MessagedItem a;
+    MessagedItem b = a;
     EXPECT_NE(ToLParam(&a), ToLParam(&b));
     b = a;
-    EXPECT_EQ(FromLParam<Item>(ToLParam(&b)), &b);
+    EXPECT_EQ(FromLParam<MessagedItem>(ToLParam(&b)), &b);
 }
 
 TEST_F(MessageTargetTest, ADestroyedTargetGetsNothing)
 {
-    auto *window = new Window;
+    auto *window = new MessageWindow;
     int delivered = 0;
     window->delivered = &delivered;
     EXPECT_TRUE(PostMessage(window, WM_EDITOR_CLOSED, 0, 0));
@@ -88,7 +88,7 @@ TEST_F(MessageTargetTest, ADestroyedTargetGetsNothing)
     QCoreApplication::sendPostedEvents(); // would reach freed memory if the messages were kept
     EXPECT_EQ(delivered, 0);
 
-    Window alive;
+    MessageWindow alive;
     alive.delivered = &delivered;
     EXPECT_TRUE(PostMessage(&alive, WM_EDITOR_CLOSED, 0, 0));
     QCoreApplication::sendPostedEvents();

@@ -14,6 +14,7 @@
 #include "ShellTestSupport.h"
 
 #include "CProgressDlg.h"
+#include "TestPorts.h"
 
 #include <QDialog>
 
@@ -22,8 +23,6 @@
 
 namespace {
 
-constexpr PortId kCom1 = 0x00020000;
-constexpr PortId kIsa3 = 0x00010003;
 constexpr PortId kPciSlot0 = 0x00040000; // card 1 in the port dialog
 constexpr PortId kPciSlot1 = 0x00040001; // card 2
 constexpr unsigned kSaveQuestion = 32973;

@@ -8,6 +8,7 @@
 #include "CGeneratorView.h"
 #include "FakePort.h"
 #include "TestSupport.h"
+#include "TestPorts.h"
 
 #include <memory>
 #include <string>
@@ -15,8 +16,7 @@
 
 namespace {
 
-using Row = CGeneratorStatusPane::Row;
-constexpr PortId kCom1 = 0x00020000;
+using StatusRow = CGeneratorStatusPane::Row;
 
 class StatusPaneTest : public PlatformTest {
 protected:
@@ -83,10 +83,10 @@ TEST_P(FormatFiguresPaneTest, FollowTheLoadedFormat)
     pane.RefreshValues();
     const std::vector<std::string> expected = {"FMTL \"HD\"", "HRES?", "VRES?", "SCAN?", "HTOT?", "HRAT?"};
     EXPECT_EQ(port.commands, expected);
-    EXPECT_EQ(pane.RowValue(Row::kRowFormat), "HD");
-    EXPECT_EQ(pane.RowValue(Row::kRowResolution), GetParam().resolution);
-    EXPECT_EQ(pane.RowValue(Row::kRowScanType), GetParam().scan);
-    EXPECT_EQ(pane.RowValue(Row::kRowPixelRate), GetParam().rate);
+    EXPECT_EQ(pane.RowValue(StatusRow::kRowFormat), "HD");
+    EXPECT_EQ(pane.RowValue(StatusRow::kRowResolution), GetParam().resolution);
+    EXPECT_EQ(pane.RowValue(StatusRow::kRowScanType), GetParam().scan);
+    EXPECT_EQ(pane.RowValue(StatusRow::kRowPixelRate), GetParam().rate);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -109,7 +109,7 @@ TEST_F(StatusPaneTest, AFailedQueryIsShownAndTheRefreshGoesOn)
     port.Script("HRES?", "800\r\n");
     prompter.ExpectMessage(PromptMatch::Caption("Communication Error"), IDOK);
     pane.RefreshValues();
-    EXPECT_EQ(pane.RowValue(Row::kRowResolution), "800 x 0");
+    EXPECT_EQ(pane.RowValue(StatusRow::kRowResolution), "800 x 0");
 }
 
 } // namespace

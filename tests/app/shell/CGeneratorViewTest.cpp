@@ -13,6 +13,7 @@
 #include "FakePort.h"
 #include "Profile.h"
 #include "TestSupport.h"
+#include "TestPorts.h"
 
 #include <QAction>
 #include <QSplitter>
@@ -23,7 +24,6 @@
 namespace {
 
 
-constexpr PortId kCom1 = 0x00020000; // "Com-1"
 
 // --- The rules ------------------------------------------------------------------------
 

@@ -23,7 +23,6 @@ namespace {
 
 using MainWindowTest = ShellTest;
 
-constexpr PortId kCom1 = 0x00020001;
 constexpr PortId kIsa0 = 0x00010000;
 
 // Menu 129: id, menu path (joined by "/"), prompt.
@@ -115,10 +114,10 @@ TEST_F(MainWindowTest, EnableRulesFollowTheSelection)
         {"a format", {kIconFormat}, {}, {}, {10031, 10060, 10173, 10067, 10170}},
         {"knob list first, then a format", {kIconKnobList, kIconFormat}, {}, {}, {10031, 10060, 10067}},
         {"unselected knob list, then a format", {kIconKnobList, kIconFormat}, {0}, {}, {10031, 10060, 10173, 10067, 10170}},
-        {"one COM generator", {}, {}, {kCom1}, {10025, 10132, 10100, 10117}},
+        {"one COM generator", {}, {}, {kCom2}, {10025, 10132, 10100, 10117}},
         {"one ISA generator", {}, {}, {kIsa0}, {10025, 10100, 10117}},
-        {"two generators", {}, {}, {kCom1, kIsa0}, {10025, 10100, 10117}},
-        {"data and a generator", {kIconKnobList}, {}, {kCom1}, {10031, 10060, 10067, 10025, 10132, 10083, 10100, 10117}},
+        {"two generators", {}, {}, {kCom2, kIsa0}, {10025, 10100, 10117}},
+        {"data and a generator", {kIconKnobList}, {}, {kCom2}, {10031, 10060, 10067, 10025, 10132, 10083, 10100, 10117}},
     };
     for (const StateRow &row : rows) {
         MakeWindow();
@@ -165,7 +164,7 @@ TEST_F(MainWindowTest, SystemMenuItemsFollowTheSelectedGenerator)
     EXPECT_TRUE(debugNew->isChecked());
     EXPECT_EQ(window->debugNewConnections, 1);
 
-    TestGeneratorView *view = AddGenerator(kCom1, "VG-870", "Com-1");
+    TestGeneratorView *view = AddGenerator(kCom2, "VG-870", "Com-1");
     window->GetGeneratorListView()->SelectRow(0, true);
     window->UpdateControls();
     EXPECT_EQ(debugSelected->text(), "Debug the VG-870 on Com-1");
@@ -255,7 +254,7 @@ TEST_F(MainWindowTest, ClosingWritesPlacementThenClosesToolsGeneratorsAndItems)
 {
     MakeWindow();
     window->show();
-    AddGenerator(kCom1, "G", "Com-1");
+    AddGenerator(kCom2, "G", "Com-1");
     List().NewItem(kIconFormat);
     ASSERT_TRUE(window->ShowTool(ToolSlot::Firmware));
     ASSERT_TRUE(window->ShowTool(ToolSlot::Extraction));
@@ -448,7 +447,7 @@ TEST_F(MainWindowTest, RemoveGeneratorDropsItsRowAndTellsTools)
 {
     MakeWindow();
     window->show();
-    TestGeneratorView *view = AddGenerator(kCom1, "G", "Com-1");
+    TestGeneratorView *view = AddGenerator(kCom2, "G", "Com-1");
     CGenData *item = List().NewItem(kIconFormat);
     ASSERT_TRUE(window->ShowTool(ToolSlot::ImageDownload));
     journal.clear();
@@ -465,7 +464,7 @@ TEST_F(MainWindowTest, RemoveGeneratorDropsItsRowAndTellsTools)
 TEST_F(MainWindowTest, ToolIsCreatedOnDemandWithEveryConnectedGenerator)
 {
     MakeWindow();
-    TestGeneratorView *first = AddGenerator(kCom1, "A", "Com-1");
+    TestGeneratorView *first = AddGenerator(kCom2, "A", "Com-1");
     TestGeneratorView *second = AddGenerator(kIsa0, "B", "Isa-0");
     EXPECT_EQ(window->Tool(ToolSlot::Firmware), nullptr);
     ASSERT_TRUE(window->Router().Execute(ID_UPDATE_FIRMWARE));
@@ -482,7 +481,7 @@ TEST_F(MainWindowTest, ToolIsCreatedOnDemandWithEveryConnectedGenerator)
 TEST_F(MainWindowTest, HiddenToolIsReapedAtTheNextUpdateAndMadeAfreshByItsCommand)
 {
     MakeWindow();
-    AddGenerator(kCom1, "A", "Com-1");
+    AddGenerator(kCom2, "A", "Com-1");
     ASSERT_TRUE(window->ShowTool(ToolSlot::Extraction));
     ASSERT_TRUE(window->ShowTool(ToolSlot::Restoration));
     auto *extraction = static_cast<ToolDouble *>(window->Tool(ToolSlot::Extraction));
@@ -506,7 +505,7 @@ TEST_F(MainWindowTest, HiddenToolIsNotDeletedWhileItsOwnTransferRuns)
 {
     MakeWindow();
     window->show();
-    AddGenerator(kCom1, "A", "Com-1");
+    AddGenerator(kCom2, "A", "Com-1");
     ASSERT_TRUE(window->ShowTool(ToolSlot::Firmware));
     QPointer<ToolDouble> tool = static_cast<ToolDouble *>(window->Tool(ToolSlot::Firmware));
     tool->busyOperating = true;
@@ -541,7 +540,7 @@ TEST_F(MainWindowTest, VisibleToolsHearOfConnectionsInTheirOrder)
     window->Tool(ToolSlot::Restoration)->hide();
     CGenData *item = List().NewItem(kIconFormat);
     journal.clear();
-    TestGeneratorView *view = AddGenerator(kCom1, "A", "Com-1");
+    TestGeneratorView *view = AddGenerator(kCom2, "A", "Com-1");
     window->GeneratorAdded(view);
     EXPECT_EQ(journal.join(u','), "firmware add,extraction add,download add");
     EXPECT_EQ(static_cast<CTestItem *>(item)->hints, std::vector<int>{0});
@@ -550,7 +549,7 @@ TEST_F(MainWindowTest, VisibleToolsHearOfConnectionsInTheirOrder)
 TEST_F(MainWindowTest, BusyGoesToTheViewAndTheVisibleTransferTools)
 {
     MakeWindow();
-    TestGeneratorView *view = AddGenerator(kCom1, "A", "Com-1");
+    TestGeneratorView *view = AddGenerator(kCom2, "A", "Com-1");
     for (ToolSlot slot : {ToolSlot::ImageDownload, ToolSlot::Restoration, ToolSlot::Extraction, ToolSlot::Firmware})
         ASSERT_TRUE(window->ShowTool(slot));
     window->Tool(ToolSlot::Extraction)->hide();
@@ -565,7 +564,7 @@ TEST_F(MainWindowTest, BusyGoesToTheViewAndTheVisibleTransferTools)
 TEST_F(MainWindowTest, BusyForAViewThatIsGoneTouchesOnlyTheTools)
 {
     MakeWindow();
-    TestGeneratorView *view = AddGenerator(kCom1, "A", "Com-1");
+    TestGeneratorView *view = AddGenerator(kCom2, "A", "Com-1");
     window->GetGeneratorListView()->RemoveGenerator(view);
     ASSERT_TRUE(window->ShowTool(ToolSlot::Firmware));
     journal.clear();

@@ -29,7 +29,7 @@
 
 namespace {
 
-using Row = CGeneratorStatusPane::Row;
+using StatusRow = CGeneratorStatusPane::Row;
 
 class GeneratorScreenshotTest : public PlatformTest {
 protected:
@@ -138,14 +138,14 @@ TEST_F(GeneratorScreenshotTest, GeneratorViewAfterItsFirstScan)
     EXPECT_EQ(view.windowTitle(), "VG-7000 on Com-1");
     const CGeneratorStatusPane &pane = *view.StatusPane();
     const std::pair<int, const char *> values[] = {
-        {Row::kRowFirmware, "7.011"},        {Row::kRowSerial, "100001"},      {Row::kRowFormat, "DMT1075"},
-        {Row::kRowImage, "SMPTEbar"},        {Row::kRowResolution, "1024 x 768"}, {Row::kRowScanType, "Progressive"},
-        {Row::kRowFormatKnob, "fmt"},        {Row::kRowImageKnob, "img"},
+        {StatusRow::kRowFirmware, "7.011"},        {StatusRow::kRowSerial, "100001"},      {StatusRow::kRowFormat, "DMT1075"},
+        {StatusRow::kRowImage, "SMPTEbar"},        {StatusRow::kRowResolution, "1024 x 768"}, {StatusRow::kRowScanType, "Progressive"},
+        {StatusRow::kRowFormatKnob, "fmt"},        {StatusRow::kRowImageKnob, "img"},
     };
     for (const auto &[row, text] : values)
         EXPECT_EQ(pane.RowValue(row), text) << qPrintable(pane.RowLabel(row));
     EXPECT_TRUE(pane.HasMemoryRows());
-    EXPECT_TRUE(pane.RowValue(Row::kRowMemoryFree).endsWith(" Bytes"));
+    EXPECT_TRUE(pane.RowValue(StatusRow::kRowMemoryFree).endsWith(" Bytes"));
     EXPECT_TRUE(pane.isVisible());
     EXPECT_GT(pane.width(), 0) << "the splitter gives the status pane room";
     ExpectCellsShown(*pane.List());

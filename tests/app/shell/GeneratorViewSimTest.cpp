@@ -26,7 +26,7 @@
 namespace {
 
 using Lines = std::vector<std::string>;
-using Row = CGeneratorStatusPane::Row;
+using StatusRow = CGeneratorStatusPane::Row;
 
 class GeneratorViewSimTest : public PlatformTest {
 protected:
@@ -95,8 +95,8 @@ TEST_F(GeneratorViewSimTest, ShowsTheStateReadFromTheGeneratorAndItsToggles)
     ASSERT_EQ(view->ScanGenerator(), 1);
 
     const std::pair<int, const char *> rows[] = {
-        {Row::kRowFirmware, "7.011"},  {Row::kRowSerial, "4711"},     {Row::kRowFormat, "DMT1075"},
-        {Row::kRowImage, "Ramp"},      {Row::kRowFormatKnob, "fmt"},  {Row::kRowImageKnob, "img"},
+        {StatusRow::kRowFirmware, "7.011"},  {StatusRow::kRowSerial, "4711"},     {StatusRow::kRowFormat, "DMT1075"},
+        {StatusRow::kRowImage, "Ramp"},      {StatusRow::kRowFormatKnob, "fmt"},  {StatusRow::kRowImageKnob, "img"},
     };
     for (const auto &[row, text] : rows)
         EXPECT_EQ(Value(row), QString::fromLatin1(text)) << view->StatusPane()->RowLabel(row).toStdString();
@@ -123,9 +123,9 @@ TEST_P(FormatFiguresTest, DescribeTheFormatInUse)
     Open("7.011");
     Set((std::string("FMTL \"") + f.format + "\";FMTU").c_str());
     view->ScanGenerator();
-    EXPECT_EQ(Value(Row::kRowResolution), f.resolution);
-    EXPECT_EQ(Value(Row::kRowScanType), f.scan);
-    EXPECT_EQ(Value(Row::kRowPixelRate), f.pixelRate);
+    EXPECT_EQ(Value(StatusRow::kRowResolution), f.resolution);
+    EXPECT_EQ(Value(StatusRow::kRowScanType), f.scan);
+    EXPECT_EQ(Value(StatusRow::kRowPixelRate), f.pixelRate);
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, FormatFiguresTest,
@@ -138,7 +138,7 @@ TEST_F(GeneratorViewSimTest, BeforeTheFirstScanTheFormatIsLoadedByAnEmptyName)
     Open("7.011");
     const Lines lines = Since(0);
     EXPECT_NE(std::find(lines.begin(), lines.end(), "FMTL "), lines.end()) << "FMTL with no name";
-    for (int row : {Row::kRowFormat, Row::kRowImage, Row::kRowSequence, Row::kRowFormatKnob, Row::kRowImageKnob})
+    for (int row : {StatusRow::kRowFormat, StatusRow::kRowImage, StatusRow::kRowSequence, StatusRow::kRowFormatKnob, StatusRow::kRowImageKnob})
         EXPECT_EQ(Value(row), "") << row;
 }
 
@@ -168,9 +168,9 @@ TEST_P(MemoryRowsTest, AppearAboveFirmware701AndReadWholeNumbers)
     }
     EXPECT_EQ(lines, (Lines{"MEMU?", "MEMF?"}));
     EXPECT_EQ(view->StatusPane()->RowCount(), 16);
-    EXPECT_EQ(view->StatusPane()->RowLabel(Row::kRowMemoryUsed), "Memory Used");
-    EXPECT_EQ(Value(Row::kRowMemoryUsed), c.used);
-    EXPECT_EQ(Value(Row::kRowMemoryFree), c.free);
+    EXPECT_EQ(view->StatusPane()->RowLabel(StatusRow::kRowMemoryUsed), "Memory Used");
+    EXPECT_EQ(Value(StatusRow::kRowMemoryUsed), c.used);
+    EXPECT_EQ(Value(StatusRow::kRowMemoryFree), c.free);
 }
 
 INSTANTIATE_TEST_SUITE_P(

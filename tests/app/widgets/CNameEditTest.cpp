@@ -1,18 +1,12 @@
 #include "CNameEdit.h"
 #include "TestSupport.h"
+#include "TypeKeys.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QTest>
 
 namespace {
-
-// Types each character as a key carrying that text, as a keyboard of any language would.
-void Type(QWidget *widget, const QString &text)
-{
-    for (QChar c : text)
-        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key(0), QString(c), Qt::NoModifier);
-}
 
 class CNameEditTest : public PlatformTest {
 protected:

@@ -1,5 +1,6 @@
 #include "CValueEdit.h"
 #include "TestSupport.h"
+#include "TypeKeys.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -12,12 +13,6 @@
 #include <string>
 
 namespace {
-
-void Type(QWidget *widget, const QString &text)
-{
-    for (QChar c : text)
-        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key(0), QString(c), Qt::NoModifier);
-}
 
 void LoseFocus(QWidget *widget)
 {

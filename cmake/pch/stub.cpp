@@ -1,0 +1,1 @@
+// Compiles nothing of its own: its target only builds a precompiled header.

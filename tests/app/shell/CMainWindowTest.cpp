@@ -451,12 +451,13 @@ TEST_F(MainWindowTest, RemoveGeneratorDropsItsRowAndTellsTools)
     CGenData *item = List().NewItem(kIconFormat);
     ASSERT_TRUE(window->ShowTool(ToolSlot::ImageDownload));
     journal.clear();
-    EXPECT_EQ(SendMessage(window.get(), WM_REMOVE_GENERATOR, 0, ToLParam(view)), 1);
+    const LPARAM handle = ToLParam(view); // the view goes with the first message
+    EXPECT_EQ(SendMessage(window.get(), WM_REMOVE_GENERATOR, 0, handle), 1);
     EXPECT_EQ(window->GetGeneratorListView()->GetRowCount(), 0);
     EXPECT_EQ(journal.join(u','), "download remove");
     EXPECT_EQ(static_cast<CTestItem *>(item)->hints, std::vector<int>{1});
     // A view that is gone is not looked at again.
-    EXPECT_EQ(SendMessage(window.get(), WM_REMOVE_GENERATOR, 0, ToLParam(view)), 1);
+    EXPECT_EQ(SendMessage(window.get(), WM_REMOVE_GENERATOR, 0, handle), 1);
 }
 
 // --- Tool windows -----------------------------------------------------------
@@ -565,10 +566,11 @@ TEST_F(MainWindowTest, BusyForAViewThatIsGoneTouchesOnlyTheTools)
 {
     MakeWindow();
     TestGeneratorView *view = AddGenerator(kCom2, "A", "Com-1");
+    const LPARAM handle = ToLParam(view);
     window->GetGeneratorListView()->RemoveGenerator(view);
     ASSERT_TRUE(window->ShowTool(ToolSlot::Firmware));
     journal.clear();
-    SendMessage(window.get(), WM_GENERATOR_BUSY, 1, ToLParam(view));
+    SendMessage(window.get(), WM_GENERATOR_BUSY, 1, handle);
     EXPECT_EQ(journal.join(u','), "firmware busy 1");
 }
 

@@ -79,9 +79,9 @@ void Figures::Print(const BenchLine &line, const char *what, int rate)
     const double floor = Floor(rate);
     const double median = Median();
     std::printf("%-7s %-24s %5zu commands, %6zu characters (%zu out, %zu back): median %.3f s (best %.3f s of %zu); "
-                "floor %.3f s",
-                line.name, what, commands, Characters(), out, back, median, seconds.front(), seconds.size(), floor);
-    std::printf("; ratio %.2f", median / floor);
+                "floor %.3f s; ratio %.2f",
+                line.name, what, commands, Characters(), out, back, median, seconds.front(), seconds.size(), floor,
+                median / floor);
     // What the program adds to the line alone shows beside the waits.
     if (waits > 0)
         std::printf(" (%.1f s of the floor fixed waits; beyond them %.2f)", waits,

@@ -1,6 +1,7 @@
 #include "BenchSupport.h"
 #include "ResourceIds.h"
 
+#include "CGenerator.h"
 #include "CSelectPortDlg.h"
 
 #include <QDialog>
@@ -30,6 +31,15 @@ int BenchPrompter::Modal(QDialog &dialog)
     return IDOK;
 }
 
+gensim::GeneratorOptions BenchGenerator(int rate, const BenchLine &line)
+{
+    gensim::GeneratorOptions options;
+    options.serial = "1";
+    options.baudRate = rate;
+    options.lineTime = line.lineTime;
+    return options;
+}
+
 double Seconds(std::chrono::steady_clock::time_point since)
 {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
@@ -38,6 +48,14 @@ double Seconds(std::chrono::steady_clock::time_point since)
 double LineTime(double characters, int rate)
 {
     return characters * 10.0 / rate;
+}
+
+double HandshakeWaits(int rate)
+{
+    constexpr double kHandshakeSeconds = 1.0; // the library's budget for one handshake
+    const auto &rates = CGenerator::kBaudRates;
+    const auto tried = std::find(rates.begin(), rates.end(), rate) - rates.begin();
+    return kHandshakeSeconds * double((rate != 2400 ? 1 : 0) + tried);
 }
 
 void Figures::Count(const std::vector<gensim::TraceEntry> &entries)
@@ -56,12 +74,17 @@ double Figures::Median()
     return seconds[seconds.size() / 2];
 }
 
-void Figures::Print(const char *what, int rate)
+void Figures::Print(const BenchLine &line, const char *what, int rate)
 {
-    const double floor = LineTime(double(Characters()), rate);
+    const double floor = Floor(rate);
     const double median = Median();
-    std::printf("%-26s %5zu commands, %7zu characters (%zu out, %zu back): median %.3f s (best %.3f s of %zu); "
-                "line-time floor %.3f s; ratio %.2f\n",
-                what, commands, Characters(), out, back, median, seconds.front(), seconds.size(), floor,
+    std::printf("%-7s %-24s %5zu commands, %6zu characters (%zu out, %zu back): median %.3f s (best %.3f s of %zu); "
+                "floor %.3f s; ratio %.2f",
+                line.name, what, commands, Characters(), out, back, median, seconds.front(), seconds.size(), floor,
                 median / floor);
+    // What the program adds to the line alone shows beside the waits.
+    if (waits > 0)
+        std::printf(" (%.1f s of the floor fixed waits; beyond them %.2f)", waits,
+                    (median - waits) / LineTime(double(Characters()), rate));
+    std::printf("\n");
 }

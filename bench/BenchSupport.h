@@ -1,11 +1,13 @@
 #pragma once
 // What the program benchmarks share: a prompter that answers as a user in a
-// hurry would, and the figures of a run against the simulator beside the
-// time the line itself would need.
+// hurry would, the two lines a benchmark runs over, and the figures of a run
+// against the simulator beside the time the line itself would need.
 
 #include "Prompts.h"
+#include "gensim/Generator.h"
 #include "gensim/Trace.h"
 
+#include <array>
 #include <chrono>
 #include <cstddef>
 #include <vector>
@@ -25,23 +27,42 @@ public:
     int boxes = 0;
 };
 
+// A bare pty carries bytes without line time, so a program can beat the
+// floor there; a paced line takes each character's 10 bits as a cable does,
+// so there the ratio says what the program adds to the line.
+struct BenchLine {
+    const char *name;
+    bool lineTime;
+};
+inline constexpr std::array<BenchLine, 2> kBenchLines = {{{"unpaced", false}, {"paced", true}}};
+
+// The generator the benchmarks talk to, at rate on that line.
+gensim::GeneratorOptions BenchGenerator(int rate, const BenchLine &line);
+
 double Seconds(std::chrono::steady_clock::time_point since);
 
 // Seconds a line at rate needs for this many characters of 10 bits.
 double LineTime(double characters, int rate);
 
+// Seconds a connect waits on handshakes that find no generator: the open at
+// 2400, then every rate the search tries before the generator's.
+double HandshakeWaits(int rate);
+
 // Timings of repeated runs and the characters of one run, counted from the
-// generator's trace: each command and its CR out; its echo, CR LF, the
-// reply and the prompt back.
+// generator's trace: each command and its CR out; its echo, CR LF, the reply
+// and the prompt back. The floor is their line time plus the fixed waits of
+// one run, which no line speed shortens.
 struct Figures {
     std::vector<double> seconds;
     std::size_t commands = 0;
     std::size_t out = 0;
     std::size_t back = 0;
+    double waits = 0;
 
     std::size_t Characters() const { return out + back; }
     void Count(const std::vector<gensim::TraceEntry> &entries);
     double Median();
-    // One line: counts, median, best, line-time floor and their ratio.
-    void Print(const char *what, int rate);
+    double Floor(int rate) const { return LineTime(double(Characters()), rate) + waits; }
+    // One line: the line, counts, median, best, floor and their ratio.
+    void Print(const BenchLine &line, const char *what, int rate);
 };

@@ -1,12 +1,14 @@
-// Commands per second of XR_PortSendCommand("HRES?") against the simulator
-// (a separate gensim process on a pty), and the processor time this process
-// spends, both while commands flow and while it only waits for a generator
-// that does not answer.
+// Command round trips of XR_PortSendCommand("HRES?") against the simulator
+// (a separate gensim process), on a bare pty and on a paced line, beside the
+// time the line itself needs at that rate; and the processor time this
+// process spends, both while commands flow and while it only waits for a
+// generator that does not answer.
 //
 //   build/bench/bench_command_rate [commands] [rate]
 
 #include "morvane.h"
 
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <signal.h>
@@ -16,6 +18,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <string>
 #include <thread>
@@ -44,12 +47,19 @@ struct Measure {
     double Cpu() const { return CpuSeconds() - cpu0; }
 };
 
-pid_t StartSimulator(const std::string& envFile, int rate)
+pid_t StartSimulator(const std::string& envFile, int rate, bool lineTime)
 {
     const std::string baud = std::to_string(rate);
-    const char* argv[] = {GENSIM, "--baud", baud.c_str(), "--env-file", envFile.c_str(), nullptr};
+    const char* argv[] = {GENSIM, "--baud", baud.c_str(), "--env-file", envFile.c_str(),
+                          lineTime ? "--line-time" : nullptr, nullptr};
+    // The environment comes from the file; what it prints would only repeat it.
+    posix_spawn_file_actions_t quiet;
+    posix_spawn_file_actions_init(&quiet);
+    posix_spawn_file_actions_addopen(&quiet, 1, "/dev/null", O_WRONLY, 0);
     pid_t pid = 0;
-    if (posix_spawn(&pid, GENSIM, nullptr, nullptr, const_cast<char**>(argv), environ) != 0)
+    const int spawned = posix_spawn(&pid, GENSIM, &quiet, nullptr, const_cast<char**>(argv), environ);
+    posix_spawn_file_actions_destroy(&quiet);
+    if (spawned != 0)
         return 0;
     for (int i = 0; i < 100; ++i) {
         std::ifstream in(envFile);
@@ -64,17 +74,16 @@ pid_t StartSimulator(const std::string& envFile, int rate)
     return 0;
 }
 
-} // namespace
 
-int main(int argc, char** argv)
+// One line's figures; false when the simulator or the connection failed.
+bool RunLine(const char* line, bool lineTime, int commands, int rate, int& failures)
 {
-    const int commands = argc > 1 ? std::atoi(argv[1]) : 2000;
-    const int rate = argc > 2 ? std::atoi(argv[2]) : 115200;
     const std::string envFile = "/tmp/bench_command_rate." + std::to_string(getpid());
-    const pid_t sim = StartSimulator(envFile, rate);
+    const pid_t sim = StartSimulator(envFile, rate, lineTime);
+    unlink(envFile.c_str());
     if (sim == 0) {
         std::fprintf(stderr, "the simulator did not start\n");
-        return 1;
+        return false;
     }
 
     PortId id = XR_PortOpen("com1");
@@ -86,22 +95,27 @@ int main(int argc, char** argv)
     if (id == 0) {
         std::fprintf(stderr, "no connection (error %d)\n", XR_PortGetError());
         kill(sim, SIGTERM);
-        return 1;
+        waitpid(sim, nullptr, 0);
+        return false;
     }
 
     char reply[6000];
+    std::size_t replyLength = 0;
     Measure traffic;
-    int failures = 0;
     for (int i = 0; i < commands; ++i) {
         XR_PortSendCommand(id, "HRES?", reply, sizeof reply);
         failures += XR_PortGetError() != 0;
+        replyLength = std::strlen(reply);
     }
     const double wall = traffic.Wall(), cpu = traffic.Cpu();
-    // "HRES?" CR, each echoed, LF, "640" CR LF ">": 16 characters of 10 bits.
-    const double lineFloor = 16.0 * 10.0 / rate;
-    std::printf("commands: %d at %d baud, %d failed\n", commands, rate, failures);
-    std::printf("  %.0f commands/s (line-time floor %.0f commands/s)\n", commands / wall, 1.0 / lineFloor);
-    std::printf("  processor time %.3f s of %.3f s wall (%.1f%%)\n", cpu, wall, 100.0 * cpu / wall);
+    // Each character of "HRES?" CR out and its echo back, one after the
+    // other; then LF, the reply (its CR LF kept in the buffer) and ">".
+    const double characters = 2.0 * 6 + 1 + double(replyLength) + 1;
+    const double floor = characters * 10.0 / rate;
+    std::printf("%-7s command round trip: %d commands of %.0f characters: mean %.3f ms; floor %.3f ms; "
+                "ratio %.2f\n",
+                line, commands, characters, 1e3 * wall / commands, 1e3 * floor, wall / commands / floor);
+    std::printf("        processor time %.3f s of %.3f s wall (%.1f%%)\n", cpu, wall, 100.0 * cpu / wall);
 
     // Waiting: the generator stops answering at a rate it does not use, so
     // the handshake waits out its whole second.
@@ -110,12 +124,26 @@ int main(int argc, char** argv)
     const int rounds = 3;
     for (int i = 0; i < rounds; ++i)
         XR_PortIsShutDown(id);
-    std::printf("waiting: %d handshakes without answer, %.3f s wall, processor %.4f s (%.2f%%)\n",
+    std::printf("        waiting: %d handshakes without answer, %.3f s wall, processor %.4f s (%.2f%%)\n",
                 rounds, waiting.Wall(), waiting.Cpu(), 100.0 * waiting.Cpu() / waiting.Wall());
 
     XR_PortClose(id);
     kill(sim, SIGTERM);
     waitpid(sim, nullptr, 0);
-    unlink(envFile.c_str());
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const int commands = argc > 1 ? std::atoi(argv[1]) : 2000;
+    const int rate = argc > 2 ? std::atoi(argv[2]) : 115200;
+    std::printf("\"HRES?\" at %d baud\n", rate);
+    int failures = 0;
+    if (!RunLine("unpaced", false, commands, rate, failures) || !RunLine("paced", true, commands, rate, failures))
+        return 1;
+    if (failures != 0)
+        std::printf("%d commands failed\n", failures);
     return failures == 0 ? 0 : 1;
 }

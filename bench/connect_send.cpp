@@ -1,38 +1,30 @@
 // Connect and Send Data as the user runs them, through the main window's
-// commands and the generator list, against the simulator on a pty; each
-// beside the time the line itself needs at that rate.
+// commands and the generator list, against the simulator; on a bare pty and
+// on a paced line, each beside the time the line itself needs at that rate.
 //
 //   build/bench/bench_connect_send [rate] [runs] [formats]
 //
 // Connect: from the command to the generator's row painted. The port opens
 // at 2400, where the handshake waits out its time-out (the real wait: no
 // time scale), then the search, fastest rate first, finds the generator;
-// the saved rate is the generator's, so nothing changes after. The floor
-// leaves out that wait, which no line speed shortens.
+// those waits are part of the floor. The saved rate is the generator's, so
+// nothing changes after.
 // Send Data: the data list's formats (default timings, each its own name)
 // to the selected generator, the Data Transfer dialog answered OK.
-//
-// The line-time floor counts every character both ways, taken from the
-// generator's trace: the command and its CR out; its echo, CR LF, the reply
-// and the ">" prompt back; 10 bits a character. The simulator's pty passes
-// bytes without pacing them, so a ratio below 1 is possible.
 
+#include "BenchSupport.h"
 #include "CDataListView.h"
-#include "CDataTransferDlg.h"
 #include "CFormat.h"
 #include "CGeneratorListView.h"
 #include "CMainWindow.h"
-#include "CSelectPortDlg.h"
 #include "DataKindRegistry.h"
 #include "Numbers.h"
 #include "Profile.h"
-#include "BenchSupport.h"
 #include "Prompts.h"
 #include "ShellImages.h"
 #include "gensim/Simulator.h"
 
 #include <QApplication>
-#include <QDialog>
 #include <QTreeWidget>
 
 #include <algorithm>
@@ -40,16 +32,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <thread>
-#include <vector>
 
 namespace {
-
-
-// The port dialog chooses COM1, the Data Transfer dialog is confirmed, a
-// save offer is declined; any other box is counted as a failure.
-
-
 
 // A profile and data folder of the benchmark's own, so the user's stay untouched.
 std::string PrepareEnvironment()
@@ -65,24 +49,16 @@ std::string PrepareEnvironment()
 }
 
 // Generator/Connect until the new row has been painted; false without a row.
-bool ConnectOnce(CMainWindow &window, Figures &connect, std::vector<double> &firstHeard, gensim::Generator &g)
+bool ConnectOnce(CMainWindow &window, Figures &connect, gensim::Generator &g)
 {
     CGeneratorListView &list = *window.GetGeneratorListView();
     g.trace().clear();
     const auto t0 = std::chrono::steady_clock::now();
-    // The first line the generator takes ends the handshake and the search.
-    double heard = -1;
-    std::thread watch([&] {
-        if (g.trace().waitForSize(1, std::chrono::seconds(30)))
-            heard = Seconds(t0);
-    });
     window.Router().Execute(ID_CONNECT);
-    watch.join();
     if (list.GetRowCount() != 1)
         return false;
     list.List()->viewport()->repaint();
     connect.seconds.push_back(Seconds(t0));
-    firstHeard.push_back(heard);
     connect.Count(g.trace().entries());
     return true;
 }
@@ -94,6 +70,48 @@ void ForgetSent(gensim::Generator &g, int formats, const gensim::StoredItem &dir
     for (int i = 1; i <= formats; ++i)
         g.execute("FMTK \"BENCH" + std::to_string(i) + "\"");
     g.seed(gensim::ItemKind::Directory, directory);
+}
+
+// One line's figures, the generator's row gone again at the end; false when
+// a connect or a send failed.
+bool RunLine(CMainWindow &window, const BenchLine &line, int rate, int runs, int formats)
+{
+    gensim::Simulator sim;
+    gensim::Generator &g = sim.addGenerator(BenchGenerator(rate, line));
+    sim.start();
+    setenv("MORVANE_COM1", g.comPath().c_str(), 1);
+    CGeneratorListView &list = *window.GetGeneratorListView();
+
+    Figures connect;
+    connect.waits = HandshakeWaits(rate);
+    bool ok = true;
+    for (int run = 0; run < runs && ok; ++run) {
+        ok = ConnectOnce(window, connect, g);
+        if (ok && run + 1 < runs)
+            list.RemoveGenerator(list.GetRowView(0));
+    }
+
+    list.SelectRow(0, true);
+    const gensim::StoredItem directory = g.item(gensim::ItemKind::Directory, "fmt").value_or(gensim::StoredItem{});
+    Figures send;
+    for (int run = 0; run < runs && ok; ++run) {
+        ForgetSent(g, formats, directory);
+        g.trace().clear();
+        window.UpdateControls();
+        const auto t0 = std::chrono::steady_clock::now();
+        window.Router().Execute(ID_SEND_DATA);
+        send.seconds.push_back(Seconds(t0));
+        send.Count(g.trace().entries());
+        ok = g.item(gensim::ItemKind::Format, "BENCH" + std::to_string(formats)).has_value();
+    }
+    if (list.GetRowCount() == 1)
+        list.RemoveGenerator(list.GetRowView(0));
+    if (!ok)
+        return false;
+    connect.Print(line, "connect to row shown", rate);
+    const std::string what = "send data of " + std::to_string(formats) + " formats";
+    send.Print(line, what.c_str(), rate);
+    return true;
 }
 
 } // namespace
@@ -113,62 +131,30 @@ int main(int argc, char **argv)
     RegisterProgramDataKinds();
     WriteProfileInt(QStringLiteral("Generator"), QStringLiteral("PersistentBaudRate"), rate);
 
-    gensim::Simulator sim;
-    gensim::Generator &g = sim.addGenerator({.model = "VG-7000", .firmware = "7.011", .serial = "1",
-                                             .baudRate = rate, .link = ""});
-    sim.start();
-    setenv("MORVANE_COM1", g.comPath().c_str(), 1);
-
     CMainWindow window;
     window.CreateFrame();
     window.show();
     QCoreApplication::processEvents();
-    CGeneratorListView &list = *window.GetGeneratorListView();
-
-    Figures connect;
-    std::vector<double> firstHeard;
-    bool ok = true;
-    for (int run = 0; run < runs && ok; ++run) {
-        ok = ConnectOnce(window, connect, firstHeard, g);
-        if (ok && run + 1 < runs)
-            list.RemoveGenerator(list.GetRowView(0));
-    }
 
     CDataListView &data = *window.GetDataListView();
+    bool ok = true;
     for (int i = 1; i <= formats && ok; ++i) {
         auto *format = dynamic_cast<CFormat *>(data.NewItem(kIconFormat));
         ok = format != nullptr;
         if (ok)
             format->SetName(QStringLiteral("BENCH%1").arg(i));
     }
-    list.SelectRow(0, true);
-    const gensim::StoredItem directory = g.item(gensim::ItemKind::Directory, "fmt").value_or(gensim::StoredItem{});
-    Figures send;
-    for (int run = 0; run < runs && ok; ++run) {
-        ForgetSent(g, formats, directory);
-        g.trace().clear();
-        window.UpdateControls();
-        const auto t0 = std::chrono::steady_clock::now();
-        window.Router().Execute(ID_SEND_DATA);
-        send.seconds.push_back(Seconds(t0));
-        send.Count(g.trace().entries());
-        ok = g.item(gensim::ItemKind::Format, "BENCH" + std::to_string(formats)).has_value();
+    std::printf("the main window, a generator at %d baud, %d runs\n", rate, runs);
+    for (const BenchLine &line : kBenchLines) {
+        if (!ok)
+            break;
+        ok = RunLine(window, line, rate, runs, formats) && prompter.boxes == 0;
+        if (!ok)
+            std::fprintf(stderr, "%s: the connect or the send failed\n", line.name);
     }
-    if (!ok || prompter.boxes != 0) {
-        std::fprintf(stderr, "the connect or the send failed\n");
-        return 1;
-    }
-    std::printf("generator at %d baud, %d runs\n", rate, runs);
-    connect.Print("connect to row shown", rate);
-    std::sort(firstHeard.begin(), firstHeard.end());
-    std::printf("  of which the handshake at 2400 and the search, to the first line taken: median %.3f s\n",
-                firstHeard[firstHeard.size() / 2]);
-    const std::string what = "send data of " + std::to_string(formats) + " formats";
-    send.Print(what.c_str(), rate);
-    std::printf("  per format: median %.1f ms\n", send.Median() * 1e3 / formats);
     window.close(); // the save offers for the unsaved formats are declined
     InstallPrompter(nullptr);
     if (!folder.empty())
         std::system(("rm -rf '" + folder + "'").c_str());
-    return 0;
+    return ok ? 0 : 1;
 }

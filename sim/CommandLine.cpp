@@ -1,7 +1,9 @@
 #include "gensim/CommandLine.h"
 
+#include "gensim/DemoPreset.h"
 #include "gensim/Numbers.h"
 
+#include <filesystem>
 #include <stdexcept>
 
 namespace gensim {
@@ -36,20 +38,32 @@ CommandLine parseCommandLine(const std::vector<std::string>& args)
 {
     CommandLine cl;
     cl.generators.emplace_back();
+    bool generatorOptions = false;
+    bool lineTime = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         std::string name = args[i];
         if (name == "--help" || name == "-h") {
             cl.help = true;
             continue;
         }
+        if (name == "--demo") {
+            cl.demo = true;
+            continue;
+        }
+        if (name == "--line-time") {
+            lineTime = true;
+            continue;
+        }
         if (name == "--generator") {
             cl.generators.emplace_back();
+            generatorOptions = true;
             continue;
         }
         if (name.rfind("--", 0) != 0)
             throw std::invalid_argument("unexpected argument \"" + name + "\"");
         std::string value = valueOf(args, i, name);
         GeneratorOptions& g = cl.generators.back();
+        generatorOptions = generatorOptions || name != "--env-file";
         if (name == "--model")
             g.model = value;
         else if (name == "--firmware")
@@ -65,16 +79,29 @@ CommandLine parseCommandLine(const std::vector<std::string>& args)
         else
             throw std::invalid_argument("unknown option " + name);
     }
-    for (const GeneratorOptions& g : cl.generators)
+    if (cl.demo && generatorOptions)
+        throw std::invalid_argument("--demo brings its own generators; give it no generator options");
+    if (cl.demo) {
+        std::optional<std::string> folder;
+        if (!cl.envFile.empty())
+            folder = std::filesystem::path(cl.envFile).parent_path().string();
+        cl.generators = demoGenerators(folder);
+    }
+    for (GeneratorOptions& g : cl.generators) {
         validate(g);
+        g.lineTime = lineTime;
+    }
     return cl;
 }
 
 std::string usage()
 {
-    return "usage: gensim [--env-file FILE] [GENERATOR] [--generator GENERATOR]...\n"
+    return "usage: gensim [--env-file FILE] [--line-time] [GENERATOR] [--generator GENERATOR]...\n"
+           "       gensim --demo [--env-file FILE] [--line-time]\n"
            "GENERATOR options: --model NAME --firmware VERSION --serial NUMBER\n"
            "                   --baud RATE --link PATH (a symlink to the COM pty)\n"
+           "--demo       the demo set of generators, their links beside FILE\n"
+           "--line-time  each character takes its 10 bits at the line's rate\n"
            "Prints MORVANE_COM<n>=<device> for each generator and runs until\n"
            "SIGINT or SIGTERM.\n";
 }

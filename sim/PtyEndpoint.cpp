@@ -1,5 +1,6 @@
 #include "gensim/PtyEndpoint.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -124,22 +125,27 @@ int PtyEndpoint::hostBaud() const
     return out;
 }
 
-std::string PtyEndpoint::read()
+void PtyEndpoint::receive(Clock::time_point now, Clock::duration perChar)
 {
     char buffer[4096];
     ssize_t n = m_master < 0 ? -1 : ::read(m_master, buffer, sizeof buffer);
-    if (n <= 0)
-        return {};
-    return std::string(buffer, static_cast<std::size_t>(n));
+    if (n > 0)
+        m_in.push(std::string_view(buffer, static_cast<std::size_t>(n)), now, perChar);
 }
 
-void PtyEndpoint::queue(const SerialOutput& output, Clock::time_point now)
+bool PtyEndpoint::heard(Clock::time_point now, char& c, Clock::time_point& at)
 {
-    Clock::time_point due = m_pending.empty() ? now : std::max(now, m_pending.back().due);
+    return m_in.take(now, c, at);
+}
+
+void PtyEndpoint::queue(const SerialOutput& output, Clock::time_point ready, Clock::duration perChar)
+{
+    // A chunk's pause runs from when the bytes before it are through.
+    Clock::time_point at = std::max(ready, m_out.end());
     for (const OutputChunk& chunk : output.chunks) {
-        due += std::chrono::milliseconds(chunk.delayMs);
-        if (!chunk.bytes.empty())
-            m_pending.push_back({due, chunk.bytes});
+        at += std::chrono::milliseconds(chunk.delayMs);
+        m_out.push(chunk.bytes, at, perChar);
+        at = std::max(at, m_out.end());
     }
     if (output.hangUp)
         m_hangUpWhenSent = true;
@@ -148,8 +154,7 @@ void PtyEndpoint::queue(const SerialOutput& output, Clock::time_point now)
 void PtyEndpoint::flush(Clock::time_point now)
 {
     m_blocked = false;
-    while (m_master >= 0 && !m_pending.empty() && m_pending.front().due <= now) {
-        std::string& bytes = m_pending.front().bytes;
+    for (std::string_view bytes; m_master >= 0 && !(bytes = m_out.due(now)).empty();) {
         ssize_t n = ::write(m_master, bytes.data(), bytes.size());
         if (n < 0 && errno == EINTR)
             continue;
@@ -158,28 +163,34 @@ void PtyEndpoint::flush(Clock::time_point now)
             return;
         }
         if (n < 0) {
-            m_pending.clear();  // the line is gone; nobody will read this
+            m_out.clear();  // the line is gone; nobody will read this
             break;
         }
-        bytes.erase(0, static_cast<std::size_t>(n));
-        if (bytes.empty())
-            m_pending.pop_front();
+        m_out.pop(static_cast<std::size_t>(n));
     }
-    if (m_pending.empty() && m_hangUpWhenSent)
+    if (m_out.empty() && m_hangUpWhenSent)
         close();
 }
 
 bool PtyEndpoint::nextDue(Clock::time_point& due) const
 {
-    if (m_master < 0 || m_pending.empty() || m_blocked)
+    if (m_master < 0)
         return false;
-    due = m_pending.front().due;
-    return true;
+    Clock::time_point in;
+    Clock::time_point out;
+    bool hasIn = m_in.nextDue(in);
+    bool hasOut = !m_blocked && m_out.nextDue(out);
+    if (hasIn && hasOut)
+        due = std::min(in, out);
+    else if (hasIn || hasOut)
+        due = hasIn ? in : out;
+    return hasIn || hasOut;
 }
 
 void PtyEndpoint::close()
 {
-    m_pending.clear();
+    m_in.clear();
+    m_out.clear();
     m_hangUpWhenSent = false;
     closeFd(m_slave);
     closeFd(m_master);

@@ -3,9 +3,14 @@
 #include "gensim/PtyEndpoint.h"
 #include "gensim/SerialLine.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <ctime>
 #include <fcntl.h>
+#include <optional>
 #include <poll.h>
+#include <sys/prctl.h>
 #include <system_error>
 #include <unistd.h>
 
@@ -84,16 +89,28 @@ void Simulator::wake()
     [[maybe_unused]] ssize_t n = ::write(m_wake[1], &c, 1);
 }
 
-// Reads and answers one line's input, then writes what is due.
+// Reads the host's input, answers what the generator has heard of it, then
+// writes what is due.
 void Simulator::serve(Line& line, short revents)
 {
+    using Clock = PtyEndpoint::Clock;
     PtyEndpoint& pty = line.pty;
-    if (revents & POLLIN) {
-        std::string bytes = pty.read();
-        if (!bytes.empty())
-            pty.queue(line.serial.receive(bytes, pty.hostBaud()), PtyEndpoint::Clock::now());
+    const bool paced = line.generator.options().lineTime;
+    auto charTime = [&] { return paced ? LineQueue::charTime(line.generator.baudRate()) : Clock::duration::zero(); };
+    Clock::time_point now = Clock::now();
+    if (revents & POLLIN)
+        pty.receive(now, charTime());
+    int hostBaud = -1;  // asked once, and only when something was heard
+    char c = 0;
+    Clock::time_point heardAt;
+    while (pty.heard(now, c, heardAt)) {
+        if (hostBaud < 0)
+            hostBaud = pty.hostBaud();
+        // Taken before the character runs: MODE answers at the old rate.
+        Clock::duration perChar = charTime();
+        pty.queue(line.serial.receive(std::string_view(&c, 1), hostBaud), heardAt, perChar);
     }
-    pty.flush(PtyEndpoint::Clock::now());
+    pty.flush(Clock::now());
     // With our own slave held open a hang-up here means the pty is broken:
     // stop polling it rather than spin on it.
     if ((revents & (POLLHUP | POLLERR | POLLNVAL)) && !(revents & POLLIN))
@@ -102,31 +119,39 @@ void Simulator::serve(Line& line, short revents)
 
 void Simulator::loop()
 {
+    using Clock = PtyEndpoint::Clock;
+    // A paced character at 115200 takes 87 us; the default slack of 50 us
+    // on every timed wake would make the line much slower than a cable.
+    prctl(PR_SET_TIMERSLACK, 1000UL);
     std::vector<pollfd> fds;
     std::vector<Line*> polled;
     while (!m_stopping) {
         fds.assign(1, pollfd{m_wake[0], POLLIN, 0});
         polled.clear();
-        int timeoutMs = -1;
+        std::optional<Clock::time_point> wakeAt;
         {
             std::lock_guard lock(m_mutex);
-            auto now = PtyEndpoint::Clock::now();
             for (auto& line : m_lines) {
                 if (!line->pty.isOpen())
                     continue;
                 short events = POLLIN | (line->pty.blocked() ? POLLOUT : 0);
                 fds.push_back({line->pty.fd(), events, 0});
                 polled.push_back(line.get());
-                PtyEndpoint::Clock::time_point due;
-                if (line->pty.nextDue(due)) {
-                    auto wait = std::chrono::ceil<std::chrono::milliseconds>(due - now).count();
-                    int ms = static_cast<int>(std::max<decltype(wait)>(0, wait));
-                    timeoutMs = timeoutMs < 0 ? ms : std::min(timeoutMs, ms);
-                }
+                Clock::time_point due;
+                if (line->pty.nextDue(due))
+                    wakeAt = wakeAt ? std::min(*wakeAt, due) : due;
             }
         }
-        if (poll(fds.data(), fds.size(), timeoutMs) < 0 && errno != EINTR)
-            throw std::system_error(errno, std::generic_category(), "poll");
+        // Finer than a millisecond: a paced character at 115200 takes 87 us.
+        timespec timeout{};
+        if (wakeAt) {
+            auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(*wakeAt - Clock::now()).count();
+            ns = std::max<decltype(ns)>(0, ns);
+            timeout.tv_sec = static_cast<time_t>(ns / 1'000'000'000);
+            timeout.tv_nsec = static_cast<long>(ns % 1'000'000'000);
+        }
+        if (ppoll(fds.data(), fds.size(), wakeAt ? &timeout : nullptr, nullptr) < 0 && errno != EINTR)
+            throw std::system_error(errno, std::generic_category(), "ppoll");
         if (fds[0].revents & POLLIN) {
             char drain[64];
             while (::read(m_wake[0], drain, sizeof drain) > 0) {

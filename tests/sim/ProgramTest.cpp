@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
@@ -138,6 +139,49 @@ TEST_F(GensimProgram, PrintsAndWritesTheEnvironmentThenStopsOnSigterm)
     EXPECT_FALSE(fs::exists(fs::symlink_status(link)));
 }
 
+TEST_F(GensimProgram, DemoStartsItsSetWithLinksBesideTheEnvFile)
+{
+    fs::path env = dir / "env";
+    Program gensim({"--demo", "--env-file", env});
+    const std::string expected = "MORVANE_COM1=" + (dir / "com1").string() + "\n" + "MORVANE_COM2="
+                                 + (dir / "com2").string() + "\n";
+    EXPECT_EQ(gensim.readLines(2), expected);
+    std::ifstream file(env);
+    std::string written((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(written, expected);
+    EXPECT_FALSE(fs::exists(dir / "env.tmp"));
+
+    struct Port {
+        const char* link;
+        int baud;
+        const char* identity;
+    };
+    const Port ports[] = {
+        {"com1", 9600, "*IDN?\r\nVeltrane,VG-7000,100001,7.011\r\n>"},
+        {"com2", 115200, "*IDN?\r\nVeltrane,VG-7000,100002,7.011\r\n>"},
+    };
+    for (const Port& p : ports) {
+        HostPort port(dir / p.link, p.baud);
+        EXPECT_EQ(port.command("*IDN?"), p.identity) << p.link;
+    }
+    gensim.signal(SIGTERM);
+    EXPECT_EQ(gensim.waitForExit(), 0);
+}
+
+TEST_F(GensimProgram, LineTimeAlsoPacesGeneratorsGivenAfterIt)
+{
+    fs::path link = dir / "com2";
+    Program gensim({"--line-time", "--generator", "--baud", "1200", "--link", link.string()});
+    gensim.readLines(2);
+    HostPort port(link, 1200);
+    const auto start = std::chrono::steady_clock::now();
+    const std::string got = port.command("*IDN?");
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(got, "*IDN?\r\nVeltrane,VG-7000,000001,7.011\r\n>");
+    // The first character heard, then all of it back in a row.
+    EXPECT_GE(took, std::chrono::duration<double>((got.size() + 1) * 10.0 / 1200));
+}
+
 TEST_F(GensimProgram, StopsOnSigint)
 {
     Program gensim({});
@@ -159,6 +203,8 @@ TEST_F(GensimProgram, RefusesBadOptions)
         {{"--colour", "red"}, "unknown option --colour"},
         {{"--generator", "--model=A,B"}, "model must be"},
         {{"stray"}, "unexpected argument"},
+        {{"--demo", "--baud", "9600"}, "--demo brings its own generators"},
+        {{"--generator", "--demo"}, "--demo brings its own generators"},
     };
     for (const Bad& b : cases) {
         Program gensim(b.args);

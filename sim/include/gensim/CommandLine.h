@@ -10,7 +10,8 @@ namespace gensim {
 
 struct CommandLine {
     std::vector<GeneratorOptions> generators;
-    std::string envFile;
+    std::string envFile;  // written whole, under a temporary name first
+    bool demo = false;    // the demo set; its links beside the env file
     bool help = false;
 };
 

@@ -22,6 +22,9 @@ struct GeneratorOptions {
     std::string serial = "000001";
     int baudRate = 9600;
     std::string link;  // a symlink to the pty slave, made when not empty
+    // Paced: each character takes its 10 bits at the rate on the line, both
+    // ways, as on a cable (a pty alone carries bytes without line time).
+    bool lineTime = false;
     // What the firmware download's hardware probe ("VERH?") reports.
     unsigned hardwareId = 0x2A51;
     unsigned hardwareRevision = 0x3;

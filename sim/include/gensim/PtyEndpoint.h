@@ -2,10 +2,10 @@
 // the host opens as its serial device.
 #pragma once
 
+#include "gensim/LineQueue.h"
 #include "gensim/SerialLine.h"
 
 #include <chrono>
-#include <deque>
 #include <string>
 
 namespace gensim {
@@ -30,33 +30,35 @@ public:
     // The speed the host set on the slave, 0 when it is none we know.
     int hostBaud() const;
 
-    // What the host sent; empty when nothing was waiting.
-    std::string read();
+    // Takes what the host sent, read at `now`; each character is heard
+    // `perChar` after the one before it (zero: at once).
+    void receive(Clock::time_point now, Clock::duration perChar);
+    // The next character the generator has heard by `now`, and when.
+    bool heard(Clock::time_point now, char& c, Clock::time_point& at);
 
-    void queue(const SerialOutput& output, Clock::time_point now);
+    // Output that starts no earlier than `ready`, each character taking
+    // `perChar` on the line.
+    void queue(const SerialOutput& output, Clock::time_point ready, Clock::duration perChar);
     // Writes what is due; stops short when the host's queue is full.
     void flush(Clock::time_point now);
     // True while due output waits for room (poll for POLLOUT then).
     bool blocked() const { return m_blocked; }
-    // When the next queued output is due, if any waits for time alone.
+    // When the next character is heard or due out, if one waits for time
+    // alone.
     bool nextDue(Clock::time_point& due) const;
 
     // The generator hangs up: the host's side sees the line go away.
     void close();
 
 private:
-    struct Pending {
-        Clock::time_point due;
-        std::string bytes;
-    };
-
     void makeLink();
 
     int m_master = -1;
     int m_slave = -1;  // held so the master never reads EIO between host opens
     std::string m_slavePath;
     std::string m_link;
-    std::deque<Pending> m_pending;
+    LineQueue m_in;
+    LineQueue m_out;
     bool m_blocked = false;
     bool m_hangUpWhenSent = false;
 };

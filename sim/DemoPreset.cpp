@@ -1,0 +1,35 @@
+#include "gensim/DemoPreset.h"
+
+#include <filesystem>
+
+namespace gensim {
+
+namespace {
+
+// Links are names in the run folder. The COM generators come in the order
+// of their port numbers: the first is COM1.
+const std::vector<GeneratorOptions>& rows()
+{
+    static const std::vector<GeneratorOptions> kRows = {
+        // Two, so copying between generators can be tried.
+        {.model = "VG-7000", .serial = "100001", .baudRate = 9600, .link = "com1"},
+        {.model = "VG-7000", .serial = "100002", .baudRate = 115200, .link = "com2"},
+    };
+    return kRows;
+}
+
+} // namespace
+
+std::vector<GeneratorOptions> demoGenerators(const std::optional<std::string>& linkFolder)
+{
+    std::vector<GeneratorOptions> generators = rows();
+    for (GeneratorOptions& g : generators) {
+        if (!linkFolder)
+            g.link.clear();
+        else if (!g.link.empty())
+            g.link = (std::filesystem::path(*linkFolder) / g.link).string();
+    }
+    return generators;
+}
+
+} // namespace gensim

@@ -6,12 +6,18 @@
 
 namespace gensim {
 
-std::optional<std::string> nameArgument(std::string_view text)
+std::string_view trimBlanks(std::string_view text)
 {
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
         text.remove_prefix(1);
     while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
         text.remove_suffix(1);
+    return text;
+}
+
+std::optional<std::string> nameArgument(std::string_view text)
+{
+    text = trimBlanks(text);
     if (!text.empty() && text.front() == '"') {
         if (text.size() < 2 || text.back() != '"')
             return std::nullopt;

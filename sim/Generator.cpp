@@ -37,6 +37,14 @@ void validate(const GeneratorOptions& options)
     if (!isGeneratorRate(options.baudRate))
         throw std::invalid_argument("baud rate " + std::to_string(options.baudRate)
                                     + " is not one the generator can take");
+    if (options.gpib && (options.gpib->address < 0 || options.gpib->address > 30 || options.gpib->board < 0))
+        throw std::invalid_argument("GPIB address " + std::to_string(options.gpib->address) + ":"
+                                    + std::to_string(options.gpib->board)
+                                    + " is not one of 0-30 on a board from 0");
+    if (!options.pty && !options.gpib)
+        throw std::invalid_argument("a generator needs a pty or a GPIB address");
+    if (!options.pty && !options.link.empty())
+        throw std::invalid_argument("a link needs the generator's pty");
 }
 
 GeneratorState::GeneratorState(GeneratorOptions o) : options(std::move(o)), baudRate(options.baudRate)

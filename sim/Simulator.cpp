@@ -1,5 +1,6 @@
 #include "gensim/Simulator.h"
 
+#include "gensim/GpibDevice.h"
 #include "gensim/PtyEndpoint.h"
 #include "gensim/SerialLine.h"
 
@@ -7,6 +8,7 @@
 #include <cerrno>
 #include <chrono>
 #include <ctime>
+#include <stdexcept>
 #include <fcntl.h>
 #include <optional>
 #include <poll.h>
@@ -16,16 +18,26 @@
 
 namespace gensim {
 
+// A generator and its endpoints: a pty with the serial line, a GPIB
+// address, or both.
 struct Simulator::Line {
-    explicit Line(GeneratorOptions options)
-        : generator(std::move(options)), pty(generator.options().link), serial(generator)
+    explicit Line(GeneratorOptions options) : generator(std::move(options))
     {
-        generator.setPaths(pty.slavePath(), pty.link());
+        if (generator.options().pty) {
+            pty = std::make_unique<PtyEndpoint>(generator.options().link);
+            serial = std::make_unique<SerialLine>(generator);
+            generator.setPaths(pty->slavePath(), pty->link());
+        }
+        if (generator.options().gpib)
+            gpib = std::make_unique<GpibDevice>(generator);
     }
 
+    bool polled() const { return pty && pty->isOpen(); }
+
     Generator generator;
-    PtyEndpoint pty;
-    SerialLine serial;
+    std::unique_ptr<PtyEndpoint> pty;
+    std::unique_ptr<SerialLine> serial;
+    std::unique_ptr<GpibDevice> gpib;
 };
 
 Simulator::Simulator()
@@ -47,10 +59,45 @@ Generator& Simulator::addGenerator(GeneratorOptions options)
     Generator& g = line->generator;
     {
         std::lock_guard lock(m_mutex);
+        if (const std::optional<GpibAddress>& at = g.options().gpib) {
+            for (const auto& other : m_lines)
+                if (other->generator.options().gpib == at)
+                    throw std::invalid_argument("GPIB address " + std::to_string(at->address) + ":"
+                                                + std::to_string(at->board) + " is taken");
+            if (m_bus)
+                m_bus->attach(at->board, at->address, *line->gpib);
+        }
         m_lines.push_back(std::move(line));
     }
     wake();
     return g;
+}
+
+std::string Simulator::openGpibBus(std::string path)
+{
+    closeGpibBus();  // its socket may be the one asked for
+    auto bus = std::make_unique<GpibBus>(path.empty() ? gpib::busPath() : std::move(path));
+    std::string opened = bus->path();
+    {
+        std::lock_guard lock(m_mutex);
+        for (const auto& line : m_lines)
+            if (const std::optional<GpibAddress>& at = line->generator.options().gpib)
+                bus->attach(at->board, at->address, *line->gpib);
+        m_bus = std::move(bus);
+        ++m_busGeneration;
+    }
+    wake();
+    return opened;
+}
+
+void Simulator::closeGpibBus()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_bus.reset();
+        ++m_busGeneration;
+    }
+    wake();
 }
 
 std::size_t Simulator::size() const
@@ -94,7 +141,7 @@ void Simulator::wake()
 void Simulator::serve(Line& line, short revents)
 {
     using Clock = PtyEndpoint::Clock;
-    PtyEndpoint& pty = line.pty;
+    PtyEndpoint& pty = *line.pty;
     const bool paced = line.generator.options().lineTime;
     auto charTime = [&] { return paced ? LineQueue::charTime(line.generator.baudRate()) : Clock::duration::zero(); };
     Clock::time_point now = Clock::now();
@@ -108,13 +155,30 @@ void Simulator::serve(Line& line, short revents)
             hostBaud = pty.hostBaud();
         // Taken before the character runs: MODE answers at the old rate.
         Clock::duration perChar = charTime();
-        pty.queue(line.serial.receive(std::string_view(&c, 1), hostBaud), heardAt, perChar);
+        pty.queue(line.serial->receive(std::string_view(&c, 1), hostBaud), heardAt, perChar);
     }
     pty.flush(Clock::now());
     // With our own slave held open a hang-up here means the pty is broken:
     // stop polling it rather than spin on it.
     if ((revents & (POLLHUP | POLLERR | POLLNVAL)) && !(revents & POLLIN))
         pty.close();
+}
+
+// The first output due on a line, or a read of the bus that must be
+// answered; none when nothing is due.
+std::optional<PtyEndpoint::Clock::time_point> Simulator::nextWake() const
+{
+    std::optional<PtyEndpoint::Clock::time_point> first;
+    auto note = [&](PtyEndpoint::Clock::time_point due) { first = first ? std::min(*first, due) : due; };
+    for (const auto& line : m_lines) {
+        PtyEndpoint::Clock::time_point due;
+        if (line->polled() && line->pty->nextDue(due))
+            note(due);
+    }
+    if (m_bus)
+        if (std::optional<GpibBus::Clock::time_point> due = m_bus->nextDue())
+            note(*due);
+    return first;
 }
 
 void Simulator::loop()
@@ -125,22 +189,28 @@ void Simulator::loop()
     prctl(PR_SET_TIMERSLACK, 1000UL);
     std::vector<pollfd> fds;
     std::vector<Line*> polled;
+    GpibBus* bus = nullptr;
+    unsigned busGeneration = 0;
     while (!m_stopping) {
         fds.assign(1, pollfd{m_wake[0], POLLIN, 0});
         polled.clear();
         std::optional<Clock::time_point> wakeAt;
+        std::size_t busFds = 0;
         {
             std::lock_guard lock(m_mutex);
             for (auto& line : m_lines) {
-                if (!line->pty.isOpen())
+                if (!line->polled())
                     continue;
-                short events = POLLIN | (line->pty.blocked() ? POLLOUT : 0);
-                fds.push_back({line->pty.fd(), events, 0});
+                short events = POLLIN | (line->pty->blocked() ? POLLOUT : 0);
+                fds.push_back({line->pty->fd(), events, 0});
                 polled.push_back(line.get());
-                Clock::time_point due;
-                if (line->pty.nextDue(due))
-                    wakeAt = wakeAt ? std::min(*wakeAt, due) : due;
             }
+            bus = m_bus.get();
+            busGeneration = m_busGeneration;
+            busFds = fds.size();
+            if (bus)
+                bus->addPollFds(fds);
+            wakeAt = nextWake();
         }
         // Finer than a millisecond: a paced character at 115200 takes 87 us.
         timespec timeout{};
@@ -160,6 +230,9 @@ void Simulator::loop()
         std::lock_guard lock(m_mutex);
         for (std::size_t i = 0; i < polled.size(); ++i)
             serve(*polled[i], fds[i + 1].revents);
+        // A bus closed or replaced meanwhile has no results here.
+        if (bus != nullptr && busGeneration == m_busGeneration)
+            bus->serve(fds.data() + busFds, fds.size() - busFds, GpibBus::Clock::now());
     }
 }
 

@@ -1,4 +1,5 @@
-// gensim: generators on pseudo-terminals for the program and its tests.
+// gensim: generators on pseudo-terminals and a GPIB bus for the program and
+// its tests.
 
 #include "gensim/CommandLine.h"
 #include "gensim/Simulator.h"
@@ -50,9 +51,17 @@ int main(int argc, char** argv)
 
     gensim::Simulator simulator;
     std::vector<std::string> paths;
+    std::string bus;
     try {
-        for (const gensim::GeneratorOptions& options : cl.generators)
-            paths.push_back(simulator.addGenerator(options).comPath());
+        bool gpib = !cl.gpibBus.empty();
+        for (const gensim::GeneratorOptions& options : cl.generators) {
+            gensim::Generator& g = simulator.addGenerator(options);
+            if (options.pty)
+                paths.push_back(g.comPath());
+            gpib = gpib || options.gpib.has_value();
+        }
+        if (gpib)
+            bus = simulator.openGpibBus(cl.gpibBus);
     } catch (const std::exception& e) {
         std::cerr << "gensim: " << e.what() << "\n";
         return 1;
@@ -60,7 +69,7 @@ int main(int argc, char** argv)
     simulator.start();
 
     // The file first: whoever reads the printed lines may look for it.
-    std::string env = gensim::envLines(paths);
+    std::string env = gensim::envLines(paths, bus);
     if (!cl.envFile.empty() && !writeEnvFile(cl.envFile, env)) {
         std::cerr << "gensim: cannot write " << cl.envFile << "\n";
         return 1;

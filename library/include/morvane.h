@@ -19,7 +19,10 @@
  *   "isa0".."isa7", "com1".."com4", "pci<n>" (n from 1, at most the number
  *   of cards found), "gpib<addr>:<board>" (addr 0-30, board >= 0).
  * On Linux, COM n is the device named by the environment variable
- * MORVANE_COMn, else /dev/ttyS<n-1>.
+ * MORVANE_COMn, else /dev/ttyS<n-1>. GPIB ports go through the GPIB library
+ * named by MORVANE_GPIB_LIBRARY (default libgpib32.so), loaded at the first
+ * GPIB call and kept once its identity notice checks; without it GPIB opens
+ * fail with 50005.
  *
  * Waits: the command protocol waits up to 5 s for each echoed character,
  * 5 s for the line feed after the carriage return and 10 s between reply
@@ -28,6 +31,9 @@
  * within 5 s (the far end stopped reading) fails with 10000, and closing or
  * flushing waits at most 5 s for queued output. The environment variable
  * MORVANE_TIME_SCALE, a positive factor, scales every wait (for tests).
+ * On GPIB a command is one bus write and its reply is read up to a line
+ * end, each bus read waiting up to 300 ms; a generator that sends nothing
+ * gives 10007.
  */
 #ifndef MORVANE_H
 #define MORVANE_H
@@ -166,6 +172,19 @@ MORVANE_API int32_t XR_PortGetRate(PortId id);
 MORVANE_API int32_t XR_PortCountPciCards(void);
 /* Makes id the current port of its type for the low-level exports. */
 MORVANE_API int32_t XR_PortPrepare(PortId id);
+
+/* --- GPIB file sends --------------------------------------------------- */
+
+/* Sends a firmware file to a GPIB generator: mode 1 sends the command
+ * "FLSH <size>" and then the file, any other mode the block header
+ * "FLSH #<digits><size>" and the file as the block. The file goes with the
+ * 1000 s bus time-out and without EOI; the 300 ms time-out and EOI are
+ * restored afterwards. Failure: 50007 (also for a null file or a negative
+ * size, with nothing sent). Does not clear the error code first. */
+MORVANE_API int32_t GpibSendFlashFile(PortId id, const char* file, int32_t size, int32_t mode);
+/* Sends a file as it is, under the same settings; the third argument is
+ * ignored. Failure: 50007. Does not clear the error code first. */
+MORVANE_API int32_t GpibSendFile(PortId id, const char* file, int32_t ignored);
 
 /* --- Old alias exports: one implicit port ------------------------------ */
 

@@ -2,6 +2,7 @@
 // and a clean stop on SIGTERM.
 
 #include "HostPort.h"
+#include "WireSocket.h"
 
 #include <gtest/gtest.h>
 
@@ -98,6 +99,30 @@ private:
     int m_out = -1;
 };
 
+// "*IDN?" over the bus socket at path to address:board, and its reply.
+std::string busIdentity(const fs::path& path, int address, int board)
+{
+    WireSocket host = WireSocket::connect(path);
+    if (!host.valid())
+        return "<no bus>";
+    gpib::Frame f;
+    f.op = gpib::Op::Write;
+    f.flags = gpib::kEoi | gpib::kCallEnd;
+    f.board = board;
+    f.address = address;
+    f.payload = "*IDN?";
+    f.seq = 1;
+    if (!host.send(f) || !host.receive(kWait))
+        return "<no answer to the write>";
+    f.op = gpib::Op::Read;
+    f.payload.clear();
+    f.count = 100;
+    f.timeoutMs = 1000;
+    f.seq = 2;
+    std::optional<gpib::Frame> a = host.send(f) ? host.receive(kWait) : std::nullopt;
+    return a ? a->payload : "<no answer to the read>";
+}
+
 class GensimProgram : public ::testing::Test {
 protected:
     void SetUp() override
@@ -144,8 +169,8 @@ TEST_F(GensimProgram, DemoStartsItsSetWithLinksBesideTheEnvFile)
     fs::path env = dir / "env";
     Program gensim({"--demo", "--env-file", env});
     const std::string expected = "MORVANE_COM1=" + (dir / "com1").string() + "\n" + "MORVANE_COM2="
-                                 + (dir / "com2").string() + "\n";
-    EXPECT_EQ(gensim.readLines(2), expected);
+                                 + (dir / "com2").string() + "\n" + "ZOT_GPIB_BUS=" + (dir / "gpib").string() + "\n";
+    EXPECT_EQ(gensim.readLines(3), expected);
     std::ifstream file(env);
     std::string written((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     EXPECT_EQ(written, expected);
@@ -164,6 +189,8 @@ TEST_F(GensimProgram, DemoStartsItsSetWithLinksBesideTheEnvFile)
         HostPort port(dir / p.link, p.baud);
         EXPECT_EQ(port.command("*IDN?"), p.identity) << p.link;
     }
+    // The third at GPIB address 5 on board 0.
+    EXPECT_EQ(busIdentity(dir / "gpib", 5, 0), "Veltrane,VG-7000,100003,7.011\n");
     gensim.signal(SIGTERM);
     EXPECT_EQ(gensim.waitForExit(), 0);
 }

@@ -7,6 +7,9 @@
 
 namespace gensim {
 
+// The text without leading and trailing blanks and tabs.
+std::string_view trimBlanks(std::string_view text);
+
 // A name as the host appends it: as it stands, or between double quotes.
 // nullopt when a quote is left open or stands inside the name.
 std::optional<std::string> nameArgument(std::string_view text);

@@ -23,6 +23,9 @@ struct Fault {
                           // silent until cleared; `hangUp` also closes the line
         ScriptedReply,    // for the line `command`, send `raw` instead of the
                           // reply and prompt (the command is not run)
+        BusMessages,      // GPIB: for the line `command`, send `messages`, each
+                          // with EOI, instead of the reply (the command is not run)
+        BusWriteError,    // GPIB: the host's writes fail with ERR
     };
 
     static constexpr int kForever = -1;
@@ -35,6 +38,7 @@ struct Fault {
     bool hangUp = false;
     std::string command;
     std::string raw;
+    std::vector<std::string> messages;
 
     static Fault silence(int lines = 1) { return make(Kind::Silence, lines); }
     static Fault lowerCaseEcho(int lines = 1) { return make(Kind::LowerCaseEcho, lines); }
@@ -80,6 +84,15 @@ struct Fault {
         f.raw = std::move(raw);
         return f;
     }
+
+    static Fault busMessages(std::string command, std::vector<std::string> messages, int lines = 1)
+    {
+        Fault f = make(Kind::BusMessages, lines);
+        f.command = std::move(command);
+        f.messages = std::move(messages);
+        return f;
+    }
+    static Fault busWriteError(int lines = 1) { return make(Kind::BusWriteError, lines); }
 
     // A scripted reply answers its command given in any case.
     bool answers(const std::string& line) const
@@ -141,7 +154,8 @@ public:
         std::lock_guard lock(m_mutex);
         std::vector<Fault> left;
         for (Fault& f : m_faults) {
-            bool counts = f.kind != Fault::Kind::ScriptedReply || f.answers(line);
+            bool scripted = f.kind == Fault::Kind::ScriptedReply || f.kind == Fault::Kind::BusMessages;
+            bool counts = !scripted || f.answers(line);
             if (counts && f.lines != Fault::kForever)
                 --f.lines;
             if (f.lines != 0)

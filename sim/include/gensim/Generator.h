@@ -2,6 +2,7 @@
 // faults a test scripted into it and the trace of what it was told.
 #pragma once
 
+#include "gensim/BusTrace.h"
 #include "gensim/CommandInterpreter.h"
 #include "gensim/Faults.h"
 #include "gensim/ItemKinds.h"
@@ -16,18 +17,27 @@
 
 namespace gensim {
 
+// Where a generator listens on the GPIB bus.
+struct GpibAddress {
+    int address = 0;  // primary address, 0-30
+    int board = 0;
+    bool operator==(const GpibAddress&) const = default;
+};
+
 struct GeneratorOptions {
     std::string model = "VG-7000";
     std::string firmware = "7.011";
     std::string serial = "000001";
     int baudRate = 9600;
-    std::string link;  // a symlink to the pty slave, made when not empty
+    std::string link{};  // a symlink to the pty slave, made when not empty
     // Paced: each character takes its 10 bits at the rate on the line, both
     // ways, as on a cable (a pty alone carries bytes without line time).
     bool lineTime = false;
     // What the firmware download's hardware probe ("VERH?") reports.
     unsigned hardwareId = 0x2A51;
     unsigned hardwareRevision = 0x3;
+    bool pty = true;                  // a COM port on a pseudo-terminal
+    std::optional<GpibAddress> gpib{};  // an address on the simulator's bus
 };
 
 // Throws std::invalid_argument naming the bad option.
@@ -85,7 +95,8 @@ public:
 
     const GeneratorOptions& options() const { return m_options; }
 
-    // The path a host opens: the link when one was asked for, else the slave.
+    // The path a host opens: the link when one was asked for, else the
+    // slave; empty without a pty.
     std::string comPath() const;
     std::string slavePath() const;
 
@@ -97,6 +108,7 @@ public:
     FaultScript& faults() { return m_faults; }
 
     Trace& trace() { return m_trace; }
+    BusTrace& busTrace() { return m_busTrace; }
 
     // A setting in its query reply form; nullopt for an unknown mnemonic.
     std::optional<std::string> setting(std::string_view mnemonic) const;
@@ -124,6 +136,7 @@ private:
     CommandInterpreter m_interpreter;
     FaultScript m_faults;
     Trace m_trace;
+    BusTrace m_busTrace;
     std::string m_slavePath;
     std::string m_link;
 };

@@ -1,12 +1,17 @@
-// Plays generators on pseudo-terminals. One thread polls every line and a
-// wake pipe; delayed output is timed by the poll's time-out.
+// Plays generators on pseudo-terminals and on a GPIB bus. One thread polls
+// every line, the bus and a wake pipe; delayed output and read time-outs
+// are timed by the poll's time-out.
 #pragma once
 
 #include "gensim/Generator.h"
+#include "gensim/GpibBus.h"
+#include "gensim/PtyEndpoint.h"
 
 #include <atomic>
 #include <memory>
 #include <mutex>
+#include <optional>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -19,10 +24,18 @@ public:
     Simulator(const Simulator&) = delete;
     Simulator& operator=(const Simulator&) = delete;
 
-    // Creates the generator and its pty (usable at once, also while the
-    // simulator runs). Throws std::invalid_argument for bad options and
-    // std::system_error when the pty cannot be made.
+    // Creates the generator with its pty and its GPIB address (usable at
+    // once, also while the simulator runs). Throws std::invalid_argument for
+    // bad options or a GPIB address already taken, and std::system_error
+    // when the pty cannot be made.
     Generator& addGenerator(GeneratorOptions options = {});
+
+    // Opens the GPIB bus at path (empty: gpib::busPath()) and returns the
+    // path; the generators with an address answer there. Throws like
+    // GpibBus. A bus already open is closed first.
+    std::string openGpibBus(std::string path = {});
+    // The bus goes away: its socket and every host's connection.
+    void closeGpibBus();
 
     std::size_t size() const;
     Generator& generator(std::size_t index);
@@ -37,9 +50,13 @@ private:
     void loop();
     void wake();
     void serve(Line& line, short revents);
+    std::optional<PtyEndpoint::Clock::time_point> nextWake() const;
 
     mutable std::mutex m_mutex;
     std::vector<std::unique_ptr<Line>> m_lines;
+    // After the lines: it points at their GPIB devices.
+    std::unique_ptr<GpibBus> m_bus;
+    unsigned m_busGeneration = 0;  // tells a bus closed or replaced during a poll
     int m_wake[2] = {-1, -1};
     std::atomic<bool> m_stopping{false};
     std::thread m_thread;

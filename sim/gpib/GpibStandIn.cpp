@@ -126,7 +126,7 @@ bool WritePiece(const Descriptor& d, std::string piece, std::uint8_t flags, long
         return false;
     if (a->count > static_cast<std::int32_t>(request.payload.size()) || !a->payload.empty()) {
         g_bus.drop();
-        Finish(kErr, kEdvr, sent);
+        Finish(kErr, kEdvr, EPROTO);
         return false;
     }
     sent += a->count;
@@ -218,7 +218,7 @@ GPIB_EXPORT int ibrd(int ud, void* buffer, long count)
     if (a->payload.size() > static_cast<std::size_t>(request.count)
         || a->count != static_cast<std::int32_t>(a->payload.size())) {
         g_bus.drop();
-        return Finish(kErr, kEdvr, 0);
+        return Finish(kErr, kEdvr, EPROTO);
     }
     a->payload.copy(static_cast<char*>(buffer), a->payload.size());
     return Finish(a->status, a->error, a->count);

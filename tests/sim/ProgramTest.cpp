@@ -232,6 +232,10 @@ TEST_F(GensimProgram, RefusesBadOptions)
         {{"stray"}, "unexpected argument"},
         {{"--demo", "--baud", "9600"}, "--demo brings its own generators"},
         {{"--generator", "--demo"}, "--demo brings its own generators"},
+        {{"--gpib", "x"}, "--gpib needs an address"},
+        {{"--gpib", "5:"}, "--gpib needs an address"},
+        {{"--gpib", "31"}, "GPIB address 31:0"},
+        {{"--gpib", "5", "--generator", "--gpib", "5:0"}, "GPIB address 5:0 is taken"},
     };
     for (const Bad& b : cases) {
         Program gensim(b.args);
@@ -239,6 +243,60 @@ TEST_F(GensimProgram, RefusesBadOptions)
         EXPECT_NE(said.find(b.message), std::string::npos) << said;
         EXPECT_EQ(gensim.waitForExit(), 2) << b.message;
     }
+}
+
+// A generator on the bus only, one on the bus and a pty, and one on a pty:
+// COM lines for the ptys, the bus beside them.
+TEST_F(GensimProgram, PrintsTheGpibBusBesideTheComLines)
+{
+    fs::path env = dir / "env";
+    fs::path bus = dir / "bus";
+    Program gensim({"--env-file", env, "--gpib-bus", bus, "--generator", "--gpib", "5", "--generator", "--gpib",
+                    "6:1", "--com", "--serial", "66"});
+    std::string printed = gensim.readLines(3);
+    ASSERT_EQ(printed.rfind("MORVANE_COM1=/dev/", 0), 0u) << printed;
+    const std::size_t second = printed.find('\n') + 1;
+    ASSERT_EQ(printed.compare(second, 18, "MORVANE_COM2=/dev/"), 0) << printed;
+    const std::size_t third = printed.find('\n', second) + 1;
+    EXPECT_EQ(printed.substr(third), "ZOT_GPIB_BUS=" + bus.string() + "\n");
+
+    struct Case {
+        int address;
+        int board;
+        std::string identity;
+    };
+    const Case cases[] = {{5, 0, "Veltrane,VG-7000,000001,7.011\n"}, {6, 1, "Veltrane,VG-7000,66,7.011\n"}};
+    {
+        WireSocket host = WireSocket::connect(bus);
+        ASSERT_TRUE(host.valid());
+        std::uint32_t seq = 0;
+        for (const Case& c : cases) {
+            gpib::Frame f;
+            f.op = gpib::Op::Write;
+            f.flags = gpib::kEoi | gpib::kCallEnd;
+            f.board = c.board;
+            f.address = c.address;
+            f.payload = "*IDN?";
+            f.seq = ++seq;
+            ASSERT_TRUE(host.send(f));
+            ASSERT_TRUE(host.receive(kWait).has_value());
+            f.op = gpib::Op::Read;
+            f.payload.clear();
+            f.count = 100;
+            f.timeoutMs = 1000;
+            f.seq = ++seq;
+            ASSERT_TRUE(host.send(f));
+            std::optional<gpib::Frame> a = host.receive(kWait);
+            ASSERT_TRUE(a.has_value());
+            EXPECT_EQ(a->payload, c.identity);
+        }
+        std::string com2 = printed.substr(second + 13, third - second - 14);
+        HostPort port(com2, 9600);
+        EXPECT_EQ(port.command("*IDN?"), "*IDN?\r\nVeltrane,VG-7000,66,7.011\r\n>");
+    }
+    gensim.signal(SIGTERM);
+    EXPECT_EQ(gensim.waitForExit(), 0);
+    EXPECT_FALSE(fs::exists(fs::symlink_status(bus)));
 }
 
 TEST_F(GensimProgram, RefusesToReplaceAFileWithItsLink)

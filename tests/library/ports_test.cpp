@@ -47,6 +47,7 @@ const std::vector<OpenCase> kOpenCases = {
 
 TEST(PortOpen, SpecFormsAsTheTableSays)
 {
+    setenv("MORVANE_GPIB_LIBRARY", "/nonexistent/libgpib32.so", 1);
     PtyPeer peer({}, 2);
     for (const OpenCase& c : kOpenCases) {
         SCOPED_TRACE(c.spec);
@@ -59,6 +60,7 @@ TEST(PortOpen, SpecFormsAsTheTableSays)
     }
     EXPECT_EQ(XR_PortOpen(nullptr), 0u);
     EXPECT_EQ(XR_PortGetError(), MORVANE_E_PORT_TYPE);
+    unsetenv("MORVANE_GPIB_LIBRARY");
 }
 
 TEST(PortOpen, GpibSpecGivesAddressAndBoard)

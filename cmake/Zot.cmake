@@ -123,12 +123,17 @@ endfunction()
 
 # A libFuzzer target (clang, ZOT_FUZZ on), placed in <build>/fuzz where
 # `./zot test` runs each briefly. Fuzzers live beside the tests of the
-# reader they exercise, named fuzz_<reader>.cpp.
+# reader they exercise, named fuzz_<reader>.cpp. SEEDS names a folder of
+# real inputs, copied to <build>/fuzz/<name>.seeds as the starting corpus.
 function(zot_fuzzer name)
   if(NOT ZOT_FUZZ)
     return()
   endif()
-  cmake_parse_arguments(ZF "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ZF "" "SEEDS" "SOURCES;LIBS" ${ARGN})
+  if(ZF_SEEDS)
+    file(GLOB seeds ${ZF_SEEDS}/*)
+    file(COPY ${seeds} DESTINATION ${CMAKE_BINARY_DIR}/fuzz/${name}.seeds)
+  endif()
   add_executable(${name} ${ZF_SOURCES})
   zot_warnings(${name})
   target_compile_options(${name} PRIVATE -fsanitize=fuzzer)

@@ -50,8 +50,6 @@ struct Descriptor {
 // An answer the simulator should have sent within this beyond the bus's
 // own time-out; past it the bus is taken for hung.
 constexpr int kAnswerGraceMs = 1000;
-// Files go to the bus in pieces of this size.
-constexpr std::size_t kFilePiece = kMaxPayload;
 
 std::mutex g_lock;
 std::vector<Descriptor> g_descriptors;
@@ -255,6 +253,7 @@ GPIB_EXPORT int ibwrtfA(int ud, const char* path)
     Descriptor* d = Find(ud);
     if (d == nullptr)
         return user_ibsta;
+    constexpr std::size_t kFilePiece = kMaxPayload;
     std::FILE* file = path == nullptr ? nullptr : std::fopen(path, "rb");
     if (file == nullptr)
         return Finish(kErr, kEfso, 0);

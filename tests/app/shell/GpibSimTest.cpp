@@ -12,6 +12,8 @@
 #include "ShellImages.h"
 #include "TestSupport.h"
 
+#include "morvane.h"
+
 #include "gensim/Population.h"
 #include "gensim/Simulator.h"
 
@@ -76,7 +78,7 @@ protected:
     void Connect(int address)
     {
         ExpectPortDialog(address);
-        ASSERT_TRUE(window->Router().Execute(CMainWindow::ID_CONNECT));
+        ASSERT_TRUE(window->Router().Execute(ID_CONNECT));
     }
 
     CGeneratorListView &Generators() { return *window->GetGeneratorListView(); }
@@ -127,7 +129,7 @@ TEST_F(GpibSimTest, ConnectWhereNoGeneratorListensShowsTheHandshakeError)
                                              "the port and that it is powered on.")
                                .AndCaption("Connect Error"),
                            IDOK, MB_OK | MB_ICONWARNING);
-    window->Router().Execute(CMainWindow::ID_CONNECT);
+    window->Router().Execute(ID_CONNECT);
     EXPECT_EQ(Generators().GetRowCount(), 0);
     prompter.VerifyAllUsed();
 }

@@ -5,9 +5,9 @@
 
 #include "gensim/Generator.h"
 #include "gensim/GpibBus.h"
-#include "gensim/PtyEndpoint.h"
 
 #include <atomic>
+#include <chrono>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -50,7 +50,7 @@ private:
     void loop();
     void wake();
     void serve(Line& line, short revents);
-    std::optional<PtyEndpoint::Clock::time_point> nextWake() const;
+    std::optional<std::chrono::steady_clock::time_point> nextWake() const;
 
     mutable std::mutex m_mutex;
     std::vector<std::unique_ptr<Line>> m_lines;

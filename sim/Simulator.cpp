@@ -10,22 +10,27 @@
 #include <fcntl.h>
 #include <optional>
 #include <poll.h>
+#include <stdexcept>
 #include <sys/prctl.h>
 #include <system_error>
 #include <unistd.h>
 
 namespace gensim {
 
+// A generator on a pty; one on a card has neither pty nor line here.
 struct Simulator::Line {
-    explicit Line(GeneratorOptions options)
-        : generator(std::move(options)), pty(generator.options().link), serial(generator)
+    explicit Line(GeneratorOptions options) : generator(std::move(options))
     {
-        generator.setPaths(pty.slavePath(), pty.link());
+        if (generator.options().isaSlot >= 0)
+            return;
+        pty = std::make_unique<PtyEndpoint>(generator.options().link);
+        serial = std::make_unique<SerialLine>(generator);
+        generator.setPaths(pty->slavePath(), pty->link());
     }
 
     Generator generator;
-    PtyEndpoint pty;
-    SerialLine serial;
+    std::unique_ptr<PtyEndpoint> pty;
+    std::unique_ptr<SerialLine> serial;
 };
 
 Simulator::Simulator()
@@ -43,14 +48,40 @@ Simulator::~Simulator()
 
 Generator& Simulator::addGenerator(GeneratorOptions options)
 {
+    const int isaSlot = options.isaSlot;
     auto line = std::make_unique<Line>(std::move(options));
     Generator& g = line->generator;
     {
         std::lock_guard lock(m_mutex);
+        if (isaSlot >= 0) {
+            if (!m_driver)
+                throw std::invalid_argument("an ISA card needs the kernel-driver stand-in (--windrvr)");
+            m_driver->addIsaCard(isaSlot, g);
+        }
         m_lines.push_back(std::move(line));
     }
     wake();
     return g;
+}
+
+DriverEndpoint& Simulator::openDriver(std::string path, uint32_t version)
+{
+    auto endpoint = std::make_unique<DriverEndpoint>(std::move(path), version);
+    DriverEndpoint& d = *endpoint;
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_driver)
+            throw std::invalid_argument("the kernel-driver stand-in is open already");
+        m_driver = std::move(endpoint);
+    }
+    wake();
+    return d;
+}
+
+DriverEndpoint* Simulator::driverEndpoint()
+{
+    std::lock_guard lock(m_mutex);
+    return m_driver.get();
 }
 
 std::size_t Simulator::size() const
@@ -94,7 +125,7 @@ void Simulator::wake()
 void Simulator::serve(Line& line, short revents)
 {
     using Clock = PtyEndpoint::Clock;
-    PtyEndpoint& pty = line.pty;
+    PtyEndpoint& pty = *line.pty;
     const bool paced = line.generator.options().lineTime;
     auto charTime = [&] { return paced ? LineQueue::charTime(line.generator.baudRate()) : Clock::duration::zero(); };
     Clock::time_point now = Clock::now();
@@ -108,7 +139,7 @@ void Simulator::serve(Line& line, short revents)
             hostBaud = pty.hostBaud();
         // Taken before the character runs: MODE answers at the old rate.
         Clock::duration perChar = charTime();
-        pty.queue(line.serial.receive(std::string_view(&c, 1), hostBaud), heardAt, perChar);
+        pty.queue(line.serial->receive(std::string_view(&c, 1), hostBaud), heardAt, perChar);
     }
     pty.flush(Clock::now());
     // With our own slave held open a hang-up here means the pty is broken:
@@ -132,15 +163,17 @@ void Simulator::loop()
         {
             std::lock_guard lock(m_mutex);
             for (auto& line : m_lines) {
-                if (!line->pty.isOpen())
+                if (!line->pty || !line->pty->isOpen())
                     continue;
-                short events = POLLIN | (line->pty.blocked() ? POLLOUT : 0);
-                fds.push_back({line->pty.fd(), events, 0});
+                short events = POLLIN | (line->pty->blocked() ? POLLOUT : 0);
+                fds.push_back({line->pty->fd(), events, 0});
                 polled.push_back(line.get());
                 Clock::time_point due;
-                if (line->pty.nextDue(due))
+                if (line->pty->nextDue(due))
                     wakeAt = wakeAt ? std::min(*wakeAt, due) : due;
             }
+            if (m_driver)
+                m_driver->pollFds(fds);
         }
         // Finer than a millisecond: a paced character at 115200 takes 87 us.
         timespec timeout{};
@@ -160,6 +193,8 @@ void Simulator::loop()
         std::lock_guard lock(m_mutex);
         for (std::size_t i = 0; i < polled.size(); ++i)
             serve(*polled[i], fds[i + 1].revents);
+        for (std::size_t i = polled.size() + 1; i < fds.size(); ++i)
+            m_driver->serve(fds[i]);
     }
 }
 

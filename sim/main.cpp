@@ -51,8 +51,13 @@ int main(int argc, char** argv)
     gensim::Simulator simulator;
     std::vector<std::string> paths;
     try {
-        for (const gensim::GeneratorOptions& options : cl.generators)
-            paths.push_back(simulator.addGenerator(options).comPath());
+        if (!cl.driverPath.empty())
+            simulator.openDriver(cl.driverPath, cl.driverVersion);
+        for (const gensim::GeneratorOptions& options : cl.generators) {
+            gensim::Generator& g = simulator.addGenerator(options);
+            if (options.isaSlot < 0)
+                paths.push_back(g.comPath());
+        }
     } catch (const std::exception& e) {
         std::cerr << "gensim: " << e.what() << "\n";
         return 1;
@@ -60,7 +65,7 @@ int main(int argc, char** argv)
     simulator.start();
 
     // The file first: whoever reads the printed lines may look for it.
-    std::string env = gensim::envLines(paths);
+    std::string env = gensim::envLines(paths, cl.driverPath);
     if (!cl.envFile.empty() && !writeEnvFile(cl.envFile, env)) {
         std::cerr << "gensim: cannot write " << cl.envFile << "\n";
         return 1;

@@ -28,6 +28,8 @@ struct GeneratorOptions {
     // What the firmware download's hardware probe ("VERH?") reports.
     unsigned hardwareId = 0x2A51;
     unsigned hardwareRevision = 0x3;
+    // 0-7: the generator sits on an ISA card in that slot instead of a pty.
+    int isaSlot = -1;
 };
 
 // Throws std::invalid_argument naming the bad option.
@@ -114,6 +116,10 @@ public:
 
     // Runs one command line and returns its reply lines.
     std::vector<std::string> execute(std::string_view line);
+
+    // The firmware starts afresh from its reset state: the stores hold their
+    // built-in items only and every setting is back at its start value.
+    void restart();
 
     void setPaths(std::string slave, std::string link);
 

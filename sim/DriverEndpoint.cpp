@@ -114,7 +114,7 @@ void DriverEndpoint::serve(const pollfd& ready)
     else if (ready.revents & POLLIN)
         receive(ready.fd);
     else
-        drop(ready.fd);
+        disconnect(ready.fd);
 }
 
 void DriverEndpoint::accept()
@@ -154,7 +154,7 @@ void DriverEndpoint::receive(int client)
     if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR))
         return;
     if (n <= 0) {
-        drop(client);
+        disconnect(client);
         return;
     }
     const std::size_t size = (message.msg_flags & MSG_TRUNC) ? packet.size() : static_cast<std::size_t>(n);
@@ -178,10 +178,10 @@ void DriverEndpoint::receive(int client)
     // A host that stopped reading loses this answer and times out; a host
     // that went away is dropped.
     if (::sendmsg(client, &out, MSG_NOSIGNAL | MSG_DONTWAIT) < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
-        drop(client);
+        disconnect(client);
 }
 
-void DriverEndpoint::drop(int client)
+void DriverEndpoint::disconnect(int client)
 {
     std::lock_guard lock(m_mutex);
     std::erase_if(m_holdings, [client](const auto& h) { return h.second.client == client; });

@@ -185,7 +185,10 @@ void IsaCard::takeCharacter(driver::FirmwareEventAnswer& answer)
         if (answer.output.size() == driver::kMaxOutputChunks || bytes + chunk.bytes.size() > driver::kMaxOutputBytes)
             break;
         bytes += chunk.bytes.size();
-        answer.output.push_back({at, std::move(chunk.bytes)});
+        if (!answer.output.empty() && answer.output.back().atMs == at)
+            answer.output.back().bytes += chunk.bytes;
+        else
+            answer.output.push_back({at, std::move(chunk.bytes)});
     }
 }
 

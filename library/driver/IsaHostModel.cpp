@@ -223,6 +223,8 @@ bool IsaHostModel::WaitControl(uint16_t mask, uint16_t wanted, Clock::time_point
     for (;;) {
         const Clock::time_point now = Clock::now();
         ApplyDue(now);
+        if (trace_ != nullptr)
+            trace_->push_back({false, kControl, registers_[kControlWord]});
         if ((registers_[kControlWord] & mask) == wanted)
             return true;
         if (now >= deadline)

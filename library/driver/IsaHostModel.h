@@ -69,7 +69,8 @@ public:
     bool WaitControl(uint16_t mask, uint16_t wanted, Clock::time_point deadline);
 
     // Every register access from now on is appended to trace (null: none),
-    // for diagnosing a host's sequence of accesses.
+    // for diagnosing a host's sequence of accesses; each look of a wait at
+    // the control register counts as a read.
     struct Access {
         bool write;
         uint32_t offset;

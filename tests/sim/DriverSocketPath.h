@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdlib>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <unistd.h>
@@ -19,11 +20,16 @@ public:
             throw std::runtime_error("mkdtemp");
         m_folder = pattern;
         m_path = m_folder + "/windrvr";
+        if (const char* before = std::getenv("MORVANE_WINDRVR"))
+            m_before = before;
         setenv("MORVANE_WINDRVR", m_path.c_str(), 1);
     }
     ~DriverSocketPath()
     {
-        unsetenv("MORVANE_WINDRVR");
+        if (m_before)
+            setenv("MORVANE_WINDRVR", m_before->c_str(), 1);
+        else
+            unsetenv("MORVANE_WINDRVR");
         unlink(m_path.c_str());
         rmdir(m_folder.c_str());
     }
@@ -35,6 +41,7 @@ public:
 private:
     std::string m_folder;
     std::string m_path;
+    std::optional<std::string> m_before;
 };
 
 } // namespace gensim::test

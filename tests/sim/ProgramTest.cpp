@@ -3,6 +3,8 @@
 
 #include "HostPort.h"
 
+#include "DriverClient.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -205,6 +207,10 @@ TEST_F(GensimProgram, RefusesBadOptions)
         {{"stray"}, "unexpected argument"},
         {{"--demo", "--baud", "9600"}, "--demo brings its own generators"},
         {{"--generator", "--demo"}, "--demo brings its own generators"},
+        {{"--isa", "8"}, "ISA slot 8"},
+        {{"--isa", "one"}, "--isa needs a number"},
+        {{"--isa", "0", "--generator", "--isa", "0"}, "two generators on ISA slot 0"},
+        {{"--driver-version", "-1"}, "--driver-version cannot be negative"},
     };
     for (const Bad& b : cases) {
         Program gensim(b.args);
@@ -212,6 +218,43 @@ TEST_F(GensimProgram, RefusesBadOptions)
         EXPECT_NE(said.find(b.message), std::string::npos) << said;
         EXPECT_EQ(gensim.waitForExit(), 2) << b.message;
     }
+}
+
+// A generator on a card has no pty: the driver's socket is printed instead,
+// and a host finds the card behind it.
+TEST_F(GensimProgram, PutsAGeneratorOnAnIsaCardBehindTheDriverSocket)
+{
+    fs::path socket = dir / "windrvr";
+    Program gensim({"--windrvr", socket.string(), "--driver-version", "431", "--isa", "3", "--generator",
+                    "--link", (dir / "com1").string()});
+    EXPECT_EQ(gensim.readLines(2), "MORVANE_COM1=" + (dir / "com1").string() + "\nMORVANE_WINDRVR=" + socket.string()
+                                       + "\n");
+    auto client = driver::DriverClient::Connect(socket);
+    ASSERT_NE(client, nullptr);
+    EXPECT_EQ(client->Version()->version, 431u);
+    std::optional<driver::Registration> card = client->Register({{driver::ResourceKind::Io, 1, 0x318, 8}});
+    ASSERT_TRUE(card.has_value());
+    EXPECT_NE(card->memory, nullptr) << "slot 3's card at 0x318";
+    client.reset();
+
+    gensim.signal(SIGTERM);
+    EXPECT_EQ(gensim.waitForExit(), 0);
+    EXPECT_FALSE(fs::exists(fs::symlink_status(socket)));
+}
+
+TEST_F(GensimProgram, ACardWithoutASocketPathUsesTheHostsDefault)
+{
+    const char* before = std::getenv("XDG_RUNTIME_DIR");
+    const std::string kept = before ? before : "";
+    setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
+    Program gensim({"--isa", "0"});
+    if (before)
+        setenv("XDG_RUNTIME_DIR", kept.c_str(), 1);
+    else
+        unsetenv("XDG_RUNTIME_DIR");
+    EXPECT_EQ(gensim.readLines(1), "MORVANE_WINDRVR=" + (dir / "windrvr").string() + "\n");
+    gensim.signal(SIGTERM);
+    EXPECT_EQ(gensim.waitForExit(), 0);
 }
 
 TEST_F(GensimProgram, RefusesToReplaceAFileWithItsLink)

@@ -55,6 +55,8 @@ public:
     // The answer to one request packet from connection `client`, and the
     // descriptor to send with it (-1 when none).
     std::vector<uint8_t> answer(int client, const uint8_t* bytes, std::size_t size, int& file);
+    // Connection `client` is gone: its cards go back.
+    void disconnect(int client);
 
     std::size_t connections() const;
     std::size_t registrations() const;
@@ -70,7 +72,6 @@ private:
 
     void accept();
     void receive(int client);
-    void drop(int client);
     driver::AnswerBody answerBody(int client, driver::RequestBody& body, int& file);
     driver::RegisterAnswer registerCard(int client, const driver::RegisterRequest& request, int& file);
     driver::FirmwareEventAnswer event(int client, const driver::FirmwareEventRequest& request);

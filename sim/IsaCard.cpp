@@ -2,6 +2,7 @@
 
 #include "gensim/Generator.h"
 #include "gensim/Numbers.h"
+#include "gensim/SerialLine.h"
 
 #include <cerrno>
 #include <cstring>

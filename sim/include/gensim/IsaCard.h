@@ -15,8 +15,6 @@
 //   written anew, and output not yet taken is dropped.
 #pragma once
 
-#include "gensim/SerialLine.h"
-
 #include "DriverWire.h"
 #include "UniqueFd.h"
 
@@ -27,6 +25,7 @@
 namespace gensim {
 
 class Generator;
+class SerialLine;
 
 // What a test scripts into a card's firmware and its registration.
 struct CardFaults {

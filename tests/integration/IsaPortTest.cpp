@@ -116,6 +116,8 @@ struct OpenFailure {
     int32_t error;
 };
 
+void PrintTo(const OpenFailure& c, std::ostream* os) { *os << c.name; }
+
 class IsaOpenFailure : public IsaPortTest, public ::testing::WithParamInterface<OpenFailure> {};
 
 // Each failure leaves no card registered and, with no other card open, no

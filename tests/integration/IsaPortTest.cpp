@@ -225,6 +225,17 @@ TEST_F(IsaPortTest, ACharacterNeverTakenFailsThePutWithinTheBound)
     EXPECT_GE(Clock::now() - start, 200ms);
 }
 
+// The driver is there, the bus holds no generator card yet: a count of 0,
+// not the -1 of a missing driver, and the connection goes again.
+TEST_F(IsaPortTest, ThePciCountComesFromTheDriversScan)
+{
+    Card(0);
+    EXPECT_EQ(XR_PortCountPciCards(), 0);
+    EXPECT_EQ(XR_PortGetError(), 0);
+    EXPECT_EQ(XR_PortIsValidSpec("pci1"), 0);
+    EXPECT_TRUE(Endpoint().waitForConnections(0, 5s));
+}
+
 // --- Processor memory ------------------------------------------------------------
 
 TEST_F(IsaPortTest, GspReachesTheMemoryOfThePreparedCardOnly)

@@ -3,7 +3,6 @@
 #include "KnobListLink.h"
 #include "PortBackend.h"
 
-#include <cmath>
 
 CGenerator* g_pCurrentGenerator = nullptr;
 

@@ -14,6 +14,8 @@ const std::vector<GeneratorOptions>& rows()
         // Two, so copying between generators can be tried.
         {.model = "VG-7000", .serial = "100001", .baudRate = 9600, .link = "com1"},
         {.model = "VG-7000", .serial = "100002", .baudRate = 115200, .link = "com2"},
+        // On an ISA card behind the kernel-driver stand-in, its socket beside the links.
+        {.model = "VG-7000", .serial = "100003", .baudRate = 9600, .link = "", .isaSlot = 0},
     };
     return kRows;
 }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <stdexcept>
 #include <sys/socket.h>
@@ -55,9 +56,20 @@ void clearPath(const std::string& path, const sockaddr_un& address)
 
 constexpr char kVersionText[] = "gensim kernel-driver stand-in";
 
+// The path is handed to programs that may run elsewhere.
+std::string absolute(std::string path)
+{
+    if (path.empty() || path.front() == '/')
+        return path;
+    char cwd[PATH_MAX];
+    if (!getcwd(cwd, sizeof cwd))
+        fail("getcwd");
+    return std::string(cwd) + "/" + path;
+}
+
 } // namespace
 
-DriverEndpoint::DriverEndpoint(std::string path, uint32_t version) : m_path(std::move(path)), m_version(version)
+DriverEndpoint::DriverEndpoint(std::string path, uint32_t version) : m_path(absolute(std::move(path))), m_version(version)
 {
     const sockaddr_un address = addressOf(m_path);
     clearPath(m_path, address);

@@ -65,7 +65,8 @@ int main(int argc, char** argv)
     simulator.start();
 
     // The file first: whoever reads the printed lines may look for it.
-    std::string env = gensim::envLines(paths, cl.driverPath);
+    gensim::DriverEndpoint* driver = simulator.driverEndpoint();
+    std::string env = gensim::envLines(paths, driver ? driver->path() : std::string());
     if (!cl.envFile.empty() && !writeEnvFile(cl.envFile, env)) {
         std::cerr << "gensim: cannot write " << cl.envFile << "\n";
         return 1;

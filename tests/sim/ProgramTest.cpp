@@ -146,8 +146,9 @@ TEST_F(GensimProgram, DemoStartsItsSetWithLinksBesideTheEnvFile)
     fs::path env = dir / "env";
     Program gensim({"--demo", "--env-file", env});
     const std::string expected = "MORVANE_COM1=" + (dir / "com1").string() + "\n" + "MORVANE_COM2="
-                                 + (dir / "com2").string() + "\n";
-    EXPECT_EQ(gensim.readLines(2), expected);
+                                 + (dir / "com2").string() + "\n" + "MORVANE_WINDRVR=" + (dir / "windrvr").string()
+                                 + "\n";
+    EXPECT_EQ(gensim.readLines(3), expected);
     std::ifstream file(env);
     std::string written((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     EXPECT_EQ(written, expected);
@@ -166,6 +167,13 @@ TEST_F(GensimProgram, DemoStartsItsSetWithLinksBesideTheEnvFile)
         HostPort port(dir / p.link, p.baud);
         EXPECT_EQ(port.command("*IDN?"), p.identity) << p.link;
     }
+    // The third on the ISA card in slot 0 (base 0x300).
+    auto client = driver::DriverClient::Connect(dir / "windrvr");
+    ASSERT_NE(client, nullptr);
+    std::optional<driver::Registration> card = client->Register({{driver::ResourceKind::Io, 1, 0x300, 8}});
+    ASSERT_TRUE(card.has_value());
+    EXPECT_NE(card->memory, nullptr);
+    client.reset();
     gensim.signal(SIGTERM);
     EXPECT_EQ(gensim.waitForExit(), 0);
 }
@@ -240,6 +248,18 @@ TEST_F(GensimProgram, PutsAGeneratorOnAnIsaCardBehindTheDriverSocket)
     gensim.signal(SIGTERM);
     EXPECT_EQ(gensim.waitForExit(), 0);
     EXPECT_FALSE(fs::exists(fs::symlink_status(socket)));
+}
+
+// Hosts run elsewhere: a socket path given relative is printed whole.
+TEST_F(GensimProgram, ARelativeSocketPathIsPrintedAbsolute)
+{
+    const fs::path before = fs::current_path();
+    fs::current_path(dir);
+    Program gensim({"--windrvr", "sock", "--isa", "1"});
+    fs::current_path(before);
+    EXPECT_EQ(gensim.readLines(1), "MORVANE_WINDRVR=" + (dir / "sock").string() + "\n");
+    gensim.signal(SIGTERM);
+    EXPECT_EQ(gensim.waitForExit(), 0);
 }
 
 TEST_F(GensimProgram, ACardWithoutASocketPathUsesTheHostsDefault)

@@ -33,9 +33,9 @@ class Generator;
 
 class DriverEndpoint {
 public:
-    // Listens at path (replacing a stale socket there, never another file or
-    // a socket someone listens on). Throws std::system_error or
-    // std::invalid_argument.
+    // Listens at path, made absolute (replacing a stale socket there, never
+    // another file or a socket someone listens on). Throws
+    // std::system_error or std::invalid_argument.
     DriverEndpoint(std::string path, uint32_t version = driver::kCurrentVersion);
     ~DriverEndpoint();
     DriverEndpoint(const DriverEndpoint&) = delete;

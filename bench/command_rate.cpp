@@ -8,8 +8,9 @@
 
 #include "morvane.h"
 
+#include "ProcessTimes.h"
+
 #include <fcntl.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <signal.h>
 #include <spawn.h>
@@ -26,26 +27,6 @@
 extern char** environ;
 
 namespace {
-
-double CpuSeconds()
-{
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec)
-        + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-
-double WallSeconds()
-{
-    using namespace std::chrono;
-    return duration<double>(steady_clock::now().time_since_epoch()).count();
-}
-
-struct Measure {
-    double wall0 = WallSeconds(), cpu0 = CpuSeconds();
-    double Wall() const { return WallSeconds() - wall0; }
-    double Cpu() const { return CpuSeconds() - cpu0; }
-};
 
 pid_t StartSimulator(const std::string& envFile, int rate, bool lineTime)
 {

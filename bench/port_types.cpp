@@ -1,150 +1,134 @@
-// Commands per second of XR_PortSendCommand("HRES?") on each port type, as
-// a ratio to COM, against one simulator holding a generator on a pty (COM1)
-// and one on the GPIB bus (address 5, board 0); then the processor time
-// over the wall time while 20 replies of a silenced GPIB generator time out.
-// The simulator runs in this process, so the processor time counts both
-// ends; the library's thread alone is shown beside it.
+// "HRES?" per second over each port type, against generators of one
+// simulator in this process: COM on a bare pty and on a paced line, GPIB on
+// the stand-in bus, and an ISA card behind the driver stand-in, each as a
+// ratio to COM; the driver round trips a card command costs (its
+// characters; the reply comes back without); then the processor time over
+// the wall time while 20 replies of a silenced GPIB generator time out. The
+// simulator runs in this process, so the processor time counts both ends;
+// the library's thread alone is shown beside it.
 //
-//   build/bench/bench_port_types [commands] [rate]
+//   build/bench/bench_port_types [commands]
 
 #include "morvane.h"
 
+#include "ProcessTimes.h"
 #include "gensim/Simulator.h"
 
-#include <sys/resource.h>
-#include <unistd.h>
-
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
-#include <vector>
+#include <unistd.h>
 
 namespace {
 
 constexpr int kSilentReplies = 20;
 constexpr double kSilentCpuLimit = 0.02;
 
-double CpuSeconds(int who)
-{
-    rusage u{};
-    getrusage(who, &u);
-    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-
-double WallSeconds()
-{
-    using namespace std::chrono;
-    return duration<double>(steady_clock::now().time_since_epoch()).count();
-}
-
-struct Measure {
-    double wall0 = WallSeconds();
-    double process0 = CpuSeconds(RUSAGE_SELF);
-    double thread0 = CpuSeconds(RUSAGE_THREAD);
-    double Wall() const { return WallSeconds() - wall0; }
-    double Process() const { return CpuSeconds(RUSAGE_SELF) - process0; }
-    double Thread() const { return CpuSeconds(RUSAGE_THREAD) - thread0; }
+struct Run {
+    double perSecond = 0;
+    int failures = 0;
 };
 
-// One port type: how it is named and how it is opened.
-struct PortRow {
-    const char* name;
-    const char* spec;
-    int rate;  // COM: the line speed to set after the open's handshake at 2400
-};
-
-PortId OpenPort(const PortRow& row)
+Run Commands(PortId id, int commands)
 {
-    PortId id = XR_PortOpen(row.spec);
-    if (id != 0 && XR_PortGetError() == MORVANE_E_HANDSHAKE && row.rate != 0) {
-        XR_PortSetRate(id, row.rate);
+    char reply[6000];
+    Run run;
+    Measure time;
+    for (int i = 0; i < commands; ++i) {
+        XR_PortSendCommand(id, "HRES?", reply, sizeof reply);
+        run.failures += XR_PortGetError() != 0;
+    }
+    run.perSecond = commands / time.Wall();
+    return run;
+}
+
+// A COM port at the generators' 115200 (the open handshakes at 2400).
+PortId OpenAt115200(const char* spec)
+{
+    PortId id = XR_PortOpen(spec);
+    if (id != 0 && XR_PortGetError() == MORVANE_E_HANDSHAKE) {
+        XR_PortSetRate(id, 115200);
         if (XR_PortIsShutDown(id)) {
             XR_PortClose(id);
             return 0;
         }
     }
-    if (id != 0 && XR_PortGetError() == MORVANE_E_HANDSHAKE) {
-        XR_PortClose(id);
-        return 0;
-    }
     return id;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {
     const int commands = argc > 1 ? std::atoi(argv[1]) : 2000;
-    const int rate = argc > 2 ? std::atoi(argv[2]) : 115200;
     namespace fs = std::filesystem;
     const fs::path dir = fs::temp_directory_path() / ("bench_port_types." + std::to_string(getpid()));
     fs::create_directories(dir);
+    const std::string socket = (dir / "windrvr").string();
     const std::string bus = (dir / "bus").string();
-
-    gensim::Simulator sim;
-    gensim::Generator& com = sim.addGenerator({.baudRate = rate});
-    gensim::Generator& gpib = sim.addGenerator({.pty = false, .gpib = gensim::GpibAddress{5, 0}});
-    sim.openGpibBus(bus);
-    sim.start();
-    setenv("MORVANE_COM1", com.comPath().c_str(), 1);
+    setenv("MORVANE_WINDRVR", socket.c_str(), 1);
     setenv("ZOT_GPIB_BUS", bus.c_str(), 1);
     setenv("MORVANE_GPIB_LIBRARY", GPIB_STANDIN, 1);
 
-    const std::vector<PortRow> rows = {
-        {"COM1", "com1", rate},
-        {"GPIB 5:0", "gpib5:0", 0},
-    };
-    std::printf("XR_PortSendCommand(\"HRES?\"), %d commands each (COM at %d baud):\n", commands, rate);
-    double comRate = 0;
-    int failures = 0;
-    PortId gpibId = 0;
-    char reply[6000];
-    for (const PortRow& row : rows) {
-        const PortId id = OpenPort(row);
-        if (id == 0) {
-            std::printf("  %-10s no connection (error %d)\n", row.name, XR_PortGetError());
-            ++failures;
-            continue;
+    int status = 1;
+    {
+        gensim::Simulator sim;
+        gensim::DriverEndpoint& driver = sim.openDriver(socket);
+        // COM1 on a bare pty, COM2 paced as on a cable; the card has no line.
+        for (bool paced : {false, true}) {
+            gensim::GeneratorOptions options{.serial = "1", .baudRate = 115200};
+            options.lineTime = paced;
+            gensim::Generator& com = sim.addGenerator(options);
+            setenv(paced ? "MORVANE_COM2" : "MORVANE_COM1", com.comPath().c_str(), 1);
         }
-        Measure m;
-        int failed = 0;
-        for (int i = 0; i < commands; ++i) {
-            XR_PortSendCommand(id, "HRES?", reply, sizeof reply);
-            failed += XR_PortGetError() != MORVANE_OK;
-        }
-        const double perSecond = commands / m.Wall();
-        if (comRate == 0)
-            comRate = perSecond;
-        std::printf("  %-10s %8.0f commands/s  ratio to COM %5.2f  processor %4.1f%% of wall  (%d failed)\n", row.name,
-                    perSecond, perSecond / comRate, 100.0 * m.Process() / m.Wall(), failed);
-        failures += failed;
-        if ((id & MORVANE_PORT_TYPE_MASK) == MORVANE_PORT_GPIB)
-            gpibId = id;
-        else
-            XR_PortClose(id);
-    }
+        gensim::Generator& gpib = sim.addGenerator({.serial = "2", .pty = false, .gpib = gensim::GpibAddress{5, 0}});
+        sim.addGenerator({.serial = "3", .baudRate = 115200, .pty = false, .isaSlot = 0});
+        sim.openGpibBus(bus);
+        sim.start();
 
-    int status = failures == 0 ? 0 : 1;
-    if (gpibId != 0) {
-        gpib.fault(gensim::Fault::silence(gensim::Fault::kForever));
-        Measure m;
-        int timeouts = 0;
-        for (int i = 0; i < kSilentReplies; ++i) {
-            XR_PortSendCommand(gpibId, "HRES?", reply, sizeof reply);
-            timeouts += XR_PortGetError() == MORVANE_E_TIMEOUT;
+        PortId ids[] = {OpenAt115200("com1"), OpenAt115200("com2"), XR_PortOpen("gpib5:0"), XR_PortOpen("isa0")};
+        if (ids[0] == 0 || ids[1] == 0 || ids[2] == 0 || ids[3] == 0 || XR_PortGetError() != 0) {
+            std::fprintf(stderr, "no connection (error %d)\n", XR_PortGetError());
+        } else {
+            const Run bare = Commands(ids[0], commands);
+            const Run paced = Commands(ids[1], commands);
+            const Run bus = Commands(ids[2], commands);
+            const uint64_t before = driver.isaCard(0)->events();
+            const uint64_t requestsBefore = driver.requests();
+            const Run card = Commands(ids[3], commands);
+            const double events = double(driver.isaCard(0)->events() - before) / commands;
+            const double requests = double(driver.requests() - requestsBefore) / commands;
+            std::printf("\"HRES?\" x %d, one simulator\n", commands);
+            std::printf("  com1, 115200, unpaced: %8.0f commands/s, %d failed\n", bare.perSecond, bare.failures);
+            std::printf("  com2, 115200, paced:   %8.0f commands/s, %d failed\n", paced.perSecond, paced.failures);
+            for (const auto& [name, run] : {std::pair{"gpib5:0", bus}, std::pair{"isa0", card}})
+                std::printf("  %-22s %8.0f commands/s, %d failed (%.2f x unpaced COM, %.2f x paced COM)\n", name,
+                            run.perSecond, run.failures, run.perSecond / bare.perSecond,
+                            run.perSecond / paced.perSecond);
+            std::printf("  isa0 driver round trips per command: %.2f (firmware events %.2f)\n", requests, events);
+            status = bare.failures + paced.failures + bus.failures + card.failures == 0 ? 0 : 1;
+
+            gpib.fault(gensim::Fault::silence(gensim::Fault::kForever));
+            char reply[6000];
+            Measure m;
+            int timeouts = 0;
+            for (int i = 0; i < kSilentReplies; ++i) {
+                XR_PortSendCommand(ids[2], "HRES?", reply, sizeof reply);
+                timeouts += XR_PortGetError() == MORVANE_E_TIMEOUT;
+            }
+            const double share = m.Cpu() / m.Wall();
+            std::printf("silenced GPIB generator: %d of %d replies timed out in %.3f s wall; processor %.4f s "
+                        "(%.2f%%), the library's thread %.4f s (%.2f%%); limit %.0f%%\n",
+                        timeouts, kSilentReplies, m.Wall(), m.Cpu(), 100.0 * share, m.Thread(),
+                        100.0 * m.Thread() / m.Wall(), 100.0 * kSilentCpuLimit);
+            if (timeouts != kSilentReplies || share >= kSilentCpuLimit)
+                status = 1;
         }
-        const double share = m.Process() / m.Wall();
-        std::printf("silenced GPIB generator: %d of %d replies timed out in %.3f s wall; processor %.4f s (%.2f%%), "
-                    "the library's thread %.4f s (%.2f%%); limit %.0f%%\n",
-                    timeouts, kSilentReplies, m.Wall(), m.Process(), 100.0 * share, m.Thread(),
-                    100.0 * m.Thread() / m.Wall(), 100.0 * kSilentCpuLimit);
-        if (timeouts != kSilentReplies || share >= kSilentCpuLimit)
-            status = 1;
-        XR_PortClose(gpibId);
+        for (PortId id : ids)
+            if (id != 0)
+                XR_PortClose(id);
     }
-    sim.stop();
     fs::remove_all(dir);
     return status;
 }

@@ -5,8 +5,15 @@
 #define MORVANE_INTERNAL_H
 
 #include <cstdint>
+#include <vector>
 
 #include "morvane.h"
+
+namespace driver {
+class DriverClient;
+class IsaHostModel;
+struct PciCardEntry;
+}  // namespace driver
 
 namespace morvane {
 
@@ -86,9 +93,8 @@ public:
     virtual bool WaitForInput(PortId id, int timeoutMs) = 0;
 };
 
-// A card port whose character channel (the processor's host interface on
-// ISA, the mailbox on PCI) comes with the driver client. No card opens
-// without it, so only the id checks can answer.
+// A card port whose character channel (the mailbox on PCI) comes with its
+// card model. No card opens without it, so only the id checks can answer.
 class CardChannelStandIn : public Transport {
 public:
     bool Flush(PortId id) override
@@ -137,14 +143,36 @@ Transport* TransportOf(PortId id);
 bool ComSetRate(PortId id, int32_t rate);
 int32_t ComGetRate(PortId id);
 
-// ISA processor reset (also behind XR_PortForceInit).
-bool IsaInitialize(PortId id);
+// --- Kernel driver ------------------------------------------------------------
 
-// Kernel-driver connection shared by ISA and PCI; failure stores 40002 or
-// 40003.
+// Kernel-driver connection shared by ISA and PCI: connects, checks the
+// version and scans the PCI bus; failure stores 40002 or 40003.
 bool DriverOpen();
 // Closes the connection when no ISA slot and no PCI card is open.
 void DriverRelease();
+// The open connection, null when none.
+driver::DriverClient* Driver();
+// The generator cards the scan of the last opening found, in its order.
+const std::vector<driver::PciCardEntry>& DriverPciCards();
+
+// Register access of the current ISA card (offsets 0, 2, 4, 6). Without a
+// current card a read gives 0 and a write does nothing and returns 0.
+uint16_t GspReadRegister(uint32_t offset);
+int32_t GspWriteRegister(uint32_t offset, uint16_t value);
+
+// --- ISA ----------------------------------------------------------------------
+
+// The host interface of the current ISA card, null when none.
+driver::IsaHostModel* CurrentIsaCard();
+uint32_t IsaOpenCount();
+// Resets the processor of a slot that is not open; the result of the reset.
+bool IsaForceInit(int32_t slot);
+
+// --- PCI ----------------------------------------------------------------------
+
+uint32_t PciOpenCount();
+// Marks every PCI card entry closed (a fresh driver connection).
+void PciClearTable();
 
 // Number of PCI generator cards, -1 when the driver cannot be opened.
 int32_t PciFoundCount();

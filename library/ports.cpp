@@ -1,6 +1,5 @@
 // The XR_Port front: spec parsing, the dispatch of an id to its transport,
 // and the exports that are neither protocol nor alias.
-#include <cstdio>
 #include <cstring>
 #include <strings.h>
 
@@ -160,14 +159,7 @@ MORVANE_API int32_t XR_PortForceInit(uint32_t type, int32_t n)
         SetPortError(MORVANE_E_PORT_TYPE);
         return 0;
     }
-    char spec[16];
-    std::snprintf(spec, sizeof spec, "isa%d", n);
-    PortId id = IsaPort().Open(spec);
-    if (id == 0)
-        return 0;
-    IsaInitialize(id);
-    IsaPort().Close(id);
-    return 1;
+    return IsaForceInit(n);
 }
 
 MORVANE_API int32_t XR_PortSetRate(PortId id, int32_t rate)

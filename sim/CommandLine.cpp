@@ -4,18 +4,21 @@
 #include "gensim/DemoPreset.h"
 #include "gensim/Numbers.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <stdexcept>
+#include <unistd.h>
 
 namespace gensim {
 
 namespace {
 
-int parseRate(const std::string& text)
+int parseWhole(const std::string& option, const std::string& text)
 {
     double v = 0;
-    if (!parseNumber(text, v) || v != static_cast<int>(v))
-        throw std::invalid_argument("--baud needs a number, not \"" + text + "\"");
+    if (!parseNumber(text, v) || v < -1e9 || v > 1e9 || v != static_cast<int>(v))
+        throw std::invalid_argument(option + " needs a number, not \"" + text + "\"");
     return static_cast<int>(v);
 }
 
@@ -41,6 +44,12 @@ void checkAddressesOnce(const std::vector<GeneratorOptions>& generators)
             if (generators[j].gpib == generators[i].gpib)
                 throw std::invalid_argument("GPIB address " + std::to_string(generators[i].gpib->address) + ":"
                                             + std::to_string(generators[i].gpib->board) + " is taken");
+}
+
+// Options of the simulator as a whole, not of the generator they follow.
+bool simulatorOption(const std::string& name)
+{
+    return name == "--env-file" || name == "--gpib-bus" || name == "--windrvr" || name == "--driver-version";
 }
 
 // Splits "--name=value" and takes the value of "--name value".
@@ -96,7 +105,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& args)
             throw std::invalid_argument("unexpected argument \"" + name + "\"");
         std::string value = valueOf(args, i, name);
         GeneratorOptions& g = cl.generators.back();
-        generatorOptions = generatorOptions || (name != "--env-file" && name != "--gpib-bus");
+        generatorOptions = generatorOptions || !simulatorOption(name);
         if (name == "--model")
             g.model = value;
         else if (name == "--firmware")
@@ -104,8 +113,17 @@ CommandLine parseCommandLine(const std::vector<std::string>& args)
         else if (name == "--serial")
             g.serial = value;
         else if (name == "--baud")
-            g.baudRate = parseRate(value);
-        else if (name == "--link") {
+            g.baudRate = parseWhole(name, value);
+        else if (name == "--isa")
+            g.isaSlot = parseWhole(name, value);
+        else if (name == "--windrvr")
+            cl.driverPath = value;
+        else if (name == "--driver-version") {
+            int version = parseWhole(name, value);
+            if (version < 0)
+                throw std::invalid_argument("--driver-version cannot be negative");
+            cl.driverVersion = static_cast<uint32_t>(version);
+        } else if (name == "--link") {
             g.link = value;
             wantsPty.back() = true;
         } else if (name == "--gpib")
@@ -119,8 +137,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& args)
     }
     if (cl.demo && generatorOptions)
         throw std::invalid_argument("--demo brings its own generators; give it no generator options");
+    std::optional<std::string> folder;
     if (cl.demo) {
-        std::optional<std::string> folder;
         if (!cl.envFile.empty())
             folder = std::filesystem::path(cl.envFile).parent_path().string();
         cl.generators = demoGenerators(folder);
@@ -129,38 +147,68 @@ CommandLine parseCommandLine(const std::vector<std::string>& args)
             cl.gpibBus = (std::filesystem::path(*folder) / "gpib").string();
     } else {
         for (std::size_t i = 0; i < cl.generators.size(); ++i)
-            cl.generators[i].pty = !cl.generators[i].gpib || wantsPty[i];
+            cl.generators[i].pty = (!cl.generators[i].gpib && cl.generators[i].isaSlot < 0) || wantsPty[i];
     }
+    std::vector<int> slots;
     for (GeneratorOptions& g : cl.generators) {
         validate(g);
         g.lineTime = lineTime;
+        if (g.isaSlot < 0)
+            continue;
+        if (std::find(slots.begin(), slots.end(), g.isaSlot) != slots.end())
+            throw std::invalid_argument("two generators on ISA slot " + std::to_string(g.isaSlot));
+        slots.push_back(g.isaSlot);
     }
     checkAddressesOnce(cl.generators);
+    // The demo's socket lies beside its links.
+    if (cl.driverPath.empty() && cl.needsDriver())
+        cl.driverPath = folder ? (std::filesystem::path(*folder) / "windrvr").string() : defaultDriverPath();
     return cl;
+}
+
+bool CommandLine::needsDriver() const
+{
+    return std::any_of(generators.begin(), generators.end(), [](const GeneratorOptions& g) { return g.isaSlot >= 0; });
+}
+
+std::string defaultDriverPath()
+{
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (runtime != nullptr && *runtime != '\0')
+        return std::string(runtime) + "/windrvr";
+    return "/tmp/windrvr-" + std::to_string(getuid());
 }
 
 std::string usage()
 {
-    return "usage: gensim [--env-file FILE] [--gpib-bus PATH] [--line-time] [GENERATOR] [--generator GENERATOR]...\n"
-           "       gensim --demo [--env-file FILE] [--gpib-bus PATH] [--line-time]\n"
+    return "usage: gensim [--env-file FILE] [--gpib-bus PATH] [--line-time] [--windrvr PATH] [--driver-version N]\n"
+           "              [GENERATOR] [--generator GENERATOR]...\n"
+           "       gensim --demo [--env-file FILE] [--gpib-bus PATH] [--line-time] [--windrvr PATH] [--driver-version N]\n"
            "GENERATOR options: --model NAME --firmware VERSION --serial NUMBER\n"
            "                   --baud RATE --link PATH (a symlink to the COM pty)\n"
            "                   --gpib ADDRESS[:BOARD] (on the GPIB bus instead of a pty)\n"
            "                   --com (a pty beside the GPIB address)\n"
-           "--demo       the demo set of generators, their links and bus beside FILE\n"
+           "                   --isa SLOT (on an ISA card in slot 0-7, not on a pty)\n"
+           "--demo       the demo set of generators, their links, bus and driver socket beside FILE\n"
            "--line-time  each character takes its 10 bits at the line's rate\n"
-           "Prints MORVANE_COM<n>=<device> for each generator with a pty and, when\n"
-           "the bus is open (--gpib-bus, or a generator with an address),\n"
-           "ZOT_GPIB_BUS=<socket>; runs until SIGINT or SIGTERM.\n";
+           "--windrvr    the kernel-driver stand-in's socket (with a card; default beside\n"
+           "             the demo's links, else $XDG_RUNTIME_DIR/windrvr or /tmp/windrvr-<uid>)\n"
+           "--driver-version  the version it reports, times 100 (432)\n"
+           "Prints MORVANE_COM<n>=<device> for each generator with a pty, ZOT_GPIB_BUS=<socket>\n"
+           "when the bus is open (--gpib-bus, or a generator with an address) and\n"
+           "MORVANE_WINDRVR=<socket> for the driver; runs until SIGINT or SIGTERM.\n";
 }
 
-std::string envLines(const std::vector<std::string>& comPaths, const std::string& gpibBus)
+std::string envLines(const std::vector<std::string>& comPaths, const std::string& gpibBus,
+                     const std::string& driverPath)
 {
     std::string text;
     for (std::size_t i = 0; i < comPaths.size(); ++i)
         text += "MORVANE_COM" + std::to_string(i + 1) + "=" + comPaths[i] + "\n";
     if (!gpibBus.empty())
         text += "ZOT_GPIB_BUS=" + gpibBus + "\n";
+    if (!driverPath.empty())
+        text += "MORVANE_WINDRVR=" + driverPath + "\n";
     return text;
 }
 

@@ -16,6 +16,8 @@ const std::vector<GeneratorOptions>& rows()
         {.model = "VG-7000", .serial = "100002", .baudRate = 115200, .link = "com2"},
         // One on the GPIB bus alone.
         {.model = "VG-7000", .serial = "100003", .pty = false, .gpib = GpibAddress{5, 0}},
+        // On an ISA card behind the kernel-driver stand-in, its socket beside the links.
+        {.model = "VG-7000", .serial = "100004", .baudRate = 9600, .link = "", .pty = false, .isaSlot = 0},
     };
     return kRows;
 }

@@ -34,6 +34,8 @@ void validate(const GeneratorOptions& options)
     double version = 0;
     if (!parseNumber(options.firmware, version))
         throw std::invalid_argument("firmware must be a version number: \"" + options.firmware + "\"");
+    if (options.isaSlot < -1 || options.isaSlot > 7)
+        throw std::invalid_argument("ISA slot " + std::to_string(options.isaSlot) + " is not one of 0-7");
     if (!isGeneratorRate(options.baudRate))
         throw std::invalid_argument("baud rate " + std::to_string(options.baudRate)
                                     + " is not one the generator can take");
@@ -41,8 +43,8 @@ void validate(const GeneratorOptions& options)
         throw std::invalid_argument("GPIB address " + std::to_string(options.gpib->address) + ":"
                                     + std::to_string(options.gpib->board)
                                     + " is not one of 0-30 on a board from 0");
-    if (!options.pty && !options.gpib)
-        throw std::invalid_argument("a generator needs a pty or a GPIB address");
+    if (!options.pty && !options.gpib && options.isaSlot < 0)
+        throw std::invalid_argument("a generator needs a pty, a GPIB address or an ISA slot");
     if (!options.pty && !options.link.empty())
         throw std::invalid_argument("a link needs the generator's pty");
 }
@@ -161,6 +163,14 @@ std::vector<std::string> Generator::execute(std::string_view line)
 {
     std::lock_guard lock(m_mutex);
     return m_interpreter.run(m_state, line);
+}
+
+void Generator::restart()
+{
+    std::lock_guard lock(m_mutex);
+    const std::uint64_t memorySize = m_state.memorySize;  // the hardware's, not the firmware's
+    m_state = GeneratorState(m_options);
+    m_state.memorySize = memorySize;
 }
 
 } // namespace gensim

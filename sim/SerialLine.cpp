@@ -28,7 +28,7 @@ SerialOutput SerialLine::receive(std::string_view bytes, int hostBaud)
     SerialOutput out;
     // At another speed the generator's receiver sees only garbage: it drops
     // whatever it had of the line and answers nothing.
-    if (hostBaud != m_generator.baudRate()) {
+    if (hostBaud != kAnySpeed && hostBaud != m_generator.baudRate()) {
         m_line.clear();
         m_overflow = false;
         m_inLine = false;

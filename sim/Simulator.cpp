@@ -12,6 +12,7 @@
 #include <fcntl.h>
 #include <optional>
 #include <poll.h>
+#include <stdexcept>
 #include <sys/prctl.h>
 #include <system_error>
 #include <unistd.h>
@@ -19,11 +20,12 @@
 namespace gensim {
 
 // A generator and its endpoints: a pty with the serial line, a GPIB
-// address, or both.
+// address, or both; one on an ISA card has neither pty nor line here (the
+// driver stand-in holds its card).
 struct Simulator::Line {
     explicit Line(GeneratorOptions options) : generator(std::move(options))
     {
-        if (generator.options().pty) {
+        if (generator.options().pty && generator.options().isaSlot < 0) {
             pty = std::make_unique<PtyEndpoint>(generator.options().link);
             serial = std::make_unique<SerialLine>(generator);
             generator.setPaths(pty->slavePath(), pty->link());
@@ -55,6 +57,7 @@ Simulator::~Simulator()
 
 Generator& Simulator::addGenerator(GeneratorOptions options)
 {
+    const int isaSlot = options.isaSlot;
     auto line = std::make_unique<Line>(std::move(options));
     Generator& g = line->generator;
     {
@@ -66,6 +69,11 @@ Generator& Simulator::addGenerator(GeneratorOptions options)
                                                 + std::to_string(at->board) + " is taken");
             if (m_bus)
                 m_bus->attach(at->board, at->address, *line->gpib);
+        }
+        if (isaSlot >= 0) {
+            if (!m_driver)
+                throw std::invalid_argument("an ISA card needs the kernel-driver stand-in (--windrvr)");
+            m_driver->addIsaCard(isaSlot, g);
         }
         m_lines.push_back(std::move(line));
     }
@@ -98,6 +106,26 @@ void Simulator::closeGpibBus()
         ++m_busGeneration;
     }
     wake();
+}
+
+DriverEndpoint& Simulator::openDriver(std::string path, uint32_t version)
+{
+    auto endpoint = std::make_unique<DriverEndpoint>(std::move(path), version);
+    DriverEndpoint& d = *endpoint;
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_driver)
+            throw std::invalid_argument("the kernel-driver stand-in is open already");
+        m_driver = std::move(endpoint);
+    }
+    wake();
+    return d;
+}
+
+DriverEndpoint* Simulator::driverEndpoint()
+{
+    std::lock_guard lock(m_mutex);
+    return m_driver.get();
 }
 
 std::size_t Simulator::size() const
@@ -196,6 +224,7 @@ void Simulator::loop()
         polled.clear();
         std::optional<Clock::time_point> wakeAt;
         std::size_t busFds = 0;
+        std::size_t driverFds = 0;
         {
             std::lock_guard lock(m_mutex);
             for (auto& line : m_lines) {
@@ -210,6 +239,9 @@ void Simulator::loop()
             busFds = fds.size();
             if (bus)
                 bus->addPollFds(fds);
+            driverFds = fds.size();
+            if (m_driver)
+                m_driver->pollFds(fds);
             wakeAt = nextWake();
         }
         // Finer than a millisecond: a paced character at 115200 takes 87 us.
@@ -232,7 +264,9 @@ void Simulator::loop()
             serve(*polled[i], fds[i + 1].revents);
         // A bus closed or replaced meanwhile has no results here.
         if (bus != nullptr && busGeneration == m_busGeneration)
-            bus->serve(fds.data() + busFds, fds.size() - busFds, GpibBus::Clock::now());
+            bus->serve(fds.data() + busFds, driverFds - busFds, GpibBus::Clock::now());
+        for (std::size_t i = driverFds; i < fds.size(); ++i)
+            m_driver->serve(fds[i]);
     }
 }
 

@@ -54,9 +54,11 @@ int main(int argc, char** argv)
     std::string bus;
     try {
         bool gpib = !cl.gpibBus.empty();
+        if (!cl.driverPath.empty())
+            simulator.openDriver(cl.driverPath, cl.driverVersion);
         for (const gensim::GeneratorOptions& options : cl.generators) {
             gensim::Generator& g = simulator.addGenerator(options);
-            if (options.pty)
+            if (options.pty && options.isaSlot < 0)
                 paths.push_back(g.comPath());
             gpib = gpib || options.gpib.has_value();
         }
@@ -69,7 +71,8 @@ int main(int argc, char** argv)
     simulator.start();
 
     // The file first: whoever reads the printed lines may look for it.
-    std::string env = gensim::envLines(paths, bus);
+    gensim::DriverEndpoint* driver = simulator.driverEndpoint();
+    std::string env = gensim::envLines(paths, bus, driver ? driver->path() : std::string());
     if (!cl.envFile.empty() && !writeEnvFile(cl.envFile, env)) {
         std::cerr << "gensim: cannot write " << cl.envFile << "\n";
         return 1;

@@ -3,7 +3,6 @@
 #include "KnobListLink.h"
 #include "PortBackend.h"
 
-#include <cmath>
 
 CGenerator* g_pCurrentGenerator = nullptr;
 
@@ -54,17 +53,6 @@ void CGenerator::SetFirmwareVersion(double version)
     m_pixelMapsSupported = version > 7.02;
     if (GetPortType() == PortType::Isa)
         BuildMemoryMap();
-}
-
-void CGenerator::BuildMemoryMap()
-{
-    // Builds whose version has more than three decimals are test builds with
-    // their own table layout.
-    const double scaled = m_firmwareVersion * 1000.0;
-    m_isaMapBeta = std::fabs(scaled - std::round(scaled)) > 1e-6 ? 1 : 0;
-    // The table addresses per firmware build come with the ISA card support;
-    // until then no ISA port can be opened and the map stays empty.
-    m_isaMap.fill(0);
 }
 
 int CGenerator::CountPciCards()

@@ -12,6 +12,7 @@
 #include "GeneratorConnectFlow.h"
 #include "GeneratorLink.h"
 #include "GeneratorNameCaches.h"
+#include "IsaMemoryMap.h"
 #include "PortType.h"
 #include "RgbTriple.h"
 
@@ -79,8 +80,8 @@ public:
     bool HasExtendedLists() const { return m_extendedLists; }
     bool FontsSupported() const { return m_fontsSupported; }
     bool PixelMapsSupported() const { return m_pixelMapsSupported; }
-    bool IsIsaMapBeta() const { return m_isaMapBeta != 0; }
-    const std::array<uint32_t, 14>& IsaMemoryMap() const { return m_isaMap; }
+    // Set from the firmware version on an ISA port (IsaMemoryMap.cpp).
+    const IsaMemoryMap &GetIsaMemoryMap() const { return m_isaMap; }
 
     // --- Commands and replies ------------------------------------------
     void SendCommand(bool expectReply) { m_link.SendCommand(expectReply); }
@@ -489,8 +490,7 @@ private:
     GeneratorLink m_link;
     GeneratorNameCaches m_caches;
     QWidget* m_owner = nullptr;
-    uint8_t m_isaMapBeta = 0;
-    std::array<uint32_t, 14> m_isaMap{};
+    IsaMemoryMap m_isaMap;
     double m_firmwareVersion = 0.0;
     bool m_extendedLists = false;
     bool m_fontsSupported = false;

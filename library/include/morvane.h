@@ -159,10 +159,11 @@ MORVANE_API int32_t XR_PortGetError(void);
  * (returns null). Does not touch the error code. */
 MORVANE_API char* XR_PortGetErrorMsg(int32_t code, char* text);
 MORVANE_API int32_t XR_PortValidateId(PortId id);
-/* ISA: the reset sequence; other ports: the command "INIT". */
+/* ISA: the reset sequence (IsaInitialize); other ports: the command "INIT". */
 MORVANE_API int32_t XR_PortInitialize(PortId id);
 /* Initialises a port that is not open: type MORVANE_PORT_ISA (n = slot) or
- * MORVANE_PORT_PCI (n = one-based card number). */
+ * MORVANE_PORT_PCI (n = one-based card number). The result is the reset's:
+ * 0 also when the port opened but its processor did not restart (10007). */
 MORVANE_API int32_t XR_PortForceInit(uint32_t type, int32_t n);
 /* COM only: one of 115200, 57600, 38400, 9600, 19200, 300, 600, 1200,
  * 4800. A port opens at 2400 and returns to it only by reopening. */
@@ -173,6 +174,49 @@ MORVANE_API int32_t XR_PortCountPciCards(void);
 /* Makes id the current port of its type for the low-level exports. */
 MORVANE_API int32_t XR_PortPrepare(PortId id);
 
+/* --- Graphics-processor host interface (ISA cards) ---------------------- *
+ * These work on the current ISA card: the one XR_PortPrepare or an ISA port
+ * operation selected last. They neither check nor set the error code;
+ * without a current card they return 0 and touch nothing. Addresses are the
+ * processor's bit addresses: consecutive 16-bit words are 16 apart. The
+ * writing functions return 1 when the write reached a card. */
+
+/* (address high << 16) + address low. */
+MORVANE_API uint32_t GspGetAddress(void);
+/* Writes the low half to the address register, then the high half. */
+MORVANE_API int32_t GspSetAddress(uint32_t address);
+/* The 16-bit word at address (0xFFFF where the card has no memory). */
+MORVANE_API uint16_t GspRead(uint32_t address);
+/* Writes the low 16 bits of value to the word at address. */
+MORVANE_API int32_t GspWrite(uint32_t address, uint32_t value);
+/* The data register at the current address; with GspAutoIncrement(1) each
+ * access moves the address on by one word. */
+MORVANE_API int32_t GspWriteRelative(uint32_t value);
+MORVANE_API uint16_t GspReadRelative(void);
+/* flag != 0: increment the address after each data access; 0: do not. */
+MORVANE_API int32_t GspAutoIncrement(int32_t flag);
+MORVANE_API int32_t GspHalt(void);
+MORVANE_API int32_t GspRun(void);
+/* Flushes the processor's instruction cache. */
+MORVANE_API int32_t GspFlush(void);
+/* Clears the byte-order bit of host access. */
+MORVANE_API int32_t GspLblLow(void);
+/* Requests the non-maskable interrupt (the processor restarts). */
+MORVANE_API int32_t GspNmi(void);
+
+/* --- ISA cards --------------------------------------------------------- *
+ * The cards are reached through the kernel driver, on Linux a stand-in
+ * listening on the Unix socket named by MORVANE_WINDRVR (default
+ * $XDG_RUNTIME_DIR/windrvr, else /tmp/windrvr-<uid>); without it every card
+ * open fails with 40002. The processor's handshakes (taking a character,
+ * the restart) are bounded at 5 s and fail with 10007. */
+
+/* Opens "isa0".."isa7" without the command handshake. */
+MORVANE_API PortId IsaOpen(const char* spec);
+/* Resets the processor: halt, clears RAM 0xFF000000-0xFF100000 and its I/O
+ * registers, restarts it and waits for the restart; 0 with 10007 when the
+ * processor does not restart. */
+MORVANE_API int32_t IsaInitialize(PortId id);
 /* --- GPIB file sends --------------------------------------------------- */
 
 /* Sends a firmware file to a GPIB generator: mode 1 sends the command

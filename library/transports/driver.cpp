@@ -1,29 +1,79 @@
-// The kernel-driver connection that ISA and PCI cards are reached through.
+// The kernel-driver connection that ISA and PCI cards are reached through,
+// and the register access of the current ISA card.
 #include "internal.h"
+
+#include "DriverClient.h"
+#include "IsaHostModel.h"
+
+#include <memory>
 
 namespace morvane {
 
 namespace {
 
-// Descriptor of the driver connection, -1 when none.
-int DriverHandle = -1;
+// Older drivers lack operations the cards need.
+constexpr uint32_t kMinimumVersion = 432;
+// The vendor id of the generator cards.
+constexpr uint32_t kGeneratorVendor = 0x1F3A;
+
+std::unique_ptr<driver::DriverClient> Connection;
+std::vector<driver::PciCardEntry> PciCards;
 
 }  // namespace
 
 bool DriverOpen()
 {
-    if (DriverHandle >= 0)
+    if (Connection)
         return true;
-    // The client of the driver stand-in is not built yet: a system without
-    // it has no driver to load.
-    SetPortError(MORVANE_E_PCI_DRIVER);
-    return false;
+    std::unique_ptr<driver::DriverClient> client = driver::DriverClient::Connect(driver::DriverClient::DefaultPath());
+    std::optional<driver::VersionAnswer> version;
+    if (client)
+        version = client->Version();
+    if (!version) {
+        SetPortError(MORVANE_E_PCI_DRIVER);
+        return false;
+    }
+    if (version->version < kMinimumVersion) {
+        SetPortError(MORVANE_E_PCI_DRIVER_VERSION);
+        return false;
+    }
+    PciClearTable();
+    std::optional<driver::PciScanAnswer> scan = client->PciScan(kGeneratorVendor, 0);
+    PciCards = scan ? std::move(scan->cards) : std::vector<driver::PciCardEntry>{};
+    Connection = std::move(client);
+    SetPortError(MORVANE_OK);
+    return true;
 }
 
 void DriverRelease()
 {
-    // Nothing is held without a connection; with one, it stays while an
-    // ISA slot or a PCI card is open.
+    if (Connection && IsaOpenCount() == 0 && PciOpenCount() == 0)
+        Connection.reset();
+}
+
+driver::DriverClient* Driver()
+{
+    return Connection.get();
+}
+
+const std::vector<driver::PciCardEntry>& DriverPciCards()
+{
+    return PciCards;
+}
+
+uint16_t GspReadRegister(uint32_t offset)
+{
+    driver::IsaHostModel* card = CurrentIsaCard();
+    return card != nullptr ? card->ReadRegister(offset) : 0;
+}
+
+int32_t GspWriteRegister(uint32_t offset, uint16_t value)
+{
+    driver::IsaHostModel* card = CurrentIsaCard();
+    if (card == nullptr)
+        return 0;
+    card->WriteRegister(offset, value);
+    return 1;
 }
 
 }  // namespace morvane

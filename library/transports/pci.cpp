@@ -1,6 +1,8 @@
 // PCI generator cards, found and reached through the kernel driver.
 #include "internal.h"
 
+#include "DriverWire.h"
+
 namespace morvane {
 
 namespace {
@@ -85,7 +87,7 @@ public:
         if (!DriverOpen())
             return false;
         DriverRelease();
-        return k < foundCount_;
+        return k < FoundCards();
     }
 
     int32_t FoundCount()
@@ -93,7 +95,17 @@ public:
         if (!DriverOpen())
             return -1;
         DriverRelease();
-        return foundCount_;
+        return FoundCards();
+    }
+
+    uint32_t OpenCount() const { return openCount_; }
+
+    void ClearTable()
+    {
+        for (bool& inUse : inUse_)
+            inUse = false;
+        openCount_ = 0;
+        currentId_ = 0;
     }
 
     PortId RegisterCard(uint32_t card)
@@ -112,10 +124,10 @@ public:
     }
 
 private:
+    static int32_t FoundCards() { return static_cast<int32_t>(DriverPciCards().size()); }
 
     bool inUse_[kPciCards] = {};
     uint32_t openCount_ = 0;
-    int32_t foundCount_ = 0;
     PortId currentId_ = 0;
 };
 
@@ -140,6 +152,16 @@ bool PciHasPrefix(const char* spec)
 int32_t PciFoundCount()
 {
     return ThePciTransport().FoundCount();
+}
+
+uint32_t PciOpenCount()
+{
+    return ThePciTransport().OpenCount();
+}
+
+void PciClearTable()
+{
+    ThePciTransport().ClearTable();
 }
 
 bool PciForceInit(int32_t cardNumber)

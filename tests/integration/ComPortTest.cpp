@@ -113,67 +113,6 @@ TEST_F(ComPortTest, NoHandshakeAtAWrongRateAndTheIdStaysUsable)
     m_id = 0;
 }
 
-struct FaultCase {
-    const char* name;
-    std::optional<gensim::Fault> fault; // none: the generator behaves
-    const char* command;
-    int length;
-    int error;
-    std::optional<std::string> reply; // what the buffer holds; none: untouched
-    int result;        // what XR_PortSendCommand returns
-};
-
-class ComFaultTest : public ComPortTest, public ::testing::WithParamInterface<FaultCase> {};
-
-TEST_P(ComFaultTest, HostSeesTheFault)
-{
-    const FaultCase& c = GetParam();
-    gensim::Generator& g = Start(2400);
-    m_id = XR_PortOpen("com1");
-    ASSERT_EQ(XR_PortGetError(), 0);
-    if (c.fault)
-        g.fault(*c.fault);
-    // 5 s and 10 s waits become 100 ms and 200 ms.
-    setenv("MORVANE_TIME_SCALE", "0.02", 1);
-
-    std::string buffer(static_cast<std::size_t>(c.length), 'Z');
-    const int n = XR_PortSendCommand(m_id, c.command, buffer.data(), c.length);
-    EXPECT_EQ(XR_PortGetError(), c.error);
-    EXPECT_EQ(n, c.result);
-    EXPECT_EQ(std::string(buffer.c_str()), c.reply.value_or(std::string(buffer.size(), 'Z')));
-
-    // A failed echo can leave the generator mid-line; a handshake ends that
-    // line, and the next command runs as usual.
-    g.clearFaults();
-    unsetenv("MORVANE_TIME_SCALE");
-    EXPECT_EQ(XR_PortIsShutDown(m_id), 0);
-    EXPECT_EQ(Send(m_id, "VERF?"), "7.011\r\n");
-    EXPECT_EQ(XR_PortGetError(), 0);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Faults, ComFaultTest,
-    ::testing::Values(
-        FaultCase{"Silence", gensim::Fault::silence(), "HRES?", 100, 10000, std::nullopt, 0},
-        FaultCase{"DroppedLink", gensim::Fault::dropLink(2), "HRES?", 100, 10000, std::nullopt, 0},
-        FaultCase{"LowerCaseEcho", gensim::Fault::lowerCaseEcho(), "HRES?", 100, 10001, std::nullopt, 0},
-        FaultCase{"NoLineFeed", gensim::Fault::noLineFeed(), "HRES?", 100, 10002, std::nullopt, 0},
-        FaultCase{"UnknownCommand", std::nullopt, "ABCD", 100, 10003, "", 17},
-        FaultCase{"RefusedValue", std::nullopt, "HRES 5", 100, 10004, "",
-                  static_cast<int>(std::string("Execution error: ").size()) + 3},
-        FaultCase{"EmptyLineDropsTheRest",
-                  gensim::Fault::scriptedReply("HRES?", "640\r\n\r\nrest\r\n>"), "HRES?", 100, 0,
-                  "640\r\n", 5},
-        FaultCase{"PromptEndsTheReply", gensim::Fault::scriptedReply("HRES?", "64>0\r\n>"),
-                  "HRES?", 100, 0, "64", 2},
-        FaultCase{"OnlyLineEnds", gensim::Fault::scriptedReply("HRES?", "\r\n>"), "HRES?", 100, 0,
-                  "", 2},
-        FaultCase{"BufferFull", gensim::Fault::longReply(20), "HRES?", 10, 10008,
-                  std::string(9, 'X'), 9},
-        FaultCase{"ReplyCharacterLate", gensim::Fault::pauseBeforeChar(2, 400), "HRES?", 100,
-                  10007, "64", 2}),
-    [](const auto& info) { return std::string(info.param.name); });
-
 TEST_F(ComPortTest, SlowPromptsFailTheOneSecondHandshake)
 {
     gensim::Generator& g = Start(2400);

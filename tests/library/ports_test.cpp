@@ -7,11 +7,25 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "PtyPeer.h"
 #include "internal.h"
 #include "morvane.h"
 
 namespace {
+
+// No kernel driver for these tests, whatever runs on the machine: the
+// driver's socket is named into a folder that does not exist.
+class NoKernelDriver : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        std::string path = "/nonexistent-" + std::to_string(getpid()) + "/windrvr";
+        setenv("MORVANE_WINDRVR", path.c_str(), 1);
+    }
+};
+const auto* const kNoKernelDriver = ::testing::AddGlobalTestEnvironment(new NoKernelDriver);
 
 struct OpenCase {
     const char* spec;

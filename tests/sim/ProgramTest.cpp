@@ -4,6 +4,8 @@
 #include "HostPort.h"
 #include "WireSocket.h"
 
+#include "DriverClient.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -169,8 +171,9 @@ TEST_F(GensimProgram, DemoStartsItsSetWithLinksBesideTheEnvFile)
     fs::path env = dir / "env";
     Program gensim({"--demo", "--env-file", env});
     const std::string expected = "MORVANE_COM1=" + (dir / "com1").string() + "\n" + "MORVANE_COM2="
-                                 + (dir / "com2").string() + "\n" + "ZOT_GPIB_BUS=" + (dir / "gpib").string() + "\n";
-    EXPECT_EQ(gensim.readLines(3), expected);
+                                 + (dir / "com2").string() + "\n" + "ZOT_GPIB_BUS=" + (dir / "gpib").string() + "\n"
+                                 + "MORVANE_WINDRVR=" + (dir / "windrvr").string() + "\n";
+    EXPECT_EQ(gensim.readLines(4), expected);
     std::ifstream file(env);
     std::string written((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     EXPECT_EQ(written, expected);
@@ -191,6 +194,13 @@ TEST_F(GensimProgram, DemoStartsItsSetWithLinksBesideTheEnvFile)
     }
     // The third at GPIB address 5 on board 0.
     EXPECT_EQ(busIdentity(dir / "gpib", 5, 0), "Veltrane,VG-7000,100003,7.011\n");
+    // The third on the ISA card in slot 0 (base 0x300).
+    auto client = driver::DriverClient::Connect(dir / "windrvr");
+    ASSERT_NE(client, nullptr);
+    std::optional<driver::Registration> card = client->Register({{driver::ResourceKind::Io, 1, 0x300, 8}});
+    ASSERT_TRUE(card.has_value());
+    EXPECT_NE(card->memory, nullptr);
+    client.reset();
     gensim.signal(SIGTERM);
     EXPECT_EQ(gensim.waitForExit(), 0);
 }
@@ -236,6 +246,10 @@ TEST_F(GensimProgram, RefusesBadOptions)
         {{"--gpib", "5:"}, "--gpib needs an address"},
         {{"--gpib", "31"}, "GPIB address 31:0"},
         {{"--gpib", "5", "--generator", "--gpib", "5:0"}, "GPIB address 5:0 is taken"},
+        {{"--isa", "8"}, "ISA slot 8"},
+        {{"--isa", "one"}, "--isa needs a number"},
+        {{"--isa", "0", "--generator", "--isa", "0"}, "two generators on ISA slot 0"},
+        {{"--driver-version", "-1"}, "--driver-version cannot be negative"},
     };
     for (const Bad& b : cases) {
         Program gensim(b.args);
@@ -276,6 +290,55 @@ TEST_F(GensimProgram, PrintsTheGpibBusBesideTheComLines)
     gensim.signal(SIGTERM);
     EXPECT_EQ(gensim.waitForExit(), 0);
     EXPECT_FALSE(fs::exists(fs::symlink_status(bus)));
+}
+
+// A generator on a card has no pty: the driver's socket is printed instead,
+// and a host finds the card behind it.
+TEST_F(GensimProgram, PutsAGeneratorOnAnIsaCardBehindTheDriverSocket)
+{
+    fs::path socket = dir / "windrvr";
+    Program gensim({"--windrvr", socket.string(), "--driver-version", "431", "--isa", "3", "--generator",
+                    "--link", (dir / "com1").string()});
+    EXPECT_EQ(gensim.readLines(2), "MORVANE_COM1=" + (dir / "com1").string() + "\nMORVANE_WINDRVR=" + socket.string()
+                                       + "\n");
+    auto client = driver::DriverClient::Connect(socket);
+    ASSERT_NE(client, nullptr);
+    EXPECT_EQ(client->Version()->version, 431u);
+    std::optional<driver::Registration> card = client->Register({{driver::ResourceKind::Io, 1, 0x318, 8}});
+    ASSERT_TRUE(card.has_value());
+    EXPECT_NE(card->memory, nullptr) << "slot 3's card at 0x318";
+    client.reset();
+
+    gensim.signal(SIGTERM);
+    EXPECT_EQ(gensim.waitForExit(), 0);
+    EXPECT_FALSE(fs::exists(fs::symlink_status(socket)));
+}
+
+// Hosts run elsewhere: a socket path given relative is printed whole.
+TEST_F(GensimProgram, ARelativeSocketPathIsPrintedAbsolute)
+{
+    const fs::path before = fs::current_path();
+    fs::current_path(dir);
+    Program gensim({"--windrvr", "sock", "--isa", "1"});
+    fs::current_path(before);
+    EXPECT_EQ(gensim.readLines(1), "MORVANE_WINDRVR=" + (dir / "sock").string() + "\n");
+    gensim.signal(SIGTERM);
+    EXPECT_EQ(gensim.waitForExit(), 0);
+}
+
+TEST_F(GensimProgram, ACardWithoutASocketPathUsesTheHostsDefault)
+{
+    const char* before = std::getenv("XDG_RUNTIME_DIR");
+    const std::string kept = before ? before : "";
+    setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
+    Program gensim({"--isa", "0"});
+    if (before)
+        setenv("XDG_RUNTIME_DIR", kept.c_str(), 1);
+    else
+        unsetenv("XDG_RUNTIME_DIR");
+    EXPECT_EQ(gensim.readLines(1), "MORVANE_WINDRVR=" + (dir / "windrvr").string() + "\n");
+    gensim.signal(SIGTERM);
+    EXPECT_EQ(gensim.waitForExit(), 0);
 }
 
 TEST_F(GensimProgram, RefusesToReplaceAFileWithItsLink)

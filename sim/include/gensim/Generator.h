@@ -38,6 +38,8 @@ struct GeneratorOptions {
     unsigned hardwareRevision = 0x3;
     bool pty = true;                  // a COM port on a pseudo-terminal
     std::optional<GpibAddress> gpib{};  // an address on the simulator's bus
+    // 0-7: the generator sits on an ISA card in that slot instead of a pty.
+    int isaSlot = -1;
 };
 
 // Throws std::invalid_argument naming the bad option.
@@ -126,6 +128,10 @@ public:
 
     // Runs one command line and returns its reply lines.
     std::vector<std::string> execute(std::string_view line);
+
+    // The firmware starts afresh from its reset state: the stores hold their
+    // built-in items only and every setting is back at its start value.
+    void restart();
 
     void setPaths(std::string slave, std::string link);
 

@@ -29,7 +29,11 @@ public:
 
     explicit SerialLine(Generator& generator) : m_generator(generator) {}
 
-    // Bytes the host sent at `hostBaud` (0 when unknown).
+    // A line with no speed of its own (a card's character channel).
+    static constexpr int kAnySpeed = -1;
+
+    // Bytes the host sent at `hostBaud` (0 when unknown, kAnySpeed when the
+    // line has no speed to match).
     SerialOutput receive(std::string_view bytes, int hostBaud);
 
 private:

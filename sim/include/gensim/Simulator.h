@@ -1,8 +1,10 @@
-// Plays generators on pseudo-terminals and on a GPIB bus. One thread polls
-// every line, the bus and a wake pipe; delayed output and read time-outs
-// are timed by the poll's time-out.
+// Plays generators on pseudo-terminals, on a GPIB bus and on ISA cards.
+// One thread polls every line, the bus, the kernel-driver stand-in's socket
+// and a wake pipe; delayed output and read time-outs are timed by the
+// poll's time-out (a card's host times its own).
 #pragma once
 
+#include "gensim/DriverEndpoint.h"
 #include "gensim/Generator.h"
 #include "gensim/GpibBus.h"
 
@@ -24,10 +26,11 @@ public:
     Simulator(const Simulator&) = delete;
     Simulator& operator=(const Simulator&) = delete;
 
-    // Creates the generator with its pty and its GPIB address (usable at
-    // once, also while the simulator runs). Throws std::invalid_argument for
-    // bad options or a GPIB address already taken, and std::system_error
-    // when the pty cannot be made.
+    // Creates the generator with its pty, its GPIB address or its ISA card
+    // (usable at once, also while the simulator runs). Throws
+    // std::invalid_argument for bad options (a GPIB address already taken, a
+    // card without the driver endpoint) and std::system_error when the pty or
+    // the card cannot be made.
     Generator& addGenerator(GeneratorOptions options = {});
 
     // Opens the GPIB bus at path (empty: gpib::busPath()) and returns the
@@ -36,6 +39,12 @@ public:
     std::string openGpibBus(std::string path = {});
     // The bus goes away: its socket and every host's connection.
     void closeGpibBus();
+
+    // Starts the kernel-driver stand-in at path; once only. Throws as
+    // DriverEndpoint does.
+    DriverEndpoint& openDriver(std::string path, uint32_t version = driver::kCurrentVersion);
+    // Null until openDriver.
+    DriverEndpoint* driverEndpoint();
 
     std::size_t size() const;
     Generator& generator(std::size_t index);
@@ -57,6 +66,7 @@ private:
     // After the lines: it points at their GPIB devices.
     std::unique_ptr<GpibBus> m_bus;
     unsigned m_busGeneration = 0;  // tells a bus closed or replaced during a poll
+    std::unique_ptr<DriverEndpoint> m_driver;
     int m_wake[2] = {-1, -1};
     std::atomic<bool> m_stopping{false};
     std::thread m_thread;

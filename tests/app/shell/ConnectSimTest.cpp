@@ -7,12 +7,15 @@
 #include "CGeneratorView.h"
 #include "CMainWindow.h"
 #include "CProgressDlg.h"
+#include "CGeneratorDataPane.h"
+#include "CSelectPortDlg.h"
 #include "DataKindRegistry.h"
 #include "DialogUnits.h"
 #include "Profile.h"
 #include "ShellImages.h"
 #include "ShellTestSupport.h"
 
+#include "DriverSocketPath.h"
 #include "gensim/Simulator.h"
 
 #include <QDialog>
@@ -286,6 +289,93 @@ TEST_F(ConnectSimTest, LinkLostWhileTakingTheSavedRateAddsNoRow)
     EXPECT_EQ(Count(g, "MODE COM1 19200 N 8 1 H"), 1);
     ExpectNoGenerator();
     EXPECT_TRUE(journal.isEmpty()) << "no tool heard of it";
+}
+
+// --- A generator on an ISA card -------------------------------------------------------------
+
+class IsaConnectSimTest : public ConnectSimTest {
+protected:
+    gensim::Generator &AddCard(int slot)
+    {
+        sim.openDriver(socket.path());
+        gensim::Generator &g = sim.addGenerator({.model = "VG-7000", .firmware = "7.011", .serial = "4711",
+                                                 .baudRate = 9600, .link = "", .isaSlot = slot});
+        sim.start();
+        started = true;
+        return g;
+    }
+    void ChooseIsa(int slot)
+    {
+        WriteProfileInt("Port", "Type", CSelectPortDlg::kTypeIsa);
+        WriteProfileInt("Port", "Isa", slot);
+        prompter.ExpectDialog(PromptMatch::Caption("Select a Port..."), [](QDialog &d) { d.accept(); });
+    }
+
+    gensim::test::DriverSocketPath socket;
+};
+
+// No line speed on a card: the row says "N/A"; the view scans through the card.
+TEST_F(IsaConnectSimTest, ConnectShowsTheCardPortAndScans)
+{
+    gensim::Generator &g = AddCard(0);
+    ChooseIsa(0);
+    ASSERT_TRUE(Generators().Connect(false));
+    ASSERT_EQ(Generators().GetRowCount(), 1);
+    EXPECT_EQ(Row(0), (QStringList{"VG-7000", "Isa-0", "7.011", "4711", "N/A"}));
+    CGeneratorView *view = Generators().GetRowView(0);
+    EXPECT_EQ(view->GetGenerator()->GetIsaMemoryMap().formatData, 0xFF1D0D00u);
+    ASSERT_EQ(view->ScanGenerator(), 1);
+    EXPECT_GT(view->DataPane()->NameList(CGeneratorDataPane::kFormats)->count(), 0);
+    EXPECT_EQ(Count(g, "*IDN?"), 1);
+    EXPECT_GE(Count(g, "VERF?"), 1);
+}
+
+// The user's way: send a format, disconnect, force the initialisation (an
+// information box), reconnect: the format is gone.
+TEST_F(IsaConnectSimTest, ForcedInitErasesWhatWasSent)
+{
+    gensim::Generator &g = AddCard(0);
+    ChooseIsa(0);
+    ASSERT_TRUE(Generators().Connect(false));
+    CGenerator *generator = Generators().GetRowView(0)->GetGenerator();
+    generator->CmdFmtn("Mine");
+    generator->CmdFmtb();
+    generator->CmdFmte();
+    generator->CmdFmta("Mine", true);
+    ASSERT_TRUE(g.item(gensim::ItemKind::Format, "Mine").has_value());
+    Generators().SelectRow(0, true);
+    prompter.ExpectMessage(PromptMatch::Text("Disconnect from the VG-7000 on Isa-0?"), IDOK);
+    ASSERT_TRUE(Generators().Disconnect());
+
+    ChooseIsa(0);
+    prompter.ExpectMessage(PromptMatch::Id(33271), IDYES);
+    prompter.ExpectMessage(PromptMatch::Id(33272), IDYES);
+    prompter.ExpectMessage(PromptMatch::Id(33276).AndCaption("Initialization Forced..."), IDOK,
+                           MB_OK | MB_ICONINFORMATION);
+    Generators().ForceInit();
+    EXPECT_FALSE(g.item(gensim::ItemKind::Format, "Mine").has_value());
+
+    ChooseIsa(0);
+    ASSERT_TRUE(Generators().Connect(false));
+    Generators().GetRowView(0)->GetGenerator()->RefreshFormatList();
+    EXPECT_FALSE(Generators().GetRowView(0)->GetGenerator()->HasFormat("Mine"));
+    prompter.VerifyAllUsed();
+}
+
+// A card whose processor never restarts: the box says so, at once.
+TEST_F(IsaConnectSimTest, ForcedInitOfACardThatNeverRestartsSaysItFoundNone)
+{
+    AddCard(0);
+    sim.driverEndpoint()->isaCard(0)->setFaults({.nmiNeverTaken = true});
+    setenv("MORVANE_TIME_SCALE", "0.02", 1);
+    ChooseIsa(0);
+    prompter.ExpectMessage(PromptMatch::Id(33271), IDYES);
+    prompter.ExpectMessage(PromptMatch::Id(33272), IDYES);
+    prompter.ExpectMessage(PromptMatch::Text("Unable to locate a running generator on port ISA-0.")
+                               .AndCaption("Generator Not Detected"),
+                           IDOK, MB_OK | MB_ICONWARNING);
+    Generators().ForceInit();
+    prompter.VerifyAllUsed();
 }
 
 // --- Disconnect and the baud rate ----------------------------------------------------------

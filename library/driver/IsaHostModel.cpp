@@ -1,0 +1,236 @@
+#include "IsaHostModel.h"
+
+#include "DriverClient.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <poll.h>
+
+namespace driver {
+
+namespace {
+
+constexpr uint16_t kProcessorClears = IsaHostModel::kIntIn | IsaHostModel::kNmi;
+// Register block words.
+constexpr std::size_t kLowWord = 0;
+constexpr std::size_t kHighWord = 1;
+constexpr std::size_t kControlWord = 2;
+
+bool Aligned(const void* p)
+{
+    return reinterpret_cast<uintptr_t>(p) % alignof(uint16_t) == 0;
+}
+
+// Sleeps until `until` without using the processor.
+void SleepUntil(IsaHostModel::Clock::time_point until)
+{
+    auto left = std::chrono::ceil<std::chrono::milliseconds>(until - IsaHostModel::Clock::now()).count();
+    int ms = static_cast<int>(std::clamp<decltype(left)>(left, 1, INT_MAX));
+    while (poll(nullptr, 0, ms) < 0 && errno == EINTR) {
+    }
+}
+
+}  // namespace
+
+IsaHostModel::IsaHostModel(DriverClient* client, uint32_t handle, std::shared_ptr<CardMemory> memory)
+    : client_(client), handle_(handle), memory_(std::move(memory))
+{
+    if (!memory_)
+        return;
+    uint8_t* block = memory_->RegisterBlock(kRegisterBlockBytes);
+    if (block == nullptr || !Aligned(block))
+        return;
+    for (std::size_t i = 0; i < memory_->Regions().size(); ++i) {
+        const MemoryRegion& region = memory_->Regions()[i];
+        uint8_t* bytes = memory_->RegionBytes(i);
+        if (region.byteLength % 2 != 0 || region.cardAddress % 16 != 0 || !Aligned(bytes))
+            return;
+        regions_.push_back({region.cardAddress, region.byteLength / 2u, reinterpret_cast<uint16_t*>(bytes)});
+    }
+    registers_ = reinterpret_cast<uint16_t*>(block);
+}
+
+uint16_t* IsaHostModel::WordAt(uint32_t address) const
+{
+    for (const WordRegion& region : regions_) {
+        if (address < region.first)
+            continue;
+        uint64_t index = (address - region.first) >> 4;
+        if (index < region.words)
+            return region.memory + index;
+    }
+    return nullptr;
+}
+
+uint32_t IsaHostModel::Address() const
+{
+    return static_cast<uint32_t>(registers_[kHighWord]) << 16 | registers_[kLowWord];
+}
+
+void IsaHostModel::SetAddress(uint32_t address)
+{
+    registers_[kLowWord] = static_cast<uint16_t>(address);
+    registers_[kHighWord] = static_cast<uint16_t>(address >> 16);
+}
+
+uint16_t IsaHostModel::ReadRegister(uint32_t offset)
+{
+    uint16_t value = 0xFFFF;
+    if (HasCard()) {
+        switch (offset) {
+        case kAddressLow: value = registers_[kLowWord]; break;
+        case kAddressHigh: value = registers_[kHighWord]; break;
+        case kData: value = ReadData(); break;
+        case kControl:
+            ApplyDue(Clock::now());
+            value = registers_[kControlWord];
+            break;
+        default: break;
+        }
+    }
+    if (trace_ != nullptr)
+        trace_->push_back({false, offset, value});
+    return value;
+}
+
+void IsaHostModel::WriteRegister(uint32_t offset, uint16_t value)
+{
+    if (trace_ != nullptr)
+        trace_->push_back({true, offset, value});
+    if (!HasCard())
+        return;
+    switch (offset) {
+    case kAddressLow: registers_[kLowWord] = value; break;
+    case kAddressHigh: registers_[kHighWord] = value; break;
+    case kData: WriteData(value); break;
+    case kControl: WriteControl(value); break;
+    default: break;
+    }
+}
+
+uint16_t IsaHostModel::ReadData()
+{
+    const uint32_t address = Address();
+    const uint16_t* word = WordAt(address);
+    const uint16_t value = word != nullptr ? *word : 0xFFFF;
+    if (registers_[kControlWord] & kIncrementRead)
+        SetAddress(address + 16);
+    return value;
+}
+
+void IsaHostModel::WriteData(uint16_t value)
+{
+    const uint32_t address = Address();
+    if (uint16_t* word = WordAt(address))
+        *word = value;
+    if (registers_[kControlWord] & kIncrementWrite)
+        SetAddress(address + 16);
+}
+
+void IsaHostModel::WriteControl(uint16_t value)
+{
+    const uint16_t old = registers_[kControlWord];
+    const uint16_t next = static_cast<uint16_t>((value & ~(kIntOut | kProcessorClears)) | (old & value & kIntOut)
+                                                | ((old | value) & kProcessorClears));
+    registers_[kControlWord] = next;
+    const bool running = !(next & kHalt);
+    const bool raised = (next & ~old & kProcessorClears) != 0;
+    const bool resumed = (old & kHalt) && running && (next & kProcessorClears);
+    if (running && (raised || resumed))
+        FirmwareEvent();
+}
+
+void IsaHostModel::FirmwareEvent()
+{
+    if (client_ == nullptr)
+        return;
+    std::optional<FirmwareEventAnswer> answer
+        = client_->FirmwareEvent(handle_, EventKind::HostInterrupt, {registers_[kControlWord]});
+    // No answer: the processor took nothing, as a dead card would.
+    if (!answer)
+        return;
+    const Clock::time_point now = Clock::now();
+    for (const Change& change : answer->changes) {
+        Pending pending{now + std::chrono::milliseconds(change.atMs), change};
+        auto at = std::upper_bound(changes_.begin(), changes_.end(), pending.due,
+                                   [](Clock::time_point due, const Pending& p) { return due < p.due; });
+        changes_.insert(at, pending);
+    }
+    for (const OutputChunk& chunk : answer->output)
+        for (char c : chunk.bytes)
+            output_.push_back({now + std::chrono::milliseconds(chunk.atMs), static_cast<uint8_t>(c)});
+    // What the firmware did at once is done when the write returns.
+    ApplyDue(now);
+}
+
+void IsaHostModel::Apply(const Change& change)
+{
+    uint16_t* target = nullptr;
+    switch (change.target) {
+    case kAddressLow: target = &registers_[kLowWord]; break;
+    case kAddressHigh: target = &registers_[kHighWord]; break;
+    case kControl: target = &registers_[kControlWord]; break;
+    default: break;
+    }
+    switch (change.kind) {
+    case ChangeKind::ClearBits:
+        if (target)
+            *target = static_cast<uint16_t>(*target & ~change.value);
+        break;
+    case ChangeKind::SetBits:
+        if (target)
+            *target = static_cast<uint16_t>(*target | change.value);
+        break;
+    case ChangeKind::WriteRegister:
+        if (target)
+            *target = static_cast<uint16_t>(change.value);
+        break;
+    case ChangeKind::DiscardOutput: output_.clear(); break;
+    }
+}
+
+void IsaHostModel::ApplyDue(Clock::time_point now)
+{
+    while (!changes_.empty() && changes_.front().due <= now) {
+        Change change = changes_.front().change;
+        changes_.pop_front();
+        Apply(change);
+    }
+    if (!(registers_[kControlWord] & kIntOut) && !output_.empty() && output_.front().due <= now) {
+        if (uint16_t* word = WordAt(kOutputWord))
+            *word = output_.front().character;
+        output_.pop_front();
+        registers_[kControlWord] |= kIntOut;
+    }
+}
+
+IsaHostModel::Clock::time_point IsaHostModel::NextDue() const
+{
+    Clock::time_point next = Clock::time_point::max();
+    if (!changes_.empty())
+        next = changes_.front().due;
+    // Output waits for the host to clear INTOUT, which no wait does.
+    if (!(registers_[kControlWord] & kIntOut) && !output_.empty())
+        next = std::min(next, output_.front().due);
+    return next;
+}
+
+bool IsaHostModel::WaitControl(uint16_t mask, uint16_t wanted, Clock::time_point deadline)
+{
+    if (!HasCard())
+        return (0xFFFF & mask) == wanted;
+    for (;;) {
+        const Clock::time_point now = Clock::now();
+        ApplyDue(now);
+        if (trace_ != nullptr)
+            trace_->push_back({false, kControl, registers_[kControlWord]});
+        if ((registers_[kControlWord] & mask) == wanted)
+            return true;
+        if (now >= deadline)
+            return false;
+        SleepUntil(std::min(NextDue(), deadline));
+    }
+}
+
+}  // namespace driver

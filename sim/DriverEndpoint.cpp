@@ -1,0 +1,320 @@
+#include "gensim/DriverEndpoint.h"
+
+#include "gensim/Generator.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <stdexcept>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <system_error>
+#include <unistd.h>
+
+namespace gensim {
+
+namespace {
+
+[[noreturn]] void fail(const std::string& what)
+{
+    throw std::system_error(errno, std::generic_category(), what);
+}
+
+sockaddr_un addressOf(const std::string& path)
+{
+    sockaddr_un address{};
+    if (path.empty() || path.size() >= sizeof address.sun_path)
+        throw std::invalid_argument("driver socket path \"" + path + "\" is empty or too long");
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, path.data(), path.size());
+    return address;
+}
+
+// True when something answers a connect at address.
+bool listenedOn(const sockaddr_un& address)
+{
+    driver::UniqueFd probe(::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0));
+    return probe.Valid()
+        && ::connect(probe.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+}
+
+// A stale socket of an earlier run goes; anything else at the path stays.
+void clearPath(const std::string& path, const sockaddr_un& address)
+{
+    struct stat st{};
+    if (lstat(path.c_str(), &st) != 0)
+        return;
+    if (!S_ISSOCK(st.st_mode))
+        throw std::invalid_argument(path + " exists and is not a socket");
+    if (listenedOn(address))
+        throw std::invalid_argument(path + " is in use by another driver");
+    if (unlink(path.c_str()) != 0)
+        fail("unlink " + path);
+}
+
+constexpr char kVersionText[] = "gensim kernel-driver stand-in";
+
+// The path is handed to programs that may run elsewhere.
+std::string absolute(std::string path)
+{
+    if (path.empty() || path.front() == '/')
+        return path;
+    char cwd[PATH_MAX];
+    if (!getcwd(cwd, sizeof cwd))
+        fail("getcwd");
+    return std::string(cwd) + "/" + path;
+}
+
+} // namespace
+
+DriverEndpoint::DriverEndpoint(std::string path, uint32_t version) : m_path(absolute(std::move(path))), m_version(version)
+{
+    const sockaddr_un address = addressOf(m_path);
+    clearPath(m_path, address);
+    m_listen.Reset(::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+    if (!m_listen.Valid())
+        fail("socket");
+    if (::bind(m_listen.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
+        fail("bind " + m_path);
+    if (::listen(m_listen.Get(), 16) != 0)
+        fail("listen " + m_path);
+    struct stat st{};
+    if (stat(m_path.c_str(), &st) == 0)
+        m_inode = st.st_ino;
+}
+
+DriverEndpoint::~DriverEndpoint()
+{
+    // Remove the socket only while it is still ours.
+    struct stat st{};
+    if (stat(m_path.c_str(), &st) == 0 && st.st_ino == m_inode)
+        unlink(m_path.c_str());
+}
+
+IsaCard& DriverEndpoint::addIsaCard(int slot, Generator& generator)
+{
+    IsaCard::baseOf(slot);
+    std::lock_guard lock(m_mutex);
+    if (m_isa[slot])
+        throw std::invalid_argument("ISA slot " + std::to_string(slot) + " already holds a card");
+    m_isa[slot] = std::make_unique<IsaCard>(slot, generator);
+    return *m_isa[slot];
+}
+
+IsaCard* DriverEndpoint::isaCard(int slot)
+{
+    std::lock_guard lock(m_mutex);
+    return slot >= 0 && slot < IsaCard::kSlots ? m_isa[slot].get() : nullptr;
+}
+
+void DriverEndpoint::pollFds(std::vector<pollfd>& fds) const
+{
+    std::lock_guard lock(m_mutex);
+    fds.push_back({m_listen.Get(), POLLIN, 0});
+    for (const driver::UniqueFd& client : m_clients)
+        fds.push_back({client.Get(), POLLIN, 0});
+}
+
+void DriverEndpoint::serve(const pollfd& ready)
+{
+    if (ready.revents == 0)
+        return;
+    if (ready.fd == m_listen.Get())
+        accept();
+    else if (ready.revents & POLLIN)
+        receive(ready.fd);
+    else
+        disconnect(ready.fd);
+}
+
+void DriverEndpoint::accept()
+{
+    for (;;) {
+        int fd = ::accept4(m_listen.Get(), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (fd < 0)
+            return;
+        std::lock_guard lock(m_mutex);
+        m_clients.emplace_back(fd);
+        m_changed.notify_all();
+    }
+}
+
+void DriverEndpoint::receive(int client)
+{
+    std::vector<uint8_t>& packet = m_packet;
+    packet.resize(driver::kMaxPacket + 1);
+    iovec io{packet.data(), packet.size()};
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int) * 4)];
+    msghdr message{};
+    message.msg_iov = &io;
+    message.msg_iovlen = 1;
+    message.msg_control = control;
+    message.msg_controllen = sizeof control;
+    ssize_t n = ::recvmsg(client, &message, MSG_DONTWAIT | MSG_CMSG_CLOEXEC);
+    // Hosts send no descriptors; any that came are closed.
+    for (cmsghdr* c = CMSG_FIRSTHDR(&message); n >= 0 && c != nullptr; c = CMSG_NXTHDR(&message, c)) {
+        if (c->cmsg_level != SOL_SOCKET || c->cmsg_type != SCM_RIGHTS)
+            continue;
+        for (std::size_t i = 0; i < (c->cmsg_len - CMSG_LEN(0)) / sizeof(int); ++i) {
+            int fd = -1;
+            std::memcpy(&fd, CMSG_DATA(c) + i * sizeof(int), sizeof fd);
+            ::close(fd);
+        }
+    }
+    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR))
+        return;
+    if (n <= 0) {
+        disconnect(client);
+        return;
+    }
+    const std::size_t size = (message.msg_flags & MSG_TRUNC) ? packet.size() : static_cast<std::size_t>(n);
+    int file = -1;
+    std::vector<uint8_t> reply = answer(client, packet.data(), size, file);
+
+    io = {reply.data(), reply.size()};
+    msghdr out{};
+    out.msg_iov = &io;
+    out.msg_iovlen = 1;
+    alignas(cmsghdr) char rights[CMSG_SPACE(sizeof(int))] = {};
+    if (file >= 0) {
+        out.msg_control = rights;
+        out.msg_controllen = sizeof rights;
+        cmsghdr* c = CMSG_FIRSTHDR(&out);
+        c->cmsg_level = SOL_SOCKET;
+        c->cmsg_type = SCM_RIGHTS;
+        c->cmsg_len = CMSG_LEN(sizeof(int));
+        std::memcpy(CMSG_DATA(c), &file, sizeof file);
+    }
+    // A host that stopped reading loses this answer and times out; a host
+    // that went away is dropped.
+    if (::sendmsg(client, &out, MSG_NOSIGNAL | MSG_DONTWAIT) < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
+        disconnect(client);
+}
+
+void DriverEndpoint::disconnect(int client)
+{
+    std::lock_guard lock(m_mutex);
+    std::erase_if(m_holdings, [client](const auto& h) { return h.second.client == client; });
+    std::erase_if(m_clients, [client](const driver::UniqueFd& fd) { return fd.Get() == client; });
+    m_changed.notify_all();
+}
+
+std::vector<uint8_t> DriverEndpoint::answer(int client, const uint8_t* bytes, std::size_t size, int& file)
+{
+    file = -1;
+    {
+        std::lock_guard lock(m_mutex);
+        ++m_requests;
+    }
+    std::optional<driver::Request> request = driver::DecodeRequest(bytes, size);
+    if (!request) {
+        uint32_t op = 0;
+        if (bytes != nullptr && size >= sizeof op)
+            std::memcpy(&op, bytes, sizeof op);
+        return driver::EncodeBadRequest(driver::SequenceOf(bytes, size).value_or(0), op);
+    }
+    driver::Answer answer;
+    answer.sequence = request->sequence;
+    answer.op = driver::OpOf(request->body);
+    answer.body = answerBody(client, request->body, file);
+    return driver::EncodeAnswer(answer);
+}
+
+driver::AnswerBody DriverEndpoint::answerBody(int client, driver::RequestBody& body, int& file)
+{
+    using namespace driver;
+    switch (OpOf(body)) {
+    case Op::Version: return VersionAnswer{m_version, kVersionText};
+    case Op::PciScan: return PciScanAnswer{};
+    case Op::CardInfo: return CardInfoAnswer{};
+    case Op::Register: return registerCard(client, std::get<RegisterRequest>(body), file);
+    case Op::Release: {
+        std::lock_guard lock(m_mutex);
+        auto held = m_holdings.find(std::get<ReleaseRequest>(body).handle);
+        bool released = held != m_holdings.end() && held->second.client == client;
+        if (released)
+            m_holdings.erase(held);
+        return ReleaseAnswer{released};
+    }
+    case Op::ConfigRead: return ConfigReadAnswer{};
+    case Op::FirmwareEvent: return event(client, std::get<FirmwareEventRequest>(body));
+    case Op::BlockTransfer: return BlockTransferAnswer{};
+    }
+    return VersionAnswer{};
+}
+
+bool DriverEndpoint::heldByAnother(int slot, int client) const
+{
+    return std::any_of(m_holdings.begin(), m_holdings.end(), [&](const auto& h) {
+        return h.second.slot == slot && h.second.client != client;
+    });
+}
+
+// ISA cards only: one I/O range at a card's base. Anything else (memory
+// ranges of PCI cards) is refused until such cards exist.
+driver::RegisterAnswer DriverEndpoint::registerCard(int client, const driver::RegisterRequest& request, int& file)
+{
+    driver::RegisterAnswer refused;
+    if (request.resources.size() != 1 || request.resources[0].kind != driver::ResourceKind::Io)
+        return refused;
+    const uint32_t base = request.resources[0].base;
+    std::lock_guard lock(m_mutex);
+    int slot = -1;
+    for (int s = 0; s < IsaCard::kSlots; ++s)
+        if (m_isa[s] && m_isa[s]->base() == base)
+            slot = s;
+    if (slot >= 0 && (heldByAnother(slot, client) || m_isa[slot]->faults().refuseRegistration))
+        return refused;
+    const uint32_t handle = m_nextHandle++;
+    m_holdings[handle] = {client, slot};
+    m_changed.notify_all();
+    if (slot < 0) {
+        driver::RegisterAnswer empty;
+        empty.handle = handle;
+        return empty;
+    }
+    file = m_isa[slot]->memoryFile();
+    return m_isa[slot]->registration(handle);
+}
+
+driver::FirmwareEventAnswer DriverEndpoint::event(int client, const driver::FirmwareEventRequest& request)
+{
+    IsaCard* card = nullptr;
+    {
+        std::lock_guard lock(m_mutex);
+        auto held = m_holdings.find(request.handle);
+        if (held != m_holdings.end() && held->second.client == client && held->second.slot >= 0)
+            card = m_isa[held->second.slot].get();
+    }
+    if (card == nullptr || request.kind != driver::EventKind::HostInterrupt || request.words.empty())
+        return {};
+    return card->hostEvent(static_cast<uint16_t>(request.words[0]));
+}
+
+std::size_t DriverEndpoint::connections() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_clients.size();
+}
+
+std::size_t DriverEndpoint::registrations() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_holdings.size();
+}
+
+uint64_t DriverEndpoint::requests() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_requests;
+}
+
+bool DriverEndpoint::waitForConnections(std::size_t n, std::chrono::milliseconds timeout) const
+{
+    std::unique_lock lock(m_mutex);
+    return m_changed.wait_for(lock, timeout, [&] { return m_clients.size() == n; });
+}
+
+} // namespace gensim

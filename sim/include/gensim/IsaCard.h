@@ -1,0 +1,99 @@
+// A generator's ISA card: the graphics processor's memory, which the card
+// shares with the host through a memory file, and the firmware's side of
+// the processor's host interface.
+//
+// The host models the four host-interface registers itself; the firmware is
+// asked only at its events (a host interrupt, the non-maskable interrupt)
+// and answers with the changes it makes, now and later:
+// - a host interrupt with message 0 takes the character in the word
+//   0xFF1FB000 into the generator's serial line, whose echo, line feed,
+//   reply and prompt come back as output (faults of the line included);
+//   other messages are taken and ignored;
+// - the non-maskable interrupt restarts the firmware: when the system
+//   record at 0xFF000000 was cleared first, the generator goes back to its
+//   state at start (custom items gone, settings reset); the record is then
+//   written anew, and output not yet taken is dropped.
+#pragma once
+
+#include "DriverWire.h"
+#include "UniqueFd.h"
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+
+namespace gensim {
+
+class Generator;
+class SerialLine;
+
+// What a test scripts into a card's firmware and its registration.
+struct CardFaults {
+    bool intInNeverTaken = false;     // a hung firmware: takes no character until restarted
+    bool nmiNeverTaken = false;       // the processor never restarts
+    int nmiDelayMs = 0;               // a slow restart
+    bool refuseRegistration = false;  // the driver refuses the card
+};
+
+class IsaCard {
+public:
+    static constexpr int kSlots = 8;
+    // Processor bit addresses: one 16-bit word is 16 apart.
+    static constexpr uint32_t kRamFirst = 0xFF000000;
+    static constexpr uint32_t kRamWords = 0x20000;  // up to 0xFF1FFFF0
+    static constexpr uint32_t kIoFirst = 0xC0000000;
+    static constexpr uint32_t kIoWords = 32;        // up to 0xC00001F0
+    static constexpr uint32_t kInputWord = 0xFF1FB000;
+    static constexpr uint32_t kSystemRecord = 0xFF000000;
+    static constexpr uint32_t kSystemRecordWords = 72;
+
+    // The card's I/O base in a slot; throws std::invalid_argument outside 0-7.
+    static uint32_t baseOf(int slot);
+
+    // Creates the card's memory as at power-on. Throws std::system_error
+    // when the memory file cannot be made.
+    IsaCard(int slot, Generator& generator);
+    ~IsaCard();
+    IsaCard(const IsaCard&) = delete;
+    IsaCard& operator=(const IsaCard&) = delete;
+
+    int slot() const { return m_slot; }
+    uint32_t base() const { return baseOf(m_slot); }
+    Generator& generator() const { return m_generator; }
+
+    // The registration's view of the memory; the file goes with it.
+    driver::RegisterAnswer registration(uint32_t handle) const;
+    int memoryFile() const { return m_file.Get(); }
+
+    // The firmware's answer to an event; control is the host-interface
+    // control register after the host's write.
+    driver::FirmwareEventAnswer hostEvent(uint16_t control);
+
+    void setFaults(CardFaults faults);
+    CardFaults faults() const;
+
+    // The processor's memory as the host sees it (0xFFFF outside it).
+    uint16_t word(uint32_t address) const;
+    void setWord(uint32_t address, uint16_t value);
+    // Events the firmware answered so far.
+    uint64_t events() const;
+
+private:
+    uint16_t* wordAt(uint32_t address) const;
+    void powerOn();
+    void writeSystemRecord();
+    bool systemRecordCleared() const;
+    void restart(driver::FirmwareEventAnswer& answer);
+    void takeCharacter(driver::FirmwareEventAnswer& answer);
+
+    const int m_slot;
+    Generator& m_generator;
+    driver::UniqueFd m_file;
+    uint8_t* m_memory = nullptr;
+    std::unique_ptr<SerialLine> m_serial;
+    mutable std::mutex m_mutex;
+    CardFaults m_faults;
+    uint64_t m_events = 0;
+};
+
+} // namespace gensim

@@ -13,6 +13,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QVBoxLayout>
@@ -64,16 +65,15 @@ void CFormatOptions::BuildControls()
     RegisterFormatEditorBitmaps();
     auto *page = new QVBoxLayout(this);
 
-    auto *nameBox = new QGridLayout;
-    nameBox->addWidget(Label(this, "Format Name"), 0, 0);
+    auto *nameRow = new QHBoxLayout;
+    nameRow->addWidget(Label(this, "Format Name"));
     m_name = new CNameEdit(this);
     SetControlId(m_name, IDC_NAME);
-    m_name->setMaximumWidth(120);
-    nameBox->addWidget(m_name, 0, 1, Qt::AlignLeft);
-    auto *rule = Label(this, "The name must be a valid DOS filename without the extension.  (8 characters Max)");
-    rule->setWordWrap(true);
-    nameBox->addWidget(rule, 1, 0, 1, 2);
-    page->addLayout(nameBox);
+    m_name->setFixedWidth(100);
+    nameRow->addWidget(m_name);
+    nameRow->addStretch();
+    page->addLayout(nameRow);
+    page->addWidget(Label(this, "The name must be a valid DOS filename without the extension.  (8 characters Max)"));
 
     auto *kinds = new QGroupBox(QStringLiteral("Signal Types"), this);
     auto *kindGrid = new QGridLayout(kinds);
@@ -84,10 +84,12 @@ void CFormatOptions::BuildControls()
         kindGrid->addWidget(Label(kinds, kindRows[row].second), row, 0);
         auto *combo = new QComboBox(kinds);
         SetControlId(combo, kindRows[row].first);
+        combo->setMinimumWidth(260);
         kindGrid->addWidget(combo, row, 1);
         m_kinds[size_t(row)] = combo;
         connect(combo, &QComboBox::activated, this, [this] { SetModified(); });
     }
+    kindGrid->setColumnStretch(2, 1);
     page->addWidget(kinds);
 
     auto *levels = new QGroupBox(QStringLiteral("Levels"), this);
@@ -100,7 +102,10 @@ void CFormatOptions::BuildControls()
         levelGrid->addWidget(edit, row, 1);
         if (label)
             levelGrid->addWidget(Label(levels, label), row, 0);
-        levelGrid->addWidget(Label(levels, unit), row, 2);
+        QLabel *unitLabel = Label(levels, unit);
+        levelGrid->addWidget(unitLabel, row, 2);
+        if (id == IDC_PEDESTAL)
+            m_pedestalUnit = unitLabel;
         connect(edit, &QLineEdit::textEdited, this, [this] { SetModified(); });
         return edit;
     };
@@ -167,6 +172,10 @@ void CFormatOptions::OnInitDialog()
     m_gamma->setVisible(m_switches[kGammaSwitch] != 0);
     m_pedestalOnBox->setChecked(m_pedestalOn != 0);
     m_pedestal->setVisible(m_pedestalOn != 0);
+    m_pedestalUnit->setVisible(m_pedestalOn != 0);
+    // No selection shown in edits the user is not in.
+    for (CValueEdit *edit : {m_videoSwing, m_syncSwing, m_gamma, m_pedestal})
+        edit->deselect();
     ClearModified();
 }
 
@@ -217,6 +226,7 @@ void CFormatOptions::TogglePedestal()
     m_pedestalOn = m_pedestalOn ? 0 : 1;
     m_pedestalOnBox->setChecked(m_pedestalOn != 0);
     m_pedestal->setVisible(m_pedestalOn != 0);
+    m_pedestalUnit->setVisible(m_pedestalOn != 0);
     SetModified();
 }
 

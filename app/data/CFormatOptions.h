@@ -16,6 +16,7 @@ class CStateButton;
 class CValueEdit;
 class QCheckBox;
 class QComboBox;
+class QLabel;
 
 class CFormatOptions : public CFormatPage {
 public:
@@ -64,4 +65,5 @@ private:
     CValueEdit *m_pedestal = nullptr;
     QCheckBox *m_gammaOn = nullptr;
     QCheckBox *m_pedestalOnBox = nullptr;
+    QLabel *m_pedestalUnit = nullptr;
 };

@@ -126,6 +126,9 @@ void CFormatTiming::BuildControls()
         else
             edit = new CValueEdit(this);
         SetControlId(edit, cell.id);
+        QPalette palette = edit->palette();
+        CNumericEdit::SetDisabledLook(palette, {CEntryGroup::kBlack, CEntryGroup::kGreen});
+        edit->setPalette(palette);
         edit->setFixedWidth(kEditWidth);
         edit->setAlignment(Qt::AlignRight);
         layout->addWidget(edit, row, column);

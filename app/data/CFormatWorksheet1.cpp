@@ -3,6 +3,7 @@
 #include "CFormatEditor.h"
 #include "CFormatTiming.h"
 #include "CGeneralFormatData.h"
+#include "CNumericEdit.h"
 #include "CValueEdit.h"
 #include "DialogControls.h"
 #include "Prompts.h"
@@ -65,6 +66,9 @@ void CFormatWorksheet1::BuildControls()
         SetControlId(edit, input.id);
         edit->m_decimals = W::Decimals(input.id);
         edit->m_integerOnly = input.id == W::IDC_H_RESOLUTION || input.id == W::IDC_V_RESOLUTION;
+        QPalette palette = edit->palette();
+        CNumericEdit::SetDisabledLook(palette, {CEntryGroup::kBlack, CEntryGroup::kGreen});
+        edit->setPalette(palette);
         edit->setFixedWidth(90);
         edit->setAlignment(Qt::AlignRight);
         inputs->addWidget(edit, row, 1);

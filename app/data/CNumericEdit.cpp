@@ -14,10 +14,10 @@ protected:
     bool AcceptsChar(QChar c) const override { return CNumericEdit::IsNumericChar(c); }
 };
 
-// A disabled edit keeps its colours, its text dimmed to half.
-QColor Dimmed(QRgb text)
+// Half way to grey: a disabled edit keeps its colours, faded.
+QColor Faded(QRgb colour, int grey)
 {
-    return QColor(qRed(text) / 2 + 64, qGreen(text) / 2 + 64, qBlue(text) / 2 + 64);
+    return QColor((qRed(colour) + grey) / 2, (qGreen(colour) + grey) / 2, (qBlue(colour) + grey) / 2);
 }
 
 } // namespace
@@ -46,7 +46,12 @@ void CNumericEdit::SetColours(const EntryColours &colours)
     QPalette palette = this->palette();
     palette.setColor(QPalette::Base, QColor(colours.background));
     palette.setColor(QPalette::Text, QColor(colours.text));
-    palette.setColor(QPalette::Disabled, QPalette::Base, QColor(colours.background));
-    palette.setColor(QPalette::Disabled, QPalette::Text, Dimmed(colours.text));
+    SetDisabledLook(palette, colours);
     setPalette(palette);
+}
+
+void CNumericEdit::SetDisabledLook(QPalette &palette, const EntryColours &colours)
+{
+    palette.setColor(QPalette::Disabled, QPalette::Base, Faded(colours.background, 112));
+    palette.setColor(QPalette::Disabled, QPalette::Text, Faded(colours.text, 160));
 }

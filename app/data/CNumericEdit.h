@@ -6,6 +6,7 @@
 #include "CEntryGroup.h"
 
 #include <QLineEdit>
+#include <QPalette>
 
 class InsertFilter;
 
@@ -20,6 +21,8 @@ public:
 
     void SetColours(const EntryColours &colours);
     EntryColours Colours() const { return m_colours; }
+    // What a disabled edit of these colours shows: faded, so it stands out.
+    static void SetDisabledLook(QPalette &palette, const EntryColours &colours);
 
 private:
     InsertFilter *m_filter;

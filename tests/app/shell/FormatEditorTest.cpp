@@ -542,4 +542,50 @@ TEST_F(FormatEditorTest, CheckIsRefusedWhileAToolHasTheGeneratorBusy)
     EXPECT_EQ(prompter.Pending(), 0u);
 }
 
+// Pictures of each page ($ZOT_SCREENSHOT_DIR), with what a look would
+// catch checked: text cut off, values that do not fit their edits, a
+// highlighted group in its colours.
+TEST_F(FormatEditorTest, Screenshots)
+{
+    Open(NewFormat());
+    editor->resize(editor->sizeHint());
+    const auto expectFits = [this] {
+        QWidget *page = editor->Tabs()->currentWidget();
+        for (const QLabel *label : page->findChildren<QLabel *>()) {
+            if (!label->text().isEmpty() && label->isVisible()) {
+                EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->contentsRect().width())
+                    << qPrintable(label->text());
+            }
+        }
+        for (const QLineEdit *edit : page->findChildren<QLineEdit *>()) {
+            if (edit->isVisible()) {
+                EXPECT_LT(edit->fontMetrics().horizontalAdvance(edit->text()), edit->width() - 6)
+                    << qPrintable(edit->objectName());
+            }
+        }
+    };
+    const std::pair<CFormatEditor::Page, const char *> pages[] = {{CFormatEditor::kOptions, "format-editor-options"},
+                                                                   {CFormatEditor::kWorksheet1, "format-editor-worksheet1"},
+                                                                   {CFormatEditor::kWorksheet2, "format-editor-worksheet2"}};
+    for (const auto &[page, name] : pages) {
+        SCOPED_TRACE(name);
+        ShowPage(page);
+        expectFits();
+        SaveScreenshot(*editor, QString::fromLatin1(name));
+    }
+    ShowPage(CFormatEditor::kTiming);
+    Focus(Edit(T::IDC_H_TOTAL)); // the horizontal counts highlighted
+    EXPECT_EQ(dynamic_cast<CNumericEdit *>(Edit(T::IDC_H_BLANK))->Colours(),
+              (EntryColours{CEntryGroup::kDarkRed, CEntryGroup::kWhite}));
+    expectFits();
+    SaveScreenshot(*editor, QStringLiteral("format-editor-timing-machine"));
+    Click(T::IDC_TIME);
+    Focus(Edit(T::IDC_V_PERIOD_TIME)); // the vertical times highlighted
+    EXPECT_EQ(dynamic_cast<CNumericEdit *>(Edit(T::IDC_V_BLANK_TIME))->Colours(),
+              (EntryColours{CEntryGroup::kDarkRed, CEntryGroup::kWhite}));
+    EXPECT_FALSE(Edit(T::IDC_V_TOTAL)->isEnabled());
+    expectFits();
+    SaveScreenshot(*editor, QStringLiteral("format-editor-timing-time"));
+}
+
 } // namespace

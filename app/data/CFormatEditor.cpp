@@ -9,7 +9,7 @@
 #include "CProgressDlg.h"
 #include "DialogUnits.h"
 #include "Prompts.h"
-#include "strings.h"
+#include "StringTable.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -75,8 +75,8 @@ void CFormatEditor::BuildMenu()
         int id; // 0: a separator
         const char *text;
     };
-    const Entry file[] = {{ID_SAVE, "&Save\tCtrl-S"}, {ID_SAVE_AS, "Save &As..."}, {0, nullptr},
-                          {ID_CLOSE, "&Close"},       {0, nullptr},             {ID_PRINT, "Print"}};
+    const Entry file[] = {{ID_FILE_SAVE, "&Save\tCtrl-S"}, {ID_FILE_SAVE_AS, "Save &As..."}, {0, nullptr},
+                          {ID_FILE_CLOSE, "&Close"},       {0, nullptr},             {ID_FORMAT_PRINT, "Print"}};
     QMenu *fileMenu = m_menuBar->addMenu(QStringLiteral("&File"));
     for (const Entry &entry : file) {
         if (entry.id == 0)
@@ -85,28 +85,28 @@ void CFormatEditor::BuildMenu()
             fileMenu->addAction(m_router.Add(entry.id, QString::fromLatin1(entry.text)));
     }
     QMenu *editMenu = m_menuBar->addMenu(QStringLiteral("&Edit"));
-    editMenu->addAction(m_router.Add(ID_CHECK, QStringLiteral("&Check\tF2")));
+    editMenu->addAction(m_router.Add(ID_CHECK_FORMAT, QStringLiteral("&Check\tF2")));
     // A top-level item that nobody answers, shown disabled.
-    m_menuBar->addAction(m_router.Add(ID_HELP, QStringLiteral("&Help")));
+    m_menuBar->addAction(m_router.Add(ID_FORMAT_EDITOR_HELP, QStringLiteral("&Help")));
     m_router.Watch(fileMenu);
     m_router.Watch(editMenu);
 
-    m_router.Action(ID_SAVE)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
-    m_router.Action(ID_CHECK)->setShortcut(QKeySequence(Qt::Key_F2));
-    for (int id : {ID_SAVE, ID_CHECK}) {
+    m_router.Action(ID_FILE_SAVE)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    m_router.Action(ID_CHECK_FORMAT)->setShortcut(QKeySequence(Qt::Key_F2));
+    for (int id : {ID_FILE_SAVE, ID_CHECK_FORMAT}) {
         QAction *action = m_router.Action(id);
         action->setShortcutContext(Qt::WindowShortcut);
         addAction(action); // the keys work on every page, menu closed
     }
-    m_router.SetHandler(ID_SAVE, [this] { OnSave(); });
-    m_router.SetHandler(ID_SAVE_AS, [this] { OnSaveAs(); });
-    m_router.SetHandler(ID_CLOSE, [this] { OnClose(); });
-    m_router.SetHandler(ID_CHECK, [this] { OnCheck(); });
-    m_router.SetHandler(ID_PRINT, [this] {
+    m_router.SetHandler(ID_FILE_SAVE, [this] { OnSave(); });
+    m_router.SetHandler(ID_FILE_SAVE_AS, [this] { OnSaveAs(); });
+    m_router.SetHandler(ID_FILE_CLOSE, [this] { OnClose(); });
+    m_router.SetHandler(ID_CHECK_FORMAT, [this] { OnCheck(); });
+    m_router.SetHandler(ID_FORMAT_PRINT, [this] {
         if (PrintHandler())
             PrintHandler()(*this);
     });
-    m_router.SetEnableRule(ID_PRINT, [] { return bool(PrintHandler()); });
+    m_router.SetEnableRule(ID_FORMAT_PRINT, [] { return bool(PrintHandler()); });
 }
 
 void CFormatEditor::ShowPage(Page page)
@@ -171,7 +171,7 @@ void CFormatEditor::SetModified(bool retitleAlways)
 QString CFormatEditor::TitleText() const
 {
     const QString file = m_item.GetFolder().isEmpty() ? LoadString(IDS_NO_FILE) : m_item.GetFilePath();
-    return FormatString(IDS_TITLE, {m_copy->name}) + (m_modified ? QStringLiteral(" * ") : QStringLiteral("  ")) + file;
+    return FormatString(IDS_FORMAT_EDITOR_TITLE, {m_copy->name}) + (m_modified ? QStringLiteral(" * ") : QStringLiteral("  ")) + file;
 }
 
 void CFormatEditor::UpdateTitle()

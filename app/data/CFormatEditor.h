@@ -11,6 +11,7 @@
 
 #include "CFormat.h"
 #include "CommandRouter.h"
+#include "ResourceIds.h"
 
 #include <QWidget>
 
@@ -28,14 +29,7 @@ class QTabWidget;
 
 class CFormatEditor : public QWidget, public FormatEditorLink {
 public:
-    enum Command : int {
-        ID_SAVE = 10031, ID_SAVE_AS = 10060, ID_CLOSE = 10074, ID_PRINT = 10170, ID_CHECK = 10021,
-        ID_HELP = 65535,
-    };
     enum Page : int { kOptions, kTiming, kWorksheet1, kWorksheet2 };
-    static constexpr int IDR_MENU = 141;
-    static constexpr unsigned IDS_TITLE = 32995;
-    static constexpr unsigned IDS_NO_FILE = 33070;
 
     // What holds a generator while a check runs on it. A check runs only
     // when the gate gives a lease; the shell's gate refuses a generator a

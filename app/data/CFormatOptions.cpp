@@ -29,11 +29,11 @@ struct SwitchButton {
 };
 
 const SwitchButton kSwitchButtons[] = {
-    {CFormatOptions::IDC_SYNC_R, 0, "R", false},     {CFormatOptions::IDC_SYNC_G, 1, "G", false},
-    {CFormatOptions::IDC_SYNC_B, 2, "B", false},     {CFormatOptions::IDC_GATE_H, 3, "H", false},
-    {CFormatOptions::IDC_GATE_V, 4, "V", false},     {CFormatOptions::IDC_GATE_C, 5, "C", false},
-    {CFormatOptions::IDC_POLARITY_H, 6, "H", true},  {CFormatOptions::IDC_POLARITY_V, 7, "V", true},
-    {CFormatOptions::IDC_POLARITY_C, 8, "C", true},
+    {IDC_SYNC_ON_R, 0, "R", false},     {IDC_SYNC_ON_G, 1, "G", false},
+    {IDC_SYNC_ON_B, 2, "B", false},     {IDC_GATE_H, 3, "H", false},
+    {IDC_GATE_V, 4, "V", false},     {IDC_GATE_C, 5, "C", false},
+    {IDC_POLARITY_H, 6, "H", true},  {IDC_POLARITY_V, 7, "V", true},
+    {IDC_POLARITY_C, 8, "C", true},
 };
 const char *const kSwitchRows[] = {"Sync", "DS Gate", "DS Polarity"};
 
@@ -52,7 +52,7 @@ QLabel *Label(QWidget *parent, const char *text)
 } // namespace
 
 CFormatOptions::CFormatOptions(CGeneralFormatData *data, CFormatEditor *sheet)
-    : CFormatPage(data, sheet, IDD, QStringLiteral("Options"))
+    : CFormatPage(data, sheet, IDD_FORMAT_OPTIONS, QStringLiteral("Options"))
 {
     const auto fields = Switches(*data);
     for (int i = 0; i < kSwitches; ++i)
@@ -68,7 +68,7 @@ void CFormatOptions::BuildControls()
     auto *nameRow = new QHBoxLayout;
     nameRow->addWidget(Label(this, "Format Name"));
     m_name = new CNameEdit(this);
-    SetControlId(m_name, IDC_NAME);
+    SetControlId(m_name, IDC_FORMAT_NAME);
     m_name->setFixedWidth(100);
     nameRow->addWidget(m_name);
     nameRow->addStretch();
@@ -77,8 +77,8 @@ void CFormatOptions::BuildControls()
 
     auto *kinds = new QGroupBox(QStringLiteral("Signal Types"), this);
     auto *kindGrid = new QGridLayout(kinds);
-    const std::pair<int, const char *> kindRows[] = {{IDC_ACS, "ACS Kind"},       {IDC_DCS, "DCS Kind"},
-                                                     {IDC_DSS, "DSS Kind"},       {IDC_SYNC_SELECT, "Sync Select"},
+    const std::pair<int, const char *> kindRows[] = {{IDC_ACS_KIND, "ACS Kind"},       {IDC_DCS_KIND, "DCS Kind"},
+                                                     {IDC_DSS_KIND, "DSS Kind"},       {IDC_SYNC_SELECT, "Sync Select"},
                                                      {IDC_VIDEO_KIND, "Video Kind"}};
     for (int row = 0; row < 5; ++row) {
         kindGrid->addWidget(Label(kinds, kindRows[row].second), row, 0);

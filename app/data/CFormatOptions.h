@@ -6,6 +6,7 @@
 // rest is written at commit, a number only when its edit was changed.
 
 #include "CFormatPage.h"
+#include "ResourceIds.h"
 
 #include <QtGlobal>
 
@@ -20,15 +21,6 @@ class QLabel;
 
 class CFormatOptions : public CFormatPage {
 public:
-    enum : int {
-        IDD = 137,
-        IDC_NAME = 1092, IDC_ACS = 1093, IDC_DCS = 1094, IDC_DSS = 1095, IDC_SYNC_SELECT = 1096,
-        IDC_VIDEO_KIND = 1097, IDC_VIDEO_SWING = 1098, IDC_SYNC_SWING = 1099, IDC_GAMMA_ON = 1100,
-        IDC_GAMMA = 1101, IDC_PEDESTAL_ON = 1102, IDC_PEDESTAL = 1103,
-        IDC_SYNC_R = 1104, IDC_SYNC_G = 1105, IDC_SYNC_B = 1106,
-        IDC_GATE_H = 1107, IDC_GATE_V = 1108, IDC_GATE_C = 1109,
-        IDC_POLARITY_H = 1110, IDC_POLARITY_V = 1111, IDC_POLARITY_C = 1112,
-    };
     // The switches the page keeps, in the format's order; the last is gamma on.
     static constexpr int kSwitches = 10;
     static constexpr int kGammaSwitch = 9;

@@ -2,19 +2,12 @@
 
 #include "CFormatEditor.h"
 #include "DialogUnits.h"
+#include "ResourceIds.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
-
-namespace {
-
-// The buttons that pass Enter on to the entry last focused.
-constexpr int kRejectId = 1062;
-constexpr int kAcceptId = 1063;
-
-} // namespace
 
 CFormatPage::CFormatPage(CGeneralFormatData *data, CFormatEditor *sheet, int dialogId, const QString &title)
     : m_data(data), m_sheet(sheet), m_title(title)
@@ -70,7 +63,7 @@ void CFormatPage::AcceptFocused()
         return;
     int id = IdOf(focus);
     if (!qobject_cast<QLineEdit *>(focus)) {
-        if (id != kRejectId && id != kAcceptId)
+        if (id != IDC_REJECT_ENTRY && id != IDC_ACCEPT_ENTRY)
             return;
         id = m_lastFocused;
     }

@@ -8,7 +8,7 @@
 #include "DialogControls.h"
 #include "FormatEditorBitmaps.h"
 #include "Prompts.h"
-#include "strings.h"
+#include "StringTable.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -51,31 +51,31 @@ struct GridRow {
 };
 
 const GridRow kRows[] = {
-    {T::IDC_LABEL_ACTIVE, "Active", {T::IDC_H_ACTIVE, "pixels"}, {T::IDC_H_ACTIVE_TIME, "us"}, T::IDC_H_SELECT_A, "A",
-     {T::IDC_V_ACTIVE, "lines"}, {T::IDC_V_ACTIVE_TIME, "ms"}, T::IDC_V_SELECT_A},
-    {T::IDC_LABEL_BLANK, "Blank", {T::IDC_H_BLANK, "pixels"}, {T::IDC_H_BLANK_TIME, "us"}, T::IDC_H_SELECT_B, "B",
-     {T::IDC_V_BLANK, "lines"}, {T::IDC_V_BLANK_TIME, "ms"}, T::IDC_V_SELECT_B},
-    {T::IDC_LABEL_PERIOD, "Period", {T::IDC_H_TOTAL, "pixels"}, {T::IDC_H_PERIOD_TIME, "us"}, T::IDC_H_SELECT_C, "C",
-     {T::IDC_V_TOTAL, "lines"}, {T::IDC_V_PERIOD_TIME, "ms"}, T::IDC_V_SELECT_C},
-    {T::IDC_LABEL_SIZE, "Size", {T::IDC_H_SIZE_IN, "in"}, {T::IDC_H_SIZE_MM, "mm"}, 0, nullptr,
-     {T::IDC_V_SIZE_IN, "in"}, {T::IDC_V_SIZE_MM, "mm"}, 0},
-    {T::IDC_LABEL_WIDTH, "Pulse Width", {T::IDC_H_WIDTH, "pixels"}, {T::IDC_H_WIDTH_TIME, "us"}, 0, nullptr,
-     {T::IDC_V_WIDTH, "lines"}, {T::IDC_V_WIDTH_TIME, "ms"}, 0},
-    {T::IDC_LABEL_DELAY, "Pulse Delay", {T::IDC_H_DELAY, "pixels"}, {T::IDC_H_DELAY_TIME, "us"}, 0, nullptr,
-     {T::IDC_V_DELAY, "lines"}, {T::IDC_V_DELAY_TIME, "ms"}, 0},
+    {IDC_LABEL_ACTIVE, "Active", {IDC_H_ACTIVE, "pixels"}, {IDC_H_ACTIVE_TIME, "us"}, IDC_H_SELECT_A, "A",
+     {IDC_V_ACTIVE, "lines"}, {IDC_V_ACTIVE_TIME, "ms"}, IDC_V_SELECT_A},
+    {IDC_LABEL_BLANK, "Blank", {IDC_H_BLANK, "pixels"}, {IDC_H_BLANK_TIME, "us"}, IDC_H_SELECT_B, "B",
+     {IDC_V_BLANK, "lines"}, {IDC_V_BLANK_TIME, "ms"}, IDC_V_SELECT_B},
+    {IDC_LABEL_PERIOD, "Period", {IDC_H_TOTAL, "pixels"}, {IDC_H_PERIOD_TIME, "us"}, IDC_H_SELECT_C, "C",
+     {IDC_V_TOTAL, "lines"}, {IDC_V_PERIOD_TIME, "ms"}, IDC_V_SELECT_C},
+    {IDC_LABEL_SIZE, "Size", {IDC_H_SIZE_IN, "in"}, {IDC_H_SIZE_MM, "mm"}, 0, nullptr,
+     {IDC_V_SIZE_IN, "in"}, {IDC_V_SIZE_MM, "mm"}, 0},
+    {IDC_LABEL_WIDTH, "Pulse Width", {IDC_H_WIDTH, "pixels"}, {IDC_H_WIDTH_TIME, "us"}, 0, nullptr,
+     {IDC_V_WIDTH, "lines"}, {IDC_V_WIDTH_TIME, "ms"}, 0},
+    {IDC_LABEL_DELAY, "Pulse Delay", {IDC_H_DELAY, "pixels"}, {IDC_H_DELAY_TIME, "us"}, 0, nullptr,
+     {IDC_V_DELAY, "lines"}, {IDC_V_DELAY_TIME, "ms"}, 0},
 };
 
-constexpr int kSelectors[] = {T::IDC_RATE_SELECT_A, T::IDC_RATE_SELECT_B, T::IDC_RATE_SELECT_C,
-                              T::IDC_H_SELECT_A,    T::IDC_H_SELECT_B,    T::IDC_H_SELECT_C,
-                              T::IDC_V_SELECT_A,    T::IDC_V_SELECT_B,    T::IDC_V_SELECT_C};
+constexpr int kSelectors[] = {IDC_RATE_SELECT_A, IDC_RATE_SELECT_B, IDC_RATE_SELECT_C,
+                              IDC_H_SELECT_A,    IDC_H_SELECT_B,    IDC_H_SELECT_C,
+                              IDC_V_SELECT_A,    IDC_V_SELECT_B,    IDC_V_SELECT_C};
 
 constexpr int kValueControls[] = {
-    T::IDC_PIXEL_RATE,   T::IDC_PIXEL_PERIOD,  T::IDC_LINE_RATE,     T::IDC_FIELD_RATE,   T::IDC_H_ACTIVE,
-    T::IDC_H_BLANK,      T::IDC_H_TOTAL,       T::IDC_H_ACTIVE_TIME, T::IDC_H_BLANK_TIME, T::IDC_H_PERIOD_TIME,
-    T::IDC_H_DELAY,      T::IDC_H_WIDTH,       T::IDC_H_DELAY_TIME,  T::IDC_H_WIDTH_TIME, T::IDC_V_ACTIVE,
-    T::IDC_V_BLANK,      T::IDC_V_TOTAL,       T::IDC_V_ACTIVE_TIME, T::IDC_V_BLANK_TIME, T::IDC_V_PERIOD_TIME,
-    T::IDC_V_DELAY,      T::IDC_V_WIDTH,       T::IDC_V_DELAY_TIME,  T::IDC_V_WIDTH_TIME, T::IDC_H_SIZE_IN,
-    T::IDC_V_SIZE_IN,    T::IDC_H_SIZE_MM,     T::IDC_V_SIZE_MM,     T::IDC_EQ_BEFORE,    T::IDC_EQ_AFTER,
+    IDC_PIXEL_RATE,   IDC_PIXEL_PERIOD,  IDC_LINE_RATE,     IDC_FIELD_RATE,   IDC_H_ACTIVE,
+    IDC_H_BLANK,      IDC_H_TOTAL,       IDC_H_ACTIVE_TIME, IDC_H_BLANK_TIME, IDC_H_PERIOD_TIME,
+    IDC_H_DELAY,      IDC_H_WIDTH,       IDC_H_DELAY_TIME,  IDC_H_WIDTH_TIME, IDC_V_ACTIVE,
+    IDC_V_BLANK,      IDC_V_TOTAL,       IDC_V_ACTIVE_TIME, IDC_V_BLANK_TIME, IDC_V_PERIOD_TIME,
+    IDC_V_DELAY,      IDC_V_WIDTH,       IDC_V_DELAY_TIME,  IDC_V_WIDTH_TIME, IDC_H_SIZE_IN,
+    IDC_V_SIZE_IN,    IDC_H_SIZE_MM,     IDC_V_SIZE_MM,     IDC_EQ_BEFORE,    IDC_EQ_AFTER,
 };
 
 QLabel *Static(QWidget *parent, int id, const QString &text, const QColor &colour = {})
@@ -91,7 +91,7 @@ QLabel *Static(QWidget *parent, int id, const QString &text, const QColor &colou
 } // namespace
 
 CFormatTiming::CFormatTiming(CGeneralFormatData *data, CFormatEditor *sheet)
-    : CFormatPage(data, sheet, T::IDD, QStringLiteral("Timing")), m_model(*data)
+    : CFormatPage(data, sheet, IDD_FORMAT_TIMING, QStringLiteral("Timing")), m_model(*data)
 {
 }
 
@@ -144,7 +144,7 @@ void CFormatTiming::BuildControls()
         SetControlId(button, id);
         button->setFixedSize(kSelectorSize, kSelectorSize);
         button->setFocusPolicy(Qt::NoFocus);
-        const bool rate = id >= T::IDC_RATE_SELECT_C;
+        const bool rate = id >= IDC_RATE_SELECT_C;
         // The lamp shows how the row's member is: entered (142) or calculated (143).
         if (rate)
             button->LoadBitmaps(IDB_SELECT_CALCULATED, IDB_SELECT_ENTERED, IDB_SELECT_CALCULATED, IDB_SELECT_ENTERED,
@@ -159,15 +159,15 @@ void CFormatTiming::BuildControls()
         layout->addWidget(holder, row, column);
     };
 
-    grid->addWidget(Static(this, T::IDC_LABEL_HORIZONTAL, QStringLiteral("Horizontal"), kHeadingColour), 0, 1, 1, 5,
+    grid->addWidget(Static(this, IDC_LABEL_HORIZONTAL, QStringLiteral("Horizontal"), kHeadingColour), 0, 1, 1, 5,
                     Qt::AlignCenter);
-    grid->addWidget(Static(this, T::IDC_LABEL_VERTICAL, QStringLiteral("Vertical"), kHeadingColour), 0, 7, 1, 5,
+    grid->addWidget(Static(this, IDC_LABEL_VERTICAL, QStringLiteral("Vertical"), kHeadingColour), 0, 7, 1, 5,
                     Qt::AlignCenter);
-    grid->addWidget(Static(this, T::IDC_LABEL_RATE, QStringLiteral("Rate"), kRowLabelColour), 1, 0);
-    addValue(grid, {T::IDC_LINE_RATE, "kHz"}, 1, 3);
-    addSelector(grid, T::IDC_RATE_SELECT_B, "B", 1, 5);
-    addValue(grid, {T::IDC_FIELD_RATE, "Hz"}, 1, 9);
-    addSelector(grid, T::IDC_RATE_SELECT_C, "C", 1, 11);
+    grid->addWidget(Static(this, IDC_LABEL_RATE, QStringLiteral("Rate"), kRowLabelColour), 1, 0);
+    addValue(grid, {IDC_LINE_RATE, "kHz"}, 1, 3);
+    addSelector(grid, IDC_RATE_SELECT_B, "B", 1, 5);
+    addValue(grid, {IDC_FIELD_RATE, "Hz"}, 1, 9);
+    addSelector(grid, IDC_RATE_SELECT_C, "C", 1, 11);
     for (int r = 0; r < int(std::size(kRows)); ++r) {
         const GridRow &row = kRows[r];
         const int y = r + 2;
@@ -188,10 +188,10 @@ void CFormatTiming::BuildControls()
     lower->setHorizontalSpacing(6);
     page->addSpacing(8);
     page->addLayout(lower);
-    lower->addWidget(Static(this, T::IDC_LABEL_PIXEL_RATE, QStringLiteral("Pixel Rate"), kHeadingColour), 0, 0, 1, 3);
-    addValue(lower, {T::IDC_PIXEL_RATE, "MHz"}, 1, 0);
-    addSelector(lower, T::IDC_RATE_SELECT_A, "A", 1, 2);
-    addValue(lower, {T::IDC_PIXEL_PERIOD, "ns"}, 2, 0);
+    lower->addWidget(Static(this, IDC_LABEL_PIXEL_RATE, QStringLiteral("Pixel Rate"), kHeadingColour), 0, 0, 1, 3);
+    addValue(lower, {IDC_PIXEL_RATE, "MHz"}, 1, 0);
+    addSelector(lower, IDC_RATE_SELECT_A, "A", 1, 2);
+    addValue(lower, {IDC_PIXEL_PERIOD, "ns"}, 2, 0);
 
     const auto addRadio = [&](int id, const char *text, int row, int column) {
         auto *radio = new QRadioButton(QString::fromLatin1(text), this);
@@ -200,17 +200,17 @@ void CFormatTiming::BuildControls()
         return radio;
     };
     auto *units = new QButtonGroup(this);
-    lower->addWidget(Static(this, T::IDC_LABEL_UNITS, QStringLiteral("Entry Units"), kHeadingColour), 0, 4);
-    units->addButton(addRadio(T::IDC_TIME, "&Time", 1, 4));
-    units->addButton(addRadio(T::IDC_MACHINE, "&Machine", 2, 4));
+    lower->addWidget(Static(this, IDC_LABEL_UNITS, QStringLiteral("Entry Units"), kHeadingColour), 0, 4);
+    units->addButton(addRadio(IDC_TIME_UNITS, "&Time", 1, 4));
+    units->addButton(addRadio(IDC_MACHINE_UNITS, "&Machine", 2, 4));
     auto *scan = new QButtonGroup(this);
-    lower->addWidget(Static(this, T::IDC_LABEL_SCAN, QStringLiteral("Scan Type"), kHeadingColour), 0, 5);
-    scan->addButton(addRadio(T::IDC_INTERLACED, "&Interlaced", 1, 5));
-    scan->addButton(addRadio(T::IDC_PROGRESSIVE, "&Progressive", 2, 5));
-    connect(FindControl<QRadioButton>(this, T::IDC_TIME), &QRadioButton::clicked, this, [this] { OnUnits(true); });
-    connect(FindControl<QRadioButton>(this, T::IDC_MACHINE), &QRadioButton::clicked, this, [this] { OnUnits(false); });
-    connect(FindControl<QRadioButton>(this, T::IDC_INTERLACED), &QRadioButton::clicked, this, [this] { OnScan(true); });
-    connect(FindControl<QRadioButton>(this, T::IDC_PROGRESSIVE), &QRadioButton::clicked, this,
+    lower->addWidget(Static(this, IDC_LABEL_SCAN, QStringLiteral("Scan Type"), kHeadingColour), 0, 5);
+    scan->addButton(addRadio(IDC_INTERLACED, "&Interlaced", 1, 5));
+    scan->addButton(addRadio(IDC_PROGRESSIVE, "&Progressive", 2, 5));
+    connect(FindControl<QRadioButton>(this, IDC_TIME_UNITS), &QRadioButton::clicked, this, [this] { OnUnits(true); });
+    connect(FindControl<QRadioButton>(this, IDC_MACHINE_UNITS), &QRadioButton::clicked, this, [this] { OnUnits(false); });
+    connect(FindControl<QRadioButton>(this, IDC_INTERLACED), &QRadioButton::clicked, this, [this] { OnScan(true); });
+    connect(FindControl<QRadioButton>(this, IDC_PROGRESSIVE), &QRadioButton::clicked, this,
             [this] { OnScan(false); });
 
     const auto addCheck = [&](int id, const char *text, int row) {
@@ -219,19 +219,19 @@ void CFormatTiming::BuildControls()
         lower->addWidget(check, row, 6);
         return check;
     };
-    connect(addCheck(T::IDC_BACK_PORCH, "&Back Porch", 0), &QCheckBox::clicked, this, [this] { OnBackPorch(); });
-    connect(addCheck(T::IDC_REPEAT_FIELD, "Repeat &Field", 1), &QCheckBox::clicked, this, [this](bool on) {
+    connect(addCheck(IDC_BACK_PORCH, "&Back Porch", 0), &QCheckBox::clicked, this, [this] { OnBackPorch(); });
+    connect(addCheck(IDC_REPEAT_FIELD, "Repeat &Field", 1), &QCheckBox::clicked, this, [this](bool on) {
         m_data->repeatField = on ? 1 : 0;
         SetModified();
     });
-    connect(addCheck(T::IDC_PULSE, "Pulse", 2), &QCheckBox::clicked, this, [this](bool on) {
+    connect(addCheck(IDC_PULSE, "Pulse", 2), &QCheckBox::clicked, this, [this](bool on) {
         m_data->pcpg = on ? 1 : 0;
         SetModified();
     });
 
     lower->addWidget(new QLabel(QStringLiteral("Pixel Depth"), this), 0, 7);
     m_depth = new QComboBox(this);
-    SetControlId(m_depth, T::IDC_PIXEL_DEPTH);
+    SetControlId(m_depth, IDC_PIXEL_DEPTH);
     for (int depth : kPixelDepths)
         m_depth->addItem(QString::number(depth));
     lower->addWidget(m_depth, 0, 8);
@@ -240,20 +240,20 @@ void CFormatTiming::BuildControls()
         SetModified();
     });
     lower->addWidget(new QLabel(QStringLiteral("Eq. Before"), this), 1, 7);
-    addValue(lower, {T::IDC_EQ_BEFORE, ""}, 1, 8);
+    addValue(lower, {IDC_EQ_BEFORE, ""}, 1, 8);
     lower->addWidget(new QLabel(QStringLiteral("Eq. After"), this), 2, 7);
-    addValue(lower, {T::IDC_EQ_AFTER, ""}, 2, 8);
-    FindControl<CValueEdit>(this, T::IDC_EQ_BEFORE)->m_integerOnly = true;
-    FindControl<CValueEdit>(this, T::IDC_EQ_AFTER)->m_integerOnly = true;
+    addValue(lower, {IDC_EQ_AFTER, ""}, 2, 8);
+    FindControl<CValueEdit>(this, IDC_EQ_BEFORE)->m_integerOnly = true;
+    FindControl<CValueEdit>(this, IDC_EQ_AFTER)->m_integerOnly = true;
 
     auto *reject = new QPushButton(QStringLiteral("&Reject Entry"), this);
-    SetControlId(reject, T::IDC_REJECT);
+    SetControlId(reject, IDC_REJECT_ENTRY);
     // Clicking leaves the focus in the entry it rejects.
     reject->setFocusPolicy(Qt::NoFocus);
     connect(reject, &QPushButton::clicked, this, [this] { OnReject(); });
     lower->addWidget(reject, 0, 10);
-    auto *entered = Static(this, T::IDC_LEGEND_ENTERED, QStringLiteral("Entered"));
-    auto *calculated = Static(this, T::IDC_LEGEND_CALCULATED, QStringLiteral("Calc."));
+    auto *entered = Static(this, IDC_LEGEND_ENTERED, QStringLiteral("Entered"));
+    auto *calculated = Static(this, IDC_LEGEND_CALCULATED, QStringLiteral("Calc."));
     for (QLabel *legend : {entered, calculated}) {
         SetStaticColours(legend, Qt::white, legend == entered ? kEnteredColour : kCalculatedColour);
         legend->setAlignment(Qt::AlignCenter);
@@ -310,12 +310,12 @@ void CFormatTiming::ShowState()
     ShowColours();
     for (int id : kSelectors)
         FindControl<CStateButton>(this, id)->SetState(m_model.IsSelectorOn(id) ? 1 : 0);
-    FindControl<QLabel>(this, T::IDC_LABEL_DELAY)->setText(LoadString(m_model.DelayLabelId()));
-    FindControl<QRadioButton>(this, d.timeEntryUnits == 1 ? T::IDC_TIME : T::IDC_MACHINE)->setChecked(true);
-    FindControl<QRadioButton>(this, d.interlaced ? T::IDC_INTERLACED : T::IDC_PROGRESSIVE)->setChecked(true);
-    FindControl<QCheckBox>(this, T::IDC_BACK_PORCH)->setChecked(d.backPorchMode != 0);
-    FindControl<QCheckBox>(this, T::IDC_REPEAT_FIELD)->setChecked(d.repeatField != 0);
-    FindControl<QCheckBox>(this, T::IDC_PULSE)->setChecked(d.pcpg != 0);
+    FindControl<QLabel>(this, IDC_LABEL_DELAY)->setText(LoadString(m_model.DelayLabelId()));
+    FindControl<QRadioButton>(this, d.timeEntryUnits == 1 ? IDC_TIME_UNITS : IDC_MACHINE_UNITS)->setChecked(true);
+    FindControl<QRadioButton>(this, d.interlaced ? IDC_INTERLACED : IDC_PROGRESSIVE)->setChecked(true);
+    FindControl<QCheckBox>(this, IDC_BACK_PORCH)->setChecked(d.backPorchMode != 0);
+    FindControl<QCheckBox>(this, IDC_REPEAT_FIELD)->setChecked(d.repeatField != 0);
+    FindControl<QCheckBox>(this, IDC_PULSE)->setChecked(d.pcpg != 0);
     // Another stored depth selects no row and is kept.
     m_depth->setCurrentIndex(RowOfDepth(d.pixelDepth));
 }
@@ -402,7 +402,7 @@ void CFormatTiming::OnUnits(bool time)
 void CFormatTiming::OnBackPorch()
 {
     // Shows the same timing another way: nothing to save.
-    Finish(m_model.SetBackPorch(FindControl<QCheckBox>(this, T::IDC_BACK_PORCH)->isChecked()), false);
+    Finish(m_model.SetBackPorch(FindControl<QCheckBox>(this, IDC_BACK_PORCH)->isChecked()), false);
 }
 
 void CFormatTiming::OnScan(bool interlaced)

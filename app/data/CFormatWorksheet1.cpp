@@ -28,9 +28,9 @@ struct InputRow {
     const char *unit;
 };
 const InputRow kInputs[] = {
-    {W::IDC_BLANKING_PERCENT, "Line Blanking", "%"},   {W::IDC_BLANKING_TIME, "Line Blanking Time", "us"},
-    {W::IDC_FIELD_RATE, "Field Rate", "Hz"},           {W::IDC_FIELD_BLANKING, "Field Blanking Time", "ms"},
-    {W::IDC_H_RESOLUTION, "Horizontal Resolution", "pixels"}, {W::IDC_V_RESOLUTION, "Vertical Resolution", "lines"},
+    {IDC_WS_BLANKING_PERCENT, "Line Blanking", "%"},   {IDC_WS_BLANKING_TIME, "Line Blanking Time", "us"},
+    {IDC_WS_FIELD_RATE, "Field Rate", "Hz"},           {IDC_WS_FIELD_BLANKING, "Field Blanking Time", "ms"},
+    {IDC_WS_H_RESOLUTION, "Horizontal Resolution", "pixels"}, {IDC_WS_V_RESOLUTION, "Vertical Resolution", "lines"},
 };
 
 struct ResultRow {
@@ -38,16 +38,16 @@ struct ResultRow {
     const char *label;
 };
 const ResultRow kResults[] = {
-    {W::IDC_LINE_RATE, "Line Rate"},           {W::IDC_VIDEO_RATE, "Video Rate"},
-    {W::IDC_PIXEL_PERIOD, "Pixel Period"},     {W::IDC_H_TOTAL, "Horizontal Total"},
-    {W::IDC_BLANKING_PIXELS, "Line Blanking"}, {W::IDC_TOTAL_PIXELS, "Total Pixels"},
-    {W::IDC_V_TOTAL, "Vertical Total"},        {W::IDC_BLANKING_LINES, "Field Blanking"},
+    {IDC_WS_LINE_RATE, "Line Rate"},           {IDC_WS_VIDEO_RATE, "Video Rate"},
+    {IDC_WS_PIXEL_PERIOD, "Pixel Period"},     {IDC_WS_H_TOTAL, "Horizontal Total"},
+    {IDC_WS_BLANKING_PIXELS, "Line Blanking"}, {IDC_WS_TOTAL_PIXELS, "Total Pixels"},
+    {IDC_WS_V_TOTAL, "Vertical Total"},        {IDC_WS_BLANKING_LINES, "Field Blanking"},
 };
 
 } // namespace
 
 CFormatWorksheet1::CFormatWorksheet1(CGeneralFormatData *data, CFormatEditor *sheet, CFormatTiming *timing)
-    : CFormatPage(data, sheet, W::IDD, QStringLiteral("Worksheet 1")), m_timing(timing)
+    : CFormatPage(data, sheet, IDD_FORMAT_WORKSHEET1, QStringLiteral("Worksheet 1")), m_timing(timing)
 {
 }
 
@@ -65,7 +65,7 @@ void CFormatWorksheet1::BuildControls()
         auto *edit = new CValueEdit(this);
         SetControlId(edit, input.id);
         edit->m_decimals = W::Decimals(input.id);
-        edit->m_integerOnly = input.id == W::IDC_H_RESOLUTION || input.id == W::IDC_V_RESOLUTION;
+        edit->m_integerOnly = input.id == IDC_WS_H_RESOLUTION || input.id == IDC_WS_V_RESOLUTION;
         QPalette palette = edit->palette();
         CNumericEdit::SetDisabledLook(palette, {CEntryGroup::kBlack, CEntryGroup::kGreen});
         edit->setPalette(palette);
@@ -75,7 +75,7 @@ void CFormatWorksheet1::BuildControls()
         inputs->addWidget(new QLabel(QString::fromLatin1(input.unit), this), row, 2);
     }
     auto *percent = new QCheckBox(QStringLiteral("Enter % Blanking"), this);
-    SetControlId(percent, W::IDC_ENTER_PERCENT);
+    SetControlId(percent, IDC_WS_ENTER_PERCENT);
     connect(percent, &QCheckBox::clicked, this, [this] { OnEnterPercent(); });
     inputs->addWidget(percent, int(std::size(kInputs)), 0, 1, 3);
 
@@ -97,25 +97,25 @@ void CFormatWorksheet1::BuildControls()
     auto *buttons = new QHBoxLayout;
     page->addSpacing(8);
     page->addLayout(buttons);
-    const std::pair<int, const char *> buttonRows[] = {{W::IDC_ACCEPT, "Enter = &Accept Entry"},
-                                                       {W::IDC_REJECT, "&Reject Entry"},
-                                                       {W::IDC_APPLY, "Apply to Format"},
-                                                       {W::IDC_GET, "Get from Format"}};
+    const std::pair<int, const char *> buttonRows[] = {{IDC_ACCEPT_ENTRY, "Enter = &Accept Entry"},
+                                                       {IDC_REJECT_ENTRY, "&Reject Entry"},
+                                                       {IDC_APPLY_TO_FORMAT, "Apply to Format"},
+                                                       {IDC_GET_FROM_FORMAT, "Get from Format"}};
     for (const auto &[id, text] : buttonRows) {
         auto *button = new QPushButton(QString::fromLatin1(text), this);
         SetControlId(button, id);
         buttons->addWidget(button);
     }
     // Accept and Reject act on the entry being typed: clicking leaves the focus there.
-    for (int id : {int(W::IDC_ACCEPT), int(W::IDC_REJECT)})
+    for (int id : {int(IDC_ACCEPT_ENTRY), int(IDC_REJECT_ENTRY)})
         FindControl<QPushButton>(this, id)->setFocusPolicy(Qt::NoFocus);
-    connect(FindControl<QPushButton>(this, W::IDC_ACCEPT), &QPushButton::clicked, this, [this] { AcceptFocused(); });
-    connect(FindControl<QPushButton>(this, W::IDC_REJECT), &QPushButton::clicked, this, [this] { OnReject(); });
-    connect(FindControl<QPushButton>(this, W::IDC_APPLY), &QPushButton::clicked, this, [this] { OnApply(); });
-    connect(FindControl<QPushButton>(this, W::IDC_GET), &QPushButton::clicked, this, [this] { OnGet(); });
+    connect(FindControl<QPushButton>(this, IDC_ACCEPT_ENTRY), &QPushButton::clicked, this, [this] { AcceptFocused(); });
+    connect(FindControl<QPushButton>(this, IDC_REJECT_ENTRY), &QPushButton::clicked, this, [this] { OnReject(); });
+    connect(FindControl<QPushButton>(this, IDC_APPLY_TO_FORMAT), &QPushButton::clicked, this, [this] { OnApply(); });
+    connect(FindControl<QPushButton>(this, IDC_GET_FROM_FORMAT), &QPushButton::clicked, this, [this] { OnGet(); });
     buttons->addStretch();
-    for (auto [id, text, colour] : {std::tuple{int(W::IDC_LEGEND_ENTERED), "Entered", kEnteredColour},
-                                    std::tuple{int(W::IDC_LEGEND_CALCULATED), "Calc.", kCalculatedColour}}) {
+    for (auto [id, text, colour] : {std::tuple{int(IDC_LEGEND_ENTERED), "Entered", kEnteredColour},
+                                    std::tuple{int(IDC_LEGEND_CALCULATED), "Calc.", kCalculatedColour}}) {
         auto *legend = new QLabel(QString::fromLatin1(text), this);
         SetControlId(legend, id);
         SetStaticColours(legend, Qt::white, colour);
@@ -154,9 +154,9 @@ void CFormatWorksheet1::ShowAll()
     for (const ResultRow &result : kResults)
         FindControl<QLabel>(this, result.id)->setText(m_calc.Text(result.id));
     const bool percent = m_calc.In().enterPercent;
-    FindControl<QCheckBox>(this, W::IDC_ENTER_PERCENT)->setChecked(percent);
-    Edit(W::IDC_BLANKING_PERCENT)->setEnabled(percent);
-    Edit(W::IDC_BLANKING_TIME)->setEnabled(!percent);
+    FindControl<QCheckBox>(this, IDC_WS_ENTER_PERCENT)->setChecked(percent);
+    Edit(IDC_WS_BLANKING_PERCENT)->setEnabled(percent);
+    Edit(IDC_WS_BLANKING_TIME)->setEnabled(!percent);
 }
 
 void CFormatWorksheet1::Redisplay()
@@ -194,7 +194,7 @@ void CFormatWorksheet1::OnReject()
     QWidget *focus = focusWidget();
     const int id = focus && W::IsInput(IdOf(focus)) ? IdOf(focus) : LastFocused();
     // The field blanking time comes back with one decimal more.
-    ShowInput(id, id == W::IDC_FIELD_BLANKING ? 4 : -1);
+    ShowInput(id, id == IDC_WS_FIELD_BLANKING ? 4 : -1);
     if (QLineEdit *edit = Edit(id))
         edit->selectAll();
 }

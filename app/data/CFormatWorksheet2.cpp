@@ -9,7 +9,7 @@
 #include <QVBoxLayout>
 
 CFormatWorksheet2::CFormatWorksheet2(CGeneralFormatData *data, CFormatEditor *sheet)
-    : CFormatPage(data, sheet, IDD, QStringLiteral("Worksheet 2"))
+    : CFormatPage(data, sheet, IDD_FORMAT_WORKSHEET2, QStringLiteral("Worksheet 2"))
 {
 }
 
@@ -19,23 +19,23 @@ void CFormatWorksheet2::OnInitDialog()
     auto *grid = new QGridLayout;
     page->addLayout(grid);
     constexpr int kColumns = 3;
-    for (int id = IDC_FIRST_EDIT; id <= IDC_LAST_EDIT; ++id) {
+    for (int id = IDC_WS2_FIRST_EDIT; id <= IDC_WS2_LAST_EDIT; ++id) {
         auto *edit = new QLineEdit(this);
         SetControlId(edit, id);
         // Nothing would take what is typed here.
         edit->setReadOnly(true);
         edit->setFixedWidth(90);
-        const int index = id - IDC_FIRST_EDIT;
+        const int index = id - IDC_WS2_FIRST_EDIT;
         grid->addWidget(edit, index / kColumns, index % kColumns);
     }
     grid->setColumnStretch(kColumns, 1);
     auto *buttons = new QHBoxLayout;
     page->addSpacing(8);
     page->addLayout(buttons);
-    const std::pair<int, const char *> buttonRows[] = {{IDC_ACCEPT, "Enter = &Accept Entry"},
-                                                       {IDC_REJECT, "&Reject Entry"},
-                                                       {IDC_APPLY, "Apply to Format"},
-                                                       {IDC_GET, "Get from Format"}};
+    const std::pair<int, const char *> buttonRows[] = {{IDC_ACCEPT_ENTRY, "Enter = &Accept Entry"},
+                                                       {IDC_REJECT_ENTRY, "&Reject Entry"},
+                                                       {IDC_APPLY_TO_FORMAT, "Apply to Format"},
+                                                       {IDC_GET_FROM_FORMAT, "Get from Format"}};
     for (const auto &[id, text] : buttonRows) {
         auto *button = new QPushButton(QString::fromLatin1(text), this);
         SetControlId(button, id);

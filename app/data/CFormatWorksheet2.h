@@ -4,14 +4,10 @@
 // empty and its buttons are disabled.
 
 #include "CFormatPage.h"
+#include "ResourceIds.h"
 
 class CFormatWorksheet2 : public CFormatPage {
 public:
-    enum : int {
-        IDD = 139,
-        IDC_FIRST_EDIT = 1133, IDC_LAST_EDIT = 1141,
-        IDC_REJECT = 1062, IDC_ACCEPT = 1063, IDC_APPLY = 1123, IDC_GET = 1124,
-    };
 
     CFormatWorksheet2(CGeneralFormatData *data, CFormatEditor *sheet);
 

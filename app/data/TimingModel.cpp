@@ -34,37 +34,37 @@ constexpr double kMinSize = 0.1;
 constexpr double kMaxSize = 9999.999;
 
 const ValueControl kControls[] = {
-    {T::IDC_PIXEL_RATE, "Pixel Rate (MHz)", 1e6, 3, 1e6, 999999000, false, Editable::kPixelRate},
-    {T::IDC_PIXEL_PERIOD, "Pixel Period (ns)", 1e-9, 3, 1.000001000001e-09, 1e-06, false, Editable::kPixelPeriod},
-    {T::IDC_LINE_RATE, "Horizontal Rate (kHz)", 1e3, 3, 2000, 250000, false, Editable::kLineRate},
-    {T::IDC_FIELD_RATE, "Vertical Rate (Hz)", 1, 3, 1.0, 999.999, false, Editable::kFieldRate},
-    {T::IDC_H_ACTIVE, "Horizontal Active (pixels)", 1, 0, 0, 9999, true, Editable::kAlways},
-    {T::IDC_H_BLANK, "Horizontal Blank (pixels)", 1, 0, 0, 9999, true, Editable::kAlways},
-    {T::IDC_H_TOTAL, "Horizontal Period (pixels)", 1, 0, 0, 9999, true, Editable::kAlways},
-    {T::IDC_H_ACTIVE_TIME, "Horizontal Active (us)", 1e-6, 3, 0, kMaxHTime, false, Editable::kAlways},
-    {T::IDC_H_BLANK_TIME, "Horizontal Blank (us)", 1e-6, 3, 0, kMaxHTime, false, Editable::kAlways},
-    {T::IDC_H_PERIOD_TIME, "Horizontal Period (us)", 1e-6, 3, T::kMinHPeriod, kMaxHTime, false, Editable::kAlways},
-    {T::IDC_H_DELAY, "Horizontal %1 (pixels)", 1, 0, 0, 9999, true, Editable::kAlways},
-    {T::IDC_H_WIDTH, "Horizontal Pulse Width (pixels)", 1, 0, 0, 9999, true, Editable::kAlways},
-    {T::IDC_H_DELAY_TIME, "Horizontal %1 (us)", 1e-6, 3, 0, kMaxHTime, false, Editable::kAlways},
-    {T::IDC_H_WIDTH_TIME, "Horizontal Pulse Width (us)", 1e-6, 3, 0, kMaxHTime, false, Editable::kAlways},
-    {T::IDC_V_ACTIVE, "Vertical Active (lines)", 1, 0, 0, 9999, true, Editable::kAlways},
-    {T::IDC_V_BLANK, "Vertical Blank (lines)", 1, 0, 0, 9999, true, Editable::kAlways},
-    {T::IDC_V_TOTAL, "Vertical Period (lines)", 1, 0, 0, 9999, true, Editable::kAlways},
-    {T::IDC_V_ACTIVE_TIME, "Vertical Active (ms)", 1e-3, 3, 0, kMaxVTime, false, Editable::kAlways},
-    {T::IDC_V_BLANK_TIME, "Vertical Blank (ms)", 1e-3, 3, 0, kMaxVTime, false, Editable::kAlways},
-    {T::IDC_V_PERIOD_TIME, "Vertical Period (ms)", 1e-3, 3, 0, kMaxVTime, false, Editable::kAlways},
-    {T::IDC_V_DELAY, "Vertical %1 (lines)", 1, 0, 0, 9999, true, Editable::kAlways},
-    {T::IDC_V_WIDTH, "Vertical Pulse Width (lines)", 1, 0, 0, 9999, true, Editable::kAlways},
-    {T::IDC_V_DELAY_TIME, "Vertical %1 (ms)", 1e-3, 3, 0, kMaxVTime, false, Editable::kAlways},
+    {IDC_PIXEL_RATE, "Pixel Rate (MHz)", 1e6, 3, 1e6, 999999000, false, Editable::kPixelRate},
+    {IDC_PIXEL_PERIOD, "Pixel Period (ns)", 1e-9, 3, 1.000001000001e-09, 1e-06, false, Editable::kPixelPeriod},
+    {IDC_LINE_RATE, "Horizontal Rate (kHz)", 1e3, 3, 2000, 250000, false, Editable::kLineRate},
+    {IDC_FIELD_RATE, "Vertical Rate (Hz)", 1, 3, 1.0, 999.999, false, Editable::kFieldRate},
+    {IDC_H_ACTIVE, "Horizontal Active (pixels)", 1, 0, 0, 9999, true, Editable::kAlways},
+    {IDC_H_BLANK, "Horizontal Blank (pixels)", 1, 0, 0, 9999, true, Editable::kAlways},
+    {IDC_H_TOTAL, "Horizontal Period (pixels)", 1, 0, 0, 9999, true, Editable::kAlways},
+    {IDC_H_ACTIVE_TIME, "Horizontal Active (us)", 1e-6, 3, 0, kMaxHTime, false, Editable::kAlways},
+    {IDC_H_BLANK_TIME, "Horizontal Blank (us)", 1e-6, 3, 0, kMaxHTime, false, Editable::kAlways},
+    {IDC_H_PERIOD_TIME, "Horizontal Period (us)", 1e-6, 3, T::kMinHPeriod, kMaxHTime, false, Editable::kAlways},
+    {IDC_H_DELAY, "Horizontal %1 (pixels)", 1, 0, 0, 9999, true, Editable::kAlways},
+    {IDC_H_WIDTH, "Horizontal Pulse Width (pixels)", 1, 0, 0, 9999, true, Editable::kAlways},
+    {IDC_H_DELAY_TIME, "Horizontal %1 (us)", 1e-6, 3, 0, kMaxHTime, false, Editable::kAlways},
+    {IDC_H_WIDTH_TIME, "Horizontal Pulse Width (us)", 1e-6, 3, 0, kMaxHTime, false, Editable::kAlways},
+    {IDC_V_ACTIVE, "Vertical Active (lines)", 1, 0, 0, 9999, true, Editable::kAlways},
+    {IDC_V_BLANK, "Vertical Blank (lines)", 1, 0, 0, 9999, true, Editable::kAlways},
+    {IDC_V_TOTAL, "Vertical Period (lines)", 1, 0, 0, 9999, true, Editable::kAlways},
+    {IDC_V_ACTIVE_TIME, "Vertical Active (ms)", 1e-3, 3, 0, kMaxVTime, false, Editable::kAlways},
+    {IDC_V_BLANK_TIME, "Vertical Blank (ms)", 1e-3, 3, 0, kMaxVTime, false, Editable::kAlways},
+    {IDC_V_PERIOD_TIME, "Vertical Period (ms)", 1e-3, 3, 0, kMaxVTime, false, Editable::kAlways},
+    {IDC_V_DELAY, "Vertical %1 (lines)", 1, 0, 0, 9999, true, Editable::kAlways},
+    {IDC_V_WIDTH, "Vertical Pulse Width (lines)", 1, 0, 0, 9999, true, Editable::kAlways},
+    {IDC_V_DELAY_TIME, "Vertical %1 (ms)", 1e-3, 3, 0, kMaxVTime, false, Editable::kAlways},
     // Not 1 s as the other vertical times.
-    {T::IDC_V_WIDTH_TIME, "Vertical Pulse Width (ms)", 1e-3, 3, 0, kMaxHTime, false, Editable::kAlways},
-    {T::IDC_H_SIZE_IN, "Horizontal Size (in)", 1, 3, kMinSize, kMaxSize, false, Editable::kAlways},
-    {T::IDC_V_SIZE_IN, "Vertical Size (in)", 1, 3, kMinSize, kMaxSize, false, Editable::kAlways},
-    {T::IDC_H_SIZE_MM, "Horizontal Size (mm)", 1, 3, kMinSize, kMaxSize, false, Editable::kAlways},
-    {T::IDC_V_SIZE_MM, "Vertical Size (mm)", 1, 3, kMinSize, kMaxSize, false, Editable::kAlways},
-    {T::IDC_EQ_BEFORE, "Eq. Before", 1, 0, 0, 9999, true, Editable::kAlways},
-    {T::IDC_EQ_AFTER, "Eq. After", 1, 0, 0, 9999, true, Editable::kAlways},
+    {IDC_V_WIDTH_TIME, "Vertical Pulse Width (ms)", 1e-3, 3, 0, kMaxHTime, false, Editable::kAlways},
+    {IDC_H_SIZE_IN, "Horizontal Size (in)", 1, 3, kMinSize, kMaxSize, false, Editable::kAlways},
+    {IDC_V_SIZE_IN, "Vertical Size (in)", 1, 3, kMinSize, kMaxSize, false, Editable::kAlways},
+    {IDC_H_SIZE_MM, "Horizontal Size (mm)", 1, 3, kMinSize, kMaxSize, false, Editable::kAlways},
+    {IDC_V_SIZE_MM, "Vertical Size (mm)", 1, 3, kMinSize, kMaxSize, false, Editable::kAlways},
+    {IDC_EQ_BEFORE, "Eq. Before", 1, 0, 0, 9999, true, Editable::kAlways},
+    {IDC_EQ_AFTER, "Eq. After", 1, 0, 0, 9999, true, Editable::kAlways},
 };
 
 const ValueControl *Find(int id)
@@ -77,11 +77,11 @@ const ValueControl *Find(int id)
 }
 
 // Controls enabled only in Time units; the counts of kMachineOnly only in Machine units.
-constexpr int kTimeOnly[] = {T::IDC_H_ACTIVE_TIME, T::IDC_H_BLANK_TIME, T::IDC_H_PERIOD_TIME, T::IDC_H_DELAY_TIME,
-                             T::IDC_H_WIDTH_TIME,  T::IDC_V_ACTIVE_TIME, T::IDC_V_BLANK_TIME, T::IDC_V_PERIOD_TIME,
-                             T::IDC_V_DELAY_TIME,  T::IDC_V_WIDTH_TIME};
-constexpr int kMachineOnly[] = {T::IDC_H_BLANK, T::IDC_H_TOTAL, T::IDC_H_DELAY, T::IDC_H_WIDTH,
-                                T::IDC_V_BLANK, T::IDC_V_TOTAL, T::IDC_V_DELAY, T::IDC_V_WIDTH};
+constexpr int kTimeOnly[] = {IDC_H_ACTIVE_TIME, IDC_H_BLANK_TIME, IDC_H_PERIOD_TIME, IDC_H_DELAY_TIME,
+                             IDC_H_WIDTH_TIME,  IDC_V_ACTIVE_TIME, IDC_V_BLANK_TIME, IDC_V_PERIOD_TIME,
+                             IDC_V_DELAY_TIME,  IDC_V_WIDTH_TIME};
+constexpr int kMachineOnly[] = {IDC_H_BLANK, IDC_H_TOTAL, IDC_H_DELAY, IDC_H_WIDTH,
+                                IDC_V_BLANK, IDC_V_TOTAL, IDC_V_DELAY, IDC_V_WIDTH};
 
 bool Contains(const int *first, const int *last, int id)
 {
@@ -94,9 +94,9 @@ struct CountTime {
     int time;
 };
 constexpr CountTime kCountTime[] = {
-    {T::IDC_H_ACTIVE, T::IDC_H_ACTIVE_TIME}, {T::IDC_H_BLANK, T::IDC_H_BLANK_TIME},
-    {T::IDC_H_TOTAL, T::IDC_H_PERIOD_TIME},  {T::IDC_V_ACTIVE, T::IDC_V_ACTIVE_TIME},
-    {T::IDC_V_BLANK, T::IDC_V_BLANK_TIME},   {T::IDC_V_TOTAL, T::IDC_V_PERIOD_TIME},
+    {IDC_H_ACTIVE, IDC_H_ACTIVE_TIME}, {IDC_H_BLANK, IDC_H_BLANK_TIME},
+    {IDC_H_TOTAL, IDC_H_PERIOD_TIME},  {IDC_V_ACTIVE, IDC_V_ACTIVE_TIME},
+    {IDC_V_BLANK, IDC_V_BLANK_TIME},   {IDC_V_TOTAL, IDC_V_PERIOD_TIME},
 };
 
 int ToTime(int id)

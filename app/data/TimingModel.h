@@ -9,6 +9,7 @@
 // changes nothing.
 
 #include "CEntryGroup.h"
+#include "ResourceIds.h"
 
 #include <QString>
 
@@ -21,33 +22,6 @@ class CGeneralFormatData;
 
 class TimingModel {
 public:
-    // Controls of the Timing page (dialog 107).
-    enum : int {
-        IDD = 107,
-        IDC_PIXEL_RATE = 1031, IDC_PIXEL_PERIOD = 1032, IDC_FIELD_RATE = 1033, IDC_LINE_RATE = 1034,
-        IDC_H_ACTIVE = 1035, IDC_H_BLANK = 1036, IDC_H_TOTAL = 1037, IDC_H_PERIOD_TIME = 1038,
-        IDC_H_SIZE_IN = 1039, IDC_H_DELAY = 1040, IDC_H_WIDTH = 1041,
-        IDC_V_ACTIVE = 1042, IDC_V_BLANK = 1043, IDC_V_TOTAL = 1044, IDC_V_PERIOD_TIME = 1045,
-        IDC_V_SIZE_IN = 1046, IDC_V_DELAY = 1047, IDC_V_WIDTH = 1048,
-        IDC_H_ACTIVE_TIME = 1049, IDC_H_BLANK_TIME = 1050, IDC_H_SIZE_MM = 1051, IDC_H_DELAY_TIME = 1052,
-        IDC_H_WIDTH_TIME = 1053, IDC_V_ACTIVE_TIME = 1054, IDC_V_BLANK_TIME = 1055, IDC_V_SIZE_MM = 1056,
-        IDC_V_DELAY_TIME = 1057, IDC_V_WIDTH_TIME = 1058,
-        IDC_PIXEL_DEPTH = 1059, IDC_EQ_AFTER = 1060, IDC_EQ_BEFORE = 1061, IDC_REJECT = 1062,
-        IDC_TIME = 1064, IDC_MACHINE = 1065, IDC_INTERLACED = 1066, IDC_PROGRESSIVE = 1067,
-        IDC_BACK_PORCH = 1068,
-        IDC_LABEL_RATE = 1069, IDC_LABEL_ACTIVE = 1070, IDC_LABEL_BLANK = 1071, IDC_LABEL_PERIOD = 1072,
-        IDC_LABEL_SIZE = 1073, IDC_LABEL_WIDTH = 1074, IDC_LABEL_DELAY = 1075,
-        IDC_LABEL_PIXEL_RATE = 1076, IDC_LABEL_UNITS = 1077, IDC_LABEL_SCAN = 1078,
-        IDC_LABEL_HORIZONTAL = 1079, IDC_LABEL_VERTICAL = 1080,
-        IDC_REPEAT_FIELD = 1081, IDC_PULSE = 1082,
-        IDC_V_SELECT_C = 1083, IDC_V_SELECT_B = 1084, IDC_V_SELECT_A = 1085,
-        IDC_H_SELECT_C = 1086, IDC_H_SELECT_B = 1087, IDC_H_SELECT_A = 1088,
-        IDC_RATE_SELECT_C = 1089, IDC_RATE_SELECT_B = 1090, IDC_RATE_SELECT_A = 1091,
-        IDC_LEGEND_ENTERED = 1171, IDC_LEGEND_CALCULATED = 1172,
-    };
-    static constexpr unsigned IDS_BACK_PORCH = 32999;
-    static constexpr unsigned IDS_PULSE_DELAY = 33000;
-
     // Shortest horizontal and vertical periods.
     static constexpr double kMinHPeriod = 4e-06;
     static constexpr double kMinVPeriod = 0.001000001000001;

@@ -19,20 +19,20 @@ struct Field {
 };
 
 const Field kFields[] = {
-    {W::IDC_BLANKING_PERCENT, "Line Blanking (%)", 2, nullptr},
-    {W::IDC_BLANKING_TIME, "Line Blanking Time (us)", 7, nullptr},
-    {W::IDC_FIELD_RATE, "Field Rate (Hz)", 3, nullptr},
-    {W::IDC_FIELD_BLANKING, "Field Blanking Time (ms)", 3, nullptr},
-    {W::IDC_H_RESOLUTION, "Horizontal Resolution", 0, nullptr},
-    {W::IDC_V_RESOLUTION, "Vertical Resolution", 0, nullptr},
-    {W::IDC_LINE_RATE, "Line Rate", 3, "KHz"},
-    {W::IDC_BLANKING_PIXELS, "Blanking Pixels", 0, "Pixels"},
-    {W::IDC_BLANKING_LINES, "Blanking Lines", 0, "Lines"},
-    {W::IDC_H_TOTAL, "Horizontal Total", 0, "Total"},
-    {W::IDC_TOTAL_PIXELS, "Total Pixels", 0, nullptr},
-    {W::IDC_V_TOTAL, "Vertical Total", 0, nullptr},
-    {W::IDC_VIDEO_RATE, "Video Rate", 4, "MHz"},
-    {W::IDC_PIXEL_PERIOD, "Pixel Period", 7, "ns"},
+    {IDC_WS_BLANKING_PERCENT, "Line Blanking (%)", 2, nullptr},
+    {IDC_WS_BLANKING_TIME, "Line Blanking Time (us)", 7, nullptr},
+    {IDC_WS_FIELD_RATE, "Field Rate (Hz)", 3, nullptr},
+    {IDC_WS_FIELD_BLANKING, "Field Blanking Time (ms)", 3, nullptr},
+    {IDC_WS_H_RESOLUTION, "Horizontal Resolution", 0, nullptr},
+    {IDC_WS_V_RESOLUTION, "Vertical Resolution", 0, nullptr},
+    {IDC_WS_LINE_RATE, "Line Rate", 3, "KHz"},
+    {IDC_WS_BLANKING_PIXELS, "Blanking Pixels", 0, "Pixels"},
+    {IDC_WS_BLANKING_LINES, "Blanking Lines", 0, "Lines"},
+    {IDC_WS_H_TOTAL, "Horizontal Total", 0, "Total"},
+    {IDC_WS_TOTAL_PIXELS, "Total Pixels", 0, nullptr},
+    {IDC_WS_V_TOTAL, "Vertical Total", 0, nullptr},
+    {IDC_WS_VIDEO_RATE, "Video Rate", 4, "MHz"},
+    {IDC_WS_PIXEL_PERIOD, "Pixel Period", 7, "ns"},
 };
 
 const Field *Find(int id)
@@ -134,7 +134,7 @@ bool WorksheetCalculation::ResultsUsable() const
 
 bool WorksheetCalculation::IsInput(int id)
 {
-    return id >= IDC_BLANKING_PERCENT && id <= IDC_V_RESOLUTION;
+    return id >= IDC_WS_BLANKING_PERCENT && id <= IDC_WS_V_RESOLUTION;
 }
 
 bool WorksheetCalculation::IsResult(int id)
@@ -157,12 +157,12 @@ QString WorksheetCalculation::FieldName(int id)
 double *WorksheetCalculation::Input(int id)
 {
     switch (id) {
-    case IDC_BLANKING_PERCENT: return &m_in.blankingPercent;
-    case IDC_BLANKING_TIME: return &m_in.blankingTime;
-    case IDC_FIELD_RATE: return &m_in.fieldRate;
-    case IDC_FIELD_BLANKING: return &m_in.fieldBlanking;
-    case IDC_H_RESOLUTION: return &m_in.hResolution;
-    case IDC_V_RESOLUTION: return &m_in.vResolution;
+    case IDC_WS_BLANKING_PERCENT: return &m_in.blankingPercent;
+    case IDC_WS_BLANKING_TIME: return &m_in.blankingTime;
+    case IDC_WS_FIELD_RATE: return &m_in.fieldRate;
+    case IDC_WS_FIELD_BLANKING: return &m_in.fieldBlanking;
+    case IDC_WS_H_RESOLUTION: return &m_in.hResolution;
+    case IDC_WS_V_RESOLUTION: return &m_in.vResolution;
     default: return nullptr;
     }
 }
@@ -177,14 +177,14 @@ QString WorksheetCalculation::Text(int id, int decimals) const
         return FormatFixed(*const_cast<WorksheetCalculation *>(this)->Input(id), places);
     double value = 0;
     switch (id) {
-    case IDC_LINE_RATE: value = m_out.lineRate; break;
-    case IDC_VIDEO_RATE: value = m_out.videoRate; break;
-    case IDC_H_TOTAL: value = m_out.hTotal; break;
-    case IDC_PIXEL_PERIOD: value = m_out.pixelPeriod; break;
-    case IDC_BLANKING_PIXELS: value = m_out.blankingPixels; break;
-    case IDC_BLANKING_LINES: value = m_out.blankingLines; break;
-    case IDC_TOTAL_PIXELS: value = m_out.totalPixels; break;
-    case IDC_V_TOTAL: value = m_out.vTotal; break;
+    case IDC_WS_LINE_RATE: value = m_out.lineRate; break;
+    case IDC_WS_VIDEO_RATE: value = m_out.videoRate; break;
+    case IDC_WS_H_TOTAL: value = m_out.hTotal; break;
+    case IDC_WS_PIXEL_PERIOD: value = m_out.pixelPeriod; break;
+    case IDC_WS_BLANKING_PIXELS: value = m_out.blankingPixels; break;
+    case IDC_WS_BLANKING_LINES: value = m_out.blankingLines; break;
+    case IDC_WS_TOTAL_PIXELS: value = m_out.totalPixels; break;
+    case IDC_WS_V_TOTAL: value = m_out.vTotal; break;
     default: break;
     }
     const QString number = FormatFixed(value, places);
@@ -201,10 +201,10 @@ WorksheetCalculation::Refusal WorksheetCalculation::Enter(int id, const QString 
         return QStringLiteral("%1: \"%2\" is not a number; the value stays as it was.").arg(FieldName(id), text);
     double value = *typed;
     switch (id) {
-    case IDC_BLANKING_PERCENT: value = Clamp(value, 0, 100); break;
-    case IDC_BLANKING_TIME: value = Clamp(value, 0, HUGE_VAL); break;
-    case IDC_FIELD_RATE: value = Clamp(value, 1, 999.999); break;
-    case IDC_FIELD_BLANKING: value = Clamp(value, 0, 1000); break;
+    case IDC_WS_BLANKING_PERCENT: value = Clamp(value, 0, 100); break;
+    case IDC_WS_BLANKING_TIME: value = Clamp(value, 0, HUGE_VAL); break;
+    case IDC_WS_FIELD_RATE: value = Clamp(value, 1, 999.999); break;
+    case IDC_WS_FIELD_BLANKING: value = Clamp(value, 0, 1000); break;
     default: value = Clamp(std::trunc(value), 1, 9999); break; // the resolutions
     }
     const WorksheetCalculation before = *this;

@@ -6,24 +6,14 @@
 // raster cannot be computed (100 % blanking, a blanking time at or above its
 // period) is refused and changes nothing.
 
+#include "ResourceIds.h"
+
 #include <QString>
 
 class CGeneralFormatData;
 
 class WorksheetCalculation {
 public:
-    // Controls of Worksheet 1 (dialog 138).
-    enum : int {
-        IDD = 138,
-        IDC_REJECT = 1062, IDC_ACCEPT = 1063,
-        IDC_BLANKING_PERCENT = 1114, IDC_BLANKING_TIME = 1115, IDC_FIELD_RATE = 1116,
-        IDC_FIELD_BLANKING = 1117, IDC_H_RESOLUTION = 1118, IDC_V_RESOLUTION = 1119,
-        IDC_ENTER_PERCENT = 1120, IDC_APPLY = 1123, IDC_GET = 1124,
-        IDC_LINE_RATE = 1125, IDC_VIDEO_RATE = 1126, IDC_H_TOTAL = 1127, IDC_PIXEL_PERIOD = 1128,
-        IDC_BLANKING_PIXELS = 1130, IDC_BLANKING_LINES = 1131, IDC_TOTAL_PIXELS = 1132, IDC_V_TOTAL = 1164,
-        IDC_LEGEND_ENTERED = 1171, IDC_LEGEND_CALCULATED = 1172,
-    };
-
     struct Inputs {
         double blankingPercent = 20.0;
         double blankingTime = 2.1214532; // us

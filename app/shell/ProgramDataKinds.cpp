@@ -4,27 +4,21 @@
 #include "CFormatEditor.h"
 #include "CGenData.h"
 #include "CGenerator.h"
-#include "CGeneratorListView.h"
 #include "CGeneratorView.h"
-#include "CMainWindow.h"
+#include "GeneratorViewHost.h"
+#include "GeneratorViewRegistry.h"
 #include "ShellImages.h"
-
-#include <optional>
 
 namespace {
 
-// Holds the generator list's operation while an editor checks a format, so
-// that a lost link does not delete the generator under the check.
-class ListOperationLease final : public CFormatEditor::GeneratorLease {
+// Holds an operation of the generator's host while an editor checks a
+// format, so that a lost link does not remove the generator under the check.
+class HostOperationLease final : public CFormatEditor::GeneratorLease {
 public:
-    explicit ListOperationLease(CGeneratorListView *list)
-    {
-        if (list)
-            m_operation.emplace(*list);
-    }
+    explicit HostOperationLease(GeneratorViewHost *host) : m_operation(host) {}
 
 private:
-    std::optional<CGeneratorListView::Operation> m_operation;
+    HostOperation m_operation;
 };
 
 std::unique_ptr<CFormatEditor::GeneratorLease> LeaseForCheck(CGenerator &generator, QString &whyNot)
@@ -36,10 +30,9 @@ std::unique_ptr<CFormatEditor::GeneratorLease> LeaseForCheck(CGenerator &generat
             whyNot = QStringLiteral("The generator is busy with a transfer of a tool; check the format when it has ended.");
             return nullptr;
         }
-        CMainWindow *window = view->MainWindow();
-        return std::make_unique<ListOperationLease>(window ? window->GetGeneratorListView() : nullptr);
+        return std::make_unique<HostOperationLease>(view->Host());
     }
-    return std::make_unique<ListOperationLease>(nullptr);
+    return std::make_unique<HostOperationLease>(nullptr);
 }
 
 } // namespace

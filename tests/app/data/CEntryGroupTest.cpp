@@ -1,4 +1,5 @@
 #include "CEntryGroup.h"
+#include "ResourceIds.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +11,7 @@ constexpr QRgb kBlack = 0xFF000000, kGreen = 0xFF00FF00, kRed = 0xFFFF0000, kDar
                kDarkRed = 0xFF800000, kWhite = 0xFFFFFFFF;
 
 // The rate group of the Timing page: line, field, pixel rate, pixel period.
-constexpr int kLine = 1034, kField = 1033, kPixel = 1031, kPeriod = 1032;
+constexpr int kLine = IDC_LINE_RATE, kField = IDC_FIELD_RATE, kPixel = IDC_PIXEL_RATE, kPeriod = IDC_PIXEL_PERIOD;
 
 std::set<int> Entered(const CEntryGroup &group)
 {

@@ -15,6 +15,7 @@
 #include "CValueEdit.h"
 #include "DataKindRegistry.h"
 #include "DialogUnits.h"
+#include "ResourceIds.h"
 #include "ShellImages.h"
 #include "ShellTestSupport.h"
 
@@ -36,9 +37,6 @@ namespace {
 
 using T = TimingModel;
 using W = WorksheetCalculation;
-
-constexpr unsigned IDS_SAVE_TITLE = 33061;
-constexpr unsigned IDS_SAVE_QUESTION = 32973;
 
 QByteArray ReadAll(const QString &path)
 {
@@ -169,7 +167,7 @@ TEST_F(FormatEditorTest, OpensOnTimingAndTitlesNameMarkAndFile)
     EXPECT_TRUE(editor->Timing()->IsCreated());
 
     ShowPage(CFormatEditor::kOptions);
-    Type(CFormatOptions::IDC_NAME, QStringLiteral("VGA"));
+    Type(IDC_FORMAT_NAME, QStringLiteral("VGA"));
     EXPECT_EQ(editor->windowTitle(), QStringLiteral("VGA * <no associated file>"));
     EXPECT_EQ(format->GetCurrentName(), QStringLiteral("VGA"));
     EXPECT_EQ(format->GetName(), QStringLiteral("Format")); // the item has not taken it
@@ -183,7 +181,7 @@ TEST_F(FormatEditorTest, OpensOnTimingAndTitlesNameMarkAndFile)
 
     // Renaming the item while the editor is open changes the name edit.
     format->SetName(QStringLiteral("SVGA"));
-    EXPECT_EQ(Edit(CFormatOptions::IDC_NAME)->text(), QStringLiteral("SVGA"));
+    EXPECT_EQ(Edit(IDC_FORMAT_NAME)->text(), QStringLiteral("SVGA"));
     EXPECT_EQ(editor->windowTitle(), QStringLiteral("SVGA  ") + path);
 }
 
@@ -208,7 +206,7 @@ TEST_F(FormatEditorTest, CtrlSAndF2WorkOnEveryPage)
     }
     // Save As always asks for the file.
     ExpectSaveAs(TempPath(QStringLiteral("other.fmt")));
-    EXPECT_TRUE(editor->Router().Execute(CFormatEditor::ID_SAVE_AS));
+    EXPECT_TRUE(editor->Router().Execute(ID_FILE_SAVE_AS));
     EXPECT_TRUE(QFile::exists(TempPath(QStringLiteral("other.fmt"))));
     EXPECT_EQ(format->GetFilePath(), TempPath(QStringLiteral("other.fmt")));
 }
@@ -218,34 +216,34 @@ TEST_F(FormatEditorTest, EnterTakesAnEntryTabAndRejectGiveTheStoredOneBack)
     CFormat *format = NewFormat();
     Open(format);
     // Left with Tab: not taken.
-    Type(T::IDC_H_ACTIVE, QStringLiteral("1024"));
-    QTest::keyClick(Edit(T::IDC_H_ACTIVE), Qt::Key_Tab);
-    EXPECT_EQ(Edit(T::IDC_H_ACTIVE)->text(), QStringLiteral("640"));
+    Type(IDC_H_ACTIVE, QStringLiteral("1024"));
+    QTest::keyClick(Edit(IDC_H_ACTIVE), Qt::Key_Tab);
+    EXPECT_EQ(Edit(IDC_H_ACTIVE)->text(), QStringLiteral("640"));
     EXPECT_EQ(editor->WorkingCopy().hActive, 640);
     EXPECT_FALSE(editor->IsModified());
 
-    Enter(T::IDC_H_ACTIVE, QStringLiteral("1024"));
+    Enter(IDC_H_ACTIVE, QStringLiteral("1024"));
     EXPECT_EQ(editor->WorkingCopy().hActive, 1024);
-    EXPECT_EQ(Edit(T::IDC_H_TOTAL)->text(), QStringLiteral("1024")); // the total follows a larger active
-    EXPECT_EQ(Edit(T::IDC_H_ACTIVE)->selectedText(), QStringLiteral("1024"));
+    EXPECT_EQ(Edit(IDC_H_TOTAL)->text(), QStringLiteral("1024")); // the total follows a larger active
+    EXPECT_EQ(Edit(IDC_H_ACTIVE)->selectedText(), QStringLiteral("1024"));
     EXPECT_TRUE(editor->windowTitle().contains(QStringLiteral(" * ")));
 
-    Type(T::IDC_H_ACTIVE, QStringLiteral("700"));
-    Click(T::IDC_REJECT);
-    EXPECT_EQ(Edit(T::IDC_H_ACTIVE)->text(), QStringLiteral("1024"));
+    Type(IDC_H_ACTIVE, QStringLiteral("700"));
+    Click(IDC_REJECT_ENTRY);
+    EXPECT_EQ(Edit(IDC_H_ACTIVE)->text(), QStringLiteral("1024"));
     EXPECT_EQ(editor->WorkingCopy().hActive, 1024);
 
     // What Enter takes is stored as typed, not as three decimals.
-    Click(T::IDC_RATE_SELECT_A);
-    EXPECT_EQ(QApplication::focusWidget(), Edit(T::IDC_PIXEL_RATE));
-    Enter(T::IDC_PIXEL_RATE, QStringLiteral("148.351648"));
-    EXPECT_EQ(Edit(T::IDC_PIXEL_RATE)->text(), QStringLiteral("148.352"));
+    Click(IDC_RATE_SELECT_A);
+    EXPECT_EQ(QApplication::focusWidget(), Edit(IDC_PIXEL_RATE));
+    Enter(IDC_PIXEL_RATE, QStringLiteral("148.351648"));
+    EXPECT_EQ(Edit(IDC_PIXEL_RATE)->text(), QStringLiteral("148.352"));
     ExpectSaveAs(TempPath(QStringLiteral("precise.fmt")));
     Key(Qt::Key_S, Qt::ControlModifier);
     EXPECT_DOUBLE_EQ(format->Data().pixelRate, 148351648.0);
 
     // Typed and not taken before Ctrl+S: the save keeps the stored value.
-    Type(T::IDC_PIXEL_RATE, QStringLiteral("5000"));
+    Type(IDC_PIXEL_RATE, QStringLiteral("5000"));
     Key(Qt::Key_S, Qt::ControlModifier);
     EXPECT_DOUBLE_EQ(format->Data().pixelRate, 148351648.0);
 }
@@ -254,8 +252,8 @@ TEST_F(FormatEditorTest, ARefusedEntrySaysWhichFieldAndKeepsTheValue)
 {
     Open(NewFormat());
     prompter.ExpectMessage(PromptMatch::Contains(QStringLiteral("Horizontal Active (pixels): \"1.2.3\"")), IDOK);
-    Enter(T::IDC_H_ACTIVE, QStringLiteral("1.2.3"));
-    EXPECT_EQ(Edit(T::IDC_H_ACTIVE)->text(), QStringLiteral("640"));
+    Enter(IDC_H_ACTIVE, QStringLiteral("1.2.3"));
+    EXPECT_EQ(Edit(IDC_H_ACTIVE)->text(), QStringLiteral("640"));
     EXPECT_EQ(editor->WorkingCopy().hActive, 640);
     EXPECT_FALSE(editor->IsModified());
 }
@@ -263,7 +261,7 @@ TEST_F(FormatEditorTest, ARefusedEntrySaysWhichFieldAndKeepsTheValue)
 TEST_F(FormatEditorTest, NumericEditsTakeOnlyDigitsAndThePointTypedOrPasted)
 {
     Open(NewFormat());
-    auto *edit = dynamic_cast<CNumericEdit *>(Edit(T::IDC_H_TOTAL));
+    auto *edit = dynamic_cast<CNumericEdit *>(Edit(IDC_H_TOTAL));
     ASSERT_NE(edit, nullptr);
     const struct {
         const char *input;
@@ -292,7 +290,7 @@ TEST_F(FormatEditorTest, NumericEditsTakeOnlyDigitsAndThePointTypedOrPasted)
 TEST_F(FormatEditorTest, EscapeClosesNothing)
 {
     Open(NewFormat());
-    Focus(Edit(T::IDC_H_ACTIVE));
+    Focus(Edit(IDC_H_ACTIVE));
     Key(Qt::Key_Escape);
     QTest::keyClick(editor.data(), Qt::Key_Escape);
     EXPECT_TRUE(editor->isVisible());
@@ -319,14 +317,14 @@ TEST_F(FormatEditorTest, CloseAsksAndYesSavesNoDropsCancelStays)
         SCOPED_TRACE(c.name);
         CFormat *format = NewFormat();
         Open(format);
-        Enter(T::IDC_H_ACTIVE, QStringLiteral("720"));
+        Enter(IDC_H_ACTIVE, QStringLiteral("720"));
         prompter.ExpectMessage(PromptMatch::Id(IDS_SAVE_QUESTION), c.answer, MB_YESNOCANCEL | MB_ICONQUESTION);
         if (c.answer == IDYES)
             ExpectSaveAs(TempPath(QString::fromLatin1(c.name).remove(u' ').remove(u',') + QStringLiteral(".fmt")));
         if (c.titleBar)
             editor->close();
         else
-            ASSERT_TRUE(editor->Router().Execute(CFormatEditor::ID_CLOSE));
+            ASSERT_TRUE(editor->Router().Execute(ID_FILE_CLOSE));
         QCoreApplication::processEvents(); // WM_EDITOR_CLOSED
         EXPECT_EQ(format->IsEditorOpen(), c.open);
         EXPECT_EQ(editor.isNull(), !c.open);
@@ -344,20 +342,20 @@ TEST_F(FormatEditorTest, ReopeningShowsTheOpenEditorWithItsEdits)
     CFormat *format = NewFormat();
     Open(format);
     CFormatEditor *first = editor;
-    Enter(T::IDC_V_ACTIVE, QStringLiteral("500"));
+    Enter(IDC_V_ACTIVE, QStringLiteral("500"));
     editor->hide();
     Open(format);
     EXPECT_EQ(editor.data(), first);
     EXPECT_TRUE(editor->isVisible());
-    EXPECT_EQ(Edit(T::IDC_V_ACTIVE)->text(), QStringLiteral("500"));
+    EXPECT_EQ(Edit(IDC_V_ACTIVE)->text(), QStringLiteral("500"));
     EXPECT_TRUE(format->IsModified());
 
     // Closed with No and opened again: the item's values.
     prompter.ExpectMessage(PromptMatch::Id(IDS_SAVE_QUESTION), IDNO);
-    editor->Router().Execute(CFormatEditor::ID_CLOSE);
+    editor->Router().Execute(ID_FILE_CLOSE);
     QCoreApplication::processEvents();
     Open(format);
-    EXPECT_EQ(Edit(T::IDC_V_ACTIVE)->text(), QStringLiteral("480"));
+    EXPECT_EQ(Edit(IDC_V_ACTIVE)->text(), QStringLiteral("480"));
 }
 
 TEST_F(FormatEditorTest, SyncSelectShowsTheRowOfItsCodeAndKeepsAnUntouchedCode)
@@ -380,7 +378,7 @@ TEST_F(FormatEditorTest, SyncSelectShowsTheRowOfItsCodeAndKeepsAnUntouchedCode)
         CFormat *format = OpenFile(path);
         Open(format);
         ShowPage(CFormatEditor::kOptions);
-        auto *combo = FindControl<QComboBox>(editor, CFormatOptions::IDC_SYNC_SELECT);
+        auto *combo = FindControl<QComboBox>(editor, IDC_SYNC_SELECT);
         EXPECT_EQ(combo->count(), 12);
         EXPECT_EQ(combo->currentIndex(), c.row);
         if (c.choose >= 0) {
@@ -430,8 +428,8 @@ TEST_F(FormatEditorTest, AFormatFileOpenedAndSavedStaysByteForByte)
     Key(Qt::Key_S, Qt::ControlModifier);
     EXPECT_EQ(ReadAll(path).toHex(' '), before.toHex(' '));
     EXPECT_FALSE(format->IsModified());
-    EXPECT_EQ(FindControl<QComboBox>(editor, T::IDC_PIXEL_DEPTH)->currentIndex(), -1);
-    EXPECT_TRUE(FindControl<QRadioButton>(editor, T::IDC_TIME)->isChecked());
+    EXPECT_EQ(FindControl<QComboBox>(editor, IDC_PIXEL_DEPTH)->currentIndex(), -1);
+    EXPECT_TRUE(FindControl<QRadioButton>(editor, IDC_TIME_UNITS)->isChecked());
 }
 
 TEST_F(FormatEditorTest, OptionNumbersAreReadOnlyWhenChangedAndOnlyWhenNumbers)
@@ -444,9 +442,9 @@ TEST_F(FormatEditorTest, OptionNumbersAreReadOnlyWhenChangedAndOnlyWhenNumbers)
     CFormat *format = OpenFile(path);
     Open(format);
     ShowPage(CFormatEditor::kOptions);
-    QLineEdit *gamma = Edit(CFormatOptions::IDC_GAMMA);
+    QLineEdit *gamma = Edit(IDC_GAMMA);
     EXPECT_FALSE(gamma->isVisible());
-    Click(CFormatOptions::IDC_GAMMA_ON);
+    Click(IDC_GAMMA_ON);
     EXPECT_TRUE(gamma->isVisible());
     EXPECT_EQ(gamma->text(), QStringLiteral("2.2"));
     Key(Qt::Key_S, Qt::ControlModifier);
@@ -454,15 +452,15 @@ TEST_F(FormatEditorTest, OptionNumbersAreReadOnlyWhenChangedAndOnlyWhenNumbers)
     EXPECT_EQ(format->Data().gammaOn, 1);
 
     prompter.ExpectMessage(PromptMatch::Contains(QStringLiteral("Video Swing: \"1.2.3\"")), IDOK);
-    Type(CFormatOptions::IDC_VIDEO_SWING, QStringLiteral("1.2.3"));
-    Type(CFormatOptions::IDC_SYNC_SWING, QStringLiteral("0.25"));
+    Type(IDC_VIDEO_SWING, QStringLiteral("1.2.3"));
+    Type(IDC_SYNC_SWING, QStringLiteral("0.25"));
     Key(Qt::Key_S, Qt::ControlModifier);
     EXPECT_EQ(format->Data().videoSwing, 0.7);
     EXPECT_EQ(format->Data().syncSwing, 0.25);
-    EXPECT_EQ(Edit(CFormatOptions::IDC_VIDEO_SWING)->text(), QStringLiteral("0.700"));
+    EXPECT_EQ(Edit(IDC_VIDEO_SWING)->text(), QStringLiteral("0.700"));
 
     // An emptied name is not taken.
-    Type(CFormatOptions::IDC_NAME, QString());
+    Type(IDC_FORMAT_NAME, QString());
     EXPECT_TRUE(editor->windowTitle().startsWith(QStringLiteral("LEVELS * ")));
     Key(Qt::Key_S, Qt::ControlModifier);
     EXPECT_EQ(format->GetName(), QStringLiteral("LEVELS"));
@@ -475,8 +473,8 @@ TEST_F(FormatEditorTest, SwitchesToggleAndTheChangeIsOfferedForSaving)
     Open(format);
     ShowPage(CFormatEditor::kOptions);
     EXPECT_FALSE(format->IsModified());
-    Click(CFormatOptions::IDC_SYNC_R);
-    Click(CFormatOptions::IDC_POLARITY_V);
+    Click(IDC_SYNC_ON_R);
+    Click(IDC_POLARITY_V);
     EXPECT_TRUE(format->IsModified());
     EXPECT_EQ(format->Data().syncOnRed, 0); // not before the save
     ExpectSaveAs(TempPath(QStringLiteral("switches.fmt")));
@@ -490,22 +488,22 @@ TEST_F(FormatEditorTest, WorksheetApplyReachesTheTimingPage)
 {
     Open(NewFormat());
     ShowPage(CFormatEditor::kWorksheet1);
-    EXPECT_EQ(FindControl<QLabel>(editor, W::IDC_V_TOTAL)->text(), QStringLiteral("1257"));
-    Enter(W::IDC_V_RESOLUTION, QStringLiteral("1024"));
+    EXPECT_EQ(FindControl<QLabel>(editor, IDC_WS_V_TOTAL)->text(), QStringLiteral("1257"));
+    Enter(IDC_WS_V_RESOLUTION, QStringLiteral("1024"));
     EXPECT_EQ(editor->Worksheet1()->Calculation().In().vResolution, 1024);
     // The accept button takes the entry being typed.
-    Type(W::IDC_H_RESOLUTION, QStringLiteral("1280"));
-    Click(W::IDC_ACCEPT);
+    Type(IDC_WS_H_RESOLUTION, QStringLiteral("1280"));
+    Click(IDC_ACCEPT_ENTRY);
     EXPECT_EQ(editor->Worksheet1()->Calculation().In().hResolution, 1280);
     prompter.ExpectMessage(PromptMatch::Contains(QStringLiteral("Line Blanking (%)")), IDOK);
-    Enter(W::IDC_BLANKING_PERCENT, QStringLiteral("150"));
-    EXPECT_EQ(Edit(W::IDC_BLANKING_PERCENT)->text(), QStringLiteral("20.00"));
-    Click(W::IDC_APPLY);
+    Enter(IDC_WS_BLANKING_PERCENT, QStringLiteral("150"));
+    EXPECT_EQ(Edit(IDC_WS_BLANKING_PERCENT)->text(), QStringLiteral("20.00"));
+    Click(IDC_APPLY_TO_FORMAT);
     ShowPage(CFormatEditor::kTiming);
-    EXPECT_EQ(Edit(T::IDC_H_ACTIVE)->text(), QStringLiteral("1280"));
-    EXPECT_EQ(Edit(T::IDC_H_TOTAL)->text(), QStringLiteral("1600"));
-    EXPECT_EQ(Edit(T::IDC_V_ACTIVE)->text(), QStringLiteral("1024"));
-    EXPECT_EQ(Edit(T::IDC_FIELD_RATE)->text(), QStringLiteral("75.000"));
+    EXPECT_EQ(Edit(IDC_H_ACTIVE)->text(), QStringLiteral("1280"));
+    EXPECT_EQ(Edit(IDC_H_TOTAL)->text(), QStringLiteral("1600"));
+    EXPECT_EQ(Edit(IDC_V_ACTIVE)->text(), QStringLiteral("1024"));
+    EXPECT_EQ(Edit(IDC_FIELD_RATE)->text(), QStringLiteral("75.000"));
     EXPECT_TRUE(editor->IsModified());
 }
 
@@ -514,20 +512,20 @@ TEST_F(FormatEditorTest, PrintCommitsButLeavesTheEditsToBeSaved)
     CFormat *format = NewFormat();
     format->SetModified(false);
     Open(format);
-    EXPECT_FALSE(editor->Router().Action(CFormatEditor::ID_PRINT)->isEnabled()); // no printout in this program yet
+    EXPECT_FALSE(editor->Router().Action(ID_FORMAT_PRINT)->isEnabled()); // no printout in this program yet
     int printed = 0;
     CFormatEditor::SetPrinter([&printed](CFormatEditor &e) {
         e.CommitForPrint();
         ++printed;
     });
     editor->Router().Update();
-    Enter(T::IDC_H_ACTIVE, QStringLiteral("720"));
-    ASSERT_TRUE(editor->Router().Execute(CFormatEditor::ID_PRINT));
+    Enter(IDC_H_ACTIVE, QStringLiteral("720"));
+    ASSERT_TRUE(editor->Router().Execute(ID_FORMAT_PRINT));
     EXPECT_EQ(printed, 1);
     EXPECT_EQ(format->Data().hActive, 720);
     EXPECT_TRUE(format->IsModified());
     prompter.ExpectMessage(PromptMatch::Id(IDS_SAVE_QUESTION), IDCANCEL);
-    editor->Router().Execute(CFormatEditor::ID_CLOSE);
+    editor->Router().Execute(ID_FILE_CLOSE);
     EXPECT_TRUE(format->IsEditorOpen());
 }
 
@@ -574,16 +572,16 @@ TEST_F(FormatEditorTest, Screenshots)
         SaveScreenshot(*editor, QString::fromLatin1(name));
     }
     ShowPage(CFormatEditor::kTiming);
-    Focus(Edit(T::IDC_H_TOTAL)); // the horizontal counts highlighted
-    EXPECT_EQ(dynamic_cast<CNumericEdit *>(Edit(T::IDC_H_BLANK))->Colours(),
+    Focus(Edit(IDC_H_TOTAL)); // the horizontal counts highlighted
+    EXPECT_EQ(dynamic_cast<CNumericEdit *>(Edit(IDC_H_BLANK))->Colours(),
               (EntryColours{CEntryGroup::kDarkRed, CEntryGroup::kWhite}));
     expectFits();
     SaveScreenshot(*editor, QStringLiteral("format-editor-timing-machine"));
-    Click(T::IDC_TIME);
-    Focus(Edit(T::IDC_V_PERIOD_TIME)); // the vertical times highlighted
-    EXPECT_EQ(dynamic_cast<CNumericEdit *>(Edit(T::IDC_V_BLANK_TIME))->Colours(),
+    Click(IDC_TIME_UNITS);
+    Focus(Edit(IDC_V_PERIOD_TIME)); // the vertical times highlighted
+    EXPECT_EQ(dynamic_cast<CNumericEdit *>(Edit(IDC_V_BLANK_TIME))->Colours(),
               (EntryColours{CEntryGroup::kDarkRed, CEntryGroup::kWhite}));
-    EXPECT_FALSE(Edit(T::IDC_V_TOTAL)->isEnabled());
+    EXPECT_FALSE(Edit(IDC_V_TOTAL)->isEnabled());
     expectFits();
     SaveScreenshot(*editor, QStringLiteral("format-editor-timing-time"));
 }

@@ -16,6 +16,7 @@
 #include "DataKindRegistry.h"
 #include "DialogUnits.h"
 #include "Profile.h"
+#include "ResourceIds.h"
 #include "ShellImages.h"
 #include "TestSupport.h"
 #include "TimingModel.h"
@@ -119,8 +120,8 @@ protected:
         editor->ShowPage(CFormatEditor::kTiming);
         for (const auto &[id, text] : counts)
             Enter(id, QString::fromLatin1(text));
-        QTest::mouseClick(FindControl<QWidget>(editor, T::IDC_RATE_SELECT_A), Qt::LeftButton);
-        Enter(T::IDC_PIXEL_RATE, QString::fromLatin1(mhz));
+        QTest::mouseClick(FindControl<QWidget>(editor, IDC_RATE_SELECT_A), Qt::LeftButton);
+        Enter(IDC_PIXEL_RATE, QString::fromLatin1(mhz));
     }
 
     std::map<std::string, std::string, std::less<>> Stored(const std::string &name)
@@ -145,12 +146,12 @@ protected:
 };
 
 const std::map<int, const char *> kCea1080p60 = {
-    {T::IDC_H_ACTIVE, "1920"}, {T::IDC_H_TOTAL, "2200"}, {T::IDC_H_DELAY, "88"}, {T::IDC_H_WIDTH, "44"},
-    {T::IDC_V_ACTIVE, "1080"}, {T::IDC_V_TOTAL, "1125"}, {T::IDC_V_DELAY, "4"},  {T::IDC_V_WIDTH, "5"},
+    {IDC_H_ACTIVE, "1920"}, {IDC_H_TOTAL, "2200"}, {IDC_H_DELAY, "88"}, {IDC_H_WIDTH, "44"},
+    {IDC_V_ACTIVE, "1080"}, {IDC_V_TOTAL, "1125"}, {IDC_V_DELAY, "4"},  {IDC_V_WIDTH, "5"},
 };
 const std::map<int, const char *> kCea2160p60 = {
-    {T::IDC_H_ACTIVE, "3840"}, {T::IDC_H_TOTAL, "4400"}, {T::IDC_H_DELAY, "176"}, {T::IDC_H_WIDTH, "88"},
-    {T::IDC_V_ACTIVE, "2160"}, {T::IDC_V_TOTAL, "2250"}, {T::IDC_V_DELAY, "8"},   {T::IDC_V_WIDTH, "10"},
+    {IDC_H_ACTIVE, "3840"}, {IDC_H_TOTAL, "4400"}, {IDC_H_DELAY, "176"}, {IDC_H_WIDTH, "88"},
+    {IDC_V_ACTIVE, "2160"}, {IDC_V_TOTAL, "2250"}, {IDC_V_DELAY, "8"},   {IDC_V_WIDTH, "10"},
 };
 
 TEST_F(FormatEditorUserPathSimTest, CreateCheckSaveReopenSend)
@@ -159,7 +160,7 @@ TEST_F(FormatEditorUserPathSimTest, CreateCheckSaveReopenSend)
     WriteProfileInt("Port", "Type", 2);
     WriteProfileInt("Port", "Com", 1);
     prompter.ExpectDialog(PromptMatch::Caption("Select a Port..."), [](QDialog &d) { d.accept(); });
-    ASSERT_TRUE(window->Router().Execute(CMainWindow::ID_CONNECT));
+    ASSERT_TRUE(window->Router().Execute(ID_CONNECT));
     ASSERT_EQ(window->GetGeneratorListView()->GetRowCount(), 1);
     ASSERT_NE(g_pCurrentGenerator, nullptr) << "the generator just connected is the current one";
 
@@ -169,18 +170,18 @@ TEST_F(FormatEditorUserPathSimTest, CreateCheckSaveReopenSend)
         select.m_list->setCurrentRow(0);
         FindControl<QPushButton>(&select, IDOK)->click();
     });
-    ASSERT_TRUE(window->Router().Execute(CMainWindow::ID_FILE_NEW));
+    ASSERT_TRUE(window->Router().Execute(ID_FILE_NEW));
     ASSERT_EQ(Data().GetRowCount(), 1);
     auto *format = dynamic_cast<CFormat *>(Data().GetRowItem(0));
     ASSERT_NE(format, nullptr);
 
     OpenEditor(0);
     editor->ShowPage(CFormatEditor::kOptions);
-    Enter(CFormatOptions::IDC_NAME, QStringLiteral("CEA1080"));
-    Enter(CFormatOptions::IDC_VIDEO_SWING, QStringLiteral("0.8")); // reaches the working copy only at a commit
+    Enter(IDC_FORMAT_NAME, QStringLiteral("CEA1080"));
+    Enter(IDC_VIDEO_SWING, QStringLiteral("0.8")); // reaches the working copy only at a commit
     TypeTiming(kCea1080p60, "148.5");
-    EXPECT_EQ(Edit(T::IDC_LINE_RATE)->text(), QStringLiteral("67.500"));
-    EXPECT_EQ(Edit(T::IDC_FIELD_RATE)->text(), QStringLiteral("60.000"));
+    EXPECT_EQ(Edit(IDC_LINE_RATE)->text(), QStringLiteral("67.500"));
+    EXPECT_EQ(Edit(IDC_FIELD_RATE)->text(), QStringLiteral("60.000"));
 
     // Check (F2): the generator passes what the pages hold, and stores nothing.
     sim.generator(0).trace().clear();
@@ -199,7 +200,7 @@ TEST_F(FormatEditorUserPathSimTest, CreateCheckSaveReopenSend)
 
     // Ctrl+S: Save As, the first time.
     const QString path = TempPath(QStringLiteral("CEA1080.fmt"));
-    prompter.ExpectFile(PromptMatch::Id(33061), FileResult{true, {path}, 1});
+    prompter.ExpectFile(PromptMatch::Id(IDS_SAVE_TITLE), FileResult{true, {path}, 1});
     Key(Qt::Key_S, Qt::ControlModifier);
     EXPECT_TRUE(QFile::exists(path));
     EXPECT_EQ(format->GetName(), QStringLiteral("CEA1080"));
@@ -208,16 +209,16 @@ TEST_F(FormatEditorUserPathSimTest, CreateCheckSaveReopenSend)
 
     // Close (nothing to ask) and reopen: the same values.
     QStringList shown;
-    for (int id : {T::IDC_PIXEL_RATE, T::IDC_LINE_RATE, T::IDC_FIELD_RATE, T::IDC_H_ACTIVE, T::IDC_H_TOTAL,
-                   T::IDC_H_DELAY, T::IDC_V_TOTAL, T::IDC_V_WIDTH, T::IDC_H_PERIOD_TIME})
+    for (int id : {IDC_PIXEL_RATE, IDC_LINE_RATE, IDC_FIELD_RATE, IDC_H_ACTIVE, IDC_H_TOTAL,
+                   IDC_H_DELAY, IDC_V_TOTAL, IDC_V_WIDTH, IDC_H_PERIOD_TIME})
         shown.append(Edit(id)->text());
-    ASSERT_TRUE(editor->Router().Execute(CFormatEditor::ID_CLOSE));
+    ASSERT_TRUE(editor->Router().Execute(ID_FILE_CLOSE));
     QCoreApplication::processEvents();
     EXPECT_FALSE(format->IsEditorOpen());
     OpenEditor(0);
     QStringList reopened;
-    for (int id : {T::IDC_PIXEL_RATE, T::IDC_LINE_RATE, T::IDC_FIELD_RATE, T::IDC_H_ACTIVE, T::IDC_H_TOTAL,
-                   T::IDC_H_DELAY, T::IDC_V_TOTAL, T::IDC_V_WIDTH, T::IDC_H_PERIOD_TIME})
+    for (int id : {IDC_PIXEL_RATE, IDC_LINE_RATE, IDC_FIELD_RATE, IDC_H_ACTIVE, IDC_H_TOTAL,
+                   IDC_H_DELAY, IDC_V_TOTAL, IDC_V_WIDTH, IDC_H_PERIOD_TIME})
         reopened.append(Edit(id)->text());
     EXPECT_EQ(reopened, shown);
     EXPECT_EQ(format->Data().pixelRate, 148.5e6);
@@ -228,7 +229,7 @@ TEST_F(FormatEditorUserPathSimTest, CreateCheckSaveReopenSend)
                       generators.visualItemRect(generators.topLevelItem(0)).center());
     ASSERT_TRUE(Data().IsRowSelected(0));
     prompter.ExpectDialog(PromptMatch::Caption("Data Transfer"), [](QDialog &d) { d.accept(); });
-    ASSERT_TRUE(window->Router().Execute(CMainWindow::ID_SEND_DATA));
+    ASSERT_TRUE(window->Router().Execute(ID_SEND_DATA));
     const auto fields = Stored("CEA1080");
     ASSERT_FALSE(fields.empty());
     const std::map<std::string, double> expected = {{"HRES", 1920}, {"HTOT", 2200}, {"HSPD", 88}, {"HSPW", 44},
@@ -247,7 +248,7 @@ TEST_F(FormatEditorUserPathSimTest, CreateCheckSaveReopenSend)
     EXPECT_EQ(prompter.Pending(), 0u);
     EXPECT_DOUBLE_EQ(std::stod(Stored("CEA1080").at("HTOT")), 2200) << "a failed check stores nothing";
     SaveScreenshot(*editor, QStringLiteral("format-editor-2160p60"));
-    prompter.ExpectMessage(PromptMatch::Id(32973), IDNO);
+    prompter.ExpectMessage(PromptMatch::Id(IDS_SAVE_QUESTION), IDNO);
     editor->close();
 }
 

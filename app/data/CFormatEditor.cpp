@@ -67,7 +67,12 @@ CFormatEditor::CFormatEditor(CFormat &item)
     UpdateTitle();
 }
 
-CFormatEditor::~CFormatEditor() = default;
+CFormatEditor::~CFormatEditor()
+{
+    // The pages go while the working copy they show still exists: losing the
+    // focus on the way out redisplays an entry from it.
+    delete m_tabs;
+}
 
 void CFormatEditor::BuildMenu()
 {

@@ -29,8 +29,6 @@ constexpr int kEditWidth = 72;
 
 const QColor kRowLabelColour(255, 0, 128);
 const QColor kHeadingColour(0, 0, 128);
-const QColor kEnteredColour(0, 128, 0);
-const QColor kCalculatedColour(128, 0, 0);
 
 // One cell of the grid: a value control and the unit after it.
 struct Cell {
@@ -255,7 +253,7 @@ void CFormatTiming::BuildControls()
     auto *entered = Static(this, IDC_LEGEND_ENTERED, QStringLiteral("Entered"));
     auto *calculated = Static(this, IDC_LEGEND_CALCULATED, QStringLiteral("Calc."));
     for (QLabel *legend : {entered, calculated}) {
-        SetStaticColours(legend, Qt::white, legend == entered ? kEnteredColour : kCalculatedColour);
+        SetStaticColours(legend, Qt::white, legend == entered ? QColor(CEntryGroup::kDarkGreen) : QColor(CEntryGroup::kDarkRed));
         legend->setAlignment(Qt::AlignCenter);
         legend->setMinimumWidth(56);
     }

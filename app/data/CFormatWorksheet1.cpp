@@ -19,8 +19,6 @@ namespace {
 
 using W = WorksheetCalculation;
 
-const QColor kEnteredColour(0, 128, 0);
-const QColor kCalculatedColour(128, 0, 0);
 
 struct InputRow {
     int id;
@@ -86,7 +84,7 @@ void CFormatWorksheet1::BuildControls()
         results->addWidget(new QLabel(QString::fromLatin1(kResults[row].label), this), row, 0);
         auto *value = new QLabel(this);
         SetControlId(value, kResults[row].id);
-        SetStaticColours(value, Qt::white, kCalculatedColour);
+        SetStaticColours(value, Qt::white, QColor(CEntryGroup::kDarkRed));
         value->setMinimumWidth(120);
         value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         value->setContentsMargins(4, 1, 4, 1);
@@ -114,8 +112,8 @@ void CFormatWorksheet1::BuildControls()
     connect(FindControl<QPushButton>(this, IDC_APPLY_TO_FORMAT), &QPushButton::clicked, this, [this] { OnApply(); });
     connect(FindControl<QPushButton>(this, IDC_GET_FROM_FORMAT), &QPushButton::clicked, this, [this] { OnGet(); });
     buttons->addStretch();
-    for (auto [id, text, colour] : {std::tuple{int(IDC_LEGEND_ENTERED), "Entered", kEnteredColour},
-                                    std::tuple{int(IDC_LEGEND_CALCULATED), "Calc.", kCalculatedColour}}) {
+    for (auto [id, text, colour] : {std::tuple{int(IDC_LEGEND_ENTERED), "Entered", QColor(CEntryGroup::kDarkGreen)},
+                                    std::tuple{int(IDC_LEGEND_CALCULATED), "Calc.", QColor(CEntryGroup::kDarkRed)}}) {
         auto *legend = new QLabel(QString::fromLatin1(text), this);
         SetControlId(legend, id);
         SetStaticColours(legend, Qt::white, colour);

@@ -67,7 +67,7 @@ const ValueControl kControls[] = {
     {IDC_EQ_AFTER, "Eq. After", 1, 0, 0, 9999, true, Editable::kAlways},
 };
 
-const ValueControl *Find(int id)
+const ValueControl *FindValueControl(int id)
 {
     for (const ValueControl &control : kControls) {
         if (control.id == id)
@@ -176,7 +176,7 @@ void TimingModel::Init()
 
 bool TimingModel::IsValueControl(int id)
 {
-    return Find(id) != nullptr;
+    return FindValueControl(id) != nullptr;
 }
 
 bool TimingModel::IsGroupMember(int id)
@@ -224,7 +224,7 @@ double *TimingModel::Field(int id)
 
 QString TimingModel::Text(int id) const
 {
-    const ValueControl *control = Find(id);
+    const ValueControl *control = FindValueControl(id);
     if (!control)
         return {};
     if (id == IDC_EQ_BEFORE)
@@ -236,7 +236,7 @@ QString TimingModel::Text(int id) const
 
 QString TimingModel::FieldName(int id) const
 {
-    const ValueControl *control = Find(id);
+    const ValueControl *control = FindValueControl(id);
     if (!control)
         return {};
     return QString::fromLatin1(control->name)
@@ -254,7 +254,7 @@ bool TimingModel::IsEnabled(int id) const
 
 bool TimingModel::IsEditable(int id) const
 {
-    const ValueControl *control = Find(id);
+    const ValueControl *control = FindValueControl(id);
     if (!control)
         return false;
     const int entered = G(kRates).CalculatedId();
@@ -277,7 +277,7 @@ unsigned TimingModel::DelayLabelId() const
 
 TimingModel::Outcome TimingModel::Enter(int id, const QString &text)
 {
-    const ValueControl *control = Find(id);
+    const ValueControl *control = FindValueControl(id);
     if (!control || !IsEditable(id))
         return {};
     const std::optional<double> typed = ParseDouble(text);

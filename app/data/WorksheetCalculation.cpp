@@ -4,6 +4,7 @@
 #include "Numbers.h"
 #include "RoundToCount.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -35,22 +36,13 @@ const Field kFields[] = {
     {IDC_WS_PIXEL_PERIOD, "Pixel Period", 7, "ns"},
 };
 
-const Field *Find(int id)
+const Field *FindField(int id)
 {
     for (const Field &field : kFields) {
         if (field.id == id)
             return &field;
     }
     return nullptr;
-}
-
-double Clamp(double value, double minimum, double maximum)
-{
-    if (value > maximum)
-        return maximum;
-    if (!(value >= minimum))
-        return minimum;
-    return value;
 }
 
 double NotANumber()
@@ -139,18 +131,18 @@ bool WorksheetCalculation::IsInput(int id)
 
 bool WorksheetCalculation::IsResult(int id)
 {
-    return Find(id) && !IsInput(id);
+    return FindField(id) && !IsInput(id);
 }
 
 int WorksheetCalculation::Decimals(int id)
 {
-    const Field *field = Find(id);
+    const Field *field = FindField(id);
     return field ? field->decimals : 0;
 }
 
 QString WorksheetCalculation::FieldName(int id)
 {
-    const Field *field = Find(id);
+    const Field *field = FindField(id);
     return field ? QString::fromLatin1(field->name) : QString();
 }
 
@@ -169,7 +161,7 @@ double *WorksheetCalculation::Input(int id)
 
 QString WorksheetCalculation::Text(int id, int decimals) const
 {
-    const Field *field = Find(id);
+    const Field *field = FindField(id);
     if (!field)
         return {};
     const int places = decimals >= 0 ? decimals : field->decimals;
@@ -199,13 +191,13 @@ WorksheetCalculation::Refusal WorksheetCalculation::Enter(int id, const QString 
     const std::optional<double> typed = ParseDouble(text);
     if (!typed)
         return QStringLiteral("%1: \"%2\" is not a number; the value stays as it was.").arg(FieldName(id), text);
-    double value = *typed;
+    double value = *typed; // a number: the clamps need not order a NaN
     switch (id) {
-    case IDC_WS_BLANKING_PERCENT: value = Clamp(value, 0, 100); break;
-    case IDC_WS_BLANKING_TIME: value = Clamp(value, 0, HUGE_VAL); break;
-    case IDC_WS_FIELD_RATE: value = Clamp(value, 1, 999.999); break;
-    case IDC_WS_FIELD_BLANKING: value = Clamp(value, 0, 1000); break;
-    default: value = Clamp(std::trunc(value), 1, 9999); break; // the resolutions
+    case IDC_WS_BLANKING_PERCENT: value = std::clamp(value, 0.0, 100.0); break;
+    case IDC_WS_BLANKING_TIME: value = std::max(value, 0.0); break;
+    case IDC_WS_FIELD_RATE: value = std::clamp(value, 1.0, 999.999); break;
+    case IDC_WS_FIELD_BLANKING: value = std::clamp(value, 0.0, 1000.0); break;
+    default: value = std::clamp(std::trunc(value), 1.0, 9999.0); break; // the resolutions
     }
     const WorksheetCalculation before = *this;
     *input = value;

@@ -19,13 +19,15 @@ CDataListCtrl::CDataListCtrl(CDataListView *view) : QTreeWidget(view), m_view(vi
 
 bool CDataListCtrl::edit(const QModelIndex &index, EditTrigger trigger, QEvent *event)
 {
-    if (trigger == AllEditTriggers || (editTriggers() & trigger)) {
+    if (trigger == AllEditTriggers || trigger == EditKeyPressed) {
         if (QTreeWidgetItem *row = itemFromIndex(index.siblingAtColumn(0)))
             m_view->OnBeginLabelEdit(row);
-        return false;
+        return true;
     }
-    (void)event;
-    return false;
+    // The view's own handling of the rest: a click on a selected row waits
+    // for the double-click time and then comes back here as AllEditTriggers,
+    // and a double click (which opens the editor) cancels that wait.
+    return QTreeWidget::edit(index, trigger, event);
 }
 
 void CDataListCtrl::startDrag(Qt::DropActions)

@@ -1,11 +1,46 @@
 #include "DataKindRegistry.h"
 
 #include "CFormat.h"
+#include "CFormatEditor.h"
 #include "CGenData.h"
+#include "CGenerator.h"
+#include "CGeneratorView.h"
+#include "GeneratorViewHost.h"
+#include "GeneratorViewRegistry.h"
 #include "ShellImages.h"
+
+namespace {
+
+// Holds an operation of the generator's host while an editor checks a
+// format, so that a lost link does not remove the generator under the check.
+class HostOperationLease final : public CFormatEditor::GeneratorLease {
+public:
+    explicit HostOperationLease(GeneratorViewHost *host) : m_operation(host) {}
+
+private:
+    HostOperation m_operation;
+};
+
+std::unique_ptr<CFormatEditor::GeneratorLease> LeaseForCheck(CGenerator &generator, QString &whyNot)
+{
+    for (CGeneratorView *view : g_generatorViews) {
+        if (view->Connection() != &generator)
+            continue;
+        if (view->IsBusy()) {
+            whyNot = QStringLiteral("The generator is busy with a transfer of a tool; check the format when it has ended.");
+            return nullptr;
+        }
+        return std::make_unique<HostOperationLease>(view->Host());
+    }
+    return std::make_unique<HostOperationLease>(nullptr);
+}
+
+} // namespace
 
 // One line per item kind the program is built with.
 void RegisterProgramDataKinds()
 {
     DataKinds::Register(MakeDataKind<CFormat>(kIconFormat, CGenData::kFormat, 32990));
+    CFormat::SetEditorFactory([](CFormat &format) { return std::make_unique<CFormatEditor>(format); });
+    CFormatEditor::SetGeneratorGate(LeaseForCheck);
 }

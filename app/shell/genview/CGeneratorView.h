@@ -52,6 +52,8 @@ public:
 
     // The connection, after making it the current generator.
     CGenerator *GetGenerator();
+    // The connection, leaving the current generator as it is.
+    CGenerator *Connection() const { return m_connection.get(); }
     // Stores generator as the current one; returns it.
     static CGenerator *SetCurrentGenerator(CGenerator *generator);
 

@@ -8,11 +8,13 @@
 #include "ShellImages.h"
 #include "ShellTestSupport.h"
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QMimeData>
+#include <QTest>
 #include <QTreeWidget>
 
 #include <algorithm>
@@ -127,6 +129,23 @@ TEST_F(DataListTest, LabelEditOpensTheNameDialogInstead)
     list->editItem(list->topLevelItem(0), 0);
     EXPECT_EQ(List().GetRowText(0, 0), "Format");
     EXPECT_EQ(list->findChildren<QLineEdit *>().size(), 0) << "no in-place editor";
+}
+
+TEST_F(DataListTest, AClickOnASelectedRowRenamesItUnlessASecondMakesItADoubleClick)
+{
+    window->show();
+    CGenData *item = List().NewItem(kIconFormat); // selected
+    QTreeWidget *list = List().List();
+    const QPoint row = list->visualItemRect(list->topLevelItem(0)).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, row);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, row);
+    QTest::qWait(QApplication::doubleClickInterval() * 2);
+    EXPECT_TRUE(item->IsEditorOpen()) << "a double click edits";
+    EXPECT_TRUE(prompter.Records().empty()) << "and renames nothing";
+
+    prompter.ExpectDialog(PromptMatch::Caption("Name..."), [](QDialog &dialog) { dialog.reject(); });
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, row);
+    EXPECT_TRUE(QTest::qWaitFor([this] { return prompter.Pending() == 0; }, 5000)) << "a single click renames";
 }
 
 TEST_F(DataListTest, SendSelectedGoesInRowOrderAndAddsNamesToTheirOwnDirectories)

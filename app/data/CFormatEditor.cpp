@@ -1,0 +1,248 @@
+#include "CFormatEditor.h"
+
+#include "CFormatOptions.h"
+#include "CFormatTiming.h"
+#include "CFormatWorksheet1.h"
+#include "CFormatWorksheet2.h"
+#include "CGeneralFormatData.h"
+#include "CGenerator.h"
+#include "CProgressDlg.h"
+#include "DialogUnits.h"
+#include "Prompts.h"
+#include "StringTable.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QMenuBar>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+CFormatEditor::GeneratorGate &Gate()
+{
+    static CFormatEditor::GeneratorGate gate;
+    return gate;
+}
+
+CFormatEditor::Printer &PrintHandler()
+{
+    static CFormatEditor::Printer printer;
+    return printer;
+}
+
+} // namespace
+
+void CFormatEditor::SetGeneratorGate(GeneratorGate gate)
+{
+    Gate() = std::move(gate);
+}
+
+void CFormatEditor::SetPrinter(Printer printer)
+{
+    PrintHandler() = std::move(printer);
+}
+
+CFormatEditor::CFormatEditor(CFormat &item)
+    : QWidget(nullptr), m_item(item), m_copy(std::make_unique<CGeneralFormatData>(item.Data()))
+{
+    setObjectName(QStringLiteral("CFormatEditor"));
+    setAttribute(Qt::WA_DeleteOnClose, false); // the item deletes the editor
+    m_router.SetActionOwner(this);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 0, 4, 4);
+    m_menuBar = new QMenuBar(this);
+    layout->setMenuBar(m_menuBar);
+    m_tabs = new QTabWidget(this);
+    layout->addWidget(m_tabs);
+    m_options = new CFormatOptions(m_copy.get(), this);
+    m_timing = new CFormatTiming(m_copy.get(), this);
+    m_worksheet1 = new CFormatWorksheet1(m_copy.get(), this, m_timing);
+    m_worksheet2 = new CFormatWorksheet2(m_copy.get(), this);
+    for (CFormatPage *page : std::initializer_list<CFormatPage *>{m_options, m_timing, m_worksheet1, m_worksheet2})
+        m_tabs->addTab(page, page->Title());
+    m_tabs->setCurrentIndex(kTiming);
+    BuildMenu();
+    m_modified = false;
+    UpdateTitle();
+}
+
+CFormatEditor::~CFormatEditor()
+{
+    // The pages go while the working copy they show still exists: losing the
+    // focus on the way out redisplays an entry from it.
+    delete m_tabs;
+}
+
+void CFormatEditor::BuildMenu()
+{
+    struct Entry {
+        int id; // 0: a separator
+        const char *text;
+    };
+    const Entry file[] = {{ID_FILE_SAVE, "&Save\tCtrl-S"}, {ID_FILE_SAVE_AS, "Save &As..."}, {0, nullptr},
+                          {ID_FILE_CLOSE, "&Close"},       {0, nullptr},             {ID_FORMAT_PRINT, "Print"}};
+    QMenu *fileMenu = m_menuBar->addMenu(QStringLiteral("&File"));
+    for (const Entry &entry : file) {
+        if (entry.id == 0)
+            fileMenu->addSeparator();
+        else
+            fileMenu->addAction(m_router.Add(entry.id, QString::fromLatin1(entry.text)));
+    }
+    QMenu *editMenu = m_menuBar->addMenu(QStringLiteral("&Edit"));
+    editMenu->addAction(m_router.Add(ID_CHECK_FORMAT, QStringLiteral("&Check\tF2")));
+    // A top-level item that nobody answers, shown disabled.
+    m_menuBar->addAction(m_router.Add(ID_FORMAT_EDITOR_HELP, QStringLiteral("&Help")));
+    m_router.Watch(fileMenu);
+    m_router.Watch(editMenu);
+
+    m_router.Action(ID_FILE_SAVE)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    m_router.Action(ID_CHECK_FORMAT)->setShortcut(QKeySequence(Qt::Key_F2));
+    for (int id : {ID_FILE_SAVE, ID_CHECK_FORMAT}) {
+        QAction *action = m_router.Action(id);
+        action->setShortcutContext(Qt::WindowShortcut);
+        addAction(action); // the keys work on every page, menu closed
+    }
+    m_router.SetHandler(ID_FILE_SAVE, [this] { OnSave(); });
+    m_router.SetHandler(ID_FILE_SAVE_AS, [this] { OnSaveAs(); });
+    m_router.SetHandler(ID_FILE_CLOSE, [this] { OnClose(); });
+    m_router.SetHandler(ID_CHECK_FORMAT, [this] { OnCheck(); });
+    m_router.SetHandler(ID_FORMAT_PRINT, [this] {
+        if (PrintHandler())
+            PrintHandler()(*this);
+    });
+    m_router.SetEnableRule(ID_FORMAT_PRINT, [] { return bool(PrintHandler()); });
+}
+
+void CFormatEditor::ShowPage(Page page)
+{
+    m_tabs->setCurrentIndex(page);
+}
+
+// --- The link to the item -------------------------------------------------------
+
+QWidget *CFormatEditor::Window() const
+{
+    return m_destroyed ? nullptr : const_cast<CFormatEditor *>(this);
+}
+
+void CFormatEditor::CommitPages()
+{
+    m_options->Commit();
+    m_timing->Commit();
+    m_worksheet1->Commit();
+}
+
+void CFormatEditor::Commit()
+{
+    CommitPages();
+    m_item.Data() = *m_copy;
+    m_modified = false;
+    UpdateTitle();
+}
+
+void CFormatEditor::CommitForPrint()
+{
+    const bool unsaved = m_modified;
+    Commit();
+    // Printing stores nothing: the edits must still be offered for saving.
+    if (unsaved)
+        m_item.SetModified(true);
+}
+
+QString CFormatEditor::CurrentName() const
+{
+    return m_options->IsCreated() ? m_options->NameText() : m_item.GetName();
+}
+
+void CFormatEditor::ItemRenamed()
+{
+    m_copy->name = m_item.GetName();
+    if (m_options->IsCreated())
+        m_options->ShowName();
+    UpdateTitle();
+}
+
+// --- Title and the modified mark ------------------------------------------------
+
+void CFormatEditor::SetModified(bool retitleAlways)
+{
+    if (m_modified && !retitleAlways)
+        return;
+    m_modified = true;
+    UpdateTitle();
+}
+
+QString CFormatEditor::TitleText() const
+{
+    const QString file = m_item.GetFolder().isEmpty() ? LoadString(IDS_NO_FILE) : m_item.GetFilePath();
+    return FormatString(IDS_FORMAT_EDITOR_TITLE, {m_copy->name}) + (m_modified ? QStringLiteral(" * ") : QStringLiteral("  ")) + file;
+}
+
+void CFormatEditor::UpdateTitle()
+{
+    setWindowTitle(TitleText());
+}
+
+// --- Closing ----------------------------------------------------------------------
+
+void CFormatEditor::DestroyWindow()
+{
+    if (m_destroyed)
+        return;
+    m_item.NotifyEditorClosed();
+    // The pages keep what was typed in the working copy until the item deletes the editor.
+    m_timing->Commit();
+    m_worksheet1->Commit();
+    m_destroyed = true;
+    hide();
+}
+
+void CFormatEditor::closeEvent(QCloseEvent *event)
+{
+    // The title bar's close: Cancel in the save question keeps the editor.
+    event->ignore();
+    if (!m_destroyed && m_item.SaveModified())
+        DestroyWindow();
+}
+
+// --- Commands ---------------------------------------------------------------------
+
+void CFormatEditor::OnSave()
+{
+    m_item.RequestSave();
+}
+
+void CFormatEditor::OnSaveAs()
+{
+    m_item.RequestSaveAs();
+}
+
+void CFormatEditor::OnClose()
+{
+    if (m_item.SaveModified())
+        DestroyWindow();
+}
+
+void CFormatEditor::OnCheck()
+{
+    CGenerator *generator = g_pCurrentGenerator;
+    if (!generator) {
+        MessageBox(this, PromptText("Please Select A Generator First"), PromptText(), MB_OK);
+        return;
+    }
+    std::unique_ptr<GeneratorLease> lease;
+    if (Gate()) {
+        QString whyNot;
+        lease = Gate()(*generator, whyNot);
+        if (!lease) {
+            MessageBox(this, PromptText(whyNot), PromptText("Format Check"), MB_OK | MB_ICONEXCLAMATION);
+            return;
+        }
+    }
+    // What the pages hold, not yet in the working copy, is what is checked.
+    CommitPages();
+    CProgressDlg progress(this, true);
+    m_item.CheckFormat(generator, *m_copy, &progress);
+    progress.DestroyWindow();
+}

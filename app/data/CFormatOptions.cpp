@@ -1,0 +1,270 @@
+#include "CFormatOptions.h"
+
+#include "CFormatEditor.h"
+#include "CGeneralFormatData.h"
+#include "CNameEdit.h"
+#include "CStateButton.h"
+#include "CValueEdit.h"
+#include "DialogUnits.h"
+#include "FormatEditorBitmaps.h"
+#include "Numbers.h"
+#include "Prompts.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QVBoxLayout>
+
+namespace {
+
+// The nine switch buttons: the page's switch each toggles, its row and column.
+struct SwitchButton {
+    int id;
+    int index;
+    const char *letter;
+    bool polarity;
+};
+
+const SwitchButton kSwitchButtons[] = {
+    {IDC_SYNC_ON_R, 0, "R", false},     {IDC_SYNC_ON_G, 1, "G", false},
+    {IDC_SYNC_ON_B, 2, "B", false},     {IDC_GATE_H, 3, "H", false},
+    {IDC_GATE_V, 4, "V", false},     {IDC_GATE_C, 5, "C", false},
+    {IDC_POLARITY_H, 6, "H", true},  {IDC_POLARITY_V, 7, "V", true},
+    {IDC_POLARITY_C, 8, "C", true},
+};
+const char *const kSwitchRows[] = {"Sync", "DS Gate", "DS Polarity"};
+
+// The switches of the data in the page's order.
+std::array<qint32 *, CFormatOptions::kSwitches> Switches(CGeneralFormatData &d)
+{
+    return {&d.syncOnRed,     &d.syncOnGreen,   &d.syncOnBlue,    &d.hSyncGate,     &d.vSyncGate,
+            &d.cSyncGate,     &d.hSyncPolarity, &d.vSyncPolarity, &d.cSyncPolarity, &d.gammaOn};
+}
+
+QLabel *Label(QWidget *parent, const char *text)
+{
+    return new QLabel(QString::fromLatin1(text), parent);
+}
+
+} // namespace
+
+CFormatOptions::CFormatOptions(CGeneralFormatData *data, CFormatEditor *sheet)
+    : CFormatPage(data, sheet, IDD_FORMAT_OPTIONS, QStringLiteral("Options"))
+{
+    const auto fields = Switches(*data);
+    for (int i = 0; i < kSwitches; ++i)
+        m_switches[size_t(i)] = *fields[size_t(i)];
+    m_pedestalOn = data->pedestalOn;
+}
+
+void CFormatOptions::BuildControls()
+{
+    RegisterFormatEditorBitmaps();
+    auto *page = new QVBoxLayout(this);
+
+    auto *nameRow = new QHBoxLayout;
+    nameRow->addWidget(Label(this, "Format Name"));
+    m_name = new CNameEdit(this);
+    SetControlId(m_name, IDC_FORMAT_NAME);
+    m_name->setFixedWidth(100);
+    nameRow->addWidget(m_name);
+    nameRow->addStretch();
+    page->addLayout(nameRow);
+    page->addWidget(Label(this, "The name must be a valid DOS filename without the extension.  (8 characters Max)"));
+
+    auto *kinds = new QGroupBox(QStringLiteral("Signal Types"), this);
+    auto *kindGrid = new QGridLayout(kinds);
+    const std::pair<int, const char *> kindRows[] = {{IDC_ACS_KIND, "ACS Kind"},       {IDC_DCS_KIND, "DCS Kind"},
+                                                     {IDC_DSS_KIND, "DSS Kind"},       {IDC_SYNC_SELECT, "Sync Select"},
+                                                     {IDC_VIDEO_KIND, "Video Kind"}};
+    for (int row = 0; row < 5; ++row) {
+        kindGrid->addWidget(Label(kinds, kindRows[row].second), row, 0);
+        auto *combo = new QComboBox(kinds);
+        SetControlId(combo, kindRows[row].first);
+        combo->setMinimumWidth(260);
+        kindGrid->addWidget(combo, row, 1);
+        m_kinds[size_t(row)] = combo;
+        connect(combo, &QComboBox::activated, this, [this] { SetModified(); });
+    }
+    kindGrid->setColumnStretch(2, 1);
+    page->addWidget(kinds);
+
+    auto *levels = new QGroupBox(QStringLiteral("Levels"), this);
+    auto *levelGrid = new QGridLayout(levels);
+    const auto addEdit = [&](int id, int row, int decimals, const char *label, const char *unit) {
+        auto *edit = new CValueEdit(levels);
+        SetControlId(edit, id);
+        edit->m_decimals = decimals;
+        edit->setMaximumWidth(80);
+        levelGrid->addWidget(edit, row, 1);
+        if (label)
+            levelGrid->addWidget(Label(levels, label), row, 0);
+        QLabel *unitLabel = Label(levels, unit);
+        levelGrid->addWidget(unitLabel, row, 2);
+        if (id == IDC_PEDESTAL)
+            m_pedestalUnit = unitLabel;
+        connect(edit, &QLineEdit::textEdited, this, [this] { SetModified(); });
+        return edit;
+    };
+    m_videoSwing = addEdit(IDC_VIDEO_SWING, 0, 3, "Video Swing", "volts white minus blank");
+    m_syncSwing = addEdit(IDC_SYNC_SWING, 1, 3, "Sync Swing", "volts blank minus sync");
+    m_gamma = addEdit(IDC_GAMMA, 2, 1, nullptr, "");
+    m_pedestal = addEdit(IDC_PEDESTAL, 3, 1, nullptr, "IRE");
+    m_gammaOn = new QCheckBox(QStringLiteral("&Gamma"), levels);
+    SetControlId(m_gammaOn, IDC_GAMMA_ON);
+    levelGrid->addWidget(m_gammaOn, 2, 0);
+    m_pedestalOnBox = new QCheckBox(QStringLiteral("&Pedestal"), levels);
+    SetControlId(m_pedestalOnBox, IDC_PEDESTAL_ON);
+    levelGrid->addWidget(m_pedestalOnBox, 3, 0);
+    levelGrid->setColumnStretch(3, 1);
+    connect(m_gammaOn, &QCheckBox::clicked, this, [this] { ToggleGamma(); });
+    connect(m_pedestalOnBox, &QCheckBox::clicked, this, [this] { TogglePedestal(); });
+    page->addWidget(levels);
+
+    auto *switches = new QGroupBox(QStringLiteral("Sync"), this);
+    auto *switchGrid = new QGridLayout(switches);
+    for (int row = 0; row < 3; ++row)
+        switchGrid->addWidget(Label(switches, kSwitchRows[row]), row, 0);
+    for (const SwitchButton &s : kSwitchButtons) {
+        const int row = s.index / 3;
+        const int column = 1 + 2 * (s.index % 3);
+        switchGrid->addWidget(Label(switches, s.letter), row, column, Qt::AlignRight);
+        auto *button = new CStateButton(switches);
+        SetControlId(button, s.id);
+        button->setFixedSize(kSwitchWidth, kSwitchHeight);
+        button->setToolTip(QStringLiteral("%1 %2").arg(QString::fromLatin1(kSwitchRows[row]), QString::fromLatin1(s.letter)));
+        if (s.polarity)
+            button->LoadBitmaps(IDB_POLARITY_NEGATIVE, IDB_POLARITY_POSITIVE, IDB_POLARITY_NEGATIVE_FOCUS,
+                                IDB_POLARITY_POSITIVE_FOCUS, IDB_POLARITY_NEGATIVE);
+        else
+            button->LoadBitmaps(IDB_SWITCH_OFF, IDB_SWITCH_ON, IDB_SWITCH_OFF_FOCUS, IDB_SWITCH_ON_FOCUS, IDB_SWITCH_OFF);
+        switchGrid->addWidget(button, row, column + 1, Qt::AlignLeft);
+        connect(button, &QPushButton::clicked, this, [this, id = s.id] { ToggleSwitch(id); });
+    }
+    switchGrid->setColumnStretch(7, 1);
+    page->addWidget(switches);
+    page->addStretch();
+}
+
+void CFormatOptions::OnInitDialog()
+{
+    BuildControls();
+    m_name->setText(m_data->name);
+    connect(m_name, &QLineEdit::textEdited, this, [this](const QString &text) { NameTyped(text); });
+    const CKindValue *kinds[] = {&m_data->acsKind, &m_data->dcsKind, &m_data->dssKind, &m_data->syncSelect,
+                                 &m_data->videoKind};
+    for (size_t k = 0; k < m_kinds.size(); ++k) {
+        for (int i = 0; i < kinds[k]->GetCount(); ++i)
+            m_kinds[k]->addItem(kinds[k]->GetText(i));
+        // The sync select's row comes from the code it holds.
+        m_kinds[k]->setCurrentIndex(kinds[k]->GetIndex());
+    }
+    for (const SwitchButton &s : kSwitchButtons)
+        FindControl<CStateButton>(this, s.id)->SetState(m_switches[size_t(s.index)]);
+    m_videoSwing->SetReal(m_data->videoSwing);
+    m_syncSwing->SetReal(m_data->syncSwing);
+    m_gamma->SetReal(m_data->gamma);
+    m_pedestal->SetReal(m_data->pedestalLevel);
+    m_gammaOn->setChecked(m_switches[kGammaSwitch] != 0);
+    m_gamma->setVisible(m_switches[kGammaSwitch] != 0);
+    m_pedestalOnBox->setChecked(m_pedestalOn != 0);
+    m_pedestal->setVisible(m_pedestalOn != 0);
+    m_pedestalUnit->setVisible(m_pedestalOn != 0);
+    // No selection shown in edits the user is not in.
+    for (CValueEdit *edit : {m_videoSwing, m_syncSwing, m_gamma, m_pedestal})
+        edit->deselect();
+    ClearModified();
+}
+
+QString CFormatOptions::NameText() const
+{
+    return m_name ? m_name->text() : QString();
+}
+
+void CFormatOptions::ShowName()
+{
+    if (m_name)
+        m_name->setText(m_data->name);
+}
+
+void CFormatOptions::NameTyped(const QString &text)
+{
+    // An emptied name is no name: the format keeps its last one.
+    if (!text.isEmpty())
+        m_data->name = text;
+    SetModified();
+    if (m_sheet)
+        m_sheet->SetModified(true);
+}
+
+void CFormatOptions::ToggleSwitch(int id)
+{
+    for (const SwitchButton &s : kSwitchButtons) {
+        if (s.id != id)
+            continue;
+        qint32 &value = m_switches[size_t(s.index)];
+        value = value ? 0 : 1;
+        FindControl<CStateButton>(this, id)->SetState(value);
+        SetModified();
+    }
+}
+
+void CFormatOptions::ToggleGamma()
+{
+    qint32 &on = m_switches[kGammaSwitch];
+    on = on ? 0 : 1;
+    m_gammaOn->setChecked(on != 0);
+    m_gamma->setVisible(on != 0);
+    SetModified();
+}
+
+void CFormatOptions::TogglePedestal()
+{
+    m_pedestalOn = m_pedestalOn ? 0 : 1;
+    m_pedestalOnBox->setChecked(m_pedestalOn != 0);
+    m_pedestal->setVisible(m_pedestalOn != 0);
+    m_pedestalUnit->setVisible(m_pedestalOn != 0);
+    SetModified();
+}
+
+bool CFormatOptions::TakeNumber(CValueEdit *edit, const char *field, double &value)
+{
+    if (!edit->isModified())
+        return false;
+    edit->setModified(false);
+    if (const std::optional<double> number = ParseDouble(edit->text())) {
+        value = *number;
+        return true;
+    }
+    MessageBox(this,
+               PromptText(QStringLiteral("%1: \"%2\" is not a number; the value stays as it was.")
+                              .arg(QString::fromLatin1(field), edit->text())),
+               PromptText("Options"), MB_OK | MB_ICONEXCLAMATION);
+    edit->SetReal(value);
+    return false;
+}
+
+void CFormatOptions::Commit()
+{
+    if (!IsCreated())
+        return;
+    if (!m_name->text().isEmpty())
+        m_data->name = m_name->text();
+    CKindValue *kinds[] = {&m_data->acsKind, &m_data->dcsKind, &m_data->dssKind, &m_data->syncSelect,
+                           &m_data->videoKind};
+    // A row the value already shows keeps its code (the sync select's 3 and 4 both show "ACS").
+    for (size_t k = 0; k < m_kinds.size(); ++k)
+        kinds[k]->SetIndex(m_kinds[k]->currentIndex());
+    const auto fields = Switches(*m_data);
+    for (int i = 0; i < kSwitches; ++i)
+        *fields[size_t(i)] = m_switches[size_t(i)];
+    m_data->pedestalOn = m_pedestalOn;
+    TakeNumber(m_videoSwing, "Video Swing", m_data->videoSwing);
+    TakeNumber(m_syncSwing, "Sync Swing", m_data->syncSwing);
+    TakeNumber(m_gamma, "Gamma", m_data->gamma);
+    TakeNumber(m_pedestal, "Pedestal", m_data->pedestalLevel);
+    ClearModified();
+}

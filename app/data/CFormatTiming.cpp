@@ -1,0 +1,420 @@
+#include "CFormatTiming.h"
+
+#include "CFormatEditor.h"
+#include "CGeneralFormatData.h"
+#include "CNumericEdit.h"
+#include "CStateButton.h"
+#include "CValueEdit.h"
+#include "DialogControls.h"
+#include "FormatEditorBitmaps.h"
+#include "Prompts.h"
+#include "StringTable.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace {
+
+using T = TimingModel;
+
+constexpr int kPixelDepths[] = {0, 4, 8, 12, 24};
+constexpr int kEditWidth = 72;
+
+const QColor kRowLabelColour(255, 0, 128);
+const QColor kHeadingColour(0, 0, 128);
+
+// One cell of the grid: a value control and the unit after it.
+struct Cell {
+    int id;
+    const char *unit;
+};
+
+// Rows "Active" to "Pulse Delay": label, then horizontal count and time,
+// the horizontal selector, vertical count and time, the vertical selector.
+struct GridRow {
+    int label;
+    const char *text;
+    Cell hCount, hTime;
+    int hSelector;
+    const char *selectorLetter;
+    Cell vCount, vTime;
+    int vSelector;
+};
+
+const GridRow kRows[] = {
+    {IDC_LABEL_ACTIVE, "Active", {IDC_H_ACTIVE, "pixels"}, {IDC_H_ACTIVE_TIME, "us"}, IDC_H_SELECT_A, "A",
+     {IDC_V_ACTIVE, "lines"}, {IDC_V_ACTIVE_TIME, "ms"}, IDC_V_SELECT_A},
+    {IDC_LABEL_BLANK, "Blank", {IDC_H_BLANK, "pixels"}, {IDC_H_BLANK_TIME, "us"}, IDC_H_SELECT_B, "B",
+     {IDC_V_BLANK, "lines"}, {IDC_V_BLANK_TIME, "ms"}, IDC_V_SELECT_B},
+    {IDC_LABEL_PERIOD, "Period", {IDC_H_TOTAL, "pixels"}, {IDC_H_PERIOD_TIME, "us"}, IDC_H_SELECT_C, "C",
+     {IDC_V_TOTAL, "lines"}, {IDC_V_PERIOD_TIME, "ms"}, IDC_V_SELECT_C},
+    {IDC_LABEL_SIZE, "Size", {IDC_H_SIZE_IN, "in"}, {IDC_H_SIZE_MM, "mm"}, 0, nullptr,
+     {IDC_V_SIZE_IN, "in"}, {IDC_V_SIZE_MM, "mm"}, 0},
+    {IDC_LABEL_WIDTH, "Pulse Width", {IDC_H_WIDTH, "pixels"}, {IDC_H_WIDTH_TIME, "us"}, 0, nullptr,
+     {IDC_V_WIDTH, "lines"}, {IDC_V_WIDTH_TIME, "ms"}, 0},
+    {IDC_LABEL_DELAY, "Pulse Delay", {IDC_H_DELAY, "pixels"}, {IDC_H_DELAY_TIME, "us"}, 0, nullptr,
+     {IDC_V_DELAY, "lines"}, {IDC_V_DELAY_TIME, "ms"}, 0},
+};
+
+constexpr int kSelectors[] = {IDC_RATE_SELECT_A, IDC_RATE_SELECT_B, IDC_RATE_SELECT_C,
+                              IDC_H_SELECT_A,    IDC_H_SELECT_B,    IDC_H_SELECT_C,
+                              IDC_V_SELECT_A,    IDC_V_SELECT_B,    IDC_V_SELECT_C};
+
+constexpr int kValueControls[] = {
+    IDC_PIXEL_RATE,   IDC_PIXEL_PERIOD,  IDC_LINE_RATE,     IDC_FIELD_RATE,   IDC_H_ACTIVE,
+    IDC_H_BLANK,      IDC_H_TOTAL,       IDC_H_ACTIVE_TIME, IDC_H_BLANK_TIME, IDC_H_PERIOD_TIME,
+    IDC_H_DELAY,      IDC_H_WIDTH,       IDC_H_DELAY_TIME,  IDC_H_WIDTH_TIME, IDC_V_ACTIVE,
+    IDC_V_BLANK,      IDC_V_TOTAL,       IDC_V_ACTIVE_TIME, IDC_V_BLANK_TIME, IDC_V_PERIOD_TIME,
+    IDC_V_DELAY,      IDC_V_WIDTH,       IDC_V_DELAY_TIME,  IDC_V_WIDTH_TIME, IDC_H_SIZE_IN,
+    IDC_V_SIZE_IN,    IDC_H_SIZE_MM,     IDC_V_SIZE_MM,     IDC_EQ_BEFORE,    IDC_EQ_AFTER,
+};
+
+QLabel *Static(QWidget *parent, int id, const QString &text, const QColor &colour = {})
+{
+    auto *label = new QLabel(text, parent);
+    if (id != kNoControlId)
+        SetControlId(label, id);
+    if (colour.isValid())
+        SetStaticColours(label, colour);
+    return label;
+}
+
+} // namespace
+
+CFormatTiming::CFormatTiming(CGeneralFormatData *data, CFormatEditor *sheet)
+    : CFormatPage(data, sheet, IDD_FORMAT_TIMING, QStringLiteral("Timing")), m_model(*data)
+{
+}
+
+int CFormatTiming::DepthOfRow(int row)
+{
+    return row >= 0 && row < int(std::size(kPixelDepths)) ? kPixelDepths[row] : -1;
+}
+
+int CFormatTiming::RowOfDepth(int depth)
+{
+    for (int row = 0; row < int(std::size(kPixelDepths)); ++row) {
+        if (kPixelDepths[row] == depth)
+            return row;
+    }
+    return -1;
+}
+
+// --- Building -----------------------------------------------------------------------
+
+void CFormatTiming::BuildControls()
+{
+    RegisterFormatEditorBitmaps();
+    auto *page = new QVBoxLayout(this);
+    auto *grid = new QGridLayout;
+    grid->setHorizontalSpacing(4);
+    page->addLayout(grid);
+
+    const auto addValue = [&](QGridLayout *layout, const Cell &cell, int row, int column) {
+        QLineEdit *edit = nullptr;
+        if (T::IsGroupMember(cell.id))
+            edit = new CNumericEdit(this);
+        else
+            edit = new CValueEdit(this);
+        SetControlId(edit, cell.id);
+        QPalette palette = edit->palette();
+        CNumericEdit::SetDisabledLook(palette, {CEntryGroup::kBlack, CEntryGroup::kGreen});
+        edit->setPalette(palette);
+        edit->setFixedWidth(kEditWidth);
+        edit->setAlignment(Qt::AlignRight);
+        layout->addWidget(edit, row, column);
+        layout->addWidget(new QLabel(QString::fromLatin1(cell.unit), this), row, column + 1);
+    };
+    const auto addSelector = [&](QGridLayout *layout, int id, const char *letter, int row, int column) {
+        auto *holder = new QWidget(this);
+        auto *box = new QHBoxLayout(holder);
+        box->setContentsMargins(0, 0, 0, 0);
+        box->setSpacing(2);
+        box->addWidget(new QLabel(QString::fromLatin1(letter), holder));
+        auto *button = new CStateButton(holder);
+        SetControlId(button, id);
+        button->setFixedSize(kSelectorSize, kSelectorSize);
+        button->setFocusPolicy(Qt::NoFocus);
+        const bool rate = id >= IDC_RATE_SELECT_C;
+        // The lamp shows how the row's member is: entered (142) or calculated (143).
+        if (rate)
+            button->LoadBitmaps(IDB_SELECT_CALCULATED, IDB_SELECT_ENTERED, IDB_SELECT_CALCULATED, IDB_SELECT_ENTERED,
+                                IDB_SELECT_ENTERED);
+        else
+            button->LoadBitmaps(IDB_SELECT_ENTERED, IDB_SELECT_CALCULATED, IDB_SELECT_ENTERED, IDB_SELECT_CALCULATED,
+                                IDB_SELECT_ENTERED);
+        button->setToolTip(rate ? QStringLiteral("Entered rate %1").arg(QString::fromLatin1(letter))
+                                : QStringLiteral("Calculated %1").arg(QString::fromLatin1(letter)));
+        connect(button, &QPushButton::clicked, this, [this, id] { OnSelector(id); });
+        box->addWidget(button);
+        layout->addWidget(holder, row, column);
+    };
+
+    grid->addWidget(Static(this, IDC_LABEL_HORIZONTAL, QStringLiteral("Horizontal"), kHeadingColour), 0, 1, 1, 5,
+                    Qt::AlignCenter);
+    grid->addWidget(Static(this, IDC_LABEL_VERTICAL, QStringLiteral("Vertical"), kHeadingColour), 0, 7, 1, 5,
+                    Qt::AlignCenter);
+    grid->addWidget(Static(this, IDC_LABEL_RATE, QStringLiteral("Rate"), kRowLabelColour), 1, 0);
+    addValue(grid, {IDC_LINE_RATE, "kHz"}, 1, 3);
+    addSelector(grid, IDC_RATE_SELECT_B, "B", 1, 5);
+    addValue(grid, {IDC_FIELD_RATE, "Hz"}, 1, 9);
+    addSelector(grid, IDC_RATE_SELECT_C, "C", 1, 11);
+    for (int r = 0; r < int(std::size(kRows)); ++r) {
+        const GridRow &row = kRows[r];
+        const int y = r + 2;
+        grid->addWidget(Static(this, row.label, QString::fromLatin1(row.text), kRowLabelColour), y, 0);
+        addValue(grid, row.hCount, y, 1);
+        addValue(grid, row.hTime, y, 3);
+        addValue(grid, row.vCount, y, 7);
+        addValue(grid, row.vTime, y, 9);
+        if (row.hSelector) {
+            addSelector(grid, row.hSelector, row.selectorLetter, y, 5);
+            addSelector(grid, row.vSelector, row.selectorLetter, y, 11);
+        }
+    }
+    grid->setColumnMinimumWidth(6, 16);
+    grid->setColumnStretch(12, 1);
+
+    auto *lower = new QGridLayout;
+    lower->setHorizontalSpacing(6);
+    page->addSpacing(8);
+    page->addLayout(lower);
+    lower->addWidget(Static(this, IDC_LABEL_PIXEL_RATE, QStringLiteral("Pixel Rate"), kHeadingColour), 0, 0, 1, 3);
+    addValue(lower, {IDC_PIXEL_RATE, "MHz"}, 1, 0);
+    addSelector(lower, IDC_RATE_SELECT_A, "A", 1, 2);
+    addValue(lower, {IDC_PIXEL_PERIOD, "ns"}, 2, 0);
+
+    const auto addRadio = [&](int id, const char *text, int row, int column) {
+        auto *radio = new QRadioButton(QString::fromLatin1(text), this);
+        SetControlId(radio, id);
+        lower->addWidget(radio, row, column);
+        return radio;
+    };
+    auto *units = new QButtonGroup(this);
+    lower->addWidget(Static(this, IDC_LABEL_UNITS, QStringLiteral("Entry Units"), kHeadingColour), 0, 4);
+    units->addButton(addRadio(IDC_TIME_UNITS, "&Time", 1, 4));
+    units->addButton(addRadio(IDC_MACHINE_UNITS, "&Machine", 2, 4));
+    auto *scan = new QButtonGroup(this);
+    lower->addWidget(Static(this, IDC_LABEL_SCAN, QStringLiteral("Scan Type"), kHeadingColour), 0, 5);
+    scan->addButton(addRadio(IDC_INTERLACED, "&Interlaced", 1, 5));
+    scan->addButton(addRadio(IDC_PROGRESSIVE, "&Progressive", 2, 5));
+    connect(FindControl<QRadioButton>(this, IDC_TIME_UNITS), &QRadioButton::clicked, this, [this] { OnUnits(true); });
+    connect(FindControl<QRadioButton>(this, IDC_MACHINE_UNITS), &QRadioButton::clicked, this, [this] { OnUnits(false); });
+    connect(FindControl<QRadioButton>(this, IDC_INTERLACED), &QRadioButton::clicked, this, [this] { OnScan(true); });
+    connect(FindControl<QRadioButton>(this, IDC_PROGRESSIVE), &QRadioButton::clicked, this,
+            [this] { OnScan(false); });
+
+    const auto addCheck = [&](int id, const char *text, int row) {
+        auto *check = new QCheckBox(QString::fromLatin1(text), this);
+        SetControlId(check, id);
+        lower->addWidget(check, row, 6);
+        return check;
+    };
+    connect(addCheck(IDC_BACK_PORCH, "&Back Porch", 0), &QCheckBox::clicked, this, [this] { OnBackPorch(); });
+    connect(addCheck(IDC_REPEAT_FIELD, "Repeat &Field", 1), &QCheckBox::clicked, this, [this](bool on) {
+        m_data->repeatField = on ? 1 : 0;
+        SetModified();
+    });
+    connect(addCheck(IDC_PULSE, "Pulse", 2), &QCheckBox::clicked, this, [this](bool on) {
+        m_data->pcpg = on ? 1 : 0;
+        SetModified();
+    });
+
+    lower->addWidget(new QLabel(QStringLiteral("Pixel Depth"), this), 0, 7);
+    m_depth = new QComboBox(this);
+    SetControlId(m_depth, IDC_PIXEL_DEPTH);
+    for (int depth : kPixelDepths)
+        m_depth->addItem(QString::number(depth));
+    lower->addWidget(m_depth, 0, 8);
+    connect(m_depth, &QComboBox::activated, this, [this](int row) {
+        m_data->pixelDepth = DepthOfRow(row);
+        SetModified();
+    });
+    lower->addWidget(new QLabel(QStringLiteral("Eq. Before"), this), 1, 7);
+    addValue(lower, {IDC_EQ_BEFORE, ""}, 1, 8);
+    lower->addWidget(new QLabel(QStringLiteral("Eq. After"), this), 2, 7);
+    addValue(lower, {IDC_EQ_AFTER, ""}, 2, 8);
+    FindControl<CValueEdit>(this, IDC_EQ_BEFORE)->m_integerOnly = true;
+    FindControl<CValueEdit>(this, IDC_EQ_AFTER)->m_integerOnly = true;
+
+    auto *reject = new QPushButton(QStringLiteral("&Reject Entry"), this);
+    SetControlId(reject, IDC_REJECT_ENTRY);
+    // Clicking leaves the focus in the entry it rejects.
+    reject->setFocusPolicy(Qt::NoFocus);
+    connect(reject, &QPushButton::clicked, this, [this] { OnReject(); });
+    lower->addWidget(reject, 0, 10);
+    auto *entered = Static(this, IDC_LEGEND_ENTERED, QStringLiteral("Entered"));
+    auto *calculated = Static(this, IDC_LEGEND_CALCULATED, QStringLiteral("Calc."));
+    for (QLabel *legend : {entered, calculated}) {
+        SetStaticColours(legend, Qt::white, legend == entered ? QColor(CEntryGroup::kDarkGreen) : QColor(CEntryGroup::kDarkRed));
+        legend->setAlignment(Qt::AlignCenter);
+        legend->setMinimumWidth(56);
+    }
+    lower->addWidget(entered, 1, 10);
+    lower->addWidget(calculated, 2, 10);
+    lower->setColumnStretch(9, 1);
+    page->addStretch();
+}
+
+void CFormatTiming::OnInitDialog()
+{
+    BuildControls();
+    m_model.Init();
+    WatchEntries();
+    ShowState();
+    ClearModified();
+}
+
+// --- Showing ------------------------------------------------------------------------
+
+QLineEdit *CFormatTiming::Edit(int id) const
+{
+    return FindControl<QLineEdit>(this, id);
+}
+
+void CFormatTiming::ShowValue(int id)
+{
+    QLineEdit *edit = Edit(id);
+    if (!edit)
+        return;
+    if (auto *numeric = dynamic_cast<CNumericEdit *>(edit))
+        numeric->setText(m_model.Text(id));
+    else
+        static_cast<CValueEdit *>(edit)->setText(m_model.Text(id));
+}
+
+void CFormatTiming::ShowColours()
+{
+    for (int id : kValueControls) {
+        if (auto *edit = dynamic_cast<CNumericEdit *>(Edit(id)))
+            edit->SetColours(m_model.EditColours(id).value_or(EntryColours{CEntryGroup::kBlack, CEntryGroup::kGreen}));
+    }
+}
+
+void CFormatTiming::ShowState()
+{
+    const CGeneralFormatData &d = *m_data;
+    for (int id : kValueControls) {
+        ShowValue(id);
+        Edit(id)->setEnabled(m_model.IsEnabled(id));
+    }
+    ShowColours();
+    for (int id : kSelectors)
+        FindControl<CStateButton>(this, id)->SetState(m_model.IsSelectorOn(id) ? 1 : 0);
+    FindControl<QLabel>(this, IDC_LABEL_DELAY)->setText(LoadString(m_model.DelayLabelId()));
+    FindControl<QRadioButton>(this, d.timeEntryUnits == 1 ? IDC_TIME_UNITS : IDC_MACHINE_UNITS)->setChecked(true);
+    FindControl<QRadioButton>(this, d.interlaced ? IDC_INTERLACED : IDC_PROGRESSIVE)->setChecked(true);
+    FindControl<QCheckBox>(this, IDC_BACK_PORCH)->setChecked(d.backPorchMode != 0);
+    FindControl<QCheckBox>(this, IDC_REPEAT_FIELD)->setChecked(d.repeatField != 0);
+    FindControl<QCheckBox>(this, IDC_PULSE)->setChecked(d.pcpg != 0);
+    // Another stored depth selects no row and is kept.
+    m_depth->setCurrentIndex(RowOfDepth(d.pixelDepth));
+}
+
+void CFormatTiming::Redisplay()
+{
+    if (IsCreated())
+        ShowState();
+}
+
+void CFormatTiming::Refresh()
+{
+    if (!IsCreated())
+        return;
+    ShowState();
+    // The counts changed under the page: its commit derives the delays again.
+    SetModified();
+}
+
+// --- Entries --------------------------------------------------------------------------
+
+void CFormatTiming::OnAccept(int id)
+{
+    QLineEdit *edit = Edit(id);
+    if (!edit || !isVisible())
+        return;
+    const TimingModel::Outcome outcome = m_model.Enter(id, edit->text());
+    if (outcome.kind == TimingModel::Outcome::kRefused)
+        MessageBox(this, PromptText(outcome.message), PromptText("Timing"), MB_OK | MB_ICONEXCLAMATION);
+    if (outcome.kind == TimingModel::Outcome::kTaken)
+        SetModified();
+    ShowState();
+    edit->selectAll();
+}
+
+void CFormatTiming::OnEditFocus(int id)
+{
+    if (m_model.FocusEntry(id))
+        ShowColours();
+}
+
+void CFormatTiming::OnEditFocusLost(int id)
+{
+    // Typed and not taken: the stored value again.
+    ShowValue(id);
+}
+
+void CFormatTiming::OnReject()
+{
+    QWidget *focus = focusWidget();
+    const int id = focus && Edit(IdOf(focus)) ? IdOf(focus) : LastFocused();
+    ShowValue(id);
+    if (QLineEdit *edit = Edit(id))
+        edit->selectAll();
+}
+
+// --- Buttons ------------------------------------------------------------------------
+
+void CFormatTiming::Finish(const TimingModel::Outcome &outcome, bool modifies)
+{
+    if (outcome.kind == TimingModel::Outcome::kRefused)
+        MessageBox(this, PromptText(outcome.message), PromptText("Timing"), MB_OK | MB_ICONEXCLAMATION);
+    else if (modifies)
+        SetModified();
+    ShowState();
+    if (QLineEdit *edit = outcome.focus ? Edit(outcome.focus) : nullptr) {
+        edit->setFocus();
+        edit->selectAll();
+    }
+}
+
+void CFormatTiming::OnSelector(int id)
+{
+    Finish(m_model.PressSelector(id), false);
+}
+
+void CFormatTiming::OnUnits(bool time)
+{
+    if (m_model.IsTimeUnits() == time)
+        return;
+    Finish(m_model.SetTimeUnits(time), true);
+}
+
+void CFormatTiming::OnBackPorch()
+{
+    // Shows the same timing another way: nothing to save.
+    Finish(m_model.SetBackPorch(FindControl<QCheckBox>(this, IDC_BACK_PORCH)->isChecked()), false);
+}
+
+void CFormatTiming::OnScan(bool interlaced)
+{
+    if ((m_data->interlaced != 0) == interlaced)
+        return;
+    Finish(m_model.SetInterlaced(interlaced), true);
+}
+
+void CFormatTiming::Commit()
+{
+    if (!IsCreated())
+        return;
+    if (IsModified())
+        m_model.Commit();
+    ClearModified();
+}

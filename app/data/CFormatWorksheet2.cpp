@@ -1,0 +1,47 @@
+#include "CFormatWorksheet2.h"
+
+#include "DialogUnits.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+CFormatWorksheet2::CFormatWorksheet2(CGeneralFormatData *data, CFormatEditor *sheet)
+    : CFormatPage(data, sheet, IDD_FORMAT_WORKSHEET2, QStringLiteral("Worksheet 2"))
+{
+}
+
+void CFormatWorksheet2::OnInitDialog()
+{
+    auto *page = new QVBoxLayout(this);
+    auto *grid = new QGridLayout;
+    page->addLayout(grid);
+    constexpr int kColumns = 3;
+    for (int id = IDC_WS2_FIRST_EDIT; id <= IDC_WS2_LAST_EDIT; ++id) {
+        auto *edit = new QLineEdit(this);
+        SetControlId(edit, id);
+        // Nothing would take what is typed here.
+        edit->setReadOnly(true);
+        edit->setFixedWidth(90);
+        const int index = id - IDC_WS2_FIRST_EDIT;
+        grid->addWidget(edit, index / kColumns, index % kColumns);
+    }
+    grid->setColumnStretch(kColumns, 1);
+    auto *buttons = new QHBoxLayout;
+    page->addSpacing(8);
+    page->addLayout(buttons);
+    const std::pair<int, const char *> buttonRows[] = {{IDC_ACCEPT_ENTRY, "Enter = &Accept Entry"},
+                                                       {IDC_REJECT_ENTRY, "&Reject Entry"},
+                                                       {IDC_APPLY_TO_FORMAT, "Apply to Format"},
+                                                       {IDC_GET_FROM_FORMAT, "Get from Format"}};
+    for (const auto &[id, text] : buttonRows) {
+        auto *button = new QPushButton(QString::fromLatin1(text), this);
+        SetControlId(button, id);
+        button->setEnabled(false); // they do nothing
+        buttons->addWidget(button);
+    }
+    buttons->addStretch();
+    page->addStretch();
+}

@@ -1,0 +1,275 @@
+#include "WorksheetCalculation.h"
+
+#include "CGeneralFormatData.h"
+#include "Numbers.h"
+#include "RoundToCount.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+using W = WorksheetCalculation;
+
+struct Field {
+    int id;
+    const char *name;
+    int decimals;
+    const char *unit; // after the number, or nullptr
+};
+
+const Field kFields[] = {
+    {IDC_WS_BLANKING_PERCENT, "Line Blanking (%)", 2, nullptr},
+    {IDC_WS_BLANKING_TIME, "Line Blanking Time (us)", 7, nullptr},
+    {IDC_WS_FIELD_RATE, "Field Rate (Hz)", 3, nullptr},
+    {IDC_WS_FIELD_BLANKING, "Field Blanking Time (ms)", 3, nullptr},
+    {IDC_WS_H_RESOLUTION, "Horizontal Resolution", 0, nullptr},
+    {IDC_WS_V_RESOLUTION, "Vertical Resolution", 0, nullptr},
+    {IDC_WS_LINE_RATE, "Line Rate", 3, "KHz"},
+    {IDC_WS_BLANKING_PIXELS, "Blanking Pixels", 0, "Pixels"},
+    {IDC_WS_BLANKING_LINES, "Blanking Lines", 0, "Lines"},
+    {IDC_WS_H_TOTAL, "Horizontal Total", 0, "Total"},
+    {IDC_WS_TOTAL_PIXELS, "Total Pixels", 0, nullptr},
+    {IDC_WS_V_TOTAL, "Vertical Total", 0, nullptr},
+    {IDC_WS_VIDEO_RATE, "Video Rate", 4, "MHz"},
+    {IDC_WS_PIXEL_PERIOD, "Pixel Period", 7, "ns"},
+};
+
+const Field *FindField(int id)
+{
+    for (const Field &field : kFields) {
+        if (field.id == id)
+            return &field;
+    }
+    return nullptr;
+}
+
+double NotANumber()
+{
+    return std::numeric_limits<double>::quiet_NaN();
+}
+
+} // namespace
+
+void WorksheetCalculation::LoadInputs(const CGeneralFormatData &data)
+{
+    m_in.blankingPercent = data.lineBlankingPercent;
+    m_in.blankingTime = data.lineBlankingTime;
+    m_in.fieldRate = data.worksheetFieldRate;
+    m_in.fieldBlanking = data.fieldBlankingTime;
+    m_in.hResolution = data.hResolution;
+    m_in.vResolution = data.vResolution;
+    m_in.enterPercent = data.enterPercentBlanking != 0;
+}
+
+void WorksheetCalculation::StoreInputs(CGeneralFormatData &data) const
+{
+    data.lineBlankingPercent = m_in.blankingPercent;
+    data.lineBlankingTime = m_in.blankingTime;
+    data.worksheetFieldRate = m_in.fieldRate;
+    data.fieldBlankingTime = m_in.fieldBlanking;
+    data.hResolution = m_in.hResolution;
+    data.vResolution = m_in.vResolution;
+    data.enterPercentBlanking = m_in.enterPercent ? 1 : 0;
+}
+
+bool WorksheetCalculation::Calculate()
+{
+    m_failed = false;
+    const auto div = [this](double a, double b) {
+        if (b == 0 || !std::isfinite(b)) {
+            m_failed = true;
+            return NotANumber();
+        }
+        return a / b;
+    };
+    const auto round = [this](double x) {
+        const std::optional<int> count = RoundToCount(x);
+        if (!count)
+            m_failed = true;
+        return count ? double(*count) : NotANumber();
+    };
+    Inputs &in = m_in;
+    Results &out = m_out;
+    out.lineRate = div(in.vResolution, div(1, in.fieldRate) - in.fieldBlanking * 0.001) * 0.001;
+    // A part line is a whole line more.
+    out.vTotal = round(std::ceil(out.lineRate * in.fieldBlanking + in.vResolution));
+    out.lineRate = out.vTotal * in.fieldRate * 0.001;
+    if (in.enterPercent) {
+        out.hTotal = round(div(in.hResolution, 1 - in.blankingPercent * 0.01));
+        out.videoRate = out.hTotal * out.lineRate * 0.001;
+        out.pixelPeriod = div(1000, out.videoRate);
+        out.blankingPixels = round(in.blankingPercent * out.hTotal * 0.01);
+        in.blankingTime = out.blankingPixels * out.pixelPeriod * 0.001;
+    } else {
+        out.hTotal = round(div(in.hResolution, 1 - out.lineRate * in.blankingTime * 0.001));
+        out.videoRate = out.hTotal * out.lineRate * 0.001;
+        out.pixelPeriod = div(1000, out.videoRate);
+        out.blankingPixels = round(in.blankingTime * out.videoRate);
+        in.blankingPercent = div(out.blankingPixels, out.hTotal) * 100;
+    }
+    out.blankingLines = out.vTotal - in.vResolution;
+    out.totalPixels = in.hResolution + out.blankingPixels;
+    return ResultsUsable();
+}
+
+bool WorksheetCalculation::ResultsUsable() const
+{
+    const Results &out = m_out;
+    const auto positive = [](double x) { return std::isfinite(x) && x > 0; };
+    const auto usable = [](double x) { return std::isfinite(x) && x >= 0; };
+    return !m_failed && positive(out.vTotal) && positive(out.lineRate) && positive(out.hTotal) &&
+           positive(out.videoRate) && positive(out.pixelPeriod) && usable(out.blankingPixels) &&
+           usable(out.blankingLines) && std::isfinite(m_in.blankingPercent) && std::isfinite(m_in.blankingTime);
+}
+
+bool WorksheetCalculation::IsInput(int id)
+{
+    return id >= IDC_WS_BLANKING_PERCENT && id <= IDC_WS_V_RESOLUTION;
+}
+
+bool WorksheetCalculation::IsResult(int id)
+{
+    return FindField(id) && !IsInput(id);
+}
+
+int WorksheetCalculation::Decimals(int id)
+{
+    const Field *field = FindField(id);
+    return field ? field->decimals : 0;
+}
+
+QString WorksheetCalculation::FieldName(int id)
+{
+    const Field *field = FindField(id);
+    return field ? QString::fromLatin1(field->name) : QString();
+}
+
+double *WorksheetCalculation::Input(int id)
+{
+    switch (id) {
+    case IDC_WS_BLANKING_PERCENT: return &m_in.blankingPercent;
+    case IDC_WS_BLANKING_TIME: return &m_in.blankingTime;
+    case IDC_WS_FIELD_RATE: return &m_in.fieldRate;
+    case IDC_WS_FIELD_BLANKING: return &m_in.fieldBlanking;
+    case IDC_WS_H_RESOLUTION: return &m_in.hResolution;
+    case IDC_WS_V_RESOLUTION: return &m_in.vResolution;
+    default: return nullptr;
+    }
+}
+
+QString WorksheetCalculation::Text(int id, int decimals) const
+{
+    const Field *field = FindField(id);
+    if (!field)
+        return {};
+    const int places = decimals >= 0 ? decimals : field->decimals;
+    if (IsInput(id))
+        return FormatFixed(*const_cast<WorksheetCalculation *>(this)->Input(id), places);
+    double value = 0;
+    switch (id) {
+    case IDC_WS_LINE_RATE: value = m_out.lineRate; break;
+    case IDC_WS_VIDEO_RATE: value = m_out.videoRate; break;
+    case IDC_WS_H_TOTAL: value = m_out.hTotal; break;
+    case IDC_WS_PIXEL_PERIOD: value = m_out.pixelPeriod; break;
+    case IDC_WS_BLANKING_PIXELS: value = m_out.blankingPixels; break;
+    case IDC_WS_BLANKING_LINES: value = m_out.blankingLines; break;
+    case IDC_WS_TOTAL_PIXELS: value = m_out.totalPixels; break;
+    case IDC_WS_V_TOTAL: value = m_out.vTotal; break;
+    default: break;
+    }
+    const QString number = FormatFixed(value, places);
+    return field->unit ? number + u' ' + QString::fromLatin1(field->unit) : number;
+}
+
+WorksheetCalculation::Refusal WorksheetCalculation::Enter(int id, const QString &text)
+{
+    double *input = Input(id);
+    if (!input)
+        return {};
+    const std::optional<double> typed = ParseDouble(text);
+    if (!typed)
+        return QStringLiteral("%1: \"%2\" is not a number; the value stays as it was.").arg(FieldName(id), text);
+    double value = *typed; // a number: the clamps need not order a NaN
+    switch (id) {
+    case IDC_WS_BLANKING_PERCENT: value = std::clamp(value, 0.0, 100.0); break;
+    case IDC_WS_BLANKING_TIME: value = std::max(value, 0.0); break;
+    case IDC_WS_FIELD_RATE: value = std::clamp(value, 1.0, 999.999); break;
+    case IDC_WS_FIELD_BLANKING: value = std::clamp(value, 0.0, 1000.0); break;
+    default: value = std::clamp(std::trunc(value), 1.0, 9999.0); break; // the resolutions
+    }
+    const WorksheetCalculation before = *this;
+    *input = value;
+    if (Calculate())
+        return {};
+    *this = before;
+    return QStringLiteral("%1: with %2 the raster cannot be calculated (a blanking at or above its period); "
+                          "the value stays as it was.")
+        .arg(FieldName(id), text);
+}
+
+WorksheetCalculation::Refusal WorksheetCalculation::GetFrom(const CGeneralFormatData &data)
+{
+    const WorksheetCalculation before = *this;
+    m_in.blankingPercent = data.hBlank / data.hTotal * 100;
+    m_in.blankingTime = data.hBlankTime * 1e6;
+    m_in.fieldRate = data.fieldRate;
+    m_in.fieldBlanking = data.vBlankTime * 1e3;
+    m_in.hResolution = data.hActive;
+    m_in.vResolution = data.vActive;
+    if (data.hTotal != 0 && Calculate())
+        return {};
+    *this = before;
+    return QStringLiteral("The format's timing gives no raster the worksheet can calculate; its inputs stay as they were.");
+}
+
+WorksheetCalculation::Refusal WorksheetCalculation::ApplyTo(CGeneralFormatData &data)
+{
+    if (!Calculate())
+        return QStringLiteral("The worksheet's raster cannot be calculated; the format stays as it was.");
+    CGeneralFormatData d = data;
+    StoreInputs(d);
+    const Results &out = m_out;
+    d.hActive = m_in.hResolution;
+    d.hBlank = out.blankingPixels;
+    d.hTotal = out.hTotal;
+    if (d.hTotal == 1) {
+        d.hActive = 1;
+        d.hBlank = 0;
+    }
+    const double k = d.interlaced ? 2 : 1;
+    const double ht = std::trunc(d.hTotal);
+    const double vt = std::trunc(out.vTotal);
+    d.fieldRate = m_in.fieldRate;
+    d.pixelRate = ht * vt * d.fieldRate / k;
+    d.lineRate = vt * d.fieldRate / k;
+    d.pixelPeriod = 1 / d.pixelRate;
+    const double p = d.pixelRate;
+    d.hActiveTime = d.hActive / p;
+    d.hBlankTime = d.hBlank / p;
+    d.hTotalTime = d.hTotal / p;
+    d.hSyncDelayTime = d.hSyncDelay / p;
+    d.hSyncWidthTime = d.hSyncWidth / p;
+    d.hBackPorchTime = d.hBackPorchPixels / p;
+    d.vActive = m_in.vResolution;
+    d.vBlank = out.blankingLines;
+    d.vTotal = out.vTotal;
+    if (d.vTotal == 1) {
+        d.vActive = 1;
+        d.vBlank = 0;
+    }
+    const double l = d.lineRate;
+    d.vActiveTime = d.vActive / l;
+    d.vBlankTime = d.vBlank / l;
+    d.vTotalTime = d.vTotal / l;
+    d.vSyncDelayTime = d.vSyncDelay / l;
+    d.vSyncWidthTime = d.vSyncWidth / l;
+    d.vBackPorchTime = d.vBackPorchLines / l;
+    const QString problem = d.CheckValues();
+    if (!problem.isEmpty())
+        return QStringLiteral("The worksheet's raster gives a timing that cannot be used (%1) The format stays as it was.")
+            .arg(problem);
+    data = d;
+    return {};
+}

@@ -361,42 +361,38 @@ uint8_t CBitmapReader::PlaneByte(const uint8_t *row, int32_t x, int plane, const
     return index < lut.size() ? uint8_t(lut[index] >> (8 * plane)) : 0;
 }
 
+int CBitmapReader::RefuseWrite(const QString &reason)
+{
+    m_failure = reason;
+    Log("\n*** %s\n", reason.toUtf8().constData());
+    return 0;
+}
+
 int CBitmapReader::WritePlaneFile(FILE *out, CProgressDlg *progress, bool expand, int plane)
 {
     m_failure.clear();
-    if (!isOpen) {
-        m_failure = QStringLiteral("No bitmap is open.");
-        return 0;
-    }
-    if (expand && depth != 4 && depth != 8 && depth != 24) {
-        m_failure = QStringLiteral("Only bitmaps of 4, 8 and 24 bits a pixel can be split into colour planes.");
-        return 0;
-    }
-    if (expand && (plane < 0 || plane > 2)) {
-        m_failure = QStringLiteral("Colour plane %1 does not exist.").arg(plane);
-        return 0;
-    }
+    if (!isOpen)
+        return RefuseWrite(QStringLiteral("No bitmap is open."));
+    if (expand && depth != 4 && depth != 8 && depth != 24)
+        return RefuseWrite(QStringLiteral("Only bitmaps of 4, 8 and 24 bits a pixel can be split into colour planes."));
+    if (expand && (plane < 0 || plane > 2))
+        return RefuseWrite(QStringLiteral("Colour plane %1 does not exist.").arg(plane));
     std::vector<uint32_t> lut;
-    if (expand && depth != 24 && !ReadColorTable(lut)) {
-        m_failure = QStringLiteral("Unable to read the Color Table (LUT)");
-        return 0;
-    }
+    if (expand && depth != 24 && !ReadColorTable(lut))
+        return RefuseWrite(QStringLiteral("Unable to read the Color Table (LUT)"));
     std::vector<uint8_t> row;
     std::vector<uint8_t> line;
     try {
         row.resize(RowBytes());
         line.resize(expand ? size_t(width) : RowBytes());
     } catch (const std::bad_alloc &) {
-        m_failure = QStringLiteral("Insufficient memory for a row.");
-        return 0;
+        return RefuseWrite(QStringLiteral("Insufficient memory for a row."));
     }
     for (uint32_t y = 0; y < height; ++y) {
         if (progress)
             progress->SetStatus(IDC_STATUS2, QStringLiteral("Line %1").arg(y + 1));
-        if (!ReadRow(y, row.data())) {
-            m_failure = QStringLiteral("Unable to read line %1 of the bitmap.").arg(y + 1);
-            return 0;
-        }
+        if (!ReadRow(y, row.data()))
+            return RefuseWrite(QStringLiteral("Unable to read line %1 of the bitmap.").arg(y + 1));
         if (expand) {
             for (int32_t x = 0; x < width; ++x)
                 line[size_t(x)] = PlaneByte(row.data(), x, plane, lut);
@@ -404,10 +400,8 @@ int CBitmapReader::WritePlaneFile(FILE *out, CProgressDlg *progress, bool expand
             for (size_t i = 0; i < row.size(); ++i)
                 line[i] = depth == 4 ? uint8_t(row[i] << 4 | row[i] >> 4) : row[i];
         }
-        if (std::fwrite(line.data(), 1, line.size(), out) != line.size()) {
-            m_failure = QStringLiteral("Unable to write line %1 of the plane file.").arg(y + 1);
-            return 0;
-        }
+        if (std::fwrite(line.data(), 1, line.size(), out) != line.size())
+            return RefuseWrite(QStringLiteral("Unable to write line %1 of the plane file.").arg(y + 1));
     }
     return int(wordsPerRow);
 }

@@ -36,6 +36,10 @@ public:
     // with expand one byte a pixel of colour component plane (0 red, 1 green,
     // 2 blue). Returns wordsPerRow, 0 on failure with nothing written.
     int WritePlaneFile(FILE *out, CProgressDlg *progress, bool expand, int plane);
+    // Writes outPath: "XR Fractal", the info header and colour table as
+    // stored, then the red, green and blue planes fractal-coded. Reports by
+    // boxes on progress; a failed run leaves no output.
+    bool CompressFractal(const QString &outPath, CProgressDlg *progress);
 
     // Why the last Open or write refused; also in the dump.
     QString GetFailureText() const { return m_failure; }
@@ -50,6 +54,7 @@ private:
     enum : int32_t { kInfoHeader = 1, kV4Header = 4, kV5Header = 5 };
 
     bool Fail(const QString &reason); // logs "*** reason", closes, false
+    int RefuseWrite(const QString &reason); // logs "*** reason", 0
     void Log(const char *format, ...) __attribute__((format(printf, 2, 3)));
     void OpenLog();
     bool ReadFileHeader();
@@ -63,6 +68,8 @@ private:
     uint64_t RowBytes() const { return uint64_t(wordsPerRow) * 4; }
     // Reads image row (0 = top) as stored, into RowBytes() bytes.
     bool ReadRow(uint32_t row, uint8_t *bytes);
+    bool CopyHeaderBytes(FILE *out);
+    bool CompressPlanes(const QString &outPath, CProgressDlg *progress);
     uint8_t PlaneByte(const uint8_t *row, int32_t x, int plane, const std::vector<uint32_t> &lut) const;
 
     int32_t direction = kBottomUp;

@@ -242,7 +242,11 @@ CFractalCodec::Match CFractalCodec::BestMatch(int x, int y, int size, int depth)
         for (int sub = 0; sub < 24; ++sub) {
             if (!m_settings.searchAllSubclasses && sub != own.subclass)
                 continue;
-            const BlockClass sets[2] = {{cls, sub, own.orientation}, {cls, FlippedClass({cls, sub, own.orientation}).subclass, flipped.orientation}};
+            // The range as it is, and as its negative, which negative scales match.
+            const BlockClass sets[2] = {
+                {cls, sub, own.orientation},
+                {cls, FlippedClass({cls, sub, own.orientation}).subclass, flipped.orientation},
+            };
             for (int set = 0; set < (m_settings.positiveScalesOnly ? 1 : 2); ++set) {
                 for (const DomainEntry &domain : lists[size_t(cls)][size_t(sets[set].subclass)]) {
                     const Match m =

@@ -11,6 +11,7 @@
 
 #include "DialogUnits.h"
 #include "Profile.h"
+#include "StatusRecorder.h"
 #include "TestSupport.h"
 
 #include "gensim/Simulator.h"
@@ -79,41 +80,6 @@ protected:
 
     gensim::Simulator sim;
     bool started = false;
-};
-
-// The texts a progress dialog's status lines showed, in order; each line
-// is painted as soon as it is written, so a paint sees every step.
-class StatusRecorder : public QObject
-{
-public:
-    StatusRecorder() { QCoreApplication::instance()->installEventFilter(this); }
-    ~StatusRecorder() override { QCoreApplication::instance()->removeEventFilter(this); }
-    StatusRecorder(const StatusRecorder&) = delete;
-    StatusRecorder& operator=(const StatusRecorder&) = delete;
-
-    Lines headings;
-    Lines steps;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        auto* label = qobject_cast<QLabel*>(watched);
-        if (event->type() != QEvent::Paint || label == nullptr || dynamic_cast<CProgressDlg*>(label->window()) == nullptr)
-            return false;
-        if (label->objectName() == ControlName(IDC_STATUS1))
-            Note(headings, label->text());
-        else if (label->objectName() == ControlName(IDC_STATUS2))
-            Note(steps, label->text());
-        return false;
-    }
-
-private:
-    static void Note(Lines& texts, const QString& text)
-    {
-        const std::string line = text.toStdString();
-        if (!line.empty() && (texts.empty() || texts.back() != line))
-            texts.push_back(line);
-    }
 };
 
 // --- Connecting -------------------------------------------------------------------

@@ -448,6 +448,47 @@ public:
     bool CmdYmdo(const QString& files);
     // ===== End of setting and query commands ================================
 
+    // ===== YMODEM block transfer (CGeneratorYmodem.cpp) =====================
+    // Results of YmodemReceiveBlock.
+    enum YmodemBlock : int {
+        kYmodemShortBlock = 1, // a good 128-byte block
+        kYmodemLongBlock = 2,  // a good 1024-byte block
+        kYmodemNoBlock = 3,    // a time-out or a stray byte
+        kYmodemEot = 4,
+        kYmodemBadNumber = 5,  // wrong block number or complement
+        kYmodemRepeat = 6,     // a good repeat of the block before the expected one
+        kYmodemCrcError = 7,
+        kYmodemCancelled = 24, // two CANs
+    };
+    // Progress kinds of YmodemShowStatus.
+    enum YmodemStatus : int {
+        kYmodemSending = 1,
+        kYmodemReceiving = 2,
+        kYmodemBytesSent = 3,
+        kYmodemBytesReceived = 4,
+        kYmodemError = 5,
+        kYmodemText = 6,
+    };
+
+    // Sends the files in one batch (after CmdYmdi). False with an error
+    // text, or with an empty one when the user cancelled.
+    bool YmodemSend(const QStringList& paths, CProgressDlg* progress, QString& error);
+    // Receives files into folder until the sender ends the batch (after
+    // CmdYmdo); the number of files received whole. A file is written under
+    // its name only once it is complete.
+    int YmodemReceive(const QString& folder, CProgressDlg* progress);
+    int YmodemReceiveBlock(int expected);
+    void YmodemAbort();
+    // One progress line; false when the user has cancelled.
+    bool YmodemShowStatus(int kind, long count, const QString& text, CProgressDlg* progress);
+    // False when nothing came within seconds, or the user cancelled meanwhile.
+    bool WaitForByte(int seconds, int& byte);
+    // Fills block 0 from name and the size of file; false when they do not fit.
+    bool YmodemBuildHeader(const QByteArray& name, FILE* file);
+    // False at the end of the file; a short read is padded with SUB.
+    bool YmodemReadBlock(int length, FILE* file);
+    // ===== End of YMODEM block transfer =====================================
+
 private:
     QString& Command() { return m_link.Command(); }
     QString ReplyText() const { return m_link.ReplyText(); }
@@ -487,6 +528,30 @@ private:
     bool SendRaw(const QString& text);
     // ===== End of setting and query commands ================================
 
+    // ===== YMODEM block transfer (CGeneratorYmodem.cpp) =====================
+    enum class YmodemAnswer { Ack, Nak, Crc, Stream, ReceiverCancelled, TimedOut, UserCancelled };
+    // The sender's waits: for the receiver, the header's answer, the mode, a block's answer.
+    enum class YmodemWait { Receiver, Header, Mode, Block };
+    enum class YmodemFile { Received, BatchEnded, Failed };
+    class YmodemScope;
+    bool WaitForByteUntil(int64_t deadlineMs, int& byte);
+    bool YmodemPut(int byte);
+    bool YmodemPutBlock(int length, int number, bool crc, bool header);
+    YmodemAnswer YmodemAwait(YmodemWait wait, int64_t deadlineMs);
+    bool YmodemSendFailed(YmodemAnswer answer, int block, QString& error);
+    bool YmodemSendFile(const QString& path, QString& error);
+    bool YmodemSendData(FILE* file, long size, bool crc, const QString& path, QString& error);
+    bool YmodemSendEot(QString& error);
+    YmodemFile YmodemReceiveFile(const QByteArray& folder);
+    bool YmodemReadHeader();
+    bool YmodemReadFirstBlock(int& result);
+    bool YmodemReadNextBlock(int expected, int& result);
+    // Drops bytes until the line has been quiet for a second; false when
+    // the sender cancelled meanwhile.
+    bool YmodemPurge();
+    void YmodemFailStatus(int expected, unsigned textId);
+    // ===== End of YMODEM block transfer =====================================
+
     GeneratorLink m_link;
     GeneratorNameCaches m_caches;
     QWidget* m_owner = nullptr;
@@ -496,7 +561,16 @@ private:
     bool m_fontsSupported = false;
     bool m_pixelMapsSupported = false;
     QList<KnobListLink*> m_knobLists;
+    // While a YMODEM transfer runs: its progress dialog and what ended it.
+    CProgressDlg* m_ymodemProgress = nullptr;
+    bool m_ymodemCancelled = false; // the user's Cancel was seen during a wait
+    bool m_ymodemPutFailed = false;
+    int m_ymodemLength = 0;         // of the block last read
 };
 
 // The generator made current last, null when none.
 extern CGenerator* g_pCurrentGenerator;
+
+// When a caller has opened a file here, YMODEM transfers write a text trace
+// of every byte event into it. The caller closes it.
+extern FILE* g_pYmodemTrace;

@@ -64,6 +64,9 @@ public:
     void GetReplyLines(QStringList& lines);
     // The raw reply of the last command.
     const char* Reply() const { return m_reply.data(); }
+    // The reply buffer itself, at least 1024 bytes: a YMODEM transfer keeps
+    // its block there.
+    char* ReplyBuffer() { return m_reply.data(); }
     QString ReplyText() const;
     // The library's error of the last command (0: it succeeded).
     int LastError() const { return m_lastError; }

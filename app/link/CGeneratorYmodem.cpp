@@ -1,0 +1,817 @@
+// YMODEM batch transfer on a serial connection: the sender of the files a
+// generator takes after "YMDI" and the receiver of those it sends after
+// "YMDO". One byte at a time through the port; the reply buffer holds the
+// block.
+
+#include "CGenerator.h"
+
+#include "CProgressDlg.h"
+#include "PortBackend.h"
+#include "Ymodem.h"
+
+#include "ResourceIds.h"
+#include "StringTable.h"
+
+#include <morvane.h>
+
+#include <QFile>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdarg>
+#include <cstring>
+#include <fcntl.h>
+#include <memory>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+
+FILE* g_pYmodemTrace = nullptr;
+
+using namespace Ymodem;
+
+namespace {
+
+constexpr int kAnswerSeconds = 60;   // the sender's every wait
+constexpr int kFirstByteSeconds = 10; // the receiver's wait for a block
+constexpr int kByteSeconds = 1;      // within a block
+constexpr int kReadTries = 10;
+constexpr int kQuietSeconds = 1;     // before a NAK, so the sender has finished
+constexpr int64_t kPurgeLimitMs = 10000;
+constexpr int kAbortCans = 8;
+constexpr int kSendDashes = 52;
+constexpr int kReceiveDashes = 62;
+// The progress dialog is polled this often during a wait, so it repaints
+// and its Cancel is seen.
+constexpr int64_t kProgressPollMs = 100;
+constexpr int kFirstPauseMs = 1;
+constexpr int kLongestPauseMs = 4;
+
+// --- Trace ----------------------------------------------------------------------
+
+bool g_flushTrace = false; // the sender flushes after every write
+
+void TraceText(const char* text)
+{
+    if (g_pYmodemTrace == nullptr)
+        return;
+    std::fputs(text, g_pYmodemTrace);
+    if (g_flushTrace)
+        std::fflush(g_pYmodemTrace);
+}
+
+__attribute__((format(printf, 1, 2))) void Trace(const char* format, ...)
+{
+    if (g_pYmodemTrace == nullptr)
+        return;
+    va_list args;
+    va_start(args, format);
+    std::vfprintf(g_pYmodemTrace, format, args);
+    va_end(args);
+    if (g_flushTrace)
+        std::fflush(g_pYmodemTrace);
+}
+
+void TraceDashes(int count)
+{
+    if (g_pYmodemTrace != nullptr)
+        TraceText(("\n" + std::string(size_t(count), '-')).c_str());
+}
+
+// The sender breaks the lines before every 16th byte, the receiver after.
+void TraceBytes(const uint8_t* data, int length, bool breakBefore)
+{
+    if (g_pYmodemTrace == nullptr)
+        return;
+    for (int i = 0; i < length; ++i) {
+        if (breakBefore && i % 16 == 0)
+            TraceText("\n");
+        Trace("0x%x, ", data[i]);
+        if (!breakBefore && (i + 1) % 16 == 0)
+            TraceText("\n");
+    }
+}
+
+// --- What the sender's waits accept and write ------------------------------------
+
+struct WaitTexts
+{
+    const char* ack; // null: an ACK is just another byte here
+    const char* nak;
+    const char* crc;
+    const char* stream;
+    bool abortLine;   // "\nAbort" after the second CAN
+    bool otherAsChar; // another byte is also shown as a character
+};
+
+// Indexed by CGenerator::YmodemWait.
+const WaitTexts kWaitTexts[] = {
+    {nullptr, "\nR: NAK = no CRCs", "\nR: C = use CRCs", "\nR: G", true, true},        // the receiver
+    {"\nR: ACK = block received", "\nR: NAK = retransmit block", nullptr, nullptr, true, false}, // header
+    {nullptr, "\nR: NAK", "\nR: C", "\nR: G", false, false},                           // mode
+    {"\nR: ACK block received", "\nR: NAK retransmit", nullptr, nullptr, true, false}, // data block
+};
+
+int64_t Deadline(int seconds)
+{
+    return Port().NowMs() + int64_t(seconds) * 1000;
+}
+
+struct FileCloser
+{
+    void operator()(FILE* f) const { std::fclose(f); }
+};
+using FilePtr = std::unique_ptr<FILE, FileCloser>;
+
+// Length of an open file, which is left at its start; -1 when unknown.
+long FileSize(FILE* file)
+{
+    if (std::fseek(file, 0, SEEK_END) != 0)
+        return -1;
+    const long size = std::ftell(file);
+    return std::fseek(file, 0, SEEK_SET) == 0 ? size : -1;
+}
+
+QByteArray JoinPath(const QByteArray& folder, const QByteArray& name)
+{
+    if (folder.isEmpty() || folder.endsWith('/'))
+        return folder + name;
+    return folder + '/' + name;
+}
+
+// A received file is written under a name of its own in the destination
+// folder and takes its real name only once it is complete, so a cut
+// transfer never leaves a file that looks good.
+class PartFile
+{
+public:
+    PartFile(const QByteArray& folder, QByteArray path)
+        : m_path(std::move(path))
+    {
+        static unsigned counter = 0;
+        for (int attempt = 0; attempt < 100 && m_fd < 0; ++attempt) {
+            m_temp = JoinPath(folder, ".ymodem-" + QByteArray::number(getpid()) + "-" + QByteArray::number(++counter));
+            m_fd = ::open(m_temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            if (m_fd < 0 && errno != EEXIST)
+                break;
+        }
+        if (m_fd >= 0)
+            m_file = ::fdopen(m_fd, "wb");
+    }
+    ~PartFile()
+    {
+        if (m_file != nullptr)
+            std::fclose(m_file);
+        else if (m_fd >= 0)
+            ::close(m_fd);
+        if (m_fd >= 0 && !m_committed)
+            ::unlink(m_temp.constData());
+    }
+    PartFile(const PartFile&) = delete;
+    PartFile& operator=(const PartFile&) = delete;
+
+    bool IsOpen() const { return m_file != nullptr; }
+
+    bool Write(const char* data, long length)
+    {
+        return length == 0 || std::fwrite(data, 1, size_t(length), m_file) == size_t(length);
+    }
+
+    bool Commit()
+    {
+        FILE* file = std::exchange(m_file, nullptr);
+        const bool closed = std::fclose(file) == 0;
+        m_committed = closed && std::rename(m_temp.constData(), m_path.constData()) == 0;
+        return m_committed;
+    }
+
+private:
+    QByteArray m_path;
+    QByteArray m_temp;
+    int m_fd = -1;
+    FILE* m_file = nullptr;
+    bool m_committed = false;
+};
+
+bool IsBlockTaken(int result)
+{
+    return result == CGenerator::kYmodemShortBlock || result == CGenerator::kYmodemLongBlock
+        || result == CGenerator::kYmodemEot;
+}
+
+} // namespace
+
+// Holds the progress dialog for the waits of one transfer.
+class CGenerator::YmodemScope
+{
+public:
+    YmodemScope(CGenerator& generator, CProgressDlg* progress, bool flushTrace)
+        : m_generator(generator)
+    {
+        generator.m_ymodemProgress = progress;
+        generator.m_ymodemCancelled = false;
+        generator.m_ymodemPutFailed = false;
+        g_flushTrace = flushTrace;
+    }
+    ~YmodemScope()
+    {
+        m_generator.m_ymodemProgress = nullptr;
+        g_flushTrace = false;
+    }
+    YmodemScope(const YmodemScope&) = delete;
+    YmodemScope& operator=(const YmodemScope&) = delete;
+
+private:
+    CGenerator& m_generator;
+};
+
+// --- Shared ---------------------------------------------------------------------
+
+bool CGenerator::WaitForByteUntil(int64_t deadlineMs, int& byte)
+{
+    int64_t nextPoll = Port().NowMs() + kProgressPollMs;
+    int pause = kFirstPauseMs;
+    while (!m_ymodemCancelled) {
+        if (Port().IsCharAvailable(m_link.GetPort()) != 0) {
+            byte = Port().GetChar(m_link.GetPort()) & 0xFF;
+            return true;
+        }
+        const int64_t now = Port().NowMs();
+        if (now >= deadlineMs)
+            return false;
+        if (now >= nextPoll) {
+            nextPoll = now + kProgressPollMs;
+            if (m_ymodemProgress != nullptr && m_ymodemProgress->IsCancelled()) {
+                m_ymodemCancelled = true;
+                break;
+            }
+        }
+        Port().Pause(int(std::min<int64_t>(pause, deadlineMs - now)));
+        pause = std::min(pause * 2, kLongestPauseMs);
+    }
+    return false;
+}
+
+bool CGenerator::WaitForByte(int seconds, int& byte)
+{
+    return WaitForByteUntil(Deadline(seconds), byte);
+}
+
+bool CGenerator::YmodemPut(int byte)
+{
+    if (m_ymodemPutFailed)
+        return false;
+    if (Port().PutChar(m_link.GetPort(), byte & 0xFF) == 0)
+        m_ymodemPutFailed = true;
+    return !m_ymodemPutFailed;
+}
+
+void CGenerator::YmodemAbort()
+{
+    TraceText("\n-> Abort = 8 CANs");
+    for (int i = 0; i < kAbortCans; ++i) {
+        if (g_pYmodemTrace != nullptr)
+            std::fputc(kCan, g_pYmodemTrace);
+        YmodemPut(kCan);
+    }
+    if (g_flushTrace && g_pYmodemTrace != nullptr)
+        std::fflush(g_pYmodemTrace);
+}
+
+bool CGenerator::YmodemShowStatus(int kind, long count, const QString& text, CProgressDlg* progress)
+{
+    if (progress == nullptr)
+        return true;
+    const QString number = QString::number(count);
+    switch (kind) {
+    case kYmodemSending: progress->SetStatus(CProgressDlg::IDC_STATUS1, FormatString(IDS_YMODEM_SENDING, {text, number})); break;
+    case kYmodemReceiving: progress->SetStatus(CProgressDlg::IDC_STATUS1, FormatString(IDS_YMODEM_RECEIVING, {text, number})); break;
+    case kYmodemBytesSent: progress->SetStatus(CProgressDlg::IDC_STATUS2, FormatString(IDS_YMODEM_BYTES_SENT, {number})); break;
+    case kYmodemBytesReceived: progress->SetStatus(CProgressDlg::IDC_STATUS2, FormatString(IDS_YMODEM_BYTES_RECEIVED, {number})); break;
+    case kYmodemError: progress->SetStatus(CProgressDlg::IDC_STATUS2, FormatString(IDS_YMODEM_ERROR_IN_BLOCK, {text, number})); break;
+    default: progress->SetStatus(CProgressDlg::IDC_STATUS2, text); break;
+    }
+    if (progress->IsCancelled())
+        m_ymodemCancelled = true;
+    return !m_ymodemCancelled;
+}
+
+// --- Sending ----------------------------------------------------------------------
+
+bool CGenerator::YmodemSend(const QStringList& paths, CProgressDlg* progress, QString& error)
+{
+    error.clear();
+    if (m_link.GetPort() == 0 || m_link.IsGpib()) {
+        error = GeneratorLink::LibraryErrorText(MORVANE_E_PORT_TYPE);
+        return false;
+    }
+    YmodemScope scope(*this, progress, true);
+    for (const QString& path : paths) {
+        if (!YmodemSendFile(path, error))
+            return false;
+    }
+    return true;
+}
+
+bool CGenerator::YmodemBuildHeader(const QByteArray& name, FILE* file)
+{
+    const long size = FileSize(file);
+    return size >= 0 && BuildHeader(name, size, m_link.ReplyBuffer());
+}
+
+bool CGenerator::YmodemReadBlock(int length, FILE* file)
+{
+    const size_t count = std::fread(m_link.ReplyBuffer(), 1, size_t(length), file);
+    if (count == 0)
+        return false;
+    std::memset(m_link.ReplyBuffer() + count, kSub, size_t(length) - count);
+    return true;
+}
+
+bool CGenerator::YmodemPutBlock(int length, int number, bool crc, bool header)
+{
+    const auto* data = reinterpret_cast<const uint8_t*>(m_link.ReplyBuffer());
+    if (header) {
+        TraceText("\n\n-> SOH sending block");
+        TraceText("\n-> 0");
+        TraceText("\n-> 0xFF");
+        TraceText("\nBlock Data:");
+    } else {
+        TraceText(length == kShortBlock ? "\n-> SOH = Send 128 byte block" : "\n-> STX = Send large block");
+        Trace("\n-> block %d", number);
+        Trace("\n-> compliment %d", 255 - number);
+        TraceText("\nData Block");
+    }
+    TraceBytes(data, length, true);
+    bool sent = YmodemPut(length == kShortBlock ? kSoh : kStx) && YmodemPut(number) && YmodemPut(255 - number);
+    for (int i = 0; sent && i < length; ++i)
+        sent = YmodemPut(data[i]);
+    if (crc) {
+        const uint16_t value = Crc16(data, size_t(length));
+        Trace("\n-> MSB crc = 0x%x", value >> 8);
+        Trace("\n-> LSB crc = 0x%x", value & 0xFF);
+        return sent && YmodemPut(value >> 8) && YmodemPut(value & 0xFF);
+    }
+    const uint8_t sum = Checksum(data, size_t(length));
+    Trace("\n-> 0x%x (no crc)", sum);
+    return sent && YmodemPut(sum);
+}
+
+CGenerator::YmodemAnswer CGenerator::YmodemAwait(YmodemWait wait, int64_t deadlineMs)
+{
+    const WaitTexts& texts = kWaitTexts[static_cast<size_t>(wait)];
+    bool can = false;
+    for (;;) {
+        int byte = 0;
+        if (!WaitForByteUntil(deadlineMs, byte)) {
+            if (m_ymodemCancelled)
+                return YmodemAnswer::UserCancelled;
+            TraceText("\nTime Out");
+            return YmodemAnswer::TimedOut;
+        }
+        if (byte == kCan) {
+            TraceText("\nR: CAN");
+            if (can) {
+                if (texts.abortLine)
+                    TraceText("\nAbort");
+                return YmodemAnswer::ReceiverCancelled;
+            }
+            can = true;
+            continue;
+        }
+        can = false;
+        const std::pair<int, const char*> known[] = {
+            {kAck, texts.ack}, {kNak, texts.nak}, {kCrcRequest, texts.crc}, {kStreamRequest, texts.stream}};
+        const YmodemAnswer answers[] = {YmodemAnswer::Ack, YmodemAnswer::Nak, YmodemAnswer::Crc, YmodemAnswer::Stream};
+        for (size_t i = 0; i < std::size(known); ++i) {
+            if (byte == known[i].first && known[i].second != nullptr) {
+                TraceText(known[i].second);
+                return answers[i];
+            }
+        }
+        if (texts.otherAsChar)
+            Trace("\nR: Other = 0x%x, %c", byte, byte);
+        else
+            Trace("\nR: 0x%x", byte);
+    }
+}
+
+// Every wait ends the same ways but for the answers it waits for.
+bool CGenerator::YmodemSendFailed(YmodemAnswer answer, int block, QString& error)
+{
+    switch (answer) {
+    case YmodemAnswer::Stream: error = LoadString(IDS_YMODEM_NO_STREAMING); break;
+    case YmodemAnswer::ReceiverCancelled:
+        error = LoadString(IDS_YMODEM_CANCELLED_BY_RECEIVER);
+        YmodemShowStatus(kYmodemError, block, error, m_ymodemProgress);
+        break;
+    case YmodemAnswer::UserCancelled: YmodemAbort(); break;
+    default: error = LoadString(IDS_YMODEM_TIMED_OUT); break;
+    }
+    return false;
+}
+
+bool CGenerator::YmodemSendFile(const QString& path, QString& error)
+{
+    const QByteArray pathBytes = QFile::encodeName(path);
+    TraceDashes(kSendDashes);
+    Trace("\n%s", pathBytes.constData());
+    TraceDashes(kSendDashes);
+
+    const YmodemAnswer start = YmodemAwait(YmodemWait::Receiver, Deadline(kAnswerSeconds));
+    if (start != YmodemAnswer::Nak && start != YmodemAnswer::Crc)
+        return YmodemSendFailed(start, 0, error);
+
+    FilePtr file(std::fopen(pathBytes.constData(), "rb"));
+    struct stat info{};
+    if (!file || fstat(fileno(file.get()), &info) != 0 || !S_ISREG(info.st_mode)) {
+        YmodemAbort();
+        error = FormatString(IDS_YMODEM_UNABLE_TO_OPEN, {path});
+        return false;
+    }
+    const QByteArray name = LastComponent(pathBytes);
+    const long size = FileSize(file.get());
+    if (!YmodemShowStatus(kYmodemSending, size, QFile::decodeName(name), m_ymodemProgress)) {
+        YmodemAbort();
+        return false;
+    }
+    if (!YmodemBuildHeader(name, file.get())) {
+        YmodemAbort();
+        error = FormatString(size < 0 ? IDS_YMODEM_READ_FAILED : IDS_YMODEM_HEADER_TOO_LONG, {path});
+        return false;
+    }
+
+    YmodemAnswer answer;
+    do {
+        if (!YmodemPutBlock(kShortBlock, 0, true, true))
+            return YmodemSendFailed(YmodemAnswer::TimedOut, 0, error);
+        answer = YmodemAwait(YmodemWait::Header, Deadline(kAnswerSeconds));
+    } while (answer == YmodemAnswer::Nak);
+    if (answer != YmodemAnswer::Ack)
+        return YmodemSendFailed(answer, 0, error);
+
+    const YmodemAnswer mode = YmodemAwait(YmodemWait::Mode, Deadline(kAnswerSeconds));
+    if (mode != YmodemAnswer::Nak && mode != YmodemAnswer::Crc)
+        return YmodemSendFailed(mode, 0, error);
+    if (!YmodemSendData(file.get(), size, mode == YmodemAnswer::Crc, path, error))
+        return false;
+    file.reset();
+    return YmodemSendEot(error);
+}
+
+bool CGenerator::YmodemSendData(FILE* file, long size, bool crc, const QString& path, QString& error)
+{
+    int block = 1;
+    int length = kLongBlock;
+    long sent = 0;
+    bool resend = false;
+    for (;;) {
+        if (!resend) {
+            if (length == kLongBlock && size - std::ftell(file) < kLongBlock)
+                length = kShortBlock;
+            const bool read = YmodemReadBlock(length, file);
+            // A read error, or a file cut since its size was sent, must not
+            // pass for its end.
+            if (std::ferror(file) != 0 || (!read && std::ftell(file) < size)) {
+                YmodemAbort();
+                error = FormatString(IDS_YMODEM_READ_FAILED, {path});
+                return false;
+            }
+            if (!read)
+                return true;
+        }
+        if (!YmodemPutBlock(length, block, crc, false))
+            return YmodemSendFailed(YmodemAnswer::TimedOut, block, error);
+        const YmodemAnswer answer = YmodemAwait(YmodemWait::Block, Deadline(kAnswerSeconds));
+        if (answer == YmodemAnswer::Ack) {
+            sent += length;
+            resend = false;
+            if (!YmodemShowStatus(kYmodemBytesSent, sent, QString(), m_ymodemProgress)) {
+                YmodemAbort();
+                return false;
+            }
+            block = (block + 1) % 256;
+        } else if (answer == YmodemAnswer::Nak) {
+            resend = true;
+            if (!YmodemShowStatus(kYmodemError, block, QStringLiteral("NAK"), m_ymodemProgress)) {
+                YmodemAbort();
+                return false;
+            }
+        } else {
+            return YmodemSendFailed(answer, block, error);
+        }
+    }
+}
+
+bool CGenerator::YmodemSendEot(QString& error)
+{
+    TraceText("\n-> EOT end of tranfer");
+    if (!YmodemPut(kEot))
+        return YmodemSendFailed(YmodemAnswer::TimedOut, 0, error);
+    const int64_t deadline = Deadline(kAnswerSeconds);
+    for (;;) {
+        int byte = 0;
+        if (!WaitForByteUntil(deadline, byte)) {
+            if (m_ymodemCancelled)
+                return YmodemSendFailed(YmodemAnswer::UserCancelled, 0, error);
+            TraceText("\nTime Out");
+            return YmodemSendFailed(YmodemAnswer::TimedOut, 0, error);
+        }
+        if (byte == kAck)
+            break;
+        Trace("\nR: 0x%x Not ACK", byte);
+        TraceText("\n-> EOT");
+        if (!YmodemPut(kEot))
+            return YmodemSendFailed(YmodemAnswer::TimedOut, 0, error);
+    }
+    TraceText("\nR: ACK eot");
+    YmodemShowStatus(kYmodemText, 0, LoadString(IDS_YMODEM_DONE), m_ymodemProgress);
+    return true;
+}
+
+// --- Receiving --------------------------------------------------------------------
+
+int CGenerator::YmodemReceive(const QString& folder, CProgressDlg* progress)
+{
+    if (m_link.GetPort() == 0 || m_link.IsGpib())
+        return 0;
+    YmodemScope scope(*this, progress, false);
+    const QByteArray dir = QFile::encodeName(folder);
+    int files = 0;
+    while (YmodemReceiveFile(dir) == YmodemFile::Received)
+        ++files;
+    return files;
+}
+
+int CGenerator::YmodemReceiveBlock(int expected)
+{
+    int byte = 0;
+    if (!WaitForByte(kFirstByteSeconds, byte)) {
+        TraceText("\nR: Timed Out #1");
+        return kYmodemNoBlock;
+    }
+    int length = 0;
+    switch (byte) {
+    case kSoh: TraceText("\nR: SOH"); length = kShortBlock; break;
+    case kStx: TraceText("\nR: STX"); length = kLongBlock; break;
+    case kEot: TraceText("\nR: EOT"); return kYmodemEot;
+    case kCan:
+        TraceText("\nR: CAN");
+        if (WaitForByte(kByteSeconds, byte) && byte == kCan) {
+            TraceText("\nR: CAN");
+            return kYmodemCancelled;
+        }
+        TraceText("\nR: Timed Out #2");
+        return kYmodemNoBlock;
+    default: Trace("\nR: Timed Out #3 (%x) %c", byte, byte); return kYmodemNoBlock;
+    }
+
+    int number = 0;
+    if (!WaitForByte(kByteSeconds, number)) {
+        TraceText("\nR: Timed Out #4");
+        return kYmodemNoBlock;
+    }
+    // The sender missed our ACK and sent the block again.
+    const bool repeat = number == (expected + 255) % 256;
+    if (number != expected && !repeat) {
+        Trace("\nR: Bad Block Number %d != %d", number, expected);
+        return kYmodemBadNumber;
+    }
+    Trace("\nR: block = %d", number);
+    int complement = 0;
+    if (!WaitForByte(kByteSeconds, complement)) {
+        TraceText("\nR: Timed Out #5");
+        return kYmodemNoBlock;
+    }
+    Trace("\nR: Compliment = %d", complement);
+    if (complement != 255 - number) {
+        Trace("\nR: Bad Block %d != %d", complement, 255 - number);
+        return kYmodemBadNumber;
+    }
+
+    auto* data = reinterpret_cast<uint8_t*>(m_link.ReplyBuffer());
+    TraceText("\nR: Block Data:\n");
+    for (int i = 0; i < length; ++i) {
+        if (!WaitForByte(kByteSeconds, byte)) {
+            TraceText("\nR: Timed Out #6");
+            return kYmodemNoBlock;
+        }
+        data[i] = uint8_t(byte);
+    }
+    TraceBytes(data, length, false);
+    int high = 0;
+    int low = 0;
+    if (!WaitForByte(kByteSeconds, high)) {
+        TraceText("\nR: Crc Time Out");
+        return kYmodemNoBlock;
+    }
+    Trace("\nR: MSB of crc: 0x%x", high);
+    if (!WaitForByte(kByteSeconds, low)) {
+        TraceText("\nR: Crc Time Out");
+        return kYmodemNoBlock;
+    }
+    Trace("\nR: LSB of crc: 0x%x", low);
+    if (Crc16(data, size_t(length)) != ((high << 8) | low)) {
+        TraceText("\nCRC Error");
+        return kYmodemCrcError;
+    }
+    m_ymodemLength = length;
+    if (repeat)
+        return kYmodemRepeat;
+    return length == kShortBlock ? kYmodemShortBlock : kYmodemLongBlock;
+}
+
+bool CGenerator::YmodemPurge()
+{
+    const int64_t limit = Port().NowMs() + kPurgeLimitMs;
+    bool can = false;
+    int byte = 0;
+    while (Port().NowMs() < limit && WaitForByte(kQuietSeconds, byte)) {
+        if (byte == kCan && can)
+            return false;
+        can = byte == kCan;
+    }
+    return true;
+}
+
+void CGenerator::YmodemFailStatus(int expected, unsigned textId)
+{
+    YmodemShowStatus(kYmodemError, expected, LoadString(textId), m_ymodemProgress);
+}
+
+bool CGenerator::YmodemReadHeader()
+{
+    for (int tries = 1;; ++tries) {
+        const int result = YmodemReceiveBlock(0);
+        if (result == kYmodemShortBlock || result == kYmodemLongBlock)
+            return true;
+        if (m_ymodemCancelled) {
+            YmodemAbort();
+            return false;
+        }
+        if (result == kYmodemCancelled || tries == kReadTries)
+            return false;
+        if (result == kYmodemEot) {
+            // The sender missed our ACK of its EOT.
+            TraceText("\n-> ACK EOT");
+            if (!YmodemPut(kAck))
+                return false;
+        } else if (!YmodemPurge()) {
+            return false;
+        }
+        TraceText("\n-> C Nudge");
+        if (!YmodemPut(kCrcRequest))
+            return false;
+    }
+}
+
+bool CGenerator::YmodemReadFirstBlock(int& result)
+{
+    for (int tries = 1;; ++tries) {
+        result = YmodemReceiveBlock(1);
+        if (IsBlockTaken(result))
+            return true;
+        if (m_ymodemCancelled) {
+            YmodemAbort();
+            return false;
+        }
+        if (result == kYmodemCancelled) {
+            YmodemFailStatus(1, IDS_YMODEM_CANCELLED_BY_SENDER);
+            return false;
+        }
+        if (tries == kReadTries)
+            return false;
+        if (result == kYmodemRepeat) {
+            // The header again: our ACK was lost.
+            TraceText("\n-> ACK block 0");
+            if (!YmodemPut(kAck))
+                return false;
+        } else if (!YmodemPurge()) {
+            YmodemFailStatus(1, IDS_YMODEM_CANCELLED_BY_SENDER);
+            return false;
+        }
+        TraceText("\n-> C Nudge");
+        if (!YmodemPut(kCrcRequest))
+            return false;
+    }
+}
+
+bool CGenerator::YmodemReadNextBlock(int expected, int& result)
+{
+    for (int tries = 1;; ++tries) {
+        result = YmodemReceiveBlock(expected);
+        if (IsBlockTaken(result))
+            return true;
+        if (m_ymodemCancelled) {
+            YmodemAbort();
+            return false;
+        }
+        if (result == kYmodemCancelled) {
+            YmodemFailStatus(expected, IDS_YMODEM_CANCELLED_BY_SENDER);
+            return false;
+        }
+        if (result != kYmodemRepeat) {
+            const unsigned text = result == kYmodemBadNumber ? IDS_YMODEM_BAD_BLOCK_NUMBER
+                                : result == kYmodemCrcError  ? IDS_YMODEM_CRC_ERROR
+                                                             : IDS_YMODEM_SHORT_BLOCK;
+            if (!YmodemShowStatus(kYmodemError, expected, LoadString(text), m_ymodemProgress)) {
+                YmodemAbort();
+                return false;
+            }
+        }
+        if (tries == kReadTries) {
+            YmodemAbort();
+            return false;
+        }
+        if (result == kYmodemRepeat) {
+            TraceText("\n-> ACK transfer");
+            if (!YmodemPut(kAck))
+                return false;
+            continue;
+        }
+        // A standard sender resends at once on a NAK; give it the line
+        // quiet first, so the NAK answers the whole block.
+        if (!YmodemPurge()) {
+            YmodemFailStatus(expected, IDS_YMODEM_CANCELLED_BY_SENDER);
+            return false;
+        }
+        if (m_ymodemCancelled) {
+            YmodemAbort();
+            return false;
+        }
+        TraceText("\n-> NAK");
+        if (!YmodemPut(kNak))
+            return false;
+    }
+}
+
+CGenerator::YmodemFile CGenerator::YmodemReceiveFile(const QByteArray& folder)
+{
+    TraceText("\n-> C");
+    if (!YmodemPut(kCrcRequest) || !YmodemReadHeader())
+        return YmodemFile::Failed;
+    if (m_link.ReplyBuffer()[0] == '\0') {
+        TraceText("\n-> ACK");
+        YmodemPut(kAck);
+        return YmodemFile::BatchEnded;
+    }
+    HeaderFields header;
+    QByteArray name;
+    if (ParseHeader(m_link.ReplyBuffer(), size_t(m_ymodemLength), header))
+        name = SafeName(header.name);
+    if (name.isEmpty()) {
+        // Nowhere safe to write it: refuse the whole batch.
+        YmodemAbort();
+        return YmodemFile::Failed;
+    }
+    const QByteArray path = JoinPath(folder, name);
+    TraceDashes(kReceiveDashes);
+    Trace("\n%s", path.constData());
+    TraceDashes(kReceiveDashes);
+
+    PartFile file(folder, path);
+    if (!file.IsOpen()) {
+        YmodemAbort();
+        return YmodemFile::Failed;
+    }
+    if (!YmodemShowStatus(kYmodemReceiving, header.size, QFile::decodeName(name), m_ymodemProgress)) {
+        YmodemAbort();
+        return YmodemFile::Failed;
+    }
+    TraceText("\n-> ACK block 0");
+    TraceText("\n-> C = send first block");
+    int result = 0;
+    if (!YmodemPut(kAck) || !YmodemPut(kCrcRequest) || !YmodemReadFirstBlock(result))
+        return YmodemFile::Failed;
+
+    long received = 0;
+    for (int expected = 1;;) {
+        if (result == kYmodemEot) {
+            if (!file.Commit()) {
+                YmodemAbort();
+                return YmodemFile::Failed;
+            }
+            YmodemShowStatus(kYmodemText, 0, LoadString(IDS_YMODEM_DONE), m_ymodemProgress);
+            TraceText("\n-> ACK EOT");
+            YmodemPut(kAck);
+            return YmodemFile::Received;
+        }
+        const long length = result == kYmodemShortBlock ? kShortBlock : kLongBlock;
+        // A known size drops the padding of the last block.
+        const long keep = header.size > 0 ? std::clamp(header.size - received, 0L, length) : length;
+        if (!file.Write(m_link.ReplyBuffer(), keep)) {
+            YmodemAbort();
+            return YmodemFile::Failed;
+        }
+        received += keep;
+        if (!YmodemShowStatus(kYmodemBytesReceived, received, QString(), m_ymodemProgress)) {
+            YmodemAbort();
+            return YmodemFile::Failed;
+        }
+        expected = (expected + 1) % 256;
+        TraceText("\n-> ACK transfer");
+        if (!YmodemPut(kAck) || !YmodemReadNextBlock(expected, result))
+            return YmodemFile::Failed;
+    }
+}

@@ -468,12 +468,14 @@ bool CGenerator::YmodemSendData(FILE* file, long size, bool crc, const QString& 
     bool resend = false;
     for (;;) {
         if (!resend) {
-            if (length == kLongBlock && size - std::ftell(file) < kLongBlock)
+            const long before = std::ftell(file);
+            if (length == kLongBlock && size - before < kLongBlock)
                 length = kShortBlock;
             const bool read = YmodemReadBlock(length, file);
+            const long after = std::ftell(file);
             // A read error, or a file cut since its size was sent, must not
             // pass for its end.
-            if (std::ferror(file) != 0 || (!read && std::ftell(file) < size)) {
+            if (std::ferror(file) != 0 || (after < size && after - before < length)) {
                 YmodemAbort();
                 error = FormatString(IDS_YMODEM_READ_FAILED, {path});
                 return false;

@@ -45,6 +45,7 @@ public:
     int putAttempts = 0;
     int failPutAt = -1;          // the put with this index fails (from 0)
     std::function<void(int index)> onPut; // runs before each put
+    std::function<void(char c)> onPutChar; // runs after each successful put
     std::deque<char> input;      // characters the generator sends raw
     int generatorRate = 2400;    // the only rate the generator answers at; 0: no generator
     // "MODE COM1 <rate> ..." changes generatorRate once the host has read
@@ -106,6 +107,8 @@ public:
         putChars += char(c & 0xFF);
         if ((c & 0xFF) == '\r')
             TakeLine();
+        if (onPutChar)
+            onPutChar(char(c & 0xFF));
         return 1;
     }
     int32_t GetChar(PortId) override

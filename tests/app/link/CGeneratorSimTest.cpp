@@ -8,6 +8,7 @@
 
 #include "CGeneratorState.h"
 #include "CProgressDlg.h"
+#include "StatusRecorder.h"
 
 #include "DialogUnits.h"
 #include "Profile.h"

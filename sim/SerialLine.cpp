@@ -23,9 +23,10 @@ std::string trimmed(const std::string& s)
 
 } // namespace
 
-SerialOutput SerialLine::receive(std::string_view bytes, int hostBaud)
+SerialOutput SerialLine::receive(std::string_view bytes, int hostBaud, Clock::time_point now)
 {
     SerialOutput out;
+    m_now = now;
     // At another speed the generator's receiver sees only garbage: it drops
     // whatever it had of the line and answers nothing.
     if (hostBaud != kAnySpeed && hostBaud != m_generator.baudRate()) {
@@ -34,8 +35,14 @@ SerialOutput SerialLine::receive(std::string_view bytes, int hostBaud)
         m_inLine = false;
         return out;
     }
-    for (char c : bytes)
-        receiveChar(c, out);
+    while (!bytes.empty()) {
+        if (m_transfer) {
+            bytes.remove_prefix(feedTransfer(bytes, out));
+            continue;
+        }
+        receiveChar(bytes.front(), out);
+        bytes.remove_prefix(1);
+    }
     return out;
 }
 
@@ -112,6 +119,8 @@ void SerialLine::endLine(SerialOutput& out)
     if (scripted != m_faults.end()) {
         reply = scripted->raw;
         emit(out, reply);
+    } else if (startTransfer(command, reply, out)) {
+        // the line is YMODEM's until the transfer ends
     } else {
         std::vector<std::string> lines;
         if (m_overflow)

@@ -183,8 +183,11 @@ void Simulator::serve(Line& line, short revents)
             hostBaud = pty.hostBaud();
         // Taken before the character runs: MODE answers at the old rate.
         Clock::duration perChar = charTime();
-        pty.queue(line.serial->receive(std::string_view(&c, 1), hostBaud), heardAt, perChar);
+        pty.queue(line.serial->receive(std::string_view(&c, 1), hostBaud, heardAt), heardAt, perChar);
     }
+    // A transfer's time-outs.
+    now = Clock::now();
+    pty.queue(line.serial->tick(now), now, charTime());
     pty.flush(Clock::now());
     // With our own slave held open a hang-up here means the pty is broken:
     // stop polling it rather than spin on it.
@@ -201,6 +204,8 @@ std::optional<PtyEndpoint::Clock::time_point> Simulator::nextWake() const
     for (const auto& line : m_lines) {
         PtyEndpoint::Clock::time_point due;
         if (line->polled() && line->pty->nextDue(due))
+            note(due);
+        if (line->polled() && line->serial->nextDeadline(due))  // a transfer's time-out
             note(due);
     }
     if (m_bus)

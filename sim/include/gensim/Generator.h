@@ -8,6 +8,7 @@
 #include "gensim/ItemKinds.h"
 #include "gensim/Registers.h"
 #include "gensim/Trace.h"
+#include "gensim/Ymodem.h"
 
 #include <mutex>
 #include <optional>
@@ -112,6 +113,9 @@ public:
     Trace& trace() { return m_trace; }
     BusTrace& busTrace() { return m_busTrace; }
 
+    // The files it holds for YMODEM transfers, and their faults.
+    YmodemArea& ymodem() { return m_ymodem; }
+
     // A setting in its query reply form; nullopt for an unknown mnemonic.
     std::optional<std::string> setting(std::string_view mnemonic) const;
     int errorCount() const;
@@ -143,6 +147,7 @@ private:
     FaultScript m_faults;
     Trace m_trace;
     BusTrace m_busTrace;
+    YmodemArea m_ymodem;
     std::string m_slavePath;
     std::string m_link;
 };

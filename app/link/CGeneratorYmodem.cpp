@@ -593,11 +593,17 @@ int CGenerator::YmodemReceiveBlock(int expected)
     }
 
     auto* data = reinterpret_cast<uint8_t*>(m_link.ReplyBuffer());
+    // A sender that cancels in the middle of a block sends its CANs as the
+    // block's last bytes and falls silent.
+    const auto cutByCancel = [data](int received) {
+        const uint8_t cans[] = {kCan, kCan};
+        return std::search(data, data + received, cans, cans + 2) != data + received;
+    };
     TraceText("\nR: Block Data:\n");
     for (int i = 0; i < length; ++i) {
         if (!WaitForByte(kByteSeconds, byte)) {
             TraceText("\nR: Timed Out #6");
-            return kYmodemNoBlock;
+            return cutByCancel(i) ? kYmodemCancelled : kYmodemNoBlock;
         }
         data[i] = uint8_t(byte);
     }
@@ -606,7 +612,7 @@ int CGenerator::YmodemReceiveBlock(int expected)
     int low = 0;
     if (!WaitForByte(kByteSeconds, high)) {
         TraceText("\nR: Crc Time Out");
-        return kYmodemNoBlock;
+        return cutByCancel(length) ? kYmodemCancelled : kYmodemNoBlock;
     }
     Trace("\nR: MSB of crc: 0x%x", high);
     if (!WaitForByte(kByteSeconds, low)) {

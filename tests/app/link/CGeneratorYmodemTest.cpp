@@ -534,6 +534,8 @@ TEST_F(YmodemTest, BlockReaderResultsAndWaits)
         {"start only", std::string(1, kSoh), 3, 1000, "\nR: Timed Out #4"},
         {"no complement", std::string{kSoh, 1}, 3, 1000, "\nR: Timed Out #5"},
         {"data cut", good.substr(0, 13), 3, 1000, "\nR: Timed Out #6"},
+        {"cancelled mid-block", good.substr(0, 13) + std::string(10, kCan) + std::string(10, '\b'), 24, 1000,
+         "\nR: Timed Out #6"},
         {"no check", good.substr(0, 131), 3, 1000, "\nR: Crc Time Out"},
         {"half a check", good.substr(0, 132), 3, 1000, "\nR: Crc Time Out"},
         {"lone CAN", std::string(1, kCan), 3, 1000, "\nR: Timed Out #2"},

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <string>
 
 // The program's waits pass factor times faster; the library's own do not.
 class ScaledClock : public PortBackend
@@ -47,6 +48,7 @@ public:
     {
         const int32_t ok = PortBackend::PutChar(id, c);
         ++put;
+        lastPut = (lastPut + char(c)).substr(lastPut.size() >= 32 ? 1 : 0);
         if (onCount)
             onCount(put, got);
         return ok;
@@ -62,6 +64,7 @@ public:
 
     long put = 0;
     long got = 0;
+    std::string lastPut; // the last 32 characters put
     std::function<void(long put, long got)> onCount;
 
 private:

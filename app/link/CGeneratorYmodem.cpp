@@ -45,8 +45,12 @@ constexpr int kReceiveDashes = 62;
 // The progress dialog is polled this often during a wait, so it repaints
 // and its Cancel is seen.
 constexpr int64_t kProgressPollMs = 100;
+// Short pauses while an answer is due any moment; after a quiet second
+// nothing is due, and longer ones spare the processor.
 constexpr int kFirstPauseMs = 1;
 constexpr int kLongestPauseMs = 4;
+constexpr int64_t kQuietAfterMs = 1000;
+constexpr int kQuietPauseMs = 20;
 
 // --- Trace ----------------------------------------------------------------------
 
@@ -230,7 +234,8 @@ private:
 
 bool CGenerator::WaitForByteUntil(int64_t deadlineMs, int& byte)
 {
-    int64_t nextPoll = Port().NowMs() + kProgressPollMs;
+    const int64_t start = Port().NowMs();
+    int64_t nextPoll = start + kProgressPollMs;
     int pause = kFirstPauseMs;
     while (!m_ymodemCancelled) {
         if (Port().IsCharAvailable(m_link.GetPort()) != 0) {
@@ -248,7 +253,7 @@ bool CGenerator::WaitForByteUntil(int64_t deadlineMs, int& byte)
             }
         }
         Port().Pause(int(std::min<int64_t>(pause, deadlineMs - now)));
-        pause = std::min(pause * 2, kLongestPauseMs);
+        pause = now - start >= kQuietAfterMs ? kQuietPauseMs : std::min(pause * 2, kLongestPauseMs);
     }
     return false;
 }

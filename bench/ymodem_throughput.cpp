@@ -1,0 +1,170 @@
+// YMODEM throughput over one socat pseudo-terminal link, 1 MiB of random
+// bytes three ways in one run: lrzsz at both ends (sb -k to rb, the
+// yardstick), YmodemSend to rb, and sb -k to YmodemReceive. Then the
+// processor time we use while a silent peer holds us in a 10 s wait, and
+// the time the transfer needs on a real line at 115200 baud.
+//
+//   build/bench/bench_ymodem_throughput [bytes]
+
+#include "CGenerator.h"
+#include "SerialPeers.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <random>
+#include <string>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Since(Clock::time_point start)
+{
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+double ProcessorSeconds()
+{
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
+}
+
+std::string Folder(const QTemporaryDir& top, const char* name)
+{
+    QDir(top.path()).mkdir(QString::fromLatin1(name));
+    return top.path().toStdString() + "/" + name;
+}
+
+bool SameFile(const std::string& a, const std::string& b)
+{
+    QFile x(QString::fromStdString(a));
+    QFile y(QString::fromStdString(b));
+    return x.open(QIODevice::ReadOnly) && y.open(QIODevice::ReadOnly) && x.readAll() == y.readAll();
+}
+
+// The library's COM1 on a link end where no generator answers the handshake.
+std::unique_ptr<CGenerator> Connect(const std::string& terminal)
+{
+    setenv("MORVANE_COM1", terminal.c_str(), 1);
+    const PortId id = XR_PortOpen("com1");
+    return id != 0 ? std::make_unique<CGenerator>(nullptr, id) : nullptr;
+}
+
+// Characters on the line, both ways, for one file sent in 1K blocks and
+// 128-byte blocks at the end: header, blocks, EOT; "C", ACK and "C", an ACK
+// per block, the EOT's ACK.
+double LineCharacters(long size)
+{
+    const long longBlocks = size / 1024;
+    const long shortBlocks = (size % 1024 + 127) / 128;
+    return double(133 + longBlocks * 1029 + shortBlocks * 133 + 1) + double(1 + 2 + longBlocks + shortBlocks + 1);
+}
+
+void Report(const char* way, long size, double seconds, double yardstick, bool same)
+{
+    std::printf("%-28s %8.3f s %10.0f bytes/s", way, seconds, double(size) / seconds);
+    if (yardstick > 0)
+        std::printf("   ratio to lrzsz %.2f", yardstick / seconds);
+    std::printf("%s\n", same ? "" : "   FILES DIFFER");
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const long size = argc > 1 ? std::atol(argv[1]) : 1024 * 1024;
+    for (const char* tool : {"socat", "sb", "rb"}) {
+        if (!HaveProgram(tool)) {
+            std::fprintf(stderr, "%s is missing: ./zot installs lrzsz and socat\n", tool);
+            return 1;
+        }
+    }
+    QTemporaryDir top;
+    const std::string out = Folder(top, "out");
+    {
+        std::mt19937 random(21);
+        std::string bytes(size_t(size), '\0');
+        for (char& c : bytes)
+            c = char(random() & 0xFF);
+        QFile file(QString::fromStdString(out + "/random.bin"));
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size()))
+            return 1;
+    }
+    const std::string source = out + "/random.bin";
+    std::printf("%ld bytes over one socat pseudo-terminal link\n", size);
+
+    // lrzsz at both ends.
+    double yardstick = 0;
+    {
+        SocatLink link(Folder(top, "link1"));
+        const std::string in = Folder(top, "in1");
+        PeerProcess rb({"rb", "--ymodem"}, link.B(), in, "");
+        const auto start = Clock::now();
+        PeerProcess sb({"sb", "--ymodem", "-k", "random.bin"}, link.A(), out, "");
+        // Timed to rb's end: its last ACK can be lost as it leaves (it
+        // flushes its terminal), and then sb waits on for it.
+        const int received = rb.Wait(600000);
+        yardstick = Since(start);
+        sb.Stop();
+        Report("sb -k -> rb", size, yardstick, 0, received == 0 && SameFile(source, in + "/random.bin"));
+    }
+
+    // Ours sending.
+    {
+        SocatLink link(Folder(top, "link2"));
+        auto gen = Connect(link.A());
+        DrainTerminal(link.B());
+        const std::string in = Folder(top, "in2");
+        PeerProcess rb({"rb", "--ymodem"}, link.B(), in, "");
+        QString error;
+        const double cpu = ProcessorSeconds();
+        const auto start = Clock::now();
+        const bool ok = gen && gen->YmodemSend({QString::fromStdString(source)}, nullptr, error);
+        const double seconds = Since(start);
+        const double used = ProcessorSeconds() - cpu;
+        rb.Stop();
+        Report("YmodemSend -> rb", size, seconds, yardstick, ok && SameFile(source, in + "/random.bin"));
+        std::printf("%-28s %8.3f s of processor time\n", "", used);
+    }
+
+    // Ours receiving.
+    {
+        SocatLink link(Folder(top, "link3"));
+        auto gen = Connect(link.A());
+        DrainTerminal(link.B());
+        const std::string in = Folder(top, "in3");
+        PeerProcess sb({"sb", "--ymodem", "-k", "random.bin"}, link.B(), out, "");
+        const double cpu = ProcessorSeconds();
+        const auto start = Clock::now();
+        const int files = gen ? gen->YmodemReceive(QString::fromStdString(in), nullptr) : 0;
+        const double seconds = Since(start);
+        const double used = ProcessorSeconds() - cpu;
+        sb.Wait(10000);
+        Report("sb -k -> YmodemReceive", size, seconds, yardstick, files == 1 && SameFile(source, in + "/random.bin"));
+        std::printf("%-28s %8.3f s of processor time\n", "", used);
+    }
+
+    // A silent peer: one 10 s wait for a byte.
+    {
+        SocatLink link(Folder(top, "link4"));
+        auto gen = Connect(link.A());
+        int byte = 0;
+        const double cpu = ProcessorSeconds();
+        const auto start = Clock::now();
+        const bool got = gen && gen->WaitForByte(10, byte);
+        std::printf("silent peer, one 10 s wait: %.3f s waited, %.4f s of processor time%s\n", Since(start),
+                    ProcessorSeconds() - cpu, got ? " (a byte came!)" : "");
+    }
+
+    const double characters = LineCharacters(size);
+    std::printf("on a line at 115200 baud: %.0f characters of 10 bits, %.1f s (%.0f bytes/s of file)\n", characters,
+                characters * 10 / 115200, double(size) / (characters * 10 / 115200));
+    return 0;
+}

@@ -221,6 +221,8 @@ public:
     ~YmodemScope()
     {
         m_generator.m_ymodemProgress = nullptr;
+        m_generator.m_ymodemCancelled = false;
+        m_generator.m_ymodemPutFailed = false;
         g_flushTrace = false;
     }
     YmodemScope(const YmodemScope&) = delete;

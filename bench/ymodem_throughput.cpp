@@ -9,6 +9,8 @@
 #include "CGenerator.h"
 #include "SerialPeers.h"
 
+#include <morvane.h>
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>

@@ -292,12 +292,12 @@ bool CGenerator::YmodemShowStatus(int kind, long count, const QString& text, CPr
         return true;
     const QString number = QString::number(count);
     switch (kind) {
-    case kYmodemSending: progress->SetStatus(CProgressDlg::IDC_STATUS1, FormatString(IDS_YMODEM_SENDING, {text, number})); break;
-    case kYmodemReceiving: progress->SetStatus(CProgressDlg::IDC_STATUS1, FormatString(IDS_YMODEM_RECEIVING, {text, number})); break;
-    case kYmodemBytesSent: progress->SetStatus(CProgressDlg::IDC_STATUS2, FormatString(IDS_YMODEM_BYTES_SENT, {number})); break;
-    case kYmodemBytesReceived: progress->SetStatus(CProgressDlg::IDC_STATUS2, FormatString(IDS_YMODEM_BYTES_RECEIVED, {number})); break;
-    case kYmodemError: progress->SetStatus(CProgressDlg::IDC_STATUS2, FormatString(IDS_YMODEM_ERROR_IN_BLOCK, {text, number})); break;
-    default: progress->SetStatus(CProgressDlg::IDC_STATUS2, text); break;
+    case kYmodemSending: progress->SetStatus(IDC_STATUS1, FormatString(IDS_YMODEM_SENDING, {text, number})); break;
+    case kYmodemReceiving: progress->SetStatus(IDC_STATUS1, FormatString(IDS_YMODEM_RECEIVING, {text, number})); break;
+    case kYmodemBytesSent: progress->SetStatus(IDC_STATUS2, FormatString(IDS_YMODEM_BYTES_SENT, {number})); break;
+    case kYmodemBytesReceived: progress->SetStatus(IDC_STATUS2, FormatString(IDS_YMODEM_BYTES_RECEIVED, {number})); break;
+    case kYmodemError: progress->SetStatus(IDC_STATUS2, FormatString(IDS_YMODEM_ERROR_IN_BLOCK, {text, number})); break;
+    default: progress->SetStatus(IDC_STATUS2, text); break;
     }
     if (progress->IsCancelled())
         m_ymodemCancelled = true;

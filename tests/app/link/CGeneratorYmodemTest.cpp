@@ -132,7 +132,9 @@ protected:
         steps.push_back({ask, Header(fields)});
         ask = kAckC;
         for (size_t at = 0, number = 1; at < data.size(); at += 128, ++number) {
-            steps.push_back({ask, Block(int(number), Padded(data.substr(at, 128), 128))});
+            std::string block(128, kSub);
+            data.copy(block.data(), 128, at);
+            steps.push_back({ask, Block(int(number), block)});
             ask = std::string(1, kAck);
         }
         steps.push_back({ask, std::string(1, kEot)});

@@ -29,6 +29,9 @@ inline void SetPortError(int32_t code) { LastPortError = code; }
 constexpr int64_t kEchoLimitMs = 5000;
 constexpr int64_t kAckLimitMs = 5000;
 constexpr int64_t kReplyLimitMs = 10000;
+// One whole reply: longer than the largest reply the program asks for
+// (about 6000 characters) takes at the slowest line rate, 300 baud.
+constexpr int64_t kReplyOverallLimitMs = 300000;
 constexpr int64_t kHandshakeBudgetMs = 1000;
 // How long a close or flush waits for queued output to leave the port.
 constexpr int64_t kDrainLimitMs = 5000;

@@ -1,6 +1,7 @@
 // The command protocol on the character channel of a port: echo of every
 // character, line feed after the carriage return, reply up to the ">"
 // prompt, and the handshake.
+#include <algorithm>
 #include <cstring>
 
 #include "internal.h"
@@ -27,14 +28,23 @@ Transport* ValidTransport(PortId id)
     return transport;
 }
 
-// Characters of one reply, each waited for up to the reply limit.
+// Characters of one reply, each waited for up to the reply limit, all of
+// them within the overall limit.
 class PortReplySource : public ReplySource {
 public:
-    PortReplySource(Transport& transport, PortId id) : transport_(transport), id_(id) {}
-
-    bool WaitForCharacter() override
+    PortReplySource(Transport& transport, PortId id)
+        : transport_(transport), id_(id), overall_(kReplyOverallLimitMs)
     {
-        return transport_.WaitForInput(id_, Deadline(kReplyLimitMs).RemainingMs());
+    }
+
+    Wait WaitForCharacter() override
+    {
+        if (overall_.Passed())
+            return Wait::OutOfTime;
+        int limit = Deadline(kReplyLimitMs).RemainingMs();
+        if (transport_.WaitForInput(id_, std::min(limit, overall_.RemainingMs())))
+            return Wait::Ready;
+        return overall_.Passed() ? Wait::OutOfTime : Wait::Silent;
     }
 
     char ReadCharacter() override { return static_cast<char>(transport_.GetChar(id_)); }
@@ -42,6 +52,7 @@ public:
 private:
     Transport& transport_;
     PortId id_;
+    Deadline overall_;
 };
 
 // Puts each character of line and checks its echo.

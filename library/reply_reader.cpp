@@ -12,6 +12,7 @@ public:
     ReplyText(char* buffer, uint32_t length) : buffer_(buffer), length_(length) {}
 
     bool Full() const { return stored_ == length_ - 1; }
+    bool DroppedTooMany() const { return dropped_ > kMaxDroppedChars; }
 
     void Add(char c)
     {
@@ -20,10 +21,14 @@ public:
             // rest of the reply is dropped.
             if (++crRun_ == 1)
                 Store(c);
+            else
+                ++dropped_;
             return;
         }
-        if (crRun_ >= 2)
+        if (crRun_ >= 2) {
+            ++dropped_;
             return;
+        }
         Store(c);
         if (c != '\n') {
             crRun_ = 0;
@@ -53,6 +58,7 @@ private:
     char* buffer_;
     uint32_t length_;
     uint32_t stored_ = 0;
+    uint32_t dropped_ = 0;
     int crRun_ = 0;
     bool sawText_ = false;
 };
@@ -65,8 +71,11 @@ ReplyResult ReadReply(ReplySource& source, char* buffer, uint32_t length)
         return {0, MORVANE_E_BUFFER_TOO_SMALL};
     ReplyText text(buffer, length);
     for (;;) {
-        if (!source.WaitForCharacter())
-            return text.End(MORVANE_E_TIMEOUT);
+        switch (source.WaitForCharacter()) {
+        case ReplySource::Wait::Ready: break;
+        case ReplySource::Wait::Silent: return text.End(MORVANE_E_TIMEOUT);
+        case ReplySource::Wait::OutOfTime: return text.End(MORVANE_E_BUFFER_FULL);
+        }
         // The waiting character stays on the port for the caller.
         if (text.Full())
             return text.End(MORVANE_E_BUFFER_FULL);
@@ -74,6 +83,8 @@ ReplyResult ReadReply(ReplySource& source, char* buffer, uint32_t length)
         if (c == '>')
             return text.EndAtPrompt();
         text.Add(c);
+        if (text.DroppedTooMany())
+            return text.End(MORVANE_E_BUFFER_FULL);
     }
 }
 

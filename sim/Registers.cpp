@@ -246,8 +246,10 @@ std::string Registers::setterText(const RegisterDef& def) const
         return ec == std::errc() ? std::string(buffer, end) : std::string("0");
     };
     std::string text = shortest(v.numbers[0]);
-    for (std::size_t i = 1; i < partsOf(def.kind); ++i)
-        text += std::string(1, def.separator) + shortest(v.numbers[i]);
+    for (std::size_t i = 1; i < partsOf(def.kind); ++i) {
+        text += def.separator;
+        text += shortest(v.numbers[i]);
+    }
     return text;
 }
 

@@ -26,7 +26,9 @@
  *
  * Waits: the command protocol waits up to 5 s for each echoed character,
  * 5 s for the line feed after the carriage return and 10 s between reply
- * characters; the handshake has a 1 s budget. Waits block on the port's
+ * characters, and one reply ends after 300 s in all, or once more than 4096
+ * characters after an empty line were dropped (10008, with the characters
+ * stored so far); the handshake has a 1 s budget. Waits block on the port's
  * descriptor and use no processor time. A COM write the line cannot take
  * within 5 s (the far end stopped reading) fails with 10000, and closing or
  * flushing waits at most 5 s for queued output. The environment variable

@@ -109,7 +109,27 @@ void PtyPeer::HandleByte(char c, std::string& out)
         if (!Pause(script_.replyDelayMs))
             return;
     }
+    if (script_.trickle) {
+        WriteAll(out);
+        out.clear();
+        Trickle(reply);
+        return;
+    }
     out += reply;
+}
+
+// Stops as soon as the peer is being stopped, also while the line is full.
+void PtyPeer::Trickle(const std::string& bytes)
+{
+    for (char c : bytes) {
+        if (!Pause(script_.trickleMs))
+            return;
+        pollfd fds[2] = {{wake_, POLLIN, 0}, {master_, POLLOUT, 0}};
+        if (poll(fds, 2, -1) < 0 || (fds[0].revents & POLLIN))
+            return;
+        if (write(master_, &c, 1) < 0 && errno != EINTR && errno != EAGAIN)
+            return;
+    }
 }
 
 // Sleeps on the wake descriptor; false when the peer is being stopped.

@@ -25,6 +25,10 @@ struct PtyScript {
     std::function<std::string(const std::string&)> reply;
     // Pause before each reply.
     int replyDelayMs = 0;
+    // Replies go out one character at a time, trickleMs apart, each only
+    // when the line has room (a generator that keeps talking).
+    bool trickle = false;
+    int trickleMs = 0;
     // False: the peer never reads, so the port's output backs up.
     bool read = true;
 };
@@ -55,6 +59,7 @@ private:
     void HandleByte(char c, std::string& out);
     bool Pause(int ms);
     void WriteAll(const std::string& bytes);
+    void Trickle(const std::string& bytes);
 
     Script script_;
     std::string envName_;

@@ -184,8 +184,13 @@ TEST_F(ComPortTest, PeerThatStopsReadingDoesNotHoldTheCaller)
     EXPECT_EQ(XR_PortGetError(), MORVANE_E_NO_ECHO);
     auto elapsed = std::chrono::steady_clock::now() - start;
     EXPECT_GE(elapsed, std::chrono::milliseconds(250));
-    // Closing with output stuck is bounded too.
+    // Bounded by the scaled limit, far below the unscaled 5 s.
+    EXPECT_LT(elapsed, std::chrono::milliseconds(4000));
+    // Closing with output stuck is bounded too: by the 250 ms drain limit.
+    start = std::chrono::steady_clock::now();
     EXPECT_EQ(XR_PortClose(kCom1), 1);
+    elapsed = std::chrono::steady_clock::now() - start;
+    EXPECT_LT(elapsed, std::chrono::milliseconds(4000));
 }
 
 TEST_F(ComPortTest, AliasOpenTwiceClosesTheFirstPort)

@@ -65,7 +65,7 @@ protected:
 
 TEST_F(ProtocolTest, CommandIsEchoedAcknowledgedAndAnswered)
 {
-    Open();
+    ASSERT_NO_FATAL_FAILURE(Open());
     char reply[6000];
     EXPECT_EQ(XR_PortSendCommand(kCom1, "VERF?", reply, sizeof reply), 6);
     EXPECT_EQ(XR_PortGetError(), MORVANE_OK);
@@ -80,7 +80,7 @@ TEST_F(ProtocolTest, RefusalsEmptyTheReplyAndSetTheCode)
         int32_t result;
         int32_t error;
     };
-    Open();
+    ASSERT_NO_FATAL_FAILURE(Open());
     for (Case c : {Case{"BAD", 17, MORVANE_E_COMMAND_INVALID}, Case{"FAIL", 20, MORVANE_E_EXECUTION}}) {
         SCOPED_TRACE(c.command);
         char reply[100] = "old";
@@ -92,7 +92,7 @@ TEST_F(ProtocolTest, RefusalsEmptyTheReplyAndSetTheCode)
 
 TEST_F(ProtocolTest, WithoutABufferTheReplyStaysOnThePortUnchecked)
 {
-    Open();
+    ASSERT_NO_FATAL_FAILURE(Open());
     EXPECT_EQ(XR_PortSendCommand(kCom1, "BAD", nullptr, 0), 0);
     EXPECT_EQ(XR_PortGetError(), MORVANE_OK);
     char reply[100];
@@ -103,7 +103,7 @@ TEST_F(ProtocolTest, WithoutABufferTheReplyStaysOnThePortUnchecked)
 
 TEST_F(ProtocolTest, EmptyCommandSendsOnlyTheCarriageReturn)
 {
-    Open();
+    ASSERT_NO_FATAL_FAILURE(Open());
     char reply[100];
     EXPECT_EQ(XR_PortSendCommand(kCom1, "", reply, sizeof reply), 0);
     EXPECT_EQ(XR_PortGetError(), MORVANE_OK);
@@ -112,7 +112,7 @@ TEST_F(ProtocolTest, EmptyCommandSendsOnlyTheCarriageReturn)
 
 TEST_F(ProtocolTest, CommandOf255IsSentAnd256IsRefusedAfterTheFlush)
 {
-    Open();
+    ASSERT_NO_FATAL_FAILURE(Open());
     char reply[100];
     std::string longest(255, 'A');
     EXPECT_EQ(XR_PortSendCommand(kCom1, longest.c_str(), reply, sizeof reply), 0);
@@ -130,7 +130,6 @@ TEST_F(ProtocolTest, CommandOf255IsSentAnd256IsRefusedAfterTheFlush)
 
 TEST_F(ProtocolTest, EchoAndAcknowledgeFaults)
 {
-    ScopedTimeScale scale("0.02");  // 5 s limits become 100 ms
     struct Case {
         const char* name;
         PtyPeer::Script script;
@@ -153,7 +152,8 @@ TEST_F(ProtocolTest, EchoAndAcknowledgeFaults)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        Open(c.script);
+        ASSERT_NO_FATAL_FAILURE(Open(c.script));
+        ScopedTimeScale scale("0.02");  // after the open: 5 s limits become 100 ms
         char reply[100] = "old";
         EXPECT_EQ(XR_PortSendCommand(kCom1, "AXB", reply, sizeof reply), 0);
         EXPECT_EQ(XR_PortGetError(), c.error);
@@ -165,7 +165,7 @@ TEST_F(ProtocolTest, EchoAndAcknowledgeFaults)
 
 TEST_F(ProtocolTest, BuffersTooSmallAreRefusedAfterTheAcknowledge)
 {
-    Open();
+    ASSERT_NO_FATAL_FAILURE(Open());
     char reply[100];
     for (int32_t length : {9, 0, -1}) {
         SCOPED_TRACE(length);
@@ -183,7 +183,7 @@ TEST_F(ProtocolTest, BuffersTooSmallAreRefusedAfterTheAcknowledge)
 
 TEST_F(ProtocolTest, FullBufferKeepsTheRestOnThePort)
 {
-    Open();
+    ASSERT_NO_FATAL_FAILURE(Open());
     char reply[10];
     EXPECT_EQ(XR_PortSendCommand(kCom1, "LONG", reply, sizeof reply), 9);
     EXPECT_EQ(XR_PortGetError(), MORVANE_E_BUFFER_FULL);
@@ -193,24 +193,72 @@ TEST_F(ProtocolTest, FullBufferKeepsTheRestOnThePort)
 
 TEST_F(ProtocolTest, ReplyWithoutPromptTimesOutKeepingWhatCame)
 {
+    ASSERT_NO_FATAL_FAILURE(Open());
     ScopedTimeScale scale("0.02");
-    Open();
     char reply[100];
     EXPECT_EQ(XR_PortSendCommand(kCom1, "NOPROMPT", reply, sizeof reply), 7);
     EXPECT_EQ(XR_PortGetError(), MORVANE_E_TIMEOUT);
     EXPECT_STREQ(reply, "partial");
 }
 
+// A generator that keeps talking after an empty line, one character at a
+// time and without its prompt.
+PtyPeer::Script Babbler(size_t characters, int apartMs)
+{
+    PtyPeer::Script script;
+    script.trickle = true;
+    script.trickleMs = apartMs;
+    script.reply = [characters](const std::string& line) {
+        return line == "TALK" ? "A\r\n\r\n" + std::string(characters, 'x') : std::string(">");
+    };
+    return script;
+}
+
+template <typename Call>
+int64_t MillisecondsOf(Call call)
+{
+    auto start = std::chrono::steady_clock::now();
+    call();
+    auto elapsed = std::chrono::steady_clock::now() - start;
+    return std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count();
+}
+
+TEST_F(ProtocolTest, BabbleAfterAnEmptyLineEndsAtTheCapOnDroppedCharacters)
+{
+    // Far more than the cap, as fast as the line takes it: only the cap ends it.
+    ASSERT_NO_FATAL_FAILURE(Open(Babbler(200000, 0)));
+    char reply[6000];
+    EXPECT_EQ(XR_PortSendCommand(kCom1, "TALK", reply, sizeof reply), 3);
+    EXPECT_EQ(XR_PortGetError(), MORVANE_E_BUFFER_FULL);
+    EXPECT_STREQ(reply, "A\r\n");
+}
+
+TEST_F(ProtocolTest, SlowBabbleEndsAtTheOverallLimit)
+{
+    // 2000 characters 5 ms apart stay below the cap and take 10 s; scaled,
+    // the overall limit is 3 s and the wait between characters 100 ms.
+    ASSERT_NO_FATAL_FAILURE(Open(Babbler(2000, 5)));
+    ScopedTimeScale scale("0.01");
+    char reply[6000];
+    int32_t stored = 0;
+    int64_t ms = MillisecondsOf([&] { stored = XR_PortSendCommand(kCom1, "TALK", reply, sizeof reply); });
+    EXPECT_EQ(stored, 3);
+    EXPECT_EQ(XR_PortGetError(), MORVANE_E_BUFFER_FULL);
+    EXPECT_STREQ(reply, "A\r\n");
+    EXPECT_GE(ms, 3000);
+    EXPECT_LT(ms, 9000) << "the reply ran until the generator stopped";
+}
+
 TEST_F(ProtocolTest, InitializeSendsInit)
 {
-    Open();
+    ASSERT_NO_FATAL_FAILURE(Open());
     EXPECT_EQ(XR_PortInitialize(kCom1), 1);
     EXPECT_EQ(Sent(), "INIT\r");
 }
 
 TEST_F(ProtocolTest, NullCommandIsRefusedWithoutTraffic)
 {
-    Open();
+    ASSERT_NO_FATAL_FAILURE(Open());
     char reply[100];
     EXPECT_EQ(XR_PortSendCommand(kCom1, nullptr, reply, sizeof reply), 0);
     EXPECT_EQ(XR_PortGetError(), MORVANE_E_COMMAND_INVALID);
@@ -250,23 +298,13 @@ TEST(Handshake, ThreePromptsWithinOneSecond)
 }
 
 // The real lengths of the protocol's waits, without the time scale.
-class ProtocolWaits : public ProtocolTest {
-protected:
-    template <typename Call>
-    static int64_t MillisecondsOf(Call call)
-    {
-        auto start = std::chrono::steady_clock::now();
-        call();
-        auto elapsed = std::chrono::steady_clock::now() - start;
-        return std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count();
-    }
-};
+using ProtocolWaits = ProtocolTest;
 
 TEST_F(ProtocolWaits, EchoWaitIsFiveSeconds)
 {
     PtyPeer::Script silent;
     silent.echo = false;
-    Open(silent);
+    ASSERT_NO_FATAL_FAILURE(Open(silent));
     int64_t ms = MillisecondsOf([] { XR_PortSendCommand(kCom1, "VERF?", nullptr, 0); });
     EXPECT_EQ(XR_PortGetError(), MORVANE_E_NO_ECHO);
     EXPECT_GE(ms, 5000);
@@ -275,7 +313,7 @@ TEST_F(ProtocolWaits, EchoWaitIsFiveSeconds)
 
 TEST_F(ProtocolWaits, LineFeedWaitIsFiveSeconds)
 {
-    Open(Unacknowledged());
+    ASSERT_NO_FATAL_FAILURE(Open(Unacknowledged()));
     int64_t ms = MillisecondsOf([] { XR_PortSendCommand(kCom1, "VERF?", nullptr, 0); });
     EXPECT_EQ(XR_PortGetError(), MORVANE_E_NO_ECHO);
     EXPECT_GE(ms, 5000);
@@ -284,7 +322,7 @@ TEST_F(ProtocolWaits, LineFeedWaitIsFiveSeconds)
 
 TEST_F(ProtocolWaits, ReplyCharacterWaitIsTenSeconds)
 {
-    Open();
+    ASSERT_NO_FATAL_FAILURE(Open());
     char reply[100];
     int64_t ms = MillisecondsOf([&] { XR_PortSendCommand(kCom1, "NOPROMPT", reply, sizeof reply); });
     EXPECT_EQ(XR_PortGetError(), MORVANE_E_TIMEOUT);

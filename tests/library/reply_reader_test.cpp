@@ -10,18 +10,36 @@
 
 namespace {
 
-// Characters of a string; the end of the string is a time-out.
+constexpr size_t kNever = std::string::npos;
+
+// Characters of a string; the end of the string is a time-out, and the
+// overall limit passes once outOfTimeAfter characters were read.
 class StringSource : public morvane::ReplySource {
 public:
-    explicit StringSource(std::string bytes) : bytes_(std::move(bytes)) {}
-    bool WaitForCharacter() override { return next_ < bytes_.size(); }
+    explicit StringSource(std::string bytes, size_t outOfTimeAfter = kNever)
+        : bytes_(std::move(bytes)), outOfTimeAfter_(outOfTimeAfter)
+    {
+    }
+    Wait WaitForCharacter() override
+    {
+        if (next_ >= outOfTimeAfter_)
+            return Wait::OutOfTime;
+        return next_ < bytes_.size() ? Wait::Ready : Wait::Silent;
+    }
     char ReadCharacter() override { return bytes_.at(next_++); }
     std::string Unread() const { return bytes_.substr(next_); }
 
 private:
     std::string bytes_;
+    size_t outOfTimeAfter_;
     size_t next_ = 0;
 };
+
+// An empty line, then n characters that are dropped.
+std::string Babble(size_t n)
+{
+    return "A\r\n\r\n" + std::string(n, 'x');
+}
 
 struct ReplyCase {
     const char* name;
@@ -31,7 +49,11 @@ struct ReplyCase {
     int32_t result;
     int32_t error;
     std::string unread;  // what stays on the port
+    size_t outOfTimeAfter = kNever;
 };
+
+// The empty line's CR and LF count as dropped, so 4094 more reach the cap.
+constexpr size_t kBabbleToCap = morvane::kMaxDroppedChars - 2;
 
 const std::vector<ReplyCase> kCases = {
     {"one line", "3.53\r\n>", 6000, "3.53\r\n", 6, MORVANE_OK, ""},
@@ -53,6 +75,14 @@ const std::vector<ReplyCase> kCases = {
     {"one less than full", "ABCDEFGH>", 10, "ABCDEFGH", 8, MORVANE_OK, ""},
     {"dropped characters take no room", "AB\r\n\r\nCDEFGHIJKLM>", 10, "AB\r\n", 4, MORVANE_OK, ""},
     {"text after an empty line does not count", "\r\n\r\n\r\n\r\n\r\nA>", 10, "", 2, MORVANE_OK, ""},
+    {"dropped characters up to the cap", Babble(kBabbleToCap) + ">", 6000, "A\r\n", 3, MORVANE_OK, ""},
+    {"one dropped character beyond the cap", Babble(kBabbleToCap + 1) + ">", 6000, "A\r\n", 3,
+     MORVANE_E_BUFFER_FULL, ">"},
+    {"endless babble after an empty line", Babble(100000), 6000, "A\r\n", 3, MORVANE_E_BUFFER_FULL,
+     std::string(100000 - kBabbleToCap - 1, 'x')},
+    {"overall limit keeps what came", "ABCDEF\r\n>", 6000, "ABC", 3, MORVANE_E_BUFFER_FULL, "DEF\r\n>", 3},
+    {"overall limit before anything", "3.53\r\n>", 6000, "", 0, MORVANE_E_BUFFER_FULL, "3.53\r\n>", 0},
+    {"overall limit while dropping", Babble(10), 6000, "A\r\n", 3, MORVANE_E_BUFFER_FULL, "xxxxx", 10},
 };
 
 TEST(ReplyReader, StoresReturnsAndReportsAsTheTableSays)
@@ -60,7 +90,7 @@ TEST(ReplyReader, StoresReturnsAndReportsAsTheTableSays)
     for (const ReplyCase& c : kCases) {
         SCOPED_TRACE(c.name);
         std::vector<char> buffer(c.length + 16, '#');
-        StringSource source(c.stream);
+        StringSource source(c.stream, c.outOfTimeAfter);
         morvane::ReplyResult result = morvane::ReadReply(source, buffer.data(), c.length);
         EXPECT_EQ(result.stored, c.result);
         EXPECT_EQ(result.error, c.error);

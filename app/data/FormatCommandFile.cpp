@@ -8,11 +8,13 @@
 #include "MessageTarget.h"
 #include "Numbers.h"
 #include "Prompts.h"
+#include "RegularFile.h"
 #include "RoundToCount.h"
 
-#include <QFile>
+#include <QSaveFile>
 
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -320,11 +322,27 @@ void CFormat::WriteCommandFile(const QString &path, const QString &name)
     QByteArray text;
     for (const QString &line : FormatCommandLines(record, name))
         text += line.toLatin1() + "\r\n";
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    // The rename that ends a save would put the file in place of a device.
+    const QString notAFile = RegularFile::NotAFileToReplace(path);
+    if (!notAFile.isEmpty()) {
+        AfxMessageBox(QStringLiteral("Error Creating File\n\n") + notAFile, MB_OK);
+        return;
+    }
+    // Written beside the old file and renamed over it only when complete;
+    // a failed write leaves the old file as it was and no temporary file.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         AfxMessageBox(PromptText("Error Creating File"), MB_OK);
         return;
     }
-    if (file.write(text) != text.size() || !file.flush())
-        throw CArchiveException(CArchiveException::generic, "The command file could not be written.");
+    const std::string failed = "\"" + path.toStdString() + "\" could not be written: ";
+    // Unbuffered and checked: a buffered write that the disk cuts short is
+    // still committed, truncated.
+    const qint64 written = file.write(text);
+    if (written != text.size())
+        throw CArchiveException(CArchiveException::generic,
+                                failed + "only " + std::to_string(qMax<qint64>(written, 0)) + " of its "
+                                    + std::to_string(text.size()) + " bytes went to the disk (is it full?).");
+    if (!file.commit())
+        throw CArchiveException(CArchiveException::generic, failed + file.errorString().toStdString());
 }

@@ -16,6 +16,7 @@ constexpr quint32 kBigClassTag = 0x80000000u;
 constexpr quint32 kMaxMapCount = 0x3FFFFFFEu;
 constexpr quint16 kMaxClassName = 64;
 constexpr quint16 kWideMarker = 0xFFFE;
+constexpr qint64 kReadPiece = 64 * 1024;
 
 [[noreturn]] void Fail(CArchiveException::Cause cause, const std::string &message)
 {
@@ -50,13 +51,23 @@ private:
 
 } // namespace
 
-CArchive::CArchive(QIODevice *device, Mode mode) : m_device(device), m_mode(mode)
+CArchive::CArchive(QIODevice *device, Mode mode, qint64 maxBytes) : m_device(device), m_mode(mode)
 {
     m_loaded.push_back({nullptr, 0});
     if (mode == load && device->isSequential()) {
-        // Bounds need the bytes left, which only a random-access device knows.
+        // Bounds need the bytes left, which only a random-access device
+        // knows; read in pieces, so that a source without end stops at the limit.
+        QByteArray all;
+        while (all.size() <= maxBytes) {
+            const QByteArray piece = device->read(qMin(kReadPiece, maxBytes + 1 - all.size()));
+            if (piece.isEmpty())
+                break; // what the device has, as readAll would take it
+            all += piece;
+        }
+        if (all.size() > maxBytes)
+            Fail(CArchiveException::generic, "the data is larger than any data file");
         auto copy = std::make_unique<QBuffer>();
-        copy->setData(device->readAll());
+        copy->setData(all);
         copy->open(QIODevice::ReadOnly);
         m_copy = std::move(copy);
         m_device = m_copy.get();

@@ -29,8 +29,13 @@ class CArchive {
 public:
     enum Mode { store = 0, load = 1 };
 
-    // Reads from or writes to device, which must be open and outlive the archive.
-    CArchive(QIODevice *device, Mode mode);
+    // More bytes than any data file holds; a sequential source that gives
+    // more is refused.
+    static constexpr qint64 kMaxBytes = qint64(256) << 20;
+
+    // Reads from or writes to device, which must be open and outlive the
+    // archive. A sequential device is read whole first, at most maxBytes.
+    CArchive(QIODevice *device, Mode mode, qint64 maxBytes = kMaxBytes);
     CArchive(const CArchive &) = delete;
     CArchive &operator=(const CArchive &) = delete;
 

@@ -1,11 +1,18 @@
 #include "CommandRouter.h"
 
+#include "Archive.h"
+#include "Prompts.h"
+#include "ResourceIds.h"
+#include "StringTable.h"
+
 #include <QAction>
 #include <QMainWindow>
 #include <QMenu>
 #include <QToolBar>
 
 #include <algorithm>
+#include <exception>
+#include <new>
 
 CommandRouter::CommandRouter(QObject *parent) : QObject(parent) {}
 
@@ -108,9 +115,33 @@ bool CommandRouter::Execute(int id)
         return false;
     // A copy: the handler may replace its own entry.
     const Handler handler = it->handler;
-    handler();
+    const QAction *action = it->action;
+    RunGuarded(id, action ? action->text() : QString(), handler);
     Update();
     return true;
+}
+
+void CommandRouter::RunGuarded(int id, const QString &text, const Handler &handler)
+{
+    QString cause;
+    try {
+        handler();
+        return;
+    } catch (const CArchiveException &e) {
+        cause = QString::fromUtf8(e.what());
+    } catch (const std::bad_alloc &) {
+        cause = QStringLiteral("There is not enough memory.");
+    } catch (const std::exception &e) {
+        cause = QString::fromUtf8(e.what());
+    }
+    // The command ends here; the program and what it holds go on.
+    QString name = QString(text).remove(u'&');
+    if (name.endsWith(QLatin1String("...")))
+        name.chop(3);
+    if (name.isEmpty())
+        name = QString::number(id);
+    MessageBox(nullptr, PromptText(QStringLiteral("The command \"%1\" was not completed:\n%2").arg(name, cause)),
+               PromptText(IDS_APP_TITLE), MB_OK | MB_ICONSTOP);
 }
 
 void CommandRouter::Watch(QMenu *menu)

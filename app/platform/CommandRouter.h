@@ -52,7 +52,9 @@ public:
     void SetTextRule(int id, TextRule rule);
 
     // Runs the handler of an enabled command, then updates every rule.
-    // False when id is unknown, has no handler or is disabled.
+    // False when id is unknown, has no handler or is disabled. A handler
+    // that throws (a file that cannot be written, no memory) ends with a
+    // box naming the command and the cause; the program goes on.
     bool Execute(int id);
     // Re-evaluates every rule.
     void Update();
@@ -73,6 +75,7 @@ private:
     };
 
     void UpdateOne(Command &command);
+    static void RunGuarded(int id, const QString &text, const Handler &handler);
 
     QHash<int, Command> m_commands;
     QObject *m_actionOwner = nullptr;

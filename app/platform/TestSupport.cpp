@@ -13,6 +13,12 @@
 
 #include <QSettings>
 
+#include <csignal>
+#include <linux/capability.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 namespace {
 
 // Lives until the process ends, removing the folder then.
@@ -100,4 +106,62 @@ void SaveScreenshot(QWidget &widget, const QString &name)
     const QString path = QDir(folder).filePath(name + QStringLiteral(".png"));
     ASSERT_TRUE(picture.save(path)) << qPrintable(path);
     EXPECT_EQ(QImage(path).size(), picture.size()) << qPrintable(path);
+}
+
+ScopedFileSizeLimit::ScopedFileSizeLimit(long long limit)
+{
+    rlimit current{};
+    getrlimit(RLIMIT_FSIZE, &current);
+    m_saved[0] = current.rlim_cur;
+    m_saved[1] = current.rlim_max;
+    // Without this the process would end at the first write beyond the limit.
+    m_savedSignal = std::signal(SIGXFSZ, SIG_IGN);
+    current.rlim_cur = rlim_t(limit);
+    EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &current), 0);
+}
+
+ScopedFileSizeLimit::~ScopedFileSizeLimit()
+{
+    const rlimit saved{rlim_t(m_saved[0]), rlim_t(m_saved[1])};
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, m_savedSignal);
+}
+
+namespace {
+
+constexpr unsigned kFileOverrides =
+    CAP_TO_MASK(CAP_DAC_OVERRIDE) | CAP_TO_MASK(CAP_DAC_READ_SEARCH) | CAP_TO_MASK(CAP_FOWNER);
+
+bool GetCapabilities(__user_cap_data_struct (&data)[2])
+{
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    return syscall(SYS_capget, &header, data) == 0;
+}
+
+bool SetCapabilities(__user_cap_data_struct (&data)[2])
+{
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    return syscall(SYS_capset, &header, data) == 0;
+}
+
+} // namespace
+
+ScopedFilePermissions::ScopedFilePermissions()
+{
+    __user_cap_data_struct data[2] = {};
+    if (!GetCapabilities(data) || (data[0].effective & kFileOverrides) == 0)
+        return;
+    m_savedEffective = data[0].effective;
+    data[0].effective &= ~kFileOverrides; // still permitted: they can come back
+    m_dropped = SetCapabilities(data);
+    EXPECT_TRUE(m_dropped) << "could not give up the file overrides";
+}
+
+ScopedFilePermissions::~ScopedFilePermissions()
+{
+    __user_cap_data_struct data[2] = {};
+    if (!m_dropped || !GetCapabilities(data))
+        return;
+    data[0].effective = m_savedEffective;
+    SetCapabilities(data);
 }

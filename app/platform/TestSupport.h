@@ -22,6 +22,34 @@ void ClearTestProfile();
 // widget that cannot be drawn fails the test.
 void SaveScreenshot(QWidget &widget, const QString &name);
 
+// Writes of this process fail beyond limit bytes into a file (EFBIG, as a
+// full disk fails them), for as long as it lives.
+class ScopedFileSizeLimit {
+public:
+    explicit ScopedFileSizeLimit(long long limit);
+    ~ScopedFileSizeLimit();
+    ScopedFileSizeLimit(const ScopedFileSizeLimit &) = delete;
+    ScopedFileSizeLimit &operator=(const ScopedFileSizeLimit &) = delete;
+
+private:
+    unsigned long long m_saved[2];
+    void (*m_savedSignal)(int);
+};
+
+// File permissions hold for this thread while it lives, even when the
+// tests run as root (which passes every check otherwise).
+class ScopedFilePermissions {
+public:
+    ScopedFilePermissions();
+    ~ScopedFilePermissions();
+    ScopedFilePermissions(const ScopedFilePermissions &) = delete;
+    ScopedFilePermissions &operator=(const ScopedFilePermissions &) = delete;
+
+private:
+    unsigned m_savedEffective = 0;
+    bool m_dropped = false;
+};
+
 class PlatformTest : public ::testing::Test {
 protected:
     PlatformTest();

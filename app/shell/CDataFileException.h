@@ -23,6 +23,7 @@ public:
         lockViolation = 12,
         diskFull = 13,
         endOfFile = 14,
+        notRegularFile = 15, // no fixed text: m_text names what the path is
     };
 
     CDataFileException() = default;

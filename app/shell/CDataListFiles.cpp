@@ -14,9 +14,11 @@
 #include "ShellImages.h"
 #include "Profile.h"
 #include "Prompts.h"
+#include "RegularFile.h"
 #include "ResourceIds.h"
 #include "StringTable.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QSaveFile>
 #include <QTreeWidget>
@@ -42,6 +44,29 @@ QString FolderOf(const QString &path)
 void ShowOpenError(unsigned textId, const QString &path)
 {
     MessageBox(nullptr, PromptText(textId, {path}), PromptText(IDS_OPEN_TITLE), MB_OK | MB_ICONEXCLAMATION);
+}
+
+// Opens a file to read, refusing what is no regular file (with the reason
+// after the usual text) and, for data files, what is larger than any
+// archive; each refusal shows its box.
+bool OpenToRead(QFile &file, const QString &path, bool archive)
+{
+    QString notAFile;
+    if (!RegularFile::OpenForReading(file, path, notAFile)) {
+        if (notAFile.isEmpty())
+            ShowOpenError(IDS_CANNOT_OPEN, path);
+        else
+            MessageBox(nullptr, PromptText(FormatString(IDS_CANNOT_OPEN, {path}) + QStringLiteral("\n\n") + notAFile),
+                       PromptText(IDS_OPEN_TITLE), MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+    if (archive && file.size() > CArchive::kMaxBytes) {
+        MessageBox(nullptr,
+                   PromptText(QStringLiteral("The file \"%1\" is larger than 256 MiB; no data file is that large.").arg(path)),
+                   PromptText(IDS_OPEN_TITLE), MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+    return true;
 }
 
 // A multiple-choice open dialog that remembers its folder and filter.
@@ -80,18 +105,34 @@ const char *CmdFileMessage(int code)
     }
 }
 
-// One text line without its line end; false at the end of the file.
-bool ReadTextLine(QIODevice &file, QString &line)
+enum class LineRead { Line, End, TooLong };
+
+// One text line without its line end, read no further than the longest
+// line a command file may have.
+LineRead ReadTextLine(QIODevice &file, QString &line)
 {
     if (file.atEnd())
-        return false;
-    QByteArray bytes = file.readLine();
+        return LineRead::End;
+    QByteArray bytes = file.readLine(CDataListView::kMaxCmdLineLength + 2);
+    if (!bytes.endsWith('\n') && !file.atEnd())
+        return LineRead::TooLong;
     if (bytes.endsWith('\n'))
         bytes.chop(1);
     if (bytes.endsWith('\r'))
         bytes.chop(1);
+    if (bytes.size() > CDataListView::kMaxCmdLineLength)
+        return LineRead::TooLong;
     line = QString::fromLatin1(bytes);
-    return true;
+    return LineRead::Line;
+}
+
+void ReportLongLine(const QString &path, qsizetype lineNumber)
+{
+    AfxMessageBox(PromptText(QStringLiteral("The file \"%1\" is no command file: its line %2 is longer than %3 characters.")
+                                 .arg(path)
+                                 .arg(lineNumber)
+                                 .arg(CDataListView::kMaxCmdLineLength)),
+                  MB_OK | MB_ICONEXCLAMATION);
 }
 
 } // namespace
@@ -103,6 +144,9 @@ bool CDataListView::FileSave(int row, bool saveAs, bool legacy)
     CGenData *item = GetRowItem(row);
     if (!item)
         return false;
+    // The item takes a new path only once it is saved there: a failed Save
+    // As must leave the next Save writing where the last one did.
+    QString path = item->GetFilePath();
     if (saveAs || item->GetFolder().isEmpty()) {
         const bool hasFolder = !item->GetFolder().isEmpty();
         FileRequest request;
@@ -116,27 +160,38 @@ bool CDataListView::FileSave(int row, bool saveAs, bool legacy)
         const FileResult result = PromptForFile(request);
         if (!result.accepted || result.paths.isEmpty())
             return false;
-        const QString path = result.paths.first();
+        path = result.paths.first();
         WriteProfileString(kFolders, kFileSave, FolderOf(path));
-        item->SetFilePath(path);
     }
-    const QString path = item->GetFilePath();
     const bool wasModified = item->IsModified();
     // Written beside the old file and renamed over it only when complete:
     // a failed save leaves the previous file as it was.
     QSaveFile file(path);
     CDataFileException failure;
     bool saved = false;
-    if (!file.open(QIODevice::WriteOnly)) {
+    // The rename would replace a device or a FIFO by the data.
+    const QString notAFile = RegularFile::NotAFileToReplace(path);
+    if (!notAFile.isEmpty()) {
+        failure = CDataFileException(CDataFileException::notRegularFile, 0, path);
+        failure.m_text = notAFile;
+    } else if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         failure = CDataFileException::FromFile(file, path);
     } else {
         try {
-            CArchive ar(&file, CArchive::store);
+            QByteArray bytes;
+            QBuffer buffer(&bytes);
+            buffer.open(QIODevice::WriteOnly);
+            CArchive ar(&buffer, CArchive::store);
             item->StoreObject(ar, legacy);
             ar.Flush();
-            saved = file.commit();
-            if (!saved)
+            // One unbuffered write, checked: a buffered one that the disk
+            // cuts short is still committed, truncated.
+            if (file.write(bytes) != bytes.size()) {
+                file.cancelWriting();
+                failure = CDataFileException(CDataFileException::diskFull, 0, path);
+            } else if (!(saved = file.commit())) {
                 failure = CDataFileException::FromFile(file, path);
+            }
         } catch (const CArchiveException &) {
             file.cancelWriting();
             failure = CDataFileException(CDataFileException::generic, 0, path);
@@ -147,6 +202,7 @@ bool CDataListView::FileSave(int row, bool saveAs, bool legacy)
         MessageBox(this, PromptText(failure.GetCauseText()), PromptText("ERROR"), MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
+    item->SetFilePath(path);
     item->SetModified(false);
     QTreeWidgetItem *rowItem = m_list->topLevelItem(row);
     rowItem->setText(0, item->GetName());
@@ -200,10 +256,8 @@ bool CDataListView::FileOpen()
 bool CDataListView::OpenFile(const QString &path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        ShowOpenError(IDS_CANNOT_OPEN, path);
+    if (!OpenToRead(file, path, true))
         return false;
-    }
     std::unique_ptr<CObject> object;
     try {
         CArchive ar(&file, CArchive::load);
@@ -251,10 +305,8 @@ void CDataListView::FileImportZot2()
 bool CDataListView::ImportLegacyFile(const QString &path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        ShowOpenError(IDS_CANNOT_OPEN, path);
+    if (!OpenToRead(file, path, true))
         return false;
-    }
     const int rowsBefore = GetRowCount();
     CArchive ar(&file, CArchive::load);
     const LegacyDataFile::Result result = LegacyDataFile::Read(
@@ -286,20 +338,26 @@ void CDataListView::ImportCmdFile()
 bool CDataListView::ImportOneCmdFile(const QString &path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        ShowOpenError(IDS_CANNOT_OPEN, path);
+    if (!OpenToRead(file, path, false))
         return false;
-    }
     QString first;
     QString second;
-    ReadTextLine(file, first);
-    ReadTextLine(file, second);
+    for (QString *header : {&first, &second}) {
+        if (ReadTextLine(file, *header) == LineRead::TooLong) {
+            ReportLongLine(path, header == &first ? 1 : 2);
+            return false;
+        }
+    }
     if (!first.startsWith(QLatin1String("// RARU")) || !second.startsWith(QLatin1String("// 2.000"))) {
         AfxMessageBox(PromptText("Invalid File Type"), MB_OK);
         return false;
     }
     QStringList lines;
-    ReadCmdFileLines(file, lines);
+    if (!ReadCmdFileLines(file, lines)) {
+        // Element 0 stands for nothing; the header took two lines.
+        ReportLongLine(path, lines.size() + 2);
+        return false;
+    }
     QString detail;
     const int code = ImportCmdLines(lines, detail);
     if (code < 0)
@@ -307,19 +365,22 @@ bool CDataListView::ImportOneCmdFile(const QString &path)
     return true;
 }
 
-void CDataListView::ReadCmdFileLines(QIODevice &file, QStringList &lines)
+bool CDataListView::ReadCmdFileLines(QIODevice &file, QStringList &lines)
 {
     lines = QStringList{QString()};
     QString line;
-    while (ReadTextLine(file, line)) {
+    for (LineRead read; (read = ReadTextLine(file, line)) != LineRead::End;) {
+        if (read == LineRead::TooLong)
+            return false;
         lines.append(line);
         if (lines.size() - 1 >= kMaxCmdLines) {
             if (!file.atEnd())
                 AfxMessageBox(PromptText("CMD File is Truncated to 5000 lines"), MB_OK);
-            return;
+            return true;
         }
     }
     lines.append(QString()); // the read that met the end
+    return true;
 }
 
 int CDataListView::ClassifyCmdLines(const QStringList &lines)

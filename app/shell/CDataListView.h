@@ -32,6 +32,8 @@ public:
         kCmdMultiple = -4, kCmdBadFormat = -5, kCmdBadImage = -6, kCmdBadSequence = -7,
     };
     static constexpr int kMaxCmdLines = 5000;
+    // Longer lines make a file no command file (a command is below 256).
+    static constexpr int kMaxCmdLineLength = 4096;
 
     explicit CDataListView(QWidget *parent = nullptr);
     ~CDataListView() override;
@@ -90,8 +92,9 @@ public:
     // Reads the rest of a command file: element 0 empty, each line as
     // written (names keep their case; readers match mnemonics without case),
     // the empty value of the read that meets the end; at most kMaxCmdLines
-    // appended (then the truncation message).
-    static void ReadCmdFileLines(QIODevice &file, QStringList &lines);
+    // appended (then the truncation message). False at a line longer than
+    // kMaxCmdLineLength, with the lines before it.
+    static bool ReadCmdFileLines(QIODevice &file, QStringList &lines);
     // The error codes of the line counts (-4..-7), else 0 (import). Mnemonics
     // count in any case.
     static int ClassifyCmdLines(const QStringList &lines);

@@ -1,3 +1,4 @@
+#include "Archive.h"
 #include "CCommandReader.h"
 #include "CFormat.h"
 #include "CGeneralFormatData.h"
@@ -6,11 +7,13 @@
 #include "MessageTarget.h"
 #include "TestSupport.h"
 
+#include <QDir>
 #include <QFile>
 #include <QLocale>
 #include <QObject>
 
 #include <clocale>
+#include <sys/stat.h>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -103,6 +106,44 @@ TEST_F(FormatCommandFileTest, AFileThatCannotBeCreatedIsReportedAndNothingIsWrit
     const QString path = TempPath(QStringLiteral("missing/out.cmd"));
     format.WriteCommandFile(path, QStringLiteral("VGA"));
     EXPECT_FALSE(QFile::exists(path));
+}
+
+TEST_F(FormatCommandFileTest, AWriteTheDiskCutsShortRaisesAndKeepsTheOldFile)
+{
+    const QString path = TempPath(QStringLiteral("out.cmd"));
+    const QByteArray old = "old\r\n";
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(old);
+    }
+    // Far less room than the file needs: the write is cut short, not refused.
+    for (long long room : {0LL, 100LL}) {
+        SCOPED_TRACE(room);
+        ScopedFileSizeLimit full(room);
+        try {
+            format.WriteCommandFile(path, QStringLiteral("VGA"));
+            ADD_FAILURE() << "a truncated file was taken for written";
+        } catch (const CArchiveException &e) {
+            EXPECT_TRUE(QString::fromUtf8(e.what()).startsWith(QStringLiteral("\"%1\" could not be written: ").arg(path)))
+                << e.what();
+        }
+    }
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), old);
+    EXPECT_EQ(QDir(tempDir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("out.cmd")})
+        << "no temporary file left";
+}
+
+TEST_F(FormatCommandFileTest, ADeviceIsNotWrittenTo)
+{
+    prompter.ExpectMessage(PromptMatch::Text(QStringLiteral("Error Creating File\n\n\"/dev/null\" is a device, not a file.")),
+                           IDOK, MB_OK);
+    format.WriteCommandFile(QStringLiteral("/dev/null"), QStringLiteral("VGA"));
+    struct stat status {};
+    ASSERT_EQ(stat("/dev/null", &status), 0);
+    EXPECT_TRUE(S_ISCHR(status.st_mode)) << "the device stays a device";
 }
 
 TEST_F(FormatCommandFileTest, AFormatWhoseTimesGiveNoCountsIsNotWritten)

@@ -304,4 +304,44 @@ TEST(Archive, RawReadsAreBoundedAndModesAreKept)
                  CArchiveException);
 }
 
+// A sequential source of the item's bytes followed by zeros without end
+// (as /dev/zero gives them), or of the item alone.
+class SequentialSource : public QIODevice {
+public:
+    SequentialSource(QByteArray head, bool endless) : m_head(std::move(head)), m_endless(endless)
+    {
+        open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    }
+    bool isSequential() const override { return true; }
+    qint64 given = 0;
+
+protected:
+    qint64 readData(char *data, qint64 maxSize) override
+    {
+        qint64 n = 0;
+        for (; n < maxSize && (m_endless || given < m_head.size()); ++n, ++given)
+            data[n] = given < m_head.size() ? m_head[given] : '\0';
+        return n;
+    }
+    qint64 writeData(const char *, qint64) override { return -1; }
+
+private:
+    QByteArray m_head;
+    bool m_endless;
+};
+
+TEST(Archive, SequentialSourceIsReadUpToTheLimit)
+{
+    const QByteArray item = Stored([](CArchive &out) { out.WriteObject(Item("A", 7).get()); });
+    SequentialSource finite(item, false);
+    CArchive ar(&finite, CArchive::load, 1000);
+    auto loaded = ar.ReadObject<CTestItem>();
+    ASSERT_NE(loaded, nullptr);
+    EXPECT_EQ(loaded->value, 7);
+
+    SequentialSource endless(item, true);
+    EXPECT_THROW(CArchive(&endless, CArchive::load, 1000), CArchiveException);
+    EXPECT_EQ(endless.given, 1001) << "one byte beyond the limit is enough to refuse";
+}
+
 } // namespace

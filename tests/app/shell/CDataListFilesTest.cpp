@@ -1,3 +1,4 @@
+#include "Archive.h"
 #include "CDataListCtrl.h"
 #include "CDataListView.h"
 #include "CFormat.h"
@@ -6,14 +7,21 @@
 #include "Profile.h"
 #include "ShellImages.h"
 #include "ShellTestSupport.h"
+#include "TestSupport.h"
 
+#include <QAction>
 #include <QBuffer>
 #include <QDir>
 #include <QDropEvent>
 #include <QFile>
 #include <QMimeData>
+#include <QRegularExpression>
 #include <QTreeWidget>
 #include <QUrl>
+
+#include <functional>
+#include <optional>
+#include <sys/stat.h>
 
 namespace {
 
@@ -97,9 +105,11 @@ TEST_F(DataFilesTest, FailedSaveKeepsThePreviousFileAndTheModifiedFlag)
         bool failStore;      // the item's writer fails half-way
         bool directoryThere; // a folder stands where the file belongs
         const char *cause;
+        long long diskRoom = -1; // bytes a file may take; -1: no limit
     } cases[] = {
         {"writer fails half-way", true, false, "An unspecified error occurred."},
         {"a folder in the file's place", false, true, "The file could not be accessed.\nCheck 'Read Only' property."},
+        {"the disk fills while it is written", false, false, "The disk is full.", 10},
     };
     for (const auto &c : cases) {
         const QString path = TempPath(QStringLiteral("%1.fmt").arg(int(&c - cases)));
@@ -112,15 +122,21 @@ TEST_F(DataFilesTest, FailedSaveKeepsThePreviousFileAndTheModifiedFlag)
         CTestItem::s_failStore = c.failStore;
         ExpectSaveDialog(path);
         prompter.ExpectMessage(PromptMatch::Text(c.cause).AndCaption("ERROR"), IDOK, MB_OK | MB_ICONEXCLAMATION);
-        EXPECT_FALSE(List().FileSave(row, false, false)) << c.name;
+        {
+            std::optional<ScopedFileSizeLimit> full;
+            if (c.diskRoom >= 0)
+                full.emplace(c.diskRoom);
+            EXPECT_FALSE(List().FileSave(row, false, false)) << c.name;
+        }
         CTestItem::s_failStore = false;
         EXPECT_TRUE(item->IsModified()) << c.name;
         EXPECT_EQ(List().GetRowMark(row), kMarkModified) << c.name;
         if (!c.directoryThere) {
             EXPECT_EQ(ReadAll(path), previous) << c.name;
         }
-        EXPECT_EQ(QDir(tempDir.path()).entryList(QDir::Files).size(), c.directoryThere ? 1 : 1)
-            << c.name << ": no temporary file left";
+        // Only the cases' own files, no temporary one.
+        for (const QString &name : QDir(tempDir.path()).entryList(QDir::Files | QDir::Hidden))
+            EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d\\.fmt$")).match(name).hasMatch()) << c.name << ": " << name.toStdString();
     }
 }
 
@@ -411,6 +427,250 @@ TEST_F(DataFilesTest, FormatRoundTripsThroughItsDataFile)
     EXPECT_EQ(List().GetRowIcon(1), kIconFormat);
     EXPECT_EQ(List().GetRowItem(1)->GetTypeCode(), CGenData::kFormat);
     EXPECT_EQ(List().GetRowText(1, 0), "RT_1");
+}
+
+} // namespace
+
+// --- Files that are not files, files without end, writes that fail ----------
+
+namespace {
+
+// The kinds of path that are no regular file, each made in the test folder
+// (or the system's own device).
+struct NotAFileCase {
+    const char *name;
+    std::function<QString(const QString &folder)> make;
+    const char *kind;
+};
+
+const NotAFileCase kNotAFile[] = {
+    {"a device", [](const QString &) { return QStringLiteral("/dev/zero"); }, "a device"},
+    {"a FIFO without a writer",
+     [](const QString &folder) {
+         const QString path = folder + QStringLiteral("/fifo.fmt");
+         EXPECT_EQ(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+         return path;
+     },
+     "a pipe (FIFO)"},
+    {"a folder",
+     [](const QString &folder) {
+         const QString path = folder + QStringLiteral("/folder.fmt");
+         EXPECT_TRUE(QDir().mkpath(path));
+         return path;
+     },
+     "a folder"},
+};
+
+TEST_F(DataFilesTest, WhatIsNoFileIsRefusedBeforeItIsOpened)
+{
+    struct Entry {
+        const char *name;
+        unsigned dialog; // the title of the file dialog that chooses the path; 0: none
+        std::function<void(CDataListView &, const QString &)> use;
+    };
+    const Entry entries[] = {
+        {"open", 0, [](CDataListView &list, const QString &path) { list.OpenFile(path); }},
+        {"drop", 0, [](CDataListView &list, const QString &path) { list.OnDropFiles({path}); }},
+        {"older product's import", 33404, [](CDataListView &list, const QString &) { list.FileImportZot2(); }},
+        {"command-file import", 10005, [](CDataListView &list, const QString &) { list.ImportCmdFile(); }},
+    };
+    for (const NotAFileCase &c : kNotAFile) {
+        const QString path = c.make(tempDir.path());
+        for (const Entry &entry : entries) {
+            SCOPED_TRACE(std::string(c.name) + " by " + entry.name);
+            if (entry.dialog != 0)
+                prompter.ExpectFile(PromptMatch::Id(entry.dialog), Chosen({path}));
+            prompter.ExpectMessage(PromptMatch::Text(QStringLiteral("Unable to open the file:\n\n%1\n\n\"%1\" is %2, not a file.")
+                                                         .arg(path, QLatin1String(c.kind)))
+                                       .AndCaption("Open ZOT Data..."),
+                                   IDOK, MB_OK | MB_ICONEXCLAMATION);
+            entry.use(List(), path);
+            prompter.VerifyAllUsed();
+            EXPECT_EQ(List().GetRowCount(), 0);
+        }
+    }
+}
+
+TEST_F(DataFilesTest, DataFileLargerThanAnyArchiveIsRefusedUnread)
+{
+    const QString path = TempPath("huge.fmt");
+    QFile huge(path);
+    ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(huge.write(kTestItemFile) == kTestItemFile.size());
+    ASSERT_TRUE(huge.resize(CArchive::kMaxBytes + 1)); // sparse: no disk is used
+    huge.close();
+    const QString text = QStringLiteral("The file \"%1\" is larger than 256 MiB; no data file is that large.").arg(path);
+    prompter.ExpectMessage(PromptMatch::Text(text).AndCaption("Open ZOT Data..."), IDOK, MB_OK | MB_ICONEXCLAMATION);
+    EXPECT_FALSE(List().OpenFile(path));
+    prompter.ExpectFile(PromptMatch::Id(33404), Chosen({path}));
+    prompter.ExpectMessage(PromptMatch::Text(text), IDOK);
+    List().FileImportZot2();
+    EXPECT_EQ(List().GetRowCount(), 0);
+
+    // One byte less is read (and is no data item beyond its first object).
+    ASSERT_TRUE(QFile::resize(path, CArchive::kMaxBytes));
+    EXPECT_TRUE(List().OpenFile(path));
+    EXPECT_EQ(List().GetRowCount(), 1);
+}
+
+TEST_F(DataFilesTest, CommandFileWithALineBeyondTheLimitIsRefused)
+{
+    const QByteArray longest(CDataListView::kMaxCmdLineLength, 'A');
+    const struct {
+        const char *name;
+        QByteArray bytes;
+        int line; // the line named in the box; 0: the file is imported
+    } cases[] = {
+        {"a long first line", QByteArray(100000, '/') + "\n// 2.000\nFMTN A\nFMTE\n", 1},
+        {"a long second line", "// RARU\n" + QByteArray(5000, 'X') + "\nFMTN A\nFMTE\n", 2},
+        {"a long body line", "// RARU\r\n// 2.000\r\nFMTN A\r\n" + longest + "B\r\nFMTE\r\n", 4},
+        {"a long last line without a line end", "// RARU\n// 2.000\nFMTN A\nFMTE\n" + longest + 'B', 5},
+        {"the longest line allowed", "// RARU\n// 2.000\nFMTN A\n" + longest + "\nFMTE\n", 0},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = WriteFile("long.cmd", c.bytes);
+        prompter.ExpectFile(PromptMatch::Id(10005), Chosen({path}));
+        if (c.line != 0)
+            prompter.ExpectMessage(
+                PromptMatch::Text(QStringLiteral("The file \"%1\" is no command file: its line %2 is longer than 4096 "
+                                                 "characters.")
+                                      .arg(path)
+                                      .arg(c.line)),
+                IDOK, MB_OK | MB_ICONEXCLAMATION);
+        List().ImportCmdFile();
+        prompter.VerifyAllUsed();
+        EXPECT_EQ(List().GetRowCount(), c.line == 0 ? 1 : 0);
+        List().DeleteAll();
+    }
+}
+
+TEST_F(DataFilesTest, FailedSaveAsKeepsThePathTheNextSaveUses)
+{
+    CGenData *item = List().NewItem(kIconFormat);
+    const QString first = TempPath("first.fmt");
+    ExpectSaveDialog(first);
+    ASSERT_TRUE(List().FileSave(0, false, false));
+    const QString blocked = TempPath("blocked.fmt");
+    ASSERT_TRUE(QDir().mkpath(blocked)); // a folder where the file would go
+    ExpectSaveDialog(blocked);
+    prompter.ExpectMessage(PromptMatch::Text("The file could not be accessed.\nCheck 'Read Only' property.")
+                               .AndCaption("ERROR"),
+                           IDOK, MB_OK | MB_ICONEXCLAMATION);
+    EXPECT_FALSE(List().FileSave(0, true, false));
+    EXPECT_EQ(item->GetFilePath(), first);
+    EXPECT_EQ(List().GetRowText(0, 1), first);
+
+    static_cast<CTestItem *>(item)->payload = "again";
+    item->SetModified(true);
+    EXPECT_TRUE(List().FileSave(0, false, false)) << "no dialog: the path that was saved last";
+    EXPECT_TRUE(ReadAll(first).endsWith("\x05" "again"));
+    EXPECT_TRUE(QFileInfo(blocked).isDir());
+}
+
+TEST_F(DataFilesTest, SaveAsOntoADeviceLeavesTheDevice)
+{
+    List().NewItem(kIconFormat);
+    ExpectSaveDialog("/dev/null");
+    prompter.ExpectMessage(PromptMatch::Text("\"/dev/null\" is a device, not a file.").AndCaption("ERROR"), IDOK);
+    EXPECT_FALSE(List().FileSave(0, true, false));
+    struct stat status {};
+    ASSERT_EQ(stat("/dev/null", &status), 0);
+    EXPECT_TRUE(S_ISCHR(status.st_mode));
+}
+
+// Write CMD File through the menu, with the real format writer.
+class CmdFileWriteTest : public DataFilesTest {
+protected:
+    void SetUp() override
+    {
+        DataFilesTest::SetUp();
+        RegisterProgramDataKinds();
+        format = List().NewItem(kIconFormat);
+        format->SetName("PAL");
+        List().RefreshItem(format);
+        ASSERT_TRUE(List().IsRowSelected(0));
+    }
+
+    // box: the one box the command shows, with its flags.
+    void WriteThroughTheMenu(const QString &path, const std::optional<PromptMatch> &box = {}, unsigned flags = MB_OK)
+    {
+        prompter.ExpectFile(PromptMatch::Id(10021), Chosen({path}));
+        if (box)
+            prompter.ExpectMessage(*box, IDOK, flags);
+        QAction *write = window->findChild<QAction *>(QStringLiteral("cmd10173"));
+        ASSERT_NE(write, nullptr);
+        window->UpdateControls(); // as the selection change does
+        ASSERT_TRUE(write->isEnabled());
+        write->trigger();
+        prompter.VerifyAllUsed();
+    }
+
+    // The program goes on with its items as they were.
+    void ExpectStillRunning()
+    {
+        ASSERT_EQ(List().GetRowCount(), 1);
+        EXPECT_EQ(List().GetRowItem(0), format);
+        EXPECT_TRUE(format->IsModified());
+        EXPECT_EQ(format->GetName(), "PAL");
+    }
+
+    CGenData *format = nullptr;
+};
+
+TEST_F(CmdFileWriteTest, WritesTheFormatsLines)
+{
+    const QString path = TempPath("pal.cmd");
+    WriteThroughTheMenu(path);
+    const QByteArray text = ReadAll(path);
+    EXPECT_TRUE(text.startsWith("// RARU\r\n// 2.000\r\nFMTN PAL\r\nFMTB\r\nNAME PAL\r\n")) << text.left(60).data();
+    EXPECT_TRUE(text.endsWith("\r\nFMTE\r\nFMTA PAL\r\n"));
+}
+
+TEST_F(CmdFileWriteTest, FailedWriteShowsOneBoxKeepsTheOldFileAndTheProgram)
+{
+    const QByteArray old = "old contents\r\n";
+
+    // A device: refused before anything is written; the device stays.
+    WriteThroughTheMenu("/dev/full", PromptMatch::Text("Error Creating File\n\n\"/dev/full\" is a device, not a file."));
+    struct stat status {};
+    ASSERT_EQ(stat("/dev/full", &status), 0);
+    EXPECT_TRUE(S_ISCHR(status.st_mode));
+    ExpectStillRunning();
+
+    // A folder the program may not write into.
+    const QString locked = TempPath("locked");
+    ASSERT_TRUE(QDir().mkpath(locked));
+    const QString inLocked = WriteFile("locked/pal.cmd", old);
+    ASSERT_TRUE(QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+    {
+        ScopedFilePermissions asUser;
+        WriteThroughTheMenu(inLocked, PromptMatch::Text("Error Creating File"));
+    }
+    QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    EXPECT_EQ(ReadAll(inLocked), old);
+    EXPECT_EQ(QDir(locked).entryList(QDir::Files | QDir::Hidden), QStringList{"pal.cmd"});
+    ExpectStillRunning();
+
+    // A disk that fills while the file is written: the command's guard shows it.
+    ASSERT_TRUE(QDir().mkpath(TempPath("full")));
+    const QString onFullDisk = WriteFile("full/pal.cmd", old);
+    {
+        ScopedFileSizeLimit full(64);
+        WriteThroughTheMenu(onFullDisk,
+                            PromptMatch::Contains(QStringLiteral("The command \"Write CMD File\" was not completed:\n\"%1\" "
+                                                                 "could not be written: ")
+                                                      .arg(onFullDisk))
+                                .AndCaption("Zotware"),
+                            MB_OK | MB_ICONSTOP);
+    }
+    EXPECT_EQ(ReadAll(onFullDisk), old);
+    EXPECT_EQ(QDir(TempPath("full")).entryList(QDir::Files | QDir::Hidden), QStringList{"pal.cmd"});
+    ExpectStillRunning();
+
+    // With room again the same command writes the file.
+    WriteThroughTheMenu(onFullDisk);
+    EXPECT_TRUE(ReadAll(onFullDisk).startsWith("// RARU\r\n"));
 }
 
 } // namespace

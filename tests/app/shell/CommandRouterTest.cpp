@@ -1,8 +1,13 @@
+#include "Archive.h"
 #include "CommandRouter.h"
 #include "TestSupport.h"
 
 #include <QAction>
 #include <QMenu>
+
+#include <functional>
+#include <new>
+#include <stdexcept>
 
 namespace {
 
@@ -72,6 +77,47 @@ TEST_F(CommandRouterTest, CheckAndTextRulesFollowState)
     EXPECT_EQ(item->text(), "On");
     item->trigger();
     EXPECT_FALSE(item->isChecked()) << "the rule, not Qt's toggle, decides";
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(CommandRouterTest, ThrowingHandlerEndsWithOneBoxAndTheProgramGoesOn)
+{
+    const struct {
+        const char *name;
+        std::function<void()> fails;
+        const char *cause;
+    } cases[] = {
+        {"a file error",
+         [] { throw CArchiveException(CArchiveException::generic, "\"/x.cmd\" could not be written: No space left"); },
+         "\"/x.cmd\" could not be written: No space left"},
+        {"no memory", [] { throw std::bad_alloc(); }, "There is not enough memory."},
+        {"any other", [] { throw std::length_error("vector too long"); }, "vector too long"},
+    };
+    bool selected = false;
+    QAction *save = router.Add(10031, "&Save");
+    router.SetHandler(10031, [] {});
+    router.SetEnableRule(10031, [&] { return selected; });
+    QAction *write = router.Add(10173, "Write CMD File...");
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        selected = false;
+        router.SetHandler(10173, [&] {
+            selected = true; // done before the failure; the rules still see it
+            c.fails();
+        });
+        prompter.ExpectMessage(
+            PromptMatch::Text(QStringLiteral("The command \"Write CMD File\" was not completed:\n") + c.cause)
+                .AndCaption("Zotware"),
+            IDOK, MB_OK | MB_ICONSTOP);
+        write->trigger();
+        prompter.VerifyAllUsed();
+        EXPECT_TRUE(save->isEnabled()) << "the rules were updated after the failed command";
+    }
+    router.SetHandler(10173, [] {});
+    EXPECT_TRUE(router.Execute(10173)) << "the command runs again";
 }
 
 } // namespace

@@ -3,8 +3,9 @@
 // and the copy from one generator to another.
 //
 // Every command goes through CGenerator, which reports communication errors
-// itself. A lost link ends an operation at its next step: the generator has
-// shown the one box about it and refuses further commands quietly.
+// itself. Each of these is one operation of its generators: the first failed
+// command (or a lost link) ends it at its next step; the generator has shown
+// the one box about it and refuses further commands quietly.
 
 #include "FormatTraffic.h"
 
@@ -44,18 +45,20 @@ void Heading(CProgressDlg *progress, const QString &text)
 }
 
 // The cancel test. The dialog is always polled (it lets one event through);
-// without a dialog only a lost link stops.
+// without a dialog only a failure that halted the generator stops.
 bool Stopped(CGenerator *generator, CProgressDlg *progress)
 {
     const bool cancelled = progress && progress->IsCancelled();
-    return cancelled || generator->IsLinkLost();
+    return cancelled || generator->IsHalted();
 }
 
 // Leaves the edit buffer so that later setters reach the generator's
-// settings again; nothing is stored. Pointless on a lost link.
+// settings again; nothing is stored. Also after a failed command, but not
+// on a lost link.
 void EndEditBuffer(CGenerator *generator)
 {
-    if (!generator->IsLinkLost())
+    CGenerator::PutBack putBack(generator);
+    if (!generator->IsHalted())
         generator->CmdFmte();
 }
 
@@ -252,16 +255,17 @@ const ReadGroup kReadGroups[] = {
     {IDS_MISCELLANEOUS, ReadMiscellaneous},
 };
 
-// Every field of the loaded format; false when the link was lost on the way.
+// Every field of the loaded format; false when a query failed on the way
+// (it halts the recall, so no value of the record is a stand-in).
 bool ReadLoadedFormat(CGenerator &g, CProgressDlg *progress, FormatRecord &record)
 {
     for (const ReadGroup &group : kReadGroups) {
-        if (g.IsLinkLost())
+        if (g.IsHalted())
             return false;
         Status(progress, LoadString(group.statusId));
         group.read(g, record);
     }
-    return !g.IsLinkLost();
+    return !g.IsHalted();
 }
 
 // --- Copy --------------------------------------------------------------------------
@@ -394,7 +398,7 @@ const CopyGroup kCopyGroups[] = {
 bool CopyStopped(const CopyRun &c, CProgressDlg *progress)
 {
     const bool cancelled = progress && progress->IsCancelled();
-    return cancelled || c.Failed() || c.s.IsLinkLost() || c.t.IsLinkLost();
+    return cancelled || c.Failed() || c.s.IsHalted() || c.t.IsHalted();
 }
 
 void ReportNotCopied(const CGenerator &target, const QString &name, const QString &problem)
@@ -429,6 +433,7 @@ bool SendFormat(const CGeneralFormatData &data, CGenerator *generator, CProgress
             *error = problem;
         return false;
     }
+    CGenerator::Operation operation(generator);
     generator->CmdFmtn(record.name);
     generator->CmdFmtb();
     generator->CmdName(record.name);
@@ -441,21 +446,26 @@ bool SendFormat(const CGeneralFormatData &data, CGenerator *generator, CProgress
         Status(progress, (first ? LoadString(IDS_SENDING_DATA) : QString()) + LoadString(group.statusId));
         group.send(*generator, record);
     }
+    if (generator->IsHalted()) {
+        EndEditBuffer(generator);
+        return false;
+    }
     generator->CmdFmte();
-    return !generator->IsLinkLost();
+    return !generator->IsHalted();
 }
 
 // ===== Send =====================================================================
 
 bool CFormat::SendToGenerator(CGenerator *generator, CProgressDlg *progress)
 {
+    CGenerator::Operation operation(generator);
     QWidget *parent = WindowOf(m_owner);
     Status(progress, LoadString(IDS_PREPARING));
     if (!UploadOrRefuse(*m_data, generator, progress, parent) || Stopped(generator, progress))
         return false;
     Status(progress, LoadString(IDS_CHECKING));
     const int number = generator->QueryFmtg();
-    if (generator->IsLinkLost())
+    if (generator->IsHalted())
         return false;
     if (number != 0) {
         const int answer = MessageBox(parent, PromptText(IDS_FORMAT_ERROR_CONTINUE, {QString::number(number)}),
@@ -475,6 +485,7 @@ bool CFormat::SendToGenerator(CGenerator *generator, CProgressDlg *progress)
 
 bool CFormat::CheckFormat(CGenerator *generator, const CGeneralFormatData &data, CProgressDlg *progress)
 {
+    CGenerator::Operation operation(generator);
     QWidget *parent = WindowOf(m_owner);
     const QString port = generator->GetPortName();
     Status(progress, LoadString(IDS_PREPARING));
@@ -502,10 +513,16 @@ bool CFormat::RecallFromGenerator(const QString &name, CGenerator *generator, CP
 {
     if (NameRefused(name, WindowOf(m_owner), "was not recalled"))
         return false;
+    // The first failed query ends the recall: the item takes no value the
+    // generator did not give.
+    CGenerator::Operation operation(generator);
     Heading(progress, FormatString(IDS_RECALLING_FORMAT, {name}));
     Status(progress, LoadString(IDS_LOADING));
     CGeneratorState saved(generator);
     saved.ReadFormatAndSignal();
+    // Put back only what was read whole: a half-read state would set zeros.
+    if (generator->IsHalted())
+        return false;
 
     generator->CmdFmtl(name);
     // Without the named format loaded every query would answer the one in use.
@@ -530,7 +547,8 @@ bool CFormat::RecallFromGenerator(const QString &name, CGenerator *generator, CP
         m_modified = true;
         SendMessage(m_owner, WM_DATA_CHANGED, 0, ToLParam(this));
     }
-    if (!generator->IsLinkLost())
+    CGenerator::PutBack putBack(generator);
+    if (!generator->IsHalted())
         saved.ApplyFormatAndSignal();
     return taken;
 }
@@ -541,6 +559,11 @@ bool CopyFormatBetweenGenerators(QString name, CGenerator *source, CGenerator *t
 {
     if (NameRefused(name, target->GetOwner(), "was not copied"))
         return false;
+    // A generator whose operation failed already has shown why.
+    if (source->IsHalted() || target->IsHalted())
+        return false;
+    CGenerator::Operation sourceOperation(source);
+    CGenerator::Operation targetOperation(target);
     source->CmdFmtl(name);
     if (!source->LastCommandSucceeded())
         return false; // the target would get whatever the source shows now

@@ -106,7 +106,50 @@ public:
     bool IsLinkLost() const { return m_link.IsLinkLost(); }
     bool CheckLink() { return m_link.CheckLink(); }
     static bool AnyLinkLost() { return GeneratorLink::AnyLinkLost(); }
-    static quint64 LinkFailureCount() { return GeneratorLink::LinkFailureCount(); }
+    static quint64 HaltingFailureCount() { return GeneratorLink::HaltingFailureCount(); }
+
+    // --- Operations (see GeneratorLink) -----------------------------------
+    // One operation of this generator for as long as it lives; null: none.
+    class Operation
+    {
+    public:
+        explicit Operation(CGenerator* generator) : m_link(generator ? &generator->m_link : nullptr)
+        {
+            if (m_link)
+                m_link->BeginOperation();
+        }
+        ~Operation()
+        {
+            if (m_link)
+                m_link->EndOperation();
+        }
+        Operation(const Operation&) = delete;
+        Operation& operator=(const Operation&) = delete;
+
+    private:
+        GeneratorLink* m_link;
+    };
+    // Putting the generator back, for as long as it lives.
+    class PutBack
+    {
+    public:
+        explicit PutBack(CGenerator* generator) : m_link(generator ? &generator->m_link : nullptr)
+        {
+            if (m_link)
+                m_link->BeginPutBack();
+        }
+        ~PutBack()
+        {
+            if (m_link)
+                m_link->EndPutBack();
+        }
+        PutBack(const PutBack&) = delete;
+        PutBack& operator=(const PutBack&) = delete;
+
+    private:
+        GeneratorLink* m_link;
+    };
+    bool IsHalted() const { return m_link.IsHalted(); }
 
     // --- Command log and raw transfers -----------------------------------
     bool EnableCommandLog(bool on) { return m_link.EnableCommandLog(on); }

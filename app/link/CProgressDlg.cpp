@@ -25,7 +25,7 @@ CProgressDlg::ExternalCancel &ExternalQuery()
 
 quint64 AskExternal()
 {
-    return ExternalQuery() ? ExternalQuery()() : CGenerator::LinkFailureCount();
+    return ExternalQuery() ? ExternalQuery()() : CGenerator::HaltingFailureCount();
 }
 
 } // namespace

@@ -46,7 +46,7 @@ public:
     // lost. A dialog cancels once the query answers more than it did when
     // the dialog opened: a "link lost" flag or a count of lost links both
     // fit. An empty query restores the default, the count of commands that
-    // failed for a lost generator link.
+    // failed for a lost generator link or in a failed operation.
     using ExternalCancel = std::function<quint64()>;
     static void SetExternalCancel(ExternalCancel query);
 

@@ -22,9 +22,10 @@ constexpr int kReplyCharSeconds = 10; // the protocol's limit between reply char
 constexpr int kCharPollMs = 2;
 constexpr long kFileProgressStep = 2024;
 
-// Connections whose link is lost at the moment, and commands that failed for it.
+// Connections whose link is lost at the moment, and commands that failed and
+// halted a link or an operation.
 int g_lostLinks = 0;
-quint64 g_linkFailures = 0;
+quint64 g_haltingFailures = 0;
 
 // A silent generator: the echo, the acknowledge or a reply character did
 // not come in time, or the bus reported a failed transfer. A refusal by the
@@ -106,13 +107,16 @@ void GeneratorLink::Transmit(bool expectReply)
     if (m_log)
         m_log->WriteLine(m_command.toLatin1());
     ClearReply();
-    if (RefuseBadName())
-        return;
-    if (m_linkLost) {
+    if (IsHalted()) {
         // The first failure was shown; the rest of the operation fails quietly.
-        m_lastError = MORVANE_E_TIMEOUT;
-        ++g_linkFailures;
+        m_nameProblem.clear();
+        m_lastError = m_linkLost ? MORVANE_E_TIMEOUT : m_operationError;
+        ++g_haltingFailures;
         LogPortError();
+        return;
+    }
+    if (RefuseBadName()) {
+        NoteFailure();
         return;
     }
     const QByteArray command = m_command.toLatin1();
@@ -120,14 +124,29 @@ void GeneratorLink::Transmit(bool expectReply)
     Port().SendCommand(m_port, command.constData(), reply, int32_t(m_reply.size()));
     m_reply.back() = '\0';
     m_lastError = Port().GetError();
-    ReportPortError();
-    if (IsLinkLossCode(m_lastError)) {
-        SetLinkLost(true);
-        ++g_linkFailures;
-    }
+    // Putting back after a failure shown already: one box is enough.
+    if (!m_operationFailed)
+        ReportPortError();
+    NoteFailure();
     if (m_log) {
         m_log->WriteLine(QByteArray(m_reply.data()));
         LogPortError();
+    }
+}
+
+// A failure just shown halts what follows: the link when the generator went
+// silent, else the operation under way, if any.
+void GeneratorLink::NoteFailure()
+{
+    if (m_lastError == MORVANE_OK)
+        return;
+    if (IsLinkLossCode(m_lastError)) {
+        SetLinkLost(true);
+        ++g_haltingFailures;
+    } else if (m_operationDepth > 0 && !m_operationFailed) {
+        m_operationFailed = true;
+        m_operationError = m_lastError;
+        ++g_haltingFailures;
     }
 }
 
@@ -274,9 +293,19 @@ bool GeneratorLink::AnyLinkLost()
     return g_lostLinks > 0;
 }
 
-quint64 GeneratorLink::LinkFailureCount()
+quint64 GeneratorLink::HaltingFailureCount()
 {
-    return g_linkFailures;
+    return g_haltingFailures;
+}
+
+// --- Operations ----------------------------------------------------------------
+
+void GeneratorLink::EndOperation()
+{
+    if (--m_operationDepth > 0)
+        return;
+    m_operationFailed = false;
+    m_operationError = MORVANE_OK;
 }
 
 // --- Command log and raw transfers ---------------------------------------------

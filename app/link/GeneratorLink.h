@@ -92,7 +92,27 @@ public:
     // Handshakes with the generator; true (and the link no longer lost) when it answers.
     bool CheckLink();
     static bool AnyLinkLost();
-    static quint64 LinkFailureCount();
+
+    // --- Operations ---------------------------------------------------------
+    // The commands of one operation (a send, a recall, a copy, a scan, a
+    // Send Data pass) lie between Begin and EndOperation. Its first failed
+    // command shows the one box and ends it: the commands after it fail at
+    // once, without traffic or a box, and a running progress dialog reads as
+    // cancelled. Outside operations every failing command shows its box.
+    // Operations nest; the end of the outermost one clears the failure.
+    void BeginOperation() { ++m_operationDepth; }
+    void EndOperation();
+    // Commands that put the generator back as an operation found it lie
+    // between Begin and EndPutBack: sent even when the operation failed,
+    // without a box then. A lost link still refuses them.
+    void BeginPutBack() { ++m_putBackDepth; }
+    void EndPutBack() { --m_putBackDepth; }
+    // Commands fail at once: the link is lost, or the operation under way failed.
+    bool IsHalted() const { return m_linkLost || (m_operationFailed && m_putBackDepth == 0); }
+    // How many commands have failed so far that halt (the first time-out or
+    // failure of an operation and every command refused after it); a
+    // progress dialog that sees it grow stops its operation.
+    static quint64 HaltingFailureCount();
 
     // --- Command log and raw transfers -----------------------------------
     bool EnableCommandLog(bool on);
@@ -108,6 +128,7 @@ public:
 private:
     void ClearReply() { m_reply[0] = '\0'; }
     bool RefuseBadName();
+    void NoteFailure();
     bool WaitForChar(int seconds);
 
     PortId m_port = 0;
@@ -120,4 +141,8 @@ private:
     int m_lastError = 0;
     QString m_nameProblem; // why the command being built cannot be sent
     bool m_linkLost = false;
+    int m_operationDepth = 0;
+    int m_putBackDepth = 0;
+    bool m_operationFailed = false;
+    int m_operationError = 0; // the failure that ended the operation
 };

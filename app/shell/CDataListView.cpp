@@ -299,6 +299,8 @@ void CDataListView::DeleteSelected(bool ask)
 
 bool CDataListView::SendSelectedTo(CGeneratorView *destination, bool askSave, CProgressDlg *progress)
 {
+    // One pass is one operation: its first failed command ends it.
+    CGenerator::Operation operation(destination->GetGenerator());
     // Each name goes to the directory of its own kind.
     QStringList formats;
     QStringList images;
@@ -316,6 +318,8 @@ bool CDataListView::SendSelectedTo(CGeneratorView *destination, bool askSave, CP
             images.append(item->GetName());
     }
     CGenerator *generator = destination->GetGenerator();
+    if (generator && generator->IsHalted())
+        return false; // the failure was shown; the directories stay as they are
     bool updated = true;
     if (generator && !formats.isEmpty())
         updated = generator->AddNamesToDirectory(formats, CGenData::kFormat) && updated;

@@ -69,6 +69,7 @@ int CGeneratorDataPane::ScanGenerator()
 {
     if (!m_view || !m_generator)
         return 0;
+    CGenerator::Operation operation(m_generator);
     WaitCursor cursor;
     for (int list = 0; list < kNameLists; ++list)
         ClearList(list);
@@ -98,6 +99,7 @@ int CGeneratorDataPane::ScanGenerator()
         dialog->close();
     }
     if (!animated.isNull()) {
+        CGenerator::PutBack putBack(m_generator);
         m_generator->CmdImgl(animated);
         m_generator->CmdImgu();
     }

@@ -169,6 +169,7 @@ void CGeneratorDataPane::DiscardNewItem(CGenData *item)
 
 bool CGeneratorDataPane::RecallInto(CGenData *item, const QString &name, CProgressDlg *progress)
 {
+    CGenerator::Operation operation(m_generator);
     if (item->RecallFromGenerator(name, m_generator, progress))
         return true;
     DiscardNewItem(item); // the item reported why; an empty row would only mislead
@@ -186,6 +187,7 @@ bool CGeneratorDataPane::StoreItem(CGenData *item, CProgressDlg *progress, bool 
 {
     if (!item || !m_generator)
         return false;
+    CGenerator::Operation operation(m_generator);
     const QString name = item->GetName();
     if (progress) {
         const QString model = m_view ? m_view->GetState().model : QString();
@@ -536,6 +538,8 @@ void CGeneratorDataPane::RenameSelected()
 void CGeneratorDataPane::RenameOne(const SelectedItem &row)
 {
     std::unique_ptr<CGenData> item(DataKinds::ByIcon(row.kind)->create(this));
+    // A failure anywhere ends the rename before the old item is deleted.
+    CGenerator::Operation operation(m_generator);
     const QString oldName = row.name;
     if (!item->RecallFromGenerator(oldName, m_generator, nullptr)) {
         AfxMessageBox(PromptText("Could not locate data to rename."));
@@ -679,6 +683,8 @@ bool CGeneratorDataPane::CopyFromGenerator(const QByteArray &block)
     if (DoModal(confirm) != IDOK)
         return false;
     OperationGuard guard(Host());
+    CGenerator::Operation sourceOperation(source);
+    CGenerator::Operation targetOperation(target);
     CProgressDlg progress(this, true);
     for (CGenerator *generator : {source, target}) {
         generator->CmdOutgOn(false, true);
@@ -690,8 +696,12 @@ bool CGeneratorDataPane::CopyFromGenerator(const QByteArray &block)
         if (!CopyItemFromGenerator(names[i], listNumbers[i], source, &progress))
             break;
     }
-    sourceView->GetState().Apply();
-    m_view->GetState().Apply();
+    {
+        CGenerator::PutBack putBackSource(source);
+        CGenerator::PutBack putBackTarget(target);
+        sourceView->GetState().Apply();
+        m_view->GetState().Apply();
+    }
     target->Delay(kSettleAfterCopy);
     progress.DestroyWindow();
     m_view->RefreshStatus(CGeneratorView::kRefreshMemory);

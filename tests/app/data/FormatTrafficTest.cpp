@@ -494,6 +494,70 @@ TEST_F(FormatTrafficTest, RecallOfAMissingFormatReadsNothing)
     EXPECT_TRUE(owner.received.empty());
 }
 
+// A query that fails, for whatever reason the line gives, ends the recall
+// there: no field keeps a stand-in for the value the generator holds (EQUB 5
+// would come back as 0), the item stays as it was, the one box says why,
+// and the generator is still put back.
+TEST_F(FormatTrafficTest, RecallStopsAtTheFirstFailedQueryAndLeavesTheItem)
+{
+    const int codes[] = {MORVANE_E_BAD_ECHO, MORVANE_E_NO_ACK, MORVANE_E_COMMAND_INVALID, MORVANE_E_EXECUTION};
+    const auto failing = std::find(kRecallQueries.begin(), kRecallQueries.end(), "EQUB?");
+    const Commands asked(kRecallQueries.begin(), failing + 1);
+    for (const int code : codes) {
+        SCOPED_TRACE(code);
+        TracingPort fresh;
+        fresh.Script("EQUB?", "", code); // before the recall's own answer, so it comes first
+        ScriptRecall(fresh);
+        ExpectCommunicationError();
+        CGenerator gen(nullptr, kCom1);
+        const size_t boxesBefore = prompter.Messages().size();
+        EXPECT_FALSE(item.RecallFromGenerator(QStringLiteral("PAL 50"), &gen, nullptr));
+        EXPECT_EQ(prompter.Messages().size(), boxesBefore + 1);
+        EXPECT_EQ(fresh.commands,
+                  Join(Join(kStateRead, Join({"FMTL \"PAL 50\"", "OUTG 0"}, kAllu)), Join(asked, kStateApply)));
+        EXPECT_EQ(item.GetName(), QStringLiteral("Format"));
+        EXPECT_EQ(item.Data().name, QStringLiteral("Format"));
+        EXPECT_EQ(item.Data().hActive, CGeneralFormatData().hActive);
+        EXPECT_FALSE(item.IsModified());
+        EXPECT_TRUE(owner.received.empty());
+        EXPECT_FALSE(gen.IsHalted()) << "the next operation starts afresh";
+    }
+}
+
+// A noisy line fails every command: one box for the whole operation, and
+// nothing after the first failed command but putting the generator back.
+TEST_F(FormatTrafficTest, NoisyLineShowsOneBoxPerOperation)
+{
+    struct Case
+    {
+        const char* what;
+        std::function<bool(CFormat&, CGenerator&)> run;
+        Commands sent;
+    };
+    const Case cases[] = {
+        {"send", [](CFormat& f, CGenerator& g) { return f.SendToGenerator(&g, nullptr); },
+         {"FMTN \"Format\"", "FMTE"}},
+        {"check", [](CFormat& f, CGenerator& g) { return f.CheckFormat(&g, f.Data(), nullptr); },
+         {"FMTN \"Format\"", "FMTE"}},
+        // The state was not read: there is nothing to put back.
+        {"recall", [](CFormat& f, CGenerator& g) { return f.RecallFromGenerator(QStringLiteral("X"), &g, nullptr); },
+         {"FMTU?"}},
+    };
+    for (const int code : {MORVANE_E_BAD_ECHO, MORVANE_E_NO_ACK}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.what) + " " + std::to_string(code));
+            TracingPort noisy;
+            noisy.fallback = {"", code};
+            ExpectCommunicationError();
+            CGenerator gen(nullptr, kCom1);
+            const size_t boxesBefore = prompter.Messages().size();
+            EXPECT_FALSE(c.run(item, gen));
+            EXPECT_EQ(prompter.Messages().size(), boxesBefore + 1);
+            EXPECT_EQ(noisy.commands, c.sent);
+        }
+    }
+}
+
 // --- Copy between generators -----------------------------------------------------------------
 
 // Every value goes from the source to the target as read, one pair at a time.
@@ -731,10 +795,10 @@ TEST_F(FormatTrafficTest, LostLinkEndsEachOperationWithOneBox)
         CGenerator gen(nullptr, kCom1);
         CGenerator other(nullptr, kCom2);
         const size_t boxesBefore = prompter.Messages().size();
-        const quint64 failuresBefore = CGenerator::LinkFailureCount();
+        const quint64 failuresBefore = CGenerator::HaltingFailureCount();
         EXPECT_FALSE(c.run(item, gen, other));
         EXPECT_EQ(prompter.Messages().size(), boxesBefore + 1);
-        EXPECT_EQ(CGenerator::LinkFailureCount() - failuresBefore, c.failedCommands);
+        EXPECT_EQ(CGenerator::HaltingFailureCount() - failuresBefore, c.failedCommands);
         // Nothing reached a generator after the time-out but the target's edit buffer closing.
         const auto at = std::find(fresh.commands.begin(), fresh.commands.end(), c.timesOut);
         ASSERT_NE(at, fresh.commands.end());

@@ -220,7 +220,7 @@ TEST_F(GeneratorTest, LostLinkShowsOneBoxThenFailsQuietlyUntilHandshake)
 {
     CGenerator gen(nullptr, kCom2);
     CGenerator other(nullptr, MORVANE_PORT_COM);
-    const quint64 failuresBefore = CGenerator::LinkFailureCount();
+    const quint64 failuresBefore = CGenerator::HaltingFailureCount();
     port.Script("HRES 640", "", MORVANE_E_NO_ECHO);
     ExpectCommunicationError(QStringLiteral("Command: \"HRES 640\"\nThe port did not echo a sent character in the required minimum time."));
     port.generatorRate = 0;
@@ -235,7 +235,7 @@ TEST_F(GeneratorTest, LostLinkShowsOneBoxThenFailsQuietlyUntilHandshake)
     EXPECT_FALSE(other.IsLinkLost());
     EXPECT_TRUE(CGenerator::AnyLinkLost());
     EXPECT_EQ(gen.LastCommandError(), MORVANE_E_TIMEOUT);
-    EXPECT_EQ(CGenerator::LinkFailureCount(), failuresBefore + 4);
+    EXPECT_EQ(CGenerator::HaltingFailureCount(), failuresBefore + 4);
 
     EXPECT_FALSE(gen.CheckLink()); // still silent
     port.generatorRate = 2400;
@@ -257,6 +257,80 @@ TEST_F(GeneratorTest, RefusalsAreAnswersNotALostLink)
     gen.CmdImga(QStringLiteral("y"), false);
     EXPECT_EQ(port.commands, (Commands{"FMTA \"x\"", "IMGA y"}));
     EXPECT_FALSE(gen.IsLinkLost());
+}
+
+// Inside an operation the first failure (any reason the line or the
+// generator gives) shows its box and halts the rest of the operation; the
+// end of the outermost operation clears it. Outside, every failure is shown.
+TEST_F(GeneratorTest, FirstFailureOfAnOperationHaltsItsOtherCommands)
+{
+    for (const int code : {MORVANE_E_BAD_ECHO, MORVANE_E_NO_ACK, MORVANE_E_COMMAND_INVALID, MORVANE_E_EXECUTION}) {
+        SCOPED_TRACE(code);
+        FakePort fresh;
+        fresh.fallback = {"", code};
+        CGenerator gen(nullptr, kCom2);
+        const quint64 failuresBefore = CGenerator::HaltingFailureCount();
+        prompter.ExpectMessage(PromptMatch::Caption(QStringLiteral("Communication Error")), IDOK);
+        {
+            CGenerator::Operation outer(&gen);
+            {
+                CGenerator::Operation inner(&gen);
+                gen.SendCommandText(QStringLiteral("HRES 640"));
+                gen.SendCommandText(QStringLiteral("VRES 480"));
+            }
+            EXPECT_TRUE(gen.IsHalted()) << "the inner end does not clear the outer failure";
+            EXPECT_EQ(gen.SendQueryInt(), 0);
+            EXPECT_EQ(gen.LastCommandError(), code);
+            EXPECT_FALSE(gen.IsLinkLost());
+        }
+        EXPECT_EQ(fresh.commands, (Commands{"HRES 640"}));
+        EXPECT_EQ(CGenerator::HaltingFailureCount(), failuresBefore + 3);
+        prompter.VerifyAllUsed();
+
+        EXPECT_FALSE(gen.IsHalted());
+        prompter.ExpectMessage(PromptMatch::Caption(QStringLiteral("Communication Error")), IDOK);
+        prompter.ExpectMessage(PromptMatch::Caption(QStringLiteral("Communication Error")), IDOK);
+        gen.SendCommandText(QStringLiteral("HRES 640"));
+        gen.SendCommandText(QStringLiteral("VRES 480"));
+        EXPECT_EQ(fresh.commands, (Commands{"HRES 640", "HRES 640", "VRES 480"})) << "outside operations each is sent";
+        EXPECT_EQ(CGenerator::HaltingFailureCount(), failuresBefore + 3);
+        prompter.VerifyAllUsed();
+    }
+}
+
+// Putting the generator back goes on after the operation failed, quietly;
+// a lost link refuses it too.
+TEST_F(GeneratorTest, PutBackIsSentAfterAFailureButNotOnALostLink)
+{
+    CGenerator gen(nullptr, kCom2);
+    port.Script("FMTB", "", MORVANE_E_EXECUTION);
+    port.Script("FMTE", "", MORVANE_E_EXECUTION);
+    prompter.ExpectMessage(PromptMatch::Caption(QStringLiteral("Communication Error")), IDOK);
+    {
+        CGenerator::Operation operation(&gen);
+        gen.CmdFmtb();
+        gen.CmdFmte(); // refused: the operation failed
+        {
+            CGenerator::PutBack putBack(&gen);
+            EXPECT_FALSE(gen.IsHalted());
+            gen.CmdFmte(); // fails again, without a second box
+            gen.CmdFmtl(QStringLiteral("VGA"));
+        }
+        EXPECT_TRUE(gen.IsHalted());
+    }
+    EXPECT_EQ(port.commands, (Commands{"FMTB", "FMTE", "FMTL \"VGA\""}));
+
+    port.Script("HRES 640", "", MORVANE_E_NO_ECHO);
+    prompter.ExpectMessage(PromptMatch::Caption(QStringLiteral("Communication Error")), IDOK);
+    {
+        CGenerator::Operation operation(&gen);
+        gen.SendCommandText(QStringLiteral("HRES 640"));
+        CGenerator::PutBack putBack(&gen);
+        EXPECT_TRUE(gen.IsHalted());
+        gen.CmdFmte();
+    }
+    EXPECT_EQ(port.commands.back(), "HRES 640");
+    EXPECT_TRUE(gen.CheckLink());
 }
 
 TEST_F(GeneratorTest, LostLinkCancelsTheRunningProgressDialog)

@@ -219,16 +219,17 @@ INSTANTIATE_TEST_SUITE_P(Names, SendItemSimTest,
 
 TEST_F(DataPaneTransfersSimTest, DragToAnotherPaneCopiesOnlyWhatTheTargetStored)
 {
-    // A row for an item the source no longer holds: its copy fails.
-    PaneOf(0).AddItem("GONE", Pane::kFormats, Pane::kKindFormat, 0);
-    Select(0, {"GONE", "GREEN", "RED"});
+    // A row for an item the source no longer holds: its copy fails and, as
+    // the first failed command of the copy, ends it; it comes last.
+    PaneOf(0).AddItem("ZGONE", Pane::kFormats, Pane::kKindFormat, 0);
+    Select(0, {"GREEN", "RED", "ZGONE"});
     gens[1]->execute("FMTK \"RED\"");
     ASSERT_EQ(views[1]->ScanGenerator(), 1);
     const QStringList rowsBefore = Rows(1);
 
     prompter.ExpectDialog(PromptMatch::Caption("Data Transfer"), [](QDialog &d) { d.accept(); });
-    prompter.AllowMessage(PromptMatch::Caption("Communication Error"), IDOK); // FMTL "GONE" on the source
     prompter.ExpectMessage(PromptMatch::Text("The data \"GREEN\" already exists.\nReplace the data?"), IDNO);
+    prompter.ExpectMessage(PromptMatch::Caption("Communication Error"), IDOK); // FMTL "ZGONE" on the source
     g_dragHook = [&](QDrag &drag) { return DeliverDrag(PaneOf(1), drag); };
     const size_t mark = Mark(1);
     PaneOf(0).OnBeginDrag();
@@ -237,7 +238,7 @@ TEST_F(DataPaneTransfersSimTest, DragToAnotherPaneCopiesOnlyWhatTheTargetStored)
     EXPECT_TRUE(Holds(1, "RED"));
     EXPECT_EQ(gens[1]->item(ItemKind::Format, "RED")->fields.at("HRES"), "800");
     EXPECT_EQ(gens[1]->item(ItemKind::Format, "GREEN")->fields.at("HRES"), "640") << "skipped: left as it was";
-    EXPECT_FALSE(Holds(1, "GONE"));
+    EXPECT_FALSE(Holds(1, "ZGONE"));
     EXPECT_EQ(Count(1, mark, "FMTA \"GREEN\""), 0);
     QStringList expected = rowsBefore;
     expected.append("RED");
@@ -252,15 +253,17 @@ TEST_F(DataPaneTransfersSimTest, CopySendsAndThenRemovesOnlyTheCopiesItMade)
     CGenData *mine = Data().NewItem(kIconFormat);
     mine->SetName("MINE");
     window->GetGeneratorListView()->SelectRow(1, true);
-    gens[0]->execute("FMTK \"GREEN\""); // its recall fails: no copy of it
-    Select(0, {"GREEN", "RED"});
+    // A row for an item the source no longer holds: its recall fails, which
+    // ends the copy; it comes last.
+    PaneOf(0).AddItem("ZGONE", Pane::kFormats, Pane::kKindFormat, 0);
+    Select(0, {"RED", "ZGONE"});
     prompter.ExpectMessage(PromptMatch::Text("Copy 2 selected Formats?"), IDYES);
-    prompter.AllowMessage(PromptMatch::Caption("Communication Error"), IDOK);
+    prompter.ExpectMessage(PromptMatch::Caption("Communication Error"), IDOK);
     ASSERT_TRUE(views[0]->Router().Execute(ID_COPY));
 
-    EXPECT_TRUE(Holds(1, "RED_1"));
+    ASSERT_TRUE(Holds(1, "RED_1"));
     EXPECT_EQ(gens[1]->item(ItemKind::Format, "RED_1")->fields.at("HRES"), "800");
-    EXPECT_FALSE(Holds(1, "GREEN_1"));
+    EXPECT_FALSE(Holds(1, "ZGONE_1"));
     EXPECT_FALSE(Holds(1, "Format")) << "no empty item went out";
     ASSERT_EQ(Data().GetRowCount(), 1) << "the copies went again, the user's item stayed";
     EXPECT_EQ(Data().GetRowItem(0), mine);
@@ -296,6 +299,33 @@ TEST_P(RenameSimTest, KeepsTheItemUnlessItReallyHasANewName)
 INSTANTIATE_TEST_SUITE_P(Names, RenameSimTest,
                          ::testing::Values(RenameCase{"RED", "RED", false}, RenameCase{"red", "red", false},
                                            RenameCase{"BLUE", "BLUE", true}));
+
+// The recall under the rename fails at one query (the generator refuses it):
+// nothing is stored under the new name and the original stays, with the
+// value a stand-in would have replaced.
+TEST_F(DataPaneTransfersSimTest, RenameWhoseRecallFailsKeepsTheOriginal)
+{
+    gensim::StoredItem red = *gens[0]->item(ItemKind::Format, "RED");
+    red.fields["EQUB"] = "5";
+    gens[0]->seed(ItemKind::Format, red);
+    for (const char *refusal : {"Command invalid\r\n>", "Execution error: 2\r\n>"}) {
+        SCOPED_TRACE(refusal);
+        gens[0]->faults().add(gensim::Fault::scriptedReply("EQUB?", refusal));
+        Select(0, {"RED"});
+        prompter.ExpectMessage(PromptMatch::Caption("Communication Error"), IDOK);
+        prompter.ExpectMessage(PromptMatch::Text("Could not locate data to rename."), IDOK);
+        const size_t mark = Mark(0);
+        PaneOf(0).RenameSelected(); // no name dialog: the recall failed before it
+        prompter.VerifyAllUsed();
+
+        ASSERT_TRUE(Holds(0, "RED"));
+        EXPECT_EQ(gens[0]->item(ItemKind::Format, "RED")->fields.at("EQUB"), "5");
+        EXPECT_EQ(Count(0, mark, "FMTK \"RED\""), 0);
+        EXPECT_EQ(Count(0, mark, "FMTE"), 0) << "nothing went into an edit buffer";
+        EXPECT_TRUE(Rows(0).contains("RED"));
+        gens[0]->faults().clear();
+    }
+}
 
 // --- Delete --------------------------------------------------------------------------------
 

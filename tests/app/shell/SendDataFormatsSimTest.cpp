@@ -268,6 +268,32 @@ INSTANTIATE_TEST_SUITE_P(
         SendCase{"cancel in the second generator's first format", true, 1, "FMTN \"XGA_75\"",
                  {{true, true}, {false, false}}, {true, false}, 2}));
 
+// The second generator's line echoes every letter wrongly, so every command
+// fails: its pass ends at its first command with one box, and nothing more
+// goes to it; the first generator's pass is complete.
+TEST_F(SendDataFormatsSimTest, NoisyLineEndsItsPassWithOneBox)
+{
+    gensim::Generator &noisy = *Sims()[1];
+    noisy.faults().add(gensim::Fault::lowerCaseEcho(gensim::Fault::kForever));
+    window->UpdateControls();
+    prompter.ExpectDialog(PromptMatch::Caption("Data Transfer"), [](QDialog &d) { d.accept(); });
+    prompter.ExpectMessage(PromptMatch::Id(32973), IDNO);
+    prompter.ExpectMessage(PromptMatch::Id(32973), IDNO);
+    prompter.ExpectMessage(PromptMatch::Caption("Communication Error"), IDOK, MB_OK | MB_ICONWARNING);
+    window->Router().Execute(ID_SEND_DATA);
+
+    EXPECT_EQ(int(prompter.Messages().size()), 2 + 1) << "the two saving offers and one box";
+    gensim::Generator &clean = *Sims()[0];
+    EXPECT_EQ(Stored(clean, "XGA_75", kXga75), kXga75);
+    EXPECT_EQ(Stored(clean, "NTSC_b", kNtscB), kNtscB);
+    Lines listed = fmtBefore[0];
+    listed.insert(listed.begin(), {"XGA_75", "NTSC_b"});
+    EXPECT_EQ(Directory(clean), listed);
+    EXPECT_FALSE(noisy.item(gensim::ItemKind::Format, "XGA_75").has_value());
+    EXPECT_EQ(Directory(noisy), fmtBefore[1]);
+    EXPECT_TRUE(noisy.trace().lines().empty()) << "the failed command was the last one sent";
+}
+
 // The second generator already holds a user format named NTSC_b: the
 // question comes while it is sent there; No (or Cancel) keeps the old one
 // and ends the send before the directory is written.

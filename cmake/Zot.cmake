@@ -122,9 +122,12 @@ function(zot_subdirs)
 endfunction()
 
 # A libFuzzer target (clang, ZOT_FUZZ on), placed in <build>/fuzz where
-# `./zot test` runs each briefly. Fuzzers live beside the tests of the
-# reader they exercise, named fuzz_<reader>.cpp. SEEDS names a folder of
-# real inputs, copied to <build>/fuzz/<name>.seeds as the starting corpus.
+# `./zot test` runs each over its seeds and then briefly. Fuzzers live beside
+# the tests of the reader they exercise, named fuzz_<reader>.cpp, with their
+# seeds in corpus/fuzz_<reader>/ (or a folder named by SEEDS, copied to
+# <build>/fuzz/<name>.seeds) and their tokens in fuzz_<reader>.dict. The
+# libraries a fuzz target links are instrumented too: without their
+# coverage counters the fuzzer would not see the reader's branches.
 function(zot_fuzzer name)
   if(NOT ZOT_FUZZ)
     return()
@@ -140,4 +143,30 @@ function(zot_fuzzer name)
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
   target_link_libraries(${name} PRIVATE ${ZF_LIBS})
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fuzz)
+  zot_instrument_for_fuzzing(${ZF_LIBS})
+endfunction()
+
+# Gives our static libraries among libs, and the ones they link, the
+# fuzzer's coverage instrumentation (the fuzzer's own runtime comes with
+# the fuzz target; other programs that link them need none).
+function(zot_instrument_for_fuzzing)
+  foreach(lib ${ARGN})
+    if(NOT TARGET ${lib})
+      continue()
+    endif()
+    get_target_property(imported ${lib} IMPORTED)
+    get_target_property(done ${lib} ZOT_FUZZ_INSTRUMENTED)
+    if(imported OR done)
+      continue()
+    endif()
+    set_property(TARGET ${lib} PROPERTY ZOT_FUZZ_INSTRUMENTED ON)
+    get_target_property(type ${lib} TYPE)
+    if(type STREQUAL "STATIC_LIBRARY")
+      target_compile_options(${lib} PRIVATE -fsanitize=fuzzer-no-link)
+    endif()
+    get_target_property(deps ${lib} LINK_LIBRARIES)
+    if(deps)
+      zot_instrument_for_fuzzing(${deps})
+    endif()
+  endforeach()
 endfunction()

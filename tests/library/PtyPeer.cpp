@@ -150,13 +150,3 @@ void PtyPeer::WriteAll(const std::string& bytes)
             done += static_cast<size_t>(n);
     }
 }
-
-ScopedTimeScale::ScopedTimeScale(const char* factor)
-{
-    setenv("MORVANE_TIME_SCALE", factor, 1);
-}
-
-ScopedTimeScale::~ScopedTimeScale()
-{
-    unsetenv("MORVANE_TIME_SCALE");
-}

@@ -11,6 +11,8 @@
 #include <termios.h>
 #include <thread>
 
+#include "ScopedTimeScale.h"
+
 // How the scripted generator answers.
 struct PtyScript {
     // Echo each received character.
@@ -72,15 +74,6 @@ private:
     mutable std::condition_variable arrived_;
     std::string received_;
     std::thread thread_;
-};
-
-// Sets MORVANE_TIME_SCALE for one scope.
-class ScopedTimeScale {
-public:
-    explicit ScopedTimeScale(const char* factor);
-    ~ScopedTimeScale();
-    ScopedTimeScale(const ScopedTimeScale&) = delete;
-    ScopedTimeScale& operator=(const ScopedTimeScale&) = delete;
 };
 
 #endif

@@ -11,6 +11,7 @@
 #include "CProgressDlg.h"
 #include "FormatRecord.h"
 #include "Profile.h"
+#include "ScopedTimeScale.h"
 #include "TestSupport.h"
 
 #include "gensim/Simulator.h"
@@ -98,13 +99,10 @@ protected:
             setenv(("MORVANE_COM" + std::to_string(com)).c_str(), g.comPath().c_str(), 1);
         }
         sim.start();
-        // The handshake's 1 s at the wrong rate, and the 5 s echo time-out, shrink.
-        setenv("MORVANE_TIME_SCALE", "0.25", 1);
     }
 
     void TearDown() override
     {
-        unsetenv("MORVANE_TIME_SCALE");
         unsetenv("MORVANE_COM1");
         unsetenv("MORVANE_COM2");
         PlatformTest::TearDown();
@@ -333,6 +331,7 @@ TEST_F(FormatTrafficSimTest, CancelledSendLeavesNoEditBufferOpen)
 TEST_F(FormatTrafficSimTest, DroppedLinkMidSendShowsOneBoxAndStops)
 {
     auto gen = Connect(1);
+    ScopedTimeScale silentWaits("0.1"); // the echo time-out the drop causes
     Sim(1).trace().clear();
     Sim(1).fault(gensim::Fault::dropLink(150));
     prompter.ExpectMessage(PromptMatch::Caption(QStringLiteral("Communication Error")), IDOK);

@@ -12,6 +12,7 @@
 
 #include "DialogUnits.h"
 #include "Profile.h"
+#include "ScopedTimeScale.h"
 #include "StatusRecorder.h"
 #include "TestSupport.h"
 
@@ -27,6 +28,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,6 +39,10 @@ constexpr char kHandshakeText[] =
     "Communication handshake failed. Make sure a generator is connected to the port and that it is powered on.";
 
 using Lines = std::vector<std::string>;
+
+// Tests of the baud search halve the handshake at each wrong rate; the one
+// at the right rate keeps half a second for its three prompts.
+constexpr char kSearchScale[] = "0.5";
 
 class GeneratorSimTest : public PlatformTest
 {
@@ -51,8 +57,6 @@ protected:
             started = true;
         }
         setenv("MORVANE_COM1", g.comPath().c_str(), 1);
-        // The handshake's 1 s at each wrong rate becomes 250 ms.
-        setenv("MORVANE_TIME_SCALE", "0.25", 1);
         WriteProfileInt(QStringLiteral("Port"), QStringLiteral("Type"), 2);
         WriteProfileInt(QStringLiteral("Port"), QStringLiteral("Com"), 1);
         prompter.ExpectDialog(PromptMatch::Caption(QStringLiteral("Select a Port...")), [](QDialog& d) { d.accept(); });
@@ -61,7 +65,6 @@ protected:
 
     void TearDown() override
     {
-        unsetenv("MORVANE_TIME_SCALE");
         unsetenv("MORVANE_COM1");
         PlatformTest::TearDown();
     }
@@ -88,6 +91,7 @@ protected:
 TEST_F(GeneratorSimTest, OpenSearchesTheRateAndReadsTheFirmware)
 {
     Start(9600);
+    ScopedTimeScale search(kSearchScale);
     CGenerator gen(nullptr);
     ASSERT_TRUE(gen.OpenPort());
     EXPECT_EQ(gen.GetPortName(), QStringLiteral("Com-1"));
@@ -120,6 +124,7 @@ TEST_F(GeneratorSimTest, BaudSearchShowsEachRateItChecks)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.rate);
         gensim::Generator& g = Start(c.rate);
+        ScopedTimeScale search(kSearchScale);
         StatusRecorder status;
         CGenerator gen(nullptr);
         ASSERT_TRUE(gen.OpenPort());
@@ -170,6 +175,7 @@ TEST_F(GeneratorSimTest, FirmwareVersionSetsTheGatesWhateverItIs)
 TEST_F(GeneratorSimTest, SilentGeneratorIsSearchedAtEveryRateThenLeftClosed)
 {
     gensim::Generator& g = Start(2400);
+    ScopedTimeScale search(kSearchScale);
     g.fault(gensim::Fault::silence(gensim::Fault::kForever));
     prompter.ExpectMessage(PromptMatch::Text(QString::fromLatin1(kHandshakeText)).AndCaption(QStringLiteral("Connect Error")),
                            IDOK, MB_OK | MB_ICONWARNING);
@@ -218,6 +224,7 @@ TEST_F(GeneratorSimTest, RateChangesTellTheGeneratorByMode)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.to);
         gensim::Generator& g = Start(c.from);
+        ScopedTimeScale search(kSearchScale);
         CGenerator gen(nullptr);
         ASSERT_TRUE(gen.OpenPort());
         const size_t mark = g.trace().size();
@@ -287,7 +294,7 @@ TEST_F(GeneratorSimTest, DroppedLinkDuringRefreshShowsOneBoxAndStopsTheOperation
         EXPECT_FALSE(progress.IsCancelled());
 
         // The silent waits take a tenth of their time.
-        setenv("MORVANE_TIME_SCALE", "0.1", 1);
+        std::optional<ScopedTimeScale> silentWaits(std::in_place, "0.1");
         g.fault(gensim::Fault::dropLink(c.afterBytes));
         ExpectCommunicationError(QString::fromStdString(command), QString::fromLatin1(c.error));
         const size_t boxes = prompter.Messages().size();
@@ -314,7 +321,7 @@ TEST_F(GeneratorSimTest, DroppedLinkDuringRefreshShowsOneBoxAndStopsTheOperation
         EXPECT_EQ(gen.QueryVerf(), 0.0);
         gen.CmdFmtl(QStringLiteral("DMT8075"));
         EXPECT_EQ(gen.LastCommandError(), MORVANE_E_TIMEOUT);
-        setenv("MORVANE_TIME_SCALE", "0.25", 1);
+        silentWaits.reset(); // the handshake that succeeds needs its time
         EXPECT_TRUE(gen.CheckLink());
         for (const std::string& line : LinesSince(g, mark))
             EXPECT_EQ(line, "") << "only the handshake's empty lines";
@@ -341,7 +348,7 @@ TEST_F(GeneratorSimTest, HungUpLineShowsOneBoxAndStaysLost)
     CGenerator gen(nullptr);
     ASSERT_TRUE(gen.OpenPort());
     CProgressDlg progress(nullptr, true);
-    setenv("MORVANE_TIME_SCALE", "0.1", 1);
+    ScopedTimeScale silentWaits("0.1");
     g.fault(gensim::Fault::dropLink(0, true));
     PromptMatch match = PromptMatch::Id(kCommandErrorId).AndCaption(QStringLiteral("Communication Error"));
     match.part = QStringLiteral("Command: \"FMTQ? 1 450 x\"\n");
@@ -374,7 +381,7 @@ TEST_F(GeneratorSimTest, DroppedLinkDuringApplyStopsAtTheFailedCommand)
 
     // "FMTP img" and "IMGP fmt" each come back as echo, CR, LF and ">":
     // 11 bytes; the third command gets three characters of echo.
-    setenv("MORVANE_TIME_SCALE", "0.1", 1);
+    std::optional<ScopedTimeScale> silentWaits(std::in_place, "0.1");
     g.fault(gensim::Fault::dropLink(11 + 11 + 3));
     ExpectCommunicationError(QStringLiteral("SEQP fmt"), QString::fromLatin1(kNoEchoText));
     const size_t mark = g.trace().size();
@@ -390,7 +397,7 @@ TEST_F(GeneratorSimTest, DroppedLinkDuringApplyStopsAtTheFailedCommand)
     EXPECT_EQ(g.selection(gensim::ItemKind::Format).loaded, "VGA_m4");
 
     g.clearFaults();
-    setenv("MORVANE_TIME_SCALE", "0.25", 1);
+    silentWaits.reset();
     EXPECT_TRUE(gen.CheckLink());
     state.Apply();
     EXPECT_EQ(g.selection(gensim::ItemKind::Sequence).knobList, "fmt");

@@ -110,7 +110,6 @@ protected:
         }
         generator = &g;
         setenv("MORVANE_COM1", g.comPath().c_str(), 1);
-        setenv("MORVANE_TIME_SCALE", "0.25", 1);
         WriteProfileInt(QStringLiteral("Port"), QStringLiteral("Type"), 2);
         WriteProfileInt(QStringLiteral("Port"), QStringLiteral("Com"), 1);
         prompter.ExpectDialog(PromptMatch::Caption(QStringLiteral("Select a Port...")), [](QDialog& d) { d.accept(); });
@@ -121,7 +120,6 @@ protected:
 
     void TearDown() override
     {
-        unsetenv("MORVANE_TIME_SCALE");
         unsetenv("MORVANE_COM1");
         PlatformTest::TearDown();
     }

@@ -12,6 +12,7 @@
 #include "DataKindRegistry.h"
 #include "DialogUnits.h"
 #include "Profile.h"
+#include "ScopedTimeScale.h"
 #include "ShellImages.h"
 #include "ShellTestSupport.h"
 
@@ -24,6 +25,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -103,8 +105,6 @@ protected:
         DataKinds::Register(MakeDataKind<SimFormatItem>(kIconFormat, CGenData::kFormat, 32990));
         DataKinds::Register(MakeDataKind<SimImageItem>(kIconImage, CGenData::kImage, 32991));
         RegisterToolFactory(ToolSlot::Firmware, [this](CMainWindow *) { return new ToolDouble(journal, "firmware"); });
-        // The handshake's 1 s at each wrong rate becomes 250 ms.
-        setenv("MORVANE_TIME_SCALE", "0.25", 1);
         window = std::make_unique<CMainWindow>();
         window->CreateFrame();
         window->ShowTool(ToolSlot::Firmware);
@@ -117,7 +117,6 @@ protected:
         RegisterToolFactory(ToolSlot::Firmware, {});
         DataKinds::Unregister(kIconFormat);
         DataKinds::Unregister(kIconImage);
-        unsetenv("MORVANE_TIME_SCALE");
         unsetenv("MORVANE_COM1");
         unsetenv("MORVANE_COM2");
         PlatformTest::TearDown();
@@ -212,6 +211,8 @@ TEST_F(ConnectSimTest, ConnectFindsTheRateAppliesTheSavedOneAndShowsTheIdentity)
             WriteProfileInt("Generator", "PersistentBaudRate", c.saved);
         gensim::Generator &g = Add(1, c.generatorRate);
         journal.clear();
+        // The search is what this is about: half a second at each wrong rate.
+        ScopedTimeScale search("0.5");
         ASSERT_TRUE(Connect(1));
         ASSERT_EQ(Generators().GetRowCount(), 1);
         EXPECT_EQ(Row(0), (QStringList{"VG-7000", "Com-1", "7.011", "4711", QString::number(c.rowRate)}));
@@ -279,8 +280,13 @@ TEST_F(ConnectSimTest, LinkLostWhileTakingTheSavedRateAddsNoRow)
     WriteProfileInt("Generator", "PersistentBaudRate", 19200);
     gensim::Generator &g = Add(1, 2400);
     LibrarySpy spy;
-    // The close before the reopen at the new rate is the moment the line goes.
-    spy.beforeClose = [&] { g.fault(gensim::Fault::silence(gensim::Fault::kForever)); };
+    // The close before the reopen at the new rate is the moment the line
+    // goes; the handshakes that then fail at every rate take a tenth.
+    std::optional<ScopedTimeScale> failingHandshakes;
+    spy.beforeClose = [&] {
+        g.fault(gensim::Fault::silence(gensim::Fault::kForever));
+        failingHandshakes.emplace("0.1");
+    };
     ExpectPortDialog(1);
     prompter.ExpectMessage(PromptMatch::Text("Unable to re-establish communications.").AndCaption("Connect Error"),
                            IDOK, MB_OK | MB_ICONWARNING);

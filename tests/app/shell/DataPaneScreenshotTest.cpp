@@ -45,7 +45,6 @@ protected:
                              .pixelMaps = 2});
         sim.start();
         setenv("MORVANE_COM1", g.comPath().c_str(), 1);
-        setenv("MORVANE_TIME_SCALE", "0.25", 1);
         WriteProfileInt("Generator", "PersistentBaudRate", 115200);
         window = std::make_unique<CMainWindow>();
         window->CreateFrame();
@@ -56,7 +55,6 @@ protected:
     {
         window.reset();
         DataKinds::Unregister(kIconFormat);
-        unsetenv("MORVANE_TIME_SCALE");
         unsetenv("MORVANE_COM1");
         PlatformTest::TearDown();
     }

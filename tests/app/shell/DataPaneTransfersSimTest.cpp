@@ -59,7 +59,6 @@ protected:
     {
         PlatformTest::SetUp();
         DataKinds::Register(MakeDataKind<CFormat>(kIconFormat, CGenData::kFormat, 32990));
-        setenv("MORVANE_TIME_SCALE", "0.25", 1);
         WriteProfileInt("Generator", "PersistentBaudRate", 115200);
         for (int com : {1, 2}) {
             gensim::Generator &g = sim.addGenerator({.model = "VG-7000", .firmware = "7.011",
@@ -89,7 +88,6 @@ protected:
         g_dragHook = nullptr;
         window.reset();
         DataKinds::Unregister(kIconFormat);
-        unsetenv("MORVANE_TIME_SCALE");
         unsetenv("MORVANE_COM1");
         unsetenv("MORVANE_COM2");
         PlatformTest::TearDown();

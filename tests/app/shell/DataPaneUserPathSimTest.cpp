@@ -58,8 +58,6 @@ protected:
             setenv(QStringLiteral("MORVANE_COM%1").arg(com).toLatin1().constData(), g.comPath().c_str(), 1);
         }
         sim.start();
-        // The baud search's 1 s at each wrong rate becomes 250 ms.
-        setenv("MORVANE_TIME_SCALE", "0.25", 1);
         for (size_t i = 0; i < 2; ++i) {
             initialFormats[i] = Formats(i);
             initialFmtDirectory[i] = FmtDirectory(i);
@@ -76,7 +74,6 @@ protected:
         g_dragHook = nullptr;
         window.reset();
         DataKinds::Unregister(kIconFormat);
-        unsetenv("MORVANE_TIME_SCALE");
         unsetenv("MORVANE_COM1");
         unsetenv("MORVANE_COM2");
         PlatformTest::TearDown();

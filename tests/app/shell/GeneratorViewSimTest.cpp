@@ -37,7 +37,6 @@ protected:
         generator().setMemorySize(memory);
         sim.start();
         setenv("MORVANE_COM1", generator().comPath().c_str(), 1);
-        setenv("MORVANE_TIME_SCALE", "0.25", 1);
         WriteProfileInt(QStringLiteral("Port"), QStringLiteral("Type"), 2);
         WriteProfileInt(QStringLiteral("Port"), QStringLiteral("Com"), 1);
         prompter.ExpectDialog(PromptMatch::Caption(QStringLiteral("Select a Port...")), [](QDialog &d) { d.accept(); });
@@ -51,7 +50,6 @@ protected:
     void TearDown() override
     {
         view.reset();
-        unsetenv("MORVANE_TIME_SCALE");
         unsetenv("MORVANE_COM1");
         PlatformTest::TearDown();
     }

@@ -82,8 +82,6 @@ protected:
             setenv(QStringLiteral("MORVANE_COM%1").arg(sim.size()).toLatin1().constData(), g.comPath().c_str(), 1);
         }
         sim.start();
-        // The handshake's 1 s at each wrong rate becomes 250 ms.
-        setenv("MORVANE_TIME_SCALE", "0.25", 1);
         WriteProfileInt("Generator", "PersistentBaudRate", 115200);
         window = std::make_unique<CMainWindow>();
         window->CreateFrame();
@@ -107,7 +105,6 @@ protected:
         CProgressDlg::SetExternalCancel({});
         window.reset();
         DataKinds::Unregister(kIconFormat);
-        unsetenv("MORVANE_TIME_SCALE");
         unsetenv("MORVANE_COM1");
         unsetenv("MORVANE_COM2");
         PlatformTest::TearDown();

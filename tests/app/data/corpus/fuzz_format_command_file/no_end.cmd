@@ -1,0 +1,4 @@
+// RARU
+// 2.000
+FMTN A
+HRES

@@ -146,11 +146,15 @@ function(zot_fuzzer name)
   zot_instrument_for_fuzzing(${ZF_LIBS})
 endfunction()
 
-# Gives our static libraries among libs, and the ones they link, the
-# fuzzer's coverage instrumentation (the fuzzer's own runtime comes with
+# Gives our static libraries among libs, and the ones they link (and the
+# precompiled header they share), the fuzzer's coverage instrumentation (the fuzzer's own runtime comes with
 # the fuzz target; other programs that link them need none).
 function(zot_instrument_for_fuzzing)
   foreach(lib ${ARGN})
+    # Layers name each other as $<TARGET_NAME_IF_EXISTS:zot_...>.
+    if(lib MATCHES "^\\$<TARGET_NAME_IF_EXISTS:(.+)>$")
+      set(lib ${CMAKE_MATCH_1})
+    endif()
     if(NOT TARGET ${lib})
       continue()
     endif()
@@ -161,8 +165,13 @@ function(zot_instrument_for_fuzzing)
     endif()
     set_property(TARGET ${lib} PROPERTY ZOT_FUZZ_INSTRUMENTED ON)
     get_target_property(type ${lib} TYPE)
-    if(type STREQUAL "STATIC_LIBRARY")
+    if(type STREQUAL "STATIC_LIBRARY" OR type STREQUAL "OBJECT_LIBRARY")
       target_compile_options(${lib} PRIVATE -fsanitize=fuzzer-no-link)
+    endif()
+    # A library on the shared precompiled header needs it built alike.
+    get_target_property(pch ${lib} PRECOMPILE_HEADERS_REUSE_FROM)
+    if(pch)
+      zot_instrument_for_fuzzing(${pch})
     endif()
     get_target_property(deps ${lib} LINK_LIBRARIES)
     if(deps)

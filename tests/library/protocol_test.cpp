@@ -245,7 +245,7 @@ TEST_F(ProtocolTest, SlowBabbleEndsAtTheOverallLimit)
     EXPECT_EQ(stored, 3);
     EXPECT_EQ(XR_PortGetError(), MORVANE_E_BUFFER_FULL);
     EXPECT_STREQ(reply, "A\r\n");
-    EXPECT_GE(ms, 3000);
+    EXPECT_GE(ms, 2950) << "ended before the overall limit"; // both clocks round to milliseconds
     EXPECT_LT(ms, 9000) << "the reply ran until the generator stopped";
 }
 

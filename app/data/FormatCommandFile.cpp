@@ -14,7 +14,6 @@
 #include <QSaveFile>
 
 #include <cstring>
-#include <string>
 
 namespace {
 
@@ -335,14 +334,16 @@ void CFormat::WriteCommandFile(const QString &path, const QString &name)
         AfxMessageBox(PromptText("Error Creating File"), MB_OK);
         return;
     }
-    const std::string failed = "\"" + path.toStdString() + "\" could not be written: ";
+    const QString failed = QStringLiteral("\"%1\" could not be written: ").arg(path);
     // Unbuffered and checked: a buffered write that the disk cuts short is
     // still committed, truncated.
     const qint64 written = file.write(text);
     if (written != text.size())
         throw CArchiveException(CArchiveException::generic,
-                                failed + "only " + std::to_string(qMax<qint64>(written, 0)) + " of its "
-                                    + std::to_string(text.size()) + " bytes went to the disk (is it full?).");
+                                (failed + QStringLiteral("only %1 of its %2 bytes went to the disk (is it full?).")
+                                              .arg(qMax<qint64>(written, 0))
+                                              .arg(text.size()))
+                                    .toStdString());
     if (!file.commit())
-        throw CArchiveException(CArchiveException::generic, failed + file.errorString().toStdString());
+        throw CArchiveException(CArchiveException::generic, (failed + file.errorString()).toStdString());
 }

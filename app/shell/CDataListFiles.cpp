@@ -144,8 +144,10 @@ bool CDataListView::FileSave(int row, bool saveAs, bool legacy)
     CGenData *item = GetRowItem(row);
     if (!item)
         return false;
-    // The item takes a new path only once it is saved there: a failed Save
-    // As must leave the next Save writing where the last one did.
+    // A failed Save As must leave the next Save writing where the last one
+    // did: the new path holds while the item is stored (an older product's
+    // record names its file), and goes again when the save fails.
+    const QString savedPath = item->GetFolder() + item->GetFileName();
     QString path = item->GetFilePath();
     if (saveAs || item->GetFolder().isEmpty()) {
         const bool hasFolder = !item->GetFolder().isEmpty();
@@ -162,6 +164,7 @@ bool CDataListView::FileSave(int row, bool saveAs, bool legacy)
             return false;
         path = result.paths.first();
         WriteProfileString(kFolders, kFileSave, FolderOf(path));
+        item->SetFilePath(path);
     }
     const bool wasModified = item->IsModified();
     // Written beside the old file and renamed over it only when complete:
@@ -198,11 +201,11 @@ bool CDataListView::FileSave(int row, bool saveAs, bool legacy)
         }
     }
     if (!saved) {
+        item->SetFilePath(savedPath);
         item->SetModified(wasModified);
         MessageBox(this, PromptText(failure.GetCauseText()), PromptText("ERROR"), MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
-    item->SetFilePath(path);
     item->SetModified(false);
     QTreeWidgetItem *rowItem = m_list->topLevelItem(row);
     rowItem->setText(0, item->GetName());

@@ -568,6 +568,22 @@ TEST_F(DataFilesTest, FailedSaveAsKeepsThePathTheNextSaveUses)
     EXPECT_TRUE(QFileInfo(blocked).isDir());
 }
 
+// The older product's record names its file: the one chosen, while it is written.
+TEST_F(DataFilesTest, OlderProductSaveAsNamesTheChosenFile)
+{
+    RegisterProgramDataKinds();
+    CGenData *format = List().NewItem(kIconFormat);
+    format->SetName("VGA");
+    ExpectSaveDialog(TempPath("first.fmt"));
+    ASSERT_TRUE(List().FileSave(0, false, false));
+    ExpectSaveDialog(TempPath("second.fmt"));
+    ASSERT_TRUE(List().FileSave(0, true, true));
+    const QByteArray record = ReadAll(TempPath("second.fmt"));
+    // After the five leading bytes and the kind: the file's name without its extension.
+    EXPECT_EQ(record.mid(9, 10), QByteArray("\x06\x00\x00\x00second", 10));
+    EXPECT_EQ(format->GetFilePath(), TempPath("second.fmt"));
+}
+
 TEST_F(DataFilesTest, SaveAsOntoADeviceLeavesTheDevice)
 {
     List().NewItem(kIconFormat);

@@ -51,7 +51,6 @@ protected:
             sim.addGenerator({.model = "VG-7000", .firmware = "7.011", .serial = "100001", .baudRate = 9600, .link = ""});
         setenv("MORVANE_COM1", g.comPath().c_str(), 1);
         sim.start();
-        setenv("MORVANE_TIME_SCALE", "0.25", 1); // the baud search's wrong rates
         window = std::make_unique<CMainWindow>();
         window->CreateFrame();
         window->show();
@@ -66,7 +65,6 @@ protected:
         DataKinds::Unregister(kIconFormat);
         CFormat::SetEditorFactory(nullptr);
         CFormatEditor::SetGeneratorGate(nullptr);
-        unsetenv("MORVANE_TIME_SCALE");
         unsetenv("MORVANE_COM1");
         PlatformTest::TearDown();
     }

@@ -79,8 +79,12 @@ __attribute__((format(printf, 1, 2))) void Trace(const char* format, ...)
 
 void TraceDashes(int count)
 {
-    if (g_pYmodemTrace != nullptr)
-        TraceText(("\n" + std::string(size_t(count), '-')).c_str());
+    if (g_pYmodemTrace == nullptr)
+        return;
+    // Built by append: GCC 12 at -O3 misreads "literal" + std::string as an overflow.
+    std::string line(1, '\n');
+    line.append(size_t(count), '-');
+    TraceText(line.c_str());
 }
 
 // The sender breaks the lines before every 16th byte, the receiver after.

@@ -51,17 +51,40 @@ endfunction()
 
 # A GoogleTest executable registered with CTest. Tests run with the offscreen
 # Qt platform and their own profile and data folders (set by the fixtures).
+#   zot_test(<name> SOURCES ... LIBS ... [SANITIZED <test files> | SANITIZED NONE] [SLOW <gtest filter>])
+# SANITIZED: the test files the sanitizer build compiles (readers of outside
+# bytes, drag blocks, item lifetimes); NONE leaves the executable out of it.
+# Without it the sanitizer build takes every file. Files that are not tests
+# (*Test.cpp) are always compiled.
+# SLOW: the tests that wait out real time; ctest starts them first.
 function(zot_test name)
-  cmake_parse_arguments(ZT "" "" "SOURCES;LIBS" ${ARGN})
-  add_executable(${name} ${ZT_SOURCES})
+  cmake_parse_arguments(ZT "" "SLOW" "SOURCES;LIBS;SANITIZED" ${ARGN})
+  set(sources ${ZT_SOURCES})
+  if(ZOT_SANITIZE AND ZT_SANITIZED)
+    if(ZT_SANITIZED STREQUAL "NONE")
+      return()
+    endif()
+    set(sources "")
+    foreach(source ${ZT_SOURCES})
+      get_filename_component(file ${source} NAME)
+      if(NOT file MATCHES "Test\\.cpp$" OR file IN_LIST ZT_SANITIZED)
+        list(APPEND sources ${source})
+      endif()
+    endforeach()
+  endif()
+  add_executable(${name} ${sources})
   zot_warnings(${name})
   target_link_libraries(${name} PRIVATE ${ZT_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
   if(CMAKE_CURRENT_SOURCE_DIR MATCHES "/tests/app(/|$)")
     zot_fast_build(${name} test)
   endif()
-  gtest_discover_tests(${name}
-    DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+  set(environment ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+  if(ZT_SLOW)
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 TEST_FILTER "${ZT_SLOW}" PROPERTIES ${environment} COST 1000)
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 TEST_FILTER "-${ZT_SLOW}" PROPERTIES ${environment})
+  else()
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ${environment})
+  endif()
 endfunction()
 
 # One layer of the program: a static library of the folder's sources that

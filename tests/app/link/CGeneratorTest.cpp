@@ -21,7 +21,6 @@
 
 namespace {
 
-const unsigned kWarningBox = MB_OK | MB_ICONWARNING;
 
 using Commands = std::vector<std::string>;
 

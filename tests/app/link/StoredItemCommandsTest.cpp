@@ -13,7 +13,6 @@
 
 namespace {
 
-const unsigned kWarningBox = MB_OK | MB_ICONWARNING;
 
 using Commands = std::vector<std::string>;
 using Flags = QList<unsigned>;

@@ -15,6 +15,7 @@
 #include "TestSupport.h"
 
 #include "gensim/Simulator.h"
+#include "PortDialogAnswer.h"
 
 #include <QDialog>
 
@@ -113,12 +114,7 @@ protected:
     // A connection to COM com, chosen in the port dialog.
     std::unique_ptr<CGenerator> Connect(int com)
     {
-        WriteProfileInt(QStringLiteral("Port"), QStringLiteral("Type"), 2);
-        WriteProfileInt(QStringLiteral("Port"), QStringLiteral("Com"), com);
-        prompter.ExpectDialog(PromptMatch::Caption(QStringLiteral("Select a Port...")), [](QDialog& d) { d.accept(); });
-        auto gen = std::make_unique<CGenerator>(nullptr);
-        EXPECT_TRUE(gen->OpenPort());
-        return gen;
+        return ConnectOverCom(prompter, com);
     }
 
     std::optional<Fields> Stored(int com, const std::string& name)

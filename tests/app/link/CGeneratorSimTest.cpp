@@ -18,6 +18,7 @@
 
 #include "gensim/Simulator.h"
 #include "TestPorts.h"
+#include "PortDialogAnswer.h"
 
 #include <morvane.h>
 
@@ -57,9 +58,7 @@ protected:
             started = true;
         }
         setenv("MORVANE_COM1", g.comPath().c_str(), 1);
-        WriteProfileInt(QStringLiteral("Port"), QStringLiteral("Type"), 2);
-        WriteProfileInt(QStringLiteral("Port"), QStringLiteral("Com"), 1);
-        prompter.ExpectDialog(PromptMatch::Caption(QStringLiteral("Select a Port...")), [](QDialog& d) { d.accept(); });
+        AnswerPortDialogCom(prompter, 1);
         return g;
     }
 

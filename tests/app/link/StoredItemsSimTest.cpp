@@ -11,6 +11,7 @@
 
 #include "gensim/Simulator.h"
 #include "TestPorts.h"
+#include "PortDialogAnswer.h"
 
 #include <QDialog>
 
@@ -110,12 +111,7 @@ protected:
         }
         generator = &g;
         setenv("MORVANE_COM1", g.comPath().c_str(), 1);
-        WriteProfileInt(QStringLiteral("Port"), QStringLiteral("Type"), 2);
-        WriteProfileInt(QStringLiteral("Port"), QStringLiteral("Com"), 1);
-        prompter.ExpectDialog(PromptMatch::Caption(QStringLiteral("Select a Port...")), [](QDialog& d) { d.accept(); });
-        auto gen = std::make_unique<CGenerator>(nullptr);
-        EXPECT_TRUE(gen->OpenPort());
-        return gen;
+        return ConnectOverCom(prompter, 1);
     }
 
     void TearDown() override

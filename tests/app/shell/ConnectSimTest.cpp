@@ -18,6 +18,7 @@
 
 #include "DriverSocketPath.h"
 #include "gensim/Simulator.h"
+#include "PortDialogAnswer.h"
 
 #include <QDialog>
 #include <QListWidget>
@@ -137,9 +138,7 @@ protected:
 
     void ExpectPortDialog(int com)
     {
-        WriteProfileInt("Port", "Type", 2);
-        WriteProfileInt("Port", "Com", com);
-        prompter.ExpectDialog(PromptMatch::Caption("Select a Port..."), [](QDialog &d) { d.accept(); });
+        AnswerPortDialogCom(prompter, com);
     }
 
     // Connect with the port dialog choosing COM com.

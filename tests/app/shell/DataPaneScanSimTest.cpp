@@ -12,6 +12,7 @@
 
 #include "gensim/Population.h"
 #include "gensim/Simulator.h"
+#include "PortDialogAnswer.h"
 
 #include <QDialog>
 #include <QListWidget>
@@ -48,9 +49,7 @@ protected:
             generator().seed(ItemKind::Directory, {name, true, false, entries});
         sim.start();
         setenv("MORVANE_COM1", generator().comPath().c_str(), 1);
-        WriteProfileInt(QStringLiteral("Port"), QStringLiteral("Type"), 2);
-        WriteProfileInt(QStringLiteral("Port"), QStringLiteral("Com"), 1);
-        prompter.ExpectDialog(PromptMatch::Caption(QStringLiteral("Select a Port...")), [](QDialog &d) { d.accept(); });
+        AnswerPortDialogCom(prompter, 1);
         auto *connection = new CGenerator(nullptr);
         EXPECT_TRUE(connection->OpenPort());
         view = std::make_unique<CGeneratorView>(connection, nullptr);

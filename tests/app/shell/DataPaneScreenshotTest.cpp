@@ -16,6 +16,7 @@
 
 #include "gensim/Population.h"
 #include "gensim/Simulator.h"
+#include "PortDialogAnswer.h"
 
 #include <QDialog>
 #include <QDir>
@@ -63,9 +64,7 @@ protected:
     // its row does, which scans the generator.
     CGeneratorView &OpenView()
     {
-        WriteProfileInt("Port", "Type", 2);
-        WriteProfileInt("Port", "Com", 1);
-        prompter.ExpectDialog(PromptMatch::Caption("Select a Port..."), [](QDialog &d) { d.accept(); });
+        AnswerPortDialogCom(prompter, 1);
         EXPECT_TRUE(window->Router().Execute(ID_CONNECT));
         CGeneratorListView &generators = *window->GetGeneratorListView();
         generators.SelectRow(0, true);

@@ -26,6 +26,7 @@
 #include "TestSupport.h"
 
 #include "gensim/Simulator.h"
+#include "PortDialogAnswer.h"
 
 #include <QDialog>
 #include <QListWidget>
@@ -73,9 +74,7 @@ protected:
         for (int com : {1, 2}) {
             setenv(QStringLiteral("MORVANE_COM%1").arg(com).toLatin1().constData(),
                    gens[size_t(com - 1)]->comPath().c_str(), 1);
-            WriteProfileInt("Port", "Type", 2);
-            WriteProfileInt("Port", "Com", com);
-            prompter.ExpectDialog(PromptMatch::Caption("Select a Port..."), [](QDialog &d) { d.accept(); });
+            AnswerPortDialogCom(prompter, com);
             ASSERT_TRUE(window->GetGeneratorListView()->Connect(false));
             CGeneratorView *view = g_generatorViews.last();
             ASSERT_EQ(view->ScanGenerator(), 1);

@@ -24,6 +24,7 @@
 #include "TestSupport.h"
 
 #include "gensim/Simulator.h"
+#include "PortDialogAnswer.h"
 
 #include <QDialog>
 #include <QListWidget>
@@ -105,9 +106,7 @@ protected:
     // Generator/Connect... with the port dialog on COM com.
     void Connect(int com)
     {
-        WriteProfileInt("Port", "Type", 2);
-        WriteProfileInt("Port", "Com", com);
-        prompter.ExpectDialog(PromptMatch::Caption("Select a Port..."), [](QDialog &d) { d.accept(); });
+        AnswerPortDialogCom(prompter, com);
         ASSERT_TRUE(window->Router().Execute(ID_CONNECT));
     }
 

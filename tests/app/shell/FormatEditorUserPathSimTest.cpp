@@ -22,6 +22,7 @@
 #include "TimingModel.h"
 
 #include "gensim/Simulator.h"
+#include "PortDialogAnswer.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -155,9 +156,7 @@ const std::map<int, const char *> kCea2160p60 = {
 TEST_F(FormatEditorUserPathSimTest, CreateCheckSaveReopenSend)
 {
     // Generator/Connect... on COM1.
-    WriteProfileInt("Port", "Type", 2);
-    WriteProfileInt("Port", "Com", 1);
-    prompter.ExpectDialog(PromptMatch::Caption("Select a Port..."), [](QDialog &d) { d.accept(); });
+    AnswerPortDialogCom(prompter, 1);
     ASSERT_TRUE(window->Router().Execute(ID_CONNECT));
     ASSERT_EQ(window->GetGeneratorListView()->GetRowCount(), 1);
     ASSERT_NE(g_pCurrentGenerator, nullptr) << "the generator just connected is the current one";

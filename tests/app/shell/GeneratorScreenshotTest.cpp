@@ -16,6 +16,7 @@
 #include "TestSupport.h"
 
 #include "gensim/Simulator.h"
+#include "PortDialogAnswer.h"
 
 #include <QDialog>
 #include <QDir>
@@ -63,9 +64,7 @@ protected:
     // Generator/Connect with the port dialog choosing COM com.
     bool ConnectFromMenu(int com)
     {
-        WriteProfileInt("Port", "Type", 2);
-        WriteProfileInt("Port", "Com", com);
-        prompter.ExpectDialog(PromptMatch::Caption("Select a Port..."), [](QDialog &d) { d.accept(); });
+        AnswerPortDialogCom(prompter, com);
         const int rows = Generators().GetRowCount();
         window->Router().Execute(ID_CONNECT);
         return Generators().GetRowCount() == rows + 1;

@@ -13,6 +13,7 @@
 #include "TestSupport.h"
 
 #include "gensim/Simulator.h"
+#include "PortDialogAnswer.h"
 
 #include <QDialog>
 #include <QLabel>
@@ -37,9 +38,7 @@ protected:
         generator().setMemorySize(memory);
         sim.start();
         setenv("MORVANE_COM1", generator().comPath().c_str(), 1);
-        WriteProfileInt(QStringLiteral("Port"), QStringLiteral("Type"), 2);
-        WriteProfileInt(QStringLiteral("Port"), QStringLiteral("Com"), 1);
-        prompter.ExpectDialog(PromptMatch::Caption(QStringLiteral("Select a Port...")), [](QDialog &d) { d.accept(); });
+        AnswerPortDialogCom(prompter, 1);
         auto *connection = new CGenerator(nullptr);
         EXPECT_TRUE(connection->OpenPort());
         view = std::make_unique<CGeneratorView>(connection, nullptr);

@@ -16,6 +16,7 @@
 
 #include "gensim/Population.h"
 #include "gensim/Simulator.h"
+#include "PortDialogAnswer.h"
 
 #include <QDialog>
 #include <QListWidget>
@@ -70,9 +71,7 @@ protected:
     // The port dialog of Generator/Connect... on GPIB address.
     void ExpectPortDialog(int address)
     {
-        WriteProfileInt("Port", "Type", 4);
-        WriteProfileInt("Port", "Gpib", address);
-        prompter.ExpectDialog(PromptMatch::Caption("Select a Port..."), [](QDialog &d) { d.accept(); });
+        AnswerPortDialog(prompter, CSelectPortDlg::kTypeGpib, address);
     }
 
     void Connect(int address)

@@ -21,6 +21,7 @@
 #include "TestSupport.h"
 
 #include "gensim/Simulator.h"
+#include "PortDialogAnswer.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -112,9 +113,7 @@ protected:
 
     bool ConnectFromMenu(int com)
     {
-        WriteProfileInt("Port", "Type", 2);
-        WriteProfileInt("Port", "Com", com);
-        prompter.ExpectDialog(PromptMatch::Caption("Select a Port..."), [](QDialog &d) { d.accept(); });
+        AnswerPortDialogCom(prompter, com);
         const int rows = Generators().GetRowCount();
         window->Router().Execute(ID_CONNECT);
         return Generators().GetRowCount() == rows + 1;

@@ -1,5 +1,6 @@
 // Random lines into both command-file readers: no crash, and whatever they
 // take into the format leaves it usable (finite, rates to divide by, counts).
+#include "FuzzCheck.h"
 #include "CCommandReader.h"
 #include "CFormat.h"
 #include "CGeneralFormatData.h"
@@ -9,16 +10,6 @@
 
 #include <cstdlib>
 
-namespace {
-
-void Check(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QString text = QString::fromLatin1(reinterpret_cast<const char *>(data), qsizetype(size));
@@ -26,15 +17,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     CFormat lines;
     QStringList list = QStringList{QString()} + text.split(u'\n');
     lines.ImportCommandLines(list);
-    Check(list.isEmpty());
-    Check(lines.IsModified());
-    Check(lines.Data().CheckValues().isEmpty());
+    FuzzCheck(list.isEmpty());
+    FuzzCheck(lines.IsModified());
+    FuzzCheck(lines.Data().CheckValues().isEmpty());
 
     CFormat tokens;
     CCommandReader reader;
     reader.SetText(text);
     const bool ended = tokens.ImportTokens(reader);
-    Check(!ended || tokens.LastError().isEmpty());
-    Check(tokens.Data().CheckValues().isEmpty());
+    FuzzCheck(!ended || tokens.LastError().isEmpty());
+    FuzzCheck(tokens.Data().CheckValues().isEmpty());
     return 0;
 }

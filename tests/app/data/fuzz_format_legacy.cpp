@@ -3,6 +3,7 @@
 // a refusal leaves the item as it was, and what it takes is usable and
 // stores again as such a record.
 #include "Archive.h"
+#include "FuzzInput.h"
 #include "CFormat.h"
 #include "CGeneralFormatData.h"
 
@@ -10,38 +11,26 @@
 
 #include <cstdlib>
 
-namespace {
-
-void Check(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::ReadOnly);
-    CArchive ar(&buffer, CArchive::load);
+    FuzzArchive input(data, size);
+    CArchive &ar = input.Archive();
     CFormat format;
     const CGeneralFormatData before = format.Data();
     try {
         if (!format.ImportLegacyBinary(ar)) {
-            Check(format.Data().name == before.name && format.Data().gamma == before.gamma);
+            FuzzCheck(format.Data().name == before.name && format.Data().gamma == before.gamma);
             return 0;
         }
-        Check(format.Data().CheckValues().isEmpty());
-        Check(format.Data().name.size() <= CFormat::kLegacyNameLength);
+        FuzzCheck(format.Data().CheckValues().isEmpty());
+        FuzzCheck(format.Data().name.size() <= CFormat::kLegacyNameLength);
         QBuffer out;
         out.open(QIODevice::WriteOnly);
         CArchive store(&out, CArchive::store);
         format.StoreObject(store, true);
     } catch (const CArchiveException &) {
         // A record cut short: the item keeps what it had.
-        Check(format.Data().name == before.name && format.Data().gamma == before.gamma);
+        FuzzCheck(format.Data().name == before.name && format.Data().gamma == before.gamma);
     }
     return 0;
 }

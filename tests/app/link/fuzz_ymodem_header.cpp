@@ -1,22 +1,13 @@
 // Random header blocks through the header reader and the name check: no
 // read past the block, a size never below 0, and no kept name that could
 // leave the destination folder.
+#include "FuzzCheck.h"
 #include "Ymodem.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <vector>
-
-namespace {
-
-void Check(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -30,13 +21,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Ymodem::HeaderFields fields;
     if (!Ymodem::ParseHeader(exact.data(), exact.size(), fields))
         return 0;
-    Check(!fields.name.contains('\0') && size_t(fields.name.size()) < length);
-    Check(fields.size >= 0);
+    FuzzCheck(!fields.name.contains('\0') && size_t(fields.name.size()) < length);
+    FuzzCheck(fields.size >= 0);
     const QByteArray name = Ymodem::SafeName(fields.name);
     if (name.isEmpty())
         return 0;
-    Check(!name.contains('/') && !name.contains('\\') && name != "." && name != ".." && name.size() <= 255);
+    FuzzCheck(!name.contains('/') && !name.contains('\\') && name != "." && name != ".." && name.size() <= 255);
     for (char c : name)
-        Check(static_cast<unsigned char>(c) >= 0x20 && static_cast<unsigned char>(c) != 0x7F);
+        FuzzCheck(static_cast<unsigned char>(c) >= 0x20 && static_cast<unsigned char>(c) != 0x7F);
     return 0;
 }

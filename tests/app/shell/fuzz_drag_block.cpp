@@ -1,19 +1,10 @@
 // Random bytes as a generator item drag block: the reader may refuse them,
 // never read past the end, and what it takes is a block it would write the
 // same way again.
+#include "FuzzCheck.h"
 #include "GeneratorItemDragBlock.h"
 
 #include <cstdlib>
-
-namespace {
-
-void Check(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -21,12 +12,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const auto entries = GeneratorItemDragBlock::Parse(block);
     if (!entries)
         return 0;
-    Check(!entries->empty());
+    FuzzCheck(!entries->empty());
     for (const GeneratorItemDragBlock::Entry &entry : *entries) {
-        Check(entry.listNumber >= GeneratorItemDragBlock::kFirstListNumber);
-        Check(entry.listNumber <= GeneratorItemDragBlock::kLastListNumber);
-        Check(!entry.name.isEmpty());
+        FuzzCheck(entry.listNumber >= GeneratorItemDragBlock::kFirstListNumber);
+        FuzzCheck(entry.listNumber <= GeneratorItemDragBlock::kLastListNumber);
+        FuzzCheck(!entry.name.isEmpty());
     }
-    Check(GeneratorItemDragBlock::Build(*entries) == block);
+    FuzzCheck(GeneratorItemDragBlock::Build(*entries) == block);
     return 0;
 }

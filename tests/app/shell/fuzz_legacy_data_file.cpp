@@ -2,6 +2,7 @@
 // real format record reader behind it: it may refuse them, never crash, never
 // read past the end, and every item it took is a usable format.
 #include "Archive.h"
+#include "FuzzInput.h"
 #include "CFormat.h"
 #include "CGeneralFormatData.h"
 #include "LegacyDataFile.h"
@@ -13,22 +14,10 @@
 #include <memory>
 #include <vector>
 
-namespace {
-
-void Check(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::ReadOnly);
-    CArchive ar(&buffer, CArchive::load);
+    FuzzArchive input(data, size);
+    CArchive &ar = input.Archive();
     std::vector<std::unique_ptr<CFormat>> made;
     size_t taken = 0;
     const LegacyDataFile::Result result = LegacyDataFile::Read(
@@ -40,13 +29,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             return made.back().get();
         },
         [&](CGenData *item) {
-            Check(item == made.back().get());
-            Check(static_cast<CFormat *>(item)->Data().CheckValues().isEmpty());
+            FuzzCheck(item == made.back().get());
+            FuzzCheck(static_cast<CFormat *>(item)->Data().CheckValues().isEmpty());
             ++taken;
         });
-    Check(buffer.pos() <= bytes.size());
-    Check(taken <= made.size() && made.size() <= LegacyDataFile::kMaxItems);
+    FuzzCheck(input.Buffer().pos() <= qint64(size));
+    FuzzCheck(taken <= made.size() && made.size() <= LegacyDataFile::kMaxItems);
     if (result == LegacyDataFile::Result::Imported)
-        Check(taken == made.size());
+        FuzzCheck(taken == made.size());
     return 0;
 }

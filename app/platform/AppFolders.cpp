@@ -43,3 +43,8 @@ QString AssetFile(const QString &name)
 {
     return QDir(AssetFolder()).filePath(name);
 }
+
+QString FolderOf(const QString &path)
+{
+    return path.left(path.lastIndexOf(u'/') + 1);
+}

@@ -15,3 +15,7 @@ QString AppDataFile(const QString &name);
 // The folder of the program's own read-only files (beside the binary).
 QString AssetFolder();
 QString AssetFile(const QString &name);
+
+// The folder of path with its trailing separator, as the file dialogs
+// remember it in the profile; empty for a bare file name.
+QString FolderOf(const QString &path);

@@ -6,6 +6,8 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QUrl>
 
@@ -19,6 +21,7 @@ public:
     QString Folder(const FolderRequest &request) override;
     int Modal(QDialog &dialog) override;
     bool OpenDocument(DocumentKind kind, const QString &path) override;
+    std::unique_ptr<QPrinter> Print(const PrintRequest &request) override;
 };
 
 Prompter *g_installed = nullptr;
@@ -133,6 +136,17 @@ bool QtPrompter::OpenDocument(DocumentKind, const QString &path)
     return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
+std::unique_ptr<QPrinter> QtPrompter::Print(const PrintRequest &request)
+{
+    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    QPrintDialog dialog(printer.get(), request.parent);
+    dialog.setMinMax(request.minPage, request.maxPage);
+    dialog.setFromTo(request.fromPage, request.toPage);
+    if (dialog.exec() != QDialog::Accepted)
+        return nullptr;
+    return printer;
+}
+
 QString QtFilterEntry(const QString &description, QString patterns)
 {
     patterns.replace(u';', u' ');
@@ -142,6 +156,11 @@ QString QtFilterEntry(const QString &description, QString patterns)
 }
 
 } // namespace
+
+std::unique_ptr<QPrinter> Prompter::Print(const PrintRequest &)
+{
+    return nullptr;
+}
 
 QList<int> MessageBoxButtons(unsigned flags)
 {
@@ -216,6 +235,11 @@ QString BrowseForFolder(const FolderRequest &request)
 int DoModal(QDialog &dialog)
 {
     return CurrentPrompter().Modal(dialog);
+}
+
+std::unique_ptr<QPrinter> PromptForPrinter(const PrintRequest &request)
+{
+    return CurrentPrompter().Print(request);
 }
 
 bool OpenInTextEditor(const QString &path)

@@ -6,7 +6,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
 class QDialog;
+class QPrinter;
 class QWidget;
 
 // Buttons, icons and modality of a message box, as the program's code knows them.
@@ -105,6 +108,16 @@ struct FolderRequest {
     QString folder;
 };
 
+// The print dialog: the pages it offers (the printouts are laid out by
+// the program, which prints every page it has whatever the user picks).
+struct PrintRequest {
+    QWidget *parent = nullptr;
+    int fromPage = 1;
+    int toPage = 1;
+    int minPage = 1;
+    int maxPage = 1;
+};
+
 // Documents the program hands to the desktop.
 enum class DocumentKind { TextEditor, Help };
 
@@ -118,6 +131,9 @@ public:
     virtual QString Folder(const FolderRequest &request) = 0; // empty: cancelled
     virtual int Modal(QDialog &dialog) = 0;
     virtual bool OpenDocument(DocumentKind kind, const QString &path) = 0;
+    // A printer ready to paint on, or nullptr when the user cancelled. A
+    // prompter that knows no printer cancels.
+    virtual std::unique_ptr<QPrinter> Print(const PrintRequest &request);
 };
 
 // The prompter in use: the one installed last, else the Qt one.
@@ -135,5 +151,7 @@ FileResult PromptForFile(const FileRequest &request);
 QString BrowseForFolder(const FolderRequest &request);
 // Runs a modal dialog; IDOK when accepted, IDCANCEL when rejected, else the code given to done().
 int DoModal(QDialog &dialog);
+// The print dialog; nullptr: nothing is to be printed.
+std::unique_ptr<QPrinter> PromptForPrinter(const PrintRequest &request);
 bool OpenInTextEditor(const QString &path);
 bool OpenHelp(const QString &helpFile);

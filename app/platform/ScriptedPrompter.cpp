@@ -1,6 +1,7 @@
 #include "ScriptedPrompter.h"
 
 #include <QDialog>
+#include <QPrinter>
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,7 @@ const char *KindName(PromptKind kind)
     case PromptKind::Folder: return "folder dialog";
     case PromptKind::Dialog: return "modal dialog";
     case PromptKind::Document: return "document";
+    case PromptKind::Print: return "print dialog";
     }
     return "prompt";
 }
@@ -110,37 +112,43 @@ ScriptedPrompter::~ScriptedPrompter()
 ScriptedPrompter &ScriptedPrompter::ExpectMessage(const PromptMatch &match, int answer,
                                                   std::optional<unsigned> flags)
 {
-    m_script.push_back({PromptKind::Message, {}, match, answer, flags, {}, {}, {}});
+    m_script.push_back({PromptKind::Message, {}, match, answer, flags, {}, {}, {}, {}});
     return *this;
 }
 
 ScriptedPrompter &ScriptedPrompter::ExpectFile(const PromptMatch &match, FileResult result)
 {
-    m_script.push_back({PromptKind::File, {}, match, 0, {}, std::move(result), {}, {}});
+    m_script.push_back({PromptKind::File, {}, match, 0, {}, std::move(result), {}, {}, {}});
     return *this;
 }
 
 ScriptedPrompter &ScriptedPrompter::ExpectFolder(const PromptMatch &match, const QString &folder)
 {
-    m_script.push_back({PromptKind::Folder, {}, match, 0, {}, {}, folder, {}});
+    m_script.push_back({PromptKind::Folder, {}, match, 0, {}, {}, folder, {}, {}});
     return *this;
 }
 
 ScriptedPrompter &ScriptedPrompter::ExpectDialog(const PromptMatch &match, std::function<void(QDialog &)> fill)
 {
-    m_script.push_back({PromptKind::Dialog, {}, match, 0, {}, {}, {}, std::move(fill)});
+    m_script.push_back({PromptKind::Dialog, {}, match, 0, {}, {}, {}, std::move(fill), {}});
     return *this;
 }
 
 ScriptedPrompter &ScriptedPrompter::ExpectDocument(DocumentKind kind, const PromptMatch &match, bool opened)
 {
-    m_script.push_back({PromptKind::Document, kind, match, opened ? 1 : 0, {}, {}, {}, {}});
+    m_script.push_back({PromptKind::Document, kind, match, opened ? 1 : 0, {}, {}, {}, {}, {}});
+    return *this;
+}
+
+ScriptedPrompter &ScriptedPrompter::ExpectPrint(const ScriptedPrint &answer)
+{
+    m_script.push_back({PromptKind::Print, {}, {}, answer.pdfPath.isEmpty() ? IDCANCEL : IDOK, {}, {}, {}, {}, answer});
     return *this;
 }
 
 ScriptedPrompter &ScriptedPrompter::AllowMessage(const PromptMatch &match, int answer)
 {
-    m_standing.push_back({PromptKind::Message, {}, match, answer, {}, {}, {}, {}});
+    m_standing.push_back({PromptKind::Message, {}, match, answer, {}, {}, {}, {}, {}});
     return *this;
 }
 
@@ -257,4 +265,24 @@ bool ScriptedPrompter::OpenDocument(DocumentKind kind, const QString &path)
     record.answer = step ? step->answer : 0;
     m_records.push_back(record);
     return record.answer != 0;
+}
+
+std::unique_ptr<QPrinter> ScriptedPrompter::Print(const PrintRequest &request)
+{
+    m_printRequests.push_back(request);
+    PromptRecord record{PromptKind::Print, 0, 0, {}, {}, 0, request.parent, IDCANCEL};
+    const auto step = Take(PromptKind::Print, record);
+    if (!step || step->print.pdfPath.isEmpty()) {
+        m_records.push_back(record);
+        return nullptr;
+    }
+    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    printer->setOutputFormat(QPrinter::PdfFormat);
+    printer->setOutputFileName(step->print.pdfPath);
+    printer->setPageSize(QPageSize(step->print.pageSize));
+    printer->setPageOrientation(step->print.orientation);
+    record.text = step->print.pdfPath;
+    record.answer = IDOK;
+    m_records.push_back(record);
+    return printer;
 }

@@ -5,6 +5,8 @@
 
 #include "Prompts.h"
 
+#include <QPageLayout>
+#include <QPageSize>
 #include <QPointer>
 #include <QWidget>
 
@@ -13,7 +15,21 @@
 #include <optional>
 #include <vector>
 
-enum class PromptKind { Message, File, Folder, Dialog, Document };
+enum class PromptKind { Message, File, Folder, Dialog, Document, Print };
+
+// The answer to a print dialog: a printer writing a PDF file, or Cancel.
+struct ScriptedPrint {
+    static ScriptedPrint Cancel() { return {}; }
+    static ScriptedPrint Pdf(const QString &path, QPageSize::PageSizeId size = QPageSize::A4,
+                             QPageLayout::Orientation orientation = QPageLayout::Portrait)
+    {
+        return {path, size, orientation};
+    }
+
+    QString pdfPath; // empty: Cancel
+    QPageSize::PageSizeId pageSize = QPageSize::A4;
+    QPageLayout::Orientation orientation = QPageLayout::Portrait;
+};
 
 // What identifies a prompt; every field that is set must match.
 struct PromptMatch {
@@ -56,12 +72,15 @@ public:
     // fill runs with the dialog shown; it must close it (accept, reject, a button).
     ScriptedPrompter &ExpectDialog(const PromptMatch &match, std::function<void(QDialog &)> fill);
     ScriptedPrompter &ExpectDocument(DocumentKind kind, const PromptMatch &match, bool opened = true);
+    ScriptedPrompter &ExpectPrint(const ScriptedPrint &answer);
     // A standing answer for a box that may come any number of times, in any order.
     ScriptedPrompter &AllowMessage(const PromptMatch &match, int answer);
 
     const std::vector<PromptRecord> &Records() const { return m_records; }
     std::vector<PromptRecord> Messages() const;
     size_t Pending() const { return m_script.size(); }
+    // The print dialogs shown, in order.
+    const std::vector<PrintRequest> &PrintRequests() const { return m_printRequests; }
     // Fails the test for every expectation not used yet, then forgets them.
     void VerifyAllUsed();
 
@@ -70,6 +89,7 @@ public:
     QString Folder(const FolderRequest &request) override;
     int Modal(QDialog &dialog) override;
     bool OpenDocument(DocumentKind kind, const QString &path) override;
+    std::unique_ptr<QPrinter> Print(const PrintRequest &request) override;
 
 private:
     struct Step {
@@ -81,6 +101,7 @@ private:
         FileResult file;
         QString folder;
         std::function<void(QDialog &)> fill;
+        ScriptedPrint print;
     };
 
     // The next step when it is of this kind and matches; else a failure and nothing.
@@ -89,5 +110,6 @@ private:
     std::deque<Step> m_script;
     std::vector<Step> m_standing;
     std::vector<PromptRecord> m_records;
+    std::vector<PrintRequest> m_printRequests;
     Prompter *m_previous = nullptr;
 };

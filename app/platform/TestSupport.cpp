@@ -99,6 +99,12 @@ void SaveScreenshot(QWidget &widget, const QString &name)
     QCoreApplication::processEvents();
     const QPixmap picture = widget.grab();
     ASSERT_FALSE(picture.isNull()) << qPrintable(name);
+    SaveScreenshot(picture.toImage(), name);
+}
+
+void SaveScreenshot(const QImage &picture, const QString &name)
+{
+    ASSERT_FALSE(picture.isNull()) << qPrintable(name);
     const QString folder = qEnvironmentVariable("ZOT_SCREENSHOT_DIR");
     if (folder.isEmpty())
         return;

@@ -6,9 +6,18 @@
 #include "ScriptedPrompter.h"
 
 #include <QApplication>
+#include <QImage>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <ostream>
+
+// Failures show texts as text, not as their UTF-16 units.
+inline void PrintTo(const QString &text, std::ostream *os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
 
 // Creates the application on first use (QT_QPA_PLATFORM=offscreen, the
 // profile and XDG folders under one temporary folder) and returns it.
@@ -21,6 +30,8 @@ void ClearTestProfile();
 // is set, for a person to look at. The picture is taken in any case, so a
 // widget that cannot be drawn fails the test.
 void SaveScreenshot(QWidget &widget, const QString &name);
+// The same for a picture drawn off the screen (a printed page).
+void SaveScreenshot(const QImage &picture, const QString &name);
 
 // Writes of this process fail beyond limit bytes into a file (EFBIG, as a
 // full disk fails them), for as long as it lives.

@@ -4,6 +4,7 @@
 
 #include "CDataListView.h"
 
+#include "AppFolders.h"
 #include "Archive.h"
 #include "CDataFileException.h"
 #include "CGenData.h"
@@ -33,12 +34,6 @@ QString JoinFilters(std::initializer_list<unsigned> ids)
     for (unsigned id : ids)
         filter += LoadString(id);
     return filter;
-}
-
-// The folder of path, with its trailing separator.
-QString FolderOf(const QString &path)
-{
-    return path.left(path.lastIndexOf(u'/') + 1);
 }
 
 void ShowOpenError(unsigned textId, const QString &path)

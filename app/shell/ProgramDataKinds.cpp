@@ -5,6 +5,7 @@
 #include "CGenData.h"
 #include "CGenerator.h"
 #include "CGeneratorView.h"
+#include "FormatPrintout.h"
 #include "GeneratorViewHost.h"
 #include "GeneratorViewRegistry.h"
 #include "ShellImages.h"
@@ -43,4 +44,5 @@ void RegisterProgramDataKinds()
     DataKinds::Register(MakeDataKind<CFormat>(kIconFormat, CGenData::kFormat, 32990));
     CFormat::SetEditorFactory([](CFormat &format) { return std::make_unique<CFormatEditor>(format); });
     CFormatEditor::SetGeneratorGate(LeaseForCheck);
+    CFormatEditor::SetPrinter(PrintFromFormatEditor);
 }

@@ -58,12 +58,13 @@ QString FormatListColumnText(const CFormatListEntry &entry, int column)
     case kColVRes: return QString::number(entry.vRes);
     case kColHRate: return Fixed3(entry.hRate * 0.001);
     case kColVRate: return Fixed3(entry.vRate);
-    case kColVideoType: {
-        CVideoKind kind;
-        kind.SetIndex(entry.videoType);
-        return kind.GetText();
+    case kColVideoType: return CVideoKind(entry.videoType).GetText(); // outside the table: not set, no text
+    case kColSyncType: {
+        // A code without a row of the list (from a file) shows as not set.
+        CSyncSelect sync(CKindValue::kNotSet);
+        sync.SetIndex(CSyncCodeMap::IndexFromCode(entry.syncType));
+        return sync.GetText();
     }
-    case kColSyncType: return CSyncSelect().GetText(CSyncCodeMap::IndexFromCode(entry.syncType));
     default: return QString();
     }
 }

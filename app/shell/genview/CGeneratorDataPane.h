@@ -152,12 +152,24 @@ public:
     void AddFormatListEntry(const CFormatListEntry &entry);
     const CFormatListEntry *FormatListEntry(int row) const;
     int FormatListRowCount() const;
+    // Every entry of the detailed list, in display order.
+    QList<CFormatListEntry> FormatListEntries() const;
     void OnColumnClickFormatList(int column);
     // Whether the scan of count formats shows its percentage at position:
     // every tenth of the list, and only at the first row of a shorter list.
     static bool ShowsScanPercentage(int position, int count);
     int SortColumn() const { return m_sortColumn; }
     bool SortDirection() const { return m_sortDirection; }
+
+    // --- Format-list files (CGeneratorDataPaneFormatList.cpp) ---
+    // Writes the detailed list to a .fls file the user picks.
+    void SaveFormatList();
+    // Replaces the detailed list by the rows of a .fls file, each marked by
+    // whether this generator holds it (3 user, 4 built-in, 15 not held),
+    // and shows it. A file that is not whole changes nothing.
+    void LoadFormatList();
+    // The icon of a format by what this generator holds under its name.
+    int HeldFormatIcon(const QString &name);
 
     // --- Drag state -----------------------------------------------------------
     bool IsDragging() const { return m_dragging; }

@@ -102,6 +102,16 @@ int CGeneratorDataPane::FormatListRowCount() const
     return m_detailedList->topLevelItemCount();
 }
 
+QList<CFormatListEntry> CGeneratorDataPane::FormatListEntries() const
+{
+    QList<CFormatListEntry> entries;
+    for (int row = 0; row < FormatListRowCount(); ++row) {
+        if (const CFormatListEntry *entry = FormatListEntry(row))
+            entries.push_back(*entry);
+    }
+    return entries;
+}
+
 const CFormatListEntry *CGeneratorDataPane::FormatListEntry(int row) const
 {
     const CFormatListItem *item = EntryItem(m_detailedList->topLevelItem(row));

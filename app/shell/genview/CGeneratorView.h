@@ -85,6 +85,13 @@ public:
     // The toggles and the image-version spin take the state record's values.
     void ShowSignalState();
 
+    // The detailed format list as a text file the user picks, and on a
+    // printer; every row of it.
+    void SaveFormatListAsText();
+    void PrintFormatList();
+    // A rule of count "=".
+    static void MakeRule(QString &out, int count);
+
     void OpenCmdTerminal();
     void OpenDiagnostics();
     void OpenSequencePlayer(const QString &sequence, bool attach);

@@ -118,8 +118,10 @@ void CGeneratorView::BuildCommands()
 void CGeneratorView::WireCommands()
 {
     CGeneratorDataPane *pane = m_dataPane;
-    // The format-list files, report and printout are not built yet: without a
-    // handler their commands show disabled.
+    m_router.SetHandler(ID_LOAD_FORMAT_LIST, [pane] { pane->LoadFormatList(); });
+    m_router.SetHandler(ID_SAVE_FORMAT_LIST, [pane] { pane->SaveFormatList(); });
+    m_router.SetHandler(ID_SAVE_FORMAT_LIST_TEXT, [this] { SaveFormatListAsText(); });
+    m_router.SetHandler(ID_PRINT_FORMAT_LIST, [this] { PrintFormatList(); });
     m_router.SetHandler(ID_CLOSE_VIEW, [this] { close(); });
     m_router.SetHandler(ID_SELECT_ALL, [pane] { pane->SelectAll(); });
     m_router.SetHandler(ID_USE_ITEM, [pane] { pane->UseSelected(); });

@@ -1,0 +1,162 @@
+// The format-list files of a generator data pane: the detailed list saved
+// to a .fls file, and a .fls file loaded into it, each row marked by what
+// this generator holds under its name. A loaded list is only shown; nothing
+// is sent to the generator.
+
+#include "CGeneratorDataPane.h"
+
+#include "AppFolders.h"
+#include "Archive.h"
+#include "CGenerator.h"
+#include "CGeneratorView.h"
+#include "CProgressDlg.h"
+#include "FormatListFile.h"
+#include "GeneratorViewHost.h"
+#include "Profile.h"
+#include "ProfileKeys.h"
+#include "Prompts.h"
+#include "ResourceIds.h"
+#include "StringTable.h"
+#include "WaitCursor.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+using namespace ProfileKeys;
+
+namespace {
+
+const QString kFormatListFilter = QStringLiteral("Format List (*.fls)|*.fls||");
+
+FileRequest FormatListRequest(QWidget *parent, bool save)
+{
+    FileRequest request;
+    request.parent = parent;
+    request.save = save;
+    request.overwritePrompt = save;
+    request.title = save ? QStringLiteral("Save Format List...") : QStringLiteral("Load a Format List...");
+    request.filter = kFormatListFilter;
+    request.defaultExtension = save ? QStringLiteral("fls") : QString();
+    request.folder = GetProfileString(kFolders, kFmtList);
+    return request;
+}
+
+// The chosen path, its folder remembered; empty when the user cancelled.
+QString AskForFormatList(QWidget *parent, bool save)
+{
+    const FileResult result = PromptForFile(FormatListRequest(parent, save));
+    if (!result.accepted || result.paths.isEmpty())
+        return {};
+    const QString path = result.paths.first();
+    WriteProfileString(kFolders, kFmtList, FolderOf(path));
+    return path;
+}
+
+// "Unable to open the file:", the path and, when known, why.
+void ShowCannotOpen(QWidget *parent, const QString &path, const QString &cause, const char *caption)
+{
+    const QString shown = cause.isEmpty() ? path : path + QStringLiteral("\n\n") + cause;
+    MessageBox(parent, PromptText(IDS_CANNOT_OPEN, {shown}), PromptText(caption), MB_OK | MB_ICONEXCLAMATION);
+}
+
+QString PercentLine(const char *verb, int position, int count)
+{
+    return QStringLiteral("%1: %2%").arg(QLatin1String(verb)).arg(position * 100 / count);
+}
+
+// Writes the rows; false when a write failed (the file is then discarded).
+bool WriteFormatList(QSaveFile &file, const QList<CFormatListEntry> &rows, CProgressDlg &progress)
+{
+    const int count = int(rows.size());
+    try {
+        CArchive ar(&file, CArchive::store);
+        FormatListFile::WriteHeader(ar, count);
+        for (int i = 0; i < count; ++i) {
+            if (CGeneratorDataPane::ShowsScanPercentage(i, count))
+                progress.SetStatus(IDC_STATUS2, PercentLine("Saved", i, count));
+            FormatListFile::WriteRow(ar, rows[i]);
+        }
+        ar.Flush();
+    } catch (const CArchiveException &) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+} // namespace
+
+void CGeneratorDataPane::SaveFormatList()
+{
+    const QString path = AskForFormatList(this, true);
+    if (path.isEmpty())
+        return;
+    // Written beside the old file and renamed over it only when complete.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        ShowCannotOpen(this, path, file.errorString(), "ERROR");
+        return;
+    }
+    bool saved = false;
+    {
+        WaitCursor wait;
+        CProgressDlg progress(this, false);
+        progress.SetStatus(IDC_STATUS1, FormatString(IDS_SAVING_FILE, {QFileInfo(path).fileName()}));
+        saved = WriteFormatList(file, FormatListEntries(), progress);
+        progress.DestroyWindow();
+    }
+    if (!saved)
+        ShowCannotOpen(this, path, file.errorString(), "ERROR");
+}
+
+int CGeneratorDataPane::HeldFormatIcon(const QString &name)
+{
+    if (!m_generator || m_generator->QueryFmtlExists(name) == 0)
+        return kIconFormatNotHeld;
+    return m_generator->QueryFmtk(name) ? kIconUserFormat : kIconBuiltInFormat;
+}
+
+void CGeneratorDataPane::LoadFormatList()
+{
+    // A generator removal waits for the end of the load; the guard goes last.
+    HostOperation guard(Host());
+    const QString path = AskForFormatList(this, false);
+    if (path.isEmpty())
+        return;
+    QList<CFormatListEntry> rows;
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly)) {
+            ShowCannotOpen(this, path, file.errorString(), "Open Failed");
+            return;
+        }
+        // The whole file is read first: a damaged one leaves the list as it was.
+        QString why;
+        if (!FormatListFile::Read(file, rows, why)) {
+            MessageBox(this, PromptText(IDS_CORRUPTED_FILE, {path + QStringLiteral("\n\n") + why}),
+                       PromptText("Error"), MB_OK | MB_ICONEXCLAMATION);
+            return;
+        }
+    }
+    {
+        WaitCursor wait;
+        CProgressDlg progress(this, false);
+        progress.SetStatus(IDC_STATUS1, FormatString(IDS_LOADING_FILE, {QFileInfo(path).fileName()}));
+        const int count = int(rows.size());
+        for (int i = 0; i < count; ++i) {
+            if (ShowsScanPercentage(i, count))
+                progress.SetStatus(IDC_STATUS2, PercentLine("Loaded", i, count));
+            rows[i].icon = HeldFormatIcon(rows[i].name);
+        }
+        progress.DestroyWindow();
+    }
+    FreeFormatListEntries();
+    for (const CFormatListEntry &row : rows)
+        AddFormatListEntry(row);
+    m_detailedListFilled = true;
+    if (IsDetailedMode())
+        UpdateSelectionState();
+    else
+        ShowList(kDetailed); // filled: no scan question
+}

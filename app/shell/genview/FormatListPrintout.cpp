@@ -1,0 +1,73 @@
+#include "FormatListPrintout.h"
+
+#include "CGeneratorDataPane.h"
+#include "CGeneratorView.h"
+
+#include <algorithm>
+
+namespace {
+
+QString ListColumn(const CFormatListEntry &entry, int column)
+{
+    return FormatListColumnText(entry, column);
+}
+
+QString ListRule(int count)
+{
+    QString rule;
+    CGeneratorView::MakeRule(rule, count);
+    return rule;
+}
+
+} // namespace
+
+QStringList FormatListEntryLines(const CFormatListEntry &e)
+{
+    const QString resolution = QStringLiteral("(") + ListColumn(e, kColHRes) + QStringLiteral(" x ") + ListColumn(e, kColVRes)
+                               + QStringLiteral("), ");
+    const bool user = e.icon == CGeneratorDataPane::kIconUserFormat;
+    return {
+        ListColumn(e, kColName) + QStringLiteral(": ") + resolution.rightJustified(11) + ListColumn(e, kColScan).rightJustified(11)
+            + QStringLiteral(", ") + (user ? QStringLiteral("User") : QStringLiteral("Built-in")),
+        ListRule(70),
+        QStringLiteral("    Horz. Rate: ") + ListColumn(e, kColHRate) + QStringLiteral(" KHz"),
+        QStringLiteral("    Vert. Rate: ") + ListColumn(e, kColVRate) + QStringLiteral(" Hz"),
+        QStringLiteral("    Video Type: ") + ListColumn(e, kColVideoType),
+        QStringLiteral("     Sync Type: ") + ListColumn(e, kColSyncType),
+    };
+}
+
+QByteArray FormatListReportText(const QList<CFormatListEntry> &entries)
+{
+    const QString end = QStringLiteral("\r\n");
+    QString text = QStringLiteral("Format List") + end + ListRule(50) + end + end;
+    for (const CFormatListEntry &entry : entries)
+        text += FormatListEntryLines(entry).join(end) + end + end + end;
+    return text.toLatin1();
+}
+
+int FormatListPrintout::PageCount() const
+{
+    return std::max(1, int((m_entries.size() + kEntriesPerPage - 1) / kEntriesPerPage));
+}
+
+QStringList FormatListPrintout::PageLines(int page) const
+{
+    const int first = page * kEntriesPerPage;
+    const int last = std::min(int(m_entries.size()), first + kEntriesPerPage);
+    QStringList lines(kFirstEntryLine + std::max(0, last - first) * kEntryLines);
+    lines[kHeadLine] = QStringLiteral("Page: %1        Format List").arg(page + 1);
+    lines[kHeadLine + 1] = ListRule(50);
+    for (int i = first; i < last; ++i) {
+        const QStringList entry = FormatListEntryLines(m_entries[i]);
+        const int at = kFirstEntryLine + (i - first) * kEntryLines;
+        for (int k = 0; k < entry.size(); ++k)
+            lines[at + k] = entry[k];
+    }
+    return lines;
+}
+
+void FormatListPrintout::DrawPage(QPainter &painter, int page) const
+{
+    DrawPrintLines(painter, PageLines(page));
+}

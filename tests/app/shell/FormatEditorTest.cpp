@@ -15,6 +15,7 @@
 #include "CValueEdit.h"
 #include "DataKindRegistry.h"
 #include "DialogUnits.h"
+#include "PdfText.h"
 #include "ResourceIds.h"
 #include "ShellImages.h"
 #include "ShellTestSupport.h"
@@ -512,7 +513,10 @@ TEST_F(FormatEditorTest, PrintCommitsButLeavesTheEditsToBeSaved)
     CFormat *format = NewFormat();
     format->SetModified(false);
     Open(format);
-    EXPECT_FALSE(editor->Router().Action(ID_FORMAT_PRINT)->isEnabled()); // no printout in this program yet
+    // A program without a printout offers Print disabled.
+    CFormatEditor::SetPrinter(nullptr);
+    editor->Router().Update();
+    EXPECT_FALSE(editor->Router().Action(ID_FORMAT_PRINT)->isEnabled());
     int printed = 0;
     CFormatEditor::SetPrinter([&printed](CFormatEditor &e) {
         e.CommitForPrint();
@@ -527,6 +531,40 @@ TEST_F(FormatEditorTest, PrintCommitsButLeavesTheEditsToBeSaved)
     prompter.ExpectMessage(PromptMatch::Id(IDS_SAVE_QUESTION), IDCANCEL);
     editor->Router().Execute(ID_FILE_CLOSE);
     EXPECT_TRUE(format->IsEditorOpen());
+}
+
+TEST_F(FormatEditorTest, PrintPutsTheEditedFormatOnOnePage)
+{
+    CFormat *format = NewFormat();
+    format->SetModified(false);
+    Open(format);
+    editor->Router().Update();
+    ASSERT_TRUE(editor->Router().Action(ID_FORMAT_PRINT)->isEnabled());
+    EXPECT_EQ(editor->Router().Action(ID_FORMAT_PRINT)->text(), QStringLiteral("Print"));
+
+    // Cancel: the edit is in the item, nothing is printed.
+    Enter(IDC_H_ACTIVE, QStringLiteral("720"));
+    prompter.ExpectPrint(ScriptedPrint::Cancel());
+    ASSERT_TRUE(editor->Router().Execute(ID_FORMAT_PRINT));
+    EXPECT_EQ(format->Data().hActive, 720);
+    EXPECT_TRUE(format->IsModified());
+
+    // What the page shows is what the editor holds, typed but not yet stored included.
+    Type(IDC_V_ACTIVE, QStringLiteral("400"));
+    QTest::keyClick(Edit(IDC_V_ACTIVE), Qt::Key_Return);
+    const QString pdf = TempPath(QStringLiteral("format.pdf"));
+    prompter.ExpectPrint(ScriptedPrint::Pdf(pdf, QPageSize::Letter));
+    ASSERT_TRUE(editor->Router().Execute(ID_FORMAT_PRINT));
+    EXPECT_EQ(pdf_text::Info(pdf, QStringLiteral("Pages")), QStringLiteral("1"));
+    EXPECT_EQ(pdf_text::Info(pdf, QStringLiteral("Title")), QStringLiteral("FormatList"));
+    const QStringList lines = pdf_text::Lines(pdf, pdf_text::kSimplified);
+    ASSERT_GE(lines.size(), 10);
+    EXPECT_EQ(lines[0], QStringLiteral("Format Name : Format"));
+    EXPECT_TRUE(lines.contains(QStringLiteral("| Active | 720 pixs 28.600 uS | 400 lines 12.711 mS |")))
+        << qPrintable(lines.join(u'\n'));
+    EXPECT_EQ(format->Data().vActive, 400);
+    EXPECT_TRUE(format->IsModified());
+    EXPECT_EQ(prompter.Messages().size(), 0u);
 }
 
 TEST_F(FormatEditorTest, CheckIsRefusedWhileAToolHasTheGeneratorBusy)

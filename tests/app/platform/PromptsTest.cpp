@@ -4,6 +4,7 @@
 
 #include <QDialog>
 #include <QLineEdit>
+#include <QPrinter>
 
 #include <gtest/gtest-spi.h>
 
@@ -126,6 +127,47 @@ TEST_F(PromptsTest, FileFolderAndDocumentRequestsGoThroughTheScript)
     EXPECT_EQ(result.filterIndex, 2);
     EXPECT_TRUE(BrowseForFolder({nullptr, QStringLiteral("Choose a destination folder..."), QString()}).isEmpty());
     EXPECT_TRUE(OpenInTextEditor(QStringLiteral("/tmp/bad.cmd")));
+}
+
+TEST_F(PromptsTest, PrintDialogsGiveAPdfPrinterOrNothing)
+{
+    const QString pdf = TempPath(QStringLiteral("out.pdf"));
+    prompter.ExpectPrint(ScriptedPrint::Pdf(pdf, QPageSize::Letter, QPageLayout::Landscape))
+        .ExpectPrint(ScriptedPrint::Cancel());
+    QWidget owner;
+    PrintRequest request;
+    request.parent = &owner;
+    const std::unique_ptr<QPrinter> printer = PromptForPrinter(request);
+    ASSERT_NE(printer, nullptr);
+    EXPECT_EQ(printer->outputFormat(), QPrinter::PdfFormat);
+    EXPECT_EQ(printer->outputFileName(), pdf);
+    EXPECT_EQ(printer->pageLayout().pageSize().id(), QPageSize::Letter);
+    EXPECT_EQ(printer->pageLayout().orientation(), QPageLayout::Landscape);
+    EXPECT_EQ(PromptForPrinter(request), nullptr);
+    ASSERT_EQ(prompter.Records().size(), 2u);
+    EXPECT_EQ(prompter.Records()[0].kind, PromptKind::Print);
+    EXPECT_EQ(prompter.Records()[0].answer, IDOK);
+    EXPECT_EQ(prompter.Records()[0].parent, &owner);
+    EXPECT_EQ(prompter.Records()[1].answer, IDCANCEL);
+    EXPECT_EQ(prompter.PrintRequests().size(), 2u);
+
+    EXPECT_NONFATAL_FAILURE(
+        {
+            ScriptedPrompter inner;
+            EXPECT_EQ(PromptForPrinter(PrintRequest()), nullptr);
+        },
+        "unexpected print dialog");
+    // A prompter that knows no printer cancels.
+    struct NoPrinter : Prompter {
+        int Message(const MessageRequest &) override { return IDOK; }
+        FileResult File(const FileRequest &) override { return {}; }
+        QString Folder(const FolderRequest &) override { return {}; }
+        int Modal(QDialog &) override { return IDCANCEL; }
+        bool OpenDocument(DocumentKind, const QString &) override { return false; }
+    } none;
+    InstallPrompter(&none);
+    EXPECT_EQ(PromptForPrinter(PrintRequest()), nullptr);
+    InstallPrompter(&prompter);
 }
 
 TEST(PromptTables, ButtonsOfEachBoxType)

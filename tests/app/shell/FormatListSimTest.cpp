@@ -228,7 +228,8 @@ TEST_F(FormatListSimTest, AScannedGeneratorAnswersTheUserMarkFromItsList)
     for (const CFormatListEntry &e : a.FormatListEntries())
         queries.push_back("FMTL? \"" + e.name.toStdString() + "\"");
     EXPECT_EQ(Since(1, mark), queries);
-    const std::map<QString, int> marks(Marks(*viewB.DataPane()).begin(), Marks(*viewB.DataPane()).end());
+    const Marked rows = Marks(*viewB.DataPane());
+    const std::map<QString, int> marks(rows.begin(), rows.end());
     EXPECT_EQ(marks.at("UF0002"), 3);
     EXPECT_EQ(marks.at("UF0001"), 4);
     EXPECT_EQ(marks.at("UF0000"), 15);

@@ -4,7 +4,9 @@
 
 #include <QDialog>
 #include <QLineEdit>
+#include <QPrintDialog>
 #include <QPrinter>
+#include <QTimer>
 
 #include <gtest/gtest-spi.h>
 
@@ -167,6 +169,33 @@ TEST_F(PromptsTest, PrintDialogsGiveAPdfPrinterOrNothing)
     } none;
     InstallPrompter(&none);
     EXPECT_EQ(PromptForPrinter(PrintRequest()), nullptr);
+    InstallPrompter(&prompter);
+}
+
+TEST_F(PromptsTest, TheQtPrintDialogOffersPageOneAndGivesItsPrinterOnOk)
+{
+    InstallPrompter(nullptr); // the dialogs a user sees
+    QWidget owner;
+    PrintRequest request;
+    request.parent = &owner;
+    for (const bool ok : {false, true}) {
+        SCOPED_TRACE(ok);
+        bool seen = false;
+        QTimer::singleShot(0, [&] {
+            auto *dialog = qobject_cast<QPrintDialog *>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            seen = true;
+            EXPECT_EQ(dialog->parentWidget(), &owner);
+            EXPECT_EQ(dialog->minPage(), 1);
+            EXPECT_EQ(dialog->maxPage(), 1);
+            EXPECT_EQ(dialog->fromPage(), 1);
+            EXPECT_EQ(dialog->toPage(), 1);
+            ok ? dialog->accept() : dialog->reject();
+        });
+        const std::unique_ptr<QPrinter> printer = PromptForPrinter(request);
+        EXPECT_TRUE(seen);
+        EXPECT_EQ(printer != nullptr, ok);
+    }
     InstallPrompter(&prompter);
 }
 

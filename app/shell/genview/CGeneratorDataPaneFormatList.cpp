@@ -15,10 +15,12 @@
 #include "Profile.h"
 #include "ProfileKeys.h"
 #include "Prompts.h"
+#include "RegularFile.h"
 #include "ResourceIds.h"
 #include "StringTable.h"
 #include "WaitCursor.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -65,24 +67,33 @@ QString PercentLine(const char *verb, int position, int count)
     return QStringLiteral("%1: %2%").arg(QLatin1String(verb)).arg(position * 100 / count);
 }
 
-// Writes the rows; false when a write failed (the file is then discarded).
-bool WriteFormatList(QSaveFile &file, const QList<CFormatListEntry> &rows, CProgressDlg &progress)
+// The file's bytes, row by row as the progress dialog shows.
+QByteArray FormatListBytes(const QList<CFormatListEntry> &rows, CProgressDlg &progress)
 {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    CArchive ar(&buffer, CArchive::store);
     const int count = int(rows.size());
-    try {
-        CArchive ar(&file, CArchive::store);
-        FormatListFile::WriteHeader(ar, count);
-        for (int i = 0; i < count; ++i) {
-            if (CGeneratorDataPane::ShowsScanPercentage(i, count))
-                progress.SetStatus(IDC_STATUS2, PercentLine("Saved", i, count));
-            FormatListFile::WriteRow(ar, rows[i]);
-        }
-        ar.Flush();
-    } catch (const CArchiveException &) {
-        file.cancelWriting();
-        return false;
+    FormatListFile::WriteHeader(ar, count);
+    for (int i = 0; i < count; ++i) {
+        if (CGeneratorDataPane::ShowsScanPercentage(i, count))
+            progress.SetStatus(IDC_STATUS2, PercentLine("Saved", i, count));
+        FormatListFile::WriteRow(ar, rows[i]);
     }
-    return file.commit();
+    return bytes;
+}
+
+// One unbuffered write, checked, then the rename: a write the disk cuts
+// short never replaces the older file. The reason when it failed.
+QString WriteWhole(QSaveFile &file, const QByteArray &bytes)
+{
+    if (file.write(bytes) != bytes.size()) {
+        const QString why = file.errorString();
+        file.cancelWriting();
+        return why.isEmpty() ? QStringLiteral("The disk took only part of the file.") : why;
+    }
+    return file.commit() ? QString() : file.errorString();
 }
 
 } // namespace
@@ -92,22 +103,24 @@ void CGeneratorDataPane::SaveFormatList()
     const QString path = AskForFormatList(this, true);
     if (path.isEmpty())
         return;
-    // Written beside the old file and renamed over it only when complete.
+    // Written beside the old file and renamed over it only when complete;
+    // never renamed over a device or a FIFO.
+    const QString notAFile = RegularFile::NotAFileToReplace(path);
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        ShowCannotOpen(this, path, file.errorString(), "ERROR");
+    if (!notAFile.isEmpty() || !file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        ShowCannotOpen(this, path, notAFile.isEmpty() ? file.errorString() : notAFile, "ERROR");
         return;
     }
-    bool saved = false;
+    QString failure;
     {
         WaitCursor wait;
         CProgressDlg progress(this, false);
         progress.SetStatus(IDC_STATUS1, FormatString(IDS_SAVING_FILE, {QFileInfo(path).fileName()}));
-        saved = WriteFormatList(file, FormatListEntries(), progress);
+        failure = WriteWhole(file, FormatListBytes(FormatListEntries(), progress));
         progress.DestroyWindow();
     }
-    if (!saved)
-        ShowCannotOpen(this, path, file.errorString(), "ERROR");
+    if (!failure.isEmpty())
+        ShowCannotOpen(this, path, failure, "ERROR");
 }
 
 int CGeneratorDataPane::HeldFormatIcon(const QString &name)
@@ -126,9 +139,15 @@ void CGeneratorDataPane::LoadFormatList()
         return;
     QList<CFormatListEntry> rows;
     {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly)) {
-            ShowCannotOpen(this, path, file.errorString(), "Open Failed");
+        QFile file;
+        QString notAFile;
+        if (!RegularFile::OpenForReading(file, path, notAFile)) {
+            ShowCannotOpen(this, path, notAFile.isEmpty() ? file.errorString() : notAFile, "Open Failed");
+            return;
+        }
+        if (file.size() > CArchive::kMaxBytes) {
+            ShowCannotOpen(this, path, QStringLiteral("It is larger than 256 MiB; no format list is that large."),
+                           "Open Failed");
             return;
         }
         // The whole file is read first: a damaged one leaves the list as it was.

@@ -9,6 +9,7 @@
 #include "Profile.h"
 #include "ProfileKeys.h"
 #include "Prompts.h"
+#include "RegularFile.h"
 #include "ResourceIds.h"
 #include "StringTable.h"
 
@@ -36,13 +37,22 @@ void CGeneratorView::SaveFormatListAsText()
         return;
     const QString path = result.paths.first();
     WriteProfileString(kFolders, kFileSave, FolderOf(path));
-    // Complete or not at all: an older file of that name stays as it was.
-    QSaveFile file(path);
-    const QByteArray text = FormatListReportText(m_dataPane->FormatListEntries());
-    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
-        MessageBox(this, PromptText(QStringLiteral("Error Creating File\n\n") + file.errorString()), PromptText(),
-                   MB_OK | MB_ICONEXCLAMATION);
+    // Complete or not at all: an older file of that name stays as it was,
+    // and a device or a FIFO is never replaced by the report.
+    QString failure = RegularFile::NotAFileToReplace(path);
+    if (failure.isEmpty()) {
+        QSaveFile file(path);
+        const QByteArray text = FormatListReportText(m_dataPane->FormatListEntries());
+        // One unbuffered write, checked: a write the disk cuts short is never committed.
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || file.write(text) != text.size()
+            || !file.commit()) {
+            failure = file.errorString();
+            file.cancelWriting();
+        }
     }
+    if (!failure.isEmpty())
+        MessageBox(this, PromptText(QStringLiteral("Error Creating File\n\n") + failure), PromptText(),
+                   MB_OK | MB_ICONEXCLAMATION);
 }
 
 void CGeneratorView::PrintFormatList()

@@ -10,7 +10,6 @@
 #include "FormatListPrintout.h"
 #include "PdfText.h"
 #include "Profile.h"
-#include "ReadOnlyFolder.h"
 #include "TestPorts.h"
 #include "TestSupport.h"
 
@@ -21,6 +20,7 @@
 
 #include <limits>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -239,31 +239,52 @@ TEST_F(FormatListPdfTest, TheReportGoesWhereTheUserSaysAndTheFolderIsRemembered)
     EXPECT_EQ(QDir(tempDir.path()).entryList(QDir::Files), QStringList{"list.txt"});
 }
 
-TEST_F(FormatListPdfTest, AReadOnlyFolderGetsTheErrorAndNoFile)
+TEST_F(FormatListPdfTest, AReportThatCannotBeWrittenSaysSoAndKeepsTheOlderFile)
 {
     CGeneratorView &v = ViewWith(kTwoRows);
-    // An older report in the folder before it was locked.
     const QString locked = TempPath(QStringLiteral("locked"));
-    QDir().mkpath(locked);
-    QFile older(locked + QStringLiteral("/older.txt"));
-    ASSERT_TRUE(older.open(QIODevice::WriteOnly) && older.write("older") == 5);
-    older.close();
-    const QString folder = ReadOnlyFolder(locked);
-    for (const char *name : {"/list.txt", "/older.txt"}) {
-        SCOPED_TRACE(name);
-        const QString path = folder + QLatin1String(name);
-        const bool existed = QFile::exists(path);
-        prompter.ExpectFile(PromptMatch::Id(10030), FileResult{true, {path}, 1});
+    const QString full = TempPath(QStringLiteral("full"));
+    for (const QString &folder : {locked, full}) {
+        ASSERT_TRUE(QDir().mkpath(folder));
+        QFile older(folder + QStringLiteral("/older.txt"));
+        ASSERT_TRUE(older.open(QIODevice::WriteOnly) && older.write("older") == 5);
+    }
+    ASSERT_TRUE(QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+    struct Case {
+        const char *what;
+        QString path;
+        long long diskRoom; // -1: no limit
+    };
+    const Case cases[] = {
+        {"a new file in a read-only folder", locked + QStringLiteral("/list.txt"), -1},
+        {"an older file in a read-only folder", locked + QStringLiteral("/older.txt"), -1},
+        {"a disk that fills", full + QStringLiteral("/older.txt"), 100},
+        {"a device", QStringLiteral("/dev/null"), -1},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        const bool existed = QFileInfo::exists(c.path);
+        prompter.ExpectFile(PromptMatch::Id(10030), FileResult{true, {c.path}, 1});
         prompter.ExpectMessage(PromptMatch::Contains(QStringLiteral("Error Creating File")), IDOK,
                                MB_OK | MB_ICONEXCLAMATION);
-        v.Router().Execute(ID_SAVE_FORMAT_LIST_TEXT);
-        EXPECT_EQ(QFile::exists(path), existed);
-        if (existed) {
-            QFile kept(path);
+        {
+            ScopedFilePermissions asUser;
+            std::optional<ScopedFileSizeLimit> disk;
+            if (c.diskRoom >= 0)
+                disk.emplace(c.diskRoom);
+            v.Router().Execute(ID_SAVE_FORMAT_LIST_TEXT);
+        }
+        EXPECT_EQ(QFileInfo::exists(c.path), existed);
+        if (existed && QFileInfo(c.path).isFile()) {
+            QFile kept(c.path);
             ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
             EXPECT_EQ(kept.readAll(), "older");
         }
     }
+    EXPECT_FALSE(QFileInfo(QStringLiteral("/dev/null")).isFile());
+    QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    EXPECT_EQ(QDir(locked).entryList(QDir::Files | QDir::Hidden), QStringList{"older.txt"});
+    EXPECT_EQ(QDir(full).entryList(QDir::Files | QDir::Hidden), QStringList{"older.txt"}); // no temporary left
 }
 
 TEST_F(FormatListPdfTest, ANameTakenByAFolderGetsTheErrorAndStaysAFolder)

@@ -9,7 +9,6 @@
 #include "CGeneratorView.h"
 #include "FormatListFile.h"
 #include "Profile.h"
-#include "ReadOnlyFolder.h"
 #include "StatusRecorder.h"
 #include "TestSupport.h"
 
@@ -26,6 +25,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -60,7 +60,6 @@ protected:
         sim.start();
         setenv("MORVANE_COM1", sim.generator(0).comPath().c_str(), 1);
         setenv("MORVANE_COM2", sim.generator(1).comPath().c_str(), 1);
-        setenv("MORVANE_TIME_SCALE", "0.25", 1);
         WriteProfileInt(QStringLiteral("Port"), QStringLiteral("Type"), 2);
     }
 
@@ -68,7 +67,6 @@ protected:
     {
         views[0].reset();
         views[1].reset();
-        unsetenv("MORVANE_TIME_SCALE");
         unsetenv("MORVANE_COM1");
         unsetenv("MORVANE_COM2");
         PlatformTest::TearDown();
@@ -299,6 +297,13 @@ TEST_F(FormatListSimTest, DamagedOrMissingFilesLeaveTheListAsItWas)
     EXPECT_TRUE(prompter.Records().back().text.startsWith(QStringLiteral("Unable to open the file:\n\n") + missing));
     EXPECT_EQ(a.FormatListRowCount(), before.size());
 
+    // What is no file is refused before it is read: a device would give bytes without end.
+    Load(a, QStringLiteral("/dev/zero"), [this] {
+        prompter.ExpectMessage(PromptMatch::Id(33067).AndCaption(QStringLiteral("Open Failed")), IDOK);
+    });
+    EXPECT_TRUE(prompter.Records().back().text.contains(QStringLiteral("is a device"))) << qPrintable(prompter.Records().back().text);
+    EXPECT_EQ(a.FormatListRowCount(), before.size());
+
     // Cancel: nothing.
     prompter.ExpectFile(PromptMatch::Caption(QStringLiteral("Load a Format List...")), FileResult{});
     a.LoadFormatList();
@@ -309,24 +314,49 @@ TEST_F(FormatListSimTest, ASaveThatCannotBeWrittenSaysSoAndKeepsTheOlderFile)
 {
     Pane &a = Scanned(0);
     const QString locked = TempPath(QStringLiteral("locked"));
-    QDir().mkpath(locked);
-    QFile older(locked + QStringLiteral("/older.fls"));
-    ASSERT_TRUE(older.open(QIODevice::WriteOnly) && older.write("older") == 5);
-    older.close();
-    const QString folder = ReadOnlyFolder(locked);
-    for (const char *name : {"/new.fls", "/older.fls"}) {
-        SCOPED_TRACE(name);
-        const QString path = folder + QLatin1String(name);
-        const bool existed = QFile::exists(path);
-        Save(a, path, [this] {
-            prompter.ExpectMessage(PromptMatch::Id(33067).AndCaption(QStringLiteral("ERROR")), IDOK,
-                                   MB_OK | MB_ICONEXCLAMATION);
-        });
-        EXPECT_EQ(QFile::exists(path), existed);
-        if (existed) {
-            EXPECT_EQ(ReadAll(path), "older");
+    const QString full = TempPath(QStringLiteral("full"));
+    for (const QString &folder : {locked, full}) {
+        ASSERT_TRUE(QDir().mkpath(folder));
+        QFile older(folder + QStringLiteral("/older.fls"));
+        ASSERT_TRUE(older.open(QIODevice::WriteOnly) && older.write("older") == 5);
+    }
+    ASSERT_TRUE(QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+    struct Case {
+        const char *what;
+        QString path;
+        long long diskRoom; // -1: no limit
+        const char *cause;
+    };
+    const Case cases[] = {
+        {"a new file in a read-only folder", locked + QStringLiteral("/new.fls"), -1, ""},
+        {"an older file in a read-only folder", locked + QStringLiteral("/older.fls"), -1, ""},
+        {"a disk that fills", full + QStringLiteral("/older.fls"), 100, ""},
+        {"a device", QStringLiteral("/dev/null"), -1, "is a device"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        const bool existed = QFileInfo::exists(c.path);
+        {
+            ScopedFilePermissions asUser;
+            std::optional<ScopedFileSizeLimit> disk;
+            if (c.diskRoom >= 0)
+                disk.emplace(c.diskRoom);
+            Save(a, c.path, [this] {
+                prompter.ExpectMessage(PromptMatch::Id(33067).AndCaption(QStringLiteral("ERROR")), IDOK,
+                                       MB_OK | MB_ICONEXCLAMATION);
+            });
+        }
+        EXPECT_TRUE(prompter.Records().back().text.startsWith(QStringLiteral("Unable to open the file:\n\n") + c.path
+                                                              + QStringLiteral("\n\n")));
+        EXPECT_TRUE(prompter.Records().back().text.contains(QLatin1String(c.cause)));
+        EXPECT_EQ(QFileInfo::exists(c.path), existed);
+        if (existed && QFileInfo(c.path).isFile()) {
+            EXPECT_EQ(ReadAll(c.path), "older");
         }
     }
+    QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    EXPECT_EQ(QDir(locked).entryList(QDir::Files | QDir::Hidden), QStringList{"older.fls"});
+    EXPECT_EQ(QDir(full).entryList(QDir::Files | QDir::Hidden), QStringList{"older.fls"});
 }
 
 } // namespace

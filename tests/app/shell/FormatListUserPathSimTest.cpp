@@ -58,7 +58,6 @@ protected:
         gensim::populate(sim.generator(0), {.formats = 2});
         sim.generator(1).seed(ItemKind::Format, gensim::populationFormat(1));
         sim.start();
-        setenv("MORVANE_TIME_SCALE", "0.25", 1);
         window = std::make_unique<CMainWindow>();
         window->CreateFrame();
         window->resize(760, 520);
@@ -71,7 +70,6 @@ protected:
         window.reset();
         DataKinds::Unregister(kIconFormat);
         CFormatEditor::SetPrinter(nullptr);
-        unsetenv("MORVANE_TIME_SCALE");
         unsetenv("MORVANE_COM1");
         unsetenv("MORVANE_COM2");
         PlatformTest::TearDown();

@@ -8,6 +8,7 @@
 #include "CGeneratorDataPane.h"
 #include "CGeneratorView.h"
 #include "FormatListFile.h"
+#include "PortDialogAnswer.h"
 #include "Profile.h"
 #include "StatusRecorder.h"
 #include "TestSupport.h"
@@ -60,7 +61,6 @@ protected:
         sim.start();
         setenv("MORVANE_COM1", sim.generator(0).comPath().c_str(), 1);
         setenv("MORVANE_COM2", sim.generator(1).comPath().c_str(), 1);
-        WriteProfileInt(QStringLiteral("Port"), QStringLiteral("Type"), 2);
     }
 
     void TearDown() override
@@ -75,11 +75,7 @@ protected:
     // Generator i's view (frame made, hidden, not scanned).
     CGeneratorView &Open(int i)
     {
-        WriteProfileInt(QStringLiteral("Port"), QStringLiteral("Com"), i + 1);
-        prompter.ExpectDialog(PromptMatch::Caption(QStringLiteral("Select a Port...")), [](QDialog &d) { d.accept(); });
-        auto *connection = new CGenerator(nullptr);
-        EXPECT_TRUE(connection->OpenPort());
-        views[i] = std::make_unique<CGeneratorView>(connection, nullptr);
+        views[i] = std::make_unique<CGeneratorView>(ConnectOverCom(prompter, i + 1).release(), nullptr);
         views[i]->CreateFrame();
         return *views[i];
     }

@@ -17,6 +17,7 @@
 #include "FormatListPrintout.h"
 #include "FormatPrintout.h"
 #include "PdfText.h"
+#include "PortDialogAnswer.h"
 #include "Profile.h"
 #include "ShellImages.h"
 #include "TestSupport.h"
@@ -80,9 +81,7 @@ protected:
 
     void Connect(int com)
     {
-        WriteProfileInt("Port", "Type", 2);
-        WriteProfileInt("Port", "Com", com);
-        prompter.ExpectDialog(PromptMatch::Caption("Select a Port..."), [](QDialog &d) { d.accept(); });
+        AnswerPortDialogCom(prompter, com);
         ASSERT_TRUE(window->Router().Execute(ID_CONNECT));
     }
 

@@ -2,17 +2,11 @@
 // reads past the end, and what it takes are rows a command line can carry,
 // which it reads back the same once written.
 #include "FormatListFile.h"
+#include "FuzzCheck.h"
 
 #include <cmath>
-#include <cstdlib>
 
 namespace {
-
-void Check(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
 
 bool SameRate(double a, double b)
 {
@@ -27,24 +21,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     QList<CFormatListEntry> rows;
     QString error;
     if (!FormatListFile::Read(bytes, rows, error)) {
-        Check(rows.isEmpty() && !error.isEmpty());
+        FuzzCheck(rows.isEmpty() && !error.isEmpty());
         return 0;
     }
-    Check(qint64(rows.size()) * FormatListFile::kRowSize + FormatListFile::kHeaderSize <= qint64(size));
+    FuzzCheck(qint64(rows.size()) * FormatListFile::kRowSize + FormatListFile::kHeaderSize <= qint64(size));
     for (const CFormatListEntry &row : rows) {
-        Check(!row.name.isEmpty() && row.name.size() <= FormatListFile::kMaxNameLength);
-        Check(!row.name.contains(u'"') && !row.name.contains(u';'));
+        FuzzCheck(!row.name.isEmpty() && row.name.size() <= FormatListFile::kMaxNameLength);
+        FuzzCheck(!row.name.contains(u'"') && !row.name.contains(u';'));
         for (double rate : {row.hRate, row.vRate, row.pixelRate})
-            Check(std::isfinite(rate) || std::isnan(rate));
+            FuzzCheck(std::isfinite(rate) || std::isnan(rate));
     }
     QList<CFormatListEntry> again;
-    Check(FormatListFile::Read(FormatListFile::Bytes(rows), again, error));
-    Check(again.size() == rows.size());
+    FuzzCheck(FormatListFile::Read(FormatListFile::Bytes(rows), again, error));
+    FuzzCheck(again.size() == rows.size());
     for (qsizetype i = 0; i < rows.size(); ++i) {
-        Check(again[i].name == rows[i].name && again[i].videoType == rows[i].videoType);
-        Check(again[i].syncType == rows[i].syncType && again[i].hRes == rows[i].hRes && again[i].vRes == rows[i].vRes);
-        Check(SameRate(again[i].hRate, rows[i].hRate) && SameRate(again[i].vRate, rows[i].vRate));
-        Check(SameRate(again[i].pixelRate, rows[i].pixelRate) && again[i].scan == rows[i].scan);
+        FuzzCheck(again[i].name == rows[i].name && again[i].videoType == rows[i].videoType);
+        FuzzCheck(again[i].syncType == rows[i].syncType && again[i].hRes == rows[i].hRes && again[i].vRes == rows[i].vRes);
+        FuzzCheck(SameRate(again[i].hRate, rows[i].hRate) && SameRate(again[i].vRate, rows[i].vRate));
+        FuzzCheck(SameRate(again[i].pixelRate, rows[i].pixelRate) && again[i].scan == rows[i].scan);
     }
     return 0;
 }

@@ -21,7 +21,7 @@ CRectangle::CRectangle(bool oval, int x1, int y1, int x2, int y2, int colour, in
     m_pattern.SetIndex(pattern);
 }
 
-CRectangle::CRectangle(const CRectangle &other) : CPrimitive(other)
+CRectangle::CRectangle(const CRectangle &other) : CPrimitive(other), m_oval(other.m_oval)
 {
     TakeValues(other);
 }

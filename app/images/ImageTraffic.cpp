@@ -302,9 +302,10 @@ ImageCopy CopyImage(const QString &name, CGenerator *source, CGenerator *target,
     }
     for (int i = 1; i <= count; ++i) {
         const QString line = s.QueryIstpLine(i);
-        if (!s.LastCommandSucceeded() || line.trimmed().isEmpty()) {
+        const bool answered = s.LastCommandSucceeded();
+        if (!answered || line.trimmed().isEmpty()) {
             closeBoth();
-            if (s.LastCommandSucceeded())
+            if (answered)
                 ImageRefused(parent, QStringLiteral("The image \"%1\" was not copied: the source gave line %2 empty.")
                                          .arg(name)
                                          .arg(i));

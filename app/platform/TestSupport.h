@@ -10,6 +10,18 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
+// Failures show texts as text and bytes in hexadecimal.
+inline void PrintTo(const QString &text, std::ostream *os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
+inline void PrintTo(const QByteArray &bytes, std::ostream *os)
+{
+    *os << bytes.toHex(' ').toStdString();
+}
+
 // Creates the application on first use (QT_QPA_PLATFORM=offscreen, the
 // profile and XDG folders under one temporary folder) and returns it.
 QApplication &EnsureTestApplication();

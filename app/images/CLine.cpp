@@ -90,11 +90,8 @@ void CLine::SetFromCommand(CCommandReader &reader)
     QString colour;
     reader.NextToken(colour);
     m_colour.SetByName(colour);
-    int values[4] = {};
-    for (int &value : values)
-        reader.NextInt(value);
-    m_x1 = values[0];
-    m_y1 = values[1];
-    m_x2 = values[2];
-    m_y2 = values[3];
+    m_x1 = NextLineValue(reader);
+    m_y1 = NextLineValue(reader);
+    m_x2 = NextLineValue(reader);
+    m_y2 = NextLineValue(reader);
 }

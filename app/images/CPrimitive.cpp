@@ -1,11 +1,13 @@
 #include "CPrimitive.h"
 
 #include "Archive.h"
+#include "CCommandReader.h"
 #include "CGenerator.h"
 #include "CProgressDlg.h"
 #include "Prompts.h"
 #include "ResourceIds.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -102,6 +104,13 @@ int CPrimitive::RoundHalfUp(double value)
     if (rounded <= double(std::numeric_limits<int>::min()))
         return std::numeric_limits<int>::min();
     return int(rounded);
+}
+
+int CPrimitive::NextLineValue(CCommandReader &reader)
+{
+    int value = 0;
+    reader.NextInt(value);
+    return std::clamp(value, -kLineValueLimit, kLineValueLimit);
 }
 
 int CPrimitive::Saturate(std::int64_t value)

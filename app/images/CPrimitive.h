@@ -74,6 +74,12 @@ public:
     static int RoundHalfUp(double value);
     // A sum or product of coordinates kept within the int range.
     static int Saturate(std::int64_t value);
+    // A line's coordinates and sizes are cut to this: far beyond any image,
+    // and near enough to zero that their sums and sizes stay within an int,
+    // so every line a primitive writes reads back to the same line.
+    static constexpr int kLineValueLimit = 1 << 24;
+    // The next integer of a line, cut to the limit above; 0 when missing.
+    static int NextLineValue(CCommandReader &reader);
 
     bool IsLocked() const { return m_locked != 0; }
     void SetLocked(bool locked) { m_locked = locked ? 1 : 0; }

@@ -123,11 +123,10 @@ void CRectangle::SetFromCommand(CCommandReader &reader)
     QString name;
     reader.NextToken(name);
     m_colour.SetByName(name);
-    int w = 0, h = 0, x = 0, y = 0;
-    reader.NextInt(w);
-    reader.NextInt(h);
-    reader.NextInt(x);
-    reader.NextInt(y);
+    const int w = NextLineValue(reader);
+    const int h = NextLineValue(reader);
+    const int x = NextLineValue(reader);
+    const int y = NextLineValue(reader);
     name.clear();
     reader.NextToken(name);
     m_pattern.SetByName(name);

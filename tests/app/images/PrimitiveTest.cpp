@@ -65,9 +65,10 @@ TEST_F(PrimitiveTest, LinesBuildTheirBoxAndWriteTheirLine)
         {"OVAL Cyan  40 30  300 200  Checker2", 5, {300, 200}, {339, 229}, 6, 18, "OVAL Cyan  40 30  300 200  Checker2"},
         {"RECT Mauve 10 20 5 6 Stripes", 4, {5, 6}, {14, 25}, 7, 0, "RECT White  10 20  5 6  GrayPat0"},
         {"OVAL Mauve 10 20 5 6 Stripes", 5, {5, 6}, {15, 26}, 7, 0, "OVAL White  10 20  5 6  GrayPat0"},
-        // Sums beyond the int range stop at its end.
-        {"RECT White 2147483647 1 2147483647 0 GrayPat0", 4, {INT_MAX, 0}, {INT_MAX, 0}, 7, 0,
-         "RECT White  1 1  2147483647 0  GrayPat0"},
+        // Values far beyond any image are cut to 2^24 either way, so sizes stay within an int.
+        {"RECT White 2147483647 1 99999999999 0 GrayPat0", 4, {1 << 24, 0}, {(1 << 25) - 1, 0}, 7, 0,
+         "RECT White  16777216 1  16777216 0  GrayPat0"},
+        {"OVAL White 3 -2147483648 3", 5, {3, 0}, {6, -(1 << 24)}, 7, 0, "OVAL White  3 16777216  3 0  GrayPat0"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.line);

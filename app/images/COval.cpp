@@ -9,6 +9,8 @@ COval::COval(int x1, int y1, int x2, int y2, int colour, int pattern)
 {
 }
 
+COval::COval(CCanvas *canvas) : CRectangle(true, canvas) {}
+
 COval::COval(const COval &other) : CRectangle(other) {}
 
 COval::~COval() = default;

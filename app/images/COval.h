@@ -10,6 +10,8 @@ class COval : public CRectangle {
 public:
     COval();
     COval(int x1, int y1, int x2, int y2, int colour = CNamedColour::kWhite, int pattern = 0);
+    // In the middle of the canvas's image, as the rectangle.
+    explicit COval(CCanvas *canvas);
     ~COval() override;
 
     CPrimitive *Clone() const override;

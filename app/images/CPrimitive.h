@@ -3,21 +3,33 @@
 // language (dot, line, rectangle, oval, text, ...) and the group. It fixes
 // the operations that the image, its readers and writers, the canvas, the
 // editor's tree and the property dialogs call on every primitive, the
-// fields all primitives share and the part of the archive they share.
+// fields all primitives share, the part of the archive they share, and the
+// handles by which the user drags a primitive's points on the canvas.
 
 #include "CObject.h"
 
 #include <QPoint>
+#include <QPointer>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <vector>
 
 class CArchive;
+class CCanvas;
 class CCommandReader;
 class CGenerator;
+class CPrimitiveHandle;
 class CProgressDlg;
+class CanvasListLink;
+class QDialog;
+class QFont;
+class QPainter;
+class QStatusBar;
 class QTreeWidgetItem;
 
 class CPrimitive : public CObject {
@@ -25,6 +37,9 @@ class CPrimitive : public CObject {
 
 public:
     CPrimitive();
+    // On a canvas (the editor's insert commands); the classes make their handles.
+    explicit CPrimitive(CCanvas *canvas);
+    // Destroys the handles and an open property dialog.
     ~CPrimitive() override;
     CPrimitive &operator=(const CPrimitive &) = delete;
 
@@ -36,9 +51,27 @@ public:
     virtual CPrimitive *Clone() const;
     // Type code, also the primitive's icon in the tree.
     virtual int Type() const;
+    // Handles shown for the selection (made when missing).
+    virtual void Select();
+    virtual void Deselect();
+    virtual void SetStatusBar(QStatusBar *statusBar);
+    // The command text into the status bar, then UpdateProperties.
+    virtual void ShowStatus();
     // Shows the line on the progress dialog and sends it; false when the
-    // generator refused it or the link failed (the link showed why).
+    // generator refused it or the link failed (the link showed why). A
+    // primitive without a line sends nothing.
     virtual bool SendToGenerator(CGenerator *generator, CProgressDlg *progress, int flag);
+    // Paints the primitive in client pixels; update is the part repainted.
+    virtual void Draw(QPainter &painter, const QRect &update);
+    // Asks the canvas to repaint where the primitive lies.
+    virtual void Invalidate();
+    // The drag of handle index (a number from 1) begins; false: no drag.
+    virtual bool BeginTrack(int index);
+    // The handle moves to point (client pixels): first with test true,
+    // before the handle's window moves (the class may correct the point),
+    // then with test false, after. False refuses the point.
+    virtual bool Track(int index, QPoint &point, bool test);
+    virtual void EndTrack(int index, bool moved);
     // The primitive's line of the image language.
     virtual QString GetCommandText() const;
     virtual bool HasColour() const;
@@ -52,11 +85,22 @@ public:
     virtual void SetPattern(int index);
     virtual void SetFont(int index);
     virtual QString GetTypeName() const;
+    // A client point on the primitive.
+    virtual bool HitTest(const QPoint &client) const;
+    // Whether the primitive meets a client rectangle (the base meets every one).
+    virtual bool IntersectsRect(const QRect &client) const;
     virtual void GetBounds(QPoint &topLeft, QPoint &bottomRight) const;
     virtual void Offset(int dx, int dy);
     virtual void Scale(double sx, double sy);
+    // The canvas the primitive is shown on; null takes its handles away.
+    virtual void SetCanvas(CCanvas *canvas);
+    // An image point onto one of the primitive's key points (within 4
+    // pixels both ways); false when none is near.
+    virtual bool SnapPoint(QPoint &image);
     virtual bool IsGroup() const;
-    // Takes every value of another primitive of the same class.
+    virtual void UpdateProperties();
+    // Takes every value of another primitive of the same class; what it is
+    // attached to (canvas, pane, status bar, handle windows) stays its own.
     virtual void VirtualAssign(const CPrimitive &other);
 
     // The arguments of the primitive's line, the reader standing after its
@@ -68,6 +112,28 @@ public:
     // The primitives whose lines stand for this one, in sending order: the
     // primitive itself, a group its members.
     virtual void AppendLinePrimitives(std::vector<const CPrimitive *> &lines) const;
+
+    // --- Handles and marks ------------------------------------------------------
+    // Marked primitives show their handles in black (multiple selection).
+    void SetMarked(bool on);
+    void RepaintHandles();
+    void DestroyHandles();
+    // Ends every handle's drag and the tracking.
+    void ClearTracking();
+    int HandleCount() const { return int(m_handles.size()); }
+    // Handle index (a number from 1), or null.
+    CPrimitiveHandle *Handle(int index) const;
+
+    // A drag point onto another primitive's key point (toPoints) or else the
+    // grid (when the canvas snaps to it); client: the point is in client
+    // pixels. True when it was snapped.
+    bool SnapTrackPoint(QPoint &point, bool client, bool toPoints);
+    // point := key when both coordinates are within 4 pixels of it.
+    static bool SnapToNearPoint(QPoint &point, const QPoint &key);
+
+    // The largest "Courier New" (24, 22, ... 4 pixels high, no
+    // antialiasing) in which text fits width x height; none when none fits.
+    static std::optional<QFont> FitTextFont(const QString &text, int width, int height);
 
     // The integer part (towards zero), plus 1 when the fraction left is 0.5
     // or more; beyond the int range the nearest end, not-a-number 0.
@@ -83,7 +149,16 @@ public:
 
     bool IsLocked() const { return m_locked != 0; }
     void SetLocked(bool locked) { m_locked = locked ? 1 : 0; }
+    bool IsSelected() const { return m_selected; }
+    bool IsMarked() const { return m_marked != 0; }
+    bool IsTracking() const { return m_tracking; }
+    bool IsSnapped() const { return m_snapped; }
+    void SetSnapped(bool snapped) { m_snapped = snapped; }
+    CCanvas *GetCanvas() const;
+    QStatusBar *GetStatusBar() const;
 
+    CanvasListLink *GetListPane() const { return m_listPane; }
+    void SetListPane(CanvasListLink *pane) { m_listPane = pane; }
     // The tree item of the primitive and where it stood, remembered for
     // re-insertion; an insert-after of null stands for the first position.
     QTreeWidgetItem *GetTreeItem() const { return m_treeItem; }
@@ -98,14 +173,35 @@ protected:
     CPrimitive(const CPrimitive &other);
 
     // The values every primitive shares, taken from another (each class's
-    // VirtualAssign starts with it).
+    // VirtualAssign starts with it): the lock and the remembered tree
+    // positions, never what the other is attached to.
     void AssignBase(const CPrimitive &other);
 
     // Both archive directions of an int32 field.
     static void Transfer(CArchive &ar, std::int32_t &value);
 
+    // A new handle at a client point; cursor a system cursor id (the
+    // 0x7F.. numbers) or, with system false, a program cursor resource.
+    void AddHandle(const QPoint &client, int cursor, bool system);
+    // Moves handle index (from 1) to a client point.
+    void MoveHandle(int index, const QPoint &client);
+    QPoint HandlePoint(int index) const;
+    bool HasHandleWindows() const;
+    // The image point of handle index's client point.
+    QPoint HandleImagePoint(int index) const;
+    void SetTracking(bool tracking) { m_tracking = tracking; }
+
 private:
+    bool m_snapped = false;
+    QPointer<CCanvas> m_canvas;
+    std::vector<std::unique_ptr<CPrimitiveHandle>> m_handles;
+    QPointer<QStatusBar> m_statusBar;
+    QPointer<QDialog> m_propertyDialog;
+    bool m_selected = false;
+    bool m_tracking = false;
     std::int32_t m_locked = 0;
+    std::int32_t m_marked = 0;
+    CanvasListLink *m_listPane = nullptr;
     QTreeWidgetItem *m_treeItem = nullptr;
     QTreeWidgetItem *m_parentItem = nullptr;
     QTreeWidgetItem *m_insertAfter = nullptr;

@@ -1,11 +1,43 @@
 #include "CRectangle.h"
 
 #include "Archive.h"
+#include "CCanvas.h"
 #include "CCommandReader.h"
+#include "CPrimitiveHandle.h"
+#include "PrimitivePainting.h"
+#include "ResourceIds.h"
 
+#include <QPainter>
+
+#include <algorithm>
 #include <cstdlib>
+#include <vector>
 
 IMPLEMENT_SERIAL(CRectangle, CPrimitive, VERSIONABLE_SCHEMA | 1)
+
+namespace {
+
+// How far around its box a box's repaint reaches: the handles' half size.
+constexpr int kHandleReach = 3;
+
+struct BoxHandle {
+    int cursor;
+    bool system;
+};
+
+// Handles 1 to 9: corners, edge middles, centre.
+constexpr BoxHandle kBoxHandles[CRectangle::kHandles] = {
+    {CPrimitiveHandle::kSizeNwSe, true},       {CPrimitiveHandle::kSizeNeSw, true},
+    {CPrimitiveHandle::kSizeNwSe, true},       {CPrimitiveHandle::kSizeNeSw, true},
+    {CPrimitiveHandle::kSizeWestEast, true},   {CPrimitiveHandle::kSizeNorthSouth, true},
+    {CPrimitiveHandle::kSizeWestEast, true},   {CPrimitiveHandle::kSizeNorthSouth, true},
+    {IDC_CURSOR_MOVE, false},
+};
+
+bool IsEdgeAcross(int index) { return index == 5 || index == 7; } // keeps its y
+bool IsEdgeAlong(int index) { return index == 6 || index == 8; }  // keeps its x
+
+} // namespace
 
 CRectangle::CRectangle() = default;
 
@@ -19,6 +51,19 @@ CRectangle::CRectangle(bool oval, int x1, int y1, int x2, int y2, int colour, in
 {
     m_colour.SetIndex(colour);
     m_pattern.SetIndex(pattern);
+}
+
+CRectangle::CRectangle(CCanvas *canvas) : CRectangle(false, canvas) {}
+
+CRectangle::CRectangle(bool oval, CCanvas *canvas) : CPrimitive(canvas), m_oval(oval ? 1 : 0)
+{
+    const int cx = (canvas->LargestX() + 1) / 2;
+    const int cy = (canvas->LargestY() + 1) / 2;
+    m_x1 = RoundHalfUp(0.8 * cx);
+    m_y1 = RoundHalfUp(0.8 * cy);
+    m_x2 = RoundHalfUp(1.2 * cx);
+    m_y2 = RoundHalfUp(1.2 * cy);
+    CreateHandles();
 }
 
 CRectangle::CRectangle(const CRectangle &other) : CPrimitive(other), m_oval(other.m_oval)
@@ -74,14 +119,23 @@ std::int64_t CRectangle::SizeShrink() const
 
 QString CRectangle::GetCommandText() const
 {
-    const std::int64_t w = std::llabs(std::int64_t(m_x1) - m_x2) + 1 - SizeShrink();
-    const std::int64_t h = std::llabs(std::int64_t(m_y1) - m_y2) + 1 - SizeShrink();
+    std::int64_t x = m_x1;
+    std::int64_t y = m_y1;
+    std::int64_t w = std::llabs(std::int64_t(m_x1) - m_x2) + 1;
+    std::int64_t h = std::llabs(std::int64_t(m_y1) - m_y2) + 1;
+    if (IsTracking() && HandleCount() == kHandles) {
+        const Geometry g = GetTrackGeometry();
+        x = g.x;
+        y = g.y;
+        w = g.w;
+        h = g.h;
+    }
     return QStringLiteral("%1 %2  %3 %4  %5 %6  %7")
         .arg(IsOval() ? QLatin1String("OVAL") : QLatin1String("RECT"), m_colour.GetCommandName())
-        .arg(w)
-        .arg(h)
-        .arg(m_x1)
-        .arg(m_y1)
+        .arg(w - SizeShrink())
+        .arg(h - SizeShrink())
+        .arg(x)
+        .arg(y)
         .arg(m_pattern.GetText());
 }
 
@@ -97,6 +151,7 @@ void CRectangle::Offset(int dx, int dy)
     m_x2 = Saturate(std::int64_t(m_x2) + dx);
     m_y1 = Saturate(std::int64_t(m_y1) + dy);
     m_y2 = Saturate(std::int64_t(m_y2) + dy);
+    PlaceHandles();
 }
 
 void CRectangle::Scale(double sx, double sy)
@@ -105,6 +160,7 @@ void CRectangle::Scale(double sx, double sy)
     m_x2 = RoundHalfUp(m_x2 * sx);
     m_y1 = RoundHalfUp(m_y1 * sy);
     m_y2 = RoundHalfUp(m_y2 * sy);
+    PlaceHandles();
 }
 
 void CRectangle::VirtualAssign(const CPrimitive &other)
@@ -116,6 +172,7 @@ void CRectangle::VirtualAssign(const CPrimitive &other)
     }
     AssignBase(other);
     TakeValues(*box);
+    PlaceHandles();
 }
 
 void CRectangle::SetFromCommand(CCommandReader &reader)
@@ -137,4 +194,281 @@ void CRectangle::SetFromCommand(CCommandReader &reader)
     m_y1 = y;
     m_x2 = Saturate(std::int64_t(x) + w - 1 + grow);
     m_y2 = Saturate(std::int64_t(y) + h - 1 + grow);
+}
+
+// --- On the canvas ----------------------------------------------------------------------
+
+std::array<QPoint, CRectangle::kHandles> CRectangle::LayoutFrom(const QPoint &a, const QPoint &b)
+{
+    const int mx = (a.x() + b.x()) / 2;
+    const int my = (a.y() + b.y()) / 2;
+    return {QPoint(a.x(), a.y()), QPoint(a.x(), b.y()), QPoint(b.x(), b.y()),
+            QPoint(b.x(), a.y()), QPoint(a.x(), my),    QPoint(mx, b.y()),
+            QPoint(b.x(), my),    QPoint(mx, a.y()),    QPoint(mx, my)};
+}
+
+void CRectangle::ComputePoints()
+{
+    if (CCanvas *canvas = GetCanvas())
+        m_points = LayoutFrom(canvas->ImageToClient(TopLeft()), canvas->ImageToClient(BottomRight()));
+}
+
+void CRectangle::PlaceHandles()
+{
+    if (HandleCount() != kHandles || IsTracking())
+        return;
+    ComputePoints();
+    for (int i = 1; i <= kHandles; ++i)
+        MoveHandle(i, m_points[size_t(i - 1)]);
+}
+
+void CRectangle::CreateHandles()
+{
+    if (!GetCanvas() || HandleCount() != 0)
+        return;
+    ComputePoints();
+    for (int i = 0; i < kHandles; ++i)
+        AddHandle(m_points[size_t(i)], kBoxHandles[i].cursor, kBoxHandles[i].system);
+}
+
+void CRectangle::SetCanvas(CCanvas *canvas)
+{
+    CPrimitive::SetCanvas(canvas);
+    CreateHandles();
+}
+
+void CRectangle::Select()
+{
+    CPrimitive::Select();
+    if (HasHandleWindows())
+        PlaceHandles();
+}
+
+QRect CRectangle::ClientBox() const
+{
+    if (IsTracking() && HandleCount() == kHandles)
+        return BoxPixels(HandlePoint(1), HandlePoint(3));
+    CCanvas *canvas = GetCanvas();
+    if (!canvas)
+        return BoxPixels(TopLeft(), BottomRight());
+    return BoxPixels(canvas->ImageToClient(TopLeft()), canvas->ImageToClient(BottomRight()));
+}
+
+bool CRectangle::HitTest(const QPoint &client) const
+{
+    const QRect box = ClientBox();
+    return IsOval() ? OvalContains(box, client) : box.contains(client);
+}
+
+bool CRectangle::IntersectsRect(const QRect &client) const
+{
+    const QRect box = ClientBox();
+    return IsOval() ? OvalIntersects(box, client) : box.intersects(client);
+}
+
+void CRectangle::Invalidate()
+{
+    if (CCanvas *canvas = GetCanvas())
+        canvas->update(ClientBox().adjusted(-kHandleReach, -kHandleReach, kHandleReach, kHandleReach));
+}
+
+void CRectangle::Draw(QPainter &painter, const QRect &update)
+{
+    if (!GetCanvas() || IsTracking() || !IntersectsRect(update))
+        return;
+    const QRect box = ClientBox();
+    const QColor colour = m_colour.GetScreenColour();
+    if (IsFilled()) {
+        const QBrush brush = PatternBrush(m_pattern.GetIndex(), colour);
+        if (IsOval())
+            FillOval(painter, box, brush);
+        else
+            FillBox(painter, box, brush);
+    } else if (IsOval()) {
+        DrawOvalOutline(painter, box, colour);
+    } else {
+        DrawBoxOutline(painter, box, colour);
+    }
+    if (IsSelected())
+        PlaceHandles();
+}
+
+bool CRectangle::SnapPoint(QPoint &image)
+{
+    if (IsTracking())
+        return false;
+    const int mx = RoundHalfUp((double(m_x1) + m_x2) / 2.0);
+    const int my = RoundHalfUp((double(m_y1) + m_y2) / 2.0);
+    std::vector<QPoint> keys;
+    if (!IsOval())
+        keys = {{m_x1, m_y1}, {m_x2, m_y2}, {m_x1, m_y2}, {m_x2, m_y1}};
+    for (const QPoint &key : {QPoint(m_x1, my), QPoint(m_x2, my), QPoint(mx, m_y1), QPoint(mx, m_y2), QPoint(mx, my)})
+        keys.push_back(key);
+    for (const QPoint &key : keys) {
+        if (SnapToNearPoint(image, key))
+            return true;
+    }
+    return false;
+}
+
+// --- Dragging -----------------------------------------------------------------------------
+
+bool CRectangle::MoveMode(int index) const
+{
+    CCanvas *canvas = GetCanvas();
+    return (canvas && canvas->MoveWhole()) || index == kHandles;
+}
+
+QPoint CRectangle::OffsetInBox(int index) const
+{
+    const int dx = m_extent.x();
+    const int dy = m_extent.y();
+    switch (index) {
+    case 2: return {0, dy};
+    case 3: return {dx, dy};
+    case 4: return {dx, 0};
+    case 5: return {0, dy / 2};
+    case 6: return {dx / 2, dy};
+    case 7: return {dx, dy / 2};
+    case 8: return {dx / 2, 0};
+    case 9: return {dx / 2, dy / 2};
+    default: return {0, 0};
+    }
+}
+
+CRectangle::Geometry CRectangle::GetTrackGeometry() const
+{
+    const QPoint a = HandleImagePoint(1);
+    if (MoveMode(m_trackIndex)) {
+        const QPoint corner = HandleImagePoint(m_trackIndex) - OffsetInBox(m_trackIndex);
+        return {corner.x(), corner.y(), m_extent.x() + 1, m_extent.y() + 1};
+    }
+    const QPoint d = HandleImagePoint(3) - a;
+    const int w = IsEdgeAlong(m_trackIndex) ? m_extent.x() + 1 : std::abs(d.x()) + 1;
+    const int h = IsEdgeAcross(m_trackIndex) ? m_extent.y() + 1 : std::abs(d.y()) + 1;
+    return {a.x(), a.y(), w, h};
+}
+
+void CRectangle::ShowOutline()
+{
+    if (CCanvas *canvas = GetCanvas())
+        canvas->SetDragFeedback({{IsOval() ? FeedbackShape::Ellipse : FeedbackShape::Frame, HandlePoint(1),
+                                  HandlePoint(3), m_colour.GetScreenColour()}});
+}
+
+bool CRectangle::BeginTrack(int index)
+{
+    CCanvas *canvas = GetCanvas();
+    if (!canvas || IsLocked() || HandleCount() != kHandles)
+        return false;
+    PlaceHandles();
+    SetTracking(true);
+    m_trackIndex = index;
+    Invalidate();
+    canvas->repaint();
+    ShowOutline();
+    if (IsEdgeAcross(index))
+        m_pinned = HandlePoint(index).y();
+    else if (IsEdgeAlong(index))
+        m_pinned = HandlePoint(index).x();
+    m_extent = QPoint(m_x2 - m_x1, m_y2 - m_y1);
+    m_dragCentre = HandlePoint(kHandles);
+    RepaintHandles();
+    return true;
+}
+
+bool CRectangle::Track(int index, QPoint &point, bool test)
+{
+    CCanvas *canvas = GetCanvas();
+    if (!canvas)
+        return false;
+    if (MoveMode(index)) {
+        // The dragged handle's step since the last move (none before it moves).
+        const QPoint step = HandlePoint(index) - canvas->Anchor();
+        for (int i = 1; i <= kHandles; ++i) {
+            if (i != index)
+                MoveHandle(i, HandlePoint(i) + step);
+        }
+        if (IsEdgeAcross(index))
+            m_pinned = HandlePoint(index).y();
+        else if (IsEdgeAlong(index))
+            m_pinned = HandlePoint(index).x();
+        if (canvas->MoveWhole()) {
+            const QPoint a = HandleImagePoint(1);
+            const QPoint b = HandleImagePoint(3);
+            m_extent = QPoint(std::abs(a.x() - b.x()), std::abs(a.y() - b.y()));
+        }
+    } else {
+        // An edge handle moves only across its edge.
+        if (IsEdgeAcross(index))
+            point.setY(m_pinned);
+        else if (IsEdgeAlong(index))
+            point.setX(m_pinned);
+        if (!test) {
+            QPoint a = HandlePoint(1);
+            QPoint b = HandlePoint(3);
+            switch (index) {
+            case 1: a = point; break;
+            case 2: a.setX(point.x()); b.setY(point.y()); break;
+            case 3: b = point; break;
+            case 4: a.setY(point.y()); b.setX(point.x()); break;
+            case 5: a.setX(point.x()); break;
+            case 6: b.setY(point.y()); break;
+            case 7: b.setX(point.x()); break;
+            case 8: a.setY(point.y()); break;
+            default: break;
+            }
+            const std::array<QPoint, kHandles> points = LayoutFrom(a, b);
+            for (int i = 1; i <= kHandles; ++i) {
+                if (i != index)
+                    MoveHandle(i, points[size_t(i - 1)]);
+            }
+        }
+    }
+    ShowOutline();
+    RepaintHandles();
+    ShowStatus();
+    return true;
+}
+
+void CRectangle::EndTrack(int index, bool moved)
+{
+    CCanvas *canvas = GetCanvas();
+    if (!canvas)
+        return;
+    if (!moved) {
+        ClearTracking();
+        canvas->ClearDragFeedback();
+        PlaceHandles();
+        Invalidate();
+        return;
+    }
+    if (MoveMode(index)) {
+        QPoint p = HandleImagePoint(index);
+        if (canvas->GridSnap() || IsSnapped())
+            SnapTrackPoint(p, false, IsSnapped());
+        // A grid point at the edge may lie outside: the dragged point stays in.
+        canvas->ClampToImage(p);
+        const QPoint corner = p - OffsetInBox(index);
+        m_x1 = corner.x();
+        m_y1 = corner.y();
+        m_x2 = Saturate(std::int64_t(m_x1) + m_extent.x());
+        m_y2 = Saturate(std::int64_t(m_y1) + m_extent.y());
+    } else {
+        const QPoint a = HandleImagePoint(1);
+        const QPoint b = HandleImagePoint(3);
+        m_x1 = std::min(a.x(), b.x());
+        m_x2 = std::max(a.x(), b.x());
+        m_y1 = std::min(a.y(), b.y());
+        m_y2 = std::max(a.y(), b.y());
+        // A box dragged flat keeps two pixels.
+        m_x2 = std::max(m_x2, m_x1 + 1);
+        m_y2 = std::max(m_y2, m_y1 + 1);
+    }
+    ClearTracking();
+    canvas->ClearDragFeedback();
+    canvas->SetModified();
+    PlaceHandles();
+    Invalidate();
+    ShowStatus();
 }

@@ -140,10 +140,10 @@ TEST_F(ImageArchiveTest, DamagedFilesAreRefusedWhole)
 
 // A double for the image editor: it answers with its marks and writes a
 // size and one line back.
-class EditorDouble final : public ImageEditorLink {
+class ImageEditorDouble final : public ImageEditorLink {
 public:
-    explicit EditorDouble(CImage &image) : m_image(image), m_window(new QWidget) {}
-    ~EditorDouble() override { delete m_window.data(); }
+    explicit ImageEditorDouble(CImage &image) : m_image(image), m_window(new QWidget) {}
+    ~ImageEditorDouble() override { delete m_window.data(); }
     QWidget *Window() const override { return m_window; }
     void WriteBack() override
     {
@@ -172,7 +172,7 @@ protected:
     {
         PlatformTest::SetUp();
         CImage::SetEditorFactory([this](CImage &image) {
-            auto editor = std::make_unique<EditorDouble>(image);
+            auto editor = std::make_unique<ImageEditorDouble>(image);
             last = editor.get();
             return editor;
         });
@@ -182,7 +182,7 @@ protected:
         CImage::SetEditorFactory({});
         PlatformTest::TearDown();
     }
-    EditorDouble *last = nullptr;
+    ImageEditorDouble *last = nullptr;
 };
 
 TEST_F(ImageEditorTest, WithoutAnEditorOpenEditorGivesNothing)

@@ -13,6 +13,7 @@
 #include <QPolygon>
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -196,11 +197,18 @@ void CCanvas::PaintGrid(QPainter &painter, const QRect &update) const
     const int lastColumn = firstColumn + size.x() / m_gridX + 1;
     const int firstRow = origin.y() / m_gridY;
     const int lastRow = firstRow + size.y() / m_gridY + 1;
-    QPolygon dots;
-    dots.reserve(qsizetype(lastColumn - firstColumn + 1) * (lastRow - firstRow + 1));
+    // The mapping is separable: each column's x and each row's y once.
+    std::vector<int> xs;
+    std::vector<int> ys;
     for (int i = firstColumn; i <= lastColumn; ++i)
-        for (int j = firstRow; j <= lastRow; ++j)
-            dots << ImageToClient(i * m_gridX, j * m_gridY);
+        xs.push_back(ImageToClient(i * m_gridX, 0).x());
+    for (int j = firstRow; j <= lastRow; ++j)
+        ys.push_back(ImageToClient(0, j * m_gridY).y());
+    QPolygon dots;
+    dots.reserve(qsizetype(xs.size() * ys.size()));
+    for (int x : xs)
+        for (int y : ys)
+            dots << QPoint(x, y);
     painter.setPen(QPen(Qt::white, 0));
     painter.drawPoints(dots);
 }

@@ -190,8 +190,9 @@ void CPrimitiveHandle::OnButtonDown(bool shift, bool ctrl)
     m_moved = false;
     g_lastMouse = Point();
     if (m_window) {
+        // The window keeps the mouse while the button is held (Qt's own grab).
         QCursor::setPos(m_window->mapToGlobal(QPoint(kHalf, kHalf)));
-        m_window->grabMouse(ProgramCursor(IDC_CURSOR_DRAG));
+        m_window->setCursor(ProgramCursor(IDC_CURSOR_DRAG));
     }
     m_canvas->SetMoveWhole(m_canvas->RigidObjects() != shift);
     if (!m_canvas->RigidObjects() && shift)
@@ -245,13 +246,11 @@ void CPrimitiveHandle::OnButtonUp()
     m_dragging = false;
     m_snapMode = false;
     m_snappedNow = false;
-    if (m_window)
-        m_window->releaseMouse();
     CCanvas *canvas = m_canvas;
     m_primitive->EndTrack(m_index, m_moved);
     Repaint();
     if (m_window)
-        m_window->setCursor(Qt::ArrowCursor);
+        m_window->setCursor(Cursor());
     if (canvas)
         canvas->SetMoveWhole(false);
 }

@@ -3,7 +3,7 @@
 #include "Archive.h"
 #include "CCanvas.h"
 #include "CCommandReader.h"
-#include "CPrimitiveHandle.h"
+#include "BoxRules.h"
 #include "PrimitivePainting.h"
 #include "ResourceIds.h"
 
@@ -19,23 +19,6 @@ namespace {
 
 // How far around its box a box's repaint reaches: the handles' half size.
 constexpr int kHandleReach = 3;
-
-struct BoxHandle {
-    int cursor;
-    bool system;
-};
-
-// Handles 1 to 9: corners, edge middles, centre.
-constexpr BoxHandle kBoxHandles[CRectangle::kHandles] = {
-    {CPrimitiveHandle::kSizeNwSe, true},       {CPrimitiveHandle::kSizeNeSw, true},
-    {CPrimitiveHandle::kSizeNwSe, true},       {CPrimitiveHandle::kSizeNeSw, true},
-    {CPrimitiveHandle::kSizeWestEast, true},   {CPrimitiveHandle::kSizeNorthSouth, true},
-    {CPrimitiveHandle::kSizeWestEast, true},   {CPrimitiveHandle::kSizeNorthSouth, true},
-    {IDC_CURSOR_MOVE, false},
-};
-
-bool IsEdgeAcross(int index) { return index == 5 || index == 7; } // keeps its y
-bool IsEdgeAlong(int index) { return index == 6 || index == 8; }  // keeps its x
 
 } // namespace
 
@@ -198,19 +181,10 @@ void CRectangle::SetFromCommand(CCommandReader &reader)
 
 // --- On the canvas ----------------------------------------------------------------------
 
-std::array<QPoint, CRectangle::kHandles> CRectangle::LayoutFrom(const QPoint &a, const QPoint &b)
-{
-    const int mx = (a.x() + b.x()) / 2;
-    const int my = (a.y() + b.y()) / 2;
-    return {QPoint(a.x(), a.y()), QPoint(a.x(), b.y()), QPoint(b.x(), b.y()),
-            QPoint(b.x(), a.y()), QPoint(a.x(), my),    QPoint(mx, b.y()),
-            QPoint(b.x(), my),    QPoint(mx, a.y()),    QPoint(mx, my)};
-}
-
 void CRectangle::ComputePoints()
 {
     if (CCanvas *canvas = GetCanvas())
-        m_points = LayoutFrom(canvas->ImageToClient(TopLeft()), canvas->ImageToClient(BottomRight()));
+        m_points = BoxRules::Layout(canvas->ImageToClient(TopLeft()), canvas->ImageToClient(BottomRight()));
 }
 
 void CRectangle::PlaceHandles()
@@ -227,8 +201,8 @@ void CRectangle::CreateHandles()
     if (!GetCanvas() || HandleCount() != 0)
         return;
     ComputePoints();
-    for (int i = 0; i < kHandles; ++i)
-        AddHandle(m_points[size_t(i)], kBoxHandles[i].cursor, kBoxHandles[i].system);
+    for (int i = 1; i <= kHandles; ++i)
+        AddHandle(m_points[size_t(i - 1)], BoxRules::Look(i).cursor, BoxRules::Look(i).system);
 }
 
 void CRectangle::SetCanvas(CCanvas *canvas)
@@ -321,19 +295,7 @@ bool CRectangle::MoveMode(int index) const
 
 QPoint CRectangle::OffsetInBox(int index) const
 {
-    const int dx = m_extent.x();
-    const int dy = m_extent.y();
-    switch (index) {
-    case 2: return {0, dy};
-    case 3: return {dx, dy};
-    case 4: return {dx, 0};
-    case 5: return {0, dy / 2};
-    case 6: return {dx / 2, dy};
-    case 7: return {dx, dy / 2};
-    case 8: return {dx / 2, 0};
-    case 9: return {dx / 2, dy / 2};
-    default: return {0, 0};
-    }
+    return BoxRules::OffsetInBox(index, m_extent);
 }
 
 CRectangle::Geometry CRectangle::GetTrackGeometry() const
@@ -344,8 +306,8 @@ CRectangle::Geometry CRectangle::GetTrackGeometry() const
         return {corner.x(), corner.y(), m_extent.x() + 1, m_extent.y() + 1};
     }
     const QPoint d = HandleImagePoint(3) - a;
-    const int w = IsEdgeAlong(m_trackIndex) ? m_extent.x() + 1 : std::abs(d.x()) + 1;
-    const int h = IsEdgeAcross(m_trackIndex) ? m_extent.y() + 1 : std::abs(d.y()) + 1;
+    const int w = BoxRules::KeepsX(m_trackIndex) ? m_extent.x() + 1 : std::abs(d.x()) + 1;
+    const int h = BoxRules::KeepsY(m_trackIndex) ? m_extent.y() + 1 : std::abs(d.y()) + 1;
     return {a.x(), a.y(), w, h};
 }
 
@@ -367,9 +329,9 @@ bool CRectangle::BeginTrack(int index)
     Invalidate();
     canvas->repaint();
     ShowOutline();
-    if (IsEdgeAcross(index))
+    if (BoxRules::KeepsY(index))
         m_pinned = HandlePoint(index).y();
-    else if (IsEdgeAlong(index))
+    else if (BoxRules::KeepsX(index))
         m_pinned = HandlePoint(index).x();
     m_extent = QPoint(m_x2 - m_x1, m_y2 - m_y1);
     m_dragCentre = HandlePoint(kHandles);
@@ -389,9 +351,9 @@ bool CRectangle::Track(int index, QPoint &point, bool test)
             if (i != index)
                 MoveHandle(i, HandlePoint(i) + step);
         }
-        if (IsEdgeAcross(index))
+        if (BoxRules::KeepsY(index))
             m_pinned = HandlePoint(index).y();
-        else if (IsEdgeAlong(index))
+        else if (BoxRules::KeepsX(index))
             m_pinned = HandlePoint(index).x();
         if (canvas->MoveWhole()) {
             const QPoint a = HandleImagePoint(1);
@@ -400,25 +362,15 @@ bool CRectangle::Track(int index, QPoint &point, bool test)
         }
     } else {
         // An edge handle moves only across its edge.
-        if (IsEdgeAcross(index))
+        if (BoxRules::KeepsY(index))
             point.setY(m_pinned);
-        else if (IsEdgeAlong(index))
+        else if (BoxRules::KeepsX(index))
             point.setX(m_pinned);
         if (!test) {
             QPoint a = HandlePoint(1);
             QPoint b = HandlePoint(3);
-            switch (index) {
-            case 1: a = point; break;
-            case 2: a.setX(point.x()); b.setY(point.y()); break;
-            case 3: b = point; break;
-            case 4: a.setY(point.y()); b.setX(point.x()); break;
-            case 5: a.setX(point.x()); break;
-            case 6: b.setY(point.y()); break;
-            case 7: b.setX(point.x()); break;
-            case 8: a.setY(point.y()); break;
-            default: break;
-            }
-            const std::array<QPoint, kHandles> points = LayoutFrom(a, b);
+            BoxRules::ResizeCorners(index, point, a, b);
+            const std::array<QPoint, kHandles> points = BoxRules::Layout(a, b);
             for (int i = 1; i <= kHandles; ++i) {
                 if (i != index)
                     MoveHandle(i, points[size_t(i - 1)]);
@@ -455,15 +407,13 @@ void CRectangle::EndTrack(int index, bool moved)
         m_x2 = Saturate(std::int64_t(m_x1) + m_extent.x());
         m_y2 = Saturate(std::int64_t(m_y1) + m_extent.y());
     } else {
-        const QPoint a = HandleImagePoint(1);
-        const QPoint b = HandleImagePoint(3);
-        m_x1 = std::min(a.x(), b.x());
-        m_x2 = std::max(a.x(), b.x());
-        m_y1 = std::min(a.y(), b.y());
-        m_y2 = std::max(a.y(), b.y());
-        // A box dragged flat keeps two pixels.
-        m_x2 = std::max(m_x2, m_x1 + 1);
-        m_y2 = std::max(m_y2, m_y1 + 1);
+        QPoint a = HandleImagePoint(1);
+        QPoint b = HandleImagePoint(3);
+        BoxRules::OrderCorners(a, b);
+        m_x1 = a.x();
+        m_y1 = a.y();
+        m_x2 = b.x();
+        m_y2 = b.y();
     }
     ClearTracking();
     canvas->ClearDragFeedback();

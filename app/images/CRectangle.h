@@ -6,6 +6,8 @@
 
 #include "CPrimitive.h"
 
+#include "BoxRules.h"
+
 #include "CFillPattern.h"
 #include "CNamedColour.h"
 
@@ -15,7 +17,7 @@ class CRectangle : public CPrimitive {
     DECLARE_SERIAL(CRectangle)
 
 public:
-    static constexpr int kHandles = 9;
+    static constexpr int kHandles = BoxRules::kHandles;
 
     // No geometry: the loader or the line reader sets every value.
     CRectangle();
@@ -85,8 +87,6 @@ private:
     // What the line writes as the size: an unfilled oval one pixel less.
     std::int64_t SizeShrink() const;
     void CreateHandles();
-    // The nine client points from the corners a and b (integer halves).
-    static std::array<QPoint, kHandles> LayoutFrom(const QPoint &a, const QPoint &b);
     void ComputePoints();
     void PlaceHandles();
     bool MoveMode(int index) const;

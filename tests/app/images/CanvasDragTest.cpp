@@ -14,6 +14,7 @@
 #include "TestSupport.h"
 
 #include <QMouseEvent>
+#include <QStatusBar>
 #include <QTest>
 
 #include <vector>
@@ -247,6 +248,27 @@ TEST_F(CanvasDragTest, OnlyAMoveChangesAndTheFirstChangeTellsTheEditor)
     Drag(*box.Handle(3), {{220, 170}});
     EXPECT_TRUE(canvas.IsChanged());
     EXPECT_EQ(editor.changed, 1);
+}
+
+// While a handle is dragged the status bar shows the line the drag would give.
+TEST_F(CanvasDragTest, TheStatusBarShowsTheLineWhileDragging)
+{
+    QStatusBar bar;
+    CLine &line = Put(std::make_unique<CLine>(100, 100, 300, 200));
+    line.SetStatusBar(&bar);
+    Drag(*line.Handle(1), {{120, 110}}, {}, false);
+    EXPECT_EQ(bar.currentMessage(), "LINE White 120 110 300 200");
+    EXPECT_EQ(line.P1(), QPoint(100, 100)) << "a resize takes the point at the end";
+    QTest::mouseRelease(line.Handle(1)->Window(), Qt::LeftButton, {}, QPoint(3, 3));
+    EXPECT_EQ(line.P1(), QPoint(120, 110));
+    EXPECT_EQ(bar.currentMessage(), "LINE White 120 110 300 200");
+    COval &oval = Put(std::make_unique<COval>(10, 10, 29, 19));
+    oval.SetStatusBar(&bar);
+    Drag(*oval.Handle(9), {{30, 25}}, {}, false);
+    // The centre (19, 14) moved to (30, 25): the corner is (30, 25) less half the extent (19, 9).
+    EXPECT_EQ(bar.currentMessage(), "OVAL White  19 9  21 21  GrayPat0");
+    QTest::mouseRelease(oval.Handle(9)->Window(), Qt::LeftButton, {}, QPoint(3, 3));
+    EXPECT_EQ(Box(oval), QRect(QPoint(21, 21), QPoint(40, 30)));
 }
 
 // Handle windows exist only while their primitive is selected or marked.

@@ -69,6 +69,18 @@ const LegacyRow *FindLegacyRow(quint32 kind)
 
 } // namespace
 
+bool ReadLegacyText(CArchive &ar, QString &text, QString &error)
+{
+    qint32 length = 0;
+    ar >> length;
+    if (length < 0 || length > kMaxLegacyTextLength) {
+        error = QStringLiteral("A text record announces %1 characters.").arg(length);
+        return false;
+    }
+    text = QString::fromLatin1(ar.ReadBytes(length));
+    return true;
+}
+
 std::unique_ptr<CPrimitive> ReadLegacyPrimitive(CArchive &ar, int depth, QString &error)
 {
     if (depth >= CArchive::kMaxDepth) {

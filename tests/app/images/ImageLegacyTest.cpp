@@ -7,6 +7,7 @@
 #include "CImage.h"
 #include "CPrimitive.h"
 #include "ImageTestSupport.h"
+#include "LegacyPrimitiveReader.h"
 #include "TestSupport.h"
 
 #include <QBuffer>
@@ -146,6 +147,32 @@ TEST_F(ImageLegacyTest, RefusedRecordsLeaveTheImageAsItWas)
         EXPECT_TRUE(image.LastError().contains(QLatin1String(c.why))) << image.LastError().toStdString();
         EXPECT_EQ(image.GetName(), "Image");
         EXPECT_TRUE(image.Primitives().empty());
+    }
+}
+
+// A text record's text is counted: at most 255 characters, never negative.
+TEST_F(ImageLegacyTest, TextsAreBoundedBeforeTheyAreRead)
+{
+    const struct {
+        QByteArray bytes;
+        bool taken;
+        QString text;
+    } cases[] = {
+        {Bytes().legacy("Hello").data, true, "Hello"},
+        {Bytes().i32(255).bytes(QByteArray(255, 'x')).data, true, QString(255, u'x')},
+        {Bytes().i32(256).bytes(QByteArray(256, 'x')).data, false, {}},
+        {Bytes().i32(-1).data, false, {}},
+    };
+    for (const auto &c : cases) {
+        QBuffer buffer;
+        buffer.setData(c.bytes);
+        buffer.open(QIODevice::ReadOnly);
+        CArchive ar(&buffer, CArchive::load);
+        QString text;
+        QString error;
+        EXPECT_EQ(ReadLegacyText(ar, text, error), c.taken) << c.bytes.left(4).toHex().toStdString();
+        EXPECT_EQ(text, c.text);
+        EXPECT_EQ(error.isEmpty(), c.taken);
     }
 }
 

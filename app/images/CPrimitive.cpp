@@ -308,7 +308,8 @@ bool CPrimitive::SnapToNearPoint(QPoint &point, const QPoint &key)
 std::optional<QFont> CPrimitive::FitTextFont(const QString &text, int width, int height)
 {
     // It runs at every paint of a text: one measurement per text and box.
-    static QHash<QString, std::optional<QFont>> fitted;
+    // Kept to the end of the process: fonts must not be destroyed after the GUI.
+    static auto &fitted = *new QHash<QString, std::optional<QFont>>;
     const QString key = QStringLiteral("%1x%2:").arg(width).arg(height) + text;
     const auto known = fitted.constFind(key);
     if (known != fitted.constEnd())

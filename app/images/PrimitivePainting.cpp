@@ -131,7 +131,8 @@ void FillOval(QPainter &painter, const QRect &box, const QBrush &brush)
 
 QBrush PatternBrush(int pattern, const QColor &colour)
 {
-    static QHash<quint64, QBrush> brushes;
+    // Kept to the end of the process, as the GUI's own resources are.
+    static auto &brushes = *new QHash<quint64, QBrush>;
     const quint64 key = (quint64(quint32(pattern)) << 32) | colour.rgb();
     const auto known = brushes.constFind(key);
     if (known != brushes.constEnd())

@@ -73,7 +73,9 @@ void BandCorner(QPainter &p)
 
 QCursor ProgramCursor(int id)
 {
-    static std::map<int, QCursor> cursors;
+    // Kept to the end of the process: a cursor must not outlive the GUI
+    // it was made for in a static destructor.
+    static auto &cursors = *new std::map<int, QCursor>;
     const auto known = cursors.find(id);
     if (known != cursors.end())
         return known->second;

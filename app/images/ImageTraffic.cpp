@@ -2,8 +2,10 @@
 // and the copy from one generator to another.
 //
 // Every command goes through CGenerator, which shows communication errors
-// itself. An operation that stops after opening a generator's image block
-// ("IMGB") closes it again with "IMGN" and an empty name and "IMGE", so the
+// itself. Each of these is one operation of its generators: the first
+// failed command shows the one box and ends it. An operation that stops
+// after opening a generator's image block ("IMGB") closes it again with
+// "IMGN" and an empty name and "IMGE", also after a failed command, so the
 // generator stores nothing half-made and takes its settings again; only a
 // lost link leaves it, as nothing reaches the generator then.
 
@@ -45,8 +47,9 @@ bool ImageCancelled(CProgressDlg *progress)
 
 void CloseImageBlock(CGenerator &generator)
 {
-    if (generator.IsLinkLost())
-        return;
+    CGenerator::PutBack putBack(&generator);
+    if (generator.IsHalted())
+        return; // the link is lost
     generator.CmdImgn(QString());
     generator.CmdImge();
 }
@@ -194,6 +197,7 @@ bool CImage::SendToGenerator(CGenerator *generator, CProgressDlg *progress)
         ImageRefused(parent, QStringLiteral("The image \"%1\" was not sent: %2").arg(PrintableName(m_name), problem));
         return false;
     }
+    CGenerator::Operation operation(&g);
     ImageStatus(progress, LoadString(IDS_PREPARING));
     int answer = IDYES;
     if (!OpenImageBlock(g, m_name, m_width, m_height, parent, MB_YESNO, answer))
@@ -225,6 +229,8 @@ bool CImage::RecallFromGenerator(const QString &name, CGenerator *generator, CPr
     QWidget *parent = ImageParent(progress, OwnerWindow());
     if (ImageNameRefused(parent, name, "recalled"))
         return false;
+    // The first failed query ends the recall: the item takes nothing the generator did not give.
+    CGenerator::Operation operation(&g);
     int width = 0;
     int height = 0;
     int count = 0;
@@ -271,6 +277,8 @@ ImageCopy CopyImage(const QString &name, CGenerator *source, CGenerator *target,
     QWidget *parent = ImageParent(progress, t.GetOwner());
     if (ImageNameRefused(parent, name, "copied"))
         return ImageCopy::NotStored;
+    CGenerator::Operation sourceOperation(&s);
+    CGenerator::Operation targetOperation(&t);
     if (!LoadImageForReading(s, name))
         return ImageCopy::NotStored;
     const auto closeBoth = [&s, &t] {

@@ -355,6 +355,13 @@ int CPrimitive::NextLineValue(CCommandReader &reader)
     return std::clamp(value, -kLineValueLimit, kLineValueLimit);
 }
 
+int CPrimitive::NextLineSize(CCommandReader &reader)
+{
+    int value = 0;
+    reader.NextInt(value);
+    return std::clamp(value, 2 - kLineValueLimit, kLineValueLimit);
+}
+
 int CPrimitive::Saturate(std::int64_t value)
 {
     if (value > std::numeric_limits<int>::max())

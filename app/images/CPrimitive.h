@@ -146,6 +146,9 @@ public:
     static constexpr int kLineValueLimit = 1 << 24;
     // The next integer of a line, cut to the limit above; 0 when missing.
     static int NextLineValue(CCommandReader &reader);
+    // The next size of a line: down to 2 - the limit, as a box written back
+    // from a size below 1 is 2 less that size wide.
+    static int NextLineSize(CCommandReader &reader);
 
     bool IsLocked() const { return m_locked != 0; }
     void SetLocked(bool locked) { m_locked = locked ? 1 : 0; }

@@ -163,8 +163,8 @@ void CRectangle::SetFromCommand(CCommandReader &reader)
     QString name;
     reader.NextToken(name);
     m_colour.SetByName(name);
-    const int w = NextLineValue(reader);
-    const int h = NextLineValue(reader);
+    const int w = NextLineSize(reader);
+    const int h = NextLineSize(reader);
     const int x = NextLineValue(reader);
     const int y = NextLineValue(reader);
     name.clear();

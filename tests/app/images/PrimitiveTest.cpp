@@ -68,7 +68,9 @@ TEST_F(PrimitiveTest, LinesBuildTheirBoxAndWriteTheirLine)
         // Values far beyond any image are cut to 2^24 either way, so sizes stay within an int.
         {"RECT White 2147483647 1 99999999999 0 GrayPat0", 4, {1 << 24, 0}, {(1 << 25) - 1, 0}, 7, 0,
          "RECT White  16777216 1  16777216 0  GrayPat0"},
-        {"OVAL White 3 -2147483648 3", 5, {3, 0}, {6, -(1 << 24)}, 7, 0, "OVAL White  3 16777216  3 0  GrayPat0"},
+        // A size below 1 writes a box 2 less that size wide: sizes stop at 2 - 2^24.
+        {"OVAL White 3 -2147483648 3", 5, {3, 0}, {6, 2 - (1 << 24)}, 7, 0, "OVAL White  3 16777214  3 0  GrayPat0"},
+        {"RECt W A0 -2147483647!at0", 4, {0, 0}, {-1, 1 - (1 << 24)}, 7, 0, "RECT White  2 16777216  0 0  GrayPat0"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.line);

@@ -11,7 +11,7 @@
 #include "CProgressDlg.h"
 #include "CRectangle.h"
 #include "ImageTestSupport.h"
-#include "Profile.h"
+#include "PortDialogAnswer.h"
 #include "TestSupport.h"
 
 #include "gensim/Simulator.h"
@@ -59,11 +59,7 @@ protected:
 
     std::unique_ptr<CGenerator> Connect(int com)
     {
-        WriteProfileInt(QStringLiteral("Port"), QStringLiteral("Type"), 2);
-        WriteProfileInt(QStringLiteral("Port"), QStringLiteral("Com"), com);
-        prompter.ExpectDialog(PromptMatch::Caption(QStringLiteral("Select a Port...")), [](QDialog &d) { d.accept(); });
-        auto gen = std::make_unique<CGenerator>(nullptr);
-        EXPECT_TRUE(gen->OpenPort());
+        auto gen = ConnectOverCom(prompter, com);
         Sim(com).trace().clear();
         return gen;
     }

@@ -4,18 +4,12 @@
 #include "Archive.h"
 #include "CImage.h"
 #include "CPrimitive.h"
+#include "FuzzCheck.h"
+#include "FuzzInput.h"
 
 #include <QBuffer>
 
-#include <cstdlib>
-
 namespace {
-
-void Check(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
 
 QByteArray StoreImage(CImage &image)
 {
@@ -38,27 +32,24 @@ QStringList LinesOf(const CImage &image)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::ReadOnly);
-    CArchive ar(&buffer, CArchive::load);
+    FuzzArchive input(data, size);
     std::unique_ptr<CImage> image;
     try {
-        image = ar.ReadObject<CImage>();
+        image = input.Archive().ReadObject<CImage>();
     } catch (const CArchiveException &) {
         return 0;
     }
     if (!image)
         return 0;
-    Check(image->Width() >= 1 && image->Width() <= CImage::kMaxSide);
-    Check(image->Height() >= 1 && image->Height() <= CImage::kMaxSide);
+    FuzzCheck(image->Width() >= 1 && image->Width() <= CImage::kMaxSide);
+    FuzzCheck(image->Height() >= 1 && image->Height() <= CImage::kMaxSide);
     for (const auto &primitive : image->Primitives())
-        Check(primitive && !primitive->IsLocked());
+        FuzzCheck(primitive && !primitive->IsLocked());
     QByteArray stored = StoreImage(*image);
     QBuffer again(&stored);
     again.open(QIODevice::ReadOnly);
     CArchive load(&again, CArchive::load);
     const std::unique_ptr<CImage> reloaded = load.ReadObject<CImage>();
-    Check(reloaded && LinesOf(*reloaded) == LinesOf(*image));
+    FuzzCheck(reloaded && LinesOf(*reloaded) == LinesOf(*image));
     return 0;
 }

@@ -4,18 +4,10 @@
 #include "Archive.h"
 #include "CImage.h"
 #include "CPrimitive.h"
-
-#include <QBuffer>
-
-#include <cstdlib>
+#include "FuzzCheck.h"
+#include "FuzzInput.h"
 
 namespace {
-
-void Check(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
 
 bool Untouched(const CImage &image)
 {
@@ -27,23 +19,20 @@ bool Untouched(const CImage &image)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::ReadOnly);
-    CArchive ar(&buffer, CArchive::load);
+    FuzzArchive input(data, size);
     CImage image;
     try {
-        if (!image.ImportLegacyBinary(ar)) {
-            Check(Untouched(image) && !image.LastError().isEmpty());
+        if (!image.ImportLegacyBinary(input.Archive())) {
+            FuzzCheck(Untouched(image) && !image.LastError().isEmpty());
             return 0;
         }
     } catch (const CArchiveException &) {
-        Check(Untouched(image));
+        FuzzCheck(Untouched(image));
         return 0;
     }
-    Check(image.GetName().size() <= 10);
-    Check(int(image.Primitives().size()) <= CImage::kMaxPrimitives);
-    Check(image.Width() >= 2 && image.Width() <= CImage::kMaxSide);
-    Check(image.Height() >= 2 && image.Height() <= CImage::kMaxSide);
+    FuzzCheck(image.GetName().size() <= 10);
+    FuzzCheck(int(image.Primitives().size()) <= CImage::kMaxPrimitives);
+    FuzzCheck(image.Width() >= 2 && image.Width() <= CImage::kMaxSide);
+    FuzzCheck(image.Height() >= 2 && image.Height() <= CImage::kMaxSide);
     return 0;
 }

@@ -2,22 +2,12 @@
 // crash, and what it builds writes a line that builds the same again.
 #include "CCommandReader.h"
 #include "CPrimitive.h"
+#include "FuzzCheck.h"
 #include "PrimitiveLineReader.h"
 
 #include <QString>
 
-#include <cstdlib>
 #include <memory>
-
-namespace {
-
-void Check(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -31,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString written = primitive->GetCommandText();
     reader.SetText(written);
     std::unique_ptr<CPrimitive> again;
-    Check(ParsePrimitiveLine(reader, again) && again);
-    Check(again->GetCommandText() == written);
+    FuzzCheck(ParsePrimitiveLine(reader, again) && again);
+    FuzzCheck(again->GetCommandText() == written);
     return 0;
 }

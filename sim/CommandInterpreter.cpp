@@ -92,6 +92,7 @@ CommandInterpreter::CommandInterpreter()
     addDirectoryRows();
     addFormatRows();
     addMemoryRows();
+    addImageRows();  // after the registers: its XRES and YRES replace theirs
 }
 
 void CommandInterpreter::addRow(std::string key, Handler handler)

@@ -147,6 +147,20 @@ FormatBufferView Generator::formatBuffer() const
     return {s.named, m_state.formatOwnName, s.editing, m_state.formatBuffer.formatFields()};
 }
 
+ImageBufferView Generator::imageBuffer() const
+{
+    std::lock_guard lock(m_mutex);
+    const ItemSlot& s = m_state.slot(ItemKind::Image);
+    const ImageBuffer& b = m_state.imageBuffer;
+    return {s.named, s.editing, b.width, b.height, b.lines};
+}
+
+void Generator::setVerbatimImageLines(bool verbatim)
+{
+    std::lock_guard lock(m_mutex);
+    m_state.verbatimImageLines = verbatim;
+}
+
 void Generator::setFormatCheck(std::optional<int> answer)
 {
     std::lock_guard lock(m_mutex);

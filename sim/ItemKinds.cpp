@@ -97,6 +97,9 @@ std::array<ItemKindDef, kItemKinds> makeKinds()
                     kCommonOps | OpUserQuery | OpLoaded | OpNamed | OpKnob | OpKnobQuery | OpApply | OpInUse, true,
                     false, 0, E::ImageNotFound, E::KillRomImage, E::RomImage, E::NothingToSave, E::InvalidImageName};
     img.loadedQuerySince = 7.0;  // older firmware names its image with IMGN? only
+    img.begin = beginImage;
+    img.fill = fillImage;
+    img.load = loadImage;
     ItemKindDef seq{ItemKind::Sequence, "SEQ", kCommonOps | OpKnob | OpKnobQuery | OpApply | OpInUse, false, true, 0,
                     E::SequenceNotFound, E::SequenceNotFound, E::SequenceNotFound, E::NoSequenceToSave, E::SequenceNotFound};
     ItemKindDef fnt{ItemKind::Font, "FNT", kCommonOps | OpUserQuery, true, false, 7.02,
@@ -144,10 +147,11 @@ std::vector<StoredItem> builtInFormats()
 std::vector<StoredItem> builtInImages()
 {
     std::vector<StoredItem> images;
-    for (const char* name : {"Flat", "ColorBar", "SMPTEbar", "Ramp", "Outline0"})
-        images.push_back({name, false});
-    for (const char* name : {"Cubes", "SlideG"})
-        images.push_back({name, false, true});
+    int variant = 0;
+    for (const char* name : {"Flat", "ColorBar", "SMPTEbar", "Ramp", "Outline0", "Cubes", "SlideG"})
+        images.push_back(sampleImage(name, false, variant++));
+    for (StoredItem& image : images)
+        image.animated = image.name == "Cubes" || image.name == "SlideG";
     return images;
 }
 
@@ -221,6 +225,8 @@ std::uint64_t itemSize(const StoredItem& item)
         size += 16 + e.size();
     for (const auto& [mnemonic, value] : item.fields)
         size += 8 + value.size();
+    for (const std::string& line : item.lines)
+        size += 8 + line.size();
     return size;
 }
 

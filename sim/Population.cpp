@@ -1,6 +1,7 @@
 #include "gensim/Population.h"
 
 #include "gensim/Generator.h"
+#include "gensim/ImageBuffer.h"
 
 #include <cstdio>
 #include <iterator>
@@ -58,7 +59,7 @@ void populate(Generator& generator, const Population& population)
     for (int i = 0; i < population.formats; ++i)
         generator.seed(ItemKind::Format, populationFormat(i));
     for (int i = 0; i < population.images; ++i)
-        generator.seed(ItemKind::Image, {populationName('I', i), true});
+        generator.seed(ItemKind::Image, sampleImage(populationName('I', i), true, i));
     for (int i = 0; i < population.sequences; ++i)
         generator.seed(ItemKind::Sequence, {populationName('S', i), true});
     for (int i = 0; i < population.fonts; ++i)

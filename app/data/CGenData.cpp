@@ -66,6 +66,7 @@ bool CGenData::SendToGenerator(CGenerator *, CProgressDlg *) { return false; }
 bool CGenData::RecallFromGenerator(const QString &, CGenerator *, CProgressDlg *) { return false; }
 bool CGenData::IsModified() const { return m_modified; }
 void CGenData::NotifyEditor(int) {}
+int CGenData::LinesLeftOut() const { return 0; }
 
 void CGenData::StoreObject(CArchive &ar, bool)
 {

@@ -77,6 +77,9 @@ public:
     virtual bool IsModified() const;
     // A generator was connected (hint 0) or disconnected (hint 1).
     virtual void NotifyEditor(int hint);
+    // Lines of the last recall or import that the item could not take; an
+    // item that left some out is not all the generator holds.
+    virtual int LinesLeftOut() const;
 
     // Sends WM_DATA_SAVE (Save, or Save As) to the owner and returns its
     // answer: true only when the item was saved.

@@ -3,6 +3,9 @@
 #include "KnobListLink.h"
 #include "PortBackend.h"
 
+#include <morvane.h>
+
+static_assert(CGenerator::kMaxCommandLength == MORVANE_MAX_COMMAND - 1);
 
 CGenerator* g_pCurrentGenerator = nullptr;
 
@@ -80,6 +83,12 @@ void CGenerator::SendCommandText(const QString& line)
 {
     Command() = line;
     SendCommand(line.indexOf(QLatin1Char('?'), 1) > 0);
+}
+
+void CGenerator::SendCommandLine(const QString& line)
+{
+    Command() = line;
+    SendCommand(false);
 }
 
 // --- Knob-list links -------------------------------------------------------------

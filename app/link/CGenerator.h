@@ -43,6 +43,8 @@ public:
     // Data-item kinds whose names the Send Data command adds to a directory.
     static constexpr int kKindFormat = 100;
     static constexpr int kKindImage = 200;
+    // The longest command line the port library takes, in characters.
+    static constexpr int kMaxCommandLength = 255;
 
     using Family = ItemFamily;
 
@@ -86,6 +88,9 @@ public:
     // --- Commands and replies ------------------------------------------
     void SendCommand(bool expectReply) { m_link.SendCommand(expectReply); }
     void SendCommandText(const QString& line);
+    // Sends one whole line as it stands and awaits no reply, whatever it
+    // holds: a "?" inside a primitive's text makes it no query.
+    void SendCommandLine(const QString& line);
     bool SendQueryBool() { return m_link.QueryBool(); }
     int SendQueryInt() { return m_link.QueryInt(); }
     double SendQueryDouble() { return m_link.QueryDouble(); }

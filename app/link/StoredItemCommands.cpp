@@ -455,6 +455,9 @@ bool CGenerator::IsAnimatedImageCurrent()
 
 bool CGenerator::IsAnimatedImage(const QString& name)
 {
+    // No image selected (an image recall or copy deselects it) moves nothing.
+    if (name.isEmpty())
+        return false;
     if (m_firmwareVersion >= 3.07)
         return QueryAnim(name);
     return IndexOfName(BuiltInNames::AnimatedImages(), name) >= 0;

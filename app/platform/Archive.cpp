@@ -111,6 +111,12 @@ QByteArray CArchive::ReadBytes(qint64 size)
     return bytes;
 }
 
+QByteArray CArchive::PeekBytes(qint64 size) const
+{
+    CheckMode(load);
+    return m_device->peek(qBound<qint64>(0, size, BytesLeft()));
+}
+
 void CArchive::Flush()
 {
     auto *file = qobject_cast<QFileDevice *>(m_device);

@@ -46,6 +46,8 @@ public:
     void Read(void *data, qint64 size);
     void Write(const void *data, qint64 size);
     QByteArray ReadBytes(qint64 size);
+    // The next bytes, at most size of them, without reading them.
+    QByteArray PeekBytes(qint64 size) const;
     qint64 BytesLeft() const;
     // Pushes written bytes to the file; a failure raises the exception.
     void Flush();

@@ -13,10 +13,14 @@
 
 #include <ostream>
 
-// Failures show texts as text, not as their UTF-16 units.
+// Failures show texts as text and bytes in hexadecimal.
 inline void PrintTo(const QString &text, std::ostream *os)
 {
     *os << '"' << text.toStdString() << '"';
+}
+inline void PrintTo(const QByteArray &bytes, std::ostream *os)
+{
+    *os << bytes.toHex(' ').toStdString();
 }
 
 // Creates the application on first use (QT_QPA_PLATFORM=offscreen, the

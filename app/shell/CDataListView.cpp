@@ -242,14 +242,20 @@ void CDataListView::EditSelected()
 {
     QList<QWidget *> editors;
     for (QTreeWidgetItem *row : SelectedRows()) {
-        QWidget *editor = ItemOf(row)->OpenEditor();
-        if (editor) {
-            editor->show();
-            editor->raise();
-            editor->activateWindow();
-            if (editors.size() < kMaxCascaded && editor->isWindow())
-                editors.append(editor);
+        CGenData *item = ItemOf(row);
+        QWidget *editor = item->OpenEditor();
+        if (!editor) {
+            // A kind without an editor: the row gets no editor mark, the user a reason.
+            MessageBox(this, QStringLiteral("\"%1\" cannot be edited: this program has no editor for its kind.")
+                                 .arg(item->GetName()),
+                       PromptText("Edit"), MB_OK | MB_ICONINFORMATION);
+            continue;
         }
+        editor->show();
+        editor->raise();
+        editor->activateWindow();
+        if (editors.size() < kMaxCascaded && editor->isWindow())
+            editors.append(editor);
         SetMark(row, kMarkEditorOpen);
     }
     CascadeWindows(editors);

@@ -4,8 +4,11 @@
 #include "CFormatEditor.h"
 #include "CGenData.h"
 #include "CGenerator.h"
+#include "CGeneratorDataPane.h"
 #include "CGeneratorView.h"
 #include "FormatPrintout.h"
+#include "CImage.h"
+#include "CProgressDlg.h"
 #include "GeneratorViewHost.h"
 #include "GeneratorViewRegistry.h"
 #include "ShellImages.h"
@@ -36,6 +39,15 @@ std::unique_ptr<CFormatEditor::GeneratorLease> LeaseForCheck(CGenerator &generat
     return std::make_unique<HostOperationLease>(nullptr);
 }
 
+// True only when the target stored the image; a cancel stops the pane's loop.
+bool CopyImageForPane(const QString &name, CGenerator *source, CGenerator *target, CProgressDlg *progress)
+{
+    const ImageCopy result = CopyImage(name, source, target, progress);
+    if (result == ImageCopy::Cancelled && progress)
+        progress->OnCancel();
+    return result == ImageCopy::Stored;
+}
+
 } // namespace
 
 // One line per item kind the program is built with.
@@ -45,4 +57,6 @@ void RegisterProgramDataKinds()
     CFormat::SetEditorFactory([](CFormat &format) { return std::make_unique<CFormatEditor>(format); });
     CFormatEditor::SetGeneratorGate(LeaseForCheck);
     CFormatEditor::SetPrinter(PrintFromFormatEditor);
+    DataKinds::Register(MakeDataKind<CImage>(kIconImage, CGenData::kImage, 32991));
+    CGeneratorDataPane::SetCopyOperation(CGeneratorDataPane::kKindImage, CopyImageForPane);
 }

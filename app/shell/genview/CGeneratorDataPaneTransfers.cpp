@@ -556,8 +556,23 @@ void CGeneratorDataPane::RenameOne(const SelectedItem &row)
     // spelling replaces the item, so there is nothing to ask and nothing to delete.
     const bool caseOnly = newName.compare(oldName, Qt::CaseInsensitive) == 0;
     const int list = m_currentList;
+    // An item read without some of its lines is less than the old one: it
+    // may be stored anew, but the old one stays, and a new spelling, which
+    // would replace it, is not stored at all.
+    const bool partial = item->LinesLeftOut() > 0;
+    if (partial && caseOnly) {
+        MessageBox(this, PromptText(QStringLiteral("\"%1\" was not renamed: it holds lines this program cannot read.").arg(oldName)),
+                   PromptText(TypeText(list)), MB_OK | MB_ICONINFORMATION);
+        return;
+    }
     CProgressDlg progress(this, true);
-    if (StoreItem(item.get(), &progress, !caseOnly)) {
+    const bool stored = StoreItem(item.get(), &progress, !caseOnly);
+    if (stored && partial) {
+        MessageBox(&progress,
+                   PromptText(QStringLiteral("\"%1\" was kept: \"%2\" holds only the lines this program can read.")
+                                  .arg(oldName, newName)),
+                   PromptText(TypeText(list)), MB_OK | MB_ICONINFORMATION);
+    } else if (stored) {
         bool oldGone = caseOnly;
         switch (row.kind) {
         case kKindFormat:

@@ -5,6 +5,7 @@
 #include "gensim/BusTrace.h"
 #include "gensim/CommandInterpreter.h"
 #include "gensim/Faults.h"
+#include "gensim/ImageBuffer.h"
 #include "gensim/ItemKinds.h"
 #include "gensim/Registers.h"
 #include "gensim/Trace.h"
@@ -65,6 +66,8 @@ struct GeneratorState {
     Registers formatBuffer;
     std::string formatOwnName;           // NAME
     std::optional<int> formatCheck;      // a test's answer to FMTG?
+    ImageBuffer imageBuffer;             // the image being uploaded or read
+    bool verbatimImageLines = false;     // ISTP? n gives a line as it was sent
     std::uint64_t memorySize = kDefaultMemorySize;
 
     ItemSlot& slot(ItemKind kind) { return items[static_cast<std::size_t>(kind)]; }
@@ -126,6 +129,9 @@ public:
     void seed(ItemKind kind, StoredItem item);
     ItemSelection selection(ItemKind kind) const;
     FormatBufferView formatBuffer() const;
+    ImageBufferView imageBuffer() const;
+    // ISTP? n answers the line as it was sent, blanks and all.
+    void setVerbatimImageLines(bool verbatim);
     // nullopt: FMTG? checks the buffer by the generator's own rules.
     void setFormatCheck(std::optional<int> answer);
     void setMemorySize(std::uint64_t bytes);

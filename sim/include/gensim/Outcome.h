@@ -13,6 +13,10 @@ enum class ExecError : int {
     OutOfRange = 3,     // the value is outside what the setting allows
 
     // Stored items, with the generator's own numbers.
+    NoImageBlock = 3001,        // a primitive line outside IMGB .. IMGE
+    UnknownColour = 3011,       // a primitive line names no colour the generator has
+    UnknownPattern = 3012,
+    UnknownFont = 3013,
     NothingToSave = 3006,       // an image store without an image being built
     RomImage = 3007,            // a built-in image cannot be overwritten
     KillRomImage = 3020,        // nor deleted

@@ -14,6 +14,9 @@ struct StoredItem {
     bool animated = false;                 // images only
     std::vector<std::string> entries{};    // a directory's item names
     std::map<std::string, std::string, std::less<>> fields{};  // a format's settings, setter form
+    int width = 0;                         // an image's size in pixels
+    int height = 0;
+    std::vector<std::string> lines{};      // an image's primitives, as they were sent
 
     bool operator==(const StoredItem&) const = default;
 };

@@ -1,4 +1,5 @@
 #include "Archive.h"
+#include "ArchiveBytes.h"
 #include "CFormat.h"
 #include "CGeneralFormatData.h"
 #include "FormatRecord.h"
@@ -20,27 +21,6 @@ namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInf = std::numeric_limits<double>::infinity();
-
-// Little-endian bytes, built value by value in the order the file holds them.
-class Bytes {
-public:
-    Bytes &i32(qint32 v) { return raw(&v, 4); }
-    Bytes &u32(quint32 v) { return raw(&v, 4); }
-    Bytes &u8(quint8 v) { return raw(&v, 1); }
-    Bytes &f64(double v) { return raw(&v, 8); }
-    Bytes &text(const char *s) { return raw(s, std::strlen(s)); }
-    Bytes &counted(const char *s) { return u8(quint8(std::strlen(s))).text(s); }
-    Bytes &legacy(const char *s) { return i32(qint32(std::strlen(s))).text(s); }
-    Bytes &bytes(const QByteArray &b) { return raw(b.constData(), b.size()); }
-    QByteArray data;
-
-private:
-    Bytes &raw(const void *p, qsizetype n)
-    {
-        data.append(static_cast<const char *>(p), n); // the test machine is little-endian
-        return *this;
-    }
-};
 
 // The values of a format file's body, defaults as a new format has them.
 struct GoldenBody {

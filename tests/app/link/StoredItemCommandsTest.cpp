@@ -173,6 +173,9 @@ TEST_F(StoredItemTest, ApplyCommandsWaitUnlessAnAnimatedImageIsInUse)
          [](CGenerator& g) { g.CmdSequ(); }, {"IMGU?", "IMGN?", "ANIM? A", "ANIM? B", "SEQU"}},
         {3.07, {{"IMGU?", "A\r\n"}, {"IMGN?", "B\r\n"}, {"ANIM? A", "0\r\n"}, {"ANIM? B", "0\r\n"}},
          [](CGenerator& g) { g.CmdAllu(); }, {"IMGU?", "IMGN?", "ANIM? A", "ANIM? B", "ALLU;*OPC?"}},
+        // No image selected (an image recall deselects it): nothing to ask about.
+        {7.0, {{"IMGU?", "A\r\n"}, {"IMGN?", "\r\n"}, {"ANIM? A", "0\r\n"}}, [](CGenerator& g) { g.CmdAllu(); },
+         {"IMGU?", "IMGN?", "ANIM? A", "ALLU;*OPC?"}},
     };
     for (const ApplyCase& c : cases) {
         SCOPED_TRACE(c.sent.back());

@@ -108,6 +108,19 @@ TEST_F(DataListTest, EditSelectedOpensEveryEditorAndMarksTheRows)
     EXPECT_TRUE(List().GetRowItem(0)->GetEditor()->isVisible());
 }
 
+TEST_F(DataListTest, EditOfAKindWithoutAnEditorSaysSoAndMarksNothing)
+{
+    DataKinds::Register(MakeDataKind<CGenData>(kIconSequence, CGenData::kSequence, 32992));
+    CGenData *item = List().NewItem(kIconSequence);
+    item->SetName("NoEdit");
+    prompter.ExpectMessage(
+        PromptMatch::Text("\"NoEdit\" cannot be edited: this program has no editor for its kind.").AndCaption("Edit"),
+        IDOK);
+    List().EditSelected();
+    DataKinds::Unregister(kIconSequence);
+    EXPECT_EQ(List().GetRowMark(0), kMarkModified);
+}
+
 TEST_F(DataListTest, RefreshKeepsTheModifiedMarkUntilSavedOrClosed)
 {
     CGenData *item = List().NewItem(kIconFormat);

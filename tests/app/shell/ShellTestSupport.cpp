@@ -121,6 +121,7 @@ void ToolDouble::SetRestorationLink(CToolWindow *restoration)
 void ShellTest::SetUp()
 {
     PlatformTest::SetUp();
+    DataKinds::Unregister(kIconImage); // another test of the run may have registered the program's kinds
     DataKinds::Register(MakeDataKind<CTestItem>(kIconFormat, CGenData::kFormat, 32990));
     DataKinds::Register(MakeDataKind<CTestKnobList>(kIconKnobList, CGenData::kKnobList, 32993));
     const struct {

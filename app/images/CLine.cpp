@@ -1,0 +1,354 @@
+#include "CLine.h"
+
+#include "Archive.h"
+#include "CCanvas.h"
+#include "CCommandReader.h"
+#include "PrimitivePainting.h"
+#include "ResourceIds.h"
+
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+
+IMPLEMENT_SERIAL(CLine, CPrimitive, VERSIONABLE_SCHEMA | 1)
+
+namespace {
+
+// Half the width of the band a click on a line hits, in image pixels.
+constexpr double kBandHalfWidth = 5.0;
+
+QPoint IntegerMidpoint(const QPoint &a, const QPoint &b)
+{
+    return QPoint((a.x() + b.x()) / 2, (a.y() + b.y()) / 2);
+}
+
+QPoint SaturatedSum(const QPoint &a, const QPoint &b)
+{
+    return QPoint(CPrimitive::Saturate(std::int64_t(a.x()) + b.x()), CPrimitive::Saturate(std::int64_t(a.y()) + b.y()));
+}
+
+} // namespace
+
+CLine::CLine() = default;
+
+CLine::CLine(int x1, int y1, int x2, int y2, int colour) : m_x1(x1), m_y1(y1), m_x2(x2), m_y2(y2)
+{
+    m_colour.SetIndex(colour);
+}
+
+CLine::CLine(CCanvas *canvas) : CPrimitive(canvas)
+{
+    const int cx = (canvas->LargestX() + 1) / 2;
+    const int cy = (canvas->LargestY() + 1) / 2;
+    m_x1 = RoundHalfUp(0.8 * cx);
+    m_y1 = RoundHalfUp(0.8 * cy);
+    m_x2 = RoundHalfUp(1.2 * cx);
+    m_y2 = RoundHalfUp(1.2 * cy);
+    CreateHandles();
+}
+
+CLine::CLine(const CLine &other) : CPrimitive(other)
+{
+    TakeValues(other);
+}
+
+CLine::~CLine() = default;
+
+void CLine::TakeValues(const CLine &other)
+{
+    m_x1 = other.m_x1;
+    m_y1 = other.m_y1;
+    m_x2 = other.m_x2;
+    m_y2 = other.m_y2;
+    m_colour = other.m_colour;
+}
+
+void CLine::Serialize(CArchive &ar)
+{
+    CPrimitive::Serialize(ar);
+    Transfer(ar, m_x1);
+    Transfer(ar, m_y1);
+    Transfer(ar, m_x2);
+    Transfer(ar, m_y2);
+    std::int32_t colour = m_colour.GetArchiveValue();
+    Transfer(ar, colour);
+    if (ar.IsLoading())
+        m_colour.SetArchiveValue(colour); // out of range: the colour stays
+}
+
+CPrimitive *CLine::Clone() const { return new CLine(*this); }
+
+QString CLine::GetCommandText() const
+{
+    QPoint p1 = P1();
+    QPoint p2 = P2();
+    if (IsTracking() && HandleCount() == 3) {
+        p1 = HandleImagePoint(1);
+        p2 = HandleImagePoint(2);
+    }
+    return QStringLiteral("LINE %1 %2 %3 %4 %5").arg(m_colour.GetCommandName()).arg(p1.x()).arg(p1.y()).arg(p2.x()).arg(p2.y());
+}
+
+QString CLine::GetTypeName() const { return QStringLiteral("Line"); }
+
+void CLine::GetBounds(QPoint &topLeft, QPoint &bottomRight) const
+{
+    topLeft = QPoint(std::min(m_x1, m_x2), std::min(m_y1, m_y2));
+    bottomRight = QPoint(std::max(m_x1, m_x2), std::max(m_y1, m_y2));
+}
+
+void CLine::Offset(int dx, int dy)
+{
+    m_x1 = Saturate(std::int64_t(m_x1) + dx);
+    m_x2 = Saturate(std::int64_t(m_x2) + dx);
+    m_y1 = Saturate(std::int64_t(m_y1) + dy);
+    m_y2 = Saturate(std::int64_t(m_y2) + dy);
+    LayoutHandles(true);
+}
+
+void CLine::Scale(double sx, double sy)
+{
+    m_x1 = RoundHalfUp(m_x1 * sx);
+    m_x2 = RoundHalfUp(m_x2 * sx);
+    m_y1 = RoundHalfUp(m_y1 * sy);
+    m_y2 = RoundHalfUp(m_y2 * sy);
+    LayoutHandles(true);
+}
+
+void CLine::VirtualAssign(const CPrimitive &other)
+{
+    const auto *line = dynamic_cast<const CLine *>(&other);
+    if (!line) {
+        CPrimitive::VirtualAssign(other);
+        return;
+    }
+    AssignBase(other);
+    TakeValues(*line);
+    LayoutHandles(true);
+}
+
+void CLine::SetFromCommand(CCommandReader &reader)
+{
+    QString colour;
+    reader.NextToken(colour);
+    m_colour.SetByName(colour);
+    m_x1 = NextLineValue(reader);
+    m_y1 = NextLineValue(reader);
+    m_x2 = NextLineValue(reader);
+    m_y2 = NextLineValue(reader);
+}
+
+// --- On the canvas ----------------------------------------------------------------------
+
+QPoint CLine::ImageMidpoint() const
+{
+    return QPoint(RoundHalfUp((double(m_x1) + m_x2) / 2.0), RoundHalfUp((double(m_y1) + m_y2) / 2.0));
+}
+
+void CLine::CreateHandles()
+{
+    CCanvas *canvas = GetCanvas();
+    if (!canvas || HandleCount() != 0)
+        return;
+    const QPoint p = canvas->ImageToClient(P1());
+    const QPoint q = canvas->ImageToClient(P2());
+    AddHandle(p, IDC_CURSOR_POINT, false);
+    AddHandle(q, IDC_CURSOR_POINT, false);
+    AddHandle(IntegerMidpoint(p, q), IDC_CURSOR_MOVE, false);
+}
+
+void CLine::LayoutHandles(bool imageMidpoint)
+{
+    CCanvas *canvas = GetCanvas();
+    if (!canvas || HandleCount() != 3)
+        return;
+    const QPoint p = canvas->ImageToClient(P1());
+    const QPoint q = canvas->ImageToClient(P2());
+    MoveHandle(1, p);
+    MoveHandle(2, q);
+    MoveHandle(3, imageMidpoint ? canvas->ImageToClient(ImageMidpoint()) : IntegerMidpoint(p, q));
+}
+
+void CLine::SetCanvas(CCanvas *canvas)
+{
+    CPrimitive::SetCanvas(canvas);
+    CreateHandles();
+}
+
+void CLine::Select()
+{
+    CPrimitive::Select();
+    if (HasHandleWindows())
+        LayoutHandles(true);
+}
+
+QPolygon CLine::GetHitPolygon() const
+{
+    CCanvas *canvas = GetCanvas();
+    const double dx = double(m_x2) - m_x1;
+    const double dy = double(m_y2) - m_y1;
+    const double length = std::sqrt(dx * dx + dy * dy);
+    if (!canvas || std::trunc(length) == 0)
+        return {};
+    const double a = kBandHalfWidth * dy / length;
+    const double b = -kBandHalfWidth * dx / length;
+    const auto corner = [canvas](double x, double y) { return canvas->ImageToClient(RoundHalfUp(x), RoundHalfUp(y)); };
+    return QPolygon({corner(m_x2 - a, m_y2 - b), corner(m_x1 - a, m_y1 - b), corner(m_x1 + a, m_y1 + b),
+                     corner(m_x2 + a, m_y2 + b)});
+}
+
+QRegion CLine::Band() const
+{
+    const QPolygon polygon = GetHitPolygon();
+    return polygon.isEmpty() ? QRegion() : QRegion(polygon, Qt::OddEvenFill);
+}
+
+QRegion CLine::Covered() const
+{
+    QRegion covered = Band();
+    CCanvas *canvas = GetCanvas();
+    if (covered.isEmpty() || !canvas)
+        return {};
+    // The band's edges may leave out an end pixel, which the line includes.
+    for (const QPoint &end : {canvas->ImageToClient(P1()), canvas->ImageToClient(P2())})
+        covered += QRect(end, QSize(1, 1));
+    return covered;
+}
+
+bool CLine::HitTest(const QPoint &client) const
+{
+    return Band().contains(client);
+}
+
+bool CLine::IntersectsRect(const QRect &client) const
+{
+    return Covered().intersects(client);
+}
+
+void CLine::Invalidate()
+{
+    if (CCanvas *canvas = GetCanvas())
+        canvas->update(Covered());
+}
+
+void CLine::Draw(QPainter &painter, const QRect &update)
+{
+    CCanvas *canvas = GetCanvas();
+    if (!canvas || IsTracking() || !IntersectsRect(update))
+        return;
+    DrawLinePixels(painter, canvas->ImageToClient(P1()), canvas->ImageToClient(P2()), m_colour.GetScreenColour());
+    if (IsSelected())
+        LayoutHandles(true);
+}
+
+bool CLine::SnapPoint(QPoint &image)
+{
+    if (IsTracking())
+        return false;
+    for (const QPoint &key : {P1(), P2(), ImageMidpoint()}) {
+        if (SnapToNearPoint(image, key))
+            return true;
+    }
+    return false;
+}
+
+// --- Dragging -----------------------------------------------------------------------------
+
+void CLine::ShowOutline()
+{
+    if (CCanvas *canvas = GetCanvas())
+        canvas->SetDragFeedback({{FeedbackShape::Line, HandlePoint(1), HandlePoint(2), m_colour.GetScreenColour()}});
+}
+
+bool CLine::BeginTrack(int index)
+{
+    CCanvas *canvas = GetCanvas();
+    if (!canvas || IsLocked() || HandleCount() != 3)
+        return false;
+    SetTracking(true);
+    m_dragStart1 = P1();
+    m_dragStart2 = P2();
+    m_dragStartClient = HandlePoint(index);
+    Invalidate();
+    canvas->repaint();
+    ShowOutline();
+    RepaintHandles();
+    return true;
+}
+
+bool CLine::Track(int index, QPoint &, bool)
+{
+    CCanvas *canvas = GetCanvas();
+    if (!canvas)
+        return false;
+    if (canvas->MoveWhole() || index == 3) {
+        // The dragged handle's step since the last move (none before it moves).
+        const QPoint step = HandlePoint(index) - canvas->Anchor();
+        for (int i = 1; i <= 3; ++i) {
+            if (i != index)
+                MoveHandle(i, HandlePoint(i) + step);
+        }
+        const QPoint p1 = HandleImagePoint(1);
+        const QPoint p2 = HandleImagePoint(2);
+        m_x1 = p1.x();
+        m_y1 = p1.y();
+        m_x2 = p2.x();
+        m_y2 = p2.y();
+    } else {
+        MoveHandle(3, IntegerMidpoint(HandlePoint(1), HandlePoint(2)));
+    }
+    ShowOutline();
+    RepaintHandles();
+    ShowStatus();
+    return true;
+}
+
+void CLine::EndTrack(int index, bool moved)
+{
+    CCanvas *canvas = GetCanvas();
+    if (!canvas)
+        return;
+    if (!moved) {
+        ClearTracking();
+        canvas->ClearDragFeedback();
+        Invalidate();
+        return;
+    }
+    const bool snap = canvas->GridSnap() || IsSnapped();
+    if (canvas->MoveWhole() || index == 3) {
+        // Every point moves by the dragged point's way from where the drag
+        // began, so the line lands exactly under the handle.
+        QPoint end = HandlePoint(index);
+        if (snap)
+            SnapTrackPoint(end, true, IsSnapped());
+        QPoint image = canvas->ClientToImage(end);
+        canvas->ClampToImage(image);
+        const QPoint from = index == 1 ? m_dragStart1 : index == 2 ? m_dragStart2 : canvas->ClientToImage(m_dragStartClient);
+        const QPoint delta = image - from;
+        const QPoint p1 = index == 1 ? image : SaturatedSum(m_dragStart1, delta);
+        const QPoint p2 = index == 2 ? image : SaturatedSum(m_dragStart2, delta);
+        m_x1 = p1.x();
+        m_y1 = p1.y();
+        m_x2 = p2.x();
+        m_y2 = p2.y();
+    } else {
+        QPoint image = HandleImagePoint(index);
+        if (snap)
+            SnapTrackPoint(image, false, IsSnapped());
+        canvas->ClampToImage(image);
+        if (index == 1) {
+            m_x1 = image.x();
+            m_y1 = image.y();
+        } else {
+            m_x2 = image.x();
+            m_y2 = image.y();
+        }
+    }
+    ClearTracking();
+    canvas->ClearDragFeedback();
+    canvas->SetModified();
+    LayoutHandles(true);
+    Invalidate();
+    ShowStatus();
+}

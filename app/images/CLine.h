@@ -1,0 +1,82 @@
+#pragma once
+// A straight line of one named colour between two image points: one
+// "LINE" line of the image language. On a canvas it has three handles:
+// one on each end and one at the middle that moves the whole line.
+
+#include "CPrimitive.h"
+
+#include "CNamedColour.h"
+
+#include <QPolygon>
+#include <QRegion>
+
+class CLine : public CPrimitive {
+    DECLARE_SERIAL(CLine)
+
+public:
+    // (10, 10)-(50, 50), White.
+    CLine();
+    CLine(int x1, int y1, int x2, int y2, int colour = CNamedColour::kWhite);
+    // In the middle of the canvas's image, from 0.8 to 1.2 of its centre,
+    // White, with its handles: (256, 192)-(384, 288) on 640 x 480.
+    explicit CLine(CCanvas *canvas);
+    ~CLine() override;
+
+    void Serialize(CArchive &ar) override;
+    CPrimitive *Clone() const override;
+    int Type() const override { return 2; }
+    void Select() override;
+    void Draw(QPainter &painter, const QRect &update) override;
+    void Invalidate() override;
+    bool BeginTrack(int index) override;
+    bool Track(int index, QPoint &point, bool test) override;
+    void EndTrack(int index, bool moved) override;
+    // "LINE Red 0 0 639 479"; while dragged, the handles' image points.
+    QString GetCommandText() const override;
+    bool HasColour() const override { return true; }
+    int GetColour() const override { return m_colour.GetIndex(); }
+    void SetColour(int index) override { m_colour.SetIndex(index); }
+    QString GetTypeName() const override;
+    // Inside the band 10 image pixels wide along the line.
+    bool HitTest(const QPoint &client) const override;
+    bool IntersectsRect(const QRect &client) const override;
+    void GetBounds(QPoint &topLeft, QPoint &bottomRight) const override;
+    void Offset(int dx, int dy) override;
+    void Scale(double sx, double sy) override;
+    void SetCanvas(CCanvas *canvas) override;
+    // The ends, then the middle.
+    bool SnapPoint(QPoint &image) override;
+    void VirtualAssign(const CPrimitive &other) override;
+    // colour name, x1, y1, x2, y2
+    void SetFromCommand(CCommandReader &reader) override;
+
+    QPoint P1() const { return {m_x1, m_y1}; }
+    QPoint P2() const { return {m_x2, m_y2}; }
+    // The band's corners in client pixels; none for a line shorter than a pixel.
+    QPolygon GetHitPolygon() const;
+
+protected:
+    CLine(const CLine &other);
+
+private:
+    void TakeValues(const CLine &other);
+    void CreateHandles();
+    QPoint ImageMidpoint() const;
+    // The handles at the line's client points; the middle one at the
+    // client midpoint, or at the image midpoint's client point.
+    void LayoutHandles(bool imageMidpoint);
+    QRegion Band() const;
+    // The band and both end pixels: what a repaint of the line covers.
+    QRegion Covered() const;
+    void ShowOutline();
+
+    std::int32_t m_x1 = 10;
+    std::int32_t m_y1 = 10;
+    std::int32_t m_x2 = 50;
+    std::int32_t m_y2 = 50;
+    CNamedColour m_colour{CNamedColour::kWhite};
+    // Where a drag began: the ends (image) and the dragged handle (client).
+    QPoint m_dragStart1;
+    QPoint m_dragStart2;
+    QPoint m_dragStartClient;
+};

@@ -1,0 +1,21 @@
+#pragma once
+// The ellipse inscribed in a box: one "OVAL" line of the image language.
+// Everything but its type, name, clone and class is the rectangle's.
+
+#include "CRectangle.h"
+
+class COval : public CRectangle {
+    DECLARE_SERIAL(COval)
+
+public:
+    COval();
+    COval(int x1, int y1, int x2, int y2, int colour = CNamedColour::kWhite, int pattern = 0);
+    // In the middle of the canvas's image, as the rectangle.
+    explicit COval(CCanvas *canvas);
+    ~COval() override;
+
+    CPrimitive *Clone() const override;
+
+protected:
+    COval(const COval &other);
+};

@@ -1,0 +1,372 @@
+#include "CPrimitive.h"
+
+#include "Archive.h"
+#include "CCanvas.h"
+#include "CCommandReader.h"
+#include "CGenerator.h"
+#include "CPrimitiveHandle.h"
+#include "CProgressDlg.h"
+#include "Prompts.h"
+#include "ResourceIds.h"
+
+#include <QDialog>
+#include <QFont>
+#include <QFontMetrics>
+#include <QHash>
+#include <QStatusBar>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+
+IMPLEMENT_SERIAL(CPrimitive, CObject, VERSIONABLE_SCHEMA | 1)
+
+namespace {
+
+constexpr int kNearPoint = 4;
+constexpr int kLargestFontPixels = 24;
+constexpr int kSmallestFontPixels = 4;
+constexpr int kFontPixelStep = 2;
+// Enough fitted fonts for every text of an editor; the whole cache goes when full.
+constexpr qsizetype kMaxFittedFonts = 1024;
+
+// Onto the nearest multiple of step, halves away from zero only for
+// positive values: the remainder keeps the sign of the value.
+int SnapToStep(int value, int step)
+{
+    const int rest = value % step;
+    return value - rest + (rest >= step / 2 ? step : 0);
+}
+
+} // namespace
+
+CPrimitive::CPrimitive() = default;
+
+CPrimitive::CPrimitive(CCanvas *canvas) : m_canvas(canvas) {}
+
+CPrimitive::CPrimitive(const CPrimitive &other)
+    : CObject(other),
+      m_locked(other.m_locked),
+      m_treeItem(other.m_treeItem),
+      m_parentItem(other.m_parentItem),
+      m_insertAfter(other.m_insertAfter)
+{
+}
+
+CPrimitive::~CPrimitive()
+{
+    m_handles.clear();
+    delete m_propertyDialog.data();
+}
+
+void CPrimitive::Transfer(CArchive &ar, std::int32_t &value)
+{
+    if (ar.IsStoring())
+        ar << qint32(value);
+    else {
+        qint32 read = 0;
+        ar >> read;
+        value = read;
+    }
+}
+
+void CPrimitive::Serialize(CArchive &ar)
+{
+    Transfer(ar, m_locked);
+}
+
+CPrimitive *CPrimitive::Clone() const { return nullptr; }
+int CPrimitive::Type() const { return 3; }
+
+bool CPrimitive::SendToGenerator(CGenerator *generator, CProgressDlg *progress, int)
+{
+    const QString line = GetCommandText();
+    if (line.trimmed().isEmpty())
+        return true; // nothing to send
+    if (progress)
+        progress->SetStatus(IDC_STATUS2, line);
+    // A line is never a query, whatever characters its text holds.
+    generator->SendCommandLine(line);
+    return generator->LastCommandSucceeded();
+}
+
+QString CPrimitive::GetCommandText() const { return QStringLiteral(" "); }
+bool CPrimitive::HasColour() const { return false; }
+bool CPrimitive::HasPattern() const { return false; }
+bool CPrimitive::HasFont() const { return false; }
+int CPrimitive::GetColour() const { return 0; }
+int CPrimitive::GetPattern() const { return 0; }
+int CPrimitive::GetFont() const { return 0; }
+void CPrimitive::SetColour(int) {}
+void CPrimitive::SetPattern(int) {}
+void CPrimitive::SetFont(int) {}
+QString CPrimitive::GetTypeName() const { return QStringLiteral("Undefined"); }
+void CPrimitive::Draw(QPainter &, const QRect &) {}
+void CPrimitive::Invalidate() {}
+bool CPrimitive::BeginTrack(int) { return false; }
+bool CPrimitive::Track(int, QPoint &, bool) { return false; }
+void CPrimitive::EndTrack(int, bool) {}
+bool CPrimitive::HitTest(const QPoint &) const { return false; }
+bool CPrimitive::IntersectsRect(const QRect &) const { return true; }
+void CPrimitive::GetBounds(QPoint &, QPoint &) const {}
+void CPrimitive::Offset(int, int) {}
+void CPrimitive::Scale(double, double) {}
+bool CPrimitive::SnapPoint(QPoint &) { return false; }
+bool CPrimitive::IsGroup() const { return false; }
+void CPrimitive::UpdateProperties() {}
+void CPrimitive::SetFromCommand(CCommandReader &) {}
+QStringList CPrimitive::NamesInLine() const { return {}; }
+
+void CPrimitive::VirtualAssign(const CPrimitive &)
+{
+    AfxMessageBox(PromptText("CPrimitive::VirtualAssign: Pure virtual accessed."));
+}
+
+void CPrimitive::AssignBase(const CPrimitive &other)
+{
+    m_locked = other.m_locked;
+    m_treeItem = other.m_treeItem;
+    m_parentItem = other.m_parentItem;
+    m_insertAfter = other.m_insertAfter;
+}
+
+void CPrimitive::AppendLinePrimitives(std::vector<const CPrimitive *> &lines) const
+{
+    lines.push_back(this);
+}
+
+// --- Selection, marks and status -------------------------------------------------------
+
+void CPrimitive::Select()
+{
+    if (!m_canvas || m_handles.empty())
+        return;
+    m_selected = true;
+    for (const auto &handle : m_handles) {
+        handle->Create();
+        handle->SetSelected(true);
+        handle->Repaint();
+    }
+}
+
+void CPrimitive::Deselect()
+{
+    if (!m_canvas)
+        return;
+    m_selected = false;
+    if (m_handles.empty() || !m_handles.front()->HasWindow())
+        return;
+    for (const auto &handle : m_handles) {
+        handle->SetSelected(false);
+        if (handle->IsMarked())
+            handle->Repaint();
+        else
+            handle->DestroyWindow();
+    }
+}
+
+void CPrimitive::SetMarked(bool on)
+{
+    if (!m_canvas)
+        return;
+    m_marked = on ? 1 : 0;
+    if (on) {
+        for (const auto &handle : m_handles) {
+            handle->Create();
+            handle->SetMarked(true);
+            handle->Repaint();
+        }
+        m_selected = true;
+        return;
+    }
+    for (const auto &handle : m_handles) {
+        if (!handle->HasWindow())
+            return;
+        handle->SetMarked(false);
+        if (handle->IsSelected()) {
+            handle->Repaint();
+        } else {
+            m_selected = false;
+            handle->DestroyWindow();
+        }
+    }
+}
+
+void CPrimitive::RepaintHandles()
+{
+    if (!m_canvas || m_handles.empty() || !m_handles.front()->HasWindow())
+        return;
+    for (const auto &handle : m_handles)
+        handle->Repaint();
+}
+
+void CPrimitive::DestroyHandles()
+{
+    m_handles.clear();
+    m_selected = false;
+}
+
+void CPrimitive::ClearTracking()
+{
+    for (const auto &handle : m_handles)
+        handle->SetDragging(false);
+    m_tracking = false;
+}
+
+CCanvas *CPrimitive::GetCanvas() const { return m_canvas; }
+QStatusBar *CPrimitive::GetStatusBar() const { return m_statusBar; }
+
+void CPrimitive::SetStatusBar(QStatusBar *statusBar)
+{
+    m_statusBar = statusBar;
+}
+
+void CPrimitive::ShowStatus()
+{
+    if (m_statusBar) {
+        m_statusBar->showMessage(GetCommandText());
+        m_statusBar->repaint();
+    }
+    UpdateProperties();
+}
+
+void CPrimitive::SetCanvas(CCanvas *canvas)
+{
+    m_canvas = canvas;
+    if (!canvas) {
+        DestroyHandles();
+        return;
+    }
+    for (const auto &handle : m_handles)
+        handle->SetCanvas(canvas);
+}
+
+// --- Handles -------------------------------------------------------------------------------
+
+CPrimitiveHandle *CPrimitive::Handle(int index) const
+{
+    return index >= 1 && index <= HandleCount() ? m_handles[size_t(index - 1)].get() : nullptr;
+}
+
+void CPrimitive::AddHandle(const QPoint &client, int cursor, bool system)
+{
+    auto handle = std::make_unique<CPrimitiveHandle>(HandleCount() + 1, m_canvas, this, client.x(), client.y());
+    handle->SetCursor(cursor, system);
+    m_handles.push_back(std::move(handle));
+}
+
+void CPrimitive::MoveHandle(int index, const QPoint &client)
+{
+    if (CPrimitiveHandle *handle = Handle(index))
+        handle->MoveTo(client);
+}
+
+QPoint CPrimitive::HandlePoint(int index) const
+{
+    const CPrimitiveHandle *handle = Handle(index);
+    return handle ? handle->Point() : QPoint();
+}
+
+bool CPrimitive::HasHandleWindows() const
+{
+    return !m_handles.empty() && m_handles.front()->HasWindow();
+}
+
+QPoint CPrimitive::HandleImagePoint(int index) const
+{
+    return m_canvas ? m_canvas->ClientToImage(HandlePoint(index)) : HandlePoint(index);
+}
+
+// --- Snapping ------------------------------------------------------------------------------
+
+bool CPrimitive::SnapTrackPoint(QPoint &point, bool client, bool toPoints)
+{
+    if (!m_canvas)
+        return false;
+    if (toPoints && m_canvas->SnapToPoints(point, client))
+        return true;
+    // A step below 1 would divide by zero: no grid to snap to.
+    const int stepX = m_canvas->GridStepX();
+    const int stepY = m_canvas->GridStepY();
+    if (!m_canvas->GridSnap() || stepX < 1 || stepY < 1)
+        return false;
+    QPoint image = client ? m_canvas->ClientToImage(point) : point;
+    image = QPoint(SnapToStep(image.x(), stepX), SnapToStep(image.y(), stepY));
+    point = client ? m_canvas->ImageToClient(image) : image;
+    return true;
+}
+
+bool CPrimitive::SnapToNearPoint(QPoint &point, const QPoint &key)
+{
+    if (std::abs(std::int64_t(point.x()) - key.x()) > kNearPoint || std::abs(std::int64_t(point.y()) - key.y()) > kNearPoint)
+        return false;
+    point = key;
+    return true;
+}
+
+std::optional<QFont> CPrimitive::FitTextFont(const QString &text, int width, int height)
+{
+    // It runs at every paint of a text: one measurement per text and box.
+    // Kept to the end of the process: fonts must not be destroyed after the GUI.
+    static auto &fitted = *new QHash<QString, std::optional<QFont>>;
+    const QString key = QStringLiteral("%1x%2:").arg(width).arg(height) + text;
+    const auto known = fitted.constFind(key);
+    if (known != fitted.constEnd())
+        return *known;
+    std::optional<QFont> found;
+    for (int pixels = kLargestFontPixels; pixels >= kSmallestFontPixels; pixels -= kFontPixelStep) {
+        QFont font(QStringLiteral("Courier New"));
+        font.setStyleHint(QFont::Monospace);
+        font.setStyleStrategy(QFont::NoAntialias);
+        font.setWeight(QFont::Normal);
+        font.setPixelSize(pixels);
+        const QFontMetrics metrics(font);
+        if (metrics.horizontalAdvance(text) <= width && metrics.height() <= height) {
+            found = font;
+            break;
+        }
+    }
+    if (fitted.size() >= kMaxFittedFonts)
+        fitted.clear();
+    fitted.insert(key, found);
+    return found;
+}
+
+// --- Numbers -----------------------------------------------------------------------------
+
+int CPrimitive::RoundHalfUp(double value)
+{
+    if (std::isnan(value))
+        return 0;
+    const double whole = std::trunc(value);
+    const double rounded = value - whole >= 0.5 ? whole + 1.0 : whole;
+    if (rounded >= double(std::numeric_limits<int>::max()))
+        return std::numeric_limits<int>::max();
+    if (rounded <= double(std::numeric_limits<int>::min()))
+        return std::numeric_limits<int>::min();
+    return int(rounded);
+}
+
+int CPrimitive::NextLineValue(CCommandReader &reader)
+{
+    int value = 0;
+    reader.NextInt(value);
+    return std::clamp(value, -kLineValueLimit, kLineValueLimit);
+}
+
+int CPrimitive::NextLineSize(CCommandReader &reader)
+{
+    int value = 0;
+    reader.NextInt(value);
+    return std::clamp(value, 2 - kLineValueLimit, kLineValueLimit);
+}
+
+int CPrimitive::Saturate(std::int64_t value)
+{
+    if (value > std::numeric_limits<int>::max())
+        return std::numeric_limits<int>::max();
+    if (value < std::numeric_limits<int>::min())
+        return std::numeric_limits<int>::min();
+    return int(value);
+}

@@ -1,0 +1,211 @@
+#pragma once
+// The base of the image primitives: one object per line of the image
+// language (dot, line, rectangle, oval, text, ...) and the group. It fixes
+// the operations that the image, its readers and writers, the canvas, the
+// editor's tree and the property dialogs call on every primitive, the
+// fields all primitives share, the part of the archive they share, and the
+// handles by which the user drags a primitive's points on the canvas.
+
+#include "CObject.h"
+
+#include <QPoint>
+#include <QPointer>
+#include <QRect>
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class CArchive;
+class CCanvas;
+class CCommandReader;
+class CGenerator;
+class CPrimitiveHandle;
+class CProgressDlg;
+class CanvasListLink;
+class QDialog;
+class QFont;
+class QPainter;
+class QStatusBar;
+class QTreeWidgetItem;
+
+class CPrimitive : public CObject {
+    DECLARE_SERIAL(CPrimitive)
+
+public:
+    CPrimitive();
+    // On a canvas (the editor's insert commands); the classes make their handles.
+    explicit CPrimitive(CCanvas *canvas);
+    // Destroys the handles and an open property dialog.
+    ~CPrimitive() override;
+    CPrimitive &operator=(const CPrimitive &) = delete;
+
+    // The common archive part: locked, int32.
+    void Serialize(CArchive &ar) override;
+    // A detached copy holding every value: no canvas, pane, status bar,
+    // handle windows or property dialog; the remembered tree item and
+    // positions stay. The base has none to give (null).
+    virtual CPrimitive *Clone() const;
+    // Type code, also the primitive's icon in the tree.
+    virtual int Type() const;
+    // Handles shown for the selection (made when missing).
+    virtual void Select();
+    virtual void Deselect();
+    virtual void SetStatusBar(QStatusBar *statusBar);
+    // The command text into the status bar, then UpdateProperties.
+    virtual void ShowStatus();
+    // Shows the line on the progress dialog and sends it; false when the
+    // generator refused it or the link failed (the link showed why). A
+    // primitive without a line sends nothing.
+    virtual bool SendToGenerator(CGenerator *generator, CProgressDlg *progress, int flag);
+    // Paints the primitive in client pixels; update is the part repainted.
+    virtual void Draw(QPainter &painter, const QRect &update);
+    // Asks the canvas to repaint where the primitive lies.
+    virtual void Invalidate();
+    // The drag of handle index (a number from 1) begins; false: no drag.
+    virtual bool BeginTrack(int index);
+    // The handle moves to point (client pixels): first with test true,
+    // before the handle's window moves (the class may correct the point),
+    // then with test false, after. False refuses the point.
+    virtual bool Track(int index, QPoint &point, bool test);
+    virtual void EndTrack(int index, bool moved);
+    // The primitive's line of the image language.
+    virtual QString GetCommandText() const;
+    virtual bool HasColour() const;
+    virtual bool HasPattern() const;
+    virtual bool HasFont() const;
+    // Indexes of the named colour, fill pattern and font.
+    virtual int GetColour() const;
+    virtual int GetPattern() const;
+    virtual int GetFont() const;
+    virtual void SetColour(int index);
+    virtual void SetPattern(int index);
+    virtual void SetFont(int index);
+    virtual QString GetTypeName() const;
+    // A client point on the primitive.
+    virtual bool HitTest(const QPoint &client) const;
+    // Whether the primitive meets a client rectangle (the base meets every one).
+    virtual bool IntersectsRect(const QRect &client) const;
+    virtual void GetBounds(QPoint &topLeft, QPoint &bottomRight) const;
+    virtual void Offset(int dx, int dy);
+    virtual void Scale(double sx, double sy);
+    // The canvas the primitive is shown on; null takes its handles away.
+    virtual void SetCanvas(CCanvas *canvas);
+    // An image point onto one of the primitive's key points (within 4
+    // pixels both ways); false when none is near.
+    virtual bool SnapPoint(QPoint &image);
+    virtual bool IsGroup() const;
+    virtual void UpdateProperties();
+    // Takes every value of another primitive of the same class; what it is
+    // attached to (canvas, pane, status bar, handle windows) stays its own.
+    virtual void VirtualAssign(const CPrimitive &other);
+
+    // The arguments of the primitive's line, the reader standing after its
+    // mnemonic; missing values read as 0.
+    virtual void SetFromCommand(CCommandReader &reader);
+    // Names the line carries between quotes or as a word (a text, a map's
+    // name): each must be one a command line can hold.
+    virtual QStringList NamesInLine() const;
+    // The primitives whose lines stand for this one, in sending order: the
+    // primitive itself, a group its members.
+    virtual void AppendLinePrimitives(std::vector<const CPrimitive *> &lines) const;
+
+    // --- Handles and marks ------------------------------------------------------
+    // Marked primitives show their handles in black (multiple selection).
+    void SetMarked(bool on);
+    void RepaintHandles();
+    void DestroyHandles();
+    // Ends every handle's drag and the tracking.
+    void ClearTracking();
+    int HandleCount() const { return int(m_handles.size()); }
+    // Handle index (a number from 1), or null.
+    CPrimitiveHandle *Handle(int index) const;
+
+    // A drag point onto another primitive's key point (toPoints) or else the
+    // grid (when the canvas snaps to it); client: the point is in client
+    // pixels. True when it was snapped.
+    bool SnapTrackPoint(QPoint &point, bool client, bool toPoints);
+    // point := key when both coordinates are within 4 pixels of it.
+    static bool SnapToNearPoint(QPoint &point, const QPoint &key);
+
+    // The largest "Courier New" (24, 22, ... 4 pixels high, no
+    // antialiasing) in which text fits width x height; none when none fits.
+    static std::optional<QFont> FitTextFont(const QString &text, int width, int height);
+
+    // The integer part (towards zero), plus 1 when the fraction left is 0.5
+    // or more; beyond the int range the nearest end, not-a-number 0.
+    static int RoundHalfUp(double value);
+    // A sum or product of coordinates kept within the int range.
+    static int Saturate(std::int64_t value);
+    // A line's coordinates and sizes are cut to this: far beyond any image,
+    // and near enough to zero that their sums and sizes stay within an int,
+    // so every line a primitive writes reads back to the same line.
+    static constexpr int kLineValueLimit = 1 << 24;
+    // The next integer of a line, cut to the limit above; 0 when missing.
+    static int NextLineValue(CCommandReader &reader);
+    // The next size of a line: down to 2 - the limit, as a box written back
+    // from a size below 1 is 2 less that size wide.
+    static int NextLineSize(CCommandReader &reader);
+
+    bool IsLocked() const { return m_locked != 0; }
+    void SetLocked(bool locked) { m_locked = locked ? 1 : 0; }
+    bool IsSelected() const { return m_selected; }
+    bool IsMarked() const { return m_marked != 0; }
+    bool IsTracking() const { return m_tracking; }
+    bool IsSnapped() const { return m_snapped; }
+    void SetSnapped(bool snapped) { m_snapped = snapped; }
+    CCanvas *GetCanvas() const;
+    QStatusBar *GetStatusBar() const;
+
+    CanvasListLink *GetListPane() const { return m_listPane; }
+    void SetListPane(CanvasListLink *pane) { m_listPane = pane; }
+    // The tree item of the primitive and where it stood, remembered for
+    // re-insertion; an insert-after of null stands for the first position.
+    QTreeWidgetItem *GetTreeItem() const { return m_treeItem; }
+    void SetTreeItem(QTreeWidgetItem *item) { m_treeItem = item; }
+    QTreeWidgetItem *GetParentItem() const { return m_parentItem; }
+    void SetParentItem(QTreeWidgetItem *item) { m_parentItem = item; }
+    QTreeWidgetItem *GetInsertAfter() const { return m_insertAfter; }
+    void SetInsertAfter(QTreeWidgetItem *item) { m_insertAfter = item; }
+
+protected:
+    // The detached copy Clone makes: values and remembered tree positions only.
+    CPrimitive(const CPrimitive &other);
+
+    // The values every primitive shares, taken from another (each class's
+    // VirtualAssign starts with it): the lock and the remembered tree
+    // positions, never what the other is attached to.
+    void AssignBase(const CPrimitive &other);
+
+    // Both archive directions of an int32 field.
+    static void Transfer(CArchive &ar, std::int32_t &value);
+
+    // A new handle at a client point; cursor a system cursor id (the
+    // 0x7F.. numbers) or, with system false, a program cursor resource.
+    void AddHandle(const QPoint &client, int cursor, bool system);
+    // Moves handle index (from 1) to a client point.
+    void MoveHandle(int index, const QPoint &client);
+    QPoint HandlePoint(int index) const;
+    bool HasHandleWindows() const;
+    // The image point of handle index's client point.
+    QPoint HandleImagePoint(int index) const;
+    void SetTracking(bool tracking) { m_tracking = tracking; }
+
+private:
+    bool m_snapped = false;
+    QPointer<CCanvas> m_canvas;
+    std::vector<std::unique_ptr<CPrimitiveHandle>> m_handles;
+    QPointer<QStatusBar> m_statusBar;
+    QPointer<QDialog> m_propertyDialog;
+    bool m_selected = false;
+    bool m_tracking = false;
+    std::int32_t m_locked = 0;
+    std::int32_t m_marked = 0;
+    CanvasListLink *m_listPane = nullptr;
+    QTreeWidgetItem *m_treeItem = nullptr;
+    QTreeWidgetItem *m_parentItem = nullptr;
+    QTreeWidgetItem *m_insertAfter = nullptr;
+};

@@ -1,0 +1,424 @@
+#include "CRectangle.h"
+
+#include "Archive.h"
+#include "CCanvas.h"
+#include "CCommandReader.h"
+#include "BoxRules.h"
+#include "PrimitivePainting.h"
+#include "ResourceIds.h"
+
+#include <QPainter>
+
+#include <algorithm>
+#include <cstdlib>
+#include <vector>
+
+IMPLEMENT_SERIAL(CRectangle, CPrimitive, VERSIONABLE_SCHEMA | 1)
+
+namespace {
+
+// How far around its box a box's repaint reaches: the handles' half size.
+constexpr int kHandleReach = 3;
+
+} // namespace
+
+CRectangle::CRectangle() = default;
+
+CRectangle::CRectangle(int x1, int y1, int x2, int y2, int colour, int pattern)
+    : CRectangle(false, x1, y1, x2, y2, colour, pattern)
+{
+}
+
+CRectangle::CRectangle(bool oval, int x1, int y1, int x2, int y2, int colour, int pattern)
+    : m_x1(x1), m_y1(y1), m_x2(x2), m_y2(y2), m_oval(oval ? 1 : 0)
+{
+    m_colour.SetIndex(colour);
+    m_pattern.SetIndex(pattern);
+}
+
+CRectangle::CRectangle(CCanvas *canvas) : CRectangle(false, canvas) {}
+
+CRectangle::CRectangle(bool oval, CCanvas *canvas) : CPrimitive(canvas), m_oval(oval ? 1 : 0)
+{
+    const int cx = (canvas->LargestX() + 1) / 2;
+    const int cy = (canvas->LargestY() + 1) / 2;
+    m_x1 = RoundHalfUp(0.8 * cx);
+    m_y1 = RoundHalfUp(0.8 * cy);
+    m_x2 = RoundHalfUp(1.2 * cx);
+    m_y2 = RoundHalfUp(1.2 * cy);
+    CreateHandles();
+}
+
+CRectangle::CRectangle(const CRectangle &other) : CPrimitive(other), m_oval(other.m_oval)
+{
+    TakeValues(other);
+}
+
+CRectangle::~CRectangle() = default;
+
+void CRectangle::TakeValues(const CRectangle &other)
+{
+    m_x1 = other.m_x1;
+    m_y1 = other.m_y1;
+    m_x2 = other.m_x2;
+    m_y2 = other.m_y2;
+    m_colour = other.m_colour;
+    m_pattern = other.m_pattern;
+}
+
+void CRectangle::Serialize(CArchive &ar)
+{
+    CPrimitive::Serialize(ar);
+    Transfer(ar, m_x1);
+    Transfer(ar, m_y1);
+    Transfer(ar, m_x2);
+    Transfer(ar, m_y2);
+    std::int32_t colour = m_colour.GetArchiveValue();
+    std::int32_t pattern = m_pattern.GetArchiveValue();
+    std::int32_t oval = m_oval;
+    Transfer(ar, colour);
+    Transfer(ar, pattern);
+    Transfer(ar, oval);
+    if (ar.IsLoading()) {
+        // Out of range: the value stays. The flag is the class's own.
+        m_colour.SetArchiveValue(colour);
+        m_pattern.SetArchiveValue(pattern);
+    }
+}
+
+CPrimitive *CRectangle::Clone() const { return new CRectangle(*this); }
+
+int CRectangle::Type() const { return IsOval() ? 5 : 4; }
+
+QString CRectangle::GetTypeName() const
+{
+    return IsOval() ? QStringLiteral("Oval") : QStringLiteral("Rectangle");
+}
+
+std::int64_t CRectangle::SizeShrink() const
+{
+    return IsOval() && !IsFilled() ? 1 : 0;
+}
+
+QString CRectangle::GetCommandText() const
+{
+    std::int64_t x = m_x1;
+    std::int64_t y = m_y1;
+    std::int64_t w = std::llabs(std::int64_t(m_x1) - m_x2) + 1;
+    std::int64_t h = std::llabs(std::int64_t(m_y1) - m_y2) + 1;
+    if (IsTracking() && HandleCount() == kHandles) {
+        const Geometry g = GetTrackGeometry();
+        x = g.x;
+        y = g.y;
+        w = g.w;
+        h = g.h;
+    }
+    return QStringLiteral("%1 %2  %3 %4  %5 %6  %7")
+        .arg(IsOval() ? QLatin1String("OVAL") : QLatin1String("RECT"), m_colour.GetCommandName())
+        .arg(w - SizeShrink())
+        .arg(h - SizeShrink())
+        .arg(x)
+        .arg(y)
+        .arg(m_pattern.GetText());
+}
+
+void CRectangle::GetBounds(QPoint &topLeft, QPoint &bottomRight) const
+{
+    topLeft = TopLeft();
+    bottomRight = BottomRight();
+}
+
+void CRectangle::Offset(int dx, int dy)
+{
+    m_x1 = Saturate(std::int64_t(m_x1) + dx);
+    m_x2 = Saturate(std::int64_t(m_x2) + dx);
+    m_y1 = Saturate(std::int64_t(m_y1) + dy);
+    m_y2 = Saturate(std::int64_t(m_y2) + dy);
+    PlaceHandles();
+}
+
+void CRectangle::Scale(double sx, double sy)
+{
+    m_x1 = RoundHalfUp(m_x1 * sx);
+    m_x2 = RoundHalfUp(m_x2 * sx);
+    m_y1 = RoundHalfUp(m_y1 * sy);
+    m_y2 = RoundHalfUp(m_y2 * sy);
+    PlaceHandles();
+}
+
+void CRectangle::VirtualAssign(const CPrimitive &other)
+{
+    const auto *box = dynamic_cast<const CRectangle *>(&other);
+    if (!box) {
+        CPrimitive::VirtualAssign(other);
+        return;
+    }
+    AssignBase(other);
+    TakeValues(*box);
+    PlaceHandles();
+}
+
+void CRectangle::SetFromCommand(CCommandReader &reader)
+{
+    QString name;
+    reader.NextToken(name);
+    m_colour.SetByName(name);
+    const int w = NextLineSize(reader);
+    const int h = NextLineSize(reader);
+    const int x = NextLineValue(reader);
+    const int y = NextLineValue(reader);
+    name.clear();
+    reader.NextToken(name);
+    m_pattern.SetByName(name);
+    // An unfilled oval's line holds its size less one (see GetCommandText):
+    // the pixel comes back here, so a round trip keeps the box.
+    const std::int64_t grow = SizeShrink();
+    m_x1 = x;
+    m_y1 = y;
+    m_x2 = Saturate(std::int64_t(x) + w - 1 + grow);
+    m_y2 = Saturate(std::int64_t(y) + h - 1 + grow);
+}
+
+// --- On the canvas ----------------------------------------------------------------------
+
+void CRectangle::ComputePoints()
+{
+    if (CCanvas *canvas = GetCanvas())
+        m_points = BoxRules::Layout(canvas->ImageToClient(TopLeft()), canvas->ImageToClient(BottomRight()));
+}
+
+void CRectangle::PlaceHandles()
+{
+    if (HandleCount() != kHandles || IsTracking())
+        return;
+    ComputePoints();
+    for (int i = 1; i <= kHandles; ++i)
+        MoveHandle(i, m_points[size_t(i - 1)]);
+}
+
+void CRectangle::CreateHandles()
+{
+    if (!GetCanvas() || HandleCount() != 0)
+        return;
+    ComputePoints();
+    for (int i = 1; i <= kHandles; ++i)
+        AddHandle(m_points[size_t(i - 1)], BoxRules::Look(i).cursor, BoxRules::Look(i).system);
+}
+
+void CRectangle::SetCanvas(CCanvas *canvas)
+{
+    CPrimitive::SetCanvas(canvas);
+    CreateHandles();
+}
+
+void CRectangle::Select()
+{
+    CPrimitive::Select();
+    if (HasHandleWindows())
+        PlaceHandles();
+}
+
+QRect CRectangle::ClientBox() const
+{
+    if (IsTracking() && HandleCount() == kHandles)
+        return BoxPixels(HandlePoint(1), HandlePoint(3));
+    CCanvas *canvas = GetCanvas();
+    if (!canvas)
+        return BoxPixels(TopLeft(), BottomRight());
+    return BoxPixels(canvas->ImageToClient(TopLeft()), canvas->ImageToClient(BottomRight()));
+}
+
+bool CRectangle::HitTest(const QPoint &client) const
+{
+    const QRect box = ClientBox();
+    return IsOval() ? OvalContains(box, client) : box.contains(client);
+}
+
+bool CRectangle::IntersectsRect(const QRect &client) const
+{
+    const QRect box = ClientBox();
+    return IsOval() ? OvalIntersects(box, client) : box.intersects(client);
+}
+
+void CRectangle::Invalidate()
+{
+    if (CCanvas *canvas = GetCanvas())
+        canvas->update(ClientBox().adjusted(-kHandleReach, -kHandleReach, kHandleReach, kHandleReach));
+}
+
+void CRectangle::Draw(QPainter &painter, const QRect &update)
+{
+    if (!GetCanvas() || IsTracking() || !IntersectsRect(update))
+        return;
+    const QRect box = ClientBox();
+    const QColor colour = m_colour.GetScreenColour();
+    if (IsFilled()) {
+        const QBrush brush = PatternBrush(m_pattern.GetIndex(), colour);
+        if (IsOval())
+            FillOval(painter, box, brush);
+        else
+            FillBox(painter, box, brush);
+    } else if (IsOval()) {
+        DrawOvalOutline(painter, box, colour);
+    } else {
+        DrawBoxOutline(painter, box, colour);
+    }
+    if (IsSelected())
+        PlaceHandles();
+}
+
+bool CRectangle::SnapPoint(QPoint &image)
+{
+    if (IsTracking())
+        return false;
+    const int mx = RoundHalfUp((double(m_x1) + m_x2) / 2.0);
+    const int my = RoundHalfUp((double(m_y1) + m_y2) / 2.0);
+    std::vector<QPoint> keys;
+    if (!IsOval())
+        keys = {{m_x1, m_y1}, {m_x2, m_y2}, {m_x1, m_y2}, {m_x2, m_y1}};
+    for (const QPoint &key : {QPoint(m_x1, my), QPoint(m_x2, my), QPoint(mx, m_y1), QPoint(mx, m_y2), QPoint(mx, my)})
+        keys.push_back(key);
+    for (const QPoint &key : keys) {
+        if (SnapToNearPoint(image, key))
+            return true;
+    }
+    return false;
+}
+
+// --- Dragging -----------------------------------------------------------------------------
+
+bool CRectangle::MoveMode(int index) const
+{
+    CCanvas *canvas = GetCanvas();
+    return (canvas && canvas->MoveWhole()) || index == kHandles;
+}
+
+QPoint CRectangle::OffsetInBox(int index) const
+{
+    return BoxRules::OffsetInBox(index, m_extent);
+}
+
+CRectangle::Geometry CRectangle::GetTrackGeometry() const
+{
+    const QPoint a = HandleImagePoint(1);
+    if (MoveMode(m_trackIndex)) {
+        const QPoint corner = HandleImagePoint(m_trackIndex) - OffsetInBox(m_trackIndex);
+        return {corner.x(), corner.y(), m_extent.x() + 1, m_extent.y() + 1};
+    }
+    const QPoint d = HandleImagePoint(3) - a;
+    const int w = BoxRules::KeepsX(m_trackIndex) ? m_extent.x() + 1 : std::abs(d.x()) + 1;
+    const int h = BoxRules::KeepsY(m_trackIndex) ? m_extent.y() + 1 : std::abs(d.y()) + 1;
+    return {a.x(), a.y(), w, h};
+}
+
+void CRectangle::ShowOutline()
+{
+    if (CCanvas *canvas = GetCanvas())
+        canvas->SetDragFeedback({{IsOval() ? FeedbackShape::Ellipse : FeedbackShape::Frame, HandlePoint(1),
+                                  HandlePoint(3), m_colour.GetScreenColour()}});
+}
+
+bool CRectangle::BeginTrack(int index)
+{
+    CCanvas *canvas = GetCanvas();
+    if (!canvas || IsLocked() || HandleCount() != kHandles)
+        return false;
+    PlaceHandles();
+    SetTracking(true);
+    m_trackIndex = index;
+    Invalidate();
+    canvas->repaint();
+    ShowOutline();
+    if (BoxRules::KeepsY(index))
+        m_pinned = HandlePoint(index).y();
+    else if (BoxRules::KeepsX(index))
+        m_pinned = HandlePoint(index).x();
+    m_extent = QPoint(m_x2 - m_x1, m_y2 - m_y1);
+    m_dragCentre = HandlePoint(kHandles);
+    RepaintHandles();
+    return true;
+}
+
+bool CRectangle::Track(int index, QPoint &point, bool test)
+{
+    CCanvas *canvas = GetCanvas();
+    if (!canvas)
+        return false;
+    if (MoveMode(index)) {
+        // The dragged handle's step since the last move (none before it moves).
+        const QPoint step = HandlePoint(index) - canvas->Anchor();
+        for (int i = 1; i <= kHandles; ++i) {
+            if (i != index)
+                MoveHandle(i, HandlePoint(i) + step);
+        }
+        if (BoxRules::KeepsY(index))
+            m_pinned = HandlePoint(index).y();
+        else if (BoxRules::KeepsX(index))
+            m_pinned = HandlePoint(index).x();
+        if (canvas->MoveWhole()) {
+            const QPoint a = HandleImagePoint(1);
+            const QPoint b = HandleImagePoint(3);
+            m_extent = QPoint(std::abs(a.x() - b.x()), std::abs(a.y() - b.y()));
+        }
+    } else {
+        // An edge handle moves only across its edge.
+        if (BoxRules::KeepsY(index))
+            point.setY(m_pinned);
+        else if (BoxRules::KeepsX(index))
+            point.setX(m_pinned);
+        if (!test) {
+            QPoint a = HandlePoint(1);
+            QPoint b = HandlePoint(3);
+            BoxRules::ResizeCorners(index, point, a, b);
+            const std::array<QPoint, kHandles> points = BoxRules::Layout(a, b);
+            for (int i = 1; i <= kHandles; ++i) {
+                if (i != index)
+                    MoveHandle(i, points[size_t(i - 1)]);
+            }
+        }
+    }
+    ShowOutline();
+    RepaintHandles();
+    ShowStatus();
+    return true;
+}
+
+void CRectangle::EndTrack(int index, bool moved)
+{
+    CCanvas *canvas = GetCanvas();
+    if (!canvas)
+        return;
+    if (!moved) {
+        ClearTracking();
+        canvas->ClearDragFeedback();
+        PlaceHandles();
+        Invalidate();
+        return;
+    }
+    if (MoveMode(index)) {
+        QPoint p = HandleImagePoint(index);
+        if (canvas->GridSnap() || IsSnapped())
+            SnapTrackPoint(p, false, IsSnapped());
+        // A grid point at the edge may lie outside: the dragged point stays in.
+        canvas->ClampToImage(p);
+        const QPoint corner = p - OffsetInBox(index);
+        m_x1 = corner.x();
+        m_y1 = corner.y();
+        m_x2 = Saturate(std::int64_t(m_x1) + m_extent.x());
+        m_y2 = Saturate(std::int64_t(m_y1) + m_extent.y());
+    } else {
+        QPoint a = HandleImagePoint(1);
+        QPoint b = HandleImagePoint(3);
+        BoxRules::OrderCorners(a, b);
+        m_x1 = a.x();
+        m_y1 = a.y();
+        m_x2 = b.x();
+        m_y2 = b.y();
+    }
+    ClearTracking();
+    canvas->ClearDragFeedback();
+    canvas->SetModified();
+    PlaceHandles();
+    Invalidate();
+    ShowStatus();
+}

@@ -1,0 +1,109 @@
+#pragma once
+// An axis-aligned box, outlined or filled with a fill pattern: one "RECT"
+// line of the image language. COval is the same box drawn as the ellipse
+// inscribed in it; the box rules here serve both. On a canvas a box has
+// nine handles: the corners, the middles of the edges and the centre.
+
+#include "CPrimitive.h"
+
+#include "BoxRules.h"
+
+#include "CFillPattern.h"
+#include "CNamedColour.h"
+
+#include <array>
+
+class CRectangle : public CPrimitive {
+    DECLARE_SERIAL(CRectangle)
+
+public:
+    static constexpr int kHandles = BoxRules::kHandles;
+
+    // No geometry: the loader or the line reader sets every value.
+    CRectangle();
+    // The box (x1, y1)-(x2, y2), both corners inside.
+    CRectangle(int x1, int y1, int x2, int y2, int colour = CNamedColour::kWhite, int pattern = 0);
+    // In the middle of the canvas's image, from 0.8 to 1.2 of its centre,
+    // White, outlined, with its handles: (256, 192)-(384, 288) on 640 x 480.
+    explicit CRectangle(CCanvas *canvas);
+    ~CRectangle() override;
+
+    // The class decides the oval flag: a stored flag against it is not taken.
+    void Serialize(CArchive &ar) override;
+    CPrimitive *Clone() const override;
+    int Type() const override;
+    void Select() override;
+    void Draw(QPainter &painter, const QRect &update) override;
+    void Invalidate() override;
+    bool BeginTrack(int index) override;
+    bool Track(int index, QPoint &point, bool test) override;
+    void EndTrack(int index, bool moved) override;
+    // "RECT White  10 20  5 6  GrayPat0": colour, w, h, x, y, pattern; an
+    // unfilled oval writes w - 1 and h - 1. While dragged, the drag's geometry.
+    QString GetCommandText() const override;
+    bool HasColour() const override { return true; }
+    bool HasPattern() const override { return true; }
+    int GetColour() const override { return m_colour.GetIndex(); }
+    int GetPattern() const override { return m_pattern.GetIndex(); }
+    void SetColour(int index) override { m_colour.SetIndex(index); }
+    void SetPattern(int index) override { m_pattern.SetIndex(index); }
+    QString GetTypeName() const override;
+    bool HitTest(const QPoint &client) const override;
+    bool IntersectsRect(const QRect &client) const override;
+    void GetBounds(QPoint &topLeft, QPoint &bottomRight) const override;
+    void Offset(int dx, int dy) override;
+    void Scale(double sx, double sy) override;
+    void SetCanvas(CCanvas *canvas) override;
+    // A rectangle's corners, then (both) the edges' middles and the centre.
+    bool SnapPoint(QPoint &image) override;
+    void VirtualAssign(const CPrimitive &other) override;
+    // colour name, w, h, x, y, pattern name
+    void SetFromCommand(CCommandReader &reader) override;
+
+    bool IsOval() const { return m_oval != 0; }
+    bool IsFilled() const { return m_pattern.GetIndex() != 0; }
+    QPoint TopLeft() const { return {m_x1, m_y1}; }
+    QPoint BottomRight() const { return {m_x2, m_y2}; }
+    // The client pixels the box covers: from handle 1's point to handle 3's.
+    QRect ClientBox() const;
+
+    // What the line gives while a handle is dragged: the box's corner and size.
+    struct Geometry {
+        int x;
+        int y;
+        int w;
+        int h;
+    };
+    Geometry GetTrackGeometry() const;
+
+protected:
+    CRectangle(const CRectangle &other);
+    // A box of the oval class or the rectangle's.
+    CRectangle(bool oval, int x1, int y1, int x2, int y2, int colour, int pattern);
+    CRectangle(bool oval, CCanvas *canvas);
+
+private:
+    void TakeValues(const CRectangle &other);
+    // What the line writes as the size: an unfilled oval one pixel less.
+    std::int64_t SizeShrink() const;
+    void CreateHandles();
+    void ComputePoints();
+    void PlaceHandles();
+    bool MoveMode(int index) const;
+    // Handle index's place in the box, from its top-left, by the extent.
+    QPoint OffsetInBox(int index) const;
+    void ShowOutline();
+
+    std::int32_t m_x1 = 0;
+    std::int32_t m_y1 = 0;
+    std::int32_t m_x2 = 0;
+    std::int32_t m_y2 = 0;
+    CNamedColour m_colour{CNamedColour::kWhite};
+    CFillPattern m_pattern{0};
+    std::int32_t m_oval = 0;
+    QPoint m_dragCentre;
+    std::array<QPoint, kHandles> m_points{};
+    int m_pinned = 0;
+    QPoint m_extent;
+    int m_trackIndex = 0;
+};

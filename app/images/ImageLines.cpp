@@ -1,0 +1,87 @@
+#include "ImageLines.h"
+
+#include "CCommandReader.h"
+#include "CGenerator.h"
+#include "CPrimitive.h"
+#include "CommandName.h"
+#include "Prompts.h"
+
+namespace {
+
+// Enough of a long list for the user to see what went; the rest is counted.
+constexpr qsizetype kLinesListed = 20;
+constexpr qsizetype kLineShown = 80;
+
+const char *const kBlockMnemonics[] = {"IMGN", "IMGB", "IMGE", "IMGA", "IMGL", "IMGU",
+                                       "OUTG", "ALLU", "XRES", "YRES"};
+
+QString Described(const CPrimitive &primitive, int number)
+{
+    return QStringLiteral("primitive %1 (%2)").arg(number).arg(primitive.GetTypeName());
+}
+
+} // namespace
+
+bool CollectImageLines(const std::vector<std::unique_ptr<CPrimitive>> &primitives, std::vector<ImageLine> &lines,
+                       QString &problem)
+{
+    lines.clear();
+    problem.clear();
+    std::vector<const CPrimitive *> sending;
+    for (const std::unique_ptr<CPrimitive> &primitive : primitives)
+        primitive->AppendLinePrimitives(sending);
+    int number = 0;
+    for (const CPrimitive *primitive : sending) {
+        ++number;
+        const QString text = primitive->GetCommandText();
+        if (text.trimmed().isEmpty())
+            continue;
+        if (text.size() > CGenerator::kMaxCommandLength) {
+            problem = QStringLiteral("%1 makes a line of %2 characters; a command line holds at most %3.")
+                          .arg(Described(*primitive, number))
+                          .arg(text.size())
+                          .arg(CGenerator::kMaxCommandLength);
+            return false;
+        }
+        for (const QString &name : primitive->NamesInLine()) {
+            const QString why = CommandNameProblem(name);
+            if (!why.isEmpty()) {
+                problem = QStringLiteral("%1: %2").arg(Described(*primitive, number), why);
+                return false;
+            }
+        }
+        lines.push_back({primitive, text});
+    }
+    return true;
+}
+
+bool IsImageBlockCommand(const QString &line)
+{
+    CCommandReader reader;
+    reader.SetText(line);
+    QString token;
+    if (!reader.NextToken(token))
+        return false;
+    // "IMGU?", "ALLU;*OPC?": the mnemonic is the first four characters.
+    const QString mnemonic = token.left(4);
+    for (const char *block : kBlockMnemonics) {
+        if (mnemonic.compare(QLatin1String(block), Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
+}
+
+void ReportLinesLeftOut(QWidget *parent, const QString &imageName, const QString &how, const QStringList &lines)
+{
+    if (lines.isEmpty())
+        return;
+    QString text = QStringLiteral("The image \"%1\" was %2 without %3 line(s) this program cannot build:")
+                       .arg(PrintableName(imageName), how)
+                       .arg(lines.size());
+    for (qsizetype i = 0; i < lines.size() && i < kLinesListed; ++i)
+        text += QLatin1Char('\n')
+            + (lines[i].isEmpty() ? QStringLiteral("(an empty line)") : PrintableName(lines[i].left(kLineShown)));
+    if (lines.size() > kLinesListed)
+        text += QStringLiteral("\n... and %1 more").arg(lines.size() - kLinesListed);
+    MessageBox(parent, text, QStringLiteral("Image"), MB_OK | MB_ICONINFORMATION);
+}

@@ -1,0 +1,111 @@
+#include "LegacyPrimitiveReader.h"
+
+#include "Archive.h"
+#include "CLine.h"
+#include "COval.h"
+#include "CPrimitive.h"
+#include "CRectangle.h"
+
+#include <array>
+
+namespace {
+
+// What the older product stored before and after a record's fields.
+constexpr qint64 kLegacyPadAfterKind = 1;
+constexpr qint64 kLegacyPadBeforeFields = 4;
+constexpr qint64 kLegacyPadAfterFields = 1;
+
+template <size_t N>
+std::array<qint32, N> ReadLegacyFields(CArchive &ar)
+{
+    std::array<qint32, N> values{};
+    for (qint32 &value : values)
+        ar >> value;
+    return values;
+}
+
+// Colour and pattern are taken as indexes after the primitive was built
+// with White and GrayPat0; an index outside the tables keeps those.
+std::unique_ptr<CPrimitive> ReadLegacyLine(CArchive &ar, int, QString &)
+{
+    const auto v = ReadLegacyFields<5>(ar); // x1, y1, x2, y2, colour
+    auto line = std::make_unique<CLine>(v[0], v[1], v[2], v[3]);
+    line->SetColour(v[4]);
+    return line;
+}
+
+std::unique_ptr<CPrimitive> ReadLegacyBox(CArchive &ar, int, QString &)
+{
+    const auto v = ReadLegacyFields<7>(ar); // x1, y1, x2, y2, colour, pattern, oval flag
+    // A width of x2 - x1 + 1 from the corner (x1, y1): both corners inside.
+    std::unique_ptr<CPrimitive> box;
+    if (v[6] != 0)
+        box = std::make_unique<COval>(v[0], v[1], v[2], v[3]);
+    else
+        box = std::make_unique<CRectangle>(v[0], v[1], v[2], v[3]);
+    box->SetColour(v[4]);
+    box->SetPattern(v[5]);
+    return box;
+}
+
+struct LegacyRow {
+    quint32 kind;
+    std::unique_ptr<CPrimitive> (*read)(CArchive &ar, int depth, QString &error);
+};
+
+const LegacyRow kLegacyRows[] = {
+    {1, &ReadLegacyLine},
+    {3, &ReadLegacyBox},
+};
+
+const LegacyRow *FindLegacyRow(quint32 kind)
+{
+    for (const LegacyRow &row : kLegacyRows) {
+        if (row.kind == kind)
+            return &row;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+bool ReadLegacyText(CArchive &ar, QString &text, QString &error)
+{
+    qint32 length = 0;
+    ar >> length;
+    if (length < 0 || length > kMaxLegacyTextLength) {
+        error = QStringLiteral("A text record announces %1 characters.").arg(length);
+        return false;
+    }
+    text = QString::fromLatin1(ar.ReadBytes(length));
+    return true;
+}
+
+std::unique_ptr<CPrimitive> ReadLegacyPrimitive(CArchive &ar, int depth, QString &error)
+{
+    if (depth >= CArchive::kMaxDepth) {
+        error = QStringLiteral("The primitives are nested too deeply.");
+        return nullptr;
+    }
+    quint32 kind = 0;
+    ar >> kind;
+    const LegacyRow *row = FindLegacyRow(kind);
+    if (!row) {
+        error = QStringLiteral("A primitive record has the kind %1, which this program cannot read.").arg(kind);
+        return nullptr;
+    }
+    ar.ReadBytes(kLegacyPadAfterKind);
+    qint32 tagLength = 0;
+    ar >> tagLength;
+    if (tagLength < 0 || tagLength > ar.BytesLeft()) {
+        error = QStringLiteral("A primitive record announces %1 bytes it does not hold.").arg(tagLength);
+        return nullptr;
+    }
+    ar.ReadBytes(tagLength);
+    ar.ReadBytes(kLegacyPadBeforeFields);
+    std::unique_ptr<CPrimitive> primitive = row->read(ar, depth, error);
+    if (!primitive)
+        return nullptr;
+    ar.ReadBytes(kLegacyPadAfterFields);
+    return primitive;
+}

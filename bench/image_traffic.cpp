@@ -1,0 +1,107 @@
+// Sending and recalling an image of 500 primitives (lines, rectangles and
+// ovals) through CImage against the simulator, on a bare pty and on a
+// paced line, each beside the time the line itself needs at that rate.
+//
+//   build/bench/bench_image_traffic [rate] [runs]
+
+#include "BenchSupport.h"
+#include "CGenerator.h"
+#include "CImage.h"
+#include "CLine.h"
+#include "COval.h"
+#include "CProgressDlg.h"
+#include "CRectangle.h"
+#include "Numbers.h"
+#include "Prompts.h"
+#include "gensim/Simulator.h"
+
+#include <QApplication>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+constexpr int kPrimitives = 500;
+
+void FillImage(CImage &image)
+{
+    image.SetName(QStringLiteral("BENCH"));
+    for (int i = 0; i < kPrimitives; ++i) {
+        const int x = (i * 37) % 600;
+        const int y = (i * 23) % 440;
+        switch (i % 3) {
+        case 0: image.AddPrimitive(std::make_unique<CLine>(x, y, 639 - x, 479 - y, i % 71)); break;
+        case 1: image.AddPrimitive(std::make_unique<CRectangle>(x, y, x + 30, y + 20, i % 71, i % 31)); break;
+        default: image.AddPrimitive(std::make_unique<COval>(x, y, x + 25, y + 35, i % 71, (i / 2) % 31)); break;
+        }
+    }
+}
+
+// One line's figures; false when a send or a recall failed.
+bool RunLine(const BenchLine &line, int rate, int runs)
+{
+    gensim::Simulator sim;
+    gensim::Generator &g = sim.addGenerator(BenchGenerator(rate, line));
+    sim.start();
+    setenv("MORVANE_COM1", g.comPath().c_str(), 1);
+
+    CGenerator generator(nullptr);
+    if (!generator.OpenPort())
+        return false;
+    CImage image;
+    FillImage(image);
+    Figures send;
+    Figures recall;
+    for (int run = 0; run < runs; ++run) {
+        g.trace().clear();
+        auto t0 = std::chrono::steady_clock::now();
+        {
+            CProgressDlg progress(nullptr, true);
+            if (!image.SendToGenerator(&generator, &progress))
+                return false;
+        }
+        send.seconds.push_back(Seconds(t0));
+        send.Count(g.trace().entries());
+
+        g.trace().clear();
+        CImage recalled;
+        t0 = std::chrono::steady_clock::now();
+        {
+            CProgressDlg progress(nullptr, true);
+            if (!recalled.RecallFromGenerator(QStringLiteral("BENCH"), &generator, &progress))
+                return false;
+        }
+        recall.seconds.push_back(Seconds(t0));
+        recall.Count(g.trace().entries());
+        if (recalled.Primitives().size() != size_t(kPrimitives))
+            return false;
+    }
+    send.Print(line, "image send", rate);
+    recall.Print(line, "image recall", rate);
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    const int rate = argc > 1 ? std::atoi(argv[1]) : 115200;
+    const int runs = std::max(1, argc > 2 ? std::atoi(argv[2]) : 3);
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    SetNumericLocale();
+    BenchPrompter prompter;
+    InstallPrompter(&prompter);
+    std::printf("one image of %d primitives at %d baud, %d runs\n", kPrimitives, rate, runs);
+    for (const BenchLine &line : kBenchLines) {
+        if (!RunLine(line, rate, runs) || prompter.boxes != 0) {
+            std::fprintf(stderr, "%s: the send or the recall failed\n", line.name);
+            return 1;
+        }
+    }
+    InstallPrompter(nullptr);
+    return 0;
+}

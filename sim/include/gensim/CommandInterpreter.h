@@ -44,6 +44,7 @@ private:
     void addDirectoryRows();
     void addFormatRows();
     void addMemoryRows();
+    void addSequenceRows();
 
     std::map<std::string, Handler, std::less<>> m_rows;
 };

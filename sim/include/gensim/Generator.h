@@ -7,9 +7,11 @@
 #include "gensim/Faults.h"
 #include "gensim/ItemKinds.h"
 #include "gensim/Registers.h"
+#include "gensim/Sequences.h"
 #include "gensim/Trace.h"
 #include "gensim/Ymodem.h"
 
+#include <chrono>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -66,6 +68,7 @@ struct GeneratorState {
     std::string formatOwnName;           // NAME
     std::optional<int> formatCheck;      // a test's answer to FMTG?
     std::uint64_t memorySize = kDefaultMemorySize;
+    SequenceState sequence;
 
     ItemSlot& slot(ItemKind kind) { return items[static_cast<std::size_t>(kind)]; }
     const ItemSlot& slot(ItemKind kind) const { return items[static_cast<std::size_t>(kind)]; }
@@ -129,6 +132,9 @@ public:
     // nullopt: FMTG? checks the buffer by the generator's own rules.
     void setFormatCheck(std::optional<int> answer);
     void setMemorySize(std::uint64_t bytes);
+    SequenceView sequence() const;
+    // Moves a playing sequence's clock on, as if that much time had passed.
+    void advanceSequenceClock(std::chrono::milliseconds by);
 
     // Runs one command line and returns its reply lines.
     std::vector<std::string> execute(std::string_view line);

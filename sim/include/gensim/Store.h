@@ -1,6 +1,8 @@
 // The named items of one kind that a generator keeps in its memory.
 #pragma once
 
+#include "gensim/SequenceStep.h"
+
 #include <map>
 #include <string>
 #include <string_view>
@@ -14,6 +16,7 @@ struct StoredItem {
     bool animated = false;                 // images only
     std::vector<std::string> entries{};    // a directory's item names
     std::map<std::string, std::string, std::less<>> fields{};  // a format's settings, setter form
+    std::vector<SequenceStep> steps{};     // a sequence's steps
 
     bool operator==(const StoredItem&) const = default;
 };

@@ -4,10 +4,16 @@
 #include "CFormatEditor.h"
 #include "CGenData.h"
 #include "CGenerator.h"
+#include "CGeneratorDataPane.h"
 #include "CGeneratorView.h"
+#include "CGeneratorViewChild.h"
+#include "CMainWindow.h"
+#include "CSequence.h"
+#include "CSequencePlayerDlg.h"
 #include "GeneratorViewHost.h"
 #include "GeneratorViewRegistry.h"
 #include "ShellImages.h"
+#include "StepClipboard.h"
 
 namespace {
 
@@ -37,10 +43,17 @@ std::unique_ptr<CFormatEditor::GeneratorLease> LeaseForCheck(CGenerator &generat
 
 } // namespace
 
-// One line per item kind the program is built with.
+// One line per item kind the program is built with, and what each adds to
+// the generator views and the main window.
 void RegisterProgramDataKinds()
 {
     DataKinds::Register(MakeDataKind<CFormat>(kIconFormat, CGenData::kFormat, 32990));
     CFormat::SetEditorFactory([](CFormat &format) { return std::make_unique<CFormatEditor>(format); });
     CFormatEditor::SetGeneratorGate(LeaseForCheck);
+    DataKinds::Register(MakeDataKind<CSequence>(kIconSequence, CGenData::kSequence, 32992));
+    CGeneratorDataPane::SetCopyOperation(CGeneratorDataPane::kKindSequence, CopySequenceBetweenGenerators);
+    RegisterViewChildFactory(ViewChildKind::SequencePlayer, [](CGeneratorView *view, CGenerator *generator) {
+        return new CSequencePlayerDlg(view, generator);
+    });
+    CMainWindow::s_clearEditorClipboards = ClearStepClipboard;
 }

@@ -1,0 +1,79 @@
+#pragma once
+// Generators of the simulator for the tests of sequences and knob lists:
+// one per firmware, on COM1 upwards, each at the rate a port opens with, so
+// a connection needs no baud search and no wait is shortened. And a port
+// that lets a test act just before a command goes out (press Cancel).
+
+#include "CGenerator.h"
+#include "PortBackend.h"
+#include "Profile.h"
+#include "TestSupport.h"
+
+#include "gensim/Simulator.h"
+
+#include <QDialog>
+
+#include <cstdlib>
+#include <functional>
+#include <initializer_list>
+#include <memory>
+#include <string>
+
+class ItemsSimTest : public PlatformTest {
+protected:
+    static constexpr int kOpenRate = 2400;
+
+    void Start(std::initializer_list<const char *> firmwares)
+    {
+        for (const char *firmware : firmwares) {
+            gensim::Generator &g = sim.addGenerator({.model = "VG-7000", .firmware = firmware,
+                                                     .serial = std::to_string(sim.size() + 1),
+                                                     .baudRate = kOpenRate, .link = ""});
+            setenv(("MORVANE_COM" + std::to_string(sim.size())).c_str(), g.comPath().c_str(), 1);
+        }
+        sim.start();
+    }
+
+    void TearDown() override
+    {
+        for (size_t com = 1; com <= sim.size(); ++com)
+            unsetenv(("MORVANE_COM" + std::to_string(com)).c_str());
+        PlatformTest::TearDown();
+    }
+
+    gensim::Generator &Sim(int com) { return sim.generator(size_t(com - 1)); }
+
+    // A connection to COM com, chosen in the port dialog.
+    std::unique_ptr<CGenerator> Connect(int com)
+    {
+        WriteProfileInt(QStringLiteral("Port"), QStringLiteral("Type"), 2);
+        WriteProfileInt(QStringLiteral("Port"), QStringLiteral("Com"), com);
+        prompter.ExpectDialog(PromptMatch::Caption(QStringLiteral("Select a Port...")), [](QDialog &d) { d.accept(); });
+        auto gen = std::make_unique<CGenerator>(nullptr);
+        EXPECT_TRUE(gen->OpenPort());
+        return gen;
+    }
+
+    gensim::Simulator sim;
+};
+
+// The library's port, with a hook that runs before each command is sent.
+class CommandHookPort : public PortBackend {
+public:
+    CommandHookPort() : m_previous(InstallPortBackend(this)) {}
+    ~CommandHookPort() override { InstallPortBackend(m_previous); }
+    CommandHookPort(const CommandHookPort &) = delete;
+    CommandHookPort &operator=(const CommandHookPort &) = delete;
+
+    int32_t SendCommand(PortId id, const char *command, char *reply, int32_t length) override
+    {
+        if (before)
+            before(command);
+        return PortBackend::SendCommand(id, command, reply, length);
+    }
+
+    std::function<void(const std::string &command)> before;
+
+private:
+    PortBackend *m_previous;
+};

@@ -7,7 +7,6 @@
 #include "StepClipboard.h"
 
 #include "DialogUnits.h"
-#include "Profile.h"
 #include "ProfileKeys.h"
 #include "StringTable.h"
 
@@ -20,15 +19,10 @@
 
 #include <algorithm>
 
-using namespace ProfileKeys;
-
 namespace {
 
-constexpr int kMinimumSavedWidth = 20; // a saved width up to this is no size
-constexpr int kDefaultSplit = 100;
-constexpr int kDefaultHeight = 100;
 constexpr QSize kPaneSize(150, 200);
-constexpr QSize kFirstSize(960, 440); // without a saved size: the table's eight columns show
+constexpr QSize kFirstSize(1060, 440); // without a saved size: the table's eight columns show
 
 struct EditorCommand {
     int id;
@@ -74,7 +68,10 @@ const ToolButton kToolBar[] = {
 
 } // namespace
 
-CSequenceEditor::CSequenceEditor(CSequence &item) : QMainWindow(nullptr), m_item(item)
+CSequenceEditor::CSequenceEditor(CSequence &item)
+    : QMainWindow(nullptr), m_item(item),
+      m_placement({ProfileKeys::kSequenceW, ProfileKeys::kSequenceH, ProfileKeys::kSequenceSP}, kFirstSize,
+                  kPaneSize.width() + 60)
 {
     setObjectName(QStringLiteral("CSequenceEditor"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -98,13 +95,13 @@ CSequenceEditor::CSequenceEditor(CSequence &item) : QMainWindow(nullptr), m_item
     std::vector<CSequenceStep> steps = item.Steps();
     m_steps->InsertStepsAt(steps, -1);
     UpdateTitle();
-    ApplySavedSize();
+    m_placement.Apply(*this);
     m_router.Update();
 }
 
 CSequenceEditor::~CSequenceEditor()
 {
-    SaveSize();
+    m_placement.Save(*this, *m_splitter);
     m_item.NotifyEditorClosed();
 }
 
@@ -271,31 +268,9 @@ void CSequenceEditor::closeEvent(QCloseEvent *event)
         event->ignore();
 }
 
-void CSequenceEditor::ApplySavedSize()
-{
-    const int width = GetProfileInt(kWindow, kSequenceW, -1);
-    if (width <= kMinimumSavedWidth) {
-        resize(kFirstSize);
-        m_pendingSplit = kPaneSize.width() + 60;
-        return;
-    }
-    resize(width, GetProfileInt(kWindow, kSequenceH, kDefaultHeight));
-    m_pendingSplit = std::max(0, GetProfileInt(kWindow, kSequenceSP, kDefaultSplit));
-}
-
 void CSequenceEditor::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
-    if (m_pendingSplit >= 0) {
-        const int rest = m_splitter->width() - m_splitter->handleWidth() - m_pendingSplit;
-        m_splitter->setSizes({m_pendingSplit, std::max(1, rest)});
-        m_pendingSplit = -1;
-    }
+    m_placement.ApplySplit(*m_splitter);
 }
 
-void CSequenceEditor::SaveSize()
-{
-    WriteProfileInt(kWindow, kSequenceW, width());
-    WriteProfileInt(kWindow, kSequenceH, height());
-    WriteProfileInt(kWindow, kSequenceSP, m_pendingSplit >= 0 ? m_pendingSplit : m_splitter->sizes().value(0));
-}

@@ -7,6 +7,7 @@
 #include "ResourceIds.h"
 
 #include "CommandRouter.h"
+#include "EditorPlacement.h"
 
 #include <QMainWindow>
 
@@ -61,8 +62,6 @@ private:
     void BuildCommands();
     void BuildMenus();
     void BuildBars();
-    void ApplySavedSize();
-    void SaveSize();
     void OnGeneratorChosen();
 
     CSequence &m_item;
@@ -75,5 +74,5 @@ private:
     bool m_advanceColumns = false;
     bool m_advanceRows = false;
     bool m_modified = false;
-    int m_pendingSplit = -1; // column 0 width once the window is shown; -1 none
+    EditorPlacement m_placement;
 };

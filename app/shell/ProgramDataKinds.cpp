@@ -7,6 +7,7 @@
 #include "CGeneratorDataPane.h"
 #include "CGeneratorView.h"
 #include "CGeneratorViewChild.h"
+#include "CKnobList.h"
 #include "CMainWindow.h"
 #include "CSequence.h"
 #include "CSequencePlayerDlg.h"
@@ -52,8 +53,20 @@ void RegisterProgramDataKinds()
     CFormatEditor::SetGeneratorGate(LeaseForCheck);
     DataKinds::Register(MakeDataKind<CSequence>(kIconSequence, CGenData::kSequence, 32992));
     CGeneratorDataPane::SetCopyOperation(CGeneratorDataPane::kKindSequence, CopySequenceBetweenGenerators);
+    DataKinds::Register(MakeDataKind<CKnobList>(kIconKnobList, CGenData::kKnobList, 32993));
+    CGeneratorDataPane::SetCopyOperation(CGeneratorDataPane::kKindKnobList, CopyKnobListBetweenGenerators);
     RegisterViewChildFactory(ViewChildKind::SequencePlayer, [](CGeneratorView *view, CGenerator *generator) {
         return new CSequencePlayerDlg(view, generator);
     });
     CMainWindow::s_clearEditorClipboards = ClearStepClipboard;
+}
+
+void UnregisterProgramDataKinds()
+{
+    for (int icon : {kIconFormat, kIconSequence, kIconKnobList})
+        DataKinds::Unregister(icon);
+    CGeneratorDataPane::SetCopyOperation(CGeneratorDataPane::kKindSequence, {});
+    CGeneratorDataPane::SetCopyOperation(CGeneratorDataPane::kKindKnobList, {});
+    RegisterViewChildFactory(ViewChildKind::SequencePlayer, {});
+    CMainWindow::s_clearEditorClipboards = nullptr;
 }

@@ -72,11 +72,7 @@ protected:
     {
         g_dragHook = nullptr;
         window.reset();
-        DataKinds::Unregister(kIconFormat);
-        DataKinds::Unregister(kIconSequence);
-        CGeneratorDataPane::SetCopyOperation(CGeneratorDataPane::kKindSequence, {});
-        RegisterViewChildFactory(ViewChildKind::SequencePlayer, {});
-        CMainWindow::s_clearEditorClipboards = nullptr;
+        UnregisterProgramDataKinds();
         unsetenv("MORVANE_COM1");
         unsetenv("MORVANE_COM2");
         PlatformTest::TearDown();

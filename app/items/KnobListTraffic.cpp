@@ -1,0 +1,235 @@
+// Knob lists between the PC and generators: a knob list is a directory of
+// the generator (DIRN, DIRB, NAMI ..., DIRE, DIRA to write one; DIRL and
+// NAMQ? to read one). A write that stops ends the directory without DIRA,
+// so the generator keeps the directory it had; every read and write ends
+// with "DIRL " so no directory stays loaded.
+
+#include "CKnobList.h"
+#include "CKnobListEditor.h"
+
+#include "CGenerator.h"
+#include "CProgressDlg.h"
+#include "CommandName.h"
+#include "MessageTarget.h"
+#include "Prompts.h"
+#include "ResourceIds.h"
+#include "StringTable.h"
+
+#include <QWidget>
+
+namespace {
+
+// Put into a directory while it is read, so that the read never meets an
+// empty one (which the generator refuses to list).
+const QString kMarker = QStringLiteral("123456789");
+constexpr int kMarkerPosition = 1;
+constexpr int kPollEvery = 10;
+
+void Status(CProgressDlg *progress, const QString &text)
+{
+    if (progress)
+        progress->SetStatus(IDC_STATUS2, text);
+}
+
+bool Cancelled(CProgressDlg *progress)
+{
+    return progress && progress->IsCancelled();
+}
+
+// Names 1, 11, 21, ... poll the dialog.
+bool PollsAfter(int n)
+{
+    return (n - 1) % kPollEvery == 0;
+}
+
+// A directory being written: ended with DIRE (and unloaded with "DIRL ")
+// whatever happens; stored with DIRA only by Store.
+class DirectoryWriter {
+public:
+    DirectoryWriter(CGenerator &g, const QString &name) : m_g(g), m_name(name)
+    {
+        m_g.CmdDirn(name);
+        m_ok = m_g.LastCommandSucceeded();
+        if (m_ok) {
+            m_g.CmdDirb();
+            m_ok = m_g.LastCommandSucceeded();
+        }
+    }
+    ~DirectoryWriter() { End(false); }
+    DirectoryWriter(const DirectoryWriter &) = delete;
+    DirectoryWriter &operator=(const DirectoryWriter &) = delete;
+
+    // False once the generator refused a command of the write.
+    bool Ok() const { return m_ok && !m_g.IsLinkLost(); }
+
+    bool Put(int position, const QString &entry)
+    {
+        if (!Ok())
+            return false;
+        m_g.CmdNami(position, entry);
+        m_ok = m_g.LastCommandSucceeded();
+        return Ok();
+    }
+
+    // DIRE, DIRA (only when every entry went in), "DIRL "; true when stored.
+    bool End(bool store)
+    {
+        if (m_ended)
+            return false;
+        m_ended = true;
+        if (m_g.IsLinkLost())
+            return false;
+        m_g.CmdDire();
+        bool stored = false;
+        if (store && m_ok) {
+            m_g.CmdDira(m_name, true);
+            stored = m_g.LastCommandSucceeded();
+        }
+        m_g.CmdDirl(QString());
+        return stored;
+    }
+
+private:
+    CGenerator &m_g;
+    QString m_name;
+    bool m_ok = false;
+    bool m_ended = false;
+};
+
+// The names of the loaded directory; false when the read was refused.
+bool ReadEntries(CGenerator &g, QStringList &entries)
+{
+    g.QueryNamqList(1, CGenerator::kMaxListEntries, entries);
+    return g.LastCommandSucceeded();
+}
+
+bool NameRefused(const QString &name, QWidget *parent, const QString &what)
+{
+    const QString problem = CommandNameProblem(name);
+    if (problem.isEmpty())
+        return false;
+    MessageBox(parent, QStringLiteral("The knob list \"%1\" %2: %3").arg(PrintableName(name), what, problem),
+               PromptText("Knob List Error"), MB_OK | MB_ICONEXCLAMATION);
+    return true;
+}
+
+// Reads the directory name with the marker in front: the marker alone means
+// an empty directory. The marker is taken out again, and never kept.
+bool ReadWithMarker(CGenerator &g, const QString &name, QStringList &entries)
+{
+    g.CmdDirl(name);
+    if (!g.LastCommandSucceeded())
+        return false;
+    g.CmdNami(kMarkerPosition, kMarker);
+    const bool marked = g.LastCommandSucceeded();
+    QStringList first;
+    const bool read = marked && ReadEntries(g, first);
+    if (marked)
+        g.CmdNamk(kMarker);
+    if (!read || g.IsLinkLost())
+        return false;
+    entries.clear();
+    if (first.size() == 1 && first.first() == kMarker)
+        return true; // an empty directory
+    g.CmdDirl(name);
+    if (!g.LastCommandSucceeded() || !ReadEntries(g, entries))
+        return false;
+    if (entries.removeAll(kMarker) > 0)
+        g.CmdNamk(kMarker); // its first removal was refused: try once more
+    g.CmdDirl(QString());
+    return !g.IsLinkLost();
+}
+
+} // namespace
+
+// ===== Send =====================================================================
+
+bool CKnobList::SendToGenerator(CGenerator *generator, CProgressDlg *progress)
+{
+    QWidget *parent = qobject_cast<QWidget *>(m_owner.data());
+    if (m_entries.size() > CGenerator::kMaxListEntries) {
+        MessageBox(parent,
+                   PromptText(QStringLiteral("The knob list \"%1\" holds %2 names; a generator takes at most %3. "
+                                             "Nothing was sent.")
+                                  .arg(m_name)
+                                  .arg(m_entries.size())
+                                  .arg(CGenerator::kMaxListEntries)),
+                   PromptText("Knob List Error"), MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+    if (NameRefused(m_name, parent, QStringLiteral("cannot be sent")))
+        return false;
+    for (const QString &entry : m_entries) {
+        if (NameRefused(entry, parent, QStringLiteral("cannot be sent")))
+            return false;
+    }
+    Status(progress, LoadString(IDS_PREPARING));
+    DirectoryWriter writer(*generator, m_name);
+    if (Cancelled(progress) || !writer.Ok())
+        return false;
+    for (int n = 1; n <= int(m_entries.size()); ++n) {
+        if (!writer.Put(n, m_entries.at(n - 1)))
+            return false; // refused: the stored directory stays as it was
+        if (PollsAfter(n) && Cancelled(progress))
+            return false;
+    }
+    Status(progress, LoadString(IDS_SAVING));
+    return writer.End(true);
+}
+
+// ===== Recall ===================================================================
+
+bool CKnobList::RecallFromGenerator(const QString &name, CGenerator *generator, CProgressDlg *progress)
+{
+    if (NameRefused(name, qobject_cast<QWidget *>(m_owner.data()), QStringLiteral("was not recalled")))
+        return false;
+    if (!generator->QueryDirl(name))
+        return false;
+    if (progress) {
+        progress->SetStatus(IDC_STATUS1, QStringLiteral("Recalling Knob List %1...").arg(name));
+        Status(progress, QStringLiteral("In Progress on ") + generator->GetPortName());
+    }
+    QStringList entries;
+    const bool read = ReadWithMarker(*generator, name, entries);
+    if (!generator->IsLinkLost())
+        generator->CmdDirl(QString());
+    if (!read)
+        return false;
+    m_name = name;
+    m_entries = entries;
+    m_modified = true;
+    if (m_editor)
+        m_editor->UpdateTitle();
+    SendMessage(m_owner, WM_DATA_CHANGED, 0, ToLParam(this));
+    if (name == QLatin1String(kLinkedName) && !m_source) {
+        m_source = generator;
+        generator->AttachKnobList(this);
+    }
+    return true;
+}
+
+// ===== Copy between generators ==================================================
+
+bool CopyKnobListBetweenGenerators(const QString &name, CGenerator *source, CGenerator *target,
+                                   CProgressDlg *progress)
+{
+    if (NameRefused(name, target->GetOwner(), QStringLiteral("was not copied")))
+        return false;
+    Status(progress, QStringLiteral("Read Data..."));
+    if (Cancelled(progress))
+        return false;
+    source->CmdDirl(name);
+    QStringList entries;
+    const bool read = source->LastCommandSucceeded() && ReadEntries(*source, entries);
+    if (!source->IsLinkLost())
+        source->CmdDirl(QString());
+    if (!read || Cancelled(progress))
+        return false;
+    Status(progress, QStringLiteral("Writing Data..."));
+    DirectoryWriter writer(*target, name);
+    bool whole = writer.Ok();
+    for (int n = 1; whole && n <= int(entries.size()); ++n)
+        whole = writer.Put(n, entries.at(n - 1)) && !(PollsAfter(n) && Cancelled(progress));
+    Status(progress, LoadString(IDS_SAVING));
+    return writer.End(whole);
+}

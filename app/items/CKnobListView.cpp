@@ -2,10 +2,10 @@
 
 #include "CKnobListDropTarget.h"
 #include "CKnobListEditor.h"
+#include "DroppedNames.h"
 #include "KnobListPictures.h"
 #include "NameKinds.h"
 
-#include "CNameEdit.h"
 #include "DialogUnits.h"
 #include "DragLoop.h"
 #include "Prompts.h"
@@ -25,14 +25,6 @@ namespace {
 constexpr int kEntryColumnWidth = 200;
 constexpr int kRecordRole = Qt::UserRole + 1;
 constexpr int kKindRole = Qt::UserRole + 2;
-constexpr int kMaxName = 8;
-
-// A name character of a knob list entry.
-bool IsEntryChar(QChar c)
-{
-    return CNameEdit::IsNameChar(c) || c == u'&' || c == u'\'' || c == u'+' || c == u'@';
-}
-
 // Of two kinds of the rows: whether a name of kind may join rows holding present.
 bool Mixes(int kind, const bool present[4])
 {
@@ -189,51 +181,30 @@ bool CKnobListView::InsertNames(const QString &text, int row, bool append, bool 
         if (kind >= kNameFormat && kind <= kNameSequence)
             present[kind] = true;
     }
+    const DroppedNames read = ReadDroppedNames(text);
     int at = append || row < 0 || row > RowCount() ? RowCount() : row;
     int added = 0;
     bool refused = false;
-    // One name taken in; false when its kind does not mix with the rows.
-    const auto take = [&](const QString &name) {
+    for (const QString &name : read.names) {
         const int kind = m_editor->KindOf(name);
         if (Mixes(kind, present)) {
             MessageBox(this, PromptText("You Cannot Mix Multiple Types On A Knob List"), PromptText("Multiple Type Error"),
                        MB_OK | MB_ICONEXCLAMATION);
-            refused = true;
-            return false;
+            refused = true; // the reading ends here, before whatever followed
+            break;
         }
         if (kind >= kNameFormat && kind <= kNameSequence)
             present[kind] = true;
         m_list->insertTopLevelItem(at++, MakeRow(name, 0));
         ++added;
-        return true;
-    };
-    bool parsed = true;
-    QString name;
-    for (const QChar c : text) {
-        if (c == u'\0')
-            break; // the end of a C string
-        if (c == u'\r' || c == u'\n') {
-            if (!name.isEmpty() && !take(name))
-                break;
-            name.clear();
-            continue;
-        }
-        if (!IsEntryChar(c) || name.size() == kMaxName) {
-            parsed = false;
-            name.clear();
-            break;
-        }
-        name += c;
     }
-    if (parsed && !refused && !name.isEmpty())
-        take(name);
     if (added > 0) {
         Renumber();
         m_editor->SetModified();
     }
     if (allTaken)
-        *allTaken = parsed && !refused;
-    return parsed;
+        *allTaken = read.whole && !refused;
+    return read.whole || refused;
 }
 
 void CKnobListView::AppendNames(const QStringList &names)

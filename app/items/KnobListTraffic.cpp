@@ -6,10 +6,10 @@
 
 #include "CKnobList.h"
 #include "CKnobListEditor.h"
+#include "TransferSteps.h"
 
 #include "CGenerator.h"
 #include "CProgressDlg.h"
-#include "CommandName.h"
 #include "MessageTarget.h"
 #include "Prompts.h"
 #include "ResourceIds.h"
@@ -23,24 +23,6 @@ namespace {
 // empty one (which the generator refuses to list).
 const QString kMarker = QStringLiteral("123456789");
 constexpr int kMarkerPosition = 1;
-constexpr int kPollEvery = 10;
-
-void Status(CProgressDlg *progress, const QString &text)
-{
-    if (progress)
-        progress->SetStatus(IDC_STATUS2, text);
-}
-
-bool Cancelled(CProgressDlg *progress)
-{
-    return progress && progress->IsCancelled();
-}
-
-// Names 1, 11, 21, ... poll the dialog.
-bool PollsAfter(int n)
-{
-    return (n - 1) % kPollEvery == 0;
-}
 
 // A directory being written: ended with DIRE (and unloaded with "DIRL ")
 // whatever happens; stored with DIRA only by Store.
@@ -103,29 +85,27 @@ bool ReadEntries(CGenerator &g, QStringList &entries)
     return g.LastCommandSucceeded();
 }
 
-bool NameRefused(const QString &name, QWidget *parent, const QString &what)
+bool KnobNameRefused(const QString &name, QWidget *parent, const QString &verb)
 {
-    const QString problem = CommandNameProblem(name);
-    if (problem.isEmpty())
-        return false;
-    MessageBox(parent, QStringLiteral("The knob list \"%1\" %2: %3").arg(PrintableName(name), what, problem),
-               PromptText("Knob List Error"), MB_OK | MB_ICONEXCLAMATION);
-    return true;
+    return TransferNameRefused(name, parent, QStringLiteral("knob list"), verb, QStringLiteral("Knob List Error"));
 }
 
 // Reads the directory name with the marker in front: the marker alone means
-// an empty directory. The marker is taken out again, and never kept.
+// an empty directory. The marker is taken out again, and never kept. A
+// full directory refuses the marker; being full, it is read as it is.
 bool ReadWithMarker(CGenerator &g, const QString &name, QStringList &entries)
 {
     g.CmdDirl(name);
     if (!g.LastCommandSucceeded())
         return false;
     g.CmdNami(kMarkerPosition, kMarker);
-    const bool marked = g.LastCommandSucceeded();
+    if (!g.LastCommandSucceeded()) {
+        const bool read = !g.IsLinkLost() && ReadEntries(g, entries);
+        return read && entries.size() >= CGenerator::kMaxListEntries;
+    }
     QStringList first;
-    const bool read = marked && ReadEntries(g, first);
-    if (marked)
-        g.CmdNamk(kMarker);
+    const bool read = ReadEntries(g, first);
+    g.CmdNamk(kMarker);
     if (!read || g.IsLinkLost())
         return false;
     entries.clear();
@@ -157,23 +137,23 @@ bool CKnobList::SendToGenerator(CGenerator *generator, CProgressDlg *progress)
                    PromptText("Knob List Error"), MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
-    if (NameRefused(m_name, parent, QStringLiteral("cannot be sent")))
+    if (KnobNameRefused(m_name, parent, QStringLiteral("cannot be sent")))
         return false;
     for (const QString &entry : m_entries) {
-        if (NameRefused(entry, parent, QStringLiteral("cannot be sent")))
+        if (KnobNameRefused(entry, parent, QStringLiteral("cannot be sent")))
             return false;
     }
-    Status(progress, LoadString(IDS_PREPARING));
+    ShowTransferStatus(progress, LoadString(IDS_PREPARING));
     DirectoryWriter writer(*generator, m_name);
-    if (Cancelled(progress) || !writer.Ok())
+    if (TransferCancelled(progress) || !writer.Ok())
         return false;
     for (int n = 1; n <= int(m_entries.size()); ++n) {
         if (!writer.Put(n, m_entries.at(n - 1)))
             return false; // refused: the stored directory stays as it was
-        if (PollsAfter(n) && Cancelled(progress))
+        if (PollsCancelAt(n) && TransferCancelled(progress))
             return false;
     }
-    Status(progress, LoadString(IDS_SAVING));
+    ShowTransferStatus(progress, LoadString(IDS_SAVING));
     return writer.End(true);
 }
 
@@ -181,13 +161,13 @@ bool CKnobList::SendToGenerator(CGenerator *generator, CProgressDlg *progress)
 
 bool CKnobList::RecallFromGenerator(const QString &name, CGenerator *generator, CProgressDlg *progress)
 {
-    if (NameRefused(name, qobject_cast<QWidget *>(m_owner.data()), QStringLiteral("was not recalled")))
+    if (KnobNameRefused(name, qobject_cast<QWidget *>(m_owner.data()), QStringLiteral("was not recalled")))
         return false;
     if (!generator->QueryDirl(name))
         return false;
     if (progress) {
         progress->SetStatus(IDC_STATUS1, QStringLiteral("Recalling Knob List %1...").arg(name));
-        Status(progress, QStringLiteral("In Progress on ") + generator->GetPortName());
+        ShowTransferStatus(progress, QStringLiteral("In Progress on ") + generator->GetPortName());
     }
     QStringList entries;
     const bool read = ReadWithMarker(*generator, name, entries);
@@ -213,23 +193,23 @@ bool CKnobList::RecallFromGenerator(const QString &name, CGenerator *generator, 
 bool CopyKnobListBetweenGenerators(const QString &name, CGenerator *source, CGenerator *target,
                                    CProgressDlg *progress)
 {
-    if (NameRefused(name, target->GetOwner(), QStringLiteral("was not copied")))
+    if (KnobNameRefused(name, target->GetOwner(), QStringLiteral("was not copied")))
         return false;
-    Status(progress, QStringLiteral("Read Data..."));
-    if (Cancelled(progress))
+    ShowTransferStatus(progress, QStringLiteral("Read Data..."));
+    if (TransferCancelled(progress))
         return false;
     source->CmdDirl(name);
     QStringList entries;
     const bool read = source->LastCommandSucceeded() && ReadEntries(*source, entries);
     if (!source->IsLinkLost())
         source->CmdDirl(QString());
-    if (!read || Cancelled(progress))
+    if (!read || TransferCancelled(progress))
         return false;
-    Status(progress, QStringLiteral("Writing Data..."));
+    ShowTransferStatus(progress, QStringLiteral("Writing Data..."));
     DirectoryWriter writer(*target, name);
     bool whole = writer.Ok();
     for (int n = 1; whole && n <= int(entries.size()); ++n)
-        whole = writer.Put(n, entries.at(n - 1)) && !(PollsAfter(n) && Cancelled(progress));
-    Status(progress, LoadString(IDS_SAVING));
+        whole = writer.Put(n, entries.at(n - 1)) && !(PollsCancelAt(n) && TransferCancelled(progress));
+    ShowTransferStatus(progress, LoadString(IDS_SAVING));
     return writer.End(whole);
 }

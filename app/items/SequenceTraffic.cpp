@@ -10,10 +10,10 @@
 
 #include "CSequence.h"
 #include "CSequenceEditor.h"
+#include "TransferSteps.h"
 
 #include "CGenerator.h"
 #include "CProgressDlg.h"
-#include "CommandName.h"
 #include "MessageTarget.h"
 #include "Prompts.h"
 #include "ResourceIds.h"
@@ -29,7 +29,6 @@ namespace {
 constexpr double kCountedFirmware = 3.0;
 constexpr double kNamedQueryFirmware = 3.052; // strictly above
 constexpr double kCopySettleSeconds = 0.25;
-constexpr int kPollEvery = 10;
 
 struct Gates {
     bool counted;
@@ -39,23 +38,6 @@ struct Gates {
 Gates GatesOf(double firmware)
 {
     return {firmware >= kCountedFirmware, firmware > kNamedQueryFirmware};
-}
-
-void Status(CProgressDlg *progress, const QString &text)
-{
-    if (progress)
-        progress->SetStatus(IDC_STATUS2, text);
-}
-
-// Steps 1, 11, 21, ... poll the dialog.
-bool PollsAt(int step)
-{
-    return (step - 1) % kPollEvery == 0;
-}
-
-bool Cancelled(CProgressDlg *progress)
-{
-    return progress && progress->IsCancelled();
 }
 
 QString StepText(int number)
@@ -205,14 +187,9 @@ struct StepReplies {
 };
 
 // A name that would break the command lines it goes into: shown, nothing sent.
-bool NameRefused(const QString &name, QWidget *parent, const QString &what)
+bool NameRefused(const QString &name, QWidget *parent, const QString &verb)
 {
-    const QString problem = CommandNameProblem(name);
-    if (problem.isEmpty())
-        return false;
-    MessageBox(parent, QStringLiteral("The sequence \"%1\" %2: %3").arg(PrintableName(name), what, problem),
-               PromptText("Sequence Error"), MB_OK | MB_ICONEXCLAMATION);
-    return true;
+    return TransferNameRefused(name, parent, QStringLiteral("sequence"), verb, QStringLiteral("Sequence Error"));
 }
 
 // --- Writing a sequence --------------------------------------------------------------
@@ -290,19 +267,19 @@ bool CSequence::SendToGenerator(CGenerator *generator, CProgressDlg *progress)
             NameRefused(step.imageName, parent, QStringLiteral("cannot be sent")))
             return false;
     }
-    Status(progress, LoadString(IDS_PREPARING));
+    ShowTransferStatus(progress, LoadString(IDS_PREPARING));
     SequenceWriter writer(*generator, m_name);
-    if (Cancelled(progress) || generator->IsLinkLost())
+    if (TransferCancelled(progress) || generator->IsLinkLost())
         return false;
     int number = 0;
     for (const CSequenceStep &step : m_steps) {
         ++number;
-        Status(progress, QStringLiteral("Step %1: \"%2\", \"%3\"").arg(number).arg(step.formatName, step.imageName));
+        ShowTransferStatus(progress, QStringLiteral("Step %1: \"%2\", \"%3\"").arg(number).arg(step.formatName, step.imageName));
         writer.Put(number, step);
-        if ((PollsAt(number) && Cancelled(progress)) || generator->IsLinkLost())
+        if ((PollsCancelAt(number) && TransferCancelled(progress)) || generator->IsLinkLost())
             return false;
     }
-    Status(progress, LoadString(IDS_SAVING));
+    ShowTransferStatus(progress, LoadString(IDS_SAVING));
     return writer.Store();
 }
 
@@ -318,7 +295,7 @@ bool CSequence::RecallFromGenerator(const QString &name, CGenerator *generator, 
         return false;
     if (progress) {
         progress->SetStatus(IDC_STATUS1, QStringLiteral("Recalling Sequence: \"%1\"").arg(name));
-        Status(progress, LoadString(IDS_LOADING));
+        ShowTransferStatus(progress, LoadString(IDS_LOADING));
     }
     SequenceReader reader(*generator, gates);
     if (!reader.Open(name, true, 0.0))
@@ -330,8 +307,8 @@ bool CSequence::RecallFromGenerator(const QString &name, CGenerator *generator, 
     std::optional<CSequenceStep> previous;
     for (int n = 1; n <= *count; ++n) {
         if (progress) {
-            Status(progress, StepText(n));
-            if (PollsAt(n) && progress->IsCancelled())
+            ShowTransferStatus(progress, StepText(n));
+            if (PollsCancelAt(n) && progress->IsCancelled())
                 return false;
         }
         if (!reader.Select(n))
@@ -369,8 +346,8 @@ bool CopySequenceBetweenGenerators(const QString &name, CGenerator *source, CGen
 {
     if (NameRefused(name, target->GetOwner(), QStringLiteral("was not copied")))
         return false;
-    Status(progress, LoadString(IDS_PREPARING));
-    if (Cancelled(progress))
+    ShowTransferStatus(progress, LoadString(IDS_PREPARING));
+    if (TransferCancelled(progress))
         return false;
     const Gates gates = GatesOf(source->GetFirmwareVersion());
     SequenceReader reader(*source, gates);
@@ -379,13 +356,13 @@ bool CopySequenceBetweenGenerators(const QString &name, CGenerator *source, CGen
     std::optional<int> count = int(CSequence::kMaxSteps);
     if (gates.counted && !(count = reader.Count()))
         return false;
-    if (Cancelled(progress))
+    if (TransferCancelled(progress))
         return false;
     SequenceWriter writer(*target, name);
     std::optional<StepReplies> previous;
     for (int n = 1; n <= *count; ++n) {
-        Status(progress, StepText(n));
-        if (PollsAt(n) && Cancelled(progress))
+        ShowTransferStatus(progress, StepText(n));
+        if (PollsCancelAt(n) && TransferCancelled(progress))
             return false;
         if (!reader.Select(n))
             break;
@@ -399,8 +376,8 @@ bool CopySequenceBetweenGenerators(const QString &name, CGenerator *source, CGen
             return false;
         previous = replies;
     }
-    Status(progress, LoadString(IDS_SAVING));
-    if (Cancelled(progress) || source->IsLinkLost())
+    ShowTransferStatus(progress, LoadString(IDS_SAVING));
+    if (TransferCancelled(progress) || source->IsLinkLost())
         return false;
     const bool stored = writer.Store();
     reader.Close();

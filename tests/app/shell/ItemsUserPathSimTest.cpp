@@ -1,10 +1,13 @@
-// A user's way with a sequence, end to end, against two simulated
-// generators, through the program's own commands, clicks and dialogs:
-// build it in the editor with the pickers (the built-in names of
-// "<Virtual Gen>", then COM1's), save it, open the file again, send it to
-// COM1, play it there and unload it (the settings come back), recall it,
-// drag it to COM2, and write and import its command file. The generators'
-// stores are checked after every step.
+// A user's way with a sequence and with a knob list, end to end, against
+// two simulated generators, through the program's own commands, clicks and
+// dialogs. The sequence: built in its editor with the pickers (the built-in
+// names of "<Virtual Gen>", then COM1's), saved, opened again, sent to COM1,
+// played there and unloaded (the settings come back), recalled, dragged to
+// COM2, its command file written and imported. The knob list: made by
+// dragging COM1's format names from the name pane (image names refused),
+// saved, opened again, sent to COM1, recalled, dragged to COM2; and a
+// recalled "fmt" list, which a Send Data of a new format offers to recall
+// again. The generators' stores are checked after every step.
 
 #include "CDataListView.h"
 #include "CEditorDialogBar.h"
@@ -12,6 +15,11 @@
 #include "CGeneratorListView.h"
 #include "CGeneratorView.h"
 #include "CGeneratorViewChild.h"
+#include "CKnobList.h"
+#include "CKnobListEditor.h"
+#include "CKnobListView.h"
+#include "CFormat.h"
+#include "CNameSelectionView.h"
 #include "CMainWindow.h"
 #include "CNameEdit.h"
 #include "CSelectDataTypeDlg.h"
@@ -48,7 +56,7 @@ using gensim::ItemKind;
 using gensim::SequenceStep;
 using Pane = CGeneratorDataPane;
 
-class SequenceUserPathSimTest : public PlatformTest {
+class ItemsUserPathSimTest : public PlatformTest {
 protected:
     void SetUp() override
     {
@@ -133,16 +141,77 @@ protected:
         EXPECT_EQ(editor.StepView()->CellText(row, column), text);
     }
 
-    // The sequences list of view i with name selected.
-    void SelectSequence(int i, const QString &name)
+    // The list of view i (shown by its button) with name selected.
+    void SelectInPane(int i, int command, int listNumber, const QString &name)
     {
-        ASSERT_TRUE(View(i).Router().Execute(ID_LIST_SEQUENCES));
+        ASSERT_TRUE(View(i).Router().Execute(command));
         Pane &pane = *View(i).DataPane();
-        const int row = pane.FindRow(Pane::kSequences, name);
+        const int row = pane.FindRow(listNumber, name);
         ASSERT_GE(row, 0) << qPrintable(name);
-        QListWidget &list = *pane.NameList(Pane::kSequences);
+        QListWidget &list = *pane.NameList(listNumber);
         Click(list, list.visualItemRect(list.item(row)));
         ASSERT_EQ(pane.SelectedCount(), 1);
+    }
+    void SelectSequence(int i, const QString &name) { SelectInPane(i, ID_LIST_SEQUENCES, Pane::kSequences, name); }
+    void SelectKnobList(int i, const QString &name) { SelectInPane(i, ID_LIST_KNOB_LISTS, Pane::kKnobLists, name); }
+
+    // A press on the selected row of view from's list and a move: the drag
+    // runs and is dropped on view to's pane.
+    void DragToOtherPane(int from, int listNumber, const QString &name, int to)
+    {
+        QListWidget &list = *View(from).DataPane()->NameList(listNumber);
+        const QPoint at = list.visualItemRect(list.item(View(from).DataPane()->FindRow(listNumber, name))).center();
+        bool dragged = false;
+        g_dragHook = [&](QDrag &drag) {
+            dragged = true;
+            return DeliverDrag(*View(to).DataPane(), drag);
+        };
+        prompter.ExpectDialog(PromptMatch::Caption("Data Transfer"), [](QDialog &d) { d.accept(); });
+        QTest::mousePress(list.viewport(), Qt::LeftButton, Qt::NoModifier, at);
+        const QPoint end = at + QPoint(40, 0);
+        for (const QPoint &point : {at + QPoint(2, 0), end}) {
+            QMouseEvent move(QEvent::MouseMove, point, list.viewport()->mapToGlobal(point), Qt::NoButton,
+                             Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(list.viewport(), &move);
+        }
+        QTest::mouseRelease(list.viewport(), Qt::LeftButton, Qt::NoModifier, end);
+        g_dragHook = nullptr;
+        ASSERT_TRUE(dragged);
+    }
+
+    // File/New of the kind in row `row` of the type dialog; its name by a label edit.
+    template <class Item>
+    Item *NewNamedItem(int row, const char *kind, const QString &name)
+    {
+        prompter.ExpectDialog(PromptMatch::Caption("Select a data type"), [row, kind](QDialog &dialog) {
+            auto &select = static_cast<CSelectDataTypeDlg &>(dialog);
+            ASSERT_EQ(select.m_list->item(row)->text(), kind);
+            select.m_list->setCurrentRow(row);
+            FindControl<QPushButton>(&select, IDOK)->click();
+        });
+        EXPECT_TRUE(window->Router().Execute(ID_FILE_NEW));
+        const int last = Data().GetRowCount() - 1;
+        auto *item = dynamic_cast<Item *>(Data().GetRowItem(last));
+        EXPECT_NE(item, nullptr);
+        prompter.ExpectDialog(PromptMatch::Caption("Name..."), [name](QDialog &d) {
+            FindControl<CNameEdit>(&d, IDC_NAME)->setText(name);
+            FindControl<QPushButton>(&d, IDOK)->click();
+        });
+        Data().List()->editItem(Data().List()->topLevelItem(last), 0);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(item ? item->GetName() : QString(), name);
+        return item;
+    }
+
+    // The generator's directory as a list of names.
+    QStringList Directory(int i, const std::string &name)
+    {
+        QStringList names;
+        if (const auto item = Gen(i).item(ItemKind::Directory, name)) {
+            for (const std::string &entry : item->entries)
+                names << QString::fromStdString(entry);
+        }
+        return names;
     }
 
     static std::vector<SequenceStep> AsStored(const CSequence &sequence)
@@ -164,7 +233,7 @@ protected:
 const std::vector<SequenceStep> kBuilt = {{"DMT8075", "", -1, -1, -1, -1, -1},
                                           {"DMT1075", "SMPTEbar", -1, 2.0, -1, 7, -1}};
 
-TEST_F(SequenceUserPathSimTest, BuildSaveSendPlayRecallCopyAndCommandFile)
+TEST_F(ItemsUserPathSimTest, BuildSaveSendPlayRecallCopyAndCommandFile)
 {
     const QString seqFile = TempPath("myseq.seq");
     const QString cmdFile = TempPath("myseq.cmd");
@@ -172,23 +241,8 @@ TEST_F(SequenceUserPathSimTest, BuildSaveSendPlayRecallCopyAndCommandFile)
     Connect(2);
 
     // File/New, Sequence; its name through the name dialog of a label edit.
-    prompter.ExpectDialog(PromptMatch::Caption("Select a data type"), [](QDialog &dialog) {
-        auto &select = static_cast<CSelectDataTypeDlg &>(dialog);
-        ASSERT_EQ(select.m_list->item(1)->text(), "Sequence");
-        select.m_list->setCurrentRow(1);
-        FindControl<QPushButton>(&select, IDOK)->click();
-    });
-    ASSERT_TRUE(window->Router().Execute(ID_FILE_NEW));
-    ASSERT_EQ(Data().GetRowCount(), 1);
-    auto *sequence = dynamic_cast<CSequence *>(Data().GetRowItem(0));
+    auto *sequence = NewNamedItem<CSequence>(1, "Sequence", "MySeq");
     ASSERT_NE(sequence, nullptr);
-    prompter.ExpectDialog(PromptMatch::Caption("Name..."), [](QDialog &d) {
-        FindControl<CNameEdit>(&d, IDC_NAME)->setText("MySeq");
-        FindControl<QPushButton>(&d, IDOK)->click();
-    });
-    Data().List()->editItem(Data().List()->topLevelItem(0), 0);
-    QCoreApplication::processEvents();
-    ASSERT_EQ(sequence->GetName(), "MySeq");
 
     // A double click opens the editor; two new steps.
     ClickData(0, true);
@@ -281,24 +335,7 @@ TEST_F(SequenceUserPathSimTest, BuildSaveSendPlayRecallCopyAndCommandFile)
     ClickGenerator(1, true);
     ASSERT_EQ(View(1).IsScanned(), 1);
     SelectSequence(0, "MySeq");
-    QListWidget &list = *View(0).DataPane()->NameList(Pane::kSequences);
-    const QPoint at = list.visualItemRect(list.item(View(0).DataPane()->FindRow(Pane::kSequences, "MySeq"))).center();
-    bool dragged = false;
-    g_dragHook = [&](QDrag &drag) {
-        dragged = true;
-        return DeliverDrag(*View(1).DataPane(), drag);
-    };
-    prompter.ExpectDialog(PromptMatch::Caption("Data Transfer"), [](QDialog &d) { d.accept(); });
-    QTest::mousePress(list.viewport(), Qt::LeftButton, Qt::NoModifier, at);
-    const QPoint to = at + QPoint(40, 0);
-    for (const QPoint &point : {at + QPoint(2, 0), to}) {
-        QMouseEvent move(QEvent::MouseMove, point, list.viewport()->mapToGlobal(point), Qt::NoButton, Qt::LeftButton,
-                         Qt::NoModifier);
-        QCoreApplication::sendEvent(list.viewport(), &move);
-    }
-    QTest::mouseRelease(list.viewport(), Qt::LeftButton, Qt::NoModifier, to);
-    ASSERT_TRUE(dragged);
-    g_dragHook = nullptr;
+    DragToOtherPane(0, Pane::kSequences, "MySeq", 1);
     EXPECT_EQ(Stored(1, "MySeq"), kBuilt);
 
     // File/Write CMD File of the recalled item, then File/Import of it.
@@ -323,6 +360,106 @@ TEST_F(SequenceUserPathSimTest, BuildSaveSendPlayRecallCopyAndCommandFile)
     prompter.AllowMessage(PromptMatch::Id(32973), IDNO);
     EXPECT_TRUE(window->close());
     EXPECT_TRUE(StepClipboard().empty());
+}
+
+TEST_F(ItemsUserPathSimTest, BuildAKnobListFromTheNamePaneSaveSendRecallCopyAndLink)
+{
+    const QString knbFile = TempPath("myknobs.knb");
+    Connect(1);
+    Connect(2);
+    auto *knobs = NewNamedItem<CKnobList>(2, "Knob List", "MyKnobs");
+    ASSERT_NE(knobs, nullptr);
+    ClickData(0, true);
+    auto *editor = dynamic_cast<CKnobListEditor *>(knobs->GetEditor());
+    ASSERT_NE(editor, nullptr);
+
+    // COM1 in the combo: scanned, its names offered.
+    QComboBox &combo = *editor->DialogBar()->Combo();
+    combo.setCurrentIndex(1);
+    emit combo.activated(1);
+    ASSERT_EQ(View(0).IsScanned(), 1);
+    CNameSelectionView &names = *editor->NameView();
+    EXPECT_EQ(names.RowCount(), int(Gen(0).names(ItemKind::Format).size() + Gen(0).names(ItemKind::Image).size()) + 1);
+
+    // Two format names dragged from the name pane onto the entries.
+    auto dragNames = [&](const QStringList &chosen) {
+        names.List()->clearSelection();
+        for (int row = 0; row < names.RowCount(); ++row)
+            names.List()->topLevelItem(row)->setSelected(chosen.contains(names.NameAt(row)));
+        g_dragHook = [&](QDrag &drag) {
+            QWidget *viewport = editor->EntryView()->List()->viewport();
+            return DeliverDragPass(*viewport, drag.mimeData(), {QPoint(5, viewport->height() - 5), Qt::CopyAction});
+        };
+        names.OnBeginDrag();
+        g_dragHook = nullptr;
+    };
+    dragNames({"DMT1075", "DMT8075"});
+    EXPECT_EQ(editor->EntryView()->RowNames(), (QStringList{"DMT1075", "DMT8075"}));
+    // An image name then: refused, the list keeps one kind.
+    prompter.ExpectMessage(PromptMatch::Text("You Cannot Mix Multiple Types On A Knob List"), IDOK);
+    dragNames({"Flat"});
+    EXPECT_EQ(editor->EntryView()->RowNames(), (QStringList{"DMT1075", "DMT8075"}));
+    SaveScreenshot(*editor, "knob_list_editor_user_path");
+
+    // Save, close, open the file again.
+    prompter.ExpectFile(PromptMatch::Id(33061), {true, {knbFile}, 1});
+    ASSERT_TRUE(editor->Router().Execute(ID_FILE_SAVE));
+    EXPECT_EQ(knobs->Entries(), (QStringList{"DMT1075", "DMT8075"}));
+    ASSERT_TRUE(editor->Router().Execute(ID_FILE_CLOSE));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+    prompter.ExpectFile(PromptMatch::Id(33066), {true, {knbFile}, 1});
+    ASSERT_TRUE(window->Router().Execute(ID_FILE_OPEN));
+    auto *reopened = dynamic_cast<CKnobList *>(Data().GetRowItem(1));
+    ASSERT_NE(reopened, nullptr);
+    EXPECT_EQ(reopened->GetName(), "MyKnobs");
+    EXPECT_EQ(reopened->Entries(), (QStringList{"DMT1075", "DMT8075"}));
+
+    // Send Data of it to COM1: a directory there.
+    ClickData(1);
+    ClickGenerator(0);
+    prompter.ExpectDialog(PromptMatch::Caption("Data Transfer"), [](QDialog &d) { d.accept(); });
+    ASSERT_TRUE(window->Router().Execute(ID_SEND_DATA));
+    EXPECT_EQ(Directory(0, "MyKnobs"), (QStringList{"DMT1075", "DMT8075"}));
+
+    // Recall it into a new item.
+    ClickGenerator(0, true);
+    SelectKnobList(0, "MyKnobs");
+    prompter.ExpectMessage(PromptMatch::Text("Recall the Knob List \"MyKnobs\"?"), IDYES);
+    ASSERT_TRUE(View(0).Router().Execute(ID_RECALL_ITEMS));
+    auto *recalled = dynamic_cast<CKnobList *>(Data().GetRowItem(2));
+    ASSERT_NE(recalled, nullptr);
+    EXPECT_EQ(recalled->Entries(), (QStringList{"DMT1075", "DMT8075"}));
+    EXPECT_EQ(recalled->Source(), nullptr) << "only \"fmt\" links";
+
+    // Drag it to COM2's pane: copied there.
+    ClickGenerator(1, true);
+    SelectKnobList(0, "MyKnobs");
+    DragToOtherPane(0, Pane::kKnobLists, "MyKnobs", 1);
+    EXPECT_EQ(Directory(1, "MyKnobs"), (QStringList{"DMT1075", "DMT8075"}));
+
+    // Recall "fmt": linked to COM1. A Send Data of a new format there asks
+    // whether to recall it again; OK does.
+    SelectKnobList(0, "fmt");
+    prompter.ExpectMessage(PromptMatch::Text("Recall the Knob List \"fmt\"?"), IDYES);
+    ASSERT_TRUE(View(0).Router().Execute(ID_RECALL_ITEMS));
+    auto *fmt = dynamic_cast<CKnobList *>(Data().GetRowItem(3));
+    ASSERT_NE(fmt, nullptr);
+    EXPECT_EQ(fmt->Source(), View(0).GetState().generator);
+    const QStringList before = fmt->Entries();
+    auto *format = NewNamedItem<CFormat>(0, "Format", "NEWFMT");
+    ASSERT_NE(format, nullptr);
+    ClickData(4);
+    ClickGenerator(0);
+    prompter.ExpectDialog(PromptMatch::Caption("Data Transfer"), [](QDialog &d) { d.accept(); });
+    prompter.ExpectMessage(PromptMatch::Id(32973), IDNO);
+    prompter.ExpectMessage(PromptMatch::Contains("data item 'fmt' has changed."), IDOK, MB_OKCANCEL);
+    ASSERT_TRUE(window->Router().Execute(ID_SEND_DATA));
+    EXPECT_EQ(fmt->Entries(), QStringList{"NEWFMT"} + before);
+    EXPECT_EQ(Directory(0, "fmt"), fmt->Entries());
+
+    prompter.AllowMessage(PromptMatch::Id(32973), IDNO);
+    EXPECT_TRUE(window->close());
 }
 
 } // namespace

@@ -177,6 +177,7 @@ void CSequencePlayerDlg::Restore()
         return;
     m_holding = false;
     WaitCursor cursor;
+    CGenerator::PutBack putBack(m_generator); // also after a failure of an operation under way
     if (m_view) {
         m_view->LockDataPane(false);
         m_view->SetPlaying(false);

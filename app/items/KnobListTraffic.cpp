@@ -17,6 +17,8 @@
 
 #include <QWidget>
 
+#include <optional>
+
 namespace {
 
 // Put into a directory while it is read, so that the read never meets an
@@ -61,12 +63,20 @@ public:
         m_ended = true;
         if (m_g.IsLinkLost())
             return false;
-        m_g.CmdDire();
+        const bool whole = store && m_ok;
+        {
+            // A stopped write is ended all the same, after a failure too.
+            std::optional<CGenerator::PutBack> putBack;
+            if (!whole)
+                putBack.emplace(&m_g);
+            m_g.CmdDire();
+        }
         bool stored = false;
-        if (store && m_ok) {
+        if (whole) {
             m_g.CmdDira(m_name, true);
             stored = m_g.LastCommandSucceeded();
         }
+        CGenerator::PutBack putBack(&m_g);
         m_g.CmdDirl(QString());
         return stored;
     }
@@ -100,12 +110,18 @@ bool ReadWithMarker(CGenerator &g, const QString &name, QStringList &entries)
         return false;
     g.CmdNami(kMarkerPosition, kMarker);
     if (!g.LastCommandSucceeded()) {
-        const bool read = !g.IsLinkLost() && ReadEntries(g, entries);
-        return read && entries.size() >= CGenerator::kMaxListEntries;
+        if (g.IsLinkLost())
+            return false;
+        // The generator refused only the marker (its box was shown): read on.
+        CGenerator::PutBack readOn(&g);
+        return ReadEntries(g, entries) && entries.size() >= CGenerator::kMaxListEntries;
     }
     QStringList first;
     const bool read = ReadEntries(g, first);
-    g.CmdNamk(kMarker);
+    {
+        CGenerator::PutBack putBack(&g);
+        g.CmdNamk(kMarker);
+    }
     if (!read || g.IsLinkLost())
         return false;
     entries.clear();
@@ -143,6 +159,7 @@ bool CKnobList::SendToGenerator(CGenerator *generator, CProgressDlg *progress)
         if (KnobNameRefused(entry, parent, QStringLiteral("cannot be sent")))
             return false;
     }
+    CGenerator::Operation operation(generator);
     ShowTransferStatus(progress, LoadString(IDS_PREPARING));
     DirectoryWriter writer(*generator, m_name);
     if (TransferCancelled(progress) || !writer.Ok())
@@ -163,6 +180,7 @@ bool CKnobList::RecallFromGenerator(const QString &name, CGenerator *generator, 
 {
     if (KnobNameRefused(name, qobject_cast<QWidget *>(m_owner.data()), QStringLiteral("was not recalled")))
         return false;
+    CGenerator::Operation operation(generator);
     if (!generator->QueryDirl(name))
         return false;
     if (progress) {
@@ -171,8 +189,10 @@ bool CKnobList::RecallFromGenerator(const QString &name, CGenerator *generator, 
     }
     QStringList entries;
     const bool read = ReadWithMarker(*generator, name, entries);
-    if (!generator->IsLinkLost())
+    if (!generator->IsLinkLost()) {
+        CGenerator::PutBack putBack(generator);
         generator->CmdDirl(QString());
+    }
     if (!read)
         return false;
     m_name = name;
@@ -195,14 +215,18 @@ bool CopyKnobListBetweenGenerators(const QString &name, CGenerator *source, CGen
 {
     if (KnobNameRefused(name, target->GetOwner(), QStringLiteral("was not copied")))
         return false;
+    CGenerator::Operation sourceOperation(source);
+    CGenerator::Operation targetOperation(target);
     ShowTransferStatus(progress, QStringLiteral("Read Data..."));
     if (TransferCancelled(progress))
         return false;
     source->CmdDirl(name);
     QStringList entries;
     const bool read = source->LastCommandSucceeded() && ReadEntries(*source, entries);
-    if (!source->IsLinkLost())
+    if (!source->IsLinkLost()) {
+        CGenerator::PutBack putBack(source);
         source->CmdDirl(QString());
+    }
     if (!read || TransferCancelled(progress))
         return false;
     ShowTransferStatus(progress, QStringLiteral("Writing Data..."));

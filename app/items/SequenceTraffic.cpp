@@ -109,6 +109,7 @@ public:
         m_open = false;
         if (m_g.IsLinkLost())
             return;
+        CGenerator::PutBack putBack(&m_g); // also after the operation failed
         if (m_gates.named) {
             m_g.CmdSeql(QString());
             m_g.CmdSeqe();
@@ -204,8 +205,10 @@ public:
     }
     ~SequenceWriter()
     {
-        if (m_open && !m_g.IsLinkLost())
-            m_g.CmdSeqe(); // nothing is stored: the generator keeps what it had
+        if (!m_open || m_g.IsLinkLost())
+            return;
+        CGenerator::PutBack putBack(&m_g);
+        m_g.CmdSeqe(); // nothing is stored: the generator keeps what it had
     }
     SequenceWriter(const SequenceWriter &) = delete;
     SequenceWriter &operator=(const SequenceWriter &) = delete;
@@ -267,6 +270,7 @@ bool CSequence::SendToGenerator(CGenerator *generator, CProgressDlg *progress)
             NameRefused(step.imageName, parent, QStringLiteral("cannot be sent")))
             return false;
     }
+    CGenerator::Operation operation(generator);
     ShowTransferStatus(progress, LoadString(IDS_PREPARING));
     SequenceWriter writer(*generator, m_name);
     if (TransferCancelled(progress) || generator->IsLinkLost())
@@ -290,6 +294,7 @@ bool CSequence::RecallFromGenerator(const QString &name, CGenerator *generator, 
     QWidget *parent = qobject_cast<QWidget *>(m_owner.data());
     if (NameRefused(name, parent, QStringLiteral("was not recalled")))
         return false;
+    CGenerator::Operation operation(generator);
     const Gates gates = GatesOf(generator->QueryVerf());
     if (!generator->LastCommandSucceeded())
         return false;
@@ -346,6 +351,8 @@ bool CopySequenceBetweenGenerators(const QString &name, CGenerator *source, CGen
 {
     if (NameRefused(name, target->GetOwner(), QStringLiteral("was not copied")))
         return false;
+    CGenerator::Operation sourceOperation(source);
+    CGenerator::Operation targetOperation(target);
     ShowTransferStatus(progress, LoadString(IDS_PREPARING));
     if (TransferCancelled(progress))
         return false;

@@ -3,17 +3,7 @@
 // names read again gives them again.
 #include "DroppedNames.h"
 
-#include <cstdlib>
-
-namespace {
-
-void Check(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
-
-} // namespace
+#include "FuzzCheck.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -21,12 +11,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const DroppedNames read = ReadDroppedNames(text);
     qsizetype from = 0;
     for (const QString &name : read.names) {
-        Check(!name.isEmpty() && name.size() <= 8);
+        FuzzCheck(!name.isEmpty() && name.size() <= 8);
         const qsizetype at = text.indexOf(name, from);
-        Check(at >= 0);
+        FuzzCheck(at >= 0);
         from = at + name.size();
     }
     const DroppedNames again = ReadDroppedNames(read.names.join(u'\r'));
-    Check(again.whole && again.names == read.names);
+    FuzzCheck(again.whole && again.names == read.names);
     return 0;
 }

@@ -2,15 +2,13 @@
 // crash, and what it takes stores again.
 #include "Archive.h"
 #include "CKnobList.h"
+#include "FuzzInput.h"
 
 #include <QBuffer>
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::ReadOnly);
-    CArchive ar(&buffer, CArchive::load);
+    FuzzArchive input(data, size);
+    CArchive &ar = input.Archive();
     try {
         if (std::unique_ptr<CKnobList> list = ar.ReadObject<CKnobList>()) {
             QBuffer out;

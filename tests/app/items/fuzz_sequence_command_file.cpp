@@ -5,19 +5,12 @@
 #include "SequenceCommandFile.h"
 
 #include "CommandName.h"
+#include "FuzzCheck.h"
 
 #include <QString>
 #include <QStringList>
 
-#include <cstdlib>
-
 namespace {
-
-void Check(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
 
 bool Writable(const CSequenceStep &step)
 {
@@ -37,11 +30,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     QStringList lines = QStringList{QString()} + text.split(u'\n');
     CSequence sequence;
     const bool ok = sequence.ImportCommandLines(lines);
-    Check(lines.isEmpty());
-    Check(ok == sequence.LastError().isEmpty());
+    FuzzCheck(lines.isEmpty());
+    FuzzCheck(ok == sequence.LastError().isEmpty());
     bool writable = true;
     for (CSequenceStep step : sequence.Steps()) {
-        Check(step.Normalize());
+        FuzzCheck(step.Normalize());
         writable = writable && Writable(step);
     }
     if (!writable || sequence.Steps().empty())
@@ -49,9 +42,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     QStringList again = SequenceCommandLines(sequence.Steps(), QStringLiteral("Again"));
     again[0].clear();
     const SequenceCommandParse back = ParseSequenceCommandLines(again);
-    Check(back.error.isEmpty());
-    Check(back.steps.size() == sequence.Steps().size());
+    FuzzCheck(back.error.isEmpty());
+    FuzzCheck(back.steps.size() == sequence.Steps().size());
     for (size_t i = 0; i < back.steps.size(); ++i)
-        Check(back.steps[i].IsEqual(sequence.Steps()[i]));
+        FuzzCheck(back.steps[i].IsEqual(sequence.Steps()[i]));
     return 0;
 }

@@ -2,17 +2,7 @@
 // what is taken builds a block that reads back as the same steps.
 #include "StepTransferBlock.h"
 
-#include <cstdlib>
-
-namespace {
-
-void Check(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
-
-} // namespace
+#include "FuzzCheck.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -20,16 +10,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     QString why;
     const std::optional<std::vector<CSequenceStep>> steps = StepTransferBlock::Parse(block, &why);
     if (!steps) {
-        Check(!why.isEmpty());
+        FuzzCheck(!why.isEmpty());
         return 0;
     }
-    Check(block.size() == StepTransferBlock::kHeaderSize + qsizetype(steps->size()) * CSequenceStep::kRecordSize);
+    FuzzCheck(block.size() == StepTransferBlock::kHeaderSize + qsizetype(steps->size()) * CSequenceStep::kRecordSize);
     const std::optional<std::vector<CSequenceStep>> again = StepTransferBlock::Parse(StepTransferBlock::Build(*steps));
-    Check(again && again->size() == steps->size());
+    FuzzCheck(again && again->size() == steps->size());
     for (size_t i = 0; i < steps->size(); ++i) {
         CSequenceStep step = (*steps)[i];
-        Check(step.Normalize());
-        Check((*again)[i].IsEqual(step));
+        FuzzCheck(step.Normalize());
+        FuzzCheck((*again)[i].IsEqual(step));
     }
     return 0;
 }

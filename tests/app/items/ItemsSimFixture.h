@@ -6,12 +6,10 @@
 
 #include "CGenerator.h"
 #include "PortBackend.h"
-#include "Profile.h"
+#include "PortDialogAnswer.h"
 #include "TestSupport.h"
 
 #include "gensim/Simulator.h"
-
-#include <QDialog>
 
 #include <cstdlib>
 #include <functional>
@@ -44,15 +42,7 @@ protected:
     gensim::Generator &Sim(int com) { return sim.generator(size_t(com - 1)); }
 
     // A connection to COM com, chosen in the port dialog.
-    std::unique_ptr<CGenerator> Connect(int com)
-    {
-        WriteProfileInt(QStringLiteral("Port"), QStringLiteral("Type"), 2);
-        WriteProfileInt(QStringLiteral("Port"), QStringLiteral("Com"), com);
-        prompter.ExpectDialog(PromptMatch::Caption(QStringLiteral("Select a Port...")), [](QDialog &d) { d.accept(); });
-        auto gen = std::make_unique<CGenerator>(nullptr);
-        EXPECT_TRUE(gen->OpenPort());
-        return gen;
-    }
+    std::unique_ptr<CGenerator> Connect(int com) { return ConnectOverCom(prompter, com); }
 
     gensim::Simulator sim;
 };

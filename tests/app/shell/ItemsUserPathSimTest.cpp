@@ -32,7 +32,7 @@
 #include "DialogUnits.h"
 #include "DragDelivery.h"
 #include "DragLoop.h"
-#include "Profile.h"
+#include "PortDialogAnswer.h"
 #include "ShellImages.h"
 #include "StepClipboard.h"
 #include "StepColumns.h"
@@ -120,9 +120,7 @@ protected:
 
     void Connect(int com)
     {
-        WriteProfileInt("Port", "Type", 2);
-        WriteProfileInt("Port", "Com", com);
-        prompter.ExpectDialog(PromptMatch::Caption("Select a Port..."), [](QDialog &d) { d.accept(); });
+        AnswerPortDialogCom(prompter, com);
         ASSERT_TRUE(window->Router().Execute(ID_CONNECT));
     }
 

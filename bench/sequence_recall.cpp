@@ -55,7 +55,8 @@ bool RunPath(const BenchLine &line, int rate, int runs, const char *firmware)
         recall.seconds.push_back(Seconds(t0));
         recall.Count(g.trace().entries());
     }
-    const std::string what = std::string("recall at ") + firmware;
+    std::string what = "recall at ";
+    what += firmware;
     recall.Print(line, what.c_str(), rate);
     std::printf("        %.1f commands a step\n", double(recall.commands) / kSteps);
     return true;

@@ -69,7 +69,12 @@ std::string gatesText(int gates)
 {
     if (gates < 0)
         return "-1,-1,-1";
-    return std::to_string((gates >> 2) & 1) + "," + std::to_string((gates >> 1) & 1) + "," + std::to_string(gates & 1);
+    std::string text = std::to_string((gates >> 2) & 1);
+    text += ',';
+    text += std::to_string((gates >> 1) & 1);
+    text += ',';
+    text += std::to_string(gates & 1);
+    return text;
 }
 
 const StepField kStepFields[] = {

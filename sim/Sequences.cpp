@@ -111,9 +111,14 @@ void applyCurrentStep(GeneratorState& s)
         setRegister(s, "SSST", std::to_string(step->sync));
     if (step->output >= 0)
         setRegister(s, "OUTG", std::to_string(step->output));
-    if (step->gates >= 0)
-        setRegister(s, "XVSG", std::to_string((step->gates >> 2) & 1) + " " + std::to_string((step->gates >> 1) & 1)
-                                   + " " + std::to_string(step->gates & 1));
+    if (step->gates >= 0) {
+        std::string gates = std::to_string((step->gates >> 2) & 1);
+        gates += ' ';
+        gates += std::to_string((step->gates >> 1) & 1);
+        gates += ' ';
+        gates += std::to_string(step->gates & 1);
+        setRegister(s, "XVSG", gates);
+    }
 }
 
 void runSequenceClock(GeneratorState& s)

@@ -74,16 +74,22 @@ private:
     // The step in hand joins the steps.
     void Close()
     {
-        if (!m_step)
+        if (!m_inHand)
             return;
-        m_step->Normalize();
-        m_out.steps.push_back(*m_step);
-        m_step.reset();
+        m_step.Normalize();
+        m_out.steps.push_back(m_step);
+        m_inHand = false;
     }
-    CSequenceStep *Step() { return m_step ? &*m_step : nullptr; }
+    void Open()
+    {
+        m_step = CSequenceStep();
+        m_inHand = true;
+    }
+    CSequenceStep *Step() { return m_inHand ? &m_step : nullptr; }
 
     SequenceCommandParse &m_out;
-    std::optional<CSequenceStep> m_step;
+    CSequenceStep m_step;
+    bool m_inHand = false; // a STEP began m_step and nothing ended it yet
 };
 
 bool Parser::Line(const QString &line)
@@ -160,7 +166,7 @@ bool Parser::Mnemonic(int index, CCommandReader &reader)
         if (!Int("STEP", reader, value))
             return false;
         Close();
-        m_step.emplace();
+        Open();
         return true;
     }
     if (Is(index, "SEQE")) {

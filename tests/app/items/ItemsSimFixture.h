@@ -27,7 +27,7 @@ protected:
             gensim::Generator &g = sim.addGenerator({.model = "VG-7000", .firmware = firmware,
                                                      .serial = std::to_string(sim.size() + 1),
                                                      .baudRate = kOpenRate, .link = ""});
-            setenv(("MORVANE_COM" + std::to_string(sim.size())).c_str(), g.comPath().c_str(), 1);
+            setenv(ComVariable(sim.size()).c_str(), g.comPath().c_str(), 1);
         }
         sim.start();
     }
@@ -35,8 +35,16 @@ protected:
     void TearDown() override
     {
         for (size_t com = 1; com <= sim.size(); ++com)
-            unsetenv(("MORVANE_COM" + std::to_string(com)).c_str());
+            unsetenv(ComVariable(com).c_str());
         PlatformTest::TearDown();
+    }
+
+    // "MORVANE_COM<n>", built by append (GCC 12 misreads a concatenation at -O3).
+    static std::string ComVariable(size_t com)
+    {
+        std::string name = "MORVANE_COM";
+        name += std::to_string(com);
+        return name;
     }
 
     gensim::Generator &Sim(int com) { return sim.generator(size_t(com - 1)); }

@@ -61,8 +61,11 @@ protected:
     void SeedLong(int com, int count)
     {
         gensim::StoredItem item{"Long"};
-        for (int n = 1; n <= count; ++n)
-            item.steps.push_back({"DMT8075", "I" + std::to_string(n), n, 1.0, -1, n % 8, -1});
+        for (int n = 1; n <= count; ++n) {
+            std::string image = "I";
+            image += std::to_string(n);
+            item.steps.push_back({"DMT8075", image, n, 1.0, -1, n % 8, -1});
+        }
         Sim(com).seed(ItemKind::Sequence, item);
     }
 };
@@ -165,7 +168,7 @@ TEST_F(SequenceTrafficSimTest, RecallReadsEachFirmwareItsWay)
     Start({"2.9", "2.9", "3.0", "3.06"});
     int com = 0;
     for (const RecallCase &c : kRecalls) {
-        SCOPED_TRACE(std::string(c.firmware) + " with " + std::to_string(c.answers.size()) + " answers");
+        SCOPED_TRACE(QStringLiteral("%1 with %2 answers").arg(QLatin1String(c.firmware)).arg(c.answers.size()).toStdString());
         auto gen = Connect(++com);
         const std::optional<std::string> outputs = Sim(com).setting("OUTG");
         for (int answer : c.answers)

@@ -93,6 +93,7 @@ CommandInterpreter::CommandInterpreter()
     addFormatRows();
     addMemoryRows();
     addImageRows();  // after the registers: its XRES and YRES replace theirs
+    addSequenceRows(); // last: it wraps rows made before it
 }
 
 void CommandInterpreter::addRow(std::string key, Handler handler)
@@ -192,6 +193,7 @@ Command CommandInterpreter::parse(std::string_view text)
 std::vector<std::string> CommandInterpreter::run(GeneratorState& state, std::string_view line) const
 {
     std::vector<std::string> reply;
+    runSequenceClock(state);
     while (true) {
         std::size_t end = line.find(';');
         Command c = parse(line.substr(0, end));

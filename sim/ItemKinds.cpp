@@ -102,6 +102,10 @@ std::array<ItemKindDef, kItemKinds> makeKinds()
     img.load = loadImage;
     ItemKindDef seq{ItemKind::Sequence, "SEQ", kCommonOps | OpKnob | OpKnobQuery | OpApply | OpInUse, false, true, 0,
                     E::SequenceNotFound, E::SequenceNotFound, E::SequenceNotFound, E::NoSequenceToSave, E::SequenceNotFound};
+    seq.begin = beginSequence;
+    seq.end = endSequence;
+    seq.fill = fillSequence;
+    seq.load = loadSequence;
     ItemKindDef fnt{ItemKind::Font, "FNT", kCommonOps | OpUserQuery, true, false, 7.02,
                     E::FontNotFound, E::KillRomFont, E::RomFont, E::FontNotFound, E::FontNotFound};
     ItemKindDef map{ItemKind::PixelMap, "MAP", kCommonOps | OpUserQuery, true, false, 7.02,
@@ -197,7 +201,7 @@ std::vector<StoredItem> builtInItems(ItemKind kind)
     case ItemKind::Image:
         return builtInImages();
     case ItemKind::Sequence:
-        return named({"NewSeq"}, true);
+        return builtInSequences();
     case ItemKind::Font:
         return named({"Fixed_9", "Fixed_16"}, false);
     case ItemKind::PixelMap:

@@ -49,5 +49,7 @@ DataKindEntry MakeDataKind(int icon, int typeCode, unsigned nameId)
     return entry;
 }
 
-// Registers every kind the program is built with.
+// Registers every kind the program is built with, and what each adds to
+// the program around it; the second undoes all of it (tests).
 void RegisterProgramDataKinds();
+void UnregisterProgramDataKinds();

@@ -62,8 +62,9 @@ bool CDropTarget::eventFilter(QObject *watched, QEvent *event)
             return false;
         m_entered = false;
         auto *drop = static_cast<QDropEvent *>(event);
+        m_dropEffect = Qt::CopyAction;
         if (OnDrop(m_widget, drop->mimeData(), drop->dropAction(), drop->position().toPoint())) {
-            drop->setDropAction(Qt::CopyAction);
+            drop->setDropAction(m_dropEffect);
             drop->accept();
         } else {
             drop->setDropAction(Qt::IgnoreAction);

@@ -27,14 +27,18 @@ public:
                                        QPoint point) = 0;
     virtual Qt::DropAction OnDragOver(QWidget *window, const QMimeData *data, Qt::KeyboardModifiers keys,
                                       QPoint point) = 0;
-    // True when the drop was taken.
+    // True when the drop was taken; the source learns a copy unless OnDrop
+    // set another effect with SetDropEffect.
     virtual bool OnDrop(QWidget *window, const QMimeData *data, Qt::DropAction action, QPoint point) = 0;
     virtual void OnDragLeave(QWidget *window);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    // The effect a taken drop answers (a move lets the source remove what moved).
+    void SetDropEffect(Qt::DropAction effect) { m_dropEffect = effect; }
 
 private:
     QPointer<QWidget> m_widget;
     bool m_entered = false; // this target took the running drag on entry
+    Qt::DropAction m_dropEffect = Qt::CopyAction;
 };

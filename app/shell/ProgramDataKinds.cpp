@@ -9,9 +9,15 @@
 #include "FormatPrintout.h"
 #include "CImage.h"
 #include "CProgressDlg.h"
+#include "CGeneratorViewChild.h"
+#include "CKnobList.h"
+#include "CMainWindow.h"
+#include "CSequence.h"
+#include "CSequencePlayerDlg.h"
 #include "GeneratorViewHost.h"
 #include "GeneratorViewRegistry.h"
 #include "ShellImages.h"
+#include "StepClipboard.h"
 
 namespace {
 
@@ -50,7 +56,8 @@ bool CopyImageForPane(const QString &name, CGenerator *source, CGenerator *targe
 
 } // namespace
 
-// One line per item kind the program is built with.
+// One line per item kind the program is built with, and what each adds to
+// the generator views and the main window.
 void RegisterProgramDataKinds()
 {
     DataKinds::Register(MakeDataKind<CFormat>(kIconFormat, CGenData::kFormat, 32990));
@@ -59,4 +66,23 @@ void RegisterProgramDataKinds()
     CFormatEditor::SetPrinter(PrintFromFormatEditor);
     DataKinds::Register(MakeDataKind<CImage>(kIconImage, CGenData::kImage, 32991));
     CGeneratorDataPane::SetCopyOperation(CGeneratorDataPane::kKindImage, CopyImageForPane);
+    DataKinds::Register(MakeDataKind<CSequence>(kIconSequence, CGenData::kSequence, 32992));
+    CGeneratorDataPane::SetCopyOperation(CGeneratorDataPane::kKindSequence, CopySequenceBetweenGenerators);
+    DataKinds::Register(MakeDataKind<CKnobList>(kIconKnobList, CGenData::kKnobList, 32993));
+    CGeneratorDataPane::SetCopyOperation(CGeneratorDataPane::kKindKnobList, CopyKnobListBetweenGenerators);
+    RegisterViewChildFactory(ViewChildKind::SequencePlayer, [](CGeneratorView *view, CGenerator *generator) {
+        return new CSequencePlayerDlg(view, generator);
+    });
+    CMainWindow::s_clearEditorClipboards = ClearStepClipboard;
+}
+
+void UnregisterProgramDataKinds()
+{
+    for (int icon : {kIconFormat, kIconImage, kIconSequence, kIconKnobList})
+        DataKinds::Unregister(icon);
+    CGeneratorDataPane::SetCopyOperation(CGeneratorDataPane::kKindImage, {});
+    CGeneratorDataPane::SetCopyOperation(CGeneratorDataPane::kKindSequence, {});
+    CGeneratorDataPane::SetCopyOperation(CGeneratorDataPane::kKindKnobList, {});
+    RegisterViewChildFactory(ViewChildKind::SequencePlayer, {});
+    CMainWindow::s_clearEditorClipboards = nullptr;
 }

@@ -45,6 +45,7 @@ private:
     void addFormatRows();
     void addMemoryRows();
     void addImageRows();
+    void addSequenceRows();
 
     std::map<std::string, Handler, std::less<>> m_rows;
 };

@@ -8,9 +8,11 @@
 #include "gensim/ImageBuffer.h"
 #include "gensim/ItemKinds.h"
 #include "gensim/Registers.h"
+#include "gensim/Sequences.h"
 #include "gensim/Trace.h"
 #include "gensim/Ymodem.h"
 
+#include <chrono>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -69,6 +71,7 @@ struct GeneratorState {
     ImageBuffer imageBuffer;             // the image being uploaded or read
     bool verbatimImageLines = false;     // ISTP? n gives a line as it was sent
     std::uint64_t memorySize = kDefaultMemorySize;
+    SequenceState sequence;
 
     ItemSlot& slot(ItemKind kind) { return items[static_cast<std::size_t>(kind)]; }
     const ItemSlot& slot(ItemKind kind) const { return items[static_cast<std::size_t>(kind)]; }
@@ -135,6 +138,9 @@ public:
     // nullopt: FMTG? checks the buffer by the generator's own rules.
     void setFormatCheck(std::optional<int> answer);
     void setMemorySize(std::uint64_t bytes);
+    SequenceView sequence() const;
+    // Moves a playing sequence's clock on, as if that much time had passed.
+    void advanceSequenceClock(std::chrono::milliseconds by);
 
     // Runs one command line and returns its reply lines.
     std::vector<std::string> execute(std::string_view line);

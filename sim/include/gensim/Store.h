@@ -1,6 +1,8 @@
 // The named items of one kind that a generator keeps in its memory.
 #pragma once
 
+#include "gensim/SequenceStep.h"
+
 #include <map>
 #include <string>
 #include <string_view>
@@ -17,6 +19,7 @@ struct StoredItem {
     int width = 0;                         // an image's size in pixels
     int height = 0;
     std::vector<std::string> lines{};      // an image's primitives, as they were sent
+    std::vector<SequenceStep> steps{};     // a sequence's steps
 
     bool operator==(const StoredItem&) const = default;
 };

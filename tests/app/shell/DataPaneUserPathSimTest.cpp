@@ -74,7 +74,7 @@ protected:
     {
         g_dragHook = nullptr;
         window.reset();
-        DataKinds::Unregister(kIconFormat);
+        UnregisterProgramDataKinds();
         unsetenv("MORVANE_COM1");
         unsetenv("MORVANE_COM2");
         PlatformTest::TearDown();

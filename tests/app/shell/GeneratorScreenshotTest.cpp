@@ -55,7 +55,7 @@ protected:
     void TearDown() override
     {
         window.reset();
-        DataKinds::Unregister(kIconFormat);
+        UnregisterProgramDataKinds();
         unsetenv("MORVANE_COM1");
         unsetenv("MORVANE_COM2");
         PlatformTest::TearDown();

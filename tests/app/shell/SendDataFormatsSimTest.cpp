@@ -105,7 +105,7 @@ protected:
     {
         CProgressDlg::SetExternalCancel({});
         window.reset();
-        DataKinds::Unregister(kIconFormat);
+        UnregisterProgramDataKinds();
         unsetenv("MORVANE_COM1");
         unsetenv("MORVANE_COM2");
         PlatformTest::TearDown();

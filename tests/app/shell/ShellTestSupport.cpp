@@ -144,8 +144,7 @@ void ShellTest::TearDown()
     window.reset();
     for (int slot = 0; slot < kToolSlotCount; ++slot)
         RegisterToolFactory(ToolSlot(slot), {});
-    DataKinds::Unregister(kIconFormat);
-    DataKinds::Unregister(kIconKnobList);
+    UnregisterProgramDataKinds(); // also what a test's RegisterProgramDataKinds added
     EXPECT_EQ(CTestItem::s_alive, 0) << "items left behind";
     PlatformTest::TearDown();
 }

@@ -1,0 +1,209 @@
+#include "CKnobList.h"
+
+#include "CKnobListEditor.h"
+
+#include "Archive.h"
+#include "CCommandReader.h"
+#include "CGenerator.h"
+#include "FormatCommandFile.h"
+#include "Prompts.h"
+#include "StringTable.h"
+
+#include <QWidget>
+
+#include <algorithm>
+#include <cstring>
+
+IMPLEMENT_SERIAL(CKnobList, CGenData, VERSIONABLE_SCHEMA | 1)
+
+namespace {
+
+QString KnobKindString(unsigned DataKind::*field)
+{
+    const DataKind *kind = CGenData::FindKind(CGenData::kKnobList);
+    return kind ? LoadString(kind->*field) : QString();
+}
+
+// A u32 length and that many bytes, refused beyond maxLength or the bytes left.
+bool ReadLegacyName(CArchive &ar, quint32 maxLength, const char *what, QString &text, QString &error)
+{
+    quint32 length = 0;
+    if (ar.BytesLeft() < 4) {
+        error = QStringLiteral("The record is cut short.");
+        return false;
+    }
+    ar >> length;
+    if (length > maxLength) {
+        error = QStringLiteral("The record's %1 is longer than %2 characters.").arg(QLatin1String(what)).arg(maxLength);
+        return false;
+    }
+    if (qint64(length) > ar.BytesLeft()) {
+        error = QStringLiteral("The record is cut short.");
+        return false;
+    }
+    text = QString::fromLatin1(ar.ReadBytes(length));
+    return true;
+}
+
+} // namespace
+
+CKnobList::CKnobList(QObject *owner) : CGenData(owner)
+{
+    m_name = QStringLiteral("KnobList");
+}
+
+CKnobList::~CKnobList()
+{
+    delete m_editor.data();
+    if (m_source)
+        m_source->DetachKnobList(this);
+}
+
+void CKnobList::Serialize(CArchive &ar)
+{
+    if (ar.IsStoring()) {
+        if (m_editor)
+            m_editor->WriteBack();
+        ar << m_name;
+        ar.WriteCount(quint32(m_entries.size()));
+        for (const QString &entry : m_entries)
+            ar << entry;
+        m_modified = false;
+        return;
+    }
+    QString name;
+    ar >> name;
+    const quint32 count = ar.ReadCount();
+    QStringList entries;
+    entries.reserve(count);
+    for (quint32 i = 0; i < count; ++i)
+        entries.append(ar.ReadString());
+    m_name = name;
+    m_entries = entries;
+    m_modified = false;
+}
+
+QString CKnobList::GetTypeName() const { return KnobKindString(&DataKind::nameId); }
+QString CKnobList::GetFileExtension() const { return KnobKindString(&DataKind::extensionId); }
+QString CKnobList::GetFileFilter() const { return KnobKindString(&DataKind::filterId); }
+
+void CKnobList::SetName(const QString &name)
+{
+    m_name = name;
+    if (m_editor)
+        m_editor->UpdateTitle();
+}
+
+bool CKnobList::Rename()
+{
+    if (!CGenData::Rename())
+        return false;
+    if (m_editor)
+        m_editor->UpdateTitle();
+    return true;
+}
+
+QWidget *CKnobList::OpenEditor()
+{
+    if (!m_editor)
+        m_editor = new CKnobListEditor(*this);
+    m_editor->showNormal();
+    m_editor->raise();
+    m_editor->activateWindow();
+    return m_editor;
+}
+
+CKnobListEditor *CKnobList::Editor() const { return m_editor; }
+bool CKnobList::IsEditorOpen() const { return m_editor != nullptr; }
+QWidget *CKnobList::GetEditor() const { return m_editor; }
+void CKnobList::CloseEditor() { m_editor = nullptr; }
+
+bool CKnobList::IsModified() const
+{
+    return (m_editor && m_editor->IsModified()) || m_modified;
+}
+
+void CKnobList::NotifyEditor(int hint)
+{
+    if (m_editor)
+        m_editor->OnGeneratorsChanged(hint);
+}
+
+bool CKnobList::ImportLegacyBinary(CArchive &ar)
+{
+    m_lastError.clear();
+    QString name;
+    if (!ReadLegacyName(ar, kLegacyNameLength, "name", name, m_lastError))
+        return false;
+    quint32 count = 0;
+    if (ar.BytesLeft() < 4) {
+        m_lastError = QStringLiteral("The record is cut short.");
+        return false;
+    }
+    ar >> count;
+    if (count > kMaxLegacyEntries) {
+        m_lastError = QStringLiteral("The record holds %1 names; a knob list has at most %2.").arg(count).arg(kMaxLegacyEntries);
+        return false;
+    }
+    // Every entry takes at least its length.
+    if (qint64(count) * 4 > ar.BytesLeft()) {
+        m_lastError = QStringLiteral("The record is cut short.");
+        return false;
+    }
+    QStringList entries;
+    for (quint32 i = 0; i < count; ++i) {
+        QString entry;
+        if (!ReadLegacyName(ar, quint32(kEntryLength), "entry", entry, m_lastError))
+            return false;
+        entries.append(entry);
+    }
+    m_name = name;
+    m_entries = entries;
+    return true;
+}
+
+bool CKnobList::ImportTokens(CCommandReader &reader)
+{
+    QString name;
+    if (!ReadNameArgument(reader, name)) {
+        m_lastError = QStringLiteral("The knob list has no name.");
+        return false;
+    }
+    QStringList entries;
+    for (int index = reader.NextMnemonic(); index >= 0; index = reader.NextMnemonic()) {
+        if (std::strcmp(CCommandReader::MnemonicText(index), "NAMI") != 0)
+            continue;
+        int position = 0;
+        QString entry;
+        if (!reader.NextInt(position) || !ReadNameArgument(reader, entry))
+            break;
+        if (position > entries.size())
+            entries.append(entry);
+        else
+            entries.insert(std::max(position, 1) - 1, entry);
+    }
+    m_name = name;
+    m_entries = entries;
+    m_lastError.clear();
+    return true;
+}
+
+// --- The link to the source generator ---------------------------------------------
+
+void CKnobList::DetachSource()
+{
+    m_source = nullptr;
+}
+
+void CKnobList::OnSourceListChanged()
+{
+    if (!m_source)
+        return;
+    const QString text = QStringLiteral("Source generator knob list for") + QStringLiteral("\ndata item '") + m_name +
+                         QStringLiteral("' has changed.") + QStringLiteral("\nRecall the data item again?") +
+                         QStringLiteral("\nNote, modifications since last recall") + QStringLiteral("\nwill be lost.");
+    if (AfxMessageBox(PromptText(text), MB_OKCANCEL) != IDOK)
+        return;
+    if (RecallFromGenerator(m_name, m_source, nullptr) && m_editor)
+        m_editor->Rebuild();
+}

@@ -1,0 +1,60 @@
+#pragma once
+// The right-hand pane of the knob list editor: the format, image and
+// sequence names the chosen generator holds (list 113, "Name" and "Type"),
+// each kind shown or hidden by its toolbar button. A double-click adds a
+// name to the list; a drag takes the selected names, of one kind only.
+
+#include "ResourceIds.h"
+
+#include <QStringList>
+#include <QTreeWidget>
+#include <QWidget>
+
+#include <functional>
+
+class CGenerator;
+class CKnobListEditor;
+
+// The report list of the names; it hands a drag start to its pane.
+class CNameListCtrl : public QTreeWidget {
+public:
+    explicit CNameListCtrl(QWidget *parent);
+    std::function<void()> onBeginDrag;
+
+protected:
+    void startDrag(Qt::DropActions supportedActions) override;
+};
+
+class CNameSelectionView : public QWidget {
+public:
+    // The kinds of the rows, also their pictures and "Type" texts.
+    enum Kind : int { kFormats = 1, kImages = 2, kSequences = 3 };
+
+    CNameSelectionView(CKnobListEditor *editor, QWidget *parent);
+
+    CNameListCtrl *List() const { return m_list; }
+
+    // The names of every shown kind of generator, formats first.
+    void Fill(CGenerator &generator, bool formats, bool images, bool sequences);
+    // Appends the kind's names, or takes its rows out.
+    void ShowKind(int kind, bool show);
+    // A header's click: that column sorts, up then down, alternately.
+    void SortBy(int column);
+
+    int RowCount() const;
+    QString NameAt(int row) const;
+    int KindAt(int row) const; // 1 format, 2 image, 3 sequence
+    QStringList SelectedNames() const;
+
+    void OnBeginDrag();
+
+private:
+    void AddRows(int kind);
+    const QStringList &NamesOf(int kind) const;
+
+    CKnobListEditor *m_editor;
+    CNameListCtrl *m_list = nullptr;
+    CGenerator *m_generator = nullptr;
+    int m_sortColumn = -1;
+    bool m_sortDescending = true; // the first click sorts up
+};

@@ -1,0 +1,220 @@
+#include "CSequence.h"
+
+#include "Archive.h"
+#include "CSequenceEditor.h"
+#include "StringTable.h"
+
+#include <QWidget>
+
+IMPLEMENT_SERIAL(CSequence, CGenData, VERSIONABLE_SCHEMA | 1)
+
+namespace {
+
+// One step of the older product's record: a byte, the class name, a
+// number, the two names, seven integers and a byte.
+constexpr qint64 kLegacyStepFixedBytes = 1 + 4 + 4 + 4 + 4 + 7 * 4 + 1;
+constexpr quint32 kLegacyClassNameLength = 64;
+
+QString KindString(unsigned DataKind::*field)
+{
+    const DataKind *kind = CGenData::FindKind(CGenData::kSequence);
+    return kind ? LoadString(kind->*field) : QString();
+}
+
+// Reads what the older product's record holds, refusing what the bytes left
+// cannot hold before reading it.
+class LegacyReader {
+public:
+    explicit LegacyReader(CArchive &ar) : m_ar(ar) {}
+
+    bool Bytes(qint64 count)
+    {
+        if (count <= m_ar.BytesLeft())
+            return true;
+        return Fail(QStringLiteral("The record is cut short."));
+    }
+    bool U32(quint32 &value)
+    {
+        if (!Bytes(4))
+            return false;
+        m_ar >> value;
+        return true;
+    }
+    bool I32(qint32 &value)
+    {
+        if (!Bytes(4))
+            return false;
+        m_ar >> value;
+        return true;
+    }
+    bool Skip(qint64 count)
+    {
+        if (!Bytes(count))
+            return false;
+        m_ar.ReadBytes(count);
+        return true;
+    }
+    // A u32 length and that many bytes, the length at most maxLength.
+    bool Text(quint32 maxLength, const char *what, QString &text)
+    {
+        quint32 length = 0;
+        if (!U32(length))
+            return false;
+        if (length > maxLength)
+            return Fail(QStringLiteral("The record's %1 is longer than %2 characters.")
+                            .arg(QLatin1String(what))
+                            .arg(maxLength));
+        if (!Bytes(length))
+            return false;
+        text = QString::fromLatin1(m_ar.ReadBytes(length));
+        return true;
+    }
+    bool Fail(const QString &error)
+    {
+        if (m_error.isEmpty())
+            m_error = error;
+        return false;
+    }
+    QString Error() const { return m_error; }
+
+private:
+    CArchive &m_ar;
+    QString m_error;
+};
+
+bool ReadLegacyStep(LegacyReader &in, CSequenceStep &step)
+{
+    QString ignored;
+    quint32 number = 0;
+    if (!in.Skip(1) || !in.Text(kLegacyClassNameLength, "class name", ignored) || !in.U32(number))
+        return false;
+    if (!in.Text(CSequenceStep::kNameLength, "format name", step.formatName) ||
+        !in.Text(CSequenceStep::kNameLength, "image name", step.imageName))
+        return false;
+    qint32 *values[] = {&step.red,          &step.green,    &step.blue,    &step.output,
+                        &step.imageVersion, &step.syncType, &step.duration};
+    for (qint32 *value : values) {
+        if (!in.I32(*value))
+            return false;
+    }
+    if (!in.Skip(1))
+        return false;
+    step.Normalize();
+    return true;
+}
+
+} // namespace
+
+CSequence::CSequence(QObject *owner) : CGenData(owner)
+{
+    m_name = QStringLiteral("Sequence");
+}
+
+CSequence::~CSequence()
+{
+    delete m_editor.data(); // its window goes before the steps it shows
+}
+
+void CSequence::Serialize(CArchive &ar)
+{
+    if (ar.IsStoring()) {
+        if (m_editor && m_editor->IsModified())
+            m_editor->WriteBack();
+        ar << m_name;
+        ar.WriteCount(quint32(m_steps.size()));
+        for (const CSequenceStep &step : m_steps)
+            ar.WriteObject(&step);
+        m_modified = false;
+        return;
+    }
+    // Into copies: a file that fails half way must not half-replace the item.
+    QString name;
+    ar >> name;
+    const quint32 count = ar.ReadCount();
+    std::vector<CSequenceStep> steps;
+    steps.reserve(count);
+    for (quint32 i = 0; i < count; ++i) {
+        std::unique_ptr<CSequenceStep> step = ar.ReadObject<CSequenceStep>();
+        if (!step)
+            throw CArchiveException(CArchiveException::generic, "a step of the sequence is missing");
+        steps.push_back(*step);
+    }
+    m_name = name;
+    m_steps = std::move(steps);
+    m_modified = false;
+}
+
+QString CSequence::GetTypeName() const { return KindString(&DataKind::nameId); }
+QString CSequence::GetFileExtension() const { return KindString(&DataKind::extensionId); }
+QString CSequence::GetFileFilter() const { return KindString(&DataKind::filterId); }
+
+void CSequence::SetName(const QString &name)
+{
+    m_name = name;
+    if (m_editor)
+        m_editor->UpdateTitle();
+}
+
+bool CSequence::Rename()
+{
+    if (!CGenData::Rename())
+        return false;
+    if (m_editor)
+        m_editor->UpdateTitle();
+    return true;
+}
+
+QWidget *CSequence::OpenEditor()
+{
+    if (!m_editor)
+        m_editor = new CSequenceEditor(*this);
+    m_editor->showNormal();
+    m_editor->raise();
+    m_editor->activateWindow();
+    return m_editor;
+}
+
+CSequenceEditor *CSequence::Editor() const { return m_editor; }
+bool CSequence::IsEditorOpen() const { return m_editor != nullptr; }
+QWidget *CSequence::GetEditor() const { return m_editor; }
+void CSequence::CloseEditor() { m_editor = nullptr; }
+
+bool CSequence::IsModified() const
+{
+    return (m_editor && m_editor->IsModified()) || m_modified;
+}
+
+void CSequence::NotifyEditor(int hint)
+{
+    if (m_editor)
+        m_editor->OnGeneratorsChanged(hint);
+}
+
+void CSequence::SetSteps(std::vector<CSequenceStep> steps)
+{
+    for (CSequenceStep &step : steps)
+        step.Normalize();
+    m_steps = std::move(steps);
+}
+
+bool CSequence::ImportLegacyBinary(CArchive &ar)
+{
+    m_lastError.clear();
+    LegacyReader in(ar);
+    QString name;
+    quint32 count = 0;
+    bool ok = in.Text(kLegacyNameLength, "name", name) && in.U32(count);
+    if (ok && count > kMaxSteps)
+        ok = in.Fail(QStringLiteral("The record holds %1 steps; a sequence has at most %2.").arg(count).arg(kMaxSteps));
+    ok = ok && in.Bytes(qint64(count) * kLegacyStepFixedBytes);
+    std::vector<CSequenceStep> steps(ok ? count : 0);
+    for (quint32 i = 0; ok && i < count; ++i)
+        ok = ReadLegacyStep(in, steps[i]);
+    if (!ok) {
+        m_lastError = in.Error();
+        return false;
+    }
+    m_name = name;
+    m_steps = std::move(steps);
+    return true;
+}

@@ -27,6 +27,9 @@ public:
     // The first output character, taken off the queue when due by now.
     std::optional<uint8_t> TakeOutput(Clock::time_point now);
 
+    // Nothing queued: no clock needs reading.
+    bool Idle() const { return changes_.empty() && output_.empty(); }
+
     void DropChanges() { changes_.clear(); }
     void DropOutput() { output_.clear(); }
 

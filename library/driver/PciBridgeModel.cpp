@@ -63,18 +63,25 @@ PciBridgeModel::~PciBridgeModel()
 
 // --- Registers -----------------------------------------------------------------------
 
-uint32_t PciBridgeModel::Read(uint32_t offset, Clock::time_point now)
+// The clock is read only when the firmware has something queued: a stream
+// of memory commands reads registers millions of times a second.
+uint32_t PciBridgeModel::Read(uint32_t offset)
 {
-    ApplyDue(now);
+    bool charReady = false;
+    if (!schedule_.Idle()) {
+        const Clock::time_point now = Clock::now();
+        ApplyDue(now);
+        charReady = schedule_.OutputDue(now);
+    }
     uint32_t value = Word(offset);
     if (offset == kStatus)
-        value = (value & ~kCharReady) | (schedule_.OutputDue(now) ? kCharReady : 0);
+        value = (value & ~kCharReady) | (charReady ? kCharReady : 0);
     return value;
 }
 
 uint32_t PciBridgeModel::ReadRegister(uint32_t offset)
 {
-    const uint32_t value = HasCard() && HostRegister(offset) ? Read(offset, Clock::now()) : 0;
+    const uint32_t value = HasCard() && HostRegister(offset) ? Read(offset) : 0;
     if (trace_ != nullptr)
         trace_->push_back({false, offset, value});
     return value;
@@ -125,13 +132,12 @@ bool PciBridgeModel::WaitRegister(uint32_t offset, uint32_t mask, uint32_t wante
     if (!HasCard() || !HostRegister(offset))
         return (0 & mask) == wanted;
     for (;;) {
-        const Clock::time_point now = Clock::now();
-        const uint32_t value = Read(offset, now);
+        const uint32_t value = Read(offset);
         if (trace_ != nullptr)
             trace_->push_back({false, offset, value});
         if ((value & mask) == wanted)
             return true;
-        if (now >= deadline)
+        if (Clock::now() >= deadline)
             return false;
         FirmwareSchedule::SleepUntil(std::min(schedule_.NextDue(true), deadline));
     }

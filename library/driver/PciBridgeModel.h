@@ -87,7 +87,7 @@ public:
 private:
     uint32_t& Word(uint32_t offset) { return registers_[offset / 4]; }
     uint32_t State() const { return registers_[pci::kFirmwareState / 4]; }
-    uint32_t Read(uint32_t offset, Clock::time_point now);
+    uint32_t Read(uint32_t offset);
     void Command(uint32_t command);
     void Memory(uint32_t code, uint32_t size, uint32_t flags);
     void WriteBlock(uint32_t count);

@@ -217,8 +217,8 @@ TEST_P(PciCall, EndsAsTheFirmwareSaysAndLeavesNoDoneBehind)
     ASSERT_EQ(PciReadData(kSram, 4), Card().word(kSram));  // the address register: not an item's
     Card().setFaults(c.faults);
     {
-        // 2000 ms become 40 ms, 20000 ms 400 ms.
-        ScopedTimeScale shortWaits("0.02");
+        // 2000 ms become 100 ms, 20000 ms 1000 ms.
+        ScopedTimeScale shortWaits("0.05");
         EXPECT_EQ(morvane::PciCallFunction(7), c.result);
         EXPECT_EQ(XR_PortGetError(), c.error);
     }
@@ -234,12 +234,12 @@ using Call = gensim::PciCardFaults::ScriptedCall;
 INSTANTIATE_TEST_SUITE_P(
     Pci, PciCall,
     ::testing::Values(CallCase{"FinishesWell", {.call = Call{0, 0}}, 1, 0},
-                      CallCase{"FinishesAfterMoreThanTheAcknowledgeLimit", {.call = Call{150, 0}}, 1, 0},
+                      CallCase{"FinishesAfterMoreThanTheAcknowledgeLimit", {.call = Call{300, 0}}, 1, 0},
                       CallCase{"FailsWithResult70", {.call = Call{20, 0x70}}, 0x7000, 0},
                       CallCase{"FailsWithAnotherResult", {.call = Call{20, 0x71}}, 0, 0},
                       CallCase{"UnknownFunctionFailsAtTheAcknowledge", {}, 0, 0},
                       CallCase{"NoAcknowledge", {.doneNeverSet = true}, 0, MORVANE_E_TIMEOUT},
-                      CallCase{"NoFinish", {.call = Call{2000, 0}}, 0, MORVANE_E_TIMEOUT}),
+                      CallCase{"NoFinish", {.call = Call{5000, 0}}, 0, MORVANE_E_TIMEOUT}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // --- A mailbox that sets no done bit -------------------------------------------------------
@@ -265,6 +265,23 @@ TEST_F(PciTrace, AStreamStopsAtTheElementTheCardDoesNotTake)
     EXPECT_EQ(PciReadBuffer(kSram + 0x200, read, 3), 0u);
     EXPECT_EQ(XR_PortGetError(), MORVANE_E_TIMEOUT);
     EXPECT_EQ(read[0], 9);
+}
+
+// The bound is a single command's, 2000 ms, at its real length.
+TEST_F(PciTrace, AStreamElementWaitsTheSingleCommandLimit)
+{
+    Card().setFaults({.doneNeverSet = true});
+    {
+        ScopedTimeScale shortWaits("0.02");
+        morvane::PciGetItemAddress(2);
+    }
+    uint32_t words[2] = {};
+    const auto start = Clock::now();
+    morvane::PciReadInt32(kSram, words, 2);
+    const auto waited = Clock::now() - start;
+    EXPECT_EQ(XR_PortGetError(), MORVANE_E_TIMEOUT);
+    EXPECT_GE(waited, 2000ms);
+    EXPECT_LT(waited, 4000ms) << "one element's wait, not two, and not a call's";
 }
 
 // A reply left on the card by a command sent without a reply buffer goes

@@ -9,6 +9,7 @@
 #include "CProgressDlg.h"
 #include "CGeneratorDataPane.h"
 #include "CSelectPortDlg.h"
+#include "CSpinButtonCtrl.h"
 #include "DataKindRegistry.h"
 #include "DialogUnits.h"
 #include "Profile.h"
@@ -21,6 +22,7 @@
 #include "PortDialogAnswer.h"
 
 #include <QDialog>
+#include <QLabel>
 #include <QListWidget>
 
 #include <algorithm>
@@ -444,6 +446,42 @@ TEST_F(PciConnectSimTest, ConnectShowsTheCardPortAndScans)
     EXPECT_GT(view->DataPane()->NameList(CGeneratorDataPane::kFormats)->count(), 0);
     EXPECT_EQ(Count(OnPci(1), "*IDN?"), 1);
     EXPECT_EQ(Count(OnPci(2), "*IDN?"), 0);
+}
+
+// The port dialog asks the library for the card count: the simulator's two
+// cards, or without the driver the message that the bus cannot be scanned
+// (and the library's text in the box after the cancel).
+TEST_F(PciConnectSimTest, ThePortDialogOffersTheCardsTheDriverFound)
+{
+    struct Case {
+        bool driver;
+        int upper;
+        QString message;
+    };
+    // Without the driver first: the simulator's driver stays once it is open.
+    const Case cases[] = {{false, 0, QStringLiteral("Unable to scan the PCI bus!")}, {true, 2, {}}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.driver);
+        if (c.driver)
+            AddCards(2);
+        WriteProfileInt("Port", "Type", CSelectPortDlg::kTypePci);
+        prompter.ExpectDialog(PromptMatch::Caption("Select a Port..."), [&c](QDialog &d) {
+            const auto *spin = FindControl<CSpinButtonCtrl>(&d, IDC_PORT_SPIN);
+            EXPECT_EQ(spin->isVisible(), c.message.isEmpty());
+            if (c.message.isEmpty()) {
+                EXPECT_EQ(spin->Lower(), 1);
+                EXPECT_EQ(spin->Upper(), c.upper);
+            } else {
+                EXPECT_EQ(FindControl<QLabel>(&d, IDC_PCI_MESSAGE)->text(), c.message);
+            }
+            d.reject();
+        });
+        if (!c.driver)
+            prompter.ExpectMessage(
+                PromptMatch::Text("The PCI kernel driver could not be loaded.").AndCaption("Connect Error"), IDOK);
+        EXPECT_FALSE(Generators().Connect(false));
+        prompter.VerifyAllUsed();
+    }
 }
 
 struct ForcedCase {

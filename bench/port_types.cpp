@@ -1,7 +1,7 @@
 // "HRES?" per second over each port type, against generators of one
 // simulator in this process: COM on a bare pty and on a paced line, GPIB on
-// the stand-in bus, and an ISA card behind the driver stand-in, each as a
-// ratio to COM; the driver round trips a card command costs (its
+// the stand-in bus, and an ISA and a PCI card behind the driver stand-in,
+// each as a ratio to COM; the driver round trips a card command costs (its
 // characters; the reply comes back without); then the processor time over
 // the wall time while 20 replies of a silenced GPIB generator time out. The
 // simulator runs in this process, so the processor time counts both ends;
@@ -14,6 +14,7 @@
 #include "ProcessTimes.h"
 #include "gensim/Simulator.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -84,11 +85,13 @@ int main(int argc, char** argv)
         }
         gensim::Generator& gpib = sim.addGenerator({.serial = "2", .pty = false, .gpib = gensim::GpibAddress{5, 0}});
         sim.addGenerator({.serial = "3", .baudRate = 115200, .pty = false, .isaSlot = 0});
+        sim.addGenerator({.serial = "4", .baudRate = 115200, .pty = false, .pciCard = true});
         sim.openGpibBus(bus);
         sim.start();
 
-        PortId ids[] = {OpenAt115200("com1"), OpenAt115200("com2"), XR_PortOpen("gpib5:0"), XR_PortOpen("isa0")};
-        if (ids[0] == 0 || ids[1] == 0 || ids[2] == 0 || ids[3] == 0 || XR_PortGetError() != 0) {
+        PortId ids[] = {OpenAt115200("com1"), OpenAt115200("com2"), XR_PortOpen("gpib5:0"), XR_PortOpen("isa0"),
+                        XR_PortOpen("pci1")};
+        if (std::find(std::begin(ids), std::end(ids), 0u) != std::end(ids) || XR_PortGetError() != 0) {
             std::fprintf(stderr, "no connection (error %d)\n", XR_PortGetError());
         } else {
             const Run bare = Commands(ids[0], commands);
@@ -99,15 +102,22 @@ int main(int argc, char** argv)
             const Run card = Commands(ids[3], commands);
             const double events = double(driver.isaCard(0)->events() - before) / commands;
             const double requests = double(driver.requests() - requestsBefore) / commands;
+            const uint64_t pciBefore = driver.pciCard(0)->events();
+            const uint64_t pciRequestsBefore = driver.requests();
+            const Run pci = Commands(ids[4], commands);
+            const double pciEvents = double(driver.pciCard(0)->events() - pciBefore) / commands;
+            const double pciRequests = double(driver.requests() - pciRequestsBefore) / commands;
             std::printf("\"HRES?\" x %d, one simulator\n", commands);
             std::printf("  com1, 115200, unpaced: %8.0f commands/s, %d failed\n", bare.perSecond, bare.failures);
             std::printf("  com2, 115200, paced:   %8.0f commands/s, %d failed\n", paced.perSecond, paced.failures);
-            for (const auto& [name, run] : {std::pair{"gpib5:0", bus}, std::pair{"isa0", card}})
+            for (const auto& [name, run] : {std::pair{"gpib5:0", bus}, std::pair{"isa0", card}, std::pair{"pci1", pci}})
                 std::printf("  %-22s %8.0f commands/s, %d failed (%.2f x unpaced COM, %.2f x paced COM)\n", name,
                             run.perSecond, run.failures, run.perSecond / bare.perSecond,
                             run.perSecond / paced.perSecond);
             std::printf("  isa0 driver round trips per command: %.2f (firmware events %.2f)\n", requests, events);
-            status = bare.failures + paced.failures + bus.failures + card.failures == 0 ? 0 : 1;
+            std::printf("  pci1 driver round trips per command: %.2f (firmware events %.2f)\n", pciRequests,
+                        pciEvents);
+            status = bare.failures + paced.failures + bus.failures + card.failures + pci.failures == 0 ? 0 : 1;
 
             gpib.fault(gensim::Fault::silence(gensim::Fault::kForever));
             char reply[6000];

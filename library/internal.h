@@ -12,6 +12,7 @@
 namespace driver {
 class DriverClient;
 class IsaHostModel;
+class PciBridgeModel;
 struct PciCardEntry;
 }  // namespace driver
 
@@ -96,44 +97,6 @@ public:
     virtual bool WaitForInput(PortId id, int timeoutMs) = 0;
 };
 
-// A card port whose character channel (the mailbox on PCI) comes with its
-// card model. No card opens without it, so only the id checks can answer.
-class CardChannelStandIn : public Transport {
-public:
-    bool Flush(PortId id) override
-    {
-        SetPortError(MORVANE_OK);
-        return ValidateId(id);
-    }
-    bool IsCharAvailable(PortId id) override
-    {
-        Selected(id);
-        return false;
-    }
-    bool PutChar(PortId id, uint8_t) override
-    {
-        Selected(id);
-        return false;
-    }
-    uint8_t GetChar(PortId id) override
-    {
-        Selected(id);
-        return 0;
-    }
-    bool WaitForInput(PortId id, int) override
-    {
-        ValidateId(id);
-        return false;
-    }
-
-    // Clears the error and selects the id.
-    bool Selected(PortId id)
-    {
-        SetPortError(MORVANE_OK);
-        return Select(id);
-    }
-};
-
 Transport& IsaPort();
 Transport& ComPort();
 Transport& PciPort();
@@ -173,16 +136,75 @@ bool IsaForceInit(int32_t slot);
 
 // --- PCI ----------------------------------------------------------------------
 
+constexpr uint32_t kPciCards = 20;
+
 uint32_t PciOpenCount();
 // Marks every PCI card entry closed (a fresh driver connection).
 void PciClearTable();
 
 // Number of PCI generator cards, -1 when the driver cannot be opened.
 int32_t PciFoundCount();
+// Opens the card, clears its two SRAM start words, pulses its reset and
+// closes it again; false when the card cannot be opened.
 bool PciForceInit(int32_t cardNumber);
 // Does spec have the PCI form at all ("pci" and anything), whatever the
 // card count: tells a missing driver apart from a spec of no known form.
 bool PciHasPrefix(const char* spec);
+
+// The bridge of the current PCI card, null when none.
+driver::PciBridgeModel* CurrentPciCard();
+
+// A base address register's size mask for a range of `length` bytes: the
+// length rounded up to a power of two, less 1.
+uint32_t PciSizeMask(uint32_t length);
+// One base address register of an open card as its opening matched it.
+struct PciBar {
+    uint32_t configOffset = 0;
+    uint32_t item = 0;  // resource item
+    uint32_t sizeMask = 0;
+    bool isMemory = false;
+    bool matched = false;
+    bool operator==(const PciBar&) const = default;
+};
+// The registers of card index k (nothing when it is not open).
+std::vector<PciBar> PciBarTable(uint32_t k);
+
+// Bridge registers of the current card: without one a read gives 0 and a
+// write does nothing.
+uint32_t PciReadRegister(uint32_t offset);
+void PciWriteRegister(uint32_t offset, uint32_t value);
+uint8_t PciReadRegisterByte(uint32_t offset);
+void PciWriteRegisterByte(uint32_t offset, uint8_t value);
+
+// --- PCI mailbox ---------------------------------------------------------------
+// These work on the current card; without one they do nothing and answer 0.
+
+// The done bit of one command, and the finish of a firmware call.
+constexpr int64_t kMailboxLimitMs = 2000;
+constexpr int64_t kFirmwareCallLimitMs = 20000;
+
+// Waits for the done bit and clears it; 0 with 10007 when it does not come.
+bool PciWaitDone();
+// The character channel; each clears the error code and selects id first.
+bool PciPutChar(PortId id, uint8_t character);
+uint8_t PciGetChar(PortId id);
+bool PciIsCharAvailable(PortId id);
+// Drops every character the card has ready; waits for nothing.
+bool PciFlush(PortId id);
+// Blocks until a character is waiting or timeoutMs (already scaled) passed.
+bool PciWaitForInput(PortId id, int timeoutMs);
+// The card address of a firmware item; 0 when the command was not done.
+uint32_t PciGetItemAddress(uint32_t item);
+// Runs firmware function n: 1 when it finished well, 0x7000 when it failed
+// with result code 0x70, else 0 (10007 on a time-out). Leaves the status clear.
+int32_t PciCallFunction(uint32_t function);
+// Streams of consecutive card words; each stops at an element the card does
+// not acknowledge (10007).
+void PciReadInt32(uint32_t address, uint32_t* values, int32_t count);
+void PciWriteInt16(const int16_t* values, uint32_t address, int32_t count);
+void PciReadInt16(uint32_t address, int16_t* values, int32_t count);
+// Sets and clears the card's software reset bit.
+void PciResetPulse();
 
 // The bus side of the command protocol on GPIB: whole-command writes and
 // line-terminated replies.

@@ -101,6 +101,11 @@ CommandLine parseCommandLine(const std::vector<std::string>& args)
             generatorOptions = true;
             continue;
         }
+        if (name == "--pci") {
+            cl.generators.back().pciCard = true;
+            generatorOptions = true;
+            continue;
+        }
         if (name.rfind("--", 0) != 0)
             throw std::invalid_argument("unexpected argument \"" + name + "\"");
         std::string value = valueOf(args, i, name);
@@ -147,7 +152,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& args)
             cl.gpibBus = (std::filesystem::path(*folder) / "gpib").string();
     } else {
         for (std::size_t i = 0; i < cl.generators.size(); ++i)
-            cl.generators[i].pty = (!cl.generators[i].gpib && cl.generators[i].isaSlot < 0) || wantsPty[i];
+            cl.generators[i].pty = (!cl.generators[i].gpib && !cl.generators[i].onCard()) || wantsPty[i];
     }
     std::vector<int> slots;
     for (GeneratorOptions& g : cl.generators) {
@@ -168,7 +173,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& args)
 
 bool CommandLine::needsDriver() const
 {
-    return std::any_of(generators.begin(), generators.end(), [](const GeneratorOptions& g) { return g.isaSlot >= 0; });
+    return std::any_of(generators.begin(), generators.end(), [](const GeneratorOptions& g) { return g.onCard(); });
 }
 
 std::string defaultDriverPath()
@@ -189,9 +194,10 @@ std::string usage()
            "                   --gpib ADDRESS[:BOARD] (on the GPIB bus instead of a pty)\n"
            "                   --com (a pty beside the GPIB address)\n"
            "                   --isa SLOT (on an ISA card in slot 0-7, not on a pty)\n"
+           "                   --pci (on the next PCI card, pci1 first, not on a pty)\n"
            "--demo       the demo set of generators, their links, bus and driver socket beside FILE\n"
            "--line-time  each character takes its 10 bits at the line's rate\n"
-           "--windrvr    the kernel-driver stand-in's socket (with a card; default beside\n"
+           "--windrvr    the kernel-driver stand-in's socket (with cards; default beside\n"
            "             the demo's links, else $XDG_RUNTIME_DIR/windrvr or /tmp/windrvr-<uid>)\n"
            "--driver-version  the version it reports, times 100 (432)\n"
            "Prints MORVANE_COM<n>=<device> for each generator with a pty, ZOT_GPIB_BUS=<socket>\n"

@@ -18,6 +18,9 @@ const std::vector<GeneratorOptions>& rows()
         {.model = "VG-7000", .serial = "100003", .pty = false, .gpib = GpibAddress{5, 0}},
         // On an ISA card behind the kernel-driver stand-in, its socket beside the links.
         {.model = "VG-7000", .serial = "100004", .baudRate = 9600, .link = "", .pty = false, .isaSlot = 0},
+        // Two on PCI cards, pci1 and pci2, so forcing one leaves the other.
+        {.model = "VG-7000", .serial = "100005", .link = "", .pty = false, .pciCard = true},
+        {.model = "VG-7000", .serial = "100006", .link = "", .pty = false, .pciCard = true},
     };
     return kRows;
 }

@@ -109,6 +109,21 @@ IsaCard* DriverEndpoint::isaCard(int slot)
     return slot >= 0 && slot < IsaCard::kSlots ? m_isa[slot].get() : nullptr;
 }
 
+PciCard& DriverEndpoint::addPciCard(Generator& generator)
+{
+    std::lock_guard lock(m_mutex);
+    if (m_pci.size() == driver::kMaxScanCards)
+        throw std::invalid_argument("the PCI bus holds " + std::to_string(driver::kMaxScanCards) + " cards at most");
+    m_pci.push_back(std::make_unique<PciCard>(static_cast<int>(m_pci.size()), generator));
+    return *m_pci.back();
+}
+
+PciCard* DriverEndpoint::pciCard(int index)
+{
+    std::lock_guard lock(m_mutex);
+    return index >= 0 && static_cast<std::size_t>(index) < m_pci.size() ? m_pci[index].get() : nullptr;
+}
+
 void DriverEndpoint::pollFds(std::vector<pollfd>& fds) const
 {
     std::lock_guard lock(m_mutex);
@@ -227,8 +242,11 @@ driver::AnswerBody DriverEndpoint::answerBody(int client, driver::RequestBody& b
     using namespace driver;
     switch (OpOf(body)) {
     case Op::Version: return VersionAnswer{m_version, kVersionText};
-    case Op::PciScan: return PciScanAnswer{};
-    case Op::CardInfo: return CardInfoAnswer{};
+    case Op::PciScan: return scan(std::get<PciScanRequest>(body));
+    case Op::CardInfo: {
+        PciCard* card = pciCardAt(std::get<CardInfoRequest>(body).location);
+        return card ? CardInfoAnswer{true, card->resources()} : CardInfoAnswer{};
+    }
     case Op::Register: return registerCard(client, std::get<RegisterRequest>(body), file);
     case Op::Release: {
         std::lock_guard lock(m_mutex);
@@ -238,34 +256,59 @@ driver::AnswerBody DriverEndpoint::answerBody(int client, driver::RequestBody& b
             m_holdings.erase(held);
         return ReleaseAnswer{released};
     }
-    case Op::ConfigRead: return ConfigReadAnswer{};
+    case Op::ConfigRead: {
+        const ConfigReadRequest& read = std::get<ConfigReadRequest>(body);
+        PciCard* card = pciCardAt(read.location);
+        return card ? ConfigReadAnswer{card->configRead(read.offset)} : ConfigReadAnswer{};
+    }
     case Op::FirmwareEvent: return event(client, std::get<FirmwareEventRequest>(body));
     case Op::BlockTransfer: return BlockTransferAnswer{};
     }
     return VersionAnswer{};
 }
 
-bool DriverEndpoint::heldByAnother(int slot, int client) const
+driver::AnswerBody DriverEndpoint::scan(const driver::PciScanRequest& request) const
+{
+    driver::PciScanAnswer answer;
+    std::lock_guard lock(m_mutex);
+    for (const auto& card : m_pci) {
+        const driver::PciCardEntry entry = card->scanEntry();
+        if (entry.vendor == request.vendor && (request.device == 0 || entry.device == request.device))
+            answer.cards.push_back(entry);
+    }
+    return answer;
+}
+
+PciCard* DriverEndpoint::pciCardAt(const driver::PciLocation& location) const
+{
+    std::lock_guard lock(m_mutex);
+    for (const auto& card : m_pci)
+        if (card->scanEntry().location == location)
+            return card.get();
+    return nullptr;
+}
+
+bool DriverEndpoint::heldByAnother(int client, int slot, int pci) const
 {
     return std::any_of(m_holdings.begin(), m_holdings.end(), [&](const auto& h) {
-        return h.second.slot == slot && h.second.client != client;
+        return h.second.client != client && (slot >= 0 ? h.second.slot == slot : h.second.pci == pci);
     });
 }
 
-// ISA cards only: one I/O range at a card's base. Anything else (memory
-// ranges of PCI cards) is refused until such cards exist.
+// An ISA card: one I/O range at a card's base. A PCI card: the resource list
+// of its card information.
 driver::RegisterAnswer DriverEndpoint::registerCard(int client, const driver::RegisterRequest& request, int& file)
 {
     driver::RegisterAnswer refused;
     if (request.resources.size() != 1 || request.resources[0].kind != driver::ResourceKind::Io)
-        return refused;
+        return registerPciCard(client, request, file);
     const uint32_t base = request.resources[0].base;
     std::lock_guard lock(m_mutex);
     int slot = -1;
     for (int s = 0; s < IsaCard::kSlots; ++s)
         if (m_isa[s] && m_isa[s]->base() == base)
             slot = s;
-    if (slot >= 0 && (heldByAnother(slot, client) || m_isa[slot]->faults().refuseRegistration))
+    if (slot >= 0 && (heldByAnother(client, slot, -1) || m_isa[slot]->faults().refuseRegistration))
         return refused;
     const uint32_t handle = m_nextHandle++;
     m_holdings[handle] = {client, slot};
@@ -279,18 +322,43 @@ driver::RegisterAnswer DriverEndpoint::registerCard(int client, const driver::Re
     return m_isa[slot]->registration(handle);
 }
 
+driver::RegisterAnswer DriverEndpoint::registerPciCard(int client, const driver::RegisterRequest& request, int& file)
+{
+    std::lock_guard lock(m_mutex);
+    for (std::size_t i = 0; i < m_pci.size(); ++i) {
+        PciCard& card = *m_pci[i];
+        if (!card.isNamedBy(request.resources))
+            continue;
+        if (heldByAnother(client, -1, static_cast<int>(i)) || card.faults().refuseRegistration)
+            break;
+        const uint32_t handle = m_nextHandle++;
+        m_holdings[handle] = {client, -1, static_cast<int>(i)};
+        m_changed.notify_all();
+        file = card.memoryFile();
+        return card.registration(handle);
+    }
+    return {};
+}
+
 driver::FirmwareEventAnswer DriverEndpoint::event(int client, const driver::FirmwareEventRequest& request)
 {
-    IsaCard* card = nullptr;
+    IsaCard* isa = nullptr;
+    PciCard* pci = nullptr;
     {
         std::lock_guard lock(m_mutex);
         auto held = m_holdings.find(request.handle);
-        if (held != m_holdings.end() && held->second.client == client && held->second.slot >= 0)
-            card = m_isa[held->second.slot].get();
+        if (held != m_holdings.end() && held->second.client == client) {
+            if (held->second.slot >= 0)
+                isa = m_isa[held->second.slot].get();
+            else if (held->second.pci >= 0)
+                pci = m_pci[static_cast<std::size_t>(held->second.pci)].get();
+        }
     }
-    if (card == nullptr || request.kind != driver::EventKind::HostInterrupt || request.words.empty())
-        return {};
-    return card->hostEvent(static_cast<uint16_t>(request.words[0]));
+    if (isa != nullptr && request.kind == driver::EventKind::HostInterrupt && !request.words.empty())
+        return isa->hostEvent(static_cast<uint16_t>(request.words[0]));
+    if (pci != nullptr && request.kind != driver::EventKind::HostInterrupt)
+        return pci->event(request.kind, request.words);
+    return {};
 }
 
 std::size_t DriverEndpoint::connections() const

@@ -43,8 +43,10 @@ void validate(const GeneratorOptions& options)
         throw std::invalid_argument("GPIB address " + std::to_string(options.gpib->address) + ":"
                                     + std::to_string(options.gpib->board)
                                     + " is not one of 0-30 on a board from 0");
-    if (!options.pty && !options.gpib && options.isaSlot < 0)
-        throw std::invalid_argument("a generator needs a pty, a GPIB address or an ISA slot");
+    if (options.isaSlot >= 0 && options.pciCard)
+        throw std::invalid_argument("a generator sits on an ISA card or on a PCI card, not on both");
+    if (!options.pty && !options.gpib && !options.onCard())
+        throw std::invalid_argument("a generator needs a pty, a GPIB address, an ISA slot or a PCI card");
     if (!options.pty && !options.link.empty())
         throw std::invalid_argument("a link needs the generator's pty");
 }

@@ -1,16 +1,13 @@
 #include "gensim/IsaCard.h"
 
+#include "gensim/CardOutput.h"
 #include "gensim/Generator.h"
 #include "gensim/Numbers.h"
 #include "gensim/SerialLine.h"
 
-#include <cerrno>
 #include <cstring>
 #include <stdexcept>
 #include <string>
-#include <sys/mman.h>
-#include <system_error>
-#include <unistd.h>
 
 namespace gensim {
 
@@ -46,11 +43,6 @@ uint64_t ProcessorDouble(double value)
     return sign << 63 | exponent << 52 | mantissa;
 }
 
-[[noreturn]] void fail(const std::string& what)
-{
-    throw std::system_error(errno, std::generic_category(), what);
-}
-
 } // namespace
 
 uint32_t IsaCard::baseOf(int slot)
@@ -61,24 +53,16 @@ uint32_t IsaCard::baseOf(int slot)
 }
 
 IsaCard::IsaCard(int slot, Generator& generator)
-    : m_slot((baseOf(slot), slot)), m_generator(generator), m_serial(std::make_unique<SerialLine>(generator))
+    : m_slot((baseOf(slot), slot)),
+      m_generator(generator),
+      m_file("gensim-isa", kFileSize),
+      m_memory(m_file.bytes()),
+      m_serial(std::make_unique<SerialLine>(generator))
 {
-    m_file.Reset(memfd_create("gensim-isa", MFD_CLOEXEC));
-    if (!m_file.Valid())
-        fail("memfd_create");
-    if (ftruncate(m_file.Get(), kFileSize) != 0)
-        fail("ftruncate");
-    void* memory = mmap(nullptr, kFileSize, PROT_READ | PROT_WRITE, MAP_SHARED, m_file.Get(), 0);
-    if (memory == MAP_FAILED)
-        fail("mmap");
-    m_memory = static_cast<uint8_t*>(memory);
     powerOn();
 }
 
-IsaCard::~IsaCard()
-{
-    munmap(m_memory, kFileSize);
-}
+IsaCard::~IsaCard() = default;
 
 driver::RegisterAnswer IsaCard::registration(uint32_t handle) const
 {
@@ -171,26 +155,10 @@ void IsaCard::restart(driver::FirmwareEventAnswer& answer)
     answer.changes.push_back({at, driver::ChangeKind::ClearBits, kControlRegister, kNmi | kIntIn});
 }
 
-// Output pauses become due times counted from the answer.
 void IsaCard::takeCharacter(driver::FirmwareEventAnswer& answer)
 {
     const char c = static_cast<char>(word(kInputWord) & 0xFF);
-    SerialOutput out = m_serial->receive(std::string_view(&c, 1), SerialLine::kAnySpeed);
-    uint32_t at = 0;
-    std::size_t bytes = 0;
-    for (OutputChunk& chunk : out.chunks) {
-        at += static_cast<uint32_t>(chunk.delayMs);
-        if (chunk.bytes.empty())
-            continue;
-        // A reply beyond what one answer carries is cut, as a full buffer would.
-        if (answer.output.size() == driver::kMaxOutputChunks || bytes + chunk.bytes.size() > driver::kMaxOutputBytes)
-            break;
-        bytes += chunk.bytes.size();
-        if (!answer.output.empty() && answer.output.back().atMs == at)
-            answer.output.back().bytes += chunk.bytes;
-        else
-            answer.output.push_back({at, std::move(chunk.bytes)});
-    }
+    addCardOutput(m_serial->receive(std::string_view(&c, 1), SerialLine::kAnySpeed), answer);
 }
 
 void IsaCard::setFaults(CardFaults faults)

@@ -20,12 +20,12 @@
 namespace gensim {
 
 // A generator and its endpoints: a pty with the serial line, a GPIB
-// address, or both; one on an ISA card has neither pty nor line here (the
-// driver stand-in holds its card).
+// address, or both; one on an ISA or PCI card has neither pty nor line here
+// (the driver stand-in holds its card).
 struct Simulator::Line {
     explicit Line(GeneratorOptions options) : generator(std::move(options))
     {
-        if (generator.options().pty && generator.options().isaSlot < 0) {
+        if (generator.options().pty && !generator.options().onCard()) {
             pty = std::make_unique<PtyEndpoint>(generator.options().link);
             serial = std::make_unique<SerialLine>(generator);
             generator.setPaths(pty->slavePath(), pty->link());
@@ -58,6 +58,7 @@ Simulator::~Simulator()
 Generator& Simulator::addGenerator(GeneratorOptions options)
 {
     const int isaSlot = options.isaSlot;
+    const bool pciCard = options.pciCard;
     auto line = std::make_unique<Line>(std::move(options));
     Generator& g = line->generator;
     {
@@ -70,11 +71,12 @@ Generator& Simulator::addGenerator(GeneratorOptions options)
             if (m_bus)
                 m_bus->attach(at->board, at->address, *line->gpib);
         }
-        if (isaSlot >= 0) {
-            if (!m_driver)
-                throw std::invalid_argument("an ISA card needs the kernel-driver stand-in (--windrvr)");
+        if ((isaSlot >= 0 || pciCard) && !m_driver)
+            throw std::invalid_argument("a card needs the kernel-driver stand-in (--windrvr)");
+        if (isaSlot >= 0)
             m_driver->addIsaCard(isaSlot, g);
-        }
+        if (pciCard)
+            m_driver->addPciCard(g);
         m_lines.push_back(std::move(line));
     }
     wake();

@@ -58,7 +58,7 @@ int main(int argc, char** argv)
             simulator.openDriver(cl.driverPath, cl.driverVersion);
         for (const gensim::GeneratorOptions& options : cl.generators) {
             gensim::Generator& g = simulator.addGenerator(options);
-            if (options.pty && options.isaSlot < 0)
+            if (options.pty && !options.onCard())
                 paths.push_back(g.comPath());
             gpib = gpib || options.gpib.has_value();
         }

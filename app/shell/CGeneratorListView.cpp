@@ -341,21 +341,34 @@ void CGeneratorListView::ForceInit()
         return;
     uint32_t type = 0;
     int number = 0;
+    QString port;
     {
         Operation operation(*this);
-        if (!AskForceInit(type, number))
+        if (!AskForceInit(type, number, port))
             return;
     }
-    RemoveForcedCard(type, number);
+    // The library refuses a card the program holds open: its generator goes
+    // first, as a removal without a question takes it, whatever the result.
+    if (CGeneratorView *view = ViewOnCard(type, number)) {
+        if (!MayRun(view))
+            return;
+        RemoveNow(view);
+    }
+    // The box lets messages through; a removal waits for it.
+    Operation operation(*this);
+    if (s_forceInit(type, number) == 0)
+        MessageBox(this, PromptText(IDS_NOT_DETECTED, {port}), PromptText(IDS_NOT_DETECTED_CAPTION),
+                   MB_OK | MB_ICONWARNING);
+    else
+        MessageBox(this, PromptText(IDS_FORCED, {port}), PromptText(IDS_FORCED_CAPTION), MB_OK | MB_ICONINFORMATION);
 }
 
-bool CGeneratorListView::AskForceInit(uint32_t &type, int &number)
+bool CGeneratorListView::AskForceInit(uint32_t &type, int &number, QString &port)
 {
     CGenerator temporary(this);
     CSelectPortDlg dialog(&temporary, this, true);
     if (DoModal(dialog) != IDOK)
         return false;
-    QString port;
     number = dialog.m_portNumber;
     if (dialog.m_portType == CSelectPortDlg::kTypeIsa) {
         type = uint32_t(PortType::Isa);
@@ -366,21 +379,13 @@ bool CGeneratorListView::AskForceInit(uint32_t &type, int &number)
     } else {
         return false;
     }
-    if (MessageBox(this, PromptText(IDS_FORCE_SURE, {port}), PromptText(IDS_FORCE_CAPTION),
-                   MB_YESNO | MB_ICONQUESTION) != IDYES
-        || MessageBox(this, PromptText(IDS_FORCE_ERASES), PromptText(IDS_FORCE_CAPTION),
-                      MB_YESNO | MB_ICONQUESTION) != IDYES)
-        return false;
-    if (s_forceInit(type, number) == 0) {
-        MessageBox(this, PromptText(IDS_NOT_DETECTED, {port}), PromptText(IDS_NOT_DETECTED_CAPTION),
-                   MB_OK | MB_ICONWARNING);
-        return false;
-    }
-    MessageBox(this, PromptText(IDS_FORCED, {port}), PromptText(IDS_FORCED_CAPTION), MB_OK | MB_ICONINFORMATION);
-    return true;
+    return MessageBox(this, PromptText(IDS_FORCE_SURE, {port}), PromptText(IDS_FORCE_CAPTION),
+                      MB_YESNO | MB_ICONQUESTION) == IDYES
+        && MessageBox(this, PromptText(IDS_FORCE_ERASES), PromptText(IDS_FORCE_CAPTION),
+                      MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
-void CGeneratorListView::RemoveForcedCard(uint32_t type, int number)
+CGeneratorView *CGeneratorListView::ViewOnCard(uint32_t type, int number) const
 {
     for (int row = 0; row < GetRowCount(); ++row) {
         CGeneratorView *view = GetRowView(row);
@@ -388,11 +393,10 @@ void CGeneratorListView::RemoveForcedCard(uint32_t type, int number)
         const int slot = PortSlotOf(port);
         // PCI slots count from 0, the dialog's card numbers from 1.
         const int card = PortType(type) == PortType::Pci ? slot + 1 : slot;
-        if (PortTypeOf(port) == PortType(type) && card == number) {
-            RemoveNow(view);
-            return;
-        }
+        if (PortTypeOf(port) == PortType(type) && card == number)
+            return view;
     }
+    return nullptr;
 }
 
 // --- Baud rate ---------------------------------------------------------------

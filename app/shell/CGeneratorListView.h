@@ -53,6 +53,8 @@ public:
     bool Connect(bool debugLog);
     // Asks about the first selected generator; true when it was removed.
     bool Disconnect();
+    // Resets the generator on a card the user picks; a generator connected
+    // there is removed first, so the card is free for the library.
     void ForceInit();
     void SetBaudRate();
     // Sends the data list's selected items to the selected generators; ask
@@ -99,14 +101,16 @@ public:
 private:
     bool CheckFirmwareVersion(CGenerator &generator);
     int SavedBaudRate() const;
-    bool AskForceInit(uint32_t &type, int &number);
+    // The port dialog and the two questions; false when the user stopped.
+    bool AskForceInit(uint32_t &type, int &number, QString &port);
     void AddConnectedRow(CGeneratorView *view);
     void UpdateBaudRate(int row, CGenerator &generator);
     bool RemoveNow(CGeneratorView *view);
     // Refuses a command that would run into a running operation or a tool's transfer.
     bool MayRun(const CGeneratorView *view = nullptr) const;
     QList<CGeneratorView *> SelectedViews() const;
-    void RemoveForcedCard(uint32_t type, int number);
+    // The view of the generator on an ISA slot or a PCI card (from 1), or nullptr.
+    CGeneratorView *ViewOnCard(uint32_t type, int number) const;
 
     QTreeWidget *m_list;
     ShellWindow *m_mainWindow = nullptr;

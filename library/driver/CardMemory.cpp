@@ -29,12 +29,11 @@ std::shared_ptr<CardMemory> CardMemory::Map(UniqueFd file, const RegisterAnswer&
     void* base = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, file.Get(), 0);
     if (base == MAP_FAILED)
         return nullptr;
-    // The mapping keeps the memory; the descriptor is no longer needed.
-    return std::shared_ptr<CardMemory>(new CardMemory(static_cast<uint8_t*>(base), size, answer));
+    return std::shared_ptr<CardMemory>(new CardMemory(std::move(file), static_cast<uint8_t*>(base), size, answer));
 }
 
-CardMemory::CardMemory(uint8_t* base, std::size_t size, const RegisterAnswer& answer)
-    : base_(base), size_(size), regions_(answer.regions), registerBlock_(answer.registerBlock)
+CardMemory::CardMemory(UniqueFd file, uint8_t* base, std::size_t size, const RegisterAnswer& answer)
+    : file_(std::move(file)), base_(base), size_(size), regions_(answer.regions), registerBlock_(answer.registerBlock)
 {
 }
 

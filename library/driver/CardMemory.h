@@ -27,10 +27,15 @@ public:
     // The card's register block when it has one of at least `bytes`, else null.
     uint8_t* RegisterBlock(std::size_t bytes) const;
     std::size_t Size() const { return size_; }
+    // The memory file, for further views of it (a card's memory window), and
+    // where a byte of the mapping lies in it.
+    int File() const { return file_.Get(); }
+    std::size_t OffsetOf(const uint8_t* byte) const { return static_cast<std::size_t>(byte - base_); }
 
 private:
-    CardMemory(uint8_t* base, std::size_t size, const RegisterAnswer& answer);
+    CardMemory(UniqueFd file, uint8_t* base, std::size_t size, const RegisterAnswer& answer);
 
+    UniqueFd file_;
     uint8_t* base_;
     std::size_t size_;
     std::vector<MemoryRegion> regions_;

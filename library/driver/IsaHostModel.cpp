@@ -3,9 +3,6 @@
 #include "DriverClient.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <climits>
-#include <poll.h>
 
 namespace driver {
 
@@ -20,15 +17,6 @@ constexpr std::size_t kControlWord = 2;
 bool Aligned(const void* p)
 {
     return reinterpret_cast<uintptr_t>(p) % alignof(uint16_t) == 0;
-}
-
-// Sleeps until `until` without using the processor.
-void SleepUntil(IsaHostModel::Clock::time_point until)
-{
-    auto left = std::chrono::ceil<std::chrono::milliseconds>(until - IsaHostModel::Clock::now()).count();
-    int ms = static_cast<int>(std::clamp<decltype(left)>(left, 1, INT_MAX));
-    while (poll(nullptr, 0, ms) < 0 && errno == EINTR) {
-    }
 }
 
 }  // namespace
@@ -151,15 +139,7 @@ void IsaHostModel::FirmwareEvent()
     if (!answer)
         return;
     const Clock::time_point now = Clock::now();
-    for (const Change& change : answer->changes) {
-        Pending pending{now + std::chrono::milliseconds(change.atMs), change};
-        auto at = std::upper_bound(changes_.begin(), changes_.end(), pending.due,
-                                   [](Clock::time_point due, const Pending& p) { return due < p.due; });
-        changes_.insert(at, pending);
-    }
-    for (const OutputChunk& chunk : answer->output)
-        for (char c : chunk.bytes)
-            output_.push_back({now + std::chrono::milliseconds(chunk.atMs), static_cast<uint8_t>(c)});
+    schedule_.Add(*answer, now);
     // What the firmware did at once is done when the write returns.
     ApplyDue(now);
 }
@@ -186,34 +166,27 @@ void IsaHostModel::Apply(const Change& change)
         if (target)
             *target = static_cast<uint16_t>(change.value);
         break;
-    case ChangeKind::DiscardOutput: output_.clear(); break;
+    case ChangeKind::DiscardOutput: schedule_.DropOutput(); break;
     }
 }
 
 void IsaHostModel::ApplyDue(Clock::time_point now)
 {
-    while (!changes_.empty() && changes_.front().due <= now) {
-        Change change = changes_.front().change;
-        changes_.pop_front();
-        Apply(change);
-    }
-    if (!(registers_[kControlWord] & kIntOut) && !output_.empty() && output_.front().due <= now) {
-        if (uint16_t* word = WordAt(kOutputWord))
-            *word = output_.front().character;
-        output_.pop_front();
-        registers_[kControlWord] |= kIntOut;
+    while (std::optional<Change> change = schedule_.TakeDueChange(now))
+        Apply(*change);
+    if (!(registers_[kControlWord] & kIntOut)) {
+        if (std::optional<uint8_t> character = schedule_.TakeOutput(now)) {
+            if (uint16_t* word = WordAt(kOutputWord))
+                *word = *character;
+            registers_[kControlWord] |= kIntOut;
+        }
     }
 }
 
 IsaHostModel::Clock::time_point IsaHostModel::NextDue() const
 {
-    Clock::time_point next = Clock::time_point::max();
-    if (!changes_.empty())
-        next = changes_.front().due;
     // Output waits for the host to clear INTOUT, which no wait does.
-    if (!(registers_[kControlWord] & kIntOut) && !output_.empty())
-        next = std::min(next, output_.front().due);
-    return next;
+    return schedule_.NextDue(!(registers_[kControlWord] & kIntOut));
 }
 
 bool IsaHostModel::WaitControl(uint16_t mask, uint16_t wanted, Clock::time_point deadline)
@@ -229,7 +202,7 @@ bool IsaHostModel::WaitControl(uint16_t mask, uint16_t wanted, Clock::time_point
             return true;
         if (now >= deadline)
             return false;
-        SleepUntil(std::min(NextDue(), deadline));
+        FirmwareSchedule::SleepUntil(std::min(NextDue(), deadline));
     }
 }
 

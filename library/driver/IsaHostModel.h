@@ -24,10 +24,10 @@
 #pragma once
 
 #include "CardMemory.h"
+#include "FirmwareSchedule.h"
 
 #include <chrono>
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <vector>
 
@@ -37,7 +37,7 @@ class DriverClient;
 
 class IsaHostModel {
 public:
-    using Clock = std::chrono::steady_clock;
+    using Clock = FirmwareSchedule::Clock;
 
     enum Register : uint32_t { kAddressLow = 0, kAddressHigh = 2, kData = 4, kControl = 6 };
     static constexpr uint16_t kHalt = 0x8000;
@@ -85,15 +85,6 @@ private:
         uint64_t words;
         uint16_t* memory;
     };
-    struct Pending {
-        Clock::time_point due;
-        Change change;
-    };
-    struct Output {
-        Clock::time_point due;
-        uint8_t character;
-    };
-
     uint16_t* WordAt(uint32_t address) const;
     uint32_t Address() const;
     void SetAddress(uint32_t address);
@@ -111,8 +102,7 @@ private:
     std::shared_ptr<CardMemory> memory_;
     uint16_t* registers_ = nullptr;  // address low, address high, control
     std::vector<WordRegion> regions_;
-    std::deque<Pending> changes_;  // in order of due time
-    std::deque<Output> output_;
+    FirmwareSchedule schedule_;
     std::vector<Access>* trace_ = nullptr;
 };
 

@@ -165,7 +165,9 @@ MORVANE_API int32_t XR_PortValidateId(PortId id);
 MORVANE_API int32_t XR_PortInitialize(PortId id);
 /* Initialises a port that is not open: type MORVANE_PORT_ISA (n = slot) or
  * MORVANE_PORT_PCI (n = one-based card number). The result is the reset's:
- * 0 also when the port opened but its processor did not restart (10007). */
+ * 0 also when the port opened but its processor did not restart (10007). A
+ * PCI card's firmware is restarted with its stores cleared. A card the
+ * caller holds open is refused (20006, 40006). */
 MORVANE_API int32_t XR_PortForceInit(uint32_t type, int32_t n);
 /* COM only: one of 115200, 57600, 38400, 9600, 19200, 300, 600, 1200,
  * 4800. A port opens at 2400 and returns to it only by reopening. */
@@ -219,6 +221,58 @@ MORVANE_API PortId IsaOpen(const char* spec);
  * registers, restarts it and waits for the restart; 0 with 10007 when the
  * processor does not restart. */
 MORVANE_API int32_t IsaInitialize(PortId id);
+/* --- PCI cards --------------------------------------------------------- *
+ * PCI generator cards are reached through the same kernel driver as ISA
+ * cards; "pci<n>" is the n-th card the driver found, from 1. Card addresses
+ * are byte addresses: video memory 8 MB at 0, ROM 2 MB at 0xE0000000, SRAM
+ * 512 KB at 0xFFF00000, 32 KB at 0xF1000000 and at 0xF0F00000; elsewhere a
+ * card reads 0 and ignores writes.
+ *
+ * The mailbox functions (PciWriteData to PciReadBuffer below) work on the
+ * current PCI card: the one XR_PortPrepare or a PCI port operation selected
+ * last. Without one they return 0 and touch nothing. They do not clear the
+ * error code; a command the card does not acknowledge within 2 s, each
+ * stream element included, fails with 10007. Those taking an id clear the
+ * error code and select the card first (40000, 40001). */
+
+/* Opens "pci<n>" without the command handshake. */
+MORVANE_API PortId PciOpen(const char* spec);
+MORVANE_API int32_t PciClose(PortId id);
+/* The card's SRAM (512 KB), mapped into the caller; null on failure. */
+MORVANE_API void* PciGetSRAMBase(PortId id);
+/* The card's memory window (8 MB), mapped into the caller: it shows the
+ * region PciRemapMemory chose, a smaller one repeated to fill it, and keeps
+ * its address while the card is open. Null on failure. */
+MORVANE_API void* PciGetMemoryBase(PortId id);
+/* window 1 video memory, 2 SRAM, 4 ROM, 8 the 32 KB at 0xF1000000, 16 the
+ * 32 KB at 0xF0F00000; any other id: 40010, nothing written. */
+MORVANE_API int32_t PciRemapMemory(PortId id, int32_t window);
+/* The window id in force; 0 with 40010 when it is none of the five. */
+MORVANE_API int32_t PciGetRemap(PortId id);
+/* value 1 clears bit 5 of the byte-order register, any other value sets it. */
+MORVANE_API int32_t PciEnableEndianSwap(PortId id, int32_t value);
+
+/* Writes the low size bytes of value (size 1, 2 or 4) at address. */
+MORVANE_API int32_t PciWriteData(uint32_t value, uint32_t address, int32_t size);
+/* Writes count (1-7) 32-bit values to consecutive words from address; any
+ * other count or a null array returns 0 and writes nothing. */
+MORVANE_API int32_t PciWriteBlock(const uint32_t* values, int32_t count, uint32_t address);
+/* The size bytes (1, 2 or 4) at address. */
+MORVANE_API uint32_t PciReadData(uint32_t address, int32_t size);
+/* Streams of count elements at consecutive addresses, one mailbox command
+ * each; a stream stops at the first element the card does not acknowledge.
+ * A negative count, or a null array with count > 0, does nothing. */
+MORVANE_API void PciWriteInt32(const uint32_t* values, uint32_t address, int32_t count);
+MORVANE_API void PciWriteBuffer(const uint8_t* bytes, uint32_t address, int32_t count);
+/* Returns the last value read, 0 when none was. */
+MORVANE_API uint32_t PciReadBuffer(uint32_t address, uint8_t* bytes, int32_t count);
+/* The firmware's watchdog loop; leaving it waits at most 2 s for the
+ * firmware's release (10007). */
+MORVANE_API int32_t PciEnterWatchDogLoop(PortId id);
+MORVANE_API int32_t PciExitWatchDogLoop(PortId id);
+/* Pulses the card's software reset: its firmware restarts. */
+MORVANE_API int32_t PciResetCard(PortId id);
+
 /* --- GPIB file sends --------------------------------------------------- */
 
 /* Sends a firmware file to a GPIB generator: mode 1 sends the command

@@ -225,7 +225,7 @@ TEST_F(IsaPortTest, ACharacterNeverTakenFailsThePutWithinTheBound)
     EXPECT_GE(Clock::now() - start, 200ms);
 }
 
-// The driver is there, the bus holds no generator card yet: a count of 0,
+// The driver is there, the bus holds no generator card: a count of 0,
 // not the -1 of a missing driver, and the connection goes again.
 TEST_F(IsaPortTest, ThePciCountComesFromTheDriversScan)
 {

@@ -16,7 +16,7 @@
 
 namespace {
 
-enum class Port { Com, Isa };
+enum class Port { Com, Isa, Pci };
 
 std::string Send(PortId id, const char* command, int length = 6000)
 {
@@ -39,7 +39,27 @@ struct FaultCase {
     bool lineEnded;
 };
 
-void PrintTo(Port port, std::ostream* os) { *os << (port == Port::Com ? "COM" : "ISA"); }
+const char* NameOf(Port port)
+{
+    switch (port) {
+    case Port::Com: return "Com";
+    case Port::Isa: return "Isa";
+    case Port::Pci: return "Pci";
+    }
+    return "";
+}
+
+const char* SpecOf(Port port)
+{
+    switch (port) {
+    case Port::Com: return "com1";
+    case Port::Isa: return "isa0";
+    case Port::Pci: return "pci1";
+    }
+    return "";
+}
+
+void PrintTo(Port port, std::ostream* os) { *os << NameOf(port); }
 void PrintTo(const FaultCase& c, std::ostream* os) { *os << c.name; }
 
 class PortFaultTest : public ::testing::TestWithParam<std::tuple<Port, FaultCase>> {
@@ -48,9 +68,11 @@ protected:
     {
         gensim::GeneratorOptions options{.model = "VG-7000", .firmware = "7.011", .serial = "4711",
                                          .baudRate = 2400, .link = ""};
-        if (port == Port::Isa) {
+        if (port != Port::Com) {
             m_sim.openDriver(m_socket.path());
-            options.isaSlot = 0;
+            options.pty = false;
+            options.isaSlot = port == Port::Isa ? 0 : -1;
+            options.pciCard = port == Port::Pci;
         }
         gensim::Generator& g = m_sim.addGenerator(options);
         m_sim.start();
@@ -76,7 +98,7 @@ TEST_P(PortFaultTest, HostSeesTheFaultAndRecovers)
 {
     const auto& [port, c] = GetParam();
     gensim::Generator& g = Start(port);
-    m_id = XR_PortOpen(port == Port::Com ? "com1" : "isa0");
+    m_id = XR_PortOpen(SpecOf(port));
     ASSERT_EQ(XR_PortGetError(), 0);
     if (c.fault)
         g.fault(*c.fault);
@@ -103,7 +125,7 @@ TEST_P(PortFaultTest, HostSeesTheFaultAndRecovers)
 INSTANTIATE_TEST_SUITE_P(
     Faults, PortFaultTest,
     ::testing::Combine(
-        ::testing::Values(Port::Com, Port::Isa),
+        ::testing::Values(Port::Com, Port::Isa, Port::Pci),
         ::testing::Values(
             FaultCase{"Silence", gensim::Fault::silence(), "HRES?", 100, 10000, std::nullopt, 0, false},
             FaultCase{"DroppedLink", gensim::Fault::dropLink(2), "HRES?", 100, 10000, std::nullopt, 0, false},
@@ -124,7 +146,7 @@ INSTANTIATE_TEST_SUITE_P(
             FaultCase{"ReplyCharacterLate", gensim::Fault::pauseBeforeChar(2, 400), "HRES?", 100, 10007, "64",
                       2, false})),
     [](const auto& info) {
-        return std::string(std::get<0>(info.param) == Port::Com ? "Com_" : "Isa_") + std::get<1>(info.param).name;
+        return std::string(NameOf(std::get<0>(info.param))) + "_" + std::get<1>(info.param).name;
     });
 
 } // namespace

@@ -200,6 +200,8 @@ TEST_F(GensimProgram, DemoStartsItsSetWithLinksBesideTheEnvFile)
     std::optional<driver::Registration> card = client->Register({{driver::ResourceKind::Io, 1, 0x300, 8}});
     ASSERT_TRUE(card.has_value());
     EXPECT_NE(card->memory, nullptr);
+    // The fifth and sixth on PCI cards 1 and 2.
+    EXPECT_EQ(client->PciScan(0x1F3A, 0)->cards.size(), 2u);
     client.reset();
     gensim.signal(SIGTERM);
     EXPECT_EQ(gensim.waitForExit(), 0);
@@ -249,6 +251,7 @@ TEST_F(GensimProgram, RefusesBadOptions)
         {{"--isa", "8"}, "ISA slot 8"},
         {{"--isa", "one"}, "--isa needs a number"},
         {{"--isa", "0", "--generator", "--isa", "0"}, "two generators on ISA slot 0"},
+        {{"--isa", "0", "--pci"}, "not on both"},
         {{"--driver-version", "-1"}, "--driver-version cannot be negative"},
     };
     for (const Bad& b : cases) {
@@ -312,6 +315,24 @@ TEST_F(GensimProgram, PutsAGeneratorOnAnIsaCardBehindTheDriverSocket)
     gensim.signal(SIGTERM);
     EXPECT_EQ(gensim.waitForExit(), 0);
     EXPECT_FALSE(fs::exists(fs::symlink_status(socket)));
+}
+
+// Generators on PCI cards are numbered in the order given, pci1 first.
+TEST_F(GensimProgram, PutsGeneratorsOnPciCardsInOrder)
+{
+    fs::path socket = dir / "windrvr";
+    Program gensim({"--windrvr", socket.string(), "--pci", "--serial", "11", "--generator", "--pci", "--serial",
+                    "12"});
+    EXPECT_EQ(gensim.readLines(1), "MORVANE_WINDRVR=" + socket.string() + "\n");
+    auto client = driver::DriverClient::Connect(socket);
+    ASSERT_NE(client, nullptr);
+    std::optional<driver::PciScanAnswer> scan = client->PciScan(0x1F3A, 0);
+    ASSERT_TRUE(scan.has_value());
+    ASSERT_EQ(scan->cards.size(), 2u);
+    EXPECT_EQ(scan->cards[0].location.slot + 1, scan->cards[1].location.slot);
+    client.reset();
+    gensim.signal(SIGTERM);
+    EXPECT_EQ(gensim.waitForExit(), 0);
 }
 
 // Hosts run elsewhere: a socket path given relative is printed whole.

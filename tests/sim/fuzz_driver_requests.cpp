@@ -19,14 +19,26 @@ gensim::GeneratorOptions OnSlotZero()
     return options;
 }
 
+gensim::GeneratorOptions OnPciCard()
+{
+    gensim::GeneratorOptions options;
+    options.pty = false;
+    options.pciCard = true;
+    return options;
+}
+
+// An ISA card in slot 0 and PCI card 1.
 struct Stand {
     Stand()
         : generator(OnSlotZero()),
+          pciGenerator(OnPciCard()),
           endpoint("/tmp/gensim-fuzz-driver-" + std::to_string(getpid()))
     {
         endpoint.addIsaCard(0, generator);
+        endpoint.addPciCard(pciGenerator);
     }
     gensim::Generator generator;
+    gensim::Generator pciGenerator;
     gensim::DriverEndpoint endpoint;
 };
 
@@ -51,7 +63,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     stand.endpoint.disconnect(kClient);
     // Characters the firmware took may have changed the generator.
-    if (request && driver::OpOf(request->body) == driver::Op::FirmwareEvent)
+    if (request && driver::OpOf(request->body) == driver::Op::FirmwareEvent) {
         stand.generator.restart();
+        stand.pciGenerator.restart();
+    }
     return 0;
 }

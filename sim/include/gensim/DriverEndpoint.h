@@ -6,14 +6,18 @@
 //   card's memory file; one with no card registers too, and a host reads
 //   0xFFFF there. A card held by another connection, or one whose faults
 //   say so, is refused (handle 0).
+// - The PCI bus holds the generator cards added, in order; a registration
+//   naming a card's bridge registers comes with that card's memory file.
+// - Configuration reads show each card's identity and base address
+//   registers.
 // - A connection that closes releases its cards.
-// - The PCI bus holds no generator card yet.
 //
 // The simulator's loop polls the endpoint's descriptors and hands each ready
 // one to serve(); tests read the counts from their own thread.
 #pragma once
 
 #include "gensim/IsaCard.h"
+#include "gensim/PciCard.h"
 
 #include "DriverWire.h"
 #include "UniqueFd.h"
@@ -48,6 +52,12 @@ public:
     // Null when the slot has no card.
     IsaCard* isaCard(int slot);
 
+    // The next card on the PCI bus, pci<n> for its host with n = index + 1.
+    // Throws std::invalid_argument beyond what one scan reports.
+    PciCard& addPciCard(Generator& generator);
+    // Null when there is no such card.
+    PciCard* pciCard(int index);
+
     // The loop's side: the descriptors to poll, and one of them ready.
     void pollFds(std::vector<pollfd>& fds) const;
     void serve(const pollfd& ready);
@@ -67,21 +77,26 @@ public:
 private:
     struct Holding {
         int client;
-        int slot;  // -1: an I/O range with no card
+        int slot;      // ISA; -1: none (an I/O range with no card, or a PCI card)
+        int pci = -1;  // the PCI card's index
     };
 
     void accept();
     void receive(int client);
     driver::AnswerBody answerBody(int client, driver::RequestBody& body, int& file);
     driver::RegisterAnswer registerCard(int client, const driver::RegisterRequest& request, int& file);
+    driver::RegisterAnswer registerPciCard(int client, const driver::RegisterRequest& request, int& file);
+    driver::AnswerBody scan(const driver::PciScanRequest& request) const;
+    PciCard* pciCardAt(const driver::PciLocation& location) const;
     driver::FirmwareEventAnswer event(int client, const driver::FirmwareEventRequest& request);
-    bool heldByAnother(int slot, int client) const;
+    bool heldByAnother(int client, int slot, int pci) const;
 
     std::string m_path;
     uint32_t m_version;
     driver::UniqueFd m_listen;
     ino_t m_inode = 0;
     std::unique_ptr<IsaCard> m_isa[IsaCard::kSlots];
+    std::vector<std::unique_ptr<PciCard>> m_pci;
 
     mutable std::mutex m_mutex;
     mutable std::condition_variable m_changed;

@@ -44,6 +44,10 @@ struct GeneratorOptions {
     std::optional<GpibAddress> gpib{};  // an address on the simulator's bus
     // 0-7: the generator sits on an ISA card in that slot instead of a pty.
     int isaSlot = -1;
+    // The generator sits on the next card of the PCI bus instead of a pty.
+    bool pciCard = false;
+
+    bool onCard() const { return isaSlot >= 0 || pciCard; }
 };
 
 // Throws std::invalid_argument naming the bad option.

@@ -15,8 +15,9 @@
 //   written anew, and output not yet taken is dropped.
 #pragma once
 
+#include "gensim/CardMemoryFile.h"
+
 #include "DriverWire.h"
-#include "UniqueFd.h"
 
 #include <cstdint>
 #include <memory>
@@ -63,7 +64,7 @@ public:
 
     // The registration's view of the memory; the file goes with it.
     driver::RegisterAnswer registration(uint32_t handle) const;
-    int memoryFile() const { return m_file.Get(); }
+    int memoryFile() const { return m_file.fd(); }
 
     // The firmware's answer to an event; control is the host-interface
     // control register after the host's write.
@@ -88,8 +89,8 @@ private:
 
     const int m_slot;
     Generator& m_generator;
-    driver::UniqueFd m_file;
-    uint8_t* m_memory = nullptr;
+    CardMemoryFile m_file;
+    uint8_t* m_memory;
     std::unique_ptr<SerialLine> m_serial;
     mutable std::mutex m_mutex;
     CardFaults m_faults;

@@ -1,4 +1,4 @@
-// Plays generators on pseudo-terminals, on a GPIB bus and on ISA cards.
+// Plays generators on pseudo-terminals, on a GPIB bus and on ISA and PCI cards.
 // One thread polls every line, the bus, the kernel-driver stand-in's socket
 // and a wake pipe; delayed output and read time-outs are timed by the
 // poll's time-out (a card's host times its own).
@@ -26,7 +26,7 @@ public:
     Simulator(const Simulator&) = delete;
     Simulator& operator=(const Simulator&) = delete;
 
-    // Creates the generator with its pty, its GPIB address or its ISA card
+    // Creates the generator with its pty, its GPIB address or its ISA or PCI card
     // (usable at once, also while the simulator runs). Throws
     // std::invalid_argument for bad options (a GPIB address already taken, a
     // card without the driver endpoint) and std::system_error when the pty or

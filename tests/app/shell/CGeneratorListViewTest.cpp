@@ -109,6 +109,8 @@ TEST_F(GeneratorListTest, DisconnectAsksAboutTheFirstSelectedGeneratorOnly)
 
 // --- Forced initialisation --------------------------------------------------------------
 
+// The generator on the chosen card goes before the library is called (the
+// library refuses a card the program holds open), whatever the result.
 TEST_F(GeneratorListTest, ForcedInitialisationRemovesOnlyTheGeneratorOnThatCard)
 {
     struct Case {
@@ -119,17 +121,21 @@ TEST_F(GeneratorListTest, ForcedInitialisationRemovesOnlyTheGeneratorOnThatCard)
         int found;     // the library's result; -1: not called
         QString port;  // as the boxes show it
         QStringList remaining;
+        int busyRow = -1;  // a row whose generator is busy with a transfer
     };
     const Case cases[] = {
         {"PCI card 1", 3, 1, {IDYES, IDYES}, 1, "PCI-1", {"Com", "Isa3", "Pci2"}},
         {"PCI card 2", 3, 2, {IDYES, IDYES}, 1, "PCI-2", {"Com", "Isa3", "Pci1"}},
         {"ISA slot 3", 1, 3, {IDYES, IDYES}, 1, "ISA-3", {"Com", "Pci1", "Pci2"}},
         {"ISA slot 2: nobody connected there", 1, 2, {IDYES, IDYES}, 1, "ISA-2", {"Com", "Isa3", "Pci1", "Pci2"}},
-        {"no generator found", 3, 1, {IDYES, IDYES}, 0, "PCI-1", {"Com", "Isa3", "Pci1", "Pci2"}},
+        {"no generator found: its row goes all the same", 3, 1, {IDYES, IDYES}, 0, "PCI-1", {"Com", "Isa3", "Pci2"}},
         {"first question refused", 3, 1, {IDNO}, -1, "PCI-1", {"Com", "Isa3", "Pci1", "Pci2"}},
         {"second question refused", 1, 3, {IDYES, IDNO}, -1, "ISA-3", {"Com", "Isa3", "Pci1", "Pci2"}},
         {"COM ends after the dialog", 2, 1, {}, -1, "", {"Com", "Isa3", "Pci1", "Pci2"}},
         {"GPIB ends after the dialog", 4, 1, {}, -1, "", {"Com", "Isa3", "Pci1", "Pci2"}},
+        {"the generator there is busy: refused", 3, 2, {IDYES, IDYES}, -1, "PCI-2", {"Com", "Isa3", "Pci1", "Pci2"},
+         3},
+        {"another generator is busy", 3, 2, {IDYES, IDYES}, 1, "PCI-2", {"Com", "Isa3", "Pci1"}, 2},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
@@ -140,12 +146,16 @@ TEST_F(GeneratorListTest, ForcedInitialisationRemovesOnlyTheGeneratorOnThatCard)
         AddGenerator(kIsa3, "Isa3", "Isa-3");
         AddGenerator(kPciSlot0, "Pci1", "Pci-1");
         AddGenerator(kPciSlot1, "Pci2", "Pci-2");
+        if (c.busyRow >= 0)
+            Generators().GetRowView(c.busyRow)->SetBusy(true);
         const char *numberKey = c.portType == 3 ? "Pci" : c.portType == 1 ? "Isa" : c.portType == 2 ? "Com" : "Gpib";
         WriteProfileInt("Port", "Type", c.portType);
         WriteProfileInt("Port", numberKey, c.number);
         std::vector<std::pair<uint32_t, int32_t>> calls;
+        QStringList rowsAtCall;
         CGeneratorListView::s_forceInit = [&](uint32_t type, int32_t number) {
             calls.emplace_back(type, number);
+            rowsAtCall = Models();
             return c.found;
         };
         prompter.ExpectDialog(PromptMatch::Caption("Select a Port..."), [](QDialog &d) { d.accept(); });
@@ -177,6 +187,7 @@ TEST_F(GeneratorListTest, ForcedInitialisationRemovesOnlyTheGeneratorOnThatCard)
         } else {
             const uint32_t type = c.portType == 3 ? 0x40000u : 0x10000u;
             EXPECT_EQ(calls, (std::vector<std::pair<uint32_t, int32_t>>{{type, c.number}}));
+            EXPECT_EQ(rowsAtCall, c.remaining) << "the row went before the call";
         }
         EXPECT_EQ(Models(), c.remaining);
         ExpectInStep();

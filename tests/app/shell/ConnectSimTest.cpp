@@ -9,6 +9,7 @@
 #include "CProgressDlg.h"
 #include "CGeneratorDataPane.h"
 #include "CSelectPortDlg.h"
+#include "CSpinButtonCtrl.h"
 #include "DataKindRegistry.h"
 #include "DialogUnits.h"
 #include "Profile.h"
@@ -21,6 +22,7 @@
 #include "PortDialogAnswer.h"
 
 #include <QDialog>
+#include <QLabel>
 #include <QListWidget>
 
 #include <algorithm>
@@ -380,6 +382,175 @@ TEST_F(IsaConnectSimTest, ForcedInitOfACardThatNeverRestartsSaysItFoundNone)
                                .AndCaption("Generator Not Detected"),
                            IDOK, MB_OK | MB_ICONWARNING);
     Generators().ForceInit();
+    prompter.VerifyAllUsed();
+}
+
+// --- Generators on PCI cards ------------------------------------------------------------------
+
+class PciConnectSimTest : public ConnectSimTest {
+protected:
+    // count generators on PCI cards 1, 2, ... and one on the ISA card in slot 0.
+    void AddCards(int count)
+    {
+        sim.openDriver(socket.path());
+        for (int i = 0; i < count; ++i)
+            sim.addGenerator({.model = "VG-7000", .firmware = "7.011", .serial = std::to_string(5001 + i),
+                              .link = "", .pty = false, .pciCard = true});
+        sim.addGenerator({.model = "VG-7000", .firmware = "7.011", .serial = "4711", .link = "", .pty = false,
+                          .isaSlot = 0});
+        sim.start();
+        started = true;
+    }
+    gensim::Generator &OnPci(int card) { return sim.driverEndpoint()->pciCard(card - 1)->generator(); }
+    gensim::Generator &OnIsa() { return sim.driverEndpoint()->isaCard(0)->generator(); }
+    bool ConnectTo(int type, int number)
+    {
+        AnswerPortDialog(prompter, type, number);
+        return Generators().Connect(false);
+    }
+    // The two questions, answered yes, and the box the result brings.
+    void ExpectForcing(int type, int number, const QString &box, const char *caption)
+    {
+        AnswerPortDialog(prompter, type, number);
+        prompter.ExpectMessage(PromptMatch::Id(33271), IDYES);
+        prompter.ExpectMessage(PromptMatch::Id(33272), IDYES);
+        prompter.ExpectMessage(PromptMatch::Text(box).AndCaption(caption), IDOK);
+    }
+    QStringList Ports()
+    {
+        QStringList ports;
+        for (int row = 0; row < Generators().GetRowCount(); ++row)
+            ports.append(Generators().GetRowText(row, 1));
+        return ports;
+    }
+    void StoreFormat(int row, const char *name)
+    {
+        CGenerator *generator = Generators().GetRowView(row)->GetGenerator();
+        generator->CmdFmtb();
+        generator->CmdFmte();
+        generator->CmdFmta(name, true);
+    }
+
+    gensim::test::DriverSocketPath socket;
+};
+
+TEST_F(PciConnectSimTest, ConnectShowsTheCardPortAndScans)
+{
+    AddCards(2);
+    ASSERT_TRUE(ConnectTo(CSelectPortDlg::kTypePci, 1));
+    ASSERT_EQ(Generators().GetRowCount(), 1);
+    EXPECT_EQ(Row(0), (QStringList{"VG-7000", "Pci-1", "7.011", "5001", "N/A"}));
+    EXPECT_EQ(Generators().GetRowIcon(0), kImageCard);
+    CGeneratorView *view = Generators().GetRowView(0);
+    ASSERT_EQ(view->ScanGenerator(), 1);
+    EXPECT_GT(view->DataPane()->NameList(CGeneratorDataPane::kFormats)->count(), 0);
+    EXPECT_EQ(Count(OnPci(1), "*IDN?"), 1);
+    EXPECT_EQ(Count(OnPci(2), "*IDN?"), 0);
+}
+
+// The port dialog asks the library for the card count: the simulator's two
+// cards, or without the driver the message that the bus cannot be scanned
+// (and the library's text in the box after the cancel).
+TEST_F(PciConnectSimTest, ThePortDialogOffersTheCardsTheDriverFound)
+{
+    struct Case {
+        bool driver;
+        int upper;
+        QString message;
+    };
+    // Without the driver first: the simulator's driver stays once it is open.
+    const Case cases[] = {{false, 0, QStringLiteral("Unable to scan the PCI bus!")}, {true, 2, {}}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.driver);
+        if (c.driver)
+            AddCards(2);
+        WriteProfileInt("Port", "Type", CSelectPortDlg::kTypePci);
+        prompter.ExpectDialog(PromptMatch::Caption("Select a Port..."), [&c](QDialog &d) {
+            const auto *spin = FindControl<CSpinButtonCtrl>(&d, IDC_PORT_SPIN);
+            EXPECT_EQ(spin->isVisible(), c.message.isEmpty());
+            if (c.message.isEmpty()) {
+                EXPECT_EQ(spin->Lower(), 1);
+                EXPECT_EQ(spin->Upper(), c.upper);
+            } else {
+                EXPECT_EQ(FindControl<QLabel>(&d, IDC_PCI_MESSAGE)->text(), c.message);
+            }
+            d.reject();
+        });
+        if (!c.driver)
+            prompter.ExpectMessage(
+                PromptMatch::Text("The PCI kernel driver could not be loaded.").AndCaption("Connect Error"), IDOK);
+        EXPECT_FALSE(Generators().Connect(false));
+        prompter.VerifyAllUsed();
+    }
+}
+
+struct ForcedCase {
+    const char *what;
+    int type;     // of the port dialog
+    int number;
+    const char *forcedPort;  // as the row shows it
+    QStringList remaining;
+};
+
+class ForcedInitSimTest : public PciConnectSimTest, public ::testing::WithParamInterface<ForcedCase> {};
+
+// PCI 1, PCI 2 and ISA 0 connected, each holding a format of its own;
+// forcing one card removes its row, clears that generator's stores and
+// leaves the others as they were. Reconnected, it answers again.
+TEST_P(ForcedInitSimTest, RemovesTheRowOfThatCardOnly)
+{
+    const ForcedCase &c = GetParam();
+    AddCards(2);
+    ASSERT_TRUE(ConnectTo(CSelectPortDlg::kTypePci, 1));
+    ASSERT_TRUE(ConnectTo(CSelectPortDlg::kTypePci, 2));
+    ASSERT_TRUE(ConnectTo(CSelectPortDlg::kTypeIsa, 0));
+    for (int row = 0; row < 3; ++row)
+        StoreFormat(row, "Mine");
+    gensim::Generator *generators[] = {&OnPci(1), &OnPci(2), &OnIsa()};
+
+    ExpectForcing(c.type, c.number,
+                  QStringLiteral("A running generator was located on port %1 and an INIT was triggered.\n\nPlease "
+                                 "wait several minutes before trying to re-connect.")
+                      .arg(c.type == CSelectPortDlg::kTypePci ? QStringLiteral("PCI-%1").arg(c.number)
+                                                              : QStringLiteral("ISA-%1").arg(c.number)),
+                  "Initialization Forced...");
+    Generators().ForceInit();
+    EXPECT_EQ(Ports(), c.remaining);
+    for (gensim::Generator *g : generators) {
+        const bool forced = QString::fromStdString(g->options().serial)
+            == (c.type == CSelectPortDlg::kTypeIsa ? "4711" : QString::number(5000 + c.number));
+        EXPECT_EQ(g->item(gensim::ItemKind::Format, "Mine").has_value(), !forced) << g->options().serial;
+    }
+
+    ASSERT_TRUE(ConnectTo(c.type, c.number));
+    ASSERT_EQ(Generators().GetRowCount(), 3);
+    EXPECT_EQ(Row(2).at(1), c.forcedPort);
+    Generators().GetRowView(2)->GetGenerator()->RefreshFormatList();
+    EXPECT_FALSE(Generators().GetRowView(2)->GetGenerator()->HasFormat("Mine")) << "the stores as at start";
+    prompter.VerifyAllUsed();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cards, ForcedInitSimTest,
+    ::testing::Values(ForcedCase{"Pci1", CSelectPortDlg::kTypePci, 1, "Pci-1", {"Pci-2", "Isa-0"}},
+                      ForcedCase{"Pci2", CSelectPortDlg::kTypePci, 2, "Pci-2", {"Pci-1", "Isa-0"}},
+                      ForcedCase{"Isa0", CSelectPortDlg::kTypeIsa, 0, "Isa-0", {"Pci-1", "Pci-2"}}),
+    [](const auto &info) { return std::string(info.param.what); });
+
+// The driver refuses the card: the box says no generator was found, and the
+// row of the generator that was connected there is gone all the same.
+TEST_F(PciConnectSimTest, ARefusedCardLosesItsRowAndSaysSo)
+{
+    AddCards(2);
+    ASSERT_TRUE(ConnectTo(CSelectPortDlg::kTypePci, 1));
+    ASSERT_TRUE(ConnectTo(CSelectPortDlg::kTypePci, 2));
+    sim.driverEndpoint()->pciCard(0)->setFaults({.refuseRegistration = true});
+    OnPci(1).seed(gensim::ItemKind::Format, {.name = "Mine"});
+    ExpectForcing(CSelectPortDlg::kTypePci, 1, QStringLiteral("Unable to locate a running generator on port PCI-1."),
+                  "Generator Not Detected");
+    Generators().ForceInit();
+    EXPECT_EQ(Ports(), QStringList{"Pci-2"});
+    EXPECT_TRUE(OnPci(1).item(gensim::ItemKind::Format, "Mine").has_value());
     prompter.VerifyAllUsed();
 }
 

@@ -39,7 +39,9 @@ std::string Repeat(const std::string& text, int count)
 
 std::string Dashes(int count)
 {
-    return "\n" + std::string(size_t(count), '-');
+    std::string dashes(1, '\n');
+    dashes.append(size_t(count), '-');
+    return dashes;
 }
 
 // The bytes of a test file: every value, none of them padding.
@@ -779,7 +781,7 @@ TEST_F(YmodemTest, TraceOfSendingAnEmptyFile)
                                + "\nR: C = use CRCs"
                                  "\n\n-> SOH sending block\n-> 0\n-> 0xFF\nBlock Data:"
                                  "\n0x65, 0x0, 0x30, 0x20, 0x30, " + Repeat("0x0, ", 11)
-                               + Repeat("\n" + Repeat("0x0, ", 16), 7)
+                               + Repeat(std::string(1, '\n').append(Repeat("0x0, ", 16)), 7)
                                + "\n-> MSB crc = 0xd0\n-> LSB crc = 0xb2"
                                  "\nR: ACK = block received"
                                  "\nR: C"

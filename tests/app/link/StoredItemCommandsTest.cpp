@@ -476,7 +476,7 @@ TEST_F(DirectoryTest, AFullDirectoryKeeps450Entries)
 {
     std::string old;
     for (int i = 1; i <= 450; ++i)
-        old += "N" + std::to_string(i) + "\r\n";
+        old.append("N").append(std::to_string(i)).append("\r\n");
     port.Script("DIRL? fmt", "1\r\n");
     port.Script("NAMQ? 1 450", old);
     EXPECT_TRUE(gen.AddNamesToDirectory({"X", "Y"}, CGenerator::kKindFormat));

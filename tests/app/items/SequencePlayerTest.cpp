@@ -147,7 +147,7 @@ TEST_F(SequencePlayerTest, TheOverlayBoxesExcludeEachOther)
     status->click();
     step->click();
     EXPECT_EQ(Sent("DNUM", before), (std::vector<std::string>{"DNUM 2", "DNUM 0", "DNUM 1"}));
-    EXPECT_TRUE(SentInOrder({"DNUM 2", "SEQU", "DNUM 0", "SEQU", "DNUM 1", "SEQU"}, before)); // each applied
+    EXPECT_TRUE(SentInOrder({"DNUM 2", "SEQU;*OPC?", "DNUM 0", "SEQU;*OPC?", "DNUM 1", "SEQU;*OPC?"}, before)); // each applied
 }
 
 TEST_F(SequencePlayerTest, TheDelayReadsOutToATenth)
@@ -187,7 +187,7 @@ TEST_F(SequencePlayerTest, ALoadTheGeneratorDoesNotTakeIsUnloadedAgain)
     EXPECT_EQ(Sent("SEQL", from), (std::vector<std::string>{"SEQL Gone", "SEQL ", "SEQL "}));
     EXPECT_EQ(Sent("SMOD ", from), (std::vector<std::string>{"SMOD 1", "SMOD 0"}));
     // Out of sequence mode, then the settings from before put back.
-    EXPECT_TRUE(SentInOrder({"SMOD 0", "SEQL ", "SEQU", "IMGL ", "FMTL \"VGA_m4\"", "SEQL ", "ALLU"}, from));
+    EXPECT_TRUE(SentInOrder({"SMOD 0", "SEQL ", "SEQU;*OPC?", "IMGL ", "FMTL \"VGA_m4\"", "SEQL ", "ALLU;*OPC?"}, from));
     EXPECT_EQ(view->GetState().format, before.format);
     EXPECT_FALSE(Player()->isVisible());
     EXPECT_FALSE(DataPaneLocked());
@@ -208,7 +208,7 @@ TEST_F(SequencePlayerTest, LoadLocksThePaneAndUnloadPutsTheSettingsBack)
     const size_t unload = port.commands.size();
     QTest::mouseClick(Control<QPushButton>(IDC_UNLOAD), Qt::LeftButton);
     EXPECT_EQ(Sent("SMOD ", unload), (std::vector<std::string>{"SMOD 0"}));
-    EXPECT_TRUE(SentInOrder({"SMOD 0", "SEQL ", "SEQU", "IMGL ", "FMTL \"VGA_m4\"", "SEQL ", "ALLU"}, unload));
+    EXPECT_TRUE(SentInOrder({"SMOD 0", "SEQL ", "SEQU;*OPC?", "IMGL ", "FMTL \"VGA_m4\"", "SEQL ", "ALLU;*OPC?"}, unload));
     EXPECT_EQ(view->GetState().format, QStringLiteral("VGA_m4"));
     EXPECT_FALSE(DataPaneLocked());
     EXPECT_FALSE(view->IsPlaying());

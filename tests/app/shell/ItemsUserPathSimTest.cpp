@@ -239,7 +239,7 @@ TEST_F(ItemsUserPathSimTest, BuildSaveSendPlayRecallCopyAndCommandFile)
     Connect(2);
 
     // File/New, Sequence; its name through the name dialog of a label edit.
-    auto *sequence = NewNamedItem<CSequence>(1, "Sequence", "MySeq");
+    auto *sequence = NewNamedItem<CSequence>(2, "Sequence", "MySeq");
     ASSERT_NE(sequence, nullptr);
 
     // A double click opens the editor; two new steps.
@@ -365,7 +365,7 @@ TEST_F(ItemsUserPathSimTest, BuildAKnobListFromTheNamePaneSaveSendRecallCopyAndL
     const QString knbFile = TempPath("myknobs.knb");
     Connect(1);
     Connect(2);
-    auto *knobs = NewNamedItem<CKnobList>(2, "Knob List", "MyKnobs");
+    auto *knobs = NewNamedItem<CKnobList>(3, "Knob List", "MyKnobs");
     ASSERT_NE(knobs, nullptr);
     ClickData(0, true);
     auto *editor = dynamic_cast<CKnobListEditor *>(knobs->GetEditor());

@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <termios.h>
@@ -87,7 +88,10 @@ namespace {
 bool WriteAll(int fd, const char* data, size_t length)
 {
     while (length > 0) {
-        const ssize_t n = ::write(fd, data, length);
+        // A peer that has exited closes its socket: the write must fail, not raise SIGPIPE.
+        ssize_t n = ::send(fd, data, length, MSG_NOSIGNAL);
+        if (n < 0 && errno == ENOTSOCK)
+            n = ::write(fd, data, length);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)

@@ -2,6 +2,7 @@
 
 #include "Archive.h"
 #include "CGeneralFormatData.h"
+#include "EditorLinkWindow.h"
 #include "StringTable.h"
 
 #include <QWidget>
@@ -118,17 +119,7 @@ QString CFormat::GetCurrentName() const
 
 QWidget *CFormat::OpenEditor()
 {
-    if (m_editor && !m_editor->Window())
-        m_editor.reset();
-    if (!m_editor && Factory())
-        m_editor = Factory()(*this);
-    QWidget *window = m_editor ? m_editor->Window() : nullptr;
-    if (window) {
-        window->showNormal();
-        window->raise();
-        window->activateWindow();
-    }
-    return window;
+    return OpenEditorWindow(m_editor, Factory(), *this);
 }
 
 bool CFormat::IsEditorOpen() const

@@ -4,6 +4,7 @@
 #include "CCommandReader.h"
 #include "CPrimitive.h"
 #include "CommandName.h"
+#include "EditorLinkWindow.h"
 #include "ImageLines.h"
 #include "LegacyPrimitiveReader.h"
 #include "MessageTarget.h"
@@ -111,17 +112,7 @@ bool CImage::Rename()
 
 QWidget *CImage::OpenEditor()
 {
-    if (m_editor && !m_editor->Window())
-        m_editor.reset();
-    if (!m_editor && ImageEditorFactory())
-        m_editor = ImageEditorFactory()(*this);
-    QWidget *window = m_editor ? m_editor->Window() : nullptr;
-    if (window) {
-        window->showNormal();
-        window->raise();
-        window->activateWindow();
-    }
-    return window;
+    return OpenEditorWindow(m_editor, ImageEditorFactory(), *this);
 }
 
 bool CImage::IsEditorOpen() const

@@ -178,25 +178,6 @@ void pointAt(uint32_t address, uint32_t atMs, driver::FirmwareEventAnswer& answe
     answer.changes.push_back({atMs, driver::ChangeKind::WriteRegister, kAddressHighRegister, address >> 16});
 }
 
-int argumentWords(char code)
-{
-    return code == '9' ? 4 : code == '8' ? 0 : 2;
-}
-
-double argumentValue(char code, const uint16_t* words)
-{
-    if (code == '9') {
-        uint64_t bits = 0;
-        for (int i = 0; i < 4; ++i)
-            bits |= uint64_t{words[i]} << (16 * i);
-        return fromProcessorDouble(bits);
-    }
-    const uint32_t value = words[0] | static_cast<uint32_t>(words[1]) << 16;
-    if (code == '1' || code == '3' || code == '5')
-        return static_cast<int32_t>(value);
-    return value;
-}
-
 } // namespace
 
 // The host writes its arguments from the buffer on.
@@ -216,28 +197,13 @@ void IsaCard::runCall(driver::FirmwareEventAnswer& answer)
     const DciFaults faults = m_dci->faults();
     if (faults.messageNeverTaken)
         return;
-    const uint32_t end = hostAddress();
-    const uint16_t number = word(end - 16);
-    const IsaCallRow* row = findIsaCall(number);
+    const DecodedIsaCall call
+        = decodeIsaCall([this](uint32_t address) { return word(address); }, kArgumentBuffer, hostAddress());
     uint32_t result = 0;
-    if (row == nullptr || word(end - 32) != 0) {
-        m_dci->logUnknown("unknown " + std::to_string(number));
-    } else {
-        uint32_t cursor = end - 32;
-        std::vector<double> args;
-        for (std::size_t k = row->types.size(); k-- > 0;) {
-            const char code = row->types[k];
-            uint16_t words[4] = {};
-            cursor -= 16 * static_cast<uint32_t>(argumentWords(code));
-            for (int i = 0; i < argumentWords(code); ++i)
-                words[i] = word(cursor + 16 * static_cast<uint32_t>(i));
-            args.push_back(argumentValue(code, words));
-        }
-        if (cursor != kArgumentBuffer)
-            m_dci->logUnknown(std::string(row->name) + " with arguments that do not fit");
-        else
-            result = m_dci->run(row->name, args);
-    }
+    if (call.problem.empty())
+        result = m_dci->run(call.row->name, call.args);
+    else
+        m_dci->logUnknown(call.problem);
     setWord(kResultBuffer, static_cast<uint16_t>(result));
     setWord(kResultBuffer + 16, static_cast<uint16_t>(result >> 16));
     answer.changes.push_back({0, driver::ChangeKind::ClearBits, kControlRegister, kIntIn | kIncrementRead});

@@ -525,18 +525,23 @@ CardDci::Clip CardDci::clip() const
     const Clip screen{0, 0, widthLocked(), heightLocked()};
     if (!m_clip)
         return screen;
-    const int left = std::max(m_clip->x, 0);
-    const int top = std::max(m_clip->y, 0);
-    const int right = std::min(m_clip->x + m_clip->width, screen.width);
-    const int bottom = std::min(m_clip->y + m_clip->height, screen.height);
-    return {left, top, std::max(right - left, 0), std::max(bottom - top, 0)};
+    const int64_t left = std::max<int64_t>(m_clip->x, 0);
+    const int64_t top = std::max<int64_t>(m_clip->y, 0);
+    const int64_t right = std::min<int64_t>(int64_t{m_clip->x} + m_clip->width, screen.width);
+    const int64_t bottom = std::min<int64_t>(int64_t{m_clip->y} + m_clip->height, screen.height);
+    return {static_cast<int>(std::min<int64_t>(left, screen.width)), static_cast<int>(std::min<int64_t>(top, screen.height)),
+            static_cast<int>(std::max<int64_t>(right - left, 0)), static_cast<int>(std::max<int64_t>(bottom - top, 0))};
 }
 
 void CardDci::plot(int x, int y, uint32_t colour)
 {
+    put(int64_t{m_originX} + x, int64_t{m_originY} + y, colour);
+}
+
+// Screen coordinates.
+void CardDci::put(int64_t sx, int64_t sy, uint32_t colour)
+{
     const Clip c = clip();
-    const int64_t sx = int64_t{m_originX} + x;
-    const int64_t sy = int64_t{m_originY} + y;
     if (sx < c.x || sy < c.y || sx >= c.x + c.width || sy >= c.y + c.height)
         return;
     const std::size_t at = static_cast<std::size_t>(sy) * pitchLocked() + static_cast<std::size_t>(sx);
@@ -552,11 +557,11 @@ void CardDci::fill(int x, int y, int width, int height, uint32_t colour)
     const Clip c = clip();
     const int64_t left = std::max<int64_t>(int64_t{m_originX} + x, c.x);
     const int64_t top = std::max<int64_t>(int64_t{m_originY} + y, c.y);
-    const int64_t right = std::min<int64_t>(int64_t{m_originX} + x + width, c.x + c.width);
-    const int64_t bottom = std::min<int64_t>(int64_t{m_originY} + y + height, c.y + c.height);
+    const int64_t right = std::min<int64_t>(int64_t{m_originX} + x + width, int64_t{c.x} + c.width);
+    const int64_t bottom = std::min<int64_t>(int64_t{m_originY} + y + height, int64_t{c.y} + c.height);
     for (int64_t sy = top; sy < bottom; ++sy)
         for (int64_t sx = left; sx < right; ++sx)
-            plot(static_cast<int>(sx - m_originX), static_cast<int>(sy - m_originY), colour);
+            put(sx, sy, colour);
 }
 
 uint32_t CardDci::setOrigin(const std::vector<double>& a)
@@ -600,9 +605,9 @@ uint32_t CardDci::drawRect(const std::vector<double>& a)
     if (w <= 0 || h <= 0)
         return 0;
     fill(x, y, w, 1, m_colour1);
-    fill(x, y + h - 1, w, 1, m_colour1);
+    fill(x, static_cast<int>(int64_t{y} + h - 1), w, 1, m_colour1);
     fill(x, y, 1, h, m_colour1);
-    fill(x + w - 1, y, 1, h, m_colour1);
+    fill(static_cast<int>(int64_t{x} + w - 1), y, 1, h, m_colour1);
     return 0;
 }
 
@@ -616,7 +621,9 @@ uint32_t CardDci::fillRect(const std::vector<double>& a)
 uint32_t CardDci::colourFill(const std::vector<double>& a)
 {
     const Clip c = clip();
-    fill(c.x - m_originX, c.y - m_originY, c.width, c.height, arg(a, 0));
+    for (int64_t sy = c.y; sy < int64_t{c.y} + c.height; ++sy)
+        for (int64_t sx = c.x; sx < int64_t{c.x} + c.width; ++sx)
+            put(sx, sy, arg(a, 0));
     return 0;
 }
 

@@ -1,5 +1,7 @@
 #include "gensim/DciCallTable.h"
 
+#include "gensim/CardDci.h"
+
 #include <algorithm>
 #include <iterator>
 
@@ -371,7 +373,61 @@ constexpr PciCallRow kPciCalls[] = {
     {198, "XR_FlashFromVMEM", 0, -1, PciForm::Bare},
 };
 
+int argumentWords(char code)
+{
+    return code == '9' ? 4 : code == '8' ? 0 : 2;
+}
+
+double argumentValue(char code, const uint16_t* words)
+{
+    if (code == '9') {
+        uint64_t bits = 0;
+        for (int i = 0; i < 4; ++i)
+            bits |= uint64_t{words[i]} << (16 * i);
+        return fromProcessorDouble(bits);
+    }
+    const uint32_t value = words[0] | static_cast<uint32_t>(words[1]) << 16;
+    if (code == '1' || code == '3' || code == '5')
+        return static_cast<int32_t>(value);
+    return value;
+}
+
 } // namespace
+
+// The first parameter lies nearest the 0 word; the arguments must take up
+// the space from `first` exactly.
+DecodedIsaCall decodeIsaCall(const std::function<uint16_t(uint32_t)>& word, uint32_t first, uint32_t end)
+{
+    DecodedIsaCall call;
+    if (end < first || end - first < 32 || (end - first) % 16 != 0) {
+        call.problem = "no call number";
+        return call;
+    }
+    const uint16_t number = word(end - 16);
+    call.row = findIsaCall(number);
+    if (call.row == nullptr || word(end - 32) != 0) {
+        call.row = nullptr;
+        call.problem = "unknown " + std::to_string(number);
+        return call;
+    }
+    uint32_t cursor = end - 32;
+    for (std::size_t k = call.row->types.size(); k-- > 0;) {
+        const char code = call.row->types[k];
+        const uint32_t span = 16 * static_cast<uint32_t>(argumentWords(code));
+        if (cursor - first < span) {
+            call.problem = std::string(call.row->name) + " with too few argument words";
+            return call;
+        }
+        cursor -= span;
+        uint16_t words[4] = {};
+        for (int i = 0; i < argumentWords(code); ++i)
+            words[i] = word(cursor + 16 * static_cast<uint32_t>(i));
+        call.args.push_back(argumentValue(code, words));
+    }
+    if (cursor != first)
+        call.problem = std::string(call.row->name) + " with arguments that do not fit";
+    return call;
+}
 
 const IsaCallRow* findIsaCall(uint16_t number)
 {

@@ -5,6 +5,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -36,5 +39,15 @@ struct PciCallRow {
 const IsaCallRow* findIsaCall(uint16_t number);
 // The rows of one function: one, or one per variant word.
 std::vector<const PciCallRow*> findPciCall(uint16_t function);
+
+// An ISA call as the host left it in processor memory: its arguments from
+// `first`, then a 0 word and the call number, the address now at `end`.
+struct DecodedIsaCall {
+    const IsaCallRow* row = nullptr;  // null: no call of the table
+    std::vector<double> args;         // in parameter order
+    std::string problem;              // why it is not a call, empty when it is
+};
+// Decodes back from the call number; word reads a 16-bit word by bit address.
+DecodedIsaCall decodeIsaCall(const std::function<uint16_t(uint32_t)>& word, uint32_t first, uint32_t end);
 
 } // namespace gensim

@@ -10,6 +10,7 @@
 #include "COval.h"
 #include "CPrimitive.h"
 #include "CRectangle.h"
+#include "CTriangle.h"
 
 #include <array>
 
@@ -104,6 +105,15 @@ std::unique_ptr<CPrimitive> ReadLegacyOption(CArchive &ar, int, QString &)
     }
 }
 
+std::unique_ptr<CPrimitive> ReadLegacyTriangle(CArchive &ar, int, QString &)
+{
+    const auto v = ReadLegacyFields<8>(ar); // x1, y1, x2, y2, x3, y3, colour, pattern
+    auto triangle = std::make_unique<CTriangle>(QPoint(v[0], v[1]), QPoint(v[2], v[3]), QPoint(v[4], v[5]));
+    triangle->SetColour(v[6]);
+    triangle->SetPattern(v[7]);
+    return triangle;
+}
+
 struct LegacyRow {
     quint32 kind;
     std::unique_ptr<CPrimitive> (*read)(CArchive &ar, int depth, QString &error);
@@ -112,6 +122,7 @@ struct LegacyRow {
 const LegacyRow kLegacyRows[] = {
     {0, &ReadLegacyDot},
     {1, &ReadLegacyLine},
+    {2, &ReadLegacyTriangle},
     {3, &ReadLegacyBox},
     {4, &ReadLegacyMarker},
     {6, &ReadLegacyGrid},

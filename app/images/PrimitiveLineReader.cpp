@@ -10,6 +10,7 @@
 #include "COval.h"
 #include "CPrimitive.h"
 #include "CRectangle.h"
+#include "CTriangle.h"
 
 #include <cstring>
 
@@ -51,6 +52,7 @@ const LineRow kLineRows[] = {
     {"CENT", &MakeKind<CMarker, CMarker::kCentreMark>},
     {"CROS", &MakeKind<CMarker, CMarker::kCentredCross>},
     {"LIMI", &MakeKind<CMarker, CMarker::kLimitMarkers>},
+    {"TRIA", &Make<CTriangle>},
     {"IMGE", nullptr},
     {"IMGA", nullptr},
 };

@@ -29,7 +29,7 @@ class PrimitiveArchiveTest : public PlatformTest {};
 TEST_F(PrimitiveArchiveTest, EachKindLoadsAndStoresByteForByte)
 {
     Bytes b;
-    b.bytes(Head("Kinds", 8));
+    b.bytes(Head("Kinds", 9));
     b.newClass("CDot").i32(0).i32(3).i32(4).i32(1);
     b.newClass("CGrid").i32(0).i32(2).i32(10).i32(8).i32(2);
     b.newClass("CGrill").i32(0).i32(0).i32(2).i32(6).i32(7);
@@ -38,10 +38,12 @@ TEST_F(PrimitiveArchiveTest, EachKindLoadsAndStoresByteForByte)
     b.u16(0x8003).i32(0).i32(7).i32(8).i32(0); // a second dot, its class by reference
     b.u16(0x8005).i32(0).i32(3).i32(1).i32(2).i32(4);
     b.u16(0x8009).i32(0).i32(1).i32(2);
+    b.newClass("CTriangle").i32(0).i32(1).i32(2).i32(3).i32(4).i32(5).i32(6).i32(3).i32(18);
     const std::unique_ptr<CImage> image = LoadImage(b.data);
     ASSERT_NE(image, nullptr);
     EXPECT_EQ(Lines(*image), (QStringList{"ADOT Red 3 4", "HATI Green 10 8", "GRIV White 2 6", "LIMI Cyan", "NOGA",
-                                          "ADOT Black 7 8", "HATO Blue 1 2", "CENT Green"}));
+                                          "ADOT Black 7 8", "HATO Blue 1 2", "CENT Green",
+                                          "TRIA Yellow  1 2  3 4  5 6  Checker2"}));
     EXPECT_EQ(StoreImage(*image), b.data);
 }
 
@@ -110,10 +112,12 @@ TEST_F(PrimitiveArchiveTest, LegacyRecordsOfTheOtherKinds)
                                         LegacyRecord(10, {0}),
                                         LegacyRecord(10, {1}),
                                         LegacyRecord(10, {2}),
+                                        LegacyRecord(2, {1, 2, 3, 4, 5, 6, 1, 18}),
                                     }))
         << image.LastError().toStdString();
     EXPECT_EQ(Lines(image), (QStringList{"ADOT Red 3 4", "CENT Green", "LIMI White", "HATO Cyan 4 5",
-                                         "GRIH White 10 40", "GRIV White 10 40", "ANTI", "TOBL", "NOGA"}));
+                                         "GRIH White 10 40", "GRIV White 10 40", "ANTI", "TOBL", "NOGA",
+                                         "TRIA Red  1 2  3 4  5 6  Checker2"}));
 }
 
 TEST_F(PrimitiveArchiveTest, LegacyKindsOutsideTheTablesAreKeptAndReported)

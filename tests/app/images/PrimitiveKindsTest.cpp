@@ -12,6 +12,7 @@
 #include "CMarker.h"
 #include "CPrimitive.h"
 #include "CPrimitiveHandle.h"
+#include "CTriangle.h"
 #include "GridLines.h"
 #include "PrimitiveLineReader.h"
 #include "TestSupport.h"
@@ -56,6 +57,9 @@ TEST_F(PrimitiveKindsTest, EachLineBuildsItsKindAndWritesItself)
         {"ANTI", 20, "Anti-Alias", "ANTI"},
         {"NOGA", 21, "No Gamma Correction", "NOGA"},
         {"TOBL", 22, "Set Levels Rel. To Blanking", "TOBL"},
+        {"TRIA White  320 192  256 288  384 288  GrayPat0", 3, "Triangle", "TRIA White  320 192  256 288  384 288  GrayPat0"},
+        {"tria red 1 2 3 4 5 6 checker2", 3, "Triangle", "TRIA Red  1 2  3 4  5 6  Checker2"},
+        {"TRIA Mauve 1 2 3", 3, "Triangle", "TRIA White  1 2  3 0  0 0  GrayPat0"},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.line);
@@ -107,6 +111,12 @@ TEST_F(PrimitiveKindsTest, MadeOnACanvasTheyStandWhereTheRulesPutThem)
     EXPECT_EQ(CMarker(&canvas, 7).GetCommandText(), "CENT White");
     EXPECT_EQ(CImageOption(&canvas, 0).GetCommandText(), "ANTI");
     EXPECT_EQ(CImageOption(&canvas, 3).GetCommandText(), "TOBL");
+    CTriangle triangle(&canvas);
+    EXPECT_EQ(triangle.GetCommandText(), "TRIA White  320 192  256 288  384 288  GrayPat0");
+    ASSERT_EQ(triangle.HandleCount(), 7);
+    const QPoint handles[] = {{320, 192}, {256, 288}, {384, 288}, {320, 256}, {288, 240}, {320, 288}, {352, 240}};
+    for (int i = 1; i <= 7; ++i)
+        EXPECT_EQ(triangle.Handle(i)->Point(), handles[i - 1]) << i;
 }
 
 TEST_F(PrimitiveKindsTest, ADotScalesHalfUpAndSnapsWithinFourPixels)
@@ -123,6 +133,19 @@ TEST_F(PrimitiveKindsTest, ADotScalesHalfUpAndSnapsWithinFourPixels)
     EXPECT_EQ(near, QPoint(5, 8));
     QPoint far(10, 8);
     EXPECT_FALSE(dot.SnapPoint(far));
+}
+
+TEST_F(PrimitiveKindsTest, CentroidsAndMidpointsRoundHalfUp)
+{
+    EXPECT_EQ(CTriangle::Centroid({0, 0}, {1, 0}, {0, 1}), QPoint(0, 0));
+    EXPECT_EQ(CTriangle::Centroid({0, 0}, {2, 0}, {0, 2}), QPoint(1, 1)); // 0.667
+    EXPECT_EQ(CTriangle::Midpoint({0, 0}, {3, -3}), QPoint(2, -1));     // 1.5, -1.5
+    CTriangle triangle({1, 1}, {11, 1}, {1, 11});
+    triangle.Scale(1.5, 0.5);
+    EXPECT_EQ(triangle.GetCommandText(), "TRIA White  2 1  17 1  2 6  GrayPat0"); // 1.5, 0.5, 16.5, 5.5
+    QPoint near(12, 0);
+    EXPECT_TRUE(triangle.SnapPoint(near));
+    EXPECT_EQ(near, QPoint(10, 1)) << "the middle of edge 1-2 (9.5 rounds to 10)";
 }
 
 // The whole-image patterns ignore every move.

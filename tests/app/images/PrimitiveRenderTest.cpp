@@ -7,6 +7,7 @@
 #include "CGrid.h"
 #include "CGrill.h"
 #include "CMarker.h"
+#include "CTriangle.h"
 #include "CanvasDoubles.h"
 #include "TestSupport.h"
 
@@ -131,6 +132,29 @@ TEST_F(PrimitiveRenderTest, PatternsFromOddValuesDrawNothingOrWhatFits)
         pane.Add(std::move(c.primitive));
         EXPECT_EQ(Lit(Render()), c.lit);
     }
+}
+
+// Unfilled: the three edges only, both ends of each. Filled (GrayPat100,
+// the colour everywhere): the inside, with no outline of its own beyond it.
+TEST_F(PrimitiveRenderTest, ATriangleIsOutlinedOrFilled)
+{
+    Show(64, 48);
+    CTriangle &outline = pane.Add(std::make_unique<CTriangle>(QPoint(2, 2), QPoint(12, 2), QPoint(2, 12)));
+    QImage picture = Render();
+    ExpectSpots(picture, {{2, 2, kLight}, {12, 2, kLight}, {2, 12, kLight}, {7, 7, kLight}, {2, 7, kLight},
+                          {4, 4, kDark}, {13, 2, kDark}, {8, 8, kDark}});
+    EXPECT_EQ(Lit(picture), 11 + 10 + 9);
+    outline.SetPattern(16);
+    picture = Render();
+    ExpectSpots(picture, {{4, 4, kLight}, {3, 9, kLight}, {9, 3, kLight}, {13, 2, kDark}, {8, 8, kDark}});
+    const int filled = Lit(picture);
+    EXPECT_GT(filled, 11 + 10 + 9);
+    EXPECT_LE(filled, 11 * 12 / 2 + 11) << "no more than the triangle's pixels";
+    // Flat: no region, nothing drawn, nothing hit.
+    pane.primitives.clear();
+    CTriangle &flat = pane.Add(std::make_unique<CTriangle>(QPoint(2, 2), QPoint(12, 12), QPoint(22, 22)));
+    EXPECT_EQ(Lit(Render()), 0);
+    EXPECT_FALSE(flat.HitTest(QPoint(12, 12)));
 }
 
 // 16 by 12 ticks on 640 x 480; through the centre every stroke is two

@@ -10,6 +10,7 @@
 #include "COval.h"
 #include "CPrimitive.h"
 #include "CRectangle.h"
+#include "CText.h"
 #include "CTriangle.h"
 
 #include <array>
@@ -114,6 +115,18 @@ std::unique_ptr<CPrimitive> ReadLegacyTriangle(CArchive &ar, int, QString &)
     return triangle;
 }
 
+std::unique_ptr<CPrimitive> ReadLegacyTextRecord(CArchive &ar, int, QString &error)
+{
+    const auto v = ReadLegacyFields<4>(ar); // x, y, colour, font, then the counted text
+    QString text;
+    if (!ReadLegacyText(ar, text, error))
+        return nullptr;
+    auto primitive = std::make_unique<CText>(v[0], v[1], text);
+    primitive->SetColour(v[2]);
+    primitive->SetFont(v[3]);
+    return primitive;
+}
+
 struct LegacyRow {
     quint32 kind;
     std::unique_ptr<CPrimitive> (*read)(CArchive &ar, int depth, QString &error);
@@ -127,6 +140,7 @@ const LegacyRow kLegacyRows[] = {
     {4, &ReadLegacyMarker},
     {6, &ReadLegacyGrid},
     {7, &ReadLegacyGrill},
+    {9, &ReadLegacyTextRecord},
     {10, &ReadLegacyOption},
 };
 

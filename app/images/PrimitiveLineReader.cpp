@@ -10,6 +10,7 @@
 #include "COval.h"
 #include "CPrimitive.h"
 #include "CRectangle.h"
+#include "CText.h"
 #include "CTriangle.h"
 
 #include <cstring>
@@ -53,6 +54,7 @@ const LineRow kLineRows[] = {
     {"CROS", &MakeKind<CMarker, CMarker::kCentredCross>},
     {"LIMI", &MakeKind<CMarker, CMarker::kLimitMarkers>},
     {"TRIA", &Make<CTriangle>},
+    {"TEXT", &Make<CText>},
     {"IMGE", nullptr},
     {"IMGA", nullptr},
 };

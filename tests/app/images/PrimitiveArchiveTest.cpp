@@ -10,6 +10,7 @@
 #include "TestSupport.h"
 
 #include <QBuffer>
+#include <QFile>
 
 #include <climits>
 #include <memory>
@@ -113,11 +114,13 @@ TEST_F(PrimitiveArchiveTest, LegacyRecordsOfTheOtherKinds)
                                         LegacyRecord(10, {1}),
                                         LegacyRecord(10, {2}),
                                         LegacyRecord(2, {1, 2, 3, 4, 5, 6, 1, 18}),
+                                        LegacyRecord(9, {7, 8, 2, 1, 3, 0x00E96948}),
                                     }))
         << image.LastError().toStdString();
     EXPECT_EQ(Lines(image), (QStringList{"ADOT Red 3 4", "CENT Green", "LIMI White", "HATO Cyan 4 5",
                                          "GRIH White 10 40", "GRIV White 10 40", "ANTI", "TOBL", "NOGA",
-                                         "TRIA Red  1 2  3 4  5 6  Checker2"}));
+                                         "TRIA Red  1 2  3 4  5 6  Checker2",
+                                         QString::fromLatin1("TEXT Green 7 8 opix9 \"Hi\xe9\"")}));
 }
 
 TEST_F(PrimitiveArchiveTest, LegacyKindsOutsideTheTablesAreKeptAndReported)
@@ -127,6 +130,37 @@ TEST_F(PrimitiveArchiveTest, LegacyKindsOutsideTheTablesAreKeptAndReported)
     ASSERT_TRUE(ImportLegacy(image, {LegacyRecord(4, {7, 5}), LegacyRecord(10, {INT_MAX}),
                                      LegacyRecord(6, {7, 0, 1, 1}), LegacyRecord(0, {1, 1, 7})}));
     EXPECT_EQ(Lines(image), (QStringList{"", "", "", "ADOT White 1 1"}));
+}
+
+// A quote in a text from a file is kept, but no command line can carry it:
+// the command file is refused with the reason and the old file stays.
+TEST_F(PrimitiveArchiveTest, ATextHoldingAQuoteIsKeptButNotWritten)
+{
+    Bytes b;
+    b.bytes(Head("Quoted", 1));
+    b.newClass("CText").i32(0).i32(1).i32(2).i32(7).i32(0).counted("say \"hi\"");
+    const std::unique_ptr<CImage> image = LoadImage(b.data);
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(StoreImage(*image), b.data);
+    const QString path = TempPath("quoted.txt");
+    QFile old(path);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("before");
+    old.close();
+    prompter.ExpectMessage(PromptMatch::Contains("holds a double quote, which a command line cannot carry"), IDOK);
+    image->WriteCommandFile(path, "Quoted");
+    ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+    EXPECT_EQ(old.readAll(), QByteArray("before"));
+}
+
+TEST_F(PrimitiveArchiveTest, ALegacyTextOver255BytesRefusesTheRecord)
+{
+    CImage image;
+    std::vector<qint32> fields{1, 1, 7, 0, 256};
+    fields.resize(5 + 64, 0x41414141);
+    EXPECT_FALSE(ImportLegacy(image, {LegacyRecord(9, fields)}));
+    EXPECT_TRUE(image.LastError().contains("256")) << image.LastError().toStdString();
+    EXPECT_TRUE(image.Primitives().empty());
 }
 
 } // namespace

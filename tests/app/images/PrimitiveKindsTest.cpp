@@ -12,6 +12,7 @@
 #include "CMarker.h"
 #include "CPrimitive.h"
 #include "CPrimitiveHandle.h"
+#include "CText.h"
 #include "CTriangle.h"
 #include "GridLines.h"
 #include "PrimitiveLineReader.h"
@@ -59,11 +60,15 @@ TEST_F(PrimitiveKindsTest, EachLineBuildsItsKindAndWritesItself)
         {"TOBL", 22, "Set Levels Rel. To Blanking", "TOBL"},
         {"TRIA White  320 192  256 288  384 288  GrayPat0", 3, "Triangle", "TRIA White  320 192  256 288  384 288  GrayPat0"},
         {"tria red 1 2 3 4 5 6 checker2", 3, "Triangle", "TRIA Red  1 2  3 4  5 6  Checker2"},
+        {"TEXT White 100 50 sys16 \"AB\"", 10, "Text String", "TEXT White 100 50 sys16 \"AB\""},
+        {"TEXT Red 1 2 opix9 \"Why? \xe9t\xe9; ok\"", 10, "Text String", "TEXT Red 1 2 opix9 \"Why? \xe9t\xe9; ok\""},
+        {"TEXT Mauve 1 2 nofont", 10, "Text String", "TEXT White 1 2 sys16 \"\""},
         {"TRIA Mauve 1 2 3", 3, "Triangle", "TRIA White  1 2  3 0  0 0  GrayPat0"},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.line);
         const std::unique_ptr<CPrimitive> p = ReadKind(QString::fromLatin1(row.line));
+        ASSERT_NE(p, nullptr);
         ASSERT_NE(p, nullptr);
         EXPECT_EQ(p->Type(), row.type);
         EXPECT_EQ(p->GetTypeName(), QString::fromLatin1(row.name));
@@ -111,6 +116,8 @@ TEST_F(PrimitiveKindsTest, MadeOnACanvasTheyStandWhereTheRulesPutThem)
     EXPECT_EQ(CMarker(&canvas, 7).GetCommandText(), "CENT White");
     EXPECT_EQ(CImageOption(&canvas, 0).GetCommandText(), "ANTI");
     EXPECT_EQ(CImageOption(&canvas, 3).GetCommandText(), "TOBL");
+    const CText text(&canvas);
+    EXPECT_EQ(text.GetCommandText(), "TEXT White 316 232 sys16 \"Text\"");
     CTriangle triangle(&canvas);
     EXPECT_EQ(triangle.GetCommandText(), "TRIA White  320 192  256 288  384 288  GrayPat0");
     ASSERT_EQ(triangle.HandleCount(), 7);
@@ -146,6 +153,31 @@ TEST_F(PrimitiveKindsTest, CentroidsAndMidpointsRoundHalfUp)
     QPoint near(12, 0);
     EXPECT_TRUE(triangle.SnapPoint(near));
     EXPECT_EQ(near, QPoint(10, 1)) << "the middle of edge 1-2 (9.5 rounds to 10)";
+}
+
+// The cells span x .. x + cell width x n and y - ascent .. y + descent.
+TEST_F(PrimitiveKindsTest, ATextsBoxComesFromItsFontsCells)
+{
+    const struct {
+        int font;
+        const char *text;
+        QRect box;
+    } rows[] = {
+        {0, "AB", QRect(QPoint(100, 50), QPoint(116, 66))},  // sys16: 8 x 16, hanging below
+        {1, "AB", QRect(QPoint(100, 43), QPoint(114, 52))},  // opix9: 7 x 11, ascent 7, descent 2
+        {0, "", QRect(QPoint(100, 50), QPoint(100, 66))},
+    };
+    for (const auto &row : rows) {
+        CText text(100, 50, QString::fromLatin1(row.text), CNamedColour::kWhite, row.font);
+        EXPECT_EQ(text.GetTextRect(), row.box) << row.font << row.text;
+        QPoint tl, br;
+        text.GetBounds(tl, br);
+        EXPECT_EQ(QRect(tl, br), row.box);
+    }
+    CText text(100, 50, QStringLiteral("AB"));
+    QPoint near(114, 60);
+    EXPECT_TRUE(text.SnapPoint(near));
+    EXPECT_EQ(near, QPoint(116, 58)) << "the middle of the right edge";
 }
 
 // The whole-image patterns ignore every move.

@@ -7,6 +7,7 @@
 #include "CGrid.h"
 #include "CGrill.h"
 #include "CMarker.h"
+#include "CText.h"
 #include "CTriangle.h"
 #include "CanvasDoubles.h"
 #include "TestSupport.h"
@@ -155,6 +156,31 @@ TEST_F(PrimitiveRenderTest, ATriangleIsOutlinedOrFilled)
     CTriangle &flat = pane.Add(std::make_unique<CTriangle>(QPoint(2, 2), QPoint(12, 12), QPoint(22, 22)));
     EXPECT_EQ(Lit(Render()), 0);
     EXPECT_FALSE(flat.HitTest(QPoint(12, 12)));
+}
+
+// The frame runs one pixel below and right of the cells: an empty text's
+// is two pixels wide; a text too small for any fitted font shows its frame only.
+TEST_F(PrimitiveRenderTest, ATextShowsItsFrameAndTheTextInside)
+{
+    Show(64, 48);
+    pane.Add(std::make_unique<CText>(10, 5, QString(), 1));
+    QImage picture = Render();
+    ExpectSpots(picture, {{10, 6, kRedPixel}, {11, 6, kRedPixel}, {10, 22, kRedPixel}, {11, 22, kRedPixel},
+                          {10, 5, kDark}, {12, 6, kDark}, {10, 23, kDark}});
+    EXPECT_EQ(Lit(picture), 2 * 17);
+    pane.primitives.clear();
+    pane.Add(std::make_unique<CText>(10, 5, QStringLiteral("W"), 1));
+    picture = Render();
+    ExpectSpots(picture, {{10, 6, kRedPixel}, {19, 6, kRedPixel}, {10, 22, kRedPixel}, {19, 22, kRedPixel},
+                          {20, 6, kDark}});
+    const int frame = 2 * 10 + 2 * 15;
+    EXPECT_GT(Lit(picture), frame) << "a letter inside";
+    QRect box;
+    pane.primitives.clear();
+    pane.Add(std::make_unique<CText>(10, 5, QStringLiteral("Wide text"), 1, 1)); // opix9: 7 x 11
+    picture = Render();
+    Lit(picture, &box);
+    EXPECT_EQ(box, QRect(QPoint(10, -1), QPoint(10 + 63 + 1, 8)).intersected(QRect(0, 0, 64, 48)));
 }
 
 // 16 by 12 ticks on 640 x 480; through the centre every stroke is two

@@ -117,6 +117,8 @@ bool CPrimitive::IsGroup() const { return false; }
 void CPrimitive::UpdateProperties() {}
 void CPrimitive::SetFromCommand(CCommandReader &) {}
 QStringList CPrimitive::NamesInLine() const { return {}; }
+QStringList CPrimitive::WordsInLine() const { return {}; }
+QString CPrimitive::KindProblem() const { return {}; }
 
 void CPrimitive::VirtualAssign(const CPrimitive &)
 {

@@ -170,7 +170,7 @@ void CPropertiesDlg::Build()
         for (const Row &row : shape->rows) {
             if (!row.label)
                 break;
-            AddControl<QLabel>(this, kNoControlId, kLabelX, y + 2, kLabelWidth, kEditHeight, QString::fromLatin1(row.label));
+            AddControl<QLabel>(this, kNoControlId, kLabelX, y, kLabelWidth, kEditHeight, QString::fromLatin1(row.label));
             for (const Field *field : {&row.first, &row.second}) {
                 const int x = field == &row.first ? kFirstX : kSecondX;
                 switch (field->kind) {

@@ -5,7 +5,9 @@
 
 #include "CCanvas.h"
 #include "CLine.h"
+#include "CPrimitiveHandle.h"
 #include "CPrimitiveListPane.h"
+#include "CPropertiesDlg.h"
 #include "CRectangle.h"
 #include "ListPaneDoubles.h"
 #include "PrimitiveClipboard.h"
@@ -483,6 +485,42 @@ TEST_F(PrimitiveListPaneTest, MouseDragInTheTreeAndClicksOnTheCanvas)
     QTest::mouseClick(viewport, Qt::LeftButton, {}, centre(QStringLiteral("B")));
     EXPECT_EQ(f.Marks(), QString());
     EXPECT_FALSE(f.pane.IsMarking());
+}
+
+// A handle drag on the canvas leaves the box's state before it as the undo
+// record; its open property dialog follows the drag and the undo; a
+// double-click in the tree asks the editor for the properties.
+TEST_F(PrimitiveListPaneTest, HandleDragIsUndoneAndTheDialogFollows)
+{
+    PaneFixture f;
+    f.Fill(3);
+    f.canvas.show();
+    f.pane.show();
+    QCoreApplication::processEvents();
+    Run(f, QStringLiteral("sel C"));
+    auto *box = dynamic_cast<CRectangle *>(f.pane.SelectedPrimitive());
+    ASSERT_NE(box, nullptr);
+    std::unique_ptr<CPropertiesDlg> dialog(box->OpenProperties(&f.editor));
+    CPrimitiveHandle *centre = box->Handle(9);
+    ASSERT_TRUE(centre && centre->HasWindow());
+    QTest::mousePress(centre->Window(), Qt::LeftButton, {}, QPoint(3, 3));
+    const QPointF local = QPointF(centre->Point() + QPoint(30, 40) - centre->Window()->pos());
+    QMouseEvent move(QEvent::MouseMove, local, centre->Window()->mapToGlobal(local), Qt::NoButton, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(centre->Window(), &move);
+    QTest::mouseRelease(centre->Window(), Qt::LeftButton, {}, QPoint(3, 3));
+    EXPECT_EQ(box->TopLeft(), QPoint(50, 60));
+    EXPECT_EQ(dialog->GetPosition(), QPoint(50, 60));
+
+    f.pane.UndoLast();
+    EXPECT_EQ(box->TopLeft(), QPoint(20, 20));
+    EXPECT_EQ(dialog->GetPosition(), QPoint(20, 20));
+    EXPECT_EQ(f.pane.SelectedPrimitive(), box);
+    EXPECT_TRUE(f.pane.IsUndoEmpty());
+
+    const QRect row = f.pane.Tree()->visualItemRect(f.pane.Tree()->topLevelItem(2));
+    QTest::mouseDClick(f.pane.Tree()->viewport(), Qt::LeftButton, {}, row.center());
+    ASSERT_EQ(f.editor.propertiesAskedFor.size(), 1u);
+    EXPECT_EQ(f.editor.propertiesAskedFor[0], box);
 }
 
 } // namespace

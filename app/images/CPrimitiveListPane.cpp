@@ -10,7 +10,9 @@
 #include "imeUndo.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QHeaderView>
+#include <QLabel>
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -1013,6 +1015,24 @@ void CPrimitiveListPane::BeginDrag(TreeItemId id, bool ctrl)
     m_dragItem = id;
     m_dropTarget = id;
     m_dragImage = ctrl ? kDragImageCopy : kDragImageMove;
+    ShowDragImage();
+}
+
+// The drag picture: a small frameless window beside the cursor.
+void CPrimitiveListPane::ShowDragImage()
+{
+    if (!m_dragging) {
+        delete m_dragWindow.data();
+        return;
+    }
+    if (!m_dragWindow) {
+        m_dragWindow = new QLabel(this, Qt::ToolTip | Qt::FramelessWindowHint);
+        m_dragWindow->setAttribute(Qt::WA_TransparentForMouseEvents);
+        m_dragWindow->resize(16, 16);
+    }
+    m_dragWindow->setPixmap(PrimitiveImageList().value(m_dragImage).pixmap(16, 16));
+    m_dragWindow->move(QCursor::pos() + QPoint(8, 8));
+    m_dragWindow->show();
 }
 
 void CPrimitiveListPane::DragMove(const QPoint &viewport, bool ctrl)
@@ -1049,6 +1069,7 @@ void CPrimitiveListPane::DragMove(const QPoint &viewport, bool ctrl)
     m_dropTarget = IdOf(target);
     if (target)
         m_tree->scrollToItem(target);
+    ShowDragImage();
     RepaintTree();
 }
 
@@ -1057,6 +1078,7 @@ void CPrimitiveListPane::EndDrag(bool ctrl)
     if (!m_dragging)
         return;
     m_dragging = false;
+    ShowDragImage();
     DropMarked(m_dropTarget, m_dropAfter != 0, ctrl);
     m_dropTarget = kNoTreeItem;
     m_dropAfter = 0;

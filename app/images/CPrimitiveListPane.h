@@ -15,6 +15,7 @@
 #include "PrimitiveClipboard.h"
 
 #include <QHash>
+#include <QLabel>
 #include <QPointer>
 #include <QStatusBar>
 #include <QWidget>
@@ -159,10 +160,12 @@ private:
     void UpdateEditorSelection();
     void Changed();
     void RepaintTree();
+    void ShowDragImage();
 
     PaneTree *m_tree;
     QPointer<CCanvas> m_canvas;
     QPointer<QStatusBar> m_statusBar;
+    QPointer<QLabel> m_dragWindow;
     ListPaneEditorLink *m_editor = nullptr;
     bool m_modified = false;
     bool m_ctrlDown = false;

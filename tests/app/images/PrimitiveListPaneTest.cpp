@@ -15,6 +15,7 @@
 #include "TestSupport.h"
 #include "imeUndo.h"
 
+#include <QLabel>
 #include <QStatusBar>
 #include <QStringList>
 #include <QTest>
@@ -457,8 +458,12 @@ TEST_F(PrimitiveListPaneTest, MouseDragInTheTreeAndClicksOnTheCanvas)
     EXPECT_TRUE(f.pane.IsDragging());
     EXPECT_EQ(f.pane.DropTarget(), f.Item(QStringLiteral("C")));
     EXPECT_EQ(f.pane.DragImage(), 1);
+    const QLabel *picture = f.pane.findChild<QLabel *>();
+    ASSERT_NE(picture, nullptr);
+    EXPECT_TRUE(picture->isVisible());
     QTest::mouseRelease(viewport, Qt::LeftButton, {}, onto);
     EXPECT_FALSE(f.pane.IsDragging());
+    EXPECT_EQ(f.pane.findChild<QLabel *>(), nullptr);
     EXPECT_EQ(f.TreeText(), QStringLiteral("B A C"));
 
     // Below the items: after the last one; Ctrl copies.

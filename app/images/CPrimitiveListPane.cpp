@@ -78,21 +78,19 @@ class MarkDelegate final : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
-    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+protected:
+    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
     {
+        QStyledItemDelegate::initStyleOption(option, index);
         auto *tree = static_cast<QTreeWidget *>(parent());
         QTreeWidgetItem *item = tree->itemFromIndex(index);
         const CPrimitive *primitive = PrimitiveOfItem(item);
-        if (!primitive || !primitive->IsMarked() || item->parent()) {
-            QStyledItemDelegate::paint(painter, option, index);
+        if (!primitive || !primitive->IsMarked() || item->parent())
             return;
-        }
         const bool selected = tree->currentItem() == item;
-        QStyleOptionViewItem marked(option);
-        marked.state &= ~QStyle::State_Selected;
-        marked.palette.setColor(QPalette::Text, selected ? Qt::black : Qt::white);
-        marked.backgroundBrush = selected ? QColor(255, 0, 0) : QColor(128, 0, 0);
-        QStyledItemDelegate::paint(painter, marked, index);
+        option->state &= ~QStyle::State_Selected;
+        option->palette.setColor(QPalette::Text, selected ? Qt::black : Qt::white);
+        option->backgroundBrush = selected ? QColor(255, 0, 0) : QColor(128, 0, 0);
     }
 };
 

@@ -22,6 +22,7 @@
 #include <QTreeWidget>
 
 #include <algorithm>
+#include <cstdlib>
 
 #include <random>
 #include <set>
@@ -526,6 +527,37 @@ TEST_F(PrimitiveListPaneTest, HandleDragIsUndoneAndTheDialogFollows)
     QTest::mouseDClick(f.pane.Tree()->viewport(), Qt::LeftButton, {}, row.center());
     ASSERT_EQ(f.editor.propertiesAskedFor.size(), 1u);
     EXPECT_EQ(f.editor.propertiesAskedFor[0], box);
+}
+
+// A picture of the pane (a group, a marked item, the selected marked item,
+// the icons) for a person to look at.
+TEST_F(PrimitiveListPaneTest, Screenshot)
+{
+    PaneFixture f;
+    f.Fill(5);
+    f.pane.CreatePrimitive(2, true);
+    f.pane.CreatePrimitive(5, true);
+    Run(f, QStringLiteral("mark A B"));
+    Run(f, QStringLiteral("group"));
+    Run(f, QStringLiteral("mark C E"));
+    f.pane.show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(f.TreeText(), QStringLiteral("C D E L N G(A* B*)"));
+    SaveScreenshot(f.pane, QStringLiteral("list-pane"));
+    // Marked: dark red; marked and selected: red; others keep the base.
+    QTreeWidget *tree = f.pane.Tree();
+    const QImage picture = tree->viewport()->grab().toImage();
+    const auto background = [&](int row) {
+        const QRect rect = tree->visualItemRect(tree->topLevelItem(row));
+        return QColor(picture.pixel(rect.right() - 2, rect.center().y()));
+    };
+    // The style may shade the fill a little.
+    const auto near = [](const QColor &a, const QColor &b) {
+        return std::abs(a.red() - b.red()) < 40 && std::abs(a.green() - b.green()) < 40 && std::abs(a.blue() - b.blue()) < 40;
+    };
+    EXPECT_TRUE(near(background(0), QColor(128, 0, 0))) << background(0).name().toStdString();
+    EXPECT_TRUE(near(background(2), QColor(255, 0, 0))) << background(2).name().toStdString();
+    EXPECT_FALSE(near(background(1), QColor(128, 0, 0)));
 }
 
 } // namespace

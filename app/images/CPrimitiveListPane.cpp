@@ -233,7 +233,7 @@ CPrimitiveListPane::CPrimitiveListPane(QWidget *parent) : QWidget(parent), m_tre
 CPrimitiveListPane::~CPrimitiveListPane()
 {
     m_undo.reset();
-    const QSignalBlocker blocker(m_tree);
+    m_tree->blockSignals(true); // the tree goes with its signals off
     DeleteAllPrimitives();
     delete m_tree; // its items leave the table while the table still exists
     m_tree = nullptr;

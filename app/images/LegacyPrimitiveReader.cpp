@@ -3,6 +3,7 @@
 #include "Archive.h"
 #include "CDot.h"
 #include "CGrid.h"
+#include "CGroup.h"
 #include "CGrill.h"
 #include "CImageOption.h"
 #include "CLine.h"
@@ -127,6 +128,24 @@ std::unique_ptr<CPrimitive> ReadLegacyTextRecord(CArchive &ar, int, QString &err
     return primitive;
 }
 
+std::unique_ptr<CPrimitive> ReadLegacyGroup(CArchive &ar, int depth, QString &error)
+{
+    constexpr qint32 kMaxLegacyMembers = 65535;
+    const auto v = ReadLegacyFields<5>(ar); // x1, y1, x2, y2, member count
+    if (v[4] < 1 || v[4] > kMaxLegacyMembers) {
+        error = QStringLiteral("A group record announces %1 members.").arg(v[4]);
+        return nullptr;
+    }
+    auto group = std::make_unique<CGroup>(QPoint(v[0], v[1]), QPoint(v[2], v[3]));
+    for (qint32 i = 0; i < v[4]; ++i) {
+        std::unique_ptr<CPrimitive> member = ReadLegacyPrimitive(ar, depth + 1, error);
+        if (!member)
+            return nullptr;
+        group->AddMember(member.release(), i, false);
+    }
+    return group;
+}
+
 struct LegacyRow {
     quint32 kind;
     std::unique_ptr<CPrimitive> (*read)(CArchive &ar, int depth, QString &error);
@@ -142,6 +161,7 @@ const LegacyRow kLegacyRows[] = {
     {7, &ReadLegacyGrill},
     {9, &ReadLegacyTextRecord},
     {10, &ReadLegacyOption},
+    {11, &ReadLegacyGroup},
 };
 
 const LegacyRow *FindLegacyRow(quint32 kind)

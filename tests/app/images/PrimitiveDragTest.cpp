@@ -3,7 +3,12 @@
 // centroid, and the primitives whose every handle moves them whole.
 
 #include "CCanvas.h"
+#include "CDot.h"
+#include "CGroup.h"
 #include "CPrimitiveHandle.h"
+#include "CRectangle.h"
+#include "CRenderMap.h"
+#include "CText.h"
 #include "CTriangle.h"
 #include "CanvasDoubles.h"
 #include "TestSupport.h"
@@ -99,6 +104,43 @@ TEST_F(PrimitiveDragTest, ALockedTriangleDoesNotDrag)
     triangle.SetLocked(true);
     Pull(*triangle.Handle(4), {{160, 140}, {170, 150}});
     EXPECT_EQ(Corners(triangle), (std::array<QPoint, 3>{QPoint(100, 100), QPoint(200, 100), QPoint(150, 200)}));
+}
+
+// Pulled by its centre 7 pixels right, a group moves every member, a
+// nested group's members too, and keeps its size; the nested group's own
+// handles do not drag.
+TEST_F(PrimitiveDragTest, AGroupMovesWholeByAnyHandle)
+{
+    auto inner = std::make_unique<CGroup>(QPoint(0, 0), QPoint(0, 0));
+    inner->AddMember(new CDot(200, 210), 0, true);
+    inner->AddMember(new CDot(220, 230), 1, true);
+    CGroup *nested = inner.get();
+    auto outer = std::make_unique<CGroup>(QPoint(0, 0), QPoint(0, 0));
+    outer->AddMember(new CRectangle(100, 100, 150, 140), 0, true);
+    outer->AddMember(inner.release(), 1, true);
+    CGroup &group = Put(std::move(outer));
+    EXPECT_EQ(QRect(group.TopLeft(), group.BottomRight()), QRect(QPoint(100, 100), QPoint(221, 231)))
+        << "a dot's bounds reach a pixel around it";
+    const QPoint centre = group.Handle(9)->Point();
+    Pull(*group.Handle(9), {centre + QPoint(3, 0), centre + QPoint(7, 0)});
+    EXPECT_EQ(group.Members()[0]->GetCommandText(), "RECT White  51 41  107 100  GrayPat0");
+    EXPECT_EQ(nested->Members()[0]->GetCommandText(), "ADOT White 207 210");
+    EXPECT_EQ(nested->Members()[1]->GetCommandText(), "ADOT White 227 230");
+    EXPECT_EQ(QRect(group.TopLeft(), group.BottomRight()), QRect(QPoint(107, 100), QPoint(228, 231)));
+    EXPECT_FALSE(nested->BeginTrack(9)) << "frozen within the group";
+    EXPECT_FALSE(group.Members()[0]->BeginTrack(1));
+}
+
+TEST_F(PrimitiveDragTest, AnyHandleMovesARenderMapOrAText)
+{
+    CRenderMap &map = Put(std::make_unique<CRenderMap>(100, 100, QStringLiteral("Arrow"), 40, 20));
+    EXPECT_EQ(map.Handle(3)->Point(), QPoint(139, 119));
+    Pull(*map.Handle(3), {{142, 121}, {150, 125}});
+    EXPECT_EQ(map.GetCommandText(), "RMAP 111 106 Arrow");
+    EXPECT_EQ(map.Handle(1)->Point(), QPoint(111, 106));
+    CText &text = Put(std::make_unique<CText>(300, 300, QStringLiteral("AB")));
+    Pull(*text.Handle(1), {{305, 302}, {310, 320}});
+    EXPECT_EQ(text.GetCommandText(), "TEXT White 310 320 sys16 \"AB\"");
 }
 
 } // namespace

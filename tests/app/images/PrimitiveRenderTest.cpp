@@ -7,6 +7,7 @@
 #include "CGrid.h"
 #include "CGrill.h"
 #include "CMarker.h"
+#include "CRenderMap.h"
 #include "CText.h"
 #include "CTriangle.h"
 #include "CanvasDoubles.h"
@@ -181,6 +182,18 @@ TEST_F(PrimitiveRenderTest, ATextShowsItsFrameAndTheTextInside)
     picture = Render();
     Lit(picture, &box);
     EXPECT_EQ(box, QRect(QPoint(10, -1), QPoint(10 + 63 + 1, 8)).intersected(QRect(0, 0, 64, 48)));
+}
+
+// The frame is one pixel wider and higher than the map, white whatever the
+// colours; an empty name leaves the frame alone.
+TEST_F(PrimitiveRenderTest, ARenderMapIsAWhiteFrame)
+{
+    Show(64, 48);
+    pane.Add(std::make_unique<CRenderMap>(5, 6, QString(), 10, 8));
+    const QImage picture = Render();
+    ExpectSpots(picture, {{5, 6, kLight}, {16, 6, kLight}, {5, 15, kLight}, {16, 15, kLight}, {4, 6, kDark},
+                          {17, 6, kDark}, {10, 10, kDark}});
+    EXPECT_EQ(Lit(picture), 2 * 12 + 2 * 8);
 }
 
 // 16 by 12 ticks on 640 x 480; through the centre every stroke is two

@@ -5,7 +5,9 @@
 // replies a recall must not trust, and a link that drops mid-send.
 
 #include "ArchiveBytes.h"
+#include "CDot.h"
 #include "CGenerator.h"
+#include "CGroup.h"
 #include "CImage.h"
 #include "CLine.h"
 #include "CProgressDlg.h"
@@ -474,6 +476,32 @@ TEST_F(ImageTrafficSimTest, DroppedLinkMidSendShowsOneBoxAndStoresNothing)
     demo->SetName("Long");
     ASSERT_TRUE(Send(*gen, *demo));
     EXPECT_EQ(Stored(1, "Long")->lines, (Trace{"LINE Red 0 0 639 479", "RECT White  10 20  5 6  GrayPat0"}));
+}
+
+// A group of 25 dots asks Cancel right after sending members 0, 10 and
+// 20: the polls are counted by what the generator had heard of them.
+TEST_F(ImageTrafficSimTest, AGroupAsksCancelAfterEveryTenthMember)
+{
+    Start({"7.011"});
+    auto gen = Connect(1);
+    CImage image;
+    image.SetName("Many");
+    auto group = std::make_unique<CGroup>(QPoint(0, 0), QPoint(30, 30));
+    for (int i = 0; i < 25; ++i)
+        group->AddMember(new CDot(i, i), i, false);
+    image.AddPrimitive(std::move(group));
+    std::vector<int> polls;
+    CProgressDlg::SetExternalCancel([this, &polls] {
+        const Trace heard = Heard(1);
+        polls.push_back(int(std::count_if(heard.begin(), heard.end(),
+                                          [](const std::string &line) { return line.rfind("ADOT", 0) == 0; })));
+        return quint64(0);
+    });
+    ASSERT_TRUE(Send(*gen, image));
+    std::vector<int> inside;
+    std::copy_if(polls.begin(), polls.end(), std::back_inserter(inside), [](int n) { return n > 0 && n < 25; });
+    EXPECT_EQ(inside, (std::vector<int>{1, 11, 21}));
+    EXPECT_EQ(Stored(1, "Many")->lines.size(), 25u);
 }
 
 } // namespace

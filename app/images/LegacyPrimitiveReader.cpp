@@ -6,6 +6,7 @@
 #include "CGroup.h"
 #include "CGrill.h"
 #include "CImageOption.h"
+#include "CInformationBox.h"
 #include "CLine.h"
 #include "CMarker.h"
 #include "COval.h"
@@ -15,6 +16,7 @@
 #include "CTriangle.h"
 
 #include <array>
+#include <cmath>
 
 namespace {
 
@@ -146,6 +148,29 @@ std::unique_ptr<CPrimitive> ReadLegacyGroup(CArchive &ar, int depth, QString &er
     return group;
 }
 
+std::unique_ptr<CPrimitive> ReadLegacyInfoBox(CArchive &ar, int, QString &error)
+{
+    constexpr qint32 kStoredInfoBox = 3;
+    const auto v = ReadLegacyFields<4>(ar); // x, y, colour, type
+    double xRatio = 0;
+    double yRatio = 0;
+    ar >> xRatio >> yRatio;
+    const auto rest = ReadLegacyFields<2>(ar); // contents, border
+    std::unique_ptr<CInformationBox> box;
+    if (v[3] == kStoredInfoBox) {
+        if (!std::isfinite(xRatio) || !std::isfinite(yRatio)) {
+            error = QStringLiteral("An information box record's place is not a number.");
+            return nullptr;
+        }
+        box = std::make_unique<CInformationBox>(xRatio, yRatio, rest[0], rest[1]);
+    } else {
+        // Types 1 and 2 were the format and the step box; others stay unknown.
+        box = std::make_unique<CInformationBox>(int((std::int64_t(v[3]) - 1) % 3), v[0], v[1]);
+    }
+    box->SetColour(v[2]);
+    return box;
+}
+
 struct LegacyRow {
     quint32 kind;
     std::unique_ptr<CPrimitive> (*read)(CArchive &ar, int depth, QString &error);
@@ -157,6 +182,7 @@ const LegacyRow kLegacyRows[] = {
     {2, &ReadLegacyTriangle},
     {3, &ReadLegacyBox},
     {4, &ReadLegacyMarker},
+    {5, &ReadLegacyInfoBox},
     {6, &ReadLegacyGrid},
     {7, &ReadLegacyGrill},
     {9, &ReadLegacyTextRecord},

@@ -5,6 +5,7 @@
 #include "CGrid.h"
 #include "CGrill.h"
 #include "CImageOption.h"
+#include "CInformationBox.h"
 #include "CLine.h"
 #include "CMarker.h"
 #include "COval.h"
@@ -55,6 +56,9 @@ const LineRow kLineRows[] = {
     {"LIMI", &MakeKind<CMarker, CMarker::kLimitMarkers>},
     {"TRIA", &Make<CTriangle>},
     {"TEXT", &Make<CText>},
+    {"FORM", &MakeKind<CInformationBox, CInformationBox::kFormatBox>},
+    {"SNUM", &MakeKind<CInformationBox, CInformationBox::kStepBox>},
+    {"TBOX", &MakeKind<CInformationBox, CInformationBox::kInfoBox>},
     {"IMGE", nullptr},
     {"IMGA", nullptr},
 };

@@ -139,6 +139,11 @@ TEST_F(ImageTrafficSimTest, EachKindSurvivesTheRoundTrip)
         {"a filled triangle",
          Bytes().newClass("CTriangle").i32(0).i32(320).i32(192).i32(256).i32(288).i32(384).i32(288).i32(3).i32(18).data,
          "TRIA Yellow  320 192  256 288  384 288  Checker2", "TRIA Yellow  320 192  256 288  384 288  Checker2", {}},
+        {"a format box", Bytes().newClass("CInformationBox").i32(0).i32(0).i32(256).i32(223).i32(3).data,
+         "FORM Yellow 256 223", "FORM Yellow 256 223", {}},
+        {"an information box",
+         Bytes().newClass("CInformationBox").i32(0).i32(2).i32(320).i32(240).i32(7).f64(0.5).f64(0.5).i32(1).i32(0).data,
+         "TBOX White 0.500 0.500  1 0", "TBOX White 0.500 0.500  1 0", {}},
         // A question mark in a text is no query: nothing is awaited.
         {"a text asking why",
          Bytes().newClass("CText").i32(0).i32(100).i32(50).i32(7).i32(1).counted("Why? \xe9t\xe9").data,

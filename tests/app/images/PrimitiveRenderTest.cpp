@@ -6,6 +6,7 @@
 #include "CDot.h"
 #include "CGrid.h"
 #include "CGrill.h"
+#include "CInformationBox.h"
 #include "CMarker.h"
 #include "CRenderMap.h"
 #include "CText.h"
@@ -194,6 +195,21 @@ TEST_F(PrimitiveRenderTest, ARenderMapIsAWhiteFrame)
     ExpectSpots(picture, {{5, 6, kLight}, {16, 6, kLight}, {5, 15, kLight}, {16, 15, kLight}, {4, 6, kDark},
                           {17, 6, kDark}, {10, 10, kDark}});
     EXPECT_EQ(Lit(picture), 2 * 12 + 2 * 8);
+}
+
+// A step box fills its box black over what lies under it, outlines it in
+// its colour; an information box without a border leaves what is under it.
+TEST_F(PrimitiveRenderTest, AnInformationBoxCoversWhatLiesUnderIt)
+{
+    Show(128, 96);
+    pane.Add(std::make_unique<CDot>(20, 20, 1));
+    pane.Add(std::make_unique<CDot>(20, 60, 1));
+    pane.Add(std::make_unique<CInformationBox>(CInformationBox::kStepBox, 40, 20, 3));
+    pane.Add(std::make_unique<CInformationBox>(32.0 / 127, 60.0 / 95, 1, 0, 3));
+    const QImage picture = Render();
+    constexpr QRgb kYellowPixel = 0xFFFFFF00;
+    ExpectSpots(picture, {{20, 20, kDark}, {7, 14, kYellowPixel}, {73, 26, kYellowPixel}, {7, 20, kYellowPixel},
+                          {6, 20, kDark}, {74, 20, kDark}, {20, 60, kRedPixel}});
 }
 
 // 16 by 12 ticks on 640 x 480; through the centre every stroke is two

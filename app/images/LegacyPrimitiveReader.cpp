@@ -1,6 +1,7 @@
 #include "LegacyPrimitiveReader.h"
 
 #include "Archive.h"
+#include "CCharacterBox.h"
 #include "CDot.h"
 #include "CGrid.h"
 #include "CGroup.h"
@@ -171,6 +172,15 @@ std::unique_ptr<CPrimitive> ReadLegacyInfoBox(CArchive &ar, int, QString &error)
     return box;
 }
 
+std::unique_ptr<CPrimitive> ReadLegacyCharacterBox(CArchive &ar, int, QString &)
+{
+    const auto v = ReadLegacyFields<7>(ar); // x1, y1, x2, y2, colour, font, code
+    auto box = std::make_unique<CCharacterBox>(v[0], v[1], v[2], v[3], CNamedColour::kWhite, 0, v[6]);
+    box->SetColour(v[4]);
+    box->SetFont(v[5]);
+    return box;
+}
+
 struct LegacyRow {
     quint32 kind;
     std::unique_ptr<CPrimitive> (*read)(CArchive &ar, int depth, QString &error);
@@ -185,6 +195,7 @@ const LegacyRow kLegacyRows[] = {
     {5, &ReadLegacyInfoBox},
     {6, &ReadLegacyGrid},
     {7, &ReadLegacyGrill},
+    {8, &ReadLegacyCharacterBox},
     {9, &ReadLegacyTextRecord},
     {10, &ReadLegacyOption},
     {11, &ReadLegacyGroup},

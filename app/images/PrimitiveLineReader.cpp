@@ -1,5 +1,7 @@
 #include "PrimitiveLineReader.h"
 
+#include "CBlockCopy.h"
+#include "CCharacterBox.h"
 #include "CCommandReader.h"
 #include "CDot.h"
 #include "CGrid.h"
@@ -59,6 +61,8 @@ const LineRow kLineRows[] = {
     {"FORM", &MakeKind<CInformationBox, CInformationBox::kFormatBox>},
     {"SNUM", &MakeKind<CInformationBox, CInformationBox::kStepBox>},
     {"TBOX", &MakeKind<CInformationBox, CInformationBox::kInfoBox>},
+    {"MMAP", &Make<CBlockCopy>},
+    {"PAGE", &Make<CCharacterBox>},
     {"IMGE", nullptr},
     {"IMGA", nullptr},
 };

@@ -144,6 +144,11 @@ TEST_F(ImageTrafficSimTest, EachKindSurvivesTheRoundTrip)
         {"an information box",
          Bytes().newClass("CInformationBox").i32(0).i32(2).i32(320).i32(240).i32(7).f64(0.5).f64(0.5).i32(1).i32(0).data,
          "TBOX White 0.500 0.500  1 0", "TBOX White 0.500 0.500  1 0", {}},
+        {"a character box",
+         Bytes().newClass("CCharacterBox").i32(0).i32(5).i32(6).i32(14).i32(25).i32(7).i32(0).i32(65).data,
+         "PAGE White 10 20 5 6 sys16 65", "PAGE White 10 20 5 6 sys16 65", {}},
+        {"a block copy", Bytes().newClass("CBlockCopy").i32(0).i32(10).i32(20).i32(109).i32(69).i32(300).i32(400).data,
+         "MMAP 100 50  10 20  300 400", "MMAP 100 50  10 20  300 400", {}},
         // A question mark in a text is no query: nothing is awaited.
         {"a text asking why",
          Bytes().newClass("CText").i32(0).i32(100).i32(50).i32(7).i32(1).counted("Why? \xe9t\xe9").data,

@@ -200,6 +200,21 @@ TEST_F(PrimitiveArchiveTest, LegacyInformationBoxes)
     EXPECT_FALSE(refused.ImportLegacyBinary(nanAr));
 }
 
+TEST_F(PrimitiveArchiveTest, CharacterBoxesAndBlockCopiesKeepTheirFields)
+{
+    Bytes b;
+    b.bytes(Head("Boxes", 2));
+    b.newClass("CCharacterBox").i32(0).i32(5).i32(6).i32(14).i32(25).i32(2).i32(1).i32(65);
+    b.newClass("CBlockCopy").i32(0).i32(10).i32(20).i32(109).i32(69).i32(300).i32(400);
+    const std::unique_ptr<CImage> image = LoadImage(b.data);
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(Lines(*image), (QStringList{"PAGE Green 10 20 5 6 opix9 65", "MMAP 100 50  10 20  300 400"}));
+    EXPECT_EQ(StoreImage(*image), b.data);
+    CImage legacy;
+    ASSERT_TRUE(ImportLegacy(legacy, {LegacyRecord(8, {5, 6, 14, 25, 1, 2, 66})}));
+    EXPECT_EQ(Lines(legacy), QStringList{"PAGE Red 10 20 5 6 focusmac 66"});
+}
+
 TEST_F(PrimitiveArchiveTest, ALegacyTextOver255BytesRefusesTheRecord)
 {
     CImage image;

@@ -3,6 +3,8 @@
 // centroid, and the primitives whose every handle moves them whole.
 
 #include "CCanvas.h"
+#include "CBlockCopy.h"
+#include "CCharacterBox.h"
 #include "CDot.h"
 #include "CGroup.h"
 #include "CPrimitiveHandle.h"
@@ -129,6 +131,47 @@ TEST_F(PrimitiveDragTest, AGroupMovesWholeByAnyHandle)
     EXPECT_EQ(QRect(group.TopLeft(), group.BottomRight()), QRect(QPoint(107, 100), QPoint(228, 231)));
     EXPECT_FALSE(nested->BeginTrack(9)) << "frozen within the group";
     EXPECT_FALSE(group.Members()[0]->BeginTrack(1));
+}
+
+// Handle 12 carries the destination, keeping its size the source's; 19
+// carries both; a source handle resizes the source alone.
+TEST_F(PrimitiveDragTest, ABlockCopysHandlesMoveTheSourceTheDestinationOrBoth)
+{
+    const struct {
+        int handle;
+        QPoint by;
+        const char *line;
+    } rows[] = {
+        {12, {10, -20}, "MMAP 101 51  100 100  310 180"},
+        {19, {5, 5}, "MMAP 101 51  105 105  305 205"},
+        {3, {9, 9}, "MMAP 110 60  100 100  300 200"},
+        {9, {-4, 6}, "MMAP 101 51  96 106  300 200"},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.handle);
+        pane.primitives.clear();
+        CBlockCopy &copy = Put(std::make_unique<CBlockCopy>(100, 100, 200, 150, 300, 200));
+        const QPoint from = copy.Handle(row.handle)->Point();
+        Pull(*copy.Handle(row.handle), {from + row.by / 2, from + row.by});
+        EXPECT_EQ(copy.GetCommandText(), QString::fromLatin1(row.line));
+        EXPECT_FALSE(copy.IsTracking());
+        EXPECT_EQ(copy.Handle(10)->Point(), copy.Destination());
+    }
+    // The line between the boxes is no hit, but a band across it marks it.
+    CBlockCopy &copy = dynamic_cast<CBlockCopy &>(*pane.primitives.back());
+    EXPECT_FALSE(copy.HitTest(QPoint(250, 177)));
+    EXPECT_TRUE(copy.HitTest(QPoint(300, 200)));
+    EXPECT_TRUE(copy.IntersectsRect(QRect(245, 172, 10, 10))); // the line from (96, 106) to (300, 200)
+    EXPECT_FALSE(copy.IntersectsRect(QRect(245, 100, 10, 10)));
+}
+
+TEST_F(PrimitiveDragTest, ACharacterBoxResizedPastItsCornerEndsOrdered)
+{
+    CCharacterBox &box = Put(std::make_unique<CCharacterBox>(100, 100, 200, 150, CNamedColour::kWhite, 0, 65));
+    Pull(*box.Handle(3), {{150, 120}, {80, 90}});
+    EXPECT_EQ(box.GetCommandText(), "PAGE White 21 11 80 90 sys16 65");
+    Pull(*box.Handle(9), {{95, 100}, {100, 105}});
+    EXPECT_EQ(box.GetCommandText(), "PAGE White 21 11 90 100 sys16 65") << "the centre moves it whole";
 }
 
 TEST_F(PrimitiveDragTest, AnyHandleMovesARenderMapOrAText)

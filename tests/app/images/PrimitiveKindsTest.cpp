@@ -3,7 +3,9 @@
 // each stands when made on a canvas, and where the whole-image patterns
 // put their lines, also for values no dialog would allow.
 
+#include "CBlockCopy.h"
 #include "CCanvas.h"
+#include "CCharacterBox.h"
 #include "CCommandReader.h"
 #include "CDot.h"
 #include "CGrid.h"
@@ -69,6 +71,10 @@ TEST_F(PrimitiveKindsTest, EachLineBuildsItsKindAndWritesItself)
         {"TBOX White 0.500 0.500  1 0", 8, "Information Box", "TBOX White 0.500 0.500  1 0"},
         {"TBOX Red 0.12345 2 15 3", 8, "Information Box", "TBOX Red 0.123 2.000  15 3"},
         {"TBOX Red 0,5 nan 16", 8, "Information Box", "TBOX Red 0.000 5.000  0 0"}, // a comma separates
+        {"PAGE White 10 20 5 6 sys16 65", 9, "Character Box", "PAGE White 10 20 5 6 sys16 65"},
+        {"page red 3 4 0 0 OPIX9", 9, "Character Box", "PAGE Red 3 4 0 0 opix9 0"},
+        {"MMAP 100 50  10 20  300 400", 25, "Block Copy", "MMAP 100 50  10 20  300 400"},
+        {"MMAP 1 1 2 2", 25, "Block Copy", "MMAP 1 1  2 2  0 0"},
         {"TRIA Mauve 1 2 3", 3, "Triangle", "TRIA White  1 2  3 0  0 0  GrayPat0"},
     };
     for (const auto &row : rows) {
@@ -127,6 +133,12 @@ TEST_F(PrimitiveKindsTest, MadeOnACanvasTheyStandWhereTheRulesPutThem)
     EXPECT_EQ(CInformationBox(&canvas, 0).GetCommandText(), "FORM White 256 223");
     EXPECT_EQ(CInformationBox(&canvas, 4).GetCommandText(), "SNUM White 320 240");
     EXPECT_EQ(CInformationBox(&canvas, 2).GetCommandText(), "TBOX White 0.500 0.500  0 0");
+    EXPECT_EQ(CCharacterBox(&canvas).GetCommandText(), "PAGE White 129 97 256 192 sys16 35");
+    CBlockCopy copy(&canvas);
+    EXPECT_EQ(copy.GetCommandText(), "MMAP 129 97  187 192  325 192");
+    ASSERT_EQ(copy.HandleCount(), 19);
+    EXPECT_EQ(copy.Handle(12)->Point(), QPoint(325 + 128, 192 + 96));
+    EXPECT_EQ(copy.Handle(19)->Point(), QPoint(256, 192));
     CTriangle triangle(&canvas);
     EXPECT_EQ(triangle.GetCommandText(), "TRIA White  320 192  256 288  384 288  GrayPat0");
     ASSERT_EQ(triangle.HandleCount(), 7);
@@ -223,6 +235,23 @@ TEST_F(PrimitiveKindsTest, MovingAnInformationBoxMovesItsRatios)
     CInformationBox form(CInformationBox::kFormatBox, 1, 2);
     form.Offset(3, 3);
     EXPECT_EQ(form.GetCommandText(), "FORM White 4 5");
+}
+
+TEST_F(PrimitiveKindsTest, BoxesReadFromLinesKeepTheirCorners)
+{
+    const std::unique_ptr<CPrimitive> page = ReadKind("PAGE White 10 20 5 6 sys16 65");
+    QPoint tl, br;
+    page->GetBounds(tl, br);
+    EXPECT_EQ(QRect(tl, br), QRect(QPoint(5, 6), QPoint(14, 25)));
+    const std::unique_ptr<CPrimitive> copy = ReadKind("MMAP 100 50  10 20  300 400");
+    copy->GetBounds(tl, br);
+    EXPECT_EQ(QRect(tl, br), QRect(QPoint(10, 20), QPoint(109, 69)));
+    EXPECT_EQ(dynamic_cast<const CBlockCopy &>(*copy).Destination(), QPoint(300, 400));
+    // A nudge moves the source only.
+    copy->Offset(1, 1);
+    EXPECT_EQ(copy->GetCommandText(), "MMAP 100 50  11 21  300 400");
+    copy->Scale(2.0, 0.5);
+    EXPECT_EQ(copy->GetCommandText(), "MMAP 199 25  22 11  600 200"); // 10.5 rounds to 11
 }
 
 // The whole-image patterns ignore every move.

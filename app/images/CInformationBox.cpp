@@ -11,6 +11,7 @@
 #include <QFontMetrics>
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -51,10 +52,14 @@ QPoint ContentsHalfSize(int contents)
     return {114, 17};
 }
 
-// The three-decimal form of a ratio, whatever the locale.
+// The three-decimal form of a ratio, whatever the locale; a small negative
+// ratio writes 0.000, as its line reads back.
 QString RatioText(double ratio)
 {
-    return QString::number(ratio, 'f', 3);
+    QString text = QString::number(ratio, 'f', 3);
+    if (text.startsWith(QLatin1Char('-')) && text.mid(1) == QLatin1String("0.000"))
+        text.remove(0, 1);
+    return text;
 }
 
 } // namespace
@@ -238,8 +243,13 @@ void CInformationBox::SetFromCommand(CCommandReader &reader)
         m_y = NextLineValue(reader);
         return;
     }
+    // Ratios far beyond any image are cut as the line's integers are: a
+    // longer number than a token holds would not read back the same.
+    const double limit = kLineValueLimit;
     reader.NextDouble(m_xRatio);
     reader.NextDouble(m_yRatio);
+    m_xRatio = std::clamp(m_xRatio, -limit, limit);
+    m_yRatio = std::clamp(m_yRatio, -limit, limit);
     int contents = 0;
     int border = 0;
     reader.NextInt(contents);

@@ -70,6 +70,7 @@ TEST_F(PrimitiveKindsTest, EachLineBuildsItsKindAndWritesItself)
         {"snum green 1", 7, "Sequence Step Box", "SNUM Green 1 0"},
         {"TBOX White 0.500 0.500  1 0", 8, "Information Box", "TBOX White 0.500 0.500  1 0"},
         {"TBOX Red 0.12345 2 15 3", 8, "Information Box", "TBOX Red 0.123 2.000  15 3"},
+        {"TBOX Red -0.0002 -1e-9 1 1", 8, "Information Box", "TBOX Red 0.000 0.000  1 1"},
         {"TBOX Red 0,5 nan 16", 8, "Information Box", "TBOX Red 0.000 5.000  0 0"}, // a comma separates
         {"PAGE White 10 20 5 6 sys16 65", 9, "Character Box", "PAGE White 10 20 5 6 sys16 65"},
         {"page red 3 4 0 0 OPIX9", 9, "Character Box", "PAGE Red 3 4 0 0 opix9 0"},
@@ -221,6 +222,8 @@ TEST_F(PrimitiveKindsTest, AnInformationBoxIsPlacedAndSizedByTheRules)
     // Ratios far beyond the image land at the ends of the int range.
     const std::unique_ptr<CPrimitive> far = ReadKind("TBOX White 1e300 -1e300 0 0");
     EXPECT_EQ(dynamic_cast<const CInformationBox &>(*far).Anchor(), QPoint(INT_MAX, INT_MIN));
+    // Cut to 2^24 so the line written reads back to the same.
+    EXPECT_EQ(far->GetCommandText(), "TBOX White 16777216.000 -16777216.000  0 0");
 }
 
 // A nudge moves the box and the ratios its line is written from.

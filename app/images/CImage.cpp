@@ -3,6 +3,7 @@
 #include "Archive.h"
 #include "CCommandReader.h"
 #include "CPrimitive.h"
+#include "CRenderMap.h"
 #include "CommandName.h"
 #include "EditorLinkWindow.h"
 #include "ImageLines.h"
@@ -175,6 +176,9 @@ void CImage::Serialize(CArchive &ar)
         for (const std::unique_ptr<CPrimitive> &primitive : m_primitives)
             ar.WriteObject(primitive.get());
     } else {
+        // Only files make render maps: naming the class here links it, and
+        // with it its entry in the archive's class registry.
+        RegisterRuntimeClass(RUNTIME_CLASS(CRenderMap));
         // Into locals: a file the image cannot use must not half-replace it.
         const QString name = ar.ReadString();
         qint32 width = 0;

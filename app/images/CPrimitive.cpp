@@ -298,6 +298,27 @@ QPoint CPrimitive::HandleImagePoint(int index) const
     return m_canvas ? m_canvas->ClientToImage(HandlePoint(index)) : HandlePoint(index);
 }
 
+void CPrimitive::KeepHandleStarts()
+{
+    m_handleStarts.clear();
+    for (const auto &handle : m_handles)
+        m_handleStarts.push_back(handle->Point());
+}
+
+QPoint CPrimitive::HandleStart(int index) const
+{
+    return index >= 1 && index <= int(m_handleStarts.size()) ? m_handleStarts[size_t(index - 1)] : HandlePoint(index);
+}
+
+void CPrimitive::FollowHandle(int index)
+{
+    const QPoint way = HandlePoint(index) - HandleStart(index);
+    for (int i = 1; i <= HandleCount(); ++i) {
+        if (i != index)
+            MoveHandle(i, HandleStart(i) + way);
+    }
+}
+
 // --- Snapping ------------------------------------------------------------------------------
 
 bool CPrimitive::SnapTrackPoint(QPoint &point, bool client, bool toPoints)

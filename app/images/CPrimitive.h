@@ -231,8 +231,14 @@ protected:
     // The image point of handle index's client point.
     QPoint HandleImagePoint(int index) const;
     void SetTracking(bool tracking) { m_tracking = tracking; }
+    // Where every handle stands as a drag that moves the whole begins, and
+    // every other handle following handle index's way from its start.
+    void KeepHandleStarts();
+    void FollowHandle(int index);
+    QPoint HandleStart(int index) const;
 
 private:
+    std::vector<QPoint> m_handleStarts;
     bool m_snapped = false;
     QPointer<CCanvas> m_canvas;
     std::vector<std::unique_ptr<CPrimitiveHandle>> m_handles;

@@ -108,7 +108,7 @@ QString CRectangle::GetCommandText() const
     std::int64_t y = m_y1;
     std::int64_t w = std::llabs(std::int64_t(m_x1) - m_x2) + 1;
     std::int64_t h = std::llabs(std::int64_t(m_y1) - m_y2) + 1;
-    if (IsTracking() && HandleCount() == kHandles) {
+    if (IsTracking() && HandleCount() >= kHandles) {
         const Geometry g = GetTrackGeometry();
         x = g.x;
         y = g.y;
@@ -128,6 +128,15 @@ void CRectangle::GetBounds(QPoint &topLeft, QPoint &bottomRight) const
 {
     topLeft = TopLeft();
     bottomRight = BottomRight();
+}
+
+void CRectangle::SetCorners(const QPoint &topLeft, const QPoint &bottomRight)
+{
+    m_x1 = topLeft.x();
+    m_y1 = topLeft.y();
+    m_x2 = bottomRight.x();
+    m_y2 = bottomRight.y();
+    PlaceHandles();
 }
 
 void CRectangle::Offset(int dx, int dy)
@@ -191,7 +200,7 @@ void CRectangle::ComputePoints()
 
 void CRectangle::PlaceHandles()
 {
-    if (HandleCount() != kHandles || IsTracking())
+    if (HandleCount() < kHandles || IsTracking())
         return;
     ComputePoints();
     for (int i = 1; i <= kHandles; ++i)
@@ -222,7 +231,7 @@ void CRectangle::Select()
 
 QRect CRectangle::ClientBox() const
 {
-    if (IsTracking() && HandleCount() == kHandles)
+    if (IsTracking() && HandleCount() >= kHandles)
         return BoxPixels(HandlePoint(1), HandlePoint(3));
     CCanvas *canvas = GetCanvas();
     if (!canvas)
@@ -323,7 +332,7 @@ void CRectangle::ShowOutline()
 bool CRectangle::BeginTrack(int index)
 {
     CCanvas *canvas = GetCanvas();
-    if (!canvas || IsLocked() || HandleCount() != kHandles)
+    if (!canvas || IsLocked() || HandleCount() < kHandles)
         return false;
     PlaceHandles();
     SetTracking(true);

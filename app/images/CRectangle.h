@@ -87,13 +87,19 @@ protected:
     CRectangle(bool oval, int x1, int y1, int x2, int y2, int colour, int pattern);
     CRectangle(bool oval, CCanvas *canvas);
 
+    // The corners as given (the handles follow); a box that keeps other
+    // values in the same places (a character box, a block copy's source)
+    // sets them here. The handles beyond the box's nine are the class's own.
+    void SetCorners(const QPoint &topLeft, const QPoint &bottomRight);
+    // The nine handles onto the box (not while a drag runs).
+    void PlaceHandles();
+
 private:
     void TakeValues(const CRectangle &other);
     // What the line writes as the size: an unfilled oval one pixel less.
     std::int64_t SizeShrink() const;
     void CreateHandles();
     void ComputePoints();
-    void PlaceHandles();
     bool MoveMode(int index) const;
     // Handle index's place in the box, from its top-left, by the extent.
     QPoint OffsetInBox(int index) const;

@@ -1,10 +1,13 @@
 #include "LegacyPrimitiveReader.h"
 
 #include "Archive.h"
+#include "CCharacterBox.h"
 #include "CDot.h"
 #include "CGrid.h"
+#include "CGroup.h"
 #include "CGrill.h"
 #include "CImageOption.h"
+#include "CInformationBox.h"
 #include "CLine.h"
 #include "CMarker.h"
 #include "COval.h"
@@ -14,6 +17,7 @@
 #include "CTriangle.h"
 
 #include <array>
+#include <cmath>
 
 namespace {
 
@@ -127,6 +131,56 @@ std::unique_ptr<CPrimitive> ReadLegacyTextRecord(CArchive &ar, int, QString &err
     return primitive;
 }
 
+std::unique_ptr<CPrimitive> ReadLegacyGroup(CArchive &ar, int depth, QString &error)
+{
+    constexpr qint32 kMaxLegacyMembers = 65535;
+    const auto v = ReadLegacyFields<5>(ar); // x1, y1, x2, y2, member count
+    if (v[4] < 1 || v[4] > kMaxLegacyMembers) {
+        error = QStringLiteral("A group record announces %1 members.").arg(v[4]);
+        return nullptr;
+    }
+    auto group = std::make_unique<CGroup>(QPoint(v[0], v[1]), QPoint(v[2], v[3]));
+    for (qint32 i = 0; i < v[4]; ++i) {
+        std::unique_ptr<CPrimitive> member = ReadLegacyPrimitive(ar, depth + 1, error);
+        if (!member)
+            return nullptr;
+        group->AddMember(member.release(), i, false);
+    }
+    return group;
+}
+
+std::unique_ptr<CPrimitive> ReadLegacyInfoBox(CArchive &ar, int, QString &error)
+{
+    constexpr qint32 kStoredInfoBox = 3;
+    const auto v = ReadLegacyFields<4>(ar); // x, y, colour, type
+    double xRatio = 0;
+    double yRatio = 0;
+    ar >> xRatio >> yRatio;
+    const auto rest = ReadLegacyFields<2>(ar); // contents, border
+    std::unique_ptr<CInformationBox> box;
+    if (v[3] == kStoredInfoBox) {
+        if (!std::isfinite(xRatio) || !std::isfinite(yRatio)) {
+            error = QStringLiteral("An information box record's place is not a number.");
+            return nullptr;
+        }
+        box = std::make_unique<CInformationBox>(xRatio, yRatio, rest[0], rest[1]);
+    } else {
+        // Types 1 and 2 were the format and the step box; others stay unknown.
+        box = std::make_unique<CInformationBox>(int((std::int64_t(v[3]) - 1) % 3), v[0], v[1]);
+    }
+    box->SetColour(v[2]);
+    return box;
+}
+
+std::unique_ptr<CPrimitive> ReadLegacyCharacterBox(CArchive &ar, int, QString &)
+{
+    const auto v = ReadLegacyFields<7>(ar); // x1, y1, x2, y2, colour, font, code
+    auto box = std::make_unique<CCharacterBox>(v[0], v[1], v[2], v[3], CNamedColour::kWhite, 0, v[6]);
+    box->SetColour(v[4]);
+    box->SetFont(v[5]);
+    return box;
+}
+
 struct LegacyRow {
     quint32 kind;
     std::unique_ptr<CPrimitive> (*read)(CArchive &ar, int depth, QString &error);
@@ -138,10 +192,13 @@ const LegacyRow kLegacyRows[] = {
     {2, &ReadLegacyTriangle},
     {3, &ReadLegacyBox},
     {4, &ReadLegacyMarker},
+    {5, &ReadLegacyInfoBox},
     {6, &ReadLegacyGrid},
     {7, &ReadLegacyGrill},
+    {8, &ReadLegacyCharacterBox},
     {9, &ReadLegacyTextRecord},
     {10, &ReadLegacyOption},
+    {11, &ReadLegacyGroup},
 };
 
 const LegacyRow *FindLegacyRow(quint32 kind)

@@ -1,10 +1,13 @@
 #include "PrimitiveLineReader.h"
 
+#include "CBlockCopy.h"
+#include "CCharacterBox.h"
 #include "CCommandReader.h"
 #include "CDot.h"
 #include "CGrid.h"
 #include "CGrill.h"
 #include "CImageOption.h"
+#include "CInformationBox.h"
 #include "CLine.h"
 #include "CMarker.h"
 #include "COval.h"
@@ -55,6 +58,11 @@ const LineRow kLineRows[] = {
     {"LIMI", &MakeKind<CMarker, CMarker::kLimitMarkers>},
     {"TRIA", &Make<CTriangle>},
     {"TEXT", &Make<CText>},
+    {"FORM", &MakeKind<CInformationBox, CInformationBox::kFormatBox>},
+    {"SNUM", &MakeKind<CInformationBox, CInformationBox::kStepBox>},
+    {"TBOX", &MakeKind<CInformationBox, CInformationBox::kInfoBox>},
+    {"MMAP", &Make<CBlockCopy>},
+    {"PAGE", &Make<CCharacterBox>},
     {"IMGE", nullptr},
     {"IMGA", nullptr},
 };

@@ -5,7 +5,9 @@
 // replies a recall must not trust, and a link that drops mid-send.
 
 #include "ArchiveBytes.h"
+#include "CDot.h"
 #include "CGenerator.h"
+#include "CGroup.h"
 #include "CImage.h"
 #include "CLine.h"
 #include "CProgressDlg.h"
@@ -137,6 +139,16 @@ TEST_F(ImageTrafficSimTest, EachKindSurvivesTheRoundTrip)
         {"a filled triangle",
          Bytes().newClass("CTriangle").i32(0).i32(320).i32(192).i32(256).i32(288).i32(384).i32(288).i32(3).i32(18).data,
          "TRIA Yellow  320 192  256 288  384 288  Checker2", "TRIA Yellow  320 192  256 288  384 288  Checker2", {}},
+        {"a format box", Bytes().newClass("CInformationBox").i32(0).i32(0).i32(256).i32(223).i32(3).data,
+         "FORM Yellow 256 223", "FORM Yellow 256 223", {}},
+        {"an information box",
+         Bytes().newClass("CInformationBox").i32(0).i32(2).i32(320).i32(240).i32(7).f64(0.5).f64(0.5).i32(1).i32(0).data,
+         "TBOX White 0.500 0.500  1 0", "TBOX White 0.500 0.500  1 0", {}},
+        {"a character box",
+         Bytes().newClass("CCharacterBox").i32(0).i32(5).i32(6).i32(14).i32(25).i32(7).i32(0).i32(65).data,
+         "PAGE White 10 20 5 6 sys16 65", "PAGE White 10 20 5 6 sys16 65", {}},
+        {"a block copy", Bytes().newClass("CBlockCopy").i32(0).i32(10).i32(20).i32(109).i32(69).i32(300).i32(400).data,
+         "MMAP 100 50  10 20  300 400", "MMAP 100 50  10 20  300 400", {}},
         // A question mark in a text is no query: nothing is awaited.
         {"a text asking why",
          Bytes().newClass("CText").i32(0).i32(100).i32(50).i32(7).i32(1).counted("Why? \xe9t\xe9").data,
@@ -474,6 +486,32 @@ TEST_F(ImageTrafficSimTest, DroppedLinkMidSendShowsOneBoxAndStoresNothing)
     demo->SetName("Long");
     ASSERT_TRUE(Send(*gen, *demo));
     EXPECT_EQ(Stored(1, "Long")->lines, (Trace{"LINE Red 0 0 639 479", "RECT White  10 20  5 6  GrayPat0"}));
+}
+
+// A group of 25 dots asks Cancel right after sending members 0, 10 and
+// 20: the polls are counted by what the generator had heard of them.
+TEST_F(ImageTrafficSimTest, AGroupAsksCancelAfterEveryTenthMember)
+{
+    Start({"7.011"});
+    auto gen = Connect(1);
+    CImage image;
+    image.SetName("Many");
+    auto group = std::make_unique<CGroup>(QPoint(0, 0), QPoint(30, 30));
+    for (int i = 0; i < 25; ++i)
+        group->AddMember(new CDot(i, i), i, false);
+    image.AddPrimitive(std::move(group));
+    std::vector<int> polls;
+    CProgressDlg::SetExternalCancel([this, &polls] {
+        const Trace heard = Heard(1);
+        polls.push_back(int(std::count_if(heard.begin(), heard.end(),
+                                          [](const std::string &line) { return line.rfind("ADOT", 0) == 0; })));
+        return quint64(0);
+    });
+    ASSERT_TRUE(Send(*gen, image));
+    std::vector<int> inside;
+    std::copy_if(polls.begin(), polls.end(), std::back_inserter(inside), [](int n) { return n > 0 && n < 25; });
+    EXPECT_EQ(inside, (std::vector<int>{1, 11, 21}));
+    EXPECT_EQ(Stored(1, "Many")->lines.size(), 25u);
 }
 
 } // namespace

@@ -13,6 +13,7 @@
 #include <QFile>
 
 #include <climits>
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -151,6 +152,67 @@ TEST_F(PrimitiveArchiveTest, ATextHoldingAQuoteIsKeptButNotWritten)
     image->WriteCommandFile(path, "Quoted");
     ASSERT_TRUE(old.open(QIODevice::ReadOnly));
     EXPECT_EQ(old.readAll(), QByteArray("before"));
+}
+
+TEST_F(PrimitiveArchiveTest, InformationBoxesStoreTheirRatiosAndRefuseNoNumbers)
+{
+    const auto file = [](double x, double y) {
+        Bytes b;
+        b.bytes(Head("Boxes", 2));
+        b.newClass("CInformationBox").i32(0).i32(0).i32(256).i32(223).i32(3);
+        b.u16(0x8003).i32(0).i32(2).i32(320).i32(240).i32(7).f64(x).f64(y).i32(14).i32(3);
+        return b.data;
+    };
+    const std::unique_ptr<CImage> image = LoadImage(file(0.5, 0.25));
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(Lines(*image), (QStringList{"FORM Yellow 256 223", "TBOX White 0.500 0.250  14 3"}));
+    EXPECT_EQ(StoreImage(*image), file(0.5, 0.25));
+    for (double bad : {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity()})
+        EXPECT_THROW(LoadImage(file(bad, 0.5)), CArchiveException) << bad;
+}
+
+// A stored type of 3 is the information box; 1 and 2 the format and the
+// step box; 0 or less makes a type no table holds, kept and reported.
+TEST_F(PrimitiveArchiveTest, LegacyInformationBoxes)
+{
+    const auto record = [](qint32 type, double a, double b) {
+        QByteArray fields = Bytes().i32(100).i32(50).i32(2).i32(type).f64(a).f64(b).i32(1).i32(2).data;
+        return Bytes().u32(5).u8(0).legacy("T").u32(0).bytes(fields).u8(0).data;
+    };
+    prompter.ExpectMessage(PromptMatch::Contains("holds 1 primitive(s) of a type this program does not know "
+                                                 "(CInformationBox::Type: Unknown type.)"),
+                           IDOK);
+    CImage image;
+    QBuffer buffer;
+    QByteArray bytes = Bytes().legacy("B").i32(4).bytes(record(1, 0, 0)).bytes(record(2, 0, 0))
+                           .bytes(record(3, 0.5, 0.5)).bytes(record(0, 0, 0)).data;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    CArchive ar(&buffer, CArchive::load);
+    ASSERT_TRUE(image.ImportLegacyBinary(ar)) << image.LastError().toStdString();
+    EXPECT_EQ(Lines(image), (QStringList{"FORM Green 100 50", "SNUM Green 100 50", "TBOX Green 0.500 0.500  1 2", ""}));
+    CImage refused;
+    QBuffer nan;
+    QByteArray nanBytes = Bytes().legacy("B").i32(1).bytes(record(3, std::numeric_limits<double>::quiet_NaN(), 0)).data;
+    nan.setData(nanBytes);
+    nan.open(QIODevice::ReadOnly);
+    CArchive nanAr(&nan, CArchive::load);
+    EXPECT_FALSE(refused.ImportLegacyBinary(nanAr));
+}
+
+TEST_F(PrimitiveArchiveTest, CharacterBoxesAndBlockCopiesKeepTheirFields)
+{
+    Bytes b;
+    b.bytes(Head("Boxes", 2));
+    b.newClass("CCharacterBox").i32(0).i32(5).i32(6).i32(14).i32(25).i32(2).i32(1).i32(65);
+    b.newClass("CBlockCopy").i32(0).i32(10).i32(20).i32(109).i32(69).i32(300).i32(400);
+    const std::unique_ptr<CImage> image = LoadImage(b.data);
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(Lines(*image), (QStringList{"PAGE Green 10 20 5 6 opix9 65", "MMAP 100 50  10 20  300 400"}));
+    EXPECT_EQ(StoreImage(*image), b.data);
+    CImage legacy;
+    ASSERT_TRUE(ImportLegacy(legacy, {LegacyRecord(8, {5, 6, 14, 25, 1, 2, 66})}));
+    EXPECT_EQ(Lines(legacy), QStringList{"PAGE Red 10 20 5 6 focusmac 66"});
 }
 
 TEST_F(PrimitiveArchiveTest, ALegacyTextOver255BytesRefusesTheRecord)

@@ -3,12 +3,15 @@
 // each stands when made on a canvas, and where the whole-image patterns
 // put their lines, also for values no dialog would allow.
 
+#include "CBlockCopy.h"
 #include "CCanvas.h"
+#include "CCharacterBox.h"
 #include "CCommandReader.h"
 #include "CDot.h"
 #include "CGrid.h"
 #include "CGrill.h"
 #include "CImageOption.h"
+#include "CInformationBox.h"
 #include "CMarker.h"
 #include "CPrimitive.h"
 #include "CPrimitiveHandle.h"
@@ -63,6 +66,16 @@ TEST_F(PrimitiveKindsTest, EachLineBuildsItsKindAndWritesItself)
         {"TEXT White 100 50 sys16 \"AB\"", 10, "Text String", "TEXT White 100 50 sys16 \"AB\""},
         {"TEXT Red 1 2 opix9 \"Why? \xe9t\xe9; ok\"", 10, "Text String", "TEXT Red 1 2 opix9 \"Why? \xe9t\xe9; ok\""},
         {"TEXT Mauve 1 2 nofont", 10, "Text String", "TEXT White 1 2 sys16 \"\""},
+        {"FORM Red 10 20", 6, "Format Information Box", "FORM Red 10 20"},
+        {"snum green 1", 7, "Sequence Step Box", "SNUM Green 1 0"},
+        {"TBOX White 0.500 0.500  1 0", 8, "Information Box", "TBOX White 0.500 0.500  1 0"},
+        {"TBOX Red 0.12345 2 15 3", 8, "Information Box", "TBOX Red 0.123 2.000  15 3"},
+        {"TBOX Red -0.0002 -1e-9 1 1", 8, "Information Box", "TBOX Red 0.000 0.000  1 1"},
+        {"TBOX Red 0,5 nan 16", 8, "Information Box", "TBOX Red 0.000 5.000  0 0"}, // a comma separates
+        {"PAGE White 10 20 5 6 sys16 65", 9, "Character Box", "PAGE White 10 20 5 6 sys16 65"},
+        {"page red 3 4 0 0 OPIX9", 9, "Character Box", "PAGE Red 3 4 0 0 opix9 0"},
+        {"MMAP 100 50  10 20  300 400", 25, "Block Copy", "MMAP 100 50  10 20  300 400"},
+        {"MMAP 1 1 2 2", 25, "Block Copy", "MMAP 1 1  2 2  0 0"},
         {"TRIA Mauve 1 2 3", 3, "Triangle", "TRIA White  1 2  3 0  0 0  GrayPat0"},
     };
     for (const auto &row : rows) {
@@ -118,6 +131,15 @@ TEST_F(PrimitiveKindsTest, MadeOnACanvasTheyStandWhereTheRulesPutThem)
     EXPECT_EQ(CImageOption(&canvas, 3).GetCommandText(), "TOBL");
     const CText text(&canvas);
     EXPECT_EQ(text.GetCommandText(), "TEXT White 316 232 sys16 \"Text\"");
+    EXPECT_EQ(CInformationBox(&canvas, 0).GetCommandText(), "FORM White 256 223");
+    EXPECT_EQ(CInformationBox(&canvas, 4).GetCommandText(), "SNUM White 320 240");
+    EXPECT_EQ(CInformationBox(&canvas, 2).GetCommandText(), "TBOX White 0.500 0.500  0 0");
+    EXPECT_EQ(CCharacterBox(&canvas).GetCommandText(), "PAGE White 129 97 256 192 sys16 35");
+    CBlockCopy copy(&canvas);
+    EXPECT_EQ(copy.GetCommandText(), "MMAP 129 97  187 192  325 192");
+    ASSERT_EQ(copy.HandleCount(), 19);
+    EXPECT_EQ(copy.Handle(12)->Point(), QPoint(325 + 128, 192 + 96));
+    EXPECT_EQ(copy.Handle(19)->Point(), QPoint(256, 192));
     CTriangle triangle(&canvas);
     EXPECT_EQ(triangle.GetCommandText(), "TRIA White  320 192  256 288  384 288  GrayPat0");
     ASSERT_EQ(triangle.HandleCount(), 7);
@@ -178,6 +200,61 @@ TEST_F(PrimitiveKindsTest, ATextsBoxComesFromItsFontsCells)
     QPoint near(114, 60);
     EXPECT_TRUE(text.SnapPoint(near));
     EXPECT_EQ(near, QPoint(116, 58)) << "the middle of the right edge";
+}
+
+// A box of ratios read from a line is placed on 640 x 480 by (side - 1) x
+// ratio; its size comes from its contents.
+TEST_F(PrimitiveKindsTest, AnInformationBoxIsPlacedAndSizedByTheRules)
+{
+    const std::unique_ptr<CPrimitive> read = ReadKind("TBOX White 0.500 0.500  1 0");
+    const auto &box = dynamic_cast<const CInformationBox &>(*read);
+    EXPECT_EQ(box.Anchor(), QPoint(320, 240));
+    EXPECT_EQ(box.HalfSize() * 2, QPoint(116, 26));
+    const struct {
+        int contents;
+        QPoint size;
+    } sizes[] = {{0, {228, 34}}, {1, {116, 26}}, {4, {116, 26}}, {5, {114, 34}}, {9, {228, 34}},
+                 {13, {228, 34}}, {14, {228, 48}}, {15, {228, 48}}};
+    for (const auto &s : sizes)
+        EXPECT_EQ(CInformationBox(0.5, 0.5, s.contents, 0).HalfSize() * 2, s.size) << s.contents;
+    EXPECT_EQ(CInformationBox(CInformationBox::kStepBox, 5, 5).HalfSize(), QPoint(33, 6));
+    EXPECT_EQ(CInformationBox(CInformationBox::kFormatBox, 5, 5).ImageBox(), QRect(QPoint(5, 5), QPoint(134, 39)));
+    // Ratios far beyond the image land at the ends of the int range.
+    const std::unique_ptr<CPrimitive> far = ReadKind("TBOX White 1e300 -1e300 0 0");
+    EXPECT_EQ(dynamic_cast<const CInformationBox &>(*far).Anchor(), QPoint(INT_MAX, INT_MIN));
+    // Cut to 2^24 so the line written reads back to the same.
+    EXPECT_EQ(far->GetCommandText(), "TBOX White 16777216.000 -16777216.000  0 0");
+}
+
+// A nudge moves the box and the ratios its line is written from.
+TEST_F(PrimitiveKindsTest, MovingAnInformationBoxMovesItsRatios)
+{
+    CInformationBox box(0.5, 0.5, 1, 0);
+    box.Offset(1, -2);
+    EXPECT_EQ(box.Anchor(), QPoint(321, 238));
+    EXPECT_EQ(box.GetCommandText(), "TBOX White 0.502 0.496  1 0"); // 321 / 640, 238 / 480
+    box.Scale(0.5, 0.5);
+    EXPECT_EQ(box.GetCommandText(), "TBOX White 0.252 0.248  1 0"); // 161 / 640, 119 / 480
+    CInformationBox form(CInformationBox::kFormatBox, 1, 2);
+    form.Offset(3, 3);
+    EXPECT_EQ(form.GetCommandText(), "FORM White 4 5");
+}
+
+TEST_F(PrimitiveKindsTest, BoxesReadFromLinesKeepTheirCorners)
+{
+    const std::unique_ptr<CPrimitive> page = ReadKind("PAGE White 10 20 5 6 sys16 65");
+    QPoint tl, br;
+    page->GetBounds(tl, br);
+    EXPECT_EQ(QRect(tl, br), QRect(QPoint(5, 6), QPoint(14, 25)));
+    const std::unique_ptr<CPrimitive> copy = ReadKind("MMAP 100 50  10 20  300 400");
+    copy->GetBounds(tl, br);
+    EXPECT_EQ(QRect(tl, br), QRect(QPoint(10, 20), QPoint(109, 69)));
+    EXPECT_EQ(dynamic_cast<const CBlockCopy &>(*copy).Destination(), QPoint(300, 400));
+    // A nudge moves the source only.
+    copy->Offset(1, 1);
+    EXPECT_EQ(copy->GetCommandText(), "MMAP 100 50  11 21  300 400");
+    copy->Scale(2.0, 0.5);
+    EXPECT_EQ(copy->GetCommandText(), "MMAP 199 25  22 11  600 200"); // 10.5 rounds to 11
 }
 
 // The whole-image patterns ignore every move.

@@ -6,7 +6,9 @@
 #include "CDot.h"
 #include "CGrid.h"
 #include "CGrill.h"
+#include "CInformationBox.h"
 #include "CMarker.h"
+#include "CRenderMap.h"
 #include "CText.h"
 #include "CTriangle.h"
 #include "CanvasDoubles.h"
@@ -181,6 +183,33 @@ TEST_F(PrimitiveRenderTest, ATextShowsItsFrameAndTheTextInside)
     picture = Render();
     Lit(picture, &box);
     EXPECT_EQ(box, QRect(QPoint(10, -1), QPoint(10 + 63 + 1, 8)).intersected(QRect(0, 0, 64, 48)));
+}
+
+// The frame is one pixel wider and higher than the map, white whatever the
+// colours; an empty name leaves the frame alone.
+TEST_F(PrimitiveRenderTest, ARenderMapIsAWhiteFrame)
+{
+    Show(64, 48);
+    pane.Add(std::make_unique<CRenderMap>(5, 6, QString(), 10, 8));
+    const QImage picture = Render();
+    ExpectSpots(picture, {{5, 6, kLight}, {16, 6, kLight}, {5, 15, kLight}, {16, 15, kLight}, {4, 6, kDark},
+                          {17, 6, kDark}, {10, 10, kDark}});
+    EXPECT_EQ(Lit(picture), 2 * 12 + 2 * 8);
+}
+
+// A step box fills its box black over what lies under it, outlines it in
+// its colour; an information box without a border leaves what is under it.
+TEST_F(PrimitiveRenderTest, AnInformationBoxCoversWhatLiesUnderIt)
+{
+    Show(128, 96);
+    pane.Add(std::make_unique<CDot>(20, 20, 1));
+    pane.Add(std::make_unique<CDot>(20, 60, 1));
+    pane.Add(std::make_unique<CInformationBox>(CInformationBox::kStepBox, 40, 20, 3));
+    pane.Add(std::make_unique<CInformationBox>(32.0 / 127, 60.0 / 95, 1, 0, 3));
+    const QImage picture = Render();
+    constexpr QRgb kYellowPixel = 0xFFFFFF00;
+    ExpectSpots(picture, {{20, 20, kDark}, {7, 14, kYellowPixel}, {73, 26, kYellowPixel}, {7, 20, kYellowPixel},
+                          {6, 20, kDark}, {74, 20, kDark}, {20, 60, kRedPixel}});
 }
 
 // 16 by 12 ticks on 640 x 480; through the centre every stroke is two

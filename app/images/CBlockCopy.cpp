@@ -1,0 +1,358 @@
+#include "CBlockCopy.h"
+
+#include "Archive.h"
+#include "CCanvas.h"
+#include "CCommandReader.h"
+#include "ResourceIds.h"
+
+#include <QPainter>
+#include <QRegion>
+
+#include <cmath>
+#include <cstdlib>
+
+IMPLEMENT_SERIAL(CBlockCopy, CRectangle, VERSIONABLE_SCHEMA | 1)
+
+namespace {
+
+constexpr int kCopyReach = 3;
+constexpr double kBandHalfWidth = 5.0;
+constexpr int kCopyMargin = 5;
+const QColor kCopyColour(192, 192, 192);
+
+void DrawStyled(QPainter &painter, const QPolygon &points, Qt::PenStyle style)
+{
+    painter.setPen(QPen(kCopyColour, 0, style));
+    painter.drawPolyline(points);
+}
+
+} // namespace
+
+CBlockCopy::CBlockCopy() = default;
+
+CBlockCopy::CBlockCopy(int x1, int y1, int x2, int y2, int dstX, int dstY)
+    : CRectangle(x1, y1, x2, y2), m_dstX(dstX), m_dstY(dstY)
+{
+}
+
+CBlockCopy::CBlockCopy(CCanvas *canvas) : CRectangle(canvas)
+{
+    const int cx = (canvas->LargestX() + 1) / 2;
+    const int cy = (canvas->LargestY() + 1) / 2;
+    const int a = RoundHalfUp(0.8 * cx);
+    const int b = RoundHalfUp(0.8 * cy);
+    m_dstX = cx + kCopyMargin;
+    m_dstY = b;
+    SetCorners(QPoint(2 * a - cx - kCopyMargin, b), QPoint(cx - kCopyMargin, 2 * cy - b));
+    SetCanvas(canvas);
+}
+
+CBlockCopy::CBlockCopy(const CBlockCopy &other) : CRectangle(other), m_dstX(other.m_dstX), m_dstY(other.m_dstY) {}
+
+CBlockCopy::~CBlockCopy() = default;
+
+void CBlockCopy::Serialize(CArchive &ar)
+{
+    CPrimitive::Serialize(ar);
+    std::int32_t v[6] = {TopLeft().x(), TopLeft().y(), BottomRight().x(), BottomRight().y(), m_dstX, m_dstY};
+    for (std::int32_t &value : v)
+        Transfer(ar, value);
+    if (ar.IsLoading()) {
+        m_dstX = v[4];
+        m_dstY = v[5];
+        SetCorners(QPoint(v[0], v[1]), QPoint(v[2], v[3]));
+        PlaceDestinationHandles();
+    }
+}
+
+CPrimitive *CBlockCopy::Clone() const { return new CBlockCopy(*this); }
+
+QString CBlockCopy::GetTypeName() const { return QStringLiteral("Block Copy"); }
+
+QString CBlockCopy::GetCommandText() const
+{
+    std::int64_t x = TopLeft().x();
+    std::int64_t y = TopLeft().y();
+    std::int64_t w = std::llabs(x - BottomRight().x()) + 1;
+    std::int64_t h = std::llabs(y - BottomRight().y()) + 1;
+    QPoint dst = Destination();
+    if (IsTracking() && HandleCount() == kAllHandles) {
+        if (m_trackIndex < kFirstDestinationHandle) {
+            const Geometry g = GetTrackGeometry();
+            x = g.x;
+            y = g.y;
+            w = g.w;
+            h = g.h;
+        } else {
+            dst = HandleImagePoint(kFirstDestinationHandle);
+            if (m_trackIndex == kJoinHandle) {
+                x = HandleImagePoint(1).x();
+                y = HandleImagePoint(1).y();
+            }
+        }
+    }
+    return QStringLiteral("MMAP %1 %2  %3 %4  %5 %6").arg(w).arg(h).arg(x).arg(y).arg(dst.x()).arg(dst.y());
+}
+
+void CBlockCopy::Offset(int dx, int dy)
+{
+    CRectangle::Offset(dx, dy);
+    PlaceDestinationHandles();
+}
+
+void CBlockCopy::Scale(double sx, double sy)
+{
+    CRectangle::Scale(sx, sy);
+    m_dstX = RoundHalfUp(m_dstX * sx);
+    m_dstY = RoundHalfUp(m_dstY * sy);
+    PlaceDestinationHandles();
+}
+
+void CBlockCopy::VirtualAssign(const CPrimitive &other)
+{
+    const auto *copy = dynamic_cast<const CBlockCopy *>(&other);
+    if (!copy) {
+        CPrimitive::VirtualAssign(other);
+        return;
+    }
+    m_dstX = copy->m_dstX;
+    m_dstY = copy->m_dstY;
+    CRectangle::VirtualAssign(other);
+    PlaceDestinationHandles();
+}
+
+void CBlockCopy::SetFromCommand(CCommandReader &reader)
+{
+    const int w = NextLineSize(reader);
+    const int h = NextLineSize(reader);
+    const int x = NextLineValue(reader);
+    const int y = NextLineValue(reader);
+    m_dstX = NextLineValue(reader);
+    m_dstY = NextLineValue(reader);
+    SetCorners(QPoint(x, y), QPoint(Saturate(std::int64_t(x) + w - 1), Saturate(std::int64_t(y) + h - 1)));
+}
+
+// --- Geometry ---------------------------------------------------------------------------
+
+std::array<QPoint, 10> CBlockCopy::DestinationPoints(const QPoint &sourceTopLeft, const QPoint &d,
+                                                     const QPoint &size) const
+{
+    const int w = size.x();
+    const int h = size.y();
+    return {d,
+            d + QPoint(0, h),
+            d + QPoint(w, h),
+            d + QPoint(w, 0),
+            d + QPoint(0, h / 2),
+            d + QPoint(w / 2, h),
+            d + QPoint(w, h / 2),
+            d + QPoint(w / 2, 0),
+            d + QPoint(w / 2, h / 2),
+            QPoint((sourceTopLeft.x() + d.x()) / 2, (sourceTopLeft.y() + d.y()) / 2)};
+}
+
+QRect CBlockCopy::DestinationBox() const
+{
+    const QRect source = ClientBox();
+    CCanvas *canvas = GetCanvas();
+    QPoint d = canvas ? canvas->ImageToClient(Destination()) : Destination();
+    if (IsTracking() && HandleCount() == kAllHandles)
+        d = HandlePoint(kFirstDestinationHandle);
+    return QRect(d, source.size());
+}
+
+QPolygon CBlockCopy::JoiningBand() const
+{
+    CCanvas *canvas = GetCanvas();
+    const double x1 = TopLeft().x();
+    const double y1 = TopLeft().y();
+    const double dx = double(m_dstX) - x1;
+    const double dy = double(m_dstY) - y1;
+    const double length = std::sqrt(dx * dx + dy * dy);
+    if (std::trunc(length) == 0)
+        return {};
+    const double a = kBandHalfWidth * dy / length;
+    const double b = kBandHalfWidth * dx / length;
+    const auto corner = [canvas](double x, double y) {
+        const QPoint image(RoundHalfUp(x), RoundHalfUp(y));
+        return canvas ? canvas->ImageToClient(image) : image;
+    };
+    return QPolygon({corner(m_dstX - a, m_dstY + b), corner(x1 - a, y1 + b), corner(x1 + a, y1 - b),
+                     corner(m_dstX + a, m_dstY - b)});
+}
+
+bool CBlockCopy::HitTest(const QPoint &client) const
+{
+    return ClientBox().contains(client) || DestinationBox().contains(client);
+}
+
+bool CBlockCopy::IntersectsRect(const QRect &client) const
+{
+    if (ClientBox().intersects(client) || DestinationBox().intersects(client))
+        return true;
+    const QPolygon band = JoiningBand();
+    return !band.isEmpty() && QRegion(band, Qt::OddEvenFill).intersects(client);
+}
+
+// --- On the canvas ----------------------------------------------------------------------
+
+void CBlockCopy::PlaceDestinationHandles()
+{
+    CCanvas *canvas = GetCanvas();
+    if (!canvas || HandleCount() != kAllHandles || IsTracking())
+        return;
+    const QRect source = ClientBox();
+    const auto points = DestinationPoints(source.topLeft(), canvas->ImageToClient(Destination()),
+                                          QPoint(source.width() - 1, source.height() - 1));
+    for (int i = kFirstDestinationHandle; i <= kAllHandles; ++i)
+        MoveHandle(i, points[size_t(i - kFirstDestinationHandle)]);
+}
+
+void CBlockCopy::SetCanvas(CCanvas *canvas)
+{
+    CRectangle::SetCanvas(canvas);
+    if (!canvas || HandleCount() != kHandles)
+        return;
+    const QRect source = ClientBox();
+    for (const QPoint &point : DestinationPoints(source.topLeft(), canvas->ImageToClient(Destination()),
+                                                 QPoint(source.width() - 1, source.height() - 1)))
+        AddHandle(point, IDC_CURSOR_MOVE, false);
+}
+
+void CBlockCopy::Select()
+{
+    CRectangle::Select();
+    if (HasHandleWindows())
+        PlaceDestinationHandles();
+}
+
+void CBlockCopy::Invalidate()
+{
+    CCanvas *canvas = GetCanvas();
+    if (!canvas)
+        return;
+    const QMargins reach(kCopyReach, kCopyReach, kCopyReach, kCopyReach);
+    canvas->update(ClientBox().marginsAdded(reach));
+    canvas->update(DestinationBox().marginsAdded(reach));
+    const QPolygon band = JoiningBand();
+    if (!band.isEmpty())
+        canvas->update(band.boundingRect());
+}
+
+void CBlockCopy::Draw(QPainter &painter, const QRect &update)
+{
+    if (!GetCanvas() || IsTracking() || !IntersectsRect(update))
+        return;
+    const QRect source = ClientBox();
+    const QRect destination = DestinationBox();
+    painter.save();
+    painter.setBrush(Qt::NoBrush);
+    const auto frame = [](const QRect &box) {
+        return QPolygon({box.topLeft(), box.bottomLeft(), box.bottomRight(), box.topRight(), box.topLeft()});
+    };
+    DrawStyled(painter, frame(source), Qt::DashLine);
+    DrawStyled(painter, frame(destination), Qt::DotLine);
+    DrawStyled(painter, QPolygon({source.topLeft(), destination.topLeft()}), Qt::DashDotLine);
+    painter.restore();
+    if (IsSelected()) {
+        PlaceHandles();
+        PlaceDestinationHandles();
+    }
+}
+
+// --- Dragging -----------------------------------------------------------------------------
+
+void CBlockCopy::ShowOutlines()
+{
+    CCanvas *canvas = GetCanvas();
+    if (!canvas || HandleCount() != kAllHandles)
+        return;
+    canvas->SetDragFeedback({{FeedbackShape::Frame, HandlePoint(1), HandlePoint(3), kCopyColour},
+                             {FeedbackShape::Frame, HandlePoint(10), HandlePoint(12), kCopyColour},
+                             {FeedbackShape::Line, HandlePoint(1), HandlePoint(10), kCopyColour}});
+}
+
+bool CBlockCopy::BeginTrack(int index)
+{
+    CCanvas *canvas = GetCanvas();
+    if (!canvas || IsLocked() || HandleCount() != kAllHandles)
+        return false;
+    m_trackIndex = index;
+    if (index < kFirstDestinationHandle) {
+        if (!CRectangle::BeginTrack(index))
+            return false;
+    } else {
+        PlaceHandles();
+        PlaceDestinationHandles();
+        SetTracking(true);
+        Invalidate();
+        canvas->repaint();
+    }
+    KeepHandleStarts();
+    ShowOutlines();
+    RepaintHandles();
+    return true;
+}
+
+bool CBlockCopy::Track(int index, QPoint &point, bool test)
+{
+    if (index < kFirstDestinationHandle) {
+        CRectangle::Track(index, point, test);
+    } else if (index == kJoinHandle) {
+        FollowHandle(index);
+    } else {
+        // The destination moves whole; the handle between follows the half.
+        const QPoint way = HandlePoint(index) - HandleStart(index);
+        for (int i = kFirstDestinationHandle; i < kJoinHandle; ++i) {
+            if (i != index)
+                MoveHandle(i, HandleStart(i) + way);
+        }
+        const QPoint a = HandlePoint(1);
+        const QPoint d = HandlePoint(kFirstDestinationHandle);
+        MoveHandle(kJoinHandle, QPoint((a.x() + d.x()) / 2, (a.y() + d.y()) / 2));
+        ShowStatus();
+    }
+    ShowOutlines();
+    RepaintHandles();
+    return true;
+}
+
+void CBlockCopy::EndTrack(int index, bool moved)
+{
+    CCanvas *canvas = GetCanvas();
+    if (!canvas)
+        return;
+    if (index < kFirstDestinationHandle) {
+        CRectangle::EndTrack(index, moved);
+        PlaceDestinationHandles();
+        Invalidate();
+        return;
+    }
+    if (moved) {
+        if (index == kJoinHandle) {
+            // Both boxes move as far as the handle did.
+            const QPoint delta = canvas->ClientToImage(HandlePoint(index)) - canvas->ClientToImage(HandleStart(index));
+            const QPoint d = Destination();
+            m_dstX = Saturate(std::int64_t(d.x()) + delta.x());
+            m_dstY = Saturate(std::int64_t(d.y()) + delta.y());
+            const QPoint tl = TopLeft();
+            const QPoint br = BottomRight();
+            ClearTracking();
+            SetCorners(QPoint(Saturate(std::int64_t(tl.x()) + delta.x()), Saturate(std::int64_t(tl.y()) + delta.y())),
+                       QPoint(Saturate(std::int64_t(br.x()) + delta.x()), Saturate(std::int64_t(br.y()) + delta.y())));
+        } else {
+            const QPoint d = HandleImagePoint(kFirstDestinationHandle);
+            m_dstX = d.x();
+            m_dstY = d.y();
+        }
+    }
+    ClearTracking();
+    canvas->ClearDragFeedback();
+    if (moved)
+        canvas->SetModified();
+    PlaceHandles();
+    PlaceDestinationHandles();
+    Invalidate();
+    if (moved)
+        ShowStatus();
+}

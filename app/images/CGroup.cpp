@@ -1,0 +1,396 @@
+#include "CGroup.h"
+
+#include "Archive.h"
+#include "BoxRules.h"
+#include "CCanvas.h"
+#include "CProgressDlg.h"
+#include "ResourceIds.h"
+
+#include <QPainter>
+
+#include <algorithm>
+#include <climits>
+
+IMPLEMENT_SERIAL(CGroup, CPrimitive, VERSIONABLE_SCHEMA | 1)
+
+namespace {
+
+constexpr int kGroupReach = 3;
+constexpr int kGroupCancelEvery = 10;
+constexpr int kNewGroupSide = 20;
+const QColor kGroupOutline(192, 192, 192);
+
+} // namespace
+
+CGroup::CGroup() = default;
+
+CGroup::CGroup(const QPoint &topLeft, const QPoint &bottomRight)
+    : m_x1(topLeft.x()), m_y1(topLeft.y()), m_x2(bottomRight.x()), m_y2(bottomRight.y()), m_ownsMembers(true)
+{
+}
+
+CGroup::CGroup(CCanvas *canvas) : CPrimitive(canvas), m_x2(kNewGroupSide), m_y2(kNewGroupSide)
+{
+    SetCanvas(canvas);
+}
+
+CGroup::CGroup(const CGroup &other)
+    : CPrimitive(other), m_x1(other.m_x1), m_y1(other.m_y1), m_x2(other.m_x2), m_y2(other.m_y2), m_ownsMembers(true)
+{
+    m_members.reserve(other.m_members.size());
+    for (const CPrimitive *member : other.m_members)
+        m_members.push_back(member->Clone());
+}
+
+CGroup::~CGroup()
+{
+    DeleteMembers();
+}
+
+void CGroup::DeleteMembers()
+{
+    if (!GetCanvas() || m_ownsMembers) {
+        for (CPrimitive *member : m_members)
+            delete member;
+    }
+    m_members.clear();
+}
+
+void CGroup::ReleaseMembers()
+{
+    m_members.clear();
+}
+
+void CGroup::Serialize(CArchive &ar)
+{
+    CPrimitive::Serialize(ar);
+    Transfer(ar, m_x1);
+    Transfer(ar, m_y1);
+    Transfer(ar, m_x2);
+    Transfer(ar, m_y2);
+    if (ar.IsStoring()) {
+        ar.WriteCount(quint32(m_members.size()));
+        for (const CPrimitive *member : m_members)
+            ar.WriteObject(member);
+        return;
+    }
+    const quint32 count = ar.ReadCount();
+    std::vector<std::unique_ptr<CPrimitive>> read;
+    for (quint32 i = 0; i < count; ++i) {
+        std::unique_ptr<CPrimitive> member = ar.ReadObject<CPrimitive>();
+        if (!member)
+            throw CArchiveException(CArchiveException::badIndex, "A member of a group is missing.");
+        read.push_back(std::move(member));
+    }
+    DeleteMembers();
+    m_ownsMembers = true;
+    for (std::unique_ptr<CPrimitive> &member : read) {
+        member->SetLocked(true); // frozen while in the group
+        m_members.push_back(member.release());
+    }
+}
+
+CPrimitive *CGroup::Clone() const { return new CGroup(*this); }
+
+QString CGroup::GetTypeName() const { return QStringLiteral("Group"); }
+
+QString CGroup::GetCommandText() const
+{
+    const QPoint p = IsTracking() && HandleCount() == kHandles ? HandleImagePoint(1) : TopLeft();
+    return QStringLiteral("Group: (%1,%2) %3 Objects").arg(p.x()).arg(p.y()).arg(m_members.size());
+}
+
+void CGroup::AppendLinePrimitives(std::vector<const CPrimitive *> &lines) const
+{
+    for (const CPrimitive *member : m_members)
+        member->AppendLinePrimitives(lines);
+}
+
+void CGroup::AddMember(CPrimitive *member, int index, bool extend)
+{
+    if (!member)
+        return;
+    member->SetLocked(true);
+    if (index >= 0 && size_t(index) < m_members.size()) {
+        if (m_ownsMembers && m_members[size_t(index)] != member)
+            delete m_members[size_t(index)];
+        m_members[size_t(index)] = member;
+    } else {
+        m_members.push_back(member);
+    }
+    if (!extend)
+        return;
+    QPoint tl(INT_MAX, INT_MAX);
+    QPoint br(INT_MIN, INT_MIN);
+    member->GetBounds(tl, br);
+    if (tl.x() > br.x())
+        return; // no bounds of its own
+    if (index == 0) {
+        m_x1 = tl.x();
+        m_y1 = tl.y();
+        m_x2 = br.x();
+        m_y2 = br.y();
+    } else {
+        m_x1 = std::min(m_x1, tl.x());
+        m_y1 = std::min(m_y1, tl.y());
+        m_x2 = std::max(m_x2, br.x());
+        m_y2 = std::max(m_y2, br.y());
+    }
+}
+
+bool CGroup::MembersBounds(QPoint &topLeft, QPoint &bottomRight) const
+{
+    bool any = false;
+    for (const CPrimitive *member : m_members) {
+        QPoint tl(INT_MAX, INT_MAX);
+        QPoint br(INT_MIN, INT_MIN);
+        member->GetBounds(tl, br);
+        if (tl.x() > br.x())
+            continue;
+        if (!any) {
+            topLeft = tl;
+            bottomRight = br;
+            any = true;
+            continue;
+        }
+        topLeft = QPoint(std::min(topLeft.x(), tl.x()), std::min(topLeft.y(), tl.y()));
+        bottomRight = QPoint(std::max(bottomRight.x(), br.x()), std::max(bottomRight.y(), br.y()));
+    }
+    return any;
+}
+
+void CGroup::RecomputeBounds()
+{
+    QPoint tl;
+    QPoint br;
+    if (!MembersBounds(tl, br))
+        return;
+    m_x1 = tl.x();
+    m_y1 = tl.y();
+    m_x2 = br.x();
+    m_y2 = br.y();
+}
+
+void CGroup::GetBounds(QPoint &topLeft, QPoint &bottomRight) const
+{
+    topLeft = TopLeft();
+    bottomRight = BottomRight();
+    MembersBounds(topLeft, bottomRight);
+}
+
+void CGroup::Offset(int dx, int dy)
+{
+    m_x1 = Saturate(std::int64_t(m_x1) + dx);
+    m_x2 = Saturate(std::int64_t(m_x2) + dx);
+    m_y1 = Saturate(std::int64_t(m_y1) + dy);
+    m_y2 = Saturate(std::int64_t(m_y2) + dy);
+    for (CPrimitive *member : m_members)
+        member->Offset(dx, dy);
+    PlaceHandles();
+}
+
+void CGroup::Scale(double sx, double sy)
+{
+    for (CPrimitive *member : m_members)
+        member->Scale(sx, sy);
+    RecomputeBounds();
+    PlaceHandles();
+}
+
+void CGroup::VirtualAssign(const CPrimitive &other)
+{
+    const auto *group = dynamic_cast<const CGroup *>(&other);
+    if (!group) {
+        CPrimitive::VirtualAssign(other);
+        return;
+    }
+    AssignBase(other);
+    m_x1 = group->m_x1;
+    m_y1 = group->m_y1;
+    m_x2 = group->m_x2;
+    m_y2 = group->m_y2;
+    const size_t common = std::min(m_members.size(), group->m_members.size());
+    for (size_t i = 0; i < common; ++i)
+        m_members[i]->VirtualAssign(*group->m_members[i]);
+    PlaceHandles();
+}
+
+bool CGroup::SendToGenerator(CGenerator *generator, CProgressDlg *progress, int flag)
+{
+    for (size_t i = 0; i < m_members.size(); ++i) {
+        if (!m_members[i]->SendToGenerator(generator, progress, flag))
+            return false;
+        if (i % kGroupCancelEvery == 0 && progress && progress->IsCancelled())
+            return false;
+    }
+    return true;
+}
+
+// --- On the canvas ----------------------------------------------------------------------
+
+QRect CGroup::ClientBox() const
+{
+    if (IsTracking() && HandleCount() == kHandles)
+        return QRect(HandlePoint(1), HandlePoint(3));
+    CCanvas *canvas = GetCanvas();
+    if (!canvas)
+        return QRect(TopLeft(), BottomRight());
+    return QRect(canvas->ImageToClient(TopLeft()), canvas->ImageToClient(BottomRight()));
+}
+
+void CGroup::PlaceHandles()
+{
+    CCanvas *canvas = GetCanvas();
+    if (!canvas || HandleCount() != kHandles || IsTracking())
+        return;
+    const auto points = BoxRules::Layout(canvas->ImageToClient(TopLeft()), canvas->ImageToClient(BottomRight()));
+    for (int i = 1; i <= kHandles; ++i)
+        MoveHandle(i, points[size_t(i - 1)]);
+}
+
+void CGroup::SetCanvas(CCanvas *canvas)
+{
+    CPrimitive::SetCanvas(canvas);
+    for (CPrimitive *member : m_members)
+        member->SetCanvas(canvas);
+    if (!canvas || HandleCount() != 0)
+        return;
+    for (const QPoint &point : BoxRules::Layout(canvas->ImageToClient(TopLeft()), canvas->ImageToClient(BottomRight())))
+        AddHandle(point, IDC_CURSOR_MOVE, false);
+}
+
+void CGroup::SetStatusBar(QStatusBar *statusBar)
+{
+    CPrimitive::SetStatusBar(statusBar);
+    for (CPrimitive *member : m_members)
+        member->SetStatusBar(statusBar);
+}
+
+void CGroup::Select()
+{
+    CPrimitive::Select();
+    if (HasHandleWindows())
+        PlaceHandles();
+    Invalidate();
+}
+
+void CGroup::Deselect()
+{
+    CPrimitive::Deselect();
+    Invalidate();
+}
+
+void CGroup::Invalidate()
+{
+    PlaceHandles();
+    if (CCanvas *canvas = GetCanvas())
+        canvas->update(ClientBox().adjusted(-kGroupReach, -kGroupReach, kGroupReach + 1, kGroupReach + 1));
+}
+
+bool CGroup::HitTest(const QPoint &client) const
+{
+    return ClientBox().contains(client);
+}
+
+bool CGroup::IntersectsRect(const QRect &client) const
+{
+    return ClientBox().intersects(client);
+}
+
+void CGroup::Draw(QPainter &painter, const QRect &update)
+{
+    if (!GetCanvas() || IsTracking() || !IntersectsRect(update))
+        return;
+    if (IsSelected())
+        PlaceHandles();
+    for (CPrimitive *member : m_members)
+        member->Draw(painter, update);
+    if (IsSelected()) {
+        painter.save();
+        painter.setBrush(Qt::NoBrush);
+        painter.setPen(QPen(kGroupOutline, 0, Qt::DotLine));
+        const QRect box = ClientBox();
+        painter.drawRect(box.adjusted(0, 0, -1, -1).normalized());
+        painter.restore();
+    }
+}
+
+bool CGroup::SnapPoint(QPoint &image)
+{
+    if (IsTracking())
+        return false;
+    for (auto it = m_members.rbegin(); it != m_members.rend(); ++it) {
+        if ((*it)->SnapPoint(image))
+            return true;
+    }
+    if (IsLocked())
+        return false;
+    const int mx = RoundHalfUp((double(m_x1) + m_x2) / 2.0);
+    const int my = RoundHalfUp((double(m_y1) + m_y2) / 2.0);
+    for (const QPoint &key : {QPoint(m_x1, m_y1), QPoint(m_x2, m_y2), QPoint(m_x1, m_y2), QPoint(m_x2, m_y1),
+                              QPoint(m_x1, my), QPoint(m_x2, my), QPoint(mx, m_y1), QPoint(mx, m_y2), QPoint(mx, my)}) {
+        if (SnapToNearPoint(image, key))
+            return true;
+    }
+    return false;
+}
+
+// --- Dragging: every handle moves the whole group -------------------------------------------
+
+void CGroup::ShowOutline()
+{
+    if (CCanvas *canvas = GetCanvas()) {
+        FeedbackShape frame{FeedbackShape::Frame, HandlePoint(1), HandlePoint(3), kGroupOutline};
+        frame.dotted = true;
+        canvas->SetDragFeedback({frame});
+    }
+}
+
+bool CGroup::BeginTrack(int)
+{
+    CCanvas *canvas = GetCanvas();
+    if (!canvas || IsLocked() || HandleCount() != kHandles)
+        return false;
+    PlaceHandles();
+    SetTracking(true);
+    KeepHandleStarts();
+    Invalidate();
+    canvas->repaint();
+    ShowOutline();
+    RepaintHandles();
+    return true;
+}
+
+bool CGroup::Track(int index, QPoint &, bool)
+{
+    FollowHandle(index);
+    ShowOutline();
+    RepaintHandles();
+    ShowStatus();
+    return true;
+}
+
+void CGroup::EndTrack(int, bool moved)
+{
+    CCanvas *canvas = GetCanvas();
+    if (!canvas)
+        return;
+    if (moved) {
+        // The members move as far as the corner did, in image pixels.
+        const QPoint delta = canvas->ClientToImage(HandlePoint(1)) - canvas->ClientToImage(HandleStart(1));
+        for (CPrimitive *member : m_members)
+            member->Offset(delta.x(), delta.y());
+        m_x1 = Saturate(std::int64_t(m_x1) + delta.x());
+        m_y1 = Saturate(std::int64_t(m_y1) + delta.y());
+        m_x2 = Saturate(std::int64_t(m_x2) + delta.x());
+        m_y2 = Saturate(std::int64_t(m_y2) + delta.y());
+        RecomputeBounds();
+    }
+    ClearTracking();
+    canvas->ClearDragFeedback();
+    if (moved)
+        canvas->SetModified();
+    Invalidate();
+    if (moved)
+        ShowStatus();
+}

@@ -1,0 +1,91 @@
+#pragma once
+// Primitives bound into one unit: moved, drawn, sent and saved together.
+// The image language has no group: its lines are its members' lines. The
+// members are locked while in a group. A group outside an editor's tree
+// (in an image, the clipboard, an undo record) owns its members; in a tree
+// the tree owns them (see SetOwnsMembers). Its nine handles all move it;
+// nothing resizes it.
+
+#include "CPrimitive.h"
+
+#include <vector>
+
+class CGroup : public CPrimitive {
+    DECLARE_SERIAL(CGroup)
+
+public:
+    static constexpr int kHandles = 9;
+
+    // Empty, owning nothing yet (the loader fills it, and then owns it).
+    CGroup();
+    // Empty with these bounds, owning what it is given.
+    CGroup(const QPoint &topLeft, const QPoint &bottomRight);
+    // Empty on a canvas, bounds (0, 0)-(20, 20), with its handles.
+    explicit CGroup(CCanvas *canvas);
+    // Deletes the members when it owns them or has no canvas.
+    ~CGroup() override;
+
+    void Serialize(CArchive &ar) override;
+    // Every member cloned; the copy owns them.
+    CPrimitive *Clone() const override;
+    int Type() const override { return 19; }
+    void Select() override;
+    void Deselect() override;
+    void SetStatusBar(QStatusBar *statusBar) override;
+    // Each member's send in order; false at the first that fails, or when
+    // Cancel is asked after members 0, 10, 20, ...
+    bool SendToGenerator(CGenerator *generator, CProgressDlg *progress, int flag) override;
+    void Draw(QPainter &painter, const QRect &update) override;
+    void Invalidate() override;
+    bool BeginTrack(int index) override;
+    bool Track(int index, QPoint &point, bool test) override;
+    void EndTrack(int index, bool moved) override;
+    // "Group: (10,5) 3 Objects".
+    QString GetCommandText() const override;
+    QString GetTypeName() const override;
+    bool HitTest(const QPoint &client) const override;
+    bool IntersectsRect(const QRect &client) const override;
+    // The bounds of the members.
+    void GetBounds(QPoint &topLeft, QPoint &bottomRight) const override;
+    void Offset(int dx, int dy) override;
+    void Scale(double sx, double sy) override;
+    void SetCanvas(CCanvas *canvas) override;
+    bool SnapPoint(QPoint &image) override;
+    bool IsGroup() const override { return true; }
+    void VirtualAssign(const CPrimitive &other) override;
+    // The members' lines, nested groups' members in turn.
+    void AppendLinePrimitives(std::vector<const CPrimitive *> &lines) const override;
+
+    // Locks member and puts it at index (an index past the end appends; one
+    // inside replaces the member there, deleted when the group owns it);
+    // with extend the bounds take in its bounds (at index 0 they become them).
+    void AddMember(CPrimitive *member, int index, bool extend);
+    // The smallest box holding the members' bounds; members without bounds
+    // (whole-image patterns, options) and an empty group leave them as they are.
+    void RecomputeBounds();
+    const std::vector<CPrimitive *> &Members() const { return m_members; }
+    bool OwnsMembers() const { return m_ownsMembers; }
+    // Cleared when the group goes into a tree, whose items then own the members.
+    void SetOwnsMembers(bool owns) { m_ownsMembers = owns; }
+    // Forgets the members without deleting them (un-grouping).
+    void ReleaseMembers();
+    QPoint TopLeft() const { return {m_x1, m_y1}; }
+    QPoint BottomRight() const { return {m_x2, m_y2}; }
+
+protected:
+    CGroup(const CGroup &other);
+
+private:
+    bool MembersBounds(QPoint &topLeft, QPoint &bottomRight) const;
+    QRect ClientBox() const;
+    void PlaceHandles();
+    void ShowOutline();
+    void DeleteMembers();
+
+    std::int32_t m_x1 = 0;
+    std::int32_t m_y1 = 0;
+    std::int32_t m_x2 = 0;
+    std::int32_t m_y2 = 0;
+    std::vector<CPrimitive *> m_members;
+    bool m_ownsMembers = false;
+};

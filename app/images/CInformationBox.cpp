@@ -1,0 +1,461 @@
+#include "CInformationBox.h"
+
+#include "Archive.h"
+#include "BoxRules.h"
+#include "CCanvas.h"
+#include "CCommandReader.h"
+#include "PrimitivePainting.h"
+#include "ResourceIds.h"
+#include "StringTable.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+IMPLEMENT_SERIAL(CInformationBox, CPrimitive, VERSIONABLE_SCHEMA | 1)
+
+namespace {
+
+constexpr int kBoxReachBefore = 3;
+constexpr int kBoxReachAfter = 2;
+// A format box's size less one, from its top-left corner.
+constexpr int kFormatWidth = 129;
+constexpr int kFormatHeight = 34;
+constexpr int kStepHalfWidth = 33;
+constexpr int kStepHalfHeight = 6;
+
+struct BoxKindRow {
+    int type;
+    const char *mnemonic;
+    unsigned name;
+    const char *label;
+};
+
+const BoxKindRow kBoxKinds[] = {
+    {6, "FORM", IDS_TYPE_FORMAT_BOX, "FORM BOX"},
+    {7, "SNUM", IDS_TYPE_STEP_BOX, "STEP #"},
+    {8, "TBOX", IDS_TYPE_INFO_BOX, "INFO BOX"},
+};
+
+// Half sizes of an information box by its contents.
+QPoint ContentsHalfSize(int contents)
+{
+    if (contents >= 1 && contents <= 4)
+        return {58, 13};
+    if (contents >= 5 && contents <= 8)
+        return {57, 17};
+    if (contents == 14 || contents == 15)
+        return {114, 24};
+    return {114, 17};
+}
+
+// The three-decimal form of a ratio, whatever the locale; a small negative
+// ratio writes 0.000, as its line reads back.
+QString RatioText(double ratio)
+{
+    QString text = QString::number(ratio, 'f', 3);
+    if (text.startsWith(QLatin1Char('-')) && text.mid(1) == QLatin1String("0.000"))
+        text.remove(0, 1);
+    return text;
+}
+
+} // namespace
+
+CInformationBox::CInformationBox() = default;
+
+CInformationBox::CInformationBox(int type, int x, int y, int colour) : m_type(type), m_x(x), m_y(y)
+{
+    m_colour.SetIndex(colour);
+}
+
+CInformationBox::CInformationBox(double xRatio, double yRatio, int contents, int border, int colour)
+    : m_type(kInfoBox), m_xRatio(xRatio), m_yRatio(yRatio)
+{
+    m_colour.SetIndex(colour);
+    m_contents.SetIndex(contents);
+    m_border.SetIndex(border);
+    PlaceByRatios(kLineWidth, kLineHeight);
+}
+
+CInformationBox::CInformationBox(CCanvas *canvas, int kind) : CPrimitive(canvas), m_type(((kind % 3) + 3) % 3)
+{
+    m_x = (canvas->LargestX() + 1) / 2;
+    m_y = (canvas->LargestY() + 1) / 2;
+    if (m_type == kFormatBox) {
+        m_x -= (kFormatWidth - 1) / 2;
+        m_y -= kFormatHeight / 2;
+    }
+    SetCanvas(canvas);
+}
+
+CInformationBox::CInformationBox(const CInformationBox &other) : CPrimitive(other)
+{
+    TakeValues(other);
+}
+
+CInformationBox::~CInformationBox() = default;
+
+void CInformationBox::TakeValues(const CInformationBox &other)
+{
+    m_type = other.m_type;
+    m_x = other.m_x;
+    m_y = other.m_y;
+    m_colour = other.m_colour;
+    m_xRatio = other.m_xRatio;
+    m_yRatio = other.m_yRatio;
+    m_contents = other.m_contents;
+    m_border = other.m_border;
+}
+
+void CInformationBox::Serialize(CArchive &ar)
+{
+    CPrimitive::Serialize(ar);
+    Transfer(ar, m_type);
+    Transfer(ar, m_x);
+    Transfer(ar, m_y);
+    std::int32_t colour = m_colour.GetArchiveValue();
+    Transfer(ar, colour);
+    if (ar.IsLoading())
+        m_colour.SetArchiveValue(colour); // out of range: the colour stays
+    if (m_type != kInfoBox)
+        return;
+    std::int32_t contents = m_contents.GetArchiveValue();
+    std::int32_t border = m_border.GetArchiveValue();
+    if (ar.IsStoring()) {
+        ar << m_xRatio << m_yRatio;
+        Transfer(ar, contents);
+        Transfer(ar, border);
+        return;
+    }
+    double xRatio = 0;
+    double yRatio = 0;
+    ar >> xRatio >> yRatio;
+    if (!std::isfinite(xRatio) || !std::isfinite(yRatio))
+        throw CArchiveException(CArchiveException::generic, "An information box's place is not a number.");
+    m_xRatio = xRatio;
+    m_yRatio = yRatio;
+    Transfer(ar, contents);
+    Transfer(ar, border);
+    m_contents.SetArchiveValue(contents);
+    m_border.SetArchiveValue(border);
+}
+
+CPrimitive *CInformationBox::Clone() const { return new CInformationBox(*this); }
+
+bool CInformationBox::KnownType() const
+{
+    return m_type >= kFormatBox && m_type <= kInfoBox;
+}
+
+int CInformationBox::Type() const
+{
+    return KnownType() ? kBoxKinds[m_type].type : 0;
+}
+
+QString CInformationBox::KindProblem() const
+{
+    return KnownType() ? QString() : QStringLiteral("CInformationBox::Type: Unknown type.");
+}
+
+QString CInformationBox::GetTypeName() const
+{
+    return KnownType() ? LoadString(kBoxKinds[m_type].name) : QString();
+}
+
+QPoint CInformationBox::Extent() const
+{
+    CCanvas *canvas = GetCanvas();
+    return canvas ? QPoint(canvas->LargestX() + 1, canvas->LargestY() + 1) : QPoint(kLineWidth, kLineHeight);
+}
+
+void CInformationBox::PlaceByRatios(int width, int height)
+{
+    m_x = RoundHalfUp((width - 1) * m_xRatio);
+    m_y = RoundHalfUp((height - 1) * m_yRatio);
+}
+
+void CInformationBox::RatiosFromPlace()
+{
+    if (m_type != kInfoBox)
+        return;
+    const QPoint extent = Extent();
+    m_xRatio = double(m_x) / std::max(extent.x(), 1);
+    m_yRatio = double(m_y) / std::max(extent.y(), 1);
+}
+
+QString CInformationBox::GetCommandText() const
+{
+    if (!KnownType())
+        return {};
+    QPoint p = Anchor();
+    double xRatio = m_xRatio;
+    double yRatio = m_yRatio;
+    if (IsTracking() && HandleCount() == kHandles) {
+        p = HandleImagePoint(1);
+        const QPoint extent = Extent();
+        xRatio = double(p.x()) / std::max(extent.x(), 1);
+        yRatio = double(p.y()) / std::max(extent.y(), 1);
+    }
+    const QString head = QStringLiteral("%1 %2 ").arg(QLatin1String(kBoxKinds[m_type].mnemonic), m_colour.GetCommandName());
+    if (m_type != kInfoBox)
+        return head + QStringLiteral("%1 %2").arg(p.x()).arg(p.y());
+    return head + QStringLiteral("%1 %2  %3 %4").arg(RatioText(xRatio), RatioText(yRatio)).arg(Contents()).arg(Border());
+}
+
+void CInformationBox::Offset(int dx, int dy)
+{
+    m_x = Saturate(std::int64_t(m_x) + dx);
+    m_y = Saturate(std::int64_t(m_y) + dy);
+    RatiosFromPlace();
+    PlaceHandles();
+}
+
+void CInformationBox::Scale(double sx, double sy)
+{
+    m_x = RoundHalfUp(m_x * sx);
+    m_y = RoundHalfUp(m_y * sy);
+    RatiosFromPlace();
+    PlaceHandles();
+}
+
+void CInformationBox::VirtualAssign(const CPrimitive &other)
+{
+    const auto *box = dynamic_cast<const CInformationBox *>(&other);
+    if (!box) {
+        CPrimitive::VirtualAssign(other);
+        return;
+    }
+    AssignBase(other);
+    TakeValues(*box);
+    PlaceHandles();
+}
+
+void CInformationBox::SetFromCommand(CCommandReader &reader)
+{
+    QString colour;
+    reader.NextToken(colour);
+    m_colour.SetByName(colour);
+    if (m_type != kInfoBox) {
+        m_x = NextLineValue(reader);
+        m_y = NextLineValue(reader);
+        return;
+    }
+    // Ratios far beyond any image are cut as the line's integers are: a
+    // longer number than a token holds would not read back the same.
+    const double limit = kLineValueLimit;
+    reader.NextDouble(m_xRatio);
+    reader.NextDouble(m_yRatio);
+    m_xRatio = std::clamp(m_xRatio, -limit, limit);
+    m_yRatio = std::clamp(m_yRatio, -limit, limit);
+    int contents = 0;
+    int border = 0;
+    reader.NextInt(contents);
+    reader.NextInt(border);
+    m_contents.SetIndex(contents);
+    m_border.SetIndex(border);
+    PlaceByRatios(kLineWidth, kLineHeight);
+}
+
+// --- Geometry ---------------------------------------------------------------------------
+
+QPoint CInformationBox::HalfSize() const
+{
+    switch (m_type) {
+    case kFormatBox: return {kFormatWidth, kFormatHeight};
+    case kStepBox: return {kStepHalfWidth, kStepHalfHeight};
+    case kInfoBox: return ContentsHalfSize(Contents());
+    default: return {0, 0};
+    }
+}
+
+QRect CInformationBox::ImageBox() const
+{
+    const QPoint h = HalfSize();
+    const auto at = [](std::int64_t x, std::int64_t y) { return QPoint(Saturate(x), Saturate(y)); };
+    if (m_type == kFormatBox)
+        return QRect(Anchor(), at(std::int64_t(m_x) + h.x(), std::int64_t(m_y) + h.y()));
+    return QRect(at(std::int64_t(m_x) - h.x(), std::int64_t(m_y) - h.y()),
+                 at(std::int64_t(m_x) + h.x(), std::int64_t(m_y) + h.y()));
+}
+
+QPoint CInformationBox::ClientAnchor() const
+{
+    CCanvas *canvas = GetCanvas();
+    return canvas ? canvas->ImageToClient(Anchor()) : Anchor();
+}
+
+QRect CInformationBox::BoxAt(const QPoint &client) const
+{
+    CCanvas *canvas = GetCanvas();
+    const QPoint h = canvas ? canvas->ImageToClient(HalfSize()) : HalfSize();
+    if (m_type == kFormatBox)
+        return QRect(client, client + h);
+    return QRect(client - h, client + h);
+}
+
+QRect CInformationBox::GetBoxRect() const
+{
+    return BoxAt(ClientAnchor());
+}
+
+void CInformationBox::GetBounds(QPoint &topLeft, QPoint &bottomRight) const
+{
+    const QRect box = GetBoxRect();
+    CCanvas *canvas = GetCanvas();
+    topLeft = canvas ? canvas->ClientToImage(box.topLeft()) : box.topLeft();
+    bottomRight = canvas ? canvas->ClientToImage(box.bottomRight()) : box.bottomRight();
+}
+
+bool CInformationBox::HitTest(const QPoint &client) const
+{
+    return KnownType() && GetBoxRect().contains(client);
+}
+
+bool CInformationBox::IntersectsRect(const QRect &client) const
+{
+    return KnownType() && GetBoxRect().intersects(client);
+}
+
+bool CInformationBox::SnapPoint(QPoint &image)
+{
+    if (IsTracking() || !KnownType())
+        return false;
+    const QRect box = ImageBox();
+    const int mx = RoundHalfUp((double(box.left()) + box.right()) / 2.0);
+    const int my = RoundHalfUp((double(box.top()) + box.bottom()) / 2.0);
+    for (const QPoint &key : {box.topLeft(), box.bottomRight(), box.bottomLeft(), box.topRight(),
+                              QPoint(box.left(), my), QPoint(box.right(), my), QPoint(mx, box.top()),
+                              QPoint(mx, box.bottom()), QPoint(mx, my)}) {
+        if (SnapToNearPoint(image, key))
+            return true;
+    }
+    return false;
+}
+
+// --- On the canvas ----------------------------------------------------------------------
+
+std::array<QPoint, CInformationBox::kHandles> CInformationBox::HandlePoints() const
+{
+    const QRect box = GetBoxRect();
+    auto points = BoxRules::Layout(box.topLeft(), box.bottomRight());
+    // Handle 1 is the anchor: a centred box's centre.
+    if (m_type != kFormatBox)
+        std::swap(points[0], points[8]);
+    return points;
+}
+
+void CInformationBox::PlaceHandles()
+{
+    if (!GetCanvas() || HandleCount() != kHandles || IsTracking())
+        return;
+    const auto points = HandlePoints();
+    for (int i = 1; i <= kHandles; ++i)
+        MoveHandle(i, points[size_t(i - 1)]);
+}
+
+void CInformationBox::SetCanvas(CCanvas *canvas)
+{
+    CPrimitive::SetCanvas(canvas);
+    if (!canvas || HandleCount() != 0)
+        return;
+    for (const QPoint &point : HandlePoints())
+        AddHandle(point, IDC_CURSOR_MOVE, false);
+}
+
+void CInformationBox::Select()
+{
+    CPrimitive::Select();
+    if (HasHandleWindows())
+        PlaceHandles();
+}
+
+void CInformationBox::Invalidate()
+{
+    if (CCanvas *canvas = GetCanvas())
+        canvas->update(GetBoxRect().adjusted(-kBoxReachBefore, -kBoxReachBefore, kBoxReachAfter, kBoxReachAfter));
+}
+
+void CInformationBox::Draw(QPainter &painter, const QRect &update)
+{
+    if (!GetCanvas() || IsTracking() || !KnownType() || !IntersectsRect(update))
+        return;
+    const QRect box = GetBoxRect();
+    const QColor colour = m_colour.GetScreenColour();
+    const QString label = QString::fromLatin1(kBoxKinds[m_type].label);
+    const int border = Border();
+    const bool opaque = m_type != kInfoBox || border == 2 || border == 3;
+    if (opaque)
+        painter.fillRect(box, Qt::black);
+    if (m_type != kInfoBox || border == 1 || border == 3)
+        DrawBoxOutline(painter, box, colour);
+    if (const std::optional<QFont> font = FitTextFont(label, box.width() - 3, box.height() - 3)) {
+        if (m_type != kInfoBox) {
+            DrawTextAt(painter, box.topLeft() + QPoint(1, 1), label, *font, colour);
+        } else {
+            const QFontMetrics metrics(*font);
+            const QPoint p = ClientAnchor();
+            const QPoint at(p.x() - metrics.horizontalAdvance(label) / 2 + 1, p.y() - metrics.height() / 2 + 1);
+            DrawTextAt(painter, at, label, *font, colour, opaque ? std::optional<QColor>(Qt::black) : std::nullopt);
+        }
+    }
+    if (IsSelected())
+        PlaceHandles();
+}
+
+// --- Dragging: every handle moves the box --------------------------------------------------
+
+void CInformationBox::ShowOutline()
+{
+    if (CCanvas *canvas = GetCanvas()) {
+        const QRect box = BoxAt(HandlePoint(1));
+        canvas->SetDragFeedback({{FeedbackShape::Frame, box.topLeft(), box.bottomRight(), m_colour.GetScreenColour()}});
+    }
+}
+
+bool CInformationBox::BeginTrack(int)
+{
+    CCanvas *canvas = GetCanvas();
+    if (!canvas || IsLocked() || HandleCount() != kHandles)
+        return false;
+    PlaceHandles();
+    SetTracking(true);
+    KeepHandleStarts();
+    Invalidate();
+    canvas->repaint();
+    ShowOutline();
+    RepaintHandles();
+    return true;
+}
+
+bool CInformationBox::Track(int index, QPoint &, bool)
+{
+    FollowHandle(index);
+    ShowOutline();
+    RepaintHandles();
+    ShowStatus();
+    return true;
+}
+
+void CInformationBox::EndTrack(int, bool moved)
+{
+    CCanvas *canvas = GetCanvas();
+    if (!canvas)
+        return;
+    if (moved) {
+        const QPoint p = HandleImagePoint(1);
+        m_x = p.x();
+        m_y = p.y();
+        RatiosFromPlace();
+    }
+    ClearTracking();
+    canvas->ClearDragFeedback();
+    if (moved)
+        canvas->SetModified();
+    PlaceHandles();
+    Invalidate();
+    if (moved)
+        ShowStatus();
+}

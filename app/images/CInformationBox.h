@@ -1,0 +1,105 @@
+#pragma once
+// A box in which the generator writes live information: the format box
+// ("FORM"), the sequence step box ("SNUM") and the configurable
+// information box ("TBOX"), whose contents and border come from fixed lists
+// and whose place is given as fractions of the image's size. The editor
+// shows a labelled box of the generator's size. All nine handles move it.
+
+#include "CPrimitive.h"
+
+#include "CKindValue.h"
+#include "CNamedColour.h"
+
+#include <array>
+
+class CInformationBox : public CPrimitive {
+    DECLARE_SERIAL(CInformationBox)
+
+public:
+    enum Kind { kFormatBox = 0, kStepBox = 1, kInfoBox = 2 };
+    static constexpr int kHandles = 9;
+    // The size lines are read into: a line's box is placed on 640 x 480.
+    static constexpr int kLineWidth = 640;
+    static constexpr int kLineHeight = 480;
+
+    // A format box at (10, 10), White, contents 0, border 0.
+    CInformationBox();
+    CInformationBox(int type, int x, int y, int colour = CNamedColour::kWhite);
+    // A box of ratios, placed on 640 x 480.
+    CInformationBox(double xRatio, double yRatio, int contents, int border, int colour = CNamedColour::kWhite);
+    // Of type kind mod 3 in the middle of the canvas's image (a format
+    // box's middle: (256, 223) on 640 x 480), with its handles.
+    CInformationBox(CCanvas *canvas, int kind);
+    ~CInformationBox() override;
+
+    // Ratios that are no numbers refuse the file.
+    void Serialize(CArchive &ar) override;
+    CPrimitive *Clone() const override;
+    // 6, 7, 8 by type; 0 for a type outside them.
+    int Type() const override;
+    void Select() override;
+    void Draw(QPainter &painter, const QRect &update) override;
+    void Invalidate() override;
+    bool BeginTrack(int index) override;
+    bool Track(int index, QPoint &point, bool test) override;
+    void EndTrack(int index, bool moved) override;
+    // "FORM White 256 223", "SNUM ...", "TBOX White 0.500 0.500  1 0";
+    // nothing for an unknown type.
+    QString GetCommandText() const override;
+    bool HasColour() const override { return true; }
+    int GetColour() const override { return m_colour.GetIndex(); }
+    void SetColour(int index) override { m_colour.SetIndex(index); }
+    QString GetTypeName() const override;
+    bool HitTest(const QPoint &client) const override;
+    bool IntersectsRect(const QRect &client) const override;
+    void GetBounds(QPoint &topLeft, QPoint &bottomRight) const override;
+    // The place moves, and an information box's ratios with it.
+    void Offset(int dx, int dy) override;
+    void Scale(double sx, double sy) override;
+    void SetCanvas(CCanvas *canvas) override;
+    bool SnapPoint(QPoint &image) override;
+    void VirtualAssign(const CPrimitive &other) override;
+    // By the type: colour name, x, y; or colour name, the ratios, contents, border.
+    void SetFromCommand(CCommandReader &reader) override;
+    QString KindProblem() const override;
+
+    int Kind() const { return m_type; }
+    void SetKind(int type) { m_type = type; }
+    QPoint Anchor() const { return {m_x, m_y}; }
+    double XRatio() const { return m_xRatio; }
+    double YRatio() const { return m_yRatio; }
+    int Contents() const { return m_contents.GetIndex(); }
+    int Border() const { return m_border.GetIndex(); }
+    // The box's half width and height by type and contents (a format box's
+    // whole size); zero for an unknown type.
+    QPoint HalfSize() const;
+    // The box in image pixels, both corners inside.
+    QRect ImageBox() const;
+    // The box in client pixels (image pixels without a canvas).
+    QRect GetBoxRect() const;
+
+protected:
+    CInformationBox(const CInformationBox &other);
+
+private:
+    void TakeValues(const CInformationBox &other);
+    bool KnownType() const;
+    // The width and height ratios are measured against.
+    QPoint Extent() const;
+    void PlaceByRatios(int width, int height);
+    void RatiosFromPlace();
+    QRect BoxAt(const QPoint &client) const;
+    QPoint ClientAnchor() const;
+    std::array<QPoint, kHandles> HandlePoints() const;
+    void PlaceHandles();
+    void ShowOutline();
+
+    std::int32_t m_type = kFormatBox;
+    std::int32_t m_x = 10;
+    std::int32_t m_y = 10;
+    CNamedColour m_colour{CNamedColour::kWhite};
+    double m_xRatio = 0.5;
+    double m_yRatio = 0.5;
+    CInfoBoxContents m_contents{0};
+    CTextBoxBorder m_border{0};
+};

@@ -1,0 +1,70 @@
+#pragma once
+// A named map stored in the generator, placed on the image at a point: one
+// "RMAP" line of the image language. It comes only from image files (no
+// insert command, no line reader row); the editor shows a white frame of
+// its stored size with the name inside. All nine handles move it.
+
+#include "CPrimitive.h"
+
+#include <array>
+
+class CRenderMap : public CPrimitive {
+    DECLARE_SERIAL(CRenderMap)
+
+public:
+    static constexpr int kHandles = 9;
+
+    // (10, 10), no name, 32 x 32.
+    CRenderMap();
+    CRenderMap(int x, int y, const QString &name, int w, int h);
+    ~CRenderMap() override;
+
+    void Serialize(CArchive &ar) override;
+    CPrimitive *Clone() const override;
+    // The triangle's code.
+    int Type() const override { return 3; }
+    void Select() override;
+    void Draw(QPainter &painter, const QRect &update) override;
+    void Invalidate() override;
+    bool BeginTrack(int index) override;
+    bool Track(int index, QPoint &point, bool test) override;
+    void EndTrack(int index, bool moved) override;
+    // "RMAP 10 10 Arrow"; while dragged, handle 1's image point.
+    QString GetCommandText() const override;
+    QString GetTypeName() const override;
+    bool HitTest(const QPoint &client) const override;
+    bool IntersectsRect(const QRect &client) const override;
+    void GetBounds(QPoint &topLeft, QPoint &bottomRight) const override;
+    void Offset(int dx, int dy) override;
+    void Scale(double sx, double sy) override;
+    void SetCanvas(CCanvas *canvas) override;
+    bool SnapPoint(QPoint &image) override;
+    void VirtualAssign(const CPrimitive &other) override;
+    // The name is a bare word of the line.
+    QStringList WordsInLine() const override { return {m_name}; }
+
+    QPoint Position() const { return {m_x, m_y}; }
+    QString Name() const { return m_name; }
+    QSize Size() const { return {m_w, m_h}; }
+    // The client pixels of the map (image pixels without a canvas).
+    QRect GetRect() const;
+
+protected:
+    CRenderMap(const CRenderMap &other);
+
+private:
+    void TakeValues(const CRenderMap &other);
+    QPoint ClientPoint() const;
+    // The client size of an image size.
+    QPoint ClientSize(std::int64_t w, std::int64_t h) const;
+    std::array<QPoint, kHandles> HandlePoints() const;
+    void PlaceHandles();
+    QRect FrameAt(const QPoint &client) const;
+    void ShowOutline();
+
+    std::int32_t m_x = 10;
+    std::int32_t m_y = 10;
+    QString m_name;
+    std::int32_t m_w = 32;
+    std::int32_t m_h = 32;
+};

@@ -135,6 +135,8 @@ CPropertiesDlg *CPrimitive::GetPropertyDialog() const { return m_propertyDialog;
 void CPrimitive::SetPropertyDialog(CPropertiesDlg *dialog) { m_propertyDialog = dialog; }
 void CPrimitive::SetFromCommand(CCommandReader &) {}
 QStringList CPrimitive::NamesInLine() const { return {}; }
+QStringList CPrimitive::WordsInLine() const { return {}; }
+QString CPrimitive::KindProblem() const { return {}; }
 
 void CPrimitive::VirtualAssign(const CPrimitive &)
 {

@@ -135,9 +135,17 @@ public:
     // Names the line carries between quotes or as a word (a text, a map's
     // name): each must be one a command line can hold.
     virtual QStringList NamesInLine() const;
+    // Words the line carries bare, between blanks (a map's name): each must
+    // be one word a command line can hold.
+    virtual QStringList WordsInLine() const;
     // The primitives whose lines stand for this one, in sending order: the
     // primitive itself, a group its members.
     virtual void AppendLinePrimitives(std::vector<const CPrimitive *> &lines) const;
+    // A kind or type outside the class's range, as a file may give it: the
+    // class's message ("CGrid::Type: Unknown type."), empty for a known one.
+    // Such a primitive keeps the value, writes no line and draws nothing;
+    // its Type is 0.
+    virtual QString KindProblem() const;
 
     // --- Handles and marks ------------------------------------------------------
     // Marked primitives show their handles in black (multiple selection).

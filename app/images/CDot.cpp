@@ -3,6 +3,7 @@
 #include "Archive.h"
 #include "CCanvas.h"
 #include "CCommandReader.h"
+#include "CPropertiesDlg.h"
 #include "ResourceIds.h"
 
 #include <QPainter>
@@ -193,4 +194,43 @@ void CDot::EndTrack(int, bool moved)
     Invalidate();
     if (moved)
         ShowStatus();
+}
+
+// --- Properties ------------------------------------------------------------------------
+
+CPropertiesDlg *CDot::OpenProperties(QWidget *parent)
+{
+    auto *dialog = new CPropertiesDlg(parent, this, IDD_DOT_PROPERTIES);
+    SetPropertyDialog(dialog);
+    UpdateProperties();
+    return dialog;
+}
+
+void CDot::UpdateProperties()
+{
+    CPropertiesDlg *dialog = GetPropertyDialog();
+    if (!dialog)
+        return;
+    if (IsTracking() && HandleCount() == 1) {
+        dialog->SetPosition(HandleImagePoint(1));
+        dialog->repaint();
+        return;
+    }
+    dialog->SetPosition({m_x, m_y});
+}
+
+void CDot::ApplyProperties()
+{
+    CPropertiesDlg *dialog = GetPropertyDialog();
+    if (!dialog)
+        return;
+    Invalidate();
+    const QPoint position = dialog->GetPosition();
+    m_x = position.x();
+    m_y = position.y();
+    PlaceHandle();
+    Invalidate();
+    ShowStatus();
+    if (CCanvas *canvas = GetCanvas())
+        canvas->SetModified();
 }

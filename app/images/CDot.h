@@ -42,6 +42,10 @@ public:
     void SetCanvas(CCanvas *canvas) override;
     bool SnapPoint(QPoint &image) override;
     void VirtualAssign(const CPrimitive &other) override;
+    // The "Dot Properties" dialog: X and Y (during a drag the handle's image point).
+    CPropertiesDlg *OpenProperties(QWidget *parent) override;
+    void UpdateProperties() override;
+    void ApplyProperties() override;
     // colour name, x, y
     void SetFromCommand(CCommandReader &reader) override;
 

@@ -3,6 +3,7 @@
 #include "Archive.h"
 #include "CCanvas.h"
 #include "CCommandReader.h"
+#include "CPropertiesDlg.h"
 #include "GridLines.h"
 #include "ResourceIds.h"
 #include "StringTable.h"
@@ -163,4 +164,39 @@ void CGrid::Draw(QPainter &painter, const QRect &)
     const QColor colour = m_colour.GetScreenColour();
     DrawGridLines(painter, *canvas, columns, true, colour);
     DrawGridLines(painter, *canvas, rows, false, colour);
+}
+
+// --- Properties ------------------------------------------------------------------------
+
+CPropertiesDlg *CGrid::OpenProperties(QWidget *parent)
+{
+    auto *dialog = new CPropertiesDlg(parent, this, IDD_GRID_PROPERTIES);
+    if (m_kind != kCentred)
+        dialog->setWindowTitle(LoadString(IDS_HATCH_PROPERTIES));
+    SetPropertyDialog(dialog);
+    UpdateProperties();
+    return dialog;
+}
+
+void CGrid::UpdateProperties()
+{
+    CPropertiesDlg *dialog = GetPropertyDialog();
+    if (!dialog)
+        return;
+    dialog->SetPosition({m_h, m_v});
+}
+
+void CGrid::ApplyProperties()
+{
+    CPropertiesDlg *dialog = GetPropertyDialog();
+    if (!dialog)
+        return;
+    Invalidate();
+    const QPoint boxes = dialog->GetPosition();
+    m_h = boxes.x();
+    m_v = boxes.y();
+    Invalidate();
+    ShowStatus();
+    if (CCanvas *canvas = GetCanvas())
+        canvas->SetModified();
 }

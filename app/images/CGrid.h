@@ -33,6 +33,10 @@ public:
     void SetColour(int index) override { m_colour.SetIndex(index); }
     QString GetTypeName() const override;
     void VirtualAssign(const CPrimitive &other) override;
+    // The "Grid Properties" dialog ("Hatch Properties" for a hatch): boxes across and down.
+    CPropertiesDlg *OpenProperties(QWidget *parent) override;
+    void UpdateProperties() override;
+    void ApplyProperties() override;
     // colour name, h, v
     void SetFromCommand(CCommandReader &reader) override;
     QString KindProblem() const override;

@@ -3,6 +3,7 @@
 #include "Archive.h"
 #include "CCanvas.h"
 #include "CCommandReader.h"
+#include "CPropertiesDlg.h"
 #include "GridLines.h"
 #include "ResourceIds.h"
 #include "StringTable.h"
@@ -151,4 +152,37 @@ void CGrill::Draw(QPainter &painter, const QRect &)
         else
             painter.fillRect(QRect(at, 0, BarPixels(thickness.x()), BarPixels(end.y())), colour);
     }
+}
+
+// --- Properties ------------------------------------------------------------------------
+
+CPropertiesDlg *CGrill::OpenProperties(QWidget *parent)
+{
+    auto *dialog = new CPropertiesDlg(parent, this, IDD_GRILL_PROPERTIES);
+    SetPropertyDialog(dialog);
+    UpdateProperties();
+    return dialog;
+}
+
+void CGrill::UpdateProperties()
+{
+    CPropertiesDlg *dialog = GetPropertyDialog();
+    if (!dialog)
+        return;
+    dialog->SetPosition({m_bar, m_space});
+}
+
+void CGrill::ApplyProperties()
+{
+    CPropertiesDlg *dialog = GetPropertyDialog();
+    if (!dialog)
+        return;
+    Invalidate();
+    const QPoint values = dialog->GetPosition();
+    m_bar = values.x();
+    m_space = values.y();
+    Invalidate();
+    ShowStatus();
+    if (CCanvas *canvas = GetCanvas())
+        canvas->SetModified();
 }

@@ -34,6 +34,10 @@ public:
     void SetColour(int index) override { m_colour.SetIndex(index); }
     QString GetTypeName() const override;
     void VirtualAssign(const CPrimitive &other) override;
+    // The "Grill Properties" dialog: bar thickness and space between bars.
+    CPropertiesDlg *OpenProperties(QWidget *parent) override;
+    void UpdateProperties() override;
+    void ApplyProperties() override;
     // colour name, bar, space
     void SetFromCommand(CCommandReader &reader) override;
     QString KindProblem() const override;

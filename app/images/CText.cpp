@@ -3,6 +3,7 @@
 #include "Archive.h"
 #include "CCanvas.h"
 #include "CCommandReader.h"
+#include "CPropertiesDlg.h"
 #include "PrimitivePainting.h"
 #include "ResourceIds.h"
 
@@ -293,4 +294,45 @@ void CText::EndTrack(int, bool moved)
     Invalidate();
     if (moved)
         ShowStatus();
+}
+
+// --- Properties ------------------------------------------------------------------------
+
+CPropertiesDlg *CText::OpenProperties(QWidget *parent)
+{
+    auto *dialog = new CPropertiesDlg(parent, this, IDD_TEXT_PROPERTIES);
+    SetPropertyDialog(dialog);
+    UpdateProperties();
+    return dialog;
+}
+
+void CText::UpdateProperties()
+{
+    CPropertiesDlg *dialog = GetPropertyDialog();
+    if (!dialog)
+        return;
+    dialog->SetText(m_text);
+    if (IsTracking() && HandleCount() == 1) {
+        dialog->SetPosition(HandleImagePoint(1));
+        dialog->repaint();
+        return;
+    }
+    dialog->SetPosition({m_x, m_y});
+}
+
+void CText::ApplyProperties()
+{
+    CPropertiesDlg *dialog = GetPropertyDialog();
+    if (!dialog)
+        return;
+    Invalidate();
+    const QPoint position = dialog->GetPosition();
+    m_x = position.x();
+    m_y = position.y();
+    m_text = dialog->GetText();
+    PlaceHandle();
+    Invalidate();
+    ShowStatus();
+    if (CCanvas *canvas = GetCanvas())
+        canvas->SetModified();
 }

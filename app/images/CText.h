@@ -49,6 +49,11 @@ public:
     void SetCanvas(CCanvas *canvas) override;
     bool SnapPoint(QPoint &image) override;
     void VirtualAssign(const CPrimitive &other) override;
+    // The "Text Properties" dialog: X, Y and the text (during a drag the
+    // handle's image point).
+    CPropertiesDlg *OpenProperties(QWidget *parent) override;
+    void UpdateProperties() override;
+    void ApplyProperties() override;
     // colour name, x, y, font name, the text between quotes
     void SetFromCommand(CCommandReader &reader) override;
     QStringList NamesInLine() const override { return {m_text}; }

@@ -3,6 +3,7 @@
 #include "Archive.h"
 #include "CCanvas.h"
 #include "CCommandReader.h"
+#include "CPropertiesDlg.h"
 #include "PrimitivePainting.h"
 #include "ResourceIds.h"
 
@@ -412,4 +413,44 @@ void CTriangle::EndTrack(int index, bool moved)
     PlaceHandles();
     Invalidate();
     ShowStatus();
+}
+
+// --- Properties ------------------------------------------------------------------------
+
+CPropertiesDlg *CTriangle::OpenProperties(QWidget *parent)
+{
+    auto *dialog = new CPropertiesDlg(parent, this, IDD_TRIANGLE_PROPERTIES);
+    SetPropertyDialog(dialog);
+    UpdateProperties();
+    return dialog;
+}
+
+void CTriangle::UpdateProperties()
+{
+    CPropertiesDlg *dialog = GetPropertyDialog();
+    if (!dialog)
+        return;
+    if (IsTracking() && HandleCount() == kHandles) {
+        for (int i = 0; i < 3; ++i)
+            dialog->SetPoint(i, HandleImagePoint(i + 1));
+        dialog->repaint();
+        return;
+    }
+    for (int i = 0; i < 3; ++i)
+        dialog->SetPoint(i, m_corners[size_t(i)]);
+}
+
+void CTriangle::ApplyProperties()
+{
+    CPropertiesDlg *dialog = GetPropertyDialog();
+    if (!dialog)
+        return;
+    Invalidate();
+    for (int i = 0; i < 3; ++i)
+        m_corners[size_t(i)] = dialog->GetPoint(i);
+    PlaceHandles();
+    Invalidate();
+    ShowStatus();
+    if (CCanvas *canvas = GetCanvas())
+        canvas->SetModified();
 }

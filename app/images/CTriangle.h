@@ -58,6 +58,11 @@ public:
     // The corners, the centroid, then the middles of 1-2, 2-3 and 1-3.
     bool SnapPoint(QPoint &image) override;
     void VirtualAssign(const CPrimitive &other) override;
+    // The "Triangle Properties" dialog: the three corners (during a drag the
+    // corner handles' image points).
+    CPropertiesDlg *OpenProperties(QWidget *parent) override;
+    void UpdateProperties() override;
+    void ApplyProperties() override;
     // colour name, x1, y1, x2, y2, x3, y3, pattern name
     void SetFromCommand(CCommandReader &reader) override;
 

@@ -1,8 +1,15 @@
 #include "PrimitiveTypes.h"
 
+#include "CDot.h"
+#include "CGrid.h"
+#include "CGrill.h"
+#include "CImageOption.h"
 #include "CLine.h"
+#include "CMarker.h"
 #include "COval.h"
 #include "CRectangle.h"
+#include "CText.h"
+#include "CTriangle.h"
 
 #include <array>
 
@@ -16,15 +23,39 @@ std::unique_ptr<CPrimitive> Make(CCanvas *canvas)
     return std::make_unique<T>(canvas);
 }
 
+// A class whose constructor on a canvas takes a sub-kind.
+template <class T, int kind>
+std::unique_ptr<CPrimitive> MakeKind(CCanvas *canvas)
+{
+    return std::make_unique<T>(canvas, kind);
+}
+
 struct TypeRow {
     int type;
     Maker make;
 };
 
-const std::array<TypeRow, 3> kTypeRows{{
+const std::array<TypeRow, 18> kTypeRows{{
+    {0, &Make<CDot>},
     {2, &Make<CLine>},
+    {3, &Make<CTriangle>},
     {4, &Make<CRectangle>},
     {5, &Make<COval>},
+    {10, &Make<CText>},
+    {11, &MakeKind<CGrid, 1>},
+    {12, &MakeKind<CGrid, 2>},
+    {13, &MakeKind<CGrid, 3>},
+    {14, &MakeKind<CMarker, 1>},
+    {15, &MakeKind<CMarker, 2>},
+    {16, &MakeKind<CMarker, 3>},
+    // The grill's constructor takes the type code itself.
+    {17, &MakeKind<CGrill, 17>},
+    {18, &MakeKind<CGrill, 18>},
+    {20, &MakeKind<CImageOption, 1>},
+    {21, &MakeKind<CImageOption, 2>},
+    {22, &MakeKind<CImageOption, 3>},
+    // 1, 23 and 24 create nothing; 19, the group, only Group makes.
+    {-1, nullptr},
 }};
 
 std::function<std::unique_ptr<CPrimitive>(CCanvas *)> &GroupMaker()
@@ -38,7 +69,7 @@ std::function<std::unique_ptr<CPrimitive>(CCanvas *)> &GroupMaker()
 std::unique_ptr<CPrimitive> MakePrimitive(int type, CCanvas *canvas)
 {
     for (const TypeRow &row : kTypeRows) {
-        if (row.type == type)
+        if (row.type == type && row.make)
             return row.make(canvas);
     }
     return nullptr;

@@ -560,4 +560,33 @@ TEST_F(PrimitiveListPaneTest, Screenshot)
     EXPECT_FALSE(near(background(1), QColor(128, 0, 0)));
 }
 
+// Above or below the tree the drop target steps one item per move; over a
+// group's member it is the group, with the group picture.
+TEST_F(PrimitiveListPaneTest, DragTargetStepsOutsideTheTreeAndStopsAtGroups)
+{
+    PaneFixture f;
+    f.Fill(4);
+    Run(f, QStringLiteral("mark C D"));
+    Run(f, QStringLiteral("group"));
+    f.pane.show();
+    QCoreApplication::processEvents();
+    QTreeWidget *tree = f.pane.Tree();
+    f.pane.BeginDrag(f.Item(QStringLiteral("B")), false);
+    const QRect member = tree->visualItemRect(tree->topLevelItem(2)->child(1));
+    f.pane.DragMove(member.center(), false);
+    EXPECT_EQ(f.pane.DropTarget(), f.Item(QStringLiteral("G")));
+    EXPECT_EQ(f.pane.DragImage(), 24);
+    f.pane.DragMove(QPoint(5, -10), false);
+    EXPECT_EQ(f.pane.DropTarget(), f.Item(QStringLiteral("B")));
+    f.pane.DragMove(QPoint(5, -10), false);
+    EXPECT_EQ(f.pane.DropTarget(), f.Item(QStringLiteral("A")));
+    f.pane.DragMove(QPoint(5, -10), false);
+    EXPECT_EQ(f.pane.DropTarget(), f.Item(QStringLiteral("A")));
+    f.pane.DragMove(QPoint(5, tree->viewport()->height() + 10), false);
+    EXPECT_EQ(f.pane.DropTarget(), f.Item(QStringLiteral("B")));
+    EXPECT_EQ(f.pane.DragImage(), 1);
+    f.pane.EndDrag(false);
+    EXPECT_EQ(f.TreeText(), QStringLiteral("A B G(C* D*)"));
+}
+
 } // namespace

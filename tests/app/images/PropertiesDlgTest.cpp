@@ -13,6 +13,7 @@
 #include "CValueEdit.h"
 #include "DialogUnits.h"
 #include "ListPaneDoubles.h"
+#include "PrimitiveTypes.h"
 #include "ResourceIds.h"
 #include "StringTable.h"
 #include "TestSupport.h"
@@ -330,6 +331,62 @@ TEST_F(PropertiesDlgTest, Screenshots)
         dialog.show();
         EXPECT_GT(dialog.width(), 100);
         SaveScreenshot(dialog, QStringLiteral("properties-%1").arg(id));
+    }
+}
+
+// Each primitive class's dialog as the insert command makes it: its
+// caption, the values typed (Return applies, clamped to the field), and the
+// line the primitive writes afterwards; markers and image options have none.
+TEST_F(PropertiesDlgTest, EachPrimitiveTakesItsTypedValues)
+{
+    struct Typed {
+        int id;
+        const char *text;
+    };
+    struct Case {
+        int type;
+        const char *caption;
+        std::vector<Typed> typed;
+        const char *line;
+    };
+    const Case cases[] = {
+        {0, "Dot Properties", {{1205, "100"}, {1208, "50"}}, "ADOT White 100 50"},
+        {2, "Line Properties", {{1205, "1"}, {1208, "2"}, {1206, "3"}, {1209, "-4"}}, "LINE White 1 2 3 -4"},
+        {3, "Triangle Properties", {{1205, "1"}, {1208, "2"}, {1206, "3"}, {1209, "4"}, {1207, "5"}, {1210, "6"}},
+         "TRIA White  1 2  3 4  5 6  GrayPat0"},
+        {4, "Rectangle Properties", {{1205, "5"}, {1208, "6"}, {1214, "10"}, {1215, "99999"}},
+         "RECT White  10 32767  5 6  GrayPat0"},
+        {5, "Oval Properties", {{1205, "5"}, {1208, "6"}, {1214, "10"}, {1215, "20"}}, "OVAL White  9 19  5 6  GrayPat0"},
+        {10, "Text Properties", {{1205, "100"}, {1208, "50"}, {1217, "AB"}}, "TEXT White 100 50 sys16 \"AB\""},
+        {11, "Grid Properties", {{1205, "4"}, {1208, "0"}}, "GRID White 4 1"},
+        {13, "Hatch Properties", {{1205, "4"}, {1208, "7"}}, "HATO White 4 7"},
+        {17, "Grill Properties", {{1205, "0"}, {1208, "0"}}, "GRIH White 1 0"},
+        {18, "Grill Properties", {{1205, "12"}, {1208, "3"}}, "GRIV White 12 3"},
+        {14, nullptr, {}, nullptr},
+        {20, nullptr, {}, nullptr},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.type);
+        std::unique_ptr<CPrimitive> primitive = MakePrimitive(c.type, &canvas);
+        ASSERT_NE(primitive, nullptr);
+        std::unique_ptr<CPropertiesDlg> dialog(primitive->OpenProperties(&editor));
+        if (!c.caption) {
+            EXPECT_EQ(dialog, nullptr);
+            continue;
+        }
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->windowTitle(), QString::fromLatin1(c.caption));
+        ShowActive(dialog.get());
+        QLineEdit *edit = nullptr;
+        for (const Typed &typed : c.typed) {
+            edit = dialog->findChild<QLineEdit *>(ControlName(typed.id));
+            ASSERT_NE(edit, nullptr) << typed.id;
+            Type(edit, QString::fromLatin1(typed.text));
+        }
+        QTest::keyClick(edit, Qt::Key_Return);
+        EXPECT_EQ(primitive->GetCommandText(), QString::fromLatin1(c.line));
+        EXPECT_FALSE(dialog->IsModified());
+        dialog.reset();
     }
 }
 

@@ -10,6 +10,7 @@
 #include "DialogUnits.h"
 #include "EditorOptionDialogs.h"
 #include "ImageEditorPaneLink.h"
+#include "ListPaneForEditor.h"
 #include "Prompts.h"
 #include "ResourceIds.h"
 #include "StringTable.h"
@@ -377,12 +378,9 @@ void CImageEditor::BuildClient()
     m_canvas->SetEditor(this);
     if (PaneFactoryHook())
         m_pane = PaneFactoryHook()(*this, *m_canvas);
-    QWidget *left = m_pane ? m_pane->Widget() : nullptr;
-    if (!left) {
-        auto *placeholder = new QLabel(QStringLiteral("Primitives"));
-        placeholder->setAlignment(Qt::AlignCenter);
-        left = placeholder;
-    }
+    else
+        m_pane = std::make_unique<ListPaneForEditor>(*this, *m_canvas);
+    QWidget *left = m_pane->Widget();
     left->setObjectName(QStringLiteral("listPane"));
     m_canvas->SetListPane(m_pane.get());
     left->resize(kListColumnWidth, 300);
@@ -588,7 +586,7 @@ void CImageEditor::ReplacePropertyWindow(QDialog *window)
     }
     if (m_propertyWindow) {
         window->move(m_propertyWindow->pos());
-        delete m_propertyWindow;
+        m_pane->DestroyPropertyWindow(m_propertyWindow);
     }
     m_propertyWindow = window;
     ShowPropertyWindow(window, true);
@@ -604,6 +602,20 @@ void CImageEditor::FollowSelection(CPrimitive *primitive, int marked)
     }
     if (QDialog *window = MakePropertyWindow(primitive, marked))
         ReplacePropertyWindow(window);
+    m_router.Update();
+}
+
+void CImageEditor::OpenSelectedProperties(CPrimitive *primitive, int marked)
+{
+    if (!m_pane)
+        return;
+    if (m_propertyWindow) {
+        if (QDialog *window = MakePropertyWindow(primitive, marked))
+            ReplacePropertyWindow(window);
+    } else if (QDialog *window = MakePropertyWindow(primitive, marked)) {
+        m_propertyWindow = window;
+        ShowPropertyWindow(window, true);
+    }
     m_router.Update();
 }
 
@@ -624,21 +636,20 @@ void CImageEditor::OnProperties()
 
 void CImageEditor::CloseProperties()
 {
-    delete m_propertyWindow;
+    if (m_pane && m_propertyWindow)
+        m_pane->DestroyPropertyWindow(m_propertyWindow);
+    m_propertyWindow = nullptr;
     m_router.Update();
 }
 
 LRESULT CImageEditor::OnMessage(unsigned message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_PROPERTIES_CLOSED) {
-        // The dialog is named by its address; only one of our own children is deleted.
-        for (QDialog *dialog : findChildren<QDialog *>()) {
-            if (reinterpret_cast<LPARAM>(dialog) != lParam)
-                continue;
+        // The dialog is named by its handle: one that has gone meanwhile is not touched.
+        if (auto *dialog = FromLParam<QDialog>(lParam)) {
             if (dialog == m_propertyWindow)
                 m_propertyWindow = nullptr;
             dialog->deleteLater();
-            break;
         }
         if (wParam == 1)
             OnProperties();
@@ -820,12 +831,10 @@ void CImageEditor::OnPreview()
     CImage::SetPreview(true);
     const bool sent = preview.SendToGenerator(generator, &progress);
     CImage::SetPreview(false);
-    const bool cancelled = progress.IsCancelled();
     progress.DestroyWindow();
     if (!sent) {
-        if (!cancelled)
-            MessageBox(this, PromptText("The preview failed: the image was not shown."), PromptText("Preview"),
-                       MB_OK | MB_ICONEXCLAMATION);
+        // The send has said why (or the user chose to stop): no second box.
+        statusBar()->showMessage(QStringLiteral("The preview failed: nothing more was sent."));
         return;
     }
     generator->CmdImgl(kPreviewName);
@@ -853,7 +862,7 @@ void CImageEditor::DestroyWindow()
         killTimer(m_aspectTimer);
         m_aspectTimer = 0;
     }
-    delete m_propertyWindow;
+    CloseProperties();
     g_fixedAspect = false; // an editor's end turns the shared switch off
     hide();
     m_image.NotifyEditorClosed();

@@ -11,6 +11,7 @@
 
 #include "CImage.h"
 #include "CanvasLinks.h"
+#include "ListPaneEditorLink.h"
 #include "CommandRouter.h"
 #include "MessageTarget.h"
 
@@ -34,14 +35,17 @@ class QLabel;
 class QSplitter;
 class QToolBar;
 
-class CImageEditor : public QMainWindow, public ImageEditorLink, public CanvasEditorLink, public MessageTarget {
+class CImageEditor : public QMainWindow,
+                     public ImageEditorLink,
+                     public CanvasEditorLink,
+                     public ListPaneEditorLink,
+                     public MessageTarget {
 public:
     static constexpr int kListColumnWidth = 150;
     static constexpr int kAspectTimerId = 1;
 
-    // Makes the list pane of an editor (the program installs it). Without
-    // one the column holds a placeholder, the image's primitives stay as
-    // they are and the pane's commands stay disabled.
+    // Makes the list pane of an editor in place of the program's own
+    // (tests put a double there).
     using PaneFactory = std::function<std::unique_ptr<ImageEditorPaneLink>(CImageEditor &editor, CCanvas &canvas)>;
     static void SetPaneFactory(PaneFactory factory);
 
@@ -78,8 +82,10 @@ public:
     // The editor's, the pane's or the canvas's change mark.
     bool IsModified() const;
     void SetTitle();
-    // From the pane: the current primitive (or none) and how many are marked.
-    void OnSelectionChanged(CPrimitive *primitive, int marked);
+    // --- ListPaneEditorLink: the current primitive (or none) and how many are marked.
+    void OnSelectionChanged(CPrimitive *primitive, int marked) override;
+    void OpenSelectedProperties(CPrimitive *primitive, int marked) override;
+    QWidget *EditorWindow() override { return this; }
     // Resizes the frame to the fixed ratio, keeping its width.
     void ApplyAspectRatio();
     QSize AspectRatio() const { return QSize(m_aspectX, m_aspectY); }

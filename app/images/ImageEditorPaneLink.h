@@ -6,7 +6,7 @@
 // CanvasListLink.
 
 #include "CanvasLinks.h"
-#include "MessageTarget.h"
+#include "ListPaneEditorLink.h"
 
 #include <memory>
 #include <vector>
@@ -15,11 +15,6 @@ class CPrimitive;
 class QDialog;
 class QStatusBar;
 class QWidget;
-
-// Between the image editor and its property windows.
-inline constexpr unsigned WM_PROPERTIES_CLOSED = WM_USER + 0x110; // posted by a closing dialog; wParam 1: reopen
-inline constexpr unsigned WM_PROPERTIES_SHOWN = WM_USER + 0x111;  // editor to dialog after showing it
-inline constexpr unsigned WM_PROPERTIES_TO_TOP = WM_USER + 0x112; // dialog to editor
 
 class ImageEditorPaneLink : public CanvasListLink {
 public:
@@ -67,4 +62,6 @@ public:
     virtual bool SetPlaceholderCase(QDialog *window, int placeholderCase) = 0;
     // The primitive whose dialog window is; nullptr for a placeholder.
     virtual CPrimitive *PropertiesOwner(QDialog *window) const = 0;
+    // The window goes (a dialog first applies what it holds).
+    virtual void DestroyPropertyWindow(QDialog *window) = 0;
 };

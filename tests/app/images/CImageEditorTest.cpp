@@ -5,6 +5,9 @@
 #include "CImage.h"
 #include "CLine.h"
 #include "CPatternCombo.h"
+#include "CPrimitiveListPane.h"
+#include "ListPaneForEditor.h"
+#include "PrimitiveClipboard.h"
 #include "CRectangle.h"
 #include "DialogUnits.h"
 #include "EditorPaneDouble.h"
@@ -514,26 +517,108 @@ TEST_F(CImageEditorTest, AClosingPropertyDialogIsForgottenAndMayReopen)
     ASSERT_NE(window, nullptr);
     // Its primitive went: the dialog asks for the properties of what is selected now.
     pane->selected = nullptr;
-    ASSERT_TRUE(PostMessage(editor, WM_PROPERTIES_CLOSED, 1, reinterpret_cast<LPARAM>(window.data())));
+    ASSERT_TRUE(PostMessage(editor, WM_PROPERTIES_CLOSED, 1,
+                            ToLParam(dynamic_cast<imagetest::DialogDouble *>(window.data()))));
     EXPECT_TRUE(QTest::qWaitFor([&] { return window.isNull(); }));
     ASSERT_NE(editor->PropertyWindow(), nullptr);
     EXPECT_EQ(editor->PropertyWindow()->property("case").toInt(), 0);
-    // A message naming no dialog of the editor deletes nothing.
-    EXPECT_EQ(SendMessage(editor, WM_PROPERTIES_CLOSED, 0, 12345), 1);
+    // A message naming a dialog that has gone deletes nothing.
+    EXPECT_EQ(SendMessage(editor, WM_PROPERTIES_CLOSED, 0, 999999), 1);
     EXPECT_NE(editor->PropertyWindow(), nullptr);
 }
 
-TEST_F(CImageEditorTest, WithoutAListPaneTheImageKeepsItsPrimitives)
+} // namespace
+
+namespace {
+
+// The editor over the program's own list pane.
+class ImageEditorWithPaneTest : public PlatformTest {
+protected:
+    void SetUp() override
+    {
+        PlatformTest::SetUp();
+        CImage::SetEditorFactory([](CImage &image) { return std::make_unique<CImageEditor>(image); });
+        ClearPrimitiveClipboard();
+        image = std::make_unique<CImage>(&owner);
+        image->AddPrimitive(std::make_unique<CRectangle>(100, 100, 199, 199, 1, 3));
+        image->AddPrimitive(std::make_unique<CLine>(1, 2, 30, 40));
+        editor = static_cast<CImageEditor *>(image->OpenEditor());
+        ASSERT_NE(editor, nullptr);
+        pane = static_cast<ListPaneForEditor *>(editor->ListPane())->Pane();
+        ASSERT_NE(pane, nullptr);
+    }
+    void TearDown() override
+    {
+        image.reset();
+        ClearPrimitiveClipboard();
+        CImage::SetEditorFactory({});
+        PlatformTest::TearDown();
+    }
+    bool Run(int id) { return editor->Router().Execute(id); }
+    bool Marked() const { return editor->windowTitle().contains(QStringLiteral(" * ")); }
+    void Save()
+    {
+        ASSERT_TRUE(Run(ID_FILE_SAVE));
+        ASSERT_FALSE(Marked());
+    }
+
+    EditorOwner owner;
+    std::unique_ptr<CImage> image;
+    CImageEditor *editor = nullptr;
+    CPrimitiveListPane *pane = nullptr;
+};
+
+TEST_F(ImageEditorWithPaneTest, EditsThroughThePaneMarkTheTitleAndSaveStoresThem)
 {
-    image->CloseEditor();
-    CImageEditor::SetPaneFactory({});
-    editor = static_cast<CImageEditor *>(image->OpenEditor());
-    ASSERT_NE(editor, nullptr);
-    EXPECT_EQ(editor->ListPane(), nullptr);
-    EXPECT_FALSE(Enabled(ID_INSERT_RECTANGLE));
-    const QStringList before = imagetest::Lines(*image);
-    ASSERT_TRUE(Run(ID_FILE_SAVE));
-    EXPECT_EQ(imagetest::Lines(*imagetest::LoadImage(owner.stored)), before);
+    ASSERT_EQ(pane->Children().size(), 2u);
+    EXPECT_EQ(editor->Splitter()->widget(0), pane);
+    EXPECT_FALSE(Marked());
+
+    ASSERT_TRUE(Run(ID_INSERT_RECTANGLE));
+    ASSERT_EQ(pane->Children().size(), 3u);
+    EXPECT_TRUE(Marked());
+    EXPECT_EQ(pane->SelectedPrimitive()->Type(), 4);
+    EXPECT_TRUE(editor->ColourCombo()->isEnabled()); // the pane told the editor
+    Save();
+    std::unique_ptr<CImage> stored = imagetest::LoadImage(owner.stored);
+    ASSERT_NE(stored, nullptr);
+    EXPECT_EQ(stored->Primitives().size(), 3u);
+
+    // Only a paste, or only a reorder, is a change.
+    pane->SelectItem(pane->Children()[0]);
+    ASSERT_TRUE(Run(ID_EDIT_COPY));
+    EXPECT_FALSE(Marked());
+    ASSERT_TRUE(Run(ID_EDIT_PASTE));
+    EXPECT_TRUE(Marked());
+    Save();
+    pane->SelectItem(pane->Children()[0]);
+    ASSERT_TRUE(Run(ID_BRING_TO_FRONT));
+    EXPECT_TRUE(Marked());
+    Save();
+    stored = imagetest::LoadImage(owner.stored);
+    ASSERT_EQ(stored->Primitives().size(), 4u);
+    EXPECT_EQ(stored->Primitives().back()->Type(), 4); // the first rectangle is now on top
+}
+
+TEST_F(ImageEditorWithPaneTest, TheColourComboChangesTheSelectionWithUndo)
+{
+    pane->SelectItem(pane->Children()[0]);
+    ASSERT_TRUE(editor->ColourCombo()->isEnabled());
+    EXPECT_EQ(editor->ColourCombo()->currentIndex(), 1);
+    emit editor->ColourCombo()->activated(4);
+    EXPECT_EQ(pane->SelectedPrimitive()->GetColour(), 4);
+    EXPECT_TRUE(Marked());
+    ASSERT_TRUE(Run(ID_UNDO_PRIMITIVE));
+    EXPECT_EQ(pane->PrimitiveOf(pane->Children()[0])->GetColour(), 1);
+}
+
+TEST_F(ImageEditorWithPaneTest, PreviewCopiesLeaveThePaneMarked)
+{
+    ASSERT_TRUE(Run(ID_INSERT_OVAL));
+    ASSERT_TRUE(pane->IsModified());
+    EXPECT_EQ(editor->ListPane()->CopyTopLevel().size(), 3u);
+    EXPECT_TRUE(pane->IsModified());
+    EXPECT_TRUE(Marked());
 }
 
 } // namespace

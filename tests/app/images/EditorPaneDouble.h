@@ -17,6 +17,12 @@
 
 namespace imagetest {
 
+// A property window the editor can name by handle.
+class DialogDouble : public QDialog, public Handled {
+public:
+    using QDialog::QDialog;
+};
+
 class EditorPaneDouble : public ImageEditorPaneLink {
 public:
     EditorPaneDouble(CImageEditor &editor, CCanvas &canvas) : editor(editor), canvas(canvas) {}
@@ -81,14 +87,14 @@ public:
     {
         if (!withDialogs)
             return nullptr;
-        auto *dialog = new QDialog(parent);
+        auto *dialog = new DialogDouble(parent);
         dialog->setObjectName(QStringLiteral("properties"));
         owners[dialog] = &primitive;
         return dialog;
     }
     QDialog *OpenPlaceholder(int placeholderCase, QWidget *parent) override
     {
-        auto *dialog = new QDialog(parent);
+        auto *dialog = new DialogDouble(parent);
         dialog->setObjectName(QStringLiteral("placeholder"));
         dialog->setProperty("case", placeholderCase);
         return dialog;
@@ -99,6 +105,11 @@ public:
             return false;
         window->setProperty("case", placeholderCase);
         return true;
+    }
+    void DestroyPropertyWindow(QDialog *window) override
+    {
+        ++destroyedWindows;
+        delete window;
     }
     CPrimitive *PropertiesOwner(QDialog *window) const override
     {
@@ -136,7 +147,7 @@ public:
     std::vector<bool> moves;
     std::vector<int> modes, colours, patterns, fonts;
     std::map<const QDialog *, CPrimitive *> owners;
-    int groups = 0, ungroups = 0, pastes = 0, undos = 0;
+    int groups = 0, ungroups = 0, pastes = 0, undos = 0, destroyedWindows = 0;
     bool modified = false;
     bool undoHeld = false;
     bool clipboardFull = false;

@@ -11,6 +11,7 @@
 #include "EditorOptionDialogs.h"
 #include "ImageEditorPaneLink.h"
 #include "ListPaneForEditor.h"
+#include "PrimitiveImages.h"
 #include "Prompts.h"
 #include "ResourceIds.h"
 #include "StringTable.h"
@@ -396,6 +397,11 @@ void CImageEditor::BuildClient()
 void CImageEditor::BuildBars()
 {
     BuildSelectors();
+    // The insert buttons show the tree's picture of their type.
+    const QList<QIcon> &pictures = PrimitiveImageList();
+    for (const InsertCommand &insert : kInserts)
+        if (insert.typeCode < pictures.size())
+            m_router.Action(insert.id)->setIcon(pictures[insert.typeCode]);
     m_primitivesBar = m_router.AddToolBar(this, ControlName(IDR_PRIMITIVES_BAR), kPrimitivesBar);
     m_primitivesBar->setWindowTitle(QStringLiteral("Primitives"));
     m_primitivesBar->setIconSize(QSize(16, 16));
@@ -544,6 +550,11 @@ void CImageEditor::OnSelectionChanged(CPrimitive *primitive, int marked)
         m_canCopy = true;
         m_canGroup = marked > 1;
     }
+    // Pane 1 names the selection.
+    if (primitive)
+        m_selectionPane->setText(primitive->GetTypeName());
+    else
+        m_selectionPane->setText(marked > 0 ? QString() : LoadString(IDS_NO_SELECTION));
     m_router.Update();
     FollowSelection(primitive, marked);
 }

@@ -579,6 +579,7 @@ TEST_F(ImageEditorWithPaneTest, EditsThroughThePaneMarkTheTitleAndSaveStoresThem
     EXPECT_TRUE(Marked());
     EXPECT_EQ(pane->SelectedPrimitive()->Type(), 4);
     EXPECT_TRUE(editor->ColourCombo()->isEnabled()); // the pane told the editor
+    EXPECT_EQ(editor->SelectionPane()->text(), pane->SelectedPrimitive()->GetTypeName());
     Save();
     std::unique_ptr<CImage> stored = imagetest::LoadImage(owner.stored);
     ASSERT_NE(stored, nullptr);
@@ -619,6 +620,37 @@ TEST_F(ImageEditorWithPaneTest, PreviewCopiesLeaveThePaneMarked)
     EXPECT_EQ(editor->ListPane()->CopyTopLevel().size(), 3u);
     EXPECT_TRUE(pane->IsModified());
     EXPECT_TRUE(Marked());
+}
+
+} // namespace
+
+namespace {
+
+// Pictures for ZOT_SCREENSHOT_DIR: the editor with the kinds of primitive
+// the program has, in full screen, and its three dialogs.
+TEST_F(ImageEditorWithPaneTest, Screenshots)
+{
+    editor->resize(900, 600);
+    for (int id : {ID_INSERT_RECTANGLE, ID_INSERT_OVAL, ID_INSERT_LINE})
+        ASSERT_TRUE(Run(id));
+    ASSERT_TRUE(Run(ID_DISPLAY_GRID));
+    QCoreApplication::processEvents();
+    SaveScreenshot(*editor, QStringLiteral("image_editor"));
+    ASSERT_TRUE(Run(ID_FULL_SCREEN));
+    QCoreApplication::processEvents();
+    SaveScreenshot(*editor, QStringLiteral("image_editor_full_screen"));
+    ASSERT_TRUE(Run(ID_FULL_SCREEN));
+    const std::pair<int, const char *> dialogs[] = {{ID_SET_GRID_SIZE, "Snap Grid Size"},
+                                                    {ID_SET_LIMITS, "Canvas Limits"},
+                                                    {ID_SET_ASPECT_RATIO, "Aspect Ratio Selection"}};
+    for (const auto &[id, caption] : dialogs) {
+        const QString name = QStringLiteral("image_editor_%1").arg(id);
+        prompter.ExpectDialog(PromptMatch::Caption(QString::fromLatin1(caption)), [name](QDialog &d) {
+            SaveScreenshot(d, name);
+            d.reject();
+        });
+        ASSERT_TRUE(Run(id));
+    }
 }
 
 } // namespace

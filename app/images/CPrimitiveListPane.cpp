@@ -496,6 +496,12 @@ std::vector<TreeItemId> CPrimitiveListPane::InsertCopies(const PrimitiveArray &a
 
 void CPrimitiveListPane::StoreToArray(PrimitiveArray &array)
 {
+    CopyTopLevel(array);
+    m_modified = false;
+}
+
+void CPrimitiveListPane::CopyTopLevel(PrimitiveArray &array) const
+{
     array.clear();
     array.reserve(size_t(m_tree->topLevelItemCount()));
     for (int i = 0; i < m_tree->topLevelItemCount(); ++i) {
@@ -506,7 +512,6 @@ void CPrimitiveListPane::StoreToArray(PrimitiveArray &array)
         clone->Deselect();
         array.push_back(std::move(clone));
     }
-    m_modified = false;
 }
 
 // --- Telling the editor --------------------------------------------------------------------------

@@ -65,6 +65,9 @@ public:
     // The image's array := deselected copies of the top-level primitives in
     // tree order; the pane is unmodified afterwards.
     void StoreToArray(PrimitiveArray &array);
+    // The same copies, the pane's mark untouched (a preview stores nothing).
+    void CopyTopLevel(PrimitiveArray &array) const;
+    void ClearModified() { m_modified = false; }
 
     // --- Undo holder ------------------------------------------------------------------
     void SetUndo(const imeUndo &record);

@@ -5,6 +5,7 @@
 #include "CGenerator.h"
 #include "CGeneratorListView.h"
 #include "CGeneratorView.h"
+#include "CImageEditor.h"
 #include "Profile.h"
 #include "ProfileKeys.h"
 #include "Prompts.h"
@@ -44,6 +45,7 @@ constexpr ToolSlot kReapOrder[] = {ToolSlot::Extraction, ToolSlot::Restoration, 
 CMainWindow::CMainWindow() : m_helpFile(QStringLiteral("VERSION 3 HELP.hlp"))
 {
     setObjectName(QStringLiteral("CMainWindow"));
+    CImageEditor::SetFixedAspect(false); // before any image editor exists
     m_router.SetActionOwner(this);
     GeneratorViewRegistry::Clear();
     OnCreateClient();

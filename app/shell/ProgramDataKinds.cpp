@@ -8,6 +8,8 @@
 #include "CGeneratorView.h"
 #include "FormatPrintout.h"
 #include "CImage.h"
+#include "CImageEditor.h"
+#include "ClearEditorClipboards.h"
 #include "CProgressDlg.h"
 #include "CGeneratorViewChild.h"
 #include "CKnobList.h"
@@ -17,7 +19,6 @@
 #include "GeneratorViewHost.h"
 #include "GeneratorViewRegistry.h"
 #include "ShellImages.h"
-#include "StepClipboard.h"
 
 namespace {
 
@@ -31,18 +32,48 @@ private:
     HostOperation m_operation;
 };
 
-std::unique_ptr<CFormatEditor::GeneratorLease> LeaseForCheck(CGenerator &generator, QString &whyNot)
+// The same for an image editor's Preview.
+class PreviewOperationLease final : public CImageEditor::GeneratorLease {
+public:
+    explicit PreviewOperationLease(GeneratorViewHost *host) : m_operation(host) {}
+
+private:
+    HostOperation m_operation;
+};
+
+// The host of the generator's view; false when a tool is busy with it.
+bool HostOf(CGenerator &generator, GeneratorViewHost *&host)
 {
+    host = nullptr;
     for (CGeneratorView *view : g_generatorViews) {
         if (view->Connection() != &generator)
             continue;
-        if (view->IsBusy()) {
-            whyNot = QStringLiteral("The generator is busy with a transfer of a tool; check the format when it has ended.");
-            return nullptr;
-        }
-        return std::make_unique<HostOperationLease>(view->Host());
+        if (view->IsBusy())
+            return false;
+        host = view->Host();
+        return true;
     }
-    return std::make_unique<HostOperationLease>(nullptr);
+    return true;
+}
+
+std::unique_ptr<CFormatEditor::GeneratorLease> LeaseForCheck(CGenerator &generator, QString &whyNot)
+{
+    GeneratorViewHost *host = nullptr;
+    if (!HostOf(generator, host)) {
+        whyNot = QStringLiteral("The generator is busy with a transfer of a tool; check the format when it has ended.");
+        return nullptr;
+    }
+    return std::make_unique<HostOperationLease>(host);
+}
+
+std::unique_ptr<CImageEditor::GeneratorLease> LeaseForPreview(CGenerator &generator, QString &whyNot)
+{
+    GeneratorViewHost *host = nullptr;
+    if (!HostOf(generator, host)) {
+        whyNot = QStringLiteral("The generator is busy with a transfer of a tool; preview the image when it has ended.");
+        return nullptr;
+    }
+    return std::make_unique<PreviewOperationLease>(host);
 }
 
 // True only when the target stored the image; a cancel stops the pane's loop.
@@ -65,6 +96,8 @@ void RegisterProgramDataKinds()
     CFormatEditor::SetGeneratorGate(LeaseForCheck);
     CFormatEditor::SetPrinter(PrintFromFormatEditor);
     DataKinds::Register(MakeDataKind<CImage>(kIconImage, CGenData::kImage, 32991));
+    CImage::SetEditorFactory([](CImage &image) { return std::make_unique<CImageEditor>(image); });
+    CImageEditor::SetGeneratorGate(LeaseForPreview);
     CGeneratorDataPane::SetCopyOperation(CGeneratorDataPane::kKindImage, CopyImageForPane);
     DataKinds::Register(MakeDataKind<CSequence>(kIconSequence, CGenData::kSequence, 32992));
     CGeneratorDataPane::SetCopyOperation(CGeneratorDataPane::kKindSequence, CopySequenceBetweenGenerators);
@@ -73,7 +106,7 @@ void RegisterProgramDataKinds()
     RegisterViewChildFactory(ViewChildKind::SequencePlayer, [](CGeneratorView *view, CGenerator *generator) {
         return new CSequencePlayerDlg(view, generator);
     });
-    CMainWindow::s_clearEditorClipboards = ClearStepClipboard;
+    CMainWindow::s_clearEditorClipboards = ClearEditorClipboards;
 }
 
 void UnregisterProgramDataKinds()
@@ -81,6 +114,8 @@ void UnregisterProgramDataKinds()
     for (int icon : {kIconFormat, kIconImage, kIconSequence, kIconKnobList})
         DataKinds::Unregister(icon);
     CGeneratorDataPane::SetCopyOperation(CGeneratorDataPane::kKindImage, {});
+    CImage::SetEditorFactory({});
+    CImageEditor::SetGeneratorGate({});
     CGeneratorDataPane::SetCopyOperation(CGeneratorDataPane::kKindSequence, {});
     CGeneratorDataPane::SetCopyOperation(CGeneratorDataPane::kKindKnobList, {});
     RegisterViewChildFactory(ViewChildKind::SequencePlayer, {});

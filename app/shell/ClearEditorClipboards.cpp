@@ -1,0 +1,10 @@
+#include "ClearEditorClipboards.h"
+
+#include "PrimitiveClipboard.h"
+#include "StepClipboard.h"
+
+void ClearEditorClipboards()
+{
+    ClearPrimitiveClipboard();
+    ClearStepClipboard();
+}

@@ -43,6 +43,7 @@ public:
     bool IsDataListDragging() const override { return false; }
     void SendDataListSelectionTo(CGeneratorView *, CProgressDlg *) override {}
     void SendDataToSelectedGenerators() override {}
+    bool HasSelectedGenerators() const override { return false; }
     void UpdateControls() override {}
     void OpenHelpFile() override {}
     void OperationStarted() override {}

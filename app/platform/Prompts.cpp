@@ -1,6 +1,7 @@
 #include "Prompts.h"
 
 #include "StringTable.h"
+#include "WindowCaption.h"
 
 #include <QDesktopServices>
 #include <QDialog>
@@ -9,6 +10,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QUrl>
 
 namespace {
@@ -75,6 +77,7 @@ int QtPrompter::Message(const MessageRequest &request)
     box.setEscapeButton(box.button(QtButton(EscapeAnswer(ids))));
     if (request.flags & (MB_SYSTEMMODAL | MB_TASKMODAL))
         box.setWindowModality(Qt::ApplicationModal);
+    FitCaption(box);
     box.exec();
     for (int id : ids) {
         if (box.clickedButton() == box.button(QtButton(id)))
@@ -218,22 +221,32 @@ int MessageBox(QWidget *parent, const PromptText &text, const PromptText &captio
     return CurrentPrompter().Message(request);
 }
 
+// A dialog given no folder would start in the working directory, which is
+// wherever the program happened to be started.
+QString StartFolder(const QString &folder)
+{
+    return folder.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) : folder;
+}
+
 FileResult PromptForFile(const FileRequest &request)
 {
-    if (request.titleId == 0 || !request.title.isEmpty())
-        return CurrentPrompter().File(request);
-    FileRequest withTitle = request;
-    withTitle.title = LoadString(request.titleId);
-    return CurrentPrompter().File(withTitle);
+    FileRequest started = request;
+    started.folder = StartFolder(request.folder);
+    if (request.titleId != 0 && request.title.isEmpty())
+        started.title = LoadString(request.titleId);
+    return CurrentPrompter().File(started);
 }
 
 QString BrowseForFolder(const FolderRequest &request)
 {
-    return CurrentPrompter().Folder(request);
+    FolderRequest started = request;
+    started.folder = StartFolder(request.folder);
+    return CurrentPrompter().Folder(started);
 }
 
 int DoModal(QDialog &dialog)
 {
+    FitCaption(dialog);
     return CurrentPrompter().Modal(dialog);
 }
 

@@ -213,6 +213,7 @@ int ScriptedPrompter::Message(const MessageRequest &request)
 
 FileResult ScriptedPrompter::File(const FileRequest &request)
 {
+    m_fileRequests.push_back(request);
     PromptRecord record{PromptKind::File, request.titleId, 0, request.filter, request.title, 0, request.parent, 0};
     const auto step = Take(PromptKind::File, record);
     FileResult result;

@@ -81,6 +81,8 @@ public:
     size_t Pending() const { return m_script.size(); }
     // The print dialogs shown, in order.
     const std::vector<PrintRequest> &PrintRequests() const { return m_printRequests; }
+    // Every file dialog asked for, as the program built it.
+    const std::vector<FileRequest> &FileRequests() const { return m_fileRequests; }
     // Fails the test for every expectation not used yet, then forgets them.
     void VerifyAllUsed();
 
@@ -111,5 +113,6 @@ private:
     std::vector<Step> m_standing;
     std::vector<PromptRecord> m_records;
     std::vector<PrintRequest> m_printRequests;
+    std::vector<FileRequest> m_fileRequests;
     Prompter *m_previous = nullptr;
 };

@@ -309,14 +309,15 @@ bool CDataListView::ImportLegacyFile(const QString &path)
     CArchive ar(&file, CArchive::load);
     const LegacyDataFile::Result result = LegacyDataFile::Read(
         ar, [this](int icon) { return NewItem(icon); }, [this](CGenData *item) { RefreshItem(item); });
-    if (result == LegacyDataFile::Result::Damaged) {
-        // Nothing of a damaged file is kept; the rows before it stay as they were.
-        while (GetRowCount() > rowsBefore) {
-            delete m_list->topLevelItem(GetRowCount() - 1);
-        }
-        ShowOpenError(IDS_CANNOT_READ, path);
+    if (result == LegacyDataFile::Result::Imported)
+        return true;
+    // A file the reader stopped in reads as damaged: ending quietly would look
+    // like success. None of its rows is kept; the rows before it stay.
+    while (GetRowCount() > rowsBefore) {
+        delete m_list->topLevelItem(GetRowCount() - 1);
     }
-    return result == LegacyDataFile::Result::Imported;
+    ShowOpenError(IDS_CANNOT_READ, path);
+    return false;
 }
 
 // --- Command files ----------------------------------------------------------
@@ -441,8 +442,12 @@ void CDataListView::ReportCmdFileError(int code, const QString &path, const QStr
     if (!detail.isEmpty())
         text += QStringLiteral("\r\n") + detail;
     text += QStringLiteral("\r\nOpen File In NotePad?");
-    if (MessageBox(this, PromptText(text), PromptText("CMD File Error"), MB_YESNO | MB_ICONEXCLAMATION) == IDYES)
-        OpenInTextEditor(path);
+    if (MessageBox(this, PromptText(text), PromptText("CMD File Error"), MB_YESNO | MB_ICONEXCLAMATION) != IDYES)
+        return;
+    if (!OpenInTextEditor(path))
+        MessageBox(this,
+                   PromptText(FormatText(QStringLiteral("The file could not be opened in a text editor:%n%n%1"), {path})),
+                   PromptText("CMD File Error"), MB_OK | MB_ICONEXCLAMATION);
 }
 
 bool CDataListView::WriteCmdFile()

@@ -27,6 +27,8 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int kIconRole = Qt::UserRole + 1;
@@ -41,6 +43,16 @@ const char kDragMime[] = "application/x-zot-data-list";
 CGenData *ItemOf(const QTreeWidgetItem *row)
 {
     return CDataListRow::ItemOf(row);
+}
+
+// Column 0 holds the mark and the icon and a name of up to 8 characters;
+// at the original 100 pixels a wide name was cut short.
+int NameColumnWidth(const QTreeWidget *list)
+{
+    constexpr int kOriginalWidth = 100;
+    const int margins = 4 * (list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1) + 8;
+    const int name = list->fontMetrics().horizontalAdvance(QString(8, u'W'));
+    return std::max(kOriginalWidth, list->iconSize().width() + margins + name);
 }
 
 void CascadeWindows(const QList<QWidget *> &windows)
@@ -76,7 +88,7 @@ CDataListView::CDataListView(QWidget *parent)
     m_list->setIconSize(QSize(32, 16));
     m_list->setColumnCount(2);
     m_list->setHeaderLabels({LoadString(IDS_DATA_NAME), LoadString(IDS_DATA_FILE)});
-    m_list->setColumnWidth(0, 100);
+    m_list->setColumnWidth(0, NameColumnWidth(m_list));
     m_list->setColumnWidth(1, 300);
     connect(m_list, &QTreeWidget::itemDoubleClicked, this, [this] { EditSelected(); });
 }
@@ -173,6 +185,7 @@ void CDataListView::SetMark(QTreeWidgetItem *row, int mark)
 {
     row->setData(0, kMarkRole, mark);
     row->setIcon(0, RowIcon(mark, row->data(0, kIconRole).toInt()));
+    row->setToolTip(0, MarkTip(mark));
 }
 
 void CDataListView::DeselectAll()

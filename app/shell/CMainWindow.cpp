@@ -198,6 +198,11 @@ void CMainWindow::SendDataToSelectedGenerators()
     m_generatorList->SendData(false);
 }
 
+bool CMainWindow::HasSelectedGenerators() const
+{
+    return m_generatorList->GetSelectedCount() > 0;
+}
+
 void CMainWindow::OperationStarted()
 {
     m_generatorList->StartOperation();

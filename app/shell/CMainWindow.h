@@ -47,6 +47,7 @@ public:
     bool IsDataListDragging() const override;
     void SendDataListSelectionTo(CGeneratorView *destination, CProgressDlg *progress) override;
     void SendDataToSelectedGenerators() override;
+    bool HasSelectedGenerators() const override;
     void OperationStarted() override;
     void OperationEnded() override;
 

@@ -12,6 +12,7 @@
 #include "CGeneratorViewChild.h"
 #include "DialogUnits.h"
 #include "Prompts.h"
+#include "ShellImages.h"
 #include "ResourceIds.h"
 #include "StringTable.h"
 
@@ -177,6 +178,13 @@ void CMainWindow::WireCommands()
     m_router.SetHandler(IDM_DEBUG_SELECTED, [this] { ToggleSelectedLog(); });
     auto *help = new QShortcut(QKeySequence::HelpContents, this);
     connect(help, &QShortcut::activated, this, [this] { OpenHelpFile(); });
+    // The Delete key in the data list is Edit/Delete. A selection made with
+    // the keyboard has not recomputed the commands yet.
+    auto *del = new QShortcut(QKeySequence::Delete, m_dataList, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
+    connect(del, &QShortcut::activated, this, [this] {
+        UpdateControls();
+        m_router.Execute(ID_DELETE);
+    });
 }
 
 void CMainWindow::BuildMenus()
@@ -213,6 +221,8 @@ void CMainWindow::BuildMenus()
 
 void CMainWindow::BuildToolBar()
 {
+    m_router.Action(ID_FILE_NEW)->setIcon(NewItemToolImage());
+    m_router.Action(ID_DELETE)->setIcon(DeleteToolImage());
     m_toolBar = m_router.AddToolBar(this, QStringLiteral("id202"), kToolBar);
 }
 

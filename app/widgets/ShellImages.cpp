@@ -89,3 +89,58 @@ QIcon RowIcon(int mark, int icon)
     painter.end();
     return cache[key] = QIcon(pixmap);
 }
+
+QString MarkTip(int mark)
+{
+    switch (mark) {
+    case kMarkModified: return QStringLiteral("Changed since it was last saved");
+    case kMarkEditorOpen: return QStringLiteral("Its editor is open");
+    default: return {};
+    }
+}
+
+QIcon NewItemToolImage()
+{
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    // The sheet with its corner folded.
+    const QPointF sheet[] = {{2.5, 1.5}, {9.5, 1.5}, {13.5, 5.5}, {13.5, 14.5}, {2.5, 14.5}};
+    painter.setPen(QColor(40, 70, 130));
+    painter.setBrush(QColor(235, 242, 255));
+    painter.drawPolygon(sheet, 5);
+    painter.drawLine(QPointF(9.5, 1.5), QPointF(9.5, 5.5));
+    painter.drawLine(QPointF(9.5, 5.5), QPointF(13.5, 5.5));
+    // The spark.
+    painter.setPen(QPen(QColor(230, 150, 0), 1.5));
+    painter.drawLine(QPointF(4, 8), QPointF(10, 8));
+    painter.drawLine(QPointF(7, 5), QPointF(7, 11));
+    painter.drawLine(QPointF(5, 6), QPointF(9, 10));
+    painter.drawLine(QPointF(9, 6), QPointF(5, 10));
+    painter.end();
+    return QIcon(pixmap);
+}
+
+QIcon DeleteToolImage()
+{
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QColor edge(130, 30, 20);
+    painter.setPen(edge);
+    // Lid and handle.
+    painter.setBrush(QColor(220, 70, 50));
+    painter.drawRect(QRectF(2.5, 3.5, 11, 2));
+    painter.drawRect(QRectF(6.5, 1.5, 3, 2));
+    // The bin, narrowing to its foot, with its ribs.
+    const QPointF bin[] = {{3.5, 5.5}, {12.5, 5.5}, {11.5, 14.5}, {4.5, 14.5}};
+    painter.setBrush(QColor(200, 50, 40));
+    painter.drawPolygon(bin, 4);
+    painter.setPen(QColor(250, 200, 190));
+    for (double x : {6.0, 8.0, 10.0})
+        painter.drawLine(QPointF(x, 7.5), QPointF(x, 12.5));
+    painter.end();
+    return QIcon(pixmap);
+}

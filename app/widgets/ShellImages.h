@@ -29,3 +29,10 @@ inline constexpr int kShellImageCount = 22;
 const QList<QIcon> &ShellImageList();
 // A row's picture: its state mark (0 none) left of its icon, 32 x 16.
 QIcon RowIcon(int mark, int icon);
+// What a state mark means, for the row's tool tip; empty for none.
+QString MarkTip(int mark);
+
+// Toolbar pictures in colour where the style's own are grey and read as
+// disabled: a document with a spark (new item) and a waste bin (delete).
+QIcon NewItemToolImage();
+QIcon DeleteToolImage();

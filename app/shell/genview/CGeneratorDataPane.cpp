@@ -371,8 +371,11 @@ void CGeneratorDataPane::UseFormat(const QString &name)
     if (!m_view || !m_generator)
         return;
     WaitCursor cursor;
+    CGenerator::Operation operation(m_generator);
     m_generator->CmdFmtl(name);
     m_generator->CmdFmtu();
+    if (!CGeneratorView::Succeeded(*m_generator))
+        return;
     m_view->GetState().format = name;
     m_view->GetState().ReadSignal();
     m_view->RefreshStatus(CGeneratorView::kRefreshValues);
@@ -384,8 +387,11 @@ void CGeneratorDataPane::UseImageRow(int row)
     if (!m_view || !m_generator || m_view->IsPlaying() || name.isEmpty())
         return;
     WaitCursor cursor;
+    CGenerator::Operation operation(m_generator);
     m_generator->CmdImgl(name);
     m_generator->CmdImgu();
+    if (!CGeneratorView::Succeeded(*m_generator))
+        return;
     CGeneratorState &state = m_view->GetState();
     state.image = name;
     state.ReadSignal();

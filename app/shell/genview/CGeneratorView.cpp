@@ -16,6 +16,7 @@
 
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QScreen>
 #include <QSplitter>
 #include <QToolBar>
 
@@ -94,6 +95,9 @@ void CGeneratorView::OnCreateClient()
     m_splitter->addWidget(m_statusPane);
     m_splitter->addWidget(m_dataPane);
     m_splitter->setSizes({kStatusPaneSize.width(), kDataPaneSize.width()});
+    // A wider view gives the room to the data pane's names, not to the status rows.
+    m_splitter->setStretchFactor(0, 0);
+    m_splitter->setStretchFactor(1, 1);
     setCentralWidget(m_splitter);
     m_statusPane->SetView(this, m_connection.get());
     m_dataPane->SetView(this, m_connection.get());
@@ -110,18 +114,50 @@ void CGeneratorView::ApplySavedSize()
         const QSize frame = sizeHint();
         const int bars = frame.height() - std::max(0, m_splitter->sizeHint().height());
         const int panes = status.width() + m_splitter->handleWidth() + kDataPaneSize.width();
-        resize(std::max(frame.width(), panes), bars + std::max(status.height(), kDataPaneSize.height()));
+        resize(FitOnScreen(QSize(std::max(frame.width(), panes), bars + std::max(status.height(), kDataPaneSize.height()))));
         m_pendingSplit = status.width();
         return;
     }
-    resize(width, GetProfileInt(kWindow, kGenViewH, 100));
+    resize(FitOnScreen(QSize(width, GetProfileInt(kWindow, kGenViewH, 100))));
     // A splitter divides only the width it has: wait until it has its own.
     m_pendingSplit = std::max(0, GetProfileInt(kWindow, kGenViewSP, 100));
+}
+
+QRect CGeneratorView::AvailableScreen() const
+{
+    const QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect();
+}
+
+// A saved size from a larger screen, or room for both panes on a small one,
+// must not put the bars or a pane out of reach.
+QSize CGeneratorView::FitOnScreen(QSize size) const
+{
+    const QRect screen = AvailableScreen();
+    return screen.isEmpty() ? size : size.boundedTo(screen.size());
+}
+
+void CGeneratorView::MoveOnScreen()
+{
+    const QRect screen = AvailableScreen();
+    if (screen.isEmpty())
+        return;
+    QRect frame = frameGeometry();
+    if (frame.width() > screen.width() || frame.height() > screen.height()) {
+        const QSize decoration = frame.size() - size();
+        resize(size().boundedTo(screen.size() - decoration));
+        frame = frameGeometry();
+    }
+    frame.moveLeft(std::clamp(frame.left(), screen.left(), std::max(screen.left(), screen.right() - frame.width() + 1)));
+    frame.moveTop(std::clamp(frame.top(), screen.top(), std::max(screen.top(), screen.bottom() - frame.height() + 1)));
+    if (frame.topLeft() != frameGeometry().topLeft())
+        move(frame.topLeft());
 }
 
 void CGeneratorView::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
+    MoveOnScreen();
     if (m_pendingSplit >= 0) {
         const int rest = m_splitter->width() - m_splitter->handleWidth() - m_pendingSplit;
         m_splitter->setSizes({m_pendingSplit, std::max(1, rest)});

@@ -106,6 +106,10 @@ public:
     QMenu *ContextMenu() const { return m_contextMenu; }
     GeneratorViewFlags Flags() const;
 
+    // Whether every command of the operation under way on generator
+    // succeeded: only then does an action change the view's state.
+    static bool Succeeded(const CGenerator &generator);
+
     // Dialog-bar actions, as the buttons and arrows run them.
     void OnToggleGate(int id);
     void OnToggleOutput();
@@ -120,6 +124,9 @@ protected:
 
 private:
     void OnCreateClient();
+    QRect AvailableScreen() const;
+    QSize FitOnScreen(QSize size) const;
+    void MoveOnScreen();
     void BuildCommands();
     void WireCommands();
     void BuildMenus();
@@ -127,6 +134,7 @@ private:
     void BuildDialogBar();
     void ApplySavedSize();
     void SaveSize();
+    bool HasDestinations();
     void CopySelected();
     void RecallAndEdit();
     void LoadIntoGenerator();

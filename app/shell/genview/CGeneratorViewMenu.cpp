@@ -5,10 +5,13 @@
 
 #include "CGeneratorDataPane.h"
 #include "CGeneratorDialogBar.h"
+#include "CGeneratorViewChild.h"
 #include "CGenerator.h"
 #include "CSpinButtonCtrl.h"
 #include "CStateButton.h"
 #include "DialogUnits.h"
+#include "Prompts.h"
+#include "ShellImages.h"
 #include "StringTable.h"
 
 #include <QAction>
@@ -131,8 +134,11 @@ void CGeneratorView::WireCommands()
     m_router.SetHandler(ID_CONTEXT_COPY, [this] { CopySelected(); });
     m_router.SetHandler(ID_RENAME, [pane] { pane->RenameSelected(); });
     m_router.SetHandler(ID_DELETE, [pane] { pane->DeleteSelected(); });
-    m_router.SetHandler(ID_CMD_TERMINAL, [this] { OpenCmdTerminal(); });
-    m_router.SetHandler(ID_DIAGNOSTICS, [this] { OpenDiagnostics(); });
+    // As in the main window: without the window's kind in the program they stay off.
+    if (FindViewChildFactory(ViewChildKind::CmdTerminal))
+        m_router.SetHandler(ID_CMD_TERMINAL, [this] { OpenCmdTerminal(); });
+    if (FindViewChildFactory(ViewChildKind::Diagnostics))
+        m_router.SetHandler(ID_DIAGNOSTICS, [this] { OpenDiagnostics(); });
     m_router.SetHandler(ID_HELP_OPEN, [this] {
         if (m_host)
             m_host->OpenHelpFile();
@@ -181,7 +187,11 @@ void CGeneratorView::BuildMenus()
 
 void CGeneratorView::BuildToolBar()
 {
+    m_router.Action(ID_USE_ITEM)->setIcon(NewItemToolImage());
+    m_router.Action(ID_DELETE)->setIcon(DeleteToolImage());
     m_toolBar = m_router.AddToolBar(this, ControlName(IDR_GENERATOR_VIEW_BAR), kToolBar);
+    // The Delete key deletes the data pane's selection, as the toolbar's bin does.
+    m_router.Action(ID_DELETE)->setShortcut(QKeySequence::Delete);
     m_toolBar->setIconSize(QSize(16, 16));
 }
 
@@ -213,8 +223,21 @@ void CGeneratorView::ShowList(int list, bool knobListMode)
     m_dataPane->ShowList(list);
 }
 
+// Copy and Load send to the generators selected in the main window's list;
+// with none they would recall or open and then send nowhere.
+bool CGeneratorView::HasDestinations()
+{
+    if (m_host && m_host->HasSelectedGenerators())
+        return true;
+    AfxMessageBox(PromptText("Select the generators to send to in the main window's generator list."),
+                  MB_OK | MB_ICONEXCLAMATION);
+    return false;
+}
+
 void CGeneratorView::CopySelected()
 {
+    if (!HasDestinations())
+        return;
     // Only the copies go on to the selected generators, and only they are
     // removed again: never rows of the user's own.
     const QList<CGenData *> copies = m_dataPane->CopySelected();
@@ -235,7 +258,7 @@ void CGeneratorView::RecallAndEdit()
 
 void CGeneratorView::LoadIntoGenerator()
 {
-    if (!m_host || !m_host->OpenDataFile())
+    if (!HasDestinations() || !m_host->OpenDataFile())
         return;
     m_host->UpdateControls();
     m_host->SendDataToSelectedGenerators();

@@ -1,6 +1,8 @@
 // The dialog bar's actions on the generator: video gates, outputs, sync
 // selection and image version. Each sends at once and shows what the
-// generator reports back, not what was asked.
+// generator reports back, not what was asked. Each is one operation: its
+// first failed command ends it, and the view's state and buttons then stay
+// as they were.
 
 #include "CGeneratorView.h"
 #include "WaitCursor.h"
@@ -20,23 +22,30 @@ constexpr double kIsubFirmware = 7.03;
 
 } // namespace
 
+bool CGeneratorView::Succeeded(const CGenerator &generator)
+{
+    return !generator.IsHalted() && generator.LastCommandSucceeded();
+}
+
 void CGeneratorView::OnToggleGate(int id)
 {
     CStateButton *button = Toggle(id);
     if (!button || !m_connection)
         return;
     WaitCursor wait;
-    int32_t &flag = id == IDC_RED ? m_state.red : id == IDC_GREEN ? m_state.green : m_state.blue;
-    flag = button->GetState() ? 0 : 1;
-    m_connection->CmdXvsg(m_state.red != 0, m_state.green != 0, m_state.blue != 0);
+    CGenerator::Operation operation(m_connection.get());
+    bool red = m_state.red != 0, green = m_state.green != 0, blue = m_state.blue != 0;
+    (id == IDC_RED ? red : id == IDC_GREEN ? green : blue) = button->GetState() == 0;
+    m_connection->CmdXvsg(red, green, blue);
     if (m_connection->GetFirmwareVersion() < kGatesApplyFirmware)
         m_connection->CmdAllu();
-    bool red = false, green = false, blue = false;
     m_connection->QueryXvsg(red, green, blue);
+    if (!Succeeded(*m_connection))
+        return;
     m_state.red = red;
     m_state.green = green;
     m_state.blue = blue;
-    button->SetState(flag);
+    button->SetState(id == IDC_RED ? red : id == IDC_GREEN ? green : blue);
 }
 
 void CGeneratorView::OnToggleOutput()
@@ -45,9 +54,13 @@ void CGeneratorView::OnToggleOutput()
     if (!button || !m_connection)
         return;
     WaitCursor wait;
+    CGenerator::Operation operation(m_connection.get());
     m_connection->CmdOutgOn(button->GetState() == 0, true);
     m_connection->CmdAllu();
-    m_state.output = m_connection->QueryOutgOn() ? 1 : 0;
+    const bool output = m_connection->QueryOutgOn();
+    if (!Succeeded(*m_connection))
+        return;
+    m_state.output = output ? 1 : 0;
     button->SetState(m_state.output);
 }
 
@@ -57,18 +70,23 @@ void CGeneratorView::OnToggleSync(int id)
     if (!button || !m_connection)
         return;
     WaitCursor wait;
+    CGenerator::Operation operation(m_connection.get());
     const bool on = button->GetState() == 0;
     // Switching one type on switches the others off; switching off leaves them.
     bool acs = on ? false : m_state.acs != 0;
     bool dcs = on ? false : m_state.dcs != 0;
     bool dss = on ? false : m_state.dss != 0;
     (id == IDC_ACS ? acs : id == IDC_DCS ? dcs : dss) = on;
-    m_state.SetSyncFlags(acs, dcs, dss);
-    m_connection->CmdSsst(m_state.SyncCodeToSend());
+    CGeneratorState wanted = m_state;
+    wanted.SetSyncFlags(acs, dcs, dss);
+    m_connection->CmdSsst(wanted.SyncCodeToSend());
     m_connection->CmdAllu();
+    const int code = m_connection->QuerySsst();
+    if (!Succeeded(*m_connection))
+        return;
     // Read back as a code: a selection the flags cannot show (the DPMS
     // states) is kept, so that putting the state back does not switch it off.
-    m_state.SetSyncCode(m_connection->QuerySsst());
+    m_state.SetSyncCode(code);
     Toggle(IDC_ACS)->SetState(m_state.acs);
     Toggle(IDC_DCS)->SetState(m_state.dcs);
     Toggle(IDC_DSS)->SetState(m_state.dss);
@@ -79,12 +97,15 @@ std::optional<int> CGeneratorView::OnDeltaPosImageVersion(int step)
     if (!m_connection)
         return std::nullopt;
     WaitCursor wait;
+    CGenerator::Operation operation(m_connection.get());
     const int wanted = m_connection->QueryIver() + step;
     if (m_connection->GetFirmwareVersion() >= kIsubFirmware)
         m_connection->CmdIsub(true);
     m_connection->CmdIver(wanted);
     m_connection->CmdImgu();
     const int got = m_connection->QueryIver();
+    if (!Succeeded(*m_connection))
+        return std::nullopt;
     m_state.imageVersion = got;
     if (got != wanted)
         return std::nullopt;

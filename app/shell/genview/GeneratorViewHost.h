@@ -35,6 +35,8 @@ public:
     // Send Data of the data list's selection to the selected generators,
     // without the saving offer.
     virtual void SendDataToSelectedGenerators() = 0;
+    // Whether the generator list has a generator selected to send to.
+    virtual bool HasSelectedGenerators() const = 0;
     virtual void UpdateControls() = 0;
     virtual void OpenHelpFile() = 0;
 

@@ -16,6 +16,7 @@
 #include <QFile>
 #include <QMimeData>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTreeWidget>
 #include <QUrl>
 
@@ -210,20 +211,21 @@ QByteArray Int32(qint32 v)
     return QByteArray(reinterpret_cast<const char *>(&v), 4);
 }
 
-TEST_F(DataFilesTest, OlderProductFilesImportTheirRecordsAndStopSilently)
+TEST_F(DataFilesTest, OlderProductFilesImportTheirRecordsOrAreRefusedWhole)
 {
     const struct {
         const char *name;
         QByteArray bytes;
         QStringList rows; // names of the rows made
-        bool damaged;     // refused as unreadable: nothing of it is kept
+        bool refused;     // "Unable to read the file": nothing of it is kept
     } cases[] = {
         {"one format", LegacyHeader(1) + Int32(7), {"L7"}, false},
         {"a list of two", LegacyHeader(6) + Int32(2) + Int32(1) + Int32(3) + Int32(4) + Int32(5), {"L3", "L5"}, false},
-        {"a list with a refused record", LegacyHeader(6) + Int32(3) + Int32(1) + Int32(3) + Int32(1) + Int32(-1) + Int32(1) + Int32(9), {"L3", "L-1"}, false},
-        {"a list of 10001", LegacyHeader(6) + Int32(10001) + Int32(1) + Int32(3), {}, false},
-        {"an unknown kind", LegacyHeader(5) + Int32(1), {}, false},
-        {"a list entry of an unknown kind", LegacyHeader(6) + Int32(2) + Int32(1) + Int32(3) + Int32(9) + Int32(3), {"L3"}, false},
+        {"a list with a refused record", LegacyHeader(6) + Int32(3) + Int32(1) + Int32(3) + Int32(1) + Int32(-1) + Int32(1) + Int32(9), {}, true},
+        {"a list of 10001", LegacyHeader(6) + Int32(10001) + Int32(1) + Int32(3), {}, true},
+        {"an unknown kind", LegacyHeader(5) + Int32(1), {}, true},
+        {"kind 7", LegacyHeader(7) + Int32(1), {}, true},
+        {"a list entry of an unknown kind", LegacyHeader(6) + Int32(2) + Int32(1) + Int32(3) + Int32(9) + Int32(3), {}, true},
         {"cut short in the kind", LegacyHeader(1).left(7), {}, true},
         {"cut short in the record", LegacyHeader(1) + QByteArray("\x07\x00", 2), {}, true},
         {"a count the file cannot hold", LegacyHeader(6) + Int32(9999) + Int32(1) + Int32(3), {}, true},
@@ -235,8 +237,9 @@ TEST_F(DataFilesTest, OlderProductFilesImportTheirRecordsAndStopSilently)
         List().RefreshItem(before);
         const QString path = WriteFile("old.dir", c.bytes);
         prompter.ExpectFile(PromptMatch::Id(33404), Chosen({path}, 4));
-        if (c.damaged)
-            prompter.ExpectMessage(PromptMatch::Id(33068).AndCaption("Open ZOT Data..."), IDOK, MB_OK | MB_ICONEXCLAMATION);
+        if (c.refused)
+            prompter.ExpectMessage(PromptMatch::Text("Unable to read the file:\n\n" + path).AndCaption("Open ZOT Data..."),
+                                   IDOK, MB_OK | MB_ICONEXCLAMATION);
         List().FileImportZot2();
         prompter.VerifyAllUsed();
         ASSERT_GE(List().GetRowCount(), 1) << c.name;
@@ -262,24 +265,19 @@ TEST_F(DataFilesTest, OlderProductFormatRecordWithBadLengthsIsRefused)
     const struct {
         const char *name;
         QByteArray record;
-        bool damaged; // else refused by the record's reader: the import ends silently
     } cases[] = {
-        {"name longer than the file", Int32(8) + "AB", true},
-        {"name length with the high bit set", Int32(qint32(0x80000000)) + "AB", false},
-        {"name longer than 10", Int32(11) + "ABCDEFGHIJK", false},
+        {"name longer than the file", Int32(8) + "AB"},
+        {"name length with the high bit set", Int32(qint32(0x80000000)) + "AB"},
+        {"name longer than 10", Int32(11) + "ABCDEFGHIJK"},
     };
     for (const auto &c : cases) {
         const QString path = WriteFile("old.fmt", LegacyHeader(6) + Int32(2) + Int32(1) + c.record);
-        prompter.ExpectFile(PromptMatch::Id(33404), Chosen({path}));
-        if (c.damaged)
-            prompter.ExpectMessage(PromptMatch::Text("Unable to read the file:\n\n" + path), IDOK);
+        const QString next = WriteFile("next.fmt", LegacyHeader(1) + Int32(1) + "A");
+        prompter.ExpectFile(PromptMatch::Id(33404), Chosen({path, next}));
+        prompter.ExpectMessage(PromptMatch::Text("Unable to read the file:\n\n" + path), IDOK);
         List().FileImportZot2();
         prompter.VerifyAllUsed();
-        // A refused record leaves its new row as an empty format.
-        EXPECT_EQ(List().GetRowCount(), c.damaged ? 0 : 1) << c.name;
-        if (List().GetRowCount() == 1) {
-            EXPECT_EQ(List().GetRowText(0, 0), "Format") << c.name;
-        }
+        EXPECT_EQ(List().GetRowCount(), 0) << c.name << ": no row of the refused file, and the import ends";
         List().DeleteAll();
     }
 }
@@ -365,6 +363,33 @@ TEST_F(DataFilesTest, CommandFileErrorOffersTheTextEditorAndTheImportGoesOn)
     EXPECT_TRUE(List().IsRowSelected(0));
     EXPECT_EQ(List().GetRowMark(0), kMarkModified);
     EXPECT_EQ(List().GetRowText(1, 0), "C");
+}
+
+TEST_F(DataFilesTest, FileDialogsWithoutAFolderOfTheirOwnStartInDocuments)
+{
+    WriteProfileString("Folders", "FileOpen", tempDir.path());
+    List().NewItem(kIconFormat);
+    prompter.ExpectFile(PromptMatch::Id(10021), FileResult{});
+    List().WriteCmdFile(); // no folder of its own
+    prompter.ExpectFile(PromptMatch::Id(33066), FileResult{});
+    List().FileOpen(); // the profile's folder
+    const std::vector<FileRequest> &requests = prompter.FileRequests();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[0].folder, QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+    EXPECT_EQ(requests[1].folder, tempDir.path());
+}
+
+TEST_F(DataFilesTest, ATextEditorThatDoesNotStartIsReported)
+{
+    const QString bad = WriteFile("bad.cmd", "// RARU\n// 2.000\nFMTN A\nHRES 640\n");
+    prompter.ExpectFile(PromptMatch::Id(10005), Chosen({bad}));
+    prompter.ExpectMessage(PromptMatch::Text("Invalid Format File\r\nOpen File In NotePad?"), IDYES);
+    prompter.ExpectDocument(DocumentKind::TextEditor, PromptMatch::Text(bad), false);
+    prompter.ExpectMessage(PromptMatch::Text("The file could not be opened in a text editor:\n\n" + bad)
+                               .AndCaption("CMD File Error"),
+                           IDOK, MB_OK | MB_ICONEXCLAMATION);
+    List().ImportCmdFile();
+    prompter.VerifyAllUsed();
 }
 
 TEST_F(DataFilesTest, LongCommandFileIsTruncatedTo5000Lines)

@@ -161,6 +161,61 @@ TEST_F(DataListTest, AClickOnASelectedRowRenamesItUnlessASecondMakesItADoubleCli
     EXPECT_TRUE(QTest::qWaitFor([this] { return prompter.Pending() == 0; }, 5000)) << "a single click renames";
 }
 
+// A click on a selected row renames it only once the double-click time has
+// passed without a second click.
+TEST_F(DataListTest, ADoubleClickEditsAndSlowClicksRename)
+{
+    const struct {
+        const char *name;
+        bool doubleClick;
+        int renames;
+        bool edited;
+    } cases[] = {
+        {"double-click", true, 0, true},
+        {"two slow clicks", false, 2, false},
+    };
+    window->show();
+    for (const auto &c : cases) {
+        CGenData *item = List().NewItem(kIconFormat); // selected
+        QTreeWidget *list = List().List();
+        const QPoint row = list->visualItemRect(list->topLevelItem(0)).center();
+        int renames = 0;
+        for (int i = 0; i < c.renames; ++i) {
+            prompter.ExpectDialog(PromptMatch::Caption("Name..."), [&renames](QDialog &dialog) {
+                ++renames;
+                dialog.reject();
+            });
+        }
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, row);
+        if (c.doubleClick) {
+            QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, row);
+        } else {
+            EXPECT_TRUE(QTest::qWaitFor([&renames] { return renames == 1; }, 5000)) << c.name;
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, row);
+            EXPECT_TRUE(QTest::qWaitFor([&renames] { return renames == 2; }, 5000)) << c.name;
+        }
+        // Past the double-click time, no rename comes late.
+        QTest::qWait(QApplication::doubleClickInterval() * 2);
+        EXPECT_EQ(renames, c.renames) << c.name;
+        EXPECT_EQ(item->IsEditorOpen(), c.edited) << c.name;
+        EXPECT_EQ(List().GetRowMark(0), c.edited ? kMarkEditorOpen : kMarkModified) << c.name;
+        List().DeleteAll();
+    }
+}
+
+TEST_F(DataListTest, TheDeleteKeyRunsEditDelete)
+{
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    List().NewItem(kIconFormat)->SetModified(false);
+    List().List()->setFocus();
+    prompter.ExpectMessage(PromptMatch::Id(33100).AndCaption("Delete Data"), IDYES);
+    QTest::keyClick(List().List(), Qt::Key_Delete);
+    prompter.VerifyAllUsed();
+    EXPECT_EQ(List().GetRowCount(), 0);
+}
+
 TEST_F(DataListTest, SendSelectedGoesInRowOrderAndAddsNamesToTheirOwnDirectories)
 {
     FakePort generator;

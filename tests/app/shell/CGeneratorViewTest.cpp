@@ -19,6 +19,8 @@
 #include <QSplitter>
 #include <QStringList>
 
+#include <algorithm>
+#include <functional>
 #include <memory>
 
 namespace {
@@ -290,6 +292,95 @@ TEST_F(GeneratorViewTest, CurrentGeneratorIsForgottenWithItsView)
     EXPECT_EQ(second.GetGenerator(), other);
     EXPECT_EQ(g_pCurrentGenerator, other);
 }
+
+TEST_F(GeneratorViewTest, TerminalAndDiagnosticsNeedTheirWindowsInTheProgram)
+{
+    for (bool registered : {true, false}) {
+        if (!registered) {
+            RegisterViewChildFactory(ViewChildKind::CmdTerminal, {});
+            RegisterViewChildFactory(ViewChildKind::Diagnostics, {});
+        }
+        Make();
+        EXPECT_EQ(Enabled(ID_CMD_TERMINAL), registered);
+        EXPECT_EQ(Enabled(ID_DIAGNOSTICS), registered);
+        EXPECT_EQ(view->Router().Execute(ID_CMD_TERMINAL), registered);
+    }
+    EXPECT_EQ(journal.count("terminal made"), 1) << "nothing opens without its window";
+}
+
+// An action whose first command the generator refuses leaves the view's
+// state and buttons as they were; the second time it goes through.
+struct RefusedAction {
+    const char *name;
+    const char *refused; // the command refused once
+    const char *query;   // the read-back and its answer
+    const char *answer;
+    std::function<void(CGeneratorView &)> act;
+    std::function<QString(CGeneratorView &)> shown; // the view's state and buttons
+    const char *before;
+    const char *after;
+};
+
+void PrintTo(const RefusedAction &action, std::ostream *out)
+{
+    *out << action.name;
+}
+
+class RefusedActionTest : public GeneratorViewTest, public ::testing::WithParamInterface<RefusedAction> {};
+
+TEST_P(RefusedActionTest, ChangesTheViewOnlyWhenItsCommandsSucceed)
+{
+    const RefusedAction &c = GetParam();
+    port.Script(c.refused, "", MORVANE_E_COMMAND_INVALID);
+    port.Script(c.refused, "");
+    port.Script(c.query, std::string(c.answer) + "\r\n");
+    Make();
+    view->GetState().imageVersion = 7;
+    prompter.ExpectMessage(PromptMatch::Caption("Communication Error"), IDOK);
+    const size_t sent = port.commands.size();
+    c.act(*view);
+    prompter.VerifyAllUsed();
+    EXPECT_EQ(c.shown(*view), c.before) << "refused";
+    ASSERT_GT(port.commands.size(), sent);
+    EXPECT_EQ(port.commands.back(), c.refused) << "nothing goes after the refused command";
+    c.act(*view);
+    EXPECT_EQ(c.shown(*view), c.after) << "taken";
+}
+
+QString Gates(CGeneratorView &view)
+{
+    const CGeneratorState &state = view.GetState();
+    return QStringLiteral("%1%2%3 button %4")
+        .arg(state.red)
+        .arg(state.green)
+        .arg(state.blue)
+        .arg(view.DialogBar()->Toggle(IDC_RED)->GetState());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    DialogBarAndUse, RefusedActionTest,
+    ::testing::Values(
+        RefusedAction{"red gate", "XVSG 1 0 0", "XVSG?", "1,0,0",
+                      [](CGeneratorView &v) { v.OnToggleGate(IDC_RED); }, Gates, "000 button 0", "100 button 1"},
+        RefusedAction{"video output", "OUTG 1", "OUTG?", "1", [](CGeneratorView &v) { v.OnToggleOutput(); },
+                      [](CGeneratorView &v) {
+                          return QStringLiteral("%1 button %2")
+                              .arg(v.GetState().output)
+                              .arg(v.DialogBar()->Toggle(IDC_OUTPUT)->GetState());
+                      },
+                      "0 button 0", "1 button 1"},
+        // IVER? answers 1, so the spin asks for 2 and the generator keeps 1.
+        RefusedAction{"image version", "IVER 2", "IVER?", "1",
+                      [](CGeneratorView &v) { v.OnDeltaPosImageVersion(1); },
+                      [](CGeneratorView &v) { return QString::number(v.GetState().imageVersion); }, "7", "1"},
+        RefusedAction{"use format", "FMTL \"F1\"", "FMTU", "",
+                      [](CGeneratorView &v) { v.DataPane()->UseFormat("F1"); },
+                      [](CGeneratorView &v) { return v.GetState().format; }, "", "F1"}),
+    [](const ::testing::TestParamInfo<RefusedAction> &info) {
+        std::string name = info.param.name;
+        std::replace(name.begin(), name.end(), ' ', '_');
+        return name;
+    });
 
 struct SizeCase {
     int savedWidth;

@@ -31,6 +31,7 @@
 #include <QDialog>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTest>
 
 #include <algorithm>
 #include <cstdlib>
@@ -264,6 +265,40 @@ TEST_F(DataPaneTransfersSimTest, CopySendsAndThenRemovesOnlyTheCopiesItMade)
     EXPECT_FALSE(Holds(1, "Format")) << "no empty item went out";
     ASSERT_EQ(Data().GetRowCount(), 1) << "the copies went again, the user's item stayed";
     EXPECT_EQ(Data().GetRowItem(0), mine);
+}
+
+TEST_F(DataPaneTransfersSimTest, CopyAndLoadWithNoGeneratorSelectedSayWhereToSelectOneFirst)
+{
+    for (int id : {ID_COPY, ID_CONTEXT_COPY, ID_LOAD_INTO_GENERATOR}) {
+        for (int row : {0, 1})
+            window->GetGeneratorListView()->SelectRow(row, false);
+        Select(0, {"RED"});
+        const size_t marks[] = {Mark(0), Mark(1)};
+        // No copy question, no file dialog: the box comes first.
+        prompter.ExpectMessage(
+            PromptMatch::Text("Select the generators to send to in the main window's generator list."), IDOK);
+        views[0]->Router().Execute(id);
+        prompter.VerifyAllUsed();
+        EXPECT_EQ(Mark(0), marks[0]) << id << ": no traffic";
+        EXPECT_EQ(Mark(1), marks[1]) << id;
+        EXPECT_EQ(Data().GetRowCount(), 0) << id << ": no rows";
+    }
+}
+
+TEST_F(DataPaneTransfersSimTest, TheDeleteKeyInAViewRunsItsDelete)
+{
+    views[0]->show();
+    views[0]->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(views[0]));
+    Select(0, {"RED"});
+    QListWidget *list = PaneOf(0).NameList(Pane::kFormats);
+    list->setFocus();
+    const size_t mark = Mark(0);
+    prompter.ExpectMessage(PromptMatch::Id(IDS_DELETE_ONE), IDNO);
+    QTest::keyClick(list, Qt::Key_Delete);
+    prompter.VerifyAllUsed();
+    EXPECT_EQ(Mark(0), mark) << "answered No: nothing deleted";
+    EXPECT_TRUE(Holds(0, "RED"));
 }
 
 // --- Rename --------------------------------------------------------------------------------

@@ -29,3 +29,5 @@ inline constexpr int kShellImageCount = 22;
 const QList<QIcon> &ShellImageList();
 // A row's picture: its state mark (0 none) left of its icon, 32 x 16.
 QIcon RowIcon(int mark, int icon);
+// A generator row whose link is lost: its icon struck through in red.
+QIcon LinkLostRowIcon(int icon);

@@ -34,6 +34,7 @@ CGeneratorView::CGeneratorView(CGenerator *connection, GeneratorViewHost *host)
     : QMainWindow(nullptr), m_host(host), m_connection(connection), m_state(connection)
 {
     m_state.ReadIdentity();
+    WatchLink();
 }
 
 CGeneratorView::~CGeneratorView()
@@ -94,7 +95,7 @@ void CGeneratorView::OnCreateClient()
     m_splitter->addWidget(m_statusPane);
     m_splitter->addWidget(m_dataPane);
     m_splitter->setSizes({kStatusPaneSize.width(), kDataPaneSize.width()});
-    setCentralWidget(m_splitter);
+    setCentralWidget(WithLinkLostBar(m_splitter));
     m_statusPane->SetView(this, m_connection.get());
     m_dataPane->SetView(this, m_connection.get());
     m_dataPane->RegisterDropTarget(m_host);

@@ -27,6 +27,7 @@ class CGeneratorDataPane;
 class CGeneratorDialogBar;
 class CGeneratorStatusPane;
 class CGeneratorViewChild;
+class CLinkLostBar;
 class CProgressDlg;
 class CSequencePlayerWindow;
 class CStateButton;
@@ -106,6 +107,11 @@ public:
     QMenu *ContextMenu() const { return m_contextMenu; }
     GeneratorViewFlags Flags() const;
 
+    // The bar shown above the panes while the link is lost.
+    CLinkLostBar *LinkLostBar() const { return m_linkLostBar; }
+    // Reconnect of that bar.
+    bool Reconnect();
+
     // Dialog-bar actions, as the buttons and arrows run them.
     void OnToggleGate(int id);
     void OnToggleOutput();
@@ -119,6 +125,11 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    // CGeneratorViewLink.cpp: the lost link, its bar and the reconnect.
+    void WatchLink();
+    QWidget *WithLinkLostBar(QWidget *panes);
+    void OnLinkChanged(bool lost);
+    void OnLinkRegained();
     void OnCreateClient();
     void BuildCommands();
     void WireCommands();
@@ -151,6 +162,7 @@ private:
     QToolBar *m_dialogBarHost = nullptr;
     CGeneratorDialogBar *m_dialogBar = nullptr;
     QMenu *m_contextMenu = nullptr;
+    CLinkLostBar *m_linkLostBar = nullptr;
     std::unique_ptr<CGenerator> m_connection;
     CGeneratorState m_state;
     bool m_controlsEnabled = true;

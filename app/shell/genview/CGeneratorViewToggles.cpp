@@ -3,6 +3,7 @@
 // generator reports back, not what was asked.
 
 #include "CGeneratorView.h"
+#include "UserAction.h"
 #include "WaitCursor.h"
 
 #include "CGenerator.h"
@@ -25,6 +26,7 @@ void CGeneratorView::OnToggleGate(int id)
     CStateButton *button = Toggle(id);
     if (!button || !m_connection)
         return;
+    const UserAction action;
     WaitCursor wait;
     int32_t &flag = id == IDC_RED ? m_state.red : id == IDC_GREEN ? m_state.green : m_state.blue;
     flag = button->GetState() ? 0 : 1;
@@ -44,6 +46,7 @@ void CGeneratorView::OnToggleOutput()
     CStateButton *button = Toggle(IDC_OUTPUT);
     if (!button || !m_connection)
         return;
+    const UserAction action;
     WaitCursor wait;
     m_connection->CmdOutgOn(button->GetState() == 0, true);
     m_connection->CmdAllu();
@@ -56,6 +59,7 @@ void CGeneratorView::OnToggleSync(int id)
     CStateButton *button = Toggle(id);
     if (!button || !m_connection)
         return;
+    const UserAction action;
     WaitCursor wait;
     const bool on = button->GetState() == 0;
     // Switching one type on switches the others off; switching off leaves them.
@@ -78,6 +82,7 @@ std::optional<int> CGeneratorView::OnDeltaPosImageVersion(int step)
 {
     if (!m_connection)
         return std::nullopt;
+    const UserAction action;
     WaitCursor wait;
     const int wanted = m_connection->QueryIver() + step;
     if (m_connection->GetFirmwareVersion() >= kIsubFirmware)

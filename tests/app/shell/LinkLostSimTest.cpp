@@ -235,6 +235,7 @@ TEST_F(LinkLostSimTest, LostLinkAsksOncePerActionAndReconnects)
     EXPECT_EQ(view.LinkLostBar()->Text(), QStringLiteral("The link to the VG-7000 on Com-1 is lost."));
     EXPECT_TRUE(view.StatusPane()->IsGreyed());
     EXPECT_EQ(StatusValues(0), shown) << "no 0 x 0, no 0.000 Mhz";
+    Generators().SelectRow(0, false); // the mark shows on an unselected row
     SaveScreenshot(*window, QStringLiteral("LinkLostRow"));
     SaveScreenshot(view, QStringLiteral("LinkLostBar"));
 

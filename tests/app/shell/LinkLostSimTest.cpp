@@ -157,6 +157,13 @@ protected:
         return long(std::count(lines.begin(), lines.end(), line));
     }
 
+    static long CountPrefix(gensim::Generator &g, const std::string &prefix)
+    {
+        const Lines lines = g.trace().lines();
+        return long(std::count_if(lines.begin(), lines.end(),
+                                  [&](const std::string &line) { return line.rfind(prefix, 0) == 0; }));
+    }
+
     void ExpectQuestion(int answer)
     {
         prompter.ExpectMessage(PromptMatch::Id(IDS_LINK_LOST_RECONNECT)
@@ -281,6 +288,8 @@ TEST_F(LinkLostSimTest, LostLinkAsksOncePerActionAndReconnects)
     Gen(0).clearFaults();
     sim.restartOnNewPty(0);
     ASSERT_EQ(Gen(0).baudRate(), 9600);
+    // Another unit is plugged in: a new serial number.
+    Gen(0).fault(gensim::Fault::scriptedReply("*IDN?", "Veltrane,VG-7000,100009,7.011\r\n>", gensim::Fault::kForever));
     Gen(0).trace().clear();
     {
         ScopedTimeScale search("0.2");
@@ -296,6 +305,9 @@ TEST_F(LinkLostSimTest, LostLinkAsksOncePerActionAndReconnects)
     EXPECT_FALSE(Generators().IsRowLinkLost(0));
     EXPECT_FALSE(view.LinkLostBar()->isVisible());
     EXPECT_GT(Count(Gen(0), "HRES?"), 0) << "the status pane asked again";
+    EXPECT_EQ(Generators().GetRowText(0, 3), QStringLiteral("100009"));
+    EXPECT_EQ(view.GetState().serialNumber, QStringLiteral("100009"));
+    EXPECT_GT(CountPrefix(Gen(0), "FMTQ?"), 0) << "a new generator: the view scanned it";
 
     EXPECT_TRUE(Gen(1).trace().lines().empty()) << "COM2 untouched";
     EXPECT_FALSE(View(1).Connection()->IsLinkLost());

@@ -1,6 +1,7 @@
 #include "gensim/IsaCard.h"
 
 #include "gensim/CardOutput.h"
+#include "gensim/DciCallTable.h"
 #include "gensim/Generator.h"
 #include "gensim/Numbers.h"
 #include "gensim/SerialLine.h"
@@ -21,7 +22,9 @@ constexpr uint32_t kRamOffset = 0;
 constexpr uint32_t kRamBytes = IsaCard::kRamWords * 2;
 constexpr uint32_t kIoOffset = kRamOffset + kRamBytes;
 constexpr uint32_t kIoBytes = IsaCard::kIoWords * 2;
-constexpr uint32_t kRegisterOffset = kIoOffset + kIoBytes;
+constexpr uint32_t kVideoOffset = kIoOffset + kIoBytes;
+constexpr uint32_t kHeapOffset = kVideoOffset + IsaCard::kVideoBytes;
+constexpr uint32_t kRegisterOffset = kHeapOffset + IsaCard::kHeapBytes;
 constexpr uint32_t kRegisterBytes = 8;
 constexpr uint32_t kFileSize = (kRegisterOffset + kRegisterBytes + 4095) / 4096 * 4096;
 
@@ -30,18 +33,20 @@ constexpr uint32_t kControlRegister = 6;
 constexpr uint16_t kNmi = 0x0100;
 constexpr uint16_t kIntIn = 0x0008;
 constexpr uint16_t kMessage = 0x0007;
+constexpr uint16_t kIncrementRead = 0x1000;
+constexpr uint16_t kIncrementWrite = 0x0800;
+constexpr uint32_t kAddressLowRegister = 0;
+constexpr uint32_t kAddressHighRegister = 2;
 
-// The processor's 8-byte double: the IEEE layout with the leading one of
-// the mantissa kept at bit 51 and the exponent one higher.
-uint64_t ProcessorDouble(double value)
-{
-    uint64_t bits = 0;
-    std::memcpy(&bits, &value, sizeof bits);
-    const uint64_t sign = bits >> 63;
-    const uint64_t exponent = ((bits >> 52) + 1) & 0x7FF;
-    const uint64_t mantissa = (uint64_t{1} << 51) | ((bits & ((uint64_t{1} << 52) - 1)) >> 1);
-    return sign << 63 | exponent << 52 | mantissa;
-}
+// Host-interface messages of the direct calls.
+constexpr uint16_t kStartCall = 2;
+constexpr uint16_t kRunCall = 3;
+constexpr uint16_t kQuery = 7;
+
+// Where the firmware takes a call's arguments and leaves its answers.
+constexpr uint32_t kArgumentBuffer = 0xFF1E0000;
+constexpr uint32_t kResultBuffer = 0xFF1E8000;
+constexpr uint32_t kQueryBuffer = 0xFF1E9000;
 
 } // namespace
 
@@ -57,7 +62,9 @@ IsaCard::IsaCard(int slot, Generator& generator)
       m_generator(generator),
       m_file("gensim-isa", kFileSize),
       m_memory(m_file.bytes()),
-      m_serial(std::make_unique<SerialLine>(generator))
+      m_serial(std::make_unique<SerialLine>(generator)),
+      m_dci(std::make_unique<CardDci>(generator, "isa" + std::to_string(slot), m_memory + kVideoOffset, kVideoBytes,
+                                      CardDci::Heap{kHeapFirst, kHeapBytes, 8, 2}))
 {
     powerOn();
 }
@@ -71,7 +78,10 @@ driver::RegisterAnswer IsaCard::registration(uint32_t handle) const
     answer.hasMemory = true;
     answer.fileSize = kFileSize;
     answer.registerBlock = kRegisterOffset;
-    answer.regions = {{kRamFirst, kRamBytes, kRamOffset}, {kIoFirst, kIoBytes, kIoOffset}};
+    answer.regions = {{kRamFirst, kRamBytes, kRamOffset},
+                      {kIoFirst, kIoBytes, kIoOffset},
+                      {0, kVideoBytes, kVideoOffset},
+                      {kHeapFirst, kHeapBytes, kHeapOffset}};
     return answer;
 }
 
@@ -83,6 +93,10 @@ uint16_t* IsaCard::wordAt(uint32_t address) const
         return ram + ((address - kRamFirst) >> 4);
     if (address >= kIoFirst && ((address - kIoFirst) >> 4) < kIoWords)
         return io + ((address - kIoFirst) >> 4);
+    if ((address >> 4) < kVideoBytes / 2)
+        return reinterpret_cast<uint16_t*>(m_memory + kVideoOffset) + (address >> 4);
+    if (address >= kHeapFirst && ((address - kHeapFirst) >> 4) < kHeapBytes / 2)
+        return reinterpret_cast<uint16_t*>(m_memory + kHeapOffset) + ((address - kHeapFirst) >> 4);
     return nullptr;
 }
 
@@ -112,7 +126,7 @@ void IsaCard::writeSystemRecord()
 {
     double version = 0;
     parseNumber(m_generator.options().firmware, version);
-    const uint64_t revision = ProcessorDouble(version);
+    const uint64_t revision = processorDouble(version);
     for (uint32_t i = 0; i < kSystemRecordWords; ++i)
         setWord(kSystemRecord + 16 * i, i < 4 ? static_cast<uint16_t>(revision >> (16 * i)) : 0);
 }
@@ -135,12 +149,91 @@ driver::FirmwareEventAnswer IsaCard::hostEvent(uint16_t control)
         restart(answer);
         return answer;
     }
-    if ((control & kIntIn) && !m_faults.intInNeverTaken) {
+    if (!(control & kIntIn) || m_faults.intInNeverTaken)
+        return answer;
+    switch (control & kMessage) {
+    case kStartCall: startCall(answer); break;
+    case kRunCall: runCall(answer); break;
+    case kQuery: answerQuery(answer); break;
+    default:
         answer.changes.push_back({0, driver::ChangeKind::ClearBits, kControlRegister, kIntIn});
         if ((control & kMessage) == 0)
             takeCharacter(answer);
+        break;
     }
     return answer;
+}
+
+uint32_t IsaCard::hostAddress() const
+{
+    const auto* registers = reinterpret_cast<const uint16_t*>(m_memory + kRegisterOffset);
+    return static_cast<uint32_t>(registers[1]) << 16 | registers[0];
+}
+
+namespace {
+
+void pointAt(uint32_t address, uint32_t atMs, driver::FirmwareEventAnswer& answer)
+{
+    answer.changes.push_back({atMs, driver::ChangeKind::WriteRegister, kAddressLowRegister, address & 0xFFFF});
+    answer.changes.push_back({atMs, driver::ChangeKind::WriteRegister, kAddressHighRegister, address >> 16});
+}
+
+} // namespace
+
+// The host writes its arguments from the buffer on.
+void IsaCard::startCall(driver::FirmwareEventAnswer& answer)
+{
+    if (m_dci->faults().messageNeverTaken)
+        return;
+    pointAt(kArgumentBuffer, 0, answer);
+    answer.changes.push_back({0, driver::ChangeKind::SetBits, kControlRegister, kIncrementRead | kIncrementWrite});
+    answer.changes.push_back({0, driver::ChangeKind::ClearBits, kControlRegister, kIntIn});
+}
+
+// The address stands after the call number; the arguments lie before its
+// 0 word, the first parameter nearest.
+void IsaCard::runCall(driver::FirmwareEventAnswer& answer)
+{
+    const DciFaults faults = m_dci->faults();
+    if (faults.messageNeverTaken)
+        return;
+    const DecodedIsaCall call
+        = decodeIsaCall([this](uint32_t address) { return word(address); }, kArgumentBuffer, hostAddress());
+    uint32_t result = 0;
+    if (call.problem.empty())
+        result = m_dci->run(call.row->name, call.args);
+    else
+        m_dci->logUnknown(call.problem);
+    setWord(kResultBuffer, static_cast<uint16_t>(result));
+    setWord(kResultBuffer + 16, static_cast<uint16_t>(result >> 16));
+    answer.changes.push_back({0, driver::ChangeKind::ClearBits, kControlRegister, kIntIn | kIncrementRead});
+    if (faults.callNeverFinishes)
+        return;
+    const auto at = static_cast<uint32_t>(faults.finishMs);
+    pointAt(kResultBuffer, at, answer);
+    answer.changes.push_back({at, driver::ChangeKind::SetBits, kControlRegister, kIncrementRead});
+}
+
+// The query number stands in the address low register.
+void IsaCard::answerQuery(driver::FirmwareEventAnswer& answer)
+{
+    if (m_dci->faults().messageNeverTaken)
+        return;
+    const auto* registers = reinterpret_cast<const uint16_t*>(m_memory + kRegisterOffset);
+    uint64_t value = 0;
+    if (const DciVariable* variable = findVariableByQuery(registers[0])) {
+        value = m_dci->bits(*variable);
+        if (variable->kind == VariableKind::Double) {
+            double real = 0;
+            std::memcpy(&real, &value, sizeof real);
+            value = processorDouble(real);
+        }
+    }
+    for (uint32_t i = 0; i < 4; ++i)
+        setWord(kQueryBuffer + 16 * i, static_cast<uint16_t>(value >> (16 * i)));
+    pointAt(kQueryBuffer, 0, answer);
+    answer.changes.push_back({0, driver::ChangeKind::SetBits, kControlRegister, kIncrementRead});
+    answer.changes.push_back({0, driver::ChangeKind::ClearBits, kControlRegister, kIntIn});
 }
 
 void IsaCard::restart(driver::FirmwareEventAnswer& answer)

@@ -1,6 +1,7 @@
 #include "gensim/PciCard.h"
 
 #include "gensim/CardOutput.h"
+#include "gensim/DciCallTable.h"
 #include "gensim/Generator.h"
 #include "gensim/Numbers.h"
 #include "gensim/SerialLine.h"
@@ -53,6 +54,11 @@ struct ItemRow {
 };
 constexpr ItemRow kItems[] = {{2, PciCard::kVariables}, {3, 0x00000100}, {5, 0x00000400}};
 
+// Where the drawing variables' values are put for the host to read.
+constexpr uint32_t kVariableSlots = 0x1000;
+constexpr uint32_t kFirstVariableItem = 8;
+constexpr uint32_t kLastVariableItem = 120;
+
 // A call to an unknown function fails at its acknowledge with this code.
 constexpr uint32_t kUnknownFunction = 0x01;
 
@@ -63,7 +69,9 @@ constexpr uint32_t kStartMark = 0x5A5A0001;
 
 PciCard::PciCard(int index, Generator& generator)
     : m_index(index), m_generator(generator), m_file("gensim-pci", kFileSize),
-      m_serial(std::make_unique<SerialLine>(generator))
+      m_serial(std::make_unique<SerialLine>(generator)),
+      m_dci(std::make_unique<CardDci>(generator, "pci" + std::to_string(index + 1), m_file.bytes(), pci::kVideo.bytes,
+                                      CardDci::Heap{kHeapFirst, kHeapBytes, 1, 4}))
 {
     powerOn();
 }
@@ -215,12 +223,11 @@ void PciCard::command(const driver::pci::MailboxEvent& mailbox, driver::Firmware
         done(answer);
         break;
     }
-    case pci::kCall: call(answer); break;
+    case pci::kCall: call(answer, data); break;
     case pci::kItemAddress: {
         uint32_t address = 0;
-        for (const ItemRow& row : kItems)
-            if (row.item == data)
-                address = row.address;
+        if (!itemAddress(data, address))
+            break;
         answer.changes.push_back({static_cast<uint32_t>(m_faults.doneDelayMs), driver::ChangeKind::WriteRegister,
                                   pci::kAddress, address});
         done(answer);
@@ -234,8 +241,91 @@ void PciCard::command(const driver::pci::MailboxEvent& mailbox, driver::Firmware
     }
 }
 
-void PciCard::call(driver::FirmwareEventAnswer& answer)
+// False: the lookup gets no answer (a test's fault).
+bool PciCard::itemAddress(uint32_t item, uint32_t& address)
 {
+    if (m_dci->faults().failingItems.count(item) != 0)
+        return false;
+    for (const ItemRow& row : kItems)
+        if (row.item == item)
+            address = row.address;
+    const DciVariable* variable = findVariableByItem(item);
+    if (item < kFirstVariableItem || item > kLastVariableItem || variable == nullptr)
+        return true;
+    address = kVariableSlots + 8 * item;
+    const uint64_t bits = m_dci->bits(*variable);
+    if (variable->kind == VariableKind::Double) {
+        setWord(kVariables + address, static_cast<uint32_t>(bits >> 32));
+        setWord(kVariables + address + 4, static_cast<uint32_t>(bits));
+    } else {
+        setWord(kVariables + address, static_cast<uint32_t>(bits));
+    }
+    return true;
+}
+
+namespace {
+
+int32_t blockWord(const PciCard& card, uint32_t offset)
+{
+    return static_cast<int32_t>(card.word(PciCard::kCallBlock + offset));
+}
+
+} // namespace
+
+// A function of the call table; false when it is none.
+bool PciCard::directCall(driver::FirmwareEventAnswer& answer, uint32_t function)
+{
+    const std::vector<const PciCallRow*> rows = findPciCall(static_cast<uint16_t>(function));
+    if (function > 0xFFFF || rows.empty())
+        return false;
+    const PciCallRow* row = rows.front();
+    const uint32_t first = row->form == PciForm::Context || row->form == PciForm::Packed ? 16 : 12;
+    if (row->variant >= 0) {
+        const int32_t variant = blockWord(*this, first + 4 * static_cast<uint32_t>(row->words));
+        row = nullptr;
+        for (const PciCallRow* r : rows)
+            if (r->variant == variant)
+                row = r;
+    }
+    uint32_t result = 0;
+    if (row == nullptr) {
+        m_dci->logUnknown("unknown variant of " + std::to_string(function));
+    } else {
+        std::vector<double> args;
+        if (row->form == PciForm::Round) {
+            const uint64_t bits = uint64_t{word(kCallBlock + 12)} << 32 | word(kCallBlock + 16);
+            double value = 0;
+            std::memcpy(&value, &bits, sizeof value);
+            args.push_back(value);
+        } else if (row->form == PciForm::Packed) {
+            const int32_t packed = blockWord(*this, 16);
+            args = {static_cast<double>(static_cast<int16_t>(packed >> 16)),
+                    static_cast<double>(static_cast<int16_t>(packed & 0xFFFF))};
+        } else {
+            for (int i = 0; i < row->words; ++i)
+                args.push_back(blockWord(*this, first + 4 * static_cast<uint32_t>(i)));
+        }
+        result = m_dci->run(row->name, args);
+    }
+    setWord(kCallBlock + 12, result);
+    const DciFaults faults = m_dci->faults();
+    if (faults.noAcknowledge)
+        return true;
+    done(answer);
+    if (m_faults.doneNeverSet || faults.callNeverFinishes)
+        return true;
+    uint32_t bits = pci::kCallFinished;
+    if (faults.errorCode != 0)
+        bits |= pci::kCallError | (faults.errorCode & 0xFF) << pci::kResultShift;
+    answer.changes.push_back({static_cast<uint32_t>(m_faults.doneDelayMs + faults.finishMs),
+                              driver::ChangeKind::SetBits, pci::kStatus, bits});
+    return true;
+}
+
+void PciCard::call(driver::FirmwareEventAnswer& answer, uint32_t function)
+{
+    if (!m_faults.call && directCall(answer, function))
+        return;
     if (!m_faults.call) {
         done(answer, pci::kCallError | kUnknownFunction << pci::kResultShift);
         return;

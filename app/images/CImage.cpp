@@ -197,6 +197,7 @@ void CImage::Serialize(CArchive &ar)
         m_width = width;
         m_height = height;
         m_primitives = std::move(primitives);
+        ReportUnknownKinds(OwnerWindow(), m_name, m_primitives);
     }
     m_modified = false;
 }
@@ -236,6 +237,7 @@ bool CImage::ImportLegacyBinary(CArchive &ar)
     m_width = width;
     m_height = height;
     m_primitives = std::move(primitives);
+    ReportUnknownKinds(OwnerWindow(), m_name, m_primitives);
     return true;
 }
 
@@ -289,6 +291,7 @@ bool CImage::ImportTokens(CCommandReader &reader)
     }
     m_name = name;
     m_primitives = std::move(primitives);
+    ReportUnknownKinds(OwnerWindow(), m_name, m_primitives);
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include "Archive.h"
 #include "CCanvas.h"
 #include "CCommandReader.h"
+#include "CPropertiesDlg.h"
 #include "PrimitivePainting.h"
 #include "ResourceIds.h"
 
@@ -351,4 +352,48 @@ void CLine::EndTrack(int index, bool moved)
     LayoutHandles(true);
     Invalidate();
     ShowStatus();
+}
+
+// --- Properties ------------------------------------------------------------------------
+
+CPropertiesDlg *CLine::OpenProperties(QWidget *parent)
+{
+    auto *dialog = new CPropertiesDlg(parent, this, IDD_LINE_PROPERTIES);
+    SetPropertyDialog(dialog);
+    UpdateProperties();
+    return dialog;
+}
+
+void CLine::UpdateProperties()
+{
+    CPropertiesDlg *dialog = GetPropertyDialog();
+    if (!dialog)
+        return;
+    if (IsTracking() && HandleCount() == 3) {
+        dialog->SetPoint(0, HandleImagePoint(1));
+        dialog->SetPoint(1, HandleImagePoint(2));
+        dialog->repaint();
+        return;
+    }
+    dialog->SetPoint(0, P1());
+    dialog->SetPoint(1, P2());
+}
+
+void CLine::ApplyProperties()
+{
+    CPropertiesDlg *dialog = GetPropertyDialog();
+    if (!dialog)
+        return;
+    Invalidate();
+    const QPoint p1 = dialog->GetPoint(0);
+    const QPoint p2 = dialog->GetPoint(1);
+    m_x1 = p1.x();
+    m_y1 = p1.y();
+    m_x2 = p2.x();
+    m_y2 = p2.y();
+    LayoutHandles(true);
+    Invalidate();
+    ShowStatus();
+    if (CCanvas *canvas = GetCanvas())
+        canvas->SetModified();
 }

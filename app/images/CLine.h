@@ -47,6 +47,11 @@ public:
     // The ends, then the middle.
     bool SnapPoint(QPoint &image) override;
     void VirtualAssign(const CPrimitive &other) override;
+    // The "Line Properties" dialog: points 0 and 1 are the ends (during a
+    // drag the handles' image points).
+    CPropertiesDlg *OpenProperties(QWidget *parent) override;
+    void UpdateProperties() override;
+    void ApplyProperties() override;
     // colour name, x1, y1, x2, y2
     void SetFromCommand(CCommandReader &reader) override;
 

@@ -6,10 +6,11 @@
 #include "CGenerator.h"
 #include "CPrimitiveHandle.h"
 #include "CProgressDlg.h"
+#include "CPropertiesDlg.h"
+#include "CanvasLinks.h"
 #include "Prompts.h"
 #include "ResourceIds.h"
 
-#include <QDialog>
 #include <QFont>
 #include <QFontMetrics>
 #include <QHash>
@@ -57,7 +58,8 @@ CPrimitive::CPrimitive(const CPrimitive &other)
 CPrimitive::~CPrimitive()
 {
     m_handles.clear();
-    delete m_propertyDialog.data();
+    if (CPropertiesDlg *dialog = m_propertyDialog)
+        dialog->PrimitiveGone();
 }
 
 void CPrimitive::Transfer(CArchive &ar, std::int32_t &value)
@@ -114,9 +116,27 @@ void CPrimitive::Offset(int, int) {}
 void CPrimitive::Scale(double, double) {}
 bool CPrimitive::SnapPoint(QPoint &) { return false; }
 bool CPrimitive::IsGroup() const { return false; }
+void CPrimitive::ApplyProperties() {}
 void CPrimitive::UpdateProperties() {}
+CPropertiesDlg *CPrimitive::OpenProperties(QWidget *) { return nullptr; }
+int CPrimitive::MemberCount() const { return 0; }
+CPrimitive *CPrimitive::Member(int) const { return nullptr; }
+void CPrimitive::AddMember(CPrimitive *, int, bool) {}
+void CPrimitive::ReleaseMembers() {}
+void CPrimitive::RecomputeBounds() {}
+void CPrimitive::SetOwnsMembers(bool) {}
+
+bool CPrimitive::InsertPrimitive()
+{
+    return m_listPane && m_listPane->InsertPrimitive(*this);
+}
+
+CPropertiesDlg *CPrimitive::GetPropertyDialog() const { return m_propertyDialog; }
+void CPrimitive::SetPropertyDialog(CPropertiesDlg *dialog) { m_propertyDialog = dialog; }
 void CPrimitive::SetFromCommand(CCommandReader &) {}
 QStringList CPrimitive::NamesInLine() const { return {}; }
+QStringList CPrimitive::WordsInLine() const { return {}; }
+QString CPrimitive::KindProblem() const { return {}; }
 
 void CPrimitive::VirtualAssign(const CPrimitive &)
 {

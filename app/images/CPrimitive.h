@@ -26,11 +26,17 @@ class CGenerator;
 class CPrimitiveHandle;
 class CProgressDlg;
 class CanvasListLink;
-class QDialog;
+class CPropertiesDlg;
 class QFont;
 class QPainter;
 class QStatusBar;
-class QTreeWidgetItem;
+class QWidget;
+
+// A tree item of the list pane by its number, which the pane never reuses:
+// a remembered item that has gone is found gone, never mistaken for another.
+// 0 is none (for a parent: the top level; for a predecessor: first).
+using TreeItemId = int;
+inline constexpr TreeItemId kNoTreeItem = 0;
 
 class CPrimitive : public CObject {
     DECLARE_SERIAL(CPrimitive)
@@ -98,10 +104,30 @@ public:
     // pixels both ways); false when none is near.
     virtual bool SnapPoint(QPoint &image);
     virtual bool IsGroup() const;
+    // The property dialog's values into the primitive.
+    virtual void ApplyProperties();
+    // The primitive's values into its open property dialog.
     virtual void UpdateProperties();
+    // The primitive's modeless property dialog (parent: the editor), filled;
+    // null when the class has none.
+    virtual CPropertiesDlg *OpenProperties(QWidget *parent);
     // Takes every value of another primitive of the same class; what it is
     // attached to (canvas, pane, status bar, handle windows) stays its own.
     virtual void VirtualAssign(const CPrimitive &other);
+    // Back into the list pane under the remembered parent after the
+    // remembered predecessor; true when the pane took it.
+    virtual bool InsertPrimitive();
+
+    // --- The group side the tree uses (a group's members in order) ---------------
+    virtual int MemberCount() const;
+    virtual CPrimitive *Member(int index) const;
+    // Stores member at index (locking it); extend widens the bounds to it.
+    virtual void AddMember(CPrimitive *member, int index, bool extend);
+    // Empties the member array without deleting the members.
+    virtual void ReleaseMembers();
+    virtual void RecomputeBounds();
+    // Whether deleting the group deletes its members (false in a tree).
+    virtual void SetOwnsMembers(bool owns);
 
     // The arguments of the primitive's line, the reader standing after its
     // mnemonic; missing values read as 0.
@@ -109,9 +135,17 @@ public:
     // Names the line carries between quotes or as a word (a text, a map's
     // name): each must be one a command line can hold.
     virtual QStringList NamesInLine() const;
+    // Words the line carries bare, between blanks (a map's name): each must
+    // be one word a command line can hold.
+    virtual QStringList WordsInLine() const;
     // The primitives whose lines stand for this one, in sending order: the
     // primitive itself, a group its members.
     virtual void AppendLinePrimitives(std::vector<const CPrimitive *> &lines) const;
+    // A kind or type outside the class's range, as a file may give it: the
+    // class's message ("CGrid::Type: Unknown type."), empty for a known one.
+    // Such a primitive keeps the value, writes no line and draws nothing;
+    // its Type is 0.
+    virtual QString KindProblem() const;
 
     // --- Handles and marks ------------------------------------------------------
     // Marked primitives show their handles in black (multiple selection).
@@ -163,13 +197,17 @@ public:
     CanvasListLink *GetListPane() const { return m_listPane; }
     void SetListPane(CanvasListLink *pane) { m_listPane = pane; }
     // The tree item of the primitive and where it stood, remembered for
-    // re-insertion; an insert-after of null stands for the first position.
-    QTreeWidgetItem *GetTreeItem() const { return m_treeItem; }
-    void SetTreeItem(QTreeWidgetItem *item) { m_treeItem = item; }
-    QTreeWidgetItem *GetParentItem() const { return m_parentItem; }
-    void SetParentItem(QTreeWidgetItem *item) { m_parentItem = item; }
-    QTreeWidgetItem *GetInsertAfter() const { return m_insertAfter; }
-    void SetInsertAfter(QTreeWidgetItem *item) { m_insertAfter = item; }
+    // re-insertion; an insert-after of none stands for the first position.
+    TreeItemId GetTreeItem() const { return m_treeItem; }
+    void SetTreeItem(TreeItemId item) { m_treeItem = item; }
+    TreeItemId GetParentItem() const { return m_parentItem; }
+    void SetParentItem(TreeItemId item) { m_parentItem = item; }
+    TreeItemId GetInsertAfter() const { return m_insertAfter; }
+    void SetInsertAfter(TreeItemId item) { m_insertAfter = item; }
+
+    // The open property dialog, which the primitive's end closes.
+    CPropertiesDlg *GetPropertyDialog() const;
+    void SetPropertyDialog(CPropertiesDlg *dialog);
 
 protected:
     // The detached copy Clone makes: values and remembered tree positions only.
@@ -199,13 +237,13 @@ private:
     QPointer<CCanvas> m_canvas;
     std::vector<std::unique_ptr<CPrimitiveHandle>> m_handles;
     QPointer<QStatusBar> m_statusBar;
-    QPointer<QDialog> m_propertyDialog;
+    QPointer<CPropertiesDlg> m_propertyDialog;
     bool m_selected = false;
     bool m_tracking = false;
     std::int32_t m_locked = 0;
     std::int32_t m_marked = 0;
     CanvasListLink *m_listPane = nullptr;
-    QTreeWidgetItem *m_treeItem = nullptr;
-    QTreeWidgetItem *m_parentItem = nullptr;
-    QTreeWidgetItem *m_insertAfter = nullptr;
+    TreeItemId m_treeItem = kNoTreeItem;
+    TreeItemId m_parentItem = kNoTreeItem;
+    TreeItemId m_insertAfter = kNoTreeItem;
 };

@@ -3,6 +3,8 @@
 #include "Archive.h"
 #include "CCanvas.h"
 #include "CCommandReader.h"
+#include "CPropertiesDlg.h"
+#include "StringTable.h"
 #include "BoxRules.h"
 #include "PrimitivePainting.h"
 #include "ResourceIds.h"
@@ -421,4 +423,51 @@ void CRectangle::EndTrack(int index, bool moved)
     PlaceHandles();
     Invalidate();
     ShowStatus();
+}
+
+// --- Properties ------------------------------------------------------------------------
+
+CPropertiesDlg *CRectangle::OpenProperties(QWidget *parent)
+{
+    auto *dialog = new CPropertiesDlg(parent, this, IDD_RECTANGLE_PROPERTIES);
+    if (IsOval())
+        dialog->setWindowTitle(LoadString(IDS_OVAL_PROPERTIES));
+    SetPropertyDialog(dialog);
+    UpdateProperties();
+    return dialog;
+}
+
+void CRectangle::UpdateProperties()
+{
+    CPropertiesDlg *dialog = GetPropertyDialog();
+    if (!dialog)
+        return;
+    if (IsTracking() && HandleCount() == kHandles) {
+        const Geometry drag = GetTrackGeometry();
+        dialog->SetPosition({drag.x, drag.y});
+        dialog->SetSize({drag.w, drag.h});
+        dialog->repaint();
+        return;
+    }
+    dialog->SetPosition(TopLeft());
+    dialog->SetSize({Saturate(std::int64_t(m_x2) - m_x1 + 1), Saturate(std::int64_t(m_y2) - m_y1 + 1)});
+}
+
+void CRectangle::ApplyProperties()
+{
+    CPropertiesDlg *dialog = GetPropertyDialog();
+    if (!dialog)
+        return;
+    Invalidate();
+    const QPoint position = dialog->GetPosition();
+    const QSize size = dialog->GetSize();
+    m_x1 = position.x();
+    m_y1 = position.y();
+    m_x2 = Saturate(std::int64_t(m_x1) + size.width() - 1);
+    m_y2 = Saturate(std::int64_t(m_y1) + size.height() - 1);
+    PlaceHandles();
+    Invalidate();
+    ShowStatus();
+    if (CCanvas *canvas = GetCanvas())
+        canvas->SetModified();
 }

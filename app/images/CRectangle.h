@@ -57,6 +57,11 @@ public:
     // A rectangle's corners, then (both) the edges' middles and the centre.
     bool SnapPoint(QPoint &image) override;
     void VirtualAssign(const CPrimitive &other) override;
+    // The "Rectangle Properties" dialog ("Oval Properties" for an oval):
+    // position and size (during a drag the drag's geometry).
+    CPropertiesDlg *OpenProperties(QWidget *parent) override;
+    void UpdateProperties() override;
+    void ApplyProperties() override;
     // colour name, w, h, x, y, pattern name
     void SetFromCommand(CCommandReader &reader) override;
 

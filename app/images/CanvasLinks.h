@@ -28,6 +28,9 @@ public:
     // A handle drag of the primitive begins: its present state becomes the
     // pane's one undo record.
     virtual void HoldModifyUndo(const CPrimitive &primitive) = 0;
+    // A primitive back under its remembered parent after its remembered
+    // predecessor (undo); true when its item was made.
+    virtual bool InsertPrimitive(CPrimitive &) { return false; }
 };
 
 class CanvasEditorLink {

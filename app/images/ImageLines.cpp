@@ -15,6 +15,21 @@ constexpr qsizetype kLineShown = 80;
 const char *const kBlockMnemonics[] = {"IMGN", "IMGB", "IMGE", "IMGA", "IMGL", "IMGU",
                                        "OUTG", "ALLU", "XRES", "YRES"};
 
+// A name the line carries bare ends at a blank or a comma, and an empty
+// one leaves the line short of it.
+QString WordProblem(const QString &word)
+{
+    if (word.isEmpty())
+        return QStringLiteral("The name is empty, which a command line cannot carry as a word.");
+    for (const QChar ch : word) {
+        if (ch == QLatin1Char(' '))
+            return QStringLiteral("The name holds a blank, which a command line reads as its end.");
+        if (ch == QLatin1Char(','))
+            return QStringLiteral("The name holds a comma, which a command line reads as its end.");
+    }
+    return CommandNameProblem(word);
+}
+
 QString Described(const CPrimitive &primitive, int number)
 {
     return QStringLiteral("primitive %1 (%2)").arg(number).arg(primitive.GetTypeName());
@@ -45,6 +60,13 @@ bool CollectImageLines(const std::vector<std::unique_ptr<CPrimitive>> &primitive
         }
         for (const QString &name : primitive->NamesInLine()) {
             const QString why = CommandNameProblem(name);
+            if (!why.isEmpty()) {
+                problem = QStringLiteral("%1: %2").arg(Described(*primitive, number), why);
+                return false;
+            }
+        }
+        for (const QString &word : primitive->WordsInLine()) {
+            const QString why = WordProblem(word);
             if (!why.isEmpty()) {
                 problem = QStringLiteral("%1: %2").arg(Described(*primitive, number), why);
                 return false;
@@ -84,4 +106,29 @@ void ReportLinesLeftOut(QWidget *parent, const QString &imageName, const QString
     if (lines.size() > kLinesListed)
         text += QStringLiteral("\n... and %1 more").arg(lines.size() - kLinesListed);
     MessageBox(parent, text, QStringLiteral("Image"), MB_OK | MB_ICONINFORMATION);
+}
+
+void ReportUnknownKinds(QWidget *parent, const QString &imageName,
+                        const std::vector<std::unique_ptr<CPrimitive>> &primitives)
+{
+    std::vector<const CPrimitive *> all;
+    for (const std::unique_ptr<CPrimitive> &primitive : primitives)
+        primitive->AppendLinePrimitives(all);
+    int unknown = 0;
+    QString first;
+    for (const CPrimitive *primitive : all) {
+        const QString problem = primitive->KindProblem();
+        if (problem.isEmpty())
+            continue;
+        if (unknown++ == 0)
+            first = problem;
+    }
+    if (unknown == 0)
+        return;
+    const QString text = QStringLiteral("The image \"%1\" holds %2 primitive(s) of a type this program does not know "
+                                        "(%3). They are kept as read, but neither drawn nor sent.")
+                             .arg(PrintableName(imageName))
+                             .arg(unknown)
+                             .arg(first);
+    MessageBox(parent, text, QStringLiteral("Image"), MB_OK | MB_ICONEXCLAMATION);
 }

@@ -32,3 +32,9 @@ bool IsImageBlockCommand(const QString &line);
 // One box listing the lines an image was taken without; how names what
 // was done ("recalled", "imported").
 void ReportLinesLeftOut(QWidget *parent, const QString &imageName, const QString &how, const QStringList &lines);
+
+// One box when primitives of an image just read are of a kind or type
+// their class does not know: they are kept as read (so the file writes
+// back unchanged), but neither drawn nor sent.
+void ReportUnknownKinds(QWidget *parent, const QString &imageName,
+                        const std::vector<std::unique_ptr<CPrimitive>> &primitives);

@@ -1,10 +1,17 @@
 #include "LegacyPrimitiveReader.h"
 
 #include "Archive.h"
+#include "CDot.h"
+#include "CGrid.h"
+#include "CGrill.h"
+#include "CImageOption.h"
 #include "CLine.h"
+#include "CMarker.h"
 #include "COval.h"
 #include "CPrimitive.h"
 #include "CRectangle.h"
+#include "CText.h"
+#include "CTriangle.h"
 
 #include <array>
 
@@ -48,14 +55,93 @@ std::unique_ptr<CPrimitive> ReadLegacyBox(CArchive &ar, int, QString &)
     return box;
 }
 
+std::unique_ptr<CPrimitive> ReadLegacyDot(CArchive &ar, int, QString &)
+{
+    const auto v = ReadLegacyFields<3>(ar); // x, y, colour
+    auto dot = std::make_unique<CDot>(v[0], v[1]);
+    dot->SetColour(v[2]);
+    return dot;
+}
+
+// Kinds are stored one less than the marker's and the option's own.
+int NextKind(qint32 stored)
+{
+    return CPrimitive::Saturate(std::int64_t(stored) + 1);
+}
+
+std::unique_ptr<CPrimitive> ReadLegacyMarker(CArchive &ar, int, QString &)
+{
+    const auto v = ReadLegacyFields<2>(ar); // colour, kind
+    auto marker = std::make_unique<CMarker>(NextKind(v[1]));
+    marker->SetColour(v[0]);
+    return marker;
+}
+
+std::unique_ptr<CPrimitive> ReadLegacyGrid(CArchive &ar, int, QString &)
+{
+    const auto v = ReadLegacyFields<4>(ar); // colour, kind, h, v
+    auto grid = std::make_unique<CGrid>(v[1], v[2], v[3]);
+    grid->SetColour(v[0]);
+    return grid;
+}
+
+std::unique_ptr<CPrimitive> ReadLegacyGrill(CArchive &ar, int, QString &)
+{
+    constexpr qint32 kStoredVertical = 2;
+    const auto v = ReadLegacyFields<4>(ar); // colour, kind, bar, space
+    auto grill = std::make_unique<CGrill>(v[1] == kStoredVertical ? int(CGrill::kVertical) : v[1], v[2], v[3]);
+    grill->SetColour(v[0]);
+    return grill;
+}
+
+std::unique_ptr<CPrimitive> ReadLegacyOption(CArchive &ar, int, QString &)
+{
+    const auto v = ReadLegacyFields<1>(ar); // kind
+    // The older product numbered "TOBL" before "NOGA".
+    switch (v[0]) {
+    case 0: return std::make_unique<CImageOption>(CImageOption::kAntiAlias);
+    case 1: return std::make_unique<CImageOption>(CImageOption::kLevelsToBlanking);
+    case 2: return std::make_unique<CImageOption>(CImageOption::kNoGamma);
+    default: return std::make_unique<CImageOption>(NextKind(v[0]));
+    }
+}
+
+std::unique_ptr<CPrimitive> ReadLegacyTriangle(CArchive &ar, int, QString &)
+{
+    const auto v = ReadLegacyFields<8>(ar); // x1, y1, x2, y2, x3, y3, colour, pattern
+    auto triangle = std::make_unique<CTriangle>(QPoint(v[0], v[1]), QPoint(v[2], v[3]), QPoint(v[4], v[5]));
+    triangle->SetColour(v[6]);
+    triangle->SetPattern(v[7]);
+    return triangle;
+}
+
+std::unique_ptr<CPrimitive> ReadLegacyTextRecord(CArchive &ar, int, QString &error)
+{
+    const auto v = ReadLegacyFields<4>(ar); // x, y, colour, font, then the counted text
+    QString text;
+    if (!ReadLegacyText(ar, text, error))
+        return nullptr;
+    auto primitive = std::make_unique<CText>(v[0], v[1], text);
+    primitive->SetColour(v[2]);
+    primitive->SetFont(v[3]);
+    return primitive;
+}
+
 struct LegacyRow {
     quint32 kind;
     std::unique_ptr<CPrimitive> (*read)(CArchive &ar, int depth, QString &error);
 };
 
 const LegacyRow kLegacyRows[] = {
+    {0, &ReadLegacyDot},
     {1, &ReadLegacyLine},
+    {2, &ReadLegacyTriangle},
     {3, &ReadLegacyBox},
+    {4, &ReadLegacyMarker},
+    {6, &ReadLegacyGrid},
+    {7, &ReadLegacyGrill},
+    {9, &ReadLegacyTextRecord},
+    {10, &ReadLegacyOption},
 };
 
 const LegacyRow *FindLegacyRow(quint32 kind)

@@ -1,22 +1,24 @@
 #include "PrimitiveLineReader.h"
 
 #include "CCommandReader.h"
+#include "CDot.h"
+#include "CGrid.h"
+#include "CGrill.h"
+#include "CImageOption.h"
 #include "CLine.h"
+#include "CMarker.h"
 #include "COval.h"
 #include "CPrimitive.h"
 #include "CRectangle.h"
+#include "CText.h"
+#include "CTriangle.h"
+
+#include <cstring>
 
 namespace {
 
-// Indexes of the command reader's mnemonic table.
-constexpr int kMnemonicRect = 8;
-constexpr int kMnemonicOval = 9;
-constexpr int kMnemonicLine = 10;
-constexpr int kMnemonicImge = 148;
-constexpr int kMnemonicImga = 151;
-
 struct LineRow {
-    int mnemonic;
+    const char *mnemonic;
     CPrimitive *(*make)(); // null: the end of an image, no primitive
 };
 
@@ -26,12 +28,35 @@ CPrimitive *Make()
     return new T;
 }
 
+// A class whose kind the mnemonic gives.
+template <class T, int kind>
+CPrimitive *MakeKind()
+{
+    auto *primitive = new T;
+    primitive->SetKind(kind);
+    return primitive;
+}
+
 const LineRow kLineRows[] = {
-    {kMnemonicRect, &Make<CRectangle>},
-    {kMnemonicOval, &Make<COval>},
-    {kMnemonicLine, &Make<CLine>},
-    {kMnemonicImge, nullptr},
-    {kMnemonicImga, nullptr},
+    {"RECT", &Make<CRectangle>},
+    {"OVAL", &Make<COval>},
+    {"LINE", &Make<CLine>},
+    {"ADOT", &Make<CDot>},
+    {"ANTI", &MakeKind<CImageOption, CImageOption::kAntiAlias>},
+    {"NOGA", &MakeKind<CImageOption, CImageOption::kNoGamma>},
+    {"TOBL", &MakeKind<CImageOption, CImageOption::kLevelsToBlanking>},
+    {"GRID", &MakeKind<CGrid, CGrid::kCentred>},
+    {"HATI", &MakeKind<CGrid, CGrid::kInsideOut>},
+    {"HATO", &MakeKind<CGrid, CGrid::kOutsideIn>},
+    {"GRIH", &MakeKind<CGrill, CGrill::kHorizontal>},
+    {"GRIV", &MakeKind<CGrill, CGrill::kVertical>},
+    {"CENT", &MakeKind<CMarker, CMarker::kCentreMark>},
+    {"CROS", &MakeKind<CMarker, CMarker::kCentredCross>},
+    {"LIMI", &MakeKind<CMarker, CMarker::kLimitMarkers>},
+    {"TRIA", &Make<CTriangle>},
+    {"TEXT", &Make<CText>},
+    {"IMGE", nullptr},
+    {"IMGA", nullptr},
 };
 
 } // namespace
@@ -39,9 +64,11 @@ const LineRow kLineRows[] = {
 bool ParsePrimitiveLine(CCommandReader &reader, std::unique_ptr<CPrimitive> &result)
 {
     result.reset();
-    const int mnemonic = reader.NextMnemonic();
+    const char *mnemonic = CCommandReader::MnemonicText(reader.NextMnemonic());
+    if (!mnemonic)
+        return false;
     for (const LineRow &row : kLineRows) {
-        if (row.mnemonic != mnemonic)
+        if (std::strcmp(row.mnemonic, mnemonic) != 0)
             continue;
         if (row.make) {
             result.reset(row.make());

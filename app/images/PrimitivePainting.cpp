@@ -2,6 +2,7 @@
 
 #include "CFillPattern.h"
 
+#include <QFontMetrics>
 #include <QHash>
 #include <QImage>
 #include <QPainter>
@@ -127,6 +128,23 @@ void FillOval(QPainter &painter, const QRect &box, const QBrush &brush)
 {
     for (const OvalSpan &span : OvalSpans(box))
         painter.fillRect(QRect(span.left, span.y, span.right - span.left + 1, 1), brush);
+}
+
+void DrawTextAt(QPainter &painter, const QPoint &topLeft, const QString &text, const QFont &font, const QColor &colour,
+                const std::optional<QColor> &background)
+{
+    painter.save();
+    painter.setFont(font);
+    const QFontMetrics metrics(font);
+    if (background) {
+        painter.setBackgroundMode(Qt::OpaqueMode);
+        painter.setBackground(*background);
+    } else {
+        painter.setBackgroundMode(Qt::TransparentMode);
+    }
+    painter.setPen(colour);
+    painter.drawText(QPoint(topLeft.x(), topLeft.y() + metrics.ascent()), text);
+    painter.restore();
 }
 
 QBrush PatternBrush(int pattern, const QColor &colour)

@@ -14,7 +14,11 @@
 #include <QPoint>
 #include <QRect>
 
+#include <optional>
 #include <vector>
+
+class QFont;
+class QString;
 
 class QPainter;
 
@@ -39,6 +43,11 @@ void DrawOvalOutline(QPainter &painter, const QRect &box, const QColor &colour);
 void DrawLinePixels(QPainter &painter, const QPoint &a, const QPoint &b, const QColor &colour);
 void FillBox(QPainter &painter, const QRect &box, const QBrush &brush);
 void FillOval(QPainter &painter, const QRect &box, const QBrush &brush);
+
+// Text with its top-left at a client point, in colour, on no background
+// or on an opaque one.
+void DrawTextAt(QPainter &painter, const QPoint &topLeft, const QString &text, const QFont &font, const QColor &colour,
+                const std::optional<QColor> &background = std::nullopt);
 
 // The brush of fill pattern index (0..30) in colour.
 QBrush PatternBrush(int pattern, const QColor &colour);

@@ -99,7 +99,13 @@ void CValueEdit::SetInt(int value)
 
 int CValueEdit::GetInt() const
 {
-    return LeadingInt(text());
+    const int value = LeadingInt(text());
+    // A typed value reads as leaving the field would clamp it, so that
+    // Return before the focus moves gives the same; a value the program set
+    // stays as set.
+    if (m_integerOnly && m_rangeCheck && isModified())
+        return std::clamp(value, m_minimum, std::max(m_minimum, m_maximum));
+    return value;
 }
 
 void CValueEdit::SetReal(double value)
@@ -117,7 +123,7 @@ double CValueEdit::GetReal() const
 void CValueEdit::focusOutEvent(QFocusEvent *event)
 {
     if (m_integerOnly && m_rangeCheck && isModified()) {
-        const int value = GetInt();
+        const int value = LeadingInt(text());
         if (value < m_minimum)
             SetInt(m_minimum);
         else if (value > m_maximum)

@@ -22,6 +22,7 @@ public:
     int m_decimals = 3;         // digits after the point of SetReal
 
     void SetInt(int value);
+    // A value typed into a range-checked field reads clamped to the range.
     int GetInt() const;
     void SetReal(double value);
     double GetReal() const;

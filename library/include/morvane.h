@@ -286,6 +286,19 @@ MORVANE_API int32_t GpibSendFlashFile(PortId id, const char* file, int32_t size,
  * ignored. Failure: 50007. Does not clear the error code first. */
 MORVANE_API int32_t GpibSendFile(PortId id, const char* file, int32_t ignored);
 
+/* --- Graphics-processor number forms ----------------------------------- *
+ * The processor's doubles (8 bytes) and floats (4 bytes), little-endian:
+ * the IEEE layout with the mantissa's leading one kept at its top bit and
+ * the exponent one higher. Converting to them drops the fraction's lowest
+ * bit; 0.0 becomes 2^-1023 (stored files carry it). Infinities and NaNs
+ * become the largest finite form of their sign. */
+
+MORVANE_API void IEEEtoTMS340(double value, uint8_t out[8]);
+MORVANE_API double TMS340toIEEE(const uint8_t in[8]);
+/* The value as a double (a float result would travel elsewhere). */
+MORVANE_API double TMS340toIEEEF(const uint8_t in[4]);
+MORVANE_API void IEEEtoTMS340F(float value, uint8_t out[4]);
+
 /* --- Old alias exports: one implicit port ------------------------------ */
 
 MORVANE_API double port_libvers(void);
@@ -314,5 +327,8 @@ MORVANE_API char* PortErrMsg(char* text);
 #ifdef __cplusplus
 }
 #endif
+
+/* The Direct Call Interface. */
+#include "morvane_dci.h"
 
 #endif /* MORVANE_H */

@@ -198,7 +198,10 @@ int32_t PciCallFunction(uint32_t function)
     PciWriteRegister(pci::kData, function);
     Issue(0, pci::kCall, pci::kSingle);
     int32_t result = 0;
-    if (WaitForStatus(pci::kDone, kMailboxLimitMs) && !(Status() & pci::kCallError)
+    // An error without the finished bit is a refusal at the acknowledge; a
+    // call that ends at once may show its finish together with the done bit.
+    if (WaitForStatus(pci::kDone, kMailboxLimitMs)
+        && (Status() & (pci::kCallError | pci::kCallFinished)) != pci::kCallError
         && WaitForStatus(pci::kCallFinished, kFirmwareCallLimitMs)) {
         const uint32_t status = Status();
         if (!(status & pci::kCallError))

@@ -248,8 +248,8 @@ TEST_F(IsaPortTest, GspReachesTheMemoryOfThePreparedCardOnly)
     EXPECT_EQ(card.word(0xFF000480), 0xBEEF) << "the low 16 bits";
     card.setWord(0xC0000040, 0x4321);
     EXPECT_EQ(GspRead(0xC0000040), 0x4321);
-    EXPECT_EQ(GspRead(0x00000000), 0xFFFF) << "no memory there";
-    EXPECT_EQ(GspGetAddress(), 0x00000010u) << "the read moved the address on";
+    EXPECT_EQ(GspRead(0x80000000), 0xFFFF) << "no memory there";
+    EXPECT_EQ(GspGetAddress(), 0x80000010u) << "the read moved the address on";
 
     Close(id);
     card.setWord(0xFF000480, 0x1234);

@@ -80,8 +80,11 @@ TEST_F(DriverEndpointTest, ACardComesWithItsMemoryAnEmptyRangeWithout)
     std::optional<driver::Registration> held = RegisterAt(*client, 0x300);
     ASSERT_TRUE(held && held->handle != 0);
     ASSERT_NE(held->memory, nullptr);
-    ASSERT_EQ(held->memory->Regions().size(), 2u);
+    // RAM, the I/O words, video memory and the staging heap.
+    ASSERT_EQ(held->memory->Regions().size(), 4u);
     EXPECT_EQ(held->memory->Regions()[0].cardAddress, 0xFF000000u);
+    EXPECT_EQ(held->memory->Regions()[2].cardAddress, 0u);
+    EXPECT_EQ(held->memory->Regions()[3].cardAddress, 0xFF200000u);
     // The processor's RAM as the firmware left it: the system record.
     uint16_t first = 0;
     std::memcpy(&first, held->memory->RegionBytes(0), 2);
@@ -173,7 +176,8 @@ TEST_F(DriverEndpointTest, OtherMessagesAreTakenAndIgnored)
 {
     auto client = Connect();
     auto held = RegisterAt(*client, 0x300);
-    for (uint16_t message : {2, 3, 7}) {
+    // 2, 3 and 7 are the direct calls' messages.
+    for (uint16_t message : {1, 4, 5, 6}) {
         driver::FirmwareEventAnswer a = Interrupt(*client, held->handle, 'X', message);
         EXPECT_EQ(a.changes.size(), 1u) << message;
         EXPECT_TRUE(a.output.empty()) << message;

@@ -8,13 +8,19 @@
 // - a host interrupt with message 0 takes the character in the word
 //   0xFF1FB000 into the generator's serial line, whose echo, line feed,
 //   reply and prompt come back as output (faults of the line included);
-//   other messages are taken and ignored;
+//   message 2 starts a direct call (the argument buffer's address, with
+//   increments on write and read), message 3 runs it (the arguments decoded
+//   back from the call number, the result's two words from the address
+//   once the read increment is set again), message 7 answers a variable by
+//   its query number (from the address low register); other messages are
+//   taken and ignored;
 // - the non-maskable interrupt restarts the firmware: when the system
 //   record at 0xFF000000 was cleared first, the generator goes back to its
 //   state at start (custom items gone, settings reset); the record is then
 //   written anew, and output not yet taken is dropped.
 #pragma once
 
+#include "gensim/CardDci.h"
 #include "gensim/CardMemoryFile.h"
 
 #include "DriverWire.h"
@@ -47,6 +53,11 @@ public:
     static constexpr uint32_t kInputWord = 0xFF1FB000;
     static constexpr uint32_t kSystemRecord = 0xFF000000;
     static constexpr uint32_t kSystemRecordWords = 72;
+    // Video memory from processor address 0, a byte per pixel, and the
+    // direct calls' staging heap.
+    static constexpr uint32_t kVideoBytes = 2u << 20;
+    static constexpr uint32_t kHeapFirst = 0xFF200000;
+    static constexpr uint32_t kHeapBytes = 1u << 20;
 
     // The card's I/O base in a slot; throws std::invalid_argument outside 0-7.
     static uint32_t baseOf(int slot);
@@ -79,6 +90,8 @@ public:
     // Events the firmware answered so far.
     uint64_t events() const;
 
+    CardDci& dci() { return *m_dci; }
+
 private:
     uint16_t* wordAt(uint32_t address) const;
     void powerOn();
@@ -86,12 +99,17 @@ private:
     bool systemRecordCleared() const;
     void restart(driver::FirmwareEventAnswer& answer);
     void takeCharacter(driver::FirmwareEventAnswer& answer);
+    void startCall(driver::FirmwareEventAnswer& answer);
+    void runCall(driver::FirmwareEventAnswer& answer);
+    void answerQuery(driver::FirmwareEventAnswer& answer);
+    uint32_t hostAddress() const;
 
     const int m_slot;
     Generator& m_generator;
     CardMemoryFile m_file;
     uint8_t* m_memory;
     std::unique_ptr<SerialLine> m_serial;
+    std::unique_ptr<CardDci> m_dci;
     mutable std::mutex m_mutex;
     CardFaults m_faults;
     uint64_t m_events = 0;

@@ -9,10 +9,14 @@
 // makes, now and later:
 // - command 1 takes the character into the generator's serial line, whose
 //   echo, line feed, reply and prompt come back as output;
-// - command 3 runs a firmware function: none is known yet, so each call
-//   fails at its acknowledge with a result code other than 0x70, unless a
-//   test scripts how calls end;
-// - command 4 answers the card address of items 2, 3 and 5 (0 for others);
+// - command 3 runs a firmware function: a direct call of the call table
+//   reads its words from the call block (item 5), leaves its result at +12,
+//   sets done and then finished; an unknown function fails at its
+//   acknowledge with a result code other than 0x70; a test may script how
+//   every call ends instead;
+// - command 4 answers the address of items 2, 3 and 5, and of the drawing
+//   variables (items 8-120), relative to item 2, whose value it writes
+//   there first (a double's high word first); 0 for others;
 // - command 8 enters the watchdog loop, which a data write of 0xF0F0F0F0
 //   ends: the firmware writes 0 to the data register;
 // - the software reset restarts the firmware. It writes non-zero words at
@@ -22,6 +26,7 @@
 // mailbox), which the host's model acts on from then on.
 #pragma once
 
+#include "gensim/CardDci.h"
 #include "gensim/CardMemoryFile.h"
 
 #include "DriverWire.h"
@@ -61,6 +66,10 @@ public:
     static constexpr uint32_t kDevice = 0x5C20;
     static constexpr uint32_t kStartWords = 0x2000;  // SRAM offset of the two start words
     static constexpr uint32_t kVariables = 0xFFF10000;  // item 2
+    static constexpr uint32_t kCallBlock = kVariables + 0x400;  // item 5
+    // The direct calls' staging heap, in SRAM clear of 0xFFF50000-0xFFF5FFFF.
+    static constexpr uint32_t kHeapFirst = 0xFFF20000;
+    static constexpr uint32_t kHeapBytes = 0x30000;
 
     // Card `index` (from 0) on the bus. Throws std::system_error when its
     // memory file cannot be made.
@@ -95,6 +104,8 @@ public:
     uint32_t bridgeRegister(uint32_t offset) const;
     uint64_t events() const;
 
+    CardDci& dci() { return *m_dci; }
+
 private:
     uint8_t* bytesAt(uint32_t address, uint32_t length) const;
     uint32_t& registerAt(uint32_t offset) const;
@@ -103,13 +114,16 @@ private:
     void writeStartWords();
     void restart(driver::FirmwareEventAnswer& answer);
     void command(const driver::pci::MailboxEvent& mailbox, driver::FirmwareEventAnswer& answer);
-    void call(driver::FirmwareEventAnswer& answer);
+    void call(driver::FirmwareEventAnswer& answer, uint32_t function);
+    bool directCall(driver::FirmwareEventAnswer& answer, uint32_t function);
+    bool itemAddress(uint32_t item, uint32_t& address);
     void done(driver::FirmwareEventAnswer& answer, uint32_t extraBits = 0) const;
 
     const int m_index;
     Generator& m_generator;
     CardMemoryFile m_file;
     std::unique_ptr<SerialLine> m_serial;
+    std::unique_ptr<CardDci> m_dci;
     mutable std::mutex m_mutex;
     PciCardFaults m_faults;
     bool m_inWatchdogLoop = false;

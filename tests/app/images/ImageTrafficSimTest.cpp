@@ -126,6 +126,21 @@ TEST_F(ImageTrafficSimTest, EachKindSurvivesTheRoundTrip)
          Bytes().newClass("CRectangle").i32(0).i32(5).i32(6).i32(14).i32(25).i32(99).i32(-3).i32(0).data,
          "RECT White  10 20  5 6  GrayPat0", "RECT White  10 20  5 6  GrayPat0",
          Bytes().newClass("CRectangle").i32(0).i32(5).i32(6).i32(14).i32(25).i32(7).i32(0).i32(0).data},
+        {"a dot", Bytes().newClass("CDot").i32(0).i32(320).i32(240).i32(2).data, "ADOT Green 320 240",
+         "ADOT Green 320 240", {}},
+        {"a hatch", Bytes().newClass("CGrid").i32(0).i32(3).i32(10).i32(8).i32(1).data, "HATO Red 10 8",
+         "HATO Red 10 8", {}},
+        {"a grill", Bytes().newClass("CGrill").i32(0).i32(0).i32(10).i32(40).i32(7).data, "GRIV White 10 40",
+         "GRIV White 10 40", {}},
+        {"limit markers", Bytes().newClass("CMarker").i32(0).i32(3).i32(6).data, "LIMI Cyan", "LIMI Cyan", {}},
+        {"an option", Bytes().newClass("CImageOption").i32(0).i32(2).data, "NOGA", "NOGA", {}},
+        {"a filled triangle",
+         Bytes().newClass("CTriangle").i32(0).i32(320).i32(192).i32(256).i32(288).i32(384).i32(288).i32(3).i32(18).data,
+         "TRIA Yellow  320 192  256 288  384 288  Checker2", "TRIA Yellow  320 192  256 288  384 288  Checker2", {}},
+        // A question mark in a text is no query: nothing is awaited.
+        {"a text asking why",
+         Bytes().newClass("CText").i32(0).i32(100).i32(50).i32(7).i32(1).counted("Why? \xe9t\xe9").data,
+         QString::fromLatin1("TEXT White 100 50 opix9 \"Why? \xe9t\xe9\""), "TEXT White 100 50 opix9 \"Why? \xe9t\xe9\"", {}},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.what);

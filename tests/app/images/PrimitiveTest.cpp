@@ -126,8 +126,8 @@ TEST_F(PrimitiveTest, CloneKeepsValuesClassAndTreePositions)
     COval oval(1, 2, 30, 40, 3, 9);
     oval.SetLocked(true);
     // Remembered, never followed: any two distinct values do.
-    auto *item = reinterpret_cast<QTreeWidgetItem *>(quintptr(0x1000));
-    auto *parent = reinterpret_cast<QTreeWidgetItem *>(quintptr(0x2000));
+    const TreeItemId item = 0x1000;
+    const TreeItemId parent = 0x2000;
     oval.SetTreeItem(item);
     oval.SetParentItem(parent);
     const std::unique_ptr<CPrimitive> copy(oval.Clone());
@@ -136,7 +136,7 @@ TEST_F(PrimitiveTest, CloneKeepsValuesClassAndTreePositions)
     EXPECT_TRUE(copy->IsLocked());
     EXPECT_EQ(copy->GetTreeItem(), item);
     EXPECT_EQ(copy->GetParentItem(), parent);
-    EXPECT_EQ(copy->GetInsertAfter(), nullptr);
+    EXPECT_EQ(copy->GetInsertAfter(), kNoTreeItem);
 
     CLine target;
     target.VirtualAssign(CLine(4, 5, 6, 7, 0));

@@ -6,6 +6,7 @@
 #include "CPrimitive.h"
 #include "FuzzCheck.h"
 #include "FuzzInput.h"
+#include "FuzzPrompter.h"
 
 #include <QBuffer>
 
@@ -32,6 +33,7 @@ QStringList LinesOf(const CImage &image)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
+    InstallFuzzPrompter(); // a primitive of an unknown kind is reported
     FuzzArchive input(data, size);
     std::unique_ptr<CImage> image;
     try {

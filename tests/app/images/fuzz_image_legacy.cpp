@@ -6,6 +6,7 @@
 #include "CPrimitive.h"
 #include "FuzzCheck.h"
 #include "FuzzInput.h"
+#include "FuzzPrompter.h"
 
 namespace {
 
@@ -19,6 +20,7 @@ bool Untouched(const CImage &image)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
+    InstallFuzzPrompter(); // a primitive of an unknown kind is reported
     FuzzArchive input(data, size);
     CImage image;
     try {

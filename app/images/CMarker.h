@@ -1,0 +1,54 @@
+#pragma once
+// One of three fixed alignment marks drawn relative to the whole image: a
+// small cross at the centre ("CENT"), full-width and full-height lines
+// through the centre ("CROS"), and marks at the corners and edge middles
+// with the centre cross ("LIMI"). Only a kind and a colour: the geometry
+// follows the image's size; no handles, no place, no hit.
+
+#include "CPrimitive.h"
+
+#include "CNamedColour.h"
+
+class CMarker : public CPrimitive {
+    DECLARE_SERIAL(CMarker)
+
+public:
+    enum Kind { kCentreMark = 1, kCentredCross = 2, kLimitMarkers = 3 };
+
+    // A centre mark, White.
+    CMarker();
+    explicit CMarker(int kind, int colour = CNamedColour::kWhite);
+    // kind outside 1..3: a centre mark.
+    CMarker(CCanvas *canvas, int kind);
+    ~CMarker() override;
+
+    void Serialize(CArchive &ar) override;
+    CPrimitive *Clone() const override;
+    // 14, 15, 16 by kind; 0 for a kind outside them.
+    int Type() const override;
+    // On every repaint, whatever the update rectangle; nothing for an unknown kind.
+    void Draw(QPainter &painter, const QRect &update) override;
+    void Invalidate() override;
+    // "CENT White" ("CROS", "LIMI"); nothing for an unknown kind.
+    QString GetCommandText() const override;
+    bool HasColour() const override { return true; }
+    int GetColour() const override { return m_colour.GetIndex(); }
+    void SetColour(int index) override { m_colour.SetIndex(index); }
+    QString GetTypeName() const override;
+    void VirtualAssign(const CPrimitive &other) override;
+    // colour name
+    void SetFromCommand(CCommandReader &reader) override;
+    QString KindProblem() const override;
+
+    int Kind() const { return m_kind; }
+    void SetKind(int kind) { m_kind = kind; }
+
+protected:
+    CMarker(const CMarker &other);
+
+private:
+    bool KnownKind() const;
+
+    std::int32_t m_kind = kCentreMark;
+    CNamedColour m_colour{CNamedColour::kWhite};
+};

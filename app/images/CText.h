@@ -1,0 +1,84 @@
+#pragma once
+// One string in one of the generator's fonts, placed at an anchor: one
+// "TEXT" line of the image language. The editor shows the text's cells as
+// a frame in the text colour with the text inside in a fitted PC font. On a
+// canvas it has one handle, on the anchor, that moves it. The text is
+// 8-bit (Latin-1) everywhere it is kept or sent.
+
+#include "CPrimitive.h"
+
+#include "CKindValue.h"
+#include "CNamedColour.h"
+
+class CText : public CPrimitive {
+    DECLARE_SERIAL(CText)
+
+public:
+    // (10, 10), White, font 0 ("sys16"), no text.
+    CText();
+    CText(int x, int y, const QString &text, int colour = CNamedColour::kWhite, int font = 0);
+    // "Text" in font 0 in the middle of the canvas's image, with its handle:
+    // (316, 232) on 640 x 480.
+    explicit CText(CCanvas *canvas);
+    ~CText() override;
+
+    void Serialize(CArchive &ar) override;
+    CPrimitive *Clone() const override;
+    int Type() const override { return 10; }
+    void Select() override;
+    void Draw(QPainter &painter, const QRect &update) override;
+    void Invalidate() override;
+    bool BeginTrack(int index) override;
+    bool Track(int index, QPoint &point, bool test) override;
+    void EndTrack(int index, bool moved) override;
+    // "TEXT White 100 50 sys16 "AB""; while dragged, the handle's image point.
+    QString GetCommandText() const override;
+    bool HasColour() const override { return true; }
+    bool HasFont() const override { return true; }
+    int GetColour() const override { return m_colour.GetIndex(); }
+    int GetFont() const override { return m_font.GetIndex(); }
+    void SetColour(int index) override { m_colour.SetIndex(index); }
+    // The old box is repainted first.
+    void SetFont(int index) override;
+    QString GetTypeName() const override;
+    bool HitTest(const QPoint &client) const override;
+    bool IntersectsRect(const QRect &client) const override;
+    void GetBounds(QPoint &topLeft, QPoint &bottomRight) const override;
+    void Offset(int dx, int dy) override;
+    void Scale(double sx, double sy) override;
+    void SetCanvas(CCanvas *canvas) override;
+    bool SnapPoint(QPoint &image) override;
+    void VirtualAssign(const CPrimitive &other) override;
+    // colour name, x, y, font name, the text between quotes
+    void SetFromCommand(CCommandReader &reader) override;
+    QStringList NamesInLine() const override { return {m_text}; }
+
+    QPoint Anchor() const { return {m_x, m_y}; }
+    QString Text() const { return m_text; }
+    void SetText(const QString &text) { m_text = text; }
+    // The cells of the text in client pixels (image pixels without a canvas).
+    QRect GetTextRect() const;
+
+protected:
+    CText(const CText &other);
+
+private:
+    struct ClientCells {
+        int width;   // of all the cells
+        int ascent;  // above the anchor row
+        int descent; // below it
+    };
+    ClientCells Cells() const;
+    QRect TextRectAt(const QPoint &client) const;
+    // The frame's pixels with the anchor at client.
+    QRect FrameAt(const QPoint &client) const;
+    QPoint ClientAnchor() const;
+    void PlaceHandle();
+    void ShowOutline();
+
+    std::int32_t m_x = 10;
+    std::int32_t m_y = 10;
+    CNamedColour m_colour{CNamedColour::kWhite};
+    CFontKind m_font{0};
+    QString m_text;
+};

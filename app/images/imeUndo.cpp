@@ -1,0 +1,184 @@
+#include "imeUndo.h"
+
+#include "CPrimitiveListPane.h"
+#include "Prompts.h"
+
+#include <new>
+
+namespace {
+
+template <class Record>
+std::unique_ptr<imeUndo> CopyRecord(const Record &record)
+{
+    try {
+        return std::make_unique<Record>(record);
+    } catch (const std::bad_alloc &) {
+        QString text = QStringLiteral("Virtual copy failed for class ");
+        text += QLatin1String(record.ClassName());
+        AfxMessageBox(PromptText(text));
+        return nullptr;
+    }
+}
+
+std::unique_ptr<CPrimitive> DeselectedClone(const CPrimitive &primitive)
+{
+    std::unique_ptr<CPrimitive> copy(primitive.Clone());
+    if (copy)
+        copy->Deselect();
+    return copy;
+}
+
+// The record's tree item has gone (a drop rebuilt it): nothing is touched.
+void ReportGone(const char *record)
+{
+    QString text = QLatin1String(record);
+    text += QStringLiteral("::Undo: The item is no longer in the tree.");
+    AfxMessageBox(PromptText(text));
+}
+
+} // namespace
+
+imeUndo::~imeUndo() = default;
+
+// --- imeUndoCopy -------------------------------------------------------------------
+
+void imeUndoCopy::Undo(CPrimitiveListPane &pane)
+{
+    pane.RemoveClipboardEntry(m_index, m_generation);
+}
+
+std::unique_ptr<imeUndo> imeUndoCopy::VirtualCopy() const { return CopyRecord(*this); }
+
+// --- imeUndoCreate ------------------------------------------------------------------
+
+void imeUndoCreate::Undo(CPrimitiveListPane &pane)
+{
+    if (!pane.DestroyPrimitive(m_item)) {
+        AfxMessageBox(PromptText("imeUndoCreate::Undo: DestroyPrimitive failed."));
+        return;
+    }
+    m_item = kNoTreeItem;
+}
+
+std::unique_ptr<imeUndo> imeUndoCreate::VirtualCopy() const { return CopyRecord(*this); }
+
+// --- imeUndoDelete ------------------------------------------------------------------
+
+imeUndoDelete::imeUndoDelete(const CPrimitive &primitive) : m_copy(DeselectedClone(primitive)) {}
+
+imeUndoDelete::imeUndoDelete(const imeUndoDelete &other)
+    : imeUndo(other), m_copy(other.m_copy ? other.m_copy->Clone() : nullptr)
+{
+}
+
+imeUndoDelete::~imeUndoDelete() = default;
+
+void imeUndoDelete::Undo(CPrimitiveListPane &pane)
+{
+    if (!m_copy)
+        return;
+    m_copy->SetListPane(&pane);
+    if (!m_copy->InsertPrimitive()) {
+        m_copy->SetListPane(nullptr);
+        AfxMessageBox(PromptText("imeUndoDelete::Undo: InsertPrimitive failed."));
+        return;
+    }
+    (void)m_copy.release(); // the tree owns it now
+}
+
+std::unique_ptr<imeUndo> imeUndoDelete::VirtualCopy() const { return CopyRecord(*this); }
+
+// --- imeUndoCut ------------------------------------------------------------------------
+
+void imeUndoCut::Undo(CPrimitiveListPane &pane)
+{
+    m_delete.Undo(pane);
+    m_copy.Undo(pane);
+}
+
+std::unique_ptr<imeUndo> imeUndoCut::VirtualCopy() const { return CopyRecord(*this); }
+
+// --- imeUndoGroup ------------------------------------------------------------------------
+
+void imeUndoGroup::Undo(CPrimitiveListPane &pane)
+{
+    if (!pane.HasItem(m_item)) {
+        ReportGone(ClassName());
+        return;
+    }
+    pane.Ungroup(m_item);
+}
+
+std::unique_ptr<imeUndo> imeUndoGroup::VirtualCopy() const { return CopyRecord(*this); }
+
+// --- imeUndoModify -------------------------------------------------------------------------
+
+imeUndoModify::imeUndoModify(const CPrimitive &primitive) : m_copy(DeselectedClone(primitive)) {}
+
+imeUndoModify::imeUndoModify(const imeUndoModify &other)
+    : imeUndo(other), m_copy(other.m_copy ? other.m_copy->Clone() : nullptr)
+{
+}
+
+imeUndoModify::~imeUndoModify() = default;
+
+void imeUndoModify::Undo(CPrimitiveListPane &pane)
+{
+    if (m_copy && !pane.RestorePrimitive(*m_copy))
+        ReportGone(ClassName());
+}
+
+std::unique_ptr<imeUndo> imeUndoModify::VirtualCopy() const { return CopyRecord(*this); }
+
+// --- imeUndoMove ----------------------------------------------------------------------------
+
+void imeUndoMove::Undo(CPrimitiveListPane &pane)
+{
+    if (!pane.RestoreItemPosition(m_item, m_parent, m_predecessor))
+        ReportGone(ClassName());
+}
+
+std::unique_ptr<imeUndo> imeUndoMove::VirtualCopy() const { return CopyRecord(*this); }
+
+// --- imeUndoMultiple -------------------------------------------------------------------------
+
+imeUndoMultiple::imeUndoMultiple(const imeUndoMultiple &other) : imeUndo(other)
+{
+    for (const auto &record : other.m_records) {
+        if (auto copy = record->VirtualCopy())
+            m_records.push_back(std::move(copy));
+    }
+}
+
+imeUndoMultiple::~imeUndoMultiple() = default;
+
+void imeUndoMultiple::Add(const imeUndo &record)
+{
+    if (auto copy = record.VirtualCopy())
+        m_records.push_back(std::move(copy));
+}
+
+void imeUndoMultiple::Undo(CPrimitiveListPane &pane)
+{
+    // Removed one after another from one level, they come back in reverse
+    // order, each after the predecessor it had when it went.
+    for (auto it = m_records.rbegin(); it != m_records.rend(); ++it)
+        (*it)->Undo(pane);
+}
+
+std::unique_ptr<imeUndo> imeUndoMultiple::VirtualCopy() const { return CopyRecord(*this); }
+
+// --- imeUndoPaste ------------------------------------------------------------------------------
+
+void imeUndoPaste::Undo(CPrimitiveListPane &pane)
+{
+    while (!m_items.empty()) {
+        if (!pane.DestroyPrimitive(m_items.front())) {
+            AfxMessageBox(PromptText("imeUndoPaste::Undo: DestroyPrimitive failed."));
+            return;
+        }
+        m_items.erase(m_items.begin());
+    }
+}
+
+std::unique_ptr<imeUndo> imeUndoPaste::VirtualCopy() const { return CopyRecord(*this); }

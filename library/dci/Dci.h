@@ -1,0 +1,168 @@
+// Private interface of the Direct Call Interface: the call descriptors the
+// export table makes, the library's one binding, the call paths over ISA
+// and PCI, and staging in generator memory.
+#pragma once
+
+#include "internal.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <initializer_list>
+#include <optional>
+
+namespace morvane::dci {
+
+// --- Descriptors -------------------------------------------------------------------
+
+// Where a PCI call puts its words (see DirectCalls.def).
+enum class BlockForm : uint8_t { Ctx, Round, TimesDivide, Cpw };
+// What a row returns on a port it has no path for.
+enum class Elsewhere : uint8_t { Zero, TypeHalf };
+
+struct Descriptor {
+    uint16_t ordinal;
+    const char* name;
+    uint16_t isaCall;      // 0: no ISA path
+    const char* isaTypes;  // codes in sending order
+    uint8_t isaKind;       // result kind 0-7
+    int16_t pciFunction;   // -1: no PCI path
+    BlockForm form;
+    int8_t variant;        // -1: none
+    bool pciResult;
+    Elsewhere elsewhere;
+};
+
+enum Row : uint16_t {
+#define DCI(ordinal, name, ...) k_##name,
+#define DCI_HOST(...)
+#include "DirectCalls.def"
+#undef DCI
+#undef DCI_HOST
+    kRows
+};
+
+extern const Descriptor kDescriptors[kRows];
+
+// One argument of a call: a 32-bit word or a double.
+struct Arg {
+    Arg(int32_t value) : word(static_cast<uint32_t>(value)) {}
+    Arg(uint32_t value) : word(value) {}
+    Arg(double value) : real(value), isDouble(true) {}
+    uint32_t word = 0;
+    double real = 0;
+    bool isDouble = false;
+};
+// The arguments of one call, in parameter order; it does not own them.
+class Args {
+public:
+    Args(const Arg* first, std::size_t count) : first_(first), count_(count) {}
+    const Arg* begin() const { return first_; }
+    const Arg* end() const { return first_ + count_; }
+    std::size_t size() const { return count_; }
+
+private:
+    const Arg* first_;
+    std::size_t count_;
+};
+
+// --- Binding -------------------------------------------------------------------------
+
+struct Binding {
+    RemoteCallContext* context = nullptr;
+    PortId port = 0;
+    // PCI: the generator's variables, its call block and its context.
+    uint32_t variablesBase = 0;
+    uint32_t callBlock = 0;
+    uint32_t contextAddress = 0;
+};
+Binding& Bound();
+
+enum class Path { None, Isa, Pci };
+Path BoundPath();
+// The bound port's type half.
+uint32_t BoundTypeHalf();
+
+// Limits of the waits the generator's processor has no bound for.
+constexpr int64_t kTakeLimitMs = 5000;
+constexpr int64_t kFinishLimitMs = kFirmwareCallLimitMs;
+
+// One export's traffic: once a wait timed out (10007), nothing more is sent.
+class Session {
+public:
+    // Checks and selects the bound port; false: no call at all.
+    bool Open();
+    bool Dead() const { return dead_; }
+    void Fail();
+    // Marks the session dead when a mailbox operation left 10007.
+    bool Check();
+
+private:
+    bool dead_ = false;
+};
+
+// The generic body: one call described by the row, on the bound port.
+uint32_t Call(Row row, Args args);
+inline uint32_t Call(Row row, std::initializer_list<Arg> args)
+{
+    return Call(row, Args(args.begin(), args.size()));
+}
+
+// --- ISA -----------------------------------------------------------------------------
+
+// The call of Part "ISA call": message 2, arguments, 0 and the number,
+// message 3, then the result of kind. 0 once the session is dead.
+uint32_t IsaCall(Session& session, uint8_t kind, uint16_t number, const char* types, Args args);
+inline uint32_t IsaCall(Session& session, uint8_t kind, uint16_t number, const char* types,
+                        std::initializer_list<Arg> args)
+{
+    return IsaCall(session, kind, number, types, Args(args.begin(), args.size()));
+}
+// One value by its query number: words 16-bit reads, low first.
+uint64_t IsaQuery(Session& session, uint16_t number, int words);
+// Transfers into generator memory; false on a dead session or an address
+// a word-block transfer cannot start at.
+bool IsaWriteBytes(Session& session, uint32_t address, const uint8_t* bytes, std::size_t count);
+bool IsaWriteWords(Session& session, uint32_t address, const uint16_t* words, std::size_t count);
+bool IsaReadWords(Session& session, uint32_t address, uint16_t* words, std::size_t count);
+
+// --- PCI -----------------------------------------------------------------------------
+
+// Writes words at the call block from +12, runs function and returns +12
+// when wanted: 0 when the call timed out or failed with another code than 0x70.
+uint32_t PciCallWords(Session& session, uint32_t function, const uint32_t* words, std::size_t count, bool result);
+inline uint32_t PciCall(Session& session, uint32_t function, std::initializer_list<uint32_t> words, bool result)
+{
+    return PciCallWords(session, function, words.begin(), words.size(), result);
+}
+// The card address of item (relative to the variables base); nullopt when
+// the lookup was not answered.
+std::optional<uint32_t> PciItem(Session& session, uint32_t item);
+uint32_t PciRead(Session& session, uint32_t address, int32_t size);
+
+// --- Staging -------------------------------------------------------------------------
+
+// Staged sizes above this are refused.
+constexpr int64_t kStagingLimit = 16 << 20;
+
+// n bytes of generator memory: its address, 0 when refused or none.
+uint32_t Stage(Session& session, int64_t bytes);
+// Frees a staged address; the generator's answer (ISA: 0).
+uint32_t Release(Session& session, uint32_t address);
+// A byte string into staged memory (ISA byte-string write, PCI byte stream).
+bool WriteStagedBytes(Session& session, uint32_t address, const uint8_t* bytes, std::size_t count);
+
+// --- Context -------------------------------------------------------------------------
+
+// Reads the colour words (and with parameters the parameter words) of the
+// bound port into block; false when a query or lookup failed.
+bool ReadColours(Session& session, RemoteCallContext& block);
+bool ReadParameters(Session& session, RemoteCallContext& block);
+// Copies the colour words into the colour lists.
+void FillColourLists(RemoteCallContext& block);
+// Rebuilds ctm, normalwidth and normalheight from the block's values.
+void ResetMatrix(RemoteCallContext& block);
+
+double ReadDouble(const RemoteCallContext& block, int word);
+void WriteDouble(RemoteCallContext& block, int word, double value);
+
+}  // namespace morvane::dci

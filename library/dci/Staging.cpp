@@ -1,0 +1,61 @@
+// Generator memory for the length of one export: allocated and freed by two
+// further direct calls, filled and read back by the transfers of the bound
+// port's type.
+#include "Dci.h"
+
+namespace morvane::dci {
+
+namespace {
+
+constexpr uint16_t kIsaAllocate = 32988;
+constexpr uint16_t kIsaRelease = 32987;
+constexpr uint8_t kAddressResult = 7;
+constexpr uint32_t kPciAllocate = 197;
+constexpr uint32_t kPciRelease = 196;
+
+}  // namespace
+
+uint32_t Stage(Session& session, int64_t bytes)
+{
+    if (bytes < 0 || bytes > kStagingLimit || session.Dead())
+        return 0;
+    const auto n = static_cast<uint32_t>(bytes);
+    switch (BoundPath()) {
+    case Path::Isa: return IsaCall(session, kAddressResult, kIsaAllocate, "6", {n});
+    case Path::Pci: return PciCall(session, kPciAllocate, {n}, true);
+    case Path::None: break;
+    }
+    return 0;
+}
+
+uint32_t Release(Session& session, uint32_t address)
+{
+    if (session.Dead())
+        return 0;
+    switch (BoundPath()) {
+    case Path::Isa: IsaCall(session, 0, kIsaRelease, "7", {address}); return 0;
+    case Path::Pci: {
+        if (!PciWriteData(address, Bound().callBlock + 12, 4)) {
+            session.Fail();
+            return 0;
+        }
+        const int32_t answer = PciCallFunction(kPciRelease);
+        session.Check();
+        return static_cast<uint32_t>(answer);
+    }
+    case Path::None: break;
+    }
+    return 0;
+}
+
+bool WriteStagedBytes(Session& session, uint32_t address, const uint8_t* bytes, std::size_t count)
+{
+    if (BoundPath() == Path::Isa)
+        return IsaWriteBytes(session, address, bytes, count);
+    if (session.Dead())
+        return false;
+    PciWriteBuffer(bytes, address, static_cast<int32_t>(count));
+    return session.Check();
+}
+
+}  // namespace morvane::dci

@@ -1,6 +1,10 @@
 // Connecting and name-list refresh through CGenerator against the simulator,
 // on a bare pty and on a paced line, each beside the time the line itself
-// needs at that rate.
+// needs at that rate. Then what the port thread costs: commands per second
+// through CGenerator (each call handed to the port thread while the GUI
+// thread waits in its event loop) beside the backend called directly, in
+// the same run; and the longest gap between paints of the progress dialog
+// during a connect's search, beside the animation's frame interval.
 //
 //   build/bench/bench_link_timing [rate] [runs]
 //
@@ -10,12 +14,16 @@
 // formats in the generator.
 
 #include "BenchSupport.h"
+#include "CAnimateCtrl.h"
 #include "CGenerator.h"
+#include "CProgressDlg.h"
+#include "PortBackend.h"
 #include "Numbers.h"
 #include "Prompts.h"
 #include "gensim/Simulator.h"
 
 #include <QApplication>
+#include <QWidget>
 
 #include <algorithm>
 #include <chrono>
@@ -23,6 +31,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -68,6 +77,76 @@ bool RunLine(const BenchLine &line, int rate, int runs)
     return true;
 }
 
+// Paint times of any progress dialog's widgets.
+class PaintClock : public QObject
+{
+public:
+    PaintClock() { QCoreApplication::instance()->installEventFilter(this); }
+    ~PaintClock() override { QCoreApplication::instance()->removeEventFilter(this); }
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        auto *widget = qobject_cast<QWidget *>(watched);
+        if (event->type() == QEvent::Paint && widget && dynamic_cast<CProgressDlg *>(widget->window()))
+            times.push_back(std::chrono::steady_clock::now());
+        return false;
+    }
+    double LongestGapMs() const
+    {
+        double longest = 0;
+        for (size_t i = 1; i < times.size(); ++i)
+            longest = std::max(longest, std::chrono::duration<double, std::milli>(times[i] - times[i - 1]).count());
+        return longest;
+    }
+    std::vector<std::chrono::steady_clock::time_point> times;
+};
+
+// Commands per second through CGenerator and through the backend directly,
+// alternating blocks in one run; then a connect's paint gaps.
+bool RunWorker(int rate, int runs)
+{
+    gensim::Simulator sim;
+    gensim::Generator &g = sim.addGenerator(BenchGenerator(rate, kBenchLines[0]));
+    sim.start();
+    setenv("MORVANE_COM1", g.comPath().c_str(), 1);
+    auto generator = std::make_unique<CGenerator>(nullptr);
+    if (!generator->OpenPort())
+        return false;
+    constexpr int kCommands = 400;
+    std::vector<double> viaWorker;
+    std::vector<double> direct;
+    std::vector<char> reply(6000);
+    for (int run = 0; run < runs; ++run) {
+        auto t0 = std::chrono::steady_clock::now();
+        for (int i = 0; i < kCommands; ++i)
+            generator->QueryVerf();
+        viaWorker.push_back(kCommands / Seconds(t0));
+        t0 = std::chrono::steady_clock::now();
+        for (int i = 0; i < kCommands; ++i)
+            InstalledPort().SendCommand(generator->GetPort(), "VERF?", reply.data(), int32_t(reply.size()));
+        direct.push_back(kCommands / Seconds(t0));
+    }
+    auto median = [](std::vector<double> v) {
+        std::sort(v.begin(), v.end());
+        return v[v.size() / 2];
+    };
+    std::printf("  commands/s through CGenerator %.0f, backend directly %.0f, ratio %.3f\n", median(viaWorker),
+                median(direct), median(viaWorker) / median(direct));
+
+    std::vector<double> gaps;
+    for (int run = 0; run < runs; ++run) {
+        generator.reset();
+        generator = std::make_unique<CGenerator>(nullptr);
+        PaintClock clock;
+        if (!generator->OpenPort())
+            return false;
+        gaps.push_back(clock.LongestGapMs());
+    }
+    std::printf("  connect: longest gap between progress paints %.0f ms (median of %d), animation frame %d ms, "
+                "ratio %.2f\n",
+                median(gaps), runs, CAnimateCtrl::kFrameMs, median(gaps) / CAnimateCtrl::kFrameMs);
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -86,6 +165,11 @@ int main(int argc, char **argv)
             std::fprintf(stderr, "%s: the connect or the refresh failed\n", line.name);
             return 1;
         }
+    }
+    std::printf("port thread (unpaced):\n");
+    if (!RunWorker(rate, runs) || prompter.boxes != 0) {
+        std::fprintf(stderr, "the port thread's figures failed\n");
+        return 1;
     }
     InstallPrompter(nullptr);
     return 0;

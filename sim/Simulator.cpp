@@ -130,6 +130,26 @@ DriverEndpoint* Simulator::driverEndpoint()
     return m_driver.get();
 }
 
+void Simulator::restartOnNewPty(std::size_t index)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        Line& line = *m_lines.at(index);
+        if (!line.pty)
+            throw std::invalid_argument("the generator has no pty");
+        const std::string link = line.generator.options().link;
+        // The old pty goes first: it takes its link along, the new one makes it again.
+        line.pty.reset();
+        line.serial.reset();
+        line.pty = std::make_unique<PtyEndpoint>(link);
+        line.serial = std::make_unique<SerialLine>(line.generator);
+        line.generator.setPaths(line.pty->slavePath(), line.pty->link());
+        line.generator.setBaudRate(line.generator.options().baudRate);
+        ++m_lineGeneration;
+    }
+    wake();
+}
+
 std::size_t Simulator::size() const
 {
     std::lock_guard lock(m_mutex);
@@ -226,6 +246,7 @@ void Simulator::loop()
     std::vector<Line*> polled;
     GpibBus* bus = nullptr;
     unsigned busGeneration = 0;
+    unsigned lineGeneration = 0;
     while (!m_stopping) {
         fds.assign(1, pollfd{m_wake[0], POLLIN, 0});
         polled.clear();
@@ -243,6 +264,7 @@ void Simulator::loop()
             }
             bus = m_bus.get();
             busGeneration = m_busGeneration;
+            lineGeneration = m_lineGeneration;
             busFds = fds.size();
             if (bus)
                 bus->addPollFds(fds);
@@ -267,7 +289,8 @@ void Simulator::loop()
             }
         }
         std::lock_guard lock(m_mutex);
-        for (std::size_t i = 0; i < polled.size(); ++i)
+        // A pty replaced meanwhile has no results here; the next poll takes the new one.
+        for (std::size_t i = 0; i < polled.size() && lineGeneration == m_lineGeneration; ++i)
             serve(*polled[i], fds[i + 1].revents);
         // A bus closed or replaced meanwhile has no results here.
         if (bus != nullptr && busGeneration == m_busGeneration)

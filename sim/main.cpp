@@ -77,7 +77,9 @@ int main(int argc, char** argv)
         std::cerr << "gensim: cannot write " << cl.envFile << "\n";
         return 1;
     }
-    std::cout << env << std::flush;
+    // With a file the lines go there only: whoever started gensim lists them once.
+    if (cl.envFile.empty())
+        std::cout << env << std::flush;
 
     int signal = 0;
     sigwait(&stopSignals, &signal);

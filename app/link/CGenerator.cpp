@@ -12,6 +12,11 @@ CGenerator* g_pCurrentGenerator = nullptr;
 CGenerator::CGenerator(QWidget* owner)
     : m_owner(owner)
 {
+    m_link.SetLinkChangedHook([this](bool lost) {
+        if (!m_reconnecting)
+            NotifyLinkListeners(lost);
+    });
+    m_link.SetReconnectOffer([this] { return OfferReconnect(); });
 }
 
 CGenerator::CGenerator(QWidget* owner, PortId port)
@@ -22,6 +27,7 @@ CGenerator::CGenerator(QWidget* owner, PortId port)
 
 CGenerator::~CGenerator()
 {
+    m_linkListeners.clear();
     m_link.EnableCommandLog(false);
     m_link.Close();
     const QList<KnobListLink*> links = m_knobLists;

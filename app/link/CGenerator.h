@@ -17,12 +17,15 @@
 #include "RgbTriple.h"
 
 #include <QList>
+#include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 
 #include <array>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -107,9 +110,22 @@ public:
     void ReportPortError() { m_link.ReportPortError(); }
     void LogPortError() { m_link.LogPortError(); }
 
-    // --- A lost link (see GeneratorLink) --------------------------------
+    // --- A lost link (see GeneratorLink; CGeneratorReconnect.cpp) --------
     bool IsLinkLost() const { return m_link.IsLinkLost(); }
     bool CheckLink() { return m_link.CheckLink(); }
+    // listener hears true when the link is lost and false when it is back;
+    // it is dropped when context goes. It must not talk to the generator
+    // at once: the call that noticed may still be under way.
+    void AddLinkListener(QObject* context, std::function<void(bool lost)> listener);
+    // The model the generator names, for the questions about its link.
+    void SetModelName(const QString& model) { m_modelName = model; }
+    // A handshake, else the same port closed and opened again with the rate
+    // search (a replugged adapter is a new device); then the rate the port
+    // had, "VERF?" and "*IDN?". Under progress, or a dialog of its own when
+    // null. showErrors: a failure is told in a "Connect Error" box.
+    bool Reconnect(CProgressDlg* progress, bool showErrors);
+    // What "*IDN?" answered at the last reconnect.
+    void GetReconnectIdentity(QString& model, QString& version, QString& serial) const;
     static bool AnyLinkLost() { return GeneratorLink::AnyLinkLost(); }
     static quint64 HaltingFailureCount() { return GeneratorLink::HaltingFailureCount(); }
 
@@ -600,6 +616,10 @@ private:
     void YmodemFailStatus(int expected, unsigned textId);
     // ===== End of YMODEM block transfer =====================================
 
+    void NotifyLinkListeners(bool lost);
+    // The first command of a user action on a lost link: "Reconnect now?".
+    bool OfferReconnect();
+
     GeneratorLink m_link;
     GeneratorNameCaches m_caches;
     QWidget* m_owner = nullptr;
@@ -614,6 +634,17 @@ private:
     bool m_ymodemCancelled = false; // the user's Cancel was seen during a wait
     bool m_ymodemPutFailed = false;
     int m_ymodemLength = 0;         // of the block last read
+    struct LinkListener {
+        QPointer<QObject> context;
+        std::function<void(bool lost)> listener;
+    };
+    QList<LinkListener> m_linkListeners;
+    QString m_modelName;
+    bool m_reconnecting = false; // listeners hear the end of a reconnect only
+    int m_reconnectRate = 0; // the serial rate the port had before it was lost
+    QString m_reconnectModel;
+    QString m_reconnectVersion;
+    QString m_reconnectSerial;
 };
 
 // The generator made current last, null when none.

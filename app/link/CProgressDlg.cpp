@@ -6,6 +6,9 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QEventLoop>
+#include <QThread>
+#include <QTimer>
 #include <QLabel>
 #include <QPushButton>
 #include <QWindow>
@@ -14,6 +17,7 @@ namespace {
 
 // One poll lets through what is pending, but never holds the operation longer.
 constexpr int kPumpBoundMs = 10;
+constexpr int kFirstPaintBoundMs = 500;
 
 const QColor kLightYellow(255, 255, 128);
 
@@ -44,8 +48,30 @@ CProgressDlg::CProgressDlg(QWidget *parent, bool showCancel)
         windowHandle()->setTransientParent(m_owner->window()->windowHandle());
     }
     show();
-    // Painted before the operation starts; user input waits for the first poll.
+    WaitForFirstPaint();
+}
+
+// Painted before the operation starts, which may block at once; user input
+// waits for the first poll. A screen that never exposes the dialog holds
+// the operation no longer than the bound.
+void CProgressDlg::WaitForFirstPaint()
+{
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    if (m_painted)
+        return;
+    QEventLoop loop;
+    m_paintWait = &loop;
+    QTimer::singleShot(kFirstPaintBoundMs, &loop, &QEventLoop::quit);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    m_paintWait = nullptr;
+}
+
+void CProgressDlg::paintEvent(QPaintEvent *event)
+{
+    QDialog::paintEvent(event);
+    m_painted = true;
+    if (m_paintWait)
+        m_paintWait->quit();
 }
 
 CProgressDlg::~CProgressDlg() = default;
@@ -115,6 +141,12 @@ void CProgressDlg::SetExternalCancel(ExternalCancel query)
 
 void CProgressDlg::OnCancel()
 {
+    // A port hook may press Cancel on the port thread while the GUI thread
+    // waits for it in its event loop: the press is handed over, in order.
+    if (QThread::currentThread() != thread()) {
+        QMetaObject::invokeMethod(this, [this] { OnCancel(); }, Qt::BlockingQueuedConnection);
+        return;
+    }
     MarkCancelled();
 }
 

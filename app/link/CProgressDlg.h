@@ -40,6 +40,8 @@ public:
     virtual void OnCancel();
 
     bool IsAnimating() const;
+    // Shown and not closed by its operation yet.
+    bool IsOpen() const { return isVisible() && !m_closed; }
     QWidget *Owner() const { return m_owner; }
 
     // A source of cancellation outside the dialog, such as a link that was
@@ -54,10 +56,12 @@ protected:
     void reject() override; // Esc
     void done(int result) override;
     void closeEvent(QCloseEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 
 private:
     void BuildControls(bool showCancel);
     void OnInitDialog();
+    void WaitForFirstPaint();
     void MarkCancelled();
     bool ExternallyCancelled() const;
 
@@ -70,4 +74,6 @@ private:
     bool m_showCancel;
     bool m_closed = false;
     quint64 m_externalAtOpen = 0;
+    bool m_painted = false;
+    class QEventLoop *m_paintWait = nullptr;
 };

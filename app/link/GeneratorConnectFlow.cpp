@@ -68,30 +68,65 @@ bool GeneratorConnectFlow::OpenPort()
         return false; // nothing usable was chosen (no PCI card)
 
     auto progress = std::make_unique<CProgressDlg>(m_owner, false);
+    const OpenResult result = OpenSpec(spec, progress.get());
+    if (!result.opened)
+        progress.reset();
+    if (!result.connected)
+        ShowConnectError(nullptr, GeneratorLink::LibraryErrorText(result.error));
+    return result.connected;
+}
+
+GeneratorConnectFlow::OpenResult GeneratorConnectFlow::OpenSpec(const QString& spec, CProgressDlg* progress)
+{
     progress->SetStatus(IDC_STATUS1, FormatString(IDS_CONNECTING_ON, {spec}));
     progress->SetStatus(IDC_STATUS2, LoadString(IDS_ATTEMPT_HANDSHAKE));
-
     m_link.SetPort(Port().Open(spec.toLatin1().constData()));
-    if (m_link.GetPort() == 0) {
-        const QString text = GeneratorLink::LibraryErrorText(Port().GetError());
-        progress.reset();
-        ShowConnectError(nullptr, text);
-        return false;
-    }
+    if (m_link.GetPort() == 0)
+        return {false, false, Port().GetError()};
     const int error = Port().GetError();
     bool connected = error == MORVANE_OK;
     if (!connected && error == MORVANE_E_HANDSHAKE && m_link.IsSerial()) {
         progress->SetStatus(IDC_STATUS1, LoadString(IDS_AUTO_DETECT_BAUD));
-        connected = SearchBaudRate(progress.get());
+        connected = SearchBaudRate(progress);
     }
     if (!connected) {
-        ShowConnectError(nullptr, GeneratorLink::LibraryErrorText(error));
         m_link.Close();
-        return false;
+        return {true, false, error};
     }
-    progress.reset();
     m_link.SetLinkLost(false);
-    return true;
+    return {true, true, MORVANE_OK};
+}
+
+QString GeneratorConnectFlow::SpecOfPort() const
+{
+    const PortId port = m_link.LastPort();
+    const int slot = PortSlotOf(port);
+    switch (PortTypeOf(port)) {
+    case PortType::Isa: return QStringLiteral("isa%1").arg(slot);
+    case PortType::Com: return QStringLiteral("com%1").arg(slot + 1);
+    case PortType::Pci: return QStringLiteral("pci%1").arg(slot + 1);
+    case PortType::Gpib:
+        return QStringLiteral("gpib%1:%2").arg(m_link.GetGpibAddress()).arg(m_link.GetGpibBoard());
+    default: return QString();
+    }
+}
+
+bool GeneratorConnectFlow::Reopen(CProgressDlg* progress, QString& failure)
+{
+    const QString spec = SpecOfPort();
+    if (spec.isEmpty())
+        return false;
+    // A replugged adapter is a new device: the old handle never answers again.
+    m_link.Close();
+    std::unique_ptr<CProgressDlg> own;
+    if (progress == nullptr) {
+        own = std::make_unique<CProgressDlg>(m_owner, false);
+        progress = own.get();
+    }
+    const OpenResult result = OpenSpec(spec, progress);
+    if (!result.connected)
+        failure = GeneratorLink::LibraryErrorText(result.error);
+    return result.connected;
 }
 
 BaudChange GeneratorConnectFlow::ChangeBaudRate(int rate)

@@ -6,6 +6,7 @@
 #include <QString>
 
 class CGenerator;
+class CProgressDlg;
 class GeneratorLink;
 class QWidget;
 struct PromptText;
@@ -28,11 +29,23 @@ public:
     bool OpenPort();
     // 0 asks for the rate in a dialog.
     BaudChange ChangeBaudRate(int rate);
+    // Closes the port and opens the same one again, searching the serial
+    // rates, under progress (a dialog of its own when null); no box. false
+    // leaves no port and the library's text in failure.
+    bool Reopen(CProgressDlg* progress, QString& failure);
 
 private:
+    struct OpenResult {
+        bool opened;    // the library gave a port
+        bool connected; // and the generator answered on it
+        int error;      // the library's error when not connected
+    };
+    OpenResult OpenSpec(const QString& spec, CProgressDlg* progress);
+    // The library's spec of the port that is open.
+    QString SpecOfPort() const;
     // The library's spec of a port dialog choice; empty when none is usable.
     QString PortSpec(int type, int number);
-    bool SearchBaudRate(class CProgressDlg* progress);
+    bool SearchBaudRate(CProgressDlg* progress);
     static void ShowConnectError(QWidget* parent, const PromptText& text);
 
     CGenerator& m_generator;

@@ -4,11 +4,13 @@
 #include "CommandLog.h"
 #include "CommandName.h"
 #include "PortBackend.h"
+#include "PortWorker.h"
 #include "ReplyNumbers.h"
 
 #include "AppFolders.h"
 #include "Prompts.h"
 #include "ResourceIds.h"
+#include "UserAction.h"
 
 #include <algorithm>
 #include <cmath>
@@ -37,6 +39,36 @@ bool IsLinkLossCode(int code)
 
 } // namespace
 
+// One call of the link on the port thread. A second one begun while the first
+// waits (from an event the wait let through) is a program error: refused
+// without traffic and logged, never queued behind the first on the same link.
+class GeneratorLink::Call
+{
+public:
+    explicit Call(const GeneratorLink& link)
+        : m_link(link)
+        , m_refused(link.m_callInFlight)
+    {
+        if (m_refused)
+            qCritical("Program error: a call on %s began while another was in flight; refused.",
+                      qPrintable(link.GetPortName()));
+        else
+            m_link.m_callInFlight = true;
+    }
+    ~Call()
+    {
+        if (!m_refused)
+            m_link.m_callInFlight = false;
+    }
+    Call(const Call&) = delete;
+    Call& operator=(const Call&) = delete;
+    bool Refused() const { return m_refused; }
+
+private:
+    const GeneratorLink& m_link;
+    bool m_refused;
+};
+
 GeneratorLink::GeneratorLink()
     : m_reply(kReplyBufferSize, '\0')
 {
@@ -44,8 +76,13 @@ GeneratorLink::GeneratorLink()
 
 GeneratorLink::~GeneratorLink()
 {
+    // Deleted from an event run during its own call: the port thread still
+    // writes the reply buffer until that call ends.
+    if (m_callInFlight)
+        PortWorker::Run([] {});
     m_log.reset();
     Close();
+    m_linkChanged = nullptr;
     SetLinkLost(false);
 }
 
@@ -53,6 +90,8 @@ GeneratorLink::~GeneratorLink()
 
 void GeneratorLink::Close()
 {
+    if (m_callInFlight)
+        PortWorker::Run([] {}); // the call in flight ends first
     if (m_port != 0)
         Port().Close(m_port);
     m_port = 0;
@@ -78,12 +117,14 @@ QString GeneratorLink::GetPortName() const
 
 int GeneratorLink::GetBaudRate() const
 {
-    return Port().GetRate(m_port);
+    const Call call(*this);
+    return call.Refused() ? 0 : Port().GetRate(m_port);
 }
 
 void GeneratorLink::FlushPort()
 {
-    if (m_port != 0)
+    const Call call(*this);
+    if (m_port != 0 && !call.Refused())
         Port().Flush(m_port);
 }
 
@@ -107,7 +148,7 @@ void GeneratorLink::Transmit(bool expectReply)
     if (m_log)
         m_log->WriteLine(m_command.toLatin1());
     ClearReply();
-    if (IsHalted()) {
+    if (IsHalted() && !(m_linkLost && OfferReconnect() && !IsHalted())) {
         // The first failure was shown; the rest of the operation fails quietly.
         m_nameProblem.clear();
         m_lastError = m_linkLost ? MORVANE_E_TIMEOUT : m_operationError;
@@ -117,6 +158,12 @@ void GeneratorLink::Transmit(bool expectReply)
     }
     if (RefuseBadName()) {
         NoteFailure();
+        return;
+    }
+    const Call call(*this);
+    if (call.Refused()) {
+        m_nameProblem.clear();
+        m_lastError = MORVANE_E_PORT_TYPE; // nothing was sent
         return;
     }
     const QByteArray command = m_command.toLatin1();
@@ -141,6 +188,7 @@ void GeneratorLink::NoteFailure()
     if (m_lastError == MORVANE_OK)
         return;
     if (IsLinkLossCode(m_lastError)) {
+        m_actionAsked = UserAction::Current(); // its box was this action's word on the link
         SetLinkLost(true);
         ++g_haltingFailures;
     } else if (m_operationDepth > 0 && !m_operationFailed) {
@@ -172,7 +220,8 @@ bool GeneratorLink::RefuseBadName()
 
 void GeneratorLink::SendCommand(bool expectReply)
 {
-    if (m_port == 0) {
+    // A link lost for good (its reopen failed) still asks a user action to reconnect.
+    if (m_port == 0 && !m_linkLost) {
         m_nameProblem.clear();
         if (m_log)
             m_log->WriteLine(m_command.toLatin1());
@@ -246,7 +295,9 @@ void GeneratorLink::GetReplyLines(QStringList& lines)
 
 bool GeneratorLink::GetPortErrorText(QString& text)
 {
-    const int code = Port().GetError();
+    // The library's error as it stands now, asked on the port thread.
+    int code = MORVANE_OK;
+    PortWorker::Run([&] { code = InstalledPort().GetError(); });
     if (code == MORVANE_OK) {
         text = QStringLiteral(" ");
         return false;
@@ -278,11 +329,33 @@ void GeneratorLink::SetLinkLost(bool lost)
         return;
     m_linkLost = lost;
     g_lostLinks += lost ? 1 : -1;
+    if (m_linkChanged)
+        m_linkChanged(lost);
+}
+
+// Once per user action: traffic outside actions (refreshes, timers) and the
+// rest of an action that was asked already fail quietly.
+bool GeneratorLink::OfferReconnect()
+{
+    const quint64 action = UserAction::Current();
+    if (action == 0 || action == m_actionAsked || !m_reconnectOffer)
+        return false;
+    m_actionAsked = action;
+    // The reconnect sends commands of its own; the one waiting goes after them.
+    const QString command = m_command;
+    const QString nameProblem = m_nameProblem;
+    m_nameProblem.clear();
+    const bool back = m_reconnectOffer();
+    m_command = command;
+    m_nameProblem = nameProblem;
+    ClearReply();
+    return back;
 }
 
 bool GeneratorLink::CheckLink()
 {
-    if (m_port == 0 || Port().IsShutDown(m_port) != 0)
+    const Call call(*this);
+    if (call.Refused() || m_port == 0 || Port().IsShutDown(m_port) != 0)
         return false;
     SetLinkLost(false);
     return true;
@@ -339,7 +412,8 @@ void GeneratorLink::Delay(double seconds)
 
 bool GeneratorLink::PutString(const QString& s)
 {
-    if (m_port == 0 || IsGpib())
+    const Call call(*this);
+    if (call.Refused() || m_port == 0 || IsGpib())
         return false;
     if (m_log)
         m_log->BeginChars("PutString: ");
@@ -366,34 +440,43 @@ bool GeneratorLink::WaitForChar(int seconds)
     return true;
 }
 
+// The raw waits poll the port; each runs whole on the port thread.
 bool GeneratorLink::SkipToPrompt(int seconds)
 {
-    for (size_t count = 0; count < m_reply.size(); ++count) {
-        if (!WaitForChar(seconds))
-            return false;
-        if ((Port().GetChar(m_port) & 0xFF) == '>')
-            return true;
-    }
-    return false;
+    const Call call(*this);
+    if (call.Refused())
+        return false;
+    bool prompted = false;
+    PortWorker::Run([&] {
+        for (size_t count = 0; !prompted && count < m_reply.size(); ++count) {
+            if (!WaitForChar(seconds))
+                return;
+            prompted = (Port().GetChar(m_port) & 0xFF) == '>';
+        }
+    });
+    return prompted;
 }
 
 bool GeneratorLink::GetString()
 {
-    if (m_port == 0 || IsGpib())
+    const Call call(*this);
+    if (call.Refused() || m_port == 0 || IsGpib())
         return false;
     if (m_log)
         m_log->BeginChars("GetString: ");
     bool ended = false;
-    for (size_t count = 0; !ended && count < m_reply.size(); ++count) {
-        if (!WaitForChar(kReplyCharSeconds)) {
-            m_lastError = MORVANE_E_TIMEOUT;
-            break;
+    PortWorker::Run([&] {
+        for (size_t count = 0; !ended && count < m_reply.size(); ++count) {
+            if (!WaitForChar(kReplyCharSeconds)) {
+                m_lastError = MORVANE_E_TIMEOUT;
+                break;
+            }
+            m_reply[0] = char(Port().GetChar(m_port) & 0xFF);
+            if (m_log)
+                m_log->AppendChars(QByteArray(1, m_reply[0]));
+            ended = m_reply[0] == '\n';
         }
-        m_reply[0] = char(Port().GetChar(m_port) & 0xFF);
-        if (m_log)
-            m_log->AppendChars(QByteArray(1, m_reply[0]));
-        ended = m_reply[0] == '\n';
-    }
+    });
     ClearReply();
     if (!ended && m_log) {
         m_log->AppendRaw("\n");
@@ -404,7 +487,8 @@ bool GeneratorLink::GetString()
 
 bool GeneratorLink::SendFile(FILE* f, CProgressDlg* progress)
 {
-    if (f == nullptr || m_port == 0)
+    const Call call(*this);
+    if (call.Refused() || f == nullptr || m_port == 0)
         return false;
     long sent = 0;
     for (int c; (c = std::fgetc(f)) != EOF; ++sent) {

@@ -11,6 +11,7 @@
 #include <QStringList>
 
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -29,7 +30,14 @@ public:
     // --- The port --------------------------------------------------------
     PortId GetPort() const { return m_port; }
     // Takes an open port (0: none); the link closes it when it goes.
-    void SetPort(PortId port) { m_port = port; }
+    void SetPort(PortId port)
+    {
+        m_port = port;
+        if (port != 0)
+            m_lastPort = port;
+    }
+    // The port open last, also after it was closed: a reconnect opens it again.
+    PortId LastPort() const { return m_lastPort; }
     // Closes the port, if one is open.
     void Close();
     PortType Type() const { return PortTypeOf(m_port); }
@@ -92,6 +100,11 @@ public:
     // Handshakes with the generator; true (and the link no longer lost) when it answers.
     bool CheckLink();
     static bool AnyLinkLost();
+    // Told each time the link is lost (true) or regained (false).
+    void SetLinkChangedHook(std::function<void(bool lost)> hook) { m_linkChanged = std::move(hook); }
+    // The first command of a user action on a lost link runs this (once per
+    // action): true when the link is back and the command may go.
+    void SetReconnectOffer(std::function<bool()> offer) { m_reconnectOffer = std::move(offer); }
 
     // --- Operations ---------------------------------------------------------
     // The commands of one operation (a send, a recall, a copy, a scan, a
@@ -125,13 +138,20 @@ public:
     // Reads and drops raw characters up to the generator's ">" prompt.
     bool SkipToPrompt(int seconds);
 
+    // A call of this link is on the port thread: an event run while the GUI
+    // thread waits for it must not start another on the same link.
+    bool IsCallInFlight() const { return m_callInFlight; }
+
 private:
+    class Call;
     void ClearReply() { m_reply[0] = '\0'; }
     bool RefuseBadName();
     void NoteFailure();
+    bool OfferReconnect();
     bool WaitForChar(int seconds);
 
     PortId m_port = 0;
+    PortId m_lastPort = 0;
     int m_gpibAddress = 0;
     int m_gpibBoard = 0;
     QString m_command;
@@ -145,4 +165,8 @@ private:
     int m_putBackDepth = 0;
     bool m_operationFailed = false;
     int m_operationError = 0; // the failure that ended the operation
+    mutable bool m_callInFlight = false;
+    std::function<void(bool lost)> m_linkChanged;
+    std::function<bool()> m_reconnectOffer;
+    quint64 m_actionAsked = 0; // the user action that lost the link or was asked already
 };

@@ -1,5 +1,7 @@
 #include "PortBackend.h"
 
+#include "PortWorker.h"
+
 #include <chrono>
 #include <thread>
 
@@ -21,10 +23,20 @@ PortBackend* g_installed = nullptr;
 
 } // namespace
 
-PortBackend& Port()
+PortBackend& InstalledPort()
 {
     static PortBackend library;
     return g_installed != nullptr ? *g_installed : library;
+}
+
+bool LibraryPortInUse()
+{
+    return g_installed == nullptr;
+}
+
+PortBackend& Port()
+{
+    return PortWorker::Front();
 }
 
 PortBackend* InstallPortBackend(PortBackend* backend)

@@ -36,8 +36,13 @@ public:
     virtual void Pause(int ms);
 };
 
-// The backend in use: the one installed last, else the library's.
+// The backend in use (the one installed last, else the library's), each of
+// its calls run on the port thread (PortWorker).
 PortBackend& Port();
+// The backend in use itself, called on the caller's thread.
+PortBackend& InstalledPort();
+// True while no backend is installed: the library itself answers.
+bool LibraryPortInUse();
 // Installs backend (not owned); nullptr restores the library's. Returns the
 // one installed before (nullptr: the library's).
 PortBackend* InstallPortBackend(PortBackend* backend);

@@ -1,5 +1,7 @@
 #include "CDropTarget.h"
 
+#include "UserAction.h"
+
 #include <QDropEvent>
 
 CDropTarget::~CDropTarget()
@@ -63,6 +65,7 @@ bool CDropTarget::eventFilter(QObject *watched, QEvent *event)
         m_entered = false;
         auto *drop = static_cast<QDropEvent *>(event);
         m_dropEffect = Qt::CopyAction;
+        const UserAction userAction;
         if (OnDrop(m_widget, drop->mimeData(), drop->dropAction(), drop->position().toPoint())) {
             drop->setDropAction(m_dropEffect);
             drop->accept();

@@ -1,5 +1,7 @@
 #include "CommandRouter.h"
 
+#include "UserAction.h"
+
 #include "Archive.h"
 #include "Prompts.h"
 #include "ResourceIds.h"
@@ -116,7 +118,10 @@ bool CommandRouter::Execute(int id)
     // A copy: the handler may replace its own entry.
     const Handler handler = it->handler;
     const QAction *action = it->action;
-    RunGuarded(id, action ? action->text() : QString(), handler);
+    {
+        const UserAction userAction;
+        RunGuarded(id, action ? action->text() : QString(), handler);
+    }
     Update();
     return true;
 }

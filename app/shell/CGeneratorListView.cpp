@@ -11,9 +11,11 @@
 #include "CSelectPortDlg.h"
 #include "DialogUnits.h"
 #include "Prompts.h"
+#include "PortWorker.h"
 #include "ShellImages.h"
 #include "ResourceIds.h"
 #include "StringTable.h"
+#include "UserAction.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -113,7 +115,10 @@ CGeneratorListView::CGeneratorListView(QWidget *parent) : QWidget(parent), m_lis
         if (m_mainWindow)
             m_mainWindow->UpdateControls();
     });
-    connect(m_list, &QTreeWidget::itemDoubleClicked, this, [this] { OnDblclkList(); });
+    connect(m_list, &QTreeWidget::itemDoubleClicked, this, [this] {
+        const UserAction action;
+        OnDblclkList();
+    });
 }
 
 CGeneratorListView::~CGeneratorListView()
@@ -310,8 +315,69 @@ void CGeneratorListView::AddConnectedRow(CGeneratorView *view)
     view->GetIdentity(model, firmware, serial);
     const QString baud = IsComPort(generator) ? QString::number(generator->GetBaudRate()) : QStringLiteral("N/A");
     AppendRow(view, {model, generator->GetPortName(), firmware, serial, baud});
+    WatchLink(view);
     if (m_mainWindow)
         m_mainWindow->GeneratorAdded(view);
+}
+
+// --- A lost link --------------------------------------------------------------
+
+namespace {
+constexpr int kLinkLostRole = Qt::UserRole + 2;
+} // namespace
+
+void CGeneratorListView::WatchLink(CGeneratorView *view)
+{
+    QPointer<CGeneratorView> watched(view);
+    view->Connection()->AddLinkListener(this, [this, watched](bool lost) {
+        if (!watched)
+            return;
+        ShowRowLinkLost(watched, lost);
+        if (!lost) {
+            PortWorker::PostWhenIdle(this, [this, watched] {
+                if (watched)
+                    RefreshRowAfterReconnect(watched);
+            });
+        }
+    });
+}
+
+bool CGeneratorListView::IsRowLinkLost(int row) const
+{
+    const QTreeWidgetItem *item = m_list->topLevelItem(row);
+    return item && item->data(0, kLinkLostRole).toBool();
+}
+
+void CGeneratorListView::ShowRowLinkLost(CGeneratorView *view, bool lost)
+{
+    QTreeWidgetItem *item = m_list->topLevelItem(FindRow(view));
+    if (!item)
+        return;
+    const int icon = item->data(0, CDataTransferDlg::kIconRole).toInt();
+    item->setData(0, kLinkLostRole, lost);
+    item->setIcon(0, lost ? LinkLostRowIcon(icon) : ShellImageList().value(icon));
+    const QString tip = lost ? FormatString(IDS_LINK_LOST_BAR, {item->text(0), item->text(1)}) : QString();
+    for (int column = 0; column < m_list->columnCount(); ++column)
+        item->setToolTip(column, tip);
+}
+
+void CGeneratorListView::RefreshRowAfterReconnect(CGeneratorView *view)
+{
+    QTreeWidgetItem *item = m_list->topLevelItem(FindRow(view));
+    CGenerator *generator = view->Connection();
+    if (!item || !generator || generator->IsLinkLost())
+        return;
+    QString model;
+    QString firmware;
+    QString serial;
+    generator->GetReconnectIdentity(model, firmware, serial);
+    if (!serial.isEmpty()) {
+        item->setText(0, model);
+        item->setText(2, firmware);
+        item->setText(3, serial);
+    }
+    if (IsComPort(generator))
+        item->setText(kBaudColumn, QString::number(generator->GetBaudRate()));
 }
 
 // --- Disconnect --------------------------------------------------------------

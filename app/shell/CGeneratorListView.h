@@ -39,6 +39,8 @@ public:
     CGeneratorView *GetRowView(int row) const;
     QString GetRowText(int row, int column) const;
     int GetRowIcon(int row) const;
+    // The row shows that its generator's link is lost (mark and tooltip).
+    bool IsRowLinkLost(int row) const;
     int FindRow(const CGeneratorView *view) const;
     bool IsRowSelected(int row) const;
     void SelectRow(int row, bool selected);
@@ -104,7 +106,11 @@ private:
     // The port dialog and the two questions; false when the user stopped.
     bool AskForceInit(uint32_t &type, int &number, QString &port);
     void AddConnectedRow(CGeneratorView *view);
-    void UpdateBaudRate(int row, CGenerator &generator);
+    // The row's mark and tooltip follow its generator's link; a regained
+    // link refreshes the row from the reconnect once the generator is free.
+    void WatchLink(CGeneratorView *view);
+    void ShowRowLinkLost(CGeneratorView *view, bool lost);
+    void RefreshRowAfterReconnect(CGeneratorView *view);
     bool RemoveNow(CGeneratorView *view);
     // Refuses a command that would run into a running operation or a tool's transfer.
     bool MayRun(const CGeneratorView *view = nullptr) const;

@@ -144,3 +144,25 @@ QIcon DeleteToolImage()
     painter.end();
     return QIcon(pixmap);
 }
+
+QIcon LinkLostRowIcon(int icon)
+{
+    static QHash<int, QIcon> cache;
+    if (const auto it = cache.constFind(icon); it != cache.constEnd())
+        return *it;
+    // The row's own picture, crossed by a red stroke on a white edge: the
+    // generator does not answer. 16 x 16, as the list's pictures are.
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    const QList<QIcon> &images = ShellImageList();
+    if (icon >= 0 && icon < images.size())
+        painter.drawPixmap(0, 0, images[icon].pixmap(16, 16));
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(Qt::white, 5, Qt::SolidLine, Qt::RoundCap));
+    painter.drawLine(QPointF(2.5, 13.5), QPointF(13.5, 2.5));
+    painter.setPen(QPen(QColor(220, 0, 0), 3, Qt::SolidLine, Qt::RoundCap));
+    painter.drawLine(QPointF(2.5, 13.5), QPointF(13.5, 2.5));
+    painter.end();
+    return cache[icon] = QIcon(pixmap);
+}

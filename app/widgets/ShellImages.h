@@ -36,3 +36,6 @@ QString MarkTip(int mark);
 // disabled: a document with a spark (new item) and a waste bin (delete).
 QIcon NewItemToolImage();
 QIcon DeleteToolImage();
+
+// A generator row whose link is lost: its icon struck through in red.
+QIcon LinkLostRowIcon(int icon);

@@ -11,6 +11,7 @@
 #include "DataPaneSelectionRules.h"
 #include "Prompts.h"
 #include "StringTable.h"
+#include "UserAction.h"
 
 #include <QApplication>
 #include <QMenu>
@@ -46,7 +47,10 @@ void CGeneratorDataPane::CreateLists()
         names->hide();
         m_lists[list] = names;
         connect(names, &QListWidget::itemSelectionChanged, this, [this] { UpdateSelectionState(); });
-        connect(names, &QListWidget::itemDoubleClicked, this, [this] { OnDblclkList(); });
+        connect(names, &QListWidget::itemDoubleClicked, this, [this] {
+            const UserAction action;
+            OnDblclkList();
+        });
         connect(names, &QWidget::customContextMenuRequested, this,
                 [this, names](const QPoint &pos) { OnRightClick(names, pos); });
     }

@@ -12,6 +12,7 @@
 #include "Prompts.h"
 #include "ResourceIds.h"
 #include "StringTable.h"
+#include "UserAction.h"
 
 #include <QHeaderView>
 #include <QTreeWidget>
@@ -73,7 +74,10 @@ void CGeneratorDataPane::CreateDetailedList()
     m_detailedList->header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     connect(m_detailedList->header(), &QHeaderView::sectionClicked, this,
             [this](int column) { OnColumnClickFormatList(column); });
-    connect(m_detailedList, &QTreeWidget::itemDoubleClicked, this, [this] { UseDetailedSelection(); });
+    connect(m_detailedList, &QTreeWidget::itemDoubleClicked, this, [this] {
+        const UserAction action;
+        UseDetailedSelection();
+    });
 }
 
 bool CGeneratorDataPane::AskScanFormats()

@@ -156,9 +156,19 @@ void CGeneratorStatusPane::SetValue(int row, const QString &text)
         item->setText(1, text);
 }
 
+void CGeneratorStatusPane::SetLinkLost(bool lost)
+{
+    m_list->setEnabled(!lost);
+}
+
+bool CGeneratorStatusPane::IsGreyed() const
+{
+    return !m_list->isEnabled();
+}
+
 void CGeneratorStatusPane::RefreshValues()
 {
-    if (!m_view || !m_generator)
+    if (!m_view || !m_generator || m_generator->IsLinkLost())
         return;
     const CGeneratorState &state = m_view->GetState();
     SetValue(kRowFirmware, state.firmwareVersion);
@@ -178,16 +188,20 @@ void CGeneratorStatusPane::RefreshFormatFigures()
     m_generator->CmdFmtl(m_view->GetState().format);
     const int hres = m_generator->QueryHres();
     const int vres = m_generator->QueryVres();
-    SetValue(kRowResolution, QStringLiteral("%1 x %2").arg(hres).arg(vres));
-    SetValue(kRowScanType, LoadString(m_generator->QueryScan() == 1 ? IDS_PROGRESSIVE : IDS_INTERLACE));
+    const int scan = m_generator->QueryScan();
     const double total = m_generator->QueryHtot();
     const double rate = m_generator->QueryHrat();
+    // Lost on the way: what the failed queries read is no figure of the generator.
+    if (m_generator->IsLinkLost())
+        return;
+    SetValue(kRowResolution, QStringLiteral("%1 x %2").arg(hres).arg(vres));
+    SetValue(kRowScanType, LoadString(scan == 1 ? IDS_PROGRESSIVE : IDS_INTERLACE));
     SetValue(kRowPixelRate, FormatFixed(total * rate * 0.000001, 3) + QStringLiteral(" Mhz"));
 }
 
 void CGeneratorStatusPane::RefreshMemory()
 {
-    if (!m_generator)
+    if (!m_generator || m_generator->IsLinkLost())
         return;
     if (m_memoryCheckPending && m_generator->GetFirmwareVersion() > kMemoryFirmware) {
         m_memoryRowsPresent = true;
@@ -198,8 +212,12 @@ void CGeneratorStatusPane::RefreshMemory()
     if (!m_memoryRowsPresent)
         return;
     // Memories beyond 2 GiB are shown whole.
-    SetValue(kRowMemoryUsed, FormatInt(m_generator->QueryMemu()) + QStringLiteral(" Bytes"));
-    SetValue(kRowMemoryFree, FormatInt(m_generator->QueryMemf()) + QStringLiteral(" Bytes"));
+    const auto used = m_generator->QueryMemu();
+    const auto free = m_generator->QueryMemf();
+    if (m_generator->IsLinkLost())
+        return;
+    SetValue(kRowMemoryUsed, FormatInt(used) + QStringLiteral(" Bytes"));
+    SetValue(kRowMemoryFree, FormatInt(free) + QStringLiteral(" Bytes"));
 }
 
 QSize CGeneratorStatusPane::sizeHint() const

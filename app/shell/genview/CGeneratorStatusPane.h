@@ -45,6 +45,9 @@ public:
     void RefreshValues();
     // Adds the memory rows once (firmware above 7.01) and fills them.
     void RefreshMemory();
+    // While the link is lost the pane keeps its values, greyed, and asks nothing.
+    void SetLinkLost(bool lost);
+    bool IsGreyed() const;
 
     // Room for every row and both columns whole.
     QSize sizeHint() const override;

@@ -35,6 +35,7 @@ CGeneratorView::CGeneratorView(CGenerator *connection, GeneratorViewHost *host)
     : QMainWindow(nullptr), m_host(host), m_connection(connection), m_state(connection)
 {
     m_state.ReadIdentity();
+    WatchLink();
 }
 
 CGeneratorView::~CGeneratorView()
@@ -98,7 +99,7 @@ void CGeneratorView::OnCreateClient()
     // A wider view gives the room to the data pane's names, not to the status rows.
     m_splitter->setStretchFactor(0, 0);
     m_splitter->setStretchFactor(1, 1);
-    setCentralWidget(m_splitter);
+    setCentralWidget(WithLinkLostBar(m_splitter));
     m_statusPane->SetView(this, m_connection.get());
     m_dataPane->SetView(this, m_connection.get());
     m_dataPane->RegisterDropTarget(m_host);

@@ -27,6 +27,7 @@ class CGeneratorDataPane;
 class CGeneratorDialogBar;
 class CGeneratorStatusPane;
 class CGeneratorViewChild;
+class CLinkLostBar;
 class CProgressDlg;
 class CSequencePlayerWindow;
 class CStateButton;
@@ -110,6 +111,11 @@ public:
     // succeeded: only then does an action change the view's state.
     static bool Succeeded(const CGenerator &generator);
 
+    // The bar shown above the panes while the link is lost.
+    CLinkLostBar *LinkLostBar() const { return m_linkLostBar; }
+    // Reconnect of that bar.
+    bool Reconnect();
+
     // Dialog-bar actions, as the buttons and arrows run them.
     void OnToggleGate(int id);
     void OnToggleOutput();
@@ -123,6 +129,11 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    // CGeneratorViewLink.cpp: the lost link, its bar and the reconnect.
+    void WatchLink();
+    QWidget *WithLinkLostBar(QWidget *panes);
+    void OnLinkChanged(bool lost);
+    void OnLinkRegained();
     void OnCreateClient();
     QRect AvailableScreen() const;
     QSize FitOnScreen(QSize size) const;
@@ -159,6 +170,7 @@ private:
     QToolBar *m_dialogBarHost = nullptr;
     CGeneratorDialogBar *m_dialogBar = nullptr;
     QMenu *m_contextMenu = nullptr;
+    CLinkLostBar *m_linkLostBar = nullptr;
     std::unique_ptr<CGenerator> m_connection;
     CGeneratorState m_state;
     bool m_controlsEnabled = true;

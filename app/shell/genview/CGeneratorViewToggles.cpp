@@ -5,6 +5,7 @@
 // as they were.
 
 #include "CGeneratorView.h"
+#include "UserAction.h"
 #include "WaitCursor.h"
 
 #include "CGenerator.h"
@@ -32,6 +33,7 @@ void CGeneratorView::OnToggleGate(int id)
     CStateButton *button = Toggle(id);
     if (!button || !m_connection)
         return;
+    const UserAction action;
     WaitCursor wait;
     CGenerator::Operation operation(m_connection.get());
     bool red = m_state.red != 0, green = m_state.green != 0, blue = m_state.blue != 0;
@@ -53,6 +55,7 @@ void CGeneratorView::OnToggleOutput()
     CStateButton *button = Toggle(IDC_OUTPUT);
     if (!button || !m_connection)
         return;
+    const UserAction action;
     WaitCursor wait;
     CGenerator::Operation operation(m_connection.get());
     m_connection->CmdOutgOn(button->GetState() == 0, true);
@@ -69,6 +72,7 @@ void CGeneratorView::OnToggleSync(int id)
     CStateButton *button = Toggle(id);
     if (!button || !m_connection)
         return;
+    const UserAction action;
     WaitCursor wait;
     CGenerator::Operation operation(m_connection.get());
     const bool on = button->GetState() == 0;
@@ -96,6 +100,7 @@ std::optional<int> CGeneratorView::OnDeltaPosImageVersion(int step)
 {
     if (!m_connection)
         return std::nullopt;
+    const UserAction action;
     WaitCursor wait;
     CGenerator::Operation operation(m_connection.get());
     const int wanted = m_connection->QueryIver() + step;

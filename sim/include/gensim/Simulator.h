@@ -46,6 +46,13 @@ public:
     // Null until openDriver.
     DriverEndpoint* driverEndpoint();
 
+    // The generator at index is switched off and on again on a new pty: a
+    // host's open port goes dead, and the link path (when it has one) then
+    // names the new pty. It answers at its start-up rate; its stores and
+    // settings are kept. Throws std::invalid_argument for a generator
+    // without a pty, and as addGenerator when the pty cannot be made.
+    void restartOnNewPty(std::size_t index);
+
     std::size_t size() const;
     Generator& generator(std::size_t index);
 
@@ -66,6 +73,7 @@ private:
     // After the lines: it points at their GPIB devices.
     std::unique_ptr<GpibBus> m_bus;
     unsigned m_busGeneration = 0;  // tells a bus closed or replaced during a poll
+    unsigned m_lineGeneration = 0; // tells a pty replaced during a poll
     std::unique_ptr<DriverEndpoint> m_driver;
     int m_wake[2] = {-1, -1};
     std::atomic<bool> m_stopping{false};

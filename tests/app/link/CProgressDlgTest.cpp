@@ -162,4 +162,25 @@ TEST_F(ProgressDlgTest, ExternalCancelCountsOnlyWhatHappensWhileOpen)
     }
 }
 
+// The operation under the dialog may block at once: the constructor returns
+// only after the dialog itself has been painted.
+TEST_F(ProgressDlgTest, IsPaintedBeforeTheConstructorReturns)
+{
+    struct PaintSeen : QObject {
+        bool eventFilter(QObject *watched, QEvent *event) override
+        {
+            if (event->type() == QEvent::Paint && dynamic_cast<CProgressDlg *>(watched))
+                painted = true;
+            return false;
+        }
+        bool painted = false;
+    } seen;
+    QCoreApplication::instance()->installEventFilter(&seen);
+    CProgressDlg dlg(nullptr, false);
+    const bool painted = seen.painted;
+    QCoreApplication::instance()->removeEventFilter(&seen);
+    EXPECT_TRUE(painted);
+    dlg.DestroyWindow();
+}
+
 } // namespace

@@ -10,6 +10,8 @@
 #include "TestSupport.h"
 #include "TestPorts.h"
 
+#include <QTreeWidget>
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -102,14 +104,35 @@ INSTANTIATE_TEST_SUITE_P(
                 {{"HRES?", "640"}, {"VRES?", "480"}, {"SCAN?", "x"}, {"HTOT?", "800"}, {"HRAT?", "31469"}},
                 "640 x 480", "Interlace", "25.175 Mhz"}));
 
+// A refused query is shown and the refresh goes on with what was read; a
+// query that loses the link leaves every value as it was, greyed.
 TEST_F(StatusPaneTest, AFailedQueryIsShownAndTheRefreshGoesOn)
 {
-    CGeneratorStatusPane &pane = Make();
-    port.Script("VRES?", "", MORVANE_E_TIMEOUT);
-    port.Script("HRES?", "800\r\n");
-    prompter.ExpectMessage(PromptMatch::Caption("Communication Error"), IDOK);
-    pane.RefreshValues();
-    EXPECT_EQ(pane.RowValue(StatusRow::kRowResolution), "800 x 0");
+    const struct {
+        const char *name;
+        int error;
+        const char *resolution;
+        bool greyed;
+    } cases[] = {
+        {"refused", MORVANE_E_COMMAND_INVALID, "800 x 0", false},
+        {"link lost", MORVANE_E_TIMEOUT, "kept", true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        FakePort fresh; // a script of its own for each case
+        fresh.fallback = {"0", 0};
+        fresh.Script("*IDN?", "Maker,VG-7000,4711,7.011\r\n");
+        CGeneratorStatusPane &pane = Make();
+        pane.List()->topLevelItem(StatusRow::kRowResolution)->setText(1, QStringLiteral("kept"));
+        fresh.Script("VRES?", "", c.error);
+        fresh.Script("HRES?", "800\r\n");
+        prompter.ExpectMessage(PromptMatch::Caption("Communication Error"), IDOK);
+        pane.RefreshValues();
+        EXPECT_EQ(pane.RowValue(StatusRow::kRowResolution), c.resolution);
+        EXPECT_EQ(pane.IsGreyed(), c.greyed);
+        prompter.VerifyAllUsed();
+        view.reset();
+    }
 }
 
 } // namespace

@@ -64,7 +64,7 @@ IsaCard::IsaCard(int slot, Generator& generator)
       m_memory(m_file.bytes()),
       m_serial(std::make_unique<SerialLine>(generator)),
       m_dci(std::make_unique<CardDci>(generator, "isa" + std::to_string(slot), m_memory + kVideoOffset, kVideoBytes,
-                                      CardDci::Heap{kHeapFirst, kHeapBytes, 8, 2}))
+                                      CardDci::Heap{kHeapFirst, kHeapBytes, 8, 2, m_memory + kHeapOffset}))
 {
     powerOn();
 }

@@ -71,7 +71,9 @@ PciCard::PciCard(int index, Generator& generator)
     : m_index(index), m_generator(generator), m_file("gensim-pci", kFileSize),
       m_serial(std::make_unique<SerialLine>(generator)),
       m_dci(std::make_unique<CardDci>(generator, "pci" + std::to_string(index + 1), m_file.bytes(), pci::kVideo.bytes,
-                                      CardDci::Heap{kHeapFirst, kHeapBytes, 1, 4}))
+                                      CardDci::Heap{kHeapFirst, kHeapBytes, 1, 4,
+                                                    m_file.bytes() + kPlaced[2].fileOffset
+                                                        + (kHeapFirst - pci::kSram.address)}))
 {
     powerOn();
 }

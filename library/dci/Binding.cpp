@@ -93,18 +93,34 @@ bool Session::Check()
     return !dead_;
 }
 
+bool HasPath(const Descriptor& d)
+{
+    const Path path = BoundPath();
+    return (path == Path::Isa && d.isaCall != 0) || (path == Path::Pci && d.pciFunction >= 0);
+}
+
+uint32_t ElsewhereResult(const Descriptor& d)
+{
+    return d.elsewhere == Elsewhere::TypeHalf ? BoundTypeHalf() : 0;
+}
+
 uint32_t Call(Row row, Args args)
 {
     const Descriptor& d = kDescriptors[row];
-    const Path path = BoundPath();
-    const bool isa = path == Path::Isa && d.isaCall != 0;
-    const bool pci = path == Path::Pci && d.pciFunction >= 0;
-    if (!isa && !pci)
-        return d.elsewhere == Elsewhere::TypeHalf ? BoundTypeHalf() : 0;
+    if (!HasPath(d))
+        return ElsewhereResult(d);
     Session session;
     if (!session.Open())
         return 0;
-    if (isa)
+    return CallIn(session, row, args);
+}
+
+uint32_t CallIn(Session& session, Row row, Args args)
+{
+    const Descriptor& d = kDescriptors[row];
+    if (session.Dead() || !HasPath(d))
+        return 0;
+    if (BoundPath() == Path::Isa)
         return IsaCall(session, d.isaKind, d.isaCall, d.isaTypes, args);
     const Arg* a = args.begin();
     const uint32_t function = static_cast<uint32_t>(d.pciFunction);

@@ -7,8 +7,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <optional>
+#include <vector>
 
 namespace morvane::dci {
 
@@ -34,9 +36,11 @@ struct Descriptor {
 
 enum Row : uint16_t {
 #define DCI(ordinal, name, ...) k_##name,
+#define DCI_STAGED(ordinal, name, ...) k_##name,
 #define DCI_HOST(...)
 #include "DirectCalls.def"
 #undef DCI
+#undef DCI_STAGED
 #undef DCI_HOST
     kRows
 };
@@ -100,8 +104,18 @@ private:
     bool dead_ = false;
 };
 
+// Has the row a path on the bound port; what it returns where it has none.
+bool HasPath(const Descriptor& d);
+uint32_t ElsewhereResult(const Descriptor& d);
+
 // The generic body: one call described by the row, on the bound port.
 uint32_t Call(Row row, Args args);
+// The same call within a session already open (0 once it is dead).
+uint32_t CallIn(Session& session, Row row, Args args);
+inline uint32_t CallIn(Session& session, Row row, std::initializer_list<Arg> args)
+{
+    return CallIn(session, row, Args(args.begin(), args.size()));
+}
 inline uint32_t Call(Row row, std::initializer_list<Arg> args)
 {
     return Call(row, Args(args.begin(), args.size()));
@@ -150,6 +164,17 @@ uint32_t Stage(Session& session, int64_t bytes);
 uint32_t Release(Session& session, uint32_t address);
 // A byte string into staged memory (ISA byte-string write, PCI byte stream).
 bool WriteStagedBytes(Session& session, uint32_t address, const uint8_t* bytes, std::size_t count);
+
+// A call whose texts are staged first (each its length + 1 bytes written,
+// `extra` more allocated) and released after it, last first. build gets
+// the staged addresses and gives the call's arguments. nullopt: no call (a
+// null text, a failed staging, no path); its staging is released.
+struct TextCall {
+    uint32_t result = 0;
+    uint32_t release = 0;  // the last release's result
+};
+std::optional<TextCall> CallWithTexts(Row row, std::initializer_list<const char*> texts, int64_t extra,
+                                      const std::function<std::vector<Arg>(const uint32_t*)>& build);
 
 // --- Context -------------------------------------------------------------------------
 

@@ -9,9 +9,14 @@ const Descriptor kDescriptors[kRows] = {
             variant, pciResult, elsewhere)                                                                \
     {ordinal, #name, isaCall, isaTypes, isaKind, pciFunction, BlockForm::form, variant, pciResult != 0,  \
      Elsewhere::elsewhere},
+#define DCI_STAGED(ordinal, name, result, parameters, isaCall, isaTypes, isaKind, pciFunction, form, variant, \
+                   pciResult, elsewhere)                                                                       \
+    {ordinal, #name, isaCall, isaTypes, isaKind, pciFunction, BlockForm::form, variant, pciResult != 0,      \
+     Elsewhere::elsewhere},
 #define DCI_HOST(...)
 #include "DirectCalls.def"
 #undef DCI
+#undef DCI_STAGED
 #undef DCI_HOST
 };
 
@@ -26,9 +31,11 @@ extern "C" {
     {                                                                                            \
         return static_cast<result>(morvane::dci::Call(morvane::dci::k_##name, {DCI_ARGUMENTS arguments})); \
     }
+#define DCI_STAGED(...)
 #define DCI_HOST(...)
 #include "DirectCalls.def"
 #undef DCI
+#undef DCI_STAGED
 #undef DCI_HOST
 
 }  // extern "C"

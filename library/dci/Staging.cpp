@@ -3,6 +3,8 @@
 // port's type.
 #include "Dci.h"
 
+#include <cstring>
+
 namespace morvane::dci {
 
 namespace {
@@ -56,6 +58,39 @@ bool WriteStagedBytes(Session& session, uint32_t address, const uint8_t* bytes, 
         return false;
     PciWriteBuffer(bytes, address, static_cast<int32_t>(count));
     return session.Check();
+}
+
+std::optional<TextCall> CallWithTexts(Row row, std::initializer_list<const char*> texts, int64_t extra,
+                                      const std::function<std::vector<Arg>(const uint32_t*)>& build)
+{
+    uint32_t staged[4] = {};
+    std::size_t count = 0;
+    bool complete = texts.size() <= std::size(staged) && HasPath(kDescriptors[row]);
+    for (const char* text : texts)
+        complete = complete && text != nullptr;
+    Session session;
+    complete = complete && session.Open();
+    for (const char* text : texts) {
+        if (!complete)
+            break;
+        const std::size_t length = std::strlen(text);
+        staged[count] = Stage(session, static_cast<int64_t>(length) + 1 + extra);
+        if (staged[count] == 0)
+            break;
+        ++count;
+        complete = WriteStagedBytes(session, staged[count - 1], reinterpret_cast<const uint8_t*>(text), length + 1);
+    }
+    TextCall call;
+    const bool called = complete && count == texts.size();
+    if (called) {
+        const std::vector<Arg> args = build(staged);
+        call.result = CallIn(session, row, Args(args.data(), args.size()));
+    }
+    while (count > 0)
+        call.release = Release(session, staged[--count]);
+    if (!called)
+        return std::nullopt;
+    return call;
 }
 
 }  // namespace morvane::dci

@@ -272,7 +272,17 @@ uint32_t CardDci::run(std::string_view name, const std::vector<double>& args)
     for (const RoutineRow& row : kRoutines)
         if (row.name == name)
             result = (this->*row.routine)(args);
-    m_log.push_back({std::string(name), m_port, args, result});
+    DciCall call{std::string(name), m_port, args, result};
+    if (m_heap.memory != nullptr)
+        for (double a : args) {
+            // A PCI word arrives signed: an address may look negative.
+            const uint32_t address = asWord(a);
+            if (address < m_heap.first || (address - m_heap.first) % m_heap.scale != 0)
+                continue;
+            if (auto it = m_blocks.find((address - m_heap.first) / m_heap.scale); it != m_blocks.end())
+                call.staged.emplace_back(reinterpret_cast<const char*>(m_heap.memory + it->first), it->second);
+        }
+    m_log.push_back(std::move(call));
     return result;
 }
 

@@ -66,6 +66,8 @@ struct DciCall {
     std::string port;  // "isa0", "pci1", ...
     std::vector<double> args;
     uint32_t result = 0;
+    // The bytes of each argument that named a live staged block, in order.
+    std::vector<std::string> staged{};
     // "XR_DrawLine(10, 20, 4464, -1)"
     std::string text() const;
 };
@@ -78,12 +80,14 @@ double fromProcessorDouble(uint64_t bits);
 class CardDci {
 public:
     // Generator memory the heap hands out: `bytes` from `first`, an address
-    // moving `scale` per byte (ISA bit addresses: 8), blocks `align` bytes apart.
+    // moving `scale` per byte (ISA bit addresses: 8), blocks `align` bytes
+    // apart; `memory` is where its bytes lie (null: not readable).
     struct Heap {
         uint32_t first;
         uint32_t bytes;
         uint32_t scale;
         uint32_t align;
+        const uint8_t* memory = nullptr;
     };
 
     CardDci(Generator& generator, std::string port, uint8_t* video, std::size_t videoBytes, Heap heap);

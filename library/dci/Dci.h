@@ -32,6 +32,7 @@ struct Descriptor {
     int8_t variant;        // -1: none
     bool pciResult;
     Elsewhere elsewhere;
+    bool ownBody;  // a DCI_STAGED row: its export is written by hand
 };
 
 enum Row : uint16_t {
@@ -164,6 +165,10 @@ uint32_t Stage(Session& session, int64_t bytes);
 uint32_t Release(Session& session, uint32_t address);
 // A byte string into staged memory (ISA byte-string write, PCI byte stream).
 bool WriteStagedBytes(Session& session, uint32_t address, const uint8_t* bytes, std::size_t count);
+
+// Stages count 16-bit values (ISA word-block write, PCI 16-bit stream);
+// 0 when refused or the transfer failed (the block is then released).
+uint32_t StageWords(Session& session, const int16_t* values, int64_t count);
 
 // A call whose texts are staged first (each its length + 1 bytes written,
 // `extra` more allocated) and released after it, last first. build gets

@@ -8,11 +8,11 @@ const Descriptor kDescriptors[kRows] = {
 #define DCI(ordinal, name, result, parameters, arguments, isaCall, isaTypes, isaKind, pciFunction, form, \
             variant, pciResult, elsewhere)                                                                \
     {ordinal, #name, isaCall, isaTypes, isaKind, pciFunction, BlockForm::form, variant, pciResult != 0,  \
-     Elsewhere::elsewhere},
+     Elsewhere::elsewhere, false},
 #define DCI_STAGED(ordinal, name, result, parameters, isaCall, isaTypes, isaKind, pciFunction, form, variant, \
                    pciResult, elsewhere)                                                                       \
     {ordinal, #name, isaCall, isaTypes, isaKind, pciFunction, BlockForm::form, variant, pciResult != 0,      \
-     Elsewhere::elsewhere},
+     Elsewhere::elsewhere, true},
 #define DCI_HOST(...)
 #include "DirectCalls.def"
 #undef DCI

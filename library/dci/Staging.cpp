@@ -60,6 +60,26 @@ bool WriteStagedBytes(Session& session, uint32_t address, const uint8_t* bytes, 
     return session.Check();
 }
 
+uint32_t StageWords(Session& session, const int16_t* values, int64_t count)
+{
+    if (values == nullptr || count < 0 || count > kStagingLimit / 2)
+        return 0;
+    const uint32_t staged = Stage(session, 2 * count);
+    if (staged == 0)
+        return 0;
+    bool written = false;
+    if (BoundPath() == Path::Isa) {
+        written = IsaWriteWords(session, staged, reinterpret_cast<const uint16_t*>(values), static_cast<std::size_t>(count));
+    } else {
+        PciWriteInt16(values, staged, static_cast<int32_t>(count));
+        written = session.Check();
+    }
+    if (written)
+        return staged;
+    Release(session, staged);
+    return 0;
+}
+
 std::optional<TextCall> CallWithTexts(Row row, std::initializer_list<const char*> texts, int64_t extra,
                                       const std::function<std::vector<Arg>(const uint32_t*)>& build)
 {

@@ -545,16 +545,16 @@ CardDci::Clip CardDci::clip() const
 
 void CardDci::plot(int x, int y, uint32_t colour)
 {
-    put(int64_t{m_originX} + x, int64_t{m_originY} + y, colour);
+    put(clip(), pitchLocked(), int64_t{m_originX} + x, int64_t{m_originY} + y, colour);
 }
 
-// Screen coordinates.
-void CardDci::put(int64_t sx, int64_t sy, uint32_t colour)
+// Screen coordinates; the clip rectangle and pitch are worked out once per
+// shape (reading the screen size takes the generator's lock).
+void CardDci::put(const Clip& c, uint32_t pitch, int64_t sx, int64_t sy, uint32_t colour)
 {
-    const Clip c = clip();
-    if (sx < c.x || sy < c.y || sx >= c.x + c.width || sy >= c.y + c.height)
+    if (sx < c.x || sy < c.y || sx >= int64_t{c.x} + c.width || sy >= int64_t{c.y} + c.height)
         return;
-    const std::size_t at = static_cast<std::size_t>(sy) * pitchLocked() + static_cast<std::size_t>(sx);
+    const std::size_t at = static_cast<std::size_t>(sy) * pitch + static_cast<std::size_t>(sx);
     if (at >= m_videoBytes)
         return;
     const auto mask = static_cast<uint8_t>(m_pmask);
@@ -565,13 +565,14 @@ void CardDci::put(int64_t sx, int64_t sy, uint32_t colour)
 void CardDci::fill(int x, int y, int width, int height, uint32_t colour)
 {
     const Clip c = clip();
+    const uint32_t pitch = pitchLocked();
     const int64_t left = std::max<int64_t>(int64_t{m_originX} + x, c.x);
     const int64_t top = std::max<int64_t>(int64_t{m_originY} + y, c.y);
     const int64_t right = std::min<int64_t>(int64_t{m_originX} + x + width, int64_t{c.x} + c.width);
     const int64_t bottom = std::min<int64_t>(int64_t{m_originY} + y + height, int64_t{c.y} + c.height);
     for (int64_t sy = top; sy < bottom; ++sy)
         for (int64_t sx = left; sx < right; ++sx)
-            put(sx, sy, colour);
+            put(c, pitch, sx, sy, colour);
 }
 
 uint32_t CardDci::setOrigin(const std::vector<double>& a)
@@ -631,9 +632,10 @@ uint32_t CardDci::fillRect(const std::vector<double>& a)
 uint32_t CardDci::colourFill(const std::vector<double>& a)
 {
     const Clip c = clip();
+    const uint32_t pitch = pitchLocked();
     for (int64_t sy = c.y; sy < int64_t{c.y} + c.height; ++sy)
         for (int64_t sx = c.x; sx < int64_t{c.x} + c.width; ++sx)
-            put(sx, sy, arg(a, 0));
+            put(c, pitch, sx, sy, arg(a, 0));
     return 0;
 }
 

@@ -29,6 +29,8 @@ TEST_P(DciRows, EveryRowArrivesAsSent)
     Bind();
     for (std::size_t r = 0; r < dci::kRows; ++r) {
         const dci::Descriptor& d = dci::kDescriptors[r];
+        if (d.ownBody)
+            continue;
         SCOPED_TRACE(d.name);
         const std::size_t n = std::strlen(d.isaTypes);
         std::vector<dci::Arg> args;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "DciFixture.h"
+#include "ScopedTimeScale.h"
 #include "dci/Dci.h"
 
 namespace {
@@ -144,7 +145,105 @@ TEST_P(DciStaged, APaletteChangeWithoutAContextStoresNothing)
     EXPECT_EQ(Dci().log().size(), 1u);
 }
 
+std::string Bytes(std::initializer_list<int16_t> values)
+{
+    std::string bytes;
+    for (int16_t v : values) {
+        bytes += static_cast<char>(v & 0xFF);
+        bytes += static_cast<char>((v >> 8) & 0xFF);
+    }
+    return bytes;
+}
+
+TEST_P(DciStaged, APolyLineStagesBothListsAndReleasesTheSecondFirst)
+{
+    const Point a[2] = {{1, 2}, {3, -4}};
+    const Point b[3] = {{5, 6}, {7, 8}, {9, 10}};
+    XR_DrawPolyLine(2, a, b);
+    ASSERT_EQ(Names(), (std::vector<std::string>{"Allocate", "Allocate", "XR_DrawPolyLine", "Release", "Release"}));
+    const std::vector<gensim::DciCall> calls = Dci().log();
+    EXPECT_EQ(calls[0].args, std::vector<double>{8});
+    EXPECT_EQ(calls[1].args, std::vector<double>{12});
+    EXPECT_EQ(calls[2].args.at(0), 2);
+    EXPECT_EQ(calls[2].staged, (std::vector<std::string>{Bytes({1, 2, 3, -4}), Bytes({5, 6, 7, 8, 9, 10})}));
+    EXPECT_EQ(static_cast<uint32_t>(static_cast<int64_t>(calls[3].args.at(0))), calls[1].result);
+    EXPECT_TRUE(Dci().liveBlocks().empty());
+}
+
+// No points still stages one pair for the second list.
+TEST_P(DciStaged, APolyLineOfNoPointsStagesTheClosingPair)
+{
+    const Point b[1] = {{5, 6}};
+    XR_PenPolyLine(0, b, b);
+    ASSERT_EQ(Names(), (std::vector<std::string>{"Allocate", "Allocate", "XR_PenPolyLine", "Release", "Release"}));
+    EXPECT_EQ(Dci().log()[1].args, std::vector<double>{4});
+}
+
+TEST_P(DciStaged, CountsOutsideASixteenBitWordMakeNoCall)
+{
+    const Point p[1] = {{1, 1}};
+    EXPECT_EQ(XR_FillPolygon(-1, p), 0);
+    EXPECT_EQ(XR_EncloseFillRect(32768, p), 0);
+    EXPECT_EQ(XR_DrawPolyLine(1, p, nullptr), 0);
+    EXPECT_EQ(XR_PatnFillPolygon(1, nullptr), 0);
+    EXPECT_TRUE(Dci().log().empty());
+}
+
+TEST_P(DciStaged, PlainAndPatternPolygonsShareAFunctionOnPci)
+{
+    const Point p[3] = {{0, 0}, {10, 0}, {0, 10}};
+    XR_FillPolygon(3, p);
+    XR_PatnFillPolygon(3, p);
+    EXPECT_EQ(Names(), (std::vector<std::string>{"Allocate", "XR_FillPolygon", "Release", "Allocate",
+                                                 "XR_PatnFillPolygon", "Release"}));
+    EXPECT_EQ(Dci().log()[1].staged, std::vector<std::string>{Bytes({0, 0, 10, 0, 0, 10})});
+}
+
+TEST_P(DciStaged, TheSecondListFailingReleasesTheFirst)
+{
+    Dci().setFaults({.failAllocation = 2});
+    const Point p[2] = {{1, 1}, {2, 2}};
+    XR_PatnPenPolyLine(1, p, p);
+    EXPECT_EQ(Names(), (std::vector<std::string>{"Allocate", "Allocate", "Release"}));
+    EXPECT_TRUE(Dci().liveBlocks().empty());
+}
+
 INSTANTIATE_TEST_SUITE_P(Dci, DciStaged, ::testing::Values(kIsa, kPci),
                          [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+
+namespace {
+
+class DciFlash : public DciCardTest {};
+
+// Success only for a clean finish; the 0x70 answer gives the card's word.
+TEST_P(DciFlash, OnlyACleanFinishIsSuccess)
+{
+    Bind();
+    EXPECT_EQ(XR_FlashFromVMEM(), 0x10000000u);
+    EXPECT_EQ(Dci().log().at(0).name, "XR_FlashFromVMEM");
+    Dci().setFaults({.errorCode = 0x70});
+    EXPECT_EQ(XR_FlashFromVMEM(), 0u);  // the simulator leaves 0 at +12
+    Dci().setFaults({.errorCode = 0x71});
+    EXPECT_EQ(XR_FlashFromVMEM(), 0u);
+    Dci().setFaults({.callNeverFinishes = true});
+    {
+        ScopedTimeScale fast("0.02");
+        EXPECT_EQ(XR_FlashFromVMEM(), 0u);
+    }
+    EXPECT_EQ(XR_PortGetError(), MORVANE_E_TIMEOUT);
+}
+
+INSTANTIATE_TEST_SUITE_P(Dci, DciFlash, ::testing::Values(kPci),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(DciFlashElsewhere, AnotherPortGetsZero)
+{
+    dci::Bound() = dci::Binding{};
+    dci::Bound().port = 0x10000;
+    EXPECT_EQ(XR_FlashFromVMEM(), 0u);
+    dci::Bound() = dci::Binding{};
+}
 
 }  // namespace

@@ -140,7 +140,7 @@ private:
     uint32_t allocate(uint32_t bytes);
     uint32_t release(uint32_t address);
     void plot(int x, int y, uint32_t colour);
-    void put(int64_t sx, int64_t sy, uint32_t colour);
+    void put(const Clip& c, uint32_t pitch, int64_t sx, int64_t sy, uint32_t colour);
     void fill(int x, int y, int width, int height, uint32_t colour);
     Clip clip() const;
 

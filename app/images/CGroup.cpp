@@ -61,6 +61,25 @@ void CGroup::ReleaseMembers()
     m_members.clear();
 }
 
+bool CGroup::InsertPrimitive()
+{
+    if (!CPrimitive::InsertPrimitive())
+        return false;
+    // The members go back under the group's item, in order; from then on
+    // the tree's items own them.
+    TreeItemId previous = kNoTreeItem;
+    for (CPrimitive *member : m_members) {
+        member->SetParentItem(GetTreeItem());
+        member->SetInsertAfter(previous);
+        member->SetListPane(GetListPane());
+        if (!member->InsertPrimitive())
+            return false;
+        previous = member->GetTreeItem();
+    }
+    m_ownsMembers = false;
+    return true;
+}
+
 void CGroup::Serialize(CArchive &ar)
 {
     CPrimitive::Serialize(ar);

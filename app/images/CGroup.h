@@ -59,16 +59,23 @@ public:
     // Locks member and puts it at index (an index past the end appends; one
     // inside replaces the member there, deleted when the group owns it);
     // with extend the bounds take in its bounds (at index 0 they become them).
-    void AddMember(CPrimitive *member, int index, bool extend);
+    void AddMember(CPrimitive *member, int index, bool extend) override;
     // The smallest box holding the members' bounds; members without bounds
     // (whole-image patterns, options) and an empty group leave them as they are.
-    void RecomputeBounds();
+    void RecomputeBounds() override;
     const std::vector<CPrimitive *> &Members() const { return m_members; }
+    int MemberCount() const override { return static_cast<int>(m_members.size()); }
+    CPrimitive *Member(int index) const override
+    {
+        return index >= 0 && index < MemberCount() ? m_members[static_cast<size_t>(index)] : nullptr;
+    }
     bool OwnsMembers() const { return m_ownsMembers; }
     // Cleared when the group goes into a tree, whose items then own the members.
-    void SetOwnsMembers(bool owns) { m_ownsMembers = owns; }
+    void SetOwnsMembers(bool owns) override { m_ownsMembers = owns; }
     // Forgets the members without deleting them (un-grouping).
-    void ReleaseMembers();
+    void ReleaseMembers() override;
+    // Back into the list pane with its members as its child items.
+    bool InsertPrimitive() override;
     QPoint TopLeft() const { return {m_x1, m_y1}; }
     QPoint BottomRight() const { return {m_x2, m_y2}; }
 

@@ -1,9 +1,13 @@
 #include "PrimitiveTypes.h"
 
+#include "CBlockCopy.h"
+#include "CCharacterBox.h"
 #include "CDot.h"
 #include "CGrid.h"
 #include "CGrill.h"
+#include "CGroup.h"
 #include "CImageOption.h"
+#include "CInformationBox.h"
 #include "CLine.h"
 #include "CMarker.h"
 #include "COval.h"
@@ -35,12 +39,16 @@ struct TypeRow {
     Maker make;
 };
 
-const std::array<TypeRow, 18> kTypeRows{{
+const std::array<TypeRow, 23> kTypeRows{{
     {0, &Make<CDot>},
     {2, &Make<CLine>},
     {3, &Make<CTriangle>},
     {4, &Make<CRectangle>},
     {5, &Make<COval>},
+    {6, &MakeKind<CInformationBox, CInformationBox::kFormatBox>},
+    {7, &MakeKind<CInformationBox, CInformationBox::kStepBox>},
+    {8, &MakeKind<CInformationBox, CInformationBox::kInfoBox>},
+    {9, &Make<CCharacterBox>},
     {10, &Make<CText>},
     {11, &MakeKind<CGrid, 1>},
     {12, &MakeKind<CGrid, 2>},
@@ -54,13 +62,14 @@ const std::array<TypeRow, 18> kTypeRows{{
     {20, &MakeKind<CImageOption, 1>},
     {21, &MakeKind<CImageOption, 2>},
     {22, &MakeKind<CImageOption, 3>},
+    {25, &Make<CBlockCopy>},
     // 1, 23 and 24 create nothing; 19, the group, only Group makes.
     {-1, nullptr},
 }};
 
 std::function<std::unique_ptr<CPrimitive>(CCanvas *)> &GroupMaker()
 {
-    static std::function<std::unique_ptr<CPrimitive>(CCanvas *)> maker;
+    static std::function<std::unique_ptr<CPrimitive>(CCanvas *)> maker = &Make<CGroup>;
     return maker;
 }
 
@@ -77,10 +86,13 @@ std::unique_ptr<CPrimitive> MakePrimitive(int type, CCanvas *canvas)
 
 std::unique_ptr<CPrimitive> MakeGroup(CCanvas *canvas)
 {
-    return GroupMaker() ? GroupMaker()(canvas) : nullptr;
+    return GroupMaker()(canvas);
 }
 
 void SetGroupMaker(std::function<std::unique_ptr<CPrimitive>(CCanvas *)> maker)
 {
-    GroupMaker() = std::move(maker);
+    if (maker)
+        GroupMaker() = std::move(maker);
+    else
+        GroupMaker() = &Make<CGroup>;
 }

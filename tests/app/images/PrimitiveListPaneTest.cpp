@@ -16,6 +16,7 @@
 #include "imeUndo.h"
 
 #include <QLabel>
+#include <QRect>
 #include <QStatusBar>
 #include <QStringList>
 #include <QTest>
@@ -290,6 +291,52 @@ TEST_F(PrimitiveListPaneTest, TwoPanesShareTheClipboardButNotTheirUndo)
     Run(first, QStringLiteral("undo"));
     EXPECT_EQ(first.TreeText(), QStringLiteral("A B"));
     EXPECT_EQ(ClipboardText(), QStringLiteral("D"));
+}
+
+// The tree's group commands on the program's own group class: members
+// move in and out of it, its bounds follow them, and a deleted or cut
+// group leaves no member behind or deleted twice.
+TEST_F(PrimitiveListPaneTest, TheProgramsGroupServesTheGroupCommands)
+{
+    SetGroupMaker({});
+    struct Case {
+        QStringList steps;
+        const char *tree;
+    };
+    const Case cases[] = {
+        {{"mark A C", "group"}, "B D G(A* C*)"},
+        {{"mark A C", "group", "undo"}, "B D A C"},
+        {{"mark A B", "group", "ungroup"}, "C D A B"},
+        {{"mark A B", "group", "delete", "undo"}, "C D G(A* B*)"},
+        {{"mark A B", "group", "cut", "paste"}, "C D G(A* B*)"},
+        {{"mark B D", "group", "sel G", "copy", "paste"}, "A C G(B* D*) G(B* D*)"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.steps.join(u", ").toStdString());
+        ClearPrimitiveClipboard();
+        PaneFixture f;
+        f.Fill(4);
+        for (const QString &step : c.steps)
+            Run(f, step);
+        EXPECT_EQ(f.TreeText(), QString::fromLatin1(c.tree));
+        for (TreeItemId id : f.pane.Children()) {
+            CPrimitive *group = f.pane.PrimitiveOf(id);
+            if (!group->IsGroup())
+                continue;
+            const std::vector<TreeItemId> members = f.pane.Children(id);
+            ASSERT_EQ(group->MemberCount(), static_cast<int>(members.size()));
+            QRect united;
+            for (int i = 0; i < group->MemberCount(); ++i) {
+                EXPECT_EQ(group->Member(i), f.pane.PrimitiveOf(members[static_cast<size_t>(i)]));
+                QPoint topLeft, bottomRight;
+                group->Member(i)->GetBounds(topLeft, bottomRight);
+                united |= QRect(topLeft, bottomRight);
+            }
+            QPoint topLeft, bottomRight;
+            group->GetBounds(topLeft, bottomRight);
+            EXPECT_EQ(QRect(topLeft, bottomRight), united);
+        }
+    }
 }
 
 // The one undo record: a record that un-groups clears the holder while it

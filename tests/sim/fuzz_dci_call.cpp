@@ -19,7 +19,7 @@ constexpr std::size_t kVideoBytes = 64 * 32;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    static gensim::Generator generator{gensim::GeneratorOptions{.pty = false}};
+    static gensim::Generator generator{gensim::GeneratorOptions{.pty = false, .isaSlot = 0}};
     static std::vector<uint8_t> video(kVideoBytes);
     std::vector<uint16_t> words(size / 2);
     for (std::size_t i = 0; i < words.size(); ++i)

@@ -3,7 +3,8 @@
 // boxes filled), beside a peer that draws the same shapes with plain
 // QPainter calls in the same run; the same with grid dots at step 1; and
 // the time of one mouse move while a handle is dragged, its repaint
-// included.
+// included; and full repaints of 500 primitives of every kind, texts and
+// information boxes among them, beside the same peer.
 //
 //   build/bench/bench_image_canvas [seconds per figure]
 
@@ -13,6 +14,7 @@
 #include "CPrimitiveHandle.h"
 #include "CRectangle.h"
 #include "CanvasLinks.h"
+#include "EveryKind.h"
 
 #include <QApplication>
 #include <QImage>
@@ -155,6 +157,30 @@ void Repaints(double seconds, const std::vector<Shape> &shapes, bool grid)
     canvas.SetListPane(nullptr);
 }
 
+// Every kind on the canvas, beside the three kinds' plain QPainter peer:
+// the cost of the kinds a peer has no call for (texts fitted to their
+// font, grids, information boxes) shows as the fall in the ratio.
+void EveryKindRepaints(double seconds, const std::vector<Shape> &shapes)
+{
+    CCanvas canvas;
+    canvas.SetLimits(kWidth - 1, kHeight - 1);
+    canvas.resize(kWidth, kHeight);
+    BenchPane pane;
+    canvas.SetListPane(&pane);
+    for (int i = 0; i < kShapes; ++i) {
+        std::unique_ptr<CPrimitive> p = AnyKind(i, kWidth, kHeight);
+        p->SetCanvas(&canvas);
+        pane.primitives.push_back(std::move(p));
+    }
+    QImage picture(kWidth, kHeight, QImage::Format_RGB32);
+    const double ours = PerSecond(seconds, [&] { canvas.render(&picture); });
+    const double peer = PerSecond(seconds, [&] { PaintPeer(picture, shapes, false); });
+    std::printf("full repaints of every kind: canvas %.1f/s, plain QPainter (lines, rectangles, ovals) %.1f/s; "
+                "ratio %.2f\n",
+                ours, peer, ours / peer);
+    canvas.SetListPane(nullptr);
+}
+
 void DragMoves(int moves, const std::vector<Shape> &shapes)
 {
     CCanvas canvas;
@@ -204,5 +230,6 @@ int main(int argc, char **argv)
     Repaints(seconds, shapes, false);
     Repaints(seconds, shapes, true);
     DragMoves(500, shapes);
+    EveryKindRepaints(seconds, shapes);
     return 0;
 }

@@ -1,6 +1,8 @@
-// Sending and recalling an image of 500 primitives (lines, rectangles and
-// ovals) through CImage against the simulator, on a bare pty and on a
-// paced line, each beside the time the line itself needs at that rate.
+// Sending and recalling an image of 500 primitives through CImage against
+// the simulator, on a bare pty and on a paced line, each beside the time the
+// line itself needs at that rate: once of lines, rectangles and ovals, once
+// of every kind the line reader builds, texts and information boxes among
+// them.
 //
 //   build/bench/bench_image_traffic [rate] [runs]
 
@@ -11,6 +13,7 @@
 #include "COval.h"
 #include "CProgressDlg.h"
 #include "CRectangle.h"
+#include "EveryKind.h"
 #include "Numbers.h"
 #include "Prompts.h"
 #include "gensim/Simulator.h"
@@ -26,10 +29,14 @@ namespace {
 
 constexpr int kPrimitives = 500;
 
-void FillImage(CImage &image)
+void FillImage(CImage &image, bool everyKind)
 {
     image.SetName(QStringLiteral("BENCH"));
     for (int i = 0; i < kPrimitives; ++i) {
+        if (everyKind) {
+            image.AddPrimitive(AnyKind(i, 640, 480));
+            continue;
+        }
         const int x = (i * 37) % 600;
         const int y = (i * 23) % 440;
         switch (i % 3) {
@@ -41,7 +48,7 @@ void FillImage(CImage &image)
 }
 
 // One line's figures; false when a send or a recall failed.
-bool RunLine(const BenchLine &line, int rate, int runs)
+bool RunLine(const BenchLine &line, int rate, int runs, bool everyKind)
 {
     gensim::Simulator sim;
     gensim::Generator &g = sim.addGenerator(BenchGenerator(rate, line));
@@ -52,7 +59,7 @@ bool RunLine(const BenchLine &line, int rate, int runs)
     if (!generator.OpenPort())
         return false;
     CImage image;
-    FillImage(image);
+    FillImage(image, everyKind);
     Figures send;
     Figures recall;
     for (int run = 0; run < runs; ++run) {
@@ -76,11 +83,13 @@ bool RunLine(const BenchLine &line, int rate, int runs)
         }
         recall.seconds.push_back(Seconds(t0));
         recall.Count(g.trace().entries());
-        if (recalled.Primitives().size() != size_t(kPrimitives))
+        if (recalled.Primitives().size() != size_t(kPrimitives)) {
+            std::fprintf(stderr, "the recall brought %zu primitives back\n", recalled.Primitives().size());
             return false;
+        }
     }
-    send.Print(line, "image send", rate);
-    recall.Print(line, "image recall", rate);
+    send.Print(line, everyKind ? "image send, every kind" : "image send", rate);
+    recall.Print(line, everyKind ? "image recall, every kind" : "image recall", rate);
     return true;
 }
 
@@ -96,10 +105,12 @@ int main(int argc, char **argv)
     BenchPrompter prompter;
     InstallPrompter(&prompter);
     std::printf("one image of %d primitives at %d baud, %d runs\n", kPrimitives, rate, runs);
-    for (const BenchLine &line : kBenchLines) {
-        if (!RunLine(line, rate, runs) || prompter.boxes != 0) {
-            std::fprintf(stderr, "%s: the send or the recall failed\n", line.name);
-            return 1;
+    for (bool everyKind : {false, true}) {
+        for (const BenchLine &line : kBenchLines) {
+            if (!RunLine(line, rate, runs, everyKind) || prompter.boxes != 0) {
+                std::fprintf(stderr, "%s: the send or the recall failed\n", line.name);
+                return 1;
+            }
         }
     }
     InstallPrompter(nullptr);

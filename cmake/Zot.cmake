@@ -12,6 +12,11 @@ endif()
 option(ZOT_UNITY "Unity builds of the program's libraries and tests" ON)
 option(ZOT_PCH "Precompiled headers for the program's libraries and tests" ON)
 set(ZOT_UNITY_BATCH 8 CACHE STRING "Sources per unity batch")
+if(CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+  option(ZOT_HEADER_CHECK "Compile each header of the program alone against its layer" ON)
+else()
+  option(ZOT_HEADER_CHECK "Compile each header of the program alone against its layer" OFF)
+endif()
 
 # The program's libraries share one precompiled header, built once (same
 # flags: warnings, Qt's definitions). Each test executable builds its own:
@@ -74,6 +79,12 @@ function(zot_test name)
   endif()
   add_executable(${name} ${sources})
   zot_warnings(${name})
+  # Test code is a third of the code but most of the optimiser's time: at
+  # -O1 it compiles 30% faster and runs as fast. The product keeps -O3 and
+  # the warnings it adds.
+  if(CMAKE_BUILD_TYPE STREQUAL "Release")
+    target_compile_options(${name} PRIVATE -O1)
+  endif()
   target_link_libraries(${name} PRIVATE ${ZT_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
   if(CMAKE_CURRENT_SOURCE_DIR MATCHES "/tests/app(/|$)")
     zot_fast_build(${name} test)
@@ -112,10 +123,17 @@ function(zot_app_library folder)
 endfunction()
 
 # Compiles each header of a layer on its own, with only the include paths
-# that layer may use: a header that includes a higher layer, or leans on an
-# include it does not make itself, fails here.
+# that layer may use: a header that includes a higher layer, or leans on one
+# of our headers it does not include itself, fails here. The layers are the
+# same in every build, so only the clang build checks them, where a
+# precompiled header of Qt and the standard library makes each check a
+# tenth of a second (gcc's took three seconds with or without one, a third
+# of the Release build). ZOT_HEADER_CHECK forces them on or off.
 #   zot_header_check(<target> [private libraries...] SOURCES ...)
 function(zot_header_check target)
+  if(NOT ZOT_HEADER_CHECK)
+    return()
+  endif()
   cmake_parse_arguments(ZH "" "" "SOURCES" ${ARGN})
   set(dir ${CMAKE_CURRENT_BINARY_DIR}/header_check)
   set(units "")
@@ -129,9 +147,12 @@ function(zot_header_check target)
   endforeach()
   if(units)
     add_library(${target}_header_check OBJECT ${units})
+    zot_warnings(${target}_header_check)
     target_link_libraries(${target}_header_check PRIVATE ${target} ${ZH_UNPARSED_ARGUMENTS})
-    # Each header alone: no batches, no precompiled header to lean on.
+    # Each header alone: no batches. Its own precompiled header: it shares
+    # no flags with a library's.
     set_target_properties(${target}_header_check PROPERTIES AUTOMOC OFF UNITY_BUILD OFF)
+    target_precompile_headers(${target}_header_check PRIVATE ${PROJECT_SOURCE_DIR}/cmake/pch/app.h)
   endif()
 endfunction()
 

@@ -58,8 +58,10 @@ run_case() { # run_case NAME exit|interrupt
   [ -n "$sim" ] || fail "no simulator runs beside the program"
   [ -n "$port" ] || fail "the program got no MORVANE_COM1"
 
-  # A script that never ends fails the case instead of the whole run.
-  (sleep 120; kill -KILL -- "-$script" 2>/dev/null) &
+  # A script that never ends fails the case instead of the whole run. Its
+  # output goes nowhere: a sleep left holding the test's stdout would keep
+  # the test running until it ends.
+  (sleep 120 && kill -KILL -- "-$script") >/dev/null 2>&1 &
   local watchdog=$!
   local rc=0
   if [ "$how" = exit ]; then
@@ -73,7 +75,7 @@ run_case() { # run_case NAME exit|interrupt
     [ $rc -eq 130 ] || fail "exit status $rc after Ctrl-C, not 130"
     grep -q "invisible screen" "$fifos/out" || fail "no word of the invisible screen"
   fi
-  kill "$watchdog" 2>/dev/null || true
+  pkill -P "$watchdog" sleep 2>/dev/null || true
   wait "$watchdog" 2>/dev/null || true
 
   if [ -n "$sim" ] && kill -0 "$sim" 2>/dev/null; then

@@ -3,7 +3,6 @@
 // patterns, and the box measurement's two result slots.
 #include "Dci.h"
 
-#include <cstring>
 #include <vector>
 
 using namespace morvane;

@@ -3,6 +3,7 @@
 #include "Dci.h"
 
 #include <cstring>
+#include <iterator>
 
 using namespace morvane;
 using namespace morvane::dci;

@@ -36,12 +36,12 @@
 // zero count, runs past the pixels).
 //
 // 16.16 maths (Fix: 0x10000 is 1.0). A matrix is 16 Fix, row by row; a
-// vertex x, y, z. Products: the sum of the 64-bit products, shifted right
-// 16 (floor). XR_Rotate, XR_Scale, XR_Translate (matrix, vertex): matrix :=
+// vertex x, y, z. Products: the exact sum of the 64-bit products, shifted
+// right 16 (floor), kept to 32 bits. XR_Rotate, XR_Scale, XR_Translate (matrix, vertex): matrix :=
 // matrix * T, T the rotation by vertex x, then y, then z degrees (cos and
 // sin rounded to Fix; Rx rows (1 0 0 0)(0 c s 0)(0 -s c 0)(0 0 0 1), Ry
 // (c 0 -s 0)(0 1 0 0)(s 0 c 0)(0 0 0 1), Rz (c s 0 0)(-s c 0 0)(0 0 1 0)
-// (0 0 0 1), each product rounded), the scale diag(x, y, z, 1) or the
+// (0 0 0 1), one product each), the scale diag(x, y, z, 1) or the
 // translation with x, y, z in row 3. XR_Transform (matrix, n, vertices):
 // each v := (x, y, z, 1) * matrix, its first three. XR_VertexToPoint (n,
 // vertices, points): (round(x), round(y)); XR_Perspec (n, vertices, points,

@@ -622,10 +622,12 @@ TEST_P(FormatFields, FieldsSetWhatTheCommandsAnswer)
     XR_vtot(625);
     XR_hrat(46875.5);
     XR_xvsg(1, 0, 1);
+    XR_name("STUDIO4");
     EXPECT_EQ(generator.execute("HRES?"), std::vector<std::string>{"800"});
     EXPECT_EQ(generator.execute("VTOT?"), std::vector<std::string>{"625"});
     EXPECT_EQ(generator.execute("HRAT?"), std::vector<std::string>{"46875.5000"});
     EXPECT_EQ(generator.execute("XVSG?"), std::vector<std::string>{"1,0,1"});
+    EXPECT_EQ(generator.formatBuffer().ownName, "STUDIO4");
     EXPECT_EQ(Dci().width(), 800) << "the card draws on the new resolution";
 }
 

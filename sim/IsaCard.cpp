@@ -200,16 +200,19 @@ void IsaCard::runCall(driver::FirmwareEventAnswer& answer)
     const DecodedIsaCall call
         = decodeIsaCall([this](uint32_t address) { return word(address); }, kArgumentBuffer, hostAddress());
     uint32_t result = 0;
-    if (call.problem.empty())
+    CardDci::CallEnd end;
+    if (call.problem.empty()) {
         result = m_dci->run(call.row->name, call.args);
-    else
+        end = m_dci->lastEnd();
+    } else {
         m_dci->logUnknown(call.problem);
+    }
     setWord(kResultBuffer, static_cast<uint16_t>(result));
     setWord(kResultBuffer + 16, static_cast<uint16_t>(result >> 16));
     answer.changes.push_back({0, driver::ChangeKind::ClearBits, kControlRegister, kIntIn | kIncrementRead});
-    if (faults.callNeverFinishes)
+    if (faults.callNeverFinishes || end.never)
         return;
-    const auto at = static_cast<uint32_t>(faults.finishMs);
+    const auto at = static_cast<uint32_t>(faults.finishMs + end.laterMs);
     pointAt(kResultBuffer, at, answer);
     answer.changes.push_back({at, driver::ChangeKind::SetBits, kControlRegister, kIncrementRead});
 }

@@ -290,6 +290,7 @@ bool PciCard::directCall(driver::FirmwareEventAnswer& answer, uint32_t function)
                 row = r;
     }
     uint32_t result = 0;
+    CardDci::CallEnd end;
     if (row == nullptr) {
         m_dci->logUnknown("unknown variant of " + std::to_string(function));
     } else {
@@ -308,18 +309,21 @@ bool PciCard::directCall(driver::FirmwareEventAnswer& answer, uint32_t function)
                 args.push_back(blockWord(*this, first + 4 * static_cast<uint32_t>(i)));
         }
         result = m_dci->run(row->name, args);
+        end = m_dci->lastEnd();
     }
     setWord(kCallBlock + 12, result);
     const DciFaults faults = m_dci->faults();
     if (faults.noAcknowledge)
         return true;
     done(answer);
-    if (m_faults.doneNeverSet || faults.callNeverFinishes)
+    if (m_faults.doneNeverSet || faults.callNeverFinishes || end.never)
         return true;
     uint32_t bits = pci::kCallFinished;
-    if (faults.errorCode != 0)
-        bits |= pci::kCallError | (faults.errorCode & 0xFF) << pci::kResultShift;
-    answer.changes.push_back({static_cast<uint32_t>(m_faults.doneDelayMs + faults.finishMs),
+    // A test's code wins over the routine's own.
+    const uint32_t code = faults.errorCode != 0 ? faults.errorCode : end.code;
+    if (code != 0)
+        bits |= pci::kCallError | (code & 0xFF) << pci::kResultShift;
+    answer.changes.push_back({static_cast<uint32_t>(m_faults.doneDelayMs + faults.finishMs + end.laterMs),
                               driver::ChangeKind::SetBits, pci::kStatus, bits});
     return true;
 }

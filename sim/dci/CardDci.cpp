@@ -124,7 +124,6 @@ constexpr DciVariable kVariables[] = {
 };
 
 constexpr int kColours = 70;
-constexpr double kFrameRate = 60.0;
 
 int colourIndex(std::string_view name)
 {
@@ -145,9 +144,10 @@ int32_t asInt(double v)
     return static_cast<int32_t>(static_cast<int64_t>(v));
 }
 
+// A double argument (or one out of range) read as a word is 0, not undefined.
 uint32_t asWord(double v)
 {
-    return static_cast<uint32_t>(static_cast<int64_t>(v));
+    return v > -9.2e18 && v < 9.2e18 ? static_cast<uint32_t>(static_cast<int64_t>(v)) : 0;
 }
 
 double settingNumber(const Generator& generator, std::string_view mnemonic, double otherwise)
@@ -258,6 +258,59 @@ const CardDci::RoutineRow CardDci::kRoutines[] = {
     {"XR_ColorFillVuport", &CardDci::colourFill},
     {"XR_GroundFillVuport", &CardDci::groundFill},
     {"XR_BlackFillVuport", &CardDci::blackFill},
+    // Blocks, maths, text, frames, fields and flash (CardBlocks.cpp, CardMaths.cpp, CardFlash.cpp).
+    {"XR_GetRect", &CardDci::getRect},
+    {"XR_PutRect", &CardDci::putRect},
+    {"XR_BitExpand", &CardDci::bitExpand},
+    {"XR_PixelExpand", &CardDci::pixelExpand},
+    {"XR_ZoomRect", &CardDci::zoomRect},
+    {"XR_RunEncode", &CardDci::runEncode},
+    {"XR_RunDecode", &CardDci::runDecode},
+    {"XR_Rotate", &CardDci::rotate},
+    {"XR_Scale", &CardDci::scale},
+    {"XR_Translate", &CardDci::translate},
+    {"XR_Transform", &CardDci::transform},
+    {"XR_Perspec", &CardDci::perspective},
+    {"XR_VertexToPoint", &CardDci::vertexToPoint},
+    {"XR_Int32ToFix", &CardDci::int32ToFix},
+    {"XR_Int16ToFix", &CardDci::int16ToFix},
+    {"XR_FixToInt32", &CardDci::fixToInt32},
+    {"XR_FixToInt16", &CardDci::fixToInt16},
+    {"XR_Round", &CardDci::roundRoutine},
+    {"XR_TimesDivide", &CardDci::timesDivide},
+    {"XR_itoaf", &CardDci::integerText},
+    {"XR_ftoa", &CardDci::realText},
+    {"XR_WaitFrame", &CardDci::waitFrame},
+    {"XR_WaitFrames", &CardDci::waitFrames},
+    {"XR_fmtn", &CardDci::formatField},
+    {"XR_fmtb", &CardDci::formatField},
+    {"XR_name", &CardDci::formatField},
+    {"XR_hrat", &CardDci::formatField},
+    {"XR_hres", &CardDci::formatField},
+    {"XR_htot", &CardDci::formatField},
+    {"XR_hspd", &CardDci::formatField},
+    {"XR_hspw", &CardDci::formatField},
+    {"XR_hspp", &CardDci::formatField},
+    {"XR_hspg", &CardDci::formatField},
+    {"XR_vres", &CardDci::formatField},
+    {"XR_fmte", &CardDci::formatField},
+    {"XR_fmta", &CardDci::formatField},
+    {"XR_vtot", &CardDci::formatField},
+    {"XR_vspd", &CardDci::formatField},
+    {"XR_vspw", &CardDci::formatField},
+    {"XR_vspp", &CardDci::formatField},
+    {"XR_vspg", &CardDci::formatField},
+    {"XR_scan", &CardDci::formatField},
+    {"XR_avst", &CardDci::formatField},
+    {"XR_avss", &CardDci::formatField},
+    {"XR_asct", &CardDci::formatField},
+    {"XR_dsct", &CardDci::formatField},
+    {"XR_ssst", &CardDci::formatField},
+    {"XR_cspp", &CardDci::formatField},
+    {"XR_xvsg", &CardDci::formatField},
+    {"XR_fmtu", &CardDci::formatField},
+    {"XR_fmtl", &CardDci::formatField},
+    {"XR_FlashFromVMEM", &CardDci::flashFromVideo},
 };
 
 CardDci::CardDci(Generator& generator, std::string port, uint8_t* video, std::size_t videoBytes, Heap heap)
@@ -269,6 +322,8 @@ uint32_t CardDci::run(std::string_view name, const std::vector<double>& args)
 {
     std::lock_guard lock(m_mutex);
     uint32_t result = 0;
+    m_end = {};
+    m_routine = name;
     for (const RoutineRow& row : kRoutines)
         if (row.name == name)
             result = (this->*row.routine)(args);
@@ -524,8 +579,7 @@ uint32_t CardDci::peekRegister(const std::vector<double>& a) { return m_register
 
 uint32_t CardDci::getFrame(const std::vector<double>&)
 {
-    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - m_start;
-    return static_cast<uint32_t>(elapsed.count() * kFrameRate);
+    return frameNow();
 }
 
 // --- Drawing -----------------------------------------------------------------------------

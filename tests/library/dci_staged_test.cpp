@@ -221,6 +221,7 @@ class DciFlash : public DciCardTest {};
 TEST_P(DciFlash, OnlyACleanFinishIsSuccess)
 {
     Bind();
+    dcitest::WriteToVideo(dcitest::FirmwareImage(1024, 7.125));
     EXPECT_EQ(XR_FlashFromVMEM(), 0x10000000u);
     EXPECT_EQ(Dci().log().at(0).name, "XR_FlashFromVMEM");
     Dci().setFaults({.errorCode = 0x70});

@@ -21,6 +21,8 @@
 // values; every other routine is only logged.
 #pragma once
 
+#include "gensim/CardBlocks.h"
+
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -87,7 +89,7 @@ public:
         uint32_t bytes;
         uint32_t scale;
         uint32_t align;
-        const uint8_t* memory = nullptr;
+        uint8_t* memory = nullptr;
     };
 
     CardDci(Generator& generator, std::string port, uint8_t* video, std::size_t videoBytes, Heap heap);
@@ -122,6 +124,19 @@ public:
     // The pixel byte at screen position (x, y); 0 outside the screen.
     uint8_t pixel(int x, int y) const;
 
+    // How the last call ends on the card: this much later than usual, with
+    // a result code (PCI; 0 a clean finish), or never.
+    struct CallEnd {
+        int laterMs = 0;
+        uint32_t code = 0;
+        bool never = false;
+    };
+    CallEnd lastEnd() const;
+    void setFrameRate(double hz);
+    void setFlashFaults(FlashFaults faults);
+    // The image the last good flash kept (empty: none).
+    std::vector<uint8_t> flashedImage() const;
+
 private:
     struct Clip {
         int x, y, width, height;
@@ -143,6 +158,39 @@ private:
     void put(const Clip& c, uint32_t pitch, int64_t sx, int64_t sy, uint32_t colour);
     void fill(int x, int y, int width, int height, uint32_t colour);
     Clip clip() const;
+
+    // Blocks, maths, text, frames, fields and flash (CardBlocks.h).
+    uint8_t* staged(uint32_t address, uint64_t& bytes) const;
+    uint8_t screenPixel(int64_t sx, int64_t sy) const;
+    void copyPixel(const Clip& c, uint32_t pitch, int64_t sx, int64_t sy, uint32_t value);
+    uint32_t frameNow() const;
+    void finishAtFrame(uint64_t frame);
+    uint32_t runField(const std::vector<double>& a, std::string_view mnemonic, char form);
+    uint32_t getRect(const std::vector<double>& a);
+    uint32_t putRect(const std::vector<double>& a);
+    uint32_t bitExpand(const std::vector<double>& a);
+    uint32_t pixelExpand(const std::vector<double>& a);
+    uint32_t zoomRect(const std::vector<double>& a);
+    uint32_t runEncode(const std::vector<double>& a);
+    uint32_t runDecode(const std::vector<double>& a);
+    uint32_t rotate(const std::vector<double>& a);
+    uint32_t scale(const std::vector<double>& a);
+    uint32_t translate(const std::vector<double>& a);
+    uint32_t transform(const std::vector<double>& a);
+    uint32_t perspective(const std::vector<double>& a);
+    uint32_t vertexToPoint(const std::vector<double>& a);
+    uint32_t int32ToFix(const std::vector<double>& a);
+    uint32_t int16ToFix(const std::vector<double>& a);
+    uint32_t fixToInt32(const std::vector<double>& a);
+    uint32_t fixToInt16(const std::vector<double>& a);
+    uint32_t roundRoutine(const std::vector<double>& a);
+    uint32_t timesDivide(const std::vector<double>& a);
+    uint32_t integerText(const std::vector<double>& a);
+    uint32_t realText(const std::vector<double>& a);
+    uint32_t waitFrame(const std::vector<double>& a);
+    uint32_t waitFrames(const std::vector<double>& a);
+    uint32_t formatField(const std::vector<double>& a);
+    uint32_t flashFromVideo(const std::vector<double>& a);
 
     uint32_t allocateRoutine(const std::vector<double>& a);
     uint32_t releaseRoutine(const std::vector<double>& a);
@@ -216,6 +264,13 @@ private:
     int m_originX = 0;
     int m_originY = 0;
     std::optional<Clip> m_clip;
+
+    // Blocks, maths, text, frames, fields and flash.
+    std::string m_routine;  // the routine running, for the shared bodies
+    CallEnd m_end;
+    double m_frameRate = blocks::kDefaultFrameRate;
+    FlashFaults m_flashFaults;
+    std::vector<uint8_t> m_flashed;
 };
 
 } // namespace gensim

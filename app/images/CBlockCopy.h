@@ -51,6 +51,10 @@ public:
     void VirtualAssign(const CPrimitive &other) override;
     // w, h, x, y, destination x, destination y
     void SetFromCommand(CCommandReader &reader) override;
+    // No property window, not the rectangle's: the editor shows its placeholder.
+    CPropertiesDlg *OpenProperties(QWidget *) override { return nullptr; }
+    void UpdateProperties() override {}
+    void ApplyProperties() override {}
 
     QPoint Destination() const { return {m_dstX, m_dstY}; }
     // The destination box in client pixels.

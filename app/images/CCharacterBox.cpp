@@ -3,7 +3,9 @@
 #include "Archive.h"
 #include "CCanvas.h"
 #include "CCommandReader.h"
+#include "CPropertiesDlg.h"
 #include "PrimitivePainting.h"
+#include "ResourceIds.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -123,4 +125,33 @@ void CCharacterBox::Draw(QPainter &painter, const QRect &update)
     }
     if (IsSelected())
         PlaceHandles();
+}
+
+// --- Properties ------------------------------------------------------------------------
+
+CPropertiesDlg *CCharacterBox::OpenProperties(QWidget *parent)
+{
+    auto *dialog = new CPropertiesDlg(parent, this, IDD_CHARACTER_BOX_PROPERTIES);
+    SetPropertyDialog(dialog);
+    UpdateProperties();
+    return dialog;
+}
+
+void CCharacterBox::UpdateProperties()
+{
+    CPropertiesDlg *dialog = GetPropertyDialog();
+    if (!dialog)
+        return;
+    dialog->SetCharacterCode(m_code);
+    CRectangle::UpdateProperties();
+}
+
+void CCharacterBox::ApplyProperties()
+{
+    CPropertiesDlg *dialog = GetPropertyDialog();
+    if (!dialog)
+        return;
+    // The code first: the box's apply repaints and shows the line with it.
+    m_code = dialog->GetCharacterCode();
+    CRectangle::ApplyProperties();
 }

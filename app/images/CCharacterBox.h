@@ -38,6 +38,11 @@ public:
     void VirtualAssign(const CPrimitive &other) override;
     // colour name, w, h, x, y, font name, code
     void SetFromCommand(CCommandReader &reader) override;
+    // The "Character Box Properties" dialog: the rectangle's position and
+    // size (during a drag the drag's geometry) and the character code.
+    CPropertiesDlg *OpenProperties(QWidget *parent) override;
+    void UpdateProperties() override;
+    void ApplyProperties() override;
 
     int Code() const { return m_code; }
     void SetCode(int code) { m_code = code; }

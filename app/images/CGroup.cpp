@@ -4,7 +4,9 @@
 #include "BoxRules.h"
 #include "CCanvas.h"
 #include "CProgressDlg.h"
+#include "CPropertiesDlg.h"
 #include "ResourceIds.h"
+#include "StringTable.h"
 
 #include <QPainter>
 
@@ -412,4 +414,42 @@ void CGroup::EndTrack(int, bool moved)
     Invalidate();
     if (moved)
         ShowStatus();
+}
+
+// --- Properties ------------------------------------------------------------------------
+
+CPropertiesDlg *CGroup::OpenProperties(QWidget *parent)
+{
+    auto *dialog = new CPropertiesDlg(parent, this, IDD_DOT_PROPERTIES);
+    SetPropertyDialog(dialog);
+    UpdateProperties();
+    dialog->setWindowTitle(LoadString(IDS_GROUP_PROPERTIES));
+    return dialog;
+}
+
+void CGroup::UpdateProperties()
+{
+    CPropertiesDlg *dialog = GetPropertyDialog();
+    if (!dialog)
+        return;
+    if (IsTracking() && HandleCount() == kHandles) {
+        dialog->SetPosition(HandleImagePoint(1));
+        dialog->repaint();
+        return;
+    }
+    dialog->SetPosition(TopLeft());
+}
+
+void CGroup::ApplyProperties()
+{
+    CPropertiesDlg *dialog = GetPropertyDialog();
+    if (!dialog)
+        return;
+    Invalidate();
+    const QPoint position = dialog->GetPosition();
+    Offset(Saturate(std::int64_t(position.x()) - m_x1), Saturate(std::int64_t(position.y()) - m_y1));
+    Invalidate();
+    ShowStatus();
+    if (CCanvas *canvas = GetCanvas())
+        canvas->SetModified();
 }

@@ -53,6 +53,12 @@ public:
     bool SnapPoint(QPoint &image) override;
     bool IsGroup() const override { return true; }
     void VirtualAssign(const CPrimitive &other) override;
+    // The "Dot Properties" dialog titled "Group Properties": the top-left
+    // corner (during a drag handle 1's image point); a new corner moves
+    // the whole group.
+    CPropertiesDlg *OpenProperties(QWidget *parent) override;
+    void UpdateProperties() override;
+    void ApplyProperties() override;
     // The members' lines, nested groups' members in turn.
     void AppendLinePrimitives(std::vector<const CPrimitive *> &lines) const override;
 

@@ -4,6 +4,7 @@
 #include "BoxRules.h"
 #include "CCanvas.h"
 #include "CCommandReader.h"
+#include "CPropertiesDlg.h"
 #include "PrimitivePainting.h"
 #include "ResourceIds.h"
 #include "StringTable.h"
@@ -458,4 +459,70 @@ void CInformationBox::EndTrack(int, bool moved)
     Invalidate();
     if (moved)
         ShowStatus();
+}
+
+// --- Properties ------------------------------------------------------------------------
+
+CPropertiesDlg *CInformationBox::OpenProperties(QWidget *parent)
+{
+    auto *dialog =
+        new CPropertiesDlg(parent, this, m_type == kInfoBox ? IDD_INFO_BOX_PROPERTIES : IDD_DOT_PROPERTIES);
+    SetPropertyDialog(dialog);
+    UpdateProperties();
+    return dialog;
+}
+
+void CInformationBox::UpdateProperties()
+{
+    CPropertiesDlg *dialog = GetPropertyDialog();
+    if (!dialog)
+        return;
+    const bool dragged = IsTracking() && HandleCount() == kHandles;
+    const QPoint p = dragged ? HandleImagePoint(1) : Anchor();
+    if (m_type != kInfoBox) {
+        dialog->SetPosition(p);
+    } else {
+        double xRatio = m_xRatio;
+        double yRatio = m_yRatio;
+        if (dragged) {
+            const QPoint extent = Extent();
+            xRatio = double(p.x()) / std::max(extent.x(), 1);
+            yRatio = double(p.y()) / std::max(extent.y(), 1);
+        }
+        dialog->SetRatios(xRatio, yRatio);
+        dialog->SetInfo(Contents());
+        dialog->SetStyle(Border());
+    }
+    if (dragged)
+        dialog->repaint();
+}
+
+void CInformationBox::ApplyProperties()
+{
+    CPropertiesDlg *dialog = GetPropertyDialog();
+    if (!dialog)
+        return;
+    Invalidate();
+    if (m_type != kInfoBox) {
+        const QPoint p = dialog->GetPosition();
+        m_x = p.x();
+        m_y = p.y();
+    } else {
+        m_contents.SetIndex(dialog->GetInfo());
+        m_border.SetIndex(dialog->GetStyle());
+        double xRatio = 0;
+        double yRatio = 0;
+        dialog->GetRatios(xRatio, yRatio);
+        const double limit = kLineValueLimit;
+        m_xRatio = std::clamp(xRatio, -limit, limit);
+        m_yRatio = std::clamp(yRatio, -limit, limit);
+        const QPoint extent = Extent();
+        m_x = RoundHalfUp(extent.x() * m_xRatio);
+        m_y = RoundHalfUp(extent.y() * m_yRatio);
+    }
+    PlaceHandles();
+    Invalidate();
+    ShowStatus();
+    if (CCanvas *canvas = GetCanvas())
+        canvas->SetModified();
 }

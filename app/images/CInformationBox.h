@@ -62,6 +62,14 @@ public:
     // By the type: colour name, x, y; or colour name, the ratios, contents, border.
     void SetFromCommand(CCommandReader &reader) override;
     QString KindProblem() const override;
+    // An information box: the "Information Box Properties" dialog with the
+    // ratios, contents and border; the other boxes: the "Dot Properties"
+    // dialog with the anchor. During a drag, handle 1's place.
+    CPropertiesDlg *OpenProperties(QWidget *parent) override;
+    void UpdateProperties() override;
+    // The ratios typed are cut as a line's are, then place the box on the
+    // canvas's image: round(width x ratio), half up.
+    void ApplyProperties() override;
 
     int Kind() const { return m_type; }
     void SetKind(int type) { m_type = type; }

@@ -128,6 +128,7 @@ void CValueEdit::focusOutEvent(QFocusEvent *event)
             SetInt(m_minimum);
         else if (value > m_maximum)
             SetInt(m_maximum);
+        setModified(true); // the limit is the user's change, still to be applied
     }
     QLineEdit::focusOutEvent(event);
 }

@@ -336,7 +336,8 @@ TEST_F(PropertiesDlgTest, Screenshots)
 
 // Each primitive class's dialog as the insert command makes it: its
 // caption, the values typed (Return applies, clamped to the field), and the
-// line the primitive writes afterwards; markers and image options have none.
+// line the primitive writes afterwards; markers, image options and block
+// copies have none.
 TEST_F(PropertiesDlgTest, EachPrimitiveTakesItsTypedValues)
 {
     struct Typed {
@@ -362,8 +363,14 @@ TEST_F(PropertiesDlgTest, EachPrimitiveTakesItsTypedValues)
         {13, "Hatch Properties", {{1205, "4"}, {1208, "7"}}, "HATO White 4 7"},
         {17, "Grill Properties", {{1205, "0"}, {1208, "0"}}, "GRIH White 1 0"},
         {18, "Grill Properties", {{1205, "12"}, {1208, "3"}}, "GRIV White 12 3"},
+        {6, "Dot Properties", {{1205, "100"}, {1208, "50"}}, "FORM White 100 50"},
+        {7, "Dot Properties", {{1205, "-3"}, {1208, "4"}}, "SNUM White -3 4"},
+        {8, "Information Box Properties", {{1205, "0.25"}, {1208, "0.125"}}, "TBOX White 0.250 0.125  0 0"},
+        {9, "Character Box Properties", {{1205, "5"}, {1208, "6"}, {1214, "10"}, {1215, "20"}, {1218, "65"}},
+         "PAGE White 10 20 5 6 sys16 65"},
         {14, nullptr, {}, nullptr},
         {20, nullptr, {}, nullptr},
+        {25, nullptr, {}, nullptr},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.type);

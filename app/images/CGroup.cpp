@@ -369,25 +369,12 @@ void CGroup::ShowOutline()
 
 bool CGroup::BeginTrack(int)
 {
-    CCanvas *canvas = GetCanvas();
-    if (!canvas || IsLocked() || HandleCount() != kHandles)
-        return false;
-    PlaceHandles();
-    SetTracking(true);
-    KeepHandleStarts();
-    Invalidate();
-    canvas->repaint();
-    ShowOutline();
-    RepaintHandles();
-    return true;
+    return BeginWholeMove(kHandles, [this] { PlaceHandles(); }, [this] { ShowOutline(); });
 }
 
 bool CGroup::Track(int index, QPoint &, bool)
 {
-    FollowHandle(index);
-    ShowOutline();
-    RepaintHandles();
-    ShowStatus();
+    TrackWholeMove(index, [this] { ShowOutline(); });
     return true;
 }
 

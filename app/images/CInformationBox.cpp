@@ -418,25 +418,12 @@ void CInformationBox::ShowOutline()
 
 bool CInformationBox::BeginTrack(int)
 {
-    CCanvas *canvas = GetCanvas();
-    if (!canvas || IsLocked() || HandleCount() != kHandles)
-        return false;
-    PlaceHandles();
-    SetTracking(true);
-    KeepHandleStarts();
-    Invalidate();
-    canvas->repaint();
-    ShowOutline();
-    RepaintHandles();
-    return true;
+    return BeginWholeMove(kHandles, [this] { PlaceHandles(); }, [this] { ShowOutline(); });
 }
 
 bool CInformationBox::Track(int index, QPoint &, bool)
 {
-    FollowHandle(index);
-    ShowOutline();
-    RepaintHandles();
-    ShowStatus();
+    TrackWholeMove(index, [this] { ShowOutline(); });
     return true;
 }
 

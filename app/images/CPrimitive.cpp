@@ -319,6 +319,29 @@ void CPrimitive::FollowHandle(int index)
     }
 }
 
+bool CPrimitive::BeginWholeMove(int handles, const std::function<void()> &place, const std::function<void()> &outline)
+{
+    CCanvas *canvas = GetCanvas();
+    if (!canvas || IsLocked() || HandleCount() != handles)
+        return false;
+    place();
+    SetTracking(true);
+    KeepHandleStarts();
+    Invalidate();
+    canvas->repaint();
+    outline();
+    RepaintHandles();
+    return true;
+}
+
+void CPrimitive::TrackWholeMove(int index, const std::function<void()> &outline)
+{
+    FollowHandle(index);
+    outline();
+    RepaintHandles();
+    ShowStatus();
+}
+
 // --- Snapping ------------------------------------------------------------------------------
 
 bool CPrimitive::SnapTrackPoint(QPoint &point, bool client, bool toPoints)

@@ -15,6 +15,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -236,6 +237,12 @@ protected:
     void KeepHandleStarts();
     void FollowHandle(int index);
     QPoint HandleStart(int index) const;
+    // The drag of a primitive that moves whole (a group, a map, an
+    // information box): place puts its handles where it stands, outline
+    // shows where it would go. Begin refuses without a canvas, when locked
+    // or without its handles.
+    bool BeginWholeMove(int handles, const std::function<void()> &place, const std::function<void()> &outline);
+    void TrackWholeMove(int index, const std::function<void()> &outline);
 
 private:
     std::vector<QPoint> m_handleStarts;

@@ -230,25 +230,12 @@ void CRenderMap::ShowOutline()
 
 bool CRenderMap::BeginTrack(int)
 {
-    CCanvas *canvas = GetCanvas();
-    if (!canvas || IsLocked() || HandleCount() != kHandles)
-        return false;
-    PlaceHandles();
-    SetTracking(true);
-    KeepHandleStarts();
-    Invalidate();
-    canvas->repaint();
-    ShowOutline();
-    RepaintHandles();
-    return true;
+    return BeginWholeMove(kHandles, [this] { PlaceHandles(); }, [this] { ShowOutline(); });
 }
 
 bool CRenderMap::Track(int index, QPoint &, bool)
 {
-    FollowHandle(index);
-    ShowOutline();
-    RepaintHandles();
-    ShowStatus();
+    TrackWholeMove(index, [this] { ShowOutline(); });
     return true;
 }
 

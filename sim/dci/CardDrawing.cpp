@@ -11,23 +11,23 @@ namespace gensim::drawing {
 
 namespace {
 
-int64_t floorDiv(int64_t a, int64_t b)
+int64_t drawingFloorDiv(int64_t a, int64_t b)
 {
     const int64_t q = a / b;
     return (a % b != 0 && (a < 0) != (b < 0)) ? q - 1 : q;
 }
 
-int64_t ceilDiv(int64_t a, int64_t b)
+int64_t drawingCeilDiv(int64_t a, int64_t b)
 {
-    return -floorDiv(-a, b);
+    return -drawingFloorDiv(-a, b);
 }
 
-bool sizeOk(int width, int height)
+bool drawingSizeOk(int width, int height)
 {
     return width > 0 && height > 0 && width <= kMaxSize && height <= kMaxSize;
 }
 
-Pattern patternOf(bool (*bit)(int x, int y))
+Pattern drawingPattern(bool (*bit)(int x, int y))
 {
     Pattern p{};
     for (int y = 0; y < 16; ++y)
@@ -37,9 +37,9 @@ Pattern patternOf(bool (*bit)(int x, int y))
     return p;
 }
 
-constexpr std::string_view kPatternNames[kNamedPatterns] = {"CHECKER8", "MEME", "BARS_H2", "BARS_V2", "CHECKER1"};
+constexpr std::string_view kDrawingPatternNames[kNamedPatterns] = {"CHECKER8", "MEME", "BARS_H2", "BARS_V2", "CHECKER1"};
 
-uint16_t word(const uint8_t* bytes, std::size_t index)
+uint16_t drawingWord(const uint8_t* bytes, std::size_t index)
 {
     return static_cast<uint16_t>(bytes[2 * index] | bytes[2 * index + 1] << 8);
 }
@@ -61,8 +61,8 @@ std::vector<Point> linePixels(Point from, Point to)
     }
     // The minor coordinate rounded half up: floor((2 d t + steps) / (2 steps)).
     for (int64_t t = 0; t <= steps; ++t)
-        pixels.push_back({static_cast<int>(from.x + floorDiv(2 * dx * t + steps, 2 * steps)),
-                          static_cast<int>(from.y + floorDiv(2 * dy * t + steps, 2 * steps))});
+        pixels.push_back({static_cast<int>(from.x + drawingFloorDiv(2 * dx * t + steps, 2 * steps)),
+                          static_cast<int>(from.y + drawingFloorDiv(2 * dy * t + steps, 2 * steps))});
     return pixels;
 }
 
@@ -84,7 +84,7 @@ std::vector<int64_t> rowThresholds(const std::vector<Point>& vertices, int y)
             continue;
         const int64_t d = int64_t{b.y} - a.y;
         const int64_t n = 2 * int64_t{a.x} * d + (centre - 2 * int64_t{a.y}) * (int64_t{b.x} - a.x);
-        thresholds.push_back(ceilDiv(n - d, 2 * d));
+        thresholds.push_back(drawingCeilDiv(n - d, 2 * d));
     }
     std::sort(thresholds.begin(), thresholds.end());
     return thresholds;
@@ -102,7 +102,7 @@ bool insidePolygon(const std::vector<Point>& vertices, int x, int y)
 // Centre-relative in halves: ((2x + 1 - w) / w)^2 + ((2y + 1 - h) / h)^2 <= 1.
 bool insideEllipse(int width, int height, int x, int y)
 {
-    if (!sizeOk(width, height) || x < 0 || y < 0 || x >= width || y >= height)
+    if (!drawingSizeOk(width, height) || x < 0 || y < 0 || x >= width || y >= height)
         return false;
     const int64_t ex = 2 * int64_t{x} + 1 - width;
     const int64_t ey = 2 * int64_t{y} + 1 - height;
@@ -126,7 +126,7 @@ bool insideFrameOval(int width, int height, int frameWidth, int frameHeight, int
 
 bool insideFrameRect(int width, int height, int frameWidth, int frameHeight, int x, int y)
 {
-    if (!sizeOk(width, height) || x < 0 || y < 0 || x >= width || y >= height)
+    if (!drawingSizeOk(width, height) || x < 0 || y < 0 || x >= width || y >= height)
         return false;
     return x < frameWidth || y < frameHeight || x >= width - frameWidth || y >= height - frameHeight;
 }
@@ -206,25 +206,25 @@ bool patternBit(const Pattern& pattern, int64_t x, int64_t y)
 const Pattern& namedPattern(int slot)
 {
     static const std::array<Pattern, kNamedPatterns> patterns = {
-        patternOf([](int x, int y) { return (((x >> 3) ^ (y >> 3)) & 1) == 0; }),
-        patternOf([](int x, int y) { return std::abs(2 * x - 15) + std::abs(2 * y - 15) <= 16 && (x + y) % 3 != 0; }),
-        patternOf([](int, int y) { return y % 4 < 2; }),
-        patternOf([](int x, int) { return x % 4 < 2; }),
-        patternOf([](int x, int y) { return (x + y) % 2 == 0; }),
+        drawingPattern([](int x, int y) { return (((x >> 3) ^ (y >> 3)) & 1) == 0; }),
+        drawingPattern([](int x, int y) { return std::abs(2 * x - 15) + std::abs(2 * y - 15) <= 16 && (x + y) % 3 != 0; }),
+        drawingPattern([](int, int y) { return y % 4 < 2; }),
+        drawingPattern([](int x, int) { return x % 4 < 2; }),
+        drawingPattern([](int x, int y) { return (x + y) % 2 == 0; }),
     };
     return patterns[static_cast<std::size_t>(slot >= 0 && slot < kNamedPatterns ? slot : 0)];
 }
 
 std::string_view patternName(int slot)
 {
-    return slot >= 0 && slot < kNamedPatterns ? kPatternNames[slot] : std::string_view{};
+    return slot >= 0 && slot < kNamedPatterns ? kDrawingPatternNames[slot] : std::string_view{};
 }
 
 int patternSlot(std::string_view name)
 {
     const std::string plain = plainName(name);
     for (int i = 0; i < kNamedPatterns; ++i)
-        if (plainName(kPatternNames[i]) == plain)
+        if (plainName(kDrawingPatternNames[i]) == plain)
             return i;
     return -1;
 }
@@ -335,7 +335,7 @@ std::optional<Font> readFontImage(const uint8_t* bytes, std::size_t size)
         return std::nullopt;
     uint16_t header[kFontHeaderWords];
     for (std::size_t i = 0; i < kFontHeaderWords; ++i)
-        header[i] = word(bytes, i);
+        header[i] = drawingWord(bytes, i);
     Font font;
     font.first = header[1];
     font.last = header[2];
@@ -355,8 +355,8 @@ std::optional<Font> readFontImage(const uint8_t* bytes, std::size_t size)
     const int64_t rowBits = int64_t{pitch} * 16;
     for (int ch = font.first; ch <= font.last; ++ch) {
         const std::size_t entry = table + 2 * static_cast<std::size_t>(ch - font.first);
-        const int offset = word(bytes, entry);
-        const int width = word(bytes, entry + 1);
+        const int offset = drawingWord(bytes, entry);
+        const int width = drawingWord(bytes, entry + 1);
         if (width > kMaxGlyphSize || offset + int64_t{width} > rowBits)
             return std::nullopt;
         Glyph g;
@@ -365,7 +365,7 @@ std::optional<Font> readFontImage(const uint8_t* bytes, std::size_t size)
         for (int y = 0; y < font.height; ++y)
             for (int x = 0; x < width; ++x) {
                 const int bit = offset + x;
-                const uint16_t w = word(bytes, raster + static_cast<std::size_t>(y * pitch + bit / 16));
+                const uint16_t w = drawingWord(bytes, raster + static_cast<std::size_t>(y * pitch + bit / 16));
                 g.bits[static_cast<std::size_t>(y * width + x)] = static_cast<uint8_t>(w >> (bit % 16) & 1u);
             }
         font.glyphs.push_back(std::move(g));

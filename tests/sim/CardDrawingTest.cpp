@@ -23,18 +23,18 @@ namespace {
 namespace dr = gensim::drawing;
 using dr::Point;
 
-constexpr int kWidth = 160;
-constexpr int kHeight = 120;
-constexpr uint32_t kPitch = 256;
-constexpr uint32_t kHeapBytes = 1 << 18;
+constexpr int kDrawingWidth = 160;
+constexpr int kDrawingHeight = 120;
+constexpr uint32_t kDrawingPitch = 256;
+constexpr uint32_t kDrawingHeapBytes = 1 << 18;
 
 // Stands for the address of the i-th staged block of a call.
-double Block(int i)
+double DrawingBlock(int i)
 {
     return -1e9 - i;
 }
 
-std::string Bytes(const std::vector<uint16_t>& words)
+std::string DrawingBytes(const std::vector<uint16_t>& words)
 {
     std::string s;
     for (uint16_t w : words) {
@@ -44,46 +44,46 @@ std::string Bytes(const std::vector<uint16_t>& words)
     return s;
 }
 
-std::string Points(const std::vector<Point>& points)
+std::string DrawingPoints(const std::vector<Point>& points)
 {
     std::vector<uint16_t> words;
     for (const Point& p : points) {
         words.push_back(static_cast<uint16_t>(p.x));
         words.push_back(static_cast<uint16_t>(p.y));
     }
-    return Bytes(words);
+    return DrawingBytes(words);
 }
 
-std::string Text(const std::string& text)
+std::string DrawingText(const std::string& text)
 {
     return text + std::string(1, '\0');
 }
 
-struct Card {
-    std::vector<uint8_t> video = std::vector<uint8_t>(kPitch * kHeight);
-    std::vector<uint8_t> heap = std::vector<uint8_t>(kHeapBytes);
+struct DrawingCard {
+    std::vector<uint8_t> video = std::vector<uint8_t>(kDrawingPitch * kDrawingHeight);
+    std::vector<uint8_t> heap = std::vector<uint8_t>(kDrawingHeapBytes);
     uint32_t first;
     uint32_t scale;
     std::unique_ptr<CardDci> dci;
 
-    Card(Generator& generator, const char* port, uint32_t first, uint32_t scale, uint32_t align)
+    DrawingCard(Generator& generator, const char* port, uint32_t first, uint32_t scale, uint32_t align)
         : first(first), scale(scale),
           dci(std::make_unique<CardDci>(generator, port, video.data(), video.size(),
-                                        CardDci::Heap{first, kHeapBytes, scale, align, heap.data()}))
+                                        CardDci::Heap{first, kDrawingHeapBytes, scale, align, heap.data()}))
     {
-        dci->setValue("width", kWidth);
-        dci->setValue("height", kHeight);
+        dci->setValue("width", kDrawingWidth);
+        dci->setValue("height", kDrawingHeight);
     }
     uint8_t* at(uint32_t address) { return heap.data() + (address - first) / scale; }
 };
 
 // What a screen should hold: pixels set by rules.
-struct Screen {
-    std::vector<uint8_t> pixels = std::vector<uint8_t>(kWidth * kHeight);
-    uint8_t& at(int x, int y) { return pixels[static_cast<std::size_t>(y * kWidth + x)]; }
+struct DrawingScreen {
+    std::vector<uint8_t> pixels = std::vector<uint8_t>(kDrawingWidth * kDrawingHeight);
+    uint8_t& at(int x, int y) { return pixels[static_cast<std::size_t>(y * kDrawingWidth + x)]; }
     void set(int x, int y, uint8_t v)
     {
-        if (x >= 0 && y >= 0 && x < kWidth && y < kHeight)
+        if (x >= 0 && y >= 0 && x < kDrawingWidth && y < kDrawingHeight)
             at(x, y) = v;
     }
     void box(int x, int y, int w, int h, uint8_t v, const std::function<bool(int, int)>& inside)
@@ -99,11 +99,11 @@ class CardDrawingTest : public ::testing::Test {
 protected:
     CardDrawingTest()
     {
-        for (Card* card : cards)
+        for (DrawingCard* card : cards)
             run1(*card, "XR_Set_color1", {0x05050505});
     }
 
-    uint32_t run1(Card& card, std::string_view name, const std::vector<double>& args)
+    uint32_t run1(DrawingCard& card, std::string_view name, const std::vector<double>& args)
     {
         return card.dci->run(name, args);
     }
@@ -114,7 +114,7 @@ protected:
     {
         uint32_t results[2] = {};
         for (std::size_t c = 0; c < 2; ++c) {
-            Card& card = *cards[c];
+            DrawingCard& card = *cards[c];
             std::vector<uint32_t> addresses;
             for (const std::string& bytes : blocks) {
                 const uint32_t address = card.dci->run("Allocate", {static_cast<double>(bytes.size())});
@@ -125,7 +125,7 @@ protected:
             std::vector<double> real = args;
             for (double& a : real)
                 for (std::size_t i = 0; i < blocks.size(); ++i)
-                    if (a == Block(static_cast<int>(i)))
+                    if (a == DrawingBlock(static_cast<int>(i)))
                         a = addresses[i];
             results[c] = card.dci->run(name, real);
             lastBlocks[c] = addresses;
@@ -141,12 +141,12 @@ protected:
     }
 
     // Both screens hold what `expected` does.
-    void ExpectScreen(Screen& expected)
+    void ExpectScreen(DrawingScreen& expected)
     {
-        for (Card* card : cards) {
+        for (DrawingCard* card : cards) {
             int wrong = 0;
-            for (int y = 0; y < kHeight; ++y)
-                for (int x = 0; x < kWidth; ++x)
+            for (int y = 0; y < kDrawingHeight; ++y)
+                for (int x = 0; x < kDrawingWidth; ++x)
                     if (card->dci->pixel(x, y) != expected.at(x, y) && ++wrong <= 5)
                         ADD_FAILURE() << card->dci->log().back().port << " pixel (" << x << ", " << y << ") is "
                                       << int(card->dci->pixel(x, y)) << ", not " << int(expected.at(x, y));
@@ -156,24 +156,24 @@ protected:
     {
         EXPECT_EQ(isa.video, pci.video);
     }
-    Screen Current()
+    DrawingScreen Current()
     {
-        Screen s;
-        for (int y = 0; y < kHeight; ++y)
-            for (int x = 0; x < kWidth; ++x)
+        DrawingScreen s;
+        for (int y = 0; y < kDrawingHeight; ++y)
+            for (int x = 0; x < kDrawingWidth; ++x)
                 s.at(x, y) = isa.dci->pixel(x, y);
         return s;
     }
     void Clear()
     {
-        for (Card* card : cards)
+        for (DrawingCard* card : cards)
             std::fill(card->video.begin(), card->video.end(), 0);
     }
 
     Generator generator{GeneratorOptions{.pty = false, .isaSlot = 0}};
-    Card isa{generator, "isa0", 0xFF200000, 8, 2};
-    Card pci{generator, "pci1", 0x00100000, 1, 4};
-    Card* cards[2] = {&isa, &pci};
+    DrawingCard isa{generator, "isa0", 0xFF200000, 8, 2};
+    DrawingCard pci{generator, "pci1", 0x00100000, 1, 4};
+    DrawingCard* cards[2] = {&isa, &pci};
     std::vector<uint32_t> lastBlocks[2];
     std::vector<uint32_t> kept[2];
 };
@@ -258,7 +258,7 @@ TEST(CardDrawingRules, FontImagesRoundTripAndBrokenOnesAreRefused)
     const dr::Font& opix = dr::builtInFont(1);
     const std::vector<uint16_t> image = dr::fontImage(opix);
     EXPECT_EQ(static_cast<int64_t>(image.size()), dr::fontImageWords(image.data()));
-    const std::string bytes = Bytes(image);
+    const std::string bytes = DrawingBytes(image);
     const auto read = dr::readFontImage(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
     ASSERT_TRUE(read);
     EXPECT_EQ(read->height, opix.height);
@@ -283,7 +283,7 @@ TEST(CardDrawingRules, FontImagesRoundTripAndBrokenOnesAreRefused)
     for (const Broken& b : broken) {
         std::vector<uint16_t> words = image;
         b.edit(words);
-        const std::string s = Bytes(words);
+        const std::string s = DrawingBytes(words);
         EXPECT_FALSE(dr::readFontImage(reinterpret_cast<const uint8_t*>(s.data()), s.size())) << b.what;
     }
     EXPECT_FALSE(dr::readFontImage(nullptr, 0));
@@ -293,7 +293,7 @@ TEST(CardDrawingRules, FontImagesRoundTripAndBrokenOnesAreRefused)
 
 TEST_F(CardDrawingTest, LinesTrianglesAndPolyLinesDrawTheirLinePixels)
 {
-    Screen s;
+    DrawingScreen s;
     struct Line {
         int x1, y1, x2, y2;
     };
@@ -308,7 +308,7 @@ TEST_F(CardDrawingTest, LinesTrianglesAndPolyLinesDrawTheirLinePixels)
         for (const Point& p : dr::linePixels(a, b))
             s.set(p.x, p.y, 5);
     const std::vector<Point> path = {{10, 100}, {30, 80}, {50, 115}};
-    Call("XR_DrawPolyLine", {2, Block(0), Block(1)}, {Points({{0, 0}, {0, 0}}), Points(path)});
+    Call("XR_DrawPolyLine", {2, DrawingBlock(0), DrawingBlock(1)}, {DrawingPoints({{0, 0}, {0, 0}}), DrawingPoints(path)});
     for (std::size_t i = 0; i + 1 < path.size(); ++i)
         for (const Point& p : dr::linePixels(path[i], path[i + 1]))
             s.set(p.x, p.y, 5);
@@ -317,22 +317,22 @@ TEST_F(CardDrawingTest, LinesTrianglesAndPolyLinesDrawTheirLinePixels)
 
 TEST_F(CardDrawingTest, FillsTakeThePixelsTheirRulesGive)
 {
-    Screen s;
+    DrawingScreen s;
     Call("XR_FillOval", {37, 21, 5, 6});
     s.box(5, 6, 37, 21, 5, [](int x, int y) { return dr::insideEllipse(37, 21, x, y); });
     Call("XR_DrawOval", {30, 40, 60, 2});
     s.box(60, 2, 30, 40, 5, [](int x, int y) { return dr::onOvalOutline(30, 40, x, y); });
     Call("XR_FillTriangle", {100, 10, 150, 30, 110, 50});
     const std::vector<Point> tri = {{100, 10}, {150, 30}, {110, 50}};
-    s.box(0, 0, kWidth, kHeight, 5, [&](int x, int y) { return dr::insidePolygon(tri, x, y); });
+    s.box(0, 0, kDrawingWidth, kDrawingHeight, 5, [&](int x, int y) { return dr::insidePolygon(tri, x, y); });
     const std::vector<Point> star = {{20, 60}, {30, 110}, {40, 60}, {10, 90}, {50, 90}};
-    Call("XR_FillPolygon", {5, Block(0)}, {Points(star)});
-    s.box(0, 0, kWidth, kHeight, 5, [&](int x, int y) { return dr::insidePolygon(star, x, y); });
+    Call("XR_FillPolygon", {5, DrawingBlock(0)}, {DrawingPoints(star)});
+    s.box(0, 0, kDrawingWidth, kDrawingHeight, 5, [&](int x, int y) { return dr::insidePolygon(star, x, y); });
     Call("XR_FrameRect", {40, 30, 60, 60, 4, 7});
     s.box(60, 60, 40, 30, 5, [](int x, int y) { return dr::insideFrameRect(40, 30, 4, 7, x, y); });
     Call("XR_FrameOval", {40, 26, 110, 60, 5, 3});
     s.box(110, 60, 40, 26, 5, [](int x, int y) { return dr::insideFrameOval(40, 26, 5, 3, x, y); });
-    Call("XR_EncloseFillRect", {3, Block(0)}, {Points({{120, 100}, {130, 95}, {125, 110}})});
+    Call("XR_EncloseFillRect", {3, DrawingBlock(0)}, {DrawingPoints({{120, 100}, {130, 95}, {125, 110}})});
     s.box(120, 95, 11, 16, 5, [](int, int) { return true; });
     ExpectScreen(s);
     // The pixels a hand can count: a frame of a 6 x 5 rectangle 1 wide.
@@ -350,9 +350,9 @@ TEST_F(CardDrawingTest, FillsTakeThePixelsTheirRulesGive)
 // ISA, 32-bit on PCI; an index the points do not hold draws nothing.
 TEST_F(CardDrawingTest, FillConvexFollowsItsIndexList)
 {
-    const std::string points = Points({{10, 10}, {60, 10}, {10, 50}, {60, 50}});
+    const std::string points = DrawingPoints({{10, 10}, {60, 10}, {10, 50}, {60, 50}});
     const std::vector<Point> ordered = {{10, 10}, {60, 10}, {60, 50}, {10, 50}};
-    auto indexes = [](const Card& card, std::vector<int32_t> list) {
+    auto indexes = [](const DrawingCard& card, std::vector<int32_t> list) {
         std::string s;
         for (int32_t i : list)
             for (int b = 0; b < (card.scale == 8 ? 2 : 4); ++b)
@@ -360,7 +360,7 @@ TEST_F(CardDrawingTest, FillConvexFollowsItsIndexList)
         return s;
     };
     for (std::size_t c = 0; c < 2; ++c) {
-        Card& card = *cards[c];
+        DrawingCard& card = *cards[c];
         const std::string list = indexes(card, {0, 1, 3, 2});
         const uint32_t a = card.dci->run("Allocate", {double(list.size())});
         const uint32_t b = card.dci->run("Allocate", {double(points.size())});
@@ -376,8 +376,8 @@ TEST_F(CardDrawingTest, FillConvexFollowsItsIndexList)
         EXPECT_EQ(card.dci->run("XR_FillConvex", {5, double(a), double(b)}), 0u) << "more points than staged";
         EXPECT_EQ(card.dci->run("XR_FillConvex", {-1, double(a), double(b)}), 0u);
     }
-    Screen s;
-    s.box(0, 0, kWidth, kHeight, 5, [&](int x, int y) { return dr::insidePolygon(ordered, x, y); });
+    DrawingScreen s;
+    s.box(0, 0, kDrawingWidth, kDrawingHeight, 5, [&](int x, int y) { return dr::insidePolygon(ordered, x, y); });
     ExpectScreen(s);
 }
 
@@ -387,15 +387,15 @@ TEST_F(CardDrawingTest, CountsAndBlocksTheCardCannotHoldDrawNothing)
         const char* name;
         std::vector<double> args;
     };
-    const std::string three = Points({{1, 1}, {50, 1}, {1, 50}});
+    const std::string three = DrawingPoints({{1, 1}, {50, 1}, {1, 50}});
     const Row rows[] = {
-        {"XR_FillPolygon", {-3, Block(0)}},
-        {"XR_FillPolygon", {4, Block(0)}},
-        {"XR_FillPolygon", {32768, Block(0)}},
+        {"XR_FillPolygon", {-3, DrawingBlock(0)}},
+        {"XR_FillPolygon", {4, DrawingBlock(0)}},
+        {"XR_FillPolygon", {32768, DrawingBlock(0)}},
         {"XR_FillPolygon", {3, 12345}},
-        {"XR_EncloseFillRect", {4, Block(0)}},
-        {"XR_EncloseFillRect", {-1, Block(0)}},
-        {"XR_DrawPolyLine", {3, Block(0), Block(0)}},
+        {"XR_EncloseFillRect", {4, DrawingBlock(0)}},
+        {"XR_EncloseFillRect", {-1, DrawingBlock(0)}},
+        {"XR_DrawPolyLine", {3, DrawingBlock(0), DrawingBlock(0)}},
         {"XR_FillOval", {40000, 10, 0, 0}},
         {"XR_FillOval", {-5, 10, 0, 0}},
         {"XR_DrawLine", {0, 0, 70000, 5}},
@@ -403,7 +403,7 @@ TEST_F(CardDrawingTest, CountsAndBlocksTheCardCannotHoldDrawNothing)
     };
     for (const Row& r : rows)
         Call(r.name, r.args, {three});
-    Screen empty;
+    DrawingScreen empty;
     ExpectScreen(empty);
 }
 
@@ -412,11 +412,11 @@ TEST_F(CardDrawingTest, ClipOriginAndPlaneMaskHoldForEveryShape)
     Call("XR_SetOrigin", {20, 10});
     Call("XR_SetClipRect", {50, 40, 30, 25});
     Call("XR_Set_pmask", {0x0E});
-    for (Card* card : cards)
+    for (DrawingCard* card : cards)
         std::fill(card->video.begin(), card->video.end(), 0x11);
     Call("XR_FillOval", {60, 50, 0, 0});
     Call("XR_DrawLine", {-20, 60, 100, 0});
-    Screen s;
+    DrawingScreen s;
     std::fill(s.pixels.begin(), s.pixels.end(), 0x11);
     auto clipped = [&](int sx, int sy) { return sx >= 30 && sx < 80 && sy >= 25 && sy < 65; };
     auto draw = [&](int sx, int sy) {
@@ -436,16 +436,16 @@ TEST_F(CardDrawingTest, ClipOriginAndPlaneMaskHoldForEveryShape)
 
 TEST_F(CardDrawingTest, PatternsPaintColourOneAndColourZeroOrLeaveThePixel)
 {
-    for (Card* card : cards)
+    for (DrawingCard* card : cards)
         std::fill(card->video.begin(), card->video.end(), 9);
     Call("XR_Opaque", {0x05050505, 0x03030303});
-    EXPECT_EQ(SCall("XR_SelectPatnNamed", {Block(0)}, {Text(" Checker8")}), 0);
+    EXPECT_EQ(SCall("XR_SelectPatnNamed", {DrawingBlock(0)}, {DrawingText(" Checker8")}), 0);
     Call("XR_PatnFillRect", {40, 30, 2, 3});
     Call("XR_Transparent", {0x06060606});
-    EXPECT_EQ(SCall("XR_SelectPatnNamed", {Block(0)}, {Text("BARS_v2")}), 3);
+    EXPECT_EQ(SCall("XR_SelectPatnNamed", {DrawingBlock(0)}, {DrawingText("BARS_v2")}), 3);
     Call("XR_PatnFillOval", {50, 40, 60, 10});
-    EXPECT_EQ(SCall("XR_SelectPatnNamed", {Block(0)}, {Text("stripes")}), -1);
-    Screen s;
+    EXPECT_EQ(SCall("XR_SelectPatnNamed", {DrawingBlock(0)}, {DrawingText("stripes")}), -1);
+    DrawingScreen s;
     std::fill(s.pixels.begin(), s.pixels.end(), 9);
     s.box(2, 3, 40, 30, 0, [&](int x, int y) {
         s.set(2 + x, 3 + y, dr::patternBit(dr::namedPattern(0), 2 + x, 3 + y) ? 5 : 3);
@@ -462,9 +462,9 @@ TEST_F(CardDrawingTest, InstalledPatternsCanBeSelectedAndRemoved)
     std::vector<uint16_t> words(16);
     for (std::size_t i = 0; i < 16; ++i)
         words[i] = static_cast<uint16_t>(0x8001u << (i % 2));
-    EXPECT_EQ(SCall("XR_InstallPatn", {7, Block(0)}, {Bytes(words)}), 7);
-    EXPECT_EQ(SCall("XR_InstallPatn", {2, Block(0)}, {Bytes(words)}), -1) << "a named slot";
-    EXPECT_EQ(SCall("XR_InstallPatn", {8, Block(0)}, {Bytes(words).substr(0, 30)}), -1) << "short image";
+    EXPECT_EQ(SCall("XR_InstallPatn", {7, DrawingBlock(0)}, {DrawingBytes(words)}), 7);
+    EXPECT_EQ(SCall("XR_InstallPatn", {2, DrawingBlock(0)}, {DrawingBytes(words)}), -1) << "a named slot";
+    EXPECT_EQ(SCall("XR_InstallPatn", {8, DrawingBlock(0)}, {DrawingBytes(words).substr(0, 30)}), -1) << "short image";
     EXPECT_EQ(SCall("XR_SelectPatn", {8}), -1);
     EXPECT_EQ(SCall("XR_SelectPatn", {7}), 7);
     EXPECT_EQ(Call("XR_GetPatnMax", {}), 16u);
@@ -472,7 +472,7 @@ TEST_F(CardDrawingTest, InstalledPatternsCanBeSelectedAndRemoved)
     Call("XR_PatnFillRect", {32, 4, 0, 0});
     dr::Pattern p{};
     std::copy(words.begin(), words.end(), p.begin());
-    Screen s;
+    DrawingScreen s;
     s.box(0, 0, 32, 4, 5, [&](int x, int y) { return dr::patternBit(p, x, y); });
     ExpectScreen(s);
     EXPECT_EQ(Call("XR_RemovePatn", {7}), 1u);
@@ -488,8 +488,8 @@ TEST_F(CardDrawingTest, PensPutTheirRectangleAtEveryPixel)
     Call("XR_PenLine", {10, 10, 30, 20});
     Call("XR_PenPoint", {100, 100});
     const std::vector<Point> path = {{50, 50}, {70, 40}, {90, 60}};
-    Call("XR_PenPolyLine", {2, Block(0), Block(1)}, {Points({{0, 0}, {0, 0}}), Points(path)});
-    Screen s;
+    Call("XR_PenPolyLine", {2, DrawingBlock(0), DrawingBlock(1)}, {DrawingPoints({{0, 0}, {0, 0}}), DrawingPoints(path)});
+    DrawingScreen s;
     auto pen = [&](Point p) { s.box(p.x, p.y, 3, 2, 5, [](int, int) { return true; }); };
     for (const Point& p : dr::linePixels({10, 10}, {30, 20}))
         pen(p);
@@ -507,7 +507,7 @@ TEST_F(CardDrawingTest, CurtainAndMovesCopyPixels)
     for (int x = 0; x < 20; ++x)
         Call("XR_PutPixel", {double(10 + x), 5, double(x % 3)});
     Call("XR_CurtainFillRect", {20, 10, 10, 5, 0});
-    Screen s;
+    DrawingScreen s;
     s.box(10, 5, 20, 10, 0, [&](int x, int y) {
         s.set(10 + x, 5 + y, static_cast<uint8_t>(x % 3));
         return false;
@@ -522,7 +522,7 @@ TEST_F(CardDrawingTest, CurtainAndMovesCopyPixels)
     Call("XR_TranspOFF", {});
     // Overlapping: the source is read before anything is written.
     Call("XR_MoveRect", {20, 10, 10, 5, 13, 7});
-    Screen after = s;
+    DrawingScreen after = s;
     s.box(60, 5, 20, 10, 0, [&](int x, int y) {
         after.set(60 + x, 5 + y, static_cast<uint8_t>(x % 3));
         after.set(100 + x, 5 + y, x % 3 == 0 ? 5 : static_cast<uint8_t>(x % 3));
@@ -539,14 +539,14 @@ TEST_F(CardDrawingTest, SeedAndBoundaryFillsStayInsideTheirRegion)
 {
     Call("XR_DrawRect", {40, 30, 10, 10});
     Call("XR_Set_color1", {0x07070707});
-    Call("XR_SeedFill", {20, 20, Block(0), 64}, {std::string(64, '\0')});
+    Call("XR_SeedFill", {20, 20, DrawingBlock(0), 64}, {std::string(64, '\0')});
     Call("XR_Set_color1", {0x05050505});
     Call("XR_DrawRect", {40, 30, 100, 10});
     Call("XR_PutPixel", {120, 25, 9});
     Call("XR_Opaque", {0x08080808, 0x02020202});
     Call("XR_SelectPatn", {4});
-    Call("XR_BoundPatnFill", {110, 20, Block(0), 64, 0x05050505}, {std::string(64, '\0')});
-    Screen s;
+    Call("XR_BoundPatnFill", {110, 20, DrawingBlock(0), 64, 0x05050505}, {std::string(64, '\0')});
+    DrawingScreen s;
     s.box(10, 10, 40, 30, 5, [](int x, int y) { return x == 0 || y == 0 || x == 39 || y == 29; });
     s.box(11, 11, 38, 28, 7, [](int, int) { return true; });
     s.box(100, 10, 40, 30, 5, [](int x, int y) { return x == 0 || y == 0 || x == 39 || y == 29; });
@@ -561,7 +561,7 @@ TEST_F(CardDrawingTest, BoxesCountsWhatFitsIntoTheSlots)
 {
     Call("XR_SetClipRect", {100, 50, 0, 0});
     for (std::size_t c = 0; c < 2; ++c) {
-        Card& card = *cards[c];
+        DrawingCard& card = *cards[c];
         const bool isaCard = card.scale == 8;
         const uint32_t block = card.dci->run("Allocate", {isaCard ? 4.0 : 8.0});
         const uint32_t second = block + (isaCard ? 16 : 4);
@@ -581,7 +581,7 @@ TEST_F(CardDrawingTest, StyledLinesDrawTheStyleBitsAndGiveTheNextPhase)
 {
     EXPECT_EQ(Call("XR_StyledLine", {0, 0, 9, 0, 0x0000000F, 0}), 10u);
     EXPECT_EQ(Call("XR_StyledLine", {0, 2, 9, 2, 0x0000000F, 30}), 8u);
-    Screen s;
+    DrawingScreen s;
     for (int x = 0; x < 4; ++x)
         s.set(x, 0, 5);
     for (int x = 2; x < 6; ++x)
@@ -626,8 +626,8 @@ TEST_F(CardDrawingTest, OtherDrawingCallsChangeOnlyTheirBox)
         Call("XR_Opaque", {0x05050505, 0x03030303});
         Call(r.name, r.args);
         int changed = 0;
-        for (int y = 0; y < kHeight; ++y)
-            for (int x = 0; x < kWidth; ++x)
+        for (int y = 0; y < kDrawingHeight; ++y)
+            for (int x = 0; x < kDrawingWidth; ++x)
                 if (isa.dci->pixel(x, y) != 0) {
                     ++changed;
                     EXPECT_TRUE(x >= r.x && y >= r.y && x < r.x + r.w && y < r.y + r.h) << x << "," << y;
@@ -641,23 +641,23 @@ TEST_F(CardDrawingTest, OtherDrawingCallsChangeOnlyTheirBox)
 
 TEST_F(CardDrawingTest, TextPlacesEachGlyphAtThePenAndMovesItBySpacing)
 {
-    EXPECT_EQ(SCall("XR_SelectFontNamed", {Block(0)}, {Text(" opix9")}), 1);
-    EXPECT_EQ(SCall("XR_SelectFontNamed", {Block(0)}, {Text("OPIX")}), -1);
+    EXPECT_EQ(SCall("XR_SelectFontNamed", {DrawingBlock(0)}, {DrawingText(" opix9")}), 1);
+    EXPECT_EQ(SCall("XR_SelectFontNamed", {DrawingBlock(0)}, {DrawingText("OPIX")}), -1);
     Call("XR_AddTextSpace", {1});
     Call("XR_AddWordSpace", {3});
     Call("XR_AddMoreSpace", {2});
     const dr::Font& f = dr::builtInFont(1);
     const dr::Spacing spacing{1, 3, 2};
     const std::string text = "Hi, yo!";
-    EXPECT_EQ(SCall("XR_GetWidth", {Block(0)}, {Text(text)}), dr::textWidth(f, text, spacing));
+    EXPECT_EQ(SCall("XR_GetWidth", {DrawingBlock(0)}, {DrawingText(text)}), dr::textWidth(f, text, spacing));
     EXPECT_EQ(dr::textWidth(f, text, spacing), 7 * (6 + 1) + 5);
     Call("XR_Transparent", {0x05050505});
-    EXPECT_EQ(SCall("XR_DrawString", {4, 6, Block(0)}, {Text(text)}), 4 + dr::textWidth(f, text, spacing));
+    EXPECT_EQ(SCall("XR_DrawString", {4, 6, DrawingBlock(0)}, {DrawingText(text)}), 4 + dr::textWidth(f, text, spacing));
     Call("XR_Opaque", {0x05050505, 0x02020202});
-    Call("XR_DrawText", {4, 30, Block(0)}, {Text(text)});
+    Call("XR_DrawText", {4, 30, DrawingBlock(0)}, {DrawingText(text)});
     Call("XR_Transparent", {0x05050505});
-    Call("XR_DrawItalic", {4, 60, Block(0)}, {Text(text)});
-    Screen s;
+    Call("XR_DrawItalic", {4, 60, DrawingBlock(0)}, {DrawingText(text)});
+    DrawingScreen s;
     auto expect = [&](int x, int y, bool opaque, bool italic) {
         for (char ch : text) {
             const dr::Glyph* g = dr::glyph(f, static_cast<unsigned char>(ch));
@@ -705,22 +705,22 @@ TEST_F(CardDrawingTest, FontMetricsAnswerForTheSelectedFont)
 
 TEST_F(CardDrawingTest, AnInstalledFontDrawsLikeTheFontOfItsImage)
 {
-    const std::string image = Bytes(dr::fontImage(dr::builtInFont(0)));
-    const int slot = SCall("XR_InstallFont", {0, Block(0)}, {image});
+    const std::string image = DrawingBytes(dr::fontImage(dr::builtInFont(0)));
+    const int slot = SCall("XR_InstallFont", {0, DrawingBlock(0)}, {image});
     EXPECT_EQ(slot, 3);
-    EXPECT_EQ(SCall("XR_InstallFont", {9, Block(0)}, {image}), 9);
-    EXPECT_EQ(SCall("XR_InstallFont", {0, Block(0)}, {image.substr(0, image.size() - 2)}), -1) << "short";
+    EXPECT_EQ(SCall("XR_InstallFont", {9, DrawingBlock(0)}, {image}), 9);
+    EXPECT_EQ(SCall("XR_InstallFont", {0, DrawingBlock(0)}, {image.substr(0, image.size() - 2)}), -1) << "short";
     std::string backwards = image;
     std::swap(backwards[2], backwards[4]);
-    EXPECT_EQ(SCall("XR_InstallFont", {0, Block(0)}, {backwards}), -1) << "last before first";
+    EXPECT_EQ(SCall("XR_InstallFont", {0, DrawingBlock(0)}, {backwards}), -1) << "last before first";
     EXPECT_EQ(SCall("XR_SelectFont", {3}), 3);
     Call("XR_Transparent", {0x05050505});
-    Call("XR_DrawString", {2, 2, Block(0)}, {Text("Mm 9")});
-    const Screen installed = Current();
+    Call("XR_DrawString", {2, 2, DrawingBlock(0)}, {DrawingText("Mm 9")});
+    const DrawingScreen installed = Current();
     Clear();
     Call("XR_SelectFont", {0});
-    Call("XR_DrawString", {2, 2, Block(0)}, {Text("Mm 9")});
-    Screen builtIn = Current();
+    Call("XR_DrawString", {2, 2, DrawingBlock(0)}, {DrawingText("Mm 9")});
+    DrawingScreen builtIn = Current();
     EXPECT_EQ(installed.pixels, builtIn.pixels);
     EXPECT_EQ(Call("XR_FreeFont", {3}), 1u);
     EXPECT_EQ(Call("XR_FreeFont", {3}), 0u);
@@ -733,10 +733,10 @@ TEST_F(CardDrawingTest, AnInstalledFontDrawsLikeTheFontOfItsImage)
 TEST_F(CardDrawingTest, ColourNamesIgnoreCaseAndBlanks)
 {
     const uint32_t blue = static_cast<uint32_t>(isa.dci->value("blue"));
-    EXPECT_EQ(Call("XR_SetColorNamed", {Block(0)}, {Text(" Blue")}), blue);
+    EXPECT_EQ(Call("XR_SetColorNamed", {DrawingBlock(0)}, {DrawingText(" Blue")}), blue);
     EXPECT_EQ(Call("XR_Get_color1", {}), blue);
-    EXPECT_EQ(Call("XR_SetColorNamed", {Block(0)}, {Text("GRAY50\t")}), static_cast<uint32_t>(isa.dci->value("gray50")));
-    EXPECT_EQ(Call("XR_SetColorNamed", {Block(0)}, {Text("bleu")}), 0u);
+    EXPECT_EQ(Call("XR_SetColorNamed", {DrawingBlock(0)}, {DrawingText("GRAY50\t")}), static_cast<uint32_t>(isa.dci->value("gray50")));
+    EXPECT_EQ(Call("XR_SetColorNamed", {DrawingBlock(0)}, {DrawingText("bleu")}), 0u);
     EXPECT_EQ(Call("XR_Get_color1", {}), static_cast<uint32_t>(isa.dci->value("gray50"))) << "kept";
 }
 
@@ -750,7 +750,7 @@ TEST_F(CardDrawingTest, ColourTablesChangeTheColourWordsAndSomeLackColours)
     Call("XR_SetLut", {0x8B0000});
     EXPECT_EQ(isa.dci->value("red"), 0x8D8D8D8D);
     EXPECT_EQ(isa.dci->value("red50"), 0);
-    EXPECT_EQ(Call("XR_SetColorNamed", {Block(0)}, {Text("red50")}), 0u);
+    EXPECT_EQ(Call("XR_SetColorNamed", {DrawingBlock(0)}, {DrawingText("red50")}), 0u);
     Call("XR_InitLut", {});
     EXPECT_EQ(isa.dci->value("white"), 0x14141414);
     EXPECT_EQ(pci.dci->value("white"), 0x14141414);
@@ -763,7 +763,7 @@ TEST_F(CardDrawingTest, LevelCallsSetTheSelectedAndPokedColours)
     Call("XR_SelectColor", {12});
     // ISA sends the levels; PCI the addresses of three staged words.
     for (std::size_t c = 0; c < 2; ++c) {
-        Card& card = *cards[c];
+        DrawingCard& card = *cards[c];
         if (card.scale == 8) {
             card.dci->run("XR_SetLevelRGB", {10, 20, 300});
             continue;
@@ -784,7 +784,7 @@ TEST_F(CardDrawingTest, LevelCallsSetTheSelectedAndPokedColours)
     Call("XR_SelectColor", {15});
     Call("XR_SetLevelMax", {100});
     Call("XR_SetLevelGray", {150});
-    for (Card* card : cards) {
+    for (DrawingCard* card : cards) {
         EXPECT_EQ(card->dci->level(12), (std::array<uint32_t, 3>{10, 20, 255})) << "clipped to the maximum then";
         EXPECT_EQ(card->dci->level(13), (std::array<uint32_t, 3>{1, 2, 3}));
         EXPECT_EQ(card->dci->level(14), (std::array<uint32_t, 3>{127, 127, 127}));
@@ -797,9 +797,9 @@ TEST_F(CardDrawingTest, LevelCallsSetTheSelectedAndPokedColours)
 TEST_F(CardDrawingTest, EdgeBlendsStepFromOneColourToTheNext)
 {
     EXPECT_EQ(Call("XR_GetEdgeColorMany", {}), static_cast<uint32_t>(dr::kEdgeSamples));
-    EXPECT_EQ(Call("XR_SetEdgeColorNamed", {Block(0), Block(1)}, {Text("white"), Text(" blue")}), dr::edgePixel(0, 0));
-    EXPECT_EQ(Call("XR_SetEdgeColorNamed", {Block(0), Block(1)}, {Text("blue"), Text("black")}), dr::edgePixel(1, 0));
-    EXPECT_EQ(Call("XR_SetEdgeColorNamed", {Block(0), Block(1)}, {Text("blue"), Text("nothing")}), 0u);
+    EXPECT_EQ(Call("XR_SetEdgeColorNamed", {DrawingBlock(0), DrawingBlock(1)}, {DrawingText("white"), DrawingText(" blue")}), dr::edgePixel(0, 0));
+    EXPECT_EQ(Call("XR_SetEdgeColorNamed", {DrawingBlock(0), DrawingBlock(1)}, {DrawingText("blue"), DrawingText("black")}), dr::edgePixel(1, 0));
+    EXPECT_EQ(Call("XR_SetEdgeColorNamed", {DrawingBlock(0), DrawingBlock(1)}, {DrawingText("blue"), DrawingText("nothing")}), 0u);
     EXPECT_EQ(Call("XR_GetEdgeColor", {1, 3}), dr::edgePixel(1, 3));
     EXPECT_EQ(Call("XR_GetEdgeColor", {2, 0}), 0u);
     EXPECT_EQ(Call("XR_GetEdgeColor", {0, dr::kEdgeSamples}), 0u);
@@ -811,7 +811,7 @@ TEST_F(CardDrawingTest, EdgeBlendsStepFromOneColourToTheNext)
 TEST_F(CardDrawingTest, RepPixelFollowsThePixelSize)
 {
     EXPECT_EQ(Call("XR_RepPixel", {0x1C}), 0x1C1C1C1Cu);
-    for (Card* card : cards)
+    for (DrawingCard* card : cards)
         card->dci->setValue("uintsize", 4);
     EXPECT_EQ(Call("XR_RepPixel", {0x1C}), 0xCCCCCCCCu);
     EXPECT_EQ(Call("XR_UnRepPixel", {0xCCCCCCCC}), 0xCu);
@@ -819,12 +819,12 @@ TEST_F(CardDrawingTest, RepPixelFollowsThePixelSize)
 
 // --- Pictures -----------------------------------------------------------------------------------
 
-void SavePgm(const CardDci& dci, const std::filesystem::path& path)
+void SaveDrawingPgm(const CardDci& dci, const std::filesystem::path& path)
 {
     std::ofstream out(path, std::ios::binary);
-    out << "P5\n" << kWidth << " " << kHeight << "\n255\n";
-    for (int y = 0; y < kHeight; ++y)
-        for (int x = 0; x < kWidth; ++x)
+    out << "P5\n" << kDrawingWidth << " " << kDrawingHeight << "\n255\n";
+    for (int y = 0; y < kDrawingHeight; ++y)
+        for (int x = 0; x < kDrawingWidth; ++x)
             out.put(static_cast<char>(dci.pixel(x, y) * 10));
     ASSERT_TRUE(out.good()) << path;
 }
@@ -832,12 +832,12 @@ void SavePgm(const CardDci& dci, const std::filesystem::path& path)
 TEST_F(CardDrawingTest, ASceneOfEveryKindIsTheSameOnBothCards)
 {
     Call("XR_Transparent", {0x14141414});
-    Call("XR_SelectFontNamed", {Block(0)}, {Text("OPIX9")});
-    Call("XR_DrawString", {4, 2, Block(0)}, {Text("Hello world.")});
-    Call("XR_SelectFontNamed", {Block(0)}, {Text("SYS16")});
-    Call("XR_DrawItalic", {80, 2, Block(0)}, {Text("Sys16")});
+    Call("XR_SelectFontNamed", {DrawingBlock(0)}, {DrawingText("OPIX9")});
+    Call("XR_DrawString", {4, 2, DrawingBlock(0)}, {DrawingText("Hello world.")});
+    Call("XR_SelectFontNamed", {DrawingBlock(0)}, {DrawingText("SYS16")});
+    Call("XR_DrawItalic", {80, 2, DrawingBlock(0)}, {DrawingText("Sys16")});
     Call("XR_Opaque", {0x06060606, 0x02020202});
-    Call("XR_SelectPatnNamed", {Block(0)}, {Text("MEME")});
+    Call("XR_SelectPatnNamed", {DrawingBlock(0)}, {DrawingText("MEME")});
     Call("XR_PatnFillRect", {32, 32, 4, 20});
     Call("XR_PatnFrameOval", {50, 40, 40, 20, 6, 6});
     Call("XR_Set_color1", {0x0B0B0B0B});
@@ -846,16 +846,16 @@ TEST_F(CardDrawingTest, ASceneOfEveryKindIsTheSameOnBothCards)
     Call("XR_SetPenSize", {2, 2});
     Call("XR_PenLine", {50, 70, 150, 110});
     Call("XR_FillTriangle", {100, 70, 150, 75, 120, 100});
-    Call("XR_SelectFontNamed", {Block(0)}, {Text("BIG30")});
+    Call("XR_SelectFontNamed", {DrawingBlock(0)}, {DrawingText("BIG30")});
     Call("XR_Set_color1", {0x12121212});
-    Call("XR_DrawString", {4, 86, Block(0)}, {Text("Ag")});
+    Call("XR_DrawString", {4, 86, DrawingBlock(0)}, {DrawingText("Ag")});
     ExpectSameScreens();
     const char* folder = std::getenv("ZOT_SCREENSHOT_DIR");
     if (folder == nullptr || *folder == '\0')
         return;
     std::filesystem::create_directories(folder);
-    SavePgm(*isa.dci, std::filesystem::path(folder) / "card_drawing_isa.pgm");
-    SavePgm(*pci.dci, std::filesystem::path(folder) / "card_drawing_pci.pgm");
+    SaveDrawingPgm(*isa.dci, std::filesystem::path(folder) / "card_drawing_isa.pgm");
+    SaveDrawingPgm(*pci.dci, std::filesystem::path(folder) / "card_drawing_pci.pgm");
 }
 
 } // namespace

@@ -4,10 +4,23 @@
 // Shapes are given in the viewport (coordinates from its origin) and land on
 // the screen clipped to the clip rectangle, each written byte kept where
 // pmask has 0 bits. Boxes are (width, height, x, y); sizes outside 1..32767
-// draw nothing.
+// draw nothing, and so do line ends outside -32768..32767 and point counts
+// outside 0..32767 or beyond the staged block.
 //
+// - XR_EncloseFillRect: the smallest rectangle holding its points, both
+//   ends included. XR_CurtainFillRect: the rectangle's first row copied
+//   down it. XR_MoveRect (width, height, from x, y, to x, y): the source read
+//   whole before the copy lands; a transparent copy skips source 0 bytes.
+// - Seed fills: from the seed, 4-connected within the clip rectangle, the
+//   pixels of the seed's byte; boundary fills those not of the boundary's.
 // - Lines: a pixel per step along the major axis, both ends drawn, the minor
 //   coordinate rounded (linePixels).
+// - Poly-lines (n, work space, points): the n lines between the n + 1
+//   points. XR_StyledLine (x1, y1, x2, y2, style, phase): pixel k drawn when
+//   bit (phase + k) mod 32 of the style is set; it answers the next phase.
+// - XR_Boxes (slot 1, slot 2, width, height): how many such boxes fit across
+//   and down the clip rectangle, written into the slots (16-bit on ISA,
+//   32-bit on PCI).
 // - Triangles and polygons: the pixels whose centres lie inside, by the
 //   even-odd rule (insidePolygon). A triangle's outline is its three lines.
 // - Ovals: the pixels whose centres lie inside the ellipse that fills the box

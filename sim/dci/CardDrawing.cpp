@@ -120,6 +120,8 @@ bool onOvalOutline(int width, int height, int x, int y)
 
 bool insideFrameOval(int width, int height, int frameWidth, int frameHeight, int x, int y)
 {
+    frameWidth = std::clamp(frameWidth, 0, kMaxSize);
+    frameHeight = std::clamp(frameHeight, 0, kMaxSize);
     return insideEllipse(width, height, x, y)
            && !insideEllipse(width - 2 * frameWidth, height - 2 * frameHeight, x - frameWidth, y - frameHeight);
 }
@@ -128,6 +130,8 @@ bool insideFrameRect(int width, int height, int frameWidth, int frameHeight, int
 {
     if (!drawingSizeOk(width, height) || x < 0 || y < 0 || x >= width || y >= height)
         return false;
+    frameWidth = std::clamp(frameWidth, 0, kMaxSize);
+    frameHeight = std::clamp(frameHeight, 0, kMaxSize);
     return x < frameWidth || y < frameHeight || x >= width - frameWidth || y >= height - frameHeight;
 }
 
@@ -135,14 +139,15 @@ bool inArc(int width, int height, int start, int sweep, int x, int y)
 {
     if (sweep >= 360 || sweep <= -360)
         return true;
+    double first = start;
     if (sweep < 0) {
-        start += sweep;
+        first += sweep;
         sweep = -sweep;
     }
     const double ex = (2.0 * x + 1 - width) / width;
     const double ey = (height - 2.0 * y - 1) / height;
-    double angle = std::atan2(ey, ex) * 180.0 / std::numbers::pi;
-    double from = std::fmod(angle - start, 360.0);
+    const double angle = std::atan2(ey, ex) * 180.0 / std::numbers::pi;
+    double from = std::fmod(angle - first, 360.0);
     if (from < 0)
         from += 360.0;
     return from <= sweep;
@@ -261,12 +266,12 @@ const Glyph* glyph(const Font& font, int ch)
     return index < font.glyphs.size() ? &font.glyphs[index] : nullptr;
 }
 
-int advance(const Font& font, unsigned char ch, Spacing spacing)
+int64_t advance(const Font& font, unsigned char ch, Spacing spacing)
 {
     const Glyph* g = glyph(font, ch);
     if (g == nullptr)
         return 0;
-    return g->width + spacing.text + (ch == ' ' ? spacing.word + spacing.more : 0);
+    return int64_t{g->width} + spacing.text + (ch == ' ' ? int64_t{spacing.word} + spacing.more : 0);
 }
 
 int textWidth(const Font& font, std::string_view text, Spacing spacing)

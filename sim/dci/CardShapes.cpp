@@ -599,7 +599,7 @@ uint32_t CardDci::drawGrid(const std::vector<double>& a)
 {
     const Clip c = clip();
     const int dx = shapesInt(a, 0), dy = shapesInt(a, 1), dot = shapesInt(a, 2);
-    shade(c.x - m_originX, c.y - m_originY, c.width, c.height, false,
+    shade(int64_t{c.x} - m_originX, int64_t{c.y} - m_originY, c.width, c.height, false,
           [&](int x, int y) { return drawing::onGrid(dx, dy, dot, x, y); });
     return 0;
 }
@@ -617,21 +617,21 @@ uint32_t CardDci::drawGrill(const std::vector<double>& a)
 uint32_t CardDci::drawLimits(const std::vector<double>&)
 {
     const Clip c = clip();
-    paintPoints(boxPoints(c.x - m_originX, c.y - m_originY, c.width, c.height, shapesLimits, 0, 0), false);
+    paintPoints(boxPoints(int64_t{c.x} - m_originX, int64_t{c.y} - m_originY, c.width, c.height, shapesLimits, 0, 0), false);
     return 0;
 }
 
 uint32_t CardDci::drawCross(const std::vector<double>&)
 {
     const Clip c = clip();
-    paintPoints(boxPoints(c.x - m_originX, c.y - m_originY, c.width, c.height, shapesCross, 0, 0), false);
+    paintPoints(boxPoints(int64_t{c.x} - m_originX, int64_t{c.y} - m_originY, c.width, c.height, shapesCross, 0, 0), false);
     return 0;
 }
 
 uint32_t CardDci::drawCenterMark(const std::vector<double>&)
 {
     const Clip c = clip();
-    paintPoints(boxPoints(c.x - m_originX, c.y - m_originY, c.width, c.height, shapesCentreMark, 0, 0), false);
+    paintPoints(boxPoints(int64_t{c.x} - m_originX, int64_t{c.y} - m_originY, c.width, c.height, shapesCentreMark, 0, 0), false);
     return 0;
 }
 
@@ -644,9 +644,12 @@ uint32_t CardDci::drawTBox(const std::vector<double>& a)
     const int w = std::min(shapesInt(a, 0), c.width), h = std::min(shapesInt(a, 1), c.height);
     if (w <= 0 || h <= 0)
         return 0;
-    const int x = c.x - m_originX + (c.width - w) / 2, y = c.y - m_originY + (c.height - h) / 2;
-    fill(x, y, w, h, m_colour0);
-    drawRect({static_cast<double>(w), static_cast<double>(h), static_cast<double>(x), static_cast<double>(y)});
+    const int64_t x = int64_t{c.x} - m_originX + (c.width - w) / 2, y = int64_t{c.y} - m_originY + (c.height - h) / 2;
+    const uint32_t colour1 = m_colour1;
+    m_colour1 = m_colour0;
+    shade(x, y, w, h, false, [](int, int) { return true; });
+    m_colour1 = colour1;
+    shade(x, y, w, h, false, [&](int px, int py) { return px == 0 || py == 0 || px == w - 1 || py == h - 1; });
     return 0;
 }
 
@@ -654,7 +657,7 @@ uint32_t CardDci::drawStep(const std::vector<double>& a)
 {
     const Clip c = clip();
     const int p1 = shapesInt(a, 0), p2 = shapesInt(a, 1);
-    shade(c.x - m_originX, c.y - m_originY, c.width, c.height, false,
+    shade(int64_t{c.x} - m_originX, int64_t{c.y} - m_originY, c.width, c.height, false,
           [&](int x, int y) { return drawing::onStep(c.width, c.height, p1, p2, x, y); });
     return 0;
 }
@@ -665,7 +668,7 @@ uint32_t CardDci::drawFormat(const std::vector<double>& a)
     const Clip c = clip();
     drawLimits(a);
     drawCross(a);
-    paintPoints(boxPoints(c.x - m_originX, c.y - m_originY, c.width, c.height, shapesGrid, shapesInt(a, 0), shapesInt(a, 1)),
+    paintPoints(boxPoints(int64_t{c.x} - m_originX, int64_t{c.y} - m_originY, c.width, c.height, shapesGrid, shapesInt(a, 0), shapesInt(a, 1)),
                 false);
     return 0;
 }

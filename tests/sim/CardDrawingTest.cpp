@@ -407,6 +407,29 @@ TEST_F(CardDrawingTest, CountsAndBlocksTheCardCannotHoldDrawNothing)
     ExpectScreen(empty);
 }
 
+// Words at the ends of their range: no overflow, and the rules still hold.
+TEST_F(CardDrawingTest, ExtremeArgumentsKeepToTheRules)
+{
+    Call("XR_FrameOval", {20, 20, 0, 0, -2147483648.0, -2147483648.0});
+    DrawingScreen empty;
+    ExpectScreen(empty);
+    // -2147483648 degrees is 232 modulo 360.
+    Call("XR_FillPieArc", {60, 40, 10, 10, -2147483648.0, -10});
+    const DrawingScreen extreme = Current();
+    Clear();
+    Call("XR_FillPieArc", {60, 40, 10, 10, 222, 10});
+    EXPECT_EQ(Current().pixels, extreme.pixels);
+    EXPECT_NE(extreme.pixels, empty.pixels);
+    Clear();
+    Call("XR_AddTextSpace", {2147483647.0});
+    Call("XR_Transparent", {0x05050505});
+    Call("XR_DrawString", {0, 0, DrawingBlock(0)}, {DrawingText("HH")});
+    DrawingScreen one;
+    const dr::Font& f = dr::builtInFont(0);
+    one.box(0, 0, f.widest, f.height, 5, [&](int x, int y) { return dr::glyph(f, 'H')->ink(x, y); });
+    ExpectScreen(one);
+}
+
 TEST_F(CardDrawingTest, ClipOriginAndPlaneMaskHoldForEveryShape)
 {
     Call("XR_SetOrigin", {20, 10});

@@ -150,7 +150,7 @@ struct Spacing {
     int more = 0;
 };
 // How far the pen moves over one character (0 for one without a glyph).
-int advance(const Font& font, unsigned char ch, Spacing spacing);
+int64_t advance(const Font& font, unsigned char ch, Spacing spacing);
 int textWidth(const Font& font, std::string_view text, Spacing spacing);
 // Where row `row` of an italic cell starts right of the pen.
 int italicShift(const Font& font, int row);

@@ -1,6 +1,8 @@
 // Whatever bytes a host stages as a font image: the firmware's reader takes
 // a font it can draw or refuses the image, and text in an installed font
-// never draws outside the screen or reads past the staged block.
+// never draws outside the screen or reads past the staged block. The seeds
+// in corpus/fuzz_font_image are images of the built-in fonts (fontImage):
+// all of OPIX9, SYS16's A-C, BIG30's digits, OPIX9's blank alone.
 
 #include "gensim/CardDci.h"
 #include "gensim/CardDrawing.h"

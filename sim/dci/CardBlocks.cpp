@@ -78,18 +78,9 @@ struct BlocksSpan {
 
 uint8_t* CardDci::staged(uint32_t address, uint64_t& bytes) const
 {
-    bytes = 0;
-    if (m_heap.memory == nullptr || address < m_heap.first || (address - m_heap.first) % m_heap.scale != 0)
-        return nullptr;
-    const uint32_t offset = (address - m_heap.first) / m_heap.scale;
-    auto it = m_blocks.upper_bound(offset);
-    if (it == m_blocks.begin())
-        return nullptr;
-    --it;
-    if (offset - it->first >= it->second)
-        return nullptr;
-    bytes = it->first + it->second - offset;
-    return m_heap.memory + offset;
+    const Staged block = staged(address);
+    bytes = block.size;
+    return block.data;
 }
 
 uint8_t CardDci::screenPixel(int64_t sx, int64_t sy) const

@@ -133,12 +133,6 @@ int colourIndex(std::string_view name)
     return -1;
 }
 
-// Colour k is the pixel byte k + 1 replicated: every colour is present.
-double colourValue(int index)
-{
-    return static_cast<double>(static_cast<uint32_t>(index + 1) * 0x01010101u);
-}
-
 int32_t asInt(double v)
 {
     return static_cast<int32_t>(static_cast<int64_t>(v));
@@ -181,6 +175,11 @@ const DciVariable* findVariable(std::string_view name)
         if (v.name == name)
             return &v;
     return nullptr;
+}
+
+std::string_view colourName(int index)
+{
+    return index >= 0 && index < kColours ? kVariables[index].name : std::string_view{};
 }
 
 std::string DciCall::text() const
@@ -237,7 +236,6 @@ const CardDci::RoutineRow CardDci::kRoutines[] = {
     {"XR_SetFrameNext", &CardDci::setFrameNext},
     {"XR_GetFrameNext", &CardDci::getFrameNext},
     {"XR_GetFrame", &CardDci::getFrame},
-    {"XR_WaitFrame", &CardDci::getFrame},
     {"XR_SetLevelMax", &CardDci::setLevelMax},
     {"XR_GetLevelMax", &CardDci::getLevelMax},
     {"XR_AddTextSpace", &CardDci::addTextSpace},
@@ -311,6 +309,101 @@ const CardDci::RoutineRow CardDci::kRoutines[] = {
     {"XR_fmtu", &CardDci::formatField},
     {"XR_fmtl", &CardDci::formatField},
     {"XR_FlashFromVMEM", &CardDci::flashFromVideo},
+    // The drawing library.
+    {"XR_DrawLine", &CardDci::drawLine},
+    {"XR_DrawPolyLine", &CardDci::drawPolyLine},
+    {"XR_DrawTriangle", &CardDci::drawTriangle},
+    {"XR_FillTriangle", &CardDci::fillTriangle},
+    {"XR_PatnFillTriangle", &CardDci::patnFillTriangle},
+    {"XR_FillPolygon", &CardDci::fillPolygon},
+    {"XR_PatnFillPolygon", &CardDci::patnFillPolygon},
+    {"XR_FillConvex", &CardDci::fillConvex},
+    {"XR_PatnFillConvex", &CardDci::patnFillConvex},
+    {"XR_DrawOval", &CardDci::drawOval},
+    {"XR_FillOval", &CardDci::fillOval},
+    {"XR_PatnFillOval", &CardDci::patnFillOval},
+    {"XR_DottedOval", &CardDci::dottedOval},
+    {"XR_FrameRect", &CardDci::frameRect},
+    {"XR_PatnFrameRect", &CardDci::patnFrameRect},
+    {"XR_FrameOval", &CardDci::frameOval},
+    {"XR_PatnFrameOval", &CardDci::patnFrameOval},
+    {"XR_DrawOvalArc", &CardDci::drawOvalArc},
+    {"XR_DrawPieArc", &CardDci::drawPieArc},
+    {"XR_FillPieArc", &CardDci::fillPieArc},
+    {"XR_PatnFillPieArc", &CardDci::patnFillPieArc},
+    {"XR_PatnFillRect", &CardDci::patnFillRect},
+    {"XR_CurtainFillRect", &CardDci::curtainFillRect},
+    {"XR_EncloseFillRect", &CardDci::encloseFillRect},
+    {"XR_MoveRect", &CardDci::moveRect},
+    {"XR_MovePixel", &CardDci::movePixel},
+    {"XR_Boxes", &CardDci::boxes},
+    {"XR_DrawGrid", &CardDci::drawGrid},
+    {"XR_DrawGrill", &CardDci::drawGrill},
+    {"XR_StyledLine", &CardDci::styledLine},
+    {"XR_DrawLimits", &CardDci::drawLimits},
+    {"XR_DrawCross", &CardDci::drawCross},
+    {"XR_DrawCenterMark", &CardDci::drawCenterMark},
+    {"XR_DrawTBox", &CardDci::drawTBox},
+    {"XR_DrawStep", &CardDci::drawStep},
+    {"XR_DrawFormat", &CardDci::drawFormat},
+    {"XR_SetPenSize", &CardDci::setPenSize},
+    {"XR_PenPoint", &CardDci::penPoint},
+    {"XR_PenLine", &CardDci::penLine},
+    {"XR_PenPolyLine", &CardDci::penPolyLine},
+    {"XR_PenPieArc", &CardDci::penPieArc},
+    {"XR_PenOvalArc", &CardDci::penOvalArc},
+    {"XR_PatnPenPoint", &CardDci::patnPenPoint},
+    {"XR_PatnPenLine", &CardDci::patnPenLine},
+    {"XR_PatnPenPolyLine", &CardDci::patnPenPolyLine},
+    {"XR_PatnPenPieArc", &CardDci::patnPenPieArc},
+    {"XR_PatnPenOvalArc", &CardDci::patnPenOvalArc},
+    {"XR_SeedFill", &CardDci::seedFill},
+    {"XR_SeedPatnFill", &CardDci::seedPatnFill},
+    {"XR_BoundFill", &CardDci::boundFill},
+    {"XR_BoundPatnFill", &CardDci::boundPatnFill},
+    {"XR_SelectPatn", &CardDci::selectPatn},
+    {"XR_SelectPatnNamed", &CardDci::selectPatnNamed},
+    {"XR_InstallPatn", &CardDci::installPatn},
+    {"XR_RemovePatn", &CardDci::removePatn},
+    {"XR_GetPatnMax", &CardDci::getPatnMax},
+    {"XR_SelectFont", &CardDci::selectFont},
+    {"XR_SelectFontNamed", &CardDci::selectFontNamed},
+    {"XR_InstallFont", &CardDci::installFont},
+    {"XR_FreeFont", &CardDci::freeFont},
+    {"XR_GetFontMax", &CardDci::getFontMax},
+    {"XR_GetLeading", &CardDci::getLeading},
+    {"XR_GetDescent", &CardDci::getDescent},
+    {"XR_GetAscent", &CardDci::getAscent},
+    {"XR_CharWideMax", &CardDci::charWideMax},
+    {"XR_CharHigh", &CardDci::charHigh},
+    {"XR_GetFirstCh", &CardDci::getFirstCh},
+    {"XR_GetLastCh", &CardDci::getLastCh},
+    {"XR_CharWideImage", &CardDci::charWideImage},
+    {"XR_GetWidth", &CardDci::getWidth},
+    {"XR_DrawString", &CardDci::drawString},
+    {"XR_DrawText", &CardDci::drawString},
+    {"XR_DrawItalic", &CardDci::drawItalic},
+    {"XR_DrawChar", &CardDci::drawChar},
+    {"XR_Transparent", &CardDci::transparentColour},
+    {"XR_Opaque", &CardDci::opaqueColours},
+    {"XR_SetColorNamed", &CardDci::setColourNamed},
+    {"XR_SetEdgeColorNamed", &CardDci::setEdgeColourNamed},
+    {"XR_GetEdgeColor", &CardDci::getEdgeColour},
+    {"XR_GetEdgeColorMany", &CardDci::getEdgeColourMany},
+    {"XR_SetLut", &CardDci::setLut},
+    {"XR_ResetLut", &CardDci::resetLut},
+    {"XR_InitLut", &CardDci::initLut},
+    {"XR_SelectColor", &CardDci::selectColour},
+    {"XR_PokeColor", &CardDci::pokeColour},
+    {"XR_SetLevelRGB", &CardDci::setLevelRgb},
+    {"XR_PokeLevelRGB", &CardDci::pokeLevelRgb},
+    {"XR_SetLevelGray", &CardDci::setLevelGray},
+    {"XR_SetLevelGrayPercent", &CardDci::setLevelGrayPercent},
+    {"XR_PokeBlackColors", &CardDci::pokeBlackColours},
+    {"XR_SetCode", &CardDci::setCode},
+    {"XR_PokeCode", &CardDci::pokeCode},
+    {"XR_RepPixel", &CardDci::repPixelRoutine},
+    {"XR_UnRepPixel", &CardDci::unRepPixel},
 };
 
 CardDci::CardDci(Generator& generator, std::string port, uint8_t* video, std::size_t videoBytes, Heap heap)
@@ -325,8 +418,10 @@ uint32_t CardDci::run(std::string_view name, const std::vector<double>& args)
     m_end = {};
     m_routine = name;
     for (const RoutineRow& row : kRoutines)
-        if (row.name == name)
+        if (row.name == name) {
             result = (this->*row.routine)(args);
+            break;
+        }
     DciCall call{std::string(name), m_port, args, result};
     if (m_heap.memory != nullptr)
         for (double a : args) {
@@ -366,7 +461,7 @@ double CardDci::valueLocked(std::string_view name) const
     if (auto it = m_values.find(name); it != m_values.end())
         return it->second;
     if (const int colour = colourIndex(name); colour >= 0)
-        return colourValue(colour);
+        return static_cast<double>(drawing::tableColour(colour, m_lutSelector));
     const double w = widthLocked();
     const double h = heightLocked();
     struct Row {
@@ -374,7 +469,7 @@ double CardDci::valueLocked(std::string_view name) const
         double value;
     };
     const Row rows[] = {
-        {"imageversion", 2}, {"penw", 1}, {"penh", 1}, {"dwell", 0}, {"offsetx", 0}, {"offsety", 0},
+        {"imageversion", 2}, {"penw", static_cast<double>(m_penWidth)}, {"penh", static_cast<double>(m_penHeight)}, {"dwell", 0}, {"offsetx", 0}, {"offsety", 0},
         {"spacex", 1}, {"spacey", 1}, {"deltax", 1}, {"deltay", 1}, {"levelred", 700}, {"levelgreen", 700},
         {"levelblue", 700}, {"width", w}, {"height", h}, {"aspect", w / h}, {"aspectsize", w / h},
         {"aspectpixel", 1.0}, {"normalwidth", w / h}, {"normalheight", 1.0}, {"uintsize", 8},

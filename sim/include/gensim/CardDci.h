@@ -18,11 +18,16 @@
 // XR_SetOrigin (x, y) and XR_SetClipRect (width, height, x, y). The state
 // routines (colours, ppop, pmask, psize, transparency, display, frames,
 // level maximum, spacing, the processor's registers) keep and answer their
-// values; every other routine is only logged.
+// values. The drawing library's routines (shapes, fills, patterns, pens,
+// text, fonts, colour tables) follow the rules of CardDrawing.h; pixel
+// blocks, run-length blocks, 16.16 maths, number text, frame waits, format
+// fields and flashing from video memory those of CardBlocks.h.
 #pragma once
 
 #include "gensim/CardBlocks.h"
+#include "gensim/CardDrawing.h"
 
+#include <array>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -50,6 +55,8 @@ struct DciVariable {
 const DciVariable* findVariableByQuery(uint16_t query);
 const DciVariable* findVariableByItem(uint32_t item);
 const DciVariable* findVariable(std::string_view name);
+// The k-th of the 70 named colours (black first); empty beyond them.
+std::string_view colourName(int index);
 
 // What a test scripts into the firmware's direct calls.
 struct DciFaults {
@@ -136,6 +143,8 @@ public:
     void setFlashFaults(FlashFaults faults);
     // The image the last good flash kept (empty: none).
     std::vector<uint8_t> flashedImage() const;
+    // The levels (red, green, blue) the colour table gives a pixel byte.
+    std::array<uint32_t, 3> level(uint32_t pixel) const;
 
 private:
     struct Clip {
@@ -233,6 +242,145 @@ private:
     uint32_t colourFill(const std::vector<double>& a);
     uint32_t groundFill(const std::vector<double>& a);
     uint32_t blackFill(const std::vector<double>& a);
+
+    // --- The drawing library (CardShapes.cpp, CardText.cpp, CardColours.cpp; rules in CardDrawing.h) ---
+    struct Staged {
+        uint8_t* data = nullptr;
+        std::size_t size = 0;  // bytes from the address to its block's end
+    };
+    Staged staged(uint32_t address) const;
+    std::string stagedText(uint32_t address) const;
+    std::optional<std::vector<drawing::Point>> stagedPoints(uint32_t address, int64_t count) const;
+    bool isIsa() const;
+    // Colour 1, or the pattern's colours, at a screen pixel.
+    void paint(const Clip& c, uint32_t pitch, int64_t sx, int64_t sy, bool pattern);
+    // The pixels of a box (viewport) that `inside` takes, box-relative.
+    template <class Inside>
+    void shade(int64_t x, int64_t y, int width, int height, bool pattern, const Inside& inside);
+    void paintPoints(const std::vector<drawing::Point>& points, bool pattern);
+    void penPoints(const std::vector<drawing::Point>& points, bool pattern);
+    std::vector<drawing::Point> boxPoints(int64_t x, int64_t y, int width, int height,
+                                          bool (*on)(int, int, int, int, int, int), int p1, int p2) const;
+    std::optional<uint8_t> screenByte(int64_t sx, int64_t sy) const;
+    void polygon(const std::vector<drawing::Point>& vertices, bool pattern);
+    void regionFill(int x, int y, bool pattern, std::optional<uint8_t> boundary);
+    uint32_t polyLine(const std::vector<double>& a, bool pen, bool pattern);
+    uint32_t convex(const std::vector<double>& a, bool pattern);
+    uint32_t arc(const std::vector<double>& a, bool (*on)(int, int, int, int, int, int), bool pen, bool pattern);
+    const drawing::Font& font() const;
+    int64_t drawTextAt(int x, int y, std::string_view text, bool italic);
+    uint32_t textRoutine(const std::vector<double>& a, bool italic);
+    uint32_t levelLimit(uint32_t level) const;
+    int psize() const;
+    std::array<uint32_t, 3> levelLocked(uint32_t pixel) const;
+
+    uint32_t drawLine(const std::vector<double>& a);
+    uint32_t drawPolyLine(const std::vector<double>& a);
+    uint32_t drawTriangle(const std::vector<double>& a);
+    uint32_t fillTriangle(const std::vector<double>& a);
+    uint32_t patnFillTriangle(const std::vector<double>& a);
+    uint32_t fillPolygon(const std::vector<double>& a);
+    uint32_t patnFillPolygon(const std::vector<double>& a);
+    uint32_t fillConvex(const std::vector<double>& a);
+    uint32_t patnFillConvex(const std::vector<double>& a);
+    uint32_t drawOval(const std::vector<double>& a);
+    uint32_t fillOval(const std::vector<double>& a);
+    uint32_t patnFillOval(const std::vector<double>& a);
+    uint32_t dottedOval(const std::vector<double>& a);
+    uint32_t frameRect(const std::vector<double>& a);
+    uint32_t patnFrameRect(const std::vector<double>& a);
+    uint32_t frameOval(const std::vector<double>& a);
+    uint32_t patnFrameOval(const std::vector<double>& a);
+    uint32_t drawOvalArc(const std::vector<double>& a);
+    uint32_t drawPieArc(const std::vector<double>& a);
+    uint32_t fillPieArc(const std::vector<double>& a);
+    uint32_t patnFillPieArc(const std::vector<double>& a);
+    uint32_t patnFillRect(const std::vector<double>& a);
+    uint32_t curtainFillRect(const std::vector<double>& a);
+    uint32_t encloseFillRect(const std::vector<double>& a);
+    uint32_t moveRect(const std::vector<double>& a);
+    uint32_t movePixel(const std::vector<double>& a);
+    uint32_t boxes(const std::vector<double>& a);
+    uint32_t drawGrid(const std::vector<double>& a);
+    uint32_t drawGrill(const std::vector<double>& a);
+    uint32_t styledLine(const std::vector<double>& a);
+    uint32_t drawLimits(const std::vector<double>& a);
+    uint32_t drawCross(const std::vector<double>& a);
+    uint32_t drawCenterMark(const std::vector<double>& a);
+    uint32_t drawTBox(const std::vector<double>& a);
+    uint32_t drawStep(const std::vector<double>& a);
+    uint32_t drawFormat(const std::vector<double>& a);
+    uint32_t setPenSize(const std::vector<double>& a);
+    uint32_t penPoint(const std::vector<double>& a);
+    uint32_t penLine(const std::vector<double>& a);
+    uint32_t penPolyLine(const std::vector<double>& a);
+    uint32_t penPieArc(const std::vector<double>& a);
+    uint32_t penOvalArc(const std::vector<double>& a);
+    uint32_t patnPenPoint(const std::vector<double>& a);
+    uint32_t patnPenLine(const std::vector<double>& a);
+    uint32_t patnPenPolyLine(const std::vector<double>& a);
+    uint32_t patnPenPieArc(const std::vector<double>& a);
+    uint32_t patnPenOvalArc(const std::vector<double>& a);
+    uint32_t seedFill(const std::vector<double>& a);
+    uint32_t seedPatnFill(const std::vector<double>& a);
+    uint32_t boundFill(const std::vector<double>& a);
+    uint32_t boundPatnFill(const std::vector<double>& a);
+    uint32_t selectPatn(const std::vector<double>& a);
+    uint32_t selectPatnNamed(const std::vector<double>& a);
+    uint32_t installPatn(const std::vector<double>& a);
+    uint32_t removePatn(const std::vector<double>& a);
+    uint32_t getPatnMax(const std::vector<double>& a);
+    uint32_t selectFont(const std::vector<double>& a);
+    uint32_t selectFontNamed(const std::vector<double>& a);
+    uint32_t installFont(const std::vector<double>& a);
+    uint32_t freeFont(const std::vector<double>& a);
+    uint32_t getFontMax(const std::vector<double>& a);
+    uint32_t getLeading(const std::vector<double>& a);
+    uint32_t getDescent(const std::vector<double>& a);
+    uint32_t getAscent(const std::vector<double>& a);
+    uint32_t charWideMax(const std::vector<double>& a);
+    uint32_t charHigh(const std::vector<double>& a);
+    uint32_t getFirstCh(const std::vector<double>& a);
+    uint32_t getLastCh(const std::vector<double>& a);
+    uint32_t charWideImage(const std::vector<double>& a);
+    uint32_t getWidth(const std::vector<double>& a);
+    uint32_t drawString(const std::vector<double>& a);
+    uint32_t drawItalic(const std::vector<double>& a);
+    uint32_t drawChar(const std::vector<double>& a);
+    uint32_t transparentColour(const std::vector<double>& a);
+    uint32_t opaqueColours(const std::vector<double>& a);
+    uint32_t setColourNamed(const std::vector<double>& a);
+    uint32_t setEdgeColourNamed(const std::vector<double>& a);
+    uint32_t getEdgeColour(const std::vector<double>& a);
+    uint32_t getEdgeColourMany(const std::vector<double>& a);
+    uint32_t setLut(const std::vector<double>& a);
+    uint32_t resetLut(const std::vector<double>& a);
+    uint32_t initLut(const std::vector<double>& a);
+    uint32_t selectColour(const std::vector<double>& a);
+    uint32_t pokeColour(const std::vector<double>& a);
+    uint32_t setLevelRgb(const std::vector<double>& a);
+    uint32_t pokeLevelRgb(const std::vector<double>& a);
+    uint32_t setLevelGray(const std::vector<double>& a);
+    uint32_t setLevelGrayPercent(const std::vector<double>& a);
+    uint32_t pokeBlackColours(const std::vector<double>& a);
+    uint32_t setCode(const std::vector<double>& a);
+    uint32_t pokeCode(const std::vector<double>& a);
+    uint32_t repPixelRoutine(const std::vector<double>& a);
+    uint32_t unRepPixel(const std::vector<double>& a);
+
+    int m_penWidth = 1;
+    int m_penHeight = 1;
+    std::array<std::optional<drawing::Pattern>, drawing::kPatternSlots> m_patterns{};
+    int m_pattern = 0;
+    std::array<std::optional<drawing::Font>, drawing::kFontSlots> m_fonts{};
+    int m_font = 0;
+    std::optional<uint32_t> m_lutSelector;
+    std::map<uint32_t, std::array<uint32_t, 3>> m_levels;  // pixel byte -> levels set
+    uint32_t m_selectedColour = 0;
+    uint32_t m_pokedColour = 0;
+    uint32_t m_code = 0;
+    uint32_t m_pokedCode = 0;
+    int m_edges = 0;
 
     Generator& m_generator;
     const std::string m_port;

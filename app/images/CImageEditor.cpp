@@ -8,10 +8,10 @@
 #include "CPrimitive.h"
 #include "CProgressDlg.h"
 #include "DialogUnits.h"
+#include "EditorBarImages.h"
 #include "EditorOptionDialogs.h"
 #include "ImageEditorPaneLink.h"
 #include "ListPaneForEditor.h"
-#include "PrimitiveImages.h"
 #include "Prompts.h"
 #include "ResourceIds.h"
 #include "StringTable.h"
@@ -397,11 +397,15 @@ void CImageEditor::BuildClient()
 void CImageEditor::BuildBars()
 {
     BuildSelectors();
-    // The insert buttons show the tree's picture of their type.
-    const QList<QIcon> &pictures = PrimitiveImageList();
-    for (const InsertCommand &insert : kInserts)
-        if (insert.typeCode < pictures.size())
-            m_router.Action(insert.id)->setIcon(pictures[insert.typeCode]);
+    // Each bar's strip holds one picture a button, in the bar's order.
+    const auto setPictures = [this](std::span<const ToolButton> buttons, const QList<QIcon> &pictures) {
+        qsizetype next = 0;
+        for (const ToolButton &button : buttons)
+            if (button.id != 0 && next < pictures.size())
+                m_router.Action(button.id)->setIcon(pictures[next++]);
+    };
+    setPictures(kPrimitivesBar, PrimitivesBarImages());
+    setPictures(kOptionsBar, OptionsBarImages());
     m_primitivesBar = m_router.AddToolBar(this, ControlName(IDR_PRIMITIVES_BAR), kPrimitivesBar);
     m_primitivesBar->setWindowTitle(QStringLiteral("Primitives"));
     m_primitivesBar->setIconSize(QSize(16, 16));

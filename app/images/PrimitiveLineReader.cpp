@@ -26,14 +26,14 @@ struct LineRow {
 };
 
 template <class T>
-CPrimitive *Make()
+CPrimitive *MakeForLine()
 {
     return new T;
 }
 
 // A class whose kind the mnemonic gives.
 template <class T, int kind>
-CPrimitive *MakeKind()
+CPrimitive *MakeKindForLine()
 {
     auto *primitive = new T;
     primitive->SetKind(kind);
@@ -41,28 +41,28 @@ CPrimitive *MakeKind()
 }
 
 const LineRow kLineRows[] = {
-    {"RECT", &Make<CRectangle>},
-    {"OVAL", &Make<COval>},
-    {"LINE", &Make<CLine>},
-    {"ADOT", &Make<CDot>},
-    {"ANTI", &MakeKind<CImageOption, CImageOption::kAntiAlias>},
-    {"NOGA", &MakeKind<CImageOption, CImageOption::kNoGamma>},
-    {"TOBL", &MakeKind<CImageOption, CImageOption::kLevelsToBlanking>},
-    {"GRID", &MakeKind<CGrid, CGrid::kCentred>},
-    {"HATI", &MakeKind<CGrid, CGrid::kInsideOut>},
-    {"HATO", &MakeKind<CGrid, CGrid::kOutsideIn>},
-    {"GRIH", &MakeKind<CGrill, CGrill::kHorizontal>},
-    {"GRIV", &MakeKind<CGrill, CGrill::kVertical>},
-    {"CENT", &MakeKind<CMarker, CMarker::kCentreMark>},
-    {"CROS", &MakeKind<CMarker, CMarker::kCentredCross>},
-    {"LIMI", &MakeKind<CMarker, CMarker::kLimitMarkers>},
-    {"TRIA", &Make<CTriangle>},
-    {"TEXT", &Make<CText>},
-    {"FORM", &MakeKind<CInformationBox, CInformationBox::kFormatBox>},
-    {"SNUM", &MakeKind<CInformationBox, CInformationBox::kStepBox>},
-    {"TBOX", &MakeKind<CInformationBox, CInformationBox::kInfoBox>},
-    {"MMAP", &Make<CBlockCopy>},
-    {"PAGE", &Make<CCharacterBox>},
+    {"RECT", &MakeForLine<CRectangle>},
+    {"OVAL", &MakeForLine<COval>},
+    {"LINE", &MakeForLine<CLine>},
+    {"ADOT", &MakeForLine<CDot>},
+    {"ANTI", &MakeKindForLine<CImageOption, CImageOption::kAntiAlias>},
+    {"NOGA", &MakeKindForLine<CImageOption, CImageOption::kNoGamma>},
+    {"TOBL", &MakeKindForLine<CImageOption, CImageOption::kLevelsToBlanking>},
+    {"GRID", &MakeKindForLine<CGrid, CGrid::kCentred>},
+    {"HATI", &MakeKindForLine<CGrid, CGrid::kInsideOut>},
+    {"HATO", &MakeKindForLine<CGrid, CGrid::kOutsideIn>},
+    {"GRIH", &MakeKindForLine<CGrill, CGrill::kHorizontal>},
+    {"GRIV", &MakeKindForLine<CGrill, CGrill::kVertical>},
+    {"CENT", &MakeKindForLine<CMarker, CMarker::kCentreMark>},
+    {"CROS", &MakeKindForLine<CMarker, CMarker::kCentredCross>},
+    {"LIMI", &MakeKindForLine<CMarker, CMarker::kLimitMarkers>},
+    {"TRIA", &MakeForLine<CTriangle>},
+    {"TEXT", &MakeForLine<CText>},
+    {"FORM", &MakeKindForLine<CInformationBox, CInformationBox::kFormatBox>},
+    {"SNUM", &MakeKindForLine<CInformationBox, CInformationBox::kStepBox>},
+    {"TBOX", &MakeKindForLine<CInformationBox, CInformationBox::kInfoBox>},
+    {"MMAP", &MakeForLine<CBlockCopy>},
+    {"PAGE", &MakeForLine<CCharacterBox>},
     {"IMGE", nullptr},
     {"IMGA", nullptr},
 };

@@ -211,7 +211,10 @@ struct Family {
 
     Outcome apply(GeneratorState& s) const
     {
-        slot(s).inUse = slot(s).loaded;
+        ItemSlot& kept = slot(s);
+        kept.inUse = kept.loaded;
+        const StoredItem* item = kept.store.find(kept.inUse);
+        kept.inUseAnimated = item && item->animated;
         return Outcome::ok();
     }
 };
@@ -327,8 +330,12 @@ Outcome animatedQuery(GeneratorState& s, const Command& c)
     auto name = nameArgument(c.args);
     if (!name || name->empty())
         return Outcome::failed(def.invalidName);
-    const StoredItem* item = s.slot(ItemKind::Image).store.find(*name);
-    return item ? boolReply(item->animated) : Outcome::failed(def.notFound);
+    const ItemSlot& images = s.slot(ItemKind::Image);
+    if (const StoredItem* item = images.store.find(*name))
+        return boolReply(item->animated);
+    if (!images.inUse.empty() && Store::sameName(*name, images.inUse))
+        return boolReply(images.inUseAnimated);
+    return Outcome::failed(def.notFound);
 }
 
 } // namespace

@@ -112,7 +112,10 @@ INSTANTIATE_TEST_SUITE_P(Use, Families, ::testing::Values(
         {"IMGL?", "SMPTEbar"},
         {"IMGN Ramp;IMGN?", "Ramp"},
         {"ANIM? cubes;ANIM? Flat", "1\r\n0"},
-        {"ANIM? nope", "Execution error: 3025"}}},
+        {"ANIM? nope", "Execution error: 3025"},
+        // A preview: stored, shown, deleted; what is on show still answers.
+        {"IMGB;IMGE;IMGA Preview;IMGL Preview;IMGU;IMGK Preview;IMGU?;ANIM? preview", "Preview\r\n0"},
+        {"IMGL Cubes;IMGU;ANIM? Preview", "Execution error: 3025"}}},
     Script{"formats", {
         {"FMTU?;FMTL?", "VGA_m4\r\nVGA_m4"},
         {"FMTL \"DMT1075\";FMTU;*OPC?;FMTU?;HRES?;VRES?", "1\r\nDMT1075\r\n1024\r\n768"},

@@ -45,6 +45,9 @@ struct ItemSlot {
     std::string named;     // N: the name of what is being built, or the selected image
     std::string loaded;    // L
     std::string inUse;     // U
+    // Whether what is in use moves: it stays on show after its stored copy
+    // is deleted (a preview), and ANIM? still answers for it.
+    bool inUseAnimated = false;
     std::string knobList;  // P: the directory the kind's knob steps through
     bool building = false; // B seen since the last store: there is something to store
     bool editing = false;  // between B and E

@@ -264,6 +264,12 @@ TEST_F(ImageEditorUserPathTest, NewEditSaveReopenPreviewSendAndRecall)
     EXPECT_EQ(reopened->GetName(), "Pattern");
     CloseEditor(*editor);
 
+    // A scan of the generator with the preview on show asks nothing and
+    // leaves it on show.
+    pane.ScanGenerator();
+    EXPECT_GE(pane.FindRow(Pane::kImages, "Flat"), 0);
+    EXPECT_EQ(Gen().selection(ItemKind::Image).inUse, "Preview");
+
     // Send Data of the reopened item to the generator.
     ClickData(1);
     ClickGenerator();

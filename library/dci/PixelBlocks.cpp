@@ -23,13 +23,12 @@ int64_t BlocksBufferBytes(int64_t units)
     return BoundPath() == Path::Isa ? 2 * ((units + 15) / 16) : 4 * units;
 }
 
-enum class Direction { In, Out };
-
-// The buffer staged in the place of args[at]; copied in, or out (on ISA
-// also in first, so bits the generator leaves keep the caller's). The
-// release's result.
-int32_t BlocksPixelBlock(Row row, std::vector<Arg> args, std::size_t at, void* buffer, int64_t units,
-                         Direction direction)
+// The buffer staged in the place of args[at] and copied in. With back the
+// card's block comes back there: on ISA after going in, so the bits the
+// generator leaves keep the caller's; PCI copies nothing in. The release's
+// result.
+int32_t BlocksPixelBlock(Row row, std::vector<Arg> args, std::size_t at, const void* buffer, void* back,
+                         int64_t units)
 {
     const Descriptor& d = kDescriptors[row];
     if (!HasPath(d))
@@ -42,12 +41,12 @@ int32_t BlocksPixelBlock(Row row, std::vector<Arg> args, std::size_t at, void* b
     if (staged == 0)
         return 0;
     const auto size = static_cast<std::size_t>(bytes);
-    const bool copyIn = direction == Direction::In || BoundPath() == Path::Isa;
+    const bool copyIn = back == nullptr || BoundPath() == Path::Isa;
     if (!copyIn || PutStaged(session, staged, buffer, size, PciUnit::Int32)) {
         args[at] = Arg(staged);
         CallIn(session, row, Args(args.data(), args.size()));
-        if (direction == Direction::Out)
-            GetStaged(session, staged, buffer, size, PciUnit::Int32);
+        if (back != nullptr)
+            GetStaged(session, staged, back, size, PciUnit::Int32);
     }
     return static_cast<int32_t>(Release(session, staged));
 }
@@ -58,27 +57,27 @@ extern "C" {
 
 MORVANE_API int32_t XR_GetRect(int32_t p1, int32_t p2, int32_t p3, int32_t p4, void* buffer, uint32_t p6)
 {
-    return BlocksPixelBlock(k_XR_GetRect, {p1, p2, p3, p4, 0u, p6}, 4, buffer, int64_t{p2} * int64_t{p6},
-                            Direction::Out);
+    return BlocksPixelBlock(k_XR_GetRect, {p1, p2, p3, p4, 0u, p6}, 4, buffer, buffer,
+                            int64_t{p2} * int64_t{p6});
 }
 
 MORVANE_API int32_t XR_PutRect(const void* buffer, uint32_t p2, int32_t p3, int32_t p4, int32_t p5, int32_t p6)
 {
-    return BlocksPixelBlock(k_XR_PutRect, {0u, p2, p3, p4, p5, p6}, 0, const_cast<void*>(buffer),
-                            int64_t{p2} * int64_t{p4}, Direction::In);
+    return BlocksPixelBlock(k_XR_PutRect, {0u, p2, p3, p4, p5, p6}, 0, buffer, nullptr,
+                            int64_t{p2} * int64_t{p4});
 }
 
 MORVANE_API int32_t XR_PixelExpand(const void* buffer, uint32_t p2, int32_t p3, int32_t p4, int32_t p5, int32_t p6,
                                    int32_t p7)
 {
-    return BlocksPixelBlock(k_XR_PixelExpand, {0u, p2, p3, p4, p5, p6, p7}, 0, const_cast<void*>(buffer),
-                            int64_t{p2} * int64_t{p5}, Direction::In);
+    return BlocksPixelBlock(k_XR_PixelExpand, {0u, p2, p3, p4, p5, p6, p7}, 0, buffer, nullptr,
+                            int64_t{p2} * int64_t{p5});
 }
 
 MORVANE_API int32_t XR_BitExpand(const void* buffer, uint32_t p2, int32_t p3, int32_t p4, int32_t p5, int32_t p6)
 {
-    return BlocksPixelBlock(k_XR_BitExpand, {0u, p2, p3, p4, p5, p6}, 0, const_cast<void*>(buffer),
-                            int64_t{p2} * int64_t{p4}, Direction::In);
+    return BlocksPixelBlock(k_XR_BitExpand, {0u, p2, p3, p4, p5, p6}, 0, buffer, nullptr,
+                            int64_t{p2} * int64_t{p4});
 }
 
 // p1 bytes of work space; PCI has no call but stages and releases all the

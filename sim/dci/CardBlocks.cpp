@@ -83,14 +83,6 @@ uint8_t* CardDci::staged(uint32_t address, uint64_t& bytes) const
     return block.data;
 }
 
-uint8_t CardDci::screenPixel(int64_t sx, int64_t sy) const
-{
-    if (sx < 0 || sy < 0 || sx >= widthLocked() || sy >= heightLocked())
-        return 0;
-    const std::size_t at = static_cast<std::size_t>(sy) * pitchLocked() + static_cast<std::size_t>(sx);
-    return at < m_videoBytes ? m_video[at] : 0;
-}
-
 void CardDci::copyPixel(const Clip& c, uint32_t pitch, int64_t sx, int64_t sy, uint32_t value)
 {
     if (m_transparent && (value & 0xFF) == 0)
@@ -121,9 +113,10 @@ uint32_t CardDci::getRect(const std::vector<double>& a)
     const int64_t left = int64_t{m_originX} + blocksInt(a, 2);
     const int64_t top = int64_t{m_originY} + blocksInt(a, 3);
     const bool isa = m_heap.scale > 1;
+    const Screen view = screen();
     for (int64_t r = 0; r < height; ++r)
         for (int64_t c = 0; c < width; ++c) {
-            const uint8_t v = screenPixel(left + c, top + r);
+            const uint8_t v = view.at(left + c, top + r).value_or(0);
             if (isa)
                 blocksSetBits(buffer, bytes, static_cast<uint64_t>(r) * pitch + static_cast<uint64_t>(c) * 8, 8, v);
             else
@@ -205,9 +198,10 @@ uint32_t CardDci::zoomRect(const std::vector<double>& a)
         return 0;
     const int64_t sr0 = r0 / factor, sr1 = (r1 - 1) / factor + 1, sc0 = c0 / factor, sc1 = (c1 - 1) / factor + 1;
     std::vector<uint8_t> source(static_cast<std::size_t>((sr1 - sr0) * (sc1 - sc0)));
+    const Screen view = screen();
     for (int64_t r = sr0; r < sr1; ++r)
         for (int64_t col = sc0; col < sc1; ++col)
-            source[static_cast<std::size_t>((r - sr0) * (sc1 - sc0) + col - sc0)] = screenPixel(fromX + col, fromY + r);
+            source[static_cast<std::size_t>((r - sr0) * (sc1 - sc0) + col - sc0)] = view.at(fromX + col, fromY + r).value_or(0);
     const uint32_t screenPitch = pitchLocked();
     for (int64_t r = r0; r < r1; ++r)
         for (int64_t col = c0; col < c1; ++col)
@@ -232,9 +226,10 @@ uint32_t CardDci::runEncode(const std::vector<double>& a)
     const uint64_t most = std::min<uint64_t>(room, 0x7FFF) / 2;
     uint32_t count = 0;
     uint8_t value = 0;
+    const Screen view = screen();
     for (int64_t r = 0; r < height; ++r)
         for (int64_t c = 0; c < width; ++c) {
-            const uint8_t v = screenPixel(left + c, top + r);
+            const uint8_t v = view.at(left + c, top + r).value_or(0);
             if (count > 0 && (v != value || count == 255)) {
                 words.push_back(static_cast<uint16_t>(count << 8 | value));
                 count = 0;

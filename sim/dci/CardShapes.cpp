@@ -162,14 +162,9 @@ std::vector<Point> CardDci::boxPoints(int64_t x, int64_t y, int width, int heigh
     return points;
 }
 
-std::optional<uint8_t> CardDci::screenByte(int64_t sx, int64_t sy) const
+CardDci::Screen CardDci::screen() const
 {
-    if (sx < 0 || sy < 0 || sx >= widthLocked() || sy >= heightLocked())
-        return std::nullopt;
-    const std::size_t at = static_cast<std::size_t>(sy) * pitchLocked() + static_cast<std::size_t>(sx);
-    if (at >= m_videoBytes)
-        return std::nullopt;
-    return m_video[at];
+    return {m_video, m_videoBytes, widthLocked(), heightLocked(), pitchLocked()};
 }
 
 // --- Lines --------------------------------------------------------------------------------
@@ -503,8 +498,9 @@ uint32_t CardDci::curtainFillRect(const std::vector<double>& a)
     const int64_t fromX = std::max<int64_t>(left, c.x);
     const int64_t toX = std::min<int64_t>(left + w, int64_t{c.x} + c.width);
     const int64_t toY = std::min<int64_t>(top + h, int64_t{c.y} + c.height);
+    const Screen view = screen();
     for (int64_t sx = fromX; sx < toX; ++sx) {
-        const std::optional<uint8_t> source = screenByte(sx, top);
+        const std::optional<uint8_t> source = view.at(sx, top);
         if (!source)
             continue;
         for (int64_t sy = std::max<int64_t>(top + 1, c.y); sy < toY; ++sy)
@@ -529,11 +525,12 @@ uint32_t CardDci::moveRect(const std::vector<double>& a)
     const int64_t fromY = std::max<int64_t>(dy0, c.y), toY = std::min<int64_t>(dy0 + h, int64_t{c.y} + c.height);
     if (fromX >= toX || fromY >= toY)
         return 0;
+    const Screen view = screen();
     std::vector<std::optional<uint8_t>> copy;
     copy.reserve(static_cast<std::size_t>((toX - fromX) * (toY - fromY)));
     for (int64_t y = fromY; y < toY; ++y)
         for (int64_t x = fromX; x < toX; ++x)
-            copy.push_back(screenByte(sx0 + (x - dx0), sy0 + (y - dy0)));
+            copy.push_back(view.at(sx0 + (x - dx0), sy0 + (y - dy0)));
     std::size_t i = 0;
     for (int64_t y = fromY; y < toY; ++y)
         for (int64_t x = fromX; x < toX; ++x, ++i)
@@ -546,7 +543,7 @@ uint32_t CardDci::moveRect(const std::vector<double>& a)
 uint32_t CardDci::movePixel(const std::vector<double>& a)
 {
     const std::optional<uint8_t> source
-        = screenByte(int64_t{m_originX} + shapesInt(a, 0), int64_t{m_originY} + shapesInt(a, 1));
+        = screen().at(int64_t{m_originX} + shapesInt(a, 0), int64_t{m_originY} + shapesInt(a, 1));
     if (source && !(m_transparent && *source == 0))
         put(clip(), pitchLocked(), int64_t{m_originX} + shapesInt(a, 2), int64_t{m_originY} + shapesInt(a, 3), *source);
     return 0;
@@ -686,7 +683,8 @@ void CardDci::regionFill(int x, int y, bool pattern, std::optional<uint8_t> boun
     const int64_t sx = int64_t{m_originX} + x, sy = int64_t{m_originY} + y;
     if (sx < c.x || sy < c.y || sx >= int64_t{c.x} + c.width || sy >= int64_t{c.y} + c.height)
         return;
-    const std::optional<uint8_t> seed = screenByte(sx, sy);
+    const Screen view = screen();
+    const std::optional<uint8_t> seed = view.at(sx, sy);
     if (!seed || (boundary && *seed == *boundary))
         return;
     auto member = [&](uint8_t v) { return boundary ? v != *boundary : v == *seed; };
@@ -706,8 +704,10 @@ void CardDci::regionFill(int x, int y, bool pattern, std::optional<uint8_t> boun
             if (nx < c.x || ny < c.y || nx >= int64_t{c.x} + c.width || ny >= int64_t{c.y} + c.height)
                 continue;
             const std::size_t at = static_cast<std::size_t>(ny - c.y) * w + static_cast<std::size_t>(nx - c.x);
-            const std::optional<uint8_t> v = screenByte(nx, ny);
-            if (seen[at] || !v || !member(*v))
+            if (seen[at])
+                continue;
+            const std::optional<uint8_t> v = view.at(nx, ny);
+            if (!v || !member(*v))
                 continue;
             seen[at] = true;
             todo.emplace_back(nx, ny);

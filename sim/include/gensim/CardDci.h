@@ -170,7 +170,6 @@ private:
 
     // Blocks, maths, text, frames, fields and flash (CardBlocks.h).
     uint8_t* staged(uint32_t address, uint64_t& bytes) const;
-    uint8_t screenPixel(int64_t sx, int64_t sy) const;
     void copyPixel(const Clip& c, uint32_t pitch, int64_t sx, int64_t sy, uint32_t value);
     uint32_t frameNow() const;
     void finishAtFrame(uint64_t frame);
@@ -261,7 +260,23 @@ private:
     void penPoints(const std::vector<drawing::Point>& points, bool pattern);
     std::vector<drawing::Point> boxPoints(int64_t x, int64_t y, int width, int height,
                                           bool (*on)(int, int, int, int, int, int), int p1, int p2) const;
-    std::optional<uint8_t> screenByte(int64_t sx, int64_t sy) const;
+    // The screen as one routine reads it: its size and pitch taken once
+    // (each takes the generator's lock); a byte at screen (sx, sy), none
+    // off the screen.
+    struct Screen {
+        const uint8_t* video;
+        std::size_t bytes;
+        int64_t width, height;
+        uint32_t pitch;
+        std::optional<uint8_t> at(int64_t sx, int64_t sy) const
+        {
+            if (sx < 0 || sy < 0 || sx >= width || sy >= height)
+                return std::nullopt;
+            const std::size_t i = static_cast<std::size_t>(sy) * pitch + static_cast<std::size_t>(sx);
+            return i < bytes ? std::optional<uint8_t>(video[i]) : std::nullopt;
+        }
+    };
+    Screen screen() const;
     void polygon(const std::vector<drawing::Point>& vertices, bool pattern);
     void regionFill(int x, int y, bool pattern, std::optional<uint8_t> boundary);
     uint32_t polyLine(const std::vector<double>& a, bool pen, bool pattern);

@@ -52,6 +52,8 @@ TEST_P(DciStaged, AnEmptyTextIsOneByteAndStillDraws)
     XR_DrawString(0, 0, "");
     EXPECT_EQ(Dci().log()[0].args, std::vector<double>{1});
     EXPECT_EQ(Dci().log()[1].staged, std::vector<std::string>{std::string(1, '\0')});
+    EXPECT_EQ(Dci().log().at(2).name, "Release");
+    EXPECT_TRUE(Dci().liveBlocks().empty());
 }
 
 TEST_P(DciStaged, TwoNamesAreReleasedLastFirst)

@@ -248,4 +248,29 @@ TEST(DciProgramTest, DrawsTheSameSceneOnEachCardAndSavesTheScreens)
     EXPECT_EQ(SceneDifference(*isa, ExpectedScene(isa->width, isa->height)), "");
 }
 
+// A screen that cannot be saved, or a port that does not answer, ends the
+// program with a failure, never a success with a missing file.
+TEST(DciProgramTest, TheSceneProgramFailsWhenAScreenIsNotSaved)
+{
+    gensim::test::DriverSocketPath socket;
+    gensim::Simulator sim;
+    StartCards(sim, socket.path());
+    SceneFolder folder;
+    ASSERT_FALSE(folder.path.empty());
+    const struct {
+        std::filesystem::path folder;
+        const char* port;
+        const char* file;
+    } cases[] = {
+        {folder.path / "missing", "pci1", "missing/pci1.pgm"},
+        {folder.path, "isa1", "isa1.pgm"},
+    };
+    for (const auto& c : cases) {
+        bool succeeded = true;
+        const std::string printed = RunProgram(DCI_SCENE, {c.folder.string(), c.port}, succeeded);
+        EXPECT_FALSE(succeeded) << c.port << ": " << printed;
+        EXPECT_FALSE(std::filesystem::exists(folder.path / c.file)) << c.port;
+    }
+}
+
 }  // namespace

@@ -11,8 +11,8 @@
 
 #include "morvane.h"
 
-/* Rows read per XR_GetRect: a PCI card stages 4 bytes a pixel in a small heap. */
-#define SCENE_STRIP_ROWS 16
+/* Pixels read per XR_GetRect: a PCI card stages 4 bytes a pixel in a small heap. */
+#define SCENE_STRIP_PIXELS 16384
 #define SCENE_MOST_SIDE 4096
 
 static const char* const kSceneText = "Morvane direct calls";
@@ -38,22 +38,32 @@ static int DrawScene(const char* spec, const RemoteCallContext* context)
 {
     const uint32_t* words = context->words;
     XR_Set_pmask(0xFFFFFFFFu);
+    if (!Ok(spec, "the plane mask"))
+        return 0;
     XR_ColorFillVuport(0);
     if (!Ok(spec, "clearing the screen"))
         return 0;
     XR_Opaque(words[RCC_WHITE], 0);
+    if (!Ok(spec, "the colours"))
+        return 0;
     XR_FillRect(160, 100, 40, 40);
     if (!Ok(spec, "the filled rectangle"))
         return 0;
     XR_Set_color1(words[RCC_YELLOW]);
+    if (!Ok(spec, "colour 1"))
+        return 0;
     XR_DrawRect(160, 100, 240, 40);
     if (!Ok(spec, "the outlined rectangle"))
         return 0;
     XR_Set_color1(words[RCC_CYAN]);
+    if (!Ok(spec, "colour 1"))
+        return 0;
     XR_FillOval(160, 100, 440, 40);
     if (!Ok(spec, "the oval"))
         return 0;
     XR_Set_color1(words[RCC_GREEN]);
+    if (!Ok(spec, "colour 1"))
+        return 0;
     const int32_t font = XR_SelectFontNamed("BIG30");
     if (!Ok(spec, "selecting font BIG30"))
         return 0;
@@ -65,6 +75,8 @@ static int DrawScene(const char* spec, const RemoteCallContext* context)
     if (pen <= 40)
         return Refused(spec, "the text");
     XR_Opaque(words[RCC_MAGENTA], words[RCC_BLUE]);
+    if (!Ok(spec, "the colours"))
+        return 0;
     const int32_t pattern = XR_SelectPatnNamed("CHECKER8");
     if (!Ok(spec, "selecting pattern CHECKER8"))
         return 0;
@@ -112,14 +124,15 @@ static int ReadScreen(const char* spec, int isa, int32_t width, int32_t height, 
 {
     /* ISA packs a byte a pixel (one spare byte ends the last 16-bit word);
      * PCI a 32-bit word a pixel. */
-    const size_t bytes = (size_t)width * SCENE_STRIP_ROWS * (isa ? 1u : 4u) + 1u;
+    const int32_t strip = width < SCENE_STRIP_PIXELS ? SCENE_STRIP_PIXELS / width : 1;
+    const size_t bytes = (size_t)width * (size_t)strip * (isa ? 1u : 4u) + 1u;
     unsigned char* first = malloc(bytes);
     unsigned char* second = malloc(bytes);
     int ok = first != NULL && second != NULL;
     if (!ok)
         fprintf(stderr, "%s: out of memory\n", spec);
-    for (int32_t top = 0; ok && top < height; top += SCENE_STRIP_ROWS) {
-        const int32_t rows = height - top < SCENE_STRIP_ROWS ? height - top : SCENE_STRIP_ROWS;
+    for (int32_t top = 0; ok && top < height; top += strip) {
+        const int32_t rows = height - top < strip ? height - top : strip;
         ok = ReadStrip(spec, isa, width, rows, top, pixels + (size_t)top * (size_t)width, first, second, bytes);
     }
     free(first);

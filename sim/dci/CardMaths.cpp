@@ -205,7 +205,7 @@ uint32_t CardDci::perspective(const std::vector<double>& a)
         const int64_t x = mathsLoad32(vertices, 3 * k), y = mathsLoad32(vertices, 3 * k + 1);
         const int64_t den = distance + mathsLoad32(vertices, 3 * k + 2);
         int64_t px = cx, py = cy;
-        if (den > 0) {
+        if (den != 0) {  // a negative distance looks from the other side
             px += static_cast<int64_t>((static_cast<__int128>(x) * distance / den) >> 16);
             py += static_cast<int64_t>((static_cast<__int128>(y) * distance / den) >> 16);
         }

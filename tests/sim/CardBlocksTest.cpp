@@ -452,6 +452,11 @@ TEST_P(CardMaths, VerticesBecomePointsFlatAndInPerspective)
     const std::vector<int16_t> seen = {321, 237, 345, 250, 320, 240, 420, 280, 32767, -32528};
     for (std::size_t i = 0; i < seen.size(); ++i)
         EXPECT_EQ(Word16(points, i), seen[i]) << i;
+
+    // A negative distance looks from the other side: z 0 stays in place.
+    Run("XR_Perspec", {1, static_cast<double>(in), static_cast<double>(points), -200, 320, 240});
+    EXPECT_EQ(Word16(points, 0), 321);
+    EXPECT_EQ(Word16(points, 1), 237);
 }
 
 TEST_P(CardMaths, ArraysConvertAndReturnTheirOutput)

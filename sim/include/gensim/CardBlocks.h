@@ -45,7 +45,7 @@
 // translation with x, y, z in row 3. XR_Transform (matrix, n, vertices):
 // each v := (x, y, z, 1) * matrix, its first three. XR_VertexToPoint (n,
 // vertices, points): (round(x), round(y)); XR_Perspec (n, vertices, points,
-// distance, cx, cy): D = distance << 16, den = D + z; den <= 0 gives (cx, cy),
+// distance, cx, cy): D = distance << 16, den = D + z; den = 0 gives (cx, cy),
 // else (cx + ((x * D / den) >> 16), cy + ((y * D / den) >> 16)), the divisions
 // toward zero. Round(f) = (f + 0x8000) >> 16; points keep to int16. The
 // conversions (n, in, out) return out: Int32ToFix and Int16ToFix v << 16,

@@ -58,11 +58,29 @@ protected:
             texts.push_back(call.text());
         return texts;
     }
+    // The names of the calls the card logged, in order.
+    std::vector<std::string> Names()
+    {
+        std::vector<std::string> names;
+        for (const gensim::DciCall& call : Dci().log())
+            names.push_back(call.name);
+        return names;
+    }
 
     gensim::test::DriverSocketPath socket;
     gensim::Simulator sim;
     PortId port = 0;
     RemoteCallContext context{};
+};
+
+// The card bound with an unfilled context before each test.
+class DciBoundCardTest : public DciCardTest {
+protected:
+    void SetUp() override
+    {
+        DciCardTest::SetUp();
+        Bind();
+    }
 };
 
 // A firmware.bin of `size` bytes (at least 256) with its version, size and

@@ -20,7 +20,7 @@
 
 namespace {
 
-using dcitest::DciCardTest;
+using dcitest::DciBoundCardTest;
 using dcitest::kIsa;
 using dcitest::kPci;
 
@@ -58,20 +58,8 @@ struct Guarded {
     std::vector<uint8_t> raw;
 };
 
-class DciBlocks : public DciCardTest {
+class DciBlocks : public DciBoundCardTest {
 protected:
-    void SetUp() override
-    {
-        DciCardTest::SetUp();
-        Bind();
-    }
-    std::vector<std::string> Names()
-    {
-        std::vector<std::string> names;
-        for (const gensim::DciCall& call : Dci().log())
-            names.push_back(call.name);
-        return names;
-    }
     std::vector<double> Allocations()
     {
         std::vector<double> sizes;

@@ -30,13 +30,6 @@ protected:
         Dci().clearLog();
     }
     void Fault(gensim::DciFaults faults) { Dci().setFaults(std::move(faults)); }
-    std::vector<std::string> Names()
-    {
-        std::vector<std::string> names;
-        for (const gensim::DciCall& call : Dci().log())
-            names.push_back(call.name);
-        return names;
-    }
 };
 
 struct WaitCase {

@@ -17,7 +17,7 @@
 
 namespace {
 
-using dcitest::DciCardTest;
+using dcitest::DciBoundCardTest;
 using dcitest::kIsa;
 using dcitest::kPci;
 namespace dci = morvane::dci;
@@ -54,20 +54,8 @@ std::string FillsInt32(std::initializer_list<int32_t> values)
     return bytes;
 }
 
-class DciFillsText : public DciCardTest {
+class DciFillsText : public DciBoundCardTest {
 protected:
-    void SetUp() override
-    {
-        DciCardTest::SetUp();
-        Bind();
-    }
-    std::vector<std::string> Names()
-    {
-        std::vector<std::string> names;
-        for (const gensim::DciCall& call : Dci().log())
-            names.push_back(call.name);
-        return names;
-    }
     // Fills the start of the card's staging heap with byte, so a buffer read
     // back from memory the card never wrote shows it.
     void DirtyHeap(uint8_t byte, uint32_t bytes = 256)

@@ -14,26 +14,13 @@
 
 namespace {
 
+using dcitest::DciBoundCardTest;
 using dcitest::DciCardTest;
 using dcitest::kIsa;
 using dcitest::kPci;
 namespace dci = morvane::dci;
 
-class DciStaged : public DciCardTest {
-protected:
-    void SetUp() override
-    {
-        DciCardTest::SetUp();
-        Bind();
-    }
-    std::vector<std::string> Names()
-    {
-        std::vector<std::string> names;
-        for (const gensim::DciCall& call : Dci().log())
-            names.push_back(call.name);
-        return names;
-    }
-};
+class DciStaged : public DciBoundCardTest {};
 
 TEST_P(DciStaged, ATextIsStagedWithItsNulAndReleasedAfterTheCall)
 {

@@ -280,6 +280,7 @@ const CardDci::RoutineRow CardDci::kRoutines[] = {
     {"XR_ftoa", &CardDci::realText},
     {"XR_WaitFrame", &CardDci::waitFrame},
     {"XR_WaitFrames", &CardDci::waitFrames},
+    {"XR_WaitScan", &CardDci::waitScan},
     {"XR_fmtn", &CardDci::formatField},
     {"XR_fmtb", &CardDci::formatField},
     {"XR_name", &CardDci::formatField},

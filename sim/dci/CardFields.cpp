@@ -69,6 +69,20 @@ uint32_t CardDci::waitFrames(const std::vector<double>& a)
     return 0;
 }
 
+uint32_t CardDci::waitScan(const std::vector<double>& a)
+{
+    const auto line = static_cast<int32_t>(fieldsWord(a, 0));
+    const double lines = std::max(1, heightLocked());
+    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - m_start;
+    // Frames gone by; the fraction is where the beam is.
+    const double beam = elapsed.count() * m_frameRate;
+    double target = std::floor(beam) + (line >= 0 && line < lines ? line / lines : 0.0);
+    if (target <= beam)
+        target += 1;
+    m_end.laterMs = std::max(m_end.laterMs, fieldsWaitMs(target / m_frameRate - elapsed.count()));
+    return 0;
+}
+
 // --- Format fields -----------------------------------------------------------------------
 
 namespace {

@@ -586,6 +586,13 @@ TEST_P(CardBlocks, FrameWaitsFinishWhenTheirFrameComes)
     EXPECT_EQ(dci->lastEnd().laterMs, blocks::kLongestWaitMs);
     Run("XR_WaitFrames", {-5});
     EXPECT_EQ(dci->lastEnd().laterMs, 0);
+    // A scan line comes within one frame, on the screen or off it.
+    dci->setFrameRate(2);
+    for (double line : {0.0, 240.0, 479.0, 480.0, -1.0}) {
+        Run("XR_WaitScan", {line});
+        EXPECT_GT(dci->lastEnd().laterMs, 0) << line;
+        EXPECT_LE(dci->lastEnd().laterMs, 500) << line;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Cards, CardBlocks, ::testing::Values(kIsaCard, kPciCard),

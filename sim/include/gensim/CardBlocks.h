@@ -65,7 +65,9 @@
 //
 // Frames: the counter runs at frameRate (60 Hz unless set); XR_WaitFrame
 // (frame) finishes when the counter reaches frame and returns the counter
-// then; XR_WaitFrames (n) finishes n frames later. Waits longer than
+// then; XR_WaitFrames (n) finishes n frames later; XR_WaitScan (line) when
+// the beam next reaches the line, the screen's height in lines to a frame
+// (a line off the screen: the next frame's start). Waits longer than
 // kLongestWaitMs finish then.
 //
 // Format fields: XR_fmtn, XR_name, XR_fmta, XR_fmtl (staged name), XR_fmtb,

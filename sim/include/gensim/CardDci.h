@@ -197,6 +197,7 @@ private:
     uint32_t realText(const std::vector<double>& a);
     uint32_t waitFrame(const std::vector<double>& a);
     uint32_t waitFrames(const std::vector<double>& a);
+    uint32_t waitScan(const std::vector<double>& a);
     uint32_t formatField(const std::vector<double>& a);
     uint32_t flashFromVideo(const std::vector<double>& a);
 

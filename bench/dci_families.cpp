@@ -8,56 +8,12 @@
 //
 //   build/bench/bench_dci_families [repeats]
 
-#include "morvane.h"
-
-#include "DriverClient.h"
-#include "ProcessTimes.h"
-#include "gensim/Simulator.h"
-#include "internal.h"
+#include "DciBench.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
-#include <functional>
-#include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace {
-
-double FamiliesNullTrip(driver::DriverClient& probe)
-{
-    const int trips = 20000;
-    Measure time;
-    for (int i = 0; i < trips; ++i)
-        probe.Version();
-    return time.Wall() / trips;
-}
-
-struct FamiliesFigure {
-    double perUnit = 0;  // seconds per call or pixel
-    double trips = 0;    // driver round trips per call or pixel
-};
-
-// units: what one call of `call` counts for (1, or the pixels it reads).
-FamiliesFigure FamiliesTime(int calls, double units, const std::function<bool()>& call, bool& ok)
-{
-    const uint64_t trips0 = morvane::Driver()->RoundTrips();
-    Measure time;
-    for (int i = 0; i < calls; ++i)
-        ok = call() && ok;
-    FamiliesFigure figure;
-    figure.perUnit = time.Wall() / (calls * units);
-    figure.trips = static_cast<double>(morvane::Driver()->RoundTrips() - trips0) / (calls * units);
-    return figure;
-}
-
-void FamiliesPrint(const char* port, const char* what, const FamiliesFigure& f, double perTrip)
-{
-    const double floor = f.trips * perTrip;
-    std::printf("%-4s %-26s %11.0f/s  %8.4f round trips  floor %11.0f/s  ratio %.2f\n", port, what, 1.0 / f.perUnit,
-                f.trips, floor > 0 ? 1.0 / floor : 0.0, floor > 0 ? f.perUnit / floor : 0.0);
-}
 
 // The screen in strips of 25 rows: 16 000 pixels, within the PCI heap.
 bool ReadScreen(bool isa)
@@ -103,13 +59,15 @@ bool FamiliesFigures(const char* name, PortId id, bool isa, int repeats, double 
     }
     XR_SelectFontNamed("OPIX9");
     bool ok = XR_PortGetError() == 0;
-    FamiliesPrint(name, "XR_DrawString calls",
-                  FamiliesTime(repeats, 1, [] { XR_DrawString(10, 40, "Hello world."); return XR_PortGetError() == 0; }, ok),
-                  perTrip);
-    FamiliesPrint(name, "XR_GetRect pixels",
-                  FamiliesTime(std::max(repeats / 100, 1), 640.0 * 480.0, [isa] { return ReadScreen(isa); }, ok), perTrip);
-    FamiliesPrint(name, "rotate steps", FamiliesTime(std::max(repeats / 10, 1), 1, [] { return RotateStep(context); }, ok),
-                  perTrip);
+    DciPrint(name, "XR_DrawString calls", DciTime(repeats, 1, [&ok] {
+                 XR_DrawString(10, 40, "Hello world.");
+                 ok = XR_PortGetError() == 0 && ok;
+             }),
+             perTrip);
+    DciPrint(name, "XR_GetRect pixels",
+             DciTime(std::max(repeats / 100, 1), 640.0 * 480.0, [&ok, isa] { ok = ReadScreen(isa) && ok; }), perTrip);
+    DciPrint(name, "rotate steps", DciTime(std::max(repeats / 10, 1), 1, [&ok] { ok = RotateStep(context) && ok; }),
+             perTrip);
     if (!ok)
         std::fprintf(stderr, "%s: a call failed (error %d)\n", name, XR_PortGetError());
     return ok;
@@ -120,37 +78,9 @@ bool FamiliesFigures(const char* name, PortId id, bool isa, int repeats, double 
 int main(int argc, char** argv)
 {
     const int repeats = argc > 1 ? std::atoi(argv[1]) : 2000;
-    char folder[] = "/tmp/bench-dci-families-XXXXXX";
-    if (mkdtemp(folder) == nullptr)
-        return 1;
-    const std::string socket = std::string(folder) + "/windrvr";
-    setenv("MORVANE_WINDRVR", socket.c_str(), 1);
-    int status = 1;
-    {
-        gensim::Simulator sim;
-        sim.openDriver(socket);
-        sim.addGenerator({.model = "VG-7000", .firmware = "7.011", .serial = "1", .link = "", .pty = false,
-                          .isaSlot = 0});
-        sim.addGenerator({.model = "VG-7000", .firmware = "7.011", .serial = "2", .link = "", .pty = false,
-                          .pciCard = true});
-        sim.start();
-        const PortId isa = IsaOpen("isa0");
-        const PortId pci = PciOpen("pci1");
-        auto probe = driver::DriverClient::Connect(socket);
-        if (isa == 0 || pci == 0 || !probe) {
-            std::fprintf(stderr, "no card (error %d)\n", XR_PortGetError());
-        } else {
-            const double perTrip = FamiliesNullTrip(*probe);
-            std::printf("null event round trip: %.1f us\n", perTrip * 1e6);
-            const bool isaOk = FamiliesFigures("isa0", isa, true, repeats, perTrip);
-            const bool pciOk = FamiliesFigures("pci1", pci, false, repeats, perTrip);
-            status = isaOk && pciOk ? 0 : 1;
-        }
-        if (isa != 0)
-            XR_PortClose(isa);
-        if (pci != 0)
-            PciClose(pci);
-    }
-    rmdir(folder);
-    return status;
+    return DciBenchMain("bench-dci-families", [repeats](PortId isa, PortId pci, double perTrip) {
+        const bool isaOk = FamiliesFigures("isa0", isa, true, repeats, perTrip);
+        const bool pciOk = FamiliesFigures("pci1", pci, false, repeats, perTrip);
+        return isaOk && pciOk;
+    });
 }

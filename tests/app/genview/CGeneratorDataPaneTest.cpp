@@ -89,7 +89,7 @@ TEST(DataPaneSelectionRules, FollowTheKindsTheUserFlagsAndTheItemInUse)
 
 const double kMissing = std::nan("");
 
-CFormatListEntry Entry(const char *name, double hRate, double vRate, double pixelRate, int hRes)
+CFormatListEntry SortEntry(const char *name, double hRate, double vRate, double pixelRate, int hRes)
 {
     CFormatListEntry e;
     e.name = QString::fromLatin1(name);
@@ -104,8 +104,8 @@ CFormatListEntry Entry(const char *name, double hRate, double vRate, double pixe
 // line or pixel rate.
 std::vector<CFormatListEntry> SortEntries()
 {
-    return {Entry("alpha", 31469, 59.94, 25.175, 640), Entry("Beta", 31469, kMissing, 25.175, 800),
-            Entry("gamma", 48363, 60.004, 65.0, 1024), Entry("delta", kMissing, 70, kMissing, 640)};
+    return {SortEntry("alpha", 31469, 59.94, 25.175, 640), SortEntry("Beta", 31469, kMissing, 25.175, 800),
+            SortEntry("gamma", 48363, 60.004, 65.0, 1024), SortEntry("delta", kMissing, 70, kMissing, 640)};
 }
 
 QStringList Names(const std::vector<CFormatListEntry> &entries)
@@ -145,7 +145,7 @@ TEST(FormatListSort, EqualRatesCompareEqualAndMissingRatesSortLast)
 TEST(FormatListSort, IsAStrictWeakOrderOnEveryColumn)
 {
     std::vector<CFormatListEntry> entries = SortEntries();
-    entries.push_back(Entry("ALPHA", 31469, kMissing, kMissing, 640)); // equal to others, and missing
+    entries.push_back(SortEntry("ALPHA", 31469, kMissing, kMissing, 640)); // equal to others, and missing
     for (int column = 0; column < kFormatListColumnCount; ++column) {
         for (bool ascending : {true, false}) {
             auto less = [&](const CFormatListEntry &a, const CFormatListEntry &b) {

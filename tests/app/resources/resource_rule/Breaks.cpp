@@ -1,0 +1,42 @@
+// Each line that breaks the rule ends in a comment saying how; the scan must
+// report exactly those lines.
+
+#include "CExample.h"
+
+namespace {
+
+const CommandText kCommands[] = {
+    {ID_FILE_SAVE, "&Save"}, // breaks: text
+    {ID_FILE_CLOSE, "&Close\tCtrl-W", "Ctrl+W"}, // breaks: text
+};
+
+constexpr unsigned kKindIds[] = {32777, 32990}; // breaks: id
+constexpr unsigned kFirstTextId = 0x80CE; // breaks: id
+
+} // namespace
+
+void CExample::Build()
+{
+    setWindowTitle(QStringLiteral("Example Editor")); // breaks: text
+    bar->addMenu(tr("&File")); // breaks: text
+    AddControl<QLabel>(this, kNoControlId, 7, 7, 150, 8, QStringLiteral("Data to Transfer")); // breaks: text
+    AddToggle(IDC_OUTPUT, "RGB", 48); // breaks: text
+    m_router.Add(ID_INSERT_BLOCK_RENDER, QStringLiteral("B&lock/&Render"), LoadString(10000)); // breaks: text // breaks: id
+    progress.SetStatus(1029, QString::asprintf("Scanned: %d%%", done)); // breaks: text // breaks: id
+    FindControl(this, IDC_NAME)->setToolTip(QString::fromLatin1("Name")); // breaks: text
+    LoadString(32974); // breaks: id
+}
+
+void CExample::OnPreview()
+{
+    if (MessageBox(this, PromptText(QStringLiteral("Preview Now On ") + port), // breaks: text
+                   PromptText(IDS_SAVE_CAPTION), MB_OK) != IDOK)
+        return;
+    AfxMessageBox(PromptText("The file \"" + name + "\" is missing" // breaks: text
+                             " from the list.")); // breaks: text
+    FileRequest request;
+    request.title = save ? QStringLiteral("Save List...") : QStringLiteral("Load a List..."); // breaks: text
+    QString text = QStringLiteral("Format Error: %1\n").arg(number); // breaks: text
+    text += QStringLiteral("Continue?"); // breaks: text
+    MessageBox(this, text, PromptText(), MB_YESNO);
+}

@@ -20,7 +20,9 @@
 namespace {
 
 // Type texts of the lists in questions.
-constexpr unsigned kTypeTextIds[CGeneratorDataPane::kNameLists] = {32990, 32991, 32992, 32993, 33232, 33266};
+constexpr unsigned kTypeTextIds[CGeneratorDataPane::kNameLists] = {
+    IDS_FORMAT, IDS_IMAGE, IDS_SEQUENCE, IDS_KNOB_LIST, IDS_FONT, IDS_ICON,
+};
 
 } // namespace
 

@@ -40,8 +40,8 @@ struct Column {
     int image;
 };
 const Column kColumns[] = {
-    {33073, 110, kImageUnit}, {33076, 90, kImageConnector}, {33074, 90, kImageChip},
-    {33075, 130, kImageIdBadge}, {33368, 150, kImageClock},
+    {IDS_GENERATOR, 110, kImageUnit}, {IDS_PORT, 90, kImageConnector}, {IDS_FIRMWARE, 90, kImageChip},
+    {IDS_SERIAL, 130, kImageIdBadge}, {IDS_BAUD_RATE_BPS, 150, kImageClock},
 };
 
 bool IsComPort(const CGenerator *generator)

@@ -18,6 +18,7 @@
 #include "CSequencePlayerDlg.h"
 #include "GeneratorViewHost.h"
 #include "GeneratorViewRegistry.h"
+#include "ResourceIds.h"
 #include "ShellImages.h"
 
 namespace {
@@ -91,17 +92,17 @@ bool CopyImageForPane(const QString &name, CGenerator *source, CGenerator *targe
 // the generator views and the main window.
 void RegisterProgramDataKinds()
 {
-    DataKinds::Register(MakeDataKind<CFormat>(kIconFormat, CGenData::kFormat, 32990));
+    DataKinds::Register(MakeDataKind<CFormat>(kIconFormat, CGenData::kFormat, IDS_FORMAT));
     CFormat::SetEditorFactory([](CFormat &format) { return std::make_unique<CFormatEditor>(format); });
     CFormatEditor::SetGeneratorGate(LeaseForCheck);
     CFormatEditor::SetPrinter(PrintFromFormatEditor);
-    DataKinds::Register(MakeDataKind<CImage>(kIconImage, CGenData::kImage, 32991));
+    DataKinds::Register(MakeDataKind<CImage>(kIconImage, CGenData::kImage, IDS_IMAGE));
     CImage::SetEditorFactory([](CImage &image) { return std::make_unique<CImageEditor>(image); });
     CImageEditor::SetGeneratorGate(LeaseForPreview);
     CGeneratorDataPane::SetCopyOperation(CGeneratorDataPane::kKindImage, CopyImageForPane);
-    DataKinds::Register(MakeDataKind<CSequence>(kIconSequence, CGenData::kSequence, 32992));
+    DataKinds::Register(MakeDataKind<CSequence>(kIconSequence, CGenData::kSequence, IDS_SEQUENCE));
     CGeneratorDataPane::SetCopyOperation(CGeneratorDataPane::kKindSequence, CopySequenceBetweenGenerators);
-    DataKinds::Register(MakeDataKind<CKnobList>(kIconKnobList, CGenData::kKnobList, 32993));
+    DataKinds::Register(MakeDataKind<CKnobList>(kIconKnobList, CGenData::kKnobList, IDS_KNOB_LIST));
     CGeneratorDataPane::SetCopyOperation(CGeneratorDataPane::kKindKnobList, CopyKnobListBetweenGenerators);
     RegisterViewChildFactory(ViewChildKind::SequencePlayer, [](CGeneratorView *view, CGenerator *generator) {
         return new CSequencePlayerDlg(view, generator);

@@ -7,19 +7,24 @@ breaking that rule in the program's sources and prints each as file:line:
 
   text  a string literal that goes straight to the user: an argument of a
         box, window title, menu, label, tooltip, status or dialog-control
-        call; a text in a row of a table keyed by an id (ID_*, IDC_*, ...);
-        a literal given to a title, caption or filter.
-  id    a number that is an id of the resource rows (1000 and above: the
-        smaller ids are also everyday sizes, counts and colour levels).
+        call (UI_CALLS), a text in a bracket that begins with an id
+        ({ID_FILE_SAVE, "&Save"}, AddToggle(IDC_RED, "R")), or a literal
+        given to a title, caption, filter, text or message.
+  id    a number that is an id of the resource rows where an id belongs: a
+        string id (32768 and up) anywhere, an id given to a name that says
+        it is one (IDD = 133, kFirstTextId = ...), or an id in an argument
+        that other calls of the same function give by name
+        (SetStatus(1029, ...) where the program writes SetStatus(IDC_STATUS1, ...)).
 
 A literal that is no user text (an object name, a file name, a command
 mnemonic for a generator, a profile key) or a number that is no id gets the
 comment "resource-rule-ok: <why>" on its line, or alone on the line above.
+A new helper that shows its text argument to the user belongs in UI_CALLS.
 
   resource_rule.py [--resources DIR] PATH...   scan files and folders
-  resource_rule.py --self-test FIXTURE...      check the scan itself on
-        fixtures whose breaking lines end in "// breaks: text" or
-        "// breaks: id"
+  resource_rule.py --self-test [--resources DIR] FIXTURE...
+        check the scan itself on fixtures whose breaking lines say
+        "breaks: text" or "breaks: id" in a comment
 """
 
 import argparse
@@ -52,24 +57,28 @@ UI_CALLS = {
 WRAPPERS = {"QStringLiteral", "QString", "fromUtf8", "fromLatin1", "QLatin1String", "QLatin1StringView",
             "QStringView", "tr", "arg", "asprintf"}
 
-# Names a title, caption or filter is assigned to.
+# Names a title, caption, filter or message text is given to.
 TEXT_TARGET = re.compile(r"(?i)(title|caption|filter|text|message)$")
 
-# Rows keyed by an id: {ID_FILE_SAVE, "&Save"}, {IDC_RED, "R"}, {IDOK, "OK"}.
-ID_KEY = re.compile(r"^ID[A-Z]*_\w+$|^ID(OK|CANCEL|YES|NO|ABORT|RETRY|IGNORE)$")
+# Names of ids: IDS_FORMAT, ID_FILE_SAVE, IDOK; and names that hold one: IDD, kFirstTextId.
+ID_NAME = re.compile(r"^ID[A-Z]*_\w+$|^ID(OK|CANCEL|YES|NO|ABORT|RETRY|IGNORE)$")
+ID_TARGET = re.compile(r"^ID[A-Z]?$|^ID[A-Z]*_\w+$|I[Dd]s?$")
 
 # A key sequence ("Ctrl+S", "F12") is a key, not a text.
 KEY_SPEC = re.compile(r"^((Ctrl|Shift|Alt|Meta)\+)*(F\d{1,2}|Del|Ins|Esc|Home|End|[A-Z0-9])$")
 
-# Ids below this are also everyday numbers (sizes, counts, levels).
-FIRST_CHECKED_ID = 1000
+# No everyday number lives among the string ids; below them an id is only
+# told from a size or a count by where it stands. 0xFFFF is a mask far more
+# often than the id it equals.
+FIRST_STRING_ID = 0x8000
+SMALLEST_ID = 100
+NOT_IDS = {0xFFFF}
 
-# Files whose numbers are another table's keys that share values with ids.
-NUMBERS_NOT_IDS = {
-    "FormatErrorTable.cpp": "the generator's format error numbers (10000 and up share values with command ids)",
-}
+# Casts carry ids and everyday numbers alike.
+CASTS = re.compile(r"^(int|unsigned|long|short|char|bool|auto|u?int\d+_t|q(u)?int\d+|size_t|\w+_cast)$")
 
-ROW = re.compile(r"^\s*(STRING|RESOURCE_ID)\(\s*(\w+)\s*,\s*(0[xX][0-9A-Fa-f]+|\d+)|^\s*TEXT\(\s*(0[xX][0-9A-Fa-f]+|\d+)")
+ROW = re.compile(r"^\s*(STRING|RESOURCE_ID)\(\s*(\w+)\s*,\s*(0[xX][0-9A-Fa-f]+|\d+)"
+                 r"|^\s*TEXT\(\s*(0[xX][0-9A-Fa-f]+|\d+)")
 
 
 def resource_ids(folder):
@@ -81,11 +90,9 @@ def resource_ids(folder):
         with open(os.path.join(folder, name), encoding="utf-8") as f:
             for line in f:
                 m = ROW.match(line)
-                if not m:
-                    continue
-                if m.group(1):
+                if m and m.group(1):
                     ids.setdefault(int(m.group(3), 0), m.group(2))
-                else:
+                elif m:
                     ids.setdefault(int(m.group(4), 0), None)
     return ids
 
@@ -102,26 +109,29 @@ TOKEN = re.compile(r"""
 
 
 def tokens(source):
+    """(kind, text, line) of each token, comments left out."""
     line = 1
     pos = 0
+    out = []
     for m in TOKEN.finditer(source):
         line += source.count("\n", pos, m.start())
         pos = m.start()
-        kind = m.lastgroup if m.lastgroup != "delim" else "raw"
-        yield kind, m.group(), line
+        kind = "raw" if m.lastgroup == "delim" else m.lastgroup
+        if kind != "comment":
+            out.append((kind, m.group(), line))
+    return out
 
 
 def literal_text(token):
-    body = token[token.index('"') + 1:token.rindex('"')]
-    return re.sub(r"\\.", "", body)
+    return re.sub(r"\\.", "", token[token.index('"') + 1:token.rindex('"')])
 
 
 def number_value(token):
     text = token.replace("'", "").rstrip("uUlL")
-    if "." in text or (not text.lower().startswith("0x") and re.search(r"[eEfF]", text)):
-        return None
     if text.lower().startswith("0x"):
         return int(text, 16)
+    if not text.isdigit():
+        return None  # a floating-point number
     if len(text) > 1 and text[0] == "0":
         return int(text, 8) if re.fullmatch(r"[0-7]+", text) else None
     return int(text)
@@ -130,64 +140,78 @@ def number_value(token):
 class Scope:
     """An open bracket: a call's parenthesis (call is its name), a grouping
     parenthesis, or a brace. id_row: whether its first element is an id name
-    (None until that element shows)."""
-    __slots__ = ("bracket", "call", "id_row")
+    (None until that element shows); argument: which element is being read."""
+    __slots__ = ("bracket", "call", "id_row", "argument")
 
     def __init__(self, bracket, call):
         self.bracket = bracket
         self.call = call
         self.id_row = None
+        self.argument = 0
 
 
-def scan_source(source, ids, numbers_are_ids=True):
-    """The (line, kind, what) findings of one source text."""
-    exempt = set()
-    for number, text in enumerate(source.split("\n"), 1):
-        if MARKER in text:
-            exempt.add(number)
-            if text.strip().startswith("//"):
-                exempt.add(number + 1)
-    findings = []
+def call_name(bracket, previous):
+    """The function a parenthesis belongs to, from the tokens before it."""
+    if bracket != "(" or not previous:
+        return None
+    if previous[-1][0] == "name":
+        return previous[-1][1]
+    if len(previous) > 1 and previous[-1][1] == ">" and previous[-2][0] == "name":
+        return previous[-2][1]  # AddControl<QLabel>(
+    return None
+
+
+def walk(toks):
+    """Yields (kind, text, line, scopes, target) for each literal and number:
+    the open brackets around it and the name it is given to (x = ...)."""
     scopes = []
-    previous = []            # the last two tokens
-    statement_target = None  # the name left of '=' in the current statement
-    for kind, text, line in tokens(source):
-        if kind == "comment":
-            continue
+    previous = []  # the last two tokens
+    target = None
+    for kind, text, line in toks:
         if scopes and scopes[-1].id_row is None and not (kind == "punct" and text in "{}"):
-            scopes[-1].id_row = kind == "name" and bool(ID_KEY.match(text))
+            scopes[-1].id_row = kind == "name" and bool(ID_NAME.match(text))
         if kind == "punct" and text in "({[":
-            call = None
-            if text == "(" and previous:
-                if previous[-1][0] == "name":
-                    call = previous[-1][1]
-                elif previous[-1][1] == ">" and len(previous) > 1 and previous[-2][0] == "name":
-                    call = previous[-2][1]  # AddControl<QLabel>(
-            scopes.append(Scope(text, call))
+            scopes.append(Scope(text, call_name(text, previous)))
+            if text == "{" and not (previous and previous[-1][1] == "="):
+                target = None  # a block, not an initialiser
         elif kind == "punct" and text in ")}]":
             if scopes:
                 scopes.pop()
-        elif kind in ("str", "raw"):
-            body = literal_text(text)
-            if re.search(r"[A-Za-z]", body) and line not in exempt and user_facing(body, scopes, statement_target):
-                findings.append((line, "text", text if len(text) <= 60 else text[:56] + '..."'))
-        elif kind == "num" and numbers_are_ids:
-            value = number_value(text)
-            if value is not None and value >= FIRST_CHECKED_ID and value in ids and line not in exempt:
-                findings.append((line, "id", f"{text} ({ids[value] or 'an unnamed row'})"))
-        # The name a literal is assigned to (x = "..."); a statement's end forgets it.
-        if kind == "punct" and text == "=" and previous:
+        elif kind == "punct" and text == "," and scopes:
+            scopes[-1].argument += 1
+        elif kind == "punct" and text == ";":
+            target = None
+        elif kind == "punct" and text == "=" and previous:
             if previous[-1][0] == "name":
-                statement_target = previous[-1][1]
+                target = previous[-1][1]
             elif previous[-1][1] == "+" and len(previous) > 1 and previous[-2][0] == "name":
-                statement_target = previous[-2][1]  # text += "..."
-        elif kind == "punct" and text in ";{}":
-            statement_target = None
+                target = previous[-2][1]  # text += "..."
+        elif kind in ("str", "raw", "num"):
+            yield kind, text, line, scopes, target
         previous = (previous + [(kind, text)])[-2:]
-    return findings
 
 
-def user_facing(body, scopes, target):
+def id_positions(toks):
+    """(call, argument) pairs where this source gives an id by name."""
+    positions = set()
+    scopes = []
+    previous = []
+    for kind, text, _ in toks:
+        if kind == "punct" and text in "({[":
+            scopes.append([call_name(text, previous), 0])
+        elif kind == "punct" and text in ")}]":
+            if scopes:
+                scopes.pop()
+        elif kind == "punct" and text == "," and scopes:
+            scopes[-1][1] += 1
+        elif kind == "name" and ID_NAME.match(text) and scopes and scopes[-1][0] \
+                and not CASTS.match(scopes[-1][0]) and previous[-1][1] in ("(", ","):
+            positions.add(tuple(scopes[-1]))
+        previous = (previous + [(kind, text)])[-2:]
+    return positions
+
+
+def user_text(body, scopes, target):
     """Whether a literal with this body, inside these brackets, reaches the user."""
     for scope in reversed(scopes):
         if scope.id_row:
@@ -198,6 +222,43 @@ def user_facing(body, scopes, target):
             continue
         return scope.call in UI_CALLS
     return bool(target and TEXT_TARGET.search(target))
+
+
+def raw_id(value, scopes, target, ids, positions):
+    """Whether a number stands where the program gives an id by name."""
+    if value not in ids or value in NOT_IDS or value < SMALLEST_ID:
+        return False
+    if value >= FIRST_STRING_ID:
+        return True
+    if target and ID_TARGET.search(target):
+        return True
+    return bool(scopes) and (scopes[-1].call, scopes[-1].argument) in positions
+
+
+def exempt_lines(source):
+    lines = set()
+    for number, text in enumerate(source.split("\n"), 1):
+        if MARKER in text:
+            lines.add(number)
+            if text.strip().startswith("//"):
+                lines.add(number + 1)
+    return lines
+
+
+def findings(source, toks, ids, positions):
+    """The (line, kind, what) of one source's breaks of the rule."""
+    exempt = exempt_lines(source)
+    found = []
+    for kind, text, line, scopes, target in walk(toks):
+        if line in exempt:
+            continue
+        if kind == "num":
+            value = number_value(text)
+            if value is not None and raw_id(value, scopes, target, ids, positions):
+                found.append((line, "id", f"{text} ({ids[value] or 'an unnamed row'})"))
+        elif re.search(r"[A-Za-z]", literal_text(text)) and user_text(literal_text(text), scopes, target):
+            found.append((line, "text", text if len(text) <= 60 else text[:56] + '..."'))
+    return found
 
 
 def source_files(paths):
@@ -213,12 +274,18 @@ def source_files(paths):
 
 
 def scan(paths, ids):
-    findings = []
+    """Every break of the rule in these files: (path, line, kind, what)."""
+    sources = []
+    positions = set()
     for path in source_files(paths):
         with open(path, encoding="utf-8") as f:
-            for line, kind, what in scan_source(f.read(), ids, os.path.basename(path) not in NUMBERS_NOT_IDS):
-                findings.append((path, line, kind, what))
-    return findings
+            source = f.read()
+        toks = tokens(source)
+        positions |= id_positions(toks)
+        sources.append((path, source, toks))
+    return [(path, line, kind, what)
+            for path, source, toks in sources
+            for line, kind, what in findings(source, toks, ids, positions)]
 
 
 EXPECTED = re.compile(r"\bbreaks: (text|id)\b")
@@ -227,21 +294,22 @@ EXPECTED = re.compile(r"\bbreaks: (text|id)\b")
 def self_test(fixtures, ids):
     """Each fixture's findings must be exactly its lines marked "breaks: ..."."""
     ok = True
+    found = {}
+    for path, line, kind, _ in scan(fixtures, ids):
+        found.setdefault(path, set()).add((line, kind))
     for path in fixtures:
         with open(path, encoding="utf-8") as f:
-            source = f.read()
-        expected = set()
-        for number, text in enumerate(source.split("\n"), 1):
-            for m in EXPECTED.finditer(text):
-                expected.add((number, m.group(1)))
-        found = {(line, kind) for line, kind, _ in scan_source(source, ids)}
-        for line, kind in sorted(expected - found):
-            print(f"{path}:{line}: the scan misses a raw {kind}")
+            expected = {(number, m.group(1))
+                        for number, text in enumerate(f.read().split("\n"), 1)
+                        for m in EXPECTED.finditer(text)}
+        got = found.get(path, set())
+        for line, kind in sorted(expected - got):
+            print(f"{path}:{line}: the scan misses a {kind} written in place")
             ok = False
-        for line, kind in sorted(found - expected):
+        for line, kind in sorted(got - expected):
             print(f"{path}:{line}: the scan reports a {kind} that keeps the rule")
             ok = False
-        print(f"{path}: {len(found & expected)} of {len(expected)} breaking lines found")
+        print(f"{path}: {len(got & expected)} of {len(expected)} breaking lines found")
     return ok
 
 
@@ -259,15 +327,15 @@ def main():
         return 2
     if args.self_test:
         return 0 if self_test(args.paths, ids) else 1
-    findings = scan(args.paths or [os.path.join(top, "app")], ids)
-    for path, line, kind, what in findings:
+    found = scan(args.paths or [os.path.join(top, "app")], ids)
+    for path, line, kind, what in found:
         hint = "a user text outside app/resources" if kind == "text" else "an id written as a number"
         print(f"{path}:{line}: {hint}: {what}")
-    if findings:
-        texts = sum(1 for f in findings if f[2] == "text")
-        print(f"{texts} inline text(s), {len(findings) - texts} raw id(s): every user text is a row of "
+    if found:
+        texts = sum(1 for f in found if f[2] == "text")
+        print(f"{texts} inline text(s), {len(found) - texts} raw id(s): every user text is a row of "
               f"app/resources/strings_*.inc and every id its ResourceIds.h name "
-              f"(or mark a line that is neither with // {MARKER} <why>)")
+              f"(a line that is neither says so with // {MARKER} <why>)")
         return 1
     return 0
 

@@ -15,6 +15,10 @@ constexpr unsigned kFirstTextId = 0x80CE; // breaks: id
 
 } // namespace
 
+class CExampleDlg : public QDialog {
+    enum : int { IDD = 134 }; // breaks: id
+};
+
 void CExample::Build()
 {
     setWindowTitle(QStringLiteral("Example Editor")); // breaks: text
@@ -25,6 +29,7 @@ void CExample::Build()
     progress.SetStatus(1029, QString::asprintf("Scanned: %d%%", done)); // breaks: text // breaks: id
     FindControl(this, IDC_NAME)->setToolTip(QString::fromLatin1("Name")); // breaks: text
     LoadString(32974); // breaks: id
+    AddControl<QLabel>(this, 1029, 7, 7, 150, 8, LoadString(IDS_FORMAT)); // breaks: id
 }
 
 void CExample::OnPreview()

@@ -11,12 +11,16 @@ const CommandText kCommands[] = {
 
 constexpr unsigned kKindIds[] = {IDS_KIND_NONE, IDS_FORMAT};
 constexpr unsigned kFirstTextId = IDS_PATTERN_FIRST;
-constexpr int kMaxItems = 10000; // resource-rule-ok: a count, not a command id
-constexpr int kWidth = 1029 - 1000; // resource-rule-ok: pixels
-constexpr quint16 kLast = 0xFFFF;
+constexpr int kMaxItems = 10000;
 constexpr double kLineRate = 32990.5;
+constexpr double kFieldRate = 32990; // resource-rule-ok: a rate in Hz, not a string id
+constexpr quint16 kLast = 0xFFFF;
 
 } // namespace
+
+class CExampleDlg : public QDialog {
+    enum : int { IDD = IDD_NAME };
+};
 
 void CExample::Build()
 {
@@ -35,7 +39,8 @@ void CExample::Build()
     TraceText("a line for the command log");
     const QFont font(QStringLiteral("Courier New"));
     static_assert(sizeof(int) == 4, "the record layout needs 32-bit ints");
-    IDD_NAME; 134;
+    SetDialogSize(this, 134, 58);
+    AddControl<QLabel>(this, IDC_STATUS1, 134, 1029, 50, 10, LoadString(IDS_FORMAT));
 }
 
 void CExample::OnPreview()

@@ -3,6 +3,7 @@
 #include "CGeneralFormatData.h"
 #include "Numbers.h"
 #include "RoundToCount.h"
+#include "StringTable.h"
 
 #include <algorithm>
 #include <cmath>
@@ -19,7 +20,7 @@ enum class Editable { kAlways, kPixelRate, kPixelPeriod, kLineRate, kFieldRate }
 // decimals shown, the bounds of the stored value and whether it is a count.
 struct ValueControl {
     int id;
-    const char *name;
+    unsigned name; // text id
     double unit;
     int decimals;
     double minimum;
@@ -34,37 +35,37 @@ constexpr double kMinSize = 0.1;
 constexpr double kMaxSize = 9999.999;
 
 const ValueControl kControls[] = {
-    {IDC_PIXEL_RATE, "Pixel Rate (MHz)", 1e6, 3, 1e6, 999999000, false, Editable::kPixelRate},
-    {IDC_PIXEL_PERIOD, "Pixel Period (ns)", 1e-9, 3, 1.000001000001e-09, 1e-06, false, Editable::kPixelPeriod},
-    {IDC_LINE_RATE, "Horizontal Rate (kHz)", 1e3, 3, 2000, 250000, false, Editable::kLineRate},
-    {IDC_FIELD_RATE, "Vertical Rate (Hz)", 1, 3, 1.0, 999.999, false, Editable::kFieldRate},
-    {IDC_H_ACTIVE, "Horizontal Active (pixels)", 1, 0, 0, 9999, true, Editable::kAlways},
-    {IDC_H_BLANK, "Horizontal Blank (pixels)", 1, 0, 0, 9999, true, Editable::kAlways},
-    {IDC_H_TOTAL, "Horizontal Period (pixels)", 1, 0, 0, 9999, true, Editable::kAlways},
-    {IDC_H_ACTIVE_TIME, "Horizontal Active (us)", 1e-6, 3, 0, kMaxHTime, false, Editable::kAlways},
-    {IDC_H_BLANK_TIME, "Horizontal Blank (us)", 1e-6, 3, 0, kMaxHTime, false, Editable::kAlways},
-    {IDC_H_PERIOD_TIME, "Horizontal Period (us)", 1e-6, 3, T::kMinHPeriod, kMaxHTime, false, Editable::kAlways},
-    {IDC_H_DELAY, "Horizontal %1 (pixels)", 1, 0, 0, 9999, true, Editable::kAlways},
-    {IDC_H_WIDTH, "Horizontal Pulse Width (pixels)", 1, 0, 0, 9999, true, Editable::kAlways},
-    {IDC_H_DELAY_TIME, "Horizontal %1 (us)", 1e-6, 3, 0, kMaxHTime, false, Editable::kAlways},
-    {IDC_H_WIDTH_TIME, "Horizontal Pulse Width (us)", 1e-6, 3, 0, kMaxHTime, false, Editable::kAlways},
-    {IDC_V_ACTIVE, "Vertical Active (lines)", 1, 0, 0, 9999, true, Editable::kAlways},
-    {IDC_V_BLANK, "Vertical Blank (lines)", 1, 0, 0, 9999, true, Editable::kAlways},
-    {IDC_V_TOTAL, "Vertical Period (lines)", 1, 0, 0, 9999, true, Editable::kAlways},
-    {IDC_V_ACTIVE_TIME, "Vertical Active (ms)", 1e-3, 3, 0, kMaxVTime, false, Editable::kAlways},
-    {IDC_V_BLANK_TIME, "Vertical Blank (ms)", 1e-3, 3, 0, kMaxVTime, false, Editable::kAlways},
-    {IDC_V_PERIOD_TIME, "Vertical Period (ms)", 1e-3, 3, 0, kMaxVTime, false, Editable::kAlways},
-    {IDC_V_DELAY, "Vertical %1 (lines)", 1, 0, 0, 9999, true, Editable::kAlways},
-    {IDC_V_WIDTH, "Vertical Pulse Width (lines)", 1, 0, 0, 9999, true, Editable::kAlways},
-    {IDC_V_DELAY_TIME, "Vertical %1 (ms)", 1e-3, 3, 0, kMaxVTime, false, Editable::kAlways},
+    {IDC_PIXEL_RATE, IDS_FIELD_PIXEL_RATE, 1e6, 3, 1e6, 999999000, false, Editable::kPixelRate},
+    {IDC_PIXEL_PERIOD, IDS_FIELD_PIXEL_PERIOD, 1e-9, 3, 1.000001000001e-09, 1e-06, false, Editable::kPixelPeriod},
+    {IDC_LINE_RATE, IDS_FIELD_LINE_RATE, 1e3, 3, 2000, 250000, false, Editable::kLineRate},
+    {IDC_FIELD_RATE, IDS_FIELD_FIELD_RATE, 1, 3, 1.0, 999.999, false, Editable::kFieldRate},
+    {IDC_H_ACTIVE, IDS_FIELD_H_ACTIVE, 1, 0, 0, 9999, true, Editable::kAlways},
+    {IDC_H_BLANK, IDS_FIELD_H_BLANK, 1, 0, 0, 9999, true, Editable::kAlways},
+    {IDC_H_TOTAL, IDS_FIELD_H_TOTAL, 1, 0, 0, 9999, true, Editable::kAlways},
+    {IDC_H_ACTIVE_TIME, IDS_FIELD_H_ACTIVE_TIME, 1e-6, 3, 0, kMaxHTime, false, Editable::kAlways},
+    {IDC_H_BLANK_TIME, IDS_FIELD_H_BLANK_TIME, 1e-6, 3, 0, kMaxHTime, false, Editable::kAlways},
+    {IDC_H_PERIOD_TIME, IDS_FIELD_H_PERIOD_TIME, 1e-6, 3, T::kMinHPeriod, kMaxHTime, false, Editable::kAlways},
+    {IDC_H_DELAY, IDS_FIELD_H_DELAY, 1, 0, 0, 9999, true, Editable::kAlways},
+    {IDC_H_WIDTH, IDS_FIELD_H_WIDTH, 1, 0, 0, 9999, true, Editable::kAlways},
+    {IDC_H_DELAY_TIME, IDS_FIELD_H_DELAY_TIME, 1e-6, 3, 0, kMaxHTime, false, Editable::kAlways},
+    {IDC_H_WIDTH_TIME, IDS_FIELD_H_WIDTH_TIME, 1e-6, 3, 0, kMaxHTime, false, Editable::kAlways},
+    {IDC_V_ACTIVE, IDS_FIELD_V_ACTIVE, 1, 0, 0, 9999, true, Editable::kAlways},
+    {IDC_V_BLANK, IDS_FIELD_V_BLANK, 1, 0, 0, 9999, true, Editable::kAlways},
+    {IDC_V_TOTAL, IDS_FIELD_V_TOTAL, 1, 0, 0, 9999, true, Editable::kAlways},
+    {IDC_V_ACTIVE_TIME, IDS_FIELD_V_ACTIVE_TIME, 1e-3, 3, 0, kMaxVTime, false, Editable::kAlways},
+    {IDC_V_BLANK_TIME, IDS_FIELD_V_BLANK_TIME, 1e-3, 3, 0, kMaxVTime, false, Editable::kAlways},
+    {IDC_V_PERIOD_TIME, IDS_FIELD_V_PERIOD_TIME, 1e-3, 3, 0, kMaxVTime, false, Editable::kAlways},
+    {IDC_V_DELAY, IDS_FIELD_V_DELAY, 1, 0, 0, 9999, true, Editable::kAlways},
+    {IDC_V_WIDTH, IDS_FIELD_V_WIDTH, 1, 0, 0, 9999, true, Editable::kAlways},
+    {IDC_V_DELAY_TIME, IDS_FIELD_V_DELAY_TIME, 1e-3, 3, 0, kMaxVTime, false, Editable::kAlways},
     // Not 1 s as the other vertical times.
-    {IDC_V_WIDTH_TIME, "Vertical Pulse Width (ms)", 1e-3, 3, 0, kMaxHTime, false, Editable::kAlways},
-    {IDC_H_SIZE_IN, "Horizontal Size (in)", 1, 3, kMinSize, kMaxSize, false, Editable::kAlways},
-    {IDC_V_SIZE_IN, "Vertical Size (in)", 1, 3, kMinSize, kMaxSize, false, Editable::kAlways},
-    {IDC_H_SIZE_MM, "Horizontal Size (mm)", 1, 3, kMinSize, kMaxSize, false, Editable::kAlways},
-    {IDC_V_SIZE_MM, "Vertical Size (mm)", 1, 3, kMinSize, kMaxSize, false, Editable::kAlways},
-    {IDC_EQ_BEFORE, "Eq. Before", 1, 0, 0, 9999, true, Editable::kAlways},
-    {IDC_EQ_AFTER, "Eq. After", 1, 0, 0, 9999, true, Editable::kAlways},
+    {IDC_V_WIDTH_TIME, IDS_FIELD_V_WIDTH_TIME, 1e-3, 3, 0, kMaxHTime, false, Editable::kAlways},
+    {IDC_H_SIZE_IN, IDS_FIELD_H_SIZE_IN, 1, 3, kMinSize, kMaxSize, false, Editable::kAlways},
+    {IDC_V_SIZE_IN, IDS_FIELD_V_SIZE_IN, 1, 3, kMinSize, kMaxSize, false, Editable::kAlways},
+    {IDC_H_SIZE_MM, IDS_FIELD_H_SIZE_MM, 1, 3, kMinSize, kMaxSize, false, Editable::kAlways},
+    {IDC_V_SIZE_MM, IDS_FIELD_V_SIZE_MM, 1, 3, kMinSize, kMaxSize, false, Editable::kAlways},
+    {IDC_EQ_BEFORE, IDS_TIMING_EQ_BEFORE, 1, 0, 0, 9999, true, Editable::kAlways},
+    {IDC_EQ_AFTER, IDS_TIMING_EQ_AFTER, 1, 0, 0, 9999, true, Editable::kAlways},
 };
 
 const ValueControl *FindValueControl(int id)
@@ -239,8 +240,7 @@ QString TimingModel::FieldName(int id) const
     const ValueControl *control = FindValueControl(id);
     if (!control)
         return {};
-    return QString::fromLatin1(control->name)
-        .replace(QStringLiteral("%1"), m_data.backPorchMode ? QStringLiteral("Back Porch") : QStringLiteral("Pulse Delay"));
+    return FormatString(control->name, {LoadString(m_data.backPorchMode ? IDS_BACK_PORCH : IDS_PULSE_DELAY)});
 }
 
 bool TimingModel::IsEnabled(int id) const
@@ -282,8 +282,7 @@ TimingModel::Outcome TimingModel::Enter(int id, const QString &text)
         return {};
     const std::optional<double> typed = ParseDouble(text);
     if (!typed) {
-        return {Outcome::kRefused,
-                QStringLiteral("%1: \"%2\" is not a number; the value stays as it was.").arg(FieldName(id), text), 0};
+        return {Outcome::kRefused, FormatString(IDS_NOT_A_NUMBER, {FieldName(id), text}), 0};
     }
     const bool size = id == IDC_H_SIZE_IN || id == IDC_V_SIZE_IN || id == IDC_H_SIZE_MM || id == IDC_V_SIZE_MM;
     // A size is taken only when it differs from the one shown: the other
@@ -303,13 +302,12 @@ TimingModel::Outcome TimingModel::Transact(const QString &field, const std::func
     change();
     QString problem = m_data.CheckValues();
     if (m_failed && problem.isEmpty())
-        problem = QStringLiteral("A value cannot be calculated.");
+        problem = LoadString(IDS_VALUE_NOT_CALCULATED);
     if (problem.isEmpty())
         return {Outcome::kTaken, {}, 0};
     m_data = data;
     m_state = state;
-    return {Outcome::kRefused, QStringLiteral("%1: the entry gives a timing that cannot be used (%2) The value stays as it was.")
-                                   .arg(field, problem), 0};
+    return {Outcome::kRefused, FormatString(IDS_TIMING_UNUSABLE, {field, problem}), 0};
 }
 
 void TimingModel::Apply(int id, double value)
@@ -687,7 +685,7 @@ TimingModel::Outcome TimingModel::PressSelector(int id)
 
 TimingModel::Outcome TimingModel::SetTimeUnits(bool time)
 {
-    Outcome outcome = Transact(time ? QStringLiteral("Time") : QStringLiteral("Machine"), [&] {
+    Outcome outcome = Transact(LoadString(time ? IDS_FIELD_TIME : IDS_FIELD_MACHINE), [&] {
         m_data.timeEntryUnits = time ? 1 : 0;
         m_state.lastH = time ? ToTime(m_state.lastH) : ToCount(m_state.lastH);
         m_state.lastV = time ? ToTime(m_state.lastV) : ToCount(m_state.lastV);
@@ -722,7 +720,7 @@ TimingModel::Outcome TimingModel::SetTimeUnits(bool time)
 
 TimingModel::Outcome TimingModel::SetBackPorch(bool on)
 {
-    return Transact(QStringLiteral("Back Porch"), [&] {
+    return Transact(LoadString(IDS_BACK_PORCH), [&] {
         CGeneralFormatData &d = m_data;
         d.backPorchMode = on ? 1 : 0;
         if (on) {
@@ -741,7 +739,7 @@ TimingModel::Outcome TimingModel::SetBackPorch(bool on)
 
 TimingModel::Outcome TimingModel::SetInterlaced(bool interlaced)
 {
-    return Transact(interlaced ? QStringLiteral("Interlaced") : QStringLiteral("Progressive"), [&] {
+    return Transact(LoadString(interlaced ? IDS_FIELD_INTERLACED : IDS_FIELD_PROGRESSIVE), [&] {
         m_data.interlaced = interlaced ? 1 : 0;
         Rates();
         H(m_state.lastH);

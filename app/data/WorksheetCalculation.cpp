@@ -3,6 +3,7 @@
 #include "CGeneralFormatData.h"
 #include "Numbers.h"
 #include "RoundToCount.h"
+#include "StringTable.h"
 
 #include <algorithm>
 #include <cmath>
@@ -14,26 +15,26 @@ using W = WorksheetCalculation;
 
 struct Field {
     int id;
-    const char *name;
+    unsigned name; // text id
     int decimals;
-    const char *unit; // after the number, or nullptr
+    unsigned unit; // text id of the unit after the number, or 0
 };
 
 const Field kFields[] = {
-    {IDC_WS_BLANKING_PERCENT, "Line Blanking (%)", 2, nullptr},
-    {IDC_WS_BLANKING_TIME, "Line Blanking Time (us)", 7, nullptr},
-    {IDC_WS_FIELD_RATE, "Field Rate (Hz)", 3, nullptr},
-    {IDC_WS_FIELD_BLANKING, "Field Blanking Time (ms)", 3, nullptr},
-    {IDC_WS_H_RESOLUTION, "Horizontal Resolution", 0, nullptr},
-    {IDC_WS_V_RESOLUTION, "Vertical Resolution", 0, nullptr},
-    {IDC_WS_LINE_RATE, "Line Rate", 3, "KHz"},
-    {IDC_WS_BLANKING_PIXELS, "Blanking Pixels", 0, "Pixels"},
-    {IDC_WS_BLANKING_LINES, "Blanking Lines", 0, "Lines"},
-    {IDC_WS_H_TOTAL, "Horizontal Total", 0, "Total"},
-    {IDC_WS_TOTAL_PIXELS, "Total Pixels", 0, nullptr},
-    {IDC_WS_V_TOTAL, "Vertical Total", 0, nullptr},
-    {IDC_WS_VIDEO_RATE, "Video Rate", 4, "MHz"},
-    {IDC_WS_PIXEL_PERIOD, "Pixel Period", 7, "ns"},
+    {IDC_WS_BLANKING_PERCENT, IDS_WS_LINE_BLANKING_PERCENT, 2, 0},
+    {IDC_WS_BLANKING_TIME, IDS_WS_LINE_BLANKING_TIME_US, 7, 0},
+    {IDC_WS_FIELD_RATE, IDS_WS_FIELD_RATE_HZ, 3, 0},
+    {IDC_WS_FIELD_BLANKING, IDS_WS_FIELD_BLANKING_TIME_MS, 3, 0},
+    {IDC_WS_H_RESOLUTION, IDS_WS_H_RESOLUTION, 0, 0},
+    {IDC_WS_V_RESOLUTION, IDS_WS_V_RESOLUTION, 0, 0},
+    {IDC_WS_LINE_RATE, IDS_WS_LINE_RATE, 3, IDS_UNIT_KHZ_RESULT},
+    {IDC_WS_BLANKING_PIXELS, IDS_WS_BLANKING_PIXELS, 0, IDS_UNIT_PIXELS_RESULT},
+    {IDC_WS_BLANKING_LINES, IDS_WS_BLANKING_LINES, 0, IDS_UNIT_LINES_RESULT},
+    {IDC_WS_H_TOTAL, IDS_WS_H_TOTAL, 0, IDS_UNIT_TOTAL_RESULT},
+    {IDC_WS_TOTAL_PIXELS, IDS_WS_TOTAL_PIXELS, 0, 0},
+    {IDC_WS_V_TOTAL, IDS_WS_V_TOTAL, 0, 0},
+    {IDC_WS_VIDEO_RATE, IDS_WS_VIDEO_RATE, 4, IDS_UNIT_MHZ},
+    {IDC_WS_PIXEL_PERIOD, IDS_WS_PIXEL_PERIOD, 7, IDS_UNIT_NS},
 };
 
 const Field *FindField(int id)
@@ -143,7 +144,7 @@ int WorksheetCalculation::Decimals(int id)
 QString WorksheetCalculation::FieldName(int id)
 {
     const Field *field = FindField(id);
-    return field ? QString::fromLatin1(field->name) : QString();
+    return field ? LoadString(field->name) : QString();
 }
 
 double *WorksheetCalculation::Input(int id)
@@ -180,7 +181,7 @@ QString WorksheetCalculation::Text(int id, int decimals) const
     default: break;
     }
     const QString number = FormatFixed(value, places);
-    return field->unit ? number + u' ' + QString::fromLatin1(field->unit) : number;
+    return field->unit ? number + u' ' + LoadString(field->unit) : number;
 }
 
 WorksheetCalculation::Refusal WorksheetCalculation::Enter(int id, const QString &text)
@@ -190,7 +191,7 @@ WorksheetCalculation::Refusal WorksheetCalculation::Enter(int id, const QString 
         return {};
     const std::optional<double> typed = ParseDouble(text);
     if (!typed)
-        return QStringLiteral("%1: \"%2\" is not a number; the value stays as it was.").arg(FieldName(id), text);
+        return FormatString(IDS_NOT_A_NUMBER, {FieldName(id), text});
     double value = *typed; // a number: the clamps need not order a NaN
     switch (id) {
     case IDC_WS_BLANKING_PERCENT: value = std::clamp(value, 0.0, 100.0); break;
@@ -204,9 +205,7 @@ WorksheetCalculation::Refusal WorksheetCalculation::Enter(int id, const QString 
     if (Calculate())
         return {};
     *this = before;
-    return QStringLiteral("%1: with %2 the raster cannot be calculated (a blanking at or above its period); "
-                          "the value stays as it was.")
-        .arg(FieldName(id), text);
+    return FormatString(IDS_WS_NO_RASTER, {FieldName(id), text});
 }
 
 WorksheetCalculation::Refusal WorksheetCalculation::GetFrom(const CGeneralFormatData &data)
@@ -221,13 +220,13 @@ WorksheetCalculation::Refusal WorksheetCalculation::GetFrom(const CGeneralFormat
     if (data.hTotal != 0 && Calculate())
         return {};
     *this = before;
-    return QStringLiteral("The format's timing gives no raster the worksheet can calculate; its inputs stay as they were.");
+    return LoadString(IDS_WS_FORMAT_GIVES_NO_RASTER);
 }
 
 WorksheetCalculation::Refusal WorksheetCalculation::ApplyTo(CGeneralFormatData &data)
 {
     if (!Calculate())
-        return QStringLiteral("The worksheet's raster cannot be calculated; the format stays as it was.");
+        return LoadString(IDS_WS_RASTER_NOT_CALCULATED);
     CGeneralFormatData d = data;
     StoreInputs(d);
     const Results &out = m_out;
@@ -268,8 +267,7 @@ WorksheetCalculation::Refusal WorksheetCalculation::ApplyTo(CGeneralFormatData &
     d.vBackPorchTime = d.vBackPorchLines / l;
     const QString problem = d.CheckValues();
     if (!problem.isEmpty())
-        return QStringLiteral("The worksheet's raster gives a timing that cannot be used (%1) The format stays as it was.")
-            .arg(problem);
+        return FormatString(IDS_WS_RASTER_UNUSABLE, {problem});
     data = d;
     return {};
 }

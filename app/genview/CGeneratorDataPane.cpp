@@ -323,7 +323,7 @@ void CGeneratorDataPane::OnRightClick(QListWidget *list, const QPoint &)
         first = std::min(first, list->row(item));
     const QRect rect = list->visualItemRect(list->item(first));
     if (!rect.isValid()) {
-        AfxMessageBox("CGeneratorDataPane::OnRightClick: Unable to access selected item bounding rectangle.");
+        AfxMessageBox(PromptText(IDS_RIGHT_CLICK_FAILED));
         return;
     }
     m_view->ContextMenu()->popup(list->viewport()->mapToGlobal(rect.bottomRight()));
@@ -352,7 +352,7 @@ void CGeneratorDataPane::UseSelected()
         case kKindFormat: m_generator->CmdFmtp(item.name); break;
         case kKindImage: m_generator->CmdImgp(item.name); break;
         case kKindSequence: m_generator->CmdSeqp(item.name); break;
-        default: AfxMessageBox("This KnobList Is Corrupted. Recall To Repair It"); break;
+        default: AfxMessageBox(PromptText(IDS_KNOB_LIST_CORRUPTED)); break;
         }
         return;
     }

@@ -138,7 +138,7 @@ void CGeneratorDataPane::ScanFormatDetails()
     CGenerator &g = *m_generator;
     for (int i = 0; i < count; ++i) {
         if (ShowsScanPercentage(i, count))
-            progress->SetStatus(IDC_STATUS2, QString::asprintf("Scanned: %d%%", i * 100 / count));
+            progress->SetStatus(IDC_STATUS2, FormatString(IDS_SCANNED_PERCENT, {QString::number(i * 100 / count)}));
         CFormatListEntry entry;
         entry.name = names[i];
         entry.icon = g.QueryFmtk(entry.name) ? kIconUserFormat : kIconBuiltInFormat;

@@ -10,6 +10,7 @@
 #include "CanvasLinks.h"
 #include "Prompts.h"
 #include "ResourceIds.h"
+#include "StringTable.h"
 
 #include <QFont>
 #include <QFontMetrics>
@@ -140,7 +141,7 @@ QString CPrimitive::KindProblem() const { return {}; }
 
 void CPrimitive::VirtualAssign(const CPrimitive &)
 {
-    AfxMessageBox(PromptText("CPrimitive::VirtualAssign: Pure virtual accessed."));
+    AfxMessageBox(PromptText(IDS_VIRTUAL_ASSIGN));
 }
 
 void CPrimitive::AssignBase(const CPrimitive &other)

@@ -28,23 +28,23 @@ constexpr QSize kKnobFirstSize(640, 460);
 
 struct KnobCommand {
     int id;
-    const char *text;
+    unsigned text; // text id
     const char *accelerator;
 };
 
 // Menu 286 with accelerators 294; the toolbar's show buttons.
 const KnobCommand kKnobCommands[] = {
-    {ID_FILE_SAVE, "&Save\tCtrl-S", "Ctrl+S"},
-    {ID_FILE_SAVE_AS, "Save &As...", nullptr},
-    {ID_FILE_CLOSE, "&Close", nullptr},
-    {ID_NEW_NAME, "&New Name...\tCtrl-N", "Ctrl+N"},
-    {ID_EDIT_CUT, "Cu&t\tCtrl-X", "Ctrl+X"},
-    {ID_EDIT_COPY, "&Copy\tCtrl-C", "Ctrl+C"},
-    {ID_EDIT_PASTE, "&Paste\tCtrl-V", "Ctrl+V"},
-    {ID_DELETE, "&Delete\tDelete", "Del"},
-    {ID_SHOW_FORMATS, "Formats", nullptr},
-    {ID_SHOW_IMAGES, "Images", nullptr},
-    {ID_SHOW_SEQUENCES, "Sequences", nullptr},
+    {ID_FILE_SAVE, IDS_EDITOR_MENU_SAVE, "Ctrl+S"},
+    {ID_FILE_SAVE_AS, IDS_EDITOR_MENU_SAVE_AS, nullptr},
+    {ID_FILE_CLOSE, IDS_EDITOR_MENU_CLOSE, nullptr},
+    {ID_NEW_NAME, IDS_KNOB_MENU_NEW_NAME, "Ctrl+N"},
+    {ID_EDIT_CUT, IDS_EDITOR_MENU_CUT, "Ctrl+X"},
+    {ID_EDIT_COPY, IDS_EDITOR_MENU_COPY, "Ctrl+C"},
+    {ID_EDIT_PASTE, IDS_EDITOR_MENU_PASTE, "Ctrl+V"},
+    {ID_DELETE, IDS_EDITOR_MENU_DELETE, "Del"},
+    {ID_SHOW_FORMATS, IDS_KNOB_SHOW_FORMATS, nullptr},
+    {ID_SHOW_IMAGES, IDS_KNOB_SHOW_IMAGES, nullptr},
+    {ID_SHOW_SEQUENCES, IDS_KNOB_SHOW_SEQUENCES, nullptr},
 };
 
 // Toolbar 287.
@@ -88,7 +88,7 @@ CKnobListEditor::CKnobListEditor(CKnobList &item)
 {
     setObjectName(QStringLiteral("CKnobListEditor"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(QStringLiteral("Knob List Editor"));
+    setWindowTitle(LoadString(IDS_KNOB_EDITOR_TITLE));
     m_router.SetActionOwner(this);
     m_splitter = new QSplitter(Qt::Horizontal, this);
     m_entries = new CKnobListView(this, m_splitter);
@@ -120,7 +120,7 @@ CKnobListEditor::~CKnobListEditor()
 void CKnobListEditor::BuildCommands()
 {
     for (const KnobCommand &command : kKnobCommands) {
-        QAction *action = m_router.Add(command.id, QString::fromLatin1(command.text), LoadString(unsigned(command.id)));
+        QAction *action = m_router.Add(command.id, LoadString(command.text), LoadString(unsigned(command.id)));
         if (command.accelerator)
             action->setShortcut(QKeySequence(QString::fromLatin1(command.accelerator)));
     }
@@ -164,8 +164,9 @@ void CKnobListEditor::BuildMenus()
         }
         m_router.Watch(menu);
     };
-    add(bar->addMenu(QStringLiteral("&File")), {ID_FILE_SAVE, ID_FILE_SAVE_AS, 0, ID_FILE_CLOSE});
-    add(bar->addMenu(QStringLiteral("&Edit")), {ID_NEW_NAME, 0, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, ID_DELETE});
+    add(bar->addMenu(LoadString(IDS_EDITOR_MENU_FILE)), {ID_FILE_SAVE, ID_FILE_SAVE_AS, 0, ID_FILE_CLOSE});
+    add(bar->addMenu(LoadString(IDS_EDITOR_MENU_EDIT)),
+        {ID_NEW_NAME, 0, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, ID_DELETE});
 }
 
 void CKnobListEditor::BuildBars()
@@ -173,7 +174,7 @@ void CKnobListEditor::BuildBars()
     QToolBar *tools = m_router.AddToolBar(this, ControlName(IDR_KNOBLIST_TOOLBAR), kKnobToolBar);
     tools->setIconSize(QSize(16, 16));
     addToolBarBreak();
-    QToolBar *host = addToolBar(QStringLiteral("Generator"));
+    QToolBar *host = addToolBar(LoadString(IDS_EDITOR_GENERATOR_BAR));
     host->setObjectName(ControlName(ID_EDITOR_BAR));
     host->setMovable(false);
     m_bar = new CEditorDialogBar(host, [this] { OnGeneratorChosen(); });

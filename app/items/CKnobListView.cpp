@@ -9,6 +9,7 @@
 #include "DialogUnits.h"
 #include "DragLoop.h"
 #include "Prompts.h"
+#include "StringTable.h"
 
 #include <QDrag>
 #include <QHeaderView>
@@ -188,7 +189,7 @@ bool CKnobListView::InsertNames(const QString &text, int row, bool append, bool 
     for (const QString &name : read.names) {
         const int kind = m_editor->KindOf(name);
         if (Mixes(kind, present)) {
-            MessageBox(this, PromptText("You Cannot Mix Multiple Types On A Knob List"), PromptText("Multiple Type Error"),
+            MessageBox(this, PromptText(IDS_MULTIPLE_TYPES), PromptText(IDS_MULTIPLE_TYPES_CAPTION),
                        MB_OK | MB_ICONEXCLAMATION);
             refused = true; // the reading ends here, before whatever followed
             break;
@@ -260,8 +261,7 @@ void CKnobListView::OnBeginDrag()
         data->setText(names.join(u'\r'));
     } catch (const std::bad_alloc &) {
         delete data;
-        MessageBox(this, PromptText("Insufficient memory is available to complete the requested operation!"),
-                   PromptText("Memory Exception"), MB_OK | MB_ICONEXCLAMATION);
+        MessageBox(this, PromptText(IDS_NO_MEMORY), PromptText(IDS_NO_MEMORY_CAPTION), MB_OK | MB_ICONEXCLAMATION);
         return;
     }
     auto *drag = new QDrag(this);

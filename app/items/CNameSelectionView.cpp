@@ -8,6 +8,7 @@
 #include "DialogUnits.h"
 #include "DragLoop.h"
 #include "Prompts.h"
+#include "StringTable.h"
 
 #include <QDrag>
 #include <QHeaderView>
@@ -166,8 +167,8 @@ void CNameSelectionView::OnBeginDrag()
         if (!m_list->topLevelItem(row)->isSelected())
             continue;
         if (kind != 0 && KindAt(row) != kind) {
-            MessageBox(this, PromptText("You Cannot Mix Multiple Types On A Knob List"),
-                       PromptText("Multiple Type Error"), MB_OK | MB_ICONEXCLAMATION);
+            MessageBox(this, PromptText(IDS_MULTIPLE_TYPES), PromptText(IDS_MULTIPLE_TYPES_CAPTION),
+                       MB_OK | MB_ICONEXCLAMATION);
             return;
         }
         kind = KindAt(row);

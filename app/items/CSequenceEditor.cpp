@@ -26,26 +26,26 @@ constexpr QSize kFirstSize(1060, 440); // without a saved size: the table's eigh
 
 struct EditorCommand {
     int id;
-    const char *text;
+    unsigned text; // text id
     const char *accelerator; // nullptr: none
 };
 
 // Menu 272 with accelerators 295.
 const EditorCommand kCommands[] = {
-    {ID_FILE_SAVE, "&Save\tCtrl-S", "Ctrl+S"},
-    {ID_FILE_SAVE_AS, "Save &As...", nullptr},
-    {ID_FILE_CLOSE, "&Close", nullptr},
-    {ID_EDIT_SEQUENCE_NAME, "&Edit Sequence Name", nullptr},
-    {ID_NEW_STEP, "&New Step\tCtrl-N", "Ctrl+N"},
-    {ID_APPEND_STEPS, "&Append Steps\tCtrl-A", "Ctrl+A"},
-    {ID_INSERT_STEPS, "&Insert Steps\tCtrl-I", "Ctrl+I"},
-    {ID_AUTO_ADVANCE_COLUMNS, "Auto Advance Columns", nullptr},
-    {ID_AUTO_ADVANCE_ROWS, "Auto Advance Rows", nullptr},
-    {ID_EDIT_ITEM_NAME, "Edit Item Name\tCtrl-E", "Ctrl+E"},
-    {ID_EDIT_CUT, "Cu&t\tCtrl-X", "Ctrl+X"},
-    {ID_EDIT_COPY, "&Copy\tCtrl-C", "Ctrl+C"},
-    {ID_EDIT_PASTE, "&Paste\tCtrl-V", "Ctrl+V"},
-    {ID_DELETE, "&Delete\tDelete", "Del"},
+    {ID_FILE_SAVE, IDS_EDITOR_MENU_SAVE, "Ctrl+S"},
+    {ID_FILE_SAVE_AS, IDS_EDITOR_MENU_SAVE_AS, nullptr},
+    {ID_FILE_CLOSE, IDS_EDITOR_MENU_CLOSE, nullptr},
+    {ID_EDIT_SEQUENCE_NAME, IDS_SEQ_MENU_EDIT_SEQUENCE_NAME, nullptr},
+    {ID_NEW_STEP, IDS_SEQ_MENU_NEW_STEP, "Ctrl+N"},
+    {ID_APPEND_STEPS, IDS_SEQ_MENU_APPEND_STEPS, "Ctrl+A"},
+    {ID_INSERT_STEPS, IDS_SEQ_MENU_INSERT_STEPS, "Ctrl+I"},
+    {ID_AUTO_ADVANCE_COLUMNS, IDS_SEQ_MENU_AUTO_ADVANCE_COLUMNS, nullptr},
+    {ID_AUTO_ADVANCE_ROWS, IDS_SEQ_MENU_AUTO_ADVANCE_ROWS, nullptr},
+    {ID_EDIT_ITEM_NAME, IDS_SEQ_MENU_EDIT_ITEM_NAME, "Ctrl+E"},
+    {ID_EDIT_CUT, IDS_EDITOR_MENU_CUT, "Ctrl+X"},
+    {ID_EDIT_COPY, IDS_EDITOR_MENU_COPY, "Ctrl+C"},
+    {ID_EDIT_PASTE, IDS_EDITOR_MENU_PASTE, "Ctrl+V"},
+    {ID_DELETE, IDS_EDITOR_MENU_DELETE, "Del"},
 };
 
 // Toolbar 274.
@@ -75,7 +75,7 @@ CSequenceEditor::CSequenceEditor(CSequence &item)
 {
     setObjectName(QStringLiteral("CSequenceEditor"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(QStringLiteral("Sequence Editor"));
+    setWindowTitle(LoadString(IDS_SEQ_EDITOR_TITLE));
     m_router.SetActionOwner(this);
     m_splitter = new QSplitter(Qt::Horizontal, this);
     m_pickers = new CSequenceListView(m_splitter);
@@ -110,7 +110,7 @@ CSequenceEditor::~CSequenceEditor()
 void CSequenceEditor::BuildCommands()
 {
     for (const EditorCommand &command : kCommands) {
-        QAction *action = m_router.Add(command.id, QString::fromLatin1(command.text), LoadString(unsigned(command.id)));
+        QAction *action = m_router.Add(command.id, LoadString(command.text), LoadString(unsigned(command.id)));
         if (command.accelerator)
             action->setShortcut(QKeySequence(QString::fromLatin1(command.accelerator)));
     }
@@ -164,8 +164,8 @@ void CSequenceEditor::BuildMenus()
         }
         m_router.Watch(menu);
     };
-    add(bar->addMenu(QStringLiteral("&File")), {ID_FILE_SAVE, ID_FILE_SAVE_AS, 0, ID_FILE_CLOSE});
-    add(bar->addMenu(QStringLiteral("&Edit")),
+    add(bar->addMenu(LoadString(IDS_EDITOR_MENU_FILE)), {ID_FILE_SAVE, ID_FILE_SAVE_AS, 0, ID_FILE_CLOSE});
+    add(bar->addMenu(LoadString(IDS_EDITOR_MENU_EDIT)),
         {ID_EDIT_SEQUENCE_NAME, 0, ID_NEW_STEP, ID_APPEND_STEPS, ID_INSERT_STEPS, 0, ID_AUTO_ADVANCE_COLUMNS,
          ID_AUTO_ADVANCE_ROWS, 0, ID_EDIT_ITEM_NAME, 0, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, ID_DELETE});
 }
@@ -175,7 +175,7 @@ void CSequenceEditor::BuildBars()
     QToolBar *tools = m_router.AddToolBar(this, ControlName(IDR_SEQUENCE_TOOLBAR), kToolBar);
     tools->setIconSize(QSize(16, 16));
     addToolBarBreak();
-    QToolBar *host = addToolBar(QStringLiteral("Generator"));
+    QToolBar *host = addToolBar(LoadString(IDS_EDITOR_GENERATOR_BAR));
     host->setObjectName(ControlName(ID_EDITOR_BAR));
     host->setMovable(false);
     m_bar = new CEditorDialogBar(host, [this] { OnGeneratorChosen(); });

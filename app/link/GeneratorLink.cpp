@@ -11,6 +11,7 @@
 #include "Prompts.h"
 #include "ResourceIds.h"
 #include "UserAction.h"
+#include "StringTable.h"
 
 #include <algorithm>
 #include <cmath>
@@ -213,7 +214,7 @@ bool GeneratorLink::RefuseBadName()
         return false;
     m_lastError = MORVANE_E_COMMAND_INVALID;
     MessageBox(nullptr, PromptText(IDS_COMMAND_ERROR, {PrintableName(m_command), m_nameProblem}),
-               QStringLiteral("Communication Error"), MB_OK | MB_ICONWARNING);
+               PromptText(IDS_COMMUNICATION_ERROR), MB_OK | MB_ICONWARNING);
     m_nameProblem.clear();
     return true;
 }
@@ -311,7 +312,7 @@ void GeneratorLink::ReportPortError()
     if (m_lastError == MORVANE_OK)
         return;
     MessageBox(nullptr, PromptText(IDS_COMMAND_ERROR, {m_command, LibraryErrorText(m_lastError)}),
-               QStringLiteral("Communication Error"), MB_OK | MB_ICONWARNING);
+               PromptText(IDS_COMMUNICATION_ERROR), MB_OK | MB_ICONWARNING);
 }
 
 void GeneratorLink::LogPortError()
@@ -493,7 +494,7 @@ bool GeneratorLink::SendFile(FILE* f, CProgressDlg* progress)
     long sent = 0;
     for (int c; (c = std::fgetc(f)) != EOF; ++sent) {
         if (sent % kFileProgressStep == 0 && progress != nullptr) {
-            progress->SetStatus(IDC_STATUS2, QStringLiteral("Sent: %1 Bytes").arg(sent));
+            progress->SetStatus(IDC_STATUS2, FormatString(IDS_FILE_BYTES_SENT, {QString::number(sent)}));
             if (progress->IsCancelled())
                 return false;
         }

@@ -530,10 +530,10 @@ qint64 CGenerator::QueryMemf() { return QueryInt64("MEMF"); }
 
 void CGenerator::CmdName(const QString& name)
 {
-    QString text = QStringLiteral("NAME ");
+    QString command = QStringLiteral("NAME ");
     m_link.CheckName(name);
-    AppendQuotedName(text, name);
-    SendText(text, false);
+    AppendQuotedName(command, name);
+    SendText(command, false);
 }
 
 void CGenerator::CmdKnob(int knob, int clicks)

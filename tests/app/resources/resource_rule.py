@@ -65,7 +65,7 @@ ID_NAME = re.compile(r"^ID[A-Z]*_\w+$|^ID(OK|CANCEL|YES|NO|ABORT|RETRY|IGNORE)$"
 ID_TARGET = re.compile(r"^ID[A-Z]?$|^ID[A-Z]*_\w+$|I[Dd]s?$")
 
 # A key sequence ("Ctrl+S", "F12") is a key, not a text.
-KEY_SPEC = re.compile(r"^((Ctrl|Shift|Alt|Meta)\+)*(F\d{1,2}|Del|Ins|Esc|Home|End|[A-Z0-9])$")
+KEY_SPEC = re.compile(r"^((Ctrl|Shift|Alt|Meta)\+)+[A-Z0-9]$|^((Ctrl|Shift|Alt|Meta)\+)*(F\d{1,2}|Del|Ins|Esc|Home|End)$")
 
 # No everyday number lives among the string ids; below them an id is only
 # told from a size or a count by where it stands. 0xFFFF is a mask far more

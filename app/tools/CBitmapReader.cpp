@@ -4,6 +4,7 @@
 #include "CProgressDlg.h"
 #include "Prompts.h"
 #include "ResourceIds.h"
+#include "StringTable.h"
 
 #include <QDir>
 
@@ -390,7 +391,7 @@ int CBitmapReader::WritePlaneFile(FILE *out, CProgressDlg *progress, bool expand
     }
     for (uint32_t y = 0; y < height; ++y) {
         if (progress)
-            progress->SetStatus(IDC_STATUS2, QStringLiteral("Line %1").arg(y + 1));
+            progress->SetStatus(IDC_STATUS2, FormatString(IDS_BITMAP_LINE, {QString::number(y + 1)}));
         if (!ReadRow(y, row.data()))
             return RefuseWrite(QStringLiteral("Unable to read line %1 of the bitmap.").arg(y + 1));
         if (expand) {

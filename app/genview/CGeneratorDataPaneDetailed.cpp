@@ -66,7 +66,7 @@ void CGeneratorDataPane::CreateDetailedList()
     m_detailedList->setColumnCount(kFormatListColumnCount);
     QStringList headings;
     for (const FormatListColumnDef &column : kFormatListColumns)
-        headings.push_back(QString::fromLatin1(column.heading));
+        headings.push_back(LoadString(column.heading));
     m_detailedList->setHeaderLabels(headings);
     for (int column = 0; column < kFormatListColumnCount; ++column)
         m_detailedList->setColumnWidth(column, kFormatListColumns[column].width);

@@ -155,7 +155,7 @@ bool CGeneratorDataPane::IsKnobListMode() const
 QString CGeneratorDataPane::GeneratorText(CGeneratorView *view) const
 {
     CGenerator *generator = view->GetGenerator();
-    return QStringLiteral("%1 on %2").arg(view->GetState().model, generator ? generator->GetPortName() : QString());
+    return FormatString(IDS_GENERATOR_ON_PORT, {view->GetState().model, generator ? generator->GetPortName() : QString()});
 }
 
 void CGeneratorDataPane::DiscardNewItem(CGenData *item)

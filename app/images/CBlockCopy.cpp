@@ -4,6 +4,7 @@
 #include "CCanvas.h"
 #include "CCommandReader.h"
 #include "ResourceIds.h"
+#include "StringTable.h"
 
 #include <QPainter>
 #include <QRegion>
@@ -67,7 +68,7 @@ void CBlockCopy::Serialize(CArchive &ar)
 
 CPrimitive *CBlockCopy::Clone() const { return new CBlockCopy(*this); }
 
-QString CBlockCopy::GetTypeName() const { return QStringLiteral("Block Copy"); }
+QString CBlockCopy::GetTypeName() const { return LoadString(IDS_TYPE_BLOCK_COPY); }
 
 QString CBlockCopy::GetCommandText() const
 {

@@ -5,6 +5,7 @@
 #include "CCommandReader.h"
 #include "CPropertiesDlg.h"
 #include "ResourceIds.h"
+#include "StringTable.h"
 
 #include <QPainter>
 
@@ -48,7 +49,7 @@ void CDot::Serialize(CArchive &ar)
 
 CPrimitive *CDot::Clone() const { return new CDot(*this); }
 
-QString CDot::GetTypeName() const { return QStringLiteral("Dot"); }
+QString CDot::GetTypeName() const { return LoadString(IDS_TYPE_DOT); }
 
 QString CDot::GetCommandText() const
 {

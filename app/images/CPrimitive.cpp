@@ -104,7 +104,7 @@ int CPrimitive::GetFont() const { return 0; }
 void CPrimitive::SetColour(int) {}
 void CPrimitive::SetPattern(int) {}
 void CPrimitive::SetFont(int) {}
-QString CPrimitive::GetTypeName() const { return QStringLiteral("Undefined"); }
+QString CPrimitive::GetTypeName() const { return LoadString(IDS_TYPE_UNDEFINED); }
 void CPrimitive::Draw(QPainter &, const QRect &) {}
 void CPrimitive::Invalidate() {}
 bool CPrimitive::BeginTrack(int) { return false; }

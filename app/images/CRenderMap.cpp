@@ -4,6 +4,7 @@
 #include "CCanvas.h"
 #include "PrimitivePainting.h"
 #include "ResourceIds.h"
+#include "StringTable.h"
 
 #include <QPainter>
 
@@ -54,7 +55,7 @@ void CRenderMap::Serialize(CArchive &ar)
 
 CPrimitive *CRenderMap::Clone() const { return new CRenderMap(*this); }
 
-QString CRenderMap::GetTypeName() const { return QStringLiteral("Render Map"); }
+QString CRenderMap::GetTypeName() const { return LoadString(IDS_TYPE_RENDER_MAP); }
 
 QString CRenderMap::GetCommandText() const
 {

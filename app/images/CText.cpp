@@ -6,6 +6,7 @@
 #include "CPropertiesDlg.h"
 #include "PrimitivePainting.h"
 #include "ResourceIds.h"
+#include "StringTable.h"
 
 #include <QPainter>
 
@@ -64,7 +65,7 @@ void CText::Serialize(CArchive &ar)
 
 CPrimitive *CText::Clone() const { return new CText(*this); }
 
-QString CText::GetTypeName() const { return QStringLiteral("Text String"); }
+QString CText::GetTypeName() const { return LoadString(IDS_TYPE_TEXT); }
 
 QString CText::GetCommandText() const
 {

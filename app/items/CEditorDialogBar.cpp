@@ -20,7 +20,7 @@ QString EntryText(const CGeneratorView *view)
     QString model, firmware, serial;
     view->GetIdentity(model, firmware, serial);
     const CGenerator *generator = view->GetState().generator;
-    return model + QStringLiteral(" on ") + (generator ? generator->GetPortName() : QString());
+    return FormatString(IDS_GENERATOR_ON_PORT, {model, generator ? generator->GetPortName() : QString()});
 }
 
 } // namespace

@@ -81,7 +81,7 @@ CKnobListView::CKnobListView(CKnobListEditor *editor, QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_list);
-    m_list->setHeaderLabels({QStringLiteral("Press to Sort")});
+    m_list->setHeaderLabels({LoadString(IDS_PRESS_TO_SORT)});
     m_list->setColumnWidth(0, kEntryColumnWidth);
     m_list->header()->setSectionsClickable(true);
     m_list->setItemDelegate(new EntryDelegate(this));

@@ -24,7 +24,8 @@ constexpr int kTypeWidth = 50;
 // The row's kind in the high half, its index in the generator's list of that kind in the low half.
 constexpr int kDataRole = Qt::UserRole + 1;
 
-const char *const kTypeTexts[] = {"", "fmt", "img", "seq"};
+// By kind: none, format, image, sequence.
+const unsigned kTypeTexts[] = {0, IDS_FORMAT_EXTENSION, IDS_IMAGE_EXTENSION, IDS_SEQUENCE_EXTENSION};
 
 int KindOfData(const QTreeWidgetItem *item)
 {
@@ -57,7 +58,7 @@ CNameSelectionView::CNameSelectionView(CKnobListEditor *editor, QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_list);
-    m_list->setHeaderLabels({QStringLiteral("Name"), QStringLiteral("Type")});
+    m_list->setHeaderLabels({LoadString(IDS_NAME_COLUMN), LoadString(IDS_TYPE_COLUMN)});
     m_list->setColumnWidth(0, kNameWidth);
     m_list->setColumnWidth(1, kTypeWidth);
     m_list->header()->setSectionsClickable(true);
@@ -88,7 +89,7 @@ void CNameSelectionView::AddRows(int kind)
     const QIcon picture = KindPicture(kind);
     QList<QTreeWidgetItem *> rows;
     for (int i = 0; i < names.size(); ++i) {
-        auto *row = new QTreeWidgetItem(QStringList{names.at(i), QString::fromLatin1(kTypeTexts[kind])});
+        auto *row = new QTreeWidgetItem(QStringList{names.at(i), LoadString(kTypeTexts[kind])});
         row->setIcon(0, picture);
         row->setData(0, kDataRole, (uint(kind) << 16) | uint(i & 0xFFFF));
         rows.append(row);

@@ -249,11 +249,8 @@ QString CSequencePlayerDlg::DelayText(double seconds)
     // Whole tenths, rounded from whole milliseconds.
     const long long milliseconds = seconds > 0 ? std::llround(seconds * 1000.0) : 0;
     const long long tenths = (milliseconds + 50) / 100;
-    return QStringLiteral("%1h %2m %3.%4s")
-        .arg(tenths / 36000)
-        .arg(tenths % 36000 / 600)
-        .arg(tenths % 600 / 10)
-        .arg(tenths % 10);
+    return FormatString(IDS_DELAY_TIME, {QString::number(tenths / 36000), QString::number(tenths % 36000 / 600),
+                                         QString::number(tenths % 600 / 10), QString::number(tenths % 10)});
 }
 
 void CSequencePlayerDlg::RefreshReadouts()

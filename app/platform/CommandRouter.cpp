@@ -135,7 +135,7 @@ void CommandRouter::RunGuarded(int id, const QString &text, const Handler &handl
     } catch (const CArchiveException &e) {
         cause = QString::fromUtf8(e.what());
     } catch (const std::bad_alloc &) {
-        cause = QStringLiteral("There is not enough memory.");
+        cause = LoadString(IDS_NOT_ENOUGH_MEMORY);
     } catch (const std::exception &e) {
         cause = QString::fromUtf8(e.what());
     }

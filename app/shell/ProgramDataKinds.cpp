@@ -20,6 +20,7 @@
 #include "GeneratorViewRegistry.h"
 #include "ResourceIds.h"
 #include "ShellImages.h"
+#include "StringTable.h"
 
 namespace {
 
@@ -61,7 +62,7 @@ std::unique_ptr<CFormatEditor::GeneratorLease> LeaseForCheck(CGenerator &generat
 {
     GeneratorViewHost *host = nullptr;
     if (!HostOf(generator, host)) {
-        whyNot = QStringLiteral("The generator is busy with a transfer of a tool; check the format when it has ended.");
+        whyNot = LoadString(IDS_BUSY_NO_CHECK);
         return nullptr;
     }
     return std::make_unique<HostOperationLease>(host);
@@ -71,7 +72,7 @@ std::unique_ptr<CImageEditor::GeneratorLease> LeaseForPreview(CGenerator &genera
 {
     GeneratorViewHost *host = nullptr;
     if (!HostOf(generator, host)) {
-        whyNot = QStringLiteral("The generator is busy with a transfer of a tool; preview the image when it has ended.");
+        whyNot = LoadString(IDS_BUSY_NO_PREVIEW);
         return nullptr;
     }
     return std::make_unique<PreviewOperationLease>(host);

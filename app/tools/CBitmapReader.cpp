@@ -52,7 +52,7 @@ bool ReadExactly(QFile &file, void *into, qint64 bytes)
     return file.read(static_cast<char *>(into), bytes) == bytes;
 }
 
-const char *SchemeText(uint32_t compression)
+const char *SchemeLogLine(uint32_t compression)
 {
     switch (compression) {
     case kRgb: return "RGB (not compressed)\n";
@@ -197,7 +197,7 @@ bool CBitmapReader::ReadInfoHeader()
     m_compression = HeaderU32(kCompressionAt);
     m_colorsUsed = HeaderU32(kColorsUsedAt);
     LogInfoHeader();
-    if (SchemeText(m_compression) == nullptr) {
+    if (SchemeLogLine(m_compression) == nullptr) {
         m_failure = QStringLiteral("Unknown Scheme!");
         Close();
         return false;
@@ -217,7 +217,7 @@ void CBitmapReader::LogInfoHeader()
     Log("     Planes: %d\n", int(HeaderU16(kPlanesAt)));
     Log("Pixel Depth: %d\n", int(depth));
     Log("Compression: %ld = ", long(int32_t(m_compression)));
-    const char *scheme = SchemeText(m_compression);
+    const char *scheme = SchemeLogLine(m_compression);
     if (scheme == nullptr) {
         Log("Unknown Scheme!\n");
         return;

@@ -57,8 +57,11 @@ UI_CALLS = {
 WRAPPERS = {"QStringLiteral", "QString", "fromUtf8", "fromLatin1", "QLatin1String", "QLatin1StringView",
             "QStringView", "tr", "arg", "asprintf"}
 
-# Names a title, caption, filter or message text is given to.
-TEXT_TARGET = re.compile(r"(?i)(title|caption|filter|text|message)$")
+# Names a title, caption, filter or message text is given to; functions
+# whose return value is one.
+TEXT_TARGET = re.compile(r"(?i)(title|caption|filter|text|message|tip)s?$|^whyNot$")
+TEXT_FUNCTION = re.compile(r"(?<!Command)(Text|Tip|Title|TypeName|Caption|Message|Heading)$")
+CONTROL = {"if", "for", "while", "switch", "catch"}
 
 # Names of ids: IDS_FORMAT, ID_FILE_SAVE, IDOK; and names that hold one: IDD, kFirstTextId.
 ID_NAME = re.compile(r"^ID[A-Z]*_\w+$|^ID(OK|CANCEL|YES|NO|ABORT|RETRY|IGNORE)$")
@@ -126,6 +129,14 @@ def literal_text(token):
     return re.sub(r"\\.", "", token[token.index('"') + 1:token.rindex('"')])
 
 
+# Inserts and printf conversions ("%1", "%3u", "%.3lf") are no words.
+INSERT = re.compile(r"%([-+ #0]*\d*(\.\d+)?(hh|h|ll|l|z)?[diouxXeEfgcs]|\d+)")
+
+
+def has_words(body):
+    return bool(re.search(r"[A-Za-z]", INSERT.sub("", body)))
+
+
 def number_value(token):
     text = token.replace("'", "").rstrip("uUlL")
     if text.lower().startswith("0x"):
@@ -141,13 +152,15 @@ class Scope:
     """An open bracket: a call's parenthesis (call is its name), a grouping
     parenthesis, or a brace. id_row: whether its first element is an id name
     (None until that element shows); argument: which element is being read."""
-    __slots__ = ("bracket", "call", "id_row", "argument")
+    __slots__ = ("bracket", "call", "id_row", "argument", "in_arguments", "function")
 
-    def __init__(self, bracket, call):
+    def __init__(self, bracket, call, in_arguments=False, function=None):
         self.bracket = bracket
         self.call = call
         self.id_row = None
         self.argument = 0
+        self.in_arguments = in_arguments  # a braced list given to a call: f(x, {"a", "b"})
+        self.function = function  # a body: its function's name; "" a block within one; None other braces
 
 
 def call_name(bracket, previous):
@@ -167,28 +180,58 @@ def walk(toks):
     scopes = []
     previous = []  # the last two tokens
     target = None
+    returning = False
+    closed_call = None  # the call of the parenthesis closed last
+    subscripted = None  # the name before the bracket closed last: kTitles[kCount] = ...
     for kind, text, line in toks:
         if scopes and scopes[-1].id_row is None and not (kind == "punct" and text in "{}"):
             scopes[-1].id_row = kind == "name" and bool(ID_NAME.match(text))
-        if kind == "punct" and text in "({[":
-            scopes.append(Scope(text, call_name(text, previous)))
+        if kind == "punct" and text == "[":
+            scopes.append(Scope(text, previous[-1][1] if previous and previous[-1][0] == "name" else None))
+        elif kind == "punct" and text in "({":
+            in_arguments = text == "{" and bool(previous) and previous[-1][1] in ("(", ",") \
+                and bool(scopes) and scopes[-1].bracket == "("
+            scopes.append(Scope(text, call_name(text, previous), in_arguments,
+                                body_of(previous, closed_call) if text == "{" else None))
             if text == "{" and not (previous and previous[-1][1] == "="):
                 target = None  # a block, not an initialiser
         elif kind == "punct" and text in ")}]":
             if scopes:
-                scopes.pop()
+                closed = scopes.pop()
+                closed_call = closed.call
+                if closed.bracket == "[":
+                    subscripted = closed.call
+            if text == "}":
+                returning = False
         elif kind == "punct" and text == "," and scopes:
             scopes[-1].argument += 1
         elif kind == "punct" and text == ";":
             target = None
+            returning = False
+        elif kind == "name" and text == "return":
+            returning = True
         elif kind == "punct" and text == "=" and previous:
             if previous[-1][0] == "name":
                 target = previous[-1][1]
+            elif previous[-1][1] == "]":
+                target = subscripted
             elif previous[-1][1] == "+" and len(previous) > 1 and previous[-2][0] == "name":
                 target = previous[-2][1]  # text += "..."
         elif kind in ("str", "raw", "num"):
-            yield kind, text, line, scopes, target
+            yield kind, text, line, scopes, "return" if returning else target
         previous = (previous + [(kind, text)])[-2:]
+
+
+def body_of(previous, closed_call):
+    """What a brace opened after these tokens belongs to (Scope.function)."""
+    last = previous[-1][1] if previous else ""
+    if last == ")" or last in ("const", "override", "noexcept", "final"):
+        if closed_call in CONTROL:
+            return ""
+        return closed_call  # None after a lambda's parameters
+    if last in (";", "{", "}", ":", "else", "do", "try"):
+        return ""
+    return None
 
 
 def id_positions(toks):
@@ -213,15 +256,30 @@ def id_positions(toks):
 
 def user_text(body, scopes, target):
     """Whether a literal with this body, inside these brackets, reaches the user."""
+    depth = len(scopes)
     for scope in reversed(scopes):
+        depth -= 1
         if scope.id_row:
             return not KEY_SPEC.match(body)
+        if scope.bracket == "{" and scope.in_arguments:
+            continue
         if scope.bracket != "(":
             break
         if scope.call is None or scope.call in WRAPPERS:
             continue
         return scope.call in UI_CALLS
+    if target == "return":
+        return returns_text(scopes[:depth + 1])
     return bool(target and TEXT_TARGET.search(target))
+
+
+def returns_text(scopes):
+    """Whether the function a return statement stands in gives a user text."""
+    for scope in reversed(scopes):
+        if scope.bracket == "{" and scope.function == "":
+            continue  # a block within the function
+        return bool(scope.bracket == "{" and scope.function and TEXT_FUNCTION.search(scope.function))
+    return False
 
 
 def raw_id(value, scopes, target, ids, positions):
@@ -256,7 +314,7 @@ def findings(source, toks, ids, positions):
             value = number_value(text)
             if value is not None and raw_id(value, scopes, target, ids, positions):
                 found.append((line, "id", f"{text} ({ids[value] or 'an unnamed row'})"))
-        elif re.search(r"[A-Za-z]", literal_text(text)) and user_text(literal_text(text), scopes, target):
+        elif has_words(literal_text(text)) and user_text(literal_text(text), scopes, target):
             found.append((line, "text", text if len(text) <= 60 else text[:56] + '..."'))
     return found
 

@@ -28,6 +28,7 @@ void CExample::Build()
     m_router.Add(ID_INSERT_BLOCK_RENDER, QStringLiteral("B&lock/&Render"), LoadString(10000)); // breaks: text // breaks: id
     progress.SetStatus(1029, QString::asprintf("Scanned: %d%%", done)); // breaks: text // breaks: id
     FindControl(this, IDC_NAME)->setToolTip(QString::fromLatin1("Name")); // breaks: text
+    m_list->setHeaderLabels({QStringLiteral("Name"), QStringLiteral("Type")}); // breaks: text
     LoadString(32974); // breaks: id
     AddControl<QLabel>(this, 1029, 7, 7, 150, 8, LoadString(IDS_FORMAT)); // breaks: id
 }

@@ -33,6 +33,8 @@ void CExample::Build()
     m_router.Add(ID_INSERT_BLOCK_RENDER, LoadString(IDS_MENU_BLOCK_RENDER), LoadString(ID_INSERT_BLOCK_RENDER));
     progress.SetStatus(IDC_STATUS1, FormatString(IDS_SCANNED, {QString::number(done)}));
     m_settings.setValue(QStringLiteral("Window/Placement"), geometry);
+    m_list->setHeaderLabels({LoadString(IDS_NAME_COLUMN), LoadString(IDS_TYPE_COLUMN)});
+    connect(m_list, &QTreeWidget::itemClicked, this, [this] { m_last = QStringLiteral("clicked"); });
     m_generator->PutString(QStringLiteral("FMTN %1").arg(name));
     // resource-rule-ok: the generator's image name, not a text the user reads
     m_generator->Recall(QStringLiteral("Preview"));

@@ -7,9 +7,11 @@ breaking that rule in the program's sources and prints each as file:line:
 
   text  a string literal that goes straight to the user: an argument of a
         box, window title, menu, label, tooltip, status or dialog-control
-        call (UI_CALLS), a text in a bracket that begins with an id
-        ({ID_FILE_SAVE, "&Save"}, AddToggle(IDC_RED, "R")), or a literal
-        given to a title, caption, filter, text or message.
+        call (UI_CALLS, also inside a braced list given to one), a text in a
+        bracket that begins with an id ({ID_FILE_SAVE, "&Save"},
+        AddToggle(IDC_RED, "R")), a literal given to a title, caption,
+        filter, text, tip or message, or returned by a function named for
+        one (MarkTip, GetTypeName). Inserts ("%1", "%3u") are no words.
   id    a number that is an id of the resource rows where an id belongs: a
         string id (32768 and up) anywhere, an id given to a name that says
         it is one (IDD = 133, kFirstTextId = ...), or an id in an argument
@@ -362,10 +364,10 @@ def self_test(fixtures, ids):
                         for m in EXPECTED.finditer(text)}
         got = found.get(path, set())
         for line, kind in sorted(expected - got):
-            print(f"{path}:{line}: the scan misses a {kind} written in place")
+            print(f"{path}:{line}: the scan misses {'an id' if kind == 'id' else 'a text'} written in place")
             ok = False
         for line, kind in sorted(got - expected):
-            print(f"{path}:{line}: the scan reports a {kind} that keeps the rule")
+            print(f"{path}:{line}: the scan reports {'an id' if kind == 'id' else 'a text'} on a line that keeps the rule")
             ok = False
         print(f"{path}: {len(got & expected)} of {len(expected)} breaking lines found")
     return ok

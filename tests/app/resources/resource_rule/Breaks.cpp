@@ -30,6 +30,7 @@ void CExample::Build()
     FindControl(this, IDC_NAME)->setToolTip(QString::fromLatin1("Name")); // breaks: text
     m_list->setHeaderLabels({QStringLiteral("Name"), QStringLiteral("Type")}); // breaks: text
     LoadString(32974); // breaks: id
+    DataKinds::Register(MakeDataKind<CFormat>(kIconFormat, CGenData::kFormat, 32990)); // breaks: id
     AddControl<QLabel>(this, 1029, 7, 7, 150, 8, LoadString(IDS_FORMAT)); // breaks: id
 }
 
@@ -45,4 +46,19 @@ void CExample::OnPreview()
     QString text = QStringLiteral("Format Error: %1\n").arg(number); // breaks: text
     text += QStringLiteral("Continue?"); // breaks: text
     MessageBox(this, text, PromptText(), MB_YESNO);
+}
+
+const char *const kTitles[3] = {"Step", "Format", "Image"}; // breaks: text
+
+QString MarkTip(int mark)
+{
+    switch (mark) {
+    case 1: return QStringLiteral("Changed since it was last saved"); // breaks: text
+    default: return {};
+    }
+}
+
+QString CExample::DelayText(long long tenths)
+{
+    return QStringLiteral("%1h %2m").arg(tenths / 36000).arg(tenths % 36000 / 600); // breaks: text
 }

@@ -60,3 +60,28 @@ void CExample::OnPreview()
     MessageBox(this, text + QChar(quote), PromptText(), MB_YESNO);
     const char *raw = R"(a "quoted" setWindowTitle("x") in a raw string)";
 }
+
+const unsigned kTitles[3] = {IDS_STEP_COLUMN_STEP, IDS_STEP_COLUMN_FORMAT, IDS_STEP_COLUMN_IMAGE};
+
+QString MarkTip(int mark)
+{
+    switch (mark) {
+    case 1: return LoadString(IDS_MARK_MODIFIED);
+    default: return {};
+    }
+}
+
+QString CDot::GetCommandText() const
+{
+    return QStringLiteral("ADOT %1 %2 %3").arg(m_colour).arg(m_x).arg(m_y);
+}
+
+QString CLutListBox::EntryText(std::uint32_t entry)
+{
+    return QString::asprintf("%3u,\t%3u,\t%3u", entry & 0xFF, (entry >> 8) & 0xFF, (entry >> 16) & 0xFF);
+}
+
+const char *SchemeLogLine(unsigned compression)
+{
+    return compression == 0 ? "RGB (not compressed)\n" : nullptr;
+}

@@ -31,11 +31,11 @@ void DrawStyled(QPainter &painter, const QPolygon &points, Qt::PenStyle style)
 CBlockCopy::CBlockCopy() = default;
 
 CBlockCopy::CBlockCopy(int x1, int y1, int x2, int y2, int dstX, int dstY)
-    : CRectangle(x1, y1, x2, y2), m_dstX(dstX), m_dstY(dstY)
+    : PrimitiveKind(x1, y1, x2, y2), m_dstX(dstX), m_dstY(dstY)
 {
 }
 
-CBlockCopy::CBlockCopy(CCanvas *canvas) : CRectangle(canvas)
+CBlockCopy::CBlockCopy(CCanvas *canvas) : PrimitiveKind(canvas)
 {
     const int cx = (canvas->LargestX() + 1) / 2;
     const int cy = (canvas->LargestY() + 1) / 2;
@@ -47,7 +47,7 @@ CBlockCopy::CBlockCopy(CCanvas *canvas) : CRectangle(canvas)
     SetCanvas(canvas);
 }
 
-CBlockCopy::CBlockCopy(const CBlockCopy &other) : CRectangle(other), m_dstX(other.m_dstX), m_dstY(other.m_dstY) {}
+CBlockCopy::CBlockCopy(const CBlockCopy &other) : PrimitiveKind(other), m_dstX(other.m_dstX), m_dstY(other.m_dstY) {}
 
 CBlockCopy::~CBlockCopy() = default;
 
@@ -64,8 +64,6 @@ void CBlockCopy::Serialize(CArchive &ar)
         PlaceDestinationHandles();
     }
 }
-
-CPrimitive *CBlockCopy::Clone() const { return new CBlockCopy(*this); }
 
 QString CBlockCopy::GetTypeName() const { return QStringLiteral("Block Copy"); }
 
@@ -102,22 +100,17 @@ void CBlockCopy::Offset(int dx, int dy)
 
 void CBlockCopy::Scale(double sx, double sy)
 {
+    // The destination scales with the source; an offset leaves it.
+    ScalePoint(m_dstX, m_dstY, sx, sy);
     CRectangle::Scale(sx, sy);
-    m_dstX = RoundHalfUp(m_dstX * sx);
-    m_dstY = RoundHalfUp(m_dstY * sy);
     PlaceDestinationHandles();
 }
 
-void CBlockCopy::VirtualAssign(const CPrimitive &other)
+void CBlockCopy::TakeValues(const CBlockCopy &other)
 {
-    const auto *copy = dynamic_cast<const CBlockCopy *>(&other);
-    if (!copy) {
-        CPrimitive::VirtualAssign(other);
-        return;
-    }
-    m_dstX = copy->m_dstX;
-    m_dstY = copy->m_dstY;
-    CRectangle::VirtualAssign(other);
+    m_dstX = other.m_dstX;
+    m_dstY = other.m_dstY;
+    CRectangle::TakeValues(other);
     PlaceDestinationHandles();
 }
 

@@ -9,8 +9,9 @@
 
 #include <QPolygon>
 
-class CBlockCopy : public CRectangle {
+class CBlockCopy : public PrimitiveKind<CBlockCopy, CRectangle> {
     DECLARE_SERIAL(CBlockCopy)
+    friend PrimitiveKind<CBlockCopy, CRectangle>;
 
 public:
     static constexpr int kAllHandles = 19;
@@ -26,7 +27,6 @@ public:
     ~CBlockCopy() override;
 
     void Serialize(CArchive &ar) override;
-    CPrimitive *Clone() const override;
     int Type() const override { return 25; }
     void Select() override;
     void Draw(QPainter &painter, const QRect &update) override;
@@ -48,7 +48,6 @@ public:
     void Scale(double sx, double sy) override;
     void SetCanvas(CCanvas *canvas) override;
     bool SnapPoint(QPoint &) override { return false; }
-    void VirtualAssign(const CPrimitive &other) override;
     // w, h, x, y, destination x, destination y
     void SetFromCommand(CCommandReader &reader) override;
     // No property window, not the rectangle's: the editor shows its placeholder.
@@ -67,6 +66,7 @@ protected:
     CBlockCopy(const CBlockCopy &other);
 
 private:
+    void TakeValues(const CBlockCopy &other);
     void PlaceDestinationHandles();
     std::array<QPoint, 10> DestinationPoints(const QPoint &sourceTopLeft, const QPoint &destination,
                                              const QPoint &size) const;

@@ -14,18 +14,18 @@
 
 IMPLEMENT_SERIAL(CCharacterBox, CRectangle, VERSIONABLE_SCHEMA | 1)
 
-CCharacterBox::CCharacterBox() : CRectangle(0, 0, 0, 0, CNamedColour::kBlack) {}
+CCharacterBox::CCharacterBox() : PrimitiveKind(0, 0, 0, 0, CNamedColour::kBlack) {}
 
 CCharacterBox::CCharacterBox(int x1, int y1, int x2, int y2, int colour, int font, int code)
-    : CRectangle(x1, y1, x2, y2, colour), m_code(code)
+    : PrimitiveKind(x1, y1, x2, y2, colour), m_code(code)
 {
     m_font.SetIndex(font);
 }
 
-CCharacterBox::CCharacterBox(CCanvas *canvas) : CRectangle(canvas) {}
+CCharacterBox::CCharacterBox(CCanvas *canvas) : PrimitiveKind(canvas) {}
 
 CCharacterBox::CCharacterBox(const CCharacterBox &other)
-    : CRectangle(other), m_font(other.m_font), m_code(other.m_code)
+    : PrimitiveKind(other), m_font(other.m_font), m_code(other.m_code)
 {
 }
 
@@ -48,8 +48,6 @@ void CCharacterBox::Serialize(CArchive &ar)
         m_font.SetArchiveValue(font);
     }
 }
-
-CPrimitive *CCharacterBox::Clone() const { return new CCharacterBox(*this); }
 
 QString CCharacterBox::GetTypeName() const { return QStringLiteral("Character Box"); }
 
@@ -76,16 +74,11 @@ QString CCharacterBox::GetCommandText() const
         .arg(m_code);
 }
 
-void CCharacterBox::VirtualAssign(const CPrimitive &other)
+void CCharacterBox::TakeValues(const CCharacterBox &other)
 {
-    const auto *box = dynamic_cast<const CCharacterBox *>(&other);
-    if (!box) {
-        CPrimitive::VirtualAssign(other);
-        return;
-    }
-    CRectangle::VirtualAssign(other);
-    m_font = box->m_font;
-    m_code = box->m_code;
+    CRectangle::TakeValues(other);
+    m_font = other.m_font;
+    m_code = other.m_code;
 }
 
 void CCharacterBox::SetFromCommand(CCommandReader &reader)
@@ -131,27 +124,21 @@ void CCharacterBox::Draw(QPainter &painter, const QRect &update)
 
 CPropertiesDlg *CCharacterBox::OpenProperties(QWidget *parent)
 {
-    auto *dialog = new CPropertiesDlg(parent, this, IDD_CHARACTER_BOX_PROPERTIES);
-    SetPropertyDialog(dialog);
-    UpdateProperties();
-    return dialog;
+    return OpenPropertyDialog(parent, IDD_CHARACTER_BOX_PROPERTIES);
 }
 
 void CCharacterBox::UpdateProperties()
 {
-    CPropertiesDlg *dialog = GetPropertyDialog();
-    if (!dialog)
-        return;
-    dialog->SetCharacterCode(m_code);
-    CRectangle::UpdateProperties();
+    ShowInDialog([this](CPropertiesDlg &dialog) {
+        dialog.SetCharacterCode(m_code);
+        ShowBox(dialog);
+    });
 }
 
 void CCharacterBox::ApplyProperties()
 {
-    CPropertiesDlg *dialog = GetPropertyDialog();
-    if (!dialog)
-        return;
-    // The code first: the box's apply repaints and shows the line with it.
-    m_code = dialog->GetCharacterCode();
-    CRectangle::ApplyProperties();
+    TakeFromDialog([this](CPropertiesDlg &dialog) {
+        m_code = dialog.GetCharacterCode();
+        TakeBox(dialog);
+    });
 }

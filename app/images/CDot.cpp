@@ -24,14 +24,17 @@ CDot::CDot(int x, int y, int colour) : m_x(x), m_y(y)
     m_colour.SetIndex(colour);
 }
 
-CDot::CDot(CCanvas *canvas) : CPrimitive(canvas)
+CDot::CDot(CCanvas *canvas) : PlacedKind(canvas)
 {
     m_x = (canvas->LargestX() + 1) / 2;
     m_y = (canvas->LargestY() + 1) / 2;
     SetCanvas(canvas);
 }
 
-CDot::CDot(const CDot &other) : CPrimitive(other), m_x(other.m_x), m_y(other.m_y), m_colour(other.m_colour) {}
+CDot::CDot(const CDot &other) : PlacedKind(other)
+{
+    TakeValues(other);
+}
 
 CDot::~CDot() = default;
 
@@ -46,13 +49,11 @@ void CDot::Serialize(CArchive &ar)
         m_colour.SetArchiveValue(colour); // out of range: the colour stays
 }
 
-CPrimitive *CDot::Clone() const { return new CDot(*this); }
-
 QString CDot::GetTypeName() const { return QStringLiteral("Dot"); }
 
 QString CDot::GetCommandText() const
 {
-    const QPoint p = IsTracking() && HandleCount() == 1 ? HandleImagePoint(1) : Position();
+    const QPoint p = TrackedPoint(Position());
     return QStringLiteral("ADOT %1 %2 %3").arg(m_colour.GetCommandName()).arg(p.x()).arg(p.y());
 }
 
@@ -62,32 +63,12 @@ void CDot::GetBounds(QPoint &topLeft, QPoint &bottomRight) const
     bottomRight = QPoint(Saturate(std::int64_t(m_x) + 1), Saturate(std::int64_t(m_y) + 1));
 }
 
-void CDot::Offset(int dx, int dy)
+void CDot::TakeValues(const CDot &other)
 {
-    m_x = Saturate(std::int64_t(m_x) + dx);
-    m_y = Saturate(std::int64_t(m_y) + dy);
-    PlaceHandle();
-}
-
-void CDot::Scale(double sx, double sy)
-{
-    m_x = RoundHalfUp(m_x * sx);
-    m_y = RoundHalfUp(m_y * sy);
-    PlaceHandle();
-}
-
-void CDot::VirtualAssign(const CPrimitive &other)
-{
-    const auto *dot = dynamic_cast<const CDot *>(&other);
-    if (!dot) {
-        CPrimitive::VirtualAssign(other);
-        return;
-    }
-    AssignBase(other);
-    m_x = dot->m_x;
-    m_y = dot->m_y;
-    m_colour = dot->m_colour;
-    PlaceHandle();
+    m_x = other.m_x;
+    m_y = other.m_y;
+    m_colour = other.m_colour;
+    PlaceHandles();
 }
 
 void CDot::SetFromCommand(CCommandReader &reader)
@@ -107,23 +88,16 @@ QPoint CDot::ClientPoint() const
     return canvas ? canvas->ImageToClient(Position()) : Position();
 }
 
-void CDot::PlaceHandle()
+void CDot::PlaceHandles()
 {
     if (GetCanvas() && HandleCount() == 1 && !IsTracking())
         MoveHandle(1, ClientPoint());
 }
 
-void CDot::SetCanvas(CCanvas *canvas)
+void CDot::CreateHandles()
 {
-    CPrimitive::SetCanvas(canvas);
-    if (canvas && HandleCount() == 0)
+    if (GetCanvas() && HandleCount() == 0)
         AddHandle(ClientPoint(), IDC_CURSOR_MOVE, false);
-}
-
-void CDot::Select()
-{
-    CPrimitive::Select();
-    PlaceHandle();
 }
 
 bool CDot::HitTest(const QPoint &client) const
@@ -150,7 +124,7 @@ void CDot::Draw(QPainter &painter, const QRect &update)
         return;
     painter.fillRect(QRect(ClientPoint(), QSize(1, 1)), m_colour.GetScreenColour());
     if (IsSelected())
-        PlaceHandle();
+        PlaceHandles();
 }
 
 bool CDot::SnapPoint(QPoint &image)
@@ -190,7 +164,7 @@ void CDot::EndTrack(int, bool moved)
     ClearTracking();
     if (moved)
         canvas->SetModified();
-    PlaceHandle();
+    PlaceHandles();
     Invalidate();
     if (moved)
         ShowStatus();
@@ -200,37 +174,20 @@ void CDot::EndTrack(int, bool moved)
 
 CPropertiesDlg *CDot::OpenProperties(QWidget *parent)
 {
-    auto *dialog = new CPropertiesDlg(parent, this, IDD_DOT_PROPERTIES);
-    SetPropertyDialog(dialog);
-    UpdateProperties();
-    return dialog;
+    return OpenPropertyDialog(parent, IDD_DOT_PROPERTIES);
 }
 
 void CDot::UpdateProperties()
 {
-    CPropertiesDlg *dialog = GetPropertyDialog();
-    if (!dialog)
-        return;
-    if (IsTracking() && HandleCount() == 1) {
-        dialog->SetPosition(HandleImagePoint(1));
-        dialog->repaint();
-        return;
-    }
-    dialog->SetPosition({m_x, m_y});
+    ShowInDialog([this](CPropertiesDlg &dialog) { dialog.SetPosition(TrackedPoint(Position())); });
 }
 
 void CDot::ApplyProperties()
 {
-    CPropertiesDlg *dialog = GetPropertyDialog();
-    if (!dialog)
-        return;
-    Invalidate();
-    const QPoint position = dialog->GetPosition();
-    m_x = position.x();
-    m_y = position.y();
-    PlaceHandle();
-    Invalidate();
-    ShowStatus();
-    if (CCanvas *canvas = GetCanvas())
-        canvas->SetModified();
+    TakeFromDialog([this](CPropertiesDlg &dialog) {
+        const QPoint position = dialog.GetPosition();
+        m_x = position.x();
+        m_y = position.y();
+        PlaceHandles();
+    });
 }

@@ -3,12 +3,14 @@
 // the image language. On a canvas it has one handle, on the dot, that
 // moves it.
 
-#include "CPrimitive.h"
+#include "PlacedKind.h"
 
 #include "CNamedColour.h"
 
-class CDot : public CPrimitive {
+class CDot : public PlacedKind<CDot> {
     DECLARE_SERIAL(CDot)
+    friend PrimitiveKind<CDot>;
+    friend PlacedKind<CDot>;
 
 public:
     // (10, 10), White.
@@ -19,44 +21,42 @@ public:
     ~CDot() override;
 
     void Serialize(CArchive &ar) override;
-    CPrimitive *Clone() const override;
     int Type() const override { return 0; }
-    void Select() override;
-    void Draw(QPainter &painter, const QRect &update) override;
-    void Invalidate() override;
-    bool BeginTrack(int index) override;
-    bool Track(int index, QPoint &point, bool test) override;
-    void EndTrack(int index, bool moved) override;
+    QString GetTypeName() const override;
     // "ADOT White 320 240"; while dragged, the handle's image point.
     QString GetCommandText() const override;
+    // colour name, x, y
+    void SetFromCommand(CCommandReader &reader) override;
+    QPoint Position() const { return {m_x, m_y}; }
     bool HasColour() const override { return true; }
     int GetColour() const override { return m_colour.GetIndex(); }
     void SetColour(int index) override { m_colour.SetIndex(index); }
-    QString GetTypeName() const override;
-    // Within 2 client pixels left and above, 1 right and below.
+
+    // --- On the canvas: 2 client pixels left and above, 1 right and below hit it ---
+    void Draw(QPainter &painter, const QRect &update) override;
+    void Invalidate() override;
     bool HitTest(const QPoint &client) const override;
     bool IntersectsRect(const QRect &client) const override;
     void GetBounds(QPoint &topLeft, QPoint &bottomRight) const override;
-    void Offset(int dx, int dy) override;
-    void Scale(double sx, double sy) override;
-    void SetCanvas(CCanvas *canvas) override;
     bool SnapPoint(QPoint &image) override;
-    void VirtualAssign(const CPrimitive &other) override;
+    bool BeginTrack(int index) override;
+    bool Track(int index, QPoint &point, bool test) override;
+    void EndTrack(int index, bool moved) override;
+
     // The "Dot Properties" dialog: X and Y (during a drag the handle's image point).
     CPropertiesDlg *OpenProperties(QWidget *parent) override;
     void UpdateProperties() override;
     void ApplyProperties() override;
-    // colour name, x, y
-    void SetFromCommand(CCommandReader &reader) override;
-
-    QPoint Position() const { return {m_x, m_y}; }
 
 protected:
     CDot(const CDot &other);
 
 private:
+    void TakeValues(const CDot &other);
+    template <class F> void ForEachPoint(F f) { f(m_x, m_y); }
     QPoint ClientPoint() const;
-    void PlaceHandle();
+    void CreateHandles();
+    void PlaceHandles();
 
     std::int32_t m_x = 10;
     std::int32_t m_y = 10;

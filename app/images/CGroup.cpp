@@ -31,13 +31,13 @@ CGroup::CGroup(const QPoint &topLeft, const QPoint &bottomRight)
 {
 }
 
-CGroup::CGroup(CCanvas *canvas) : CPrimitive(canvas), m_x2(kNewGroupSide), m_y2(kNewGroupSide)
+CGroup::CGroup(CCanvas *canvas) : PlacedKind(canvas), m_x2(kNewGroupSide), m_y2(kNewGroupSide)
 {
     SetCanvas(canvas);
 }
 
 CGroup::CGroup(const CGroup &other)
-    : CPrimitive(other), m_x1(other.m_x1), m_y1(other.m_y1), m_x2(other.m_x2), m_y2(other.m_y2), m_ownsMembers(true)
+    : PlacedKind(other), m_x1(other.m_x1), m_y1(other.m_y1), m_x2(other.m_x2), m_y2(other.m_y2), m_ownsMembers(true)
 {
     m_members.reserve(other.m_members.size());
     for (const CPrimitive *member : other.m_members)
@@ -111,13 +111,11 @@ void CGroup::Serialize(CArchive &ar)
     }
 }
 
-CPrimitive *CGroup::Clone() const { return new CGroup(*this); }
-
 QString CGroup::GetTypeName() const { return QStringLiteral("Group"); }
 
 QString CGroup::GetCommandText() const
 {
-    const QPoint p = IsTracking() && HandleCount() == kHandles ? HandleImagePoint(1) : TopLeft();
+    const QPoint p = TrackedPoint(TopLeft());
     return QStringLiteral("Group: (%1,%2) %3 Objects").arg(p.x()).arg(p.y()).arg(m_members.size());
 }
 
@@ -201,13 +199,9 @@ void CGroup::GetBounds(QPoint &topLeft, QPoint &bottomRight) const
 
 void CGroup::Offset(int dx, int dy)
 {
-    m_x1 = Saturate(std::int64_t(m_x1) + dx);
-    m_x2 = Saturate(std::int64_t(m_x2) + dx);
-    m_y1 = Saturate(std::int64_t(m_y1) + dy);
-    m_y2 = Saturate(std::int64_t(m_y2) + dy);
     for (CPrimitive *member : m_members)
         member->Offset(dx, dy);
-    PlaceHandles();
+    PlacedKind::Offset(dx, dy);
 }
 
 void CGroup::Scale(double sx, double sy)
@@ -218,21 +212,15 @@ void CGroup::Scale(double sx, double sy)
     PlaceHandles();
 }
 
-void CGroup::VirtualAssign(const CPrimitive &other)
+void CGroup::TakeValues(const CGroup &other)
 {
-    const auto *group = dynamic_cast<const CGroup *>(&other);
-    if (!group) {
-        CPrimitive::VirtualAssign(other);
-        return;
-    }
-    AssignBase(other);
-    m_x1 = group->m_x1;
-    m_y1 = group->m_y1;
-    m_x2 = group->m_x2;
-    m_y2 = group->m_y2;
-    const size_t common = std::min(m_members.size(), group->m_members.size());
+    m_x1 = other.m_x1;
+    m_y1 = other.m_y1;
+    m_x2 = other.m_x2;
+    m_y2 = other.m_y2;
+    const size_t common = std::min(m_members.size(), other.m_members.size());
     for (size_t i = 0; i < common; ++i)
-        m_members[i]->VirtualAssign(*group->m_members[i]);
+        m_members[i]->VirtualAssign(*other.m_members[i]);
     PlaceHandles();
 }
 
@@ -269,15 +257,20 @@ void CGroup::PlaceHandles()
         MoveHandle(i, points[size_t(i - 1)]);
 }
 
-void CGroup::SetCanvas(CCanvas *canvas)
+void CGroup::CreateHandles()
 {
-    CPrimitive::SetCanvas(canvas);
-    for (CPrimitive *member : m_members)
-        member->SetCanvas(canvas);
+    CCanvas *canvas = GetCanvas();
     if (!canvas || HandleCount() != 0)
         return;
     for (const QPoint &point : BoxRules::Layout(canvas->ImageToClient(TopLeft()), canvas->ImageToClient(BottomRight())))
         AddHandle(point, IDC_CURSOR_MOVE, false);
+}
+
+void CGroup::SetCanvas(CCanvas *canvas)
+{
+    for (CPrimitive *member : m_members)
+        member->SetCanvas(canvas);
+    PlacedKind::SetCanvas(canvas);
 }
 
 void CGroup::SetStatusBar(QStatusBar *statusBar)
@@ -289,9 +282,7 @@ void CGroup::SetStatusBar(QStatusBar *statusBar)
 
 void CGroup::Select()
 {
-    CPrimitive::Select();
-    if (HasHandleWindows())
-        PlaceHandles();
+    PlacedKind::Select();
     Invalidate();
 }
 
@@ -407,36 +398,18 @@ void CGroup::EndTrack(int, bool moved)
 
 CPropertiesDlg *CGroup::OpenProperties(QWidget *parent)
 {
-    auto *dialog = new CPropertiesDlg(parent, this, IDD_DOT_PROPERTIES);
-    SetPropertyDialog(dialog);
-    UpdateProperties();
-    dialog->setWindowTitle(LoadString(IDS_GROUP_PROPERTIES));
-    return dialog;
+    return OpenPropertyDialog(parent, IDD_DOT_PROPERTIES, LoadString(IDS_GROUP_PROPERTIES));
 }
 
 void CGroup::UpdateProperties()
 {
-    CPropertiesDlg *dialog = GetPropertyDialog();
-    if (!dialog)
-        return;
-    if (IsTracking() && HandleCount() == kHandles) {
-        dialog->SetPosition(HandleImagePoint(1));
-        dialog->repaint();
-        return;
-    }
-    dialog->SetPosition(TopLeft());
+    ShowInDialog([this](CPropertiesDlg &dialog) { dialog.SetPosition(TrackedPoint(TopLeft())); });
 }
 
 void CGroup::ApplyProperties()
 {
-    CPropertiesDlg *dialog = GetPropertyDialog();
-    if (!dialog)
-        return;
-    Invalidate();
-    const QPoint position = dialog->GetPosition();
-    Offset(Saturate(std::int64_t(position.x()) - m_x1), Saturate(std::int64_t(position.y()) - m_y1));
-    Invalidate();
-    ShowStatus();
-    if (CCanvas *canvas = GetCanvas())
-        canvas->SetModified();
+    TakeFromDialog([this](CPropertiesDlg &dialog) {
+        const QPoint position = dialog.GetPosition();
+        Offset(Saturate(std::int64_t(position.x()) - m_x1), Saturate(std::int64_t(position.y()) - m_y1));
+    });
 }

@@ -6,12 +6,14 @@
 // the tree owns them (see SetOwnsMembers). Its nine handles all move it;
 // nothing resizes it.
 
-#include "CPrimitive.h"
+#include "PlacedKind.h"
 
 #include <vector>
 
-class CGroup : public CPrimitive {
+class CGroup : public PlacedKind<CGroup> {
     DECLARE_SERIAL(CGroup)
+    friend PrimitiveKind<CGroup>;
+    friend PlacedKind<CGroup>;
 
 public:
     static constexpr int kHandles = 9;
@@ -26,9 +28,8 @@ public:
     ~CGroup() override;
 
     void Serialize(CArchive &ar) override;
-    // Every member cloned; the copy owns them.
-    CPrimitive *Clone() const override;
     int Type() const override { return 19; }
+    // Invalidates the group too.
     void Select() override;
     void Deselect() override;
     void SetStatusBar(QStatusBar *statusBar) override;
@@ -47,12 +48,12 @@ public:
     bool IntersectsRect(const QRect &client) const override;
     // The bounds of the members.
     void GetBounds(QPoint &topLeft, QPoint &bottomRight) const override;
+    // The members move and scale; scaled, the bounds follow them.
     void Offset(int dx, int dy) override;
     void Scale(double sx, double sy) override;
     void SetCanvas(CCanvas *canvas) override;
     bool SnapPoint(QPoint &image) override;
     bool IsGroup() const override { return true; }
-    void VirtualAssign(const CPrimitive &other) override;
     // The "Dot Properties" dialog titled "Group Properties": the top-left
     // corner (during a drag handle 1's image point); a new corner moves
     // the whole group.
@@ -86,9 +87,18 @@ public:
     QPoint BottomRight() const { return {m_x2, m_y2}; }
 
 protected:
+    // Every member cloned; the copy owns them.
     CGroup(const CGroup &other);
 
 private:
+    // The bounds, and each member takes the values of the other's member at its index.
+    void TakeValues(const CGroup &other);
+    template <class F> void ForEachPoint(F f)
+    {
+        f(m_x1, m_y1);
+        f(m_x2, m_y2);
+    }
+    void CreateHandles();
     bool MembersBounds(QPoint &topLeft, QPoint &bottomRight) const;
     QRect ClientBox() const;
     void PlaceHandles();

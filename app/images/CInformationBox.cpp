@@ -81,7 +81,7 @@ CInformationBox::CInformationBox(double xRatio, double yRatio, int contents, int
     PlaceByRatios(kLineWidth, kLineHeight);
 }
 
-CInformationBox::CInformationBox(CCanvas *canvas, int kind) : CPrimitive(canvas), m_type(((kind % 3) + 3) % 3)
+CInformationBox::CInformationBox(CCanvas *canvas, int kind) : PlacedKind(canvas), m_type(((kind % 3) + 3) % 3)
 {
     m_x = (canvas->LargestX() + 1) / 2;
     m_y = (canvas->LargestY() + 1) / 2;
@@ -92,7 +92,7 @@ CInformationBox::CInformationBox(CCanvas *canvas, int kind) : CPrimitive(canvas)
     SetCanvas(canvas);
 }
 
-CInformationBox::CInformationBox(const CInformationBox &other) : CPrimitive(other)
+CInformationBox::CInformationBox(const CInformationBox &other) : PlacedKind(other)
 {
     TakeValues(other);
 }
@@ -109,6 +109,7 @@ void CInformationBox::TakeValues(const CInformationBox &other)
     m_yRatio = other.m_yRatio;
     m_contents = other.m_contents;
     m_border = other.m_border;
+    PlaceHandles();
 }
 
 void CInformationBox::Serialize(CArchive &ar)
@@ -144,8 +145,6 @@ void CInformationBox::Serialize(CArchive &ar)
     m_border.SetArchiveValue(border);
 }
 
-CPrimitive *CInformationBox::Clone() const { return new CInformationBox(*this); }
-
 bool CInformationBox::KnownType() const
 {
     return m_type >= kFormatBox && m_type <= kInfoBox;
@@ -178,59 +177,42 @@ void CInformationBox::PlaceByRatios(int width, int height)
     m_y = RoundHalfUp((height - 1) * m_yRatio);
 }
 
+QPointF CInformationBox::RatiosAt(const QPoint &place) const
+{
+    const QPoint extent = Extent();
+    return QPointF(double(place.x()) / std::max(extent.x(), 1), double(place.y()) / std::max(extent.y(), 1));
+}
+
+QPointF CInformationBox::ShownRatios() const
+{
+    return IsTracking() && HandleCount() == kHandles ? RatiosAt(HandleImagePoint(1)) : QPointF(m_xRatio, m_yRatio);
+}
+
 void CInformationBox::RatiosFromPlace()
 {
     if (m_type != kInfoBox)
         return;
-    const QPoint extent = Extent();
-    m_xRatio = double(m_x) / std::max(extent.x(), 1);
-    m_yRatio = double(m_y) / std::max(extent.y(), 1);
+    const QPointF ratios = RatiosAt(Anchor());
+    m_xRatio = ratios.x();
+    m_yRatio = ratios.y();
 }
 
 QString CInformationBox::GetCommandText() const
 {
     if (!KnownType())
         return {};
-    QPoint p = Anchor();
-    double xRatio = m_xRatio;
-    double yRatio = m_yRatio;
-    if (IsTracking() && HandleCount() == kHandles) {
-        p = HandleImagePoint(1);
-        const QPoint extent = Extent();
-        xRatio = double(p.x()) / std::max(extent.x(), 1);
-        yRatio = double(p.y()) / std::max(extent.y(), 1);
-    }
     const QString head = QStringLiteral("%1 %2 ").arg(QLatin1String(kBoxKinds[m_type].mnemonic), m_colour.GetCommandName());
-    if (m_type != kInfoBox)
+    if (m_type != kInfoBox) {
+        const QPoint p = TrackedPoint(Anchor());
         return head + QStringLiteral("%1 %2").arg(p.x()).arg(p.y());
-    return head + QStringLiteral("%1 %2  %3 %4").arg(RatioText(xRatio), RatioText(yRatio)).arg(Contents()).arg(Border());
-}
-
-void CInformationBox::Offset(int dx, int dy)
-{
-    m_x = Saturate(std::int64_t(m_x) + dx);
-    m_y = Saturate(std::int64_t(m_y) + dy);
-    RatiosFromPlace();
-    PlaceHandles();
-}
-
-void CInformationBox::Scale(double sx, double sy)
-{
-    m_x = RoundHalfUp(m_x * sx);
-    m_y = RoundHalfUp(m_y * sy);
-    RatiosFromPlace();
-    PlaceHandles();
-}
-
-void CInformationBox::VirtualAssign(const CPrimitive &other)
-{
-    const auto *box = dynamic_cast<const CInformationBox *>(&other);
-    if (!box) {
-        CPrimitive::VirtualAssign(other);
-        return;
     }
-    AssignBase(other);
-    TakeValues(*box);
+    const QPointF ratios = ShownRatios();
+    return head + QStringLiteral("%1 %2  %3 %4").arg(RatioText(ratios.x()), RatioText(ratios.y())).arg(Contents()).arg(Border());
+}
+
+void CInformationBox::PointsMoved()
+{
+    RatiosFromPlace();
     PlaceHandles();
 }
 
@@ -357,20 +339,12 @@ void CInformationBox::PlaceHandles()
         MoveHandle(i, points[size_t(i - 1)]);
 }
 
-void CInformationBox::SetCanvas(CCanvas *canvas)
+void CInformationBox::CreateHandles()
 {
-    CPrimitive::SetCanvas(canvas);
-    if (!canvas || HandleCount() != 0)
+    if (!GetCanvas() || HandleCount() != 0)
         return;
     for (const QPoint &point : HandlePoints())
         AddHandle(point, IDC_CURSOR_MOVE, false);
-}
-
-void CInformationBox::Select()
-{
-    CPrimitive::Select();
-    if (HasHandleWindows())
-        PlaceHandles();
 }
 
 void CInformationBox::Invalidate()
@@ -452,64 +426,43 @@ void CInformationBox::EndTrack(int, bool moved)
 
 CPropertiesDlg *CInformationBox::OpenProperties(QWidget *parent)
 {
-    auto *dialog =
-        new CPropertiesDlg(parent, this, m_type == kInfoBox ? IDD_INFO_BOX_PROPERTIES : IDD_DOT_PROPERTIES);
-    SetPropertyDialog(dialog);
-    UpdateProperties();
-    return dialog;
+    return OpenPropertyDialog(parent, m_type == kInfoBox ? IDD_INFO_BOX_PROPERTIES : IDD_DOT_PROPERTIES);
 }
 
 void CInformationBox::UpdateProperties()
 {
-    CPropertiesDlg *dialog = GetPropertyDialog();
-    if (!dialog)
-        return;
-    const bool dragged = IsTracking() && HandleCount() == kHandles;
-    const QPoint p = dragged ? HandleImagePoint(1) : Anchor();
-    if (m_type != kInfoBox) {
-        dialog->SetPosition(p);
-    } else {
-        double xRatio = m_xRatio;
-        double yRatio = m_yRatio;
-        if (dragged) {
-            const QPoint extent = Extent();
-            xRatio = double(p.x()) / std::max(extent.x(), 1);
-            yRatio = double(p.y()) / std::max(extent.y(), 1);
+    ShowInDialog([this](CPropertiesDlg &dialog) {
+        if (m_type != kInfoBox) {
+            dialog.SetPosition(TrackedPoint(Anchor()));
+            return;
         }
-        dialog->SetRatios(xRatio, yRatio);
-        dialog->SetInfo(Contents());
-        dialog->SetStyle(Border());
-    }
-    if (dragged)
-        dialog->repaint();
+        const QPointF ratios = ShownRatios();
+        dialog.SetRatios(ratios.x(), ratios.y());
+        dialog.SetInfo(Contents());
+        dialog.SetStyle(Border());
+    });
 }
 
 void CInformationBox::ApplyProperties()
 {
-    CPropertiesDlg *dialog = GetPropertyDialog();
-    if (!dialog)
-        return;
-    Invalidate();
-    if (m_type != kInfoBox) {
-        const QPoint p = dialog->GetPosition();
-        m_x = p.x();
-        m_y = p.y();
-    } else {
-        m_contents.SetIndex(dialog->GetInfo());
-        m_border.SetIndex(dialog->GetStyle());
-        double xRatio = 0;
-        double yRatio = 0;
-        dialog->GetRatios(xRatio, yRatio);
-        const double limit = kLineValueLimit;
-        m_xRatio = std::clamp(xRatio, -limit, limit);
-        m_yRatio = std::clamp(yRatio, -limit, limit);
-        const QPoint extent = Extent();
-        m_x = RoundHalfUp(extent.x() * m_xRatio);
-        m_y = RoundHalfUp(extent.y() * m_yRatio);
-    }
-    PlaceHandles();
-    Invalidate();
-    ShowStatus();
-    if (CCanvas *canvas = GetCanvas())
-        canvas->SetModified();
+    TakeFromDialog([this](CPropertiesDlg &dialog) {
+        if (m_type != kInfoBox) {
+            const QPoint p = dialog.GetPosition();
+            m_x = p.x();
+            m_y = p.y();
+        } else {
+            m_contents.SetIndex(dialog.GetInfo());
+            m_border.SetIndex(dialog.GetStyle());
+            double xRatio = 0;
+            double yRatio = 0;
+            dialog.GetRatios(xRatio, yRatio);
+            const double limit = kLineValueLimit;
+            m_xRatio = std::clamp(xRatio, -limit, limit);
+            m_yRatio = std::clamp(yRatio, -limit, limit);
+            const QPoint extent = Extent();
+            m_x = RoundHalfUp(extent.x() * m_xRatio);
+            m_y = RoundHalfUp(extent.y() * m_yRatio);
+        }
+        PlaceHandles();
+    });
 }

@@ -38,7 +38,7 @@ CLine::CLine(int x1, int y1, int x2, int y2, int colour) : m_x1(x1), m_y1(y1), m
     m_colour.SetIndex(colour);
 }
 
-CLine::CLine(CCanvas *canvas) : CPrimitive(canvas)
+CLine::CLine(CCanvas *canvas) : PlacedKind(canvas)
 {
     const int cx = (canvas->LargestX() + 1) / 2;
     const int cy = (canvas->LargestY() + 1) / 2;
@@ -49,7 +49,7 @@ CLine::CLine(CCanvas *canvas) : CPrimitive(canvas)
     CreateHandles();
 }
 
-CLine::CLine(const CLine &other) : CPrimitive(other)
+CLine::CLine(const CLine &other) : PlacedKind(other)
 {
     TakeValues(other);
 }
@@ -63,6 +63,7 @@ void CLine::TakeValues(const CLine &other)
     m_x2 = other.m_x2;
     m_y2 = other.m_y2;
     m_colour = other.m_colour;
+    PlaceHandles();
 }
 
 void CLine::Serialize(CArchive &ar)
@@ -77,8 +78,6 @@ void CLine::Serialize(CArchive &ar)
     if (ar.IsLoading())
         m_colour.SetArchiveValue(colour); // out of range: the colour stays
 }
-
-CPrimitive *CLine::Clone() const { return new CLine(*this); }
 
 QString CLine::GetCommandText() const
 {
@@ -97,36 +96,6 @@ void CLine::GetBounds(QPoint &topLeft, QPoint &bottomRight) const
 {
     topLeft = QPoint(std::min(m_x1, m_x2), std::min(m_y1, m_y2));
     bottomRight = QPoint(std::max(m_x1, m_x2), std::max(m_y1, m_y2));
-}
-
-void CLine::Offset(int dx, int dy)
-{
-    m_x1 = Saturate(std::int64_t(m_x1) + dx);
-    m_x2 = Saturate(std::int64_t(m_x2) + dx);
-    m_y1 = Saturate(std::int64_t(m_y1) + dy);
-    m_y2 = Saturate(std::int64_t(m_y2) + dy);
-    LayoutHandles(true);
-}
-
-void CLine::Scale(double sx, double sy)
-{
-    m_x1 = RoundHalfUp(m_x1 * sx);
-    m_x2 = RoundHalfUp(m_x2 * sx);
-    m_y1 = RoundHalfUp(m_y1 * sy);
-    m_y2 = RoundHalfUp(m_y2 * sy);
-    LayoutHandles(true);
-}
-
-void CLine::VirtualAssign(const CPrimitive &other)
-{
-    const auto *line = dynamic_cast<const CLine *>(&other);
-    if (!line) {
-        CPrimitive::VirtualAssign(other);
-        return;
-    }
-    AssignBase(other);
-    TakeValues(*line);
-    LayoutHandles(true);
 }
 
 void CLine::SetFromCommand(CCommandReader &reader)
@@ -159,29 +128,14 @@ void CLine::CreateHandles()
     AddHandle(IntegerMidpoint(p, q), IDC_CURSOR_MOVE, false);
 }
 
-void CLine::LayoutHandles(bool imageMidpoint)
+void CLine::PlaceHandles()
 {
     CCanvas *canvas = GetCanvas();
     if (!canvas || HandleCount() != 3)
         return;
-    const QPoint p = canvas->ImageToClient(P1());
-    const QPoint q = canvas->ImageToClient(P2());
-    MoveHandle(1, p);
-    MoveHandle(2, q);
-    MoveHandle(3, imageMidpoint ? canvas->ImageToClient(ImageMidpoint()) : IntegerMidpoint(p, q));
-}
-
-void CLine::SetCanvas(CCanvas *canvas)
-{
-    CPrimitive::SetCanvas(canvas);
-    CreateHandles();
-}
-
-void CLine::Select()
-{
-    CPrimitive::Select();
-    if (HasHandleWindows())
-        LayoutHandles(true);
+    MoveHandle(1, canvas->ImageToClient(P1()));
+    MoveHandle(2, canvas->ImageToClient(P2()));
+    MoveHandle(3, canvas->ImageToClient(ImageMidpoint()));
 }
 
 QPolygon CLine::GetHitPolygon() const
@@ -240,7 +194,7 @@ void CLine::Draw(QPainter &painter, const QRect &update)
         return;
     DrawLinePixels(painter, canvas->ImageToClient(P1()), canvas->ImageToClient(P2()), m_colour.GetScreenColour());
     if (IsSelected())
-        LayoutHandles(true);
+        PlaceHandles();
 }
 
 bool CLine::SnapPoint(QPoint &image)
@@ -349,7 +303,7 @@ void CLine::EndTrack(int index, bool moved)
     ClearTracking();
     canvas->ClearDragFeedback();
     canvas->SetModified();
-    LayoutHandles(true);
+    PlaceHandles();
     Invalidate();
     ShowStatus();
 }
@@ -358,42 +312,27 @@ void CLine::EndTrack(int index, bool moved)
 
 CPropertiesDlg *CLine::OpenProperties(QWidget *parent)
 {
-    auto *dialog = new CPropertiesDlg(parent, this, IDD_LINE_PROPERTIES);
-    SetPropertyDialog(dialog);
-    UpdateProperties();
-    return dialog;
+    return OpenPropertyDialog(parent, IDD_LINE_PROPERTIES);
 }
 
 void CLine::UpdateProperties()
 {
-    CPropertiesDlg *dialog = GetPropertyDialog();
-    if (!dialog)
-        return;
-    if (IsTracking() && HandleCount() == 3) {
-        dialog->SetPoint(0, HandleImagePoint(1));
-        dialog->SetPoint(1, HandleImagePoint(2));
-        dialog->repaint();
-        return;
-    }
-    dialog->SetPoint(0, P1());
-    dialog->SetPoint(1, P2());
+    const bool dragged = IsTracking() && HandleCount() == 3;
+    ShowInDialog([this, dragged](CPropertiesDlg &dialog) {
+        dialog.SetPoint(0, dragged ? HandleImagePoint(1) : P1());
+        dialog.SetPoint(1, dragged ? HandleImagePoint(2) : P2());
+    });
 }
 
 void CLine::ApplyProperties()
 {
-    CPropertiesDlg *dialog = GetPropertyDialog();
-    if (!dialog)
-        return;
-    Invalidate();
-    const QPoint p1 = dialog->GetPoint(0);
-    const QPoint p2 = dialog->GetPoint(1);
-    m_x1 = p1.x();
-    m_y1 = p1.y();
-    m_x2 = p2.x();
-    m_y2 = p2.y();
-    LayoutHandles(true);
-    Invalidate();
-    ShowStatus();
-    if (CCanvas *canvas = GetCanvas())
-        canvas->SetModified();
+    TakeFromDialog([this](CPropertiesDlg &dialog) {
+        const QPoint p1 = dialog.GetPoint(0);
+        const QPoint p2 = dialog.GetPoint(1);
+        m_x1 = p1.x();
+        m_y1 = p1.y();
+        m_x2 = p2.x();
+        m_y2 = p2.y();
+        PlaceHandles();
+    });
 }

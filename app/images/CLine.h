@@ -3,15 +3,17 @@
 // "LINE" line of the image language. On a canvas it has three handles:
 // one on each end and one at the middle that moves the whole line.
 
-#include "CPrimitive.h"
+#include "PlacedKind.h"
 
 #include "CNamedColour.h"
 
 #include <QPolygon>
 #include <QRegion>
 
-class CLine : public CPrimitive {
+class CLine : public PlacedKind<CLine> {
     DECLARE_SERIAL(CLine)
+    friend PrimitiveKind<CLine>;
+    friend PlacedKind<CLine>;
 
 public:
     // (10, 10)-(50, 50), White.
@@ -23,53 +25,53 @@ public:
     ~CLine() override;
 
     void Serialize(CArchive &ar) override;
-    CPrimitive *Clone() const override;
     int Type() const override { return 2; }
-    void Select() override;
-    void Draw(QPainter &painter, const QRect &update) override;
-    void Invalidate() override;
-    bool BeginTrack(int index) override;
-    bool Track(int index, QPoint &point, bool test) override;
-    void EndTrack(int index, bool moved) override;
+    QString GetTypeName() const override;
     // "LINE Red 0 0 639 479"; while dragged, the handles' image points.
     QString GetCommandText() const override;
+    // colour name, x1, y1, x2, y2
+    void SetFromCommand(CCommandReader &reader) override;
+    QPoint P1() const { return {m_x1, m_y1}; }
+    QPoint P2() const { return {m_x2, m_y2}; }
     bool HasColour() const override { return true; }
     int GetColour() const override { return m_colour.GetIndex(); }
     void SetColour(int index) override { m_colour.SetIndex(index); }
-    QString GetTypeName() const override;
-    // Inside the band 10 image pixels wide along the line.
+
+    // --- On the canvas: a band 10 image pixels wide along the line -------------------------
+    // The band's corners in client pixels; none for a line shorter than a pixel.
+    QPolygon GetHitPolygon() const;
+    void Draw(QPainter &painter, const QRect &update) override;
+    void Invalidate() override;
     bool HitTest(const QPoint &client) const override;
     bool IntersectsRect(const QRect &client) const override;
     void GetBounds(QPoint &topLeft, QPoint &bottomRight) const override;
-    void Offset(int dx, int dy) override;
-    void Scale(double sx, double sy) override;
-    void SetCanvas(CCanvas *canvas) override;
     // The ends, then the middle.
     bool SnapPoint(QPoint &image) override;
-    void VirtualAssign(const CPrimitive &other) override;
+    bool BeginTrack(int index) override;
+    bool Track(int index, QPoint &point, bool test) override;
+    void EndTrack(int index, bool moved) override;
+
     // The "Line Properties" dialog: points 0 and 1 are the ends (during a
     // drag the handles' image points).
     CPropertiesDlg *OpenProperties(QWidget *parent) override;
     void UpdateProperties() override;
     void ApplyProperties() override;
-    // colour name, x1, y1, x2, y2
-    void SetFromCommand(CCommandReader &reader) override;
-
-    QPoint P1() const { return {m_x1, m_y1}; }
-    QPoint P2() const { return {m_x2, m_y2}; }
-    // The band's corners in client pixels; none for a line shorter than a pixel.
-    QPolygon GetHitPolygon() const;
 
 protected:
     CLine(const CLine &other);
 
 private:
     void TakeValues(const CLine &other);
+    template <class F> void ForEachPoint(F f)
+    {
+        f(m_x1, m_y1);
+        f(m_x2, m_y2);
+    }
+    // The middle handle is made at the client points' middle and placed at
+    // the image middle's client point.
     void CreateHandles();
     QPoint ImageMidpoint() const;
-    // The handles at the line's client points; the middle one at the
-    // client midpoint, or at the image midpoint's client point.
-    void LayoutHandles(bool imageMidpoint);
+    void PlaceHandles();
     QRegion Band() const;
     // The band and both end pixels: what a repaint of the line covers.
     QRegion Covered() const;

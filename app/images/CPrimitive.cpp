@@ -6,7 +6,6 @@
 #include "CGenerator.h"
 #include "CPrimitiveHandle.h"
 #include "CProgressDlg.h"
-#include "CPropertiesDlg.h"
 #include "CanvasLinks.h"
 #include "Prompts.h"
 #include "ResourceIds.h"
@@ -58,8 +57,7 @@ CPrimitive::CPrimitive(const CPrimitive &other)
 CPrimitive::~CPrimitive()
 {
     m_handles.clear();
-    if (CPropertiesDlg *dialog = m_propertyDialog)
-        dialog->PrimitiveGone();
+    ReleasePropertyDialog();
 }
 
 void CPrimitive::Transfer(CArchive &ar, std::int32_t &value)
@@ -131,8 +129,6 @@ bool CPrimitive::InsertPrimitive()
     return m_listPane && m_listPane->InsertPrimitive(*this);
 }
 
-CPropertiesDlg *CPrimitive::GetPropertyDialog() const { return m_propertyDialog; }
-void CPrimitive::SetPropertyDialog(CPropertiesDlg *dialog) { m_propertyDialog = dialog; }
 void CPrimitive::SetFromCommand(CCommandReader &) {}
 QStringList CPrimitive::NamesInLine() const { return {}; }
 QStringList CPrimitive::WordsInLine() const { return {}; }
@@ -298,6 +294,11 @@ QPoint CPrimitive::HandleImagePoint(int index) const
     return m_canvas ? m_canvas->ClientToImage(HandlePoint(index)) : HandlePoint(index);
 }
 
+QPoint CPrimitive::TrackedPoint(const QPoint &place) const
+{
+    return m_tracking && !m_handles.empty() ? HandleImagePoint(1) : place;
+}
+
 void CPrimitive::KeepHandleStarts()
 {
     m_handleStarts.clear();
@@ -424,6 +425,18 @@ int CPrimitive::NextLineSize(CCommandReader &reader)
     int value = 0;
     reader.NextInt(value);
     return std::clamp(value, 2 - kLineValueLimit, kLineValueLimit);
+}
+
+void CPrimitive::OffsetPoint(std::int32_t &x, std::int32_t &y, int dx, int dy)
+{
+    x = Saturate(std::int64_t(x) + dx);
+    y = Saturate(std::int64_t(y) + dy);
+}
+
+void CPrimitive::ScalePoint(std::int32_t &x, std::int32_t &y, double sx, double sy)
+{
+    x = RoundHalfUp(x * sx);
+    y = RoundHalfUp(y * sy);
 }
 
 int CPrimitive::Saturate(std::int64_t value)

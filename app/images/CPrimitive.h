@@ -206,7 +206,8 @@ public:
     TreeItemId GetInsertAfter() const { return m_insertAfter; }
     void SetInsertAfter(TreeItemId item) { m_insertAfter = item; }
 
-    // The open property dialog, which the primitive's end closes.
+    // The open property dialog, which the primitive's end closes
+    // (CPrimitiveProperties.cpp holds what concerns the dialog).
     CPropertiesDlg *GetPropertyDialog() const;
     void SetPropertyDialog(CPropertiesDlg *dialog);
 
@@ -221,6 +222,10 @@ protected:
 
     // Both archive directions of an int32 field.
     static void Transfer(CArchive &ar, std::int32_t &value);
+    // An image point moved, or scaled with each coordinate rounded half
+    // up, kept within the int range.
+    static void OffsetPoint(std::int32_t &x, std::int32_t &y, int dx, int dy);
+    static void ScalePoint(std::int32_t &x, std::int32_t &y, double sx, double sy);
 
     // A new handle at a client point; cursor a system cursor id (the
     // 0x7F.. numbers) or, with system false, a program cursor resource.
@@ -231,6 +236,8 @@ protected:
     bool HasHandleWindows() const;
     // The image point of handle index's client point.
     QPoint HandleImagePoint(int index) const;
+    // Handle 1's image point while a drag runs, else place.
+    QPoint TrackedPoint(const QPoint &place) const;
     void SetTracking(bool tracking) { m_tracking = tracking; }
     // Where every handle stands as a drag that moves the whole begins, and
     // every other handle following handle index's way from its start.
@@ -244,7 +251,21 @@ protected:
     bool BeginWholeMove(int handles, const std::function<void()> &place, const std::function<void()> &outline);
     void TrackWholeMove(int index, const std::function<void()> &outline);
 
+    // --- The property dialog (CPrimitiveProperties.cpp) --------------------------------
+    // The dialog of template templateId (titled title, when one is given)
+    // for the primitive, filled, its child window of parent.
+    CPropertiesDlg *OpenPropertyDialog(QWidget *parent, int templateId, const QString &title = QString());
+    // The primitive's values into its open dialog; during a drag the dialog
+    // repaints at once.
+    void ShowInDialog(const std::function<void(CPropertiesDlg &)> &show);
+    // The open dialog's values into the primitive, repainted before and
+    // after, its line shown and the canvas told of the change.
+    void TakeFromDialog(const std::function<void(CPropertiesDlg &)> &take);
+
 private:
+    // The primitive is going: its open dialog goes without applying.
+    void ReleasePropertyDialog();
+
     std::vector<QPoint> m_handleStarts;
     bool m_snapped = false;
     QPointer<CCanvas> m_canvas;

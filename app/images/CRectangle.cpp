@@ -40,7 +40,7 @@ CRectangle::CRectangle(bool oval, int x1, int y1, int x2, int y2, int colour, in
 
 CRectangle::CRectangle(CCanvas *canvas) : CRectangle(false, canvas) {}
 
-CRectangle::CRectangle(bool oval, CCanvas *canvas) : CPrimitive(canvas), m_oval(oval ? 1 : 0)
+CRectangle::CRectangle(bool oval, CCanvas *canvas) : PlacedKind(canvas), m_oval(oval ? 1 : 0)
 {
     const int cx = (canvas->LargestX() + 1) / 2;
     const int cy = (canvas->LargestY() + 1) / 2;
@@ -51,7 +51,7 @@ CRectangle::CRectangle(bool oval, CCanvas *canvas) : CPrimitive(canvas), m_oval(
     CreateHandles();
 }
 
-CRectangle::CRectangle(const CRectangle &other) : CPrimitive(other), m_oval(other.m_oval)
+CRectangle::CRectangle(const CRectangle &other) : PlacedKind(other), m_oval(other.m_oval)
 {
     TakeValues(other);
 }
@@ -66,6 +66,7 @@ void CRectangle::TakeValues(const CRectangle &other)
     m_y2 = other.m_y2;
     m_colour = other.m_colour;
     m_pattern = other.m_pattern;
+    PlaceHandles();
 }
 
 void CRectangle::Serialize(CArchive &ar)
@@ -87,8 +88,6 @@ void CRectangle::Serialize(CArchive &ar)
         m_pattern.SetArchiveValue(pattern);
     }
 }
-
-CPrimitive *CRectangle::Clone() const { return new CRectangle(*this); }
 
 int CRectangle::Type() const { return IsOval() ? 5 : 4; }
 
@@ -139,36 +138,6 @@ void CRectangle::SetCorners(const QPoint &topLeft, const QPoint &bottomRight)
     PlaceHandles();
 }
 
-void CRectangle::Offset(int dx, int dy)
-{
-    m_x1 = Saturate(std::int64_t(m_x1) + dx);
-    m_x2 = Saturate(std::int64_t(m_x2) + dx);
-    m_y1 = Saturate(std::int64_t(m_y1) + dy);
-    m_y2 = Saturate(std::int64_t(m_y2) + dy);
-    PlaceHandles();
-}
-
-void CRectangle::Scale(double sx, double sy)
-{
-    m_x1 = RoundHalfUp(m_x1 * sx);
-    m_x2 = RoundHalfUp(m_x2 * sx);
-    m_y1 = RoundHalfUp(m_y1 * sy);
-    m_y2 = RoundHalfUp(m_y2 * sy);
-    PlaceHandles();
-}
-
-void CRectangle::VirtualAssign(const CPrimitive &other)
-{
-    const auto *box = dynamic_cast<const CRectangle *>(&other);
-    if (!box) {
-        CPrimitive::VirtualAssign(other);
-        return;
-    }
-    AssignBase(other);
-    TakeValues(*box);
-    PlaceHandles();
-}
-
 void CRectangle::SetFromCommand(CCommandReader &reader)
 {
     QString name;
@@ -214,19 +183,6 @@ void CRectangle::CreateHandles()
     ComputePoints();
     for (int i = 1; i <= kHandles; ++i)
         AddHandle(m_points[size_t(i - 1)], BoxRules::Look(i).cursor, BoxRules::Look(i).system);
-}
-
-void CRectangle::SetCanvas(CCanvas *canvas)
-{
-    CPrimitive::SetCanvas(canvas);
-    CreateHandles();
-}
-
-void CRectangle::Select()
-{
-    CPrimitive::Select();
-    if (HasHandleWindows())
-        PlaceHandles();
 }
 
 QRect CRectangle::ClientBox() const
@@ -438,45 +394,35 @@ void CRectangle::EndTrack(int index, bool moved)
 
 CPropertiesDlg *CRectangle::OpenProperties(QWidget *parent)
 {
-    auto *dialog = new CPropertiesDlg(parent, this, IDD_RECTANGLE_PROPERTIES);
-    if (IsOval())
-        dialog->setWindowTitle(LoadString(IDS_OVAL_PROPERTIES));
-    SetPropertyDialog(dialog);
-    UpdateProperties();
-    return dialog;
+    return OpenPropertyDialog(parent, IDD_RECTANGLE_PROPERTIES, IsOval() ? LoadString(IDS_OVAL_PROPERTIES) : QString());
+}
+
+void CRectangle::ShowBox(CPropertiesDlg &dialog) const
+{
+    if (IsTracking() && HandleCount() == kHandles) {
+        const Geometry drag = GetTrackGeometry();
+        dialog.SetPosition({drag.x, drag.y});
+        dialog.SetSize({drag.w, drag.h});
+        return;
+    }
+    dialog.SetPosition(TopLeft());
+    dialog.SetSize({Saturate(std::int64_t(m_x2) - m_x1 + 1), Saturate(std::int64_t(m_y2) - m_y1 + 1)});
+}
+
+void CRectangle::TakeBox(CPropertiesDlg &dialog)
+{
+    const QPoint position = dialog.GetPosition();
+    const QSize size = dialog.GetSize();
+    SetCorners(position, QPoint(Saturate(std::int64_t(position.x()) + size.width() - 1),
+                                Saturate(std::int64_t(position.y()) + size.height() - 1)));
 }
 
 void CRectangle::UpdateProperties()
 {
-    CPropertiesDlg *dialog = GetPropertyDialog();
-    if (!dialog)
-        return;
-    if (IsTracking() && HandleCount() == kHandles) {
-        const Geometry drag = GetTrackGeometry();
-        dialog->SetPosition({drag.x, drag.y});
-        dialog->SetSize({drag.w, drag.h});
-        dialog->repaint();
-        return;
-    }
-    dialog->SetPosition(TopLeft());
-    dialog->SetSize({Saturate(std::int64_t(m_x2) - m_x1 + 1), Saturate(std::int64_t(m_y2) - m_y1 + 1)});
+    ShowInDialog([this](CPropertiesDlg &dialog) { ShowBox(dialog); });
 }
 
 void CRectangle::ApplyProperties()
 {
-    CPropertiesDlg *dialog = GetPropertyDialog();
-    if (!dialog)
-        return;
-    Invalidate();
-    const QPoint position = dialog->GetPosition();
-    const QSize size = dialog->GetSize();
-    m_x1 = position.x();
-    m_y1 = position.y();
-    m_x2 = Saturate(std::int64_t(m_x1) + size.width() - 1);
-    m_y2 = Saturate(std::int64_t(m_y1) + size.height() - 1);
-    PlaceHandles();
-    Invalidate();
-    ShowStatus();
-    if (CCanvas *canvas = GetCanvas())
-        canvas->SetModified();
+    TakeFromDialog([this](CPropertiesDlg &dialog) { TakeBox(dialog); });
 }

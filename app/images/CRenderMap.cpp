@@ -23,7 +23,7 @@ CRenderMap::CRenderMap(int x, int y, const QString &name, int w, int h) : m_x(x)
 {
 }
 
-CRenderMap::CRenderMap(const CRenderMap &other) : CPrimitive(other)
+CRenderMap::CRenderMap(const CRenderMap &other) : PlacedKind(other)
 {
     TakeValues(other);
 }
@@ -37,6 +37,7 @@ void CRenderMap::TakeValues(const CRenderMap &other)
     m_name = other.m_name;
     m_w = other.m_w;
     m_h = other.m_h;
+    PlaceHandles();
 }
 
 void CRenderMap::Serialize(CArchive &ar)
@@ -52,42 +53,18 @@ void CRenderMap::Serialize(CArchive &ar)
     Transfer(ar, m_h);
 }
 
-CPrimitive *CRenderMap::Clone() const { return new CRenderMap(*this); }
-
 QString CRenderMap::GetTypeName() const { return QStringLiteral("Render Map"); }
 
 QString CRenderMap::GetCommandText() const
 {
-    const QPoint p = IsTracking() && HandleCount() == kHandles ? HandleImagePoint(1) : Position();
+    const QPoint p = TrackedPoint(Position());
     return QStringLiteral("RMAP %1 %2 ").arg(p.x()).arg(p.y()) + m_name;
-}
-
-void CRenderMap::Offset(int dx, int dy)
-{
-    m_x = Saturate(std::int64_t(m_x) + dx);
-    m_y = Saturate(std::int64_t(m_y) + dy);
-    PlaceHandles();
 }
 
 void CRenderMap::Scale(double sx, double sy)
 {
-    m_x = RoundHalfUp(m_x * sx);
-    m_w = RoundHalfUp(m_w * sx);
-    m_y = RoundHalfUp(m_y * sy);
-    m_h = RoundHalfUp(m_h * sy);
-    PlaceHandles();
-}
-
-void CRenderMap::VirtualAssign(const CPrimitive &other)
-{
-    const auto *map = dynamic_cast<const CRenderMap *>(&other);
-    if (!map) {
-        CPrimitive::VirtualAssign(other);
-        return;
-    }
-    AssignBase(other);
-    TakeValues(*map);
-    PlaceHandles();
+    ScalePoint(m_w, m_h, sx, sy);
+    PlacedKind::Scale(sx, sy);
 }
 
 // --- Geometry ---------------------------------------------------------------------------
@@ -183,20 +160,12 @@ void CRenderMap::PlaceHandles()
         MoveHandle(i, points[size_t(i - 1)]);
 }
 
-void CRenderMap::SetCanvas(CCanvas *canvas)
+void CRenderMap::CreateHandles()
 {
-    CPrimitive::SetCanvas(canvas);
-    if (!canvas || HandleCount() != 0)
+    if (!GetCanvas() || HandleCount() != 0)
         return;
     for (const QPoint &point : HandlePoints())
         AddHandle(point, IDC_CURSOR_MOVE, false);
-}
-
-void CRenderMap::Select()
-{
-    CPrimitive::Select();
-    if (HasHandleWindows())
-        PlaceHandles();
 }
 
 void CRenderMap::Invalidate()

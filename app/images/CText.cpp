@@ -27,7 +27,7 @@ CText::CText(int x, int y, const QString &text, int colour, int font) : m_x(x), 
     m_font.SetIndex(font);
 }
 
-CText::CText(CCanvas *canvas) : CPrimitive(canvas), m_text(QStringLiteral("Text"))
+CText::CText(CCanvas *canvas) : PlacedKind(canvas), m_text(QStringLiteral("Text"))
 {
     const QSize cell = m_font.GetCellSize();
     m_x = (canvas->LargestX() + 1) / 2 - cell.width() / 2;
@@ -35,10 +35,9 @@ CText::CText(CCanvas *canvas) : CPrimitive(canvas), m_text(QStringLiteral("Text"
     SetCanvas(canvas);
 }
 
-CText::CText(const CText &other)
-    : CPrimitive(other), m_x(other.m_x), m_y(other.m_y), m_colour(other.m_colour), m_font(other.m_font),
-      m_text(other.m_text)
+CText::CText(const CText &other) : PlacedKind(other)
 {
+    TakeValues(other);
 }
 
 CText::~CText() = default;
@@ -62,13 +61,11 @@ void CText::Serialize(CArchive &ar)
     ar >> m_text;
 }
 
-CPrimitive *CText::Clone() const { return new CText(*this); }
-
 QString CText::GetTypeName() const { return QStringLiteral("Text String"); }
 
 QString CText::GetCommandText() const
 {
-    const QPoint p = IsTracking() && HandleCount() == 1 ? HandleImagePoint(1) : Anchor();
+    const QPoint p = TrackedPoint(Anchor());
     return QStringLiteral("TEXT %1 %2 %3 %4 ").arg(m_colour.GetCommandName()).arg(p.x()).arg(p.y()).arg(m_font.GetText())
         + QLatin1Char('"') + m_text + QLatin1Char('"');
 }
@@ -79,34 +76,14 @@ void CText::SetFont(int index)
     m_font.SetIndex(index);
 }
 
-void CText::Offset(int dx, int dy)
+void CText::TakeValues(const CText &other)
 {
-    m_x = Saturate(std::int64_t(m_x) + dx);
-    m_y = Saturate(std::int64_t(m_y) + dy);
-    PlaceHandle();
-}
-
-void CText::Scale(double sx, double sy)
-{
-    m_x = RoundHalfUp(m_x * sx);
-    m_y = RoundHalfUp(m_y * sy);
-    PlaceHandle();
-}
-
-void CText::VirtualAssign(const CPrimitive &other)
-{
-    const auto *text = dynamic_cast<const CText *>(&other);
-    if (!text) {
-        CPrimitive::VirtualAssign(other);
-        return;
-    }
-    AssignBase(other);
-    m_x = text->m_x;
-    m_y = text->m_y;
-    m_colour = text->m_colour;
-    m_font = text->m_font;
-    m_text = text->m_text;
-    PlaceHandle();
+    m_x = other.m_x;
+    m_y = other.m_y;
+    m_colour = other.m_colour;
+    m_font = other.m_font;
+    m_text = other.m_text;
+    PlaceHandles();
 }
 
 void CText::SetFromCommand(CCommandReader &reader)
@@ -200,24 +177,16 @@ bool CText::SnapPoint(QPoint &image)
 
 // --- On the canvas ----------------------------------------------------------------------
 
-void CText::PlaceHandle()
+void CText::PlaceHandles()
 {
     if (GetCanvas() && HandleCount() == 1 && !IsTracking())
         MoveHandle(1, ClientAnchor());
 }
 
-void CText::SetCanvas(CCanvas *canvas)
+void CText::CreateHandles()
 {
-    CPrimitive::SetCanvas(canvas);
-    if (canvas && HandleCount() == 0)
+    if (GetCanvas() && HandleCount() == 0)
         AddHandle(ClientAnchor(), IDC_CURSOR_MOVE, false);
-}
-
-void CText::Select()
-{
-    CPrimitive::Select();
-    if (HasHandleWindows())
-        PlaceHandle();
 }
 
 void CText::Invalidate()
@@ -237,7 +206,7 @@ void CText::Draw(QPainter &painter, const QRect &update)
     if (const std::optional<QFont> font = FitTextFont(m_text, c.width - 2, c.descent + c.ascent - 1))
         DrawTextAt(painter, QPoint(p.x() + 1, p.y() - c.ascent + 2), m_text, *font, colour);
     if (IsSelected())
-        PlaceHandle();
+        PlaceHandles();
 }
 
 // --- Dragging -----------------------------------------------------------------------------
@@ -256,7 +225,7 @@ bool CText::BeginTrack(int)
     CCanvas *canvas = GetCanvas();
     if (!canvas || IsLocked() || HandleCount() != 1)
         return false;
-    PlaceHandle();
+    PlaceHandles();
     SetTracking(true);
     Invalidate();
     canvas->repaint();
@@ -290,7 +259,7 @@ void CText::EndTrack(int, bool moved)
     canvas->ClearDragFeedback();
     if (moved)
         canvas->SetModified();
-    PlaceHandle();
+    PlaceHandles();
     Invalidate();
     if (moved)
         ShowStatus();
@@ -300,39 +269,24 @@ void CText::EndTrack(int, bool moved)
 
 CPropertiesDlg *CText::OpenProperties(QWidget *parent)
 {
-    auto *dialog = new CPropertiesDlg(parent, this, IDD_TEXT_PROPERTIES);
-    SetPropertyDialog(dialog);
-    UpdateProperties();
-    return dialog;
+    return OpenPropertyDialog(parent, IDD_TEXT_PROPERTIES);
 }
 
 void CText::UpdateProperties()
 {
-    CPropertiesDlg *dialog = GetPropertyDialog();
-    if (!dialog)
-        return;
-    dialog->SetText(m_text);
-    if (IsTracking() && HandleCount() == 1) {
-        dialog->SetPosition(HandleImagePoint(1));
-        dialog->repaint();
-        return;
-    }
-    dialog->SetPosition({m_x, m_y});
+    ShowInDialog([this](CPropertiesDlg &dialog) {
+        dialog.SetText(m_text);
+        dialog.SetPosition(TrackedPoint(Anchor()));
+    });
 }
 
 void CText::ApplyProperties()
 {
-    CPropertiesDlg *dialog = GetPropertyDialog();
-    if (!dialog)
-        return;
-    Invalidate();
-    const QPoint position = dialog->GetPosition();
-    m_x = position.x();
-    m_y = position.y();
-    m_text = dialog->GetText();
-    PlaceHandle();
-    Invalidate();
-    ShowStatus();
-    if (CCanvas *canvas = GetCanvas())
-        canvas->SetModified();
+    TakeFromDialog([this](CPropertiesDlg &dialog) {
+        const QPoint position = dialog.GetPosition();
+        m_x = position.x();
+        m_y = position.y();
+        m_text = dialog.GetText();
+        PlaceHandles();
+    });
 }

@@ -5,13 +5,15 @@
 // canvas it has one handle, on the anchor, that moves it. The text is
 // 8-bit (Latin-1) everywhere it is kept or sent.
 
-#include "CPrimitive.h"
+#include "PlacedKind.h"
 
 #include "CKindValue.h"
 #include "CNamedColour.h"
 
-class CText : public CPrimitive {
+class CText : public PlacedKind<CText> {
     DECLARE_SERIAL(CText)
+    friend PrimitiveKind<CText>;
+    friend PlacedKind<CText>;
 
 public:
     // (10, 10), White, font 0 ("sys16"), no text.
@@ -23,16 +25,16 @@ public:
     ~CText() override;
 
     void Serialize(CArchive &ar) override;
-    CPrimitive *Clone() const override;
     int Type() const override { return 10; }
-    void Select() override;
-    void Draw(QPainter &painter, const QRect &update) override;
-    void Invalidate() override;
-    bool BeginTrack(int index) override;
-    bool Track(int index, QPoint &point, bool test) override;
-    void EndTrack(int index, bool moved) override;
+    QString GetTypeName() const override;
     // "TEXT White 100 50 sys16 "AB""; while dragged, the handle's image point.
     QString GetCommandText() const override;
+    // colour name, x, y, font name, the text between quotes
+    void SetFromCommand(CCommandReader &reader) override;
+    QStringList NamesInLine() const override { return {m_text}; }
+    QPoint Anchor() const { return {m_x, m_y}; }
+    QString Text() const { return m_text; }
+    void SetText(const QString &text) { m_text = text; }
     bool HasColour() const override { return true; }
     bool HasFont() const override { return true; }
     int GetColour() const override { return m_colour.GetIndex(); }
@@ -40,29 +42,26 @@ public:
     void SetColour(int index) override { m_colour.SetIndex(index); }
     // The old box is repainted first.
     void SetFont(int index) override;
-    QString GetTypeName() const override;
+
+    // --- On the canvas: the text's cells ----------------------------------------------
+    // The cells in client pixels (image pixels without a canvas).
+    QRect GetTextRect() const;
+    void Draw(QPainter &painter, const QRect &update) override;
+    void Invalidate() override;
     bool HitTest(const QPoint &client) const override;
     bool IntersectsRect(const QRect &client) const override;
     void GetBounds(QPoint &topLeft, QPoint &bottomRight) const override;
-    void Offset(int dx, int dy) override;
-    void Scale(double sx, double sy) override;
-    void SetCanvas(CCanvas *canvas) override;
+    // The cells' corners, the middles of their edges, their centre.
     bool SnapPoint(QPoint &image) override;
-    void VirtualAssign(const CPrimitive &other) override;
+    bool BeginTrack(int index) override;
+    bool Track(int index, QPoint &point, bool test) override;
+    void EndTrack(int index, bool moved) override;
+
     // The "Text Properties" dialog: X, Y and the text (during a drag the
     // handle's image point).
     CPropertiesDlg *OpenProperties(QWidget *parent) override;
     void UpdateProperties() override;
     void ApplyProperties() override;
-    // colour name, x, y, font name, the text between quotes
-    void SetFromCommand(CCommandReader &reader) override;
-    QStringList NamesInLine() const override { return {m_text}; }
-
-    QPoint Anchor() const { return {m_x, m_y}; }
-    QString Text() const { return m_text; }
-    void SetText(const QString &text) { m_text = text; }
-    // The cells of the text in client pixels (image pixels without a canvas).
-    QRect GetTextRect() const;
 
 protected:
     CText(const CText &other);
@@ -73,12 +72,15 @@ private:
         int ascent;  // above the anchor row
         int descent; // below it
     };
+    void TakeValues(const CText &other);
+    template <class F> void ForEachPoint(F f) { f(m_x, m_y); }
     ClientCells Cells() const;
     QRect TextRectAt(const QPoint &client) const;
     // The frame's pixels with the anchor at client.
     QRect FrameAt(const QPoint &client) const;
     QPoint ClientAnchor() const;
-    void PlaceHandle();
+    void CreateHandles();
+    void PlaceHandles();
     void ShowOutline();
 
     std::int32_t m_x = 10;

@@ -41,7 +41,7 @@ CTriangle::CTriangle(const QPoint &a, const QPoint &b, const QPoint &c, int colo
     m_pattern.SetIndex(pattern);
 }
 
-CTriangle::CTriangle(CCanvas *canvas) : CPrimitive(canvas)
+CTriangle::CTriangle(CCanvas *canvas) : PlacedKind(canvas)
 {
     const int cx = (canvas->LargestX() + 1) / 2;
     const int cy = (canvas->LargestY() + 1) / 2;
@@ -50,7 +50,7 @@ CTriangle::CTriangle(CCanvas *canvas) : CPrimitive(canvas)
     CreateHandles();
 }
 
-CTriangle::CTriangle(const CTriangle &other) : CPrimitive(other)
+CTriangle::CTriangle(const CTriangle &other) : PlacedKind(other)
 {
     TakeValues(other);
 }
@@ -63,6 +63,7 @@ void CTriangle::TakeValues(const CTriangle &other)
     m_colour = other.m_colour;
     m_pattern = other.m_pattern;
     m_clientCorners = other.m_clientCorners;
+    PlaceHandles();
 }
 
 QPoint CTriangle::Centroid(const QPoint &a, const QPoint &b, const QPoint &c)
@@ -98,8 +99,6 @@ void CTriangle::Serialize(CArchive &ar)
     }
 }
 
-CPrimitive *CTriangle::Clone() const { return new CTriangle(*this); }
-
 QString CTriangle::GetTypeName() const { return QStringLiteral("Triangle"); }
 
 QString CTriangle::GetCommandText() const
@@ -125,32 +124,6 @@ void CTriangle::GetBounds(QPoint &topLeft, QPoint &bottomRight) const
         topLeft = QPoint(std::min(topLeft.x(), c.x()), std::min(topLeft.y(), c.y()));
         bottomRight = QPoint(std::max(bottomRight.x(), c.x()), std::max(bottomRight.y(), c.y()));
     }
-}
-
-void CTriangle::Offset(int dx, int dy)
-{
-    for (QPoint &c : m_corners)
-        c = SaturatedPlus(c, QPoint(dx, dy));
-    PlaceHandles();
-}
-
-void CTriangle::Scale(double sx, double sy)
-{
-    for (QPoint &c : m_corners)
-        c = QPoint(RoundHalfUp(c.x() * sx), RoundHalfUp(c.y() * sy));
-    PlaceHandles();
-}
-
-void CTriangle::VirtualAssign(const CPrimitive &other)
-{
-    const auto *triangle = dynamic_cast<const CTriangle *>(&other);
-    if (!triangle) {
-        CPrimitive::VirtualAssign(other);
-        return;
-    }
-    AssignBase(other);
-    TakeValues(*triangle);
-    PlaceHandles();
 }
 
 void CTriangle::SetFromCommand(CCommandReader &reader)
@@ -226,19 +199,6 @@ void CTriangle::CreateHandles()
     AddHandle(Midpoint(c[0], c[1]), IDC_CURSOR_POINT, false);
     AddHandle(Midpoint(c[1], c[2]), IDC_CURSOR_POINT, false);
     AddHandle(Midpoint(c[0], c[2]), IDC_CURSOR_POINT, false);
-}
-
-void CTriangle::SetCanvas(CCanvas *canvas)
-{
-    CPrimitive::SetCanvas(canvas);
-    CreateHandles();
-}
-
-void CTriangle::Select()
-{
-    CPrimitive::Select();
-    if (HasHandleWindows())
-        PlaceHandles();
 }
 
 bool CTriangle::HitTest(const QPoint &client) const
@@ -419,38 +379,23 @@ void CTriangle::EndTrack(int index, bool moved)
 
 CPropertiesDlg *CTriangle::OpenProperties(QWidget *parent)
 {
-    auto *dialog = new CPropertiesDlg(parent, this, IDD_TRIANGLE_PROPERTIES);
-    SetPropertyDialog(dialog);
-    UpdateProperties();
-    return dialog;
+    return OpenPropertyDialog(parent, IDD_TRIANGLE_PROPERTIES);
 }
 
 void CTriangle::UpdateProperties()
 {
-    CPropertiesDlg *dialog = GetPropertyDialog();
-    if (!dialog)
-        return;
-    if (IsTracking() && HandleCount() == kHandles) {
+    const bool dragged = IsTracking() && HandleCount() == kHandles;
+    ShowInDialog([this, dragged](CPropertiesDlg &dialog) {
         for (int i = 0; i < 3; ++i)
-            dialog->SetPoint(i, HandleImagePoint(i + 1));
-        dialog->repaint();
-        return;
-    }
-    for (int i = 0; i < 3; ++i)
-        dialog->SetPoint(i, m_corners[size_t(i)]);
+            dialog.SetPoint(i, dragged ? HandleImagePoint(i + 1) : m_corners[size_t(i)]);
+    });
 }
 
 void CTriangle::ApplyProperties()
 {
-    CPropertiesDlg *dialog = GetPropertyDialog();
-    if (!dialog)
-        return;
-    Invalidate();
-    for (int i = 0; i < 3; ++i)
-        m_corners[size_t(i)] = dialog->GetPoint(i);
-    PlaceHandles();
-    Invalidate();
-    ShowStatus();
-    if (CCanvas *canvas = GetCanvas())
-        canvas->SetModified();
+    TakeFromDialog([this](CPropertiesDlg &dialog) {
+        for (int i = 0; i < 3; ++i)
+            m_corners[size_t(i)] = dialog.GetPoint(i);
+        PlaceHandles();
+    });
 }

@@ -1,0 +1,105 @@
+#include "WholeImagePattern.h"
+
+#include "Archive.h"
+#include "CCanvas.h"
+#include "CCommandReader.h"
+#include "CPropertiesDlg.h"
+#include "KindTable.h"
+
+#include <algorithm>
+
+WholeImagePattern::WholeImagePattern(const KindTable &kinds, int kind, int first, int second, int colour)
+    : m_kind(kind), m_first(first), m_second(second), m_kinds(kinds)
+{
+    m_colour.SetIndex(colour);
+}
+
+WholeImagePattern::WholeImagePattern(const KindTable &kinds, CCanvas *canvas, int kind, int first, int second)
+    : CPrimitive(canvas), m_kind(kind), m_first(first), m_second(second), m_kinds(kinds)
+{
+}
+
+WholeImagePattern::WholeImagePattern(const WholeImagePattern &other) : CPrimitive(other), m_kinds(other.m_kinds)
+{
+    TakeValues(other);
+}
+
+void WholeImagePattern::TakeValues(const WholeImagePattern &other)
+{
+    m_kind = other.m_kind;
+    m_first = other.m_first;
+    m_second = other.m_second;
+    m_colour = other.m_colour;
+}
+
+void WholeImagePattern::Serialize(CArchive &ar)
+{
+    CPrimitive::Serialize(ar);
+    Transfer(ar, m_kind);
+    Transfer(ar, m_first);
+    Transfer(ar, m_second);
+    std::int32_t colour = m_colour.GetArchiveValue();
+    Transfer(ar, colour);
+    if (ar.IsLoading())
+        m_colour.SetArchiveValue(colour); // out of range: the colour stays
+}
+
+bool WholeImagePattern::KnownKind() const { return m_kinds.Knows(m_kind); }
+int WholeImagePattern::Type() const { return m_kinds.Type(m_kind); }
+QString WholeImagePattern::GetTypeName() const { return m_kinds.TypeName(m_kind); }
+QString WholeImagePattern::KindProblem() const { return m_kinds.Problem(m_kind); }
+
+QString WholeImagePattern::GetCommandText() const
+{
+    if (!KnownKind())
+        return {};
+    return QStringLiteral("%1 %2 %3 %4")
+        .arg(m_kinds.Mnemonic(m_kind), m_colour.GetCommandName())
+        .arg(m_first)
+        .arg(m_second);
+}
+
+void WholeImagePattern::SetFromCommand(CCommandReader &reader)
+{
+    QString colour;
+    reader.NextToken(colour);
+    m_colour.SetByName(colour);
+    m_first = NextLineValue(reader);
+    m_second = NextLineValue(reader);
+}
+
+std::vector<int> WholeImagePattern::ClientLines(const CCanvas &canvas, const std::vector<int> &positions, bool vertical)
+{
+    const int extent = vertical ? canvas.width() : canvas.height();
+    std::vector<bool> taken(size_t(std::max(extent, 0)), false);
+    std::vector<int> lines;
+    for (int position : positions) {
+        const QPoint client = vertical ? canvas.ImageToClient(position, 0) : canvas.ImageToClient(0, position);
+        const int at = vertical ? client.x() : client.y();
+        if (at < 0 || at >= extent || taken[size_t(at)])
+            continue;
+        taken[size_t(at)] = true;
+        lines.push_back(at);
+    }
+    return lines;
+}
+
+void WholeImagePattern::Invalidate()
+{
+    if (CCanvas *canvas = GetCanvas())
+        canvas->update();
+}
+
+void WholeImagePattern::UpdateProperties()
+{
+    ShowInDialog([this](CPropertiesDlg &dialog) { dialog.SetPosition({m_first, m_second}); });
+}
+
+void WholeImagePattern::ApplyProperties()
+{
+    TakeFromDialog([this](CPropertiesDlg &dialog) {
+        const QPoint values = dialog.GetPosition();
+        m_first = values.x();
+        m_second = values.y();
+    });
+}

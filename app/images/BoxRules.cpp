@@ -1,5 +1,6 @@
 #include "BoxRules.h"
 
+#include "CPrimitive.h"
 #include "CPrimitiveHandle.h"
 #include "ResourceIds.h"
 
@@ -74,6 +75,21 @@ QPoint OffsetInBox(int index, const QPoint &extent)
     case 9: return {dx / 2, dy / 2};
     default: return {0, 0};
     }
+}
+
+std::vector<QPoint> SnapKeys(const QPoint &a, const QPoint &b)
+{
+    const int mx = CPrimitive::RoundHalfUp((double(a.x()) + b.x()) / 2.0);
+    const int my = CPrimitive::RoundHalfUp((double(a.y()) + b.y()) / 2.0);
+    return {a,
+            b,
+            QPoint(a.x(), b.y()),
+            QPoint(b.x(), a.y()),
+            QPoint(a.x(), my),
+            QPoint(b.x(), my),
+            QPoint(mx, a.y()),
+            QPoint(mx, b.y()),
+            QPoint(mx, my)};
 }
 
 } // namespace BoxRules

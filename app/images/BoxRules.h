@@ -10,6 +10,7 @@
 #include <QPoint>
 
 #include <array>
+#include <vector>
 
 namespace BoxRules {
 
@@ -39,5 +40,10 @@ void OrderCorners(QPoint &a, QPoint &b);
 // Handle index's place from the top-left corner, in a box extent (width
 // and height less one) big.
 QPoint OffsetInBox(int index, const QPoint &extent);
+
+// The image points a box with corners a and b snaps to, in the order they
+// are tried: a, b, the other two corners, the middles of the edges (left,
+// right, top, bottom) and the centre; middles rounded half up.
+std::vector<QPoint> SnapKeys(const QPoint &a, const QPoint &b);
 
 } // namespace BoxRules

@@ -31,11 +31,11 @@ void DrawStyled(QPainter &painter, const QPolygon &points, Qt::PenStyle style)
 CBlockCopy::CBlockCopy() = default;
 
 CBlockCopy::CBlockCopy(int x1, int y1, int x2, int y2, int dstX, int dstY)
-    : PrimitiveKind(x1, y1, x2, y2), m_dstX(dstX), m_dstY(dstY)
+    : PlacedKind(x1, y1, x2, y2), m_dstX(dstX), m_dstY(dstY)
 {
 }
 
-CBlockCopy::CBlockCopy(CCanvas *canvas) : PrimitiveKind(canvas)
+CBlockCopy::CBlockCopy(CCanvas *canvas) : PlacedKind(canvas)
 {
     const int cx = (canvas->LargestX() + 1) / 2;
     const int cy = (canvas->LargestY() + 1) / 2;
@@ -47,7 +47,7 @@ CBlockCopy::CBlockCopy(CCanvas *canvas) : PrimitiveKind(canvas)
     SetCanvas(canvas);
 }
 
-CBlockCopy::CBlockCopy(const CBlockCopy &other) : PrimitiveKind(other), m_dstX(other.m_dstX), m_dstY(other.m_dstY) {}
+CBlockCopy::CBlockCopy(const CBlockCopy &other) : PlacedKind(other), m_dstX(other.m_dstX), m_dstY(other.m_dstY) {}
 
 CBlockCopy::~CBlockCopy() = default;
 
@@ -92,18 +92,10 @@ QString CBlockCopy::GetCommandText() const
     return QStringLiteral("MMAP %1 %2  %3 %4  %5 %6").arg(w).arg(h).arg(x).arg(y).arg(dst.x()).arg(dst.y());
 }
 
-void CBlockCopy::Offset(int dx, int dy)
-{
-    CRectangle::Offset(dx, dy);
-    PlaceDestinationHandles();
-}
-
 void CBlockCopy::Scale(double sx, double sy)
 {
-    // The destination scales with the source; an offset leaves it.
     ScalePoint(m_dstX, m_dstY, sx, sy);
-    CRectangle::Scale(sx, sy);
-    PlaceDestinationHandles();
+    PlacedKind::Scale(sx, sy);
 }
 
 void CBlockCopy::TakeValues(const CBlockCopy &other)
@@ -201,9 +193,9 @@ void CBlockCopy::PlaceDestinationHandles()
         MoveHandle(i, points[size_t(i - kFirstDestinationHandle)]);
 }
 
-void CBlockCopy::SetCanvas(CCanvas *canvas)
+void CBlockCopy::CreateHandles()
 {
-    CRectangle::SetCanvas(canvas);
+    CCanvas *canvas = GetCanvas();
     if (!canvas || HandleCount() != kHandles)
         return;
     const QRect source = ClientBox();
@@ -212,11 +204,10 @@ void CBlockCopy::SetCanvas(CCanvas *canvas)
         AddHandle(point, IDC_CURSOR_MOVE, false);
 }
 
-void CBlockCopy::Select()
+void CBlockCopy::PlaceHandles()
 {
-    CRectangle::Select();
-    if (HasHandleWindows())
-        PlaceDestinationHandles();
+    CRectangle::PlaceHandles();
+    PlaceDestinationHandles();
 }
 
 void CBlockCopy::Invalidate()
@@ -232,10 +223,8 @@ void CBlockCopy::Invalidate()
         canvas->update(band.boundingRect());
 }
 
-void CBlockCopy::Draw(QPainter &painter, const QRect &update)
+void CBlockCopy::Paint(QPainter &painter, const QRect &)
 {
-    if (!GetCanvas() || IsTracking() || !IntersectsRect(update))
-        return;
     const QRect source = ClientBox();
     const QRect destination = DestinationBox();
     painter.save();
@@ -247,15 +236,11 @@ void CBlockCopy::Draw(QPainter &painter, const QRect &update)
     DrawStyled(painter, frame(destination), Qt::DotLine);
     DrawStyled(painter, QPolygon({source.topLeft(), destination.topLeft()}), Qt::DashDotLine);
     painter.restore();
-    if (IsSelected()) {
-        PlaceHandles();
-        PlaceDestinationHandles();
-    }
 }
 
 // --- Dragging -----------------------------------------------------------------------------
 
-void CBlockCopy::ShowOutlines()
+void CBlockCopy::ShowOutline()
 {
     CCanvas *canvas = GetCanvas();
     if (!canvas || HandleCount() != kAllHandles)
@@ -267,22 +252,16 @@ void CBlockCopy::ShowOutlines()
 
 bool CBlockCopy::BeginTrack(int index)
 {
-    CCanvas *canvas = GetCanvas();
-    if (!canvas || IsLocked() || HandleCount() != kAllHandles)
+    if (!GetCanvas() || IsLocked() || HandleCount() != kAllHandles)
         return false;
     m_trackIndex = index;
-    if (index < kFirstDestinationHandle) {
-        if (!CRectangle::BeginTrack(index))
-            return false;
-    } else {
-        PlaceHandles();
-        PlaceDestinationHandles();
-        SetTracking(true);
-        Invalidate();
-        canvas->repaint();
-    }
+    if (index >= kFirstDestinationHandle)
+        return BeginDrag(kAllHandles, [this] { KeepHandleStarts(); });
+    // The source's drag is the box's, with all three outlines.
+    if (!CRectangle::BeginTrack(index))
+        return false;
     KeepHandleStarts();
-    ShowOutlines();
+    ShowOutline();
     RepaintHandles();
     return true;
 }
@@ -305,47 +284,29 @@ bool CBlockCopy::Track(int index, QPoint &point, bool test)
         MoveHandle(kJoinHandle, QPoint((a.x() + d.x()) / 2, (a.y() + d.y()) / 2));
         ShowStatus();
     }
-    ShowOutlines();
+    ShowOutline();
     RepaintHandles();
     return true;
 }
 
 void CBlockCopy::EndTrack(int index, bool moved)
 {
-    CCanvas *canvas = GetCanvas();
-    if (!canvas)
-        return;
     if (index < kFirstDestinationHandle) {
         CRectangle::EndTrack(index, moved);
         PlaceDestinationHandles();
         Invalidate();
         return;
     }
-    if (moved) {
-        if (index == kJoinHandle) {
-            // Both boxes move as far as the handle did.
-            const QPoint delta = canvas->ClientToImage(HandlePoint(index)) - canvas->ClientToImage(HandleStart(index));
-            const QPoint d = Destination();
-            m_dstX = Saturate(std::int64_t(d.x()) + delta.x());
-            m_dstY = Saturate(std::int64_t(d.y()) + delta.y());
-            const QPoint tl = TopLeft();
-            const QPoint br = BottomRight();
-            ClearTracking();
-            SetCorners(QPoint(Saturate(std::int64_t(tl.x()) + delta.x()), Saturate(std::int64_t(tl.y()) + delta.y())),
-                       QPoint(Saturate(std::int64_t(br.x()) + delta.x()), Saturate(std::int64_t(br.y()) + delta.y())));
-        } else {
+    EndDrag(moved, [this, index](CCanvas &canvas) {
+        if (index != kJoinHandle) {
             const QPoint d = HandleImagePoint(kFirstDestinationHandle);
             m_dstX = d.x();
             m_dstY = d.y();
+            return;
         }
-    }
-    ClearTracking();
-    canvas->ClearDragFeedback();
-    if (moved)
-        canvas->SetModified();
-    PlaceHandles();
-    PlaceDestinationHandles();
-    Invalidate();
-    if (moved)
-        ShowStatus();
+        // Both boxes move as far as the handle did.
+        const QPoint delta = canvas.ClientToImage(HandlePoint(index)) - canvas.ClientToImage(HandleStart(index));
+        OffsetPoint(m_dstX, m_dstY, delta.x(), delta.y());
+        Offset(delta.x(), delta.y());
+    });
 }

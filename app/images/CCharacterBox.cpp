@@ -14,18 +14,18 @@
 
 IMPLEMENT_SERIAL(CCharacterBox, CRectangle, VERSIONABLE_SCHEMA | 1)
 
-CCharacterBox::CCharacterBox() : PrimitiveKind(0, 0, 0, 0, CNamedColour::kBlack) {}
+CCharacterBox::CCharacterBox() : PlacedKind(0, 0, 0, 0, CNamedColour::kBlack) {}
 
 CCharacterBox::CCharacterBox(int x1, int y1, int x2, int y2, int colour, int font, int code)
-    : PrimitiveKind(x1, y1, x2, y2, colour), m_code(code)
+    : PlacedKind(x1, y1, x2, y2, colour), m_code(code)
 {
     m_font.SetIndex(font);
 }
 
-CCharacterBox::CCharacterBox(CCanvas *canvas) : PrimitiveKind(canvas) {}
+CCharacterBox::CCharacterBox(CCanvas *canvas) : PlacedKind(canvas) {}
 
 CCharacterBox::CCharacterBox(const CCharacterBox &other)
-    : PrimitiveKind(other), m_font(other.m_font), m_code(other.m_code)
+    : PlacedKind(other), m_font(other.m_font), m_code(other.m_code)
 {
 }
 
@@ -100,10 +100,8 @@ void CCharacterBox::SetFromCommand(CCommandReader &reader)
     SetCorners(QPoint(x, y), QPoint(Saturate(std::int64_t(x) + w - 1), Saturate(std::int64_t(y) + h - 1)));
 }
 
-void CCharacterBox::Draw(QPainter &painter, const QRect &update)
+void CCharacterBox::Paint(QPainter &painter, const QRect &)
 {
-    if (!GetCanvas() || IsTracking() || !IntersectsRect(update))
-        return;
     const QRect box = ClientBox();
     const QColor colour = CNamedColour(GetColour()).GetScreenColour();
     DrawBoxOutline(painter, box, colour);
@@ -116,8 +114,6 @@ void CCharacterBox::Draw(QPainter &painter, const QRect &update)
                         box.top() + (height - metrics.height()) / 2);
         DrawTextAt(painter, at, label, *font, colour);
     }
-    if (IsSelected())
-        PlaceHandles();
 }
 
 // --- Properties ------------------------------------------------------------------------

@@ -9,9 +9,10 @@
 
 #include "CKindValue.h"
 
-class CCharacterBox : public PrimitiveKind<CCharacterBox, CRectangle> {
+class CCharacterBox : public PlacedKind<CCharacterBox, CRectangle> {
     DECLARE_SERIAL(CCharacterBox)
     friend PrimitiveKind<CCharacterBox, CRectangle>;
+    friend PlacedKind<CCharacterBox, CRectangle>;
 
 public:
     // No geometry yet; colour 0, font 0, code 35.
@@ -38,8 +39,6 @@ public:
     void SetPattern(int) override {}
     int GetFont() const override { return m_font.GetIndex(); }
     void SetFont(int index) override { m_font.SetIndex(index); }
-    // The box's outline with "PAGE: 65" inside.
-    void Draw(QPainter &painter, const QRect &update) override;
 
     // The "Character Box Properties" dialog: the rectangle's position and
     // size (during a drag the drag's geometry) and the character code.
@@ -52,6 +51,8 @@ protected:
 
 private:
     void TakeValues(const CCharacterBox &other);
+    // The box's outline with "PAGE: 65" inside.
+    void Paint(QPainter &painter, const QRect &update);
 
     CFontKind m_font{0};
     std::int32_t m_code = 35;

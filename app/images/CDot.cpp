@@ -82,54 +82,39 @@ void CDot::SetFromCommand(CCommandReader &reader)
 
 // --- On the canvas ----------------------------------------------------------------------
 
-QPoint CDot::ClientPoint() const
-{
-    CCanvas *canvas = GetCanvas();
-    return canvas ? canvas->ImageToClient(Position()) : Position();
-}
-
 void CDot::PlaceHandles()
 {
     if (GetCanvas() && HandleCount() == 1 && !IsTracking())
-        MoveHandle(1, ClientPoint());
+        MoveHandle(1, ToClient(Position()));
 }
 
 void CDot::CreateHandles()
 {
     if (GetCanvas() && HandleCount() == 0)
-        AddHandle(ClientPoint(), IDC_CURSOR_MOVE, false);
+        AddHandle(ToClient(Position()), IDC_CURSOR_MOVE, false);
 }
 
 bool CDot::HitTest(const QPoint &client) const
 {
-    const QPoint p = ClientPoint();
+    const QPoint p = ToClient(Position());
     return client.x() >= p.x() - kDotReach && client.x() < p.x() + kDotReach && client.y() >= p.y() - kDotReach
         && client.y() < p.y() + kDotReach;
 }
 
 bool CDot::IntersectsRect(const QRect &client) const
 {
-    return client.contains(ClientPoint());
+    return client.contains(ToClient(Position()));
 }
 
 void CDot::Invalidate()
 {
     if (CCanvas *canvas = GetCanvas())
-        canvas->update(QRect(ClientPoint() - QPoint(kDotReach, kDotReach), QSize(2 * kDotReach + 1, 2 * kDotReach + 1)));
+        canvas->update(QRect(ToClient(Position()) - QPoint(kDotReach, kDotReach), QSize(2 * kDotReach + 1, 2 * kDotReach + 1)));
 }
 
-void CDot::Draw(QPainter &painter, const QRect &update)
+void CDot::Paint(QPainter &painter, const QRect &)
 {
-    if (!GetCanvas() || IsTracking() || !IntersectsRect(update))
-        return;
-    painter.fillRect(QRect(ClientPoint(), QSize(1, 1)), m_colour.GetScreenColour());
-    if (IsSelected())
-        PlaceHandles();
-}
-
-bool CDot::SnapPoint(QPoint &image)
-{
-    return !IsTracking() && SnapToNearPoint(image, Position());
+    painter.fillRect(QRect(ToClient(Position()), QSize(1, 1)), m_colour.GetScreenColour());
 }
 
 // --- Dragging -----------------------------------------------------------------------------
@@ -150,24 +135,12 @@ bool CDot::Track(int, QPoint &, bool)
 
 void CDot::EndTrack(int, bool moved)
 {
-    CCanvas *canvas = GetCanvas();
-    if (!canvas)
-        return;
-    if (moved) {
-        QPoint p = HandleImagePoint(1);
-        if (canvas->GridSnap() || IsSnapped())
-            SnapTrackPoint(p, false, IsSnapped());
-        canvas->ClampToImage(p);
+    EndDrag(moved, [this](CCanvas &canvas) {
+        QPoint p = DropPoint(1);
+        canvas.ClampToImage(p);
         m_x = p.x();
         m_y = p.y();
-    }
-    ClearTracking();
-    if (moved)
-        canvas->SetModified();
-    PlaceHandles();
-    Invalidate();
-    if (moved)
-        ShowStatus();
+    });
 }
 
 // --- Properties ------------------------------------------------------------------------

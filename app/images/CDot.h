@@ -33,12 +33,11 @@ public:
     void SetColour(int index) override { m_colour.SetIndex(index); }
 
     // --- On the canvas: 2 client pixels left and above, 1 right and below hit it ---
-    void Draw(QPainter &painter, const QRect &update) override;
-    void Invalidate() override;
     bool HitTest(const QPoint &client) const override;
     bool IntersectsRect(const QRect &client) const override;
+    void Invalidate() override;
     void GetBounds(QPoint &topLeft, QPoint &bottomRight) const override;
-    bool SnapPoint(QPoint &image) override;
+    // The drag shows the handle alone; the end snaps and keeps the dot in the image.
     bool BeginTrack(int index) override;
     bool Track(int index, QPoint &point, bool test) override;
     void EndTrack(int index, bool moved) override;
@@ -54,9 +53,10 @@ protected:
 private:
     void TakeValues(const CDot &other);
     template <class F> void ForEachPoint(F f) { f(m_x, m_y); }
-    QPoint ClientPoint() const;
+    std::vector<QPoint> SnapKeys() const { return {Position()}; }
     void CreateHandles();
     void PlaceHandles();
+    void Paint(QPainter &painter, const QRect &update);
 
     std::int32_t m_x = 10;
     std::int32_t m_y = 10;

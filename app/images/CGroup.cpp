@@ -31,13 +31,13 @@ CGroup::CGroup(const QPoint &topLeft, const QPoint &bottomRight)
 {
 }
 
-CGroup::CGroup(CCanvas *canvas) : PlacedKind(canvas), m_x2(kNewGroupSide), m_y2(kNewGroupSide)
+CGroup::CGroup(CCanvas *canvas) : MovedWholeKind(canvas), m_x2(kNewGroupSide), m_y2(kNewGroupSide)
 {
     SetCanvas(canvas);
 }
 
 CGroup::CGroup(const CGroup &other)
-    : PlacedKind(other), m_x1(other.m_x1), m_y1(other.m_y1), m_x2(other.m_x2), m_y2(other.m_y2), m_ownsMembers(true)
+    : MovedWholeKind(other), m_x1(other.m_x1), m_y1(other.m_y1), m_x2(other.m_x2), m_y2(other.m_y2), m_ownsMembers(true)
 {
     m_members.reserve(other.m_members.size());
     for (const CPrimitive *member : other.m_members)
@@ -201,7 +201,7 @@ void CGroup::Offset(int dx, int dy)
 {
     for (CPrimitive *member : m_members)
         member->Offset(dx, dy);
-    PlacedKind::Offset(dx, dy);
+    MovedWholeKind::Offset(dx, dy);
 }
 
 void CGroup::Scale(double sx, double sy)
@@ -247,30 +247,16 @@ QRect CGroup::ClientBox() const
     return QRect(canvas->ImageToClient(TopLeft()), canvas->ImageToClient(BottomRight()));
 }
 
-void CGroup::PlaceHandles()
+std::array<QPoint, CGroup::kHandles> CGroup::HandlePoints() const
 {
-    CCanvas *canvas = GetCanvas();
-    if (!canvas || HandleCount() != kHandles || IsTracking())
-        return;
-    const auto points = BoxRules::Layout(canvas->ImageToClient(TopLeft()), canvas->ImageToClient(BottomRight()));
-    for (int i = 1; i <= kHandles; ++i)
-        MoveHandle(i, points[size_t(i - 1)]);
-}
-
-void CGroup::CreateHandles()
-{
-    CCanvas *canvas = GetCanvas();
-    if (!canvas || HandleCount() != 0)
-        return;
-    for (const QPoint &point : BoxRules::Layout(canvas->ImageToClient(TopLeft()), canvas->ImageToClient(BottomRight())))
-        AddHandle(point, IDC_CURSOR_MOVE, false);
+    return BoxRules::Layout(ToClient(TopLeft()), ToClient(BottomRight()));
 }
 
 void CGroup::SetCanvas(CCanvas *canvas)
 {
     for (CPrimitive *member : m_members)
         member->SetCanvas(canvas);
-    PlacedKind::SetCanvas(canvas);
+    MovedWholeKind::SetCanvas(canvas);
 }
 
 void CGroup::SetStatusBar(QStatusBar *statusBar)
@@ -282,7 +268,7 @@ void CGroup::SetStatusBar(QStatusBar *statusBar)
 
 void CGroup::Select()
 {
-    PlacedKind::Select();
+    MovedWholeKind::Select();
     Invalidate();
 }
 
@@ -299,22 +285,8 @@ void CGroup::Invalidate()
         canvas->update(ClientBox().adjusted(-kGroupReach, -kGroupReach, kGroupReach + 1, kGroupReach + 1));
 }
 
-bool CGroup::HitTest(const QPoint &client) const
+void CGroup::Paint(QPainter &painter, const QRect &update)
 {
-    return ClientBox().contains(client);
-}
-
-bool CGroup::IntersectsRect(const QRect &client) const
-{
-    return ClientBox().intersects(client);
-}
-
-void CGroup::Draw(QPainter &painter, const QRect &update)
-{
-    if (!GetCanvas() || IsTracking() || !IntersectsRect(update))
-        return;
-    if (IsSelected())
-        PlaceHandles();
     for (CPrimitive *member : m_members)
         member->Draw(painter, update);
     if (IsSelected()) {
@@ -335,16 +307,7 @@ bool CGroup::SnapPoint(QPoint &image)
         if ((*it)->SnapPoint(image))
             return true;
     }
-    if (IsLocked())
-        return false;
-    const int mx = RoundHalfUp((double(m_x1) + m_x2) / 2.0);
-    const int my = RoundHalfUp((double(m_y1) + m_y2) / 2.0);
-    for (const QPoint &key : {QPoint(m_x1, m_y1), QPoint(m_x2, m_y2), QPoint(m_x1, m_y2), QPoint(m_x2, m_y1),
-                              QPoint(m_x1, my), QPoint(m_x2, my), QPoint(mx, m_y1), QPoint(mx, m_y2), QPoint(mx, my)}) {
-        if (SnapToNearPoint(image, key))
-            return true;
-    }
-    return false;
+    return !IsLocked() && MovedWholeKind::SnapPoint(image);
 }
 
 // --- Dragging: every handle moves the whole group -------------------------------------------
@@ -358,40 +321,14 @@ void CGroup::ShowOutline()
     }
 }
 
-bool CGroup::BeginTrack(int)
-{
-    return BeginWholeMove(kHandles, [this] { PlaceHandles(); }, [this] { ShowOutline(); });
-}
-
-bool CGroup::Track(int index, QPoint &, bool)
-{
-    TrackWholeMove(index, [this] { ShowOutline(); });
-    return true;
-}
-
 void CGroup::EndTrack(int, bool moved)
 {
-    CCanvas *canvas = GetCanvas();
-    if (!canvas)
-        return;
-    if (moved) {
-        // The members move as far as the corner did, in image pixels.
-        const QPoint delta = canvas->ClientToImage(HandlePoint(1)) - canvas->ClientToImage(HandleStart(1));
-        for (CPrimitive *member : m_members)
-            member->Offset(delta.x(), delta.y());
-        m_x1 = Saturate(std::int64_t(m_x1) + delta.x());
-        m_y1 = Saturate(std::int64_t(m_y1) + delta.y());
-        m_x2 = Saturate(std::int64_t(m_x2) + delta.x());
-        m_y2 = Saturate(std::int64_t(m_y2) + delta.y());
+    EndDrag(moved, [this](CCanvas &canvas) {
+        // In image pixels: the members and the bounds.
+        const QPoint delta = canvas.ClientToImage(HandlePoint(1)) - canvas.ClientToImage(HandleStart(1));
+        Offset(delta.x(), delta.y());
         RecomputeBounds();
-    }
-    ClearTracking();
-    canvas->ClearDragFeedback();
-    if (moved)
-        canvas->SetModified();
-    Invalidate();
-    if (moved)
-        ShowStatus();
+    });
 }
 
 // --- Properties ------------------------------------------------------------------------

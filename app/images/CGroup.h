@@ -6,14 +6,17 @@
 // the tree owns them (see SetOwnsMembers). Its nine handles all move it;
 // nothing resizes it.
 
-#include "PlacedKind.h"
+#include "MovedWholeKind.h"
+
+#include "BoxRules.h"
 
 #include <vector>
 
-class CGroup : public PlacedKind<CGroup> {
+class CGroup : public MovedWholeKind<CGroup> {
     DECLARE_SERIAL(CGroup)
     friend PrimitiveKind<CGroup>;
     friend PlacedKind<CGroup>;
+    friend MovedWholeKind<CGroup>;
 
 public:
     static constexpr int kHandles = 9;
@@ -36,22 +39,21 @@ public:
     // Each member's send in order; false at the first that fails, or when
     // Cancel is asked after members 0, 10, 20, ...
     bool SendToGenerator(CGenerator *generator, CProgressDlg *progress, int flag) override;
-    void Draw(QPainter &painter, const QRect &update) override;
+    // Its box, and the members within.
     void Invalidate() override;
-    bool BeginTrack(int index) override;
-    bool Track(int index, QPoint &point, bool test) override;
+    // The members move as far as handle 1 did; the bounds follow them.
     void EndTrack(int index, bool moved) override;
     // "Group: (10,5) 3 Objects".
     QString GetCommandText() const override;
     QString GetTypeName() const override;
-    bool HitTest(const QPoint &client) const override;
-    bool IntersectsRect(const QRect &client) const override;
     // The bounds of the members.
     void GetBounds(QPoint &topLeft, QPoint &bottomRight) const override;
     // The members move and scale; scaled, the bounds follow them.
     void Offset(int dx, int dy) override;
     void Scale(double sx, double sy) override;
     void SetCanvas(CCanvas *canvas) override;
+    // The members' points, the last member first; then, when the group is
+    // not itself frozen, its box's corners, the middles of its edges and its centre.
     bool SnapPoint(QPoint &image) override;
     bool IsGroup() const override { return true; }
     // The "Dot Properties" dialog titled "Group Properties": the top-left
@@ -98,10 +100,13 @@ private:
         f(m_x1, m_y1);
         f(m_x2, m_y2);
     }
-    void CreateHandles();
     bool MembersBounds(QPoint &topLeft, QPoint &bottomRight) const;
     QRect ClientBox() const;
-    void PlaceHandles();
+    std::array<QPoint, kHandles> HandlePoints() const;
+    QRect HitRect() const { return ClientBox(); }
+    // The members, and a selected group's dotted box.
+    void Paint(QPainter &painter, const QRect &update);
+    std::vector<QPoint> SnapKeys() const { return BoxRules::SnapKeys(TopLeft(), BottomRight()); }
     void ShowOutline();
     void DeleteMembers();
 

@@ -81,7 +81,7 @@ CInformationBox::CInformationBox(double xRatio, double yRatio, int contents, int
     PlaceByRatios(kLineWidth, kLineHeight);
 }
 
-CInformationBox::CInformationBox(CCanvas *canvas, int kind) : PlacedKind(canvas), m_type(((kind % 3) + 3) % 3)
+CInformationBox::CInformationBox(CCanvas *canvas, int kind) : MovedWholeKind(canvas), m_type(((kind % 3) + 3) % 3)
 {
     m_x = (canvas->LargestX() + 1) / 2;
     m_y = (canvas->LargestY() + 1) / 2;
@@ -92,7 +92,7 @@ CInformationBox::CInformationBox(CCanvas *canvas, int kind) : PlacedKind(canvas)
     SetCanvas(canvas);
 }
 
-CInformationBox::CInformationBox(const CInformationBox &other) : PlacedKind(other)
+CInformationBox::CInformationBox(const CInformationBox &other) : MovedWholeKind(other)
 {
     TakeValues(other);
 }
@@ -264,12 +264,6 @@ QRect CInformationBox::ImageBox() const
                  at(std::int64_t(m_x) + h.x(), std::int64_t(m_y) + h.y()));
 }
 
-QPoint CInformationBox::ClientAnchor() const
-{
-    CCanvas *canvas = GetCanvas();
-    return canvas ? canvas->ImageToClient(Anchor()) : Anchor();
-}
-
 QRect CInformationBox::BoxAt(const QPoint &client) const
 {
     CCanvas *canvas = GetCanvas();
@@ -281,41 +275,20 @@ QRect CInformationBox::BoxAt(const QPoint &client) const
 
 QRect CInformationBox::GetBoxRect() const
 {
-    return BoxAt(ClientAnchor());
+    return BoxAt(ToClient(Anchor()));
 }
 
 void CInformationBox::GetBounds(QPoint &topLeft, QPoint &bottomRight) const
 {
-    const QRect box = GetBoxRect();
-    CCanvas *canvas = GetCanvas();
-    topLeft = canvas ? canvas->ClientToImage(box.topLeft()) : box.topLeft();
-    bottomRight = canvas ? canvas->ClientToImage(box.bottomRight()) : box.bottomRight();
+    ImageBounds(GetBoxRect(), topLeft, bottomRight);
 }
 
-bool CInformationBox::HitTest(const QPoint &client) const
+std::vector<QPoint> CInformationBox::SnapKeys() const
 {
-    return KnownType() && GetBoxRect().contains(client);
-}
-
-bool CInformationBox::IntersectsRect(const QRect &client) const
-{
-    return KnownType() && GetBoxRect().intersects(client);
-}
-
-bool CInformationBox::SnapPoint(QPoint &image)
-{
-    if (IsTracking() || !KnownType())
-        return false;
+    if (!KnownType())
+        return {};
     const QRect box = ImageBox();
-    const int mx = RoundHalfUp((double(box.left()) + box.right()) / 2.0);
-    const int my = RoundHalfUp((double(box.top()) + box.bottom()) / 2.0);
-    for (const QPoint &key : {box.topLeft(), box.bottomRight(), box.bottomLeft(), box.topRight(),
-                              QPoint(box.left(), my), QPoint(box.right(), my), QPoint(mx, box.top()),
-                              QPoint(mx, box.bottom()), QPoint(mx, my)}) {
-        if (SnapToNearPoint(image, key))
-            return true;
-    }
-    return false;
+    return BoxRules::SnapKeys(box.topLeft(), box.bottomRight());
 }
 
 // --- On the canvas ----------------------------------------------------------------------
@@ -330,33 +303,14 @@ std::array<QPoint, CInformationBox::kHandles> CInformationBox::HandlePoints() co
     return points;
 }
 
-void CInformationBox::PlaceHandles()
-{
-    if (!GetCanvas() || HandleCount() != kHandles || IsTracking())
-        return;
-    const auto points = HandlePoints();
-    for (int i = 1; i <= kHandles; ++i)
-        MoveHandle(i, points[size_t(i - 1)]);
-}
-
-void CInformationBox::CreateHandles()
-{
-    if (!GetCanvas() || HandleCount() != 0)
-        return;
-    for (const QPoint &point : HandlePoints())
-        AddHandle(point, IDC_CURSOR_MOVE, false);
-}
-
 void CInformationBox::Invalidate()
 {
     if (CCanvas *canvas = GetCanvas())
         canvas->update(GetBoxRect().adjusted(-kBoxReachBefore, -kBoxReachBefore, kBoxReachAfter, kBoxReachAfter));
 }
 
-void CInformationBox::Draw(QPainter &painter, const QRect &update)
+void CInformationBox::Paint(QPainter &painter, const QRect &)
 {
-    if (!GetCanvas() || IsTracking() || !KnownType() || !IntersectsRect(update))
-        return;
     const QRect box = GetBoxRect();
     const QColor colour = m_colour.GetScreenColour();
     const QString label = QString::fromLatin1(kBoxKinds[m_type].label);
@@ -371,13 +325,11 @@ void CInformationBox::Draw(QPainter &painter, const QRect &update)
             DrawTextAt(painter, box.topLeft() + QPoint(1, 1), label, *font, colour);
         } else {
             const QFontMetrics metrics(*font);
-            const QPoint p = ClientAnchor();
+            const QPoint p = ToClient(Anchor());
             const QPoint at(p.x() - metrics.horizontalAdvance(label) / 2 + 1, p.y() - metrics.height() / 2 + 1);
             DrawTextAt(painter, at, label, *font, colour, opaque ? std::optional<QColor>(Qt::black) : std::nullopt);
         }
     }
-    if (IsSelected())
-        PlaceHandles();
 }
 
 // --- Dragging: every handle moves the box --------------------------------------------------
@@ -390,36 +342,14 @@ void CInformationBox::ShowOutline()
     }
 }
 
-bool CInformationBox::BeginTrack(int)
-{
-    return BeginWholeMove(kHandles, [this] { PlaceHandles(); }, [this] { ShowOutline(); });
-}
-
-bool CInformationBox::Track(int index, QPoint &, bool)
-{
-    TrackWholeMove(index, [this] { ShowOutline(); });
-    return true;
-}
-
 void CInformationBox::EndTrack(int, bool moved)
 {
-    CCanvas *canvas = GetCanvas();
-    if (!canvas)
-        return;
-    if (moved) {
+    EndDrag(moved, [this](CCanvas &) {
         const QPoint p = HandleImagePoint(1);
         m_x = p.x();
         m_y = p.y();
         RatiosFromPlace();
-    }
-    ClearTracking();
-    canvas->ClearDragFeedback();
-    if (moved)
-        canvas->SetModified();
-    PlaceHandles();
-    Invalidate();
-    if (moved)
-        ShowStatus();
+    });
 }
 
 // --- Properties ------------------------------------------------------------------------

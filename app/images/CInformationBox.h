@@ -5,7 +5,7 @@
 // and whose place is given as fractions of the image's size. The editor
 // shows a labelled box of the generator's size. All nine handles move it.
 
-#include "PlacedKind.h"
+#include "MovedWholeKind.h"
 
 #include "CKindValue.h"
 #include "CNamedColour.h"
@@ -14,10 +14,11 @@
 
 #include <array>
 
-class CInformationBox : public PlacedKind<CInformationBox> {
+class CInformationBox : public MovedWholeKind<CInformationBox> {
     DECLARE_SERIAL(CInformationBox)
     friend PrimitiveKind<CInformationBox>;
     friend PlacedKind<CInformationBox>;
+    friend MovedWholeKind<CInformationBox>;
 
 public:
     enum Kind { kFormatBox = 0, kStepBox = 1, kInfoBox = 2 };
@@ -58,8 +59,8 @@ public:
     int GetColour() const override { return m_colour.GetIndex(); }
     void SetColour(int index) override { m_colour.SetIndex(index); }
 
-    // --- On the canvas: the labelled box; offset and scale move an information
-    // box's ratios with its place ------------------------------------------------------
+    // --- On the canvas: the labelled box, which clicks hit (an unknown type has
+    // none); offset and scale move an information box's ratios with its place ----------
     // The box's half width and height by type and contents (a format box's
     // whole size); zero for an unknown type.
     QPoint HalfSize() const;
@@ -67,14 +68,9 @@ public:
     QRect ImageBox() const;
     // The box in client pixels (image pixels without a canvas).
     QRect GetBoxRect() const;
-    void Draw(QPainter &painter, const QRect &update) override;
     void Invalidate() override;
-    bool HitTest(const QPoint &client) const override;
-    bool IntersectsRect(const QRect &client) const override;
     void GetBounds(QPoint &topLeft, QPoint &bottomRight) const override;
-    bool SnapPoint(QPoint &image) override;
-    bool BeginTrack(int index) override;
-    bool Track(int index, QPoint &point, bool test) override;
+    // Handle 1's place, neither snapped nor kept in the image.
     void EndTrack(int index, bool moved) override;
 
     // An information box: the "Information Box Properties" dialog with the
@@ -102,10 +98,10 @@ private:
     QPointF ShownRatios() const;
     void RatiosFromPlace();
     QRect BoxAt(const QPoint &client) const;
-    QPoint ClientAnchor() const;
     std::array<QPoint, kHandles> HandlePoints() const;
-    void CreateHandles();
-    void PlaceHandles();
+    QRect HitRect() const { return KnownType() ? GetBoxRect() : QRect(); }
+    void Paint(QPainter &painter, const QRect &update);
+    std::vector<QPoint> SnapKeys() const;
     void ShowOutline();
 
     std::int32_t m_type = kFormatBox;

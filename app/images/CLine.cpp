@@ -92,6 +92,14 @@ QString CLine::GetCommandText() const
 
 QString CLine::GetTypeName() const { return QStringLiteral("Line"); }
 
+void CLine::SetEnds(const QPoint &p1, const QPoint &p2)
+{
+    m_x1 = p1.x();
+    m_y1 = p1.y();
+    m_x2 = p2.x();
+    m_y2 = p2.y();
+}
+
 void CLine::GetBounds(QPoint &topLeft, QPoint &bottomRight) const
 {
     topLeft = QPoint(std::min(m_x1, m_x2), std::min(m_y1, m_y2));
@@ -187,25 +195,9 @@ void CLine::Invalidate()
         canvas->update(Covered());
 }
 
-void CLine::Draw(QPainter &painter, const QRect &update)
+void CLine::Paint(QPainter &painter, const QRect &)
 {
-    CCanvas *canvas = GetCanvas();
-    if (!canvas || IsTracking() || !IntersectsRect(update))
-        return;
-    DrawLinePixels(painter, canvas->ImageToClient(P1()), canvas->ImageToClient(P2()), m_colour.GetScreenColour());
-    if (IsSelected())
-        PlaceHandles();
-}
-
-bool CLine::SnapPoint(QPoint &image)
-{
-    if (IsTracking())
-        return false;
-    for (const QPoint &key : {P1(), P2(), ImageMidpoint()}) {
-        if (SnapToNearPoint(image, key))
-            return true;
-    }
-    return false;
+    DrawLinePixels(painter, ToClient(P1()), ToClient(P2()), m_colour.GetScreenColour());
 }
 
 // --- Dragging -----------------------------------------------------------------------------
@@ -216,96 +208,51 @@ void CLine::ShowOutline()
         canvas->SetDragFeedback({{FeedbackShape::Line, HandlePoint(1), HandlePoint(2), m_colour.GetScreenColour()}});
 }
 
-bool CLine::BeginTrack(int index)
+bool CLine::MoveMode(int index) const
 {
     CCanvas *canvas = GetCanvas();
-    if (!canvas || IsLocked() || HandleCount() != 3)
-        return false;
-    SetTracking(true);
-    m_dragStart1 = P1();
-    m_dragStart2 = P2();
-    m_dragStartClient = HandlePoint(index);
-    Invalidate();
-    canvas->repaint();
-    ShowOutline();
-    RepaintHandles();
-    return true;
+    return (canvas && canvas->MoveWhole()) || index == 3;
+}
+
+bool CLine::BeginTrack(int index)
+{
+    return BeginDrag(3, [this, index] {
+        m_dragStart1 = P1();
+        m_dragStart2 = P2();
+        m_dragStartClient = HandlePoint(index);
+    });
 }
 
 bool CLine::Track(int index, QPoint &, bool)
 {
-    CCanvas *canvas = GetCanvas();
-    if (!canvas)
+    if (!GetCanvas())
         return false;
-    if (canvas->MoveWhole() || index == 3) {
-        // The dragged handle's step since the last move (none before it moves).
-        const QPoint step = HandlePoint(index) - canvas->Anchor();
-        for (int i = 1; i <= 3; ++i) {
-            if (i != index)
-                MoveHandle(i, HandlePoint(i) + step);
-        }
-        const QPoint p1 = HandleImagePoint(1);
-        const QPoint p2 = HandleImagePoint(2);
-        m_x1 = p1.x();
-        m_y1 = p1.y();
-        m_x2 = p2.x();
-        m_y2 = p2.y();
+    if (MoveMode(index)) {
+        FollowStep(index, 3);
+        SetEnds(HandleImagePoint(1), HandleImagePoint(2));
     } else {
         MoveHandle(3, IntegerMidpoint(HandlePoint(1), HandlePoint(2)));
     }
-    ShowOutline();
-    RepaintHandles();
-    ShowStatus();
-    return true;
+    return ShowDragStep();
 }
 
 void CLine::EndTrack(int index, bool moved)
 {
-    CCanvas *canvas = GetCanvas();
-    if (!canvas)
-        return;
-    if (!moved) {
-        ClearTracking();
-        canvas->ClearDragFeedback();
-        Invalidate();
-        return;
-    }
-    const bool snap = canvas->GridSnap() || IsSnapped();
-    if (canvas->MoveWhole() || index == 3) {
-        // Every point moves by the dragged point's way from where the drag
-        // began, so the line lands exactly under the handle.
-        QPoint end = HandlePoint(index);
-        if (snap)
-            SnapTrackPoint(end, true, IsSnapped());
-        QPoint image = canvas->ClientToImage(end);
-        canvas->ClampToImage(image);
-        const QPoint from = index == 1 ? m_dragStart1 : index == 2 ? m_dragStart2 : canvas->ClientToImage(m_dragStartClient);
-        const QPoint delta = image - from;
-        const QPoint p1 = index == 1 ? image : SaturatedSum(m_dragStart1, delta);
-        const QPoint p2 = index == 2 ? image : SaturatedSum(m_dragStart2, delta);
-        m_x1 = p1.x();
-        m_y1 = p1.y();
-        m_x2 = p2.x();
-        m_y2 = p2.y();
-    } else {
-        QPoint image = HandleImagePoint(index);
-        if (snap)
-            SnapTrackPoint(image, false, IsSnapped());
-        canvas->ClampToImage(image);
-        if (index == 1) {
-            m_x1 = image.x();
-            m_y1 = image.y();
-        } else {
-            m_x2 = image.x();
-            m_y2 = image.y();
+    EndDrag(moved, [this, index](CCanvas &canvas) {
+        if (MoveMode(index)) {
+            // Every point moves by the dragged point's way from where the
+            // drag began, so the line lands exactly under the handle.
+            const QPoint image = DropWholePoint(index);
+            const QPoint from = index == 1 ? m_dragStart1 : index == 2 ? m_dragStart2 : ToImage(m_dragStartClient);
+            const QPoint delta = image - from;
+            SetEnds(index == 1 ? image : SaturatedSum(m_dragStart1, delta),
+                    index == 2 ? image : SaturatedSum(m_dragStart2, delta));
+            return;
         }
-    }
-    ClearTracking();
-    canvas->ClearDragFeedback();
-    canvas->SetModified();
-    PlaceHandles();
-    Invalidate();
-    ShowStatus();
+        QPoint image = DropPoint(index);
+        canvas.ClampToImage(image);
+        SetEnds(index == 1 ? image : P1(), index == 2 ? image : P2());
+    });
 }
 
 // --- Properties ------------------------------------------------------------------------
@@ -327,12 +274,7 @@ void CLine::UpdateProperties()
 void CLine::ApplyProperties()
 {
     TakeFromDialog([this](CPropertiesDlg &dialog) {
-        const QPoint p1 = dialog.GetPoint(0);
-        const QPoint p2 = dialog.GetPoint(1);
-        m_x1 = p1.x();
-        m_y1 = p1.y();
-        m_x2 = p2.x();
-        m_y2 = p2.y();
+        SetEnds(dialog.GetPoint(0), dialog.GetPoint(1));
         PlaceHandles();
     });
 }

@@ -40,13 +40,10 @@ public:
     // --- On the canvas: a band 10 image pixels wide along the line -------------------------
     // The band's corners in client pixels; none for a line shorter than a pixel.
     QPolygon GetHitPolygon() const;
-    void Draw(QPainter &painter, const QRect &update) override;
     void Invalidate() override;
     bool HitTest(const QPoint &client) const override;
     bool IntersectsRect(const QRect &client) const override;
     void GetBounds(QPoint &topLeft, QPoint &bottomRight) const override;
-    // The ends, then the middle.
-    bool SnapPoint(QPoint &image) override;
     bool BeginTrack(int index) override;
     bool Track(int index, QPoint &point, bool test) override;
     void EndTrack(int index, bool moved) override;
@@ -72,6 +69,12 @@ private:
     void CreateHandles();
     QPoint ImageMidpoint() const;
     void PlaceHandles();
+    void SetEnds(const QPoint &p1, const QPoint &p2);
+    void Paint(QPainter &painter, const QRect &update);
+    // The ends, then the middle.
+    std::vector<QPoint> SnapKeys() const { return {P1(), P2(), ImageMidpoint()}; }
+    // The whole line moves: the canvas moves wholes, or the middle handle is dragged.
+    bool MoveMode(int index) const;
     QRegion Band() const;
     // The band and both end pixels: what a repaint of the line covers.
     QRegion Covered() const;

@@ -291,12 +291,41 @@ bool CPrimitive::HasHandleWindows() const
 
 QPoint CPrimitive::HandleImagePoint(int index) const
 {
-    return m_canvas ? m_canvas->ClientToImage(HandlePoint(index)) : HandlePoint(index);
+    return ToImage(HandlePoint(index));
 }
 
 QPoint CPrimitive::TrackedPoint(const QPoint &place) const
 {
     return m_tracking && !m_handles.empty() ? HandleImagePoint(1) : place;
+}
+
+bool CPrimitive::DropSnaps() const
+{
+    return m_snapped || (m_canvas && m_canvas->GridSnap());
+}
+
+QPoint CPrimitive::DropPoint(int index)
+{
+    QPoint point = HandleImagePoint(index);
+    if (DropSnaps())
+        SnapTrackPoint(point, false, m_snapped);
+    return point;
+}
+
+QPoint CPrimitive::ToClient(const QPoint &image) const
+{
+    return m_canvas ? m_canvas->ImageToClient(image) : image;
+}
+
+QPoint CPrimitive::ToImage(const QPoint &client) const
+{
+    return m_canvas ? m_canvas->ClientToImage(client) : client;
+}
+
+void CPrimitive::ImageBounds(const QRect &client, QPoint &topLeft, QPoint &bottomRight) const
+{
+    topLeft = ToImage(client.topLeft());
+    bottomRight = ToImage(client.bottomRight());
 }
 
 void CPrimitive::KeepHandleStarts()
@@ -320,27 +349,27 @@ void CPrimitive::FollowHandle(int index)
     }
 }
 
-bool CPrimitive::BeginWholeMove(int handles, const std::function<void()> &place, const std::function<void()> &outline)
+void CPrimitive::FollowStep(int index, int handles)
 {
-    CCanvas *canvas = GetCanvas();
-    if (!canvas || IsLocked() || HandleCount() != handles)
-        return false;
-    place();
-    SetTracking(true);
-    KeepHandleStarts();
-    Invalidate();
-    canvas->repaint();
-    outline();
-    RepaintHandles();
-    return true;
+    if (!m_canvas)
+        return;
+    // None before the first move.
+    const QPoint step = HandlePoint(index) - m_canvas->Anchor();
+    for (int i = 1; i <= handles; ++i) {
+        if (i != index)
+            MoveHandle(i, HandlePoint(i) + step);
+    }
 }
 
-void CPrimitive::TrackWholeMove(int index, const std::function<void()> &outline)
+QPoint CPrimitive::DropWholePoint(int index)
 {
-    FollowHandle(index);
-    outline();
-    RepaintHandles();
-    ShowStatus();
+    QPoint end = HandlePoint(index);
+    if (DropSnaps())
+        SnapTrackPoint(end, true, m_snapped);
+    QPoint image = ToImage(end);
+    if (m_canvas)
+        m_canvas->ClampToImage(image);
+    return image;
 }
 
 // --- Snapping ------------------------------------------------------------------------------

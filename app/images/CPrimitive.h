@@ -238,18 +238,28 @@ protected:
     QPoint HandleImagePoint(int index) const;
     // Handle 1's image point while a drag runs, else place.
     QPoint TrackedPoint(const QPoint &place) const;
+    // Whether the end of a drag snaps: the grid is on, or the drag snapped
+    // to another primitive's point.
+    bool DropSnaps() const;
+    // Handle index's image point at the end of a drag, snapped when DropSnaps.
+    QPoint DropPoint(int index);
+    // An image point in client pixels, and back; unchanged without a canvas.
+    QPoint ToClient(const QPoint &image) const;
+    QPoint ToImage(const QPoint &client) const;
+    // A client rectangle's corners in image pixels.
+    void ImageBounds(const QRect &client, QPoint &topLeft, QPoint &bottomRight) const;
     void SetTracking(bool tracking) { m_tracking = tracking; }
     // Where every handle stands as a drag that moves the whole begins, and
     // every other handle following handle index's way from its start.
     void KeepHandleStarts();
     void FollowHandle(int index);
     QPoint HandleStart(int index) const;
-    // The drag of a primitive that moves whole (a group, a map, an
-    // information box): place puts its handles where it stands, outline
-    // shows where it would go. Begin refuses without a canvas, when locked
-    // or without its handles.
-    bool BeginWholeMove(int handles, const std::function<void()> &place, const std::function<void()> &outline);
-    void TrackWholeMove(int index, const std::function<void()> &outline);
+    // Every other handle of the first handles moves by the dragged handle's
+    // step since the last move (from the canvas's anchor).
+    void FollowStep(int index, int handles);
+    // Where a move of the whole ends: the dragged handle's point, snapped in
+    // client pixels when DropSnaps, in image pixels and kept in the image.
+    QPoint DropWholePoint(int index);
 
     // --- The property dialog (CPrimitiveProperties.cpp) --------------------------------
     // The dialog of template templateId (titled title, when one is given)

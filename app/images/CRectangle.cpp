@@ -213,10 +213,8 @@ void CRectangle::Invalidate()
         canvas->update(ClientBox().adjusted(-kHandleReach, -kHandleReach, kHandleReach, kHandleReach));
 }
 
-void CRectangle::Draw(QPainter &painter, const QRect &update)
+void CRectangle::Paint(QPainter &painter, const QRect &)
 {
-    if (!GetCanvas() || IsTracking() || !IntersectsRect(update))
-        return;
     const QRect box = ClientBox();
     const QColor colour = m_colour.GetScreenColour();
     if (IsFilled()) {
@@ -230,26 +228,15 @@ void CRectangle::Draw(QPainter &painter, const QRect &update)
     } else {
         DrawBoxOutline(painter, box, colour);
     }
-    if (IsSelected())
-        PlaceHandles();
 }
 
-bool CRectangle::SnapPoint(QPoint &image)
+std::vector<QPoint> CRectangle::SnapKeys() const
 {
-    if (IsTracking())
-        return false;
-    const int mx = RoundHalfUp((double(m_x1) + m_x2) / 2.0);
-    const int my = RoundHalfUp((double(m_y1) + m_y2) / 2.0);
-    std::vector<QPoint> keys;
-    if (!IsOval())
-        keys = {{m_x1, m_y1}, {m_x2, m_y2}, {m_x1, m_y2}, {m_x2, m_y1}};
-    for (const QPoint &key : {QPoint(m_x1, my), QPoint(m_x2, my), QPoint(mx, m_y1), QPoint(mx, m_y2), QPoint(mx, my)})
-        keys.push_back(key);
-    for (const QPoint &key : keys) {
-        if (SnapToNearPoint(image, key))
-            return true;
-    }
-    return false;
+    std::vector<QPoint> keys = BoxRules::SnapKeys(TopLeft(), BottomRight());
+    // An oval has no corners.
+    if (IsOval())
+        keys.erase(keys.begin(), keys.begin() + 4);
+    return keys;
 }
 
 // --- Dragging -----------------------------------------------------------------------------
@@ -285,25 +272,22 @@ void CRectangle::ShowOutline()
                                   HandlePoint(3), m_colour.GetScreenColour()}});
 }
 
-bool CRectangle::BeginTrack(int index)
+void CRectangle::PinEdge(int index)
 {
-    CCanvas *canvas = GetCanvas();
-    if (!canvas || IsLocked() || HandleCount() < kHandles)
-        return false;
-    PlaceHandles();
-    SetTracking(true);
-    m_trackIndex = index;
-    Invalidate();
-    canvas->repaint();
-    ShowOutline();
     if (BoxRules::KeepsY(index))
         m_pinned = HandlePoint(index).y();
     else if (BoxRules::KeepsX(index))
         m_pinned = HandlePoint(index).x();
-    m_extent = QPoint(m_x2 - m_x1, m_y2 - m_y1);
-    m_dragCentre = HandlePoint(kHandles);
-    RepaintHandles();
-    return true;
+}
+
+bool CRectangle::BeginTrack(int index)
+{
+    return BeginDrag(kHandles, [this, index] {
+        m_trackIndex = index;
+        PinEdge(index);
+        m_extent = QPoint(m_x2 - m_x1, m_y2 - m_y1);
+        m_dragCentre = HandlePoint(kHandles);
+    });
 }
 
 bool CRectangle::Track(int index, QPoint &point, bool test)
@@ -312,16 +296,8 @@ bool CRectangle::Track(int index, QPoint &point, bool test)
     if (!canvas)
         return false;
     if (MoveMode(index)) {
-        // The dragged handle's step since the last move (none before it moves).
-        const QPoint step = HandlePoint(index) - canvas->Anchor();
-        for (int i = 1; i <= kHandles; ++i) {
-            if (i != index)
-                MoveHandle(i, HandlePoint(i) + step);
-        }
-        if (BoxRules::KeepsY(index))
-            m_pinned = HandlePoint(index).y();
-        else if (BoxRules::KeepsX(index))
-            m_pinned = HandlePoint(index).x();
+        FollowStep(index, kHandles);
+        PinEdge(index);
         if (canvas->MoveWhole()) {
             const QPoint a = HandleImagePoint(1);
             const QPoint b = HandleImagePoint(3);
@@ -344,50 +320,26 @@ bool CRectangle::Track(int index, QPoint &point, bool test)
             }
         }
     }
-    ShowOutline();
-    RepaintHandles();
-    ShowStatus();
-    return true;
+    return ShowDragStep();
 }
 
 void CRectangle::EndTrack(int index, bool moved)
 {
-    CCanvas *canvas = GetCanvas();
-    if (!canvas)
-        return;
-    if (!moved) {
-        ClearTracking();
-        canvas->ClearDragFeedback();
-        PlaceHandles();
-        Invalidate();
-        return;
-    }
-    if (MoveMode(index)) {
-        QPoint p = HandleImagePoint(index);
-        if (canvas->GridSnap() || IsSnapped())
-            SnapTrackPoint(p, false, IsSnapped());
-        // A grid point at the edge may lie outside: the dragged point stays in.
-        canvas->ClampToImage(p);
-        const QPoint corner = p - OffsetInBox(index);
-        m_x1 = corner.x();
-        m_y1 = corner.y();
-        m_x2 = Saturate(std::int64_t(m_x1) + m_extent.x());
-        m_y2 = Saturate(std::int64_t(m_y1) + m_extent.y());
-    } else {
+    EndDrag(moved, [this, index](CCanvas &canvas) {
+        if (MoveMode(index)) {
+            QPoint p = DropPoint(index);
+            // A grid point at the edge may lie outside: the dragged point stays in.
+            canvas.ClampToImage(p);
+            const QPoint corner = p - OffsetInBox(index);
+            SetCorners(corner, QPoint(Saturate(std::int64_t(corner.x()) + m_extent.x()),
+                                      Saturate(std::int64_t(corner.y()) + m_extent.y())));
+            return;
+        }
         QPoint a = HandleImagePoint(1);
         QPoint b = HandleImagePoint(3);
         BoxRules::OrderCorners(a, b);
-        m_x1 = a.x();
-        m_y1 = a.y();
-        m_x2 = b.x();
-        m_y2 = b.y();
-    }
-    ClearTracking();
-    canvas->ClearDragFeedback();
-    canvas->SetModified();
-    PlaceHandles();
-    Invalidate();
-    ShowStatus();
+        SetCorners(a, b);
+    });
 }
 
 // --- Properties ------------------------------------------------------------------------

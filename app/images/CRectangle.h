@@ -53,13 +53,10 @@ public:
     // --- On the canvas ----------------------------------------------------------------
     // The client pixels the box covers: from handle 1's point to handle 3's.
     QRect ClientBox() const;
-    void Draw(QPainter &painter, const QRect &update) override;
-    void Invalidate() override;
     bool HitTest(const QPoint &client) const override;
     bool IntersectsRect(const QRect &client) const override;
+    void Invalidate() override;
     void GetBounds(QPoint &topLeft, QPoint &bottomRight) const override;
-    // A rectangle's corners, then (both) the edges' middles and the centre.
-    bool SnapPoint(QPoint &image) override;
     bool BeginTrack(int index) override;
     bool Track(int index, QPoint &point, bool test) override;
     void EndTrack(int index, bool moved) override;
@@ -96,8 +93,14 @@ protected:
         f(m_x1, m_y1);
         f(m_x2, m_y2);
     }
+    void CreateHandles();
     // The nine handles onto the box (not while a drag runs).
     void PlaceHandles();
+    // Outlined, or filled with the pattern.
+    void Paint(QPainter &painter, const QRect &update);
+    // A rectangle's corners, then (both) the edges' middles and the centre.
+    std::vector<QPoint> SnapKeys() const;
+    void ShowOutline();
     // The box's position and size into the dialog (during a drag the
     // drag's geometry), and back.
     void ShowBox(CPropertiesDlg &dialog) const;
@@ -106,12 +109,12 @@ protected:
 private:
     // What the line writes as the size: an unfilled oval one pixel less.
     std::int64_t SizeShrink() const;
-    void CreateHandles();
     void ComputePoints();
     bool MoveMode(int index) const;
     // Handle index's place in the box, from its top-left, by the extent.
     QPoint OffsetInBox(int index) const;
-    void ShowOutline();
+    // An edge handle's fixed coordinate.
+    void PinEdge(int index);
 
     std::int32_t m_x1 = 0;
     std::int32_t m_y1 = 0;

@@ -4,14 +4,15 @@
 // insert command, no line reader row); the editor shows a white frame of
 // its stored size with the name inside. All nine handles move it.
 
-#include "PlacedKind.h"
+#include "MovedWholeKind.h"
 
 #include <array>
 
-class CRenderMap : public PlacedKind<CRenderMap> {
+class CRenderMap : public MovedWholeKind<CRenderMap> {
     DECLARE_SERIAL(CRenderMap)
     friend PrimitiveKind<CRenderMap>;
     friend PlacedKind<CRenderMap>;
+    friend MovedWholeKind<CRenderMap>;
 
 public:
     static constexpr int kHandles = 9;
@@ -33,19 +34,14 @@ public:
     QString Name() const { return m_name; }
     QSize Size() const { return {m_w, m_h}; }
 
-    // --- On the canvas: a frame of its size with its name ------------------------------------
+    // --- On the canvas: a frame of its size with its name, which clicks hit -------------
     // The client pixels of the map (image pixels without a canvas).
     QRect GetRect() const;
-    void Draw(QPainter &painter, const QRect &update) override;
     void Invalidate() override;
-    bool HitTest(const QPoint &client) const override;
-    bool IntersectsRect(const QRect &client) const override;
     void GetBounds(QPoint &topLeft, QPoint &bottomRight) const override;
-    bool SnapPoint(QPoint &image) override;
     // The size scales with the place.
     void Scale(double sx, double sy) override;
-    bool BeginTrack(int index) override;
-    bool Track(int index, QPoint &point, bool test) override;
+    // Handle 1's place, neither snapped nor kept in the image.
     void EndTrack(int index, bool moved) override;
 
 protected:
@@ -54,13 +50,15 @@ protected:
 private:
     void TakeValues(const CRenderMap &other);
     template <class F> void ForEachPoint(F f) { f(m_x, m_y); }
-    QPoint ClientPoint() const;
     // The client size of an image size.
     QPoint ClientSize(std::int64_t w, std::int64_t h) const;
     std::array<QPoint, kHandles> HandlePoints() const;
-    void CreateHandles();
-    void PlaceHandles();
+    QRect HitRect() const { return GetRect(); }
     QRect FrameAt(const QPoint &client) const;
+    // The frame with the name inside.
+    void Paint(QPainter &painter, const QRect &update);
+    // The box's corners, the middles of its edges and its centre.
+    std::vector<QPoint> SnapKeys() const;
     void ShowOutline();
 
     std::int32_t m_x = 10;

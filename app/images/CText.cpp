@@ -27,7 +27,7 @@ CText::CText(int x, int y, const QString &text, int colour, int font) : m_x(x), 
     m_font.SetIndex(font);
 }
 
-CText::CText(CCanvas *canvas) : PlacedKind(canvas), m_text(QStringLiteral("Text"))
+CText::CText(CCanvas *canvas) : MovedWholeKind(canvas), m_text(QStringLiteral("Text"))
 {
     const QSize cell = m_font.GetCellSize();
     m_x = (canvas->LargestX() + 1) / 2 - cell.width() / 2;
@@ -35,7 +35,7 @@ CText::CText(CCanvas *canvas) : PlacedKind(canvas), m_text(QStringLiteral("Text"
     SetCanvas(canvas);
 }
 
-CText::CText(const CText &other) : PlacedKind(other)
+CText::CText(const CText &other) : MovedWholeKind(other)
 {
     TakeValues(other);
 }
@@ -113,12 +113,6 @@ CText::ClientCells CText::Cells() const
             canvas->ImageToClient(0, m_font.GetDescent()).y()};
 }
 
-QPoint CText::ClientAnchor() const
-{
-    CCanvas *canvas = GetCanvas();
-    return canvas ? canvas->ImageToClient(Anchor()) : Anchor();
-}
-
 QRect CText::TextRectAt(const QPoint &client) const
 {
     const ClientCells c = Cells();
@@ -135,59 +129,28 @@ QRect CText::FrameAt(const QPoint &client) const
 
 QRect CText::GetTextRect() const
 {
-    return TextRectAt(ClientAnchor());
+    return TextRectAt(ToClient(Anchor()));
 }
 
 void CText::GetBounds(QPoint &topLeft, QPoint &bottomRight) const
 {
-    const QRect rect = GetTextRect();
-    CCanvas *canvas = GetCanvas();
-    topLeft = canvas ? canvas->ClientToImage(rect.topLeft()) : rect.topLeft();
-    bottomRight = canvas ? canvas->ClientToImage(rect.bottomRight()) : rect.bottomRight();
+    ImageBounds(GetTextRect(), topLeft, bottomRight);
 }
 
-bool CText::HitTest(const QPoint &client) const
+std::vector<QPoint> CText::SnapKeys() const
 {
-    return GetTextRect().contains(client);
-}
-
-bool CText::IntersectsRect(const QRect &client) const
-{
-    return GetTextRect().intersects(client);
-}
-
-bool CText::SnapPoint(QPoint &image)
-{
-    if (IsTracking())
-        return false;
     const QSize cell = m_font.GetCellSize();
     const std::int64_t left = m_x;
     const std::int64_t top = std::int64_t(m_y) - m_font.GetAscent();
     const std::int64_t w = std::int64_t(cell.width()) * m_text.size();
     const std::int64_t h = std::int64_t(m_font.GetAscent()) + m_font.GetDescent();
     const auto key = [](std::int64_t x, std::int64_t y) { return QPoint(Saturate(x), Saturate(y)); };
-    for (const QPoint &k : {key(left, top), key(left, top + h), key(left + w, top), key(left + w, top + h),
-                            key(left, top + h / 2), key(left + w, top + h / 2), key(left + w / 2, top),
-                            key(left + w / 2, top + h), key(left + w / 2, top + h / 2)}) {
-        if (SnapToNearPoint(image, k))
-            return true;
-    }
-    return false;
+    return {key(left, top),          key(left, top + h),         key(left + w, top),
+            key(left + w, top + h),  key(left, top + h / 2),     key(left + w, top + h / 2),
+            key(left + w / 2, top),  key(left + w / 2, top + h), key(left + w / 2, top + h / 2)};
 }
 
 // --- On the canvas ----------------------------------------------------------------------
-
-void CText::PlaceHandles()
-{
-    if (GetCanvas() && HandleCount() == 1 && !IsTracking())
-        MoveHandle(1, ClientAnchor());
-}
-
-void CText::CreateHandles()
-{
-    if (GetCanvas() && HandleCount() == 0)
-        AddHandle(ClientAnchor(), IDC_CURSOR_MOVE, false);
-}
 
 void CText::Invalidate()
 {
@@ -195,18 +158,14 @@ void CText::Invalidate()
         canvas->update(GetTextRect().adjusted(-kTextReachBefore, -kTextReachBefore, kTextReachAfter, kTextReachAfter));
 }
 
-void CText::Draw(QPainter &painter, const QRect &update)
+void CText::Paint(QPainter &painter, const QRect &)
 {
-    if (!GetCanvas() || IsTracking() || !IntersectsRect(update))
-        return;
-    const QPoint p = ClientAnchor();
+    const QPoint p = ToClient(Anchor());
     const QColor colour = m_colour.GetScreenColour();
     DrawBoxOutline(painter, FrameAt(p), colour);
     const ClientCells c = Cells();
     if (const std::optional<QFont> font = FitTextFont(m_text, c.width - 2, c.descent + c.ascent - 1))
         DrawTextAt(painter, QPoint(p.x() + 1, p.y() - c.ascent + 2), m_text, *font, colour);
-    if (IsSelected())
-        PlaceHandles();
 }
 
 // --- Dragging -----------------------------------------------------------------------------
@@ -220,49 +179,15 @@ void CText::ShowOutline()
     }
 }
 
-bool CText::BeginTrack(int)
-{
-    CCanvas *canvas = GetCanvas();
-    if (!canvas || IsLocked() || HandleCount() != 1)
-        return false;
-    PlaceHandles();
-    SetTracking(true);
-    Invalidate();
-    canvas->repaint();
-    ShowOutline();
-    RepaintHandles();
-    return true;
-}
-
-bool CText::Track(int, QPoint &, bool)
-{
-    ShowOutline();
-    ShowStatus();
-    return true;
-}
-
 void CText::EndTrack(int, bool moved)
 {
-    CCanvas *canvas = GetCanvas();
-    if (!canvas)
-        return;
-    if (moved) {
-        QPoint p = HandleImagePoint(1);
-        if (canvas->GridSnap() || IsSnapped()) {
-            SnapTrackPoint(p, false, IsSnapped());
-            canvas->ClampToImage(p);
-        }
+    EndDrag(moved, [this](CCanvas &canvas) {
+        QPoint p = DropPoint(1);
+        if (DropSnaps())
+            canvas.ClampToImage(p);
         m_x = p.x();
         m_y = p.y();
-    }
-    ClearTracking();
-    canvas->ClearDragFeedback();
-    if (moved)
-        canvas->SetModified();
-    PlaceHandles();
-    Invalidate();
-    if (moved)
-        ShowStatus();
+    });
 }
 
 // --- Properties ------------------------------------------------------------------------

@@ -5,15 +5,16 @@
 // canvas it has one handle, on the anchor, that moves it. The text is
 // 8-bit (Latin-1) everywhere it is kept or sent.
 
-#include "PlacedKind.h"
+#include "MovedWholeKind.h"
 
 #include "CKindValue.h"
 #include "CNamedColour.h"
 
-class CText : public PlacedKind<CText> {
+class CText : public MovedWholeKind<CText> {
     DECLARE_SERIAL(CText)
     friend PrimitiveKind<CText>;
     friend PlacedKind<CText>;
+    friend MovedWholeKind<CText>;
 
 public:
     // (10, 10), White, font 0 ("sys16"), no text.
@@ -43,18 +44,12 @@ public:
     // The old box is repainted first.
     void SetFont(int index) override;
 
-    // --- On the canvas: the text's cells ----------------------------------------------
+    // --- On the canvas: the text's cells, which clicks hit ---------------------------
     // The cells in client pixels (image pixels without a canvas).
     QRect GetTextRect() const;
-    void Draw(QPainter &painter, const QRect &update) override;
     void Invalidate() override;
-    bool HitTest(const QPoint &client) const override;
-    bool IntersectsRect(const QRect &client) const override;
     void GetBounds(QPoint &topLeft, QPoint &bottomRight) const override;
-    // The cells' corners, the middles of their edges, their centre.
-    bool SnapPoint(QPoint &image) override;
-    bool BeginTrack(int index) override;
-    bool Track(int index, QPoint &point, bool test) override;
+    // Snapped and kept in the image when snapping is on.
     void EndTrack(int index, bool moved) override;
 
     // The "Text Properties" dialog: X, Y and the text (during a drag the
@@ -74,13 +69,16 @@ private:
     };
     void TakeValues(const CText &other);
     template <class F> void ForEachPoint(F f) { f(m_x, m_y); }
+    std::array<QPoint, 1> HandlePoints() const { return {ToClient(Anchor())}; }
+    QRect HitRect() const { return GetTextRect(); }
+    // The frame with the text in it.
+    void Paint(QPainter &painter, const QRect &update);
+    // The cells' corners, the middles of their edges, their centre.
+    std::vector<QPoint> SnapKeys() const;
     ClientCells Cells() const;
     QRect TextRectAt(const QPoint &client) const;
     // The frame's pixels with the anchor at client.
     QRect FrameAt(const QPoint &client) const;
-    QPoint ClientAnchor() const;
-    void CreateHandles();
-    void PlaceHandles();
     void ShowOutline();
 
     std::int32_t m_x = 10;

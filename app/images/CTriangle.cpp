@@ -221,12 +221,8 @@ void CTriangle::Invalidate()
     canvas->update(box.adjusted(-kTriangleReach, -kTriangleReach, kTriangleReach, kTriangleReach));
 }
 
-void CTriangle::Draw(QPainter &painter, const QRect &update)
+void CTriangle::Paint(QPainter &painter, const QRect &)
 {
-    if (!GetCanvas() || IsTracking() || !IntersectsRect(update))
-        return;
-    if (IsSelected())
-        PlaceHandles();
     UpdateClientPoints();
     const QColor colour = m_colour.GetScreenColour();
     const auto &c = m_clientCorners;
@@ -245,17 +241,10 @@ void CTriangle::Draw(QPainter &painter, const QRect &update)
         RepaintHandles();
 }
 
-bool CTriangle::SnapPoint(QPoint &image)
+std::vector<QPoint> CTriangle::SnapKeys() const
 {
-    if (IsTracking())
-        return false;
     const auto &c = m_corners;
-    for (const QPoint &key : {c[0], c[1], c[2], Centroid(c[0], c[1], c[2]), Midpoint(c[0], c[1]), Midpoint(c[1], c[2]),
-                              Midpoint(c[0], c[2])}) {
-        if (SnapToNearPoint(image, key))
-            return true;
-    }
-    return false;
+    return {c[0], c[1], c[2], Centroid(c[0], c[1], c[2]), Midpoint(c[0], c[1]), Midpoint(c[1], c[2]), Midpoint(c[0], c[2])};
 }
 
 // --- Dragging -----------------------------------------------------------------------------
@@ -282,32 +271,18 @@ void CTriangle::ShowOutline()
 
 bool CTriangle::BeginTrack(int index)
 {
-    CCanvas *canvas = GetCanvas();
-    if (!canvas || IsLocked() || HandleCount() != kHandles)
-        return false;
-    PlaceHandles();
-    SetTracking(true);
-    m_dragCorners = m_corners;
-    m_dragStart = HandlePoint(index);
-    Invalidate();
-    canvas->repaint();
-    ShowOutline();
-    RepaintHandles();
-    return true;
+    return BeginDrag(kHandles, [this, index] {
+        m_dragCorners = m_corners;
+        m_dragStart = HandlePoint(index);
+    });
 }
 
 bool CTriangle::Track(int index, QPoint &, bool)
 {
-    CCanvas *canvas = GetCanvas();
-    if (!canvas)
+    if (!GetCanvas())
         return false;
     if (MoveMode(index)) {
-        // The dragged handle's step since the last move (none before it moves).
-        const QPoint step = HandlePoint(index) - canvas->Anchor();
-        for (int i = 1; i <= kHandles; ++i) {
-            if (i != index)
-                MoveHandle(i, HandlePoint(i) + step);
-        }
+        FollowStep(index, kHandles);
     } else if (index > kCentroidHandle) {
         // An edge handle translates its edge from where the drag began.
         const Edge edge = kEdges[index - 5];
@@ -325,54 +300,30 @@ bool CTriangle::Track(int index, QPoint &, bool)
     } else {
         PlaceDerivedHandles();
     }
-    ShowOutline();
-    RepaintHandles();
-    ShowStatus();
-    return true;
+    return ShowDragStep();
 }
 
 void CTriangle::EndTrack(int index, bool moved)
 {
-    CCanvas *canvas = GetCanvas();
-    if (!canvas)
-        return;
-    if (!moved) {
-        ClearTracking();
-        canvas->ClearDragFeedback();
-        PlaceHandles();
-        Invalidate();
-        return;
-    }
-    const bool snap = canvas->GridSnap() || IsSnapped();
-    if (MoveMode(index)) {
-        // Every corner moves by the dragged point's way from where the drag
-        // began, so the triangle lands exactly under the handle.
-        QPoint end = HandlePoint(index);
-        if (snap)
-            SnapTrackPoint(end, true, IsSnapped());
-        QPoint image = canvas->ClientToImage(end);
-        canvas->ClampToImage(image);
-        const QPoint from = index <= 3 ? m_dragCorners[size_t(index - 1)] : canvas->ClientToImage(m_dragStart);
-        const QPoint delta = image - from;
-        for (size_t i = 0; i < 3; ++i)
-            m_corners[i] = int(i) == index - 1 ? image : SaturatedPlus(m_dragCorners[i], delta);
-    } else if (index <= 3) {
-        QPoint image = HandleImagePoint(index);
-        if (snap)
-            SnapTrackPoint(image, false, IsSnapped());
-        canvas->ClampToImage(image);
-        m_corners[size_t(index - 1)] = image;
-    } else {
-        const Edge edge = kEdges[index - 5];
-        m_corners[size_t(edge.a)] = HandleImagePoint(edge.a + 1);
-        m_corners[size_t(edge.b)] = HandleImagePoint(edge.b + 1);
-    }
-    ClearTracking();
-    canvas->ClearDragFeedback();
-    canvas->SetModified();
-    PlaceHandles();
-    Invalidate();
-    ShowStatus();
+    EndDrag(moved, [this, index](CCanvas &canvas) {
+        if (MoveMode(index)) {
+            // Every corner moves by the dragged point's way from where the
+            // drag began, so the triangle lands exactly under the handle.
+            const QPoint image = DropWholePoint(index);
+            const QPoint from = index <= 3 ? m_dragCorners[size_t(index - 1)] : ToImage(m_dragStart);
+            const QPoint delta = image - from;
+            for (size_t i = 0; i < 3; ++i)
+                m_corners[i] = int(i) == index - 1 ? image : SaturatedPlus(m_dragCorners[i], delta);
+        } else if (index <= 3) {
+            QPoint image = DropPoint(index);
+            canvas.ClampToImage(image);
+            m_corners[size_t(index - 1)] = image;
+        } else {
+            const Edge edge = kEdges[index - 5];
+            m_corners[size_t(edge.a)] = HandleImagePoint(edge.a + 1);
+            m_corners[size_t(edge.b)] = HandleImagePoint(edge.b + 1);
+        }
+    });
 }
 
 // --- Properties ------------------------------------------------------------------------

@@ -48,13 +48,10 @@ public:
     void SetPattern(int index) override { m_pattern.SetIndex(index); }
 
     // --- On the canvas: the triangle's region; a flat triangle has none -----------------
-    void Draw(QPainter &painter, const QRect &update) override;
-    void Invalidate() override;
     bool HitTest(const QPoint &client) const override;
     bool IntersectsRect(const QRect &client) const override;
+    void Invalidate() override;
     void GetBounds(QPoint &topLeft, QPoint &bottomRight) const override;
-    // The corners, the centroid, then the middles of 1-2, 2-3 and 1-3.
-    bool SnapPoint(QPoint &image) override;
     bool BeginTrack(int index) override;
     bool Track(int index, QPoint &point, bool test) override;
     void EndTrack(int index, bool moved) override;
@@ -86,6 +83,10 @@ private:
     QRegion Region() const;
     void CreateHandles();
     void PlaceHandles();
+    // Filled with the pattern, or outlined.
+    void Paint(QPainter &painter, const QRect &update);
+    // The corners, the centroid, then the middles of 1-2, 2-3 and 1-3.
+    std::vector<QPoint> SnapKeys() const;
     // Handles 4-7 from the client points of handles 1-3.
     void PlaceDerivedHandles();
     bool MoveMode(int index) const;

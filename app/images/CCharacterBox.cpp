@@ -38,14 +38,12 @@ void CCharacterBox::Serialize(CArchive &ar)
     for (std::int32_t &value : v)
         Transfer(ar, value);
     std::int32_t colour = GetColour();
-    std::int32_t font = m_font.GetArchiveValue();
     Transfer(ar, colour);
-    Transfer(ar, font);
+    Transfer(ar, m_font);
     Transfer(ar, m_code);
     if (ar.IsLoading()) {
         SetCorners(QPoint(v[0], v[1]), QPoint(v[2], v[3]));
         SetColour(colour); // out of range: the value stays
-        m_font.SetArchiveValue(font);
     }
 }
 

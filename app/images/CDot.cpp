@@ -43,10 +43,7 @@ void CDot::Serialize(CArchive &ar)
     CPrimitive::Serialize(ar);
     Transfer(ar, m_x);
     Transfer(ar, m_y);
-    std::int32_t colour = m_colour.GetArchiveValue();
-    Transfer(ar, colour);
-    if (ar.IsLoading())
-        m_colour.SetArchiveValue(colour); // out of range: the colour stays
+    Transfer(ar, m_colour);
 }
 
 QString CDot::GetTypeName() const { return QStringLiteral("Dot"); }
@@ -109,7 +106,8 @@ bool CDot::IntersectsRect(const QRect &client) const
 void CDot::Invalidate()
 {
     if (CCanvas *canvas = GetCanvas())
-        canvas->update(QRect(ToClient(Position()) - QPoint(kDotReach, kDotReach), QSize(2 * kDotReach + 1, 2 * kDotReach + 1)));
+        canvas->update(QRect(ToClient(Position()) - QPoint(kDotReach, kDotReach),
+                             QSize(2 * kDotReach + 1, 2 * kDotReach + 1)));
 }
 
 void CDot::Paint(QPainter &painter, const QRect &)

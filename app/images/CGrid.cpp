@@ -25,7 +25,8 @@ CGrid::CGrid() : CGrid(kCentred, 10, 10) {}
 
 CGrid::CGrid(int kind, int h, int v, int colour) : PrimitiveKind(kGridKinds, kind, h, v, colour) {}
 
-CGrid::CGrid(CCanvas *canvas, int kind) : PrimitiveKind(kGridKinds, canvas, kGridKinds.Knows(kind) ? kind : kCentred, 3, 3)
+CGrid::CGrid(CCanvas *canvas, int kind)
+    : PrimitiveKind(kGridKinds, canvas, kGridKinds.Knows(kind) ? kind : kCentred, 3, 3)
 {
 }
 
@@ -67,5 +68,6 @@ void CGrid::Draw(QPainter &painter, const QRect &)
 
 CPropertiesDlg *CGrid::OpenProperties(QWidget *parent)
 {
-    return OpenPropertyDialog(parent, IDD_GRID_PROPERTIES, m_kind != kCentred ? LoadString(IDS_HATCH_PROPERTIES) : QString());
+    const bool hatch = m_kind != kCentred;
+    return OpenPropertyDialog(parent, IDD_GRID_PROPERTIES, hatch ? LoadString(IDS_HATCH_PROPERTIES) : QString());
 }

@@ -17,16 +17,16 @@ constexpr KindTable kOptionKinds("CImageOption::Type: Unknown type.", kOptionRow
 
 } // namespace
 
-CImageOption::CImageOption() = default;
+CImageOption::CImageOption() : CImageOption(kAntiAlias) {}
 
-CImageOption::CImageOption(int kind) : m_kind(kind) {}
+CImageOption::CImageOption(int kind) : PrimitiveKind(kOptionKinds, kind) {}
 
 CImageOption::CImageOption(CCanvas *canvas, int kind)
-    : PrimitiveKind(canvas), m_kind(kOptionKinds.Knows(kind) ? kind : kAntiAlias)
+    : PrimitiveKind(kOptionKinds, canvas, kOptionKinds.Knows(kind) ? kind : kAntiAlias)
 {
 }
 
-CImageOption::CImageOption(const CImageOption &other) : PrimitiveKind(other), m_kind(other.m_kind) {}
+CImageOption::CImageOption(const CImageOption &other) : PrimitiveKind(other) {}
 
 CImageOption::~CImageOption() = default;
 
@@ -35,9 +35,3 @@ void CImageOption::Serialize(CArchive &ar)
     CPrimitive::Serialize(ar);
     Transfer(ar, m_kind);
 }
-
-int CImageOption::Type() const { return kOptionKinds.Type(m_kind); }
-QString CImageOption::GetTypeName() const { return kOptionKinds.TypeName(m_kind); }
-QString CImageOption::KindProblem() const { return kOptionKinds.Problem(m_kind); }
-// The mnemonic is the whole line.
-QString CImageOption::GetCommandText() const { return kOptionKinds.Mnemonic(m_kind); }

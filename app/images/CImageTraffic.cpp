@@ -211,7 +211,8 @@ bool CImage::SendToGenerator(CGenerator *generator, CProgressDlg *progress, Send
             return false;
         }
     }
-    ImageStatus(progress, purpose == SendPurpose::Preview ? QStringLiteral("Updating Display....") : LoadString(IDS_SAVING));
+    const bool preview = purpose == SendPurpose::Preview;
+    ImageStatus(progress, preview ? QStringLiteral("Updating Display....") : LoadString(IDS_SAVING));
     g.CmdImge();
     if (!g.LastCommandSucceeded())
         return false;

@@ -5,9 +5,9 @@
 #include "CCanvas.h"
 #include "CCommandReader.h"
 #include "CPropertiesDlg.h"
+#include "KindTable.h"
 #include "PrimitivePainting.h"
 #include "ResourceIds.h"
-#include "StringTable.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -28,18 +28,14 @@ constexpr int kFormatHeight = 34;
 constexpr int kStepHalfWidth = 33;
 constexpr int kStepHalfHeight = 6;
 
-struct BoxKindRow {
-    int type;
-    const char *mnemonic;
-    unsigned name;
-    const char *label;
+const KindRow kBoxRows[] = {
+    {CInformationBox::kFormatBox, 6, "FORM", IDS_TYPE_FORMAT_BOX},
+    {CInformationBox::kStepBox, 7, "SNUM", IDS_TYPE_STEP_BOX},
+    {CInformationBox::kInfoBox, 8, "TBOX", IDS_TYPE_INFO_BOX},
 };
-
-const BoxKindRow kBoxKinds[] = {
-    {6, "FORM", IDS_TYPE_FORMAT_BOX, "FORM BOX"},
-    {7, "SNUM", IDS_TYPE_STEP_BOX, "STEP #"},
-    {8, "TBOX", IDS_TYPE_INFO_BOX, "INFO BOX"},
-};
+constexpr KindTable kBoxKinds("CInformationBox::Type: Unknown type.", kBoxRows);
+// What each kind's box says in the editor.
+const char *const kBoxLabels[] = {"FORM BOX", "STEP #", "INFO BOX"};
 
 // Half sizes of an information box by its contents.
 QPoint ContentsHalfSize(int contents)
@@ -65,15 +61,16 @@ QString RatioText(double ratio)
 
 } // namespace
 
-CInformationBox::CInformationBox() = default;
+CInformationBox::CInformationBox() : MovedWholeKind(kBoxKinds, kFormatBox) {}
 
-CInformationBox::CInformationBox(int type, int x, int y, int colour) : m_type(type), m_x(x), m_y(y)
+CInformationBox::CInformationBox(int type, int x, int y, int colour)
+    : MovedWholeKind(kBoxKinds, type), m_x(x), m_y(y)
 {
     m_colour.SetIndex(colour);
 }
 
 CInformationBox::CInformationBox(double xRatio, double yRatio, int contents, int border, int colour)
-    : m_type(kInfoBox), m_xRatio(xRatio), m_yRatio(yRatio)
+    : MovedWholeKind(kBoxKinds, kInfoBox), m_xRatio(xRatio), m_yRatio(yRatio)
 {
     m_colour.SetIndex(colour);
     m_contents.SetIndex(contents);
@@ -81,11 +78,12 @@ CInformationBox::CInformationBox(double xRatio, double yRatio, int contents, int
     PlaceByRatios(kLineWidth, kLineHeight);
 }
 
-CInformationBox::CInformationBox(CCanvas *canvas, int kind) : MovedWholeKind(canvas), m_type(((kind % 3) + 3) % 3)
+CInformationBox::CInformationBox(CCanvas *canvas, int kind)
+    : MovedWholeKind(kBoxKinds, canvas, ((kind % 3) + 3) % 3)
 {
     m_x = (canvas->LargestX() + 1) / 2;
     m_y = (canvas->LargestY() + 1) / 2;
-    if (m_type == kFormatBox) {
+    if (m_kind == kFormatBox) {
         m_x -= (kFormatWidth - 1) / 2;
         m_y -= kFormatHeight / 2;
     }
@@ -101,7 +99,7 @@ CInformationBox::~CInformationBox() = default;
 
 void CInformationBox::TakeValues(const CInformationBox &other)
 {
-    m_type = other.m_type;
+    KindedPrimitive::TakeValues(other);
     m_x = other.m_x;
     m_y = other.m_y;
     m_colour = other.m_colour;
@@ -115,54 +113,25 @@ void CInformationBox::TakeValues(const CInformationBox &other)
 void CInformationBox::Serialize(CArchive &ar)
 {
     CPrimitive::Serialize(ar);
-    Transfer(ar, m_type);
+    Transfer(ar, m_kind);
     Transfer(ar, m_x);
     Transfer(ar, m_y);
-    std::int32_t colour = m_colour.GetArchiveValue();
-    Transfer(ar, colour);
-    if (ar.IsLoading())
-        m_colour.SetArchiveValue(colour); // out of range: the colour stays
-    if (m_type != kInfoBox)
+    Transfer(ar, m_colour);
+    if (m_kind != kInfoBox)
         return;
-    std::int32_t contents = m_contents.GetArchiveValue();
-    std::int32_t border = m_border.GetArchiveValue();
     if (ar.IsStoring()) {
         ar << m_xRatio << m_yRatio;
-        Transfer(ar, contents);
-        Transfer(ar, border);
-        return;
+    } else {
+        double xRatio = 0;
+        double yRatio = 0;
+        ar >> xRatio >> yRatio;
+        if (!std::isfinite(xRatio) || !std::isfinite(yRatio))
+            throw CArchiveException(CArchiveException::generic, "An information box's place is not a number.");
+        m_xRatio = xRatio;
+        m_yRatio = yRatio;
     }
-    double xRatio = 0;
-    double yRatio = 0;
-    ar >> xRatio >> yRatio;
-    if (!std::isfinite(xRatio) || !std::isfinite(yRatio))
-        throw CArchiveException(CArchiveException::generic, "An information box's place is not a number.");
-    m_xRatio = xRatio;
-    m_yRatio = yRatio;
-    Transfer(ar, contents);
-    Transfer(ar, border);
-    m_contents.SetArchiveValue(contents);
-    m_border.SetArchiveValue(border);
-}
-
-bool CInformationBox::KnownType() const
-{
-    return m_type >= kFormatBox && m_type <= kInfoBox;
-}
-
-int CInformationBox::Type() const
-{
-    return KnownType() ? kBoxKinds[m_type].type : 0;
-}
-
-QString CInformationBox::KindProblem() const
-{
-    return KnownType() ? QString() : QStringLiteral("CInformationBox::Type: Unknown type.");
-}
-
-QString CInformationBox::GetTypeName() const
-{
-    return KnownType() ? LoadString(kBoxKinds[m_type].name) : QString();
+    Transfer(ar, m_contents);
+    Transfer(ar, m_border);
 }
 
 QPoint CInformationBox::Extent() const
@@ -190,7 +159,7 @@ QPointF CInformationBox::ShownRatios() const
 
 void CInformationBox::RatiosFromPlace()
 {
-    if (m_type != kInfoBox)
+    if (m_kind != kInfoBox)
         return;
     const QPointF ratios = RatiosAt(Anchor());
     m_xRatio = ratios.x();
@@ -199,15 +168,18 @@ void CInformationBox::RatiosFromPlace()
 
 QString CInformationBox::GetCommandText() const
 {
-    if (!KnownType())
+    if (!KnownKind())
         return {};
-    const QString head = QStringLiteral("%1 %2 ").arg(QLatin1String(kBoxKinds[m_type].mnemonic), m_colour.GetCommandName());
-    if (m_type != kInfoBox) {
+    const QString head = QStringLiteral("%1 %2 ").arg(Mnemonic(), m_colour.GetCommandName());
+    if (m_kind != kInfoBox) {
         const QPoint p = TrackedPoint(Anchor());
         return head + QStringLiteral("%1 %2").arg(p.x()).arg(p.y());
     }
     const QPointF ratios = ShownRatios();
-    return head + QStringLiteral("%1 %2  %3 %4").arg(RatioText(ratios.x()), RatioText(ratios.y())).arg(Contents()).arg(Border());
+    return head + QStringLiteral("%1 %2  %3 %4")
+                      .arg(RatioText(ratios.x()), RatioText(ratios.y()))
+                      .arg(Contents())
+                      .arg(Border());
 }
 
 void CInformationBox::PointsMoved()
@@ -221,7 +193,7 @@ void CInformationBox::SetFromCommand(CCommandReader &reader)
     QString colour;
     reader.NextToken(colour);
     m_colour.SetByName(colour);
-    if (m_type != kInfoBox) {
+    if (m_kind != kInfoBox) {
         m_x = NextLineValue(reader);
         m_y = NextLineValue(reader);
         return;
@@ -246,7 +218,7 @@ void CInformationBox::SetFromCommand(CCommandReader &reader)
 
 QPoint CInformationBox::HalfSize() const
 {
-    switch (m_type) {
+    switch (m_kind) {
     case kFormatBox: return {kFormatWidth, kFormatHeight};
     case kStepBox: return {kStepHalfWidth, kStepHalfHeight};
     case kInfoBox: return ContentsHalfSize(Contents());
@@ -258,7 +230,7 @@ QRect CInformationBox::ImageBox() const
 {
     const QPoint h = HalfSize();
     const auto at = [](std::int64_t x, std::int64_t y) { return QPoint(Saturate(x), Saturate(y)); };
-    if (m_type == kFormatBox)
+    if (m_kind == kFormatBox)
         return QRect(Anchor(), at(std::int64_t(m_x) + h.x(), std::int64_t(m_y) + h.y()));
     return QRect(at(std::int64_t(m_x) - h.x(), std::int64_t(m_y) - h.y()),
                  at(std::int64_t(m_x) + h.x(), std::int64_t(m_y) + h.y()));
@@ -268,7 +240,7 @@ QRect CInformationBox::BoxAt(const QPoint &client) const
 {
     CCanvas *canvas = GetCanvas();
     const QPoint h = canvas ? canvas->ImageToClient(HalfSize()) : HalfSize();
-    if (m_type == kFormatBox)
+    if (m_kind == kFormatBox)
         return QRect(client, client + h);
     return QRect(client - h, client + h);
 }
@@ -285,7 +257,7 @@ void CInformationBox::GetBounds(QPoint &topLeft, QPoint &bottomRight) const
 
 std::vector<QPoint> CInformationBox::SnapKeys() const
 {
-    if (!KnownType())
+    if (!KnownKind())
         return {};
     const QRect box = ImageBox();
     return BoxRules::SnapKeys(box.topLeft(), box.bottomRight());
@@ -298,7 +270,7 @@ std::array<QPoint, CInformationBox::kHandles> CInformationBox::HandlePoints() co
     const QRect box = GetBoxRect();
     auto points = BoxRules::Layout(box.topLeft(), box.bottomRight());
     // Handle 1 is the anchor: a centred box's centre.
-    if (m_type != kFormatBox)
+    if (m_kind != kFormatBox)
         std::swap(points[0], points[8]);
     return points;
 }
@@ -313,15 +285,15 @@ void CInformationBox::Paint(QPainter &painter, const QRect &)
 {
     const QRect box = GetBoxRect();
     const QColor colour = m_colour.GetScreenColour();
-    const QString label = QString::fromLatin1(kBoxKinds[m_type].label);
+    const QString label = QString::fromLatin1(kBoxLabels[m_kind]);
     const int border = Border();
-    const bool opaque = m_type != kInfoBox || border == 2 || border == 3;
+    const bool opaque = m_kind != kInfoBox || border == 2 || border == 3;
     if (opaque)
         painter.fillRect(box, Qt::black);
-    if (m_type != kInfoBox || border == 1 || border == 3)
+    if (m_kind != kInfoBox || border == 1 || border == 3)
         DrawBoxOutline(painter, box, colour);
     if (const std::optional<QFont> font = FitTextFont(label, box.width() - 3, box.height() - 3)) {
-        if (m_type != kInfoBox) {
+        if (m_kind != kInfoBox) {
             DrawTextAt(painter, box.topLeft() + QPoint(1, 1), label, *font, colour);
         } else {
             const QFontMetrics metrics(*font);
@@ -356,13 +328,13 @@ void CInformationBox::EndTrack(int, bool moved)
 
 CPropertiesDlg *CInformationBox::OpenProperties(QWidget *parent)
 {
-    return OpenPropertyDialog(parent, m_type == kInfoBox ? IDD_INFO_BOX_PROPERTIES : IDD_DOT_PROPERTIES);
+    return OpenPropertyDialog(parent, m_kind == kInfoBox ? IDD_INFO_BOX_PROPERTIES : IDD_DOT_PROPERTIES);
 }
 
 void CInformationBox::UpdateProperties()
 {
     ShowInDialog([this](CPropertiesDlg &dialog) {
-        if (m_type != kInfoBox) {
+        if (m_kind != kInfoBox) {
             dialog.SetPosition(TrackedPoint(Anchor()));
             return;
         }
@@ -376,7 +348,7 @@ void CInformationBox::UpdateProperties()
 void CInformationBox::ApplyProperties()
 {
     TakeFromDialog([this](CPropertiesDlg &dialog) {
-        if (m_type != kInfoBox) {
+        if (m_kind != kInfoBox) {
             const QPoint p = dialog.GetPosition();
             m_x = p.x();
             m_y = p.y();

@@ -5,6 +5,7 @@
 // and whose place is given as fractions of the image's size. The editor
 // shows a labelled box of the generator's size. All nine handles move it.
 
+#include "KindedPrimitive.h"
 #include "MovedWholeKind.h"
 
 #include "CKindValue.h"
@@ -14,11 +15,11 @@
 
 #include <array>
 
-class CInformationBox : public MovedWholeKind<CInformationBox> {
+class CInformationBox : public MovedWholeKind<CInformationBox, KindedPrimitive> {
     DECLARE_SERIAL(CInformationBox)
-    friend PrimitiveKind<CInformationBox>;
-    friend PlacedKind<CInformationBox>;
-    friend MovedWholeKind<CInformationBox>;
+    friend PrimitiveKind<CInformationBox, KindedPrimitive>;
+    friend PlacedKind<CInformationBox, KindedPrimitive>;
+    friend MovedWholeKind<CInformationBox, KindedPrimitive>;
 
 public:
     enum Kind { kFormatBox = 0, kStepBox = 1, kInfoBox = 2 };
@@ -37,19 +38,13 @@ public:
     CInformationBox(CCanvas *canvas, int kind);
     ~CInformationBox() override;
 
-    // Ratios that are no numbers refuse the file.
+    // Types 6, 7, 8 by kind. Ratios that are no numbers refuse the file.
     void Serialize(CArchive &ar) override;
-    // 6, 7, 8 by type; 0 for a type outside them.
-    int Type() const override;
-    QString GetTypeName() const override;
-    QString KindProblem() const override;
     // "FORM White 256 223", "SNUM ...", "TBOX White 0.500 0.500  1 0";
     // nothing for an unknown type.
     QString GetCommandText() const override;
     // By the type: colour name, x, y; or colour name, the ratios, contents, border.
     void SetFromCommand(CCommandReader &reader) override;
-    int Kind() const { return m_type; }
-    void SetKind(int type) { m_type = type; }
     QPoint Anchor() const { return {m_x, m_y}; }
     double XRatio() const { return m_xRatio; }
     double YRatio() const { return m_yRatio; }
@@ -89,7 +84,6 @@ private:
     void TakeValues(const CInformationBox &other);
     template <class F> void ForEachPoint(F f) { f(m_x, m_y); }
     void PointsMoved();
-    bool KnownType() const;
     // The width and height ratios are measured against.
     QPoint Extent() const;
     void PlaceByRatios(int width, int height);
@@ -99,12 +93,11 @@ private:
     void RatiosFromPlace();
     QRect BoxAt(const QPoint &client) const;
     std::array<QPoint, kHandles> HandlePoints() const;
-    QRect HitRect() const { return KnownType() ? GetBoxRect() : QRect(); }
+    QRect HitRect() const { return KnownKind() ? GetBoxRect() : QRect(); }
     void Paint(QPainter &painter, const QRect &update);
     std::vector<QPoint> SnapKeys() const;
     void ShowOutline();
 
-    std::int32_t m_type = kFormatBox;
     std::int32_t m_x = 10;
     std::int32_t m_y = 10;
     CNamedColour m_colour{CNamedColour::kWhite};

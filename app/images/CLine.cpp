@@ -73,10 +73,7 @@ void CLine::Serialize(CArchive &ar)
     Transfer(ar, m_y1);
     Transfer(ar, m_x2);
     Transfer(ar, m_y2);
-    std::int32_t colour = m_colour.GetArchiveValue();
-    Transfer(ar, colour);
-    if (ar.IsLoading())
-        m_colour.SetArchiveValue(colour); // out of range: the colour stays
+    Transfer(ar, m_colour);
 }
 
 QString CLine::GetCommandText() const

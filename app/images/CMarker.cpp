@@ -98,15 +98,15 @@ private:
 
 } // namespace
 
-CMarker::CMarker() = default;
+CMarker::CMarker() : CMarker(kCentreMark) {}
 
-CMarker::CMarker(int kind, int colour) : m_kind(kind)
+CMarker::CMarker(int kind, int colour) : PrimitiveKind(kMarkerKinds, kind)
 {
     m_colour.SetIndex(colour);
 }
 
 CMarker::CMarker(CCanvas *canvas, int kind)
-    : PrimitiveKind(canvas), m_kind(kMarkerKinds.Knows(kind) ? kind : kCentreMark)
+    : PrimitiveKind(kMarkerKinds, canvas, kMarkerKinds.Knows(kind) ? kind : kCentreMark)
 {
 }
 
@@ -121,27 +121,18 @@ void CMarker::Serialize(CArchive &ar)
 {
     CPrimitive::Serialize(ar);
     Transfer(ar, m_kind);
-    std::int32_t colour = m_colour.GetArchiveValue();
-    Transfer(ar, colour);
-    if (ar.IsLoading())
-        m_colour.SetArchiveValue(colour); // out of range: the colour stays
+    Transfer(ar, m_colour);
 }
 
 void CMarker::TakeValues(const CMarker &other)
 {
-    m_kind = other.m_kind;
+    KindedPrimitive::TakeValues(other);
     m_colour = other.m_colour;
 }
 
-int CMarker::Type() const { return kMarkerKinds.Type(m_kind); }
-QString CMarker::GetTypeName() const { return kMarkerKinds.TypeName(m_kind); }
-QString CMarker::KindProblem() const { return kMarkerKinds.Problem(m_kind); }
-
 QString CMarker::GetCommandText() const
 {
-    if (!kMarkerKinds.Knows(m_kind))
-        return {};
-    return QStringLiteral("%1 %2").arg(kMarkerKinds.Mnemonic(m_kind), m_colour.GetCommandName());
+    return KnownKind() ? QStringLiteral("%1 %2").arg(Mnemonic(), m_colour.GetCommandName()) : QString();
 }
 
 void CMarker::SetFromCommand(CCommandReader &reader)
@@ -160,7 +151,7 @@ void CMarker::Invalidate()
 void CMarker::Draw(QPainter &painter, const QRect &)
 {
     CCanvas *canvas = GetCanvas();
-    if (!canvas || !kMarkerKinds.Knows(m_kind))
+    if (!canvas || !KnownKind())
         return;
     MarkerPainter marks(painter, *canvas, m_colour.GetScreenColour());
     switch (m_kind) {

@@ -5,13 +5,14 @@
 // with the centre cross ("LIMI"). Only a kind and a colour: the geometry
 // follows the image's size; no handles, no place, no hit.
 
+#include "KindedPrimitive.h"
 #include "PrimitiveKind.h"
 
 #include "CNamedColour.h"
 
-class CMarker : public PrimitiveKind<CMarker> {
+class CMarker : public PrimitiveKind<CMarker, KindedPrimitive> {
     DECLARE_SERIAL(CMarker)
-    friend PrimitiveKind<CMarker>;
+    friend PrimitiveKind<CMarker, KindedPrimitive>;
 
 public:
     enum Kind { kCentreMark = 1, kCentredCross = 2, kLimitMarkers = 3 };
@@ -23,13 +24,8 @@ public:
     CMarker(CCanvas *canvas, int kind);
     ~CMarker() override;
 
+    // Types 14, 15, 16 by kind.
     void Serialize(CArchive &ar) override;
-    // 14, 15, 16 by kind; 0 for a kind outside them.
-    int Type() const override;
-    QString GetTypeName() const override;
-    QString KindProblem() const override;
-    int Kind() const { return m_kind; }
-    void SetKind(int kind) { m_kind = kind; }
     // "CENT White" ("CROS", "LIMI"); nothing for an unknown kind.
     QString GetCommandText() const override;
     // colour name
@@ -48,6 +44,5 @@ protected:
 private:
     void TakeValues(const CMarker &other);
 
-    std::int32_t m_kind = kCentreMark;
     CNamedColour m_colour{CNamedColour::kWhite};
 };

@@ -4,6 +4,8 @@
 #include "CCanvas.h"
 #include "CCommandReader.h"
 #include "CGenerator.h"
+#include "CKindValue.h"
+#include "CNamedColour.h"
 #include "CPrimitiveHandle.h"
 #include "CProgressDlg.h"
 #include "CanvasLinks.h"
@@ -69,6 +71,30 @@ void CPrimitive::Transfer(CArchive &ar, std::int32_t &value)
         ar >> read;
         value = read;
     }
+}
+
+void CPrimitive::Transfer(CArchive &ar, QString &text)
+{
+    if (ar.IsStoring())
+        ar << text;
+    else
+        ar >> text;
+}
+
+void CPrimitive::Transfer(CArchive &ar, CNamedColour &colour)
+{
+    std::int32_t number = colour.GetArchiveValue();
+    Transfer(ar, number);
+    if (ar.IsLoading())
+        colour.SetArchiveValue(number);
+}
+
+void CPrimitive::Transfer(CArchive &ar, CKindValue &value)
+{
+    std::int32_t number = value.GetArchiveValue();
+    Transfer(ar, number);
+    if (ar.IsLoading())
+        value.SetArchiveValue(number);
 }
 
 void CPrimitive::Serialize(CArchive &ar)

@@ -24,6 +24,8 @@ class CArchive;
 class CCanvas;
 class CCommandReader;
 class CGenerator;
+class CKindValue;
+class CNamedColour;
 class CPrimitiveHandle;
 class CProgressDlg;
 class CanvasListLink;
@@ -220,8 +222,13 @@ protected:
     // positions, never what the other is attached to.
     void AssignBase(const CPrimitive &other);
 
-    // Both archive directions of an int32 field.
+    // Both archive directions of an int32 field, a counted string, and a
+    // colour's or kind value's number (one out of range read leaves the
+    // value as it was).
     static void Transfer(CArchive &ar, std::int32_t &value);
+    static void Transfer(CArchive &ar, QString &text);
+    static void Transfer(CArchive &ar, CNamedColour &colour);
+    static void Transfer(CArchive &ar, CKindValue &value);
     // An image point moved, or scaled with each coordinate rounded half
     // up, kept within the int range.
     static void OffsetPoint(std::int32_t &x, std::int32_t &y, int dx, int dy);

@@ -76,17 +76,11 @@ void CRectangle::Serialize(CArchive &ar)
     Transfer(ar, m_y1);
     Transfer(ar, m_x2);
     Transfer(ar, m_y2);
-    std::int32_t colour = m_colour.GetArchiveValue();
-    std::int32_t pattern = m_pattern.GetArchiveValue();
+    Transfer(ar, m_colour);
+    Transfer(ar, m_pattern);
+    // The flag is the class's own: one read is not taken.
     std::int32_t oval = m_oval;
-    Transfer(ar, colour);
-    Transfer(ar, pattern);
     Transfer(ar, oval);
-    if (ar.IsLoading()) {
-        // Out of range: the value stays. The flag is the class's own.
-        m_colour.SetArchiveValue(colour);
-        m_pattern.SetArchiveValue(pattern);
-    }
 }
 
 int CRectangle::Type() const { return IsOval() ? 5 : 4; }

@@ -46,10 +46,7 @@ void CRenderMap::Serialize(CArchive &ar)
     CPrimitive::Serialize(ar);
     Transfer(ar, m_x);
     Transfer(ar, m_y);
-    if (ar.IsStoring())
-        ar << m_name;
-    else
-        ar >> m_name;
+    Transfer(ar, m_name);
     Transfer(ar, m_w);
     Transfer(ar, m_h);
 }

@@ -47,18 +47,9 @@ void CText::Serialize(CArchive &ar)
     CPrimitive::Serialize(ar);
     Transfer(ar, m_x);
     Transfer(ar, m_y);
-    std::int32_t colour = m_colour.GetArchiveValue();
-    std::int32_t font = m_font.GetArchiveValue();
-    Transfer(ar, colour);
-    Transfer(ar, font);
-    if (ar.IsStoring()) {
-        ar << m_text;
-        return;
-    }
-    // Out of range: the value stays.
-    m_colour.SetArchiveValue(colour);
-    m_font.SetArchiveValue(font);
-    ar >> m_text;
+    Transfer(ar, m_colour);
+    Transfer(ar, m_font);
+    Transfer(ar, m_text);
 }
 
 QString CText::GetTypeName() const { return QStringLiteral("Text String"); }

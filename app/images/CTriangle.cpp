@@ -88,15 +88,8 @@ void CTriangle::Serialize(CArchive &ar)
         Transfer(ar, y);
         corner = QPoint(x, y);
     }
-    std::int32_t colour = m_colour.GetArchiveValue();
-    std::int32_t pattern = m_pattern.GetArchiveValue();
-    Transfer(ar, colour);
-    Transfer(ar, pattern);
-    if (ar.IsLoading()) {
-        // Out of range: the value stays.
-        m_colour.SetArchiveValue(colour);
-        m_pattern.SetArchiveValue(pattern);
-    }
+    Transfer(ar, m_colour);
+    Transfer(ar, m_pattern);
 }
 
 QString CTriangle::GetTypeName() const { return QStringLiteral("Triangle"); }
@@ -244,7 +237,13 @@ void CTriangle::Paint(QPainter &painter, const QRect &)
 std::vector<QPoint> CTriangle::SnapKeys() const
 {
     const auto &c = m_corners;
-    return {c[0], c[1], c[2], Centroid(c[0], c[1], c[2]), Midpoint(c[0], c[1]), Midpoint(c[1], c[2]), Midpoint(c[0], c[2])};
+    return {c[0],
+            c[1],
+            c[2],
+            Centroid(c[0], c[1], c[2]),
+            Midpoint(c[0], c[1]),
+            Midpoint(c[1], c[2]),
+            Midpoint(c[0], c[2])};
 }
 
 // --- Dragging -----------------------------------------------------------------------------

@@ -15,10 +15,10 @@
 #include <array>
 #include <utility>
 
-template <class Kind>
-class MovedWholeKind : public PlacedKind<Kind> {
+template <class Kind, class Base = CPrimitive>
+class MovedWholeKind : public PlacedKind<Kind, Base> {
 public:
-    using PlacedKind<Kind>::PlacedKind;
+    using PlacedKind<Kind, Base>::PlacedKind;
 
     bool HitTest(const QPoint &client) const override { return Self().HitRect().contains(client); }
     bool IntersectsRect(const QRect &client) const override { return Self().HitRect().intersects(client); }

@@ -4,29 +4,28 @@
 #include "CCanvas.h"
 #include "CCommandReader.h"
 #include "CPropertiesDlg.h"
-#include "KindTable.h"
 
 #include <algorithm>
 
 WholeImagePattern::WholeImagePattern(const KindTable &kinds, int kind, int first, int second, int colour)
-    : m_kind(kind), m_first(first), m_second(second), m_kinds(kinds)
+    : KindedPrimitive(kinds, kind), m_first(first), m_second(second)
 {
     m_colour.SetIndex(colour);
 }
 
 WholeImagePattern::WholeImagePattern(const KindTable &kinds, CCanvas *canvas, int kind, int first, int second)
-    : CPrimitive(canvas), m_kind(kind), m_first(first), m_second(second), m_kinds(kinds)
+    : KindedPrimitive(kinds, canvas, kind), m_first(first), m_second(second)
 {
 }
 
-WholeImagePattern::WholeImagePattern(const WholeImagePattern &other) : CPrimitive(other), m_kinds(other.m_kinds)
+WholeImagePattern::WholeImagePattern(const WholeImagePattern &other) : KindedPrimitive(other)
 {
     TakeValues(other);
 }
 
 void WholeImagePattern::TakeValues(const WholeImagePattern &other)
 {
-    m_kind = other.m_kind;
+    KindedPrimitive::TakeValues(other);
     m_first = other.m_first;
     m_second = other.m_second;
     m_colour = other.m_colour;
@@ -38,23 +37,15 @@ void WholeImagePattern::Serialize(CArchive &ar)
     Transfer(ar, m_kind);
     Transfer(ar, m_first);
     Transfer(ar, m_second);
-    std::int32_t colour = m_colour.GetArchiveValue();
-    Transfer(ar, colour);
-    if (ar.IsLoading())
-        m_colour.SetArchiveValue(colour); // out of range: the colour stays
+    Transfer(ar, m_colour);
 }
-
-bool WholeImagePattern::KnownKind() const { return m_kinds.Knows(m_kind); }
-int WholeImagePattern::Type() const { return m_kinds.Type(m_kind); }
-QString WholeImagePattern::GetTypeName() const { return m_kinds.TypeName(m_kind); }
-QString WholeImagePattern::KindProblem() const { return m_kinds.Problem(m_kind); }
 
 QString WholeImagePattern::GetCommandText() const
 {
     if (!KnownKind())
         return {};
     return QStringLiteral("%1 %2 %3 %4")
-        .arg(m_kinds.Mnemonic(m_kind), m_colour.GetCommandName())
+        .arg(Mnemonic(), m_colour.GetCommandName())
         .arg(m_first)
         .arg(m_second);
 }

@@ -5,28 +5,20 @@
 // property dialog of the two values. They have no place of their own: no
 // handles, no bounds, no hit; offset, scale and drags leave them be.
 
-#include "CPrimitive.h"
+#include "KindedPrimitive.h"
 
 #include "CNamedColour.h"
 
 #include <vector>
 
-class KindTable;
-
-class WholeImagePattern : public CPrimitive {
+class WholeImagePattern : public KindedPrimitive {
 public:
     // Kind, the two values and the colour index, int32 each.
     void Serialize(CArchive &ar) override;
-    // 0 for a kind outside the class's.
-    int Type() const override;
-    QString GetTypeName() const override;
-    QString KindProblem() const override;
     // The mnemonic of the kind, the colour and the two values; nothing for an unknown kind.
     QString GetCommandText() const override;
     // colour name, the two values
     void SetFromCommand(CCommandReader &reader) override;
-    int Kind() const { return m_kind; }
-    void SetKind(int kind) { m_kind = kind; }
     bool HasColour() const override { return true; }
     int GetColour() const override { return m_colour.GetIndex(); }
     void SetColour(int index) override { m_colour.SetIndex(index); }
@@ -42,17 +34,12 @@ protected:
     WholeImagePattern(const WholeImagePattern &other);
 
     void TakeValues(const WholeImagePattern &other);
-    bool KnownKind() const;
     // The client columns (vertical) or rows of image positions, in order,
     // each once and only those on the canvas: a pattern of more lines than
     // the canvas has pixels draws no more than it can show.
     static std::vector<int> ClientLines(const CCanvas &canvas, const std::vector<int> &positions, bool vertical);
 
-    std::int32_t m_kind;
     std::int32_t m_first;
     std::int32_t m_second;
     CNamedColour m_colour{CNamedColour::kWhite};
-
-private:
-    const KindTable &m_kinds;
 };

@@ -34,6 +34,21 @@ std::array<QPoint, kHandles> Layout(const QPoint &a, const QPoint &b)
             QPoint(b.x(), my),    QPoint(mx, a.y()),    QPoint(mx, my)};
 }
 
+std::array<QPoint, kHandles> LayoutFrom(const QPoint &corner, const QPoint &extent)
+{
+    const int w = extent.x();
+    const int h = extent.y();
+    return {corner,
+            corner + QPoint(0, h),
+            corner + QPoint(w, h),
+            corner + QPoint(w, 0),
+            corner + QPoint(0, h / 2),
+            corner + QPoint(w / 2, h),
+            corner + QPoint(w, h / 2),
+            corner + QPoint(w / 2, 0),
+            corner + QPoint(w / 2, h / 2)};
+}
+
 bool KeepsY(int index) { return index == 5 || index == 7; }
 bool KeepsX(int index) { return index == 6 || index == 8; }
 

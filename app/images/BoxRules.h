@@ -25,6 +25,9 @@ HandleLook Look(int index);
 
 // The nine client points of the box with corners a (handle 1) and b (handle 3).
 std::array<QPoint, kHandles> Layout(const QPoint &a, const QPoint &b);
+// The same from the top-left corner and the extent (width and height less
+// one), the middles at half the extent.
+std::array<QPoint, kHandles> LayoutFrom(const QPoint &corner, const QPoint &extent);
 
 // An edge handle moves only across its edge: 5 and 7 keep their y, 6 and 8 their x.
 bool KeepsY(int index);

@@ -1,6 +1,7 @@
 #include "CBlockCopy.h"
 
 #include "Archive.h"
+#include "BoxRules.h"
 #include "CCanvas.h"
 #include "CCommandReader.h"
 #include "ResourceIds.h"
@@ -8,8 +9,8 @@
 #include <QPainter>
 #include <QRegion>
 
+#include <algorithm>
 #include <cmath>
-#include <cstdlib>
 
 IMPLEMENT_SERIAL(CBlockCopy, CRectangle, VERSIONABLE_SCHEMA | 1)
 
@@ -69,27 +70,15 @@ QString CBlockCopy::GetTypeName() const { return QStringLiteral("Block Copy"); }
 
 QString CBlockCopy::GetCommandText() const
 {
-    std::int64_t x = TopLeft().x();
-    std::int64_t y = TopLeft().y();
-    std::int64_t w = std::llabs(x - BottomRight().x()) + 1;
-    std::int64_t h = std::llabs(y - BottomRight().y()) + 1;
-    QPoint dst = Destination();
-    if (IsTracking() && HandleCount() == kAllHandles) {
-        if (m_trackIndex < kFirstDestinationHandle) {
-            const Geometry g = GetTrackGeometry();
-            x = g.x;
-            y = g.y;
-            w = g.w;
-            h = g.h;
-        } else {
-            dst = HandleImagePoint(kFirstDestinationHandle);
-            if (m_trackIndex == kJoinHandle) {
-                x = HandleImagePoint(1).x();
-                y = HandleImagePoint(1).y();
-            }
-        }
+    const bool dragged = IsTracking() && HandleCount() == kAllHandles;
+    const bool destination = dragged && m_trackIndex >= kFirstDestinationHandle;
+    LineBox box = BoxForLine(dragged && !destination);
+    const QPoint dst = destination ? HandleImagePoint(kFirstDestinationHandle) : Destination();
+    if (destination && m_trackIndex == kJoinHandle) {
+        box.x = HandleImagePoint(1).x();
+        box.y = HandleImagePoint(1).y();
     }
-    return QStringLiteral("MMAP %1 %2  %3 %4  %5 %6").arg(w).arg(h).arg(x).arg(y).arg(dst.x()).arg(dst.y());
+    return QStringLiteral("MMAP %1 %2  %3 %4  %5 %6").arg(box.w).arg(box.h).arg(box.x).arg(box.y).arg(dst.x()).arg(dst.y());
 }
 
 void CBlockCopy::Scale(double sx, double sy)
@@ -122,18 +111,11 @@ void CBlockCopy::SetFromCommand(CCommandReader &reader)
 std::array<QPoint, 10> CBlockCopy::DestinationPoints(const QPoint &sourceTopLeft, const QPoint &d,
                                                      const QPoint &size) const
 {
-    const int w = size.x();
-    const int h = size.y();
-    return {d,
-            d + QPoint(0, h),
-            d + QPoint(w, h),
-            d + QPoint(w, 0),
-            d + QPoint(0, h / 2),
-            d + QPoint(w / 2, h),
-            d + QPoint(w, h / 2),
-            d + QPoint(w / 2, 0),
-            d + QPoint(w / 2, h / 2),
-            QPoint((sourceTopLeft.x() + d.x()) / 2, (sourceTopLeft.y() + d.y()) / 2)};
+    std::array<QPoint, 10> points;
+    const auto box = BoxRules::LayoutFrom(d, size);
+    std::copy(box.begin(), box.end(), points.begin());
+    points[9] = QPoint((sourceTopLeft.x() + d.x()) / 2, (sourceTopLeft.y() + d.y()) / 2);
+    return points;
 }
 
 QRect CBlockCopy::DestinationBox() const

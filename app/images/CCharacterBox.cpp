@@ -10,8 +10,6 @@
 #include <QFontMetrics>
 #include <QPainter>
 
-#include <cstdlib>
-
 IMPLEMENT_SERIAL(CCharacterBox, CRectangle, VERSIONABLE_SCHEMA | 1)
 
 CCharacterBox::CCharacterBox() : PlacedKind(0, 0, 0, 0, CNamedColour::kBlack) {}
@@ -37,37 +35,24 @@ void CCharacterBox::Serialize(CArchive &ar)
     std::int32_t v[4] = {TopLeft().x(), TopLeft().y(), BottomRight().x(), BottomRight().y()};
     for (std::int32_t &value : v)
         Transfer(ar, value);
-    std::int32_t colour = GetColour();
-    Transfer(ar, colour);
+    Transfer(ar, m_colour);
     Transfer(ar, m_font);
     Transfer(ar, m_code);
-    if (ar.IsLoading()) {
+    if (ar.IsLoading())
         SetCorners(QPoint(v[0], v[1]), QPoint(v[2], v[3]));
-        SetColour(colour); // out of range: the value stays
-    }
 }
 
 QString CCharacterBox::GetTypeName() const { return QStringLiteral("Character Box"); }
 
 QString CCharacterBox::GetCommandText() const
 {
-    std::int64_t x = TopLeft().x();
-    std::int64_t y = TopLeft().y();
-    std::int64_t w = std::llabs(std::int64_t(x) - BottomRight().x()) + 1;
-    std::int64_t h = std::llabs(std::int64_t(y) - BottomRight().y()) + 1;
-    if (IsTracking() && HandleCount() == kHandles) {
-        const Geometry g = GetTrackGeometry();
-        x = g.x;
-        y = g.y;
-        w = g.w;
-        h = g.h;
-    }
+    const LineBox box = BoxForLine();
     return QStringLiteral("PAGE %1 %2 %3 %4 %5 %6 %7")
-        .arg(CNamedColour(GetColour()).GetCommandName())
-        .arg(w)
-        .arg(h)
-        .arg(x)
-        .arg(y)
+        .arg(m_colour.GetCommandName())
+        .arg(box.w)
+        .arg(box.h)
+        .arg(box.x)
+        .arg(box.y)
         .arg(m_font.GetText())
         .arg(m_code);
 }
@@ -83,9 +68,7 @@ void CCharacterBox::SetFromCommand(CCommandReader &reader)
 {
     QString name;
     reader.NextToken(name);
-    CNamedColour colour;
-    colour.SetByName(name);
-    SetColour(colour.GetIndex());
+    m_colour.SetByName(name);
     const int w = NextLineSize(reader);
     const int h = NextLineSize(reader);
     const int x = NextLineValue(reader);
@@ -101,7 +84,7 @@ void CCharacterBox::SetFromCommand(CCommandReader &reader)
 void CCharacterBox::Paint(QPainter &painter, const QRect &)
 {
     const QRect box = ClientBox();
-    const QColor colour = CNamedColour(GetColour()).GetScreenColour();
+    const QColor colour = m_colour.GetScreenColour();
     DrawBoxOutline(painter, box, colour);
     const QString label = QStringLiteral("PAGE: %1").arg(m_code);
     const int width = box.width() - 1;

@@ -3,14 +3,13 @@
 // the image language. On a canvas it has one handle, on the dot, that
 // moves it.
 
+#include "Coloured.h"
 #include "PlacedKind.h"
 
-#include "CNamedColour.h"
-
-class CDot : public PlacedKind<CDot> {
+class CDot : public PlacedKind<CDot, Coloured<CPrimitive>> {
     DECLARE_SERIAL(CDot)
-    friend PrimitiveKind<CDot>;
-    friend PlacedKind<CDot>;
+    friend PrimitiveKind<CDot, Coloured<CPrimitive>>;
+    friend PlacedKind<CDot, Coloured<CPrimitive>>;
 
 public:
     // (10, 10), White.
@@ -28,9 +27,6 @@ public:
     // colour name, x, y
     void SetFromCommand(CCommandReader &reader) override;
     QPoint Position() const { return {m_x, m_y}; }
-    bool HasColour() const override { return true; }
-    int GetColour() const override { return m_colour.GetIndex(); }
-    void SetColour(int index) override { m_colour.SetIndex(index); }
 
     // --- On the canvas: 2 client pixels left and above, 1 right and below hit it ---
     bool HitTest(const QPoint &client) const override;
@@ -60,5 +56,4 @@ private:
 
     std::int32_t m_x = 10;
     std::int32_t m_y = 10;
-    CNamedColour m_colour{CNamedColour::kWhite};
 };

@@ -5,21 +5,20 @@
 // and whose place is given as fractions of the image's size. The editor
 // shows a labelled box of the generator's size. All nine handles move it.
 
+#include "CKindValue.h"
+#include "Coloured.h"
 #include "KindedPrimitive.h"
 #include "MovedWholeKind.h"
-
-#include "CKindValue.h"
-#include "CNamedColour.h"
 
 #include <QPointF>
 
 #include <array>
 
-class CInformationBox : public MovedWholeKind<CInformationBox, KindedPrimitive> {
+class CInformationBox : public MovedWholeKind<CInformationBox, Coloured<KindedPrimitive>> {
     DECLARE_SERIAL(CInformationBox)
-    friend PrimitiveKind<CInformationBox, KindedPrimitive>;
-    friend PlacedKind<CInformationBox, KindedPrimitive>;
-    friend MovedWholeKind<CInformationBox, KindedPrimitive>;
+    friend PrimitiveKind<CInformationBox, Coloured<KindedPrimitive>>;
+    friend PlacedKind<CInformationBox, Coloured<KindedPrimitive>>;
+    friend MovedWholeKind<CInformationBox, Coloured<KindedPrimitive>>;
 
 public:
     enum Kind { kFormatBox = 0, kStepBox = 1, kInfoBox = 2 };
@@ -50,9 +49,6 @@ public:
     double YRatio() const { return m_yRatio; }
     int Contents() const { return m_contents.GetIndex(); }
     int Border() const { return m_border.GetIndex(); }
-    bool HasColour() const override { return true; }
-    int GetColour() const override { return m_colour.GetIndex(); }
-    void SetColour(int index) override { m_colour.SetIndex(index); }
 
     // --- On the canvas: the labelled box, which clicks hit (an unknown type has
     // none); offset and scale move an information box's ratios with its place ----------
@@ -100,7 +96,6 @@ private:
 
     std::int32_t m_x = 10;
     std::int32_t m_y = 10;
-    CNamedColour m_colour{CNamedColour::kWhite};
     double m_xRatio = 0.5;
     double m_yRatio = 0.5;
     CInfoBoxContents m_contents{0};

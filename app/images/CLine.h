@@ -3,17 +3,16 @@
 // "LINE" line of the image language. On a canvas it has three handles:
 // one on each end and one at the middle that moves the whole line.
 
+#include "Coloured.h"
 #include "PlacedKind.h"
-
-#include "CNamedColour.h"
 
 #include <QPolygon>
 #include <QRegion>
 
-class CLine : public PlacedKind<CLine> {
+class CLine : public PlacedKind<CLine, Coloured<CPrimitive>> {
     DECLARE_SERIAL(CLine)
-    friend PrimitiveKind<CLine>;
-    friend PlacedKind<CLine>;
+    friend PrimitiveKind<CLine, Coloured<CPrimitive>>;
+    friend PlacedKind<CLine, Coloured<CPrimitive>>;
 
 public:
     // (10, 10)-(50, 50), White.
@@ -33,9 +32,6 @@ public:
     void SetFromCommand(CCommandReader &reader) override;
     QPoint P1() const { return {m_x1, m_y1}; }
     QPoint P2() const { return {m_x2, m_y2}; }
-    bool HasColour() const override { return true; }
-    int GetColour() const override { return m_colour.GetIndex(); }
-    void SetColour(int index) override { m_colour.SetIndex(index); }
 
     // --- On the canvas: a band 10 image pixels wide along the line -------------------------
     // The band's corners in client pixels; none for a line shorter than a pixel.
@@ -84,7 +80,6 @@ private:
     std::int32_t m_y1 = 10;
     std::int32_t m_x2 = 50;
     std::int32_t m_y2 = 50;
-    CNamedColour m_colour{CNamedColour::kWhite};
     // Where a drag began: the ends (image) and the dragged handle (client).
     QPoint m_dragStart1;
     QPoint m_dragStart2;

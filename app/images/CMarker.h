@@ -5,14 +5,13 @@
 // with the centre cross ("LIMI"). Only a kind and a colour: the geometry
 // follows the image's size; no handles, no place, no hit.
 
+#include "Coloured.h"
 #include "KindedPrimitive.h"
 #include "PrimitiveKind.h"
 
-#include "CNamedColour.h"
-
-class CMarker : public PrimitiveKind<CMarker, KindedPrimitive> {
+class CMarker : public PrimitiveKind<CMarker, Coloured<KindedPrimitive>> {
     DECLARE_SERIAL(CMarker)
-    friend PrimitiveKind<CMarker, KindedPrimitive>;
+    friend PrimitiveKind<CMarker, Coloured<KindedPrimitive>>;
 
 public:
     enum Kind { kCentreMark = 1, kCentredCross = 2, kLimitMarkers = 3 };
@@ -30,9 +29,6 @@ public:
     QString GetCommandText() const override;
     // colour name
     void SetFromCommand(CCommandReader &reader) override;
-    bool HasColour() const override { return true; }
-    int GetColour() const override { return m_colour.GetIndex(); }
-    void SetColour(int index) override { m_colour.SetIndex(index); }
     // On every repaint, whatever the update rectangle; nothing for an unknown kind.
     void Draw(QPainter &painter, const QRect &update) override;
     // The whole canvas.
@@ -44,5 +40,4 @@ protected:
 private:
     void TakeValues(const CMarker &other);
 
-    CNamedColour m_colour{CNamedColour::kWhite};
 };

@@ -95,25 +95,24 @@ std::int64_t CRectangle::SizeShrink() const
     return IsOval() && !IsFilled() ? 1 : 0;
 }
 
+CRectangle::LineBox CRectangle::BoxForLine(bool dragged) const
+{
+    if (dragged) {
+        const Geometry g = GetTrackGeometry();
+        return {g.x, g.y, g.w, g.h};
+    }
+    return {m_x1, m_y1, std::llabs(std::int64_t(m_x1) - m_x2) + 1, std::llabs(std::int64_t(m_y1) - m_y2) + 1};
+}
+
 QString CRectangle::GetCommandText() const
 {
-    std::int64_t x = m_x1;
-    std::int64_t y = m_y1;
-    std::int64_t w = std::llabs(std::int64_t(m_x1) - m_x2) + 1;
-    std::int64_t h = std::llabs(std::int64_t(m_y1) - m_y2) + 1;
-    if (IsTracking() && HandleCount() >= kHandles) {
-        const Geometry g = GetTrackGeometry();
-        x = g.x;
-        y = g.y;
-        w = g.w;
-        h = g.h;
-    }
+    const LineBox box = BoxForLine();
     return QStringLiteral("%1 %2  %3 %4  %5 %6  %7")
         .arg(IsOval() ? QLatin1String("OVAL") : QLatin1String("RECT"), m_colour.GetCommandName())
-        .arg(w - SizeShrink())
-        .arg(h - SizeShrink())
-        .arg(x)
-        .arg(y)
+        .arg(box.w - SizeShrink())
+        .arg(box.h - SizeShrink())
+        .arg(box.x)
+        .arg(box.y)
         .arg(m_pattern.GetText());
 }
 

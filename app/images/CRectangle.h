@@ -4,19 +4,17 @@
 // inscribed in it; the box rules here serve both. On a canvas a box has
 // nine handles: the corners, the middles of the edges and the centre.
 
-#include "PlacedKind.h"
-
 #include "BoxRules.h"
-
 #include "CFillPattern.h"
-#include "CNamedColour.h"
+#include "Coloured.h"
+#include "PlacedKind.h"
 
 #include <array>
 
-class CRectangle : public PlacedKind<CRectangle> {
+class CRectangle : public PlacedKind<CRectangle, Coloured<CPrimitive>> {
     DECLARE_SERIAL(CRectangle)
-    friend PrimitiveKind<CRectangle>;
-    friend PlacedKind<CRectangle>;
+    friend PrimitiveKind<CRectangle, Coloured<CPrimitive>>;
+    friend PlacedKind<CRectangle, Coloured<CPrimitive>>;
 
 public:
     static constexpr int kHandles = BoxRules::kHandles;
@@ -43,11 +41,8 @@ public:
     bool IsFilled() const { return m_pattern.GetIndex() != 0; }
     QPoint TopLeft() const { return {m_x1, m_y1}; }
     QPoint BottomRight() const { return {m_x2, m_y2}; }
-    bool HasColour() const override { return true; }
     bool HasPattern() const override { return true; }
-    int GetColour() const override { return m_colour.GetIndex(); }
     int GetPattern() const override { return m_pattern.GetIndex(); }
-    void SetColour(int index) override { m_colour.SetIndex(index); }
     void SetPattern(int index) override { m_pattern.SetIndex(index); }
 
     // --- On the canvas ----------------------------------------------------------------
@@ -75,6 +70,16 @@ public:
         int h;
     };
     Geometry GetTrackGeometry() const;
+    // The box's corner and size as its line gives them: when dragged, the
+    // drag's geometry (the box's own drag by default).
+    struct LineBox {
+        std::int64_t x;
+        std::int64_t y;
+        std::int64_t w;
+        std::int64_t h;
+    };
+    LineBox BoxForLine(bool dragged) const;
+    LineBox BoxForLine() const { return BoxForLine(IsTracking() && HandleCount() >= kHandles); }
 
 protected:
     CRectangle(const CRectangle &other);
@@ -120,7 +125,6 @@ private:
     std::int32_t m_y1 = 0;
     std::int32_t m_x2 = 0;
     std::int32_t m_y2 = 0;
-    CNamedColour m_colour{CNamedColour::kWhite};
     CFillPattern m_pattern{0};
     std::int32_t m_oval = 0;
     QPoint m_dragCentre;

@@ -90,19 +90,7 @@ QRect CRenderMap::FrameAt(const QPoint &client) const
 
 std::array<QPoint, CRenderMap::kHandles> CRenderMap::HandlePoints() const
 {
-    const QPoint p = ToClient(Position());
-    const QPoint s = ClientSize(std::int64_t(m_w) - 1, std::int64_t(m_h) - 1);
-    const int sw = s.x();
-    const int sh = s.y();
-    return {p,
-            p + QPoint(0, sh),
-            p + QPoint(sw, sh),
-            p + QPoint(sw, 0),
-            p + QPoint(0, sh / 2),
-            p + QPoint(sw / 2, sh),
-            p + QPoint(sw, sh / 2),
-            p + QPoint(sw / 2, 0),
-            p + QPoint(sw / 2, sh / 2)};
+    return BoxRules::LayoutFrom(ToClient(Position()), ClientSize(std::int64_t(m_w) - 1, std::int64_t(m_h) - 1));
 }
 
 void CRenderMap::GetBounds(QPoint &topLeft, QPoint &bottomRight) const

@@ -5,16 +5,15 @@
 // canvas it has one handle, on the anchor, that moves it. The text is
 // 8-bit (Latin-1) everywhere it is kept or sent.
 
+#include "CKindValue.h"
+#include "Coloured.h"
 #include "MovedWholeKind.h"
 
-#include "CKindValue.h"
-#include "CNamedColour.h"
-
-class CText : public MovedWholeKind<CText> {
+class CText : public MovedWholeKind<CText, Coloured<CPrimitive>> {
     DECLARE_SERIAL(CText)
-    friend PrimitiveKind<CText>;
-    friend PlacedKind<CText>;
-    friend MovedWholeKind<CText>;
+    friend PrimitiveKind<CText, Coloured<CPrimitive>>;
+    friend PlacedKind<CText, Coloured<CPrimitive>>;
+    friend MovedWholeKind<CText, Coloured<CPrimitive>>;
 
 public:
     // (10, 10), White, font 0 ("sys16"), no text.
@@ -36,11 +35,8 @@ public:
     QPoint Anchor() const { return {m_x, m_y}; }
     QString Text() const { return m_text; }
     void SetText(const QString &text) { m_text = text; }
-    bool HasColour() const override { return true; }
     bool HasFont() const override { return true; }
-    int GetColour() const override { return m_colour.GetIndex(); }
     int GetFont() const override { return m_font.GetIndex(); }
-    void SetColour(int index) override { m_colour.SetIndex(index); }
     // The old box is repainted first.
     void SetFont(int index) override;
 
@@ -83,7 +79,6 @@ private:
 
     std::int32_t m_x = 10;
     std::int32_t m_y = 10;
-    CNamedColour m_colour{CNamedColour::kWhite};
     CFontKind m_font{0};
     QString m_text;
 };

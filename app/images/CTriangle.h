@@ -4,20 +4,19 @@
 // handles: the corners, the centroid (moves the whole triangle) and the
 // middles of the edges 1-2, 2-3 and 1-3 (each moves its edge).
 
-#include "PlacedKind.h"
-
 #include "CFillPattern.h"
-#include "CNamedColour.h"
+#include "Coloured.h"
+#include "PlacedKind.h"
 
 #include <QPolygon>
 #include <QRegion>
 
 #include <array>
 
-class CTriangle : public PlacedKind<CTriangle> {
+class CTriangle : public PlacedKind<CTriangle, Coloured<CPrimitive>> {
     DECLARE_SERIAL(CTriangle)
-    friend PrimitiveKind<CTriangle>;
-    friend PlacedKind<CTriangle>;
+    friend PrimitiveKind<CTriangle, Coloured<CPrimitive>>;
+    friend PlacedKind<CTriangle, Coloured<CPrimitive>>;
 
 public:
     static constexpr int kHandles = 7;
@@ -40,11 +39,8 @@ public:
     // colour name, x1, y1, x2, y2, x3, y3, pattern name
     void SetFromCommand(CCommandReader &reader) override;
     QPoint Corner(int i) const { return m_corners[size_t(i)]; }
-    bool HasColour() const override { return true; }
     bool HasPattern() const override { return true; }
-    int GetColour() const override { return m_colour.GetIndex(); }
     int GetPattern() const override { return m_pattern.GetIndex(); }
-    void SetColour(int index) override { m_colour.SetIndex(index); }
     void SetPattern(int index) override { m_pattern.SetIndex(index); }
 
     // --- On the canvas: the triangle's region; a flat triangle has none -----------------
@@ -93,7 +89,6 @@ private:
     void ShowOutline();
 
     std::array<QPoint, 3> m_corners{};
-    CNamedColour m_colour{CNamedColour::kWhite};
     CFillPattern m_pattern{0};
     std::array<QPoint, 3> m_clientCorners{};
     // Where a drag began: the corners (image) and the dragged handle (client).

@@ -8,17 +8,17 @@
 #include <algorithm>
 
 WholeImagePattern::WholeImagePattern(const KindTable &kinds, int kind, int first, int second, int colour)
-    : KindedPrimitive(kinds, kind), m_first(first), m_second(second)
+    : Coloured(kinds, kind), m_first(first), m_second(second)
 {
     m_colour.SetIndex(colour);
 }
 
 WholeImagePattern::WholeImagePattern(const KindTable &kinds, CCanvas *canvas, int kind, int first, int second)
-    : KindedPrimitive(kinds, canvas, kind), m_first(first), m_second(second)
+    : Coloured(kinds, canvas, kind), m_first(first), m_second(second)
 {
 }
 
-WholeImagePattern::WholeImagePattern(const WholeImagePattern &other) : KindedPrimitive(other)
+WholeImagePattern::WholeImagePattern(const WholeImagePattern &other) : Coloured(other)
 {
     TakeValues(other);
 }

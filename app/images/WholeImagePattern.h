@@ -5,13 +5,14 @@
 // property dialog of the two values. They have no place of their own: no
 // handles, no bounds, no hit; offset, scale and drags leave them be.
 
+#include "Coloured.h"
 #include "KindedPrimitive.h"
 
 #include "CNamedColour.h"
 
 #include <vector>
 
-class WholeImagePattern : public KindedPrimitive {
+class WholeImagePattern : public Coloured<KindedPrimitive> {
 public:
     // Kind, the two values and the colour index, int32 each.
     void Serialize(CArchive &ar) override;
@@ -19,9 +20,6 @@ public:
     QString GetCommandText() const override;
     // colour name, the two values
     void SetFromCommand(CCommandReader &reader) override;
-    bool HasColour() const override { return true; }
-    int GetColour() const override { return m_colour.GetIndex(); }
-    void SetColour(int index) override { m_colour.SetIndex(index); }
     // The whole canvas.
     void Invalidate() override;
     // The two values in the dialog's two fields.
@@ -41,5 +39,4 @@ protected:
 
     std::int32_t m_first;
     std::int32_t m_second;
-    CNamedColour m_colour{CNamedColour::kWhite};
 };

@@ -48,22 +48,14 @@ CBlockCopy::CBlockCopy(CCanvas *canvas) : PlacedKind(canvas)
     SetCanvas(canvas);
 }
 
-CBlockCopy::CBlockCopy(const CBlockCopy &other) : PlacedKind(other), m_dstX(other.m_dstX), m_dstY(other.m_dstY) {}
+CBlockCopy::CBlockCopy(const CBlockCopy &other) = default;
 
 CBlockCopy::~CBlockCopy() = default;
 
 void CBlockCopy::Serialize(CArchive &ar)
 {
     CPrimitive::Serialize(ar);
-    std::int32_t v[6] = {TopLeft().x(), TopLeft().y(), BottomRight().x(), BottomRight().y(), m_dstX, m_dstY};
-    for (std::int32_t &value : v)
-        Transfer(ar, value);
-    if (ar.IsLoading()) {
-        m_dstX = v[4];
-        m_dstY = v[5];
-        SetCorners(QPoint(v[0], v[1]), QPoint(v[2], v[3]));
-        PlaceDestinationHandles();
-    }
+    TransferValues(ar);
 }
 
 QString CBlockCopy::GetTypeName() const { return QStringLiteral("Block Copy"); }
@@ -87,23 +79,12 @@ void CBlockCopy::Scale(double sx, double sy)
     PlacedKind::Scale(sx, sy);
 }
 
-void CBlockCopy::TakeValues(const CBlockCopy &other)
-{
-    m_dstX = other.m_dstX;
-    m_dstY = other.m_dstY;
-    CRectangle::TakeValues(other);
-    PlaceDestinationHandles();
-}
-
 void CBlockCopy::SetFromCommand(CCommandReader &reader)
 {
-    const int w = NextLineSize(reader);
-    const int h = NextLineSize(reader);
-    const int x = NextLineValue(reader);
-    const int y = NextLineValue(reader);
+    const LineBox box = NextLineBox(reader);
     m_dstX = NextLineValue(reader);
     m_dstY = NextLineValue(reader);
-    SetCorners(QPoint(x, y), QPoint(Saturate(std::int64_t(x) + w - 1), Saturate(std::int64_t(y) + h - 1)));
+    SetLineBox(box);
 }
 
 // --- Geometry ---------------------------------------------------------------------------

@@ -64,7 +64,12 @@ protected:
     CBlockCopy(const CBlockCopy &other);
 
 private:
-    void TakeValues(const CBlockCopy &other);
+    // The source's corners, then the destination.
+    static constexpr auto Values()
+    {
+        return std::tuple(&CBlockCopy::m_x1, &CBlockCopy::m_y1, &CBlockCopy::m_x2, &CBlockCopy::m_y2,
+                          &CBlockCopy::m_dstX, &CBlockCopy::m_dstY);
+    }
     // The destination's handles when the source's are there.
     void CreateHandles();
     // The source's handles and the destination's.

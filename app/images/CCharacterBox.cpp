@@ -22,24 +22,14 @@ CCharacterBox::CCharacterBox(int x1, int y1, int x2, int y2, int colour, int fon
 
 CCharacterBox::CCharacterBox(CCanvas *canvas) : PlacedKind(canvas) {}
 
-CCharacterBox::CCharacterBox(const CCharacterBox &other)
-    : PlacedKind(other), m_font(other.m_font), m_code(other.m_code)
-{
-}
+CCharacterBox::CCharacterBox(const CCharacterBox &other) = default;
 
 CCharacterBox::~CCharacterBox() = default;
 
 void CCharacterBox::Serialize(CArchive &ar)
 {
     CPrimitive::Serialize(ar);
-    std::int32_t v[4] = {TopLeft().x(), TopLeft().y(), BottomRight().x(), BottomRight().y()};
-    for (std::int32_t &value : v)
-        Transfer(ar, value);
-    Transfer(ar, m_colour);
-    Transfer(ar, m_font);
-    Transfer(ar, m_code);
-    if (ar.IsLoading())
-        SetCorners(QPoint(v[0], v[1]), QPoint(v[2], v[3]));
+    TransferValues(ar);
 }
 
 QString CCharacterBox::GetTypeName() const { return QStringLiteral("Character Box"); }
@@ -57,28 +47,14 @@ QString CCharacterBox::GetCommandText() const
         .arg(m_code);
 }
 
-void CCharacterBox::TakeValues(const CCharacterBox &other)
-{
-    CRectangle::TakeValues(other);
-    m_font = other.m_font;
-    m_code = other.m_code;
-}
-
 void CCharacterBox::SetFromCommand(CCommandReader &reader)
 {
-    QString name;
-    reader.NextToken(name);
-    m_colour.SetByName(name);
-    const int w = NextLineSize(reader);
-    const int h = NextLineSize(reader);
-    const int x = NextLineValue(reader);
-    const int y = NextLineValue(reader);
-    name.clear();
-    reader.NextToken(name);
-    m_font.SetByName(name);
+    m_colour.SetByName(NextWord(reader));
+    const LineBox box = NextLineBox(reader);
+    m_font.SetByName(NextWord(reader));
     m_code = 0;
     reader.NextInt(m_code);
-    SetCorners(QPoint(x, y), QPoint(Saturate(std::int64_t(x) + w - 1), Saturate(std::int64_t(y) + h - 1)));
+    SetLineBox(box);
 }
 
 void CCharacterBox::Paint(QPainter &painter, const QRect &)

@@ -23,7 +23,6 @@ public:
     explicit CCharacterBox(CCanvas *canvas);
     ~CCharacterBox() override;
 
-    // The rectangle's layout: corners, colour, font, code.
     void Serialize(CArchive &ar) override;
     int Type() const override { return 9; }
     QString GetTypeName() const override;
@@ -50,7 +49,12 @@ protected:
     CCharacterBox(const CCharacterBox &other);
 
 private:
-    void TakeValues(const CCharacterBox &other);
+    // The rectangle's layout, with a font and a code for the pattern and the oval flag.
+    static constexpr auto Values()
+    {
+        return std::tuple(&CCharacterBox::m_x1, &CCharacterBox::m_y1, &CCharacterBox::m_x2, &CCharacterBox::m_y2,
+                          &CCharacterBox::m_colour, &CCharacterBox::m_font, &CCharacterBox::m_code);
+    }
     // The box's outline with "PAGE: 65" inside.
     void Paint(QPainter &painter, const QRect &update);
 

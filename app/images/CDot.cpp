@@ -31,19 +31,14 @@ CDot::CDot(CCanvas *canvas) : PlacedKind(canvas)
     SetCanvas(canvas);
 }
 
-CDot::CDot(const CDot &other) : PlacedKind(other)
-{
-    TakeValues(other);
-}
+CDot::CDot(const CDot &other) = default;
 
 CDot::~CDot() = default;
 
 void CDot::Serialize(CArchive &ar)
 {
     CPrimitive::Serialize(ar);
-    Transfer(ar, m_x);
-    Transfer(ar, m_y);
-    Transfer(ar, m_colour);
+    TransferValues(ar);
 }
 
 QString CDot::GetTypeName() const { return QStringLiteral("Dot"); }
@@ -60,19 +55,9 @@ void CDot::GetBounds(QPoint &topLeft, QPoint &bottomRight) const
     bottomRight = QPoint(Saturate(std::int64_t(m_x) + 1), Saturate(std::int64_t(m_y) + 1));
 }
 
-void CDot::TakeValues(const CDot &other)
-{
-    m_x = other.m_x;
-    m_y = other.m_y;
-    m_colour = other.m_colour;
-    PlaceHandles();
-}
-
 void CDot::SetFromCommand(CCommandReader &reader)
 {
-    QString colour;
-    reader.NextToken(colour);
-    m_colour.SetByName(colour);
+    m_colour.SetByName(NextWord(reader));
     m_x = NextLineValue(reader);
     m_y = NextLineValue(reader);
 }

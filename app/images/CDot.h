@@ -47,7 +47,7 @@ protected:
     CDot(const CDot &other);
 
 private:
-    void TakeValues(const CDot &other);
+    static constexpr auto Values() { return std::tuple(&CDot::m_x, &CDot::m_y, &CDot::m_colour); }
     template <class F> void ForEachPoint(F f) { f(m_x, m_y); }
     std::vector<QPoint> SnapKeys() const { return {Position()}; }
     void CreateHandles();

@@ -221,7 +221,6 @@ void CGroup::TakeValues(const CGroup &other)
     const size_t common = std::min(m_members.size(), other.m_members.size());
     for (size_t i = 0; i < common; ++i)
         m_members[i]->VirtualAssign(*other.m_members[i]);
-    PlaceHandles();
 }
 
 bool CGroup::SendToGenerator(CGenerator *generator, CProgressDlg *progress, int flag)

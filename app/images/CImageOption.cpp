@@ -26,12 +26,12 @@ CImageOption::CImageOption(CCanvas *canvas, int kind)
 {
 }
 
-CImageOption::CImageOption(const CImageOption &other) : PrimitiveKind(other) {}
+CImageOption::CImageOption(const CImageOption &other) = default;
 
 CImageOption::~CImageOption() = default;
 
 void CImageOption::Serialize(CArchive &ar)
 {
     CPrimitive::Serialize(ar);
-    Transfer(ar, m_kind);
+    TransferValues(ar);
 }

@@ -27,4 +27,7 @@ public:
 
 protected:
     CImageOption(const CImageOption &other);
+
+private:
+    static constexpr auto Values() { return std::tuple(&CImageOption::m_kind); }
 };

@@ -90,25 +90,9 @@ CInformationBox::CInformationBox(CCanvas *canvas, int kind)
     SetCanvas(canvas);
 }
 
-CInformationBox::CInformationBox(const CInformationBox &other) : MovedWholeKind(other)
-{
-    TakeValues(other);
-}
+CInformationBox::CInformationBox(const CInformationBox &other) = default;
 
 CInformationBox::~CInformationBox() = default;
-
-void CInformationBox::TakeValues(const CInformationBox &other)
-{
-    KindedPrimitive::TakeValues(other);
-    m_x = other.m_x;
-    m_y = other.m_y;
-    m_colour = other.m_colour;
-    m_xRatio = other.m_xRatio;
-    m_yRatio = other.m_yRatio;
-    m_contents = other.m_contents;
-    m_border = other.m_border;
-    PlaceHandles();
-}
 
 void CInformationBox::Serialize(CArchive &ar)
 {
@@ -190,9 +174,7 @@ void CInformationBox::PointsMoved()
 
 void CInformationBox::SetFromCommand(CCommandReader &reader)
 {
-    QString colour;
-    reader.NextToken(colour);
-    m_colour.SetByName(colour);
+    m_colour.SetByName(NextWord(reader));
     if (m_kind != kInfoBox) {
         m_x = NextLineValue(reader);
         m_y = NextLineValue(reader);

@@ -77,7 +77,13 @@ protected:
     CInformationBox(const CInformationBox &other);
 
 private:
-    void TakeValues(const CInformationBox &other);
+    // In archive order; the ratios, contents and border an information box's only.
+    static constexpr auto Values()
+    {
+        return std::tuple(&CInformationBox::m_kind, &CInformationBox::m_x, &CInformationBox::m_y,
+                          &CInformationBox::m_colour, &CInformationBox::m_xRatio, &CInformationBox::m_yRatio,
+                          &CInformationBox::m_contents, &CInformationBox::m_border);
+    }
     template <class F> void ForEachPoint(F f) { f(m_x, m_y); }
     void PointsMoved();
     // The width and height ratios are measured against.

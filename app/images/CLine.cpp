@@ -49,31 +49,14 @@ CLine::CLine(CCanvas *canvas) : PlacedKind(canvas)
     CreateHandles();
 }
 
-CLine::CLine(const CLine &other) : PlacedKind(other)
-{
-    TakeValues(other);
-}
+CLine::CLine(const CLine &other) = default;
 
 CLine::~CLine() = default;
-
-void CLine::TakeValues(const CLine &other)
-{
-    m_x1 = other.m_x1;
-    m_y1 = other.m_y1;
-    m_x2 = other.m_x2;
-    m_y2 = other.m_y2;
-    m_colour = other.m_colour;
-    PlaceHandles();
-}
 
 void CLine::Serialize(CArchive &ar)
 {
     CPrimitive::Serialize(ar);
-    Transfer(ar, m_x1);
-    Transfer(ar, m_y1);
-    Transfer(ar, m_x2);
-    Transfer(ar, m_y2);
-    Transfer(ar, m_colour);
+    TransferValues(ar);
 }
 
 QString CLine::GetCommandText() const
@@ -105,9 +88,7 @@ void CLine::GetBounds(QPoint &topLeft, QPoint &bottomRight) const
 
 void CLine::SetFromCommand(CCommandReader &reader)
 {
-    QString colour;
-    reader.NextToken(colour);
-    m_colour.SetByName(colour);
+    m_colour.SetByName(NextWord(reader));
     m_x1 = NextLineValue(reader);
     m_y1 = NextLineValue(reader);
     m_x2 = NextLineValue(reader);

@@ -54,7 +54,10 @@ protected:
     CLine(const CLine &other);
 
 private:
-    void TakeValues(const CLine &other);
+    static constexpr auto Values()
+    {
+        return std::tuple(&CLine::m_x1, &CLine::m_y1, &CLine::m_x2, &CLine::m_y2, &CLine::m_colour);
+    }
     template <class F> void ForEachPoint(F f)
     {
         f(m_x1, m_y1);

@@ -110,24 +110,14 @@ CMarker::CMarker(CCanvas *canvas, int kind)
 {
 }
 
-CMarker::CMarker(const CMarker &other) : PrimitiveKind(other)
-{
-    TakeValues(other);
-}
+CMarker::CMarker(const CMarker &other) = default;
 
 CMarker::~CMarker() = default;
 
 void CMarker::Serialize(CArchive &ar)
 {
     CPrimitive::Serialize(ar);
-    Transfer(ar, m_kind);
-    Transfer(ar, m_colour);
-}
-
-void CMarker::TakeValues(const CMarker &other)
-{
-    KindedPrimitive::TakeValues(other);
-    m_colour = other.m_colour;
+    TransferValues(ar);
 }
 
 QString CMarker::GetCommandText() const
@@ -137,9 +127,7 @@ QString CMarker::GetCommandText() const
 
 void CMarker::SetFromCommand(CCommandReader &reader)
 {
-    QString colour;
-    reader.NextToken(colour);
-    m_colour.SetByName(colour);
+    m_colour.SetByName(NextWord(reader));
 }
 
 void CMarker::Invalidate()

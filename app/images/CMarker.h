@@ -38,6 +38,6 @@ protected:
     CMarker(const CMarker &other);
 
 private:
-    void TakeValues(const CMarker &other);
+    static constexpr auto Values() { return std::tuple(&CMarker::m_kind, &CMarker::m_colour); }
 
 };

@@ -81,6 +81,15 @@ void CPrimitive::Transfer(CArchive &ar, QString &text)
         ar >> text;
 }
 
+void CPrimitive::Transfer(CArchive &ar, QPoint &point)
+{
+    std::int32_t x = point.x();
+    std::int32_t y = point.y();
+    Transfer(ar, x);
+    Transfer(ar, y);
+    point = QPoint(x, y);
+}
+
 void CPrimitive::Transfer(CArchive &ar, CNamedColour &colour)
 {
     std::int32_t number = colour.GetArchiveValue();
@@ -473,6 +482,13 @@ int CPrimitive::NextLineValue(CCommandReader &reader)
     int value = 0;
     reader.NextInt(value);
     return std::clamp(value, -kLineValueLimit, kLineValueLimit);
+}
+
+QString CPrimitive::NextWord(CCommandReader &reader)
+{
+    QString word;
+    reader.NextToken(word);
+    return word;
 }
 
 int CPrimitive::NextLineSize(CCommandReader &reader)

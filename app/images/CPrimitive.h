@@ -14,10 +14,12 @@
 #include <QString>
 #include <QStringList>
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <tuple>
 #include <vector>
 
 class CArchive;
@@ -183,6 +185,8 @@ public:
     static constexpr int kLineValueLimit = 1 << 24;
     // The next integer of a line, cut to the limit above; 0 when missing.
     static int NextLineValue(CCommandReader &reader);
+    // The next word of a line (a colour's, pattern's or font's name); empty when missing.
+    static QString NextWord(CCommandReader &reader);
     // The next size of a line: down to 2 - the limit, as a box written back
     // from a size below 1 is 2 less that size wide.
     static int NextLineSize(CCommandReader &reader);
@@ -229,6 +233,27 @@ protected:
     static void Transfer(CArchive &ar, QString &text);
     static void Transfer(CArchive &ar, CNamedColour &colour);
     static void Transfer(CArchive &ar, CKindValue &value);
+    // An image point, x then y.
+    static void Transfer(CArchive &ar, QPoint &point);
+    template <std::size_t N>
+    static void Transfer(CArchive &ar, std::array<QPoint, N> &points)
+    {
+        for (QPoint &point : points)
+            Transfer(ar, point);
+    }
+    // The values a kind lists (members: a tuple of pointers to its value
+    // members, in archive order): each taken from another, and each kept in
+    // both archive directions.
+    template <class Object, class Members>
+    static void CopyValues(Object &to, const Object &from, const Members &members)
+    {
+        std::apply([&to, &from](auto... member) { ((to.*member = from.*member), ...); }, members);
+    }
+    template <class Object, class Members>
+    static void TransferValues(CArchive &ar, Object &object, const Members &members)
+    {
+        std::apply([&ar, &object](auto... member) { (Transfer(ar, object.*member), ...); }, members);
+    }
     // An image point moved, or scaled with each coordinate rounded half
     // up, kept within the int range.
     static void OffsetPoint(std::int32_t &x, std::int32_t &y, int dx, int dy);

@@ -51,33 +51,14 @@ CRectangle::CRectangle(bool oval, CCanvas *canvas) : PlacedKind(canvas), m_oval(
     CreateHandles();
 }
 
-CRectangle::CRectangle(const CRectangle &other) : PlacedKind(other), m_oval(other.m_oval)
-{
-    TakeValues(other);
-}
+CRectangle::CRectangle(const CRectangle &other) = default;
 
 CRectangle::~CRectangle() = default;
-
-void CRectangle::TakeValues(const CRectangle &other)
-{
-    m_x1 = other.m_x1;
-    m_y1 = other.m_y1;
-    m_x2 = other.m_x2;
-    m_y2 = other.m_y2;
-    m_colour = other.m_colour;
-    m_pattern = other.m_pattern;
-    PlaceHandles();
-}
 
 void CRectangle::Serialize(CArchive &ar)
 {
     CPrimitive::Serialize(ar);
-    Transfer(ar, m_x1);
-    Transfer(ar, m_y1);
-    Transfer(ar, m_x2);
-    Transfer(ar, m_y2);
-    Transfer(ar, m_colour);
-    Transfer(ar, m_pattern);
+    TransferValues(ar);
     // The flag is the class's own: one read is not taken.
     std::int32_t oval = m_oval;
     Transfer(ar, oval);
@@ -131,25 +112,30 @@ void CRectangle::SetCorners(const QPoint &topLeft, const QPoint &bottomRight)
     PlaceHandles();
 }
 
+CRectangle::LineBox CRectangle::NextLineBox(CCommandReader &reader)
+{
+    LineBox box{};
+    box.w = NextLineSize(reader);
+    box.h = NextLineSize(reader);
+    box.x = NextLineValue(reader);
+    box.y = NextLineValue(reader);
+    return box;
+}
+
+void CRectangle::SetLineBox(const LineBox &box, std::int64_t grow)
+{
+    SetCorners(QPoint(int(box.x), int(box.y)),
+               QPoint(Saturate(box.x + box.w - 1 + grow), Saturate(box.y + box.h - 1 + grow)));
+}
+
 void CRectangle::SetFromCommand(CCommandReader &reader)
 {
-    QString name;
-    reader.NextToken(name);
-    m_colour.SetByName(name);
-    const int w = NextLineSize(reader);
-    const int h = NextLineSize(reader);
-    const int x = NextLineValue(reader);
-    const int y = NextLineValue(reader);
-    name.clear();
-    reader.NextToken(name);
-    m_pattern.SetByName(name);
+    m_colour.SetByName(NextWord(reader));
+    const LineBox box = NextLineBox(reader);
+    m_pattern.SetByName(NextWord(reader));
     // An unfilled oval's line holds its size less one (see GetCommandText):
     // the pixel comes back here, so a round trip keeps the box.
-    const std::int64_t grow = SizeShrink();
-    m_x1 = x;
-    m_y1 = y;
-    m_x2 = Saturate(std::int64_t(x) + w - 1 + grow);
-    m_y2 = Saturate(std::int64_t(y) + h - 1 + grow);
+    SetLineBox(box, SizeShrink());
 }
 
 // --- On the canvas ----------------------------------------------------------------------

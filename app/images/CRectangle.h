@@ -80,6 +80,10 @@ public:
     };
     LineBox BoxForLine(bool dragged) const;
     LineBox BoxForLine() const { return BoxForLine(IsTracking() && HandleCount() >= kHandles); }
+    // A line's width, height, x and y, and the box they give, grown by grow
+    // pixels to the right and down.
+    static LineBox NextLineBox(CCommandReader &reader);
+    void SetLineBox(const LineBox &box, std::int64_t grow = 0);
 
 protected:
     CRectangle(const CRectangle &other);
@@ -91,8 +95,11 @@ protected:
     // values in the same places (a character box, a block copy's source)
     // sets them here. The handles beyond the box's nine are the class's own.
     void SetCorners(const QPoint &topLeft, const QPoint &bottomRight);
-    // The box's values of another (the handles follow).
-    void TakeValues(const CRectangle &other);
+    static constexpr auto Values()
+    {
+        return std::tuple(&CRectangle::m_x1, &CRectangle::m_y1, &CRectangle::m_x2, &CRectangle::m_y2,
+                          &CRectangle::m_colour, &CRectangle::m_pattern);
+    }
     template <class F> void ForEachPoint(F f)
     {
         f(m_x1, m_y1);
@@ -111,6 +118,12 @@ protected:
     void ShowBox(CPropertiesDlg &dialog) const;
     void TakeBox(CPropertiesDlg &dialog);
 
+    // The corners, both inside; the box kinds keep them first in their archive forms.
+    std::int32_t m_x1 = 0;
+    std::int32_t m_y1 = 0;
+    std::int32_t m_x2 = 0;
+    std::int32_t m_y2 = 0;
+
 private:
     // What the line writes as the size: an unfilled oval one pixel less.
     std::int64_t SizeShrink() const;
@@ -121,10 +134,6 @@ private:
     // An edge handle's fixed coordinate.
     void PinEdge(int index);
 
-    std::int32_t m_x1 = 0;
-    std::int32_t m_y1 = 0;
-    std::int32_t m_x2 = 0;
-    std::int32_t m_y2 = 0;
     CFillPattern m_pattern{0};
     std::int32_t m_oval = 0;
     QPoint m_dragCentre;

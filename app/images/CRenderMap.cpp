@@ -24,31 +24,14 @@ CRenderMap::CRenderMap(int x, int y, const QString &name, int w, int h) : m_x(x)
 {
 }
 
-CRenderMap::CRenderMap(const CRenderMap &other) : MovedWholeKind(other)
-{
-    TakeValues(other);
-}
+CRenderMap::CRenderMap(const CRenderMap &other) = default;
 
 CRenderMap::~CRenderMap() = default;
-
-void CRenderMap::TakeValues(const CRenderMap &other)
-{
-    m_x = other.m_x;
-    m_y = other.m_y;
-    m_name = other.m_name;
-    m_w = other.m_w;
-    m_h = other.m_h;
-    PlaceHandles();
-}
 
 void CRenderMap::Serialize(CArchive &ar)
 {
     CPrimitive::Serialize(ar);
-    Transfer(ar, m_x);
-    Transfer(ar, m_y);
-    Transfer(ar, m_name);
-    Transfer(ar, m_w);
-    Transfer(ar, m_h);
+    TransferValues(ar);
 }
 
 QString CRenderMap::GetTypeName() const { return QStringLiteral("Render Map"); }

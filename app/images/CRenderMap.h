@@ -48,7 +48,10 @@ protected:
     CRenderMap(const CRenderMap &other);
 
 private:
-    void TakeValues(const CRenderMap &other);
+    static constexpr auto Values()
+    {
+        return std::tuple(&CRenderMap::m_x, &CRenderMap::m_y, &CRenderMap::m_name, &CRenderMap::m_w, &CRenderMap::m_h);
+    }
     template <class F> void ForEachPoint(F f) { f(m_x, m_y); }
     // The client size of an image size.
     QPoint ClientSize(std::int64_t w, std::int64_t h) const;

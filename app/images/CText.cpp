@@ -35,21 +35,14 @@ CText::CText(CCanvas *canvas) : MovedWholeKind(canvas), m_text(QStringLiteral("T
     SetCanvas(canvas);
 }
 
-CText::CText(const CText &other) : MovedWholeKind(other)
-{
-    TakeValues(other);
-}
+CText::CText(const CText &other) = default;
 
 CText::~CText() = default;
 
 void CText::Serialize(CArchive &ar)
 {
     CPrimitive::Serialize(ar);
-    Transfer(ar, m_x);
-    Transfer(ar, m_y);
-    Transfer(ar, m_colour);
-    Transfer(ar, m_font);
-    Transfer(ar, m_text);
+    TransferValues(ar);
 }
 
 QString CText::GetTypeName() const { return QStringLiteral("Text String"); }
@@ -67,26 +60,12 @@ void CText::SetFont(int index)
     m_font.SetIndex(index);
 }
 
-void CText::TakeValues(const CText &other)
-{
-    m_x = other.m_x;
-    m_y = other.m_y;
-    m_colour = other.m_colour;
-    m_font = other.m_font;
-    m_text = other.m_text;
-    PlaceHandles();
-}
-
 void CText::SetFromCommand(CCommandReader &reader)
 {
-    QString name;
-    reader.NextToken(name);
-    m_colour.SetByName(name);
+    m_colour.SetByName(NextWord(reader));
     m_x = NextLineValue(reader);
     m_y = NextLineValue(reader);
-    name.clear();
-    reader.NextToken(name);
-    m_font.SetByName(name);
+    m_font.SetByName(NextWord(reader));
     m_text.clear();
     reader.NextQuotedString(m_text);
 }

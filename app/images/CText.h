@@ -63,7 +63,10 @@ private:
         int ascent;  // above the anchor row
         int descent; // below it
     };
-    void TakeValues(const CText &other);
+    static constexpr auto Values()
+    {
+        return std::tuple(&CText::m_x, &CText::m_y, &CText::m_colour, &CText::m_font, &CText::m_text);
+    }
     template <class F> void ForEachPoint(F f) { f(m_x, m_y); }
     std::array<QPoint, 1> HandlePoints() const { return {ToClient(Anchor())}; }
     QRect HitRect() const { return GetTextRect(); }

@@ -50,21 +50,9 @@ CTriangle::CTriangle(CCanvas *canvas) : PlacedKind(canvas)
     CreateHandles();
 }
 
-CTriangle::CTriangle(const CTriangle &other) : PlacedKind(other)
-{
-    TakeValues(other);
-}
+CTriangle::CTriangle(const CTriangle &other) = default;
 
 CTriangle::~CTriangle() = default;
-
-void CTriangle::TakeValues(const CTriangle &other)
-{
-    m_corners = other.m_corners;
-    m_colour = other.m_colour;
-    m_pattern = other.m_pattern;
-    m_clientCorners = other.m_clientCorners;
-    PlaceHandles();
-}
 
 QPoint CTriangle::Centroid(const QPoint &a, const QPoint &b, const QPoint &c)
 {
@@ -81,15 +69,7 @@ QPoint CTriangle::Midpoint(const QPoint &a, const QPoint &b)
 void CTriangle::Serialize(CArchive &ar)
 {
     CPrimitive::Serialize(ar);
-    for (QPoint &corner : m_corners) {
-        std::int32_t x = corner.x();
-        std::int32_t y = corner.y();
-        Transfer(ar, x);
-        Transfer(ar, y);
-        corner = QPoint(x, y);
-    }
-    Transfer(ar, m_colour);
-    Transfer(ar, m_pattern);
+    TransferValues(ar);
 }
 
 QString CTriangle::GetTypeName() const { return QStringLiteral("Triangle"); }
@@ -121,17 +101,13 @@ void CTriangle::GetBounds(QPoint &topLeft, QPoint &bottomRight) const
 
 void CTriangle::SetFromCommand(CCommandReader &reader)
 {
-    QString name;
-    reader.NextToken(name);
-    m_colour.SetByName(name);
+    m_colour.SetByName(NextWord(reader));
     for (QPoint &c : m_corners) {
         const int x = NextLineValue(reader);
         const int y = NextLineValue(reader);
         c = QPoint(x, y);
     }
-    name.clear();
-    reader.NextToken(name);
-    m_pattern.SetByName(name);
+    m_pattern.SetByName(NextWord(reader));
 }
 
 // --- On the canvas ----------------------------------------------------------------------

@@ -67,7 +67,10 @@ protected:
     CTriangle(const CTriangle &other);
 
 private:
-    void TakeValues(const CTriangle &other);
+    static constexpr auto Values()
+    {
+        return std::tuple(&CTriangle::m_corners, &CTriangle::m_colour, &CTriangle::m_pattern);
+    }
     template <class F> void ForEachPoint(F f)
     {
         for (QPoint &corner : m_corners)

@@ -4,8 +4,6 @@
 
 #include "CNamedColour.h"
 
-#include <QtGlobal>
-
 template <class Base>
 class Coloured : public Base {
 public:

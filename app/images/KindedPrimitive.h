@@ -22,7 +22,6 @@ protected:
     KindedPrimitive(const KindTable &kinds, CCanvas *canvas, int kind);
     KindedPrimitive(const KindedPrimitive &other) = default;
 
-    void TakeValues(const KindedPrimitive &other) { m_kind = other.m_kind; }
     bool KnownKind() const;
     // The kind's mnemonic; empty for an unknown kind.
     QString Mnemonic() const;

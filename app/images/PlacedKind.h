@@ -27,6 +27,13 @@ class PlacedKind : public PrimitiveKind<Kind, Base> {
 public:
     using PrimitiveKind<Kind, Base>::PrimitiveKind;
 
+    // The handles follow the values taken.
+    void VirtualAssign(const CPrimitive &other) override
+    {
+        PrimitiveKind<Kind, Base>::VirtualAssign(other);
+        Self().PlaceHandles();
+    }
+
     void Offset(int dx, int dy) override
     {
         Self().ForEachPoint([dx, dy](auto &x, auto &y) { CPrimitive::OffsetPoint(x, y, dx, dy); });

@@ -2,10 +2,14 @@
 // What every kind of primitive does alike, written once: its detached copy
 // (Clone) and its taking of another's values (VirtualAssign). A kind
 // derives from PrimitiveKind<Kind> (a box's kinds from
-// PrimitiveKind<Kind, CRectangle>), makes it a friend, and gives:
-//   TakeValues(const Kind &other)  the other's values, as its copy
-//                                  constructor takes them; handles that
-//                                  exist follow them.
+// PrimitiveKind<Kind, CRectangle>), makes it a friend, and gives either
+//   Values()                       (static) a tuple of pointers to its
+//                                  value members in archive order, which
+//                                  TakeValues copies and TransferValues
+//                                  keeps;
+// or its own
+//   TakeValues(const Kind &other)  the other's values (a group's members).
+// Its copy constructor copies every member (a group's clones them).
 
 #include "CPrimitive.h"
 
@@ -32,4 +36,7 @@ public:
 protected:
     PrimitiveKind() = default;
     PrimitiveKind(const PrimitiveKind &other) = default;
+
+    void TakeValues(const Kind &other) { CPrimitive::CopyValues(static_cast<Kind &>(*this), other, Kind::Values()); }
+    void TransferValues(CArchive &ar) { CPrimitive::TransferValues(ar, static_cast<Kind &>(*this), Kind::Values()); }
 };

@@ -18,26 +18,12 @@ WholeImagePattern::WholeImagePattern(const KindTable &kinds, CCanvas *canvas, in
 {
 }
 
-WholeImagePattern::WholeImagePattern(const WholeImagePattern &other) : Coloured(other)
-{
-    TakeValues(other);
-}
-
-void WholeImagePattern::TakeValues(const WholeImagePattern &other)
-{
-    KindedPrimitive::TakeValues(other);
-    m_first = other.m_first;
-    m_second = other.m_second;
-    m_colour = other.m_colour;
-}
+WholeImagePattern::WholeImagePattern(const WholeImagePattern &other) = default;
 
 void WholeImagePattern::Serialize(CArchive &ar)
 {
     CPrimitive::Serialize(ar);
-    Transfer(ar, m_kind);
-    Transfer(ar, m_first);
-    Transfer(ar, m_second);
-    Transfer(ar, m_colour);
+    TransferValues(ar, *this, Values());
 }
 
 QString WholeImagePattern::GetCommandText() const
@@ -52,9 +38,7 @@ QString WholeImagePattern::GetCommandText() const
 
 void WholeImagePattern::SetFromCommand(CCommandReader &reader)
 {
-    QString colour;
-    reader.NextToken(colour);
-    m_colour.SetByName(colour);
+    m_colour.SetByName(NextWord(reader));
     m_first = NextLineValue(reader);
     m_second = NextLineValue(reader);
 }

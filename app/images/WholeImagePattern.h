@@ -31,7 +31,11 @@ protected:
     WholeImagePattern(const KindTable &kinds, CCanvas *canvas, int kind, int first, int second);
     WholeImagePattern(const WholeImagePattern &other);
 
-    void TakeValues(const WholeImagePattern &other);
+    static constexpr auto Values()
+    {
+        return std::tuple(&WholeImagePattern::m_kind, &WholeImagePattern::m_first, &WholeImagePattern::m_second,
+                          &WholeImagePattern::m_colour);
+    }
     // The client columns (vertical) or rows of image positions, in order,
     // each once and only those on the canvas: a pattern of more lines than
     // the canvas has pixels draws no more than it can show.

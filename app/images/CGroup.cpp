@@ -85,10 +85,7 @@ bool CGroup::InsertPrimitive()
 void CGroup::Serialize(CArchive &ar)
 {
     CPrimitive::Serialize(ar);
-    Transfer(ar, m_x1);
-    Transfer(ar, m_y1);
-    Transfer(ar, m_x2);
-    Transfer(ar, m_y2);
+    TransferValues(ar);
     if (ar.IsStoring()) {
         ar.WriteCount(quint32(m_members.size()));
         for (const CPrimitive *member : m_members)
@@ -214,10 +211,7 @@ void CGroup::Scale(double sx, double sy)
 
 void CGroup::TakeValues(const CGroup &other)
 {
-    m_x1 = other.m_x1;
-    m_y1 = other.m_y1;
-    m_x2 = other.m_x2;
-    m_y2 = other.m_y2;
+    CopyValues(*this, other, Values());
     const size_t common = std::min(m_members.size(), other.m_members.size());
     for (size_t i = 0; i < common; ++i)
         m_members[i]->VirtualAssign(*other.m_members[i]);

@@ -93,6 +93,8 @@ protected:
     CGroup(const CGroup &other);
 
 private:
+    // The bounds; the members follow them in the archive form.
+    static constexpr auto Values() { return std::tuple(&CGroup::m_x1, &CGroup::m_y1, &CGroup::m_x2, &CGroup::m_y2); }
     // The bounds, and each member takes the values of the other's member at its index.
     void TakeValues(const CGroup &other);
     template <class F> void ForEachPoint(F f)

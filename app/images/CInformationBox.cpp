@@ -97,10 +97,7 @@ CInformationBox::~CInformationBox() = default;
 void CInformationBox::Serialize(CArchive &ar)
 {
     CPrimitive::Serialize(ar);
-    Transfer(ar, m_kind);
-    Transfer(ar, m_x);
-    Transfer(ar, m_y);
-    Transfer(ar, m_colour);
+    CPrimitive::TransferValues(ar, *this, BoxValues());
     if (m_kind != kInfoBox)
         return;
     if (ar.IsStoring()) {

@@ -77,12 +77,16 @@ protected:
     CInformationBox(const CInformationBox &other);
 
 private:
-    // In archive order; the ratios, contents and border an information box's only.
-    static constexpr auto Values()
+    // In archive order: every box's, then what only an information box keeps.
+    static constexpr auto BoxValues()
     {
         return std::tuple(&CInformationBox::m_kind, &CInformationBox::m_x, &CInformationBox::m_y,
-                          &CInformationBox::m_colour, &CInformationBox::m_xRatio, &CInformationBox::m_yRatio,
-                          &CInformationBox::m_contents, &CInformationBox::m_border);
+                          &CInformationBox::m_colour);
+    }
+    static constexpr auto Values()
+    {
+        return std::tuple_cat(BoxValues(), std::tuple(&CInformationBox::m_xRatio, &CInformationBox::m_yRatio,
+                                                      &CInformationBox::m_contents, &CInformationBox::m_border));
     }
     template <class F> void ForEachPoint(F f) { f(m_x, m_y); }
     void PointsMoved();

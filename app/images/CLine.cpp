@@ -40,12 +40,7 @@ CLine::CLine(int x1, int y1, int x2, int y2, int colour) : m_x1(x1), m_y1(y1), m
 
 CLine::CLine(CCanvas *canvas) : PlacedKind(canvas)
 {
-    const int cx = (canvas->LargestX() + 1) / 2;
-    const int cy = (canvas->LargestY() + 1) / 2;
-    m_x1 = RoundHalfUp(0.8 * cx);
-    m_y1 = RoundHalfUp(0.8 * cy);
-    m_x2 = RoundHalfUp(1.2 * cx);
-    m_y2 = RoundHalfUp(1.2 * cy);
+    SetEnds(NewBoxStart(*canvas), NewBoxEnd(*canvas));
     CreateHandles();
 }
 

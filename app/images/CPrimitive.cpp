@@ -329,6 +329,20 @@ QPoint CPrimitive::HandleImagePoint(int index) const
     return ToImage(HandlePoint(index));
 }
 
+QPoint CPrimitive::NewBoxStart(const CCanvas &canvas)
+{
+    const int cx = (canvas.LargestX() + 1) / 2;
+    const int cy = (canvas.LargestY() + 1) / 2;
+    return QPoint(RoundHalfUp(0.8 * cx), RoundHalfUp(0.8 * cy));
+}
+
+QPoint CPrimitive::NewBoxEnd(const CCanvas &canvas)
+{
+    const int cx = (canvas.LargestX() + 1) / 2;
+    const int cy = (canvas.LargestY() + 1) / 2;
+    return QPoint(RoundHalfUp(1.2 * cx), RoundHalfUp(1.2 * cy));
+}
+
 QPoint CPrimitive::TrackedPoint(const QPoint &place) const
 {
     return m_tracking && !m_handles.empty() ? HandleImagePoint(1) : place;

@@ -266,6 +266,10 @@ protected:
     void MoveHandle(int index, const QPoint &client);
     QPoint HandlePoint(int index) const;
     bool HasHandleWindows() const;
+    // Where a new line or box goes on a canvas: from 0.8 to 1.2 of the
+    // image's centre, rounded half up; (256, 192) and (384, 288) on 640 x 480.
+    static QPoint NewBoxStart(const CCanvas &canvas);
+    static QPoint NewBoxEnd(const CCanvas &canvas);
     // The image point of handle index's client point.
     QPoint HandleImagePoint(int index) const;
     // Handle 1's image point while a drag runs, else place.

@@ -42,12 +42,7 @@ CRectangle::CRectangle(CCanvas *canvas) : CRectangle(false, canvas) {}
 
 CRectangle::CRectangle(bool oval, CCanvas *canvas) : PlacedKind(canvas), m_oval(oval ? 1 : 0)
 {
-    const int cx = (canvas->LargestX() + 1) / 2;
-    const int cy = (canvas->LargestY() + 1) / 2;
-    m_x1 = RoundHalfUp(0.8 * cx);
-    m_y1 = RoundHalfUp(0.8 * cy);
-    m_x2 = RoundHalfUp(1.2 * cx);
-    m_y2 = RoundHalfUp(1.2 * cy);
+    SetCorners(NewBoxStart(*canvas), NewBoxEnd(*canvas));
     CreateHandles();
 }
 

@@ -17,13 +17,13 @@ namespace {
 
 class FolderConversion {
 public:
-    FolderConversion(const QString &dataFolder, const QString &destination, MemoryFileConverter::LogSink log)
+    FolderConversion(const QString &dataFolder, const QString &destination, ConversionLog log)
         : m_data(QDir(dataFolder).absolutePath() + QLatin1Char('/')),
           m_destination(QDir(destination).absolutePath() + QLatin1Char('/')), m_log(std::move(log))
     {
     }
 
-    bool Run(const QStringList &checkedNames, double target);
+    bool Run(const QStringList &checkedNames, double target, const QString &coreFormats);
 
 private:
     bool DistinctFolders();
@@ -40,7 +40,7 @@ private:
 
     QString m_data;
     QString m_destination;
-    MemoryFileConverter::LogSink m_log;
+    ConversionLog m_log;
 };
 
 // The oldest data's file names are the conversion's "formats.fmt" and
@@ -54,7 +54,7 @@ QString ConversionName(const QString &name)
     return name.toLower();
 }
 
-bool FolderConversion::Run(const QStringList &checkedNames, double target)
+bool FolderConversion::Run(const QStringList &checkedNames, double target, const QString &coreFormats)
 {
     int source = 0;
     int mapped = 0;
@@ -72,8 +72,7 @@ bool FolderConversion::Run(const QStringList &checkedNames, double target)
         if (name.compare(QStringLiteral("system.sys"), Qt::CaseInsensitive) != 0
             && !CopyIn(staging.path(), name, presence))
             return false;
-    MemoryFileConverter converter(staging.path(), source, presence, m_log);
-    converter.SetShownFolder(m_destination);
+    MemoryFileConverter converter({staging.path(), m_destination, source, presence, coreFormats, m_log});
     const bool converted
         = mapped >= 7000 ? converter.ConvertData(3000) && converter.ConvertToVersion7() : converter.ConvertData(mapped);
     return converted && MoveResults(staging.path());
@@ -183,7 +182,7 @@ bool FolderConversion::MoveResults(const QString &staging)
 } // namespace
 
 bool ConvertFolder(const QString &dataFolder, const QString &destination, const QStringList &checkedNames,
-                   double target, const MemoryFileConverter::LogSink &log)
+                   double target, const ConversionLog &log, const QString &coreFormats)
 {
-    return FolderConversion(dataFolder, destination, log).Run(checkedNames, target);
+    return FolderConversion(dataFolder, destination, log).Run(checkedNames, target, coreFormats);
 }

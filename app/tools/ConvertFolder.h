@@ -12,6 +12,7 @@
 #include <QStringList>
 
 // checkedNames: the memory files to convert (system.sys is always taken);
-// target: the firmware revision wanted. Every step and failure is logged.
+// target: the firmware revision wanted; coreFormats: as ConversionSetup
+// has it. Every step and failure is logged.
 bool ConvertFolder(const QString &dataFolder, const QString &destination, const QStringList &checkedNames,
-                   double target, const MemoryFileConverter::LogSink &log);
+                   double target, const ConversionLog &log, const QString &coreFormats = {});

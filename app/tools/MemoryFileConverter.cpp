@@ -1,5 +1,6 @@
 #include "MemoryFileConverter.h"
 
+#include "AppFolders.h"
 #include "MemoryFileIo.h"
 #include "MemoryFiles.h"
 #include "Numbers.h"
@@ -101,17 +102,19 @@ QString Revision8(double revision) { return FormatFixed(revision, 8); }
 
 } // namespace
 
-MemoryFileConverter::MemoryFileConverter(const QString &folder, int sourceRevision, MemoryPresence presence,
-                                         LogSink log)
-    : m_source(sourceRevision), m_presence(presence), m_log(std::move(log))
-{
-    m_folder = QDir(folder).absolutePath() + QLatin1Char('/');
-    m_shownFolder = m_folder;
-}
+namespace {
 
-void MemoryFileConverter::SetShownFolder(const QString &folder)
+QString FolderWithSeparator(const QString &folder) { return QDir(folder).absolutePath() + QLatin1Char('/'); }
+
+} // namespace
+
+MemoryFileConverter::MemoryFileConverter(ConversionSetup setup)
+    : m_folder(FolderWithSeparator(setup.folder)),
+      m_shownFolder(FolderWithSeparator(setup.shownFolder.isEmpty() ? setup.folder : setup.shownFolder)),
+      m_source(setup.sourceRevision), m_presence(setup.presence),
+      m_coreFormats(setup.coreFormats.isEmpty() ? AssetFile(QStringLiteral("2179core.fmt")) : setup.coreFormats),
+      m_log(std::move(setup.log))
 {
-    m_shownFolder = QDir(folder).absolutePath() + QLatin1Char('/');
 }
 
 bool MemoryFileConverter::ConvertData(int target)

@@ -41,17 +41,24 @@ enum class ConversionStep {
     KnobsToDirectories,
 };
 
+using ConversionLog = std::function<void(const QString &)>;
+
+struct ConversionSetup {
+    QString folder;           // where the files are
+    QString shownFolder;      // the folder the log lines name; empty: folder
+    int sourceRevision = 0;   // the conversion revision of their data (MapRevision)
+    MemoryPresence presence;
+    // The built-in formats of 2.179, which only the generator's maker has;
+    // empty: "2179core.fmt" beside the program.
+    QString coreFormats;
+    ConversionLog log;
+};
+
 class MemoryFileConverter {
 public:
-    using LogSink = std::function<void(const QString &)>;
+    using LogSink = ConversionLog;
 
-    // folder: where the files are; sourceRevision: the conversion revision
-    // of their data (MapRevision).
-    MemoryFileConverter(const QString &folder, int sourceRevision, MemoryPresence presence, LogSink log);
-
-    // The folder the log lines name instead of the working folder (the one
-    // the converted files will be moved into).
-    void SetShownFolder(const QString &folder);
+    explicit MemoryFileConverter(ConversionSetup setup);
 
     // target: a conversion revision of the plan.
     bool ConvertData(int target);
@@ -108,5 +115,6 @@ private:
     QString m_shownFolder;
     int m_source;
     MemoryPresence m_presence;
+    QString m_coreFormats;
     LogSink m_log;
 };

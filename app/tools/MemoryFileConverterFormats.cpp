@@ -4,7 +4,6 @@
 // 2.898 replace. Every record a step changes gets its CRC again.
 #include "MemoryFileConverter.h"
 
-#include "AppFolders.h"
 #include "MemoryFileBytes.h"
 #include "MemoryRecords.h"
 #include "StringTable.h"
@@ -78,7 +77,7 @@ bool MemoryFileConverter::FormatMemory(int revision)
 // then free records up to 300.
 bool MemoryFileConverter::FormatMemory2179()
 {
-    const QString corePath = AssetFile(QStringLiteral("2179core.fmt"));
+    const QString &corePath = m_coreFormats;
     QByteArray core;
     if (!ReadFileAt(corePath, QDir::toNativeSeparators(corePath), core))
         return false;

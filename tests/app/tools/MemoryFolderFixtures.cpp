@@ -99,6 +99,35 @@ QByteArray Img2()
     return Padded("Img2") + Primitive(10, {1, 2, 3, 4, 5, 6, 7, 0}) + Primitive(15, {}) + grid + kEndImage;
 }
 
+QByteArray TimedStep(const char *format, const char *image, uint16_t tenths)
+{
+    return Padded(format, ' ') + Padded(image, ' ') + QByteArray(1, char(tenths & 0xFF)) + QByteArray(1, char(tenths >> 8));
+}
+
+QByteArray TimedSequence(const char *name, const QByteArray &steps)
+{
+    return Padded(name, ' ') + steps + QByteArray(584 - 8 - steps.size(), '\0');
+}
+
+// Durations of 1, 10, 15 and 7 tenths.
+QByteArray Sequences2000()
+{
+    return TimedSequence("S", TimedStep("VGA_m7", "Outline", 1) + TimedStep("MyFmt1", "Img1", 10)
+                                  + TimedStep("MyFmt2", "Img2", 15) + TimedStep("MyFmt1", "Sequence", 7))
+         + TimedSequence("Empty", {});
+}
+
+QByteArray Directories()
+{
+    const QByteArray end = QByteArray::fromHex("FF");
+    return Padded("fmt") + Padded("MyFmt1") + end + Padded("img") + Padded("MyImg") + end + Padded("seq")
+         + Padded("Seq0") + end + QByteArray(1, '\0');
+}
+
+const QByteArray kFonts("FONTDATA");
+
+} // namespace
+
 // Img1: a filled rectangle, characters, a line, a primitive revision 7 drops.
 QByteArray Images2000()
 {
@@ -116,24 +145,6 @@ QByteArray Images2349()
 {
     return Padded("Img1") + Primitive(0, {1, 2, 3, 4, 5, 16}) + Primitive(7, {65, 10000, 10000, 0, 0, 0, 3})
          + Primitive(5, {10, 20, 20}) + Primitive(100, {7}) + kEndImage + Img2() + QByteArray(1, '\0');
-}
-
-QByteArray TimedStep(const char *format, const char *image, uint16_t tenths)
-{
-    return Padded(format, ' ') + Padded(image, ' ') + QByteArray(1, char(tenths & 0xFF)) + QByteArray(1, char(tenths >> 8));
-}
-
-QByteArray TimedSequence(const char *name, const QByteArray &steps)
-{
-    return Padded(name, ' ') + steps + QByteArray(584 - 8 - steps.size(), '\0');
-}
-
-// Durations of 1, 10, 15 and 7 tenths.
-QByteArray Sequences2000()
-{
-    return TimedSequence("S", TimedStep("VGA_m7", "Outline", 1) + TimedStep("MyFmt1", "Img1", 10)
-                                  + TimedStep("MyFmt2", "Img2", 15) + TimedStep("MyFmt1", "Sequence", 7))
-         + TimedSequence("Empty", {});
 }
 
 // Steps of the 2.179 form with extra bytes after each, and each sequence's
@@ -156,16 +167,6 @@ QByteArray PathMemory()
     return out;
 }
 
-QByteArray Directories()
-{
-    const QByteArray end = QByteArray::fromHex("FF");
-    return Padded("fmt") + Padded("MyFmt1") + end + Padded("img") + Padded("MyImg") + end + Padded("seq")
-         + Padded("Seq0") + end + QByteArray(1, '\0');
-}
-
-const QByteArray kFonts("FONTDATA");
-
-} // namespace
 
 MemoryFolder Folder2000()
 {

@@ -34,6 +34,17 @@ QByteArray CoreFormats();
 // One primitive record: opcode and words, little-endian.
 QByteArray Primitive(uint16_t opcode, std::initializer_list<uint16_t> words);
 
+// The fixtures' images in the forms of 2.000, 2.179 and 2.349 (also the
+// form up to revision 3).
+QByteArray Images2000();
+QByteArray Images2179();
+QByteArray Images2349();
+// The fixtures' sequences "Seq0" (four steps) and "Empty" in the form of
+// 2.179, each step followed by extra, each 0xFF by tail.
+QByteArray Sequences(const QByteArray &extra, const QByteArray &tail);
+// The four 32-byte entries of path.mem: "R:\", "fmt", "img", "seq".
+QByteArray PathMemory();
+
 // The same data in each revision's form: formats, images, sequences, knob
 // lists (or directories and path memory) and fonts.
 MemoryFolder Folder2000();

@@ -22,9 +22,13 @@ FileWrite WriteWholeFile(const QString &path, const QByteArray &bytes)
     if (!RegularFile::NotAFileToReplace(path).isEmpty())
         return FileWrite::CannotCreate;
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return FileWrite::CannotCreate;
-    if (file.write(bytes) != bytes.size())
+    // One unbuffered write, checked: a buffered one that the disk cuts short
+    // would still be committed, truncated.
+    if (file.write(bytes) != bytes.size()) {
+        file.cancelWriting();
         return FileWrite::CannotWrite;
+    }
     return file.commit() ? FileWrite::Written : FileWrite::CannotWrite;
 }

@@ -10,6 +10,9 @@
 
 #include <QDir>
 
+#include <algorithm>
+#include <vector>
+
 namespace {
 
 constexpr qsizetype kOldFormatRecord = 84;   // before 2.349
@@ -21,18 +24,23 @@ constexpr qsizetype kFormatNameAt = 4;
 
 QByteArray FormatRecordName(const QByteArray &record) { return record.mid(kFormatNameAt, kNameSize); }
 
+// The exact 8 blank-padded bytes.
 bool IsBuiltInAt2001(const QByteArray &name)
 {
-    for (const char *builtIn : BuiltInFormats2001())
-        if (name == QByteArray(builtIn).leftJustified(kNameSize, ' '))
-            return true;
-    return false;
+    static const std::vector<QByteArray> builtIns = [] {
+        std::vector<QByteArray> names;
+        for (const char *builtIn : BuiltInFormats2001())
+            names.push_back(QByteArray(builtIn).leftJustified(kNameSize, ' '));
+        return names;
+    }();
+    return std::find(builtIns.begin(), builtIns.end(), name) != builtIns.end();
 }
 
 bool IsBuiltInAt2349(const QByteArray &name)
 {
+    const QByteArray trimmed = TrimmedName(name);
     for (const char *builtIn : BuiltInFormats2349())
-        if (SameNameNoCase(name, builtIn))
+        if (trimmed.compare(builtIn, Qt::CaseInsensitive) == 0)
             return true;
     return false;
 }

@@ -39,10 +39,11 @@ QByteArray TruncatedKnobList(const QByteArray &in, qsizetype entries)
 
 bool DroppedAt2449(const QByteArray &entry)
 {
+    const QByteArray trimmed = TrimmedName(entry);
     for (const char *name : KnobCleanupFormats2449())
-        if (SameNameNoCase(entry, name))
+        if (trimmed.compare(name, Qt::CaseInsensitive) == 0)
             return true;
-    return TrimmedName(entry).endsWith('\'');
+    return trimmed.endsWith('\'');
 }
 
 // The entries up to the first empty one, without the built-in formats
@@ -116,8 +117,9 @@ bool MemoryFileConverter::RenameKnobList(const QString &name, std::span<const Na
     return Rewrite(name, [&](const QByteArray &in, QByteArray &out) {
         out = in.size() >= kNameSize ? in.left(kNameSize) : QByteArray();
         for (QByteArray entry : ReadKnobEntries(in, out.size()).names) {
+            const QByteArray trimmed = TrimmedName(entry);
             for (const NameChange &change : renames) {
-                if (TrimmedName(entry) == change.from) {
+                if (trimmed == change.from) {
                     Log(IDS_CONVERT_RENAMED, {QString::fromLatin1(change.from), QString::fromLatin1(change.to)});
                     entry = PaddedName(change.to);
                     break;

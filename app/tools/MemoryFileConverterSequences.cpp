@@ -13,8 +13,9 @@ namespace {
 
 QByteArray Renamed(const QByteArray &name, std::span<const NameChange> renames)
 {
+    const QByteArray trimmed = TrimmedName(name);
     for (const NameChange &change : renames)
-        if (TrimmedName(name) == change.from)
+        if (trimmed == change.from)
             return PaddedName(change.to);
     return BlanksToNul(name);
 }

@@ -138,12 +138,16 @@ bool FolderConversion::CheckTarget(int sourceRevision, double target, int &mappe
     return true;
 }
 
+// Only a file of the data folder itself is taken: a name with a separator
+// or ".." would reach outside both folders.
 bool FolderConversion::CopyIn(const QString &staging, const QString &name, MemoryPresence &presence)
 {
     const QString from = m_data + name;
     const QString as = ConversionName(name);
+    const bool plainName = !name.isEmpty() && !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\'))
+                        && name != QLatin1String(".") && name != QLatin1String("..");
     QByteArray bytes;
-    if (ReadWholeFile(from, bytes) != FileRead::Read
+    if (!plainName || ReadWholeFile(from, bytes) != FileRead::Read
         || WriteWholeFile(staging + QLatin1Char('/') + as, bytes) != FileWrite::Written) {
         Log(IDS_CONVERT_UNABLE_TO_COPY, {Shown(from), Shown(m_destination + as)});
         return false;

@@ -107,7 +107,7 @@ void ObjectHeader::SetName(const QByteArray &text)
 
 QByteArray ObjectHeader::Name() const
 {
-    return QByteArray(name.data(), qsizetype(strnlen(name.data(), name.size())));
+    return QByteArray(name.data(), qsizetype(strnlen(name.data(), 8)));
 }
 
 uint32_t MemoryFileChecksum(const QByteArray &file)

@@ -74,7 +74,7 @@ struct ObjectHeader {
     static ObjectHeader Parse(const uint8_t *bytes);  // 32 bytes
     void Store(uint8_t *bytes) const;
     void SetName(const QByteArray &name);  // the first 8 bytes up to a NUL
-    QByteArray Name() const;               // up to the first NUL
+    QByteArray Name() const;               // up to the first NUL, at most 8 characters
 };
 
 // The sum of every byte of a revision-7 file but those at 28-31.

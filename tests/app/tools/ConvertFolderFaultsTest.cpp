@@ -137,6 +137,15 @@ TEST_F(FailedConversionTest, TheSameFolderSpelledDifferently)
     EXPECT_TRUE(ReadFolder(upper).empty());
 }
 
+// A checked name is a file of the data folder, nothing beside or above it.
+TEST_F(FailedConversionTest, ANameOutsideTheDataFolder)
+{
+    const MemoryFolder source = Folder2898();
+    WriteFolder(tempDir.path(), {{"outside.mem", QByteArray("x")}});
+    EXPECT_FALSE(Convert(source, 2.999, QStringList({"format.mem", "../outside.mem"})));
+    ExpectNothingChanged(source, "   *** Unable to copy file " + data + "/../outside.mem to " + Shown("../outside.mem"));
+}
+
 struct CorruptRow {
     const char *name;
     MemoryFolder (*source)();

@@ -252,6 +252,15 @@ TEST_F(MemoryConversionTest, WithoutFilesOnlyTheSystemRecordChanges)
     EXPECT_EQ(ReadFolder(destination).size(), 1u);
 }
 
+TEST_F(MemoryConversionTest, TargetsOutsideThePlan)
+{
+    MemoryFileConverter converter({destination, {}, 3000, {}, core, [this](const QString &line) { log << line; }});
+    EXPECT_FALSE(converter.ConvertData(2500));
+    EXPECT_FALSE(converter.ConvertData(7000));
+    EXPECT_EQ(log, QStringList({"--> Version 2.50000000:", "Cannot ConvertData files to revision 2.50000000",
+                                "--> Version 7.00000000:", "Conversion to 7+ not implemented yet"}));
+}
+
 // Only 176 records are left beside the 124 built-in formats of 2.179.
 TEST_F(MemoryConversionTest, CustomFormatsBeyondTheFreeRecordsAreNamed)
 {

@@ -32,8 +32,6 @@ constexpr double kImageSizeFirmware = 3.03119;
 constexpr int kCancelEvery = 10;
 constexpr int kMinImageSide = 2;
 
-bool g_previewing = false;
-
 void ImageStatus(CProgressDlg *progress, const QString &text)
 {
     if (progress)
@@ -174,14 +172,14 @@ QWidget *ImageParent(CProgressDlg *progress, QWidget *fallback)
 
 } // namespace
 
-void CImage::SetPreview(bool preview)
-{
-    g_previewing = preview;
-}
-
 // ===== Send ===========================================================================
 
 bool CImage::SendToGenerator(CGenerator *generator, CProgressDlg *progress)
+{
+    return SendToGenerator(generator, progress, SendPurpose::Store);
+}
+
+bool CImage::SendToGenerator(CGenerator *generator, CProgressDlg *progress, SendPurpose purpose)
 {
     CGenerator &g = *generator;
     QWidget *parent = ImageParent(progress, OwnerWindow());
@@ -210,7 +208,8 @@ bool CImage::SendToGenerator(CGenerator *generator, CProgressDlg *progress)
             return false;
         }
     }
-    ImageStatus(progress, LoadString(g_previewing ? IDS_UPDATING_DISPLAY : IDS_SAVING));
+    const bool preview = purpose == SendPurpose::Preview;
+    ImageStatus(progress, LoadString(preview ? IDS_UPDATING_DISPLAY : IDS_SAVING));
     g.CmdImge();
     if (!g.LastCommandSucceeded())
         return false;

@@ -47,7 +47,7 @@ CFormatEditor::CFormatEditor(CFormat &item)
     : QWidget(nullptr), m_item(item), m_copy(std::make_unique<CGeneralFormatData>(item.Data()))
 {
     setObjectName(QStringLiteral("CFormatEditor"));
-    setAttribute(Qt::WA_DeleteOnClose, false); // the item deletes the editor
+    setAttribute(Qt::WA_DeleteOnClose);
     m_router.SetActionOwner(this);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 0, 4, 4);
@@ -175,8 +175,7 @@ void CFormatEditor::SetModified(bool retitleAlways)
 
 QString CFormatEditor::TitleText() const
 {
-    const QString file = m_item.GetFolder().isEmpty() ? LoadString(IDS_NO_FILE) : m_item.GetFilePath();
-    return FormatString(IDS_FORMAT_EDITOR_TITLE, {m_copy->name}) + (m_modified ? QStringLiteral(" * ") : QStringLiteral("  ")) + file;
+    return m_item.EditorTitle(FormatString(IDS_FORMAT_EDITOR_TITLE, {m_copy->name}), m_modified);
 }
 
 void CFormatEditor::UpdateTitle()
@@ -191,19 +190,22 @@ void CFormatEditor::DestroyWindow()
     if (m_destroyed)
         return;
     m_item.NotifyEditorClosed();
-    // The pages keep what was typed in the working copy until the item deletes the editor.
+    // The pages keep what was typed in the working copy until the editor goes.
     m_timing->Commit();
     m_worksheet1->Commit();
     m_destroyed = true;
-    hide();
 }
 
 void CFormatEditor::closeEvent(QCloseEvent *event)
 {
-    // The title bar's close: Cancel in the save question keeps the editor.
-    event->ignore();
-    if (!m_destroyed && m_item.SaveModified())
-        DestroyWindow();
+    // The title bar's close and Close: Cancel in the save question, or a
+    // save that fails, keeps the editor.
+    if (!m_destroyed && !m_item.SaveModified()) {
+        event->ignore();
+        return;
+    }
+    DestroyWindow();
+    event->accept();
 }
 
 // --- Commands ---------------------------------------------------------------------
@@ -220,8 +222,7 @@ void CFormatEditor::OnSaveAs()
 
 void CFormatEditor::OnClose()
 {
-    if (m_item.SaveModified())
-        DestroyWindow();
+    close();
 }
 
 void CFormatEditor::OnCheck()

@@ -1,7 +1,5 @@
 #include "CKnobListView.h"
 
-#include "CKnobListDropTarget.h"
-#include "CKnobListEditor.h"
 #include "DroppedNames.h"
 #include "KnobListPictures.h"
 #include "NameKinds.h"
@@ -73,7 +71,7 @@ void CKnobListCtrl::startDrag(Qt::DropActions)
         onBeginDrag();
 }
 
-CKnobListView::CKnobListView(CKnobListEditor *editor, QWidget *parent)
+CKnobListView::CKnobListView(KnobEntriesEditorLink *editor, QWidget *parent)
     : QWidget(parent), m_editor(editor), m_dropTarget(std::make_unique<CKnobListDropTarget>(this))
 {
     m_list = new CKnobListCtrl(this);
@@ -86,7 +84,7 @@ CKnobListView::CKnobListView(CKnobListEditor *editor, QWidget *parent)
     m_list->setItemDelegate(new EntryDelegate(this));
     m_list->onBeginDrag = [this] { OnBeginDrag(); };
     connect(m_list->header(), &QHeaderView::sectionClicked, this, [this] { SortRows(); });
-    connect(m_list, &QTreeWidget::itemSelectionChanged, this, [this] { m_editor->UpdateCommands(); });
+    connect(m_list, &QTreeWidget::itemSelectionChanged, this, [this] { m_editor->OnSelectionChanged(); });
     m_dropTarget->RegisterOn(m_list->viewport());
 }
 

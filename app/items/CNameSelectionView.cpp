@@ -1,6 +1,5 @@
 #include "CNameSelectionView.h"
 
-#include "CKnobListEditor.h"
 #include "CKnobListView.h"
 #include "KnobListPictures.h"
 
@@ -50,7 +49,7 @@ void CNameListCtrl::startDrag(Qt::DropActions)
         onBeginDrag();
 }
 
-CNameSelectionView::CNameSelectionView(CKnobListEditor *editor, QWidget *parent) : QWidget(parent), m_editor(editor)
+CNameSelectionView::CNameSelectionView(CKnobListView *entries, QWidget *parent) : QWidget(parent), m_entries(entries)
 {
     m_list = new CNameListCtrl(this);
     auto *layout = new QVBoxLayout(this);
@@ -64,7 +63,7 @@ CNameSelectionView::CNameSelectionView(CKnobListEditor *editor, QWidget *parent)
     connect(m_list->header(), &QHeaderView::sectionClicked, this, [this](int column) { SortBy(column); });
     connect(m_list, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem *item) {
         if (item)
-            m_editor->EntryView()->AppendNames({item->text(0)});
+            m_entries->AppendNames({item->text(0)});
     });
 }
 

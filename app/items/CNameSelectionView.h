@@ -13,7 +13,7 @@
 #include <functional>
 
 class CGenerator;
-class CKnobListEditor;
+class CKnobListView;
 
 // The report list of the names; it hands a drag start to its pane.
 class CNameListCtrl : public QTreeWidget {
@@ -30,7 +30,8 @@ public:
     // The kinds of the rows, also their pictures and "Type" texts.
     enum Kind : int { kFormats = 1, kImages = 2, kSequences = 3 };
 
-    CNameSelectionView(CKnobListEditor *editor, QWidget *parent);
+    // A double-click appends the row's name to entries.
+    CNameSelectionView(CKnobListView *entries, QWidget *parent);
 
     CNameListCtrl *List() const { return m_list; }
 
@@ -52,7 +53,7 @@ private:
     void AddRows(int kind);
     const QStringList &NamesOf(int kind) const;
 
-    CKnobListEditor *m_editor;
+    CKnobListView *m_entries;
     CNameListCtrl *m_list = nullptr;
     CGenerator *m_generator = nullptr;
     int m_sortColumn = -1;

@@ -5,7 +5,7 @@
 // with "DIRL " so no directory stays loaded.
 
 #include "CKnobList.h"
-#include "CKnobListEditor.h"
+#include "ItemEditorLink.h"
 #include "TransferSteps.h"
 
 #include "CGenerator.h"
@@ -198,8 +198,8 @@ bool CKnobList::RecallFromGenerator(const QString &name, CGenerator *generator, 
     m_name = name;
     m_entries = entries;
     m_modified = true;
-    if (m_editor)
-        m_editor->UpdateTitle();
+    if (ItemEditorLink *editor = Editor())
+        editor->ItemRenamed();
     SendMessage(m_owner, WM_DATA_CHANGED, 0, ToLParam(this));
     if (name == QLatin1String(kLinkedName) && !m_source) {
         m_source = generator;

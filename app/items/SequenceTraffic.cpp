@@ -9,7 +9,7 @@
 // is put back out of the buffer or the run before the result is returned.
 
 #include "CSequence.h"
-#include "CSequenceEditor.h"
+#include "ItemEditorLink.h"
 #include "TransferSteps.h"
 
 #include "CGenerator.h"
@@ -338,8 +338,8 @@ bool CSequence::RecallFromGenerator(const QString &name, CGenerator *generator, 
     m_name = name;
     m_steps.insert(m_steps.end(), steps.begin(), steps.end());
     m_modified = true;
-    if (m_editor)
-        m_editor->UpdateTitle();
+    if (ItemEditorLink *editor = Editor())
+        editor->ItemRenamed();
     SendMessage(m_owner, WM_DATA_CHANGED, 0, ToLParam(this));
     return true;
 }

@@ -185,27 +185,16 @@ void CFormatEditor::UpdateTitle()
 
 // --- Closing ----------------------------------------------------------------------
 
-void CFormatEditor::DestroyWindow()
-{
-    if (m_destroyed)
-        return;
-    m_item.NotifyEditorClosed();
-    // The pages keep what was typed in the working copy until the editor goes.
-    m_timing->Commit();
-    m_worksheet1->Commit();
-    m_destroyed = true;
-}
-
 void CFormatEditor::closeEvent(QCloseEvent *event)
 {
-    // The title bar's close and Close: Cancel in the save question, or a
-    // save that fails, keeps the editor.
-    if (!m_destroyed && !m_item.SaveModified()) {
-        event->ignore();
-        return;
+    // The title bar's close and Close.
+    const bool open = !m_destroyed;
+    event->setAccepted(m_item.EditorWindowCloses(m_destroyed));
+    if (open && m_destroyed) {
+        // The pages keep what was typed in the working copy until the editor goes.
+        m_timing->Commit();
+        m_worksheet1->Commit();
     }
-    DestroyWindow();
-    event->accept();
 }
 
 // --- Commands ---------------------------------------------------------------------

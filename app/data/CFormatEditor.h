@@ -73,9 +73,8 @@ public:
     void UpdateTitle();
     QString TitleText() const;
 
-    // Posts WM_EDITOR_CLOSED and lets the pages write what they hold; the
-    // close then hides the window and deletes it.
-    void DestroyWindow();
+    // The save question agreed and the window closed: the item's owner has
+    // been told and the window goes.
     bool IsDestroyed() const { return m_destroyed; }
 
     // Commands, as the menu and the keys run them.

@@ -201,6 +201,18 @@ void CGenData::NotifyEditorClosed()
     PostMessage(m_owner, WM_EDITOR_CLOSED, 0, ToLParam(this));
 }
 
+bool CGenData::EditorWindowCloses(bool &closed)
+{
+    if (closed)
+        return true;
+    // Cancel, or a save that fails, keeps the editor.
+    if (!SaveModified())
+        return false;
+    closed = true;
+    NotifyEditorClosed();
+    return true;
+}
+
 QString CGenData::GetFileText() const
 {
     return m_folder.isEmpty() ? LoadString(IDS_NO_FILE) : GetFilePath();

@@ -110,6 +110,10 @@ public:
     bool SaveModified();
     // Called by an editor window when it is destroyed.
     void NotifyEditorClosed();
+    // An editor window is closing: true when it may (the save question
+    // agreed, or it had closed before). The first time, closed is set and
+    // the owner hears of it (NotifyEditorClosed).
+    bool EditorWindowCloses(bool &closed);
 
     QObject *GetOwner() const { return m_owner; }
     void SetOwner(QObject *owner) { m_owner = owner; }

@@ -442,7 +442,7 @@ void CImageEditor::BuildStatusBar()
 
 bool CImageEditor::IsModified() const
 {
-    return m_changed || (m_pane && m_pane->IsModified()) || m_canvas->IsChanged();
+    return CEditorFrame::IsModified() || (m_pane && m_pane->IsModified()) || m_canvas->IsChanged();
 }
 
 QString CImageEditor::TitleName() const
@@ -452,10 +452,9 @@ QString CImageEditor::TitleName() const
 
 void CImageEditor::SetChanged(bool force)
 {
-    if (m_changed && !force)
+    if (CEditorFrame::IsModified() && !force)
         return;
-    m_changed = true;
-    SetTitle();
+    SetModified(true);
 }
 
 void CImageEditor::WriteBack()
@@ -466,8 +465,7 @@ void CImageEditor::WriteBack()
         m_pane->ClearModified();
     }
     m_canvas->ClearChanged();
-    m_changed = false;
-    SetTitle();
+    SetModified(false);
 }
 
 // --- Selection ----------------------------------------------------------------------

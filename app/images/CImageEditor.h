@@ -66,7 +66,6 @@ public:
     // Puts the editor's size and primitives into the image, clears the
     // change marks of the editor, its tree and its canvas, and retitles.
     void WriteBack() override;
-    bool HasUnsavedChanges() const override { return IsModified(); }
 
     // --- CanvasEditorLink ---------------------------------------------------------
     void SetChanged(bool force) override;
@@ -76,7 +75,7 @@ public:
     LRESULT OnMessage(unsigned message, WPARAM wParam, LPARAM lParam) override;
 
     // The editor's, the pane's or the canvas's change mark.
-    bool IsModified() const;
+    bool IsModified() const override;
     // --- ListPaneEditorLink: the current primitive (or none) and how many are marked.
     void OnSelectionChanged(CPrimitive *primitive, int marked) override;
     void OpenSelectedProperties(CPrimitive *primitive, int marked) override;
@@ -101,8 +100,10 @@ public:
     QDialog *PropertyWindow() const { return m_propertyWindow; }
 
 protected:
-    // The image's name in the title's form of the string table.
+    // The image's name in the title's form of the string table; the mark
+    // while the editor holds a change.
     QString TitleName() const override;
+    bool TitleModified() const override { return IsModified(); }
     // Ends the aspect timer and the property window; the shared fixed
     // aspect goes off.
     void OnDestroyWindow() override;
@@ -151,7 +152,6 @@ private:
     bool m_canReorder = false;
     bool m_canCut = false;
     bool m_canCopy = false;
-    bool m_changed = false;
     bool m_appendMode = true;
     bool m_barsByProgram = false; // bars hidden by the program, not by the user
     QRect m_normalFrame;

@@ -132,6 +132,18 @@ void CEditorFrame::SetTitle()
     setWindowTitle(m_item.EditorTitle(TitleName(), TitleModified()));
 }
 
+bool CEditorFrame::TitleModified() const
+{
+    return m_item.IsModified();
+}
+
+void CEditorFrame::SetModified(bool modified)
+{
+    m_modified = modified;
+    SetTitle();
+    UpdateCommands();
+}
+
 QWidget *CEditorFrame::Window() const
 {
     return m_destroyed ? nullptr : const_cast<CEditorFrame *>(this);
@@ -139,20 +151,8 @@ QWidget *CEditorFrame::Window() const
 
 void CEditorFrame::closeEvent(QCloseEvent *event)
 {
-    // Cancel, or a save that fails, keeps the editor.
-    if (!m_destroyed && !m_item.SaveModified()) {
-        event->ignore();
-        return;
-    }
-    DestroyWindow();
-    event->accept();
-}
-
-void CEditorFrame::DestroyWindow()
-{
-    if (m_destroyed)
-        return;
-    m_destroyed = true;
-    OnDestroyWindow();
-    m_item.NotifyEditorClosed();
+    const bool open = !m_destroyed;
+    event->setAccepted(m_item.EditorWindowCloses(m_destroyed));
+    if (open && m_destroyed)
+        OnDestroyWindow();
 }

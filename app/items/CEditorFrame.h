@@ -40,9 +40,15 @@ public:
 
     // --- ItemEditorLink -----------------------------------------------------------
     QWidget *Window() const override;
+    bool HasUnsavedChanges() const override { return IsModified(); }
     void ItemRenamed() override { SetTitle(); }
     // The generator bar lists the generators anew.
     void OnGeneratorsChanged(int hint) override;
+
+    // The editor's change mark: it holds what the item has not taken.
+    virtual bool IsModified() const { return m_modified; }
+    // Sets the mark; the title and the commands' rules follow.
+    void SetModified(bool modified = true);
 
     CommandRouter &Router() { return m_router; }
     // Re-evaluates the commands' rules (after a selection or a change).
@@ -62,8 +68,9 @@ protected:
 
     // The name as the title shows it.
     virtual QString TitleName() const = 0;
-    // Whether the title carries the mark; by default the editor's unsaved changes.
-    virtual bool TitleModified() const { return HasUnsavedChanges(); }
+    // Whether the title carries the mark; by default while the item is
+    // modified (its own flag, or the editor's mark).
+    virtual bool TitleModified() const;
     // The window is closing for good: what it must end before it goes.
     virtual void OnDestroyWindow() {}
 
@@ -92,11 +99,10 @@ protected:
     CommandRouter m_router;
 
 private:
-    void DestroyWindow();
-
     CGenData &m_item;
     QSplitter *m_splitter = nullptr;
     CEditorDialogBar *m_bar = nullptr;
     std::optional<EditorPlacement> m_placement;
+    bool m_modified = false;
     bool m_destroyed = false;
 };

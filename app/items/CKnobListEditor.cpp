@@ -145,13 +145,6 @@ void CKnobListEditor::ToggleKind(int kind)
 
 // --- State -------------------------------------------------------------------------
 
-void CKnobListEditor::SetModified(bool modified)
-{
-    m_modified = modified;
-    SetTitle();
-    UpdateCommands();
-}
-
 void CKnobListEditor::WriteBack()
 {
     const int count = m_entries->RowCount();
@@ -185,11 +178,6 @@ void CKnobListEditor::Rebuild()
 QString CKnobListEditor::TitleName() const
 {
     return QStringLiteral("\"%1\"").arg(m_item.GetName());
-}
-
-bool CKnobListEditor::TitleModified() const
-{
-    return m_item.IsModified();
 }
 
 void CKnobListEditor::OnGeneratorChosen()

@@ -23,16 +23,14 @@ public:
     CKnobListView *EntryView() const { return m_entries; }
     CNameSelectionView *NameView() const { return m_names; }
 
-    bool IsModified() const { return m_modified; }
     // The rows' names go back into the item, each to its record's position.
     void WriteBack() override;
-    bool HasUnsavedChanges() const override { return m_modified; }
     // The rows anew from the item's entries (after it was recalled again).
     void Rebuild();
     void ItemReloaded() override { Rebuild(); }
 
     // --- KnobEntriesEditorLink ------------------------------------------------------
-    void SetModified(bool modified = true) override;
+    void SetModified(bool modified = true) override { CEditorFrame::SetModified(modified); }
     void OnSelectionChanged() override { UpdateCommands(); }
     // The kind of a name in the chosen generator, asked once per choice.
     int KindOf(const QString &name) override { return m_kinds.KindOf(name); }
@@ -48,9 +46,8 @@ public:
     void OnDelete();
 
 protected:
-    // "name", in double quotes; the mark while the item or the editor is modified.
+    // "name", in double quotes.
     QString TitleName() const override;
-    bool TitleModified() const override;
 
 private:
     void BuildCommands();
@@ -62,7 +59,6 @@ private:
     CKnobListView *m_entries = nullptr;
     CNameSelectionView *m_names = nullptr;
     bool m_show[4] = {false, true, true, true}; // by kind: formats, images, sequences
-    bool m_modified = false;
 };
 
 // The name clipboard every knob list editor shares.

@@ -149,13 +149,6 @@ void CSequenceEditor::OnEditSequenceName()
 
 // --- State -------------------------------------------------------------------------
 
-void CSequenceEditor::SetModified(bool modified)
-{
-    m_modified = modified;
-    SetTitle();
-    UpdateCommands();
-}
-
 void CSequenceEditor::WriteBack()
 {
     m_item.SetSteps(m_steps->Steps());
@@ -165,11 +158,6 @@ void CSequenceEditor::WriteBack()
 QString CSequenceEditor::TitleName() const
 {
     return QStringLiteral("\"%1\"").arg(m_item.GetName());
-}
-
-bool CSequenceEditor::TitleModified() const
-{
-    return m_item.IsModified();
 }
 
 void CSequenceEditor::OnGeneratorChosen()

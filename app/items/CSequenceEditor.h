@@ -20,13 +20,11 @@ public:
     CSequenceStepView *StepView() const { return m_steps; }
     CSequenceListView *ListView() const { return m_pickers; }
 
-    bool IsModified() const { return m_modified; }
     // The steps replace the item's; the editor is then unmodified.
     void WriteBack() override;
-    bool HasUnsavedChanges() const override { return m_modified; }
 
     // --- StepTableEditorLink --------------------------------------------------------
-    void SetModified(bool modified = true) override;
+    void SetModified(bool modified = true) override { CEditorFrame::SetModified(modified); }
     void OnCellChanged() override { UpdateCommands(); }
     bool AutoAdvanceColumns() const override { return m_advanceColumns; }
     bool AutoAdvanceRows() const override { return m_advanceRows; }
@@ -42,9 +40,8 @@ public:
     void OnEditSequenceName();
 
 protected:
-    // "name", in double quotes; the mark while the item or the editor is modified.
+    // "name", in double quotes.
     QString TitleName() const override;
-    bool TitleModified() const override;
 
 private:
     void BuildCommands();
@@ -56,5 +53,4 @@ private:
     bool m_appendMode = true;
     bool m_advanceColumns = false;
     bool m_advanceRows = false;
-    bool m_modified = false;
 };

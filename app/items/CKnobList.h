@@ -42,7 +42,7 @@ public:
     // A name, then NAMI position name ...; false when there is no name.
     bool ImportTokens(CCommandReader &reader) override;
 
-    // ===== Traffic with generators (KnobListTraffic.cpp) =====================
+    // ===== Traffic with generators (CKnobListTraffic.cpp) =====================
     // Writes the directory and stores it; false (nothing stored) when the
     // list is longer than a directory holds, when cancelled, or when the
     // generator refused an entry or the store.

@@ -53,28 +53,10 @@ private:
     CKnobListView *m_view;
 };
 
-CKnobListCtrl::CKnobListCtrl(QWidget *parent) : QTreeWidget(parent)
-{
-    SetControlId(this, IDC_KNOB_ENTRIES);
-    setRootIsDecorated(false);
-    setUniformRowHeights(true);
-    setSelectionMode(QAbstractItemView::ExtendedSelection);
-    setSelectionBehavior(QAbstractItemView::SelectRows);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setDragEnabled(true);
-    setDragDropMode(QAbstractItemView::DragOnly);
-}
-
-void CKnobListCtrl::startDrag(Qt::DropActions)
-{
-    if (onBeginDrag)
-        onBeginDrag();
-}
-
 CKnobListView::CKnobListView(KnobEntriesEditorLink *editor, QWidget *parent)
     : QWidget(parent), m_editor(editor), m_dropTarget(std::make_unique<CKnobListDropTarget>(this))
 {
-    m_list = new CKnobListCtrl(this);
+    m_list = new CReportListCtrl(this, IDC_KNOB_ENTRIES);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_list);

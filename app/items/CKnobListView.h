@@ -6,6 +6,7 @@
 
 #include "CKnobListDropTarget.h"
 #include "CKnobListEntry.h"
+#include "CReportListCtrl.h"
 #include "ResourceIds.h"
 
 #include <QStringList>
@@ -28,22 +29,12 @@ public:
     virtual int KindOf(const QString &name) = 0;
 };
 
-// The report list of the entries; it hands a drag start to its pane.
-class CKnobListCtrl : public QTreeWidget {
-public:
-    explicit CKnobListCtrl(QWidget *parent);
-    std::function<void()> onBeginDrag;
-
-protected:
-    void startDrag(Qt::DropActions supportedActions) override;
-};
-
 class CKnobListView : public QWidget, public NameDropPane {
 public:
     CKnobListView(KnobEntriesEditorLink *editor, QWidget *parent);
     ~CKnobListView() override;
 
-    CKnobListCtrl *List() const { return m_list; }
+    CReportListCtrl *List() const { return m_list; }
     CKnobListDropTarget *DropTarget() const { return m_dropTarget.get(); }
     KnobEntriesEditorLink *Editor() const { return m_editor; }
 
@@ -86,7 +77,7 @@ private:
     QTreeWidgetItem *MakeRow(const QString &name, int index);
 
     KnobEntriesEditorLink *m_editor;
-    CKnobListCtrl *m_list = nullptr;
+    CReportListCtrl *m_list = nullptr;
     std::unique_ptr<CKnobListDropTarget> m_dropTarget;
     bool m_sortDescending = true; // the first click sorts up
     int m_dropRow = -1;

@@ -31,27 +31,9 @@ int KindOfData(const QTreeWidgetItem *item)
 
 } // namespace
 
-CNameListCtrl::CNameListCtrl(QWidget *parent) : QTreeWidget(parent)
-{
-    SetControlId(this, IDC_NAME_SELECTION);
-    setRootIsDecorated(false);
-    setUniformRowHeights(true);
-    setSelectionMode(QAbstractItemView::ExtendedSelection);
-    setSelectionBehavior(QAbstractItemView::SelectRows);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setDragEnabled(true);
-    setDragDropMode(QAbstractItemView::DragOnly);
-}
-
-void CNameListCtrl::startDrag(Qt::DropActions)
-{
-    if (onBeginDrag)
-        onBeginDrag();
-}
-
 CNameSelectionView::CNameSelectionView(CKnobListView *entries, QWidget *parent) : QWidget(parent), m_entries(entries)
 {
-    m_list = new CNameListCtrl(this);
+    m_list = new CReportListCtrl(this, IDC_NAME_SELECTION);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_list);

@@ -37,12 +37,13 @@ public:
     // its bound or beyond the bytes left; the item is then unchanged and
     // LastError says why.
     bool ImportLegacyBinary(CArchive &ar) override;
-    // lines[0] is a placeholder. Marks the item modified and tells the
-    // owner; false, with LastError, when a value could not be read.
+    // Command files (CSequenceCommandFile.cpp). lines[0] is a placeholder.
+    // Marks the item modified and tells the owner; false, with LastError,
+    // when a value could not be read.
     bool ImportCommandLines(QStringList &lines) override;
     void WriteCommandFile(const QString &path, const QString &name) override;
 
-    // ===== Traffic with generators (SequenceTraffic.cpp) =====================
+    // ===== Traffic with generators (CSequenceTraffic.cpp) =====================
     // Uploads the steps and stores them under the item's name; false when
     // cancelled, when the link was lost or when the generator refused the
     // store (an upload that stops is ended without storing).

@@ -101,48 +101,6 @@ private:
     CSequenceStepView *m_view;
 };
 
-// --- The list control -------------------------------------------------------------
-
-CStepListCtrl::CStepListCtrl(QWidget *parent) : QTreeWidget(parent)
-{
-    SetControlId(this, IDC_STEP_LIST);
-    setRootIsDecorated(false);
-    setUniformRowHeights(true);
-    setSelectionMode(QAbstractItemView::ExtendedSelection);
-    setSelectionBehavior(QAbstractItemView::SelectRows);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setDragEnabled(true);
-    setDragDropMode(QAbstractItemView::DragOnly);
-    setAllColumnsShowFocus(true);
-}
-
-void CStepListCtrl::mousePressEvent(QMouseEvent *event)
-{
-    QTreeWidget::mousePressEvent(event);
-    if (onPress)
-        onPress(event);
-}
-
-void CStepListCtrl::mouseDoubleClickEvent(QMouseEvent *event)
-{
-    QTreeWidget::mouseDoubleClickEvent(event);
-    if (onDoubleClick)
-        onDoubleClick(event);
-}
-
-void CStepListCtrl::keyPressEvent(QKeyEvent *event)
-{
-    if (onKey && onKey(event))
-        return;
-    QTreeWidget::keyPressEvent(event);
-}
-
-void CStepListCtrl::startDrag(Qt::DropActions)
-{
-    if (onBeginDrag)
-        onBeginDrag();
-}
-
 // --- The pane ---------------------------------------------------------------------
 
 CSequenceStepView::CSequenceStepView(StepTableEditorLink *editor, QWidget *parent)

@@ -6,6 +6,7 @@
 
 #include "CSequenceStep.h"
 #include "CStepDropTarget.h"
+#include "CStepListCtrl.h"
 #include "ResourceIds.h"
 
 #include <QTreeWidget>
@@ -27,22 +28,6 @@ public:
     virtual void OnCellChanged() = 0;
     virtual bool AutoAdvanceColumns() const = 0;
     virtual bool AutoAdvanceRows() const = 0;
-};
-
-// The report list of the steps; it hands clicks, keys and drags to its pane.
-class CStepListCtrl : public QTreeWidget {
-public:
-    explicit CStepListCtrl(QWidget *parent);
-    std::function<void(QMouseEvent *)> onPress;
-    std::function<void(QMouseEvent *)> onDoubleClick;
-    std::function<bool(QKeyEvent *)> onKey; // true: taken
-    std::function<void()> onBeginDrag;
-
-protected:
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseDoubleClickEvent(QMouseEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
-    void startDrag(Qt::DropActions supportedActions) override;
 };
 
 class CSequenceStepView : public QWidget, public StepDropPane {

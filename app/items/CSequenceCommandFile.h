@@ -3,6 +3,7 @@
 // generator, written as the send writes them (SEQN name, FMTL "name",
 // IMGL name, SDLY in seconds), and their reader, which also takes the
 // files older writers left (SEQN glued to the name, SDLY as a delay row).
+// CSequence reads and writes its command files with them.
 
 #include "CSequenceStep.h"
 

@@ -1,4 +1,4 @@
-#include "SequenceCommandFile.h"
+#include "CSequenceCommandFile.h"
 
 #include "CSequence.h"
 

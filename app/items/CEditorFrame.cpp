@@ -22,6 +22,14 @@ const EditorCommand kFileCommands[] = {
     {ID_FILE_CLOSE, "&Close", nullptr},
 };
 
+// The Edit menu's clipboard commands.
+const EditorCommand kClipboardCommands[] = {
+    {ID_EDIT_CUT, "Cu&t\tCtrl-X", "Ctrl+X"},
+    {ID_EDIT_COPY, "&Copy\tCtrl-C", "Ctrl+C"},
+    {ID_EDIT_PASTE, "&Paste\tCtrl-V", "Ctrl+V"},
+    {ID_DELETE, "&Delete\tDelete", "Del"},
+};
+
 } // namespace
 
 CEditorFrame::CEditorFrame(CGenData &item, const QString &objectName, const QString &firstTitle, int menuId)
@@ -44,19 +52,23 @@ CEditorFrame::~CEditorFrame()
 
 // --- Commands ----------------------------------------------------------------------
 
+void CEditorFrame::AddRows(std::span<const EditorCommand> rows, const TipRule &tip)
+{
+    for (const EditorCommand &command : rows) {
+        const QString prompt = tip ? tip(command) : LoadString(unsigned(command.id));
+        QAction *action = m_router.Add(command.id, QString::fromLatin1(command.text), prompt);
+        if (!command.keys)
+            continue;
+        action->setShortcut(QKeySequence(QString::fromLatin1(command.keys)));
+        action->setShortcutContext(Qt::WindowShortcut);
+        addAction(action);
+    }
+}
+
 void CEditorFrame::AddCommands(std::span<const EditorCommand> rows, const TipRule &tip)
 {
-    for (std::span<const EditorCommand> table : {std::span<const EditorCommand>(kFileCommands), rows}) {
-        for (const EditorCommand &command : table) {
-            const QString prompt = tip ? tip(command) : LoadString(unsigned(command.id));
-            QAction *action = m_router.Add(command.id, QString::fromLatin1(command.text), prompt);
-            if (!command.keys)
-                continue;
-            action->setShortcut(QKeySequence(QString::fromLatin1(command.keys)));
-            action->setShortcutContext(Qt::WindowShortcut);
-            addAction(action);
-        }
-    }
+    AddRows(kFileCommands, tip);
+    AddRows(rows, tip);
     const auto save = [this](bool as) {
         if (as)
             m_item.RequestSaveAs();
@@ -67,6 +79,20 @@ void CEditorFrame::AddCommands(std::span<const EditorCommand> rows, const TipRul
     m_router.SetHandler(ID_FILE_SAVE, [save] { save(false); });
     m_router.SetHandler(ID_FILE_SAVE_AS, [save] { save(true); });
     m_router.SetHandler(ID_FILE_CLOSE, [this] { close(); });
+}
+
+void CEditorFrame::AddClipboardCommands(const ClipboardCommands &commands)
+{
+    AddRows(kClipboardCommands, {});
+    const std::pair<int, const CommandRouter::Handler &> handlers[] = {
+        {ID_EDIT_CUT, commands.cut}, {ID_EDIT_COPY, commands.copy}, {ID_EDIT_PASTE, commands.paste},
+        {ID_DELETE, commands.remove}};
+    for (const auto &[id, handler] : handlers) {
+        if (!handler)
+            continue;
+        m_router.SetHandler(id, handler);
+        m_router.SetEnableRule(id, id == ID_EDIT_PASTE ? commands.canPaste : commands.hasSelection);
+    }
 }
 
 QMenu *CEditorFrame::AddMenu(const QString &title, std::initializer_list<int> ids)

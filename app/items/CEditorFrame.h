@@ -80,6 +80,15 @@ protected:
     // the whole window, also with the menu bar hidden. Without tip a
     // command's tip is the string-table text of its id.
     void AddCommands(std::span<const EditorCommand> rows, const TipRule &tip = {});
+    // What Cut, Copy, Paste and Delete do to the editor's selection; a
+    // command without a handler is offered disabled.
+    struct ClipboardCommands {
+        CommandRouter::Handler cut, copy, paste, remove;
+        CommandRouter::Rule hasSelection; // Cut, Copy and Delete
+        CommandRouter::Rule canPaste;
+    };
+    // Cu&t, &Copy, &Paste and &Delete with the keys Ctrl-X, -C, -V and Delete.
+    void AddClipboardCommands(const ClipboardCommands &commands);
     // A menu of the menu bar with the commands of ids (0: a separator).
     QMenu *AddMenu(const QString &title, std::initializer_list<int> ids);
     QMenu *AddFileMenu();
@@ -99,6 +108,8 @@ protected:
     CommandRouter m_router;
 
 private:
+    void AddRows(std::span<const EditorCommand> rows, const TipRule &tip);
+
     CGenData &m_item;
     QSplitter *m_splitter = nullptr;
     CEditorDialogBar *m_bar = nullptr;

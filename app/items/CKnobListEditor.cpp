@@ -17,13 +17,9 @@ namespace {
 constexpr QSize kKnobPaneSize(150, 200);
 constexpr QSize kKnobFirstSize(640, 460);
 
-// Menu 286 with accelerators 294, after the File commands; the toolbar's show buttons.
+// Menu 286 with accelerators 294, besides the File and clipboard commands; the toolbar's show buttons.
 const EditorCommand kKnobCommands[] = {
     {ID_NEW_NAME, "&New Name...\tCtrl-N", "Ctrl+N"},
-    {ID_EDIT_CUT, "Cu&t\tCtrl-X", "Ctrl+X"},
-    {ID_EDIT_COPY, "&Copy\tCtrl-C", "Ctrl+C"},
-    {ID_EDIT_PASTE, "&Paste\tCtrl-V", "Ctrl+V"},
-    {ID_DELETE, "&Delete\tDelete", "Del"},
     {ID_SHOW_FORMATS, "Formats", nullptr},
     {ID_SHOW_IMAGES, "Images", nullptr},
     {ID_SHOW_SEQUENCES, "Sequences", nullptr},
@@ -91,13 +87,12 @@ void CKnobListEditor::BuildCommands()
     AddCommands(kKnobCommands);
     m_router.SetEnableRule(ID_FILE_SAVE, [this] { return m_item.IsModified(); });
     m_router.SetHandler(ID_NEW_NAME, [this] { OnNewName(); });
-    m_router.SetHandler(ID_EDIT_CUT, [this] { OnCut(); });
-    m_router.SetHandler(ID_EDIT_COPY, [this] { OnCopy(); });
-    m_router.SetHandler(ID_DELETE, [this] { OnDelete(); });
-    for (int id : {ID_EDIT_CUT, ID_EDIT_COPY, ID_DELETE})
-        m_router.SetEnableRule(id, [this] { return m_entries->HasSelection(); });
-    m_router.SetHandler(ID_EDIT_PASTE, [this] { OnPaste(); });
-    m_router.SetEnableRule(ID_EDIT_PASTE, [] { return !KnobNameClipboard().isEmpty(); });
+    AddClipboardCommands({.cut = [this] { OnCut(); },
+                          .copy = [this] { OnCopy(); },
+                          .paste = [this] { OnPaste(); },
+                          .remove = [this] { OnDelete(); },
+                          .hasSelection = [this] { return m_entries->HasSelection(); },
+                          .canPaste = [] { return !KnobNameClipboard().isEmpty(); }});
     const std::pair<int, int> shows[] = {{ID_SHOW_FORMATS, CNameSelectionView::kFormats},
                                          {ID_SHOW_IMAGES, CNameSelectionView::kImages},
                                          {ID_SHOW_SEQUENCES, CNameSelectionView::kSequences}};

@@ -15,7 +15,7 @@ namespace {
 constexpr QSize kPaneSize(150, 200);
 constexpr QSize kFirstSize(1060, 440); // without a saved size: the table's eight columns show
 
-// Menu 272 with accelerators 295, after the File commands.
+// Menu 272 with accelerators 295, after the File commands and before the clipboard's.
 const EditorCommand kCommands[] = {
     {ID_EDIT_SEQUENCE_NAME, "&Edit Sequence Name", nullptr},
     {ID_NEW_STEP, "&New Step\tCtrl-N", "Ctrl+N"},
@@ -24,10 +24,6 @@ const EditorCommand kCommands[] = {
     {ID_AUTO_ADVANCE_COLUMNS, "Auto Advance Columns", nullptr},
     {ID_AUTO_ADVANCE_ROWS, "Auto Advance Rows", nullptr},
     {ID_EDIT_ITEM_NAME, "Edit Item Name\tCtrl-E", "Ctrl+E"},
-    {ID_EDIT_CUT, "Cu&t\tCtrl-X", "Ctrl+X"},
-    {ID_EDIT_COPY, "&Copy\tCtrl-C", "Ctrl+C"},
-    {ID_EDIT_PASTE, "&Paste\tCtrl-V", "Ctrl+V"},
-    {ID_DELETE, "&Delete\tDelete", "Del"},
 };
 
 // Toolbar 274.
@@ -100,13 +96,12 @@ void CSequenceEditor::BuildCommands()
     m_router.SetCheckRule(ID_AUTO_ADVANCE_ROWS, [this] { return m_advanceRows; });
     m_router.SetHandler(ID_EDIT_ITEM_NAME, [this] { m_steps->EditItemName(); });
     m_router.SetEnableRule(ID_EDIT_ITEM_NAME, [this] { return m_steps->IsNameCell(); });
-    m_router.SetHandler(ID_EDIT_CUT, [this] { OnCut(); });
-    m_router.SetHandler(ID_EDIT_COPY, [this] { OnCopy(); });
-    m_router.SetHandler(ID_DELETE, [this] { OnDelete(); });
-    for (int id : {ID_EDIT_CUT, ID_EDIT_COPY, ID_DELETE})
-        m_router.SetEnableRule(id, [this] { return m_steps->HasSelection(); });
-    m_router.SetHandler(ID_EDIT_PASTE, [this] { OnPaste(); });
-    m_router.SetEnableRule(ID_EDIT_PASTE, [] { return !StepClipboard().empty(); });
+    AddClipboardCommands({.cut = [this] { OnCut(); },
+                          .copy = [this] { OnCopy(); },
+                          .paste = [this] { OnPaste(); },
+                          .remove = [this] { OnDelete(); },
+                          .hasSelection = [this] { return m_steps->HasSelection(); },
+                          .canPaste = [] { return !StepClipboard().empty(); }});
 }
 
 void CSequenceEditor::OnNewStep()

@@ -51,8 +51,8 @@ CFormatEditor::CFormatEditor(CFormat &item)
     m_router.SetActionOwner(this);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 0, 4, 4);
-    m_menuBar = new QMenuBar(this);
-    layout->setMenuBar(m_menuBar);
+    auto *menuBar = new QMenuBar(this);
+    layout->setMenuBar(menuBar);
     m_tabs = new QTabWidget(this);
     layout->addWidget(m_tabs);
     m_options = new CFormatOptions(m_copy.get(), this);
@@ -62,7 +62,7 @@ CFormatEditor::CFormatEditor(CFormat &item)
     for (CFormatPage *page : std::initializer_list<CFormatPage *>{m_options, m_timing, m_worksheet1, m_worksheet2})
         m_tabs->addTab(page, page->Title());
     m_tabs->setCurrentIndex(kTiming);
-    BuildMenu();
+    BuildMenu(menuBar);
     m_modified = false;
     UpdateTitle();
 }
@@ -74,7 +74,7 @@ CFormatEditor::~CFormatEditor()
     delete m_tabs;
 }
 
-void CFormatEditor::BuildMenu()
+void CFormatEditor::BuildMenu(QMenuBar *bar)
 {
     struct Entry {
         int id; // 0: a separator
@@ -82,17 +82,17 @@ void CFormatEditor::BuildMenu()
     };
     const Entry file[] = {{ID_FILE_SAVE, "&Save\tCtrl-S"}, {ID_FILE_SAVE_AS, "Save &As..."}, {0, nullptr},
                           {ID_FILE_CLOSE, "&Close"},       {0, nullptr},             {ID_FORMAT_PRINT, "Print"}};
-    QMenu *fileMenu = m_menuBar->addMenu(QStringLiteral("&File"));
+    QMenu *fileMenu = bar->addMenu(QStringLiteral("&File"));
     for (const Entry &entry : file) {
         if (entry.id == 0)
             fileMenu->addSeparator();
         else
             fileMenu->addAction(m_router.Add(entry.id, QString::fromLatin1(entry.text)));
     }
-    QMenu *editMenu = m_menuBar->addMenu(QStringLiteral("&Edit"));
+    QMenu *editMenu = bar->addMenu(QStringLiteral("&Edit"));
     editMenu->addAction(m_router.Add(ID_CHECK_FORMAT, QStringLiteral("&Check\tF2")));
     // A top-level item that nobody answers, shown disabled.
-    m_menuBar->addAction(m_router.Add(ID_FORMAT_EDITOR_HELP, QStringLiteral("&Help")));
+    bar->addAction(m_router.Add(ID_FORMAT_EDITOR_HELP, QStringLiteral("&Help")));
     m_router.Watch(fileMenu);
     m_router.Watch(editMenu);
 

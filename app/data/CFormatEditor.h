@@ -97,17 +97,16 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    void BuildMenu();
+    void BuildMenu(QMenuBar *bar);
 
     CFormat &m_item;
     std::unique_ptr<CGeneralFormatData> m_copy;
     CommandRouter m_router;
-    QMenuBar *m_menuBar = nullptr;
+    bool m_modified = false;
+    bool m_destroyed = false;
     QTabWidget *m_tabs = nullptr;
     CFormatOptions *m_options = nullptr;
     CFormatTiming *m_timing = nullptr;
     CFormatWorksheet1 *m_worksheet1 = nullptr;
     CFormatWorksheet2 *m_worksheet2 = nullptr;
-    bool m_modified = false;
-    bool m_destroyed = false;
 };

@@ -91,6 +91,7 @@ protected:
     void AddClipboardCommands(const ClipboardCommands &commands);
     // A menu of the menu bar with the commands of ids (0: a separator).
     QMenu *AddMenu(const QString &title, std::initializer_list<int> ids);
+    // "&File": Save, Save As, a separator, Close.
     QMenu *AddFileMenu();
     // A fixed toolbar with 16-pixel pictures, named by its resource id.
     QToolBar *AddToolBar(int id, std::span<const ToolButton> buttons);

@@ -1,6 +1,5 @@
 #include "CFormatOptions.h"
 
-#include "CFormatEditor.h"
 #include "CGeneralFormatData.h"
 #include "CNameEdit.h"
 #include "CStateButton.h"
@@ -52,7 +51,7 @@ QLabel *Label(QWidget *parent, unsigned textId)
 
 } // namespace
 
-CFormatOptions::CFormatOptions(CGeneralFormatData *data, CFormatEditor *sheet)
+CFormatOptions::CFormatOptions(CGeneralFormatData *data, FormatSheetLink *sheet)
     : CFormatPage(data, sheet, IDD_FORMAT_OPTIONS, LoadString(IDS_OPTIONS))
 {
     const auto fields = Switches(*data);

@@ -52,8 +52,11 @@ UI_CALLS = {
     "Static", "Label", "PictureButton", "addSelector", "CFormatPage", "SetValue", "AppendRow",
     "SetStatus", "Status", "Heading", "ImageStatus", "ShowTransferStatus", "YmodemShowStatus", "PercentLine",
     "ShowCannotOpen", "ErrorBox", "ImageRefused", "ImageNameRefused", "NameRefused", "KnobNameRefused",
-    "TransferNameRefused", "NotIncremented", "ReportNotCopied", "TakeNumber",
+    "TransferNameRefused", "NotIncremented", "ReportNotCopied", "TakeNumber", "AddMenu",
 }
+
+# Calls one of whose arguments (counted from 0) reaches the user: an editor's first title.
+UI_ARGUMENTS = {"CEditorFrame": 2}
 
 # Calls that only wrap a literal into a string; the call around them counts.
 WRAPPERS = {"QStringLiteral", "QString", "fromUtf8", "fromLatin1", "QLatin1String", "QLatin1StringView",
@@ -269,6 +272,8 @@ def user_text(body, scopes, target):
             break
         if scope.call is None or scope.call in WRAPPERS:
             continue
+        if scope.call in UI_ARGUMENTS:
+            return scope.argument == UI_ARGUMENTS[scope.call]
         return scope.call in UI_CALLS
     if target == "return":
         return returns_text(scopes[:depth + 1])

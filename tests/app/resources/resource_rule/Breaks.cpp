@@ -31,6 +31,7 @@ void CExample::Build()
     m_list->setHeaderLabels({QStringLiteral("Name"), QStringLiteral("Type")}); // breaks: text
     LoadString(32974); // breaks: id
     DataKinds::Register(MakeDataKind<CFormat>(kIconFormat, CGenData::kFormat, 32990)); // breaks: id
+    AddMenu(QStringLiteral("&Edit"), {ID_EDIT_CUT, ID_EDIT_COPY}); // breaks: text
     AddControl<QLabel>(this, 1029, 7, 7, 150, 8, LoadString(IDS_FORMAT)); // breaks: id
 }
 
@@ -61,4 +62,9 @@ QString MarkTip(int mark)
 QString CExample::DelayText(long long tenths)
 {
     return QStringLiteral("%1h %2m").arg(tenths / 36000).arg(tenths % 36000 / 600); // breaks: text
+}
+
+CExampleEditor::CExampleEditor(CExample &item)
+    : CEditorFrame(item, QStringLiteral("CExampleEditor"), QStringLiteral("Example Editor"), IDR_EXAMPLE) // breaks: text
+{
 }

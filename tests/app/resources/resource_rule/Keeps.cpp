@@ -85,3 +85,9 @@ const char *SchemeLogLine(unsigned compression)
 {
     return compression == 0 ? "RGB (not compressed)\n" : nullptr;
 }
+
+CExampleEditor::CExampleEditor(CExample &item)
+    : CEditorFrame(item, QStringLiteral("CExampleEditor"), LoadString(IDS_EXAMPLE_EDITOR), IDR_EXAMPLE)
+{
+    AddMenu(LoadString(IDS_EDITOR_MENU_EDIT), {ID_EDIT_CUT, ID_EDIT_COPY});
+}

@@ -85,7 +85,7 @@ public:
     bool HasExtendedLists() const { return m_extendedLists; }
     bool FontsSupported() const { return m_fontsSupported; }
     bool PixelMapsSupported() const { return m_pixelMapsSupported; }
-    // Set from the firmware version on an ISA port (IsaMemoryMap.cpp).
+    // Set from the firmware version on an ISA port (CGeneratorIsaMemoryMap.cpp).
     const IsaMemoryMap &GetIsaMemoryMap() const { return m_isaMap; }
 
     // --- Commands and replies ------------------------------------------
@@ -336,7 +336,7 @@ public:
     const QList<unsigned>& FontFlags() const { return m_caches.Flags(Family::Fnt); }
     const QList<unsigned>& PixelMapFlags() const { return m_caches.Flags(Family::Map); }
 
-    // ===== Setting and query commands (SettingCommands.cpp) ================
+    // ===== Setting and query commands (CGeneratorSettings.cpp) ================
     // A setter clamps its argument silently and sends without awaiting a
     // reply; a query sends the mnemonic with "?" and reads the reply.
 
@@ -557,7 +557,7 @@ private:
     QString& Command() { return m_link.Command(); }
     QString ReplyText() const { return m_link.ReplyText(); }
 
-    // Stored-item families (StoredItemCommands.cpp)
+    // Stored-item families (CGeneratorStoredItems.cpp)
     bool KeepsFlags(Family f) const;
     QString Mnemonic(Family f, char op, bool query = false) const;
     void AppendName(QString& text, Family f, char op, bool query, const QString& name);
@@ -578,7 +578,7 @@ private:
     bool WriteDirectory(const QString& dir, const QStringList& entries);
     void NotifyKnobLists();
 
-    // ===== Setting and query commands (SettingCommands.cpp) ================
+    // ===== Setting and query commands (CGeneratorSettings.cpp) ================
     void SendSwitch(const char* mnemonic, bool on);
     void SendIntSetting(const char* mnemonic, int n);
     void SendRealSetting(const char* mnemonic, double v);

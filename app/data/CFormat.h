@@ -74,7 +74,7 @@ public:
     void WriteCommandFile(const QString &path, const QString &name) override;
     bool IsModified() const override;
 
-    // ===== Format traffic with a generator (FormatTraffic.cpp) ==============
+    // ===== Format traffic with a generator (CFormatTraffic.cpp) ==============
     // Uploads, checks and stores the format under its name. False when it
     // was cancelled, refused (the user said No to a format error, or the
     // values give no counts) or the link was lost.

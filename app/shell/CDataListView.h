@@ -2,7 +2,7 @@
 // The upper pane of the main window: one row per data item the user holds
 // on the PC (name, file, kind icon, a mark for modified or editor open).
 // Each row owns its item. The file side (open, save, imports, command
-// files) is in CDataListFiles.cpp.
+// files) is in CDataListViewFiles.cpp.
 
 #include "ResourceIds.h"
 

@@ -1,5 +1,7 @@
 #include "CGenerator.h"
 
+#include "GeneratorConnectFlow.h"
+
 #include "KnobListLink.h"
 #include "PortBackend.h"
 

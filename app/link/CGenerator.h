@@ -9,7 +9,6 @@
 // lists) and GeneratorConnectFlow (the dialogs and boxes of connecting).
 // Only the connect flows use the owner window.
 
-#include "GeneratorConnectFlow.h"
 #include "GeneratorLink.h"
 #include "GeneratorNameCaches.h"
 #include "IsaMemoryMap.h"
@@ -35,6 +34,13 @@ class CDssKind;
 class CProgressDlg;
 class KnobListLink;
 class QWidget;
+
+// How a rate change ended.
+enum class BaudChange {
+    NotDone,  // not a serial port, or cancelled
+    LinkLost, // communication lost: no port is left
+    Done,
+};
 
 class CGenerator
 {

@@ -3,6 +3,8 @@
 
 #include "CGenerator.h"
 
+#include "GeneratorConnectFlow.h"
+
 #include "Prompts.h"
 #include "ResourceIds.h"
 

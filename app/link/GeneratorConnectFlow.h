@@ -11,12 +11,7 @@ class GeneratorLink;
 class QWidget;
 struct PromptText;
 
-// How a rate change ended.
-enum class BaudChange {
-    NotDone,  // not a serial port, or cancelled
-    LinkLost, // communication lost: no port is left
-    Done,
-};
+enum class BaudChange; // CGenerator.h
 
 class GeneratorConnectFlow
 {

@@ -45,7 +45,7 @@ CGenerator::~CGenerator()
 
 bool CGenerator::OpenPort()
 {
-    if (!GeneratorConnectFlow(*this, m_owner).OpenPort())
+    if (!GeneratorConnectFlow(*this, m_link, m_owner).OpenPort())
         return false;
     SetFirmwareVersion(QueryVerf());
     return true;
@@ -53,7 +53,7 @@ bool CGenerator::OpenPort()
 
 BaudChange CGenerator::ChangeBaudRate(int rate)
 {
-    return GeneratorConnectFlow(*this, m_owner).ChangeBaudRate(rate);
+    return GeneratorConnectFlow(*this, m_link, m_owner).ChangeBaudRate(rate);
 }
 
 void CGenerator::SetFirmwareVersion(double version)

@@ -35,18 +35,11 @@ class CProgressDlg;
 class KnobListLink;
 class QWidget;
 
-// How a rate change ended.
-enum class BaudChange {
-    NotDone,  // not a serial port, or cancelled
-    LinkLost, // communication lost: no port is left
-    Done,
-};
-
 class CGenerator
 {
 public:
     // The serial rates the program offers and searches, fastest first.
-    static constexpr std::array<int, 8> kBaudRates = {115200, 57600, 38400, 19200, 9600, 2400, 1200, 300};
+    static constexpr const std::array<int, 8>& kBaudRates = GeneratorLink::kBaudRates;
     // The most names a list query asks for, and the most a directory holds.
     static constexpr int kMaxListEntries = 450;
     // Data-item kinds whose names the Send Data command adds to a directory.

@@ -42,7 +42,7 @@ bool CGenerator::Reconnect(CProgressDlg* progress, bool showErrors)
     {
         m_reconnecting = true;
         QString failure;
-        if (!m_link.CheckLink() && !GeneratorConnectFlow(*this, m_owner).Reopen(progress, failure)) {
+        if (!m_link.CheckLink() && !GeneratorConnectFlow(*this, m_link, m_owner).Reopen(progress, failure)) {
             if (showErrors)
                 MessageBox(nullptr, failure, PromptText(IDS_CONNECT_ERROR), MB_OK | MB_ICONWARNING);
             back = false;

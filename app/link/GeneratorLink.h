@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <array>
 #include <cstdio>
 #include <functional>
 #include <memory>
@@ -18,9 +19,19 @@
 class CProgressDlg;
 class CommandLog;
 
+// How a rate change ended.
+enum class BaudChange {
+    NotDone,  // not a serial port, or cancelled
+    LinkLost, // communication lost: no port is left
+    Done,
+};
+
 class GeneratorLink
 {
 public:
+    // The serial rates the program offers and searches, fastest first.
+    static constexpr std::array<int, 8> kBaudRates = {115200, 57600, 38400, 19200, 9600, 2400, 1200, 300};
+
     GeneratorLink();
     // Closes the port.
     ~GeneratorLink();

@@ -288,7 +288,7 @@ struct CopyRun {
         if (s.IsLinkLost())
             return false;
         if (!s.LastCommandSucceeded() && !Failed())
-            failedQuery = s.CommandText();
+            failedQuery = s.LastCommandText();
         return !Failed();
     }
 

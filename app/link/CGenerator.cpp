@@ -19,6 +19,7 @@ CGenerator::CGenerator(QWidget* owner)
             NotifyLinkListeners(lost);
     });
     m_link.SetReconnectOffer([this] { return OfferReconnect(); });
+    m_link.SetFailureReport(&CGenerator::ShowCommandFailure);
 }
 
 CGenerator::CGenerator(QWidget* owner, PortId port)
@@ -83,20 +84,17 @@ double CGenerator::LibraryVersion()
 
 double CGenerator::QueryVerf()
 {
-    Command() = QStringLiteral("VERF?");
-    return SendQueryDouble();
+    return SendQueryDouble(QStringLiteral("VERF?"));
 }
 
 void CGenerator::SendCommandText(const QString& line)
 {
-    Command() = line;
-    SendCommand(line.indexOf(QLatin1Char('?'), 1) > 0);
+    SendCommand(line, line.indexOf(QLatin1Char('?'), 1) > 0);
 }
 
 void CGenerator::SendCommandLine(const QString& line)
 {
-    Command() = line;
-    SendCommand(false);
+    SendCommand(line, false);
 }
 
 // --- Knob-list links -------------------------------------------------------------

@@ -5,9 +5,16 @@
 // lists recalled from it. Nothing else in the program talks to a port.
 //
 // It is the front of three parts: GeneratorLink (the port, the send path,
-// the lost-link latch, the log; no windows), GeneratorNameCaches (the name
-// lists) and GeneratorConnectFlow (the dialogs and boxes of connecting).
-// Only the connect flows use the owner window.
+// the lost-link latch, the log; no windows: a failed command is reported up
+// to this front), GeneratorNameCaches (the name lists) and
+// GeneratorConnectFlow (the dialogs and boxes of connecting). The front
+// shows the boxes of its commands and of a lost link (CGeneratorPrompts.cpp);
+// only the connect flows use the owner window.
+//
+// Its members are in files named by concern: CGenerator.cpp (connection,
+// knob-list links), CGeneratorSettings.cpp, CGeneratorStoredItems.cpp,
+// CGeneratorReconnect.cpp, CGeneratorPrompts.cpp, CGeneratorYmodem.cpp and
+// CGeneratorIsaMemoryMap.cpp.
 
 #include "GeneratorLink.h"
 #include "GeneratorNameCaches.h"
@@ -88,25 +95,32 @@ public:
     const IsaMemoryMap &GetIsaMemoryMap() const { return m_isaMap; }
 
     // --- Commands and replies ------------------------------------------
-    void SendCommand(bool expectReply) { m_link.SendCommand(expectReply); }
+    // The send path: every command goes out here, a failure in a
+    // "Communication Error" box (CGeneratorPrompts.cpp).
+    void SendCommand(const CommandLine& line, bool expectReply) { m_link.SendCommand(line, expectReply); }
+    // A line as typed: a reply is awaited when a "?" follows its first character.
     void SendCommandText(const QString& line);
     // Sends one whole line as it stands and awaits no reply, whatever it
     // holds: a "?" inside a primitive's text makes it no query.
     void SendCommandLine(const QString& line);
-    bool SendQueryBool() { return m_link.QueryBool(); }
-    int SendQueryInt() { return m_link.QueryInt(); }
-    double SendQueryDouble() { return m_link.QueryDouble(); }
-    void SendQueryRgb(RgbTriple& out) { m_link.QueryRgb(out); }
-    const QString& SendQueryString() { return m_link.QueryString(); }
+    // A query, its reply read as its kind (also on a closed port, which the
+    // library refuses).
+    bool SendQueryBool(const CommandLine& query) { return m_link.QueryBool(query); }
+    int SendQueryInt(const CommandLine& query) { return m_link.QueryInt(query); }
+    double SendQueryDouble(const CommandLine& query) { return m_link.QueryDouble(query); }
+    void SendQueryRgb(const CommandLine& query, RgbTriple& out) { m_link.QueryRgb(query, out); }
+    const QString& SendQueryString(const CommandLine& query) { return m_link.QueryString(query); }
     void GetReplyLines(QStringList& lines) { m_link.GetReplyLines(lines); }
     QString GetLastReply() const { return m_link.ReplyText(); }
-    const QString& CommandText() const { return m_link.Command(); }
+    // The line sent last.
+    const QString& LastCommandText() const { return m_link.LastCommand(); }
     // The library's error of the last command (0: it succeeded).
     int LastCommandError() const { return m_link.LastError(); }
     bool LastCommandSucceeded() const { return m_link.LastCommandSucceeded(); }
 
     bool GetPortErrorText(QString& text) { return m_link.GetPortErrorText(text); }
-    void ReportPortError() { m_link.ReportPortError(); }
+    // The "Communication Error" box of the last command, when it failed.
+    void ReportPortError();
     void LogPortError() { m_link.LogPortError(); }
 
     // --- A lost link (see GeneratorLink; CGeneratorReconnect.cpp) --------
@@ -192,8 +206,6 @@ public:
     void DetachKnobList(KnobListLink* list);
 
     // --- Stored-item families -------------------------------------------
-    static void AppendQuotedName(QString& text, const QString& name);
-
     void CmdDira(const QString& name, bool addToCache);
     void CmdFmta(const QString& name, bool addToCache);
     void CmdImga(const QString& name, bool addToCache);
@@ -553,13 +565,12 @@ public:
     // ===== End of YMODEM block transfer =====================================
 
 private:
-    QString& Command() { return m_link.Command(); }
     QString ReplyText() const { return m_link.ReplyText(); }
 
     // Stored-item families (CGeneratorStoredItems.cpp)
     bool KeepsFlags(Family f) const;
     QString Mnemonic(Family f, char op, bool query = false) const;
-    void AppendName(QString& text, Family f, char op, bool query, const QString& name);
+    void AppendName(CommandLine& line, Family f, char op, bool query, const QString& name);
     void SendNamed(Family f, char op, const QString& name);
     void SendBare(Family f, char op);
     bool QueryNamed(Family f, char op, const QString& name);
@@ -587,7 +598,6 @@ private:
     // A three-part reply as flags: each value above threshold.
     void QueryTripleFlags(const char* mnemonic, double threshold, bool& r, bool& g, bool& b);
     qint64 QueryInt64(const char* mnemonic);
-    void SendText(const QString& text, bool expectReply);
     bool SendRaw(const QString& text);
     // ===== End of setting and query commands ================================
 
@@ -616,8 +626,14 @@ private:
     // ===== End of YMODEM block transfer =====================================
 
     void NotifyLinkListeners(bool lost);
+
+    // ===== Boxes (CGeneratorPrompts.cpp) ====================================
+    // A command the generator did not take.
+    static void ShowCommandFailure(const CommandFailure& failure);
     // The first command of a user action on a lost link: "Reconnect now?".
     bool OfferReconnect();
+    // A reconnect that failed, with the library's text.
+    static void ShowReconnectFailure(const QString& failure);
 
     GeneratorLink m_link;
     GeneratorNameCaches m_caches;

@@ -9,7 +9,18 @@
 
 static_assert(CGenerator::kMaxCommandLength == MORVANE_MAX_COMMAND - 1);
 
-CGenerator* g_pCurrentGenerator = nullptr;
+namespace {
+
+CGenerator* g_current = nullptr;
+
+} // namespace
+
+CGenerator* const& g_pCurrentGenerator = g_current;
+
+void CGenerator::MakeCurrent(CGenerator* generator)
+{
+    g_current = generator;
+}
 
 CGenerator::CGenerator(QWidget* owner)
     : m_owner(owner)
@@ -38,8 +49,8 @@ CGenerator::~CGenerator()
     for (KnobListLink* link : links)
         link->DetachSource();
     m_link.SetLinkLost(false);
-    if (g_pCurrentGenerator == this)
-        g_pCurrentGenerator = nullptr;
+    if (g_current == this)
+        g_current = nullptr;
 }
 
 // --- Connection ------------------------------------------------------------

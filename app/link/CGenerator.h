@@ -65,6 +65,9 @@ public:
     CGenerator(const CGenerator&) = delete;
     CGenerator& operator=(const CGenerator&) = delete;
 
+    // Makes generator (null: none) the program's current one, g_pCurrentGenerator.
+    static void MakeCurrent(CGenerator* generator);
+
     // --- Connection ------------------------------------------------------
     bool OpenPort();
     BaudChange ChangeBaudRate(int rate);
@@ -623,6 +626,11 @@ private:
     // the sender cancelled meanwhile.
     bool YmodemPurge();
     void YmodemFailStatus(int expected, unsigned textId);
+    // The trace of the transfer under way, when g_pYmodemTrace is open.
+    void TraceText(const char* text) const;
+    __attribute__((format(printf, 2, 3))) void Trace(const char* format, ...) const;
+    void TraceDashes(int count) const;
+    void TraceBytes(const uint8_t* data, int length, bool breakBefore) const;
     // ===== End of YMODEM block transfer =====================================
 
     void NotifyLinkListeners(bool lost);
@@ -648,6 +656,7 @@ private:
     CProgressDlg* m_ymodemProgress = nullptr;
     bool m_ymodemCancelled = false; // the user's Cancel was seen during a wait
     bool m_ymodemPutFailed = false;
+    bool m_ymodemFlushTrace = false; // the sender flushes the trace after every write
     int m_ymodemLength = 0;         // of the block last read
     struct LinkListener {
         QPointer<QObject> context;
@@ -662,9 +671,15 @@ private:
     QString m_reconnectSerial;
 };
 
-// The generator made current last, null when none.
-extern CGenerator* g_pCurrentGenerator;
+// The generator the user addressed last, null when none. A global: the
+// program has one current generator, which the format editor's check and
+// the image preview act on. It is read here and changed only by
+// CGenerator::MakeCurrent (CGeneratorView::SetCurrentGenerator); a
+// generator that goes is current no longer.
+extern CGenerator* const& g_pCurrentGenerator;
 
 // When a caller has opened a file here, YMODEM transfers write a text trace
-// of every byte event into it. The caller closes it.
+// of every byte event into it. The caller closes it. A global: the program
+// has one trace stream, which the archive tool that runs a transfer opens
+// ("extract.data", "restore.dat") and only one transfer runs at a time.
 extern FILE* g_pYmodemTrace;

@@ -24,7 +24,9 @@ constexpr int kCharPollMs = 2;
 constexpr long kFileProgressStep = 2024;
 
 // Connections whose link is lost at the moment, and commands that failed and
-// halted a link or an operation.
+// halted a link or an operation. Globals: they count over every connection
+// of the program, as the progress dialog in front of whichever operation
+// runs reads them (a halt on any link stops it).
 int g_lostLinks = 0;
 quint64 g_haltingFailures = 0;
 

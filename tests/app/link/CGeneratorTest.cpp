@@ -407,7 +407,7 @@ TEST_F(GeneratorTest, DestructorClosesThePortAndReleasesTheLinks)
     FakeKnobList detached;
     {
         auto* gen = new CGenerator(nullptr, kCom2);
-        g_pCurrentGenerator = gen;
+        CGenerator::MakeCurrent(gen);
         gen->AttachKnobList(&twice);
         gen->AttachKnobList(&detached);
         gen->AttachKnobList(&twice);

@@ -100,8 +100,6 @@ public:
     static int ClassifyCmdLines(const QStringList &lines);
 
 private:
-    friend class CDataListCtrl;
-
     QTreeWidgetItem *RowOf(const CGenData *item) const;
     // The row takes the item.
     QTreeWidgetItem *AppendRow(std::unique_ptr<CGenData> item, int icon, const QString &name, const QString &file);
@@ -116,7 +114,7 @@ private:
     // detail: why the item's parser failed, shown below the code's message.
     void ReportCmdFileError(int code, const QString &path, const QString &detail);
 
-    QTreeWidget *m_list;
+    QTreeWidget *m_list = nullptr;
     ShellWindow *m_mainWindow = nullptr;
     CDataListDropTarget *m_dropTarget; // a child object of the view
     int m_dragging = 0;

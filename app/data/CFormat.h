@@ -65,8 +65,8 @@ public:
     // first bad length or version, or a value the format cannot use; the
     // item is then unchanged and LastError says why.
     bool ImportLegacyBinary(CArchive &ar) override;
-    // Command files: the reader stands after FMTN; true when FMTE or FMTA
-    // ended the format and its values were taken.
+    // Command files (CFormatCommandFile.cpp): the reader stands after FMTN;
+    // true when FMTE or FMTA ended the format and its values were taken.
     bool ImportTokens(CCommandReader &reader) override;
     // lines[0] is a placeholder. Marks the item modified and tells the owner
     // whatever happened; false when the parse failed or a value was refused.

@@ -32,8 +32,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <functional>
-#include <memory>
-#include <vector>
 
 class CAcsKind;
 class CDcsKind;

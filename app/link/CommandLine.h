@@ -6,6 +6,8 @@
 
 #include <QString>
 
+#include <utility>
+
 class CommandLine
 {
 public:

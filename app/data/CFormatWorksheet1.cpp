@@ -19,31 +19,50 @@ namespace {
 
 using W = WorksheetCalculation;
 
-
+// Each control with the calculation's value it shows.
 struct InputRow {
     int id;
+    W::Value value;
     unsigned label; // text ids
     unsigned unit;
 };
 const InputRow kInputs[] = {
-    {IDC_WS_BLANKING_PERCENT, IDS_WS_LINE_BLANKING, IDS_UNIT_PERCENT},
-    {IDC_WS_BLANKING_TIME, IDS_WS_LINE_BLANKING_TIME, IDS_UNIT_US},
-    {IDC_WS_FIELD_RATE, IDS_WS_FIELD_RATE, IDS_UNIT_HZ},
-    {IDC_WS_FIELD_BLANKING, IDS_WS_FIELD_BLANKING_TIME, IDS_UNIT_MS},
-    {IDC_WS_H_RESOLUTION, IDS_WS_H_RESOLUTION, IDS_UNIT_PIXELS},
-    {IDC_WS_V_RESOLUTION, IDS_WS_V_RESOLUTION, IDS_UNIT_LINES},
+    {IDC_WS_BLANKING_PERCENT, W::kBlankingPercent, IDS_WS_LINE_BLANKING, IDS_UNIT_PERCENT},
+    {IDC_WS_BLANKING_TIME, W::kBlankingTime, IDS_WS_LINE_BLANKING_TIME, IDS_UNIT_US},
+    {IDC_WS_FIELD_RATE, W::kFieldRate, IDS_WS_FIELD_RATE, IDS_UNIT_HZ},
+    {IDC_WS_FIELD_BLANKING, W::kFieldBlanking, IDS_WS_FIELD_BLANKING_TIME, IDS_UNIT_MS},
+    {IDC_WS_H_RESOLUTION, W::kHResolution, IDS_WS_H_RESOLUTION, IDS_UNIT_PIXELS},
+    {IDC_WS_V_RESOLUTION, W::kVResolution, IDS_WS_V_RESOLUTION, IDS_UNIT_LINES},
 };
 
 struct ResultRow {
     int id;
+    W::Value value;
     unsigned label; // text id
 };
 const ResultRow kResults[] = {
-    {IDC_WS_LINE_RATE, IDS_WS_LINE_RATE},          {IDC_WS_VIDEO_RATE, IDS_WS_VIDEO_RATE},
-    {IDC_WS_PIXEL_PERIOD, IDS_WS_PIXEL_PERIOD},    {IDC_WS_H_TOTAL, IDS_WS_H_TOTAL},
-    {IDC_WS_BLANKING_PIXELS, IDS_WS_LINE_BLANKING}, {IDC_WS_TOTAL_PIXELS, IDS_WS_TOTAL_PIXELS},
-    {IDC_WS_V_TOTAL, IDS_WS_V_TOTAL},              {IDC_WS_BLANKING_LINES, IDS_WS_FIELD_BLANKING},
+    {IDC_WS_LINE_RATE, W::kLineRate, IDS_WS_LINE_RATE},
+    {IDC_WS_VIDEO_RATE, W::kVideoRate, IDS_WS_VIDEO_RATE},
+    {IDC_WS_PIXEL_PERIOD, W::kPixelPeriod, IDS_WS_PIXEL_PERIOD},
+    {IDC_WS_H_TOTAL, W::kHTotal, IDS_WS_H_TOTAL},
+    {IDC_WS_BLANKING_PIXELS, W::kBlankingPixels, IDS_WS_LINE_BLANKING},
+    {IDC_WS_TOTAL_PIXELS, W::kTotalPixels, IDS_WS_TOTAL_PIXELS},
+    {IDC_WS_V_TOTAL, W::kVTotal, IDS_WS_V_TOTAL},
+    {IDC_WS_BLANKING_LINES, W::kBlankingLines, IDS_WS_FIELD_BLANKING},
 };
+
+W::Value ValueOf(int id)
+{
+    for (const InputRow &input : kInputs) {
+        if (input.id == id)
+            return input.value;
+    }
+    for (const ResultRow &result : kResults) {
+        if (result.id == id)
+            return result.value;
+    }
+    return W::kNoValue;
+}
 
 } // namespace
 
@@ -65,8 +84,8 @@ void CFormatWorksheet1::BuildControls()
         inputs->addWidget(new QLabel(LoadString(input.label), this), row, 0);
         auto *edit = new CValueEdit(this);
         SetControlId(edit, input.id);
-        edit->m_decimals = W::Decimals(input.id);
-        edit->m_integerOnly = input.id == IDC_WS_H_RESOLUTION || input.id == IDC_WS_V_RESOLUTION;
+        edit->m_decimals = W::Decimals(input.value);
+        edit->m_integerOnly = input.value == W::kHResolution || input.value == W::kVResolution;
         QPalette palette = edit->palette();
         CNumericEdit::SetDisabledLook(palette, {CEntryGroup::kBlack, CEntryGroup::kGreen});
         edit->setPalette(palette);
@@ -146,7 +165,7 @@ QLineEdit *CFormatWorksheet1::Edit(int id) const
 void CFormatWorksheet1::ShowInput(int id, int decimals)
 {
     if (auto *edit = FindControl<CValueEdit>(this, id))
-        edit->setText(m_calc.Text(id, decimals));
+        edit->setText(m_calc.Text(ValueOf(id), decimals));
 }
 
 void CFormatWorksheet1::ShowAll()
@@ -154,7 +173,7 @@ void CFormatWorksheet1::ShowAll()
     for (const InputRow &input : kInputs)
         ShowInput(input.id);
     for (const ResultRow &result : kResults)
-        FindControl<QLabel>(this, result.id)->setText(m_calc.Text(result.id));
+        FindControl<QLabel>(this, result.id)->setText(m_calc.Text(result.value));
     const bool percent = m_calc.In().enterPercent;
     FindControl<QCheckBox>(this, IDC_WS_ENTER_PERCENT)->setChecked(percent);
     Edit(IDC_WS_BLANKING_PERCENT)->setEnabled(percent);
@@ -175,9 +194,9 @@ void CFormatWorksheet1::Refuse(const QString &why)
 void CFormatWorksheet1::OnAccept(int id)
 {
     QLineEdit *edit = Edit(id);
-    if (!edit || !W::IsInput(id) || !isVisible())
+    if (!edit || !W::IsInput(ValueOf(id)) || !isVisible())
         return;
-    const WorksheetCalculation::Refusal why = m_calc.Enter(id, edit->text());
+    const WorksheetCalculation::Refusal why = m_calc.Enter(ValueOf(id), edit->text());
     if (why.isEmpty())
         SetModified();
     else
@@ -194,7 +213,7 @@ void CFormatWorksheet1::OnEditFocusLost(int id)
 void CFormatWorksheet1::OnReject()
 {
     QWidget *focus = focusWidget();
-    const int id = focus && W::IsInput(IdOf(focus)) ? IdOf(focus) : LastFocused();
+    const int id = focus && W::IsInput(ValueOf(IdOf(focus))) ? IdOf(focus) : LastFocused();
     // The field blanking time comes back with one decimal more.
     ShowInput(id, id == IDC_WS_FIELD_BLANKING ? 4 : -1);
     if (QLineEdit *edit = Edit(id))

@@ -14,33 +14,33 @@ namespace {
 using W = WorksheetCalculation;
 
 struct Field {
-    int id;
+    W::Value value;
     unsigned name; // text id
     int decimals;
     unsigned unit; // text id of the unit after the number, or 0
 };
 
 const Field kFields[] = {
-    {IDC_WS_BLANKING_PERCENT, IDS_WS_LINE_BLANKING_PERCENT, 2, 0},
-    {IDC_WS_BLANKING_TIME, IDS_WS_LINE_BLANKING_TIME_US, 7, 0},
-    {IDC_WS_FIELD_RATE, IDS_WS_FIELD_RATE_HZ, 3, 0},
-    {IDC_WS_FIELD_BLANKING, IDS_WS_FIELD_BLANKING_TIME_MS, 3, 0},
-    {IDC_WS_H_RESOLUTION, IDS_WS_H_RESOLUTION, 0, 0},
-    {IDC_WS_V_RESOLUTION, IDS_WS_V_RESOLUTION, 0, 0},
-    {IDC_WS_LINE_RATE, IDS_WS_LINE_RATE, 3, IDS_UNIT_KHZ_RESULT},
-    {IDC_WS_BLANKING_PIXELS, IDS_WS_BLANKING_PIXELS, 0, IDS_UNIT_PIXELS_RESULT},
-    {IDC_WS_BLANKING_LINES, IDS_WS_BLANKING_LINES, 0, IDS_UNIT_LINES_RESULT},
-    {IDC_WS_H_TOTAL, IDS_WS_H_TOTAL, 0, IDS_UNIT_TOTAL_RESULT},
-    {IDC_WS_TOTAL_PIXELS, IDS_WS_TOTAL_PIXELS, 0, 0},
-    {IDC_WS_V_TOTAL, IDS_WS_V_TOTAL, 0, 0},
-    {IDC_WS_VIDEO_RATE, IDS_WS_VIDEO_RATE, 4, IDS_UNIT_MHZ},
-    {IDC_WS_PIXEL_PERIOD, IDS_WS_PIXEL_PERIOD, 7, IDS_UNIT_NS},
+    {W::kBlankingPercent, IDS_WS_LINE_BLANKING_PERCENT, 2, 0},
+    {W::kBlankingTime, IDS_WS_LINE_BLANKING_TIME_US, 7, 0},
+    {W::kFieldRate, IDS_WS_FIELD_RATE_HZ, 3, 0},
+    {W::kFieldBlanking, IDS_WS_FIELD_BLANKING_TIME_MS, 3, 0},
+    {W::kHResolution, IDS_WS_H_RESOLUTION, 0, 0},
+    {W::kVResolution, IDS_WS_V_RESOLUTION, 0, 0},
+    {W::kLineRate, IDS_WS_LINE_RATE, 3, IDS_UNIT_KHZ_RESULT},
+    {W::kBlankingPixels, IDS_WS_BLANKING_PIXELS, 0, IDS_UNIT_PIXELS_RESULT},
+    {W::kBlankingLines, IDS_WS_BLANKING_LINES, 0, IDS_UNIT_LINES_RESULT},
+    {W::kHTotal, IDS_WS_H_TOTAL, 0, IDS_UNIT_TOTAL_RESULT},
+    {W::kTotalPixels, IDS_WS_TOTAL_PIXELS, 0, 0},
+    {W::kVTotal, IDS_WS_V_TOTAL, 0, 0},
+    {W::kVideoRate, IDS_WS_VIDEO_RATE, 4, IDS_UNIT_MHZ},
+    {W::kPixelPeriod, IDS_WS_PIXEL_PERIOD, 7, IDS_UNIT_NS},
 };
 
-const Field *FindField(int id)
+const Field *FindField(W::Value value)
 {
     for (const Field &field : kFields) {
-        if (field.id == id)
+        if (field.value == value)
             return &field;
     }
     return nullptr;
@@ -125,79 +125,79 @@ bool WorksheetCalculation::ResultsUsable() const
            usable(out.blankingLines) && std::isfinite(m_in.blankingPercent) && std::isfinite(m_in.blankingTime);
 }
 
-bool WorksheetCalculation::IsInput(int id)
+bool WorksheetCalculation::IsInput(Value value)
 {
-    return id >= IDC_WS_BLANKING_PERCENT && id <= IDC_WS_V_RESOLUTION;
+    return value >= kBlankingPercent && value <= kVResolution;
 }
 
-bool WorksheetCalculation::IsResult(int id)
+bool WorksheetCalculation::IsResult(Value value)
 {
-    return FindField(id) && !IsInput(id);
+    return FindField(value) && !IsInput(value);
 }
 
-int WorksheetCalculation::Decimals(int id)
+int WorksheetCalculation::Decimals(Value value)
 {
-    const Field *field = FindField(id);
+    const Field *field = FindField(value);
     return field ? field->decimals : 0;
 }
 
-QString WorksheetCalculation::FieldName(int id)
+QString WorksheetCalculation::FieldName(Value value)
 {
-    const Field *field = FindField(id);
+    const Field *field = FindField(value);
     return field ? LoadString(field->name) : QString();
 }
 
-double *WorksheetCalculation::Input(int id)
+double *WorksheetCalculation::Input(Value value)
 {
-    switch (id) {
-    case IDC_WS_BLANKING_PERCENT: return &m_in.blankingPercent;
-    case IDC_WS_BLANKING_TIME: return &m_in.blankingTime;
-    case IDC_WS_FIELD_RATE: return &m_in.fieldRate;
-    case IDC_WS_FIELD_BLANKING: return &m_in.fieldBlanking;
-    case IDC_WS_H_RESOLUTION: return &m_in.hResolution;
-    case IDC_WS_V_RESOLUTION: return &m_in.vResolution;
+    switch (value) {
+    case kBlankingPercent: return &m_in.blankingPercent;
+    case kBlankingTime: return &m_in.blankingTime;
+    case kFieldRate: return &m_in.fieldRate;
+    case kFieldBlanking: return &m_in.fieldBlanking;
+    case kHResolution: return &m_in.hResolution;
+    case kVResolution: return &m_in.vResolution;
     default: return nullptr;
     }
 }
 
-QString WorksheetCalculation::Text(int id, int decimals) const
+QString WorksheetCalculation::Text(Value shown, int decimals) const
 {
-    const Field *field = FindField(id);
+    const Field *field = FindField(shown);
     if (!field)
         return {};
     const int places = decimals >= 0 ? decimals : field->decimals;
-    if (IsInput(id))
-        return FormatFixed(*const_cast<WorksheetCalculation *>(this)->Input(id), places);
+    if (IsInput(shown))
+        return FormatFixed(*const_cast<WorksheetCalculation *>(this)->Input(shown), places);
     double value = 0;
-    switch (id) {
-    case IDC_WS_LINE_RATE: value = m_out.lineRate; break;
-    case IDC_WS_VIDEO_RATE: value = m_out.videoRate; break;
-    case IDC_WS_H_TOTAL: value = m_out.hTotal; break;
-    case IDC_WS_PIXEL_PERIOD: value = m_out.pixelPeriod; break;
-    case IDC_WS_BLANKING_PIXELS: value = m_out.blankingPixels; break;
-    case IDC_WS_BLANKING_LINES: value = m_out.blankingLines; break;
-    case IDC_WS_TOTAL_PIXELS: value = m_out.totalPixels; break;
-    case IDC_WS_V_TOTAL: value = m_out.vTotal; break;
+    switch (shown) {
+    case kLineRate: value = m_out.lineRate; break;
+    case kVideoRate: value = m_out.videoRate; break;
+    case kHTotal: value = m_out.hTotal; break;
+    case kPixelPeriod: value = m_out.pixelPeriod; break;
+    case kBlankingPixels: value = m_out.blankingPixels; break;
+    case kBlankingLines: value = m_out.blankingLines; break;
+    case kTotalPixels: value = m_out.totalPixels; break;
+    case kVTotal: value = m_out.vTotal; break;
     default: break;
     }
     const QString number = FormatFixed(value, places);
     return field->unit ? number + u' ' + LoadString(field->unit) : number;
 }
 
-WorksheetCalculation::Refusal WorksheetCalculation::Enter(int id, const QString &text)
+WorksheetCalculation::Refusal WorksheetCalculation::Enter(Value entered, const QString &text)
 {
-    double *input = Input(id);
+    double *input = Input(entered);
     if (!input)
         return {};
     const std::optional<double> typed = ParseDouble(text);
     if (!typed)
-        return FormatString(IDS_NOT_A_NUMBER, {FieldName(id), text});
+        return FormatString(IDS_NOT_A_NUMBER, {FieldName(entered), text});
     double value = *typed; // a number: the clamps need not order a NaN
-    switch (id) {
-    case IDC_WS_BLANKING_PERCENT: value = std::clamp(value, 0.0, 100.0); break;
-    case IDC_WS_BLANKING_TIME: value = std::max(value, 0.0); break;
-    case IDC_WS_FIELD_RATE: value = std::clamp(value, 1.0, 999.999); break;
-    case IDC_WS_FIELD_BLANKING: value = std::clamp(value, 0.0, 1000.0); break;
+    switch (entered) {
+    case kBlankingPercent: value = std::clamp(value, 0.0, 100.0); break;
+    case kBlankingTime: value = std::max(value, 0.0); break;
+    case kFieldRate: value = std::clamp(value, 1.0, 999.999); break;
+    case kFieldBlanking: value = std::clamp(value, 0.0, 1000.0); break;
     default: value = std::clamp(std::trunc(value), 1.0, 9999.0); break; // the resolutions
     }
     const WorksheetCalculation before = *this;
@@ -205,7 +205,7 @@ WorksheetCalculation::Refusal WorksheetCalculation::Enter(int id, const QString 
     if (Calculate())
         return {};
     *this = before;
-    return FormatString(IDS_WS_NO_RASTER, {FieldName(id), text});
+    return FormatString(IDS_WS_NO_RASTER, {FieldName(entered), text});
 }
 
 WorksheetCalculation::Refusal WorksheetCalculation::GetFrom(const CGeneralFormatData &data)

@@ -214,12 +214,6 @@ bool GpibIsShutDown(PortId id);
 // Parses "gpib<addr>:<board>"; addr 0-30 in one or two digits, board >= 0.
 bool GpibParseSpec(const char* spec, int* address, int* board);
 
-// --- Number forms ---------------------------------------------------------------
-
-// The processor's 8-byte double form, little-endian.
-void ToProcessorDouble(double value, uint8_t out[8]);
-double FromProcessorDouble(const uint8_t in[8]);
-
 // Case-insensitive prefix test.
 bool HasPrefixNoCase(const char* text, const char* prefix);
 

@@ -3,6 +3,7 @@
 #include "gensim/CardOutput.h"
 #include "gensim/DciCallTable.h"
 #include "gensim/Generator.h"
+#include "gensim/MemoryImage.h"
 #include "gensim/Numbers.h"
 #include "gensim/SerialLine.h"
 
@@ -121,14 +122,15 @@ void IsaCard::powerOn()
     writeSystemRecord();
 }
 
-// Bytes 0-7: the firmware revision in the processor's double form.
+// The record of system.sys: the firmware revision in the processor's
+// double form, the rest zero.
 void IsaCard::writeSystemRecord()
 {
     double version = 0;
     parseNumber(m_generator.options().firmware, version);
-    const uint64_t revision = processorDouble(version);
+    const std::string record = MemoryImage(version).systemFile();
     for (uint32_t i = 0; i < kSystemRecordWords; ++i)
-        setWord(kSystemRecord + 16 * i, i < 4 ? static_cast<uint16_t>(revision >> (16 * i)) : 0);
+        setWord(kSystemRecord + 16 * i, uint16_t(uint8_t(record[2 * i]) | uint8_t(record[2 * i + 1]) << 8));
 }
 
 bool IsaCard::systemRecordCleared() const

@@ -1,5 +1,6 @@
 #include "BoxRules.h"
 
+#include "CPrimitive.h"
 #include "CPrimitiveHandle.h"
 #include "ResourceIds.h"
 
@@ -31,6 +32,21 @@ std::array<QPoint, kHandles> Layout(const QPoint &a, const QPoint &b)
     return {QPoint(a.x(), a.y()), QPoint(a.x(), b.y()), QPoint(b.x(), b.y()),
             QPoint(b.x(), a.y()), QPoint(a.x(), my),    QPoint(mx, b.y()),
             QPoint(b.x(), my),    QPoint(mx, a.y()),    QPoint(mx, my)};
+}
+
+std::array<QPoint, kHandles> LayoutFrom(const QPoint &corner, const QPoint &extent)
+{
+    const int w = extent.x();
+    const int h = extent.y();
+    return {corner,
+            corner + QPoint(0, h),
+            corner + QPoint(w, h),
+            corner + QPoint(w, 0),
+            corner + QPoint(0, h / 2),
+            corner + QPoint(w / 2, h),
+            corner + QPoint(w, h / 2),
+            corner + QPoint(w / 2, 0),
+            corner + QPoint(w / 2, h / 2)};
 }
 
 bool KeepsY(int index) { return index == 5 || index == 7; }
@@ -74,6 +90,21 @@ QPoint OffsetInBox(int index, const QPoint &extent)
     case 9: return {dx / 2, dy / 2};
     default: return {0, 0};
     }
+}
+
+std::vector<QPoint> SnapKeys(const QPoint &a, const QPoint &b)
+{
+    const int mx = CPrimitive::RoundHalfUp((double(a.x()) + b.x()) / 2.0);
+    const int my = CPrimitive::RoundHalfUp((double(a.y()) + b.y()) / 2.0);
+    return {a,
+            b,
+            QPoint(a.x(), b.y()),
+            QPoint(b.x(), a.y()),
+            QPoint(a.x(), my),
+            QPoint(b.x(), my),
+            QPoint(mx, a.y()),
+            QPoint(mx, b.y()),
+            QPoint(mx, my)};
 }
 
 } // namespace BoxRules

@@ -10,6 +10,7 @@
 #include <QPoint>
 
 #include <array>
+#include <vector>
 
 namespace BoxRules {
 
@@ -24,6 +25,9 @@ HandleLook Look(int index);
 
 // The nine client points of the box with corners a (handle 1) and b (handle 3).
 std::array<QPoint, kHandles> Layout(const QPoint &a, const QPoint &b);
+// The same from the top-left corner and the extent (width and height less
+// one), the middles at half the extent.
+std::array<QPoint, kHandles> LayoutFrom(const QPoint &corner, const QPoint &extent);
 
 // An edge handle moves only across its edge: 5 and 7 keep their y, 6 and 8 their x.
 bool KeepsY(int index);
@@ -39,5 +43,10 @@ void OrderCorners(QPoint &a, QPoint &b);
 // Handle index's place from the top-left corner, in a box extent (width
 // and height less one) big.
 QPoint OffsetInBox(int index, const QPoint &extent);
+
+// The image points a box with corners a and b snaps to, in the order they
+// are tried: a, b, the other two corners, the middles of the edges (left,
+// right, top, bottom) and the centre; middles rounded half up.
+std::vector<QPoint> SnapKeys(const QPoint &a, const QPoint &b);
 
 } // namespace BoxRules

@@ -1,6 +1,7 @@
 #include "CBlockCopy.h"
 
 #include "Archive.h"
+#include "BoxRules.h"
 #include "CCanvas.h"
 #include "CCommandReader.h"
 #include "ResourceIds.h"
@@ -8,8 +9,8 @@
 #include <QPainter>
 #include <QRegion>
 
+#include <algorithm>
 #include <cmath>
-#include <cstdlib>
 
 IMPLEMENT_SERIAL(CBlockCopy, CRectangle, VERSIONABLE_SCHEMA | 1)
 
@@ -31,11 +32,11 @@ void DrawStyled(QPainter &painter, const QPolygon &points, Qt::PenStyle style)
 CBlockCopy::CBlockCopy() = default;
 
 CBlockCopy::CBlockCopy(int x1, int y1, int x2, int y2, int dstX, int dstY)
-    : CRectangle(x1, y1, x2, y2), m_dstX(dstX), m_dstY(dstY)
+    : PlacedKind(x1, y1, x2, y2), m_dstX(dstX), m_dstY(dstY)
 {
 }
 
-CBlockCopy::CBlockCopy(CCanvas *canvas) : CRectangle(canvas)
+CBlockCopy::CBlockCopy(CCanvas *canvas) : PlacedKind(canvas)
 {
     const int cx = (canvas->LargestX() + 1) / 2;
     const int cy = (canvas->LargestY() + 1) / 2;
@@ -47,89 +48,43 @@ CBlockCopy::CBlockCopy(CCanvas *canvas) : CRectangle(canvas)
     SetCanvas(canvas);
 }
 
-CBlockCopy::CBlockCopy(const CBlockCopy &other) : CRectangle(other), m_dstX(other.m_dstX), m_dstY(other.m_dstY) {}
+CBlockCopy::CBlockCopy(const CBlockCopy &other) = default;
 
 CBlockCopy::~CBlockCopy() = default;
 
 void CBlockCopy::Serialize(CArchive &ar)
 {
     CPrimitive::Serialize(ar);
-    std::int32_t v[6] = {TopLeft().x(), TopLeft().y(), BottomRight().x(), BottomRight().y(), m_dstX, m_dstY};
-    for (std::int32_t &value : v)
-        Transfer(ar, value);
-    if (ar.IsLoading()) {
-        m_dstX = v[4];
-        m_dstY = v[5];
-        SetCorners(QPoint(v[0], v[1]), QPoint(v[2], v[3]));
-        PlaceDestinationHandles();
-    }
+    TransferValues(ar);
 }
-
-CPrimitive *CBlockCopy::Clone() const { return new CBlockCopy(*this); }
 
 QString CBlockCopy::GetTypeName() const { return QStringLiteral("Block Copy"); }
 
 QString CBlockCopy::GetCommandText() const
 {
-    std::int64_t x = TopLeft().x();
-    std::int64_t y = TopLeft().y();
-    std::int64_t w = std::llabs(x - BottomRight().x()) + 1;
-    std::int64_t h = std::llabs(y - BottomRight().y()) + 1;
-    QPoint dst = Destination();
-    if (IsTracking() && HandleCount() == kAllHandles) {
-        if (m_trackIndex < kFirstDestinationHandle) {
-            const Geometry g = GetTrackGeometry();
-            x = g.x;
-            y = g.y;
-            w = g.w;
-            h = g.h;
-        } else {
-            dst = HandleImagePoint(kFirstDestinationHandle);
-            if (m_trackIndex == kJoinHandle) {
-                x = HandleImagePoint(1).x();
-                y = HandleImagePoint(1).y();
-            }
-        }
+    const bool dragged = IsTracking() && HandleCount() == kAllHandles;
+    const bool destination = dragged && m_trackIndex >= kFirstDestinationHandle;
+    LineBox box = BoxForLine(dragged && !destination);
+    const QPoint dst = destination ? HandleImagePoint(kFirstDestinationHandle) : Destination();
+    if (destination && m_trackIndex == kJoinHandle) {
+        box.x = HandleImagePoint(1).x();
+        box.y = HandleImagePoint(1).y();
     }
-    return QStringLiteral("MMAP %1 %2  %3 %4  %5 %6").arg(w).arg(h).arg(x).arg(y).arg(dst.x()).arg(dst.y());
-}
-
-void CBlockCopy::Offset(int dx, int dy)
-{
-    CRectangle::Offset(dx, dy);
-    PlaceDestinationHandles();
+    return QStringLiteral("MMAP %1 %2  %3 %4  %5 %6").arg(box.w).arg(box.h).arg(box.x).arg(box.y).arg(dst.x()).arg(dst.y());
 }
 
 void CBlockCopy::Scale(double sx, double sy)
 {
-    CRectangle::Scale(sx, sy);
-    m_dstX = RoundHalfUp(m_dstX * sx);
-    m_dstY = RoundHalfUp(m_dstY * sy);
-    PlaceDestinationHandles();
-}
-
-void CBlockCopy::VirtualAssign(const CPrimitive &other)
-{
-    const auto *copy = dynamic_cast<const CBlockCopy *>(&other);
-    if (!copy) {
-        CPrimitive::VirtualAssign(other);
-        return;
-    }
-    m_dstX = copy->m_dstX;
-    m_dstY = copy->m_dstY;
-    CRectangle::VirtualAssign(other);
-    PlaceDestinationHandles();
+    ScalePoint(m_dstX, m_dstY, sx, sy);
+    PlacedKind::Scale(sx, sy);
 }
 
 void CBlockCopy::SetFromCommand(CCommandReader &reader)
 {
-    const int w = NextLineSize(reader);
-    const int h = NextLineSize(reader);
-    const int x = NextLineValue(reader);
-    const int y = NextLineValue(reader);
+    const LineBox box = NextLineBox(reader);
     m_dstX = NextLineValue(reader);
     m_dstY = NextLineValue(reader);
-    SetCorners(QPoint(x, y), QPoint(Saturate(std::int64_t(x) + w - 1), Saturate(std::int64_t(y) + h - 1)));
+    SetLineBox(box);
 }
 
 // --- Geometry ---------------------------------------------------------------------------
@@ -137,18 +92,11 @@ void CBlockCopy::SetFromCommand(CCommandReader &reader)
 std::array<QPoint, 10> CBlockCopy::DestinationPoints(const QPoint &sourceTopLeft, const QPoint &d,
                                                      const QPoint &size) const
 {
-    const int w = size.x();
-    const int h = size.y();
-    return {d,
-            d + QPoint(0, h),
-            d + QPoint(w, h),
-            d + QPoint(w, 0),
-            d + QPoint(0, h / 2),
-            d + QPoint(w / 2, h),
-            d + QPoint(w, h / 2),
-            d + QPoint(w / 2, 0),
-            d + QPoint(w / 2, h / 2),
-            QPoint((sourceTopLeft.x() + d.x()) / 2, (sourceTopLeft.y() + d.y()) / 2)};
+    std::array<QPoint, 10> points;
+    const auto box = BoxRules::LayoutFrom(d, size);
+    std::copy(box.begin(), box.end(), points.begin());
+    points[9] = QPoint((sourceTopLeft.x() + d.x()) / 2, (sourceTopLeft.y() + d.y()) / 2);
+    return points;
 }
 
 QRect CBlockCopy::DestinationBox() const
@@ -208,9 +156,9 @@ void CBlockCopy::PlaceDestinationHandles()
         MoveHandle(i, points[size_t(i - kFirstDestinationHandle)]);
 }
 
-void CBlockCopy::SetCanvas(CCanvas *canvas)
+void CBlockCopy::CreateHandles()
 {
-    CRectangle::SetCanvas(canvas);
+    CCanvas *canvas = GetCanvas();
     if (!canvas || HandleCount() != kHandles)
         return;
     const QRect source = ClientBox();
@@ -219,11 +167,10 @@ void CBlockCopy::SetCanvas(CCanvas *canvas)
         AddHandle(point, IDC_CURSOR_MOVE, false);
 }
 
-void CBlockCopy::Select()
+void CBlockCopy::PlaceHandles()
 {
-    CRectangle::Select();
-    if (HasHandleWindows())
-        PlaceDestinationHandles();
+    CRectangle::PlaceHandles();
+    PlaceDestinationHandles();
 }
 
 void CBlockCopy::Invalidate()
@@ -239,10 +186,8 @@ void CBlockCopy::Invalidate()
         canvas->update(band.boundingRect());
 }
 
-void CBlockCopy::Draw(QPainter &painter, const QRect &update)
+void CBlockCopy::Paint(QPainter &painter, const QRect &)
 {
-    if (!GetCanvas() || IsTracking() || !IntersectsRect(update))
-        return;
     const QRect source = ClientBox();
     const QRect destination = DestinationBox();
     painter.save();
@@ -254,15 +199,11 @@ void CBlockCopy::Draw(QPainter &painter, const QRect &update)
     DrawStyled(painter, frame(destination), Qt::DotLine);
     DrawStyled(painter, QPolygon({source.topLeft(), destination.topLeft()}), Qt::DashDotLine);
     painter.restore();
-    if (IsSelected()) {
-        PlaceHandles();
-        PlaceDestinationHandles();
-    }
 }
 
 // --- Dragging -----------------------------------------------------------------------------
 
-void CBlockCopy::ShowOutlines()
+void CBlockCopy::ShowOutline()
 {
     CCanvas *canvas = GetCanvas();
     if (!canvas || HandleCount() != kAllHandles)
@@ -274,22 +215,16 @@ void CBlockCopy::ShowOutlines()
 
 bool CBlockCopy::BeginTrack(int index)
 {
-    CCanvas *canvas = GetCanvas();
-    if (!canvas || IsLocked() || HandleCount() != kAllHandles)
+    if (!GetCanvas() || IsLocked() || HandleCount() != kAllHandles)
         return false;
     m_trackIndex = index;
-    if (index < kFirstDestinationHandle) {
-        if (!CRectangle::BeginTrack(index))
-            return false;
-    } else {
-        PlaceHandles();
-        PlaceDestinationHandles();
-        SetTracking(true);
-        Invalidate();
-        canvas->repaint();
-    }
+    if (index >= kFirstDestinationHandle)
+        return BeginDrag(kAllHandles, [this] { KeepHandleStarts(); });
+    // The source's drag is the box's, with all three outlines.
+    if (!CRectangle::BeginTrack(index))
+        return false;
     KeepHandleStarts();
-    ShowOutlines();
+    ShowOutline();
     RepaintHandles();
     return true;
 }
@@ -312,47 +247,29 @@ bool CBlockCopy::Track(int index, QPoint &point, bool test)
         MoveHandle(kJoinHandle, QPoint((a.x() + d.x()) / 2, (a.y() + d.y()) / 2));
         ShowStatus();
     }
-    ShowOutlines();
+    ShowOutline();
     RepaintHandles();
     return true;
 }
 
 void CBlockCopy::EndTrack(int index, bool moved)
 {
-    CCanvas *canvas = GetCanvas();
-    if (!canvas)
-        return;
     if (index < kFirstDestinationHandle) {
         CRectangle::EndTrack(index, moved);
         PlaceDestinationHandles();
         Invalidate();
         return;
     }
-    if (moved) {
-        if (index == kJoinHandle) {
-            // Both boxes move as far as the handle did.
-            const QPoint delta = canvas->ClientToImage(HandlePoint(index)) - canvas->ClientToImage(HandleStart(index));
-            const QPoint d = Destination();
-            m_dstX = Saturate(std::int64_t(d.x()) + delta.x());
-            m_dstY = Saturate(std::int64_t(d.y()) + delta.y());
-            const QPoint tl = TopLeft();
-            const QPoint br = BottomRight();
-            ClearTracking();
-            SetCorners(QPoint(Saturate(std::int64_t(tl.x()) + delta.x()), Saturate(std::int64_t(tl.y()) + delta.y())),
-                       QPoint(Saturate(std::int64_t(br.x()) + delta.x()), Saturate(std::int64_t(br.y()) + delta.y())));
-        } else {
+    EndDrag(moved, [this, index](CCanvas &canvas) {
+        if (index != kJoinHandle) {
             const QPoint d = HandleImagePoint(kFirstDestinationHandle);
             m_dstX = d.x();
             m_dstY = d.y();
+            return;
         }
-    }
-    ClearTracking();
-    canvas->ClearDragFeedback();
-    if (moved)
-        canvas->SetModified();
-    PlaceHandles();
-    PlaceDestinationHandles();
-    Invalidate();
-    if (moved)
-        ShowStatus();
+        // Both boxes move as far as the handle did.
+        const QPoint delta = canvas.ClientToImage(HandlePoint(index)) - canvas.ClientToImage(HandleStart(index));
+        OffsetPoint(m_dstX, m_dstY, delta.x(), delta.y());
+        Offset(delta.x(), delta.y());
+    });
 }

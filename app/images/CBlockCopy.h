@@ -9,8 +9,10 @@
 
 #include <QPolygon>
 
-class CBlockCopy : public CRectangle {
+class CBlockCopy : public PlacedKind<CBlockCopy, CRectangle> {
     DECLARE_SERIAL(CBlockCopy)
+    friend PrimitiveKind<CBlockCopy, CRectangle>;
+    friend PlacedKind<CBlockCopy, CRectangle>;
 
 public:
     static constexpr int kAllHandles = 19;
@@ -26,31 +28,26 @@ public:
     ~CBlockCopy() override;
 
     void Serialize(CArchive &ar) override;
-    CPrimitive *Clone() const override;
     int Type() const override { return 25; }
-    void Select() override;
-    void Draw(QPainter &painter, const QRect &update) override;
-    void Invalidate() override;
-    bool BeginTrack(int index) override;
-    bool Track(int index, QPoint &point, bool test) override;
-    void EndTrack(int index, bool moved) override;
+    QString GetTypeName() const override;
     // "MMAP 100 50  10 20  300 400"; while dragged, what the drag would give.
     QString GetCommandText() const override;
+    // w, h, x, y, destination x, destination y
+    void SetFromCommand(CCommandReader &reader) override;
     bool HasColour() const override { return false; }
     bool HasPattern() const override { return false; }
-    QString GetTypeName() const override;
+
+    // --- On the canvas: an offset moves the source only, a scale both boxes ---------------
     // In the source box or the destination box; the line between them is no hit.
     bool HitTest(const QPoint &client) const override;
     // Either box or the band along the line.
     bool IntersectsRect(const QRect &client) const override;
-    // The source moves; the destination stays.
-    void Offset(int dx, int dy) override;
+    void Invalidate() override;
     void Scale(double sx, double sy) override;
-    void SetCanvas(CCanvas *canvas) override;
-    bool SnapPoint(QPoint &) override { return false; }
-    void VirtualAssign(const CPrimitive &other) override;
-    // w, h, x, y, destination x, destination y
-    void SetFromCommand(CCommandReader &reader) override;
+    bool BeginTrack(int index) override;
+    bool Track(int index, QPoint &point, bool test) override;
+    void EndTrack(int index, bool moved) override;
+
     // No property window, not the rectangle's: the editor shows its placeholder.
     CPropertiesDlg *OpenProperties(QWidget *) override { return nullptr; }
     void UpdateProperties() override {}
@@ -67,10 +64,24 @@ protected:
     CBlockCopy(const CBlockCopy &other);
 
 private:
+    // The source's corners, then the destination.
+    static constexpr auto Values()
+    {
+        return std::tuple(&CBlockCopy::m_x1, &CBlockCopy::m_y1, &CBlockCopy::m_x2, &CBlockCopy::m_y2,
+                          &CBlockCopy::m_dstX, &CBlockCopy::m_dstY);
+    }
+    // The destination's handles when the source's are there.
+    void CreateHandles();
+    // The source's handles and the destination's.
+    void PlaceHandles();
+    // The three outlines: the source dashed, the destination dotted, the line dash-dotted.
+    void Paint(QPainter &painter, const QRect &update);
+    // None.
+    std::vector<QPoint> SnapKeys() const { return {}; }
     void PlaceDestinationHandles();
     std::array<QPoint, 10> DestinationPoints(const QPoint &sourceTopLeft, const QPoint &destination,
                                              const QPoint &size) const;
-    void ShowOutlines();
+    void ShowOutline();
 
     std::int32_t m_dstX = 0;
     std::int32_t m_dstY = 0;

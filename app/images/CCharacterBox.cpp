@@ -10,109 +10,57 @@
 #include <QFontMetrics>
 #include <QPainter>
 
-#include <cstdlib>
-
 IMPLEMENT_SERIAL(CCharacterBox, CRectangle, VERSIONABLE_SCHEMA | 1)
 
-CCharacterBox::CCharacterBox() : CRectangle(0, 0, 0, 0, CNamedColour::kBlack) {}
+CCharacterBox::CCharacterBox() : PlacedKind(0, 0, 0, 0, CNamedColour::kBlack) {}
 
 CCharacterBox::CCharacterBox(int x1, int y1, int x2, int y2, int colour, int font, int code)
-    : CRectangle(x1, y1, x2, y2, colour), m_code(code)
+    : PlacedKind(x1, y1, x2, y2, colour), m_code(code)
 {
     m_font.SetIndex(font);
 }
 
-CCharacterBox::CCharacterBox(CCanvas *canvas) : CRectangle(canvas) {}
+CCharacterBox::CCharacterBox(CCanvas *canvas) : PlacedKind(canvas) {}
 
-CCharacterBox::CCharacterBox(const CCharacterBox &other)
-    : CRectangle(other), m_font(other.m_font), m_code(other.m_code)
-{
-}
+CCharacterBox::CCharacterBox(const CCharacterBox &other) = default;
 
 CCharacterBox::~CCharacterBox() = default;
 
 void CCharacterBox::Serialize(CArchive &ar)
 {
     CPrimitive::Serialize(ar);
-    std::int32_t v[4] = {TopLeft().x(), TopLeft().y(), BottomRight().x(), BottomRight().y()};
-    for (std::int32_t &value : v)
-        Transfer(ar, value);
-    std::int32_t colour = GetColour();
-    std::int32_t font = m_font.GetArchiveValue();
-    Transfer(ar, colour);
-    Transfer(ar, font);
-    Transfer(ar, m_code);
-    if (ar.IsLoading()) {
-        SetCorners(QPoint(v[0], v[1]), QPoint(v[2], v[3]));
-        SetColour(colour); // out of range: the value stays
-        m_font.SetArchiveValue(font);
-    }
+    TransferValues(ar);
 }
-
-CPrimitive *CCharacterBox::Clone() const { return new CCharacterBox(*this); }
 
 QString CCharacterBox::GetTypeName() const { return QStringLiteral("Character Box"); }
 
 QString CCharacterBox::GetCommandText() const
 {
-    std::int64_t x = TopLeft().x();
-    std::int64_t y = TopLeft().y();
-    std::int64_t w = std::llabs(std::int64_t(x) - BottomRight().x()) + 1;
-    std::int64_t h = std::llabs(std::int64_t(y) - BottomRight().y()) + 1;
-    if (IsTracking() && HandleCount() == kHandles) {
-        const Geometry g = GetTrackGeometry();
-        x = g.x;
-        y = g.y;
-        w = g.w;
-        h = g.h;
-    }
+    const LineBox box = BoxForLine();
     return QStringLiteral("PAGE %1 %2 %3 %4 %5 %6 %7")
-        .arg(CNamedColour(GetColour()).GetCommandName())
-        .arg(w)
-        .arg(h)
-        .arg(x)
-        .arg(y)
+        .arg(m_colour.GetCommandName())
+        .arg(box.w)
+        .arg(box.h)
+        .arg(box.x)
+        .arg(box.y)
         .arg(m_font.GetText())
         .arg(m_code);
 }
 
-void CCharacterBox::VirtualAssign(const CPrimitive &other)
-{
-    const auto *box = dynamic_cast<const CCharacterBox *>(&other);
-    if (!box) {
-        CPrimitive::VirtualAssign(other);
-        return;
-    }
-    CRectangle::VirtualAssign(other);
-    m_font = box->m_font;
-    m_code = box->m_code;
-}
-
 void CCharacterBox::SetFromCommand(CCommandReader &reader)
 {
-    QString name;
-    reader.NextToken(name);
-    CNamedColour colour;
-    colour.SetByName(name);
-    SetColour(colour.GetIndex());
-    const int w = NextLineSize(reader);
-    const int h = NextLineSize(reader);
-    const int x = NextLineValue(reader);
-    const int y = NextLineValue(reader);
-    name.clear();
-    reader.NextToken(name);
-    m_font.SetByName(name);
+    m_colour.SetByName(NextWord(reader));
+    const LineBox box = NextLineBox(reader);
+    m_font.SetByName(NextWord(reader));
     m_code = 0;
     reader.NextInt(m_code);
-    SetCorners(QPoint(x, y), QPoint(Saturate(std::int64_t(x) + w - 1), Saturate(std::int64_t(y) + h - 1)));
+    SetLineBox(box);
 }
 
-void CCharacterBox::Draw(QPainter &painter, const QRect &update)
+void CCharacterBox::Paint(QPainter &painter, const QRect &)
 {
-    if (!GetCanvas() || IsTracking() || !IntersectsRect(update))
-        return;
     const QRect box = ClientBox();
-    const QColor colour = CNamedColour(GetColour()).GetScreenColour();
+    const QColor colour = m_colour.GetScreenColour();
     DrawBoxOutline(painter, box, colour);
     const QString label = QStringLiteral("PAGE: %1").arg(m_code);
     const int width = box.width() - 1;
@@ -123,35 +71,27 @@ void CCharacterBox::Draw(QPainter &painter, const QRect &update)
                         box.top() + (height - metrics.height()) / 2);
         DrawTextAt(painter, at, label, *font, colour);
     }
-    if (IsSelected())
-        PlaceHandles();
 }
 
 // --- Properties ------------------------------------------------------------------------
 
 CPropertiesDlg *CCharacterBox::OpenProperties(QWidget *parent)
 {
-    auto *dialog = new CPropertiesDlg(parent, this, IDD_CHARACTER_BOX_PROPERTIES);
-    SetPropertyDialog(dialog);
-    UpdateProperties();
-    return dialog;
+    return OpenPropertyDialog(parent, IDD_CHARACTER_BOX_PROPERTIES);
 }
 
 void CCharacterBox::UpdateProperties()
 {
-    CPropertiesDlg *dialog = GetPropertyDialog();
-    if (!dialog)
-        return;
-    dialog->SetCharacterCode(m_code);
-    CRectangle::UpdateProperties();
+    ShowInDialog([this](CPropertiesDlg &dialog) {
+        dialog.SetCharacterCode(m_code);
+        ShowBox(dialog);
+    });
 }
 
 void CCharacterBox::ApplyProperties()
 {
-    CPropertiesDlg *dialog = GetPropertyDialog();
-    if (!dialog)
-        return;
-    // The code first: the box's apply repaints and shows the line with it.
-    m_code = dialog->GetCharacterCode();
-    CRectangle::ApplyProperties();
+    TakeFromDialog([this](CPropertiesDlg &dialog) {
+        m_code = dialog.GetCharacterCode();
+        TakeBox(dialog);
+    });
 }

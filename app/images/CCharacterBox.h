@@ -9,8 +9,10 @@
 
 #include "CKindValue.h"
 
-class CCharacterBox : public CRectangle {
+class CCharacterBox : public PlacedKind<CCharacterBox, CRectangle> {
     DECLARE_SERIAL(CCharacterBox)
+    friend PrimitiveKind<CCharacterBox, CRectangle>;
+    friend PlacedKind<CCharacterBox, CRectangle>;
 
 public:
     // No geometry yet; colour 0, font 0, code 35.
@@ -21,36 +23,41 @@ public:
     explicit CCharacterBox(CCanvas *canvas);
     ~CCharacterBox() override;
 
-    // The rectangle's layout: corners, colour, font, code.
     void Serialize(CArchive &ar) override;
-    CPrimitive *Clone() const override;
     int Type() const override { return 9; }
-    void Draw(QPainter &painter, const QRect &update) override;
+    QString GetTypeName() const override;
     // "PAGE White 10 20 5 6 sys16 65"; while dragged, the drag's geometry.
     QString GetCommandText() const override;
+    // colour name, w, h, x, y, font name, code
+    void SetFromCommand(CCommandReader &reader) override;
+    int Code() const { return m_code; }
+    void SetCode(int code) { m_code = code; }
     bool HasPattern() const override { return false; }
     bool HasFont() const override { return true; }
     int GetPattern() const override { return 0; }
     void SetPattern(int) override {}
     int GetFont() const override { return m_font.GetIndex(); }
     void SetFont(int index) override { m_font.SetIndex(index); }
-    QString GetTypeName() const override;
-    void VirtualAssign(const CPrimitive &other) override;
-    // colour name, w, h, x, y, font name, code
-    void SetFromCommand(CCommandReader &reader) override;
+
     // The "Character Box Properties" dialog: the rectangle's position and
     // size (during a drag the drag's geometry) and the character code.
     CPropertiesDlg *OpenProperties(QWidget *parent) override;
     void UpdateProperties() override;
     void ApplyProperties() override;
 
-    int Code() const { return m_code; }
-    void SetCode(int code) { m_code = code; }
-
 protected:
     CCharacterBox(const CCharacterBox &other);
 
 private:
+    // The rectangle's layout, with a font and a code for the pattern and the oval flag.
+    static constexpr auto Values()
+    {
+        return std::tuple(&CCharacterBox::m_x1, &CCharacterBox::m_y1, &CCharacterBox::m_x2, &CCharacterBox::m_y2,
+                          &CCharacterBox::m_colour, &CCharacterBox::m_font, &CCharacterBox::m_code);
+    }
+    // The box's outline with "PAGE: 65" inside.
+    void Paint(QPainter &painter, const QRect &update);
+
     CFontKind m_font{0};
     std::int32_t m_code = 35;
 };

@@ -24,35 +24,28 @@ CDot::CDot(int x, int y, int colour) : m_x(x), m_y(y)
     m_colour.SetIndex(colour);
 }
 
-CDot::CDot(CCanvas *canvas) : CPrimitive(canvas)
+CDot::CDot(CCanvas *canvas) : PlacedKind(canvas)
 {
     m_x = (canvas->LargestX() + 1) / 2;
     m_y = (canvas->LargestY() + 1) / 2;
     SetCanvas(canvas);
 }
 
-CDot::CDot(const CDot &other) : CPrimitive(other), m_x(other.m_x), m_y(other.m_y), m_colour(other.m_colour) {}
+CDot::CDot(const CDot &other) = default;
 
 CDot::~CDot() = default;
 
 void CDot::Serialize(CArchive &ar)
 {
     CPrimitive::Serialize(ar);
-    Transfer(ar, m_x);
-    Transfer(ar, m_y);
-    std::int32_t colour = m_colour.GetArchiveValue();
-    Transfer(ar, colour);
-    if (ar.IsLoading())
-        m_colour.SetArchiveValue(colour); // out of range: the colour stays
+    TransferValues(ar);
 }
-
-CPrimitive *CDot::Clone() const { return new CDot(*this); }
 
 QString CDot::GetTypeName() const { return QStringLiteral("Dot"); }
 
 QString CDot::GetCommandText() const
 {
-    const QPoint p = IsTracking() && HandleCount() == 1 ? HandleImagePoint(1) : Position();
+    const QPoint p = TrackedPoint(Position());
     return QStringLiteral("ADOT %1 %2 %3").arg(m_colour.GetCommandName()).arg(p.x()).arg(p.y());
 }
 
@@ -62,100 +55,49 @@ void CDot::GetBounds(QPoint &topLeft, QPoint &bottomRight) const
     bottomRight = QPoint(Saturate(std::int64_t(m_x) + 1), Saturate(std::int64_t(m_y) + 1));
 }
 
-void CDot::Offset(int dx, int dy)
-{
-    m_x = Saturate(std::int64_t(m_x) + dx);
-    m_y = Saturate(std::int64_t(m_y) + dy);
-    PlaceHandle();
-}
-
-void CDot::Scale(double sx, double sy)
-{
-    m_x = RoundHalfUp(m_x * sx);
-    m_y = RoundHalfUp(m_y * sy);
-    PlaceHandle();
-}
-
-void CDot::VirtualAssign(const CPrimitive &other)
-{
-    const auto *dot = dynamic_cast<const CDot *>(&other);
-    if (!dot) {
-        CPrimitive::VirtualAssign(other);
-        return;
-    }
-    AssignBase(other);
-    m_x = dot->m_x;
-    m_y = dot->m_y;
-    m_colour = dot->m_colour;
-    PlaceHandle();
-}
-
 void CDot::SetFromCommand(CCommandReader &reader)
 {
-    QString colour;
-    reader.NextToken(colour);
-    m_colour.SetByName(colour);
+    m_colour.SetByName(NextWord(reader));
     m_x = NextLineValue(reader);
     m_y = NextLineValue(reader);
 }
 
 // --- On the canvas ----------------------------------------------------------------------
 
-QPoint CDot::ClientPoint() const
-{
-    CCanvas *canvas = GetCanvas();
-    return canvas ? canvas->ImageToClient(Position()) : Position();
-}
-
-void CDot::PlaceHandle()
+void CDot::PlaceHandles()
 {
     if (GetCanvas() && HandleCount() == 1 && !IsTracking())
-        MoveHandle(1, ClientPoint());
+        MoveHandle(1, ToClient(Position()));
 }
 
-void CDot::SetCanvas(CCanvas *canvas)
+void CDot::CreateHandles()
 {
-    CPrimitive::SetCanvas(canvas);
-    if (canvas && HandleCount() == 0)
-        AddHandle(ClientPoint(), IDC_CURSOR_MOVE, false);
-}
-
-void CDot::Select()
-{
-    CPrimitive::Select();
-    PlaceHandle();
+    if (GetCanvas() && HandleCount() == 0)
+        AddHandle(ToClient(Position()), IDC_CURSOR_MOVE, false);
 }
 
 bool CDot::HitTest(const QPoint &client) const
 {
-    const QPoint p = ClientPoint();
+    const QPoint p = ToClient(Position());
     return client.x() >= p.x() - kDotReach && client.x() < p.x() + kDotReach && client.y() >= p.y() - kDotReach
         && client.y() < p.y() + kDotReach;
 }
 
 bool CDot::IntersectsRect(const QRect &client) const
 {
-    return client.contains(ClientPoint());
+    return client.contains(ToClient(Position()));
 }
 
 void CDot::Invalidate()
 {
     if (CCanvas *canvas = GetCanvas())
-        canvas->update(QRect(ClientPoint() - QPoint(kDotReach, kDotReach), QSize(2 * kDotReach + 1, 2 * kDotReach + 1)));
+        canvas->update(QRect(ToClient(Position()) - QPoint(kDotReach, kDotReach),
+                             QSize(2 * kDotReach + 1, 2 * kDotReach + 1)));
 }
 
-void CDot::Draw(QPainter &painter, const QRect &update)
+void CDot::Paint(QPainter &painter, const QRect &)
 {
-    if (!GetCanvas() || IsTracking() || !IntersectsRect(update))
-        return;
-    painter.fillRect(QRect(ClientPoint(), QSize(1, 1)), m_colour.GetScreenColour());
-    if (IsSelected())
-        PlaceHandle();
-}
-
-bool CDot::SnapPoint(QPoint &image)
-{
-    return !IsTracking() && SnapToNearPoint(image, Position());
+    painter.fillRect(QRect(ToClient(Position()), QSize(1, 1)), m_colour.GetScreenColour());
 }
 
 // --- Dragging -----------------------------------------------------------------------------
@@ -176,61 +118,32 @@ bool CDot::Track(int, QPoint &, bool)
 
 void CDot::EndTrack(int, bool moved)
 {
-    CCanvas *canvas = GetCanvas();
-    if (!canvas)
-        return;
-    if (moved) {
-        QPoint p = HandleImagePoint(1);
-        if (canvas->GridSnap() || IsSnapped())
-            SnapTrackPoint(p, false, IsSnapped());
-        canvas->ClampToImage(p);
+    EndDrag(moved, [this](CCanvas &canvas) {
+        QPoint p = DropPoint(1);
+        canvas.ClampToImage(p);
         m_x = p.x();
         m_y = p.y();
-    }
-    ClearTracking();
-    if (moved)
-        canvas->SetModified();
-    PlaceHandle();
-    Invalidate();
-    if (moved)
-        ShowStatus();
+    });
 }
 
 // --- Properties ------------------------------------------------------------------------
 
 CPropertiesDlg *CDot::OpenProperties(QWidget *parent)
 {
-    auto *dialog = new CPropertiesDlg(parent, this, IDD_DOT_PROPERTIES);
-    SetPropertyDialog(dialog);
-    UpdateProperties();
-    return dialog;
+    return OpenPropertyDialog(parent, IDD_DOT_PROPERTIES);
 }
 
 void CDot::UpdateProperties()
 {
-    CPropertiesDlg *dialog = GetPropertyDialog();
-    if (!dialog)
-        return;
-    if (IsTracking() && HandleCount() == 1) {
-        dialog->SetPosition(HandleImagePoint(1));
-        dialog->repaint();
-        return;
-    }
-    dialog->SetPosition({m_x, m_y});
+    ShowInDialog([this](CPropertiesDlg &dialog) { dialog.SetPosition(TrackedPoint(Position())); });
 }
 
 void CDot::ApplyProperties()
 {
-    CPropertiesDlg *dialog = GetPropertyDialog();
-    if (!dialog)
-        return;
-    Invalidate();
-    const QPoint position = dialog->GetPosition();
-    m_x = position.x();
-    m_y = position.y();
-    PlaceHandle();
-    Invalidate();
-    ShowStatus();
-    if (CCanvas *canvas = GetCanvas())
-        canvas->SetModified();
+    TakeFromDialog([this](CPropertiesDlg &dialog) {
+        const QPoint position = dialog.GetPosition();
+        m_x = position.x();
+        m_y = position.y();
+        PlaceHandles();
+    });
 }

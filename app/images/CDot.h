@@ -3,12 +3,13 @@
 // the image language. On a canvas it has one handle, on the dot, that
 // moves it.
 
-#include "CPrimitive.h"
+#include "Coloured.h"
+#include "PlacedKind.h"
 
-#include "CNamedColour.h"
-
-class CDot : public CPrimitive {
+class CDot : public PlacedKind<CDot, Coloured<CPrimitive>> {
     DECLARE_SERIAL(CDot)
+    friend PrimitiveKind<CDot, Coloured<CPrimitive>>;
+    friend PlacedKind<CDot, Coloured<CPrimitive>>;
 
 public:
     // (10, 10), White.
@@ -19,46 +20,40 @@ public:
     ~CDot() override;
 
     void Serialize(CArchive &ar) override;
-    CPrimitive *Clone() const override;
     int Type() const override { return 0; }
-    void Select() override;
-    void Draw(QPainter &painter, const QRect &update) override;
+    QString GetTypeName() const override;
+    // "ADOT White 320 240"; while dragged, the handle's image point.
+    QString GetCommandText() const override;
+    // colour name, x, y
+    void SetFromCommand(CCommandReader &reader) override;
+    QPoint Position() const { return {m_x, m_y}; }
+
+    // --- On the canvas: 2 client pixels left and above, 1 right and below hit it ---
+    bool HitTest(const QPoint &client) const override;
+    bool IntersectsRect(const QRect &client) const override;
     void Invalidate() override;
+    void GetBounds(QPoint &topLeft, QPoint &bottomRight) const override;
+    // The drag shows the handle alone; the end snaps and keeps the dot in the image.
     bool BeginTrack(int index) override;
     bool Track(int index, QPoint &point, bool test) override;
     void EndTrack(int index, bool moved) override;
-    // "ADOT White 320 240"; while dragged, the handle's image point.
-    QString GetCommandText() const override;
-    bool HasColour() const override { return true; }
-    int GetColour() const override { return m_colour.GetIndex(); }
-    void SetColour(int index) override { m_colour.SetIndex(index); }
-    QString GetTypeName() const override;
-    // Within 2 client pixels left and above, 1 right and below.
-    bool HitTest(const QPoint &client) const override;
-    bool IntersectsRect(const QRect &client) const override;
-    void GetBounds(QPoint &topLeft, QPoint &bottomRight) const override;
-    void Offset(int dx, int dy) override;
-    void Scale(double sx, double sy) override;
-    void SetCanvas(CCanvas *canvas) override;
-    bool SnapPoint(QPoint &image) override;
-    void VirtualAssign(const CPrimitive &other) override;
+
     // The "Dot Properties" dialog: X and Y (during a drag the handle's image point).
     CPropertiesDlg *OpenProperties(QWidget *parent) override;
     void UpdateProperties() override;
     void ApplyProperties() override;
-    // colour name, x, y
-    void SetFromCommand(CCommandReader &reader) override;
-
-    QPoint Position() const { return {m_x, m_y}; }
 
 protected:
     CDot(const CDot &other);
 
 private:
-    QPoint ClientPoint() const;
-    void PlaceHandle();
+    static constexpr auto Values() { return std::tuple(&CDot::m_x, &CDot::m_y, &CDot::m_colour); }
+    template <class F> void ForEachPoint(F f) { f(m_x, m_y); }
+    std::vector<QPoint> SnapKeys() const { return {Position()}; }
+    void CreateHandles();
+    void PlaceHandles();
+    void Paint(QPainter &painter, const QRect &update);
 
     std::int32_t m_x = 10;
     std::int32_t m_y = 10;
-    CNamedColour m_colour{CNamedColour::kWhite};
 };

@@ -1,14 +1,15 @@
 #pragma once
 // A grid or hatch of one-pixel lines across the whole image: one "GRID",
-// "HATI" or "HATO" line of the image language. It has no place of its
-// own: no handles, no bounds, no hit; offset, scale and drags leave it be.
+// "HATI" or "HATO" line of the image language, whose two values are the
+// boxes across and down.
 
-#include "CPrimitive.h"
+#include "WholeImagePattern.h"
 
-#include "CNamedColour.h"
+#include "PrimitiveKind.h"
 
-class CGrid : public CPrimitive {
+class CGrid : public PrimitiveKind<CGrid, WholeImagePattern> {
     DECLARE_SERIAL(CGrid)
+    friend PrimitiveKind<CGrid, WholeImagePattern>;
 
 public:
     enum Kind { kCentred = 1, kInsideOut = 2, kOutsideIn = 3 };
@@ -20,42 +21,15 @@ public:
     CGrid(CCanvas *canvas, int kind);
     ~CGrid() override;
 
-    void Serialize(CArchive &ar) override;
-    CPrimitive *Clone() const override;
-    // 11, 12, 13 by kind; 0 for a kind outside them.
-    int Type() const override;
+    // Types 11, 12, 13 by kind.
     void Draw(QPainter &painter, const QRect &update) override;
-    void Invalidate() override;
-    // "GRID White 10 10" ("HATI", "HATO"); nothing for an unknown kind.
-    QString GetCommandText() const override;
-    bool HasColour() const override { return true; }
-    int GetColour() const override { return m_colour.GetIndex(); }
-    void SetColour(int index) override { m_colour.SetIndex(index); }
-    QString GetTypeName() const override;
-    void VirtualAssign(const CPrimitive &other) override;
     // The "Grid Properties" dialog ("Hatch Properties" for a hatch): boxes across and down.
     CPropertiesDlg *OpenProperties(QWidget *parent) override;
-    void UpdateProperties() override;
-    void ApplyProperties() override;
-    // colour name, h, v
-    void SetFromCommand(CCommandReader &reader) override;
-    QString KindProblem() const override;
 
-    int Kind() const { return m_kind; }
-    void SetKind(int kind) { m_kind = kind; }
-    // Boxes across and down.
-    int BoxesAcross() const { return m_h; }
-    int BoxesDown() const { return m_v; }
+    int BoxesAcross() const { return m_first; }
+    int BoxesDown() const { return m_second; }
     void SetBoxes(int h, int v);
 
 protected:
     CGrid(const CGrid &other);
-
-private:
-    bool KnownKind() const;
-
-    std::int32_t m_kind = kCentred;
-    std::int32_t m_h = 10;
-    std::int32_t m_v = 10;
-    CNamedColour m_colour{CNamedColour::kWhite};
 };

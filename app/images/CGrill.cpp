@@ -1,23 +1,25 @@
 #include "CGrill.h"
 
-#include "Archive.h"
 #include "CCanvas.h"
-#include "CCommandReader.h"
-#include "CPropertiesDlg.h"
 #include "GridLines.h"
+#include "KindTable.h"
 #include "ResourceIds.h"
-#include "StringTable.h"
 
 #include <QPainter>
 
 #include <algorithm>
-#include <vector>
 
 IMPLEMENT_SERIAL(CGrill, CPrimitive, VERSIONABLE_SCHEMA | 1)
 
 namespace {
 
 constexpr int kVerticalGrillType = 18;
+
+const KindRow kGrillRows[] = {
+    {CGrill::kHorizontal, 17, "GRIH", IDS_TYPE_HORIZONTAL_GRILL},
+    {CGrill::kVertical, kVerticalGrillType, "GRIV", IDS_TYPE_VERTICAL_GRILL},
+};
+constexpr KindTable kGrillKinds("CGrill::Type: Unknown type.", kGrillRows);
 
 // Far beyond any canvas, and small enough that a rectangle's far edge stays an int.
 constexpr std::int64_t kLongestBar = 1 << 24;
@@ -30,100 +32,23 @@ int BarPixels(int clientBar)
 
 } // namespace
 
-CGrill::CGrill() = default;
+CGrill::CGrill() : CGrill(kHorizontal, 10, 40) {}
 
-CGrill::CGrill(int kind, int bar, int space, int colour) : m_kind(kind), m_bar(bar), m_space(space)
-{
-    m_colour.SetIndex(colour);
-}
+CGrill::CGrill(int kind, int bar, int space, int colour) : PrimitiveKind(kGrillKinds, kind, bar, space, colour) {}
 
 CGrill::CGrill(CCanvas *canvas, int typeCode)
-    : CPrimitive(canvas), m_kind(typeCode == kVerticalGrillType ? kVertical : kHorizontal)
+    : PrimitiveKind(kGrillKinds, canvas, typeCode == kVerticalGrillType ? kVertical : kHorizontal, 10, 40)
 {
 }
 
-CGrill::CGrill(const CGrill &other)
-    : CPrimitive(other), m_kind(other.m_kind), m_bar(other.m_bar), m_space(other.m_space), m_colour(other.m_colour)
-{
-}
+CGrill::CGrill(const CGrill &other) : PrimitiveKind(other) {}
 
 CGrill::~CGrill() = default;
 
-void CGrill::Serialize(CArchive &ar)
-{
-    CPrimitive::Serialize(ar);
-    GridLines::TransferPatternFields(ar, m_kind, m_bar, m_space, m_colour);
-}
-
-CPrimitive *CGrill::Clone() const { return new CGrill(*this); }
-
-bool CGrill::KnownKind() const
-{
-    return m_kind == kVertical || m_kind == kHorizontal;
-}
-
-int CGrill::Type() const
-{
-    if (!KnownKind())
-        return 0;
-    return m_kind == kHorizontal ? 17 : kVerticalGrillType;
-}
-
-QString CGrill::KindProblem() const
-{
-    return KnownKind() ? QString() : QStringLiteral("CGrill::Type: Unknown type.");
-}
-
-QString CGrill::GetTypeName() const
-{
-    if (!KnownKind())
-        return {};
-    return LoadString(m_kind == kHorizontal ? IDS_TYPE_HORIZONTAL_GRILL : IDS_TYPE_VERTICAL_GRILL);
-}
-
-QString CGrill::GetCommandText() const
-{
-    if (!KnownKind())
-        return {};
-    return QStringLiteral("%1 %2 %3 %4")
-        .arg(m_kind == kHorizontal ? QLatin1String("GRIH") : QLatin1String("GRIV"), m_colour.GetCommandName())
-        .arg(m_bar)
-        .arg(m_space);
-}
-
 void CGrill::SetBars(int bar, int space)
 {
-    m_bar = bar;
-    m_space = space;
-}
-
-void CGrill::VirtualAssign(const CPrimitive &other)
-{
-    const auto *grill = dynamic_cast<const CGrill *>(&other);
-    if (!grill) {
-        CPrimitive::VirtualAssign(other);
-        return;
-    }
-    AssignBase(other);
-    m_kind = grill->m_kind;
-    m_bar = grill->m_bar;
-    m_space = grill->m_space;
-    m_colour = grill->m_colour;
-}
-
-void CGrill::SetFromCommand(CCommandReader &reader)
-{
-    QString colour;
-    reader.NextToken(colour);
-    m_colour.SetByName(colour);
-    m_bar = NextLineValue(reader);
-    m_space = NextLineValue(reader);
-}
-
-void CGrill::Invalidate()
-{
-    if (CCanvas *canvas = GetCanvas())
-        canvas->update();
+    m_first = bar;
+    m_second = space;
 }
 
 void CGrill::Draw(QPainter &painter, const QRect &)
@@ -134,19 +59,13 @@ void CGrill::Draw(QPainter &painter, const QRect &)
     const int w = canvas->LargestX() + 1;
     const int h = canvas->LargestY() + 1;
     const QPoint end = canvas->ImageToClient(w, h);
-    const QPoint thickness = canvas->ImageToClient(m_bar, m_bar);
+    const QPoint thickness = canvas->ImageToClient(m_first, m_first);
     const bool horizontal = m_kind == kHorizontal;
     const QColor colour = m_colour.GetScreenColour();
-    const int extent = horizontal ? canvas->height() : canvas->width();
-    std::vector<bool> drawn(size_t(std::max(extent, 0)), false);
     const int last = (horizontal ? h : w) - 1;
-    for (int start : GridLines::GrillBarStarts(horizontal ? h : w, m_bar, m_space, 0, last)) {
-        const QPoint client = horizontal ? canvas->ImageToClient(0, start) : canvas->ImageToClient(start, 0);
-        const int at = horizontal ? client.y() : client.x();
-        // Each client row (column) starts one bar at most.
-        if (at < 0 || at >= extent || drawn[size_t(at)])
-            continue;
-        drawn[size_t(at)] = true;
+    const std::vector<int> starts = GridLines::GrillBarStarts(horizontal ? h : w, m_first, m_second, 0, last);
+    // Each client row (column) starts one bar at most.
+    for (int at : ClientLines(*canvas, starts, !horizontal)) {
         if (horizontal)
             painter.fillRect(QRect(0, at, BarPixels(end.x()), BarPixels(thickness.y())), colour);
         else
@@ -154,35 +73,7 @@ void CGrill::Draw(QPainter &painter, const QRect &)
     }
 }
 
-// --- Properties ------------------------------------------------------------------------
-
 CPropertiesDlg *CGrill::OpenProperties(QWidget *parent)
 {
-    auto *dialog = new CPropertiesDlg(parent, this, IDD_GRILL_PROPERTIES);
-    SetPropertyDialog(dialog);
-    UpdateProperties();
-    return dialog;
-}
-
-void CGrill::UpdateProperties()
-{
-    CPropertiesDlg *dialog = GetPropertyDialog();
-    if (!dialog)
-        return;
-    dialog->SetPosition({m_bar, m_space});
-}
-
-void CGrill::ApplyProperties()
-{
-    CPropertiesDlg *dialog = GetPropertyDialog();
-    if (!dialog)
-        return;
-    Invalidate();
-    const QPoint values = dialog->GetPosition();
-    m_bar = values.x();
-    m_space = values.y();
-    Invalidate();
-    ShowStatus();
-    if (CCanvas *canvas = GetCanvas())
-        canvas->SetModified();
+    return OpenPropertyDialog(parent, IDD_GRILL_PROPERTIES);
 }

@@ -1,14 +1,15 @@
 #pragma once
 // Solid bars across the whole image, horizontal or vertical: one "GRIH" or
-// "GRIV" line of the image language. Like the grid it has no place of its
-// own: no handles, no bounds, no hit; offset, scale and drags leave it be.
+// "GRIV" line of the image language, whose two values are the bars'
+// thickness and the space between them.
 
-#include "CPrimitive.h"
+#include "WholeImagePattern.h"
 
-#include "CNamedColour.h"
+#include "PrimitiveKind.h"
 
-class CGrill : public CPrimitive {
+class CGrill : public PrimitiveKind<CGrill, WholeImagePattern> {
     DECLARE_SERIAL(CGrill)
+    friend PrimitiveKind<CGrill, WholeImagePattern>;
 
 public:
     enum Kind { kVertical = 0, kHorizontal = 1 };
@@ -21,41 +22,15 @@ public:
     CGrill(CCanvas *canvas, int typeCode);
     ~CGrill() override;
 
-    void Serialize(CArchive &ar) override;
-    CPrimitive *Clone() const override;
-    // 17 horizontal, 18 vertical; 0 for a kind outside them.
-    int Type() const override;
+    // Types 17 horizontal, 18 vertical.
     void Draw(QPainter &painter, const QRect &update) override;
-    void Invalidate() override;
-    // "GRIH White 10 40" or "GRIV ..."; nothing for an unknown kind.
-    QString GetCommandText() const override;
-    bool HasColour() const override { return true; }
-    int GetColour() const override { return m_colour.GetIndex(); }
-    void SetColour(int index) override { m_colour.SetIndex(index); }
-    QString GetTypeName() const override;
-    void VirtualAssign(const CPrimitive &other) override;
     // The "Grill Properties" dialog: bar thickness and space between bars.
     CPropertiesDlg *OpenProperties(QWidget *parent) override;
-    void UpdateProperties() override;
-    void ApplyProperties() override;
-    // colour name, bar, space
-    void SetFromCommand(CCommandReader &reader) override;
-    QString KindProblem() const override;
 
-    int Kind() const { return m_kind; }
-    void SetKind(int kind) { m_kind = kind; }
-    int Bar() const { return m_bar; }
-    int Space() const { return m_space; }
+    int Bar() const { return m_first; }
+    int Space() const { return m_second; }
     void SetBars(int bar, int space);
 
 protected:
     CGrill(const CGrill &other);
-
-private:
-    bool KnownKind() const;
-
-    std::int32_t m_kind = kHorizontal;
-    std::int32_t m_bar = 10;
-    std::int32_t m_space = 40;
-    CNamedColour m_colour{CNamedColour::kWhite};
 };

@@ -31,13 +31,13 @@ CGroup::CGroup(const QPoint &topLeft, const QPoint &bottomRight)
 {
 }
 
-CGroup::CGroup(CCanvas *canvas) : CPrimitive(canvas), m_x2(kNewGroupSide), m_y2(kNewGroupSide)
+CGroup::CGroup(CCanvas *canvas) : MovedWholeKind(canvas), m_x2(kNewGroupSide), m_y2(kNewGroupSide)
 {
     SetCanvas(canvas);
 }
 
 CGroup::CGroup(const CGroup &other)
-    : CPrimitive(other), m_x1(other.m_x1), m_y1(other.m_y1), m_x2(other.m_x2), m_y2(other.m_y2), m_ownsMembers(true)
+    : MovedWholeKind(other), m_x1(other.m_x1), m_y1(other.m_y1), m_x2(other.m_x2), m_y2(other.m_y2), m_ownsMembers(true)
 {
     m_members.reserve(other.m_members.size());
     for (const CPrimitive *member : other.m_members)
@@ -85,10 +85,7 @@ bool CGroup::InsertPrimitive()
 void CGroup::Serialize(CArchive &ar)
 {
     CPrimitive::Serialize(ar);
-    Transfer(ar, m_x1);
-    Transfer(ar, m_y1);
-    Transfer(ar, m_x2);
-    Transfer(ar, m_y2);
+    TransferValues(ar);
     if (ar.IsStoring()) {
         ar.WriteCount(quint32(m_members.size()));
         for (const CPrimitive *member : m_members)
@@ -111,13 +108,11 @@ void CGroup::Serialize(CArchive &ar)
     }
 }
 
-CPrimitive *CGroup::Clone() const { return new CGroup(*this); }
-
 QString CGroup::GetTypeName() const { return QStringLiteral("Group"); }
 
 QString CGroup::GetCommandText() const
 {
-    const QPoint p = IsTracking() && HandleCount() == kHandles ? HandleImagePoint(1) : TopLeft();
+    const QPoint p = TrackedPoint(TopLeft());
     return QStringLiteral("Group: (%1,%2) %3 Objects").arg(p.x()).arg(p.y()).arg(m_members.size());
 }
 
@@ -201,13 +196,9 @@ void CGroup::GetBounds(QPoint &topLeft, QPoint &bottomRight) const
 
 void CGroup::Offset(int dx, int dy)
 {
-    m_x1 = Saturate(std::int64_t(m_x1) + dx);
-    m_x2 = Saturate(std::int64_t(m_x2) + dx);
-    m_y1 = Saturate(std::int64_t(m_y1) + dy);
-    m_y2 = Saturate(std::int64_t(m_y2) + dy);
     for (CPrimitive *member : m_members)
         member->Offset(dx, dy);
-    PlaceHandles();
+    MovedWholeKind::Offset(dx, dy);
 }
 
 void CGroup::Scale(double sx, double sy)
@@ -218,22 +209,12 @@ void CGroup::Scale(double sx, double sy)
     PlaceHandles();
 }
 
-void CGroup::VirtualAssign(const CPrimitive &other)
+void CGroup::TakeValues(const CGroup &other)
 {
-    const auto *group = dynamic_cast<const CGroup *>(&other);
-    if (!group) {
-        CPrimitive::VirtualAssign(other);
-        return;
-    }
-    AssignBase(other);
-    m_x1 = group->m_x1;
-    m_y1 = group->m_y1;
-    m_x2 = group->m_x2;
-    m_y2 = group->m_y2;
-    const size_t common = std::min(m_members.size(), group->m_members.size());
+    CopyValues(*this, other, Values());
+    const size_t common = std::min(m_members.size(), other.m_members.size());
     for (size_t i = 0; i < common; ++i)
-        m_members[i]->VirtualAssign(*group->m_members[i]);
-    PlaceHandles();
+        m_members[i]->VirtualAssign(*other.m_members[i]);
 }
 
 bool CGroup::SendToGenerator(CGenerator *generator, CProgressDlg *progress, int flag)
@@ -259,25 +240,16 @@ QRect CGroup::ClientBox() const
     return QRect(canvas->ImageToClient(TopLeft()), canvas->ImageToClient(BottomRight()));
 }
 
-void CGroup::PlaceHandles()
+std::array<QPoint, CGroup::kHandles> CGroup::HandlePoints() const
 {
-    CCanvas *canvas = GetCanvas();
-    if (!canvas || HandleCount() != kHandles || IsTracking())
-        return;
-    const auto points = BoxRules::Layout(canvas->ImageToClient(TopLeft()), canvas->ImageToClient(BottomRight()));
-    for (int i = 1; i <= kHandles; ++i)
-        MoveHandle(i, points[size_t(i - 1)]);
+    return BoxRules::Layout(ToClient(TopLeft()), ToClient(BottomRight()));
 }
 
 void CGroup::SetCanvas(CCanvas *canvas)
 {
-    CPrimitive::SetCanvas(canvas);
     for (CPrimitive *member : m_members)
         member->SetCanvas(canvas);
-    if (!canvas || HandleCount() != 0)
-        return;
-    for (const QPoint &point : BoxRules::Layout(canvas->ImageToClient(TopLeft()), canvas->ImageToClient(BottomRight())))
-        AddHandle(point, IDC_CURSOR_MOVE, false);
+    MovedWholeKind::SetCanvas(canvas);
 }
 
 void CGroup::SetStatusBar(QStatusBar *statusBar)
@@ -289,9 +261,7 @@ void CGroup::SetStatusBar(QStatusBar *statusBar)
 
 void CGroup::Select()
 {
-    CPrimitive::Select();
-    if (HasHandleWindows())
-        PlaceHandles();
+    MovedWholeKind::Select();
     Invalidate();
 }
 
@@ -308,22 +278,8 @@ void CGroup::Invalidate()
         canvas->update(ClientBox().adjusted(-kGroupReach, -kGroupReach, kGroupReach + 1, kGroupReach + 1));
 }
 
-bool CGroup::HitTest(const QPoint &client) const
+void CGroup::Paint(QPainter &painter, const QRect &update)
 {
-    return ClientBox().contains(client);
-}
-
-bool CGroup::IntersectsRect(const QRect &client) const
-{
-    return ClientBox().intersects(client);
-}
-
-void CGroup::Draw(QPainter &painter, const QRect &update)
-{
-    if (!GetCanvas() || IsTracking() || !IntersectsRect(update))
-        return;
-    if (IsSelected())
-        PlaceHandles();
     for (CPrimitive *member : m_members)
         member->Draw(painter, update);
     if (IsSelected()) {
@@ -344,16 +300,7 @@ bool CGroup::SnapPoint(QPoint &image)
         if ((*it)->SnapPoint(image))
             return true;
     }
-    if (IsLocked())
-        return false;
-    const int mx = RoundHalfUp((double(m_x1) + m_x2) / 2.0);
-    const int my = RoundHalfUp((double(m_y1) + m_y2) / 2.0);
-    for (const QPoint &key : {QPoint(m_x1, m_y1), QPoint(m_x2, m_y2), QPoint(m_x1, m_y2), QPoint(m_x2, m_y1),
-                              QPoint(m_x1, my), QPoint(m_x2, my), QPoint(mx, m_y1), QPoint(mx, m_y2), QPoint(mx, my)}) {
-        if (SnapToNearPoint(image, key))
-            return true;
-    }
-    return false;
+    return !IsLocked() && MovedWholeKind::SnapPoint(image);
 }
 
 // --- Dragging: every handle moves the whole group -------------------------------------------
@@ -367,76 +314,32 @@ void CGroup::ShowOutline()
     }
 }
 
-bool CGroup::BeginTrack(int)
-{
-    return BeginWholeMove(kHandles, [this] { PlaceHandles(); }, [this] { ShowOutline(); });
-}
-
-bool CGroup::Track(int index, QPoint &, bool)
-{
-    TrackWholeMove(index, [this] { ShowOutline(); });
-    return true;
-}
-
 void CGroup::EndTrack(int, bool moved)
 {
-    CCanvas *canvas = GetCanvas();
-    if (!canvas)
-        return;
-    if (moved) {
-        // The members move as far as the corner did, in image pixels.
-        const QPoint delta = canvas->ClientToImage(HandlePoint(1)) - canvas->ClientToImage(HandleStart(1));
-        for (CPrimitive *member : m_members)
-            member->Offset(delta.x(), delta.y());
-        m_x1 = Saturate(std::int64_t(m_x1) + delta.x());
-        m_y1 = Saturate(std::int64_t(m_y1) + delta.y());
-        m_x2 = Saturate(std::int64_t(m_x2) + delta.x());
-        m_y2 = Saturate(std::int64_t(m_y2) + delta.y());
+    EndDrag(moved, [this](CCanvas &canvas) {
+        // In image pixels: the members and the bounds.
+        const QPoint delta = canvas.ClientToImage(HandlePoint(1)) - canvas.ClientToImage(HandleStart(1));
+        Offset(delta.x(), delta.y());
         RecomputeBounds();
-    }
-    ClearTracking();
-    canvas->ClearDragFeedback();
-    if (moved)
-        canvas->SetModified();
-    Invalidate();
-    if (moved)
-        ShowStatus();
+    });
 }
 
 // --- Properties ------------------------------------------------------------------------
 
 CPropertiesDlg *CGroup::OpenProperties(QWidget *parent)
 {
-    auto *dialog = new CPropertiesDlg(parent, this, IDD_DOT_PROPERTIES);
-    SetPropertyDialog(dialog);
-    UpdateProperties();
-    dialog->setWindowTitle(LoadString(IDS_GROUP_PROPERTIES));
-    return dialog;
+    return OpenPropertyDialog(parent, IDD_DOT_PROPERTIES, LoadString(IDS_GROUP_PROPERTIES));
 }
 
 void CGroup::UpdateProperties()
 {
-    CPropertiesDlg *dialog = GetPropertyDialog();
-    if (!dialog)
-        return;
-    if (IsTracking() && HandleCount() == kHandles) {
-        dialog->SetPosition(HandleImagePoint(1));
-        dialog->repaint();
-        return;
-    }
-    dialog->SetPosition(TopLeft());
+    ShowInDialog([this](CPropertiesDlg &dialog) { dialog.SetPosition(TrackedPoint(TopLeft())); });
 }
 
 void CGroup::ApplyProperties()
 {
-    CPropertiesDlg *dialog = GetPropertyDialog();
-    if (!dialog)
-        return;
-    Invalidate();
-    const QPoint position = dialog->GetPosition();
-    Offset(Saturate(std::int64_t(position.x()) - m_x1), Saturate(std::int64_t(position.y()) - m_y1));
-    Invalidate();
-    ShowStatus();
-    if (CCanvas *canvas = GetCanvas())
-        canvas->SetModified();
+    TakeFromDialog([this](CPropertiesDlg &dialog) {
+        const QPoint position = dialog.GetPosition();
+        Offset(Saturate(std::int64_t(position.x()) - m_x1), Saturate(std::int64_t(position.y()) - m_y1));
+    });
 }

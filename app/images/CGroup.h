@@ -6,12 +6,17 @@
 // the tree owns them (see SetOwnsMembers). Its nine handles all move it;
 // nothing resizes it.
 
-#include "CPrimitive.h"
+#include "MovedWholeKind.h"
+
+#include "BoxRules.h"
 
 #include <vector>
 
-class CGroup : public CPrimitive {
+class CGroup : public MovedWholeKind<CGroup> {
     DECLARE_SERIAL(CGroup)
+    friend PrimitiveKind<CGroup>;
+    friend PlacedKind<CGroup>;
+    friend MovedWholeKind<CGroup>;
 
 public:
     static constexpr int kHandles = 9;
@@ -26,33 +31,31 @@ public:
     ~CGroup() override;
 
     void Serialize(CArchive &ar) override;
-    // Every member cloned; the copy owns them.
-    CPrimitive *Clone() const override;
     int Type() const override { return 19; }
+    // Invalidates the group too.
     void Select() override;
     void Deselect() override;
     void SetStatusBar(QStatusBar *statusBar) override;
     // Each member's send in order; false at the first that fails, or when
     // Cancel is asked after members 0, 10, 20, ...
     bool SendToGenerator(CGenerator *generator, CProgressDlg *progress, int flag) override;
-    void Draw(QPainter &painter, const QRect &update) override;
+    // Its box, and the members within.
     void Invalidate() override;
-    bool BeginTrack(int index) override;
-    bool Track(int index, QPoint &point, bool test) override;
+    // The members move as far as handle 1 did; the bounds follow them.
     void EndTrack(int index, bool moved) override;
     // "Group: (10,5) 3 Objects".
     QString GetCommandText() const override;
     QString GetTypeName() const override;
-    bool HitTest(const QPoint &client) const override;
-    bool IntersectsRect(const QRect &client) const override;
     // The bounds of the members.
     void GetBounds(QPoint &topLeft, QPoint &bottomRight) const override;
+    // The members move and scale; scaled, the bounds follow them.
     void Offset(int dx, int dy) override;
     void Scale(double sx, double sy) override;
     void SetCanvas(CCanvas *canvas) override;
+    // The members' points, the last member first; then, when the group is
+    // not itself frozen, its box's corners, the middles of its edges and its centre.
     bool SnapPoint(QPoint &image) override;
     bool IsGroup() const override { return true; }
-    void VirtualAssign(const CPrimitive &other) override;
     // The "Dot Properties" dialog titled "Group Properties": the top-left
     // corner (during a drag handle 1's image point); a new corner moves
     // the whole group.
@@ -86,12 +89,26 @@ public:
     QPoint BottomRight() const { return {m_x2, m_y2}; }
 
 protected:
+    // Every member cloned; the copy owns them.
     CGroup(const CGroup &other);
 
 private:
+    // The bounds; the members follow them in the archive form.
+    static constexpr auto Values() { return std::tuple(&CGroup::m_x1, &CGroup::m_y1, &CGroup::m_x2, &CGroup::m_y2); }
+    // The bounds, and each member takes the values of the other's member at its index.
+    void TakeValues(const CGroup &other);
+    template <class F> void ForEachPoint(F f)
+    {
+        f(m_x1, m_y1);
+        f(m_x2, m_y2);
+    }
     bool MembersBounds(QPoint &topLeft, QPoint &bottomRight) const;
     QRect ClientBox() const;
-    void PlaceHandles();
+    std::array<QPoint, kHandles> HandlePoints() const;
+    QRect HitRect() const { return ClientBox(); }
+    // The members, and a selected group's dotted box.
+    void Paint(QPainter &painter, const QRect &update);
+    std::vector<QPoint> SnapKeys() const { return BoxRules::SnapKeys(TopLeft(), BottomRight()); }
     void ShowOutline();
     void DeleteMembers();
 

@@ -3,7 +3,7 @@
 // pixels, made of an ordered list of primitives, each one line of the
 // generator's image language. Kept in .img files, written as command files,
 // read from command files and the older product's files, sent to
-// generators, recalled from them and copied between them (ImageTraffic.cpp).
+// generators, recalled from them and copied between them (CImageTraffic.cpp).
 
 #include "CGenData.h"
 
@@ -86,18 +86,19 @@ public:
     // written.
     void WriteCommandFile(const QString &path, const QString &name) override;
 
-    // ===== Traffic with generators (ImageTraffic.cpp) ===========================
+    // ===== Traffic with generators (CImageTraffic.cpp) ==========================
     // Stores the image in the generator under its name. False, with the
     // generator's image block closed unstored, when a line cannot be sent
     // (then nothing is sent), the user declines the scale question or
     // cancels, or the generator refuses a line.
     bool SendToGenerator(CGenerator *generator, CProgressDlg *progress) override;
+    // What a send is for: only its last progress text differs for a preview.
+    enum class SendPurpose { Store, Preview };
+    bool SendToGenerator(CGenerator *generator, CProgressDlg *progress, SendPurpose purpose);
     // Reads the stored image of that name into the item; false, the item as
     // it was, when the generator refuses a query or gives a count or size
     // out of bounds, or the user cancels.
     bool RecallFromGenerator(const QString &name, CGenerator *generator, CProgressDlg *progress) override;
-    // Only the last progress text of a send differs for a preview.
-    static void SetPreview(bool preview);
     // ===== End of traffic ========================================================
 
     // How many lines the last recall or command-file import left out.

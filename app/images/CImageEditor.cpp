@@ -843,9 +843,7 @@ void CImageEditor::OnPreview()
             if (CPrimitive *copy = primitive->Clone())
                 preview.AddPrimitive(std::unique_ptr<CPrimitive>(copy));
     }
-    CImage::SetPreview(true);
-    const bool sent = preview.SendToGenerator(generator, &progress);
-    CImage::SetPreview(false);
+    const bool sent = preview.SendToGenerator(generator, &progress, CImage::SendPurpose::Preview);
     progress.DestroyWindow();
     if (!sent) {
         // The send has said why (or the user chose to stop): no second box.

@@ -3,10 +3,12 @@
 // bare "ANTI", "NOGA" or "TOBL" command sent in its place in the image's
 // list. No place, no handles, no colour.
 
-#include "CPrimitive.h"
+#include "KindedPrimitive.h"
+#include "PrimitiveKind.h"
 
-class CImageOption : public CPrimitive {
+class CImageOption : public PrimitiveKind<CImageOption, KindedPrimitive> {
     DECLARE_SERIAL(CImageOption)
+    friend PrimitiveKind<CImageOption, KindedPrimitive>;
 
 public:
     enum Kind { kAntiAlias = 1, kNoGamma = 2, kLevelsToBlanking = 3 };
@@ -18,24 +20,14 @@ public:
     CImageOption(CCanvas *canvas, int kind);
     ~CImageOption() override;
 
+    // Types 20, 21, 22 by kind; the kind alone is kept.
     void Serialize(CArchive &ar) override;
-    CPrimitive *Clone() const override;
-    // 20, 21, 22 by kind; 0 for a kind outside them.
-    int Type() const override;
-    // "ANTI", "NOGA" or "TOBL"; nothing for an unknown kind.
-    QString GetCommandText() const override;
-    QString GetTypeName() const override;
-    void VirtualAssign(const CPrimitive &other) override;
-    QString KindProblem() const override;
-
-    int Kind() const { return m_kind; }
-    void SetKind(int kind) { m_kind = kind; }
+    // "ANTI", "NOGA" or "TOBL", the mnemonic alone; nothing for an unknown kind.
+    QString GetCommandText() const override { return Mnemonic(); }
 
 protected:
     CImageOption(const CImageOption &other);
 
 private:
-    bool KnownKind() const;
-
-    std::int32_t m_kind = kAntiAlias;
+    static constexpr auto Values() { return std::tuple(&CImageOption::m_kind); }
 };

@@ -5,9 +5,9 @@
 #include "CCanvas.h"
 #include "CCommandReader.h"
 #include "CPropertiesDlg.h"
+#include "KindTable.h"
 #include "PrimitivePainting.h"
 #include "ResourceIds.h"
-#include "StringTable.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -28,18 +28,14 @@ constexpr int kFormatHeight = 34;
 constexpr int kStepHalfWidth = 33;
 constexpr int kStepHalfHeight = 6;
 
-struct BoxKindRow {
-    int type;
-    const char *mnemonic;
-    unsigned name;
-    const char *label;
+const KindRow kBoxRows[] = {
+    {CInformationBox::kFormatBox, 6, "FORM", IDS_TYPE_FORMAT_BOX},
+    {CInformationBox::kStepBox, 7, "SNUM", IDS_TYPE_STEP_BOX},
+    {CInformationBox::kInfoBox, 8, "TBOX", IDS_TYPE_INFO_BOX},
 };
-
-const BoxKindRow kBoxKinds[] = {
-    {6, "FORM", IDS_TYPE_FORMAT_BOX, "FORM BOX"},
-    {7, "SNUM", IDS_TYPE_STEP_BOX, "STEP #"},
-    {8, "TBOX", IDS_TYPE_INFO_BOX, "INFO BOX"},
-};
+constexpr KindTable kBoxKinds("CInformationBox::Type: Unknown type.", kBoxRows);
+// What each kind's box says in the editor.
+const char *const kBoxLabels[] = {"FORM BOX", "STEP #", "INFO BOX"};
 
 // Half sizes of an information box by its contents.
 QPoint ContentsHalfSize(int contents)
@@ -65,15 +61,16 @@ QString RatioText(double ratio)
 
 } // namespace
 
-CInformationBox::CInformationBox() = default;
+CInformationBox::CInformationBox() : MovedWholeKind(kBoxKinds, kFormatBox) {}
 
-CInformationBox::CInformationBox(int type, int x, int y, int colour) : m_type(type), m_x(x), m_y(y)
+CInformationBox::CInformationBox(int type, int x, int y, int colour)
+    : MovedWholeKind(kBoxKinds, type), m_x(x), m_y(y)
 {
     m_colour.SetIndex(colour);
 }
 
 CInformationBox::CInformationBox(double xRatio, double yRatio, int contents, int border, int colour)
-    : m_type(kInfoBox), m_xRatio(xRatio), m_yRatio(yRatio)
+    : MovedWholeKind(kBoxKinds, kInfoBox), m_xRatio(xRatio), m_yRatio(yRatio)
 {
     m_colour.SetIndex(colour);
     m_contents.SetIndex(contents);
@@ -81,89 +78,41 @@ CInformationBox::CInformationBox(double xRatio, double yRatio, int contents, int
     PlaceByRatios(kLineWidth, kLineHeight);
 }
 
-CInformationBox::CInformationBox(CCanvas *canvas, int kind) : CPrimitive(canvas), m_type(((kind % 3) + 3) % 3)
+CInformationBox::CInformationBox(CCanvas *canvas, int kind)
+    : MovedWholeKind(kBoxKinds, canvas, ((kind % 3) + 3) % 3)
 {
     m_x = (canvas->LargestX() + 1) / 2;
     m_y = (canvas->LargestY() + 1) / 2;
-    if (m_type == kFormatBox) {
+    if (m_kind == kFormatBox) {
         m_x -= (kFormatWidth - 1) / 2;
         m_y -= kFormatHeight / 2;
     }
     SetCanvas(canvas);
 }
 
-CInformationBox::CInformationBox(const CInformationBox &other) : CPrimitive(other)
-{
-    TakeValues(other);
-}
+CInformationBox::CInformationBox(const CInformationBox &other) = default;
 
 CInformationBox::~CInformationBox() = default;
-
-void CInformationBox::TakeValues(const CInformationBox &other)
-{
-    m_type = other.m_type;
-    m_x = other.m_x;
-    m_y = other.m_y;
-    m_colour = other.m_colour;
-    m_xRatio = other.m_xRatio;
-    m_yRatio = other.m_yRatio;
-    m_contents = other.m_contents;
-    m_border = other.m_border;
-}
 
 void CInformationBox::Serialize(CArchive &ar)
 {
     CPrimitive::Serialize(ar);
-    Transfer(ar, m_type);
-    Transfer(ar, m_x);
-    Transfer(ar, m_y);
-    std::int32_t colour = m_colour.GetArchiveValue();
-    Transfer(ar, colour);
-    if (ar.IsLoading())
-        m_colour.SetArchiveValue(colour); // out of range: the colour stays
-    if (m_type != kInfoBox)
+    CPrimitive::TransferValues(ar, *this, BoxValues());
+    if (m_kind != kInfoBox)
         return;
-    std::int32_t contents = m_contents.GetArchiveValue();
-    std::int32_t border = m_border.GetArchiveValue();
     if (ar.IsStoring()) {
         ar << m_xRatio << m_yRatio;
-        Transfer(ar, contents);
-        Transfer(ar, border);
-        return;
+    } else {
+        double xRatio = 0;
+        double yRatio = 0;
+        ar >> xRatio >> yRatio;
+        if (!std::isfinite(xRatio) || !std::isfinite(yRatio))
+            throw CArchiveException(CArchiveException::generic, "An information box's place is not a number.");
+        m_xRatio = xRatio;
+        m_yRatio = yRatio;
     }
-    double xRatio = 0;
-    double yRatio = 0;
-    ar >> xRatio >> yRatio;
-    if (!std::isfinite(xRatio) || !std::isfinite(yRatio))
-        throw CArchiveException(CArchiveException::generic, "An information box's place is not a number.");
-    m_xRatio = xRatio;
-    m_yRatio = yRatio;
-    Transfer(ar, contents);
-    Transfer(ar, border);
-    m_contents.SetArchiveValue(contents);
-    m_border.SetArchiveValue(border);
-}
-
-CPrimitive *CInformationBox::Clone() const { return new CInformationBox(*this); }
-
-bool CInformationBox::KnownType() const
-{
-    return m_type >= kFormatBox && m_type <= kInfoBox;
-}
-
-int CInformationBox::Type() const
-{
-    return KnownType() ? kBoxKinds[m_type].type : 0;
-}
-
-QString CInformationBox::KindProblem() const
-{
-    return KnownType() ? QString() : QStringLiteral("CInformationBox::Type: Unknown type.");
-}
-
-QString CInformationBox::GetTypeName() const
-{
-    return KnownType() ? LoadString(kBoxKinds[m_type].name) : QString();
+    Transfer(ar, m_contents);
+    Transfer(ar, m_border);
 }
 
 QPoint CInformationBox::Extent() const
@@ -178,68 +127,52 @@ void CInformationBox::PlaceByRatios(int width, int height)
     m_y = RoundHalfUp((height - 1) * m_yRatio);
 }
 
+QPointF CInformationBox::RatiosAt(const QPoint &place) const
+{
+    const QPoint extent = Extent();
+    return QPointF(double(place.x()) / std::max(extent.x(), 1), double(place.y()) / std::max(extent.y(), 1));
+}
+
+QPointF CInformationBox::ShownRatios() const
+{
+    return IsTracking() && HandleCount() == kHandles ? RatiosAt(HandleImagePoint(1)) : QPointF(m_xRatio, m_yRatio);
+}
+
 void CInformationBox::RatiosFromPlace()
 {
-    if (m_type != kInfoBox)
+    if (m_kind != kInfoBox)
         return;
-    const QPoint extent = Extent();
-    m_xRatio = double(m_x) / std::max(extent.x(), 1);
-    m_yRatio = double(m_y) / std::max(extent.y(), 1);
+    const QPointF ratios = RatiosAt(Anchor());
+    m_xRatio = ratios.x();
+    m_yRatio = ratios.y();
 }
 
 QString CInformationBox::GetCommandText() const
 {
-    if (!KnownType())
+    if (!KnownKind())
         return {};
-    QPoint p = Anchor();
-    double xRatio = m_xRatio;
-    double yRatio = m_yRatio;
-    if (IsTracking() && HandleCount() == kHandles) {
-        p = HandleImagePoint(1);
-        const QPoint extent = Extent();
-        xRatio = double(p.x()) / std::max(extent.x(), 1);
-        yRatio = double(p.y()) / std::max(extent.y(), 1);
-    }
-    const QString head = QStringLiteral("%1 %2 ").arg(QLatin1String(kBoxKinds[m_type].mnemonic), m_colour.GetCommandName());
-    if (m_type != kInfoBox)
+    const QString head = QStringLiteral("%1 %2 ").arg(Mnemonic(), m_colour.GetCommandName());
+    if (m_kind != kInfoBox) {
+        const QPoint p = TrackedPoint(Anchor());
         return head + QStringLiteral("%1 %2").arg(p.x()).arg(p.y());
-    return head + QStringLiteral("%1 %2  %3 %4").arg(RatioText(xRatio), RatioText(yRatio)).arg(Contents()).arg(Border());
-}
-
-void CInformationBox::Offset(int dx, int dy)
-{
-    m_x = Saturate(std::int64_t(m_x) + dx);
-    m_y = Saturate(std::int64_t(m_y) + dy);
-    RatiosFromPlace();
-    PlaceHandles();
-}
-
-void CInformationBox::Scale(double sx, double sy)
-{
-    m_x = RoundHalfUp(m_x * sx);
-    m_y = RoundHalfUp(m_y * sy);
-    RatiosFromPlace();
-    PlaceHandles();
-}
-
-void CInformationBox::VirtualAssign(const CPrimitive &other)
-{
-    const auto *box = dynamic_cast<const CInformationBox *>(&other);
-    if (!box) {
-        CPrimitive::VirtualAssign(other);
-        return;
     }
-    AssignBase(other);
-    TakeValues(*box);
+    const QPointF ratios = ShownRatios();
+    return head + QStringLiteral("%1 %2  %3 %4")
+                      .arg(RatioText(ratios.x()), RatioText(ratios.y()))
+                      .arg(Contents())
+                      .arg(Border());
+}
+
+void CInformationBox::PointsMoved()
+{
+    RatiosFromPlace();
     PlaceHandles();
 }
 
 void CInformationBox::SetFromCommand(CCommandReader &reader)
 {
-    QString colour;
-    reader.NextToken(colour);
-    m_colour.SetByName(colour);
-    if (m_type != kInfoBox) {
+    m_colour.SetByName(NextWord(reader));
+    if (m_kind != kInfoBox) {
         m_x = NextLineValue(reader);
         m_y = NextLineValue(reader);
         return;
@@ -264,7 +197,7 @@ void CInformationBox::SetFromCommand(CCommandReader &reader)
 
 QPoint CInformationBox::HalfSize() const
 {
-    switch (m_type) {
+    switch (m_kind) {
     case kFormatBox: return {kFormatWidth, kFormatHeight};
     case kStepBox: return {kStepHalfWidth, kStepHalfHeight};
     case kInfoBox: return ContentsHalfSize(Contents());
@@ -276,64 +209,37 @@ QRect CInformationBox::ImageBox() const
 {
     const QPoint h = HalfSize();
     const auto at = [](std::int64_t x, std::int64_t y) { return QPoint(Saturate(x), Saturate(y)); };
-    if (m_type == kFormatBox)
+    if (m_kind == kFormatBox)
         return QRect(Anchor(), at(std::int64_t(m_x) + h.x(), std::int64_t(m_y) + h.y()));
     return QRect(at(std::int64_t(m_x) - h.x(), std::int64_t(m_y) - h.y()),
                  at(std::int64_t(m_x) + h.x(), std::int64_t(m_y) + h.y()));
-}
-
-QPoint CInformationBox::ClientAnchor() const
-{
-    CCanvas *canvas = GetCanvas();
-    return canvas ? canvas->ImageToClient(Anchor()) : Anchor();
 }
 
 QRect CInformationBox::BoxAt(const QPoint &client) const
 {
     CCanvas *canvas = GetCanvas();
     const QPoint h = canvas ? canvas->ImageToClient(HalfSize()) : HalfSize();
-    if (m_type == kFormatBox)
+    if (m_kind == kFormatBox)
         return QRect(client, client + h);
     return QRect(client - h, client + h);
 }
 
 QRect CInformationBox::GetBoxRect() const
 {
-    return BoxAt(ClientAnchor());
+    return BoxAt(ToClient(Anchor()));
 }
 
 void CInformationBox::GetBounds(QPoint &topLeft, QPoint &bottomRight) const
 {
-    const QRect box = GetBoxRect();
-    CCanvas *canvas = GetCanvas();
-    topLeft = canvas ? canvas->ClientToImage(box.topLeft()) : box.topLeft();
-    bottomRight = canvas ? canvas->ClientToImage(box.bottomRight()) : box.bottomRight();
+    ImageBounds(GetBoxRect(), topLeft, bottomRight);
 }
 
-bool CInformationBox::HitTest(const QPoint &client) const
+std::vector<QPoint> CInformationBox::SnapKeys() const
 {
-    return KnownType() && GetBoxRect().contains(client);
-}
-
-bool CInformationBox::IntersectsRect(const QRect &client) const
-{
-    return KnownType() && GetBoxRect().intersects(client);
-}
-
-bool CInformationBox::SnapPoint(QPoint &image)
-{
-    if (IsTracking() || !KnownType())
-        return false;
+    if (!KnownKind())
+        return {};
     const QRect box = ImageBox();
-    const int mx = RoundHalfUp((double(box.left()) + box.right()) / 2.0);
-    const int my = RoundHalfUp((double(box.top()) + box.bottom()) / 2.0);
-    for (const QPoint &key : {box.topLeft(), box.bottomRight(), box.bottomLeft(), box.topRight(),
-                              QPoint(box.left(), my), QPoint(box.right(), my), QPoint(mx, box.top()),
-                              QPoint(mx, box.bottom()), QPoint(mx, my)}) {
-        if (SnapToNearPoint(image, key))
-            return true;
-    }
-    return false;
+    return BoxRules::SnapKeys(box.topLeft(), box.bottomRight());
 }
 
 // --- On the canvas ----------------------------------------------------------------------
@@ -343,34 +249,9 @@ std::array<QPoint, CInformationBox::kHandles> CInformationBox::HandlePoints() co
     const QRect box = GetBoxRect();
     auto points = BoxRules::Layout(box.topLeft(), box.bottomRight());
     // Handle 1 is the anchor: a centred box's centre.
-    if (m_type != kFormatBox)
+    if (m_kind != kFormatBox)
         std::swap(points[0], points[8]);
     return points;
-}
-
-void CInformationBox::PlaceHandles()
-{
-    if (!GetCanvas() || HandleCount() != kHandles || IsTracking())
-        return;
-    const auto points = HandlePoints();
-    for (int i = 1; i <= kHandles; ++i)
-        MoveHandle(i, points[size_t(i - 1)]);
-}
-
-void CInformationBox::SetCanvas(CCanvas *canvas)
-{
-    CPrimitive::SetCanvas(canvas);
-    if (!canvas || HandleCount() != 0)
-        return;
-    for (const QPoint &point : HandlePoints())
-        AddHandle(point, IDC_CURSOR_MOVE, false);
-}
-
-void CInformationBox::Select()
-{
-    CPrimitive::Select();
-    if (HasHandleWindows())
-        PlaceHandles();
 }
 
 void CInformationBox::Invalidate()
@@ -379,31 +260,27 @@ void CInformationBox::Invalidate()
         canvas->update(GetBoxRect().adjusted(-kBoxReachBefore, -kBoxReachBefore, kBoxReachAfter, kBoxReachAfter));
 }
 
-void CInformationBox::Draw(QPainter &painter, const QRect &update)
+void CInformationBox::Paint(QPainter &painter, const QRect &)
 {
-    if (!GetCanvas() || IsTracking() || !KnownType() || !IntersectsRect(update))
-        return;
     const QRect box = GetBoxRect();
     const QColor colour = m_colour.GetScreenColour();
-    const QString label = QString::fromLatin1(kBoxKinds[m_type].label);
+    const QString label = QString::fromLatin1(kBoxLabels[m_kind]);
     const int border = Border();
-    const bool opaque = m_type != kInfoBox || border == 2 || border == 3;
+    const bool opaque = m_kind != kInfoBox || border == 2 || border == 3;
     if (opaque)
         painter.fillRect(box, Qt::black);
-    if (m_type != kInfoBox || border == 1 || border == 3)
+    if (m_kind != kInfoBox || border == 1 || border == 3)
         DrawBoxOutline(painter, box, colour);
     if (const std::optional<QFont> font = FitTextFont(label, box.width() - 3, box.height() - 3)) {
-        if (m_type != kInfoBox) {
+        if (m_kind != kInfoBox) {
             DrawTextAt(painter, box.topLeft() + QPoint(1, 1), label, *font, colour);
         } else {
             const QFontMetrics metrics(*font);
-            const QPoint p = ClientAnchor();
+            const QPoint p = ToClient(Anchor());
             const QPoint at(p.x() - metrics.horizontalAdvance(label) / 2 + 1, p.y() - metrics.height() / 2 + 1);
             DrawTextAt(painter, at, label, *font, colour, opaque ? std::optional<QColor>(Qt::black) : std::nullopt);
         }
     }
-    if (IsSelected())
-        PlaceHandles();
 }
 
 // --- Dragging: every handle moves the box --------------------------------------------------
@@ -416,100 +293,57 @@ void CInformationBox::ShowOutline()
     }
 }
 
-bool CInformationBox::BeginTrack(int)
-{
-    return BeginWholeMove(kHandles, [this] { PlaceHandles(); }, [this] { ShowOutline(); });
-}
-
-bool CInformationBox::Track(int index, QPoint &, bool)
-{
-    TrackWholeMove(index, [this] { ShowOutline(); });
-    return true;
-}
-
 void CInformationBox::EndTrack(int, bool moved)
 {
-    CCanvas *canvas = GetCanvas();
-    if (!canvas)
-        return;
-    if (moved) {
+    EndDrag(moved, [this](CCanvas &) {
         const QPoint p = HandleImagePoint(1);
         m_x = p.x();
         m_y = p.y();
         RatiosFromPlace();
-    }
-    ClearTracking();
-    canvas->ClearDragFeedback();
-    if (moved)
-        canvas->SetModified();
-    PlaceHandles();
-    Invalidate();
-    if (moved)
-        ShowStatus();
+    });
 }
 
 // --- Properties ------------------------------------------------------------------------
 
 CPropertiesDlg *CInformationBox::OpenProperties(QWidget *parent)
 {
-    auto *dialog =
-        new CPropertiesDlg(parent, this, m_type == kInfoBox ? IDD_INFO_BOX_PROPERTIES : IDD_DOT_PROPERTIES);
-    SetPropertyDialog(dialog);
-    UpdateProperties();
-    return dialog;
+    return OpenPropertyDialog(parent, m_kind == kInfoBox ? IDD_INFO_BOX_PROPERTIES : IDD_DOT_PROPERTIES);
 }
 
 void CInformationBox::UpdateProperties()
 {
-    CPropertiesDlg *dialog = GetPropertyDialog();
-    if (!dialog)
-        return;
-    const bool dragged = IsTracking() && HandleCount() == kHandles;
-    const QPoint p = dragged ? HandleImagePoint(1) : Anchor();
-    if (m_type != kInfoBox) {
-        dialog->SetPosition(p);
-    } else {
-        double xRatio = m_xRatio;
-        double yRatio = m_yRatio;
-        if (dragged) {
-            const QPoint extent = Extent();
-            xRatio = double(p.x()) / std::max(extent.x(), 1);
-            yRatio = double(p.y()) / std::max(extent.y(), 1);
+    ShowInDialog([this](CPropertiesDlg &dialog) {
+        if (m_kind != kInfoBox) {
+            dialog.SetPosition(TrackedPoint(Anchor()));
+            return;
         }
-        dialog->SetRatios(xRatio, yRatio);
-        dialog->SetInfo(Contents());
-        dialog->SetStyle(Border());
-    }
-    if (dragged)
-        dialog->repaint();
+        const QPointF ratios = ShownRatios();
+        dialog.SetRatios(ratios.x(), ratios.y());
+        dialog.SetInfo(Contents());
+        dialog.SetStyle(Border());
+    });
 }
 
 void CInformationBox::ApplyProperties()
 {
-    CPropertiesDlg *dialog = GetPropertyDialog();
-    if (!dialog)
-        return;
-    Invalidate();
-    if (m_type != kInfoBox) {
-        const QPoint p = dialog->GetPosition();
-        m_x = p.x();
-        m_y = p.y();
-    } else {
-        m_contents.SetIndex(dialog->GetInfo());
-        m_border.SetIndex(dialog->GetStyle());
-        double xRatio = 0;
-        double yRatio = 0;
-        dialog->GetRatios(xRatio, yRatio);
-        const double limit = kLineValueLimit;
-        m_xRatio = std::clamp(xRatio, -limit, limit);
-        m_yRatio = std::clamp(yRatio, -limit, limit);
-        const QPoint extent = Extent();
-        m_x = RoundHalfUp(extent.x() * m_xRatio);
-        m_y = RoundHalfUp(extent.y() * m_yRatio);
-    }
-    PlaceHandles();
-    Invalidate();
-    ShowStatus();
-    if (CCanvas *canvas = GetCanvas())
-        canvas->SetModified();
+    TakeFromDialog([this](CPropertiesDlg &dialog) {
+        if (m_kind != kInfoBox) {
+            const QPoint p = dialog.GetPosition();
+            m_x = p.x();
+            m_y = p.y();
+        } else {
+            m_contents.SetIndex(dialog.GetInfo());
+            m_border.SetIndex(dialog.GetStyle());
+            double xRatio = 0;
+            double yRatio = 0;
+            dialog.GetRatios(xRatio, yRatio);
+            const double limit = kLineValueLimit;
+            m_xRatio = std::clamp(xRatio, -limit, limit);
+            m_yRatio = std::clamp(yRatio, -limit, limit);
+            const QPoint extent = Extent();
+            m_x = RoundHalfUp(extent.x() * m_xRatio);
+            m_y = RoundHalfUp(extent.y() * m_yRatio);
+        }
+        PlaceHandles();
+    });
 }

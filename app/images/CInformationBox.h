@@ -5,15 +5,20 @@
 // and whose place is given as fractions of the image's size. The editor
 // shows a labelled box of the generator's size. All nine handles move it.
 
-#include "CPrimitive.h"
-
 #include "CKindValue.h"
-#include "CNamedColour.h"
+#include "Coloured.h"
+#include "KindedPrimitive.h"
+#include "MovedWholeKind.h"
+
+#include <QPointF>
 
 #include <array>
 
-class CInformationBox : public CPrimitive {
+class CInformationBox : public MovedWholeKind<CInformationBox, Coloured<KindedPrimitive>> {
     DECLARE_SERIAL(CInformationBox)
+    friend PrimitiveKind<CInformationBox, Coloured<KindedPrimitive>>;
+    friend PlacedKind<CInformationBox, Coloured<KindedPrimitive>>;
+    friend MovedWholeKind<CInformationBox, Coloured<KindedPrimitive>>;
 
 public:
     enum Kind { kFormatBox = 0, kStepBox = 1, kInfoBox = 2 };
@@ -32,36 +37,33 @@ public:
     CInformationBox(CCanvas *canvas, int kind);
     ~CInformationBox() override;
 
-    // Ratios that are no numbers refuse the file.
+    // Types 6, 7, 8 by kind. Ratios that are no numbers refuse the file.
     void Serialize(CArchive &ar) override;
-    CPrimitive *Clone() const override;
-    // 6, 7, 8 by type; 0 for a type outside them.
-    int Type() const override;
-    void Select() override;
-    void Draw(QPainter &painter, const QRect &update) override;
-    void Invalidate() override;
-    bool BeginTrack(int index) override;
-    bool Track(int index, QPoint &point, bool test) override;
-    void EndTrack(int index, bool moved) override;
     // "FORM White 256 223", "SNUM ...", "TBOX White 0.500 0.500  1 0";
     // nothing for an unknown type.
     QString GetCommandText() const override;
-    bool HasColour() const override { return true; }
-    int GetColour() const override { return m_colour.GetIndex(); }
-    void SetColour(int index) override { m_colour.SetIndex(index); }
-    QString GetTypeName() const override;
-    bool HitTest(const QPoint &client) const override;
-    bool IntersectsRect(const QRect &client) const override;
-    void GetBounds(QPoint &topLeft, QPoint &bottomRight) const override;
-    // The place moves, and an information box's ratios with it.
-    void Offset(int dx, int dy) override;
-    void Scale(double sx, double sy) override;
-    void SetCanvas(CCanvas *canvas) override;
-    bool SnapPoint(QPoint &image) override;
-    void VirtualAssign(const CPrimitive &other) override;
     // By the type: colour name, x, y; or colour name, the ratios, contents, border.
     void SetFromCommand(CCommandReader &reader) override;
-    QString KindProblem() const override;
+    QPoint Anchor() const { return {m_x, m_y}; }
+    double XRatio() const { return m_xRatio; }
+    double YRatio() const { return m_yRatio; }
+    int Contents() const { return m_contents.GetIndex(); }
+    int Border() const { return m_border.GetIndex(); }
+
+    // --- On the canvas: the labelled box, which clicks hit (an unknown type has
+    // none); offset and scale move an information box's ratios with its place ----------
+    // The box's half width and height by type and contents (a format box's
+    // whole size); zero for an unknown type.
+    QPoint HalfSize() const;
+    // The box in image pixels, both corners inside.
+    QRect ImageBox() const;
+    // The box in client pixels (image pixels without a canvas).
+    QRect GetBoxRect() const;
+    void Invalidate() override;
+    void GetBounds(QPoint &topLeft, QPoint &bottomRight) const override;
+    // Handle 1's place, neither snapped nor kept in the image.
+    void EndTrack(int index, bool moved) override;
+
     // An information box: the "Information Box Properties" dialog with the
     // ratios, contents and border; the other boxes: the "Dot Properties"
     // dialog with the anchor. During a drag, handle 1's place.
@@ -71,41 +73,39 @@ public:
     // canvas's image: round(width x ratio), half up.
     void ApplyProperties() override;
 
-    int Kind() const { return m_type; }
-    void SetKind(int type) { m_type = type; }
-    QPoint Anchor() const { return {m_x, m_y}; }
-    double XRatio() const { return m_xRatio; }
-    double YRatio() const { return m_yRatio; }
-    int Contents() const { return m_contents.GetIndex(); }
-    int Border() const { return m_border.GetIndex(); }
-    // The box's half width and height by type and contents (a format box's
-    // whole size); zero for an unknown type.
-    QPoint HalfSize() const;
-    // The box in image pixels, both corners inside.
-    QRect ImageBox() const;
-    // The box in client pixels (image pixels without a canvas).
-    QRect GetBoxRect() const;
-
 protected:
     CInformationBox(const CInformationBox &other);
 
 private:
-    void TakeValues(const CInformationBox &other);
-    bool KnownType() const;
+    // In archive order: every box's, then what only an information box keeps.
+    static constexpr auto BoxValues()
+    {
+        return std::tuple(&CInformationBox::m_kind, &CInformationBox::m_x, &CInformationBox::m_y,
+                          &CInformationBox::m_colour);
+    }
+    static constexpr auto Values()
+    {
+        return std::tuple_cat(BoxValues(), std::tuple(&CInformationBox::m_xRatio, &CInformationBox::m_yRatio,
+                                                      &CInformationBox::m_contents, &CInformationBox::m_border));
+    }
+    template <class F> void ForEachPoint(F f) { f(m_x, m_y); }
+    void PointsMoved();
     // The width and height ratios are measured against.
     QPoint Extent() const;
     void PlaceByRatios(int width, int height);
+    // The ratios of an image place; those shown, during a drag handle 1's.
+    QPointF RatiosAt(const QPoint &place) const;
+    QPointF ShownRatios() const;
     void RatiosFromPlace();
     QRect BoxAt(const QPoint &client) const;
-    QPoint ClientAnchor() const;
     std::array<QPoint, kHandles> HandlePoints() const;
-    void PlaceHandles();
+    QRect HitRect() const { return KnownKind() ? GetBoxRect() : QRect(); }
+    void Paint(QPainter &painter, const QRect &update);
+    std::vector<QPoint> SnapKeys() const;
     void ShowOutline();
 
-    std::int32_t m_type = kFormatBox;
     std::int32_t m_x = 10;
     std::int32_t m_y = 10;
-    CNamedColour m_colour{CNamedColour::kWhite};
     double m_xRatio = 0.5;
     double m_yRatio = 0.5;
     CInfoBoxContents m_contents{0};

@@ -38,47 +38,21 @@ CLine::CLine(int x1, int y1, int x2, int y2, int colour) : m_x1(x1), m_y1(y1), m
     m_colour.SetIndex(colour);
 }
 
-CLine::CLine(CCanvas *canvas) : CPrimitive(canvas)
+CLine::CLine(CCanvas *canvas) : PlacedKind(canvas)
 {
-    const int cx = (canvas->LargestX() + 1) / 2;
-    const int cy = (canvas->LargestY() + 1) / 2;
-    m_x1 = RoundHalfUp(0.8 * cx);
-    m_y1 = RoundHalfUp(0.8 * cy);
-    m_x2 = RoundHalfUp(1.2 * cx);
-    m_y2 = RoundHalfUp(1.2 * cy);
+    SetEnds(NewBoxStart(*canvas), NewBoxEnd(*canvas));
     CreateHandles();
 }
 
-CLine::CLine(const CLine &other) : CPrimitive(other)
-{
-    TakeValues(other);
-}
+CLine::CLine(const CLine &other) = default;
 
 CLine::~CLine() = default;
-
-void CLine::TakeValues(const CLine &other)
-{
-    m_x1 = other.m_x1;
-    m_y1 = other.m_y1;
-    m_x2 = other.m_x2;
-    m_y2 = other.m_y2;
-    m_colour = other.m_colour;
-}
 
 void CLine::Serialize(CArchive &ar)
 {
     CPrimitive::Serialize(ar);
-    Transfer(ar, m_x1);
-    Transfer(ar, m_y1);
-    Transfer(ar, m_x2);
-    Transfer(ar, m_y2);
-    std::int32_t colour = m_colour.GetArchiveValue();
-    Transfer(ar, colour);
-    if (ar.IsLoading())
-        m_colour.SetArchiveValue(colour); // out of range: the colour stays
+    TransferValues(ar);
 }
-
-CPrimitive *CLine::Clone() const { return new CLine(*this); }
 
 QString CLine::GetCommandText() const
 {
@@ -93,47 +67,23 @@ QString CLine::GetCommandText() const
 
 QString CLine::GetTypeName() const { return QStringLiteral("Line"); }
 
+void CLine::SetEnds(const QPoint &p1, const QPoint &p2)
+{
+    m_x1 = p1.x();
+    m_y1 = p1.y();
+    m_x2 = p2.x();
+    m_y2 = p2.y();
+}
+
 void CLine::GetBounds(QPoint &topLeft, QPoint &bottomRight) const
 {
     topLeft = QPoint(std::min(m_x1, m_x2), std::min(m_y1, m_y2));
     bottomRight = QPoint(std::max(m_x1, m_x2), std::max(m_y1, m_y2));
 }
 
-void CLine::Offset(int dx, int dy)
-{
-    m_x1 = Saturate(std::int64_t(m_x1) + dx);
-    m_x2 = Saturate(std::int64_t(m_x2) + dx);
-    m_y1 = Saturate(std::int64_t(m_y1) + dy);
-    m_y2 = Saturate(std::int64_t(m_y2) + dy);
-    LayoutHandles(true);
-}
-
-void CLine::Scale(double sx, double sy)
-{
-    m_x1 = RoundHalfUp(m_x1 * sx);
-    m_x2 = RoundHalfUp(m_x2 * sx);
-    m_y1 = RoundHalfUp(m_y1 * sy);
-    m_y2 = RoundHalfUp(m_y2 * sy);
-    LayoutHandles(true);
-}
-
-void CLine::VirtualAssign(const CPrimitive &other)
-{
-    const auto *line = dynamic_cast<const CLine *>(&other);
-    if (!line) {
-        CPrimitive::VirtualAssign(other);
-        return;
-    }
-    AssignBase(other);
-    TakeValues(*line);
-    LayoutHandles(true);
-}
-
 void CLine::SetFromCommand(CCommandReader &reader)
 {
-    QString colour;
-    reader.NextToken(colour);
-    m_colour.SetByName(colour);
+    m_colour.SetByName(NextWord(reader));
     m_x1 = NextLineValue(reader);
     m_y1 = NextLineValue(reader);
     m_x2 = NextLineValue(reader);
@@ -159,29 +109,14 @@ void CLine::CreateHandles()
     AddHandle(IntegerMidpoint(p, q), IDC_CURSOR_MOVE, false);
 }
 
-void CLine::LayoutHandles(bool imageMidpoint)
+void CLine::PlaceHandles()
 {
     CCanvas *canvas = GetCanvas();
     if (!canvas || HandleCount() != 3)
         return;
-    const QPoint p = canvas->ImageToClient(P1());
-    const QPoint q = canvas->ImageToClient(P2());
-    MoveHandle(1, p);
-    MoveHandle(2, q);
-    MoveHandle(3, imageMidpoint ? canvas->ImageToClient(ImageMidpoint()) : IntegerMidpoint(p, q));
-}
-
-void CLine::SetCanvas(CCanvas *canvas)
-{
-    CPrimitive::SetCanvas(canvas);
-    CreateHandles();
-}
-
-void CLine::Select()
-{
-    CPrimitive::Select();
-    if (HasHandleWindows())
-        LayoutHandles(true);
+    MoveHandle(1, canvas->ImageToClient(P1()));
+    MoveHandle(2, canvas->ImageToClient(P2()));
+    MoveHandle(3, canvas->ImageToClient(ImageMidpoint()));
 }
 
 QPolygon CLine::GetHitPolygon() const
@@ -233,25 +168,9 @@ void CLine::Invalidate()
         canvas->update(Covered());
 }
 
-void CLine::Draw(QPainter &painter, const QRect &update)
+void CLine::Paint(QPainter &painter, const QRect &)
 {
-    CCanvas *canvas = GetCanvas();
-    if (!canvas || IsTracking() || !IntersectsRect(update))
-        return;
-    DrawLinePixels(painter, canvas->ImageToClient(P1()), canvas->ImageToClient(P2()), m_colour.GetScreenColour());
-    if (IsSelected())
-        LayoutHandles(true);
-}
-
-bool CLine::SnapPoint(QPoint &image)
-{
-    if (IsTracking())
-        return false;
-    for (const QPoint &key : {P1(), P2(), ImageMidpoint()}) {
-        if (SnapToNearPoint(image, key))
-            return true;
-    }
-    return false;
+    DrawLinePixels(painter, ToClient(P1()), ToClient(P2()), m_colour.GetScreenColour());
 }
 
 // --- Dragging -----------------------------------------------------------------------------
@@ -262,138 +181,73 @@ void CLine::ShowOutline()
         canvas->SetDragFeedback({{FeedbackShape::Line, HandlePoint(1), HandlePoint(2), m_colour.GetScreenColour()}});
 }
 
-bool CLine::BeginTrack(int index)
+bool CLine::MoveMode(int index) const
 {
     CCanvas *canvas = GetCanvas();
-    if (!canvas || IsLocked() || HandleCount() != 3)
-        return false;
-    SetTracking(true);
-    m_dragStart1 = P1();
-    m_dragStart2 = P2();
-    m_dragStartClient = HandlePoint(index);
-    Invalidate();
-    canvas->repaint();
-    ShowOutline();
-    RepaintHandles();
-    return true;
+    return (canvas && canvas->MoveWhole()) || index == 3;
+}
+
+bool CLine::BeginTrack(int index)
+{
+    return BeginDrag(3, [this, index] {
+        m_dragStart1 = P1();
+        m_dragStart2 = P2();
+        m_dragStartClient = HandlePoint(index);
+    });
 }
 
 bool CLine::Track(int index, QPoint &, bool)
 {
-    CCanvas *canvas = GetCanvas();
-    if (!canvas)
+    if (!GetCanvas())
         return false;
-    if (canvas->MoveWhole() || index == 3) {
-        // The dragged handle's step since the last move (none before it moves).
-        const QPoint step = HandlePoint(index) - canvas->Anchor();
-        for (int i = 1; i <= 3; ++i) {
-            if (i != index)
-                MoveHandle(i, HandlePoint(i) + step);
-        }
-        const QPoint p1 = HandleImagePoint(1);
-        const QPoint p2 = HandleImagePoint(2);
-        m_x1 = p1.x();
-        m_y1 = p1.y();
-        m_x2 = p2.x();
-        m_y2 = p2.y();
+    if (MoveMode(index)) {
+        FollowStep(index, 3);
+        SetEnds(HandleImagePoint(1), HandleImagePoint(2));
     } else {
         MoveHandle(3, IntegerMidpoint(HandlePoint(1), HandlePoint(2)));
     }
-    ShowOutline();
-    RepaintHandles();
-    ShowStatus();
-    return true;
+    return ShowDragStep();
 }
 
 void CLine::EndTrack(int index, bool moved)
 {
-    CCanvas *canvas = GetCanvas();
-    if (!canvas)
-        return;
-    if (!moved) {
-        ClearTracking();
-        canvas->ClearDragFeedback();
-        Invalidate();
-        return;
-    }
-    const bool snap = canvas->GridSnap() || IsSnapped();
-    if (canvas->MoveWhole() || index == 3) {
-        // Every point moves by the dragged point's way from where the drag
-        // began, so the line lands exactly under the handle.
-        QPoint end = HandlePoint(index);
-        if (snap)
-            SnapTrackPoint(end, true, IsSnapped());
-        QPoint image = canvas->ClientToImage(end);
-        canvas->ClampToImage(image);
-        const QPoint from = index == 1 ? m_dragStart1 : index == 2 ? m_dragStart2 : canvas->ClientToImage(m_dragStartClient);
-        const QPoint delta = image - from;
-        const QPoint p1 = index == 1 ? image : SaturatedSum(m_dragStart1, delta);
-        const QPoint p2 = index == 2 ? image : SaturatedSum(m_dragStart2, delta);
-        m_x1 = p1.x();
-        m_y1 = p1.y();
-        m_x2 = p2.x();
-        m_y2 = p2.y();
-    } else {
-        QPoint image = HandleImagePoint(index);
-        if (snap)
-            SnapTrackPoint(image, false, IsSnapped());
-        canvas->ClampToImage(image);
-        if (index == 1) {
-            m_x1 = image.x();
-            m_y1 = image.y();
-        } else {
-            m_x2 = image.x();
-            m_y2 = image.y();
+    EndDrag(moved, [this, index](CCanvas &canvas) {
+        if (MoveMode(index)) {
+            // Every point moves by the dragged point's way from where the
+            // drag began, so the line lands exactly under the handle.
+            const QPoint image = DropWholePoint(index);
+            const QPoint from = index == 1 ? m_dragStart1 : index == 2 ? m_dragStart2 : ToImage(m_dragStartClient);
+            const QPoint delta = image - from;
+            SetEnds(index == 1 ? image : SaturatedSum(m_dragStart1, delta),
+                    index == 2 ? image : SaturatedSum(m_dragStart2, delta));
+            return;
         }
-    }
-    ClearTracking();
-    canvas->ClearDragFeedback();
-    canvas->SetModified();
-    LayoutHandles(true);
-    Invalidate();
-    ShowStatus();
+        QPoint image = DropPoint(index);
+        canvas.ClampToImage(image);
+        SetEnds(index == 1 ? image : P1(), index == 2 ? image : P2());
+    });
 }
 
 // --- Properties ------------------------------------------------------------------------
 
 CPropertiesDlg *CLine::OpenProperties(QWidget *parent)
 {
-    auto *dialog = new CPropertiesDlg(parent, this, IDD_LINE_PROPERTIES);
-    SetPropertyDialog(dialog);
-    UpdateProperties();
-    return dialog;
+    return OpenPropertyDialog(parent, IDD_LINE_PROPERTIES);
 }
 
 void CLine::UpdateProperties()
 {
-    CPropertiesDlg *dialog = GetPropertyDialog();
-    if (!dialog)
-        return;
-    if (IsTracking() && HandleCount() == 3) {
-        dialog->SetPoint(0, HandleImagePoint(1));
-        dialog->SetPoint(1, HandleImagePoint(2));
-        dialog->repaint();
-        return;
-    }
-    dialog->SetPoint(0, P1());
-    dialog->SetPoint(1, P2());
+    const bool dragged = IsTracking() && HandleCount() == 3;
+    ShowInDialog([this, dragged](CPropertiesDlg &dialog) {
+        dialog.SetPoint(0, dragged ? HandleImagePoint(1) : P1());
+        dialog.SetPoint(1, dragged ? HandleImagePoint(2) : P2());
+    });
 }
 
 void CLine::ApplyProperties()
 {
-    CPropertiesDlg *dialog = GetPropertyDialog();
-    if (!dialog)
-        return;
-    Invalidate();
-    const QPoint p1 = dialog->GetPoint(0);
-    const QPoint p2 = dialog->GetPoint(1);
-    m_x1 = p1.x();
-    m_y1 = p1.y();
-    m_x2 = p2.x();
-    m_y2 = p2.y();
-    LayoutHandles(true);
-    Invalidate();
-    ShowStatus();
-    if (CCanvas *canvas = GetCanvas())
-        canvas->SetModified();
+    TakeFromDialog([this](CPropertiesDlg &dialog) {
+        SetEnds(dialog.GetPoint(0), dialog.GetPoint(1));
+        PlaceHandles();
+    });
 }

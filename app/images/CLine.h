@@ -3,15 +3,16 @@
 // "LINE" line of the image language. On a canvas it has three handles:
 // one on each end and one at the middle that moves the whole line.
 
-#include "CPrimitive.h"
-
-#include "CNamedColour.h"
+#include "Coloured.h"
+#include "PlacedKind.h"
 
 #include <QPolygon>
 #include <QRegion>
 
-class CLine : public CPrimitive {
+class CLine : public PlacedKind<CLine, Coloured<CPrimitive>> {
     DECLARE_SERIAL(CLine)
+    friend PrimitiveKind<CLine, Coloured<CPrimitive>>;
+    friend PlacedKind<CLine, Coloured<CPrimitive>>;
 
 public:
     // (10, 10)-(50, 50), White.
@@ -23,53 +24,56 @@ public:
     ~CLine() override;
 
     void Serialize(CArchive &ar) override;
-    CPrimitive *Clone() const override;
     int Type() const override { return 2; }
-    void Select() override;
-    void Draw(QPainter &painter, const QRect &update) override;
-    void Invalidate() override;
-    bool BeginTrack(int index) override;
-    bool Track(int index, QPoint &point, bool test) override;
-    void EndTrack(int index, bool moved) override;
+    QString GetTypeName() const override;
     // "LINE Red 0 0 639 479"; while dragged, the handles' image points.
     QString GetCommandText() const override;
-    bool HasColour() const override { return true; }
-    int GetColour() const override { return m_colour.GetIndex(); }
-    void SetColour(int index) override { m_colour.SetIndex(index); }
-    QString GetTypeName() const override;
-    // Inside the band 10 image pixels wide along the line.
+    // colour name, x1, y1, x2, y2
+    void SetFromCommand(CCommandReader &reader) override;
+    QPoint P1() const { return {m_x1, m_y1}; }
+    QPoint P2() const { return {m_x2, m_y2}; }
+
+    // --- On the canvas: a band 10 image pixels wide along the line -------------------------
+    // The band's corners in client pixels; none for a line shorter than a pixel.
+    QPolygon GetHitPolygon() const;
+    void Invalidate() override;
     bool HitTest(const QPoint &client) const override;
     bool IntersectsRect(const QRect &client) const override;
     void GetBounds(QPoint &topLeft, QPoint &bottomRight) const override;
-    void Offset(int dx, int dy) override;
-    void Scale(double sx, double sy) override;
-    void SetCanvas(CCanvas *canvas) override;
-    // The ends, then the middle.
-    bool SnapPoint(QPoint &image) override;
-    void VirtualAssign(const CPrimitive &other) override;
+    bool BeginTrack(int index) override;
+    bool Track(int index, QPoint &point, bool test) override;
+    void EndTrack(int index, bool moved) override;
+
     // The "Line Properties" dialog: points 0 and 1 are the ends (during a
     // drag the handles' image points).
     CPropertiesDlg *OpenProperties(QWidget *parent) override;
     void UpdateProperties() override;
     void ApplyProperties() override;
-    // colour name, x1, y1, x2, y2
-    void SetFromCommand(CCommandReader &reader) override;
-
-    QPoint P1() const { return {m_x1, m_y1}; }
-    QPoint P2() const { return {m_x2, m_y2}; }
-    // The band's corners in client pixels; none for a line shorter than a pixel.
-    QPolygon GetHitPolygon() const;
 
 protected:
     CLine(const CLine &other);
 
 private:
-    void TakeValues(const CLine &other);
+    static constexpr auto Values()
+    {
+        return std::tuple(&CLine::m_x1, &CLine::m_y1, &CLine::m_x2, &CLine::m_y2, &CLine::m_colour);
+    }
+    template <class F> void ForEachPoint(F f)
+    {
+        f(m_x1, m_y1);
+        f(m_x2, m_y2);
+    }
+    // The middle handle is made at the client points' middle and placed at
+    // the image middle's client point.
     void CreateHandles();
     QPoint ImageMidpoint() const;
-    // The handles at the line's client points; the middle one at the
-    // client midpoint, or at the image midpoint's client point.
-    void LayoutHandles(bool imageMidpoint);
+    void PlaceHandles();
+    void SetEnds(const QPoint &p1, const QPoint &p2);
+    void Paint(QPainter &painter, const QRect &update);
+    // The ends, then the middle.
+    std::vector<QPoint> SnapKeys() const { return {P1(), P2(), ImageMidpoint()}; }
+    // The whole line moves: the canvas moves wholes, or the middle handle is dragged.
+    bool MoveMode(int index) const;
     QRegion Band() const;
     // The band and both end pixels: what a repaint of the line covers.
     QRegion Covered() const;
@@ -79,7 +83,6 @@ private:
     std::int32_t m_y1 = 10;
     std::int32_t m_x2 = 50;
     std::int32_t m_y2 = 50;
-    CNamedColour m_colour{CNamedColour::kWhite};
     // Where a drag began: the ends (image) and the dragged handle (client).
     QPoint m_dragStart1;
     QPoint m_dragStart2;

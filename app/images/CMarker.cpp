@@ -4,24 +4,19 @@
 #include "CCanvas.h"
 #include "CCommandReader.h"
 #include "PrimitivePainting.h"
+#include "KindTable.h"
 #include "ResourceIds.h"
-#include "StringTable.h"
 
 IMPLEMENT_SERIAL(CMarker, CPrimitive, VERSIONABLE_SCHEMA | 1)
 
 namespace {
 
-struct MarkerKindRow {
-    int type;
-    const char *mnemonic;
-    unsigned name;
+const KindRow kMarkerRows[] = {
+    {CMarker::kCentreMark, 14, "CENT", IDS_TYPE_CENTRE_MARK},
+    {CMarker::kCentredCross, 15, "CROS", IDS_TYPE_CENTRED_CROSS},
+    {CMarker::kLimitMarkers, 16, "LIMI", IDS_TYPE_LIMIT_MARKERS},
 };
-
-const MarkerKindRow kMarkerKinds[] = {
-    {14, "CENT", IDS_TYPE_CENTRE_MARK},
-    {15, "CROS", IDS_TYPE_CENTRED_CROSS},
-    {16, "LIMI", IDS_TYPE_LIMIT_MARKERS},
-};
+constexpr KindTable kMarkerKinds("CMarker::Type: Unknown type.", kMarkerRows);
 
 // The marks in image pixels on a canvas, each segment with both end pixels.
 class MarkerPainter {
@@ -103,78 +98,36 @@ private:
 
 } // namespace
 
-CMarker::CMarker() = default;
+CMarker::CMarker() : CMarker(kCentreMark) {}
 
-CMarker::CMarker(int kind, int colour) : m_kind(kind)
+CMarker::CMarker(int kind, int colour) : PrimitiveKind(kMarkerKinds, kind)
 {
     m_colour.SetIndex(colour);
 }
 
 CMarker::CMarker(CCanvas *canvas, int kind)
-    : CPrimitive(canvas), m_kind(kind >= kCentreMark && kind <= kLimitMarkers ? kind : kCentreMark)
+    : PrimitiveKind(kMarkerKinds, canvas, kMarkerKinds.Knows(kind) ? kind : kCentreMark)
 {
 }
 
-CMarker::CMarker(const CMarker &other) : CPrimitive(other), m_kind(other.m_kind), m_colour(other.m_colour) {}
+CMarker::CMarker(const CMarker &other) = default;
 
 CMarker::~CMarker() = default;
 
 void CMarker::Serialize(CArchive &ar)
 {
     CPrimitive::Serialize(ar);
-    Transfer(ar, m_kind);
-    std::int32_t colour = m_colour.GetArchiveValue();
-    Transfer(ar, colour);
-    if (ar.IsLoading())
-        m_colour.SetArchiveValue(colour); // out of range: the colour stays
-}
-
-CPrimitive *CMarker::Clone() const { return new CMarker(*this); }
-
-bool CMarker::KnownKind() const
-{
-    return m_kind >= kCentreMark && m_kind <= kLimitMarkers;
-}
-
-int CMarker::Type() const
-{
-    return KnownKind() ? kMarkerKinds[m_kind - 1].type : 0;
-}
-
-QString CMarker::KindProblem() const
-{
-    return KnownKind() ? QString() : QStringLiteral("CMarker::Type: Unknown type.");
-}
-
-QString CMarker::GetTypeName() const
-{
-    return KnownKind() ? LoadString(kMarkerKinds[m_kind - 1].name) : QString();
+    TransferValues(ar);
 }
 
 QString CMarker::GetCommandText() const
 {
-    if (!KnownKind())
-        return {};
-    return QStringLiteral("%1 %2").arg(QLatin1String(kMarkerKinds[m_kind - 1].mnemonic), m_colour.GetCommandName());
-}
-
-void CMarker::VirtualAssign(const CPrimitive &other)
-{
-    const auto *marker = dynamic_cast<const CMarker *>(&other);
-    if (!marker) {
-        CPrimitive::VirtualAssign(other);
-        return;
-    }
-    AssignBase(other);
-    m_kind = marker->m_kind;
-    m_colour = marker->m_colour;
+    return KnownKind() ? QStringLiteral("%1 %2").arg(Mnemonic(), m_colour.GetCommandName()) : QString();
 }
 
 void CMarker::SetFromCommand(CCommandReader &reader)
 {
-    QString colour;
-    reader.NextToken(colour);
-    m_colour.SetByName(colour);
+    m_colour.SetByName(NextWord(reader));
 }
 
 void CMarker::Invalidate()

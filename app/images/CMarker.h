@@ -5,12 +5,13 @@
 // with the centre cross ("LIMI"). Only a kind and a colour: the geometry
 // follows the image's size; no handles, no place, no hit.
 
-#include "CPrimitive.h"
+#include "Coloured.h"
+#include "KindedPrimitive.h"
+#include "PrimitiveKind.h"
 
-#include "CNamedColour.h"
-
-class CMarker : public CPrimitive {
+class CMarker : public PrimitiveKind<CMarker, Coloured<KindedPrimitive>> {
     DECLARE_SERIAL(CMarker)
+    friend PrimitiveKind<CMarker, Coloured<KindedPrimitive>>;
 
 public:
     enum Kind { kCentreMark = 1, kCentredCross = 2, kLimitMarkers = 3 };
@@ -22,33 +23,21 @@ public:
     CMarker(CCanvas *canvas, int kind);
     ~CMarker() override;
 
+    // Types 14, 15, 16 by kind.
     void Serialize(CArchive &ar) override;
-    CPrimitive *Clone() const override;
-    // 14, 15, 16 by kind; 0 for a kind outside them.
-    int Type() const override;
-    // On every repaint, whatever the update rectangle; nothing for an unknown kind.
-    void Draw(QPainter &painter, const QRect &update) override;
-    void Invalidate() override;
     // "CENT White" ("CROS", "LIMI"); nothing for an unknown kind.
     QString GetCommandText() const override;
-    bool HasColour() const override { return true; }
-    int GetColour() const override { return m_colour.GetIndex(); }
-    void SetColour(int index) override { m_colour.SetIndex(index); }
-    QString GetTypeName() const override;
-    void VirtualAssign(const CPrimitive &other) override;
     // colour name
     void SetFromCommand(CCommandReader &reader) override;
-    QString KindProblem() const override;
-
-    int Kind() const { return m_kind; }
-    void SetKind(int kind) { m_kind = kind; }
+    // On every repaint, whatever the update rectangle; nothing for an unknown kind.
+    void Draw(QPainter &painter, const QRect &update) override;
+    // The whole canvas.
+    void Invalidate() override;
 
 protected:
     CMarker(const CMarker &other);
 
 private:
-    bool KnownKind() const;
+    static constexpr auto Values() { return std::tuple(&CMarker::m_kind, &CMarker::m_colour); }
 
-    std::int32_t m_kind = kCentreMark;
-    CNamedColour m_colour{CNamedColour::kWhite};
 };

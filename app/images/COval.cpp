@@ -2,17 +2,15 @@
 
 IMPLEMENT_SERIAL(COval, CRectangle, VERSIONABLE_SCHEMA | 1)
 
-COval::COval() : CRectangle(true, 0, 0, 0, 0, CNamedColour::kWhite, 0) {}
+COval::COval() : PrimitiveKind(true, 0, 0, 0, 0, CNamedColour::kWhite, 0) {}
 
 COval::COval(int x1, int y1, int x2, int y2, int colour, int pattern)
-    : CRectangle(true, x1, y1, x2, y2, colour, pattern)
+    : PrimitiveKind(true, x1, y1, x2, y2, colour, pattern)
 {
 }
 
-COval::COval(CCanvas *canvas) : CRectangle(true, canvas) {}
+COval::COval(CCanvas *canvas) : PrimitiveKind(true, canvas) {}
 
-COval::COval(const COval &other) : CRectangle(other) {}
+COval::COval(const COval &other) : PrimitiveKind(other) {}
 
 COval::~COval() = default;
-
-CPrimitive *COval::Clone() const { return new COval(*this); }

@@ -4,8 +4,9 @@
 
 #include "CRectangle.h"
 
-class COval : public CRectangle {
+class COval : public PrimitiveKind<COval, CRectangle> {
     DECLARE_SERIAL(COval)
+    friend PrimitiveKind<COval, CRectangle>;
 
 public:
     COval();
@@ -13,8 +14,6 @@ public:
     // In the middle of the canvas's image, as the rectangle.
     explicit COval(CCanvas *canvas);
     ~COval() override;
-
-    CPrimitive *Clone() const override;
 
 protected:
     COval(const COval &other);

@@ -4,9 +4,10 @@
 #include "CCanvas.h"
 #include "CCommandReader.h"
 #include "CGenerator.h"
+#include "CKindValue.h"
+#include "CNamedColour.h"
 #include "CPrimitiveHandle.h"
 #include "CProgressDlg.h"
-#include "CPropertiesDlg.h"
 #include "CanvasLinks.h"
 #include "Prompts.h"
 #include "ResourceIds.h"
@@ -58,8 +59,7 @@ CPrimitive::CPrimitive(const CPrimitive &other)
 CPrimitive::~CPrimitive()
 {
     m_handles.clear();
-    if (CPropertiesDlg *dialog = m_propertyDialog)
-        dialog->PrimitiveGone();
+    ReleasePropertyDialog();
 }
 
 void CPrimitive::Transfer(CArchive &ar, std::int32_t &value)
@@ -71,6 +71,39 @@ void CPrimitive::Transfer(CArchive &ar, std::int32_t &value)
         ar >> read;
         value = read;
     }
+}
+
+void CPrimitive::Transfer(CArchive &ar, QString &text)
+{
+    if (ar.IsStoring())
+        ar << text;
+    else
+        ar >> text;
+}
+
+void CPrimitive::Transfer(CArchive &ar, QPoint &point)
+{
+    std::int32_t x = point.x();
+    std::int32_t y = point.y();
+    Transfer(ar, x);
+    Transfer(ar, y);
+    point = QPoint(x, y);
+}
+
+void CPrimitive::Transfer(CArchive &ar, CNamedColour &colour)
+{
+    std::int32_t number = colour.GetArchiveValue();
+    Transfer(ar, number);
+    if (ar.IsLoading())
+        colour.SetArchiveValue(number);
+}
+
+void CPrimitive::Transfer(CArchive &ar, CKindValue &value)
+{
+    std::int32_t number = value.GetArchiveValue();
+    Transfer(ar, number);
+    if (ar.IsLoading())
+        value.SetArchiveValue(number);
 }
 
 void CPrimitive::Serialize(CArchive &ar)
@@ -131,8 +164,6 @@ bool CPrimitive::InsertPrimitive()
     return m_listPane && m_listPane->InsertPrimitive(*this);
 }
 
-CPropertiesDlg *CPrimitive::GetPropertyDialog() const { return m_propertyDialog; }
-void CPrimitive::SetPropertyDialog(CPropertiesDlg *dialog) { m_propertyDialog = dialog; }
 void CPrimitive::SetFromCommand(CCommandReader &) {}
 QStringList CPrimitive::NamesInLine() const { return {}; }
 QStringList CPrimitive::WordsInLine() const { return {}; }
@@ -295,7 +326,55 @@ bool CPrimitive::HasHandleWindows() const
 
 QPoint CPrimitive::HandleImagePoint(int index) const
 {
-    return m_canvas ? m_canvas->ClientToImage(HandlePoint(index)) : HandlePoint(index);
+    return ToImage(HandlePoint(index));
+}
+
+QPoint CPrimitive::NewBoxStart(const CCanvas &canvas)
+{
+    const int cx = (canvas.LargestX() + 1) / 2;
+    const int cy = (canvas.LargestY() + 1) / 2;
+    return QPoint(RoundHalfUp(0.8 * cx), RoundHalfUp(0.8 * cy));
+}
+
+QPoint CPrimitive::NewBoxEnd(const CCanvas &canvas)
+{
+    const int cx = (canvas.LargestX() + 1) / 2;
+    const int cy = (canvas.LargestY() + 1) / 2;
+    return QPoint(RoundHalfUp(1.2 * cx), RoundHalfUp(1.2 * cy));
+}
+
+QPoint CPrimitive::TrackedPoint(const QPoint &place) const
+{
+    return m_tracking && !m_handles.empty() ? HandleImagePoint(1) : place;
+}
+
+bool CPrimitive::DropSnaps() const
+{
+    return m_snapped || (m_canvas && m_canvas->GridSnap());
+}
+
+QPoint CPrimitive::DropPoint(int index)
+{
+    QPoint point = HandleImagePoint(index);
+    if (DropSnaps())
+        SnapTrackPoint(point, false, m_snapped);
+    return point;
+}
+
+QPoint CPrimitive::ToClient(const QPoint &image) const
+{
+    return m_canvas ? m_canvas->ImageToClient(image) : image;
+}
+
+QPoint CPrimitive::ToImage(const QPoint &client) const
+{
+    return m_canvas ? m_canvas->ClientToImage(client) : client;
+}
+
+void CPrimitive::ImageBounds(const QRect &client, QPoint &topLeft, QPoint &bottomRight) const
+{
+    topLeft = ToImage(client.topLeft());
+    bottomRight = ToImage(client.bottomRight());
 }
 
 void CPrimitive::KeepHandleStarts()
@@ -319,27 +398,27 @@ void CPrimitive::FollowHandle(int index)
     }
 }
 
-bool CPrimitive::BeginWholeMove(int handles, const std::function<void()> &place, const std::function<void()> &outline)
+void CPrimitive::FollowStep(int index, int handles)
 {
-    CCanvas *canvas = GetCanvas();
-    if (!canvas || IsLocked() || HandleCount() != handles)
-        return false;
-    place();
-    SetTracking(true);
-    KeepHandleStarts();
-    Invalidate();
-    canvas->repaint();
-    outline();
-    RepaintHandles();
-    return true;
+    if (!m_canvas)
+        return;
+    // None before the first move.
+    const QPoint step = HandlePoint(index) - m_canvas->Anchor();
+    for (int i = 1; i <= handles; ++i) {
+        if (i != index)
+            MoveHandle(i, HandlePoint(i) + step);
+    }
 }
 
-void CPrimitive::TrackWholeMove(int index, const std::function<void()> &outline)
+QPoint CPrimitive::DropWholePoint(int index)
 {
-    FollowHandle(index);
-    outline();
-    RepaintHandles();
-    ShowStatus();
+    QPoint end = HandlePoint(index);
+    if (DropSnaps())
+        SnapTrackPoint(end, true, m_snapped);
+    QPoint image = ToImage(end);
+    if (m_canvas)
+        m_canvas->ClampToImage(image);
+    return image;
 }
 
 // --- Snapping ------------------------------------------------------------------------------
@@ -419,11 +498,30 @@ int CPrimitive::NextLineValue(CCommandReader &reader)
     return std::clamp(value, -kLineValueLimit, kLineValueLimit);
 }
 
+QString CPrimitive::NextWord(CCommandReader &reader)
+{
+    QString word;
+    reader.NextToken(word);
+    return word;
+}
+
 int CPrimitive::NextLineSize(CCommandReader &reader)
 {
     int value = 0;
     reader.NextInt(value);
     return std::clamp(value, 2 - kLineValueLimit, kLineValueLimit);
+}
+
+void CPrimitive::OffsetPoint(std::int32_t &x, std::int32_t &y, int dx, int dy)
+{
+    x = Saturate(std::int64_t(x) + dx);
+    y = Saturate(std::int64_t(y) + dy);
+}
+
+void CPrimitive::ScalePoint(std::int32_t &x, std::int32_t &y, double sx, double sy)
+{
+    x = RoundHalfUp(x * sx);
+    y = RoundHalfUp(y * sy);
 }
 
 int CPrimitive::Saturate(std::int64_t value)

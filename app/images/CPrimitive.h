@@ -14,16 +14,20 @@
 #include <QString>
 #include <QStringList>
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <tuple>
 #include <vector>
 
 class CArchive;
 class CCanvas;
 class CCommandReader;
 class CGenerator;
+class CKindValue;
+class CNamedColour;
 class CPrimitiveHandle;
 class CProgressDlg;
 class CanvasListLink;
@@ -181,6 +185,8 @@ public:
     static constexpr int kLineValueLimit = 1 << 24;
     // The next integer of a line, cut to the limit above; 0 when missing.
     static int NextLineValue(CCommandReader &reader);
+    // The next word of a line (a colour's, pattern's or font's name); empty when missing.
+    static QString NextWord(CCommandReader &reader);
     // The next size of a line: down to 2 - the limit, as a box written back
     // from a size below 1 is 2 less that size wide.
     static int NextLineSize(CCommandReader &reader);
@@ -206,7 +212,8 @@ public:
     TreeItemId GetInsertAfter() const { return m_insertAfter; }
     void SetInsertAfter(TreeItemId item) { m_insertAfter = item; }
 
-    // The open property dialog, which the primitive's end closes.
+    // The open property dialog, which the primitive's end closes
+    // (CPrimitiveProperties.cpp holds what concerns the dialog).
     CPropertiesDlg *GetPropertyDialog() const;
     void SetPropertyDialog(CPropertiesDlg *dialog);
 
@@ -219,8 +226,38 @@ protected:
     // positions, never what the other is attached to.
     void AssignBase(const CPrimitive &other);
 
-    // Both archive directions of an int32 field.
+    // Both archive directions of an int32 field, a counted string, and a
+    // colour's or kind value's number (one out of range read leaves the
+    // value as it was).
     static void Transfer(CArchive &ar, std::int32_t &value);
+    static void Transfer(CArchive &ar, QString &text);
+    static void Transfer(CArchive &ar, CNamedColour &colour);
+    static void Transfer(CArchive &ar, CKindValue &value);
+    // An image point, x then y.
+    static void Transfer(CArchive &ar, QPoint &point);
+    template <std::size_t N>
+    static void Transfer(CArchive &ar, std::array<QPoint, N> &points)
+    {
+        for (QPoint &point : points)
+            Transfer(ar, point);
+    }
+    // The values a kind lists (members: a tuple of pointers to its value
+    // members, in archive order): each taken from another, and each kept in
+    // both archive directions.
+    template <class Object, class Members>
+    static void CopyValues(Object &to, const Object &from, const Members &members)
+    {
+        std::apply([&to, &from](auto... member) { ((to.*member = from.*member), ...); }, members);
+    }
+    template <class Object, class Members>
+    static void TransferValues(CArchive &ar, Object &object, const Members &members)
+    {
+        std::apply([&ar, &object](auto... member) { (Transfer(ar, object.*member), ...); }, members);
+    }
+    // An image point moved, or scaled with each coordinate rounded half
+    // up, kept within the int range.
+    static void OffsetPoint(std::int32_t &x, std::int32_t &y, int dx, int dy);
+    static void ScalePoint(std::int32_t &x, std::int32_t &y, double sx, double sy);
 
     // A new handle at a client point; cursor a system cursor id (the
     // 0x7F.. numbers) or, with system false, a program cursor resource.
@@ -229,22 +266,52 @@ protected:
     void MoveHandle(int index, const QPoint &client);
     QPoint HandlePoint(int index) const;
     bool HasHandleWindows() const;
+    // Where a new line or box goes on a canvas: from 0.8 to 1.2 of the
+    // image's centre, rounded half up; (256, 192) and (384, 288) on 640 x 480.
+    static QPoint NewBoxStart(const CCanvas &canvas);
+    static QPoint NewBoxEnd(const CCanvas &canvas);
     // The image point of handle index's client point.
     QPoint HandleImagePoint(int index) const;
+    // Handle 1's image point while a drag runs, else place.
+    QPoint TrackedPoint(const QPoint &place) const;
+    // Whether the end of a drag snaps: the grid is on, or the drag snapped
+    // to another primitive's point.
+    bool DropSnaps() const;
+    // Handle index's image point at the end of a drag, snapped when DropSnaps.
+    QPoint DropPoint(int index);
+    // An image point in client pixels, and back; unchanged without a canvas.
+    QPoint ToClient(const QPoint &image) const;
+    QPoint ToImage(const QPoint &client) const;
+    // A client rectangle's corners in image pixels.
+    void ImageBounds(const QRect &client, QPoint &topLeft, QPoint &bottomRight) const;
     void SetTracking(bool tracking) { m_tracking = tracking; }
     // Where every handle stands as a drag that moves the whole begins, and
     // every other handle following handle index's way from its start.
     void KeepHandleStarts();
     void FollowHandle(int index);
     QPoint HandleStart(int index) const;
-    // The drag of a primitive that moves whole (a group, a map, an
-    // information box): place puts its handles where it stands, outline
-    // shows where it would go. Begin refuses without a canvas, when locked
-    // or without its handles.
-    bool BeginWholeMove(int handles, const std::function<void()> &place, const std::function<void()> &outline);
-    void TrackWholeMove(int index, const std::function<void()> &outline);
+    // Every other handle of the first handles moves by the dragged handle's
+    // step since the last move (from the canvas's anchor).
+    void FollowStep(int index, int handles);
+    // Where a move of the whole ends: the dragged handle's point, snapped in
+    // client pixels when DropSnaps, in image pixels and kept in the image.
+    QPoint DropWholePoint(int index);
+
+    // --- The property dialog (CPrimitiveProperties.cpp) --------------------------------
+    // The dialog of template templateId (titled title, when one is given)
+    // for the primitive, filled, its child window of parent.
+    CPropertiesDlg *OpenPropertyDialog(QWidget *parent, int templateId, const QString &title = QString());
+    // The primitive's values into its open dialog; during a drag the dialog
+    // repaints at once.
+    void ShowInDialog(const std::function<void(CPropertiesDlg &)> &show);
+    // The open dialog's values into the primitive, repainted before and
+    // after, its line shown and the canvas told of the change.
+    void TakeFromDialog(const std::function<void(CPropertiesDlg &)> &take);
 
 private:
+    // The primitive is going: its open dialog goes without applying.
+    void ReleasePropertyDialog();
+
     std::vector<QPoint> m_handleStarts;
     bool m_snapped = false;
     QPointer<CCanvas> m_canvas;

@@ -8,6 +8,11 @@
 //
 // Items are known by id (TreeItemId), never by address: items are rebuilt
 // when they move, and a remembered id that has gone is found gone.
+//
+// Its members stand in files by concern: CPrimitiveListPane.cpp (making,
+// lookup, selection, the canvas's operations), ...Items.cpp (the tree's
+// items), ...Tree.cpp (the tree control), ...Editing.cpp, ...Clipboard.cpp,
+// ...Undo.cpp and ...Drag.cpp.
 
 #include "CCanvas.h"
 #include "CPrimitive.h"
@@ -157,6 +162,8 @@ private:
     void RememberPlace(QTreeWidgetItem *item);
     void ClearSelectionWithin(QTreeWidgetItem *item);
     void DeleteSubtreePrimitives(QTreeWidgetItem *item);
+    // The item leaves the tree and its primitive (with its members) is deleted.
+    void DeleteItem(TreeItemId id);
     void DeleteAllPrimitives();
     void OnCurrentChanged(QTreeWidgetItem *current, QTreeWidgetItem *previous);
     void SetSelectedValue(void (CPrimitive::*set)(int), int index);

@@ -40,55 +40,24 @@ CRectangle::CRectangle(bool oval, int x1, int y1, int x2, int y2, int colour, in
 
 CRectangle::CRectangle(CCanvas *canvas) : CRectangle(false, canvas) {}
 
-CRectangle::CRectangle(bool oval, CCanvas *canvas) : CPrimitive(canvas), m_oval(oval ? 1 : 0)
+CRectangle::CRectangle(bool oval, CCanvas *canvas) : PlacedKind(canvas), m_oval(oval ? 1 : 0)
 {
-    const int cx = (canvas->LargestX() + 1) / 2;
-    const int cy = (canvas->LargestY() + 1) / 2;
-    m_x1 = RoundHalfUp(0.8 * cx);
-    m_y1 = RoundHalfUp(0.8 * cy);
-    m_x2 = RoundHalfUp(1.2 * cx);
-    m_y2 = RoundHalfUp(1.2 * cy);
+    SetCorners(NewBoxStart(*canvas), NewBoxEnd(*canvas));
     CreateHandles();
 }
 
-CRectangle::CRectangle(const CRectangle &other) : CPrimitive(other), m_oval(other.m_oval)
-{
-    TakeValues(other);
-}
+CRectangle::CRectangle(const CRectangle &other) = default;
 
 CRectangle::~CRectangle() = default;
-
-void CRectangle::TakeValues(const CRectangle &other)
-{
-    m_x1 = other.m_x1;
-    m_y1 = other.m_y1;
-    m_x2 = other.m_x2;
-    m_y2 = other.m_y2;
-    m_colour = other.m_colour;
-    m_pattern = other.m_pattern;
-}
 
 void CRectangle::Serialize(CArchive &ar)
 {
     CPrimitive::Serialize(ar);
-    Transfer(ar, m_x1);
-    Transfer(ar, m_y1);
-    Transfer(ar, m_x2);
-    Transfer(ar, m_y2);
-    std::int32_t colour = m_colour.GetArchiveValue();
-    std::int32_t pattern = m_pattern.GetArchiveValue();
+    TransferValues(ar);
+    // The flag is the class's own: one read is not taken.
     std::int32_t oval = m_oval;
-    Transfer(ar, colour);
-    Transfer(ar, pattern);
     Transfer(ar, oval);
-    if (ar.IsLoading()) {
-        // Out of range: the value stays. The flag is the class's own.
-        m_colour.SetArchiveValue(colour);
-        m_pattern.SetArchiveValue(pattern);
-    }
 }
-
-CPrimitive *CRectangle::Clone() const { return new CRectangle(*this); }
 
 int CRectangle::Type() const { return IsOval() ? 5 : 4; }
 
@@ -102,25 +71,24 @@ std::int64_t CRectangle::SizeShrink() const
     return IsOval() && !IsFilled() ? 1 : 0;
 }
 
+CRectangle::LineBox CRectangle::BoxForLine(bool dragged) const
+{
+    if (dragged) {
+        const Geometry g = GetTrackGeometry();
+        return {g.x, g.y, g.w, g.h};
+    }
+    return {m_x1, m_y1, std::llabs(std::int64_t(m_x1) - m_x2) + 1, std::llabs(std::int64_t(m_y1) - m_y2) + 1};
+}
+
 QString CRectangle::GetCommandText() const
 {
-    std::int64_t x = m_x1;
-    std::int64_t y = m_y1;
-    std::int64_t w = std::llabs(std::int64_t(m_x1) - m_x2) + 1;
-    std::int64_t h = std::llabs(std::int64_t(m_y1) - m_y2) + 1;
-    if (IsTracking() && HandleCount() >= kHandles) {
-        const Geometry g = GetTrackGeometry();
-        x = g.x;
-        y = g.y;
-        w = g.w;
-        h = g.h;
-    }
+    const LineBox box = BoxForLine();
     return QStringLiteral("%1 %2  %3 %4  %5 %6  %7")
         .arg(IsOval() ? QLatin1String("OVAL") : QLatin1String("RECT"), m_colour.GetCommandName())
-        .arg(w - SizeShrink())
-        .arg(h - SizeShrink())
-        .arg(x)
-        .arg(y)
+        .arg(box.w - SizeShrink())
+        .arg(box.h - SizeShrink())
+        .arg(box.x)
+        .arg(box.y)
         .arg(m_pattern.GetText());
 }
 
@@ -139,55 +107,30 @@ void CRectangle::SetCorners(const QPoint &topLeft, const QPoint &bottomRight)
     PlaceHandles();
 }
 
-void CRectangle::Offset(int dx, int dy)
+CRectangle::LineBox CRectangle::NextLineBox(CCommandReader &reader)
 {
-    m_x1 = Saturate(std::int64_t(m_x1) + dx);
-    m_x2 = Saturate(std::int64_t(m_x2) + dx);
-    m_y1 = Saturate(std::int64_t(m_y1) + dy);
-    m_y2 = Saturate(std::int64_t(m_y2) + dy);
-    PlaceHandles();
+    LineBox box{};
+    box.w = NextLineSize(reader);
+    box.h = NextLineSize(reader);
+    box.x = NextLineValue(reader);
+    box.y = NextLineValue(reader);
+    return box;
 }
 
-void CRectangle::Scale(double sx, double sy)
+void CRectangle::SetLineBox(const LineBox &box, std::int64_t grow)
 {
-    m_x1 = RoundHalfUp(m_x1 * sx);
-    m_x2 = RoundHalfUp(m_x2 * sx);
-    m_y1 = RoundHalfUp(m_y1 * sy);
-    m_y2 = RoundHalfUp(m_y2 * sy);
-    PlaceHandles();
-}
-
-void CRectangle::VirtualAssign(const CPrimitive &other)
-{
-    const auto *box = dynamic_cast<const CRectangle *>(&other);
-    if (!box) {
-        CPrimitive::VirtualAssign(other);
-        return;
-    }
-    AssignBase(other);
-    TakeValues(*box);
-    PlaceHandles();
+    SetCorners(QPoint(int(box.x), int(box.y)),
+               QPoint(Saturate(box.x + box.w - 1 + grow), Saturate(box.y + box.h - 1 + grow)));
 }
 
 void CRectangle::SetFromCommand(CCommandReader &reader)
 {
-    QString name;
-    reader.NextToken(name);
-    m_colour.SetByName(name);
-    const int w = NextLineSize(reader);
-    const int h = NextLineSize(reader);
-    const int x = NextLineValue(reader);
-    const int y = NextLineValue(reader);
-    name.clear();
-    reader.NextToken(name);
-    m_pattern.SetByName(name);
+    m_colour.SetByName(NextWord(reader));
+    const LineBox box = NextLineBox(reader);
+    m_pattern.SetByName(NextWord(reader));
     // An unfilled oval's line holds its size less one (see GetCommandText):
     // the pixel comes back here, so a round trip keeps the box.
-    const std::int64_t grow = SizeShrink();
-    m_x1 = x;
-    m_y1 = y;
-    m_x2 = Saturate(std::int64_t(x) + w - 1 + grow);
-    m_y2 = Saturate(std::int64_t(y) + h - 1 + grow);
+    SetLineBox(box, SizeShrink());
 }
 
 // --- On the canvas ----------------------------------------------------------------------
@@ -214,19 +157,6 @@ void CRectangle::CreateHandles()
     ComputePoints();
     for (int i = 1; i <= kHandles; ++i)
         AddHandle(m_points[size_t(i - 1)], BoxRules::Look(i).cursor, BoxRules::Look(i).system);
-}
-
-void CRectangle::SetCanvas(CCanvas *canvas)
-{
-    CPrimitive::SetCanvas(canvas);
-    CreateHandles();
-}
-
-void CRectangle::Select()
-{
-    CPrimitive::Select();
-    if (HasHandleWindows())
-        PlaceHandles();
 }
 
 QRect CRectangle::ClientBox() const
@@ -257,10 +187,8 @@ void CRectangle::Invalidate()
         canvas->update(ClientBox().adjusted(-kHandleReach, -kHandleReach, kHandleReach, kHandleReach));
 }
 
-void CRectangle::Draw(QPainter &painter, const QRect &update)
+void CRectangle::Paint(QPainter &painter, const QRect &)
 {
-    if (!GetCanvas() || IsTracking() || !IntersectsRect(update))
-        return;
     const QRect box = ClientBox();
     const QColor colour = m_colour.GetScreenColour();
     if (IsFilled()) {
@@ -274,26 +202,15 @@ void CRectangle::Draw(QPainter &painter, const QRect &update)
     } else {
         DrawBoxOutline(painter, box, colour);
     }
-    if (IsSelected())
-        PlaceHandles();
 }
 
-bool CRectangle::SnapPoint(QPoint &image)
+std::vector<QPoint> CRectangle::SnapKeys() const
 {
-    if (IsTracking())
-        return false;
-    const int mx = RoundHalfUp((double(m_x1) + m_x2) / 2.0);
-    const int my = RoundHalfUp((double(m_y1) + m_y2) / 2.0);
-    std::vector<QPoint> keys;
-    if (!IsOval())
-        keys = {{m_x1, m_y1}, {m_x2, m_y2}, {m_x1, m_y2}, {m_x2, m_y1}};
-    for (const QPoint &key : {QPoint(m_x1, my), QPoint(m_x2, my), QPoint(mx, m_y1), QPoint(mx, m_y2), QPoint(mx, my)})
-        keys.push_back(key);
-    for (const QPoint &key : keys) {
-        if (SnapToNearPoint(image, key))
-            return true;
-    }
-    return false;
+    std::vector<QPoint> keys = BoxRules::SnapKeys(TopLeft(), BottomRight());
+    // An oval has no corners.
+    if (IsOval())
+        keys.erase(keys.begin(), keys.begin() + 4);
+    return keys;
 }
 
 // --- Dragging -----------------------------------------------------------------------------
@@ -329,25 +246,22 @@ void CRectangle::ShowOutline()
                                   HandlePoint(3), m_colour.GetScreenColour()}});
 }
 
-bool CRectangle::BeginTrack(int index)
+void CRectangle::PinEdge(int index)
 {
-    CCanvas *canvas = GetCanvas();
-    if (!canvas || IsLocked() || HandleCount() < kHandles)
-        return false;
-    PlaceHandles();
-    SetTracking(true);
-    m_trackIndex = index;
-    Invalidate();
-    canvas->repaint();
-    ShowOutline();
     if (BoxRules::KeepsY(index))
         m_pinned = HandlePoint(index).y();
     else if (BoxRules::KeepsX(index))
         m_pinned = HandlePoint(index).x();
-    m_extent = QPoint(m_x2 - m_x1, m_y2 - m_y1);
-    m_dragCentre = HandlePoint(kHandles);
-    RepaintHandles();
-    return true;
+}
+
+bool CRectangle::BeginTrack(int index)
+{
+    return BeginDrag(kHandles, [this, index] {
+        m_trackIndex = index;
+        PinEdge(index);
+        m_extent = QPoint(m_x2 - m_x1, m_y2 - m_y1);
+        m_dragCentre = HandlePoint(kHandles);
+    });
 }
 
 bool CRectangle::Track(int index, QPoint &point, bool test)
@@ -356,16 +270,8 @@ bool CRectangle::Track(int index, QPoint &point, bool test)
     if (!canvas)
         return false;
     if (MoveMode(index)) {
-        // The dragged handle's step since the last move (none before it moves).
-        const QPoint step = HandlePoint(index) - canvas->Anchor();
-        for (int i = 1; i <= kHandles; ++i) {
-            if (i != index)
-                MoveHandle(i, HandlePoint(i) + step);
-        }
-        if (BoxRules::KeepsY(index))
-            m_pinned = HandlePoint(index).y();
-        else if (BoxRules::KeepsX(index))
-            m_pinned = HandlePoint(index).x();
+        FollowStep(index, kHandles);
+        PinEdge(index);
         if (canvas->MoveWhole()) {
             const QPoint a = HandleImagePoint(1);
             const QPoint b = HandleImagePoint(3);
@@ -388,95 +294,61 @@ bool CRectangle::Track(int index, QPoint &point, bool test)
             }
         }
     }
-    ShowOutline();
-    RepaintHandles();
-    ShowStatus();
-    return true;
+    return ShowDragStep();
 }
 
 void CRectangle::EndTrack(int index, bool moved)
 {
-    CCanvas *canvas = GetCanvas();
-    if (!canvas)
-        return;
-    if (!moved) {
-        ClearTracking();
-        canvas->ClearDragFeedback();
-        PlaceHandles();
-        Invalidate();
-        return;
-    }
-    if (MoveMode(index)) {
-        QPoint p = HandleImagePoint(index);
-        if (canvas->GridSnap() || IsSnapped())
-            SnapTrackPoint(p, false, IsSnapped());
-        // A grid point at the edge may lie outside: the dragged point stays in.
-        canvas->ClampToImage(p);
-        const QPoint corner = p - OffsetInBox(index);
-        m_x1 = corner.x();
-        m_y1 = corner.y();
-        m_x2 = Saturate(std::int64_t(m_x1) + m_extent.x());
-        m_y2 = Saturate(std::int64_t(m_y1) + m_extent.y());
-    } else {
+    EndDrag(moved, [this, index](CCanvas &canvas) {
+        if (MoveMode(index)) {
+            QPoint p = DropPoint(index);
+            // A grid point at the edge may lie outside: the dragged point stays in.
+            canvas.ClampToImage(p);
+            const QPoint corner = p - OffsetInBox(index);
+            SetCorners(corner, QPoint(Saturate(std::int64_t(corner.x()) + m_extent.x()),
+                                      Saturate(std::int64_t(corner.y()) + m_extent.y())));
+            return;
+        }
         QPoint a = HandleImagePoint(1);
         QPoint b = HandleImagePoint(3);
         BoxRules::OrderCorners(a, b);
-        m_x1 = a.x();
-        m_y1 = a.y();
-        m_x2 = b.x();
-        m_y2 = b.y();
-    }
-    ClearTracking();
-    canvas->ClearDragFeedback();
-    canvas->SetModified();
-    PlaceHandles();
-    Invalidate();
-    ShowStatus();
+        SetCorners(a, b);
+    });
 }
 
 // --- Properties ------------------------------------------------------------------------
 
 CPropertiesDlg *CRectangle::OpenProperties(QWidget *parent)
 {
-    auto *dialog = new CPropertiesDlg(parent, this, IDD_RECTANGLE_PROPERTIES);
-    if (IsOval())
-        dialog->setWindowTitle(LoadString(IDS_OVAL_PROPERTIES));
-    SetPropertyDialog(dialog);
-    UpdateProperties();
-    return dialog;
+    return OpenPropertyDialog(parent, IDD_RECTANGLE_PROPERTIES, IsOval() ? LoadString(IDS_OVAL_PROPERTIES) : QString());
+}
+
+void CRectangle::ShowBox(CPropertiesDlg &dialog) const
+{
+    if (IsTracking() && HandleCount() == kHandles) {
+        const Geometry drag = GetTrackGeometry();
+        dialog.SetPosition({drag.x, drag.y});
+        dialog.SetSize({drag.w, drag.h});
+        return;
+    }
+    dialog.SetPosition(TopLeft());
+    dialog.SetSize({Saturate(std::int64_t(m_x2) - m_x1 + 1), Saturate(std::int64_t(m_y2) - m_y1 + 1)});
+}
+
+void CRectangle::TakeBox(CPropertiesDlg &dialog)
+{
+    const QPoint position = dialog.GetPosition();
+    const QSize size = dialog.GetSize();
+    SetCorners(position, QPoint(Saturate(std::int64_t(position.x()) + size.width() - 1),
+                                Saturate(std::int64_t(position.y()) + size.height() - 1)));
 }
 
 void CRectangle::UpdateProperties()
 {
-    CPropertiesDlg *dialog = GetPropertyDialog();
-    if (!dialog)
-        return;
-    if (IsTracking() && HandleCount() == kHandles) {
-        const Geometry drag = GetTrackGeometry();
-        dialog->SetPosition({drag.x, drag.y});
-        dialog->SetSize({drag.w, drag.h});
-        dialog->repaint();
-        return;
-    }
-    dialog->SetPosition(TopLeft());
-    dialog->SetSize({Saturate(std::int64_t(m_x2) - m_x1 + 1), Saturate(std::int64_t(m_y2) - m_y1 + 1)});
+    ShowInDialog([this](CPropertiesDlg &dialog) { ShowBox(dialog); });
 }
 
 void CRectangle::ApplyProperties()
 {
-    CPropertiesDlg *dialog = GetPropertyDialog();
-    if (!dialog)
-        return;
-    Invalidate();
-    const QPoint position = dialog->GetPosition();
-    const QSize size = dialog->GetSize();
-    m_x1 = position.x();
-    m_y1 = position.y();
-    m_x2 = Saturate(std::int64_t(m_x1) + size.width() - 1);
-    m_y2 = Saturate(std::int64_t(m_y1) + size.height() - 1);
-    PlaceHandles();
-    Invalidate();
-    ShowStatus();
-    if (CCanvas *canvas = GetCanvas())
-        canvas->SetModified();
+    TakeFromDialog([this](CPropertiesDlg &dialog) { TakeBox(dialog); });
 }

@@ -4,12 +4,15 @@
 // insert command, no line reader row); the editor shows a white frame of
 // its stored size with the name inside. All nine handles move it.
 
-#include "CPrimitive.h"
+#include "MovedWholeKind.h"
 
 #include <array>
 
-class CRenderMap : public CPrimitive {
+class CRenderMap : public MovedWholeKind<CRenderMap> {
     DECLARE_SERIAL(CRenderMap)
+    friend PrimitiveKind<CRenderMap>;
+    friend PlacedKind<CRenderMap>;
+    friend MovedWholeKind<CRenderMap>;
 
 public:
     static constexpr int kHandles = 9;
@@ -20,46 +23,45 @@ public:
     ~CRenderMap() override;
 
     void Serialize(CArchive &ar) override;
-    CPrimitive *Clone() const override;
     // The triangle's code.
     int Type() const override { return 3; }
-    void Select() override;
-    void Draw(QPainter &painter, const QRect &update) override;
-    void Invalidate() override;
-    bool BeginTrack(int index) override;
-    bool Track(int index, QPoint &point, bool test) override;
-    void EndTrack(int index, bool moved) override;
+    QString GetTypeName() const override;
     // "RMAP 10 10 Arrow"; while dragged, handle 1's image point.
     QString GetCommandText() const override;
-    QString GetTypeName() const override;
-    bool HitTest(const QPoint &client) const override;
-    bool IntersectsRect(const QRect &client) const override;
-    void GetBounds(QPoint &topLeft, QPoint &bottomRight) const override;
-    void Offset(int dx, int dy) override;
-    void Scale(double sx, double sy) override;
-    void SetCanvas(CCanvas *canvas) override;
-    bool SnapPoint(QPoint &image) override;
-    void VirtualAssign(const CPrimitive &other) override;
     // The name is a bare word of the line.
     QStringList WordsInLine() const override { return {m_name}; }
-
     QPoint Position() const { return {m_x, m_y}; }
     QString Name() const { return m_name; }
     QSize Size() const { return {m_w, m_h}; }
+
+    // --- On the canvas: a frame of its size with its name, which clicks hit -------------
     // The client pixels of the map (image pixels without a canvas).
     QRect GetRect() const;
+    void Invalidate() override;
+    void GetBounds(QPoint &topLeft, QPoint &bottomRight) const override;
+    // The size scales with the place.
+    void Scale(double sx, double sy) override;
+    // Handle 1's place, neither snapped nor kept in the image.
+    void EndTrack(int index, bool moved) override;
 
 protected:
     CRenderMap(const CRenderMap &other);
 
 private:
-    void TakeValues(const CRenderMap &other);
-    QPoint ClientPoint() const;
+    static constexpr auto Values()
+    {
+        return std::tuple(&CRenderMap::m_x, &CRenderMap::m_y, &CRenderMap::m_name, &CRenderMap::m_w, &CRenderMap::m_h);
+    }
+    template <class F> void ForEachPoint(F f) { f(m_x, m_y); }
     // The client size of an image size.
     QPoint ClientSize(std::int64_t w, std::int64_t h) const;
     std::array<QPoint, kHandles> HandlePoints() const;
-    void PlaceHandles();
+    QRect HitRect() const { return GetRect(); }
     QRect FrameAt(const QPoint &client) const;
+    // The frame with the name inside.
+    void Paint(QPainter &painter, const QRect &update);
+    // The box's corners, the middles of its edges and its centre.
+    std::vector<QPoint> SnapKeys() const;
     void ShowOutline();
 
     std::int32_t m_x = 10;

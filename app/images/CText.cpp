@@ -27,7 +27,7 @@ CText::CText(int x, int y, const QString &text, int colour, int font) : m_x(x), 
     m_font.SetIndex(font);
 }
 
-CText::CText(CCanvas *canvas) : CPrimitive(canvas), m_text(QStringLiteral("Text"))
+CText::CText(CCanvas *canvas) : MovedWholeKind(canvas), m_text(QStringLiteral("Text"))
 {
     const QSize cell = m_font.GetCellSize();
     m_x = (canvas->LargestX() + 1) / 2 - cell.width() / 2;
@@ -35,40 +35,21 @@ CText::CText(CCanvas *canvas) : CPrimitive(canvas), m_text(QStringLiteral("Text"
     SetCanvas(canvas);
 }
 
-CText::CText(const CText &other)
-    : CPrimitive(other), m_x(other.m_x), m_y(other.m_y), m_colour(other.m_colour), m_font(other.m_font),
-      m_text(other.m_text)
-{
-}
+CText::CText(const CText &other) = default;
 
 CText::~CText() = default;
 
 void CText::Serialize(CArchive &ar)
 {
     CPrimitive::Serialize(ar);
-    Transfer(ar, m_x);
-    Transfer(ar, m_y);
-    std::int32_t colour = m_colour.GetArchiveValue();
-    std::int32_t font = m_font.GetArchiveValue();
-    Transfer(ar, colour);
-    Transfer(ar, font);
-    if (ar.IsStoring()) {
-        ar << m_text;
-        return;
-    }
-    // Out of range: the value stays.
-    m_colour.SetArchiveValue(colour);
-    m_font.SetArchiveValue(font);
-    ar >> m_text;
+    TransferValues(ar);
 }
-
-CPrimitive *CText::Clone() const { return new CText(*this); }
 
 QString CText::GetTypeName() const { return QStringLiteral("Text String"); }
 
 QString CText::GetCommandText() const
 {
-    const QPoint p = IsTracking() && HandleCount() == 1 ? HandleImagePoint(1) : Anchor();
+    const QPoint p = TrackedPoint(Anchor());
     return QStringLiteral("TEXT %1 %2 %3 %4 ").arg(m_colour.GetCommandName()).arg(p.x()).arg(p.y()).arg(m_font.GetText())
         + QLatin1Char('"') + m_text + QLatin1Char('"');
 }
@@ -79,46 +60,12 @@ void CText::SetFont(int index)
     m_font.SetIndex(index);
 }
 
-void CText::Offset(int dx, int dy)
-{
-    m_x = Saturate(std::int64_t(m_x) + dx);
-    m_y = Saturate(std::int64_t(m_y) + dy);
-    PlaceHandle();
-}
-
-void CText::Scale(double sx, double sy)
-{
-    m_x = RoundHalfUp(m_x * sx);
-    m_y = RoundHalfUp(m_y * sy);
-    PlaceHandle();
-}
-
-void CText::VirtualAssign(const CPrimitive &other)
-{
-    const auto *text = dynamic_cast<const CText *>(&other);
-    if (!text) {
-        CPrimitive::VirtualAssign(other);
-        return;
-    }
-    AssignBase(other);
-    m_x = text->m_x;
-    m_y = text->m_y;
-    m_colour = text->m_colour;
-    m_font = text->m_font;
-    m_text = text->m_text;
-    PlaceHandle();
-}
-
 void CText::SetFromCommand(CCommandReader &reader)
 {
-    QString name;
-    reader.NextToken(name);
-    m_colour.SetByName(name);
+    m_colour.SetByName(NextWord(reader));
     m_x = NextLineValue(reader);
     m_y = NextLineValue(reader);
-    name.clear();
-    reader.NextToken(name);
-    m_font.SetByName(name);
+    m_font.SetByName(NextWord(reader));
     m_text.clear();
     reader.NextQuotedString(m_text);
 }
@@ -134,12 +81,6 @@ CText::ClientCells CText::Cells() const
         return {width, m_font.GetAscent(), m_font.GetDescent()};
     return {canvas->ImageToClient(width, 0).x(), canvas->ImageToClient(0, m_font.GetAscent()).y(),
             canvas->ImageToClient(0, m_font.GetDescent()).y()};
-}
-
-QPoint CText::ClientAnchor() const
-{
-    CCanvas *canvas = GetCanvas();
-    return canvas ? canvas->ImageToClient(Anchor()) : Anchor();
 }
 
 QRect CText::TextRectAt(const QPoint &client) const
@@ -158,67 +99,28 @@ QRect CText::FrameAt(const QPoint &client) const
 
 QRect CText::GetTextRect() const
 {
-    return TextRectAt(ClientAnchor());
+    return TextRectAt(ToClient(Anchor()));
 }
 
 void CText::GetBounds(QPoint &topLeft, QPoint &bottomRight) const
 {
-    const QRect rect = GetTextRect();
-    CCanvas *canvas = GetCanvas();
-    topLeft = canvas ? canvas->ClientToImage(rect.topLeft()) : rect.topLeft();
-    bottomRight = canvas ? canvas->ClientToImage(rect.bottomRight()) : rect.bottomRight();
+    ImageBounds(GetTextRect(), topLeft, bottomRight);
 }
 
-bool CText::HitTest(const QPoint &client) const
+std::vector<QPoint> CText::SnapKeys() const
 {
-    return GetTextRect().contains(client);
-}
-
-bool CText::IntersectsRect(const QRect &client) const
-{
-    return GetTextRect().intersects(client);
-}
-
-bool CText::SnapPoint(QPoint &image)
-{
-    if (IsTracking())
-        return false;
     const QSize cell = m_font.GetCellSize();
     const std::int64_t left = m_x;
     const std::int64_t top = std::int64_t(m_y) - m_font.GetAscent();
     const std::int64_t w = std::int64_t(cell.width()) * m_text.size();
     const std::int64_t h = std::int64_t(m_font.GetAscent()) + m_font.GetDescent();
     const auto key = [](std::int64_t x, std::int64_t y) { return QPoint(Saturate(x), Saturate(y)); };
-    for (const QPoint &k : {key(left, top), key(left, top + h), key(left + w, top), key(left + w, top + h),
-                            key(left, top + h / 2), key(left + w, top + h / 2), key(left + w / 2, top),
-                            key(left + w / 2, top + h), key(left + w / 2, top + h / 2)}) {
-        if (SnapToNearPoint(image, k))
-            return true;
-    }
-    return false;
+    return {key(left, top),          key(left, top + h),         key(left + w, top),
+            key(left + w, top + h),  key(left, top + h / 2),     key(left + w, top + h / 2),
+            key(left + w / 2, top),  key(left + w / 2, top + h), key(left + w / 2, top + h / 2)};
 }
 
 // --- On the canvas ----------------------------------------------------------------------
-
-void CText::PlaceHandle()
-{
-    if (GetCanvas() && HandleCount() == 1 && !IsTracking())
-        MoveHandle(1, ClientAnchor());
-}
-
-void CText::SetCanvas(CCanvas *canvas)
-{
-    CPrimitive::SetCanvas(canvas);
-    if (canvas && HandleCount() == 0)
-        AddHandle(ClientAnchor(), IDC_CURSOR_MOVE, false);
-}
-
-void CText::Select()
-{
-    CPrimitive::Select();
-    if (HasHandleWindows())
-        PlaceHandle();
-}
 
 void CText::Invalidate()
 {
@@ -226,18 +128,14 @@ void CText::Invalidate()
         canvas->update(GetTextRect().adjusted(-kTextReachBefore, -kTextReachBefore, kTextReachAfter, kTextReachAfter));
 }
 
-void CText::Draw(QPainter &painter, const QRect &update)
+void CText::Paint(QPainter &painter, const QRect &)
 {
-    if (!GetCanvas() || IsTracking() || !IntersectsRect(update))
-        return;
-    const QPoint p = ClientAnchor();
+    const QPoint p = ToClient(Anchor());
     const QColor colour = m_colour.GetScreenColour();
     DrawBoxOutline(painter, FrameAt(p), colour);
     const ClientCells c = Cells();
     if (const std::optional<QFont> font = FitTextFont(m_text, c.width - 2, c.descent + c.ascent - 1))
         DrawTextAt(painter, QPoint(p.x() + 1, p.y() - c.ascent + 2), m_text, *font, colour);
-    if (IsSelected())
-        PlaceHandle();
 }
 
 // --- Dragging -----------------------------------------------------------------------------
@@ -251,88 +149,39 @@ void CText::ShowOutline()
     }
 }
 
-bool CText::BeginTrack(int)
-{
-    CCanvas *canvas = GetCanvas();
-    if (!canvas || IsLocked() || HandleCount() != 1)
-        return false;
-    PlaceHandle();
-    SetTracking(true);
-    Invalidate();
-    canvas->repaint();
-    ShowOutline();
-    RepaintHandles();
-    return true;
-}
-
-bool CText::Track(int, QPoint &, bool)
-{
-    ShowOutline();
-    ShowStatus();
-    return true;
-}
-
 void CText::EndTrack(int, bool moved)
 {
-    CCanvas *canvas = GetCanvas();
-    if (!canvas)
-        return;
-    if (moved) {
-        QPoint p = HandleImagePoint(1);
-        if (canvas->GridSnap() || IsSnapped()) {
-            SnapTrackPoint(p, false, IsSnapped());
-            canvas->ClampToImage(p);
-        }
+    EndDrag(moved, [this](CCanvas &canvas) {
+        QPoint p = DropPoint(1);
+        if (DropSnaps())
+            canvas.ClampToImage(p);
         m_x = p.x();
         m_y = p.y();
-    }
-    ClearTracking();
-    canvas->ClearDragFeedback();
-    if (moved)
-        canvas->SetModified();
-    PlaceHandle();
-    Invalidate();
-    if (moved)
-        ShowStatus();
+    });
 }
 
 // --- Properties ------------------------------------------------------------------------
 
 CPropertiesDlg *CText::OpenProperties(QWidget *parent)
 {
-    auto *dialog = new CPropertiesDlg(parent, this, IDD_TEXT_PROPERTIES);
-    SetPropertyDialog(dialog);
-    UpdateProperties();
-    return dialog;
+    return OpenPropertyDialog(parent, IDD_TEXT_PROPERTIES);
 }
 
 void CText::UpdateProperties()
 {
-    CPropertiesDlg *dialog = GetPropertyDialog();
-    if (!dialog)
-        return;
-    dialog->SetText(m_text);
-    if (IsTracking() && HandleCount() == 1) {
-        dialog->SetPosition(HandleImagePoint(1));
-        dialog->repaint();
-        return;
-    }
-    dialog->SetPosition({m_x, m_y});
+    ShowInDialog([this](CPropertiesDlg &dialog) {
+        dialog.SetText(m_text);
+        dialog.SetPosition(TrackedPoint(Anchor()));
+    });
 }
 
 void CText::ApplyProperties()
 {
-    CPropertiesDlg *dialog = GetPropertyDialog();
-    if (!dialog)
-        return;
-    Invalidate();
-    const QPoint position = dialog->GetPosition();
-    m_x = position.x();
-    m_y = position.y();
-    m_text = dialog->GetText();
-    PlaceHandle();
-    Invalidate();
-    ShowStatus();
-    if (CCanvas *canvas = GetCanvas())
-        canvas->SetModified();
+    TakeFromDialog([this](CPropertiesDlg &dialog) {
+        const QPoint position = dialog.GetPosition();
+        m_x = position.x();
+        m_y = position.y();
+        m_text = dialog.GetText();
+        PlaceHandles();
+    });
 }

@@ -5,13 +5,15 @@
 // canvas it has one handle, on the anchor, that moves it. The text is
 // 8-bit (Latin-1) everywhere it is kept or sent.
 
-#include "CPrimitive.h"
-
 #include "CKindValue.h"
-#include "CNamedColour.h"
+#include "Coloured.h"
+#include "MovedWholeKind.h"
 
-class CText : public CPrimitive {
+class CText : public MovedWholeKind<CText, Coloured<CPrimitive>> {
     DECLARE_SERIAL(CText)
+    friend PrimitiveKind<CText, Coloured<CPrimitive>>;
+    friend PlacedKind<CText, Coloured<CPrimitive>>;
+    friend MovedWholeKind<CText, Coloured<CPrimitive>>;
 
 public:
     // (10, 10), White, font 0 ("sys16"), no text.
@@ -23,46 +25,34 @@ public:
     ~CText() override;
 
     void Serialize(CArchive &ar) override;
-    CPrimitive *Clone() const override;
     int Type() const override { return 10; }
-    void Select() override;
-    void Draw(QPainter &painter, const QRect &update) override;
-    void Invalidate() override;
-    bool BeginTrack(int index) override;
-    bool Track(int index, QPoint &point, bool test) override;
-    void EndTrack(int index, bool moved) override;
+    QString GetTypeName() const override;
     // "TEXT White 100 50 sys16 "AB""; while dragged, the handle's image point.
     QString GetCommandText() const override;
-    bool HasColour() const override { return true; }
+    // colour name, x, y, font name, the text between quotes
+    void SetFromCommand(CCommandReader &reader) override;
+    QStringList NamesInLine() const override { return {m_text}; }
+    QPoint Anchor() const { return {m_x, m_y}; }
+    QString Text() const { return m_text; }
+    void SetText(const QString &text) { m_text = text; }
     bool HasFont() const override { return true; }
-    int GetColour() const override { return m_colour.GetIndex(); }
     int GetFont() const override { return m_font.GetIndex(); }
-    void SetColour(int index) override { m_colour.SetIndex(index); }
     // The old box is repainted first.
     void SetFont(int index) override;
-    QString GetTypeName() const override;
-    bool HitTest(const QPoint &client) const override;
-    bool IntersectsRect(const QRect &client) const override;
+
+    // --- On the canvas: the text's cells, which clicks hit ---------------------------
+    // The cells in client pixels (image pixels without a canvas).
+    QRect GetTextRect() const;
+    void Invalidate() override;
     void GetBounds(QPoint &topLeft, QPoint &bottomRight) const override;
-    void Offset(int dx, int dy) override;
-    void Scale(double sx, double sy) override;
-    void SetCanvas(CCanvas *canvas) override;
-    bool SnapPoint(QPoint &image) override;
-    void VirtualAssign(const CPrimitive &other) override;
+    // Snapped and kept in the image when snapping is on.
+    void EndTrack(int index, bool moved) override;
+
     // The "Text Properties" dialog: X, Y and the text (during a drag the
     // handle's image point).
     CPropertiesDlg *OpenProperties(QWidget *parent) override;
     void UpdateProperties() override;
     void ApplyProperties() override;
-    // colour name, x, y, font name, the text between quotes
-    void SetFromCommand(CCommandReader &reader) override;
-    QStringList NamesInLine() const override { return {m_text}; }
-
-    QPoint Anchor() const { return {m_x, m_y}; }
-    QString Text() const { return m_text; }
-    void SetText(const QString &text) { m_text = text; }
-    // The cells of the text in client pixels (image pixels without a canvas).
-    QRect GetTextRect() const;
 
 protected:
     CText(const CText &other);
@@ -73,17 +63,25 @@ private:
         int ascent;  // above the anchor row
         int descent; // below it
     };
+    static constexpr auto Values()
+    {
+        return std::tuple(&CText::m_x, &CText::m_y, &CText::m_colour, &CText::m_font, &CText::m_text);
+    }
+    template <class F> void ForEachPoint(F f) { f(m_x, m_y); }
+    std::array<QPoint, 1> HandlePoints() const { return {ToClient(Anchor())}; }
+    QRect HitRect() const { return GetTextRect(); }
+    // The frame with the text in it.
+    void Paint(QPainter &painter, const QRect &update);
+    // The cells' corners, the middles of their edges, their centre.
+    std::vector<QPoint> SnapKeys() const;
     ClientCells Cells() const;
     QRect TextRectAt(const QPoint &client) const;
     // The frame's pixels with the anchor at client.
     QRect FrameAt(const QPoint &client) const;
-    QPoint ClientAnchor() const;
-    void PlaceHandle();
     void ShowOutline();
 
     std::int32_t m_x = 10;
     std::int32_t m_y = 10;
-    CNamedColour m_colour{CNamedColour::kWhite};
     CFontKind m_font{0};
     QString m_text;
 };

@@ -41,7 +41,7 @@ CTriangle::CTriangle(const QPoint &a, const QPoint &b, const QPoint &c, int colo
     m_pattern.SetIndex(pattern);
 }
 
-CTriangle::CTriangle(CCanvas *canvas) : CPrimitive(canvas)
+CTriangle::CTriangle(CCanvas *canvas) : PlacedKind(canvas)
 {
     const int cx = (canvas->LargestX() + 1) / 2;
     const int cy = (canvas->LargestY() + 1) / 2;
@@ -50,20 +50,9 @@ CTriangle::CTriangle(CCanvas *canvas) : CPrimitive(canvas)
     CreateHandles();
 }
 
-CTriangle::CTriangle(const CTriangle &other) : CPrimitive(other)
-{
-    TakeValues(other);
-}
+CTriangle::CTriangle(const CTriangle &other) = default;
 
 CTriangle::~CTriangle() = default;
-
-void CTriangle::TakeValues(const CTriangle &other)
-{
-    m_corners = other.m_corners;
-    m_colour = other.m_colour;
-    m_pattern = other.m_pattern;
-    m_clientCorners = other.m_clientCorners;
-}
 
 QPoint CTriangle::Centroid(const QPoint &a, const QPoint &b, const QPoint &c)
 {
@@ -80,25 +69,8 @@ QPoint CTriangle::Midpoint(const QPoint &a, const QPoint &b)
 void CTriangle::Serialize(CArchive &ar)
 {
     CPrimitive::Serialize(ar);
-    for (QPoint &corner : m_corners) {
-        std::int32_t x = corner.x();
-        std::int32_t y = corner.y();
-        Transfer(ar, x);
-        Transfer(ar, y);
-        corner = QPoint(x, y);
-    }
-    std::int32_t colour = m_colour.GetArchiveValue();
-    std::int32_t pattern = m_pattern.GetArchiveValue();
-    Transfer(ar, colour);
-    Transfer(ar, pattern);
-    if (ar.IsLoading()) {
-        // Out of range: the value stays.
-        m_colour.SetArchiveValue(colour);
-        m_pattern.SetArchiveValue(pattern);
-    }
+    TransferValues(ar);
 }
-
-CPrimitive *CTriangle::Clone() const { return new CTriangle(*this); }
 
 QString CTriangle::GetTypeName() const { return QStringLiteral("Triangle"); }
 
@@ -127,45 +99,15 @@ void CTriangle::GetBounds(QPoint &topLeft, QPoint &bottomRight) const
     }
 }
 
-void CTriangle::Offset(int dx, int dy)
-{
-    for (QPoint &c : m_corners)
-        c = SaturatedPlus(c, QPoint(dx, dy));
-    PlaceHandles();
-}
-
-void CTriangle::Scale(double sx, double sy)
-{
-    for (QPoint &c : m_corners)
-        c = QPoint(RoundHalfUp(c.x() * sx), RoundHalfUp(c.y() * sy));
-    PlaceHandles();
-}
-
-void CTriangle::VirtualAssign(const CPrimitive &other)
-{
-    const auto *triangle = dynamic_cast<const CTriangle *>(&other);
-    if (!triangle) {
-        CPrimitive::VirtualAssign(other);
-        return;
-    }
-    AssignBase(other);
-    TakeValues(*triangle);
-    PlaceHandles();
-}
-
 void CTriangle::SetFromCommand(CCommandReader &reader)
 {
-    QString name;
-    reader.NextToken(name);
-    m_colour.SetByName(name);
+    m_colour.SetByName(NextWord(reader));
     for (QPoint &c : m_corners) {
         const int x = NextLineValue(reader);
         const int y = NextLineValue(reader);
         c = QPoint(x, y);
     }
-    name.clear();
-    reader.NextToken(name);
-    m_pattern.SetByName(name);
+    m_pattern.SetByName(NextWord(reader));
 }
 
 // --- On the canvas ----------------------------------------------------------------------
@@ -228,19 +170,6 @@ void CTriangle::CreateHandles()
     AddHandle(Midpoint(c[0], c[2]), IDC_CURSOR_POINT, false);
 }
 
-void CTriangle::SetCanvas(CCanvas *canvas)
-{
-    CPrimitive::SetCanvas(canvas);
-    CreateHandles();
-}
-
-void CTriangle::Select()
-{
-    CPrimitive::Select();
-    if (HasHandleWindows())
-        PlaceHandles();
-}
-
 bool CTriangle::HitTest(const QPoint &client) const
 {
     return Region().contains(client);
@@ -261,12 +190,8 @@ void CTriangle::Invalidate()
     canvas->update(box.adjusted(-kTriangleReach, -kTriangleReach, kTriangleReach, kTriangleReach));
 }
 
-void CTriangle::Draw(QPainter &painter, const QRect &update)
+void CTriangle::Paint(QPainter &painter, const QRect &)
 {
-    if (!GetCanvas() || IsTracking() || !IntersectsRect(update))
-        return;
-    if (IsSelected())
-        PlaceHandles();
     UpdateClientPoints();
     const QColor colour = m_colour.GetScreenColour();
     const auto &c = m_clientCorners;
@@ -285,17 +210,16 @@ void CTriangle::Draw(QPainter &painter, const QRect &update)
         RepaintHandles();
 }
 
-bool CTriangle::SnapPoint(QPoint &image)
+std::vector<QPoint> CTriangle::SnapKeys() const
 {
-    if (IsTracking())
-        return false;
     const auto &c = m_corners;
-    for (const QPoint &key : {c[0], c[1], c[2], Centroid(c[0], c[1], c[2]), Midpoint(c[0], c[1]), Midpoint(c[1], c[2]),
-                              Midpoint(c[0], c[2])}) {
-        if (SnapToNearPoint(image, key))
-            return true;
-    }
-    return false;
+    return {c[0],
+            c[1],
+            c[2],
+            Centroid(c[0], c[1], c[2]),
+            Midpoint(c[0], c[1]),
+            Midpoint(c[1], c[2]),
+            Midpoint(c[0], c[2])};
 }
 
 // --- Dragging -----------------------------------------------------------------------------
@@ -322,32 +246,18 @@ void CTriangle::ShowOutline()
 
 bool CTriangle::BeginTrack(int index)
 {
-    CCanvas *canvas = GetCanvas();
-    if (!canvas || IsLocked() || HandleCount() != kHandles)
-        return false;
-    PlaceHandles();
-    SetTracking(true);
-    m_dragCorners = m_corners;
-    m_dragStart = HandlePoint(index);
-    Invalidate();
-    canvas->repaint();
-    ShowOutline();
-    RepaintHandles();
-    return true;
+    return BeginDrag(kHandles, [this, index] {
+        m_dragCorners = m_corners;
+        m_dragStart = HandlePoint(index);
+    });
 }
 
 bool CTriangle::Track(int index, QPoint &, bool)
 {
-    CCanvas *canvas = GetCanvas();
-    if (!canvas)
+    if (!GetCanvas())
         return false;
     if (MoveMode(index)) {
-        // The dragged handle's step since the last move (none before it moves).
-        const QPoint step = HandlePoint(index) - canvas->Anchor();
-        for (int i = 1; i <= kHandles; ++i) {
-            if (i != index)
-                MoveHandle(i, HandlePoint(i) + step);
-        }
+        FollowStep(index, kHandles);
     } else if (index > kCentroidHandle) {
         // An edge handle translates its edge from where the drag began.
         const Edge edge = kEdges[index - 5];
@@ -365,92 +275,53 @@ bool CTriangle::Track(int index, QPoint &, bool)
     } else {
         PlaceDerivedHandles();
     }
-    ShowOutline();
-    RepaintHandles();
-    ShowStatus();
-    return true;
+    return ShowDragStep();
 }
 
 void CTriangle::EndTrack(int index, bool moved)
 {
-    CCanvas *canvas = GetCanvas();
-    if (!canvas)
-        return;
-    if (!moved) {
-        ClearTracking();
-        canvas->ClearDragFeedback();
-        PlaceHandles();
-        Invalidate();
-        return;
-    }
-    const bool snap = canvas->GridSnap() || IsSnapped();
-    if (MoveMode(index)) {
-        // Every corner moves by the dragged point's way from where the drag
-        // began, so the triangle lands exactly under the handle.
-        QPoint end = HandlePoint(index);
-        if (snap)
-            SnapTrackPoint(end, true, IsSnapped());
-        QPoint image = canvas->ClientToImage(end);
-        canvas->ClampToImage(image);
-        const QPoint from = index <= 3 ? m_dragCorners[size_t(index - 1)] : canvas->ClientToImage(m_dragStart);
-        const QPoint delta = image - from;
-        for (size_t i = 0; i < 3; ++i)
-            m_corners[i] = int(i) == index - 1 ? image : SaturatedPlus(m_dragCorners[i], delta);
-    } else if (index <= 3) {
-        QPoint image = HandleImagePoint(index);
-        if (snap)
-            SnapTrackPoint(image, false, IsSnapped());
-        canvas->ClampToImage(image);
-        m_corners[size_t(index - 1)] = image;
-    } else {
-        const Edge edge = kEdges[index - 5];
-        m_corners[size_t(edge.a)] = HandleImagePoint(edge.a + 1);
-        m_corners[size_t(edge.b)] = HandleImagePoint(edge.b + 1);
-    }
-    ClearTracking();
-    canvas->ClearDragFeedback();
-    canvas->SetModified();
-    PlaceHandles();
-    Invalidate();
-    ShowStatus();
+    EndDrag(moved, [this, index](CCanvas &canvas) {
+        if (MoveMode(index)) {
+            // Every corner moves by the dragged point's way from where the
+            // drag began, so the triangle lands exactly under the handle.
+            const QPoint image = DropWholePoint(index);
+            const QPoint from = index <= 3 ? m_dragCorners[size_t(index - 1)] : ToImage(m_dragStart);
+            const QPoint delta = image - from;
+            for (size_t i = 0; i < 3; ++i)
+                m_corners[i] = int(i) == index - 1 ? image : SaturatedPlus(m_dragCorners[i], delta);
+        } else if (index <= 3) {
+            QPoint image = DropPoint(index);
+            canvas.ClampToImage(image);
+            m_corners[size_t(index - 1)] = image;
+        } else {
+            const Edge edge = kEdges[index - 5];
+            m_corners[size_t(edge.a)] = HandleImagePoint(edge.a + 1);
+            m_corners[size_t(edge.b)] = HandleImagePoint(edge.b + 1);
+        }
+    });
 }
 
 // --- Properties ------------------------------------------------------------------------
 
 CPropertiesDlg *CTriangle::OpenProperties(QWidget *parent)
 {
-    auto *dialog = new CPropertiesDlg(parent, this, IDD_TRIANGLE_PROPERTIES);
-    SetPropertyDialog(dialog);
-    UpdateProperties();
-    return dialog;
+    return OpenPropertyDialog(parent, IDD_TRIANGLE_PROPERTIES);
 }
 
 void CTriangle::UpdateProperties()
 {
-    CPropertiesDlg *dialog = GetPropertyDialog();
-    if (!dialog)
-        return;
-    if (IsTracking() && HandleCount() == kHandles) {
+    const bool dragged = IsTracking() && HandleCount() == kHandles;
+    ShowInDialog([this, dragged](CPropertiesDlg &dialog) {
         for (int i = 0; i < 3; ++i)
-            dialog->SetPoint(i, HandleImagePoint(i + 1));
-        dialog->repaint();
-        return;
-    }
-    for (int i = 0; i < 3; ++i)
-        dialog->SetPoint(i, m_corners[size_t(i)]);
+            dialog.SetPoint(i, dragged ? HandleImagePoint(i + 1) : m_corners[size_t(i)]);
+    });
 }
 
 void CTriangle::ApplyProperties()
 {
-    CPropertiesDlg *dialog = GetPropertyDialog();
-    if (!dialog)
-        return;
-    Invalidate();
-    for (int i = 0; i < 3; ++i)
-        m_corners[size_t(i)] = dialog->GetPoint(i);
-    PlaceHandles();
-    Invalidate();
-    ShowStatus();
-    if (CCanvas *canvas = GetCanvas())
-        canvas->SetModified();
+    TakeFromDialog([this](CPropertiesDlg &dialog) {
+        for (int i = 0; i < 3; ++i)
+            m_corners[size_t(i)] = dialog.GetPoint(i);
+        PlaceHandles();
+    });
 }

@@ -4,18 +4,19 @@
 // handles: the corners, the centroid (moves the whole triangle) and the
 // middles of the edges 1-2, 2-3 and 1-3 (each moves its edge).
 
-#include "CPrimitive.h"
-
 #include "CFillPattern.h"
-#include "CNamedColour.h"
+#include "Coloured.h"
+#include "PlacedKind.h"
 
 #include <QPolygon>
 #include <QRegion>
 
 #include <array>
 
-class CTriangle : public CPrimitive {
+class CTriangle : public PlacedKind<CTriangle, Coloured<CPrimitive>> {
     DECLARE_SERIAL(CTriangle)
+    friend PrimitiveKind<CTriangle, Coloured<CPrimitive>>;
+    friend PlacedKind<CTriangle, Coloured<CPrimitive>>;
 
 public:
     static constexpr int kHandles = 7;
@@ -30,43 +31,32 @@ public:
     ~CTriangle() override;
 
     void Serialize(CArchive &ar) override;
-    CPrimitive *Clone() const override;
     int Type() const override { return 3; }
-    void Select() override;
-    void Draw(QPainter &painter, const QRect &update) override;
-    void Invalidate() override;
-    bool BeginTrack(int index) override;
-    bool Track(int index, QPoint &point, bool test) override;
-    void EndTrack(int index, bool moved) override;
+    QString GetTypeName() const override;
     // "TRIA White  320 192  256 288  384 288  GrayPat0"; while dragged, the
     // image points of handles 1-3.
     QString GetCommandText() const override;
-    bool HasColour() const override { return true; }
+    // colour name, x1, y1, x2, y2, x3, y3, pattern name
+    void SetFromCommand(CCommandReader &reader) override;
+    QPoint Corner(int i) const { return m_corners[size_t(i)]; }
     bool HasPattern() const override { return true; }
-    int GetColour() const override { return m_colour.GetIndex(); }
     int GetPattern() const override { return m_pattern.GetIndex(); }
-    void SetColour(int index) override { m_colour.SetIndex(index); }
     void SetPattern(int index) override { m_pattern.SetIndex(index); }
-    QString GetTypeName() const override;
-    // Inside the triangle's region; a flat triangle has none.
+
+    // --- On the canvas: the triangle's region; a flat triangle has none -----------------
     bool HitTest(const QPoint &client) const override;
     bool IntersectsRect(const QRect &client) const override;
+    void Invalidate() override;
     void GetBounds(QPoint &topLeft, QPoint &bottomRight) const override;
-    void Offset(int dx, int dy) override;
-    void Scale(double sx, double sy) override;
-    void SetCanvas(CCanvas *canvas) override;
-    // The corners, the centroid, then the middles of 1-2, 2-3 and 1-3.
-    bool SnapPoint(QPoint &image) override;
-    void VirtualAssign(const CPrimitive &other) override;
+    bool BeginTrack(int index) override;
+    bool Track(int index, QPoint &point, bool test) override;
+    void EndTrack(int index, bool moved) override;
+
     // The "Triangle Properties" dialog: the three corners (during a drag the
     // corner handles' image points).
     CPropertiesDlg *OpenProperties(QWidget *parent) override;
     void UpdateProperties() override;
     void ApplyProperties() override;
-    // colour name, x1, y1, x2, y2, x3, y3, pattern name
-    void SetFromCommand(CCommandReader &reader) override;
-
-    QPoint Corner(int i) const { return m_corners[size_t(i)]; }
 
     // The centroid, a third of the sum rounded half up; the middle of two
     // points, half the sum rounded half up.
@@ -77,20 +67,31 @@ protected:
     CTriangle(const CTriangle &other);
 
 private:
-    void TakeValues(const CTriangle &other);
+    static constexpr auto Values()
+    {
+        return std::tuple(&CTriangle::m_corners, &CTriangle::m_colour, &CTriangle::m_pattern);
+    }
+    template <class F> void ForEachPoint(F f)
+    {
+        for (QPoint &corner : m_corners)
+            f(corner.rx(), corner.ry());
+    }
     // The client corners from the image corners.
     void UpdateClientPoints();
     QPolygon ClientPolygon() const;
     QRegion Region() const;
     void CreateHandles();
     void PlaceHandles();
+    // Filled with the pattern, or outlined.
+    void Paint(QPainter &painter, const QRect &update);
+    // The corners, the centroid, then the middles of 1-2, 2-3 and 1-3.
+    std::vector<QPoint> SnapKeys() const;
     // Handles 4-7 from the client points of handles 1-3.
     void PlaceDerivedHandles();
     bool MoveMode(int index) const;
     void ShowOutline();
 
     std::array<QPoint, 3> m_corners{};
-    CNamedColour m_colour{CNamedColour::kWhite};
     CFillPattern m_pattern{0};
     std::array<QPoint, 3> m_clientCorners{};
     // Where a drag began: the corners (image) and the dragged handle (client).

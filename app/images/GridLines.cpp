@@ -1,8 +1,5 @@
 #include "GridLines.h"
 
-#include "Archive.h"
-#include "CNamedColour.h"
-
 #include <algorithm>
 
 namespace GridLines {
@@ -85,22 +82,6 @@ std::vector<int> GrillBarStarts(int extent, int bar, int space, int low, int hig
     if (step < 1 || extent < 0)
         return {};
     return StepPositions(0, step, extent / step + 1, low, high);
-}
-
-void TransferPatternFields(CArchive &ar, std::int32_t &kind, std::int32_t &first, std::int32_t &second,
-                           CNamedColour &colour)
-{
-    if (ar.IsStoring()) {
-        ar << qint32(kind) << qint32(first) << qint32(second) << qint32(colour.GetArchiveValue());
-        return;
-    }
-    qint32 values[4] = {};
-    for (qint32 &value : values)
-        ar >> value;
-    kind = values[0];
-    first = values[1];
-    second = values[2];
-    colour.SetArchiveValue(values[3]); // out of range: the colour stays
 }
 
 } // namespace GridLines

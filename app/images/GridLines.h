@@ -1,7 +1,6 @@
 #pragma once
 // Where the whole-image patterns put their lines and bars, as plain
-// functions of the image's size and the pattern's two values, and the
-// archive fields the grid and the grill share.
+// functions of the image's size and the pattern's two values.
 //
 // Every list holds only the positions inside a window of interest (the
 // image, for drawing), worked out without walking the ones outside: a
@@ -9,9 +8,6 @@
 
 #include <cstdint>
 #include <vector>
-
-class CArchive;
-class CNamedColour;
 
 namespace GridLines {
 
@@ -31,10 +27,5 @@ std::vector<int> HatchLines(int extent, int boxes, bool insideOut, bool rows, in
 // The first rows (columns) of the bars of a grill across extent pixels.
 // None when bar + space is below 1.
 std::vector<int> GrillBarStarts(int extent, int bar, int space, int low, int high);
-
-// The fields after the common part, both directions: kind, the first and
-// second value, the colour index.
-void TransferPatternFields(CArchive &ar, std::int32_t &kind, std::int32_t &first, std::int32_t &second,
-                           CNamedColour &colour);
 
 } // namespace GridLines

@@ -2,6 +2,7 @@
 // from (an ISA query number, a PCI item), the order they are read in, the
 // colour lists, and the doubles it keeps in two words.
 #include "Dci.h"
+#include "ProcessorNumbers.h"
 
 #include <cstring>
 
@@ -137,7 +138,7 @@ bool ReadIsa(Session& session, RemoteCallContext& block, int word, const Source&
         uint8_t bytes[8];
         for (int i = 0; i < 8; ++i)
             bytes[i] = static_cast<uint8_t>(raw >> (8 * i));
-        WriteDouble(block, word, FromProcessorDouble(bytes));
+        WriteDouble(block, word, UnpackDouble(bytes));
     } else {
         block.words[word] = FromIsaWord(source.width, raw);
     }

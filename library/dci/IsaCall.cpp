@@ -5,6 +5,7 @@
 #include "Dci.h"
 
 #include "IsaHostModel.h"
+#include "ProcessorNumbers.h"
 
 #include <chrono>
 
@@ -84,7 +85,7 @@ int ArgumentWords(char code, const Arg& arg, uint16_t words[4])
     case '4': words[0] = static_cast<uint16_t>(v); words[1] = 0; return 2;
     case '9': {
         uint8_t bytes[8];
-        ToProcessorDouble(arg.real, bytes);
+        PackDouble(arg.real, bytes);
         for (int i = 0; i < 4; ++i)
             words[i] = static_cast<uint16_t>(bytes[2 * i] | bytes[2 * i + 1] << 8);
         return 4;

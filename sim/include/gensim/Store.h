@@ -20,6 +20,9 @@ struct StoredItem {
     int height = 0;
     std::vector<std::string> lines{};      // an image's primitives, as they were sent
     std::vector<SequenceStep> steps{};     // a sequence's steps
+    // Its record in the memory files as it was restored (MemoryImage), or
+    // empty: the record is then made from the fields above.
+    std::string record{};
 
     bool operator==(const StoredItem&) const = default;
 };

@@ -8,6 +8,7 @@
 #include "CProgressDlg.h"
 #include "CRectangle.h"
 #include "FakePort.h"
+#include "ResourceIds.h"
 #include "ImageTestSupport.h"
 #include "TestPorts.h"
 #include "TestSupport.h"
@@ -93,6 +94,32 @@ TEST_F(ImageTrafficTest, ALineNoCommandLineCarriesSendsNothing)
         CProgressDlg progress(nullptr, true);
         EXPECT_FALSE(image.SendToGenerator(generator.get(), &progress));
         EXPECT_TRUE(port.commands.empty());
+    }
+}
+
+// A store and a preview send the same lines; only the last progress text
+// says which it was.
+TEST_F(ImageTrafficTest, APreviewEndsUpdatingTheDisplayAStoreSaving)
+{
+    const struct {
+        CImage::SendPurpose purpose;
+        QString lastStatus;
+    } cases[] = {
+        {CImage::SendPurpose::Store, "Saving..."},
+        {CImage::SendPurpose::Preview, "Updating Display...."},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.lastStatus.toStdString());
+        port.commands.clear();
+        auto generator = Generator(kCom1);
+        CImage image;
+        image.SetName("Preview");
+        image.AddPrimitive(std::make_unique<CLine>(0, 0, 1, 1));
+        CProgressDlg progress(nullptr, true);
+        EXPECT_TRUE(image.SendToGenerator(generator.get(), &progress, c.purpose));
+        EXPECT_EQ(progress.GetStatus(IDC_STATUS2), c.lastStatus);
+        EXPECT_EQ(port.commands, (Commands{"IMGN Preview", "IMGB ", "XRES 640", "YRES 480", "LINE White 0 0 1 1",
+                                           "IMGE ", "IMGA Preview"}));
     }
 }
 

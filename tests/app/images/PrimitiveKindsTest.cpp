@@ -90,6 +90,12 @@ TEST_F(PrimitiveKindsTest, EachLineBuildsItsKindAndWritesItself)
         const std::unique_ptr<CPrimitive> copy(p->Clone());
         ASSERT_NE(copy, nullptr);
         EXPECT_EQ(copy->GetCommandText(), p->GetCommandText());
+        // A new one of its class, as a file makes it, takes every value.
+        const std::unique_ptr<CObject> made(p->GetRuntimeClass()->CreateObject());
+        auto *taker = dynamic_cast<CPrimitive *>(made.get());
+        ASSERT_NE(taker, nullptr);
+        taker->VirtualAssign(*p);
+        EXPECT_EQ(taker->GetCommandText(), p->GetCommandText());
     }
 }
 

@@ -32,8 +32,6 @@ constexpr double kImageSizeFirmware = 3.03119;
 constexpr int kCancelEvery = 10;
 constexpr int kMinImageSide = 2;
 
-bool g_previewing = false;
-
 void ImageStatus(CProgressDlg *progress, const QString &text)
 {
     if (progress)
@@ -177,14 +175,14 @@ QWidget *ImageParent(CProgressDlg *progress, QWidget *fallback)
 
 } // namespace
 
-void CImage::SetPreview(bool preview)
-{
-    g_previewing = preview;
-}
-
 // ===== Send ===========================================================================
 
 bool CImage::SendToGenerator(CGenerator *generator, CProgressDlg *progress)
+{
+    return SendToGenerator(generator, progress, SendPurpose::Store);
+}
+
+bool CImage::SendToGenerator(CGenerator *generator, CProgressDlg *progress, SendPurpose purpose)
 {
     CGenerator &g = *generator;
     QWidget *parent = ImageParent(progress, OwnerWindow());
@@ -213,7 +211,8 @@ bool CImage::SendToGenerator(CGenerator *generator, CProgressDlg *progress)
             return false;
         }
     }
-    ImageStatus(progress, g_previewing ? QStringLiteral("Updating Display....") : LoadString(IDS_SAVING));
+    const bool preview = purpose == SendPurpose::Preview;
+    ImageStatus(progress, preview ? QStringLiteral("Updating Display....") : LoadString(IDS_SAVING));
     g.CmdImge();
     if (!g.LastCommandSucceeded())
         return false;

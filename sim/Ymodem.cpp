@@ -39,6 +39,18 @@ std::string frame(int number, const std::string& data, bool crc)
     return block;
 }
 
+// Whether the byte can stand at that place of a null header: SOH, block 0
+// and its complement, an empty name and zeros up to the last two data bytes
+// (which some senders fill), then the check.
+bool fitsNullHeader(std::size_t at, unsigned char byte)
+{
+    if (at == 0)
+        return byte == kSoh;
+    if (at == 2)
+        return byte == 0xFF;
+    return at >= 3 + 126 || byte == 0;
+}
+
 bool checkMatches(const std::string& data, std::string_view check, bool crc)
 {
     if (crc) {
@@ -394,10 +406,7 @@ struct YmodemSession::Impl {
     // dropped.
     void closingByte(char c, std::string& out, bool& ended)
     {
-        const std::size_t at = block.size();
-        const auto u = static_cast<unsigned char>(c);
-        const bool fits = at == 0 ? c == kSoh : at == 2 ? u == 0xFF : at < 3 + 126 ? u == 0 : true;
-        if (!fits) {
+        if (!fitsNullHeader(block.size(), static_cast<unsigned char>(c))) {
             block.clear();
             ended = true;
             return;

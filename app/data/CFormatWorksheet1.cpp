@@ -6,6 +6,7 @@
 #include "CValueEdit.h"
 #include "DialogControls.h"
 #include "Prompts.h"
+#include "ResourceIds.h"
 #include "StringTable.h"
 
 #include <QCheckBox>

@@ -492,10 +492,12 @@ void CGenerator::CmdMdta(int index, int word)
     SendText(QStringLiteral("MDTA %1 %2").arg(index).arg(word), false);
 }
 
-int CGenerator::QueryMdta(int index)
+uint32_t CGenerator::QueryMdta(int index)
 {
+    // A word reads the same whether the generator writes it signed or not.
     Command() = QStringLiteral("MDTA? %1").arg(index);
-    return SendQueryInt();
+    m_link.Transmit(true);
+    return uint32_t(LeadingInt64(m_link.Reply()));
 }
 
 void CGenerator::CmdRgbw(int index, int r, int g, int b)

@@ -14,6 +14,7 @@
 #include "CGeneratorViewChild.h"
 #include "CKnobList.h"
 #include "CMainWindow.h"
+#include "CPixelMap.h"
 #include "CSequence.h"
 #include "CSequencePlayerDlg.h"
 #include "GeneratorViewHost.h"
@@ -103,6 +104,8 @@ void RegisterProgramDataKinds()
     CGeneratorDataPane::SetCopyOperation(CGeneratorDataPane::kKindSequence, CopySequenceBetweenGenerators);
     DataKinds::Register(MakeDataKind<CKnobList>(kIconKnobList, CGenData::kKnobList, 32993));
     CGeneratorDataPane::SetCopyOperation(CGeneratorDataPane::kKindKnobList, CopyKnobListBetweenGenerators);
+    DataKinds::Register(MakeDataKind<CPixelMap>(kIconPixelMap, CGenData::kPixelMap, IDS_ICON));
+    CGeneratorDataPane::SetCopyOperation(CGeneratorDataPane::kKindIcon, CopyPixelMapBetweenGenerators);
     RegisterViewChildFactory(ViewChildKind::SequencePlayer, [](CGeneratorView *view, CGenerator *generator) {
         return new CSequencePlayerDlg(view, generator);
     });
@@ -111,13 +114,14 @@ void RegisterProgramDataKinds()
 
 void UnregisterProgramDataKinds()
 {
-    for (int icon : {kIconFormat, kIconImage, kIconSequence, kIconKnobList})
+    for (int icon : {kIconFormat, kIconImage, kIconSequence, kIconKnobList, kIconPixelMap})
         DataKinds::Unregister(icon);
     CGeneratorDataPane::SetCopyOperation(CGeneratorDataPane::kKindImage, {});
     CImage::SetEditorFactory({});
     CImageEditor::SetGeneratorGate({});
     CGeneratorDataPane::SetCopyOperation(CGeneratorDataPane::kKindSequence, {});
     CGeneratorDataPane::SetCopyOperation(CGeneratorDataPane::kKindKnobList, {});
+    CGeneratorDataPane::SetCopyOperation(CGeneratorDataPane::kKindIcon, {});
     RegisterViewChildFactory(ViewChildKind::SequencePlayer, {});
     CMainWindow::s_clearEditorClipboards = nullptr;
 }

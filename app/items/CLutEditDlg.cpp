@@ -65,10 +65,21 @@ CLutEditDlg::CLutEditDlg(LutEditHost &host, QWidget *parent) : QDialog(parent), 
     setModal(false);
     BuildControls();
     UpdateSwatch();
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *old, QWidget *now) {
+    m_focusWatch = connect(qApp, &QApplication::focusChanged, this, [this](QWidget *old, QWidget *now) {
         if (now == m_applyColour)
             m_focusBefore = old;
     });
+}
+
+CLutEditDlg::~CLutEditDlg()
+{
+    // Controls that change as they go (an edit losing the focus) must not
+    // reach this dialog, which has gone by then.
+    disconnect(m_focusWatch);
+    for (const Channel &c : m_channels) {
+        c.slider->disconnect(this);
+        c.edit->disconnect(this);
+    }
 }
 
 void CLutEditDlg::BuildControls()

@@ -22,6 +22,7 @@ class QTreeWidget;
 class CLutEditDlg : public QDialog {
 public:
     CLutEditDlg(LutEditHost &host, QWidget *parent);
+    ~CLutEditDlg() override;
 
     // The edits, sliders and swatch take colour (0x00BBGGRR); the number
     // shows index.
@@ -59,5 +60,6 @@ private:
     QTreeWidget *m_sets = nullptr;
     // The widget that had the focus before Apply Color took it.
     QPointer<QWidget> m_focusBefore;
+    QMetaObject::Connection m_focusWatch;
     bool m_syncing = false; // an edit and its slider follow each other once
 };

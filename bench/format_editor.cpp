@@ -87,7 +87,7 @@ int main(int argc, char *argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 15;
-    CFormat::SetEditorFactory([](CFormat &format) { return std::make_unique<CFormatEditor>(format); });
+    SetEditorFactory<CFormat>([](CFormat &format) { return new CFormatEditor(format); });
     OpenEditors(1); // fonts, styles and pictures loaded once, outside the figures
     OpenPlainWindows(1);
     std::printf("%-8s %12s %12s %8s\n", "formats", "editors ms", "plain ms", "ratio");
@@ -100,6 +100,6 @@ int main(int argc, char *argv[])
         const double e = Median(editors), p = Median(plain);
         std::printf("%-8d %12.2f %12.2f %8.1f\n", count, e * 1e3, p * 1e3, e / p);
     }
-    CFormat::SetEditorFactory(nullptr);
+    SetEditorFactory<CFormat>({});
     return 0;
 }

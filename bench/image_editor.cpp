@@ -146,7 +146,7 @@ int main(int argc, char **argv)
     SetNumericLocale();
     PreviewPrompter prompter;
     InstallPrompter(&prompter);
-    CImage::SetEditorFactory([](CImage &image) { return std::make_unique<CImageEditor>(image); });
+    SetEditorFactory<CImage>([](CImage &image) { return new CImageEditor(image); });
 
     // One open first, so that fonts, pictures and styles are loaded once.
     OpenTimes(1, 1);
@@ -170,7 +170,7 @@ int main(int argc, char **argv)
             return 1;
         }
     }
-    CImage::SetEditorFactory({});
+    SetEditorFactory<CImage>({});
     InstallPrompter(nullptr);
     return 0;
 }

@@ -152,6 +152,7 @@ int main(int argc, char **argv)
     SetNumericLocale();
     BenchPrompter prompter;
     InstallPrompter(&prompter);
+    SetEditorFactory<CKnobList>([](CKnobList &list) { return new CKnobListEditor(list); });
     std::printf("a knob list of %d entries at %d baud, %d runs\n", kEntries, rate, runs);
     for (const BenchLine &line : kBenchLines) {
         if (!RunLine(line, rate, runs, prompter) || prompter.boxes != 0) {

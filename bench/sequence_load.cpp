@@ -64,6 +64,7 @@ int main(int argc, char **argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     SetNumericLocale();
+    SetEditorFactory<CSequence>([](CSequence &sequence) { return new CSequenceEditor(sequence); });
     const std::vector<CSequenceStep> steps = Steps();
     const QByteArray block = StepTransferBlock::Build(steps);
     CSequence source;

@@ -2,7 +2,6 @@
 
 #include "Archive.h"
 #include "CGeneralFormatData.h"
-#include "EditorLinkWindow.h"
 #include "StringTable.h"
 
 #include <QWidget>
@@ -17,12 +16,6 @@ constexpr quint8 kLegacyOpen = 0x5B;
 constexpr quint8 kLegacyClose = 0x5D;
 constexpr char kLegacyTypeName[] = "TGeneralFmtData";
 constexpr qint32 kMaxLegacyVersion = 10;
-
-CFormat::EditorFactory &Factory()
-{
-    static CFormat::EditorFactory factory;
-    return factory;
-}
 
 // The older product's strings: an int32 length and the bytes, no terminator.
 void WriteLegacyString(CArchive &ar, const QString &text)
@@ -54,11 +47,6 @@ QString LegacyFileText(const QString &fileName)
 
 } // namespace
 
-void CFormat::SetEditorFactory(EditorFactory factory)
-{
-    Factory() = std::move(factory);
-}
-
 CFormat::CFormat(QObject *owner) : CGenData(owner), m_data(std::make_unique<CGeneralFormatData>())
 {
     m_name = QStringLiteral("Format");
@@ -67,14 +55,14 @@ CFormat::CFormat(QObject *owner) : CGenData(owner), m_data(std::make_unique<CGen
 
 CFormat::~CFormat()
 {
-    m_editor.reset(); // it may still reach the parameter set while it closes
+    DestroyEditor(); // it may still reach the parameter set while it closes
 }
 
 void CFormat::Serialize(CArchive &ar)
 {
     if (ar.IsStoring()) {
-        if (m_editor && m_editor->Window())
-            m_editor->Commit();
+        if (ItemEditorLink *editor = Editor())
+            editor->WriteBack();
         m_data->Serialize(ar);
     } else {
         // Into a copy: a file the format cannot use must not half-replace it.
@@ -96,10 +84,8 @@ QString CFormat::GetFileFilter() const { return LoadString(IDS_FILTER_FORMAT); }
 
 void CFormat::SetName(const QString &name)
 {
-    m_name = name;
     m_data->name = name;
-    if (m_editor)
-        m_editor->ItemRenamed();
+    CGenData::SetName(name);
 }
 
 bool CFormat::Rename()
@@ -107,41 +93,13 @@ bool CFormat::Rename()
     if (!CGenData::Rename())
         return false;
     m_data->name = m_name;
-    if (m_editor)
-        m_editor->ItemRenamed();
     return true;
 }
 
 QString CFormat::GetCurrentName() const
 {
-    return m_editor && m_editor->Window() ? m_editor->CurrentName() : m_name;
-}
-
-QWidget *CFormat::OpenEditor()
-{
-    return OpenEditorWindow(m_editor, Factory(), *this);
-}
-
-bool CFormat::IsEditorOpen() const
-{
-    return m_editor && m_editor->Window();
-}
-
-QWidget *CFormat::GetEditor() const
-{
-    return m_editor ? m_editor->Window() : nullptr;
-}
-
-void CFormat::CloseEditor()
-{
-    m_editor.reset();
-}
-
-bool CFormat::IsModified() const
-{
-    if (m_editor && m_editor->Window() && m_editor->HasUnsavedChanges())
-        return true;
-    return m_modified;
+    const auto *editor = dynamic_cast<const FormatEditorLink *>(Editor());
+    return editor ? editor->CurrentName() : m_name;
 }
 
 void CFormat::StoreObject(CArchive &ar, bool legacy)
@@ -150,8 +108,8 @@ void CFormat::StoreObject(CArchive &ar, bool legacy)
         CGenData::StoreObject(ar, false);
         return;
     }
-    if (m_editor && m_editor->Window())
-        m_editor->Commit();
+    if (ItemEditorLink *editor = Editor())
+        editor->WriteBack();
     WriteLegacyRecord(ar);
 }
 

@@ -4,29 +4,23 @@
 // or as a command file; sent to and recalled from generators.
 
 #include "CGenData.h"
+#include "ItemEditorLink.h"
 
 #include <QString>
 
-#include <functional>
 #include <memory>
 
 class CGeneralFormatData;
 class QWidget;
 struct FormatRecord;
 
-// What a format needs of its open editor; the format editor implements it.
-class FormatEditorLink {
+// What a format needs of its open editor besides what every item needs
+// (WriteBack: the pages into the working copy, the copy into the item;
+// ItemRenamed: the new name shown and kept).
+class FormatEditorLink : public ItemEditorLink {
 public:
-    virtual ~FormatEditorLink() = default;
-    // The editor's window; nullptr once it is gone.
-    virtual QWidget *Window() const = 0;
-    // Writes the pages into the working copy and the copy into the item.
-    virtual void Commit() = 0;
-    virtual bool HasUnsavedChanges() const = 0;
     // The name as the editor shows it now.
     virtual QString CurrentName() const = 0;
-    // The item was renamed: show and keep its new name.
-    virtual void ItemRenamed() = 0;
 };
 
 class CFormat : public CGenData {
@@ -36,10 +30,6 @@ public:
     // Longest parameter-set name and file-name text the older product's record holds.
     static constexpr int kLegacyNameLength = 10;
     static constexpr int kLegacyTypeLength = 20;
-
-    // Makes the editor of a format; set once by the program (tests set a fake).
-    using EditorFactory = std::function<std::unique_ptr<FormatEditorLink>(CFormat &)>;
-    static void SetEditorFactory(EditorFactory factory);
 
     explicit CFormat(QObject *owner = nullptr);
     ~CFormat() override;
@@ -52,10 +42,6 @@ public:
     void SetName(const QString &name) override;
     bool Rename() override;
     QString GetCurrentName() const override;
-    QWidget *OpenEditor() override;
-    bool IsEditorOpen() const override;
-    QWidget *GetEditor() const override;
-    void CloseEditor() override;
     QString GetFileExtension() const override;
     QString GetFileFilter() const override;
     // legacy: the older product's record; a name it cannot hold raises
@@ -72,7 +58,6 @@ public:
     // whatever happened; false when the parse failed or a value was refused.
     bool ImportCommandLines(QStringList &lines) override;
     void WriteCommandFile(const QString &path, const QString &name) override;
-    bool IsModified() const override;
 
     // ===== Format traffic with a generator (FormatTraffic.cpp) ==============
     // Uploads, checks and stores the format under its name. False when it
@@ -99,7 +84,6 @@ private:
     // Shared end of both command-file readers; result of the parse.
     bool TakeParsedRecord(const FormatRecord &record, bool ended, const QString &parseError);
 
-    std::unique_ptr<FormatEditorLink> m_editor;
     std::unique_ptr<CGeneralFormatData> m_data;
     QString m_lastError;
 };

@@ -47,12 +47,12 @@ CFormatEditor::CFormatEditor(CFormat &item)
     : QWidget(nullptr), m_item(item), m_copy(std::make_unique<CGeneralFormatData>(item.Data()))
 {
     setObjectName(QStringLiteral("CFormatEditor"));
-    setAttribute(Qt::WA_DeleteOnClose, false); // the item deletes the editor
+    setAttribute(Qt::WA_DeleteOnClose);
     m_router.SetActionOwner(this);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 0, 4, 4);
-    m_menuBar = new QMenuBar(this);
-    layout->setMenuBar(m_menuBar);
+    auto *menuBar = new QMenuBar(this);
+    layout->setMenuBar(menuBar);
     m_tabs = new QTabWidget(this);
     layout->addWidget(m_tabs);
     m_options = new CFormatOptions(m_copy.get(), this);
@@ -62,7 +62,7 @@ CFormatEditor::CFormatEditor(CFormat &item)
     for (CFormatPage *page : std::initializer_list<CFormatPage *>{m_options, m_timing, m_worksheet1, m_worksheet2})
         m_tabs->addTab(page, page->Title());
     m_tabs->setCurrentIndex(kTiming);
-    BuildMenu();
+    BuildMenu(menuBar);
     m_modified = false;
     UpdateTitle();
 }
@@ -74,7 +74,7 @@ CFormatEditor::~CFormatEditor()
     delete m_tabs;
 }
 
-void CFormatEditor::BuildMenu()
+void CFormatEditor::BuildMenu(QMenuBar *bar)
 {
     struct Entry {
         int id; // 0: a separator
@@ -82,17 +82,17 @@ void CFormatEditor::BuildMenu()
     };
     const Entry file[] = {{ID_FILE_SAVE, "&Save\tCtrl-S"}, {ID_FILE_SAVE_AS, "Save &As..."}, {0, nullptr},
                           {ID_FILE_CLOSE, "&Close"},       {0, nullptr},             {ID_FORMAT_PRINT, "Print"}};
-    QMenu *fileMenu = m_menuBar->addMenu(QStringLiteral("&File"));
+    QMenu *fileMenu = bar->addMenu(QStringLiteral("&File"));
     for (const Entry &entry : file) {
         if (entry.id == 0)
             fileMenu->addSeparator();
         else
             fileMenu->addAction(m_router.Add(entry.id, QString::fromLatin1(entry.text)));
     }
-    QMenu *editMenu = m_menuBar->addMenu(QStringLiteral("&Edit"));
+    QMenu *editMenu = bar->addMenu(QStringLiteral("&Edit"));
     editMenu->addAction(m_router.Add(ID_CHECK_FORMAT, QStringLiteral("&Check\tF2")));
     // A top-level item that nobody answers, shown disabled.
-    m_menuBar->addAction(m_router.Add(ID_FORMAT_EDITOR_HELP, QStringLiteral("&Help")));
+    bar->addAction(m_router.Add(ID_FORMAT_EDITOR_HELP, QStringLiteral("&Help")));
     m_router.Watch(fileMenu);
     m_router.Watch(editMenu);
 
@@ -175,8 +175,7 @@ void CFormatEditor::SetModified(bool retitleAlways)
 
 QString CFormatEditor::TitleText() const
 {
-    const QString file = m_item.GetFolder().isEmpty() ? LoadString(IDS_NO_FILE) : m_item.GetFilePath();
-    return FormatString(IDS_FORMAT_EDITOR_TITLE, {m_copy->name}) + (m_modified ? QStringLiteral(" * ") : QStringLiteral("  ")) + file;
+    return m_item.EditorTitle(FormatString(IDS_FORMAT_EDITOR_TITLE, {m_copy->name}), m_modified);
 }
 
 void CFormatEditor::UpdateTitle()
@@ -186,24 +185,16 @@ void CFormatEditor::UpdateTitle()
 
 // --- Closing ----------------------------------------------------------------------
 
-void CFormatEditor::DestroyWindow()
-{
-    if (m_destroyed)
-        return;
-    m_item.NotifyEditorClosed();
-    // The pages keep what was typed in the working copy until the item deletes the editor.
-    m_timing->Commit();
-    m_worksheet1->Commit();
-    m_destroyed = true;
-    hide();
-}
-
 void CFormatEditor::closeEvent(QCloseEvent *event)
 {
-    // The title bar's close: Cancel in the save question keeps the editor.
-    event->ignore();
-    if (!m_destroyed && m_item.SaveModified())
-        DestroyWindow();
+    // The title bar's close and Close.
+    const bool open = !m_destroyed;
+    event->setAccepted(m_item.EditorWindowCloses(m_destroyed));
+    if (open && m_destroyed) {
+        // The pages keep what was typed in the working copy until the editor goes.
+        m_timing->Commit();
+        m_worksheet1->Commit();
+    }
 }
 
 // --- Commands ---------------------------------------------------------------------
@@ -220,8 +211,7 @@ void CFormatEditor::OnSaveAs()
 
 void CFormatEditor::OnClose()
 {
-    if (m_item.SaveModified())
-        DestroyWindow();
+    close();
 }
 
 void CFormatEditor::OnCheck()

@@ -6,10 +6,11 @@
 // a mark while there are unsaved changes, and the file.
 //
 // The window has no parent and no OK or Cancel: closing asks whether to save
-// the changes, and the item deletes the editor once the main window has
-// heard (WM_EDITOR_CLOSED) that its window is gone.
+// the changes; a closed editor tells the item's owner (WM_EDITOR_CLOSED) and
+// deletes itself, unless the item deletes it first.
 
 #include "CFormat.h"
+#include "CFormatPage.h"
 #include "CommandRouter.h"
 #include "ResourceIds.h"
 
@@ -27,7 +28,7 @@ class CGenerator;
 class QMenuBar;
 class QTabWidget;
 
-class CFormatEditor : public QWidget, public FormatEditorLink {
+class CFormatEditor : public QWidget, public FormatEditorLink, public FormatSheetLink {
 public:
     enum Page : int { kOptions, kTiming, kWorksheet1, kWorksheet2 };
 
@@ -53,26 +54,27 @@ public:
 
     // --- FormatEditorLink --------------------------------------------------
     QWidget *Window() const override;
-    // The pages into the working copy, the copy into the item; unmarked.
-    void Commit() override;
+    void WriteBack() override { Commit(); }
     bool HasUnsavedChanges() const override { return m_modified; }
     QString CurrentName() const override;
     void ItemRenamed() override;
 
+    // The pages into the working copy, the copy into the item; unmarked.
+    void Commit();
     // The pages into the working copy, not into the item (a check, a print).
     void CommitPages();
     // A commit for the printout: the item takes the working copy but stays
     // modified while the edits are not stored.
     void CommitForPrint();
 
-    // A change on a page: the mark shows; retitleAlways also when it did.
-    void SetModified(bool retitleAlways);
+    // --- FormatSheetLink ----------------------------------------------------
+    void SetModified(bool retitleAlways) override;
     bool IsModified() const { return m_modified; }
     void UpdateTitle();
     QString TitleText() const;
 
-    // Posts WM_EDITOR_CLOSED, lets the pages write what they hold, hides.
-    void DestroyWindow();
+    // The save question agreed and the window closed: the item's owner has
+    // been told and the window goes.
     bool IsDestroyed() const { return m_destroyed; }
 
     // Commands, as the menu and the keys run them.
@@ -95,17 +97,16 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    void BuildMenu();
+    void BuildMenu(QMenuBar *bar);
 
     CFormat &m_item;
     std::unique_ptr<CGeneralFormatData> m_copy;
     CommandRouter m_router;
-    QMenuBar *m_menuBar = nullptr;
+    bool m_modified = false;
+    bool m_destroyed = false;
     QTabWidget *m_tabs = nullptr;
     CFormatOptions *m_options = nullptr;
     CFormatTiming *m_timing = nullptr;
     CFormatWorksheet1 *m_worksheet1 = nullptr;
     CFormatWorksheet2 *m_worksheet2 = nullptr;
-    bool m_modified = false;
-    bool m_destroyed = false;
 };

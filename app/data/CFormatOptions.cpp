@@ -1,6 +1,5 @@
 #include "CFormatOptions.h"
 
-#include "CFormatEditor.h"
 #include "CGeneralFormatData.h"
 #include "CNameEdit.h"
 #include "CStateButton.h"
@@ -51,7 +50,7 @@ QLabel *Label(QWidget *parent, const char *text)
 
 } // namespace
 
-CFormatOptions::CFormatOptions(CGeneralFormatData *data, CFormatEditor *sheet)
+CFormatOptions::CFormatOptions(CGeneralFormatData *data, FormatSheetLink *sheet)
     : CFormatPage(data, sheet, IDD_FORMAT_OPTIONS, QStringLiteral("Options"))
 {
     const auto fields = Switches(*data);

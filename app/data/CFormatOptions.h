@@ -25,7 +25,7 @@ public:
     static constexpr int kSwitches = 10;
     static constexpr int kGammaSwitch = 9;
 
-    CFormatOptions(CGeneralFormatData *data, CFormatEditor *sheet);
+    CFormatOptions(CGeneralFormatData *data, FormatSheetLink *sheet);
 
     void Commit() override;
     // The name as typed.

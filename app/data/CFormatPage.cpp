@@ -1,6 +1,5 @@
 #include "CFormatPage.h"
 
-#include "CFormatEditor.h"
 #include "DialogUnits.h"
 #include "ResourceIds.h"
 
@@ -9,7 +8,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 
-CFormatPage::CFormatPage(CGeneralFormatData *data, CFormatEditor *sheet, int dialogId, const QString &title)
+CFormatPage::CFormatPage(CGeneralFormatData *data, FormatSheetLink *sheet, int dialogId, const QString &title)
     : m_data(data), m_sheet(sheet), m_title(title)
 {
     SetControlId(this, dialogId);

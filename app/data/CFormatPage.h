@@ -8,13 +8,20 @@
 
 #include <QWidget>
 
-class CFormatEditor;
 class CGeneralFormatData;
 class QAbstractButton;
 
+// What a page needs of the sheet that shows it; the format editor implements it.
+class FormatSheetLink {
+public:
+    virtual ~FormatSheetLink() = default;
+    // A change on a page: the sheet's mark shows; retitleAlways also when it did.
+    virtual void SetModified(bool retitleAlways) = 0;
+};
+
 class CFormatPage : public QWidget {
 public:
-    CFormatPage(CGeneralFormatData *data, CFormatEditor *sheet, int dialogId, const QString &title);
+    CFormatPage(CGeneralFormatData *data, FormatSheetLink *sheet, int dialogId, const QString &title);
 
     // The page's window exists: it has been shown at least once.
     bool IsCreated() const { return m_created; }
@@ -51,7 +58,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
     CGeneralFormatData *m_data;
-    CFormatEditor *m_sheet;
+    FormatSheetLink *m_sheet;
 
 private:
     bool m_created = false;

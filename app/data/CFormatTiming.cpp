@@ -1,6 +1,5 @@
 #include "CFormatTiming.h"
 
-#include "CFormatEditor.h"
 #include "CGeneralFormatData.h"
 #include "CNumericEdit.h"
 #include "CStateButton.h"
@@ -88,7 +87,7 @@ QLabel *Static(QWidget *parent, int id, const QString &text, const QColor &colou
 
 } // namespace
 
-CFormatTiming::CFormatTiming(CGeneralFormatData *data, CFormatEditor *sheet)
+CFormatTiming::CFormatTiming(CGeneralFormatData *data, FormatSheetLink *sheet)
     : CFormatPage(data, sheet, IDD_FORMAT_TIMING, QStringLiteral("Timing")), m_model(*data)
 {
 }

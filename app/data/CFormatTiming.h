@@ -17,7 +17,7 @@ class CFormatTiming : public CFormatPage {
 public:
     using T = TimingModel;
 
-    CFormatTiming(CGeneralFormatData *data, CFormatEditor *sheet);
+    CFormatTiming(CGeneralFormatData *data, FormatSheetLink *sheet);
 
     void Commit() override;
     // Shows the working copy's values again (after Worksheet 1 changed them).

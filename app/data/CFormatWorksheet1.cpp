@@ -1,6 +1,5 @@
 #include "CFormatWorksheet1.h"
 
-#include "CFormatEditor.h"
 #include "CFormatTiming.h"
 #include "CGeneralFormatData.h"
 #include "CNumericEdit.h"
@@ -44,7 +43,7 @@ const ResultRow kResults[] = {
 
 } // namespace
 
-CFormatWorksheet1::CFormatWorksheet1(CGeneralFormatData *data, CFormatEditor *sheet, CFormatTiming *timing)
+CFormatWorksheet1::CFormatWorksheet1(CGeneralFormatData *data, FormatSheetLink *sheet, CFormatTiming *timing)
     : CFormatPage(data, sheet, IDD_FORMAT_WORKSHEET1, QStringLiteral("Worksheet 1")), m_timing(timing)
 {
 }

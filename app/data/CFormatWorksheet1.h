@@ -15,7 +15,7 @@ class CFormatWorksheet1 : public CFormatPage {
 public:
     using W = WorksheetCalculation;
 
-    CFormatWorksheet1(CGeneralFormatData *data, CFormatEditor *sheet, CFormatTiming *timing);
+    CFormatWorksheet1(CGeneralFormatData *data, FormatSheetLink *sheet, CFormatTiming *timing);
 
     void Commit() override;
     const WorksheetCalculation &Calculation() const { return m_calc; }

@@ -8,7 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-CFormatWorksheet2::CFormatWorksheet2(CGeneralFormatData *data, CFormatEditor *sheet)
+CFormatWorksheet2::CFormatWorksheet2(CGeneralFormatData *data, FormatSheetLink *sheet)
     : CFormatPage(data, sheet, IDD_FORMAT_WORKSHEET2, QStringLiteral("Worksheet 2"))
 {
 }

@@ -9,7 +9,7 @@
 class CFormatWorksheet2 : public CFormatPage {
 public:
 
-    CFormatWorksheet2(CGeneralFormatData *data, CFormatEditor *sheet);
+    CFormatWorksheet2(CGeneralFormatData *data, FormatSheetLink *sheet);
 
 protected:
     void OnInitDialog() override;

@@ -2,11 +2,13 @@
 
 #include "Archive.h"
 #include "CNameDlg.h"
+#include "ItemEditorLink.h"
 #include "MessageTarget.h"
 #include "Prompts.h"
 #include "ResourceIds.h"
 #include "StringTable.h"
 
+#include <QHash>
 #include <QWidget>
 
 IMPLEMENT_SERIAL(CGenData, CObject, VERSIONABLE_SCHEMA | 1)
@@ -25,6 +27,12 @@ const std::array<DataKind, 6> kKinds = {{
     {CGenData::kFont, 33232, 33233, 33234},
 }};
 
+QHash<const CRuntimeClass *, CGenData::EditorFactory> &EditorFactories()
+{
+    static QHash<const CRuntimeClass *, CGenData::EditorFactory> factories;
+    return factories;
+}
+
 } // namespace
 
 const std::array<DataKind, 6> &CGenData::Kinds()
@@ -41,21 +49,27 @@ const DataKind *CGenData::FindKind(int typeCode)
     return nullptr;
 }
 
+void CGenData::SetEditorFactory(const CRuntimeClass *kind, EditorFactory factory)
+{
+    if (factory)
+        EditorFactories().insert(kind, std::move(factory));
+    else
+        EditorFactories().remove(kind);
+}
+
 CGenData::CGenData(QObject *owner) : m_name(QStringLiteral("Unknown")), m_owner(owner) {}
 
-CGenData::~CGenData() = default;
+CGenData::~CGenData()
+{
+    DestroyEditor();
+}
 
 void CGenData::Serialize(CArchive &) {}
 
 int CGenData::GetTypeCode() const { return 0; }
 QString CGenData::GetTypeName() const { return {}; }
 QString CGenData::GetName() const { return m_name; }
-void CGenData::SetName(const QString &name) { m_name = name; }
 QString CGenData::GetCurrentName() const { return m_name; }
-QWidget *CGenData::OpenEditor() { return nullptr; }
-bool CGenData::IsEditorOpen() const { return false; }
-QWidget *CGenData::GetEditor() const { return nullptr; }
-void CGenData::CloseEditor() {}
 QString CGenData::GetFileExtension() const { return {}; }
 QString CGenData::GetFileFilter() const { return {}; }
 bool CGenData::ImportTokens(CCommandReader &) { return false; }
@@ -64,13 +78,18 @@ bool CGenData::ImportCommandLines(QStringList &) { return false; }
 void CGenData::WriteCommandFile(const QString &, const QString &) {}
 bool CGenData::SendToGenerator(CGenerator *, CProgressDlg *) { return false; }
 bool CGenData::RecallFromGenerator(const QString &, CGenerator *, CProgressDlg *) { return false; }
-bool CGenData::IsModified() const { return m_modified; }
-void CGenData::NotifyEditor(int) {}
 int CGenData::LinesLeftOut() const { return 0; }
 
 void CGenData::StoreObject(CArchive &ar, bool)
 {
     ar.WriteObject(this);
+}
+
+void CGenData::SetName(const QString &name)
+{
+    m_name = name;
+    if (ItemEditorLink *editor = Editor())
+        editor->ItemRenamed();
 }
 
 bool CGenData::Rename()
@@ -81,7 +100,70 @@ bool CGenData::Rename()
     m_name = dialog.GetName();
     m_modified = true;
     PostMessage(m_owner, WM_DATA_CHANGED, 0, ToLParam(this));
+    if (ItemEditorLink *editor = Editor())
+        editor->ItemRenamed();
     return true;
+}
+
+bool CGenData::IsModified() const
+{
+    // A recalled item is modified before its editor opens: the editor's
+    // changes add to the flag, they do not hide it.
+    const ItemEditorLink *editor = Editor();
+    return m_modified || (editor && editor->HasUnsavedChanges());
+}
+
+void CGenData::NotifyEditor(int hint)
+{
+    if (ItemEditorLink *editor = Editor())
+        editor->OnGeneratorsChanged(hint);
+}
+
+// --- The editor ------------------------------------------------------------------
+
+QWidget *CGenData::OpenEditor()
+{
+    if (!IsEditorOpen()) {
+        DestroyEditor(); // one that has closed and not gone yet
+        const EditorFactory factory = EditorFactories().value(GetRuntimeClass());
+        m_editor = factory ? factory(*this) : nullptr;
+        m_editorWindow = m_editor ? m_editor->Window() : nullptr;
+    }
+    QWidget *window = GetEditor();
+    if (window) {
+        window->showNormal();
+        window->raise();
+        window->activateWindow();
+    }
+    return window;
+}
+
+ItemEditorLink *CGenData::Editor() const
+{
+    return m_editorWindow && m_editor->Window() ? m_editor : nullptr;
+}
+
+bool CGenData::IsEditorOpen() const
+{
+    return Editor() != nullptr;
+}
+
+QWidget *CGenData::GetEditor() const
+{
+    return IsEditorOpen() ? m_editorWindow.data() : nullptr;
+}
+
+void CGenData::CloseEditor()
+{
+    DestroyEditor();
+}
+
+void CGenData::DestroyEditor()
+{
+    QWidget *window = m_editorWindow.data();
+    m_editorWindow = nullptr;
+    m_editor = nullptr;
+    delete window;
 }
 
 bool CGenData::RequestSave()
@@ -119,9 +201,26 @@ void CGenData::NotifyEditorClosed()
     PostMessage(m_owner, WM_EDITOR_CLOSED, 0, ToLParam(this));
 }
 
+bool CGenData::EditorWindowCloses(bool &closed)
+{
+    if (closed)
+        return true;
+    // Cancel, or a save that fails, keeps the editor.
+    if (!SaveModified())
+        return false;
+    closed = true;
+    NotifyEditorClosed();
+    return true;
+}
+
 QString CGenData::GetFileText() const
 {
     return m_folder.isEmpty() ? LoadString(IDS_NO_FILE) : GetFilePath();
+}
+
+QString CGenData::EditorTitle(const QString &shownName, bool modified) const
+{
+    return shownName + (modified ? QStringLiteral(" * ") : QStringLiteral("  ")) + GetFileText();
 }
 
 void CGenData::SetFolder(const QString &folder)

@@ -5,6 +5,10 @@
 // it, and declares everything the shell does with an item without knowing
 // its kind. Items talk back to their owner (the main window) only through
 // the messages WM_DATA_CHANGED, WM_DATA_SAVE and WM_EDITOR_CLOSED.
+//
+// Every kind reaches its editor one way: the factory the program set for the
+// kind makes it (a parentless window, ItemEditorLink), the item holds it
+// weakly and shows the same one until it has closed.
 
 #include "CObject.h"
 #include "MessageTarget.h"
@@ -15,12 +19,15 @@
 #include <QStringList>
 
 #include <array>
+#include <functional>
 
 class CArchive;
 class CCommandReader;
 class CGenerator;
 class CProgressDlg;
+class ItemEditorLink;
 class QWidget;
+struct CRuntimeClass;
 
 // One kind of data item: its type code and the string-table ids of its
 // name, file extension and file-dialog filter.
@@ -41,6 +48,13 @@ public:
     // The kind of typeCode, or nullptr.
     static const DataKind *FindKind(int typeCode);
 
+    // Makes the editor of an item: a new window without a parent, which
+    // deletes itself once it has closed.
+    using EditorFactory = std::function<ItemEditorLink *(CGenData &item)>;
+    // One per kind (the item's run-time class), set by the program at
+    // start-up (tests set doubles); without one the kind opens no editor.
+    static void SetEditorFactory(const CRuntimeClass *kind, EditorFactory factory);
+
     // owner receives the item's messages; it must take them (MessageTarget).
     explicit CGenData(QObject *owner = nullptr);
     ~CGenData() override;
@@ -51,16 +65,20 @@ public:
     virtual int GetTypeCode() const;
     virtual QString GetTypeName() const;
     virtual QString GetName() const;
+    // An open editor retitles.
     virtual void SetName(const QString &name);
-    // Asks the user for a new name; true when the item took it.
+    // Asks the user for a new name; true when the item took it (an open
+    // editor then retitles).
     virtual bool Rename();
     // The name as the user sees it now (a format's open editor may show another).
     virtual QString GetCurrentName() const;
     // Shows the editor, creating it when none is open; nullptr when the kind has none.
     virtual QWidget *OpenEditor();
+    // An editor is there and has not closed.
     virtual bool IsEditorOpen() const;
+    // The open editor's window, or nullptr.
     virtual QWidget *GetEditor() const;
-    // The editor's window is gone (WM_EDITOR_CLOSED): forget the editor.
+    // The editor's window is gone (WM_EDITOR_CLOSED): the editor goes.
     virtual void CloseEditor();
     virtual QString GetFileExtension() const;
     virtual QString GetFileFilter() const;
@@ -73,9 +91,10 @@ public:
     virtual void WriteCommandFile(const QString &path, const QString &name);
     virtual bool SendToGenerator(CGenerator *generator, CProgressDlg *progress);
     virtual bool RecallFromGenerator(const QString &name, CGenerator *generator, CProgressDlg *progress);
-    // True also when an open editor holds unsaved changes (kinds with editors).
+    // The item's flag, or unsaved changes of an open editor.
     virtual bool IsModified() const;
-    // A generator was connected (hint 0) or disconnected (hint 1).
+    // A generator was connected (hint 0) or disconnected (hint 1): an open
+    // editor hears it.
     virtual void NotifyEditor(int hint);
     // Lines of the last recall or import that the item could not take; an
     // item that left some out is not all the generator holds.
@@ -91,6 +110,10 @@ public:
     bool SaveModified();
     // Called by an editor window when it is destroyed.
     void NotifyEditorClosed();
+    // An editor window is closing: true when it may (the save question
+    // agreed, or it had closed before). The first time, closed is set and
+    // the owner hears of it (NotifyEditorClosed).
+    bool EditorWindowCloses(bool &closed);
 
     QObject *GetOwner() const { return m_owner; }
     void SetOwner(QObject *owner) { m_owner = owner; }
@@ -104,12 +127,21 @@ public:
     QString GetFilePath() const { return m_folder + m_fileName; }
     // The file path, or "<no associated file>": what rows and editor titles show.
     QString GetFileText() const;
+    // An editor's title: the name as the editor shows it, " * " when
+    // modified (two blanks otherwise), then GetFileText.
+    QString EditorTitle(const QString &shownName, bool modified) const;
     // Where the data list opened or saved the item; an empty path forgets the file.
     void SetFilePath(const QString &path);
     void SetFolder(const QString &folder);
     void SetFileName(const QString &fileName) { m_fileName = fileName; }
 
 protected:
+    // The open editor, or nullptr.
+    ItemEditorLink *Editor() const;
+    // Deletes the editor's window, open or closed; a kind calls it first in
+    // its destructor, while what the window shows still exists.
+    void DestroyEditor();
+
     bool m_modified = false;
     QString m_name;
     QString m_folder;
@@ -118,4 +150,17 @@ protected:
 
 private:
     QWidget *PromptParent() const;
+
+    QPointer<QWidget> m_editorWindow;
+    ItemEditorLink *m_editor = nullptr; // the window's link; valid while the window is
 };
+
+// SetEditorFactory for the kind Item, with the item as the kind it is.
+template <class Item>
+void SetEditorFactory(std::function<ItemEditorLink *(Item &item)> factory)
+{
+    CGenData::EditorFactory made;
+    if (factory)
+        made = [factory = std::move(factory)](CGenData &item) { return factory(static_cast<Item &>(item)); };
+    CGenData::SetEditorFactory(Item::StaticRuntimeClass(), std::move(made));
+}

@@ -2,11 +2,9 @@
 #include "WaitCursor.h"
 
 #include "CGenerator.h"
-#include "CGeneratorDialogBar.h"
 #include "CGeneratorNameList.h"
 #include "CGeneratorState.h"
-#include "CGeneratorView.h"
-#include "CSpinButtonCtrl.h"
+#include "GeneratorViewPaneLink.h"
 #include "DataPaneImages.h"
 #include "DataPaneSelectionRules.h"
 #include "Prompts.h"
@@ -34,16 +32,22 @@ CGeneratorDataPane::CGeneratorDataPane(QWidget *parent) : QWidget(parent)
 
 CGeneratorDataPane::~CGeneratorDataPane() = default;
 
-void CGeneratorDataPane::SetView(CGeneratorView *view, CGenerator *generator)
+void CGeneratorDataPane::SetView(GeneratorViewPaneLink *view, CGenerator *generator)
 {
     m_view = view;
     m_generator = generator;
+}
+
+CGeneratorView *CGeneratorDataPane::GetView() const
+{
+    return m_view ? m_view->View() : nullptr;
 }
 
 void CGeneratorDataPane::CreateLists()
 {
     for (int list = 0; list < kNameLists; ++list) {
         auto *names = new CGeneratorNameList(this, list);
+        names->onBeginDrag = [this] { OnBeginDrag(); };
         names->hide();
         m_lists[list] = names;
         connect(names, &QListWidget::itemSelectionChanged, this, [this] { UpdateSelectionState(); });
@@ -286,7 +290,7 @@ void CGeneratorDataPane::UpdateSelectionState()
     const DataPaneSelectionFlags f = ComputeSelectionFlags(input, rows);
     m_view->SetSelectionFlags(f.deletable, f.recallable, f.usable);
     // The toolbar follows the selection, not only the menus as they open.
-    m_view->Router().Update();
+    m_view->UpdateCommands();
 }
 
 void CGeneratorDataPane::SelectAll()
@@ -378,11 +382,11 @@ void CGeneratorDataPane::UseFormat(const QString &name)
     CGenerator::Operation operation(m_generator);
     m_generator->CmdFmtl(name);
     m_generator->CmdFmtu();
-    if (!CGeneratorView::Succeeded(*m_generator))
+    if (!GeneratorViewPaneLink::Succeeded(*m_generator))
         return;
     m_view->GetState().format = name;
     m_view->GetState().ReadSignal();
-    m_view->RefreshStatus(CGeneratorView::kRefreshValues);
+    m_view->RefreshStatus(GeneratorViewPaneLink::kRefreshValues);
 }
 
 void CGeneratorDataPane::UseImageRow(int row)
@@ -394,14 +398,13 @@ void CGeneratorDataPane::UseImageRow(int row)
     CGenerator::Operation operation(m_generator);
     m_generator->CmdImgl(name);
     m_generator->CmdImgu();
-    if (!CGeneratorView::Succeeded(*m_generator))
+    if (!GeneratorViewPaneLink::Succeeded(*m_generator))
         return;
     CGeneratorState &state = m_view->GetState();
     state.image = name;
     state.ReadSignal();
-    m_view->RefreshStatus(CGeneratorView::kRefreshValues);
-    if (m_view->DialogBar())
-        m_view->DialogBar()->Spin()->SetPos(state.imageVersion);
+    m_view->RefreshStatus(GeneratorViewPaneLink::kRefreshValues);
+    m_view->ShowImageVersion(state.imageVersion);
 }
 
 void CGeneratorDataPane::UseSequenceRow(int row)

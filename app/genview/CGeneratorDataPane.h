@@ -9,12 +9,13 @@
 #include "ResourceIds.h"
 
 #include "CFormatListEntry.h"
+#include "CGeneratorSendDropTarget.h"
+#include "DataPaneKinds.h"
 
 #include <QList>
 #include <QString>
 #include <QWidget>
 
-#include <cstdint>
 #include <functional> // the transfers' copy operations
 
 class CGenData;
@@ -23,6 +24,7 @@ class CGeneratorNameList;
 class CGeneratorPaneDropTarget;
 class CGeneratorView;
 class GeneratorViewHost;
+class GeneratorViewPaneLink;
 class CProgressDlg;
 class CScanDlg;
 class QByteArray;
@@ -31,37 +33,9 @@ class QListWidgetItem;
 class QTreeWidget;
 class QTreeWidgetItem;
 
-// The data of one row of a name list. A default record is a knob list of
-// mixed entries whose flags are all set.
-struct CGeneratorItemState {
-    uint32_t kind = 15;       // also the row's icon
-    uint32_t firstFlag = 1;   // nothing reads the two flags; kept as the rows get them
-    uint32_t secondFlag = 1;
-    uint32_t userFlag = 1;    // 0: built into the generator, never deleted or overwritten
-};
-
-class CGeneratorDataPane : public QWidget {
+// The lists, kinds and icons are those of DataPaneKinds.
+class CGeneratorDataPane : public QWidget, public DataPaneKinds, public GeneratorDropPane {
 public:
-    // The lists the pane shows: 0 formats, 1 images, 2 sequences, 3 knob
-    // lists, 4 fonts, 5 icons, 7 the detailed format list.
-    enum : int { kFormats = 0, kImages, kSequences, kKnobLists, kFonts, kIcons, kNameLists, kDetailed = 7 };
-
-    // Kind codes of generator items: a row's kind and its icon. In the knob
-    // list list 12, 13 and 14 mean a knob list of formats, images, sequences.
-    enum ItemKind : int {
-        kKindKnobList = 10,      // a knob list before its entries are classified
-        kKindFormat = 12,
-        kKindImage = 13,
-        kKindSequence = 14,
-        kKindMixedKnobList = 15, // mixed, unmatched or no entries
-        kKindFont = 20,
-        kKindIcon = 21,
-    };
-
-    // Icons of the detailed list and the state images of the name lists.
-    enum : int { kIconUserFormat = 3, kIconBuiltInFormat = 4, kIconFormatNotHeld = 15 };
-    enum : int { kStateUser = 4, kStateBuiltIn = 5 };
-
     // Control ids: the detailed list, then the six name lists in list order.
 
     // One selected row, as the transfers read it.
@@ -76,8 +50,8 @@ public:
     ~CGeneratorDataPane() override;
 
     // Set by the view right after it made the pane.
-    void SetView(CGeneratorView *view, CGenerator *generator);
-    CGeneratorView *GetView() const { return m_view; }
+    void SetView(GeneratorViewPaneLink *view, CGenerator *generator);
+    CGeneratorView *GetView() const;
     CGenerator *GetGenerator() const { return m_generator; }
 
     // --- Scan --------------------------------------------------------------
@@ -195,14 +169,19 @@ public:
     void RenameSelected();
     // A drag starts on the selected rows of a name list.
     void OnBeginDrag();
+
+    // --- GeneratorDropPane
+    QWidget *DropWidget() override { return this; }
+    bool IsViewBusy() const override;
+    bool MayTakeBlock() const override;
     // A drop of another pane's generator item drag block: copies its items
     // from that pane's generator to this one.
-    bool CopyFromGenerator(const QByteArray &block);
+    bool CopyFromGenerator(const QByteArray &block) override;
     // False stops the copy; an item skipped or not copied is true but gets no row.
     bool CopyItemFromGenerator(const QString &name, int listNumber, CGenerator *source, CProgressDlg *progress);
     // A drop from the data list: its selection goes to this generator
     // without the offer to save.
-    void SendDataListSelection();
+    void SendDataListSelection() override;
     // Made by the view once it has its host.
     void RegisterDropTarget(GeneratorViewHost *host);
     CGeneratorPaneDropTarget *DropTarget() const { return m_dropTarget; }
@@ -218,7 +197,7 @@ private:
     bool StoreItem(CGenData *item, CProgressDlg *progress, bool askOverwrite);
     bool IsKnobListMode() const;
     GeneratorViewHost *Host() const;
-    QString GeneratorText(CGeneratorView *view) const;
+    QString GeneratorText(GeneratorViewPaneLink *view) const;
     // Drops an item this pane put into the data list whose recall failed.
     void DiscardNewItem(CGenData *item);
     bool RecallInto(CGenData *item, const QString &name, CProgressDlg *progress);
@@ -246,7 +225,7 @@ private:
     void SortFormatList();
     bool AskScanFormats();
 
-    CGeneratorView *m_view = nullptr;
+    GeneratorViewPaneLink *m_view = nullptr;
     CGenerator *m_generator = nullptr;
     CGeneratorNameList *m_lists[kNameLists] = {};
     QTreeWidget *m_detailedList = nullptr;

@@ -8,7 +8,7 @@
 #include "AppFolders.h"
 #include "Archive.h"
 #include "CGenerator.h"
-#include "CGeneratorView.h"
+#include "GeneratorViewPaneLink.h"
 #include "CProgressDlg.h"
 #include "FormatListFile.h"
 #include "GeneratorViewHost.h"

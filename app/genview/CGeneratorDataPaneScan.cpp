@@ -8,7 +8,7 @@
 #include "CGenerator.h"
 #include "CGeneratorNameList.h"
 #include "CGeneratorState.h"
-#include "CGeneratorView.h"
+#include "GeneratorViewPaneLink.h"
 #include "CScanDlg.h"
 #include "DialogUnits.h"
 #include "Prompts.h"
@@ -128,7 +128,7 @@ void CGeneratorDataPane::RestoreSequence()
 {
     CGeneratorState &state = m_view->GetState();
     if (state.sequence.isEmpty()) {
-        m_view->RefreshStatus(CGeneratorView::kRefreshValues);
+        m_view->RefreshStatus(GeneratorViewPaneLink::kRefreshValues);
         return;
     }
     if (m_generator->QuerySmod() < 1) {
@@ -137,7 +137,7 @@ void CGeneratorDataPane::RestoreSequence()
         m_generator->CmdSeqe();
         m_generator->CmdSequ();
         state.sequence.clear();
-        m_view->RefreshStatus(CGeneratorView::kRefreshValues);
+        m_view->RefreshStatus(GeneratorViewPaneLink::kRefreshValues);
         return;
     }
     m_view->OpenSequencePlayer(state.sequence, true);

@@ -14,13 +14,12 @@
 #include "CGenerator.h"
 #include "CGeneratorPaneDropTarget.h"
 #include "CGeneratorState.h"
-#include "CGeneratorView.h"
+#include "GeneratorViewPaneLink.h"
 #include "CProgressDlg.h"
 #include "DragLoop.h"
 #include "GeneratorItemDragBlock.h"
 #include "GeneratorViewHost.h"
 #include "DataKindRegistry.h"
-#include "GeneratorViewRegistry.h"
 #include "MessageTarget.h"
 #include "Prompts.h"
 #include "ResourceIds.h"
@@ -153,7 +152,7 @@ bool CGeneratorDataPane::IsKnobListMode() const
     return m_view && m_view->Flags().knobListMode;
 }
 
-QString CGeneratorDataPane::GeneratorText(CGeneratorView *view) const
+QString CGeneratorDataPane::GeneratorText(GeneratorViewPaneLink *view) const
 {
     CGenerator *generator = view->GetGenerator();
     return QStringLiteral("%1 on %2").arg(view->GetState().model, generator ? generator->GetPortName() : QString());
@@ -216,7 +215,7 @@ bool CGeneratorDataPane::StoreItem(CGenData *item, CProgressDlg *progress, bool 
         AddItem(name, rule->list, rule->kind, knobClass);
     }
     if (m_view)
-        m_view->RefreshStatus(CGeneratorView::kRefreshMemory);
+        m_view->RefreshStatus(GeneratorViewPaneLink::kRefreshMemory);
     return true;
 }
 
@@ -227,7 +226,7 @@ void CGeneratorDataPane::SendDataListSelection()
         return;
     OperationGuard guard(host);
     CProgressDlg progress(this, true);
-    host->SendDataListSelectionTo(m_view, &progress);
+    host->SendDataListSelectionTo(m_view->View(), &progress);
     progress.DestroyWindow();
 }
 
@@ -507,7 +506,7 @@ void CGeneratorDataPane::DeleteSelected()
     if (progress)
         progress->DestroyWindow();
     if (m_view)
-        m_view->RefreshStatus(CGeneratorView::kRefreshMemory);
+        m_view->RefreshStatus(GeneratorViewPaneLink::kRefreshMemory);
     if (formatDeleted) {
         if (SelectedCount() != 1)
             UseFormatRow(0);
@@ -628,11 +627,21 @@ void CGeneratorDataPane::OnBeginDrag()
     data->setData(GeneratorItemDragBlock::MimeType(), block);
     auto *drag = new QDrag(this);
     drag->setMimeData(data);
-    GeneratorViewRegistry::SetDragSource(m_view);
+    m_view->SetDragSource(true);
     SetDragging(true);
     RunDrag(drag, Qt::CopyAction);
-    GeneratorViewRegistry::SetDragSource(nullptr);
+    m_view->SetDragSource(false);
     SetDragging(false);
+}
+
+bool CGeneratorDataPane::IsViewBusy() const
+{
+    return m_view && m_view->IsBusy();
+}
+
+bool CGeneratorDataPane::MayTakeBlock() const
+{
+    return m_view && !m_view->IsBusy() && !m_view->IsPlaying() && !IsDragging();
 }
 
 void CGeneratorDataPane::RegisterDropTarget(GeneratorViewHost *host)
@@ -672,8 +681,8 @@ bool CGeneratorDataPane::RefuseUncopyable(const QList<int> &listNumbers)
 
 bool CGeneratorDataPane::CopyFromGenerator(const QByteArray &block)
 {
-    const QPointer<CGeneratorView> sourceView = g_pDragSourceView;
-    if (!sourceView || !m_view || sourceView == m_view || !GeneratorViewRegistry::IsListed(sourceView))
+    GeneratorViewPaneLink *sourceView = m_view ? m_view->OtherDragSource() : nullptr;
+    if (!sourceView)
         return false;
     const std::optional<std::vector<GeneratorItemDragBlock::Entry>> entries = GeneratorItemDragBlock::Parse(block);
     if (!entries)
@@ -719,7 +728,7 @@ bool CGeneratorDataPane::CopyFromGenerator(const QByteArray &block)
     }
     target->Delay(kSettleAfterCopy);
     progress.DestroyWindow();
-    m_view->RefreshStatus(CGeneratorView::kRefreshMemory);
+    m_view->RefreshStatus(GeneratorViewPaneLink::kRefreshMemory);
     return true;
 }
 

@@ -1,6 +1,7 @@
 #include "CGeneratorNameList.h"
 
 #include "DialogUnits.h"
+#include "ResourceIds.h"
 
 #include <algorithm>
 
@@ -9,8 +10,7 @@ CGeneratorNameItem::CGeneratorNameItem(const QString &name, const CGeneratorItem
 {
 }
 
-CGeneratorNameList::CGeneratorNameList(CGeneratorDataPane *pane, int list)
-    : QListWidget(pane), m_pane(pane), m_list(list)
+CGeneratorNameList::CGeneratorNameList(QWidget *pane, int list) : QListWidget(pane), m_list(list)
 {
     setObjectName(ControlName(IDC_NAME_LIST_FIRST + list));
     setViewMode(QListView::ListMode);
@@ -49,5 +49,6 @@ CGeneratorNameItem *CGeneratorNameList::Row(int row) const
 
 void CGeneratorNameList::startDrag(Qt::DropActions)
 {
-    m_pane->OnBeginDrag();
+    if (onBeginDrag)
+        onBeginDrag();
 }

@@ -2,9 +2,11 @@
 // One name list of a generator data pane: small icons, several rows
 // selectable, sorted by name. Each row owns its record.
 
-#include "CGeneratorDataPane.h"
+#include "DataPaneKinds.h"
 
 #include <QListWidget>
+
+#include <functional>
 
 class CGeneratorNameItem : public QListWidgetItem {
 public:
@@ -16,7 +18,9 @@ public:
 
 class CGeneratorNameList : public QListWidget {
 public:
-    CGeneratorNameList(CGeneratorDataPane *pane, int list);
+    CGeneratorNameList(QWidget *pane, int list);
+    // Runs the drag of the selected rows (the pane's).
+    std::function<void()> onBeginDrag;
 
     int ListNumber() const { return m_list; }
     CGeneratorNameItem *Row(int row) const;
@@ -30,6 +34,5 @@ protected:
     void startDrag(Qt::DropActions supportedActions) override;
 
 private:
-    CGeneratorDataPane *m_pane;
     int m_list;
 };

@@ -1,7 +1,5 @@
 #include "CGeneratorPaneDropTarget.h"
 
-#include "CGeneratorDataPane.h"
-#include "CGeneratorView.h"
 #include "GeneratorItemDragBlock.h"
 #include "GeneratorViewRegistry.h"
 
@@ -13,18 +11,17 @@ CGeneratorPaneDropTarget::~CGeneratorPaneDropTarget()
     pane = nullptr;
 }
 
-bool CGeneratorPaneDropTarget::Register(CGeneratorDataPane *target, GeneratorViewHost *host)
+bool CGeneratorPaneDropTarget::Register(GeneratorDropPane *target, GeneratorViewHost *host)
 {
     pane = target;
     inner.SetHost(host);
     inner.SetPane(target);
-    return RegisterOn(target);
+    return RegisterOn(target->DropWidget());
 }
 
 bool CGeneratorPaneDropTarget::IsBlockDrag(const QMimeData *data) const
 {
-    const CGeneratorView *view = pane ? pane->GetView() : nullptr;
-    if (!view || view->IsBusy() || view->IsPlaying() || pane->IsDragging() || !g_pDragSourceView)
+    if (!pane || !pane->MayTakeBlock() || !g_pDragSourceView)
         return false;
     const QString type = GeneratorItemDragBlock::MimeType();
     return data && data->hasFormat(type) && GeneratorItemDragBlock::HasMagic(data->data(type));

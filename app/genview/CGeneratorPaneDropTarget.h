@@ -6,7 +6,6 @@
 
 #include "CGeneratorSendDropTarget.h"
 
-class CGeneratorDataPane;
 class GeneratorViewHost;
 
 class CGeneratorPaneDropTarget : public CDropTarget {
@@ -16,7 +15,7 @@ public:
 
     // The inner target learns the main window and the pane; then the pane's
     // drags come here.
-    bool Register(CGeneratorDataPane *target, GeneratorViewHost *host);
+    bool Register(GeneratorDropPane *target, GeneratorViewHost *host);
 
     Qt::DropAction OnDragEnter(QWidget *window, const QMimeData *data, Qt::KeyboardModifiers keys,
                                QPoint point) override;
@@ -30,6 +29,6 @@ public:
     bool IsBlockDrag(const QMimeData *data) const;
 
 private:
-    CGeneratorDataPane *pane = nullptr;
+    GeneratorDropPane *pane = nullptr;
     CGeneratorSendDropTarget inner;
 };

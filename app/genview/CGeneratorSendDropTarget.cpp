@@ -1,7 +1,5 @@
 #include "CGeneratorSendDropTarget.h"
 
-#include "CGeneratorDataPane.h"
-#include "CGeneratorView.h"
 #include "GeneratorViewHost.h"
 
 CGeneratorSendDropTarget::~CGeneratorSendDropTarget()
@@ -14,7 +12,7 @@ Qt::DropAction CGeneratorSendDropTarget::OnDragEnter(QWidget *, const QMimeData 
 {
     dataListDragging = host && host->IsDataListDragging();
     // A tool owns a busy generator: nothing is sent to it meanwhile.
-    if (pane && pane->GetView() && pane->GetView()->IsBusy())
+    if (pane && pane->IsViewBusy())
         dataListDragging = false;
     return dataListDragging ? Qt::CopyAction : Qt::IgnoreAction;
 }

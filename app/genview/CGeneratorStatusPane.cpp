@@ -3,7 +3,7 @@
 #include "BitmapResources.h"
 #include "CGenerator.h"
 #include "CGeneratorState.h"
-#include "CGeneratorView.h"
+#include "GeneratorViewPaneLink.h"
 #include "DialogUnits.h"
 #include "Numbers.h"
 #include "ResourceIds.h"
@@ -121,7 +121,7 @@ CGeneratorStatusPane::CGeneratorStatusPane(QWidget *parent) : QWidget(parent), m
         AddRow(row.labelId, row.picture);
 }
 
-void CGeneratorStatusPane::SetView(CGeneratorView *view, CGenerator *generator)
+void CGeneratorStatusPane::SetView(GeneratorViewPaneLink *view, CGenerator *generator)
 {
     m_view = view;
     m_generator = generator;

@@ -13,7 +13,7 @@
 #include <QWidget>
 
 class CGenerator;
-class CGeneratorView;
+class GeneratorViewPaneLink;
 class QTreeWidget;
 
 class CGeneratorStatusPane : public QWidget {
@@ -39,7 +39,7 @@ public:
     explicit CGeneratorStatusPane(QWidget *parent = nullptr);
 
     // Set by the view right after it made the pane.
-    void SetView(CGeneratorView *view, CGenerator *generator);
+    void SetView(GeneratorViewPaneLink *view, CGenerator *generator);
 
     // Rows 0 to 12 and the view's toggles and image-version spin.
     void RefreshValues();
@@ -71,7 +71,7 @@ private:
 
     QTreeWidget *m_list;
     bool m_memoryCheckPending = true;
-    CGeneratorView *m_view = nullptr;
+    GeneratorViewPaneLink *m_view = nullptr;
     CGenerator *m_generator = nullptr;
     bool m_memoryRowsPresent = false;
 };

@@ -300,6 +300,25 @@ void CGeneratorView::ShowSignalState()
     m_dialogBar->Spin()->SetPos(m_state.imageVersion & 0xFFFF);
 }
 
+void CGeneratorView::ShowImageVersion(int version)
+{
+    if (m_dialogBar)
+        m_dialogBar->Spin()->SetPos(version);
+}
+
+void CGeneratorView::SetDragSource(bool dragging)
+{
+    GeneratorViewRegistry::SetDragSource(dragging ? this : nullptr);
+}
+
+GeneratorViewPaneLink *CGeneratorView::OtherDragSource()
+{
+    CGeneratorView *source = g_pDragSourceView;
+    if (!source || source == this || !GeneratorViewRegistry::IsListed(source))
+        return nullptr;
+    return source;
+}
+
 CStateButton *CGeneratorView::Toggle(int id) const
 {
     return m_dialogBar ? m_dialogBar->Toggle(id) : nullptr;

@@ -12,6 +12,7 @@
 #include "CGeneratorViewRules.h"
 #include "CommandRouter.h"
 #include "GeneratorViewHost.h"
+#include "GeneratorViewPaneLink.h"
 #include "MessageTarget.h"
 
 #include <QMainWindow>
@@ -35,11 +36,10 @@ class QMenu;
 class QSplitter;
 class QToolBar;
 
-class CGeneratorView : public QMainWindow, public Handled {
+// Its panes reach it as a GeneratorViewPaneLink (kRefreshAll and the
+// other refresh numbers are that link's).
+class CGeneratorView : public QMainWindow, public Handled, public GeneratorViewPaneLink {
 public:
-    // What RefreshStatus refreshes.
-    enum : int { kRefreshAll = 1, kRefreshValues = 2, kRefreshMemory = 3 };
-
     // Takes the connection (it closes its port when the view goes) and
     // reads the generator's identity. host is the program around the view.
     CGeneratorView(CGenerator *connection, GeneratorViewHost *host);
@@ -52,7 +52,7 @@ public:
     void DestroyWindow();
 
     // The connection, after making it the current generator.
-    CGenerator *GetGenerator();
+    CGenerator *GetGenerator() override;
     // The connection, leaving the current generator as it is.
     CGenerator *Connection() const { return m_connection.get(); }
     // Stores generator as the current one; returns it.
@@ -60,15 +60,15 @@ public:
 
     void GetIdentity(QString &model, QString &firmware, QString &serial) const;
     void SetIdentity(const QString &model, const QString &firmware, const QString &serial);
-    CGeneratorState &GetState() { return m_state; }
+    CGeneratorState &GetState() override { return m_state; }
     const CGeneratorState &GetState() const { return m_state; }
 
     // A tool transfers to the generator: the view's own transfers wait.
     virtual void SetBusy(bool busy);
-    bool IsBusy() const { return m_busy; }
+    bool IsBusy() const override { return m_busy; }
     // Set by the sequence player while it holds a sequence.
     void SetPlaying(bool playing);
-    bool IsPlaying() const { return m_playing; }
+    bool IsPlaying() const override { return m_playing; }
 
     // Stores one data item in the generator; false stops the caller's send loop.
     virtual bool SendItem(CGenData *item, CProgressDlg *progress);
@@ -78,13 +78,14 @@ public:
     int IsScanned() const;
 
     // kRefreshAll, kRefreshValues or kRefreshMemory; anything else: nothing.
-    void RefreshStatus(int what);
+    void RefreshStatus(int what) override;
     // The sequence player keeps the data pane still while it plays.
     void LockDataPane(bool lock);
     // Written by the data pane's selection update.
-    void SetSelectionFlags(bool deletable, bool recallable, bool usable);
+    void SetSelectionFlags(bool deletable, bool recallable, bool usable) override;
     // The toggles and the image-version spin take the state record's values.
-    void ShowSignalState();
+    void ShowSignalState() override;
+    void ShowImageVersion(int version) override;
 
     // The detailed format list as a text file the user picks, and on a
     // printer; every row of it.
@@ -95,21 +96,23 @@ public:
 
     void OpenCmdTerminal();
     void OpenDiagnostics();
-    void OpenSequencePlayer(const QString &sequence, bool attach);
+    void OpenSequencePlayer(const QString &sequence, bool attach) override;
 
-    GeneratorViewHost *Host() const { return m_host; }
+    CGeneratorView *View() override { return this; }
+    GeneratorViewHost *Host() const override { return m_host; }
     CGeneratorStatusPane *StatusPane() const { return m_statusPane; }
     CGeneratorDataPane *DataPane() const { return m_dataPane; }
     CGeneratorDialogBar *DialogBar() const { return m_dialogBar; }
     QSplitter *Splitter() const { return m_splitter; }
     CommandRouter &Router() { return m_router; }
+    void UpdateCommands() override { m_router.Update(); }
     // Menu 301, for the data pane to track with the view's commands.
-    QMenu *ContextMenu() const { return m_contextMenu; }
-    GeneratorViewFlags Flags() const;
+    QMenu *ContextMenu() const override { return m_contextMenu; }
+    GeneratorViewFlags Flags() const override;
 
-    // Whether every command of the operation under way on generator
-    // succeeded: only then does an action change the view's state.
-    static bool Succeeded(const CGenerator &generator);
+    // The data pane's drag of generator items: the registry's drag source.
+    void SetDragSource(bool dragging) override;
+    GeneratorViewPaneLink *OtherDragSource() override;
 
     // The bar shown above the panes while the link is lost.
     CLinkLostBar *LinkLostBar() const { return m_linkLostBar; }

@@ -20,7 +20,7 @@ using namespace ProfileKeys;
 
 void CGeneratorView::MakeRule(QString &out, int count)
 {
-    out = QString(count, QLatin1Char('='));
+    out = FormatListRule(count);
 }
 
 void CGeneratorView::SaveFormatListAsText()

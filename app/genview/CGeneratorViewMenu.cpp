@@ -165,15 +165,7 @@ void CGeneratorView::BuildMenus()
 {
     QMenuBar *bar = menuBar();
     bar->setObjectName(ControlName(IDR_GENERATOR_VIEW));
-    auto add = [this](QMenu *menu, std::initializer_list<int> ids) {
-        for (int id : ids) {
-            if (id == 0)
-                menu->addSeparator();
-            else
-                menu->addAction(m_router.Action(id));
-        }
-        m_router.Watch(menu);
-    };
+    auto add = [this](QMenu *menu, std::initializer_list<int> ids) { m_router.FillMenu(menu, ids); };
     add(bar->addMenu(QStringLiteral("&File")), {ID_LOAD_FORMAT_LIST, ID_SAVE_FORMAT_LIST, ID_SAVE_FORMAT_LIST_TEXT,
                                                 ID_PRINT_FORMAT_LIST, 0, ID_CLOSE_VIEW});
     add(bar->addMenu(QStringLiteral("&Edit")), {ID_COPY, ID_RENAME, ID_ERASE, ID_DELETE});

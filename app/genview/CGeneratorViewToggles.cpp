@@ -23,11 +23,6 @@ constexpr double kIsubFirmware = 7.03;
 
 } // namespace
 
-bool CGeneratorView::Succeeded(const CGenerator &generator)
-{
-    return !generator.IsHalted() && generator.LastCommandSucceeded();
-}
-
 void CGeneratorView::OnToggleGate(int id)
 {
     CStateButton *button = Toggle(id);

@@ -1,6 +1,6 @@
 #include "DataPaneImages.h"
 
-#include "CGeneratorDataPane.h"
+#include "DataPaneKinds.h"
 #include "ShellImages.h"
 
 #include <QHash>
@@ -17,9 +17,9 @@ QIcon PaintMark(int index)
         const char *letter;
     };
     static const Mark kMarks[] = {
-        {CGeneratorDataPane::kIconUserFormat, QColor(30, 140, 60), "U"},
-        {CGeneratorDataPane::kIconBuiltInFormat, QColor(110, 110, 110), "B"},
-        {CGeneratorDataPane::kIconFormatNotHeld, QColor(190, 40, 40), "?"},
+        {DataPaneKinds::kIconUserFormat, QColor(30, 140, 60), "U"},
+        {DataPaneKinds::kIconBuiltInFormat, QColor(110, 110, 110), "B"},
+        {DataPaneKinds::kIconFormatNotHeld, QColor(190, 40, 40), "?"},
     };
     for (const Mark &m : kMarks) {
         if (m.index != index)
@@ -61,7 +61,7 @@ QIcon DataPaneRowIcon(bool user, int kind)
     QPixmap pixmap(32, 16);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
-    const int mark = user ? CGeneratorDataPane::kIconUserFormat : CGeneratorDataPane::kIconBuiltInFormat;
+    const int mark = user ? DataPaneKinds::kIconUserFormat : DataPaneKinds::kIconBuiltInFormat;
     painter.drawPixmap(0, 0, DataPaneImage(mark).pixmap(16, 16));
     painter.drawPixmap(16, 0, DataPaneImage(kind).pixmap(16, 16));
     painter.end();

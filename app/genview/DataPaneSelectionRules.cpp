@@ -1,13 +1,13 @@
 #include "DataPaneSelectionRules.h"
 
-#include "CGeneratorDataPane.h"
+#include "DataPaneKinds.h"
 
 namespace {
 
 // Firmware from which the generator lets user images be read back.
 constexpr double kImageRecallFirmware = 3.0;
 
-using Pane = CGeneratorDataPane;
+using Pane = DataPaneKinds;
 
 // Applies one row's kind rule; false ends the walk.
 bool ApplyKindRule(const DataPaneSelectionInput &in, const DataPaneSelectionRow &row, DataPaneSelectionFlags &f)

@@ -1,7 +1,6 @@
 #include "FormatListPrintout.h"
 
-#include "CGeneratorDataPane.h"
-#include "CGeneratorView.h"
+#include "DataPaneKinds.h"
 
 #include <algorithm>
 
@@ -12,24 +11,22 @@ QString ListColumn(const CFormatListEntry &entry, int column)
     return FormatListColumnText(entry, column);
 }
 
-QString ListRule(int count)
-{
-    QString rule;
-    CGeneratorView::MakeRule(rule, count);
-    return rule;
-}
-
 } // namespace
+
+QString FormatListRule(int count)
+{
+    return QString(count, QLatin1Char('='));
+}
 
 QStringList FormatListEntryLines(const CFormatListEntry &e)
 {
     const QString resolution = QStringLiteral("(") + ListColumn(e, kColHRes) + QStringLiteral(" x ") + ListColumn(e, kColVRes)
                                + QStringLiteral("), ");
-    const bool user = e.icon == CGeneratorDataPane::kIconUserFormat;
+    const bool user = e.icon == DataPaneKinds::kIconUserFormat;
     return {
         ListColumn(e, kColName) + QStringLiteral(": ") + resolution.rightJustified(11) + ListColumn(e, kColScan).rightJustified(11)
             + QStringLiteral(", ") + (user ? QStringLiteral("User") : QStringLiteral("Built-in")),
-        ListRule(70),
+        FormatListRule(70),
         QStringLiteral("    Horz. Rate: ") + ListColumn(e, kColHRate) + QStringLiteral(" KHz"),
         QStringLiteral("    Vert. Rate: ") + ListColumn(e, kColVRate) + QStringLiteral(" Hz"),
         QStringLiteral("    Video Type: ") + ListColumn(e, kColVideoType),
@@ -40,7 +37,7 @@ QStringList FormatListEntryLines(const CFormatListEntry &e)
 QByteArray FormatListReportText(const QList<CFormatListEntry> &entries)
 {
     const QString end = QStringLiteral("\r\n");
-    QString text = QStringLiteral("Format List") + end + ListRule(50) + end + end;
+    QString text = QStringLiteral("Format List") + end + FormatListRule(50) + end + end;
     for (const CFormatListEntry &entry : entries)
         text += FormatListEntryLines(entry).join(end) + end + end + end;
     return text.toLatin1();
@@ -57,7 +54,7 @@ QStringList FormatListPrintout::PageLines(int page) const
     const int last = std::min(int(m_entries.size()), first + kEntriesPerPage);
     QStringList lines(kFirstEntryLine + std::max(0, last - first) * kEntryLines);
     lines[kHeadLine] = QStringLiteral("Page: %1        Format List").arg(page + 1);
-    lines[kHeadLine + 1] = ListRule(50);
+    lines[kHeadLine + 1] = FormatListRule(50);
     for (int i = first; i < last; ++i) {
         const QStringList entry = FormatListEntryLines(m_entries[i]);
         const int at = kFirstEntryLine + (i - first) * kEntryLines;

@@ -12,6 +12,9 @@
 #include <QList>
 #include <QStringList>
 
+// A rule of count "=".
+QString FormatListRule(int count);
+
 // The six lines of an entry, without line ends.
 QStringList FormatListEntryLines(const CFormatListEntry &entry);
 

@@ -1,7 +1,5 @@
 #include "GeneratorViewRegistry.h"
 
-#include "CGeneratorView.h"
-
 namespace {
 
 QList<CGeneratorView*>& ListedViews()
@@ -10,16 +8,16 @@ QList<CGeneratorView*>& ListedViews()
     return views;
 }
 
-QPointer<CGeneratorView>& DragSource()
+CGeneratorView*& DragSource()
 {
-    static QPointer<CGeneratorView> view;
+    static CGeneratorView* view = nullptr;
     return view;
 }
 
 } // namespace
 
 const QList<CGeneratorView*>& g_generatorViews = ListedViews();
-const QPointer<CGeneratorView>& g_pDragSourceView = DragSource();
+CGeneratorView* const& g_pDragSourceView = DragSource();
 
 void GeneratorViewRegistry::List(CGeneratorView* view)
 {
@@ -40,14 +38,6 @@ void GeneratorViewRegistry::Clear()
 bool GeneratorViewRegistry::IsListed(const CGeneratorView* view)
 {
     return ListedViews().contains(view);
-}
-
-QList<QPointer<CGeneratorView>> GeneratorViewRegistry::Views()
-{
-    QList<QPointer<CGeneratorView>> views;
-    for (CGeneratorView* view : ListedViews())
-        views.append(view);
-    return views;
 }
 
 void GeneratorViewRegistry::SetDragSource(CGeneratorView* view)

@@ -3,10 +3,9 @@
 // generator list shows (g_generatorViews, in row order) and the view whose
 // data pane runs a drag (g_pDragSourceView). Only the registry changes
 // them; a view leaves both when it is destroyed, so neither ever names a
-// view that has gone. Callers that keep a view get a QPointer.
+// view that has gone.
 
 #include <QList>
-#include <QPointer>
 
 class CGeneratorView;
 
@@ -18,7 +17,6 @@ public:
     static void Unlist(CGeneratorView* view);
     static void Clear();
     static bool IsListed(const CGeneratorView* view);
-    static QList<QPointer<CGeneratorView>> Views();
 
     // For the length of a drag out of view's data pane.
     static void SetDragSource(CGeneratorView* view);
@@ -30,4 +28,4 @@ public:
 // Every listed view, in the generator list's row order.
 extern const QList<CGeneratorView*>& g_generatorViews;
 // The view whose data pane is the source of the running drag, or null.
-extern const QPointer<CGeneratorView>& g_pDragSourceView;
+extern CGeneratorView* const& g_pDragSourceView;

@@ -5,8 +5,8 @@
 #include "CPrimitive.h"
 #include "CRenderMap.h"
 #include "CommandName.h"
-#include "EditorLinkWindow.h"
 #include "ImageLines.h"
+#include "ItemEditorLink.h"
 #include "LegacyPrimitiveReader.h"
 #include "MessageTarget.h"
 #include "PrimitiveLineReader.h"
@@ -28,12 +28,6 @@ constexpr qint32 kLegacyNameLimit = 11;
 constexpr qint32 kLegacyTrailerMark = 2;
 constexpr qint64 kLegacyTrailerBytes = 12;
 constexpr int kLegacyMinSide = 2;
-
-CImage::EditorFactory &ImageEditorFactory()
-{
-    static CImage::EditorFactory factory;
-    return factory;
-}
 
 // The trailer counts only when it holds the mark and two sizes an image
 // can have; otherwise its bytes belong to what follows (in a list, the next
@@ -68,11 +62,6 @@ bool IsComment(const QString &trimmed)
 
 } // namespace
 
-void CImage::SetEditorFactory(EditorFactory factory)
-{
-    ImageEditorFactory() = std::move(factory);
-}
-
 CImage::CImage(QObject *owner) : CGenData(owner)
 {
     m_name = QStringLiteral("Image");
@@ -80,7 +69,7 @@ CImage::CImage(QObject *owner) : CGenData(owner)
 
 CImage::~CImage()
 {
-    m_editor.reset(); // its window may still reach the primitives while it closes
+    DestroyEditor(); // its window may still reach the primitives while it closes
     m_primitives.clear();
 }
 
@@ -94,49 +83,6 @@ QWidget *CImage::OwnerWindow() const
 QString CImage::GetTypeName() const { return LoadString(IDS_IMAGE); }
 QString CImage::GetFileExtension() const { return LoadString(IDS_IMAGE_EXTENSION); }
 QString CImage::GetFileFilter() const { return LoadString(IDS_FILTER_IMAGE); }
-
-void CImage::SetName(const QString &name)
-{
-    m_name = name;
-    if (IsEditorOpen())
-        m_editor->Retitle();
-}
-
-bool CImage::Rename()
-{
-    if (!CGenData::Rename())
-        return false;
-    if (IsEditorOpen())
-        m_editor->Retitle();
-    return true;
-}
-
-QWidget *CImage::OpenEditor()
-{
-    return OpenEditorWindow(m_editor, ImageEditorFactory(), *this);
-}
-
-bool CImage::IsEditorOpen() const
-{
-    return m_editor && m_editor->Window();
-}
-
-QWidget *CImage::GetEditor() const
-{
-    return m_editor ? m_editor->Window() : nullptr;
-}
-
-void CImage::CloseEditor()
-{
-    m_editor.reset();
-}
-
-bool CImage::IsModified() const
-{
-    // A recalled image is modified before any editor opens: the editor's
-    // marks add to the flag, they do not replace it.
-    return m_modified || (IsEditorOpen() && m_editor->HasChangeMarks());
-}
 
 void CImage::SetSize(int width, int height)
 {
@@ -169,8 +115,8 @@ void CImage::TakeRead(std::vector<std::unique_ptr<CPrimitive>> primitives, const
 void CImage::Serialize(CArchive &ar)
 {
     if (ar.IsStoring()) {
-        if (IsEditorOpen())
-            m_editor->WriteBack();
+        if (ItemEditorLink *editor = Editor())
+            editor->WriteBack();
         ar << m_name << qint32(m_width) << qint32(m_height);
         ar.WriteCount(quint32(m_primitives.size()));
         for (const std::unique_ptr<CPrimitive> &primitive : m_primitives)

@@ -10,27 +10,11 @@
 #include <QString>
 #include <QStringList>
 
-#include <functional>
 #include <memory>
 #include <vector>
 
 class CPrimitive;
 class QWidget;
-
-// What an image needs of its open editor; the image editor implements it.
-class ImageEditorLink {
-public:
-    virtual ~ImageEditorLink() = default;
-    // The editor's window; nullptr once it is gone.
-    virtual QWidget *Window() const = 0;
-    // Puts the editor's size and primitives into the image, clears the
-    // change marks of the editor, its tree and its canvas, and retitles.
-    virtual void WriteBack() = 0;
-    // A change mark of the editor, its tree or its canvas.
-    virtual bool HasChangeMarks() const = 0;
-    // The image's name changed.
-    virtual void Retitle() = 0;
-};
 
 class CImage : public CGenData {
     DECLARE_SERIAL(CImage)
@@ -42,10 +26,6 @@ public:
     static constexpr int kMaxSide = 65535;
     // The most primitives a generator or an older file may announce.
     static constexpr int kMaxPrimitives = 100000;
-
-    // Makes the editor of an image; set once by the program (tests set a fake).
-    using EditorFactory = std::function<std::unique_ptr<ImageEditorLink>(CImage &)>;
-    static void SetEditorFactory(EditorFactory factory);
 
     // Named "Image", 640 x 480, no primitives.
     explicit CImage(QObject *owner = nullptr);
@@ -59,14 +39,6 @@ public:
     QString GetTypeName() const override;
     QString GetFileExtension() const override;
     QString GetFileFilter() const override;
-    void SetName(const QString &name) override;
-    bool Rename() override;
-    QWidget *OpenEditor() override;
-    bool IsEditorOpen() const override;
-    QWidget *GetEditor() const override;
-    void CloseEditor() override;
-    // The item's flag, or a change mark of an open editor.
-    bool IsModified() const override;
 
     // One image record of the older product's files, after the kind the
     // data list read. False, the item unchanged and LastError saying why,
@@ -121,7 +93,6 @@ private:
                   const QStringList &leftOut);
 
     std::vector<std::unique_ptr<CPrimitive>> m_primitives;
-    std::unique_ptr<ImageEditorLink> m_editor;
     int m_width = kDefaultWidth;
     int m_height = kDefaultHeight;
     int m_linesLeftOut = 0;

@@ -47,18 +47,9 @@ CImageEditor::GeneratorGate &PreviewGate()
 
 const QString kPreviewName = QStringLiteral("Preview");
 
-struct EditorCommand {
-    int id;
-    const char *text;   // menu text, the key after a tab
-    const char *keys;   // accelerator table 312; nullptr: none
-};
-
-// Menu 144 with the keys of table 312; Ctrl-S, -X, -C and -V run the menu's
-// Save, Cut, Copy and Paste.
+// Menu 144 with the keys of table 312, after the File commands; Ctrl-S, -X,
+// -C and -V run the menu's Save, Cut, Copy and Paste.
 const EditorCommand kCommands[] = {
-    {ID_FILE_SAVE, "&Save\tCtrl-S", "Ctrl+S"},
-    {ID_FILE_SAVE_AS, "Save &As...", nullptr},
-    {ID_FILE_CLOSE, "&Close", nullptr},
     {ID_EDIT_CUT, "Cu&t\tCtrl-X", "Ctrl+X"},
     {ID_EDIT_COPY, "&Copy\tCtrl-C", "Ctrl+C"},
     {ID_EDIT_PASTE, "&Paste\tCtrl-V", "Ctrl+V"},
@@ -208,12 +199,10 @@ void CImageEditor::SetFixedAspect(bool on)
     g_fixedAspect = on;
 }
 
-CImageEditor::CImageEditor(CImage &image) : QMainWindow(nullptr), m_image(image)
+CImageEditor::CImageEditor(CImage &image)
+    : CEditorFrame(image, QStringLiteral("CImageEditor"), QStringLiteral("Image Editor"), IDR_IMAGE_EDITOR),
+      m_image(image)
 {
-    setObjectName(QStringLiteral("CImageEditor"));
-    setAttribute(Qt::WA_DeleteOnClose, false); // the image deletes its editor
-    setWindowTitle(QStringLiteral("Image Editor"));
-    m_router.SetActionOwner(this);
     BuildCommands();
     BuildClient();
     BuildBars();
@@ -249,15 +238,9 @@ void CImageEditor::AddPaneCommand(int id, std::function<void(ImageEditorPaneLink
 
 void CImageEditor::BuildCommands()
 {
-    for (const EditorCommand &command : kCommands) {
-        const QString tip = HasTableTip(command.id) ? LoadString(unsigned(command.id)) : PlainText(command.text);
-        QAction *action = m_router.Add(command.id, QString::fromLatin1(command.text), tip);
-        if (command.keys) {
-            action->setShortcut(QKeySequence(QString::fromLatin1(command.keys)));
-            action->setShortcutContext(Qt::WindowShortcut);
-            addAction(action); // the keys work with the menu closed and in full screen
-        }
-    }
+    AddCommands(kCommands, [](const EditorCommand &command) {
+        return HasTableTip(command.id) ? LoadString(unsigned(command.id)) : PlainText(command.text);
+    });
     for (const InsertCommand &insert : kInserts) {
         const QString tip = HasTableTip(insert.id) ? LoadString(unsigned(insert.id)) : PlainText(insert.text);
         m_router.Add(insert.id, QString::fromLatin1(insert.text), tip);
@@ -266,9 +249,6 @@ void CImageEditor::BuildCommands()
     }
     m_router.Add(ID_INSERT_BLOCK_RENDER, QStringLiteral("B&lock/&Render"), LoadString(ID_INSERT_BLOCK_RENDER));
 
-    m_router.SetHandler(ID_FILE_SAVE, [this] { m_image.RequestSave(); });
-    m_router.SetHandler(ID_FILE_SAVE_AS, [this] { m_image.RequestSaveAs(); });
-    m_router.SetHandler(ID_FILE_CLOSE, [this] { OnClose(); });
     m_router.SetHandler(ID_GROUP, [this] {
         if (m_pane)
             m_pane->GroupMarked();
@@ -342,39 +322,24 @@ void CImageEditor::BuildToggles()
 
 void CImageEditor::BuildMenus()
 {
-    QMenuBar *bar = menuBar();
-    bar->setObjectName(ControlName(IDR_IMAGE_EDITOR));
-    auto add = [this](QMenu *menu, std::initializer_list<int> ids) {
-        for (int id : ids) {
-            if (id == 0)
-                menu->addSeparator();
-            else
-                menu->addAction(m_router.Action(id));
-        }
-        m_router.Watch(menu);
-        return menu;
-    };
-    add(bar->addMenu(QStringLiteral("&File")), {ID_FILE_SAVE, ID_FILE_SAVE_AS, 0, ID_FILE_CLOSE});
-    add(bar->addMenu(QStringLiteral("&Edit")),
-        {ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, ID_DELETE, 0, ID_EDIT_SELECT_ALL, ID_SELECT_AREA, 0, ID_GROUP,
-         ID_UNGROUP, 0, ID_BRING_TO_FRONT, ID_SEND_TO_BACK, 0, ID_PROPERTIES});
-    QMenu *view = add(bar->addMenu(QStringLiteral("&View")), {ID_FULL_SCREEN, ID_PREVIEW});
-    add(view->addMenu(QStringLiteral("&Toolbars")),
-        {ID_VIEW_PRIMITIVES_BAR, ID_VIEW_SELECTORS_BAR, ID_VIEW_OPTIONS_BAR, ID_VIEW_EDIT_BAR});
-    QMenu *insert = bar->addMenu(QStringLiteral("&Insert"));
+    AddFileMenu();
+    AddMenu(QStringLiteral("&Edit"),
+            {ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, ID_DELETE, 0, ID_EDIT_SELECT_ALL, ID_SELECT_AREA, 0, ID_GROUP,
+             ID_UNGROUP, 0, ID_BRING_TO_FRONT, ID_SEND_TO_BACK, 0, ID_PROPERTIES});
+    QMenu *view = AddMenu(QStringLiteral("&View"), {ID_FULL_SCREEN, ID_PREVIEW});
+    m_router.FillMenu(view->addMenu(QStringLiteral("&Toolbars")),
+                      {ID_VIEW_PRIMITIVES_BAR, ID_VIEW_SELECTORS_BAR, ID_VIEW_OPTIONS_BAR, ID_VIEW_EDIT_BAR});
+    QMenu *insert = AddMenu(QStringLiteral("&Insert"), {});
     for (const InsertCommand &command : kInserts)
         if (command.id != ID_INSERT_BLOCK_COPY)
             insert->addAction(m_router.Action(command.id));
-    add(insert->addMenu(QStringLiteral("&Block")), {ID_INSERT_BLOCK_COPY, ID_INSERT_BLOCK_RENDER});
-    m_router.Watch(insert);
-    add(bar->addMenu(QStringLiteral("&Options")),
-        {ID_DISPLAY_GRID, ID_SNAP_TO_GRID, ID_SNAP_TO_OBJECT, ID_SET_GRID_SIZE, ID_RIGID_OBJECTS, 0, ID_FIXED_ASPECT,
-         ID_SET_ASPECT_RATIO, ID_SET_LIMITS});
+    m_router.FillMenu(insert->addMenu(QStringLiteral("&Block")), {ID_INSERT_BLOCK_COPY, ID_INSERT_BLOCK_RENDER});
+    AddMenu(QStringLiteral("&Options"), {ID_DISPLAY_GRID, ID_SNAP_TO_GRID, ID_SNAP_TO_OBJECT, ID_SET_GRID_SIZE,
+                                         ID_RIGID_OBJECTS, 0, ID_FIXED_ASPECT, ID_SET_ASPECT_RATIO, ID_SET_LIMITS});
 }
 
 void CImageEditor::BuildClient()
 {
-    m_splitter = new QSplitter(Qt::Horizontal, this);
     m_canvas = new CCanvas;
     m_canvas->SetEditor(this);
     if (PaneFactoryHook())
@@ -384,14 +349,10 @@ void CImageEditor::BuildClient()
     QWidget *left = m_pane->Widget();
     left->setObjectName(QStringLiteral("listPane"));
     m_canvas->SetListPane(m_pane.get());
-    left->resize(kListColumnWidth, 300);
     left->setMinimumWidth(kListColumnWidth);
-    m_canvas->resize(300, 300);
-    m_splitter->addWidget(left);
-    m_splitter->addWidget(m_canvas);
-    m_splitter->setStretchFactor(1, 1);
-    m_splitter->setSizes({kListColumnWidth, 300});
-    setCentralWidget(m_splitter);
+    SetPanes(left, QSize(kListColumnWidth, 300), m_canvas, QSize(300, 300));
+    Splitter()->setStretchFactor(1, 1);
+    Splitter()->setSizes({kListColumnWidth, 300});
 }
 
 void CImageEditor::BuildBars()
@@ -406,14 +367,12 @@ void CImageEditor::BuildBars()
     };
     setPictures(kPrimitivesBar, PrimitivesBarImages());
     setPictures(kOptionsBar, OptionsBarImages());
-    m_primitivesBar = m_router.AddToolBar(this, ControlName(IDR_PRIMITIVES_BAR), kPrimitivesBar);
+    m_primitivesBar = AddToolBar(IDR_PRIMITIVES_BAR, kPrimitivesBar);
     m_primitivesBar->setWindowTitle(QStringLiteral("Primitives"));
-    m_primitivesBar->setIconSize(QSize(16, 16));
     insertToolBar(m_selectorsBar, m_primitivesBar);
     insertToolBarBreak(m_selectorsBar);
-    m_optionsBar = m_router.AddToolBar(this, ControlName(IDR_OPTIONS_BAR), kOptionsBar);
+    m_optionsBar = AddToolBar(IDR_OPTIONS_BAR, kOptionsBar);
     m_optionsBar->setWindowTitle(QStringLiteral("Modes and Options"));
-    m_optionsBar->setIconSize(QSize(16, 16));
     insertToolBar(m_selectorsBar, m_optionsBar);
     for (QToolBar *bar : {m_primitivesBar, m_optionsBar, m_selectorsBar})
         bar->setMovable(true);
@@ -481,28 +440,21 @@ void CImageEditor::BuildStatusBar()
 
 // --- Title and change marks ---------------------------------------------------------
 
-QWidget *CImageEditor::Window() const
-{
-    return m_destroyed ? nullptr : const_cast<CImageEditor *>(this);
-}
-
 bool CImageEditor::IsModified() const
 {
-    return m_changed || (m_pane && m_pane->IsModified()) || m_canvas->IsChanged();
+    return CEditorFrame::IsModified() || (m_pane && m_pane->IsModified()) || m_canvas->IsChanged();
 }
 
-void CImageEditor::SetTitle()
+QString CImageEditor::TitleName() const
 {
-    setWindowTitle(FormatString(IDS_FORMAT_EDITOR_TITLE, {m_image.GetName()})
-                   + (IsModified() ? QStringLiteral(" * ") : QStringLiteral("  ")) + m_image.GetFileText());
+    return FormatString(IDS_FORMAT_EDITOR_TITLE, {m_image.GetName()});
 }
 
 void CImageEditor::SetChanged(bool force)
 {
-    if (m_changed && !force)
+    if (CEditorFrame::IsModified() && !force)
         return;
-    m_changed = true;
-    SetTitle();
+    SetModified(true);
 }
 
 void CImageEditor::WriteBack()
@@ -513,8 +465,7 @@ void CImageEditor::WriteBack()
         m_pane->ClearModified();
     }
     m_canvas->ClearChanged();
-    m_changed = false;
-    SetTitle();
+    SetModified(false);
 }
 
 // --- Selection ----------------------------------------------------------------------
@@ -775,7 +726,7 @@ void CImageEditor::OnFullScreen()
 {
     g_fixedAspect = false;
     m_canvas->SetFixedAspect(false);
-    QWidget *column = m_splitter->widget(0);
+    QWidget *column = Splitter()->widget(0);
     if (m_fullScreen) {
         column->setMinimumWidth(kListColumnWidth);
         SetBarsVisible(true);
@@ -784,12 +735,12 @@ void CImageEditor::OnFullScreen()
         showNormal();
         if (m_normalFrame.isValid())
             setGeometry(m_normalFrame);
-        m_splitter->setSizes({kListColumnWidth, std::max(1, m_splitter->width() - kListColumnWidth)});
+        Splitter()->setSizes({kListColumnWidth, std::max(1, Splitter()->width() - kListColumnWidth)});
         return;
     }
     m_normalFrame = geometry();
     column->setMinimumWidth(0);
-    m_splitter->setSizes({0, m_splitter->width()});
+    Splitter()->setSizes({0, Splitter()->width()});
     m_fullScreen = true;
     if (const QScreen *screen = this->screen())
         setGeometry(screen->geometry());
@@ -860,31 +811,12 @@ void CImageEditor::OnPreview()
 
 // --- Closing ------------------------------------------------------------------------
 
-void CImageEditor::OnClose()
+void CImageEditor::OnDestroyWindow()
 {
-    if (m_image.SaveModified())
-        DestroyWindow();
-}
-
-void CImageEditor::DestroyWindow()
-{
-    if (m_destroyed)
-        return;
-    m_destroyed = true;
     if (m_aspectTimer) {
         killTimer(m_aspectTimer);
         m_aspectTimer = 0;
     }
     CloseProperties();
     g_fixedAspect = false; // an editor's end turns the shared switch off
-    hide();
-    m_image.NotifyEditorClosed();
-}
-
-void CImageEditor::closeEvent(QCloseEvent *event)
-{
-    // Cancel, or a save that fails, keeps the editor.
-    event->ignore();
-    if (!m_destroyed)
-        OnClose();
 }

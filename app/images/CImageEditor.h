@@ -5,18 +5,16 @@
 // dialogs, the fixed aspect ratio, full screen, and Preview, which shows
 // the edited image on the current generator at once.
 //
-// The image owns the editor (ImageEditorLink): closing asks the image's
-// save question, hides the window and tells the image's owner, which then
-// has the image delete the editor.
+// Its frame (CEditorFrame) asks the image's save question on closing and
+// tells the image's owner.
 
+#include "CEditorFrame.h"
 #include "CImage.h"
 #include "CanvasLinks.h"
 #include "ListPaneEditorLink.h"
-#include "CommandRouter.h"
 #include "MessageTarget.h"
 
 #include <QDialog>
-#include <QMainWindow>
 #include <QPointer>
 #include <QRect>
 #include <QSize>
@@ -32,11 +30,9 @@ class CPrimitive;
 class ImageEditorPaneLink;
 class QComboBox;
 class QLabel;
-class QSplitter;
 class QToolBar;
 
-class CImageEditor : public QMainWindow,
-                     public ImageEditorLink,
+class CImageEditor : public CEditorFrame,
                      public CanvasEditorLink,
                      public ListPaneEditorLink,
                      public MessageTarget {
@@ -66,11 +62,10 @@ public:
     explicit CImageEditor(CImage &image);
     ~CImageEditor() override;
 
-    // --- ImageEditorLink ----------------------------------------------------------
-    QWidget *Window() const override;
+    // --- ItemEditorLink -----------------------------------------------------------
+    // Puts the editor's size and primitives into the image, clears the
+    // change marks of the editor, its tree and its canvas, and retitles.
     void WriteBack() override;
-    bool HasChangeMarks() const override { return IsModified(); }
-    void Retitle() override { SetTitle(); }
 
     // --- CanvasEditorLink ---------------------------------------------------------
     void SetChanged(bool force) override;
@@ -80,8 +75,7 @@ public:
     LRESULT OnMessage(unsigned message, WPARAM wParam, LPARAM lParam) override;
 
     // The editor's, the pane's or the canvas's change mark.
-    bool IsModified() const;
-    void SetTitle();
+    bool IsModified() const override;
     // --- ListPaneEditorLink: the current primitive (or none) and how many are marked.
     void OnSelectionChanged(CPrimitive *primitive, int marked) override;
     void OpenSelectedProperties(CPrimitive *primitive, int marked) override;
@@ -92,15 +86,10 @@ public:
     void SetAspectRatio(int x, int y);
     bool IsFullScreen() const { return m_fullScreen; }
     bool AppendMode() const { return m_appendMode; }
-    // Tells the image's owner, hides; the image deletes the editor later.
-    void DestroyWindow();
-    bool IsDestroyed() const { return m_destroyed; }
 
     CImage &Image() const { return m_image; }
-    CommandRouter &Router() { return m_router; }
     CCanvas *Canvas() const { return m_canvas; }
     ImageEditorPaneLink *ListPane() const { return m_pane.get(); }
-    QSplitter *Splitter() const { return m_splitter; }
     CColorComboBox *ColourCombo() const { return m_colourCombo; }
     CPatternCombo *PatternCombo() const { return m_patternCombo; }
     QComboBox *FontCombo() const { return m_fontCombo; }
@@ -111,7 +100,13 @@ public:
     QDialog *PropertyWindow() const { return m_propertyWindow; }
 
 protected:
-    void closeEvent(QCloseEvent *event) override;
+    // The image's name in the title's form of the string table; the mark
+    // while the editor holds a change.
+    QString TitleName() const override;
+    bool TitleModified() const override { return IsModified(); }
+    // Ends the aspect timer and the property window; the shared fixed
+    // aspect goes off.
+    void OnDestroyWindow() override;
     void timerEvent(QTimerEvent *event) override;
 
 private:
@@ -131,7 +126,6 @@ private:
     void OnAspectRatio();
     void OnProperties();
     void OnPreview();
-    void OnClose();
     void FollowSelection(CPrimitive *primitive, int marked);
     void ShowPropertyWindow(QDialog *window, bool activate);
     void ReplacePropertyWindow(QDialog *window);
@@ -140,11 +134,9 @@ private:
     void SetBarsVisible(bool visible);
 
     CImage &m_image;
-    CommandRouter m_router;
     bool m_fullScreen = false;
     int m_aspectX = 16;
     int m_aspectY = 9;
-    QSplitter *m_splitter = nullptr;
     CCanvas *m_canvas = nullptr;
     std::unique_ptr<ImageEditorPaneLink> m_pane;
     QPointer<QDialog> m_propertyWindow;
@@ -160,9 +152,7 @@ private:
     bool m_canReorder = false;
     bool m_canCut = false;
     bool m_canCopy = false;
-    bool m_changed = false;
     bool m_appendMode = true;
-    bool m_destroyed = false;
     bool m_barsByProgram = false; // bars hidden by the program, not by the user
     QRect m_normalFrame;
     int m_aspectTimer = 0;

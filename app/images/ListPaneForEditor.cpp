@@ -1,13 +1,12 @@
 #include "ListPaneForEditor.h"
 
-#include "CImageEditor.h"
 #include "CPrimitive.h"
 #include "CPrimitiveListPane.h"
 #include "CPropertiesDlg.h"
 #include "PrimitiveClipboard.h"
 #include "ResourceIds.h"
 
-ListPaneForEditor::ListPaneForEditor(CImageEditor &editor, CCanvas &canvas) : m_pane(new CPrimitiveListPane)
+ListPaneForEditor::ListPaneForEditor(ListPaneEditorLink &editor, CCanvas &canvas) : m_pane(new CPrimitiveListPane)
 {
     m_pane->SetCanvas(&canvas);
     m_pane->SetEditor(&editor);

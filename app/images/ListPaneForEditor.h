@@ -10,11 +10,11 @@
 #include <QPointer>
 
 class CCanvas;
-class CImageEditor;
+class ListPaneEditorLink;
 
 class ListPaneForEditor final : public ImageEditorPaneLink {
 public:
-    ListPaneForEditor(CImageEditor &editor, CCanvas &canvas);
+    ListPaneForEditor(ListPaneEditorLink &editor, CCanvas &canvas);
     ~ListPaneForEditor() override;
 
     CPrimitiveListPane *Pane() const { return m_pane; }

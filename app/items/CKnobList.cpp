@@ -1,15 +1,12 @@
 #include "CKnobList.h"
 
-#include "CKnobListEditor.h"
-
 #include "Archive.h"
 #include "CCommandReader.h"
 #include "CGenerator.h"
 #include "FormatCommandFile.h"
+#include "ItemEditorLink.h"
 #include "Prompts.h"
 #include "StringTable.h"
-
-#include <QWidget>
 
 #include <algorithm>
 #include <cstring>
@@ -54,7 +51,7 @@ CKnobList::CKnobList(QObject *owner) : CGenData(owner)
 
 CKnobList::~CKnobList()
 {
-    delete m_editor.data();
+    DestroyEditor();
     if (m_source)
         m_source->DetachKnobList(this);
 }
@@ -62,8 +59,8 @@ CKnobList::~CKnobList()
 void CKnobList::Serialize(CArchive &ar)
 {
     if (ar.IsStoring()) {
-        if (m_editor)
-            m_editor->WriteBack();
+        if (ItemEditorLink *editor = Editor())
+            editor->WriteBack();
         ar << m_name;
         ar.WriteCount(quint32(m_entries.size()));
         for (const QString &entry : m_entries)
@@ -86,48 +83,6 @@ void CKnobList::Serialize(CArchive &ar)
 QString CKnobList::GetTypeName() const { return KnobKindString(&DataKind::nameId); }
 QString CKnobList::GetFileExtension() const { return KnobKindString(&DataKind::extensionId); }
 QString CKnobList::GetFileFilter() const { return KnobKindString(&DataKind::filterId); }
-
-void CKnobList::SetName(const QString &name)
-{
-    m_name = name;
-    if (m_editor)
-        m_editor->UpdateTitle();
-}
-
-bool CKnobList::Rename()
-{
-    if (!CGenData::Rename())
-        return false;
-    if (m_editor)
-        m_editor->UpdateTitle();
-    return true;
-}
-
-QWidget *CKnobList::OpenEditor()
-{
-    if (!m_editor)
-        m_editor = new CKnobListEditor(*this);
-    m_editor->showNormal();
-    m_editor->raise();
-    m_editor->activateWindow();
-    return m_editor;
-}
-
-CKnobListEditor *CKnobList::Editor() const { return m_editor; }
-bool CKnobList::IsEditorOpen() const { return m_editor != nullptr; }
-QWidget *CKnobList::GetEditor() const { return m_editor; }
-void CKnobList::CloseEditor() { m_editor = nullptr; }
-
-bool CKnobList::IsModified() const
-{
-    return (m_editor && m_editor->IsModified()) || m_modified;
-}
-
-void CKnobList::NotifyEditor(int hint)
-{
-    if (m_editor)
-        m_editor->OnGeneratorsChanged(hint);
-}
 
 bool CKnobList::ImportLegacyBinary(CArchive &ar)
 {
@@ -204,6 +159,8 @@ void CKnobList::OnSourceListChanged()
                          QStringLiteral("\nNote, modifications since last recall") + QStringLiteral("\nwill be lost.");
     if (AfxMessageBox(PromptText(text), MB_OKCANCEL) != IDOK)
         return;
-    if (RecallFromGenerator(m_name, m_source, nullptr) && m_editor)
-        m_editor->Rebuild();
+    if (!RecallFromGenerator(m_name, m_source, nullptr))
+        return;
+    if (ItemEditorLink *editor = Editor())
+        editor->ItemReloaded();
 }

@@ -8,14 +8,11 @@
 #include "CGenData.h"
 #include "KnobListLink.h"
 
-#include <QPointer>
 #include <QString>
 #include <QStringList>
 
 class CGenerator;
-class CKnobListEditor;
 class CProgressDlg;
-class QWidget;
 
 class CKnobList : public CGenData, public KnobListLink {
     DECLARE_SERIAL(CKnobList)
@@ -29,7 +26,7 @@ public:
     static constexpr char kLinkedName[] = "fmt";
 
     explicit CKnobList(QObject *owner = nullptr);
-    // Destroys an open editor and leaves its source generator.
+    // Deletes the editor and leaves its source generator.
     ~CKnobList() override;
 
     // Storing asks an open editor for its rows first. A load that fails
@@ -37,12 +34,6 @@ public:
     void Serialize(CArchive &ar) override;
     int GetTypeCode() const override { return kKnobList; }
     QString GetTypeName() const override;
-    void SetName(const QString &name) override;
-    bool Rename() override;
-    QWidget *OpenEditor() override;
-    bool IsEditorOpen() const override;
-    QWidget *GetEditor() const override;
-    void CloseEditor() override;
     QString GetFileExtension() const override;
     QString GetFileFilter() const override;
     // The older product's record; false, with the item unchanged and
@@ -50,10 +41,8 @@ public:
     bool ImportLegacyBinary(CArchive &ar) override;
     // A name, then NAMI position name ...; false when there is no name.
     bool ImportTokens(CCommandReader &reader) override;
-    bool IsModified() const override;
-    void NotifyEditor(int hint) override;
 
-    // ===== Traffic with generators (KnobListTraffic.cpp) =====================
+    // ===== Traffic with generators (CKnobListTraffic.cpp) =====================
     // Writes the directory and stores it; false (nothing stored) when the
     // list is longer than a directory holds, when cancelled, or when the
     // generator refused an entry or the store.
@@ -70,12 +59,10 @@ public:
     const QStringList &Entries() const { return m_entries; }
     void SetEntries(const QStringList &entries) { m_entries = entries; }
     CGenerator *Source() const { return m_source; }
-    CKnobListEditor *Editor() const;
     QString LastError() const { return m_lastError; }
 
 private:
     QStringList m_entries;
-    QPointer<CKnobListEditor> m_editor;
     CGenerator *m_source = nullptr; // not owned; it detaches the list when it goes
     QString m_lastError;
 };

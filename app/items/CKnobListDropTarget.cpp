@@ -1,7 +1,5 @@
 #include "CKnobListDropTarget.h"
 
-#include "CKnobListView.h"
-#include "ListDropRow.h"
 
 #include <QMimeData>
 
@@ -33,7 +31,7 @@ Qt::DropAction CKnobListDropTarget::OnDragOver(QWidget *, const QMimeData *data,
 {
     if (!OffersText(data))
         return Qt::IgnoreAction;
-    const ListDropRow drop = TrackListDropRow(m_view->List(), point);
+    const ListDropRow drop = TrackListDropRow(m_view->DropList(), point);
     m_row = drop.row;
     m_append = drop.append;
     m_view->SetDropRow(drop.highlight);

@@ -6,12 +6,21 @@
 // the list refused.
 
 #include "CDropTarget.h"
+#include "ListDropRow.h"
 
-class CKnobListView;
+#include <QString>
+
+// What the drop target needs of the entry list; the list implements it.
+class NameDropPane : public ListDropPane {
+public:
+    // The names of text at row, or appended; false when the text holds
+    // something that is no name. allTaken: every name went in.
+    virtual bool InsertNames(const QString &text, int row, bool append, bool *allTaken = nullptr) = 0;
+};
 
 class CKnobListDropTarget : public CDropTarget {
 public:
-    explicit CKnobListDropTarget(CKnobListView *view) : m_view(view) {}
+    explicit CKnobListDropTarget(NameDropPane *view) : m_view(view) {}
 
     Qt::DropAction OnDragEnter(QWidget *window, const QMimeData *data, Qt::KeyboardModifiers keys,
                                QPoint point) override;
@@ -21,7 +30,7 @@ public:
     void OnDragLeave(QWidget *window) override;
 
 private:
-    CKnobListView *m_view;
+    NameDropPane *m_view;
     int m_row = -1;
     bool m_append = false;
 };

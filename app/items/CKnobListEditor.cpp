@@ -7,41 +7,19 @@
 
 #include "CGenerator.h"
 #include "CNameDlg.h"
-#include "DialogUnits.h"
 #include "ProfileKeys.h"
 #include "Prompts.h"
-#include "StringTable.h"
 
-#include <QAction>
-#include <QCloseEvent>
-#include <QKeySequence>
-#include <QMenuBar>
 #include <QSplitter>
-#include <QToolBar>
-
-#include <algorithm>
 
 namespace {
 
 constexpr QSize kKnobPaneSize(150, 200);
 constexpr QSize kKnobFirstSize(640, 460);
 
-struct KnobCommand {
-    int id;
-    const char *text;
-    const char *accelerator;
-};
-
-// Menu 286 with accelerators 294; the toolbar's show buttons.
-const KnobCommand kKnobCommands[] = {
-    {ID_FILE_SAVE, "&Save\tCtrl-S", "Ctrl+S"},
-    {ID_FILE_SAVE_AS, "Save &As...", nullptr},
-    {ID_FILE_CLOSE, "&Close", nullptr},
+// Menu 286 with accelerators 294, besides the File and clipboard commands; the toolbar's show buttons.
+const EditorCommand kKnobCommands[] = {
     {ID_NEW_NAME, "&New Name...\tCtrl-N", "Ctrl+N"},
-    {ID_EDIT_CUT, "Cu&t\tCtrl-X", "Ctrl+X"},
-    {ID_EDIT_COPY, "&Copy\tCtrl-C", "Ctrl+C"},
-    {ID_EDIT_PASTE, "&Paste\tCtrl-V", "Ctrl+V"},
-    {ID_DELETE, "&Delete\tDelete", "Del"},
     {ID_SHOW_FORMATS, "Formats", nullptr},
     {ID_SHOW_IMAGES, "Images", nullptr},
     {ID_SHOW_SEQUENCES, "Sequences", nullptr},
@@ -82,66 +60,39 @@ void SetKnobNameClipboard(const QStringList &names)
 }
 
 CKnobListEditor::CKnobListEditor(CKnobList &item)
-    : QMainWindow(nullptr), m_item(item),
-      m_placement({ProfileKeys::kKnobListW, ProfileKeys::kKnobListH, ProfileKeys::kKnobListSP}, kKnobFirstSize,
-                  kKnobPaneSize.width() + 100)
+    : CEditorFrame(item, QStringLiteral("CKnobListEditor"), QStringLiteral("Knob List Editor"), IDR_KNOBLIST_EDITOR),
+      m_item(item)
 {
-    setObjectName(QStringLiteral("CKnobListEditor"));
-    setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(QStringLiteral("Knob List Editor"));
-    m_router.SetActionOwner(this);
-    m_splitter = new QSplitter(Qt::Horizontal, this);
-    m_entries = new CKnobListView(this, m_splitter);
-    m_names = new CNameSelectionView(this, m_splitter);
-    m_entries->resize(kKnobPaneSize);
-    m_names->resize(kKnobPaneSize);
-    m_splitter->addWidget(m_entries);
-    m_splitter->addWidget(m_names);
-    setCentralWidget(m_splitter);
+    m_entries = new CKnobListView(this, Splitter());
+    m_names = new CNameSelectionView(m_entries, Splitter());
+    SetPanes(m_entries, kKnobPaneSize, m_names, kKnobPaneSize);
     BuildCommands();
-    BuildMenus();
-    BuildBars();
-    m_kinds.Reset(m_bar->Generator());
+    AddFileMenu();
+    AddMenu(QStringLiteral("&Edit"), {ID_NEW_NAME, 0, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, ID_DELETE});
+    AddToolBar(IDR_KNOBLIST_TOOLBAR, kKnobToolBar);
+    AddGeneratorBar([this] { OnGeneratorChosen(); });
+    m_kinds.Reset(DialogBar()->Generator());
     m_entries->Fill(item.Entries());
-    m_names->Fill(*m_bar->Generator(), m_show[1], m_show[2], m_show[3]);
-    UpdateTitle();
-    m_placement.Apply(*this);
-    m_router.Update();
-}
-
-CKnobListEditor::~CKnobListEditor()
-{
-    m_placement.Save(*this, *m_splitter);
-    m_item.NotifyEditorClosed();
+    m_names->Fill(*DialogBar()->Generator(), m_show[1], m_show[2], m_show[3]);
+    SetTitle();
+    KeepPlacement({ProfileKeys::kKnobListW, ProfileKeys::kKnobListH, ProfileKeys::kKnobListSP}, kKnobFirstSize,
+                  kKnobPaneSize.width() + 100);
+    UpdateCommands();
 }
 
 // --- Commands ----------------------------------------------------------------------
 
 void CKnobListEditor::BuildCommands()
 {
-    for (const KnobCommand &command : kKnobCommands) {
-        QAction *action = m_router.Add(command.id, QString::fromLatin1(command.text), LoadString(unsigned(command.id)));
-        if (command.accelerator)
-            action->setShortcut(QKeySequence(QString::fromLatin1(command.accelerator)));
-    }
-    m_router.SetHandler(ID_FILE_SAVE, [this] {
-        m_item.RequestSave();
-        UpdateTitle();
-    });
+    AddCommands(kKnobCommands);
     m_router.SetEnableRule(ID_FILE_SAVE, [this] { return m_item.IsModified(); });
-    m_router.SetHandler(ID_FILE_SAVE_AS, [this] {
-        m_item.RequestSaveAs();
-        UpdateTitle();
-    });
-    m_router.SetHandler(ID_FILE_CLOSE, [this] { close(); });
     m_router.SetHandler(ID_NEW_NAME, [this] { OnNewName(); });
-    m_router.SetHandler(ID_EDIT_CUT, [this] { OnCut(); });
-    m_router.SetHandler(ID_EDIT_COPY, [this] { OnCopy(); });
-    m_router.SetHandler(ID_DELETE, [this] { OnDelete(); });
-    for (int id : {ID_EDIT_CUT, ID_EDIT_COPY, ID_DELETE})
-        m_router.SetEnableRule(id, [this] { return m_entries->HasSelection(); });
-    m_router.SetHandler(ID_EDIT_PASTE, [this] { OnPaste(); });
-    m_router.SetEnableRule(ID_EDIT_PASTE, [] { return !KnobNameClipboard().isEmpty(); });
+    AddClipboardCommands({.cut = [this] { OnCut(); },
+                          .copy = [this] { OnCopy(); },
+                          .paste = [this] { OnPaste(); },
+                          .remove = [this] { OnDelete(); },
+                          .hasSelection = [this] { return m_entries->HasSelection(); },
+                          .canPaste = [] { return !KnobNameClipboard().isEmpty(); }});
     const std::pair<int, int> shows[] = {{ID_SHOW_FORMATS, CNameSelectionView::kFormats},
                                          {ID_SHOW_IMAGES, CNameSelectionView::kImages},
                                          {ID_SHOW_SEQUENCES, CNameSelectionView::kSequences}};
@@ -149,40 +100,6 @@ void CKnobListEditor::BuildCommands()
         m_router.SetHandler(id, [this, kind = kind] { ToggleKind(kind); });
         m_router.SetCheckRule(id, [this, kind = kind] { return m_show[kind]; });
     }
-}
-
-void CKnobListEditor::BuildMenus()
-{
-    QMenuBar *bar = menuBar();
-    bar->setObjectName(ControlName(IDR_KNOBLIST_EDITOR));
-    auto add = [this](QMenu *menu, std::initializer_list<int> ids) {
-        for (int id : ids) {
-            if (id == 0)
-                menu->addSeparator();
-            else
-                menu->addAction(m_router.Action(id));
-        }
-        m_router.Watch(menu);
-    };
-    add(bar->addMenu(QStringLiteral("&File")), {ID_FILE_SAVE, ID_FILE_SAVE_AS, 0, ID_FILE_CLOSE});
-    add(bar->addMenu(QStringLiteral("&Edit")), {ID_NEW_NAME, 0, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, ID_DELETE});
-}
-
-void CKnobListEditor::BuildBars()
-{
-    QToolBar *tools = m_router.AddToolBar(this, ControlName(IDR_KNOBLIST_TOOLBAR), kKnobToolBar);
-    tools->setIconSize(QSize(16, 16));
-    addToolBarBreak();
-    QToolBar *host = addToolBar(QStringLiteral("Generator"));
-    host->setObjectName(ControlName(ID_EDITOR_BAR));
-    host->setMovable(false);
-    m_bar = new CEditorDialogBar(host, [this] { OnGeneratorChosen(); });
-    host->addWidget(m_bar);
-}
-
-void CKnobListEditor::UpdateCommands()
-{
-    m_router.Update();
 }
 
 void CKnobListEditor::OnNewName()
@@ -223,13 +140,6 @@ void CKnobListEditor::ToggleKind(int kind)
 
 // --- State -------------------------------------------------------------------------
 
-void CKnobListEditor::SetModified(bool modified)
-{
-    m_modified = modified;
-    UpdateTitle();
-    m_router.Update();
-}
-
 void CKnobListEditor::WriteBack()
 {
     const int count = m_entries->RowCount();
@@ -257,41 +167,17 @@ void CKnobListEditor::WriteBack()
 void CKnobListEditor::Rebuild()
 {
     m_entries->Fill(m_item.Entries());
-    UpdateTitle();
+    SetTitle();
 }
 
-void CKnobListEditor::UpdateTitle()
+QString CKnobListEditor::TitleName() const
 {
-    const bool modified = m_item.IsModified();
-    setWindowTitle(QStringLiteral("\"%1\"").arg(m_item.GetName()) + (modified ? QStringLiteral(" * ") : QStringLiteral("  ")) +
-                   m_item.GetFileText());
-}
-
-void CKnobListEditor::OnGeneratorsChanged(int)
-{
-    m_bar->Fill();
+    return QStringLiteral("\"%1\"").arg(m_item.GetName());
 }
 
 void CKnobListEditor::OnGeneratorChosen()
 {
-    m_kinds.Reset(m_bar->Generator());
-    m_names->Fill(*m_bar->Generator(), m_show[1], m_show[2], m_show[3]);
+    m_kinds.Reset(DialogBar()->Generator());
+    m_names->Fill(*DialogBar()->Generator(), m_show[1], m_show[2], m_show[3]);
     m_entries->RefreshKinds();
 }
-
-// --- Window ------------------------------------------------------------------------
-
-void CKnobListEditor::closeEvent(QCloseEvent *event)
-{
-    if (m_item.SaveModified())
-        event->accept();
-    else
-        event->ignore();
-}
-
-void CKnobListEditor::showEvent(QShowEvent *event)
-{
-    QMainWindow::showEvent(event);
-    m_placement.ApplySplit(*m_splitter);
-}
-

@@ -1,7 +1,5 @@
 #include "CKnobListView.h"
 
-#include "CKnobListDropTarget.h"
-#include "CKnobListEditor.h"
 #include "DroppedNames.h"
 #include "KnobListPictures.h"
 #include "NameKinds.h"
@@ -55,28 +53,10 @@ private:
     CKnobListView *m_view;
 };
 
-CKnobListCtrl::CKnobListCtrl(QWidget *parent) : QTreeWidget(parent)
-{
-    SetControlId(this, IDC_KNOB_ENTRIES);
-    setRootIsDecorated(false);
-    setUniformRowHeights(true);
-    setSelectionMode(QAbstractItemView::ExtendedSelection);
-    setSelectionBehavior(QAbstractItemView::SelectRows);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setDragEnabled(true);
-    setDragDropMode(QAbstractItemView::DragOnly);
-}
-
-void CKnobListCtrl::startDrag(Qt::DropActions)
-{
-    if (onBeginDrag)
-        onBeginDrag();
-}
-
-CKnobListView::CKnobListView(CKnobListEditor *editor, QWidget *parent)
+CKnobListView::CKnobListView(KnobEntriesEditorLink *editor, QWidget *parent)
     : QWidget(parent), m_editor(editor), m_dropTarget(std::make_unique<CKnobListDropTarget>(this))
 {
-    m_list = new CKnobListCtrl(this);
+    m_list = new CReportListCtrl(this, IDC_KNOB_ENTRIES);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_list);
@@ -86,7 +66,7 @@ CKnobListView::CKnobListView(CKnobListEditor *editor, QWidget *parent)
     m_list->setItemDelegate(new EntryDelegate(this));
     m_list->onBeginDrag = [this] { OnBeginDrag(); };
     connect(m_list->header(), &QHeaderView::sectionClicked, this, [this] { SortRows(); });
-    connect(m_list, &QTreeWidget::itemSelectionChanged, this, [this] { m_editor->UpdateCommands(); });
+    connect(m_list, &QTreeWidget::itemSelectionChanged, this, [this] { m_editor->OnSelectionChanged(); });
     m_dropTarget->RegisterOn(m_list->viewport());
 }
 

@@ -4,7 +4,9 @@
 // sorts the rows for display only; names come in by drops of text, the
 // editor's commands and the name pane, and go out by text drags.
 
+#include "CKnobListDropTarget.h"
 #include "CKnobListEntry.h"
+#include "CReportListCtrl.h"
 #include "ResourceIds.h"
 
 #include <QStringList>
@@ -15,27 +17,26 @@
 #include <memory>
 #include <vector>
 
-class CKnobListDropTarget;
-class CKnobListEditor;
-
-// The report list of the entries; it hands a drag start to its pane.
-class CKnobListCtrl : public QTreeWidget {
+// What the entry list needs of its editor; the knob list editor implements it.
+class KnobEntriesEditorLink {
 public:
-    explicit CKnobListCtrl(QWidget *parent);
-    std::function<void()> onBeginDrag;
-
-protected:
-    void startDrag(Qt::DropActions supportedActions) override;
+    virtual ~KnobEntriesEditorLink() = default;
+    // The entries changed: the editor is modified.
+    virtual void SetModified(bool modified = true) = 0;
+    // The selection changed: the commands' rules anew.
+    virtual void OnSelectionChanged() = 0;
+    // The kind of a name in the chosen generator.
+    virtual int KindOf(const QString &name) = 0;
 };
 
-class CKnobListView : public QWidget {
+class CKnobListView : public QWidget, public NameDropPane {
 public:
-    CKnobListView(CKnobListEditor *editor, QWidget *parent);
+    CKnobListView(KnobEntriesEditorLink *editor, QWidget *parent);
     ~CKnobListView() override;
 
-    CKnobListCtrl *List() const { return m_list; }
+    CReportListCtrl *List() const { return m_list; }
     CKnobListDropTarget *DropTarget() const { return m_dropTarget.get(); }
-    CKnobListEditor *Editor() const { return m_editor; }
+    KnobEntriesEditorLink *Editor() const { return m_editor; }
 
     // Rows for the item's entries: record i is entry i.
     void Fill(const QStringList &entries);
@@ -52,7 +53,7 @@ public:
     // no name (the names before it are in). A name of a kind the rows do not
     // mix with ends it with the warning box; allTaken says whether every
     // name went in.
-    bool InsertNames(const QString &text, int row, bool append, bool *allTaken = nullptr);
+    bool InsertNames(const QString &text, int row, bool append, bool *allTaken = nullptr) override;
     // Appended without the kind rule (New Name, Paste, the name pane).
     void AppendNames(const QStringList &names);
     void RemoveSelectedRows();
@@ -66,15 +67,17 @@ public:
 
     void OnBeginDrag();
     int DropRow() const { return m_dropRow; }
-    void SetDropRow(int row);
+    // --- NameDropPane
+    QTreeWidget *DropList() const override { return m_list; }
+    void SetDropRow(int row) override;
 
 private:
     class EntryDelegate;
 
     QTreeWidgetItem *MakeRow(const QString &name, int index);
 
-    CKnobListEditor *m_editor;
-    CKnobListCtrl *m_list = nullptr;
+    KnobEntriesEditorLink *m_editor;
+    CReportListCtrl *m_list = nullptr;
     std::unique_ptr<CKnobListDropTarget> m_dropTarget;
     bool m_sortDescending = true; // the first click sorts up
     int m_dropRow = -1;

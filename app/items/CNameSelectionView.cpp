@@ -1,6 +1,5 @@
 #include "CNameSelectionView.h"
 
-#include "CKnobListEditor.h"
 #include "CKnobListView.h"
 #include "KnobListPictures.h"
 
@@ -32,27 +31,9 @@ int KindOfData(const QTreeWidgetItem *item)
 
 } // namespace
 
-CNameListCtrl::CNameListCtrl(QWidget *parent) : QTreeWidget(parent)
+CNameSelectionView::CNameSelectionView(CKnobListView *entries, QWidget *parent) : QWidget(parent), m_entries(entries)
 {
-    SetControlId(this, IDC_NAME_SELECTION);
-    setRootIsDecorated(false);
-    setUniformRowHeights(true);
-    setSelectionMode(QAbstractItemView::ExtendedSelection);
-    setSelectionBehavior(QAbstractItemView::SelectRows);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setDragEnabled(true);
-    setDragDropMode(QAbstractItemView::DragOnly);
-}
-
-void CNameListCtrl::startDrag(Qt::DropActions)
-{
-    if (onBeginDrag)
-        onBeginDrag();
-}
-
-CNameSelectionView::CNameSelectionView(CKnobListEditor *editor, QWidget *parent) : QWidget(parent), m_editor(editor)
-{
-    m_list = new CNameListCtrl(this);
+    m_list = new CReportListCtrl(this, IDC_NAME_SELECTION);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_list);
@@ -64,7 +45,7 @@ CNameSelectionView::CNameSelectionView(CKnobListEditor *editor, QWidget *parent)
     connect(m_list->header(), &QHeaderView::sectionClicked, this, [this](int column) { SortBy(column); });
     connect(m_list, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem *item) {
         if (item)
-            m_editor->EntryView()->AppendNames({item->text(0)});
+            m_entries->AppendNames({item->text(0)});
     });
 }
 

@@ -4,6 +4,7 @@
 // each kind shown or hidden by its toolbar button. A double-click adds a
 // name to the list; a drag takes the selected names, of one kind only.
 
+#include "CReportListCtrl.h"
 #include "ResourceIds.h"
 
 #include <QStringList>
@@ -13,26 +14,17 @@
 #include <functional>
 
 class CGenerator;
-class CKnobListEditor;
-
-// The report list of the names; it hands a drag start to its pane.
-class CNameListCtrl : public QTreeWidget {
-public:
-    explicit CNameListCtrl(QWidget *parent);
-    std::function<void()> onBeginDrag;
-
-protected:
-    void startDrag(Qt::DropActions supportedActions) override;
-};
+class CKnobListView;
 
 class CNameSelectionView : public QWidget {
 public:
     // The kinds of the rows, also their pictures and "Type" texts.
     enum Kind : int { kFormats = 1, kImages = 2, kSequences = 3 };
 
-    CNameSelectionView(CKnobListEditor *editor, QWidget *parent);
+    // A double-click appends the row's name to entries.
+    CNameSelectionView(CKnobListView *entries, QWidget *parent);
 
-    CNameListCtrl *List() const { return m_list; }
+    CReportListCtrl *List() const { return m_list; }
 
     // The names of every shown kind of generator, formats first.
     void Fill(CGenerator &generator, bool formats, bool images, bool sequences);
@@ -52,8 +44,8 @@ private:
     void AddRows(int kind);
     const QStringList &NamesOf(int kind) const;
 
-    CKnobListEditor *m_editor;
-    CNameListCtrl *m_list = nullptr;
+    CKnobListView *m_entries;
+    CReportListCtrl *m_list = nullptr;
     CGenerator *m_generator = nullptr;
     int m_sortColumn = -1;
     bool m_sortDescending = true; // the first click sorts up

@@ -1,10 +1,8 @@
 #include "CSequence.h"
 
 #include "Archive.h"
-#include "CSequenceEditor.h"
+#include "ItemEditorLink.h"
 #include "StringTable.h"
-
-#include <QWidget>
 
 IMPLEMENT_SERIAL(CSequence, CGenData, VERSIONABLE_SCHEMA | 1)
 
@@ -112,14 +110,15 @@ CSequence::CSequence(QObject *owner) : CGenData(owner)
 
 CSequence::~CSequence()
 {
-    delete m_editor.data(); // its window goes before the steps it shows
+    DestroyEditor(); // its window goes before the steps it shows
 }
 
 void CSequence::Serialize(CArchive &ar)
 {
     if (ar.IsStoring()) {
-        if (m_editor && m_editor->IsModified())
-            m_editor->WriteBack();
+        ItemEditorLink *editor = Editor();
+        if (editor && editor->HasUnsavedChanges())
+            editor->WriteBack();
         ar << m_name;
         ar.WriteCount(quint32(m_steps.size()));
         for (const CSequenceStep &step : m_steps)
@@ -147,48 +146,6 @@ void CSequence::Serialize(CArchive &ar)
 QString CSequence::GetTypeName() const { return KindString(&DataKind::nameId); }
 QString CSequence::GetFileExtension() const { return KindString(&DataKind::extensionId); }
 QString CSequence::GetFileFilter() const { return KindString(&DataKind::filterId); }
-
-void CSequence::SetName(const QString &name)
-{
-    m_name = name;
-    if (m_editor)
-        m_editor->UpdateTitle();
-}
-
-bool CSequence::Rename()
-{
-    if (!CGenData::Rename())
-        return false;
-    if (m_editor)
-        m_editor->UpdateTitle();
-    return true;
-}
-
-QWidget *CSequence::OpenEditor()
-{
-    if (!m_editor)
-        m_editor = new CSequenceEditor(*this);
-    m_editor->showNormal();
-    m_editor->raise();
-    m_editor->activateWindow();
-    return m_editor;
-}
-
-CSequenceEditor *CSequence::Editor() const { return m_editor; }
-bool CSequence::IsEditorOpen() const { return m_editor != nullptr; }
-QWidget *CSequence::GetEditor() const { return m_editor; }
-void CSequence::CloseEditor() { m_editor = nullptr; }
-
-bool CSequence::IsModified() const
-{
-    return (m_editor && m_editor->IsModified()) || m_modified;
-}
-
-void CSequence::NotifyEditor(int hint)
-{
-    if (m_editor)
-        m_editor->OnGeneratorsChanged(hint);
-}
 
 void CSequence::SetSteps(std::vector<CSequenceStep> steps)
 {

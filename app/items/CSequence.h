@@ -7,15 +7,12 @@
 #include "CGenData.h"
 #include "CSequenceStep.h"
 
-#include <QPointer>
 #include <QString>
 
 #include <vector>
 
 class CGenerator;
 class CProgressDlg;
-class CSequenceEditor;
-class QWidget;
 
 class CSequence : public CGenData {
     DECLARE_SERIAL(CSequence)
@@ -26,7 +23,7 @@ public:
     static constexpr quint32 kMaxSteps = 10000;
 
     explicit CSequence(QObject *owner = nullptr);
-    // Destroys an open editor first.
+    // Deletes the editor first.
     ~CSequence() override;
 
     // Storing asks an editor with unsaved changes for its steps first. A
@@ -34,26 +31,19 @@ public:
     void Serialize(CArchive &ar) override;
     int GetTypeCode() const override { return kSequence; }
     QString GetTypeName() const override;
-    void SetName(const QString &name) override;
-    bool Rename() override;
-    QWidget *OpenEditor() override;
-    bool IsEditorOpen() const override;
-    QWidget *GetEditor() const override;
-    void CloseEditor() override;
     QString GetFileExtension() const override;
     QString GetFileFilter() const override;
     // The older product's record, after its kind. False at a length beyond
     // its bound or beyond the bytes left; the item is then unchanged and
     // LastError says why.
     bool ImportLegacyBinary(CArchive &ar) override;
-    // lines[0] is a placeholder. Marks the item modified and tells the
-    // owner; false, with LastError, when a value could not be read.
+    // Command files (CSequenceCommandFile.cpp). lines[0] is a placeholder.
+    // Marks the item modified and tells the owner; false, with LastError,
+    // when a value could not be read.
     bool ImportCommandLines(QStringList &lines) override;
     void WriteCommandFile(const QString &path, const QString &name) override;
-    bool IsModified() const override;
-    void NotifyEditor(int hint) override;
 
-    // ===== Traffic with generators (SequenceTraffic.cpp) =====================
+    // ===== Traffic with generators (CSequenceTraffic.cpp) =====================
     // Uploads the steps and stores them under the item's name; false when
     // cancelled, when the link was lost or when the generator refused the
     // store (an upload that stops is ended without storing).
@@ -67,13 +57,11 @@ public:
     const std::vector<CSequenceStep> &Steps() const { return m_steps; }
     // Normalizes the steps it takes.
     void SetSteps(std::vector<CSequenceStep> steps);
-    CSequenceEditor *Editor() const;
     // Why the last import refused or stopped; empty after one that went well.
     QString LastError() const { return m_lastError; }
 
 private:
     std::vector<CSequenceStep> m_steps;
-    QPointer<CSequenceEditor> m_editor;
     QString m_lastError;
 };
 

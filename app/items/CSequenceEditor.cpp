@@ -6,35 +6,17 @@
 #include "CSequenceStepView.h"
 #include "StepClipboard.h"
 
-#include "DialogUnits.h"
 #include "ProfileKeys.h"
-#include "StringTable.h"
 
-#include <QAction>
-#include <QCloseEvent>
-#include <QKeySequence>
-#include <QMenuBar>
 #include <QSplitter>
-#include <QToolBar>
-
-#include <algorithm>
 
 namespace {
 
 constexpr QSize kPaneSize(150, 200);
 constexpr QSize kFirstSize(1060, 440); // without a saved size: the table's eight columns show
 
-struct EditorCommand {
-    int id;
-    const char *text;
-    const char *accelerator; // nullptr: none
-};
-
-// Menu 272 with accelerators 295.
+// Menu 272 with accelerators 295, after the File commands and before the clipboard's.
 const EditorCommand kCommands[] = {
-    {ID_FILE_SAVE, "&Save\tCtrl-S", "Ctrl+S"},
-    {ID_FILE_SAVE_AS, "Save &As...", nullptr},
-    {ID_FILE_CLOSE, "&Close", nullptr},
     {ID_EDIT_SEQUENCE_NAME, "&Edit Sequence Name", nullptr},
     {ID_NEW_STEP, "&New Step\tCtrl-N", "Ctrl+N"},
     {ID_APPEND_STEPS, "&Append Steps\tCtrl-A", "Ctrl+A"},
@@ -42,10 +24,6 @@ const EditorCommand kCommands[] = {
     {ID_AUTO_ADVANCE_COLUMNS, "Auto Advance Columns", nullptr},
     {ID_AUTO_ADVANCE_ROWS, "Auto Advance Rows", nullptr},
     {ID_EDIT_ITEM_NAME, "Edit Item Name\tCtrl-E", "Ctrl+E"},
-    {ID_EDIT_CUT, "Cu&t\tCtrl-X", "Ctrl+X"},
-    {ID_EDIT_COPY, "&Copy\tCtrl-C", "Ctrl+C"},
-    {ID_EDIT_PASTE, "&Paste\tCtrl-V", "Ctrl+V"},
-    {ID_DELETE, "&Delete\tDelete", "Del"},
 };
 
 // Toolbar 274.
@@ -69,61 +47,37 @@ const ToolButton kToolBar[] = {
 } // namespace
 
 CSequenceEditor::CSequenceEditor(CSequence &item)
-    : QMainWindow(nullptr), m_item(item),
-      m_placement({ProfileKeys::kSequenceW, ProfileKeys::kSequenceH, ProfileKeys::kSequenceSP}, kFirstSize,
-                  kPaneSize.width() + 60)
+    : CEditorFrame(item, QStringLiteral("CSequenceEditor"), QStringLiteral("Sequence Editor"), IDR_SEQUENCE_EDITOR),
+      m_item(item)
 {
-    setObjectName(QStringLiteral("CSequenceEditor"));
-    setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(QStringLiteral("Sequence Editor"));
-    m_router.SetActionOwner(this);
-    m_splitter = new QSplitter(Qt::Horizontal, this);
-    m_pickers = new CSequenceListView(m_splitter);
-    m_steps = new CSequenceStepView(this, m_splitter);
-    m_pickers->SetStepPane(m_steps);
+    m_pickers = new CSequenceListView(Splitter());
+    m_steps = new CSequenceStepView(this, Splitter());
+    m_pickers->SetPickHandler([this](int item, const QString &text) { m_steps->OnPick(item, text); });
     m_steps->SetPickerPane(m_pickers);
-    m_pickers->resize(kPaneSize);
-    m_steps->resize(kPaneSize);
-    m_splitter->addWidget(m_pickers);
-    m_splitter->addWidget(m_steps);
-    m_splitter->setStretchFactor(1, 1);
-    setCentralWidget(m_splitter);
+    SetPanes(m_pickers, kPaneSize, m_steps, kPaneSize);
+    Splitter()->setStretchFactor(1, 1);
     BuildCommands();
-    BuildMenus();
-    BuildBars();
-    m_pickers->Fill(*m_bar->Generator(), false);
+    AddFileMenu();
+    AddMenu(QStringLiteral("&Edit"),
+            {ID_EDIT_SEQUENCE_NAME, 0, ID_NEW_STEP, ID_APPEND_STEPS, ID_INSERT_STEPS, 0, ID_AUTO_ADVANCE_COLUMNS,
+             ID_AUTO_ADVANCE_ROWS, 0, ID_EDIT_ITEM_NAME, 0, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, ID_DELETE});
+    AddToolBar(IDR_SEQUENCE_TOOLBAR, kToolBar);
+    AddGeneratorBar([this] { OnGeneratorChosen(); });
+    m_pickers->Fill(*DialogBar()->Generator(), false);
     std::vector<CSequenceStep> steps = item.Steps();
     m_steps->InsertStepsAt(steps, -1);
-    UpdateTitle();
-    m_placement.Apply(*this);
-    m_router.Update();
-}
-
-CSequenceEditor::~CSequenceEditor()
-{
-    m_placement.Save(*this, *m_splitter);
-    m_item.NotifyEditorClosed();
+    SetTitle();
+    KeepPlacement({ProfileKeys::kSequenceW, ProfileKeys::kSequenceH, ProfileKeys::kSequenceSP}, kFirstSize,
+                  kPaneSize.width() + 60);
+    UpdateCommands();
 }
 
 // --- Commands ----------------------------------------------------------------------
 
 void CSequenceEditor::BuildCommands()
 {
-    for (const EditorCommand &command : kCommands) {
-        QAction *action = m_router.Add(command.id, QString::fromLatin1(command.text), LoadString(unsigned(command.id)));
-        if (command.accelerator)
-            action->setShortcut(QKeySequence(QString::fromLatin1(command.accelerator)));
-    }
-    m_router.SetHandler(ID_FILE_SAVE, [this] {
-        m_item.RequestSave();
-        UpdateTitle();
-    });
+    AddCommands(kCommands);
     m_router.SetEnableRule(ID_FILE_SAVE, [this] { return m_item.IsModified(); });
-    m_router.SetHandler(ID_FILE_SAVE_AS, [this] {
-        m_item.RequestSaveAs();
-        UpdateTitle();
-    });
-    m_router.SetHandler(ID_FILE_CLOSE, [this] { close(); });
     m_router.SetHandler(ID_EDIT_SEQUENCE_NAME, [this] { OnEditSequenceName(); });
     m_router.SetHandler(ID_NEW_STEP, [this] { OnNewStep(); });
     m_router.SetHandler(ID_APPEND_STEPS, [this] { m_appendMode = true; });
@@ -142,49 +96,12 @@ void CSequenceEditor::BuildCommands()
     m_router.SetCheckRule(ID_AUTO_ADVANCE_ROWS, [this] { return m_advanceRows; });
     m_router.SetHandler(ID_EDIT_ITEM_NAME, [this] { m_steps->EditItemName(); });
     m_router.SetEnableRule(ID_EDIT_ITEM_NAME, [this] { return m_steps->IsNameCell(); });
-    m_router.SetHandler(ID_EDIT_CUT, [this] { OnCut(); });
-    m_router.SetHandler(ID_EDIT_COPY, [this] { OnCopy(); });
-    m_router.SetHandler(ID_DELETE, [this] { OnDelete(); });
-    for (int id : {ID_EDIT_CUT, ID_EDIT_COPY, ID_DELETE})
-        m_router.SetEnableRule(id, [this] { return m_steps->HasSelection(); });
-    m_router.SetHandler(ID_EDIT_PASTE, [this] { OnPaste(); });
-    m_router.SetEnableRule(ID_EDIT_PASTE, [] { return !StepClipboard().empty(); });
-}
-
-void CSequenceEditor::BuildMenus()
-{
-    QMenuBar *bar = menuBar();
-    bar->setObjectName(ControlName(IDR_SEQUENCE_EDITOR));
-    auto add = [this](QMenu *menu, std::initializer_list<int> ids) {
-        for (int id : ids) {
-            if (id == 0)
-                menu->addSeparator();
-            else
-                menu->addAction(m_router.Action(id));
-        }
-        m_router.Watch(menu);
-    };
-    add(bar->addMenu(QStringLiteral("&File")), {ID_FILE_SAVE, ID_FILE_SAVE_AS, 0, ID_FILE_CLOSE});
-    add(bar->addMenu(QStringLiteral("&Edit")),
-        {ID_EDIT_SEQUENCE_NAME, 0, ID_NEW_STEP, ID_APPEND_STEPS, ID_INSERT_STEPS, 0, ID_AUTO_ADVANCE_COLUMNS,
-         ID_AUTO_ADVANCE_ROWS, 0, ID_EDIT_ITEM_NAME, 0, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, ID_DELETE});
-}
-
-void CSequenceEditor::BuildBars()
-{
-    QToolBar *tools = m_router.AddToolBar(this, ControlName(IDR_SEQUENCE_TOOLBAR), kToolBar);
-    tools->setIconSize(QSize(16, 16));
-    addToolBarBreak();
-    QToolBar *host = addToolBar(QStringLiteral("Generator"));
-    host->setObjectName(ControlName(ID_EDITOR_BAR));
-    host->setMovable(false);
-    m_bar = new CEditorDialogBar(host, [this] { OnGeneratorChosen(); });
-    host->addWidget(m_bar);
-}
-
-void CSequenceEditor::UpdateCommands()
-{
-    m_router.Update();
+    AddClipboardCommands({.cut = [this] { OnCut(); },
+                          .copy = [this] { OnCopy(); },
+                          .paste = [this] { OnPaste(); },
+                          .remove = [this] { OnDelete(); },
+                          .hasSelection = [this] { return m_steps->HasSelection(); },
+                          .canPaste = [] { return !StepClipboard().empty(); }});
 }
 
 void CSequenceEditor::OnNewStep()
@@ -227,50 +144,19 @@ void CSequenceEditor::OnEditSequenceName()
 
 // --- State -------------------------------------------------------------------------
 
-void CSequenceEditor::SetModified(bool modified)
-{
-    m_modified = modified;
-    UpdateTitle();
-    m_router.Update();
-}
-
 void CSequenceEditor::WriteBack()
 {
     m_item.SetSteps(m_steps->Steps());
     SetModified(false);
 }
 
-void CSequenceEditor::UpdateTitle()
+QString CSequenceEditor::TitleName() const
 {
-    const bool modified = m_item.IsModified();
-    setWindowTitle(QStringLiteral("\"%1\"").arg(m_item.GetName()) + (modified ? QStringLiteral(" * ") : QStringLiteral("  ")) +
-                   m_item.GetFileText());
-}
-
-void CSequenceEditor::OnGeneratorsChanged(int)
-{
-    m_bar->Fill();
+    return QStringLiteral("\"%1\"").arg(m_item.GetName());
 }
 
 void CSequenceEditor::OnGeneratorChosen()
 {
-    m_pickers->Fill(*m_bar->Generator(), true);
+    m_pickers->Fill(*DialogBar()->Generator(), true);
     m_steps->ShowCurrentCell();
 }
-
-// --- Window ------------------------------------------------------------------------
-
-void CSequenceEditor::closeEvent(QCloseEvent *event)
-{
-    if (m_item.SaveModified())
-        event->accept();
-    else
-        event->ignore();
-}
-
-void CSequenceEditor::showEvent(QShowEvent *event)
-{
-    QMainWindow::showEvent(event);
-    m_placement.ApplySplit(*m_splitter);
-}
-

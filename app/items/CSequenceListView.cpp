@@ -1,6 +1,5 @@
 #include "CSequenceListView.h"
 
-#include "CSequenceStepView.h"
 #include "StepColumns.h"
 
 #include "CGenerator.h"
@@ -50,8 +49,8 @@ CSequenceListView::CSequenceListView(QWidget *parent) : QWidget(parent)
         layout->addWidget(picker);
         m_pickers[size_t(column)] = picker;
         connect(picker, &QListWidget::itemDoubleClicked, this, [this, picker](QListWidgetItem *item) {
-            if (m_steps)
-                m_steps->OnPick(picker->row(item), item->text());
+            if (m_onPick)
+                m_onPick(picker->row(item), item->text());
         });
         FillPicker(column, StepColumns::FixedItems(column));
     }

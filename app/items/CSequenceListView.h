@@ -9,9 +9,9 @@
 #include <QWidget>
 
 #include <array>
+#include <functional>
 
 class CGenerator;
-class CSequenceStepView;
 class QLabel;
 class QListWidget;
 
@@ -19,7 +19,10 @@ class CSequenceListView : public QWidget {
 public:
     explicit CSequenceListView(QWidget *parent);
 
-    void SetStepPane(CSequenceStepView *steps) { m_steps = steps; }
+    // A double-click on item (its row in the picker) of the shown picker: the
+    // step table takes it for the current cell.
+    using PickHandler = std::function<void(int item, const QString &text)>;
+    void SetPickHandler(PickHandler handler) { m_onPick = std::move(handler); }
 
     // The format and image pickers take the generator's names; with
     // namesOnly false the other five are filled too.
@@ -39,6 +42,6 @@ private:
 
     std::array<QListWidget *, 8> m_pickers{}; // by column; [0] unused
     QLabel *m_noSelection = nullptr;
-    CSequenceStepView *m_steps = nullptr;
+    PickHandler m_onPick;
     int m_shownColumn = 0;
 };

@@ -1,8 +1,6 @@
 #include "CSequenceStepView.h"
 
-#include "CSequenceEditor.h"
 #include "CSequenceListView.h"
-#include "CStepDropTarget.h"
 #include "StepColumns.h"
 #include "StepTransferBlock.h"
 
@@ -103,51 +101,9 @@ private:
     CSequenceStepView *m_view;
 };
 
-// --- The list control -------------------------------------------------------------
-
-CStepListCtrl::CStepListCtrl(QWidget *parent) : QTreeWidget(parent)
-{
-    SetControlId(this, IDC_STEP_LIST);
-    setRootIsDecorated(false);
-    setUniformRowHeights(true);
-    setSelectionMode(QAbstractItemView::ExtendedSelection);
-    setSelectionBehavior(QAbstractItemView::SelectRows);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setDragEnabled(true);
-    setDragDropMode(QAbstractItemView::DragOnly);
-    setAllColumnsShowFocus(true);
-}
-
-void CStepListCtrl::mousePressEvent(QMouseEvent *event)
-{
-    QTreeWidget::mousePressEvent(event);
-    if (onPress)
-        onPress(event);
-}
-
-void CStepListCtrl::mouseDoubleClickEvent(QMouseEvent *event)
-{
-    QTreeWidget::mouseDoubleClickEvent(event);
-    if (onDoubleClick)
-        onDoubleClick(event);
-}
-
-void CStepListCtrl::keyPressEvent(QKeyEvent *event)
-{
-    if (onKey && onKey(event))
-        return;
-    QTreeWidget::keyPressEvent(event);
-}
-
-void CStepListCtrl::startDrag(Qt::DropActions)
-{
-    if (onBeginDrag)
-        onBeginDrag();
-}
-
 // --- The pane ---------------------------------------------------------------------
 
-CSequenceStepView::CSequenceStepView(CSequenceEditor *editor, QWidget *parent)
+CSequenceStepView::CSequenceStepView(StepTableEditorLink *editor, QWidget *parent)
     : QWidget(parent), m_editor(editor), m_dropTarget(std::make_unique<CStepDropTarget>(this))
 {
     m_list = new CStepListCtrl(this);
@@ -165,7 +121,7 @@ CSequenceStepView::CSequenceStepView(CSequenceEditor *editor, QWidget *parent)
     m_list->onDoubleClick = [this](QMouseEvent *e) { OnDoubleClick(e); };
     m_list->onKey = [this](QKeyEvent *e) { return OnKey(e); };
     m_list->onBeginDrag = [this] { OnBeginDrag(); };
-    connect(m_list, &QTreeWidget::itemSelectionChanged, this, [this] { m_editor->UpdateCommands(); });
+    connect(m_list, &QTreeWidget::itemSelectionChanged, this, [this] { m_editor->OnCellChanged(); });
     m_dropTarget->RegisterOn(m_list->viewport());
 }
 
@@ -293,7 +249,7 @@ void CSequenceStepView::ShowCurrentCell()
     if (QTreeWidgetItem *item = m_list->topLevelItem(m_currentRow))
         m_list->scrollToItem(item);
     m_list->viewport()->update();
-    m_editor->UpdateCommands();
+    m_editor->OnCellChanged();
 }
 
 bool CSequenceStepView::IsNameCell() const
@@ -393,6 +349,12 @@ void CSequenceStepView::EditItemName()
 }
 
 // --- Drags -------------------------------------------------------------------------
+
+void CSequenceStepView::DropSteps(const std::vector<CSequenceStep> &steps, int row)
+{
+    InsertStepsAt(steps, row);
+    m_editor->SetModified();
+}
 
 void CSequenceStepView::SetDropRow(int row)
 {

@@ -5,6 +5,8 @@
 // back into the sequence when it is stored.
 
 #include "CSequenceStep.h"
+#include "CStepDropTarget.h"
+#include "CStepListCtrl.h"
 #include "ResourceIds.h"
 
 #include <QTreeWidget>
@@ -14,33 +16,27 @@
 #include <memory>
 #include <vector>
 
-class CSequenceEditor;
 class CSequenceListView;
-class CStepDropTarget;
 
-// The report list of the steps; it hands clicks, keys and drags to its pane.
-class CStepListCtrl : public QTreeWidget {
+// What the step table needs of its editor; the sequence editor implements it.
+class StepTableEditorLink {
 public:
-    explicit CStepListCtrl(QWidget *parent);
-    std::function<void(QMouseEvent *)> onPress;
-    std::function<void(QMouseEvent *)> onDoubleClick;
-    std::function<bool(QKeyEvent *)> onKey; // true: taken
-    std::function<void()> onBeginDrag;
-
-protected:
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseDoubleClickEvent(QMouseEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
-    void startDrag(Qt::DropActions supportedActions) override;
+    virtual ~StepTableEditorLink() = default;
+    // The steps changed (a pick, a name, a drop): the editor is modified.
+    virtual void SetModified(bool modified = true) = 0;
+    // The current cell or the selection changed: the commands' rules anew.
+    virtual void OnCellChanged() = 0;
+    virtual bool AutoAdvanceColumns() const = 0;
+    virtual bool AutoAdvanceRows() const = 0;
 };
 
-class CSequenceStepView : public QWidget {
+class CSequenceStepView : public QWidget, public StepDropPane {
 public:
-    CSequenceStepView(CSequenceEditor *editor, QWidget *parent);
+    CSequenceStepView(StepTableEditorLink *editor, QWidget *parent);
     ~CSequenceStepView() override;
 
     void SetPickerPane(CSequenceListView *pickers) { m_pickers = pickers; }
-    CSequenceEditor *Editor() const { return m_editor; }
+    StepTableEditorLink *Editor() const { return m_editor; }
     CStepListCtrl *List() const { return m_list; }
     CStepDropTarget *DropTarget() const { return m_dropTarget.get(); }
 
@@ -79,7 +75,10 @@ public:
     void OnBeginDrag();
     // The drop target's highlighted row (-1 none).
     int DropRow() const { return m_dropRow; }
-    void SetDropRow(int row);
+    // --- StepDropPane
+    QTreeWidget *DropList() const override { return m_list; }
+    void SetDropRow(int row) override;
+    void DropSteps(const std::vector<CSequenceStep> &steps, int row) override;
 
 private:
     class StepDelegate;
@@ -94,7 +93,7 @@ private:
     // The cell under a point of the viewport, as a click finds it.
     std::pair<int, int> CellAt(QPoint point) const;
 
-    CSequenceEditor *m_editor;
+    StepTableEditorLink *m_editor;
     CSequenceListView *m_pickers = nullptr;
     CStepListCtrl *m_list = nullptr;
     std::unique_ptr<CStepDropTarget> m_dropTarget;

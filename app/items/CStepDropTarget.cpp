@@ -1,8 +1,5 @@
 #include "CStepDropTarget.h"
 
-#include "CSequenceEditor.h"
-#include "CSequenceStepView.h"
-#include "ListDropRow.h"
 #include "StepTransferBlock.h"
 
 #include <QMimeData>
@@ -32,7 +29,7 @@ Qt::DropAction CStepDropTarget::OnDragEnter(QWidget *, const QMimeData *data, Qt
 
 void CStepDropTarget::Track(QPoint point)
 {
-    const ListDropRow drop = TrackListDropRow(m_view->List(), point);
+    const ListDropRow drop = TrackListDropRow(m_view->DropList(), point);
     m_row = drop.row;
     m_append = drop.append;
     m_view->SetDropRow(drop.highlight);
@@ -62,8 +59,7 @@ bool CStepDropTarget::OnDrop(QWidget *, const QMimeData *data, Qt::DropAction ac
         StepTransferBlock::Parse(data->data(StepTransferBlock::MimeType()), &m_lastError);
     if (!steps)
         return false; // nothing went in: the source keeps its rows
-    m_view->InsertStepsAt(*steps, m_append ? -1 : m_row);
-    m_view->Editor()->SetModified();
+    m_view->DropSteps(*steps, m_append ? -1 : m_row);
     SetDropEffect(action == Qt::MoveAction ? Qt::MoveAction : Qt::CopyAction);
     return true;
 }

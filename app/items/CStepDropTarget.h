@@ -6,12 +6,21 @@
 // answers a move, so the source never removes steps that did not arrive.
 
 #include "CDropTarget.h"
+#include "CSequenceStep.h"
+#include "ListDropRow.h"
 
-class CSequenceStepView;
+#include <vector>
+
+// What the drop target needs of the step table; the table implements it.
+class StepDropPane : public ListDropPane {
+public:
+    // A dropped block's steps go in before row (-1: at the end); the editor is modified.
+    virtual void DropSteps(const std::vector<CSequenceStep> &steps, int row) = 0;
+};
 
 class CStepDropTarget : public CDropTarget {
 public:
-    explicit CStepDropTarget(CSequenceStepView *view) : m_view(view) {}
+    explicit CStepDropTarget(StepDropPane *view) : m_view(view) {}
 
     Qt::DropAction OnDragEnter(QWidget *window, const QMimeData *data, Qt::KeyboardModifiers keys,
                                QPoint point) override;
@@ -29,7 +38,7 @@ public:
 private:
     void Track(QPoint point);
 
-    CSequenceStepView *m_view;
+    StepDropPane *m_view;
     bool m_append = false;
     int m_row = -1;
     QString m_lastError;

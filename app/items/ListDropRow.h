@@ -9,6 +9,15 @@
 
 class QTreeWidget;
 
+// What a list's drop target needs of the pane that shows the list.
+class ListDropPane {
+public:
+    virtual ~ListDropPane() = default;
+    virtual QTreeWidget *DropList() const = 0;
+    // The row shown as where a drop goes; -1 for none.
+    virtual void SetDropRow(int row) = 0;
+};
+
 struct ListDropRow {
     int row = -1;        // the row a drop goes before; -1 with append
     bool append = false; // after the last row

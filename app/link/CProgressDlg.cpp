@@ -171,11 +171,16 @@ bool CProgressDlg::IsAnimating() const
     return m_animation->IsPlaying();
 }
 
+QAbstractButton *CProgressDlg::CancelButton() const
+{
+    return m_cancel;
+}
+
 void CProgressDlg::reject()
 {
     // Esc is the Cancel button when there is one; the operation alone closes the dialog.
     if (m_showCancel && m_cancel->isEnabled())
-        OnCancel();
+        m_cancel->click();
 }
 
 void CProgressDlg::done(int)

@@ -15,6 +15,7 @@
 #include <functional>
 
 class CAnimateCtrl;
+class QAbstractButton;
 class QLabel;
 class QPushButton;
 
@@ -40,6 +41,8 @@ public:
     virtual void OnCancel();
 
     bool IsAnimating() const;
+    // Cancel (Esc clicks it too): a routine's RoutineStop can take its clicks.
+    QAbstractButton *CancelButton() const;
     // Shown and not closed by its operation yet.
     bool IsOpen() const { return isVisible() && !m_closed; }
     QWidget *Owner() const { return m_owner; }

@@ -8,16 +8,19 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QPointer>
 #include <QThread>
 #include <QTimer>
 #include <QWidget>
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -113,7 +116,22 @@ bool IsDroppedEvent(QEvent::Type type)
     }
 }
 
-// Input and close requests reach only an open progress dialog (its Cancel).
+std::vector<QPointer<QWidget>>& PassingWidgets()
+{
+    static std::vector<QPointer<QWidget>> widgets;
+    return widgets;
+}
+
+bool IsPassing(const QWidget* widget)
+{
+    for (const QPointer<QWidget>& passing : PassingWidgets())
+        if (passing && (passing == widget || passing->isAncestorOf(widget)))
+            return true;
+    return false;
+}
+
+// Input and close requests reach only an open progress dialog (its Cancel)
+// and the passing widgets.
 class InputFilter : public QObject
 {
 public:
@@ -126,6 +144,8 @@ public:
             return false; // a window hands the event on to its widget, seen here next
         auto* progress = dynamic_cast<CProgressDlg*>(widget->window());
         if (progress != nullptr && progress->IsOpen())
+            return false;
+        if (event->type() != QEvent::Close && IsPassing(widget))
             return false;
         if (event->type() == QEvent::Close)
             event->ignore(); // a filtered close counts as accepted otherwise
@@ -330,6 +350,21 @@ void Wait(int ms)
 int WaitDepth()
 {
     return g_waitDepth;
+}
+
+void AddPassingWidget(QWidget* widget)
+{
+    PassingWidgets().emplace_back(widget);
+}
+
+void RemovePassingWidget(QWidget* widget)
+{
+    std::vector<QPointer<QWidget>>& widgets = PassingWidgets();
+    const auto found = std::find(widgets.begin(), widgets.end(), widget);
+    if (found != widgets.end())
+        widgets.erase(found);
+    // Widgets deleted meanwhile leave null entries behind.
+    std::erase(widgets, QPointer<QWidget>());
 }
 
 void PostWhenIdle(QObject* context, std::function<void()> what)

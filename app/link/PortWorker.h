@@ -5,12 +5,14 @@
 // The GUI thread keeps the synchronous shape of the operations: it waits
 // for each call in a local event loop that paints, runs timers and posted
 // events, and drops user input and close requests to every window but an
-// open progress dialog, so no click is replayed after the wait.
+// open progress dialog and the widgets made passing (the Stop or Cancel of
+// a window whose routine runs), so no click is replayed after the wait.
 
 #include <functional>
 
 class PortBackend;
 class QObject;
+class QWidget;
 
 namespace PortWorker {
 
@@ -30,6 +32,11 @@ void Wait(int ms);
 
 // How many waits of the GUI thread are open at the moment (nested ones count).
 int WaitDepth();
+
+// Lets user input reach widget and what it holds during the waits, until
+// RemovePassingWidget (GUI thread). Added twice, it is removed twice.
+void AddPassingWidget(QWidget* widget);
+void RemovePassingWidget(QWidget* widget);
 
 // Runs what on the GUI thread once no wait and no user action is under way,
 // so that it may talk to a generator; nothing when context has gone by then.

@@ -154,6 +154,18 @@ void CommandRouter::Watch(QMenu *menu)
     connect(menu, &QMenu::aboutToShow, this, &CommandRouter::Update);
 }
 
+QMenu *CommandRouter::FillMenu(QMenu *menu, std::initializer_list<int> ids)
+{
+    for (int id : ids) {
+        if (id == 0)
+            menu->addSeparator();
+        else
+            menu->addAction(Action(id));
+    }
+    Watch(menu);
+    return menu;
+}
+
 QToolBar *CommandRouter::AddToolBar(QMainWindow *window, const QString &objectName, std::span<const ToolButton> buttons)
 {
     QToolBar *bar = window->addToolBar(QStringLiteral("Toolbar"));

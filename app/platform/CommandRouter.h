@@ -10,6 +10,7 @@
 #include <QStyle>
 
 #include <functional>
+#include <initializer_list>
 #include <span>
 
 class QAction;
@@ -60,6 +61,8 @@ public:
     void Update();
     // Updates before menu shows.
     void Watch(QMenu *menu);
+    // Adds the actions of ids to menu (0: a separator) and watches it.
+    QMenu *FillMenu(QMenu *menu, std::initializer_list<int> ids);
     // A fixed toolbar of window with the actions of buttons, named objectName.
     QToolBar *AddToolBar(QMainWindow *window, const QString &objectName, std::span<const ToolButton> buttons);
 

@@ -191,15 +191,7 @@ void CMainWindow::BuildMenus()
 {
     QMenuBar *bar = menuBar();
     bar->setObjectName(QStringLiteral("id129"));
-    auto add = [this](QMenu *menu, std::initializer_list<int> ids) {
-        for (int id : ids) {
-            if (id == 0)
-                menu->addSeparator();
-            else
-                menu->addAction(m_router.Action(id));
-        }
-        m_router.Watch(menu);
-    };
+    auto add = [this](QMenu *menu, std::initializer_list<int> ids) { m_router.FillMenu(menu, ids); };
     QMenu *file = bar->addMenu(QStringLiteral("&File"));
     add(file, {ID_FILE_NEW, ID_FILE_OPEN});
     QMenu *import = file->addMenu(QStringLiteral("&Import"));

@@ -13,9 +13,11 @@
 #include "CProgressDlg.h"
 #include "CGeneratorViewChild.h"
 #include "CKnobList.h"
+#include "CKnobListEditor.h"
 #include "CMainWindow.h"
 #include "CPixelMap.h"
 #include "CSequence.h"
+#include "CSequenceEditor.h"
 #include "CSequencePlayerDlg.h"
 #include "GeneratorViewHost.h"
 #include "GeneratorViewRegistry.h"
@@ -89,20 +91,23 @@ bool CopyImageForPane(const QString &name, CGenerator *source, CGenerator *targe
 } // namespace
 
 // One line per item kind the program is built with, and what each adds to
-// the generator views and the main window.
+// the generator views and the main window: every kind's editor is made by
+// the factory set here.
 void RegisterProgramDataKinds()
 {
     DataKinds::Register(MakeDataKind<CFormat>(kIconFormat, CGenData::kFormat, 32990));
-    CFormat::SetEditorFactory([](CFormat &format) { return std::make_unique<CFormatEditor>(format); });
+    SetEditorFactory<CFormat>([](CFormat &format) { return new CFormatEditor(format); });
     CFormatEditor::SetGeneratorGate(LeaseForCheck);
     CFormatEditor::SetPrinter(PrintFromFormatEditor);
     DataKinds::Register(MakeDataKind<CImage>(kIconImage, CGenData::kImage, 32991));
-    CImage::SetEditorFactory([](CImage &image) { return std::make_unique<CImageEditor>(image); });
+    SetEditorFactory<CImage>([](CImage &image) { return new CImageEditor(image); });
     CImageEditor::SetGeneratorGate(LeaseForPreview);
     CGeneratorDataPane::SetCopyOperation(CGeneratorDataPane::kKindImage, CopyImageForPane);
     DataKinds::Register(MakeDataKind<CSequence>(kIconSequence, CGenData::kSequence, 32992));
+    SetEditorFactory<CSequence>([](CSequence &sequence) { return new CSequenceEditor(sequence); });
     CGeneratorDataPane::SetCopyOperation(CGeneratorDataPane::kKindSequence, CopySequenceBetweenGenerators);
     DataKinds::Register(MakeDataKind<CKnobList>(kIconKnobList, CGenData::kKnobList, 32993));
+    SetEditorFactory<CKnobList>([](CKnobList &list) { return new CKnobListEditor(list); });
     CGeneratorDataPane::SetCopyOperation(CGeneratorDataPane::kKindKnobList, CopyKnobListBetweenGenerators);
     DataKinds::Register(MakeDataKind<CPixelMap>(kIconPixelMap, CGenData::kPixelMap, IDS_ICON));
     CGeneratorDataPane::SetCopyOperation(CGeneratorDataPane::kKindIcon, CopyPixelMapBetweenGenerators);
@@ -116,8 +121,11 @@ void UnregisterProgramDataKinds()
 {
     for (int icon : {kIconFormat, kIconImage, kIconSequence, kIconKnobList, kIconPixelMap})
         DataKinds::Unregister(icon);
+    SetEditorFactory<CFormat>({});
+    SetEditorFactory<CImage>({});
+    SetEditorFactory<CSequence>({});
+    SetEditorFactory<CKnobList>({});
     CGeneratorDataPane::SetCopyOperation(CGeneratorDataPane::kKindImage, {});
-    CImage::SetEditorFactory({});
     CImageEditor::SetGeneratorGate({});
     CGeneratorDataPane::SetCopyOperation(CGeneratorDataPane::kKindSequence, {});
     CGeneratorDataPane::SetCopyOperation(CGeneratorDataPane::kKindKnobList, {});

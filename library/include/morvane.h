@@ -1,7 +1,8 @@
 /*
  * morvane.h - the port and direct-call library of the Zotware manager.
  *
- * This header is the whole contract between libmorvane.so and its callers.
+ * This header is the whole contract between libmorvane.so and its callers
+ * (with the two it includes: morvane_types.h, the direct calls' morvane_dci.h).
  *
  * Threading: the library keeps its state (the error code, the slot tables,
  * the current port of each type, the alias port and its buffer) in process
@@ -42,6 +43,7 @@
 
 #include <stdint.h>
 
+#include "morvane_types.h"
 #include "morvane_version.h"
 
 #if defined(MORVANE_BUILDING)
@@ -53,76 +55,6 @@
 #ifdef __cplusplus
 extern "C" {
 #endif
-
-/* Handle of an open port: port type in the high 16 bits, slot in the low. */
-typedef uint32_t PortId;
-
-#define MORVANE_PORT_ISA 0x10000u
-#define MORVANE_PORT_COM 0x20000u
-#define MORVANE_PORT_PCI 0x40000u
-#define MORVANE_PORT_GPIB 0x80000u
-#define MORVANE_PORT_TYPE_MASK 0xFFFF0000u
-
-/* Minimum size of the text buffer of XR_PortGetErrorMsg and PortErrMsg. */
-#define MORVANE_ERROR_TEXT_SIZE 254
-/* Minimum size of the caller's buffer of port_command and port_response:
- * the reply (at most 9999 characters) and its NUL. */
-#define MORVANE_ALIAS_BUFFER_SIZE 10000
-/* Smallest reply buffer XR_PortSendCommand and XR_PortGetResponse accept. */
-#define MORVANE_MIN_REPLY_BUFFER 10
-/* Commands must be shorter than this (the carriage return is added). */
-#define MORVANE_MAX_COMMAND 256
-
-/* Error codes (XR_PortGetError). */
-enum {
-    MORVANE_OK = 0,
-    MORVANE_E_HANDSHAKE = 1000,
-    MORVANE_E_PORT_TYPE = 2000,
-    MORVANE_E_NO_DIRECT_CALLS = 3000,
-    MORVANE_E_NO_ECHO = 10000,
-    MORVANE_E_BAD_ECHO = 10001,
-    MORVANE_E_NO_ACK = 10002,
-    MORVANE_E_COMMAND_INVALID = 10003,
-    MORVANE_E_EXECUTION = 10004,
-    MORVANE_E_COMMAND_TOO_LONG = 10005,
-    MORVANE_E_BUFFER_TOO_SMALL = 10006,
-    MORVANE_E_TIMEOUT = 10007,
-    MORVANE_E_BUFFER_FULL = 10008,
-    MORVANE_E_ISA_BAD_ID = 20000,
-    MORVANE_E_ISA_CLOSED = 20001,
-    MORVANE_E_ISA_NOT_RESPONDING = 20002,
-    MORVANE_E_ISA_BAD_SPEC = 20003,
-    MORVANE_E_ISA_RANGE = 20004,
-    MORVANE_E_ISA_MAPPING = 20005,
-    MORVANE_E_ISA_OPEN = 20006,
-    MORVANE_E_COM_BAD_SPEC = 30000,
-    MORVANE_E_COM_RANGE = 30001,
-    MORVANE_E_COM_CREATE = 30002,
-    MORVANE_E_COM_RATE_CHANGE = 30003,
-    MORVANE_E_COM_RATE = 30004,
-    MORVANE_E_COM_BAD_ID = 30005,
-    MORVANE_E_COM_CLOSED = 30006,
-    MORVANE_E_COM_OPEN = 30007,
-    MORVANE_E_PCI_BAD_ID = 40000,
-    MORVANE_E_PCI_CLOSED = 40001,
-    MORVANE_E_PCI_DRIVER = 40002,
-    MORVANE_E_PCI_DRIVER_VERSION = 40003,
-    MORVANE_E_PCI_BAD_SPEC = 40004,
-    MORVANE_E_PCI_RANGE = 40005,
-    MORVANE_E_PCI_OPEN = 40006,
-    MORVANE_E_PCI_TOO_MANY = 40007,
-    MORVANE_E_PCI_REGISTER = 40008,
-    MORVANE_E_PCI_DMA = 40009,
-    MORVANE_E_PCI_REMAP = 40010,
-    MORVANE_E_GPIB_BAD_SPEC = 50000,
-    MORVANE_E_GPIB_BAD_ID = 50001,
-    MORVANE_E_GPIB_CLOSED = 50002,
-    MORVANE_E_GPIB_OPEN = 50003,
-    MORVANE_E_GPIB_TOO_MANY = 50004,
-    MORVANE_E_GPIB_DEVICE = 50005,
-    MORVANE_E_GPIB_STATUS = 50006,
-    MORVANE_E_GPIB_TRANSFER = 50007
-};
 
 /* --- Port family ------------------------------------------------------ */
 

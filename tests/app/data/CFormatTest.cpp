@@ -543,12 +543,11 @@ TEST_F(CFormatTest, ABadLegacyRecordIsRefusedAndTheItemKeepsItsValues)
 
 // --- the editor as the format sees it ---
 
-class FakeEditor : public FormatEditorLink {
+class FakeEditor : public QWidget, public FormatEditorLink {
 public:
-    explicit FakeEditor(CFormat &format) : m_format(format), m_window(new QWidget) {}
-    ~FakeEditor() override { delete m_window.data(); }
-    QWidget *Window() const override { return m_window.data(); }
-    void Commit() override
+    explicit FakeEditor(CFormat &format) : m_format(format) {}
+    QWidget *Window() const override { return const_cast<FakeEditor *>(this); }
+    void WriteBack() override
     {
         m_format.Data().gamma = committedGamma;
         ++commits;
@@ -558,7 +557,6 @@ public:
     void ItemRenamed() override { ++renames; }
 
     CFormat &m_format;
-    QPointer<QWidget> m_window;
     double committedGamma = 1.7;
     bool unsaved = false;
     int commits = 0;
@@ -570,16 +568,14 @@ protected:
     void SetUp() override
     {
         CFormatTest::SetUp();
-        CFormat::SetEditorFactory([this](CFormat &f) {
-            auto editor = std::make_unique<FakeEditor>(f);
-            last = editor.get();
+        SetEditorFactory<CFormat>([this](CFormat &f) {
             ++made;
-            return editor;
+            return last = new FakeEditor(f);
         });
     }
     void TearDown() override
     {
-        CFormat::SetEditorFactory(nullptr);
+        SetEditorFactory<CFormat>({});
         CFormatTest::TearDown();
     }
     FakeEditor *last = nullptr;
@@ -609,7 +605,7 @@ TEST_F(CFormatEditorTest, AnEditorWhoseWindowIsGoneIsReplaced)
 {
     CFormat format;
     format.OpenEditor();
-    delete last->m_window.data();
+    delete last;
     EXPECT_FALSE(format.IsEditorOpen());
     EXPECT_EQ(format.GetEditor(), nullptr);
     EXPECT_EQ(format.GetCurrentName(), QStringLiteral("Format"));

@@ -76,7 +76,7 @@ protected:
     {
         PlatformTest::SetUp();
         CImageEditor::SetFixedAspect(false);
-        CImage::SetEditorFactory([](CImage &image) { return std::make_unique<CImageEditor>(image); });
+        SetEditorFactory<CImage>([](CImage &image) { return new CImageEditor(image); });
         CImageEditor::SetPaneFactory([this](CImageEditor &editor, CCanvas &canvas) {
             auto pane = std::make_unique<EditorPaneDouble>(editor, canvas);
             this->pane = pane.get();
@@ -90,7 +90,7 @@ protected:
     void TearDown() override
     {
         image.reset();
-        CImage::SetEditorFactory({});
+        SetEditorFactory<CImage>({});
         CImageEditor::SetPaneFactory({});
         CImageEditor::SetFixedAspect(false);
         PlatformTest::TearDown();
@@ -537,7 +537,7 @@ protected:
     void SetUp() override
     {
         PlatformTest::SetUp();
-        CImage::SetEditorFactory([](CImage &image) { return std::make_unique<CImageEditor>(image); });
+        SetEditorFactory<CImage>([](CImage &image) { return new CImageEditor(image); });
         ClearPrimitiveClipboard();
         image = std::make_unique<CImage>(&owner);
         image->AddPrimitive(std::make_unique<CRectangle>(100, 100, 199, 199, 1, 3));
@@ -551,7 +551,7 @@ protected:
     {
         image.reset();
         ClearPrimitiveClipboard();
-        CImage::SetEditorFactory({});
+        SetEditorFactory<CImage>({});
         PlatformTest::TearDown();
     }
     bool Run(int id) { return editor->Router().Execute(id); }

@@ -10,6 +10,7 @@
 #include "COval.h"
 #include "CRectangle.h"
 #include "ImageTestSupport.h"
+#include "ItemEditorLink.h"
 #include "TestSupport.h"
 
 #include <gmock/gmock.h>
@@ -140,11 +141,10 @@ TEST_F(ImageArchiveTest, DamagedFilesAreRefusedWhole)
 
 // A double for the image editor: it answers with its marks and writes a
 // size and one line back.
-class ImageEditorDouble final : public ImageEditorLink {
+class ImageEditorDouble final : public QWidget, public ItemEditorLink {
 public:
-    explicit ImageEditorDouble(CImage &image) : m_image(image), m_window(new QWidget) {}
-    ~ImageEditorDouble() override { delete m_window.data(); }
-    QWidget *Window() const override { return m_window; }
+    explicit ImageEditorDouble(CImage &image) : m_image(image) {}
+    QWidget *Window() const override { return const_cast<ImageEditorDouble *>(this); }
     void WriteBack() override
     {
         m_image.SetSize(320, 200);
@@ -154,8 +154,8 @@ public:
         marks = false;
         ++writeBacks;
     }
-    bool HasChangeMarks() const override { return marks; }
-    void Retitle() override { ++retitles; }
+    bool HasUnsavedChanges() const override { return marks; }
+    void ItemRenamed() override { ++retitles; }
 
     bool marks = false;
     int writeBacks = 0;
@@ -163,7 +163,6 @@ public:
 
 private:
     CImage &m_image;
-    QPointer<QWidget> m_window;
 };
 
 class ImageEditorTest : public PlatformTest {
@@ -171,15 +170,11 @@ protected:
     void SetUp() override
     {
         PlatformTest::SetUp();
-        CImage::SetEditorFactory([this](CImage &image) {
-            auto editor = std::make_unique<ImageEditorDouble>(image);
-            last = editor.get();
-            return editor;
-        });
+        SetEditorFactory<CImage>([this](CImage &image) { return last = new ImageEditorDouble(image); });
     }
     void TearDown() override
     {
-        CImage::SetEditorFactory({});
+        SetEditorFactory<CImage>({});
         PlatformTest::TearDown();
     }
     ImageEditorDouble *last = nullptr;
@@ -187,7 +182,7 @@ protected:
 
 TEST_F(ImageEditorTest, WithoutAnEditorOpenEditorGivesNothing)
 {
-    CImage::SetEditorFactory({});
+    SetEditorFactory<CImage>({});
     CImage image;
     EXPECT_EQ(image.OpenEditor(), nullptr);
     EXPECT_FALSE(image.IsEditorOpen());

@@ -39,7 +39,7 @@ protected:
         setenv("MORVANE_COM1", g.comPath().c_str(), 1);
         sim.start();
         setenv("MORVANE_TIME_SCALE", "0.25", 1);
-        CImage::SetEditorFactory([](CImage &image) { return std::make_unique<CImageEditor>(image); });
+        SetEditorFactory<CImage>([](CImage &image) { return new CImageEditor(image); });
         image.SetName("Mine");
         image.AddPrimitive(std::make_unique<CLine>(0, 0, 639, 479, 1));
         image.AddPrimitive(std::make_unique<CRectangle>(5, 6, 14, 25));
@@ -49,7 +49,7 @@ protected:
     {
         g_pCurrentGenerator = nullptr;
         image.CloseEditor();
-        CImage::SetEditorFactory({});
+        SetEditorFactory<CImage>({});
         unsetenv("MORVANE_TIME_SCALE");
         unsetenv("MORVANE_COM1");
         PlatformTest::TearDown();

@@ -9,6 +9,7 @@
 #include "CKnobListEditor.h"
 #include "CKnobListView.h"
 #include "CNameSelectionView.h"
+#include "ItemEditorFactories.h"
 #include "ItemsSimFixture.h"
 #include "TestViewHost.h"
 
@@ -43,13 +44,15 @@ const PromptMatch kMixing = PromptMatch::Text(QStringLiteral("You Cannot Mix Mul
 
 class KnobListEditorTest : public PlatformTest {
 protected:
+    ItemEditorFactories editorFactories; // the editors as the program makes them
+
     void TearDown() override
     {
         g_dragHook = nullptr;
         SetKnobNameClipboard({});
         for (auto &list : lists) {
-            if (list->Editor())
-                list->Editor()->SetModified(false);
+            if (auto *editor = static_cast<CKnobListEditor *>(list->GetEditor()))
+                editor->SetModified(false);
         }
         lists.clear();
         PlatformTest::TearDown();
@@ -283,10 +286,12 @@ TEST_F(KnobListEditorTest, ScreenshotWithBothPanesFilled)
 
 class KnobListGeneratorTest : public ItemsSimTest {
 protected:
+    ItemEditorFactories editorFactories; // the editors as the program makes them
+
     void TearDown() override
     {
-        if (list && list->Editor())
-            list->Editor()->SetModified(false);
+        if (auto *editor = list ? static_cast<CKnobListEditor *>(list->GetEditor()) : nullptr)
+            editor->SetModified(false);
         list.reset();
         if (view) {
             GeneratorViewRegistry::Unlist(view);

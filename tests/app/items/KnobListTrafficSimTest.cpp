@@ -7,6 +7,7 @@
 #include "CKnobList.h"
 #include "CKnobListEditor.h"
 #include "CKnobListView.h"
+#include "ItemEditorFactories.h"
 #include "ItemsSimFixture.h"
 
 #include "CFormat.h"
@@ -22,6 +23,8 @@ using Lines = std::vector<std::string>;
 
 class KnobListTrafficSimTest : public ItemsSimTest {
 protected:
+    ItemEditorFactories editorFactories; // the editors as the program makes them
+
     std::vector<std::string> Directory(int com, const std::string &name)
     {
         const auto item = Sim(com).item(ItemKind::Directory, name);

@@ -4,7 +4,7 @@
 
 #include "CSequence.h"
 #include "ItemsTestSupport.h"
-#include "SequenceCommandFile.h"
+#include "CSequenceCommandFile.h"
 
 #include "MessageTarget.h"
 #include "TestSupport.h"

@@ -11,6 +11,7 @@
 #include "CSequenceListView.h"
 #include "CSequenceStepView.h"
 #include "CStepDropTarget.h"
+#include "ItemEditorFactories.h"
 #include "ItemsTestSupport.h"
 #include "StepClipboard.h"
 #include "StepColumns.h"
@@ -61,6 +62,8 @@ CSequenceStep Named(const char *format, const char *image)
 
 class SequenceEditorTest : public PlatformTest {
 protected:
+    ItemEditorFactories editorFactories; // the editors as the program makes them
+
     void TearDown() override
     {
         g_dragHook = nullptr;

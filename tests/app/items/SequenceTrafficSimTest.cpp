@@ -6,7 +6,7 @@
 #include "CSequence.h"
 #include "ItemsSimFixture.h"
 #include "ItemsTestSupport.h"
-#include "SequenceCommandFile.h"
+#include "CSequenceCommandFile.h"
 
 #include "Archive.h"
 #include "CProgressDlg.h"

@@ -2,7 +2,7 @@
 // taken lies in the step tables, and the lines written from what was taken
 // read back as the same steps.
 #include "CSequence.h"
-#include "SequenceCommandFile.h"
+#include "CSequenceCommandFile.h"
 
 #include "CommandName.h"
 #include "FuzzCheck.h"

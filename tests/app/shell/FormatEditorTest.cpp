@@ -59,7 +59,7 @@ protected:
         CFormatEditor::SetPrinter(nullptr);
         g_pCurrentGenerator = nullptr;
         ShellTest::TearDown();
-        CFormat::SetEditorFactory(nullptr);
+        SetEditorFactory<CFormat>({});
         CFormatEditor::SetGeneratorGate(nullptr);
     }
 

@@ -64,7 +64,7 @@ protected:
             editor->hide();
         window.reset();
         DataKinds::Unregister(kIconFormat);
-        CFormat::SetEditorFactory(nullptr);
+        SetEditorFactory<CFormat>({});
         CFormatEditor::SetGeneratorGate(nullptr);
         unsetenv("MORVANE_COM1");
         PlatformTest::TearDown();

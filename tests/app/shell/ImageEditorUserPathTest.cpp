@@ -307,7 +307,7 @@ protected:
     void SetUp() override
     {
         PlatformTest::SetUp();
-        CImage::SetEditorFactory([](CImage &image) { return std::make_unique<CImageEditor>(image); });
+        SetEditorFactory<CImage>([](CImage &image) { return new CImageEditor(image); });
         editor = static_cast<CImageEditor *>(image.OpenEditor());
         ASSERT_NE(editor, nullptr);
         editor->resize(1000, 640);
@@ -317,7 +317,7 @@ protected:
     void TearDown() override
     {
         image.CloseEditor();
-        CImage::SetEditorFactory({});
+        SetEditorFactory<CImage>({});
         PlatformTest::TearDown();
     }
 

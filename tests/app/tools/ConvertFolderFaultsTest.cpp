@@ -3,6 +3,7 @@
 // spelled differently, unknown revisions, a failing step, and files that
 // lie about their own lengths.
 
+#include "AppFolders.h"
 #include "MemoryConversionFixture.h"
 
 #include <QCryptographicHash>

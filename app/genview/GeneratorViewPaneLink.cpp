@@ -1,0 +1,8 @@
+#include "GeneratorViewPaneLink.h"
+
+#include "CGenerator.h"
+
+bool GeneratorViewPaneLink::Succeeded(const CGenerator &generator)
+{
+    return !generator.IsHalted() && generator.LastCommandSucceeded();
+}

@@ -1,6 +1,7 @@
 #include "CPixelMap.h"
 
 #include "Archive.h"
+#include "ItemEditorLink.h"
 #include "StringTable.h"
 
 IMPLEMENT_SERIAL(CPixelMap, CGenData, VERSIONABLE_SCHEMA | 1)
@@ -48,11 +49,16 @@ CPixelMap::CPixelMap(QObject *owner) : CGenData(owner)
     m_name = QStringLiteral("pixmap");
 }
 
-CPixelMap::~CPixelMap() = default;
+CPixelMap::~CPixelMap()
+{
+    DestroyEditor(); // its window goes before the map it shows
+}
 
 void CPixelMap::Serialize(CArchive &ar)
 {
     if (ar.IsStoring()) {
+        if (ItemEditorLink *editor = Editor())
+            editor->WriteBack();
         ar << m_name;
         ar << qint32(m_data.width) << qint32(m_data.height) << qint32(m_data.depth) << qint32(m_data.pitch32)
            << quint32(m_data.lutSetMask);

@@ -2,7 +2,8 @@
 // The pixel map data item ("Icon"): a small indexed-colour picture for a
 // generator, its colour table and the standard colour sets the table was
 // built from. Stored as a ".pmp" file; only the size and the pixel words
-// travel to and from generators, the colour table stays on the PC.
+// travel to and from generators, the colour table stays on the PC. Its
+// editor works on a copy and gives it back when the map is stored.
 
 #include "CGenData.h"
 #include "PixelMapData.h"
@@ -17,9 +18,10 @@ class CPixelMap : public CGenData {
 
 public:
     explicit CPixelMap(QObject *owner = nullptr);
+    // Destroys an open editor first.
     ~CPixelMap() override;
 
-    // A load reads the whole map into copies and checks it: depth 1, 2, 4
+    // Storing takes an open editor's copy first. A load reads the whole map into copies and checks it: depth 1, 2, 4
     // or 8, sides 1..1024, pitch32 and the word count of that geometry, the
     // counts within the bytes left. A bad file raises CArchiveException and
     // leaves the item as it was; a colour table of another size is brought

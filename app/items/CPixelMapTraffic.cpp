@@ -10,6 +10,7 @@
 
 #include "CGenerator.h"
 #include "CProgressDlg.h"
+#include "ItemEditorLink.h"
 #include "MessageTarget.h"
 #include "Prompts.h"
 #include "ResourceIds.h"
@@ -185,6 +186,8 @@ bool CPixelMap::RecallFromGenerator(const QString &name, CGenerator *generator, 
     m_name = name;
     m_data = std::move(read);
     m_modified = true;
+    if (ItemEditorLink *editor = Editor())
+        editor->ItemReloaded();
     SendMessage(m_owner, WM_DATA_CHANGED, 0, ToLParam(this));
     return true;
 }

@@ -16,6 +16,7 @@
 #include "CKnobListEditor.h"
 #include "CMainWindow.h"
 #include "CPixelMap.h"
+#include "CPixelMapEditor.h"
 #include "CSequence.h"
 #include "CSequenceEditor.h"
 #include "CSequencePlayerDlg.h"
@@ -88,6 +89,21 @@ bool CopyImageForPane(const QString &name, CGenerator *source, CGenerator *targe
     return result == ImageCopy::Stored;
 }
 
+// The pixel map: its kind, editor and copy between generators.
+void RegisterPixelMaps()
+{
+    DataKinds::Register(MakeDataKind<CPixelMap>(kIconPixelMap, CGenData::kPixelMap, IDS_ICON));
+    SetEditorFactory<CPixelMap>([](CPixelMap &map) { return new CPixelMapEditor(map); });
+    CGeneratorDataPane::SetCopyOperation(CGeneratorDataPane::kKindIcon, CopyPixelMapBetweenGenerators);
+}
+
+void UnregisterPixelMaps()
+{
+    DataKinds::Unregister(kIconPixelMap);
+    SetEditorFactory<CPixelMap>({});
+    CGeneratorDataPane::SetCopyOperation(CGeneratorDataPane::kKindIcon, {});
+}
+
 } // namespace
 
 // One line per item kind the program is built with, and what each adds to
@@ -109,17 +125,16 @@ void RegisterProgramDataKinds()
     DataKinds::Register(MakeDataKind<CKnobList>(kIconKnobList, CGenData::kKnobList, 32993));
     SetEditorFactory<CKnobList>([](CKnobList &list) { return new CKnobListEditor(list); });
     CGeneratorDataPane::SetCopyOperation(CGeneratorDataPane::kKindKnobList, CopyKnobListBetweenGenerators);
-    DataKinds::Register(MakeDataKind<CPixelMap>(kIconPixelMap, CGenData::kPixelMap, IDS_ICON));
-    CGeneratorDataPane::SetCopyOperation(CGeneratorDataPane::kKindIcon, CopyPixelMapBetweenGenerators);
     RegisterViewChildFactory(ViewChildKind::SequencePlayer, [](CGeneratorView *view, CGenerator *generator) {
         return new CSequencePlayerDlg(view, generator);
     });
+    RegisterPixelMaps();
     CMainWindow::s_clearEditorClipboards = ClearEditorClipboards;
 }
 
 void UnregisterProgramDataKinds()
 {
-    for (int icon : {kIconFormat, kIconImage, kIconSequence, kIconKnobList, kIconPixelMap})
+    for (int icon : {kIconFormat, kIconImage, kIconSequence, kIconKnobList})
         DataKinds::Unregister(icon);
     SetEditorFactory<CFormat>({});
     SetEditorFactory<CImage>({});
@@ -129,7 +144,7 @@ void UnregisterProgramDataKinds()
     CImageEditor::SetGeneratorGate({});
     CGeneratorDataPane::SetCopyOperation(CGeneratorDataPane::kKindSequence, {});
     CGeneratorDataPane::SetCopyOperation(CGeneratorDataPane::kKindKnobList, {});
-    CGeneratorDataPane::SetCopyOperation(CGeneratorDataPane::kKindIcon, {});
     RegisterViewChildFactory(ViewChildKind::SequencePlayer, {});
+    UnregisterPixelMaps();
     CMainWindow::s_clearEditorClipboards = nullptr;
 }

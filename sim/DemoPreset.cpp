@@ -11,9 +11,10 @@ namespace {
 const std::vector<GeneratorOptions>& rows()
 {
     static const std::vector<GeneratorOptions> kRows = {
-        // Two, so copying between generators can be tried.
-        {.model = "VG-7000", .serial = "100001", .baudRate = 9600, .link = "com1"},
-        {.model = "VG-7000", .serial = "100002", .baudRate = 115200, .link = "com2"},
+        // Two, so copying between generators can be tried; above 7.02, so
+        // they take fonts and pixel maps.
+        {.model = "VG-7000", .firmware = "7.05", .serial = "100001", .baudRate = 9600, .link = "com1"},
+        {.model = "VG-7000", .firmware = "7.05", .serial = "100002", .baudRate = 115200, .link = "com2"},
         // One on the GPIB bus alone.
         {.model = "VG-7000", .serial = "100003", .pty = false, .gpib = GpibAddress{5, 0}},
         // On an ISA card behind the kernel-driver stand-in, its socket beside the links.

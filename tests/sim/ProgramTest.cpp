@@ -196,8 +196,8 @@ TEST_F(GensimProgram, DemoStartsItsSetWithLinksBesideTheEnvFile)
         const char* identity;
     };
     const Port ports[] = {
-        {"com1", 9600, "*IDN?\r\nVeltrane,VG-7000,100001,7.011\r\n>"},
-        {"com2", 115200, "*IDN?\r\nVeltrane,VG-7000,100002,7.011\r\n>"},
+        {"com1", 9600, "*IDN?\r\nVeltrane,VG-7000,100001,7.05\r\n>"},
+        {"com2", 115200, "*IDN?\r\nVeltrane,VG-7000,100002,7.05\r\n>"},
     };
     for (const Port& p : ports) {
         HostPort port(dir / p.link, p.baud);

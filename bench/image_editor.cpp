@@ -96,7 +96,7 @@ bool PreviewLine(const BenchLine &line, int rate, int runs, PreviewPrompter &pro
     CGenerator generator(nullptr);
     if (!generator.OpenPort())
         return false;
-    g_pCurrentGenerator = &generator;
+    CGenerator::MakeCurrent(&generator);
     CImage image;
     FillImage(image, kPrimitives);
     auto *editor = static_cast<CImageEditor *>(image.OpenEditor());
@@ -126,7 +126,7 @@ bool PreviewLine(const BenchLine &line, int rate, int runs, PreviewPrompter &pro
     }
     image.CloseEditor();
     Settle();
-    g_pCurrentGenerator = nullptr;
+    CGenerator::MakeCurrent(nullptr);
     if (ok) {
         preview.Print(line, "preview", rate);
         send.Print(line, "image send (peer)", rate);

@@ -163,7 +163,7 @@ void CommandInterpreter::addControlRows()
     // Everything loaded is put out: the format, image and sequence.
     addRow("ALLU", bare([](GeneratorState& s) {
         for (const ItemKindDef& def : itemKinds())
-            if (def.ops & OpApply)
+            if (def.putOut)
                 s.slot(def.kind).inUse = s.slot(def.kind).loaded;
         return Outcome::ok();
     }));

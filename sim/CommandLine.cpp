@@ -49,7 +49,8 @@ void checkAddressesOnce(const std::vector<GeneratorOptions>& generators)
 // Options of the simulator as a whole, not of the generator they follow.
 bool simulatorOption(const std::string& name)
 {
-    return name == "--env-file" || name == "--gpib-bus" || name == "--windrvr" || name == "--driver-version";
+    return name == "--env-file" || name == "--gpib-bus" || name == "--gpib-library" || name == "--windrvr"
+        || name == "--driver-version";
 }
 
 // Splits "--name=value" and takes the value of "--name value".
@@ -137,6 +138,12 @@ CommandLine parseCommandLine(const std::vector<std::string>& args)
             cl.envFile = value;
         else if (name == "--gpib-bus")
             cl.gpibBus = value;
+        else if (name == "--gpib-library") {
+            if (value.empty())
+                throw std::invalid_argument("--gpib-library needs a path");
+            // Hosts run elsewhere: they get the path whole.
+            cl.gpibLibrary = std::filesystem::absolute(value).string();
+        }
         else
             throw std::invalid_argument("unknown option " + name);
     }
@@ -186,9 +193,10 @@ std::string defaultDriverPath()
 
 std::string usage()
 {
-    return "usage: gensim [--env-file FILE] [--gpib-bus PATH] [--line-time] [--windrvr PATH] [--driver-version N]\n"
-           "              [GENERATOR] [--generator GENERATOR]...\n"
-           "       gensim --demo [--env-file FILE] [--gpib-bus PATH] [--line-time] [--windrvr PATH] [--driver-version N]\n"
+    return "usage: gensim [--env-file FILE] [--gpib-bus PATH] [--gpib-library PATH] [--line-time] [--windrvr PATH]\n"
+           "              [--driver-version N] [GENERATOR] [--generator GENERATOR]...\n"
+           "       gensim --demo [--env-file FILE] [--gpib-bus PATH] [--gpib-library PATH] [--line-time]\n"
+           "              [--windrvr PATH] [--driver-version N]\n"
            "GENERATOR options: --model NAME --firmware VERSION --serial NUMBER\n"
            "                   --baud RATE --link PATH (a symlink to the COM pty)\n"
            "                   --gpib ADDRESS[:BOARD] (on the GPIB bus instead of a pty)\n"
@@ -196,25 +204,63 @@ std::string usage()
            "                   --isa SLOT (on an ISA card in slot 0-7, not on a pty)\n"
            "                   --pci (on the next PCI card, pci1 first, not on a pty)\n"
            "--demo       the demo set of generators, their links, bus and driver socket beside FILE\n"
+           "--gpib-library  the stand-in GPIB library hosts load (default: sim/gpib/libgpib32.so\n"
+           "             of the build tree gensim is in)\n"
            "--line-time  each character takes its 10 bits at the line's rate\n"
            "--windrvr    the kernel-driver stand-in's socket (with cards; default beside\n"
            "             the demo's links, else $XDG_RUNTIME_DIR/windrvr or /tmp/windrvr-<uid>)\n"
            "--driver-version  the version it reports, times 100 (432)\n"
            "Prints MORVANE_COM<n>=<device> for each generator with a pty, ZOT_GPIB_BUS=<socket>\n"
-           "when the bus is open (--gpib-bus, or a generator with an address) and\n"
-           "MORVANE_WINDRVR=<socket> for the driver; runs until SIGINT or SIGTERM.\n";
+           "and MORVANE_GPIB_LIBRARY=<library> when the bus is open (--gpib-bus, or a generator\n"
+           "with an address) and MORVANE_WINDRVR=<socket> for the driver; with --env-file they\n"
+           "go to FILE and the generators are listed instead. Runs until SIGINT or SIGTERM.\n";
 }
 
-std::string envLines(const std::vector<std::string>& comPaths, const std::string& gpibBus,
-                     const std::string& driverPath)
+std::string gpibLibraryBeside(const std::string& program)
+{
+    std::error_code error;
+    const std::filesystem::path library = std::filesystem::path(program).parent_path() / "gpib" / "libgpib32.so";
+    return std::filesystem::is_regular_file(library, error) ? library.string() : std::string();
+}
+
+std::string envLines(const HostEnvironment& env)
 {
     std::string text;
-    for (std::size_t i = 0; i < comPaths.size(); ++i)
-        text += "MORVANE_COM" + std::to_string(i + 1) + "=" + comPaths[i] + "\n";
-    if (!gpibBus.empty())
-        text += "ZOT_GPIB_BUS=" + gpibBus + "\n";
-    if (!driverPath.empty())
-        text += "MORVANE_WINDRVR=" + driverPath + "\n";
+    for (std::size_t i = 0; i < env.comPaths.size(); ++i)
+        text += "MORVANE_COM" + std::to_string(i + 1) + "=" + env.comPaths[i] + "\n";
+    if (!env.gpibBus.empty()) {
+        text += "ZOT_GPIB_BUS=" + env.gpibBus + "\n";
+        if (!env.gpibLibrary.empty())
+            text += "MORVANE_GPIB_LIBRARY=" + env.gpibLibrary + "\n";
+    }
+    if (!env.driverPath.empty())
+        text += "MORVANE_WINDRVR=" + env.driverPath + "\n";
+    return text;
+}
+
+std::string generatorLines(const std::vector<GeneratorOptions>& generators)
+{
+    std::string text;
+    int com = 0;
+    int pci = 0;
+    for (const GeneratorOptions& g : generators) {
+        std::string ports;
+        auto add = [&ports](const std::string& port) { ports += (ports.empty() ? "" : " ") + port; };
+        const bool onPty = g.pty && !g.onCard();
+        if (onPty)
+            add("com" + std::to_string(++com));
+        if (g.gpib)
+            add("gpib" + std::to_string(g.gpib->address) + ":" + std::to_string(g.gpib->board));
+        if (g.isaSlot >= 0)
+            add("isa" + std::to_string(g.isaSlot));
+        if (g.pciCard)
+            add("pci" + std::to_string(++pci));
+        ports.resize(std::max<std::size_t>(ports.size(), 13), ' ');
+        text += ports + " " + g.model + ", firmware " + g.firmware + ", serial " + g.serial;
+        if (onPty)
+            text += ", " + std::to_string(g.baudRate) + " baud";
+        text += "\n";
+    }
     return text;
 }
 

@@ -7,20 +7,26 @@ namespace gensim {
 namespace {
 
 // Links are names in the run folder. The COM generators come in the order
-// of their port numbers: the first is COM1.
+// of their port numbers: the first is COM1. Each row's firmware is one a
+// tool needs: 7.04 and later for fonts, pixel maps and Image Download,
+// 2.453 for the archive tools' extraction and conversion of old memory
+// files; ISA firmware below 7.0 takes the 0x80000 image layout.
 const std::vector<GeneratorOptions>& rows()
 {
     static const std::vector<GeneratorOptions> kRows = {
-        // Two, so copying between generators can be tried; above 7.02, so
-        // they take fonts and pixel maps.
-        {.model = "VG-7000", .firmware = "7.05", .serial = "100001", .baudRate = 9600, .link = "com1"},
-        {.model = "VG-7000", .firmware = "7.05", .serial = "100002", .baudRate = 115200, .link = "com2"},
+        // Two alike, so copying between generators can be tried.
+        {.model = "VG-7000", .firmware = "7.041", .serial = "100001", .baudRate = 9600, .link = "com1"},
+        {.model = "VG-7000", .firmware = "7.041", .serial = "100002", .baudRate = 115200, .link = "com2"},
+        {.model = "VG-7000", .firmware = "2.453", .serial = "100007", .baudRate = 115200, .link = "com3"},
+        // Three video boards (red, green, blue) by its model.
+        {.model = "R72Q", .firmware = "7.041", .serial = "100008", .baudRate = 115200, .link = "com4"},
         // One on the GPIB bus alone.
         {.model = "VG-7000", .serial = "100003", .pty = false, .gpib = GpibAddress{5, 0}},
         // On an ISA card behind the kernel-driver stand-in, its socket beside the links.
-        {.model = "VG-7000", .serial = "100004", .baudRate = 9600, .link = "", .pty = false, .isaSlot = 0},
-        // Two on PCI cards, pci1 and pci2, so forcing one leaves the other.
-        {.model = "VG-7000", .serial = "100005", .link = "", .pty = false, .pciCard = true},
+        {.model = "VG-7000", .firmware = "3.05", .serial = "100004", .link = "", .pty = false, .isaSlot = 0},
+        // Two on PCI cards, pci1 and pci2, so forcing one leaves the other;
+        // the first has PCI firmware of 7.04 or later.
+        {.model = "VG-7000", .firmware = "7.045", .serial = "100005", .link = "", .pty = false, .pciCard = true},
         {.model = "VG-7000", .serial = "100006", .link = "", .pty = false, .pciCard = true},
     };
     return kRows;

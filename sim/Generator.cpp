@@ -58,7 +58,7 @@ GeneratorState::GeneratorState(GeneratorOptions o) : options(std::move(o)), baud
         ItemSlot& s = slot(def.kind);
         s.store = Store(builtInItems(def.kind));
         s.loaded = s.inUse = std::string(startItem(def.kind));
-        if (def.ops & OpNamed)
+        if (def.nameSelects)
             s.named = s.loaded;  // the selected image
     }
     slot(ItemKind::Format).knobList = "fmt";

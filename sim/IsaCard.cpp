@@ -45,9 +45,9 @@ constexpr uint16_t kRunCall = 3;
 constexpr uint16_t kQuery = 7;
 
 // Where the firmware takes a call's arguments and leaves its answers.
-constexpr uint32_t kArgumentBuffer = 0xFF1E0000;
-constexpr uint32_t kResultBuffer = 0xFF1E8000;
-constexpr uint32_t kQueryBuffer = 0xFF1E9000;
+constexpr uint32_t kArgumentBuffer = isa::kCallArguments.first;
+constexpr uint32_t kResultBuffer = isa::kCallResult.first;
+constexpr uint32_t kQueryBuffer = isa::kQueryAnswer.first;
 
 } // namespace
 

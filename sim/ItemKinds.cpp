@@ -75,41 +75,37 @@ Outcome loadDirectory(GeneratorState& s, const StoredItem* item)
     return Outcome::ok();
 }
 
-constexpr unsigned kCommonOps = OpStore | OpBegin | OpEnd | OpDelete | OpLoad | OpExists | OpName | OpList;
-
 std::array<ItemKindDef, kItemKinds> makeKinds()
 {
     using E = ExecError;
-    ItemKindDef dir{ItemKind::Directory, "DIR", kCommonOps | OpUserQuery, false, true, 0,
+    ItemKindDef dir{ItemKind::Directory, false, false, false, false, true, 0,
                     E::InvalidIndexName, E::InvalidIndexName, E::InvalidIndexName, E::NoDirectory, E::InvalidIndexName};
     dir.name = nameDirectory;
     dir.begin = beginDirectory;
     dir.fill = fillDirectory;
     dir.load = loadDirectory;
 
-    ItemKindDef fmt{ItemKind::Format, "FMT",
-                    kCommonOps | OpUserQuery | OpLoaded | OpKnob | OpKnobQuery | OpApply | OpInUse, true, false, 0,
+    ItemKindDef fmt{ItemKind::Format, true, false, true, true, false, 0,
                     E::FormatNotFound, E::KillRomFormat, E::KillRomFormat, E::InvalidFormatName, E::InvalidFormatName};
     fmt.begin = beginFormat;
     fmt.fill = fillFormat;
     fmt.load = loadFormat;
 
-    ItemKindDef img{ItemKind::Image, "IMG",
-                    kCommonOps | OpUserQuery | OpLoaded | OpNamed | OpKnob | OpKnobQuery | OpApply | OpInUse, true,
-                    false, 0, E::ImageNotFound, E::KillRomImage, E::RomImage, E::NothingToSave, E::InvalidImageName};
+    ItemKindDef img{ItemKind::Image, true, true, true, true, false, 0,
+                    E::ImageNotFound, E::KillRomImage, E::RomImage, E::NothingToSave, E::InvalidImageName};
     img.loadedQuerySince = 7.0;  // older firmware names its image with IMGN? only
     img.begin = beginImage;
     img.fill = fillImage;
     img.load = loadImage;
-    ItemKindDef seq{ItemKind::Sequence, "SEQ", kCommonOps | OpKnob | OpKnobQuery | OpApply | OpInUse, false, true, 0,
+    ItemKindDef seq{ItemKind::Sequence, false, false, true, false, true, 0,
                     E::SequenceNotFound, E::SequenceNotFound, E::SequenceNotFound, E::NoSequenceToSave, E::SequenceNotFound};
     seq.begin = beginSequence;
     seq.end = endSequence;
     seq.fill = fillSequence;
     seq.load = loadSequence;
-    ItemKindDef fnt{ItemKind::Font, "FNT", kCommonOps | OpUserQuery, true, false, 7.02,
+    ItemKindDef fnt{ItemKind::Font, false, false, false, true, false, 7.02,
                     E::FontNotFound, E::KillRomFont, E::RomFont, E::FontNotFound, E::FontNotFound};
-    ItemKindDef map{ItemKind::PixelMap, "MAP", kCommonOps | OpUserQuery, true, false, 7.02,
+    ItemKindDef map{ItemKind::PixelMap, false, false, false, true, false, 7.02,
                     E::MapNotFound, E::KillRomImage, E::RomImage, E::NoMapToSave, E::MapNotFound};
     map.begin = beginPixelMap;
     map.fill = fillPixelMap;

@@ -37,7 +37,7 @@ void useItem(GeneratorState& s, ItemKind kind, const std::string& name)
     if (def.load && def.load(s, item).status != Outcome::Status::Ok)
         return;
     slot.loaded = slot.inUse = item->name;
-    if (def.ops & OpNamed)
+    if (def.nameSelects)
         slot.named = item->name;
 }
 

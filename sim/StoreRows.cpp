@@ -1,5 +1,5 @@
-// The stored-item families: one set of rows per kind, made from the kind's
-// table row, and the directory entry commands.
+// The stored-item families: every command spelled whole with its kind and
+// operation, what the operations do, and the directory entry commands.
 
 #include "gensim/Arguments.h"
 #include "gensim/CommandInterpreter.h"
@@ -166,7 +166,7 @@ struct Family {
     Outcome loadedQuery(GeneratorState& s, const Command& c) const
     {
         if (c.args.empty()) {
-            if (!(def.ops & OpLoaded))
+            if (!def.loadedQuery)
                 return Outcome::failed(ExecError::ArgumentCount);
             if (s.firmware < def.loadedQuerySince)
                 return Outcome::invalid();
@@ -340,33 +340,96 @@ Outcome animatedQuery(GeneratorState& s, const Command& c)
 
 } // namespace
 
+namespace {
+
+// What a stored-item command does.
+enum class ItemOp {
+    Store,      // A name
+    Begin,      // B
+    End,        // E
+    Delete,     // K name
+    UserQuery,  // K? name
+    Load,       // L name (an empty name unloads)
+    Exists,     // L? name, or the loaded item
+    Name,       // N name
+    Named,      // N?
+    Knob,       // P directory
+    KnobQuery,  // P?
+    List,       // Q? first count [x]
+    Apply,      // U
+    InUse,      // U?
+};
+
+struct FamilyCommand {
+    std::string_view mnemonic;
+    ItemKind kind;
+    ItemOp op;
+};
+
+using K = ItemKind;
+using Op = ItemOp;
+
+// Every stored-item command as the host spells it.
+constexpr FamilyCommand kFamilyCommands[] = {
+    {"DIRA", K::Directory, Op::Store}, {"DIRB", K::Directory, Op::Begin}, {"DIRE", K::Directory, Op::End},
+    {"DIRK", K::Directory, Op::Delete}, {"DIRK?", K::Directory, Op::UserQuery}, {"DIRL", K::Directory, Op::Load},
+    {"DIRL?", K::Directory, Op::Exists}, {"DIRN", K::Directory, Op::Name}, {"DIRQ?", K::Directory, Op::List},
+
+    {"FMTA", K::Format, Op::Store}, {"FMTB", K::Format, Op::Begin}, {"FMTE", K::Format, Op::End},
+    {"FMTK", K::Format, Op::Delete}, {"FMTK?", K::Format, Op::UserQuery}, {"FMTL", K::Format, Op::Load},
+    {"FMTL?", K::Format, Op::Exists}, {"FMTN", K::Format, Op::Name}, {"FMTP", K::Format, Op::Knob},
+    {"FMTP?", K::Format, Op::KnobQuery}, {"FMTQ?", K::Format, Op::List}, {"FMTU", K::Format, Op::Apply},
+    {"FMTU?", K::Format, Op::InUse},
+
+    {"IMGA", K::Image, Op::Store}, {"IMGB", K::Image, Op::Begin}, {"IMGE", K::Image, Op::End},
+    {"IMGK", K::Image, Op::Delete}, {"IMGK?", K::Image, Op::UserQuery}, {"IMGL", K::Image, Op::Load},
+    {"IMGL?", K::Image, Op::Exists}, {"IMGN", K::Image, Op::Name}, {"IMGN?", K::Image, Op::Named},
+    {"IMGP", K::Image, Op::Knob}, {"IMGP?", K::Image, Op::KnobQuery}, {"IMGQ?", K::Image, Op::List},
+    {"IMGU", K::Image, Op::Apply}, {"IMGU?", K::Image, Op::InUse},
+
+    {"SEQA", K::Sequence, Op::Store}, {"SEQB", K::Sequence, Op::Begin}, {"SEQE", K::Sequence, Op::End},
+    {"SEQK", K::Sequence, Op::Delete}, {"SEQL", K::Sequence, Op::Load}, {"SEQL?", K::Sequence, Op::Exists},
+    {"SEQN", K::Sequence, Op::Name}, {"SEQP", K::Sequence, Op::Knob}, {"SEQP?", K::Sequence, Op::KnobQuery},
+    {"SEQQ?", K::Sequence, Op::List}, {"SEQU", K::Sequence, Op::Apply}, {"SEQU?", K::Sequence, Op::InUse},
+
+    {"FNTA", K::Font, Op::Store}, {"FNTB", K::Font, Op::Begin}, {"FNTE", K::Font, Op::End},
+    {"FNTK", K::Font, Op::Delete}, {"FNTK?", K::Font, Op::UserQuery}, {"FNTL", K::Font, Op::Load},
+    {"FNTL?", K::Font, Op::Exists}, {"FNTN", K::Font, Op::Name}, {"FNTQ?", K::Font, Op::List},
+
+    {"MAPA", K::PixelMap, Op::Store}, {"MAPB", K::PixelMap, Op::Begin}, {"MAPE", K::PixelMap, Op::End},
+    {"MAPK", K::PixelMap, Op::Delete}, {"MAPK?", K::PixelMap, Op::UserQuery}, {"MAPL", K::PixelMap, Op::Load},
+    {"MAPL?", K::PixelMap, Op::Exists}, {"MAPN", K::PixelMap, Op::Name}, {"MAPQ?", K::PixelMap, Op::List},
+};
+
+Handler familyHandler(const ItemKindDef& d, ItemOp op)
+{
+    switch (op) {
+    case Op::Store: return withArgs({d}, &Family::store);
+    case Op::Begin: return bare({d}, &Family::begin);
+    case Op::End: return bare({d}, &Family::end);
+    case Op::Delete: return withArgs({d}, &Family::remove);
+    case Op::UserQuery: return withArgs({d}, &Family::userQuery);
+    case Op::Load: return withArgs({d}, &Family::load);
+    case Op::Exists: return withArgs({d}, &Family::loadedQuery);
+    case Op::Name: return withArgs({d}, &Family::setName);
+    case Op::Named: return answer(&ItemSlot::named, d.kind);
+    case Op::Knob: return withArgs({d}, &Family::knob);
+    case Op::KnobQuery: return answer(&ItemSlot::knobList, d.kind);
+    case Op::List: return withArgs({d}, &Family::list);
+    case Op::Apply: return bare({d}, &Family::apply);
+    case Op::InUse: return answer(&ItemSlot::inUse, d.kind);
+    }
+    return {};
+}
+
+} // namespace
+
 void CommandInterpreter::addStoreRows()
 {
-    struct OpRow {
-        ItemOp op;
-        const char* suffix;
-        Handler (*make)(const ItemKindDef&);
-    };
-    static const OpRow ops[] = {
-        {OpStore, "A", [](const ItemKindDef& d) { return withArgs({d}, &Family::store); }},
-        {OpBegin, "B", [](const ItemKindDef& d) { return bare({d}, &Family::begin); }},
-        {OpEnd, "E", [](const ItemKindDef& d) { return bare({d}, &Family::end); }},
-        {OpDelete, "K", [](const ItemKindDef& d) { return withArgs({d}, &Family::remove); }},
-        {OpUserQuery, "K?", [](const ItemKindDef& d) { return withArgs({d}, &Family::userQuery); }},
-        {OpLoad, "L", [](const ItemKindDef& d) { return withArgs({d}, &Family::load); }},
-        {OpExists, "L?", [](const ItemKindDef& d) { return withArgs({d}, &Family::loadedQuery); }},
-        {OpName, "N", [](const ItemKindDef& d) { return withArgs({d}, &Family::setName); }},
-        {OpNamed, "N?", [](const ItemKindDef& d) { return answer(&ItemSlot::named, d.kind); }},
-        {OpKnob, "P", [](const ItemKindDef& d) { return withArgs({d}, &Family::knob); }},
-        {OpKnobQuery, "P?", [](const ItemKindDef& d) { return answer(&ItemSlot::knobList, d.kind); }},
-        {OpList, "Q?", [](const ItemKindDef& d) { return withArgs({d}, &Family::list); }},
-        {OpApply, "U", [](const ItemKindDef& d) { return bare({d}, &Family::apply); }},
-        {OpInUse, "U?", [](const ItemKindDef& d) { return answer(&ItemSlot::inUse, d.kind); }},
-    };
-    for (const ItemKindDef& def : itemKinds())
-        for (const OpRow& row : ops)
-            if (def.ops & row.op)
-                addRow(std::string(def.prefix) + row.suffix, gated(def, row.make(def)));
+    for (const FamilyCommand& c : kFamilyCommands) {
+        const ItemKindDef& def = itemKind(c.kind);
+        addRow(std::string(c.mnemonic), gated(def, familyHandler(def, c.op)));
+    }
     addRow("ANIM?", animatedQuery);
 }
 

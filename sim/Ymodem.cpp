@@ -39,6 +39,18 @@ std::string frame(int number, const std::string& data, bool crc)
     return block;
 }
 
+// Whether the byte can stand at that place of a null header: SOH, block 0
+// and its complement, an empty name and zeros up to the last two data bytes
+// (which some senders fill), then the check.
+bool fitsNullHeader(std::size_t at, unsigned char byte)
+{
+    if (at == 0)
+        return byte == kSoh;
+    if (at == 2)
+        return byte == 0xFF;
+    return at >= 3 + 126 || byte == 0;
+}
+
 bool checkMatches(const std::string& data, std::string_view check, bool crc)
 {
     if (crc) {
@@ -125,6 +137,18 @@ std::chrono::milliseconds YmodemArea::idleLimit() const
     return m_idleLimit;
 }
 
+void YmodemArea::setRequestInterval(std::chrono::milliseconds interval)
+{
+    std::lock_guard lock(m_mutex);
+    m_requestInterval = interval;
+}
+
+std::chrono::milliseconds YmodemArea::requestInterval() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_requestInterval;
+}
+
 // --- One transfer ----------------------------------------------------------------
 
 struct YmodemSession::Impl {
@@ -139,6 +163,7 @@ struct YmodemSession::Impl {
         WaitBlockAck,
         WaitEotAck,
         Draining,       // the host cancelled: the rest of its CANs
+        Closing,        // receiver: the batch is over, its end acknowledged
         Done,
     };
 
@@ -148,13 +173,14 @@ struct YmodemSession::Impl {
     };
 
     Impl(YmodemArea& a, Clock::time_point now)
-        : area(a), faults(a.faults()), idleLimit(a.idleLimit()), lastHeard(now)
+        : area(a), faults(a.faults()), idleLimit(a.idleLimit()), requestInterval(a.requestInterval()), lastHeard(now)
     {
     }
 
     YmodemArea& area;
     const std::vector<YmodemFault> faults;
     const std::chrono::milliseconds idleLimit;
+    const std::chrono::milliseconds requestInterval;
     State state = State::Done;
     Clock::time_point lastHeard;
     bool lastWasCan = false;
@@ -165,6 +191,8 @@ struct YmodemSession::Impl {
     std::map<int, int> naks;
 
     // Receiver
+    int requests = 0;         // sent for the header or first block awaited
+    bool fileEnded = false;   // the last file's EOT was acknowledged
     std::string block;        // the block coming in
     std::size_t blockLength = 0;
     std::string name;
@@ -225,7 +253,7 @@ struct YmodemSession::Impl {
 
     Clock::time_point deadline() const
     {
-        Clock::time_point idle = lastHeard + idleLimit;
+        Clock::time_point idle = lastHeard + (asking() ? requestInterval : idleLimit);
         if (!block.empty())
             return std::min(idle, lastHeard + kByteLimit);
         return idle;
@@ -233,11 +261,30 @@ struct YmodemSession::Impl {
 
     // --- Receiver ------------------------------------------------------------
 
+    // Waiting for a header, or for the first data block of a file.
+    bool asking() const { return state == State::WaitHeader || (state == State::WaitData && index == 1); }
+
+    // "C" (or what the mode asks with) once more; after the last request
+    // the transfer is given up and the line goes back to commands.
+    void request(std::string& out)
+    {
+        if (requests >= YmodemArea::kRequests) {
+            state = State::Done;
+            return;
+        }
+        ++requests;
+        if (state == State::WaitHeader)
+            out += findAny(Kind::AskStreaming) ? 'G' : 'C';
+        else
+            out += crc ? 'C' : kNak;
+    }
+
     void askHeader(std::string& out)
     {
         state = State::WaitHeader;
         block.clear();
-        out += findAny(Kind::AskStreaming) ? 'G' : 'C';
+        requests = 0;
+        request(out);
     }
 
     void receiverByte(char c, std::string& out, bool& ended)
@@ -266,6 +313,11 @@ struct YmodemSession::Impl {
             endFile(out);
             return;
         }
+        // The sender missed the ACK of its EOT and sends it again.
+        if (state == State::WaitHeader && c == kEot && fileEnded) {
+            out += kAck;
+            return;
+        }
         // Waiting for a header, a byte that starts no block is a command.
         if (state == State::WaitHeader)
             ended = true;
@@ -273,8 +325,12 @@ struct YmodemSession::Impl {
 
     void refuse(std::string& out)
     {
-        if (!silent)
-            out += state == State::WaitHeader ? 'C' : kNak;
+        if (silent)
+            return;
+        if (state == State::WaitHeader)
+            request(out);
+        else
+            out += kNak;
     }
 
     void takeBlock(std::string& out)
@@ -325,9 +381,10 @@ struct YmodemSession::Impl {
         name = data.substr(0, nul);
         if (name.empty()) {
             out += kAck;  // the null header: the batch is over
-            state = State::Done;
+            state = State::Closing;
             return;
         }
+        fileEnded = false;
         size = 0;
         if (nul != std::string::npos)
             size = std::atoll(data.c_str() + nul + 1);
@@ -338,7 +395,30 @@ struct YmodemSession::Impl {
         crc = !findAny(Kind::ChecksumMode);
         state = State::WaitData;
         out += kAck;
-        out += crc ? 'C' : kNak;
+        requests = 0;
+        request(out);
+    }
+
+    // A sender that missed the ACK of its null header sends the header
+    // again (sb does when its wait for the ACK ends early): it gets the ACK
+    // again instead of landing on the command line. The first byte that
+    // cannot be such a header begins a command; a header cut short is
+    // dropped.
+    void closingByte(char c, std::string& out, bool& ended)
+    {
+        if (!fitsNullHeader(block.size(), static_cast<unsigned char>(c))) {
+            block.clear();
+            ended = true;
+            return;
+        }
+        block += c;
+        if (block.size() < 3 + 128 + 2)
+            return;
+        const std::string b = std::exchange(block, {});
+        if (checkMatches(b.substr(3, 128), std::string_view(b).substr(3 + 128), true))
+            out += kAck;
+        else
+            state = State::Done;
     }
 
     void endFile(std::string& out)
@@ -350,6 +430,7 @@ struct YmodemSession::Impl {
         area.put(name, std::move(bytes));
         bytes.clear();
         out += kAck;
+        fileEnded = true;
         askHeader(out);
     }
 
@@ -491,6 +572,8 @@ struct YmodemSession::Impl {
             }
             if (state == State::WaitHeader || state == State::WaitData)
                 receiverByte(c, out, ended);
+            else if (state == State::Closing)
+                closingByte(c, out, ended);
             else
                 senderByte(c, out, ended);
             if (ended) {
@@ -505,14 +588,19 @@ struct YmodemSession::Impl {
     {
         if (state == State::Done || now < deadline())
             return;
-        if (now >= lastHeard + idleLimit) {
+        if (state == State::Closing) {
             state = State::Done;
             return;
         }
-        // A block cut short: ask for it again.
+        const bool cutShort = !block.empty() && now < lastHeard + (asking() ? requestInterval : idleLimit);
         block.clear();
         lastHeard = now;
-        refuse(out);
+        if (asking() && !silent)
+            request(out);
+        else if (cutShort)
+            refuse(out);  // ask for the block again
+        else
+            state = State::Done;
     }
 };
 

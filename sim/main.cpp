@@ -5,6 +5,7 @@
 #include "gensim/Simulator.h"
 
 #include <csignal>
+#include <filesystem>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -70,16 +71,29 @@ int main(int argc, char** argv)
     }
     simulator.start();
 
-    // The file first: whoever reads the printed lines may look for it.
-    gensim::DriverEndpoint* driver = simulator.driverEndpoint();
-    std::string env = gensim::envLines(paths, bus, driver ? driver->path() : std::string());
-    if (!cl.envFile.empty() && !writeEnvFile(cl.envFile, env)) {
-        std::cerr << "gensim: cannot write " << cl.envFile << "\n";
-        return 1;
+    gensim::HostEnvironment host;
+    host.comPaths = paths;
+    host.gpibBus = bus;
+    if (!bus.empty()) {
+        std::error_code error;
+        const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+        host.gpibLibrary = !cl.gpibLibrary.empty() ? cl.gpibLibrary : gensim::gpibLibraryBeside(self.string());
     }
-    // With a file the lines go there only: whoever started gensim lists them once.
-    if (cl.envFile.empty())
+    gensim::DriverEndpoint* driver = simulator.driverEndpoint();
+    host.driverPath = driver ? driver->path() : std::string();
+    const std::string env = gensim::envLines(host);
+    // With a file the lines go there only: whoever started gensim lists
+    // them once. The generators are listed before the file appears, so
+    // whoever waits for the file finds the list whole.
+    if (!cl.envFile.empty()) {
+        std::cout << gensim::generatorLines(cl.generators) << std::flush;
+        if (!writeEnvFile(cl.envFile, env)) {
+            std::cerr << "gensim: cannot write " << cl.envFile << "\n";
+            return 1;
+        }
+    } else {
         std::cout << env << std::flush;
+    }
 
     int signal = 0;
     sigwait(&stopSignals, &signal);

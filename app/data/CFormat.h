@@ -51,15 +51,15 @@ public:
     // first bad length or version, or a value the format cannot use; the
     // item is then unchanged and LastError says why.
     bool ImportLegacyBinary(CArchive &ar) override;
-    // Command files: the reader stands after FMTN; true when FMTE or FMTA
-    // ended the format and its values were taken.
+    // Command files (CFormatCommandFile.cpp): the reader stands after FMTN;
+    // true when FMTE or FMTA ended the format and its values were taken.
     bool ImportTokens(CCommandReader &reader) override;
     // lines[0] is a placeholder. Marks the item modified and tells the owner
     // whatever happened; false when the parse failed or a value was refused.
     bool ImportCommandLines(QStringList &lines) override;
     void WriteCommandFile(const QString &path, const QString &name) override;
 
-    // ===== Format traffic with a generator (FormatTraffic.cpp) ==============
+    // ===== Format traffic with a generator (CFormatTraffic.cpp) ==============
     // Uploads, checks and stores the format under its name. False when it
     // was cancelled, refused (the user said No to a format error, or the
     // values give no counts) or the link was lost.

@@ -62,18 +62,60 @@ const GridRow kRows[] = {
      {IDC_V_DELAY, "lines"}, {IDC_V_DELAY_TIME, "ms"}, 0},
 };
 
-constexpr int kSelectors[] = {IDC_RATE_SELECT_A, IDC_RATE_SELECT_B, IDC_RATE_SELECT_C,
-                              IDC_H_SELECT_A,    IDC_H_SELECT_B,    IDC_H_SELECT_C,
-                              IDC_V_SELECT_A,    IDC_V_SELECT_B,    IDC_V_SELECT_C};
-
-constexpr int kValueControls[] = {
-    IDC_PIXEL_RATE,   IDC_PIXEL_PERIOD,  IDC_LINE_RATE,     IDC_FIELD_RATE,   IDC_H_ACTIVE,
-    IDC_H_BLANK,      IDC_H_TOTAL,       IDC_H_ACTIVE_TIME, IDC_H_BLANK_TIME, IDC_H_PERIOD_TIME,
-    IDC_H_DELAY,      IDC_H_WIDTH,       IDC_H_DELAY_TIME,  IDC_H_WIDTH_TIME, IDC_V_ACTIVE,
-    IDC_V_BLANK,      IDC_V_TOTAL,       IDC_V_ACTIVE_TIME, IDC_V_BLANK_TIME, IDC_V_PERIOD_TIME,
-    IDC_V_DELAY,      IDC_V_WIDTH,       IDC_V_DELAY_TIME,  IDC_V_WIDTH_TIME, IDC_H_SIZE_IN,
-    IDC_V_SIZE_IN,    IDC_H_SIZE_MM,     IDC_V_SIZE_MM,     IDC_EQ_BEFORE,    IDC_EQ_AFTER,
+// Which control shows which of the model's values and selectors.
+struct ValueControl {
+    int id;
+    T::Field field;
 };
+const ValueControl kValueControls[] = {
+    {IDC_PIXEL_RATE, T::kPixelRate}, {IDC_PIXEL_PERIOD, T::kPixelPeriod}, {IDC_LINE_RATE, T::kLineRate},
+    {IDC_FIELD_RATE, T::kFieldRate}, {IDC_H_ACTIVE, T::kHActive}, {IDC_H_BLANK, T::kHBlank},
+    {IDC_H_TOTAL, T::kHTotal}, {IDC_H_ACTIVE_TIME, T::kHActiveTime}, {IDC_H_BLANK_TIME, T::kHBlankTime},
+    {IDC_H_PERIOD_TIME, T::kHPeriodTime}, {IDC_H_DELAY, T::kHDelay}, {IDC_H_WIDTH, T::kHWidth},
+    {IDC_H_DELAY_TIME, T::kHDelayTime}, {IDC_H_WIDTH_TIME, T::kHWidthTime}, {IDC_V_ACTIVE, T::kVActive},
+    {IDC_V_BLANK, T::kVBlank}, {IDC_V_TOTAL, T::kVTotal}, {IDC_V_ACTIVE_TIME, T::kVActiveTime},
+    {IDC_V_BLANK_TIME, T::kVBlankTime}, {IDC_V_PERIOD_TIME, T::kVPeriodTime}, {IDC_V_DELAY, T::kVDelay},
+    {IDC_V_WIDTH, T::kVWidth}, {IDC_V_DELAY_TIME, T::kVDelayTime}, {IDC_V_WIDTH_TIME, T::kVWidthTime},
+    {IDC_H_SIZE_IN, T::kHSizeIn}, {IDC_V_SIZE_IN, T::kVSizeIn}, {IDC_H_SIZE_MM, T::kHSizeMm},
+    {IDC_V_SIZE_MM, T::kVSizeMm}, {IDC_EQ_BEFORE, T::kEqBefore}, {IDC_EQ_AFTER, T::kEqAfter},
+};
+
+struct SelectorControl {
+    int id;
+    T::Selector selector;
+};
+const SelectorControl kSelectors[] = {
+    {IDC_RATE_SELECT_A, T::kRateSelectA}, {IDC_RATE_SELECT_B, T::kRateSelectB}, {IDC_RATE_SELECT_C, T::kRateSelectC},
+    {IDC_H_SELECT_A, T::kHSelectA}, {IDC_H_SELECT_B, T::kHSelectB}, {IDC_H_SELECT_C, T::kHSelectC},
+    {IDC_V_SELECT_A, T::kVSelectA}, {IDC_V_SELECT_B, T::kVSelectB}, {IDC_V_SELECT_C, T::kVSelectC},
+};
+
+T::Field FieldOf(int id)
+{
+    for (const ValueControl &control : kValueControls) {
+        if (control.id == id)
+            return control.field;
+    }
+    return T::kNoField;
+}
+
+int ControlOf(T::Field field)
+{
+    for (const ValueControl &control : kValueControls) {
+        if (control.field == field)
+            return control.id;
+    }
+    return 0;
+}
+
+T::Selector SelectorOf(int id)
+{
+    for (const SelectorControl &control : kSelectors) {
+        if (control.id == id)
+            return control.selector;
+    }
+    return T::kNoSelector;
+}
 
 QLabel *Static(QWidget *parent, int id, const QString &text, const QColor &colour = {})
 {
@@ -118,7 +160,7 @@ void CFormatTiming::BuildControls()
 
     const auto addValue = [&](QGridLayout *layout, const Cell &cell, int row, int column) {
         QLineEdit *edit = nullptr;
-        if (T::IsGroupMember(cell.id))
+        if (T::IsGroupMember(FieldOf(cell.id)))
             edit = new CNumericEdit(this);
         else
             edit = new CValueEdit(this);
@@ -284,29 +326,30 @@ void CFormatTiming::ShowValue(int id)
     if (!edit)
         return;
     if (auto *numeric = dynamic_cast<CNumericEdit *>(edit))
-        numeric->setText(m_model.Text(id));
+        numeric->setText(m_model.Text(FieldOf(id)));
     else
-        static_cast<CValueEdit *>(edit)->setText(m_model.Text(id));
+        static_cast<CValueEdit *>(edit)->setText(m_model.Text(FieldOf(id)));
 }
 
 void CFormatTiming::ShowColours()
 {
-    for (int id : kValueControls) {
-        if (auto *edit = dynamic_cast<CNumericEdit *>(Edit(id)))
-            edit->SetColours(m_model.EditColours(id).value_or(EntryColours{CEntryGroup::kBlack, CEntryGroup::kGreen}));
+    for (const ValueControl &control : kValueControls) {
+        if (auto *edit = dynamic_cast<CNumericEdit *>(Edit(control.id)))
+            edit->SetColours(
+                m_model.EditColours(control.field).value_or(EntryColours{CEntryGroup::kBlack, CEntryGroup::kGreen}));
     }
 }
 
 void CFormatTiming::ShowState()
 {
     const CGeneralFormatData &d = *m_data;
-    for (int id : kValueControls) {
-        ShowValue(id);
-        Edit(id)->setEnabled(m_model.IsEnabled(id));
+    for (const ValueControl &control : kValueControls) {
+        ShowValue(control.id);
+        Edit(control.id)->setEnabled(m_model.IsEnabled(control.field));
     }
     ShowColours();
-    for (int id : kSelectors)
-        FindControl<CStateButton>(this, id)->SetState(m_model.IsSelectorOn(id) ? 1 : 0);
+    for (const SelectorControl &control : kSelectors)
+        FindControl<CStateButton>(this, control.id)->SetState(m_model.IsSelectorOn(control.selector) ? 1 : 0);
     FindControl<QLabel>(this, IDC_LABEL_DELAY)->setText(LoadString(m_model.DelayLabelId()));
     FindControl<QRadioButton>(this, d.timeEntryUnits == 1 ? IDC_TIME_UNITS : IDC_MACHINE_UNITS)->setChecked(true);
     FindControl<QRadioButton>(this, d.interlaced ? IDC_INTERLACED : IDC_PROGRESSIVE)->setChecked(true);
@@ -339,7 +382,7 @@ void CFormatTiming::OnAccept(int id)
     QLineEdit *edit = Edit(id);
     if (!edit || !isVisible())
         return;
-    const TimingModel::Outcome outcome = m_model.Enter(id, edit->text());
+    const TimingModel::Outcome outcome = m_model.Enter(FieldOf(id), edit->text());
     if (outcome.kind == TimingModel::Outcome::kRefused)
         MessageBox(this, PromptText(outcome.message), PromptText("Timing"), MB_OK | MB_ICONEXCLAMATION);
     if (outcome.kind == TimingModel::Outcome::kTaken)
@@ -350,7 +393,7 @@ void CFormatTiming::OnAccept(int id)
 
 void CFormatTiming::OnEditFocus(int id)
 {
-    if (m_model.FocusEntry(id))
+    if (m_model.FocusEntry(FieldOf(id)))
         ShowColours();
 }
 
@@ -378,7 +421,7 @@ void CFormatTiming::Finish(const TimingModel::Outcome &outcome, bool modifies)
     else if (modifies)
         SetModified();
     ShowState();
-    if (QLineEdit *edit = outcome.focus ? Edit(outcome.focus) : nullptr) {
+    if (QLineEdit *edit = outcome.focus != T::kNoField ? Edit(ControlOf(outcome.focus)) : nullptr) {
         edit->setFocus();
         edit->selectAll();
     }
@@ -386,7 +429,7 @@ void CFormatTiming::Finish(const TimingModel::Outcome &outcome, bool modifies)
 
 void CFormatTiming::OnSelector(int id)
 {
-    Finish(m_model.PressSelector(id), false);
+    Finish(m_model.PressSelector(SelectorOf(id)), false);
 }
 
 void CFormatTiming::OnUnits(bool time)

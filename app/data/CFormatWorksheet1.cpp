@@ -6,6 +6,7 @@
 #include "CValueEdit.h"
 #include "DialogControls.h"
 #include "Prompts.h"
+#include "ResourceIds.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -18,28 +19,50 @@ namespace {
 
 using W = WorksheetCalculation;
 
-
+// Each control with the calculation's value it shows.
 struct InputRow {
     int id;
+    W::Value value;
     const char *label;
     const char *unit;
 };
 const InputRow kInputs[] = {
-    {IDC_WS_BLANKING_PERCENT, "Line Blanking", "%"},   {IDC_WS_BLANKING_TIME, "Line Blanking Time", "us"},
-    {IDC_WS_FIELD_RATE, "Field Rate", "Hz"},           {IDC_WS_FIELD_BLANKING, "Field Blanking Time", "ms"},
-    {IDC_WS_H_RESOLUTION, "Horizontal Resolution", "pixels"}, {IDC_WS_V_RESOLUTION, "Vertical Resolution", "lines"},
+    {IDC_WS_BLANKING_PERCENT, W::kBlankingPercent, "Line Blanking", "%"},
+    {IDC_WS_BLANKING_TIME, W::kBlankingTime, "Line Blanking Time", "us"},
+    {IDC_WS_FIELD_RATE, W::kFieldRate, "Field Rate", "Hz"},
+    {IDC_WS_FIELD_BLANKING, W::kFieldBlanking, "Field Blanking Time", "ms"},
+    {IDC_WS_H_RESOLUTION, W::kHResolution, "Horizontal Resolution", "pixels"},
+    {IDC_WS_V_RESOLUTION, W::kVResolution, "Vertical Resolution", "lines"},
 };
 
 struct ResultRow {
     int id;
+    W::Value value;
     const char *label;
 };
 const ResultRow kResults[] = {
-    {IDC_WS_LINE_RATE, "Line Rate"},           {IDC_WS_VIDEO_RATE, "Video Rate"},
-    {IDC_WS_PIXEL_PERIOD, "Pixel Period"},     {IDC_WS_H_TOTAL, "Horizontal Total"},
-    {IDC_WS_BLANKING_PIXELS, "Line Blanking"}, {IDC_WS_TOTAL_PIXELS, "Total Pixels"},
-    {IDC_WS_V_TOTAL, "Vertical Total"},        {IDC_WS_BLANKING_LINES, "Field Blanking"},
+    {IDC_WS_LINE_RATE, W::kLineRate, "Line Rate"},
+    {IDC_WS_VIDEO_RATE, W::kVideoRate, "Video Rate"},
+    {IDC_WS_PIXEL_PERIOD, W::kPixelPeriod, "Pixel Period"},
+    {IDC_WS_H_TOTAL, W::kHTotal, "Horizontal Total"},
+    {IDC_WS_BLANKING_PIXELS, W::kBlankingPixels, "Line Blanking"},
+    {IDC_WS_TOTAL_PIXELS, W::kTotalPixels, "Total Pixels"},
+    {IDC_WS_V_TOTAL, W::kVTotal, "Vertical Total"},
+    {IDC_WS_BLANKING_LINES, W::kBlankingLines, "Field Blanking"},
 };
+
+W::Value ValueOf(int id)
+{
+    for (const InputRow &input : kInputs) {
+        if (input.id == id)
+            return input.value;
+    }
+    for (const ResultRow &result : kResults) {
+        if (result.id == id)
+            return result.value;
+    }
+    return W::kNoValue;
+}
 
 } // namespace
 
@@ -61,8 +84,8 @@ void CFormatWorksheet1::BuildControls()
         inputs->addWidget(new QLabel(QString::fromLatin1(input.label), this), row, 0);
         auto *edit = new CValueEdit(this);
         SetControlId(edit, input.id);
-        edit->m_decimals = W::Decimals(input.id);
-        edit->m_integerOnly = input.id == IDC_WS_H_RESOLUTION || input.id == IDC_WS_V_RESOLUTION;
+        edit->m_decimals = W::Decimals(input.value);
+        edit->m_integerOnly = input.value == W::kHResolution || input.value == W::kVResolution;
         QPalette palette = edit->palette();
         CNumericEdit::SetDisabledLook(palette, {CEntryGroup::kBlack, CEntryGroup::kGreen});
         edit->setPalette(palette);
@@ -141,7 +164,7 @@ QLineEdit *CFormatWorksheet1::Edit(int id) const
 void CFormatWorksheet1::ShowInput(int id, int decimals)
 {
     if (auto *edit = FindControl<CValueEdit>(this, id))
-        edit->setText(m_calc.Text(id, decimals));
+        edit->setText(m_calc.Text(ValueOf(id), decimals));
 }
 
 void CFormatWorksheet1::ShowAll()
@@ -149,7 +172,7 @@ void CFormatWorksheet1::ShowAll()
     for (const InputRow &input : kInputs)
         ShowInput(input.id);
     for (const ResultRow &result : kResults)
-        FindControl<QLabel>(this, result.id)->setText(m_calc.Text(result.id));
+        FindControl<QLabel>(this, result.id)->setText(m_calc.Text(result.value));
     const bool percent = m_calc.In().enterPercent;
     FindControl<QCheckBox>(this, IDC_WS_ENTER_PERCENT)->setChecked(percent);
     Edit(IDC_WS_BLANKING_PERCENT)->setEnabled(percent);
@@ -170,9 +193,9 @@ void CFormatWorksheet1::Refuse(const QString &why)
 void CFormatWorksheet1::OnAccept(int id)
 {
     QLineEdit *edit = Edit(id);
-    if (!edit || !W::IsInput(id) || !isVisible())
+    if (!edit || !W::IsInput(ValueOf(id)) || !isVisible())
         return;
-    const WorksheetCalculation::Refusal why = m_calc.Enter(id, edit->text());
+    const WorksheetCalculation::Refusal why = m_calc.Enter(ValueOf(id), edit->text());
     if (why.isEmpty())
         SetModified();
     else
@@ -189,7 +212,7 @@ void CFormatWorksheet1::OnEditFocusLost(int id)
 void CFormatWorksheet1::OnReject()
 {
     QWidget *focus = focusWidget();
-    const int id = focus && W::IsInput(IdOf(focus)) ? IdOf(focus) : LastFocused();
+    const int id = focus && W::IsInput(ValueOf(IdOf(focus))) ? IdOf(focus) : LastFocused();
     // The field blanking time comes back with one decimal more.
     ShowInput(id, id == IDC_WS_FIELD_BLANKING ? 4 : -1);
     if (QLineEdit *edit = Edit(id))

@@ -2,6 +2,7 @@
 
 #include "CGeneralFormatData.h"
 #include "Numbers.h"
+#include "ResourceIds.h"
 #include "RoundToCount.h"
 
 #include <algorithm>
@@ -15,10 +16,10 @@ using T = TimingModel;
 // When a typed entry is taken.
 enum class Editable { kAlways, kPixelRate, kPixelPeriod, kLineRate, kFieldRate };
 
-// One value control: what it is called, its unit (stored = shown x unit),
-// decimals shown, the bounds of the stored value and whether it is a count.
-struct ValueControl {
-    int id;
+// One value: what it is called, its unit (stored = shown x unit), decimals
+// shown, the bounds of the stored value and whether it is a count.
+struct ValueRow {
+    T::Field field;
     const char *name;
     double unit;
     int decimals;
@@ -33,88 +34,88 @@ constexpr double kMaxVTime = 1.0;
 constexpr double kMinSize = 0.1;
 constexpr double kMaxSize = 9999.999;
 
-const ValueControl kControls[] = {
-    {IDC_PIXEL_RATE, "Pixel Rate (MHz)", 1e6, 3, 1e6, 999999000, false, Editable::kPixelRate},
-    {IDC_PIXEL_PERIOD, "Pixel Period (ns)", 1e-9, 3, 1.000001000001e-09, 1e-06, false, Editable::kPixelPeriod},
-    {IDC_LINE_RATE, "Horizontal Rate (kHz)", 1e3, 3, 2000, 250000, false, Editable::kLineRate},
-    {IDC_FIELD_RATE, "Vertical Rate (Hz)", 1, 3, 1.0, 999.999, false, Editable::kFieldRate},
-    {IDC_H_ACTIVE, "Horizontal Active (pixels)", 1, 0, 0, 9999, true, Editable::kAlways},
-    {IDC_H_BLANK, "Horizontal Blank (pixels)", 1, 0, 0, 9999, true, Editable::kAlways},
-    {IDC_H_TOTAL, "Horizontal Period (pixels)", 1, 0, 0, 9999, true, Editable::kAlways},
-    {IDC_H_ACTIVE_TIME, "Horizontal Active (us)", 1e-6, 3, 0, kMaxHTime, false, Editable::kAlways},
-    {IDC_H_BLANK_TIME, "Horizontal Blank (us)", 1e-6, 3, 0, kMaxHTime, false, Editable::kAlways},
-    {IDC_H_PERIOD_TIME, "Horizontal Period (us)", 1e-6, 3, T::kMinHPeriod, kMaxHTime, false, Editable::kAlways},
-    {IDC_H_DELAY, "Horizontal %1 (pixels)", 1, 0, 0, 9999, true, Editable::kAlways},
-    {IDC_H_WIDTH, "Horizontal Pulse Width (pixels)", 1, 0, 0, 9999, true, Editable::kAlways},
-    {IDC_H_DELAY_TIME, "Horizontal %1 (us)", 1e-6, 3, 0, kMaxHTime, false, Editable::kAlways},
-    {IDC_H_WIDTH_TIME, "Horizontal Pulse Width (us)", 1e-6, 3, 0, kMaxHTime, false, Editable::kAlways},
-    {IDC_V_ACTIVE, "Vertical Active (lines)", 1, 0, 0, 9999, true, Editable::kAlways},
-    {IDC_V_BLANK, "Vertical Blank (lines)", 1, 0, 0, 9999, true, Editable::kAlways},
-    {IDC_V_TOTAL, "Vertical Period (lines)", 1, 0, 0, 9999, true, Editable::kAlways},
-    {IDC_V_ACTIVE_TIME, "Vertical Active (ms)", 1e-3, 3, 0, kMaxVTime, false, Editable::kAlways},
-    {IDC_V_BLANK_TIME, "Vertical Blank (ms)", 1e-3, 3, 0, kMaxVTime, false, Editable::kAlways},
-    {IDC_V_PERIOD_TIME, "Vertical Period (ms)", 1e-3, 3, 0, kMaxVTime, false, Editable::kAlways},
-    {IDC_V_DELAY, "Vertical %1 (lines)", 1, 0, 0, 9999, true, Editable::kAlways},
-    {IDC_V_WIDTH, "Vertical Pulse Width (lines)", 1, 0, 0, 9999, true, Editable::kAlways},
-    {IDC_V_DELAY_TIME, "Vertical %1 (ms)", 1e-3, 3, 0, kMaxVTime, false, Editable::kAlways},
+const ValueRow kValues[] = {
+    {T::kPixelRate, "Pixel Rate (MHz)", 1e6, 3, 1e6, 999999000, false, Editable::kPixelRate},
+    {T::kPixelPeriod, "Pixel Period (ns)", 1e-9, 3, 1.000001000001e-09, 1e-06, false, Editable::kPixelPeriod},
+    {T::kLineRate, "Horizontal Rate (kHz)", 1e3, 3, 2000, 250000, false, Editable::kLineRate},
+    {T::kFieldRate, "Vertical Rate (Hz)", 1, 3, 1.0, 999.999, false, Editable::kFieldRate},
+    {T::kHActive, "Horizontal Active (pixels)", 1, 0, 0, 9999, true, Editable::kAlways},
+    {T::kHBlank, "Horizontal Blank (pixels)", 1, 0, 0, 9999, true, Editable::kAlways},
+    {T::kHTotal, "Horizontal Period (pixels)", 1, 0, 0, 9999, true, Editable::kAlways},
+    {T::kHActiveTime, "Horizontal Active (us)", 1e-6, 3, 0, kMaxHTime, false, Editable::kAlways},
+    {T::kHBlankTime, "Horizontal Blank (us)", 1e-6, 3, 0, kMaxHTime, false, Editable::kAlways},
+    {T::kHPeriodTime, "Horizontal Period (us)", 1e-6, 3, T::kMinHPeriod, kMaxHTime, false, Editable::kAlways},
+    {T::kHDelay, "Horizontal %1 (pixels)", 1, 0, 0, 9999, true, Editable::kAlways},
+    {T::kHWidth, "Horizontal Pulse Width (pixels)", 1, 0, 0, 9999, true, Editable::kAlways},
+    {T::kHDelayTime, "Horizontal %1 (us)", 1e-6, 3, 0, kMaxHTime, false, Editable::kAlways},
+    {T::kHWidthTime, "Horizontal Pulse Width (us)", 1e-6, 3, 0, kMaxHTime, false, Editable::kAlways},
+    {T::kVActive, "Vertical Active (lines)", 1, 0, 0, 9999, true, Editable::kAlways},
+    {T::kVBlank, "Vertical Blank (lines)", 1, 0, 0, 9999, true, Editable::kAlways},
+    {T::kVTotal, "Vertical Period (lines)", 1, 0, 0, 9999, true, Editable::kAlways},
+    {T::kVActiveTime, "Vertical Active (ms)", 1e-3, 3, 0, kMaxVTime, false, Editable::kAlways},
+    {T::kVBlankTime, "Vertical Blank (ms)", 1e-3, 3, 0, kMaxVTime, false, Editable::kAlways},
+    {T::kVPeriodTime, "Vertical Period (ms)", 1e-3, 3, 0, kMaxVTime, false, Editable::kAlways},
+    {T::kVDelay, "Vertical %1 (lines)", 1, 0, 0, 9999, true, Editable::kAlways},
+    {T::kVWidth, "Vertical Pulse Width (lines)", 1, 0, 0, 9999, true, Editable::kAlways},
+    {T::kVDelayTime, "Vertical %1 (ms)", 1e-3, 3, 0, kMaxVTime, false, Editable::kAlways},
     // Not 1 s as the other vertical times.
-    {IDC_V_WIDTH_TIME, "Vertical Pulse Width (ms)", 1e-3, 3, 0, kMaxHTime, false, Editable::kAlways},
-    {IDC_H_SIZE_IN, "Horizontal Size (in)", 1, 3, kMinSize, kMaxSize, false, Editable::kAlways},
-    {IDC_V_SIZE_IN, "Vertical Size (in)", 1, 3, kMinSize, kMaxSize, false, Editable::kAlways},
-    {IDC_H_SIZE_MM, "Horizontal Size (mm)", 1, 3, kMinSize, kMaxSize, false, Editable::kAlways},
-    {IDC_V_SIZE_MM, "Vertical Size (mm)", 1, 3, kMinSize, kMaxSize, false, Editable::kAlways},
-    {IDC_EQ_BEFORE, "Eq. Before", 1, 0, 0, 9999, true, Editable::kAlways},
-    {IDC_EQ_AFTER, "Eq. After", 1, 0, 0, 9999, true, Editable::kAlways},
+    {T::kVWidthTime, "Vertical Pulse Width (ms)", 1e-3, 3, 0, kMaxHTime, false, Editable::kAlways},
+    {T::kHSizeIn, "Horizontal Size (in)", 1, 3, kMinSize, kMaxSize, false, Editable::kAlways},
+    {T::kVSizeIn, "Vertical Size (in)", 1, 3, kMinSize, kMaxSize, false, Editable::kAlways},
+    {T::kHSizeMm, "Horizontal Size (mm)", 1, 3, kMinSize, kMaxSize, false, Editable::kAlways},
+    {T::kVSizeMm, "Vertical Size (mm)", 1, 3, kMinSize, kMaxSize, false, Editable::kAlways},
+    {T::kEqBefore, "Eq. Before", 1, 0, 0, 9999, true, Editable::kAlways},
+    {T::kEqAfter, "Eq. After", 1, 0, 0, 9999, true, Editable::kAlways},
 };
 
-const ValueControl *FindValueControl(int id)
+const ValueRow *FindValue(T::Field field)
 {
-    for (const ValueControl &control : kControls) {
-        if (control.id == id)
-            return &control;
+    for (const ValueRow &row : kValues) {
+        if (row.field == field)
+            return &row;
     }
     return nullptr;
 }
 
-// Controls enabled only in Time units; the counts of kMachineOnly only in Machine units.
-constexpr int kTimeOnly[] = {IDC_H_ACTIVE_TIME, IDC_H_BLANK_TIME, IDC_H_PERIOD_TIME, IDC_H_DELAY_TIME,
-                             IDC_H_WIDTH_TIME,  IDC_V_ACTIVE_TIME, IDC_V_BLANK_TIME, IDC_V_PERIOD_TIME,
-                             IDC_V_DELAY_TIME,  IDC_V_WIDTH_TIME};
-constexpr int kMachineOnly[] = {IDC_H_BLANK, IDC_H_TOTAL, IDC_H_DELAY, IDC_H_WIDTH,
-                                IDC_V_BLANK, IDC_V_TOTAL, IDC_V_DELAY, IDC_V_WIDTH};
+// Values enabled only in Time units; the counts of kMachineOnly only in Machine units.
+constexpr T::Field kTimeOnly[] = {T::kHActiveTime, T::kHBlankTime, T::kHPeriodTime, T::kHDelayTime,
+                             T::kHWidthTime,  T::kVActiveTime, T::kVBlankTime, T::kVPeriodTime,
+                             T::kVDelayTime,  T::kVWidthTime};
+constexpr T::Field kMachineOnly[] = {T::kHBlank, T::kHTotal, T::kHDelay, T::kHWidth,
+                                T::kVBlank, T::kVTotal, T::kVDelay, T::kVWidth};
 
-bool Contains(const int *first, const int *last, int id)
+bool Contains(const T::Field *first, const T::Field *last, T::Field field)
 {
-    return std::find(first, last, id) != last;
+    return std::find(first, last, field) != last;
 }
 
-// The count control of a time control and back, for the last entries.
+// The count of a time and back, for the last entries.
 struct CountTime {
-    int count;
-    int time;
+    T::Field count;
+    T::Field time;
 };
 constexpr CountTime kCountTime[] = {
-    {IDC_H_ACTIVE, IDC_H_ACTIVE_TIME}, {IDC_H_BLANK, IDC_H_BLANK_TIME},
-    {IDC_H_TOTAL, IDC_H_PERIOD_TIME},  {IDC_V_ACTIVE, IDC_V_ACTIVE_TIME},
-    {IDC_V_BLANK, IDC_V_BLANK_TIME},   {IDC_V_TOTAL, IDC_V_PERIOD_TIME},
+    {T::kHActive, T::kHActiveTime}, {T::kHBlank, T::kHBlankTime},
+    {T::kHTotal, T::kHPeriodTime},  {T::kVActive, T::kVActiveTime},
+    {T::kVBlank, T::kVBlankTime},   {T::kVTotal, T::kVPeriodTime},
 };
 
-int ToTime(int id)
+T::Field ToTime(T::Field field)
 {
     for (const CountTime &pair : kCountTime) {
-        if (pair.count == id)
+        if (pair.count == field)
             return pair.time;
     }
-    return id;
+    return field;
 }
 
-int ToCount(int id)
+T::Field ToCount(T::Field field)
 {
     for (const CountTime &pair : kCountTime) {
-        if (pair.time == id)
+        if (pair.time == field)
             return pair.count;
     }
-    return id;
+    return field;
 }
 
 // Values above the bound take the bound; below it, or not comparable, the lower bound.
@@ -148,122 +149,117 @@ bool TimingModel::IsTimeUnits() const
 
 void TimingModel::Init()
 {
-    G(kHPixels).Init(IDC_H_ACTIVE, IDC_H_BLANK, IDC_H_TOTAL);
-    G(kHTimes).Init(IDC_H_ACTIVE_TIME, IDC_H_BLANK_TIME, IDC_H_PERIOD_TIME);
-    G(kVLines).Init(IDC_V_ACTIVE, IDC_V_BLANK, IDC_V_TOTAL);
-    G(kVTimes).Init(IDC_V_ACTIVE_TIME, IDC_V_BLANK_TIME, IDC_V_PERIOD_TIME);
-    G(kRates).Init(IDC_LINE_RATE, IDC_FIELD_RATE, IDC_PIXEL_RATE, IDC_PIXEL_PERIOD);
+    G(kHPixels).Init(kHActive, kHBlank, kHTotal);
+    G(kHTimes).Init(kHActiveTime, kHBlankTime, kHPeriodTime);
+    G(kVLines).Init(kVActive, kVBlank, kVTotal);
+    G(kVTimes).Init(kVActiveTime, kVBlankTime, kVPeriodTime);
+    G(kRates).Init(kLineRate, kFieldRate, kPixelRate, kPixelPeriod);
     G(kRates).MakeOneEntered();
     for (CEntryGroup &group : m_state.groups)
         group.Colour();
-    m_state.lastH = IsTimeUnits() ? IDC_H_ACTIVE_TIME : IDC_H_ACTIVE;
-    m_state.lastV = IsTimeUnits() ? IDC_V_ACTIVE_TIME : IDC_V_ACTIVE;
-    m_state.rateRow = IDC_RATE_SELECT_B;
-    m_state.hRow = IDC_H_SELECT_B;
-    m_state.vRow = IDC_V_SELECT_B;
-    G(kHPixels).Select(IDC_H_BLANK);
-    G(kHTimes).Select(IDC_H_BLANK_TIME);
-    G(kVLines).Select(IDC_V_BLANK);
-    G(kVTimes).Select(IDC_V_BLANK_TIME);
+    m_state.lastH = IsTimeUnits() ? kHActiveTime : kHActive;
+    m_state.lastV = IsTimeUnits() ? kVActiveTime : kVActive;
+    m_state.rateRow = kRateSelectB;
+    m_state.hRow = kHSelectB;
+    m_state.vRow = kVSelectB;
+    G(kHPixels).Select(kHBlank);
+    G(kHTimes).Select(kHBlankTime);
+    G(kVLines).Select(kVBlank);
+    G(kVTimes).Select(kVBlankTime);
     // Time units enter the pixel rate: with the line rate entered it could not be typed.
     if (IsTimeUnits()) {
-        G(kRates).Select(IDC_PIXEL_RATE);
-        m_state.rateRow = IDC_RATE_SELECT_A;
+        G(kRates).Select(kPixelRate);
+        m_state.rateRow = kRateSelectA;
     }
 }
 
-// --- Value controls ---------------------------------------------------------------
+// --- Values -------------------------------------------------------------------------
 
-bool TimingModel::IsValueControl(int id)
+bool TimingModel::IsGroupMember(Field field)
 {
-    return FindValueControl(id) != nullptr;
+    // The rates and the active, blank and period counts and times.
+    return (field >= kPixelRate && field <= kHPeriodTime) || (field >= kVActive && field <= kVPeriodTime);
 }
 
-bool TimingModel::IsGroupMember(int id)
-{
-    return (id >= IDC_PIXEL_RATE && id <= IDC_H_PERIOD_TIME) || (id >= IDC_V_ACTIVE && id <= IDC_V_PERIOD_TIME) ||
-           id == IDC_H_ACTIVE_TIME || id == IDC_H_BLANK_TIME || id == IDC_V_ACTIVE_TIME || id == IDC_V_BLANK_TIME;
-}
-
-double *TimingModel::Field(int id)
+double *TimingModel::Value(Field field)
 {
     CGeneralFormatData &d = m_data;
     const bool porch = d.backPorchMode != 0;
-    switch (id) {
-    case IDC_PIXEL_RATE: return &d.pixelRate;
-    case IDC_PIXEL_PERIOD: return &d.pixelPeriod;
-    case IDC_LINE_RATE: return &d.lineRate;
-    case IDC_FIELD_RATE: return &d.fieldRate;
-    case IDC_H_ACTIVE: return &d.hActive;
-    case IDC_H_BLANK: return &d.hBlank;
-    case IDC_H_TOTAL: return &d.hTotal;
-    case IDC_H_ACTIVE_TIME: return &d.hActiveTime;
-    case IDC_H_BLANK_TIME: return &d.hBlankTime;
-    case IDC_H_PERIOD_TIME: return &d.hTotalTime;
-    case IDC_H_DELAY: return porch ? &d.hBackPorchPixels : &d.hSyncDelay;
-    case IDC_H_DELAY_TIME: return porch ? &d.hBackPorchTime : &d.hSyncDelayTime;
-    case IDC_H_WIDTH: return &d.hSyncWidth;
-    case IDC_H_WIDTH_TIME: return &d.hSyncWidthTime;
-    case IDC_V_ACTIVE: return &d.vActive;
-    case IDC_V_BLANK: return &d.vBlank;
-    case IDC_V_TOTAL: return &d.vTotal;
-    case IDC_V_ACTIVE_TIME: return &d.vActiveTime;
-    case IDC_V_BLANK_TIME: return &d.vBlankTime;
-    case IDC_V_PERIOD_TIME: return &d.vTotalTime;
-    case IDC_V_DELAY: return porch ? &d.vBackPorchLines : &d.vSyncDelay;
-    case IDC_V_DELAY_TIME: return porch ? &d.vBackPorchTime : &d.vSyncDelayTime;
-    case IDC_V_WIDTH: return &d.vSyncWidth;
-    case IDC_V_WIDTH_TIME: return &d.vSyncWidthTime;
-    case IDC_H_SIZE_IN: return &d.hSizeInches;
-    case IDC_V_SIZE_IN: return &d.vSizeInches;
-    case IDC_H_SIZE_MM: return &d.hSizeMm;
-    case IDC_V_SIZE_MM: return &d.vSizeMm;
+    switch (field) {
+    case kPixelRate: return &d.pixelRate;
+    case kPixelPeriod: return &d.pixelPeriod;
+    case kLineRate: return &d.lineRate;
+    case kFieldRate: return &d.fieldRate;
+    case kHActive: return &d.hActive;
+    case kHBlank: return &d.hBlank;
+    case kHTotal: return &d.hTotal;
+    case kHActiveTime: return &d.hActiveTime;
+    case kHBlankTime: return &d.hBlankTime;
+    case kHPeriodTime: return &d.hTotalTime;
+    case kHDelay: return porch ? &d.hBackPorchPixels : &d.hSyncDelay;
+    case kHDelayTime: return porch ? &d.hBackPorchTime : &d.hSyncDelayTime;
+    case kHWidth: return &d.hSyncWidth;
+    case kHWidthTime: return &d.hSyncWidthTime;
+    case kVActive: return &d.vActive;
+    case kVBlank: return &d.vBlank;
+    case kVTotal: return &d.vTotal;
+    case kVActiveTime: return &d.vActiveTime;
+    case kVBlankTime: return &d.vBlankTime;
+    case kVPeriodTime: return &d.vTotalTime;
+    case kVDelay: return porch ? &d.vBackPorchLines : &d.vSyncDelay;
+    case kVDelayTime: return porch ? &d.vBackPorchTime : &d.vSyncDelayTime;
+    case kVWidth: return &d.vSyncWidth;
+    case kVWidthTime: return &d.vSyncWidthTime;
+    case kHSizeIn: return &d.hSizeInches;
+    case kVSizeIn: return &d.vSizeInches;
+    case kHSizeMm: return &d.hSizeMm;
+    case kVSizeMm: return &d.vSizeMm;
     default: return nullptr;
     }
 }
 
-QString TimingModel::Text(int id) const
+QString TimingModel::Text(Field field) const
 {
-    const ValueControl *control = FindValueControl(id);
-    if (!control)
+    const ValueRow *row = FindValue(field);
+    if (!row)
         return {};
-    if (id == IDC_EQ_BEFORE)
+    if (field == kEqBefore)
         return FormatInt(m_data.eqBefore);
-    if (id == IDC_EQ_AFTER)
+    if (field == kEqAfter)
         return FormatInt(m_data.eqAfter);
-    return FormatFixed(*Field(id) / control->unit, control->decimals);
+    return FormatFixed(*Value(field) / row->unit, row->decimals);
 }
 
-QString TimingModel::FieldName(int id) const
+QString TimingModel::FieldName(Field field) const
 {
-    const ValueControl *control = FindValueControl(id);
-    if (!control)
+    const ValueRow *row = FindValue(field);
+    if (!row)
         return {};
-    return QString::fromLatin1(control->name)
+    return QString::fromLatin1(row->name)
         .replace(QStringLiteral("%1"), m_data.backPorchMode ? QStringLiteral("Back Porch") : QStringLiteral("Pulse Delay"));
 }
 
-bool TimingModel::IsEnabled(int id) const
+bool TimingModel::IsEnabled(Field field) const
 {
-    if (Contains(std::begin(kTimeOnly), std::end(kTimeOnly), id))
+    if (Contains(std::begin(kTimeOnly), std::end(kTimeOnly), field))
         return IsTimeUnits();
-    if (Contains(std::begin(kMachineOnly), std::end(kMachineOnly), id))
+    if (Contains(std::begin(kMachineOnly), std::end(kMachineOnly), field))
         return !IsTimeUnits();
     return true;
 }
 
-bool TimingModel::IsEditable(int id) const
+bool TimingModel::IsEditable(Field field) const
 {
-    const ValueControl *control = FindValueControl(id);
-    if (!control)
+    const ValueRow *row = FindValue(field);
+    if (!row)
         return false;
     const int entered = G(kRates).CalculatedId();
-    switch (control->editable) {
+    switch (row->editable) {
     case Editable::kAlways: return true;
-    case Editable::kPixelRate: return entered == IDC_PIXEL_RATE;
-    case Editable::kPixelPeriod: return entered == IDC_PIXEL_RATE || entered == IDC_PIXEL_PERIOD;
-    case Editable::kLineRate: return entered == IDC_LINE_RATE || IsTimeUnits();
-    case Editable::kFieldRate: return entered == IDC_FIELD_RATE || IsTimeUnits();
+    case Editable::kPixelRate: return entered == kPixelRate;
+    case Editable::kPixelPeriod: return entered == kPixelRate || entered == kPixelPeriod;
+    case Editable::kLineRate: return entered == kLineRate || IsTimeUnits();
+    case Editable::kFieldRate: return entered == kFieldRate || IsTimeUnits();
     }
     return false;
 }
@@ -275,24 +271,24 @@ unsigned TimingModel::DelayLabelId() const
 
 // --- Entries ----------------------------------------------------------------------
 
-TimingModel::Outcome TimingModel::Enter(int id, const QString &text)
+TimingModel::Outcome TimingModel::Enter(Field field, const QString &text)
 {
-    const ValueControl *control = FindValueControl(id);
-    if (!control || !IsEditable(id))
+    const ValueRow *row = FindValue(field);
+    if (!row || !IsEditable(field))
         return {};
     const std::optional<double> typed = ParseDouble(text);
     if (!typed) {
         return {Outcome::kRefused,
-                QStringLiteral("%1: \"%2\" is not a number; the value stays as it was.").arg(FieldName(id), text), 0};
+                QStringLiteral("%1: \"%2\" is not a number; the value stays as it was.").arg(FieldName(field), text)};
     }
-    const bool size = id == IDC_H_SIZE_IN || id == IDC_V_SIZE_IN || id == IDC_H_SIZE_MM || id == IDC_V_SIZE_MM;
+    const bool size = field == kHSizeIn || field == kVSizeIn || field == kHSizeMm || field == kVSizeMm;
     // A size is taken only when it differs from the one shown: the other
     // unit's size would otherwise become the unit of the format.
-    if (size && ParseDouble(Text(id)) == typed)
+    if (size && ParseDouble(Text(field)) == typed)
         return {};
-    const double shown = control->integer ? std::trunc(*typed) : *typed;
-    const double value = Clamp(shown * control->unit, control->minimum, control->maximum);
-    return Transact(FieldName(id), [&] { Apply(id, value); });
+    const double shown = row->integer ? std::trunc(*typed) : *typed;
+    const double value = Clamp(shown * row->unit, row->minimum, row->maximum);
+    return Transact(FieldName(field), [&] { Apply(field, value); });
 }
 
 TimingModel::Outcome TimingModel::Transact(const QString &field, const std::function<void()> &change)
@@ -305,157 +301,142 @@ TimingModel::Outcome TimingModel::Transact(const QString &field, const std::func
     if (m_failed && problem.isEmpty())
         problem = QStringLiteral("A value cannot be calculated.");
     if (problem.isEmpty())
-        return {Outcome::kTaken, {}, 0};
+        return {Outcome::kTaken, {}};
     m_data = data;
     m_state = state;
     return {Outcome::kRefused, QStringLiteral("%1: the entry gives a timing that cannot be used (%2) The value stays as it was.")
-                                   .arg(field, problem), 0};
+                                   .arg(field, problem)};
 }
 
-void TimingModel::Apply(int id, double value)
+void TimingModel::Apply(Field field, double value)
+{
+    if (field == kEqBefore || field == kEqAfter)
+        (field == kEqBefore ? m_data.eqBefore : m_data.eqAfter) = qint32(value);
+    else if (field >= kHSizeIn)
+        ApplySize(field, value);
+    else if (field >= kVActive)
+        ApplyVertical(field, value);
+    else if (field >= kHActive)
+        ApplyHorizontal(field, value);
+    else
+        ApplyRate(field, value);
+}
+
+void TimingModel::ApplyRate(Field field, double value)
 {
     CGeneralFormatData &d = m_data;
     const bool time = IsTimeUnits();
-    switch (id) {
-    case IDC_PIXEL_RATE:
-        d.pixelRate = value;
+    if (field == kPixelRate || field == kPixelPeriod) {
+        *Value(field) = value;
+        if (field == kPixelPeriod)
+            d.pixelRate = Div(1, value);
         Rates();
         H(m_state.lastH);
         V(m_state.lastV);
-        break;
-    case IDC_PIXEL_PERIOD:
-        d.pixelPeriod = value;
-        d.pixelRate = Div(1, value);
-        Rates();
-        H(m_state.lastH);
-        V(m_state.lastV);
-        break;
-    case IDC_LINE_RATE:
+    } else if (field == kLineRate) {
         d.lineRate = value;
         if (time) {
             d.hTotalTime += Div(PeriodStep(Div(1, d.lineRate) - d.hTotalTime, d.pixelRate), d.pixelRate);
             d.hTotalTime = Clamp(d.hTotalTime, kMinHPeriod, kMaxHTime);
-            H(IDC_H_PERIOD_TIME);
+            H(kHPeriodTime);
         } else {
             Rates();
             H(m_state.lastH);
         }
         V(m_state.lastV);
-        break;
-    case IDC_FIELD_RATE:
+    } else if (field == kFieldRate) {
         d.fieldRate = value;
         if (time) {
             d.vTotalTime += Div(PeriodStep(Div(1, d.fieldRate) - d.vTotalTime, d.lineRate), d.lineRate);
             d.vTotalTime = Clamp(d.vTotalTime, kMinVPeriod, kMaxVTime);
-            V(IDC_V_PERIOD_TIME);
+            V(kVPeriodTime);
         } else {
             Rates();
             H(m_state.lastH);
             V(m_state.lastV);
         }
-        break;
-    case IDC_H_ACTIVE:
-        d.hActive = value;
-        if (time) {
+    }
+}
+
+// The sync delay and width take their count and time together; the others
+// rebalance their row.
+void TimingModel::ApplyHorizontal(Field field, double value)
+{
+    CGeneralFormatData &d = m_data;
+    *Value(field) = value;
+    switch (field) {
+    case kHDelay:
+    case kHWidth:
+        *Value(field == kHDelay ? kHDelayTime : kHWidthTime) = Div(value, d.pixelRate);
+        H(m_state.lastH);
+        return;
+    case kHDelayTime:
+    case kHWidthTime:
+        *Value(field == kHDelayTime ? kHDelay : kHWidth) = value * d.pixelRate;
+        H(m_state.lastH);
+        return;
+    case kHActive:
+        if (IsTimeUnits()) {
             d.pixelRate = Clamp(Div(d.hActive, d.hActiveTime), 1e6, 999999000);
             Rates();
         }
-        H(id);
+        break;
+    case kHPeriodTime: d.lineRate = Div(1, value); break;
+    default: break;
+    }
+    H(field);
+    V(m_state.lastV);
+    m_state.lastH = field;
+}
+
+void TimingModel::ApplyVertical(Field field, double value)
+{
+    CGeneralFormatData &d = m_data;
+    *Value(field) = value;
+    switch (field) {
+    case kVDelay:
+    case kVWidth:
+        *Value(field == kVDelay ? kVDelayTime : kVWidthTime) = Div(value, d.lineRate);
         V(m_state.lastV);
-        m_state.lastH = id;
-        break;
-    case IDC_H_BLANK:
-    case IDC_H_TOTAL:
-    case IDC_H_ACTIVE_TIME:
-    case IDC_H_BLANK_TIME:
-        *Field(id) = value;
-        H(id);
+        return;
+    case kVDelayTime:
+    case kVWidthTime:
+        *Value(field == kVDelayTime ? kVDelay : kVWidth) = value * d.lineRate;
         V(m_state.lastV);
-        m_state.lastH = id;
-        break;
-    case IDC_H_PERIOD_TIME:
-        d.hTotalTime = value;
-        d.lineRate = Div(1, value);
-        H(id);
-        V(m_state.lastV);
-        m_state.lastH = id;
-        break;
-    case IDC_H_DELAY:
-    case IDC_H_WIDTH:
-        *Field(id) = value;
-        *Field(id == IDC_H_DELAY ? IDC_H_DELAY_TIME : IDC_H_WIDTH_TIME) = Div(value, d.pixelRate);
-        H(m_state.lastH);
-        break;
-    case IDC_H_DELAY_TIME:
-    case IDC_H_WIDTH_TIME:
-        *Field(id) = value;
-        *Field(id == IDC_H_DELAY_TIME ? IDC_H_DELAY : IDC_H_WIDTH) = value * d.pixelRate;
-        H(m_state.lastH);
-        break;
-    case IDC_V_ACTIVE:
-        d.vActive = value;
-        if (time) {
+        return;
+    case kVActive:
+        if (IsTimeUnits()) {
             d.lineRate = Div(d.vActive, d.vActiveTime);
             d.pixelRate = Clamp(d.hTotal * d.lineRate, 1e6, 999999000);
             Rates();
             H(m_state.lastH);
-            V(id);
+            V(field);
         } else {
-            V(id);
+            V(field);
             H(m_state.lastH);
         }
-        m_state.lastV = id;
         break;
-    case IDC_V_BLANK:
-    case IDC_V_TOTAL:
-        *Field(id) = value;
-        V(id);
+    case kVBlank:
+    case kVTotal:
+        V(field);
         H(m_state.lastH);
-        m_state.lastV = id;
         break;
-    case IDC_V_ACTIVE_TIME:
-    case IDC_V_BLANK_TIME:
-    case IDC_V_PERIOD_TIME:
-        *Field(id) = value;
-        V(id);
-        m_state.lastV = id;
+    default: // the times
+        V(field);
         break;
-    case IDC_V_DELAY:
-    case IDC_V_WIDTH:
-        *Field(id) = value;
-        *Field(id == IDC_V_DELAY ? IDC_V_DELAY_TIME : IDC_V_WIDTH_TIME) = Div(value, d.lineRate);
-        V(m_state.lastV);
-        break;
-    case IDC_V_DELAY_TIME:
-    case IDC_V_WIDTH_TIME:
-        *Field(id) = value;
-        *Field(id == IDC_V_DELAY_TIME ? IDC_V_DELAY : IDC_V_WIDTH) = value * d.lineRate;
-        V(m_state.lastV);
-        break;
-    case IDC_H_SIZE_IN:
-        d.sizeUnit = CGeneralFormatData::kUnitInches;
-        d.hImageSize = d.hSizeInches = value;
-        d.hSizeMm = CGeneralFormatData::InchesToMm(value);
-        break;
-    case IDC_V_SIZE_IN:
-        d.sizeUnit = CGeneralFormatData::kUnitInches;
-        d.vImageSize = d.vSizeInches = value;
-        d.vSizeMm = CGeneralFormatData::InchesToMm(value);
-        break;
-    case IDC_H_SIZE_MM:
-        d.sizeUnit = CGeneralFormatData::kUnitMm;
-        d.hImageSize = d.hSizeMm = value;
-        d.hSizeInches = CGeneralFormatData::MmToInches(value);
-        break;
-    case IDC_V_SIZE_MM:
-        d.sizeUnit = CGeneralFormatData::kUnitMm;
-        d.vImageSize = d.vSizeMm = value;
-        d.vSizeInches = CGeneralFormatData::MmToInches(value);
-        break;
-    case IDC_EQ_BEFORE: d.eqBefore = qint32(value); break;
-    case IDC_EQ_AFTER: d.eqAfter = qint32(value); break;
-    default: break;
     }
+    m_state.lastV = field;
+}
+
+void TimingModel::ApplySize(Field field, double value)
+{
+    CGeneralFormatData &d = m_data;
+    const bool inches = field == kHSizeIn || field == kVSizeIn;
+    const bool horizontal = field == kHSizeIn || field == kHSizeMm;
+    d.sizeUnit = inches ? CGeneralFormatData::kUnitInches : CGeneralFormatData::kUnitMm;
+    (horizontal ? d.hImageSize : d.vImageSize) = value;
+    (horizontal ? d.hSizeInches : d.vSizeInches) = inches ? value : CGeneralFormatData::MmToInches(value);
+    (horizontal ? d.hSizeMm : d.vSizeMm) = inches ? CGeneralFormatData::InchesToMm(value) : value;
 }
 
 // --- Recalculation ----------------------------------------------------------------
@@ -497,11 +478,11 @@ void TimingModel::Rates()
         const double ht = std::trunc(d.hTotal);
         const double vt = std::trunc(d.vTotal);
         switch (G(kRates).CalculatedId()) {
-        case IDC_FIELD_RATE:
+        case kFieldRate:
             d.pixelRate = vt * ht * d.fieldRate / k;
             d.lineRate = vt * d.fieldRate / k;
             break;
-        case IDC_LINE_RATE:
+        case kLineRate:
             d.pixelRate = ht * d.lineRate;
             d.fieldRate = Div(d.lineRate, vt) * k;
             break;
@@ -571,15 +552,15 @@ void Balance(const Triple &ids, int calculated, int e, double &active, double &b
 
 } // namespace
 
-void TimingModel::H(int e)
+void TimingModel::H(Field e)
 {
     CGeneralFormatData &d = m_data;
     if (IsTimeUnits()) {
-        Balance({IDC_H_ACTIVE_TIME, IDC_H_BLANK_TIME, IDC_H_PERIOD_TIME}, G(kHTimes).CalculatedId(), e, d.hActiveTime,
+        Balance({kHActiveTime, kHBlankTime, kHPeriodTime}, G(kHTimes).CalculatedId(), e, d.hActiveTime,
                 d.hBlankTime, d.hTotalTime);
         if (d.hTotalTime < kMinHPeriod) {
             d.hTotalTime = kMinHPeriod;
-            if (e == IDC_H_ACTIVE_TIME)
+            if (e == kHActiveTime)
                 d.hBlankTime = d.hTotalTime - d.hActiveTime;
             else
                 d.hActiveTime = d.hTotalTime - d.hBlankTime;
@@ -594,24 +575,24 @@ void TimingModel::H(int e)
         Rates();
         return;
     }
-    Balance({IDC_H_ACTIVE, IDC_H_BLANK, IDC_H_TOTAL}, G(kHPixels).CalculatedId(), e, d.hActive, d.hBlank, d.hTotal);
+    Balance({kHActive, kHBlank, kHTotal}, G(kHPixels).CalculatedId(), e, d.hActive, d.hBlank, d.hTotal);
     if (!(d.hTotal > 0)) {
         d.hTotal = 1;
-        (e == IDC_H_ACTIVE ? d.hBlank : d.hActive) = 1;
+        (e == kHActive ? d.hBlank : d.hActive) = 1;
     }
     Rates();
     HorizontalTimesFromCounts();
 }
 
-void TimingModel::V(int e)
+void TimingModel::V(Field e)
 {
     CGeneralFormatData &d = m_data;
     if (IsTimeUnits()) {
-        Balance({IDC_V_ACTIVE_TIME, IDC_V_BLANK_TIME, IDC_V_PERIOD_TIME}, G(kVTimes).CalculatedId(), e, d.vActiveTime,
+        Balance({kVActiveTime, kVBlankTime, kVPeriodTime}, G(kVTimes).CalculatedId(), e, d.vActiveTime,
                 d.vBlankTime, d.vTotalTime);
         if (d.vTotalTime < kMinVPeriod) {
             d.vTotalTime = kMinVPeriod;
-            if (e == IDC_V_ACTIVE_TIME)
+            if (e == kVActiveTime)
                 d.vBlankTime = d.vTotalTime - d.vActiveTime;
             else
                 d.vActiveTime = d.vTotalTime - d.vBlankTime;
@@ -626,10 +607,10 @@ void TimingModel::V(int e)
         Rates();
         return;
     }
-    Balance({IDC_V_ACTIVE, IDC_V_BLANK, IDC_V_TOTAL}, G(kVLines).CalculatedId(), e, d.vActive, d.vBlank, d.vTotal);
+    Balance({kVActive, kVBlank, kVTotal}, G(kVLines).CalculatedId(), e, d.vActive, d.vBlank, d.vTotal);
     if (!(d.vTotal > 0)) {
         d.vTotal = 1;
-        (e == IDC_V_ACTIVE ? d.vBlank : d.vActive) = 1;
+        (e == kVActive ? d.vBlank : d.vActive) = 1;
     }
     Rates();
     VerticalTimesFromCounts();
@@ -637,48 +618,49 @@ void TimingModel::V(int e)
 
 // --- Buttons ----------------------------------------------------------------------
 
-bool TimingModel::IsSelectorOn(int id) const
+bool TimingModel::IsSelectorOn(Selector selector) const
 {
-    return id == m_state.rateRow || id == m_state.hRow || id == m_state.vRow;
+    return selector == m_state.rateRow || selector == m_state.hRow || selector == m_state.vRow;
 }
 
-TimingModel::Outcome TimingModel::PressSelector(int id)
+TimingModel::Outcome TimingModel::PressSelector(Selector selector)
 {
     // Each selector names the member of its row's groups it makes entered
     // (rate row) or calculated (the others).
-    struct Selector {
-        int id;
-        int count; // the member of the rate group or of the count group
-        int time;  // the member of the times group; 0 in the rate row
+    struct SelectorRow {
+        Selector selector;
+        Field count; // the member of the rate group or of the count group
+        Field time;  // the member of the times group; none in the rate row
     };
-    static constexpr Selector kSelectors[] = {
-        {IDC_RATE_SELECT_A, IDC_PIXEL_RATE, 0},
-        {IDC_RATE_SELECT_B, IDC_LINE_RATE, 0},
-        {IDC_RATE_SELECT_C, IDC_FIELD_RATE, 0},
-        {IDC_H_SELECT_A, IDC_H_ACTIVE, IDC_H_ACTIVE_TIME},
-        {IDC_H_SELECT_B, IDC_H_BLANK, IDC_H_BLANK_TIME},
-        {IDC_H_SELECT_C, IDC_H_TOTAL, IDC_H_PERIOD_TIME},
-        {IDC_V_SELECT_A, IDC_V_ACTIVE, IDC_V_ACTIVE_TIME},
-        {IDC_V_SELECT_B, IDC_V_BLANK, IDC_V_BLANK_TIME},
-        {IDC_V_SELECT_C, IDC_V_TOTAL, IDC_V_PERIOD_TIME},
+    static constexpr SelectorRow kSelectors[] = {
+        {kRateSelectA, kPixelRate, kNoField},
+        {kRateSelectB, kLineRate, kNoField},
+        {kRateSelectC, kFieldRate, kNoField},
+        {kHSelectA, kHActive, kHActiveTime},
+        {kHSelectB, kHBlank, kHBlankTime},
+        {kHSelectC, kHTotal, kHPeriodTime},
+        {kVSelectA, kVActive, kVActiveTime},
+        {kVSelectB, kVBlank, kVBlankTime},
+        {kVSelectC, kVTotal, kVPeriodTime},
     };
-    const auto it = std::find_if(std::begin(kSelectors), std::end(kSelectors), [id](const Selector &s) { return s.id == id; });
+    const auto it = std::find_if(std::begin(kSelectors), std::end(kSelectors),
+                                 [selector](const SelectorRow &row) { return row.selector == selector; });
     if (it == std::end(kSelectors))
         return {};
     Outcome outcome;
-    if (it->time == 0) {
+    if (it->time == kNoField) {
         // Time units always enter the pixel rate.
         if (IsTimeUnits()) {
-            m_state.rateRow = IDC_RATE_SELECT_A;
+            m_state.rateRow = kRateSelectA;
             return outcome;
         }
-        m_state.rateRow = id;
+        m_state.rateRow = selector;
         G(kRates).Select(it->count);
         outcome.focus = it->count;
         return outcome;
     }
-    const bool horizontal = id >= IDC_H_SELECT_C;
-    (horizontal ? m_state.hRow : m_state.vRow) = id;
+    const bool horizontal = selector >= kHSelectA && selector <= kHSelectC;
+    (horizontal ? m_state.hRow : m_state.vRow) = selector;
     G(horizontal ? kHPixels : kVLines).Select(it->count);
     G(horizontal ? kHTimes : kVTimes).Select(it->time);
     outcome.focus = IsTimeUnits() ? it->time : it->count;
@@ -697,26 +679,26 @@ TimingModel::Outcome TimingModel::SetTimeUnits(bool time)
             CEntryGroup &from = G(time ? counts : times);
             to.Colour();
             if (from.IsEditing())
-                to.SetLastEnteredId(time ? ToTime(from.LastEnteredId()) : ToCount(from.LastEnteredId()));
+                to.SetLastEnteredId(time ? ToTime(Field(from.LastEnteredId())) : ToCount(Field(from.LastEnteredId())));
             // Times take over plain; counts take over the editing state.
             to.SetEditing(!time && from.IsEditing());
             from.SetEditing(false);
             from.Uncolour();
         }
         if (time) {
-            G(kRates).Select(IDC_PIXEL_RATE);
-            m_state.rateRow = IDC_RATE_SELECT_A;
+            G(kRates).Select(kPixelRate);
+            m_state.rateRow = kRateSelectA;
             Rates();
         } else {
-            G(kRates).Select(IDC_LINE_RATE);
-            m_state.rateRow = IDC_RATE_SELECT_B;
+            G(kRates).Select(kLineRate);
+            m_state.rateRow = kRateSelectB;
             Rates();
             H(m_state.lastH);
             V(m_state.lastV);
         }
     });
     if (outcome.kind == Outcome::kTaken)
-        outcome.focus = time ? IDC_PIXEL_RATE : IDC_LINE_RATE;
+        outcome.focus = time ? kPixelRate : kLineRate;
     return outcome;
 }
 
@@ -769,19 +751,19 @@ void TimingModel::Commit()
 
 // --- Groups -----------------------------------------------------------------------
 
-std::optional<EntryColours> TimingModel::EditColours(int id) const
+std::optional<EntryColours> TimingModel::EditColours(Field field) const
 {
     for (const CEntryGroup &group : m_state.groups) {
-        if (std::optional<EntryColours> colours = group.EditColours(id))
+        if (std::optional<EntryColours> colours = group.EditColours(field))
             return colours;
     }
     return std::nullopt;
 }
 
-bool TimingModel::FocusEntry(int id)
+bool TimingModel::FocusEntry(Field field)
 {
     bool changed = false;
     for (GroupIndex index : {kHTimes, kHPixels, kVTimes, kVLines, kRates})
-        changed = G(index).FocusEntry(id) || changed;
+        changed = G(index).FocusEntry(field) || changed;
     return changed;
 }

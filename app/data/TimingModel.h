@@ -1,7 +1,8 @@
 #pragma once
 // What the Timing page of the format editor does, without its widgets: the
-// values its controls show, which of them may be typed into, and what an
-// accepted entry changes. Rates, counts and times of a group are kept
+// values it shows, which of them may be typed into, and what an accepted
+// entry changes. Values and selectors are named by the working copy's
+// fields they stand for; the page knows which control shows which. Rates, counts and times of a group are kept
 // consistent by recalculating the calculated members from the entered ones,
 // in Machine units (counts entered, times follow) or in Time units (times
 // entered, counts follow). Values are written into the working copy at full
@@ -9,7 +10,6 @@
 // changes nothing.
 
 #include "CEntryGroup.h"
-#include "ResourceIds.h"
 
 #include <QString>
 
@@ -22,6 +22,30 @@ class CGeneralFormatData;
 
 class TimingModel {
 public:
+    // The values the page shows: the rates, the horizontal and vertical
+    // counts and times (the delay is the back porch in back-porch mode), the
+    // sizes and the equalisation counts, in that order (the model goes by
+    // these ranges).
+    enum Field : int {
+        kNoField = 0,
+        kPixelRate, kPixelPeriod, kLineRate, kFieldRate,
+        kHActive, kHBlank, kHTotal, kHActiveTime, kHBlankTime, kHPeriodTime,
+        kHDelay, kHWidth, kHDelayTime, kHWidthTime,
+        kVActive, kVBlank, kVTotal, kVActiveTime, kVBlankTime, kVPeriodTime,
+        kVDelay, kVWidth, kVDelayTime, kVWidthTime,
+        kHSizeIn, kVSizeIn, kHSizeMm, kVSizeMm,
+        kEqBefore, kEqAfter,
+    };
+    // The A/B/C selectors of the rate row (which rate is entered) and of the
+    // horizontal and vertical rows (which of active, blank and period is
+    // calculated).
+    enum Selector : int {
+        kNoSelector = 0,
+        kRateSelectA, kRateSelectB, kRateSelectC,
+        kHSelectA, kHSelectB, kHSelectC,
+        kVSelectA, kVSelectB, kVSelectC,
+    };
+
     // Shortest horizontal and vertical periods.
     static constexpr double kMinHPeriod = 4e-06;
     static constexpr double kMinVPeriod = 0.001000001000001;
@@ -32,8 +56,8 @@ public:
     struct Outcome {
         enum Kind { kRedisplayed, kTaken, kRefused };
         Kind kind = kRedisplayed;
-        QString message; // why it was refused
-        int focus = 0;   // the control that gets the focus, 0: none
+        QString message;          // why it was refused
+        Field focus = kNoField;   // the value that gets the focus
     };
 
     explicit TimingModel(CGeneralFormatData &data);
@@ -43,23 +67,23 @@ public:
     CGeneralFormatData &Data() { return m_data; }
     bool IsTimeUnits() const;
 
-    // The value controls: their text, whether they are enabled in the
-    // current units, and whether a typed entry is taken now.
-    static bool IsValueControl(int id);
-    static bool IsGroupMember(int id);
-    QString Text(int id) const;
-    QString FieldName(int id) const;
-    bool IsEnabled(int id) const;
-    bool IsEditable(int id) const;
+    // The values: their text, whether they are enabled in the current
+    // units, and whether a typed entry is taken now. A member of a linked
+    // group shows the group's colours.
+    static bool IsGroupMember(Field field);
+    QString Text(Field field) const;
+    QString FieldName(Field field) const;
+    bool IsEnabled(Field field) const;
+    bool IsEditable(Field field) const;
 
-    // Takes the text typed into control id: read, clamped, recalculated.
-    // Text that is no number, or an entry whose result is not finite, is
-    // refused and changes nothing.
-    Outcome Enter(int id, const QString &text);
+    // Takes the text typed for field: read, clamped, recalculated. Text
+    // that is no number, or an entry whose result is not finite, is refused
+    // and changes nothing.
+    Outcome Enter(Field field, const QString &text);
 
     // The A/B/C selectors: which of each row is on, and pressing one.
-    bool IsSelectorOn(int id) const;
-    Outcome PressSelector(int id);
+    bool IsSelectorOn(Selector selector) const;
+    Outcome PressSelector(Selector selector);
     Outcome SetTimeUnits(bool time);
     Outcome SetBackPorch(bool on);
     Outcome SetInterlaced(bool interlaced);
@@ -67,39 +91,45 @@ public:
     // porch, the image sizes in their unit.
     void Commit();
 
-    // The colours of a numeric edit; nothing for other controls.
-    std::optional<EntryColours> EditColours(int id) const;
-    // The focus entered control id (an edit); true when colours changed.
-    bool FocusEntry(int id);
+    // The colours of a group member; nothing for other values.
+    std::optional<EntryColours> EditColours(Field field) const;
+    // The focus went to field (kNoField: to no value); true when colours changed.
+    bool FocusEntry(Field field);
     const CEntryGroup &Group(int index) const { return m_state.groups[size_t(index)]; }
 
-    int LastH() const { return m_state.lastH; }
-    int LastV() const { return m_state.lastV; }
+    Field LastH() const { return m_state.lastH; }
+    Field LastV() const { return m_state.lastV; }
     // The label of the delay row: "Back Porch" or "Pulse Delay".
     unsigned DelayLabelId() const;
 
 private:
     enum GroupIndex { kHTimes, kHPixels, kVTimes, kVLines, kRates, kGroups };
 
+    // The groups work on the fields' numbers.
     struct State {
         std::array<CEntryGroup, kGroups> groups;
-        int lastH = IDC_H_ACTIVE;
-        int lastV = IDC_V_ACTIVE;
-        int rateRow = IDC_RATE_SELECT_B;
-        int hRow = IDC_H_SELECT_B;
-        int vRow = IDC_V_SELECT_B;
+        Field lastH = kHActive;
+        Field lastV = kVActive;
+        Selector rateRow = kRateSelectB;
+        Selector hRow = kHSelectB;
+        Selector vRow = kVSelectB;
     };
 
     CEntryGroup &G(GroupIndex index) { return m_state.groups[size_t(index)]; }
     const CEntryGroup &G(GroupIndex index) const { return m_state.groups[size_t(index)]; }
-    // The stored value behind a value control (by back porch mode).
-    double *Field(int id);
-    const double *Field(int id) const { return const_cast<TimingModel *>(this)->Field(id); }
+    // The stored value behind a field (by back porch mode).
+    double *Value(Field field);
+    const double *Value(Field field) const { return const_cast<TimingModel *>(this)->Value(field); }
     // Runs change; when a result is not finite everything is put back.
     Outcome Transact(const QString &field, const std::function<void()> &change);
-    void Apply(int id, double value);
-    void H(int e);
-    void V(int e);
+    // The entry's value into its field, and what follows from it.
+    void Apply(Field field, double value);
+    void ApplyRate(Field field, double value);
+    void ApplyHorizontal(Field field, double value);
+    void ApplyVertical(Field field, double value);
+    void ApplySize(Field field, double value);
+    void H(Field e);
+    void V(Field e);
     void Rates();
     void HorizontalTimesFromCounts();
     void VerticalTimesFromCounts();

@@ -13,33 +13,33 @@ namespace {
 using W = WorksheetCalculation;
 
 struct Field {
-    int id;
+    W::Value value;
     const char *name;
     int decimals;
     const char *unit; // after the number, or nullptr
 };
 
 const Field kFields[] = {
-    {IDC_WS_BLANKING_PERCENT, "Line Blanking (%)", 2, nullptr},
-    {IDC_WS_BLANKING_TIME, "Line Blanking Time (us)", 7, nullptr},
-    {IDC_WS_FIELD_RATE, "Field Rate (Hz)", 3, nullptr},
-    {IDC_WS_FIELD_BLANKING, "Field Blanking Time (ms)", 3, nullptr},
-    {IDC_WS_H_RESOLUTION, "Horizontal Resolution", 0, nullptr},
-    {IDC_WS_V_RESOLUTION, "Vertical Resolution", 0, nullptr},
-    {IDC_WS_LINE_RATE, "Line Rate", 3, "KHz"},
-    {IDC_WS_BLANKING_PIXELS, "Blanking Pixels", 0, "Pixels"},
-    {IDC_WS_BLANKING_LINES, "Blanking Lines", 0, "Lines"},
-    {IDC_WS_H_TOTAL, "Horizontal Total", 0, "Total"},
-    {IDC_WS_TOTAL_PIXELS, "Total Pixels", 0, nullptr},
-    {IDC_WS_V_TOTAL, "Vertical Total", 0, nullptr},
-    {IDC_WS_VIDEO_RATE, "Video Rate", 4, "MHz"},
-    {IDC_WS_PIXEL_PERIOD, "Pixel Period", 7, "ns"},
+    {W::kBlankingPercent, "Line Blanking (%)", 2, nullptr},
+    {W::kBlankingTime, "Line Blanking Time (us)", 7, nullptr},
+    {W::kFieldRate, "Field Rate (Hz)", 3, nullptr},
+    {W::kFieldBlanking, "Field Blanking Time (ms)", 3, nullptr},
+    {W::kHResolution, "Horizontal Resolution", 0, nullptr},
+    {W::kVResolution, "Vertical Resolution", 0, nullptr},
+    {W::kLineRate, "Line Rate", 3, "KHz"},
+    {W::kBlankingPixels, "Blanking Pixels", 0, "Pixels"},
+    {W::kBlankingLines, "Blanking Lines", 0, "Lines"},
+    {W::kHTotal, "Horizontal Total", 0, "Total"},
+    {W::kTotalPixels, "Total Pixels", 0, nullptr},
+    {W::kVTotal, "Vertical Total", 0, nullptr},
+    {W::kVideoRate, "Video Rate", 4, "MHz"},
+    {W::kPixelPeriod, "Pixel Period", 7, "ns"},
 };
 
-const Field *FindField(int id)
+const Field *FindField(W::Value value)
 {
     for (const Field &field : kFields) {
-        if (field.id == id)
+        if (field.value == value)
             return &field;
     }
     return nullptr;
@@ -124,79 +124,79 @@ bool WorksheetCalculation::ResultsUsable() const
            usable(out.blankingLines) && std::isfinite(m_in.blankingPercent) && std::isfinite(m_in.blankingTime);
 }
 
-bool WorksheetCalculation::IsInput(int id)
+bool WorksheetCalculation::IsInput(Value value)
 {
-    return id >= IDC_WS_BLANKING_PERCENT && id <= IDC_WS_V_RESOLUTION;
+    return value >= kBlankingPercent && value <= kVResolution;
 }
 
-bool WorksheetCalculation::IsResult(int id)
+bool WorksheetCalculation::IsResult(Value value)
 {
-    return FindField(id) && !IsInput(id);
+    return FindField(value) && !IsInput(value);
 }
 
-int WorksheetCalculation::Decimals(int id)
+int WorksheetCalculation::Decimals(Value value)
 {
-    const Field *field = FindField(id);
+    const Field *field = FindField(value);
     return field ? field->decimals : 0;
 }
 
-QString WorksheetCalculation::FieldName(int id)
+QString WorksheetCalculation::FieldName(Value value)
 {
-    const Field *field = FindField(id);
+    const Field *field = FindField(value);
     return field ? QString::fromLatin1(field->name) : QString();
 }
 
-double *WorksheetCalculation::Input(int id)
+double *WorksheetCalculation::Input(Value value)
 {
-    switch (id) {
-    case IDC_WS_BLANKING_PERCENT: return &m_in.blankingPercent;
-    case IDC_WS_BLANKING_TIME: return &m_in.blankingTime;
-    case IDC_WS_FIELD_RATE: return &m_in.fieldRate;
-    case IDC_WS_FIELD_BLANKING: return &m_in.fieldBlanking;
-    case IDC_WS_H_RESOLUTION: return &m_in.hResolution;
-    case IDC_WS_V_RESOLUTION: return &m_in.vResolution;
+    switch (value) {
+    case kBlankingPercent: return &m_in.blankingPercent;
+    case kBlankingTime: return &m_in.blankingTime;
+    case kFieldRate: return &m_in.fieldRate;
+    case kFieldBlanking: return &m_in.fieldBlanking;
+    case kHResolution: return &m_in.hResolution;
+    case kVResolution: return &m_in.vResolution;
     default: return nullptr;
     }
 }
 
-QString WorksheetCalculation::Text(int id, int decimals) const
+QString WorksheetCalculation::Text(Value shown, int decimals) const
 {
-    const Field *field = FindField(id);
+    const Field *field = FindField(shown);
     if (!field)
         return {};
     const int places = decimals >= 0 ? decimals : field->decimals;
-    if (IsInput(id))
-        return FormatFixed(*const_cast<WorksheetCalculation *>(this)->Input(id), places);
+    if (IsInput(shown))
+        return FormatFixed(*const_cast<WorksheetCalculation *>(this)->Input(shown), places);
     double value = 0;
-    switch (id) {
-    case IDC_WS_LINE_RATE: value = m_out.lineRate; break;
-    case IDC_WS_VIDEO_RATE: value = m_out.videoRate; break;
-    case IDC_WS_H_TOTAL: value = m_out.hTotal; break;
-    case IDC_WS_PIXEL_PERIOD: value = m_out.pixelPeriod; break;
-    case IDC_WS_BLANKING_PIXELS: value = m_out.blankingPixels; break;
-    case IDC_WS_BLANKING_LINES: value = m_out.blankingLines; break;
-    case IDC_WS_TOTAL_PIXELS: value = m_out.totalPixels; break;
-    case IDC_WS_V_TOTAL: value = m_out.vTotal; break;
+    switch (shown) {
+    case kLineRate: value = m_out.lineRate; break;
+    case kVideoRate: value = m_out.videoRate; break;
+    case kHTotal: value = m_out.hTotal; break;
+    case kPixelPeriod: value = m_out.pixelPeriod; break;
+    case kBlankingPixels: value = m_out.blankingPixels; break;
+    case kBlankingLines: value = m_out.blankingLines; break;
+    case kTotalPixels: value = m_out.totalPixels; break;
+    case kVTotal: value = m_out.vTotal; break;
     default: break;
     }
     const QString number = FormatFixed(value, places);
     return field->unit ? number + u' ' + QString::fromLatin1(field->unit) : number;
 }
 
-WorksheetCalculation::Refusal WorksheetCalculation::Enter(int id, const QString &text)
+WorksheetCalculation::Refusal WorksheetCalculation::Enter(Value entered, const QString &text)
 {
-    double *input = Input(id);
+    double *input = Input(entered);
     if (!input)
         return {};
     const std::optional<double> typed = ParseDouble(text);
     if (!typed)
-        return QStringLiteral("%1: \"%2\" is not a number; the value stays as it was.").arg(FieldName(id), text);
+        return QStringLiteral("%1: \"%2\" is not a number; the value stays as it was.").arg(FieldName(entered), text);
     double value = *typed; // a number: the clamps need not order a NaN
-    switch (id) {
-    case IDC_WS_BLANKING_PERCENT: value = std::clamp(value, 0.0, 100.0); break;
-    case IDC_WS_BLANKING_TIME: value = std::max(value, 0.0); break;
-    case IDC_WS_FIELD_RATE: value = std::clamp(value, 1.0, 999.999); break;
-    case IDC_WS_FIELD_BLANKING: value = std::clamp(value, 0.0, 1000.0); break;
+    switch (entered) {
+    case kBlankingPercent: value = std::clamp(value, 0.0, 100.0); break;
+    case kBlankingTime: value = std::max(value, 0.0); break;
+    case kFieldRate: value = std::clamp(value, 1.0, 999.999); break;
+    case kFieldBlanking: value = std::clamp(value, 0.0, 1000.0); break;
     default: value = std::clamp(std::trunc(value), 1.0, 9999.0); break; // the resolutions
     }
     const WorksheetCalculation before = *this;
@@ -206,7 +206,7 @@ WorksheetCalculation::Refusal WorksheetCalculation::Enter(int id, const QString 
     *this = before;
     return QStringLiteral("%1: with %2 the raster cannot be calculated (a blanking at or above its period); "
                           "the value stays as it was.")
-        .arg(FieldName(id), text);
+        .arg(FieldName(entered), text);
 }
 
 WorksheetCalculation::Refusal WorksheetCalculation::GetFrom(const CGeneralFormatData &data)

@@ -6,14 +6,19 @@
 // raster cannot be computed (100 % blanking, a blanking time at or above its
 // period) is refused and changes nothing.
 
-#include "ResourceIds.h"
-
 #include <QString>
 
 class CGeneralFormatData;
 
 class WorksheetCalculation {
 public:
+    // The six inputs, then the results.
+    enum Value : int {
+        kNoValue = 0,
+        kBlankingPercent, kBlankingTime, kFieldRate, kFieldBlanking, kHResolution, kVResolution,
+        kLineRate, kBlankingPixels, kBlankingLines, kHTotal, kTotalPixels, kVTotal, kVideoRate, kPixelPeriod,
+    };
+
     struct Inputs {
         double blankingPercent = 20.0;
         double blankingTime = 2.1214532; // us
@@ -47,14 +52,14 @@ public:
     // results then hold what was computed).
     bool Calculate();
 
-    static bool IsInput(int id);
-    static bool IsResult(int id);
-    QString Text(int id, int decimals = -1) const; // an input's or a result's text
-    static int Decimals(int id);
-    static QString FieldName(int id);
+    static bool IsInput(Value value);
+    static bool IsResult(Value value);
+    QString Text(Value value, int decimals = -1) const; // an input's or a result's text
+    static int Decimals(Value value);
+    static QString FieldName(Value value);
 
-    // Takes the text typed into input id: read, clamped, recalculated.
-    Refusal Enter(int id, const QString &text);
+    // Takes the text typed for input value: read, clamped, recalculated.
+    Refusal Enter(Value input, const QString &text);
     // The inputs from the format's timing, recalculated.
     Refusal GetFrom(const CGeneralFormatData &data);
     // The format's timing from the raster.
@@ -65,7 +70,7 @@ public:
     const Results &Out() const { return m_out; }
 
 private:
-    double *Input(int id);
+    double *Input(Value value);
     bool ResultsUsable() const;
 
     Inputs m_in;

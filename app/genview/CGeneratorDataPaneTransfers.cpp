@@ -9,7 +9,7 @@
 
 #include "CDataTransferDlg.h"
 #include "CFormat.h"
-#include "FormatTraffic.h"
+#include "CFormatTraffic.h"
 #include "CGenData.h"
 #include "CGenerator.h"
 #include "CGeneratorPaneDropTarget.h"

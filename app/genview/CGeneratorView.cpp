@@ -186,7 +186,7 @@ void CGeneratorView::closeEvent(QCloseEvent *event)
 
 CGenerator *CGeneratorView::SetCurrentGenerator(CGenerator *generator)
 {
-    g_pCurrentGenerator = generator;
+    CGenerator::MakeCurrent(generator);
     return generator;
 }
 

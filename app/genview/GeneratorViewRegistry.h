@@ -3,7 +3,9 @@
 // generator list shows (g_generatorViews, in row order) and the view whose
 // data pane runs a drag (g_pDragSourceView). Only the registry changes
 // them; a view leaves both when it is destroyed, so neither ever names a
-// view that has gone.
+// view that has gone. Callers that keep a view beyond a call take a QPointer.
+// They are globals because the program has one generator list and at most
+// one drag at a time; the shell, the tools and the editors read them.
 
 #include <QList>
 

@@ -1,5 +1,7 @@
 #include "CGenerator.h"
 
+#include "GeneratorConnectFlow.h"
+
 #include "KnobListLink.h"
 #include "PortBackend.h"
 
@@ -7,7 +9,18 @@
 
 static_assert(CGenerator::kMaxCommandLength == MORVANE_MAX_COMMAND - 1);
 
-CGenerator* g_pCurrentGenerator = nullptr;
+namespace {
+
+CGenerator* g_current = nullptr;
+
+} // namespace
+
+CGenerator* const& g_pCurrentGenerator = g_current;
+
+void CGenerator::MakeCurrent(CGenerator* generator)
+{
+    g_current = generator;
+}
 
 CGenerator::CGenerator(QWidget* owner)
     : m_owner(owner)
@@ -17,6 +30,7 @@ CGenerator::CGenerator(QWidget* owner)
             NotifyLinkListeners(lost);
     });
     m_link.SetReconnectOffer([this] { return OfferReconnect(); });
+    m_link.SetFailureReport(&CGenerator::ShowCommandFailure);
 }
 
 CGenerator::CGenerator(QWidget* owner, PortId port)
@@ -35,15 +49,15 @@ CGenerator::~CGenerator()
     for (KnobListLink* link : links)
         link->DetachSource();
     m_link.SetLinkLost(false);
-    if (g_pCurrentGenerator == this)
-        g_pCurrentGenerator = nullptr;
+    if (g_current == this)
+        g_current = nullptr;
 }
 
 // --- Connection ------------------------------------------------------------
 
 bool CGenerator::OpenPort()
 {
-    if (!GeneratorConnectFlow(*this, m_owner).OpenPort())
+    if (!GeneratorConnectFlow(*this, m_link, m_owner).OpenPort())
         return false;
     SetFirmwareVersion(QueryVerf());
     return true;
@@ -51,7 +65,7 @@ bool CGenerator::OpenPort()
 
 BaudChange CGenerator::ChangeBaudRate(int rate)
 {
-    return GeneratorConnectFlow(*this, m_owner).ChangeBaudRate(rate);
+    return GeneratorConnectFlow(*this, m_link, m_owner).ChangeBaudRate(rate);
 }
 
 void CGenerator::SetFirmwareVersion(double version)
@@ -81,20 +95,17 @@ double CGenerator::LibraryVersion()
 
 double CGenerator::QueryVerf()
 {
-    Command() = QStringLiteral("VERF?");
-    return SendQueryDouble();
+    return SendQueryDouble(QStringLiteral("VERF?"));
 }
 
 void CGenerator::SendCommandText(const QString& line)
 {
-    Command() = line;
-    SendCommand(line.indexOf(QLatin1Char('?'), 1) > 0);
+    SendCommand(line, line.indexOf(QLatin1Char('?'), 1) > 0);
 }
 
 void CGenerator::SendCommandLine(const QString& line)
 {
-    Command() = line;
-    SendCommand(false);
+    SendCommand(line, false);
 }
 
 // --- Knob-list links -------------------------------------------------------------

@@ -5,11 +5,17 @@
 // lists recalled from it. Nothing else in the program talks to a port.
 //
 // It is the front of three parts: GeneratorLink (the port, the send path,
-// the lost-link latch, the log; no windows), GeneratorNameCaches (the name
-// lists) and GeneratorConnectFlow (the dialogs and boxes of connecting).
-// Only the connect flows use the owner window.
+// the lost-link latch, the log; no windows: a failed command is reported up
+// to this front), GeneratorNameCaches (the name lists) and
+// GeneratorConnectFlow (the dialogs and boxes of connecting). The front
+// shows the boxes of its commands and of a lost link (CGeneratorPrompts.cpp);
+// only the connect flows use the owner window.
+//
+// Its members are in files named by concern: CGenerator.cpp (connection,
+// knob-list links), CGeneratorSettings.cpp, CGeneratorStoredItems.cpp,
+// CGeneratorReconnect.cpp, CGeneratorPrompts.cpp, CGeneratorYmodem.cpp and
+// CGeneratorIsaMemoryMap.cpp.
 
-#include "GeneratorConnectFlow.h"
 #include "GeneratorLink.h"
 #include "GeneratorNameCaches.h"
 #include "IsaMemoryMap.h"
@@ -26,8 +32,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <functional>
-#include <memory>
-#include <vector>
 
 class CAcsKind;
 class CDcsKind;
@@ -40,7 +44,7 @@ class CGenerator
 {
 public:
     // The serial rates the program offers and searches, fastest first.
-    static constexpr std::array<int, 8> kBaudRates = {115200, 57600, 38400, 19200, 9600, 2400, 1200, 300};
+    static constexpr const std::array<int, 8>& kBaudRates = GeneratorLink::kBaudRates;
     // The most names a list query asks for, and the most a directory holds.
     static constexpr int kMaxListEntries = 450;
     // Data-item kinds whose names the Send Data command adds to a directory.
@@ -58,6 +62,9 @@ public:
     ~CGenerator();
     CGenerator(const CGenerator&) = delete;
     CGenerator& operator=(const CGenerator&) = delete;
+
+    // Makes generator (null: none) the program's current one, g_pCurrentGenerator.
+    static void MakeCurrent(CGenerator* generator);
 
     // --- Connection ------------------------------------------------------
     bool OpenPort();
@@ -85,29 +92,36 @@ public:
     bool HasExtendedLists() const { return m_extendedLists; }
     bool FontsSupported() const { return m_fontsSupported; }
     bool PixelMapsSupported() const { return m_pixelMapsSupported; }
-    // Set from the firmware version on an ISA port (IsaMemoryMap.cpp).
+    // Set from the firmware version on an ISA port (CGeneratorIsaMemoryMap.cpp).
     const IsaMemoryMap &GetIsaMemoryMap() const { return m_isaMap; }
 
     // --- Commands and replies ------------------------------------------
-    void SendCommand(bool expectReply) { m_link.SendCommand(expectReply); }
+    // The send path: every command goes out here, a failure in a
+    // "Communication Error" box (CGeneratorPrompts.cpp).
+    void SendCommand(const CommandLine& line, bool expectReply) { m_link.SendCommand(line, expectReply); }
+    // A line as typed: a reply is awaited when a "?" follows its first character.
     void SendCommandText(const QString& line);
     // Sends one whole line as it stands and awaits no reply, whatever it
     // holds: a "?" inside a primitive's text makes it no query.
     void SendCommandLine(const QString& line);
-    bool SendQueryBool() { return m_link.QueryBool(); }
-    int SendQueryInt() { return m_link.QueryInt(); }
-    double SendQueryDouble() { return m_link.QueryDouble(); }
-    void SendQueryRgb(RgbTriple& out) { m_link.QueryRgb(out); }
-    const QString& SendQueryString() { return m_link.QueryString(); }
+    // A query, its reply read as its kind (also on a closed port, which the
+    // library refuses).
+    bool SendQueryBool(const CommandLine& query) { return m_link.QueryBool(query); }
+    int SendQueryInt(const CommandLine& query) { return m_link.QueryInt(query); }
+    double SendQueryDouble(const CommandLine& query) { return m_link.QueryDouble(query); }
+    void SendQueryRgb(const CommandLine& query, RgbTriple& out) { m_link.QueryRgb(query, out); }
+    const QString& SendQueryString(const CommandLine& query) { return m_link.QueryString(query); }
     void GetReplyLines(QStringList& lines) { m_link.GetReplyLines(lines); }
     QString GetLastReply() const { return m_link.ReplyText(); }
-    const QString& CommandText() const { return m_link.Command(); }
+    // The line sent last.
+    const QString& LastCommandText() const { return m_link.LastCommand(); }
     // The library's error of the last command (0: it succeeded).
     int LastCommandError() const { return m_link.LastError(); }
     bool LastCommandSucceeded() const { return m_link.LastCommandSucceeded(); }
 
     bool GetPortErrorText(QString& text) { return m_link.GetPortErrorText(text); }
-    void ReportPortError() { m_link.ReportPortError(); }
+    // The "Communication Error" box of the last command, when it failed.
+    void ReportPortError();
     void LogPortError() { m_link.LogPortError(); }
 
     // --- A lost link (see GeneratorLink; CGeneratorReconnect.cpp) --------
@@ -193,8 +207,6 @@ public:
     void DetachKnobList(KnobListLink* list);
 
     // --- Stored-item families -------------------------------------------
-    static void AppendQuotedName(QString& text, const QString& name);
-
     void CmdDira(const QString& name, bool addToCache);
     void CmdFmta(const QString& name, bool addToCache);
     void CmdImga(const QString& name, bool addToCache);
@@ -336,7 +348,7 @@ public:
     const QList<unsigned>& FontFlags() const { return m_caches.Flags(Family::Fnt); }
     const QList<unsigned>& PixelMapFlags() const { return m_caches.Flags(Family::Map); }
 
-    // ===== Setting and query commands (SettingCommands.cpp) ================
+    // ===== Setting and query commands (CGeneratorSettings.cpp) ================
     // A setter clamps its argument silently and sends without awaiting a
     // reply; a query sends the mnemonic with "?" and reads the reply.
 
@@ -557,13 +569,12 @@ public:
     // ===== End of YMODEM block transfer =====================================
 
 private:
-    QString& Command() { return m_link.Command(); }
     QString ReplyText() const { return m_link.ReplyText(); }
 
-    // Stored-item families (StoredItemCommands.cpp)
+    // Stored-item families (CGeneratorStoredItems.cpp)
     bool KeepsFlags(Family f) const;
     QString Mnemonic(Family f, char op, bool query = false) const;
-    void AppendName(QString& text, Family f, char op, bool query, const QString& name);
+    void AppendName(CommandLine& line, Family f, char op, bool query, const QString& name);
     void SendNamed(Family f, char op, const QString& name);
     void SendBare(Family f, char op);
     bool QueryNamed(Family f, char op, const QString& name);
@@ -581,7 +592,7 @@ private:
     bool WriteDirectory(const QString& dir, const QStringList& entries);
     void NotifyKnobLists();
 
-    // ===== Setting and query commands (SettingCommands.cpp) ================
+    // ===== Setting and query commands (CGeneratorSettings.cpp) ================
     void SendSwitch(const char* mnemonic, bool on);
     void SendIntSetting(const char* mnemonic, int n);
     void SendRealSetting(const char* mnemonic, double v);
@@ -591,7 +602,6 @@ private:
     // A three-part reply as flags: each value above threshold.
     void QueryTripleFlags(const char* mnemonic, double threshold, bool& r, bool& g, bool& b);
     qint64 QueryInt64(const char* mnemonic);
-    void SendText(const QString& text, bool expectReply);
     bool SendRaw(const QString& text);
     // ===== End of setting and query commands ================================
 
@@ -617,11 +627,22 @@ private:
     // the sender cancelled meanwhile.
     bool YmodemPurge();
     void YmodemFailStatus(int expected, unsigned textId);
+    // The trace of the transfer under way, when g_pYmodemTrace is open.
+    void TraceText(const char* text) const;
+    __attribute__((format(printf, 2, 3))) void Trace(const char* format, ...) const;
+    void TraceDashes(int count) const;
+    void TraceBytes(const uint8_t* data, int length, bool breakBefore) const;
     // ===== End of YMODEM block transfer =====================================
 
     void NotifyLinkListeners(bool lost);
+
+    // ===== Boxes (CGeneratorPrompts.cpp) ====================================
+    // A command the generator did not take.
+    static void ShowCommandFailure(const CommandFailure& failure);
     // The first command of a user action on a lost link: "Reconnect now?".
     bool OfferReconnect();
+    // A reconnect that failed, with the library's text.
+    static void ShowReconnectFailure(const QString& failure);
 
     GeneratorLink m_link;
     GeneratorNameCaches m_caches;
@@ -636,6 +657,7 @@ private:
     CProgressDlg* m_ymodemProgress = nullptr;
     bool m_ymodemCancelled = false; // the user's Cancel was seen during a wait
     bool m_ymodemPutFailed = false;
+    bool m_ymodemFlushTrace = false; // the sender flushes the trace after every write
     int m_ymodemLength = 0;         // of the block last read
     struct LinkListener {
         QPointer<QObject> context;
@@ -650,9 +672,15 @@ private:
     QString m_reconnectSerial;
 };
 
-// The generator made current last, null when none.
-extern CGenerator* g_pCurrentGenerator;
+// The generator the user addressed last, null when none. A global: the
+// program has one current generator, which the format editor's check and
+// the image preview act on. It is read here and changed only by
+// CGenerator::MakeCurrent (CGeneratorView::SetCurrentGenerator); a
+// generator that goes is current no longer.
+extern CGenerator* const& g_pCurrentGenerator;
 
 // When a caller has opened a file here, YMODEM transfers write a text trace
-// of every byte event into it. The caller closes it.
+// of every byte event into it. The caller closes it. A global: the program
+// has one trace stream, which the archive tool that runs a transfer opens
+// ("extract.data", "restore.dat") and only one transfer runs at a time.
 extern FILE* g_pYmodemTrace;

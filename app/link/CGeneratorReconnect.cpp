@@ -1,10 +1,9 @@
-// A lost link: who hears of it, the question of a user action that meets
-// it, and the reconnect.
+// A lost link: who hears of it and the reconnect (its boxes are in
+// CGeneratorPrompts.cpp).
 
 #include "CGenerator.h"
 
-#include "Prompts.h"
-#include "ResourceIds.h"
+#include "GeneratorConnectFlow.h"
 
 void CGenerator::AddLinkListener(QObject* context, std::function<void(bool lost)> listener)
 {
@@ -22,13 +21,6 @@ void CGenerator::NotifyLinkListeners(bool lost)
     }
 }
 
-bool CGenerator::OfferReconnect()
-{
-    const int answer = MessageBox(nullptr, PromptText(IDS_LINK_LOST_RECONNECT, {m_modelName, GetPortName()}),
-                                  PromptText(IDS_LINK_LOST_CAPTION), MB_YESNO | MB_ICONQUESTION);
-    return answer == IDYES && Reconnect(nullptr, false);
-}
-
 bool CGenerator::Reconnect(CProgressDlg* progress, bool showErrors)
 {
     if (m_link.LastPort() == 0)
@@ -40,9 +32,9 @@ bool CGenerator::Reconnect(CProgressDlg* progress, bool showErrors)
     {
         m_reconnecting = true;
         QString failure;
-        if (!m_link.CheckLink() && !GeneratorConnectFlow(*this, m_owner).Reopen(progress, failure)) {
+        if (!m_link.CheckLink() && !GeneratorConnectFlow(*this, m_link, m_owner).Reopen(progress, failure)) {
             if (showErrors)
-                MessageBox(nullptr, failure, PromptText(IDS_CONNECT_ERROR), MB_OK | MB_ICONWARNING);
+                ShowReconnectFailure(failure);
             back = false;
         }
         // The generator may have come back at its start-up rate.

@@ -52,55 +52,6 @@ constexpr int kLongestPauseMs = 4;
 constexpr int64_t kQuietAfterMs = 1000;
 constexpr int kQuietPauseMs = 20;
 
-// --- Trace ----------------------------------------------------------------------
-
-bool g_flushTrace = false; // the sender flushes after every write
-
-void TraceText(const char* text)
-{
-    if (g_pYmodemTrace == nullptr)
-        return;
-    std::fputs(text, g_pYmodemTrace);
-    if (g_flushTrace)
-        std::fflush(g_pYmodemTrace);
-}
-
-__attribute__((format(printf, 1, 2))) void Trace(const char* format, ...)
-{
-    if (g_pYmodemTrace == nullptr)
-        return;
-    va_list args;
-    va_start(args, format);
-    std::vfprintf(g_pYmodemTrace, format, args);
-    va_end(args);
-    if (g_flushTrace)
-        std::fflush(g_pYmodemTrace);
-}
-
-void TraceDashes(int count)
-{
-    if (g_pYmodemTrace == nullptr)
-        return;
-    // Built by append: GCC 12 at -O3 misreads "literal" + std::string as an overflow.
-    std::string line(1, '\n');
-    line.append(size_t(count), '-');
-    TraceText(line.c_str());
-}
-
-// The sender breaks the lines before every 16th byte, the receiver after.
-void TraceBytes(const uint8_t* data, int length, bool breakBefore)
-{
-    if (g_pYmodemTrace == nullptr)
-        return;
-    for (int i = 0; i < length; ++i) {
-        if (breakBefore && i % 16 == 0)
-            TraceText("\n");
-        Trace("0x%x, ", data[i]);
-        if (!breakBefore && (i + 1) % 16 == 0)
-            TraceText("\n");
-    }
-}
-
 // --- What the sender's waits accept and write ------------------------------------
 
 struct WaitTexts
@@ -220,14 +171,14 @@ public:
         generator.m_ymodemProgress = progress;
         generator.m_ymodemCancelled = false;
         generator.m_ymodemPutFailed = false;
-        g_flushTrace = flushTrace;
+        generator.m_ymodemFlushTrace = flushTrace;
     }
     ~YmodemScope()
     {
         m_generator.m_ymodemProgress = nullptr;
         m_generator.m_ymodemCancelled = false;
         m_generator.m_ymodemPutFailed = false;
-        g_flushTrace = false;
+        m_generator.m_ymodemFlushTrace = false;
     }
     YmodemScope(const YmodemScope&) = delete;
     YmodemScope& operator=(const YmodemScope&) = delete;
@@ -235,6 +186,53 @@ public:
 private:
     CGenerator& m_generator;
 };
+
+// --- Trace ----------------------------------------------------------------------
+
+void CGenerator::TraceText(const char* text) const
+{
+    if (g_pYmodemTrace == nullptr)
+        return;
+    std::fputs(text, g_pYmodemTrace);
+    if (m_ymodemFlushTrace)
+        std::fflush(g_pYmodemTrace);
+}
+
+void CGenerator::Trace(const char* format, ...) const
+{
+    if (g_pYmodemTrace == nullptr)
+        return;
+    va_list args;
+    va_start(args, format);
+    std::vfprintf(g_pYmodemTrace, format, args);
+    va_end(args);
+    if (m_ymodemFlushTrace)
+        std::fflush(g_pYmodemTrace);
+}
+
+void CGenerator::TraceDashes(int count) const
+{
+    if (g_pYmodemTrace == nullptr)
+        return;
+    // Built by append: GCC 12 at -O3 misreads "literal" + std::string as an overflow.
+    std::string line(1, '\n');
+    line.append(size_t(count), '-');
+    TraceText(line.c_str());
+}
+
+// The sender breaks the lines before every 16th byte, the receiver after.
+void CGenerator::TraceBytes(const uint8_t* data, int length, bool breakBefore) const
+{
+    if (g_pYmodemTrace == nullptr)
+        return;
+    for (int i = 0; i < length; ++i) {
+        if (breakBefore && i % 16 == 0)
+            TraceText("\n");
+        Trace("0x%x, ", data[i]);
+        if (!breakBefore && (i + 1) % 16 == 0)
+            TraceText("\n");
+    }
+}
 
 // --- Shared ---------------------------------------------------------------------
 
@@ -286,7 +284,7 @@ void CGenerator::YmodemAbort()
             std::fputc(kCan, g_pYmodemTrace);
         YmodemPut(kCan);
     }
-    if (g_flushTrace && g_pYmodemTrace != nullptr)
+    if (m_ymodemFlushTrace && g_pYmodemTrace != nullptr)
         std::fflush(g_pYmodemTrace);
 }
 

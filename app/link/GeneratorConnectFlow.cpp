@@ -1,7 +1,6 @@
 #include "GeneratorConnectFlow.h"
 
 #include "CBaudRateDlg.h"
-#include "CGenerator.h"
 #include "CProgressDlg.h"
 #include "CSelectPortDlg.h"
 #include "GeneratorLink.h"
@@ -20,9 +19,9 @@ constexpr int kEchoSeconds = 5; // the protocol's limit for an echo
 
 } // namespace
 
-GeneratorConnectFlow::GeneratorConnectFlow(CGenerator& generator, QWidget* owner)
+GeneratorConnectFlow::GeneratorConnectFlow(CGenerator& generator, GeneratorLink& link, QWidget* owner)
     : m_generator(generator)
-    , m_link(generator.Link())
+    , m_link(link)
     , m_owner(owner)
 {
 }
@@ -34,7 +33,7 @@ void GeneratorConnectFlow::ShowConnectError(QWidget* parent, const PromptText& t
 
 bool GeneratorConnectFlow::SearchBaudRate(CProgressDlg* progress)
 {
-    for (int rate : CGenerator::kBaudRates) {
+    for (int rate : GeneratorLink::kBaudRates) {
         if (progress != nullptr)
             progress->SetStatus(IDC_STATUS2, FormatString(IDS_CHECKING_RATE, {QString::number(rate)}));
         Port().SetRate(m_link.GetPort(), rate);
@@ -135,9 +134,9 @@ BaudChange GeneratorConnectFlow::ChangeBaudRate(int rate)
         return BaudChange::NotDone;
     if (rate == 0) {
         CBaudRateDlg dialog(m_owner, &m_generator);
-        if (DoModal(dialog) != IDOK || dialog.m_selected < 0 || dialog.m_selected >= int(CGenerator::kBaudRates.size()))
+        if (DoModal(dialog) != IDOK || dialog.m_selected < 0 || dialog.m_selected >= int(GeneratorLink::kBaudRates.size()))
             return BaudChange::NotDone;
-        rate = CGenerator::kBaudRates[size_t(dialog.m_selected)];
+        rate = GeneratorLink::kBaudRates[size_t(dialog.m_selected)];
     }
     if (rate == m_link.GetBaudRate())
         return BaudChange::Done;

@@ -3,26 +3,21 @@
 // windows: the port dialog, the baud search with its progress dialog, the
 // rate change with its dialog, and their error boxes.
 
+#include "GeneratorLink.h"
+
 #include <QString>
 
 class CGenerator;
 class CProgressDlg;
-class GeneratorLink;
 class QWidget;
 struct PromptText;
-
-// How a rate change ended.
-enum class BaudChange {
-    NotDone,  // not a serial port, or cancelled
-    LinkLost, // communication lost: no port is left
-    Done,
-};
 
 class GeneratorConnectFlow
 {
 public:
-    // generator is the connection the dialogs describe; owner places them.
-    GeneratorConnectFlow(CGenerator& generator, QWidget* owner);
+    // generator is the connection the dialogs describe, link its port; owner
+    // places them.
+    GeneratorConnectFlow(CGenerator& generator, GeneratorLink& link, QWidget* owner);
 
     // Asks for a port and opens it, searching the serial rates when the
     // handshake fails; false after Cancel or a failure shown in a box.

@@ -8,7 +8,6 @@
 #include "ReplyNumbers.h"
 
 #include "AppFolders.h"
-#include "Prompts.h"
 #include "ResourceIds.h"
 #include "UserAction.h"
 
@@ -25,7 +24,9 @@ constexpr int kCharPollMs = 2;
 constexpr long kFileProgressStep = 2024;
 
 // Connections whose link is lost at the moment, and commands that failed and
-// halted a link or an operation.
+// halted a link or an operation. Globals: they count over every connection
+// of the program, as the progress dialog in front of whichever operation
+// runs reads them (a halt on any link stops it).
 int g_lostLinks = 0;
 quint64 g_haltingFailures = 0;
 
@@ -143,37 +144,36 @@ QString GeneratorLink::ReplyText() const
     return QString::fromLatin1(m_reply.data());
 }
 
-void GeneratorLink::Transmit(bool expectReply)
+void GeneratorLink::Transmit(const CommandLine& line, bool expectReply)
 {
+    m_lastCommand = line.Text();
+    const QByteArray command = m_lastCommand.toLatin1();
     if (m_log)
-        m_log->WriteLine(m_command.toLatin1());
+        m_log->WriteLine(command);
     ClearReply();
     if (IsHalted() && !(m_linkLost && OfferReconnect() && !IsHalted())) {
-        // The first failure was shown; the rest of the operation fails quietly.
-        m_nameProblem.clear();
+        // The first failure was reported; the rest of the operation fails quietly.
         m_lastError = m_linkLost ? MORVANE_E_TIMEOUT : m_operationError;
         ++g_haltingFailures;
         LogPortError();
         return;
     }
-    if (RefuseBadName()) {
+    if (RefuseBadName(line)) {
         NoteFailure();
         return;
     }
     const Call call(*this);
     if (call.Refused()) {
-        m_nameProblem.clear();
         m_lastError = MORVANE_E_PORT_TYPE; // nothing was sent
         return;
     }
-    const QByteArray command = m_command.toLatin1();
     char* reply = IsGpib() && !expectReply ? nullptr : m_reply.data();
     Port().SendCommand(m_port, command.constData(), reply, int32_t(m_reply.size()));
     m_reply.back() = '\0';
     m_lastError = Port().GetError();
-    // Putting back after a failure shown already: one box is enough.
-    if (!m_operationFailed)
-        ReportPortError();
+    // Putting back after a failure reported already: one report is enough.
+    if (!m_operationFailed && m_lastError != MORVANE_OK)
+        Report(m_lastCommand, LibraryErrorText(m_lastError));
     NoteFailure();
     if (m_log) {
         m_log->WriteLine(QByteArray(m_reply.data()));
@@ -181,7 +181,7 @@ void GeneratorLink::Transmit(bool expectReply)
     }
 }
 
-// A failure just shown halts what follows: the link when the generator went
+// A failure just reported halts what follows: the link when the generator went
 // silent, else the operation under way, if any.
 void GeneratorLink::NoteFailure()
 {
@@ -198,60 +198,58 @@ void GeneratorLink::NoteFailure()
     }
 }
 
-void GeneratorLink::CheckName(const QString& name)
-{
-    if (m_nameProblem.isEmpty())
-        m_nameProblem = CommandNameProblem(name);
-}
-
 // A name from a file or a reply that would break the line (a quote, ';',
 // '>' or a control character) is never sent: the generator would run
 // something else than what was asked.
-bool GeneratorLink::RefuseBadName()
+bool GeneratorLink::RefuseBadName(const CommandLine& line)
 {
-    if (m_nameProblem.isEmpty())
+    if (line.NameProblem().isEmpty())
         return false;
     m_lastError = MORVANE_E_COMMAND_INVALID;
-    MessageBox(nullptr, PromptText(IDS_COMMAND_ERROR, {PrintableName(m_command), m_nameProblem}),
-               QStringLiteral("Communication Error"), MB_OK | MB_ICONWARNING);
-    m_nameProblem.clear();
+    Report(PrintableName(line.Text()), line.NameProblem());
     return true;
 }
 
-void GeneratorLink::SendCommand(bool expectReply)
+void GeneratorLink::Report(const QString& command, const QString& why)
+{
+    if (m_failureReport)
+        m_failureReport({command, why});
+}
+
+void GeneratorLink::SendCommand(const CommandLine& line, bool expectReply)
 {
     // A link lost for good (its reopen failed) still asks a user action to reconnect.
     if (m_port == 0 && !m_linkLost) {
-        m_nameProblem.clear();
+        m_lastCommand = line.Text();
         if (m_log)
-            m_log->WriteLine(m_command.toLatin1());
+            m_log->WriteLine(m_lastCommand.toLatin1());
         m_lastError = MORVANE_E_PORT_TYPE; // nothing was stored or changed
         return;
     }
-    Transmit(expectReply);
+    Transmit(line, expectReply);
 }
 
-bool GeneratorLink::QueryBool()
+bool GeneratorLink::QueryBool(const CommandLine& line)
 {
-    Transmit(true);
+    Transmit(line, true);
     return m_reply[0] != '0';
 }
 
-int GeneratorLink::QueryInt()
+int GeneratorLink::QueryInt(const CommandLine& line)
 {
-    Transmit(true);
+    Transmit(line, true);
     return ReplyNumbers::LeadingInt(m_reply.data());
 }
 
-double GeneratorLink::QueryDouble()
+double GeneratorLink::QueryDouble(const CommandLine& line)
 {
-    Transmit(true);
+    Transmit(line, true);
     return ReplyNumbers::LeadingDouble(m_reply.data());
 }
 
-void GeneratorLink::QueryRgb(RgbTriple& out)
+void GeneratorLink::QueryRgb(const CommandLine& line, RgbTriple& out)
 {
-    Transmit(true);
+    Transmit(line, true);
     m_lastReply = ReplyText();
     const QByteArray text = m_lastReply.toLatin1();
     double r = 0.0;
@@ -269,9 +267,9 @@ void GeneratorLink::QueryRgb(RgbTriple& out)
     out.Set(r, g, b);
 }
 
-const QString& GeneratorLink::QueryString()
+const QString& GeneratorLink::QueryString(const CommandLine& line)
 {
-    SendCommand(true);
+    SendCommand(line, true);
     const QString reply = ReplyText();
     const qsizetype end = reply.indexOf(QLatin1String("\r\n"));
     m_lastReply = end < 0 ? QString() : reply.left(end);
@@ -306,14 +304,6 @@ bool GeneratorLink::GetPortErrorText(QString& text)
     return true;
 }
 
-void GeneratorLink::ReportPortError()
-{
-    if (m_lastError == MORVANE_OK)
-        return;
-    MessageBox(nullptr, PromptText(IDS_COMMAND_ERROR, {m_command, LibraryErrorText(m_lastError)}),
-               QStringLiteral("Communication Error"), MB_OK | MB_ICONWARNING);
-}
-
 void GeneratorLink::LogPortError()
 {
     // Only writes: the reply stays for the reader, logging on or off.
@@ -342,12 +332,9 @@ bool GeneratorLink::OfferReconnect()
         return false;
     m_actionAsked = action;
     // The reconnect sends commands of its own; the one waiting goes after them.
-    const QString command = m_command;
-    const QString nameProblem = m_nameProblem;
-    m_nameProblem.clear();
+    const QString command = m_lastCommand;
     const bool back = m_reconnectOffer();
-    m_command = command;
-    m_nameProblem = nameProblem;
+    m_lastCommand = command;
     ClearReply();
     return back;
 }

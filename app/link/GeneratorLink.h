@@ -1,15 +1,18 @@
 #pragma once
 // The port of one connection and everything that travels over it: the send
 // path with its reply buffer and readers, the lost-link latch, the command
-// log and the raw character transfers. It needs no window, so a tool or a
-// test can drive a generator through it alone; CGenerator fronts it.
+// log and the raw character transfers. It shows no window: a command that
+// fails is reported up through the failure report (CGenerator shows it), so
+// a tool or a test can drive a generator through it alone.
 
+#include "CommandLine.h"
 #include "PortType.h"
 #include "RgbTriple.h"
 
 #include <QString>
 #include <QStringList>
 
+#include <array>
 #include <cstdio>
 #include <functional>
 #include <memory>
@@ -18,9 +21,26 @@
 class CProgressDlg;
 class CommandLog;
 
+// How a rate change ended.
+enum class BaudChange {
+    NotDone,  // not a serial port, or cancelled
+    LinkLost, // communication lost: no port is left
+    Done,
+};
+
+// A command the generator did not take, as the user is told of it.
+struct CommandFailure
+{
+    QString command; // as shown
+    QString why;     // the library's text, or why a name cannot go
+};
+
 class GeneratorLink
 {
 public:
+    // The serial rates the program offers and searches, fastest first.
+    static constexpr std::array<int, 8> kBaudRates = {115200, 57600, 38400, 19200, 9600, 2400, 1200, 300};
+
     GeneratorLink();
     // Closes the port.
     ~GeneratorLink();
@@ -54,20 +74,20 @@ public:
     static QString LibraryErrorText(int code);
 
     // --- Commands and replies --------------------------------------------
-    // The command the next send takes; the command families build it here.
-    QString& Command() { return m_command; }
-    const QString& Command() const { return m_command; }
-    // Sends Command(): on a closed port nothing goes and the result is a port
+    // Sends line: on a closed port nothing goes and the result is a port
     // type error; otherwise the reply lands in the reply buffer.
-    void SendCommand(bool expectReply);
-    // Sends Command() on an open port, reporting a failure in a box.
-    void Transmit(bool expectReply);
-    bool QueryBool();
-    int QueryInt();
-    double QueryDouble();
-    void QueryRgb(RgbTriple& out);
+    void SendCommand(const CommandLine& line, bool expectReply);
+    // Sends line on the port as it is (a closed one fails with the library's
+    // error); a failure goes to the failure report.
+    void Transmit(const CommandLine& line, bool expectReply);
+    bool QueryBool(const CommandLine& line);
+    int QueryInt(const CommandLine& line);
+    double QueryDouble(const CommandLine& line);
+    void QueryRgb(const CommandLine& line, RgbTriple& out);
     // The first line of the reply.
-    const QString& QueryString();
+    const QString& QueryString(const CommandLine& line);
+    // The line sent last.
+    const QString& LastCommand() const { return m_lastCommand; }
     // The reply's lines, trailing blanks removed.
     void GetReplyLines(QStringList& lines);
     // The raw reply of the last command.
@@ -83,17 +103,16 @@ public:
     // The text kept from the last string or line reader.
     QString& LastReply() { return m_lastReply; }
 
-    // Notes a name that cannot go into a command line; the next send
-    // refuses the command with a box instead of sending it.
-    void CheckName(const QString& name);
+    // Told of each failed command that the user is to hear of: outside an
+    // operation every one, inside one only the first.
+    void SetFailureReport(std::function<void(const CommandFailure&)> report) { m_failureReport = std::move(report); }
 
     bool GetPortErrorText(QString& text);
-    void ReportPortError();
     void LogPortError();
 
     // --- A lost link -------------------------------------------------------
     // After a command times out the link counts as lost: the first failure is
-    // shown, later commands fail at once without traffic or a box, and a
+    // reported, later commands fail at once without traffic or a report, and a
     // running progress dialog reads as cancelled, until a handshake succeeds.
     bool IsLinkLost() const { return m_linkLost; }
     void SetLinkLost(bool lost);
@@ -109,15 +128,15 @@ public:
     // --- Operations ---------------------------------------------------------
     // The commands of one operation (a send, a recall, a copy, a scan, a
     // Send Data pass) lie between Begin and EndOperation. Its first failed
-    // command shows the one box and ends it: the commands after it fail at
-    // once, without traffic or a box, and a running progress dialog reads as
-    // cancelled. Outside operations every failing command shows its box.
+    // command is the one reported and ends it: the commands after it fail at
+    // once, without traffic or a report, and a running progress dialog reads
+    // as cancelled. Outside operations every failing command is reported.
     // Operations nest; the end of the outermost one clears the failure.
     void BeginOperation() { ++m_operationDepth; }
     void EndOperation();
     // Commands that put the generator back as an operation found it lie
     // between Begin and EndPutBack: sent even when the operation failed,
-    // without a box then. A lost link still refuses them.
+    // without a report then. A lost link still refuses them.
     void BeginPutBack() { ++m_putBackDepth; }
     void EndPutBack() { --m_putBackDepth; }
     // Commands fail at once: the link is lost, or the operation under way failed.
@@ -145,7 +164,8 @@ public:
 private:
     class Call;
     void ClearReply() { m_reply[0] = '\0'; }
-    bool RefuseBadName();
+    bool RefuseBadName(const CommandLine& line);
+    void Report(const QString& command, const QString& why);
     void NoteFailure();
     bool OfferReconnect();
     bool WaitForChar(int seconds);
@@ -154,12 +174,11 @@ private:
     PortId m_lastPort = 0;
     int m_gpibAddress = 0;
     int m_gpibBoard = 0;
-    QString m_command;
+    QString m_lastCommand;
     QString m_lastReply;
     std::vector<char> m_reply; // the library's reply buffer; large enough for any name list
     std::unique_ptr<CommandLog> m_log;
     int m_lastError = 0;
-    QString m_nameProblem; // why the command being built cannot be sent
     bool m_linkLost = false;
     int m_operationDepth = 0;
     int m_putBackDepth = 0;
@@ -168,5 +187,6 @@ private:
     mutable bool m_callInFlight = false;
     std::function<void(bool lost)> m_linkChanged;
     std::function<bool()> m_reconnectOffer;
+    std::function<void(const CommandFailure&)> m_failureReport;
     quint64 m_actionAsked = 0; // the user action that lost the link or was asked already
 };

@@ -1,7 +1,5 @@
 #include "PortBackend.h"
 
-#include "PortWorker.h"
-
 #include <chrono>
 #include <thread>
 
@@ -32,11 +30,6 @@ PortBackend& InstalledPort()
 bool LibraryPortInUse()
 {
     return g_installed == nullptr;
-}
-
-PortBackend& Port()
-{
-    return PortWorker::Front();
 }
 
 PortBackend* InstallPortBackend(PortBackend* backend)

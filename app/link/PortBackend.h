@@ -37,7 +37,7 @@ public:
 };
 
 // The backend in use (the one installed last, else the library's), each of
-// its calls run on the port thread (PortWorker).
+// its calls run on the port thread (defined with it, PortWorker.cpp).
 PortBackend& Port();
 // The backend in use itself, called on the caller's thread.
 PortBackend& InstalledPort();

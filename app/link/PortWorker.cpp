@@ -378,3 +378,8 @@ void PostWhenIdle(QObject* context, std::function<void()> what)
 }
 
 } // namespace PortWorker
+
+PortBackend& Port()
+{
+    return PortWorker::Front();
+}

@@ -7,7 +7,6 @@
 #include "Numbers.h"
 #include "Prompts.h"
 
-
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
@@ -15,6 +14,8 @@
 
 namespace {
 
+// A global: the program shows one splash, at start-up, and tests and the
+// start-up benchmark shorten it before the start-up they drive.
 int g_splashMs = CAboutDlg::kSplashMs;
 
 // The product logo, painted when the program carries no bitmap 307.

@@ -1,6 +1,7 @@
 #pragma once
 // A failed data-file operation: a cause code with its fixed text, the
-// system's error number and the file's name.
+// system's error number and the file's name. A value that a failing save
+// fills and shows; it keeps the class library's name but is never thrown.
 
 #include <QFileDevice>
 #include <QString>

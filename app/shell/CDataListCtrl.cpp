@@ -1,12 +1,10 @@
 #include "CDataListCtrl.h"
 
-#include "CDataListView.h"
-
 #include <QDropEvent>
 #include <QMimeData>
 #include <QUrl>
 
-CDataListCtrl::CDataListCtrl(CDataListView *view) : QTreeWidget(view), m_view(view)
+CDataListCtrl::CDataListCtrl(QWidget *parent) : QTreeWidget(parent)
 {
     setDragEnabled(true);
     setAcceptDrops(true);
@@ -21,7 +19,7 @@ bool CDataListCtrl::edit(const QModelIndex &index, EditTrigger trigger, QEvent *
 {
     if (trigger == AllEditTriggers || trigger == EditKeyPressed) {
         if (QTreeWidgetItem *row = itemFromIndex(index.siblingAtColumn(0)))
-            m_view->OnBeginLabelEdit(row);
+            emit labelEditRequested(row);
         return true;
     }
     // The view's own handling of the rest: a click on a selected row waits
@@ -32,7 +30,7 @@ bool CDataListCtrl::edit(const QModelIndex &index, EditTrigger trigger, QEvent *
 
 void CDataListCtrl::startDrag(Qt::DropActions)
 {
-    m_view->OnBeginDrag();
+    emit dragRequested();
 }
 
 QStringList DroppedFiles(const QMimeData *data)
@@ -76,11 +74,11 @@ void CDataListCtrl::dropEvent(QDropEvent *event)
     }
     event->setDropAction(Qt::CopyAction);
     event->accept();
-    m_view->OnDropFiles(paths);
+    emit filesDropped(paths);
 }
 
 void CDataListCtrl::mouseReleaseEvent(QMouseEvent *event)
 {
     QTreeWidget::mouseReleaseEvent(event);
-    m_view->OnClickList();
+    emit listClicked();
 }

@@ -1,15 +1,21 @@
 #pragma once
-// The report list inside the data list view: it turns a label edit into
-// the item's name dialog, starts the view's drag, and takes files dropped
-// from the desktop.
+// The report list inside the data list view: it asks for the item's name
+// dialog in place of a label edit, for the view's drag, and hands on files
+// dropped from the desktop. It tells its view through signals.
 
+#include <QStringList>
 #include <QTreeWidget>
 
-class CDataListView;
-
 class CDataListCtrl : public QTreeWidget {
+    Q_OBJECT
 public:
-    explicit CDataListCtrl(CDataListView *view);
+    explicit CDataListCtrl(QWidget *parent);
+
+signals:
+    void labelEditRequested(QTreeWidgetItem *row);
+    void dragRequested();
+    void filesDropped(const QStringList &paths);
+    void listClicked();
 
 protected:
     bool edit(const QModelIndex &index, EditTrigger trigger, QEvent *event) override;
@@ -18,9 +24,6 @@ protected:
     void dragMoveEvent(QDragMoveEvent *event) override;
     void dropEvent(QDropEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
-
-private:
-    CDataListView *m_view;
 };
 
 // The local files a drop carries, in its order; empty when it carries none.

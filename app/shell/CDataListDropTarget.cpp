@@ -1,6 +1,5 @@
 #include "CDataListDropTarget.h"
 
-#include "CDataListView.h"
 #include "ShellWindow.h"
 
 #include <QTreeWidget>
@@ -8,16 +7,15 @@
 CDataListDropTarget::~CDataListDropTarget()
 {
     Revoke();
-    view = nullptr;
     draggingPane = nullptr;
     mainWindow = nullptr;
 }
 
-bool CDataListDropTarget::Register(CDataListView *list)
+bool CDataListDropTarget::Register(QTreeWidget *list, std::function<void(CGeneratorDataPane *)> recall)
 {
-    view = list;
+    recallFromPane = std::move(recall);
     // Drags over an item view arrive at its viewport.
-    return list && RegisterOn(list->List()->viewport());
+    return list && RegisterOn(list->viewport());
 }
 
 Qt::DropAction CDataListDropTarget::OnDragEnter(QWidget *, const QMimeData *, Qt::KeyboardModifiers, QPoint)
@@ -33,9 +31,9 @@ Qt::DropAction CDataListDropTarget::OnDragOver(QWidget *, const QMimeData *, Qt:
 
 bool CDataListDropTarget::OnDrop(QWidget *, const QMimeData *, Qt::DropAction, QPoint)
 {
-    if (!draggingPane || !view)
+    if (!draggingPane || !recallFromPane)
         return false;
-    view->RecallFromPane(draggingPane);
+    recallFromPane(draggingPane);
     return true;
 }
 

@@ -5,8 +5,10 @@
 
 #include "CDropTarget.h"
 
-class CDataListView;
+#include <functional>
+
 class CGeneratorDataPane;
+class QTreeWidget;
 class ShellWindow;
 
 class CDataListDropTarget : public CDropTarget {
@@ -15,8 +17,9 @@ public:
     ~CDataListDropTarget() override;
 
     void SetShellWindow(ShellWindow *window) { mainWindow = window; }
-    // Keeps the view and takes the drags of its list.
-    bool Register(CDataListView *list);
+    // Takes the drags over the data list's report control; a drop hands the
+    // dragging pane to recall.
+    bool Register(QTreeWidget *list, std::function<void(CGeneratorDataPane *)> recall);
 
     Qt::DropAction OnDragEnter(QWidget *window, const QMimeData *data, Qt::KeyboardModifiers keys,
                                QPoint point) override;
@@ -26,7 +29,7 @@ public:
     void OnDragLeave(QWidget *window) override;
 
 private:
-    CDataListView *view = nullptr;
+    std::function<void(CGeneratorDataPane *)> recallFromPane;
     CGeneratorDataPane *draggingPane = nullptr; // found dragging when the drag entered
     ShellWindow *mainWindow = nullptr;
 };

@@ -74,10 +74,16 @@ void CascadeWindows(const QList<QWidget *> &windows)
 } // namespace
 
 CDataListView::CDataListView(QWidget *parent)
-    : QWidget(parent), m_list(new CDataListCtrl(this)), m_dropTarget(new CDataListDropTarget)
+    : QWidget(parent), m_dropTarget(new CDataListDropTarget)
 {
+    auto *list = new CDataListCtrl(this);
+    m_list = list;
+    connect(list, &CDataListCtrl::labelEditRequested, this, &CDataListView::OnBeginLabelEdit);
+    connect(list, &CDataListCtrl::dragRequested, this, &CDataListView::OnBeginDrag);
+    connect(list, &CDataListCtrl::filesDropped, this, &CDataListView::OnDropFiles);
+    connect(list, &CDataListCtrl::listClicked, this, &CDataListView::OnClickList);
     m_dropTarget->setParent(this);
-    m_dropTarget->Register(this);
+    m_dropTarget->Register(list, [this](CGeneratorDataPane *pane) { RecallFromPane(pane); });
     SetControlId(m_list, IDC_DATA_LIST);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -2,7 +2,7 @@
 // The upper pane of the main window: one row per data item the user holds
 // on the PC (name, file, kind icon, a mark for modified or editor open).
 // Each row owns its item. The file side (open, save, imports, command
-// files) is in CDataListFiles.cpp.
+// files) is in CDataListViewFiles.cpp.
 
 #include "ResourceIds.h"
 
@@ -100,8 +100,6 @@ public:
     static int ClassifyCmdLines(const QStringList &lines);
 
 private:
-    friend class CDataListCtrl;
-
     QTreeWidgetItem *RowOf(const CGenData *item) const;
     // The row takes the item.
     QTreeWidgetItem *AppendRow(std::unique_ptr<CGenData> item, int icon, const QString &name, const QString &file);
@@ -116,7 +114,7 @@ private:
     // detail: why the item's parser failed, shown below the code's message.
     void ReportCmdFileError(int code, const QString &path, const QString &detail);
 
-    QTreeWidget *m_list;
+    QTreeWidget *m_list = nullptr;
     ShellWindow *m_mainWindow = nullptr;
     CDataListDropTarget *m_dropTarget; // a child object of the view
     int m_dragging = 0;

@@ -23,20 +23,21 @@
  * MORVANE_COMn, else /dev/ttyS<n-1>. GPIB ports go through the GPIB library
  * named by MORVANE_GPIB_LIBRARY (default libgpib32.so), loaded at the first
  * GPIB call and kept once its identity notice checks; without it GPIB opens
- * fail with 50005.
+ * fail with MORVANE_E_GPIB_DEVICE.
  *
  * Waits: the command protocol waits up to 5 s for each echoed character,
  * 5 s for the line feed after the carriage return and 10 s between reply
  * characters, and one reply ends after 300 s in all, or once more than 4096
- * characters after an empty line were dropped (10008, with the characters
- * stored so far); the handshake has a 1 s budget. Waits block on the port's
- * descriptor and use no processor time. A COM write the line cannot take
- * within 5 s (the far end stopped reading) fails with 10000, and closing or
- * flushing waits at most 5 s for queued output. The environment variable
- * MORVANE_TIME_SCALE, a positive factor, scales every wait (for tests).
+ * characters after an empty line were dropped (MORVANE_E_BUFFER_FULL, with
+ * the characters stored so far); the handshake has a 1 s budget. Waits
+ * block on the port's descriptor and use no processor time. A COM write the
+ * line cannot take within 5 s (the far end stopped reading) fails with
+ * MORVANE_E_NO_ECHO, and closing or flushing waits at most 5 s for queued
+ * output. The environment variable MORVANE_TIME_SCALE, a positive factor,
+ * scales every wait (for tests).
  * On GPIB a command is one bus write and its reply is read up to a line
  * end, each bus read waiting up to 300 ms; a generator that sends nothing
- * gives 10007.
+ * gives MORVANE_E_TIMEOUT.
  */
 #ifndef MORVANE_H
 #define MORVANE_H
@@ -61,12 +62,14 @@ extern "C" {
 /* 3.53. Does not touch the error code. */
 MORVANE_API double XR_PortLibraryVersion(void);
 /* Is spec a COM, ISA, valid PCI or GPIB spec. Does not clear the error
- * code; testing a PCI spec opens the driver connection (40002, 40003). */
+ * code; testing a PCI spec opens the driver connection
+ * (MORVANE_E_PCI_DRIVER, MORVANE_E_PCI_DRIVER_VERSION). */
 MORVANE_API int32_t XR_PortIsValidSpec(const char* spec);
 /* Opens the port and runs the handshake. Returns 0 on failure. When the
- * handshake fails the id is still returned, with error 1000, and the port
- * stays open: close it or retry the handshake at another rate. ISA and PCI
- * specs fail with 40002 or 40003 when the kernel driver cannot be opened. */
+ * handshake fails the id is still returned, with MORVANE_E_HANDSHAKE, and
+ * the port stays open: close it or retry the handshake at another rate. ISA
+ * and PCI specs fail with MORVANE_E_PCI_DRIVER or
+ * MORVANE_E_PCI_DRIVER_VERSION when the kernel driver cannot be opened. */
 MORVANE_API PortId XR_PortOpen(const char* spec);
 MORVANE_API int32_t XR_PortClose(PortId id);
 /* 1 when the generator does not answer the handshake. */
@@ -80,11 +83,13 @@ MORVANE_API int32_t XR_PortGetChar(PortId id);
  * added). With a reply buffer of length >= 10, reads the reply into it and
  * returns the number of characters stored (NUL-terminated). Without a
  * buffer (null), returns 0 and leaves the reply on the port. A null command
- * is refused with 10003 before anything is sent; a length below 10
- * (negative included) with a buffer gives 10006 after the command was
- * acknowledged, with the buffer untouched and the reply left on the port. */
+ * is refused with MORVANE_E_COMMAND_INVALID before anything is sent; a
+ * length below 10 (negative included) with a buffer gives
+ * MORVANE_E_BUFFER_TOO_SMALL after the command was acknowledged, with the
+ * buffer untouched and the reply left on the port. */
 MORVANE_API int32_t XR_PortSendCommand(PortId id, const char* command, char* reply, int32_t length);
-/* A null reply or a length below 10: 10006, nothing read or written. */
+/* A null reply or a length below 10: MORVANE_E_BUFFER_TOO_SMALL, nothing
+ * read or written. */
 MORVANE_API int32_t XR_PortGetResponse(PortId id, char* reply, uint32_t length);
 /* The current error code. Does not touch it. */
 MORVANE_API int32_t XR_PortGetError(void);
@@ -97,9 +102,10 @@ MORVANE_API int32_t XR_PortValidateId(PortId id);
 MORVANE_API int32_t XR_PortInitialize(PortId id);
 /* Initialises a port that is not open: type MORVANE_PORT_ISA (n = slot) or
  * MORVANE_PORT_PCI (n = one-based card number). The result is the reset's:
- * 0 also when the port opened but its processor did not restart (10007). A
- * PCI card's firmware is restarted with its stores cleared. A card the
- * caller holds open is refused (20006, 40006). */
+ * 0 also when the port opened but its processor did not restart
+ * (MORVANE_E_TIMEOUT). A PCI card's firmware is restarted with its stores
+ * cleared. A card the caller holds open is refused (MORVANE_E_ISA_OPEN,
+ * MORVANE_E_PCI_OPEN). */
 MORVANE_API int32_t XR_PortForceInit(uint32_t type, int32_t n);
 /* COM only: one of 115200, 57600, 38400, 9600, 19200, 300, 600, 1200,
  * 4800. A port opens at 2400 and returns to it only by reopening. */
@@ -144,14 +150,15 @@ MORVANE_API int32_t GspNmi(void);
  * The cards are reached through the kernel driver, on Linux a stand-in
  * listening on the Unix socket named by MORVANE_WINDRVR (default
  * $XDG_RUNTIME_DIR/windrvr, else /tmp/windrvr-<uid>); without it every card
- * open fails with 40002. The processor's handshakes (taking a character,
- * the restart) are bounded at 5 s and fail with 10007. */
+ * open fails with MORVANE_E_PCI_DRIVER. The processor's handshakes (taking
+ * a character, the restart) are bounded at 5 s and fail with
+ * MORVANE_E_TIMEOUT. */
 
 /* Opens "isa0".."isa7" without the command handshake. */
 MORVANE_API PortId IsaOpen(const char* spec);
 /* Resets the processor: halt, clears RAM 0xFF000000-0xFF100000 and its I/O
- * registers, restarts it and waits for the restart; 0 with 10007 when the
- * processor does not restart. */
+ * registers, restarts it and waits for the restart; 0 with MORVANE_E_TIMEOUT
+ * when the processor does not restart. */
 MORVANE_API int32_t IsaInitialize(PortId id);
 /* --- PCI cards --------------------------------------------------------- *
  * PCI generator cards are reached through the same kernel driver as ISA
@@ -164,8 +171,9 @@ MORVANE_API int32_t IsaInitialize(PortId id);
  * current PCI card: the one XR_PortPrepare or a PCI port operation selected
  * last. Without one they return 0 and touch nothing. They do not clear the
  * error code; a command the card does not acknowledge within 2 s, each
- * stream element included, fails with 10007. Those taking an id clear the
- * error code and select the card first (40000, 40001). */
+ * stream element included, fails with MORVANE_E_TIMEOUT. Those taking an id
+ * clear the error code and select the card first (MORVANE_E_PCI_BAD_ID,
+ * MORVANE_E_PCI_CLOSED). */
 
 /* Opens "pci<n>" without the command handshake. */
 MORVANE_API PortId PciOpen(const char* spec);
@@ -177,9 +185,11 @@ MORVANE_API void* PciGetSRAMBase(PortId id);
  * its address while the card is open. Null on failure. */
 MORVANE_API void* PciGetMemoryBase(PortId id);
 /* window 1 video memory, 2 SRAM, 4 ROM, 8 the 32 KB at 0xF1000000, 16 the
- * 32 KB at 0xF0F00000; any other id: 40010, nothing written. */
+ * 32 KB at 0xF0F00000; any other id: MORVANE_E_PCI_REMAP, nothing
+ * written. */
 MORVANE_API int32_t PciRemapMemory(PortId id, int32_t window);
-/* The window id in force; 0 with 40010 when it is none of the five. */
+/* The window id in force; 0 with MORVANE_E_PCI_REMAP when it is none of
+ * the five. */
 MORVANE_API int32_t PciGetRemap(PortId id);
 /* value 1 clears bit 5 of the byte-order register, any other value sets it. */
 MORVANE_API int32_t PciEnableEndianSwap(PortId id, int32_t value);
@@ -199,7 +209,7 @@ MORVANE_API void PciWriteBuffer(const uint8_t* bytes, uint32_t address, int32_t 
 /* Returns the last value read, 0 when none was. */
 MORVANE_API uint32_t PciReadBuffer(uint32_t address, uint8_t* bytes, int32_t count);
 /* The firmware's watchdog loop; leaving it waits at most 2 s for the
- * firmware's release (10007). */
+ * firmware's release (MORVANE_E_TIMEOUT). */
 MORVANE_API int32_t PciEnterWatchDogLoop(PortId id);
 MORVANE_API int32_t PciExitWatchDogLoop(PortId id);
 /* Pulses the card's software reset: its firmware restarts. */
@@ -211,11 +221,13 @@ MORVANE_API int32_t PciResetCard(PortId id);
  * "FLSH <size>" and then the file, any other mode the block header
  * "FLSH #<digits><size>" and the file as the block. The file goes with the
  * 1000 s bus time-out and without EOI; the 300 ms time-out and EOI are
- * restored afterwards. Failure: 50007 (also for a null file or a negative
- * size, with nothing sent). Does not clear the error code first. */
+ * restored afterwards. Failure: MORVANE_E_GPIB_TRANSFER (also for a null
+ * file or a negative size, with nothing sent). Does not clear the error
+ * code first. */
 MORVANE_API int32_t GpibSendFlashFile(PortId id, const char* file, int32_t size, int32_t mode);
 /* Sends a file as it is, under the same settings; the third argument is
- * ignored. Failure: 50007. Does not clear the error code first. */
+ * ignored. Failure: MORVANE_E_GPIB_TRANSFER. Does not clear the error code
+ * first. */
 MORVANE_API int32_t GpibSendFile(PortId id, const char* file, int32_t ignored);
 
 /* --- Graphics-processor number forms ----------------------------------- *
@@ -249,7 +261,7 @@ MORVANE_API int32_t port_getc(void);
  * error code. */
 MORVANE_API int32_t port_command(const char* command, char* reply);
 /* reply: at least MORVANE_ALIAS_BUFFER_SIZE bytes; a null reply is refused
- * with 10006. Returns the error code. */
+ * with MORVANE_E_BUFFER_TOO_SMALL. Returns the error code. */
 MORVANE_API int32_t port_response(char* reply);
 MORVANE_API int32_t port_geterror(void);
 MORVANE_API int32_t isa_forceinit(int32_t n);

@@ -256,7 +256,8 @@ const CardDci::RoutineRow CardDci::kRoutines[] = {
     {"XR_ColorFillVuport", &CardDci::colourFill},
     {"XR_GroundFillVuport", &CardDci::groundFill},
     {"XR_BlackFillVuport", &CardDci::blackFill},
-    // Blocks, maths, text, frames, fields and flash (CardBlocks.cpp, CardMaths.cpp, CardFlash.cpp).
+    // Blocks, maths, text, frames, fields and flash (CardDciBlocks.cpp, CardDciMaths.cpp, CardDciFields.cpp,
+    // CardDciFlash.cpp).
     {"XR_GetRect", &CardDci::getRect},
     {"XR_PutRect", &CardDci::putRect},
     {"XR_BitExpand", &CardDci::bitExpand},

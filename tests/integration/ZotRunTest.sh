@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # ./zot run with the built simulator and a stand-in for zot3. Whether the
 # program ends by itself (with the simulator stopped by SIGSTOP meanwhile)
-# or by a Ctrl-C, no simulator is left and its folder is gone; the ports are
-# listed once and nothing goes to stderr.
+# or by a Ctrl-C, no simulator is left and its folder is gone; the demo's
+# generators and the ports are listed once, the program gets the GPIB
+# stand-in from the simulator's lines, and nothing goes to stderr.
 # usage: ZotRunTest.sh ZOT_SCRIPT BUILD_DIR
 set -euo pipefail
 zot=$1
@@ -15,11 +16,11 @@ fail() {
   failed=1
 }
 
-# The stand-in tells the test it runs (with the port it was given) and then
-# waits for a line; a Ctrl-C ends it while it waits.
+# The stand-in tells the test it runs (with the port and the GPIB library
+# it was given) and then waits for a line; a Ctrl-C ends it while it waits.
 cat >"$work/standin" <<'EOF'
 #!/usr/bin/env bash
-echo "${MORVANE_COM1:-}" >"$ZOT_TEST_FIFOS/started"
+echo "${MORVANE_COM1:-} ${MORVANE_GPIB_LIBRARY:-}" >"$ZOT_TEST_FIFOS/started"
 read -r _ <"$ZOT_TEST_FIFOS/go"
 EOF
 chmod +x "$work/standin"
@@ -43,8 +44,8 @@ run_case() { # run_case NAME exit|interrupt
   "${display[@]}" ZOT_RUN_PROGRAM="$work/standin" ZOT_RUN_BUILD="$build" ZOT_TEST_FIFOS="$fifos" \
     XDG_RUNTIME_DIR="$runtime" env --default-signal=INT setsid bash "$zot" run >"$fifos/out" 2>"$fifos/err" &
   local script=$!
-  local port=""
-  if ! read -r -t 120 -u 3 port; then
+  local port="" library=""
+  if ! read -r -t 120 -u 3 port library; then
     fail "the program was not started"
     cat "$fifos/out" "$fifos/err"
     kill -KILL -- "-$script" 2>/dev/null || true
@@ -57,6 +58,7 @@ run_case() { # run_case NAME exit|interrupt
   sim=$(child_simulator "$script")
   [ -n "$sim" ] || fail "no simulator runs beside the program"
   [ -n "$port" ] || fail "the program got no MORVANE_COM1"
+  [ -f "$library" ] || fail "the program got no GPIB library: \"$library\""
 
   # A script that never ends fails the case instead of the whole run. Its
   # output goes nowhere: a sleep left holding the test's stdout would keep
@@ -87,6 +89,8 @@ run_case() { # run_case NAME exit|interrupt
   local listed
   listed=$(grep -c "MORVANE_COM1=" "$fifos/out" || true)
   [ "$listed" -eq 1 ] || fail "the ports were listed $listed times"
+  listed=$(grep -c "^  com4 .*R72Q, firmware 7.041" "$fifos/out" || true)
+  [ "$listed" -eq 1 ] || fail "the demo's generators were listed $listed times"
   if [ -s "$fifos/err" ]; then
     fail "stderr is not clean:"
     cat "$fifos/err"

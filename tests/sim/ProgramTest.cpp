@@ -176,17 +176,31 @@ TEST_F(GensimProgram, WritesTheEnvironmentThenStopsOnSigterm)
 
     gensim.signal(SIGTERM);
     EXPECT_EQ(gensim.waitForExit(), 0);
-    EXPECT_EQ(gensim.rest(), "") << "the lines went to the file only";
+    EXPECT_EQ(gensim.rest(), "com1          VG-7000, firmware 7.011, serial 000001, 9600 baud\n"
+                             "com2          VG-2, firmware 7.011, serial 77, 19200 baud\n")
+        << "the lines went to the file only, the generators are listed";
     EXPECT_FALSE(fs::exists(fs::symlink_status(link)));
 }
 
+// The demo set is the one the tools rely on: each generator's port, model
+// and firmware.
 TEST_F(GensimProgram, DemoStartsItsSetWithLinksBesideTheEnvFile)
 {
     fs::path env = dir / "env";
     Program gensim({"--demo", "--env-file", env});
-    const std::string expected = "MORVANE_COM1=" + (dir / "com1").string() + "\n" + "MORVANE_COM2="
-                                 + (dir / "com2").string() + "\n" + "ZOT_GPIB_BUS=" + (dir / "gpib").string() + "\n"
-                                 + "MORVANE_WINDRVR=" + (dir / "windrvr").string() + "\n";
+    EXPECT_EQ(gensim.readLines(8), "com1          VG-7000, firmware 7.041, serial 100001, 9600 baud\n"
+                                   "com2          VG-7000, firmware 7.041, serial 100002, 115200 baud\n"
+                                   "com3          VG-7000, firmware 2.453, serial 100007, 115200 baud\n"
+                                   "com4          R72Q, firmware 7.041, serial 100008, 115200 baud\n"
+                                   "gpib5:0       VG-7000, firmware 7.011, serial 100003\n"
+                                   "isa0          VG-7000, firmware 3.05, serial 100004\n"
+                                   "pci1          VG-7000, firmware 7.045, serial 100005\n"
+                                   "pci2          VG-7000, firmware 7.011, serial 100006\n");
+    std::string expected;
+    for (const char* com : {"1", "2", "3", "4"})
+        expected += std::string("MORVANE_COM") + com + "=" + (dir / ("com" + std::string(com))).string() + "\n";
+    expected += "ZOT_GPIB_BUS=" + (dir / "gpib").string() + "\n" + "MORVANE_GPIB_LIBRARY=" GPIB_STANDIN "\n"
+              + "MORVANE_WINDRVR=" + (dir / "windrvr").string() + "\n";
     EXPECT_EQ(writtenEnv(env), expected);
     EXPECT_FALSE(fs::exists(dir / "env.tmp"));
 
@@ -196,22 +210,27 @@ TEST_F(GensimProgram, DemoStartsItsSetWithLinksBesideTheEnvFile)
         const char* identity;
     };
     const Port ports[] = {
-        {"com1", 9600, "*IDN?\r\nVeltrane,VG-7000,100001,7.05\r\n>"},
-        {"com2", 115200, "*IDN?\r\nVeltrane,VG-7000,100002,7.05\r\n>"},
+        {"com1", 9600, "*IDN?\r\nVeltrane,VG-7000,100001,7.041\r\n>"},
+        {"com2", 115200, "*IDN?\r\nVeltrane,VG-7000,100002,7.041\r\n>"},
+        {"com3", 115200, "*IDN?\r\nVeltrane,VG-7000,100007,2.453\r\n>"},
+        {"com4", 115200, "*IDN?\r\nVeltrane,R72Q,100008,7.041\r\n>"},
     };
     for (const Port& p : ports) {
         HostPort port(dir / p.link, p.baud);
         EXPECT_EQ(port.command("*IDN?"), p.identity) << p.link;
     }
-    // The third at GPIB address 5 on board 0.
+    // COM4's three video boards: red, green and blue.
+    HostPort com4(dir / "com4", 115200);
+    EXPECT_EQ(com4.command("VBPR?"), "VBPR?\r\n1,1,1\r\n>");
+    // The fifth at GPIB address 5 on board 0.
     EXPECT_EQ(busIdentity(dir / "gpib", 5, 0), "Veltrane,VG-7000,100003,7.011\n");
-    // The third on the ISA card in slot 0 (base 0x300).
+    // The sixth on the ISA card in slot 0 (base 0x300).
     auto client = driver::DriverClient::Connect(dir / "windrvr");
     ASSERT_NE(client, nullptr);
     std::optional<driver::Registration> card = client->Register({{driver::ResourceKind::Io, 1, 0x300, 8}});
     ASSERT_TRUE(card.has_value());
     EXPECT_NE(card->memory, nullptr);
-    // The fifth and sixth on PCI cards 1 and 2.
+    // The last two on PCI cards 1 and 2.
     EXPECT_EQ(client->PciScan(0x1F3A, 0)->cards.size(), 2u);
     client.reset();
     gensim.signal(SIGTERM);
@@ -264,6 +283,7 @@ TEST_F(GensimProgram, RefusesBadOptions)
         {{"--isa", "0", "--generator", "--isa", "0"}, "two generators on ISA slot 0"},
         {{"--isa", "0", "--pci"}, "not on both"},
         {{"--driver-version", "-1"}, "--driver-version cannot be negative"},
+        {{"--gpib-library="}, "--gpib-library needs a path"},
     };
     for (const Bad& b : cases) {
         Program gensim(b.args);
@@ -286,7 +306,8 @@ TEST_F(GensimProgram, PrintsTheGpibBusBesideTheComLines)
     const std::size_t second = printed.find('\n') + 1;
     ASSERT_EQ(printed.compare(second, 18, "MORVANE_COM2=/dev/"), 0) << printed;
     const std::size_t third = printed.find('\n', second) + 1;
-    EXPECT_EQ(printed.substr(third), "ZOT_GPIB_BUS=" + bus.string() + "\n");
+    EXPECT_EQ(printed.substr(third), "ZOT_GPIB_BUS=" + bus.string() + "\nMORVANE_GPIB_LIBRARY=" GPIB_STANDIN "\n")
+        << "the stand-in beside gensim in its build tree";
 
     struct Case {
         int address;
@@ -346,14 +367,17 @@ TEST_F(GensimProgram, PutsGeneratorsOnPciCardsInOrder)
     EXPECT_EQ(gensim.waitForExit(), 0);
 }
 
-// Hosts run elsewhere: a socket path given relative is printed whole.
-TEST_F(GensimProgram, ARelativeSocketPathIsPrintedAbsolute)
+// Hosts run elsewhere: a socket or library path given relative is printed
+// whole.
+TEST_F(GensimProgram, ARelativePathIsPrintedAbsolute)
 {
     const fs::path before = fs::current_path();
     fs::current_path(dir);
-    Program gensim({"--windrvr", "sock", "--isa", "1"});
+    Program gensim({"--windrvr", "sock", "--gpib-library", "lib/gpib.so", "--gpib-bus", "bus", "--isa", "1"});
     fs::current_path(before);
-    EXPECT_EQ(gensim.readLines(1), "MORVANE_WINDRVR=" + (dir / "sock").string() + "\n");
+    EXPECT_EQ(gensim.readLines(3), "ZOT_GPIB_BUS=" + (dir / "bus").string() + "\nMORVANE_GPIB_LIBRARY="
+                                       + (dir / "lib/gpib.so").string() + "\nMORVANE_WINDRVR="
+                                       + (dir / "sock").string() + "\n");
     gensim.signal(SIGTERM);
     EXPECT_EQ(gensim.waitForExit(), 0);
 }

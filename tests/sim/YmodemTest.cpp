@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 namespace gensim::test {
@@ -28,9 +29,9 @@ class YmodemLine : public ::testing::Test {
 protected:
     std::string send(const std::string& bytes, Clock::duration at = 0s)
     {
-        return text(line.receive(bytes, generator.baudRate(), t0 + at));
+        return text(line->receive(bytes, generator.baudRate(), t0 + at));
     }
-    std::string tick(Clock::duration at) { return text(line.tick(t0 + at)); }
+    std::string tick(Clock::duration at) { return text(line->tick(t0 + at)); }
 
     static std::string text(const SerialOutput& out)
     {
@@ -41,7 +42,7 @@ protected:
     }
 
     Generator generator{GeneratorOptions{}};
-    SerialLine line{generator};
+    std::unique_ptr<SerialLine> line = std::make_unique<SerialLine>(generator);
     Clock::time_point t0 = Clock::now();
 };
 
@@ -70,19 +71,101 @@ TEST_F(YmodemLine, YmdoSendsTheFilesItHoldsThenTheNullHeader)
     EXPECT_EQ(send(kAck + "VERF?\r"), "VERF?\r\n7.011\r\n>");
 }
 
-TEST_F(YmodemLine, TenQuietSecondsGiveTheLineBack)
+// A sender that missed the first "C" is asked again after ten quiet
+// seconds, and so is one that missed the request for the first data block.
+TEST_F(YmodemLine, ARequestTheSenderMissedIsRepeated)
+{
+    EXPECT_EQ(send("YMDI \r"), "YMDI \r\nReady to receive\r\nC");
+    EXPECT_EQ(tick(9900ms), "");
+    EXPECT_EQ(tick(10s), "C");
+    EXPECT_EQ(send(kHeader, 12s), kAck + "C");
+    EXPECT_EQ(tick(21900ms), "");
+    EXPECT_EQ(tick(22s), "C");
+    EXPECT_EQ(send(kZeroBlock, 23s), kAck);
+    EXPECT_EQ(send(kEot, 23s), kAck + "C");
+    EXPECT_EQ(generator.ymodem().file("z.mem"), std::string(128, '\0'));
+}
+
+// Ten requests in all, ten seconds apart, whether for a header or for the
+// first data block; then the line takes commands again.
+TEST_F(YmodemLine, TenUnansweredRequestsGiveTheLineBack)
+{
+    for (bool header : {true, false}) {
+        SCOPED_TRACE(header ? "header" : "first data block");
+        line = std::make_unique<SerialLine>(generator);
+        ASSERT_EQ(send("YMDI \r"), "YMDI \r\nReady to receive\r\nC");
+        if (!header) {
+            ASSERT_EQ(send(kHeader), kAck + "C");
+        }
+        for (int k = 1; k < 10; ++k)
+            EXPECT_EQ(tick(k * 10s), "C") << k;
+        Clock::time_point due;
+        ASSERT_TRUE(line->nextDeadline(due));
+        EXPECT_EQ(due, t0 + 100s);
+        EXPECT_EQ(tick(100s), "");
+        EXPECT_FALSE(line->nextDeadline(due));
+        EXPECT_EQ(send("\x01", 101s), "\x01");  // a command character, echoed
+    }
+}
+
+// A request counts as one of the ten; a later data block is refused.
+TEST_F(YmodemLine, ABlockCutShortIsAskedForAgainAfterASecond)
+{
+    const std::string secondBlock = std::string("\x01\x02\xFD", 3) + std::string(130, '\0');
+    send("YMDI \r");
+    EXPECT_EQ(send("\x01", 9900ms), "");  // the start of a header, not echoed
+    EXPECT_EQ(tick(10900ms), "C");
+    EXPECT_EQ(send(kHeader, 11s), kAck + "C");
+    EXPECT_EQ(send(kZeroBlock.substr(0, 50), 11s), "");
+    EXPECT_EQ(tick(12s), "C");
+    EXPECT_EQ(send(kZeroBlock, 12s), kAck);
+    EXPECT_EQ(send(secondBlock.substr(0, 50), 12s), "");
+    EXPECT_EQ(tick(13s), "\x15");  // NAK
+    EXPECT_EQ(send(secondBlock, 13s), kAck);
+}
+
+// Once the data flows, ten quiet seconds end the transfer.
+TEST_F(YmodemLine, TenQuietSecondsInTheDataGiveTheLineBack)
 {
     send("YMDI \r");
+    send(kHeader);
+    EXPECT_EQ(send(kZeroBlock, 1s), kAck);
+    EXPECT_EQ(tick(10900ms), "");
     Clock::time_point due;
-    ASSERT_TRUE(line.nextDeadline(due));
-    EXPECT_EQ(due, t0 + 10s);
-    EXPECT_EQ(tick(9900ms), "");
-    EXPECT_EQ(send("\x01", 9900ms), "");  // the start of a block, not echoed
-    // A block cut short is asked for again after a second.
-    EXPECT_EQ(tick(10900ms), "C");
-    EXPECT_EQ(tick(20900ms), "");
-    EXPECT_FALSE(line.nextDeadline(due));
-    EXPECT_EQ(send("\x01", 21s), "\x01");  // a command character, echoed
+    ASSERT_TRUE(line->nextDeadline(due));
+    EXPECT_EQ(due, t0 + 11s);
+    EXPECT_EQ(tick(11s), "");
+    EXPECT_FALSE(line->nextDeadline(due));
+    EXPECT_EQ(send("\x01", 11s), "\x01");
+}
+
+// A sender that missed the ACK of its EOT or of its null header sends it
+// again and gets the ACK again; a repeat cut short is dropped, and the next
+// command is answered either way.
+TEST_F(YmodemLine, ARepeatedEndIsAcknowledgedAgain)
+{
+    const struct {
+        const char* what;
+        std::string eots;
+        std::string headers;
+    } rows[] = {
+        {"EOT twice", kEot, ""},
+        {"null header twice", "", kNullHeader},
+        {"null header three times", "", kNullHeader + kNullHeader},
+        {"null header cut short", "", kNullHeader.substr(0, 40)},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        line = std::make_unique<SerialLine>(generator);
+        send("YMDI \r");
+        send(kHeader);
+        send(kZeroBlock);
+        ASSERT_EQ(send(kEot), kAck + "C");
+        EXPECT_EQ(send(row.eots), std::string(row.eots.size(), '\x06'));
+        EXPECT_EQ(send(kNullHeader), kAck);
+        EXPECT_EQ(send(row.headers), std::string(row.headers.size() / kNullHeader.size(), '\x06'));
+        EXPECT_EQ(send("VERF?\r"), "VERF?\r\n7.011\r\n>");
+    }
 }
 
 TEST_F(YmodemLine, AHostAbortGivesTheLineBack)

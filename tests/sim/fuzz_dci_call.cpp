@@ -5,6 +5,7 @@
 #include "gensim/CardDci.h"
 #include "gensim/DciCallTable.h"
 #include "gensim/Generator.h"
+#include "gensim/IsaCardMap.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -12,7 +13,7 @@
 
 namespace {
 
-constexpr uint32_t kFirst = 0xFF1E0000;
+constexpr uint32_t kFirst = gensim::isa::kCallArguments.first;
 constexpr std::size_t kVideoBytes = 64 * 32;
 
 } // namespace
@@ -30,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     };
     const gensim::DecodedIsaCall call
         = gensim::decodeIsaCall(word, kFirst, kFirst + 16 * static_cast<uint32_t>(words.size()));
-    gensim::CardDci dci(generator, "isa0", video.data(), video.size(), {0xFF200000, 4096, 8, 2});
+    gensim::CardDci dci(generator, "isa0", video.data(), video.size(), {gensim::isa::kStagingHeap.first, 4096, 8, 2});
     dci.setValue("width", 64);
     dci.setValue("height", 32);
     if (call.problem.empty())

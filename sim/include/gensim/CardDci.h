@@ -243,7 +243,8 @@ private:
     uint32_t groundFill(const std::vector<double>& a);
     uint32_t blackFill(const std::vector<double>& a);
 
-    // --- The drawing library (CardShapes.cpp, CardText.cpp, CardColours.cpp; rules in CardDrawing.h) ---
+    // --- The drawing library (CardDciShapes.cpp, CardDciText.cpp, CardDciColours.cpp; rules in
+    // CardDrawing.h) ---
     struct Staged {
         uint8_t* data = nullptr;
         std::size_t size = 0;  // bytes from the address to its block's end

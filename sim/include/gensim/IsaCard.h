@@ -22,6 +22,7 @@
 
 #include "gensim/CardDci.h"
 #include "gensim/CardMemoryFile.h"
+#include "gensim/IsaCardMap.h"
 
 #include "DriverWire.h"
 
@@ -45,19 +46,20 @@ struct CardFaults {
 class IsaCard {
 public:
     static constexpr int kSlots = 8;
-    // Processor bit addresses: one 16-bit word is 16 apart.
-    static constexpr uint32_t kRamFirst = 0xFF000000;
-    static constexpr uint32_t kRamWords = 0x20000;  // up to 0xFF1FFFF0
-    static constexpr uint32_t kIoFirst = 0xC0000000;
-    static constexpr uint32_t kIoWords = 32;        // up to 0xC00001F0
-    static constexpr uint32_t kInputWord = 0xFF1FB000;
-    static constexpr uint32_t kSystemRecord = 0xFF000000;
-    static constexpr uint32_t kSystemRecordWords = 72;
+    // Processor bit addresses (one 16-bit word is 16 apart), as the card's
+    // map has them (IsaCardMap.h).
+    static constexpr uint32_t kRamFirst = isa::kRam.first;
+    static constexpr uint32_t kRamWords = isa::kRam.words;
+    static constexpr uint32_t kIoFirst = isa::kIoRegisters.first;
+    static constexpr uint32_t kIoWords = isa::kIoRegisters.words;
+    static constexpr uint32_t kInputWord = isa::kInputWord;
+    static constexpr uint32_t kSystemRecord = isa::kSystemRecord.first;
+    static constexpr uint32_t kSystemRecordWords = isa::kSystemRecord.words;
     // Video memory from processor address 0, a byte per pixel, and the
     // direct calls' staging heap.
-    static constexpr uint32_t kVideoBytes = 2u << 20;
-    static constexpr uint32_t kHeapFirst = 0xFF200000;
-    static constexpr uint32_t kHeapBytes = 1u << 20;
+    static constexpr uint32_t kVideoBytes = isa::kVideo.words * 2;
+    static constexpr uint32_t kHeapFirst = isa::kStagingHeap.first;
+    static constexpr uint32_t kHeapBytes = isa::kStagingHeap.words * 2;
 
     // The card's I/O base in a slot; throws std::invalid_argument outside 0-7.
     static uint32_t baseOf(int slot);

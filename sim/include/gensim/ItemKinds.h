@@ -1,6 +1,5 @@
-// The six kinds of stored items and their command families: the first three
-// letters name the kind, the last the operation. One table row per kind says
-// which operations it has and what its commands do beyond the common part.
+// The six kinds of stored items. One table row per kind says what its
+// commands (spelled whole in StoreRows.cpp) do beyond the common part.
 #pragma once
 
 #include "gensim/Outcome.h"
@@ -19,25 +18,6 @@ struct GeneratorState;
 
 enum class ItemKind { Directory, Format, Image, Sequence, Font, PixelMap };
 constexpr std::size_t kItemKinds = 6;
-
-// The operations of a family, by the last letter of the mnemonic.
-enum ItemOp : unsigned {
-    OpStore = 1u << 0,       // A name
-    OpBegin = 1u << 1,       // B
-    OpEnd = 1u << 2,         // E
-    OpDelete = 1u << 3,      // K name
-    OpUserQuery = 1u << 4,   // K? name
-    OpLoad = 1u << 5,        // L name (an empty name unloads)
-    OpExists = 1u << 6,      // L? name
-    OpLoaded = 1u << 7,      // L? without a name
-    OpName = 1u << 8,        // N name
-    OpNamed = 1u << 9,       // N?
-    OpKnob = 1u << 10,       // P directory
-    OpKnobQuery = 1u << 11,  // P?
-    OpList = 1u << 12,       // Q? first count [x]
-    OpApply = 1u << 13,      // U
-    OpInUse = 1u << 14,      // U?
-};
 
 // What the generator does with one kind, besides keeping its store.
 struct ItemSlot {
@@ -58,8 +38,9 @@ struct ItemSlot {
 
 struct ItemKindDef {
     ItemKind kind;
-    std::string_view prefix;
-    unsigned ops;
+    bool loadedQuery;              // "L?" without a name answers the item loaded
+    bool nameSelects;              // "N" names the selected item; loading one selects it
+    bool putOut;                   // what is loaded goes to the outputs on "U" and ALLU
     bool flagForm;                 // list queries take " x" from firmware 7.011; older
                                    // firmware refuses it as one argument too many
     bool builtInOverwritable;      // a store may replace a built-in item

@@ -1,6 +1,9 @@
 // The generator's side of a YMODEM batch transfer: after "YMDI" it takes
 // files from the host, after "YMDO <names>" it sends the named files it
 // holds. The files live in a per-generator area that tests seed and read.
+// As the receiver it asks for each header and each file's first data block
+// as a receiver does: "C", and "C" again while nothing comes, up to
+// kRequests times, so a sender that missed the first request still starts.
 #pragma once
 
 #include <chrono>
@@ -75,12 +78,19 @@ public:
     // to taking commands.
     void setIdleLimit(std::chrono::milliseconds limit);
     std::chrono::milliseconds idleLimit() const;
+    // As the receiver, how long it waits for a header or the first data
+    // block before it asks again ("C"), kRequests times in all; then the
+    // line goes back to commands.
+    void setRequestInterval(std::chrono::milliseconds interval);
+    std::chrono::milliseconds requestInterval() const;
+    static constexpr int kRequests = 10;
 
 private:
     mutable std::mutex m_mutex;
     std::map<std::string, std::string, std::less<>> m_files;
     std::vector<YmodemFault> m_faults;
     std::chrono::milliseconds m_idleLimit{10000};
+    std::chrono::milliseconds m_requestInterval{10000};
 };
 
 class YmodemSession {

@@ -1,6 +1,7 @@
 #include "TimingModel.h"
 
 #include "CGeneralFormatData.h"
+#include "ResourceIds.h"
 
 #include <gtest/gtest.h>
 
@@ -22,13 +23,13 @@ struct Page {
         data.timeEntryUnits = timeUnits ? 1 : 0;
         model.Init();
     }
-    Kind Enter(int id, const QString &text) { return model.Enter(id, text).kind; }
-    void Take(int id, const QString &text)
+    Kind Enter(T::Field id, const QString &text) { return model.Enter(id, text).kind; }
+    void Take(T::Field id, const QString &text)
     {
         const TimingModel::Outcome outcome = model.Enter(id, text);
         ASSERT_EQ(outcome.kind, Kind::kTaken) << id << " " << qPrintable(text) << " " << qPrintable(outcome.message);
     }
-    std::string Shown(int id) const { return model.Text(id).toStdString(); }
+    std::string Shown(T::Field id) const { return model.Text(id).toStdString(); }
 
     CGeneralFormatData data;
     TimingModel model{data};
@@ -64,14 +65,14 @@ void EnterInMachineUnits(Page &page, const Mode &m)
     if (m.interlaced) {
         ASSERT_EQ(page.model.SetInterlaced(true).kind, Kind::kTaken);
     }
-    const std::pair<int, int> counts[] = {{IDC_H_ACTIVE, m.hActive}, {IDC_H_TOTAL, m.hTotal},
-                                          {IDC_H_DELAY, m.hDelay},   {IDC_H_WIDTH, m.hWidth},
-                                          {IDC_V_ACTIVE, m.vActive}, {IDC_V_TOTAL, m.vTotal},
-                                          {IDC_V_DELAY, m.vDelay},   {IDC_V_WIDTH, m.vWidth}};
+    const std::pair<T::Field, int> counts[] = {{T::kHActive, m.hActive}, {T::kHTotal, m.hTotal},
+                                          {T::kHDelay, m.hDelay},   {T::kHWidth, m.hWidth},
+                                          {T::kVActive, m.vActive}, {T::kVTotal, m.vTotal},
+                                          {T::kVDelay, m.vDelay},   {T::kVWidth, m.vWidth}};
     for (const auto &[id, count] : counts)
         page.Take(id, QString::number(count));
-    EXPECT_EQ(page.model.PressSelector(IDC_RATE_SELECT_A).focus, IDC_PIXEL_RATE);
-    page.Take(IDC_PIXEL_RATE, QString::fromLatin1(m.mhz));
+    EXPECT_EQ(page.model.PressSelector(T::kRateSelectA).focus, T::kPixelRate);
+    page.Take(T::kPixelRate, QString::fromLatin1(m.mhz));
 }
 
 TEST(TimingModelTest, VideoModesEnteredAsCountsShowTheirRatesAndPeriods)
@@ -80,11 +81,11 @@ TEST(TimingModelTest, VideoModesEnteredAsCountsShowTheirRatesAndPeriods)
         SCOPED_TRACE(m.name);
         Page page;
         EnterInMachineUnits(page, m);
-        EXPECT_EQ(page.Shown(IDC_LINE_RATE), m.khz);
-        EXPECT_EQ(page.Shown(IDC_FIELD_RATE), m.hz);
-        EXPECT_EQ(page.Shown(IDC_PIXEL_PERIOD), m.ns);
-        EXPECT_EQ(page.Shown(IDC_H_PERIOD_TIME), m.hPeriodUs);
-        EXPECT_EQ(page.Shown(IDC_V_PERIOD_TIME), m.vPeriodMs);
+        EXPECT_EQ(page.Shown(T::kLineRate), m.khz);
+        EXPECT_EQ(page.Shown(T::kFieldRate), m.hz);
+        EXPECT_EQ(page.Shown(T::kPixelPeriod), m.ns);
+        EXPECT_EQ(page.Shown(T::kHPeriodTime), m.hPeriodUs);
+        EXPECT_EQ(page.Shown(T::kVPeriodTime), m.vPeriodMs);
         EXPECT_EQ(page.data.hBlank, m.hTotal - m.hActive);
         EXPECT_EQ(page.data.vBlank, m.vTotal - m.vActive);
         // What is stored is what was typed, not the three decimals shown.
@@ -94,19 +95,19 @@ TEST(TimingModelTest, VideoModesEnteredAsCountsShowTheirRatesAndPeriods)
 
 TEST(TimingModelTest, InTimeUnitsTheShownTimesGiveBackTheCounts)
 {
-    const int times[] = {IDC_H_ACTIVE_TIME, IDC_H_PERIOD_TIME, IDC_H_DELAY_TIME, IDC_H_WIDTH_TIME,
-                         IDC_V_ACTIVE_TIME, IDC_V_PERIOD_TIME, IDC_V_DELAY_TIME, IDC_V_WIDTH_TIME};
+    const T::Field times[] = {T::kHActiveTime, T::kHPeriodTime, T::kHDelayTime, T::kHWidthTime,
+                         T::kVActiveTime, T::kVPeriodTime, T::kVDelayTime, T::kVWidthTime};
     for (const Mode &m : kModes) {
         SCOPED_TRACE(m.name);
         Page machine;
         EnterInMachineUnits(machine, m);
         Page time(true);
-        EXPECT_TRUE(time.model.IsSelectorOn(IDC_RATE_SELECT_A));
+        EXPECT_TRUE(time.model.IsSelectorOn(T::kRateSelectA));
         if (m.interlaced) {
             ASSERT_EQ(time.model.SetInterlaced(true).kind, Kind::kTaken);
         }
-        time.Take(IDC_PIXEL_RATE, QString::fromLatin1(m.mhz));
-        for (int id : times)
+        time.Take(T::kPixelRate, QString::fromLatin1(m.mhz));
+        for (T::Field id : times)
             time.Take(id, machine.model.Text(id));
         const CGeneralFormatData &d = time.data;
         EXPECT_EQ(d.hActive, m.hActive);
@@ -118,8 +119,8 @@ TEST(TimingModelTest, InTimeUnitsTheShownTimesGiveBackTheCounts)
         EXPECT_EQ(d.vTotal, m.vTotal);
         EXPECT_EQ(d.vSyncDelay, m.vDelay);
         EXPECT_EQ(d.vSyncWidth, m.vWidth);
-        EXPECT_EQ(time.Shown(IDC_LINE_RATE), m.khz);
-        EXPECT_EQ(time.Shown(IDC_FIELD_RATE), m.hz);
+        EXPECT_EQ(time.Shown(T::kLineRate), m.khz);
+        EXPECT_EQ(time.Shown(T::kFieldRate), m.hz);
     }
 }
 
@@ -127,13 +128,13 @@ TEST(TimingModelTest, RowBTakesTheLineRate)
 {
     // DMT 1600x1200@60 at 75 kHz.
     Page page;
-    EXPECT_TRUE(page.model.IsSelectorOn(IDC_RATE_SELECT_B));
-    for (const auto &[id, text] : {std::pair{IDC_H_ACTIVE, "1600"}, std::pair{IDC_H_TOTAL, "2160"},
-                                   std::pair{IDC_V_ACTIVE, "1200"}, std::pair{IDC_V_TOTAL, "1250"},
-                                   std::pair{IDC_LINE_RATE, "75"}})
+    EXPECT_TRUE(page.model.IsSelectorOn(T::kRateSelectB));
+    for (const auto &[id, text] : {std::pair{T::kHActive, "1600"}, std::pair{T::kHTotal, "2160"},
+                                   std::pair{T::kVActive, "1200"}, std::pair{T::kVTotal, "1250"},
+                                   std::pair{T::kLineRate, "75"}})
         page.Take(id, QString::fromLatin1(text));
-    EXPECT_EQ(page.Shown(IDC_PIXEL_RATE), "162.000");
-    EXPECT_EQ(page.Shown(IDC_FIELD_RATE), "60.000");
+    EXPECT_EQ(page.Shown(T::kPixelRate), "162.000");
+    EXPECT_EQ(page.Shown(T::kFieldRate), "60.000");
     EXPECT_EQ(page.data.pixelRate, 162e6);
 }
 
@@ -142,21 +143,21 @@ TEST(TimingModelTest, BackPorchShowsWhatTheSyncLeavesOfTheBlanking)
     Page page;
     EnterInMachineUnits(page, kModes[2]); // CEA 1080p60
     ASSERT_EQ(page.model.SetBackPorch(true).kind, Kind::kTaken);
-    EXPECT_EQ(page.Shown(IDC_H_DELAY), "148"); // 2200 - 1920 - 88 - 44
-    EXPECT_EQ(page.Shown(IDC_V_DELAY), "36");  // 1125 - 1080 - 4 - 5
-    EXPECT_EQ(page.Shown(IDC_H_DELAY_TIME), "0.997");
-    EXPECT_EQ(page.model.FieldName(IDC_H_DELAY), QStringLiteral("Horizontal Back Porch (pixels)"));
+    EXPECT_EQ(page.Shown(T::kHDelay), "148"); // 2200 - 1920 - 88 - 44
+    EXPECT_EQ(page.Shown(T::kVDelay), "36");  // 1125 - 1080 - 4 - 5
+    EXPECT_EQ(page.Shown(T::kHDelayTime), "0.997");
+    EXPECT_EQ(page.model.FieldName(T::kHDelay), QStringLiteral("Horizontal Back Porch (pixels)"));
     EXPECT_EQ(page.model.DelayLabelId(), IDS_BACK_PORCH);
 
     // A longer back porch shortens the sync delay once committed.
-    page.Take(IDC_H_DELAY, QStringLiteral("150"));
+    page.Take(T::kHDelay, QStringLiteral("150"));
     page.model.Commit();
     EXPECT_EQ(page.data.hSyncDelay, 86);
     EXPECT_DOUBLE_EQ(page.data.hSyncDelayTime, 86 / 148.5e6);
 
     ASSERT_EQ(page.model.SetBackPorch(false).kind, Kind::kTaken);
-    EXPECT_EQ(page.Shown(IDC_H_DELAY), "86");
-    EXPECT_EQ(page.Shown(IDC_V_DELAY), "4");
+    EXPECT_EQ(page.Shown(T::kHDelay), "86");
+    EXPECT_EQ(page.Shown(T::kVDelay), "4");
     EXPECT_EQ(page.model.DelayLabelId(), IDS_PULSE_DELAY);
 }
 
@@ -164,34 +165,34 @@ TEST(TimingModelTest, EntriesAreClampedAtBothEnds)
 {
     const struct {
         bool timeUnits;
-        int selector; // pressed first; 0: none
-        int id;
+        T::Selector selector; // pressed first; kNoSelector: none
+        T::Field id;
         const char *typed;
         const char *shown;
     } cases[] = {
-        {false, IDC_RATE_SELECT_A, IDC_PIXEL_RATE, "0.5", "1.000"},
-        {false, IDC_RATE_SELECT_A, IDC_PIXEL_RATE, "1000", "999.999"},
-        {false, IDC_RATE_SELECT_A, IDC_PIXEL_PERIOD, "0.5", "1.000"},
-        {false, IDC_RATE_SELECT_A, IDC_PIXEL_PERIOD, "2000", "1000.000"},
-        {false, 0, IDC_LINE_RATE, "1", "2.000"},
-        {false, 0, IDC_LINE_RATE, "300", "250.000"},
-        {false, IDC_RATE_SELECT_C, IDC_FIELD_RATE, "0.5", "1.000"},
-        {false, IDC_RATE_SELECT_C, IDC_FIELD_RATE, "1000", "999.999"},
-        {false, 0, IDC_H_ACTIVE, "12000", "9999"},
-        {false, 0, IDC_H_ACTIVE, "12.7", "12"}, // truncated first
-        {false, 0, IDC_H_WIDTH, "10000", "9999"},
-        {false, 0, IDC_V_DELAY, "-3", "0"},
-        {false, 0, IDC_EQ_BEFORE, "20000", "9999"},
-        {false, 0, IDC_EQ_AFTER, "-1", "0"},
-        {false, 0, IDC_H_SIZE_IN, "0.01", "0.100"},
-        {false, 0, IDC_V_SIZE_MM, "20000", "9999.999"},
-        {true, 0, IDC_H_ACTIVE_TIME, "600", "500.000"},
-        {true, 0, IDC_H_PERIOD_TIME, "1", "4.000"},
-        {true, 0, IDC_H_PERIOD_TIME, "600", "500.000"},
-        {true, 0, IDC_H_DELAY_TIME, "-5", "0.000"},
-        {true, 0, IDC_V_ACTIVE_TIME, "2000", "1000.000"},
-        {true, 0, IDC_V_WIDTH_TIME, "2", "0.500"}, // not 1 s as the other vertical times
-        {true, 0, IDC_V_DELAY_TIME, "2000", "1000.000"},
+        {false, T::kRateSelectA, T::kPixelRate, "0.5", "1.000"},
+        {false, T::kRateSelectA, T::kPixelRate, "1000", "999.999"},
+        {false, T::kRateSelectA, T::kPixelPeriod, "0.5", "1.000"},
+        {false, T::kRateSelectA, T::kPixelPeriod, "2000", "1000.000"},
+        {false, T::kNoSelector, T::kLineRate, "1", "2.000"},
+        {false, T::kNoSelector, T::kLineRate, "300", "250.000"},
+        {false, T::kRateSelectC, T::kFieldRate, "0.5", "1.000"},
+        {false, T::kRateSelectC, T::kFieldRate, "1000", "999.999"},
+        {false, T::kNoSelector, T::kHActive, "12000", "9999"},
+        {false, T::kNoSelector, T::kHActive, "12.7", "12"}, // truncated first
+        {false, T::kNoSelector, T::kHWidth, "10000", "9999"},
+        {false, T::kNoSelector, T::kVDelay, "-3", "0"},
+        {false, T::kNoSelector, T::kEqBefore, "20000", "9999"},
+        {false, T::kNoSelector, T::kEqAfter, "-1", "0"},
+        {false, T::kNoSelector, T::kHSizeIn, "0.01", "0.100"},
+        {false, T::kNoSelector, T::kVSizeMm, "20000", "9999.999"},
+        {true, T::kNoSelector, T::kHActiveTime, "600", "500.000"},
+        {true, T::kNoSelector, T::kHPeriodTime, "1", "4.000"},
+        {true, T::kNoSelector, T::kHPeriodTime, "600", "500.000"},
+        {true, T::kNoSelector, T::kHDelayTime, "-5", "0.000"},
+        {true, T::kNoSelector, T::kVActiveTime, "2000", "1000.000"},
+        {true, T::kNoSelector, T::kVWidthTime, "2", "0.500"}, // not 1 s as the other vertical times
+        {true, T::kNoSelector, T::kVDelayTime, "2000", "1000.000"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(testing::Message() << c.id << " " << c.typed);
@@ -207,47 +208,47 @@ TEST(TimingModelTest, RatesTakeTypedValuesOnlyWhenTheirRowIsEntered)
 {
     const struct {
         bool timeUnits;
-        int selector;
-        std::vector<int> editable;
-        std::vector<int> fixed;
+        T::Selector selector;
+        std::vector<T::Field> editable;
+        std::vector<T::Field> fixed;
     } cases[] = {
-        {false, 0, {IDC_LINE_RATE}, {IDC_PIXEL_RATE, IDC_PIXEL_PERIOD, IDC_FIELD_RATE}},
-        {false, IDC_RATE_SELECT_A, {IDC_PIXEL_RATE, IDC_PIXEL_PERIOD}, {IDC_LINE_RATE, IDC_FIELD_RATE}},
-        {false, IDC_RATE_SELECT_C, {IDC_FIELD_RATE}, {IDC_PIXEL_RATE, IDC_PIXEL_PERIOD, IDC_LINE_RATE}},
+        {false, T::kNoSelector, {T::kLineRate}, {T::kPixelRate, T::kPixelPeriod, T::kFieldRate}},
+        {false, T::kRateSelectA, {T::kPixelRate, T::kPixelPeriod}, {T::kLineRate, T::kFieldRate}},
+        {false, T::kRateSelectC, {T::kFieldRate}, {T::kPixelRate, T::kPixelPeriod, T::kLineRate}},
         // Time units stay on A whatever is pressed; line and field rate move the periods.
-        {true, IDC_RATE_SELECT_B, {IDC_PIXEL_RATE, IDC_PIXEL_PERIOD, IDC_LINE_RATE, IDC_FIELD_RATE}, {}},
+        {true, T::kRateSelectB, {T::kPixelRate, T::kPixelPeriod, T::kLineRate, T::kFieldRate}, {}},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.selector);
         Page page(c.timeUnits);
         if (c.selector)
             page.model.PressSelector(c.selector);
-        for (int id : c.editable)
+        for (T::Field id : c.editable)
             EXPECT_TRUE(page.model.IsEditable(id)) << id;
-        for (int id : c.fixed) {
+        for (T::Field id : c.fixed) {
             const std::string before = page.Shown(id);
             EXPECT_EQ(page.Enter(id, QStringLiteral("50")), Kind::kRedisplayed) << id;
             EXPECT_EQ(page.Shown(id), before) << id;
         }
     }
     Page time(true);
-    time.model.PressSelector(IDC_RATE_SELECT_C);
-    EXPECT_TRUE(time.model.IsSelectorOn(IDC_RATE_SELECT_A));
-    EXPECT_FALSE(time.model.IsSelectorOn(IDC_RATE_SELECT_C));
+    time.model.PressSelector(T::kRateSelectC);
+    EXPECT_TRUE(time.model.IsSelectorOn(T::kRateSelectA));
+    EXPECT_FALSE(time.model.IsSelectorOn(T::kRateSelectC));
 }
 
 TEST(TimingModelTest, CountsAndTimesAreEnabledByTheUnits)
 {
     Page page;
-    for (int id : {IDC_H_BLANK, IDC_H_TOTAL, IDC_H_DELAY, IDC_V_WIDTH, IDC_H_ACTIVE, IDC_V_ACTIVE})
+    for (T::Field id : {T::kHBlank, T::kHTotal, T::kHDelay, T::kVWidth, T::kHActive, T::kVActive})
         EXPECT_TRUE(page.model.IsEnabled(id)) << id;
-    for (int id : {IDC_H_ACTIVE_TIME, IDC_H_PERIOD_TIME, IDC_V_DELAY_TIME, IDC_V_WIDTH_TIME})
+    for (T::Field id : {T::kHActiveTime, T::kHPeriodTime, T::kVDelayTime, T::kVWidthTime})
         EXPECT_FALSE(page.model.IsEnabled(id)) << id;
-    ASSERT_EQ(page.model.SetTimeUnits(true).focus, IDC_PIXEL_RATE);
-    for (int id : {IDC_H_BLANK, IDC_H_TOTAL, IDC_H_DELAY, IDC_V_WIDTH})
+    ASSERT_EQ(page.model.SetTimeUnits(true).focus, T::kPixelRate);
+    for (T::Field id : {T::kHBlank, T::kHTotal, T::kHDelay, T::kVWidth})
         EXPECT_FALSE(page.model.IsEnabled(id)) << id;
     // The actives stay open in both: in Time units they set the rate.
-    for (int id : {IDC_H_ACTIVE_TIME, IDC_V_DELAY_TIME, IDC_H_ACTIVE, IDC_V_ACTIVE, IDC_PIXEL_RATE})
+    for (T::Field id : {T::kHActiveTime, T::kVDelayTime, T::kHActive, T::kVActive, T::kPixelRate})
         EXPECT_TRUE(page.model.IsEnabled(id)) << id;
 }
 
@@ -256,16 +257,16 @@ TEST(TimingModelTest, TextThatIsNoNumberIsRefusedAndTheValueStays)
     for (const char *typed : {"", ".", "1.2.3", "12-", "+-3"}) {
         SCOPED_TRACE(typed);
         Page page;
-        const TimingModel::Outcome outcome = page.model.Enter(IDC_H_ACTIVE, QString::fromLatin1(typed));
+        const TimingModel::Outcome outcome = page.model.Enter(T::kHActive, QString::fromLatin1(typed));
         EXPECT_EQ(outcome.kind, Kind::kRefused);
         EXPECT_TRUE(outcome.message.startsWith(QStringLiteral("Horizontal Active (pixels)"))) << qPrintable(outcome.message);
         EXPECT_EQ(page.data.hActive, 640);
-        EXPECT_EQ(page.Shown(IDC_H_ACTIVE), "640");
+        EXPECT_EQ(page.Shown(T::kHActive), "640");
     }
     // An emptied pixel rate is no 1 MHz.
     Page page;
-    page.model.PressSelector(IDC_RATE_SELECT_A);
-    EXPECT_EQ(page.Enter(IDC_PIXEL_RATE, QString()), Kind::kRefused);
+    page.model.PressSelector(T::kRateSelectA);
+    EXPECT_EQ(page.Enter(T::kPixelRate, QString()), Kind::kRefused);
     EXPECT_EQ(page.data.pixelRate, 25175000);
 }
 
@@ -274,9 +275,9 @@ TEST(TimingModelTest, AnEntryWithoutAFiniteResultIsRefusedWholeAndNamesTheField)
     // Zero active time in Time units: the active count would set the pixel rate by dividing by it.
     {
         Page page(true);
-        page.Take(IDC_H_ACTIVE_TIME, QStringLiteral("0"));
+        page.Take(T::kHActiveTime, QStringLiteral("0"));
         const CGeneralFormatData before = page.data;
-        const TimingModel::Outcome outcome = page.model.Enter(IDC_H_ACTIVE, QStringLiteral("640"));
+        const TimingModel::Outcome outcome = page.model.Enter(T::kHActive, QStringLiteral("640"));
         EXPECT_EQ(outcome.kind, Kind::kRefused);
         EXPECT_TRUE(outcome.message.startsWith(QStringLiteral("Horizontal Active (pixels):")));
         EXPECT_EQ(page.data.pixelRate, before.pixelRate);
@@ -284,24 +285,24 @@ TEST(TimingModelTest, AnEntryWithoutAFiniteResultIsRefusedWholeAndNamesTheField)
     }
     {
         Page page(true);
-        page.Take(IDC_V_ACTIVE_TIME, QStringLiteral("0"));
+        page.Take(T::kVActiveTime, QStringLiteral("0"));
         const double lineRate = page.data.lineRate;
-        EXPECT_EQ(page.Enter(IDC_V_ACTIVE, QStringLiteral("480")), Kind::kRefused);
+        EXPECT_EQ(page.Enter(T::kVActive, QStringLiteral("480")), Kind::kRefused);
         EXPECT_EQ(page.data.lineRate, lineRate);
     }
     // A zero total read from a file: the line rate cannot come from the pixel rate.
     {
         Page page;
         page.data.hTotal = 0;
-        page.model.PressSelector(IDC_RATE_SELECT_A);
-        const TimingModel::Outcome outcome = page.model.Enter(IDC_PIXEL_RATE, QStringLiteral("100"));
+        page.model.PressSelector(T::kRateSelectA);
+        const TimingModel::Outcome outcome = page.model.Enter(T::kPixelRate, QStringLiteral("100"));
         EXPECT_EQ(outcome.kind, Kind::kRefused);
         EXPECT_TRUE(outcome.message.startsWith(QStringLiteral("Pixel Rate (MHz):")));
         EXPECT_EQ(page.data.pixelRate, 25175000);
         // Typing the total mends it: a total of 0 becomes 1.
-        page.Take(IDC_H_TOTAL, QStringLiteral("0"));
-        EXPECT_EQ(page.Shown(IDC_H_TOTAL), "1");
-        page.Take(IDC_PIXEL_RATE, QStringLiteral("100"));
+        page.Take(T::kHTotal, QStringLiteral("0"));
+        EXPECT_EQ(page.Shown(T::kHTotal), "1");
+        page.Take(T::kPixelRate, QStringLiteral("100"));
         EXPECT_EQ(page.data.lineRate, 100e6);
     }
 }
@@ -309,17 +310,17 @@ TEST(TimingModelTest, AnEntryWithoutAFiniteResultIsRefusedWholeAndNamesTheField)
 TEST(TimingModelTest, BlankAndTotalFollowTheCalculatedMember)
 {
     const struct {
-        int selector; // which member is calculated
-        int id;
+        T::Selector selector; // which member is calculated
+        T::Field id;
         const char *typed;
         double active, blank, total;
     } cases[] = {
-        {0, IDC_H_TOTAL, "1000", 640, 360, 1000},                  // B calculated
-        {0, IDC_H_TOTAL, "600", 600, 0, 600},                       // a total below the active takes it along
-        {IDC_H_SELECT_C, IDC_H_BLANK, "200", 640, 200, 840},     // C calculated
-        {IDC_H_SELECT_A, IDC_H_TOTAL, "700", 540, 160, 700},     // A calculated
-        {IDC_H_SELECT_A, IDC_H_BLANK, "900", 0, 900, 900},       // blank above total moves the total
-        {0, IDC_H_TOTAL, "0", 1, 0, 1},                             // a total of 0 becomes 1
+        {T::kNoSelector, T::kHTotal, "1000", 640, 360, 1000},                  // B calculated
+        {T::kNoSelector, T::kHTotal, "600", 600, 0, 600},                       // a total below the active takes it along
+        {T::kHSelectC, T::kHBlank, "200", 640, 200, 840},     // C calculated
+        {T::kHSelectA, T::kHTotal, "700", 540, 160, 700},     // A calculated
+        {T::kHSelectA, T::kHBlank, "900", 0, 900, 900},       // blank above total moves the total
+        {T::kNoSelector, T::kHTotal, "0", 1, 0, 1},                             // a total of 0 becomes 1
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(testing::Message() << c.id << " " << c.typed);
@@ -336,35 +337,35 @@ TEST(TimingModelTest, BlankAndTotalFollowTheCalculatedMember)
 TEST(TimingModelTest, PeriodsHaveTheirMinimumLengths)
 {
     Page page(true);
-    page.Take(IDC_H_PERIOD_TIME, QStringLiteral("1"));
+    page.Take(T::kHPeriodTime, QStringLiteral("1"));
     EXPECT_EQ(page.data.hTotalTime, 4e-06);
-    page.Take(IDC_V_PERIOD_TIME, QStringLiteral("0.5"));
+    page.Take(T::kVPeriodTime, QStringLiteral("0.5"));
     EXPECT_EQ(page.data.vTotalTime, 0.001000001000001);
-    EXPECT_EQ(page.Shown(IDC_V_PERIOD_TIME), "1.000");
+    EXPECT_EQ(page.Shown(T::kVPeriodTime), "1.000");
 }
 
 TEST(TimingModelTest, InterlacedDoublesTheFieldRateOfTheSameLines)
 {
     Page page;
-    ASSERT_EQ(page.Shown(IDC_FIELD_RATE), "59.941");
+    ASSERT_EQ(page.Shown(T::kFieldRate), "59.941");
     ASSERT_EQ(page.model.SetInterlaced(true).kind, Kind::kTaken);
-    EXPECT_EQ(page.Shown(IDC_LINE_RATE), "31.469");
-    EXPECT_EQ(page.Shown(IDC_FIELD_RATE), "119.882");
+    EXPECT_EQ(page.Shown(T::kLineRate), "31.469");
+    EXPECT_EQ(page.Shown(T::kFieldRate), "119.882");
     EXPECT_EQ(page.data.interlaced, 1);
 }
 
 TEST(TimingModelTest, SizesConvertWithTheFormatsFactorsAndSetTheUnit)
 {
     Page page;
-    page.Take(IDC_H_SIZE_MM, QStringLiteral("25.4"));
-    EXPECT_EQ(page.Shown(IDC_H_SIZE_IN), "1.000");
+    page.Take(T::kHSizeMm, QStringLiteral("25.4"));
+    EXPECT_EQ(page.Shown(T::kHSizeIn), "1.000");
     EXPECT_EQ(page.data.hSizeInches, 25.4 * 0.03937000000015748); // not 1/25.4
     EXPECT_EQ(page.data.sizeUnit, 2);
-    page.Take(IDC_V_SIZE_IN, QStringLiteral("10"));
+    page.Take(T::kVSizeIn, QStringLiteral("10"));
     EXPECT_EQ(page.data.vSizeMm, 10 * 25.4000508);
     EXPECT_EQ(page.data.sizeUnit, 1);
     // The shown size again changes nothing, not even the unit.
-    EXPECT_EQ(page.Enter(IDC_H_SIZE_MM, page.model.Text(IDC_H_SIZE_MM)), Kind::kRedisplayed);
+    EXPECT_EQ(page.Enter(T::kHSizeMm, page.model.Text(T::kHSizeMm)), Kind::kRedisplayed);
     EXPECT_EQ(page.data.sizeUnit, 1);
     page.model.Commit();
     EXPECT_EQ(page.data.hImageSize, 25.4 * 0.03937000000015748);
@@ -374,22 +375,22 @@ TEST(TimingModelTest, SizesConvertWithTheFormatsFactorsAndSetTheUnit)
 TEST(TimingModelTest, TheUnitsSwitchMovesTheRateRowAndTheLastEntries)
 {
     Page page;
-    page.Take(IDC_H_TOTAL, QStringLiteral("900"));
-    page.Take(IDC_V_TOTAL, QStringLiteral("550"));
+    page.Take(T::kHTotal, QStringLiteral("900"));
+    page.Take(T::kVTotal, QStringLiteral("550"));
     ASSERT_EQ(page.model.SetTimeUnits(true).kind, Kind::kTaken);
     EXPECT_EQ(page.data.timeEntryUnits, 1);
-    EXPECT_EQ(page.model.LastH(), IDC_H_PERIOD_TIME);
-    EXPECT_EQ(page.model.LastV(), IDC_V_PERIOD_TIME);
-    EXPECT_TRUE(page.model.IsSelectorOn(IDC_RATE_SELECT_A));
-    EXPECT_TRUE(page.model.IsEditable(IDC_PIXEL_RATE));
+    EXPECT_EQ(page.model.LastH(), T::kHPeriodTime);
+    EXPECT_EQ(page.model.LastV(), T::kVPeriodTime);
+    EXPECT_TRUE(page.model.IsSelectorOn(T::kRateSelectA));
+    EXPECT_TRUE(page.model.IsEditable(T::kPixelRate));
     // Counts are no longer coloured; times are.
-    EXPECT_EQ(page.model.EditColours(IDC_H_BLANK), (EntryColours{CEntryGroup::kBlack, CEntryGroup::kGreen}));
-    EXPECT_EQ(page.model.EditColours(IDC_H_BLANK_TIME), (EntryColours{CEntryGroup::kBlack, CEntryGroup::kRed}));
+    EXPECT_EQ(page.model.EditColours(T::kHBlank), (EntryColours{CEntryGroup::kBlack, CEntryGroup::kGreen}));
+    EXPECT_EQ(page.model.EditColours(T::kHBlankTime), (EntryColours{CEntryGroup::kBlack, CEntryGroup::kRed}));
 
-    ASSERT_EQ(page.model.SetTimeUnits(false).focus, IDC_LINE_RATE);
-    EXPECT_EQ(page.model.LastH(), IDC_H_TOTAL);
-    EXPECT_EQ(page.model.LastV(), IDC_V_TOTAL);
-    EXPECT_TRUE(page.model.IsSelectorOn(IDC_RATE_SELECT_B));
+    ASSERT_EQ(page.model.SetTimeUnits(false).focus, T::kLineRate);
+    EXPECT_EQ(page.model.LastH(), T::kHTotal);
+    EXPECT_EQ(page.model.LastV(), T::kVTotal);
+    EXPECT_TRUE(page.model.IsSelectorOn(T::kRateSelectB));
     EXPECT_EQ(page.data.hTotal, 900);
     EXPECT_EQ(page.data.vTotal, 550);
     EXPECT_EQ(page.data.vBlank, 70);
@@ -398,10 +399,10 @@ TEST(TimingModelTest, TheUnitsSwitchMovesTheRateRowAndTheLastEntries)
 TEST(TimingModelTest, AFormatKeptInTimeUnitsOpensWithItsPixelRateEntered)
 {
     Page page(true);
-    EXPECT_TRUE(page.model.IsSelectorOn(IDC_RATE_SELECT_A));
-    EXPECT_FALSE(page.model.IsSelectorOn(IDC_RATE_SELECT_B));
-    EXPECT_EQ(page.model.LastH(), IDC_H_ACTIVE_TIME);
-    page.Take(IDC_PIXEL_RATE, QStringLiteral("40"));
+    EXPECT_TRUE(page.model.IsSelectorOn(T::kRateSelectA));
+    EXPECT_FALSE(page.model.IsSelectorOn(T::kRateSelectB));
+    EXPECT_EQ(page.model.LastH(), T::kHActiveTime);
+    page.Take(T::kPixelRate, QStringLiteral("40"));
     EXPECT_EQ(page.data.pixelRate, 40e6);
 }
 
@@ -410,15 +411,15 @@ TEST(TimingModelTest, FocusHighlightsTheGroupItEnters)
     Page page;
     const EntryColours plainEntered{CEntryGroup::kBlack, CEntryGroup::kGreen};
     const EntryColours plainCalculated{CEntryGroup::kBlack, CEntryGroup::kRed};
-    EXPECT_EQ(page.model.EditColours(IDC_H_ACTIVE), plainEntered);
-    EXPECT_EQ(page.model.EditColours(IDC_H_BLANK), plainCalculated);
-    EXPECT_EQ(page.model.EditColours(IDC_EQ_BEFORE), std::nullopt);
-    EXPECT_TRUE(page.model.FocusEntry(IDC_H_TOTAL));
-    EXPECT_EQ(page.model.EditColours(IDC_H_ACTIVE), (EntryColours{CEntryGroup::kDarkGreen, CEntryGroup::kWhite}));
-    EXPECT_EQ(page.model.EditColours(IDC_H_BLANK), (EntryColours{CEntryGroup::kDarkRed, CEntryGroup::kWhite}));
-    EXPECT_EQ(page.model.EditColours(IDC_V_ACTIVE), plainEntered); // another group
-    EXPECT_TRUE(page.model.FocusEntry(IDC_EQ_BEFORE));
-    EXPECT_EQ(page.model.EditColours(IDC_H_ACTIVE), plainEntered);
+    EXPECT_EQ(page.model.EditColours(T::kHActive), plainEntered);
+    EXPECT_EQ(page.model.EditColours(T::kHBlank), plainCalculated);
+    EXPECT_EQ(page.model.EditColours(T::kEqBefore), std::nullopt);
+    EXPECT_TRUE(page.model.FocusEntry(T::kHTotal));
+    EXPECT_EQ(page.model.EditColours(T::kHActive), (EntryColours{CEntryGroup::kDarkGreen, CEntryGroup::kWhite}));
+    EXPECT_EQ(page.model.EditColours(T::kHBlank), (EntryColours{CEntryGroup::kDarkRed, CEntryGroup::kWhite}));
+    EXPECT_EQ(page.model.EditColours(T::kVActive), plainEntered); // another group
+    EXPECT_TRUE(page.model.FocusEntry(T::kEqBefore));
+    EXPECT_EQ(page.model.EditColours(T::kHActive), plainEntered);
 }
 
 } // namespace

@@ -21,12 +21,12 @@ TEST(WorksheetCalculationTest, TheDefaultsGiveTheirRaster)
     EXPECT_EQ(r.blankingPixels, 400);
     EXPECT_EQ(r.blankingLines, 57);
     EXPECT_EQ(r.totalPixels, 2000);
-    EXPECT_EQ(sheet.Text(IDC_WS_BLANKING_TIME), QStringLiteral("2.1214532"));
-    EXPECT_EQ(sheet.Text(IDC_WS_LINE_RATE), QStringLiteral("94.275 KHz"));
-    EXPECT_EQ(sheet.Text(IDC_WS_VIDEO_RATE), QStringLiteral("188.5500 MHz"));
-    EXPECT_EQ(sheet.Text(IDC_WS_PIXEL_PERIOD), QStringLiteral("5.3036330 ns"));
-    EXPECT_EQ(sheet.Text(IDC_WS_H_TOTAL), QStringLiteral("2000 Total"));
-    EXPECT_EQ(sheet.Text(IDC_WS_V_TOTAL), QStringLiteral("1257"));
+    EXPECT_EQ(sheet.Text(W::kBlankingTime), QStringLiteral("2.1214532"));
+    EXPECT_EQ(sheet.Text(W::kLineRate), QStringLiteral("94.275 KHz"));
+    EXPECT_EQ(sheet.Text(W::kVideoRate), QStringLiteral("188.5500 MHz"));
+    EXPECT_EQ(sheet.Text(W::kPixelPeriod), QStringLiteral("5.3036330 ns"));
+    EXPECT_EQ(sheet.Text(W::kHTotal), QStringLiteral("2000 Total"));
+    EXPECT_EQ(sheet.Text(W::kVTotal), QStringLiteral("1257"));
 }
 
 TEST(WorksheetCalculationTest, APartLineIsAWholeLineMore)
@@ -54,31 +54,31 @@ TEST(WorksheetCalculationTest, APartLineIsAWholeLineMore)
 TEST(WorksheetCalculationTest, EitherBlankingInputGivesTheOther)
 {
     W percent;
-    ASSERT_EQ(percent.Enter(IDC_WS_BLANKING_PERCENT, QStringLiteral("25")), QString());
+    ASSERT_EQ(percent.Enter(W::kBlankingPercent, QStringLiteral("25")), QString());
     EXPECT_EQ(percent.Out().hTotal, 2133); // 1600 / 0.75 = 2133.33
     EXPECT_EQ(percent.Out().blankingPixels, 533);
-    EXPECT_EQ(percent.Text(IDC_WS_BLANKING_TIME), QStringLiteral("2.6505733"));
+    EXPECT_EQ(percent.Text(W::kBlankingTime), QStringLiteral("2.6505733"));
 
     W time;
     time.In().enterPercent = false;
-    ASSERT_EQ(time.Enter(IDC_WS_BLANKING_TIME, QStringLiteral("3")), QString());
+    ASSERT_EQ(time.Enter(W::kBlankingTime, QStringLiteral("3")), QString());
     // 1600 / (1 - 94.275 kHz x 3 us) = 2230.97
     EXPECT_EQ(time.Out().hTotal, 2231);
     EXPECT_EQ(time.Out().blankingPixels, 631); // 3 us x 210.3275 MHz
-    EXPECT_EQ(time.Text(IDC_WS_BLANKING_PERCENT), QStringLiteral("28.28"));
+    EXPECT_EQ(time.Text(W::kBlankingPercent), QStringLiteral("28.28"));
 }
 
 TEST(WorksheetCalculationTest, InputsAreClamped)
 {
     const struct {
-        int id;
+        W::Value id;
         const char *typed;
         const char *shown;
     } cases[] = {
-        {IDC_WS_BLANKING_PERCENT, "-5", "0.00"},  {IDC_WS_FIELD_RATE, "0.5", "1.000"},
-        {IDC_WS_FIELD_RATE, "1500", "999.999"},   {IDC_WS_FIELD_BLANKING, "-1", "0.000"},
-        {IDC_WS_H_RESOLUTION, "0", "1"},          {IDC_WS_H_RESOLUTION, "20000", "9999"},
-        {IDC_WS_V_RESOLUTION, "640.9", "640"},
+        {W::kBlankingPercent, "-5", "0.00"},  {W::kFieldRate, "0.5", "1.000"},
+        {W::kFieldRate, "1500", "999.999"},   {W::kFieldBlanking, "-1", "0.000"},
+        {W::kHResolution, "0", "1"},          {W::kHResolution, "20000", "9999"},
+        {W::kVResolution, "640.9", "640"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.typed);
@@ -92,16 +92,16 @@ TEST(WorksheetCalculationTest, AnInputWithoutARasterIsRefusedAndStays)
 {
     const struct {
         bool percentMode;
-        int id;
+        W::Value id;
         const char *typed;
     } cases[] = {
-        {true, IDC_WS_BLANKING_PERCENT, "100"},
-        {true, IDC_WS_BLANKING_PERCENT, "150"}, // no longer stored as 100
-        {false, IDC_WS_BLANKING_TIME, "10.7"},  // the line lasts 10.6 us
-        {true, IDC_WS_FIELD_BLANKING, "13.4"},  // the field lasts 13.3 ms
-        {true, IDC_WS_FIELD_RATE, ""},
-        {true, IDC_WS_H_RESOLUTION, "."},
-        {true, IDC_WS_FIELD_BLANKING, "1.2.3"},
+        {true, W::kBlankingPercent, "100"},
+        {true, W::kBlankingPercent, "150"}, // no longer stored as 100
+        {false, W::kBlankingTime, "10.7"},  // the line lasts 10.6 us
+        {true, W::kFieldBlanking, "13.4"},  // the field lasts 13.3 ms
+        {true, W::kFieldRate, ""},
+        {true, W::kHResolution, "."},
+        {true, W::kFieldBlanking, "1.2.3"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.typed);
@@ -173,10 +173,10 @@ TEST(WorksheetCalculationTest, GetTakesTheInputsFromTheFormat)
         // The input of the mode is taken; the other one follows from the raster.
         if (percent) {
             EXPECT_EQ(sheet.In().blankingPercent, 20);
-            EXPECT_EQ(sheet.Text(IDC_WS_BLANKING_TIME), QStringLiteral("6.3433733"));
+            EXPECT_EQ(sheet.Text(W::kBlankingTime), QStringLiteral("6.3433733"));
         } else {
             EXPECT_DOUBLE_EQ(sheet.In().blankingTime, 6.355);
-            EXPECT_EQ(sheet.Text(IDC_WS_BLANKING_PERCENT), QStringLiteral("20.00"));
+            EXPECT_EQ(sheet.Text(W::kBlankingPercent), QStringLiteral("20.00"));
         }
     }
 

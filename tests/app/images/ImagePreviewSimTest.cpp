@@ -47,7 +47,7 @@ protected:
     }
     void TearDown() override
     {
-        g_pCurrentGenerator = nullptr;
+        CGenerator::MakeCurrent(nullptr);
         image.CloseEditor();
         SetEditorFactory<CImage>({});
         unsetenv("MORVANE_TIME_SCALE");
@@ -59,7 +59,7 @@ protected:
     {
         gen = ConnectOverCom(prompter, 1);
         ASSERT_NE(gen, nullptr);
-        g_pCurrentGenerator = gen.get();
+        CGenerator::MakeCurrent(gen.get());
         Sim().trace().clear();
     }
     gensim::Generator &Sim() { return sim.generator(0); }
@@ -112,7 +112,7 @@ TEST_F(ImagePreviewSimTest, ShowsTheEditedImageAndKeepsNothingStored)
 TEST_F(ImagePreviewSimTest, WithoutACurrentGeneratorNothingIsSent)
 {
     Connect();
-    g_pCurrentGenerator = nullptr;
+    CGenerator::MakeCurrent(nullptr);
     prompter.ExpectMessage(PromptMatch::Text(QStringLiteral("Please Select A Generator First")), IDOK);
     ASSERT_TRUE(editor->Router().Execute(ID_PREVIEW));
     EXPECT_TRUE(Sim().trace().lines().empty());

@@ -99,10 +99,10 @@ TEST_P(ReaderTest, RepliesReadAsTheirKind)
     for (const ReaderCase& c : kReaderCases) {
         SCOPED_TRACE(c.reply);
         port.fallback = {c.reply, 0};
-        EXPECT_EQ(gen.SendQueryBool(), c.asBool);
-        EXPECT_EQ(gen.SendQueryInt(), c.asInt);
-        EXPECT_DOUBLE_EQ(gen.SendQueryDouble(), c.asDouble);
-        EXPECT_EQ(gen.SendQueryString(), QString::fromLatin1(c.asString));
+        EXPECT_EQ(gen.SendQueryBool(QStringLiteral("AVPG?")), c.asBool);
+        EXPECT_EQ(gen.SendQueryInt(QStringLiteral("HRES?")), c.asInt);
+        EXPECT_DOUBLE_EQ(gen.SendQueryDouble(QStringLiteral("HRAT?")), c.asDouble);
+        EXPECT_EQ(gen.SendQueryString(QStringLiteral("FMTU?")), QString::fromLatin1(c.asString));
     }
     std::setlocale(LC_NUMERIC, savedLocale.c_str());
 }
@@ -144,7 +144,7 @@ TEST_F(GeneratorTest, RgbRepliesAreSplitAtTheirCommasAndClamped)
         SCOPED_TRACE(c.reply);
         port.fallback = {c.reply, 0};
         RgbTriple rgb(0.9, 0.9, 0.9);
-        gen.SendQueryRgb(rgb);
+        gen.SendQueryRgb(QStringLiteral("ASSG?"), rgb);
         EXPECT_DOUBLE_EQ(rgb.r, c.r);
         EXPECT_DOUBLE_EQ(rgb.g, c.g);
         EXPECT_DOUBLE_EQ(rgb.b, c.b);
@@ -226,7 +226,7 @@ TEST_F(GeneratorTest, LostLinkShowsOneBoxThenFailsQuietlyUntilHandshake)
 
     gen.SendCommandText(QStringLiteral("HRES 640"));
     gen.SendCommandText(QStringLiteral("VRES 480"));
-    EXPECT_EQ(gen.SendQueryInt(), 0);
+    EXPECT_EQ(gen.SendQueryInt(QStringLiteral("HRES?")), 0);
     gen.CmdFmta(QStringLiteral("Mine"), true);
 
     EXPECT_EQ(port.commands, (Commands{"HRES 640"}));
@@ -278,7 +278,7 @@ TEST_F(GeneratorTest, FirstFailureOfAnOperationHaltsItsOtherCommands)
                 gen.SendCommandText(QStringLiteral("VRES 480"));
             }
             EXPECT_TRUE(gen.IsHalted()) << "the inner end does not clear the outer failure";
-            EXPECT_EQ(gen.SendQueryInt(), 0);
+            EXPECT_EQ(gen.SendQueryInt(QStringLiteral("HRES?")), 0);
             EXPECT_EQ(gen.LastCommandError(), code);
             EXPECT_FALSE(gen.IsLinkLost());
         }
@@ -407,7 +407,7 @@ TEST_F(GeneratorTest, DestructorClosesThePortAndReleasesTheLinks)
     FakeKnobList detached;
     {
         auto* gen = new CGenerator(nullptr, kCom2);
-        g_pCurrentGenerator = gen;
+        CGenerator::MakeCurrent(gen);
         gen->AttachKnobList(&twice);
         gen->AttachKnobList(&detached);
         gen->AttachKnobList(&twice);

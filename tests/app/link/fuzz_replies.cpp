@@ -35,13 +35,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     CGenerator gen(nullptr, MORVANE_PORT_COM);
     gen.SetFirmwareVersion(7.5);
-    gen.SendQueryBool();
-    gen.SendQueryInt();
-    gen.SendQueryDouble();
+    gen.SendQueryBool(QStringLiteral("AVPG?"));
+    gen.SendQueryInt(QStringLiteral("HRES?"));
+    gen.SendQueryDouble(QStringLiteral("HRAT?"));
     RgbTriple rgb;
-    gen.SendQueryRgb(rgb);
+    gen.SendQueryRgb(QStringLiteral("ASSG?"), rgb);
     Check(InUnitRange(rgb.r) && InUnitRange(rgb.g) && InUnitRange(rgb.b));
-    const QString line = gen.SendQueryString();
+    const QString line = gen.SendQueryString(QStringLiteral("FMTU?"));
     Check(!line.contains(QLatin1String("\r\n")));
     QStringList lines;
     gen.QueryFmtqList(1, 450, lines, true);

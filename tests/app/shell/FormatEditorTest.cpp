@@ -57,7 +57,7 @@ protected:
     void TearDown() override
     {
         CFormatEditor::SetPrinter(nullptr);
-        g_pCurrentGenerator = nullptr;
+        CGenerator::MakeCurrent(nullptr);
         ShellTest::TearDown();
         SetEditorFactory<CFormat>({});
         CFormatEditor::SetGeneratorGate(nullptr);
@@ -571,7 +571,7 @@ TEST_F(FormatEditorTest, CheckIsRefusedWhileAToolHasTheGeneratorBusy)
 {
     TestGeneratorView *view = AddGenerator(0x00020001, QStringLiteral("VG-7000"), QStringLiteral("Com-1"));
     Open(NewFormat());
-    g_pCurrentGenerator = view->Connection();
+    CGenerator::MakeCurrent(view->Connection());
     view->SetBusy(true);
     prompter.ExpectMessage(PromptMatch::Contains(QStringLiteral("busy")), IDOK, MB_OK | MB_ICONEXCLAMATION);
     Key(Qt::Key_F2);

@@ -4,7 +4,7 @@
 // and a link that drops in the middle of a send.
 
 #include "CFormat.h"
-#include "FormatTraffic.h"
+#include "CFormatTraffic.h"
 
 #include "CGenerator.h"
 #include "CGeneralFormatData.h"

@@ -4,7 +4,7 @@
 // lost in the middle of each operation.
 
 #include "CFormat.h"
-#include "FormatTraffic.h"
+#include "CFormatTraffic.h"
 
 #include "CGenerator.h"
 #include "CGeneralFormatData.h"

@@ -7,7 +7,7 @@
 // command (or a lost link) ends it at its next step; the generator has shown
 // the one box about it and refuses further commands quietly.
 
-#include "FormatTraffic.h"
+#include "CFormatTraffic.h"
 
 #include "CFormat.h"
 
@@ -288,7 +288,7 @@ struct CopyRun {
         if (s.IsLinkLost())
             return false;
         if (!s.LastCommandSucceeded() && !Failed())
-            failedQuery = s.CommandText();
+            failedQuery = s.LastCommandText();
         return !Failed();
     }
 

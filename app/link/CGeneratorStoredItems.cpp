@@ -75,12 +75,6 @@ unsigned SplitFlag(QString& line)
 
 // --- Generic steps ---------------------------------------------------------------
 
-void CGenerator::AppendQuotedName(QString& text, const QString& name)
-{
-    if (!name.isEmpty())
-        text += QLatin1Char('"') + name + QLatin1Char('"');
-}
-
 bool CGenerator::KeepsFlags(Family f) const
 {
     switch (Row(f).flags) {
@@ -99,44 +93,42 @@ QString CGenerator::Mnemonic(Family f, char op, bool query) const
     return text;
 }
 
-void CGenerator::AppendName(QString& text, Family f, char op, bool query, const QString& name)
+void CGenerator::AppendName(CommandLine& line, Family f, char op, bool query, const QString& name)
 {
-    m_link.CheckName(name);
     const FamilyRow& row = Row(f);
     const bool quoted = query ? (op == 'L' && row.quotedExistsQuery) : std::strchr(row.quotedSetters, op) != nullptr;
-    text += QLatin1Char(' ');
+    line += QStringLiteral(" ");
     if (quoted)
-        AppendQuotedName(text, name);
+        line.AppendQuotedName(name);
     else
-        text += name;
+        line.AppendName(name);
 }
 
 void CGenerator::SendNamed(Family f, char op, const QString& name)
 {
-    Command() = Mnemonic(f, op);
-    AppendName(Command(), f, op, false, name);
-    SendCommand(false);
+    CommandLine line(Mnemonic(f, op));
+    AppendName(line, f, op, false, name);
+    SendCommand(line, false);
 }
 
 void CGenerator::SendBare(Family f, char op)
 {
-    Command() = Mnemonic(f, op);
+    QString text = Mnemonic(f, op);
     if (Row(f).blankAfterBeginEnd)
-        Command() += QLatin1Char(' ');
-    SendCommand(false);
+        text += QLatin1Char(' ');
+    SendCommand(text, false);
 }
 
 bool CGenerator::QueryNamed(Family f, char op, const QString& name)
 {
-    Command() = Mnemonic(f, op, true);
-    AppendName(Command(), f, op, true, name);
-    return SendQueryBool();
+    CommandLine line(Mnemonic(f, op, true));
+    AppendName(line, f, op, true, name);
+    return SendQueryBool(line);
 }
 
 const QString& CGenerator::QueryString(Family f, char op)
 {
-    Command() = Mnemonic(f, op, true);
-    return SendQueryString();
+    return SendQueryString(Mnemonic(f, op, true));
 }
 
 void CGenerator::StoreItem(Family f, const QString& name, bool addToCache)
@@ -155,10 +147,10 @@ void CGenerator::InsertIntoCache(Family f, const QString& name)
 void CGenerator::SendListQuery(Family f, int first, int count, bool extended)
 {
     const FamilyRow& row = Row(f);
-    Command() = Mnemonic(f, 'Q', true) + QLatin1Char(' ') + ListRange(first, count, row.clampListQuery);
+    QString text = Mnemonic(f, 'Q', true) + QLatin1Char(' ') + ListRange(first, count, row.clampListQuery);
     if (extended && row.extendedListQuery)
-        Command() += QLatin1String(" x");
-    SendCommand(true);
+        text += QLatin1String(" x");
+    SendCommand(text, true);
 }
 
 void CGenerator::ListQuery(Family f, int first, int count, QStringList& names, bool extended)
@@ -212,13 +204,11 @@ bool CGenerator::CachedUserFlag(Family f, const QString& name) const
 void CGenerator::SendApply(const char* mnemonic, bool bare)
 {
     // An animated image never finishes applying: do not wait for it.
-    Command() = QLatin1String(mnemonic);
-    if (bare) {
-        SendCommand(false);
-        return;
-    }
-    Command() += QLatin1String(";*OPC?");
-    SendCommand(true);
+    const QString text = QLatin1String(mnemonic);
+    if (bare)
+        SendCommand(text, false);
+    else
+        SendCommand(text + QLatin1String(";*OPC?"), true);
 }
 
 // --- A: store -----------------------------------------------------------------------
@@ -312,9 +302,9 @@ bool CGenerator::QueryMapl(const QString& name) { return QueryNamed(Family::Map,
 
 int CGenerator::QueryFmtlExists(const QString& name)
 {
-    Command() = Mnemonic(Family::Fmt, 'L', true);
-    AppendName(Command(), Family::Fmt, 'L', true, name);
-    return SendQueryInt();
+    CommandLine line(Mnemonic(Family::Fmt, 'L', true));
+    AppendName(line, Family::Fmt, 'L', true, name);
+    return SendQueryInt(line);
 }
 
 const QString& CGenerator::QueryFmtl() { return QueryString(Family::Fmt, 'L'); }
@@ -405,29 +395,26 @@ const QString& CGenerator::QuerySequ() { return QueryString(Family::Seq, 'U'); }
 
 void CGenerator::CmdDirs()
 {
-    Command() = QStringLiteral("DIRS");
-    SendCommand(false);
+    SendCommand(QStringLiteral("DIRS"), false);
 }
 
 void CGenerator::CmdNami(int position, const QString& name)
 {
-    Command() = QStringLiteral("NAMI ") + QString::number(position) + QLatin1Char(' ');
-    m_link.CheckName(name);
-    AppendQuotedName(Command(), name);
-    SendCommand(false);
+    CommandLine line(QStringLiteral("NAMI ") + QString::number(position) + QLatin1Char(' '));
+    line.AppendQuotedName(name);
+    SendCommand(line, false);
 }
 
 void CGenerator::CmdNamk(const QString& name)
 {
-    m_link.CheckName(name);
-    Command() = QStringLiteral("NAMK ") + name;
-    SendCommand(false);
+    CommandLine line(QStringLiteral("NAMK "));
+    line.AppendName(name);
+    SendCommand(line, false);
 }
 
 void CGenerator::QueryNamq(int first, int count)
 {
-    Command() = QStringLiteral("NAMQ? ") + ListRange(first, count, true);
-    SendCommand(true);
+    SendCommand(QStringLiteral("NAMQ? ") + ListRange(first, count, true), true);
 }
 
 void CGenerator::QueryNamqList(int first, int count, QStringList& names)
@@ -438,8 +425,7 @@ void CGenerator::QueryNamqList(int first, int count, QStringList& names)
 
 bool CGenerator::QueryAnim(const QString& name)
 {
-    Command() = QStringLiteral("ANIM? ") + name;
-    return SendQueryBool();
+    return SendQueryBool(QStringLiteral("ANIM? ") + name);
 }
 
 bool CGenerator::IsAnimatedImageCurrent()

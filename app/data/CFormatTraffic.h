@@ -1,6 +1,6 @@
 #pragma once
 // A format's traffic with generators beyond one item's own send, check and
-// recall (those are CFormat's methods, defined in FormatTraffic.cpp too):
+// recall (those are CFormat's methods, defined in CFormatTraffic.cpp too):
 // the upload into the edit buffer, and the copy between two generators.
 
 #include <QString>

@@ -99,6 +99,12 @@ QString RealText(const char* mnemonic, double v)
     return row->form == Form::Fixed ? FormatFixed(v, row->digits) : FormatGeneral(v, row->digits);
 }
 
+// "HRES?" of "HRES".
+QString QueryOf(const char* mnemonic)
+{
+    return QLatin1String(mnemonic) + QLatin1Char('?');
+}
+
 QString Flag(bool on)
 {
     return on ? QStringLiteral("1") : QStringLiteral("0");
@@ -159,50 +165,40 @@ const char* ReadHex(const char* text, unsigned& value)
 
 // --- Generic steps ---------------------------------------------------------------
 
-void CGenerator::SendText(const QString& text, bool expectReply)
-{
-    Command() = text;
-    SendCommand(expectReply);
-}
-
 void CGenerator::SendSwitch(const char* mnemonic, bool on)
 {
-    SendText(QLatin1String(mnemonic) + QLatin1Char(' ') + Flag(on), false);
+    SendCommand(QLatin1String(mnemonic) + QLatin1Char(' ') + Flag(on), false);
 }
 
 void CGenerator::SendIntSetting(const char* mnemonic, int n)
 {
-    SendText(QLatin1String(mnemonic) + QLatin1Char(' ') + QString::number(ClampInt(mnemonic, n)), false);
+    SendCommand(QLatin1String(mnemonic) + QLatin1Char(' ') + QString::number(ClampInt(mnemonic, n)), false);
 }
 
 void CGenerator::SendRealSetting(const char* mnemonic, double v)
 {
-    SendText(QLatin1String(mnemonic) + QLatin1Char(' ') + RealText(mnemonic, v), false);
+    SendCommand(QLatin1String(mnemonic) + QLatin1Char(' ') + RealText(mnemonic, v), false);
 }
 
 bool CGenerator::QuerySwitch(const char* mnemonic)
 {
-    Command() = QLatin1String(mnemonic) + QLatin1Char('?');
-    return SendQueryBool();
+    return SendQueryBool(QueryOf(mnemonic));
 }
 
 int CGenerator::QueryIntSetting(const char* mnemonic)
 {
-    Command() = QLatin1String(mnemonic) + QLatin1Char('?');
-    return SendQueryInt();
+    return SendQueryInt(QueryOf(mnemonic));
 }
 
 double CGenerator::QueryRealSetting(const char* mnemonic)
 {
-    Command() = QLatin1String(mnemonic) + QLatin1Char('?');
-    return SendQueryDouble();
+    return SendQueryDouble(QueryOf(mnemonic));
 }
 
 void CGenerator::QueryTripleFlags(const char* mnemonic, double threshold, bool& r, bool& g, bool& b)
 {
-    Command() = QLatin1String(mnemonic) + QLatin1Char('?');
     RgbTriple triple;
-    SendQueryRgb(triple);
+    SendQueryRgb(QueryOf(mnemonic), triple);
     r = triple.r > threshold;
     g = triple.g > threshold;
     b = triple.b > threshold;
@@ -210,15 +206,13 @@ void CGenerator::QueryTripleFlags(const char* mnemonic, double threshold, bool& 
 
 qint64 CGenerator::QueryInt64(const char* mnemonic)
 {
-    Command() = QLatin1String(mnemonic) + QLatin1Char('?');
-    m_link.Transmit(true);
+    m_link.Transmit(QueryOf(mnemonic), true);
     return LeadingInt64(m_link.Reply());
 }
 
 bool CGenerator::SendRaw(const QString& text)
 {
     // The generator answers these with two lines of its own, not a prompt.
-    Command() = text;
     if (!PutString(text))
         return false;
     return GetString() && GetString();
@@ -306,8 +300,7 @@ int CGenerator::QueryVtot() { return QueryIntSetting("VTOT"); }
 
 int CGenerator::QueryPeld(bool ofGenerator)
 {
-    Command() = ofGenerator ? QStringLiteral("PELD? GE") : QStringLiteral("PELD?");
-    return SendQueryInt();
+    return SendQueryInt(ofGenerator ? QStringLiteral("PELD? GE") : QStringLiteral("PELD?"));
 }
 
 // --- Floating-point settings -----------------------------------------------------------
@@ -399,7 +392,7 @@ void CGenerator::QuerySsstFlags(bool& acs, bool& dcs, bool& dss)
 
 void CGenerator::CmdAssg(bool r, bool g, bool b)
 {
-    SendText(QStringLiteral("ASSG ") + Flag(r) + QLatin1Char(',') + Flag(g) + QLatin1Char(',') + Flag(b), false);
+    SendCommand(QStringLiteral("ASSG ") + Flag(r) + QLatin1Char(',') + Flag(g) + QLatin1Char(',') + Flag(b), false);
 }
 
 void CGenerator::QueryAssg(bool& r, bool& g, bool& b)
@@ -409,12 +402,12 @@ void CGenerator::QueryAssg(bool& r, bool& g, bool& b)
 
 void CGenerator::CmdXvsg(bool r, bool g, bool b)
 {
-    SendText(QStringLiteral("XVSG ") + Flag(r) + QLatin1Char(' ') + Flag(g) + QLatin1Char(' ') + Flag(b), false);
+    SendCommand(QStringLiteral("XVSG ") + Flag(r) + QLatin1Char(' ') + Flag(g) + QLatin1Char(' ') + Flag(b), false);
 }
 
 void CGenerator::CmdXvsgValues(int r, int g, int b)
 {
-    SendText(QStringLiteral("XVSG %1 %2 %3").arg(r).arg(g).arg(b), false);
+    SendCommand(QStringLiteral("XVSG %1 %2 %3").arg(r).arg(g).arg(b), false);
 }
 
 void CGenerator::QueryXvsg(bool& r, bool& g, bool& b)
@@ -435,7 +428,7 @@ void CGenerator::QueryVbpr(bool& r, bool& g, bool& b)
 
 void CGenerator::CmdOutgOn(bool on, bool second)
 {
-    SendText(QStringLiteral("OUTG ") + Flag(on) + (second ? QString() : QStringLiteral(" 0")), false);
+    SendCommand(QStringLiteral("OUTG ") + Flag(on) + (second ? QString() : QStringLiteral(" 0")), false);
 }
 
 void CGenerator::CmdOutg(int value) { SendIntSetting("OUTG", value); }
@@ -446,21 +439,20 @@ int CGenerator::QueryOutg() { return QueryIntSetting("OUTG"); }
 
 void CGenerator::CmdBdma(int offset, int length, int rows, int board)
 {
-    SendText(QStringLiteral("BDMA %1 %2 %3 %4").arg(offset).arg(length).arg(rows).arg(board), false);
+    SendCommand(QStringLiteral("BDMA %1 %2 %3 %4").arg(offset).arg(length).arg(rows).arg(board), false);
 }
 
 void CGenerator::CmdDmap(int width, int height, int depth)
 {
     const bool depthOk = depth == 1 || depth == 2 || depth == 4 || depth == 8;
     if (width > 0 && height > 0 && depthOk)
-        SendText(QStringLiteral("DMAP %1 %2 %3").arg(width).arg(height).arg(depth), false);
+        SendCommand(QStringLiteral("DMAP %1 %2 %3").arg(width).arg(height).arg(depth), false);
 }
 
 void CGenerator::QueryDmap(int& width, int& height, int& depth)
 {
     width = height = depth = 0;
-    Command() = QStringLiteral("DMAP?");
-    m_link.Transmit(true);
+    m_link.Transmit(QStringLiteral("DMAP?"), true);
     const char* text = m_link.Reply();
     const char* first = std::strchr(text, ',');
     if (first == nullptr || first == text)
@@ -475,34 +467,32 @@ void CGenerator::QueryDmap(int& width, int& height, int& depth)
 
 void CGenerator::CmdFdta(int table, int index, int value)
 {
-    SendText(QStringLiteral("FDTA %1 %2 %3").arg(table).arg(index).arg(value), false);
+    SendCommand(QStringLiteral("FDTA %1 %2 %3").arg(table).arg(index).arg(value), false);
 }
 
 int CGenerator::QueryFdta(int table, int index)
 {
-    Command() = QStringLiteral("FDTA? %1 %2").arg(table).arg(index);
-    return SendQueryInt();
+    return SendQueryInt(QStringLiteral("FDTA? %1 %2").arg(table).arg(index));
 }
 
-void CGenerator::CmdFntg() { SendText(QStringLiteral("FNTG "), false); }
-void CGenerator::CmdLute() { SendText(QStringLiteral("LUTE"), false); }
+void CGenerator::CmdFntg() { SendCommand(QStringLiteral("FNTG "), false); }
+void CGenerator::CmdLute() { SendCommand(QStringLiteral("LUTE"), false); }
 
 void CGenerator::CmdMdta(int index, int word)
 {
-    SendText(QStringLiteral("MDTA %1 %2").arg(index).arg(word), false);
+    SendCommand(QStringLiteral("MDTA %1 %2").arg(index).arg(word), false);
 }
 
 uint32_t CGenerator::QueryMdta(int index)
 {
     // A word reads the same whether the generator writes it signed or not.
-    Command() = QStringLiteral("MDTA? %1").arg(index);
-    m_link.Transmit(true);
+    m_link.Transmit(QStringLiteral("MDTA? %1").arg(index), true);
     return uint32_t(LeadingInt64(m_link.Reply()));
 }
 
 void CGenerator::CmdRgbw(int index, int r, int g, int b)
 {
-    SendText(QStringLiteral("RGBW %1 %2 %3 %4").arg(index).arg(r).arg(g).arg(b), false);
+    SendCommand(QStringLiteral("RGBW %1 %2 %3 %4").arg(index).arg(r).arg(g).arg(b), false);
 }
 
 void CGenerator::CmdRgbwColor(int index, uint32_t colour)
@@ -510,12 +500,12 @@ void CGenerator::CmdRgbwColor(int index, uint32_t colour)
     CmdRgbw(index, int(colour & 0xFF), int((colour >> 8) & 0xFF), int((colour >> 16) & 0xFF));
 }
 
-void CGenerator::CmdSbnk() { SendText(QStringLiteral("SBNK"), false); }
-void CGenerator::CmdSerm(int) { SendText(QStringLiteral("SERM DMA"), false); }
+void CGenerator::CmdSbnk() { SendCommand(QStringLiteral("SBNK"), false); }
+void CGenerator::CmdSerm(int) { SendCommand(QStringLiteral("SERM DMA"), false); }
 
 // --- State, errors, identity ------------------------------------------------------------
 
-void CGenerator::CmdErrc() { SendText(QStringLiteral("ERRC"), false); }
+void CGenerator::CmdErrc() { SendCommand(QStringLiteral("ERRC"), false); }
 int CGenerator::QueryNerr() { return QueryIntSetting("NERR"); }
 int CGenerator::QueryFmtg() { return QueryIntSetting("FMTG"); }
 int CGenerator::QueryIstp() { return QueryIntSetting("ISTP"); }
@@ -523,8 +513,7 @@ int CGenerator::QueryNstp() { return QueryIntSetting("NSTP"); }
 
 const QString& CGenerator::QueryIstpLine(int n)
 {
-    Command() = QStringLiteral("ISTP? %1").arg(n);
-    return SendQueryString();
+    return SendQueryString(QStringLiteral("ISTP? %1").arg(n));
 }
 
 qint64 CGenerator::QueryMemu() { return QueryInt64("MEMU"); }
@@ -532,23 +521,22 @@ qint64 CGenerator::QueryMemf() { return QueryInt64("MEMF"); }
 
 void CGenerator::CmdName(const QString& name)
 {
-    QString text = QStringLiteral("NAME ");
-    m_link.CheckName(name);
-    AppendQuotedName(text, name);
-    SendText(text, false);
+    CommandLine line(QStringLiteral("NAME "));
+    line.AppendQuotedName(name);
+    SendCommand(line, false);
 }
 
 void CGenerator::CmdKnob(int knob, int clicks)
 {
-    SendText(QStringLiteral("KNOB %1 %2").arg(std::clamp(knob, 1, 2)).arg(clicks), false);
+    SendCommand(QStringLiteral("KNOB %1 %2").arg(std::clamp(knob, 1, 2)).arg(clicks), false);
 }
 
-void CGenerator::CmdPkup() { SendText(QStringLiteral("PKUP"), false); }
-void CGenerator::CmdScal() { SendText(QStringLiteral("SCAL 1"), true); }
+void CGenerator::CmdPkup() { SendCommand(QStringLiteral("PKUP"), false); }
+void CGenerator::CmdScal() { SendCommand(QStringLiteral("SCAL 1"), true); }
 
 void CGenerator::QueryVerh(int& first, int& second)
 {
-    SendText(QStringLiteral("VERH?"), true);
+    SendCommand(QStringLiteral("VERH?"), true);
     const char* text = m_link.Reply();
     unsigned a = 0;
     unsigned b = 0;
@@ -563,7 +551,7 @@ void CGenerator::QueryVerh(int& first, int& second)
 
 void CGenerator::QueryIdn(QString& model, QString& version, QString& serial)
 {
-    SendText(QStringLiteral("*IDN?"), true);
+    SendCommand(QStringLiteral("*IDN?"), true);
     // Without a port nothing was read; the buffer holds an older reply.
     const IdnReply idn = ParseIdnReply(GetPort() != 0 ? ReplyText() : QString());
     model = idn.model;

@@ -221,7 +221,7 @@ TEST_P(LocaleTest, EachSetterSendsItsText)
         port.replyBufferGiven.clear();
         c.call(gen);
         EXPECT_EQ(port.commands, Commands{c.sent});
-        EXPECT_EQ(gen.CommandText(), QString::fromLatin1(c.sent));
+        EXPECT_EQ(gen.LastCommandText(), QString::fromLatin1(c.sent));
     }
 }
 

@@ -7,6 +7,7 @@
 #include "ItemsSimFixture.h"
 
 #include "CProgressDlg.h"
+#include "MessageTarget.h"
 
 #include "gensim/PixelMaps.h"
 
@@ -19,6 +20,18 @@ using gensim::ItemKind;
 using Lines = std::vector<std::string>;
 
 constexpr const char *kMapFirmware = "7.021"; // pixel maps above 7.02
+
+// The map's owner: it hears of a map that changed.
+class MapOwner : public QWidget, public MessageTarget {
+public:
+    LRESULT OnMessage(unsigned message, WPARAM, LPARAM lParam) override
+    {
+        if (message == WM_DATA_CHANGED)
+            changed.push_back(lParam);
+        return 0;
+    }
+    std::vector<LPARAM> changed;
+};
 
 class PixelMapTrafficSimTest : public ItemsSimTest {
 protected:
@@ -103,7 +116,8 @@ TEST_F(PixelMapTrafficSimTest, ARecallTakesTheSizeAndWordsAndBringsTheLutToTheDe
     Sim(1).seed(ItemKind::PixelMap, gensim::samplePixelMap("Deep", true, 3, 2, 8, 4));
     Sim(1).seed(ItemKind::PixelMap, gensim::samplePixelMap("Mono", true, 33, 2, 1, 5));
     auto gen = Connect(1);
-    CPixelMap map;
+    MapOwner owner;
+    CPixelMap map(&owner);
     PixelMapData before = map.Data();
     before.lut[15] = 0x123456;
     before.lutSetMask = 0x8000;
@@ -116,6 +130,7 @@ TEST_F(PixelMapTrafficSimTest, ARecallTakesTheSizeAndWordsAndBringsTheLutToTheDe
     EXPECT_EQ(progress.GetStatus(IDC_STATUS1), QStringLiteral("Recalling Map \"Deep\""));
     EXPECT_EQ(map.GetName(), QStringLiteral("Deep"));
     EXPECT_TRUE(map.IsModified());
+    EXPECT_EQ(owner.changed, std::vector<LPARAM>{ToLParam(&map)});
     const PixelMapData &data = map.Data();
     EXPECT_EQ((std::vector<int>{data.width, data.height, data.depth, data.pitch32}), (std::vector<int>{3, 2, 8, 1}));
     EXPECT_EQ(Words(map), Stored(1, "Deep")->words);
@@ -146,9 +161,11 @@ TEST_F(PixelMapTrafficSimTest, SizesUpTo1024AreTakenAndNoOtherIs)
         Sim(1).fault(gensim::Fault::scriptedReply("DMAP?", std::string(reply) + "\r\n>"));
         prompter.ExpectMessage(PromptMatch::Text(QStringLiteral("Invalid Map Dimensions")).AndCaption(QStringLiteral("Map Error")),
                                IDOK, MB_OK | MB_ICONWARNING);
-        CPixelMap map;
+        MapOwner owner;
+        CPixelMap map(&owner);
         Sim(1).trace().clear();
         EXPECT_FALSE(map.RecallFromGenerator(QStringLiteral("W1001"), gen.get(), nullptr));
+        EXPECT_TRUE(owner.changed.empty());
         EXPECT_EQ(Sim(1).trace().lines(), (Lines{"MAPB ", "MAPL W1001", "DMAP?", "MAPN ", "MAPE "}));
         EXPECT_EQ(map.GetName(), QStringLiteral("pixmap"));
         EXPECT_EQ(map.Data(), PixelMapData());

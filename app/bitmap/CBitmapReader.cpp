@@ -4,6 +4,7 @@
 #include "CProgressDlg.h"
 #include "Prompts.h"
 #include "ResourceIds.h"
+#include "StringTable.h"
 
 #include <QDir>
 
@@ -51,7 +52,7 @@ bool ReadExactly(QFile &file, void *into, qint64 bytes)
     return file.read(static_cast<char *>(into), bytes) == bytes;
 }
 
-const char *SchemeText(uint32_t compression)
+const char *SchemeLogLine(uint32_t compression)
 {
     switch (compression) {
     case kRgb: return "RGB (not compressed)\n";
@@ -196,7 +197,7 @@ bool CBitmapReader::ReadInfoHeader()
     m_compression = HeaderU32(kCompressionAt);
     m_colorsUsed = HeaderU32(kColorsUsedAt);
     LogInfoHeader();
-    if (SchemeText(m_compression) == nullptr) {
+    if (SchemeLogLine(m_compression) == nullptr) {
         m_failure = QStringLiteral("Unknown Scheme!");
         Close();
         return false;
@@ -216,7 +217,7 @@ void CBitmapReader::LogInfoHeader()
     Log("     Planes: %d\n", int(HeaderU16(kPlanesAt)));
     Log("Pixel Depth: %d\n", int(depth));
     Log("Compression: %ld = ", long(int32_t(m_compression)));
-    const char *scheme = SchemeText(m_compression);
+    const char *scheme = SchemeLogLine(m_compression);
     if (scheme == nullptr) {
         Log("Unknown Scheme!\n");
         return;
@@ -390,7 +391,7 @@ int CBitmapReader::WritePlaneFile(FILE *out, CProgressDlg *progress, bool expand
     }
     for (uint32_t y = 0; y < height; ++y) {
         if (progress)
-            progress->SetStatus(IDC_STATUS2, QStringLiteral("Line %1").arg(y + 1));
+            progress->SetStatus(IDC_STATUS2, FormatString(IDS_BITMAP_LINE, {QString::number(y + 1)}));
         if (!ReadRow(y, row.data()))
             return RefuseWrite(QStringLiteral("Unable to read line %1 of the bitmap.").arg(y + 1));
         if (expand) {

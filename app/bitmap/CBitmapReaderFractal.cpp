@@ -6,6 +6,7 @@
 #include "CProgressDlg.h"
 #include "Prompts.h"
 #include "ResourceIds.h"
+#include "StringTable.h"
 
 namespace {
 
@@ -13,7 +14,7 @@ constexpr char kMagic[] = "XR Fractal";
 
 void ErrorBox(CProgressDlg *progress, const PromptText &text)
 {
-    MessageBox(progress, text, QStringLiteral("Error"), MB_OK | MB_ICONWARNING);
+    MessageBox(progress, text, PromptText(IDS_ERROR), MB_OK | MB_ICONWARNING);
 }
 
 FILE *OpenForWriting(const QString &path)
@@ -29,8 +30,7 @@ bool CBitmapReader::CompressFractal(const QString &outPath, CProgressDlg *progre
         return false;
     // Only these depths split into colour planes; refuse before writing anything.
     if (depth != 4 && depth != 8 && depth != 24) {
-        ErrorBox(progress, QStringLiteral("Only bitmaps of 4, 8 and 24 bits a pixel can be compressed; this one has %1.")
-                               .arg(depth));
+        ErrorBox(progress, PromptText(IDS_ONLY_4_8_24_BITS, {QString::number(depth)}));
         return false;
     }
     FILE *out = OpenForWriting(outPath);
@@ -94,7 +94,7 @@ bool CBitmapReader::CompressPlanes(const QString &outPath, CProgressDlg *progres
                                                      .searchAllSubclasses = false,
                                                      .searchAllClasses = false});
         if (result != 0) {
-            ErrorBox(progress, QStringLiteral("Compression Error %1").arg(result));
+            ErrorBox(progress, PromptText(IDS_COMPRESSION_ERROR, {QString::number(result)}));
             return false;
         }
     }

@@ -5,6 +5,7 @@
 #include "Numbers.h"
 #include "Prompts.h"
 #include "ResourceIds.h"
+#include "StringTable.h"
 
 #include <cmath>
 #include <memory>
@@ -78,9 +79,8 @@ int CFractalCodec::Compress(CProgressDlg *progress, const FractalSettings &setti
         return Fail(kFileError);
 
     const double ratio = double(m_header.rowLength) * m_header.rowCount / double(bytes.size());
-    MessageBox(progress,
-               QStringLiteral("Compression = %1 from %2 bytes").arg(FormatFixed(ratio, 6)).arg(qulonglong(bytes.size())),
-               QStringLiteral("Finished Compression"), MB_OK | MB_ICONINFORMATION);
+    MessageBox(progress, PromptText(IDS_COMPRESSION_RESULT, {FormatFixed(ratio, 6), QString::number(qulonglong(bytes.size()))}),
+               PromptText(IDS_FINISHED_COMPRESSION), MB_OK | MB_ICONINFORMATION);
     Release();
     return 0;
 }
@@ -98,9 +98,9 @@ int CFractalCodec::ReadPlane(CProgressDlg *progress)
     QFile input(m_input);
     if (!input.open(QIODevice::ReadOnly))
         return kInputError;
-    Status(progress, IDC_STATUS1, QStringLiteral("Reading: \"%1\"").arg(m_input));
+    Status(progress, IDC_STATUS1, FormatString(IDS_READING_FILE, {m_input}));
     for (int y = 0; y < count; ++y) {
-        Status(progress, IDC_STATUS2, QStringLiteral("Reading line %1").arg(y + 1));
+        Status(progress, IDC_STATUS2, FormatString(IDS_READING_LINE, {QString::number(y + 1)}));
         if (input.read(reinterpret_cast<char *>(m_imageRows[size_t(y)]), length) != length)
             return kInputError;
     }
@@ -116,7 +116,7 @@ double CFractalCodec::DomainPixel(int left, int top, int i, int j) const
 int CFractalCodec::BuildDomainPool(CProgressDlg *progress)
 {
     Status(progress, IDC_STATUS2, QString());
-    Status(progress, IDC_STATUS1, QStringLiteral("Computing domain sums... "));
+    Status(progress, IDC_STATUS1, LoadString(IDS_COMPUTING_DOMAIN_SUMS));
     // The plane averaged 2 x 2 at each of the four pixel parities.
     for (int parity = 0; parity < 4; ++parity) {
         const int px = parity % 2;
@@ -272,7 +272,7 @@ CFractalCodec::Match CFractalCodec::BestMatch(int x, int y, int size, int depth)
 void CFractalCodec::Quadtree(CProgressDlg *progress, int x, int y, int size, int depth)
 {
     auto descend = [&] {
-        Status(progress, IDC_STATUS2, QStringLiteral("Quadtree is at depth %1").arg(depth + 1));
+        Status(progress, IDC_STATUS2, FormatString(IDS_QUADTREE_DEPTH, {QString::number(depth + 1)}));
         const int half = size / 2;
         Quadtree(progress, x, y, half, depth + 1);
         Quadtree(progress, x + half, y, half, depth + 1);

@@ -5,6 +5,7 @@
 
 #include "CProgressDlg.h"
 #include "ResourceIds.h"
+#include "StringTable.h"
 
 #include <cmath>
 #include <memory>
@@ -38,7 +39,7 @@ int CFractalCodec::Decompress(CProgressDlg *progress, int xMagnify, int yMagnify
     std::unique_ptr<FILE, int (*)(FILE *)> out(std::fopen(QFile::encodeName(m_output).constData(), "wb"), std::fclose);
     if (!out)
         return Fail(kFileError);
-    Status(progress, IDC_STATUS1, QStringLiteral("Reading transformation...."));
+    Status(progress, IDC_STATUS1, LoadString(IDS_READING_TRANSFORMATION));
     bool complete = true;
     try {
         CoverPlane(m_header.rowLength, m_header.rowCount, m_geometry.coverDepth, [&](int x, int y, int side, int depth) {
@@ -76,10 +77,10 @@ int CFractalCodec::Decompress(CProgressDlg *progress, int xMagnify, int yMagnify
         ApplyPass(m_imageRows, m_tempRows);
         std::swap(m_imageRows, m_tempRows);
         applied += nodes;
-        Status(progress, IDC_STATUS2, QStringLiteral("%1 transformations applied.").arg(applied));
+        Status(progress, IDC_STATUS2, FormatString(IDS_TRANSFORMATIONS_APPLIED, {QString::number(applied)}));
     }
 
-    Status(progress, IDC_STATUS1, QStringLiteral("Writing: \"%1\"").arg(m_output));
+    Status(progress, IDC_STATUS1, FormatString(IDS_WRITING_FILE, {m_output}));
     bool written = true;
     for (size_t y = 0; y < height && written; ++y)
         written = std::fwrite(m_imageRows[y], 1, width, out.get()) == width;

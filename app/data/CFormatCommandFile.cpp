@@ -12,6 +12,7 @@
 #include "MessageTarget.h"
 #include "Prompts.h"
 #include "RegularFile.h"
+#include "StringTable.h"
 
 #include <QSaveFile>
 
@@ -77,7 +78,7 @@ void CFormat::WriteCommandFile(const QString &path, const QString &name)
     // The name goes into command lines of its own; a line end in it would add lines.
     QString error = CommandNameProblem(name);
     if (!error.isEmpty() || !m_data->FillRecord(record, &error)) {
-        AfxMessageBox(QStringLiteral("The format cannot be written: ") + error, MB_OK | MB_ICONEXCLAMATION);
+        AfxMessageBox(PromptText(IDS_FORMAT_CANNOT_BE_WRITTEN, {error}), MB_OK | MB_ICONEXCLAMATION);
         return;
     }
     QByteArray text;
@@ -86,14 +87,14 @@ void CFormat::WriteCommandFile(const QString &path, const QString &name)
     // The rename that ends a save would put the file in place of a device.
     const QString notAFile = RegularFile::NotAFileToReplace(path);
     if (!notAFile.isEmpty()) {
-        AfxMessageBox(QStringLiteral("Error Creating File\n\n") + notAFile, MB_OK);
+        AfxMessageBox(PromptText(IDS_ERROR_CREATING_FILE_WHY, {notAFile}), MB_OK);
         return;
     }
     // Written beside the old file and renamed over it only when complete;
     // a failed write leaves the old file as it was and no temporary file.
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        AfxMessageBox(PromptText("Error Creating File"), MB_OK);
+        AfxMessageBox(PromptText(IDS_ERROR_CREATING_FILE), MB_OK);
         return;
     }
     const QString failed = QStringLiteral("\"%1\" could not be written: ").arg(path);

@@ -78,21 +78,21 @@ void CFormatEditor::BuildMenu(QMenuBar *bar)
 {
     struct Entry {
         int id; // 0: a separator
-        const char *text;
+        unsigned textId;
     };
-    const Entry file[] = {{ID_FILE_SAVE, "&Save\tCtrl-S"}, {ID_FILE_SAVE_AS, "Save &As..."}, {0, nullptr},
-                          {ID_FILE_CLOSE, "&Close"},       {0, nullptr},             {ID_FORMAT_PRINT, "Print"}};
-    QMenu *fileMenu = bar->addMenu(QStringLiteral("&File"));
+    const Entry file[] = {{ID_FILE_SAVE, IDS_EDITOR_MENU_SAVE}, {ID_FILE_SAVE_AS, IDS_EDITOR_MENU_SAVE_AS}, {0, 0},
+                          {ID_FILE_CLOSE, IDS_EDITOR_MENU_CLOSE}, {0, 0}, {ID_FORMAT_PRINT, IDS_FMT_MENU_PRINT}};
+    QMenu *fileMenu = bar->addMenu(LoadString(IDS_EDITOR_MENU_FILE));
     for (const Entry &entry : file) {
         if (entry.id == 0)
             fileMenu->addSeparator();
         else
-            fileMenu->addAction(m_router.Add(entry.id, QString::fromLatin1(entry.text)));
+            fileMenu->addAction(m_router.Add(entry.id, LoadString(entry.textId)));
     }
-    QMenu *editMenu = bar->addMenu(QStringLiteral("&Edit"));
-    editMenu->addAction(m_router.Add(ID_CHECK_FORMAT, QStringLiteral("&Check\tF2")));
+    QMenu *editMenu = bar->addMenu(LoadString(IDS_EDITOR_MENU_EDIT));
+    editMenu->addAction(m_router.Add(ID_CHECK_FORMAT, LoadString(IDS_FMT_MENU_CHECK)));
     // A top-level item that nobody answers, shown disabled.
-    bar->addAction(m_router.Add(ID_FORMAT_EDITOR_HELP, QStringLiteral("&Help")));
+    bar->addAction(m_router.Add(ID_FORMAT_EDITOR_HELP, LoadString(IDS_FMT_MENU_HELP)));
     m_router.Watch(fileMenu);
     m_router.Watch(editMenu);
 
@@ -218,7 +218,7 @@ void CFormatEditor::OnCheck()
 {
     CGenerator *generator = g_pCurrentGenerator;
     if (!generator) {
-        MessageBox(this, PromptText("Please Select A Generator First"), PromptText(), MB_OK);
+        MessageBox(this, PromptText(IDS_SELECT_GENERATOR_FIRST), PromptText(), MB_OK);
         return;
     }
     std::unique_ptr<GeneratorLease> lease;
@@ -226,7 +226,7 @@ void CFormatEditor::OnCheck()
         QString whyNot;
         lease = Gate()(*generator, whyNot);
         if (!lease) {
-            MessageBox(this, PromptText(whyNot), PromptText("Format Check"), MB_OK | MB_ICONEXCLAMATION);
+            MessageBox(this, PromptText(whyNot), PromptText(IDS_FORMAT_CHECK_CAPTION), MB_OK | MB_ICONEXCLAMATION);
             return;
         }
     }

@@ -8,6 +8,7 @@
 #include "FormatEditorBitmaps.h"
 #include "Numbers.h"
 #include "Prompts.h"
+#include "StringTable.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -23,18 +24,18 @@ namespace {
 struct SwitchButton {
     int id;
     int index;
-    const char *letter;
+    unsigned letter; // text id
     bool polarity;
 };
 
 const SwitchButton kSwitchButtons[] = {
-    {IDC_SYNC_ON_R, 0, "R", false},     {IDC_SYNC_ON_G, 1, "G", false},
-    {IDC_SYNC_ON_B, 2, "B", false},     {IDC_GATE_H, 3, "H", false},
-    {IDC_GATE_V, 4, "V", false},     {IDC_GATE_C, 5, "C", false},
-    {IDC_POLARITY_H, 6, "H", true},  {IDC_POLARITY_V, 7, "V", true},
-    {IDC_POLARITY_C, 8, "C", true},
+    {IDC_SYNC_ON_R, 0, IDS_SWITCH_R, false},  {IDC_SYNC_ON_G, 1, IDS_SWITCH_G, false},
+    {IDC_SYNC_ON_B, 2, IDS_SWITCH_B, false},  {IDC_GATE_H, 3, IDS_SWITCH_H, false},
+    {IDC_GATE_V, 4, IDS_SWITCH_V, false},     {IDC_GATE_C, 5, IDS_SWITCH_C, false},
+    {IDC_POLARITY_H, 6, IDS_SWITCH_H, true},  {IDC_POLARITY_V, 7, IDS_SWITCH_V, true},
+    {IDC_POLARITY_C, 8, IDS_SWITCH_C, true},
 };
-const char *const kSwitchRows[] = {"Sync", "DS Gate", "DS Polarity"};
+const unsigned kSwitchRows[] = {IDS_OPT_SYNC, IDS_OPT_DS_GATE, IDS_OPT_DS_POLARITY};
 
 // The switches of the data in the page's order.
 std::array<qint32 *, CFormatOptions::kSwitches> Switches(CGeneralFormatData &d)
@@ -43,15 +44,15 @@ std::array<qint32 *, CFormatOptions::kSwitches> Switches(CGeneralFormatData &d)
             &d.cSyncGate,     &d.hSyncPolarity, &d.vSyncPolarity, &d.cSyncPolarity, &d.gammaOn};
 }
 
-QLabel *Label(QWidget *parent, const char *text)
+QLabel *Label(QWidget *parent, unsigned textId)
 {
-    return new QLabel(QString::fromLatin1(text), parent);
+    return new QLabel(LoadString(textId), parent);
 }
 
 } // namespace
 
 CFormatOptions::CFormatOptions(CGeneralFormatData *data, FormatSheetLink *sheet)
-    : CFormatPage(data, sheet, IDD_FORMAT_OPTIONS, QStringLiteral("Options"))
+    : CFormatPage(data, sheet, IDD_FORMAT_OPTIONS, LoadString(IDS_OPTIONS))
 {
     const auto fields = Switches(*data);
     for (int i = 0; i < kSwitches; ++i)
@@ -65,20 +66,20 @@ void CFormatOptions::BuildControls()
     auto *page = new QVBoxLayout(this);
 
     auto *nameRow = new QHBoxLayout;
-    nameRow->addWidget(Label(this, "Format Name"));
+    nameRow->addWidget(Label(this, IDS_OPT_FORMAT_NAME));
     m_name = new CNameEdit(this);
     SetControlId(m_name, IDC_FORMAT_NAME);
     m_name->setFixedWidth(100);
     nameRow->addWidget(m_name);
     nameRow->addStretch();
     page->addLayout(nameRow);
-    page->addWidget(Label(this, "The name must be a valid DOS filename without the extension.  (8 characters Max)"));
+    page->addWidget(Label(this, IDS_OPT_NAME_RULE));
 
-    auto *kinds = new QGroupBox(QStringLiteral("Signal Types"), this);
+    auto *kinds = new QGroupBox(LoadString(IDS_OPT_SIGNAL_TYPES), this);
     auto *kindGrid = new QGridLayout(kinds);
-    const std::pair<int, const char *> kindRows[] = {{IDC_ACS_KIND, "ACS Kind"},       {IDC_DCS_KIND, "DCS Kind"},
-                                                     {IDC_DSS_KIND, "DSS Kind"},       {IDC_SYNC_SELECT, "Sync Select"},
-                                                     {IDC_VIDEO_KIND, "Video Kind"}};
+    const std::pair<int, unsigned> kindRows[] = {{IDC_ACS_KIND, IDS_OPT_ACS_KIND},       {IDC_DCS_KIND, IDS_OPT_DCS_KIND},
+                                                 {IDC_DSS_KIND, IDS_OPT_DSS_KIND},       {IDC_SYNC_SELECT, IDS_OPT_SYNC_SELECT},
+                                                 {IDC_VIDEO_KIND, IDS_OPT_VIDEO_KIND}};
     for (int row = 0; row < 5; ++row) {
         kindGrid->addWidget(Label(kinds, kindRows[row].second), row, 0);
         auto *combo = new QComboBox(kinds);
@@ -91,9 +92,9 @@ void CFormatOptions::BuildControls()
     kindGrid->setColumnStretch(2, 1);
     page->addWidget(kinds);
 
-    auto *levels = new QGroupBox(QStringLiteral("Levels"), this);
+    auto *levels = new QGroupBox(LoadString(IDS_OPT_LEVELS), this);
     auto *levelGrid = new QGridLayout(levels);
-    const auto addEdit = [&](int id, int row, int decimals, const char *label, const char *unit) {
+    const auto addEdit = [&](int id, int row, int decimals, unsigned label, unsigned unit) {
         auto *edit = new CValueEdit(levels);
         SetControlId(edit, id);
         edit->m_decimals = decimals;
@@ -108,14 +109,14 @@ void CFormatOptions::BuildControls()
         connect(edit, &QLineEdit::textEdited, this, [this] { SetModified(); });
         return edit;
     };
-    m_videoSwing = addEdit(IDC_VIDEO_SWING, 0, 3, "Video Swing", "volts white minus blank");
-    m_syncSwing = addEdit(IDC_SYNC_SWING, 1, 3, "Sync Swing", "volts blank minus sync");
-    m_gamma = addEdit(IDC_GAMMA, 2, 1, nullptr, "");
-    m_pedestal = addEdit(IDC_PEDESTAL, 3, 1, nullptr, "IRE");
-    m_gammaOn = new QCheckBox(QStringLiteral("&Gamma"), levels);
+    m_videoSwing = addEdit(IDC_VIDEO_SWING, 0, 3, IDS_OPT_VIDEO_SWING, IDS_OPT_VIDEO_SWING_UNIT);
+    m_syncSwing = addEdit(IDC_SYNC_SWING, 1, 3, IDS_OPT_SYNC_SWING, IDS_OPT_SYNC_SWING_UNIT);
+    m_gamma = addEdit(IDC_GAMMA, 2, 1, 0, 0);
+    m_pedestal = addEdit(IDC_PEDESTAL, 3, 1, 0, IDS_OPT_IRE);
+    m_gammaOn = new QCheckBox(LoadString(IDS_OPT_GAMMA_ON), levels);
     SetControlId(m_gammaOn, IDC_GAMMA_ON);
     levelGrid->addWidget(m_gammaOn, 2, 0);
-    m_pedestalOnBox = new QCheckBox(QStringLiteral("&Pedestal"), levels);
+    m_pedestalOnBox = new QCheckBox(LoadString(IDS_OPT_PEDESTAL_ON), levels);
     SetControlId(m_pedestalOnBox, IDC_PEDESTAL_ON);
     levelGrid->addWidget(m_pedestalOnBox, 3, 0);
     levelGrid->setColumnStretch(3, 1);
@@ -123,7 +124,7 @@ void CFormatOptions::BuildControls()
     connect(m_pedestalOnBox, &QCheckBox::clicked, this, [this] { TogglePedestal(); });
     page->addWidget(levels);
 
-    auto *switches = new QGroupBox(QStringLiteral("Sync"), this);
+    auto *switches = new QGroupBox(LoadString(IDS_OPT_SYNC), this);
     auto *switchGrid = new QGridLayout(switches);
     for (int row = 0; row < 3; ++row)
         switchGrid->addWidget(Label(switches, kSwitchRows[row]), row, 0);
@@ -134,7 +135,7 @@ void CFormatOptions::BuildControls()
         auto *button = new CStateButton(switches);
         SetControlId(button, s.id);
         button->setFixedSize(kSwitchWidth, kSwitchHeight);
-        button->setToolTip(QStringLiteral("%1 %2").arg(QString::fromLatin1(kSwitchRows[row]), QString::fromLatin1(s.letter)));
+        button->setToolTip(LoadString(kSwitchRows[row]) + u' ' + LoadString(s.letter));
         if (s.polarity)
             button->LoadBitmaps(IDB_POLARITY_NEGATIVE, IDB_POLARITY_POSITIVE, IDB_POLARITY_NEGATIVE_FOCUS,
                                 IDB_POLARITY_POSITIVE_FOCUS, IDB_POLARITY_NEGATIVE);
@@ -229,7 +230,7 @@ void CFormatOptions::TogglePedestal()
     SetModified();
 }
 
-bool CFormatOptions::TakeNumber(CValueEdit *edit, const char *field, double &value)
+bool CFormatOptions::TakeNumber(CValueEdit *edit, unsigned field, double &value)
 {
     if (!edit->isModified())
         return false;
@@ -238,10 +239,8 @@ bool CFormatOptions::TakeNumber(CValueEdit *edit, const char *field, double &val
         value = *number;
         return true;
     }
-    MessageBox(this,
-               PromptText(QStringLiteral("%1: \"%2\" is not a number; the value stays as it was.")
-                              .arg(QString::fromLatin1(field), edit->text())),
-               PromptText("Options"), MB_OK | MB_ICONEXCLAMATION);
+    MessageBox(this, PromptText(IDS_NOT_A_NUMBER, {LoadString(field), edit->text()}), PromptText(IDS_OPTIONS),
+               MB_OK | MB_ICONEXCLAMATION);
     edit->SetReal(value);
     return false;
 }
@@ -261,9 +260,9 @@ void CFormatOptions::Commit()
     for (int i = 0; i < kSwitches; ++i)
         *fields[size_t(i)] = m_switches[size_t(i)];
     m_data->pedestalOn = m_pedestalOn;
-    TakeNumber(m_videoSwing, "Video Swing", m_data->videoSwing);
-    TakeNumber(m_syncSwing, "Sync Swing", m_data->syncSwing);
-    TakeNumber(m_gamma, "Gamma", m_data->gamma);
-    TakeNumber(m_pedestal, "Pedestal", m_data->pedestalLevel);
+    TakeNumber(m_videoSwing, IDS_OPT_VIDEO_SWING, m_data->videoSwing);
+    TakeNumber(m_syncSwing, IDS_OPT_SYNC_SWING, m_data->syncSwing);
+    TakeNumber(m_gamma, IDS_OPT_GAMMA, m_data->gamma);
+    TakeNumber(m_pedestal, IDS_OPT_PEDESTAL, m_data->pedestalLevel);
     ClearModified();
 }

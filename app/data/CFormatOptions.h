@@ -45,7 +45,7 @@ private:
     void NameTyped(const QString &text);
     // The number of edit when it was changed and is one; false (after
     // saying so) for text that is no number.
-    bool TakeNumber(CValueEdit *edit, const char *field, double &value);
+    bool TakeNumber(CValueEdit *edit, unsigned field, double &value); // field: its name's text id
 
     std::array<qint32, kSwitches> m_switches{};
     qint32 m_pedestalOn = 0;

@@ -32,34 +32,34 @@ const QColor kHeadingColour(0, 0, 128);
 // One cell of the grid: a value control and the unit after it.
 struct Cell {
     int id;
-    const char *unit;
+    unsigned unit; // text id, 0 for none
 };
 
 // Rows "Active" to "Pulse Delay": label, then horizontal count and time,
 // the horizontal selector, vertical count and time, the vertical selector.
 struct GridRow {
     int label;
-    const char *text;
+    unsigned text;
     Cell hCount, hTime;
     int hSelector;
-    const char *selectorLetter;
+    unsigned selectorLetter;
     Cell vCount, vTime;
     int vSelector;
 };
 
 const GridRow kRows[] = {
-    {IDC_LABEL_ACTIVE, "Active", {IDC_H_ACTIVE, "pixels"}, {IDC_H_ACTIVE_TIME, "us"}, IDC_H_SELECT_A, "A",
-     {IDC_V_ACTIVE, "lines"}, {IDC_V_ACTIVE_TIME, "ms"}, IDC_V_SELECT_A},
-    {IDC_LABEL_BLANK, "Blank", {IDC_H_BLANK, "pixels"}, {IDC_H_BLANK_TIME, "us"}, IDC_H_SELECT_B, "B",
-     {IDC_V_BLANK, "lines"}, {IDC_V_BLANK_TIME, "ms"}, IDC_V_SELECT_B},
-    {IDC_LABEL_PERIOD, "Period", {IDC_H_TOTAL, "pixels"}, {IDC_H_PERIOD_TIME, "us"}, IDC_H_SELECT_C, "C",
-     {IDC_V_TOTAL, "lines"}, {IDC_V_PERIOD_TIME, "ms"}, IDC_V_SELECT_C},
-    {IDC_LABEL_SIZE, "Size", {IDC_H_SIZE_IN, "in"}, {IDC_H_SIZE_MM, "mm"}, 0, nullptr,
-     {IDC_V_SIZE_IN, "in"}, {IDC_V_SIZE_MM, "mm"}, 0},
-    {IDC_LABEL_WIDTH, "Pulse Width", {IDC_H_WIDTH, "pixels"}, {IDC_H_WIDTH_TIME, "us"}, 0, nullptr,
-     {IDC_V_WIDTH, "lines"}, {IDC_V_WIDTH_TIME, "ms"}, 0},
-    {IDC_LABEL_DELAY, "Pulse Delay", {IDC_H_DELAY, "pixels"}, {IDC_H_DELAY_TIME, "us"}, 0, nullptr,
-     {IDC_V_DELAY, "lines"}, {IDC_V_DELAY_TIME, "ms"}, 0},
+    {IDC_LABEL_ACTIVE, IDS_TIMING_ACTIVE, {IDC_H_ACTIVE, IDS_UNIT_PIXELS}, {IDC_H_ACTIVE_TIME, IDS_UNIT_US},
+     IDC_H_SELECT_A, IDS_SELECTOR_A, {IDC_V_ACTIVE, IDS_UNIT_LINES}, {IDC_V_ACTIVE_TIME, IDS_UNIT_MS}, IDC_V_SELECT_A},
+    {IDC_LABEL_BLANK, IDS_TIMING_BLANK, {IDC_H_BLANK, IDS_UNIT_PIXELS}, {IDC_H_BLANK_TIME, IDS_UNIT_US},
+     IDC_H_SELECT_B, IDS_SELECTOR_B, {IDC_V_BLANK, IDS_UNIT_LINES}, {IDC_V_BLANK_TIME, IDS_UNIT_MS}, IDC_V_SELECT_B},
+    {IDC_LABEL_PERIOD, IDS_TIMING_PERIOD, {IDC_H_TOTAL, IDS_UNIT_PIXELS}, {IDC_H_PERIOD_TIME, IDS_UNIT_US},
+     IDC_H_SELECT_C, IDS_SELECTOR_C, {IDC_V_TOTAL, IDS_UNIT_LINES}, {IDC_V_PERIOD_TIME, IDS_UNIT_MS}, IDC_V_SELECT_C},
+    {IDC_LABEL_SIZE, IDS_TIMING_SIZE, {IDC_H_SIZE_IN, IDS_UNIT_IN}, {IDC_H_SIZE_MM, IDS_UNIT_MM}, 0, 0,
+     {IDC_V_SIZE_IN, IDS_UNIT_IN}, {IDC_V_SIZE_MM, IDS_UNIT_MM}, 0},
+    {IDC_LABEL_WIDTH, IDS_TIMING_PULSE_WIDTH, {IDC_H_WIDTH, IDS_UNIT_PIXELS}, {IDC_H_WIDTH_TIME, IDS_UNIT_US}, 0, 0,
+     {IDC_V_WIDTH, IDS_UNIT_LINES}, {IDC_V_WIDTH_TIME, IDS_UNIT_MS}, 0},
+    {IDC_LABEL_DELAY, IDS_PULSE_DELAY, {IDC_H_DELAY, IDS_UNIT_PIXELS}, {IDC_H_DELAY_TIME, IDS_UNIT_US}, 0, 0,
+     {IDC_V_DELAY, IDS_UNIT_LINES}, {IDC_V_DELAY_TIME, IDS_UNIT_MS}, 0},
 };
 
 // Which control shows which of the model's values and selectors.
@@ -130,7 +130,7 @@ QLabel *Static(QWidget *parent, int id, const QString &text, const QColor &colou
 } // namespace
 
 CFormatTiming::CFormatTiming(CGeneralFormatData *data, FormatSheetLink *sheet)
-    : CFormatPage(data, sheet, IDD_FORMAT_TIMING, QStringLiteral("Timing")), m_model(*data)
+    : CFormatPage(data, sheet, IDD_FORMAT_TIMING, LoadString(IDS_TIMING)), m_model(*data)
 {
 }
 
@@ -171,14 +171,15 @@ void CFormatTiming::BuildControls()
         edit->setFixedWidth(kEditWidth);
         edit->setAlignment(Qt::AlignRight);
         layout->addWidget(edit, row, column);
-        layout->addWidget(new QLabel(QString::fromLatin1(cell.unit), this), row, column + 1);
+        layout->addWidget(new QLabel(LoadString(cell.unit), this), row, column + 1);
     };
-    const auto addSelector = [&](QGridLayout *layout, int id, const char *letter, int row, int column) {
+    const auto addSelector = [&](QGridLayout *layout, int id, unsigned letterId, int row, int column) {
+        const QString letter = LoadString(letterId);
         auto *holder = new QWidget(this);
         auto *box = new QHBoxLayout(holder);
         box->setContentsMargins(0, 0, 0, 0);
         box->setSpacing(2);
-        box->addWidget(new QLabel(QString::fromLatin1(letter), holder));
+        box->addWidget(new QLabel(letter, holder));
         auto *button = new CStateButton(holder);
         SetControlId(button, id);
         button->setFixedSize(kSelectorSize, kSelectorSize);
@@ -191,26 +192,25 @@ void CFormatTiming::BuildControls()
         else
             button->LoadBitmaps(IDB_SELECT_ENTERED, IDB_SELECT_CALCULATED, IDB_SELECT_ENTERED, IDB_SELECT_CALCULATED,
                                 IDB_SELECT_ENTERED);
-        button->setToolTip(rate ? QStringLiteral("Entered rate %1").arg(QString::fromLatin1(letter))
-                                : QStringLiteral("Calculated %1").arg(QString::fromLatin1(letter)));
+        button->setToolTip(FormatString(rate ? IDS_ENTERED_RATE_TIP : IDS_CALCULATED_TIP, {letter}));
         connect(button, &QPushButton::clicked, this, [this, id] { OnSelector(id); });
         box->addWidget(button);
         layout->addWidget(holder, row, column);
     };
 
-    grid->addWidget(Static(this, IDC_LABEL_HORIZONTAL, QStringLiteral("Horizontal"), kHeadingColour), 0, 1, 1, 5,
+    grid->addWidget(Static(this, IDC_LABEL_HORIZONTAL, LoadString(IDS_TIMING_HORIZONTAL), kHeadingColour), 0, 1, 1, 5,
                     Qt::AlignCenter);
-    grid->addWidget(Static(this, IDC_LABEL_VERTICAL, QStringLiteral("Vertical"), kHeadingColour), 0, 7, 1, 5,
+    grid->addWidget(Static(this, IDC_LABEL_VERTICAL, LoadString(IDS_TIMING_VERTICAL), kHeadingColour), 0, 7, 1, 5,
                     Qt::AlignCenter);
-    grid->addWidget(Static(this, IDC_LABEL_RATE, QStringLiteral("Rate"), kRowLabelColour), 1, 0);
-    addValue(grid, {IDC_LINE_RATE, "kHz"}, 1, 3);
-    addSelector(grid, IDC_RATE_SELECT_B, "B", 1, 5);
-    addValue(grid, {IDC_FIELD_RATE, "Hz"}, 1, 9);
-    addSelector(grid, IDC_RATE_SELECT_C, "C", 1, 11);
+    grid->addWidget(Static(this, IDC_LABEL_RATE, LoadString(IDS_TIMING_RATE), kRowLabelColour), 1, 0);
+    addValue(grid, {IDC_LINE_RATE, IDS_UNIT_KHZ}, 1, 3);
+    addSelector(grid, IDC_RATE_SELECT_B, IDS_SELECTOR_B, 1, 5);
+    addValue(grid, {IDC_FIELD_RATE, IDS_UNIT_HZ}, 1, 9);
+    addSelector(grid, IDC_RATE_SELECT_C, IDS_SELECTOR_C, 1, 11);
     for (int r = 0; r < int(std::size(kRows)); ++r) {
         const GridRow &row = kRows[r];
         const int y = r + 2;
-        grid->addWidget(Static(this, row.label, QString::fromLatin1(row.text), kRowLabelColour), y, 0);
+        grid->addWidget(Static(this, row.label, LoadString(row.text), kRowLabelColour), y, 0);
         addValue(grid, row.hCount, y, 1);
         addValue(grid, row.hTime, y, 3);
         addValue(grid, row.vCount, y, 7);
@@ -227,48 +227,48 @@ void CFormatTiming::BuildControls()
     lower->setHorizontalSpacing(6);
     page->addSpacing(8);
     page->addLayout(lower);
-    lower->addWidget(Static(this, IDC_LABEL_PIXEL_RATE, QStringLiteral("Pixel Rate"), kHeadingColour), 0, 0, 1, 3);
-    addValue(lower, {IDC_PIXEL_RATE, "MHz"}, 1, 0);
-    addSelector(lower, IDC_RATE_SELECT_A, "A", 1, 2);
-    addValue(lower, {IDC_PIXEL_PERIOD, "ns"}, 2, 0);
+    lower->addWidget(Static(this, IDC_LABEL_PIXEL_RATE, LoadString(IDS_TIMING_PIXEL_RATE), kHeadingColour), 0, 0, 1, 3);
+    addValue(lower, {IDC_PIXEL_RATE, IDS_UNIT_MHZ}, 1, 0);
+    addSelector(lower, IDC_RATE_SELECT_A, IDS_SELECTOR_A, 1, 2);
+    addValue(lower, {IDC_PIXEL_PERIOD, IDS_UNIT_NS}, 2, 0);
 
-    const auto addRadio = [&](int id, const char *text, int row, int column) {
-        auto *radio = new QRadioButton(QString::fromLatin1(text), this);
+    const auto addRadio = [&](int id, unsigned text, int row, int column) {
+        auto *radio = new QRadioButton(LoadString(text), this);
         SetControlId(radio, id);
         lower->addWidget(radio, row, column);
         return radio;
     };
     auto *units = new QButtonGroup(this);
-    lower->addWidget(Static(this, IDC_LABEL_UNITS, QStringLiteral("Entry Units"), kHeadingColour), 0, 4);
-    units->addButton(addRadio(IDC_TIME_UNITS, "&Time", 1, 4));
-    units->addButton(addRadio(IDC_MACHINE_UNITS, "&Machine", 2, 4));
+    lower->addWidget(Static(this, IDC_LABEL_UNITS, LoadString(IDS_TIMING_ENTRY_UNITS), kHeadingColour), 0, 4);
+    units->addButton(addRadio(IDC_TIME_UNITS, IDS_TIMING_TIME_UNITS, 1, 4));
+    units->addButton(addRadio(IDC_MACHINE_UNITS, IDS_TIMING_MACHINE_UNITS, 2, 4));
     auto *scan = new QButtonGroup(this);
-    lower->addWidget(Static(this, IDC_LABEL_SCAN, QStringLiteral("Scan Type"), kHeadingColour), 0, 5);
-    scan->addButton(addRadio(IDC_INTERLACED, "&Interlaced", 1, 5));
-    scan->addButton(addRadio(IDC_PROGRESSIVE, "&Progressive", 2, 5));
+    lower->addWidget(Static(this, IDC_LABEL_SCAN, LoadString(IDS_TIMING_SCAN_TYPE), kHeadingColour), 0, 5);
+    scan->addButton(addRadio(IDC_INTERLACED, IDS_TIMING_INTERLACED, 1, 5));
+    scan->addButton(addRadio(IDC_PROGRESSIVE, IDS_TIMING_PROGRESSIVE, 2, 5));
     connect(FindControl<QRadioButton>(this, IDC_TIME_UNITS), &QRadioButton::clicked, this, [this] { OnUnits(true); });
     connect(FindControl<QRadioButton>(this, IDC_MACHINE_UNITS), &QRadioButton::clicked, this, [this] { OnUnits(false); });
     connect(FindControl<QRadioButton>(this, IDC_INTERLACED), &QRadioButton::clicked, this, [this] { OnScan(true); });
     connect(FindControl<QRadioButton>(this, IDC_PROGRESSIVE), &QRadioButton::clicked, this,
             [this] { OnScan(false); });
 
-    const auto addCheck = [&](int id, const char *text, int row) {
-        auto *check = new QCheckBox(QString::fromLatin1(text), this);
+    const auto addCheck = [&](int id, unsigned text, int row) {
+        auto *check = new QCheckBox(LoadString(text), this);
         SetControlId(check, id);
         lower->addWidget(check, row, 6);
         return check;
     };
-    connect(addCheck(IDC_BACK_PORCH, "&Back Porch", 0), &QCheckBox::clicked, this, [this] { OnBackPorch(); });
-    connect(addCheck(IDC_REPEAT_FIELD, "Repeat &Field", 1), &QCheckBox::clicked, this, [this](bool on) {
+    connect(addCheck(IDC_BACK_PORCH, IDS_TIMING_BACK_PORCH, 0), &QCheckBox::clicked, this, [this] { OnBackPorch(); });
+    connect(addCheck(IDC_REPEAT_FIELD, IDS_TIMING_REPEAT_FIELD, 1), &QCheckBox::clicked, this, [this](bool on) {
         m_data->repeatField = on ? 1 : 0;
         SetModified();
     });
-    connect(addCheck(IDC_PULSE, "Pulse", 2), &QCheckBox::clicked, this, [this](bool on) {
+    connect(addCheck(IDC_PULSE, IDS_TIMING_PULSE, 2), &QCheckBox::clicked, this, [this](bool on) {
         m_data->pcpg = on ? 1 : 0;
         SetModified();
     });
 
-    lower->addWidget(new QLabel(QStringLiteral("Pixel Depth"), this), 0, 7);
+    lower->addWidget(new QLabel(LoadString(IDS_TIMING_PIXEL_DEPTH), this), 0, 7);
     m_depth = new QComboBox(this);
     SetControlId(m_depth, IDC_PIXEL_DEPTH);
     for (int depth : kPixelDepths)
@@ -278,21 +278,21 @@ void CFormatTiming::BuildControls()
         m_data->pixelDepth = DepthOfRow(row);
         SetModified();
     });
-    lower->addWidget(new QLabel(QStringLiteral("Eq. Before"), this), 1, 7);
-    addValue(lower, {IDC_EQ_BEFORE, ""}, 1, 8);
-    lower->addWidget(new QLabel(QStringLiteral("Eq. After"), this), 2, 7);
-    addValue(lower, {IDC_EQ_AFTER, ""}, 2, 8);
+    lower->addWidget(new QLabel(LoadString(IDS_TIMING_EQ_BEFORE), this), 1, 7);
+    addValue(lower, {IDC_EQ_BEFORE, 0}, 1, 8);
+    lower->addWidget(new QLabel(LoadString(IDS_TIMING_EQ_AFTER), this), 2, 7);
+    addValue(lower, {IDC_EQ_AFTER, 0}, 2, 8);
     FindControl<CValueEdit>(this, IDC_EQ_BEFORE)->m_integerOnly = true;
     FindControl<CValueEdit>(this, IDC_EQ_AFTER)->m_integerOnly = true;
 
-    auto *reject = new QPushButton(QStringLiteral("&Reject Entry"), this);
+    auto *reject = new QPushButton(LoadString(IDS_REJECT_ENTRY), this);
     SetControlId(reject, IDC_REJECT_ENTRY);
     // Clicking leaves the focus in the entry it rejects.
     reject->setFocusPolicy(Qt::NoFocus);
     connect(reject, &QPushButton::clicked, this, [this] { OnReject(); });
     lower->addWidget(reject, 0, 10);
-    auto *entered = Static(this, IDC_LEGEND_ENTERED, QStringLiteral("Entered"));
-    auto *calculated = Static(this, IDC_LEGEND_CALCULATED, QStringLiteral("Calc."));
+    auto *entered = Static(this, IDC_LEGEND_ENTERED, LoadString(IDS_LEGEND_ENTERED));
+    auto *calculated = Static(this, IDC_LEGEND_CALCULATED, LoadString(IDS_LEGEND_CALCULATED));
     for (QLabel *legend : {entered, calculated}) {
         SetStaticColours(legend, Qt::white, legend == entered ? QColor(CEntryGroup::kDarkGreen) : QColor(CEntryGroup::kDarkRed));
         legend->setAlignment(Qt::AlignCenter);
@@ -384,7 +384,7 @@ void CFormatTiming::OnAccept(int id)
         return;
     const TimingModel::Outcome outcome = m_model.Enter(FieldOf(id), edit->text());
     if (outcome.kind == TimingModel::Outcome::kRefused)
-        MessageBox(this, PromptText(outcome.message), PromptText("Timing"), MB_OK | MB_ICONEXCLAMATION);
+        MessageBox(this, PromptText(outcome.message), PromptText(IDS_TIMING), MB_OK | MB_ICONEXCLAMATION);
     if (outcome.kind == TimingModel::Outcome::kTaken)
         SetModified();
     ShowState();
@@ -417,7 +417,7 @@ void CFormatTiming::OnReject()
 void CFormatTiming::Finish(const TimingModel::Outcome &outcome, bool modifies)
 {
     if (outcome.kind == TimingModel::Outcome::kRefused)
-        MessageBox(this, PromptText(outcome.message), PromptText("Timing"), MB_OK | MB_ICONEXCLAMATION);
+        MessageBox(this, PromptText(outcome.message), PromptText(IDS_TIMING), MB_OK | MB_ICONEXCLAMATION);
     else if (modifies)
         SetModified();
     ShowState();

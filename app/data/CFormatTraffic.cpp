@@ -165,7 +165,7 @@ bool UploadOrRefuse(const CGeneralFormatData &data, CGenerator *generator, CProg
     if (SendFormat(data, generator, progress, &problem))
         return true;
     if (!problem.isEmpty())
-        MessageBox(parent, QStringLiteral("The format \"%1\" cannot be sent: %2").arg(PrintableName(data.name), problem),
+        MessageBox(parent, PromptText(IDS_FORMAT_CANNOT_BE_SENT, {PrintableName(data.name), problem}),
                    PromptText(IDS_FORMAT_ERROR), MB_OK | MB_ICONEXCLAMATION);
     return false;
 }
@@ -403,20 +403,20 @@ bool CopyStopped(const CopyRun &c, CProgressDlg *progress)
 
 void ReportNotCopied(const CGenerator &target, const QString &name, const QString &problem)
 {
-    MessageBox(target.GetOwner(), QStringLiteral("The format \"%1\" was not copied: %2").arg(name, problem),
-               PromptText(IDS_FORMAT_ERROR), MB_OK | MB_ICONEXCLAMATION);
+    MessageBox(target.GetOwner(), PromptText(IDS_FORMAT_NOT_COPIED, {name, problem}), PromptText(IDS_FORMAT_ERROR),
+               MB_OK | MB_ICONEXCLAMATION);
 }
 
 // --- Names -------------------------------------------------------------------------
 
 // A name that would break the command lines it goes into: shown, nothing sent.
-bool NameRefused(const QString &name, QWidget *parent, const char *what)
+bool NameRefused(const QString &name, QWidget *parent, unsigned refusalId)
 {
     const QString problem = CommandNameProblem(name);
     if (problem.isEmpty())
         return false;
-    MessageBox(parent, QStringLiteral("The format \"%1\" %2: %3").arg(PrintableName(name), QLatin1String(what), problem),
-               PromptText(IDS_FORMAT_ERROR), MB_OK | MB_ICONEXCLAMATION);
+    MessageBox(parent, PromptText(refusalId, {PrintableName(name), problem}), PromptText(IDS_FORMAT_ERROR),
+               MB_OK | MB_ICONEXCLAMATION);
     return true;
 }
 
@@ -489,7 +489,7 @@ bool CFormat::CheckFormat(CGenerator *generator, const CGeneralFormatData &data,
     QWidget *parent = WindowOf(m_owner);
     const QString port = generator->GetPortName();
     Status(progress, LoadString(IDS_PREPARING));
-    Heading(progress, QStringLiteral("Performing Check On ->Format<- ") + data.name + QStringLiteral(" Using: ") + port);
+    Heading(progress, FormatString(IDS_CHECK_HEADING, {data.name, port}));
     if (!UploadOrRefuse(data, generator, progress, parent) || Stopped(generator, progress))
         return false;
     Status(progress, LoadString(IDS_CHECKING));
@@ -498,11 +498,11 @@ bool CFormat::CheckFormat(CGenerator *generator, const CGeneralFormatData &data,
     if (!generator->LastCommandSucceeded())
         return false;
     if (number != 0) {
-        MessageBox(parent, QStringLiteral("Format Error: %1\n").arg(number) + FormatErrorText(number),
-                   QStringLiteral("Format Error Using: ") + port, MB_OK | MB_ICONEXCLAMATION);
+        MessageBox(parent, PromptText(IDS_FORMAT_CHECK_ERROR, {QString::number(number), FormatErrorText(number)}),
+                   PromptText(IDS_FORMAT_ERROR_USING, {port}), MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
-    MessageBox(parent, QStringLiteral("Format Passed Check Using: ") + port, QStringLiteral("Format Check"),
+    MessageBox(parent, PromptText(IDS_FORMAT_PASSED_USING, {port}), PromptText(IDS_FORMAT_CHECK_CAPTION),
                MB_OK | MB_ICONINFORMATION);
     return !Stopped(generator, progress);
 }
@@ -511,7 +511,7 @@ bool CFormat::CheckFormat(CGenerator *generator, const CGeneralFormatData &data,
 
 bool CFormat::RecallFromGenerator(const QString &name, CGenerator *generator, CProgressDlg *progress)
 {
-    if (NameRefused(name, WindowOf(m_owner), "was not recalled"))
+    if (NameRefused(name, WindowOf(m_owner), IDS_FORMAT_NOT_RECALLED))
         return false;
     // The first failed query ends the recall: the item takes no value the
     // generator did not give.
@@ -537,8 +537,7 @@ bool CFormat::RecallFromGenerator(const QString &name, CGenerator *generator, CP
         if (ReadLoadedFormat(*generator, progress, record)) {
             taken = m_data->FillFromRecord(record, &problem);
             if (!taken)
-                MessageBox(WindowOf(m_owner),
-                           QStringLiteral("The format \"%1\" was not recalled: %2").arg(name, problem),
+                MessageBox(WindowOf(m_owner), PromptText(IDS_FORMAT_NOT_RECALLED, {name, problem}),
                            PromptText(IDS_FORMAT_ERROR), MB_OK | MB_ICONEXCLAMATION);
         }
     }
@@ -557,7 +556,7 @@ bool CFormat::RecallFromGenerator(const QString &name, CGenerator *generator, CP
 
 bool CopyFormatBetweenGenerators(QString name, CGenerator *source, CGenerator *target, CProgressDlg *progress)
 {
-    if (NameRefused(name, target->GetOwner(), "was not copied"))
+    if (NameRefused(name, target->GetOwner(), IDS_FORMAT_NOT_COPIED))
         return false;
     // A generator whose operation failed already has shown why.
     if (source->IsHalted() || target->IsHalted())
@@ -584,7 +583,7 @@ bool CopyFormatBetweenGenerators(QString name, CGenerator *source, CGenerator *t
     if (stopped || CopyStopped(copy, progress)) {
         EndEditBuffer(target);
         if (copy.Failed())
-            ReportNotCopied(*target, name, QStringLiteral("The source did not answer \"%1\".").arg(copy.failedQuery));
+            ReportNotCopied(*target, name, FormatString(IDS_SOURCE_DID_NOT_ANSWER, {copy.failedQuery}));
         return false;
     }
     Status(progress, LoadString(IDS_SAVING));

@@ -7,6 +7,7 @@
 #include "DialogControls.h"
 #include "Prompts.h"
 #include "ResourceIds.h"
+#include "StringTable.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -23,32 +24,32 @@ using W = WorksheetCalculation;
 struct InputRow {
     int id;
     W::Value value;
-    const char *label;
-    const char *unit;
+    unsigned label; // text ids
+    unsigned unit;
 };
 const InputRow kInputs[] = {
-    {IDC_WS_BLANKING_PERCENT, W::kBlankingPercent, "Line Blanking", "%"},
-    {IDC_WS_BLANKING_TIME, W::kBlankingTime, "Line Blanking Time", "us"},
-    {IDC_WS_FIELD_RATE, W::kFieldRate, "Field Rate", "Hz"},
-    {IDC_WS_FIELD_BLANKING, W::kFieldBlanking, "Field Blanking Time", "ms"},
-    {IDC_WS_H_RESOLUTION, W::kHResolution, "Horizontal Resolution", "pixels"},
-    {IDC_WS_V_RESOLUTION, W::kVResolution, "Vertical Resolution", "lines"},
+    {IDC_WS_BLANKING_PERCENT, W::kBlankingPercent, IDS_WS_LINE_BLANKING, IDS_UNIT_PERCENT},
+    {IDC_WS_BLANKING_TIME, W::kBlankingTime, IDS_WS_LINE_BLANKING_TIME, IDS_UNIT_US},
+    {IDC_WS_FIELD_RATE, W::kFieldRate, IDS_WS_FIELD_RATE, IDS_UNIT_HZ},
+    {IDC_WS_FIELD_BLANKING, W::kFieldBlanking, IDS_WS_FIELD_BLANKING_TIME, IDS_UNIT_MS},
+    {IDC_WS_H_RESOLUTION, W::kHResolution, IDS_WS_H_RESOLUTION, IDS_UNIT_PIXELS},
+    {IDC_WS_V_RESOLUTION, W::kVResolution, IDS_WS_V_RESOLUTION, IDS_UNIT_LINES},
 };
 
 struct ResultRow {
     int id;
     W::Value value;
-    const char *label;
+    unsigned label; // text id
 };
 const ResultRow kResults[] = {
-    {IDC_WS_LINE_RATE, W::kLineRate, "Line Rate"},
-    {IDC_WS_VIDEO_RATE, W::kVideoRate, "Video Rate"},
-    {IDC_WS_PIXEL_PERIOD, W::kPixelPeriod, "Pixel Period"},
-    {IDC_WS_H_TOTAL, W::kHTotal, "Horizontal Total"},
-    {IDC_WS_BLANKING_PIXELS, W::kBlankingPixels, "Line Blanking"},
-    {IDC_WS_TOTAL_PIXELS, W::kTotalPixels, "Total Pixels"},
-    {IDC_WS_V_TOTAL, W::kVTotal, "Vertical Total"},
-    {IDC_WS_BLANKING_LINES, W::kBlankingLines, "Field Blanking"},
+    {IDC_WS_LINE_RATE, W::kLineRate, IDS_WS_LINE_RATE},
+    {IDC_WS_VIDEO_RATE, W::kVideoRate, IDS_WS_VIDEO_RATE},
+    {IDC_WS_PIXEL_PERIOD, W::kPixelPeriod, IDS_WS_PIXEL_PERIOD},
+    {IDC_WS_H_TOTAL, W::kHTotal, IDS_WS_H_TOTAL},
+    {IDC_WS_BLANKING_PIXELS, W::kBlankingPixels, IDS_WS_LINE_BLANKING},
+    {IDC_WS_TOTAL_PIXELS, W::kTotalPixels, IDS_WS_TOTAL_PIXELS},
+    {IDC_WS_V_TOTAL, W::kVTotal, IDS_WS_V_TOTAL},
+    {IDC_WS_BLANKING_LINES, W::kBlankingLines, IDS_WS_FIELD_BLANKING},
 };
 
 W::Value ValueOf(int id)
@@ -67,7 +68,7 @@ W::Value ValueOf(int id)
 } // namespace
 
 CFormatWorksheet1::CFormatWorksheet1(CGeneralFormatData *data, FormatSheetLink *sheet, CFormatTiming *timing)
-    : CFormatPage(data, sheet, IDD_FORMAT_WORKSHEET1, QStringLiteral("Worksheet 1")), m_timing(timing)
+    : CFormatPage(data, sheet, IDD_FORMAT_WORKSHEET1, LoadString(IDS_WORKSHEET_1)), m_timing(timing)
 {
 }
 
@@ -81,7 +82,7 @@ void CFormatWorksheet1::BuildControls()
     columns->addLayout(inputs);
     for (int row = 0; row < int(std::size(kInputs)); ++row) {
         const InputRow &input = kInputs[row];
-        inputs->addWidget(new QLabel(QString::fromLatin1(input.label), this), row, 0);
+        inputs->addWidget(new QLabel(LoadString(input.label), this), row, 0);
         auto *edit = new CValueEdit(this);
         SetControlId(edit, input.id);
         edit->m_decimals = W::Decimals(input.value);
@@ -92,9 +93,9 @@ void CFormatWorksheet1::BuildControls()
         edit->setFixedWidth(90);
         edit->setAlignment(Qt::AlignRight);
         inputs->addWidget(edit, row, 1);
-        inputs->addWidget(new QLabel(QString::fromLatin1(input.unit), this), row, 2);
+        inputs->addWidget(new QLabel(LoadString(input.unit), this), row, 2);
     }
-    auto *percent = new QCheckBox(QStringLiteral("Enter % Blanking"), this);
+    auto *percent = new QCheckBox(LoadString(IDS_WS_ENTER_PERCENT), this);
     SetControlId(percent, IDC_WS_ENTER_PERCENT);
     connect(percent, &QCheckBox::clicked, this, [this] { OnEnterPercent(); });
     inputs->addWidget(percent, int(std::size(kInputs)), 0, 1, 3);
@@ -103,7 +104,7 @@ void CFormatWorksheet1::BuildControls()
     columns->addSpacing(16);
     columns->addLayout(results);
     for (int row = 0; row < int(std::size(kResults)); ++row) {
-        results->addWidget(new QLabel(QString::fromLatin1(kResults[row].label), this), row, 0);
+        results->addWidget(new QLabel(LoadString(kResults[row].label), this), row, 0);
         auto *value = new QLabel(this);
         SetControlId(value, kResults[row].id);
         SetStaticColours(value, Qt::white, QColor(CEntryGroup::kDarkRed));
@@ -117,12 +118,12 @@ void CFormatWorksheet1::BuildControls()
     auto *buttons = new QHBoxLayout;
     page->addSpacing(8);
     page->addLayout(buttons);
-    const std::pair<int, const char *> buttonRows[] = {{IDC_ACCEPT_ENTRY, "Enter = &Accept Entry"},
-                                                       {IDC_REJECT_ENTRY, "&Reject Entry"},
-                                                       {IDC_APPLY_TO_FORMAT, "Apply to Format"},
-                                                       {IDC_GET_FROM_FORMAT, "Get from Format"}};
+    const std::pair<int, unsigned> buttonRows[] = {{IDC_ACCEPT_ENTRY, IDS_WS_ACCEPT_ENTRY},
+                                                   {IDC_REJECT_ENTRY, IDS_REJECT_ENTRY},
+                                                   {IDC_APPLY_TO_FORMAT, IDS_WS_APPLY},
+                                                   {IDC_GET_FROM_FORMAT, IDS_WS_GET}};
     for (const auto &[id, text] : buttonRows) {
-        auto *button = new QPushButton(QString::fromLatin1(text), this);
+        auto *button = new QPushButton(LoadString(text), this);
         SetControlId(button, id);
         buttons->addWidget(button);
     }
@@ -134,9 +135,10 @@ void CFormatWorksheet1::BuildControls()
     connect(FindControl<QPushButton>(this, IDC_APPLY_TO_FORMAT), &QPushButton::clicked, this, [this] { OnApply(); });
     connect(FindControl<QPushButton>(this, IDC_GET_FROM_FORMAT), &QPushButton::clicked, this, [this] { OnGet(); });
     buttons->addStretch();
-    for (auto [id, text, colour] : {std::tuple{int(IDC_LEGEND_ENTERED), "Entered", QColor(CEntryGroup::kDarkGreen)},
-                                    std::tuple{int(IDC_LEGEND_CALCULATED), "Calc.", QColor(CEntryGroup::kDarkRed)}}) {
-        auto *legend = new QLabel(QString::fromLatin1(text), this);
+    for (auto [id, text, colour] :
+         {std::tuple{int(IDC_LEGEND_ENTERED), unsigned(IDS_LEGEND_ENTERED), QColor(CEntryGroup::kDarkGreen)},
+          std::tuple{int(IDC_LEGEND_CALCULATED), unsigned(IDS_LEGEND_CALCULATED), QColor(CEntryGroup::kDarkRed)}}) {
+        auto *legend = new QLabel(LoadString(text), this);
         SetControlId(legend, id);
         SetStaticColours(legend, Qt::white, colour);
         legend->setAlignment(Qt::AlignCenter);
@@ -187,7 +189,7 @@ void CFormatWorksheet1::Redisplay()
 
 void CFormatWorksheet1::Refuse(const QString &why)
 {
-    MessageBox(this, PromptText(why), PromptText("Worksheet 1"), MB_OK | MB_ICONEXCLAMATION);
+    MessageBox(this, PromptText(why), PromptText(IDS_WORKSHEET_1), MB_OK | MB_ICONEXCLAMATION);
 }
 
 void CFormatWorksheet1::OnAccept(int id)

@@ -1,6 +1,7 @@
 #include "CFormatWorksheet2.h"
 
 #include "DialogUnits.h"
+#include "StringTable.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -9,7 +10,7 @@
 #include <QVBoxLayout>
 
 CFormatWorksheet2::CFormatWorksheet2(CGeneralFormatData *data, FormatSheetLink *sheet)
-    : CFormatPage(data, sheet, IDD_FORMAT_WORKSHEET2, QStringLiteral("Worksheet 2"))
+    : CFormatPage(data, sheet, IDD_FORMAT_WORKSHEET2, LoadString(IDS_WORKSHEET_2))
 {
 }
 
@@ -32,12 +33,12 @@ void CFormatWorksheet2::OnInitDialog()
     auto *buttons = new QHBoxLayout;
     page->addSpacing(8);
     page->addLayout(buttons);
-    const std::pair<int, const char *> buttonRows[] = {{IDC_ACCEPT_ENTRY, "Enter = &Accept Entry"},
-                                                       {IDC_REJECT_ENTRY, "&Reject Entry"},
-                                                       {IDC_APPLY_TO_FORMAT, "Apply to Format"},
-                                                       {IDC_GET_FROM_FORMAT, "Get from Format"}};
+    const std::pair<int, unsigned> buttonRows[] = {{IDC_ACCEPT_ENTRY, IDS_WS_ACCEPT_ENTRY},
+                                                   {IDC_REJECT_ENTRY, IDS_REJECT_ENTRY},
+                                                   {IDC_APPLY_TO_FORMAT, IDS_WS_APPLY},
+                                                   {IDC_GET_FROM_FORMAT, IDS_WS_GET}};
     for (const auto &[id, text] : buttonRows) {
-        auto *button = new QPushButton(QString::fromLatin1(text), this);
+        auto *button = new QPushButton(LoadString(text), this);
         SetControlId(button, id);
         button->setEnabled(false); // they do nothing
         buttons->addWidget(button);

@@ -19,12 +19,12 @@ constexpr WPARAM kSave = 0;
 constexpr WPARAM kSaveAs = 1;
 
 const std::array<DataKind, 6> kKinds = {{
-    {CGenData::kFormat, 32990, 33062, 33063},
-    {CGenData::kImage, 32991, 33064, 33065},
-    {CGenData::kSequence, 32992, 33197, 33198},
-    {CGenData::kKnobList, 32993, 33363, 33364},
-    {CGenData::kPixelMap, 33266, 33267, 33268},
-    {CGenData::kFont, 33232, 33233, 33234},
+    {CGenData::kFormat, IDS_FORMAT, IDS_FORMAT_EXTENSION, IDS_FILTER_FORMAT},
+    {CGenData::kImage, IDS_IMAGE, IDS_IMAGE_EXTENSION, IDS_FILTER_IMAGE},
+    {CGenData::kSequence, IDS_SEQUENCE, IDS_SEQUENCE_EXTENSION, IDS_FILTER_SEQUENCE},
+    {CGenData::kKnobList, IDS_KNOB_LIST, IDS_KNOB_LIST_EXTENSION, IDS_FILTER_KNOBLIST},
+    {CGenData::kPixelMap, IDS_ICON, IDS_ICON_EXTENSION, IDS_FILTER_ICON},
+    {CGenData::kFont, IDS_FONT, IDS_FONT_EXTENSION, IDS_FILTER_FONT},
 }};
 
 QHash<const CRuntimeClass *, CGenData::EditorFactory> &EditorFactories()

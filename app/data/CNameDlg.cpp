@@ -3,6 +3,7 @@
 #include "CNameEdit.h"
 #include "DialogUnits.h"
 #include "Prompts.h"
+#include "StringTable.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -24,7 +25,7 @@ T *Add(QWidget *dialog, int id, int x, int y, int width, int height)
 CNameDlg::CNameDlg(QWidget *parent, const QString &name) : QDialog(parent), m_name(name)
 {
     setObjectName(ControlName(IDD_NAME));
-    setWindowTitle(QStringLiteral("Name..."));
+    setWindowTitle(LoadString(IDS_NAME_TITLE));
     BuildControls();
     m_edit->setText(name);
     m_edit->selectAll();
@@ -36,14 +37,14 @@ void CNameDlg::BuildControls()
 {
     const QFont font = this->font();
     setFixedSize(DialogUnitsToPixelsX(font, 186), DialogUnitsToPixelsY(font, 58));
-    Add<QLabel>(this, IDC_PROMPT, 7, 7, 120, 8)->setText(QStringLiteral("Enter a name, up to 8 characters."));
+    Add<QLabel>(this, IDC_PROMPT, 7, 7, 120, 8)->setText(LoadString(IDS_NAME_PROMPT));
     m_edit = Add<CNameEdit>(this, IDC_NAME, 7, 19, 120, 13);
-    Add<QLabel>(this, IDC_VALID, 7, 38, 120, 8)->setText(QStringLiteral("Valid:  0-9  a-z  A-Z _"));
+    Add<QLabel>(this, IDC_VALID, 7, 38, 120, 8)->setText(LoadString(IDS_NAME_VALID));
     m_ok = Add<QPushButton>(this, IDOK, 135, 7, 44, 14);
-    m_ok->setText(QStringLiteral("OK"));
+    m_ok->setText(LoadString(IDS_OK));
     m_ok->setDefault(true);
     auto *cancel = Add<QPushButton>(this, IDCANCEL, 135, 26, 44, 14);
-    cancel->setText(QStringLiteral("Cancel"));
+    cancel->setText(LoadString(IDS_CANCEL));
     connect(m_ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_edit, &QLineEdit::textChanged, this, &CNameDlg::UpdateOk);

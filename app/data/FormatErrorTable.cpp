@@ -1,4 +1,5 @@
 #include "FormatErrorTable.h"
+#include "StringTable.h"
 
 namespace {
 
@@ -196,5 +197,5 @@ QString FormatErrorText(int number)
         if (number >= row.first && number <= row.last)
             return QString::fromLatin1(row.text);
     }
-    return QStringLiteral("Undefined");
+    return LoadString(IDS_FORMAT_ERROR_UNDEFINED);
 }

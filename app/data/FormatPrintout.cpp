@@ -4,6 +4,7 @@
 #include "CGeneralFormatData.h"
 #include "Numbers.h"
 #include "Prompts.h"
+#include "StringTable.h"
 
 #include <QPainter>
 #include <QPrinter>
@@ -159,7 +160,7 @@ bool PrintFormatSummary(QWidget *parent, const CGeneralFormatData &format)
         return false;
     QString error;
     if (!PrintDocument(*printer, FormatPrintout(format), &error)) {
-        MessageBox(parent, PromptText(error), PromptText("Print"), MB_OK | MB_ICONEXCLAMATION);
+        MessageBox(parent, PromptText(error), PromptText(IDS_PRINT_CAPTION), MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
     return true;

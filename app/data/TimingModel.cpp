@@ -4,6 +4,7 @@
 #include "Numbers.h"
 #include "ResourceIds.h"
 #include "RoundToCount.h"
+#include "StringTable.h"
 
 #include <algorithm>
 #include <cmath>
@@ -20,7 +21,7 @@ enum class Editable { kAlways, kPixelRate, kPixelPeriod, kLineRate, kFieldRate }
 // shown, the bounds of the stored value and whether it is a count.
 struct ValueRow {
     T::Field field;
-    const char *name;
+    unsigned name; // text id
     double unit;
     int decimals;
     double minimum;
@@ -35,37 +36,37 @@ constexpr double kMinSize = 0.1;
 constexpr double kMaxSize = 9999.999;
 
 const ValueRow kValues[] = {
-    {T::kPixelRate, "Pixel Rate (MHz)", 1e6, 3, 1e6, 999999000, false, Editable::kPixelRate},
-    {T::kPixelPeriod, "Pixel Period (ns)", 1e-9, 3, 1.000001000001e-09, 1e-06, false, Editable::kPixelPeriod},
-    {T::kLineRate, "Horizontal Rate (kHz)", 1e3, 3, 2000, 250000, false, Editable::kLineRate},
-    {T::kFieldRate, "Vertical Rate (Hz)", 1, 3, 1.0, 999.999, false, Editable::kFieldRate},
-    {T::kHActive, "Horizontal Active (pixels)", 1, 0, 0, 9999, true, Editable::kAlways},
-    {T::kHBlank, "Horizontal Blank (pixels)", 1, 0, 0, 9999, true, Editable::kAlways},
-    {T::kHTotal, "Horizontal Period (pixels)", 1, 0, 0, 9999, true, Editable::kAlways},
-    {T::kHActiveTime, "Horizontal Active (us)", 1e-6, 3, 0, kMaxHTime, false, Editable::kAlways},
-    {T::kHBlankTime, "Horizontal Blank (us)", 1e-6, 3, 0, kMaxHTime, false, Editable::kAlways},
-    {T::kHPeriodTime, "Horizontal Period (us)", 1e-6, 3, T::kMinHPeriod, kMaxHTime, false, Editable::kAlways},
-    {T::kHDelay, "Horizontal %1 (pixels)", 1, 0, 0, 9999, true, Editable::kAlways},
-    {T::kHWidth, "Horizontal Pulse Width (pixels)", 1, 0, 0, 9999, true, Editable::kAlways},
-    {T::kHDelayTime, "Horizontal %1 (us)", 1e-6, 3, 0, kMaxHTime, false, Editable::kAlways},
-    {T::kHWidthTime, "Horizontal Pulse Width (us)", 1e-6, 3, 0, kMaxHTime, false, Editable::kAlways},
-    {T::kVActive, "Vertical Active (lines)", 1, 0, 0, 9999, true, Editable::kAlways},
-    {T::kVBlank, "Vertical Blank (lines)", 1, 0, 0, 9999, true, Editable::kAlways},
-    {T::kVTotal, "Vertical Period (lines)", 1, 0, 0, 9999, true, Editable::kAlways},
-    {T::kVActiveTime, "Vertical Active (ms)", 1e-3, 3, 0, kMaxVTime, false, Editable::kAlways},
-    {T::kVBlankTime, "Vertical Blank (ms)", 1e-3, 3, 0, kMaxVTime, false, Editable::kAlways},
-    {T::kVPeriodTime, "Vertical Period (ms)", 1e-3, 3, 0, kMaxVTime, false, Editable::kAlways},
-    {T::kVDelay, "Vertical %1 (lines)", 1, 0, 0, 9999, true, Editable::kAlways},
-    {T::kVWidth, "Vertical Pulse Width (lines)", 1, 0, 0, 9999, true, Editable::kAlways},
-    {T::kVDelayTime, "Vertical %1 (ms)", 1e-3, 3, 0, kMaxVTime, false, Editable::kAlways},
+    {T::kPixelRate, IDS_FIELD_PIXEL_RATE, 1e6, 3, 1e6, 999999000, false, Editable::kPixelRate},
+    {T::kPixelPeriod, IDS_FIELD_PIXEL_PERIOD, 1e-9, 3, 1.000001000001e-09, 1e-06, false, Editable::kPixelPeriod},
+    {T::kLineRate, IDS_FIELD_LINE_RATE, 1e3, 3, 2000, 250000, false, Editable::kLineRate},
+    {T::kFieldRate, IDS_FIELD_FIELD_RATE, 1, 3, 1.0, 999.999, false, Editable::kFieldRate},
+    {T::kHActive, IDS_FIELD_H_ACTIVE, 1, 0, 0, 9999, true, Editable::kAlways},
+    {T::kHBlank, IDS_FIELD_H_BLANK, 1, 0, 0, 9999, true, Editable::kAlways},
+    {T::kHTotal, IDS_FIELD_H_TOTAL, 1, 0, 0, 9999, true, Editable::kAlways},
+    {T::kHActiveTime, IDS_FIELD_H_ACTIVE_TIME, 1e-6, 3, 0, kMaxHTime, false, Editable::kAlways},
+    {T::kHBlankTime, IDS_FIELD_H_BLANK_TIME, 1e-6, 3, 0, kMaxHTime, false, Editable::kAlways},
+    {T::kHPeriodTime, IDS_FIELD_H_PERIOD_TIME, 1e-6, 3, T::kMinHPeriod, kMaxHTime, false, Editable::kAlways},
+    {T::kHDelay, IDS_FIELD_H_DELAY, 1, 0, 0, 9999, true, Editable::kAlways},
+    {T::kHWidth, IDS_FIELD_H_WIDTH, 1, 0, 0, 9999, true, Editable::kAlways},
+    {T::kHDelayTime, IDS_FIELD_H_DELAY_TIME, 1e-6, 3, 0, kMaxHTime, false, Editable::kAlways},
+    {T::kHWidthTime, IDS_FIELD_H_WIDTH_TIME, 1e-6, 3, 0, kMaxHTime, false, Editable::kAlways},
+    {T::kVActive, IDS_FIELD_V_ACTIVE, 1, 0, 0, 9999, true, Editable::kAlways},
+    {T::kVBlank, IDS_FIELD_V_BLANK, 1, 0, 0, 9999, true, Editable::kAlways},
+    {T::kVTotal, IDS_FIELD_V_TOTAL, 1, 0, 0, 9999, true, Editable::kAlways},
+    {T::kVActiveTime, IDS_FIELD_V_ACTIVE_TIME, 1e-3, 3, 0, kMaxVTime, false, Editable::kAlways},
+    {T::kVBlankTime, IDS_FIELD_V_BLANK_TIME, 1e-3, 3, 0, kMaxVTime, false, Editable::kAlways},
+    {T::kVPeriodTime, IDS_FIELD_V_PERIOD_TIME, 1e-3, 3, 0, kMaxVTime, false, Editable::kAlways},
+    {T::kVDelay, IDS_FIELD_V_DELAY, 1, 0, 0, 9999, true, Editable::kAlways},
+    {T::kVWidth, IDS_FIELD_V_WIDTH, 1, 0, 0, 9999, true, Editable::kAlways},
+    {T::kVDelayTime, IDS_FIELD_V_DELAY_TIME, 1e-3, 3, 0, kMaxVTime, false, Editable::kAlways},
     // Not 1 s as the other vertical times.
-    {T::kVWidthTime, "Vertical Pulse Width (ms)", 1e-3, 3, 0, kMaxHTime, false, Editable::kAlways},
-    {T::kHSizeIn, "Horizontal Size (in)", 1, 3, kMinSize, kMaxSize, false, Editable::kAlways},
-    {T::kVSizeIn, "Vertical Size (in)", 1, 3, kMinSize, kMaxSize, false, Editable::kAlways},
-    {T::kHSizeMm, "Horizontal Size (mm)", 1, 3, kMinSize, kMaxSize, false, Editable::kAlways},
-    {T::kVSizeMm, "Vertical Size (mm)", 1, 3, kMinSize, kMaxSize, false, Editable::kAlways},
-    {T::kEqBefore, "Eq. Before", 1, 0, 0, 9999, true, Editable::kAlways},
-    {T::kEqAfter, "Eq. After", 1, 0, 0, 9999, true, Editable::kAlways},
+    {T::kVWidthTime, IDS_FIELD_V_WIDTH_TIME, 1e-3, 3, 0, kMaxHTime, false, Editable::kAlways},
+    {T::kHSizeIn, IDS_FIELD_H_SIZE_IN, 1, 3, kMinSize, kMaxSize, false, Editable::kAlways},
+    {T::kVSizeIn, IDS_FIELD_V_SIZE_IN, 1, 3, kMinSize, kMaxSize, false, Editable::kAlways},
+    {T::kHSizeMm, IDS_FIELD_H_SIZE_MM, 1, 3, kMinSize, kMaxSize, false, Editable::kAlways},
+    {T::kVSizeMm, IDS_FIELD_V_SIZE_MM, 1, 3, kMinSize, kMaxSize, false, Editable::kAlways},
+    {T::kEqBefore, IDS_TIMING_EQ_BEFORE, 1, 0, 0, 9999, true, Editable::kAlways},
+    {T::kEqAfter, IDS_TIMING_EQ_AFTER, 1, 0, 0, 9999, true, Editable::kAlways},
 };
 
 const ValueRow *FindValue(T::Field field)
@@ -235,8 +236,7 @@ QString TimingModel::FieldName(Field field) const
     const ValueRow *row = FindValue(field);
     if (!row)
         return {};
-    return QString::fromLatin1(row->name)
-        .replace(QStringLiteral("%1"), m_data.backPorchMode ? QStringLiteral("Back Porch") : QStringLiteral("Pulse Delay"));
+    return FormatString(row->name, {LoadString(m_data.backPorchMode ? IDS_BACK_PORCH : IDS_PULSE_DELAY)});
 }
 
 bool TimingModel::IsEnabled(Field field) const
@@ -278,8 +278,7 @@ TimingModel::Outcome TimingModel::Enter(Field field, const QString &text)
         return {};
     const std::optional<double> typed = ParseDouble(text);
     if (!typed) {
-        return {Outcome::kRefused,
-                QStringLiteral("%1: \"%2\" is not a number; the value stays as it was.").arg(FieldName(field), text)};
+        return {Outcome::kRefused, FormatString(IDS_NOT_A_NUMBER, {FieldName(field), text})};
     }
     const bool size = field == kHSizeIn || field == kVSizeIn || field == kHSizeMm || field == kVSizeMm;
     // A size is taken only when it differs from the one shown: the other
@@ -299,13 +298,12 @@ TimingModel::Outcome TimingModel::Transact(const QString &field, const std::func
     change();
     QString problem = m_data.CheckValues();
     if (m_failed && problem.isEmpty())
-        problem = QStringLiteral("A value cannot be calculated.");
+        problem = LoadString(IDS_VALUE_NOT_CALCULATED);
     if (problem.isEmpty())
         return {Outcome::kTaken, {}};
     m_data = data;
     m_state = state;
-    return {Outcome::kRefused, QStringLiteral("%1: the entry gives a timing that cannot be used (%2) The value stays as it was.")
-                                   .arg(field, problem)};
+    return {Outcome::kRefused, FormatString(IDS_TIMING_UNUSABLE, {field, problem})};
 }
 
 void TimingModel::Apply(Field field, double value)
@@ -669,7 +667,7 @@ TimingModel::Outcome TimingModel::PressSelector(Selector selector)
 
 TimingModel::Outcome TimingModel::SetTimeUnits(bool time)
 {
-    Outcome outcome = Transact(time ? QStringLiteral("Time") : QStringLiteral("Machine"), [&] {
+    Outcome outcome = Transact(LoadString(time ? IDS_FIELD_TIME : IDS_FIELD_MACHINE), [&] {
         m_data.timeEntryUnits = time ? 1 : 0;
         m_state.lastH = time ? ToTime(m_state.lastH) : ToCount(m_state.lastH);
         m_state.lastV = time ? ToTime(m_state.lastV) : ToCount(m_state.lastV);
@@ -704,7 +702,7 @@ TimingModel::Outcome TimingModel::SetTimeUnits(bool time)
 
 TimingModel::Outcome TimingModel::SetBackPorch(bool on)
 {
-    return Transact(QStringLiteral("Back Porch"), [&] {
+    return Transact(LoadString(IDS_BACK_PORCH), [&] {
         CGeneralFormatData &d = m_data;
         d.backPorchMode = on ? 1 : 0;
         if (on) {
@@ -723,7 +721,7 @@ TimingModel::Outcome TimingModel::SetBackPorch(bool on)
 
 TimingModel::Outcome TimingModel::SetInterlaced(bool interlaced)
 {
-    return Transact(interlaced ? QStringLiteral("Interlaced") : QStringLiteral("Progressive"), [&] {
+    return Transact(LoadString(interlaced ? IDS_FIELD_INTERLACED : IDS_FIELD_PROGRESSIVE), [&] {
         m_data.interlaced = interlaced ? 1 : 0;
         Rates();
         H(m_state.lastH);

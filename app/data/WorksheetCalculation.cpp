@@ -3,6 +3,7 @@
 #include "CGeneralFormatData.h"
 #include "Numbers.h"
 #include "RoundToCount.h"
+#include "StringTable.h"
 
 #include <algorithm>
 #include <cmath>
@@ -14,26 +15,26 @@ using W = WorksheetCalculation;
 
 struct Field {
     W::Value value;
-    const char *name;
+    unsigned name; // text id
     int decimals;
-    const char *unit; // after the number, or nullptr
+    unsigned unit; // text id of the unit after the number, or 0
 };
 
 const Field kFields[] = {
-    {W::kBlankingPercent, "Line Blanking (%)", 2, nullptr},
-    {W::kBlankingTime, "Line Blanking Time (us)", 7, nullptr},
-    {W::kFieldRate, "Field Rate (Hz)", 3, nullptr},
-    {W::kFieldBlanking, "Field Blanking Time (ms)", 3, nullptr},
-    {W::kHResolution, "Horizontal Resolution", 0, nullptr},
-    {W::kVResolution, "Vertical Resolution", 0, nullptr},
-    {W::kLineRate, "Line Rate", 3, "KHz"},
-    {W::kBlankingPixels, "Blanking Pixels", 0, "Pixels"},
-    {W::kBlankingLines, "Blanking Lines", 0, "Lines"},
-    {W::kHTotal, "Horizontal Total", 0, "Total"},
-    {W::kTotalPixels, "Total Pixels", 0, nullptr},
-    {W::kVTotal, "Vertical Total", 0, nullptr},
-    {W::kVideoRate, "Video Rate", 4, "MHz"},
-    {W::kPixelPeriod, "Pixel Period", 7, "ns"},
+    {W::kBlankingPercent, IDS_WS_LINE_BLANKING_PERCENT, 2, 0},
+    {W::kBlankingTime, IDS_WS_LINE_BLANKING_TIME_US, 7, 0},
+    {W::kFieldRate, IDS_WS_FIELD_RATE_HZ, 3, 0},
+    {W::kFieldBlanking, IDS_WS_FIELD_BLANKING_TIME_MS, 3, 0},
+    {W::kHResolution, IDS_WS_H_RESOLUTION, 0, 0},
+    {W::kVResolution, IDS_WS_V_RESOLUTION, 0, 0},
+    {W::kLineRate, IDS_WS_LINE_RATE, 3, IDS_UNIT_KHZ_RESULT},
+    {W::kBlankingPixels, IDS_WS_BLANKING_PIXELS, 0, IDS_UNIT_PIXELS_RESULT},
+    {W::kBlankingLines, IDS_WS_BLANKING_LINES, 0, IDS_UNIT_LINES_RESULT},
+    {W::kHTotal, IDS_WS_H_TOTAL, 0, IDS_UNIT_TOTAL_RESULT},
+    {W::kTotalPixels, IDS_WS_TOTAL_PIXELS, 0, 0},
+    {W::kVTotal, IDS_WS_V_TOTAL, 0, 0},
+    {W::kVideoRate, IDS_WS_VIDEO_RATE, 4, IDS_UNIT_MHZ},
+    {W::kPixelPeriod, IDS_WS_PIXEL_PERIOD, 7, IDS_UNIT_NS},
 };
 
 const Field *FindField(W::Value value)
@@ -143,7 +144,7 @@ int WorksheetCalculation::Decimals(Value value)
 QString WorksheetCalculation::FieldName(Value value)
 {
     const Field *field = FindField(value);
-    return field ? QString::fromLatin1(field->name) : QString();
+    return field ? LoadString(field->name) : QString();
 }
 
 double *WorksheetCalculation::Input(Value value)
@@ -180,7 +181,7 @@ QString WorksheetCalculation::Text(Value shown, int decimals) const
     default: break;
     }
     const QString number = FormatFixed(value, places);
-    return field->unit ? number + u' ' + QString::fromLatin1(field->unit) : number;
+    return field->unit ? number + u' ' + LoadString(field->unit) : number;
 }
 
 WorksheetCalculation::Refusal WorksheetCalculation::Enter(Value entered, const QString &text)
@@ -190,7 +191,7 @@ WorksheetCalculation::Refusal WorksheetCalculation::Enter(Value entered, const Q
         return {};
     const std::optional<double> typed = ParseDouble(text);
     if (!typed)
-        return QStringLiteral("%1: \"%2\" is not a number; the value stays as it was.").arg(FieldName(entered), text);
+        return FormatString(IDS_NOT_A_NUMBER, {FieldName(entered), text});
     double value = *typed; // a number: the clamps need not order a NaN
     switch (entered) {
     case kBlankingPercent: value = std::clamp(value, 0.0, 100.0); break;
@@ -204,9 +205,7 @@ WorksheetCalculation::Refusal WorksheetCalculation::Enter(Value entered, const Q
     if (Calculate())
         return {};
     *this = before;
-    return QStringLiteral("%1: with %2 the raster cannot be calculated (a blanking at or above its period); "
-                          "the value stays as it was.")
-        .arg(FieldName(entered), text);
+    return FormatString(IDS_WS_NO_RASTER, {FieldName(entered), text});
 }
 
 WorksheetCalculation::Refusal WorksheetCalculation::GetFrom(const CGeneralFormatData &data)
@@ -221,13 +220,13 @@ WorksheetCalculation::Refusal WorksheetCalculation::GetFrom(const CGeneralFormat
     if (data.hTotal != 0 && Calculate())
         return {};
     *this = before;
-    return QStringLiteral("The format's timing gives no raster the worksheet can calculate; its inputs stay as they were.");
+    return LoadString(IDS_WS_FORMAT_GIVES_NO_RASTER);
 }
 
 WorksheetCalculation::Refusal WorksheetCalculation::ApplyTo(CGeneralFormatData &data)
 {
     if (!Calculate())
-        return QStringLiteral("The worksheet's raster cannot be calculated; the format stays as it was.");
+        return LoadString(IDS_WS_RASTER_NOT_CALCULATED);
     CGeneralFormatData d = data;
     StoreInputs(d);
     const Results &out = m_out;
@@ -268,8 +267,7 @@ WorksheetCalculation::Refusal WorksheetCalculation::ApplyTo(CGeneralFormatData &
     d.vBackPorchTime = d.vBackPorchLines / l;
     const QString problem = d.CheckValues();
     if (!problem.isEmpty())
-        return QStringLiteral("The worksheet's raster gives a timing that cannot be used (%1) The format stays as it was.")
-            .arg(problem);
+        return FormatString(IDS_WS_RASTER_UNUSABLE, {problem});
     data = d;
     return {};
 }

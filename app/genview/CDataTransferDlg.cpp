@@ -3,6 +3,7 @@
 #include "DialogControls.h"
 #include "Prompts.h"
 #include "ShellImages.h"
+#include "StringTable.h"
 
 #include <QHeaderView>
 #include <QLabel>
@@ -45,7 +46,7 @@ int CDataTransferDlg::IconOfKind(int kind)
 CDataTransferDlg::CDataTransferDlg(QWidget *parent) : QDialog(parent)
 {
     setObjectName(ControlName(IDD_DATA_TRANSFER));
-    setWindowTitle(QStringLiteral("Data Transfer"));
+    setWindowTitle(LoadString(IDS_DATA_TRANSFER_TITLE));
     BuildControls();
 }
 
@@ -72,12 +73,12 @@ CDataTransferDlg::CDataTransferDlg(QWidget *parent, const QStringList *names, co
 void CDataTransferDlg::BuildControls()
 {
     SetDialogSize(this, 220, 200);
-    AddControl<QLabel>(this, kNoControlId, 7, 7, 150, 8, QStringLiteral("Data to Transfer"));
+    AddControl<QLabel>(this, kNoControlId, 7, 7, 150, 8, LoadString(IDS_DATA_TO_TRANSFER));
     m_itemList = AddControl<QTreeWidget>(this, IDC_ITEM_LIST, 7, 17, 206, 70);
-    AddControl<QLabel>(this, kNoControlId, 7, 92, 150, 8, QStringLiteral("Destination Generators"));
+    AddControl<QLabel>(this, kNoControlId, 7, 92, 150, 8, LoadString(IDS_DESTINATION_GENERATORS));
     m_destinationList = AddControl<QTreeWidget>(this, IDC_DESTINATION_LIST, 7, 102, 206, 50);
-    AddControl<QLabel>(this, kNoControlId, 7, 158, 30, 8, QStringLiteral("Source:"));
-    m_source = AddControl<QLabel>(this, IDC_SOURCE, 40, 158, 173, 8, QStringLiteral("<Data List>"));
+    AddControl<QLabel>(this, kNoControlId, 7, 158, 30, 8, LoadString(IDS_SOURCE));
+    m_source = AddControl<QLabel>(this, IDC_SOURCE, 40, 158, 173, 8, LoadString(IDS_SOURCE_DATA_LIST));
     for (QTreeWidget *list : {m_itemList, m_destinationList}) {
         list->setColumnCount(1);
         list->setHeaderHidden(true);
@@ -85,8 +86,8 @@ void CDataTransferDlg::BuildControls()
         list->setSelectionMode(QAbstractItemView::NoSelection);
         list->setIconSize(QSize(16, 16));
     }
-    auto *ok = AddControl<QPushButton>(this, IDOK, 106, 178, 50, 14, QStringLiteral("OK"));
-    auto *cancel = AddControl<QPushButton>(this, IDCANCEL, 163, 178, 50, 14, QStringLiteral("Cancel"));
+    auto *ok = AddControl<QPushButton>(this, IDOK, 106, 178, 50, 14, LoadString(IDS_OK));
+    auto *cancel = AddControl<QPushButton>(this, IDCANCEL, 163, 178, 50, 14, LoadString(IDS_CANCEL));
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -122,7 +123,7 @@ void CDataTransferDlg::FillFromLists()
     for (const QTreeWidgetItem *row : SelectedRowsInOrder(sourceDataList))
         AppendRow(m_itemList, row->text(0), IconOfRow(row));
     for (const QTreeWidgetItem *row : SelectedRowsInOrder(sourceGeneratorList))
-        AppendRow(m_destinationList, row->text(0) + QStringLiteral(" on ") + row->text(1), IconOfRow(row));
+        AppendRow(m_destinationList, FormatString(IDS_GENERATOR_ON_PORT, {row->text(0), row->text(1)}), IconOfRow(row));
 }
 
 void CDataTransferDlg::FillFromNames()

@@ -44,8 +44,9 @@ void CFormatListEntry::SetTiming(double horizontalRate, int hTotal, int vTotal)
 }
 
 const FormatListColumnDef kFormatListColumns[kFormatListColumnCount] = {
-    {"Name", 100},         {"Pix Rate (MHz)", 100}, {"Scan Type", 100},  {"H Res", 50},     {"V Res", 50},
-    {"H Rate (KHz)", 100}, {"V Rate (Hz)", 100},    {"Video Type", 200}, {"Sync Type", 100},
+    {IDS_COLUMN_NAME, 100},   {IDS_COLUMN_PIXEL_RATE, 100}, {IDS_SCAN_TYPE, 100},
+    {IDS_COLUMN_H_RES, 50},   {IDS_COLUMN_V_RES, 50},       {IDS_COLUMN_H_RATE, 100},
+    {IDS_COLUMN_V_RATE, 100}, {IDS_COLUMN_VIDEO_TYPE, 200}, {IDS_COLUMN_SYNC_TYPE, 100},
 };
 
 QString FormatListColumnText(const CFormatListEntry &entry, int column)

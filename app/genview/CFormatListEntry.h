@@ -30,7 +30,7 @@ enum FormatListColumn : int {
 };
 
 struct FormatListColumnDef {
-    const char *heading;
+    unsigned heading; // text id
     int width;
 };
 extern const FormatListColumnDef kFormatListColumns[kFormatListColumnCount];

@@ -18,7 +18,9 @@
 namespace {
 
 // Type texts of the lists in questions.
-constexpr unsigned kTypeTextIds[CGeneratorDataPane::kNameLists] = {32990, 32991, 32992, 32993, 33232, 33266};
+constexpr unsigned kTypeTextIds[CGeneratorDataPane::kNameLists] = {
+    IDS_FORMAT, IDS_IMAGE, IDS_SEQUENCE, IDS_KNOB_LIST, IDS_FONT, IDS_ICON,
+};
 
 } // namespace
 
@@ -325,7 +327,7 @@ void CGeneratorDataPane::OnRightClick(QListWidget *list, const QPoint &)
         first = std::min(first, list->row(item));
     const QRect rect = list->visualItemRect(list->item(first));
     if (!rect.isValid()) {
-        AfxMessageBox("CGeneratorDataPane::OnRightClick: Unable to access selected item bounding rectangle.");
+        AfxMessageBox(PromptText(IDS_RIGHT_CLICK_FAILED));
         return;
     }
     m_view->ContextMenu()->popup(list->viewport()->mapToGlobal(rect.bottomRight()));
@@ -354,7 +356,7 @@ void CGeneratorDataPane::UseSelected()
         case kKindFormat: m_generator->CmdFmtp(item.name); break;
         case kKindImage: m_generator->CmdImgp(item.name); break;
         case kKindSequence: m_generator->CmdSeqp(item.name); break;
-        default: AfxMessageBox("This KnobList Is Corrupted. Recall To Repair It"); break;
+        default: AfxMessageBox(PromptText(IDS_KNOB_LIST_CORRUPTED)); break;
         }
         return;
     }

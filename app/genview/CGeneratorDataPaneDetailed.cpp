@@ -66,7 +66,7 @@ void CGeneratorDataPane::CreateDetailedList()
     m_detailedList->setColumnCount(kFormatListColumnCount);
     QStringList headings;
     for (const FormatListColumnDef &column : kFormatListColumns)
-        headings.push_back(QString::fromLatin1(column.heading));
+        headings.push_back(LoadString(column.heading));
     m_detailedList->setHeaderLabels(headings);
     for (int column = 0; column < kFormatListColumnCount; ++column)
         m_detailedList->setColumnWidth(column, kFormatListColumns[column].width);
@@ -138,7 +138,7 @@ void CGeneratorDataPane::ScanFormatDetails()
     CGenerator &g = *m_generator;
     for (int i = 0; i < count; ++i) {
         if (ShowsScanPercentage(i, count))
-            progress->SetStatus(IDC_STATUS2, QString::asprintf("Scanned: %d%%", i * 100 / count));
+            progress->SetStatus(IDC_STATUS2, FormatString(IDS_SCANNED_PERCENT, {QString::number(i * 100 / count)}));
         CFormatListEntry entry;
         entry.name = names[i];
         entry.icon = g.QueryFmtk(entry.name) ? kIconUserFormat : kIconBuiltInFormat;

@@ -29,16 +29,14 @@ using namespace ProfileKeys;
 
 namespace {
 
-const QString kFormatListFilter = QStringLiteral("Format List (*.fls)|*.fls||");
-
 FileRequest FormatListRequest(QWidget *parent, bool save)
 {
     FileRequest request;
     request.parent = parent;
     request.save = save;
     request.overwritePrompt = save;
-    request.title = save ? QStringLiteral("Save Format List...") : QStringLiteral("Load a Format List...");
-    request.filter = kFormatListFilter;
+    request.title = LoadString(save ? IDS_SAVE_FORMAT_LIST_TITLE : IDS_LOAD_FORMAT_LIST_TITLE);
+    request.filter = LoadString(IDS_FILTER_FORMAT_LIST);
     request.defaultExtension = save ? QStringLiteral("fls") : QString();
     request.folder = GetProfileString(kFolders, kFmtList);
     return request;
@@ -56,15 +54,16 @@ QString AskForFormatList(QWidget *parent, bool save)
 }
 
 // "Unable to open the file:", the path and, when known, why.
-void ShowCannotOpen(QWidget *parent, const QString &path, const QString &cause, const char *caption)
+void ShowCannotOpen(QWidget *parent, const QString &path, const QString &cause, unsigned captionId)
 {
     const QString shown = cause.isEmpty() ? path : path + QStringLiteral("\n\n") + cause;
-    MessageBox(parent, PromptText(IDS_CANNOT_OPEN, {shown}), PromptText(caption), MB_OK | MB_ICONEXCLAMATION);
+    MessageBox(parent, PromptText(IDS_CANNOT_OPEN, {shown}), PromptText(captionId), MB_OK | MB_ICONEXCLAMATION);
 }
 
-QString PercentLine(const char *verb, int position, int count)
+// "Saved: 42%" and kin: lineId's row with the percentage done.
+QString PercentLine(unsigned lineId, int position, int count)
 {
-    return QStringLiteral("%1: %2%").arg(QLatin1String(verb)).arg(position * 100 / count);
+    return FormatString(lineId, {QString::number(position * 100 / count)});
 }
 
 // The file's bytes, row by row as the progress dialog shows.
@@ -78,7 +77,7 @@ QByteArray FormatListBytes(const QList<CFormatListEntry> &rows, CProgressDlg &pr
     FormatListFile::WriteHeader(ar, count);
     for (int i = 0; i < count; ++i) {
         if (CGeneratorDataPane::ShowsScanPercentage(i, count))
-            progress.SetStatus(IDC_STATUS2, PercentLine("Saved", i, count));
+            progress.SetStatus(IDC_STATUS2, PercentLine(IDS_SAVED_PERCENT, i, count));
         FormatListFile::WriteRow(ar, rows[i]);
     }
     return bytes;
@@ -108,7 +107,7 @@ void CGeneratorDataPane::SaveFormatList()
     const QString notAFile = RegularFile::NotAFileToReplace(path);
     QSaveFile file(path);
     if (!notAFile.isEmpty() || !file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        ShowCannotOpen(this, path, notAFile.isEmpty() ? file.errorString() : notAFile, "ERROR");
+        ShowCannotOpen(this, path, notAFile.isEmpty() ? file.errorString() : notAFile, IDS_ERROR_UPPER);
         return;
     }
     QString failure;
@@ -120,7 +119,7 @@ void CGeneratorDataPane::SaveFormatList()
         progress.DestroyWindow();
     }
     if (!failure.isEmpty())
-        ShowCannotOpen(this, path, failure, "ERROR");
+        ShowCannotOpen(this, path, failure, IDS_ERROR_UPPER);
 }
 
 int CGeneratorDataPane::HeldFormatIcon(const QString &name)
@@ -142,19 +141,18 @@ void CGeneratorDataPane::LoadFormatList()
         QFile file;
         QString notAFile;
         if (!RegularFile::OpenForReading(file, path, notAFile)) {
-            ShowCannotOpen(this, path, notAFile.isEmpty() ? file.errorString() : notAFile, "Open Failed");
+            ShowCannotOpen(this, path, notAFile.isEmpty() ? file.errorString() : notAFile, IDS_OPEN_FAILED);
             return;
         }
         if (file.size() > CArchive::kMaxBytes) {
-            ShowCannotOpen(this, path, QStringLiteral("It is larger than 256 MiB; no format list is that large."),
-                           "Open Failed");
+            ShowCannotOpen(this, path, LoadString(IDS_FORMAT_LIST_TOO_LARGE), IDS_OPEN_FAILED);
             return;
         }
         // The whole file is read first: a damaged one leaves the list as it was.
         QString why;
         if (!FormatListFile::Read(file, rows, why)) {
             MessageBox(this, PromptText(IDS_CORRUPTED_FILE, {path + QStringLiteral("\n\n") + why}),
-                       PromptText("Error"), MB_OK | MB_ICONEXCLAMATION);
+                       PromptText(IDS_ERROR), MB_OK | MB_ICONEXCLAMATION);
             return;
         }
     }
@@ -165,7 +163,7 @@ void CGeneratorDataPane::LoadFormatList()
         const int count = int(rows.size());
         for (int i = 0; i < count; ++i) {
             if (ShowsScanPercentage(i, count))
-                progress.SetStatus(IDC_STATUS2, PercentLine("Loaded", i, count));
+                progress.SetStatus(IDC_STATUS2, PercentLine(IDS_LOADED_PERCENT, i, count));
             rows[i].icon = HeldFormatIcon(rows[i].name);
         }
         progress.DestroyWindow();

@@ -12,6 +12,7 @@
 #include "CScanDlg.h"
 #include "DialogUnits.h"
 #include "Prompts.h"
+#include "StringTable.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -105,7 +106,7 @@ int CGeneratorDataPane::ScanGenerator()
     }
     m_view->GetState().Read();
     RestoreSequence();
-    setWindowTitle(m_view->GetState().model + QStringLiteral(" on ") + m_generator->GetPortName());
+    setWindowTitle(FormatString(IDS_GENERATOR_ON_PORT, {m_view->GetState().model, m_generator->GetPortName()}));
     m_scanned = true;
     m_currentList = -1;
     ShowList(kFormats);
@@ -148,7 +149,7 @@ int CGeneratorDataPane::CheckKnobList(const QString &name)
     if (!m_generator)
         return 0;
     if (!m_generator->QueryDirl(name)) {
-        AfxMessageBox(QStringLiteral("Error Checking KnobList ") + name);
+        AfxMessageBox(PromptText(IDS_CHECK_KNOB_LIST_FAILED, {name}));
         return 0;
     }
     QStringList entries;

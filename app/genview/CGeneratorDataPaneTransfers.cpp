@@ -68,10 +68,9 @@ void SetStatus1(CProgressDlg &progress, unsigned id, const QStringList &inserts)
     progress.SetStatus(IDC_STATUS1, FormatString(id, inserts));
 }
 
-void NotIncremented(const QString &name, const char *why)
+void NotIncremented(const QString &name, unsigned whyId)
 {
-    AfxMessageBox(PromptText(QStringLiteral("Name '") + name + QStringLiteral("' can not be incremented for copy.") +
-                             QString::fromLatin1(why) + QStringLiteral("\nSkipping copy for this object.")));
+    AfxMessageBox(PromptText(IDS_NOT_INCREMENTED, {name, LoadString(whyId)}));
 }
 
 // Whether the knob list selected in the generator names the item; names
@@ -155,7 +154,7 @@ bool CGeneratorDataPane::IsKnobListMode() const
 QString CGeneratorDataPane::GeneratorText(GeneratorViewPaneLink *view) const
 {
     CGenerator *generator = view->GetGenerator();
-    return QStringLiteral("%1 on %2").arg(view->GetState().model, generator ? generator->GetPortName() : QString());
+    return FormatString(IDS_GENERATOR_ON_PORT, {view->GetState().model, generator ? generator->GetPortName() : QString()});
 }
 
 void CGeneratorDataPane::DiscardNewItem(CGenData *item)
@@ -246,7 +245,7 @@ bool CGeneratorDataPane::SelectionRecallable() const
     case kIcons:
     case kDetailed: return false;
     default:
-        AfxMessageBox(PromptText("CGeneratorDataPane::SelectionRecallable: Unknown current list type."));
+        AfxMessageBox(PromptText(IDS_UNKNOWN_LIST_TYPE));
         return false;
     }
 }
@@ -321,23 +320,23 @@ bool CGeneratorDataPane::IncrementCopyName(QString &name)
         return true;
     }
     if (underscore == name.size() - 1) {
-        NotIncremented(name, "\nNo characters beyond '_' to interpret as a number.");
+        NotIncremented(name, IDS_NOTHING_BEYOND_UNDERSCORE);
         return false;
     }
     // Read as a stream reads an int: leading blanks and a sign are taken.
     std::istringstream tail(name.mid(underscore + 1).toStdString());
     int number = 0;
     if (!(tail >> number)) {
-        NotIncremented(name, "\nCharacters beyond '_' can not be interpreted as a number.");
+        NotIncremented(name, IDS_NOT_A_NUMBER_BEYOND_UNDERSCORE);
         return false;
     }
     if (tail.peek() != std::char_traits<char>::eof()) {
-        NotIncremented(name, "\nName contains non-numeric characters beyond '_'.");
+        NotIncremented(name, IDS_NON_NUMERIC_BEYOND_UNDERSCORE);
         return false;
     }
     const QString incremented = name.left(underscore + 1) + QString::number(qint64(number) + 1);
     if (incremented.size() > kMaxCopyName) {
-        NotIncremented(name, "\nIncremented name exceeds 8 characters.");
+        NotIncremented(name, IDS_INCREMENTED_TOO_LONG);
         return false;
     }
     name = incremented;
@@ -367,7 +366,7 @@ QList<CGenData *> CGeneratorDataPane::CopySelected()
         return copies;
     }
     if (m_currentList < kFormats || m_currentList > kSequences) {
-        AfxMessageBox(PromptText("CGeneratorDataPane::CopySelected: Invalid object type."));
+        AfxMessageBox(PromptText(IDS_INVALID_OBJECT_TYPE));
         return copies;
     }
     const QString typeText = TypeText(m_currentList);
@@ -527,7 +526,7 @@ void CGeneratorDataPane::RenameSelected()
         const bool renamable = row.kind == kKindFormat || row.kind == kKindImage || row.kind == kKindSequence;
         const DataKindEntry *kind = renamable ? DataKinds::ByIcon(row.kind) : nullptr;
         if (!kind || !kind->create) {
-            AfxMessageBox(PromptText("CGeneratorDataPane::RenameSelected: Illegal type."));
+            AfxMessageBox(PromptText(IDS_ILLEGAL_RENAME_TYPE));
             return;
         }
         RenameOne(row);
@@ -541,7 +540,7 @@ void CGeneratorDataPane::RenameOne(const SelectedItem &row)
     CGenerator::Operation operation(m_generator);
     const QString oldName = row.name;
     if (!item->RecallFromGenerator(oldName, m_generator, nullptr)) {
-        AfxMessageBox(PromptText("Could not locate data to rename."));
+        AfxMessageBox(PromptText(IDS_RENAME_NOT_FOUND));
         return;
     }
     if (!item->Rename())
@@ -560,17 +559,15 @@ void CGeneratorDataPane::RenameOne(const SelectedItem &row)
     // would replace it, is not stored at all.
     const bool partial = item->LinesLeftOut() > 0;
     if (partial && caseOnly) {
-        MessageBox(this, PromptText(QStringLiteral("\"%1\" was not renamed: it holds lines this program cannot read.").arg(oldName)),
-                   PromptText(TypeText(list)), MB_OK | MB_ICONINFORMATION);
+        MessageBox(this, PromptText(IDS_NOT_RENAMED_PARTIAL, {oldName}), PromptText(TypeText(list)),
+                   MB_OK | MB_ICONINFORMATION);
         return;
     }
     CProgressDlg progress(this, true);
     const bool stored = StoreItem(item.get(), &progress, !caseOnly);
     if (stored && partial) {
-        MessageBox(&progress,
-                   PromptText(QStringLiteral("\"%1\" was kept: \"%2\" holds only the lines this program can read.")
-                                  .arg(oldName, newName)),
-                   PromptText(TypeText(list)), MB_OK | MB_ICONINFORMATION);
+        MessageBox(&progress, PromptText(IDS_KEPT_PARTIAL, {oldName, newName}), PromptText(TypeText(list)),
+                   MB_OK | MB_ICONINFORMATION);
     } else if (stored) {
         bool oldGone = caseOnly;
         switch (row.kind) {

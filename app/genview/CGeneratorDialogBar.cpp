@@ -5,6 +5,7 @@
 #include "CSpinButtonCtrl.h"
 #include "CStateButton.h"
 #include "DialogUnits.h"
+#include "StringTable.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -76,13 +77,13 @@ CGeneratorDialogBar::CGeneratorDialogBar(QWidget *parent)
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(2, 1, 2, 1);
     layout->setSpacing(2);
-    layout->addWidget(AddToggle(IDC_OUTPUT, "RGB", 48));
-    layout->addWidget(AddToggle(IDC_RED, "R", 16));
-    layout->addWidget(AddToggle(IDC_GREEN, "G", 16));
-    layout->addWidget(AddToggle(IDC_BLUE, "B", 16));
-    layout->addWidget(AddToggle(IDC_ACS, "ACS", 36));
-    layout->addWidget(AddToggle(IDC_DCS, "DCS", 36));
-    layout->addWidget(AddToggle(IDC_DSS, "DSS", 36));
+    layout->addWidget(AddToggle(IDC_OUTPUT, IDS_TOGGLE_OUTPUT, 48));
+    layout->addWidget(AddToggle(IDC_RED, IDS_TOGGLE_RED, 16));
+    layout->addWidget(AddToggle(IDC_GREEN, IDS_TOGGLE_GREEN, 16));
+    layout->addWidget(AddToggle(IDC_BLUE, IDS_TOGGLE_BLUE, 16));
+    layout->addWidget(AddToggle(IDC_ACS, IDS_TOGGLE_ACS, 36));
+    layout->addWidget(AddToggle(IDC_DCS, IDS_TOGGLE_DCS, 36));
+    layout->addWidget(AddToggle(IDC_DSS, IDS_TOGGLE_DSS, 36));
 
     SetControlId(m_version, IDC_VERSION);
     m_version->setAlignment(Qt::AlignCenter);
@@ -102,18 +103,18 @@ CGeneratorDialogBar::CGeneratorDialogBar(QWidget *parent)
     m_spin->SetRange(0, 255);
     layout->addWidget(m_spin);
 
-    auto *label = new QLabel(QStringLiteral("Img Vers"), this);
+    auto *label = new QLabel(LoadString(IDS_IMAGE_VERSION), this);
     SetControlId(label, IDC_VERSION_LABEL);
     layout->addWidget(label);
     layout->addStretch();
 }
 
-CStateButton *CGeneratorDialogBar::AddToggle(int id, const char *text, int width)
+CStateButton *CGeneratorDialogBar::AddToggle(int id, unsigned textId, int width)
 {
     auto *button = new CStateButton(this);
     SetControlId(button, id);
-    button->setText(QString::fromLatin1(text));
-    button->setToolTip(QString::fromLatin1(text));
+    button->setText(LoadString(textId));
+    button->setToolTip(LoadString(textId));
     button->setFixedSize(width, kToggleHeight);
     const ToggleLook &look = kLooks[id - IDC_RED]; // in the order of the ids
     // Focus does not change the look; a disabled button looks off.

@@ -22,7 +22,7 @@ public:
     QLabel *VersionText() const { return m_version; }
 
 private:
-    CStateButton *AddToggle(int id, const char *text, int width);
+    CStateButton *AddToggle(int id, unsigned textId, int width);
 
     CSpinButtonCtrl *m_spin;
     QLabel *m_version;

@@ -194,9 +194,9 @@ void CGeneratorStatusPane::RefreshFormatFigures()
     // Lost on the way: what the failed queries read is no figure of the generator.
     if (m_generator->IsLinkLost())
         return;
-    SetValue(kRowResolution, QStringLiteral("%1 x %2").arg(hres).arg(vres));
+    SetValue(kRowResolution, FormatString(IDS_RESOLUTION_VALUE, {QString::number(hres), QString::number(vres)}));
     SetValue(kRowScanType, LoadString(scan == 1 ? IDS_PROGRESSIVE : IDS_INTERLACE));
-    SetValue(kRowPixelRate, FormatFixed(total * rate * 0.000001, 3) + QStringLiteral(" Mhz"));
+    SetValue(kRowPixelRate, FormatString(IDS_PIXEL_RATE_VALUE, {FormatFixed(total * rate * 0.000001, 3)}));
 }
 
 void CGeneratorStatusPane::RefreshMemory()
@@ -216,8 +216,8 @@ void CGeneratorStatusPane::RefreshMemory()
     const auto free = m_generator->QueryMemf();
     if (m_generator->IsLinkLost())
         return;
-    SetValue(kRowMemoryUsed, FormatInt(used) + QStringLiteral(" Bytes"));
-    SetValue(kRowMemoryFree, FormatInt(free) + QStringLiteral(" Bytes"));
+    SetValue(kRowMemoryUsed, FormatString(IDS_BYTES_VALUE, {FormatInt(used)}));
+    SetValue(kRowMemoryFree, FormatString(IDS_BYTES_VALUE, {FormatInt(free)}));
 }
 
 QSize CGeneratorStatusPane::sizeHint() const

@@ -68,7 +68,7 @@ bool CGeneratorView::CreateFrame()
     if (m_frameCreated)
         return true;
     setObjectName(QStringLiteral("CGeneratorView"));
-    setWindowTitle(QStringLiteral("Generator View"));
+    setWindowTitle(LoadString(IDS_GENERATOR_VIEW_TITLE));
     m_router.SetActionOwner(this);
     OnCreateClient();
     BuildCommands();
@@ -77,7 +77,7 @@ bool CGeneratorView::CreateFrame()
     BuildToolBar();
     BuildDialogBar();
     const QString model = m_state.model;
-    setWindowTitle(QStringLiteral("%1 on %2").arg(model, m_connection ? m_connection->GetPortName() : QString()));
+    setWindowTitle(FormatString(IDS_GENERATOR_ON_PORT, {model, m_connection ? m_connection->GetPortName() : QString()}));
     m_frameCreated = true;
     m_statusPane->RefreshValues();
     m_statusPane->RefreshMemory();

@@ -51,8 +51,7 @@ void CGeneratorView::SaveFormatListAsText()
         }
     }
     if (!failure.isEmpty())
-        MessageBox(this, PromptText(QStringLiteral("Error Creating File\n\n") + failure), PromptText(),
-                   MB_OK | MB_ICONEXCLAMATION);
+        MessageBox(this, PromptText(IDS_ERROR_CREATING_FILE_WHY, {failure}), PromptText(), MB_OK | MB_ICONEXCLAMATION);
 }
 
 void CGeneratorView::PrintFormatList()
@@ -64,5 +63,5 @@ void CGeneratorView::PrintFormatList()
         return;
     QString error;
     if (!PrintDocument(*printer, FormatListPrintout(m_dataPane->FormatListEntries()), &error))
-        MessageBox(this, PromptText(error), PromptText("Print Format List"), MB_OK | MB_ICONEXCLAMATION);
+        MessageBox(this, PromptText(error), PromptText(IDS_PRINT_FORMAT_LIST_CAPTION), MB_OK | MB_ICONEXCLAMATION);
 }

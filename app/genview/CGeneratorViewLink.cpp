@@ -8,6 +8,7 @@
 #include "CLinkLostBar.h"
 #include "PortWorker.h"
 #include "UserAction.h"
+#include "StringTable.h"
 
 #include <QVBoxLayout>
 
@@ -66,7 +67,7 @@ void CGeneratorView::OnLinkRegained()
     if (known) {
         SetIdentity(model, firmware, serial);
         m_connection->SetModelName(model);
-        setWindowTitle(QStringLiteral("%1 on %2").arg(model, m_connection->GetPortName()));
+        setWindowTitle(FormatString(IDS_GENERATOR_ON_PORT, {model, m_connection->GetPortName()}));
     }
     if (another && IsScanned())
         ScanGenerator();

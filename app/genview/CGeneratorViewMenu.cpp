@@ -24,47 +24,47 @@ namespace {
 
 struct CommandText {
     int id;
-    const char *text; // nullptr: the tip is the text (toolbar only)
+    unsigned text; // text id; 0: the tip is the text (toolbar only)
 };
 
 const CommandText kCommands[] = {
-    {ID_LOAD_FORMAT_LIST, "&Load Format List..."},
-    {ID_SAVE_FORMAT_LIST, "&Save Format List..."},
-    {ID_SAVE_FORMAT_LIST_TEXT, "Save Format List As Text..."},
-    {ID_PRINT_FORMAT_LIST, "Print Format List..."},
-    {ID_CLOSE_VIEW, "&Close View"},
-    {ID_SELECT_ALL, "Select &All"},
-    {ID_USE_ITEM, "&Use Item"},
-    {ID_RECALL_ITEMS, "&Recall Item(s)"},
-    {ID_SCAN_FORMATS, "&Scan Formats"},
-    {ID_COPY, "&Copy"},
-    {ID_RENAME, "&Rename"},
-    {ID_ERASE, "&Erase"},
-    {ID_DELETE, "&Delete"},
-    {ID_CMD_TERMINAL, "CMD &Terminal..."},
-    {ID_DIAGNOSTICS, "&Diagnostics..."},
-    {ID_HELP_OPEN, "&Open"},
-    {ID_LIST_FORMATS, nullptr},
-    {ID_LIST_IMAGES, nullptr},
-    {ID_LIST_SEQUENCES, nullptr},
-    {ID_LIST_KNOB_LISTS, nullptr},
-    {ID_LIST_FONTS, nullptr},
-    {ID_LIST_ICONS, nullptr},
-    {ID_LIST_DETAILED, nullptr},
-    {ID_RECALL_AND_EDIT, nullptr},
-    {ID_LOAD_INTO_GENERATOR, nullptr},
-    {ID_CONTEXT_OPEN, "Open"},
-    {ID_CONTEXT_EDIT, "Edit"},
-    {ID_CONTEXT_COPY, "Copy"},
-    {ID_CONTEXT_RENAME, "Rename"},
-    {ID_CONTEXT_PROPERTIES, "Properties"},
-    {IDC_RED, "R"},
-    {IDC_GREEN, "G"},
-    {IDC_BLUE, "B"},
-    {IDC_OUTPUT, "RGB"},
-    {IDC_ACS, "ACS"},
-    {IDC_DCS, "DCS"},
-    {IDC_DSS, "DSS"},
+    {ID_LOAD_FORMAT_LIST, IDS_VIEW_MENU_LOAD_FORMAT_LIST},
+    {ID_SAVE_FORMAT_LIST, IDS_VIEW_MENU_SAVE_FORMAT_LIST},
+    {ID_SAVE_FORMAT_LIST_TEXT, IDS_VIEW_MENU_SAVE_FORMAT_LIST_TEXT},
+    {ID_PRINT_FORMAT_LIST, IDS_VIEW_MENU_PRINT_FORMAT_LIST},
+    {ID_CLOSE_VIEW, IDS_VIEW_MENU_CLOSE_VIEW},
+    {ID_SELECT_ALL, IDS_VIEW_MENU_SELECT_ALL},
+    {ID_USE_ITEM, IDS_VIEW_MENU_USE_ITEM},
+    {ID_RECALL_ITEMS, IDS_VIEW_MENU_RECALL_ITEMS},
+    {ID_SCAN_FORMATS, IDS_VIEW_MENU_SCAN_FORMATS},
+    {ID_COPY, IDS_VIEW_MENU_COPY},
+    {ID_RENAME, IDS_VIEW_MENU_RENAME},
+    {ID_ERASE, IDS_VIEW_MENU_ERASE},
+    {ID_DELETE, IDS_VIEW_MENU_DELETE},
+    {ID_CMD_TERMINAL, IDS_VIEW_MENU_CMD_TERMINAL},
+    {ID_DIAGNOSTICS, IDS_VIEW_MENU_DIAGNOSTICS},
+    {ID_HELP_OPEN, IDS_VIEW_MENU_HELP_OPEN},
+    {ID_LIST_FORMATS, 0},
+    {ID_LIST_IMAGES, 0},
+    {ID_LIST_SEQUENCES, 0},
+    {ID_LIST_KNOB_LISTS, 0},
+    {ID_LIST_FONTS, 0},
+    {ID_LIST_ICONS, 0},
+    {ID_LIST_DETAILED, 0},
+    {ID_RECALL_AND_EDIT, 0},
+    {ID_LOAD_INTO_GENERATOR, 0},
+    {ID_CONTEXT_OPEN, IDS_CONTEXT_OPEN},
+    {ID_CONTEXT_EDIT, IDS_CONTEXT_EDIT},
+    {ID_CONTEXT_COPY, IDS_CONTEXT_COPY},
+    {ID_CONTEXT_RENAME, IDS_CONTEXT_RENAME},
+    {ID_CONTEXT_PROPERTIES, IDS_CONTEXT_PROPERTIES},
+    {IDC_RED, IDS_TOGGLE_RED},
+    {IDC_GREEN, IDS_TOGGLE_GREEN},
+    {IDC_BLUE, IDS_TOGGLE_BLUE},
+    {IDC_OUTPUT, IDS_TOGGLE_OUTPUT},
+    {IDC_ACS, IDS_TOGGLE_ACS},
+    {IDC_DCS, IDS_TOGGLE_DCS},
+    {IDC_DSS, IDS_TOGGLE_DSS},
 };
 
 // The list buttons and the list each shows.
@@ -105,7 +105,7 @@ void CGeneratorView::BuildCommands()
 {
     for (const CommandText &command : kCommands) {
         const QString tip = LoadString(unsigned(command.id));
-        m_router.Add(command.id, command.text ? QString::fromLatin1(command.text) : tip, tip);
+        m_router.Add(command.id, command.text ? LoadString(command.text) : tip, tip);
         m_router.SetEnableRule(command.id, [this, id = command.id] {
             return IsGeneratorViewCommandEnabled(id, Flags());
         });
@@ -166,12 +166,12 @@ void CGeneratorView::BuildMenus()
     QMenuBar *bar = menuBar();
     bar->setObjectName(ControlName(IDR_GENERATOR_VIEW));
     auto add = [this](QMenu *menu, std::initializer_list<int> ids) { m_router.FillMenu(menu, ids); };
-    add(bar->addMenu(QStringLiteral("&File")), {ID_LOAD_FORMAT_LIST, ID_SAVE_FORMAT_LIST, ID_SAVE_FORMAT_LIST_TEXT,
-                                                ID_PRINT_FORMAT_LIST, 0, ID_CLOSE_VIEW});
-    add(bar->addMenu(QStringLiteral("&Edit")), {ID_COPY, ID_RENAME, ID_ERASE, ID_DELETE});
-    add(bar->addMenu(QStringLiteral("&Generator")), {ID_SELECT_ALL, ID_USE_ITEM, ID_RECALL_ITEMS, ID_SCAN_FORMATS});
-    add(bar->addMenu(QStringLiteral("&Tools")), {ID_CMD_TERMINAL, ID_DIAGNOSTICS});
-    add(bar->addMenu(QStringLiteral("&Help")), {ID_HELP_OPEN});
+    add(bar->addMenu(LoadString(IDS_VIEW_MENU_FILE)), {ID_LOAD_FORMAT_LIST, ID_SAVE_FORMAT_LIST,
+                                                       ID_SAVE_FORMAT_LIST_TEXT, ID_PRINT_FORMAT_LIST, 0, ID_CLOSE_VIEW});
+    add(bar->addMenu(LoadString(IDS_VIEW_MENU_EDIT)), {ID_COPY, ID_RENAME, ID_ERASE, ID_DELETE});
+    add(bar->addMenu(LoadString(IDS_VIEW_MENU_GENERATOR)), {ID_SELECT_ALL, ID_USE_ITEM, ID_RECALL_ITEMS, ID_SCAN_FORMATS});
+    add(bar->addMenu(LoadString(IDS_VIEW_MENU_TOOLS)), {ID_CMD_TERMINAL, ID_DIAGNOSTICS});
+    add(bar->addMenu(LoadString(IDS_VIEW_MENU_HELP)), {ID_HELP_OPEN});
     m_contextMenu = new QMenu(this);
     m_contextMenu->setObjectName(ControlName(IDR_DATA_PANE_MENU));
     add(m_contextMenu, {ID_CONTEXT_OPEN, ID_CONTEXT_EDIT, ID_CONTEXT_COPY, ID_CONTEXT_RENAME, ID_CONTEXT_PROPERTIES});
@@ -190,7 +190,7 @@ void CGeneratorView::BuildToolBar()
 void CGeneratorView::BuildDialogBar()
 {
     addToolBarBreak();
-    m_dialogBarHost = addToolBar(QStringLiteral("Signal"));
+    m_dialogBarHost = addToolBar(LoadString(IDS_SIGNAL_BAR));
     m_dialogBarHost->setObjectName(ControlName(ID_GENERATOR_BAR));
     m_dialogBarHost->setMovable(false);
     m_dialogBar = new CGeneratorDialogBar(m_dialogBarHost);
@@ -221,8 +221,7 @@ bool CGeneratorView::HasDestinations()
 {
     if (m_host && m_host->HasSelectedGenerators())
         return true;
-    AfxMessageBox(PromptText("Select the generators to send to in the main window's generator list."),
-                  MB_OK | MB_ICONEXCLAMATION);
+    AfxMessageBox(PromptText(IDS_SELECT_DESTINATIONS), MB_OK | MB_ICONEXCLAMATION);
     return false;
 }
 

@@ -37,6 +37,7 @@ QStringList FormatListEntryLines(const CFormatListEntry &e)
 QByteArray FormatListReportText(const QList<CFormatListEntry> &entries)
 {
     const QString end = QStringLiteral("\r\n");
+    // resource-rule-ok: the text report's heading, a line of the file as its printout's
     QString text = QStringLiteral("Format List") + end + FormatListRule(50) + end + end;
     for (const CFormatListEntry &entry : entries)
         text += FormatListEntryLines(entry).join(end) + end + end + end;

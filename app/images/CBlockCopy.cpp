@@ -5,6 +5,7 @@
 #include "CCanvas.h"
 #include "CCommandReader.h"
 #include "ResourceIds.h"
+#include "StringTable.h"
 
 #include <QPainter>
 #include <QRegion>
@@ -58,7 +59,7 @@ void CBlockCopy::Serialize(CArchive &ar)
     TransferValues(ar);
 }
 
-QString CBlockCopy::GetTypeName() const { return QStringLiteral("Block Copy"); }
+QString CBlockCopy::GetTypeName() const { return LoadString(IDS_TYPE_BLOCK_COPY); }
 
 QString CBlockCopy::GetCommandText() const
 {

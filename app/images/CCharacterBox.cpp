@@ -6,6 +6,7 @@
 #include "CPropertiesDlg.h"
 #include "PrimitivePainting.h"
 #include "ResourceIds.h"
+#include "StringTable.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -32,7 +33,7 @@ void CCharacterBox::Serialize(CArchive &ar)
     TransferValues(ar);
 }
 
-QString CCharacterBox::GetTypeName() const { return QStringLiteral("Character Box"); }
+QString CCharacterBox::GetTypeName() const { return LoadString(IDS_TYPE_CHARACTER_BOX); }
 
 QString CCharacterBox::GetCommandText() const
 {

@@ -5,6 +5,7 @@
 #include "CCommandReader.h"
 #include "CPropertiesDlg.h"
 #include "ResourceIds.h"
+#include "StringTable.h"
 
 #include <QPainter>
 
@@ -41,7 +42,7 @@ void CDot::Serialize(CArchive &ar)
     TransferValues(ar);
 }
 
-QString CDot::GetTypeName() const { return QStringLiteral("Dot"); }
+QString CDot::GetTypeName() const { return LoadString(IDS_TYPE_DOT); }
 
 QString CDot::GetCommandText() const
 {

@@ -108,12 +108,12 @@ void CGroup::Serialize(CArchive &ar)
     }
 }
 
-QString CGroup::GetTypeName() const { return QStringLiteral("Group"); }
+QString CGroup::GetTypeName() const { return LoadString(IDS_TYPE_GROUP); }
 
 QString CGroup::GetCommandText() const
 {
     const QPoint p = TrackedPoint(TopLeft());
-    return QStringLiteral("Group: (%1,%2) %3 Objects").arg(p.x()).arg(p.y()).arg(m_members.size());
+    return FormatString(IDS_GROUP_DESCRIPTION, {QString::number(p.x()), QString::number(p.y()), QString::number(m_members.size())});
 }
 
 void CGroup::AppendLinePrimitives(std::vector<const CPrimitive *> &lines) const

@@ -221,7 +221,7 @@ bool CImage::ImportCommandLines(QStringList &lines)
     lines.clear();
     if (!name.isEmpty())
         m_name = name;
-    TakeRead(std::move(primitives), QStringLiteral("imported"), leftOut);
+    TakeRead(std::move(primitives), LoadString(IDS_HOW_IMPORTED), leftOut);
     return true;
 }
 
@@ -253,8 +253,7 @@ void CImage::WriteCommandFile(const QString &path, const QString &name)
     if (problem.isEmpty())
         CollectImageLines(m_primitives, lines, problem);
     if (!problem.isEmpty()) {
-        AfxMessageBox(QStringLiteral("The image \"%1\" was not written: %2").arg(PrintableName(name), problem),
-                      MB_OK | MB_ICONEXCLAMATION);
+        AfxMessageBox(PromptText(IDS_IMAGE_NOT_WRITTEN, {PrintableName(name), problem}), MB_OK | MB_ICONEXCLAMATION);
         return;
     }
     QByteArray text;
@@ -272,5 +271,5 @@ void CImage::WriteCommandFile(const QString &path, const QString &name)
     // Written beside the old file and renamed over it only when complete.
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit())
-        AfxMessageBox(PromptText("Error Creating File"), MB_OK);
+        AfxMessageBox(PromptText(IDS_ERROR_CREATING_FILE), MB_OK);
 }

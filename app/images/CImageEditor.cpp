@@ -50,65 +50,65 @@ const QString kPreviewName = QStringLiteral("Preview");
 // Menu 144 with the keys of table 312, after the File commands; Ctrl-S, -X,
 // -C and -V run the menu's Save, Cut, Copy and Paste.
 const EditorCommand kCommands[] = {
-    {ID_EDIT_CUT, "Cu&t\tCtrl-X", "Ctrl+X"},
-    {ID_EDIT_COPY, "&Copy\tCtrl-C", "Ctrl+C"},
-    {ID_EDIT_PASTE, "&Paste\tCtrl-V", "Ctrl+V"},
-    {ID_DELETE, "&Delete\tDel", "Del"},
-    {ID_EDIT_SELECT_ALL, "Select &All\tCtrl-A", "Ctrl+A"},
-    {ID_UNDO_PRIMITIVE, "Undo", "Ctrl+Z"},
-    {ID_GROUP, "&Group\tCtrl-G", "Ctrl+G"},
-    {ID_UNGROUP, "&Un-Group\tCtrl-K", "Ctrl+K"},
-    {ID_BRING_TO_FRONT, "Bring to &Front\tCtrl-F", "Ctrl+F"},
-    {ID_SEND_TO_BACK, "Send to &Back\tCtrl-B", "Ctrl+B"},
-    {ID_SELECT_AREA, "&Select Area\tCtrl-R", "Ctrl+R"},
-    {ID_PROPERTIES, "Prop&erties\tCtrl-E", "Ctrl+E"},
-    {ID_FULL_SCREEN, "&Full Screen\tF12", "F12"},
-    {ID_PREVIEW, "&Preview\tF4", "F4"},
-    {ID_VIEW_PRIMITIVES_BAR, "&Primitives", nullptr},
-    {ID_VIEW_SELECTORS_BAR, "&Selectors", nullptr},
-    {ID_VIEW_OPTIONS_BAR, "&Options", nullptr},
-    {ID_VIEW_EDIT_BAR, "&Edit", nullptr},
-    {ID_APPEND_MODE, "Append", nullptr},
-    {ID_INSERT_MODE, "Insert", nullptr},
-    {ID_DISPLAY_GRID, "&Display Grid\tF9", "F9"},
-    {ID_SNAP_TO_GRID, "Snap to &Grid\tF7", "F7"},
-    {ID_SNAP_TO_OBJECT, "Snap to &Object\tF8", "F8"},
-    {ID_SET_GRID_SIZE, "&Set Grid Size...\tF10", "F10"},
-    {ID_RIGID_OBJECTS, "&Rigid Objects\tF11", "F11"},
-    {ID_FIXED_ASPECT, "Fixed &Aspect Ratio\tCtrl-F11", "Ctrl+F11"},
-    {ID_SET_ASPECT_RATIO, "Set Aspect Ratio...", nullptr},
-    {ID_SET_LIMITS, "Set &Limits...", nullptr},
+    {ID_EDIT_CUT, IDS_EDITOR_MENU_CUT, "Ctrl+X"},
+    {ID_EDIT_COPY, IDS_EDITOR_MENU_COPY, "Ctrl+C"},
+    {ID_EDIT_PASTE, IDS_EDITOR_MENU_PASTE, "Ctrl+V"},
+    {ID_DELETE, IDS_IMAGE_MENU_DELETE, "Del"},
+    {ID_EDIT_SELECT_ALL, IDS_IMAGE_MENU_SELECT_ALL, "Ctrl+A"},
+    {ID_UNDO_PRIMITIVE, IDS_IMAGE_MENU_UNDO, "Ctrl+Z"},
+    {ID_GROUP, IDS_IMAGE_MENU_GROUP, "Ctrl+G"},
+    {ID_UNGROUP, IDS_IMAGE_MENU_UNGROUP, "Ctrl+K"},
+    {ID_BRING_TO_FRONT, IDS_IMAGE_MENU_BRING_TO_FRONT, "Ctrl+F"},
+    {ID_SEND_TO_BACK, IDS_IMAGE_MENU_SEND_TO_BACK, "Ctrl+B"},
+    {ID_SELECT_AREA, IDS_IMAGE_MENU_SELECT_AREA, "Ctrl+R"},
+    {ID_PROPERTIES, IDS_IMAGE_MENU_PROPERTIES, "Ctrl+E"},
+    {ID_FULL_SCREEN, IDS_IMAGE_MENU_FULL_SCREEN, "F12"},
+    {ID_PREVIEW, IDS_IMAGE_MENU_PREVIEW, "F4"},
+    {ID_VIEW_PRIMITIVES_BAR, IDS_IMAGE_MENU_PRIMITIVES_BAR, nullptr},
+    {ID_VIEW_SELECTORS_BAR, IDS_IMAGE_MENU_SELECTORS_BAR, nullptr},
+    {ID_VIEW_OPTIONS_BAR, IDS_IMAGE_MENU_OPTIONS_BAR, nullptr},
+    {ID_VIEW_EDIT_BAR, IDS_IMAGE_MENU_EDIT_BAR, nullptr},
+    {ID_APPEND_MODE, IDS_IMAGE_MENU_APPEND_MODE, nullptr},
+    {ID_INSERT_MODE, IDS_IMAGE_MENU_INSERT_MODE, nullptr},
+    {ID_DISPLAY_GRID, IDS_IMAGE_MENU_DISPLAY_GRID, "F9"},
+    {ID_SNAP_TO_GRID, IDS_IMAGE_MENU_SNAP_TO_GRID, "F7"},
+    {ID_SNAP_TO_OBJECT, IDS_IMAGE_MENU_SNAP_TO_OBJECT, "F8"},
+    {ID_SET_GRID_SIZE, IDS_IMAGE_MENU_SET_GRID_SIZE, "F10"},
+    {ID_RIGID_OBJECTS, IDS_IMAGE_MENU_RIGID_OBJECTS, "F11"},
+    {ID_FIXED_ASPECT, IDS_IMAGE_MENU_FIXED_ASPECT, "Ctrl+F11"},
+    {ID_SET_ASPECT_RATIO, IDS_IMAGE_MENU_SET_ASPECT_RATIO, nullptr},
+    {ID_SET_LIMITS, IDS_IMAGE_MENU_SET_LIMITS, nullptr},
 };
 
 struct InsertCommand {
     int id;
-    const char *text;
+    unsigned text; // text id
     int typeCode;
 };
 
 const InsertCommand kInserts[] = {
-    {ID_INSERT_DOT, "&Dot", 0},
-    {ID_INSERT_LINE, "&Line", 2},
-    {ID_INSERT_TRIANGLE, "&Triangle", 3},
-    {ID_INSERT_RECTANGLE, "&Rectangle", 4},
-    {ID_INSERT_OVAL, "&Oval", 5},
-    {ID_INSERT_CENTER_MARKS, "Center &Marks", 14},
-    {ID_INSERT_CENTERED_CROSS, "Centered &Cross", 15},
-    {ID_INSERT_LIMITS, "&Limits", 16},
-    {ID_INSERT_CENTERED_GRID, "Centered &Grid", 11},
-    {ID_INSERT_HORIZONTAL_GRILL, "&Horizontal Grill", 17},
-    {ID_INSERT_VERTICAL_GRILL, "&Vertical Grill", 18},
-    {ID_INSERT_IO_HATCH, "&I-O Hatch", 12},
-    {ID_INSERT_OI_HATCH, "&O-I Hatch", 13},
-    {ID_INSERT_SEQ_STEP, "&Seq Step", 7},
-    {ID_INSERT_PAGE, "&Page", 9},
-    {ID_INSERT_FORMAT_BOX, "&Format Box", 6},
-    {ID_INSERT_TEXT, "&Text String", 10},
-    {ID_INSERT_INFO_BOX, "&Info Box", 8},
-    {ID_INSERT_ANTI_ALIAS, "&Anti-Alias", 20},
-    {ID_INSERT_NO_GAMMA, "&No Gamma", 21},
-    {ID_INSERT_BLANKING_REFERENCE, "&Blanking Reference", 22},
-    {ID_INSERT_BLOCK_COPY, "&Copy", 25},
+    {ID_INSERT_DOT, IDS_INSERT_MENU_DOT, 0},
+    {ID_INSERT_LINE, IDS_INSERT_MENU_LINE, 2},
+    {ID_INSERT_TRIANGLE, IDS_INSERT_MENU_TRIANGLE, 3},
+    {ID_INSERT_RECTANGLE, IDS_INSERT_MENU_RECTANGLE, 4},
+    {ID_INSERT_OVAL, IDS_INSERT_MENU_OVAL, 5},
+    {ID_INSERT_CENTER_MARKS, IDS_INSERT_MENU_CENTER_MARKS, 14},
+    {ID_INSERT_CENTERED_CROSS, IDS_INSERT_MENU_CENTERED_CROSS, 15},
+    {ID_INSERT_LIMITS, IDS_INSERT_MENU_LIMITS, 16},
+    {ID_INSERT_CENTERED_GRID, IDS_INSERT_MENU_CENTERED_GRID, 11},
+    {ID_INSERT_HORIZONTAL_GRILL, IDS_INSERT_MENU_HORIZONTAL_GRILL, 17},
+    {ID_INSERT_VERTICAL_GRILL, IDS_INSERT_MENU_VERTICAL_GRILL, 18},
+    {ID_INSERT_IO_HATCH, IDS_INSERT_MENU_IO_HATCH, 12},
+    {ID_INSERT_OI_HATCH, IDS_INSERT_MENU_OI_HATCH, 13},
+    {ID_INSERT_SEQ_STEP, IDS_INSERT_MENU_SEQ_STEP, 7},
+    {ID_INSERT_PAGE, IDS_INSERT_MENU_PAGE, 9},
+    {ID_INSERT_FORMAT_BOX, IDS_INSERT_MENU_FORMAT_BOX, 6},
+    {ID_INSERT_TEXT, IDS_INSERT_MENU_TEXT, 10},
+    {ID_INSERT_INFO_BOX, IDS_INSERT_MENU_INFO_BOX, 8},
+    {ID_INSERT_ANTI_ALIAS, IDS_INSERT_MENU_ANTI_ALIAS, 20},
+    {ID_INSERT_NO_GAMMA, IDS_INSERT_MENU_NO_GAMMA, 21},
+    {ID_INSERT_BLANKING_REFERENCE, IDS_INSERT_MENU_BLANKING_REFERENCE, 22},
+    {ID_INSERT_BLOCK_COPY, IDS_INSERT_MENU_BLOCK_COPY, 25},
 };
 
 // The ids whose tool tip is the string-table text of the same id.
@@ -172,9 +172,9 @@ const ToolButton kOptionsBar[] = {
 };
 
 // The command's text without its key and accelerator mark.
-QString PlainText(const char *text)
+QString PlainText(unsigned textId)
 {
-    return QString::fromLatin1(text).section(QLatin1Char('\t'), 0, 0).remove(QLatin1Char('&'));
+    return LoadString(textId).section(QLatin1Char('\t'), 0, 0).remove(QLatin1Char('&'));
 }
 
 } // namespace
@@ -200,7 +200,7 @@ void CImageEditor::SetFixedAspect(bool on)
 }
 
 CImageEditor::CImageEditor(CImage &image)
-    : CEditorFrame(image, QStringLiteral("CImageEditor"), QStringLiteral("Image Editor"), IDR_IMAGE_EDITOR),
+    : CEditorFrame(image, QStringLiteral("CImageEditor"), LoadString(IDS_IMAGE_EDITOR_TITLE), IDR_IMAGE_EDITOR),
       m_image(image)
 {
     BuildCommands();
@@ -243,11 +243,11 @@ void CImageEditor::BuildCommands()
     });
     for (const InsertCommand &insert : kInserts) {
         const QString tip = HasTableTip(insert.id) ? LoadString(unsigned(insert.id)) : PlainText(insert.text);
-        m_router.Add(insert.id, QString::fromLatin1(insert.text), tip);
+        m_router.Add(insert.id, LoadString(insert.text), tip);
         const int type = insert.typeCode;
         AddPaneCommand(insert.id, [this, type](ImageEditorPaneLink &pane) { pane.CreatePrimitive(type, m_appendMode); });
     }
-    m_router.Add(ID_INSERT_BLOCK_RENDER, QStringLiteral("B&lock/&Render"), LoadString(ID_INSERT_BLOCK_RENDER));
+    m_router.Add(ID_INSERT_BLOCK_RENDER, LoadString(IDS_INSERT_MENU_BLOCK_RENDER), LoadString(ID_INSERT_BLOCK_RENDER));
 
     m_router.SetHandler(ID_GROUP, [this] {
         if (m_pane)
@@ -323,19 +323,19 @@ void CImageEditor::BuildToggles()
 void CImageEditor::BuildMenus()
 {
     AddFileMenu();
-    AddMenu(QStringLiteral("&Edit"),
+    AddMenu(LoadString(IDS_EDITOR_MENU_EDIT),
             {ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, ID_DELETE, 0, ID_EDIT_SELECT_ALL, ID_SELECT_AREA, 0, ID_GROUP,
              ID_UNGROUP, 0, ID_BRING_TO_FRONT, ID_SEND_TO_BACK, 0, ID_PROPERTIES});
-    QMenu *view = AddMenu(QStringLiteral("&View"), {ID_FULL_SCREEN, ID_PREVIEW});
-    m_router.FillMenu(view->addMenu(QStringLiteral("&Toolbars")),
+    QMenu *view = AddMenu(LoadString(IDS_IMAGE_MENU_VIEW), {ID_FULL_SCREEN, ID_PREVIEW});
+    m_router.FillMenu(view->addMenu(LoadString(IDS_IMAGE_MENU_TOOLBARS)),
                       {ID_VIEW_PRIMITIVES_BAR, ID_VIEW_SELECTORS_BAR, ID_VIEW_OPTIONS_BAR, ID_VIEW_EDIT_BAR});
-    QMenu *insert = AddMenu(QStringLiteral("&Insert"), {});
+    QMenu *insert = AddMenu(LoadString(IDS_IMAGE_MENU_INSERT), {});
     for (const InsertCommand &command : kInserts)
         if (command.id != ID_INSERT_BLOCK_COPY)
             insert->addAction(m_router.Action(command.id));
-    m_router.FillMenu(insert->addMenu(QStringLiteral("&Block")), {ID_INSERT_BLOCK_COPY, ID_INSERT_BLOCK_RENDER});
-    AddMenu(QStringLiteral("&Options"), {ID_DISPLAY_GRID, ID_SNAP_TO_GRID, ID_SNAP_TO_OBJECT, ID_SET_GRID_SIZE,
-                                         ID_RIGID_OBJECTS, 0, ID_FIXED_ASPECT, ID_SET_ASPECT_RATIO, ID_SET_LIMITS});
+    m_router.FillMenu(insert->addMenu(LoadString(IDS_IMAGE_MENU_BLOCK)), {ID_INSERT_BLOCK_COPY, ID_INSERT_BLOCK_RENDER});
+    AddMenu(LoadString(IDS_IMAGE_MENU_OPTIONS), {ID_DISPLAY_GRID, ID_SNAP_TO_GRID, ID_SNAP_TO_OBJECT, ID_SET_GRID_SIZE,
+                                                 ID_RIGID_OBJECTS, 0, ID_FIXED_ASPECT, ID_SET_ASPECT_RATIO, ID_SET_LIMITS});
 }
 
 void CImageEditor::BuildClient()
@@ -368,18 +368,18 @@ void CImageEditor::BuildBars()
     setPictures(kPrimitivesBar, PrimitivesBarImages());
     setPictures(kOptionsBar, OptionsBarImages());
     m_primitivesBar = AddToolBar(IDR_PRIMITIVES_BAR, kPrimitivesBar);
-    m_primitivesBar->setWindowTitle(QStringLiteral("Primitives"));
+    m_primitivesBar->setWindowTitle(LoadString(IDS_PRIMITIVES_BAR));
     insertToolBar(m_selectorsBar, m_primitivesBar);
     insertToolBarBreak(m_selectorsBar);
     m_optionsBar = AddToolBar(IDR_OPTIONS_BAR, kOptionsBar);
-    m_optionsBar->setWindowTitle(QStringLiteral("Modes and Options"));
+    m_optionsBar->setWindowTitle(LoadString(IDS_OPTIONS_BAR));
     insertToolBar(m_selectorsBar, m_optionsBar);
     for (QToolBar *bar : {m_primitivesBar, m_optionsBar, m_selectorsBar})
         bar->setMovable(true);
     // A user who closes the options bar is told; the program's own hiding is not.
     connect(m_optionsBar->toggleViewAction(), &QAction::triggered, this, [this](bool shown) {
         if (!shown && !m_barsByProgram)
-            MessageBox(this, PromptText(QStringLiteral("Closing a Toolbar!")), PromptText(), MB_OK);
+            MessageBox(this, PromptText(IDS_CLOSING_TOOLBAR), PromptText(), MB_OK);
         m_router.Update();
     });
     for (QToolBar *bar : {m_primitivesBar, m_selectorsBar})
@@ -388,24 +388,24 @@ void CImageEditor::BuildBars()
 
 void CImageEditor::BuildSelectors()
 {
-    m_selectorsBar = new QToolBar(QStringLiteral("Standard Properties"), this);
+    m_selectorsBar = new QToolBar(LoadString(IDS_SELECTORS_BAR), this);
     m_selectorsBar->setObjectName(ControlName(IDD_SELECTORS_BAR));
     m_selectorsBar->setAllowedAreas(Qt::TopToolBarArea | Qt::BottomToolBarArea);
     addToolBar(Qt::TopToolBarArea, m_selectorsBar);
     m_colourCombo = new CColorComboBox(m_selectorsBar);
     SetControlId(m_colourCombo, IDC_COLOUR_COMBO);
     m_colourCombo->FillColors();
-    m_colourCombo->setToolTip(QStringLiteral("Colour"));
+    m_colourCombo->setToolTip(LoadString(IDS_COLOUR_TIP));
     m_patternCombo = new CPatternCombo(m_selectorsBar);
     SetControlId(m_patternCombo, IDC_PATTERN_COMBO);
     m_patternCombo->FillList();
-    m_patternCombo->setToolTip(QStringLiteral("Fill pattern"));
+    m_patternCombo->setToolTip(LoadString(IDS_PATTERN_TIP));
     m_fontCombo = new QComboBox(m_selectorsBar);
     SetControlId(m_fontCombo, IDC_FONT_COMBO);
     const CFontKind fonts;
     for (int i = 0; i < fonts.GetCount(); ++i)
         m_fontCombo->addItem(fonts.GetText(i));
-    m_fontCombo->setToolTip(QStringLiteral("Font"));
+    m_fontCombo->setToolTip(LoadString(IDS_FONT_TIP));
     for (QComboBox *combo : std::initializer_list<QComboBox *>{m_colourCombo, m_patternCombo, m_fontCombo}) {
         combo->setMinimumWidth(130);
         combo->setCurrentIndex(0);
@@ -432,7 +432,7 @@ void CImageEditor::BuildStatusBar()
     QStatusBar *bar = statusBar();
     m_selectionPane = new QLabel(LoadString(IDS_NO_SELECTION), bar);
     m_selectionPane->setObjectName(QStringLiteral("selectionPane"));
-    m_selectionPane->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("No Selection")) + 40);
+    m_selectionPane->setMinimumWidth(fontMetrics().horizontalAdvance(LoadString(IDS_NO_SELECTION)) + 40);
     bar->addPermanentWidget(m_selectionPane);
     if (m_pane)
         m_pane->SetStatusBar(bar);
@@ -758,12 +758,12 @@ void CImageEditor::OnFullScreen()
 void CImageEditor::OnPreview()
 {
     CProgressDlg progress(this, true);
-    progress.SetStatus(IDC_STATUS1, QStringLiteral("Image Preview In Progress"));
-    progress.SetStatus(IDC_STATUS2, QStringLiteral("Sending Image Data"));
+    progress.SetStatus(IDC_STATUS1, LoadString(IDS_PREVIEW_IN_PROGRESS));
+    progress.SetStatus(IDC_STATUS2, LoadString(IDS_SENDING_IMAGE_DATA));
     CGenerator *generator = g_pCurrentGenerator;
     if (!generator) {
         progress.DestroyWindow();
-        MessageBox(this, PromptText("Please Select A Generator First"), PromptText(), MB_OK);
+        MessageBox(this, PromptText(IDS_SELECT_GENERATOR_FIRST), PromptText(), MB_OK);
         return;
     }
     std::unique_ptr<GeneratorLease> lease;
@@ -772,15 +772,13 @@ void CImageEditor::OnPreview()
         lease = PreviewGate()(*generator, whyNot);
         if (!lease) {
             progress.DestroyWindow();
-            MessageBox(this, PromptText(whyNot), PromptText("Preview"), MB_OK | MB_ICONEXCLAMATION);
+            MessageBox(this, PromptText(whyNot), PromptText(IDS_PREVIEW_CAPTION), MB_OK | MB_ICONEXCLAMATION);
             return;
         }
     }
     if (generator->HasImage(kPreviewName)
-        && MessageBox(this,
-                      PromptText(QStringLiteral("The generator holds an image named \"Preview\". Preview replaces "
-                                                "and then deletes it.%nContinue?")),
-                      PromptText("Preview"), MB_YESNO | MB_ICONQUESTION) != IDYES) {
+        && MessageBox(this, PromptText(IDS_PREVIEW_REPLACES), PromptText(IDS_PREVIEW_CAPTION),
+                      MB_YESNO | MB_ICONQUESTION) != IDYES) {
         progress.DestroyWindow();
         return;
     }
@@ -798,7 +796,7 @@ void CImageEditor::OnPreview()
     progress.DestroyWindow();
     if (!sent) {
         // The send has said why (or the user chose to stop): no second box.
-        statusBar()->showMessage(QStringLiteral("The preview failed: nothing more was sent."));
+        statusBar()->showMessage(LoadString(IDS_PREVIEW_FAILED));
         return;
     }
     generator->CmdImgl(kPreviewName);
@@ -806,7 +804,7 @@ void CImageEditor::OnPreview()
     generator->DeleteImage(kPreviewName);
     QStringList first;
     generator->QueryImgqList(1, 1, first, false);
-    MessageBox(this, PromptText(QStringLiteral("Preview Now On ") + generator->GetPortName()), PromptText(), MB_OK);
+    MessageBox(this, PromptText(IDS_PREVIEW_NOW_ON, {generator->GetPortName()}), PromptText(), MB_OK);
 }
 
 // --- Closing ------------------------------------------------------------------------

@@ -72,12 +72,12 @@ void ImageRefused(QWidget *parent, const QString &text)
 }
 
 // A name that would break the lines it goes into: shown, nothing sent.
-bool ImageNameRefused(QWidget *parent, const QString &name, const char *what)
+bool ImageNameRefused(QWidget *parent, const QString &name, unsigned refusalId)
 {
     const QString problem = CommandNameProblem(name);
     if (problem.isEmpty())
         return false;
-    ImageRefused(parent, QStringLiteral("The image \"%1\" was not %2: %3").arg(PrintableName(name), QLatin1String(what), problem));
+    ImageRefused(parent, FormatString(refusalId, {PrintableName(name), problem}));
     return true;
 }
 
@@ -148,10 +148,7 @@ bool ReadImageSize(CGenerator &g, const QString &name, QWidget *parent, int &wid
     if (ImageSide(width) && ImageSide(height))
         return true;
     CloseImageBlock(g);
-    ImageRefused(parent, QStringLiteral("The generator gives the image \"%1\" the size %2 x %3, which no image has.")
-                             .arg(name)
-                             .arg(width)
-                             .arg(height));
+    ImageRefused(parent, FormatString(IDS_IMAGE_SIZE_IMPOSSIBLE, {name, QString::number(width), QString::number(height)}));
     return false;
 }
 
@@ -164,7 +161,7 @@ bool ReadImageCount(CGenerator &g, const QString &name, QWidget *parent, int &co
     if (count >= 0 && count <= CImage::kMaxPrimitives)
         return true;
     CloseImageBlock(g);
-    ImageRefused(parent, QStringLiteral("The generator announces %1 primitives for the image \"%2\".").arg(count).arg(name));
+    ImageRefused(parent, FormatString(IDS_IMAGE_COUNT_IMPOSSIBLE, {QString::number(count), name}));
     return false;
 }
 
@@ -187,12 +184,12 @@ bool CImage::SendToGenerator(CGenerator *generator, CProgressDlg *progress, Send
     CGenerator &g = *generator;
     QWidget *parent = ImageParent(progress, OwnerWindow());
     // Every line is checked before the first goes out.
-    if (ImageNameRefused(parent, m_name, "sent"))
+    if (ImageNameRefused(parent, m_name, IDS_IMAGE_NOT_SENT))
         return false;
     std::vector<ImageLine> lines;
     QString problem;
     if (!CollectImageLines(m_primitives, lines, problem)) {
-        ImageRefused(parent, QStringLiteral("The image \"%1\" was not sent: %2").arg(PrintableName(m_name), problem));
+        ImageRefused(parent, FormatString(IDS_IMAGE_NOT_SENT, {PrintableName(m_name), problem}));
         return false;
     }
     CGenerator::Operation operation(&g);
@@ -212,7 +209,7 @@ bool CImage::SendToGenerator(CGenerator *generator, CProgressDlg *progress, Send
         }
     }
     const bool preview = purpose == SendPurpose::Preview;
-    ImageStatus(progress, preview ? QStringLiteral("Updating Display....") : LoadString(IDS_SAVING));
+    ImageStatus(progress, LoadString(preview ? IDS_UPDATING_DISPLAY : IDS_SAVING));
     g.CmdImge();
     if (!g.LastCommandSucceeded())
         return false;
@@ -226,7 +223,7 @@ bool CImage::RecallFromGenerator(const QString &name, CGenerator *generator, CPr
 {
     CGenerator &g = *generator;
     QWidget *parent = ImageParent(progress, OwnerWindow());
-    if (ImageNameRefused(parent, name, "recalled"))
+    if (ImageNameRefused(parent, name, IDS_IMAGE_NOT_RECALLED))
         return false;
     // The first failed query ends the recall: the item takes nothing the generator did not give.
     CGenerator::Operation operation(&g);
@@ -263,7 +260,7 @@ bool CImage::RecallFromGenerator(const QString &name, CGenerator *generator, CPr
     m_name = name;
     m_width = width;
     m_height = height;
-    TakeRead(std::move(primitives), QStringLiteral("recalled"), leftOut);
+    TakeRead(std::move(primitives), LoadString(IDS_HOW_RECALLED), leftOut);
     return true;
 }
 
@@ -274,7 +271,7 @@ ImageCopy CopyImage(const QString &name, CGenerator *source, CGenerator *target,
     CGenerator &s = *source;
     CGenerator &t = *target;
     QWidget *parent = ImageParent(progress, t.GetOwner());
-    if (ImageNameRefused(parent, name, "copied"))
+    if (ImageNameRefused(parent, name, IDS_IMAGE_NOT_COPIED))
         return ImageCopy::NotStored;
     CGenerator::Operation sourceOperation(&s);
     CGenerator::Operation targetOperation(&t);
@@ -313,9 +310,7 @@ ImageCopy CopyImage(const QString &name, CGenerator *source, CGenerator *target,
         if (!answered || line.trimmed().isEmpty()) {
             closeBoth();
             if (answered)
-                ImageRefused(parent, QStringLiteral("The image \"%1\" was not copied: the source gave line %2 empty.")
-                                         .arg(name)
-                                         .arg(i));
+                ImageRefused(parent, FormatString(IDS_IMAGE_LINE_EMPTY, {name, QString::number(i)}));
             return ImageCopy::NotStored;
         }
         ImageStatus(progress, line);

@@ -6,6 +6,7 @@
 #include "CPropertiesDlg.h"
 #include "PrimitivePainting.h"
 #include "ResourceIds.h"
+#include "StringTable.h"
 
 #include <QPainter>
 
@@ -65,7 +66,7 @@ QString CLine::GetCommandText() const
     return QStringLiteral("LINE %1 %2 %3 %4 %5").arg(m_colour.GetCommandName()).arg(p1.x()).arg(p1.y()).arg(p2.x()).arg(p2.y());
 }
 
-QString CLine::GetTypeName() const { return QStringLiteral("Line"); }
+QString CLine::GetTypeName() const { return LoadString(IDS_TYPE_LINE); }
 
 void CLine::SetEnds(const QPoint &p1, const QPoint &p2)
 {

@@ -11,6 +11,7 @@
 #include "CanvasLinks.h"
 #include "Prompts.h"
 #include "ResourceIds.h"
+#include "StringTable.h"
 
 #include <QFont>
 #include <QFontMetrics>
@@ -136,7 +137,7 @@ int CPrimitive::GetFont() const { return 0; }
 void CPrimitive::SetColour(int) {}
 void CPrimitive::SetPattern(int) {}
 void CPrimitive::SetFont(int) {}
-QString CPrimitive::GetTypeName() const { return QStringLiteral("Undefined"); }
+QString CPrimitive::GetTypeName() const { return LoadString(IDS_TYPE_UNDEFINED); }
 void CPrimitive::Draw(QPainter &, const QRect &) {}
 void CPrimitive::Invalidate() {}
 bool CPrimitive::BeginTrack(int) { return false; }
@@ -171,7 +172,7 @@ QString CPrimitive::KindProblem() const { return {}; }
 
 void CPrimitive::VirtualAssign(const CPrimitive &)
 {
-    AfxMessageBox(PromptText("CPrimitive::VirtualAssign: Pure virtual accessed."));
+    AfxMessageBox(PromptText(IDS_VIRTUAL_ASSIGN));
 }
 
 void CPrimitive::AssignBase(const CPrimitive &other)

@@ -34,7 +34,7 @@ public:
     HandleWindow(CPrimitiveHandle &handle, QWidget *parent) : QWidget(parent), m_handle(handle)
     {
         setAttribute(Qt::WA_OpaquePaintEvent);
-        setWindowTitle(QStringLiteral("N"));
+        setWindowTitle(QStringLiteral("N")); // resource-rule-ok: a child window's title, never shown
         setObjectName(QStringLiteral("handle%1").arg(handle.Index()));
     }
 

@@ -41,63 +41,63 @@ constexpr Field Count(int id, int minimum) { return {id, FieldKind::Int, minimum
 
 // One line of a template: its label and one or two fields (X and Y).
 struct Row {
-    const char *label;
+    unsigned label; // text id; 0 ends the rows
     Field first;
     Field second;
 };
 
 struct Template {
     int id;
-    const char *caption;
+    unsigned caption; // text id
     std::array<Row, 5> rows;
     bool pointColumns; // the rows are points: an "X" and a "Y" column
 };
 
-constexpr Row kEnd{nullptr, kNoField, kNoField};
+constexpr Row kEnd{0, kNoField, kNoField};
 
 const std::array<Template, 9> kTemplates{{
-    {IDD_TRIANGLE_PROPERTIES, "Triangle Properties",
-     {{{"Point 1", X(IDC_PROPERTY_X1), X(IDC_PROPERTY_Y1)},
-       {"Point 2", X(IDC_PROPERTY_X2), X(IDC_PROPERTY_Y2)},
-       {"Point 3", X(IDC_PROPERTY_X3), X(IDC_PROPERTY_Y3)}, kEnd, kEnd}},
+    {IDD_TRIANGLE_PROPERTIES, IDS_TRIANGLE_PROPERTIES,
+     {{{IDS_PROPERTY_POINT_1, X(IDC_PROPERTY_X1), X(IDC_PROPERTY_Y1)},
+       {IDS_PROPERTY_POINT_2, X(IDC_PROPERTY_X2), X(IDC_PROPERTY_Y2)},
+       {IDS_PROPERTY_POINT_3, X(IDC_PROPERTY_X3), X(IDC_PROPERTY_Y3)}, kEnd, kEnd}},
      true},
-    {IDD_DOT_PROPERTIES, "Dot Properties",
-     {{{"X", X(IDC_PROPERTY_X1), kNoField}, {"Y", X(IDC_PROPERTY_Y1), kNoField}, kEnd, kEnd, kEnd}}, false},
-    {IDD_LINE_PROPERTIES, "Line Properties",
-     {{{"Point 1", X(IDC_PROPERTY_X1), X(IDC_PROPERTY_Y1)},
-       {"Point 2", X(IDC_PROPERTY_X2), X(IDC_PROPERTY_Y2)}, kEnd, kEnd, kEnd}},
+    {IDD_DOT_PROPERTIES, IDS_DOT_PROPERTIES,
+     {{{IDS_PROPERTY_X, X(IDC_PROPERTY_X1), kNoField}, {IDS_PROPERTY_Y, X(IDC_PROPERTY_Y1), kNoField}, kEnd, kEnd, kEnd}}, false},
+    {IDD_LINE_PROPERTIES, IDS_LINE_PROPERTIES,
+     {{{IDS_PROPERTY_POINT_1, X(IDC_PROPERTY_X1), X(IDC_PROPERTY_Y1)},
+       {IDS_PROPERTY_POINT_2, X(IDC_PROPERTY_X2), X(IDC_PROPERTY_Y2)}, kEnd, kEnd, kEnd}},
      true},
-    {IDD_RECTANGLE_PROPERTIES, "Rectangle Properties",
-     {{{"X", X(IDC_PROPERTY_X1), kNoField},
-       {"Y", X(IDC_PROPERTY_Y1), kNoField},
-       {"Width", Count(IDC_PROPERTY_WIDTH, 1), kNoField},
-       {"Height", Count(IDC_PROPERTY_HEIGHT, 1), kNoField}, kEnd}},
+    {IDD_RECTANGLE_PROPERTIES, IDS_RECTANGLE_PROPERTIES,
+     {{{IDS_PROPERTY_X, X(IDC_PROPERTY_X1), kNoField},
+       {IDS_PROPERTY_Y, X(IDC_PROPERTY_Y1), kNoField},
+       {IDS_PROPERTY_WIDTH, Count(IDC_PROPERTY_WIDTH, 1), kNoField},
+       {IDS_PROPERTY_HEIGHT, Count(IDC_PROPERTY_HEIGHT, 1), kNoField}, kEnd}},
      false},
-    {IDD_GRILL_PROPERTIES, "Grill Properties",
-     {{{"Bar Thickness", Count(IDC_PROPERTY_X1, 1), kNoField},
-       {"Space between Bars", Count(IDC_PROPERTY_Y1, 0), kNoField}, kEnd, kEnd, kEnd}},
+    {IDD_GRILL_PROPERTIES, IDS_GRILL_PROPERTIES,
+     {{{IDS_PROPERTY_BAR_THICKNESS, Count(IDC_PROPERTY_X1, 1), kNoField},
+       {IDS_PROPERTY_BAR_SPACE, Count(IDC_PROPERTY_Y1, 0), kNoField}, kEnd, kEnd, kEnd}},
      false},
-    {IDD_GRID_PROPERTIES, "Grid Properties",
-     {{{"Number of Horz. Boxes", Count(IDC_PROPERTY_X1, 1), kNoField},
-       {"Number of Vert. Boxes", Count(IDC_PROPERTY_Y1, 1), kNoField}, kEnd, kEnd, kEnd}},
+    {IDD_GRID_PROPERTIES, IDS_GRID_PROPERTIES,
+     {{{IDS_PROPERTY_HORZ_BOXES, Count(IDC_PROPERTY_X1, 1), kNoField},
+       {IDS_PROPERTY_VERT_BOXES, Count(IDC_PROPERTY_Y1, 1), kNoField}, kEnd, kEnd, kEnd}},
      false},
-    {IDD_TEXT_PROPERTIES, "Text Properties",
-     {{{"X", X(IDC_PROPERTY_X1), kNoField},
-       {"Y", X(IDC_PROPERTY_Y1), kNoField},
-       {"Text", {IDC_PROPERTY_TEXT, FieldKind::Text, 0, 0}, kNoField}, kEnd, kEnd}},
+    {IDD_TEXT_PROPERTIES, IDS_TEXT_PROPERTIES,
+     {{{IDS_PROPERTY_X, X(IDC_PROPERTY_X1), kNoField},
+       {IDS_PROPERTY_Y, X(IDC_PROPERTY_Y1), kNoField},
+       {IDS_PROPERTY_TEXT, {IDC_PROPERTY_TEXT, FieldKind::Text, 0, 0}, kNoField}, kEnd, kEnd}},
      false},
-    {IDD_CHARACTER_BOX_PROPERTIES, "Character Box Properties",
-     {{{"X", X(IDC_PROPERTY_X1), kNoField},
-       {"Y", X(IDC_PROPERTY_Y1), kNoField},
-       {"Width", Count(IDC_PROPERTY_WIDTH, 1), kNoField},
-       {"Height", Count(IDC_PROPERTY_HEIGHT, 1), kNoField},
-       {"Character Code", {IDC_PROPERTY_CODE, FieldKind::Int, 0, 255}, kNoField}}},
+    {IDD_CHARACTER_BOX_PROPERTIES, IDS_CHARACTER_BOX_PROPERTIES,
+     {{{IDS_PROPERTY_X, X(IDC_PROPERTY_X1), kNoField},
+       {IDS_PROPERTY_Y, X(IDC_PROPERTY_Y1), kNoField},
+       {IDS_PROPERTY_WIDTH, Count(IDC_PROPERTY_WIDTH, 1), kNoField},
+       {IDS_PROPERTY_HEIGHT, Count(IDC_PROPERTY_HEIGHT, 1), kNoField},
+       {IDS_PROPERTY_CHARACTER_CODE, {IDC_PROPERTY_CODE, FieldKind::Int, 0, 255}, kNoField}}},
      false},
-    {IDD_INFO_BOX_PROPERTIES, "Information Box Properties",
-     {{{"X", {IDC_PROPERTY_X1, FieldKind::Real, 0, 0}, kNoField},
-       {"Y", {IDC_PROPERTY_Y1, FieldKind::Real, 0, 0}, kNoField},
-       {"Info", {IDC_PROPERTY_INFO, FieldKind::Combo, 0, 0}, kNoField},
-       {"Style", {IDC_PROPERTY_STYLE, FieldKind::Combo, 0, 0}, kNoField}, kEnd}},
+    {IDD_INFO_BOX_PROPERTIES, IDS_INFO_BOX_PROPERTIES,
+     {{{IDS_PROPERTY_X, {IDC_PROPERTY_X1, FieldKind::Real, 0, 0}, kNoField},
+       {IDS_PROPERTY_Y, {IDC_PROPERTY_Y1, FieldKind::Real, 0, 0}, kNoField},
+       {IDS_PROPERTY_INFO, {IDC_PROPERTY_INFO, FieldKind::Combo, 0, 0}, kNoField},
+       {IDS_PROPERTY_STYLE, {IDC_PROPERTY_STYLE, FieldKind::Combo, 0, 0}, kNoField}, kEnd}},
      false},
 }};
 
@@ -156,21 +156,21 @@ void CPropertiesDlg::SetPinned(bool pinned) { g_pinned = pinned; }
 void CPropertiesDlg::Build()
 {
     const Template *shape = FindTemplate(m_templateId);
-    setWindowTitle(shape ? QString::fromLatin1(shape->caption) : QStringLiteral("Properties"));
+    setWindowTitle(LoadString(shape ? shape->caption : unsigned(IDS_PROPERTIES)));
     int y = kRowTop;
     if (!shape) {
         m_case = AddControl<QLabel>(this, IDC_PROPERTY_CASE, kLabelX, y, kButtonX - 2 * kLabelX, kEditHeight);
         y += kRowStep;
     } else {
         if (shape->pointColumns) {
-            AddControl<QLabel>(this, kNoControlId, kFirstX, y, kEditWidth, kEditHeight, QStringLiteral("X"));
-            AddControl<QLabel>(this, kNoControlId, kSecondX, y, kEditWidth, kEditHeight, QStringLiteral("Y"));
+            AddControl<QLabel>(this, kNoControlId, kFirstX, y, kEditWidth, kEditHeight, LoadString(IDS_PROPERTY_X));
+            AddControl<QLabel>(this, kNoControlId, kSecondX, y, kEditWidth, kEditHeight, LoadString(IDS_PROPERTY_Y));
             y += kRowStep - 4;
         }
         for (const Row &row : shape->rows) {
-            if (!row.label)
+            if (row.label == 0)
                 break;
-            AddControl<QLabel>(this, kNoControlId, kLabelX, y, kLabelWidth, kEditHeight, QString::fromLatin1(row.label));
+            AddControl<QLabel>(this, kNoControlId, kLabelX, y, kLabelWidth, kEditHeight, LoadString(row.label));
             for (const Field *field : {&row.first, &row.second}) {
                 const int x = field == &row.first ? kFirstX : kSecondX;
                 switch (field->kind) {
@@ -218,17 +218,17 @@ void CPropertiesDlg::Build()
         RefreshDescription();
     }
     m_pin = AddControl<CStateButton>(this, IDC_PROPERTY_PIN, kButtonX, kRowTop, kButtonSize, kButtonSize);
-    m_pin->setToolTip(QStringLiteral("PIN"));
+    m_pin->setToolTip(LoadString(IDS_PIN_TIP));
     m_pin->LoadBitmaps(IDB_PIN_OUT, IDB_PIN_IN, IDB_PIN_OUT, IDB_PIN_IN, IDB_PIN_OUT);
     m_pin->SetState(g_pinned ? 1 : 0);
     connect(m_pin, &QPushButton::clicked, this, [this] { OnPin(); });
     auto *help = AddControl<QPushButton>(this, IDC_PROPERTY_HELP, kButtonX, kRowTop + kButtonSize + 2, kButtonSize, kButtonSize,
                                          QStringLiteral("?"));
-    help->setToolTip(QStringLiteral("PROPHELP"));
+    help->setToolTip(LoadString(IDS_PROPERTY_HELP_TIP));
     help->setAutoDefault(false);
     m_pin->setAutoDefault(false);
     // Out of sight but shown, so that Return in any field applies.
-    auto *enter = new QPushButton(QStringLiteral("Enter"), this);
+    auto *enter = new QPushButton(LoadString(IDS_PROPERTY_ENTER), this);
     SetControlId(enter, IDC_PROPERTY_ENTER);
     enter->setDefault(true);
     enter->setGeometry(999, 999, 30, 30);

@@ -63,7 +63,7 @@ int CRectangle::Type() const { return IsOval() ? 5 : 4; }
 
 QString CRectangle::GetTypeName() const
 {
-    return IsOval() ? QStringLiteral("Oval") : QStringLiteral("Rectangle");
+    return LoadString(IsOval() ? IDS_TYPE_OVAL : IDS_TYPE_RECTANGLE);
 }
 
 std::int64_t CRectangle::SizeShrink() const

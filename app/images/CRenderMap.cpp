@@ -5,6 +5,7 @@
 #include "CCanvas.h"
 #include "PrimitivePainting.h"
 #include "ResourceIds.h"
+#include "StringTable.h"
 
 #include <QPainter>
 
@@ -34,7 +35,7 @@ void CRenderMap::Serialize(CArchive &ar)
     TransferValues(ar);
 }
 
-QString CRenderMap::GetTypeName() const { return QStringLiteral("Render Map"); }
+QString CRenderMap::GetTypeName() const { return LoadString(IDS_TYPE_RENDER_MAP); }
 
 QString CRenderMap::GetCommandText() const
 {

@@ -6,6 +6,7 @@
 #include "CPropertiesDlg.h"
 #include "PrimitivePainting.h"
 #include "ResourceIds.h"
+#include "StringTable.h"
 
 #include <QPainter>
 
@@ -45,7 +46,7 @@ void CText::Serialize(CArchive &ar)
     TransferValues(ar);
 }
 
-QString CText::GetTypeName() const { return QStringLiteral("Text String"); }
+QString CText::GetTypeName() const { return LoadString(IDS_TYPE_TEXT); }
 
 QString CText::GetCommandText() const
 {

@@ -6,6 +6,7 @@
 #include "CPropertiesDlg.h"
 #include "PrimitivePainting.h"
 #include "ResourceIds.h"
+#include "StringTable.h"
 
 #include <QPainter>
 
@@ -72,7 +73,7 @@ void CTriangle::Serialize(CArchive &ar)
     TransferValues(ar);
 }
 
-QString CTriangle::GetTypeName() const { return QStringLiteral("Triangle"); }
+QString CTriangle::GetTypeName() const { return LoadString(IDS_TYPE_TRIANGLE); }
 
 QString CTriangle::GetCommandText() const
 {

@@ -18,9 +18,9 @@ namespace {
 // OK and Cancel on the right of a dialog of width dialog units.
 void AddOkCancel(QDialog *dialog, int width)
 {
-    auto *ok = AddControl<QPushButton>(dialog, IDOK, width - 57, 7, 50, 14, QStringLiteral("OK"));
+    auto *ok = AddControl<QPushButton>(dialog, IDOK, width - 57, 7, 50, 14, LoadString(IDS_OK));
     ok->setDefault(true);
-    auto *cancel = AddControl<QPushButton>(dialog, IDCANCEL, width - 57, 24, 50, 14, QStringLiteral("Cancel"));
+    auto *cancel = AddControl<QPushButton>(dialog, IDCANCEL, width - 57, 24, 50, 14, LoadString(IDS_CANCEL));
     QObject::connect(ok, &QPushButton::clicked, dialog, &QDialog::accept);
     QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
 }
@@ -42,8 +42,7 @@ bool IntegerFieldsDialog::TakeInteger(QLineEdit *edit, int minimum, int maximum,
         value = typed;
         return true;
     }
-    MessageBox(this, FormatText(QStringLiteral("Please enter an integer between %1 and %2."),
-                                {QString::number(minimum), QString::number(maximum)}),
+    MessageBox(this, PromptText(IDS_ENTER_INTEGER_BETWEEN, {QString::number(minimum), QString::number(maximum)}),
                PromptText(), MB_OK | MB_ICONEXCLAMATION);
     edit->setFocus();
     edit->selectAll();
@@ -56,11 +55,11 @@ CSnapGridSizeDlg::CSnapGridSizeDlg(QWidget *parent, int stepX, int stepY)
     : IntegerFieldsDialog(parent), m_x(stepX), m_y(stepY)
 {
     setObjectName(ControlName(IDD_SNAP_GRID_SIZE));
-    setWindowTitle(QStringLiteral("Snap Grid Size"));
+    setWindowTitle(LoadString(IDS_SNAP_GRID_TITLE));
     SetDialogSize(this, 160, 48);
-    AddControl<QLabel>(this, kNoControlId, 7, 9, 45, 8, QStringLiteral("X Spacing"));
+    AddControl<QLabel>(this, kNoControlId, 7, 9, 45, 8, LoadString(IDS_X_SPACING));
     m_editX = AddNumberEdit(this, IDC_X_SPACING, 55, 7, stepX);
-    AddControl<QLabel>(this, kNoControlId, 7, 27, 45, 8, QStringLiteral("Y Spacing"));
+    AddControl<QLabel>(this, kNoControlId, 7, 27, 45, 8, LoadString(IDS_Y_SPACING));
     m_editY = AddNumberEdit(this, IDC_Y_SPACING, 55, 25, stepY);
     AddOkCancel(this, 160);
 }
@@ -84,15 +83,15 @@ CCanvasLimitsDlg::CCanvasLimitsDlg(QWidget *parent, int width, int height)
     : IntegerFieldsDialog(parent), m_width(width), m_height(height)
 {
     setObjectName(ControlName(IDD_CANVAS_LIMITS));
-    setWindowTitle(QStringLiteral("Canvas Limits"));
+    setWindowTitle(LoadString(IDS_CANVAS_LIMITS_TITLE));
     SetDialogSize(this, 200, 74);
-    AddControl<QGroupBox>(this, kNoControlId, 7, 4, 125, 44, QStringLiteral("Enter A New Canvas Resolution"));
-    AddControl<QLabel>(this, kNoControlId, 14, 18, 30, 8, QStringLiteral("X Res"));
+    AddControl<QGroupBox>(this, kNoControlId, 7, 4, 125, 44, LoadString(IDS_NEW_CANVAS_RESOLUTION));
+    AddControl<QLabel>(this, kNoControlId, 14, 18, 30, 8, LoadString(IDS_X_RES));
     m_editX = AddNumberEdit(this, IDC_X_RES, 14, 28, width);
-    AddControl<QLabel>(this, kNoControlId, 72, 18, 30, 8, QStringLiteral("Y Res"));
+    AddControl<QLabel>(this, kNoControlId, 72, 18, 30, 8, LoadString(IDS_Y_RES));
     m_editY = AddNumberEdit(this, IDC_Y_RES, 72, 28, height);
     m_scaleBox = AddControl<QCheckBox>(this, IDC_SCALE_PRIMITIVES, 7, 55, 125, 10,
-                                       QStringLiteral("Scale Primitive To New Size"));
+                                       LoadString(IDS_SCALE_PRIMITIVES));
     AddOkCancel(this, 200);
 }
 
@@ -119,9 +118,9 @@ const CAspectRatioDlg::Ratio CAspectRatioDlg::kRatios[5] = {
 CAspectRatioDlg::CAspectRatioDlg(QWidget *parent, int x, int y) : QDialog(parent), m_chosen(x, y)
 {
     setObjectName(ControlName(IDD_ASPECT_RATIO));
-    setWindowTitle(QStringLiteral("Aspect Ratio Selection"));
+    setWindowTitle(LoadString(IDS_ASPECT_RATIO_TITLE));
     SetDialogSize(this, 140, 90);
-    AddControl<QGroupBox>(this, kNoControlId, 7, 4, 66, 80, QStringLiteral("Apsect Ratio"));
+    AddControl<QGroupBox>(this, kNoControlId, 7, 4, 66, 80, LoadString(IDS_ASPECT_RATIO_GROUP));
     auto *group = new QButtonGroup(this);
     group->setExclusive(false); // none checked when the present ratio is not listed
     int top = 17;

@@ -5,6 +5,7 @@
 #include "CPrimitive.h"
 #include "CommandName.h"
 #include "Prompts.h"
+#include "StringTable.h"
 
 namespace {
 
@@ -97,15 +98,13 @@ void ReportLinesLeftOut(QWidget *parent, const QString &imageName, const QString
 {
     if (lines.isEmpty())
         return;
-    QString text = QStringLiteral("The image \"%1\" was %2 without %3 line(s) this program cannot build:")
-                       .arg(PrintableName(imageName), how)
-                       .arg(lines.size());
+    QString text = FormatString(IDS_LINES_LEFT_OUT, {PrintableName(imageName), how, QString::number(lines.size())});
     for (qsizetype i = 0; i < lines.size() && i < kLinesListed; ++i)
         text += QLatin1Char('\n')
-            + (lines[i].isEmpty() ? QStringLiteral("(an empty line)") : PrintableName(lines[i].left(kLineShown)));
+            + (lines[i].isEmpty() ? LoadString(IDS_EMPTY_LINE) : PrintableName(lines[i].left(kLineShown)));
     if (lines.size() > kLinesListed)
-        text += QStringLiteral("\n... and %1 more").arg(lines.size() - kLinesListed);
-    MessageBox(parent, text, QStringLiteral("Image"), MB_OK | MB_ICONINFORMATION);
+        text += FormatString(IDS_AND_MORE, {QString::number(lines.size() - kLinesListed)});
+    MessageBox(parent, text, PromptText(IDS_IMAGE), MB_OK | MB_ICONINFORMATION);
 }
 
 void ReportUnknownKinds(QWidget *parent, const QString &imageName,
@@ -125,10 +124,6 @@ void ReportUnknownKinds(QWidget *parent, const QString &imageName,
     }
     if (unknown == 0)
         return;
-    const QString text = QStringLiteral("The image \"%1\" holds %2 primitive(s) of a type this program does not know "
-                                        "(%3). They are kept as read, but neither drawn nor sent.")
-                             .arg(PrintableName(imageName))
-                             .arg(unknown)
-                             .arg(first);
-    MessageBox(parent, text, QStringLiteral("Image"), MB_OK | MB_ICONEXCLAMATION);
+    MessageBox(parent, PromptText(IDS_UNKNOWN_KINDS, {PrintableName(imageName), QString::number(unknown), first}),
+               PromptText(IDS_IMAGE), MB_OK | MB_ICONEXCLAMATION);
 }

@@ -2,6 +2,7 @@
 
 #include "CPrimitiveListPane.h"
 #include "Prompts.h"
+#include "StringTable.h"
 
 #include <new>
 
@@ -13,9 +14,7 @@ std::unique_ptr<imeUndo> CopyRecord(const Record &record)
     try {
         return std::make_unique<Record>(record);
     } catch (const std::bad_alloc &) {
-        QString text = QStringLiteral("Virtual copy failed for class ");
-        text += QLatin1String(record.ClassName());
-        AfxMessageBox(PromptText(text));
+        AfxMessageBox(PromptText(IDS_VIRTUAL_COPY_FAILED, {QLatin1String(record.ClassName())}));
         return nullptr;
     }
 }
@@ -31,9 +30,7 @@ std::unique_ptr<CPrimitive> DeselectedClone(const CPrimitive &primitive)
 // The record's tree item has gone (a drop rebuilt it): nothing is touched.
 void ReportGone(const char *record)
 {
-    QString text = QLatin1String(record);
-    text += QStringLiteral("::Undo: The item is no longer in the tree.");
-    AfxMessageBox(PromptText(text));
+    AfxMessageBox(PromptText(IDS_UNDO_ITEM_GONE, {QLatin1String(record)}));
 }
 
 } // namespace
@@ -54,7 +51,7 @@ std::unique_ptr<imeUndo> imeUndoCopy::VirtualCopy() const { return CopyRecord(*t
 void imeUndoCreate::Undo(CPrimitiveListPane &pane)
 {
     if (!pane.DestroyPrimitive(m_item)) {
-        AfxMessageBox(PromptText("imeUndoCreate::Undo: DestroyPrimitive failed."));
+        AfxMessageBox(PromptText(IDS_UNDO_CREATE_FAILED));
         return;
     }
     m_item = kNoTreeItem;
@@ -80,7 +77,7 @@ void imeUndoDelete::Undo(CPrimitiveListPane &pane)
     m_copy->SetListPane(&pane);
     if (!m_copy->InsertPrimitive()) {
         m_copy->SetListPane(nullptr);
-        AfxMessageBox(PromptText("imeUndoDelete::Undo: InsertPrimitive failed."));
+        AfxMessageBox(PromptText(IDS_UNDO_DELETE_FAILED));
         return;
     }
     (void)m_copy.release(); // the tree owns it now
@@ -174,7 +171,7 @@ void imeUndoPaste::Undo(CPrimitiveListPane &pane)
 {
     while (!m_items.empty()) {
         if (!pane.DestroyPrimitive(m_items.front())) {
-            AfxMessageBox(PromptText("imeUndoPaste::Undo: DestroyPrimitive failed."));
+            AfxMessageBox(PromptText(IDS_UNDO_PASTE_FAILED));
             return;
         }
         m_items.erase(m_items.begin());

@@ -5,6 +5,7 @@
 #include "DialogUnits.h"
 #include "GeneratorViewRegistry.h"
 #include "WaitCursor.h"
+#include "StringTable.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -19,7 +20,7 @@ QString EntryText(const CGeneratorView *view)
     QString model, firmware, serial;
     view->GetIdentity(model, firmware, serial);
     const CGenerator *generator = view->GetState().generator;
-    return model + QStringLiteral(" on ") + (generator ? generator->GetPortName() : QString());
+    return FormatString(IDS_GENERATOR_ON_PORT, {model, generator ? generator->GetPortName() : QString()});
 }
 
 } // namespace
@@ -33,7 +34,7 @@ CEditorDialogBar::CEditorDialogBar(QWidget *parent, std::function<void()> chosen
     m_own->RefreshSequenceList();
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(4, 2, 4, 2);
-    layout->addWidget(new QLabel(QStringLiteral("Generator:"), this));
+    layout->addWidget(new QLabel(LoadString(IDS_EDITOR_GENERATOR), this));
     m_combo = new QComboBox(this);
     SetControlId(m_combo, IDC_EDITOR_GENERATOR);
     m_combo->setMinimumWidth(kComboWidth);
@@ -61,7 +62,7 @@ void CEditorDialogBar::Fill()
 {
     m_filling = true;
     m_combo->clear();
-    m_combo->addItem(QStringLiteral("<Virtual Gen>"));
+    m_combo->addItem(LoadString(IDS_VIRTUAL_GENERATOR));
     int chosenRow = 0;
     for (CGeneratorView *view : g_generatorViews) {
         if (m_chosen && view == m_chosen)

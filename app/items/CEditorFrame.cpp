@@ -17,17 +17,17 @@ namespace {
 
 // The File menu's commands, in every editor.
 const EditorCommand kFileCommands[] = {
-    {ID_FILE_SAVE, "&Save\tCtrl-S", "Ctrl+S"},
-    {ID_FILE_SAVE_AS, "Save &As...", nullptr},
-    {ID_FILE_CLOSE, "&Close", nullptr},
+    {ID_FILE_SAVE, IDS_EDITOR_MENU_SAVE, "Ctrl+S"},
+    {ID_FILE_SAVE_AS, IDS_EDITOR_MENU_SAVE_AS, nullptr},
+    {ID_FILE_CLOSE, IDS_EDITOR_MENU_CLOSE, nullptr},
 };
 
 // The Edit menu's clipboard commands.
 const EditorCommand kClipboardCommands[] = {
-    {ID_EDIT_CUT, "Cu&t\tCtrl-X", "Ctrl+X"},
-    {ID_EDIT_COPY, "&Copy\tCtrl-C", "Ctrl+C"},
-    {ID_EDIT_PASTE, "&Paste\tCtrl-V", "Ctrl+V"},
-    {ID_DELETE, "&Delete\tDelete", "Del"},
+    {ID_EDIT_CUT, IDS_EDITOR_MENU_CUT, "Ctrl+X"},
+    {ID_EDIT_COPY, IDS_EDITOR_MENU_COPY, "Ctrl+C"},
+    {ID_EDIT_PASTE, IDS_EDITOR_MENU_PASTE, "Ctrl+V"},
+    {ID_DELETE, IDS_EDITOR_MENU_DELETE, "Del"},
 };
 
 } // namespace
@@ -56,7 +56,7 @@ void CEditorFrame::AddRows(std::span<const EditorCommand> rows, const TipRule &t
 {
     for (const EditorCommand &command : rows) {
         const QString prompt = tip ? tip(command) : LoadString(unsigned(command.id));
-        QAction *action = m_router.Add(command.id, QString::fromLatin1(command.text), prompt);
+        QAction *action = m_router.Add(command.id, LoadString(command.text), prompt);
         if (!command.keys)
             continue;
         action->setShortcut(QKeySequence(QString::fromLatin1(command.keys)));
@@ -102,7 +102,7 @@ QMenu *CEditorFrame::AddMenu(const QString &title, std::initializer_list<int> id
 
 QMenu *CEditorFrame::AddFileMenu()
 {
-    return AddMenu(QStringLiteral("&File"), {ID_FILE_SAVE, ID_FILE_SAVE_AS, 0, ID_FILE_CLOSE});
+    return AddMenu(LoadString(IDS_EDITOR_MENU_FILE), {ID_FILE_SAVE, ID_FILE_SAVE_AS, 0, ID_FILE_CLOSE});
 }
 
 QToolBar *CEditorFrame::AddToolBar(int id, std::span<const ToolButton> buttons)
@@ -117,7 +117,7 @@ QToolBar *CEditorFrame::AddToolBar(int id, std::span<const ToolButton> buttons)
 void CEditorFrame::AddGeneratorBar(std::function<void()> chosen)
 {
     addToolBarBreak();
-    QToolBar *host = addToolBar(QStringLiteral("Generator"));
+    QToolBar *host = addToolBar(LoadString(IDS_EDITOR_GENERATOR_BAR));
     host->setObjectName(ControlName(ID_EDITOR_BAR));
     host->setMovable(false);
     m_bar = new CEditorDialogBar(host, std::move(chosen));

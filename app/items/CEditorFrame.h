@@ -29,7 +29,7 @@ class QToolBar;
 // accelerator (nullptr: none).
 struct EditorCommand {
     int id;
-    const char *text;
+    unsigned text; // text id
     const char *keys;
 };
 

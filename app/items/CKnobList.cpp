@@ -154,10 +154,7 @@ void CKnobList::OnSourceListChanged()
 {
     if (!m_source)
         return;
-    const QString text = QStringLiteral("Source generator knob list for") + QStringLiteral("\ndata item '") + m_name +
-                         QStringLiteral("' has changed.") + QStringLiteral("\nRecall the data item again?") +
-                         QStringLiteral("\nNote, modifications since last recall") + QStringLiteral("\nwill be lost.");
-    if (AfxMessageBox(PromptText(text), MB_OKCANCEL) != IDOK)
+    if (AfxMessageBox(PromptText(IDS_KNOB_SOURCE_CHANGED, {m_name}), MB_OKCANCEL) != IDOK)
         return;
     if (!RecallFromGenerator(m_name, m_source, nullptr))
         return;

@@ -9,6 +9,7 @@
 #include "CNameDlg.h"
 #include "ProfileKeys.h"
 #include "Prompts.h"
+#include "StringTable.h"
 
 #include <QSplitter>
 
@@ -19,10 +20,10 @@ constexpr QSize kKnobFirstSize(640, 460);
 
 // Menu 286 with accelerators 294, besides the File and clipboard commands; the toolbar's show buttons.
 const EditorCommand kKnobCommands[] = {
-    {ID_NEW_NAME, "&New Name...\tCtrl-N", "Ctrl+N"},
-    {ID_SHOW_FORMATS, "Formats", nullptr},
-    {ID_SHOW_IMAGES, "Images", nullptr},
-    {ID_SHOW_SEQUENCES, "Sequences", nullptr},
+    {ID_NEW_NAME, IDS_KNOB_MENU_NEW_NAME, "Ctrl+N"},
+    {ID_SHOW_FORMATS, IDS_KNOB_SHOW_FORMATS, nullptr},
+    {ID_SHOW_IMAGES, IDS_KNOB_SHOW_IMAGES, nullptr},
+    {ID_SHOW_SEQUENCES, IDS_KNOB_SHOW_SEQUENCES, nullptr},
 };
 
 // Toolbar 287.
@@ -60,7 +61,7 @@ void SetKnobNameClipboard(const QStringList &names)
 }
 
 CKnobListEditor::CKnobListEditor(CKnobList &item)
-    : CEditorFrame(item, QStringLiteral("CKnobListEditor"), QStringLiteral("Knob List Editor"), IDR_KNOBLIST_EDITOR),
+    : CEditorFrame(item, QStringLiteral("CKnobListEditor"), LoadString(IDS_KNOB_EDITOR_TITLE), IDR_KNOBLIST_EDITOR),
       m_item(item)
 {
     m_entries = new CKnobListView(this, Splitter());
@@ -68,7 +69,7 @@ CKnobListEditor::CKnobListEditor(CKnobList &item)
     SetPanes(m_entries, kKnobPaneSize, m_names, kKnobPaneSize);
     BuildCommands();
     AddFileMenu();
-    AddMenu(QStringLiteral("&Edit"), {ID_NEW_NAME, 0, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, ID_DELETE});
+    AddMenu(LoadString(IDS_EDITOR_MENU_EDIT), {ID_NEW_NAME, 0, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, ID_DELETE});
     AddToolBar(IDR_KNOBLIST_TOOLBAR, kKnobToolBar);
     AddGeneratorBar([this] { OnGeneratorChosen(); });
     m_kinds.Reset(DialogBar()->Generator());

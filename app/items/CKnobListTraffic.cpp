@@ -95,9 +95,9 @@ bool ReadEntries(CGenerator &g, QStringList &entries)
     return g.LastCommandSucceeded();
 }
 
-bool KnobNameRefused(const QString &name, QWidget *parent, const QString &verb)
+bool KnobNameRefused(const QString &name, QWidget *parent, unsigned refusalId)
 {
-    return TransferNameRefused(name, parent, QStringLiteral("knob list"), verb, QStringLiteral("Knob List Error"));
+    return TransferNameRefused(name, parent, refusalId, IDS_KNOB_LIST_ERROR);
 }
 
 // Reads the directory name with the marker in front: the marker alone means
@@ -145,18 +145,15 @@ bool CKnobList::SendToGenerator(CGenerator *generator, CProgressDlg *progress)
     QWidget *parent = qobject_cast<QWidget *>(m_owner.data());
     if (m_entries.size() > CGenerator::kMaxListEntries) {
         MessageBox(parent,
-                   PromptText(QStringLiteral("The knob list \"%1\" holds %2 names; a generator takes at most %3. "
-                                             "Nothing was sent.")
-                                  .arg(m_name)
-                                  .arg(m_entries.size())
-                                  .arg(CGenerator::kMaxListEntries)),
-                   PromptText("Knob List Error"), MB_OK | MB_ICONEXCLAMATION);
+                   PromptText(IDS_KNOB_LIST_TOO_LONG, {m_name, QString::number(m_entries.size()),
+                                                       QString::number(CGenerator::kMaxListEntries)}),
+                   PromptText(IDS_KNOB_LIST_ERROR), MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
-    if (KnobNameRefused(m_name, parent, QStringLiteral("cannot be sent")))
+    if (KnobNameRefused(m_name, parent, IDS_KNOB_LIST_CANNOT_BE_SENT))
         return false;
     for (const QString &entry : m_entries) {
-        if (KnobNameRefused(entry, parent, QStringLiteral("cannot be sent")))
+        if (KnobNameRefused(entry, parent, IDS_KNOB_LIST_CANNOT_BE_SENT))
             return false;
     }
     CGenerator::Operation operation(generator);
@@ -178,14 +175,14 @@ bool CKnobList::SendToGenerator(CGenerator *generator, CProgressDlg *progress)
 
 bool CKnobList::RecallFromGenerator(const QString &name, CGenerator *generator, CProgressDlg *progress)
 {
-    if (KnobNameRefused(name, qobject_cast<QWidget *>(m_owner.data()), QStringLiteral("was not recalled")))
+    if (KnobNameRefused(name, qobject_cast<QWidget *>(m_owner.data()), IDS_KNOB_LIST_NOT_RECALLED))
         return false;
     CGenerator::Operation operation(generator);
     if (!generator->QueryDirl(name))
         return false;
     if (progress) {
-        progress->SetStatus(IDC_STATUS1, QStringLiteral("Recalling Knob List %1...").arg(name));
-        ShowTransferStatus(progress, QStringLiteral("In Progress on ") + generator->GetPortName());
+        progress->SetStatus(IDC_STATUS1, FormatString(IDS_RECALLING_KNOB_LIST, {name}));
+        ShowTransferStatus(progress, FormatString(IDS_IN_PROGRESS_ON, {generator->GetPortName()}));
     }
     QStringList entries;
     const bool read = ReadWithMarker(*generator, name, entries);
@@ -213,11 +210,11 @@ bool CKnobList::RecallFromGenerator(const QString &name, CGenerator *generator, 
 bool CopyKnobListBetweenGenerators(const QString &name, CGenerator *source, CGenerator *target,
                                    CProgressDlg *progress)
 {
-    if (KnobNameRefused(name, target->GetOwner(), QStringLiteral("was not copied")))
+    if (KnobNameRefused(name, target->GetOwner(), IDS_KNOB_LIST_NOT_COPIED))
         return false;
     CGenerator::Operation sourceOperation(source);
     CGenerator::Operation targetOperation(target);
-    ShowTransferStatus(progress, QStringLiteral("Read Data..."));
+    ShowTransferStatus(progress, LoadString(IDS_READ_DATA));
     if (TransferCancelled(progress))
         return false;
     source->CmdDirl(name);
@@ -229,7 +226,7 @@ bool CopyKnobListBetweenGenerators(const QString &name, CGenerator *source, CGen
     }
     if (!read || TransferCancelled(progress))
         return false;
-    ShowTransferStatus(progress, QStringLiteral("Writing Data..."));
+    ShowTransferStatus(progress, LoadString(IDS_WRITING_DATA));
     DirectoryWriter writer(*target, name);
     bool whole = writer.Ok();
     for (int n = 1; whole && n <= int(entries.size()); ++n)

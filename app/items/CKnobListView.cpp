@@ -7,6 +7,7 @@
 #include "DialogUnits.h"
 #include "DragLoop.h"
 #include "Prompts.h"
+#include "StringTable.h"
 
 #include <QDrag>
 #include <QHeaderView>
@@ -60,7 +61,7 @@ CKnobListView::CKnobListView(KnobEntriesEditorLink *editor, QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_list);
-    m_list->setHeaderLabels({QStringLiteral("Press to Sort")});
+    m_list->setHeaderLabels({LoadString(IDS_PRESS_TO_SORT)});
     m_list->setColumnWidth(0, kEntryColumnWidth);
     m_list->header()->setSectionsClickable(true);
     m_list->setItemDelegate(new EntryDelegate(this));
@@ -168,7 +169,7 @@ bool CKnobListView::InsertNames(const QString &text, int row, bool append, bool 
     for (const QString &name : read.names) {
         const int kind = m_editor->KindOf(name);
         if (Mixes(kind, present)) {
-            MessageBox(this, PromptText("You Cannot Mix Multiple Types On A Knob List"), PromptText("Multiple Type Error"),
+            MessageBox(this, PromptText(IDS_MULTIPLE_TYPES), PromptText(IDS_MULTIPLE_TYPES_CAPTION),
                        MB_OK | MB_ICONEXCLAMATION);
             refused = true; // the reading ends here, before whatever followed
             break;
@@ -240,8 +241,7 @@ void CKnobListView::OnBeginDrag()
         data->setText(names.join(u'\r'));
     } catch (const std::bad_alloc &) {
         delete data;
-        MessageBox(this, PromptText("Insufficient memory is available to complete the requested operation!"),
-                   PromptText("Memory Exception"), MB_OK | MB_ICONEXCLAMATION);
+        MessageBox(this, PromptText(IDS_NO_MEMORY), PromptText(IDS_NO_MEMORY_CAPTION), MB_OK | MB_ICONEXCLAMATION);
         return;
     }
     auto *drag = new QDrag(this);

@@ -7,6 +7,7 @@
 #include "DialogUnits.h"
 #include "DragLoop.h"
 #include "Prompts.h"
+#include "StringTable.h"
 
 #include <QDrag>
 #include <QHeaderView>
@@ -22,7 +23,8 @@ constexpr int kTypeWidth = 50;
 // The row's kind in the high half, its index in the generator's list of that kind in the low half.
 constexpr int kDataRole = Qt::UserRole + 1;
 
-const char *const kTypeTexts[] = {"", "fmt", "img", "seq"};
+// By kind: none, format, image, sequence.
+const unsigned kTypeTexts[] = {0, IDS_FORMAT_EXTENSION, IDS_IMAGE_EXTENSION, IDS_SEQUENCE_EXTENSION};
 
 int KindOfData(const QTreeWidgetItem *item)
 {
@@ -37,7 +39,7 @@ CNameSelectionView::CNameSelectionView(CKnobListView *entries, QWidget *parent) 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_list);
-    m_list->setHeaderLabels({QStringLiteral("Name"), QStringLiteral("Type")});
+    m_list->setHeaderLabels({LoadString(IDS_NAME_COLUMN), LoadString(IDS_TYPE_COLUMN)});
     m_list->setColumnWidth(0, kNameWidth);
     m_list->setColumnWidth(1, kTypeWidth);
     m_list->header()->setSectionsClickable(true);
@@ -68,7 +70,7 @@ void CNameSelectionView::AddRows(int kind)
     const QIcon picture = KindPicture(kind);
     QList<QTreeWidgetItem *> rows;
     for (int i = 0; i < names.size(); ++i) {
-        auto *row = new QTreeWidgetItem(QStringList{names.at(i), QString::fromLatin1(kTypeTexts[kind])});
+        auto *row = new QTreeWidgetItem(QStringList{names.at(i), LoadString(kTypeTexts[kind])});
         row->setIcon(0, picture);
         row->setData(0, kDataRole, (uint(kind) << 16) | uint(i & 0xFFFF));
         rows.append(row);
@@ -147,8 +149,8 @@ void CNameSelectionView::OnBeginDrag()
         if (!m_list->topLevelItem(row)->isSelected())
             continue;
         if (kind != 0 && KindAt(row) != kind) {
-            MessageBox(this, PromptText("You Cannot Mix Multiple Types On A Knob List"),
-                       PromptText("Multiple Type Error"), MB_OK | MB_ICONEXCLAMATION);
+            MessageBox(this, PromptText(IDS_MULTIPLE_TYPES), PromptText(IDS_MULTIPLE_TYPES_CAPTION),
+                       MB_OK | MB_ICONEXCLAMATION);
             return;
         }
         kind = KindAt(row);

@@ -9,6 +9,7 @@
 #include "MessageTarget.h"
 #include "Numbers.h"
 #include "Prompts.h"
+#include "StringTable.h"
 
 #include <QFile>
 
@@ -271,7 +272,7 @@ void CSequence::WriteCommandFile(const QString &path, const QString &name)
             problem = CommandNameProblem(step.imageName);
     }
     if (!problem.isEmpty()) {
-        AfxMessageBox(QStringLiteral("The sequence cannot be written: ") + problem, MB_OK | MB_ICONEXCLAMATION);
+        AfxMessageBox(PromptText(IDS_SEQUENCE_CANNOT_BE_WRITTEN, {problem}), MB_OK | MB_ICONEXCLAMATION);
         return;
     }
     QByteArray text;
@@ -279,7 +280,7 @@ void CSequence::WriteCommandFile(const QString &path, const QString &name)
         text += line.toLatin1() + "\r\n";
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        AfxMessageBox(PromptText("Error Creating File"), MB_OK);
+        AfxMessageBox(PromptText(IDS_ERROR_CREATING_FILE), MB_OK);
         return;
     }
     if (file.write(text) != text.size() || !file.flush())

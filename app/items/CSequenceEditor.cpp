@@ -7,6 +7,7 @@
 #include "StepClipboard.h"
 
 #include "ProfileKeys.h"
+#include "StringTable.h"
 
 #include <QSplitter>
 
@@ -17,13 +18,13 @@ constexpr QSize kFirstSize(1060, 440); // without a saved size: the table's eigh
 
 // Menu 272 with accelerators 295, after the File commands and before the clipboard's.
 const EditorCommand kCommands[] = {
-    {ID_EDIT_SEQUENCE_NAME, "&Edit Sequence Name", nullptr},
-    {ID_NEW_STEP, "&New Step\tCtrl-N", "Ctrl+N"},
-    {ID_APPEND_STEPS, "&Append Steps\tCtrl-A", "Ctrl+A"},
-    {ID_INSERT_STEPS, "&Insert Steps\tCtrl-I", "Ctrl+I"},
-    {ID_AUTO_ADVANCE_COLUMNS, "Auto Advance Columns", nullptr},
-    {ID_AUTO_ADVANCE_ROWS, "Auto Advance Rows", nullptr},
-    {ID_EDIT_ITEM_NAME, "Edit Item Name\tCtrl-E", "Ctrl+E"},
+    {ID_EDIT_SEQUENCE_NAME, IDS_SEQ_MENU_EDIT_SEQUENCE_NAME, nullptr},
+    {ID_NEW_STEP, IDS_SEQ_MENU_NEW_STEP, "Ctrl+N"},
+    {ID_APPEND_STEPS, IDS_SEQ_MENU_APPEND_STEPS, "Ctrl+A"},
+    {ID_INSERT_STEPS, IDS_SEQ_MENU_INSERT_STEPS, "Ctrl+I"},
+    {ID_AUTO_ADVANCE_COLUMNS, IDS_SEQ_MENU_AUTO_ADVANCE_COLUMNS, nullptr},
+    {ID_AUTO_ADVANCE_ROWS, IDS_SEQ_MENU_AUTO_ADVANCE_ROWS, nullptr},
+    {ID_EDIT_ITEM_NAME, IDS_SEQ_MENU_EDIT_ITEM_NAME, "Ctrl+E"},
 };
 
 // Toolbar 274.
@@ -47,7 +48,7 @@ const ToolButton kToolBar[] = {
 } // namespace
 
 CSequenceEditor::CSequenceEditor(CSequence &item)
-    : CEditorFrame(item, QStringLiteral("CSequenceEditor"), QStringLiteral("Sequence Editor"), IDR_SEQUENCE_EDITOR),
+    : CEditorFrame(item, QStringLiteral("CSequenceEditor"), LoadString(IDS_SEQ_EDITOR_TITLE), IDR_SEQUENCE_EDITOR),
       m_item(item)
 {
     m_pickers = new CSequenceListView(Splitter());
@@ -58,7 +59,7 @@ CSequenceEditor::CSequenceEditor(CSequence &item)
     Splitter()->setStretchFactor(1, 1);
     BuildCommands();
     AddFileMenu();
-    AddMenu(QStringLiteral("&Edit"),
+    AddMenu(LoadString(IDS_EDITOR_MENU_EDIT),
             {ID_EDIT_SEQUENCE_NAME, 0, ID_NEW_STEP, ID_APPEND_STEPS, ID_INSERT_STEPS, 0, ID_AUTO_ADVANCE_COLUMNS,
              ID_AUTO_ADVANCE_ROWS, 0, ID_EDIT_ITEM_NAME, 0, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, ID_DELETE});
     AddToolBar(IDR_SEQUENCE_TOOLBAR, kToolBar);

@@ -4,6 +4,7 @@
 
 #include "CGenerator.h"
 #include "DialogUnits.h"
+#include "StringTable.h"
 
 #include <QLabel>
 #include <QListWidget>
@@ -36,7 +37,7 @@ CSequenceListView::CSequenceListView(QWidget *parent) : QWidget(parent)
 {
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    m_noSelection = new QLabel(QStringLiteral("No Selection"), this);
+    m_noSelection = new QLabel(LoadString(IDS_NO_SELECTION), this);
     SetControlId(m_noSelection, IDC_NO_SELECTION);
     m_noSelection->setAlignment(Qt::AlignCenter);
     layout->addWidget(m_noSelection);

@@ -5,6 +5,7 @@
 #include "DialogControls.h"
 #include "Prompts.h"
 #include "WaitCursor.h"
+#include "StringTable.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -25,13 +26,13 @@ constexpr double kKnobSettleSeconds = 1.0;
 enum Mode : int { kUnloaded = 0, kStepping = 1, kWrapping = 2, kPlaying = 3 };
 enum Overlay : int { kNoOverlay = 0, kStepOverlay = 1, kStatusOverlay = 2 };
 
-QPushButton *PictureButton(QWidget *parent, int id, const char *caption, QStyle::StandardPixmap picture)
+QPushButton *PictureButton(QWidget *parent, int id, unsigned captionId, QStyle::StandardPixmap picture)
 {
     auto *button = new QPushButton(parent);
     SetControlId(button, id);
     button->setIcon(parent->style()->standardIcon(picture));
-    button->setToolTip(QString::fromLatin1(caption));
-    button->setAccessibleName(QString::fromLatin1(caption));
+    button->setToolTip(LoadString(captionId));
+    button->setAccessibleName(LoadString(captionId));
     return button;
 }
 
@@ -41,7 +42,7 @@ CSequencePlayerDlg::CSequencePlayerDlg(CGeneratorView *view, CGenerator *generat
     : CSequencePlayerWindow(view), m_view(view), m_generator(generator), m_saved(generator)
 {
     setObjectName(ControlName(IDD_SEQUENCE_PLAYER));
-    setWindowTitle(QStringLiteral("Sequence Player"));
+    setWindowTitle(LoadString(IDS_PLAYER_TITLE));
     setWindowFlag(Qt::Window);
     BuildControls();
 }
@@ -55,17 +56,17 @@ void CSequencePlayerDlg::BuildControls()
 {
     auto *grid = new QGridLayout(this);
     auto *transport = new QHBoxLayout;
-    m_play = PictureButton(this, IDC_PLAY, "PLAY", QStyle::SP_MediaPlay);
-    m_stop = PictureButton(this, IDC_STOP, "STOP", QStyle::SP_MediaStop);
-    m_rewind = PictureButton(this, IDC_REWIND, "REWIND", QStyle::SP_MediaSkipBackward);
-    m_prev = PictureButton(this, IDC_PREV, "PREV", QStyle::SP_MediaSeekBackward);
-    m_next = PictureButton(this, IDC_NEXT, "NEXT", QStyle::SP_MediaSeekForward);
+    m_play = PictureButton(this, IDC_PLAY, IDS_PLAYER_PLAY, QStyle::SP_MediaPlay);
+    m_stop = PictureButton(this, IDC_STOP, IDS_PLAYER_STOP, QStyle::SP_MediaStop);
+    m_rewind = PictureButton(this, IDC_REWIND, IDS_PLAYER_REWIND, QStyle::SP_MediaSkipBackward);
+    m_prev = PictureButton(this, IDC_PREV, IDS_PLAYER_PREV, QStyle::SP_MediaSeekBackward);
+    m_next = PictureButton(this, IDC_NEXT, IDS_PLAYER_NEXT, QStyle::SP_MediaSeekForward);
     for (QPushButton *button : {m_play, m_stop, m_rewind, m_prev, m_next})
         transport->addWidget(button);
     grid->addLayout(transport, 0, 0, 1, 4);
-    m_stepNumber = new QCheckBox(QStringLiteral("S&tep #"), this);
-    m_status = new QCheckBox(QStringLiteral("St&atus"), this);
-    m_wrap = new QCheckBox(QStringLiteral("&Wrap Mode"), this);
+    m_stepNumber = new QCheckBox(LoadString(IDS_PLAYER_STEP_NUMBER), this);
+    m_status = new QCheckBox(LoadString(IDS_PLAYER_STATUS), this);
+    m_wrap = new QCheckBox(LoadString(IDS_PLAYER_WRAP_MODE), this);
     SetControlId(m_stepNumber, IDC_STEP_NUMBER);
     SetControlId(m_status, IDC_STATUS_OVERLAY);
     SetControlId(m_wrap, IDC_WRAP_MODE);
@@ -77,14 +78,14 @@ void CSequencePlayerDlg::BuildControls()
     SetControlId(m_stepEdit, IDC_STEP_EDIT);
     m_stepEdit->setReadOnly(true);
     grid->addWidget(m_stepEdit, 2, 1);
-    grid->addWidget(new QLabel(QStringLiteral("Delay (secs)"), this), 2, 2, Qt::AlignRight);
+    grid->addWidget(new QLabel(LoadString(IDS_PLAYER_DELAY), this), 2, 2, Qt::AlignRight);
     m_delay = new QLabel(QStringLiteral("0.0"), this);
     SetControlId(m_delay, IDC_DELAY_TEXT);
     m_delay->setMinimumWidth(110);
     m_delay->setFrameShape(QFrame::Panel);
     m_delay->setFrameShadow(QFrame::Sunken);
     grid->addWidget(m_delay, 2, 3);
-    m_unload = new QPushButton(QStringLiteral("Unload the Sequence"), this);
+    m_unload = new QPushButton(LoadString(IDS_PLAYER_UNLOAD), this);
     SetControlId(m_unload, IDC_UNLOAD);
     grid->addWidget(m_unload, 3, 0, 1, 4);
 
@@ -101,8 +102,7 @@ void CSequencePlayerDlg::BuildControls()
 
 void CSequencePlayerDlg::SetTitle(const QString &sequence)
 {
-    setWindowTitle(QStringLiteral("Playing: \"%1\"").arg(sequence) + QStringLiteral(" on ") +
-                   m_generator->GetPortName());
+    setWindowTitle(FormatString(IDS_PLAYING_ON, {sequence, m_generator->GetPortName()}));
 }
 
 // --- Load, attach, unload ------------------------------------------------------------
@@ -118,8 +118,8 @@ bool CSequencePlayerDlg::Load(const QString &sequence)
     m_generator->CmdAllu();
     m_view->GetState().Read();
     if (m_view->GetState().sequence.compare(sequence, Qt::CaseInsensitive) != 0) {
-        MessageBox(this, PromptText(QStringLiteral("Unable to load the sequence \"%1\"").arg(sequence)),
-                   PromptText("Generator Error"), MB_OK | MB_ICONEXCLAMATION);
+        MessageBox(this, PromptText(IDS_SEQUENCE_NOT_LOADED, {sequence}), PromptText(IDS_GENERATOR_ERROR),
+                   MB_OK | MB_ICONEXCLAMATION);
         Unload();
         return false;
     }
@@ -249,17 +249,14 @@ QString CSequencePlayerDlg::DelayText(double seconds)
     // Whole tenths, rounded from whole milliseconds.
     const long long milliseconds = seconds > 0 ? std::llround(seconds * 1000.0) : 0;
     const long long tenths = (milliseconds + 50) / 100;
-    return QStringLiteral("%1h %2m %3.%4s")
-        .arg(tenths / 36000)
-        .arg(tenths % 36000 / 600)
-        .arg(tenths % 600 / 10)
-        .arg(tenths % 10);
+    return FormatString(IDS_DELAY_TIME, {QString::number(tenths / 36000), QString::number(tenths % 36000 / 600),
+                                         QString::number(tenths % 600 / 10), QString::number(tenths % 10)});
 }
 
 void CSequencePlayerDlg::RefreshReadouts()
 {
     if (m_generator->GetFirmwareVersion() < kReadoutFirmware) {
-        m_delay->setText(QStringLiteral("Not Avail."));
+        m_delay->setText(LoadString(IDS_NOT_AVAILABLE));
         return;
     }
     m_delay->setText(DelayText(m_generator->QuerySdly()));

@@ -8,6 +8,7 @@
 #include "DialogUnits.h"
 #include "DragLoop.h"
 #include "Prompts.h"
+#include "StringTable.h"
 
 #include <QDrag>
 #include <QHeaderView>
@@ -373,8 +374,7 @@ void CSequenceStepView::OnBeginDrag()
     try {
         block = StepTransferBlock::Build(steps);
     } catch (const std::bad_alloc &) {
-        MessageBox(this, PromptText("Insufficient memory is available to complete the requested operation!"),
-                   PromptText("Memory Exception"), MB_OK | MB_ICONEXCLAMATION);
+        MessageBox(this, PromptText(IDS_NO_MEMORY), PromptText(IDS_NO_MEMORY_CAPTION), MB_OK | MB_ICONEXCLAMATION);
         return;
     }
     auto *drag = new QDrag(this);

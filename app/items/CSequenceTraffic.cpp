@@ -42,7 +42,7 @@ Gates GatesOf(double firmware)
 
 QString StepText(int number)
 {
-    return QStringLiteral("Reading Step: %1").arg(number);
+    return FormatString(IDS_READING_STEP, {QString::number(number)});
 }
 
 // --- Reading a stored sequence -------------------------------------------------------
@@ -188,9 +188,9 @@ struct StepReplies {
 };
 
 // A name that would break the command lines it goes into: shown, nothing sent.
-bool NameRefused(const QString &name, QWidget *parent, const QString &verb)
+bool NameRefused(const QString &name, QWidget *parent, unsigned refusalId)
 {
-    return TransferNameRefused(name, parent, QStringLiteral("sequence"), verb, QStringLiteral("Sequence Error"));
+    return TransferNameRefused(name, parent, refusalId, IDS_SEQUENCE_ERROR);
 }
 
 // --- Writing a sequence --------------------------------------------------------------
@@ -263,11 +263,11 @@ private:
 bool CSequence::SendToGenerator(CGenerator *generator, CProgressDlg *progress)
 {
     QWidget *parent = qobject_cast<QWidget *>(m_owner.data());
-    if (NameRefused(m_name, parent, QStringLiteral("cannot be sent")))
+    if (NameRefused(m_name, parent, IDS_SEQUENCE_CANNOT_BE_SENT))
         return false;
     for (const CSequenceStep &step : m_steps) {
-        if (NameRefused(step.formatName, parent, QStringLiteral("cannot be sent")) ||
-            NameRefused(step.imageName, parent, QStringLiteral("cannot be sent")))
+        if (NameRefused(step.formatName, parent, IDS_SEQUENCE_CANNOT_BE_SENT) ||
+            NameRefused(step.imageName, parent, IDS_SEQUENCE_CANNOT_BE_SENT))
             return false;
     }
     CGenerator::Operation operation(generator);
@@ -278,7 +278,7 @@ bool CSequence::SendToGenerator(CGenerator *generator, CProgressDlg *progress)
     int number = 0;
     for (const CSequenceStep &step : m_steps) {
         ++number;
-        ShowTransferStatus(progress, QStringLiteral("Step %1: \"%2\", \"%3\"").arg(number).arg(step.formatName, step.imageName));
+        ShowTransferStatus(progress, FormatString(IDS_SENDING_STEP, {QString::number(number), step.formatName, step.imageName}));
         writer.Put(number, step);
         if ((PollsCancelAt(number) && TransferCancelled(progress)) || generator->IsLinkLost())
             return false;
@@ -292,14 +292,14 @@ bool CSequence::SendToGenerator(CGenerator *generator, CProgressDlg *progress)
 bool CSequence::RecallFromGenerator(const QString &name, CGenerator *generator, CProgressDlg *progress)
 {
     QWidget *parent = qobject_cast<QWidget *>(m_owner.data());
-    if (NameRefused(name, parent, QStringLiteral("was not recalled")))
+    if (NameRefused(name, parent, IDS_SEQUENCE_NOT_RECALLED))
         return false;
     CGenerator::Operation operation(generator);
     const Gates gates = GatesOf(generator->QueryVerf());
     if (!generator->LastCommandSucceeded())
         return false;
     if (progress) {
-        progress->SetStatus(IDC_STATUS1, QStringLiteral("Recalling Sequence: \"%1\"").arg(name));
+        progress->SetStatus(IDC_STATUS1, FormatString(IDS_RECALLING_SEQUENCE, {name}));
         ShowTransferStatus(progress, LoadString(IDS_LOADING));
     }
     SequenceReader reader(*generator, gates);
@@ -324,7 +324,7 @@ bool CSequence::RecallFromGenerator(const QString &name, CGenerator *generator, 
         const CSequenceStep step = replies.Step();
         if (!gates.counted && previous && step.IsEqual(*previous)) {
             const int answer = MessageBox(parent, PromptText(IDS_SEQUENCE_END_QUESTION),
-                                          PromptText("Possible end of sequence..."),
+                                          PromptText(IDS_POSSIBLE_END_CAPTION),
                                           MB_YESNO | MB_ICONQUESTION | MB_SYSTEMMODAL);
             if (answer == IDYES)
                 break;
@@ -349,7 +349,7 @@ bool CSequence::RecallFromGenerator(const QString &name, CGenerator *generator, 
 bool CopySequenceBetweenGenerators(const QString &name, CGenerator *source, CGenerator *target,
                                    CProgressDlg *progress)
 {
-    if (NameRefused(name, target->GetOwner(), QStringLiteral("was not copied")))
+    if (NameRefused(name, target->GetOwner(), IDS_SEQUENCE_NOT_COPIED))
         return false;
     CGenerator::Operation sourceOperation(source);
     CGenerator::Operation targetOperation(target);

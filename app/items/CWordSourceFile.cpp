@@ -39,11 +39,11 @@ void CWordSourceFile::Flush()
 {
     if (m_last < 0)
         return;
-    m_text += m_assemblerStyle ? "\n    .word  " : "\n  ";
+    m_text += m_assemblerStyle ? "\n    .word  " : "\n  "; // resource-rule-ok: the exported source's lines
     for (int i = 0; i <= m_last; i += 2) {
         if (i > 0)
             m_text += ", ";
-        m_text += "0x";
+        m_text += "0x"; // resource-rule-ok: a C constant's prefix
         AppendWordDigits(m_text, m_words[static_cast<std::size_t>(i)]);
         if (i + 1 <= m_last)
             AppendWordDigits(m_text, m_words[static_cast<std::size_t>(i + 1)]);

@@ -1,22 +1,24 @@
 #include "StepColumns.h"
 
 #include "CKindValue.h"
+#include "StringTable.h"
 
 namespace StepColumns {
 
 namespace {
 
-const char *const kTitles[kCount] = {"Step", "Format", "Image", "R - G - B", "Output", "Img Vers", "Sync Type",
-                                     "Duration"};
+const unsigned kTitles[kCount] = {IDS_STEP_COLUMN_STEP,   IDS_STEP_COLUMN_FORMAT,  IDS_STEP_COLUMN_IMAGE,
+                                  IDS_STEP_COLUMN_GATES,  IDS_STEP_COLUMN_OUTPUT,  IDS_STEP_COLUMN_VERSION,
+                                  IDS_STEP_COLUMN_SYNC,   IDS_STEP_COLUMN_DURATION};
 
 QString OutputText(int output)
 {
-    return output ? QStringLiteral("Outputs On") : QStringLiteral("Outputs Off");
+    return LoadString(output ? IDS_OUTPUTS_ON : IDS_OUTPUTS_OFF);
 }
 
 QString VersionText(int version)
 {
-    return QStringLiteral("Version %1").arg(version);
+    return FormatString(IDS_IMAGE_VERSION_CELL, {QString::number(version)});
 }
 
 template <class Kind>
@@ -32,12 +34,12 @@ QStringList KindTexts(const Kind &kind)
 
 QString NoChange()
 {
-    return QStringLiteral("No Change");
+    return LoadString(IDS_NO_CHANGE);
 }
 
 QString Title(int column)
 {
-    return column >= 0 && column < kCount ? QString::fromLatin1(kTitles[column]) : QString();
+    return column >= 0 && column < kCount ? LoadString(kTitles[column]) : QString();
 }
 
 QString NumberText(int row)

@@ -4,6 +4,7 @@
 #include "CommandName.h"
 #include "Prompts.h"
 #include "ResourceIds.h"
+#include "StringTable.h"
 
 namespace {
 
@@ -27,13 +28,12 @@ bool PollsCancelAt(int item)
     return (item - 1) % kPollEvery == 0;
 }
 
-bool TransferNameRefused(const QString &name, QWidget *parent, const QString &what, const QString &verb,
-                         const QString &caption)
+bool TransferNameRefused(const QString &name, QWidget *parent, unsigned refusalId, unsigned captionId)
 {
     const QString problem = CommandNameProblem(name);
     if (problem.isEmpty())
         return false;
-    MessageBox(parent, PromptText(QStringLiteral("The %1 \"%2\" %3: %4").arg(what, PrintableName(name), verb, problem)),
-               PromptText(caption), MB_OK | MB_ICONEXCLAMATION);
+    MessageBox(parent, PromptText(refusalId, {PrintableName(name), problem}), PromptText(captionId),
+               MB_OK | MB_ICONEXCLAMATION);
     return true;
 }

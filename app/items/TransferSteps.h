@@ -14,7 +14,6 @@ void ShowTransferStatus(CProgressDlg *progress, const QString &text);
 bool TransferCancelled(CProgressDlg *progress);
 // Items 1, 11, 21, ... poll Cancel.
 bool PollsCancelAt(int item);
-// A name no command line can carry: shown ("The <what> "name" <verb>:
-// why" titled caption), and true.
-bool TransferNameRefused(const QString &name, QWidget *parent, const QString &what, const QString &verb,
-                         const QString &caption);
+// A name no command line can carry: shown (the refusal's row with the name
+// and why, under the caption's row), and true.
+bool TransferNameRefused(const QString &name, QWidget *parent, unsigned refusalId, unsigned captionId);

@@ -3,6 +3,7 @@
 #include "CGenerator.h"
 #include "DialogControls.h"
 #include "Prompts.h"
+#include "StringTable.h"
 
 #include <QLabel>
 #include <QListWidget>
@@ -11,19 +12,19 @@
 CBaudRateDlg::CBaudRateDlg(QWidget *parent, CGenerator *generator) : QDialog(parent), m_pGenerator(generator)
 {
     setObjectName(ControlName(IDD_BAUD_RATE));
-    setWindowTitle(QStringLiteral("Baud Rate Selection"));
+    setWindowTitle(LoadString(IDS_BAUD_RATE_TITLE));
     BuildControls();
 }
 
 void CBaudRateDlg::BuildControls()
 {
     SetDialogSize(this, 130, 100);
-    AddControl<QLabel>(this, kNoControlId, 7, 7, 116, 8, QStringLiteral("Select a baud rate:"));
+    AddControl<QLabel>(this, kNoControlId, 7, 7, 116, 8, LoadString(IDS_SELECT_BAUD_RATE));
     m_list = AddControl<QListWidget>(this, IDC_RATE_LIST, 7, 18, 68, 75);
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     connect(m_list, &QListWidget::itemDoubleClicked, this, [this] { OnDblclkList(); });
-    auto *ok = AddControl<QPushButton>(this, IDOK, 82, 18, 41, 14, QStringLiteral("OK"));
-    auto *cancel = AddControl<QPushButton>(this, IDCANCEL, 82, 36, 41, 14, QStringLiteral("Cancel"));
+    auto *ok = AddControl<QPushButton>(this, IDOK, 82, 18, 41, 14, LoadString(IDS_OK));
+    auto *cancel = AddControl<QPushButton>(this, IDCANCEL, 82, 36, 41, 14, LoadString(IDS_CANCEL));
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &CBaudRateDlg::accept);
     connect(cancel, &QPushButton::clicked, this, &CBaudRateDlg::reject);

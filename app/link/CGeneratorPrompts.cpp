@@ -10,7 +10,7 @@
 void CGenerator::ShowCommandFailure(const CommandFailure& failure)
 {
     MessageBox(nullptr, PromptText(IDS_COMMAND_ERROR, {failure.command, failure.why}),
-               QStringLiteral("Communication Error"), MB_OK | MB_ICONWARNING);
+               PromptText(IDS_COMMUNICATION_ERROR), MB_OK | MB_ICONWARNING);
 }
 
 void CGenerator::ReportPortError()

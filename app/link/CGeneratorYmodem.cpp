@@ -505,7 +505,7 @@ bool CGenerator::YmodemSendData(FILE* file, long size, bool crc, const QString& 
             block = (block + 1) % 256;
         } else if (answer == YmodemAnswer::Nak) {
             resend = true;
-            if (!YmodemShowStatus(kYmodemError, block, QStringLiteral("NAK"), m_ymodemProgress)) {
+            if (!YmodemShowStatus(kYmodemError, block, LoadString(IDS_YMODEM_NAK), m_ymodemProgress)) {
                 YmodemAbort();
                 return false;
             }

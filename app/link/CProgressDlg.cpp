@@ -3,6 +3,7 @@
 #include "CAnimateCtrl.h"
 #include "CGenerator.h"
 #include "DialogControls.h"
+#include "StringTable.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -39,7 +40,7 @@ CProgressDlg::CProgressDlg(QWidget *parent, bool showCancel)
       m_owner(parent), m_showCancel(showCancel), m_externalAtOpen(AskExternal())
 {
     setObjectName(ControlName(IDD_PROGRESS));
-    setWindowTitle(QStringLiteral("Veltrane Zotware"));
+    setWindowTitle(LoadString(IDS_PROGRESS_TITLE));
     BuildControls(showCancel);
     OnInitDialog();
     setWindowModality(Qt::ApplicationModal);
@@ -84,7 +85,7 @@ void CProgressDlg::BuildControls(bool showCancel)
     setPalette(palette);
     setAutoFillBackground(true);
 
-    m_cancel = AddControl<QPushButton>(this, IDC_CANCEL, 4, 36, 50, 17, QStringLiteral("&Cancel"));
+    m_cancel = AddControl<QPushButton>(this, IDC_CANCEL, 4, 36, 50, 17, LoadString(IDS_PROGRESS_CANCEL));
     m_cancel->setVisible(showCancel);
     m_cancel->setAutoDefault(false);
     connect(m_cancel, &QPushButton::clicked, this, [this] { OnCancel(); });

@@ -1,22 +1,26 @@
 #include "CScanDlg.h"
 
 #include "DialogControls.h"
+#include "StringTable.h"
 
 #include <QCheckBox>
 #include <QLabel>
 
 const CScanDlg::Row CScanDlg::kRows[kKinds] = {
-    {1014, 1028, 1018, "Available Formats", 8},   {1015, 1029, 1019, "Available Images", 20},
-    {1016, 1030, 1020, "Available Sequences", 32}, {1017, 1031, 1021, "Available Knob Lists", 44},
-    {1022, 1032, 1023, "Available Fonts", 57},     {1024, 1033, 1025, "Available Maps", 70},
-    {1026, 1034, 1027, "Available Luts", 83},
+    {IDC_SCAN_FORMATS_TOTAL, IDC_SCAN_FORMATS_COUNT, IDC_SCAN_FORMATS, IDS_SCAN_FORMATS, 8},
+    {IDC_SCAN_IMAGES_TOTAL, IDC_SCAN_IMAGES_COUNT, IDC_SCAN_IMAGES, IDS_SCAN_IMAGES, 20},
+    {IDC_SCAN_SEQUENCES_TOTAL, IDC_SCAN_SEQUENCES_COUNT, IDC_SCAN_SEQUENCES, IDS_SCAN_SEQUENCES, 32},
+    {IDC_SCAN_KNOB_LISTS_TOTAL, IDC_SCAN_KNOB_LISTS_COUNT, IDC_SCAN_KNOB_LISTS, IDS_SCAN_KNOB_LISTS, 44},
+    {IDC_SCAN_FONTS_TOTAL, IDC_SCAN_FONTS_COUNT, IDC_SCAN_FONTS, IDS_SCAN_FONTS, 57},
+    {IDC_SCAN_MAPS_TOTAL, IDC_SCAN_MAPS_COUNT, IDC_SCAN_MAPS, IDS_SCAN_MAPS, 70},
+    {IDC_SCAN_LUTS_TOTAL, IDC_SCAN_LUTS_COUNT, IDC_SCAN_LUTS, IDS_SCAN_LUTS, 83},
 };
 
 CScanDlg::CScanDlg(bool hasFonts, bool hasMaps, bool hasLuts, QWidget *parent)
     : QDialog(parent), m_hasFonts(hasFonts), m_hasMaps(hasMaps), m_hasLuts(hasLuts)
 {
     setObjectName(ControlName(IDD));
-    setWindowTitle(QStringLiteral("Scanning the Generator..."));
+    setWindowTitle(LoadString(IDS_SCAN_TITLE));
     BuildControls();
     OnInitDialog();
 }
@@ -29,7 +33,7 @@ void CScanDlg::BuildControls()
             auto *count = AddControl<QLabel>(this, id, x, row.y, 36, 10, QStringLiteral("0"));
             count->setAlignment(Qt::AlignCenter);
         }
-        AddControl<QCheckBox>(this, row.check, 95, row.y, 84, 10, QString::fromLatin1(row.label));
+        AddControl<QCheckBox>(this, row.check, 95, row.y, 84, 10, LoadString(row.label));
     }
 }
 

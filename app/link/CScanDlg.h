@@ -2,11 +2,13 @@
 // "Scanning the Generator...": per kind of stored item, the total and a
 // running count while the generator data pane reads them.
 
+#include "ResourceIds.h"
+
 #include <QDialog>
 
 class CScanDlg : public QDialog {
 public:
-    enum : int { IDD = 133 };
+    enum : int { IDD = IDD_SCAN };
     // Kinds of the rows, top to bottom.
     enum Kind { kFormats, kImages, kSequences, kKnobLists, kFonts, kPixelMaps, kLookupTables, kKinds };
 
@@ -14,7 +16,7 @@ public:
         int total;
         int running;
         int check;
-        const char *label;
+        unsigned label; // text id
         int y;
     };
     static const Row kRows[kKinds];

@@ -13,7 +13,7 @@ CSelectDataTypeDlg::CSelectDataTypeDlg(QWidget *parent, int count, const QList<Q
     : QDialog(parent), m_count(count), m_images(images), m_imageIndexes(imageIndexes), m_stringIds(stringIds)
 {
     setObjectName(ControlName(IDD_SELECT_DATA_TYPE));
-    setWindowTitle(QStringLiteral("Select a data type"));
+    setWindowTitle(LoadString(IDS_SELECT_DATA_TYPE_TITLE));
     BuildControls();
 }
 
@@ -26,8 +26,8 @@ void CSelectDataTypeDlg::BuildControls()
     m_list->viewport()->installEventFilter(this);
     connect(m_list, &QListWidget::itemSelectionChanged, this, [this] { OnListClick(); });
     connect(m_list, &QListWidget::itemDoubleClicked, this, [this] { OnDblclkList(); });
-    auto *create = AddControl<QPushButton>(this, IDOK, 3, 80, 50, 14, QStringLiteral("New"));
-    auto *cancel = AddControl<QPushButton>(this, IDCANCEL, 57, 80, 50, 14, QStringLiteral("Cancel"));
+    auto *create = AddControl<QPushButton>(this, IDOK, 3, 80, 50, 14, LoadString(IDS_NEW));
+    auto *cancel = AddControl<QPushButton>(this, IDCANCEL, 57, 80, 50, 14, LoadString(IDS_CANCEL));
     create->setDefault(true);
     connect(create, &QPushButton::clicked, this, &CSelectDataTypeDlg::accept);
     connect(cancel, &QPushButton::clicked, this, &CSelectDataTypeDlg::reject);

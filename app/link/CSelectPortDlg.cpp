@@ -47,28 +47,28 @@ CSelectPortDlg::CSelectPortDlg(CGenerator *generator, QWidget *parent, bool noSe
     : QDialog(parent), m_pGenerator(generator), m_pciCardCount(CGenerator::CountPciCards()), m_noSerial(noSerial)
 {
     setObjectName(ControlName(IDD_SELECT_PORT));
-    setWindowTitle(QStringLiteral("Select a Port..."));
+    setWindowTitle(LoadString(IDS_SELECT_PORT_TITLE));
     BuildControls();
 }
 
 void CSelectPortDlg::BuildControls()
 {
     SetDialogSize(this, 172, 92);
-    AddControl<QGroupBox>(this, kNoControlId, 7, 4, 72, 80, QStringLiteral("Port Type"));
+    AddControl<QGroupBox>(this, kNoControlId, 7, 4, 72, 80, LoadString(IDS_PORT_TYPE));
     auto *group = new QButtonGroup(this);
     const struct {
         int id;
-        const char *text;
+        unsigned textId;
         void (CSelectPortDlg::*handler)();
     } buttons[] = {
-        {IDC_ISA_CARD, "ISA Card", &CSelectPortDlg::OnIsaCard},
-        {IDC_SERIAL, "Serial", &CSelectPortDlg::OnSerial},
-        {IDC_PCI_CARD, "PCI Card", &CSelectPortDlg::OnPciCard},
-        {IDC_GPIB, "GPIB", &CSelectPortDlg::OnGpib},
+        {IDC_ISA_CARD, IDS_ISA_CARD, &CSelectPortDlg::OnIsaCard},
+        {IDC_SERIAL, IDS_SERIAL_PORT, &CSelectPortDlg::OnSerial},
+        {IDC_PCI_CARD, IDS_PCI_CARD, &CSelectPortDlg::OnPciCard},
+        {IDC_GPIB, IDS_GPIB, &CSelectPortDlg::OnGpib},
     };
     int y = 18;
     for (const auto &b : buttons) {
-        auto *radio = AddControl<QRadioButton>(this, b.id, 15, y, 58, 10, QString::fromLatin1(b.text));
+        auto *radio = AddControl<QRadioButton>(this, b.id, 15, y, 58, 10, LoadString(b.textId));
         group->addButton(radio);
         connect(radio, &QRadioButton::toggled, this, [this, h = b.handler](bool on) {
             if (on)
@@ -76,18 +76,18 @@ void CSelectPortDlg::BuildControls()
         });
         y += 16;
     }
-    AddControl<QLabel>(this, IDC_NUMBER_LABEL, 90, 8, 70, 8, QStringLiteral("Port Number"));
+    AddControl<QLabel>(this, IDC_NUMBER_LABEL, 90, 8, 70, 8, LoadString(IDS_PORT_NUMBER));
     auto *number = AddControl<QLabel>(this, IDC_NUMBER, 90, 20, 36, 14);
     number->setAlignment(Qt::AlignCenter);
     number->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     SetStaticColours(number, QColor(0, 255, 0), Qt::black);
     m_spin = AddControl<CSpinButtonCtrl>(this, IDC_PORT_SPIN, 126, 20, 11, 14);
     m_spin->SetBuddy(number);
-    auto *message = AddControl<QLabel>(this, IDC_PCI_MESSAGE, 86, 38, 80, 24, QStringLiteral("No PCI Cards Found."));
+    auto *message = AddControl<QLabel>(this, IDC_PCI_MESSAGE, 86, 38, 80, 24, LoadString(IDS_NO_PCI_CARDS_FOUND));
     message->setWordWrap(true);
     SetStaticColours(message, QColor(128, 0, 0));
-    auto *ok = AddControl<QPushButton>(this, IDOK, 86, 70, 38, 14, QStringLiteral("OK"));
-    auto *cancel = AddControl<QPushButton>(this, IDCANCEL, 128, 70, 38, 14, QStringLiteral("Cancel"));
+    auto *ok = AddControl<QPushButton>(this, IDOK, 86, 70, 38, 14, LoadString(IDS_OK));
+    auto *cancel = AddControl<QPushButton>(this, IDCANCEL, 128, 70, 38, 14, LoadString(IDS_CANCEL));
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &CSelectPortDlg::accept);
     connect(cancel, &QPushButton::clicked, this, &CSelectPortDlg::reject);

@@ -10,6 +10,7 @@
 #include "AppFolders.h"
 #include "ResourceIds.h"
 #include "UserAction.h"
+#include "StringTable.h"
 
 #include <algorithm>
 #include <cmath>
@@ -480,7 +481,7 @@ bool GeneratorLink::SendFile(FILE* f, CProgressDlg* progress)
     long sent = 0;
     for (int c; (c = std::fgetc(f)) != EOF; ++sent) {
         if (sent % kFileProgressStep == 0 && progress != nullptr) {
-            progress->SetStatus(IDC_STATUS2, QStringLiteral("Sent: %1 Bytes").arg(sent));
+            progress->SetStatus(IDC_STATUS2, FormatString(IDS_FILE_BYTES_SENT, {QString::number(sent)}));
             if (progress->IsCancelled())
                 return false;
         }

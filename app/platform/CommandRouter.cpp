@@ -135,7 +135,7 @@ void CommandRouter::RunGuarded(int id, const QString &text, const Handler &handl
     } catch (const CArchiveException &e) {
         cause = QString::fromUtf8(e.what());
     } catch (const std::bad_alloc &) {
-        cause = QStringLiteral("There is not enough memory.");
+        cause = LoadString(IDS_NOT_ENOUGH_MEMORY);
     } catch (const std::exception &e) {
         cause = QString::fromUtf8(e.what());
     }
@@ -145,7 +145,7 @@ void CommandRouter::RunGuarded(int id, const QString &text, const Handler &handl
         name.chop(3);
     if (name.isEmpty())
         name = QString::number(id);
-    MessageBox(nullptr, PromptText(QStringLiteral("The command \"%1\" was not completed:\n%2").arg(name, cause)),
+    MessageBox(nullptr, PromptText(IDS_COMMAND_NOT_COMPLETED, {name, cause}),
                PromptText(IDS_APP_TITLE), MB_OK | MB_ICONSTOP);
 }
 
@@ -168,7 +168,7 @@ QMenu *CommandRouter::FillMenu(QMenu *menu, std::initializer_list<int> ids)
 
 QToolBar *CommandRouter::AddToolBar(QMainWindow *window, const QString &objectName, std::span<const ToolButton> buttons)
 {
-    QToolBar *bar = window->addToolBar(QStringLiteral("Toolbar"));
+    QToolBar *bar = window->addToolBar(LoadString(IDS_TOOLBAR));
     bar->setObjectName(objectName);
     bar->setMovable(false);
     for (const ToolButton &button : buttons) {

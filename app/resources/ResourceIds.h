@@ -3,8 +3,8 @@
 // string rows (strings_*.inc), and the command, dialog, control, menu and
 // bitmap ids from the id rows (ids_*.inc). A name given twice does not
 // compile; an id given two string rows fails the string table's test.
-// Rows that only a table addresses (by its first row's id and an index, or
-// by number in a table of its own) carry no name.
+// The rows of a run after its first (addressed as the first row's name plus
+// an index) carry no name.
 
 enum ResourceId : int {
 #define STRING(name, id, text) name = id,

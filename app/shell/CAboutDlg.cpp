@@ -6,6 +6,7 @@
 #include "DialogControls.h"
 #include "Numbers.h"
 #include "Prompts.h"
+#include "StringTable.h"
 
 #include <QLabel>
 #include <QPainter>
@@ -45,7 +46,7 @@ QPixmap Logo()
 CAboutDlg::CAboutDlg(QWidget *parent) : QDialog(parent)
 {
     setObjectName(ControlName(IDD_ABOUTBOX));
-    setWindowTitle(QStringLiteral("About ZOT"));
+    setWindowTitle(LoadString(IDS_ABOUT_TITLE));
     BuildControls();
 }
 
@@ -54,17 +55,17 @@ void CAboutDlg::BuildControls()
     SetDialogSize(this, 217, 55);
     auto *picture = AddControl<QLabel>(this, kNoControlId, 11, 17, 20, 20);
     picture->setPixmap(Logo());
-    AddControl<QLabel>(this, kNoControlId, 40, 10, 132, 8, QStringLiteral("Zotware V3.00"));
-    AddControl<QLabel>(this, IDC_MAKER_LINE, 40, 25, 132, 8, QStringLiteral("Video generator manager, Veltrane"));
+    AddControl<QLabel>(this, kNoControlId, 40, 10, 132, 8, LoadString(IDS_ABOUT_VERSION));
+    AddControl<QLabel>(this, IDC_MAKER_LINE, 40, 25, 132, 8, LoadString(IDS_ABOUT_MAKER));
     AddControl<QLabel>(this, IDC_LIBRARY_VERSION, 40, 40, 132, 8);
-    auto *ok = AddControl<QPushButton>(this, IDOK, 178, 7, 32, 14, QStringLiteral("OK"));
+    auto *ok = AddControl<QPushButton>(this, IDOK, 178, 7, 32, 14, LoadString(IDS_OK));
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 }
 
 QString CAboutDlg::LibraryVersionText(double version)
 {
-    return QStringLiteral("DLL Vers ") + FormatFixed(version, 3);
+    return FormatString(IDS_LIBRARY_VERSION, {FormatFixed(version, 3)});
 }
 
 int CAboutDlg::SplashInterval()
@@ -104,7 +105,7 @@ void CAboutDlg::timerEvent(QTimerEvent *event)
 void CAboutDlg::OnTimer(int timerId)
 {
     if (timerId == 0 || timerId != m_timerId) {
-        AfxMessageBox(PromptText("CAboutDlg::OnTimer: KillTimer failed."), MB_OK);
+        AfxMessageBox(PromptText(IDS_KILL_TIMER_FAILED), MB_OK);
         return;
     }
     killTimer(timerId);

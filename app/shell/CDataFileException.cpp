@@ -1,34 +1,20 @@
 #include "CDataFileException.h"
+#include "StringTable.h"
 
 #include <QFileInfo>
 
 
 namespace {
 
-const char *const kCauseTexts[] = {
-    "No error occurred.",
-    "An unspecified error occurred.",
-    "The file could not be located.",
-    "All or part of the path is invalid.",
-    "The permitted number of open files was exceeded.",
-    "The file could not be accessed.\nCheck 'Read Only' property.",
-    "There was an attempt to use an invalid file handle.",
-    "The current working directory cannot be removed.",
-    "There are no more directory entries.",
-    "There was an error trying to set the file pointer.",
-    "There was a hardware error.",
-    "SHARE.EXE was not loaded, or a shared region was locked.",
-    "There was an attempt to lock a region that was already locked.",
-    "The disk is full.",
-    "The end of file was reached. ",
-};
+// The causes' texts are a run of rows, IDS_FILE_CAUSE_FIRST + the cause.
+constexpr int kCauseCount = 15;
 
 } // namespace
 
 QString CDataFileException::GetCauseText()
 {
-    if (m_cause >= 0 && m_cause < int(std::size(kCauseTexts)))
-        m_text = QString::fromUtf8(kCauseTexts[m_cause]);
+    if (m_cause >= 0 && m_cause < kCauseCount)
+        m_text = LoadString(IDS_FILE_CAUSE_FIRST + unsigned(m_cause));
     return m_text;
 }
 

@@ -265,9 +265,8 @@ void CDataListView::EditSelected()
         QWidget *editor = item->OpenEditor();
         if (!editor) {
             // A kind without an editor: the row gets no editor mark, the user a reason.
-            MessageBox(this, QStringLiteral("\"%1\" cannot be edited: this program has no editor for its kind.")
-                                 .arg(item->GetName()),
-                       PromptText("Edit"), MB_OK | MB_ICONINFORMATION);
+            MessageBox(this, PromptText(IDS_NO_EDITOR, {item->GetName()}), PromptText(IDS_EDIT_CAPTION),
+                       MB_OK | MB_ICONINFORMATION);
             continue;
         }
         editor->show();
@@ -351,7 +350,7 @@ bool CDataListView::SendSelectedTo(CGeneratorView *destination, bool askSave, CP
     if (generator && !images.isEmpty())
         updated = generator->AddNamesToDirectory(images, CGenData::kImage) && updated;
     if (!updated)
-        AfxMessageBox(PromptText("Update knoblist failed."), MB_OK);
+        AfxMessageBox(PromptText(IDS_UPDATE_KNOB_LIST_FAILED), MB_OK);
     return true;
 }
 

@@ -57,7 +57,7 @@ bool OpenToRead(QFile &file, const QString &path, bool archive)
     }
     if (archive && file.size() > CArchive::kMaxBytes) {
         MessageBox(nullptr,
-                   PromptText(QStringLiteral("The file \"%1\" is larger than 256 MiB; no data file is that large.").arg(path)),
+                   PromptText(IDS_DATA_FILE_TOO_LARGE, {path}),
                    PromptText(IDS_OPEN_TITLE), MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
@@ -87,16 +87,16 @@ bool BeginsWith(const QString &line, const char *mnemonic)
     return line.startsWith(QLatin1String(mnemonic), Qt::CaseInsensitive);
 }
 
-const char *CmdFileMessage(int code)
+unsigned CmdFileMessage(int code)
 {
     switch (code) {
-    case CDataListView::kCmdFormatFailed: return "Format Parsing Failed";
-    case CDataListView::kCmdImageFailed: return "Image Parsing Failed";
-    case CDataListView::kCmdSequenceFailed: return "Sequence Parsing Failed";
-    case CDataListView::kCmdMultiple: return "Multiple FMTs/IMGs/SEQs Detected";
-    case CDataListView::kCmdBadFormat: return "Invalid Format File";
-    case CDataListView::kCmdBadImage: return "Invalid Image File";
-    default: return "Invalid Sequence File";
+    case CDataListView::kCmdFormatFailed: return IDS_CMD_FORMAT_FAILED;
+    case CDataListView::kCmdImageFailed: return IDS_CMD_IMAGE_FAILED;
+    case CDataListView::kCmdSequenceFailed: return IDS_CMD_SEQUENCE_FAILED;
+    case CDataListView::kCmdMultiple: return IDS_CMD_MULTIPLE;
+    case CDataListView::kCmdBadFormat: return IDS_CMD_BAD_FORMAT;
+    case CDataListView::kCmdBadImage: return IDS_CMD_BAD_IMAGE;
+    default: return IDS_CMD_BAD_SEQUENCE;
     }
 }
 
@@ -123,10 +123,8 @@ LineRead ReadTextLine(QIODevice &file, QString &line)
 
 void ReportLongLine(const QString &path, qsizetype lineNumber)
 {
-    AfxMessageBox(PromptText(QStringLiteral("The file \"%1\" is no command file: its line %2 is longer than %3 characters.")
-                                 .arg(path)
-                                 .arg(lineNumber)
-                                 .arg(CDataListView::kMaxCmdLineLength)),
+    AfxMessageBox(PromptText(IDS_CMD_LINE_TOO_LONG, {path, QString::number(lineNumber),
+                                                     QString::number(CDataListView::kMaxCmdLineLength)}),
                   MB_OK | MB_ICONEXCLAMATION);
 }
 
@@ -198,7 +196,7 @@ bool CDataListView::FileSave(int row, bool saveAs, bool legacy)
     if (!saved) {
         item->SetFilePath(savedPath);
         item->SetModified(wasModified);
-        MessageBox(this, PromptText(failure.GetCauseText()), PromptText("ERROR"), MB_OK | MB_ICONEXCLAMATION);
+        MessageBox(this, PromptText(failure.GetCauseText()), PromptText(IDS_ERROR_UPPER), MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
     item->SetModified(false);
@@ -348,7 +346,7 @@ bool CDataListView::ImportOneCmdFile(const QString &path)
         }
     }
     if (!first.startsWith(QLatin1String("// RARU")) || !second.startsWith(QLatin1String("// 2.000"))) {
-        AfxMessageBox(PromptText("Invalid File Type"), MB_OK);
+        AfxMessageBox(PromptText(IDS_INVALID_FILE_TYPE), MB_OK);
         return false;
     }
     QStringList lines;
@@ -374,7 +372,7 @@ bool CDataListView::ReadCmdFileLines(QIODevice &file, QStringList &lines)
         lines.append(line);
         if (lines.size() - 1 >= kMaxCmdLines) {
             if (!file.atEnd())
-                AfxMessageBox(PromptText("CMD File is Truncated to 5000 lines"), MB_OK);
+                AfxMessageBox(PromptText(IDS_CMD_FILE_TRUNCATED), MB_OK);
             return true;
         }
     }
@@ -438,16 +436,15 @@ int CDataListView::ImportCmdLines(QStringList &lines, QString &detail)
 
 void CDataListView::ReportCmdFileError(int code, const QString &path, const QString &detail)
 {
-    QString text = QString::fromLatin1(CmdFileMessage(code));
+    QString text = LoadString(CmdFileMessage(code));
     if (!detail.isEmpty())
         text += QStringLiteral("\r\n") + detail;
-    text += QStringLiteral("\r\nOpen File In NotePad?");
-    if (MessageBox(this, PromptText(text), PromptText("CMD File Error"), MB_YESNO | MB_ICONEXCLAMATION) != IDYES)
+    text += LoadString(IDS_OPEN_IN_NOTEPAD);
+    if (MessageBox(this, PromptText(text), PromptText(IDS_CMD_FILE_ERROR), MB_YESNO | MB_ICONEXCLAMATION) != IDYES)
         return;
     if (!OpenInTextEditor(path))
-        MessageBox(this,
-                   PromptText(FormatText(QStringLiteral("The file could not be opened in a text editor:%n%n%1"), {path})),
-                   PromptText("CMD File Error"), MB_OK | MB_ICONEXCLAMATION);
+        MessageBox(this, PromptText(IDS_TEXT_EDITOR_FAILED, {path}), PromptText(IDS_CMD_FILE_ERROR),
+                   MB_OK | MB_ICONEXCLAMATION);
 }
 
 bool CDataListView::WriteCmdFile()

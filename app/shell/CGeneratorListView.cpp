@@ -40,8 +40,8 @@ struct Column {
     int image;
 };
 const Column kColumns[] = {
-    {33073, 110, kImageUnit}, {33076, 90, kImageConnector}, {33074, 90, kImageChip},
-    {33075, 130, kImageIdBadge}, {33368, 150, kImageClock},
+    {IDS_GENERATOR, 110, kImageUnit}, {IDS_PORT, 90, kImageConnector}, {IDS_FIRMWARE, 90, kImageChip},
+    {IDS_SERIAL, 130, kImageIdBadge}, {IDS_BAUD_RATE_BPS, 150, kImageClock},
 };
 
 bool IsComPort(const CGenerator *generator)
@@ -313,7 +313,7 @@ void CGeneratorListView::AddConnectedRow(CGeneratorView *view)
     QString firmware;
     QString serial;
     view->GetIdentity(model, firmware, serial);
-    const QString baud = IsComPort(generator) ? QString::number(generator->GetBaudRate()) : QStringLiteral("N/A");
+    const QString baud = IsComPort(generator) ? QString::number(generator->GetBaudRate()) : LoadString(IDS_NOT_APPLICABLE);
     AppendRow(view, {model, generator->GetPortName(), firmware, serial, baud});
     WatchLink(view);
     if (m_mainWindow)
@@ -388,7 +388,7 @@ bool CGeneratorListView::Disconnect()
     if (!view || !MayRun(view))
         return false;
     const int row = FindRow(view);
-    const QString name = GetRowText(row, 0) + QStringLiteral(" on ") + GetRowText(row, 1);
+    const QString name = FormatString(IDS_GENERATOR_ON_PORT, {GetRowText(row, 0), GetRowText(row, 1)});
     int answer = IDCANCEL;
     {
         // The question lets messages through; a removal waits for the answer.

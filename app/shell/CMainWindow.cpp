@@ -362,8 +362,7 @@ int CMainWindow::PersistentBaudRate()
         return kDefaultBaudRate;
     }
     if (rate == 0) {
-        AfxMessageBox(PromptText("CMainWnd::PersistentBaudRate(): Registry get failed.\nSetting baud rate to 2400."),
-                      MB_OK);
+        AfxMessageBox(PromptText(IDS_REGISTRY_GET_FAILED), MB_OK);
         return kDefaultBaudRate;
     }
     // A rate the ports cannot set (a hand-edited profile) would fail every connection.
@@ -377,7 +376,7 @@ int CMainWindow::PersistentBaudRate()
 void CMainWindow::PersistentBaudRate(quint32 rate)
 {
     if (!WriteProfileInt(kGenerator, kPersistentBaudRate, int(rate)))
-        AfxMessageBox(PromptText("CMainWnd::PersistentBaudRate(uint32): Registry write failed."), MB_OK);
+        AfxMessageBox(PromptText(IDS_REGISTRY_WRITE_FAILED), MB_OK);
 }
 
 // --- Shut-down --------------------------------------------------------------

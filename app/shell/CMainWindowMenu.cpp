@@ -29,34 +29,34 @@ namespace {
 
 struct CommandText {
     int id;
-    const char *text;
+    unsigned text; // text id
 };
 
 // The leaf texts of menu 129 (and of the print command no menu shows).
 const CommandText kCommands[] = {
-    {ID_FILE_NEW, "&New..."},
-    {ID_FILE_OPEN, "&Open..."},
-    {ID_IMPORT_ZOT2, "Zot 2 Data..."},
-    {ID_IMPORT_CMD, "CMD Script"},
-    {ID_FILE_SAVE, "&Save"},
-    {ID_FILE_SAVE_AS, "Save &As..."},
-    {ID_WRITE_CMD_FILE, "Write CMD File"},
-    {ID_APP_EXIT, "E&xit"},
-    {ID_DELETE, "&Delete Data"},
-    {ID_CONNECT, "&Connect..."},
-    {ID_DISCONNECT, "&Disconnect"},
-    {ID_SET_BAUD_RATE, "Set &Baud Rate..."},
-    {ID_SEND_DATA, "&Send Data"},
-    {ID_FORCED_INIT, "&Forced Init..."},
-    {ID_ARCHIVE_EXTRACT, "&Extract..."},
-    {ID_ARCHIVE_RESTORE, "&Restore..."},
-    {ID_UPDATE_FIRMWARE, "&Update Firmware..."},
-    {ID_CMD_TERMINAL, "CMD &Terminal..."},
-    {ID_DIAGNOSTICS, "&Diagnostics..."},
-    {ID_IMAGE_DOWNLOAD, "&Image Download..."},
-    {ID_APP_ABOUT, "&About ZOT..."},
-    {ID_HELP_OPEN, "&Open"},
-    {ID_FORMAT_PRINT, "&Print"},
+    {ID_FILE_NEW, IDS_MAIN_MENU_FILE_NEW},
+    {ID_FILE_OPEN, IDS_MAIN_MENU_FILE_OPEN},
+    {ID_IMPORT_ZOT2, IDS_MAIN_MENU_IMPORT_ZOT2},
+    {ID_IMPORT_CMD, IDS_MAIN_MENU_IMPORT_CMD},
+    {ID_FILE_SAVE, IDS_MAIN_MENU_FILE_SAVE},
+    {ID_FILE_SAVE_AS, IDS_MAIN_MENU_FILE_SAVE_AS},
+    {ID_WRITE_CMD_FILE, IDS_MAIN_MENU_WRITE_CMD_FILE},
+    {ID_APP_EXIT, IDS_MAIN_MENU_APP_EXIT},
+    {ID_DELETE, IDS_MAIN_MENU_DELETE},
+    {ID_CONNECT, IDS_MAIN_MENU_CONNECT},
+    {ID_DISCONNECT, IDS_MAIN_MENU_DISCONNECT},
+    {ID_SET_BAUD_RATE, IDS_MAIN_MENU_SET_BAUD_RATE},
+    {ID_SEND_DATA, IDS_MAIN_MENU_SEND_DATA},
+    {ID_FORCED_INIT, IDS_MAIN_MENU_FORCED_INIT},
+    {ID_ARCHIVE_EXTRACT, IDS_MAIN_MENU_ARCHIVE_EXTRACT},
+    {ID_ARCHIVE_RESTORE, IDS_MAIN_MENU_ARCHIVE_RESTORE},
+    {ID_UPDATE_FIRMWARE, IDS_MAIN_MENU_UPDATE_FIRMWARE},
+    {ID_CMD_TERMINAL, IDS_MAIN_MENU_CMD_TERMINAL},
+    {ID_DIAGNOSTICS, IDS_MAIN_MENU_DIAGNOSTICS},
+    {ID_IMAGE_DOWNLOAD, IDS_MAIN_MENU_IMAGE_DOWNLOAD},
+    {ID_APP_ABOUT, IDS_MAIN_MENU_APP_ABOUT},
+    {ID_HELP_OPEN, IDS_MAIN_MENU_HELP_OPEN},
+    {ID_FORMAT_PRINT, IDS_MAIN_MENU_FORMAT_PRINT},
 };
 
 struct ToolCommand {
@@ -88,7 +88,7 @@ const ToolButton kToolBar[] = {
 void CMainWindow::BuildCommands()
 {
     for (const CommandText &command : kCommands)
-        m_router.Add(command.id, QString::fromLatin1(command.text), LoadString(unsigned(command.id)));
+        m_router.Add(command.id, LoadString(command.text), LoadString(unsigned(command.id)));
     m_router.Add(IDM_ABOUTBOX, LoadString(IDS_ABOUT_ITEM));
     m_router.Add(IDM_DEBUG_NEW, LoadString(IDS_DEBUG_NEW));
     m_router.Add(IDM_DEBUG_SELECTED, LoadString(IDS_NO_GENERATOR));
@@ -192,21 +192,21 @@ void CMainWindow::BuildMenus()
     QMenuBar *bar = menuBar();
     bar->setObjectName(QStringLiteral("id129"));
     auto add = [this](QMenu *menu, std::initializer_list<int> ids) { m_router.FillMenu(menu, ids); };
-    QMenu *file = bar->addMenu(QStringLiteral("&File"));
+    QMenu *file = bar->addMenu(LoadString(IDS_MAIN_MENU_FILE));
     add(file, {ID_FILE_NEW, ID_FILE_OPEN});
-    QMenu *import = file->addMenu(QStringLiteral("&Import"));
+    QMenu *import = file->addMenu(LoadString(IDS_MAIN_MENU_IMPORT));
     add(import, {ID_IMPORT_ZOT2, ID_IMPORT_CMD});
     add(file, {ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_WRITE_CMD_FILE, 0, ID_APP_EXIT});
-    add(bar->addMenu(QStringLiteral("&Edit")), {ID_DELETE});
-    QMenu *generator = bar->addMenu(QStringLiteral("&Generator"));
+    add(bar->addMenu(LoadString(IDS_MAIN_MENU_EDIT)), {ID_DELETE});
+    QMenu *generator = bar->addMenu(LoadString(IDS_MAIN_MENU_GENERATOR));
     add(generator, {ID_CONNECT, ID_DISCONNECT, ID_SET_BAUD_RATE, ID_SEND_DATA});
-    add(generator->addMenu(QStringLiteral("Special")), {ID_FORCED_INIT});
-    QMenu *tools = bar->addMenu(QStringLiteral("&Tools"));
-    add(tools->addMenu(QStringLiteral("&Archiver")), {ID_ARCHIVE_EXTRACT, ID_ARCHIVE_RESTORE, ID_UPDATE_FIRMWARE});
+    add(generator->addMenu(LoadString(IDS_MAIN_MENU_SPECIAL)), {ID_FORCED_INIT});
+    QMenu *tools = bar->addMenu(LoadString(IDS_MAIN_MENU_TOOLS));
+    add(tools->addMenu(LoadString(IDS_MAIN_MENU_ARCHIVER)), {ID_ARCHIVE_EXTRACT, ID_ARCHIVE_RESTORE, ID_UPDATE_FIRMWARE});
     add(tools, {ID_CMD_TERMINAL, ID_DIAGNOSTICS, ID_IMAGE_DOWNLOAD});
-    add(bar->addMenu(QStringLiteral("&Help")), {ID_APP_ABOUT, ID_HELP_OPEN});
+    add(bar->addMenu(LoadString(IDS_MAIN_MENU_HELP)), {ID_APP_ABOUT, ID_HELP_OPEN});
     // Qt has no portable system menu: its three items live in a menu of their own.
-    m_systemMenu = bar->addMenu(QStringLiteral("&System"));
+    m_systemMenu = bar->addMenu(LoadString(IDS_MAIN_MENU_SYSTEM));
     m_systemMenu->setObjectName(QStringLiteral("systemMenu"));
     add(m_systemMenu, {IDM_ABOUTBOX, 0, IDM_DEBUG_NEW, 0, IDM_DEBUG_SELECTED});
 }
@@ -221,7 +221,7 @@ void CMainWindow::BuildToolBar()
 void CMainWindow::BuildStatusBar()
 {
     QStatusBar *status = statusBar();
-    m_statusPane = new QLabel(QStringLiteral("Starting..."), status);
+    m_statusPane = new QLabel(LoadString(IDS_STARTING), status);
     SetControlId(m_statusPane, int(IDS_STATUS_PANE));
     m_statusPane->setMinimumWidth(m_statusPane->fontMetrics().horizontalAdvance(LoadString(IDS_STATUS_WIDTH)));
     status->addPermanentWidget(m_statusPane);
@@ -242,7 +242,7 @@ void CMainWindow::ShowAbout()
 QString CMainWindow::SelectedGeneratorText() const
 {
     const int row = m_generatorList->FindRow(m_generatorList->GetSelectedView());
-    return m_generatorList->GetRowText(row, 0) + QStringLiteral(" on ") + m_generatorList->GetRowText(row, 1);
+    return FormatString(IDS_GENERATOR_ON_PORT, {m_generatorList->GetRowText(row, 0), m_generatorList->GetRowText(row, 1)});
 }
 
 bool CMainWindow::SelectedGeneratorLogs() const
@@ -266,12 +266,10 @@ void CMainWindow::OpenHelpFile()
 {
     const QString path = AssetFile(m_helpFile);
     if (!QFileInfo::exists(path)) {
-        MessageBox(this, PromptText(QStringLiteral("The help file \"%1\" is not installed; it belongs in %2.")
-                                        .arg(m_helpFile, AssetFolder())),
-                   PromptText(), MB_OK | MB_ICONEXCLAMATION);
+        MessageBox(this, PromptText(IDS_HELP_NOT_INSTALLED, {m_helpFile, AssetFolder()}), PromptText(),
+                   MB_OK | MB_ICONEXCLAMATION);
         return;
     }
     if (!OpenHelp(path))
-        MessageBox(this, PromptText(QStringLiteral("The help file \"%1\" could not be opened.").arg(path)),
-                   PromptText(), MB_OK | MB_ICONEXCLAMATION);
+        MessageBox(this, PromptText(IDS_HELP_NOT_OPENED, {path}), PromptText(), MB_OK | MB_ICONEXCLAMATION);
 }

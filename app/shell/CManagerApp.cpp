@@ -6,6 +6,7 @@
 #include "Numbers.h"
 #include "Profile.h"
 #include "Prompts.h"
+#include "StringTable.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -30,7 +31,7 @@ void CManagerApp::ShowSplash()
 bool CManagerApp::InitInstance()
 {
     if (!InitPlatform()) {
-        AfxMessageBox(PromptText("Ole Initialization Failed"), MB_OK);
+        AfxMessageBox(PromptText(IDS_OLE_INIT_FAILED), MB_OK);
         return false;
     }
     SetApplicationIdentity(); // the profile lives under "Veltrane"/"Zotware"

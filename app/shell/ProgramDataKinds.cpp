@@ -22,7 +22,9 @@
 #include "CSequencePlayerDlg.h"
 #include "GeneratorViewHost.h"
 #include "GeneratorViewRegistry.h"
+#include "ResourceIds.h"
 #include "ShellImages.h"
+#include "StringTable.h"
 
 namespace {
 
@@ -64,7 +66,7 @@ std::unique_ptr<CFormatEditor::GeneratorLease> LeaseForCheck(CGenerator &generat
 {
     GeneratorViewHost *host = nullptr;
     if (!HostOf(generator, host)) {
-        whyNot = QStringLiteral("The generator is busy with a transfer of a tool; check the format when it has ended.");
+        whyNot = LoadString(IDS_BUSY_NO_CHECK);
         return nullptr;
     }
     return std::make_unique<HostOperationLease>(host);
@@ -74,7 +76,7 @@ std::unique_ptr<CImageEditor::GeneratorLease> LeaseForPreview(CGenerator &genera
 {
     GeneratorViewHost *host = nullptr;
     if (!HostOf(generator, host)) {
-        whyNot = QStringLiteral("The generator is busy with a transfer of a tool; preview the image when it has ended.");
+        whyNot = LoadString(IDS_BUSY_NO_PREVIEW);
         return nullptr;
     }
     return std::make_unique<PreviewOperationLease>(host);
@@ -111,18 +113,18 @@ void UnregisterPixelMaps()
 // the factory set here.
 void RegisterProgramDataKinds()
 {
-    DataKinds::Register(MakeDataKind<CFormat>(kIconFormat, CGenData::kFormat, 32990));
+    DataKinds::Register(MakeDataKind<CFormat>(kIconFormat, CGenData::kFormat, IDS_FORMAT));
     SetEditorFactory<CFormat>([](CFormat &format) { return new CFormatEditor(format); });
     CFormatEditor::SetGeneratorGate(LeaseForCheck);
     CFormatEditor::SetPrinter(PrintFromFormatEditor);
-    DataKinds::Register(MakeDataKind<CImage>(kIconImage, CGenData::kImage, 32991));
+    DataKinds::Register(MakeDataKind<CImage>(kIconImage, CGenData::kImage, IDS_IMAGE));
     SetEditorFactory<CImage>([](CImage &image) { return new CImageEditor(image); });
     CImageEditor::SetGeneratorGate(LeaseForPreview);
     CGeneratorDataPane::SetCopyOperation(CGeneratorDataPane::kKindImage, CopyImageForPane);
-    DataKinds::Register(MakeDataKind<CSequence>(kIconSequence, CGenData::kSequence, 32992));
+    DataKinds::Register(MakeDataKind<CSequence>(kIconSequence, CGenData::kSequence, IDS_SEQUENCE));
     SetEditorFactory<CSequence>([](CSequence &sequence) { return new CSequenceEditor(sequence); });
     CGeneratorDataPane::SetCopyOperation(CGeneratorDataPane::kKindSequence, CopySequenceBetweenGenerators);
-    DataKinds::Register(MakeDataKind<CKnobList>(kIconKnobList, CGenData::kKnobList, 32993));
+    DataKinds::Register(MakeDataKind<CKnobList>(kIconKnobList, CGenData::kKnobList, IDS_KNOB_LIST));
     SetEditorFactory<CKnobList>([](CKnobList &list) { return new CKnobListEditor(list); });
     CGeneratorDataPane::SetCopyOperation(CGeneratorDataPane::kKindKnobList, CopyKnobListBetweenGenerators);
     RegisterViewChildFactory(ViewChildKind::SequencePlayer, [](CGeneratorView *view, CGenerator *generator) {

@@ -1,11 +1,13 @@
 #include "CFillPattern.h"
 
+#include "ResourceIds.h"
+
 #include <array>
 #include <memory>
 
 namespace {
 
-constexpr unsigned kFirstTextId = 32817;
+constexpr unsigned kFirstTextId = IDS_PATTERN_FIRST;
 const unsigned *PatternIds()
 {
     static const auto ids = [] {

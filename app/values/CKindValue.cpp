@@ -8,30 +8,74 @@ namespace {
 
 // ACS and DCS kinds share one table; the "Reserved" rows share one text.
 constexpr unsigned kSyncKindIds[] = {
-    32777, 32778, 32779, 32780, 32781, 32778, 32782, 32778,
-    32783, 32778, 32784, 32778, 32785, 32778, 32778, 32786,
+    IDS_KIND_NONE,
+    IDS_KIND_RESERVED,
+    IDS_SYNC_AMERICAN_ORED,
+    IDS_SYNC_AMERICAN_SERRATED,
+    IDS_SYNC_AMERICAN_SERR_EQ,
+    IDS_KIND_RESERVED,
+    IDS_SYNC_EUROPEAN_ORED,
+    IDS_KIND_RESERVED,
+    IDS_SYNC_EUROPEAN_SERR_EQ,
+    IDS_KIND_RESERVED,
+    IDS_SYNC_AMERICAN_HDTV_SERR_EQ,
+    IDS_KIND_RESERVED,
+    IDS_SYNC_EUROPEAN_HDTV_SERR_EQ,
+    IDS_KIND_RESERVED,
+    IDS_KIND_RESERVED,
+    IDS_SYNC_JAPANESE_HDTV_SERR_EQ,
 };
 
-constexpr unsigned kDssKindIds[] = {32777, 32787, 32788, 32789, 32790, 32791};
+constexpr unsigned kDssKindIds[] = {
+    IDS_KIND_NONE,         IDS_DSS_AMERICAN,      IDS_DSS_AMERICAN_HDTV,
+    IDS_DSS_EUROPEAN_HDTV, IDS_DSS_JAPANESE_HDTV, IDS_DSS_EUROPEAN,
+};
 
 constexpr unsigned kSyncSelectIds[] = {
-    32777, 32792, 32793, 32794, 32795, 32796,
-    32797, 32798, 32799, 32800, 32801, 32802,
+    IDS_KIND_NONE,       IDS_SELECT_DSS,         IDS_SELECT_DCS,          IDS_SELECT_DCS_DSS,
+    IDS_SELECT_ACS,      IDS_SELECT_ACS_DSS,     IDS_SELECT_ACS_DCS,      IDS_SELECT_ACS_DCS_DSS,
+    IDS_SELECT_DPMS_OFF, IDS_SELECT_DPMS_SUSPEND, IDS_SELECT_DPMS_STANDBY, IDS_SELECT_DPMS_ON,
 };
 
 constexpr unsigned kVideoKindIds[] = {
-    32777, 32803, 32804, 32805, 32806, 32807, 32808, 32809, 32810, 32811, 32812,
-    32813, 32814, 32815, 32816, 32972, 32994, 33001, 33305, 33306, 33307,
+    IDS_KIND_NONE,
+    IDS_VIDEO_ANALOG_Y,
+    IDS_VIDEO_ANALOG_RGB,
+    IDS_VIDEO_ANALOG_TV_Y,
+    IDS_VIDEO_ANALOG_TV_EYC,
+    IDS_VIDEO_ANALOG_YPRPB_240M,
+    IDS_VIDEO_ANALOG_YCRCB_601,
+    IDS_VIDEO_ANALOG_YRRPB_RP177,
+    IDS_VIDEO_ANALOG_YPRPB_709,
+    IDS_VIDEO_MDA_V,
+    IDS_VIDEO_MDA_VI,
+    IDS_VIDEO_CGA_RGB,
+    IDS_VIDEO_CGA_RGBI,
+    IDS_VIDEO_EGA_RRGGBB,
+    IDS_VIDEO_EURO_YPRPB,
+    IDS_VIDEO_DVI_Y,
+    IDS_VIDEO_DVI_RGB,
+    IDS_VIDEO_DVI_YPRPB_240M,
+    IDS_VIDEO_DVI_YCRCB_601,
+    IDS_VIDEO_DVI_YPRPB_RP177,
+    IDS_VIDEO_DVI_YPRPB_709,
 };
 
-constexpr unsigned kInfoBoxIds[] = {
-    33022, 33023, 33024, 33025, 33026, 33027, 33028, 33029,
-    33030, 33031, 33032, 33033, 33034, 33035, 33036, 33037,
-};
+// The ids of a run of rows: first, first + 1, ...
+template <unsigned First, std::size_t N>
+constexpr std::array<unsigned, N> IdRun()
+{
+    std::array<unsigned, N> ids{};
+    for (std::size_t i = 0; i < N; ++i)
+        ids[i] = First + unsigned(i);
+    return ids;
+}
 
-constexpr unsigned kTextBoxBorderIds[] = {33038, 33039, 33040, 33041};
+constexpr auto kInfoBoxIds = IdRun<IDS_INFO_CONTENTS_FIRST, 16>();
 
-constexpr unsigned kRgbMaskIds[] = {33213, 33214, 33215, 33216, 33217, 33218, 33219, 33220};
+constexpr auto kTextBoxBorderIds = IdRun<IDS_TEXT_BOX_BORDER_FIRST, 4>();
+
+constexpr auto kRgbMaskIds = IdRun<IDS_RGB_MASK_FIRST, 8>();
 
 template <typename T, std::size_t N>
 constexpr int CountOf(const T (&)[N])
@@ -39,8 +83,14 @@ constexpr int CountOf(const T (&)[N])
     return static_cast<int>(N);
 }
 
+template <typename T, std::size_t N>
+constexpr int CountOf(const std::array<T, N> &)
+{
+    return static_cast<int>(N);
+}
+
+// The fonts, in the order of their names (IDS_FONT_FIRST + index).
 struct FontRow {
-    unsigned textId;
     int width;
     int height;
     int ascent;
@@ -48,34 +98,27 @@ struct FontRow {
 };
 
 constexpr FontRow kFonts[] = {
-    {32848, 8, 16, 0, 16},  {32849, 7, 11, 7, 2},   {32850, 5, 6, 5, 0},
-    {32851, 8, 12, 9, 0},   {32852, 16, 18, 16, 0}, {32853, 22, 24, 22, 0},
-    {32854, 6, 16, 9, 0},   {32855, 8, 16, 7, 0},   {32856, 8, 16, 8, 0},
-    {32857, 11, 16, 11, 0}, {32858, 44, 51, 49, 0}, {32859, 19, 18, 16, 0},
-    {32860, 7, 7, 5, 0},    {32861, 8, 9, 7, 0},    {32862, 12, 14, 10, 0},
-    {32863, 13, 16, 11, 0}, {32864, 9, 12, 9, 2},   {32865, 26, 26, 24, 0},
-    {32866, 8, 9, 7, 0},
+    {8, 16, 0, 16},  {7, 11, 7, 2},   {5, 6, 5, 0},
+    {8, 12, 9, 0},   {16, 18, 16, 0}, {22, 24, 22, 0},
+    {6, 16, 9, 0},   {8, 16, 7, 0},   {8, 16, 8, 0},
+    {11, 16, 11, 0}, {44, 51, 49, 0}, {19, 18, 16, 0},
+    {7, 7, 5, 0},    {8, 9, 7, 0},    {12, 14, 10, 0},
+    {13, 16, 11, 0}, {9, 12, 9, 2},   {26, 26, 24, 0},
+    {8, 9, 7, 0},
 };
 
-struct DelayRow {
-    unsigned textId;
-    double seconds;
-};
-
-constexpr DelayRow kDelays[] = {
-    {32867, 0},    {32868, 0.1},  {32869, 0.2},   {32870, 0.3},   {32871, 0.5},
-    {32872, 1},    {32873, 2},    {32874, 3},     {32875, 4},     {32876, 5},
-    {32877, 6},    {32878, 7},    {32879, 8},     {32880, 9},     {32881, 10},
-    {32882, 15},   {32883, 20},   {32884, 30},    {32885, 60},    {32886, 90},
-    {32887, 120},  {32888, 180},  {32889, 300},   {32890, 600},   {32891, 900},
-    {32892, 1200}, {32893, 1800}, {32894, 3600},  {32895, 5400},  {32896, 7200},
-    {32897, 10800}, {32898, 21600}, {32899, 43200}, {32900, 86400},
+// The delays in seconds, in the order of their texts (IDS_DELAY_FIRST + index).
+constexpr double kDelays[] = {
+    0,    0.1,  0.2,  0.3,  0.5,  1,    2,    3,     4,     5,     6,     7,
+    8,    9,    10,   15,   20,   30,   60,   90,    120,   180,   300,   600,
+    900,  1200, 1800, 3600, 5400, 7200, 10800, 21600, 43200, 86400,
 };
 
 // Lines of the information box, by contents; 0 ends a row.
-constexpr unsigned kFormatName = 33042, kImageName = 33043, kSequenceName = 33044,
-                   kHRate = 33045, kVRate = 33046, kStep = 33047, kPixelRate = 33048,
-                   kAhv = 33049;
+constexpr unsigned kFormatName = IDS_INFO_LINE_FORMAT_NAME, kImageName = IDS_INFO_LINE_IMAGE_NAME,
+                   kSequenceName = IDS_INFO_LINE_SEQUENCE_NAME, kHRate = IDS_INFO_LINE_HRATE,
+                   kVRate = IDS_INFO_LINE_VRATE, kStep = IDS_INFO_LINE_STEP, kPixelRate = IDS_INFO_LINE_PIXEL_RATE,
+                   kAhv = IDS_INFO_LINE_AHV;
 constexpr unsigned kInfoLines[][CInfoBoxContents::kMaxLines] = {
     {kFormatName, kImageName, kHRate, kVRate},
     {kFormatName},
@@ -135,11 +178,11 @@ CDcsKind::CDcsKind(int index) : CKindValue(CountOf(kSyncKindIds), kSyncKindIds, 
 CDssKind::CDssKind(int index) : CKindValue(CountOf(kDssKindIds), kDssKindIds, index) {}
 
 CTextBoxBorder::CTextBoxBorder(int index)
-    : CKindValue(CountOf(kTextBoxBorderIds), kTextBoxBorderIds, index)
+    : CKindValue(CountOf(kTextBoxBorderIds), kTextBoxBorderIds.data(), index)
 {
 }
 
-CRgbMask::CRgbMask(int index) : CKindValue(CountOf(kRgbMaskIds), kRgbMaskIds, index) {}
+CRgbMask::CRgbMask(int index) : CKindValue(CountOf(kRgbMaskIds), kRgbMaskIds.data(), index) {}
 
 // --- CSyncSelect ---
 
@@ -248,7 +291,7 @@ CFontKind::CFontKind(int index) : CKindValue(CountOf(kFonts), nullptr, index) {}
 QString CFontKind::GetText(int index) const
 {
     const int option = Resolve(index);
-    return option == kNotSet ? QString() : LoadString(kFonts[option].textId);
+    return option == kNotSet ? QString() : LoadString(IDS_FONT_FIRST + unsigned(option));
 }
 
 void CFontKind::SetByName(const QString &name)
@@ -281,19 +324,19 @@ CDelayKind::CDelayKind(int index) : CKindValue(CountOf(kDelays), nullptr, index)
 QString CDelayKind::GetText(int index) const
 {
     const int option = Resolve(index);
-    return option == kNotSet ? QString() : LoadString(kDelays[option].textId);
+    return option == kNotSet ? QString() : LoadString(IDS_DELAY_FIRST + unsigned(option));
 }
 
 double CDelayKind::GetSeconds(int index) const
 {
     const int option = Resolve(index);
-    return option == kNotSet ? kNotSetSeconds : kDelays[option].seconds;
+    return option == kNotSet ? kNotSetSeconds : kDelays[option];
 }
 
 void CDelayKind::SetBySeconds(double seconds)
 {
     for (int i = 0; i < GetCount(); ++i) {
-        if (kDelays[i].seconds == seconds) {
+        if (kDelays[i] == seconds) {
             SetIndex(i);
             return;
         }
@@ -304,7 +347,7 @@ void CDelayKind::SetBySeconds(double seconds)
 // --- CInfoBoxContents ---
 
 CInfoBoxContents::CInfoBoxContents(int index)
-    : CKindValue(CountOf(kInfoBoxIds), kInfoBoxIds, index)
+    : CKindValue(CountOf(kInfoBoxIds), kInfoBoxIds.data(), index)
 {
 }
 

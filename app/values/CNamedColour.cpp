@@ -9,88 +9,90 @@
 
 namespace {
 
+// The colours in the order of their display names (IDS_COLOUR_FIRST + index).
 struct ColourRow {
     int red;
     int green;
     int blue;
-    unsigned textId;
     const char *commandName;
 };
 
 constexpr ColourRow kColours[] = {
-    {0, 0, 0, 32901, "Black"},
-    {255, 0, 0, 32902, "Red"},
-    {0, 255, 0, 32903, "Green"},
-    {255, 255, 0, 32904, "Yellow"},
-    {0, 0, 255, 32905, "Blue"},
-    {255, 0, 255, 32906, "Magenta"},
-    {0, 255, 255, 32907, "Cyan"},
-    {255, 255, 255, 32908, "White"},
-    {128, 0, 0, 32909, "Red50"},
-    {0, 128, 0, 32910, "Green50"},
-    {128, 128, 0, 32911, "Yellow50"},
-    {0, 0, 128, 32912, "Blue50"},
-    {128, 0, 128, 32913, "Magenta50"},
-    {0, 128, 128, 32914, "Cyan50"},
-    {128, 128, 0, 32915, "Brown"},
-    {5, 5, 5, 32916, "Gray2"},
-    {8, 8, 8, 32917, "Gray3"},
-    {11, 11, 11, 32918, "Gray4"},
-    {13, 13, 13, 32919, "Gray5"},
-    {18, 18, 18, 32920, "Gray7"},
-    {26, 26, 26, 32921, "Gray10"},
-    {29, 29, 29, 32922, "Gray12"},
-    {33, 33, 33, 32923, "Gray13"},
-    {43, 43, 43, 32924, "Gray17"},
-    {51, 51, 51, 32925, "Gray20"},
-    {59, 59, 59, 32926, "Gray23"},
-    {64, 64, 64, 32927, "Gray25"},
-    {69, 69, 69, 32928, "Gray27"},
-    {77, 77, 77, 32929, "Gray30"},
-    {84, 84, 84, 32930, "Gray33"},
-    {89, 89, 89, 32931, "Gray35"},
-    {94, 94, 94, 32932, "Gray37"},
-    {102, 102, 102, 32933, "Gray40"},
-    {110, 110, 110, 32934, "Gray43"},
-    {115, 115, 115, 32935, "Gray45"},
-    {117, 117, 117, 32936, "Gray47"},
-    {122, 122, 122, 32937, "Gray48"},
-    {128, 128, 128, 32938, "Gray50"},
-    {130, 130, 130, 32939, "Gray51"},
-    {135, 135, 135, 32940, "Gray53"},
-    {140, 140, 140, 32941, "Gray55"},
-    {145, 145, 145, 32942, "Gray57"},
-    {153, 153, 153, 32943, "Gray60"},
-    {161, 161, 161, 32944, "Gray63"},
-    {166, 166, 166, 32945, "Gray65"},
-    {171, 171, 171, 32946, "Gray67"},
-    {179, 179, 179, 32947, "Gray70"},
-    {186, 186, 186, 32948, "Gray73"},
-    {191, 191, 191, 32949, "Gray75"},
-    {196, 196, 196, 32950, "Gray77"},
-    {204, 204, 204, 32951, "Gray80"},
-    {212, 212, 212, 32952, "Gray83"},
-    {217, 217, 217, 32953, "Gray85"},
-    {222, 222, 222, 32954, "Gray87"},
-    {230, 230, 230, 32955, "Gray90"},
-    {237, 237, 237, 32956, "Gray93"},
-    {242, 242, 242, 32957, "Gray95"},
-    {247, 247, 247, 32958, "Gray97"},
-    {191, 0, 0, 32959, "Red75"},
-    {0, 191, 0, 32960, "Green75"},
-    {191, 191, 0, 32961, "Yellow75"},
-    {0, 0, 191, 32962, "Blue75"},
-    {191, 0, 191, 32963, "Magenta75"},
-    {0, 191, 191, 32964, "Cyan75"},
-    {102, 41, 0, 32965, "HueI"},
-    {55, 0, 102, 32966, "HueQ"},
-    {0, 61, 102, 32967, "HueNegI"},
-    {47, 102, 0, 32968, "HueNegQ"},
-    {255, 255, 255, 32969, "Foreground"},
-    {0, 0, 0, 32970, "Background"},
-    {0, 0, 0, 32971, "Clear"},
+    {0, 0, 0, "Black"},
+    {255, 0, 0, "Red"},
+    {0, 255, 0, "Green"},
+    {255, 255, 0, "Yellow"},
+    {0, 0, 255, "Blue"},
+    {255, 0, 255, "Magenta"},
+    {0, 255, 255, "Cyan"},
+    {255, 255, 255, "White"},
+    {128, 0, 0, "Red50"},
+    {0, 128, 0, "Green50"},
+    {128, 128, 0, "Yellow50"},
+    {0, 0, 128, "Blue50"},
+    {128, 0, 128, "Magenta50"},
+    {0, 128, 128, "Cyan50"},
+    {128, 128, 0, "Brown"},
+    {5, 5, 5, "Gray2"},
+    {8, 8, 8, "Gray3"},
+    {11, 11, 11, "Gray4"},
+    {13, 13, 13, "Gray5"},
+    {18, 18, 18, "Gray7"},
+    {26, 26, 26, "Gray10"},
+    {29, 29, 29, "Gray12"},
+    {33, 33, 33, "Gray13"},
+    {43, 43, 43, "Gray17"},
+    {51, 51, 51, "Gray20"},
+    {59, 59, 59, "Gray23"},
+    {64, 64, 64, "Gray25"},
+    {69, 69, 69, "Gray27"},
+    {77, 77, 77, "Gray30"},
+    {84, 84, 84, "Gray33"},
+    {89, 89, 89, "Gray35"},
+    {94, 94, 94, "Gray37"},
+    {102, 102, 102, "Gray40"},
+    {110, 110, 110, "Gray43"},
+    {115, 115, 115, "Gray45"},
+    {117, 117, 117, "Gray47"},
+    {122, 122, 122, "Gray48"},
+    {128, 128, 128, "Gray50"},
+    {130, 130, 130, "Gray51"},
+    {135, 135, 135, "Gray53"},
+    {140, 140, 140, "Gray55"},
+    {145, 145, 145, "Gray57"},
+    {153, 153, 153, "Gray60"},
+    {161, 161, 161, "Gray63"},
+    {166, 166, 166, "Gray65"},
+    {171, 171, 171, "Gray67"},
+    {179, 179, 179, "Gray70"},
+    {186, 186, 186, "Gray73"},
+    {191, 191, 191, "Gray75"},
+    {196, 196, 196, "Gray77"},
+    {204, 204, 204, "Gray80"},
+    {212, 212, 212, "Gray83"},
+    {217, 217, 217, "Gray85"},
+    {222, 222, 222, "Gray87"},
+    {230, 230, 230, "Gray90"},
+    {237, 237, 237, "Gray93"},
+    {242, 242, 242, "Gray95"},
+    {247, 247, 247, "Gray97"},
+    {191, 0, 0, "Red75"},
+    {0, 191, 0, "Green75"},
+    {191, 191, 0, "Yellow75"},
+    {0, 0, 191, "Blue75"},
+    {191, 0, 191, "Magenta75"},
+    {0, 191, 191, "Cyan75"},
+    {102, 41, 0, "HueI"},
+    {55, 0, 102, "HueQ"},
+    {0, 61, 102, "HueNegI"},
+    {47, 102, 0, "HueNegQ"},
+    {255, 255, 255, "Foreground"},
+    {0, 0, 0, "Background"},
+    {0, 0, 0, "Clear"},
 };
 static_assert(std::size(kColours) == CNamedColour::kCount);
+
+unsigned ColourTextId(int index) { return unsigned(IDS_COLOUR_FIRST) + unsigned(index); }
 
 bool g_whiteToBlack = false;
 
@@ -147,7 +149,7 @@ bool CNamedColour::SetIndex(int index)
 void CNamedColour::SetByName(const QString &name)
 {
     for (int i = 0; i < kCount; ++i) {
-        if (LoadString(kColours[i].textId).compare(name, Qt::CaseInsensitive) == 0) {
+        if (LoadString(ColourTextId(i)).compare(name, Qt::CaseInsensitive) == 0) {
             m_index = i;
             return;
         }
@@ -160,7 +162,7 @@ QString CNamedColour::GetCommandName() const
     return QString::fromLatin1(kColours[m_index].commandName);
 }
 
-QString CNamedColour::GetDisplayName() const { return LoadString(kColours[m_index].textId); }
+QString CNamedColour::GetDisplayName() const { return LoadString(ColourTextId(m_index)); }
 
 QColor CNamedColour::GetScreenColour() const
 {
@@ -176,10 +178,9 @@ QColor CNamedColour::GetScreenColour() const
 
 QColor CNamedColour::RgbOfStringId(unsigned id)
 {
-    for (const ColourRow &row : kColours) {
-        if (row.textId == id)
-            return RowColour(row);
-    }
+    const unsigned first = IDS_COLOUR_FIRST;
+    if (id >= first && id - first < unsigned(kCount))
+        return RowColour(kColours[id - first]);
     return QColor(0, 0, 0);
 }
 

@@ -1,6 +1,7 @@
 #include "ShellImages.h"
 
 #include "BitmapResources.h"
+#include "StringTable.h"
 
 #include <QHash>
 #include <QBitmap>
@@ -93,8 +94,8 @@ QIcon RowIcon(int mark, int icon)
 QString MarkTip(int mark)
 {
     switch (mark) {
-    case kMarkModified: return QStringLiteral("Changed since it was last saved");
-    case kMarkEditorOpen: return QStringLiteral("Its editor is open");
+    case kMarkModified: return LoadString(IDS_MARK_MODIFIED);
+    case kMarkEditorOpen: return LoadString(IDS_MARK_EDITOR_OPEN);
     default: return {};
     }
 }

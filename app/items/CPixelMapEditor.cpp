@@ -15,7 +15,6 @@
 #include <QSplitter>
 
 #include <new>
-#include <vector>
 
 namespace {
 
@@ -23,28 +22,30 @@ constexpr QSize kLutPaneSize(150, 300);
 constexpr QSize kViewPaneSize(300, 100);
 constexpr QSize kEditPaneSize(300, 300);
 
-// The editor's own commands (menu 277): menu text and tip by string id.
-struct MapCommand {
-    int id;
-    unsigned textId;
-    unsigned tipId;
+// The editor's own commands (menu 277), besides the File and clipboard ones.
+constexpr EditorCommand kMapCommands[] = {
+    {ID_MAP_IMPORT, IDS_MAP_MENU_IMPORT, nullptr},
+    {ID_MAP_GENERATE_SOURCE, IDS_MAP_MENU_GENERATE_SOURCE, nullptr},
+    {ID_MAP_DEFINITION, IDS_MAP_MENU_DEFINITION, nullptr},
+    {ID_COLOR_SELECTOR, IDS_MAP_MENU_COLOR_SELECTOR, nullptr},
+    {ID_MAP_ZOOM_1, IDS_MAP_MENU_ZOOM_1, nullptr},
+    {ID_MAP_ZOOM_2, IDS_MAP_MENU_ZOOM_2, nullptr},
+    {ID_MAP_ZOOM_4, IDS_MAP_MENU_ZOOM_4, nullptr},
 };
-constexpr MapCommand kMapCommands[] = {
-    {ID_MAP_IMPORT, IDS_MAP_MENU_IMPORT, ID_MAP_IMPORT},
-    {ID_MAP_GENERATE_SOURCE, IDS_MAP_MENU_GENERATE_SOURCE, IDS_MAP_TIP_GENERATE_SOURCE},
-    {ID_MAP_DEFINITION, IDS_MAP_MENU_DEFINITION, ID_MAP_DEFINITION},
-    {ID_COLOR_SELECTOR, IDS_MAP_MENU_COLOR_SELECTOR, ID_COLOR_SELECTOR},
-    {ID_MAP_ZOOM_1, IDS_MAP_MENU_ZOOM_1, IDS_MAP_TIP_ZOOM_1},
-    {ID_MAP_ZOOM_2, IDS_MAP_MENU_ZOOM_2, IDS_MAP_TIP_ZOOM_2},
-    {ID_MAP_ZOOM_4, IDS_MAP_MENU_ZOOM_4, IDS_MAP_TIP_ZOOM_4},
+// Tips of the commands whose numbers the font editor shares.
+constexpr std::pair<int, unsigned> kSharedTips[] = {
+    {ID_MAP_ZOOM_1, IDS_MAP_TIP_ZOOM_1},
+    {ID_MAP_ZOOM_2, IDS_MAP_TIP_ZOOM_2},
+    {ID_MAP_ZOOM_4, IDS_MAP_TIP_ZOOM_4},
+    {ID_MAP_GENERATE_SOURCE, IDS_MAP_TIP_GENERATE_SOURCE},
 };
 constexpr std::pair<int, int> kZooms[] = {{ID_MAP_ZOOM_1, 1}, {ID_MAP_ZOOM_2, 2}, {ID_MAP_ZOOM_4, 4}};
 
 QString TipOf(const EditorCommand &command)
 {
-    for (const MapCommand &row : kMapCommands) {
-        if (row.id == command.id)
-            return LoadString(row.tipId);
+    for (const auto &[id, tip] : kSharedTips) {
+        if (id == command.id)
+            return LoadString(tip);
     }
     return LoadString(unsigned(command.id));
 }
@@ -95,15 +96,7 @@ void CPixelMapEditor::BuildPanes()
 
 void CPixelMapEditor::BuildCommands()
 {
-    // Menu texts from the table, alive while the rows are added.
-    std::vector<QByteArray> texts;
-    std::vector<EditorCommand> rows;
-    texts.reserve(std::size(kMapCommands));
-    for (const MapCommand &row : kMapCommands) {
-        texts.push_back(LoadString(row.textId).toLatin1());
-        rows.push_back({row.id, texts.back().constData(), nullptr});
-    }
-    AddCommands(rows, TipOf);
+    AddCommands(kMapCommands, TipOf);
     AddClipboardCommands({}); // a pixel map has no selection: offered, always disabled
     m_router.SetHandler(ID_MAP_IMPORT, [this] { OnImport(); });
     m_router.SetHandler(ID_MAP_GENERATE_SOURCE, [this] { GenerateSource(); });

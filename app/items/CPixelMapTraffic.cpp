@@ -56,11 +56,6 @@ bool TakesPixelMaps(CGenerator &g, QWidget *parent, unsigned captionId)
     return false;
 }
 
-bool MapNameRefused(const QString &name, QWidget *parent, unsigned verbId, unsigned captionId)
-{
-    return TransferNameRefused(name, parent, LoadString(IDS_MAP_WHAT), LoadString(verbId), LoadString(captionId));
-}
-
 // The error count since ERRC; false when it could not be read (the
 // operation's box was shown) or, with the memory box, when it is not 0.
 bool GeneratorHadMemory(CGenerator &g, QWidget *parent)
@@ -163,7 +158,7 @@ bool CPixelMap::SendToGenerator(CGenerator *generator, CProgressDlg *progress)
 {
     QWidget *parent = qobject_cast<QWidget *>(m_owner.data());
     if (!TakesPixelMaps(*generator, parent, IDS_MAP_TRANSMIT_ERROR) ||
-        MapNameRefused(m_name, parent, IDS_MAP_NOT_SENT, IDS_MAP_TRANSMIT_ERROR))
+        TransferNameRefused(m_name, parent, IDS_MAP_NOT_SENT, IDS_MAP_TRANSMIT_ERROR))
         return false;
     CGenerator::Operation operation(generator);
     return Upload(*generator, m_name, m_data, progress, parent);
@@ -175,7 +170,7 @@ bool CPixelMap::RecallFromGenerator(const QString &name, CGenerator *generator, 
 {
     QWidget *parent = qobject_cast<QWidget *>(m_owner.data());
     if (!TakesPixelMaps(*generator, parent, IDS_MAP_ERROR) ||
-        MapNameRefused(name, parent, IDS_MAP_NOT_RECALLED, IDS_MAP_ERROR))
+        TransferNameRefused(name, parent, IDS_MAP_NOT_RECALLED, IDS_MAP_ERROR))
         return false;
     CGenerator::Operation operation(generator);
     if (progress)
@@ -199,7 +194,7 @@ bool CopyPixelMapBetweenGenerators(const QString &name, CGenerator *source, CGen
 {
     QWidget *parent = target->GetOwner();
     if (!TakesPixelMaps(*source, parent, IDS_MAP_ERROR) || !TakesPixelMaps(*target, parent, IDS_MAP_TRANSMIT_ERROR) ||
-        MapNameRefused(name, parent, IDS_MAP_NOT_COPIED, IDS_MAP_ERROR))
+        TransferNameRefused(name, parent, IDS_MAP_NOT_COPIED, IDS_MAP_ERROR))
         return false;
     CGenerator::Operation sourceOperation(source);
     CGenerator::Operation targetOperation(target);

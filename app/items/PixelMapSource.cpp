@@ -59,7 +59,7 @@ QByteArray Header(const PixelMapData &map, const QString &fileName, const QStrin
     text += Line("        Height: " + Number(map.height));
     text += Line("         Depth: " + Number(map.depth));
     text += Line("       Pitch32: " + Number(map.pitch32));
-    text += "      Lut Sets: " + SetLines(map.lutSetMask);
+    text += "      Lut Sets: " + SetLines(map.lutSetMask); // resource-rule-ok: a line of the exported source
     text += Line("");
     text += Line(Run('~', 78));
     text += Line("                             Revision History");

@@ -93,6 +93,7 @@ CommandInterpreter::CommandInterpreter()
     addFormatRows();
     addMemoryRows();
     addImageRows();  // after the registers: its XRES and YRES replace theirs
+    addPixelMapRows(); // after the stores: it wraps MAPA
     addSequenceRows(); // last: it wraps rows made before it
 }
 

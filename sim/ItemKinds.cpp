@@ -1,6 +1,7 @@
 #include "gensim/ItemKinds.h"
 
 #include "gensim/Generator.h"
+#include "gensim/PixelMaps.h"
 
 #include <stdexcept>
 
@@ -106,6 +107,9 @@ std::array<ItemKindDef, kItemKinds> makeKinds()
                     E::FontNotFound, E::KillRomFont, E::RomFont, E::FontNotFound, E::FontNotFound};
     ItemKindDef map{ItemKind::PixelMap, false, false, false, true, false, 7.02,
                     E::MapNotFound, E::KillRomImage, E::RomImage, E::NoMapToSave, E::MapNotFound};
+    map.begin = beginPixelMap;
+    map.fill = fillPixelMap;
+    map.load = loadPixelMap;
     return {dir, fmt, img, seq, fnt, map};
 }
 
@@ -201,7 +205,7 @@ std::vector<StoredItem> builtInItems(ItemKind kind)
     case ItemKind::Font:
         return named({"Fixed_9", "Fixed_16"}, false);
     case ItemKind::PixelMap:
-        return named({"Arrow", "Cursor"}, false);
+        return builtInPixelMaps();
     }
     return {};
 }
@@ -227,6 +231,7 @@ std::uint64_t itemSize(const StoredItem& item)
         size += 8 + value.size();
     for (const std::string& line : item.lines)
         size += 8 + line.size();
+    size += 4 * item.words.size();
     return size;
 }
 

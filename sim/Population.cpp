@@ -65,7 +65,7 @@ void populate(Generator& generator, const Population& population)
     for (int i = 0; i < population.fonts; ++i)
         generator.seed(ItemKind::Font, {populationName('T', i), true});
     for (int i = 0; i < population.pixelMaps; ++i)
-        generator.seed(ItemKind::PixelMap, {populationName('M', i), true});
+        generator.seed(ItemKind::PixelMap, samplePixelMap(populationName('M', i), true, 16, 16, 4, i));
     for (int i = 0; i < population.directories; ++i) {
         StoredItem dir{populationName('K', i), true};
         for (int f = 0; f < population.formats && f < 3; ++f)

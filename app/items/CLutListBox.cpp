@@ -52,6 +52,12 @@ std::uint32_t CLutListBox::Entry(int row) const
     return it ? it->data(kEntryRole).value<std::uint32_t>() : 0;
 }
 
+void CLutListBox::SetEntry(int row, std::uint32_t entry)
+{
+    if (QListWidgetItem *it = item(row))
+        it->setData(kEntryRole, QVariant::fromValue(entry));
+}
+
 QString CLutListBox::EntryText(std::uint32_t entry)
 {
     return QString::asprintf("%3u,\t%3u,\t%3u", entry & 0xFF, (entry >> 8) & 0xFF, (entry >> 16) & 0xFF);

@@ -22,6 +22,8 @@ public:
     // A row for one entry (0x00BBGGRR).
     void AddEntry(std::uint32_t entry);
     std::uint32_t Entry(int row) const;
+    // The row shows entry from now on; no row, nothing.
+    void SetEntry(int row, std::uint32_t entry);
 
     // "%3u,\t%3u,\t%3u" of red, green and blue.
     static QString EntryText(std::uint32_t entry);

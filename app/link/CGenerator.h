@@ -491,8 +491,11 @@ public:
     int QueryFdta(int table, int index);
     void CmdFntg();
     void CmdLute();
+    // A pixel-map word, sent as the signed number of its 32 bits.
     void CmdMdta(int index, int word);
-    int QueryMdta(int index);
+    // The word's low 32 bits, whether the reply is signed ("-1") or not
+    // ("4294967295").
+    uint32_t QueryMdta(int index);
     void CmdRgbw(int index, int r, int g, int b);
     // colour: red in the lowest byte, then green, then blue.
     void CmdRgbwColor(int index, uint32_t colour);

@@ -483,9 +483,11 @@ void CGenerator::CmdMdta(int index, int word)
     SendCommand(QStringLiteral("MDTA %1 %2").arg(index).arg(word), false);
 }
 
-int CGenerator::QueryMdta(int index)
+uint32_t CGenerator::QueryMdta(int index)
 {
-    return SendQueryInt(QStringLiteral("MDTA? %1").arg(index));
+    // A word reads the same whether the generator writes it signed or not.
+    m_link.Transmit(QStringLiteral("MDTA? %1").arg(index), true);
+    return uint32_t(LeadingInt64(m_link.Reply()));
 }
 
 void CGenerator::CmdRgbw(int index, int r, int g, int b)

@@ -15,6 +15,8 @@
 #include "CKnobList.h"
 #include "CKnobListEditor.h"
 #include "CMainWindow.h"
+#include "CPixelMap.h"
+#include "CPixelMapEditor.h"
 #include "CSequence.h"
 #include "CSequenceEditor.h"
 #include "CSequencePlayerDlg.h"
@@ -89,6 +91,21 @@ bool CopyImageForPane(const QString &name, CGenerator *source, CGenerator *targe
     return result == ImageCopy::Stored;
 }
 
+// The pixel map: its kind, editor and copy between generators.
+void RegisterPixelMaps()
+{
+    DataKinds::Register(MakeDataKind<CPixelMap>(kIconPixelMap, CGenData::kPixelMap, IDS_ICON));
+    SetEditorFactory<CPixelMap>([](CPixelMap &map) { return new CPixelMapEditor(map); });
+    CGeneratorDataPane::SetCopyOperation(CGeneratorDataPane::kKindIcon, CopyPixelMapBetweenGenerators);
+}
+
+void UnregisterPixelMaps()
+{
+    DataKinds::Unregister(kIconPixelMap);
+    SetEditorFactory<CPixelMap>({});
+    CGeneratorDataPane::SetCopyOperation(CGeneratorDataPane::kKindIcon, {});
+}
+
 } // namespace
 
 // One line per item kind the program is built with, and what each adds to
@@ -113,6 +130,7 @@ void RegisterProgramDataKinds()
     RegisterViewChildFactory(ViewChildKind::SequencePlayer, [](CGeneratorView *view, CGenerator *generator) {
         return new CSequencePlayerDlg(view, generator);
     });
+    RegisterPixelMaps();
     CMainWindow::s_clearEditorClipboards = ClearEditorClipboards;
 }
 
@@ -129,5 +147,6 @@ void UnregisterProgramDataKinds()
     CGeneratorDataPane::SetCopyOperation(CGeneratorDataPane::kKindSequence, {});
     CGeneratorDataPane::SetCopyOperation(CGeneratorDataPane::kKindKnobList, {});
     RegisterViewChildFactory(ViewChildKind::SequencePlayer, {});
+    UnregisterPixelMaps();
     CMainWindow::s_clearEditorClipboards = nullptr;
 }

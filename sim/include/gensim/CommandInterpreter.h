@@ -46,6 +46,7 @@ private:
     void addMemoryRows();
     void addImageRows();
     void addSequenceRows();
+    void addPixelMapRows();
 
     std::map<std::string, Handler, std::less<>> m_rows;
 };

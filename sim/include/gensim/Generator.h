@@ -7,6 +7,7 @@
 #include "gensim/Faults.h"
 #include "gensim/ImageBuffer.h"
 #include "gensim/ItemKinds.h"
+#include "gensim/PixelMaps.h"
 #include "gensim/Registers.h"
 #include "gensim/Sequences.h"
 #include "gensim/Trace.h"
@@ -46,6 +47,8 @@ struct GeneratorOptions {
     int isaSlot = -1;
     // The generator sits on the next card of the PCI bus instead of a pty.
     bool pciCard = false;
+    // MDTA? answers a word as an unsigned number rather than a signed one.
+    bool unsignedMapWords = false;
 
     bool onCard() const { return isaSlot >= 0 || pciCard; }
 };
@@ -73,6 +76,7 @@ struct GeneratorState {
     std::string formatOwnName;           // NAME
     std::optional<int> formatCheck;      // a test's answer to FMTG?
     ImageBuffer imageBuffer;             // the image being uploaded or read
+    PixelMapBuffer mapBuffer;            // the pixel map being uploaded or read
     bool verbatimImageLines = false;     // ISTP? n gives a line as it was sent
     std::uint64_t memorySize = kDefaultMemorySize;
     SequenceState sequence;

@@ -3,6 +3,7 @@
 
 #include "gensim/SequenceStep.h"
 
+#include <cstdint>
 #include <map>
 #include <string>
 #include <string_view>
@@ -20,6 +21,8 @@ struct StoredItem {
     int height = 0;
     std::vector<std::string> lines{};      // an image's primitives, as they were sent
     std::vector<SequenceStep> steps{};     // a sequence's steps
+    int depth = 0;                         // a pixel map's bits a pixel; its size is width x height
+    std::vector<std::uint32_t> words{};    // a pixel map's words, row after row
     // Its record in the memory files as it was restored (MemoryImage), or
     // empty: the record is then made from the fields above.
     std::string record{};

@@ -1,9 +1,11 @@
 #pragma once
-// The sequence and knob list editors, made by the factories the program
+// The sequence, knob list and pixel map editors, made by the factories the program
 // sets at start-up, while an object of this class lives (a fixture member).
 
 #include "CKnobList.h"
 #include "CKnobListEditor.h"
+#include "CPixelMap.h"
+#include "CPixelMapEditor.h"
 #include "CSequence.h"
 #include "CSequenceEditor.h"
 
@@ -13,11 +15,13 @@ public:
     {
         SetEditorFactory<CSequence>([](CSequence &sequence) { return new CSequenceEditor(sequence); });
         SetEditorFactory<CKnobList>([](CKnobList &list) { return new CKnobListEditor(list); });
+        SetEditorFactory<CPixelMap>([](CPixelMap &map) { return new CPixelMapEditor(map); });
     }
     ~ItemEditorFactories()
     {
         SetEditorFactory<CSequence>({});
         SetEditorFactory<CKnobList>({});
+        SetEditorFactory<CPixelMap>({});
     }
     ItemEditorFactories(const ItemEditorFactories &) = delete;
     ItemEditorFactories &operator=(const ItemEditorFactories &) = delete;

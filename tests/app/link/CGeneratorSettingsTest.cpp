@@ -498,6 +498,30 @@ TEST_F(SettingTest, PixelMapDimensionsNeedBothCommas)
     }
 }
 
+TEST_F(SettingTest, APixelMapWordReadsTheSameSignedOrUnsigned)
+{
+    struct Case
+    {
+        const char* reply;
+        uint32_t word;
+    };
+    const Case cases[] = {
+        {"-1\r\n", 0xFFFFFFFFu},
+        {"4294967295\r\n", 0xFFFFFFFFu},
+        {"-2147483648\r\n", 0x80000000u},
+        {"2147483648\r\n", 0x80000000u},
+        {"305419896\r\n", 0x12345678u},
+    };
+    CGenerator gen(nullptr, kCom1);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reply);
+        port.commands.clear();
+        port.fallback = {c.reply, 0};
+        EXPECT_EQ(gen.QueryMdta(7), c.word);
+        EXPECT_EQ(port.commands, Commands{"MDTA? 7"});
+    }
+}
+
 TEST_F(SettingTest, HardwareProbeReadsTwoHexadecimalNumbers)
 {
     struct Case

@@ -8,6 +8,7 @@
 #include "CFormatEditor.h"
 #include "CImage.h"
 #include "CKnobList.h"
+#include "CPixelMap.h"
 #include "CSequence.h"
 #include "DataKindRegistry.h"
 #include "MessageTarget.h"
@@ -34,7 +35,7 @@ public:
     int closed = 0;
 };
 
-enum class Kind { Format, Image, Sequence, KnobList };
+enum class Kind { Format, Image, Sequence, KnobList, PixelMap };
 
 const char *KindName(Kind kind)
 {
@@ -43,6 +44,7 @@ const char *KindName(Kind kind)
     case Kind::Image: return "image";
     case Kind::Sequence: return "sequence";
     case Kind::KnobList: return "knob list";
+    case Kind::PixelMap: return "pixel map";
     }
     return "";
 }
@@ -67,6 +69,7 @@ protected:
         case Kind::Image: return std::make_unique<CImage>(&owner);
         case Kind::Sequence: return std::make_unique<CSequence>(&owner);
         case Kind::KnobList: return std::make_unique<CKnobList>(&owner);
+        case Kind::PixelMap: return std::make_unique<CPixelMap>(&owner);
         }
         return nullptr;
     }
@@ -106,6 +109,9 @@ TEST_F(EditorFramesTest, TheTitleIsTheShownNameTheMarkAndTheFile)
         {Kind::KnobList, false, false, false, QStringLiteral("\"N\"  ") + noFile},
         {Kind::KnobList, true, true, false, QStringLiteral("\"N\" * ") + file},
         {Kind::KnobList, true, false, true, QStringLiteral("\"N\" * ") + file},
+        {Kind::PixelMap, false, false, false, QStringLiteral("N (8x8x4)  ") + noFile},
+        {Kind::PixelMap, true, true, false, QStringLiteral("N (8x8x4) * ") + file},
+        {Kind::PixelMap, true, false, true, QStringLiteral("N (8x8x4) * ") + file},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(testing::Message() << KindName(c.kind) << " file " << c.withFile << " flag " << c.itemFlag
@@ -133,7 +139,7 @@ TEST_F(EditorFramesTest, TheTitleIsTheShownNameTheMarkAndTheFile)
 
 TEST_F(EditorFramesTest, ClosingAChangedEditorAsksCancelKeepsItNoCloses)
 {
-    for (Kind kind : {Kind::Format, Kind::Image, Kind::Sequence, Kind::KnobList}) {
+    for (Kind kind : {Kind::Format, Kind::Image, Kind::Sequence, Kind::KnobList, Kind::PixelMap}) {
         SCOPED_TRACE(KindName(kind));
         owner.closed = 0;
         std::unique_ptr<CGenData> item = Make(kind);
@@ -162,7 +168,7 @@ TEST_F(EditorFramesTest, ClosingAChangedEditorAsksCancelKeepsItNoCloses)
 
 TEST_F(EditorFramesTest, AnItemThatGoesTakesItsOpenEditorAndOpeningAgainShowsTheSameOne)
 {
-    for (Kind kind : {Kind::Format, Kind::Image, Kind::Sequence, Kind::KnobList}) {
+    for (Kind kind : {Kind::Format, Kind::Image, Kind::Sequence, Kind::KnobList, Kind::PixelMap}) {
         SCOPED_TRACE(KindName(kind));
         std::unique_ptr<CGenData> item = Make(kind);
         QPointer<QWidget> editor = item->OpenEditor();

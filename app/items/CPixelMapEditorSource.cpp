@@ -1,0 +1,63 @@
+// The pixel map editor's source export: the working copy as a constant
+// array in a ".cc" file. The text is made whole first and the file written
+// beside the old one and renamed over it only when every byte went out, so
+// a failed export leaves no half file and keeps the one it would replace.
+
+#include "CPixelMapEditor.h"
+
+#include "CPixelMap.h"
+#include "PixelMapSource.h"
+
+#include "Prompts.h"
+#include "RegularFile.h"
+#include "ResourceIds.h"
+#include "StringTable.h"
+
+#include <QDate>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace {
+
+// Today as the exports date their files.
+QString Today()
+{
+    return QDate::currentDate().toString(QStringLiteral("MM/dd/yy"));
+}
+
+bool WriteSourceFile(const QString &path, const QByteArray &text)
+{
+    if (!RegularFile::NotAFileToReplace(path).isEmpty())
+        return false;
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (file.write(text) != text.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+} // namespace
+
+void CPixelMapEditor::GenerateSource()
+{
+    FileRequest request;
+    request.parent = this;
+    request.save = true;
+    request.overwritePrompt = true;
+    request.titleId = IDS_MAP_SOURCE_TITLE;
+    request.title = LoadString(IDS_MAP_SOURCE_TITLE);
+    request.filter = LoadString(IDS_MAP_SOURCE_FILTER);
+    request.defaultExtension = QStringLiteral("cc");
+    request.folder = m_map.GetFolder();
+    request.fileName = m_map.GetName().section(QLatin1Char('.'), 0, 0);
+    const FileResult chosen = PromptForFile(request);
+    if (!chosen.accepted || chosen.paths.isEmpty())
+        return;
+    const QString path = chosen.paths.first();
+    const QByteArray text = PixelMapSource::Text(m_working, QFileInfo(path).fileName(), Today());
+    if (!WriteSourceFile(path, text))
+        MessageBox(this, PromptText(IDS_MAP_SAVE_FAILED), PromptText(IDS_MAP_ERROR_UPPER), MB_OK | MB_ICONWARNING);
+}

@@ -78,6 +78,8 @@ constexpr int kOptionsWidth = 49;
 
 } // namespace
 
+FormatPrintout::FormatPrintout(const CGeneralFormatData &format) : m_lines(Lines(format)), m_name(format.name) {}
+
 QStringList FormatPrintout::Lines(const CGeneralFormatData &f)
 {
     QStringList l(kLineCount);

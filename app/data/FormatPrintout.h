@@ -16,13 +16,16 @@ public:
     static constexpr int kLineCount = 44;
     static QStringList Lines(const CGeneralFormatData &format);
 
-    explicit FormatPrintout(const CGeneralFormatData &format) : m_lines(Lines(format)) {}
+    explicit FormatPrintout(const CGeneralFormatData &format);
     int PageCount() const override { return 1; }
     // Line n at x 0 and y n x the line height.
     void DrawPage(QPainter &painter, int page) const override;
+    // The format's name: a single format is no format list.
+    QString DocumentName() const override { return m_name; }
 
 private:
     QStringList m_lines;
+    QString m_name;
 };
 
 // The print dialog, then the summary of format on the printer chosen; a

@@ -58,7 +58,7 @@ void DrawPrintLines(QPainter &painter, const QStringList &lines)
 
 bool PrintDocument(QPrinter &printer, const PrintedDocument &document, QString *error)
 {
-    printer.setDocName(QString::fromLatin1(kPrintDocumentName));
+    printer.setDocName(document.DocumentName());
     QPainter painter;
     if (!painter.begin(&printer)) {
         if (error)

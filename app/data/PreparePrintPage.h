@@ -16,19 +16,22 @@
 class QPainter;
 class QPrinter;
 
+// The name of the format list's printout.
+inline constexpr char kPrintDocumentName[] = "FormatList";
+
 class PrintedDocument {
 public:
     virtual ~PrintedDocument() = default;
     virtual int PageCount() const = 0;
     // Draws page (from 0) in page units, with the page set-up already made.
     virtual void DrawPage(QPainter &painter, int page) const = 0;
+    // The name the print queue and a PDF's title show: what it prints.
+    virtual QString DocumentName() const { return QString::fromLatin1(kPrintDocumentName); }
 };
 
 inline constexpr int kPrintFontHeight = 20;
 // Nine tenths of the font height, truncated.
 inline constexpr int kPrintLineHeight = kPrintFontHeight * 9 / 10;
-// The name the print queue shows for every printout.
-inline constexpr char kPrintDocumentName[] = "FormatList";
 
 // Page units to device pixels for a printable area of that size.
 QTransform PrintPageTransform(const QSize &printable);

@@ -121,6 +121,12 @@ public:
     // --- Detailed format list -------------------------------------------------
     void ScanFormats();
     void ScanFormatDetails();
+    // After a reconnect: the lists and the filled detailed list read again,
+    // whatever failed to read while the link was down.
+    void ReadAgain();
+    // The row of one format read again from the generator (after a send),
+    // when the detailed list has been filled.
+    void RefreshFormatListEntry(const QString &name);
     void FreeFormatListEntries();
     // Adds a row for an entry (as a format-list load does).
     void AddFormatListEntry(const CFormatListEntry &entry);
@@ -224,6 +230,7 @@ private:
     void SetRowItem(QListWidgetItem *item, const QString &name, const CGeneratorItemState &state);
     void SortFormatList();
     bool AskScanFormats();
+    static CFormatListEntry ReadFormatListEntry(CGenerator &generator, const QString &name);
 
     GeneratorViewPaneLink *m_view = nullptr;
     CGenerator *m_generator = nullptr;

@@ -5,6 +5,8 @@
 #include "CGeneratorDataPane.h"
 
 #include "CGenerator.h"
+#include "CGeneratorState.h"
+#include "GeneratorViewPaneLink.h"
 #include "CKindValue.h"
 #include "CProgressDlg.h"
 #include "DataPaneImages.h"
@@ -15,6 +17,7 @@
 #include "UserAction.h"
 
 #include <QHeaderView>
+#include <QListWidget>
 #include <QTreeWidget>
 
 #include <algorithm>
@@ -90,6 +93,10 @@ void CGeneratorDataPane::ScanFormats()
 {
     if (!AskScanFormats())
         return;
+    // A scan asks the generator for its formats: the names it gave before
+    // may be stale, or missing after a read that failed.
+    if (m_generator)
+        m_generator->RefreshFormatList();
     FreeFormatListEntries();
     ScanFormatDetails();
     m_detailedListFilled = true;
@@ -139,27 +146,77 @@ void CGeneratorDataPane::ScanFormatDetails()
     for (int i = 0; i < count; ++i) {
         if (ShowsScanPercentage(i, count))
             progress->SetStatus(IDC_STATUS2, FormatString(IDS_SCANNED_PERCENT, {QString::number(i * 100 / count)}));
-        CFormatListEntry entry;
-        entry.name = names[i];
-        entry.icon = g.QueryFmtk(entry.name) ? kIconUserFormat : kIconBuiltInFormat;
-        g.CmdFmtl(entry.name);
-        entry.hRes = g.QueryHres();
-        entry.vRes = g.QueryVres();
-        entry.scan = g.QueryScan();
-        const int hTotal = g.QueryHtot();
-        const int vTotal = g.QueryVtot();
-        entry.SetTiming(g.QueryHrat(), hTotal, vTotal);
-        entry.syncType = uint16_t(g.QuerySsst());
-        const int analog = g.QueryAvst();
-        CVideoKind video;
-        if (analog != 0)
-            video.SetFromAnalogCode(analog);
-        else
-            video.SetFromDigitalCode(g.QueryDvst());
-        entry.videoType = int16_t(video.GetIndex());
-        AddFormatListEntry(entry);
+        AddFormatListEntry(ReadFormatListEntry(g, names[i]));
     }
     progress->DestroyWindow();
+}
+
+CFormatListEntry CGeneratorDataPane::ReadFormatListEntry(CGenerator &g, const QString &name)
+{
+    CFormatListEntry entry;
+    entry.name = name;
+    entry.icon = g.QueryFmtk(entry.name) ? kIconUserFormat : kIconBuiltInFormat;
+    g.CmdFmtl(entry.name);
+    entry.hRes = g.QueryHres();
+    entry.vRes = g.QueryVres();
+    entry.scan = g.QueryScan();
+    const int hTotal = g.QueryHtot();
+    const int vTotal = g.QueryVtot();
+    entry.SetTiming(g.QueryHrat(), hTotal, vTotal);
+    entry.syncType = uint16_t(g.QuerySsst());
+    const int analog = g.QueryAvst();
+    CVideoKind video;
+    if (analog != 0)
+        video.SetFromAnalogCode(analog);
+    else
+        video.SetFromDigitalCode(g.QueryDvst());
+    entry.videoType = int16_t(video.GetIndex());
+    return entry;
+}
+
+void CGeneratorDataPane::ReadAgain()
+{
+    if (!m_scanned)
+        return;
+    // The list shown and its selection stay, as far as the rows are still there.
+    const int shown = m_currentList;
+    QStringList selected;
+    if (shown >= 0 && shown < kNameLists)
+        for (const SelectedItem &item : SelectedItems())
+            selected.append(item.name);
+    ScanGenerator();
+    if (m_detailedListFilled) {
+        FreeFormatListEntries();
+        ScanFormatDetails();
+    }
+    if (shown < 0)
+        return;
+    ShowList(shown);
+    for (const QString &name : selected)
+        if (const int row = FindRow(shown, name); row >= 0)
+            NameList(shown)->item(row)->setSelected(true);
+    UpdateSelectionState();
+}
+
+void CGeneratorDataPane::RefreshFormatListEntry(const QString &name)
+{
+    if (!m_generator || !m_detailedListFilled)
+        return;
+    // Reading a format's figures loads it; the format in use is loaded again.
+    const QString inUse = m_view ? m_view->GetState().format : QString();
+    const CFormatListEntry entry = ReadFormatListEntry(*m_generator, name);
+    if (!inUse.isEmpty() && inUse.compare(name, Qt::CaseInsensitive) != 0)
+        m_generator->CmdFmtl(inUse);
+    for (int row = 0; row < FormatListRowCount(); ++row) {
+        auto *item = EntryItem(m_detailedList->topLevelItem(row));
+        if (item && item->entry.name.compare(name, Qt::CaseInsensitive) == 0) {
+            item->entry = entry;
+            item->ShowEntry();
+            return;
+        }
+    }
+    AddFormatListEntry(entry);
+    SortFormatList();
 }
 
 void CGeneratorDataPane::OnColumnClickFormatList(int column)

@@ -213,6 +213,9 @@ bool CGeneratorDataPane::StoreItem(CGenData *item, CProgressDlg *progress, bool 
         const int knobClass = rule->kind == kKindKnobList ? ClassifyKnobList(name) : 0;
         AddItem(name, rule->list, rule->kind, knobClass);
     }
+    // The detailed list holds formats too: its row shows what was sent.
+    if (rule && rule->kind == kKindFormat)
+        RefreshFormatListEntry(name);
     if (m_view)
         m_view->RefreshStatus(GeneratorViewPaneLink::kRefreshMemory);
     return true;

@@ -4,6 +4,7 @@
 #include "CGeneratorView.h"
 
 #include "CGenerator.h"
+#include "CGeneratorDataPane.h"
 #include "CGeneratorStatusPane.h"
 #include "CLinkLostBar.h"
 #include "PortWorker.h"
@@ -63,16 +64,16 @@ void CGeneratorView::OnLinkRegained()
     m_connection->GetReconnectIdentity(model, firmware, serial);
     // A regain without a reconnect (a handshake of a rate change) keeps the identity.
     const bool known = !serial.isEmpty();
-    const bool another = known && serial != m_state.serialNumber;
     if (known) {
         SetIdentity(model, firmware, serial);
         m_connection->SetModelName(model);
         setWindowTitle(FormatString(IDS_GENERATOR_ON_PORT, {model, m_connection->GetPortName()}));
     }
-    if (another && IsScanned())
-        ScanGenerator();
-    else
-        RefreshStatus(kRefreshAll);
+    // What the view read while the generator could not answer came back
+    // empty: after a reconnect everything is read again.
+    if (known && m_dataPane)
+        m_dataPane->ReadAgain();
+    RefreshStatus(kRefreshAll);
 }
 
 bool CGeneratorView::Reconnect()

@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyledItemDelegate>
+#include <QHeaderView>
 #include <QToolTip>
 
 using namespace PaneItems;
@@ -52,6 +53,10 @@ CPrimitiveListPane::PaneTree::PaneTree(CPrimitiveListPane *pane) : QTreeWidget(p
 {
     setHeaderHidden(true);
     setColumnCount(1);
+    // The names stand whole: the column is as wide as the longest, and the
+    // pane scrolls sideways when it is narrower.
+    header()->setStretchLastSection(false);
+    header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     setRootIsDecorated(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setDragEnabled(false);

@@ -208,6 +208,9 @@ void CPropertiesDlg::Build()
         const CTextBoxBorder border;
         for (int i = 0; i < border.GetCount(); ++i)
             m_style->addItem(border.GetText(i));
+        // The box's caption stands over it: the box itself shows the contents' items.
+        AddControl<QLabel>(this, kNoControlId, kLabelX, y, kLabelWidth, kEditHeight, LoadString(IDS_PROPERTY_DESCRIPTION));
+        y += kEditHeight;
         m_description = AddControl<QLabel>(this, IDC_PROPERTY_DESCRIPTION, kLabelX, y, kButtonX - 2 * kLabelX, 3 * kEditHeight);
         m_description->setWordWrap(true);
         m_description->setAlignment(Qt::AlignLeft | Qt::AlignTop);

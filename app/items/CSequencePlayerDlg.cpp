@@ -246,11 +246,12 @@ void CSequencePlayerDlg::UpdateDelayColours()
 
 QString CSequencePlayerDlg::DelayText(double seconds)
 {
-    // Whole tenths, rounded from whole milliseconds.
+    // Whole milliseconds, three digits after the point: 5.05 s is "5.050s".
     const long long milliseconds = seconds > 0 ? std::llround(seconds * 1000.0) : 0;
-    const long long tenths = (milliseconds + 50) / 100;
-    return FormatString(IDS_DELAY_TIME, {QString::number(tenths / 36000), QString::number(tenths % 36000 / 600),
-                                         QString::number(tenths % 600 / 10), QString::number(tenths % 10)});
+    return FormatString(IDS_DELAY_TIME, {QString::number(milliseconds / 3600000),
+                                         QString::number(milliseconds % 3600000 / 60000),
+                                         QString::number(milliseconds % 60000 / 1000),
+                                         QStringLiteral("%1").arg(milliseconds % 1000, 3, 10, QLatin1Char('0'))});
 }
 
 void CSequencePlayerDlg::RefreshReadouts()

@@ -12,6 +12,7 @@
 #include <QButtonGroup>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -77,9 +78,8 @@ void CSelectPortDlg::BuildControls()
         y += 16;
     }
     AddControl<QLabel>(this, IDC_NUMBER_LABEL, 90, 8, 70, 8, LoadString(IDS_PORT_NUMBER));
-    auto *number = AddControl<QLabel>(this, IDC_NUMBER, 90, 20, 36, 14);
+    auto *number = AddControl<QLineEdit>(this, IDC_NUMBER, 90, 20, 36, 14);
     number->setAlignment(Qt::AlignCenter);
-    number->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     SetStaticColours(number, QColor(0, 255, 0), Qt::black);
     m_spin = AddControl<CSpinButtonCtrl>(this, IDC_PORT_SPIN, 126, 20, 11, 14);
     m_spin->SetBuddy(number);
@@ -187,6 +187,13 @@ void CSelectPortDlg::ShowNumber(bool visible)
 
 void CSelectPortDlg::accept()
 {
+    if (m_portType != kTypeNone && !m_spin->TakeTypedPos()) {
+        MessageBox(this, PromptText(IDS_PORT_NUMBER_RANGE, {QString::number(m_spin->Lower()), QString::number(m_spin->Upper())}),
+                   PromptText(), MB_OK | MB_ICONEXCLAMATION);
+        FindControl<QLineEdit>(this, IDC_NUMBER)->selectAll();
+        FindControl(this, IDC_NUMBER)->setFocus();
+        return;
+    }
     WritePort(ProfileKeys::kPortType, m_portType);
     m_portNumber = m_spin->GetPos();
     if (const char *key = NumberKey(m_portType))

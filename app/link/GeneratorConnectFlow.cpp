@@ -34,6 +34,8 @@ void GeneratorConnectFlow::ShowConnectError(QWidget* parent, const PromptText& t
 bool GeneratorConnectFlow::SearchBaudRate(CProgressDlg* progress)
 {
     for (int rate : GeneratorLink::kBaudRates) {
+        if (progress != nullptr && progress->IsCancelled())
+            return false;
         if (progress != nullptr)
             progress->SetStatus(IDC_STATUS2, FormatString(IDS_CHECKING_RATE, {QString::number(rate)}));
         Port().SetRate(m_link.GetPort(), rate);
@@ -66,12 +68,14 @@ bool GeneratorConnectFlow::OpenPort()
     if (spec.isEmpty())
         return false; // nothing usable was chosen (no PCI card)
 
-    auto progress = std::make_unique<CProgressDlg>(m_owner, false);
+    auto progress = std::make_unique<CProgressDlg>(m_owner, true);
     const OpenResult result = OpenSpec(spec, progress.get());
-    if (!result.opened)
-        progress.reset();
-    if (!result.connected)
-        ShowConnectError(nullptr, GeneratorLink::LibraryErrorText(result.error));
+    const bool cancelled = progress->IsCancelled();
+    progress.reset();
+    // A refused open keeps the library's error, which the caller shows where
+    // the user asked; a failed handshake has closed the port (and cleared it).
+    if (result.opened && !result.connected && !cancelled)
+        ShowConnectError(m_owner, PromptText(IDS_NO_ANSWER_ON, {GeneratorLink::LibraryErrorText(result.error), result.portName}));
     return result.connected;
 }
 
@@ -81,19 +85,20 @@ GeneratorConnectFlow::OpenResult GeneratorConnectFlow::OpenSpec(const QString& s
     progress->SetStatus(IDC_STATUS2, LoadString(IDS_ATTEMPT_HANDSHAKE));
     m_link.SetPort(Port().Open(spec.toLatin1().constData()));
     if (m_link.GetPort() == 0)
-        return {false, false, Port().GetError()};
+        return {false, false, Port().GetError(), QString()};
     const int error = Port().GetError();
     bool connected = error == MORVANE_OK;
-    if (!connected && error == MORVANE_E_HANDSHAKE && m_link.IsSerial()) {
+    const QString portName = m_link.GetPortName();
+    if (!connected && error == MORVANE_E_HANDSHAKE && m_link.IsSerial() && !progress->IsCancelled()) {
         progress->SetStatus(IDC_STATUS1, LoadString(IDS_AUTO_DETECT_BAUD));
         connected = SearchBaudRate(progress);
     }
     if (!connected) {
         m_link.Close();
-        return {true, false, error};
+        return {true, false, error, portName};
     }
     m_link.SetLinkLost(false);
-    return {true, true, MORVANE_OK};
+    return {true, true, MORVANE_OK, portName};
 }
 
 QString GeneratorConnectFlow::SpecOfPort() const

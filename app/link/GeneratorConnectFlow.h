@@ -34,6 +34,7 @@ private:
         bool opened;    // the library gave a port
         bool connected; // and the generator answered on it
         int error;      // the library's error when not connected
+        QString portName; // as a row shows it, once the library gave a port
     };
     OpenResult OpenSpec(const QString& spec, CProgressDlg* progress);
     // The library's spec of the port that is open.

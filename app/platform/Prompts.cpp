@@ -5,6 +5,8 @@
 
 #include <QDesktopServices>
 #include <QDialog>
+#include <QDir>
+#include <QFileInfo>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPrintDialog>
@@ -221,11 +223,36 @@ int MessageBox(QWidget *parent, const PromptText &text, const PromptText &captio
     return CurrentPrompter().Message(request);
 }
 
+namespace {
+
+// The folder of the last file or folder the user chose, for a dialog that
+// names none of its own.
+QString &LastFolderUsed()
+{
+    static QString folder;
+    return folder;
+}
+
+bool IsFolder(const QString &path)
+{
+    return !path.isEmpty() && QFileInfo(path).isDir();
+}
+
+} // namespace
+
 // A dialog given no folder would start in the working directory, which is
-// wherever the program happened to be started.
+// wherever the program happened to be started; one given a folder that does
+// not exist takes its last part for the file name.
 QString StartFolder(const QString &folder)
 {
-    return folder.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) : folder;
+    if (IsFolder(folder))
+        return folder;
+    if (IsFolder(LastFolderUsed()))
+        return LastFolderUsed();
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (IsFolder(documents))
+        return documents;
+    return QDir::homePath();
 }
 
 FileResult PromptForFile(const FileRequest &request)
@@ -234,14 +261,20 @@ FileResult PromptForFile(const FileRequest &request)
     started.folder = StartFolder(request.folder);
     if (request.titleId != 0 && request.title.isEmpty())
         started.title = LoadString(request.titleId);
-    return CurrentPrompter().File(started);
+    FileResult result = CurrentPrompter().File(started);
+    if (result.accepted && !result.paths.isEmpty())
+        LastFolderUsed() = QFileInfo(result.paths.first()).absolutePath();
+    return result;
 }
 
 QString BrowseForFolder(const FolderRequest &request)
 {
     FolderRequest started = request;
     started.folder = StartFolder(request.folder);
-    return CurrentPrompter().Folder(started);
+    QString chosen = CurrentPrompter().Folder(started);
+    if (!chosen.isEmpty())
+        LastFolderUsed() = chosen;
+    return chosen;
 }
 
 int DoModal(QDialog &dialog)

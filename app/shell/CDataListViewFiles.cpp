@@ -128,6 +128,18 @@ void ReportLongLine(const QString &path, qsizetype lineNumber)
                   MB_OK | MB_ICONEXCLAMATION);
 }
 
+// The item's name with its kind's extension; a separator in a name would
+// make it a path.
+QString SuggestedFileName(const CGenData &item)
+{
+    QString name = item.GetName().trimmed();
+    name.replace(u'/', u'_');
+    name.replace(u'\\', u'_');
+    if (name.isEmpty() || item.GetFileExtension().isEmpty())
+        return name;
+    return name + u'.' + item.GetFileExtension();
+}
+
 } // namespace
 
 // --- Save -------------------------------------------------------------------
@@ -150,7 +162,9 @@ bool CDataListView::FileSave(int row, bool saveAs, bool legacy)
         request.titleId = IDS_SAVE_TITLE;
         request.filter = item->GetFileFilter() + u'|';
         request.defaultExtension = item->GetFileExtension();
-        request.fileName = hasFolder ? item->GetFileName() : QString();
+        // A new item suggests its own name, so a first Save never offers a
+        // folder's name as the file's.
+        request.fileName = hasFolder ? item->GetFileName() : SuggestedFileName(*item);
         request.folder = hasFolder ? item->GetFolder() : GetProfileString(kFolders, kFileSave);
         const FileResult result = PromptForFile(request);
         if (!result.accepted || result.paths.isEmpty())

@@ -207,6 +207,7 @@ void CGeneratorListView::AppendRow(CGeneratorView *view, const QStringList &colu
     const int icon = IsComPort(view->GetGenerator()) ? kImageStandAlone : kImageCard;
     item->setData(0, CDataTransferDlg::kIconRole, icon);
     item->setIcon(0, ShellImageList().value(icon));
+    m_list->scrollToItem(item); // a new row below the fold comes into view
     GeneratorViewRegistry::List(view);
 }
 

@@ -2,6 +2,8 @@
 
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QRegularExpressionValidator>
 #include <QToolButton>
 #include <QWheelEvent>
 
@@ -25,6 +27,25 @@ void CSpinButtonCtrl::SetBuddy(QLabel *buddy)
     ShowPos();
 }
 
+void CSpinButtonCtrl::SetBuddy(QLineEdit *buddy)
+{
+    m_edit = buddy;
+    m_edit->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,9}")), m_edit));
+    ShowPos();
+}
+
+bool CSpinButtonCtrl::TakeTypedPos()
+{
+    if (!m_edit)
+        return true;
+    bool number = false;
+    const int typed = m_edit->text().toInt(&number);
+    if (!number || typed < m_lower || typed > m_upper)
+        return false;
+    SetPos(typed);
+    return true;
+}
+
 void CSpinButtonCtrl::SetRange(int lower, int upper)
 {
     m_lower = std::min(lower, upper);
@@ -40,6 +61,7 @@ void CSpinButtonCtrl::SetPos(int pos)
 
 void CSpinButtonCtrl::Step(int delta)
 {
+    TakeTypedPos(); // an arrow steps from what was typed
     // Nothing is asked beyond the ends.
     if (delta == 0 || m_pos + delta < m_lower || m_pos + delta > m_upper)
         return;
@@ -55,6 +77,8 @@ void CSpinButtonCtrl::ShowPos()
 {
     if (m_buddy)
         m_buddy->setText(QString::number(m_pos));
+    if (m_edit)
+        m_edit->setText(QString::number(m_pos));
 }
 
 void CSpinButtonCtrl::resizeEvent(QResizeEvent *)

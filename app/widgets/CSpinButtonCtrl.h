@@ -10,6 +10,7 @@
 #include <optional>
 
 class QLabel;
+class QLineEdit;
 class QToolButton;
 
 class CSpinButtonCtrl : public QWidget {
@@ -20,6 +21,11 @@ public:
     explicit CSpinButtonCtrl(QWidget *parent = nullptr);
 
     void SetBuddy(QLabel *buddy);
+    // A buddy the user may also type a number into (digits only).
+    void SetBuddy(QLineEdit *buddy);
+    // Takes the typed number: false, keeping the position, when the text is
+    // no number within the range.
+    bool TakeTypedPos();
     // Bounds in either order; the position is kept inside them.
     void SetRange(int lower, int upper);
     void SetPos(int pos);
@@ -42,6 +48,7 @@ private:
     QToolButton *m_up;
     QToolButton *m_down;
     QLabel *m_buddy = nullptr;
+    QLineEdit *m_edit = nullptr;
     Request m_request;
     int m_lower = 0;
     int m_upper = 100;

@@ -53,8 +53,10 @@ inline void SetStaticColours(QWidget *control, const QColor &text, const QColor 
 {
     QPalette palette = control->palette();
     palette.setColor(QPalette::WindowText, text);
+    palette.setColor(QPalette::Text, text); // an edit draws its text in Text on Base
     if (background.isValid()) {
         palette.setColor(QPalette::Window, background);
+        palette.setColor(QPalette::Base, background);
         control->setAutoFillBackground(true);
     }
     control->setPalette(palette);

@@ -20,7 +20,7 @@ fail() {
 # it was given) and then waits for a line; a Ctrl-C ends it while it waits.
 cat >"$work/standin" <<'EOF'
 #!/usr/bin/env bash
-echo "${MORVANE_COM1:-} ${MORVANE_GPIB_LIBRARY:-}" >"$ZOT_TEST_FIFOS/started"
+echo "${MORVANE_COM1:-} ${MORVANE_GPIB_LIBRARY:-} ${XDG_RUNTIME_DIR:-none} $(stat -c %a "${XDG_RUNTIME_DIR:-/none}" 2>/dev/null || echo none)" >"$ZOT_TEST_FIFOS/started"
 read -r _ <"$ZOT_TEST_FIFOS/go"
 EOF
 chmod +x "$work/standin"
@@ -36,16 +36,17 @@ run_case() { # run_case NAME exit|interrupt
   mkdir -p "$runtime"
   mkfifo "$fifos/started" "$fifos/go"
   exec 3<>"$fifos/started"
-  local display=(env DISPLAY=:none)
-  # The interrupted run also takes the no-display path, under Xvfb.
-  [ "$how" = interrupt ] && display=(env -u DISPLAY -u WAYLAND_DISPLAY)
+  local display=(env DISPLAY=:none XDG_RUNTIME_DIR="$runtime")
+  # The interrupted run also takes the no-display path, under Xvfb, and
+  # has no runtime folder: the script gives the program one of its own.
+  [ "$how" = interrupt ] && display=(env -u DISPLAY -u WAYLAND_DISPLAY -u XDG_RUNTIME_DIR)
   # Its own process group, so a signal to the group is a Ctrl-C; and SIGINT
   # as in a terminal, not ignored as for a background command.
   "${display[@]}" ZOT_RUN_PROGRAM="$work/standin" ZOT_RUN_BUILD="$build" ZOT_TEST_FIFOS="$fifos" \
-    XDG_RUNTIME_DIR="$runtime" env --default-signal=INT setsid bash "$zot" run >"$fifos/out" 2>"$fifos/err" &
+    env --default-signal=INT setsid bash "$zot" run >"$fifos/out" 2>"$fifos/err" &
   local script=$!
-  local port="" library=""
-  if ! read -r -t 120 -u 3 port library; then
+  local port="" library="" given="" mode=""
+  if ! read -r -t 120 -u 3 port library given mode; then
     fail "the program was not started"
     cat "$fifos/out" "$fifos/err"
     kill -KILL -- "-$script" 2>/dev/null || true
@@ -59,6 +60,11 @@ run_case() { # run_case NAME exit|interrupt
   [ -n "$sim" ] || fail "no simulator runs beside the program"
   [ -n "$port" ] || fail "the program got no MORVANE_COM1"
   [ -f "$library" ] || fail "the program got no GPIB library: \"$library\""
+  if [ "$how" = exit ]; then
+    [ "$given" = "$runtime" ] || fail "the program's runtime folder is $given, not the one it was given"
+  else
+    [ "$mode" = 700 ] || fail "the program's own runtime folder $given has mode $mode, not 700"
+  fi
 
   # A script that never ends fails the case instead of the whole run. Its
   # output goes nowhere: a sleep left holding the test's stdout would keep
@@ -85,6 +91,7 @@ run_case() { # run_case NAME exit|interrupt
     kill -KILL "$sim" 2>/dev/null || true
   fi
   [ -z "$(ls -A "$runtime")" ] || fail "left in the runtime folder: $(ls -A "$runtime")"
+  [ "$how" = exit ] || [ ! -e "$given" ] || fail "the program's own runtime folder $given is left"
   [ -e "$port" ] && fail "the port link $port is left"
   local listed
   listed=$(grep -c "MORVANE_COM1=" "$fifos/out" || true)

@@ -180,7 +180,7 @@ TEST_F(FormatPrintoutPdfTest, OnePageWithEveryLineInOrder)
         prompter.ExpectPrint(ScriptedPrint::Pdf(pdf, c.size));
         ASSERT_TRUE(PrintFormatSummary(nullptr, CGeneralFormatData()));
         EXPECT_EQ(pdf_text::Info(pdf, "Pages"), "1");
-        EXPECT_EQ(pdf_text::Info(pdf, "Title"), "FormatList");
+        EXPECT_EQ(pdf_text::Info(pdf, "Title"), "default") << "titled by the format it prints";
         EXPECT_TRUE(pdf_text::Info(pdf, "Page size").endsWith(QLatin1String(c.pageSize)));
         // The text comes back in the page's order; the tool spaces words by
         // their places, so blanks are compared as one.

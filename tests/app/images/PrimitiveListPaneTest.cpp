@@ -15,6 +15,8 @@
 #include "TestSupport.h"
 #include "imeUndo.h"
 
+#include <QCoreApplication>
+#include <QScrollBar>
 #include <QLabel>
 #include <QRect>
 #include <QStatusBar>
@@ -634,6 +636,25 @@ TEST_F(PrimitiveListPaneTest, DragTargetStepsOutsideTheTreeAndStopsAtGroups)
     EXPECT_EQ(f.pane.DragImage(), 1);
     f.pane.EndDrag(false);
     EXPECT_EQ(f.TreeText(), QStringLiteral("A B G(C* D*)"));
+}
+
+// A name never ends in "...": the column is as wide as the longest name and
+// a narrow pane scrolls sideways to it.
+TEST_F(PrimitiveListPaneTest, NamesStandWholeInANarrowPane)
+{
+    PaneFixture f;
+    f.Fill(2);
+    f.pane.resize(40, 300);
+    f.pane.show();
+    QCoreApplication::processEvents();
+    auto *tree = f.pane.findChild<QTreeWidget *>();
+    ASSERT_NE(tree, nullptr);
+    const QTreeWidgetItem *first = tree->topLevelItem(0);
+    ASSERT_NE(first, nullptr);
+    const int textWidth = tree->fontMetrics().horizontalAdvance(first->text(0));
+    EXPECT_GE(tree->visualItemRect(first).width(), textWidth);
+    EXPECT_GT(tree->columnWidth(0), tree->viewport()->width());
+    EXPECT_GT(tree->horizontalScrollBar()->maximum(), 0);
 }
 
 } // namespace

@@ -268,6 +268,13 @@ TEST_F(PropertiesDlgTest, InfoEntryUpdatesDescriptionAndApplies)
     EXPECT_EQ(info->count(), CInfoBoxContents().GetCount());
     EXPECT_EQ(style->count(), CTextBoxBorder().GetCount());
     EXPECT_EQ(description->palette().color(QPalette::Window), QColor(255, 255, 128));
+    // Its caption shows over it, left-aligned with the box.
+    const auto labels = dialog->findChildren<QLabel *>();
+    const auto caption = std::find_if(labels.begin(), labels.end(),
+                                      [](const QLabel *l) { return l->text() == QStringLiteral("Description"); });
+    ASSERT_NE(caption, labels.end());
+    EXPECT_EQ((*caption)->geometry().left(), description->geometry().left());
+    EXPECT_LE((*caption)->geometry().bottom(), description->geometry().top());
 
     dialog->SetInfo(0);
     dialog->SetStyle(1);

@@ -105,8 +105,8 @@ TEST_F(SequencePlayerTest, AttachTakesOverEachMode)
         const char *delayText;
     };
     const Case cases[] = {
-        {1, false, false, "2/3", "0h 0m 5.0s"},
-        {2, false, true, "2/3", "0h 0m 5.0s"},
+        {1, false, false, "2/3", "0h 0m 5.000s"},
+        {2, false, true, "2/3", "0h 0m 5.000s"},
         {3, true, false, " ", " "},
     };
     for (const Case &c : cases) {
@@ -150,20 +150,20 @@ TEST_F(SequencePlayerTest, TheOverlayBoxesExcludeEachOther)
     EXPECT_TRUE(SentInOrder({"DNUM 2", "SEQU;*OPC?", "DNUM 0", "SEQU;*OPC?", "DNUM 1", "SEQU;*OPC?"}, before)); // each applied
 }
 
-TEST_F(SequencePlayerTest, TheDelayReadsOutToATenth)
+TEST_F(SequencePlayerTest, TheDelayReadsOutToTheMillisecond)
 {
     struct Case {
         double seconds;
         const char *text;
     };
-    const Case cases[] = {{0.1, "0h 0m 0.1s"},      {0.3, "0h 0m 0.3s"},   {30.05, "0h 0m 30.1s"},
-                          {90, "0h 1m 30.0s"},      {3600.5, "1h 0m 0.5s"}, {-1, "0h 0m 0.0s"},
-                          {86399.96, "24h 0m 0.0s"}, {59.94, "0h 0m 59.9s"}};
+    const Case cases[] = {{0.1, "0h 0m 0.100s"},         {5.05, "0h 0m 5.050s"},    {30.05, "0h 0m 30.050s"},
+                          {90, "0h 1m 30.000s"},         {3600.5, "1h 0m 0.500s"},  {-1, "0h 0m 0.000s"},
+                          {86399.96, "23h 59m 59.960s"}, {59.9999, "0h 1m 0.000s"}, {0.007, "0h 0m 0.007s"}};
     for (const Case &c : cases)
         EXPECT_EQ(CSequencePlayerDlg::DelayText(c.seconds), QLatin1String(c.text)) << c.seconds;
     MakeView(7.011, {{"SDLY?", "30.05"}});
     view->OpenSequencePlayer(QString(), true);
-    EXPECT_EQ(Control<QLabel>(IDC_DELAY_TEXT)->text(), QStringLiteral("0h 0m 30.1s"));
+    EXPECT_EQ(Control<QLabel>(IDC_DELAY_TEXT)->text(), QStringLiteral("0h 0m 30.050s"));
 }
 
 TEST_F(SequencePlayerTest, FirmwareBeforeThreeHasNoReadOuts)
@@ -263,7 +263,7 @@ TEST_F(SequencePlayerTest, PlayStopAndRewind)
     QTest::mouseClick(Control<QPushButton>(IDC_STOP), Qt::LeftButton);
     EXPECT_FALSE(Player()->IsPlaying());
     EXPECT_EQ(Sent("SMOD ", from), (std::vector<std::string>{"SMOD 3", "SMOD 1", "SMOD 3", "SMOD 1", "SMOD 1"}));
-    EXPECT_EQ(Control<QLabel>(IDC_DELAY_TEXT)->text(), QStringLiteral("0h 0m 5.0s"));
+    EXPECT_EQ(Control<QLabel>(IDC_DELAY_TEXT)->text(), QStringLiteral("0h 0m 5.000s"));
     EXPECT_FALSE(Control<QPushButton>(IDC_STOP)->isEnabled());
 }
 

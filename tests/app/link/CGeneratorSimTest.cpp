@@ -22,6 +22,8 @@
 
 #include <morvane.h>
 
+#include <QAbstractButton>
+#include <QCoreApplication>
 #include <QDialog>
 #include <QEvent>
 #include <QLabel>
@@ -176,7 +178,9 @@ TEST_F(GeneratorSimTest, SilentGeneratorIsSearchedAtEveryRateThenLeftClosed)
     gensim::Generator& g = Start(2400);
     ScopedTimeScale search(kSearchScale);
     g.fault(gensim::Fault::silence(gensim::Fault::kForever));
-    prompter.ExpectMessage(PromptMatch::Text(QString::fromLatin1(kHandshakeText)).AndCaption(QStringLiteral("Connect Error")),
+    prompter.ExpectMessage(PromptMatch::Text(QString::fromLatin1(kHandshakeText)
+                                             + QStringLiteral("\n\nNo generator answered on Com-1."))
+                               .AndCaption(QStringLiteral("Connect Error")),
                            IDOK, MB_OK | MB_ICONWARNING);
     StatusRecorder status;
     CGenerator gen(nullptr);
@@ -191,6 +195,33 @@ TEST_F(GeneratorSimTest, SilentGeneratorIsSearchedAtEveryRateThenLeftClosed)
     CGenerator again(nullptr);
     EXPECT_TRUE(again.OpenPort());
     EXPECT_EQ(again.GetBaudRate(), 2400);
+}
+
+// The search's Cancel ends it before the next rate, and says nothing more.
+TEST_F(GeneratorSimTest, CancelEndsTheRateSearchAtOnce)
+{
+    gensim::Generator& g = Start(2400);
+    ScopedTimeScale search(kSearchScale);
+    g.fault(gensim::Fault::silence(gensim::Fault::kForever));
+    struct CancelAt : QObject {
+        bool eventFilter(QObject* watched, QEvent* event) override
+        {
+            auto* label = qobject_cast<QLabel*>(watched);
+            if (event->type() == QEvent::Paint && label && label->text() == QStringLiteral("Checking 19200"))
+                if (auto* progress = dynamic_cast<CProgressDlg*>(label->window()))
+                    progress->CancelButton()->click();
+            return false;
+        }
+    } cancel;
+    QCoreApplication::instance()->installEventFilter(&cancel);
+    StatusRecorder status;
+    CGenerator gen(nullptr);
+    EXPECT_FALSE(gen.OpenPort());
+    QCoreApplication::instance()->removeEventFilter(&cancel);
+    prompter.VerifyAllUsed(); // no box after a Cancel
+    EXPECT_EQ(gen.GetPort(), 0u);
+    ASSERT_FALSE(status.steps.empty());
+    EXPECT_EQ(status.steps.back(), "Checking 19200");
 }
 
 TEST_F(GeneratorSimTest, RateChangeMovesBothEnds)

@@ -458,7 +458,8 @@ TEST_F(GeneratorTest, OpenWithoutAGeneratorTriesEveryRateThenCloses)
 {
     port.generatorRate = 0;
     ChoosePort(2, "Com", 1);
-    ExpectConnectError(QString::fromLatin1(FakePort::TextOf(MORVANE_E_HANDSHAKE)));
+    ExpectConnectError(QString::fromLatin1(FakePort::TextOf(MORVANE_E_HANDSHAKE))
+                       + QStringLiteral("\n\nNo generator answered on Com-1."));
     CGenerator gen(nullptr);
     EXPECT_FALSE(gen.OpenPort());
     EXPECT_EQ(port.rateCalls, (std::vector<int>{115200, 57600, 38400, 19200, 9600, 2400, 1200, 300}));
@@ -467,14 +468,19 @@ TEST_F(GeneratorTest, OpenWithoutAGeneratorTriesEveryRateThenCloses)
     EXPECT_TRUE(port.commands.empty());
 }
 
-TEST_F(GeneratorTest, OpenRefusedByTheLibraryShowsItsText)
+// The refusal's text is the caller's to show, where the user asked: the
+// open shows no box of its own, and the library's error stays to be read.
+TEST_F(GeneratorTest, OpenRefusedByTheLibraryLeavesItsTextToTheCaller)
 {
     port.openError = MORVANE_E_COM_CREATE;
     ChoosePort(2, "Com", 3);
-    ExpectConnectError(QString::fromLatin1(FakePort::TextOf(MORVANE_E_COM_CREATE)));
     CGenerator gen(nullptr);
     EXPECT_FALSE(gen.OpenPort());
+    prompter.VerifyAllUsed();
     EXPECT_TRUE(port.closed.empty());
+    QString text;
+    ASSERT_TRUE(gen.GetPortErrorText(text));
+    EXPECT_EQ(text, QString::fromLatin1(FakePort::TextOf(MORVANE_E_COM_CREATE)));
 }
 
 TEST_F(GeneratorTest, OpenOnGpibKeepsTheAddressForTheName)

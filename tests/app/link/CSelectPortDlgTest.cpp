@@ -7,9 +7,11 @@
 #include "TestSupport.h"
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QToolButton>
+#include <QTest>
 
 #include <map>
 #include <optional>
@@ -102,7 +104,7 @@ TEST_F(SelectPortDlgTest, OpensOnTheStoredChoiceAndOkStoresIt)
                     FindControl<QRadioButton>(&d, id)->click();
                 EXPECT_TRUE(FindControl<QRadioButton>(&d, c.checked)->isChecked());
                 EXPECT_EQ(FindControl(&d, 1006)->isEnabled(), !c.noSerial);
-                const auto *number = FindControl<QLabel>(&d, 1010);
+                const auto *number = FindControl<QLineEdit>(&d, 1010);
                 const auto *message = FindControl<QLabel>(&d, 1013);
                 const auto *spin = FindControl<CSpinButtonCtrl>(&d, 1011);
                 EXPECT_EQ(number->isVisible(), c.number.has_value());
@@ -146,11 +148,53 @@ TEST_F(SelectPortDlgTest, ArrowsStepWithinTheRangeAndOkStoresTheShownNumber)
             QToolButton *up = arrows[0]->arrowType() == Qt::UpArrow ? arrows[0] : arrows[1];
             for (int i = 0; i < 3; ++i)
                 up->click();
-            EXPECT_EQ(FindControl<QLabel>(&d, 1010)->text(), QStringLiteral("7"));
+            EXPECT_EQ(FindControl<QLineEdit>(&d, 1010)->text(), QStringLiteral("7"));
         },
         true, QStringLiteral("SelectPort-arrows"));
     EXPECT_EQ(dialog.m_portNumber, 7);
     EXPECT_EQ(ReadPortKey(QStringLiteral("Isa")), 7);
+}
+
+// The number takes typing: digits only; OK takes a typed number within the
+// type's range, refuses one outside it with the range and stays open.
+TEST_F(SelectPortDlgTest, TypedNumberIsTakenWithinTheRangeAndRefusedOutside)
+{
+    struct Case {
+        const char *typed;
+        const char *shown; // what the validator lets stand
+        bool refused;
+    };
+    const Case cases[] = {{"5", "5", false}, {"2x", "2", false}, {"31", "31", true}, {"", "", true}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.typed);
+        ClearTestProfile();
+        Store({{"Type", 4}, {"Gpib", 15}});
+        CSelectPortDlg dialog(nullptr, nullptr, false);
+        prompter.ExpectDialog(PromptMatch::Caption(QStringLiteral("Select a Port...")), [&](QDialog &d) {
+            auto *number = FindControl<QLineEdit>(&d, 1010);
+            EXPECT_FALSE(number->isReadOnly());
+            number->setFocus();
+            number->selectAll();
+            if (*c.typed == '\0')
+                QTest::keyClick(number, Qt::Key_Backspace); // the selected number goes
+            else
+                QTest::keyClicks(number, QString::fromLatin1(c.typed));
+            EXPECT_EQ(number->text(), QString::fromLatin1(c.shown));
+            FindControl<QPushButton>(&d, IDOK)->click();
+            EXPECT_EQ(d.isVisible(), c.refused) << "a refused number keeps the dialog open";
+            if (c.refused) {
+                number->setText(QStringLiteral("7"));
+                FindControl<QPushButton>(&d, IDOK)->click();
+            }
+        });
+        if (c.refused)
+            prompter.ExpectMessage(PromptMatch::Text(QStringLiteral("Type a port number from 0 to 30.")), IDOK);
+        EXPECT_EQ(DoModal(dialog), IDOK);
+        prompter.VerifyAllUsed();
+        const int expected = c.refused ? 7 : QString::fromLatin1(c.shown).toInt();
+        EXPECT_EQ(dialog.m_portNumber, expected);
+        EXPECT_EQ(ReadPortKey(QStringLiteral("Gpib")), expected);
+    }
 }
 
 TEST_F(SelectPortDlgTest, CancelStoresNothing)
@@ -170,8 +214,8 @@ TEST_F(SelectPortDlgTest, NumberAndMessageColours)
 {
     CSelectPortDlg dialog(nullptr, nullptr, false);
     const QPalette number = FindControl(&dialog, 1010)->palette();
-    EXPECT_EQ(number.color(QPalette::WindowText), QColor(0, 255, 0));
-    EXPECT_EQ(number.color(QPalette::Window), QColor(Qt::black));
+    EXPECT_EQ(number.color(QPalette::Text), QColor(0, 255, 0));
+    EXPECT_EQ(number.color(QPalette::Base), QColor(Qt::black));
     EXPECT_TRUE(FindControl(&dialog, 1010)->autoFillBackground());
     EXPECT_EQ(FindControl(&dialog, 1013)->palette().color(QPalette::WindowText), QColor(128, 0, 0));
 }

@@ -18,6 +18,7 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTreeWidget>
+#include <QScopeGuard>
 #include <QUrl>
 
 #include <functional>
@@ -73,7 +74,7 @@ TEST_F(DataFilesTest, SaveWritesTheItemsArchiveAndTheNextSaveReusesTheFile)
 
 TEST_F(DataFilesTest, SaveDialogStartsInTheRememberedFolderForANewItem)
 {
-    WriteProfileString("Folders", "FileSave", "/remembered/");
+    WriteProfileString("Folders", "FileSave", tempDir.path() + u'/');
     List().NewItem(kIconFormat);
     std::optional<FileRequest> seen;
     struct Spy : Prompter {
@@ -90,10 +91,10 @@ TEST_F(DataFilesTest, SaveDialogStartsInTheRememberedFolderForANewItem)
     List().SaveSelected();
     InstallPrompter(&prompter);
     ASSERT_TRUE(seen.has_value());
-    EXPECT_EQ(seen->folder, "/remembered/");
+    EXPECT_EQ(seen->folder, tempDir.path() + u'/');
     EXPECT_EQ(seen->filter, "Format Data (*.fmt)|*.fmt||");
     EXPECT_EQ(seen->defaultExtension, "fmt");
-    EXPECT_TRUE(seen->fileName.isEmpty());
+    EXPECT_EQ(seen->fileName, "Test.fmt") << "a new item suggests its own name";
     EXPECT_TRUE(seen->overwritePrompt);
     EXPECT_TRUE(List().GetRowItem(0)->IsModified()) << "cancelled: nothing written";
 }
@@ -365,18 +366,41 @@ TEST_F(DataFilesTest, CommandFileErrorOffersTheTextEditorAndTheImportGoesOn)
     EXPECT_EQ(List().GetRowText(1, 0), "C");
 }
 
-TEST_F(DataFilesTest, FileDialogsWithoutAFolderOfTheirOwnStartInDocuments)
+// A dialog without a folder of its own starts in the last folder the user
+// chose, else in an existing Documents folder, else at home; never in a
+// folder that does not exist, whose name the dialog would offer as the file's.
+TEST_F(DataFilesTest, FileDialogsWithoutAFolderOfTheirOwnStartInAFolderThatExists)
 {
+    const QByteArray home = qgetenv("HOME");
+    const QString fakeHome = TempPath("home");
+    ASSERT_TRUE(QDir().mkpath(fakeHome));
+    qputenv("HOME", fakeHome.toLocal8Bit());
+    const auto restore = qScopeGuard([&] { qputenv("HOME", home); });
+
     WriteProfileString("Folders", "FileOpen", tempDir.path());
+    WriteProfileString("Folders", "FileSave", TempPath("gone/"));
     List().NewItem(kIconFormat);
     prompter.ExpectFile(PromptMatch::Id(10021), FileResult{});
-    List().WriteCmdFile(); // no folder of its own
+    List().WriteCmdFile(); // no folder of its own, no Documents
+    ASSERT_TRUE(QDir().mkpath(fakeHome + "/Documents"));
+    prompter.ExpectFile(PromptMatch::Id(10021), FileResult{});
+    List().WriteCmdFile(); // Documents now exists
     prompter.ExpectFile(PromptMatch::Id(33066), FileResult{});
     List().FileOpen(); // the profile's folder
+    ExpectSaveDialog(TempPath("saved/new.fmt"));
+    ASSERT_TRUE(QDir().mkpath(TempPath("saved")));
+    List().SaveSelected(); // the remembered folder is gone: Documents
+    prompter.ExpectFile(PromptMatch::Id(10021), FileResult{});
+    List().WriteCmdFile(); // the folder just chosen
+
     const std::vector<FileRequest> &requests = prompter.FileRequests();
-    ASSERT_EQ(requests.size(), 2u);
-    EXPECT_EQ(requests[0].folder, QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
-    EXPECT_EQ(requests[1].folder, tempDir.path());
+    ASSERT_EQ(requests.size(), 5u);
+    EXPECT_EQ(requests[0].folder, fakeHome);
+    EXPECT_EQ(requests[1].folder, fakeHome + "/Documents");
+    EXPECT_EQ(requests[2].folder, tempDir.path());
+    EXPECT_EQ(requests[3].folder, fakeHome + "/Documents");
+    EXPECT_EQ(requests[3].fileName, "Test.fmt");
+    EXPECT_EQ(requests[4].folder, TempPath("saved"));
 }
 
 TEST_F(DataFilesTest, ATextEditorThatDoesNotStartIsReported)

@@ -16,7 +16,9 @@
 #include "CProgressDlg.h"
 #include "TestPorts.h"
 
+#include <QCoreApplication>
 #include <QDialog>
+#include <QTreeWidget>
 
 #include <functional>
 #include <utility>
@@ -377,6 +379,22 @@ TEST_F(GeneratorListTest, ComGeneratorsShowAUnitOthersACard)
         AddGenerator(port, "G", "P");
         EXPECT_EQ(Generators().GetRowIcon(Generators().GetRowCount() - 1), icon) << std::hex << port;
     }
+}
+
+// A generator added below the fold of a short list is scrolled into view.
+TEST_F(GeneratorListTest, ANewRowBelowTheFoldIsScrolledIntoView)
+{
+    window->show();
+    QTreeWidget *list = Generators().List();
+    list->setFixedHeight(list->sizeHintForRow(0) > 0 ? 4 * list->sizeHintForRow(0) : 80);
+    for (int i = 0; i < 8; ++i) {
+        AddGenerator(kCom1, QStringLiteral("G%1").arg(i), "P");
+        QCoreApplication::processEvents();
+        QTreeWidgetItem *last = list->topLevelItem(list->topLevelItemCount() - 1);
+        const QRect row = list->visualItemRect(last);
+        EXPECT_TRUE(list->viewport()->rect().contains(row)) << "row " << i;
+    }
+    SaveScreenshot(*window, QStringLiteral("GeneratorList-fifth-row"));
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // Connecting, disconnecting, the baud rate and Send Data through the real
 // library against simulated generators on pseudo-terminals.
 
+#include "AppFolders.h"
 #include "CDataListView.h"
 #include "CGenerator.h"
 #include "CGeneratorListView.h"
@@ -21,7 +22,9 @@
 #include "gensim/Simulator.h"
 #include "PortDialogAnswer.h"
 
+#include <QAction>
 #include <QDialog>
+#include <QFile>
 #include <QLabel>
 #include <QListWidget>
 
@@ -276,6 +279,55 @@ TEST_F(ConnectSimTest, FirmwareVersionOutsideTheRangeIsRetriedFiveTimes)
 }
 
 // The link goes while the generator takes the saved rate: a failed connect.
+// A failed Connect says why once: a port the library refuses to open, and a
+// generator that never answers the handshake at any rate.
+TEST_F(ConnectSimTest, AFailedConnectShowsOneBox)
+{
+    gensim::Generator &g = Add(1, 9600);
+    ASSERT_TRUE(Connect(1));
+    ExpectPortDialog(1);
+    prompter.ExpectMessage(PromptMatch::Text("The specified COM port is already open.").AndCaption("Connect Error"),
+                           IDOK, MB_OK | MB_ICONWARNING);
+    EXPECT_FALSE(Generators().Connect(false));
+    prompter.VerifyAllUsed();
+    EXPECT_EQ(Generators().GetRowCount(), 1);
+
+    Generators().RemoveAll();
+    g.fault(gensim::Fault::silence(gensim::Fault::kForever));
+    ScopedTimeScale failingHandshakes("0.1");
+    ExpectPortDialog(1);
+    prompter.ExpectMessage(PromptMatch::Caption("Connect Error"), IDOK, MB_OK | MB_ICONWARNING);
+    EXPECT_FALSE(Generators().Connect(false));
+    prompter.VerifyAllUsed();
+    ExpectNoGenerator();
+}
+
+// System > "Debug the ... on Com-1" logs what follows as it happens: every
+// command a scan sends is in the file before the scan ends.
+TEST_F(ConnectSimTest, TheSelectedGeneratorsDebugLogHoldsItsScan)
+{
+    gensim::Generator &g = Add(1, 9600);
+    ASSERT_TRUE(Connect(1));
+    Generators().SelectRow(0, true);
+    window->UpdateControls();
+    QAction *debug = window->Router().Action(IDM_DEBUG_SELECTED);
+    ASSERT_TRUE(debug->isEnabled());
+    debug->trigger();
+    CGeneratorView *view = Generators().GetRowView(0);
+    ASSERT_TRUE(view->GetGenerator()->IsCommandLogOn());
+    const size_t mark = g.trace().lines().size();
+    ASSERT_EQ(view->ScanGenerator(), 1);
+    QFile log(AppDataFile(QStringLiteral("Com-1.txt")));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly)) << qPrintable(log.fileName());
+    const QByteArray text = log.readAll();
+    const Lines lines = g.trace().lines();
+    ASSERT_GT(lines.size(), mark) << "the scan sent nothing";
+    for (size_t i = mark; i < lines.size(); ++i)
+        EXPECT_TRUE(text.contains(QByteArray::fromStdString(lines[i]))) << lines[i];
+    debug->trigger();
+    EXPECT_FALSE(view->GetGenerator()->IsCommandLogOn());
+}
+
 TEST_F(ConnectSimTest, LinkLostWhileTakingTheSavedRateAddsNoRow)
 {
     WriteProfileInt("Generator", "PersistentBaudRate", 19200);

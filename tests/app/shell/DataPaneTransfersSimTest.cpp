@@ -6,6 +6,7 @@
 #include "CDataListView.h"
 #include "CDataTransferDlg.h"
 #include "CFormat.h"
+#include "CFormatListEntry.h"
 #include "CGeneralFormatData.h"
 #include "CGenerator.h"
 #include "CGeneratorDataPane.h"
@@ -214,6 +215,43 @@ INSTANTIATE_TEST_SUITE_P(Names, SendItemSimTest,
                                            SendCase{"DMT8075", 0, true, false, false}));
 
 // --- Copy between generators ----------------------------------------------------------------
+
+// A send refreshes every list of the view that holds formats: after the
+// detailed list was filled, a replaced format's row shows its new figures
+// and a new one gets its row; the format in use stays in use.
+TEST_F(DataPaneTransfersSimTest, ASendRefreshesTheDetailedFormatList)
+{
+    Pane &pane = PaneOf(1);
+    prompter.ExpectMessage(PromptMatch::Caption("Detailed Format List"), IDYES);
+    pane.ShowList(Pane::kDetailed);
+    ASSERT_TRUE(pane.IsDetailedListFilled());
+    const auto row = [&pane](const QString &name) -> const CFormatListEntry * {
+        for (int r = 0; r < pane.FormatListRowCount(); ++r)
+            if (pane.FormatListEntry(r)->name == name)
+                return pane.FormatListEntry(r);
+        return nullptr;
+    };
+    ASSERT_NE(row("GREEN"), nullptr);
+    EXPECT_EQ(row("GREEN")->hRes, 640);
+    const int rows = pane.FormatListRowCount();
+    const std::vector<std::string> inUse = gens[1]->execute("FMTU?");
+
+    CFormat format;
+    ASSERT_TRUE(format.RecallFromGenerator("DMT8075", views[1]->GetGenerator(), nullptr));
+    format.Data().hActive = 800;
+    for (const char *name : {"GREEN", "TEAL"}) {
+        SCOPED_TRACE(name);
+        format.SetName(QString::fromLatin1(name));
+        if (row(QString::fromLatin1(name)))
+            prompter.ExpectMessage(PromptMatch::Caption("Overwrite..."), IDYES);
+        ASSERT_TRUE(views[1]->SendItem(&format, nullptr));
+        ASSERT_NE(row(QString::fromLatin1(name)), nullptr);
+        EXPECT_EQ(row(QString::fromLatin1(name))->hRes, 800);
+        EXPECT_EQ(gens[1]->execute("FMTU?"), inUse) << "the format in use is loaded again";
+    }
+    EXPECT_EQ(pane.FormatListRowCount(), rows + 1);
+    prompter.VerifyAllUsed();
+}
 
 TEST_F(DataPaneTransfersSimTest, DragToAnotherPaneCopiesOnlyWhatTheTargetStored)
 {

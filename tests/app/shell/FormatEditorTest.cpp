@@ -556,7 +556,7 @@ TEST_F(FormatEditorTest, PrintPutsTheEditedFormatOnOnePage)
     prompter.ExpectPrint(ScriptedPrint::Pdf(pdf, QPageSize::Letter));
     ASSERT_TRUE(editor->Router().Execute(ID_FORMAT_PRINT));
     EXPECT_EQ(pdf_text::Info(pdf, QStringLiteral("Pages")), QStringLiteral("1"));
-    EXPECT_EQ(pdf_text::Info(pdf, QStringLiteral("Title")), QStringLiteral("FormatList"));
+    EXPECT_EQ(pdf_text::Info(pdf, QStringLiteral("Title")), format->Data().name);
     const QStringList lines = pdf_text::Lines(pdf, pdf_text::kSimplified);
     ASSERT_GE(lines.size(), 10);
     EXPECT_EQ(lines[0], QStringLiteral("Format Name : Format"));

@@ -215,7 +215,7 @@ TEST_F(FormatListUserPathSimTest, SaveLoadReportAndPrintTheFormatListThenASummar
     ASSERT_TRUE(editor->Router().Action(ID_FORMAT_PRINT)->isEnabled());
     editor->Router().Action(ID_FORMAT_PRINT)->trigger();
     EXPECT_EQ(pdf_text::Info(summaryPdf, "Pages"), "1");
-    EXPECT_EQ(pdf_text::Info(summaryPdf, "Title"), "FormatList");
+    EXPECT_EQ(pdf_text::Info(summaryPdf, "Title"), "DMT8075");
     const QStringList summary = pdf_text::Lines(summaryPdf, pdf_text::kSimplified);
     ASSERT_GE(summary.size(), 12);
     EXPECT_EQ(summary[0], "Format Name : DMT8075");

@@ -125,7 +125,7 @@ TEST_F(GpibSimTest, ConnectWhereNoGeneratorListensShowsTheHandshakeError)
 {
     ExpectPortDialog(7);
     prompter.ExpectMessage(PromptMatch::Text("Communication handshake failed. Make sure a generator is connected to "
-                                             "the port and that it is powered on.")
+                                             "the port and that it is powered on.\n\nNo generator answered on Gpib-7:0.")
                                .AndCaption("Connect Error"),
                            IDOK, MB_OK | MB_ICONWARNING);
     window->Router().Execute(ID_CONNECT);

@@ -313,4 +313,40 @@ TEST_F(LinkLostSimTest, LostLinkAsksOncePerActionAndReconnects)
     EXPECT_FALSE(View(1).Connection()->IsLinkLost());
 }
 
+// A view first shown while its generator does not answer comes up empty;
+// after Reconnect everything it failed to read is read again, and Scan
+// Formats asks the generator for its formats.
+TEST_F(LinkLostSimTest, AViewShownWhileTheGeneratorWasGoneIsReadAgainAfterReconnect)
+{
+    Connect(1);
+    Gen(0).fault(gensim::Fault::dropLink());
+    prompter.AllowMessage(PromptMatch::Caption(QStringLiteral("Communication Error")), IDOK);
+    prompter.AllowMessage(PromptMatch::Caption(QStringLiteral("Link Lost")), IDNO);
+    {
+        ScopedTimeScale lost("0.1");
+        Generators().SelectRow(0, true);
+        Generators().OnDblclkList();
+    }
+    Settle();
+    Pane &pane = *View(0).DataPane();
+    ASSERT_TRUE(View(0).Connection()->IsLinkLost());
+    EXPECT_EQ(pane.NameList(Pane::kFormats)->count(), 0);
+
+    Gen(0).clearFaults();
+    View(0).LinkLostBar()->ReconnectButton()->click();
+    Settle();
+    ASSERT_FALSE(View(0).Connection()->IsLinkLost());
+    const int formats = int(Gen(0).names(gensim::ItemKind::Format).size());
+    const int images = int(Gen(0).names(gensim::ItemKind::Image).size());
+    ASSERT_GT(formats, 0);
+    EXPECT_EQ(pane.NameList(Pane::kFormats)->count(), formats);
+    EXPECT_EQ(pane.NameList(Pane::kImages)->count(), images);
+    EXPECT_FALSE(View(0).GetState().format.isEmpty()) << "the state was read again";
+    SaveScreenshot(View(0), QStringLiteral("ReconnectReadsAgain"));
+
+    prompter.ExpectMessage(PromptMatch::Caption(QStringLiteral("Detailed Format List")), IDYES);
+    pane.ScanFormats();
+    EXPECT_EQ(pane.FormatListRowCount(), formats);
+}
+
 } // namespace

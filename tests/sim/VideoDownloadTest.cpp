@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <thread>
 
 namespace gensim::test {
@@ -160,6 +162,27 @@ TEST(VideoDownloadBoardsTest, ThreeBoardsTakeABlockPerBoardInBoardMode)
     EXPECT_EQ(AsText(g.videoBytes(0, 5, 4)), std::string(4, '\0'));
     EXPECT_TRUE(g.execute("SBNK").empty());
     EXPECT_FALSE(g.boardMode());
+}
+
+// --video-dump: each finished block as its bytes (PGM) and through the
+// lookup table (PPM).
+TEST(VideoDownloadDumpTest, WritesEachFinishedBlockAsPictures)
+{
+    char folder[] = "/tmp/zot-dump-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    Simulator simulator;
+    Generator& g = simulator.addGenerator({.model = "VG-7000", .firmware = "7.041", .baudRate = 115200});
+    g.setVideoDump(folder);
+    EXPECT_TRUE(g.execute("RGBW 1 10 20 30;HRES 100;BDMA 0 2 2 0;SERM DMA").empty());
+    EXPECT_EQ(g.feedDma(std::string("\x01\x00\x00\x01", 4)), 4u);
+    const auto read = [&](const char* name) {
+        std::ifstream in(std::string(folder) + "/" + name, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    EXPECT_EQ(read("dma1-board0.pgm"), std::string("P5\n2 2\n255\n\x01\x00\x00\x01", 15));
+    EXPECT_EQ(read("dma1-board0.ppm"),
+              std::string("P6\n2 2\n255\n\x0A\x14\x1E\x00\x00\x00\x00\x00\x00\x0A\x14\x1E", 23));
+    std::filesystem::remove_all(folder);
 }
 
 // The stream card: registered through the driver like any card, it feeds

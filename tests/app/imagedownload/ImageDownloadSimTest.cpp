@@ -267,6 +267,13 @@ TEST_F(ImageDownloadSimTest, SelectionAndValidation)
     EXPECT_EQ(Text(IDC_IMGDL_PATH), QStringLiteral(" "));
     EXPECT_FALSE(Button(IDC_IMGDL_DOWNLOAD).isEnabled());
     Browse(TempPath("picture.txt"), IDS_IMGDL_BAD_FILE_TYPE);
+    // The selected generator goes: its row with it, and no generator is valid.
+    Browse(WriteBitmap(Picture(16, 4, 8), "again.bmp"));
+    ASSERT_TRUE(Button(IDC_IMGDL_DOWNLOAD).isEnabled());
+    tool->RemoveGenerator(&View(kCom1));
+    EXPECT_EQ(Combo().count(), 4);
+    EXPECT_EQ(tool->StatusText(), LoadString(IDS_IMGDL_NO_GENERATOR));
+    EXPECT_FALSE(Button(IDC_IMGDL_DOWNLOAD).isEnabled());
 }
 
 TEST(ImageDownloadPitchTest, PitchesOfTheSerialDownloads)

@@ -92,6 +92,7 @@ CommandInterpreter::CommandInterpreter()
     addDirectoryRows();
     addFormatRows();
     addMemoryRows();
+    addVideoRows();  // after the registers: its PELD? answers the GE form too
     addImageRows();  // after the registers: its XRES and YRES replace theirs
     addPixelMapRows(); // after the stores: it wraps MAPA
     addSequenceRows(); // last: it wraps rows made before it

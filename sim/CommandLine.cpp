@@ -50,7 +50,7 @@ void checkAddressesOnce(const std::vector<GeneratorOptions>& generators)
 bool simulatorOption(const std::string& name)
 {
     return name == "--env-file" || name == "--gpib-bus" || name == "--gpib-library" || name == "--windrvr"
-        || name == "--driver-version";
+        || name == "--driver-version" || name == "--stream-card" || name == "--video-dump";
 }
 
 // Splits "--name=value" and takes the value of "--name value".
@@ -136,6 +136,14 @@ CommandLine parseCommandLine(const std::vector<std::string>& args)
             g.gpib = parseGpibAddress(value);
         else if (name == "--env-file")
             cl.envFile = value;
+        else if (name == "--stream-card") {
+            if (value.size() < 4 || (value.compare(0, 3, "COM") != 0 && value.compare(0, 3, "com") != 0))
+                throw std::invalid_argument("--stream-card needs a COM port, like COM1, not \"" + value + "\"");
+            cl.streamCard = parseWhole(name, value.substr(3));
+            if (cl.streamCard < 1)
+                throw std::invalid_argument("--stream-card needs a COM port from COM1");
+        } else if (name == "--video-dump")
+            cl.videoDump = value;
         else if (name == "--gpib-bus")
             cl.gpibBus = value;
         else if (name == "--gpib-library") {
@@ -154,6 +162,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& args)
         if (!cl.envFile.empty())
             folder = std::filesystem::path(cl.envFile).parent_path().string();
         cl.generators = demoGenerators(folder);
+        if (cl.streamCard == 0)
+            cl.streamCard = 1;
         // The bus socket goes beside the links.
         if (cl.gpibBus.empty() && folder)
             cl.gpibBus = (std::filesystem::path(*folder) / "gpib").string();
@@ -180,7 +190,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& args)
 
 bool CommandLine::needsDriver() const
 {
-    return std::any_of(generators.begin(), generators.end(), [](const GeneratorOptions& g) { return g.onCard(); });
+    return streamCard > 0
+        || std::any_of(generators.begin(), generators.end(), [](const GeneratorOptions& g) { return g.onCard(); });
 }
 
 std::string defaultDriverPath()
@@ -194,7 +205,8 @@ std::string defaultDriverPath()
 std::string usage()
 {
     return "usage: gensim [--env-file FILE] [--gpib-bus PATH] [--gpib-library PATH] [--line-time] [--windrvr PATH]\n"
-           "              [--driver-version N] [GENERATOR] [--generator GENERATOR]...\n"
+           "              [--driver-version N] [--stream-card COMn] [--video-dump DIR]\n"
+           "              [GENERATOR] [--generator GENERATOR]...\n"
            "       gensim --demo [--env-file FILE] [--gpib-bus PATH] [--gpib-library PATH] [--line-time]\n"
            "              [--windrvr PATH] [--driver-version N]\n"
            "GENERATOR options: --model NAME --firmware VERSION --serial NUMBER\n"
@@ -210,6 +222,8 @@ std::string usage()
            "--windrvr    the kernel-driver stand-in's socket (with cards; default beside\n"
            "             the demo's links, else $XDG_RUNTIME_DIR/windrvr or /tmp/windrvr-<uid>)\n"
            "--driver-version  the version it reports, times 100 (432)\n"
+           "--stream-card COMn  the maker's stream card, cabled to that COM generator (--demo: COM1)\n"
+           "--video-dump DIR  each finished DMA block as a PGM (the board) and a PPM (through the LUT)\n"
            "Prints MORVANE_COM<n>=<device> for each generator with a pty, ZOT_GPIB_BUS=<socket>\n"
            "and MORVANE_GPIB_LIBRARY=<library> when the bus is open (--gpib-bus, or a generator\n"
            "with an address) and MORVANE_WINDRVR=<socket> for the driver; with --env-file they\n"

@@ -124,6 +124,21 @@ PciCard* DriverEndpoint::pciCard(int index)
     return index >= 0 && static_cast<std::size_t>(index) < m_pci.size() ? m_pci[index].get() : nullptr;
 }
 
+StreamCard& DriverEndpoint::addStreamCard(Generator& generator)
+{
+    std::lock_guard lock(m_mutex);
+    if (m_stream)
+        throw std::invalid_argument("the bus holds one stream card");
+    m_stream = std::make_unique<StreamCard>(0, generator);
+    return *m_stream;
+}
+
+StreamCard* DriverEndpoint::streamCard()
+{
+    std::lock_guard lock(m_mutex);
+    return m_stream.get();
+}
+
 void DriverEndpoint::pollFds(std::vector<pollfd>& fds) const
 {
     std::lock_guard lock(m_mutex);
@@ -244,7 +259,10 @@ driver::AnswerBody DriverEndpoint::answerBody(int client, driver::RequestBody& b
     case Op::Version: return VersionAnswer{m_version, kVersionText};
     case Op::PciScan: return scan(std::get<PciScanRequest>(body));
     case Op::CardInfo: {
-        PciCard* card = pciCardAt(std::get<CardInfoRequest>(body).location);
+        const PciLocation& location = std::get<CardInfoRequest>(body).location;
+        if (isStreamCardAt(location))
+            return CardInfoAnswer{true, m_stream->resources()};
+        PciCard* card = pciCardAt(location);
         return card ? CardInfoAnswer{true, card->resources()} : CardInfoAnswer{};
     }
     case Op::Register: return registerCard(client, std::get<RegisterRequest>(body), file);
@@ -258,11 +276,13 @@ driver::AnswerBody DriverEndpoint::answerBody(int client, driver::RequestBody& b
     }
     case Op::ConfigRead: {
         const ConfigReadRequest& read = std::get<ConfigReadRequest>(body);
+        if (isStreamCardAt(read.location))
+            return ConfigReadAnswer{m_stream->configRead(read.offset)};
         PciCard* card = pciCardAt(read.location);
         return card ? ConfigReadAnswer{card->configRead(read.offset)} : ConfigReadAnswer{};
     }
     case Op::FirmwareEvent: return event(client, std::get<FirmwareEventRequest>(body));
-    case Op::BlockTransfer: return BlockTransferAnswer{};
+    case Op::BlockTransfer: return transfer(client, std::get<BlockTransferRequest>(body));
     }
     return VersionAnswer{};
 }
@@ -276,7 +296,32 @@ driver::AnswerBody DriverEndpoint::scan(const driver::PciScanRequest& request) c
         if (entry.vendor == request.vendor && (request.device == 0 || entry.device == request.device))
             answer.cards.push_back(entry);
     }
+    if (m_stream) {
+        const driver::PciCardEntry entry = m_stream->scanEntry();
+        if (entry.vendor == request.vendor && (request.device == 0 || entry.device == request.device)
+            && answer.cards.size() < driver::kMaxScanCards)
+            answer.cards.push_back(entry);
+    }
     return answer;
+}
+
+bool DriverEndpoint::isStreamCardAt(const driver::PciLocation& location) const
+{
+    std::lock_guard lock(m_mutex);
+    return m_stream && m_stream->scanEntry().location == location;
+}
+
+// Only the stream card takes blocks, from the connection that holds it.
+driver::BlockTransferAnswer DriverEndpoint::transfer(int client, const driver::BlockTransferRequest& request)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        auto held = m_holdings.find(request.handle);
+        if (!m_stream || held == m_holdings.end() || held->second.client != client
+            || held->second.pci != kStreamHolding)
+            return {};
+    }
+    return m_stream->transfer(request.kind, request.bytes);
 }
 
 PciCard* DriverEndpoint::pciCardAt(const driver::PciLocation& location) const
@@ -336,6 +381,14 @@ driver::RegisterAnswer DriverEndpoint::registerPciCard(int client, const driver:
         m_changed.notify_all();
         file = card.memoryFile();
         return card.registration(handle);
+    }
+    if (m_stream && m_stream->isNamedBy(request.resources) && !heldByAnother(client, -1, kStreamHolding)
+        && !m_stream->faults().refuseRegistration) {
+        driver::RegisterAnswer answer;
+        answer.handle = m_nextHandle++;
+        m_holdings[answer.handle] = {client, -1, kStreamHolding};
+        m_changed.notify_all();
+        return answer;
     }
     return {};
 }

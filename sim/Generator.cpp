@@ -185,8 +185,104 @@ void Generator::restart()
 {
     std::lock_guard lock(m_mutex);
     const std::uint64_t memorySize = m_state.memorySize;  // the hardware's, not the firmware's
+    const int videoDepth = m_state.options.videoDepth;
     m_state = GeneratorState(m_options);
     m_state.memorySize = memorySize;
+    m_state.options.videoDepth = videoDepth;
+    m_state.video.dumpFolder = m_videoDump;
+}
+
+namespace {
+
+// Called with the generator's lock held.
+bool stillReceiving(GeneratorState& s, VideoBoards::Clock::time_point now)
+{
+    VideoBoards& v = s.video;
+    if (!v.receiving)
+        return false;
+    if (now - v.lastData < std::chrono::milliseconds(s.options.dmaTimeoutMs))
+        return true;
+    v.receiving.reset();
+    ++s.errorCount;
+    return false;
+}
+
+} // namespace
+
+bool Generator::receivingDma(VideoBoards::Clock::time_point now)
+{
+    std::lock_guard lock(m_mutex);
+    return stillReceiving(m_state, now);
+}
+
+std::size_t Generator::feedDma(std::string_view bytes, VideoBoards::Clock::time_point now)
+{
+    std::lock_guard lock(m_mutex);
+    if (!stillReceiving(m_state, now))
+        return 0;
+    bool finished = false;
+    return m_state.video.take(bytes, now, finished);
+}
+
+bool Generator::streamDma(std::string_view bytes)
+{
+    std::lock_guard lock(m_mutex);
+    const auto now = VideoBoards::Clock::now();
+    if (!stillReceiving(m_state, now))
+        return false;
+    const VideoBoards& v = m_state.video;
+    if (bytes.size() > v.receiving->bytes() - v.received)
+        return false;
+    bool finished = false;
+    m_state.video.take(bytes, now, finished);
+    return true;
+}
+
+std::vector<std::uint8_t> Generator::videoBytes(int board, std::uint64_t address, std::size_t count) const
+{
+    std::lock_guard lock(m_mutex);
+    std::vector<std::uint8_t> out(count);
+    for (std::size_t i = 0; i < count; ++i)
+        out[i] = m_state.video.at(board, address + i);
+    return out;
+}
+
+std::array<std::uint32_t, VideoBoards::kLutEntries> Generator::lut() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_state.video.lut;
+}
+
+std::vector<DmaBlock> Generator::finishedDma() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_state.video.finished;
+}
+
+bool Generator::boardMode() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_state.video.boardMode;
+}
+
+void Generator::setVideoDepth(int depth)
+{
+    std::lock_guard lock(m_mutex);
+    m_state.options.videoDepth = depth;
+}
+
+void Generator::setVideoBoards(bool red, bool green, bool blue)
+{
+    std::lock_guard lock(m_mutex);
+    const auto flag = [](bool on) { return on ? "1" : "0"; };
+    m_state.registers.set(*Registers::find("VBPR"), std::string(flag(red)) + " " + flag(green) + " " + flag(blue));
+}
+
+void Generator::setVideoDump(std::string folder)
+{
+    std::lock_guard lock(m_mutex);
+    m_videoDump = folder;
+    m_state.video.dumpFolder = std::move(folder);
 }
 
 } // namespace gensim

@@ -40,6 +40,13 @@ SerialOutput SerialLine::receive(std::string_view bytes, int hostBaud, Clock::ti
             bytes.remove_prefix(feedTransfer(bytes, out));
             continue;
         }
+        // After "SERM DMA" the bytes are the block's, raw and without echo.
+        if (!m_inLine && m_generator.receivingDma(now)) {
+            if (const std::size_t taken = m_generator.feedDma(bytes, now); taken > 0) {
+                bytes.remove_prefix(taken);
+                continue;
+            }
+        }
         receiveChar(bytes.front(), out);
         bytes.remove_prefix(1);
     }

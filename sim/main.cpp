@@ -57,11 +57,21 @@ int main(int argc, char** argv)
         bool gpib = !cl.gpibBus.empty();
         if (!cl.driverPath.empty())
             simulator.openDriver(cl.driverPath, cl.driverVersion);
+        std::vector<gensim::Generator*> comGenerators;
         for (const gensim::GeneratorOptions& options : cl.generators) {
             gensim::Generator& g = simulator.addGenerator(options);
-            if (options.pty && !options.onCard())
+            if (options.pty && !options.onCard()) {
                 paths.push_back(g.comPath());
+                comGenerators.push_back(&g);
+            }
+            if (!cl.videoDump.empty())
+                g.setVideoDump(cl.videoDump);
             gpib = gpib || options.gpib.has_value();
+        }
+        if (cl.streamCard > 0) {
+            if (static_cast<std::size_t>(cl.streamCard) > comGenerators.size())
+                throw std::invalid_argument("--stream-card: there is no COM" + std::to_string(cl.streamCard));
+            simulator.driverEndpoint()->addStreamCard(*comGenerators[static_cast<std::size_t>(cl.streamCard) - 1]);
         }
         if (gpib)
             bus = simulator.openGpibBus(cl.gpibBus);

@@ -14,7 +14,9 @@
 #include <cstdio>
 #include <vector>
 
+class CGenerator;
 class CProgressDlg;
+class QWidget;
 
 class CBitmapReader {
 public:
@@ -40,6 +42,19 @@ public:
     // stored, then the red, green and blue planes fractal-coded. Reports by
     // boxes on progress; a failed run leaves no output.
     bool CompressFractal(const QString &outPath, CProgressDlg *progress);
+
+    // Writes the stored rows into a PCI generator's video memory, row r at
+    // (y + r) x pitch + x with pitch the power of two from screenWidth: word
+    // by word through the card's mailbox, or with useDma through its memory
+    // window. Reports failures by boxes on owner; false when nothing or not
+    // all was written.
+    bool WriteToPciMemory(CGenerator *gen, QWidget *owner, int x, int y, int screenWidth, int screenHeight,
+                          bool useDma);
+    // The video memory the card's window shows.
+    static constexpr uint64_t kPciVideoWindowBytes = 8u << 20;
+    static uint64_t PciPitch(int screenWidth);
+    // Whether the rows placed at (x, y) lie inside the window.
+    bool FitsPciWindow(int x, int y, int screenWidth) const;
 
     // Why the last Open or write refused; also in the dump.
     QString GetFailureText() const { return m_failure; }

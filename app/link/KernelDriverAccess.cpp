@@ -59,18 +59,32 @@ bool KernelDriverAccess::WinDriverOpen()
 
 uint32_t KernelDriverAccess::PciCardOpen(bool searchIds)
 {
-    std::unique_ptr<driver::DriverClient> client = ConnectToDriver();
-    if (!client)
+    m_lastError.clear();
+    std::unique_ptr<driver::DriverClient> scanner = ConnectToDriver();
+    if (!scanner)
         return 0;
-    const std::optional<driver::PciScanAnswer> scan = client->PciScan(kVendorId, searchIds ? kCardDeviceId : 0);
+    const std::optional<driver::PciScanAnswer> scan = scanner->PciScan(kVendorId, searchIds ? kCardDeviceId : 0);
     if (!scan || scan->cards.empty())
         return 0;
-    const std::vector<driver::Resource> resources = CardResources(*client, scan->cards.front());
+    const std::vector<driver::Resource> resources = CardResources(*scanner, scan->cards.front());
     if (resources.empty())
         return 0;
-    const std::optional<driver::Registration> registration = client->Register(resources);
-    if (!registration || registration->handle == 0)
+    scanner.reset(); // the register step holds the card on a connection of its own
+    std::unique_ptr<driver::DriverClient> client = driver::DriverClient::Connect(driver::DriverClient::DefaultPath());
+    if (!client) {
+        m_lastError = "Failed opening WinDriver device\n";
         return 0;
+    }
+    const std::optional<driver::VersionAnswer> version = client->Version();
+    if (!version || version->version < driver::kCurrentVersion) {
+        m_lastError = "Incorrect WinDriver version\n";
+        return 0;
+    }
+    const std::optional<driver::Registration> registration = client->Register(resources);
+    if (!registration || registration->handle == 0) {
+        m_lastError = "Could not open device\n";
+        return 0;
+    }
     m_cards->held[registration->handle] = std::move(client);
     return registration->handle;
 }
@@ -88,9 +102,10 @@ int KernelDriverAccess::PciCardTransfer(uint32_t card, const uint8_t* bytes, int
             card, kBlockToCard, std::string(reinterpret_cast<const char*>(bytes) + sent, size_t(block)));
         if (!answer || !answer->success)
             return -1;
-        sent += int(answer->transferred);
-        if (answer->transferred == 0)
-            return -1;
+        sent += int(std::min<uint32_t>(answer->transferred, uint32_t(block)));
+        // A piece the card took short ends the block: its count says so.
+        if (answer->transferred < uint32_t(block))
+            return sent;
     }
     return sent;
 }

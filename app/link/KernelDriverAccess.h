@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 class KernelDriverAccess
 {
@@ -37,10 +38,15 @@ public:
     virtual int PciCardTransfer(uint32_t card, const uint8_t* bytes, int count);
     // Releases card; nothing for a card not held.
     virtual void PciCardClose(uint32_t card);
+    // Why the last PciCardOpen's register step held no card ("Failed opening
+    // WinDriver device\n", "Incorrect WinDriver version\n", "Could not open
+    // device\n"); empty when it held one or found none to register.
+    const std::string& LastErrorText() const { return m_lastError; }
 
 private:
     struct Cards;
     std::unique_ptr<Cards> m_cards; // the connections of the cards held, by handle
+    std::string m_lastError;
 };
 
 // The driver access in use: the one installed last, else the driver's.

@@ -5,6 +5,7 @@
 #include "DataKindRegistry.h"
 #include "Numbers.h"
 #include "Profile.h"
+#include "ProgramTools.h"
 #include "Prompts.h"
 #include "StringTable.h"
 
@@ -37,6 +38,7 @@ bool CManagerApp::InitInstance()
     SetApplicationIdentity(); // the profile lives under "Veltrane"/"Zotware"
     SetNumericLocale();
     RegisterProgramDataKinds();
+    RegisterProgramTools();
     ShowSplash();
     m_helpFile = QString::fromLatin1(kHelpFile);
     m_mainWindow = std::make_unique<CMainWindow>();

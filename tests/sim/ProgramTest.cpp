@@ -230,8 +230,12 @@ TEST_F(GensimProgram, DemoStartsItsSetWithLinksBesideTheEnvFile)
     std::optional<driver::Registration> card = client->Register({{driver::ResourceKind::Io, 1, 0x300, 8}});
     ASSERT_TRUE(card.has_value());
     EXPECT_NE(card->memory, nullptr);
-    // The last two on PCI cards 1 and 2.
-    EXPECT_EQ(client->PciScan(0x1F3A, 0)->cards.size(), 2u);
+    // The last two on PCI cards 1 and 2; after them the stream card, cabled to COM1.
+    EXPECT_EQ(client->PciScan(0x1F3A, 0x5C20)->cards.size(), 2u);
+    const std::optional<driver::PciScanAnswer> any = client->PciScan(0x1F3A, 0);
+    ASSERT_TRUE(any.has_value());
+    ASSERT_EQ(any->cards.size(), 3u);
+    EXPECT_EQ(any->cards[2].device, 0x5C21u);
     client.reset();
     gensim.signal(SIGTERM);
     EXPECT_EQ(gensim.waitForExit(), 0);

@@ -23,6 +23,11 @@ struct CommandLine {
     std::string driverPath;
     uint32_t driverVersion = driver::kCurrentVersion;
     bool help = false;
+    // --stream-card COMn: the maker's stream card, cabled to the generator
+    // of that COM port (0: none; the demo's is on COM1).
+    int streamCard = 0;
+    // --video-dump DIR: each finished DMA block as a PGM and a PPM there.
+    std::string videoDump;
 
     bool needsDriver() const;
 };

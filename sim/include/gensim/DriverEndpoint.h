@@ -18,6 +18,7 @@
 
 #include "gensim/IsaCard.h"
 #include "gensim/PciCard.h"
+#include "gensim/StreamCard.h"
 
 #include "DriverWire.h"
 #include "UniqueFd.h"
@@ -57,6 +58,10 @@ public:
     PciCard& addPciCard(Generator& generator);
     // Null when there is no such card.
     PciCard* pciCard(int index);
+    // The maker's stream card, cabled to generator, after the generator
+    // cards on the bus; once only (throws std::invalid_argument).
+    StreamCard& addStreamCard(Generator& generator);
+    StreamCard* streamCard();
 
     // The loop's side: the descriptors to poll, and one of them ready.
     void pollFds(std::vector<pollfd>& fds) const;
@@ -78,8 +83,9 @@ private:
     struct Holding {
         int client;
         int slot;      // ISA; -1: none (an I/O range with no card, or a PCI card)
-        int pci = -1;  // the PCI card's index
+        int pci = -1;  // the PCI card's index; kStreamHolding: the stream card
     };
+    static constexpr int kStreamHolding = -2;
 
     void accept();
     void receive(int client);
@@ -88,6 +94,8 @@ private:
     driver::RegisterAnswer registerPciCard(int client, const driver::RegisterRequest& request, int& file);
     driver::AnswerBody scan(const driver::PciScanRequest& request) const;
     PciCard* pciCardAt(const driver::PciLocation& location) const;
+    bool isStreamCardAt(const driver::PciLocation& location) const;
+    driver::BlockTransferAnswer transfer(int client, const driver::BlockTransferRequest& request);
     driver::FirmwareEventAnswer event(int client, const driver::FirmwareEventRequest& request);
     bool heldByAnother(int client, int slot, int pci) const;
 
@@ -97,6 +105,7 @@ private:
     ino_t m_inode = 0;
     std::unique_ptr<IsaCard> m_isa[IsaCard::kSlots];
     std::vector<std::unique_ptr<PciCard>> m_pci;
+    std::unique_ptr<StreamCard> m_stream;
 
     mutable std::mutex m_mutex;
     mutable std::condition_variable m_changed;

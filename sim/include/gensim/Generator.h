@@ -11,6 +11,7 @@
 #include "gensim/Registers.h"
 #include "gensim/Sequences.h"
 #include "gensim/Trace.h"
+#include "gensim/VideoBoards.h"
 #include "gensim/Ymodem.h"
 
 #include <chrono>
@@ -49,6 +50,10 @@ struct GeneratorOptions {
     bool pciCard = false;
     // MDTA? answers a word as an unsigned number rather than a signed one.
     bool unsignedMapWords = false;
+    // What "PELD? GE" answers: bits per pixel of the video memory (0: unknown).
+    int videoDepth = 8;
+    // A DMA block that gets no data this long is abandoned, counting an error.
+    int dmaTimeoutMs = 5000;
 
     bool onCard() const { return isaSlot >= 0 || pciCard; }
 };
@@ -80,6 +85,7 @@ struct GeneratorState {
     bool verbatimImageLines = false;     // ISTP? n gives a line as it was sent
     std::uint64_t memorySize = kDefaultMemorySize;
     SequenceState sequence;
+    VideoBoards video;
 
     ItemSlot& slot(ItemKind kind) { return items[static_cast<std::size_t>(kind)]; }
     const ItemSlot& slot(ItemKind kind) const { return items[static_cast<std::size_t>(kind)]; }
@@ -150,6 +156,23 @@ public:
     // Moves a playing sequence's clock on, as if that much time had passed.
     void advanceSequenceClock(std::chrono::milliseconds by);
 
+    // The DMA intake: whether a block waits for its bytes (one that got none
+    // for dmaTimeoutMs is abandoned first), and the bytes a line hands it:
+    // takes at most what the block lacks and returns how many it took.
+    bool receivingDma(VideoBoards::Clock::time_point now = VideoBoards::Clock::now());
+    std::size_t feedDma(std::string_view bytes, VideoBoards::Clock::time_point now = VideoBoards::Clock::now());
+    // A card's block: all of it or, outside a block or past its count, nothing.
+    bool streamDma(std::string_view bytes);
+    // What the downloads left, for tests.
+    std::vector<std::uint8_t> videoBytes(int board, std::uint64_t address, std::size_t count) const;
+    std::array<std::uint32_t, VideoBoards::kLutEntries> lut() const;
+    std::vector<DmaBlock> finishedDma() const;
+    bool boardMode() const;
+    void setVideoDepth(int depth);
+    // Which of the red, green and blue boards "VBPR?" reports present.
+    void setVideoBoards(bool red, bool green, bool blue);
+    void setVideoDump(std::string folder);
+
     // Runs one command line and returns its reply lines.
     std::vector<std::string> execute(std::string_view line);
 
@@ -170,6 +193,7 @@ private:
     YmodemArea m_ymodem;
     std::string m_slavePath;
     std::string m_link;
+    std::string m_videoDump;  // kept over a restart
 };
 
 } // namespace gensim

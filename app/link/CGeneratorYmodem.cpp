@@ -425,6 +425,10 @@ bool CGenerator::YmodemPutBlock(int length, int number, bool crc, bool header)
         Trace("\n-> 0x%x (no crc)", sum);
         block[size++] = sum;
     }
+    // Every block answers a request or an ACK: it goes after a turnaround.
+    // The wait is on the line, not for a byte: one that comes is read by
+    // the next wait.
+    Port().WaitForChar(m_link.GetPort(), kTurnaroundMs);
     if (!m_ymodemPutFailed && Port().PutBlock(m_link.GetPort(), block, size) == 0)
         m_ymodemPutFailed = true;
     return !m_ymodemPutFailed;
@@ -494,8 +498,6 @@ bool CGenerator::YmodemSendFile(const QString& path, QString& error)
     const YmodemAnswer start = YmodemAwait(YmodemWait::Receiver, Deadline(kAnswerSeconds));
     if (start != YmodemAnswer::Nak && start != YmodemAnswer::Crc)
         return YmodemSendFailed(start, 0, error);
-    // A wait on the line, not for a byte: one that comes is read by the next wait.
-    Port().WaitForChar(m_link.GetPort(), kTurnaroundMs);
 
     FilePtr file = OpenRegularFile(pathBytes);
     if (!file) {
@@ -527,7 +529,6 @@ bool CGenerator::YmodemSendFile(const QString& path, QString& error)
     const YmodemAnswer mode = YmodemAwait(YmodemWait::Mode, Deadline(kAnswerSeconds));
     if (mode != YmodemAnswer::Nak && mode != YmodemAnswer::Crc)
         return YmodemSendFailed(mode, 0, error);
-    Port().WaitForChar(m_link.GetPort(), kTurnaroundMs);
     if (!YmodemSendData(file.get(), size, mode == YmodemAnswer::Crc, path, error))
         return false;
     file.reset();
@@ -583,6 +584,7 @@ bool CGenerator::YmodemSendData(FILE* file, long size, bool crc, const QString& 
 bool CGenerator::YmodemSendEot(QString& error)
 {
     TraceText("\n-> EOT end of tranfer");
+    Port().WaitForChar(m_link.GetPort(), kTurnaroundMs);
     if (!YmodemPut(kEot))
         return YmodemSendFailed(YmodemAnswer::TimedOut, 0, error);
     const int64_t deadline = Deadline(kAnswerSeconds);

@@ -875,6 +875,7 @@ CGenerator::YmodemFile CGenerator::YmodemReceiveFile(const QByteArray& folder)
     TraceText("\n-> ACK block 0");
     TraceText("\n-> C = send first block");
     int result = 0;
+    Port().WaitForChar(m_link.GetPort(), kTurnaroundMs);
     if (!YmodemPut(kAck))
         return YmodemFile::Failed;
     Port().WaitForChar(m_link.GetPort(), kTurnaroundMs);
@@ -916,6 +917,8 @@ CGenerator::YmodemFile CGenerator::YmodemReceiveFile(const QByteArray& folder)
         }
         expected = (expected + 1) % 256;
         TraceText("\n-> ACK transfer");
+        // A sender may empty its input once its block is out.
+        Port().WaitForChar(m_link.GetPort(), kTurnaroundMs);
         if (!YmodemPut(kAck) || !YmodemReadNextBlock(expected, result))
             return YmodemFile::Failed;
     }

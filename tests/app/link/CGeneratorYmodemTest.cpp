@@ -781,8 +781,9 @@ TEST_F(YmodemTest, TenSilentReadsEndTheReceive)
     EXPECT_EQ(gen.YmodemReceive(inbox, nullptr), 0);
     EXPECT_TRUE(peer.Finished()) << peer.Mismatch() << " rest " << peer.Rest().size();
     EXPECT_EQ(Entries(inbox), QStringList());
-    // Ten waits and nine quiet seconds, after the turnarounds before both requests.
-    EXPECT_EQ(port.now, 2 * Ymodem::kTurnaroundMs + 10 * 10000 + 9 * 1000);
+    // Ten waits and nine quiet seconds, after the turnarounds before both
+    // requests and both ACKs.
+    EXPECT_EQ(port.now, 4 * Ymodem::kTurnaroundMs + 10 * 10000 + 9 * 1000);
 }
 
 TEST_F(YmodemTest, AFailedWriteAbortsAndTheFileDoesNotCount)

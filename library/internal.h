@@ -4,6 +4,7 @@
 #ifndef MORVANE_INTERNAL_H
 #define MORVANE_INTERNAL_H
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -95,6 +96,17 @@ public:
     // Blocks until a character is waiting or timeoutMs (already scaled)
     // passed. True when one is waiting; false on time-out or a dead line.
     virtual bool WaitForInput(PortId id, int timeoutMs) = 0;
+    // WaitForInput for a caller outside the protocol: a line that has hung
+    // up stores its type's closed code, so the caller stops waiting on it.
+    virtual bool AwaitChar(PortId id, int timeoutMs) { return WaitForInput(id, timeoutMs); }
+    // Puts length bytes, stopping at the first that cannot go.
+    virtual bool PutBlock(PortId id, const uint8_t* data, std::size_t length)
+    {
+        for (std::size_t i = 0; i < length; ++i)
+            if (!PutChar(id, data[i]))
+                return false;
+        return true;
+    }
 };
 
 Transport& IsaPort();

@@ -127,6 +127,24 @@ MORVANE_API int32_t XR_PortGetChar(PortId id)
     return transport != nullptr ? transport->GetChar(id) : 0;
 }
 
+MORVANE_API int32_t XR_PortWaitForChar(PortId id, int32_t milliseconds)
+{
+    SetPortError(MORVANE_OK);
+    Transport* transport = TransportOf(id);
+    return transport != nullptr && transport->AwaitChar(id, milliseconds > 0 ? milliseconds : 0);
+}
+
+MORVANE_API int32_t XR_PortPutBlock(PortId id, const uint8_t* data, int32_t length)
+{
+    SetPortError(MORVANE_OK);
+    if (length < 0 || (data == nullptr && length > 0)) {
+        SetPortError(MORVANE_E_COMMAND_INVALID);
+        return 0;
+    }
+    Transport* transport = TransportOf(id);
+    return transport != nullptr && transport->PutBlock(id, data, static_cast<size_t>(length));
+}
+
 MORVANE_API int32_t XR_PortValidateId(PortId id)
 {
     SetPortError(MORVANE_OK);

@@ -1,12 +1,16 @@
 // YMODEM batch transfer on a serial connection: the sender of the files a
 // generator takes after "YMDI" and the receiver of those it sends after
-// "YMDO". One byte at a time through the port; the reply buffer holds the
-// block.
+// "YMDO". A transfer runs whole on the port thread as one routine: blocks go
+// out in one write, every wait blocks on the line with its time-out, and the
+// progress dialog's Cancel is polled between waits; its status lines are
+// handed to the GUI thread. The reply buffer holds the block.
 
 #include "CGenerator.h"
 
 #include "CProgressDlg.h"
+#include "LinkRoutines.h"
 #include "PortBackend.h"
+#include "PortWorker.h"
 #include "Ymodem.h"
 
 #include "ResourceIds.h"
@@ -14,6 +18,7 @@
 
 #include <morvane.h>
 
+#include <QCoreApplication>
 #include <QFile>
 
 #include <algorithm>
@@ -42,15 +47,8 @@ constexpr int64_t kPurgeLimitMs = 10000;
 constexpr int kAbortCans = 8;
 constexpr int kSendDashes = 52;
 constexpr int kReceiveDashes = 62;
-// The progress dialog is polled this often during a wait, so it repaints
-// and its Cancel is seen.
-constexpr int64_t kProgressPollMs = 100;
-// Short pauses while an answer is due any moment; after a quiet second
-// nothing is due, and longer ones spare the processor.
-constexpr int kFirstPauseMs = 1;
-constexpr int kLongestPauseMs = 4;
-constexpr int64_t kQuietAfterMs = 1000;
-constexpr int kQuietPauseMs = 20;
+// A wait on the line lasts at most this long before Cancel is looked at again.
+constexpr int kCancelPollMs = 100;
 
 // --- What the sender's waits accept and write ------------------------------------
 
@@ -90,6 +88,26 @@ long FileSize(FILE* file)
         return -1;
     const long size = std::ftell(file);
     return std::fseek(file, 0, SEEK_SET) == 0 ? size : -1;
+}
+
+// A FIFO or a device would block the open or the reads: only a regular file
+// is opened, without waiting, and checked again once open.
+FilePtr OpenRegularFile(const QByteArray& path)
+{
+    struct stat info{};
+    if (::stat(path.constData(), &info) != 0 || !S_ISREG(info.st_mode))
+        return nullptr;
+    const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return nullptr;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return nullptr;
+    }
+    FilePtr file(::fdopen(fd, "rb"));
+    if (!file)
+        ::close(fd);
+    return file;
 }
 
 QByteArray JoinPath(const QByteArray& folder, const QByteArray& name)
@@ -153,6 +171,15 @@ private:
     bool m_committed = false;
 };
 
+// Cancel as the transfer's thread may see it: the port thread reads the
+// flag alone, the GUI thread also lets the dialog's events through.
+bool CancelSeen(CProgressDlg* progress)
+{
+    if (progress == nullptr)
+        return false;
+    return PortWorker::OnPortThread() ? progress->CancelRequested() : progress->IsCancelled();
+}
+
 bool IsBlockTaken(int result)
 {
     return result == CGenerator::kYmodemShortBlock || result == CGenerator::kYmodemLongBlock
@@ -182,6 +209,16 @@ public:
     }
     YmodemScope(const YmodemScope&) = delete;
     YmodemScope& operator=(const YmodemScope&) = delete;
+
+    // Runs transfer as one routine on the port thread; then the status lines
+    // it handed over are shown. False, with refusal, when it could not start.
+    bool Run(const std::function<void()>& transfer, QString& refusal)
+    {
+        const bool ran = LinkRoutines::Run(m_generator.m_link.GetPort(), [&](ToolLibrary&) { transfer(); }, &refusal);
+        if (m_generator.m_ymodemProgress != nullptr && QCoreApplication::instance() != nullptr)
+            QCoreApplication::sendPostedEvents(m_generator.m_ymodemProgress, QEvent::MetaCall);
+        return ran;
+    }
 
 private:
     CGenerator& m_generator;
@@ -238,26 +275,21 @@ void CGenerator::TraceBytes(const uint8_t* data, int length, bool breakBefore) c
 
 bool CGenerator::WaitForByteUntil(int64_t deadlineMs, int& byte)
 {
-    const int64_t start = Port().NowMs();
-    int64_t nextPoll = start + kProgressPollMs;
-    int pause = kFirstPauseMs;
+    // Cancel is looked at once a slice of the wait passed empty: an answer
+    // already on its way is taken first, so the far end, which may purge
+    // its input before it answers, hears the abort after it.
+    const PortId port = m_link.GetPort();
     while (!m_ymodemCancelled) {
-        if (Port().IsCharAvailable(m_link.GetPort()) != 0) {
-            byte = Port().GetChar(m_link.GetPort()) & 0xFF;
+        const int64_t left = deadlineMs - Port().NowMs();
+        if (Port().WaitForChar(port, int32_t(std::clamp<int64_t>(left, 0, kCancelPollMs))) != 0) {
+            byte = Port().GetChar(port) & 0xFF;
             return true;
         }
-        const int64_t now = Port().NowMs();
-        if (now >= deadlineMs)
+        // A line that hung up has nothing more to say.
+        if (left <= 0 || Port().GetError() != 0)
             return false;
-        if (now >= nextPoll) {
-            nextPoll = now + kProgressPollMs;
-            if (m_ymodemProgress != nullptr && m_ymodemProgress->IsCancelled()) {
-                m_ymodemCancelled = true;
-                break;
-            }
-        }
-        Port().Pause(int(std::min<int64_t>(pause, deadlineMs - now)));
-        pause = now - start >= kQuietAfterMs ? kQuietPauseMs : std::min(pause * 2, kLongestPauseMs);
+        if (CancelSeen(m_ymodemProgress))
+            m_ymodemCancelled = true;
     }
     return false;
 }
@@ -293,15 +325,27 @@ bool CGenerator::YmodemShowStatus(int kind, long count, const QString& text, CPr
     if (progress == nullptr)
         return true;
     const QString number = QString::number(count);
+    int line = IDC_STATUS2;
+    QString status = text;
     switch (kind) {
-    case kYmodemSending: progress->SetStatus(IDC_STATUS1, FormatString(IDS_YMODEM_SENDING, {text, number})); break;
-    case kYmodemReceiving: progress->SetStatus(IDC_STATUS1, FormatString(IDS_YMODEM_RECEIVING, {text, number})); break;
-    case kYmodemBytesSent: progress->SetStatus(IDC_STATUS2, FormatString(IDS_YMODEM_BYTES_SENT, {number})); break;
-    case kYmodemBytesReceived: progress->SetStatus(IDC_STATUS2, FormatString(IDS_YMODEM_BYTES_RECEIVED, {number})); break;
-    case kYmodemError: progress->SetStatus(IDC_STATUS2, FormatString(IDS_YMODEM_ERROR_IN_BLOCK, {text, number})); break;
-    default: progress->SetStatus(IDC_STATUS2, text); break;
+    case kYmodemSending:
+        line = IDC_STATUS1;
+        status = FormatString(IDS_YMODEM_SENDING, {text, number});
+        break;
+    case kYmodemReceiving:
+        line = IDC_STATUS1;
+        status = FormatString(IDS_YMODEM_RECEIVING, {text, number});
+        break;
+    case kYmodemBytesSent: status = FormatString(IDS_YMODEM_BYTES_SENT, {number}); break;
+    case kYmodemBytesReceived: status = FormatString(IDS_YMODEM_BYTES_RECEIVED, {number}); break;
+    case kYmodemError: status = FormatString(IDS_YMODEM_ERROR_IN_BLOCK, {text, number}); break;
+    default: break;
     }
-    if (progress->IsCancelled())
+    if (PortWorker::OnPortThread())
+        LinkRoutines::PostToGui(progress, [progress, line, status] { progress->SetStatus(line, status); });
+    else
+        progress->SetStatus(line, status);
+    if (CancelSeen(progress))
         m_ymodemCancelled = true;
     return !m_ymodemCancelled;
 }
@@ -316,11 +360,21 @@ bool CGenerator::YmodemSend(const QStringList& paths, CProgressDlg* progress, QS
         return false;
     }
     YmodemScope scope(*this, progress, true);
-    for (const QString& path : paths) {
-        if (!YmodemSendFile(path, error))
-            return false;
-    }
-    return true;
+    bool sent = true;
+    QString refusal;
+    const bool ran = scope.Run(
+        [&] {
+            for (const QString& path : paths) {
+                if (!YmodemSendFile(path, error)) {
+                    sent = false;
+                    return;
+                }
+            }
+        },
+        refusal);
+    if (!ran)
+        error = refusal;
+    return ran && sent;
 }
 
 bool CGenerator::YmodemBuildHeader(const QByteArray& name, FILE* file)
@@ -353,18 +407,31 @@ bool CGenerator::YmodemPutBlock(int length, int number, bool crc, bool header)
         TraceText("\nData Block");
     }
     TraceBytes(data, length, true);
-    bool sent = YmodemPut(length == kShortBlock ? kSoh : kStx) && YmodemPut(number) && YmodemPut(255 - number);
-    for (int i = 0; sent && i < length; ++i)
-        sent = YmodemPut(data[i]);
+    // The whole block in one write.
+    uint8_t block[3 + kLongBlock + 2];
+    block[0] = length == kShortBlock ? kSoh : kStx;
+    block[1] = uint8_t(number);
+    block[2] = uint8_t(255 - number);
+    std::memcpy(block + 3, data, size_t(length));
+    int size = 3 + length;
     if (crc) {
         const uint16_t value = Crc16(data, size_t(length));
         Trace("\n-> MSB crc = 0x%x", value >> 8);
         Trace("\n-> LSB crc = 0x%x", value & 0xFF);
-        return sent && YmodemPut(value >> 8) && YmodemPut(value & 0xFF);
+        block[size++] = uint8_t(value >> 8);
+        block[size++] = uint8_t(value & 0xFF);
+    } else {
+        const uint8_t sum = Checksum(data, size_t(length));
+        Trace("\n-> 0x%x (no crc)", sum);
+        block[size++] = sum;
     }
-    const uint8_t sum = Checksum(data, size_t(length));
-    Trace("\n-> 0x%x (no crc)", sum);
-    return sent && YmodemPut(sum);
+    // Every block answers a request or an ACK: it goes after a turnaround.
+    // The wait is on the line, not for a byte: one that comes is read by
+    // the next wait.
+    Port().WaitForChar(m_link.GetPort(), kTurnaroundMs);
+    if (!m_ymodemPutFailed && Port().PutBlock(m_link.GetPort(), block, size) == 0)
+        m_ymodemPutFailed = true;
+    return !m_ymodemPutFailed;
 }
 
 CGenerator::YmodemAnswer CGenerator::YmodemAwait(YmodemWait wait, int64_t deadlineMs)
@@ -432,9 +499,8 @@ bool CGenerator::YmodemSendFile(const QString& path, QString& error)
     if (start != YmodemAnswer::Nak && start != YmodemAnswer::Crc)
         return YmodemSendFailed(start, 0, error);
 
-    FilePtr file(std::fopen(pathBytes.constData(), "rb"));
-    struct stat info{};
-    if (!file || fstat(fileno(file.get()), &info) != 0 || !S_ISREG(info.st_mode)) {
+    FilePtr file = OpenRegularFile(pathBytes);
+    if (!file) {
         YmodemAbort();
         error = FormatString(IDS_YMODEM_UNABLE_TO_OPEN, {path});
         return false;
@@ -518,6 +584,7 @@ bool CGenerator::YmodemSendData(FILE* file, long size, bool crc, const QString& 
 bool CGenerator::YmodemSendEot(QString& error)
 {
     TraceText("\n-> EOT end of tranfer");
+    Port().WaitForChar(m_link.GetPort(), kTurnaroundMs);
     if (!YmodemPut(kEot))
         return YmodemSendFailed(YmodemAnswer::TimedOut, 0, error);
     const int64_t deadline = Deadline(kAnswerSeconds);
@@ -550,8 +617,14 @@ int CGenerator::YmodemReceive(const QString& folder, CProgressDlg* progress)
     YmodemScope scope(*this, progress, false);
     const QByteArray dir = QFile::encodeName(folder);
     int files = 0;
-    while (YmodemReceiveFile(dir) == YmodemFile::Received)
-        ++files;
+    QString refusal;
+    if (!scope.Run(
+            [&] {
+                while (YmodemReceiveFile(dir) == YmodemFile::Received)
+                    ++files;
+            },
+            refusal))
+        YmodemShowStatus(kYmodemText, 0, refusal, progress);
     return files;
 }
 
@@ -765,6 +838,9 @@ bool CGenerator::YmodemReadNextBlock(int expected, int& result)
 
 CGenerator::YmodemFile CGenerator::YmodemReceiveFile(const QByteArray& folder)
 {
+    // A sender may empty its input once it has read our ACK of the file
+    // before: the request goes after a turnaround.
+    Port().WaitForChar(m_link.GetPort(), kTurnaroundMs);
     TraceText("\n-> C");
     if (!YmodemPut(kCrcRequest) || !YmodemReadHeader())
         return YmodemFile::Failed;
@@ -799,12 +875,25 @@ CGenerator::YmodemFile CGenerator::YmodemReceiveFile(const QByteArray& folder)
     TraceText("\n-> ACK block 0");
     TraceText("\n-> C = send first block");
     int result = 0;
-    if (!YmodemPut(kAck) || !YmodemPut(kCrcRequest) || !YmodemReadFirstBlock(result))
+    Port().WaitForChar(m_link.GetPort(), kTurnaroundMs);
+    if (!YmodemPut(kAck))
+        return YmodemFile::Failed;
+    Port().WaitForChar(m_link.GetPort(), kTurnaroundMs);
+    if (!YmodemPut(kCrcRequest) || !YmodemReadFirstBlock(result))
         return YmodemFile::Failed;
 
     long received = 0;
     for (int expected = 1;;) {
         if (result == kYmodemEot) {
+            // A file that ended before its header's size is not the file sent.
+            if (header.size > 0 && received < header.size) {
+                YmodemShowStatus(kYmodemText, 0,
+                                 FormatString(IDS_YMODEM_FILE_SHORT, {QFile::decodeName(name), QString::number(received),
+                                                                      QString::number(header.size)}),
+                                 m_ymodemProgress);
+                YmodemAbort();
+                return YmodemFile::Failed;
+            }
             if (!file.Commit()) {
                 YmodemAbort();
                 return YmodemFile::Failed;
@@ -828,6 +917,8 @@ CGenerator::YmodemFile CGenerator::YmodemReceiveFile(const QByteArray& folder)
         }
         expected = (expected + 1) % 256;
         TraceText("\n-> ACK transfer");
+        // A sender may empty its input once its block is out.
+        Port().WaitForChar(m_link.GetPort(), kTurnaroundMs);
         if (!YmodemPut(kAck) || !YmodemReadNextBlock(expected, result))
             return YmodemFile::Failed;
     }

@@ -12,6 +12,7 @@
 #include <QDialog>
 #include <QPointer>
 
+#include <atomic>
 #include <functional>
 
 class CAnimateCtrl;
@@ -35,6 +36,9 @@ public:
     // Lets pending events through (a bounded pump) and says whether the
     // operation should stop.
     bool IsCancelled();
+    // Whether Cancel was pressed, from any thread and without the pump: a
+    // routine on the port thread polls it.
+    bool CancelRequested() const { return m_cancelled.load(); }
 
     // Closes the dialog; the object may live on until its owner deletes it.
     virtual void DestroyWindow();
@@ -73,7 +77,7 @@ private:
     QLabel *m_status1 = nullptr;
     QLabel *m_status2 = nullptr;
     QPushButton *m_cancel = nullptr;
-    bool m_cancelled = false;
+    std::atomic<bool> m_cancelled{false};
     bool m_showCancel;
     bool m_closed = false;
     quint64 m_externalAtOpen = 0;

@@ -31,9 +31,20 @@ public:
     virtual int32_t ForceInit(uint32_t type, int32_t number) { return XR_PortForceInit(type, number); }
     virtual double LibraryVersion() { return XR_PortLibraryVersion(); }
 
+    // 1 once a received character waits, 0 after ms. The library blocks on
+    // the line (a hung-up line ends the wait with its error); a stand-in
+    // that answers characters itself polls them on its own clock.
+    virtual int32_t WaitForChar(PortId id, int32_t ms);
+    // 1 when all length characters were put; a stand-in puts them one by one.
+    virtual int32_t PutBlock(PortId id, const uint8_t* data, int32_t length);
+
     // The clock of the raw character waits and of CGenerator::Delay.
     virtual int64_t NowMs();
     virtual void Pause(int ms);
+
+protected:
+    // True for the library's own backend: it waits and writes in the library.
+    virtual bool IsLibrary() const { return false; }
 };
 
 // The backend in use (the one installed last, else the library's), each of

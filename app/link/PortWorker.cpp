@@ -223,6 +223,14 @@ public:
     int32_t Flush(PortId id) override { return Call([&](PortBackend& p) { return p.Flush(id); }); }
     int32_t PutChar(PortId id, int32_t c) override { return Call([&](PortBackend& p) { return p.PutChar(id, c); }); }
     int32_t GetChar(PortId id) override { return Call([&](PortBackend& p) { return p.GetChar(id); }); }
+    int32_t WaitForChar(PortId id, int32_t ms) override
+    {
+        return Call([&](PortBackend& p) { return p.WaitForChar(id, ms); });
+    }
+    int32_t PutBlock(PortId id, const uint8_t* data, int32_t length) override
+    {
+        return Call([&](PortBackend& p) { return p.PutBlock(id, data, length); });
+    }
     int32_t SendCommand(PortId id, const char* command, char* reply, int32_t length) override
     {
         return Call([&](PortBackend& p) { return p.SendCommand(id, command, reply, length); });

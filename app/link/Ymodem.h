@@ -20,6 +20,11 @@ constexpr uint8_t kSub = 0x1A; // pads a file's last block
 constexpr uint8_t kCrcRequest = 'C';
 constexpr uint8_t kStreamRequest = 'G';
 
+// How long the sender lets the line rest after a request before it answers:
+// a receiver may empty its input right after it asked, and would lose an
+// answer that came at once.
+constexpr int kTurnaroundMs = 2;
+
 constexpr int kShortBlock = 128;
 constexpr int kLongBlock = 1024;
 constexpr int kHeaderLength = kShortBlock;

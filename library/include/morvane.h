@@ -79,6 +79,14 @@ MORVANE_API int32_t XR_PortFlush(PortId id);
 MORVANE_API int32_t XR_PortPutChar(PortId id, int32_t character);
 /* The character in the low 8 bits; 0 there on failure. */
 MORVANE_API int32_t XR_PortGetChar(PortId id);
+/* Waits up to milliseconds (not scaled) for a received character, blocking
+ * on the line: 1 once one is waiting, 0 at the time-out. A COM line that
+ * has hung up ends the wait at once with MORVANE_E_COM_CLOSED. */
+MORVANE_API int32_t XR_PortWaitForChar(PortId id, int32_t milliseconds);
+/* Puts length characters in one go, as XR_PortPutChar would one by one:
+ * 1 when all went. A negative length, or null data with characters to put,
+ * is refused with MORVANE_E_COMMAND_INVALID. */
+MORVANE_API int32_t XR_PortPutBlock(PortId id, const uint8_t* data, int32_t length);
 /* Sends command (shorter than 256 characters; the carriage return is
  * added). With a reply buffer of length >= 10, reads the reply into it and
  * returns the number of characters stored (NUL-terminated). Without a

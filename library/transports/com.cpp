@@ -85,12 +85,6 @@ short PollUntil(int fd, short events, const Deadline& deadline)
     }
 }
 
-int QueuedInput(int fd)
-{
-    int count = 0;
-    return ::ioctl(fd, FIONREAD, &count) == 0 ? count : 0;
-}
-
 // Waits for queued output to leave, at most the drain limit: a line that
 // does not move (flow control held off) must not hold the caller. The wait
 // between checks is what the queue needs at the line speed. True when the
@@ -145,10 +139,42 @@ void DevicePath(int n, char* path, size_t size)
         std::snprintf(path, size, "/dev/ttyS%d", n - 1);
 }
 
+// Characters read from the line ahead of the caller: one read takes what
+// came in a burst, and GetChar hands them out without a call each.
+struct ComInput {
+    uint8_t bytes[512];
+    int head = 0;
+    int tail = 0;
+
+    bool Empty() const { return head >= tail; }
+    void Clear() { head = tail = 0; }
+    // Reads what is queued (the descriptor never blocks); true when a
+    // character is there. hungUp tells a line that gave an end or an error.
+    bool Fill(int fd, bool* hungUp = nullptr)
+    {
+        if (!Empty())
+            return true;
+        for (;;) {
+            ssize_t n = ::read(fd, bytes, sizeof bytes);
+            if (n > 0) {
+                head = 0;
+                tail = static_cast<int>(n);
+                return true;
+            }
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (hungUp != nullptr)
+                *hungUp = n == 0 || errno != EAGAIN;
+            return false;
+        }
+    }
+};
+
 struct ComSlot {
     int fd = -1;
     // The line settings; a refused rate stays here.
     termios settings{};
+    ComInput input;
 };
 
 class ComTransport final : public Transport {
@@ -192,6 +218,7 @@ public:
             return false;
         DrainOrDiscardOutput(slot->fd, slot->settings);
         ::tcflush(slot->fd, TCIFLUSH);
+        slot->input.Clear();
         ::flock(slot->fd, LOCK_UN);
         ::close(slot->fd);
         slot->fd = -1;
@@ -206,32 +233,44 @@ public:
             return false;
         DrainOrDiscardOutput(slot->fd, slot->settings);
         ::tcflush(slot->fd, TCIFLUSH);
+        slot->input.Clear();
         return true;
     }
 
     bool IsCharAvailable(PortId id) override
     {
         ComSlot* slot = Selected(id);
-        return slot != nullptr && QueuedInput(slot->fd) > 0;
+        return slot != nullptr && slot->input.Fill(slot->fd);
     }
 
     bool PutChar(PortId id, uint8_t character) override;
+    bool PutBlock(PortId id, const uint8_t* data, size_t length) override;
 
     uint8_t GetChar(PortId id) override
     {
         ComSlot* slot = Selected(id);
-        uint8_t character = 0;
-        if (slot == nullptr || ::read(slot->fd, &character, 1) != 1)
+        if (slot == nullptr || !slot->input.Fill(slot->fd))
             return 0;
-        return character;
+        return slot->input.bytes[slot->input.head++];
     }
 
-    bool WaitForInput(PortId id, int timeoutMs) override;
+    bool WaitForInput(PortId id, int timeoutMs) override { return Wait(id, timeoutMs, nullptr); }
+    bool AwaitChar(PortId id, int timeoutMs) override
+    {
+        bool hungUp = false;
+        if (Wait(id, timeoutMs, &hungUp))
+            return true;
+        if (hungUp)
+            SetPortError(MORVANE_E_COM_CLOSED);
+        return false;
+    }
 
     bool SetRate(PortId id, int32_t baud);
     int32_t GetRate(PortId id);
 
 private:
+    bool Wait(PortId id, int timeoutMs, bool* hungUp);
+
     // Clears the error code and selects the slot of id.
     ComSlot* Selected(PortId id)
     {
@@ -299,17 +338,54 @@ bool ComTransport::PutChar(PortId id, uint8_t character)
     return false;
 }
 
-bool ComTransport::WaitForInput(PortId id, int timeoutMs)
+bool ComTransport::PutBlock(PortId id, const uint8_t* data, size_t length)
+{
+    ComSlot* slot = Selected(id);
+    if (slot == nullptr)
+        return false;
+    // As PutChar: the echo limit runs from the last byte that went.
+    size_t done = 0;
+    Deadline deadline(kEchoLimitMs);
+    while (done < length) {
+        ssize_t written = ::write(slot->fd, data + done, length - done);
+        if (written > 0) {
+            done += static_cast<size_t>(written);
+            deadline = Deadline(kEchoLimitMs);
+            continue;
+        }
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written < 0 && errno != EAGAIN)
+            break;
+        short events = PollUntil(slot->fd, POLLOUT, deadline);
+        if (!(events & POLLOUT) || (events & (POLLERR | POLLHUP)))
+            break;
+    }
+    if (done == length)
+        return true;
+    SetPortError(MORVANE_E_NO_ECHO);
+    return false;
+}
+
+// One poll, then one read of what came. A hung-up line reports readable
+// with nothing to read: that ends the wait too, instead of turning it into
+// a spin.
+bool ComTransport::Wait(PortId id, int timeoutMs, bool* hungUp)
 {
     if (!ValidateId(id))
         return false;
-    int fd = slots_[SlotOf(id)].fd;
-    if (QueuedInput(fd) > 0)
+    ComSlot& slot = slots_[SlotOf(id)];
+    if (!slot.input.Empty())
         return true;
-    // A hung-up line reports readable with nothing queued: that ends the
-    // wait too, instead of turning it into a spin.
-    short events = PollUntil(fd, POLLIN, Deadline::FromScaled(timeoutMs));
-    return (events & POLLIN) && QueuedInput(fd) > 0;
+    short events = PollUntil(slot.fd, POLLIN, Deadline::FromScaled(timeoutMs));
+    if (events == 0)
+        return false;
+    bool gone = false;
+    if (slot.input.Fill(slot.fd, &gone))
+        return true;
+    if (hungUp != nullptr)
+        *hungUp = gone || (events & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+    return false;
 }
 
 bool ComTransport::SetRate(PortId id, int32_t baud)

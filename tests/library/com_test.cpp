@@ -5,6 +5,8 @@
 #include <chrono>
 #include <cstdlib>
 #include <fcntl.h>
+#include <memory>
+#include <string>
 #include <sys/file.h>
 #include <termios.h>
 #include <unistd.h>
@@ -157,6 +159,62 @@ TEST_F(ComPortTest, CharactersBothWaysAndFlushDiscardsInput)
     EXPECT_EQ(peer.Received(), "Q");
 }
 
+TEST_F(ComPortTest, WaitForCharBlocksUntilACharacterOrItsTimeOut)
+{
+    PtyPeer peer;
+    ASSERT_NE(morvane::ComPort().Open("com1"), 0u);
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(XR_PortWaitForChar(kCom1, 60), 0);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(60));
+    EXPECT_EQ(XR_PortGetError(), MORVANE_OK);
+
+    peer.Send("ab");
+    ASSERT_EQ(XR_PortWaitForChar(kCom1, 2000), 1);
+    EXPECT_EQ(XR_PortGetChar(kCom1) & 0xFF, 'a');
+    // What one read took stays for the next calls.
+    ASSERT_EQ(XR_PortWaitForChar(kCom1, 0), 1);
+    EXPECT_EQ(XR_PortIsCharAvailable(kCom1), 1);
+    EXPECT_EQ(XR_PortGetChar(kCom1) & 0xFF, 'b');
+    EXPECT_EQ(XR_PortWaitForChar(kCom1, 0), 0);
+    EXPECT_EQ(XR_PortIsCharAvailable(kCom1), 0);
+
+    EXPECT_EQ(XR_PortWaitForChar(0x7FFF0000, 10), 0);
+    EXPECT_EQ(XR_PortGetError(), MORVANE_E_PORT_TYPE);
+}
+
+TEST_F(ComPortTest, AHungUpLineEndsTheWaitAtOnce)
+{
+    auto peer = std::make_unique<PtyPeer>();
+    ASSERT_NE(morvane::ComPort().Open("com1"), 0u);
+    peer.reset();
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(XR_PortWaitForChar(kCom1, 20000), 0);
+    EXPECT_EQ(XR_PortGetError(), MORVANE_E_COM_CLOSED);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(10000));
+}
+
+TEST_F(ComPortTest, PutBlockSendsEveryByteInOrder)
+{
+    PtyPeer::Script script;
+    script.echo = false;
+    PtyPeer peer(script);
+    ASSERT_NE(morvane::ComPort().Open("com1"), 0u);
+    std::string bytes;
+    for (int i = 0; i < 3000; ++i)
+        bytes += static_cast<char>((i * 7 + 3) % 251);
+    ASSERT_EQ(XR_PortPutBlock(kCom1, reinterpret_cast<const uint8_t*>(bytes.data()), 3000), 1);
+    ASSERT_TRUE(peer.WaitReceived(bytes.size(), 5000));
+    EXPECT_EQ(peer.Received(), bytes);
+
+    // Refusals name themselves; nothing to put is no refusal.
+    EXPECT_EQ(XR_PortPutBlock(kCom1, reinterpret_cast<const uint8_t*>(bytes.data()), -1), 0);
+    EXPECT_EQ(XR_PortGetError(), MORVANE_E_COMMAND_INVALID);
+    EXPECT_EQ(XR_PortPutBlock(kCom1, nullptr, 5), 0);
+    EXPECT_EQ(XR_PortGetError(), MORVANE_E_COMMAND_INVALID);
+    EXPECT_EQ(XR_PortPutBlock(kCom1, nullptr, 0), 1);
+    EXPECT_EQ(XR_PortGetError(), MORVANE_OK);
+}
+
 TEST_F(ComPortTest, CloseDiscardsUnreadInput)
 {
     PtyPeer peer;
@@ -186,6 +244,12 @@ TEST_F(ComPortTest, PeerThatStopsReadingDoesNotHoldTheCaller)
     EXPECT_GE(elapsed, std::chrono::milliseconds(250));
     // Bounded by the scaled limit, far below the unscaled 5 s.
     EXPECT_LT(elapsed, std::chrono::milliseconds(4000));
+    // A block stuck behind it gives up after the same limit.
+    const std::vector<uint8_t> block(4096, 'B');
+    start = std::chrono::steady_clock::now();
+    EXPECT_EQ(XR_PortPutBlock(kCom1, block.data(), static_cast<int32_t>(block.size())), 0);
+    EXPECT_EQ(XR_PortGetError(), MORVANE_E_NO_ECHO);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(4000));
     // Closing with output stuck is bounded too: by the 250 ms drain limit.
     start = std::chrono::steady_clock::now();
     EXPECT_EQ(XR_PortClose(kCom1), 1);

@@ -15,12 +15,16 @@
 
 #include <QDir>
 #include <QFile>
+#include <QTimer>
 
+#include <atomic>
 #include <csignal>
 #include <cstdlib>
 #include <memory>
 #include <random>
 #include <string>
+#include <thread>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 #include <vector>
@@ -269,6 +273,59 @@ TEST_F(LrzszTest, OurCancelStopsRbAndSb)
         EXPECT_NE(status, -1) << "the peer did not stop";
         gen.reset();
     }
+}
+
+TEST_F(LrzszTest, ACancelClickedDuringABlockWaitAbortsTheSend)
+{
+    // The far end takes the header and the first block and then stays
+    // silent; Cancel is clicked while the sender waits for the block's
+    // answer on the port thread.
+    SocatLink link(Folder(QStringLiteral("link")));
+    ASSERT_TRUE(link.IsUp());
+    Connect(link.A());
+    DrainTerminal(link.B());
+    const std::string out = Folder(QStringLiteral("out"));
+    Write(out + "/w.bin", RandomBytes(4096, 7));
+    const int far = OpenRawTerminal(link.B());
+    ASSERT_GE(far, 0);
+    std::atomic<bool> waiting{false};
+    std::string heard;
+    const auto readUntil = [&](size_t count) {
+        char buffer[2048];
+        pollfd entry{far, POLLIN, 0};
+        while (heard.size() < count && ::poll(&entry, 1, 20000) > 0) {
+            const ssize_t n = ::read(far, buffer, sizeof buffer);
+            if (n <= 0)
+                break;
+            heard.append(buffer, size_t(n));
+        }
+    };
+    std::thread receiver([&] {
+        const char ackC[] = {0x06, 'C'};
+        if (::write(far, "C", 1) != 1)
+            return;
+        readUntil(133);
+        if (::write(far, ackC, 2) != 2)
+            return;
+        readUntil(133 + 1029);
+        waiting = true;
+        readUntil(133 + 1029 + 8);
+    });
+    CProgressDlg progress(nullptr, true);
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &progress, [&] {
+        if (waiting && progress.CancelButton()->isEnabled())
+            progress.CancelButton()->click();
+    });
+    poll.start(10);
+    QString error = QStringLiteral("old");
+    EXPECT_FALSE(gen->YmodemSend({QString::fromStdString(out + "/w.bin")}, &progress, error));
+    receiver.join();
+    ::close(far);
+    EXPECT_TRUE(waiting);
+    EXPECT_EQ(error, QString());
+    ASSERT_EQ(heard.size(), 133u + 1029u + 8u);
+    EXPECT_EQ(heard.substr(133 + 1029), std::string(8, '\x18'));
 }
 
 TEST_F(LrzszTest, AnInterruptedSbEndsOurReceiveAsCancelled)

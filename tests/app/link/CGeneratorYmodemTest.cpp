@@ -20,6 +20,7 @@
 #include <cstdio>
 #include <string>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <vector>
 
 using namespace ymodem_test;
@@ -373,14 +374,21 @@ TEST_F(YmodemTest, EverySenderWaitEndsAfterSixtySeconds)
 {
     const std::string header = Header(std::string("t\0" "0 0", 5));
     const std::string eot(1, kEot);
-    const std::pair<const char*, std::vector<Step>> rows[] = {
-        {"receiver", {}},
-        {"header", {{"", "C"}, {header, ""}}},
-        {"mode", {{"", "C"}, {header, std::string(1, kAck)}}},
-        {"eot", {{"", "C"}, {header, kAckC}, {eot, ""}}},
+    // The line rests a turnaround after each request before the answer goes.
+    struct Row
+    {
+        const char* state;
+        std::vector<Step> steps;
+        int turnarounds;
+    };
+    const Row rows[] = {
+        {"receiver", {}, 0},
+        {"header", {{"", "C"}, {header, ""}}, 1},
+        {"mode", {{"", "C"}, {header, std::string(1, kAck)}}, 1},
+        {"eot", {{"", "C"}, {header, kAckC}, {eot, ""}}, 2},
     };
     const QString path = WriteFile(QStringLiteral("t"), "");
-    for (const auto& [state, steps] : rows) {
+    for (const auto& [state, steps, turnarounds] : rows) {
         SCOPED_TRACE(state);
         ScriptedPeer peer(port, steps);
         port.now = 0;
@@ -388,7 +396,7 @@ TEST_F(YmodemTest, EverySenderWaitEndsAfterSixtySeconds)
         EXPECT_FALSE(gen.YmodemSend({path}, nullptr, error));
         EXPECT_EQ(error, QStringLiteral("Transfer Timed Out."));
         EXPECT_TRUE(peer.Finished()) << peer.Mismatch();
-        EXPECT_EQ(port.now, 60000);
+        EXPECT_EQ(port.now, turnarounds * Ymodem::kTurnaroundMs + 60000);
     }
     // A block's answer
     const QString full = WriteFile(QStringLiteral("b"), "xyz");
@@ -397,7 +405,7 @@ TEST_F(YmodemTest, EverySenderWaitEndsAfterSixtySeconds)
     QString error;
     EXPECT_FALSE(gen.YmodemSend({full}, nullptr, error));
     EXPECT_EQ(error, QStringLiteral("Transfer Timed Out."));
-    EXPECT_EQ(port.now, 60000);
+    EXPECT_EQ(port.now, 2 * Ymodem::kTurnaroundMs + 60000);
 }
 
 TEST_F(YmodemTest, EotIsRepeatedUntilAcknowledged)
@@ -434,12 +442,16 @@ TEST_F(YmodemTest, ANakedBlockIsSentAgainAndShown)
 
 TEST_F(YmodemTest, SenderFailuresNameTheFile)
 {
-    // A file that cannot be opened, a folder, and a name too long for the header.
+    // A file that cannot be opened, a folder, a FIFO no one writes to (it
+    // must not hold the sender), and a name too long for the header.
     const QString missing = TempPath(QStringLiteral("missing.bin"));
+    const QString fifo = TempPath(QStringLiteral("fifo"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     const QString longName = WriteFile(QString(124, QLatin1Char('n')), "");
     const std::pair<QString, QString> rows[] = {
         {missing, QStringLiteral("Unable to open the file \"%1\".").arg(missing)},
         {tempDir.path(), QStringLiteral("Unable to open the file \"%1\".").arg(tempDir.path())},
+        {fifo, QStringLiteral("Unable to open the file \"%1\".").arg(fifo)},
         {longName, QStringLiteral("The name and size of the file \"%1\" do not fit the YModem header.").arg(longName)},
     };
     for (const auto& [path, text] : rows) {
@@ -589,6 +601,48 @@ TEST_F(YmodemTest, AKnownSizeDropsThePadding)
     EXPECT_EQ(status.steps, (Lines{"1000 bytes received", "Transfer Successfully Completed"}));
 }
 
+TEST_F(YmodemTest, AFileIsKeptOnlyWithItsHeadersSize)
+{
+    // Fewer bytes than the header gives: refused after the EOT, nothing
+    // kept; more: cut to the header's size.
+    const std::string data = Pattern(3000);
+    struct Row
+    {
+        std::string fields;
+        bool kept;
+    };
+    const Row rows[] = {
+        {std::string("big\0" "999999 0", 12), false},
+        {std::string("big\0" "3073 0", 10), false},
+        {std::string("big\0" "2000 0", 10), true},
+        {std::string("big\0" "3000 0", 10), true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.fields.substr(4));
+        const QString inbox = Inbox();
+        std::vector<Step> steps = ReceiveSteps(row.fields, data);
+        if (!row.kept) {
+            steps.resize(steps.size() - 2);
+            steps.push_back({kAbort, ""});
+        }
+        ScriptedPeer peer(port, steps);
+        CProgressDlg progress(nullptr, true);
+        StatusRecorder status;
+        EXPECT_EQ(gen.YmodemReceive(inbox, &progress), row.kept ? 1 : 0);
+        EXPECT_TRUE(peer.Finished()) << peer.Mismatch() << " rest " << peer.Rest().size();
+        if (row.kept) {
+            const size_t size = size_t(std::stol(row.fields.substr(4)));
+            EXPECT_EQ(ReadFile(inbox + QStringLiteral("/big")), data.substr(0, size));
+        } else {
+            EXPECT_EQ(Entries(inbox), QStringList());
+            ASSERT_FALSE(status.steps.empty());
+            EXPECT_EQ(status.steps.back(), "The file \"big\" ended after 3072 of its " + row.fields.substr(4, row.fields.size() - 6)
+                                               + " bytes.");
+        }
+        QDir(inbox).removeRecursively();
+    }
+}
+
 TEST_F(YmodemTest, WithoutASizeEveryByteIsKeptAndTheCountCoversEachFile)
 {
     const QString inbox = Inbox() + QLatin1Char('/'); // a trailing separator joins once
@@ -727,7 +781,9 @@ TEST_F(YmodemTest, TenSilentReadsEndTheReceive)
     EXPECT_EQ(gen.YmodemReceive(inbox, nullptr), 0);
     EXPECT_TRUE(peer.Finished()) << peer.Mismatch() << " rest " << peer.Rest().size();
     EXPECT_EQ(Entries(inbox), QStringList());
-    EXPECT_EQ(port.now, 10 * 10000 + 9 * 1000);
+    // Ten waits and nine quiet seconds, after the turnarounds before both
+    // requests and both ACKs.
+    EXPECT_EQ(port.now, 4 * Ymodem::kTurnaroundMs + 10 * 10000 + 9 * 1000);
 }
 
 TEST_F(YmodemTest, AFailedWriteAbortsAndTheFileDoesNotCount)

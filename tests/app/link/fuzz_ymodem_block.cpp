@@ -1,17 +1,24 @@
 // Random bytes from the line through the block reader, then through a whole
 // receive into a folder: results only from the reader's list, and nothing
 // written anywhere but inside the folder, nothing left there half done
-// under a real name that did not complete.
+// under a real name that did not complete, and no file kept at a size other
+// than its header gave. Both run on the port thread as a transfer does, and
+// the fake port's clock jumps over every wait, so an input costs no waiting.
 #include "CGenerator.h"
 
 #include "FakePort.h"
+#include "PortWorker.h"
+#include "Ymodem.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <map>
+#include <set>
 
 namespace {
 
@@ -36,6 +43,30 @@ bool IsResult(int r)
     }
 }
 
+// The sizes every good header block in the input gives each name it may be
+// written under (0: none given). A block counts wherever it starts.
+std::map<QByteArray, std::set<long>> HeaderSizes(const uint8_t* data, size_t size)
+{
+    std::map<QByteArray, std::set<long>> sizes;
+    for (size_t at = 0; at + 3 <= size; ++at) {
+        if ((data[at] != Ymodem::kSoh && data[at] != Ymodem::kStx) || data[at + 1] != 0 || data[at + 2] != 0xFF)
+            continue;
+        const size_t length = data[at] == Ymodem::kSoh ? Ymodem::kShortBlock : Ymodem::kLongBlock;
+        if (at + 3 + length + 2 > size)
+            continue;
+        const uint8_t* block = data + at + 3;
+        const uint16_t crc = uint16_t((block[length] << 8) | block[length + 1]);
+        Ymodem::HeaderFields fields;
+        if (Ymodem::Crc16(block, length) != crc
+            || !Ymodem::ParseHeader(reinterpret_cast<const char*>(block), length, fields))
+            continue;
+        const QByteArray name = Ymodem::SafeName(fields.name);
+        if (!name.isEmpty())
+            sizes[name].insert(fields.size);
+    }
+    return sizes;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -45,8 +76,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     FakePort port;
     CGenerator gen(nullptr, MORVANE_PORT_COM);
     port.input.assign(data, data + size);
-    for (int expected = size > 0 ? data[0] : 1; !port.input.empty(); expected = (expected + 1) % 256)
-        Check(IsResult(gen.YmodemReceiveBlock(expected)));
+    PortWorker::Run([&] {
+        for (int expected = size > 0 ? data[0] : 1; !port.input.empty(); expected = (expected + 1) % 256)
+            Check(IsResult(gen.YmodemReceiveBlock(expected)));
+    });
 
     const QString folder = parent.path() + QStringLiteral("/in");
     QDir().mkpath(folder);
@@ -56,8 +89,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Check(beside == QStringList{QStringLiteral("in")});
     const QStringList inside = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
     Check(files >= 0 && inside.size() <= files);
-    for (const QString& entry : inside)
+    const std::map<QByteArray, std::set<long>> sizes = HeaderSizes(data, size);
+    for (const QString& entry : inside) {
         Check(!entry.startsWith(QLatin1String(".ymodem-")));
+        // A file kept came under a header; one that gave a size is kept at it.
+        const auto found = sizes.find(QFile::encodeName(entry));
+        Check(found != sizes.end());
+        const long kept = long(QFileInfo(folder + QLatin1Char('/') + entry).size());
+        Check(found->second.count(0) != 0 || found->second.count(kept) != 0);
+    }
     QDir(folder).removeRecursively();
     return 0;
 }

@@ -118,6 +118,8 @@ public:
     // The library's error of the last command (0: it succeeded).
     int LastCommandError() const { return m_link.LastError(); }
     bool LastCommandSucceeded() const { return m_link.LastCommandSucceeded(); }
+    // The generator's words when it refused the last command, else empty.
+    const QString& LastRefusal() const { return m_link.RefusalText(); }
 
     bool GetPortErrorText(QString& text) { return m_link.GetPortErrorText(text); }
     // The "Communication Error" box of the last command, when it failed.

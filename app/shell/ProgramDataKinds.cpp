@@ -7,6 +7,7 @@
 #include "CGeneratorDataPane.h"
 #include "CGeneratorView.h"
 #include "FormatPrintout.h"
+#include "CCmdTerminalDlg.h"
 #include "CImage.h"
 #include "CImageEditor.h"
 #include "ClearEditorClipboards.h"
@@ -130,6 +131,9 @@ void RegisterProgramDataKinds()
     RegisterViewChildFactory(ViewChildKind::SequencePlayer, [](CGeneratorView *view, CGenerator *generator) {
         return new CSequencePlayerDlg(view, generator);
     });
+    RegisterViewChildFactory(ViewChildKind::CmdTerminal, [](CGeneratorView *view, CGenerator *generator) {
+        return new CCmdTerminalDlg(view, generator);
+    });
     RegisterPixelMaps();
     CMainWindow::s_clearEditorClipboards = ClearEditorClipboards;
 }
@@ -147,6 +151,7 @@ void UnregisterProgramDataKinds()
     CGeneratorDataPane::SetCopyOperation(CGeneratorDataPane::kKindSequence, {});
     CGeneratorDataPane::SetCopyOperation(CGeneratorDataPane::kKindKnobList, {});
     RegisterViewChildFactory(ViewChildKind::SequencePlayer, {});
+    RegisterViewChildFactory(ViewChildKind::CmdTerminal, {});
     UnregisterPixelMaps();
     CMainWindow::s_clearEditorClipboards = nullptr;
 }

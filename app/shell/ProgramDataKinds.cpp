@@ -8,6 +8,7 @@
 #include "CGeneratorView.h"
 #include "FormatPrintout.h"
 #include "CCmdTerminalDlg.h"
+#include "CDiagnosticsDlg.h"
 #include "CImage.h"
 #include "CImageEditor.h"
 #include "ClearEditorClipboards.h"
@@ -134,6 +135,9 @@ void RegisterProgramDataKinds()
     RegisterViewChildFactory(ViewChildKind::CmdTerminal, [](CGeneratorView *view, CGenerator *generator) {
         return new CCmdTerminalDlg(view, generator);
     });
+    RegisterViewChildFactory(ViewChildKind::Diagnostics, [](CGeneratorView *view, CGenerator *generator) {
+        return new CDiagnosticsDlg(view, generator);
+    });
     RegisterPixelMaps();
     CMainWindow::s_clearEditorClipboards = ClearEditorClipboards;
 }
@@ -152,6 +156,7 @@ void UnregisterProgramDataKinds()
     CGeneratorDataPane::SetCopyOperation(CGeneratorDataPane::kKindKnobList, {});
     RegisterViewChildFactory(ViewChildKind::SequencePlayer, {});
     RegisterViewChildFactory(ViewChildKind::CmdTerminal, {});
+    RegisterViewChildFactory(ViewChildKind::Diagnostics, {});
     UnregisterPixelMaps();
     CMainWindow::s_clearEditorClipboards = nullptr;
 }

@@ -175,7 +175,7 @@ void CCmdTerminalDlg::AddLine(const QString &text)
 
 void CCmdTerminalDlg::AddFailure(const QString &text)
 {
-    AddLine(FormatString(IDS_TERMINAL_FAILURE, {text}));
+    AddLine(FormatString(IDS_TOOL_FAILURE, {text}));
 }
 
 void CCmdTerminalDlg::CapConsole()

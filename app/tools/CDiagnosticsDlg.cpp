@@ -115,6 +115,8 @@ void CDiagnosticsDlg::BuildControls()
     }
     m_list = AddControl<QTreeWidget>(m_client, IDC_METHOD_LIST, 2, 71, 137, 101);
     m_tree = AddControl<QTreeWidget>(m_client, IDC_CANVAS_TREE, 140, 71, 136, 101);
+    for (QPushButton *button : {m_executeAll, m_reload, m_stopButton, m_close})
+        button->setAutoDefault(false);
     m_executeSelected->setDefault(true);
 
     m_list->setRootIsDecorated(false);
@@ -537,8 +539,8 @@ void CDiagnosticsDlg::OnSize()
     m_close->move(w - m - m_close->width(), m_close->y());
     const int listRight = m_initialList.right() + change / 2;
     const int treeLeft = m_initialTree.left() + change / 2;
-    m_list->setGeometry(QRect(QPoint(m_initialList.left(), m_initialList.top()), QPoint(listRight, h - m)));
-    m_tree->setGeometry(QRect(QPoint(treeLeft, m_initialTree.top()), QPoint(w - m, h - m)));
+    m_list->setGeometry(QRect(QPoint(m_initialList.left(), m_initialList.top()), QPoint(listRight, h - m - 1)));
+    m_tree->setGeometry(QRect(QPoint(treeLeft, m_initialTree.top()), QPoint(w - m - 1, h - m - 1)));
     m_listLabel->move(m_list->x() + (m_list->width() - m_listLabel->width()) / 2, m_listLabel->y());
     m_treeLabel->move(m_tree->x() + (m_tree->width() - m_treeLabel->width()) / 2, m_treeLabel->y());
 }

@@ -180,9 +180,9 @@ void CCmdTerminalDlg::AddFailure(const QString &text)
 
 void CCmdTerminalDlg::CapConsole()
 {
-    const int count = m_console->count();
-    for (int i = count - kMaxConsoleLines; i >= 1; --i)
-        delete m_console->takeItem(i);
+    const int excess = m_console->count() - kMaxConsoleLines;
+    if (excess > 0)
+        m_console->model()->removeRows(1, excess); // lines 1 to excess, at once
 }
 
 void CCmdTerminalDlg::CopySelection()

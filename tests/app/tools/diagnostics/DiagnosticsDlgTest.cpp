@@ -288,6 +288,24 @@ TEST_F(DiagnosticsDlgTest, TimesWithThreeDecimalsAndAnimatedRowsKeepNA)
     EXPECT_TRUE(Button(*window, IDC_EXECUTE_SELECTED)->isEnabled());
 }
 
+// A click while the card takes its time over one call is heard: the row
+// ends after that call.
+TEST_F(DiagnosticsDlgTest, StopClickedDuringACallsWaitEndsTheRowAfterIt)
+{
+    auto generator = set.Connect(prompter, Port::Pci1);
+    ASSERT_NE(generator, nullptr);
+    auto window = Open(*generator);
+    window->OnReloadCanvas();
+    gensim::CardDci &card = set.sim.driverEndpoint()->pciCard(0)->dci();
+    card.setFaults({.finishMs = 400});
+    QTimer::singleShot(100, window.get(), [&] { QTest::mouseClick(Button(*window, IDC_STOP), Qt::LeftButton); });
+    Select(*window, 1);
+    window->OnExecuteSelected();
+    card.setFaults({});
+    EXPECT_EQ(g_polls, 1);
+    EXPECT_EQ(TimeCell(*window, 1), QStringLiteral("N/A"));
+}
+
 TEST_F(DiagnosticsDlgTest, WithoutACounterItWarnsOnceAndShowsNoTimes)
 {
     NoTimer none;

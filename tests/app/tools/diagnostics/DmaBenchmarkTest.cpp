@@ -24,6 +24,9 @@
 #include <QTimer>
 #include <QTreeWidget>
 
+#include <chrono>
+#include <thread>
+
 namespace {
 
 using Port = GeneratorSet::Port;
@@ -51,6 +54,17 @@ public:
 
 private:
     uint32_t m_bit;
+};
+
+// The same card, slow enough a word that Cancel always comes mid-region.
+class SlowStuckBitLibrary : public StuckBitLibrary {
+public:
+    using StuckBitLibrary::StuckBitLibrary;
+    uint32_t PciReadData(uint32_t address, int32_t size) override
+    {
+        std::this_thread::sleep_for(std::chrono::microseconds(50));
+        return StuckBitLibrary::PciReadData(address, size);
+    }
 };
 
 // A card whose memory window was never mapped.
@@ -207,8 +221,8 @@ TEST_F(DmaBenchmarkTest, ACodeThatIsNoneRunsNothing)
 // Cancel during the video-memory pass: the figures so far, marked.
 TEST_F(DmaBenchmarkTest, CancelShowsTheFiguresSoFar)
 {
-    CGenerator::SetDmaRegionOneWords(0); // the whole region: longer than the test waits
-    StuckBitLibrary library(0x1);
+    CGenerator::SetDmaRegionOneWords(0); // the whole region: far longer than the test waits
+    SlowStuckBitLibrary library(0x1);
     InstallToolLibrary(&library);
     QTimer clicker;
     bool clicked = false;

@@ -180,7 +180,7 @@ bool CDiagnosticsDlg::IsBusyOperating() const
 
 void CDiagnosticsDlg::RequestStop()
 {
-    m_stopAll = true;
+    m_stopRequested = true;
     m_stop.Request();
 }
 
@@ -224,6 +224,8 @@ bool CDiagnosticsDlg::RunRoutine(const std::function<void(ToolLibrary &)> &body,
     return LinkRoutines::Run(
         *m_generator, m_stop,
         [&](ToolLibrary &lib) {
+            if (m_stopRequested)
+                m_stop.Request(); // a routine starts with its stop cleared
             SetDiagnosticsContext(&m_context);
             SetDiagnosticsLibrary(&lib);
             body(lib);
@@ -296,6 +298,7 @@ void CDiagnosticsDlg::OnExecuteSelected()
     if (!m_canRun || AnyRunning() || row < 0)
         return;
     const UserAction action;
+    m_stopRequested = false;
     if (ReadyToRun(row))
         RunMethod(row);
 }
@@ -313,10 +316,10 @@ void CDiagnosticsDlg::OnExecuteAll()
     if (!m_canRun || AnyRunning() || m_methods.empty())
         return;
     const UserAction action;
-    m_stopAll = false;
+    m_stopRequested = false;
     m_stopEnabled = true;
     BeginRun();
-    for (size_t row = 0; row < m_methods.size() && !m_stopAll; ++row) {
+    for (size_t row = 0; row < m_methods.size() && !m_stopRequested; ++row) {
         if (m_methods[row].animated)
             continue;
         if (!ReadyToRun(int(row)) || !RunMethod(int(row)))
@@ -375,7 +378,7 @@ bool CDiagnosticsDlg::RunMethod(int row)
 
 void CDiagnosticsDlg::OnStop()
 {
-    m_stopAll = true;
+    m_stopRequested = true;
     m_stop.Request();
 }
 

@@ -21,6 +21,7 @@
 #include <QPointer>
 #include <QString>
 
+#include <atomic>
 #include <functional>
 #include <span>
 
@@ -127,7 +128,9 @@ private:
     bool m_canvasLoaded = false;
     bool m_hasTimer = false;
     bool m_stopEnabled = false;  // an animated row or Execute All runs
-    bool m_stopAll = false;      // Stop was pressed during Execute All
+    // Stop was pressed (or the window is closing) during this action: its
+    // routines still to come stop at once too.
+    std::atomic<bool> m_stopRequested{false};
     int m_runDepth = 0;
     QTreeWidgetItem *m_canvasRoot = nullptr;
 };

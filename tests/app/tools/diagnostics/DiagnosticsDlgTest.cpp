@@ -174,6 +174,22 @@ protected:
         return nullptr;
     }
 
+    // Runs what once the animated row has polled, from the GUI thread
+    // during the row's wait; the timer goes with the returned object.
+    static std::unique_ptr<QTimer> OnceAnimating(std::function<void()> what)
+    {
+        auto timer = std::make_unique<QTimer>();
+        QTimer *t = timer.get();
+        QObject::connect(t, &QTimer::timeout, [t, what = std::move(what)] {
+            if (g_polls > 0 && t->isActive()) {
+                t->stop();
+                what();
+            }
+        });
+        t->start(10);
+        return timer;
+    }
+
     SteppingTimer timer;
     GeneratorSet set;
 };
@@ -275,7 +291,7 @@ TEST_F(DiagnosticsDlgTest, TimesWithThreeDecimalsAndAnimatedRowsKeepNA)
     EXPECT_EQ(window->MethodList()->topLevelItem(0)->data(0, Qt::UserRole).toInt(), 3); // idle again
 
     // Stop, clicked while the animated row waits for the card.
-    QTimer::singleShot(150, window.get(), [&] {
+    const auto clicker = OnceAnimating([&] {
         EXPECT_TRUE(Button(*window, IDC_STOP)->isEnabled());
         EXPECT_EQ(window->MethodList()->topLevelItem(1)->data(0, Qt::UserRole).toInt(), 2); // running
         QTest::mouseClick(Button(*window, IDC_STOP), Qt::LeftButton);
@@ -297,8 +313,15 @@ TEST_F(DiagnosticsDlgTest, StopClickedDuringACallsWaitEndsTheRowAfterIt)
     auto window = Open(*generator);
     window->OnReloadCanvas();
     gensim::CardDci &card = set.sim.driverEndpoint()->pciCard(0)->dci();
-    card.setFaults({.finishMs = 400});
-    QTimer::singleShot(100, window.get(), [&] { QTest::mouseClick(Button(*window, IDC_STOP), Qt::LeftButton); });
+    card.setFaults({.finishMs = 1000});
+    QTimer clicker; // clicks once the row's first call is under way
+    QObject::connect(&clicker, &QTimer::timeout, [&] {
+        if (g_polls == 1 && clicker.isActive()) {
+            clicker.stop();
+            QTest::mouseClick(Button(*window, IDC_STOP), Qt::LeftButton);
+        }
+    });
+    clicker.start(10);
     Select(*window, 1);
     window->OnExecuteSelected();
     card.setFaults({});
@@ -332,8 +355,9 @@ TEST_F(DiagnosticsDlgTest, OneRunAtATimeAcrossWindows)
     auto other = Open(*isa);
     other->findChild<QLineEdit *>(ControlName(IDC_DMA_CODE))->setText(QStringLiteral("11"));
     running->findChild<QLineEdit *>(ControlName(IDC_DMA_CODE))->setText(QStringLiteral("11"));
+    running->OnReloadCanvas();
     bool checked = false;
-    QTimer::singleShot(100, running.get(), [&] {
+    const auto checker = OnceAnimating([&] {
         EXPECT_TRUE(CDiagnosticsDlg::AnyRunning());
         EXPECT_TRUE(running->IsBusyOperating());
         EXPECT_FALSE(other->IsBusyOperating());
@@ -372,13 +396,17 @@ TEST_F(DiagnosticsDlgTest, AStopRequestEndsTheRunningRow)
     auto generator = set.Connect(prompter, Port::Isa0);
     ASSERT_NE(generator, nullptr);
     auto window = Open(*generator);
-    QTimer::singleShot(100, window.get(), [&] {
-        EXPECT_TRUE(window->IsBusyOperating());
-        window->RequestStop();
+    QTimer asker; // during the canvas's load, or once the row runs
+    QObject::connect(&asker, &QTimer::timeout, [&] {
+        if (window->IsBusyOperating() && asker.isActive()) {
+            asker.stop();
+            window->RequestStop();
+        }
     });
+    asker.start(5);
     Select(*window, 1);
     window->OnExecuteSelected();
-    EXPECT_GT(g_polls, 0);
+    EXPECT_FALSE(asker.isActive());
     EXPECT_FALSE(window->IsBusyOperating());
 }
 

@@ -371,6 +371,12 @@ CGeneratorViewChild *CGeneratorView::OpenChild(QPointer<CGeneratorViewChild> &ch
 {
     if (RaiseIfVisible(child))
         return child;
+    // A window whose routine still runs stays: it shows again as it is.
+    if (child && child->IsBusyOperating()) {
+        child->showNormal();
+        child->raise();
+        return child;
+    }
     // A window the user closed is made anew, not shown again.
     CloseChild(child);
     const ViewChildFactory &factory = FindViewChildFactory(ViewChildKind(kind));
@@ -384,6 +390,18 @@ CGeneratorViewChild *CGeneratorView::OpenChild(QPointer<CGeneratorViewChild> &ch
     m_connection->QueryIdn(model, version, serial);
     child->setWindowTitle(FormatString(titleId, {model, m_connection->GetPortName()}));
     return child;
+}
+
+bool CGeneratorView::StopBusyChildren()
+{
+    bool busy = false;
+    for (CGeneratorViewChild *child : {m_terminal.data(), m_diagnostics.data(), static_cast<CGeneratorViewChild *>(m_player.data())}) {
+        if (child && child->IsBusyOperating()) {
+            child->RequestStop();
+            busy = true;
+        }
+    }
+    return busy;
 }
 
 void CGeneratorView::OpenCmdTerminal()

@@ -96,6 +96,8 @@ public:
 
     void OpenCmdTerminal();
     void OpenDiagnostics();
+    // Asks each child that runs a routine to stop; true when one still runs.
+    bool StopBusyChildren();
     void OpenSequencePlayer(const QString &sequence, bool attach) override;
 
     CGeneratorView *View() override { return this; }

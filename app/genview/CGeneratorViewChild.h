@@ -17,6 +17,11 @@ class CGeneratorView;
 class CGeneratorViewChild : public QDialog {
 public:
     explicit CGeneratorViewChild(QWidget *parent) : QDialog(parent) {}
+    // True while the window runs a routine of its own: the view shows it
+    // rather than deleting it, and the program does not close meanwhile.
+    virtual bool IsBusyOperating() const { return false; }
+    // Asks that routine to stop at its next step.
+    virtual void RequestStop() {}
 };
 
 // The sequence player: puts the generator into sequence mode and back.

@@ -33,6 +33,7 @@
 #include <cstdio>
 #include <functional>
 
+struct DmaTestReport;
 class CAcsKind;
 class CDcsKind;
 class CDssKind;
@@ -118,6 +119,8 @@ public:
     // The library's error of the last command (0: it succeeded).
     int LastCommandError() const { return m_link.LastError(); }
     bool LastCommandSucceeded() const { return m_link.LastCommandSucceeded(); }
+    // The generator's words when it refused the last command, else empty.
+    const QString& LastRefusal() const { return m_link.RefusalText(); }
 
     bool GetPortErrorText(QString& text) { return m_link.GetPortErrorText(text); }
     // The "Communication Error" box of the last command, when it failed.
@@ -526,6 +529,16 @@ public:
     bool CmdYmdi();
     bool CmdYmdo(const QString& files);
     // ===== End of setting and query commands ================================
+
+    // ===== PCI memory tests (CGeneratorDmaTests.cpp) =========================
+    // Region 1 (video memory from card address 0, 2 M words) or 2 (SRAM at
+    // 0xFFF50000, 12800 bytes); kind 1 write, 2 read, 3 write/read, 5 endian
+    // bytes, 6 SRAM bytes, 7 SRAM words. The failures in per cent (kind 3:
+    // their count); report says why it did not run or that it was cancelled.
+    double DmaTests(int region, int kind, uint32_t pattern, DmaTestReport* report = nullptr);
+    // Tests run region 1 over fewer words; 0 restores the whole region.
+    static void SetDmaRegionOneWords(int words);
+    // ===== End of PCI memory tests ==========================================
 
     // ===== YMODEM block transfer (CGeneratorYmodem.cpp) =====================
     // Results of YmodemReceiveBlock.

@@ -147,6 +147,7 @@ QString GeneratorLink::ReplyText() const
 
 void GeneratorLink::Transmit(const CommandLine& line, bool expectReply)
 {
+    m_refusal.clear();
     m_lastCommand = line.Text();
     const QByteArray command = m_lastCommand.toLatin1();
     if (m_log)
@@ -172,6 +173,7 @@ void GeneratorLink::Transmit(const CommandLine& line, bool expectReply)
     Port().SendCommand(m_port, command.constData(), reply, int32_t(m_reply.size()));
     m_reply.back() = '\0';
     m_lastError = Port().GetError();
+    KeepRefusal();
     // Putting back after a failure reported already: one report is enough.
     if (!m_operationFailed && m_lastError != MORVANE_OK)
         Report(m_lastCommand, LibraryErrorText(m_lastError));
@@ -180,6 +182,20 @@ void GeneratorLink::Transmit(const CommandLine& line, bool expectReply)
         m_log->WriteLine(QByteArray(m_reply.data()));
         LogPortError();
     }
+}
+
+// The library tells a refusal by its code and blanks only the reply's first
+// character; the rest of the generator's words stay behind it.
+void GeneratorLink::KeepRefusal()
+{
+    if (m_lastError != MORVANE_E_COMMAND_INVALID && m_lastError != MORVANE_E_EXECUTION)
+        return;
+    if (m_reply[0] != '\0' || m_reply[1] == '\0')
+        return;
+    m_reply[0] = m_lastError == MORVANE_E_COMMAND_INVALID ? 'C' : 'E';
+    const QString text = ReplyText();
+    m_reply[0] = '\0';
+    m_refusal = text.left(text.indexOf(QLatin1String("\r\n"))).trimmed();
 }
 
 // A failure just reported halts what follows: the link when the generator went
@@ -221,6 +237,7 @@ void GeneratorLink::SendCommand(const CommandLine& line, bool expectReply)
 {
     // A link lost for good (its reopen failed) still asks a user action to reconnect.
     if (m_port == 0 && !m_linkLost) {
+        m_refusal.clear();
         m_lastCommand = line.Text();
         if (m_log)
             m_log->WriteLine(m_lastCommand.toLatin1());

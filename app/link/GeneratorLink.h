@@ -102,6 +102,10 @@ public:
     bool LastCommandSucceeded() const { return m_lastError == 0; }
     // The text kept from the last string or line reader.
     QString& LastReply() { return m_lastReply; }
+    // The generator's refusal of the last command ("Command invalid",
+    // "Execution error: 2072"), which the library empties out of the reply;
+    // empty when it took the command.
+    const QString& RefusalText() const { return m_refusal; }
 
     // Told of each failed command that the user is to hear of: outside an
     // operation every one, inside one only the first.
@@ -169,6 +173,7 @@ private:
     void NoteFailure();
     bool OfferReconnect();
     bool WaitForChar(int seconds);
+    void KeepRefusal();
 
     PortId m_port = 0;
     PortId m_lastPort = 0;
@@ -176,6 +181,7 @@ private:
     int m_gpibBoard = 0;
     QString m_lastCommand;
     QString m_lastReply;
+    QString m_refusal;
     std::vector<char> m_reply; // the library's reply buffer; large enough for any name list
     std::unique_ptr<CommandLog> m_log;
     int m_lastError = 0;

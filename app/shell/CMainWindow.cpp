@@ -398,6 +398,12 @@ bool CMainWindow::CanClose()
         if (IsBusyOperating(slot))
             return false;
     }
+    // A view's window that runs a routine is asked to stop; the close waits for it.
+    bool childBusy = false;
+    for (CGeneratorView *view : g_generatorViews)
+        childBusy = view->StopBusyChildren() || childBusy;
+    if (childBusy)
+        return false;
     for (int row = 0; row < m_dataList->GetRowCount(); ++row) {
         if (!m_dataList->GetRowItem(row)->SaveModified())
             return false;

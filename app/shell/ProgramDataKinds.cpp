@@ -7,6 +7,8 @@
 #include "CGeneratorDataPane.h"
 #include "CGeneratorView.h"
 #include "FormatPrintout.h"
+#include "CCmdTerminalDlg.h"
+#include "CDiagnosticsDlg.h"
 #include "CImage.h"
 #include "CImageEditor.h"
 #include "ClearEditorClipboards.h"
@@ -130,6 +132,12 @@ void RegisterProgramDataKinds()
     RegisterViewChildFactory(ViewChildKind::SequencePlayer, [](CGeneratorView *view, CGenerator *generator) {
         return new CSequencePlayerDlg(view, generator);
     });
+    RegisterViewChildFactory(ViewChildKind::CmdTerminal, [](CGeneratorView *view, CGenerator *generator) {
+        return new CCmdTerminalDlg(view, generator);
+    });
+    RegisterViewChildFactory(ViewChildKind::Diagnostics, [](CGeneratorView *view, CGenerator *generator) {
+        return new CDiagnosticsDlg(view, generator);
+    });
     RegisterPixelMaps();
     CMainWindow::s_clearEditorClipboards = ClearEditorClipboards;
 }
@@ -147,6 +155,8 @@ void UnregisterProgramDataKinds()
     CGeneratorDataPane::SetCopyOperation(CGeneratorDataPane::kKindSequence, {});
     CGeneratorDataPane::SetCopyOperation(CGeneratorDataPane::kKindKnobList, {});
     RegisterViewChildFactory(ViewChildKind::SequencePlayer, {});
+    RegisterViewChildFactory(ViewChildKind::CmdTerminal, {});
+    RegisterViewChildFactory(ViewChildKind::Diagnostics, {});
     UnregisterPixelMaps();
     CMainWindow::s_clearEditorClipboards = nullptr;
 }

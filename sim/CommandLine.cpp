@@ -50,7 +50,7 @@ void checkAddressesOnce(const std::vector<GeneratorOptions>& generators)
 bool simulatorOption(const std::string& name)
 {
     return name == "--env-file" || name == "--gpib-bus" || name == "--gpib-library" || name == "--windrvr"
-        || name == "--driver-version";
+        || name == "--driver-version" || name == "--screens" || name == "--call-log";
 }
 
 // Splits "--name=value" and takes the value of "--name value".
@@ -138,6 +138,10 @@ CommandLine parseCommandLine(const std::vector<std::string>& args)
             cl.envFile = value;
         else if (name == "--gpib-bus")
             cl.gpibBus = value;
+        else if (name == "--screens")
+            cl.screens = value;
+        else if (name == "--call-log")
+            cl.callLog = value;
         else if (name == "--gpib-library") {
             if (value.empty())
                 throw std::invalid_argument("--gpib-library needs a path");
@@ -194,9 +198,10 @@ std::string defaultDriverPath()
 std::string usage()
 {
     return "usage: gensim [--env-file FILE] [--gpib-bus PATH] [--gpib-library PATH] [--line-time] [--windrvr PATH]\n"
-           "              [--driver-version N] [GENERATOR] [--generator GENERATOR]...\n"
+           "              [--driver-version N] [--screens DIR] [--call-log FILE] [GENERATOR]\n"
+           "              [--generator GENERATOR]...\n"
            "       gensim --demo [--env-file FILE] [--gpib-bus PATH] [--gpib-library PATH] [--line-time]\n"
-           "              [--windrvr PATH] [--driver-version N]\n"
+           "              [--windrvr PATH] [--driver-version N] [--screens DIR] [--call-log FILE]\n"
            "GENERATOR options: --model NAME --firmware VERSION --serial NUMBER\n"
            "                   --baud RATE --link PATH (a symlink to the COM pty)\n"
            "                   --gpib ADDRESS[:BOARD] (on the GPIB bus instead of a pty)\n"
@@ -210,6 +215,8 @@ std::string usage()
            "--windrvr    the kernel-driver stand-in's socket (with cards; default beside\n"
            "             the demo's links, else $XDG_RUNTIME_DIR/windrvr or /tmp/windrvr-<uid>)\n"
            "--driver-version  the version it reports, times 100 (432)\n"
+           "--screens    each card's screen as DIR/<port>.ppm, rewritten shortly after it changes\n"
+           "--call-log   every direct call a card runs appended to FILE as \"<port> <call>\"\n"
            "Prints MORVANE_COM<n>=<device> for each generator with a pty, ZOT_GPIB_BUS=<socket>\n"
            "and MORVANE_GPIB_LIBRARY=<library> when the bus is open (--gpib-bus, or a generator\n"
            "with an address) and MORVANE_WINDRVR=<socket> for the driver; with --env-file they\n"

@@ -586,6 +586,21 @@ uint8_t CardDci::pixel(int x, int y) const
     return at < m_videoBytes ? m_video[at] : 0;
 }
 
+std::vector<uint8_t> CardDci::screenBytes() const
+{
+    std::lock_guard lock(m_mutex);
+    const int width = std::max(widthLocked(), 0), height = std::max(heightLocked(), 0);
+    const uint32_t pitch = pitchLocked();
+    std::vector<uint8_t> bytes(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const std::size_t at = static_cast<std::size_t>(y) * pitch + static_cast<std::size_t>(x);
+            bytes[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)]
+                = at < m_videoBytes ? m_video[at] : 0;
+        }
+    return bytes;
+}
+
 // --- Faults, log, heap -----------------------------------------------------------------
 
 void CardDci::setFaults(DciFaults faults)

@@ -141,6 +141,8 @@ public:
     uint32_t pitch() const;
     // The pixel byte at screen position (x, y); 0 outside the screen.
     uint8_t pixel(int x, int y) const;
+    // Every pixel byte of the screen, row by row (width x height).
+    std::vector<uint8_t> screenBytes() const;
 
     // How the last call ends on the card: this much later than usual, with
     // a result code (PCI; 0 a clean finish), or never.

@@ -132,11 +132,14 @@ inline ::testing::AssertionResult SameScreen(gensim::CardDci& dci, const Expecte
         return ::testing::AssertionFailure() << "screen " << dci.width() << " x " << dci.height();
     int wrong = 0;
     std::string report;
+    const std::vector<uint8_t> screen = dci.screenBytes();
     for (int y = 0; y < expected.height; ++y)
-        for (int x = 0; x < expected.width; ++x)
-            if (dci.pixel(x, y) != expected.At(x, y) && ++wrong <= 8)
-                report += " (" + std::to_string(x) + ", " + std::to_string(y) + ") is " +
-                          std::to_string(dci.pixel(x, y)) + " not " + std::to_string(expected.At(x, y)) + ";";
+        for (int x = 0; x < expected.width; ++x) {
+            const uint8_t byte = screen[static_cast<std::size_t>(y * expected.width + x)];
+            if (byte != expected.At(x, y) && ++wrong <= 8)
+                report += " (" + std::to_string(x) + ", " + std::to_string(y) + ") is " + std::to_string(byte) +
+                          " not " + std::to_string(expected.At(x, y)) + ";";
+        }
     if (wrong == 0)
         return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << wrong << " pixels differ on " << dci.port() << ":" << report;

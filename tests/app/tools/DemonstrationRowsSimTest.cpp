@@ -60,6 +60,26 @@ const std::map<std::string, std::string> kAliases = {
 // The rows whose screens differ between the cards: they make ISA-only calls.
 const std::set<int> kIsaOnlyRows = {27, 35, 98, 100, 104, 105, 107, 108, 109, 110};
 
+// Where the small fixed figures of the rows without text lie: nothing
+// outside is drawn (x, y, width, height).
+struct FigureBox {
+    int x, y, width, height;
+};
+const std::map<int, FigureBox> kFigureBoxes = {
+    {5, {100, 100, 300, 100}},  {6, {150, 100, 201, 201}},  {9, {100, 100, 200, 120}},  {10, {100, 100, 200, 120}},
+    {11, {100, 100, 197, 99}},  {12, {100, 100, 201, 101}}, {13, {100, 100, 200, 120}}, {14, {100, 100, 201, 201}},
+    {22, {100, 100, 240, 160}}, {29, {100, 100, 200, 120}}, {30, {100, 100, 200, 120}}, {31, {100, 100, 201, 201}},
+    {32, {110, 100, 181, 181}}, {36, {100, 100, 301, 151}}, {39, {100, 100, 350, 150}}, {40, {60, 150, 461, 151}},
+    {41, {100, 100, 200, 120}}, {42, {110, 100, 381, 181}}, {43, {100, 100, 200, 160}}, {44, {100, 100, 200, 160}},
+    {45, {100, 100, 200, 160}}, {46, {100, 100, 200, 160}}, {47, {100, 100, 390, 200}}, {48, {100, 100, 200, 160}},
+    {52, {100, 100, 200, 160}}, {54, {100, 100, 200, 160}}, {55, {100, 100, 200, 160}}, {56, {100, 100, 390, 200}},
+    {57, {100, 100, 390, 200}}, {58, {100, 100, 390, 200}}, {60, {0, 240, 433, 1}},     {61, {320, 0, 1, 433}},
+    {62, {100, 100, 160, 160}}, {63, {100, 100, 160, 160}}, {64, {0, 240, 433, 1}},     {65, {320, 0, 1, 433}},
+    {88, {239, 159, 161, 161}}, {89, {0, 0, 200, 150}},     {94, {100, 100, 200, 160}}, {95, {100, 120, 245, 135}},
+    {96, {0, 0, 280, 210}},     {99, {40, 100, 550, 60}},   {106, {130, 150, 219, 8}},  {111, {100, 100, 206, 124}},
+    {112, {100, 100, 212, 132}}, {113, {100, 120, 251, 141}}, {114, {100, 150, 176, 32}}, {117, {100, 100, 200, 160}},
+};
+
 std::vector<std::string> FirstUse(const std::vector<std::string>& names)
 {
     std::vector<std::string> order;
@@ -196,6 +216,17 @@ TEST_F(DemonstrationRowsSimTest, EveryRowMakesItsCallsInOrderOfFirstUseAndDrawsA
             // rows draw with ISA-only calls alone.
             const bool drawsNothing = column.row == 69 || column.row == 67 ||
                                       (!isa && column.row >= 107 && column.row <= 110);
+            if (const auto box = kFigureBoxes.find(column.row); box != kFigureBoxes.end()) {
+                const FigureBox& b = box->second;
+                const int width = Dci(isa).width();
+                int outside = 0;
+                for (std::size_t i = 0; i < screens[isa ? 0 : 1].size(); ++i) {
+                    const int x = static_cast<int>(i) % width, y = static_cast<int>(i) / width;
+                    const bool in = x >= b.x && y >= b.y && x < b.x + b.width && y < b.y + b.height;
+                    outside += !in && screens[isa ? 0 : 1][i] != black;
+                }
+                EXPECT_EQ(outside, 0) << "pixels drawn outside the figure's box";
+            }
             if (!drawsNothing) {
                 EXPECT_TRUE(std::any_of(screens[isa ? 0 : 1].begin(), screens[isa ? 0 : 1].end(),
                                         [&](uint8_t b) { return b != black; }))

@@ -226,7 +226,7 @@ TEST_F(CardVuportsTest, CharFillRectTilesTheGlyphCutToTheRectangle)
     // No glyph: nothing.
     Run("XR_BlackFillVuport");
     Run("XR_CharFillRect", {40, 20, 3, 4, 1, 0, 0, 0, 0});
-    EXPECT_EQ(Screen(), Expected(static_cast<uint8_t>(dci.value("black")), [](int, int) { return true; }));
+    EXPECT_EQ(Screen(), Expected(static_cast<uint8_t>(static_cast<uint32_t>(dci.value("black"))), [](int, int) { return true; }));
 }
 
 TEST(CardWatch, WritesEachCardsScreenAndLogsEveryCall)

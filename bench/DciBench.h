@@ -5,9 +5,8 @@
 
 #include "morvane.h"
 
-#include "DriverClient.h"
+#include "DciBenchCards.h"
 #include "ProcessTimes.h"
-#include "gensim/Simulator.h"
 #include "internal.h"
 
 #include <cstdio>
@@ -45,39 +44,7 @@ inline void DciPrint(const char* port, const char* what, const DciFigure& f, dou
 // seconds per null round trip); the process's exit status.
 inline int DciBenchMain(const char* name, const std::function<bool(PortId, PortId, double)>& figures)
 {
-    std::string pattern = std::string("/tmp/") + name + "-XXXXXX";
-    if (mkdtemp(pattern.data()) == nullptr)
-        return 1;
-    const std::string socket = pattern + "/windrvr";
-    setenv("MORVANE_WINDRVR", socket.c_str(), 1);
-    int status = 1;
-    {
-        gensim::Simulator sim;
-        sim.openDriver(socket);
-        sim.addGenerator({.model = "VG-7000", .firmware = "7.011", .serial = "1", .link = "", .pty = false,
-                          .isaSlot = 0});
-        sim.addGenerator({.model = "VG-7000", .firmware = "7.011", .serial = "2", .link = "", .pty = false,
-                          .pciCard = true});
-        sim.start();
-        const PortId isa = IsaOpen("isa0");
-        const PortId pci = PciOpen("pci1");
-        auto probe = driver::DriverClient::Connect(socket);
-        if (isa == 0 || pci == 0 || !probe) {
-            std::fprintf(stderr, "no card (error %d)\n", XR_PortGetError());
-        } else {
-            const int trips = 20000;
-            Measure time;
-            for (int i = 0; i < trips; ++i)
-                probe->Version();
-            const double perTrip = time.Wall() / trips;
-            std::printf("null event round trip: %.1f us\n", perTrip * 1e6);
-            status = figures(isa, pci, perTrip) ? 0 : 1;
-        }
-        if (isa != 0)
-            XR_PortClose(isa);
-        if (pci != 0)
-            PciClose(pci);
-    }
-    rmdir(pattern.c_str());
-    return status;
+    return DciCardsMain(name, [&](gensim::Simulator&, PortId isa, PortId pci, double perTrip) {
+        return figures(isa, pci, perTrip);
+    });
 }

@@ -50,7 +50,8 @@ void checkAddressesOnce(const std::vector<GeneratorOptions>& generators)
 bool simulatorOption(const std::string& name)
 {
     return name == "--env-file" || name == "--gpib-bus" || name == "--gpib-library" || name == "--windrvr"
-        || name == "--driver-version" || name == "--stream-card" || name == "--video-dump";
+        || name == "--driver-version" || name == "--stream-card" || name == "--video-dump" || name == "--screens"
+        || name == "--call-log";
 }
 
 // Splits "--name=value" and takes the value of "--name value".
@@ -146,6 +147,10 @@ CommandLine parseCommandLine(const std::vector<std::string>& args)
             cl.videoDump = value;
         else if (name == "--gpib-bus")
             cl.gpibBus = value;
+        else if (name == "--screens")
+            cl.screens = value;
+        else if (name == "--call-log")
+            cl.callLog = value;
         else if (name == "--gpib-library") {
             if (value.empty())
                 throw std::invalid_argument("--gpib-library needs a path");
@@ -206,9 +211,9 @@ std::string usage()
 {
     return "usage: gensim [--env-file FILE] [--gpib-bus PATH] [--gpib-library PATH] [--line-time] [--windrvr PATH]\n"
            "              [--driver-version N] [--stream-card COMn] [--video-dump DIR]\n"
-           "              [GENERATOR] [--generator GENERATOR]...\n"
+           "              [--screens DIR] [--call-log FILE] [GENERATOR] [--generator GENERATOR]...\n"
            "       gensim --demo [--env-file FILE] [--gpib-bus PATH] [--gpib-library PATH] [--line-time]\n"
-           "              [--windrvr PATH] [--driver-version N]\n"
+           "              [--windrvr PATH] [--driver-version N] [--screens DIR] [--call-log FILE]\n"
            "GENERATOR options: --model NAME --firmware VERSION --serial NUMBER\n"
            "                   --baud RATE --link PATH (a symlink to the COM pty)\n"
            "                   --gpib ADDRESS[:BOARD] (on the GPIB bus instead of a pty)\n"
@@ -224,6 +229,8 @@ std::string usage()
            "--driver-version  the version it reports, times 100 (432)\n"
            "--stream-card COMn  the maker's stream card, cabled to that COM generator (--demo: COM1)\n"
            "--video-dump DIR  each finished DMA block as a PGM (the board) and a PPM (through the LUT)\n"
+           "--screens    each card's screen as DIR/<port>.ppm, rewritten shortly after it changes\n"
+           "--call-log   every direct call a card runs appended to FILE as \"<port> <call>\"\n"
            "Prints MORVANE_COM<n>=<device> for each generator with a pty, ZOT_GPIB_BUS=<socket>\n"
            "and MORVANE_GPIB_LIBRARY=<library> when the bus is open (--gpib-bus, or a generator\n"
            "with an address) and MORVANE_WINDRVR=<socket> for the driver; with --env-file they\n"

@@ -1,7 +1,9 @@
 // gensim: generators on pseudo-terminals and a GPIB bus for the program and
 // its tests.
 
+#include "gensim/CardWatch.h"
 #include "gensim/CommandLine.h"
+#include "gensim/DriverEndpoint.h"
 #include "gensim/Simulator.h"
 
 #include <csignal>
@@ -9,6 +11,7 @@
 #include <cstdio>
 #include <fstream>
 #include <iostream>
+#include <memory>
 #include <pthread.h>
 
 namespace {
@@ -79,6 +82,19 @@ int main(int argc, char** argv)
         std::cerr << "gensim: " << e.what() << "\n";
         return 1;
     }
+    std::unique_ptr<gensim::CardWatch> watch;
+    if (!cl.screens.empty() || !cl.callLog.empty()) {
+        if (simulator.driverEndpoint() == nullptr) {
+            std::cerr << "gensim: --screens and --call-log need a generator on a card\n";
+            return 2;
+        }
+        try {
+            watch = std::make_unique<gensim::CardWatch>(*simulator.driverEndpoint(), cl.screens, cl.callLog);
+        } catch (const std::exception& e) {
+            std::cerr << "gensim: " << e.what() << "\n";
+            return 1;
+        }
+    }
     simulator.start();
 
     gensim::HostEnvironment host;
@@ -107,6 +123,7 @@ int main(int argc, char** argv)
 
     int signal = 0;
     sigwait(&stopSignals, &signal);
+    watch.reset();
     simulator.stop();
     return 0;
 }

@@ -256,6 +256,20 @@ const CardDci::RoutineRow CardDci::kRoutines[] = {
     {"XR_ColorFillVuport", &CardDci::colourFill},
     {"XR_GroundFillVuport", &CardDci::groundFill},
     {"XR_BlackFillVuport", &CardDci::blackFill},
+    // Viewports and display registers (CardDciVuports.cpp).
+    {"XR_OpenVuport", &CardDci::openVuport},
+    {"XR_CloseVuport", &CardDci::closeVuport},
+    {"XR_RemoveVuport", &CardDci::removeVuport},
+    {"XR_SelectVuport", &CardDci::selectVuport},
+    {"XR_CurrentVuport", &CardDci::currentVuportRoutine},
+    {"XR_SizeVuport", &CardDci::sizeVuport},
+    {"XR_MoveVuport", &CardDci::moveVuport},
+    {"XR_CopyVuport", &CardDci::copyVuport},
+    {"XR_GetVuportMax", &CardDci::getVuportMax},
+    {"XR_Cpw", &CardDci::cpw},
+    {"XR_SetDisplayStart", &CardDci::setDisplayStart},
+    {"XR_SetDisplayDelta", &CardDci::setDisplayDelta},
+    {"XR_SetVersions", &CardDci::setVersions},
     // Blocks, maths, text, frames, fields and flash (CardDciBlocks.cpp, CardDciMaths.cpp, CardDciFields.cpp,
     // CardDciFlash.cpp).
     {"XR_GetRect", &CardDci::getRect},
@@ -386,6 +400,7 @@ const CardDci::RoutineRow CardDci::kRoutines[] = {
     {"XR_DrawText", &CardDci::drawString},
     {"XR_DrawItalic", &CardDci::drawItalic},
     {"XR_DrawChar", &CardDci::drawChar},
+    {"XR_CharFillRect", &CardDci::charFillRect},
     {"XR_Transparent", &CardDci::transparentColour},
     {"XR_Opaque", &CardDci::opaqueColours},
     {"XR_SetColorNamed", &CardDci::setColourNamed},
@@ -413,6 +428,24 @@ CardDci::CardDci(Generator& generator, std::string port, uint8_t* video, std::si
 {
 }
 
+bool CardDci::hasRoutine(std::string_view name)
+{
+    return std::any_of(std::begin(kRoutines), std::end(kRoutines),
+                       [&](const RoutineRow& row) { return row.name == name; });
+}
+
+void CardDci::setCallObserver(std::function<void(const DciCall&)> observer)
+{
+    std::lock_guard lock(m_mutex);
+    m_observer = std::move(observer);
+}
+
+uint64_t CardDci::callCount() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_calls;
+}
+
 uint32_t CardDci::run(std::string_view name, const std::vector<double>& args)
 {
     std::lock_guard lock(m_mutex);
@@ -434,6 +467,9 @@ uint32_t CardDci::run(std::string_view name, const std::vector<double>& args)
             if (auto it = m_blocks.find((address - m_heap.first) / m_heap.scale); it != m_blocks.end())
                 call.staged.emplace_back(reinterpret_cast<const char*>(m_heap.memory + it->first), it->second);
         }
+    ++m_calls;
+    if (m_observer)
+        m_observer(call);
     m_log.push_back(std::move(call));
     return result;
 }
@@ -548,6 +584,21 @@ uint8_t CardDci::pixel(int x, int y) const
         return 0;
     const std::size_t at = static_cast<std::size_t>(y) * pitchLocked() + static_cast<std::size_t>(x);
     return at < m_videoBytes ? m_video[at] : 0;
+}
+
+std::vector<uint8_t> CardDci::screenBytes() const
+{
+    std::lock_guard lock(m_mutex);
+    const int width = std::max(widthLocked(), 0), height = std::max(heightLocked(), 0);
+    const uint32_t pitch = pitchLocked();
+    std::vector<uint8_t> bytes(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const std::size_t at = static_cast<std::size_t>(y) * pitch + static_cast<std::size_t>(x);
+            bytes[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)]
+                = at < m_videoBytes ? m_video[at] : 0;
+        }
+    return bytes;
 }
 
 // --- Faults, log, heap -----------------------------------------------------------------
@@ -665,6 +716,12 @@ uint32_t CardDci::setFrameNext(const std::vector<double>& a) { m_frameNext = arg
 uint32_t CardDci::getFrameNext(const std::vector<double>&) { return m_frameNext; }
 uint32_t CardDci::setLevelMax(const std::vector<double>& a) { m_levelMax = arg(a, 0); return 0; }
 uint32_t CardDci::getLevelMax(const std::vector<double>&) { return m_levelMax; }
+
+uint32_t CardDci::levelMax() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_levelMax;
+}
 uint32_t CardDci::addTextSpace(const std::vector<double>& a) { m_textSpace = sarg(a, 0); return 0; }
 uint32_t CardDci::addWordSpace(const std::vector<double>& a) { m_wordSpace = sarg(a, 0); return 0; }
 uint32_t CardDci::addMoreSpace(const std::vector<double>& a) { m_moreSpace = sarg(a, 0); return 0; }

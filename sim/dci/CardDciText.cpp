@@ -155,3 +155,52 @@ uint32_t CardDci::freeFont(const std::vector<double>& a)
 }
 
 } // namespace gensim
+
+namespace gensim {
+
+// (width, height, x, y, character, step x, step y, offset x, offset y).
+uint32_t CardDci::charFillRect(const std::vector<double>& a)
+{
+    const int width = textInt(a, 0), height = textInt(a, 1), x = textInt(a, 2), y = textInt(a, 3);
+    const drawing::Font& f = font();
+    const drawing::Glyph* g = drawing::glyph(f, static_cast<int>(textWord(a, 4) & 0xFF));
+    if (g == nullptr || g->width < 1 || f.height < 1 || width < 1 || height < 1 || width > drawing::kMaxSize ||
+        height > drawing::kMaxSize)
+        return 0;
+    const int stepX = textInt(a, 5) >= 1 ? textInt(a, 5) : g->width;
+    const int stepY = textInt(a, 6) >= 1 ? textInt(a, 6) : f.height;
+    // Cells wholly left of or above the rectangle are skipped; a fill of
+    // more pixels than a block may hold draws nothing.
+    auto first = [](int64_t from, int64_t edge, int size, int step) {
+        return from + std::max<int64_t>(0, (edge - size + 1 - from + step - 1) / step) * step;
+    };
+    const int64_t firstX = first(int64_t{x} + textInt(a, 7), x, g->width, stepX);
+    const int64_t firstY = first(int64_t{y} + textInt(a, 8), y, f.height, stepY);
+    const int64_t cells = (width / stepX + 2) * int64_t{height / stepY + 2};
+    if (cells * g->width * f.height > blocks::kMaxUnits)
+        return 0;
+    // The cells land through a clip cut to the rectangle as well.
+    const Clip outer = clip();
+    const int64_t left = std::max<int64_t>(int64_t{m_originX} + x, outer.x);
+    const int64_t top = std::max<int64_t>(int64_t{m_originY} + y, outer.y);
+    const int64_t right = std::min<int64_t>(int64_t{m_originX} + x + width, int64_t{outer.x} + outer.width);
+    const int64_t bottom = std::min<int64_t>(int64_t{m_originY} + y + height, int64_t{outer.y} + outer.height);
+    if (right <= left || bottom <= top)
+        return 0;
+    const Clip c{static_cast<int>(left), static_cast<int>(top), static_cast<int>(right - left),
+                 static_cast<int>(bottom - top)};
+    const uint32_t pitch = pitchLocked();
+    for (int64_t cy = firstY; cy < int64_t{y} + height; cy += stepY)
+        for (int64_t cx = firstX; cx < int64_t{x} + width; cx += stepX)
+            for (int row = 0; row < f.height; ++row)
+                for (int col = 0; col < g->width; ++col) {
+                    const int64_t sx = m_originX + cx + col, sy = m_originY + cy + row;
+                    if (g->ink(col, row))
+                        put(c, pitch, sx, sy, m_colour1);
+                    else if (!m_transparent)
+                        put(c, pitch, sx, sy, m_colour0);
+                }
+    return 0;
+}
+
+} // namespace gensim

@@ -33,7 +33,7 @@ child_simulator() { # child_simulator PID
 run_case() { # run_case NAME exit|interrupt
   case=$1
   local how=$2 fifos="$work/$1" runtime="$work/$1/runtime"
-  mkdir -p "$runtime"
+  mkdir -p "$runtime" "$fifos/tmp"
   mkfifo "$fifos/started" "$fifos/go"
   exec 3<>"$fifos/started"
   local display=(env DISPLAY=:none XDG_RUNTIME_DIR="$runtime")
@@ -43,7 +43,7 @@ run_case() { # run_case NAME exit|interrupt
   # Its own process group, so a signal to the group is a Ctrl-C; and SIGINT
   # as in a terminal, not ignored as for a background command.
   "${display[@]}" ZOT_RUN_PROGRAM="$work/standin" ZOT_RUN_BUILD="$build" ZOT_TEST_FIFOS="$fifos" \
-    env --default-signal=INT setsid bash "$zot" run >"$fifos/out" 2>"$fifos/err" &
+    TMPDIR="$fifos/tmp" env --default-signal=INT setsid bash "$zot" run >"$fifos/out" 2>"$fifos/err" &
   local script=$!
   local port="" library="" given="" mode=""
   if ! read -r -t 120 -u 3 port library given mode; then
@@ -98,6 +98,13 @@ run_case() { # run_case NAME exit|interrupt
   [ "$listed" -eq 1 ] || fail "the ports were listed $listed times"
   listed=$(grep -c "^  com4 .*R72Q, firmware 7.041" "$fifos/out" || true)
   [ "$listed" -eq 1 ] || fail "the demo's generators were listed $listed times"
+  # The cards' screens stay outside the run folder, named in the output.
+  local screens
+  screens=$(sed -n 's/^zot: the cards. screens (PPM, rewritten as they change): //p' "$fifos/out")
+  case "$screens" in "$fifos/tmp/"*) ;; *) fail "no screens folder under TMPDIR: \"$screens\"" ;; esac
+  for card in isa0 pci1; do
+    head -c 2 "$screens/$card.ppm" 2>/dev/null | grep -q P6 || fail "no screen image of $card in \"$screens\""
+  done
   if [ -s "$fifos/err" ]; then
     fail "stderr is not clean:"
     cat "$fifos/err"

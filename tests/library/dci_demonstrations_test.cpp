@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "DciFixture.h"
+#include "DemonstrationScreens.h"
 #include "gensim/CardDci.h"
 #include "gensim/CardDrawing.h"
 
@@ -181,17 +182,7 @@ TEST_P(DciDemonstrations, SetEdgeColorNamedDrawsBarsWithTheirBlendsDownTheScreen
 
     // The first line: c - n pixels of each bar's colour, then its n edge
     // samples; the last bar black. Every line below is the same.
-    const int c = width / 8;
-    auto lineByte = [&](int x) -> uint8_t {
-        const int bar = x / c, within = x % c;
-        if (bar >= 8)
-            return static_cast<uint8_t>(context.words[RCC_BLACK]);
-        if (bar == 7)
-            return static_cast<uint8_t>(colours[7]);
-        if (within < c - n)
-            return static_cast<uint8_t>(colours[static_cast<std::size_t>(bar)]);
-        return static_cast<uint8_t>(drawing::edgePixel(bar, within - (c - n)));
-    };
+    auto lineByte = [&](int x) { return demoscreens::EdgeBarByte(x, width, n, colours, context.words[RCC_BLACK]); };
     for (const int y : {0, 1, height / 3, height - 1})
         for (int x = 0; x < width; ++x)
             ASSERT_EQ(Dci().pixel(x, y), lineByte(x)) << x << "," << y;
@@ -263,12 +254,7 @@ TEST_P(DciDemonstrations, SetLevelMaxDrawsSixteenGreenLevels)
     EXPECT_TRUE(Dci().liveBlocks().empty());
 
     // Bar i in pixel i, from (width mod 16) / 2; its level green i.
-    const int w = width / 16, x0 = (width % 16) / 2;
-    auto barByte = [&](int x) -> uint8_t {
-        if (x < x0 || x >= x0 + 16 * w)
-            return static_cast<uint8_t>(context.words[RCC_BLACK]);
-        return static_cast<uint8_t>((x - x0) / w);
-    };
+    auto barByte = [&](int x) { return demoscreens::LevelBarByte(x, width, context.words[RCC_BLACK]); };
     for (const int y : {0, 100, height - 1})
         for (int x = 0; x < width; ++x)
             ASSERT_EQ(Dci().pixel(x, y), barByte(x)) << x << "," << y;
@@ -417,11 +403,10 @@ TEST_P(DciDemonstrations, WaitFrameScalesTheSquareThreeFramesAStep)
     std::vector<drawing::Point> last;
     for (const Point& p : steps.back().points)
         last.push_back({p.x, p.y});
-    const auto redByte = static_cast<uint8_t>(context.words[RCC_RED]);
-    const auto blackByte = static_cast<uint8_t>(context.words[RCC_BLACK]);
     for (int y = -60; y <= 60; ++y)
         for (int x = -60; x <= 60; ++x)
-            ASSERT_EQ(Dci().pixel(cx + x, cy + y), drawing::insidePolygon(last, x, y) ? redByte : blackByte)
+            ASSERT_EQ(Dci().pixel(cx + x, cy + y),
+                      demoscreens::SquareByte(last, x, y, context.words[RCC_RED], context.words[RCC_BLACK]))
                 << x << "," << y;
 }
 

@@ -15,10 +15,11 @@
 // colour), XR_GetPixel (x, y), XR_DrawRect and XR_FillRect (width, height,
 // x, y; an outline one pixel wide and the full rectangle), the viewport
 // fills (the clip rectangle in the colour given, colour 0, or black),
-// XR_SetOrigin (x, y) and XR_SetClipRect (width, height, x, y). The state
-// routines (colours, ppop, pmask, psize, transparency, display, frames,
-// level maximum, spacing, the processor's registers) keep and answer their
-// values. The drawing library's routines (shapes, fills, patterns, pens,
+// XR_SetOrigin (x, y) and XR_SetClipRect (width, height, x, y); the
+// viewports and XR_Cpw follow CardDrawing.h. The state routines (colours,
+// ppop, pmask, psize, transparency, display mask, start and delta, frames,
+// level maximum, spacing, versions, the processor's registers) keep and
+// answer their values. The drawing library's routines (shapes, fills, patterns, pens,
 // text, fonts, colour tables) follow the rules of CardDrawing.h; pixel
 // blocks, run-length blocks, 16.16 maths, number text, frame waits, format
 // fields and flashing from video memory those of CardBlocks.h.
@@ -31,6 +32,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -110,8 +112,16 @@ public:
     // a byte, or the double's bits (host form).
     uint64_t bits(const DciVariable& variable) const;
 
+    // Whether the firmware has a routine of that name.
+    static bool hasRoutine(std::string_view name);
+
     // Runs a routine and logs it; its result.
     uint32_t run(std::string_view name, const std::vector<double>& args);
+    // Sees each call as it is logged, on the thread that ran it, with the
+    // card's lock held: it must not call back into the card.
+    void setCallObserver(std::function<void(const DciCall&)> observer);
+    // Counts the calls run: a screen that has not counted on is unchanged.
+    uint64_t callCount() const;
     // Logs a call the firmware could not decode.
     void logUnknown(std::string_view what);
 
@@ -125,11 +135,14 @@ public:
     std::map<uint32_t, uint32_t> liveBlocks() const;
     std::vector<uint32_t> badFrees() const;
 
+    const std::string& port() const { return m_port; }
     int width() const;
     int height() const;
     uint32_t pitch() const;
     // The pixel byte at screen position (x, y); 0 outside the screen.
     uint8_t pixel(int x, int y) const;
+    // Every pixel byte of the screen, row by row (width x height).
+    std::vector<uint8_t> screenBytes() const;
 
     // How the last call ends on the card: this much later than usual, with
     // a result code (PCI; 0 a clean finish), or never.
@@ -145,6 +158,24 @@ public:
     std::vector<uint8_t> flashedImage() const;
     // The levels (red, green, blue) the colour table gives a pixel byte.
     std::array<uint32_t, 3> level(uint32_t pixel) const;
+    uint32_t levelMax() const;
+
+    // The display registers as the last calls set them.
+    struct Display {
+        uint32_t mask;
+        int32_t start;
+        int32_t delta;
+        uint32_t frameSync;
+        uint32_t frameNext;
+    };
+    Display display() const;
+    int currentVuport() const;
+    // Open viewports, the screen (0) included.
+    int openVuports() const;
+    int versions() const;
+    // The screen as shown: width x height pixels of red, green and blue
+    // bytes, the colour table's levels scaled from the level maximum.
+    std::vector<uint8_t> screenRgb() const;
 
 private:
     struct Clip {
@@ -167,6 +198,14 @@ private:
     void put(const Clip& c, uint32_t pitch, int64_t sx, int64_t sy, uint32_t colour);
     void fill(int x, int y, int width, int height, uint32_t colour);
     Clip clip() const;
+    struct Vuport {
+        bool open = false;
+        int originX = 0;
+        int originY = 0;
+        std::optional<Clip> clip;
+    };
+    Vuport& vuport(int id);
+    bool isOpenVuport(int id) const;
 
     // Blocks, maths, text, frames, fields and flash (CardBlocks.h).
     uint8_t* staged(uint32_t address, uint64_t& bytes) const;
@@ -242,6 +281,20 @@ private:
     uint32_t colourFill(const std::vector<double>& a);
     uint32_t groundFill(const std::vector<double>& a);
     uint32_t blackFill(const std::vector<double>& a);
+    // Viewports and display registers (CardDciVuports.cpp).
+    uint32_t openVuport(const std::vector<double>& a);
+    uint32_t closeVuport(const std::vector<double>& a);
+    uint32_t removeVuport(const std::vector<double>& a);
+    uint32_t selectVuport(const std::vector<double>& a);
+    uint32_t currentVuportRoutine(const std::vector<double>& a);
+    uint32_t sizeVuport(const std::vector<double>& a);
+    uint32_t moveVuport(const std::vector<double>& a);
+    uint32_t copyVuport(const std::vector<double>& a);
+    uint32_t getVuportMax(const std::vector<double>& a);
+    uint32_t cpw(const std::vector<double>& a);
+    uint32_t setDisplayStart(const std::vector<double>& a);
+    uint32_t setDisplayDelta(const std::vector<double>& a);
+    uint32_t setVersions(const std::vector<double>& a);
 
     // --- The drawing library (CardDciShapes.cpp, CardDciText.cpp, CardDciColours.cpp; rules in
     // CardDrawing.h) ---
@@ -364,6 +417,7 @@ private:
     uint32_t drawString(const std::vector<double>& a);
     uint32_t drawItalic(const std::vector<double>& a);
     uint32_t drawChar(const std::vector<double>& a);
+    uint32_t charFillRect(const std::vector<double>& a);
     uint32_t transparentColour(const std::vector<double>& a);
     uint32_t opaqueColours(const std::vector<double>& a);
     uint32_t setColourNamed(const std::vector<double>& a);
@@ -426,9 +480,18 @@ private:
     int32_t m_wordSpace = 0;
     int32_t m_moreSpace = 0;
     std::map<int32_t, uint32_t> m_registers;
+    // The current viewport's origin and clip rectangle; the others wait in
+    // m_vuports until selected.
     int m_originX = 0;
     int m_originY = 0;
     std::optional<Clip> m_clip;
+    std::array<Vuport, drawing::kVuports> m_vuports{};
+    int m_vuport = 0;
+    int32_t m_displayStart = 0;
+    int32_t m_displayDelta = 1;
+    int32_t m_versions = 0;
+    std::function<void(const DciCall&)> m_observer;
+    uint64_t m_calls = 0;
 
     // Blocks, maths, text, frames, fields and flash.
     std::string m_routine;  // the routine running, for the shared bodies

@@ -40,6 +40,32 @@
 //   its top-left at the pen position, which then moves by the width plus the
 //   text space, and for a blank also by the word and the more space.
 //   Italic cells lean: row r moves right by (height - 1 - r) / 4.
+// - XR_CharFillRect (width, height, x, y, character, step x, step y,
+//   offset x, offset y): the character's cell repeated over the rectangle
+//   from (x + offset x, y + offset y), step x apart across and step y down
+//   (a step below 1: the glyph's width, the font's height), drawn as text and
+//   cut to the rectangle. A character without a glyph draws nothing (ISA).
+// - Viewports: kVuports of them, 0 the screen (never closed). Each keeps an
+//   origin and a clip rectangle (screen pixels), which XR_SetOrigin and
+//   XR_SetClipRect set for the current one. XR_OpenVuport opens the lowest
+//   free one as the whole screen (origin 0, 0), makes it current and answers
+//   its number (-1: none free). XR_SelectVuport (n) makes an open one current
+//   (1; else 0, nothing changes); XR_CurrentVuport answers the current one.
+//   XR_CloseVuport (n) closes an open one but 0 (1, else 0); closing the
+//   current one makes the screen current. XR_RemoveVuport (n) is the same
+//   but refuses the current one. XR_SizeVuport (width, height) gives the
+//   current one's clip rectangle that size from its top-left (1; sizes below
+//   1: 0, nothing changes); XR_MoveVuport (x, y) moves its clip rectangle's
+//   top-left to (x, y) on the screen, the origin with it. XR_CopyVuport
+//   (from, to) copies the pixels of from's clip rectangle to the top-left of
+//   to's, cut to it, read whole first (1; a viewport not open: 0).
+// - XR_Cpw (x, y): where the point lies against the clip rectangle, in the
+//   viewport: 1 left of it, 2 right, 4 above, 8 below, or-ed; 0 inside
+//   (clipCode).
+// - Display registers: XR_SetDisplayStart (line) and XR_SetDisplayDelta
+//   (lines) are kept; the screen shown starts `start` lines down video
+//   memory, delta lines apart, each byte through the display mask
+//   (CardDci::screenRgb). XR_SetVersions keeps its value.
 #pragma once
 
 #include <array>
@@ -96,6 +122,12 @@ bool onGrill(int bar, int gap, bool vertical, int x, int y);
 // XR_DrawStep (p1, p2): columns p1 wide, column i filled from p2 * (i + 1)
 // above the bottom down.
 bool onStep(int width, int height, int p1, int p2, int x, int y);
+
+// Viewports ---------------------------------------------------------------------------
+
+constexpr int kVuports = 16;
+// XR_Cpw of (x, y), both in screen pixels, against the rectangle.
+int clipCode(int left, int top, int width, int height, int64_t x, int64_t y);
 
 // Patterns -----------------------------------------------------------------------------
 

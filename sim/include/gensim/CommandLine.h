@@ -22,6 +22,8 @@ struct CommandLine {
     // sits on a card, then the path a host uses by default.
     std::string driverPath;
     uint32_t driverVersion = driver::kCurrentVersion;
+    std::string screens;  // --screens: each card's screen as "<port>.ppm" there
+    std::string callLog;  // --call-log: every direct call appended there
     bool help = false;
     // --stream-card COMn: the maker's stream card, cabled to the generator
     // of that COM port (0: none; the demo's is on COM1).

@@ -178,15 +178,33 @@ void Generator::setMemorySize(std::uint64_t bytes)
 std::vector<std::string> Generator::execute(std::string_view line)
 {
     std::lock_guard lock(m_mutex);
-    return m_interpreter.run(m_state, line);
+    std::vector<std::string> reply = m_interpreter.run(m_state, line);
+    if (m_state.memoryFiles)
+        m_state.memoryFiles->lineDone(m_state);
+    return reply;
+}
+
+void Generator::setMemoryFileHost(MemoryFileHost* host)
+{
+    std::lock_guard lock(m_mutex);
+    m_state.memoryFiles = host;
+}
+
+void Generator::packMemoryFiles()
+{
+    std::lock_guard lock(m_mutex);
+    if (m_state.memoryFiles)
+        m_state.memoryFiles->pack(m_state);
 }
 
 void Generator::restart()
 {
     std::lock_guard lock(m_mutex);
     const std::uint64_t memorySize = m_state.memorySize;  // the hardware's, not the firmware's
+    MemoryFileHost* const memoryFiles = m_state.memoryFiles;  // the card stays
     m_state = GeneratorState(m_options);
     m_state.memorySize = memorySize;
+    m_state.memoryFiles = memoryFiles;
 }
 
 } // namespace gensim

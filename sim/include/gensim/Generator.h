@@ -7,6 +7,7 @@
 #include "gensim/Faults.h"
 #include "gensim/ImageBuffer.h"
 #include "gensim/ItemKinds.h"
+#include "gensim/MemoryFileHost.h"
 #include "gensim/PixelMaps.h"
 #include "gensim/Registers.h"
 #include "gensim/Sequences.h"
@@ -80,6 +81,7 @@ struct GeneratorState {
     bool verbatimImageLines = false;     // ISTP? n gives a line as it was sent
     std::uint64_t memorySize = kDefaultMemorySize;
     SequenceState sequence;
+    MemoryFileHost* memoryFiles = nullptr;  // the card's memory, on an ISA card
 
     ItemSlot& slot(ItemKind kind) { return items[static_cast<std::size_t>(kind)]; }
     const ItemSlot& slot(ItemKind kind) const { return items[static_cast<std::size_t>(kind)]; }
@@ -158,6 +160,12 @@ public:
     void restart();
 
     void setPaths(std::string slave, std::string link);
+
+    // The card whose memory holds the memory files (null: none); it must
+    // outlive the generator's commands.
+    void setMemoryFileHost(MemoryFileHost* host);
+    // The firmware packs its stores into the card's memory, as at its start.
+    void packMemoryFiles();
 
 private:
     const GeneratorOptions m_options;

@@ -183,7 +183,8 @@ IsaTableRead IsaKnobRead(uint32_t address, uint32_t region)
     };
 }
 
-// Directory records of 8 bytes; a lone 0xFF ends a directory, 0xFF 0 the table.
+// Directory records of 8 bytes; a lone 0xFF ends a directory, 0xFF 0 the
+// table, and so does a 0 where the first would begin.
 IsaTableRead IsaDirectoryRead(uint32_t address, uint32_t region)
 {
     return [address, region](ToolLibrary& lib, QByteArray& out, const RoutineStop& stop) {
@@ -194,6 +195,11 @@ IsaTableRead IsaDirectoryRead(uint32_t address, uint32_t region)
             uint8_t record[kKnobRecord];
             if (!reader.Bytes(record, kKnobRecord))
                 return IsaReadResult::Overrun;
+            // An empty table is its end alone; no name begins with 0.
+            if (out.isEmpty() && record[0] == 0) {
+                out.append('\0');
+                return IsaReadResult::Done;
+            }
             if (record[0] != kDirectoryEnd) {
                 out.append(reinterpret_cast<const char*>(record), kKnobRecord);
             } else if (record[1] != 0) {

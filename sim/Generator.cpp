@@ -1,5 +1,7 @@
 #include "gensim/Generator.h"
 
+#include "gensim/StoreFiles.h"
+
 #include "gensim/Numbers.h"
 
 #include <algorithm>
@@ -69,6 +71,14 @@ GeneratorState::GeneratorState(GeneratorOptions o) : options(std::move(o)), baud
 Generator::Generator(GeneratorOptions options)
     : m_options((validate(options), std::move(options))), m_state(m_options)
 {
+    // A memory file received after "YMDI" replaces its kind's user items.
+    m_ymodem.setTaker([this](const std::string& name, const std::string& bytes) { takeMemoryFile(name, bytes); });
+}
+
+double Generator::firmwareVersion() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_state.firmware;
 }
 
 std::string Generator::comPath() const
@@ -188,6 +198,23 @@ void Generator::setMemoryFileHost(MemoryFileHost* host)
 {
     std::lock_guard lock(m_mutex);
     m_state.memoryFiles = host;
+}
+
+std::optional<std::string> Generator::memoryFile(std::string_view name) const
+{
+    std::lock_guard lock(m_mutex);
+    return storeFile(m_state, name);
+}
+
+bool Generator::takeMemoryFile(std::string_view name, std::string_view bytes)
+{
+    std::lock_guard lock(m_mutex);
+    if (!storeFile(m_state, name))
+        return false;  // not one of its memory files: only kept for the test
+    if (takeStoreFile(m_state, name, bytes))
+        return true;
+    ++m_state.errorCount;
+    return false;
 }
 
 void Generator::packMemoryFiles()

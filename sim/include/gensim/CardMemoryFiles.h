@@ -13,6 +13,7 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <vector>
 
 namespace gensim {
 
@@ -39,14 +40,14 @@ public:
     std::string bytes(std::uint32_t address, std::uint32_t count) const;
 
 private:
-    enum class Table { Format, Image, Sequence, Directory, Path, FormatKnobs, ImageKnobs, SequenceKnobs };
     struct Place {
-        Table table;
+        std::string name;     // the memory file (StoreFiles.h)
+        std::string unpack;   // its UNPK argument; empty for a knob list
         std::uint32_t address;
         std::uint32_t bytes;  // the region
+        bool walked;          // the firmware finds its end by a terminator
     };
     std::vector<Place> places() const;
-    std::string fileOf(const GeneratorState& state, Table table) const;
     bool readBack(GeneratorState& state, const Place& place);
     void publish(GeneratorState& state, bool always);
     void write(std::uint32_t address, const std::string& bytes, std::size_t clear);

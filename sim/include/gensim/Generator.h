@@ -113,6 +113,7 @@ public:
     explicit Generator(GeneratorOptions options);
 
     const GeneratorOptions& options() const { return m_options; }
+    double firmwareVersion() const;
 
     // The path a host opens: the link when one was asked for, else the
     // slave; empty without a pty.
@@ -166,6 +167,13 @@ public:
     void setMemoryFileHost(MemoryFileHost* host);
     // The firmware packs its stores into the card's memory, as at its start.
     void packMemoryFiles();
+    // A memory file made from the stores (StoreFiles.h); nullopt for a name
+    // the firmware does not keep.
+    std::optional<std::string> memoryFile(std::string_view name) const;
+    // A memory file received: it replaces its kind's user items; one that
+    // does not read as its kind counts an error and changes nothing. Other
+    // names are not its memory files (false, nothing counted).
+    bool takeMemoryFile(std::string_view name, std::string_view bytes);
 
 private:
     const GeneratorOptions m_options;

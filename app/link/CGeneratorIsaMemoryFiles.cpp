@@ -33,7 +33,7 @@ constexpr int kPathBytes = 128;
 constexpr int kKnobRecord = 8;
 constexpr uint8_t kSequenceEnd = 0xFF;
 constexpr uint8_t kDirectoryEnd = 0xFF;
-constexpr int kStatusLine = 1030;
+constexpr int kStatusLine = IDC_STATUS2;
 constexpr double kCallSeconds = 3.0;
 constexpr double kUnpackCommandsFrom = 3.0;
 // Bytes after each sequence's end mark, from this build on.

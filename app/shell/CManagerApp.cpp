@@ -1,5 +1,7 @@
 #include "CManagerApp.h"
 
+#include "ProgramTools.h"
+
 #include "CAboutDlg.h"
 #include "CMainWindow.h"
 #include "DataKindRegistry.h"
@@ -37,6 +39,7 @@ bool CManagerApp::InitInstance()
     SetApplicationIdentity(); // the profile lives under "Veltrane"/"Zotware"
     SetNumericLocale();
     RegisterProgramDataKinds();
+    RegisterProgramTools();
     ShowSplash();
     m_helpFile = QString::fromLatin1(kHelpFile);
     m_mainWindow = std::make_unique<CMainWindow>();

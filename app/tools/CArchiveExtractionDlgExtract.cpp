@@ -4,7 +4,6 @@
 
 #include "CArchiveExtractionDlg.h"
 
-#include "AppFolders.h"
 #include "CGenerator.h"
 #include "CGeneratorView.h"
 #include "CProgressDlg.h"
@@ -15,12 +14,12 @@
 #include "ResourceIds.h"
 #include "StringTable.h"
 #include "SystemRecord.h"
+#include "YmodemTraceFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
-#include <cstdio>
 
 namespace {
 
@@ -33,24 +32,6 @@ constexpr double kExtractListSettleSeconds = 0.5;
 constexpr double kExtractAfterTransferSeconds = 2.0;
 constexpr int kExtractSize = 8;
 constexpr int kExtractBase = 10;
-
-// The YMODEM trace of one transfer, closed on every path.
-class ExtractionTrace
-{
-public:
-    explicit ExtractionTrace(const QString& path)
-    {
-        g_pYmodemTrace = std::fopen(QFile::encodeName(path).constData(), "w");
-    }
-    ~ExtractionTrace()
-    {
-        if (g_pYmodemTrace)
-            std::fclose(g_pYmodemTrace);
-        g_pYmodemTrace = nullptr;
-    }
-    ExtractionTrace(const ExtractionTrace&) = delete;
-    ExtractionTrace& operator=(const ExtractionTrace&) = delete;
-};
 
 // The files a COM generator is asked for, in the order it sends them.
 QStringList ExtractionRequestedFiles(const ExtractItem& item, double version)
@@ -178,7 +159,7 @@ bool CArchiveExtractionDlg::ExtractOverCom(ExtractItem& item, CGenerator& genera
     const QStringList names = ExtractionRequestedFiles(item, version);
     bool done = false;
     {
-        ExtractionTrace trace(AppDataFile(QStringLiteral("extract.data")));
+        YmodemTraceFile trace(QStringLiteral("extract.data"));
         bool ready = true;
         if (version < kExtractRevision7) {
             progress.SetStatus(IDC_STATUS2, LoadString(IDS_EXTRACTION_WORKING));

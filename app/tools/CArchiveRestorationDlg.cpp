@@ -339,6 +339,8 @@ void CArchiveRestorationDlg::OnConvert()
         AddLog(LoadString(IDS_RESTORATION_DECLINED));
         return;
     }
+    // A typed destination that does not exist yet is made.
+    QDir().mkpath(destination);
     const bool converted = ConvertFolder(m_dataFolder, destination, CheckedFiles(), target,
                                          [this](const QString& line) { AddLog(line); });
     AddLog(converted ? FormatString(IDS_RESTORATION_CONVERTED, {RestorationRevision8(target)})

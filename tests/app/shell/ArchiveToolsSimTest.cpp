@@ -5,6 +5,7 @@
 // leave the old archive byte for byte, with no staging folder behind.
 
 #include "CArchiveExtractionDlg.h"
+#include "CArchiveRestorationDlg.h"
 #include "CGenerator.h"
 #include "CGeneratorListView.h"
 #include "CGeneratorView.h"
@@ -91,7 +92,9 @@ protected:
         window.reset();
         sim.stop();
         RegisterToolFactory(ToolSlot::Extraction, {});
+        RegisterToolFactory(ToolSlot::Restoration, {});
         unsetenv("MORVANE_COM1");
+        unsetenv("MORVANE_COM2");
         PlatformTest::TearDown();
     }
 
@@ -112,8 +115,11 @@ TEST_F(ArchiveToolsSimTest, ExtractionOverComAndIsaWritesTheCodecsFilesAndAFailu
         g->seed(ItemKind::Format, SimFormat("fmtA"));
         g->seed(ItemKind::Image, SimImage("imgA"));
     }
+    gensim::Generator &later = sim.addGenerator({.model = "VG-7000", .firmware = "7.05", .serial = "100001",
+                                                 .baudRate = 2400, .link = ""});
     sim.start();
     setenv("MORVANE_COM1", com.comPath().c_str(), 1);
+    setenv("MORVANE_COM2", later.comPath().c_str(), 1);
     window = std::make_unique<CMainWindow>();
     window->CreateFrame();
     AnswerPortDialogCom(prompter, 1);
@@ -122,11 +128,13 @@ TEST_F(ArchiveToolsSimTest, ExtractionOverComAndIsaWritesTheCodecsFilesAndAFailu
     WriteProfileInt("Port", "Isa", 0);
     prompter.ExpectDialog(PromptMatch::Caption("Select a Port..."), [](QDialog &d) { d.accept(); });
     ASSERT_TRUE(Generators().Connect(false));
-    ASSERT_EQ(Generators().GetRowCount(), 2);
+    AnswerPortDialogCom(prompter, 2);
+    ASSERT_TRUE(Generators().Connect(false));
+    ASSERT_EQ(Generators().GetRowCount(), 3);
 
     ASSERT_TRUE(window->ShowTool(ToolSlot::Extraction));
     auto *tool = static_cast<CArchiveExtractionDlg *>(window->Tool(ToolSlot::Extraction));
-    ASSERT_EQ(tool->Items().size(), 2u);
+    ASSERT_EQ(tool->Items().size(), 3u);
     const QString comFolder = tempDir.path() + "/com3/";
     const QString isaFolder = tempDir.path() + "/isa0/";
     ASSERT_TRUE(QDir().mkpath(comFolder) && QDir().mkpath(isaFolder));
@@ -134,9 +142,16 @@ TEST_F(ArchiveToolsSimTest, ExtractionOverComAndIsaWritesTheCodecsFilesAndAFailu
     tool->Items()[1]->folder = isaFolder;
     tool->OnClick(tool->Tree()->topLevelItem(0));
     tool->OnClick(tool->Tree()->topLevelItem(1));
+    // The restoration tool shows the COM folder: the extraction has it scanned again.
+    ASSERT_TRUE(window->ShowTool(ToolSlot::Restoration));
+    auto *restoration = static_cast<CArchiveRestorationDlg *>(window->Tool(ToolSlot::Restoration));
+    prompter.ExpectMessage(PromptMatch::Caption("Locating Data..."), IDOK);
+    restoration->ScanFolder(comFolder);
     prompter.ExpectMessage(PromptMatch::Caption("Extract Data..."), IDYES);
     tool->OnArchive();
     prompter.VerifyAllUsed();
+    ASSERT_TRUE(restoration->IsR40());
+    EXPECT_DOUBLE_EQ(restoration->Revision(), 2.453);
 
     const gensim::MemoryImage old(2.453);
     EXPECT_EQ(FileBytes(comFolder + "system.sys"), QByteArray::fromStdString(old.systemFile()));
@@ -179,6 +194,46 @@ TEST_F(ArchiveToolsSimTest, ExtractionOverComAndIsaWritesTheCodecsFilesAndAFailu
         EXPECT_EQ(QDir(tempDir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), beside);
     }
     com.ymodem().clearFaults();
+
+    // The 2.453 data converted to 7.0 into a second folder, restored into
+    // the 7.05 generator: the names arrive.
+    const QString converted = tempDir.path() + "/converted/";
+    restoration->SetDestination(converted);
+    restoration->SetConvertTo(7.0);
+    ASSERT_TRUE(restoration->ConvertButton()->isEnabled());
+    prompter.ExpectMessage(PromptMatch::Caption("Conversion"), IDYES);
+    restoration->OnConvert();
+    QStringList log;
+    for (int i = 0; i < restoration->Log()->count(); ++i)
+        log << restoration->Log()->item(i)->text();
+    ASSERT_EQ(log.last(), "Conversion to version 7.00000000 Successful!") << log.join('\n').toStdString();
+    restoration->ScanFolder(converted);
+    ASSERT_FALSE(restoration->IsR40());
+    for (int i = 0; i < restoration->Generators()->topLevelItemCount(); ++i)
+        restoration->Generators()->topLevelItem(i)->setSelected(
+            restoration->Generators()->topLevelItem(i)->text(0).endsWith("Com-2"));
+    ASSERT_TRUE(restoration->RestoreButton()->isEnabled());
+    prompter.ExpectMessage(PromptMatch::Caption("Restore Data..."), IDOK);
+    restoration->OnRestore();
+    prompter.VerifyAllUsed();
+    EXPECT_TRUE(later.item(ItemKind::Format, "fmtA"));
+    EXPECT_TRUE(later.item(ItemKind::Image, "imgA"));
+    EXPECT_EQ(later.errorCount(), 0);
+
+    // The card's own archive back into it, after its format went.
+    card.execute("FMTK \"fmtA\"");
+    ASSERT_FALSE(card.item(ItemKind::Format, "fmtA"));
+    restoration->ScanFolder(isaFolder);
+    ASSERT_TRUE(restoration->IsR40());
+    for (int i = 0; i < restoration->Generators()->topLevelItemCount(); ++i)
+        restoration->Generators()->topLevelItem(i)->setSelected(
+            restoration->Generators()->topLevelItem(i)->text(0).endsWith("Isa-0"));
+    ASSERT_TRUE(restoration->RestoreButton()->isEnabled());
+    prompter.ExpectMessage(PromptMatch::Caption("Restore Data..."), IDOK);
+    restoration->OnRestore();
+    prompter.VerifyAllUsed();
+    EXPECT_TRUE(card.item(ItemKind::Format, "fmtA"));
+    EXPECT_EQ(card.setting("BASE"), "10");
 }
 
 } // namespace

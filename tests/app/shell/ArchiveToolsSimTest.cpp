@@ -152,6 +152,7 @@ TEST_F(ArchiveToolsSimTest, ExtractionOverComAndIsaWritesTheCodecsFilesAndAFailu
     prompter.VerifyAllUsed();
     ASSERT_TRUE(restoration->IsR40());
     EXPECT_DOUBLE_EQ(restoration->Revision(), 2.453);
+    SaveScreenshot(*tool, QStringLiteral("archive_extraction"));
 
     const gensim::MemoryImage old(2.453);
     EXPECT_EQ(FileBytes(comFolder + "system.sys"), QByteArray::fromStdString(old.systemFile()));
@@ -216,6 +217,7 @@ TEST_F(ArchiveToolsSimTest, ExtractionOverComAndIsaWritesTheCodecsFilesAndAFailu
     prompter.ExpectMessage(PromptMatch::Caption("Restore Data..."), IDOK);
     restoration->OnRestore();
     prompter.VerifyAllUsed();
+    SaveScreenshot(*restoration, QStringLiteral("archive_restoration"));
     EXPECT_TRUE(later.item(ItemKind::Format, "fmtA"));
     EXPECT_TRUE(later.item(ItemKind::Image, "imgA"));
     EXPECT_EQ(later.errorCount(), 0);

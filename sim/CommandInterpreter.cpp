@@ -95,6 +95,7 @@ CommandInterpreter::CommandInterpreter()
     addVideoRows();  // after the registers: its PELD? answers the GE form too
     addImageRows();  // after the registers: its XRES and YRES replace theirs
     addPixelMapRows(); // after the stores: it wraps MAPA
+    addMemoryFileRows();
     addSequenceRows(); // last: it wraps rows made before it
 }
 

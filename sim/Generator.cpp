@@ -1,5 +1,7 @@
 #include "gensim/Generator.h"
 
+#include "gensim/StoreFiles.h"
+
 #include "gensim/Numbers.h"
 
 #include <algorithm>
@@ -69,6 +71,14 @@ GeneratorState::GeneratorState(GeneratorOptions o) : options(std::move(o)), baud
 Generator::Generator(GeneratorOptions options)
     : m_options((validate(options), std::move(options))), m_state(m_options)
 {
+    // A memory file received after "YMDI" replaces its kind's user items.
+    m_ymodem.setTaker([this](const std::string& name, const std::string& bytes) { takeMemoryFile(name, bytes); });
+}
+
+double Generator::firmwareVersion() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_state.firmware;
 }
 
 std::string Generator::comPath() const
@@ -178,7 +188,40 @@ void Generator::setMemorySize(std::uint64_t bytes)
 std::vector<std::string> Generator::execute(std::string_view line)
 {
     std::lock_guard lock(m_mutex);
-    return m_interpreter.run(m_state, line);
+    std::vector<std::string> reply = m_interpreter.run(m_state, line);
+    if (m_state.memoryFiles)
+        m_state.memoryFiles->lineDone(m_state);
+    return reply;
+}
+
+void Generator::setMemoryFileHost(MemoryFileHost* host)
+{
+    std::lock_guard lock(m_mutex);
+    m_state.memoryFiles = host;
+}
+
+std::optional<std::string> Generator::memoryFile(std::string_view name) const
+{
+    std::lock_guard lock(m_mutex);
+    return storeFile(m_state, name);
+}
+
+bool Generator::takeMemoryFile(std::string_view name, std::string_view bytes)
+{
+    std::lock_guard lock(m_mutex);
+    if (!storeFile(m_state, name))
+        return false;  // not one of its memory files: only kept for the test
+    if (takeStoreFile(m_state, name, bytes))
+        return true;
+    ++m_state.errorCount;
+    return false;
+}
+
+void Generator::packMemoryFiles()
+{
+    std::lock_guard lock(m_mutex);
+    if (m_state.memoryFiles)
+        m_state.memoryFiles->pack(m_state);
 }
 
 void Generator::restart()
@@ -186,10 +229,12 @@ void Generator::restart()
     std::lock_guard lock(m_mutex);
     const std::uint64_t memorySize = m_state.memorySize;  // the hardware's, not the firmware's
     const int videoDepth = m_state.options.videoDepth;
+    MemoryFileHost* const memoryFiles = m_state.memoryFiles;  // the card stays
     m_state = GeneratorState(m_options);
     m_state.memorySize = memorySize;
     m_state.options.videoDepth = videoDepth;
     m_state.video.dumpFolder = m_videoDump;
+    m_state.memoryFiles = memoryFiles;
 }
 
 namespace {

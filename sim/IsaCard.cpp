@@ -67,10 +67,17 @@ IsaCard::IsaCard(int slot, Generator& generator)
       m_dci(std::make_unique<CardDci>(generator, "isa" + std::to_string(slot), m_memory + kVideoOffset, kVideoBytes,
                                       CardDci::Heap{kHeapFirst, kHeapBytes, 8, 2, m_memory + kHeapOffset}))
 {
+    double version = 0;
+    parseNumber(generator.options().firmware, version);
+    m_memoryFiles = std::make_unique<CardMemoryFiles>(*this, version);
+    m_generator.setMemoryFileHost(m_memoryFiles.get());
     powerOn();
 }
 
-IsaCard::~IsaCard() = default;
+IsaCard::~IsaCard()
+{
+    m_generator.setMemoryFileHost(nullptr);
+}
 
 driver::RegisterAnswer IsaCard::registration(uint32_t handle) const
 {
@@ -120,6 +127,7 @@ void IsaCard::powerOn()
     for (uint32_t i = 0; i < kIoWords; ++i)
         setWord(kIoFirst + 16 * i, static_cast<uint16_t>(0x0F00 | i));
     writeSystemRecord();
+    m_generator.packMemoryFiles();
 }
 
 // The record of system.sys: the firmware revision in the processor's
@@ -243,8 +251,10 @@ void IsaCard::answerQuery(driver::FirmwareEventAnswer& answer)
 
 void IsaCard::restart(driver::FirmwareEventAnswer& answer)
 {
-    if (systemRecordCleared())
+    if (systemRecordCleared()) {
         m_generator.restart();
+        m_generator.packMemoryFiles();
+    }
     writeSystemRecord();
     m_serial = std::make_unique<SerialLine>(m_generator);
     m_faults.intInNeverTaken = false;
@@ -263,6 +273,7 @@ void IsaCard::setFaults(CardFaults faults)
 {
     std::lock_guard lock(m_mutex);
     m_faults = faults;
+    m_memoryFiles->setFaults(faults.memoryFiles);
 }
 
 CardFaults IsaCard::faults() const

@@ -13,6 +13,25 @@ SerialLine::SerialLine(Generator& generator) : m_generator(generator) {}
 
 SerialLine::~SerialLine() = default;
 
+// The named files the generator keeps, in order: its memory files made
+// from its stores, else what a test put in its area. Firmware above 2.349
+// and below 3.07 sends "image.mem" without its final 0 byte.
+std::vector<std::pair<std::string, std::string>> SerialLine::outgoingFiles(const std::vector<std::string>& names) const
+{
+    const double firmware = m_generator.firmwareVersion();
+    std::vector<std::pair<std::string, std::string>> files;
+    for (const std::string& name : names) {
+        std::optional<std::string> bytes = m_generator.memoryFile(name);
+        if (bytes && name == "image.mem" && firmware > 2.349 && firmware < 3.07 && !bytes->empty())
+            bytes->pop_back();
+        if (!bytes)
+            bytes = m_generator.ymodem().file(name);
+        if (bytes)
+            files.emplace_back(name, std::move(*bytes));
+    }
+    return files;
+}
+
 bool SerialLine::startTransfer(const std::string& command, std::string& reply, SerialOutput& out)
 {
     Command c = CommandInterpreter::parse(command);
@@ -24,7 +43,7 @@ bool SerialLine::startTransfer(const std::string& command, std::string& reply, S
         m_transfer = YmodemSession::receive(m_generator.ymodem(), m_now, opening);
     } else {
         reply = "Ready to send\r\n";
-        m_transfer = YmodemSession::send(m_generator.ymodem(), c.words, m_now);
+        m_transfer = YmodemSession::send(m_generator.ymodem(), outgoingFiles(c.words), m_now);
     }
     // One write, so the host finds the first request with the line.
     emit(out, reply + opening);

@@ -85,6 +85,24 @@ void YmodemArea::put(std::string name, std::string bytes)
     m_files[std::move(name)] = std::move(bytes);
 }
 
+void YmodemArea::setTaker(std::function<void(const std::string&, const std::string&)> taker)
+{
+    std::lock_guard lock(m_mutex);
+    m_taker = std::move(taker);
+}
+
+void YmodemArea::received(std::string name, std::string bytes)
+{
+    std::function<void(const std::string&, const std::string&)> taker;
+    {
+        std::lock_guard lock(m_mutex);
+        taker = m_taker;
+    }
+    if (taker)
+        taker(name, bytes);
+    put(std::move(name), std::move(bytes));
+}
+
 std::optional<std::string> YmodemArea::file(std::string_view name) const
 {
     std::lock_guard lock(m_mutex);
@@ -427,7 +445,7 @@ struct YmodemSession::Impl {
             return;
         if (size > 0 && static_cast<std::size_t>(size) < bytes.size())
             bytes.resize(static_cast<std::size_t>(size));
-        area.put(name, std::move(bytes));
+        area.received(name, std::move(bytes));
         bytes.clear();
         out += kAck;
         fileEnded = true;
@@ -617,10 +635,20 @@ std::unique_ptr<YmodemSession> YmodemSession::receive(YmodemArea& area, Clock::t
 std::unique_ptr<YmodemSession> YmodemSession::send(YmodemArea& area, const std::vector<std::string>& names,
                                                    Clock::time_point now)
 {
-    auto impl = std::make_unique<Impl>(area, now);
+    std::vector<std::pair<std::string, std::string>> files;
     for (const std::string& name : names)
         if (std::optional<std::string> bytes = area.file(name))
-            impl->files.push_back({name, std::move(*bytes)});
+            files.emplace_back(name, std::move(*bytes));
+    return send(area, std::move(files), now);
+}
+
+std::unique_ptr<YmodemSession> YmodemSession::send(YmodemArea& area,
+                                                   std::vector<std::pair<std::string, std::string>> files,
+                                                   Clock::time_point now)
+{
+    auto impl = std::make_unique<Impl>(area, now);
+    for (auto& [name, bytes] : files)
+        impl->files.push_back({std::move(name), std::move(bytes)});
     impl->state = Impl::State::WaitStart;
     return std::unique_ptr<YmodemSession>(new YmodemSession(std::move(impl)));
 }

@@ -23,6 +23,8 @@ public:
     // The extraction tool refreshes the restoration tool's folder after an
     // extraction; nullptr clears the link. Other tools have no such link.
     virtual void SetRestorationLink(CToolWindow *restoration) { (void)restoration; }
+    // The restoration tool scans its data folder again when it is folder.
+    virtual void RescanIfFolder(const QString &folder) { (void)folder; }
     // True while the tool's own transfer runs (its progress dialog is up).
     // The main window does not delete a busy tool, even a hidden one.
     virtual bool IsBusyOperating() const { return false; }

@@ -40,6 +40,7 @@ class CDssKind;
 class CProgressDlg;
 class KnobListLink;
 class QWidget;
+class ToolLibrary;
 
 class CGenerator
 {
@@ -350,6 +351,33 @@ public:
     const QList<unsigned>& ImageFlags() const { return m_caches.Flags(Family::Img); }
     const QList<unsigned>& FontFlags() const { return m_caches.Flags(Family::Fnt); }
     const QList<unsigned>& PixelMapFlags() const { return m_caches.Flags(Family::Map); }
+
+    // ===== Memory files over the ISA host port (CGeneratorIsaMemoryFiles.cpp) ==
+    // folder ends with the separator. Each shows its status in progress's
+    // second line (progress may be null), moves its file in one routine on
+    // the port thread and polls Cancel after it; false when the file was not
+    // made whole, the table has no address in this build, or the user
+    // cancelled. A file that failed is removed.
+    bool ExtractSystemFile(const QString& folder, CProgressDlg* progress);
+    bool ExtractFormatMemory(const QString& folder, CProgressDlg* progress);
+    bool ExtractImageMemory(const QString& folder, CProgressDlg* progress);
+    bool ExtractSequenceMemory(const QString& folder, CProgressDlg* progress);
+    bool ExtractKnobFiles(const QString& folder, CProgressDlg* progress);
+    bool ExtractDirAndPath(const QString& folder, CProgressDlg* progress);
+    // Writes one memory file back, reads it back and has the firmware unpack
+    // it; the number base is put back after.
+    bool RestoreMemoryFiles(const QString& folder, const QString& name, CProgressDlg* progress);
+    // The bytes a table at address may take: up to the next table (or the
+    // character words), at most 64 KiB; 0 for address 0.
+    uint32_t IsaRegionBytes(uint32_t address) const;
+    // Word and byte access at bit addresses, for a routine: the address
+    // moves on past what was read or written. Writes do nothing on a port
+    // that is not ISA.
+    static void ReadWord(ToolLibrary& lib, uint32_t& address, uint8_t& low, uint8_t& high);
+    static uint8_t ReadByte(ToolLibrary& lib, uint32_t& address);
+    static void ReadEightBytes(ToolLibrary& lib, uint32_t& address, uint8_t* bytes);
+    static void WriteByte(ToolLibrary& lib, uint32_t& address, uint8_t byte);
+    static void WriteWord(ToolLibrary& lib, uint32_t& address, uint8_t low, uint8_t high);
 
     // ===== Setting and query commands (CGeneratorSettings.cpp) ================
     // A setter clamps its argument silently and sends without awaiting a

@@ -1,5 +1,7 @@
 #include "CManagerApp.h"
 
+#include "ProgramTools.h"
+
 #include "CAboutDlg.h"
 #include "CMainWindow.h"
 #include "DataKindRegistry.h"

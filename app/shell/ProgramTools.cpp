@@ -1,5 +1,7 @@
 #include "ProgramTools.h"
 
+#include "CArchiveExtractionDlg.h"
+#include "CArchiveRestorationDlg.h"
 #include "CImageDownloadDlg.h"
 #include "CMainWindow.h"
 #include "CToolWindow.h"
@@ -8,4 +10,8 @@ void RegisterProgramTools()
 {
     RegisterToolFactory(ToolSlot::ImageDownload,
                         [](CMainWindow *owner) -> CToolWindow * { return new CImageDownloadDlg(owner); });
+    RegisterToolFactory(ToolSlot::Extraction,
+                        [](CMainWindow *owner) -> CToolWindow * { return new CArchiveExtractionDlg(owner); });
+    RegisterToolFactory(ToolSlot::Restoration,
+                        [](CMainWindow *owner) -> CToolWindow * { return new CArchiveRestorationDlg(owner); });
 }

@@ -48,6 +48,7 @@ private:
     void addSequenceRows();
     void addPixelMapRows();
     void addVideoRows();
+    void addMemoryFileRows();
 
     std::map<std::string, Handler, std::less<>> m_rows;
 };

@@ -7,6 +7,7 @@
 #include "gensim/Faults.h"
 #include "gensim/ImageBuffer.h"
 #include "gensim/ItemKinds.h"
+#include "gensim/MemoryFileHost.h"
 #include "gensim/PixelMaps.h"
 #include "gensim/Registers.h"
 #include "gensim/Sequences.h"
@@ -86,6 +87,7 @@ struct GeneratorState {
     std::uint64_t memorySize = kDefaultMemorySize;
     SequenceState sequence;
     VideoBoards video;
+    MemoryFileHost* memoryFiles = nullptr;  // the card's memory, on an ISA card
 
     ItemSlot& slot(ItemKind kind) { return items[static_cast<std::size_t>(kind)]; }
     const ItemSlot& slot(ItemKind kind) const { return items[static_cast<std::size_t>(kind)]; }
@@ -117,6 +119,7 @@ public:
     explicit Generator(GeneratorOptions options);
 
     const GeneratorOptions& options() const { return m_options; }
+    double firmwareVersion() const;
 
     // The path a host opens: the link when one was asked for, else the
     // slave; empty without a pty.
@@ -181,6 +184,19 @@ public:
     void restart();
 
     void setPaths(std::string slave, std::string link);
+
+    // The card whose memory holds the memory files (null: none); it must
+    // outlive the generator's commands.
+    void setMemoryFileHost(MemoryFileHost* host);
+    // The firmware packs its stores into the card's memory, as at its start.
+    void packMemoryFiles();
+    // A memory file made from the stores (StoreFiles.h); nullopt for a name
+    // the firmware does not keep.
+    std::optional<std::string> memoryFile(std::string_view name) const;
+    // A memory file received: it replaces its kind's user items; one that
+    // does not read as its kind counts an error and changes nothing. Other
+    // names are not its memory files (false, nothing counted).
+    bool takeMemoryFile(std::string_view name, std::string_view bytes);
 
 private:
     const GeneratorOptions m_options;

@@ -17,11 +17,13 @@
 // - the non-maskable interrupt restarts the firmware: when the system
 //   record at 0xFF000000 was cleared first, the generator goes back to its
 //   state at start (custom items gone, settings reset); the record is then
-//   written anew, and output not yet taken is dropped.
+//   written anew, and output not yet taken is dropped;
+// - the generator's memory files lie in the memory (CardMemoryFiles.h).
 #pragma once
 
 #include "gensim/CardDci.h"
 #include "gensim/CardMemoryFile.h"
+#include "gensim/CardMemoryFiles.h"
 #include "gensim/IsaCardMap.h"
 
 #include "DriverWire.h"
@@ -41,6 +43,7 @@ struct CardFaults {
     bool nmiNeverTaken = false;       // the processor never restarts
     int nmiDelayMs = 0;               // a slow restart
     bool refuseRegistration = false;  // the driver refuses the card
+    MemoryFileFaults memoryFiles{};   // the stores in the processor's memory
 };
 
 class IsaCard {
@@ -93,6 +96,8 @@ public:
     uint64_t events() const;
 
     CardDci& dci() { return *m_dci; }
+    // The generator's memory files as this card's memory holds them.
+    CardMemoryFiles& memoryFiles() { return *m_memoryFiles; }
 
 private:
     uint16_t* wordAt(uint32_t address) const;
@@ -112,6 +117,7 @@ private:
     uint8_t* m_memory;
     std::unique_ptr<SerialLine> m_serial;
     std::unique_ptr<CardDci> m_dci;
+    std::unique_ptr<CardMemoryFiles> m_memoryFiles;
     mutable std::mutex m_mutex;
     CardFaults m_faults;
     uint64_t m_events = 0;

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -69,6 +70,9 @@ public:
     std::optional<std::string> file(std::string_view name) const;
     std::vector<std::string> names() const;
     void clear();
+    // Told of each file received whole, before it is kept here.
+    void setTaker(std::function<void(const std::string& name, const std::string& bytes)> taker);
+    void received(std::string name, std::string bytes);
 
     void fault(YmodemFault fault);
     void clearFaults();
@@ -89,6 +93,7 @@ private:
     mutable std::mutex m_mutex;
     std::map<std::string, std::string, std::less<>> m_files;
     std::vector<YmodemFault> m_faults;
+    std::function<void(const std::string&, const std::string&)> m_taker;
     std::chrono::milliseconds m_idleLimit{10000};
     std::chrono::milliseconds m_requestInterval{10000};
 };
@@ -101,6 +106,10 @@ public:
     static std::unique_ptr<YmodemSession> receive(YmodemArea& area, Clock::time_point now, std::string& out);
     // The generator sends the named files it holds, in order, then the null header.
     static std::unique_ptr<YmodemSession> send(YmodemArea& area, const std::vector<std::string>& names,
+                                               Clock::time_point now);
+    // The generator sends these files, in order, then the null header.
+    static std::unique_ptr<YmodemSession> send(YmodemArea& area,
+                                               std::vector<std::pair<std::string, std::string>> files,
                                                Clock::time_point now);
     ~YmodemSession();
     YmodemSession(const YmodemSession&) = delete;

@@ -115,20 +115,21 @@ protected:
 
 TEST_F(YmodemSimTest, FilesGoInAndComeBackAndCommandsFollow)
 {
+    // Files that are none of its memory files: the generator keeps them as they came.
     const std::string format = Pattern(3000, 1);
     const std::string image = Pattern(1025, 2);
-    const QString formatPath = WriteFile(QStringLiteral("format.mem"), format);
-    const QString imagePath = WriteFile(QStringLiteral("image.mem"), image);
+    const QString formatPath = WriteFile(QStringLiteral("first.bin"), format);
+    const QString imagePath = WriteFile(QStringLiteral("second.bin"), image);
     QString error;
     ASSERT_TRUE(Send({formatPath, imagePath}, error)) << error.toStdString();
-    EXPECT_EQ(g->ymodem().file("format.mem"), format);
-    EXPECT_EQ(g->ymodem().file("image.mem"), image);
+    EXPECT_EQ(g->ymodem().file("first.bin"), format);
+    EXPECT_EQ(g->ymodem().file("second.bin"), image);
 
     g->ymodem().put("empty.mem", "");
     const QString inbox = Inbox(QStringLiteral("back"));
-    EXPECT_EQ(Receive(QStringLiteral("image.mem empty.mem format.mem"), inbox), 3);
-    EXPECT_EQ(ReadFile(inbox + QStringLiteral("/format.mem")), format);
-    EXPECT_EQ(ReadFile(inbox + QStringLiteral("/image.mem")), image);
+    EXPECT_EQ(Receive(QStringLiteral("second.bin empty.mem first.bin"), inbox), 3);
+    EXPECT_EQ(ReadFile(inbox + QStringLiteral("/first.bin")), format);
+    EXPECT_EQ(ReadFile(inbox + QStringLiteral("/second.bin")), image);
     EXPECT_EQ(ReadFile(inbox + QStringLiteral("/empty.mem")), "");
     EXPECT_EQ(Entries(inbox).size(), 3);
 

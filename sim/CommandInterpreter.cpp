@@ -94,6 +94,7 @@ CommandInterpreter::CommandInterpreter()
     addMemoryRows();
     addImageRows();  // after the registers: its XRES and YRES replace theirs
     addPixelMapRows(); // after the stores: it wraps MAPA
+    addFontRows();
     addSequenceRows(); // last: it wraps rows made before it
 }
 

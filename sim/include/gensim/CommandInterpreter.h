@@ -47,6 +47,7 @@ private:
     void addImageRows();
     void addSequenceRows();
     void addPixelMapRows();
+    void addFontRows();
 
     std::map<std::string, Handler, std::less<>> m_rows;
 };

@@ -14,6 +14,8 @@
 #include "CGeneratorViewChild.h"
 #include "CKnobList.h"
 #include "CKnobListEditor.h"
+#include "CFontData.h"
+#include "CFontEditor.h"
 #include "CMainWindow.h"
 #include "CPixelMap.h"
 #include "CPixelMapEditor.h"
@@ -99,6 +101,21 @@ void RegisterPixelMaps()
     CGeneratorDataPane::SetCopyOperation(CGeneratorDataPane::kKindIcon, CopyPixelMapBetweenGenerators);
 }
 
+// The font: its kind, editor and copy between generators.
+void RegisterFonts()
+{
+    DataKinds::Register(MakeDataKind<CFontData>(kIconFont, CGenData::kFont, IDS_FONT));
+    SetEditorFactory<CFontData>([](CFontData &font) { return new CFontEditor(font); });
+    CGeneratorDataPane::SetCopyOperation(CGeneratorDataPane::kKindFont, CopyFontBetweenGenerators);
+}
+
+void UnregisterFonts()
+{
+    DataKinds::Unregister(kIconFont);
+    SetEditorFactory<CFontData>({});
+    CGeneratorDataPane::SetCopyOperation(CGeneratorDataPane::kKindFont, {});
+}
+
 void UnregisterPixelMaps()
 {
     DataKinds::Unregister(kIconPixelMap);
@@ -131,6 +148,7 @@ void RegisterProgramDataKinds()
         return new CSequencePlayerDlg(view, generator);
     });
     RegisterPixelMaps();
+    RegisterFonts();
     CMainWindow::s_clearEditorClipboards = ClearEditorClipboards;
 }
 
@@ -148,5 +166,6 @@ void UnregisterProgramDataKinds()
     CGeneratorDataPane::SetCopyOperation(CGeneratorDataPane::kKindKnobList, {});
     RegisterViewChildFactory(ViewChildKind::SequencePlayer, {});
     UnregisterPixelMaps();
+    UnregisterFonts();
     CMainWindow::s_clearEditorClipboards = nullptr;
 }

@@ -96,6 +96,7 @@ CommandInterpreter::CommandInterpreter()
     addImageRows();  // after the registers: its XRES and YRES replace theirs
     addPixelMapRows(); // after the stores: it wraps MAPA
     addMemoryFileRows();
+    addFontRows();
     addSequenceRows(); // last: it wraps rows made before it
 }
 

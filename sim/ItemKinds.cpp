@@ -1,6 +1,7 @@
 #include "gensim/ItemKinds.h"
 
 #include "gensim/Generator.h"
+#include "gensim/Fonts.h"
 #include "gensim/PixelMaps.h"
 
 #include <stdexcept>
@@ -105,6 +106,9 @@ std::array<ItemKindDef, kItemKinds> makeKinds()
     seq.load = loadSequence;
     ItemKindDef fnt{ItemKind::Font, false, false, false, true, false, 7.02,
                     E::FontNotFound, E::KillRomFont, E::RomFont, E::FontNotFound, E::FontNotFound};
+    fnt.begin = beginFont;
+    fnt.fill = fillFont;
+    fnt.load = loadFont;
     ItemKindDef map{ItemKind::PixelMap, false, false, false, true, false, 7.02,
                     E::MapNotFound, E::KillRomImage, E::RomImage, E::NoMapToSave, E::MapNotFound};
     map.begin = beginPixelMap;
@@ -159,14 +163,6 @@ std::vector<StoredItem> builtInImages()
     return images;
 }
 
-std::vector<StoredItem> named(std::initializer_list<const char*> names, bool user)
-{
-    std::vector<StoredItem> items;
-    for (const char* name : names)
-        items.push_back({name, user});
-    return items;
-}
-
 // The knob lists of formats and images step through the built-in ones.
 StoredItem directoryOf(std::string name, const std::vector<StoredItem>& items)
 {
@@ -203,7 +199,7 @@ std::vector<StoredItem> builtInItems(ItemKind kind)
     case ItemKind::Sequence:
         return builtInSequences();
     case ItemKind::Font:
-        return named({"Fixed_9", "Fixed_16"}, false);
+        return builtInFonts();
     case ItemKind::PixelMap:
         return builtInPixelMaps();
     }
@@ -232,6 +228,7 @@ std::uint64_t itemSize(const StoredItem& item)
     for (const std::string& line : item.lines)
         size += 8 + line.size();
     size += 4 * item.words.size();
+    size += item.font.bytes();
     return size;
 }
 

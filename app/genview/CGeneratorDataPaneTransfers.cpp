@@ -657,9 +657,9 @@ void CGeneratorDataPane::RegisterDropTarget(GeneratorViewHost *host)
 
 bool CGeneratorDataPane::RefuseUncopyable(const QList<int> &listNumbers)
 {
-    // Fonts and icons have no transfer between generators, and the other
-    // kinds only once their items can be copied: refused before anything
-    // moves, rather than skipped without a word.
+    // Fonts and icons need a generator that takes them, and every kind a
+    // copy operation: refused before anything moves, rather than skipped
+    // without a word.
     auto refused = [&](int listNumber) {
         MessageBox(this, PromptText(IDS_UNACCEPTABLE, {GeneratorText(m_view), TypeText(listNumber - 1)}),
                    PromptText(IDS_UNACCEPTABLE_CAPTION), MB_OK | MB_ICONWARNING);

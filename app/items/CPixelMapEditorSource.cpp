@@ -1,45 +1,17 @@
 // The pixel map editor's source export: the working copy as a constant
-// array in a ".cc" file. The text is made whole first and the file written
-// beside the old one and renamed over it only when every byte went out, so
-// a failed export leaves no half file and keeps the one it would replace.
+// array in a ".cc" file, made whole first and written by SourceExport.
 
 #include "CPixelMapEditor.h"
 
 #include "CPixelMap.h"
 #include "PixelMapSource.h"
+#include "SourceExport.h"
 
 #include "Prompts.h"
-#include "RegularFile.h"
 #include "ResourceIds.h"
 #include "StringTable.h"
 
-#include <QDate>
 #include <QFileInfo>
-#include <QSaveFile>
-
-namespace {
-
-// Today as the exports date their files.
-QString Today()
-{
-    return QDate::currentDate().toString(QStringLiteral("MM/dd/yy"));
-}
-
-bool WriteSourceFile(const QString &path, const QByteArray &text)
-{
-    if (!RegularFile::NotAFileToReplace(path).isEmpty())
-        return false;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(text) != text.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
-}
-
-} // namespace
 
 void CPixelMapEditor::GenerateSource()
 {
@@ -57,7 +29,7 @@ void CPixelMapEditor::GenerateSource()
     if (!chosen.accepted || chosen.paths.isEmpty())
         return;
     const QString path = chosen.paths.first();
-    const QByteArray text = PixelMapSource::Text(m_working, QFileInfo(path).fileName(), Today());
-    if (!WriteSourceFile(path, text))
+    const QByteArray text = PixelMapSource::Text(m_working, QFileInfo(path).fileName(), SourceExport::Today());
+    if (!SourceExport::WriteFile(path, text))
         MessageBox(this, PromptText(IDS_MAP_SAVE_FAILED), PromptText(IDS_MAP_ERROR_UPPER), MB_OK | MB_ICONWARNING);
 }

@@ -2,6 +2,7 @@
 
 #include "CWordSourceFile.h"
 #include "PixelMapData.h"
+#include "SourceExport.h"
 #include "StandardLutSets.h"
 
 namespace {
@@ -80,15 +81,7 @@ namespace PixelMapSource {
 
 QString Label(const QString &fileName)
 {
-    QString label = fileName.section(QLatin1Char('.'), 0, 0).toLower();
-    for (QChar &c : label) {
-        const bool plain = (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9') || c == u'_';
-        if (!plain)
-            c = u'_';
-    }
-    if (label.isEmpty() || label.front().isDigit())
-        label.prepend(u'_');
-    return label;
+    return SourceExport::Label(fileName);
 }
 
 QByteArray Text(const PixelMapData &map, const QString &fileName, const QString &date)

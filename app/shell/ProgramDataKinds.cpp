@@ -16,6 +16,8 @@
 #include "CGeneratorViewChild.h"
 #include "CKnobList.h"
 #include "CKnobListEditor.h"
+#include "CFontData.h"
+#include "CFontEditor.h"
 #include "CMainWindow.h"
 #include "CPixelMap.h"
 #include "CPixelMapEditor.h"
@@ -101,6 +103,21 @@ void RegisterPixelMaps()
     CGeneratorDataPane::SetCopyOperation(CGeneratorDataPane::kKindIcon, CopyPixelMapBetweenGenerators);
 }
 
+// The font: its kind, editor and copy between generators.
+void RegisterFonts()
+{
+    DataKinds::Register(MakeDataKind<CFontData>(kIconFont, CGenData::kFont, IDS_FONT));
+    SetEditorFactory<CFontData>([](CFontData &font) { return new CFontEditor(font); });
+    CGeneratorDataPane::SetCopyOperation(CGeneratorDataPane::kKindFont, CopyFontBetweenGenerators);
+}
+
+void UnregisterFonts()
+{
+    DataKinds::Unregister(kIconFont);
+    SetEditorFactory<CFontData>({});
+    CGeneratorDataPane::SetCopyOperation(CGeneratorDataPane::kKindFont, {});
+}
+
 void UnregisterPixelMaps()
 {
     DataKinds::Unregister(kIconPixelMap);
@@ -139,6 +156,7 @@ void RegisterProgramDataKinds()
         return new CDiagnosticsDlg(view, generator);
     });
     RegisterPixelMaps();
+    RegisterFonts();
     CMainWindow::s_clearEditorClipboards = ClearEditorClipboards;
 }
 
@@ -158,5 +176,6 @@ void UnregisterProgramDataKinds()
     RegisterViewChildFactory(ViewChildKind::CmdTerminal, {});
     RegisterViewChildFactory(ViewChildKind::Diagnostics, {});
     UnregisterPixelMaps();
+    UnregisterFonts();
     CMainWindow::s_clearEditorClipboards = nullptr;
 }

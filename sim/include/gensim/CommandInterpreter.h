@@ -49,6 +49,7 @@ private:
     void addPixelMapRows();
     void addVideoRows();
     void addMemoryFileRows();
+    void addFontRows();
 
     std::map<std::string, Handler, std::less<>> m_rows;
 };

@@ -8,6 +8,7 @@
 #include "gensim/ImageBuffer.h"
 #include "gensim/ItemKinds.h"
 #include "gensim/MemoryFileHost.h"
+#include "gensim/Fonts.h"
 #include "gensim/PixelMaps.h"
 #include "gensim/Registers.h"
 #include "gensim/Sequences.h"
@@ -83,6 +84,7 @@ struct GeneratorState {
     std::optional<int> formatCheck;      // a test's answer to FMTG?
     ImageBuffer imageBuffer;             // the image being uploaded or read
     PixelMapBuffer mapBuffer;            // the pixel map being uploaded or read
+    FontBuffer fontBuffer;               // the font being uploaded or read
     bool verbatimImageLines = false;     // ISTP? n gives a line as it was sent
     std::uint64_t memorySize = kDefaultMemorySize;
     SequenceState sequence;

@@ -1,6 +1,7 @@
 // The named items of one kind that a generator keeps in its memory.
 #pragma once
 
+#include "gensim/FontTables.h"
 #include "gensim/SequenceStep.h"
 
 #include <cstdint>
@@ -23,6 +24,7 @@ struct StoredItem {
     std::vector<SequenceStep> steps{};     // a sequence's steps
     int depth = 0;                         // a pixel map's bits a pixel; its size is width x height
     std::vector<std::uint32_t> words{};    // a pixel map's words, row after row
+    FontTables font{};                     // a font's header and tables
     // Its record in the memory files as it was restored (MemoryImage), or
     // empty: the record is then made from the fields above.
     std::string record{};

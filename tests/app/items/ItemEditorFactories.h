@@ -1,7 +1,9 @@
 #pragma once
-// The sequence, knob list and pixel map editors, made by the factories the program
+// The sequence, knob list, pixel map and font editors, made by the factories the program
 // sets at start-up, while an object of this class lives (a fixture member).
 
+#include "CFontData.h"
+#include "CFontEditor.h"
 #include "CKnobList.h"
 #include "CKnobListEditor.h"
 #include "CPixelMap.h"
@@ -16,12 +18,14 @@ public:
         SetEditorFactory<CSequence>([](CSequence &sequence) { return new CSequenceEditor(sequence); });
         SetEditorFactory<CKnobList>([](CKnobList &list) { return new CKnobListEditor(list); });
         SetEditorFactory<CPixelMap>([](CPixelMap &map) { return new CPixelMapEditor(map); });
+        SetEditorFactory<CFontData>([](CFontData &font) { return new CFontEditor(font); });
     }
     ~ItemEditorFactories()
     {
         SetEditorFactory<CSequence>({});
         SetEditorFactory<CKnobList>({});
         SetEditorFactory<CPixelMap>({});
+        SetEditorFactory<CFontData>({});
     }
     ItemEditorFactories(const ItemEditorFactories &) = delete;
     ItemEditorFactories &operator=(const ItemEditorFactories &) = delete;

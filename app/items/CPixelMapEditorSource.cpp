@@ -9,13 +9,12 @@
 #include "PixelMapSource.h"
 
 #include "Prompts.h"
-#include "RegularFile.h"
 #include "ResourceIds.h"
+#include "SafeFile.h"
 #include "StringTable.h"
 
 #include <QDate>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace {
 
@@ -23,20 +22,6 @@ namespace {
 QString Today()
 {
     return QDate::currentDate().toString(QStringLiteral("MM/dd/yy"));
-}
-
-bool WriteSourceFile(const QString &path, const QByteArray &text)
-{
-    if (!RegularFile::NotAFileToReplace(path).isEmpty())
-        return false;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(text) != text.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
 }
 
 } // namespace
@@ -58,6 +43,7 @@ void CPixelMapEditor::GenerateSource()
         return;
     const QString path = chosen.paths.first();
     const QByteArray text = PixelMapSource::Text(m_working, QFileInfo(path).fileName(), Today());
-    if (!WriteSourceFile(path, text))
-        MessageBox(this, PromptText(IDS_MAP_SAVE_FAILED), PromptText(IDS_MAP_ERROR_UPPER), MB_OK | MB_ICONWARNING);
+    QString why;
+    if (!SafeFile::WriteWhole(path, text, &why))
+        MessageBox(this, PromptText(IDS_MAP_SAVE_FAILED_WHY, {why}), PromptText(IDS_MAP_ERROR_UPPER), MB_OK | MB_ICONWARNING);
 }

@@ -67,11 +67,27 @@ bool GeneratorConnectFlow::OpenPort()
         return false; // nothing usable was chosen (no PCI card)
 
     auto progress = std::make_unique<CProgressDlg>(m_owner, false);
-    const OpenResult result = OpenSpec(spec, progress.get());
+    OpenResult result = OpenSpec(spec, progress.get());
     if (!result.opened)
         progress.reset();
+    const PortType type = GeneratorLink::PortTypeOfSpec(spec);
+    // A card left stalled by a call that timed out answers no open until it
+    // is forced to re-initialize: offered here, at once.
+    if (!result.connected && result.error == MORVANE_E_TIMEOUT && (type == PortType::Isa || type == PortType::Pci)) {
+        const PromptText offer(IDS_CONNECT_OFFER_FORCED_INIT, {GeneratorLink::LibraryErrorText(result.error, type)});
+        if (MessageBox(nullptr, offer, PromptText(IDS_CONNECT_ERROR), MB_YESNO | MB_ICONWARNING) != IDYES)
+            return false;
+        if (Port().ForceInit(uint32_t(type), dialog.m_portNumber) == 0) {
+            ShowConnectError(nullptr, PromptText(IDS_CONNECT_FORCED_INIT_FAILED));
+            return false;
+        }
+        progress = std::make_unique<CProgressDlg>(m_owner, false);
+        result = OpenSpec(spec, progress.get());
+        if (!result.opened)
+            progress.reset();
+    }
     if (!result.connected)
-        ShowConnectError(nullptr, GeneratorLink::LibraryErrorText(result.error));
+        ShowConnectError(nullptr, GeneratorLink::LibraryErrorText(result.error, type));
     return result.connected;
 }
 
@@ -124,7 +140,7 @@ bool GeneratorConnectFlow::Reopen(CProgressDlg* progress, QString& failure)
     }
     const OpenResult result = OpenSpec(spec, progress);
     if (!result.connected)
-        failure = GeneratorLink::LibraryErrorText(result.error);
+        failure = GeneratorLink::LibraryErrorText(result.error, GeneratorLink::PortTypeOfSpec(spec));
     return result.connected;
 }
 

@@ -579,8 +579,7 @@ TEST_F(DataFilesTest, FailedSaveAsKeepsThePathTheNextSaveUses)
     const QString blocked = TempPath("blocked.fmt");
     ASSERT_TRUE(QDir().mkpath(blocked)); // a folder where the file would go
     ExpectSaveDialog(blocked);
-    prompter.ExpectMessage(PromptMatch::Text("The file could not be accessed.\nCheck 'Read Only' property.")
-                               .AndCaption("ERROR"),
+    prompter.ExpectMessage(PromptMatch::Text("\"" + blocked + "\" is a folder, not a file.").AndCaption("ERROR"),
                            IDOK, MB_OK | MB_ICONEXCLAMATION);
     EXPECT_FALSE(List().FileSave(0, true, false));
     EXPECT_EQ(item->GetFilePath(), first);

@@ -3,7 +3,6 @@
 // stays byte for byte, one box says what failed and why, no temporary file
 // is left, and nothing waits on the FIFO.
 #include "BitmapFixtures.h"
-#include "CBitmapReader.h"
 #include "CFormat.h"
 #include "CFractalCodec.h"
 #include "CImage.h"
@@ -54,14 +53,6 @@ TEST_F(EveryWriterTest, AFailedWriteKeepsTheOldFileAndSaysWhy)
     ASSERT_TRUE(QDir().mkpath(work));
     const QString stream = work + "/in.fic";
     ASSERT_TRUE(WriteFile(stream, FractalStream(work)));
-    BmpFile bmp;
-    bmp.width = 64;
-    bmp.height = 64;
-    bmp.depth = 24;
-    bmp.pixels = TestPicture(64, 64);
-    const QString bitmap = work + "/in.bmp";
-    ASSERT_TRUE(WriteFile(bitmap, bmp.Bytes()));
-
     // Each writer, and the box it shows (empty: it returns a code instead).
     struct Writer {
         const char *name;
@@ -86,13 +77,6 @@ TEST_F(EveryWriterTest, AFailedWriteKeepsTheOldFileAndSaysWhy)
              EXPECT_EQ(decoder.Decompress(nullptr, 1, 1, 2, 1.0, 5, 7), CFractalCodec::kFileError);
          },
          ""},
-        {"fractal bitmap compression",
-         [&bitmap](const QString &path) {
-             CBitmapReader reader;
-             ASSERT_TRUE(reader.Open(bitmap));
-             EXPECT_FALSE(reader.CompressFractal(path, nullptr));
-         },
-         "Unable to open the file:\n\n"},
     };
     const struct {
         const char *name;

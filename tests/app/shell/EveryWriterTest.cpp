@@ -52,6 +52,7 @@ TEST_F(EveryWriterTest, AFailedWriteKeepsTheOldFileAndSaysWhy)
     const QString work = TempPath("work");
     ASSERT_TRUE(QDir().mkpath(work));
     const QString stream = work + "/in.fic";
+    prompter.ExpectMessage(PromptMatch::Caption("Finished Compression"), IDOK); // the coder's own report
     ASSERT_TRUE(WriteFile(stream, FractalStream(work)));
     // Each writer, and the box it shows (empty: it returns a code instead).
     struct Writer {

@@ -3,11 +3,13 @@
 #include "AppFolders.h"
 #include "CProgressDlg.h"
 #include "Prompts.h"
+#include "RegularFile.h"
 #include "ResourceIds.h"
 #include "StringTable.h"
 
 #include <QDir>
 
+#include <algorithm>
 #include <cstdarg>
 #include <new>
 
@@ -19,6 +21,7 @@ constexpr uint32_t kV4HeaderSize = 108;
 constexpr uint32_t kV5HeaderSize = 124;
 constexpr uint32_t kMaskBytes = 12;
 constexpr int64_t kLargestSide = 32767;
+constexpr qint64 kLargestFileBytes = 0xFFFFFFFFLL;
 constexpr uint64_t kDecodedLimit = 256ull << 20;
 
 enum : uint32_t { kRgb = 0, kRle8 = 1, kRle4 = 2, kBitFields = 3 };
@@ -138,9 +141,14 @@ bool CBitmapReader::Open(const QString &path)
     Close();
     m_failure.clear();
     OpenLog();
-    file.setFileName(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return Fail(QStringLiteral("Unable to open BMP file: %1").arg(path));
+    m_path = path;
+    // A FIFO or a device is refused without waiting on it.
+    QString notAFile;
+    if (!RegularFile::OpenForReading(file, path, notAFile))
+        return Fail(notAFile.isEmpty() ? QStringLiteral("Unable to open BMP file: %1").arg(path) : notAFile);
+    // The file header gives the size in 32 bits.
+    if (file.size() > kLargestFileBytes)
+        return Fail(FormatString(IDS_FILE_TOO_LARGE, {path, QString::number(file.size()), QString::number(kLargestFileBytes)}));
     if (!ReadFileHeader() || !ReadInfoHeader())
         return false;
     if (!CheckLayout() || !CheckColorTable() || !DecodeRunLengthData())
@@ -158,7 +166,7 @@ bool CBitmapReader::ReadFileHeader()
     const uint16_t type = LittleU16(fileHeader.data());
     const uint32_t size = LittleU32(fileHeader.data() + 2);
     const uint32_t offset = LittleU32(fileHeader.data() + 10);
-    Log("%s\n", file.fileName().toUtf8().constData());
+    Log("%s\n", m_path.toUtf8().constData());
     Log("%s\n", std::string(46, '-').c_str());
     Log("       Type: %X  %s", unsigned(type), type == kBitmapType ? "OK\n" : "WRONG!\n");
     Log("  File Size: %ld (0x%lX)\n", long(int32_t(size)), static_cast<unsigned long>(size));
@@ -290,6 +298,10 @@ bool CBitmapReader::DecodeRunLengthData()
     const uint32_t imageSize = HeaderU32(kImageSizeAt);
     if (imageSize != 0 && imageSize < length)
         length = imageSize;
+    // No encoding of the image takes four bytes a pixel and four a row:
+    // what lies beyond is not read.
+    const uint64_t longest = (4 * uint64_t(uint32_t(width)) + 4) * height + 16;
+    length = std::min(length, longest);
     QByteArray data;
     if (!file.seek(qint64(m_pixelOffset)) || (data = file.read(qint64(length))).size() != qint64(length))
         return Fail(QStringLiteral("Unable to read the run-length data."));

@@ -83,7 +83,7 @@ private:
     uint64_t RowBytes() const { return uint64_t(wordsPerRow) * 4; }
     // Reads image row (0 = top) as stored, into RowBytes() bytes.
     bool ReadRow(uint32_t row, uint8_t *bytes);
-    bool CopyHeaderBytes(FILE *out);
+    bool HeaderBytes(QByteArray &bytes);
     bool CompressPlanes(const QString &outPath, CProgressDlg *progress);
     uint8_t PlaneByte(const uint8_t *row, int32_t x, int plane, const std::vector<uint32_t> &lut) const;
 
@@ -104,4 +104,5 @@ private:
     uint32_t m_tableEntries = 0;
     RunLengthImage m_decoded;
     QString m_failure;
+    QString m_path; // of the file open, for the dump
 };

@@ -6,6 +6,7 @@
 #include "CProgressDlg.h"
 #include "Prompts.h"
 #include "ResourceIds.h"
+#include "SafeFile.h"
 #include "StringTable.h"
 
 namespace {
@@ -33,23 +34,34 @@ bool CBitmapReader::CompressFractal(const QString &outPath, CProgressDlg *progre
         ErrorBox(progress, PromptText(IDS_ONLY_4_8_24_BITS, {QString::number(depth)}));
         return false;
     }
-    FILE *out = OpenForWriting(outPath);
-    if (out == nullptr) {
-        ErrorBox(progress, PromptText(IDS_CANNOT_OPEN, {outPath}));
+    // Refused before the long work, then checked again by the write.
+    QString why;
+    if (!SafeFile::CanWrite(outPath, &why)) {
+        ErrorBox(progress, PromptText(IDS_CANNOT_OPEN, {why}));
         return false;
     }
-    const bool copied = CopyHeaderBytes(out);
-    if (std::fclose(out) != 0 || !copied || !CompressPlanes(outPath, progress)) {
-        if (!copied)
-            ErrorBox(progress, PromptText(IDS_CANNOT_OPEN, {outPath}));
-        QFile::remove(outPath);
+    // The planes are coded into a scratch file of the program's; only the
+    // whole result replaces what outPath held.
+    const QString scratch = AppDataFile(QStringLiteral("Fractal.xrf"));
+    QByteArray header;
+    if (!HeaderBytes(header) || !SafeFile::WriteWhole(scratch, header, &why)) {
+        ErrorBox(progress, PromptText(IDS_CANNOT_OPEN, {why.isEmpty() ? outPath : why}));
+        QFile::remove(scratch);
         return false;
     }
-    return true;
+    QByteArray coded;
+    bool done = CompressPlanes(scratch, progress)
+             && SafeFile::ReadWhole(scratch, 4 * kLargestStreamBytes, coded, &why) == SafeFile::Read::Yes;
+    QFile::remove(scratch);
+    if (done && !SafeFile::WriteWhole(outPath, coded, &why))
+        done = false;
+    if (!done && !why.isEmpty())
+        ErrorBox(progress, PromptText(IDS_CANNOT_OPEN, {why}));
+    return done;
 }
 
 // The magic, then the info header and colour table bytes as the file holds them.
-bool CBitmapReader::CopyHeaderBytes(FILE *out)
+bool CBitmapReader::HeaderBytes(QByteArray &bytes)
 {
     const qint64 headerBytes = qint64(HeaderU32(0));
     const qint64 tableBytes = depth <= 8 ? 4 * qint64(m_tableEntries) : 0;
@@ -59,8 +71,8 @@ bool CBitmapReader::CopyHeaderBytes(FILE *out)
         return false;
     if (!file.seek(qint64(m_tableOffset)) || (table = file.read(tableBytes)).size() != tableBytes)
         return false;
-    const QByteArray bytes = QByteArray(kMagic, 10) + header + table;
-    return std::fwrite(bytes.constData(), 1, size_t(bytes.size()), out) == size_t(bytes.size());
+    bytes = QByteArray(kMagic, 10) + header + table;
+    return true;
 }
 
 bool CBitmapReader::CompressPlanes(const QString &outPath, CProgressDlg *progress)

@@ -72,6 +72,9 @@ public:
     // Writes rowCount x yMagnify rows of rowLength x xMagnify bytes.
     int Decompress(CProgressDlg *progress, int xMagnify, int yMagnify, int passes, double scaleLimit, int scaleBits,
                    int offsetBits);
+    // Decompress's work on a stream in memory: the rows into plane.
+    int DecodeStream(CProgressDlg *progress, const QByteArray &stream, int xMagnify, int yMagnify, int passes,
+                     double scaleLimit, int scaleBits, int offsetBits, QByteArray &plane);
     // Bytes of every buffer the last run allocated.
     long long AllocatedBytes() const { return m_allocated; }
     // The transformations the last Compress wrote, in stream order.

@@ -4,13 +4,20 @@
 #include "CProgressDlg.h"
 #include "Numbers.h"
 #include "Prompts.h"
+#include "RegularFile.h"
 #include "ResourceIds.h"
+#include "SafeFile.h"
 #include "StringTable.h"
+
+#include <QFileInfo>
 
 #include <cmath>
 #include <memory>
 
 namespace {
+
+// A file the encoder appends to holds a header and three planes' streams.
+constexpr qint64 kLargestAppendedBytes = 4 * kLargestStreamBytes;
 
 // Quadrant means and variances of a side x side block; a 1-pixel block is
 // its own four quadrants.
@@ -60,9 +67,11 @@ int CFractalCodec::Compress(CProgressDlg *progress, const FractalSettings &setti
     if (const int failure = BuildDomainPool(progress))
         return Fail(failure);
 
-    std::unique_ptr<FILE, int (*)(FILE *)> out(
-        std::fopen(QFile::encodeName(m_output).constData(), m_append ? "ab+" : "wb"), std::fclose);
-    if (!out)
+    // Appending is the old bytes and the new stream written whole: a failed
+    // write keeps the file as it was.
+    QByteArray output;
+    if (m_append && QFileInfo::exists(m_output)
+        && SafeFile::ReadWhole(m_output, kLargestAppendedBytes, output) != SafeFile::Read::Yes)
         return Fail(kFileError);
     const int fields[7] = {m_header.shallowDepth, m_header.deepDepth, m_header.domainStep, m_header.domainStepMode,
                            m_header.domainSpacingMode, m_header.rowLength, m_header.rowCount};
@@ -74,8 +83,8 @@ int CFractalCodec::Compress(CProgressDlg *progress, const FractalSettings &setti
     Log(QStringLiteral("num_of_packed_bytes = %1\n").arg(packed));
     m_bits.Flush();
     const std::vector<uint8_t> &bytes = m_bits.Bytes();
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), out.get()) == bytes.size();
-    if (std::fclose(out.release()) != 0 || !written)
+    output.append(reinterpret_cast<const char *>(bytes.data()), qsizetype(bytes.size()));
+    if (!SafeFile::WriteWhole(m_output, output))
         return Fail(kFileError);
 
     const double ratio = double(m_header.rowLength) * m_header.rowCount / double(bytes.size());
@@ -95,8 +104,9 @@ int CFractalCodec::ReadPlane(CProgressDlg *progress)
         return kNoMemory;
     for (int y = 0; y <= count; ++y)
         m_imageRows[size_t(y)] = m_imageData.data() + size_t(y) * size_t(length);
-    QFile input(m_input);
-    if (!input.open(QIODevice::ReadOnly))
+    QFile input;
+    QString notAFile;
+    if (!RegularFile::OpenForReading(input, m_input, notAFile))
         return kInputError;
     Status(progress, IDC_STATUS1, FormatString(IDS_READING_FILE, {m_input}));
     for (int y = 0; y < count; ++y) {

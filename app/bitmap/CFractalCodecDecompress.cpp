@@ -5,6 +5,7 @@
 
 #include "CProgressDlg.h"
 #include "ResourceIds.h"
+#include "SafeFile.h"
 #include "StringTable.h"
 
 #include <cmath>
@@ -14,17 +15,33 @@ int CFractalCodec::Decompress(CProgressDlg *progress, int xMagnify, int yMagnify
                               int scaleBits, int offsetBits)
 {
     Release();
+    OpenLog("Decompress.txt");
+    // Bounded, and only from a regular file: a FIFO would wait, a device give bytes without end.
+    QByteArray stream;
+    if (SafeFile::ReadWhole(m_input, kLargestStreamBytes, stream) != SafeFile::Read::Yes)
+        return Fail(kInputError);
+    QByteArray plane;
+    if (const int failure = DecodeStream(progress, stream, xMagnify, yMagnify, passes, scaleLimit, scaleBits, offsetBits,
+                                         plane))
+        return failure;
+    Status(progress, IDC_STATUS1, FormatString(IDS_WRITING_FILE, {m_output}));
+    // Only a whole plane replaces what the output held.
+    if (!SafeFile::WriteWhole(m_output, plane))
+        return Fail(kFileError);
+    Release();
+    return 0;
+}
+
+int CFractalCodec::DecodeStream(CProgressDlg *progress, const QByteArray &stream, int xMagnify, int yMagnify,
+                                int passes, double scaleLimit, int scaleBits, int offsetBits, QByteArray &plane)
+{
     m_allocated = 0;
     m_partitionCalls = 0;
     m_transformationCalls = 0;
-    OpenLog("Decompress.txt");
+    m_records.clear();
+    plane.clear();
     if (xMagnify < 1 || yMagnify < 1 || passes < 0 || !SetQuantisation(scaleLimit, scaleBits, offsetBits))
         return Fail(kPlaneError);
-    QFile input(m_input);
-    if (!input.open(QIODevice::ReadOnly))
-        return Fail(kInputError);
-    const QByteArray stream = input.readAll();
-    input.close();
     FractalBitReader bits(reinterpret_cast<const uint8_t *>(stream.constData()), size_t(stream.size()));
     uint32_t fields[7] = {};
     for (int i = 0; i < 7; ++i)
@@ -36,9 +53,6 @@ int CFractalCodec::Decompress(CProgressDlg *progress, int xMagnify, int yMagnify
         return Fail(kPlaneError);
     m_geometry = *geometry;
 
-    std::unique_ptr<FILE, int (*)(FILE *)> out(std::fopen(QFile::encodeName(m_output).constData(), "wb"), std::fclose);
-    if (!out)
-        return Fail(kFileError);
     Status(progress, IDC_STATUS1, LoadString(IDS_READING_TRANSFORMATION));
     bool complete = true;
     try {
@@ -79,14 +93,14 @@ int CFractalCodec::Decompress(CProgressDlg *progress, int xMagnify, int yMagnify
         applied += nodes;
         Status(progress, IDC_STATUS2, FormatString(IDS_TRANSFORMATIONS_APPLIED, {QString::number(applied)}));
     }
-
-    Status(progress, IDC_STATUS1, FormatString(IDS_WRITING_FILE, {m_output}));
-    bool written = true;
-    for (size_t y = 0; y < height && written; ++y)
-        written = std::fwrite(m_imageRows[y], 1, width, out.get()) == width;
-    if (std::fclose(out.release()) != 0 || !written)
-        return Fail(kFileError);
-    Release();
+    try {
+        plane.reserve(qsizetype(width * height));
+        for (size_t y = 0; y < height; ++y)
+            plane.append(reinterpret_cast<const char *>(m_imageRows[y]), qsizetype(width));
+    } catch (const std::bad_alloc &) {
+        plane.clear();
+        return Fail(kNoMemory);
+    }
     return 0;
 }
 

@@ -19,6 +19,10 @@ struct FractalHeader {
 // Field widths of the header, in stream order.
 inline constexpr int kHeaderFieldBits[7] = {4, 4, 4, 1, 2, 12, 12};
 inline constexpr int kLargestPlaneSide = 4095;
+// The longest stream a plane can give: a range is at least one pixel, and its
+// split bit, scale, offset (16 bits each at most), symmetry and domain index
+// (24 bits at most) take under 64 bits; the header adds 39.
+inline constexpr long long kLargestStreamBytes = 8LL * kLargestPlaneSide * kLargestPlaneSide + 8;
 
 struct FractalLevel {
     int rangeSide = 0;

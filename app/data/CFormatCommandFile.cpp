@@ -11,10 +11,9 @@
 #include "FormatCommandParser.h"
 #include "MessageTarget.h"
 #include "Prompts.h"
-#include "RegularFile.h"
+#include "SafeFile.h"
 #include "StringTable.h"
 
-#include <QSaveFile>
 
 bool CFormat::TakeParsedRecord(const FormatRecord &record, bool ended, const QString &parseError)
 {
@@ -84,29 +83,7 @@ void CFormat::WriteCommandFile(const QString &path, const QString &name)
     QByteArray text;
     for (const QString &line : FormatCommandLines(record, name))
         text += line.toLatin1() + "\r\n";
-    // The rename that ends a save would put the file in place of a device.
-    const QString notAFile = RegularFile::NotAFileToReplace(path);
-    if (!notAFile.isEmpty()) {
-        AfxMessageBox(PromptText(IDS_ERROR_CREATING_FILE_WHY, {notAFile}), MB_OK);
-        return;
-    }
-    // Written beside the old file and renamed over it only when complete;
-    // a failed write leaves the old file as it was and no temporary file.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        AfxMessageBox(PromptText(IDS_ERROR_CREATING_FILE), MB_OK);
-        return;
-    }
-    const QString failed = QStringLiteral("\"%1\" could not be written: ").arg(path);
-    // Unbuffered and checked: a buffered write that the disk cuts short is
-    // still committed, truncated.
-    const qint64 written = file.write(text);
-    if (written != text.size())
-        throw CArchiveException(CArchiveException::generic,
-                                (failed + QStringLiteral("only %1 of its %2 bytes went to the disk (is it full?).")
-                                              .arg(qMax<qint64>(written, 0))
-                                              .arg(text.size()))
-                                    .toStdString());
-    if (!file.commit())
-        throw CArchiveException(CArchiveException::generic, (failed + file.errorString()).toStdString());
+    QString why;
+    if (!SafeFile::WriteWhole(path, text, &why))
+        AfxMessageBox(PromptText(IDS_ERROR_CREATING_FILE_WHY, {why}), MB_OK | MB_ICONEXCLAMATION);
 }

@@ -16,6 +16,7 @@
 #include "ProfileKeys.h"
 #include "Prompts.h"
 #include "RegularFile.h"
+#include "SafeFile.h"
 #include "ResourceIds.h"
 #include "StringTable.h"
 #include "WaitCursor.h"
@@ -23,7 +24,6 @@
 #include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 using namespace ProfileKeys;
 
@@ -83,18 +83,6 @@ QByteArray FormatListBytes(const QList<CFormatListEntry> &rows, CProgressDlg &pr
     return bytes;
 }
 
-// One unbuffered write, checked, then the rename: a write the disk cuts
-// short never replaces the older file. The reason when it failed.
-QString WriteWhole(QSaveFile &file, const QByteArray &bytes)
-{
-    if (file.write(bytes) != bytes.size()) {
-        const QString why = file.errorString();
-        file.cancelWriting();
-        return why.isEmpty() ? QStringLiteral("The disk took only part of the file.") : why;
-    }
-    return file.commit() ? QString() : file.errorString();
-}
-
 } // namespace
 
 void CGeneratorDataPane::SaveFormatList()
@@ -102,20 +90,12 @@ void CGeneratorDataPane::SaveFormatList()
     const QString path = AskForFormatList(this, true);
     if (path.isEmpty())
         return;
-    // Written beside the old file and renamed over it only when complete;
-    // never renamed over a device or a FIFO.
-    const QString notAFile = RegularFile::NotAFileToReplace(path);
-    QSaveFile file(path);
-    if (!notAFile.isEmpty() || !file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        ShowCannotOpen(this, path, notAFile.isEmpty() ? file.errorString() : notAFile, IDS_ERROR_UPPER);
-        return;
-    }
     QString failure;
     {
         WaitCursor wait;
         CProgressDlg progress(this, false);
         progress.SetStatus(IDC_STATUS1, FormatString(IDS_SAVING_FILE, {QFileInfo(path).fileName()}));
-        failure = WriteWhole(file, FormatListBytes(FormatListEntries(), progress));
+        SafeFile::WriteWhole(path, FormatListBytes(FormatListEntries(), progress), &failure);
         progress.DestroyWindow();
     }
     if (!failure.isEmpty())

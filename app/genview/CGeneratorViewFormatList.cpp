@@ -9,12 +9,11 @@
 #include "Profile.h"
 #include "ProfileKeys.h"
 #include "Prompts.h"
-#include "RegularFile.h"
+#include "SafeFile.h"
 #include "ResourceIds.h"
 #include "StringTable.h"
 
 #include <QPrinter>
-#include <QSaveFile>
 
 using namespace ProfileKeys;
 
@@ -37,20 +36,8 @@ void CGeneratorView::SaveFormatListAsText()
         return;
     const QString path = result.paths.first();
     WriteProfileString(kFolders, kFileSave, FolderOf(path));
-    // Complete or not at all: an older file of that name stays as it was,
-    // and a device or a FIFO is never replaced by the report.
-    QString failure = RegularFile::NotAFileToReplace(path);
-    if (failure.isEmpty()) {
-        QSaveFile file(path);
-        const QByteArray text = FormatListReportText(m_dataPane->FormatListEntries());
-        // One unbuffered write, checked: a write the disk cuts short is never committed.
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || file.write(text) != text.size()
-            || !file.commit()) {
-            failure = file.errorString();
-            file.cancelWriting();
-        }
-    }
-    if (!failure.isEmpty())
+    QString failure;
+    if (!SafeFile::WriteWhole(path, FormatListReportText(m_dataPane->FormatListEntries()), &failure))
         MessageBox(this, PromptText(IDS_ERROR_CREATING_FILE_WHY, {failure}), PromptText(), MB_OK | MB_ICONEXCLAMATION);
 }
 

@@ -12,9 +12,9 @@
 #include "PrimitiveLineReader.h"
 #include "Prompts.h"
 #include "ResourceIds.h"
+#include "SafeFile.h"
 #include "StringTable.h"
 
-#include <QSaveFile>
 #include <QWidget>
 #include <QtEndian>
 
@@ -268,8 +268,7 @@ void CImage::WriteCommandFile(const QString &path, const QString &name)
     add(QStringLiteral("IMGA ") + name);
     for (const char *tail : {"OUTG 1", "IMGU?", "IMGN?", "ALLU;*OPC?"})
         add(QLatin1String(tail));
-    // Written beside the old file and renamed over it only when complete.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit())
-        AfxMessageBox(PromptText(IDS_ERROR_CREATING_FILE), MB_OK);
+    QString why;
+    if (!SafeFile::WriteWhole(path, text, &why))
+        AfxMessageBox(PromptText(IDS_ERROR_CREATING_FILE_WHY, {why}), MB_OK | MB_ICONEXCLAMATION);
 }

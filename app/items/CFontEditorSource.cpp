@@ -35,6 +35,7 @@ void CFontEditor::GenerateSource()
         return;
     const QString path = chosen.paths.first();
     const QByteArray text = FontSource::Text(exported, QFileInfo(path).fileName(), SourceExport::Today());
-    if (!SourceExport::WriteFile(path, text))
-        MessageBox(this, PromptText(IDS_FONT_SAVE_FAILED), PromptText(IDS_FONT_ERROR_UPPER), MB_OK | MB_ICONWARNING);
+    QString why;
+    if (!SourceExport::WriteFile(path, text, &why))
+        MessageBox(this, PromptText(IDS_MAP_SAVE_FAILED_WHY, {why}), PromptText(IDS_FONT_ERROR_UPPER), MB_OK | MB_ICONWARNING);
 }

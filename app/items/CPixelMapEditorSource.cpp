@@ -9,6 +9,7 @@
 
 #include "Prompts.h"
 #include "ResourceIds.h"
+#include "SafeFile.h"
 #include "StringTable.h"
 
 #include <QFileInfo>
@@ -30,6 +31,7 @@ void CPixelMapEditor::GenerateSource()
         return;
     const QString path = chosen.paths.first();
     const QByteArray text = PixelMapSource::Text(m_working, QFileInfo(path).fileName(), SourceExport::Today());
-    if (!SourceExport::WriteFile(path, text))
-        MessageBox(this, PromptText(IDS_MAP_SAVE_FAILED), PromptText(IDS_MAP_ERROR_UPPER), MB_OK | MB_ICONWARNING);
+    QString why;
+    if (!SourceExport::WriteFile(path, text, &why))
+        MessageBox(this, PromptText(IDS_MAP_SAVE_FAILED_WHY, {why}), PromptText(IDS_MAP_ERROR_UPPER), MB_OK | MB_ICONWARNING);
 }

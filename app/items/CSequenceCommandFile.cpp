@@ -9,6 +9,7 @@
 #include "MessageTarget.h"
 #include "Numbers.h"
 #include "Prompts.h"
+#include "SafeFile.h"
 #include "StringTable.h"
 
 #include <QFile>
@@ -278,11 +279,7 @@ void CSequence::WriteCommandFile(const QString &path, const QString &name)
     QByteArray text;
     for (const QString &line : SequenceCommandLines(m_steps, name))
         text += line.toLatin1() + "\r\n";
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        AfxMessageBox(PromptText(IDS_ERROR_CREATING_FILE), MB_OK);
-        return;
-    }
-    if (file.write(text) != text.size() || !file.flush())
-        throw CArchiveException(CArchiveException::generic, "The command file could not be written.");
+    QString why;
+    if (!SafeFile::WriteWhole(path, text, &why))
+        AfxMessageBox(PromptText(IDS_ERROR_CREATING_FILE_WHY, {why}), MB_OK | MB_ICONEXCLAMATION);
 }

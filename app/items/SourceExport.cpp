@@ -1,9 +1,9 @@
 #include "SourceExport.h"
 
-#include "RegularFile.h"
+#include "SafeFile.h"
+
 
 #include <QDate>
-#include <QSaveFile>
 
 namespace {
 
@@ -43,18 +43,9 @@ void SetDateHook(std::function<QString()> hook)
     SourceDateHook() = std::move(hook);
 }
 
-bool WriteFile(const QString &path, const QByteArray &text)
+bool WriteFile(const QString &path, const QByteArray &text, QString *why)
 {
-    if (!RegularFile::NotAFileToReplace(path).isEmpty())
-        return false;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(text) != text.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return SafeFile::WriteWhole(path, text, why);
 }
 
 } // namespace SourceExport

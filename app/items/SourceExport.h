@@ -21,8 +21,8 @@ QString Label(const QString &fileName);
 QString Today();
 void SetDateHook(std::function<QString()> hook);
 
-// False when the path is no file to replace or the text could not be
-// written whole.
-bool WriteFile(const QString &path, const QByteArray &text);
+// False, with the reason in why, when the path is no file to replace or the
+// text could not be written whole; the file there stays as it was.
+bool WriteFile(const QString &path, const QByteArray &text, QString *why = nullptr);
 
 } // namespace SourceExport

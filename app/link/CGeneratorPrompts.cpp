@@ -16,7 +16,7 @@ void CGenerator::ShowCommandFailure(const CommandFailure& failure)
 void CGenerator::ReportPortError()
 {
     if (!LastCommandSucceeded())
-        ShowCommandFailure({LastCommandText(), GeneratorLink::LibraryErrorText(LastCommandError())});
+        ShowCommandFailure({LastCommandText(), GeneratorLink::LibraryErrorText(LastCommandError(), m_link.Type())});
 }
 
 bool CGenerator::OfferReconnect()

@@ -69,13 +69,31 @@ bool GeneratorConnectFlow::OpenPort()
         return false; // nothing usable was chosen (no PCI card)
 
     auto progress = std::make_unique<CProgressDlg>(m_owner, true);
-    const OpenResult result = OpenSpec(spec, progress.get());
-    const bool cancelled = progress->IsCancelled();
+    OpenResult result = OpenSpec(spec, progress.get());
+    bool cancelled = progress->IsCancelled();
     progress.reset();
+    const PortType type = GeneratorLink::PortTypeOfSpec(spec);
+    // A card left stalled by a call that timed out answers no open until it
+    // is forced to re-initialize: offered here, at once.
+    if (!result.connected && !cancelled && result.error == MORVANE_E_TIMEOUT
+        && (type == PortType::Isa || type == PortType::Pci)) {
+        const PromptText offer(IDS_CONNECT_OFFER_FORCED_INIT, {GeneratorLink::LibraryErrorText(result.error, type)});
+        if (MessageBox(m_owner, offer, PromptText(IDS_CONNECT_ERROR), MB_YESNO | MB_ICONWARNING) != IDYES)
+            return false;
+        if (Port().ForceInit(uint32_t(type), dialog.m_portNumber) == 0) {
+            ShowConnectError(m_owner, PromptText(IDS_CONNECT_FORCED_INIT_FAILED));
+            return false;
+        }
+        progress = std::make_unique<CProgressDlg>(m_owner, true);
+        result = OpenSpec(spec, progress.get());
+        cancelled = progress->IsCancelled();
+        progress.reset();
+    }
     // A refused open keeps the library's error, which the caller shows where
     // the user asked; a failed handshake has closed the port (and cleared it).
     if (result.opened && !result.connected && !cancelled)
-        ShowConnectError(m_owner, PromptText(IDS_NO_ANSWER_ON, {GeneratorLink::LibraryErrorText(result.error), result.portName}));
+        ShowConnectError(m_owner, PromptText(IDS_NO_ANSWER_ON, {GeneratorLink::LibraryErrorText(result.error, type),
+                                                                 result.portName}));
     return result.connected;
 }
 
@@ -129,7 +147,7 @@ bool GeneratorConnectFlow::Reopen(CProgressDlg* progress, QString& failure)
     }
     const OpenResult result = OpenSpec(spec, progress);
     if (!result.connected)
-        failure = GeneratorLink::LibraryErrorText(result.error);
+        failure = GeneratorLink::LibraryErrorText(result.error, GeneratorLink::PortTypeOfSpec(spec));
     return result.connected;
 }
 

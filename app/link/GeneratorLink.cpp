@@ -130,12 +130,46 @@ void GeneratorLink::FlushPort()
         Port().Flush(m_port);
 }
 
-QString GeneratorLink::LibraryErrorText(int code)
+QString GeneratorLink::LibraryErrorText(int code, PortType type)
 {
     char text[MORVANE_ERROR_TEXT_SIZE + 2] = {};
     Port().GetErrorMsg(code, text);
     text[sizeof text - 1] = '\0';
-    return QString::fromLatin1(text);
+    return WordLibraryError(code, QString::fromLatin1(text), type);
+}
+
+QString GeneratorLink::WordLibraryError(int code, const QString& libraryText, PortType type)
+{
+    // The library speaks of its PCI driver also for an ISA card.
+    if (type == PortType::Isa && code == MORVANE_E_PCI_DRIVER)
+        return LoadString(IDS_PORT_ERROR_ISA_DRIVER);
+    if (type == PortType::Isa && code == MORVANE_E_PCI_DRIVER_VERSION)
+        return LoadString(IDS_PORT_ERROR_ISA_DRIVER_VERSION);
+    if (type == PortType::Isa && code == MORVANE_E_PCI_REGISTER)
+        return LoadString(IDS_PORT_ERROR_ISA_REGISTER);
+    if (!libraryText.trimmed().isEmpty())
+        return libraryText;
+    switch (code) {
+    case MORVANE_E_BUFFER_TOO_SMALL: return LoadString(IDS_PORT_ERROR_10006);
+    case MORVANE_E_TIMEOUT:
+        return LoadString(type == PortType::Isa || type == PortType::Pci ? IDS_PORT_ERROR_10007_CARD : IDS_PORT_ERROR_10007);
+    case MORVANE_E_BUFFER_FULL: return LoadString(IDS_PORT_ERROR_10008);
+    default: return FormatString(IDS_PORT_ERROR_UNKNOWN, {QString::number(code)});
+    }
+}
+
+PortType GeneratorLink::PortTypeOfSpec(const QString& spec)
+{
+    const QString s = spec.trimmed().toLower();
+    if (s.startsWith(QLatin1String("isa")))
+        return PortType::Isa;
+    if (s.startsWith(QLatin1String("pci")))
+        return PortType::Pci;
+    if (s.startsWith(QLatin1String("com")))
+        return PortType::Com;
+    if (s.startsWith(QLatin1String("gpib")))
+        return PortType::Gpib;
+    return PortType::None;
 }
 
 // --- Send path ---------------------------------------------------------------
@@ -176,7 +210,7 @@ void GeneratorLink::Transmit(const CommandLine& line, bool expectReply)
     KeepRefusal();
     // Putting back after a failure reported already: one report is enough.
     if (!m_operationFailed && m_lastError != MORVANE_OK)
-        Report(m_lastCommand, LibraryErrorText(m_lastError));
+        Report(m_lastCommand, LibraryErrorText(m_lastError, Type()));
     NoteFailure();
     if (m_log) {
         m_log->WriteLine(QByteArray(m_reply.data()));
@@ -318,7 +352,7 @@ bool GeneratorLink::GetPortErrorText(QString& text)
         text = QStringLiteral(" ");
         return false;
     }
-    text = LibraryErrorText(code);
+    text = LibraryErrorText(code, Type());
     return true;
 }
 
@@ -326,7 +360,7 @@ void GeneratorLink::LogPortError()
 {
     // Only writes: the reply stays for the reader, logging on or off.
     if (m_log && m_lastError != MORVANE_OK)
-        m_log->WritePortError(m_lastError, LibraryErrorText(m_lastError).toLatin1());
+        m_log->WritePortError(m_lastError, LibraryErrorText(m_lastError, Type()).toLatin1());
 }
 
 // --- A lost link ---------------------------------------------------------------

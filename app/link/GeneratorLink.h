@@ -71,7 +71,13 @@ public:
     int GetBaudRate() const;
     void FlushPort();
     // The library's text of an error code.
-    static QString LibraryErrorText(int code);
+    // The library's text of code, worded by the program where the library
+    // leaves it blank or names another port type than type's.
+    static QString LibraryErrorText(int code, PortType type = PortType::None);
+    // The port type a port spec ("isa0", "com1", "gpib5:0") names.
+    static PortType PortTypeOfSpec(const QString& spec);
+    // The same wording over a text the library gave for code.
+    static QString WordLibraryError(int code, const QString& libraryText, PortType type);
 
     // --- Commands and replies --------------------------------------------
     // Sends line: on a closed port nothing goes and the result is a port

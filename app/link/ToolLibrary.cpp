@@ -1,5 +1,6 @@
 #include "ToolLibrary.h"
 
+#include "GeneratorLink.h"
 #include "KernelDriverAccess.h"
 
 #include <morvane.h>
@@ -68,7 +69,7 @@ QString ToolLibrary::ErrorText()
     char text[MORVANE_ERROR_TEXT_SIZE] = {};
     XR_PortGetErrorMsg(code, text);
     m_error = code;
-    return QString::fromLatin1(text);
+    return GeneratorLink::WordLibraryError(code, QString::fromLatin1(text), PortTypeOf(m_port));
 }
 
 KernelDriverAccess& ToolLibrary::Driver()

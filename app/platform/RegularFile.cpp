@@ -1,5 +1,8 @@
 #include "RegularFile.h"
 
+#include "ResourceIds.h"
+#include "StringTable.h"
+
 #include <QFile>
 
 #include <fcntl.h>
@@ -12,12 +15,12 @@ QString KindProblem(const QString &path, mode_t mode)
 {
     if (S_ISREG(mode))
         return QString();
-    const char *what = S_ISDIR(mode)                    ? "a folder"
-                       : S_ISCHR(mode) || S_ISBLK(mode) ? "a device"
-                       : S_ISFIFO(mode)                 ? "a pipe (FIFO)"
-                       : S_ISSOCK(mode)                 ? "a socket"
-                                                        : "no regular file";
-    return QStringLiteral("\"%1\" is %2, not a file.").arg(path, QLatin1String(what));
+    const unsigned id = S_ISDIR(mode)                    ? IDS_PATH_IS_FOLDER
+                        : S_ISCHR(mode) || S_ISBLK(mode) ? IDS_PATH_IS_DEVICE
+                        : S_ISFIFO(mode)                 ? IDS_PATH_IS_FIFO
+                        : S_ISSOCK(mode)                 ? IDS_PATH_IS_SOCKET
+                                                         : IDS_PATH_IS_NO_FILE;
+    return FormatString(id, {path});
 }
 
 } // namespace

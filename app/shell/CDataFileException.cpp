@@ -3,6 +3,8 @@
 
 #include <QFileInfo>
 
+#include <cerrno>
+
 
 namespace {
 
@@ -33,4 +35,26 @@ CDataFileException CDataFileException::FromFile(const QFileDevice &file, const Q
     else if (file.error() == QFileDevice::ResourceError)
         cause = tooManyOpenFiles;
     return CDataFileException(cause, int(file.error()), path);
+}
+
+CDataFileException CDataFileException::FromSystemError(int error, const QString &path)
+{
+    int cause = generic;
+    switch (error) {
+    case ENOSPC:
+    case EFBIG:
+    case EDQUOT: cause = diskFull; break;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EISDIR: cause = accessDenied; break;
+    case ENOENT:
+    case ENOTDIR:
+    case ENAMETOOLONG: cause = badPath; break;
+    case EMFILE:
+    case ENFILE: cause = tooManyOpenFiles; break;
+    case EIO: cause = hardIO; break;
+    default: break;
+    }
+    return CDataFileException(cause, error, path);
 }

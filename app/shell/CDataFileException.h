@@ -36,6 +36,8 @@ public:
 
     // The cause of a failed open or write of a file at path.
     static CDataFileException FromFile(const QFileDevice &file, const QString &path);
+    // The cause of a system error number (errno) met writing path.
+    static CDataFileException FromSystemError(int error, const QString &path);
 
     int m_cause = none;
     int m_lOsError = 0;

@@ -17,11 +17,11 @@
 #include "Prompts.h"
 #include "RegularFile.h"
 #include "ResourceIds.h"
+#include "SafeFile.h"
 #include "StringTable.h"
 
 #include <QBuffer>
 #include <QFile>
-#include <QSaveFile>
 #include <QTreeWidget>
 
 using namespace ProfileKeys;
@@ -174,43 +174,33 @@ bool CDataListView::FileSave(int row, bool saveAs, bool legacy)
         item->SetFilePath(path);
     }
     const bool wasModified = item->IsModified();
-    // Written beside the old file and renamed over it only when complete:
-    // a failed save leaves the previous file as it was.
-    QSaveFile file(path);
-    CDataFileException failure;
+    // The bytes first, then SafeFile: a failed save leaves the previous
+    // file as it was.
+    QString text;
     bool saved = false;
-    // The rename would replace a device or a FIFO by the data.
-    const QString notAFile = RegularFile::NotAFileToReplace(path);
-    if (!notAFile.isEmpty()) {
-        failure = CDataFileException(CDataFileException::notRegularFile, 0, path);
-        failure.m_text = notAFile;
-    } else if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        failure = CDataFileException::FromFile(file, path);
-    } else {
-        try {
-            QByteArray bytes;
-            QBuffer buffer(&bytes);
-            buffer.open(QIODevice::WriteOnly);
-            CArchive ar(&buffer, CArchive::store);
-            item->StoreObject(ar, legacy);
-            ar.Flush();
-            // One unbuffered write, checked: a buffered one that the disk
-            // cuts short is still committed, truncated.
-            if (file.write(bytes) != bytes.size()) {
-                file.cancelWriting();
-                failure = CDataFileException(CDataFileException::diskFull, 0, path);
-            } else if (!(saved = file.commit())) {
-                failure = CDataFileException::FromFile(file, path);
-            }
-        } catch (const CArchiveException &) {
-            file.cancelWriting();
-            failure = CDataFileException(CDataFileException::generic, 0, path);
+    try {
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        CArchive ar(&buffer, CArchive::store);
+        item->StoreObject(ar, legacy);
+        ar.Flush();
+        QString why;
+        int error = 0;
+        saved = SafeFile::WriteWhole(path, bytes, &why, &error);
+        if (!saved && error == 0) {
+            text = why; // no file: what the path is instead
+        } else if (!saved) {
+            text = FormatString(IDS_FILE_CAUSE_WHY,
+                                {CDataFileException::FromSystemError(error, path).GetCauseText(), why});
         }
+    } catch (const CArchiveException &) {
+        text = CDataFileException(CDataFileException::generic, 0, path).GetCauseText();
     }
     if (!saved) {
         item->SetFilePath(savedPath);
         item->SetModified(wasModified);
-        MessageBox(this, PromptText(failure.GetCauseText()), PromptText(IDS_ERROR_UPPER), MB_OK | MB_ICONEXCLAMATION);
+        MessageBox(this, PromptText(text), PromptText(IDS_ERROR_UPPER), MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
     item->SetModified(false);

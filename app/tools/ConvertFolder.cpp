@@ -3,6 +3,7 @@
 #include "MemoryFileIo.h"
 #include "MemoryFiles.h"
 #include "Numbers.h"
+#include "SafeFile.h"
 #include "StringTable.h"
 #include "SystemRecord.h"
 
@@ -148,7 +149,7 @@ bool FolderConversion::CopyIn(const QString &staging, const QString &name, Memor
                         && name != QLatin1String(".") && name != QLatin1String("..");
     QByteArray bytes;
     if (!plainName || ReadWholeFile(from, bytes) != FileRead::Read
-        || WriteWholeFile(staging + QLatin1Char('/') + as, bytes) != FileWrite::Written) {
+        || !SafeFile::WriteWhole(staging + QLatin1Char('/') + as, bytes)) {
         Log(IDS_CONVERT_UNABLE_TO_COPY, {Shown(from), Shown(m_destination + as)});
         return false;
     }

@@ -4,6 +4,7 @@
 #include "MemoryFileIo.h"
 #include "MemoryFiles.h"
 #include "Numbers.h"
+#include "SafeFile.h"
 #include "StringTable.h"
 
 #include <QDir>
@@ -178,10 +179,10 @@ bool MemoryFileConverter::ReadFileAt(const QString &path, const QString &shown, 
 
 bool MemoryFileConverter::WriteFile(const QString &name, const QByteArray &bytes)
 {
-    switch (WriteWholeFile(Path(name), bytes)) {
-    case FileWrite::Written: return true;
-    case FileWrite::CannotCreate: Log(IDS_CONVERT_UNABLE_TO_CREATE, {ShownPath(name)}); return false;
-    case FileWrite::CannotWrite: Log(IDS_CONVERT_UNABLE_TO_WRITE, {ShownPath(name)}); return false;
+    switch (SafeFile::Write(Path(name), bytes)) {
+    case SafeFile::Written::Yes: return true;
+    case SafeFile::Written::NotCreated: Log(IDS_CONVERT_UNABLE_TO_CREATE, {ShownPath(name)}); return false;
+    case SafeFile::Written::NotWritten: Log(IDS_CONVERT_UNABLE_TO_WRITE, {ShownPath(name)}); return false;
     }
     return false;
 }

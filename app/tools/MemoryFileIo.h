@@ -1,15 +1,15 @@
 #pragma once
-// Reading and writing whole memory files. A file is written beside its
-// place and renamed over it only when every byte and the close succeeded,
-// so a failed write leaves what was there.
-// (Private to the conversion until the program has one safe file writer.)
+// Reading whole memory files; they are written through SafeFile.
 
 #include <QByteArray>
 #include <QString>
 
-enum class FileRead { Read, CannotOpen, CannotRead };
-enum class FileWrite { Written, CannotCreate, CannotWrite };
+// A generator's memory, and so any file of it, stays under this.
+constexpr qint64 kMemoryFileMaxBytes = 16 * 1024 * 1024;
 
-// Only a regular file is read; a FIFO or device is refused without waiting.
+enum class FileRead { Read, CannotOpen, CannotRead };
+
+// Only a regular file of at most kMemoryFileMaxBytes is read; a FIFO or a
+// device is refused without waiting, a larger file is not corrupt data but
+// no memory file.
 FileRead ReadWholeFile(const QString &path, QByteArray &bytes);
-FileWrite WriteWholeFile(const QString &path, const QByteArray &bytes);

@@ -101,6 +101,8 @@ bool HasPath(const Descriptor& d)
 
 uint32_t ElsewhereResult(const Descriptor& d)
 {
+    if (Bound().port == 0 || d.elsewhere != Elsewhere::TypeHalf)
+        SetPortError(MORVANE_E_NO_DIRECT_CALLS);
     return d.elsewhere == Elsewhere::TypeHalf ? BoundTypeHalf() : 0;
 }
 

@@ -105,7 +105,17 @@ private:
     bool dead_ = false;
 };
 
-// Has the row a path on the bound port; what it returns where it has none.
+// A call refused before any traffic (a null pointer, a count out of range)
+// leaves a code, so that its 0 is not taken for a result.
+inline bool Accepted(bool ok, int32_t code = MORVANE_E_BUFFER_TOO_SMALL)
+{
+    if (!ok)
+        SetPortError(code);
+    return ok;
+}
+
+// Has the row a path on the bound port; what it returns where it has none
+// (with 3000 left when no port is bound, or the row returns nothing there).
 bool HasPath(const Descriptor& d);
 uint32_t ElsewhereResult(const Descriptor& d);
 

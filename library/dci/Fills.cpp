@@ -35,11 +35,11 @@ int32_t FillsConvex(Row row, int32_t n, const int32_t* index, const Point* point
     const Descriptor& d = kDescriptors[row];
     if (!HasPath(d))
         return static_cast<int32_t>(ElsewhereResult(d));
-    if (n < 0 || n > kFillsMostPoints || index == nullptr || points == nullptr)
+    if (!Accepted(n >= 0 && n <= kFillsMostPoints && index != nullptr && points != nullptr))
         return 0;
     std::vector<Point> gathered(static_cast<std::size_t>(n));
     for (int32_t i = 0; i < n; ++i) {
-        if (index[i] < 0)
+        if (!Accepted(index[i] >= 0))
             return 0;
         gathered[static_cast<std::size_t>(i)] = points[index[i]];
     }
@@ -131,7 +131,7 @@ MORVANE_API int32_t XR_InstallPatn(int32_t n, const PatternImage* pattern)
     if (!HasPath(d))
         return static_cast<int32_t>(ElsewhereResult(d));
     Session session;
-    if (pattern == nullptr || !session.Open())
+    if (!Accepted(pattern != nullptr) || !session.Open())
         return 0;
     const uint32_t staged = StageWords(session, reinterpret_cast<const int16_t*>(pattern->rows), kPatternWords);
     if (staged == 0)
@@ -149,7 +149,7 @@ MORVANE_API int32_t XR_Boxes(int32_t* out1, int32_t* out2, int32_t p3, int32_t p
     if (!HasPath(d))
         return static_cast<int32_t>(ElsewhereResult(d));
     Session session;
-    if (out1 == nullptr || out2 == nullptr)
+    if (!Accepted(out1 != nullptr && out2 != nullptr))
         return 0;
     // Nothing stale for a caller that does not look at the result.
     *out1 = 0;

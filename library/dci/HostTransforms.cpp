@@ -79,7 +79,7 @@ extern "C" {
 
 MORVANE_API int32_t XR_ResetMatrix(void)
 {
-    if (Context() == nullptr)
+    if (!Accepted(Context() != nullptr, MORVANE_E_NO_DIRECT_CALLS))
         return 0;
     ResetMatrix(*Context());
     return 1;
@@ -107,17 +107,17 @@ MORVANE_API int32_t XR_TransformY(double y)
 
 MORVANE_API int32_t XR_TransformDX(double dx)
 {
-    return Context() != nullptr ? Rounded(dx * Matrix(kM00)) : 0;
+    return Accepted(Context() != nullptr, MORVANE_E_NO_DIRECT_CALLS) ? Rounded(dx * Matrix(kM00)) : 0;
 }
 
 MORVANE_API int32_t XR_TransformDY(double dy)
 {
-    return Context() != nullptr ? Rounded(dy * Matrix(kM11)) : 0;
+    return Accepted(Context() != nullptr, MORVANE_E_NO_DIRECT_CALLS) ? Rounded(dy * Matrix(kM11)) : 0;
 }
 
 MORVANE_API int32_t XR_TranslateX(double x)
 {
-    if (Context() == nullptr)
+    if (!Accepted(Context() != nullptr, MORVANE_E_NO_DIRECT_CALLS))
         return 0;
     WriteDouble(*Context(), kM20, x * Matrix(kM00) + Matrix(kM20));
     return 1;
@@ -125,7 +125,7 @@ MORVANE_API int32_t XR_TranslateX(double x)
 
 MORVANE_API int32_t XR_TranslateY(double y)
 {
-    if (Context() == nullptr)
+    if (!Accepted(Context() != nullptr, MORVANE_E_NO_DIRECT_CALLS))
         return 0;
     WriteDouble(*Context(), kM21, y * Matrix(kM11) + Matrix(kM21));
     return 1;
@@ -133,17 +133,17 @@ MORVANE_API int32_t XR_TranslateY(double y)
 
 MORVANE_API int32_t XR_SquareDX(int32_t d)
 {
-    return Context() != nullptr ? Rounded(d / ReadDouble(*Context(), RCC_ASPECTPIXEL)) : 0;
+    return Accepted(Context() != nullptr, MORVANE_E_NO_DIRECT_CALLS) ? Rounded(d / ReadDouble(*Context(), RCC_ASPECTPIXEL)) : 0;
 }
 
 MORVANE_API int32_t XR_SquareDY(int32_t d)
 {
-    return Context() != nullptr ? Rounded(d * ReadDouble(*Context(), RCC_ASPECTPIXEL)) : 0;
+    return Accepted(Context() != nullptr, MORVANE_E_NO_DIRECT_CALLS) ? Rounded(d * ReadDouble(*Context(), RCC_ASPECTPIXEL)) : 0;
 }
 
 MORVANE_API int32_t XR_InitMatrix(FixMatrix* matrix)
 {
-    if (matrix == nullptr)
+    if (!Accepted(matrix != nullptr))
         return 0;
     for (int i = 0; i < kMatrixWords; ++i)
         matrix->m[i] = i % 5 == 0 ? 0x10000 : 0;
@@ -152,7 +152,7 @@ MORVANE_API int32_t XR_InitMatrix(FixMatrix* matrix)
 
 MORVANE_API int32_t XR_CopyMatrix(const FixMatrix* source, FixMatrix* destination)
 {
-    if (source == nullptr || destination == nullptr)
+    if (!Accepted(source != nullptr && destination != nullptr))
         return 0;
     std::memmove(destination, source, sizeof *destination);
     return 1;
@@ -160,7 +160,7 @@ MORVANE_API int32_t XR_CopyMatrix(const FixMatrix* source, FixMatrix* destinatio
 
 MORVANE_API int32_t XR_CopyVertex(int32_t words, const Fix* source, Fix* destination)
 {
-    if (words < 0 || source == nullptr || destination == nullptr)
+    if (!Accepted(words >= 0 && source != nullptr && destination != nullptr))
         return 0;
     std::memmove(destination, source, sizeof(Fix) * static_cast<std::size_t>(words));
     return 1;

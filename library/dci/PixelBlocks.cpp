@@ -34,7 +34,7 @@ int32_t BlocksPixelBlock(Row row, std::vector<Arg> args, std::size_t at, const v
     if (!HasPath(d))
         return static_cast<int32_t>(ElsewhereResult(d));
     Session session;
-    if (buffer == nullptr || units < 0 || units > kBlocksMostUnits || !session.Open())
+    if (!Accepted(buffer != nullptr && units >= 0 && units <= kBlocksMostUnits) || !session.Open())
         return 0;
     const int64_t bytes = BlocksBufferBytes(units);
     const uint32_t staged = Stage(session, bytes);
@@ -105,7 +105,7 @@ MORVANE_API int32_t XR_RunEncode(int32_t p1, int32_t p2, int32_t p3, int32_t p4,
     if (!HasPath(d))
         return static_cast<int32_t>(ElsewhereResult(d));
     Session session;
-    if (buffer == nullptr || !session.Open())
+    if (!Accepted(buffer != nullptr) || !session.Open())
         return 0;
     const int64_t rounded = (int64_t{size} + 1) / 2 * 2;
     const uint32_t staged = Stage(session, rounded);
@@ -127,12 +127,12 @@ MORVANE_API int32_t XR_RunDecode(int32_t p1, int32_t p2, const void* data)
     const Descriptor& d = kDescriptors[k_XR_RunDecode];
     if (!HasPath(d))
         return static_cast<int32_t>(ElsewhereResult(d));
-    if (data == nullptr)
+    if (!Accepted(data != nullptr))
         return 0;
     int16_t length = 0;
     std::memcpy(&length, static_cast<const uint8_t*>(data) + kBlocksLengthAt, sizeof length);
     Session session;
-    if (length < 0 || !session.Open())
+    if (!Accepted(length >= 0) || !session.Open())
         return 0;
     const uint32_t staged = Stage(session, (int64_t{length} + 1) / 2 * 2);
     if (staged == 0)

@@ -22,7 +22,7 @@ int32_t PolyLine(Row row, int32_t n, const Point* a, const Point* b)
     if (!HasPath(d))
         return static_cast<int32_t>(ElsewhereResult(d));
     Session session;
-    if (n < 0 || n > kMostPoints || a == nullptr || b == nullptr || !session.Open())
+    if (!Accepted(n >= 0 && n <= kMostPoints && a != nullptr && b != nullptr) || !session.Open())
         return 0;
     const uint32_t stagedA = StageWords(session, Values(a), 2 * int64_t{n});
     if (stagedA == 0)
@@ -41,7 +41,7 @@ int32_t Polygon(Row row, int32_t n, const Point* points)
     if (!HasPath(d))
         return static_cast<int32_t>(ElsewhereResult(d));
     Session session;
-    if (n < 0 || n > kMostPoints || points == nullptr || !session.Open())
+    if (!Accepted(n >= 0 && n <= kMostPoints && points != nullptr) || !session.Open())
         return 0;
     const uint32_t staged = StageWords(session, Values(points), 2 * int64_t{n});
     if (staged == 0)

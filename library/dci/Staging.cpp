@@ -19,7 +19,7 @@ constexpr uint32_t kPciRelease = 196;
 
 uint32_t Stage(Session& session, int64_t bytes)
 {
-    if (bytes < 0 || bytes > kStagingLimit || session.Dead())
+    if (!Accepted(bytes >= 0 && bytes <= kStagingLimit) || session.Dead())
         return 0;
     const auto n = static_cast<uint32_t>(bytes);
     switch (BoundPath()) {
@@ -62,7 +62,7 @@ bool WriteStagedBytes(Session& session, uint32_t address, const uint8_t* bytes, 
 
 uint32_t StageWords(Session& session, const int16_t* values, int64_t count)
 {
-    if (values == nullptr || count < 0 || count > kStagingLimit / 2)
+    if (!Accepted(values != nullptr && count >= 0 && count <= kStagingLimit / 2))
         return 0;
     const uint32_t staged = Stage(session, 2 * count);
     if (staged == 0)

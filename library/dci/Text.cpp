@@ -55,7 +55,8 @@ int64_t TextFontWords(const uint16_t* font)
 int32_t TextFormatInto(Row row, Arg value, uint8_t* area, int32_t a, int32_t b, const char* format)
 {
     Session session;
-    if (format == nullptr || BoundPath() == Path::None || !session.Open())
+    if (!Accepted(format != nullptr) || !Accepted(BoundPath() != Path::None, MORVANE_E_NO_DIRECT_CALLS)
+        || !session.Open())
         return 0;
     const std::size_t length = std::strlen(format);
     const uint32_t stagedFormat = Stage(session, static_cast<int64_t>(length) + 1);
@@ -84,7 +85,7 @@ int32_t TextFormatInto(Row row, Arg value, uint8_t* area, int32_t a, int32_t b, 
 // empty where nothing was formatted.
 int32_t TextNumber(Row row, Arg value, char* out, int32_t a, int32_t b, const char* format)
 {
-    if (out == nullptr)
+    if (!Accepted(out != nullptr))
         return 0;
     uint8_t area[kTextNumberBytes] = {};
     const int32_t result = TextFormatInto(row, value, area, a, b, format);
@@ -133,11 +134,11 @@ MORVANE_API int32_t XR_InstallFont(int32_t n, const uint16_t* font)
     const Descriptor& d = kDescriptors[k_XR_InstallFont];
     if (!HasPath(d))
         return static_cast<int32_t>(ElsewhereResult(d));
-    if (font == nullptr)
+    if (!Accepted(font != nullptr))
         return 0;
     const int64_t words = TextFontWords(font);
     Session session;
-    if (words == 0 || !session.Open())
+    if (!Accepted(words != 0) || !session.Open())
         return 0;
     const uint32_t staged = StageWords(session, reinterpret_cast<const int16_t*>(font), words);
     if (staged == 0)

@@ -35,7 +35,7 @@ int32_t TransformsMatrixAndVertices(Row row, FixMatrix* matrix, int32_t n, Verte
     if (!HasPath(d))
         return static_cast<int32_t>(ElsewhereResult(d));
     Session session;
-    if (matrix == nullptr || vertices == nullptr || !TransformsCountFits(n) || !session.Open())
+    if (!Accepted(matrix != nullptr && vertices != nullptr && TransformsCountFits(n)) || !session.Open())
         return 0;
     const int64_t vertexBytes = kTransformsVertexBytes * n;
     const uint32_t stagedMatrix = Stage(session, kTransformsMatrixBytes);
@@ -64,7 +64,7 @@ int32_t TransformsVerticesToPoints(Row row, int32_t n, const Vertex* vertices, P
     if (!HasPath(d))
         return static_cast<int32_t>(ElsewhereResult(d));
     Session session;
-    if (vertices == nullptr || points == nullptr || !TransformsCountFits(n) || !session.Open())
+    if (!Accepted(vertices != nullptr && points != nullptr && TransformsCountFits(n)) || !session.Open())
         return 0;
     const int64_t pointBytes = kTransformsPointBytes * n;
     const int64_t vertexBytes = kTransformsVertexBytes * n;
@@ -90,8 +90,11 @@ int32_t TransformsVerticesToPoints(Row row, int32_t n, const Vertex* vertices, P
 void* TransformsConvert(Row row, int32_t n, const void* in, int64_t inBytes, void* out, int64_t outBytes)
 {
     Session session;
-    if (!HasPath(kDescriptors[row]) || in == nullptr || out == nullptr || !TransformsCountFits(n)
-        || !session.Open())
+    if (!HasPath(kDescriptors[row])) {
+        ElsewhereResult(kDescriptors[row]);
+        return nullptr;
+    }
+    if (!Accepted(in != nullptr && out != nullptr && TransformsCountFits(n)) || !session.Open())
         return nullptr;
     const int64_t inSize = inBytes * n;
     const int64_t outSize = outBytes * n;

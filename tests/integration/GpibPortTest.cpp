@@ -230,6 +230,30 @@ TEST_F(GpibPortTest, ADroppedBusIsReconnected)
     EXPECT_STREQ(reply, "7.011\r\n");
 }
 
+// Once the bus has gone away and come back, a port opened again answers
+// the handshake: its open leaves no error.
+TEST_F(GpibPortTest, AnOpenAfterTheBusCameBackLeavesNoError)
+{
+    Add(5);
+    Start();
+    PortId id = Open("gpib5:0");
+    ASSERT_NE(id, 0u);
+    char reply[100];
+    m_sim.closeGpibBus();
+    EXPECT_EQ(XR_PortSendCommand(id, "VERF?", reply, sizeof reply), 0);
+    m_sim.openGpibBus(Bus());
+    for (int again = 0; again < 3; ++again) {
+        SCOPED_TRACE(again);
+        EXPECT_EQ(XR_PortClose(id), 1);
+        m_opened.clear();
+        id = Open("gpib5:0");
+        ASSERT_NE(id, 0u);
+        EXPECT_EQ(XR_PortGetError(), 0);
+        EXPECT_EQ(XR_PortIsShutDown(id), 0);
+        EXPECT_EQ(XR_PortSendCommand(id, "*IDN?", reply, sizeof reply) > 0, true);
+    }
+}
+
 TEST_F(GpibPortTest, CharactersAreOneByteBusTransfers)
 {
     gensim::Generator& g = Add(5);

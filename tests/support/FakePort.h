@@ -53,6 +53,8 @@ public:
     bool takesMode = true;
     int rate = 2400;
     int openError = 0;           // non-zero: XR_PortOpen refuses with it
+    bool forceInitWorks = true;  // false: XR_PortForceInit detects no card
+    std::vector<std::pair<uint32_t, int32_t>> forceInits;
     int pciCards = 0;
     int64_t now = 0;
     int error = 0;
@@ -169,6 +171,15 @@ public:
         return 1;
     }
     int32_t GetRate(PortId) override { return rate; }
+    // A forced card answers opens again.
+    int32_t ForceInit(uint32_t type, int32_t number) override
+    {
+        forceInits.emplace_back(type, number);
+        if (!forceInitWorks)
+            return 0;
+        openError = 0;
+        return 1;
+    }
     int32_t CountPciCards() override { return pciCards; }
     int64_t NowMs() override { return now; }
     void Pause(int ms) override { now += ms; }

@@ -104,8 +104,10 @@ TEST_F(ImageCommandFileTest, ALineNoCommandLineCarriesStopsTheWritingBeforeTheFi
 TEST_F(ImageCommandFileTest, AFileThatCannotBeMadeSaysSo)
 {
     CImage image;
-    prompter.ExpectMessage(PromptMatch::Text("Error Creating File"), IDOK);
-    image.WriteCommandFile(TempPath("no/such/folder/x.cmd"), "X");
+    const QString path = TempPath("no/such/folder/x.cmd");
+    prompter.ExpectMessage(PromptMatch::Text("Error Creating File\n\n\"" + path + "\" could not be written: No such file or directory."),
+                           IDOK, MB_OK | MB_ICONEXCLAMATION);
+    image.WriteCommandFile(path, "X");
 }
 
 TEST_F(ImageCommandFileTest, ImportTakesTheNameAndTheLinesItBuilds)

@@ -258,7 +258,7 @@ TEST_F(FontExportTest, AFileThatCannotBeWrittenSaysSaveFailedAndKeepsTheOldOne)
             continue; // a user the folder's rights do not bind
         SCOPED_TRACE(target.toStdString());
         prompter.ExpectFile(PromptMatch::Caption(QStringLiteral("Generate Source File...")), FileResult{true, {target}, 1});
-        prompter.ExpectMessage(PromptMatch::Text(QStringLiteral("Save Failed!")).AndCaption(QStringLiteral("ERROR")), IDOK,
+        prompter.ExpectMessage(PromptMatch::Contains(QStringLiteral("Save Failed!\n\n")).AndCaption(QStringLiteral("ERROR")), IDOK,
                                MB_OK | MB_ICONWARNING);
         ASSERT_TRUE(editor->Router().Execute(ID_MAP_GENERATE_SOURCE));
         prompter.VerifyAllUsed();

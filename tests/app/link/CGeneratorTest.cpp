@@ -338,7 +338,7 @@ TEST_F(GeneratorTest, LostLinkCancelsTheRunningProgressDialog)
     CProgressDlg progress(nullptr, true);
     EXPECT_FALSE(progress.IsCancelled());
     port.fallback = {"", MORVANE_E_TIMEOUT};
-    ExpectCommunicationError(QStringLiteral("Command: \"SEQQ? 1 450\"\n"));
+    ExpectCommunicationError(QStringLiteral("Command: \"SEQQ? 1 450\"\nThe generator did not answer in time."));
     gen.RefreshSequenceList();
     EXPECT_TRUE(progress.IsCancelled());
     progress.DestroyWindow();
@@ -481,6 +481,45 @@ TEST_F(GeneratorTest, OpenRefusedByTheLibraryLeavesItsTextToTheCaller)
     QString text;
     ASSERT_TRUE(gen.GetPortErrorText(text));
     EXPECT_EQ(text, QString::fromLatin1(FakePort::TextOf(MORVANE_E_COM_CREATE)));
+}
+
+// A card stalled by a call that timed out: the box says so and offers
+// Forced Init; taken, the card is forced and the open tried again.
+TEST_F(GeneratorTest, AStalledCardIsOfferedForcedInit)
+{
+    const QString timedOut = QStringLiteral("The generator card did not answer in time. If it stays silent, reset it with "
+                                            "Forced Init... and connect again.\n\nForce the card to re-initialize now "
+                                            "and connect again? Forced Init erases the generator's memory.");
+    const struct {
+        const char* name;
+        int answer;
+        bool forceWorks;
+        bool connected;
+        const char* afterwards; // the box that follows; empty: none
+    } rows[] = {
+        {"declined", IDNO, true, false, ""},
+        {"forced", IDYES, true, true, ""},
+        {"no card there", IDYES, false, false,
+         "The card could not be forced to re-initialize; no generator card was detected there."},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        FakePort fresh;
+        fresh.openError = MORVANE_E_TIMEOUT;
+        fresh.forceInitWorks = row.forceWorks;
+        fresh.generatorRate = 2400;
+        fresh.Script("VERF?", "3.05\r\n");
+        ChoosePort(1, "Isa", 0);
+        prompter.ExpectMessage(PromptMatch::Text(timedOut).AndCaption(QStringLiteral("Connect Error")), row.answer,
+                               MB_YESNO | MB_ICONWARNING);
+        if (*row.afterwards != '\0')
+            ExpectConnectError(QString::fromLatin1(row.afterwards));
+        CGenerator gen(nullptr);
+        EXPECT_EQ(gen.OpenPort(), row.connected);
+        EXPECT_EQ(fresh.forceInits.size(), row.answer == IDYES ? 1u : 0u);
+        EXPECT_EQ(fresh.opens.size(), row.connected ? 2u : 1u);
+        prompter.VerifyAllUsed();
+    }
 }
 
 TEST_F(GeneratorTest, OpenOnGpibKeepsTheAddressForTheName)

@@ -110,8 +110,8 @@ TEST_F(DataFilesTest, FailedSaveKeepsThePreviousFileAndTheModifiedFlag)
         long long diskRoom = -1; // bytes a file may take; -1: no limit
     } cases[] = {
         {"writer fails half-way", true, false, "An unspecified error occurred."},
-        {"a folder in the file's place", false, true, "The file could not be accessed.\nCheck 'Read Only' property."},
-        {"the disk fills while it is written", false, false, "The disk is full.", 10},
+        {"a folder in the file's place", false, true, "is a folder, not a file."},
+        {"the disk fills while it is written", false, false, "The disk is full.\n\n\"", 10},
     };
     for (const auto &c : cases) {
         const QString path = TempPath(QStringLiteral("%1.fmt").arg(int(&c - cases)));
@@ -123,7 +123,7 @@ TEST_F(DataFilesTest, FailedSaveKeepsThePreviousFileAndTheModifiedFlag)
         const int row = List().FindRow(item);
         CTestItem::s_failStore = c.failStore;
         ExpectSaveDialog(path);
-        prompter.ExpectMessage(PromptMatch::Text(c.cause).AndCaption("ERROR"), IDOK, MB_OK | MB_ICONEXCLAMATION);
+        prompter.ExpectMessage(PromptMatch::Contains(c.cause).AndCaption("ERROR"), IDOK, MB_OK | MB_ICONEXCLAMATION);
         {
             std::optional<ScopedFileSizeLimit> full;
             if (c.diskRoom >= 0)
@@ -603,8 +603,7 @@ TEST_F(DataFilesTest, FailedSaveAsKeepsThePathTheNextSaveUses)
     const QString blocked = TempPath("blocked.fmt");
     ASSERT_TRUE(QDir().mkpath(blocked)); // a folder where the file would go
     ExpectSaveDialog(blocked);
-    prompter.ExpectMessage(PromptMatch::Text("The file could not be accessed.\nCheck 'Read Only' property.")
-                               .AndCaption("ERROR"),
+    prompter.ExpectMessage(PromptMatch::Text("\"" + blocked + "\" is a folder, not a file.").AndCaption("ERROR"),
                            IDOK, MB_OK | MB_ICONEXCLAMATION);
     EXPECT_FALSE(List().FileSave(0, true, false));
     EXPECT_EQ(item->GetFilePath(), first);
@@ -658,7 +657,8 @@ protected:
     }
 
     // box: the one box the command shows, with its flags.
-    void WriteThroughTheMenu(const QString &path, const std::optional<PromptMatch> &box = {}, unsigned flags = MB_OK)
+    void WriteThroughTheMenu(const QString &path, const std::optional<PromptMatch> &box = {},
+                             unsigned flags = MB_OK | MB_ICONEXCLAMATION)
     {
         prompter.ExpectFile(PromptMatch::Id(10021), Chosen({path}));
         if (box)
@@ -710,24 +710,23 @@ TEST_F(CmdFileWriteTest, FailedWriteShowsOneBoxKeepsTheOldFileAndTheProgram)
     ASSERT_TRUE(QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
     {
         ScopedFilePermissions asUser;
-        WriteThroughTheMenu(inLocked, PromptMatch::Text("Error Creating File"));
+        WriteThroughTheMenu(inLocked, PromptMatch::Text("Error Creating File\n\n\"" + inLocked
+                                                        + "\" could not be written: Permission denied. The file already "
+                                                          "there is unchanged."));
     }
     QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     EXPECT_EQ(ReadAll(inLocked), old);
     EXPECT_EQ(QDir(locked).entryList(QDir::Files | QDir::Hidden), QStringList{"pal.cmd"});
     ExpectStillRunning();
 
-    // A disk that fills while the file is written: the command's guard shows it.
+    // A disk that fills while the file is written.
     ASSERT_TRUE(QDir().mkpath(TempPath("full")));
     const QString onFullDisk = WriteFile("full/pal.cmd", old);
     {
         ScopedFileSizeLimit full(64);
-        WriteThroughTheMenu(onFullDisk,
-                            PromptMatch::Contains(QStringLiteral("The command \"Write CMD File\" was not completed:\n\"%1\" "
-                                                                 "could not be written: ")
-                                                      .arg(onFullDisk))
-                                .AndCaption("Zotware"),
-                            MB_OK | MB_ICONSTOP);
+        WriteThroughTheMenu(onFullDisk, PromptMatch::Text(QStringLiteral("Error Creating File\n\n\"%1\" could not be written: "
+                                                                         "File too large. The file already there is unchanged.")
+                                                              .arg(onFullDisk)));
     }
     EXPECT_EQ(ReadAll(onFullDisk), old);
     EXPECT_EQ(QDir(TempPath("full")).entryList(QDir::Files | QDir::Hidden), QStringList{"pal.cmd"});

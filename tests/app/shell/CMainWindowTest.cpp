@@ -400,7 +400,10 @@ TEST_F(MainWindowTest, DataSaveAnswersWhetherTheItemWasSaved)
     EXPECT_EQ(SendMessage(window.get(), WM_DATA_SAVE, 1, ToLParam(item)), 1);
     EXPECT_FALSE(item->IsModified());
     prompter.ExpectFile(PromptMatch::Id(33061), {true, {TempPath("missing/b.fmt")}, 1});
-    prompter.ExpectMessage(PromptMatch::Text("All or part of the path is invalid.").AndCaption("ERROR"), IDOK,
+    prompter.ExpectMessage(PromptMatch::Text("All or part of the path is invalid.\n\n\"" + TempPath("missing/b.fmt")
+                                             + "\" could not be written: No such file or directory.")
+                               .AndCaption("ERROR"),
+                           IDOK,
                            MB_OK | MB_ICONEXCLAMATION);
     item->SetModified(true);
     EXPECT_EQ(SendMessage(window.get(), WM_DATA_SAVE, 1, ToLParam(item)), 0) << "failed";

@@ -175,7 +175,7 @@ TEST_F(GpibSimTest, ASilencedGeneratorShowsOneBoxThenTheLinkIsLost)
     CGenerator &gen = *Generators().GetRowView(0)->GetGenerator();
     generator->fault(gensim::Fault::silence(gensim::Fault::kForever));
     PromptMatch match = PromptMatch::Id(kCommandErrorId).AndCaption("Communication Error");
-    match.text = "Command: \"FMTQ? 1 450 x\"\n";  // a time-out has no text of its own
+    match.text = "Command: \"FMTQ? 1 450 x\"\nThe generator did not answer in time.";  // worded by the program
     prompter.ExpectMessage(match, IDOK, MB_OK | MB_ICONWARNING);
     const std::size_t heard = generator->busTrace().size();
 

@@ -27,9 +27,10 @@ SerialOutput SerialLine::receive(std::string_view bytes, int hostBaud, Clock::ti
 {
     SerialOutput out;
     m_now = now;
-    // At another speed the generator's receiver sees only garbage: it drops
-    // whatever it had of the line and answers nothing.
-    if (hostBaud != kAnySpeed && hostBaud != m_generator.baudRate()) {
+    // Restarting after a flash it hears nothing; at another speed its
+    // receiver sees only garbage. Either way it drops whatever it had of the
+    // line and answers nothing.
+    if (m_generator.rebooting() || (hostBaud != kAnySpeed && hostBaud != m_generator.baudRate())) {
         m_line.clear();
         m_overflow = false;
         m_inLine = false;

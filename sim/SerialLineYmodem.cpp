@@ -7,7 +7,15 @@
 #include "gensim/Generator.h"
 #include "gensim/Ymodem.h"
 
+#include <utility>
+
 namespace gensim {
+
+namespace {
+
+constexpr char kFirmwareFile[] = "firmware.bin";
+
+} // namespace
 
 SerialLine::SerialLine(Generator& generator) : m_generator(generator) {}
 
@@ -22,9 +30,11 @@ bool SerialLine::startTransfer(const std::string& command, std::string& reply, S
     if (c.mnemonic == "YMDI") {
         reply = "Ready to receive\r\n";
         m_transfer = YmodemSession::receive(m_generator.ymodem(), m_now, opening);
+        m_receiving = true;
     } else {
         reply = "Ready to send\r\n";
         m_transfer = YmodemSession::send(m_generator.ymodem(), c.words, m_now);
+        m_receiving = false;
     }
     // One write, so the host finds the first request with the line.
     emit(out, reply + opening);
@@ -38,7 +48,7 @@ std::size_t SerialLine::feedTransfer(std::string_view bytes, SerialOutput& out)
     if (!answer.empty())
         emit(out, std::move(answer));
     if (m_transfer->finished())
-        m_transfer.reset();
+        endTransfer();
     return taken;
 }
 
@@ -52,8 +62,18 @@ SerialOutput SerialLine::tick(Clock::time_point now)
     if (!answer.empty())
         emit(out, std::move(answer));
     if (m_transfer->finished())
-        m_transfer.reset();
+        endTransfer();
     return out;
+}
+
+// A "firmware.bin" the batch brought whole is flashed; a cut batch left none.
+void SerialLine::endTransfer()
+{
+    m_transfer.reset();
+    if (!std::exchange(m_receiving, false))
+        return;
+    if (std::optional<std::string> image = m_generator.ymodem().take(kFirmwareFile))
+        m_generator.flashFirmware(std::vector<std::uint8_t>(image->begin(), image->end()));
 }
 
 bool SerialLine::nextDeadline(Clock::time_point& due) const

@@ -49,6 +49,8 @@ struct GeneratorOptions {
     bool pciCard = false;
     // MDTA? answers a word as an unsigned number rather than a signed one.
     bool unsignedMapWords = false;
+    // After a firmware flash the generator restarts and answers nothing for this long.
+    int rebootMs = 3000;
 
     bool onCard() const { return isaSlot >= 0 || pciCard; }
 };
@@ -159,7 +161,22 @@ public:
 
     void setPaths(std::string slave, std::string link);
 
+    // A firmware image came in by any port. A good one is flashed: the
+    // generator restarts into the image's version (its own when the image
+    // names none) and answers nothing for rebootMs. A bad one flashes
+    // nothing, counts an error for "NERR?" and is traced. True when flashed.
+    bool flashFirmware(const std::vector<std::uint8_t>& image);
+    // True while it restarts after a flash; the restart completes at the
+    // first look after the time.
+    bool rebooting();
+    // The version string it reports now.
+    std::string firmware() const;
+    // Flashes so far, good or bad.
+    int flashCount() const;
+
 private:
+    void restartLocked();
+
     const GeneratorOptions m_options;
     mutable std::mutex m_mutex;
     GeneratorState m_state;
@@ -170,6 +187,9 @@ private:
     YmodemArea m_ymodem;
     std::string m_slavePath;
     std::string m_link;
+    std::string m_flashedFirmware;  // empty: the one it was made with
+    std::optional<std::chrono::steady_clock::time_point> m_rebootUntil;
+    int m_flashes = 0;
 };
 
 } // namespace gensim

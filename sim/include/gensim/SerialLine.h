@@ -60,6 +60,7 @@ private:
     // "YMDI" and "YMDO": the reply line and the start of a transfer.
     bool startTransfer(const std::string& command, std::string& reply, SerialOutput& out);
     std::size_t feedTransfer(std::string_view bytes, SerialOutput& out);
+    void endTransfer();
 
     Generator& m_generator;
     std::string m_line;
@@ -70,6 +71,7 @@ private:
     std::vector<Fault> m_faults;  // as they stood when the line began
     unsigned m_faultClears = 0;   // the script's clear count at that time
     std::unique_ptr<YmodemSession> m_transfer;  // while YMODEM has the line
+    bool m_receiving = false;                   // the transfer brings files in
     Clock::time_point m_now;
 };
 

@@ -235,6 +235,11 @@ bool Generator::flashFirmware(const std::vector<std::uint8_t>& image)
 bool Generator::rebooting()
 {
     std::lock_guard lock(m_mutex);
+    return rebootingLocked();
+}
+
+bool Generator::rebootingLocked()
+{
     if (!m_rebootUntil)
         return false;
     if (std::chrono::steady_clock::now() < *m_rebootUntil)
@@ -244,9 +249,10 @@ bool Generator::rebooting()
     return false;
 }
 
-std::string Generator::firmware() const
+std::string Generator::firmware()
 {
     std::lock_guard lock(m_mutex);
+    rebootingLocked();
     return m_state.options.firmware;
 }
 

@@ -27,19 +27,26 @@ SerialOutput SerialLine::receive(std::string_view bytes, int hostBaud, Clock::ti
 {
     SerialOutput out;
     m_now = now;
-    // Restarting after a flash it hears nothing; at another speed its
-    // receiver sees only garbage. Either way it drops whatever it had of the
-    // line and answers nothing.
-    if (m_generator.rebooting() || (hostBaud != kAnySpeed && hostBaud != m_generator.baudRate())) {
+    // At another speed its receiver sees only garbage, and restarting after
+    // a flash it hears nothing: it drops whatever it had of the line and
+    // answers nothing.
+    const auto deaf = [this] {
         m_line.clear();
         m_overflow = false;
         m_inLine = false;
+    };
+    if (hostBaud != kAnySpeed && hostBaud != m_generator.baudRate()) {
+        deaf();
         return out;
     }
     while (!bytes.empty()) {
         if (m_transfer) {
             bytes.remove_prefix(feedTransfer(bytes, out));
             continue;
+        }
+        if (m_generator.rebooting()) {
+            deaf();
+            return out;
         }
         receiveChar(bytes.front(), out);
         bytes.remove_prefix(1);

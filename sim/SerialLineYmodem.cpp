@@ -7,7 +7,6 @@
 #include "gensim/Generator.h"
 #include "gensim/Ymodem.h"
 
-#include <utility>
 
 namespace gensim {
 
@@ -47,8 +46,8 @@ std::size_t SerialLine::feedTransfer(std::string_view bytes, SerialOutput& out)
     std::size_t taken = m_transfer->feed(bytes, m_now, answer);
     if (!answer.empty())
         emit(out, std::move(answer));
-    if (m_transfer->finished())
-        endTransfer();
+    if (!flashReceived() && m_transfer->finished())
+        m_transfer.reset();
     return taken;
 }
 
@@ -61,19 +60,25 @@ SerialOutput SerialLine::tick(Clock::time_point now)
     m_transfer->tick(now, answer);
     if (!answer.empty())
         emit(out, std::move(answer));
-    if (m_transfer->finished())
-        endTransfer();
+    if (!flashReceived() && m_transfer->finished())
+        m_transfer.reset();
     return out;
 }
 
-// A "firmware.bin" the batch brought whole is flashed; a cut batch left none.
-void SerialLine::endTransfer()
+// A "firmware.bin" is flashed as soon as it came whole (at its EOT, once
+// acknowledged): a good image restarts the generator, which ends the
+// transfer; a cut one never reaches the area.
+bool SerialLine::flashReceived()
 {
+    if (!m_receiving)
+        return false;
+    std::optional<std::string> image = m_generator.ymodem().take(kFirmwareFile);
+    if (!image)
+        return false;
     m_transfer.reset();
-    if (!std::exchange(m_receiving, false))
-        return;
-    if (std::optional<std::string> image = m_generator.ymodem().take(kFirmwareFile))
-        m_generator.flashFirmware(std::vector<std::uint8_t>(image->begin(), image->end()));
+    m_receiving = false;
+    m_generator.flashFirmware(std::vector<std::uint8_t>(image->begin(), image->end()));
+    return true;
 }
 
 bool SerialLine::nextDeadline(Clock::time_point& due) const

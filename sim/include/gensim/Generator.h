@@ -170,12 +170,13 @@ public:
     // first look after the time.
     bool rebooting();
     // The version string it reports now.
-    std::string firmware() const;
+    std::string firmware();
     // Flashes so far, good or bad.
     int flashCount() const;
 
 private:
     void restartLocked();
+    bool rebootingLocked();
 
     const GeneratorOptions m_options;
     mutable std::mutex m_mutex;

@@ -60,7 +60,7 @@ private:
     // "YMDI" and "YMDO": the reply line and the start of a transfer.
     bool startTransfer(const std::string& command, std::string& reply, SerialOutput& out);
     std::size_t feedTransfer(std::string_view bytes, SerialOutput& out);
-    void endTransfer();
+    bool flashReceived();
 
     Generator& m_generator;
     std::string m_line;

@@ -1,6 +1,7 @@
 #include "DataKindRegistry.h"
 
 #include "CFormat.h"
+#include "CFirmwareUpgradeDlg.h"
 #include "CFormatEditor.h"
 #include "CGenData.h"
 #include "CGenerator.h"
@@ -132,6 +133,7 @@ void RegisterProgramDataKinds()
     });
     RegisterPixelMaps();
     CMainWindow::s_clearEditorClipboards = ClearEditorClipboards;
+    RegisterToolFactory(ToolSlot::Firmware, [](CMainWindow *owner) { return new CFirmwareUpgradeDlg(owner); });
 }
 
 void UnregisterProgramDataKinds()
@@ -149,4 +151,5 @@ void UnregisterProgramDataKinds()
     RegisterViewChildFactory(ViewChildKind::SequencePlayer, {});
     UnregisterPixelMaps();
     CMainWindow::s_clearEditorClipboards = nullptr;
+    RegisterToolFactory(ToolSlot::Firmware, {});
 }

@@ -105,3 +105,54 @@ TEST_F(FirmwareSerialSimTest, ACancelledBatchKeepsTheFirmwareAndTheLink)
 }
 
 } // namespace
+
+// The PCI path against the simulated card: the image goes through video
+// memory, the card flashes itself and the reset restarts it into the image.
+#include "CardSimulator.h"
+#include "ScopedTimeScale.h"
+#include "gensim/DriverEndpoint.h"
+#include "gensim/PciCard.h"
+
+namespace {
+
+class FirmwarePciSimTest : public PlatformTest {
+protected:
+    bool Download(const fw::Image& image)
+    {
+        QFile file(QDir(tempDir.path()).filePath("firmware.bin"));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(reinterpret_cast<const char*>(image.data()), qint64(image.size()));
+        file.close();
+        CGenerator generator(nullptr, cards.pci);
+        CProgressDlg progress(nullptr, true);
+        const bool ok = generator.DownloadFirmware(tempDir.path(), 7.055, &progress, false);
+        progress.DestroyWindow();
+        cards.pci = 0; // the connection closed the card
+        return ok;
+    }
+    gensim::CardDci& Dci() { return cards.sim.driverEndpoint()->pciCard(0)->dci(); }
+
+    CardSimulator cards;
+};
+
+TEST_F(FirmwarePciSimTest, TheCardFlashesAndRestartsIntoTheImage)
+{
+    const fw::Image image = fw::makeHeaderImage(7.055, 10002, 4);
+    ASSERT_TRUE(Download(image));
+    EXPECT_EQ(Dci().flashedImage(), image);
+    std::this_thread::sleep_for(std::chrono::milliseconds(CardSimulator::kRebootMs + 150));
+    EXPECT_EQ(cards.sim.generator(1).firmware(), "7.055");
+}
+
+TEST_F(FirmwarePciSimTest, AFlashThatNeverFinishesIsCritical)
+{
+    Dci().setFlashFaults({.neverFinishes = true});
+    prompter.ExpectMessage(PromptMatch::Id(IDS_FIRMWARE_NOT_COMPLETED).AndCaption(LoadString(IDS_FIRMWARE_CRITICAL)), IDOK);
+    {
+        ScopedTimeScale fast("0.05");
+        EXPECT_FALSE(Download(fw::makeHeaderImage(7.055, 4096)));
+    }
+    EXPECT_EQ(cards.sim.generator(1).flashCount(), 0) << "no reset, no restart";
+}
+
+} // namespace

@@ -210,3 +210,84 @@ TEST_F(FirmwareUpgradeSimTest, QuestionsBeforeAnythingIsSent)
 }
 
 } // namespace
+
+// Two GPIB generators either side of 7.04: the newer takes "FLSH <n>" and
+// the bytes, the older a definite-length block; both restart into the image.
+#include "CSelectPortDlg.h"
+#include "gensim/Population.h"
+
+namespace {
+
+class FirmwareUpgradeGpibSimTest : public PlatformTest {
+protected:
+    void SetUp() override
+    {
+        PlatformTest::SetUp();
+        RegisterProgramDataKinds();
+        char pattern[] = "/tmp/zot-gpib-firmware-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir = pattern;
+        const std::string bus = dir + "/bus";
+        setenv("MORVANE_GPIB_LIBRARY", GPIB_STANDIN, 1);
+        setenv("ZOT_GPIB_BUS", bus.c_str(), 1);
+        for (int address : {5, 6})
+            sim.addGenerator({.model = "VG-7000", .firmware = address == 5 ? "7.045" : "7.035", .serial = "4711",
+                              .pty = false, .gpib = gensim::GpibAddress{address, 0}, .rebootMs = kRebootMs});
+        sim.openGpibBus(bus);
+        sim.start();
+        window = std::make_unique<CMainWindow>();
+        window->CreateFrame();
+        window->show();
+        QCoreApplication::processEvents();
+    }
+    void TearDown() override
+    {
+        window.reset();
+        sim.stop();
+        UnregisterProgramDataKinds();
+        unsetenv("ZOT_GPIB_BUS");
+        unsetenv("MORVANE_GPIB_LIBRARY");
+        QDir(QString::fromStdString(dir)).removeRecursively();
+        PlatformTest::TearDown();
+    }
+
+    gensim::Simulator sim;
+    std::unique_ptr<CMainWindow> window;
+    std::string dir;
+};
+
+TEST_F(FirmwareUpgradeGpibSimTest, BothSendFormsFlash)
+{
+    for (int address : {5, 6}) {
+        AnswerPortDialog(prompter, CSelectPortDlg::kTypeGpib, address);
+        ASSERT_TRUE(window->Router().Execute(ID_CONNECT));
+    }
+    ASSERT_TRUE(window->Router().Execute(ID_UPDATE_FIRMWARE));
+    auto *tool = dynamic_cast<CFirmwareUpgradeDlg *>(window->Tool(ToolSlot::Firmware));
+    ASSERT_NE(tool, nullptr);
+    ASSERT_EQ(tool->List()->topLevelItemCount(), 2);
+    const fw::Image image = fw::makeHeaderImage(7.055, 12000, 5);
+    const QString path = TempPath("Firmware.bin");
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(reinterpret_cast<const char *>(image.data()), qint64(image.size()));
+    file.close();
+    prompter.ExpectFile(PromptMatch::Id(IDS_FIRMWARE_SELECT_TITLE), {true, {path}, 1});
+    tool->OnBrowse();
+    for (int row = 0; row < 2; ++row)
+        tool->List()->topLevelItem(row)->setSelected(true);
+    prompter.ExpectMessage(PromptMatch::Id(IDS_FIRMWARE_CONFIRM), IDYES);
+    prompter.ExpectMessage(PromptMatch::Id(IDS_FIRMWARE_FLASH_NOTICE), IDOK);
+    tool->OnFlash();
+    prompter.VerifyAllUsed();
+    EXPECT_EQ(window->GetGeneratorListView()->GetRowCount(), 0);
+    const std::vector<std::string> newer = sim.generator(0).trace().lines();
+    const std::vector<std::string> older = sim.generator(1).trace().lines();
+    EXPECT_NE(std::find(newer.begin(), newer.end(), "FLSH 12000"), newer.end());
+    EXPECT_NE(std::find(older.begin(), older.end(), "FLSH #512000"), older.end());
+    std::this_thread::sleep_for(std::chrono::milliseconds(kRebootMs + 150));
+    for (size_t g = 0; g < 2; ++g)
+        EXPECT_EQ(sim.generator(g).firmware(), "7.055") << g;
+}
+
+} // namespace

@@ -1,0 +1,7 @@
+#include "DemonstrationTable.h"
+
+// The rows join here with their routines.
+std::span<const DemonstrationRow> DiagnosticsMethods()
+{
+    return {};
+}

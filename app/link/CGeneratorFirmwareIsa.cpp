@@ -44,6 +44,7 @@ constexpr int kSectorWords = 256;
 constexpr qint64 kImageBytes = qint64(kSectors) * kSectorWords * 2;
 constexpr uint32_t kBootBlockWord = 0x3FF00;
 constexpr int kWordCountStep = 4096;
+constexpr uint16_t kType0Status = 0x8080; // resource-rule-ok: the parts' status bits, no id
 constexpr int kType1Tries = 11;
 constexpr int kType1Reads = 10000;
 constexpr int64_t kSectorPollMs = 1000;
@@ -131,7 +132,7 @@ bool ProgramSector0(ToolLibrary& lib, const std::vector<uint8_t>& image, int sec
         lib.GspWrite(WriteAddress(n), last);
     }
     const uint32_t end = first + kSectorWords;
-    if (!PollUntil(lib, ReadAddress(end - 1), 0x8080, last & 0x8080, kSectorPollMs)) {
+    if (!PollUntil(lib, ReadAddress(end - 1), kType0Status, last & kType0Status, kSectorPollMs)) {
         failure = {IDS_FIRMWARE_PROGRAM_ERROR, end - 1};
         return false;
     }

@@ -221,13 +221,11 @@ bool Generator::flashFirmware(const std::vector<std::uint8_t>& image)
     std::lock_guard lock(m_mutex);
     ++m_flashes;
     if (!verdict.accepted) {
-        ++m_state.errorCount;
-        m_trace.record({"firmware refused: " + verdict.why, {}});
+        ++m_state.errorCount; // the command trace keeps the lines the host sent
         return false;
     }
     if (verdict.version)
         m_flashedFirmware = versionText(*verdict.version);
-    m_trace.record({"firmware flashed: " + std::to_string(image.size()) + " bytes", {}});
     m_rebootUntil = std::chrono::steady_clock::now() + std::chrono::milliseconds(m_options.rebootMs);
     return true;
 }

@@ -123,6 +123,11 @@ CommandLine parseCommandLine(const std::vector<std::string>& args)
             g.baudRate = parseWhole(name, value);
         else if (name == "--isa")
             g.isaSlot = parseWhole(name, value);
+        else if (name == "--reboot-ms") {
+            g.rebootMs = parseWhole(name, value);
+            if (g.rebootMs < 0)
+                throw std::invalid_argument("--reboot-ms cannot be negative");
+        }
         else if (name == "--windrvr")
             cl.driverPath = value;
         else if (name == "--driver-version") {
@@ -220,6 +225,7 @@ std::string usage()
            "                   --com (a pty beside the GPIB address)\n"
            "                   --isa SLOT (on an ISA card in slot 0-7, not on a pty)\n"
            "                   --pci (on the next PCI card, pci1 first, not on a pty)\n"
+           "                   --reboot-ms MS (silent this long after a firmware flash; 3000)\n"
            "--demo       the demo set of generators, their links, bus and driver socket beside FILE\n"
            "--gpib-library  the stand-in GPIB library hosts load (default: sim/gpib/libgpib32.so\n"
            "             of the build tree gensim is in)\n"

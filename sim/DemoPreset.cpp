@@ -1,6 +1,9 @@
 #include "gensim/DemoPreset.h"
 
+#include "gensim/FirmwareImage.h"
+
 #include <filesystem>
+#include <fstream>
 
 namespace gensim {
 
@@ -44,6 +47,35 @@ std::vector<GeneratorOptions> demoGenerators(const std::optional<std::string>& l
             g.link = (std::filesystem::path(*linkFolder) / g.link).string();
     }
     return generators;
+}
+
+std::string writeDemoFirmware(const std::string& folder)
+{
+    // Each image keeps its generators' thousandths digit (the tool's rule)
+    // and the PCI card's own (5). The ISA card's flash parts are not played,
+    // so it gets none.
+    struct Family {
+        const char* name;
+        firmware::Image image;
+        const char* suits;
+    };
+    const Family families[] = {
+        {"serial-7.051", firmware::makeHeaderImage(7.051, 96 * 1024, 1), "com1, com2, com4 (7.041)"},
+        {"gpib-7.021", firmware::makeHeaderImage(7.021, 96 * 1024, 2), "gpib5:0 (7.011)"},
+        {"pci-7.055", firmware::makeHeaderImage(7.055, 96 * 1024, 3), "pci1 (7.045)"},
+    };
+    std::string lines;
+    for (const Family& f : families) {
+        const std::filesystem::path dir = std::filesystem::path(folder) / f.name;
+        std::error_code error;
+        std::filesystem::create_directories(dir, error);
+        std::ofstream out(dir / "Firmware.bin", std::ios::binary);
+        out.write(reinterpret_cast<const char*>(f.image.data()), static_cast<std::streamsize>(f.image.size()));
+        if (error || !out)
+            return {};
+        lines += "firmware for " + std::string(f.suits) + ": " + (dir / "Firmware.bin").string() + "\n";
+    }
+    return lines;
 }
 
 } // namespace gensim

@@ -1,10 +1,12 @@
 #include "gensim/Generator.h"
 
 #include "gensim/StoreFiles.h"
+#include "gensim/FirmwareImage.h"
 
 #include "gensim/Numbers.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <stdexcept>
 
 namespace gensim {
@@ -227,10 +229,18 @@ void Generator::packMemoryFiles()
 void Generator::restart()
 {
     std::lock_guard lock(m_mutex);
+    restartLocked();
+}
+
+void Generator::restartLocked()
+{
     const std::uint64_t memorySize = m_state.memorySize;  // the hardware's, not the firmware's
     const int videoDepth = m_state.options.videoDepth;
     MemoryFileHost* const memoryFiles = m_state.memoryFiles;  // the card stays
-    m_state = GeneratorState(m_options);
+    GeneratorOptions options = m_options;
+    if (!m_flashedFirmware.empty())
+        options.firmware = m_flashedFirmware;
+    m_state = GeneratorState(options);
     m_state.memorySize = memorySize;
     m_state.options.videoDepth = videoDepth;
     m_state.video.dumpFolder = m_videoDump;
@@ -328,6 +338,66 @@ void Generator::setVideoDump(std::string folder)
     std::lock_guard lock(m_mutex);
     m_videoDump = folder;
     m_state.video.dumpFolder = std::move(folder);
+}
+
+namespace {
+
+// "7.045", "3.05": as a generator writes its version.
+std::string versionText(double version)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.4f", version);
+    std::string s = text;
+    while (s.size() > 1 && s.back() == '0' && s[s.size() - 3] != '.')
+        s.pop_back();
+    return s;
+}
+
+} // namespace
+
+bool Generator::flashFirmware(const std::vector<std::uint8_t>& image)
+{
+    const firmware::Verdict verdict = firmware::check(image);
+    std::lock_guard lock(m_mutex);
+    ++m_flashes;
+    if (!verdict.accepted) {
+        ++m_state.errorCount; // the command trace keeps the lines the host sent
+        return false;
+    }
+    if (verdict.version)
+        m_flashedFirmware = versionText(*verdict.version);
+    m_rebootUntil = std::chrono::steady_clock::now() + std::chrono::milliseconds(m_options.rebootMs);
+    return true;
+}
+
+bool Generator::rebooting()
+{
+    std::lock_guard lock(m_mutex);
+    return rebootingLocked();
+}
+
+bool Generator::rebootingLocked()
+{
+    if (!m_rebootUntil)
+        return false;
+    if (std::chrono::steady_clock::now() < *m_rebootUntil)
+        return true;
+    m_rebootUntil.reset();
+    restartLocked();
+    return false;
+}
+
+std::string Generator::firmware()
+{
+    std::lock_guard lock(m_mutex);
+    rebootingLocked();
+    return m_state.options.firmware;
+}
+
+int Generator::flashCount() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_flashes;
 }
 
 } // namespace gensim

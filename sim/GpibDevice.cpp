@@ -12,6 +12,8 @@ namespace gensim {
 namespace {
 
 constexpr char kFlash[] = "FLSH";
+// A block's bytes are kept as they come; a count beyond any image reserves no more than this.
+constexpr std::size_t kMaxBlockReserve = 4u << 20;
 
 bool startsWithNoCase(std::string_view text, std::string_view prefix)
 {
@@ -140,6 +142,8 @@ void GpibDevice::startBlock(std::size_t size)
     m_blockLeft = size;
     m_blockSize = 0;
     m_blockSum = 0;
+    m_blockBytes.clear();
+    m_blockBytes.reserve(std::min<std::size_t>(size, kMaxBlockReserve));
     if (size == 0)
         endBlock();
 }
@@ -148,6 +152,7 @@ void GpibDevice::takeBlock(char c)
 {
     ++m_blockSize;
     m_blockSum += static_cast<unsigned char>(c);
+    m_blockBytes.push_back(static_cast<std::uint8_t>(c));
     if (--m_blockLeft == 0)
         endBlock();
 }
@@ -156,6 +161,10 @@ void GpibDevice::endBlock()
 {
     m_inBlock = false;
     m_generator.busTrace().record(BusEvent::flash(m_blockSize, m_blockSum));
+    // A block cut short by EOI flashes nothing.
+    if (m_blockLeft == 0)
+        m_generator.flashFirmware(m_blockBytes);
+    m_blockBytes = {};
 }
 
 void GpibDevice::endWithEoi(Clock::time_point now)
@@ -184,6 +193,11 @@ void GpibDevice::runLine(Clock::time_point now)
 {
     const std::string line = lineOf(m_message);
     const std::string command(trimBlanks(line));
+    if (m_generator.rebooting()) {
+        // Restarting after a flash: the line goes unheard, no reply comes.
+        m_generator.faults().lineDone(command);
+        return;
+    }
     if (m_size > kMaxLine) {
         queue({"Command invalid\n"}, now);
         m_generator.trace().record({line, "Command invalid\n"});

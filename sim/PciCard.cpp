@@ -359,8 +359,13 @@ void PciCard::done(driver::FirmwareEventAnswer& answer, uint32_t extraBits) cons
 void PciCard::restart(driver::FirmwareEventAnswer& answer)
 {
     const uint32_t startWords = pci::kSram.address + kStartWords;
-    if (word(startWords) == 0 && word(startWords + 4) == 0)
+    // A flash since the last reset: the card restarts into the new image.
+    if (const uint64_t flashes = m_dci->flashCount(); flashes != m_flashesBooted) {
+        m_flashesBooted = flashes;
+        m_generator.flashFirmware(m_dci->flashedImage());
+    } else if (word(startWords) == 0 && word(startWords + 4) == 0) {
         m_generator.restart();
+    }
     writeStartWords();
     m_serial = std::make_unique<SerialLine>(m_generator);
     m_inWatchdogLoop = false;

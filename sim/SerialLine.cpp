@@ -27,18 +27,26 @@ SerialOutput SerialLine::receive(std::string_view bytes, int hostBaud, Clock::ti
 {
     SerialOutput out;
     m_now = now;
-    // At another speed the generator's receiver sees only garbage: it drops
-    // whatever it had of the line and answers nothing.
-    if (hostBaud != kAnySpeed && hostBaud != m_generator.baudRate()) {
+    // At another speed its receiver sees only garbage, and restarting after
+    // a flash it hears nothing: it drops whatever it had of the line and
+    // answers nothing.
+    const auto deaf = [this] {
         m_line.clear();
         m_overflow = false;
         m_inLine = false;
+    };
+    if (hostBaud != kAnySpeed && hostBaud != m_generator.baudRate()) {
+        deaf();
         return out;
     }
     while (!bytes.empty()) {
         if (m_transfer) {
             bytes.remove_prefix(feedTransfer(bytes, out));
             continue;
+        }
+        if (m_generator.rebooting()) {
+            deaf();
+            return out;
         }
         // After "SERM DMA" the bytes are the block's, raw and without echo.
         if (!m_inLine && m_generator.receivingDma(now)) {

@@ -7,7 +7,14 @@
 #include "gensim/Generator.h"
 #include "gensim/Ymodem.h"
 
+
 namespace gensim {
+
+namespace {
+
+constexpr char kFirmwareFile[] = "firmware.bin";
+
+} // namespace
 
 SerialLine::SerialLine(Generator& generator) : m_generator(generator) {}
 
@@ -41,9 +48,11 @@ bool SerialLine::startTransfer(const std::string& command, std::string& reply, S
     if (c.mnemonic == "YMDI") {
         reply = "Ready to receive\r\n";
         m_transfer = YmodemSession::receive(m_generator.ymodem(), m_now, opening);
+        m_receiving = true;
     } else {
         reply = "Ready to send\r\n";
         m_transfer = YmodemSession::send(m_generator.ymodem(), outgoingFiles(c.words), m_now);
+        m_receiving = false;
     }
     // One write, so the host finds the first request with the line.
     emit(out, reply + opening);
@@ -56,7 +65,7 @@ std::size_t SerialLine::feedTransfer(std::string_view bytes, SerialOutput& out)
     std::size_t taken = m_transfer->feed(bytes, m_now, answer);
     if (!answer.empty())
         emit(out, std::move(answer));
-    if (m_transfer->finished())
+    if (!flashReceived() && m_transfer->finished())
         m_transfer.reset();
     return taken;
 }
@@ -70,9 +79,25 @@ SerialOutput SerialLine::tick(Clock::time_point now)
     m_transfer->tick(now, answer);
     if (!answer.empty())
         emit(out, std::move(answer));
-    if (m_transfer->finished())
+    if (!flashReceived() && m_transfer->finished())
         m_transfer.reset();
     return out;
+}
+
+// A "firmware.bin" is flashed as soon as it came whole (at its EOT, once
+// acknowledged): a good image restarts the generator, which ends the
+// transfer; a cut one never reaches the area.
+bool SerialLine::flashReceived()
+{
+    if (!m_receiving)
+        return false;
+    std::optional<std::string> image = m_generator.ymodem().take(kFirmwareFile);
+    if (!image)
+        return false;
+    m_transfer.reset();
+    m_receiving = false;
+    m_generator.flashFirmware(std::vector<std::uint8_t>(image->begin(), image->end()));
+    return true;
 }
 
 bool SerialLine::nextDeadline(Clock::time_point& due) const

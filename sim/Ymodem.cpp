@@ -110,6 +110,17 @@ std::optional<std::string> YmodemArea::file(std::string_view name) const
     return it == m_files.end() ? std::nullopt : std::optional<std::string>(it->second);
 }
 
+std::optional<std::string> YmodemArea::take(std::string_view name)
+{
+    std::lock_guard lock(m_mutex);
+    auto it = m_files.find(name);
+    if (it == m_files.end())
+        return std::nullopt;
+    std::string bytes = std::move(it->second);
+    m_files.erase(it);
+    return bytes;
+}
+
 std::vector<std::string> YmodemArea::names() const
 {
     std::lock_guard lock(m_mutex);

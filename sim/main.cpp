@@ -4,6 +4,7 @@
 #include "gensim/CardWatch.h"
 #include "gensim/CommandLine.h"
 #include "gensim/DriverEndpoint.h"
+#include "gensim/DemoPreset.h"
 #include "gensim/Simulator.h"
 
 #include <csignal>
@@ -112,7 +113,11 @@ int main(int argc, char** argv)
     // them once. The generators are listed before the file appears, so
     // whoever waits for the file finds the list whole.
     if (!cl.envFile.empty()) {
-        std::cout << gensim::generatorLines(cl.generators) << std::flush;
+        std::cout << gensim::generatorLines(cl.generators);
+        if (cl.demo)
+            std::cout << gensim::writeDemoFirmware(
+                (std::filesystem::path(cl.envFile).parent_path() / "firmware").string());
+        std::cout << std::flush;
         if (!writeEnvFile(cl.envFile, env)) {
             std::cerr << "gensim: cannot write " << cl.envFile << "\n";
             return 1;

@@ -378,6 +378,27 @@ public:
     static void ReadEightBytes(ToolLibrary& lib, uint32_t& address, uint8_t* bytes);
     static void WriteByte(ToolLibrary& lib, uint32_t& address, uint8_t byte);
     static void WriteWord(ToolLibrary& lib, uint32_t& address, uint8_t low, uint8_t high);
+    // ===== Firmware download (CGeneratorFirmware.cpp, CGeneratorFirmwareIsa.cpp)
+    // Puts folder's "firmware.bin" into the generator's flash, by its port:
+    // ISA programs the flash parts through the host port, COM sends it by
+    // YMODEM, GPIB through the library's flash send, PCI through video
+    // memory and the card's own flash call. fileVersion is negative when not
+    // known; directPort marks a port opened only for the download. False
+    // after the failure's box, or silently on Cancel.
+    bool DownloadFirmware(const QString& folder, double fileVersion, CProgressDlg* progress, bool directPort);
+    // After a failed ISA program or verify: the flash holds no firmware that
+    // starts, and the connection is of no use until it is flashed again.
+    bool FirmwareLeftDead() const { return m_firmwareDead; }
+    // What the identity words of an ISA card say of its flash: 0 none (nothing
+    // to program), 1 flash parts the program can program, 2 parts it cannot.
+    static int FirmwareIdentityKind(uint32_t identity);
+    // The box of a PCI card's flash result word other than success.
+    struct FirmwareFailureBox {
+        unsigned captionId;
+        unsigned textId;
+        QStringList inserts;
+    };
+    static FirmwareFailureBox PciFlashFailure(uint32_t word);
 
     // ===== Setting and query commands (CGeneratorSettings.cpp) ================
     // A setter clamps its argument silently and sends without awaiting a
@@ -677,6 +698,15 @@ private:
 
     void NotifyLinkListeners(bool lost);
 
+    // ===== Firmware download ================================================
+    bool FirmwareBySerial(const QString& file, CProgressDlg* progress);
+    bool FirmwareByGpib(const QString& file, CProgressDlg* progress);
+    bool FirmwareByPci(const QString& file, CProgressDlg* progress);
+    bool FirmwareByPciDirect(const QString& file);
+    bool FirmwareByIsa(const QString& file, CProgressDlg* progress);
+    bool FlashIsaParts(const QString& file, CProgressDlg* progress);
+    // ===== End of firmware download =========================================
+
     // ===== Boxes (CGeneratorPrompts.cpp) ====================================
     // A command the generator did not take.
     static void ShowCommandFailure(const CommandFailure& failure);
@@ -693,6 +723,7 @@ private:
     bool m_extendedLists = false;
     bool m_fontsSupported = false;
     bool m_pixelMapsSupported = false;
+    bool m_firmwareDead = false; // a failed ISA flash left nothing that starts
     QList<KnobListLink*> m_knobLists;
     // While a YMODEM transfer runs: its progress dialog and what ended it.
     CProgressDlg* m_ymodemProgress = nullptr;

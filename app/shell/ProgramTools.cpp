@@ -2,6 +2,7 @@
 
 #include "CArchiveExtractionDlg.h"
 #include "CArchiveRestorationDlg.h"
+#include "CFirmwareUpgradeDlg.h"
 #include "CImageDownloadDlg.h"
 #include "CMainWindow.h"
 #include "CToolWindow.h"
@@ -14,4 +15,12 @@ void RegisterProgramTools()
                         [](CMainWindow *owner) -> CToolWindow * { return new CArchiveExtractionDlg(owner); });
     RegisterToolFactory(ToolSlot::Restoration,
                         [](CMainWindow *owner) -> CToolWindow * { return new CArchiveRestorationDlg(owner); });
+    RegisterToolFactory(ToolSlot::Firmware,
+                        [](CMainWindow *owner) -> CToolWindow * { return new CFirmwareUpgradeDlg(owner); });
+}
+
+void UnregisterProgramTools()
+{
+    for (ToolSlot slot : {ToolSlot::ImageDownload, ToolSlot::Extraction, ToolSlot::Restoration, ToolSlot::Firmware})
+        RegisterToolFactory(slot, {});
 }

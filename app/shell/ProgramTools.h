@@ -3,3 +3,5 @@
 // main window's command for it is enabled.
 
 void RegisterProgramTools();
+// Takes every factory back (tests).
+void UnregisterProgramTools();

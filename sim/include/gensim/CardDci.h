@@ -156,6 +156,8 @@ public:
     void setFlashFaults(FlashFaults faults);
     // The image the last good flash kept (empty: none).
     std::vector<uint8_t> flashedImage() const;
+    // Good flashes so far; the card's reset restarts into a new one.
+    uint64_t flashCount() const;
     // The levels (red, green, blue) the colour table gives a pixel byte.
     std::array<uint32_t, 3> level(uint32_t pixel) const;
     uint32_t levelMax() const;
@@ -499,6 +501,7 @@ private:
     double m_frameRate = blocks::kDefaultFrameRate;
     FlashFaults m_flashFaults;
     std::vector<uint8_t> m_flashed;
+    uint64_t m_flashCount = 0;
 };
 
 } // namespace gensim

@@ -14,4 +14,9 @@ namespace gensim {
 // ("" for the current folder), or none is made without a folder.
 std::vector<GeneratorOptions> demoGenerators(const std::optional<std::string>& linkFolder);
 
+// Writes one folder per firmware family of the set under `folder`, each with
+// a "Firmware.bin" newer than the firmware of the generators it suits, and
+// returns a line per folder naming them; empty when it cannot write.
+std::string writeDemoFirmware(const std::string& folder);
+
 } // namespace gensim

@@ -56,6 +56,8 @@ struct GeneratorOptions {
     int videoDepth = 8;
     // A DMA block that gets no data this long is abandoned, counting an error.
     int dmaTimeoutMs = 5000;
+    // After a firmware flash the generator restarts and answers nothing for this long.
+    int rebootMs = 3000;
 
     bool onCard() const { return isaSlot >= 0 || pciCard; }
 };
@@ -199,8 +201,23 @@ public:
     // does not read as its kind counts an error and changes nothing. Other
     // names are not its memory files (false, nothing counted).
     bool takeMemoryFile(std::string_view name, std::string_view bytes);
+    // A firmware image came in by any port. A good one is flashed: the
+    // generator restarts into the image's version (its own when the image
+    // names none) and answers nothing for rebootMs. A bad one flashes
+    // nothing, counts an error for "NERR?" and is traced. True when flashed.
+    bool flashFirmware(const std::vector<std::uint8_t>& image);
+    // True while it restarts after a flash; the restart completes at the
+    // first look after the time.
+    bool rebooting();
+    // The version string it reports now.
+    std::string firmware();
+    // Flashes so far, good or bad.
+    int flashCount() const;
 
 private:
+    void restartLocked();
+    bool rebootingLocked();
+
     const GeneratorOptions m_options;
     mutable std::mutex m_mutex;
     GeneratorState m_state;
@@ -212,6 +229,9 @@ private:
     std::string m_slavePath;
     std::string m_link;
     std::string m_videoDump;  // kept over a restart
+    std::string m_flashedFirmware;  // empty: the one it was made with
+    std::optional<std::chrono::steady_clock::time_point> m_rebootUntil;
+    int m_flashes = 0;
 };
 
 } // namespace gensim

@@ -73,6 +73,7 @@ private:
     std::size_t m_blockLeft = 0;
     std::size_t m_blockSize = 0;
     std::uint32_t m_blockSum = 0;
+    std::vector<std::uint8_t> m_blockBytes; // the firmware image the block carries
     std::deque<Message> m_output;
 };
 

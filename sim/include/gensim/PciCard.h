@@ -124,6 +124,7 @@ private:
     CardMemoryFile m_file;
     std::unique_ptr<SerialLine> m_serial;
     std::unique_ptr<CardDci> m_dci;
+    uint64_t m_flashesBooted = 0; // of the card's good flashes, those it restarted into
     mutable std::mutex m_mutex;
     PciCardFaults m_faults;
     bool m_inWatchdogLoop = false;

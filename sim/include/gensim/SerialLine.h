@@ -61,6 +61,7 @@ private:
     bool startTransfer(const std::string& command, std::string& reply, SerialOutput& out);
     std::size_t feedTransfer(std::string_view bytes, SerialOutput& out);
     std::vector<std::pair<std::string, std::string>> outgoingFiles(const std::vector<std::string>& names) const;
+    bool flashReceived();
 
     Generator& m_generator;
     std::string m_line;
@@ -71,6 +72,7 @@ private:
     std::vector<Fault> m_faults;  // as they stood when the line began
     unsigned m_faultClears = 0;   // the script's clear count at that time
     std::unique_ptr<YmodemSession> m_transfer;  // while YMODEM has the line
+    bool m_receiving = false;                   // the transfer brings files in
     Clock::time_point m_now;
 };
 

@@ -68,6 +68,8 @@ class YmodemArea {
 public:
     void put(std::string name, std::string bytes);
     std::optional<std::string> file(std::string_view name) const;
+    // The file, which the area no longer holds.
+    std::optional<std::string> take(std::string_view name);
     std::vector<std::string> names() const;
     void clear();
     // Told of each file received whole, before it is kept here.

@@ -124,7 +124,7 @@ protected:
     void TearDown() override
     {
         window.reset();
-        RegisterToolFactory(ToolSlot::ImageDownload, {});
+        UnregisterProgramTools();
         UnregisterProgramDataKinds();
         for (int com = 1; com <= 4; ++com)
             unsetenv(QStringLiteral("MORVANE_COM%1").arg(com).toLatin1().constData());

@@ -10,13 +10,16 @@
 
 class CardSimulator {
 public:
+    // How long a flashed generator stays silent while it restarts.
+    static constexpr int kRebootMs = 100;
+
     explicit CardSimulator(bool open = true)
     {
         sim.openDriver(socket.path());
         sim.addGenerator({.model = "VG-7000", .firmware = "7.011", .serial = "1", .link = "", .pty = false,
                           .isaSlot = 0});
         sim.addGenerator({.model = "VG-7000", .firmware = "7.011", .serial = "2", .link = "", .pty = false,
-                          .pciCard = true});
+                          .pciCard = true, .rebootMs = kRebootMs});
         sim.start();
         if (!open)
             return;

@@ -91,8 +91,7 @@ protected:
     {
         window.reset();
         sim.stop();
-        RegisterToolFactory(ToolSlot::Extraction, {});
-        RegisterToolFactory(ToolSlot::Restoration, {});
+        UnregisterProgramTools();
         unsetenv("MORVANE_COM1");
         unsetenv("MORVANE_COM2");
         PlatformTest::TearDown();

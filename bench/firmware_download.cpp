@@ -1,0 +1,130 @@
+// Firmware download by port kind against the simulator in this process: a
+// firmware image through CGenerator::DownloadFirmware on each port, beside a
+// floor measured in the same run:
+//   COM (115200 baud, paced as on a cable): the line time of the bytes;
+//   GPIB: the library's plain file send of the same file (GpibSendFile);
+//   PCI: PciWriteBuffer of the bytes into the card's video memory.
+// The ISA card's flash parts are not played by the simulator; the ISA path
+// is measured nowhere here.
+//
+//   build/bench/bench_firmware_download [bytes]   (default 512 KiB)
+
+#include "CGenerator.h"
+#include "CProgressDlg.h"
+#include "LinkRoutines.h"
+#include "ToolLibrary.h"
+#include "gensim/FirmwareImage.h"
+#include "gensim/Simulator.h"
+
+#include <morvane.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Since(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
+
+void Row(const char* port, size_t bytes, double seconds, double floor, const char* floorName)
+{
+    std::printf("%-5s %8zu bytes  %8.3f s  %10.0f bytes/s  floor (%s) %8.3f s  ratio %.2f\n", port, bytes, seconds,
+                double(bytes) / seconds, floorName, floor, seconds / floor);
+}
+
+double Download(CGenerator& generator, const QString& folder)
+{
+    CProgressDlg progress(nullptr, false);
+    const auto start = Clock::now();
+    const bool ok = generator.DownloadFirmware(folder, 7.055, &progress, false);
+    const double seconds = Since(start);
+    progress.DestroyWindow();
+    if (!ok)
+        std::fprintf(stderr, "download failed\n");
+    return ok ? seconds : -1;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication app(argc, argv);
+    const size_t bytes = argc > 1 ? size_t(std::atol(argv[1])) & ~size_t(1) : size_t(512) * 1024;
+    QTemporaryDir dir;
+    const gensim::firmware::Image image = gensim::firmware::makeHeaderImage(7.055, bytes, 11);
+    {
+        QFile file(QDir(dir.path()).filePath("firmware.bin"));
+        if (!file.open(QIODevice::WriteOnly))
+            return 1;
+        file.write(reinterpret_cast<const char*>(image.data()), qint64(image.size()));
+    }
+    const std::string busPath = (QDir(dir.path()).filePath("bus")).toStdString();
+    const std::string driverPath = (QDir(dir.path()).filePath("windrvr")).toStdString();
+    setenv("MORVANE_GPIB_LIBRARY", GPIB_STANDIN, 1);
+    setenv("ZOT_GPIB_BUS", busPath.c_str(), 1);
+    setenv("MORVANE_WINDRVR", driverPath.c_str(), 1);
+
+    gensim::Simulator sim;
+    sim.openDriver(driverPath);
+    gensim::Generator& com = sim.addGenerator({.model = "VG-7000", .firmware = "7.045", .serial = "1",
+                                               .baudRate = 115200, .link = "", .lineTime = true, .rebootMs = 0});
+    sim.addGenerator({.model = "VG-7000", .firmware = "7.045", .serial = "2", .pty = false,
+                      .gpib = gensim::GpibAddress{5, 0}, .rebootMs = 0});
+    sim.addGenerator({.model = "VG-7000", .firmware = "7.045", .serial = "3", .link = "", .pty = false,
+                      .pciCard = true, .rebootMs = 0});
+    sim.openGpibBus(busPath);
+    sim.start();
+    setenv("MORVANE_COM1", com.comPath().c_str(), 1);
+
+    // COM: the line time of the bytes alone, ten bits each.
+    {
+        const PortId id = XR_PortOpen("com1");
+        if (id == 0 || !XR_PortSetRate(id, 115200))
+            return 1;
+        CGenerator generator(nullptr, id);
+        generator.SetFirmwareVersion(generator.QueryVerf());
+        const double seconds = Download(generator, dir.path());
+        Row("COM", bytes, seconds, double(bytes) * 10 / 115200, "line time");
+    }
+    // GPIB: the same file as a plain send.
+    {
+        const PortId id = XR_PortOpen("gpib5:0");
+        if (id == 0)
+            return 1;
+        CGenerator generator(nullptr, id);
+        generator.SetFirmwareVersion(generator.QueryVerf());
+        const QByteArray path = QFile::encodeName(QDir(dir.path()).filePath("firmware.bin"));
+        const auto start = Clock::now();
+        LinkRoutines::Run(generator, [&](ToolLibrary& lib) { lib.GpibSendFile(lib.Port(), path.constData(), 0); });
+        const double floor = Since(start);
+        const double seconds = Download(generator, dir.path());
+        Row("GPIB", bytes, seconds, floor, "GpibSendFile");
+    }
+    // PCI: the bytes written into video memory in one call.
+    {
+        const PortId id = PciOpen("pci1");
+        if (id == 0)
+            return 1;
+        CGenerator generator(nullptr, id);
+        const auto start = Clock::now();
+        LinkRoutines::Run(generator, [&](ToolLibrary& lib) {
+            lib.XR_PortPrepare(lib.Port());
+            lib.PciWriteBuffer(image.data(), 0, int32_t(image.size()));
+        });
+        const double floor = Since(start);
+        const double seconds = Download(generator, dir.path());
+        Row("PCI", bytes, seconds, floor, "PciWriteBuffer");
+    }
+    sim.stop();
+    return 0;
+}

@@ -41,7 +41,7 @@ constexpr int kIdWaitMs = 100;
 
 constexpr int kSectors = 1024;
 constexpr int kSectorWords = 256;
-constexpr qint64 kImageBytes = qint64(kSectors) * kSectorWords * 2;
+constexpr qint64 kFlashImageBytes = qint64(kSectors) * kSectorWords * 2;
 constexpr uint32_t kBootBlockWord = 0x3FF00;
 constexpr int kWordCountStep = 4096;
 constexpr uint16_t kType0Status = 0x8080; // resource-rule-ok: the parts' status bits, no id
@@ -247,7 +247,7 @@ bool CGenerator::FlashIsaParts(const QString& file, CProgressDlg* progress)
     // The parts take exactly this much; a shorter file would leave the rest
     // of the flash erased and the processor halted for nothing.
     const QByteArray bytes = f.readAll();
-    if (bytes.size() != kImageBytes) {
+    if (bytes.size() != kFlashImageBytes) {
         IsaBox(PromptText(IDS_FIRMWARE_BAD_SIZE));
         return false;
     }

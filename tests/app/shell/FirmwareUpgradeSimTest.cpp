@@ -4,13 +4,14 @@
 // and the notice; the file that is sent is the one that was checked.
 
 #include "CFirmwareUpgradeDlg.h"
-#include "ProgramTools.h"
 #include "CGenerator.h"
 #include "CGeneratorListView.h"
 #include "CGeneratorView.h"
 #include "CMainWindow.h"
 #include "DialogUnits.h"
 #include "PortDialogAnswer.h"
+#include "DataKindRegistry.h"
+#include "ProgramTools.h"
 #include "ResourceIds.h"
 #include "StringTable.h"
 #include "TestSupport.h"
@@ -227,6 +228,7 @@ protected:
     {
         PlatformTest::SetUp();
         RegisterProgramDataKinds();
+        RegisterProgramTools();
         char pattern[] = "/tmp/zot-gpib-firmware-XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
         dir = pattern;
@@ -247,6 +249,7 @@ protected:
     {
         window.reset();
         sim.stop();
+        UnregisterProgramTools();
         UnregisterProgramDataKinds();
         unsetenv("ZOT_GPIB_BUS");
         unsetenv("MORVANE_GPIB_LIBRARY");

@@ -302,6 +302,18 @@ void ShowIsaRestoreFailure(const PromptText& text, unsigned captionId)
     MessageBox(nullptr, text, PromptText(captionId), MB_OK | MB_ICONSTOP);
 }
 
+// A table of a fixed size, refused whole when its region holds less.
+bool ExtractFixedTable(CGenerator& generator, const QString& folder, const QString& name, uint32_t address, int bytes,
+                       CProgressDlg* progress)
+{
+    if (generator.IsaRegionBytes(address) < uint32_t(bytes)) {
+        MessageBox(nullptr, PromptText(IDS_ISA_NO_END, {name, QString::number(generator.IsaRegionBytes(address))}),
+                   PromptText(IDS_EXTRACT_ERROR), MB_OK | MB_ICONSTOP);
+        return false;
+    }
+    return ExtractIsaFile(generator, folder, name, uint32_t(bytes), progress, IsaFixedRead(address, bytes));
+}
+
 } // namespace
 
 // --- Word and byte access ------------------------------------------------------
@@ -383,13 +395,7 @@ bool CGenerator::ExtractFormatMemory(const QString& folder, CProgressDlg* progre
     if (GetPortType() != PortType::Isa || address == 0)
         return false;
     ShowIsaFileStatus(progress, IDS_EXTRACT_FORMATS);
-    const QString name = QStringLiteral("format.mem");
-    if (IsaRegionBytes(address) < uint32_t(kFormatBytes)) {
-        MessageBox(nullptr, PromptText(IDS_ISA_NO_END, {name, QString::number(IsaRegionBytes(address))}),
-                   PromptText(IDS_EXTRACT_ERROR), MB_OK | MB_ICONSTOP);
-        return false;
-    }
-    return ExtractIsaFile(*this, folder, name, kFormatBytes, progress, IsaFixedRead(address, kFormatBytes));
+    return ExtractFixedTable(*this, folder, QStringLiteral("format.mem"), address, kFormatBytes, progress);
 }
 
 bool CGenerator::ExtractImageMemory(const QString& folder, CProgressDlg* progress)
@@ -398,13 +404,7 @@ bool CGenerator::ExtractImageMemory(const QString& folder, CProgressDlg* progres
     if (GetPortType() != PortType::Isa || address == 0)
         return false;
     ShowIsaFileStatus(progress, IDS_EXTRACT_IMAGES);
-    const QString name = QStringLiteral("image.mem");
-    if (IsaRegionBytes(address) < uint32_t(kImageBytes)) {
-        MessageBox(nullptr, PromptText(IDS_ISA_NO_END, {name, QString::number(IsaRegionBytes(address))}),
-                   PromptText(IDS_EXTRACT_ERROR), MB_OK | MB_ICONSTOP);
-        return false;
-    }
-    return ExtractIsaFile(*this, folder, name, kImageBytes, progress, IsaFixedRead(address, kImageBytes));
+    return ExtractFixedTable(*this, folder, QStringLiteral("image.mem"), address, kImageBytes, progress);
 }
 
 bool CGenerator::ExtractSequenceMemory(const QString& folder, CProgressDlg* progress)

@@ -10,15 +10,19 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <locale.h>
 #include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
+// The program's texts are English: the system's reason too, whatever the
+// user's locale would translate it to.
 QString SystemReason(int error)
 {
-    return QString::fromLocal8Bit(std::strerror(error));
+    static const locale_t english = newlocale(LC_ALL_MASK, "C", locale_t(0));
+    return QString::fromLocal8Bit(english ? strerror_l(error, english) : std::strerror(error));
 }
 
 void Tell(QString *why, unsigned id, const QStringList &inserts)

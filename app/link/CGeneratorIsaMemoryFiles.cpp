@@ -11,6 +11,7 @@
 #include "Prompts.h"
 #include "ResourceIds.h"
 #include "RoutineStop.h"
+#include "SafeFile.h"
 #include "ToolLibrary.h"
 
 #include <QDir>
@@ -102,16 +103,20 @@ bool IsaFileCancelled(CProgressDlg* progress, const RoutineStop& stop)
     return stop.Requested() || (progress && progress->IsCancelled());
 }
 
-// One extracted file: created first (so a folder that takes none fails
-// before any traffic), filled from one routine, removed again on failure.
+void CannotCreate(const QString& path)
+{
+    MessageBox(nullptr, PromptText(IDS_EXTRACT_CANNOT_CREATE, {QDir::toNativeSeparators(path)}),
+               PromptText(IDS_EXTRACT_ERROR), MB_OK | MB_ICONSTOP);
+}
+
+// One extracted file: its place checked first (so a folder that takes none
+// fails before any traffic), read in one routine, written whole or not at all.
 bool ExtractIsaFile(CGenerator& generator, const QString& folder, const QString& name, uint32_t region,
                  CProgressDlg* progress, const IsaTableRead& read)
 {
     const QString path = folder + name;
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        MessageBox(nullptr, PromptText(IDS_EXTRACT_CANNOT_CREATE, {QDir::toNativeSeparators(path)}),
-                   PromptText(IDS_EXTRACT_ERROR), MB_OK | MB_ICONSTOP);
+    if (!SafeFile::CanWrite(path)) {
+        CannotCreate(path);
         return false;
     }
     RoutineStop stop;
@@ -127,10 +132,8 @@ bool ExtractIsaFile(CGenerator& generator, const QString& folder, const QString&
         }
         result = read(lib, bytes, stop);
     }, &prepareError);
-    bool ok = ran && result == IsaReadResult::Done && file.write(bytes) == bytes.size() && file.flush();
-    file.close();
+    const bool ok = ran && result == IsaReadResult::Done && SafeFile::WriteWhole(path, bytes);
     if (!ok) {
-        file.remove();
         if (result == IsaReadResult::Overrun)
             MessageBox(nullptr, PromptText(IDS_ISA_NO_END, {name, QString::number(region)}),
                        PromptText(IDS_EXTRACT_ERROR), MB_OK | MB_ICONSTOP);
@@ -138,8 +141,7 @@ bool ExtractIsaFile(CGenerator& generator, const QString& folder, const QString&
             MessageBox(nullptr, PromptText(IDS_ISA_PORT_PREPARE, {prepareError}), PromptText(IDS_EXTRACT_ERROR),
                        MB_OK | MB_ICONSTOP);
         else if (result == IsaReadResult::Done)
-            MessageBox(nullptr, PromptText(IDS_EXTRACT_CANNOT_CREATE, {QDir::toNativeSeparators(path)}),
-                       PromptText(IDS_EXTRACT_ERROR), MB_OK | MB_ICONSTOP);
+            CannotCreate(path);
         return false;
     }
     return !IsaFileCancelled(progress, stop);

@@ -12,6 +12,7 @@
 #include "MessageTarget.h"
 #include "Prompts.h"
 #include "ResourceIds.h"
+#include "SafeFile.h"
 #include "StringTable.h"
 #include "SystemRecord.h"
 #include "YmodemTraceFile.h"
@@ -163,10 +164,7 @@ bool CArchiveExtractionDlg::ExtractOverCom(ExtractItem& item, CGenerator& genera
         bool ready = true;
         if (version < kExtractRevision7) {
             progress.SetStatus(IDC_STATUS2, LoadString(IDS_EXTRACTION_WORKING));
-            QFile system(staging + QStringLiteral("system.sys"));
-            const QByteArray record = SystemRecord::ForRevision(version).Bytes();
-            ready = system.open(QIODevice::WriteOnly) && system.write(record) == record.size();
-            system.close();
+            ready = SafeFile::WriteWhole(staging + QStringLiteral("system.sys"), SystemRecord::ForRevision(version).Bytes());
             generator.Delay(kExtractListSettleSeconds);
         }
         if (ready) {

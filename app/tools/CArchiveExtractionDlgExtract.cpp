@@ -190,9 +190,13 @@ bool CArchiveExtractionDlg::ExtractOverCom(ExtractItem& item, CGenerator& genera
     }
     if (done && item.images && version > kExtractNewNamesFrom && version < kExtractImageFixBelow) {
         progress.SetStatus(IDC_STATUS2, LoadString(IDS_EXTRACTION_FIXING_IMAGES));
-        QFile images(staging + QStringLiteral("image.mem"));
-        if (images.exists())
-            done = images.open(QIODevice::Append) && images.write(QByteArray(1, '\0')) == 1;
+        // These builds leave the table's final 0 off: put it back, whole or not at all.
+        const QString images = staging + QStringLiteral("image.mem");
+        constexpr qint64 kLargestImageFile = 1 << 20;
+        QByteArray bytes;
+        if (QFile::exists(images))
+            done = SafeFile::ReadWhole(images, kLargestImageFile, bytes) == SafeFile::Read::Yes
+                   && SafeFile::WriteWhole(images, bytes + QByteArray(1, '\0'));
     }
     generator.Delay(kExtractAfterTransferSeconds);
     if (outputs)

@@ -3,11 +3,13 @@
 // floor measured in the same run:
 //   COM (115200 baud, paced as on a cable): the line time of the bytes;
 //   GPIB: the library's plain file send of the same file (GpibSendFile);
-//   PCI: PciWriteBuffer of the bytes into the card's video memory.
-// The ISA card's flash parts are not played by the simulator; the ISA path
-// is measured nowhere here.
+//   PCI: PciWriteBuffer of the bytes into the card's video memory;
+//   ISA (its 0x80000 image, flash parts of type 0 and of type 1): one
+//   routine of bare GspWrite calls, as many as the download made host-port
+//   operations (GspWrite and GspRead); the count and the routines (hops to
+//   the port thread and back) the download took are printed beside it.
 //
-//   build/bench/bench_firmware_download [bytes]   (default 512 KiB)
+//   build/bench/bench_firmware_download [bytes]   (default 512 KiB; ISA: always 0x80000)
 
 #include "CGenerator.h"
 #include "CProgressDlg.h"
@@ -40,6 +42,27 @@ void Row(const char* port, size_t bytes, double seconds, double floor, const cha
     std::printf("%-5s %8zu bytes  %8.3f s  %10.0f bytes/s  floor (%s) %8.3f s  ratio %.2f\n", port, bytes, seconds,
                 double(bytes) / seconds, floorName, floor, seconds / floor);
 }
+
+// The library itself, counting the host-port operations a routine makes.
+class CountingLibrary : public ToolLibrary {
+public:
+    CountingLibrary() : m_previous(InstallToolLibrary(this)) {}
+    ~CountingLibrary() override { InstallToolLibrary(m_previous); }
+    int32_t GspWrite(uint32_t address, uint32_t value) override
+    {
+        ++operations;
+        return ToolLibrary::GspWrite(address, value);
+    }
+    uint16_t GspRead(uint32_t address) override
+    {
+        ++operations;
+        return ToolLibrary::GspRead(address);
+    }
+    unsigned long long operations = 0;
+
+private:
+    ToolLibrary* m_previous;
+};
 
 double Download(CGenerator& generator, const QString& folder)
 {
@@ -82,6 +105,10 @@ int main(int argc, char** argv)
                       .gpib = gensim::GpibAddress{5, 0}, .rebootMs = 0});
     sim.addGenerator({.model = "VG-7000", .firmware = "7.045", .serial = "3", .link = "", .pty = false,
                       .pciCard = true, .rebootMs = 0});
+    // The ISA card in slot n has flash parts of type n.
+    for (int slot : {0, 1})
+        sim.addGenerator({.model = "VG-7000", .firmware = "3.05", .serial = std::to_string(4 + slot), .link = "",
+                          .pty = false, .isaSlot = slot, .rebootMs = 0, .flashPart = slot});
     sim.openGpibBus(busPath);
     sim.start();
     setenv("MORVANE_COM1", com.comPath().c_str(), 1);
@@ -124,6 +151,57 @@ int main(int argc, char** argv)
         const double floor = Since(start);
         const double seconds = Download(generator, dir.path());
         Row("PCI", bytes, seconds, floor, "PciWriteBuffer");
+    }
+    // ISA: the flash parts programmed and verified word by word.
+    const QString isaFolder = QDir(dir.path()).filePath("isa");
+    QDir().mkpath(isaFolder);
+    {
+        const gensim::firmware::Image isaImage = gensim::firmware::makeIsaImage(3.06, 12);
+        QFile file(QDir(isaFolder).filePath("firmware.bin"));
+        if (!file.open(QIODevice::WriteOnly))
+            return 1;
+        file.write(reinterpret_cast<const char*>(isaImage.data()), qint64(isaImage.size()));
+    }
+    for (int slot : {0, 1}) {
+        const std::string spec = "isa" + std::to_string(slot);
+        unsigned long long operations = 0;
+        unsigned long long hops = 0;
+        double seconds = 0;
+        {
+            const PortId id = IsaOpen(spec.c_str());
+            if (id == 0)
+                return 1;
+            CGenerator generator(nullptr, id);
+            CountingLibrary counting;
+            const unsigned long long runs = LinkRoutines::Runs();
+            CProgressDlg progress(nullptr, false);
+            const auto start = Clock::now();
+            const bool ok = generator.DownloadFirmware(isaFolder, 3.06, &progress, true);
+            seconds = Since(start);
+            progress.DestroyWindow();
+            if (!ok) {
+                std::fprintf(stderr, "%s: download failed\n", spec.c_str());
+                return 1;
+            }
+            hops = LinkRoutines::Runs() - runs;
+            operations = counting.operations;
+        }
+        // The floor: as many bare writes into video memory, in one routine.
+        const PortId id = IsaOpen(spec.c_str());
+        if (id == 0)
+            return 1;
+        const auto start = Clock::now();
+        LinkRoutines::Run(id, [&](ToolLibrary& lib) {
+            lib.XR_PortPrepare(id);
+            for (unsigned long long i = 0; i < operations; ++i)
+                lib.GspWrite(0x100000 + uint32_t(i & 0xFFFF) * 16, uint32_t(i));
+        });
+        const double floor = Since(start);
+        XR_PortClose(id);
+        const std::string name = "ISA/" + std::to_string(slot);
+        Row(name.c_str(), gensim::firmware::kIsaImageBytes, seconds, floor, "GspWrite loop");
+        std::printf("      part type %d: %llu host-port operations in %llu routines (port-thread hops)\n", slot,
+                    operations, hops);
     }
     sim.stop();
     return 0;

@@ -128,6 +128,20 @@ CommandLine parseCommandLine(const std::vector<std::string>& args)
             if (g.rebootMs < 0)
                 throw std::invalid_argument("--reboot-ms cannot be negative");
         }
+        else if (name == "--flash-part")
+            g.flashPart = parseWhole(name, value);
+        else if (name == "--isa-identity") {
+            std::size_t used = 0;
+            unsigned long id = 0;
+            try {
+                id = std::stoul(value, &used, 16);
+            } catch (const std::exception&) {
+                used = 0;
+            }
+            if (used == 0 || used != value.size() || id > 0xFFFFFF)
+                throw std::invalid_argument("--isa-identity needs up to six hexadecimal digits, not \"" + value + "\"");
+            g.isaIdentity = static_cast<uint32_t>(id);
+        }
         else if (name == "--windrvr")
             cl.driverPath = value;
         else if (name == "--driver-version") {
@@ -226,6 +240,8 @@ std::string usage()
            "                   --isa SLOT (on an ISA card in slot 0-7, not on a pty)\n"
            "                   --pci (on the next PCI card, pci1 first, not on a pty)\n"
            "                   --reboot-ms MS (silent this long after a firmware flash; 3000)\n"
+           "                   --flash-part TYPE (the ISA card's flash parts: 0, 1, or -1 for none; 0)\n"
+           "                   --isa-identity HEX (the ISA card's hardware identity; 910596)\n"
            "--demo       the demo set of generators, their links, bus and driver socket beside FILE\n"
            "--gpib-library  the stand-in GPIB library hosts load (default: sim/gpib/libgpib32.so\n"
            "             of the build tree gensim is in)\n"

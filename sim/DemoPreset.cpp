@@ -52,8 +52,8 @@ std::vector<GeneratorOptions> demoGenerators(const std::optional<std::string>& l
 std::string writeDemoFirmware(const std::string& folder)
 {
     // Each image keeps its generators' thousandths digit (the tool's rule)
-    // and the PCI card's own (5). The ISA card's flash parts are not played,
-    // so it gets none.
+    // and the PCI card's own (5); the ISA card's takes the flash parts'
+    // layout, whose version field names firmware below 7.0.
     struct Family {
         const char* name;
         firmware::Image image;
@@ -63,6 +63,7 @@ std::string writeDemoFirmware(const std::string& folder)
         {"serial-7.051", firmware::makeHeaderImage(7.051, 96 * 1024, 1), "com1, com2, com4 (7.041)"},
         {"gpib-7.021", firmware::makeHeaderImage(7.021, 96 * 1024, 2), "gpib5:0 (7.011)"},
         {"pci-7.055", firmware::makeHeaderImage(7.055, 96 * 1024, 3), "pci1 (7.045)"},
+        {"isa-3.06", firmware::makeIsaImage(3.06, 4), "isa0 (3.05)"},
     };
     std::string lines;
     for (const Family& f : families) {

@@ -47,6 +47,10 @@ void validate(const GeneratorOptions& options)
         throw std::invalid_argument("GPIB address " + std::to_string(options.gpib->address) + ":"
                                     + std::to_string(options.gpib->board)
                                     + " is not one of 0-30 on a board from 0");
+    if (options.flashPart < -1 || options.flashPart > 1)
+        throw std::invalid_argument("flash part type " + std::to_string(options.flashPart) + " is not one of 0, 1, -1");
+    if (options.isaIdentity > 0xFFFFFF)
+        throw std::invalid_argument("an ISA identity has six hexadecimal digits");
     if (options.isaSlot >= 0 && options.pciCard)
         throw std::invalid_argument("a generator sits on an ISA card or on a PCI card, not on both");
     if (!options.pty && !options.gpib && !options.onCard())

@@ -2,10 +2,13 @@
 
 #include "gensim/CardOutput.h"
 #include "gensim/DciCallTable.h"
+#include "gensim/FirmwareImage.h"
 #include "gensim/Generator.h"
 #include "gensim/MemoryImage.h"
 #include "gensim/Numbers.h"
 #include "gensim/SerialLine.h"
+
+#include "IsaHostModel.h"
 
 #include <cstring>
 #include <stdexcept>
@@ -17,16 +20,25 @@ namespace {
 
 constexpr uint32_t kBases[IsaCard::kSlots] = {0x300, 0x308, 0x310, 0x318, 0x250, 0x258, 0x260, 0x268};
 
-// The memory file: RAM, then the I/O words, then the host-interface
-// registers the host keeps there.
+// The memory file: RAM, the I/O words, video memory, the staging heap, the
+// flash ROM, the identity words, then the host-interface registers the host
+// keeps there with the flash parts' settings after them.
 constexpr uint32_t kRamOffset = 0;
 constexpr uint32_t kRamBytes = IsaCard::kRamWords * 2;
 constexpr uint32_t kIoOffset = kRamOffset + kRamBytes;
 constexpr uint32_t kIoBytes = IsaCard::kIoWords * 2;
 constexpr uint32_t kVideoOffset = kIoOffset + kIoBytes;
 constexpr uint32_t kHeapOffset = kVideoOffset + IsaCard::kVideoBytes;
-constexpr uint32_t kRegisterOffset = kHeapOffset + IsaCard::kHeapBytes;
-constexpr uint32_t kRegisterBytes = 8;
+constexpr uint32_t kFlashOffset = kHeapOffset + IsaCard::kHeapBytes;
+constexpr uint32_t kFlashBytes = driver::IsaHostModel::kFlashRomBytes;
+constexpr uint32_t kIdentityOffset = kFlashOffset + kFlashBytes;
+constexpr uint32_t kIdentityBytes = isa::kIdentity.words * 2;
+constexpr uint32_t kRegisterOffset = kIdentityOffset + kIdentityBytes;
+constexpr uint32_t kRegisterBytes = driver::IsaHostModel::kRegisterBlockWithFlashBytes;
+constexpr uint32_t kFlashSettingsOffset = kRegisterOffset + driver::IsaHostModel::kFlashSettingsAt;
+static_assert(isa::kFlashRom.first == driver::IsaFlashParts::kReadWindow
+              && isa::kFlashRom.words == driver::IsaFlashParts::kWords);
+static_assert(isa::kFlashWrite.first == driver::IsaFlashParts::kWriteWindow);
 constexpr uint32_t kFileSize = (kRegisterOffset + kRegisterBytes + 4095) / 4096 * 4096;
 
 // Host-interface control bits the firmware acts on.
@@ -89,7 +101,9 @@ driver::RegisterAnswer IsaCard::registration(uint32_t handle) const
     answer.regions = {{kRamFirst, kRamBytes, kRamOffset},
                       {kIoFirst, kIoBytes, kIoOffset},
                       {0, kVideoBytes, kVideoOffset},
-                      {kHeapFirst, kHeapBytes, kHeapOffset}};
+                      {kHeapFirst, kHeapBytes, kHeapOffset},
+                      {isa::kFlashRom.first, kFlashBytes, kFlashOffset},
+                      {isa::kIdentity.first, kIdentityBytes, kIdentityOffset}};
     return answer;
 }
 
@@ -105,6 +119,10 @@ uint16_t* IsaCard::wordAt(uint32_t address) const
         return reinterpret_cast<uint16_t*>(m_memory + kVideoOffset) + (address >> 4);
     if (address >= kHeapFirst && ((address - kHeapFirst) >> 4) < kHeapBytes / 2)
         return reinterpret_cast<uint16_t*>(m_memory + kHeapOffset) + ((address - kHeapFirst) >> 4);
+    if (isa::kFlashRom.contains(address))
+        return reinterpret_cast<uint16_t*>(m_memory + kFlashOffset) + ((address - isa::kFlashRom.first) >> 4);
+    if (isa::kIdentity.contains(address))
+        return reinterpret_cast<uint16_t*>(m_memory + kIdentityOffset) + ((address - isa::kIdentity.first) >> 4);
     return nullptr;
 }
 
@@ -126,8 +144,86 @@ void IsaCard::powerOn()
 {
     for (uint32_t i = 0; i < kIoWords; ++i)
         setWord(kIoFirst + 16 * i, static_cast<uint16_t>(0x0F00 | i));
+    writeIdentity();
+    writeFlashSettings();
+    double version = 0;
+    parseNumber(m_generator.options().firmware, version);
+    const bool inImage = version >= 2.0 && version < 7.0;  // what the image's version field can name
+    m_bootedFlash = firmware::makeIsaImage(inImage ? std::optional<double>(version) : std::nullopt,
+                                           static_cast<unsigned>(m_slot + 1));
+    for (uint32_t n = 0; n < isa::kFlashRom.words; ++n)
+        setWord(isa::kFlashRom.first + 16 * n, uint16_t(m_bootedFlash[2 * n] | m_bootedFlash[2 * n + 1] << 8));
     writeSystemRecord();
     m_generator.packMemoryFiles();
+}
+
+void IsaCard::writeIdentity()
+{
+    const uint32_t id = m_generator.options().isaIdentity;
+    for (uint32_t i = 0; i < isa::kIdentity.words; ++i)
+        setWord(isa::kIdentity.first + 16 * i, 0);
+    const uint32_t top = (id >> 20) & 0xF;
+    if (top & 0x8) {
+        // The first byte holds the top two digits, the top one low.
+        setWord(isa::kIdentity.first, uint16_t(top | ((id >> 12) & 0xF0)));
+        setWord(isa::kIdentity.first + 16, uint16_t((id >> 8) & 0xFF));
+        setWord(isa::kIdentity.first + 32, uint16_t(id & 0xFF));
+        return;
+    }
+    for (uint32_t i = 0; i < 6; ++i)
+        setWord(isa::kIdentity.first + 128 * i, uint16_t((id >> (20 - 4 * i)) & 0xF));
+}
+
+// Called with the card's lock held, or before anyone else can see the card.
+void IsaCard::writeFlashSettings()
+{
+    using Parts = driver::IsaFlashParts;
+    auto* settings = reinterpret_cast<uint16_t*>(m_memory + kFlashSettingsOffset);
+    const int type = m_generator.options().flashPart;
+    Parts::Fit(settings, type < 0 ? Parts::kNoParts : static_cast<uint16_t>(type));
+    const IsaFlashFaults& f = m_faults.flash;
+    settings[Parts::kFaults] = static_cast<uint16_t>((f.endlessErase ? Parts::kEndlessErase : 0)
+                                                     | (f.unknownId ? Parts::kUnknownId : 0));
+    if (f.stuckWord) {
+        settings[Parts::kStuckWordLow] = static_cast<uint16_t>(*f.stuckWord);
+        settings[Parts::kStuckWordHigh] = static_cast<uint16_t>(*f.stuckWord >> 16);
+        settings[Parts::kStuckMask] = f.stuckMask;
+    }
+    if (f.busySector >= 0)
+        settings[Parts::kBusySector] = static_cast<uint16_t>(f.busySector);
+}
+
+std::vector<uint8_t> IsaCard::flashImage() const
+{
+    std::vector<uint8_t> image(firmware::kIsaImageBytes);
+    for (uint32_t n = 0; n < isa::kFlashRom.words; ++n) {
+        const uint16_t w = word(isa::kFlashRom.first + 16 * n);
+        image[2 * n] = static_cast<uint8_t>(w);
+        image[2 * n + 1] = static_cast<uint8_t>(w >> 8);
+    }
+    return image;
+}
+
+// A ROM the host changed since the last boot is a flash; the firmware runs
+// what the generator took, or nothing.
+void IsaCard::bootFromFlash()
+{
+    std::vector<uint8_t> image = flashImage();
+    if (image == m_bootedFlash)
+        return;
+    m_bootedFlash = std::move(image);
+    m_dead = !m_generator.flashFirmware(m_bootedFlash);
+}
+
+uint16_t IsaCard::flashWord(uint32_t n) const
+{
+    return word(isa::kFlashRom.first + 16 * n);
+}
+
+bool IsaCard::firmwareDead() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_dead;
 }
 
 // The record of system.sys: the firmware revision in the processor's
@@ -161,6 +257,12 @@ driver::FirmwareEventAnswer IsaCard::hostEvent(uint16_t control)
     }
     if (!(control & kIntIn) || m_faults.intInNeverTaken)
         return answer;
+    // What boots instead of a refused image takes each interrupt and does
+    // nothing with it: the host can still open the card to flash it again.
+    if (m_dead) {
+        answer.changes.push_back({0, driver::ChangeKind::ClearBits, kControlRegister, kIntIn});
+        return answer;
+    }
     switch (control & kMessage) {
     case kStartCall: startCall(answer); break;
     case kRunCall: runCall(answer); break;
@@ -251,6 +353,7 @@ void IsaCard::answerQuery(driver::FirmwareEventAnswer& answer)
 
 void IsaCard::restart(driver::FirmwareEventAnswer& answer)
 {
+    bootFromFlash();
     if (systemRecordCleared()) {
         m_generator.restart();
         m_generator.packMemoryFiles();
@@ -274,6 +377,7 @@ void IsaCard::setFaults(CardFaults faults)
     std::lock_guard lock(m_mutex);
     m_faults = faults;
     m_memoryFiles->setFaults(faults.memoryFiles);
+    writeFlashSettings();
 }
 
 CardFaults IsaCard::faults() const

@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QThread>
 
+#include <atomic>
 #include <condition_variable>
 #include <mutex>
 #include <optional>
@@ -90,6 +91,9 @@ private:
     std::vector<QPointer<QWidget>> m_buttons;
 };
 
+// One count for the program, as its routines run one at a time (Runs()).
+std::atomic<unsigned long long> g_linkRoutineRuns{0};
+
 bool RunRoutine(PortId port, RoutineStop* stop, const LinkRoutines::Routine& routine, QString* refusal)
 {
     // The GUI thread would wait nested inside the running routine's wait,
@@ -106,6 +110,7 @@ bool RunRoutine(PortId port, RoutineStop* stop, const LinkRoutines::Routine& rou
     std::optional<PassingButtons> passing;
     if (stop != nullptr && CalledOnGuiThread())
         passing.emplace(*stop);
+    ++g_linkRoutineRuns;
     PortWorker::Run([&] {
         ToolLibrary& library = InstalledToolLibrary();
         library.BeginRoutine(port);
@@ -117,6 +122,11 @@ bool RunRoutine(PortId port, RoutineStop* stop, const LinkRoutines::Routine& rou
 } // namespace
 
 namespace LinkRoutines {
+
+unsigned long long Runs()
+{
+    return g_linkRoutineRuns.load();
+}
 
 bool Run(PortId port, const Routine& routine, QString* refusal)
 {

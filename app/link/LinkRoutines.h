@@ -52,6 +52,10 @@ bool Run(const CGenerator& generator, RoutineStop& stop, const Routine& routine,
 // Whether a routine is running or about to (any thread).
 bool Running();
 
+// Routines run so far, program-wide: each is one hop to the port thread and
+// back (a benchmark counts them).
+unsigned long long Runs();
+
 // From a routine: runs what on the GUI thread, queued behind the events
 // before it; nothing once context has gone. context must outlive the routine.
 void PostToGui(QObject* context, std::function<void()> what);

@@ -37,6 +37,12 @@ IsaHostModel::IsaHostModel(DriverClient* client, uint32_t handle, std::shared_pt
         regions_.push_back({region.cardAddress, region.byteLength / 2u, reinterpret_cast<uint16_t*>(bytes)});
     }
     registers_ = reinterpret_cast<uint16_t*>(block);
+    for (const WordRegion& region : regions_) {
+        uint8_t* withSettings = memory_->RegisterBlock(kRegisterBlockWithFlashBytes);
+        if (region.first == IsaFlashParts::kReadWindow && region.words == IsaFlashParts::kWords && withSettings)
+            flash_ = std::make_unique<IsaFlashParts>(
+                region.memory, reinterpret_cast<const uint16_t*>(withSettings + kFlashSettingsAt));
+    }
 }
 
 uint16_t* IsaHostModel::WordAt(uint32_t address) const
@@ -100,8 +106,11 @@ void IsaHostModel::WriteRegister(uint32_t offset, uint16_t value)
 uint16_t IsaHostModel::ReadData()
 {
     const uint32_t address = Address();
-    const uint16_t* word = WordAt(address);
-    const uint16_t value = word != nullptr ? *word : 0xFFFF;
+    uint16_t value = 0xFFFF;
+    if (!flash_ || !flash_->Read(address, value)) {
+        const uint16_t* word = WordAt(address);
+        value = word != nullptr ? *word : 0xFFFF;
+    }
     if (registers_[kControlWord] & kIncrementRead)
         SetAddress(address + 16);
     return value;
@@ -110,8 +119,10 @@ uint16_t IsaHostModel::ReadData()
 void IsaHostModel::WriteData(uint16_t value)
 {
     const uint32_t address = Address();
-    if (uint16_t* word = WordAt(address))
-        *word = value;
+    if (!flash_ || !flash_->Write(address, value)) {
+        if (uint16_t* word = WordAt(address))
+            *word = value;
+    }
     if (registers_[kControlWord] & kIncrementWrite)
         SetAddress(address + 16);
 }

@@ -21,10 +21,16 @@
 // state (a stuck INTIN, say) from one registration to the next. A
 // registration without memory is an empty slot: every register reads
 // 0xFFFF.
+//
+// A card whose memory holds the flash ROM (kFlashRomBytes at
+// IsaFlashParts::kReadWindow) has flash parts: its register block goes on
+// with their settings (IsaFlashParts::Setting) after the registers, and
+// every access to the write or ROM window goes to the parts.
 #pragma once
 
 #include "CardMemory.h"
 #include "FirmwareSchedule.h"
+#include "IsaFlashParts.h"
 
 #include <chrono>
 #include <cstdint>
@@ -53,6 +59,11 @@ public:
     static constexpr uint32_t kOutputWord = 0xFF1FB010;
     // Bytes of the register block: address low, address high, control.
     static constexpr std::size_t kRegisterBlockBytes = 8;
+    // The register block of a card with flash parts: their settings follow.
+    static constexpr std::size_t kFlashSettingsAt = kRegisterBlockBytes;
+    static constexpr std::size_t kRegisterBlockWithFlashBytes
+        = kRegisterBlockBytes + IsaFlashParts::kSettingWords * 2;
+    static constexpr std::size_t kFlashRomBytes = IsaFlashParts::kWords * 2;
 
     // client and handle carry the firmware events; memory null: an empty slot.
     IsaHostModel(DriverClient* client, uint32_t handle, std::shared_ptr<CardMemory> memory);
@@ -60,6 +71,8 @@ public:
     // False when the memory came with a register block or regions the model
     // cannot use (then it behaves as an empty slot).
     bool HasCard() const { return registers_ != nullptr; }
+    // The card's flash parts, null when it has none.
+    IsaFlashParts* FlashParts() const { return flash_.get(); }
 
     uint16_t ReadRegister(uint32_t offset);
     void WriteRegister(uint32_t offset, uint16_t value);
@@ -102,6 +115,7 @@ private:
     std::shared_ptr<CardMemory> memory_;
     uint16_t* registers_ = nullptr;  // address low, address high, control
     std::vector<WordRegion> regions_;
+    std::unique_ptr<IsaFlashParts> flash_;
     FirmwareSchedule schedule_;
     std::vector<Access>* trace_ = nullptr;
 };

@@ -2,6 +2,7 @@
 // messages and their replies, unread replies, pauses, "FLSH" blocks, plain
 // files and the faults of the bus.
 
+#include "gensim/FirmwareImage.h"
 #include "gensim/Generator.h"
 #include "gensim/GpibDevice.h"
 #include "gensim/GpibWire.h"
@@ -147,6 +148,37 @@ TEST_F(GpibDeviceTest, BlocksAndFilesAreTakenWhole)
         // The generator answers commands again.
         command("HRES?");
         EXPECT_EQ(readAll(), (std::vector<Read>{{"640\n", true}}));
+    }
+}
+
+// A firmware image comes whole or not at all: a block cut short by EOI, in
+// either form, flashes nothing and keeps the firmware.
+TEST(GpibDeviceFlash, OnlyABlockOfItsFullCountIsFlashed)
+{
+    const firmware::Image image = firmware::makeHeaderImage(7.021, 3000, 4);
+    const std::string bytes(image.begin(), image.end());
+    const struct {
+        const char* name;
+        std::string header;
+        bool headerEoi;
+        std::size_t sent;
+        bool flashed;
+    } cases[] = {
+        {"block, whole", "FLSH #43000", false, 3000, true},
+        {"block, one byte short", "FLSH #43000", false, 2999, false},
+        {"command form, whole", "FLSH 3000", true, 3000, true},
+        {"command form, short", "FLSH 3000", true, 1000, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Generator generator{GeneratorOptions{.pty = false, .gpib = GpibAddress{5, 0}, .rebootMs = 0}};
+        GpibDevice device{generator};
+        const Clock::time_point now = Clock::now();
+        EXPECT_EQ(device.write(c.header, c.headerEoi, true, now), 0);
+        EXPECT_EQ(device.write(bytes.substr(0, c.sent), true, true, now), 0);
+        EXPECT_EQ(generator.flashCount(), c.flashed ? 1 : 0);
+        EXPECT_EQ(generator.firmware(), c.flashed ? "7.021" : "7.011");
+        EXPECT_EQ(generator.errorCount(), 0);
     }
 }
 

@@ -17,6 +17,7 @@
 #include "gensim/Ymodem.h"
 
 #include <chrono>
+#include <cstdint>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -58,6 +59,12 @@ struct GeneratorOptions {
     int dmaTimeoutMs = 5000;
     // After a firmware flash the generator restarts and answers nothing for this long.
     int rebootMs = 3000;
+    // On an ISA card: the hardware identity its words give the host (six
+    // hexadecimal digits; a top digit with bit 3 set comes in the short
+    // form) and the type of its flash parts (0 or 1; -1: none the host knows).
+    // The default is fitted with parts the firmware tool programs.
+    std::uint32_t isaIdentity = 0x910596;
+    int flashPart = 0;
 
     bool onCard() const { return isaSlot >= 0 || pciCard; }
 };

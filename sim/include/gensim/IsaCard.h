@@ -18,7 +18,16 @@
 //   record at 0xFF000000 was cleared first, the generator goes back to its
 //   state at start (custom items gone, settings reset); the record is then
 //   written anew, and output not yet taken is dropped;
-// - the generator's memory files lie in the memory (CardMemoryFiles.h).
+// - the generator's memory files lie in the memory (CardMemoryFiles.h);
+// - the hardware identity's words lie at 0x6000000, in the short form when
+//   the top digit has bit 3 set, else as six nibbles 128 bits apart;
+// - the flash parts are played by the host's model of the card
+//   (IsaFlashParts.h) over the flash ROM in the shared memory, with their
+//   type and faults in the register block. The firmware boots from them at
+//   the non-maskable interrupt: a ROM changed since the last boot is taken
+//   as a flash (Generator::flashFirmware), and one the generator refuses
+//   leaves the firmware dead: it takes each host interrupt and answers
+//   nothing until a good image boots. At power-on the ROM holds the generator's own version.
 #pragma once
 
 #include "gensim/CardDci.h"
@@ -31,6 +40,8 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
+#include <vector>
 
 namespace gensim {
 
@@ -38,12 +49,23 @@ class Generator;
 class SerialLine;
 
 // What a test scripts into a card's firmware and its registration.
+// The flash parts' faults, kept in the shared memory where the host's model
+// reads them.
+struct IsaFlashFaults {
+    bool endlessErase = false;
+    bool unknownId = false;
+    std::optional<uint32_t> stuckWord;  // reads with stuckMask's bits cleared
+    uint16_t stuckMask = 0;
+    int busySector = -1;  // type 0: its status never settles
+};
+
 struct CardFaults {
     bool intInNeverTaken = false;     // a hung firmware: takes no character until restarted
     bool nmiNeverTaken = false;       // the processor never restarts
     int nmiDelayMs = 0;               // a slow restart
     bool refuseRegistration = false;  // the driver refuses the card
     MemoryFileFaults memoryFiles{};   // the stores in the processor's memory
+    IsaFlashFaults flash{};
 };
 
 class IsaCard {
@@ -94,6 +116,10 @@ public:
     void setWord(uint32_t address, uint16_t value);
     // Events the firmware answered so far.
     uint64_t events() const;
+    // Word n of the flash ROM, as the parts hold it.
+    uint16_t flashWord(uint32_t n) const;
+    // The firmware boots nothing: a refused image is in the flash.
+    bool firmwareDead() const;
 
     CardDci& dci() { return *m_dci; }
     // The generator's memory files as this card's memory holds them.
@@ -110,6 +136,10 @@ private:
     void runCall(driver::FirmwareEventAnswer& answer);
     void answerQuery(driver::FirmwareEventAnswer& answer);
     uint32_t hostAddress() const;
+    void writeIdentity();
+    void writeFlashSettings();
+    std::vector<uint8_t> flashImage() const;
+    void bootFromFlash();
 
     const int m_slot;
     Generator& m_generator;
@@ -121,6 +151,8 @@ private:
     mutable std::mutex m_mutex;
     CardFaults m_faults;
     uint64_t m_events = 0;
+    std::vector<uint8_t> m_bootedFlash;  // the ROM as the firmware last booted it
+    bool m_dead = false;
 };
 
 } // namespace gensim

@@ -156,3 +156,219 @@ TEST_F(FirmwarePciSimTest, AFlashThatNeverFinishesIsCritical)
 }
 
 } // namespace
+
+// The ISA path against the simulated card: the program finds the card's
+// identity and flash parts through the host port, programs and verifies
+// them, and the card boots what the parts hold at the interrupt that ends
+// the flash. A part that fails leaves the card silent until a good image
+// is flashed over a port opened directly.
+#include "DriverSocketPath.h"
+#include "IsaFlashParts.h"
+#include "PortBackend.h"
+#include "gensim/IsaCard.h"
+
+namespace {
+
+// The port's clock runs a thousand times fast: a bound of a minute passes
+// in 60 ms, while the library's own waits keep their time.
+class FastPortClock : public PortBackend {
+public:
+    FastPortClock() : m_start(PortBackend::NowMs()), m_previous(InstallPortBackend(this)) {}
+    ~FastPortClock() override { InstallPortBackend(m_previous); }
+    int64_t NowMs() override { return m_start + (PortBackend::NowMs() - m_start) * 1000; }
+
+protected:
+    bool IsLibrary() const override { return true; }
+
+private:
+    int64_t m_start;
+    PortBackend* m_previous;
+};
+
+class FirmwareIsaSimTest : public PlatformTest {
+protected:
+    void TearDown() override
+    {
+        Stop();
+        PlatformTest::TearDown();
+    }
+    void Start(uint32_t identity, int part = 0)
+    {
+        Stop();
+        socket = std::make_unique<gensim::test::DriverSocketPath>();
+        sim = std::make_unique<gensim::Simulator>();
+        sim->openDriver(socket->path());
+        g = &sim->addGenerator({.model = "VG-7000", .firmware = "3.05", .serial = "4", .link = "", .pty = false,
+                                .isaSlot = 0, .rebootMs = kRebootMs, .isaIdentity = identity, .flashPart = part});
+        sim->start();
+    }
+    void Stop()
+    {
+        g = nullptr;
+        sim.reset();
+        socket.reset();
+    }
+    gensim::IsaCard& Card() { return *sim->driverEndpoint()->isaCard(0); }
+
+    // Opens isa0 as the tool's direct row does and downloads image over it.
+    bool Download(const fw::Image& image)
+    {
+        QFile file(QDir(tempDir.path()).filePath("firmware.bin"));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(reinterpret_cast<const char*>(image.data()), qint64(image.size()));
+        file.close();
+        const PortId port = IsaOpen("isa0");
+        EXPECT_NE(port, 0u) << XR_PortGetError();
+        CGenerator generator(nullptr, port); // closes the card when it goes
+        CProgressDlg progress(nullptr, true);
+        const bool ok = generator.DownloadFirmware(tempDir.path(), 3.06, &progress, true);
+        progress.DestroyWindow();
+        dead = generator.FirmwareLeftDead();
+        return ok;
+    }
+    bool FlashHolds(const fw::Image& image)
+    {
+        for (uint32_t n = 0; n < driver::IsaFlashParts::kWords; ++n)
+            if (Card().flashWord(n) != uint16_t(image[2 * n] | image[2 * n + 1] << 8))
+                return false;
+        return true;
+    }
+    // The generator's answer over the card once its restart is over; 0 when
+    // it does not answer.
+    double AskedVersion()
+    {
+        std::this_thread::sleep_for(std::chrono::milliseconds(kRebootMs + 150));
+        const PortId port = XR_PortOpen("isa0");
+        if (port == 0)
+            return 0;
+        char reply[64] = {};
+        const int n = XR_PortSendCommand(port, "VERF?", reply, sizeof reply);
+        XR_PortClose(port);
+        return n > 0 ? std::atof(reply) : 0;
+    }
+
+    std::unique_ptr<gensim::test::DriverSocketPath> socket;
+    std::unique_ptr<gensim::Simulator> sim;
+    gensim::Generator* g = nullptr;
+    bool dead = false;
+};
+
+TEST_F(FirmwareIsaSimTest, BothPartTypesAreProgrammedVerifiedAndBooted)
+{
+    for (int part : {0, 1}) {
+        SCOPED_TRACE(part);
+        Start(0x910596, part);
+        const fw::Image image = fw::makeIsaImage(3.06, 11 + unsigned(part));
+        ASSERT_TRUE(Download(image));
+        EXPECT_TRUE(FlashHolds(image));
+        EXPECT_FALSE(dead);
+        EXPECT_EQ(g->flashCount(), 1);
+        EXPECT_NEAR(AskedVersion(), 3.06, 1e-9);
+        EXPECT_EQ(g->firmware(), "3.06");
+    }
+}
+
+TEST_F(FirmwareIsaSimTest, IdentityKindsInBothForms)
+{
+    const struct {
+        uint32_t identity;
+        int kind;
+    } cases[] = {
+        {0x000000, 0},
+        {0x910596, 1}, // short form
+        {0x512345, 1}, // six nibbles
+        {0x910496, 2}, // short form, key below the parts the program knows
+        {0x012345, 2}, // six nibbles, digit 0
+    };
+    const fw::Image image = fw::makeIsaImage(3.06, 5);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.identity));
+        Start(c.identity);
+        if (c.kind == 2)
+            prompter.ExpectMessage(PromptMatch::Text("ISA with VTOF").AndCaption(QString()), IDOK);
+        EXPECT_EQ(Download(image), c.kind == 1);
+        prompter.VerifyAllUsed();
+        EXPECT_EQ(FlashHolds(image), c.kind == 1);
+        EXPECT_EQ(g->flashCount(), c.kind == 1 ? 1 : 0);
+        EXPECT_FALSE(dead);
+    }
+}
+
+TEST_F(FirmwareIsaSimTest, AFailedPartLeavesTheCardSilentUntilAGoodFlash)
+{
+    const struct {
+        const char* name;
+        int part;
+        uint32_t stuckWord;
+        uint16_t stuckMask;
+        unsigned text;
+        QString insert;
+    } cases[] = {
+        {"type 0, stuck bit 0", 0, 0x1234, 0x0001, IDS_FIRMWARE_VERIFY_ERROR, "18"},
+        {"type 1, stuck bit 7", 1, 0x2345, 0x0080, IDS_FIRMWARE_PROGRAM_ERROR, "2345"},
+    };
+    fw::Image image = fw::makeIsaImage(3.06, 7);
+    for (size_t i = 0; i < fw::kIsaVersionAt; ++i)
+        image[i] |= 0x81; // every word has the stuck bits set, so a stuck one shows
+    fw::resumIsa(image);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Start(0x910596, c.part);
+        gensim::CardFaults faults;
+        faults.flash.stuckWord = c.stuckWord;
+        faults.flash.stuckMask = c.stuckMask;
+        Card().setFaults(faults);
+        prompter.ExpectMessage(PromptMatch::Text(FormatString(c.text, {c.insert})), IDOK);
+        prompter.ExpectMessage(PromptMatch::Id(IDS_FIRMWARE_ISA_DEAD), IDOK);
+        EXPECT_FALSE(Download(image));
+        prompter.VerifyAllUsed();
+        EXPECT_TRUE(dead);
+        EXPECT_TRUE(Card().firmwareDead()) << "the parts hold no image the firmware takes";
+        EXPECT_EQ(g->errorCount(), 1);
+        {
+            ScopedTimeScale fast("0.1"); // the silence is what is waited for
+            EXPECT_EQ(AskedVersion(), 0) << "the channel is silent";
+        }
+
+        // The part mended, a port opened directly flashes it again.
+        Card().setFaults({});
+        ASSERT_TRUE(Download(image));
+        EXPECT_FALSE(Card().firmwareDead());
+        EXPECT_NEAR(AskedVersion(), 3.06, 1e-9);
+    }
+}
+
+TEST_F(FirmwareIsaSimTest, AnEndlessEraseEndsAtItsBound)
+{
+    Start(0x910596, 1);
+    gensim::CardFaults faults;
+    faults.flash.endlessErase = true;
+    Card().setFaults(faults);
+    prompter.ExpectMessage(PromptMatch::Text(FormatString(IDS_FIRMWARE_PROGRAM_ERROR, {"0"})), IDOK);
+    prompter.ExpectMessage(PromptMatch::Id(IDS_FIRMWARE_ISA_DEAD), IDOK);
+    const auto start = std::chrono::steady_clock::now();
+    {
+        FastPortClock clock;
+        EXPECT_FALSE(Download(fw::makeIsaImage(3.06, 8)));
+    }
+    const auto waited = std::chrono::steady_clock::now() - start;
+    prompter.VerifyAllUsed();
+    EXPECT_GE(waited, std::chrono::milliseconds(60)) << "the erase had its minute on the port's clock";
+    EXPECT_TRUE(dead);
+}
+
+TEST_F(FirmwareIsaSimTest, AnUnknownPartIsNotProgrammed)
+{
+    Start(0x910596, 0);
+    gensim::CardFaults faults;
+    faults.flash.unknownId = true;
+    Card().setFaults(faults);
+    prompter.ExpectMessage(PromptMatch::Id(IDS_FIRMWARE_NO_FLASH), IDOK);
+    const fw::Image image = fw::makeIsaImage(3.06, 9);
+    EXPECT_FALSE(Download(image));
+    EXPECT_FALSE(FlashHolds(image));
+    EXPECT_FALSE(dead) << "nothing was touched";
+    EXPECT_NEAR(AskedVersion(), 3.05, 1e-9);
+}
+
+} // namespace

@@ -8,7 +8,7 @@
 
 #include "CProgressDlg.h"
 #include "FakePort.h"
-#include "FlashPartsModel.h"
+#include "IsaFlashParts.h"
 #include "ResourceIds.h"
 #include "StatusRecorder.h"
 #include "StringTable.h"
@@ -19,11 +19,34 @@
 #include <QDir>
 #include <QFile>
 
+#include <array>
 #include <cstring>
+#include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace {
+
+using driver::IsaFlashParts;
+
+// The card's flash parts as the library's model of the card plays them,
+// over a ROM and settings of the test's own.
+struct StandInParts {
+    explicit StandInParts(int type = 0)
+    {
+        IsaFlashParts::Fit(settings.data(), type < 0 ? IsaFlashParts::kNoParts : uint16_t(type));
+    }
+    void Stick(uint32_t word, uint16_t mask)
+    {
+        settings[IsaFlashParts::kStuckWordLow] = uint16_t(word);
+        settings[IsaFlashParts::kStuckWordHigh] = uint16_t(word >> 16);
+        settings[IsaFlashParts::kStuckMask] = mask;
+    }
+    std::vector<uint16_t> flash = std::vector<uint16_t>(IsaFlashParts::kWords, 0xFFFF);
+    std::array<uint16_t, IsaFlashParts::kSettingWords> settings{};
+    IsaFlashParts model{flash.data(), settings.data()};
+};
 
 class FlashLibrary : public ToolLibrary {
 public:
@@ -75,11 +98,14 @@ public:
         m_port.now += 1; // each host-port read takes its time
         ++reads;
         SetError(0);
-        return parts.Read(address);
+        if (auto it = identity.find(address); it != identity.end())
+            return it->second;
+        uint16_t value = 0;
+        return parts->model.Read(address, value) ? value : 0;
     }
     int32_t GspWrite(uint32_t address, uint32_t value) override
     {
-        parts.Write(address, uint16_t(value));
+        parts->model.Write(address, uint16_t(value));
         return Ok(1);
     }
     int32_t GspHalt() override { return Ok(++halts); }
@@ -99,7 +125,8 @@ public:
     std::vector<int32_t> gpibModes;
     std::string gpibFile;
     int32_t gpibSize = 0;
-    FlashPartsModel parts;
+    std::map<uint32_t, uint16_t> identity; // host-port word address -> word
+    std::unique_ptr<StandInParts> parts = std::make_unique<StandInParts>();
     int reads = 0;
     int halts = 0;
     int nmis = 0;
@@ -147,16 +174,16 @@ protected:
     // any other as six nibbles, most significant first.
     void SetIdentity(uint32_t id)
     {
-        library.parts.identity.clear();
+        library.identity.clear();
         const uint32_t top = (id >> 20) & 0xF;
         if (top & 0x8) {
-            library.parts.identity[0x6000000] = uint16_t(top | ((id >> 12) & 0xF0));
-            library.parts.identity[0x6000010] = uint16_t((id >> 8) & 0xFF);
-            library.parts.identity[0x6000020] = uint16_t(id & 0xFF);
+            library.identity[0x6000000] = uint16_t(top | ((id >> 12) & 0xF0));
+            library.identity[0x6000010] = uint16_t((id >> 8) & 0xFF);
+            library.identity[0x6000020] = uint16_t(id & 0xFF);
             return;
         }
         for (int i = 0; i < 6; ++i)
-            library.parts.identity[0x6000000 + 128 * uint32_t(i)] = uint16_t((id >> (20 - 4 * i)) & 0xF);
+            library.identity[0x6000000 + 128 * uint32_t(i)] = uint16_t((id >> (20 - 4 * i)) & 0xF);
     }
 
     FakePort port;
@@ -287,7 +314,7 @@ TEST(FirmwareIdentityTest, KindsByDigitAndKey)
 TEST_F(FirmwareDownloadTest, IsaIdentityInBothForms)
 {
     // Kind 1 goes on to look for flash parts: there are none here.
-    library.parts.partType = -1;
+    library.parts = std::make_unique<StandInParts>(-1);
     Write(Pattern(0x80000));
     for (uint32_t id : {0x910596u, 0xB00050u, 0x512345u}) {
         SetIdentity(id);
@@ -308,15 +335,14 @@ TEST_F(FirmwareDownloadTest, IsaPartsProgrammedAndVerified)
     Write(image);
     for (int type : {0, 1}) {
         SCOPED_TRACE(type);
-        library.parts = FlashPartsModel();
-        library.parts.partType = type;
+        library.parts = std::make_unique<StandInParts>(type);
         library.inits = library.nmis = library.runs = 0;
         SetIdentity(0x910596);
         StatusRecorder status;
         ASSERT_TRUE(Download("isa0"));
-        for (uint32_t n = 0; n < FlashPartsModel::kWords; ++n)
-            ASSERT_EQ(library.parts.flash[n], uint16_t(image[2 * n] | image[2 * n + 1] << 8)) << n;
-        EXPECT_EQ(library.parts.erases, type == 1 ? 1 : 0);
+        for (uint32_t n = 0; n < IsaFlashParts::kWords; ++n)
+            ASSERT_EQ(library.parts->flash[n], uint16_t(image[2 * n] | image[2 * n + 1] << 8)) << n;
+        EXPECT_EQ(library.parts->model.Erases(), type == 1 ? 1 : 0);
         EXPECT_EQ(library.nmis, 1);
         EXPECT_EQ(library.runs, 1);
         EXPECT_EQ(library.inits, 1);
@@ -348,12 +374,13 @@ TEST_F(FirmwareDownloadTest, IsaFaultsLeaveTheGeneratorForDead)
     Write(image);
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
-        library.parts = FlashPartsModel();
-        library.parts.partType = c.type;
-        library.parts.stuckWord = c.stuckWord;
-        library.parts.stuckMask = c.stuckMask;
-        library.parts.endlessErase = c.endlessErase;
-        library.parts.busySector = c.busySector;
+        library.parts = std::make_unique<StandInParts>(c.type);
+        if (c.stuckWord >= 0)
+            library.parts->Stick(uint32_t(c.stuckWord), c.stuckMask);
+        if (c.endlessErase)
+            library.parts->settings[IsaFlashParts::kFaults] = IsaFlashParts::kEndlessErase;
+        if (c.busySector >= 0)
+            library.parts->settings[IsaFlashParts::kBusySector] = uint16_t(c.busySector);
         library.inits = library.nmis = library.runs = 0;
         SetIdentity(0x910596);
         const int64_t start = port.now;
@@ -374,7 +401,7 @@ TEST_F(FirmwareDownloadTest, IsaFaultsLeaveTheGeneratorForDead)
 TEST_F(FirmwareDownloadTest, IsaRefusalsProgramNothing)
 {
     Write(Pattern(0x40000));
-    library.parts.partType = 0;
+    library.parts = std::make_unique<StandInParts>(0);
     SetIdentity(0x910496); // parts the program cannot program
     prompter.ExpectMessage(PromptMatch::Text("ISA with VTOF").AndCaption(QString()), IDOK);
     EXPECT_FALSE(Download("isa0"));

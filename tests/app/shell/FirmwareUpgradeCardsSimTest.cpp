@@ -1,0 +1,284 @@
+// The Firmware Upgrade tool on the simulated cards, as a user drives it:
+// the ISA card's flash parts and the PCI card's flash from video memory
+// through connected rows, the direct-connect menu with a row per port, a
+// failed ISA flash that drops the row and leaves the card to a direct row,
+// and the warning before an image of no version.
+
+#include "CFirmwareUpgradeDlg.h"
+#include "CGenerator.h"
+#include "CGeneratorListView.h"
+#include "CGeneratorView.h"
+#include "CMainWindow.h"
+#include "CSelectPortDlg.h"
+#include "DataKindRegistry.h"
+#include "DriverSocketPath.h"
+#include "PortDialogAnswer.h"
+#include "ProgramTools.h"
+#include "ResourceIds.h"
+#include "StringTable.h"
+#include "TestSupport.h"
+
+#include "IsaFlashParts.h"
+#include "gensim/DriverEndpoint.h"
+#include "gensim/FirmwareImage.h"
+#include "gensim/IsaCard.h"
+#include "gensim/Simulator.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTreeWidget>
+
+#include <chrono>
+#include <memory>
+#include <thread>
+
+namespace {
+
+namespace fw = gensim::firmware;
+constexpr int kCardRebootMs = 200;
+
+class FirmwareUpgradeCardsSimTest : public PlatformTest {
+protected:
+    void SetUp() override
+    {
+        PlatformTest::SetUp();
+        RegisterProgramDataKinds();
+        RegisterProgramTools();
+        sim.openDriver(socket.path());
+        isa = &sim.addGenerator({.model = "VG-7000", .firmware = "3.05", .serial = "100004", .link = "",
+                                 .pty = false, .isaSlot = 0, .rebootMs = kCardRebootMs});
+        pci = &sim.addGenerator({.model = "VG-7000", .firmware = "7.045", .serial = "100005", .link = "",
+                                 .pty = false, .pciCard = true, .rebootMs = kCardRebootMs});
+        sim.addGenerator({.model = "VG-7000", .firmware = "7.045", .serial = "100006", .link = "", .pty = false,
+                          .pciCard = true});
+        sim.start();
+        window = std::make_unique<CMainWindow>();
+        window->CreateFrame();
+        window->resize(760, 520);
+        window->show();
+        QCoreApplication::processEvents();
+    }
+    void TearDown() override
+    {
+        window.reset();
+        UnregisterProgramTools();
+        UnregisterProgramDataKinds();
+        PlatformTest::TearDown();
+    }
+
+    void Connect(int type, int number)
+    {
+        AnswerPortDialog(prompter, type, number);
+        ASSERT_TRUE(window->Router().Execute(ID_CONNECT));
+    }
+    CFirmwareUpgradeDlg *OpenTool()
+    {
+        EXPECT_TRUE(window->Router().Execute(ID_UPDATE_FIRMWARE));
+        QCoreApplication::processEvents();
+        return dynamic_cast<CFirmwareUpgradeDlg *>(window->Tool(ToolSlot::Firmware));
+    }
+    void Browse(CFirmwareUpgradeDlg &tool, const QString &sub, const fw::Image &image)
+    {
+        QDir().mkpath(TempPath(sub));
+        const QString path = TempPath(sub + "/Firmware.bin");
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(reinterpret_cast<const char *>(image.data()), qint64(image.size()));
+        file.close();
+        prompter.ExpectFile(PromptMatch::Id(IDS_FIRMWARE_SELECT_TITLE), {true, {path}, 1});
+        tool.OnBrowse();
+        prompter.VerifyAllUsed();
+    }
+    QTreeWidgetItem *Row(CFirmwareUpgradeDlg &tool, const QString &text)
+    {
+        const QList<QTreeWidgetItem *> rows = tool.List()->findItems(text, Qt::MatchExactly);
+        return rows.isEmpty() ? nullptr : rows.front();
+    }
+    int GeneratorRows() { return window->GetGeneratorListView()->GetRowCount(); }
+    double ConnectedVersion(int row) { return window->GetGeneratorListView()->GetRowView(row)->Connection()->GetFirmwareVersion(); }
+    // The direct-connect menu's entry for text, triggered as a click does.
+    bool ChooseDirect(CFirmwareUpgradeDlg &tool, const QString &text)
+    {
+        std::unique_ptr<QMenu> popup(tool.BuildDirectMenu());
+        QMenu *ports = popup->actions().front()->menu();
+        for (QAction *action : ports->actions())
+            if (action->text() == text) {
+                action->trigger();
+                return true;
+            }
+        return false;
+    }
+    bool FlashHolds(const fw::Image &image)
+    {
+        gensim::IsaCard &card = *sim.driverEndpoint()->isaCard(0);
+        for (uint32_t n = 0; n < driver::IsaFlashParts::kWords; ++n)
+            if (card.flashWord(n) != uint16_t(image[2 * n] | image[2 * n + 1] << 8))
+                return false;
+        return true;
+    }
+    static void WaitOutReboot() { std::this_thread::sleep_for(std::chrono::milliseconds(kCardRebootMs + 150)); }
+
+    gensim::test::DriverSocketPath socket;
+    gensim::Simulator sim;
+    gensim::Generator *isa = nullptr;
+    gensim::Generator *pci = nullptr;
+    std::unique_ptr<CMainWindow> window;
+};
+
+TEST_F(FirmwareUpgradeCardsSimTest, FlashesBothCardsAndOffersEachPortDirectly)
+{
+    Connect(CSelectPortDlg::kTypeIsa, 0);
+    Connect(CSelectPortDlg::kTypePci, 1);
+    CFirmwareUpgradeDlg *tool = OpenTool();
+    ASSERT_NE(tool, nullptr);
+    ASSERT_EQ(tool->List()->topLevelItemCount(), 2);
+
+    // The menu: every ISA slot, a separator, then each PCI card.
+    {
+        std::unique_ptr<QMenu> popup(tool->BuildDirectMenu());
+        ASSERT_EQ(popup->actions().size(), 1);
+        EXPECT_EQ(popup->actions().front()->text(), "Direct Connect To");
+        QStringList entries;
+        for (QAction *action : popup->actions().front()->menu()->actions())
+            entries.append(action->isSeparator() ? QStringLiteral("-") : action->text());
+        EXPECT_EQ(entries, (QStringList{"Isa-0", "Isa-1", "Isa-2", "Isa-3", "Isa-4", "Isa-5", "Isa-6", "Isa-7", "-",
+                                        "PCI-1", "PCI-2"}));
+    }
+
+    // The flash parts' layout suits the ISA card below 7.0, not the PCI card.
+    const fw::Image isaImage = fw::makeIsaImage(3.06, 21);
+    Browse(*tool, "isa", isaImage);
+    QTreeWidgetItem *isaRow = Row(*tool, "VG-7000 on Isa-0");
+    QTreeWidgetItem *pciRow = Row(*tool, "VG-7000 on Pci-1");
+    ASSERT_TRUE(isaRow && pciRow);
+    EXPECT_EQ(CFirmwareUpgradeDlg::RowState(isaRow), kFirmwareRowSuits);
+    EXPECT_EQ(CFirmwareUpgradeDlg::RowState(pciRow), kFirmwareRowUnsuitable);
+    isaRow->setSelected(true);
+    SaveScreenshot(*tool, "firmware-tool-cards");
+    prompter.ExpectMessage(PromptMatch::Id(IDS_FIRMWARE_CONFIRM), IDYES);
+    prompter.ExpectMessage(PromptMatch::Id(IDS_FIRMWARE_FLASH_NOTICE), IDOK);
+    tool->OnFlash();
+    prompter.VerifyAllUsed();
+    EXPECT_TRUE(FlashHolds(isaImage));
+    EXPECT_EQ(GeneratorRows(), 1) << "the ISA generator went at the run's end";
+    EXPECT_EQ(tool->List()->topLevelItemCount(), 1);
+
+    // The PCI card from its own image.
+    const fw::Image pciImage = fw::makeHeaderImage(7.055, 40000, 22);
+    Browse(*tool, "pci", pciImage);
+    pciRow = Row(*tool, "VG-7000 on Pci-1");
+    ASSERT_NE(pciRow, nullptr);
+    EXPECT_EQ(CFirmwareUpgradeDlg::RowState(pciRow), kFirmwareRowSuits);
+    pciRow->setSelected(true);
+    prompter.ExpectMessage(PromptMatch::Id(IDS_FIRMWARE_CONFIRM), IDYES);
+    prompter.ExpectMessage(PromptMatch::Id(IDS_FIRMWARE_FLASH_NOTICE), IDOK);
+    tool->OnFlash();
+    prompter.VerifyAllUsed();
+    EXPECT_EQ(GeneratorRows(), 0);
+
+    // Each comes back with its new version.
+    WaitOutReboot();
+    Connect(CSelectPortDlg::kTypeIsa, 0);
+    Connect(CSelectPortDlg::kTypePci, 1);
+    ASSERT_EQ(GeneratorRows(), 2);
+    EXPECT_NEAR(ConnectedVersion(0), 3.06, 1e-9);
+    EXPECT_NEAR(ConnectedVersion(1), 7.055, 1e-9);
+    EXPECT_EQ(tool->List()->topLevelItemCount(), 2) << "both joined the tool again";
+
+    // A direct PCI row is only shown: even the PCI image does not suit it.
+    ASSERT_TRUE(ChooseDirect(*tool, "PCI-2"));
+    QTreeWidgetItem *direct = Row(*tool, "Pci-2 Direct");
+    ASSERT_NE(direct, nullptr);
+    EXPECT_EQ(CFirmwareUpgradeDlg::RowState(direct), kFirmwareRowUnsuitable);
+    direct->setSelected(true);
+    EXPECT_FALSE(direct->isSelected());
+    EXPECT_FALSE(FindControl<QPushButton>(tool, IDC_FIRMWARE_FLASH)->isEnabled());
+    SaveScreenshot(*tool, "firmware-tool-direct-rows");
+}
+
+TEST_F(FirmwareUpgradeCardsSimTest, AFailedIsaFlashDropsTheRowAndADirectRowFlashesAgain)
+{
+    Connect(CSelectPortDlg::kTypeIsa, 0);
+    CFirmwareUpgradeDlg *tool = OpenTool();
+    ASSERT_NE(tool, nullptr);
+    gensim::IsaCard &card = *sim.driverEndpoint()->isaCard(0);
+    gensim::CardFaults faults;
+    faults.flash.stuckWord = 0x2345;
+    faults.flash.stuckMask = 0x0001;
+    card.setFaults(faults);
+
+    fw::Image image = fw::makeIsaImage(3.06, 23);
+    for (size_t i = 0; i < fw::kIsaVersionAt; ++i)
+        image[i] |= 0x01; // every word has the stuck bit set
+    fw::resumIsa(image);
+    Browse(*tool, "isa", image);
+    tool->List()->topLevelItem(0)->setSelected(true);
+    prompter.ExpectMessage(PromptMatch::Id(IDS_FIRMWARE_CONFIRM), IDYES);
+    prompter.ExpectMessage(PromptMatch::Text(FormatString(IDS_FIRMWARE_VERIFY_ERROR, {"35"})), IDOK);
+    prompter.ExpectMessage(PromptMatch::Id(IDS_FIRMWARE_ISA_DEAD), IDOK);
+    prompter.ExpectMessage(PromptMatch::Id(IDS_FIRMWARE_CANCELED), IDOK);
+    tool->OnFlash();
+    prompter.VerifyAllUsed();
+    EXPECT_EQ(tool->List()->topLevelItemCount(), 0) << "the row went with its connection";
+    EXPECT_EQ(GeneratorRows(), 0);
+    EXPECT_TRUE(card.firmwareDead());
+
+    // Mended, the card is flashed again through "Direct Connect To", "Isa-0".
+    card.setFaults({});
+    ASSERT_TRUE(ChooseDirect(*tool, "Isa-0"));
+    QTreeWidgetItem *direct = Row(*tool, "Isa-0 Direct");
+    ASSERT_NE(direct, nullptr);
+    EXPECT_EQ(direct->text(1), "Unknown");
+    EXPECT_EQ(CFirmwareUpgradeDlg::RowState(direct), kFirmwareRowWarning) << "a known version below 7.0";
+    direct->setSelected(true);
+    SaveScreenshot(*tool, "firmware-tool-isa-direct");
+    prompter.ExpectMessage(PromptMatch::Id(IDS_FIRMWARE_CONFIRM), IDYES);
+    prompter.ExpectMessage(PromptMatch::Id(IDS_FIRMWARE_FLASH_NOTICE), IDOK);
+    tool->OnFlash();
+    prompter.VerifyAllUsed();
+    EXPECT_EQ(tool->List()->topLevelItemCount(), 0) << "a direct row goes as its download starts";
+    EXPECT_TRUE(FlashHolds(image));
+    EXPECT_FALSE(card.firmwareDead());
+    WaitOutReboot();
+    Connect(CSelectPortDlg::kTypeIsa, 0);
+    ASSERT_EQ(GeneratorRows(), 1);
+    EXPECT_NEAR(ConnectedVersion(0), 3.06, 1e-9);
+}
+
+TEST_F(FirmwareUpgradeCardsSimTest, AnImageOfNoVersionIsSentOnlyAfterItsWarning)
+{
+    CFirmwareUpgradeDlg *tool = OpenTool();
+    ASSERT_NE(tool, nullptr);
+    // The version field names 7.5, which this layout cannot hold: unknown.
+    fw::Image image = fw::makeIsaImage(7.5, 24);
+    Browse(*tool, "isa", image);
+    EXPECT_EQ(FindControl<QLineEdit>(tool, IDC_FIRMWARE_VERSION)->text(), "Unknown");
+    ASSERT_TRUE(ChooseDirect(*tool, "Isa-0"));
+    QTreeWidgetItem *direct = Row(*tool, "Isa-0 Direct");
+    ASSERT_NE(direct, nullptr);
+    EXPECT_EQ(CFirmwareUpgradeDlg::RowState(direct), kFirmwareRowWarning);
+    direct->setSelected(true);
+
+    prompter.ExpectMessage(PromptMatch::Id(IDS_FIRMWARE_UNIDENTIFIED).AndCaption(LoadString(IDS_FIRMWARE_WARNING)),
+                           IDNO, MB_YESNO | MB_ICONEXCLAMATION);
+    tool->OnFlash();
+    prompter.VerifyAllUsed();
+    EXPECT_FALSE(FlashHolds(image)) << "No sends nothing";
+    EXPECT_EQ(isa->flashCount(), 0);
+    ASSERT_EQ(tool->List()->topLevelItemCount(), 1) << "the direct row stays for another try";
+
+    prompter.ExpectMessage(PromptMatch::Id(IDS_FIRMWARE_UNIDENTIFIED), IDYES);
+    prompter.ExpectMessage(PromptMatch::Id(IDS_FIRMWARE_FLASH_NOTICE), IDOK);
+    tool->OnFlash();
+    prompter.VerifyAllUsed();
+    EXPECT_TRUE(FlashHolds(image));
+    EXPECT_EQ(isa->flashCount(), 1);
+    WaitOutReboot();
+    EXPECT_EQ(isa->firmware(), "3.05") << "an image that names no version keeps the generator's own";
+}
+
+} // namespace

@@ -147,7 +147,23 @@ CFirmwareUpgradeDlg::CFirmwareUpgradeDlg(GeneratorViewHost *host)
     BuildControls();
 }
 
-CFirmwareUpgradeDlg::~CFirmwareUpgradeDlg() = default;
+CFirmwareUpgradeDlg::~CFirmwareUpgradeDlg()
+{
+    // A direct row holds its card open: a connection of its own closes it,
+    // so the card is free for the next program or connection.
+    for (int i = 0; i < m_list->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem *row = m_list->topLevelItem(i);
+        if (RowKind(row->data(0, kKindRole).toInt()) != RowKind::Generator)
+            CGenerator(nullptr, PortId(row->data(0, kPortRole).toUInt()));
+    }
+}
+
+bool CFirmwareUpgradeDlg::RowSelected(const QTreeWidgetItem *row) const
+{
+    // The list's selection, not the item's flag: a row deselected while its
+    // selection is being made keeps the flag set.
+    return m_list->selectedItems().contains(const_cast<QTreeWidgetItem *>(row));
+}
 
 void CFirmwareUpgradeDlg::BuildControls()
 {
@@ -293,7 +309,7 @@ void CFirmwareUpgradeDlg::EvaluateRow(QTreeWidgetItem *row)
     const FirmwareRowState state = EvaluateFirmwareRow(m_fileChosen, m_check.version, ruleKind, generatorVersion);
     row->setData(0, kStateRole, int(state));
     row->setIcon(0, RowPicture(state, row->data(0, kImageRole).toInt()));
-    if (state == kFirmwareRowUnsuitable && row->isSelected())
+    if (state == kFirmwareRowUnsuitable && RowSelected(row))
         row->setSelected(false);
 }
 
@@ -469,12 +485,12 @@ void CFirmwareUpgradeDlg::OnFlash()
     if (answer == IDYES && folder.isValid() && PrepareCopy(folder.path())) {
         QTreeWidgetItem *row = nullptr;
         for (int i = 0; i < m_list->topLevelItemCount() && !row; ++i)
-            row = m_list->topLevelItem(i)->isSelected() ? m_list->topLevelItem(i) : nullptr;
+            row = RowSelected(m_list->topLevelItem(i)) ? m_list->topLevelItem(i) : nullptr;
         while (row) {
             // The next selected row is found first: this one may go.
             QTreeWidgetItem *next = nullptr;
             for (int i = m_list->indexOfTopLevelItem(row) + 1; i < m_list->topLevelItemCount() && !next; ++i)
-                next = m_list->topLevelItem(i)->isSelected() ? m_list->topLevelItem(i) : nullptr;
+                next = RowSelected(m_list->topLevelItem(i)) ? m_list->topLevelItem(i) : nullptr;
             if (!FlashRow(row, folder.path(), progress, flashed))
                 break;
             row = next;

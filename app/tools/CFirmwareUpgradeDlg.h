@@ -55,6 +55,7 @@ private:
     enum class RowKind { Generator, IsaDirect, PciDirect };
     void BuildControls();
     QTreeWidgetItem *AddRow(const QString &text, const QString &firmware, int image, RowKind kind);
+    bool RowSelected(const QTreeWidgetItem *row) const;
     void EvaluateRows();
     void EvaluateRow(QTreeWidgetItem *row);
     void UpdateFlashButton();

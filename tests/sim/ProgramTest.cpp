@@ -288,6 +288,9 @@ TEST_F(GensimProgram, RefusesBadOptions)
         {{"--isa", "0", "--pci"}, "not on both"},
         {{"--driver-version", "-1"}, "--driver-version cannot be negative"},
         {{"--gpib-library="}, "--gpib-library needs a path"},
+        {{"--isa", "0", "--flash-part", "2"}, "flash part type 2"},
+        {{"--isa", "0", "--isa-identity", "9x0596"}, "--isa-identity needs up to six hexadecimal digits"},
+        {{"--isa", "0", "--isa-identity", "1000000"}, "--isa-identity needs up to six hexadecimal digits"},
     };
     for (const Bad& b : cases) {
         Program gensim(b.args);

@@ -155,6 +155,27 @@ TEST_F(FirmwarePciSimTest, AFlashThatNeverFinishesIsCritical)
     EXPECT_EQ(cards.sim.generator(1).flashCount(), 0) << "no reset, no restart";
 }
 
+TEST_F(FirmwarePciSimTest, ADirectPciPortIsRefusedWithTheCardUntouched)
+{
+    QFile file(QDir(tempDir.path()).filePath("firmware.bin"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    const fw::Image image = fw::makeHeaderImage(7.055, 4096, 6);
+    file.write(reinterpret_cast<const char*>(image.data()), qint64(image.size()));
+    file.close();
+    prompter.ExpectMessage(PromptMatch::Id(IDS_FIRMWARE_PCI_DIRECT_UNSUPPORTED), IDOK);
+    {
+        CGenerator generator(nullptr, cards.pci);
+        CProgressDlg progress(nullptr, true);
+        EXPECT_FALSE(generator.DownloadFirmware(tempDir.path(), 7.055, &progress, true));
+        progress.DestroyWindow();
+        cards.pci = 0;
+    }
+    prompter.VerifyAllUsed();
+    EXPECT_TRUE(Dci().log().empty()) << "no call reached the card";
+    EXPECT_TRUE(cards.sim.generator(1).trace().lines().empty()) << "no command either";
+    EXPECT_EQ(cards.sim.generator(1).flashCount(), 0);
+}
+
 } // namespace
 
 // The ISA path against the simulated card: the program finds the card's

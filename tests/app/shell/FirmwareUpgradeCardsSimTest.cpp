@@ -195,9 +195,33 @@ TEST_F(FirmwareUpgradeCardsSimTest, FlashesBothCardsAndOffersEachPortDirectly)
     ASSERT_NE(direct, nullptr);
     EXPECT_EQ(CFirmwareUpgradeDlg::RowState(direct), kFirmwareRowUnsuitable);
     direct->setSelected(true);
-    EXPECT_FALSE(direct->isSelected());
+    EXPECT_TRUE(tool->List()->selectedItems().isEmpty()) << "the row is deselected";
     EXPECT_FALSE(FindControl<QPushButton>(tool, IDC_FIRMWARE_FLASH)->isEnabled());
+    // Picked with a row that suits, only that one is flashed.
+    pciRow = Row(*tool, "VG-7000 on Pci-1");
+    ASSERT_NE(pciRow, nullptr);
+    pciRow->setSelected(true);
+    direct->setSelected(true);
     SaveScreenshot(*tool, "firmware-tool-direct-rows");
+    prompter.ExpectMessage(PromptMatch::Id(IDS_FIRMWARE_CONFIRM), IDYES);
+    prompter.ExpectMessage(PromptMatch::Id(IDS_FIRMWARE_FLASH_NOTICE), IDOK);
+    tool->OnFlash();
+    prompter.VerifyAllUsed();
+    EXPECT_EQ(pci->flashCount(), 2);
+    EXPECT_EQ(Row(*tool, "Pci-2 Direct"), direct) << "the direct row was not taken";
+}
+
+TEST_F(FirmwareUpgradeCardsSimTest, ADirectRowFreesItsCardWhenTheToolGoes)
+{
+    CFirmwareUpgradeDlg *tool = OpenTool();
+    ASSERT_NE(tool, nullptr);
+    ASSERT_TRUE(ChooseDirect(*tool, "Isa-0"));
+    ASSERT_NE(Row(*tool, "Isa-0 Direct"), nullptr);
+    window.reset(); // the tool goes with the main window
+    window = std::make_unique<CMainWindow>();
+    window->CreateFrame();
+    Connect(CSelectPortDlg::kTypeIsa, 0);
+    EXPECT_EQ(GeneratorRows(), 1) << "the card is free again";
 }
 
 TEST_F(FirmwareUpgradeCardsSimTest, AFailedIsaFlashDropsTheRowAndADirectRowFlashesAgain)

@@ -12,6 +12,7 @@
 #include "CSelectPortDlg.h"
 #include "DataKindRegistry.h"
 #include "DriverSocketPath.h"
+#include "GeneratorViewRegistry.h"
 #include "PortDialogAnswer.h"
 #include "ProgramTools.h"
 #include "ResourceIds.h"
@@ -33,6 +34,7 @@
 #include <QTreeWidget>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <thread>
 
@@ -40,6 +42,32 @@ namespace {
 
 namespace fw = gensim::firmware;
 constexpr int kCardRebootMs = 200;
+
+// Answers through the test's prompter, noting for each box what look()
+// says about the windows while it shows.
+class BoxWitness : public Prompter {
+public:
+    BoxWitness(ScriptedPrompter &inner, std::function<QString()> look) : m_inner(inner), m_look(std::move(look))
+    {
+        InstallPrompter(this);
+    }
+    ~BoxWitness() override { InstallPrompter(&m_inner); }
+    int Message(const MessageRequest &request) override
+    {
+        seen.append(QString::number(request.textId) + ": " + m_look());
+        return m_inner.Message(request);
+    }
+    FileResult File(const FileRequest &request) override { return m_inner.File(request); }
+    QString Folder(const FolderRequest &request) override { return m_inner.Folder(request); }
+    int Modal(QDialog &dialog) override { return m_inner.Modal(dialog); }
+    bool OpenDocument(DocumentKind kind, const QString &path) override { return m_inner.OpenDocument(kind, path); }
+
+    QStringList seen;
+
+private:
+    ScriptedPrompter &m_inner;
+    std::function<QString()> m_look;
+};
 
 class FirmwareUpgradeCardsSimTest : public PlatformTest {
 protected:
@@ -209,6 +237,47 @@ TEST_F(FirmwareUpgradeCardsSimTest, FlashesBothCardsAndOffersEachPortDirectly)
     prompter.VerifyAllUsed();
     EXPECT_EQ(pci->flashCount(), 2);
     EXPECT_EQ(Row(*tool, "Pci-2 Direct"), direct) << "the direct row was not taken";
+}
+
+TEST_F(FirmwareUpgradeCardsSimTest, TheRunIsBusyAndEachDownloadMarksItsGenerator)
+{
+    Connect(CSelectPortDlg::kTypeIsa, 0);
+    CFirmwareUpgradeDlg *tool = OpenTool();
+    ASSERT_NE(tool, nullptr);
+    CGeneratorView *view = window->GetGeneratorListView()->GetRowView(0);
+    gensim::CardFaults faults;
+    faults.flash.stuckWord = 0x100;
+    faults.flash.stuckMask = 0x0001;
+    sim.driverEndpoint()->isaCard(0)->setFaults(faults);
+    fw::Image image = fw::makeIsaImage(3.06, 25);
+    for (size_t i = 0; i < fw::kIsaVersionAt; ++i)
+        image[i] |= 0x01;
+    fw::resumIsa(image);
+    Browse(*tool, "isa", image);
+    tool->List()->topLevelItem(0)->setSelected(true);
+
+    prompter.ExpectMessage(PromptMatch::Id(IDS_FIRMWARE_CONFIRM), IDYES);
+    prompter.ExpectMessage(PromptMatch::Id(IDS_FIRMWARE_VERIFY_ERROR), IDOK);
+    prompter.ExpectMessage(PromptMatch::Id(IDS_FIRMWARE_ISA_DEAD), IDOK);
+    prompter.ExpectMessage(PromptMatch::Id(IDS_FIRMWARE_CANCELED), IDOK);
+    {
+        // run: the tool holds the operation; list: the tool's list takes
+        // input; view: the generator's view is marked busy.
+        BoxWitness witness(prompter, [&] {
+            return QStringLiteral("run %1 list %2 view %3")
+                .arg(tool->IsBusyOperating())
+                .arg(tool->List()->isEnabled())
+                .arg(GeneratorViewRegistry::IsListed(view) && view->IsBusy());
+        });
+        tool->OnFlash();
+        EXPECT_EQ(witness.seen, (QStringList{QString::number(IDS_FIRMWARE_CONFIRM) + ": run 1 list 1 view 0",
+                                             QString::number(IDS_FIRMWARE_VERIFY_ERROR) + ": run 1 list 0 view 1",
+                                             QString::number(IDS_FIRMWARE_ISA_DEAD) + ": run 1 list 0 view 1",
+                                             QString::number(IDS_FIRMWARE_CANCELED) + ": run 1 list 1 view 0"}));
+    }
+    prompter.VerifyAllUsed();
+    EXPECT_FALSE(tool->IsBusyOperating());
+    EXPECT_EQ(GeneratorRows(), 0) << "dropped once the run ended";
 }
 
 TEST_F(FirmwareUpgradeCardsSimTest, ADirectRowFreesItsCardWhenTheToolGoes)

@@ -80,11 +80,15 @@ TEST_F(DriverEndpointTest, ACardComesWithItsMemoryAnEmptyRangeWithout)
     std::optional<driver::Registration> held = RegisterAt(*client, 0x300);
     ASSERT_TRUE(held && held->handle != 0);
     ASSERT_NE(held->memory, nullptr);
-    // RAM, the I/O words, video memory and the staging heap.
-    ASSERT_EQ(held->memory->Regions().size(), 4u);
+    // RAM, the I/O words, video memory, the staging heap, the flash ROM and
+    // the identity words.
+    ASSERT_EQ(held->memory->Regions().size(), 6u);
     EXPECT_EQ(held->memory->Regions()[0].cardAddress, 0xFF000000u);
     EXPECT_EQ(held->memory->Regions()[2].cardAddress, 0u);
     EXPECT_EQ(held->memory->Regions()[3].cardAddress, 0xFF200000u);
+    EXPECT_EQ(held->memory->Regions()[4].cardAddress, 0xFFC00000u);
+    EXPECT_EQ(held->memory->Regions()[4].byteLength, 0x80000u);
+    EXPECT_EQ(held->memory->Regions()[5].cardAddress, 0x6000000u);
     // The processor's RAM as the firmware left it: the system record.
     uint16_t first = 0;
     std::memcpy(&first, held->memory->RegionBytes(0), 2);

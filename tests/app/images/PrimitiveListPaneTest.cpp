@@ -557,12 +557,13 @@ TEST_F(PrimitiveListPaneTest, HandleDragIsUndoneAndTheDialogFollows)
     ASSERT_NE(box, nullptr);
     std::unique_ptr<CPropertiesDlg> dialog(box->OpenProperties(&f.editor));
     CPrimitiveHandle *centre = box->Handle(9);
-    ASSERT_TRUE(centre && centre->HasWindow());
-    QTest::mousePress(centre->Window(), Qt::LeftButton, {}, QPoint(3, 3));
-    const QPointF local = QPointF(centre->Point() + QPoint(30, 40) - centre->Window()->pos());
-    QMouseEvent move(QEvent::MouseMove, local, centre->Window()->mapToGlobal(local), Qt::NoButton, Qt::LeftButton, {});
-    QCoreApplication::sendEvent(centre->Window(), &move);
-    QTest::mouseRelease(centre->Window(), Qt::LeftButton, {}, QPoint(3, 3));
+    ASSERT_TRUE(centre && centre->IsShown());
+    ASSERT_EQ(f.canvas.HandleAt(centre->Point()), centre);
+    QTest::mousePress(&f.canvas, Qt::LeftButton, {}, centre->Point());
+    const QPointF to(centre->Point() + QPoint(30, 40));
+    QMouseEvent move(QEvent::MouseMove, to, f.canvas.mapToGlobal(to), Qt::NoButton, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(&f.canvas, &move);
+    QTest::mouseRelease(&f.canvas, Qt::LeftButton, {}, centre->Point());
     EXPECT_EQ(box->TopLeft(), QPoint(50, 60));
     EXPECT_EQ(dialog->GetPosition(), QPoint(50, 60));
 

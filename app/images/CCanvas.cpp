@@ -145,6 +145,14 @@ void CCanvas::SetModified()
         m_editor->SetChanged(false);
 }
 
+void CCanvas::RepaintArea(const QRect &client)
+{
+    if (client.isEmpty())
+        return;
+    m_dirty |= client;
+    update(m_dirty);
+}
+
 void CCanvas::ScaleAll(double sx, double sy)
 {
     if (m_listPane)
@@ -193,8 +201,8 @@ QRect CCanvas::BandRect() const
 
 void CCanvas::paintEvent(QPaintEvent *event)
 {
-    // What handles ask from here on is a paint of its own.
-    m_handleDirty = QRect();
+    // What is asked from here on is a paint of its own.
+    m_dirty = QRect();
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.fillRect(event->rect(), Qt::black);

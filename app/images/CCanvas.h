@@ -117,6 +117,10 @@ public:
     void ShowHandle(CPrimitiveHandle &handle) override;
     void HideHandle(CPrimitiveHandle &handle) override;
     void RepaintHandleBox(const QRect &box) override;
+    // Client pixels to paint again. What is asked between two paints is
+    // painted as one box: a thousand primitives invalidated one by one
+    // cost no region work.
+    void RepaintArea(const QRect &client);
     // The topmost shown handle whose box holds a client point, or null.
     CPrimitiveHandle *HandleAt(const QPoint &client) const;
     int ShownHandleCount() const { return int(m_handles.size()); }
@@ -175,9 +179,8 @@ private:
     // The shown handles by stacking order, the last shown on top.
     std::map<quint64, CPrimitiveHandle *> m_handles;
     quint64 m_nextStackKey = 0;
-    // What handle changes asked to repaint since the last paint: one box,
-    // so that marking a thousand primitives is no region work.
-    QRect m_handleDirty;
+    // What was asked to repaint since the last paint.
+    QRect m_dirty;
     CPrimitiveHandle *m_draggedHandle = nullptr;
     // The mouse at the drag's last step (client pixels): a step to the same
     // place is no step.

@@ -36,8 +36,7 @@ void CCanvas::HideHandle(CPrimitiveHandle &handle)
 
 void CCanvas::RepaintHandleBox(const QRect &box)
 {
-    m_handleDirty |= box;
-    update(m_handleDirty);
+    RepaintArea(box);
 }
 
 CPrimitiveHandle *CCanvas::HandleAt(const QPoint &client) const

@@ -257,7 +257,7 @@ std::array<QPoint, CInformationBox::kHandles> CInformationBox::HandlePoints() co
 void CInformationBox::Invalidate()
 {
     if (CCanvas *canvas = GetCanvas())
-        canvas->update(GetBoxRect().adjusted(-kBoxReachBefore, -kBoxReachBefore, kBoxReachAfter, kBoxReachAfter));
+        canvas->RepaintArea(GetBoxRect().adjusted(-kBoxReachBefore, -kBoxReachBefore, kBoxReachAfter, kBoxReachAfter));
 }
 
 void CInformationBox::Paint(QPainter &painter, const QRect &)

@@ -74,6 +74,22 @@ public:
     void CopyTopLevel(PrimitiveArray &array) const;
     void ClearModified() { m_modified = false; }
 
+    // Many rows at once (the undo of a cut of many, of a paste): inside a
+    // batch the item to select is only remembered (the tree measures every
+    // row as its selection changes); the last one is selected, scrolled to
+    // and told to the status bar and the editor once, as the outermost
+    // batch ends.
+    class Batch {
+    public:
+        explicit Batch(CPrimitiveListPane &pane);
+        ~Batch();
+        Batch(const Batch &) = delete;
+        Batch &operator=(const Batch &) = delete;
+
+    private:
+        CPrimitiveListPane &m_pane;
+    };
+
     // --- Undo holder ------------------------------------------------------------------
     void SetUndo(const imeUndo &record);
     void ClearUndo();
@@ -168,6 +184,9 @@ private:
     void OnCurrentChanged(QTreeWidgetItem *current, QTreeWidgetItem *previous);
     void SetSelectedValue(void (CPrimitive::*set)(int), int index);
     void UpdateEditorSelection();
+    // The selected primitive's line into the status bar (after a batch).
+    void ShowSelectedStatus(CPrimitive &primitive);
+    void EndBatch();
     void Changed();
     void RepaintTree();
     void ShowDragImage();
@@ -182,6 +201,10 @@ private:
     bool m_marking = false;
     bool m_dragging = false;
     bool m_keyboardChange = false;
+    int m_batchDepth = 0;
+    bool m_batchSelection = false;
+    // The item a batch selects at its end; none: the one selected before.
+    TreeItemId m_batchCurrent = kNoTreeItem;
     int m_dragImage = 1;
     int m_dropAfter = 0;
     TreeItemId m_dragItem = kNoTreeItem;

@@ -159,6 +159,7 @@ void imeUndoMultiple::Undo(CPrimitiveListPane &pane)
 {
     // Removed one after another from one level, they come back in reverse
     // order, each after the predecessor it had when it went.
+    CPrimitiveListPane::Batch batch(pane);
     for (auto it = m_records.rbegin(); it != m_records.rend(); ++it)
         (*it)->Undo(pane);
 }
@@ -169,6 +170,7 @@ std::unique_ptr<imeUndo> imeUndoMultiple::VirtualCopy() const { return CopyRecor
 
 void imeUndoPaste::Undo(CPrimitiveListPane &pane)
 {
+    CPrimitiveListPane::Batch batch(pane);
     while (!m_items.empty()) {
         if (!pane.DestroyPrimitive(m_items.front())) {
             AfxMessageBox(PromptText(IDS_UNDO_PASTE_FAILED));

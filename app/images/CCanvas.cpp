@@ -258,27 +258,8 @@ void CCanvas::PaintFeedback(QPainter &painter) const
         case FeedbackShape::Ellipse: DrawOvalOutline(painter, ShapeBounds(shape), shape.colour); break;
         }
     }
-    if (m_banding) {
-        // Dotted: every other pixel of the frame's outline.
-        const QRect band = BandRect();
-        QPolygon dots;
-        const auto dot = [&dots](int x, int y) {
-            if ((x + y) % 2 == 0)
-                dots << QPoint(x, y);
-        };
-        for (int x = band.left(); x <= band.right(); ++x) {
-            dot(x, band.top());
-            if (band.height() > 1)
-                dot(x, band.bottom());
-        }
-        for (int y = band.top() + 1; y < band.bottom(); ++y) {
-            dot(band.left(), y);
-            if (band.width() > 1)
-                dot(band.right(), y);
-        }
-        painter.setPen(QPen(kBandColour, 0));
-        painter.drawPoints(dots);
-    }
+    if (m_banding)
+        DrawDottedBoxOutline(painter, BandRect(), kBandColour);
     if (m_snapMarker)
         DrawOvalOutline(painter, MarkerBox(*m_snapMarker), kMarkerColour);
     painter.restore();

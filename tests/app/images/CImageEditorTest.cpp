@@ -662,7 +662,7 @@ namespace {
 
 // What the window shows of the canvas: the pixels painted so far, not a
 // fresh rendering of the whole.
-QImage Shown(QWidget &window, const QWidget &canvas)
+QImage WindowPixels(QWidget &window, const QWidget &canvas)
 {
     const QImage whole = window.screen()->grabWindow(window.winId()).toImage();
     return whole.copy(QRect(canvas.mapTo(&window, QPoint(0, 0)), canvas.size()));
@@ -700,7 +700,7 @@ TEST_F(ImageEditorWithPaneTest, AnInformationBoxFramesWhatItDrawsAndADragKeepsIt
     QTest::mouseClick(&canvas, Qt::LeftButton, {}, empty);
     ASSERT_EQ(pane->SelectedPrimitive(), nullptr);
     QCoreApplication::processEvents();
-    QImage picture = Shown(*editor, canvas);
+    QImage picture = WindowPixels(*editor, canvas);
     EXPECT_EQ(LitWithin(picture, before.adjusted(-8, -8, 8, 8)), before) << "what is drawn spans the handles";
     const QRect label = LitWithin(picture, before.adjusted(1, 1, -1, -1));
     ASSERT_FALSE(label.isEmpty());
@@ -730,7 +730,7 @@ TEST_F(ImageEditorWithPaneTest, AnInformationBoxFramesWhatItDrawsAndADragKeepsIt
 
     QTest::mouseClick(&canvas, Qt::LeftButton, {}, empty);
     QCoreApplication::processEvents();
-    picture = Shown(*editor, canvas);
+    picture = WindowPixels(*editor, canvas);
     EXPECT_EQ(LitWithin(picture, after.adjusted(-8, -8, 8, 8)), after);
     EXPECT_EQ(LitWithin(picture, after.adjusted(1, 1, -1, -1)), label.translated(moved)) << "the label whole";
     for (const QRect &left : (QRegion(before.adjusted(-8, -8, 8, 8)) - QRegion(after.adjusted(-8, -8, 8, 8))))

@@ -58,7 +58,7 @@ public:
     // The common archive part: locked, int32.
     void Serialize(CArchive &ar) override;
     // A detached copy holding every value: no canvas, pane, status bar,
-    // handle windows or property dialog; the remembered tree item and
+    // shown handles or property dialog; the remembered tree item and
     // positions stay. The base has none to give (null).
     virtual CPrimitive *Clone() const;
     // Type code, also the primitive's icon in the tree.
@@ -118,7 +118,7 @@ public:
     // null when the class has none.
     virtual CPropertiesDlg *OpenProperties(QWidget *parent);
     // Takes every value of another primitive of the same class; what it is
-    // attached to (canvas, pane, status bar, handle windows) stays its own.
+    // attached to (canvas, pane, status bar, shown handles) stays its own.
     virtual void VirtualAssign(const CPrimitive &other);
     // Back into the list pane under the remembered parent after the
     // remembered predecessor; true when the pane took it.

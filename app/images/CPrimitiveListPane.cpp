@@ -147,18 +147,18 @@ void CPrimitiveListPane::ShowSelectedStatus(CPrimitive &primitive)
 
 // --- Batches -------------------------------------------------------------------------------
 
-CPrimitiveListPane::Batch::Batch(CPrimitiveListPane &pane) : m_pane(pane)
+void CPrimitiveListPane::BeginBatch()
 {
-    ++m_pane.m_batchDepth;
-}
-
-CPrimitiveListPane::Batch::~Batch()
-{
-    if (--m_pane.m_batchDepth == 0)
-        m_pane.EndBatch();
+    ++m_batchDepth;
 }
 
 void CPrimitiveListPane::EndBatch()
+{
+    if (--m_batchDepth == 0)
+        FinishBatch();
+}
+
+void CPrimitiveListPane::FinishBatch()
 {
     if (!std::exchange(m_batchSelection, false))
         return;

@@ -196,24 +196,24 @@ void DragMoves(int moves, const std::vector<Shape> &shapes)
     canvas.show();
     QCoreApplication::processEvents();
     dragged.Select();
-    QWidget *handle = dragged.Handle(3)->Window();
-    QMouseEvent press(QEvent::MouseButtonPress, QPointF(3, 3), handle->mapToGlobal(QPointF(3, 3)), Qt::LeftButton,
-                      Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(handle, &press);
+    const QPointF at(dragged.Handle(3)->Point());
+    QMouseEvent press(QEvent::MouseButtonPress, at, canvas.mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QCoreApplication::sendEvent(&canvas, &press);
     QCoreApplication::processEvents();
     const auto start = Clock::now();
     for (int i = 0; i < moves; ++i) {
-        const QPoint client(700 + (i % 50), 600 + (i % 37));
-        const QPointF local = client - handle->pos();
-        QMouseEvent move(QEvent::MouseMove, local, handle->mapToGlobal(local), Qt::NoButton, Qt::LeftButton,
+        const QPointF client(700 + (i % 50), 600 + (i % 37));
+        QMouseEvent move(QEvent::MouseMove, client, canvas.mapToGlobal(client), Qt::NoButton, Qt::LeftButton,
                          Qt::NoModifier);
-        QCoreApplication::sendEvent(handle, &move);
+        QCoreApplication::sendEvent(&canvas, &move);
         QCoreApplication::processEvents(); // the repaint the move asked for
     }
     const double each = std::chrono::duration<double>(Clock::now() - start).count() / moves;
-    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(3, 3), handle->mapToGlobal(QPointF(3, 3)), Qt::LeftButton,
-                        Qt::NoButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(handle, &release);
+    const QPointF end(dragged.Handle(3)->Point());
+    QMouseEvent release(QEvent::MouseButtonRelease, end, canvas.mapToGlobal(end), Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QCoreApplication::sendEvent(&canvas, &release);
     std::printf("one mouse move of a dragged handle, its repaint included: %.3f ms (%d moves)\n", each * 1000, moves);
     canvas.SetListPane(nullptr);
 }

@@ -180,11 +180,11 @@ void CBlockCopy::Invalidate()
     if (!canvas)
         return;
     const QMargins reach(kCopyReach, kCopyReach, kCopyReach, kCopyReach);
-    canvas->update(ClientBox().marginsAdded(reach));
-    canvas->update(DestinationBox().marginsAdded(reach));
+    canvas->RepaintArea(ClientBox().marginsAdded(reach));
+    canvas->RepaintArea(DestinationBox().marginsAdded(reach));
     const QPolygon band = JoiningBand();
     if (!band.isEmpty())
-        canvas->update(band.boundingRect());
+        canvas->RepaintArea(band.boundingRect());
 }
 
 void CBlockCopy::Paint(QPainter &painter, const QRect &)

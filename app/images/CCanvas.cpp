@@ -1,6 +1,6 @@
 #include "CCanvas.h"
 
-#include "CPrimitive.h"
+#include "CPrimitiveHandle.h"
 #include "CanvasLinks.h"
 #include "PrimitivePainting.h"
 #include "ProgramCursors.h"
@@ -13,6 +13,8 @@
 #include <QPolygon>
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 #include <vector>
 
 namespace {
@@ -43,25 +45,43 @@ CCanvas::CCanvas(QWidget *parent) : QWidget(parent)
 {
     setFocusPolicy(Qt::ClickFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
-    setMouseTracking(false);
+    // The cursor follows the handle under the mouse.
+    setMouseTracking(true);
 }
 
-CCanvas::~CCanvas() = default;
+CCanvas::~CCanvas()
+{
+    for (const auto &[key, handle] : m_handles)
+        handle->LayerGone();
+}
 
 // --- The mapping -------------------------------------------------------------------
+
+int CCanvas::RoundHalfUp(double value)
+{
+    if (std::isnan(value))
+        return 0;
+    const double whole = std::trunc(value);
+    const double rounded = value - whole >= 0.5 ? whole + 1.0 : whole;
+    if (rounded >= double(std::numeric_limits<int>::max()))
+        return std::numeric_limits<int>::max();
+    if (rounded <= double(std::numeric_limits<int>::min()))
+        return std::numeric_limits<int>::min();
+    return int(rounded);
+}
 
 QPoint CCanvas::ImageToClient(int x, int y) const
 {
     const double w = std::max(width() - 1, 0);
     const double h = std::max(height() - 1, 0);
-    return QPoint(CPrimitive::RoundHalfUp(w * x / Divisor(m_largestX)),
-                  CPrimitive::RoundHalfUp(h * y / Divisor(m_largestY)));
+    return QPoint(RoundHalfUp(w * x / Divisor(m_largestX)),
+                  RoundHalfUp(h * y / Divisor(m_largestY)));
 }
 
 QPoint CCanvas::ClientToImage(int x, int y) const
 {
-    const int cx = width() <= 0 ? 0 : CPrimitive::RoundHalfUp(double(m_largestX) * x / Divisor(width() - 1));
-    const int cy = height() <= 0 ? 0 : CPrimitive::RoundHalfUp(double(m_largestY) * y / Divisor(height() - 1));
+    const int cx = width() <= 0 ? 0 : RoundHalfUp(double(m_largestX) * x / Divisor(width() - 1));
+    const int cy = height() <= 0 ? 0 : RoundHalfUp(double(m_largestY) * y / Divisor(height() - 1));
     return QPoint(cx, cy);
 }
 
@@ -125,6 +145,14 @@ void CCanvas::SetModified()
         m_editor->SetChanged(false);
 }
 
+void CCanvas::RepaintArea(const QRect &client)
+{
+    if (client.isEmpty())
+        return;
+    m_dirty |= client;
+    update(m_dirty);
+}
+
 void CCanvas::ScaleAll(double sx, double sy)
 {
     if (m_listPane)
@@ -173,6 +201,8 @@ QRect CCanvas::BandRect() const
 
 void CCanvas::paintEvent(QPaintEvent *event)
 {
+    // What is asked from here on is a paint of its own.
+    m_dirty = QRect();
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.fillRect(event->rect(), Qt::black);
@@ -185,6 +215,8 @@ void CCanvas::paintEvent(QPaintEvent *event)
         painter.restore();
     }
     PaintFeedback(painter);
+    // Handles stand over the feedback, as windows over their parent would.
+    PaintHandles(painter, update);
 }
 
 void CCanvas::PaintGrid(QPainter &painter, const QRect &update) const
@@ -226,27 +258,8 @@ void CCanvas::PaintFeedback(QPainter &painter) const
         case FeedbackShape::Ellipse: DrawOvalOutline(painter, ShapeBounds(shape), shape.colour); break;
         }
     }
-    if (m_banding) {
-        // Dotted: every other pixel of the frame's outline.
-        const QRect band = BandRect();
-        QPolygon dots;
-        const auto dot = [&dots](int x, int y) {
-            if ((x + y) % 2 == 0)
-                dots << QPoint(x, y);
-        };
-        for (int x = band.left(); x <= band.right(); ++x) {
-            dot(x, band.top());
-            if (band.height() > 1)
-                dot(x, band.bottom());
-        }
-        for (int y = band.top() + 1; y < band.bottom(); ++y) {
-            dot(band.left(), y);
-            if (band.width() > 1)
-                dot(band.right(), y);
-        }
-        painter.setPen(QPen(kBandColour, 0));
-        painter.drawPoints(dots);
-    }
+    if (m_banding)
+        DrawDottedBoxOutline(painter, BandRect(), kBandColour);
     if (m_snapMarker)
         DrawOvalOutline(painter, MarkerBox(*m_snapMarker), kMarkerColour);
     painter.restore();
@@ -262,6 +275,12 @@ void CCanvas::mousePressEvent(QMouseEvent *event)
     }
     setFocus(Qt::MouseFocusReason);
     const QPoint point = event->position().toPoint();
+    // A handle shown only for a mark takes no press: the click is the canvas's.
+    if (CPrimitiveHandle *handle = HandleAt(point); handle && handle->IsDraggable()) {
+        PressHandle(*handle, event->modifiers().testFlag(Qt::ShiftModifier),
+                    event->modifiers().testFlag(Qt::ControlModifier));
+        return;
+    }
     if (!m_selectArea) {
         if (m_listPane)
             m_listPane->SelectAtPoint(point, event->modifiers().testFlag(Qt::ControlModifier));
@@ -275,7 +294,14 @@ void CCanvas::mousePressEvent(QMouseEvent *event)
 
 void CCanvas::mouseMoveEvent(QMouseEvent *event)
 {
+    if (m_handlePressed) {
+        DragHandle(event->position().toPoint(), event->modifiers().testFlag(Qt::ShiftModifier),
+                   event->modifiers().testFlag(Qt::ControlModifier));
+        return;
+    }
     if (!m_banding) {
+        if (event->buttons() == Qt::NoButton)
+            FollowCursor(event->position().toPoint());
         QWidget::mouseMoveEvent(event);
         return;
     }
@@ -286,6 +312,10 @@ void CCanvas::mouseMoveEvent(QMouseEvent *event)
 
 void CCanvas::mouseReleaseEvent(QMouseEvent *event)
 {
+    if (m_handlePressed && event->button() == Qt::LeftButton) {
+        ReleaseHandle();
+        return;
+    }
     if (!m_banding || event->button() != Qt::LeftButton) {
         QWidget::mouseReleaseEvent(event);
         return;

@@ -2,11 +2,16 @@
 // The image editor's drawing surface: the whole image stretched over the
 // pane in x and y, the grid dots, the primitives (drawn by the list pane),
 // the "Select Area" rubber band, clicks and arrow keys handed to the pane,
-// and the snapping settings the primitive handles read while they drag.
+// and the primitives' handles: the canvas paints the shown ones over
+// everything, gives the cursor of the one under the mouse and drives the
+// drag of the one pressed with the snapping settings below
+// (CCanvasHandles.cpp).
 //
 // Feedback that follows the mouse (the rubber band, a dragged primitive's
 // outline, the snap marker) is state of the canvas, painted last in XOR so
 // it shows on any colour, and repainted whenever it changes.
+
+#include "HandleLinks.h"
 
 #include <QColor>
 #include <QPoint>
@@ -14,11 +19,13 @@
 #include <QRect>
 #include <QWidget>
 
+#include <map>
 #include <optional>
 #include <vector>
 
 class CanvasEditorLink;
 class CanvasListLink;
+class CPrimitiveHandle;
 
 // One shape of the XOR feedback, in client pixels.
 struct FeedbackShape {
@@ -30,9 +37,10 @@ struct FeedbackShape {
     bool dotted = false;
 };
 
-class CCanvas : public QWidget {
+class CCanvas : public QWidget, public HandleLayer {
 public:
     explicit CCanvas(QWidget *parent = nullptr);
+    // The handles still shown are no longer shown anywhere.
     ~CCanvas() override;
 
     void SetListPane(CanvasListLink *pane) { m_listPane = pane; }
@@ -40,6 +48,9 @@ public:
     CanvasListLink *ListPane() const { return m_listPane; }
 
     // --- The mapping ------------------------------------------------------------
+    // The integer part (towards zero), plus 1 when the fraction left is 0.5
+    // or more; beyond the int range the nearest end, not-a-number 0.
+    static int RoundHalfUp(double value);
     // Client pixel of an image point: (client width - 1) * x / largest x,
     // rounded half up; likewise y.
     QPoint ImageToClient(int x, int y) const;
@@ -102,6 +113,24 @@ public:
     void SetSnapMarker(std::optional<QPoint> client);
     std::optional<QPoint> SnapMarker() const { return m_snapMarker; }
 
+    // --- Handles (CCanvasHandles.cpp) -------------------------------------------------
+    void ShowHandle(CPrimitiveHandle &handle) override;
+    void HideHandle(CPrimitiveHandle &handle) override;
+    void RepaintHandleBox(const QRect &box) override;
+    // Client pixels to paint again. What is asked between two paints is
+    // painted as one box: a thousand primitives invalidated one by one
+    // cost no region work.
+    void RepaintArea(const QRect &client);
+    // The topmost shown handle whose box holds a client point, or null.
+    CPrimitiveHandle *HandleAt(const QPoint &client) const;
+    int ShownHandleCount() const { return int(m_handles.size()); }
+    // The handle being dragged, or null.
+    CPrimitiveHandle *DraggedHandle() const;
+    // The button goes down on the handle: it has the mouse until the button
+    // comes up and drags when its primitive lets it. A press on the canvas
+    // comes here when the topmost handle under it is one to drag.
+    void PressHandle(CPrimitiveHandle &handle, bool shift, bool ctrl);
+
 protected:
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
@@ -117,6 +146,13 @@ private:
     QRect BandRect() const;
     void RepaintFeedback(const QRect &before, const QRect &after);
     void WindowPlaceChanged();
+    void PaintHandles(QPainter &painter, const QRect &update) const;
+    // The drag of the pressed handle: the mouse moves (client pixels), the
+    // button comes up.
+    void DragHandle(QPoint point, bool shift, bool ctrl);
+    void ReleaseHandle();
+    // The cursor of the handle to drag under a client point, else the canvas's own.
+    void FollowCursor(const QPoint &client);
 
     bool m_gridSnap = false;
     bool m_showGrid = false;
@@ -139,4 +175,16 @@ private:
 
     std::vector<FeedbackShape> m_dragFeedback;
     std::optional<QPoint> m_snapMarker;
+
+    // The shown handles by stacking order, the last shown on top.
+    std::map<quint64, CPrimitiveHandle *> m_handles;
+    quint64 m_nextStackKey = 0;
+    // What was asked to repaint since the last paint.
+    QRect m_dirty;
+    CPrimitiveHandle *m_draggedHandle = nullptr;
+    // The mouse at the drag's last step (client pixels): a step to the same
+    // place is no step.
+    QPoint m_lastDragMouse;
+    // A press on a handle owns the mouse until the button comes up.
+    bool m_handlePressed = false;
 };

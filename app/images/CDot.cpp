@@ -92,7 +92,7 @@ bool CDot::IntersectsRect(const QRect &client) const
 void CDot::Invalidate()
 {
     if (CCanvas *canvas = GetCanvas())
-        canvas->update(QRect(ToClient(Position()) - QPoint(kDotReach, kDotReach),
+        canvas->RepaintArea(QRect(ToClient(Position()) - QPoint(kDotReach, kDotReach),
                              QSize(2 * kDotReach + 1, 2 * kDotReach + 1)));
 }
 

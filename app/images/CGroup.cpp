@@ -275,7 +275,7 @@ void CGroup::Invalidate()
 {
     PlaceHandles();
     if (CCanvas *canvas = GetCanvas())
-        canvas->update(ClientBox().adjusted(-kGroupReach, -kGroupReach, kGroupReach + 1, kGroupReach + 1));
+        canvas->RepaintArea(ClientBox().adjusted(-kGroupReach, -kGroupReach, kGroupReach + 1, kGroupReach + 1));
 }
 
 void CGroup::Paint(QPainter &painter, const QRect &update)

@@ -257,7 +257,7 @@ std::array<QPoint, CInformationBox::kHandles> CInformationBox::HandlePoints() co
 void CInformationBox::Invalidate()
 {
     if (CCanvas *canvas = GetCanvas())
-        canvas->update(GetBoxRect().adjusted(-kBoxReachBefore, -kBoxReachBefore, kBoxReachAfter, kBoxReachAfter));
+        canvas->RepaintArea(GetBoxRect().adjusted(-kBoxReachBefore, -kBoxReachBefore, kBoxReachAfter, kBoxReachAfter));
 }
 
 void CInformationBox::Paint(QPainter &painter, const QRect &)
@@ -271,6 +271,10 @@ void CInformationBox::Paint(QPainter &painter, const QRect &)
         painter.fillRect(box, Qt::black);
     if (m_kind != kInfoBox || border == 1 || border == 3)
         DrawBoxOutline(painter, box, colour);
+    else
+        // No line of its own: the box the generator writes in shows dotted,
+        // so that its handles frame what is drawn.
+        DrawDottedBoxOutline(painter, box, colour);
     if (const std::optional<QFont> font = FitTextFont(label, box.width() - 3, box.height() - 3)) {
         if (m_kind != kInfoBox) {
             DrawTextAt(painter, box.topLeft() + QPoint(1, 1), label, *font, colour);

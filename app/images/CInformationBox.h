@@ -3,7 +3,8 @@
 // ("FORM"), the sequence step box ("SNUM") and the configurable
 // information box ("TBOX"), whose contents and border come from fixed lists
 // and whose place is given as fractions of the image's size. The editor
-// shows a labelled box of the generator's size. All nine handles move it.
+// shows a labelled box of the generator's size (dotted where the border has
+// no line), the label whole inside it. All nine handles move it.
 
 #include "CKindValue.h"
 #include "Coloured.h"

@@ -196,8 +196,8 @@ void CPrimitive::Select()
         return;
     m_selected = true;
     for (const auto &handle : m_handles) {
-        handle->Create();
         handle->SetSelected(true);
+        handle->Show(*m_canvas);
         handle->Repaint();
     }
 }
@@ -207,14 +207,14 @@ void CPrimitive::Deselect()
     if (!m_canvas)
         return;
     m_selected = false;
-    if (m_handles.empty() || !m_handles.front()->HasWindow())
+    if (!HandlesShown())
         return;
     for (const auto &handle : m_handles) {
         handle->SetSelected(false);
         if (handle->IsMarked())
             handle->Repaint();
         else
-            handle->DestroyWindow();
+            handle->Hide();
     }
 }
 
@@ -225,29 +225,29 @@ void CPrimitive::SetMarked(bool on)
     m_marked = on ? 1 : 0;
     if (on) {
         for (const auto &handle : m_handles) {
-            handle->Create();
             handle->SetMarked(true);
+            handle->Show(*m_canvas);
             handle->Repaint();
         }
         m_selected = true;
         return;
     }
     for (const auto &handle : m_handles) {
-        if (!handle->HasWindow())
+        if (!handle->IsShown())
             return;
         handle->SetMarked(false);
         if (handle->IsSelected()) {
             handle->Repaint();
         } else {
             m_selected = false;
-            handle->DestroyWindow();
+            handle->Hide();
         }
     }
 }
 
 void CPrimitive::RepaintHandles()
 {
-    if (!m_canvas || m_handles.empty() || !m_handles.front()->HasWindow())
+    if (!m_canvas || !HandlesShown())
         return;
     for (const auto &handle : m_handles)
         handle->Repaint();
@@ -290,8 +290,11 @@ void CPrimitive::SetCanvas(CCanvas *canvas)
         DestroyHandles();
         return;
     }
-    for (const auto &handle : m_handles)
-        handle->SetCanvas(canvas);
+    // Shown handles go with the primitive.
+    for (const auto &handle : m_handles) {
+        if (handle->IsShown())
+            handle->Show(*canvas);
+    }
 }
 
 // --- Handles -------------------------------------------------------------------------------
@@ -303,7 +306,7 @@ CPrimitiveHandle *CPrimitive::Handle(int index) const
 
 void CPrimitive::AddHandle(const QPoint &client, int cursor, bool system)
 {
-    auto handle = std::make_unique<CPrimitiveHandle>(HandleCount() + 1, m_canvas, this, client.x(), client.y());
+    auto handle = std::make_unique<CPrimitiveHandle>(HandleCount() + 1, this, client.x(), client.y());
     handle->SetCursor(cursor, system);
     m_handles.push_back(std::move(handle));
 }
@@ -320,9 +323,9 @@ QPoint CPrimitive::HandlePoint(int index) const
     return handle ? handle->Point() : QPoint();
 }
 
-bool CPrimitive::HasHandleWindows() const
+bool CPrimitive::HandlesShown() const
 {
-    return !m_handles.empty() && m_handles.front()->HasWindow();
+    return !m_handles.empty() && m_handles.front()->IsShown();
 }
 
 QPoint CPrimitive::HandleImagePoint(int index) const
@@ -422,6 +425,35 @@ QPoint CPrimitive::DropWholePoint(int index)
     return image;
 }
 
+// --- A handle's drag, driven by the canvas ---------------------------------------------------
+
+bool CPrimitive::HandleDragBegins(int index)
+{
+    if (!m_canvas || !BeginTrack(index))
+        return false;
+    CanvasListLink *pane = m_listPane ? m_listPane : m_canvas->ListPane();
+    if (pane)
+        pane->HoldModifyUndo(*this);
+    m_snapped = false;
+    return true;
+}
+
+bool CPrimitive::HandleDragSnaps(QPoint &client, bool toPoints)
+{
+    m_snapped = SnapTrackPoint(client, true, toPoints);
+    return m_snapped;
+}
+
+bool CPrimitive::HandleDragTracks(int index, QPoint &client, bool test)
+{
+    return Track(index, client, test);
+}
+
+void CPrimitive::HandleDragEnds(int index, bool moved)
+{
+    EndTrack(index, moved);
+}
+
 // --- Snapping ------------------------------------------------------------------------------
 
 bool CPrimitive::SnapTrackPoint(QPoint &point, bool client, bool toPoints)
@@ -481,15 +513,7 @@ std::optional<QFont> CPrimitive::FitTextFont(const QString &text, int width, int
 
 int CPrimitive::RoundHalfUp(double value)
 {
-    if (std::isnan(value))
-        return 0;
-    const double whole = std::trunc(value);
-    const double rounded = value - whole >= 0.5 ? whole + 1.0 : whole;
-    if (rounded >= double(std::numeric_limits<int>::max()))
-        return std::numeric_limits<int>::max();
-    if (rounded <= double(std::numeric_limits<int>::min()))
-        return std::numeric_limits<int>::min();
-    return int(rounded);
+    return CCanvas::RoundHalfUp(value);
 }
 
 int CPrimitive::NextLineValue(CCommandReader &reader)

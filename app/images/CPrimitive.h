@@ -7,6 +7,7 @@
 // handles by which the user drags a primitive's points on the canvas.
 
 #include "CObject.h"
+#include "HandleLinks.h"
 
 #include <QPoint>
 #include <QPointer>
@@ -43,7 +44,7 @@ class QWidget;
 using TreeItemId = int;
 inline constexpr TreeItemId kNoTreeItem = 0;
 
-class CPrimitive : public CObject {
+class CPrimitive : public CObject, public HandleOwnerLink {
     DECLARE_SERIAL(CPrimitive)
 
 public:
@@ -57,7 +58,7 @@ public:
     // The common archive part: locked, int32.
     void Serialize(CArchive &ar) override;
     // A detached copy holding every value: no canvas, pane, status bar,
-    // handle windows or property dialog; the remembered tree item and
+    // shown handles or property dialog; the remembered tree item and
     // positions stay. The base has none to give (null).
     virtual CPrimitive *Clone() const;
     // Type code, also the primitive's icon in the tree.
@@ -117,7 +118,7 @@ public:
     // null when the class has none.
     virtual CPropertiesDlg *OpenProperties(QWidget *parent);
     // Takes every value of another primitive of the same class; what it is
-    // attached to (canvas, pane, status bar, handle windows) stays its own.
+    // attached to (canvas, pane, status bar, shown handles) stays its own.
     virtual void VirtualAssign(const CPrimitive &other);
     // Back into the list pane under the remembered parent after the
     // remembered predecessor; true when the pane took it.
@@ -162,6 +163,14 @@ public:
     int HandleCount() const { return int(m_handles.size()); }
     // Handle index (a number from 1), or null.
     CPrimitiveHandle *Handle(int index) const;
+
+    // What the canvas asks while it drags one of the primitive's handles:
+    // BeginTrack, the pane's undo record of the state before; snapping
+    // (SnapTrackPoint in client pixels, remembered); Track; EndTrack.
+    bool HandleDragBegins(int index) final;
+    bool HandleDragSnaps(QPoint &client, bool toPoints) final;
+    bool HandleDragTracks(int index, QPoint &client, bool test) final;
+    void HandleDragEnds(int index, bool moved) final;
 
     // A drag point onto another primitive's key point (toPoints) or else the
     // grid (when the canvas snaps to it); client: the point is in client
@@ -265,7 +274,8 @@ protected:
     // Moves handle index (from 1) to a client point.
     void MoveHandle(int index, const QPoint &client);
     QPoint HandlePoint(int index) const;
-    bool HasHandleWindows() const;
+    // Whether the handles are shown (the primitive is selected or marked).
+    bool HandlesShown() const;
     // Where a new line or box goes on a canvas: from 0.8 to 1.2 of the
     // image's centre, rounded half up; (256, 192) and (384, 288) on 640 x 480.
     static QPoint NewBoxStart(const CCanvas &canvas);

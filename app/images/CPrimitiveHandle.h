@@ -1,21 +1,21 @@
 #pragma once
-// One control point of a primitive on the canvas: a 7 x 7 child window
-// centred on the point while the primitive is selected or marked, by which
-// the user drags the point (Shift inverts the canvas's move-whole setting,
-// Ctrl its point snapping, both read at every move). The handle's state
-// lives as long as its primitive; the window only while it is shown.
+// One control point of a primitive on the canvas: a 7 x 7 square centred on
+// the point while the primitive is selected or marked, by which the user
+// drags the point. The handle keeps its point, its look and the state of
+// its drag; the canvas it is shown on paints it over the primitives, finds
+// it under the mouse and drives the drag (Shift inverts the canvas's
+// move-whole setting, Ctrl its point snapping, both read at every move),
+// asking the primitive through HandleOwnerLink. A shown handle is no
+// window: a thousand marked primitives cost the canvas no region work.
 
 #include <QColor>
 #include <QPoint>
-#include <QPointer>
+#include <QRect>
 
-#include <optional>
-
-class CCanvas;
-class CPrimitive;
+class HandleLayer;
+class HandleOwnerLink;
 class QCursor;
 class QPainter;
-class QWidget;
 
 class CPrimitiveHandle {
 public:
@@ -28,34 +28,49 @@ public:
 
     static constexpr int kSize = 7;
 
-    CPrimitiveHandle(int index, CCanvas *canvas, CPrimitive *primitive, int x, int y);
+    CPrimitiveHandle(int index, HandleOwnerLink *primitive, int x, int y);
+    // Leaves the layer it is shown on.
     ~CPrimitiveHandle();
     CPrimitiveHandle(const CPrimitiveHandle &) = delete;
     CPrimitiveHandle &operator=(const CPrimitiveHandle &) = delete;
 
-    // The window, a child of the canvas over (x - 3, y - 3)..(x + 3, y + 3),
-    // when it has none.
-    void Create();
-    void DestroyWindow();
-    bool HasWindow() const { return !m_window.isNull(); }
-    // The window the user drags; null while the handle is not shown.
-    QWidget *Window() const;
-    // The point (client pixels) and the window with it.
+    // Shown on layer over the handles shown before (taken from another
+    // layer); hidden. A handle is shown only while its primitive is
+    // selected or marked.
+    void Show(HandleLayer &layer);
+    void Hide();
+    bool IsShown() const { return m_layer != nullptr; }
+    HandleLayer *Layer() const { return m_layer; }
+    // The layer went first: the handle is no longer shown, nothing is told.
+    void LayerGone() { m_layer = nullptr; }
+    // The layer's place for the handle in its stacking order.
+    quint64 StackKey() const { return m_stackKey; }
+    void SetStackKey(quint64 key) { m_stackKey = key; }
+
+    // The point (client pixels); a shown handle repaints where it was and is.
     void MoveTo(const QPoint &client);
     QPoint Point() const { return {m_x, m_y}; }
-    void SetCanvas(CCanvas *canvas);
-    void SetPrimitive(CPrimitive *primitive) { m_primitive = primitive; }
+    // The 7 x 7 pixels the handle covers, centred on its point.
+    QRect Box() const { return QRect(m_x - kSize / 2, m_y - kSize / 2, kSize, kSize); }
+    HandleOwnerLink *Primitive() const { return m_primitive; }
+    void SetPrimitive(HandleOwnerLink *primitive) { m_primitive = primitive; }
     void Repaint();
 
     int Index() const { return m_index; }
     bool IsDragging() const { return m_dragging; }
     void SetDragging(bool dragging) { m_dragging = dragging; }
     bool IsSnapMode() const { return m_snapMode; }
+    void SetSnapMode(bool on) { m_snapMode = on; }
     bool IsSnappedNow() const { return m_snappedNow; }
+    void SetSnappedNow(bool snapped) { m_snappedNow = snapped; }
+    bool HasMoved() const { return m_moved; }
+    void SetMoved(bool moved) { m_moved = moved; }
     bool IsSelected() const { return m_selected; }
     void SetSelected(bool selected) { m_selected = selected; }
     bool IsMarked() const { return m_marked; }
     void SetMarked(bool marked) { m_marked = marked; }
+    // A handle shown only for a mark is no handle to drag.
+    bool IsDraggable() const { return m_primitive && !(m_marked && !m_selected); }
     void SetCursor(int id, bool system);
     QCursor Cursor() const;
 
@@ -63,29 +78,18 @@ public:
     // when snapping is on, else blue; otherwise black for a marked handle
     // of an unselected primitive, else white. Framed in grey.
     QColor FillColour() const;
+    // Paints the handle's box in the layer's pixels.
     void Paint(QPainter &painter) const;
 
-    // The drag, as the window's mouse messages drive it: button down, a
-    // move to a point in the window's own pixels, button up.
-    void OnButtonDown(bool shift, bool ctrl);
-    void OnMouseMove(const QPoint &local, bool shift, bool ctrl);
-    void OnButtonUp();
-
 private:
-    class HandleWindow;
-    // Shows the snap marker at point (show) or takes the one shown away.
-    void DrawSnapMarker(const QPoint &point, bool show);
-    void ReadModifiers(bool shift, bool ctrl);
-
     QColor m_selectedColour{255, 255, 255};
     QColor m_frameColour{128, 128, 128};
     QColor m_dragColour{0, 0, 255};
     int m_x = 0;
     int m_y = 0;
-    std::optional<QPoint> m_marker;
-    QPoint m_snappedPoint;
-    CPrimitive *m_primitive = nullptr;
-    QPointer<CCanvas> m_canvas;
+    HandleOwnerLink *m_primitive = nullptr;
+    HandleLayer *m_layer = nullptr;
+    quint64 m_stackKey = 0;
     int m_index = 0;
     bool m_dragging = false;
     bool m_snapMode = false;
@@ -95,5 +99,4 @@ private:
     bool m_selected = false;
     int m_cursorId = kArrow;
     bool m_systemCursor = true;
-    QPointer<QWidget> m_window;
 };

@@ -9,6 +9,8 @@
 
 #include <QVBoxLayout>
 
+#include <utility>
+
 using namespace PaneItems;
 
 namespace {
@@ -127,8 +129,49 @@ TreeItemId CPrimitiveListPane::PreviousSibling(const QTreeWidgetItem *item) cons
 
 void CPrimitiveListPane::UpdateEditorSelection()
 {
+    if (m_batchDepth > 0) {
+        m_batchSelection = true;
+        return;
+    }
     if (m_editor)
         m_editor->OnSelectionChanged(SelectedPrimitive(), MarkedCount());
+}
+
+void CPrimitiveListPane::ShowSelectedStatus(CPrimitive &primitive)
+{
+    if (m_batchDepth > 0)
+        m_batchSelection = true;
+    else
+        primitive.ShowStatus();
+}
+
+// --- Batches -------------------------------------------------------------------------------
+
+void CPrimitiveListPane::BeginBatch()
+{
+    ++m_batchDepth;
+}
+
+void CPrimitiveListPane::EndBatch()
+{
+    if (--m_batchDepth == 0)
+        FinishBatch();
+}
+
+void CPrimitiveListPane::FinishBatch()
+{
+    if (!std::exchange(m_batchSelection, false))
+        return;
+    const TreeItemId wanted = std::exchange(m_batchCurrent, kNoTreeItem);
+    if (Item *item = Find(wanted); item && item != m_tree->currentItem()) {
+        SelectItem(wanted); // the change of the current item shows its line and tells the editor
+        return;
+    }
+    if (QTreeWidgetItem *current = m_tree->currentItem())
+        m_tree->scrollToItem(current);
+    if (CPrimitive *selected = SelectedPrimitive())
+        selected->ShowStatus();
+    UpdateEditorSelection();
 }
 
 void CPrimitiveListPane::Changed()
@@ -147,6 +190,11 @@ void CPrimitiveListPane::RepaintTree()
 
 void CPrimitiveListPane::SelectItem(TreeItemId id)
 {
+    if (m_batchDepth > 0) {
+        m_batchCurrent = id;
+        m_batchSelection = true;
+        return;
+    }
     Item *item = Find(id);
     if (item)
         m_tree->scrollToItem(item);
@@ -157,7 +205,7 @@ void CPrimitiveListPane::OnCurrentChanged(QTreeWidgetItem *current, QTreeWidgetI
 {
     if (CPrimitive *primitive = PrimitiveOfItem(current)) {
         primitive->Select();
-        primitive->ShowStatus();
+        ShowSelectedStatus(*primitive);
         if (m_keyboardChange && m_marking)
             UnmarkAll();
     } else if (m_statusBar) {

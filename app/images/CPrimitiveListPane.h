@@ -18,6 +18,7 @@
 #include "CPrimitive.h"
 #include "CanvasLinks.h"
 #include "PrimitiveClipboard.h"
+#include "UndoPaneLink.h"
 
 #include <QHash>
 #include <QLabel>
@@ -33,7 +34,7 @@ class QTreeWidget;
 class QTreeWidgetItem;
 class imeUndo;
 
-class CPrimitiveListPane : public QWidget, public CanvasListLink {
+class CPrimitiveListPane : public QWidget, public CanvasListLink, public UndoPaneLink {
 public:
     // Cut, Copy and Delete.
     enum Mode { kCut = 1, kCopy = 2, kDelete = 3 };
@@ -57,7 +58,7 @@ public:
     void GroupMarked();
     // The group of item (none: the selected one) gives its members back to
     // the top level; the held undo record goes.
-    void Ungroup(TreeItemId item = kNoTreeItem);
+    void Ungroup(TreeItemId item = kNoTreeItem) override;
     void MoveToFrontOrBack(bool front);
     void CutCopyDelete(int mode);
     void Paste();
@@ -94,13 +95,18 @@ public:
     bool InsertPrimitive(CPrimitive &primitive) override;
 
     // --- Used by the undo records ---------------------------------------------------------
-    // Removes the item and deletes its primitive (and its members); false
-    // when the item has gone.
-    bool DestroyPrimitive(TreeItemId item);
-    // The live primitive on the copy's item takes the copy's values.
-    bool RestorePrimitive(const CPrimitive &copy);
-    bool RestoreItemPosition(TreeItemId item, TreeItemId parent, TreeItemId predecessor);
-    bool RemoveClipboardEntry(int index, quint64 generation);
+    CanvasListLink &PrimitivesLink() override { return *this; }
+    bool DestroyPrimitive(TreeItemId item) override;
+    bool RestorePrimitive(const CPrimitive &copy) override;
+    bool RestoreItemPosition(TreeItemId item, TreeItemId parent, TreeItemId predecessor) override;
+    bool RemoveClipboardEntry(int index, quint64 generation) override;
+    // Many rows at once (the undo of a cut of many, of a paste): inside a
+    // batch the item to select is only remembered (the tree measures every
+    // row as its selection changes); the last one is selected, scrolled to
+    // and told to the status bar and the editor once, as the outermost
+    // batch ends.
+    void BeginBatch() override;
+    void EndBatch() override;
 
     // --- Tree bookkeeping ---------------------------------------------------------------
     void LinkItem(TreeItemId item, CPrimitive *primitive);
@@ -130,7 +136,7 @@ public:
     bool IsModified() const { return m_modified; }
     bool IsMarking() const { return m_marking; }
     int MarkedCount() const;
-    bool HasItem(TreeItemId item) const { return Find(item) != nullptr; }
+    bool HasItem(TreeItemId item) const override { return Find(item) != nullptr; }
     CPrimitive *PrimitiveOf(TreeItemId item) const;
     TreeItemId SelectedItem() const;
     CPrimitive *SelectedPrimitive() const;
@@ -168,6 +174,9 @@ private:
     void OnCurrentChanged(QTreeWidgetItem *current, QTreeWidgetItem *previous);
     void SetSelectedValue(void (CPrimitive::*set)(int), int index);
     void UpdateEditorSelection();
+    // The selected primitive's line into the status bar (after a batch).
+    void ShowSelectedStatus(CPrimitive &primitive);
+    void FinishBatch();
     void Changed();
     void RepaintTree();
     void ShowDragImage();
@@ -182,6 +191,10 @@ private:
     bool m_marking = false;
     bool m_dragging = false;
     bool m_keyboardChange = false;
+    int m_batchDepth = 0;
+    bool m_batchSelection = false;
+    // The item a batch selects at its end; none: the one selected before.
+    TreeItemId m_batchCurrent = kNoTreeItem;
     int m_dragImage = 1;
     int m_dropAfter = 0;
     TreeItemId m_dragItem = kNoTreeItem;

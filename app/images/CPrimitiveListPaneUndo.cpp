@@ -38,7 +38,7 @@ bool CPrimitiveListPane::InsertPrimitive(CPrimitive &primitive)
     primitive.SetCanvas(m_canvas);
     SelectItem(item->Id());
     primitive.Invalidate();
-    primitive.ShowStatus();
+    ShowSelectedStatus(primitive);
     Changed();
     UpdateEditorSelection();
     return true;

@@ -184,7 +184,7 @@ bool CRectangle::IntersectsRect(const QRect &client) const
 void CRectangle::Invalidate()
 {
     if (CCanvas *canvas = GetCanvas())
-        canvas->update(ClientBox().adjusted(-kHandleReach, -kHandleReach, kHandleReach, kHandleReach));
+        canvas->RepaintArea(ClientBox().adjusted(-kHandleReach, -kHandleReach, kHandleReach, kHandleReach));
 }
 
 void CRectangle::Paint(QPainter &painter, const QRect &)

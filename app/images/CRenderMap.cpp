@@ -93,7 +93,7 @@ std::vector<QPoint> CRenderMap::SnapKeys() const
 void CRenderMap::Invalidate()
 {
     if (CCanvas *canvas = GetCanvas())
-        canvas->update(GetRect().adjusted(-kMapReachBefore, -kMapReachBefore, kMapReachAfter, kMapReachAfter));
+        canvas->RepaintArea(GetRect().adjusted(-kMapReachBefore, -kMapReachBefore, kMapReachAfter, kMapReachAfter));
 }
 
 void CRenderMap::Paint(QPainter &painter, const QRect &)

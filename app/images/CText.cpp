@@ -126,7 +126,7 @@ std::vector<QPoint> CText::SnapKeys() const
 void CText::Invalidate()
 {
     if (CCanvas *canvas = GetCanvas())
-        canvas->update(GetTextRect().adjusted(-kTextReachBefore, -kTextReachBefore, kTextReachAfter, kTextReachAfter));
+        canvas->RepaintArea(GetTextRect().adjusted(-kTextReachBefore, -kTextReachBefore, kTextReachAfter, kTextReachAfter));
 }
 
 void CText::Paint(QPainter &painter, const QRect &)

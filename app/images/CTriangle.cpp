@@ -188,7 +188,7 @@ void CTriangle::Invalidate()
         return;
     UpdateClientPoints();
     const QRect box = ClientPolygon().boundingRect();
-    canvas->update(box.adjusted(-kTriangleReach, -kTriangleReach, kTriangleReach, kTriangleReach));
+    canvas->RepaintArea(box.adjusted(-kTriangleReach, -kTriangleReach, kTriangleReach, kTriangleReach));
 }
 
 void CTriangle::Paint(QPainter &painter, const QRect &)

@@ -49,7 +49,7 @@ public:
     void Select() override
     {
         Base::Select();
-        if (this->HasHandleWindows())
+        if (this->HandlesShown())
             Self().PlaceHandles();
     }
 

@@ -85,6 +85,31 @@ void DrawBoxOutline(QPainter &painter, const QRect &box, const QColor &colour)
     }
 }
 
+void DrawDottedBoxOutline(QPainter &painter, const QRect &box, const QColor &colour)
+{
+    if (box.isEmpty())
+        return;
+    QPolygon dots;
+    const auto dot = [&dots](int x, int y) {
+        if ((x + y) % 2 == 0)
+            dots << QPoint(x, y);
+    };
+    for (int x = box.left(); x <= box.right(); ++x) {
+        dot(x, box.top());
+        if (box.height() > 1)
+            dot(x, box.bottom());
+    }
+    for (int y = box.top() + 1; y < box.bottom(); ++y) {
+        dot(box.left(), y);
+        if (box.width() > 1)
+            dot(box.right(), y);
+    }
+    painter.save();
+    painter.setPen(QPen(colour, 0));
+    painter.drawPoints(dots);
+    painter.restore();
+}
+
 void DrawOvalOutline(QPainter &painter, const QRect &box, const QColor &colour)
 {
     const std::vector<OvalSpan> spans = OvalSpans(box);

@@ -39,6 +39,8 @@ bool OvalIntersects(const QRect &box, const QRect &rect);
 
 // In the painter's pen colour.
 void DrawBoxOutline(QPainter &painter, const QRect &box, const QColor &colour);
+// Every other pixel of the box's outline, those whose x + y is even.
+void DrawDottedBoxOutline(QPainter &painter, const QRect &box, const QColor &colour);
 void DrawOvalOutline(QPainter &painter, const QRect &box, const QColor &colour);
 void DrawLinePixels(QPainter &painter, const QPoint &a, const QPoint &b, const QColor &colour);
 void FillBox(QPainter &painter, const QRect &box, const QBrush &brush);

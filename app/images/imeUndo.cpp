@@ -1,8 +1,9 @@
 #include "imeUndo.h"
 
-#include "CPrimitiveListPane.h"
+#include "CanvasLinks.h"
 #include "Prompts.h"
 #include "StringTable.h"
+#include "UndoPaneLink.h"
 
 #include <new>
 
@@ -39,7 +40,7 @@ imeUndo::~imeUndo() = default;
 
 // --- imeUndoCopy -------------------------------------------------------------------
 
-void imeUndoCopy::Undo(CPrimitiveListPane &pane)
+void imeUndoCopy::Undo(UndoPaneLink &pane)
 {
     pane.RemoveClipboardEntry(m_index, m_generation);
 }
@@ -48,7 +49,7 @@ std::unique_ptr<imeUndo> imeUndoCopy::VirtualCopy() const { return CopyRecord(*t
 
 // --- imeUndoCreate ------------------------------------------------------------------
 
-void imeUndoCreate::Undo(CPrimitiveListPane &pane)
+void imeUndoCreate::Undo(UndoPaneLink &pane)
 {
     if (!pane.DestroyPrimitive(m_item)) {
         AfxMessageBox(PromptText(IDS_UNDO_CREATE_FAILED));
@@ -70,11 +71,11 @@ imeUndoDelete::imeUndoDelete(const imeUndoDelete &other)
 
 imeUndoDelete::~imeUndoDelete() = default;
 
-void imeUndoDelete::Undo(CPrimitiveListPane &pane)
+void imeUndoDelete::Undo(UndoPaneLink &pane)
 {
     if (!m_copy)
         return;
-    m_copy->SetListPane(&pane);
+    m_copy->SetListPane(&pane.PrimitivesLink());
     if (!m_copy->InsertPrimitive()) {
         m_copy->SetListPane(nullptr);
         AfxMessageBox(PromptText(IDS_UNDO_DELETE_FAILED));
@@ -87,7 +88,7 @@ std::unique_ptr<imeUndo> imeUndoDelete::VirtualCopy() const { return CopyRecord(
 
 // --- imeUndoCut ------------------------------------------------------------------------
 
-void imeUndoCut::Undo(CPrimitiveListPane &pane)
+void imeUndoCut::Undo(UndoPaneLink &pane)
 {
     m_delete.Undo(pane);
     m_copy.Undo(pane);
@@ -97,7 +98,7 @@ std::unique_ptr<imeUndo> imeUndoCut::VirtualCopy() const { return CopyRecord(*th
 
 // --- imeUndoGroup ------------------------------------------------------------------------
 
-void imeUndoGroup::Undo(CPrimitiveListPane &pane)
+void imeUndoGroup::Undo(UndoPaneLink &pane)
 {
     if (!pane.HasItem(m_item)) {
         ReportGone(ClassName());
@@ -119,7 +120,7 @@ imeUndoModify::imeUndoModify(const imeUndoModify &other)
 
 imeUndoModify::~imeUndoModify() = default;
 
-void imeUndoModify::Undo(CPrimitiveListPane &pane)
+void imeUndoModify::Undo(UndoPaneLink &pane)
 {
     if (m_copy && !pane.RestorePrimitive(*m_copy))
         ReportGone(ClassName());
@@ -129,7 +130,7 @@ std::unique_ptr<imeUndo> imeUndoModify::VirtualCopy() const { return CopyRecord(
 
 // --- imeUndoMove ----------------------------------------------------------------------------
 
-void imeUndoMove::Undo(CPrimitiveListPane &pane)
+void imeUndoMove::Undo(UndoPaneLink &pane)
 {
     if (!pane.RestoreItemPosition(m_item, m_parent, m_predecessor))
         ReportGone(ClassName());
@@ -155,10 +156,11 @@ void imeUndoMultiple::Add(const imeUndo &record)
         m_records.push_back(std::move(copy));
 }
 
-void imeUndoMultiple::Undo(CPrimitiveListPane &pane)
+void imeUndoMultiple::Undo(UndoPaneLink &pane)
 {
     // Removed one after another from one level, they come back in reverse
     // order, each after the predecessor it had when it went.
+    UndoBatch batch(pane);
     for (auto it = m_records.rbegin(); it != m_records.rend(); ++it)
         (*it)->Undo(pane);
 }
@@ -167,8 +169,9 @@ std::unique_ptr<imeUndo> imeUndoMultiple::VirtualCopy() const { return CopyRecor
 
 // --- imeUndoPaste ------------------------------------------------------------------------------
 
-void imeUndoPaste::Undo(CPrimitiveListPane &pane)
+void imeUndoPaste::Undo(UndoPaneLink &pane)
 {
+    UndoBatch batch(pane);
     while (!m_items.empty()) {
         if (!pane.DestroyPrimitive(m_items.front())) {
             AfxMessageBox(PromptText(IDS_UNDO_PASTE_FAILED));

@@ -13,14 +13,14 @@
 #include <memory>
 #include <vector>
 
-class CPrimitiveListPane;
+class UndoPaneLink;
 
 class imeUndo {
 public:
     imeUndo() = default;
     virtual ~imeUndo();
     // Reverses the recorded operation in pane.
-    virtual void Undo(CPrimitiveListPane &pane) = 0;
+    virtual void Undo(UndoPaneLink &pane) = 0;
     // A heap copy; null (after a message) when it cannot be made.
     virtual std::unique_ptr<imeUndo> VirtualCopy() const = 0;
     virtual const char *ClassName() const = 0;
@@ -34,7 +34,7 @@ class imeUndoCopy : public imeUndo {
 public:
     // Entry index of the clipboard's filling generation.
     imeUndoCopy(int index, quint64 generation) : m_index(index), m_generation(generation) {}
-    void Undo(CPrimitiveListPane &pane) override;
+    void Undo(UndoPaneLink &pane) override;
     std::unique_ptr<imeUndo> VirtualCopy() const override;
     const char *ClassName() const override { return "imeUndoCopy"; }
 
@@ -46,7 +46,7 @@ private:
 class imeUndoCreate : public imeUndo {
 public:
     explicit imeUndoCreate(TreeItemId item) : m_item(item) {}
-    void Undo(CPrimitiveListPane &pane) override;
+    void Undo(UndoPaneLink &pane) override;
     std::unique_ptr<imeUndo> VirtualCopy() const override;
     const char *ClassName() const override { return "imeUndoCreate"; }
 
@@ -60,7 +60,7 @@ public:
     explicit imeUndoDelete(const CPrimitive &primitive);
     imeUndoDelete(const imeUndoDelete &other);
     ~imeUndoDelete() override;
-    void Undo(CPrimitiveListPane &pane) override;
+    void Undo(UndoPaneLink &pane) override;
     std::unique_ptr<imeUndo> VirtualCopy() const override;
     const char *ClassName() const override { return "imeUndoDelete"; }
 
@@ -75,7 +75,7 @@ public:
         : m_delete(primitive), m_copy(index, generation)
     {
     }
-    void Undo(CPrimitiveListPane &pane) override;
+    void Undo(UndoPaneLink &pane) override;
     std::unique_ptr<imeUndo> VirtualCopy() const override;
     const char *ClassName() const override { return "imeUndoCut"; }
 
@@ -87,7 +87,7 @@ private:
 class imeUndoGroup : public imeUndo {
 public:
     explicit imeUndoGroup(TreeItemId item) : m_item(item) {}
-    void Undo(CPrimitiveListPane &pane) override;
+    void Undo(UndoPaneLink &pane) override;
     std::unique_ptr<imeUndo> VirtualCopy() const override;
     const char *ClassName() const override { return "imeUndoGroup"; }
 
@@ -101,7 +101,7 @@ public:
     explicit imeUndoModify(const CPrimitive &primitive);
     imeUndoModify(const imeUndoModify &other);
     ~imeUndoModify() override;
-    void Undo(CPrimitiveListPane &pane) override;
+    void Undo(UndoPaneLink &pane) override;
     std::unique_ptr<imeUndo> VirtualCopy() const override;
     const char *ClassName() const override { return "imeUndoModify"; }
 
@@ -115,7 +115,7 @@ public:
         : m_item(item), m_parent(oldParent), m_predecessor(oldPredecessor)
     {
     }
-    void Undo(CPrimitiveListPane &pane) override;
+    void Undo(UndoPaneLink &pane) override;
     std::unique_ptr<imeUndo> VirtualCopy() const override;
     const char *ClassName() const override { return "imeUndoMove"; }
 
@@ -134,7 +134,7 @@ public:
     void Add(const imeUndo &record);
     int Count() const { return int(m_records.size()); }
     // Each listed record, the last added first.
-    void Undo(CPrimitiveListPane &pane) override;
+    void Undo(UndoPaneLink &pane) override;
     std::unique_ptr<imeUndo> VirtualCopy() const override;
     const char *ClassName() const override { return "imeUndoMultiple"; }
 
@@ -145,7 +145,7 @@ private:
 class imeUndoPaste : public imeUndo {
 public:
     explicit imeUndoPaste(std::vector<TreeItemId> items) : m_items(std::move(items)) {}
-    void Undo(CPrimitiveListPane &pane) override;
+    void Undo(UndoPaneLink &pane) override;
     std::unique_ptr<imeUndo> VirtualCopy() const override;
     const char *ClassName() const override { return "imeUndoPaste"; }
 

@@ -3,6 +3,8 @@
 #include "CCanvas.h"
 #include "CColorComboBox.h"
 #include "CImage.h"
+#include "CInformationBox.h"
+#include "CPrimitiveHandle.h"
 #include "CLine.h"
 #include "CPatternCombo.h"
 #include "CPrimitiveListPane.h"
@@ -26,6 +28,7 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTest>
+#include <QScreen>
 #include <QToolBar>
 
 namespace {
@@ -651,6 +654,87 @@ TEST_F(ImageEditorWithPaneTest, Screenshots)
         });
         ASSERT_TRUE(Run(id));
     }
+}
+
+} // namespace
+
+namespace {
+
+// What the window shows of the canvas: the pixels painted so far, not a
+// fresh rendering of the whole.
+QImage WindowPixels(QWidget &window, const QWidget &canvas)
+{
+    const QImage whole = window.screen()->grabWindow(window.winId()).toImage();
+    return whole.copy(QRect(canvas.mapTo(&window, QPoint(0, 0)), canvas.size()));
+}
+
+// The bounding box of the pixels within area other than black.
+QRect LitWithin(const QImage &picture, const QRect &area)
+{
+    QRect lit;
+    const QRect inside = area & picture.rect();
+    for (int y = inside.top(); y <= inside.bottom(); ++y)
+        for (int x = inside.left(); x <= inside.right(); ++x)
+            if (picture.pixel(x, y) != 0xFF000000)
+                lit |= QRect(x, y, 1, 1);
+    return lit;
+}
+
+// An information box inserted, selected and dragged by a handle, as a user
+// does it: the box drawn (dotted, its border has no line) is the box its
+// handles stand on, its label whole inside it; after the drag the window
+// shows the box and the whole label at the new place and nothing at the old.
+TEST_F(ImageEditorWithPaneTest, AnInformationBoxFramesWhatItDrawsAndADragKeepsItsLabelWhole)
+{
+    editor->resize(1200, 800);
+    editor->show();
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(Run(ID_INSERT_INFO_BOX));
+    auto *box = dynamic_cast<CInformationBox *>(pane->SelectedPrimitive());
+    ASSERT_NE(box, nullptr);
+    ASSERT_EQ(box->GetCommandText(), QStringLiteral("TBOX White 0.500 0.500  0 0"));
+    CCanvas &canvas = *editor->Canvas();
+    const QRect before = box->GetBoxRect();
+    EXPECT_EQ(QRect(box->Handle(9)->Point(), box->Handle(3)->Point()), before) << "handles on the box's corners";
+    const QPoint empty(5, canvas.height() - 5);
+    QTest::mouseClick(&canvas, Qt::LeftButton, {}, empty);
+    ASSERT_EQ(pane->SelectedPrimitive(), nullptr);
+    QCoreApplication::processEvents();
+    QImage picture = WindowPixels(*editor, canvas);
+    EXPECT_EQ(LitWithin(picture, before.adjusted(-8, -8, 8, 8)), before) << "what is drawn spans the handles";
+    const QRect label = LitWithin(picture, before.adjusted(1, 1, -1, -1));
+    ASSERT_FALSE(label.isEmpty());
+    EXPECT_GT(label.width(), 3 * label.height()) << "the whole label, INFO BOX";
+
+    // Selected by a click inside the box, dragged by its bottom-right handle.
+    QTest::mouseClick(&canvas, Qt::LeftButton, {}, before.topLeft() + QPoint(12, 12));
+    ASSERT_EQ(pane->SelectedPrimitive(), box);
+    QCoreApplication::processEvents();
+    const QPoint corner = box->Handle(3)->Point();
+    QTest::mousePress(&canvas, Qt::LeftButton, {}, corner);
+    for (int step = 1; step <= 8; ++step) {
+        const QPointF to(corner + QPoint(10 * step, 3 * step));
+        QMouseEvent move(QEvent::MouseMove, to, canvas.mapToGlobal(to), Qt::NoButton, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(&canvas, &move);
+        QCoreApplication::processEvents();
+    }
+    QTest::mouseRelease(&canvas, Qt::LeftButton, {}, box->Handle(3)->Point());
+    QCoreApplication::processEvents();
+    const QRect after = box->GetBoxRect();
+    const QPoint moved = after.topLeft() - before.topLeft();
+    EXPECT_EQ(after.size(), before.size()) << "every handle moves the box";
+    EXPECT_LE((moved - QPoint(80, 24)).manhattanLength(), 2) << "by the drag, to an image pixel";
+    EXPECT_NE(box->GetCommandText(), QStringLiteral("TBOX White 0.500 0.500  0 0"));
+    EXPECT_EQ(QRect(box->Handle(9)->Point(), box->Handle(3)->Point()), after);
+    SaveScreenshot(*editor, QStringLiteral("image_editor_info_box"));
+
+    QTest::mouseClick(&canvas, Qt::LeftButton, {}, empty);
+    QCoreApplication::processEvents();
+    picture = WindowPixels(*editor, canvas);
+    EXPECT_EQ(LitWithin(picture, after.adjusted(-8, -8, 8, 8)), after);
+    EXPECT_EQ(LitWithin(picture, after.adjusted(1, 1, -1, -1)), label.translated(moved)) << "the label whole";
+    for (const QRect &left : (QRegion(before.adjusted(-8, -8, 8, 8)) - QRegion(after.adjusted(-8, -8, 8, 8))))
+        EXPECT_TRUE(LitWithin(picture, left).isEmpty()) << "nothing left at the old place";
 }
 
 } // namespace

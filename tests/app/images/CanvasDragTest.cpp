@@ -1,5 +1,5 @@
-// Dragging handles with the mouse, through the handle windows of real
-// lines and rectangles on a canvas whose client pixels are image pixels:
+// Dragging handles with the mouse, pressed where the canvas shows them, on
+// real lines and rectangles on a canvas whose client pixels are image pixels:
 // Shift and the move-whole setting, Ctrl snapping onto another primitive's
 // point with its marker, resizing past the opposite corner and to nothing,
 // edge handles, a line moved whole landing under its handle, grid snapping
@@ -45,19 +45,27 @@ protected:
 
     // Presses the handle at its centre, moves it through client points and
     // lets go, with the keys held throughout.
-    static void Drag(CPrimitiveHandle &handle, const std::vector<QPoint> &path, Qt::KeyboardModifiers keys = {},
-                     bool release = true)
+    void Drag(CPrimitiveHandle &handle, const std::vector<QPoint> &path, Qt::KeyboardModifiers keys = {},
+              bool release = true)
     {
-        ASSERT_TRUE(handle.HasWindow());
-        QTest::mousePress(handle.Window(), Qt::LeftButton, keys, QPoint(3, 3));
-        for (const QPoint &client : path) {
-            QWidget *window = handle.Window();
-            const QPointF local = client - window->pos();
-            QMouseEvent move(QEvent::MouseMove, local, window->mapToGlobal(local), Qt::NoButton, Qt::LeftButton, keys);
-            QCoreApplication::sendEvent(window, &move);
-        }
+        ASSERT_TRUE(handle.IsShown());
+        ASSERT_EQ(canvas.HandleAt(handle.Point()), &handle);
+        QTest::mousePress(&canvas, Qt::LeftButton, keys, handle.Point());
+        for (const QPoint &client : path)
+            MoveMouse(client, keys);
         if (release)
-            QTest::mouseRelease(handle.Window(), Qt::LeftButton, keys, QPoint(3, 3));
+            Release(handle, keys);
+    }
+    // The mouse moves over the canvas with the button held.
+    void MoveMouse(const QPoint &client, Qt::KeyboardModifiers keys)
+    {
+        QMouseEvent move(QEvent::MouseMove, QPointF(client), canvas.mapToGlobal(QPointF(client)), Qt::NoButton,
+                         Qt::LeftButton, keys);
+        QCoreApplication::sendEvent(&canvas, &move);
+    }
+    void Release(const CPrimitiveHandle &handle, Qt::KeyboardModifiers keys = {})
+    {
+        QTest::mouseRelease(&canvas, Qt::LeftButton, keys, handle.Point());
     }
 
     static QRect Box(const CRectangle &box) { return QRect(box.TopLeft(), box.BottomRight()); }
@@ -113,13 +121,10 @@ TEST_F(CanvasDragTest, CtrlSnapsOntoAnotherPrimitivesPointAndShowsTheMarker)
     EXPECT_EQ(corner.Point(), QPoint(300, 300));
     EXPECT_EQ(box.GetCommandText(), "RECT White  151 101  300 300  GrayPat0") << "the line shows the drag";
     // Away from every key point again: the marker goes, the handle turns red.
-    const QPointF local = QPoint(320, 340) - corner.Window()->pos();
-    QMouseEvent move(QEvent::MouseMove, local, corner.Window()->mapToGlobal(local), Qt::NoButton, Qt::LeftButton,
-                     Qt::ControlModifier);
-    QCoreApplication::sendEvent(corner.Window(), &move);
+    MoveMouse(QPoint(320, 340), Qt::ControlModifier);
     EXPECT_EQ(canvas.SnapMarker(), std::nullopt);
     EXPECT_EQ(corner.FillColour(), QColor(255, 0, 0));
-    QTest::mouseRelease(corner.Window(), Qt::LeftButton, Qt::ControlModifier, QPoint(3, 3));
+    Release(corner, Qt::ControlModifier);
     EXPECT_EQ(Box(box), QRect(QPoint(320, 340), QPoint(450, 400)));
 
     Drag(corner, {{330, 330}, {302, 297}}, Qt::ControlModifier);
@@ -162,7 +167,7 @@ TEST_F(CanvasDragTest, ResizingOrdersTheCornersAndKeepsTwoPixels)
         if (c.handle == 6) {
             EXPECT_EQ(during.x(), start.x());
         }
-        QTest::mouseRelease(box.Handle(c.handle)->Window(), Qt::LeftButton, {}, QPoint(3, 3));
+        Release(*box.Handle(c.handle));
         EXPECT_EQ(Box(box), c.box);
         EXPECT_EQ(box.Handle(1)->Point(), c.box.topLeft());
         EXPECT_EQ(box.Handle(3)->Point(), c.box.bottomRight());
@@ -227,7 +232,7 @@ TEST_F(CanvasDragTest, LockedAndMarkOnlyPrimitivesDoNotDrag)
     COval &marked = Put(std::make_unique<COval>(300, 300, 400, 350));
     marked.Deselect();
     marked.SetMarked(true);
-    ASSERT_TRUE(marked.Handle(3)->HasWindow());
+    ASSERT_TRUE(marked.Handle(3)->IsShown());
     EXPECT_EQ(marked.Handle(3)->FillColour(), QColor(0, 0, 0));
     Drag(*marked.Handle(3), {{450, 400}});
     EXPECT_EQ(Box(marked), QRect(QPoint(300, 300), QPoint(400, 350)));
@@ -259,7 +264,7 @@ TEST_F(CanvasDragTest, TheStatusBarShowsTheLineWhileDragging)
     Drag(*line.Handle(1), {{120, 110}}, {}, false);
     EXPECT_EQ(bar.currentMessage(), "LINE White 120 110 300 200");
     EXPECT_EQ(line.P1(), QPoint(100, 100)) << "a resize takes the point at the end";
-    QTest::mouseRelease(line.Handle(1)->Window(), Qt::LeftButton, {}, QPoint(3, 3));
+    Release(*line.Handle(1));
     EXPECT_EQ(line.P1(), QPoint(120, 110));
     EXPECT_EQ(bar.currentMessage(), "LINE White 120 110 300 200");
     COval &oval = Put(std::make_unique<COval>(10, 10, 29, 19));
@@ -267,18 +272,18 @@ TEST_F(CanvasDragTest, TheStatusBarShowsTheLineWhileDragging)
     Drag(*oval.Handle(9), {{30, 25}}, {}, false);
     // The centre (19, 14) moved to (30, 25): the corner is (30, 25) less half the extent (19, 9).
     EXPECT_EQ(bar.currentMessage(), "OVAL White  19 9  21 21  GrayPat0");
-    QTest::mouseRelease(oval.Handle(9)->Window(), Qt::LeftButton, {}, QPoint(3, 3));
+    Release(*oval.Handle(9));
     EXPECT_EQ(Box(oval), QRect(QPoint(21, 21), QPoint(40, 30)));
 }
 
-// Handle windows exist only while their primitive is selected or marked.
-TEST_F(CanvasDragTest, HandleWindowsOnlyForASelectionOrAMark)
+// Handles are shown only while their primitive is selected or marked.
+TEST_F(CanvasDragTest, HandlesShownOnlyForASelectionOrAMark)
 {
     CLine &line = pane.Add(std::make_unique<CLine>(10, 10, 50, 50));
     const auto windows = [&line] {
         int shown = 0;
         for (int i = 1; i <= line.HandleCount(); ++i)
-            shown += line.Handle(i)->HasWindow();
+            shown += line.Handle(i)->IsShown();
         return shown;
     };
     EXPECT_EQ(windows(), 0);
@@ -300,7 +305,7 @@ TEST_F(CanvasDragTest, HandleWindowsOnlyForASelectionOrAMark)
 }
 
 // A clone is detached: no canvas, no handles; a live primitive that takes
-// a clone's values keeps its canvas and its handle windows, moved to the
+// a clone's values keeps its canvas and its shown handles, moved to the
 // values' points.
 TEST_F(CanvasDragTest, ClonesAreDetachedAndAssigningKeepsTheAttachments)
 {
@@ -312,9 +317,9 @@ TEST_F(CanvasDragTest, ClonesAreDetachedAndAssigningKeepsTheAttachments)
     copy->Offset(10, 20);
     live.VirtualAssign(*copy);
     EXPECT_EQ(live.GetCanvas(), &canvas);
-    EXPECT_TRUE(live.Handle(1)->HasWindow());
+    EXPECT_TRUE(live.Handle(1)->IsShown());
     EXPECT_EQ(live.Handle(1)->Point(), QPoint(110, 120));
-    EXPECT_EQ(live.Handle(1)->Window()->parentWidget(), &canvas);
+    EXPECT_EQ(canvas.HandleAt(QPoint(110, 120)), live.Handle(1));
 }
 
 } // namespace

@@ -196,7 +196,7 @@ TEST_F(CanvasGeometryTest, PrimitivesOnACanvasStartInTheMiddle)
     CLine line(&canvas);
     EXPECT_EQ(line.GetCommandText(), "LINE White 256 192 384 288");
     EXPECT_EQ(line.HandleCount(), 3);
-    EXPECT_FALSE(line.Handle(1)->HasWindow()) << "windows only for a selection";
+    EXPECT_FALSE(line.Handle(1)->IsShown()) << "shown only for a selection";
 }
 
 } // namespace

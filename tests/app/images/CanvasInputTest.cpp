@@ -195,7 +195,7 @@ TEST_F(CanvasInputTest, ScreenshotOfACanvasWithTheGridAndASelection)
     selected.Select();
     QCoreApplication::processEvents();
     SaveScreenshot(canvas, "image_canvas");
-    EXPECT_TRUE(selected.Handle(9)->HasWindow());
+    EXPECT_TRUE(selected.Handle(9)->IsShown());
 }
 
 } // namespace

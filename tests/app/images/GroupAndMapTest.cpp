@@ -125,7 +125,7 @@ TEST_F(GroupAndMapTest, OutsideATreeAGroupDeletesItsMembersInsideItDoesNot)
     EXPECT_EQ(g_dotsGone, 4);
 }
 
-QByteArray LegacyRecord(quint32 kind, const std::vector<qint32> &fields, const QByteArray &members = {})
+QByteArray LegacyGroupRecord(quint32 kind, const std::vector<qint32> &fields, const QByteArray &members = {})
 {
     Bytes b;
     b.u32(kind).u8(0).legacy("TGroup").u32(0);
@@ -138,16 +138,16 @@ QByteArray LegacyRecord(quint32 kind, const std::vector<qint32> &fields, const Q
 
 TEST_F(GroupAndMapTest, LegacyGroupsNestAndRefuseAnEmptyOne)
 {
-    const QByteArray inner = LegacyRecord(11, {3, 4, 5, 6, 1}, LegacyRecord(0, {5, 6, 1}));
-    const QByteArray outer = LegacyRecord(11, {1, 2, 5, 6, 2}, LegacyRecord(0, {1, 2, 7}) + inner);
+    const QByteArray inner = LegacyGroupRecord(11, {3, 4, 5, 6, 1}, LegacyGroupRecord(0, {5, 6, 1}));
+    const QByteArray outer = LegacyGroupRecord(11, {1, 2, 5, 6, 2}, LegacyGroupRecord(0, {1, 2, 7}) + inner);
     const struct {
         const char *what;
         QByteArray record;
         bool taken;
     } cases[] = {
         {"nested", outer, true},
-        {"no members", LegacyRecord(11, {0, 0, 1, 1, 0}), false},
-        {"65536 members", LegacyRecord(11, {0, 0, 1, 1, 65536}), false},
+        {"no members", LegacyGroupRecord(11, {0, 0, 1, 1, 0}), false},
+        {"65536 members", LegacyGroupRecord(11, {0, 0, 1, 1, 65536}), false},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);

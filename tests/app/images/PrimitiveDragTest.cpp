@@ -46,17 +46,21 @@ protected:
     }
 
     // Presses the handle at its centre, moves it through client points and lets go.
-    static void Pull(CPrimitiveHandle &handle, const std::vector<QPoint> &path, Qt::KeyboardModifiers keys = {})
+    // A handle wholly under another (the block copy's handle 3 under its
+    // join handle) takes no click: it is pressed on the canvas directly.
+    void Pull(CPrimitiveHandle &handle, const std::vector<QPoint> &path, Qt::KeyboardModifiers keys = {})
     {
-        ASSERT_TRUE(handle.HasWindow());
-        QTest::mousePress(handle.Window(), Qt::LeftButton, keys, QPoint(3, 3));
+        ASSERT_TRUE(handle.IsShown());
+        if (canvas.HandleAt(handle.Point()) == &handle)
+            QTest::mousePress(&canvas, Qt::LeftButton, keys, handle.Point());
+        else
+            canvas.PressHandle(handle, keys.testFlag(Qt::ShiftModifier), keys.testFlag(Qt::ControlModifier));
         for (const QPoint &client : path) {
-            QWidget *window = handle.Window();
-            const QPointF local = client - window->pos();
-            QMouseEvent move(QEvent::MouseMove, local, window->mapToGlobal(local), Qt::NoButton, Qt::LeftButton, keys);
-            QCoreApplication::sendEvent(window, &move);
+            QMouseEvent move(QEvent::MouseMove, QPointF(client), canvas.mapToGlobal(QPointF(client)), Qt::NoButton,
+                             Qt::LeftButton, keys);
+            QCoreApplication::sendEvent(&canvas, &move);
         }
-        QTest::mouseRelease(handle.Window(), Qt::LeftButton, keys, QPoint(3, 3));
+        QTest::mouseRelease(&canvas, Qt::LeftButton, keys, handle.Point());
     }
 
     static std::array<QPoint, 3> Corners(const CTriangle &t) { return {t.Corner(0), t.Corner(1), t.Corner(2)}; }

@@ -261,6 +261,39 @@ TEST_F(PrimitiveListPaneTest, SequencesLeaveTreeMarksClipboardAndUndo)
     }
 }
 
+// The undo of a cut of many brings every item back in its place and then
+// selects the last to return, once: the editor is told once, the status
+// bar shows its line, its handles alone are shown and the tree scrolls to it.
+TEST_F(PrimitiveListPaneTest, UndoOfACutOfManySelectsTheLastToReturnOnce)
+{
+    PaneFixture f;
+    f.Fill(25);
+    f.canvas.show();
+    f.pane.show();
+    QCoreApplication::processEvents();
+    const QString whole = f.TreeText();
+    Run(f, QStringLiteral("mark T W X"));
+    Run(f, QStringLiteral("cut"));
+    ASSERT_EQ(f.TreeText().size(), whole.size() - 6);
+    QTreeWidget *tree = f.pane.Tree();
+    tree->scrollToTop();
+    f.editor.selections = 0;
+    f.status.clearMessage();
+
+    Run(f, QStringLiteral("undo"));
+    EXPECT_EQ(f.TreeText(), whole);
+    CPrimitive *selected = f.pane.SelectedPrimitive();
+    ASSERT_NE(selected, nullptr);
+    EXPECT_EQ(NameOf(selected), QStringLiteral("T")) << "the records run last first";
+    EXPECT_EQ(f.editor.selections, 1);
+    EXPECT_EQ(f.editor.selected, selected);
+    EXPECT_EQ(f.status.currentMessage(), selected->GetCommandText());
+    EXPECT_TRUE(selected->IsSelected());
+    EXPECT_EQ(f.canvas.ShownHandleCount(), selected->HandleCount()) << "no handles left by the others";
+    EXPECT_TRUE(tree->viewport()->rect().intersects(tree->visualItemRect(tree->currentItem())));
+    EXPECT_EQ(f.Marks(), QString());
+}
+
 // Undo runs against the pane that holds it, and a clipboard refilled by
 // another editor is not touched by an old record of the first.
 TEST_F(PrimitiveListPaneTest, TwoPanesShareTheClipboardButNotTheirUndo)
@@ -557,12 +590,13 @@ TEST_F(PrimitiveListPaneTest, HandleDragIsUndoneAndTheDialogFollows)
     ASSERT_NE(box, nullptr);
     std::unique_ptr<CPropertiesDlg> dialog(box->OpenProperties(&f.editor));
     CPrimitiveHandle *centre = box->Handle(9);
-    ASSERT_TRUE(centre && centre->HasWindow());
-    QTest::mousePress(centre->Window(), Qt::LeftButton, {}, QPoint(3, 3));
-    const QPointF local = QPointF(centre->Point() + QPoint(30, 40) - centre->Window()->pos());
-    QMouseEvent move(QEvent::MouseMove, local, centre->Window()->mapToGlobal(local), Qt::NoButton, Qt::LeftButton, {});
-    QCoreApplication::sendEvent(centre->Window(), &move);
-    QTest::mouseRelease(centre->Window(), Qt::LeftButton, {}, QPoint(3, 3));
+    ASSERT_TRUE(centre && centre->IsShown());
+    ASSERT_EQ(f.canvas.HandleAt(centre->Point()), centre);
+    QTest::mousePress(&f.canvas, Qt::LeftButton, {}, centre->Point());
+    const QPointF to(centre->Point() + QPoint(30, 40));
+    QMouseEvent move(QEvent::MouseMove, to, f.canvas.mapToGlobal(to), Qt::NoButton, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(&f.canvas, &move);
+    QTest::mouseRelease(&f.canvas, Qt::LeftButton, {}, centre->Point());
     EXPECT_EQ(box->TopLeft(), QPoint(50, 60));
     EXPECT_EQ(dialog->GetPosition(), QPoint(50, 60));
 

@@ -92,14 +92,14 @@ protected:
     }
 
     // Presses the handle at its centre and moves it to a client point.
-    static void Press(CPrimitiveHandle &handle, const QPoint &to)
+    void Press(CPrimitiveHandle &handle, const QPoint &to)
     {
-        ASSERT_TRUE(handle.HasWindow());
-        QTest::mousePress(handle.Window(), Qt::LeftButton, {}, QPoint(3, 3));
-        QWidget *window = handle.Window();
-        const QPointF local = to - window->pos();
-        QMouseEvent move(QEvent::MouseMove, local, window->mapToGlobal(local), Qt::NoButton, Qt::LeftButton, {});
-        QCoreApplication::sendEvent(window, &move);
+        ASSERT_TRUE(handle.IsShown());
+        ASSERT_EQ(canvas.HandleAt(handle.Point()), &handle);
+        QTest::mousePress(&canvas, Qt::LeftButton, {}, handle.Point());
+        QMouseEvent move(QEvent::MouseMove, QPointF(to), canvas.mapToGlobal(QPointF(to)), Qt::NoButton,
+                         Qt::LeftButton, {});
+        QCoreApplication::sendEvent(&canvas, &move);
     }
 
     CCanvas canvas;
@@ -422,7 +422,7 @@ TEST_F(PrimitivePropertiesTest, DialogFollowsAHandleDrag)
         ASSERT_TRUE(primitive.IsTracking());
         for (const auto &[id, text] : row.fields)
             EXPECT_EQ(Text(dialog.get(), id), QString::fromLatin1(text)) << "during the drag, field " << id;
-        QTest::mouseRelease(handle.Window(), Qt::LeftButton, {}, QPoint(3, 3));
+        QTest::mouseRelease(&canvas, Qt::LeftButton, {}, handle.Point());
         ASSERT_FALSE(primitive.IsTracking());
         for (const auto &[id, text] : row.fields)
             EXPECT_EQ(Text(dialog.get(), id), QString::fromLatin1(text)) << "after the drag, field " << id;

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <dlfcn.h>
 
+#include "WaitCancel.h"
 #include "gpib_reply.h"
 #include "internal.h"
 
@@ -504,6 +505,9 @@ bool GpibIsShutDown(PortId id)
     if (!gpib.ValidateId(id) || !gpib.Select(id))
         return true;
     if (!WriteText(gpib.Current(), kHandshakeQuery))
+        return true;
+    // The bus library's waits cannot be cut short: a cancel is seen between them.
+    if (driver::WaitsCancelled())
         return true;
     char reply[kHandshakeBuffer];
     BusChunks chunks(gpib.Current());

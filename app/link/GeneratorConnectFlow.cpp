@@ -12,8 +12,6 @@
 #include "StringTable.h"
 #include "WaitCursor.h"
 
-#include <memory>
-
 namespace {
 
 constexpr int kEchoSeconds = 5; // the protocol's limit for an echo
@@ -173,13 +171,16 @@ bool GeneratorConnectFlow::Reopen(CProgressDlg* progress, QString& failure)
         return false;
     // A replugged adapter is a new device: the old handle never answers again.
     m_link.Close();
-    std::unique_ptr<CProgressDlg> own;
-    if (progress == nullptr) {
-        own = std::make_unique<CProgressDlg>(m_owner, false);
-        progress = own.get();
-    }
     const PortType type = GeneratorLink::PortTypeOfSpec(spec);
-    OpenResult result = OpenSpec(spec, progress);
+    // Under the caller's progress, else under one of our own that is gone
+    // before a box asks anything.
+    const auto open = [&] {
+        if (progress != nullptr)
+            return OpenSpec(spec, progress);
+        CProgressDlg own(m_owner, false);
+        return OpenSpec(spec, &own);
+    };
+    OpenResult result = open();
     if (!result.connected) {
         switch (OfferForcedInit(m_owner, result.error, type, CardNumberOfPort())) {
         case StalledCard::NotStalled:
@@ -188,7 +189,7 @@ bool GeneratorConnectFlow::Reopen(CProgressDlg* progress, QString& failure)
         case StalledCard::LeftAlone:
             break; // the box has said it
         case StalledCard::Forced:
-            result = OpenSpec(spec, progress);
+            result = open();
             if (!result.connected)
                 failure = GeneratorLink::LibraryErrorText(result.error, type);
             break;

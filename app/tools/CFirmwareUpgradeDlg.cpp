@@ -149,7 +149,17 @@ CFirmwareUpgradeDlg::CFirmwareUpgradeDlg(GeneratorViewHost *host)
     BuildControls();
 }
 
-CFirmwareUpgradeDlg::~CFirmwareUpgradeDlg() = default;
+CFirmwareUpgradeDlg::~CFirmwareUpgradeDlg()
+{
+    // A card opened directly and not flashed goes back with the tool, so a
+    // Connect to it afterwards does not find it open: the temporary
+    // connection closes its port.
+    for (int i = 0; i < m_list->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem *row = m_list->topLevelItem(i);
+        if (RowKind(row->data(0, kKindRole).toInt()) != RowKind::Generator)
+            CGenerator(nullptr, PortId(row->data(0, kPortRole).toUInt()));
+    }
+}
 
 void CFirmwareUpgradeDlg::BuildControls()
 {

@@ -392,12 +392,14 @@ GpibTransport& TheGpibTransport()
 }
 
 // A reply of the current device. A read that fails before any character
-// came is a silent generator, not an empty reply.
+// came is a silent generator, not an empty reply; one that fails before the
+// reply's end (a bus stopped between its messages) leaves only its start,
+// which stays stored, but is no whole reply either.
 int32_t ReadReply(char* reply, uint32_t length)
 {
     BusChunks chunks(TheGpibTransport().Current());
     GpibReply result = GpibReadReply(chunks, reply, length);
-    if (result.silent)
+    if (result.silent || result.cut)
         SetPortError(MORVANE_E_TIMEOUT);
     return result.count;
 }

@@ -452,7 +452,7 @@ TEST_F(IsaConnectSimTest, EveryOpenOfAStalledCardOffersForcedInit)
         "again.\n\nForce the card to re-initialize now and connect again? Forced Init erases the generator's memory.");
     AddCard(0);
     ScopedTimeScale shortWaits("0.02"); // the processor's 5 s become 100 ms
-    CFirmwareUpgradeDlg tool(window.get());
+    auto tool = std::make_unique<CFirmwareUpgradeDlg>(window.get());
     const auto generator = [this] { return Generators().GetRowView(0)->GetGenerator(); };
     const auto connected = [this] { return Generators().Connect(false) && Generators().GetRowCount() == 1; };
     // A command the card never takes: one box, and the link counts as lost.
@@ -489,9 +489,9 @@ TEST_F(IsaConnectSimTest, EveryOpenOfAStalledCardOffersForcedInit)
         {"Connect declined", true, portDialog, IDNO, [&] { Generators().RemoveAll(); return connected(); }, false},
         {"direct connect", false, {}, IDYES,
          [&] {
-             tool.OnIsaDirect(ID_FIRMWARE_ISA_DIRECT_FIRST);
-             return tool.List()->topLevelItemCount() == 1
-                 && tool.List()->topLevelItem(0)->text(0) == QStringLiteral("Isa-0 Direct");
+             tool->OnIsaDirect(ID_FIRMWARE_ISA_DIRECT_FIRST);
+             return tool->List()->topLevelItemCount() == 1
+                 && tool->List()->topLevelItem(0)->text(0) == QStringLiteral("Isa-0 Direct");
          },
          true},
     };
@@ -507,6 +507,11 @@ TEST_F(IsaConnectSimTest, EveryOpenOfAStalledCardOffersForcedInit)
         prompter.VerifyAllUsed();
         EXPECT_EQ(sim.driverEndpoint()->isaCard(0)->faults().intInNeverTaken, !c.there) << "forced exactly when taken";
     }
+    // The tool gives the card it opened back as it goes: a Connect finds it.
+    tool.reset();
+    ChooseIsa(0);
+    EXPECT_TRUE(connected());
+    prompter.VerifyAllUsed();
 }
 
 // --- Generators on PCI cards ------------------------------------------------------------------

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "WaitCancel.h"
 #include "internal.h"
 
 namespace morvane {
@@ -51,6 +52,8 @@ Deadline Deadline::FromScaled(int64_t scaledMs)
 
 int Deadline::RemainingMs() const
 {
+    if (driver::WaitsCancelled())
+        return 0;
     int64_t left = end_ - NowMs();
     if (left <= 0)
         return 0;

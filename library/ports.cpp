@@ -3,6 +3,7 @@
 #include <cstring>
 #include <strings.h>
 
+#include "WaitCancel.h"
 #include "internal.h"
 
 namespace morvane {
@@ -143,6 +144,11 @@ MORVANE_API int32_t XR_PortPutBlock(PortId id, const uint8_t* data, int32_t leng
     }
     Transport* transport = TransportOf(id);
     return transport != nullptr && transport->PutBlock(id, data, static_cast<size_t>(length));
+}
+
+MORVANE_API void XR_PortCancelWaits(int32_t on)
+{
+    driver::SetWaitsCancelled(on != 0);
 }
 
 MORVANE_API int32_t XR_PortValidateId(PortId id)

@@ -57,8 +57,12 @@ CGenerator::~CGenerator()
 
 bool CGenerator::OpenPort()
 {
-    if (!GeneratorConnectFlow(*this, m_link, m_owner).OpenPort())
+    GeneratorConnectFlow flow(*this, m_link, m_owner);
+    m_openFailureTold = false;
+    if (!flow.OpenPort()) {
+        m_openFailureTold = flow.FailureTold();
         return false;
+    }
     SetFirmwareVersion(QueryVerf());
     return true;
 }

@@ -123,7 +123,9 @@ public:
     // The generator's words when it refused the last command, else empty.
     const QString& LastRefusal() const { return m_link.RefusalText(); }
 
-    bool GetPortErrorText(QString& text) { return m_link.GetPortErrorText(text); }
+    // The library's text of a failed open, when no box has said why yet
+    // (the connect flow's own, or a Cancel, leave nothing to say).
+    bool GetPortErrorText(QString& text) { return !m_openFailureTold && m_link.GetPortErrorText(text); }
     // The "Communication Error" box of the last command, when it failed.
     void ReportPortError();
     void LogPortError() { m_link.LogPortError(); }
@@ -737,6 +739,7 @@ private:
     };
     QList<LinkListener> m_linkListeners;
     QString m_modelName;
+    bool m_openFailureTold = false; // the last OpenPort's failure was shown or cancelled
     bool m_reconnecting = false; // listeners hear the end of a reconnect only
     int m_reconnectRate = 0; // the serial rate the port had before it was lost
     QString m_reconnectModel;

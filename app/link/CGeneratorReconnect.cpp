@@ -33,7 +33,8 @@ bool CGenerator::Reconnect(CProgressDlg* progress, bool showErrors)
         m_reconnecting = true;
         QString failure;
         if (!m_link.CheckLink() && !GeneratorConnectFlow(*this, m_link, m_owner).Reopen(progress, failure)) {
-            if (showErrors)
+            // An empty failure: a box of the reopen has said why already.
+            if (showErrors && !failure.isEmpty())
                 ShowReconnectFailure(failure);
             back = false;
         }

@@ -142,6 +142,8 @@ void CProgressDlg::SetExternalCancel(ExternalCancel query)
 
 void CProgressDlg::OnCancel()
 {
+    if (m_cancelAction && !m_cancelled)
+        m_cancelAction();
     // A port hook may press Cancel on the port thread while the GUI thread
     // waits for it in its event loop: the press is handed over, in order.
     if (QThread::currentThread() != thread()) {

@@ -40,6 +40,11 @@ public:
     // routine on the port thread polls it.
     bool CancelRequested() const { return m_cancelled.load(); }
 
+    // Runs at once when Cancel is pressed, on the thread that pressed it,
+    // before the operation next polls: it ends a wait the operation is in
+    // (a library call on the port thread). Empty: none.
+    void SetCancelAction(std::function<void()> action) { m_cancelAction = std::move(action); }
+
     // Closes the dialog; the object may live on until its owner deletes it.
     virtual void DestroyWindow();
     virtual void OnCancel();
@@ -82,5 +87,6 @@ private:
     bool m_closed = false;
     quint64 m_externalAtOpen = 0;
     bool m_painted = false;
+    std::function<void()> m_cancelAction;
     class QEventLoop *m_paintWait = nullptr;
 };

@@ -5,17 +5,40 @@
 #include "CSelectPortDlg.h"
 #include "GeneratorLink.h"
 #include "PortBackend.h"
+#include "StalledCardOffer.h"
 
 #include "Prompts.h"
 #include "ResourceIds.h"
 #include "StringTable.h"
 #include "WaitCursor.h"
 
-#include <memory>
-
 namespace {
 
 constexpr int kEchoSeconds = 5; // the protocol's limit for an echo
+
+// While it lives, the progress dialog's Cancel also ends the library call in
+// progress (an open's handshake, a card that does not answer): the search
+// ends at once, not after the call's time-outs. The waits work again once
+// it goes.
+class CancelEndsLibraryWaits
+{
+public:
+    explicit CancelEndsLibraryWaits(CProgressDlg* progress)
+        : m_progress(progress)
+    {
+        m_progress->SetCancelAction([] { InstalledPort().CancelWaits(true); });
+    }
+    ~CancelEndsLibraryWaits()
+    {
+        m_progress->SetCancelAction(nullptr);
+        InstalledPort().CancelWaits(false);
+    }
+    CancelEndsLibraryWaits(const CancelEndsLibraryWaits&) = delete;
+    CancelEndsLibraryWaits& operator=(const CancelEndsLibraryWaits&) = delete;
+
+private:
+    CProgressDlg* m_progress;
+};
 
 } // namespace
 
@@ -68,37 +91,38 @@ bool GeneratorConnectFlow::OpenPort()
     if (spec.isEmpty())
         return false; // nothing usable was chosen (no PCI card)
 
-    auto progress = std::make_unique<CProgressDlg>(m_owner, true);
-    OpenResult result = OpenSpec(spec, progress.get());
-    bool cancelled = progress->IsCancelled();
-    progress.reset();
     const PortType type = GeneratorLink::PortTypeOfSpec(spec);
-    // A card left stalled by a call that timed out answers no open until it
-    // is forced to re-initialize: offered here, at once.
-    if (!result.connected && !cancelled && result.error == MORVANE_E_TIMEOUT
-        && (type == PortType::Isa || type == PortType::Pci)) {
-        const PromptText offer(IDS_CONNECT_OFFER_FORCED_INIT, {GeneratorLink::LibraryErrorText(result.error, type)});
-        if (MessageBox(m_owner, offer, PromptText(IDS_CONNECT_ERROR), MB_YESNO | MB_ICONWARNING) != IDYES)
-            return false;
-        if (Port().ForceInit(uint32_t(type), dialog.m_portNumber) == 0) {
-            ShowConnectError(m_owner, PromptText(IDS_CONNECT_FORCED_INIT_FAILED));
-            return false;
+    bool cancelled = false;
+    OpenResult result = OpenUnderProgress(spec, cancelled);
+    if (!result.connected && !cancelled) {
+        switch (OfferForcedInit(m_owner, result.error, type, dialog.m_portNumber)) {
+        case StalledCard::NotStalled: break;
+        case StalledCard::LeftAlone: m_failureTold = true; return false;
+        case StalledCard::Forced: result = OpenUnderProgress(spec, cancelled); break;
         }
-        progress = std::make_unique<CProgressDlg>(m_owner, true);
-        result = OpenSpec(spec, progress.get());
-        cancelled = progress->IsCancelled();
-        progress.reset();
     }
+    m_failureTold = cancelled;
     // A refused open keeps the library's error, which the caller shows where
     // the user asked; a failed handshake has closed the port (and cleared it).
-    if (result.opened && !result.connected && !cancelled)
+    if (result.opened && !result.connected && !cancelled) {
         ShowConnectError(m_owner, PromptText(IDS_NO_ANSWER_ON, {GeneratorLink::LibraryErrorText(result.error, type),
                                                                  result.portName}));
+        m_failureTold = true;
+    }
     return result.connected;
+}
+
+GeneratorConnectFlow::OpenResult GeneratorConnectFlow::OpenUnderProgress(const QString& spec, bool& cancelled)
+{
+    CProgressDlg progress(m_owner, true);
+    const OpenResult result = OpenSpec(spec, &progress);
+    cancelled = progress.IsCancelled();
+    return result;
 }
 
 GeneratorConnectFlow::OpenResult GeneratorConnectFlow::OpenSpec(const QString& spec, CProgressDlg* progress)
 {
+    const CancelEndsLibraryWaits cancel(progress);
     progress->SetStatus(IDC_STATUS1, FormatString(IDS_CONNECTING_ON, {spec}));
     progress->SetStatus(IDC_STATUS2, LoadString(IDS_ATTEMPT_HANDSHAKE));
     m_link.SetPort(Port().Open(spec.toLatin1().constData()));
@@ -133,6 +157,13 @@ QString GeneratorConnectFlow::SpecOfPort() const
     }
 }
 
+int GeneratorConnectFlow::CardNumberOfPort() const
+{
+    const PortId port = m_link.LastPort();
+    // PCI cards count from 1 where the port dialog shows them.
+    return PortSlotOf(port) + (PortTypeOf(port) == PortType::Pci ? 1 : 0);
+}
+
 bool GeneratorConnectFlow::Reopen(CProgressDlg* progress, QString& failure)
 {
     const QString spec = SpecOfPort();
@@ -140,14 +171,30 @@ bool GeneratorConnectFlow::Reopen(CProgressDlg* progress, QString& failure)
         return false;
     // A replugged adapter is a new device: the old handle never answers again.
     m_link.Close();
-    std::unique_ptr<CProgressDlg> own;
-    if (progress == nullptr) {
-        own = std::make_unique<CProgressDlg>(m_owner, false);
-        progress = own.get();
+    const PortType type = GeneratorLink::PortTypeOfSpec(spec);
+    // Under the caller's progress, else under one of our own that is gone
+    // before a box asks anything.
+    const auto open = [&] {
+        if (progress != nullptr)
+            return OpenSpec(spec, progress);
+        CProgressDlg own(m_owner, false);
+        return OpenSpec(spec, &own);
+    };
+    OpenResult result = open();
+    if (!result.connected) {
+        switch (OfferForcedInit(m_owner, result.error, type, CardNumberOfPort())) {
+        case StalledCard::NotStalled:
+            failure = GeneratorLink::LibraryErrorText(result.error, type);
+            break;
+        case StalledCard::LeftAlone:
+            break; // the box has said it
+        case StalledCard::Forced:
+            result = open();
+            if (!result.connected)
+                failure = GeneratorLink::LibraryErrorText(result.error, type);
+            break;
+        }
     }
-    const OpenResult result = OpenSpec(spec, progress);
-    if (!result.connected)
-        failure = GeneratorLink::LibraryErrorText(result.error, GeneratorLink::PortTypeOfSpec(spec));
     return result.connected;
 }
 

@@ -22,11 +22,15 @@ public:
     // Asks for a port and opens it, searching the serial rates when the
     // handshake fails; false after Cancel or a failure shown in a box.
     bool OpenPort();
+    // After a failed OpenPort: a box has said why, or the user cancelled, so
+    // the caller has nothing more to show.
+    bool FailureTold() const { return m_failureTold; }
     // 0 asks for the rate in a dialog.
     BaudChange ChangeBaudRate(int rate);
     // Closes the port and opens the same one again, searching the serial
-    // rates, under progress (a dialog of its own when null); no box. false
-    // leaves no port and the library's text in failure.
+    // rates, under progress (a dialog of its own when null). false leaves no
+    // port and the library's text in failure, or an empty failure when a box
+    // has said why (a stalled card offered Forced Init).
     bool Reopen(CProgressDlg* progress, QString& failure);
 
 private:
@@ -37,6 +41,10 @@ private:
         QString portName; // as a row shows it, once the library gave a port
     };
     OpenResult OpenSpec(const QString& spec, CProgressDlg* progress);
+    // OpenSpec under a progress dialog of its own with a Cancel.
+    OpenResult OpenUnderProgress(const QString& spec, bool& cancelled);
+    // The card number of the port last open, as the port dialog counts it.
+    int CardNumberOfPort() const;
     // The library's spec of the port that is open.
     QString SpecOfPort() const;
     // The library's spec of a port dialog choice; empty when none is usable.
@@ -47,4 +55,5 @@ private:
     CGenerator& m_generator;
     GeneratorLink& m_link;
     QWidget* m_owner;
+    bool m_failureTold = false;
 };

@@ -30,6 +30,10 @@ public:
     virtual int32_t CountPciCards() { return XR_PortCountPciCards(); }
     virtual int32_t ForceInit(uint32_t type, int32_t number) { return XR_PortForceInit(type, number); }
     virtual double LibraryVersion() { return XR_PortLibraryVersion(); }
+    // Ends every wait of the library at once, the one of a call in progress
+    // included, until called with false. Called on any thread, never
+    // through the port thread: the call it ends is running there.
+    virtual void CancelWaits(bool on) { XR_PortCancelWaits(on ? 1 : 0); }
 
     // 1 once a received character waits, 0 after ms. The library blocks on
     // the line (a hung-up line ends the wait with its error); a stand-in

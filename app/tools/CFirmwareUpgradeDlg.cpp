@@ -6,12 +6,14 @@
 #include "DialogUnits.h"
 #include "GeneratorViewHost.h"
 #include "GeneratorViewRegistry.h"
+#include "GeneratorLink.h"
 #include "LinkRoutines.h"
 #include "MessageTarget.h"
 #include "Profile.h"
 #include "ProfileKeys.h"
 #include "Prompts.h"
 #include "ResourceIds.h"
+#include "StalledCardOffer.h"
 #include "StringTable.h"
 #include "ToolLibrary.h"
 #include "WaitCursor.h"
@@ -417,15 +419,25 @@ void CFirmwareUpgradeDlg::AddDirectRow(RowKind kind, int number)
 {
     const bool isa = kind == RowKind::IsaDirect;
     const QByteArray spec = (isa ? QByteArrayLiteral("ISA") : QByteArrayLiteral("PCI")) + QByteArray::number(number);
+    const PortType type = isa ? PortType::Isa : PortType::Pci;
     PortId port = 0;
-    QString why;
-    LinkRoutines::Run(PortId(0), [&](ToolLibrary &lib) {
-        port = isa ? lib.IsaOpen(spec.constData()) : lib.PciOpen(spec.constData());
-        if (port == 0)
-            why = lib.ErrorText();
-    });
+    int error = 0;
+    const auto open = [&] {
+        LinkRoutines::Run(PortId(0), [&](ToolLibrary &lib) {
+            port = isa ? lib.IsaOpen(spec.constData()) : lib.PciOpen(spec.constData());
+            error = lib.Error();
+        });
+    };
+    open();
     if (port == 0) {
-        MessageBox(this, why, QString(), MB_OK);
+        switch (OfferForcedInit(this, error, type, number)) {
+        case StalledCard::NotStalled: break;
+        case StalledCard::LeftAlone: return;
+        case StalledCard::Forced: open(); break;
+        }
+    }
+    if (port == 0) {
+        MessageBox(this, GeneratorLink::LibraryErrorText(error, type), QString(), MB_OK);
         return;
     }
     const QString text = FormatString(isa ? IDS_FIRMWARE_ISA_DIRECT_ROW : IDS_FIRMWARE_PCI_DIRECT_ROW,

@@ -1,5 +1,7 @@
 #include "FirmwareSchedule.h"
 
+#include "WaitCancel.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -57,7 +59,11 @@ void FirmwareSchedule::SleepUntil(Clock::time_point until)
 {
     auto left = std::chrono::ceil<std::chrono::milliseconds>(until - Clock::now()).count();
     int ms = static_cast<int>(std::clamp<decltype(left)>(left, 1, INT_MAX));
-    while (poll(nullptr, 0, ms) < 0 && errno == EINTR) {
+    // A cancel wakes the sleep.
+    pollfd cancel{WaitCancelDescriptor(), POLLIN, 0};
+    if (WaitsCancelled())
+        return;
+    while (poll(&cancel, cancel.fd < 0 ? 0 : 1, ms) < 0 && errno == EINTR) {
     }
 }
 

@@ -1,6 +1,7 @@
 #include "IsaHostModel.h"
 
 #include "DriverClient.h"
+#include "WaitCancel.h"
 
 #include <algorithm>
 
@@ -211,7 +212,7 @@ bool IsaHostModel::WaitControl(uint16_t mask, uint16_t wanted, Clock::time_point
             trace_->push_back({false, kControl, registers_[kControlWord]});
         if ((registers_[kControlWord] & mask) == wanted)
             return true;
-        if (now >= deadline)
+        if (now >= deadline || WaitsCancelled())
             return false;
         FirmwareSchedule::SleepUntil(std::min(NextDue(), deadline));
     }

@@ -1,6 +1,7 @@
 #include "PciBridgeModel.h"
 
 #include "DriverClient.h"
+#include "WaitCancel.h"
 
 #include <algorithm>
 #include <sys/mman.h>
@@ -137,7 +138,7 @@ bool PciBridgeModel::WaitRegister(uint32_t offset, uint32_t mask, uint32_t wante
             trace_->push_back({false, offset, value});
         if ((value & mask) == wanted)
             return true;
-        if (Clock::now() >= deadline)
+        if (Clock::now() >= deadline || WaitsCancelled())
             return false;
         FirmwareSchedule::SleepUntil(std::min(schedule_.NextDue(true), deadline));
     }

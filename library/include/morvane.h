@@ -87,6 +87,13 @@ MORVANE_API int32_t XR_PortWaitForChar(PortId id, int32_t milliseconds);
  * 1 when all went. A negative length, or null data with characters to put,
  * is refused with MORVANE_E_COMMAND_INVALID. */
 MORVANE_API int32_t XR_PortPutBlock(PortId id, const uint8_t* data, int32_t length);
+/* With on != 0, every wait of the library ends at once as if its time were
+ * up, the wait of a call in progress included, until it is called with 0:
+ * a Cancel ends an open or handshake without waiting out its time-outs.
+ * The one call that may come from another thread while a call runs; it
+ * leaves the error code alone. Waits inside the GPIB bus library end at
+ * its own time-out (300 ms). */
+MORVANE_API void XR_PortCancelWaits(int32_t on);
 /* Sends command (shorter than 256 characters; the carriage return is
  * added). With a reply buffer of length >= 10, reads the reply into it and
  * returns the number of characters stored (NUL-terminated). Without a

@@ -9,6 +9,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include "WaitCancel.h"
 #include "internal.h"
 
 namespace morvane {
@@ -72,16 +73,18 @@ private:
     int fd_;
 };
 
-// poll() for events on fd until the deadline, riding out signals.
+// poll() for events on fd until the deadline, riding out signals; a
+// cancel of the waits ends it as a time-out.
 short PollUntil(int fd, short events, const Deadline& deadline)
 {
     for (;;) {
-        pollfd entry{fd, events, 0};
-        int ready = ::poll(&entry, 1, deadline.RemainingMs());
-        if (ready > 0)
-            return entry.revents;
-        if (ready == 0 || errno != EINTR)
-            return 0;
+        pollfd entries[2] = {{fd, events, 0}, {driver::WaitCancelDescriptor(), POLLIN, 0}};
+        const nfds_t count = entries[1].fd < 0 ? 1 : 2;
+        int ready = ::poll(entries, count, deadline.RemainingMs());
+        if (ready > 0 && entries[0].revents != 0)
+            return entries[0].revents;
+        if (ready >= 0 || errno != EINTR)
+            return 0;  // the time is up, the waits were cancelled, or poll failed
     }
 }
 
@@ -99,7 +102,8 @@ bool DrainOutput(int fd, const termios& settings)
     while (::ioctl(fd, TIOCOUTQ, &queued) == 0 && queued > 0 && !deadline.Passed()) {
         int64_t needMs = static_cast<int64_t>(queued) * 10 * 1000 / baud + 1;
         int waitMs = static_cast<int>(needMs < deadline.RemainingMs() ? needMs : deadline.RemainingMs());
-        ::poll(nullptr, 0, waitMs);
+        pollfd cancel{driver::WaitCancelDescriptor(), POLLIN, 0};
+        ::poll(&cancel, cancel.fd < 0 ? 0 : 1, waitMs);
     }
     return queued <= 0;
 }

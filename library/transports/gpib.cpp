@@ -5,6 +5,7 @@
 #include <cstring>
 #include <dlfcn.h>
 
+#include "WaitCancel.h"
 #include "gpib_reply.h"
 #include "internal.h"
 
@@ -391,12 +392,14 @@ GpibTransport& TheGpibTransport()
 }
 
 // A reply of the current device. A read that fails before any character
-// came is a silent generator, not an empty reply.
+// came is a silent generator, not an empty reply; one that fails before the
+// reply's end (a bus stopped between its messages) leaves only its start,
+// which stays stored, but is no whole reply either.
 int32_t ReadReply(char* reply, uint32_t length)
 {
     BusChunks chunks(TheGpibTransport().Current());
     GpibReply result = GpibReadReply(chunks, reply, length);
-    if (result.silent)
+    if (result.silent || result.cut)
         SetPortError(MORVANE_E_TIMEOUT);
     return result.count;
 }
@@ -504,6 +507,9 @@ bool GpibIsShutDown(PortId id)
     if (!gpib.ValidateId(id) || !gpib.Select(id))
         return true;
     if (!WriteText(gpib.Current(), kHandshakeQuery))
+        return true;
+    // The bus library's waits cannot be cut short: a cancel is seen between them.
+    if (driver::WaitsCancelled())
         return true;
     char reply[kHandshakeBuffer];
     BusChunks chunks(gpib.Current());

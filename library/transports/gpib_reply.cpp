@@ -10,7 +10,7 @@ GpibReply GpibReadReply(GpibChunkSource& source, char* buffer, uint32_t length)
     if (length < 2) {
         if (length == 1)
             buffer[0] = '\0';
-        return {0, false};
+        return {0, false, false};
     }
     buffer[0] = '\0';
     int32_t total = 0;
@@ -18,6 +18,7 @@ GpibReply GpibReadReply(GpibChunkSource& source, char* buffer, uint32_t length)
     // Two bytes stay free: the CR put before a bare LF, and the NUL.
     long room = static_cast<long>(length) - 2;
     bool silent = false;
+    bool cut = false;
     while (room > 0) {
         // A byte to spare beyond the largest read.
         char chunk[kGpibChunk + 1];
@@ -26,6 +27,7 @@ GpibReply GpibReadReply(GpibChunkSource& source, char* buffer, uint32_t length)
         long received = 0;
         if (!source.ReadChunk(chunk, asked, &received)) {
             silent = total == 0 && received <= 0;
+            cut = !silent;
             break;
         }
         // The end comes from the count: the bus does not terminate the data.
@@ -47,7 +49,7 @@ GpibReply GpibReadReply(GpibChunkSource& source, char* buffer, uint32_t length)
         stored += size;
     }
     buffer[stored] = '\0';
-    return {total, silent};
+    return {total, silent, cut};
 }
 
 }  // namespace morvane

@@ -23,6 +23,8 @@ public:
 struct GpibReply {
     int32_t count;  // characters read, a CR put before a bare LF not counted
     bool silent;    // the first read ended in ERR before any character came
+    bool cut;       // a later read ended in ERR before the reply's bare LF:
+                    // what came is only the start of the reply
 };
 
 // Reads one reply into buffer (length bytes, at least 2): chunks up to the

@@ -13,9 +13,11 @@
 #include <unistd.h>
 
 #include <array>
+#include <chrono>
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <thread>
 
 extern char** environ;
 
@@ -111,6 +113,39 @@ TEST_F(ComPortTest, NoHandshakeAtAWrongRateAndTheIdStaysUsable)
                  "and that it is powered on.");
     EXPECT_EQ(XR_PortClose(m_id), 1);
     m_id = 0;
+}
+
+// A cancel from another thread ends the handshake of an open in progress
+// at once, not after its budget (a minute here); while it stands every wait
+// ends at once, and once it is lifted the waits work again.
+TEST_F(ComPortTest, CancelledWaitsEndTheHandshakeOfAnOpenInProgress)
+{
+    using namespace std::chrono_literals;
+    using Clock = std::chrono::steady_clock;
+    gensim::Generator& g = Start(9600);
+    setenv("MORVANE_TIME_SCALE", "60", 1);
+    const auto start = Clock::now();
+    std::thread cancel([] {
+        std::this_thread::sleep_for(200ms);
+        XR_PortCancelWaits(1);
+    });
+    m_id = XR_PortOpen("com1");
+    cancel.join();
+    EXPECT_LT(Clock::now() - start, 30s) << "the cancel did not end the handshake";
+    ASSERT_NE(m_id, 0u);
+    EXPECT_EQ(XR_PortGetError(), MORVANE_E_HANDSHAKE);
+
+    const auto cancelled = Clock::now();
+    EXPECT_EQ(XR_PortWaitForChar(m_id, 60000), 0);
+    EXPECT_EQ(XR_PortIsShutDown(m_id), 1);
+    EXPECT_LT(Clock::now() - cancelled, 30s);
+
+    XR_PortCancelWaits(0);
+    unsetenv("MORVANE_TIME_SCALE");
+    EXPECT_EQ(XR_PortSetRate(m_id, 9600), 1);
+    EXPECT_EQ(XR_PortIsShutDown(m_id), 0) << "the handshake waits for its prompts again";
+    EXPECT_EQ(Send(m_id, "VERF?"), "7.011\r\n");
+    EXPECT_EQ(g.trace().lines().back(), "VERF?");
 }
 
 TEST_F(ComPortTest, SlowPromptsFailTheOneSecondHandshake)

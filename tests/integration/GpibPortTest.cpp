@@ -105,7 +105,8 @@ TEST_F(GpibPortTest, RepliesAsTheLibraryStoresThem)
         {"450-byte line", {line450 + "\n"}, 6000, line450 + "\r\n", 451, MORVANE_OK},
         {"LF alone", {"\n"}, 6000, "", 1, MORVANE_OK},
         {"nothing", {}, 6000, "", 0, MORVANE_E_TIMEOUT},
-        {"text, then nothing", {"A\r\n"}, 6000, "A\r\n", 3, MORVANE_OK},
+        // A line end that promises more, then nothing: the start of a reply cut short.
+        {"text, then nothing", {"A\r\n"}, 6000, "A\r\n", 3, MORVANE_E_TIMEOUT},
         {"20 into 10 bytes", {twenty + "\n"}, 10, "abcdefgh", 8, MORVANE_OK},
         {"a refusal is text", {"Command invalid\n"}, 6000, "Command invalid\r\n", 16, MORVANE_OK},
         {"length 0", {"3.53\n"}, 0, "untouched", 0, MORVANE_E_BUFFER_TOO_SMALL},

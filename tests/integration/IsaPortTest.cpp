@@ -16,6 +16,7 @@
 #include <chrono>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -208,6 +209,34 @@ TEST_F(IsaPortTest, AStuckProcessorFailsTheOpenWithinTheBound)
 
     EXPECT_EQ(Open("isa0"), 0u);
     EXPECT_EQ(XR_PortGetError(), MORVANE_E_TIMEOUT);
+    EXPECT_TRUE(Endpoint().waitForConnections(0, 5s));
+    EXPECT_EQ(Endpoint().registrations(), 0u);
+}
+
+// A cancel from another thread ends the open of a stalled card at once, not
+// after the processor's bound (a minute here); the card goes back to the
+// driver as after the time-out.
+TEST_F(IsaPortTest, CancelledWaitsEndTheOpenOfAStalledCard)
+{
+    Card(0);
+    PortId id = Open("isa0");
+    ASSERT_NE(id, 0u);
+    CardIn(0).setFaults({.intInNeverTaken = true});
+    ShortWaits();
+    EXPECT_EQ(XR_PortPutChar(id, '\r'), 0);
+    Close(id);
+
+    setenv("MORVANE_TIME_SCALE", "12", 1);
+    const auto start = Clock::now();
+    std::thread cancel([] {
+        std::this_thread::sleep_for(200ms);
+        XR_PortCancelWaits(1);
+    });
+    EXPECT_EQ(Open("isa0"), 0u);
+    EXPECT_EQ(XR_PortGetError(), MORVANE_E_TIMEOUT);
+    cancel.join();
+    XR_PortCancelWaits(0);
+    EXPECT_LT(Clock::now() - start, 30s) << "the cancel did not end the processor's wait";
     EXPECT_TRUE(Endpoint().waitForConnections(0, 5s));
     EXPECT_EQ(Endpoint().registrations(), 0u);
 }

@@ -146,8 +146,10 @@ const std::map<int, std::string> kPublished = {
 
 // The library's own calls beyond the published tables: a wait that blocks
 // on the line and a block write, which the published calls can only do a
-// poll and a call per character.
-const std::map<int, std::string> kOwn = {{20, "XR_PortWaitForChar"}, {21, "XR_PortPutBlock"}};
+// poll and a call per character, and the cancel of the waits that lets a
+// Cancel end an open at once.
+const std::map<int, std::string> kOwn = {
+    {20, "XR_PortWaitForChar"}, {21, "XR_PortPutBlock"}, {22, "XR_PortCancelWaits"}};
 
 TEST(Exports, TheTablesHoldEveryPublishedOrdinalUnderItsName)
 {

@@ -1,5 +1,5 @@
 // The GPIB reply reader over scripted bus reads: where a chunk ends, what
-// is asked of the bus, and when a reply counts as silence.
+// is asked of the bus, and when a reply counts as silence or as cut short.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -54,21 +54,23 @@ TEST(GpibReply, ChunksAsTheirCountsSay)
         std::string stored;  // the buffer's bytes before the NUL, NULs included
         int32_t count;
         bool silent;
+        bool cut;  // the reply stopped before its end
         std::vector<long> asked;
     };
     const std::string full(200, 'a');
     const std::vector<Case> cases = {
-        {"a NUL inside the text", {Chunk(std::string("A\0B\n", 4))}, 100, std::string("A\0B\r\n", 5), 4, false, {98}},
-        {"the bus reports more than asked", {{"abcdefgh", 50}}, 10, "abcdefgh", 8, false, {8}},
-        {"a count below what was put", {{"abcdef\n", 3}}, 100, "abc", 3, false, {98, 95}},
-        {"after the first LF nothing counts", {Chunk("A\nB\n")}, 100, "A\r\n", 2, false, {98}},
+        {"a NUL inside the text", {Chunk(std::string("A\0B\n", 4))}, 100, std::string("A\0B\r\n", 5), 4, false, false, {98}},
+        {"the bus reports more than asked", {{"abcdefgh", 50}}, 10, "abcdefgh", 8, false, false, {8}},
+        {"a count below what was put", {{"abcdef\n", 3}}, 100, "abc", 3, false, true, {98, 95}},
+        {"after the first LF nothing counts", {Chunk("A\nB\n")}, 100, "A\r\n", 2, false, false, {98}},
         {"full chunks, then the room left", {Chunk(full), Chunk(full)}, 300, full + std::string(98, 'a'), 298, false,
-         {200, 98}},
-        {"CR LF split between chunks", {Chunk("A\r"), Chunk("\n")}, 100, "A\r", 3, false, {98, 96}},
-        {"ERR at once", {{"", 0, false}}, 100, "", 0, true, {98}},
-        {"time-out after text", {Chunk("A\r\n")}, 100, "A\r\n", 3, false, {98, 95}},
-        {"an empty read", {Chunk("")}, 100, "", 0, false, {98}},
-        {"no room for a read", {}, 2, "", 0, false, {}},
+         false, {200, 98}},
+        {"CR LF split between chunks", {Chunk("A\r"), Chunk("\n")}, 100, "A\r", 3, false, false, {98, 96}},
+        {"ERR at once", {{"", 0, false}}, 100, "", 0, true, false, {98}},
+        {"time-out after text", {Chunk("A\r\n")}, 100, "A\r\n", 3, false, true, {98, 95}},
+        {"ERR with text in the chunk", {Chunk("A\r\n"), {"B", 1, false}}, 100, "A\r\n", 3, false, true, {98, 95}},
+        {"an empty read", {Chunk("")}, 100, "", 0, false, false, {98}},
+        {"no room for a read", {}, 2, "", 0, false, false, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -77,6 +79,7 @@ TEST(GpibReply, ChunksAsTheirCountsSay)
         morvane::GpibReply reply = morvane::GpibReadReply(bus, buffer.data(), c.length);
         EXPECT_EQ(reply.count, c.count);
         EXPECT_EQ(reply.silent, c.silent);
+        EXPECT_EQ(reply.cut, c.cut);
         EXPECT_EQ(buffer.substr(0, c.stored.size()), c.stored);
         EXPECT_EQ(buffer[c.stored.size()], '\0');
         EXPECT_EQ(buffer.substr(c.length), std::string(8, '#'));

@@ -27,8 +27,10 @@
 #include <QDialog>
 #include <QEvent>
 #include <QLabel>
+#include <QTimer>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <functional>
 #include <optional>
@@ -222,6 +224,50 @@ TEST_F(GeneratorSimTest, CancelEndsTheRateSearchAtOnce)
     EXPECT_EQ(gen.GetPort(), 0u);
     ASSERT_FALSE(status.steps.empty());
     EXPECT_EQ(status.steps.back(), "Checking 19200");
+}
+
+// Cancel while the library's open waits out its handshake ends the open at
+// once, not after the handshake's budget (a minute here): no box, no rate
+// searched, no port. The library's waits work again for the next connect.
+TEST_F(GeneratorSimTest, CancelEndsTheLibrarysOpenInProgress)
+{
+    Start(9600);
+    struct CancelDuringTheOpen : QObject {
+        bool armed = false;
+        bool eventFilter(QObject* watched, QEvent* event) override
+        {
+            auto* label = qobject_cast<QLabel*>(watched);
+            if (!armed && event->type() == QEvent::Paint && label
+                && label->text() == QStringLiteral("Attempting to handshake."))
+                if (auto* progress = dynamic_cast<CProgressDlg*>(label->window())) {
+                    armed = true; // the open starts once the line is painted
+                    QTimer::singleShot(200, progress->CancelButton(), &QAbstractButton::click);
+                }
+            return false;
+        }
+    } cancel;
+    StatusRecorder status;
+    {
+        ScopedTimeScale slowHandshake("60");
+        QCoreApplication::instance()->installEventFilter(&cancel);
+        CGenerator gen(nullptr);
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_FALSE(gen.OpenPort());
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30));
+        QCoreApplication::instance()->removeEventFilter(&cancel);
+        EXPECT_TRUE(cancel.armed);
+        prompter.VerifyAllUsed(); // no box after a Cancel
+        EXPECT_EQ(gen.GetPort(), 0u);
+        QString text;
+        EXPECT_FALSE(gen.GetPortErrorText(text)) << "the caller has nothing to show either";
+        for (const std::string& step : status.steps)
+            EXPECT_EQ(step.rfind("Checking", 0), std::string::npos) << step;
+    }
+    ScopedTimeScale search(kSearchScale);
+    AnswerPortDialogCom(prompter, 1);
+    CGenerator again(nullptr);
+    EXPECT_TRUE(again.OpenPort());
+    EXPECT_EQ(again.GetBaudRate(), 9600);
 }
 
 TEST_F(GeneratorSimTest, RateChangeMovesBothEnds)

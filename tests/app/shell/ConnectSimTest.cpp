@@ -3,6 +3,7 @@
 
 #include "AppFolders.h"
 #include "CDataListView.h"
+#include "CFirmwareUpgradeDlg.h"
 #include "CGenerator.h"
 #include "CGeneratorListView.h"
 #include "CGeneratorView.h"
@@ -17,6 +18,7 @@
 #include "ScopedTimeScale.h"
 #include "ShellImages.h"
 #include "ShellTestSupport.h"
+#include "UserAction.h"
 
 #include "DriverSocketPath.h"
 #include "gensim/Simulator.h"
@@ -27,6 +29,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
+#include <QTreeWidget>
 
 #include <algorithm>
 #include <cstdlib>
@@ -434,6 +437,80 @@ TEST_F(IsaConnectSimTest, ForcedInitOfACardThatNeverRestartsSaysItFoundNone)
                                .AndCaption("Generator Not Detected"),
                            IDOK, MB_OK | MB_ICONWARNING);
     Generators().ForceInit();
+    prompter.VerifyAllUsed();
+}
+
+// A card stalled by a call that timed out answers no open until Forced Init.
+// Every way of opening it says so in one box and offers Forced Init there:
+// Connect, the bar's Reconnect, the question of a scan after the link went,
+// the firmware tool's direct connect. Taken, the card answers again;
+// declined, nothing more is said.
+TEST_F(IsaConnectSimTest, EveryOpenOfAStalledCardOffersForcedInit)
+{
+    const QString offer = QStringLiteral(
+        "The generator card did not answer in time. If it stays silent, reset it with Forced Init... and connect "
+        "again.\n\nForce the card to re-initialize now and connect again? Forced Init erases the generator's memory.");
+    AddCard(0);
+    ScopedTimeScale shortWaits("0.02"); // the processor's 5 s become 100 ms
+    auto tool = std::make_unique<CFirmwareUpgradeDlg>(window.get());
+    const auto generator = [this] { return Generators().GetRowView(0)->GetGenerator(); };
+    const auto connected = [this] { return Generators().Connect(false) && Generators().GetRowCount() == 1; };
+    // A command the card never takes: one box, and the link counts as lost.
+    const auto stall = [&] {
+        if (Generators().GetRowCount() == 0) {
+            ChooseIsa(0);
+            ASSERT_TRUE(connected());
+        }
+        sim.driverEndpoint()->isaCard(0)->setFaults({.intInNeverTaken = true});
+        prompter.ExpectMessage(PromptMatch::Caption("Communication Error"), IDOK);
+        generator()->SendCommandText(QStringLiteral("HRES?"));
+        ASSERT_TRUE(generator()->IsLinkLost());
+    };
+    const auto portDialog = [this] { ChooseIsa(0); };
+    const auto reconnectQuestion = [this] {
+        prompter.ExpectMessage(PromptMatch::Caption("Link Lost"), IDYES, MB_YESNO | MB_ICONQUESTION);
+    };
+    const struct {
+        const char *way;
+        bool stallFirst; // false: still stalled by the case before
+        std::function<void()> before; // what the user answers before the offer
+        int answer;
+        std::function<bool()> open; // the generator (or the card's row) is there afterwards
+        bool there;
+    } cases[] = {
+        {"Connect", true, portDialog, IDYES, [&] { Generators().RemoveAll(); return connected(); }, true},
+        {"Reconnect", true, {}, IDYES, [&] { return Generators().GetRowView(0)->Reconnect(); }, true},
+        {"a scan's question", true, reconnectQuestion, IDYES,
+         [&] {
+             const UserAction action;
+             return Generators().GetRowView(0)->ScanGenerator() == 1 && !generator()->IsLinkLost();
+         },
+         true},
+        {"Connect declined", true, portDialog, IDNO, [&] { Generators().RemoveAll(); return connected(); }, false},
+        {"direct connect", false, {}, IDYES,
+         [&] {
+             tool->OnIsaDirect(ID_FIRMWARE_ISA_DIRECT_FIRST);
+             return tool->List()->topLevelItemCount() == 1
+                 && tool->List()->topLevelItem(0)->text(0) == QStringLiteral("Isa-0 Direct");
+         },
+         true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.way);
+        if (c.stallFirst)
+            stall();
+        if (c.before)
+            c.before();
+        prompter.ExpectMessage(PromptMatch::Text(offer).AndCaption("Connect Error"), c.answer,
+                               MB_YESNO | MB_ICONWARNING);
+        EXPECT_EQ(c.open(), c.there);
+        prompter.VerifyAllUsed();
+        EXPECT_EQ(sim.driverEndpoint()->isaCard(0)->faults().intInNeverTaken, !c.there) << "forced exactly when taken";
+    }
+    // The tool gives the card it opened back as it goes: a Connect finds it.
+    tool.reset();
+    ChooseIsa(0);
+    EXPECT_TRUE(connected());
     prompter.VerifyAllUsed();
 }
 

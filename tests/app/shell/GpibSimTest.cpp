@@ -133,6 +133,24 @@ TEST_F(GpibSimTest, ConnectWhereNoGeneratorListensShowsTheHandshakeError)
     prompter.VerifyAllUsed();
 }
 
+// A generator that hears nothing on the bus: the search is the open alone,
+// bounded by the bus's own time-out: the handshake's one write and one read
+// that times out at 300 ms, tried once; then one box that names the port.
+TEST_F(GpibSimTest, ASilentGeneratorIsSearchedWithinTheBusTimeOut)
+{
+    generator->fault(gensim::Fault::silence(gensim::Fault::kForever));
+    ExpectPortDialog(5);
+    prompter.ExpectMessage(PromptMatch::Text("Communication handshake failed. Make sure a generator is connected to "
+                                             "the port and that it is powered on.\n\nNo generator answered on Gpib-5:0.")
+                               .AndCaption("Connect Error"),
+                           IDOK, MB_OK | MB_ICONWARNING);
+    window->Router().Execute(ID_CONNECT);
+    EXPECT_EQ(Generators().GetRowCount(), 0);
+    prompter.VerifyAllUsed();
+    EXPECT_EQ(generator->busTrace().events(),
+              (std::vector<gensim::BusEvent>{gensim::BusEvent::write("verf?", true), gensim::BusEvent::timeout(300)}));
+}
+
 // Every list is read over the bus, the formats one of 450 names: each name
 // a bus message of its own.
 TEST_F(GpibSimTest, ADoubleClickScansEveryList)

@@ -552,6 +552,10 @@ TEST_F(YmodemTest, BlockReaderResultsAndWaits)
         {"data cut", good.substr(0, 13), 3, 1000, "\nR: Timed Out #6"},
         {"cancelled mid-block", good.substr(0, 13) + std::string(10, kCan) + std::string(10, '\b'), 24, 1000,
          "\nR: Timed Out #6"},
+        {"cancelled in the check", good.substr(0, 131) + std::string(2, kCan), 24, 1000, "\nCRC Error"},
+        {"cancel filling the block", good.substr(0, 125) + std::string(10, kCan) + std::string(10, '\b'), 24, 1000,
+         "\nCRC Error"},
+        {"CANs ending a block, then more", good.substr(0, 131) + std::string(2, kCan) + "x", 7, 0, "\nCRC Error"},
         {"no check", good.substr(0, 131), 3, 1000, "\nR: Crc Time Out"},
         {"half a check", good.substr(0, 132), 3, 1000, "\nR: Crc Time Out"},
         {"lone CAN", std::string(1, kCan), 3, 1000, "\nR: Timed Out #2"},
@@ -761,6 +765,68 @@ TEST_F(YmodemTest, AFileCutByTheSenderLeavesNothing)
     EXPECT_TRUE(peer.Finished()) << peer.Mismatch() << " rest " << peer.Rest().size();
     EXPECT_EQ(Entries(inbox), QStringList());
     EXPECT_EQ(status.steps, (Lines{"1024 bytes received", "Error: Transfer Cancelled by Sender in block 2"}));
+}
+
+// A sender killed while its block was on the line: its CANs (lrzsz adds
+// ten backspaces) come where the block's bytes stop, wherever that is.
+TEST_F(YmodemTest, ACancelInsideABlockEndsTheReceiveAtOnce)
+{
+    const std::string data = Pattern(3000);
+    const std::string second = Block(2, data.substr(1024, 1024)); // 1029 bytes
+    const std::string cancel = std::string(10, kCan) + std::string(10, '\b');
+    struct Row
+    {
+        const char* what;
+        std::string cut;
+    };
+    const Row rows[] = {
+        {"in the data", second.substr(0, 500) + cancel},
+        {"bare CANs in the data", second.substr(0, 500) + std::string(2, kCan)},
+        {"in the check", second.substr(0, 1027) + std::string(2, kCan)},
+        {"filling the block", second.substr(0, 1020) + cancel},
+        {"beginning in its last byte", second.substr(0, 1028) + cancel},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        const QString inbox = Inbox();
+        ScriptedPeer peer(port, {{"C", Header(std::string("cut\0" "3000 0", 10))},
+                                 {kAckC, Block(1, data.substr(0, 1024))},
+                                 {std::string(1, kAck), row.cut}});
+        CProgressDlg progress(nullptr, true);
+        StatusRecorder status;
+        port.now = 0;
+        EXPECT_EQ(gen.YmodemReceive(inbox, &progress), 0);
+        // Nothing answers the cut block: no NAK, no abort of our own.
+        EXPECT_TRUE(peer.Finished()) << peer.Mismatch() << " rest " << peer.Rest().size();
+        EXPECT_EQ(Entries(inbox), QStringList());
+        EXPECT_EQ(status.steps, (Lines{"1024 bytes received", "Error: Transfer Cancelled by Sender in block 2"}));
+        // One quiet second after the CANs, not ten reads of ten seconds.
+        EXPECT_LE(port.now, 4 * Ymodem::kTurnaroundMs + 1000);
+        port.input.clear();
+    }
+}
+
+// A CRC error that is not a cancel: two CANs in a spoiled block's data, or
+// CANs at its end that other bytes follow, get their NAK as any other.
+TEST_F(YmodemTest, CansInASpoiledBlockAreNotACancel)
+{
+    const QString inbox = Inbox();
+    std::string withCans = Pattern(128);
+    withCans[20] = withCans[21] = char(kCan);
+    std::string spoiled = Block(1, withCans);
+    spoiled[60] = char(spoiled[60] ^ 0x10);
+    // Two CANs for its check, then more bytes.
+    const std::string endsInCans = Block(1, withCans).substr(0, 131) + std::string(2, kCan) + "junk";
+    ScriptedPeer peer(port, {{"C", Header(std::string("c\0" "128 0", 7))},
+                             {kAckC, spoiled},
+                             {"C", endsInCans},
+                             {"C", Block(1, withCans)},
+                             {std::string(1, kAck), std::string(1, kEot)},
+                             {kAckC, NullHeader()},
+                             {std::string(1, kAck), ""}});
+    EXPECT_EQ(gen.YmodemReceive(inbox, nullptr), 1);
+    EXPECT_TRUE(peer.Finished()) << peer.Mismatch() << " rest " << peer.Rest().size();
+    EXPECT_EQ(ReadFile(inbox + QStringLiteral("/c")), withCans);
 }
 
 TEST_F(YmodemTest, TenSilentReadsEndTheReceive)

@@ -149,11 +149,11 @@ void PtyEndpoint::receive(Clock::time_point now, Clock::duration perChar)
                 readHostSettings();
             continue;
         }
-        if (n == 1)
-            continue;
         if (!m_toldOfChanges)
             readHostSettings();
         m_in.push(std::string_view(buffer + 1, static_cast<std::size_t>(n - 1)), now, perChar);
+        if (static_cast<std::size_t>(n) < sizeof buffer)
+            return;  // a short read took all there was
     }
 }
 

@@ -188,6 +188,13 @@ bool CGenerator::WaitForByteUntil(int64_t deadlineMs, int& byte)
 
 bool CGenerator::WaitForByte(int seconds, int& byte)
 {
+    // A byte the library has read already is taken without a look at the
+    // clock: most of a block's bytes are.
+    const PortId port = m_link.GetPort();
+    if (!m_ymodemCancelled && Port().WaitForChar(port, 0) != 0) {
+        byte = Port().GetChar(port) & 0xFF;
+        return true;
+    }
     return WaitForByteUntil(Deadline(seconds), byte);
 }
 

@@ -416,8 +416,10 @@ bool CGenerator::YmodemSendFile(const QString& path, QString& error)
         return false;
     }
 
-    YmodemAnswer answer;
+    YmodemAnswer answer = YmodemAnswer::Ack;
     do {
+        if (answer == YmodemAnswer::Nak)
+            Port().WaitForChar(m_link.GetPort(), kResendRestMs);
         if (!YmodemPutBlock(kShortBlock, 0, true, true))
             return YmodemSendFailed(YmodemAnswer::TimedOut, 0, error);
         answer = YmodemAwait(YmodemWait::Header, Deadline(kAnswerSeconds));
@@ -457,6 +459,8 @@ bool CGenerator::YmodemSendData(FILE* file, long size, bool crc, const QString& 
             if (!read)
                 return true;
         }
+        if (resend)
+            Port().WaitForChar(m_link.GetPort(), kResendRestMs);
         if (!YmodemPutBlock(length, block, crc, false))
             return YmodemSendFailed(YmodemAnswer::TimedOut, block, error);
         const YmodemAnswer answer = YmodemAwait(YmodemWait::Block, Deadline(kAnswerSeconds));

@@ -1,14 +1,16 @@
 // Command round trips of XR_PortSendCommand("HRES?") against the simulator
 // (a separate gensim process), on a bare pty and on a paced line, beside the
-// time the line itself needs at that rate; and the processor time this
-// process spends, both while commands flow and while it only waits for a
-// generator that does not answer.
+// time the line itself needs at that rate and, on the paced line, beside the
+// minimal peer's round trip on the same simulator in the same run; and the
+// processor time this process spends, both while commands flow and while it
+// only waits for a generator that does not answer.
 //
 //   build/bench/bench_command_rate [commands] [rate]
 
 #include "morvane.h"
 
 #include "ProcessTimes.h"
+#include "line_floor_peer.h"
 
 #include <fcntl.h>
 #include <sys/wait.h>
@@ -27,6 +29,11 @@
 extern char** environ;
 
 namespace {
+
+double LineSeconds(double characters, int rate)
+{
+    return characters * 10.0 / rate;
+}
 
 pid_t StartSimulator(const std::string& envFile, int rate, bool lineTime)
 {
@@ -67,6 +74,22 @@ bool RunLine(const char* line, bool lineTime, int commands, int rate, int& failu
         return false;
     }
 
+    // The minimal peer first, on the line the library is about to open.
+    double peerMean = -1;
+    if (lineTime) {
+        const int fd = line_floor_open(std::getenv("MORVANE_COM1"), rate);
+        std::size_t peerCharacters = 0;
+        peerMean = fd < 0 ? -1 : line_floor_run(fd, "HRES?", commands, &peerCharacters);
+        if (fd >= 0)
+            close(fd);
+        if (peerMean > 0)
+            std::printf("%-7s minimal peer: mean %.3f ms for %zu characters; line time %.3f ms; ratio %.2f\n", line,
+                        1e3 * peerMean, peerCharacters, 1e3 * LineSeconds(peerCharacters, rate),
+                        peerMean / LineSeconds(peerCharacters, rate));
+        else
+            std::printf("%-7s minimal peer: no answer\n", line);
+    }
+
     PortId id = XR_PortOpen("com1");
     if (id != 0 && XR_PortGetError() == 1000 && rate != 2400) {
         XR_PortSetRate(id, rate);
@@ -92,10 +115,13 @@ bool RunLine(const char* line, bool lineTime, int commands, int rate, int& failu
     // Each character of "HRES?" CR out and its echo back, one after the
     // other; then LF, the reply (its CR LF kept in the buffer) and ">".
     const double characters = 2.0 * 6 + 1 + double(replyLength) + 1;
-    const double floor = characters * 10.0 / rate;
+    const double floor = LineSeconds(characters, rate);
     std::printf("%-7s command round trip: %d commands of %.0f characters: mean %.3f ms; floor %.3f ms; "
                 "ratio %.2f\n",
                 line, commands, characters, 1e3 * wall / commands, 1e3 * floor, wall / commands / floor);
+    if (peerMean > 0)
+        std::printf("        to the minimal peer: %.3f ms / %.3f ms = %.2f\n", 1e3 * wall / commands, 1e3 * peerMean,
+                    wall / commands / peerMean);
     std::printf("        processor time %.3f s of %.3f s wall (%.1f%%)\n", cpu, wall, 100.0 * cpu / wall);
 
     // Waiting: the generator stops answering at a rate it does not use, so

@@ -1,6 +1,7 @@
 // Connecting and name-list refresh through CGenerator against the simulator,
 // on a bare pty and on a paced line, each beside the time the line itself
-// needs at that rate. Then what the port thread costs: commands per second
+// needs at that rate; on the paced line the refresh also beside the minimal
+// peer's same command on the same generator (line_floor_peer.c). Then what the port thread costs: commands per second
 // through CGenerator (each call handed to the port thread while the GUI
 // thread waits in its event loop) beside the backend called directly, in
 // the same run; and the longest gap between paints of the progress dialog
@@ -21,6 +22,7 @@
 #include "Numbers.h"
 #include "Prompts.h"
 #include "gensim/Simulator.h"
+#include "line_floor_peer.h"
 
 #include <QApplication>
 #include <QWidget>
@@ -31,9 +33,22 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace {
+
+// On the paced line, the refresh's command from the minimal peer on the same
+// generator: seconds per run, negative when it failed.
+double PeerRefresh(const std::string &path, int rate, int runs)
+{
+    const int fd = line_floor_open(path.c_str(), rate);
+    std::size_t characters = 0;
+    const double mean = fd < 0 ? -1 : line_floor_run(fd, "FMTQ? 1 450 x", runs, &characters);
+    if (fd >= 0)
+        ::close(fd);
+    return mean;
+}
 
 // One line's figures; false when a connect or a refresh failed.
 bool RunLine(const BenchLine &line, int rate, int runs)
@@ -74,6 +89,14 @@ bool RunLine(const BenchLine &line, int rate, int runs)
     }
     connect.Print(line, "connect", rate);
     refresh.Print(line, "refresh of 450 names", rate);
+    if (line.lineTime) {
+        generator.reset(); // the peer takes the line
+        const double peer = PeerRefresh(g.comPath(), rate, runs);
+        if (peer <= 0)
+            return false;
+        std::printf("  refresh to the minimal peer's same command: %.3f s / %.3f s = %.2f\n", refresh.Median(), peer,
+                    refresh.Median() / peer);
+    }
     return true;
 }
 

@@ -1,10 +1,12 @@
 // YMODEM throughput over one socat pseudo-terminal link, 1 MiB of random
-// bytes three ways in one run: lrzsz at both ends (sb -k to rb, the
-// yardstick), YmodemSend to rb, and sb -k to YmodemReceive. Then the
-// processor time we use while a silent peer holds us in a 10 s wait, and
-// the time the transfer needs on a real line at 115200 baud.
+// bytes three ways in each round: lrzsz at both ends (sb -k to rb, the
+// yardstick), YmodemSend to rb, and sb -k to YmodemReceive; our processor
+// time per MiB beside that of the lrzsz program doing the same side; the
+// median of each ratio over the rounds (3 unless told). Then
+// the processor time we use while a silent peer holds us in a 10 s wait,
+// and the time the transfer needs on a real line at 115200 baud.
 //
-//   build/bench/bench_ymodem_throughput [bytes]
+//   build/bench/bench_ymodem_throughput [bytes] [rounds]
 
 #include "CGenerator.h"
 #include "PortWorker.h"
@@ -16,6 +18,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -24,6 +27,7 @@
 #include <random>
 #include <unistd.h>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -79,6 +83,14 @@ double LineCharacters(long size)
     return double(133 + longBlocks * 1029 + shortBlocks * 133 + 1) + double(1 + 2 + longBlocks + shortBlocks + 1);
 }
 
+// Processor seconds per MiB of file, ours beside lrzsz's on the same side.
+void ReportProcessor(long size, double ours, double theirs)
+{
+    const double mib = double(size) / (1024.0 * 1024.0);
+    std::printf("%-28s %8.3f s of processor time, %.3f s per MiB; lrzsz's %.3f s per MiB: ratio %.2f\n", "", ours,
+                ours / mib, theirs / mib, theirs > 0 ? ours / theirs : 0.0);
+}
+
 void Report(const char* way, long size, double seconds, double yardstick, bool same)
 {
     std::printf("%-28s %8.3f s %10.0f bytes/s", way, seconds, double(size) / seconds);
@@ -87,11 +99,98 @@ void Report(const char* way, long size, double seconds, double yardstick, bool s
     std::printf("%s\n", same ? "" : "   FILES DIFFER");
 }
 
+// One round's ratios to lrzsz: throughput (higher is better) and processor
+// time per MiB (lower is better), each way.
+struct Round
+{
+    double yardstick = 0;
+    double sbSeconds = 0; // processor time of each lrzsz program
+    double rbSeconds = 0;
+    double send = 0;
+    double sendProcessor = 0;
+    double receive = 0;
+    double receiveProcessor = 0;
+};
+
+Round RunRound(const QTemporaryDir& top, const std::string& out, const std::string& source, long size,
+               const std::string& round)
+{
+    Round r;
+    // lrzsz at both ends.
+    double& yardstick = r.yardstick;
+    double& sbSeconds = r.sbSeconds;
+    double& rbSeconds = r.rbSeconds;
+    {
+        SocatLink link(Folder(top, ("link1-" + round).c_str()));
+        const std::string in = Folder(top, ("in1-" + round).c_str());
+        PeerProcess rb({"rb", "--ymodem"}, link.B(), in, "");
+        const auto start = Clock::now();
+        PeerProcess sb({"sb", "--ymodem", "-k", "random.bin"}, link.A(), out, "");
+        // Timed to rb's end: its last ACK can be lost as it leaves (it
+        // flushes its terminal), and then sb waits on for it.
+        const int received = rb.Wait(600000);
+        yardstick = Since(start);
+        sb.Stop();
+        sbSeconds = sb.ProcessorSeconds();
+        rbSeconds = rb.ProcessorSeconds();
+        Report("sb -k -> rb", size, yardstick, 0, received == 0 && SameFile(source, in + "/random.bin"));
+        std::printf("%-28s sb %.3f s and rb %.3f s of processor time\n", "", sbSeconds, rbSeconds);
+    }
+
+    // Ours sending.
+    {
+        SocatLink link(Folder(top, ("link2-" + round).c_str()));
+        auto gen = Connect(link.A());
+        DrainTerminal(link.B());
+        const std::string in = Folder(top, ("in2-" + round).c_str());
+        PeerProcess rb({"rb", "--ymodem"}, link.B(), in, "");
+        QString error;
+        const double cpu = ProcessorSeconds();
+        const auto start = Clock::now();
+        const bool ok = gen && gen->YmodemSend({QString::fromStdString(source)}, nullptr, error);
+        const double seconds = Since(start);
+        const double used = ProcessorSeconds() - cpu;
+        rb.Stop();
+        Report("YmodemSend -> rb", size, seconds, yardstick, ok && SameFile(source, in + "/random.bin"));
+        ReportProcessor(size, used, sbSeconds);
+        r.send = ok ? yardstick / seconds : 0;
+        r.sendProcessor = sbSeconds > 0 ? used / sbSeconds : 0;
+    }
+
+    // Ours receiving.
+    {
+        SocatLink link(Folder(top, ("link3-" + round).c_str()));
+        auto gen = Connect(link.A());
+        DrainTerminal(link.B());
+        const std::string in = Folder(top, ("in3-" + round).c_str());
+        PeerProcess sb({"sb", "--ymodem", "-k", "random.bin"}, link.B(), out, "");
+        const double cpu = ProcessorSeconds();
+        const auto start = Clock::now();
+        const int files = gen ? gen->YmodemReceive(QString::fromStdString(in), nullptr) : 0;
+        const double seconds = Since(start);
+        const double used = ProcessorSeconds() - cpu;
+        sb.Wait(10000);
+        Report("sb -k -> YmodemReceive", size, seconds, yardstick, files == 1 && SameFile(source, in + "/random.bin"));
+        ReportProcessor(size, used, rbSeconds);
+        r.receive = files == 1 ? yardstick / seconds : 0;
+        r.receiveProcessor = rbSeconds > 0 ? used / rbSeconds : 0;
+    }
+
+    return r;
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     const long size = argc > 1 ? std::atol(argv[1]) : 1024 * 1024;
+    const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
     for (const char* tool : {"socat", "sb", "rb"}) {
         if (!HaveProgram(tool)) {
             std::fprintf(stderr, "%s is missing: ./zot installs lrzsz and socat\n", tool);
@@ -112,56 +211,23 @@ int main(int argc, char** argv)
     const std::string source = out + "/random.bin";
     std::printf("%ld bytes over one socat pseudo-terminal link\n", size);
 
-    // lrzsz at both ends.
-    double yardstick = 0;
-    {
-        SocatLink link(Folder(top, "link1"));
-        const std::string in = Folder(top, "in1");
-        PeerProcess rb({"rb", "--ymodem"}, link.B(), in, "");
-        const auto start = Clock::now();
-        PeerProcess sb({"sb", "--ymodem", "-k", "random.bin"}, link.A(), out, "");
-        // Timed to rb's end: its last ACK can be lost as it leaves (it
-        // flushes its terminal), and then sb waits on for it.
-        const int received = rb.Wait(600000);
-        yardstick = Since(start);
-        sb.Stop();
-        Report("sb -k -> rb", size, yardstick, 0, received == 0 && SameFile(source, in + "/random.bin"));
+    // Each round in one go: a peer that loses a block to its own flush
+    // waits out a 10 s time-out, so one round alone says little.
+    std::vector<Round> results;
+    for (int i = 0; i < rounds; ++i) {
+        std::printf("round %d\n", i + 1);
+        results.push_back(RunRound(top, out, source, size, std::to_string(i)));
     }
-
-    // Ours sending.
-    {
-        SocatLink link(Folder(top, "link2"));
-        auto gen = Connect(link.A());
-        DrainTerminal(link.B());
-        const std::string in = Folder(top, "in2");
-        PeerProcess rb({"rb", "--ymodem"}, link.B(), in, "");
-        QString error;
-        const double cpu = ProcessorSeconds();
-        const auto start = Clock::now();
-        const bool ok = gen && gen->YmodemSend({QString::fromStdString(source)}, nullptr, error);
-        const double seconds = Since(start);
-        const double used = ProcessorSeconds() - cpu;
-        rb.Stop();
-        Report("YmodemSend -> rb", size, seconds, yardstick, ok && SameFile(source, in + "/random.bin"));
-        std::printf("%-28s %8.3f s of processor time\n", "", used);
-    }
-
-    // Ours receiving.
-    {
-        SocatLink link(Folder(top, "link3"));
-        auto gen = Connect(link.A());
-        DrainTerminal(link.B());
-        const std::string in = Folder(top, "in3");
-        PeerProcess sb({"sb", "--ymodem", "-k", "random.bin"}, link.B(), out, "");
-        const double cpu = ProcessorSeconds();
-        const auto start = Clock::now();
-        const int files = gen ? gen->YmodemReceive(QString::fromStdString(in), nullptr) : 0;
-        const double seconds = Since(start);
-        const double used = ProcessorSeconds() - cpu;
-        sb.Wait(10000);
-        Report("sb -k -> YmodemReceive", size, seconds, yardstick, files == 1 && SameFile(source, in + "/random.bin"));
-        std::printf("%-28s %8.3f s of processor time\n", "", used);
-    }
+    auto median = [&](double Round::*field) {
+        std::vector<double> values;
+        for (const Round& r : results)
+            values.push_back(r.*field);
+        return Median(values);
+    };
+    std::printf("median of %d rounds, ratio to lrzsz: YmodemSend %.2f (processor %.2f), YmodemReceive %.2f "
+                "(processor %.2f)\n",
+                rounds, median(&Round::send), median(&Round::sendProcessor), median(&Round::receive),
+                median(&Round::receiveProcessor));
 
     // A silent peer: one 10 s wait for a byte, on the port thread as in a
     // transfer; its processor time is that thread's alone.

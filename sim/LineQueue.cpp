@@ -41,6 +41,11 @@ bool LineQueue::nextDue(Clock::time_point& due) const
     return true;
 }
 
+LineQueue::Clock::duration LineQueue::frontCharTime() const
+{
+    return m_runs.empty() ? Clock::duration::zero() : m_runs.front().perChar;
+}
+
 std::string_view LineQueue::due(Clock::time_point now) const
 {
     if (m_runs.empty() || now < m_runs.front().start)

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <stdexcept>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <system_error>
 #include <termios.h>
@@ -63,13 +64,20 @@ PtyEndpoint::PtyEndpoint(std::string link) : m_link(std::move(link))
         if (m_slave < 0)
             fail("open " + m_slavePath);
         // Raw from the start: the line discipline must never echo on its
-        // own before a host has set the port up.
+        // own before a host has set the port up. With the external
+        // processing flag and packet mode, every change the host makes to
+        // its settings reaches us as a status byte on the master.
         termios t{};
         if (tcgetattr(m_slave, &t) < 0)
             fail("tcgetattr");
         cfmakeraw(&t);
+        t.c_lflag |= EXTPROC;
         if (tcsetattr(m_slave, TCSANOW, &t) < 0)
             fail("tcsetattr");
+        int packet = 1;
+        if (ioctl(m_master, TIOCPKT, &packet) < 0)
+            fail("TIOCPKT");
+        readHostSettings();
         makeLink();
     } catch (...) {
         closeFd(m_slave);
@@ -112,29 +120,48 @@ void PtyEndpoint::makeLink()
         fail("symlink " + m_link);
 }
 
-int PtyEndpoint::hostBaud() const
+void PtyEndpoint::readHostSettings()
 {
     // On the master, tcgetattr reports the slave's settings: the host's.
     termios t{};
-    if (m_master < 0 || tcgetattr(m_master, &t) < 0)
-        return 0;
+    if (m_master < 0 || tcgetattr(m_master, &t) < 0) {
+        m_hostBaud = 0;
+        return;
+    }
+    m_toldOfChanges = (t.c_lflag & EXTPROC) != 0;
     int out = rateOf(cfgetospeed(&t));
     int in = rateOf(cfgetispeed(&t));
-    if (cfgetispeed(&t) != B0 && in != out)
-        return 0;
-    return out;
+    m_hostBaud = cfgetispeed(&t) != B0 && in != out ? 0 : out;
 }
 
 void PtyEndpoint::receive(Clock::time_point now, Clock::duration perChar)
 {
+    // In packet mode a read gives either a status byte alone or data after
+    // a zero byte; a status comes before data queued behind it. A few reads
+    // at most, so a host that never stops writing cannot hold the loop.
     char buffer[4096];
-    ssize_t n = m_master < 0 ? -1 : ::read(m_master, buffer, sizeof buffer);
-    if (n > 0)
-        m_in.push(std::string_view(buffer, static_cast<std::size_t>(n)), now, perChar);
+    for (int reads = 0; reads < 8 && m_master >= 0; ++reads) {
+        ssize_t n = ::read(m_master, buffer, sizeof buffer);
+        if (n <= 0)
+            return;
+        if (buffer[0] != TIOCPKT_DATA) {
+            if (buffer[0] & TIOCPKT_IOCTL)
+                readHostSettings();
+            continue;
+        }
+        if (!m_toldOfChanges)
+            readHostSettings();
+        m_in.push(std::string_view(buffer + 1, static_cast<std::size_t>(n - 1)), now, perChar);
+        if (static_cast<std::size_t>(n) < sizeof buffer)
+            return;  // a short read took all there was
+    }
 }
 
 bool PtyEndpoint::heard(Clock::time_point now, char& c, Clock::time_point& at)
 {
+    Clock::time_point heardAt;
+    if (!m_in.nextDue(heardAt) || now < heardAt + m_in.frontCharTime())
+        return false;
     return m_in.take(now, c, at);
 }
 
@@ -179,6 +206,8 @@ bool PtyEndpoint::nextDue(Clock::time_point& due) const
     Clock::time_point in;
     Clock::time_point out;
     bool hasIn = m_in.nextDue(in);
+    if (hasIn)
+        in += m_in.frontCharTime();  // acted on one character after it is heard
     bool hasOut = !m_blocked && m_out.nextDue(out);
     if (hasIn && hasOut)
         due = std::min(in, out);

@@ -187,7 +187,8 @@ void Simulator::wake()
 }
 
 // Reads the host's input, answers what the generator has heard of it, then
-// writes what is due.
+// writes what is due. A character and its echo take one wake-up: it is acted
+// on when the echo's first character is through.
 void Simulator::serve(Line& line, short revents)
 {
     using Clock = PtyEndpoint::Clock;
@@ -197,15 +198,12 @@ void Simulator::serve(Line& line, short revents)
     Clock::time_point now = Clock::now();
     if (revents & POLLIN)
         pty.receive(now, charTime());
-    int hostBaud = -1;  // asked once, and only when something was heard
     char c = 0;
     Clock::time_point heardAt;
     while (pty.heard(now, c, heardAt)) {
-        if (hostBaud < 0)
-            hostBaud = pty.hostBaud();
         // Taken before the character runs: MODE answers at the old rate.
         Clock::duration perChar = charTime();
-        pty.queue(line.serial->receive(std::string_view(&c, 1), hostBaud, heardAt), heardAt, perChar);
+        pty.queue(line.serial->receive(std::string_view(&c, 1), pty.hostBaud(), heardAt), heardAt, perChar);
     }
     // A transfer's time-outs.
     now = Clock::now();

@@ -1,11 +1,13 @@
 // YMODEM batch transfer on a serial connection: the sender of the files a
-// generator takes after "YMDI" and the receiver of those it sends after
-// "YMDO". A transfer runs whole on the port thread as one routine: blocks go
-// out in one write, every wait blocks on the line with its time-out, and the
-// progress dialog's Cancel is polled between waits; its status lines are
-// handed to the GUI thread. The reply buffer holds the block.
+// generator takes after "YMDI", and the waits, trace and status both ways
+// share (the receiver is in CGeneratorYmodemReceive.cpp). A transfer runs
+// whole on the port thread as one routine: blocks go out in one write,
+// every wait blocks on the line with its time-out, and the progress
+// dialog's Cancel is polled between waits; its status lines are handed to
+// the GUI thread. The reply buffer holds the block.
 
 #include "CGenerator.h"
+#include "CGeneratorYmodemScope.h"
 
 #include "CProgressDlg.h"
 #include "LinkRoutines.h"
@@ -18,7 +20,6 @@
 
 #include <morvane.h>
 
-#include <QCoreApplication>
 #include <QFile>
 
 #include <algorithm>
@@ -39,14 +40,8 @@ using namespace Ymodem;
 namespace {
 
 constexpr int kAnswerSeconds = 60;   // the sender's every wait
-constexpr int kFirstByteSeconds = 10; // the receiver's wait for a block
-constexpr int kByteSeconds = 1;      // within a block
-constexpr int kReadTries = 10;
-constexpr int kQuietSeconds = 1;     // before a NAK, so the sender has finished
-constexpr int64_t kPurgeLimitMs = 10000;
 constexpr int kAbortCans = 8;
 constexpr int kSendDashes = 52;
-constexpr int kReceiveDashes = 62;
 // A wait on the line lasts at most this long before Cancel is looked at again.
 constexpr int kCancelPollMs = 100;
 
@@ -110,67 +105,6 @@ FilePtr OpenRegularFile(const QByteArray& path)
     return file;
 }
 
-QByteArray JoinPath(const QByteArray& folder, const QByteArray& name)
-{
-    if (folder.isEmpty() || folder.endsWith('/'))
-        return folder + name;
-    return folder + '/' + name;
-}
-
-// A received file is written under a name of its own in the destination
-// folder and takes its real name only once it is complete, so a cut
-// transfer never leaves a file that looks good.
-class PartFile
-{
-public:
-    PartFile(const QByteArray& folder, QByteArray path)
-        : m_path(std::move(path))
-    {
-        static unsigned counter = 0;
-        for (int attempt = 0; attempt < 100 && m_fd < 0; ++attempt) {
-            m_temp = JoinPath(folder, ".ymodem-" + QByteArray::number(getpid()) + "-" + QByteArray::number(++counter));
-            m_fd = ::open(m_temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-            if (m_fd < 0 && errno != EEXIST)
-                break;
-        }
-        if (m_fd >= 0)
-            m_file = ::fdopen(m_fd, "wb");
-    }
-    ~PartFile()
-    {
-        if (m_file != nullptr)
-            std::fclose(m_file);
-        else if (m_fd >= 0)
-            ::close(m_fd);
-        if (m_fd >= 0 && !m_committed)
-            ::unlink(m_temp.constData());
-    }
-    PartFile(const PartFile&) = delete;
-    PartFile& operator=(const PartFile&) = delete;
-
-    bool IsOpen() const { return m_file != nullptr; }
-
-    bool Write(const char* data, long length)
-    {
-        return length == 0 || std::fwrite(data, 1, size_t(length), m_file) == size_t(length);
-    }
-
-    bool Commit()
-    {
-        FILE* file = std::exchange(m_file, nullptr);
-        const bool closed = std::fclose(file) == 0;
-        m_committed = closed && std::rename(m_temp.constData(), m_path.constData()) == 0;
-        return m_committed;
-    }
-
-private:
-    QByteArray m_path;
-    QByteArray m_temp;
-    int m_fd = -1;
-    FILE* m_file = nullptr;
-    bool m_committed = false;
-};
-
 // Cancel as the transfer's thread may see it: the port thread reads the
 // flag alone, the GUI thread also lets the dialog's events through.
 bool CancelSeen(CProgressDlg* progress)
@@ -180,49 +114,7 @@ bool CancelSeen(CProgressDlg* progress)
     return PortWorker::OnPortThread() ? progress->CancelRequested() : progress->IsCancelled();
 }
 
-bool IsBlockTaken(int result)
-{
-    return result == CGenerator::kYmodemShortBlock || result == CGenerator::kYmodemLongBlock
-        || result == CGenerator::kYmodemEot;
-}
-
 } // namespace
-
-// Holds the progress dialog for the waits of one transfer.
-class CGenerator::YmodemScope
-{
-public:
-    YmodemScope(CGenerator& generator, CProgressDlg* progress, bool flushTrace)
-        : m_generator(generator)
-    {
-        generator.m_ymodemProgress = progress;
-        generator.m_ymodemCancelled = false;
-        generator.m_ymodemPutFailed = false;
-        generator.m_ymodemFlushTrace = flushTrace;
-    }
-    ~YmodemScope()
-    {
-        m_generator.m_ymodemProgress = nullptr;
-        m_generator.m_ymodemCancelled = false;
-        m_generator.m_ymodemPutFailed = false;
-        m_generator.m_ymodemFlushTrace = false;
-    }
-    YmodemScope(const YmodemScope&) = delete;
-    YmodemScope& operator=(const YmodemScope&) = delete;
-
-    // Runs transfer as one routine on the port thread; then the status lines
-    // it handed over are shown. False, with refusal, when it could not start.
-    bool Run(const std::function<void()>& transfer, QString& refusal)
-    {
-        const bool ran = LinkRoutines::Run(m_generator.m_link.GetPort(), [&](ToolLibrary&) { transfer(); }, &refusal);
-        if (m_generator.m_ymodemProgress != nullptr && QCoreApplication::instance() != nullptr)
-            QCoreApplication::sendPostedEvents(m_generator.m_ymodemProgress, QEvent::MetaCall);
-        return ran;
-    }
-
-private:
-    CGenerator& m_generator;
-};
 
 // --- Trace ----------------------------------------------------------------------
 
@@ -296,6 +188,13 @@ bool CGenerator::WaitForByteUntil(int64_t deadlineMs, int& byte)
 
 bool CGenerator::WaitForByte(int seconds, int& byte)
 {
+    // A byte the library has read already is taken without a look at the
+    // clock: most of a block's bytes are.
+    const PortId port = m_link.GetPort();
+    if (!m_ymodemCancelled && Port().WaitForChar(port, 0) != 0) {
+        byte = Port().GetChar(port) & 0xFF;
+        return true;
+    }
     return WaitForByteUntil(Deadline(seconds), byte);
 }
 
@@ -517,8 +416,10 @@ bool CGenerator::YmodemSendFile(const QString& path, QString& error)
         return false;
     }
 
-    YmodemAnswer answer;
+    YmodemAnswer answer = YmodemAnswer::Ack;
     do {
+        if (answer == YmodemAnswer::Nak)
+            Port().WaitForChar(m_link.GetPort(), kResendRestMs);
         if (!YmodemPutBlock(kShortBlock, 0, true, true))
             return YmodemSendFailed(YmodemAnswer::TimedOut, 0, error);
         answer = YmodemAwait(YmodemWait::Header, Deadline(kAnswerSeconds));
@@ -558,6 +459,8 @@ bool CGenerator::YmodemSendData(FILE* file, long size, bool crc, const QString& 
             if (!read)
                 return true;
         }
+        if (resend)
+            Port().WaitForChar(m_link.GetPort(), kResendRestMs);
         if (!YmodemPutBlock(length, block, crc, false))
             return YmodemSendFailed(YmodemAnswer::TimedOut, block, error);
         const YmodemAnswer answer = YmodemAwait(YmodemWait::Block, Deadline(kAnswerSeconds));
@@ -606,320 +509,4 @@ bool CGenerator::YmodemSendEot(QString& error)
     TraceText("\nR: ACK eot");
     YmodemShowStatus(kYmodemText, 0, LoadString(IDS_YMODEM_DONE), m_ymodemProgress);
     return true;
-}
-
-// --- Receiving --------------------------------------------------------------------
-
-int CGenerator::YmodemReceive(const QString& folder, CProgressDlg* progress)
-{
-    if (m_link.GetPort() == 0 || m_link.IsGpib())
-        return 0;
-    YmodemScope scope(*this, progress, false);
-    const QByteArray dir = QFile::encodeName(folder);
-    int files = 0;
-    QString refusal;
-    if (!scope.Run(
-            [&] {
-                while (YmodemReceiveFile(dir) == YmodemFile::Received)
-                    ++files;
-            },
-            refusal))
-        YmodemShowStatus(kYmodemText, 0, refusal, progress);
-    return files;
-}
-
-int CGenerator::YmodemReceiveBlock(int expected)
-{
-    int byte = 0;
-    if (!WaitForByte(kFirstByteSeconds, byte)) {
-        TraceText("\nR: Timed Out #1");
-        return kYmodemNoBlock;
-    }
-    int length = 0;
-    switch (byte) {
-    case kSoh: TraceText("\nR: SOH"); length = kShortBlock; break;
-    case kStx: TraceText("\nR: STX"); length = kLongBlock; break;
-    case kEot: TraceText("\nR: EOT"); return kYmodemEot;
-    case kCan:
-        TraceText("\nR: CAN");
-        if (WaitForByte(kByteSeconds, byte) && byte == kCan) {
-            TraceText("\nR: CAN");
-            return kYmodemCancelled;
-        }
-        TraceText("\nR: Timed Out #2");
-        return kYmodemNoBlock;
-    default: Trace("\nR: Timed Out #3 (%x) %c", byte, byte); return kYmodemNoBlock;
-    }
-
-    int number = 0;
-    if (!WaitForByte(kByteSeconds, number)) {
-        TraceText("\nR: Timed Out #4");
-        return kYmodemNoBlock;
-    }
-    // The sender missed our ACK and sent the block again.
-    const bool repeat = number == (expected + 255) % 256;
-    if (number != expected && !repeat) {
-        Trace("\nR: Bad Block Number %d != %d", number, expected);
-        return kYmodemBadNumber;
-    }
-    Trace("\nR: block = %d", number);
-    int complement = 0;
-    if (!WaitForByte(kByteSeconds, complement)) {
-        TraceText("\nR: Timed Out #5");
-        return kYmodemNoBlock;
-    }
-    Trace("\nR: Compliment = %d", complement);
-    if (complement != 255 - number) {
-        Trace("\nR: Bad Block %d != %d", complement, 255 - number);
-        return kYmodemBadNumber;
-    }
-
-    auto* data = reinterpret_cast<uint8_t*>(m_link.ReplyBuffer());
-    // A sender that cancels in the middle of a block sends its CANs as the
-    // block's last bytes and falls silent.
-    const auto cutByCancel = [data](int received) {
-        const uint8_t cans[] = {kCan, kCan};
-        return std::search(data, data + received, cans, cans + 2) != data + received;
-    };
-    TraceText("\nR: Block Data:\n");
-    for (int i = 0; i < length; ++i) {
-        if (!WaitForByte(kByteSeconds, byte)) {
-            TraceText("\nR: Timed Out #6");
-            return cutByCancel(i) ? kYmodemCancelled : kYmodemNoBlock;
-        }
-        data[i] = uint8_t(byte);
-    }
-    TraceBytes(data, length, false);
-    int high = 0;
-    int low = 0;
-    if (!WaitForByte(kByteSeconds, high)) {
-        TraceText("\nR: Crc Time Out");
-        return cutByCancel(length) ? kYmodemCancelled : kYmodemNoBlock;
-    }
-    Trace("\nR: MSB of crc: 0x%x", high);
-    if (!WaitForByte(kByteSeconds, low)) {
-        TraceText("\nR: Crc Time Out");
-        return kYmodemNoBlock;
-    }
-    Trace("\nR: LSB of crc: 0x%x", low);
-    if (Crc16(data, size_t(length)) != ((high << 8) | low)) {
-        TraceText("\nCRC Error");
-        return kYmodemCrcError;
-    }
-    m_ymodemLength = length;
-    if (repeat)
-        return kYmodemRepeat;
-    return length == kShortBlock ? kYmodemShortBlock : kYmodemLongBlock;
-}
-
-bool CGenerator::YmodemPurge()
-{
-    const int64_t limit = Port().NowMs() + kPurgeLimitMs;
-    bool can = false;
-    int byte = 0;
-    while (Port().NowMs() < limit && WaitForByte(kQuietSeconds, byte)) {
-        if (byte == kCan && can)
-            return false;
-        can = byte == kCan;
-    }
-    return true;
-}
-
-void CGenerator::YmodemFailStatus(int expected, unsigned textId)
-{
-    YmodemShowStatus(kYmodemError, expected, LoadString(textId), m_ymodemProgress);
-}
-
-bool CGenerator::YmodemReadHeader()
-{
-    for (int tries = 1;; ++tries) {
-        const int result = YmodemReceiveBlock(0);
-        if (result == kYmodemShortBlock || result == kYmodemLongBlock)
-            return true;
-        if (m_ymodemCancelled) {
-            YmodemAbort();
-            return false;
-        }
-        if (result == kYmodemCancelled || tries == kReadTries)
-            return false;
-        if (result == kYmodemEot) {
-            // The sender missed our ACK of its EOT.
-            TraceText("\n-> ACK EOT");
-            if (!YmodemPut(kAck))
-                return false;
-        } else if (!YmodemPurge()) {
-            return false;
-        }
-        TraceText("\n-> C Nudge");
-        if (!YmodemPut(kCrcRequest))
-            return false;
-    }
-}
-
-bool CGenerator::YmodemReadFirstBlock(int& result)
-{
-    for (int tries = 1;; ++tries) {
-        result = YmodemReceiveBlock(1);
-        if (IsBlockTaken(result))
-            return true;
-        if (m_ymodemCancelled) {
-            YmodemAbort();
-            return false;
-        }
-        if (result == kYmodemCancelled) {
-            YmodemFailStatus(1, IDS_YMODEM_CANCELLED_BY_SENDER);
-            return false;
-        }
-        if (tries == kReadTries)
-            return false;
-        if (result == kYmodemRepeat) {
-            // The header again: our ACK was lost.
-            TraceText("\n-> ACK block 0");
-            if (!YmodemPut(kAck))
-                return false;
-        } else if (!YmodemPurge()) {
-            YmodemFailStatus(1, IDS_YMODEM_CANCELLED_BY_SENDER);
-            return false;
-        }
-        TraceText("\n-> C Nudge");
-        if (!YmodemPut(kCrcRequest))
-            return false;
-    }
-}
-
-bool CGenerator::YmodemReadNextBlock(int expected, int& result)
-{
-    for (int tries = 1;; ++tries) {
-        result = YmodemReceiveBlock(expected);
-        if (IsBlockTaken(result))
-            return true;
-        if (m_ymodemCancelled) {
-            YmodemAbort();
-            return false;
-        }
-        if (result == kYmodemCancelled) {
-            YmodemFailStatus(expected, IDS_YMODEM_CANCELLED_BY_SENDER);
-            return false;
-        }
-        if (result != kYmodemRepeat) {
-            const unsigned text = result == kYmodemBadNumber ? IDS_YMODEM_BAD_BLOCK_NUMBER
-                                : result == kYmodemCrcError  ? IDS_YMODEM_CRC_ERROR
-                                                             : IDS_YMODEM_SHORT_BLOCK;
-            if (!YmodemShowStatus(kYmodemError, expected, LoadString(text), m_ymodemProgress)) {
-                YmodemAbort();
-                return false;
-            }
-        }
-        if (tries == kReadTries) {
-            YmodemAbort();
-            return false;
-        }
-        if (result == kYmodemRepeat) {
-            TraceText("\n-> ACK transfer");
-            if (!YmodemPut(kAck))
-                return false;
-            continue;
-        }
-        // A standard sender resends at once on a NAK; give it the line
-        // quiet first, so the NAK answers the whole block.
-        if (!YmodemPurge()) {
-            YmodemFailStatus(expected, IDS_YMODEM_CANCELLED_BY_SENDER);
-            return false;
-        }
-        if (m_ymodemCancelled) {
-            YmodemAbort();
-            return false;
-        }
-        TraceText("\n-> NAK");
-        if (!YmodemPut(kNak))
-            return false;
-    }
-}
-
-CGenerator::YmodemFile CGenerator::YmodemReceiveFile(const QByteArray& folder)
-{
-    // A sender may empty its input once it has read our ACK of the file
-    // before: the request goes after a turnaround.
-    Port().WaitForChar(m_link.GetPort(), kTurnaroundMs);
-    TraceText("\n-> C");
-    if (!YmodemPut(kCrcRequest) || !YmodemReadHeader())
-        return YmodemFile::Failed;
-    if (m_link.ReplyBuffer()[0] == '\0') {
-        TraceText("\n-> ACK");
-        YmodemPut(kAck);
-        return YmodemFile::BatchEnded;
-    }
-    HeaderFields header;
-    QByteArray name;
-    if (ParseHeader(m_link.ReplyBuffer(), size_t(m_ymodemLength), header))
-        name = SafeName(header.name);
-    if (name.isEmpty()) {
-        // Nowhere safe to write it: refuse the whole batch.
-        YmodemAbort();
-        return YmodemFile::Failed;
-    }
-    const QByteArray path = JoinPath(folder, name);
-    TraceDashes(kReceiveDashes);
-    Trace("\n%s", path.constData());
-    TraceDashes(kReceiveDashes);
-
-    PartFile file(folder, path);
-    if (!file.IsOpen()) {
-        YmodemAbort();
-        return YmodemFile::Failed;
-    }
-    if (!YmodemShowStatus(kYmodemReceiving, header.size, QFile::decodeName(name), m_ymodemProgress)) {
-        YmodemAbort();
-        return YmodemFile::Failed;
-    }
-    TraceText("\n-> ACK block 0");
-    TraceText("\n-> C = send first block");
-    int result = 0;
-    Port().WaitForChar(m_link.GetPort(), kTurnaroundMs);
-    if (!YmodemPut(kAck))
-        return YmodemFile::Failed;
-    Port().WaitForChar(m_link.GetPort(), kTurnaroundMs);
-    if (!YmodemPut(kCrcRequest) || !YmodemReadFirstBlock(result))
-        return YmodemFile::Failed;
-
-    long received = 0;
-    for (int expected = 1;;) {
-        if (result == kYmodemEot) {
-            // A file that ended before its header's size is not the file sent.
-            if (header.size > 0 && received < header.size) {
-                YmodemShowStatus(kYmodemText, 0,
-                                 FormatString(IDS_YMODEM_FILE_SHORT, {QFile::decodeName(name), QString::number(received),
-                                                                      QString::number(header.size)}),
-                                 m_ymodemProgress);
-                YmodemAbort();
-                return YmodemFile::Failed;
-            }
-            if (!file.Commit()) {
-                YmodemAbort();
-                return YmodemFile::Failed;
-            }
-            YmodemShowStatus(kYmodemText, 0, LoadString(IDS_YMODEM_DONE), m_ymodemProgress);
-            TraceText("\n-> ACK EOT");
-            YmodemPut(kAck);
-            return YmodemFile::Received;
-        }
-        const long length = result == kYmodemShortBlock ? kShortBlock : kLongBlock;
-        // A known size drops the padding of the last block.
-        const long keep = header.size > 0 ? std::clamp(header.size - received, 0L, length) : length;
-        if (!file.Write(m_link.ReplyBuffer(), keep)) {
-            YmodemAbort();
-            return YmodemFile::Failed;
-        }
-        received += keep;
-        if (!YmodemShowStatus(kYmodemBytesReceived, received, QString(), m_ymodemProgress)) {
-            YmodemAbort();
-            return YmodemFile::Failed;
-        }
-        expected = (expected + 1) % 256;
-        TraceText("\n-> ACK transfer");
-        // A sender may empty its input once its block is out.
-        Port().WaitForChar(m_link.GetPort(), kTurnaroundMs);
-        if (!YmodemPut(kAck) || !YmodemReadNextBlock(expected, result))
-            return YmodemFile::Failed;
-    }
 }

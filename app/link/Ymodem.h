@@ -24,6 +24,10 @@ constexpr uint8_t kStreamRequest = 'G';
 // a receiver may empty its input right after it asked, and would lose an
 // answer that came at once.
 constexpr int kTurnaroundMs = 2;
+// The rest before a block sent again after a NAK: a receiver empties its
+// input after its NAK too, and on a busy machine later than after an ACK.
+// Errors are rare, so it may be long.
+constexpr int kResendRestMs = 100;
 
 constexpr int kShortBlock = 128;
 constexpr int kLongBlock = 1024;

@@ -146,7 +146,7 @@ void DevicePath(int n, char* path, size_t size)
 // Characters read from the line ahead of the caller: one read takes what
 // came in a burst, and GetChar hands them out without a call each.
 struct ComInput {
-    uint8_t bytes[512];
+    uint8_t bytes[4096]; // a 1 KiB YMODEM block and more in one read
     int head = 0;
     int tail = 0;
 

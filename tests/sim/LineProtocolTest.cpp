@@ -5,6 +5,8 @@
 
 #include "gensim/SerialLine.h"
 
+#include <termios.h>
+
 namespace gensim::test {
 namespace {
 
@@ -48,6 +50,44 @@ TEST_F(LineProtocol, OtherSpeedsGetSilence)
     }
     host->setBaud(9600);
     EXPECT_EQ(host->command(""), "\r\n>");
+}
+
+// The generator learns the host's speed when the host changes its settings;
+// a host that clears all its local flags (the one that has changes told)
+// must be heard at its speed all the same.
+TEST_F(LineProtocol, TheHostsSpeedIsFollowedWhateverItsLocalFlags)
+{
+    for (bool clearLocalFlags : {false, true}) {
+        SCOPED_TRACE(clearLocalFlags ? "local flags cleared" : "local flags kept");
+        open({});
+        if (clearLocalFlags) {
+            termios t{};
+            ASSERT_EQ(tcgetattr(host->fd(), &t), 0);
+            t.c_lflag = 0;
+            ASSERT_EQ(tcsetattr(host->fd(), TCSANOW, &t), 0);
+        }
+        for (int baud : {2400, 9600, 115200, 9600, 19200}) {
+            host->setBaud(baud);
+            if (baud == 9600) {
+                EXPECT_EQ(host->command(""), "\r\n>") << "at " << baud;
+                continue;
+            }
+            host->write("\r");
+            EXPECT_EQ(host->readFor(), "") << "at " << baud;
+        }
+    }
+}
+
+// What the host does to its terminal besides writing (flushes, settings)
+// is never heard as characters.
+TEST_F(LineProtocol, FlushesAndSettingsAreNotCharacters)
+{
+    host->write("VER");
+    ASSERT_EQ(host->read(3), "VER");
+    ASSERT_EQ(tcflush(host->fd(), TCIOFLUSH), 0);
+    host->setBaud(9600);
+    ASSERT_EQ(tcflush(host->fd(), TCOFLUSH), 0);
+    EXPECT_EQ(host->command("F?"), "F?\r\n7.011\r\n>");
 }
 
 TEST_F(LineProtocol, GeneratorAnswersAtItsConfiguredRate)

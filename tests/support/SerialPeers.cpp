@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -53,15 +54,20 @@ pid_t Spawn(const std::vector<std::string>& argv, const std::string& terminal, i
 }
 
 // Waits for pid up to ms; its status as a shell gives it, or -1.
-int Reap(pid_t pid, int ms)
+int Reap(pid_t pid, int ms, double* processorSeconds = nullptr)
 {
     using namespace std::chrono;
     const auto end = steady_clock::now() + milliseconds(ms);
     for (;;) {
         int status = 0;
-        const pid_t done = waitpid(pid, &status, WNOHANG);
-        if (done == pid)
+        rusage usage{};
+        const pid_t done = wait4(pid, &status, WNOHANG, &usage);
+        if (done == pid) {
+            if (processorSeconds != nullptr)
+                *processorSeconds = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
+                                  + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
             return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        }
         if (done < 0 || steady_clock::now() >= end)
             return -1;
         usleep(10000);
@@ -153,7 +159,7 @@ PeerProcess::~PeerProcess()
 int PeerProcess::Wait(int ms)
 {
     if (m_status < 0 && m_pid > 0)
-        m_status = Reap(m_pid, ms);
+        m_status = Reap(m_pid, ms, &m_processorSeconds);
     return m_status;
 }
 

@@ -53,10 +53,13 @@ public:
     void Signal(int signal);
     // Ends it if it still runs.
     void Stop();
+    // Its processor time, user and system, once it has ended; else 0.
+    double ProcessorSeconds() const { return m_processorSeconds; }
 
 private:
     pid_t m_pid = -1;
     int m_status = -1;
+    double m_processorSeconds = 0;
 };
 
 // Drops whatever waits to be read at a terminal (a handshake meant for a

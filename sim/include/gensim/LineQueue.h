@@ -31,6 +31,8 @@ public:
 
     // When the first character is through; false when nothing is queued.
     bool nextDue(Clock::time_point& due) const;
+    // The line time of the first character; zero when nothing is queued.
+    Clock::duration frontCharTime() const;
     // The front characters through by `now` (those of one push at most),
     // left queued until pop() takes them.
     std::string_view due(Clock::time_point now) const;

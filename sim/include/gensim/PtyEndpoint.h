@@ -27,13 +27,17 @@ public:
     const std::string& slavePath() const { return m_slavePath; }
     const std::string& link() const { return m_link; }
 
-    // The speed the host set on the slave, 0 when it is none we know.
-    int hostBaud() const;
+    // The speed the host set on the slave, 0 when it is none we know. Read
+    // again when the host changes its settings, not per character.
+    int hostBaud() const { return m_hostBaud; }
 
-    // Takes what the host sent, read at `now`; each character is heard
-    // `perChar` after the one before it (zero: at once).
+    // Takes what the host sent, read at `now`: the first character is heard
+    // `perChar` after it (zero: at once), each other after the one before.
     void receive(Clock::time_point now, Clock::duration perChar);
-    // The next character the generator has heard by `now`, and when.
+    // The next character the generator acts on by `now`, and when it was
+    // heard. It acts one character time after hearing, when the first
+    // character of its answer is through: one wake-up serves both, and the
+    // generator is never early.
     bool heard(Clock::time_point now, char& c, Clock::time_point& at);
 
     // Output that starts no earlier than `ready`, each character taking
@@ -52,6 +56,7 @@ public:
 
 private:
     void makeLink();
+    void readHostSettings();
 
     int m_master = -1;
     int m_slave = -1;  // held so the master never reads EIO between host opens
@@ -61,6 +66,10 @@ private:
     LineQueue m_out;
     bool m_blocked = false;
     bool m_hangUpWhenSent = false;
+    int m_hostBaud = 0;
+    // The host's settings carry the flag that has the master told of every
+    // change; a host that clears it has its rate read on every read instead.
+    bool m_toldOfChanges = false;
 };
 
 } // namespace gensim

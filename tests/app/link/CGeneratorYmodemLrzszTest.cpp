@@ -18,6 +18,7 @@
 #include <QTimer>
 
 #include <atomic>
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <memory>
@@ -330,36 +331,53 @@ TEST_F(LrzszTest, ACancelClickedDuringABlockWaitAbortsTheSend)
 
 TEST_F(LrzszTest, AnInterruptedSbEndsOurReceiveAsCancelled)
 {
-    SocatLink link(Folder(QStringLiteral("link")));
-    ASSERT_TRUE(link.IsUp());
-    Connect(link.A());
-    DrainTerminal(link.B());
-    const std::string out = Folder(QStringLiteral("out"));
-    const std::string in = Folder(QStringLiteral("in"));
-    Write(out + "/i.bin", RandomBytes(200 * 1024, 6));
-    // sb talks through a socket relayed to the terminal: on a terminal it
-    // throws away its own unsent output, the cancel included, as it exits.
-    int pair[2];
-    ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair), 0);
-    Relay relay(OpenRawTerminal(link.B()), pair[1], -1, -1);
-    PeerProcess sb({"sb", "--ymodem", "-k", "i.bin"}, pair[0], out, out + "/sb.log");
-    ::close(pair[0]);
-    CountingPort counting;
-    // Killed while it waits for our answer to a whole block (the 128-byte
-    // header, then 1 KiB blocks), so its cancel is what comes next; a cancel
-    // inside a block's data is read as data.
+    // The 128-byte header, then 1 KiB blocks.
     constexpr long kHeaderBlock = 3 + 128 + 2;
     constexpr long kDataBlock = 3 + 1024 + 2;
-    counting.onCount = [&](long, long got) {
-        if (got == kHeaderBlock + 19 * kDataBlock)
-            sb.Signal(SIGTERM);
+    struct Row
+    {
+        const char* what;
+        long killAt; // bytes we have read when sb is killed
     };
-    CProgressDlg progress(nullptr, true);
-    StatusRecorder status;
-    EXPECT_EQ(gen->YmodemReceive(QString::fromStdString(in), &progress), 0);
-    EXPECT_TRUE(StartsAny(status.steps, "Error: Transfer Cancelled by Sender in block"))
-        << ::testing::PrintToString(status.steps);
-    EXPECT_EQ(Entries(in), QStringList());
+    const Row rows[] = {
+        {"waiting for our answer to a whole block", kHeaderBlock + 19 * kDataBlock},
+        // sb has written the block whole: its rest, the cancel and the
+        // block once more follow.
+        {"while we read a block", kHeaderBlock + 19 * kDataBlock + 316},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        const QString run = QString::number(&row - rows);
+        SocatLink link(Folder(QStringLiteral("link") + run));
+        ASSERT_TRUE(link.IsUp());
+        Connect(link.A());
+        DrainTerminal(link.B());
+        const std::string out = Folder(QStringLiteral("out") + run);
+        const std::string in = Folder(QStringLiteral("in") + run);
+        Write(out + "/i.bin", RandomBytes(200 * 1024, 6));
+        // sb talks through a socket relayed to the terminal: on a terminal it
+        // throws away its own unsent output, the cancel included, as it exits.
+        int pair[2];
+        ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair), 0);
+        Relay relay(OpenRawTerminal(link.B()), pair[1], -1, -1);
+        PeerProcess sb({"sb", "--ymodem", "-k", "i.bin"}, pair[0], out, out + "/sb.log");
+        ::close(pair[0]);
+        CountingPort counting;
+        counting.onCount = [&](long, long got) {
+            if (got == row.killAt)
+                sb.Signal(SIGTERM);
+        };
+        CProgressDlg progress(nullptr, true);
+        StatusRecorder status;
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(gen->YmodemReceive(QString::fromStdString(in), &progress), 0);
+        // Ended by the cancel, not by ten reads of ten seconds.
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30));
+        EXPECT_TRUE(StartsAny(status.steps, "Error: Transfer Cancelled by Sender in block"))
+            << ::testing::PrintToString(status.steps);
+        EXPECT_EQ(Entries(in), QStringList());
+        gen.reset();
+    }
 }
 
 } // namespace

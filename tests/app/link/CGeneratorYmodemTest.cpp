@@ -1,7 +1,7 @@
 // The YMODEM transfer against a scripted far end on the fake port, whose
-// clock runs only when the program waits: the block sequence of each file
-// size, the numbering, both check modes, cancels and time-outs in every
-// state, what a receiver may write where, and the trace.
+// clock runs only when the program waits: the framing, the block sequence of
+// each file size, the numbering, both check modes, the sender's cancels and
+// time-outs, and the trace (the receiver: CGeneratorYmodemReceiveTest.cpp).
 
 #include "CGenerator.h"
 
@@ -9,6 +9,7 @@
 #include "StatusRecorder.h"
 #include "Ymodem.h"
 #include "YmodemPeer.h"
+#include "YmodemTestFixture.h"
 
 #include "TestPorts.h"
 #include "TestSupport.h"
@@ -26,129 +27,6 @@
 using namespace ymodem_test;
 
 namespace {
-
-const std::string kAckC = std::string(1, kAck) + "C";
-using Lines = std::vector<std::string>;
-
-std::string Repeat(const std::string& text, int count)
-{
-    std::string out;
-    for (int i = 0; i < count; ++i)
-        out += text;
-    return out;
-}
-
-std::string Dashes(int count)
-{
-    std::string dashes(1, '\n');
-    dashes.append(size_t(count), '-');
-    return dashes;
-}
-
-// The bytes of a test file: every value, none of them padding.
-std::string Pattern(size_t length)
-{
-    std::string bytes(length, '\0');
-    for (size_t i = 0; i < length; ++i)
-        bytes[i] = char((i * 7 + 3) % 251);
-    return bytes;
-}
-
-class TraceFile
-{
-public:
-    TraceFile() { g_pYmodemTrace = m_file = std::tmpfile(); }
-    ~TraceFile()
-    {
-        g_pYmodemTrace = nullptr;
-        std::fclose(m_file);
-    }
-    TraceFile(const TraceFile&) = delete;
-    TraceFile& operator=(const TraceFile&) = delete;
-
-    std::string Text()
-    {
-        std::fflush(m_file);
-        std::rewind(m_file);
-        std::string text;
-        for (int c; (c = std::fgetc(m_file)) != EOF;)
-            text += char(c);
-        return text;
-    }
-
-private:
-    FILE* m_file;
-};
-
-class YmodemTest : public PlatformTest
-{
-protected:
-    QString WriteFile(const QString& name, const std::string& bytes)
-    {
-        const QString path = TempPath(name);
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes.data(), qint64(bytes.size()));
-        return path;
-    }
-
-    static std::string ReadFile(const QString& path)
-    {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly))
-            return "<missing>";
-        return file.readAll().toStdString();
-    }
-
-    // An empty folder for received files; the test's own folder holds nothing else.
-    QString Inbox()
-    {
-        QDir(tempDir.path()).mkdir(QStringLiteral("in"));
-        return TempPath(QStringLiteral("in"));
-    }
-
-    static QStringList Entries(const QString& folder)
-    {
-        return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    }
-
-    // The steps of sending data as the file name.
-    static std::vector<Step> SendSteps(const std::string& name, const std::string& data, const std::vector<int>& lengths)
-    {
-        std::vector<Step> steps = {{"", "C"}, {Header(name + '\0' + std::to_string(data.size()) + " 0"), kAckC}};
-        size_t at = 0;
-        int number = 1;
-        for (int length : lengths) {
-            steps.push_back({Block(number++, Padded(data.substr(std::min(at, data.size()), size_t(length)), size_t(length))),
-                             std::string(1, kAck)});
-            at += size_t(length);
-        }
-        steps.push_back({std::string(1, kEot), std::string(1, kAck)});
-        return steps;
-    }
-
-    // The steps of receiving data under a header's fields, in 128-byte blocks.
-    static std::vector<Step> ReceiveSteps(const std::string& fields, const std::string& data)
-    {
-        std::vector<Step> steps;
-        std::string ask = "C";
-        steps.push_back({ask, Header(fields)});
-        ask = kAckC;
-        for (size_t at = 0, number = 1; at < data.size(); at += 128, ++number) {
-            std::string block(128, kSub);
-            data.copy(block.data(), 128, at);
-            steps.push_back({ask, Block(int(number), block)});
-            ask = std::string(1, kAck);
-        }
-        steps.push_back({ask, std::string(1, kEot)});
-        steps.push_back({kAckC, NullHeader()});
-        steps.push_back({std::string(1, kAck), ""});
-        return steps;
-    }
-
-    FakePort port;
-    CGenerator gen{nullptr, kCom1};
-};
 
 // --- Framing --------------------------------------------------------------------
 
@@ -432,12 +310,21 @@ TEST_F(YmodemTest, ANakedBlockIsSentAgainAndShown)
                              {block, std::string(1, kNak)},
                              {block, std::string(1, kAck)},
                              {std::string(1, kEot), std::string(1, kAck)}});
+    std::vector<int64_t> answeredAt;
+    peer.onAnswered = [&](size_t) { answeredAt.push_back(port.now); };
     CProgressDlg progress(nullptr, true);
     StatusRecorder status;
     QString error;
     EXPECT_TRUE(gen.YmodemSend({path}, &progress, error));
     EXPECT_TRUE(peer.Finished()) << peer.Mismatch();
     EXPECT_EQ(status.steps, (Lines{"Error: NAK in block 1", "128 bytes sent", "Transfer Successfully Completed"}));
+    // A receiver empties its input after its NAK as after its ACK: a block
+    // sent again waits a longer rest than the turnaround a first one gets.
+    // (The first step was answered before the clock was watched.)
+    ASSERT_EQ(answeredAt.size(), 5u);
+    EXPECT_LT(answeredAt[1] - answeredAt[0], Ymodem::kResendRestMs);
+    EXPECT_GE(answeredAt[2] - answeredAt[1], Ymodem::kResendRestMs);
+    EXPECT_GE(answeredAt[3] - answeredAt[2], Ymodem::kResendRestMs);
 }
 
 TEST_F(YmodemTest, SenderFailuresNameTheFile)
@@ -528,297 +415,6 @@ TEST_F(YmodemTest, CancelDuringAWaitAbortsWithinATenthOfASecond)
     EXPECT_EQ(error, QString());
     EXPECT_TRUE(peer.Finished()) << peer.Mismatch() << " rest " << peer.Rest().size();
     EXPECT_LE(port.now - pressedAt, 110);
-}
-
-// --- Receiving ------------------------------------------------------------------------
-
-TEST_F(YmodemTest, BlockReaderResultsAndWaits)
-{
-    const std::string good = Block(1, Pattern(128));
-    std::string badCrc = good;
-    badCrc.back() = char(badCrc.back() ^ 1);
-    struct Row
-    {
-        const char* what;
-        std::string input;
-        int result;
-        int64_t elapsed;
-        const char* traceEnd;
-    };
-    const Row rows[] = {
-        {"nothing", "", 3, 10000, "\nR: Timed Out #1"},
-        {"start only", std::string(1, kSoh), 3, 1000, "\nR: Timed Out #4"},
-        {"no complement", std::string{kSoh, 1}, 3, 1000, "\nR: Timed Out #5"},
-        {"data cut", good.substr(0, 13), 3, 1000, "\nR: Timed Out #6"},
-        {"cancelled mid-block", good.substr(0, 13) + std::string(10, kCan) + std::string(10, '\b'), 24, 1000,
-         "\nR: Timed Out #6"},
-        {"no check", good.substr(0, 131), 3, 1000, "\nR: Crc Time Out"},
-        {"half a check", good.substr(0, 132), 3, 1000, "\nR: Crc Time Out"},
-        {"lone CAN", std::string(1, kCan), 3, 1000, "\nR: Timed Out #2"},
-        {"CAN and another", std::string(1, kCan) + "x", 3, 0, "\nR: Timed Out #2"},
-        {"CAN CAN", std::string(2, kCan), 24, 0, "\nR: CAN\nR: CAN"},
-        {"stray", "x", 3, 0, "\nR: Timed Out #3 (78) x"},
-        {"EOT", std::string(1, kEot), 4, 0, "\nR: EOT"},
-        {"wrong number", Block(2, Pattern(128)), 5, 0, "\nR: Bad Block Number 2 != 1"},
-        {"wrong complement", std::string{kSoh, 1, 0}, 5, 0, "\nR: Bad Block 0 != 254"},
-        {"bad CRC", badCrc, 7, 0, "\nCRC Error"},
-        {"128", good, 1, 0, "\nR: LSB of crc: 0x" },
-        {"1024", Block(1, Pattern(1024)), 2, 0, "\nR: LSB of crc: 0x"},
-        {"repeat", Block(0, Pattern(128)), 6, 0, "\nR: LSB of crc: 0x"},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.what);
-        TraceFile trace;
-        port.input.assign(row.input.begin(), row.input.end());
-        port.now = 0;
-        EXPECT_EQ(gen.YmodemReceiveBlock(1), row.result);
-        EXPECT_EQ(port.now, row.elapsed);
-        const std::string text = trace.Text();
-        EXPECT_NE(text.find(row.traceEnd), std::string::npos) << text;
-    }
-    // the data of a good block is in the reply buffer
-    port.input.assign(good.begin(), good.end());
-    ASSERT_EQ(gen.YmodemReceiveBlock(1), 1);
-    EXPECT_EQ(gen.GetLastReply().left(5).toLatin1().toStdString(), Pattern(128).substr(0, 5));
-}
-
-TEST_F(YmodemTest, AKnownSizeDropsThePadding)
-{
-    const QString inbox = Inbox();
-    const std::string data = Pattern(1000);
-    ScriptedPeer peer(port, {{"C", Header(std::string("k.bin\0" "1000 0", 12))},
-                             {kAckC, Block(1, Padded(data, 1024))},
-                             {std::string(1, kAck), std::string(1, kEot)},
-                             {kAckC, NullHeader()},
-                             {std::string(1, kAck), ""}});
-    CProgressDlg progress(nullptr, true);
-    StatusRecorder status;
-    EXPECT_EQ(gen.YmodemReceive(inbox, &progress), 1);
-    EXPECT_TRUE(peer.Finished()) << peer.Mismatch();
-    EXPECT_EQ(ReadFile(inbox + QStringLiteral("/k.bin")), data);
-    EXPECT_EQ(Entries(inbox), QStringList{QStringLiteral("k.bin")});
-    EXPECT_EQ(status.headings, Lines{"Receiving: \"k.bin\"  (1000 bytes)"});
-    EXPECT_EQ(status.steps, (Lines{"1000 bytes received", "Transfer Successfully Completed"}));
-}
-
-TEST_F(YmodemTest, AFileIsKeptOnlyWithItsHeadersSize)
-{
-    // Fewer bytes than the header gives: refused after the EOT, nothing
-    // kept; more: cut to the header's size.
-    const std::string data = Pattern(3000);
-    struct Row
-    {
-        std::string fields;
-        bool kept;
-    };
-    const Row rows[] = {
-        {std::string("big\0" "999999 0", 12), false},
-        {std::string("big\0" "3073 0", 10), false},
-        {std::string("big\0" "2000 0", 10), true},
-        {std::string("big\0" "3000 0", 10), true},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.fields.substr(4));
-        const QString inbox = Inbox();
-        std::vector<Step> steps = ReceiveSteps(row.fields, data);
-        if (!row.kept) {
-            steps.resize(steps.size() - 2);
-            steps.push_back({kAbort, ""});
-        }
-        ScriptedPeer peer(port, steps);
-        CProgressDlg progress(nullptr, true);
-        StatusRecorder status;
-        EXPECT_EQ(gen.YmodemReceive(inbox, &progress), row.kept ? 1 : 0);
-        EXPECT_TRUE(peer.Finished()) << peer.Mismatch() << " rest " << peer.Rest().size();
-        if (row.kept) {
-            const size_t size = size_t(std::stol(row.fields.substr(4)));
-            EXPECT_EQ(ReadFile(inbox + QStringLiteral("/big")), data.substr(0, size));
-        } else {
-            EXPECT_EQ(Entries(inbox), QStringList());
-            ASSERT_FALSE(status.steps.empty());
-            EXPECT_EQ(status.steps.back(), "The file \"big\" ended after 3072 of its " + row.fields.substr(4, row.fields.size() - 6)
-                                               + " bytes.");
-        }
-        QDir(inbox).removeRecursively();
-    }
-}
-
-TEST_F(YmodemTest, WithoutASizeEveryByteIsKeptAndTheCountCoversEachFile)
-{
-    const QString inbox = Inbox() + QLatin1Char('/'); // a trailing separator joins once
-    std::vector<Step> steps = ReceiveSteps(std::string("one\0", 4), "abc");
-    std::vector<Step> second = ReceiveSteps(std::string("two\0" "300 0", 10), Pattern(300));
-    steps.pop_back();
-    steps.pop_back(); // no null header after the first file
-    steps.push_back({kAckC, second.front().answer});
-    steps.insert(steps.end(), second.begin() + 1, second.end());
-    ScriptedPeer peer(port, steps);
-    EXPECT_EQ(gen.YmodemReceive(inbox, nullptr), 2);
-    EXPECT_TRUE(peer.Finished()) << peer.Mismatch();
-    EXPECT_EQ(ReadFile(inbox + QStringLiteral("one")), Padded("abc", 128));
-    EXPECT_EQ(ReadFile(inbox + QStringLiteral("two")), Pattern(300));
-}
-
-TEST_F(YmodemTest, ReceivedNamesStayInTheFolder)
-{
-    const std::string longest(255, 'm');
-    // The name kept; empty: refused.
-    const std::pair<std::string, std::string> rows[] = {
-        {"../x", "x"},
-        {"/tmp/abs", "abs"},
-        {"sub\\y", "y"},
-        {std::string(200, 'n') + "/" + longest, longest},
-        {"dir/", ""},
-        {".", ""},
-        {"..", ""},
-        {"bad\x01name", ""},
-        {std::string(200, 'n') + "/" + longest + "m", ""},
-    };
-    for (const auto& [sent, kept] : rows) {
-        SCOPED_TRACE(sent);
-        QDir(TempPath(QStringLiteral("in"))).removeRecursively();
-        const QString inbox = Inbox(); // no trailing separator: the files go inside it
-        const std::string fields = sent + '\0' + "3 0";
-        std::vector<Step> steps = !kept.empty() ? ReceiveSteps(fields, "abc")
-                                                : std::vector<Step>{{"C", Header(fields)}, {kAbort, ""}};
-        ScriptedPeer peer(port, steps);
-        EXPECT_EQ(gen.YmodemReceive(inbox, nullptr), kept.empty() ? 0 : 1);
-        EXPECT_TRUE(peer.Finished()) << peer.Mismatch() << " rest " << peer.Rest().size();
-        EXPECT_EQ(Entries(inbox), kept.empty() ? QStringList() : QStringList{QString::fromStdString(kept)});
-        EXPECT_EQ(Entries(tempDir.path()), QStringList{QStringLiteral("in")});
-    }
-}
-
-TEST_F(YmodemTest, AHeaderWithoutNulIsRefused)
-{
-    const QString inbox = Inbox();
-    ScriptedPeer peer(port, {{"C", Block(0, std::string(128, 'A'))}, {kAbort, ""}});
-    EXPECT_EQ(gen.YmodemReceive(inbox, nullptr), 0);
-    EXPECT_TRUE(peer.Finished()) << peer.Mismatch();
-    EXPECT_EQ(Entries(inbox), QStringList());
-}
-
-TEST_F(YmodemTest, ARepeatedBlockIsAcknowledgedNotWritten)
-{
-    const QString inbox = Inbox();
-    const std::string data = Pattern(256);
-    const std::string first = Block(1, data.substr(0, 128));
-    const std::string ack(1, kAck);
-    ScriptedPeer peer(port, {{"C", Header(std::string("r\0" "256 0", 7))},
-                             {kAckC, first},
-                             {ack, first}, // our ACK was lost
-                             {ack, Block(2, data.substr(128))},
-                             {ack, std::string(1, kEot)},
-                             {kAckC, NullHeader()},
-                             {ack, ""}});
-    EXPECT_EQ(gen.YmodemReceive(inbox, nullptr), 1);
-    EXPECT_TRUE(peer.Finished()) << peer.Mismatch();
-    EXPECT_EQ(ReadFile(inbox + QStringLiteral("/r")), data);
-}
-
-TEST_F(YmodemTest, ABadBlockIsAnsweredByNakOnceTheLineIsQuiet)
-{
-    const QString inbox = Inbox();
-    const std::string data = Pattern(384);
-    std::string bad = Block(2, data.substr(128, 128));
-    bad[40] = char(bad[40] ^ 0x10);
-    const std::string ack(1, kAck);
-    const std::string nak(1, kNak);
-    std::string badFirst = Block(1, data.substr(0, 128));
-    badFirst[3] = char(badFirst[3] ^ 1);
-    ScriptedPeer peer(port, {{"C", Header(std::string("q\0" "384 0", 7))},
-                             {kAckC, badFirst},
-                             {"C", Block(1, data.substr(0, 128))}, // the first block is asked for again
-                             {ack, bad},
-                             {nak, Block(2, data.substr(128, 128))},
-                             {ack, std::string(1, kCan) + "x"},
-                             {nak, Block(3, data.substr(256))},
-                             {ack, "junk"},
-                             {nak, std::string(1, kEot)},
-                             {kAckC, NullHeader()},
-                             {ack, ""}});
-    CProgressDlg progress(nullptr, true);
-    StatusRecorder status;
-    EXPECT_EQ(gen.YmodemReceive(inbox, &progress), 1);
-    EXPECT_TRUE(peer.Finished()) << peer.Mismatch();
-    EXPECT_EQ(ReadFile(inbox + QStringLiteral("/q")), data);
-    EXPECT_EQ(status.steps, (Lines{"128 bytes received", "Error: CRC Error in block 2", "256 bytes received",
-                                   "Error: Short Block in block 3", "384 bytes received", "Error: Short Block in block 4",
-                                   "Transfer Successfully Completed"}));
-    EXPECT_GE(port.now, 4000); // a quiet second before each request
-}
-
-TEST_F(YmodemTest, AFileCutByTheSenderLeavesNothing)
-{
-    const QString inbox = Inbox();
-    const std::string data = Pattern(3000);
-    ScriptedPeer peer(port, {{"C", Header(std::string("cut\0" "3000 0", 10))},
-                             {kAckC, Block(1, data.substr(0, 1024))},
-                             {std::string(1, kAck), std::string(2, kCan)}});
-    CProgressDlg progress(nullptr, true);
-    StatusRecorder status;
-    EXPECT_EQ(gen.YmodemReceive(inbox, &progress), 0);
-    EXPECT_TRUE(peer.Finished()) << peer.Mismatch() << " rest " << peer.Rest().size();
-    EXPECT_EQ(Entries(inbox), QStringList());
-    EXPECT_EQ(status.steps, (Lines{"1024 bytes received", "Error: Transfer Cancelled by Sender in block 2"}));
-}
-
-TEST_F(YmodemTest, TenSilentReadsEndTheReceive)
-{
-    const QString inbox = Inbox();
-    // No header: "C" and nine nudges, no CAN.
-    ScriptedPeer none(port, {});
-    EXPECT_EQ(gen.YmodemReceive(inbox, nullptr), 0);
-    EXPECT_EQ(port.putChars, std::string(10, 'C'));
-    // A data block that never comes: ten reads, then the abort.
-    port.putChars.clear();
-    const std::string ack(1, kAck);
-    ScriptedPeer peer(port, {{"C", Header(std::string("s\0" "300 0", 7))},
-                             {kAckC, Block(1, Pattern(128))},
-                             {ack, ""},
-                             {std::string(9, kNak) + kAbort, ""}});
-    port.now = 0;
-    EXPECT_EQ(gen.YmodemReceive(inbox, nullptr), 0);
-    EXPECT_TRUE(peer.Finished()) << peer.Mismatch() << " rest " << peer.Rest().size();
-    EXPECT_EQ(Entries(inbox), QStringList());
-    // Ten waits and nine quiet seconds, after the turnarounds before both
-    // requests and both ACKs.
-    EXPECT_EQ(port.now, 4 * Ymodem::kTurnaroundMs + 10 * 10000 + 9 * 1000);
-}
-
-TEST_F(YmodemTest, AFailedWriteAbortsAndTheFileDoesNotCount)
-{
-    const QString inbox = Inbox();
-    const std::string data = Pattern(12000);
-    ScriptedPeer peer(port, ReceiveSteps(std::string("full\0", 5), data));
-    rlimit saved{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 5000; // the disk is full after 5000 bytes
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const int files = gen.YmodemReceive(inbox, nullptr);
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previous);
-
-    EXPECT_EQ(files, 0);
-    EXPECT_EQ(peer.Rest().substr(peer.Rest().size() - std::min<size_t>(8, peer.Rest().size())), kAbort);
-    EXPECT_EQ(Entries(inbox), QStringList());
-}
-
-TEST_F(YmodemTest, CancelWhileReceivingAborts)
-{
-    const QString inbox = Inbox();
-    CProgressDlg progress(nullptr, true);
-    ScriptedPeer peer(port, {{"C", Header(std::string("z\0" "300 0", 7))}, {kAckC, ""}, {kAbort, ""}});
-    peer.onAnswered = [&](size_t step) {
-        if (step == 1)
-            progress.OnCancel();
-    };
-    EXPECT_EQ(gen.YmodemReceive(inbox, &progress), 0);
-    EXPECT_TRUE(peer.Finished()) << peer.Mismatch() << " rest " << peer.Rest().size();
-    EXPECT_LE(port.now, 110);
-    EXPECT_EQ(Entries(inbox), QStringList());
 }
 
 // --- Trace --------------------------------------------------------------------------

@@ -1,6 +1,8 @@
-// Taking 10000 steps in: a dropped step block into the sequence editor's
-// table, and a sequence file loaded, each beside a plain copy of the same
-// steps (what no reader can beat).
+// Taking 1000 and 10000 steps in: a dropped step block into the sequence
+// editor's table, the same steps inserted into the middle of that table
+// (each until the shown table has laid its rows out), and a sequence file
+// loaded, each beside a plain copy of the same steps (what no reader can
+// beat); and how ten times the steps scale each (linear: 10).
 //
 //   build/bench/bench_sequence_load [runs]
 
@@ -20,11 +22,13 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
+#include <memory>
 #include <vector>
 
 namespace {
 
-constexpr int kSteps = 10000;
+constexpr int kCounts[] = {1000, 10000};
 
 double Seconds(std::chrono::steady_clock::time_point since)
 {
@@ -37,10 +41,10 @@ double Median(std::vector<double> v)
     return v[v.size() / 2];
 }
 
-std::vector<CSequenceStep> Steps()
+std::vector<CSequenceStep> Steps(int count)
 {
-    std::vector<CSequenceStep> steps(kSteps);
-    for (int i = 0; i < kSteps; ++i) {
+    std::vector<CSequenceStep> steps(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) {
         steps[size_t(i)].formatName = QStringLiteral("DMT%1").arg(i % 10000);
         steps[size_t(i)].imageName = QStringLiteral("Flat");
         steps[size_t(i)].SetGateMask(i % 8);
@@ -53,19 +57,17 @@ void Print(const char *what, const std::vector<double> &seconds, const std::vect
 {
     const double median = Median(seconds);
     const double copy = Median(copies);
-    std::printf("%-28s median %.4f s; plain copy %.6f s; ratio %.0f\n", what, median, copy, median / copy);
+    std::printf("  %-26s median %.4f s; plain copy %.6f s; ratio %.0f\n", what, median, copy, median / copy);
 }
 
-} // namespace
+struct Figures {
+    std::vector<double> drop, middle, load, copy;
+};
 
-int main(int argc, char **argv)
+// runs of each way in with count steps; false when one did not take every step.
+bool Measure(int count, int runs, Figures &f)
 {
-    const int runs = std::max(1, argc > 1 ? std::atoi(argv[1]) : 5);
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    SetNumericLocale();
-    SetEditorFactory<CSequence>([](CSequence &sequence) { return new CSequenceEditor(sequence); });
-    const std::vector<CSequenceStep> steps = Steps();
+    const std::vector<CSequenceStep> steps = Steps(count);
     const QByteArray block = StepTransferBlock::Build(steps);
     CSequence source;
     source.SetName(QStringLiteral("Bench"));
@@ -79,13 +81,12 @@ int main(int argc, char **argv)
     }
     const QByteArray bytes = file.data();
 
-    std::vector<double> drop, load, copy;
     for (int run = 0; run < runs; ++run) {
         auto t0 = std::chrono::steady_clock::now();
         std::vector<CSequenceStep> copied = steps;
-        copy.push_back(Seconds(t0));
+        f.copy.push_back(Seconds(t0));
         if (copied.size() != steps.size())
-            return 1;
+            return false;
 
         CSequence target;
         auto *editor = static_cast<CSequenceEditor *>(target.OpenEditor());
@@ -93,9 +94,17 @@ int main(int argc, char **argv)
         data.setData(StepTransferBlock::MimeType(), block);
         t0 = std::chrono::steady_clock::now();
         const bool taken = editor->StepView()->DropTarget()->OnDrop(editor, &data, Qt::CopyAction, QPoint());
-        drop.push_back(Seconds(t0));
-        if (!taken || editor->StepView()->RowCount() != kSteps)
-            return 1;
+        QCoreApplication::processEvents(); // the shown table lays its rows out
+        f.drop.push_back(Seconds(t0));
+        if (!taken || editor->StepView()->RowCount() != count)
+            return false;
+        // The same steps again, into the middle of the table.
+        t0 = std::chrono::steady_clock::now();
+        editor->StepView()->InsertStepsAt(steps, count / 2);
+        QCoreApplication::processEvents();
+        f.middle.push_back(Seconds(t0));
+        if (editor->StepView()->RowCount() != 2 * count)
+            return false;
         editor->SetModified(false);
         delete editor;
 
@@ -105,12 +114,34 @@ int main(int argc, char **argv)
         t0 = std::chrono::steady_clock::now();
         CArchive ar(&buffer, CArchive::load);
         const std::unique_ptr<CSequence> loaded = ar.ReadObject<CSequence>();
-        load.push_back(Seconds(t0));
-        if (!loaded || loaded->Steps().size() != size_t(kSteps))
-            return 1;
+        f.load.push_back(Seconds(t0));
+        if (!loaded || loaded->Steps().size() != size_t(count))
+            return false;
     }
-    std::printf("%d steps, %d runs\n", kSteps, runs);
-    Print("drop into the editor", drop, copy);
-    Print("sequence file load", load, copy);
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    const int runs = std::max(1, argc > 1 ? std::atoi(argv[1]) : 5);
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    SetNumericLocale();
+    SetEditorFactory<CSequence>([](CSequence &sequence) { return new CSequenceEditor(sequence); });
+    std::printf("%d runs\n", runs);
+    Figures figures[std::size(kCounts)];
+    for (size_t i = 0; i < std::size(kCounts); ++i) {
+        if (!Measure(kCounts[i], runs, figures[i]))
+            return 1;
+        std::printf("%d steps\n", kCounts[i]);
+        Print("drop into the editor", figures[i].drop, figures[i].copy);
+        Print("insert amid as many", figures[i].middle, figures[i].copy);
+        Print("sequence file load", figures[i].load, figures[i].copy);
+    }
+    std::printf("%d steps against %d: drop %.1f x, insert amid %.1f x, load %.1f x\n", kCounts[1], kCounts[0],
+                Median(figures[1].drop) / Median(figures[0].drop), Median(figures[1].middle) / Median(figures[0].middle),
+                Median(figures[1].load) / Median(figures[0].load));
     return 0;
 }

@@ -128,8 +128,9 @@ public:
     // when the detailed list has been filled.
     void RefreshFormatListEntry(const QString &name);
     void FreeFormatListEntries();
-    // Adds a row for an entry (as a format-list load does).
+    // Adds a row for an entry, or rows for entries in one insert.
     void AddFormatListEntry(const CFormatListEntry &entry);
+    void AddFormatListEntries(const QList<CFormatListEntry> &entries);
     const CFormatListEntry *FormatListEntry(int row) const;
     int FormatListRowCount() const;
     // Every entry of the detailed list, in display order.
@@ -146,10 +147,12 @@ public:
     void SaveFormatList();
     // Replaces the detailed list by the rows of a .fls file, each marked by
     // whether this generator holds it (3 user, 4 built-in, 15 not held),
-    // and shows it. A file that is not whole changes nothing.
+    // and shows it. A file that is not whole, or a generator that stops
+    // answering before every row is marked, changes nothing.
     void LoadFormatList();
-    // The icon of a format by what this generator holds under its name.
-    int HeldFormatIcon(const QString &name);
+    // The icon of a format by what this generator holds under its name;
+    // false, icon untouched, when the generator did not answer.
+    bool HeldFormatIcon(const QString &name, int &icon);
 
     // --- Drag state -----------------------------------------------------------
     bool IsDragging() const { return m_dragging; }

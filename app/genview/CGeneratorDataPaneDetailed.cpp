@@ -134,6 +134,16 @@ void CGeneratorDataPane::AddFormatListEntry(const CFormatListEntry &entry)
     m_detailedList->addTopLevelItem(new CFormatListItem(entry));
 }
 
+void CGeneratorDataPane::AddFormatListEntries(const QList<CFormatListEntry> &entries)
+{
+    // One insert: the view lays its rows out once, not once a row.
+    QList<QTreeWidgetItem *> rows;
+    rows.reserve(entries.size());
+    for (const CFormatListEntry &entry : entries)
+        rows.append(new CFormatListItem(entry));
+    m_detailedList->addTopLevelItems(rows);
+}
+
 void CGeneratorDataPane::ScanFormatDetails()
 {
     if (!m_generator)
@@ -143,11 +153,14 @@ void CGeneratorDataPane::ScanFormatDetails()
     auto progress = std::make_unique<CProgressDlg>(this, false);
     progress->SetStatus(IDC_STATUS1, FormatString(IDS_SCANNING_FORMATS, {QString::number(count)}));
     CGenerator &g = *m_generator;
+    QList<CFormatListEntry> entries;
+    entries.reserve(count);
     for (int i = 0; i < count; ++i) {
         if (ShowsScanPercentage(i, count))
             progress->SetStatus(IDC_STATUS2, FormatString(IDS_SCANNED_PERCENT, {QString::number(i * 100 / count)}));
-        AddFormatListEntry(ReadFormatListEntry(g, names[i]));
+        entries.append(ReadFormatListEntry(g, names[i]));
     }
+    AddFormatListEntries(entries);
     progress->DestroyWindow();
 }
 
@@ -230,19 +243,23 @@ void CGeneratorDataPane::OnColumnClickFormatList(int column)
 
 void CGeneratorDataPane::SortFormatList()
 {
-    QList<CFormatListItem *> rows;
-    while (m_detailedList->topLevelItemCount() > 0) {
-        QTreeWidgetItem *item = m_detailedList->topLevelItem(0);
+    for (int row = 0; row < FormatListRowCount(); ++row) {
+        QTreeWidgetItem *item = m_detailedList->topLevelItem(row);
         item->setData(0, Qt::UserRole, item->isSelected());
-        rows.push_back(EntryItem(m_detailedList->takeTopLevelItem(0)));
     }
-    rows.removeAll(nullptr);
+    // Taken out and put back whole: a row at a time costs the view a layout each.
+    QList<CFormatListItem *> rows;
+    for (QTreeWidgetItem *item : m_detailedList->invisibleRootItem()->takeChildren()) {
+        if (CFormatListItem *entry = EntryItem(item))
+            rows.push_back(entry);
+        else
+            delete item;
+    }
     // A strict weak order: rows that compare equal keep their order.
     std::stable_sort(rows.begin(), rows.end(), [this](const CFormatListItem *a, const CFormatListItem *b) {
         return CompareFormatListEntries(a->entry, b->entry, m_sortColumn, m_sortDirection) < 0;
     });
-    for (CFormatListItem *item : rows) {
-        m_detailedList->addTopLevelItem(item);
+    m_detailedList->addTopLevelItems(QList<QTreeWidgetItem *>(rows.begin(), rows.end()));
+    for (CFormatListItem *item : rows)
         item->setSelected(item->data(0, Qt::UserRole).toBool());
-    }
 }

@@ -102,11 +102,25 @@ void CGeneratorDataPane::SaveFormatList()
         ShowCannotOpen(this, path, failure, IDS_ERROR_UPPER);
 }
 
-int CGeneratorDataPane::HeldFormatIcon(const QString &name)
+bool CGeneratorDataPane::HeldFormatIcon(const QString &name, int &icon)
 {
-    if (!m_generator || m_generator->QueryFmtlExists(name) == 0)
-        return kIconFormatNotHeld;
-    return m_generator->QueryFmtk(name) ? kIconUserFormat : kIconBuiltInFormat;
+    if (!m_generator) {
+        icon = kIconFormatNotHeld;
+        return true;
+    }
+    // A query without an answer says nothing about the format: no mark.
+    const bool held = m_generator->QueryFmtlExists(name) != 0;
+    if (!m_generator->LastCommandSucceeded())
+        return false;
+    if (!held) {
+        icon = kIconFormatNotHeld;
+        return true;
+    }
+    const bool user = m_generator->QueryFmtk(name);
+    if (!m_generator->LastCommandSucceeded())
+        return false;
+    icon = user ? kIconUserFormat : kIconBuiltInFormat;
+    return true;
 }
 
 void CGeneratorDataPane::LoadFormatList()
@@ -136,21 +150,25 @@ void CGeneratorDataPane::LoadFormatList()
             return;
         }
     }
+    bool checked = true;
     {
         WaitCursor wait;
         CProgressDlg progress(this, false);
         progress.SetStatus(IDC_STATUS1, FormatString(IDS_LOADING_FILE, {QFileInfo(path).fileName()}));
         const int count = int(rows.size());
-        for (int i = 0; i < count; ++i) {
+        for (int i = 0; i < count && checked; ++i) {
             if (ShowsScanPercentage(i, count))
                 progress.SetStatus(IDC_STATUS2, PercentLine(IDS_LOADED_PERCENT, i, count));
-            rows[i].icon = HeldFormatIcon(rows[i].name);
+            checked = HeldFormatIcon(rows[i].name, rows[i].icon);
         }
         progress.DestroyWindow();
     }
+    // A check that failed (the generator's box said why) leaves the list as
+    // it was: rows marked by guess would claim what nobody asked.
+    if (!checked)
+        return;
     FreeFormatListEntries();
-    for (const CFormatListEntry &row : rows)
-        AddFormatListEntry(row);
+    AddFormatListEntries(rows);
     m_detailedListFilled = true;
     if (IsDetailedMode())
         UpdateSelectionState();

@@ -163,8 +163,8 @@ bool CKnobListView::InsertNames(const QString &text, int row, bool append, bool 
             present[kind] = true;
     }
     const DroppedNames read = ReadDroppedNames(text);
-    int at = append || row < 0 || row > RowCount() ? RowCount() : row;
-    int added = 0;
+    const int at = append || row < 0 || row > RowCount() ? RowCount() : row;
+    QList<QTreeWidgetItem *> added;
     bool refused = false;
     for (const QString &name : read.names) {
         const int kind = m_editor->KindOf(name);
@@ -176,10 +176,11 @@ bool CKnobListView::InsertNames(const QString &text, int row, bool append, bool 
         }
         if (kind >= kNameFormat && kind <= kNameSequence)
             present[kind] = true;
-        m_list->insertTopLevelItem(at++, MakeRow(name, 0));
-        ++added;
+        added.append(MakeRow(name, 0));
     }
-    if (added > 0) {
+    if (!added.isEmpty()) {
+        // One insert for all: a row at a time costs the list a layout each.
+        m_list->insertTopLevelItems(at, added);
         Renumber();
         m_editor->SetModified();
     }
@@ -192,8 +193,11 @@ void CKnobListView::AppendNames(const QStringList &names)
 {
     if (names.isEmpty())
         return;
+    QList<QTreeWidgetItem *> rows;
+    rows.reserve(names.size());
     for (const QString &name : names)
-        m_list->addTopLevelItem(MakeRow(name, 0));
+        rows.append(MakeRow(name, 0));
+    m_list->addTopLevelItems(rows);
     Renumber();
     m_editor->SetModified();
 }
@@ -211,9 +215,7 @@ void CKnobListView::RemoveSelectedRows()
 void CKnobListView::SortRows()
 {
     m_sortDescending = !m_sortDescending;
-    QList<QTreeWidgetItem *> rows;
-    while (RowCount() > 0)
-        rows.append(m_list->takeTopLevelItem(0));
+    QList<QTreeWidgetItem *> rows = m_list->invisibleRootItem()->takeChildren();
     std::stable_sort(rows.begin(), rows.end(), [this](const QTreeWidgetItem *a, const QTreeWidgetItem *b) {
         const int order = a->text(0).compare(b->text(0), Qt::CaseInsensitive);
         return m_sortDescending ? order > 0 : order < 0;

@@ -181,10 +181,11 @@ QString CSequenceStepView::CellText(int row, int column) const
     return item ? item->text(column) : QString();
 }
 
-QTreeWidgetItem *CSequenceStepView::MakeRow(const CSequenceStep &step) const
+QTreeWidgetItem *CSequenceStepView::MakeRow(const CSequenceStep &step, int row) const
 {
     auto *item = new StepRow(step);
     item->setIcon(0, StepIcon());
+    item->setText(StepColumns::kStep, StepColumns::NumberText(row));
     for (int column = StepColumns::kFirstField; column <= StepColumns::kLastField; ++column)
         item->setText(column, StepColumns::Text(step, column));
     return item;
@@ -207,10 +208,31 @@ void CSequenceStepView::InsertSteps(const std::vector<CSequenceStep> &steps, boo
 
 void CSequenceStepView::InsertStepsAt(const std::vector<CSequenceStep> &steps, int row)
 {
-    int at = row < 0 || row > RowCount() ? RowCount() : row;
+    const int at = row < 0 || row > RowCount() ? RowCount() : row;
+    QList<QTreeWidgetItem *> rows;
+    rows.reserve(qsizetype(steps.size()));
     for (const CSequenceStep &step : steps)
-        m_list->insertTopLevelItem(at++, MakeRow(step));
-    Renumber();
+        rows.append(MakeRow(step, at + int(rows.size())));
+    // The tree inserts amid its rows one at a time, moving all that follow
+    // each time: the rows after the place come off the end and go back
+    // behind the new ones, all in one append, their selection kept.
+    QList<QTreeWidgetItem *> after;
+    QList<bool> selected;
+    after.reserve(RowCount() - at);
+    selected.reserve(RowCount() - at);
+    while (RowCount() > at) {
+        QTreeWidgetItem *item = m_list->topLevelItem(RowCount() - 1);
+        selected.append(item->isSelected());
+        after.append(m_list->takeTopLevelItem(RowCount() - 1));
+    }
+    std::reverse(after.begin(), after.end());
+    std::reverse(selected.begin(), selected.end());
+    rows.append(after);
+    m_list->addTopLevelItems(rows);
+    for (qsizetype i = 0; i < after.size(); ++i)
+        if (selected[i])
+            after[i]->setSelected(true);
+    Renumber(at + int(steps.size()));
 }
 
 void CSequenceStepView::RemoveSelectedRows()
@@ -218,13 +240,18 @@ void CSequenceStepView::RemoveSelectedRows()
     const QList<int> rows = SelectedRows();
     for (auto it = rows.crbegin(); it != rows.crend(); ++it)
         delete m_list->takeTopLevelItem(*it);
-    Renumber();
+    Renumber(rows.isEmpty() ? RowCount() : rows.first());
 }
 
-void CSequenceStepView::Renumber()
+void CSequenceStepView::Renumber(int first)
 {
-    for (int row = 0; row < RowCount(); ++row)
-        m_list->topLevelItem(row)->setText(StepColumns::kStep, StepColumns::NumberText(row));
+    {
+        // A changed text tells the view its row, which the tree finds by a
+        // search from the end once rows have moved: quiet, and one repaint.
+        const QSignalBlocker quiet(m_list->model());
+        for (int row = std::max(first, 0); row < RowCount(); ++row)
+            m_list->topLevelItem(row)->setText(StepColumns::kStep, StepColumns::NumberText(row));
+    }
     if (m_currentRow >= RowCount())
         m_currentRow = m_previousRow = -1;
     ShowCurrentCell();

@@ -55,8 +55,9 @@ public:
     // Before row, or at the end for row -1.
     void InsertStepsAt(const std::vector<CSequenceStep> &steps, int row);
     void RemoveSelectedRows();
-    // Writes every row's number; a current row past the end becomes none.
-    void Renumber();
+    // Writes the numbers of the rows from first on; a current row past the
+    // end becomes none.
+    void Renumber(int first = 0);
 
     // --- The current cell ------------------------------------------------------
     int CurrentRow() const { return m_currentRow; }
@@ -88,7 +89,8 @@ private:
     bool OnKey(QKeyEvent *event);
     void AutoAdvance();
     void RefreshRow(int row);
-    QTreeWidgetItem *MakeRow(const CSequenceStep &step) const;
+    // A row for the table, numbered as row.
+    QTreeWidgetItem *MakeRow(const CSequenceStep &step, int row) const;
     CSequenceStep &MutableStep(int row);
     // The cell under a point of the viewport, as a click finds it.
     std::pair<int, int> CellAt(QPoint point) const;

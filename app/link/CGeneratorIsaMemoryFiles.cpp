@@ -15,7 +15,7 @@
 #include "ToolLibrary.h"
 
 #include <QDir>
-#include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <array>
@@ -470,9 +470,14 @@ bool CGenerator::RestoreMemoryFiles(const QString& folder, const QString& name, 
         if (progress->IsCancelled())
             return false;
     }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        ShowIsaRestoreFailure(PromptText(IDS_CANNOT_OPEN, {shown}), IDS_DMA_FAILURE);
+    // Never more than the table's region is read; a FIFO or a device is
+    // refused without waiting on it.
+    const uint32_t region = IsaRegionBytes(table.address);
+    QByteArray bytes;
+    QString unread;
+    const SafeFile::Read read = SafeFile::ReadWhole(path, region, bytes, &unread);
+    if (read == SafeFile::Read::NotOpened || read == SafeFile::Read::NotRead) {
+        ShowIsaRestoreFailure(PromptText(IDS_CANNOT_OPEN, {shown + QStringLiteral("\n\n") + unread}), IDS_DMA_FAILURE);
         return false;
     }
     if (GetPortType() == PortType::Pci) {
@@ -481,12 +486,9 @@ bool CGenerator::RestoreMemoryFiles(const QString& folder, const QString& name, 
     }
     if (GetPortType() != PortType::Isa)
         return false;
-    const QByteArray bytes = file.readAll();
-    file.close();
-    const uint32_t region = IsaRegionBytes(table.address);
-    if (uint64_t(bytes.size()) > region) {
-        ShowIsaRestoreFailure(PromptText(IDS_ISA_TOO_BIG, {name, QString::number(bytes.size()), QString::number(region)}),
-                       IDS_RESTORATION_ERROR);
+    if (read == SafeFile::Read::TooLarge) {
+        const QString size = QString::number(QFileInfo(path).size());
+        ShowIsaRestoreFailure(PromptText(IDS_ISA_TOO_BIG, {name, size, QString::number(region)}), IDS_RESTORATION_ERROR);
         return false;
     }
 

@@ -9,6 +9,7 @@
 #include "CGeneratorView.h"
 #include "CProgressDlg.h"
 #include "GeneratorViewHost.h"
+#include "MemoryFileIo.h"
 #include "MemoryFileReader.h"
 #include "MessageTarget.h"
 #include "Prompts.h"
@@ -18,7 +19,6 @@
 #include "YmodemTraceFile.h"
 
 #include <QDir>
-#include <QFile>
 #include <QListWidget>
 #include <QTreeWidget>
 
@@ -34,10 +34,10 @@ bool CArchiveRestorationDlg::SumsStillHold(const QStringList& names)
     if (m_r40)
         return true;
     for (const QString& name : names) {
-        QFile file(m_dataFolder + name);
-        bool holds = file.open(QIODevice::ReadOnly);
+        QByteArray bytes;
+        bool holds = ReadWholeFile(m_dataFolder + name, bytes) == FileRead::Read;
         if (holds) {
-            MemoryFileReader reader(file.readAll());
+            MemoryFileReader reader(bytes);
             holds = reader.ReadHeader() && reader.ChecksumHolds();
             MemoryObject object;
             MemoryFileReader::Next next = MemoryFileReader::Next::End;

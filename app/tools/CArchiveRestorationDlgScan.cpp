@@ -4,6 +4,7 @@
 
 #include "CArchiveRestorationDlg.h"
 
+#include "MemoryFileIo.h"
 #include "MemoryFileReader.h"
 #include "MemoryFiles.h"
 #include "Prompts.h"
@@ -79,10 +80,10 @@ void CArchiveRestorationDlg::ScanFolder(const QString& chosen)
     AddLog(FormatString(IDS_RESTORATION_SCAN_FOLDER, {QDir::toNativeSeparators(folder)}));
 
     QStringList expected;
-    QFile systemFile(folder + QStringLiteral("system.sys"));
+    QByteArray system;
     std::optional<double> revision;
-    if (systemFile.open(QIODevice::ReadOnly))
-        if (const auto record = SystemRecord::FromBytes(systemFile.readAll()))
+    if (ReadWholeFile(folder + QStringLiteral("system.sys"), system) == FileRead::Read)
+        if (const auto record = SystemRecord::FromBytes(system))
             revision = record->Revision();
     if (revision && *revision >= kScanR40From && *revision < kScanR40Below) {
         m_r40 = true;
@@ -139,13 +140,12 @@ void CArchiveRestorationDlg::ScanFolder(const QString& chosen)
 
 void CArchiveRestorationDlg::ScanFile(QTreeWidgetItem* row, const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    QByteArray bytes;
+    if (ReadWholeFile(path, bytes) != FileRead::Read) {
         ScanChild(row, LoadString(IDS_RESTORATION_CANNOT_OPEN));
         row->setData(0, kScanRole, true);
         return;
     }
-    const QByteArray bytes = file.readAll();
     MemoryFileReader reader(bytes);
     const bool header = reader.ReadHeader();
     if (!header || !reader.ChecksumHolds()) {

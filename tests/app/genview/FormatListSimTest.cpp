@@ -8,8 +8,10 @@
 #include "CGeneratorDataPane.h"
 #include "CGeneratorView.h"
 #include "FormatListFile.h"
+#include "DialogUnits.h"
 #include "PortDialogAnswer.h"
 #include "Profile.h"
+#include "ScopedTimeScale.h"
 #include "StatusRecorder.h"
 #include "TestSupport.h"
 
@@ -20,8 +22,10 @@
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QTreeWidget>
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <map>
@@ -206,6 +210,77 @@ TEST_F(FormatListSimTest, AListSavedFromOneGeneratorLoadsIntoAnotherWithItsMarks
     const QString again = TempPath(QStringLiteral("lists/b.fls"));
     Save(b, again);
     EXPECT_EQ(ReadAll(again), file);
+}
+
+// Calls then once, when a progress dialog first paints step as its second line.
+class AtStep : public QObject {
+public:
+    AtStep(QString step, std::function<void()> then) : m_step(std::move(step)), m_then(std::move(then))
+    {
+        QCoreApplication::instance()->installEventFilter(this);
+    }
+    ~AtStep() override { QCoreApplication::instance()->removeEventFilter(this); }
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        auto *label = qobject_cast<QLabel *>(watched);
+        if (m_then && event->type() == QEvent::Paint && label && label->objectName() == ControlName(IDC_STATUS2)
+            && label->text() == m_step) {
+            m_then();
+            m_then = nullptr;
+        }
+        return false;
+    }
+
+private:
+    QString m_step;
+    std::function<void()> m_then;
+};
+
+// The link drops halfway through the marks: no row is marked by a question
+// that got no answer, and the list shown stays; after Reconnect the same
+// file loads whole.
+TEST_F(FormatListSimTest, ALoadCutByALostLinkLeavesTheListAsItWas)
+{
+    const QString path = TempPath(QStringLiteral("a.fls"));
+    Save(Scanned(0), path);
+    Pane &b = Scanned(1);
+    const Marked before = Marks(b);
+    ASSERT_EQ(before.size(), 8u); // its six built-in formats and two of its own
+    CGenerator &generator = *b.GetGenerator();
+    const size_t mark = Mark(1);
+    {
+        AtStep cut(QStringLiteral("Loaded: 50%"), [this] { sim.generator(1).fault(gensim::Fault::dropLink()); });
+        ScopedTimeScale lost("0.1");
+        Load(b, path, [this] {
+            prompter.ExpectMessage(PromptMatch::Caption(QStringLiteral("Communication Error")), IDOK);
+        });
+    }
+    EXPECT_TRUE(generator.IsLinkLost());
+    EXPECT_EQ(Marks(b), before);
+    EXPECT_TRUE(b.IsDetailedMode());
+    // The first five rows were asked about; the sixth got no answer and nothing was asked after it.
+    const Lines asked = Since(1, mark);
+    const auto fmtl = std::count_if(asked.begin(), asked.end(),
+                                    [](const std::string &line) { return line.rfind("FMTL? ", 0) == 0; });
+    EXPECT_LE(fmtl, 6) << ::testing::PrintToString(asked);
+    EXPECT_GE(fmtl, 5) << ::testing::PrintToString(asked);
+
+    // Back again: the load asks once whether to reconnect, then marks every row.
+    sim.generator(1).clearFaults();
+    Load(b, path, [this] {
+        prompter.ExpectMessage(PromptMatch::Id(IDS_LINK_LOST_RECONNECT).AndCaption(QStringLiteral("Link Lost")), IDYES,
+                               MB_YESNO | MB_ICONQUESTION);
+    });
+    EXPECT_FALSE(generator.IsLinkLost());
+    const Marked rows = Marks(b);
+    const std::map<QString, int> marks(rows.begin(), rows.end());
+    EXPECT_EQ(rows.size(), 10u);
+    EXPECT_EQ(marks.at("UF0000"), 15);
+    EXPECT_EQ(marks.at("UF0001"), 4);
+    EXPECT_EQ(marks.at("UF0002"), 3);
+    EXPECT_EQ(marks.at("UF0003"), 15);
+    EXPECT_EQ(marks.at("NTSC_601"), 4);
 }
 
 TEST_F(FormatListSimTest, AScannedGeneratorAnswersTheUserMarkFromItsList)

@@ -293,6 +293,37 @@ TEST_F(SequenceEditorTest, NewAndPastedStepsGoToTheEndOrBeforeTheCurrentRow)
     EXPECT_TRUE(editor.ListView()->NoSelection()->isVisible());
 }
 
+// Steps put amid the table move the rows after them whole: order, numbers
+// and the selection of the moved rows stay; the new rows are not selected.
+// Removed rows renumber those after them.
+TEST_F(SequenceEditorTest, RowsAmidTheTableKeepTheirSelectionAndNumbers)
+{
+    CSequenceEditor &editor = Open(NewItem(
+        QStringLiteral("S"), {Named("", "A"), Named("", "B"), Named("", "C"), Named("", "D"), Named("", "E")}));
+    CSequenceStepView &view = *editor.StepView();
+    const auto numbered = [&view] {
+        for (int row = 0; row < view.RowCount(); ++row)
+            EXPECT_EQ(view.CellText(row, kStep), QStringLiteral("   %1").arg(row + 1)) << row;
+    };
+    view.List()->clearSelection();
+    for (int row : {0, 2, 4})
+        view.List()->topLevelItem(row)->setSelected(true);
+    view.InsertStepsAt({Named("", "X"), Named("", "Y")}, 1);
+    EXPECT_EQ(ImageColumn(editor), (QStringList{"A", "X", "Y", "B", "C", "D", "E"}));
+    EXPECT_EQ(view.SelectedRows(), (QList<int>{0, 4, 6}));
+    numbered();
+
+    view.InsertStepsAt({Named("", "Z")}, -1);
+    EXPECT_EQ(ImageColumn(editor), (QStringList{"A", "X", "Y", "B", "C", "D", "E", "Z"}));
+    EXPECT_EQ(view.SelectedRows(), (QList<int>{0, 4, 6}));
+    numbered();
+
+    view.RemoveSelectedRows();
+    EXPECT_EQ(ImageColumn(editor), (QStringList{"X", "Y", "B", "D", "Z"}));
+    EXPECT_TRUE(view.SelectedRows().isEmpty());
+    numbered();
+}
+
 TEST_F(SequenceEditorTest, TheNameDialogSetsAFormatOrImageName)
 {
     CSequenceEditor &editor = Open(NewItem(QStringLiteral("S"), {Named("VGA_m4", "")}));

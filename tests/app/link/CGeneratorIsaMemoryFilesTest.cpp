@@ -15,8 +15,12 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <functional>
 #include <map>
 #include <string>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -312,6 +316,43 @@ TEST_F(IsaMemoryFilesTest, RestoreRefusesWhatWouldReachTheNextTable)
     prompter.ExpectMessage(PromptMatch::Contains("\"path.mem\" holds 1025 bytes, more than the 1024"), IDOK);
     EXPECT_FALSE(g.RestoreMemoryFiles(folder, "path.mem", nullptr));
     EXPECT_EQ(memory.writes, 0);
+}
+
+// What no memory file is: refused before a word is written, without
+// waiting on a FIFO or reading a file past its table's region.
+TEST_F(IsaMemoryFilesTest, RestoreRefusesWhatIsNoFileOfItsTableAtOnce)
+{
+    CGenerator& g = Generator(3.05);
+    const QString path = folder + QStringLiteral("format.mem");
+    struct Case {
+        const char* what;
+        std::function<void()> make;
+        const char* said;
+    };
+    const Case cases[] = {
+        {"a FIFO", [&] { ASSERT_EQ(mkfifo(QFile::encodeName(path).constData(), 0600), 0); },
+         "format.mem\" is a pipe (FIFO), not a file."},
+        {"a folder", [&] { ASSERT_TRUE(QDir().mkdir(path)); }, "format.mem\" is a folder, not a file."},
+        {"a sparse file of 5 GiB",
+         [&] {
+             QFile file(path);
+             ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.resize(qint64(5) << 30));
+         },
+         "\"format.mem\" holds 5368709120 bytes, more than the"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.make();
+        port.commands.clear();
+        prompter.ExpectMessage(PromptMatch::Contains(c.said), IDOK);
+        const auto started = std::chrono::steady_clock::now();
+        EXPECT_FALSE(g.RestoreMemoryFiles(folder, "format.mem", nullptr));
+        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
+        EXPECT_EQ(memory.prepares + memory.writes, 0);
+        EXPECT_TRUE(port.commands.empty());
+        QDir().rmdir(path);
+        QFile::remove(path);
+    }
 }
 
 TEST_F(IsaMemoryFilesTest, ARefusedPortOrUnpackFailsTheRestore)

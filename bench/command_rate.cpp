@@ -2,13 +2,22 @@
 // (a separate gensim process), on a bare pty and on a paced line, beside the
 // time the line itself needs at that rate; and the processor time this
 // process spends, both while commands flow and while it only waits for a
-// generator that does not answer.
+// generator that does not answer. Built with the program, also the same
+// commands through CGenerator from the GUI thread: one hand-off to the port
+// thread and back a command, and all of them as one job (RunCommands).
 //
 //   build/bench/bench_command_rate [commands] [rate]
 
 #include "morvane.h"
 
 #include "ProcessTimes.h"
+
+#ifdef ZOT_COMMAND_RATE_PROGRAM
+#include "CGenerator.h"
+#include "CommandJob.h"
+
+#include <QCoreApplication>
+#endif
 
 #include <fcntl.h>
 #include <sys/wait.h>
@@ -108,7 +117,37 @@ bool RunLine(const char* line, bool lineTime, int commands, int rate, int& failu
     std::printf("        waiting: %d handshakes without answer, %.3f s wall, processor %.4f s (%.2f%%)\n",
                 rounds, waiting.Wall(), waiting.Cpu(), 100.0 * waiting.Cpu() / waiting.Wall());
 
+#ifdef ZOT_COMMAND_RATE_PROGRAM
+    // The generator hears its own rate again; the connection takes the port
+    // and closes it when it goes.
+    XR_PortSetRate(id, rate);
+    {
+        CGenerator generator(nullptr, id);
+        const auto figure = [&](const char* how, double seconds, double processor) {
+            std::printf("        through CGenerator, %s: mean %.3f ms; ratio %.2f; processor %.1f us a command\n", how,
+                        1e3 * seconds / commands, seconds / commands / floor, 1e6 * processor / commands);
+        };
+        Measure each;
+        for (int i = 0; i < commands; ++i) {
+            generator.SendQueryInt(QStringLiteral("HRES?"));
+            failures += !generator.LastCommandSucceeded();
+        }
+        const double eachWall = each.Wall(), eachCpu = each.Cpu();
+        figure("a hand-off each", eachWall, eachCpu);
+        Measure job;
+        generator.RunCommands(nullptr, [&](CommandJob&) {
+            for (int i = 0; i < commands; ++i) {
+                generator.SendQueryInt(QStringLiteral("HRES?"));
+                failures += !generator.LastCommandSucceeded();
+            }
+        });
+        const double jobWall = job.Wall(), jobCpu = job.Cpu();
+        figure("one job", jobWall, jobCpu);
+        std::printf("        one job / a hand-off each: wall %.3f, processor %.3f\n", jobWall / eachWall, jobCpu / eachCpu);
+    }
+#else
     XR_PortClose(id);
+#endif
     kill(sim, SIGTERM);
     waitpid(sim, nullptr, 0);
     return true;
@@ -120,6 +159,10 @@ int main(int argc, char** argv)
 {
     const int commands = argc > 1 ? std::atoi(argv[1]) : 2000;
     const int rate = argc > 2 ? std::atoi(argv[2]) : 115200;
+#ifdef ZOT_COMMAND_RATE_PROGRAM
+    // The GUI thread of the program: it waits for the port thread in its event loop.
+    QCoreApplication app(argc, argv);
+#endif
     std::printf("\"HRES?\" at %d baud\n", rate);
     int failures = 0;
     if (!RunLine("unpaced", false, commands, rate, failures) || !RunLine("paced", true, commands, rate, failures))

@@ -179,16 +179,17 @@ TEST_F(ImageTrafficTest, ARecallEndedAtItsThirdLineLeavesTheItem)
         SCOPED_TRACE(c.what);
         HookedPort hooked;
         auto generator = Generator(kCom1);
+        // The failing answer first: a command's answers are used in order.
+        if (c.ending == Ending::Refused)
+            hooked.Script("ISTP? 3", "Execution error: 3\r\n", MORVANE_E_EXECUTION);
+        if (c.ending == Ending::LinkLost)
+            hooked.Script("ISTP? 3", "", MORVANE_E_TIMEOUT);
         hooked.Script("HRES?", "640\r\n");
         hooked.Script("VRES?", "480\r\n");
         hooked.Script("ISTP?", "5\r\n");
         for (int i = 1; i <= 5; ++i)
             hooked.Script("ISTP? " + std::to_string(i), "LINE Red 0 0 " + std::to_string(i) + " 1\r\n");
         CProgressDlg progress(nullptr, true);
-        if (c.ending == Ending::Refused)
-            hooked.Script("ISTP? 3", "Execution error: 3\r\n", MORVANE_E_EXECUTION);
-        if (c.ending == Ending::LinkLost)
-            hooked.Script("ISTP? 3", "", MORVANE_E_TIMEOUT);
         if (c.ending == Ending::Cancelled)
             hooked.onCommand = [&progress](const std::string &command) {
                 if (command == "ISTP? 3")

@@ -460,6 +460,10 @@ bool GeneratorLink::RunJob(const std::function<void()>& job, const std::function
         job(); // a part of the job under way
         return !IsHalted();
     }
+    if (m_callInFlight) {
+        const Call refused(*this); // an event run during a call of this link: logged
+        return false;
+    }
     if (m_linkLost)
         OfferReconnect();
     const Call call(*this);

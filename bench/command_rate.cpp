@@ -15,6 +15,7 @@
 #ifdef ZOT_COMMAND_RATE_PROGRAM
 #include "CGenerator.h"
 #include "CommandJob.h"
+#include "PortBackend.h"
 
 #include <QCoreApplication>
 #endif
@@ -153,6 +154,62 @@ bool RunLine(const char* line, bool lineTime, int commands, int rate, int& failu
     return true;
 }
 
+#ifdef ZOT_COMMAND_RATE_PROGRAM
+// A generator that answers at once, in this process: what is left of a
+// command's time is the program's own (the send path and the hand-offs).
+class InstantPort : public PortBackend
+{
+public:
+    int32_t SendCommand(PortId, const char*, char* reply, int32_t length) override
+    {
+        ++calls;
+        if (reply != nullptr && length > 5)
+            std::memcpy(reply, "640\r\n", 6);
+        return 5;
+    }
+    long calls = 0;
+    int32_t GetError() override { return 0; }
+    int32_t Close(PortId) override { return 1; }
+};
+
+void RunInstant(int commands)
+{
+    InstantPort port;
+    PortBackend* const previous = InstallPortBackend(&port);
+    {
+        CGenerator generator(nullptr, MORVANE_PORT_COM);
+        double seconds[2] = {};
+        double processor[2] = {};
+        // Alternating rounds, so that a change of the machine's load meets both.
+        for (int round = 0; round < 6; ++round) {
+            Measure each;
+            for (int i = 0; i < commands; ++i)
+                generator.SendQueryInt(QStringLiteral("HRES?"));
+            seconds[0] += each.Wall();
+            processor[0] += each.Cpu();
+            Measure job;
+            generator.RunCommands(nullptr, [&](CommandJob&) {
+                for (int i = 0; i < commands; ++i)
+                    generator.SendQueryInt(QStringLiteral("HRES?"));
+            });
+            seconds[1] += job.Wall();
+            processor[1] += job.Cpu();
+        }
+        const double n = 6.0 * commands;
+        if (port.calls != 12L * commands)
+            std::printf("        (the stand-in heard %ld commands of %d)\n", port.calls, 12 * commands);
+        std::printf("no line (a stand-in that answers at once), %d commands through CGenerator, six rounds:\n", commands);
+        std::printf("        a hand-off each: %.2f us a command, processor %.2f us\n", 1e6 * seconds[0] / n,
+                    1e6 * processor[0] / n);
+        std::printf("        one job:         %.2f us a command, processor %.2f us\n", 1e6 * seconds[1] / n,
+                    1e6 * processor[1] / n);
+        std::printf("        one job / a hand-off each: wall %.3f, processor %.3f\n", seconds[1] / seconds[0],
+                    processor[1] / processor[0]);
+    }
+    InstallPortBackend(previous);
+}
+#endif
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -165,6 +222,9 @@ int main(int argc, char** argv)
 #endif
     std::printf("\"HRES?\" at %d baud\n", rate);
     int failures = 0;
+#ifdef ZOT_COMMAND_RATE_PROGRAM
+    RunInstant(commands * 5);
+#endif
     if (!RunLine("unpaced", false, commands, rate, failures) || !RunLine("paced", true, commands, rate, failures))
         return 1;
     if (failures != 0)

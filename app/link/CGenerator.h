@@ -143,7 +143,8 @@ public:
     void SetModelName(const QString& model) { m_modelName = model; }
     // A handshake, else the same port closed and opened again with the rate
     // search (a replugged adapter is a new device); then the rate the port
-    // had, "VERF?" and "*IDN?". Under progress, or a dialog of its own when
+    // had, the closings an operation cut by the loss left (CloseAfterReconnect),
+    // "VERF?" and "*IDN?". Under progress, or a dialog of its own when
     // null. showErrors: a failure is told in a "Connect Error" box.
     bool Reconnect(CProgressDlg* progress, bool showErrors);
     // What "*IDN?" answered at the last reconnect.

@@ -3,7 +3,9 @@
 // time the line itself needs at that rate and, on the paced line, beside the
 // minimal peer's round trip on the same simulator in the same run; and the
 // processor time this process spends, both while commands flow and while it
-// only waits for a generator that does not answer.
+// only waits for a generator that does not answer. Built with the program, also
+// the same commands through CGenerator from the GUI thread: one hand-off to the
+// port thread and back a command, and all of them as one job (RunCommands).
 //
 //   build/bench/bench_command_rate [commands] [rate]
 
@@ -11,6 +13,14 @@
 
 #include "ProcessTimes.h"
 #include "line_floor_peer.h"
+
+#ifdef ZOT_COMMAND_RATE_PROGRAM
+#include "CGenerator.h"
+#include "CommandJob.h"
+#include "PortBackend.h"
+
+#include <QCoreApplication>
+#endif
 
 #include <fcntl.h>
 #include <sys/wait.h>
@@ -134,11 +144,97 @@ bool RunLine(const char* line, bool lineTime, int commands, int rate, int& failu
     std::printf("        waiting: %d handshakes without answer, %.3f s wall, processor %.4f s (%.2f%%)\n",
                 rounds, waiting.Wall(), waiting.Cpu(), 100.0 * waiting.Cpu() / waiting.Wall());
 
+#ifdef ZOT_COMMAND_RATE_PROGRAM
+    // The generator hears its own rate again; the connection takes the port
+    // and closes it when it goes.
+    XR_PortSetRate(id, rate);
+    {
+        CGenerator generator(nullptr, id);
+        const auto figure = [&](const char* how, double seconds, double processor) {
+            std::printf("        through CGenerator, %s: mean %.3f ms; ratio %.2f; processor %.1f us a command\n", how,
+                        1e3 * seconds / commands, seconds / commands / floor, 1e6 * processor / commands);
+        };
+        Measure each;
+        for (int i = 0; i < commands; ++i) {
+            generator.SendQueryInt(QStringLiteral("HRES?"));
+            failures += !generator.LastCommandSucceeded();
+        }
+        const double eachWall = each.Wall(), eachCpu = each.Cpu();
+        figure("a hand-off each", eachWall, eachCpu);
+        Measure job;
+        generator.RunCommands(nullptr, [&](CommandJob&) {
+            for (int i = 0; i < commands; ++i) {
+                generator.SendQueryInt(QStringLiteral("HRES?"));
+                failures += !generator.LastCommandSucceeded();
+            }
+        });
+        const double jobWall = job.Wall(), jobCpu = job.Cpu();
+        figure("one job", jobWall, jobCpu);
+        std::printf("        one job / a hand-off each: wall %.3f, processor %.3f\n", jobWall / eachWall, jobCpu / eachCpu);
+    }
+#else
     XR_PortClose(id);
+#endif
     kill(sim, SIGTERM);
     waitpid(sim, nullptr, 0);
     return true;
 }
+
+#ifdef ZOT_COMMAND_RATE_PROGRAM
+// A generator that answers at once, in this process: what is left of a
+// command's time is the program's own (the send path and the hand-offs).
+class InstantPort : public PortBackend
+{
+public:
+    int32_t SendCommand(PortId, const char*, char* reply, int32_t length) override
+    {
+        ++calls;
+        if (reply != nullptr && length > 5)
+            std::memcpy(reply, "640\r\n", 6);
+        return 5;
+    }
+    long calls = 0;
+    int32_t GetError() override { return 0; }
+    int32_t Close(PortId) override { return 1; }
+};
+
+void RunInstant(int commands)
+{
+    InstantPort port;
+    PortBackend* const previous = InstallPortBackend(&port);
+    {
+        CGenerator generator(nullptr, MORVANE_PORT_COM);
+        double seconds[2] = {};
+        double processor[2] = {};
+        // Alternating rounds, so that a change of the machine's load meets both.
+        for (int round = 0; round < 6; ++round) {
+            Measure each;
+            for (int i = 0; i < commands; ++i)
+                generator.SendQueryInt(QStringLiteral("HRES?"));
+            seconds[0] += each.Wall();
+            processor[0] += each.Cpu();
+            Measure job;
+            generator.RunCommands(nullptr, [&](CommandJob&) {
+                for (int i = 0; i < commands; ++i)
+                    generator.SendQueryInt(QStringLiteral("HRES?"));
+            });
+            seconds[1] += job.Wall();
+            processor[1] += job.Cpu();
+        }
+        const double n = 6.0 * commands;
+        if (port.calls != 12L * commands)
+            std::printf("        (the stand-in heard %ld commands of %d)\n", port.calls, 12 * commands);
+        std::printf("no line (a stand-in that answers at once), %d commands through CGenerator, six rounds:\n", commands);
+        std::printf("        a hand-off each: %.2f us a command, processor %.2f us\n", 1e6 * seconds[0] / n,
+                    1e6 * processor[0] / n);
+        std::printf("        one job:         %.2f us a command, processor %.2f us\n", 1e6 * seconds[1] / n,
+                    1e6 * processor[1] / n);
+        std::printf("        one job / a hand-off each: wall %.3f, processor %.3f\n", seconds[1] / seconds[0],
+                    processor[1] / processor[0]);
+    }
+    InstallPortBackend(previous);
+}
+#endif
 
 } // namespace
 
@@ -146,8 +242,15 @@ int main(int argc, char** argv)
 {
     const int commands = argc > 1 ? std::atoi(argv[1]) : 2000;
     const int rate = argc > 2 ? std::atoi(argv[2]) : 115200;
+#ifdef ZOT_COMMAND_RATE_PROGRAM
+    // The GUI thread of the program: it waits for the port thread in its event loop.
+    QCoreApplication app(argc, argv);
+#endif
     std::printf("\"HRES?\" at %d baud\n", rate);
     int failures = 0;
+#ifdef ZOT_COMMAND_RATE_PROGRAM
+    RunInstant(commands * 5);
+#endif
     if (!RunLine("unpaced", false, commands, rate, failures) || !RunLine("paced", true, commands, rate, failures))
         return 1;
     if (failures != 0)

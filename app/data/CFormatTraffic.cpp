@@ -15,6 +15,7 @@
 #include "CGeneralFormatData.h"
 #include "CGeneratorState.h"
 #include "CProgressDlg.h"
+#include "CommandJob.h"
 #include "CommandName.h"
 #include "FormatErrorTable.h"
 #include "FormatRecord.h"
@@ -53,13 +54,15 @@ bool Stopped(CGenerator *generator, CProgressDlg *progress)
 }
 
 // Leaves the edit buffer so that later setters reach the generator's
-// settings again; nothing is stored. Also after a failed command, but not
-// on a lost link.
+// settings again; nothing is stored. Also after a failed command; on a lost
+// link once the link is back, before anything else.
 void EndEditBuffer(CGenerator *generator)
 {
     CGenerator::PutBack putBack(generator);
-    if (!generator->IsHalted())
+    if (!generator->IsLinkLost())
         generator->CmdFmte();
+    else
+        generator->CloseAfterReconnect([generator] { generator->CmdFmte(); });
 }
 
 QWidget *WindowOf(QObject *owner)
@@ -255,15 +258,16 @@ const ReadGroup kReadGroups[] = {
     {IDS_MISCELLANEOUS, ReadMiscellaneous},
 };
 
-// Every field of the loaded format; false when a query failed on the way
-// (it halts the recall, so no value of the record is a stand-in).
+// Every field of the loaded format, a group a job; false when a query failed
+// on the way or Cancel was pressed (no value of the record is a stand-in).
 bool ReadLoadedFormat(CGenerator &g, CProgressDlg *progress, FormatRecord &record)
 {
     for (const ReadGroup &group : kReadGroups) {
         if (g.IsHalted())
             return false;
         Status(progress, LoadString(group.statusId));
-        group.read(g, record);
+        if (!g.RunCommands(progress, [&](CommandJob &) { group.read(g, record); }))
+            return false;
     }
     return !g.IsHalted();
 }
@@ -433,10 +437,13 @@ bool SendFormat(const CGeneralFormatData &data, CGenerator *generator, CProgress
             *error = problem;
         return false;
     }
+    // Each step is one job on the port thread; Cancel is read before each command.
     CGenerator::Operation operation(generator);
-    generator->CmdFmtn(record.name);
-    generator->CmdFmtb();
-    generator->CmdName(record.name);
+    generator->RunCommands(progress, [&](CommandJob &) {
+        generator->CmdFmtn(record.name);
+        generator->CmdFmtb();
+        generator->CmdName(record.name);
+    });
     for (const UploadGroup &group : kUploadGroups) {
         if (Stopped(generator, progress)) {
             EndEditBuffer(generator);
@@ -444,7 +451,7 @@ bool SendFormat(const CGeneralFormatData &data, CGenerator *generator, CProgress
         }
         const bool first = group.statusId == IDS_HORIZONTAL;
         Status(progress, (first ? LoadString(IDS_SENDING_DATA) : QString()) + LoadString(group.statusId));
-        group.send(*generator, record);
+        generator->RunCommands(progress, [&](CommandJob &) { group.send(*generator, record); });
     }
     if (generator->IsHalted()) {
         EndEditBuffer(generator);
@@ -519,18 +526,23 @@ bool CFormat::RecallFromGenerator(const QString &name, CGenerator *generator, CP
     Heading(progress, FormatString(IDS_RECALLING_FORMAT, {name}));
     Status(progress, LoadString(IDS_LOADING));
     CGeneratorState saved(generator);
-    saved.ReadFormatAndSignal();
+    generator->RunCommands(nullptr, [&](CommandJob &) { saved.ReadFormatAndSignal(); });
     // Put back only what was read whole: a half-read state would set zeros.
     if (generator->IsHalted())
         return false;
 
-    generator->CmdFmtl(name);
-    // Without the named format loaded every query would answer the one in use.
-    bool taken = false;
-    if (generator->LastCommandSucceeded()) {
+    bool loaded = false;
+    generator->RunCommands(nullptr, [&](CommandJob &) {
+        generator->CmdFmtl(name);
+        // Without the named format loaded every query would answer the one in use.
+        if (!(loaded = generator->LastCommandSucceeded()))
+            return;
         generator->CmdOutgOn(false, true);
         generator->CmdAllu();
         generator->Delay(kLoadSettleSeconds);
+    });
+    bool taken = false;
+    if (loaded) {
         FormatRecord record;
         record.name = name;
         QString problem;
@@ -548,7 +560,7 @@ bool CFormat::RecallFromGenerator(const QString &name, CGenerator *generator, CP
     }
     CGenerator::PutBack putBack(generator);
     if (!generator->IsHalted())
-        saved.ApplyFormatAndSignal();
+        generator->RunCommands(nullptr, [&](CommandJob &) { saved.ApplyFormatAndSignal(); });
     return taken;
 }
 

@@ -15,6 +15,8 @@
 #include "CGenerator.h"
 #include "CPrimitive.h"
 #include "CProgressDlg.h"
+#include "CommandJob.h"
+#include "CommandLine.h"
 #include "CommandName.h"
 #include "ImageLines.h"
 #include "PrimitiveLineReader.h"
@@ -23,6 +25,8 @@
 #include "StringTable.h"
 
 #include <QWidget>
+
+#include <algorithm>
 
 namespace {
 
@@ -43,13 +47,21 @@ bool ImageCancelled(CProgressDlg *progress)
     return progress && progress->IsCancelled();
 }
 
+void SendImageBlockEnd(CGenerator &generator)
+{
+    generator.CmdImgn(QString());
+    generator.CmdImge();
+}
+
 void CloseImageBlock(CGenerator &generator)
 {
     CGenerator::PutBack putBack(&generator);
-    if (generator.IsHalted())
-        return; // the link is lost
-    generator.CmdImgn(QString());
-    generator.CmdImge();
+    if (generator.IsLinkLost()) {
+        // The generator still holds the block open: closed once the link is back.
+        generator.CloseAfterReconnect([g = &generator] { SendImageBlockEnd(*g); });
+        return;
+    }
+    SendImageBlockEnd(generator);
 }
 
 // The last command went through; after a failure the block is closed.
@@ -201,8 +213,15 @@ bool CImage::SendToGenerator(CGenerator *generator, CProgressDlg *progress, Send
         CloseImageBlock(g);
         return false;
     }
-    for (size_t i = 0; i < m_primitives.size(); ++i) {
-        const bool sent = m_primitives[i]->SendToGenerator(&g, progress, 0);
+    // The lines go as jobs on the port thread, each line shown as it goes and
+    // Cancel read before it; the dialog's own poll comes after lines 1, 11, 21, ...
+    std::vector<CommandLine> batch;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        batch.emplace_back(lines[i].text);
+        if (i % kCancelEvery != 0 && i + 1 < lines.size())
+            continue;
+        const bool sent = g.SendCommandLines(batch, progress);
+        batch.clear();
         if (!sent || (i % kCancelEvery == 0 && ImageCancelled(progress))) {
             CloseImageBlock(g);
             return false;
@@ -239,19 +258,34 @@ bool CImage::RecallFromGenerator(const QString &name, CGenerator *generator, CPr
     std::vector<std::unique_ptr<CPrimitive>> primitives;
     QStringList leftOut;
     CCommandReader reader;
-    for (int i = 1; i <= count; ++i) {
-        const QString line = g.QueryIstpLine(i);
-        if (!Went(g))
+    // Ten queries a job on the port thread, each line shown as it comes;
+    // Cancel is read before each query and the dialog polled after each job.
+    for (int first = 1; first <= count; first += kCancelEvery) {
+        const int last = std::min(count, first + kCancelEvery - 1);
+        QStringList received;
+        const bool whole = g.RunCommands(progress, [&](CommandJob &job) {
+            for (int i = first; i <= last; ++i) {
+                const QString line = g.QueryIstpLine(i);
+                if (!g.LastCommandSucceeded())
+                    return;
+                job.Status(line);
+                received.append(line);
+            }
+        });
+        if (!whole) {
+            CloseImageBlock(g);
             return false;
-        ImageStatus(progress, line);
-        reader.SetText(line);
-        std::unique_ptr<CPrimitive> primitive;
-        const bool known = ParsePrimitiveLine(reader, primitive);
-        if (primitive)
-            primitives.push_back(std::move(primitive));
-        else if (!known && !IsImageBlockCommand(line))
-            leftOut.append(line);
-        if (i % kCancelEvery == 0 && ImageCancelled(progress)) {
+        }
+        for (const QString &line : std::as_const(received)) {
+            reader.SetText(line);
+            std::unique_ptr<CPrimitive> primitive;
+            const bool known = ParsePrimitiveLine(reader, primitive);
+            if (primitive)
+                primitives.push_back(std::move(primitive));
+            else if (!known && !IsImageBlockCommand(line))
+                leftOut.append(line);
+        }
+        if (last % kCancelEvery == 0 && ImageCancelled(progress)) {
             CloseImageBlock(g);
             return false;
         }

@@ -10,6 +10,7 @@
 
 #include "CGenerator.h"
 #include "CProgressDlg.h"
+#include "CommandJob.h"
 #include "MessageTarget.h"
 #include "Prompts.h"
 #include "ResourceIds.h"
@@ -61,8 +62,14 @@ public:
         if (m_ended)
             return false;
         m_ended = true;
-        if (m_g.IsLinkLost())
+        if (m_g.IsLinkLost()) {
+            // The generator still writes the directory: ended once the link is back.
+            m_g.CloseAfterReconnect([g = &m_g] {
+                g->CmdDire();
+                g->CmdDirl(QString());
+            });
             return false;
+        }
         const bool whole = store && m_ok;
         {
             // A stopped write is ended all the same, after a failure too.
@@ -161,11 +168,23 @@ bool CKnobList::SendToGenerator(CGenerator *generator, CProgressDlg *progress)
     DirectoryWriter writer(*generator, m_name);
     if (TransferCancelled(progress) || !writer.Ok())
         return false;
-    for (int n = 1; n <= int(m_entries.size()); ++n) {
-        if (!writer.Put(n, m_entries.at(n - 1)))
+    // The entries up to each Cancel poll go as one job on the port thread
+    // (Cancel read before each command there).
+    const int count = int(m_entries.size());
+    for (int first = 1; first <= count;) {
+        int last = first;
+        while (last < count && !PollsCancelAt(last))
+            ++last;
+        bool put = true;
+        const bool whole = generator->RunCommands(progress, [&](CommandJob &) {
+            for (int n = first; n <= last && put; ++n)
+                put = writer.Put(n, m_entries.at(n - 1));
+        });
+        if (!put || !whole)
             return false; // refused: the stored directory stays as it was
-        if (PollsCancelAt(n) && TransferCancelled(progress))
+        if (PollsCancelAt(last) && TransferCancelled(progress))
             return false;
+        first = last + 1;
     }
     ShowTransferStatus(progress, LoadString(IDS_SAVING));
     return writer.End(true);
@@ -185,7 +204,8 @@ bool CKnobList::RecallFromGenerator(const QString &name, CGenerator *generator, 
         ShowTransferStatus(progress, FormatString(IDS_IN_PROGRESS_ON, {generator->GetPortName()}));
     }
     QStringList entries;
-    const bool read = ReadWithMarker(*generator, name, entries);
+    bool read = false;
+    generator->RunCommands(nullptr, [&](CommandJob &) { read = ReadWithMarker(*generator, name, entries); });
     if (!generator->IsLinkLost()) {
         CGenerator::PutBack putBack(generator);
         generator->CmdDirl(QString());

@@ -14,6 +14,7 @@
 
 #include "CGenerator.h"
 #include "CProgressDlg.h"
+#include "CommandJob.h"
 #include "MessageTarget.h"
 #include "Prompts.h"
 #include "ResourceIds.h"
@@ -107,30 +108,48 @@ public:
         if (!m_open)
             return;
         m_open = false;
-        if (m_g.IsLinkLost())
-            return;
-        CGenerator::PutBack putBack(&m_g); // also after the operation failed
-        if (m_gates.named) {
-            m_g.CmdSeql(QString());
-            m_g.CmdSeqe();
+        if (m_g.IsLinkLost()) {
+            // The generator still holds the sequence: put back once the link is.
+            m_g.CloseAfterReconnect([g = &m_g, gates = m_gates, outputs = m_outputs] { PutBack(*g, gates, outputs); });
             return;
         }
-        m_g.CmdSmod(0);
-        m_g.CmdSeql(QString());
-        if (m_outputs)
-            m_g.CmdOutg(*m_outputs);
-        m_g.CmdAllu();
+        CGenerator::PutBack putBack(&m_g); // also after the operation failed
+        PutBack(m_g, m_gates, m_outputs);
     }
 
     CGenerator &Generator() { return m_g; }
     Gates GatesInUse() const { return m_gates; }
 
 private:
+    static void PutBack(CGenerator &g, Gates gates, std::optional<int> outputs)
+    {
+        if (gates.named) {
+            g.CmdSeql(QString());
+            g.CmdSeqe();
+            return;
+        }
+        g.CmdSmod(0);
+        g.CmdSeql(QString());
+        if (outputs)
+            g.CmdOutg(*outputs);
+        g.CmdAllu();
+    }
+
     CGenerator &m_g;
     Gates m_gates;
     bool m_open = false;
     std::optional<int> m_outputs;
 };
+
+// The last item of the run that starts at first and ends where Cancel is
+// polled next (items 1, 11, 21, ...), or at count.
+int RunEnd(int first, int count)
+{
+    int last = first;
+    while (last < count && !PollsCancelAt(last))
+        ++last;
+    return last;
+}
 
 // A step's replies as the generator gave them, in the order they are read.
 struct StepReplies {
@@ -205,8 +224,13 @@ public:
     }
     ~SequenceWriter()
     {
-        if (!m_open || m_g.IsLinkLost())
+        if (!m_open)
             return;
+        if (m_g.IsLinkLost()) {
+            // The generator is still in its upload: ended once the link is back.
+            m_g.CloseAfterReconnect([g = &m_g] { g->CmdSeqe(); });
+            return;
+        }
         CGenerator::PutBack putBack(&m_g);
         m_g.CmdSeqe(); // nothing is stored: the generator keeps what it had
     }
@@ -275,13 +299,21 @@ bool CSequence::SendToGenerator(CGenerator *generator, CProgressDlg *progress)
     SequenceWriter writer(*generator, m_name);
     if (TransferCancelled(progress) || generator->IsLinkLost())
         return false;
-    int number = 0;
-    for (const CSequenceStep &step : m_steps) {
-        ++number;
-        ShowTransferStatus(progress, FormatString(IDS_SENDING_STEP, {QString::number(number), step.formatName, step.imageName}));
-        writer.Put(number, step);
-        if ((PollsCancelAt(number) && TransferCancelled(progress)) || generator->IsLinkLost())
+    // The steps up to each Cancel poll go as one job on the port thread (Cancel
+    // is read before each command there); a refused command ends the send.
+    const int count = int(m_steps.size());
+    for (int first = 1; first <= count;) {
+        const int last = RunEnd(first, count);
+        const bool whole = generator->RunCommands(progress, [&](CommandJob &job) {
+            for (int n = first; n <= last && !generator->IsHalted(); ++n) {
+                const CSequenceStep &step = m_steps[size_t(n - 1)];
+                job.Status(FormatString(IDS_SENDING_STEP, {QString::number(n), step.formatName, step.imageName}));
+                writer.Put(n, step);
+            }
+        });
+        if (!whole || (PollsCancelAt(last) && TransferCancelled(progress)))
             return false;
+        first = last + 1;
     }
     ShowTransferStatus(progress, LoadString(IDS_SAVING));
     return writer.Store();
@@ -310,27 +342,52 @@ bool CSequence::RecallFromGenerator(const QString &name, CGenerator *generator, 
         return false;
     std::vector<CSequenceStep> steps;
     std::optional<CSequenceStep> previous;
-    for (int n = 1; n <= *count; ++n) {
+    // A counted sequence is read ten steps a job on the port thread (Cancel
+    // read before each query there); an uncounted one a step a job, as the
+    // user may be asked after each whether it has ended.
+    bool ended = false;
+    for (int first = 1; first <= *count && !ended;) {
+        const int last = gates.counted ? std::min(*count, first + 9) : first;
         if (progress) {
-            ShowTransferStatus(progress, StepText(n));
-            if (PollsCancelAt(n) && progress->IsCancelled())
+            ShowTransferStatus(progress, StepText(first));
+            if (PollsCancelAt(first) && progress->IsCancelled())
                 return false;
         }
-        if (!reader.Select(n))
-            break; // the generator has no more steps
-        StepReplies replies;
-        if (!replies.Read(*generator, gates.named))
+        std::vector<StepReplies> read;
+        bool noMoreSteps = false;
+        generator->RunCommands(progress, [&](CommandJob &job) {
+            for (int n = first; n <= last; ++n) {
+                job.Status(StepText(n));
+                if (!reader.Select(n)) {
+                    noMoreSteps = true; // the generator has no more steps
+                    return;
+                }
+                StepReplies replies;
+                if (!replies.Read(*generator, gates.named))
+                    return;
+                read.push_back(replies);
+            }
+        });
+        if (progress && progress->CancelRequested())
             return false;
-        const CSequenceStep step = replies.Step();
-        if (!gates.counted && previous && step.IsEqual(*previous)) {
-            const int answer = MessageBox(parent, PromptText(IDS_SEQUENCE_END_QUESTION),
-                                          PromptText(IDS_POSSIBLE_END_CAPTION),
-                                          MB_YESNO | MB_ICONQUESTION | MB_SYSTEMMODAL);
-            if (answer == IDYES)
-                break;
+        if (!noMoreSteps && int(read.size()) < last - first + 1)
+            return false; // a query failed
+        for (const StepReplies &replies : read) {
+            const CSequenceStep step = replies.Step();
+            if (!gates.counted && previous && step.IsEqual(*previous)) {
+                const int answer = MessageBox(parent, PromptText(IDS_SEQUENCE_END_QUESTION),
+                                              PromptText(IDS_POSSIBLE_END_CAPTION),
+                                              MB_YESNO | MB_ICONQUESTION | MB_SYSTEMMODAL);
+                if (answer == IDYES) {
+                    ended = true;
+                    break;
+                }
+            }
+            steps.push_back(step);
+            previous = step;
         }
-        steps.push_back(step);
-        previous = step;
+        ended = ended || noMoreSteps;
+        first = last + 1;
     }
     reader.Close();
     if (generator->IsLinkLost())

@@ -32,12 +32,14 @@
 #include <cstdint>
 #include <cstdio>
 #include <functional>
+#include <vector>
 
 struct DmaTestReport;
 class CAcsKind;
 class CDcsKind;
 class CDssKind;
 class CProgressDlg;
+class CommandJob;
 class KnobListLink;
 class QWidget;
 class ToolLibrary;
@@ -132,7 +134,9 @@ public:
 
     // --- A lost link (see GeneratorLink; CGeneratorReconnect.cpp) --------
     bool IsLinkLost() const { return m_link.IsLinkLost(); }
-    bool CheckLink() { return m_link.CheckLink(); }
+    // A handshake; once it answers, what an operation cut by the lost link
+    // left open on the generator is closed first (GeneratorLink::KeepForReconnect).
+    bool CheckLink();
     // listener hears true when the link is lost and false when it is back;
     // it is dropped when context goes. It must not talk to the generator
     // at once: the call that noticed may still be under way.
@@ -141,7 +145,8 @@ public:
     void SetModelName(const QString& model) { m_modelName = model; }
     // A handshake, else the same port closed and opened again with the rate
     // search (a replugged adapter is a new device); then the rate the port
-    // had, "VERF?" and "*IDN?". Under progress, or a dialog of its own when
+    // had, the closings an operation cut by the loss left (CloseAfterReconnect),
+    // "VERF?" and "*IDN?". Under progress, or a dialog of its own when
     // null. showErrors: a failure is told in a "Connect Error" box.
     bool Reconnect(CProgressDlg* progress, bool showErrors);
     // What "*IDN?" answered at the last reconnect.
@@ -191,6 +196,22 @@ public:
         GeneratorLink* m_link;
     };
     bool IsHalted() const { return m_link.IsHalted(); }
+
+    // --- Jobs (see GeneratorLink::RunJob) ------------------------------------
+    // Runs job on the port thread as one unit: the commands and queries it
+    // makes there go out without a hand-off each, their replies parsed as
+    // they come. job calls command and query members only (no window, no
+    // box); it shows its progress through the CommandJob it is handed. The
+    // first failed command ends it, its box shown once the job is back;
+    // progress's Cancel is read before each command and ends it too. False
+    // when a command failed, the link is lost or Cancel was pressed.
+    bool RunCommands(CProgressDlg* progress, const std::function<void(CommandJob& job)>& job);
+    // Sends lines one after the other as one job, none awaiting a reply,
+    // each shown on progress's detail line as it goes.
+    bool SendCommandLines(const std::vector<CommandLine>& lines, CProgressDlg* progress);
+    // Closing commands for what an operation left open on the generator,
+    // when the link was lost before they could go: sent once it is back.
+    void CloseAfterReconnect(std::function<void()> closing) { m_link.KeepForReconnect(std::move(closing)); }
 
     // --- Command log and raw transfers -----------------------------------
     bool EnableCommandLog(bool on) { return m_link.EnableCommandLog(on); }

@@ -21,6 +21,14 @@ void CGenerator::NotifyLinkListeners(bool lost)
     }
 }
 
+bool CGenerator::CheckLink()
+{
+    if (!m_link.CheckLink())
+        return false;
+    m_link.SendKeptClosings();
+    return true;
+}
+
 bool CGenerator::Reconnect(CProgressDlg* progress, bool showErrors)
 {
     if (m_link.LastPort() == 0)
@@ -41,6 +49,9 @@ bool CGenerator::Reconnect(CProgressDlg* progress, bool showErrors)
         // The generator may have come back at its start-up rate.
         if (back && rate != 0 && GetBaudRate() != rate)
             back = ChangeBaudRate(rate) == BaudChange::Done;
+        // An operation the loss cut is closed first: the generator answers as before it.
+        if (back)
+            m_link.SendKeptClosings();
         if (back) {
             SetFirmwareVersion(QueryVerf());
             QueryIdn(m_reconnectModel, m_reconnectVersion, m_reconnectSerial);

@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace {
 
@@ -44,22 +45,24 @@ bool IsLinkLossCode(int code)
 // One call of the link on the port thread. A second one begun while the first
 // waits (from an event the wait let through) is a program error: refused
 // without traffic and logged, never queued behind the first on the same link.
+// The calls a job of the link makes on the port thread are part of it.
 class GeneratorLink::Call
 {
 public:
     explicit Call(const GeneratorLink& link)
         : m_link(link)
-        , m_refused(link.m_callInFlight)
+        , m_inJob(link.m_job != nullptr && PortWorker::OnPortThread())
+        , m_refused(!m_inJob && link.m_callInFlight)
     {
         if (m_refused)
             qCritical("Program error: a call on %s began while another was in flight; refused.",
                       qPrintable(link.GetPortName()));
-        else
+        else if (!m_inJob)
             m_link.m_callInFlight = true;
     }
     ~Call()
     {
-        if (!m_refused)
+        if (!m_refused && !m_inJob)
             m_link.m_callInFlight = false;
     }
     Call(const Call&) = delete;
@@ -68,7 +71,15 @@ public:
 
 private:
     const GeneratorLink& m_link;
+    bool m_inJob;
     bool m_refused;
+};
+
+// What a job keeps for the calling thread: its first failure, told once it is back.
+struct GeneratorLink::Job
+{
+    std::function<bool()> stopped;
+    std::optional<CommandFailure> failure;
 };
 
 GeneratorLink::GeneratorLink()
@@ -187,7 +198,13 @@ void GeneratorLink::Transmit(const CommandLine& line, bool expectReply)
     if (m_log)
         m_log->WriteLine(command);
     ClearReply();
-    if (IsHalted() && !(m_linkLost && OfferReconnect() && !IsHalted())) {
+    NoteJobStop();
+    // A job asks no question on its thread: it was asked before the job began.
+    if (IsHalted() && !(m_linkLost && m_job == nullptr && OfferReconnect() && !IsHalted())) {
+        if (!m_linkLost && !m_operationFailed) {
+            m_lastError = MORVANE_E_PORT_TYPE; // the job was stopped: nothing was sent
+            return;
+        }
         // The first failure was reported; the rest of the operation fails quietly.
         m_lastError = m_linkLost ? MORVANE_E_TIMEOUT : m_operationError;
         ++g_haltingFailures;
@@ -242,7 +259,8 @@ void GeneratorLink::NoteFailure()
         m_actionAsked = UserAction::Current(); // its box was this action's word on the link
         SetLinkLost(true);
         ++g_haltingFailures;
-    } else if (m_operationDepth > 0 && !m_operationFailed) {
+    } else if (m_operationDepth > 0 && !m_operationFailed && !m_quietReports) {
+        // A closing kept over a lost link that is refused ends no operation.
         m_operationFailed = true;
         m_operationError = m_lastError;
         ++g_haltingFailures;
@@ -263,7 +281,12 @@ bool GeneratorLink::RefuseBadName(const CommandLine& line)
 
 void GeneratorLink::Report(const QString& command, const QString& why)
 {
-    if (m_failureReport)
+    if (m_job != nullptr) {
+        if (!m_job->failure)
+            m_job->failure = CommandFailure{command, why};
+        return;
+    }
+    if (m_failureReport && !m_quietReports)
         m_failureReport({command, why});
 }
 
@@ -371,7 +394,8 @@ void GeneratorLink::SetLinkLost(bool lost)
         return;
     m_linkLost = lost;
     g_lostLinks += lost ? 1 : -1;
-    if (m_linkChanged)
+    // A job's listeners hear of it once the job is back on its thread.
+    if (m_linkChanged && m_job == nullptr)
         m_linkChanged(lost);
 }
 
@@ -418,6 +442,68 @@ void GeneratorLink::EndOperation()
         return;
     m_operationFailed = false;
     m_operationError = MORVANE_OK;
+}
+
+// --- Jobs ----------------------------------------------------------------------
+
+void GeneratorLink::NoteJobStop() const
+{
+    if (m_job == nullptr || m_jobStopped || m_putBackDepth > 0 || !m_job->stopped || !PortWorker::OnPortThread())
+        return;
+    if (m_job->stopped())
+        m_jobStopped = true;
+}
+
+bool GeneratorLink::RunJob(const std::function<void()>& job, const std::function<bool()>& stopped)
+{
+    if (m_job != nullptr && PortWorker::OnPortThread()) {
+        job(); // a part of the job under way
+        return !IsHalted();
+    }
+    if (m_callInFlight) {
+        const Call refused(*this); // an event run during a call of this link: logged
+        return false;
+    }
+    if (m_linkLost)
+        OfferReconnect();
+    const Call call(*this);
+    if (call.Refused())
+        return false;
+    Job state{stopped, std::nullopt};
+    const bool lostBefore = m_linkLost;
+    BeginOperation();
+    m_job = &state;
+    PortWorker::Run(job);
+    m_job = nullptr;
+    const bool whole = !m_operationFailed && !m_jobStopped && !m_linkLost;
+    m_jobStopped = false;
+    EndOperation();
+    if (m_linkLost != lostBefore && m_linkChanged)
+        m_linkChanged(m_linkLost);
+    if (state.failure)
+        Report(state.failure->command, state.failure->why);
+    return whole;
+}
+
+// --- Closing after a reconnect --------------------------------------------------
+
+void GeneratorLink::KeepForReconnect(std::function<void()> closing)
+{
+    m_keptClosings.push_back(std::move(closing));
+}
+
+void GeneratorLink::SendKeptClosings()
+{
+    if (m_keptClosings.empty() || m_linkLost)
+        return;
+    const std::vector<std::function<void()>> closings = std::move(m_keptClosings);
+    m_keptClosings.clear();
+    m_quietReports = true;
+    BeginPutBack();
+    for (const std::function<void()>& closing : closings)
+        closing();
+    EndPutBack();
+    m_quietReports = false;
 }
 
 // --- Command log and raw transfers ---------------------------------------------

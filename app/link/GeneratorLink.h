@@ -149,12 +149,44 @@ public:
     // without a report then. A lost link still refuses them.
     void BeginPutBack() { ++m_putBackDepth; }
     void EndPutBack() { --m_putBackDepth; }
-    // Commands fail at once: the link is lost, or the operation under way failed.
-    bool IsHalted() const { return m_linkLost || (m_operationFailed && m_putBackDepth == 0); }
+    // Commands fail at once: the link is lost, or the operation under way
+    // failed or was stopped.
+    bool IsHalted() const
+    {
+        NoteJobStop();
+        return m_linkLost || ((m_operationFailed || m_jobStopped) && m_putBackDepth == 0);
+    }
     // How many commands have failed so far that halt (the first time-out or
     // failure of an operation and every command refused after it); a
     // progress dialog that sees it grow stops its operation.
     static quint64 HaltingFailureCount();
+
+    // --- Jobs ------------------------------------------------------------------
+    // Runs job on the port thread as one unit, so that the commands it makes
+    // go out one after the other without a hand-off to the port thread and
+    // back for each; the calling thread waits as for any call. A job makes
+    // commands and reads their replies only: no window, no box. It is one
+    // operation: its first failed command ends it (the commands after it fail
+    // at once, without traffic) and is reported once the job is back, on the
+    // calling thread. stopped, asked before each command (not while putting
+    // back), ends it the same way without a report. A lost link is offered
+    // its reconnect before the job starts, as its first command would be.
+    // False when a command failed, the link is lost or the job was stopped.
+    bool RunJob(const std::function<void()>& job, const std::function<bool()>& stopped);
+    // A job of this link runs (any thread).
+    bool InJob() const { return m_job != nullptr; }
+
+    // --- Closing after a reconnect ---------------------------------------------
+    // The commands that close what an operation opened on the generator (an
+    // edit buffer, an upload), kept when the link was lost before they could
+    // go: the generator still holds it open. They go, in the order kept, as
+    // soon as the link is back (a handshake that answers, a reconnect), before
+    // anything else, without a box; a generator that restarted meanwhile
+    // refuses them harmlessly.
+    void KeepForReconnect(std::function<void()> closing);
+    // Sends what was kept; the list is emptied either way.
+    void SendKeptClosings();
+    int KeptClosingCount() const { return int(m_keptClosings.size()); }
 
     // --- Command log and raw transfers -----------------------------------
     bool EnableCommandLog(bool on);
@@ -173,6 +205,7 @@ public:
 
 private:
     class Call;
+    struct Job;
     void ClearReply() { m_reply[0] = '\0'; }
     bool RefuseBadName(const CommandLine& line);
     void Report(const QString& command, const QString& why);
@@ -180,6 +213,8 @@ private:
     bool OfferReconnect();
     bool WaitForChar(int seconds);
     void KeepRefusal();
+    // A job's code sees its stop as soon as it is asked for (port thread).
+    void NoteJobStop() const;
 
     PortId m_port = 0;
     PortId m_lastPort = 0;
@@ -197,6 +232,10 @@ private:
     bool m_operationFailed = false;
     int m_operationError = 0; // the failure that ended the operation
     mutable bool m_callInFlight = false;
+    Job* m_job = nullptr;      // the job running, set and cleared by the calling thread
+    mutable bool m_jobStopped = false; // the job's stop was seen
+    bool m_quietReports = false;
+    std::vector<std::function<void()>> m_keptClosings;
     std::function<void(bool lost)> m_linkChanged;
     std::function<bool()> m_reconnectOffer;
     std::function<void(const CommandFailure&)> m_failureReport;

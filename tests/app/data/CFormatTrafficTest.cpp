@@ -524,6 +524,30 @@ TEST_F(FormatTrafficTest, RecallStopsAtTheFirstFailedQueryAndLeavesTheItem)
     }
 }
 
+// Cancel pressed while a recall's queries go (here as the third goes out)
+// ends it before the fourth: no box, the item stays as it was, and the
+// generator is put back as after a failure.
+TEST_F(FormatTrafficTest, CancelDuringARecallEndsItBeforeTheNextQuery)
+{
+    ScriptRecall(port);
+    CGenerator gen(nullptr, kCom1);
+    CProgressDlg progress(nullptr, true);
+    port.onCommand = [&](const std::string& command) {
+        if (command == kRecallQueries[2])
+            progress.OnCancel();
+    };
+    const size_t boxesBefore = prompter.Messages().size();
+    EXPECT_FALSE(item.RecallFromGenerator(QStringLiteral("PAL 50"), &gen, &progress));
+    const Commands asked(kRecallQueries.begin(), kRecallQueries.begin() + 3);
+    EXPECT_EQ(port.commands,
+              Join(Join(kStateRead, Join({"FMTL \"PAL 50\"", "OUTG 0"}, kAllu)), Join(asked, kStateApply)));
+    EXPECT_EQ(prompter.Messages().size(), boxesBefore);
+    EXPECT_EQ(item.GetName(), QStringLiteral("Format"));
+    EXPECT_EQ(item.Data().hActive, CGeneralFormatData().hActive);
+    EXPECT_FALSE(item.IsModified());
+    EXPECT_TRUE(owner.received.empty());
+}
+
 // A noisy line fails every command: one box for the whole operation, and
 // nothing after the first failed command but putting the generator back.
 TEST_F(FormatTrafficTest, NoisyLineShowsOneBoxPerOperation)

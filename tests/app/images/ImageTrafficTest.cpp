@@ -13,6 +13,7 @@
 #include "TestPorts.h"
 #include "TestSupport.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,24 @@ namespace {
 
 using namespace imagetest;
 using Commands = std::vector<std::string>;
+
+Commands JoinCommands(Commands a, const Commands &b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+// The scripted port, with a hook that runs as each command goes out.
+class HookedPort : public FakePort {
+public:
+    int32_t SendCommand(PortId id, const char *command, char *reply, int32_t length) override
+    {
+        if (onCommand)
+            onCommand(command);
+        return FakePort::SendCommand(id, command, reply, length);
+    }
+    std::function<void(const std::string &)> onCommand;
+};
 
 class ImageTrafficTest : public PlatformTest {
 protected:
@@ -142,6 +161,61 @@ TEST_F(ImageTrafficTest, AFailedRecallLeavesTheItemAsItWas)
     EXPECT_EQ(image.GetName(), "Image");
     EXPECT_EQ(Lines(image), QStringList{"RECT White  2 2  1 1  GrayPat0"});
     EXPECT_TRUE(owner.received.empty());
+}
+
+// A recall whose third line query fails, is cancelled or loses the link:
+// no fourth query goes, at most one box, the item stays as it was, and the
+// block is closed (after a lost link, as soon as the link is back).
+TEST_F(ImageTrafficTest, ARecallEndedAtItsThirdLineLeavesTheItem)
+{
+    enum class Ending { Refused, Cancelled, LinkLost };
+    const struct {
+        const char *what;
+        Ending ending;
+    } cases[] = {{"refused", Ending::Refused}, {"cancelled", Ending::Cancelled}, {"link lost", Ending::LinkLost}};
+    const Commands queries = {"IMGB ", "IMGN ", "IMGL Five", "HRES?", "VRES?", "ISTP?", "ISTP? 1", "ISTP? 2",
+                              "ISTP? 3"};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        HookedPort hooked;
+        auto generator = Generator(kCom1);
+        // The failing answer first: a command's answers are used in order.
+        if (c.ending == Ending::Refused)
+            hooked.Script("ISTP? 3", "Execution error: 3\r\n", MORVANE_E_EXECUTION);
+        if (c.ending == Ending::LinkLost)
+            hooked.Script("ISTP? 3", "", MORVANE_E_TIMEOUT);
+        hooked.Script("HRES?", "640\r\n");
+        hooked.Script("VRES?", "480\r\n");
+        hooked.Script("ISTP?", "5\r\n");
+        for (int i = 1; i <= 5; ++i)
+            hooked.Script("ISTP? " + std::to_string(i), "LINE Red 0 0 " + std::to_string(i) + " 1\r\n");
+        CProgressDlg progress(nullptr, true);
+        if (c.ending == Ending::Cancelled)
+            hooked.onCommand = [&progress](const std::string &command) {
+                if (command == "ISTP? 3")
+                    progress.OnCancel();
+            };
+        else
+            prompter.ExpectMessage(PromptMatch::Caption("Communication Error"), IDOK);
+        OwnerWindow owner;
+        CImage image(&owner);
+        image.AddPrimitive(std::make_unique<CRectangle>(1, 1, 2, 2));
+        const size_t boxesBefore = prompter.Messages().size();
+
+        EXPECT_FALSE(image.RecallFromGenerator("Five", generator.get(), &progress));
+
+        const Commands closed = {"IMGN ", "IMGE "};
+        EXPECT_EQ(hooked.commands, c.ending == Ending::LinkLost ? queries : JoinCommands(queries, closed));
+        EXPECT_EQ(prompter.Messages().size() - boxesBefore, c.ending == Ending::Cancelled ? 0u : 1u);
+        prompter.VerifyAllUsed();
+        EXPECT_EQ(image.GetName(), "Image");
+        EXPECT_EQ(Lines(image), QStringList{"RECT White  2 2  1 1  GrayPat0"});
+        EXPECT_TRUE(owner.received.empty());
+        if (c.ending == Ending::LinkLost) {
+            ASSERT_TRUE(generator->CheckLink());
+            EXPECT_EQ(hooked.commands, JoinCommands(queries, closed));
+        }
+    }
 }
 
 } // namespace

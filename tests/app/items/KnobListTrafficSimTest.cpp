@@ -13,6 +13,7 @@
 #include "CFormat.h"
 #include "CProgressDlg.h"
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -96,7 +97,10 @@ TEST_F(KnobListTrafficSimTest, AFullDirectoryIsReadWithoutTheMarker)
     EXPECT_EQ(Directory(1, "Full"), StdNames(450));
 }
 
-TEST_F(KnobListTrafficSimTest, SendStoresTheEntriesAndPollsCancelAfterNamesOneElevenAndTwentyOne)
+// The dialog's Cancel stops the send before the next name; a cancel from
+// outside the dialog (a link lost elsewhere) is seen where the send polls
+// the dialog, after names 1, 11 and 21.
+TEST_F(KnobListTrafficSimTest, SendStoresTheEntriesAndStopsAtACancel)
 {
     Start({"7.011"});
     auto gen = Connect(1);
@@ -110,20 +114,29 @@ TEST_F(KnobListTrafficSimTest, SendStoresTheEntriesAndPollsCancelAfterNamesOneEl
     EXPECT_EQ(Directory(1, "Mine"), StdNames(25));
     struct Case {
         const char *pressedAt; // Cancel pressed as this command goes out
+        bool button;           // the dialog's button, else from outside the dialog
         const char *lastName;  // the last entry heard
     };
-    for (const Case &c : {Case{"NAMI 1 \"N1\"", "NAMI 1 \"N1\""}, Case{"NAMI 2 \"N2\"", "NAMI 11 \"N11\""},
-                          Case{"NAMI 12 \"N12\"", "NAMI 21 \"N21\""}}) {
-        SCOPED_TRACE(c.pressedAt);
+    for (const Case &c : {Case{"NAMI 1 \"N1\"", false, "NAMI 1 \"N1\""}, Case{"NAMI 2 \"N2\"", false, "NAMI 11 \"N11\""},
+                          Case{"NAMI 12 \"N12\"", false, "NAMI 21 \"N21\""},
+                          Case{"NAMI 2 \"N2\"", true, "NAMI 2 \"N2\""}, Case{"NAMI 12 \"N12\"", true, "NAMI 12 \"N12\""}}) {
+        SCOPED_TRACE(std::string(c.pressedAt) + (c.button ? ", button" : ", outside"));
         list.SetEntries(Names(24)); // a new list under the stored name
+        std::atomic<bool> pressed{false};
+        CProgressDlg::SetExternalCancel([&pressed] { return quint64(pressed.load() ? 1 : 0); });
         CProgressDlg progress(nullptr, true);
         CommandHookPort port;
         port.before = [&](const std::string &command) {
-            if (command == c.pressedAt)
+            if (command != c.pressedAt)
+                return;
+            if (c.button)
                 progress.OnCancel();
+            else
+                pressed = true;
         };
         Sim(1).trace().clear();
         EXPECT_FALSE(list.SendToGenerator(gen.get(), &progress));
+        CProgressDlg::SetExternalCancel({});
         const Lines heard = Sim(1).trace().lines();
         ASSERT_GE(heard.size(), 3u);
         EXPECT_EQ(heard[heard.size() - 3], c.lastName);

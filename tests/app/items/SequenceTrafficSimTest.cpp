@@ -11,6 +11,7 @@
 #include "Archive.h"
 #include "CProgressDlg.h"
 #include "ResourceIds.h"
+#include "ScopedTimeScale.h"
 
 #include <QBuffer>
 
@@ -263,6 +264,44 @@ TEST_F(SequenceTrafficSimTest, CancelledSendEndsTheUploadUnstored)
     EXPECT_EQ(std::count(heard.begin(), heard.end(), "STEP 12"), 0);
     EXPECT_FALSE(HasSequence(1, "Many"));
     EXPECT_FALSE(Sim(1).sequence().editing);
+}
+
+// A link dropped anywhere in a send leaves the generator in its upload while
+// the link is down; once a reconnect finds it, the upload is ended first, so
+// the generator answers as before: its own settings, no error counted.
+TEST_F(SequenceTrafficSimTest, ASendCutByALostLinkIsEndedAtTheReconnect)
+{
+    Start({"7.011"});
+    auto gen = Connect(1);
+    CSequence sequence;
+    sequence.SetName(QStringLiteral("Cut"));
+    sequence.SetSteps(std::vector<CSequenceStep>(12, FullStep()));
+    const ScopedTimeScale silentWaits("0.1"); // the echo time-out the drop causes
+    for (const size_t cut : {30u, 60u, 250u, 450u, 600u}) {
+        SCOPED_TRACE(cut);
+        Sim(1).fault(gensim::Fault::dropLink(cut));
+        prompter.ExpectMessage(PromptMatch::Caption(QStringLiteral("Communication Error")), IDOK);
+        {
+            CProgressDlg progress(nullptr, true);
+            EXPECT_FALSE(sequence.SendToGenerator(gen.get(), &progress));
+        }
+        ASSERT_TRUE(gen->IsLinkLost());
+        EXPECT_TRUE(Sim(1).sequence().editing) << "the cut falls inside the upload";
+        Sim(1).clearFaults();
+        ASSERT_TRUE(gen->Reconnect(nullptr, false));
+
+        EXPECT_FALSE(Sim(1).sequence().editing);
+        EXPECT_FALSE(HasSequence(1, "Cut"));
+        const int errors = Sim(1).errorCount();
+        gen->CmdOutg(0);
+        EXPECT_EQ(gen->QueryOutg(), 0);
+        EXPECT_TRUE(gen->LastCommandSucceeded());
+        EXPECT_EQ(Sim(1).setting("OUTG"), "0");
+        gen->CmdOutg(1);
+        EXPECT_EQ(Sim(1).setting("OUTG"), "1");
+        EXPECT_EQ(Sim(1).errorCount(), errors);
+        prompter.VerifyAllUsed();
+    }
 }
 
 // --- Copy --------------------------------------------------------------------------------

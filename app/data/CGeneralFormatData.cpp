@@ -3,6 +3,7 @@
 #include "Archive.h"
 #include "FormatRecord.h"
 #include "RoundToCount.h"
+#include "StringTable.h"
 
 #include <cmath>
 #include <initializer_list>
@@ -106,7 +107,7 @@ bool CountFromTime(double time, double rate, const char *what, double &count, QS
     const std::optional<int> rounded = RoundToCount(time / (1.0 / rate));
     if (!rounded) {
         if (error)
-            *error = QStringLiteral("The %1 time gives no usable count.").arg(QString::fromLatin1(what));
+            *error = LoadString(IDS_FORMAT_TIME_NO_COUNT).arg(QString::fromLatin1(what));
         return false;
     }
     count = *rounded;
@@ -297,16 +298,16 @@ QString CGeneralFormatData::CheckValues() const
 {
     for (const NamedDouble &field : kDoubles) {
         if (!std::isfinite(this->*field.value))
-            return QStringLiteral("The %1 is not a number.").arg(QString::fromLatin1(field.name));
+            return LoadString(IDS_FORMAT_VALUE_NOT_A_NUMBER).arg(QString::fromLatin1(field.name));
     }
     for (double value : worksheet2) {
         if (!std::isfinite(value))
-            return QStringLiteral("A worksheet value is not a number.");
+            return LoadString(IDS_FORMAT_WORKSHEET_NOT_A_NUMBER);
     }
     if (!(pixelRate > 0))
-        return QStringLiteral("The pixel rate is not above 0.");
+        return LoadString(IDS_FORMAT_PIXEL_RATE_NOT_ABOVE_0);
     if (!(lineRate > 0))
-        return QStringLiteral("The line rate is not above 0.");
+        return LoadString(IDS_FORMAT_LINE_RATE_NOT_ABOVE_0);
     FormatRecord record;
     QString error;
     if (!FillRecord(record, &error))

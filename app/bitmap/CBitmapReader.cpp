@@ -306,9 +306,10 @@ bool CBitmapReader::DecodeRunLengthData()
     if (!file.seek(qint64(m_pixelOffset)) || (data = file.read(qint64(length))).size() != qint64(length))
         return Fail(LoadString(IDS_BMP_NO_RUN_LENGTH));
     const RunLengthShape shape{uint32_t(width), height, depth, uint32_t(RowBytes())};
-    const char *failure = DecodeRunLength(reinterpret_cast<const uint8_t *>(data.constData()), size_t(data.size()), shape, m_decoded);
-    if (failure)
-        return Fail(QString::fromLatin1(failure));
+    const unsigned failure =
+        DecodeRunLength(reinterpret_cast<const uint8_t *>(data.constData()), size_t(data.size()), shape, m_decoded);
+    if (failure != 0)
+        return Fail(LoadString(failure));
     return true;
 }
 

@@ -29,12 +29,8 @@ CCanvasLimitsDlg::CCanvasLimitsDlg(QWidget *parent, int width, int height)
 void CCanvasLimitsDlg::done(int result)
 {
     if (result == Accepted) {
-        int width = 0;
-        int height = 0;
-        if (!TakeInteger(m_editX, kMinSide, kMaxSide, width) || !TakeInteger(m_editY, kMinSide, kMaxSide, height))
+        if (!TakeIntegers(m_editX, m_editY, kMinSide, kMaxSide, m_width, m_height))
             return;
-        m_width = width;
-        m_height = height;
         m_scale = m_scaleBox->isChecked();
     }
     QDialog::done(result);

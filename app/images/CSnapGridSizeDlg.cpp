@@ -23,13 +23,7 @@ CSnapGridSizeDlg::CSnapGridSizeDlg(QWidget *parent, int stepX, int stepY)
 
 void CSnapGridSizeDlg::done(int result)
 {
-    if (result == Accepted) {
-        int x = 0;
-        int y = 0;
-        if (!TakeInteger(m_editX, kMinStep, kMaxStep, x) || !TakeInteger(m_editY, kMinStep, kMaxStep, y))
-            return;
-        m_x = x;
-        m_y = y;
-    }
+    if (result == Accepted && !TakeIntegers(m_editX, m_editY, kMinStep, kMaxStep, m_x, m_y))
+        return;
     QDialog::done(result);
 }

@@ -21,6 +21,17 @@ bool IntegerFieldsDialog::TakeInteger(QLineEdit *edit, int minimum, int maximum,
     return false;
 }
 
+bool IntegerFieldsDialog::TakeIntegers(QLineEdit *editX, QLineEdit *editY, int minimum, int maximum, int &x, int &y)
+{
+    int takenX = 0;
+    int takenY = 0;
+    if (!TakeInteger(editX, minimum, maximum, takenX) || !TakeInteger(editY, minimum, maximum, takenY))
+        return false;
+    x = takenX;
+    y = takenY;
+    return true;
+}
+
 QLineEdit *IntegerFieldsDialog::AddNumberEdit(int id, int x, int y, int value)
 {
     auto *edit = AddControl<QLineEdit>(this, id, x, y, 40, 12);

@@ -16,6 +16,9 @@ protected:
     // The value of edit into value when it is an integer minimum..maximum;
     // otherwise a box, the edit selected, and false.
     bool TakeInteger(QLineEdit *edit, int minimum, int maximum, int &value);
+    // Both edits' values into x and y, or neither (the box for the first
+    // edit out of range, and false).
+    bool TakeIntegers(QLineEdit *editX, QLineEdit *editY, int minimum, int maximum, int &x, int &y);
     // An edit of control id showing value, 40 x 12 dialog units at x, y.
     QLineEdit *AddNumberEdit(int id, int x, int y, int value);
 };

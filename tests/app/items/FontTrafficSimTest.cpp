@@ -8,6 +8,8 @@
 
 #include "CProgressDlg.h"
 
+#include "SimFontTables.h"
+
 #include "gensim/Fonts.h"
 
 #include <string>
@@ -20,21 +22,6 @@ using gensim::ItemKind;
 using Lines = std::vector<std::string>;
 
 constexpr const char *kFontFirmware = "7.021"; // fonts above 7.02
-
-// The simulator's form of a font, to compare with what it stored.
-gensim::FontTables TablesOf(const FontData &f)
-{
-    gensim::FontTables t;
-    const auto header = f.Header();
-    const int headerSlots[] = {1, 2, 3, 4, 5, 6, 7, 9, 10, 11, 12};
-    for (std::size_t k = 0; k < header.size(); ++k)
-        t.header[std::size_t(headerSlots[k])] = header[k];
-    t.tables[0] = f.bitmap;
-    t.tables[1].assign(f.locTable.begin(), f.locTable.end());
-    t.tables[2].assign(f.owTable.begin(), f.owTable.end());
-    t.tables[3].assign(f.imageWidths.begin(), f.imageWidths.end());
-    return t;
-}
 
 bool Heard(const Lines &lines, const std::string &line)
 {
@@ -88,7 +75,7 @@ TEST_F(FontTrafficSimTest, TheDefaultFontIsSentInFortyOneCommands)
     EXPECT_EQ(Sim(1).trace().lines(), expected);
     const auto stored = Stored(1, "Font");
     ASSERT_TRUE(stored);
-    EXPECT_EQ(stored->font, TablesOf(FontData()));
+    EXPECT_EQ(stored->font, SimFontTables(FontData()));
 }
 
 TEST_F(FontTrafficSimTest, FirmwareAbove702TakesFontsAndNoOtherDoes)
@@ -127,7 +114,7 @@ TEST_F(FontTrafficSimTest, ARecallTakesTheWholeFontAndTellsTheOwner)
     EXPECT_EQ(font.GetName(), QStringLiteral("Tiny"));
     EXPECT_TRUE(font.IsModified());
     EXPECT_EQ(owner.changed, std::vector<LPARAM>{ToLParam(&font)});
-    EXPECT_EQ(TablesOf(font.Data()), Stored(1, "Tiny")->font);
+    EXPECT_EQ(SimFontTables(font.Data()), Stored(1, "Tiny")->font);
 }
 
 TEST_F(FontTrafficSimTest, OneCharacterAndSignedOffsetsGoAndComeBack)

@@ -12,6 +12,7 @@
 #include "CFontEditor.h"
 #include "CFontViewPane.h"
 #include "CValueEdit.h"
+#include "SimFontTables.h"
 #include "StoredItemUserPath.h"
 
 #include <QFile>
@@ -26,21 +27,6 @@ protected:
     CFontData *NewFont(const QString &name) { return dynamic_cast<CFontData *>(NewItem(name)); }
     void SelectFont(int i, const QString &name) { SelectStored(i, name); }
 };
-
-// The simulator's form of a font, to compare with what it stored.
-gensim::FontTables TablesOf(const FontData &f)
-{
-    gensim::FontTables t;
-    const auto header = f.Header();
-    const int headerSlots[] = {1, 2, 3, 4, 5, 6, 7, 9, 10, 11, 12};
-    for (std::size_t k = 0; k < header.size(); ++k)
-        t.header[std::size_t(headerSlots[k])] = header[k];
-    t.tables[0] = f.bitmap;
-    t.tables[1].assign(f.locTable.begin(), f.locTable.end());
-    t.tables[2].assign(f.owTable.begin(), f.owTable.end());
-    t.tables[3].assign(f.imageWidths.begin(), f.imageWidths.end());
-    return t;
-}
 
 TEST_F(FontUserPathSimTest, MakePaintSaveSendRecallCopyAndGenerateSource)
 {
@@ -117,7 +103,7 @@ TEST_F(FontUserPathSimTest, MakePaintSaveSendRecallCopyAndGenerateSource)
     ASSERT_TRUE(window->Router().Execute(ID_SEND_DATA));
     const auto sent = Stored(0, "Digits");
     ASSERT_TRUE(sent);
-    EXPECT_EQ(sent->font, TablesOf(saved));
+    EXPECT_EQ(sent->font, SimFontTables(saved));
 
     // Recall it into a new item.
     ClickGenerator(0, true);
@@ -134,7 +120,7 @@ TEST_F(FontUserPathSimTest, MakePaintSaveSendRecallCopyAndGenerateSource)
     DragToOtherPane(0, "Digits", 1);
     const auto copied = Stored(1, "Digits");
     ASSERT_TRUE(copied);
-    EXPECT_EQ(copied->font, TablesOf(saved));
+    EXPECT_EQ(copied->font, SimFontTables(saved));
 
     // Its assembler source from the recalled item's editor.
     ClickData(2, true);

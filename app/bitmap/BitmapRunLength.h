@@ -20,6 +20,6 @@ struct RunLengthShape {
     uint32_t rowBytes = 0; // stored row length, padding included
 };
 
-// Decodes data[0..size) into image. Returns nullptr on success, else the
-// reason the data is refused. Never reads outside data.
-const char *DecodeRunLength(const uint8_t *data, size_t size, const RunLengthShape &shape, RunLengthImage &image);
+// Decodes data[0..size) into image. Returns 0 on success, else the string
+// id of the reason the data is refused. Never reads outside data.
+unsigned DecodeRunLength(const uint8_t *data, size_t size, const RunLengthShape &shape, RunLengthImage &image);

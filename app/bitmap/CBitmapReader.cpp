@@ -145,7 +145,7 @@ bool CBitmapReader::Open(const QString &path)
     // A FIFO or a device is refused without waiting on it.
     QString notAFile;
     if (!RegularFile::OpenForReading(file, path, notAFile))
-        return Fail(notAFile.isEmpty() ? QStringLiteral("Unable to open BMP file: %1").arg(path) : notAFile);
+        return Fail(notAFile.isEmpty() ? LoadString(IDS_BMP_CANNOT_OPEN).arg(path) : notAFile);
     // The file header gives the size in 32 bits.
     if (file.size() > kLargestFileBytes)
         return Fail(FormatString(IDS_FILE_TOO_LARGE, {path, QString::number(file.size()), QString::number(kLargestFileBytes)}));
@@ -162,7 +162,7 @@ bool CBitmapReader::Open(const QString &path)
 bool CBitmapReader::ReadFileHeader()
 {
     if (!ReadExactly(file, fileHeader.data(), qint64(fileHeader.size())))
-        return Fail(QStringLiteral("Unable to read the file header!"));
+        return Fail(LoadString(IDS_BMP_NO_FILE_HEADER));
     const uint16_t type = LittleU16(fileHeader.data());
     const uint32_t size = LittleU32(fileHeader.data() + 2);
     const uint32_t offset = LittleU32(fileHeader.data() + 10);
@@ -180,20 +180,20 @@ bool CBitmapReader::ReadInfoHeader()
 {
     uint8_t sizeBytes[4];
     if (!ReadExactly(file, sizeBytes, sizeof sizeBytes))
-        return Fail(QStringLiteral("Unable to read the header size!"));
+        return Fail(LoadString(IDS_BMP_NO_HEADER_SIZE));
     const uint32_t size = LittleU32(sizeBytes);
     Log("Header Size: %ld (%lX)  V:", long(int32_t(size)), static_cast<unsigned long>(size));
     switch (size) {
     case kInfoHeaderSize: headerKind = kInfoHeader; break;
     case kV4HeaderSize: headerKind = kV4Header; break;
     case kV5HeaderSize: headerKind = kV5Header; break;
-    default: return Fail(QStringLiteral("Unknown header type!"));
+    default: return Fail(LoadString(IDS_BMP_UNKNOWN_HEADER));
     }
     Log("%ld\n", long(headerKind));
     std::fill(header.begin(), header.end(), 0);
     std::copy(sizeBytes, sizeBytes + 4, header.begin());
     if (!ReadExactly(file, header.data() + 4, qint64(size) - 4))
-        return Fail(QStringLiteral("Error Parsing Header 1!"));
+        return Fail(LoadString(IDS_BMP_HEADER_1));
 
     width = int32_t(HeaderU32(kWidthAt));
     depth = HeaderU16(kBitCountAt);
@@ -206,7 +206,7 @@ bool CBitmapReader::ReadInfoHeader()
     m_colorsUsed = HeaderU32(kColorsUsedAt);
     LogInfoHeader();
     if (SchemeLogLine(m_compression) == nullptr) {
-        m_failure = QStringLiteral("Unknown Scheme!");
+        m_failure = LoadString(IDS_BMP_UNKNOWN_SCHEME);
         Close();
         return false;
     }
@@ -243,33 +243,33 @@ void CBitmapReader::LogInfoHeader()
 bool CBitmapReader::CheckLayout()
 {
     if (width < 1 || width > kLargestSide)
-        return Fail(QStringLiteral("The width %1 is not in 1..32767.").arg(width));
+        return Fail(LoadString(IDS_BMP_WIDTH).arg(width));
     if (height < 1 || height > kLargestSide)
-        return Fail(QStringLiteral("The height %1 is not in 1..32767.").arg(height));
+        return Fail(LoadString(IDS_BMP_HEIGHT).arg(height));
     if (!IsSupportedDepth(depth))
-        return Fail(QStringLiteral("A pixel depth of %1 bits is not supported.").arg(depth));
+        return Fail(LoadString(IDS_BMP_DEPTH).arg(depth));
     if (m_compression == kRle8 && depth != 8)
-        return Fail(QStringLiteral("8-bit run-length data needs a pixel depth of 8, not %1.").arg(depth));
+        return Fail(LoadString(IDS_BMP_RLE8_DEPTH).arg(depth));
     if (m_compression == kRle4 && depth != 4)
-        return Fail(QStringLiteral("4-bit run-length data needs a pixel depth of 4, not %1.").arg(depth));
+        return Fail(LoadString(IDS_BMP_RLE4_DEPTH).arg(depth));
     if ((m_compression == kRle8 || m_compression == kRle4) && direction == kTopDown)
-        return Fail(QStringLiteral("Run-length data cannot be stored top-down."));
+        return Fail(LoadString(IDS_BMP_RLE_TOP_DOWN));
     if (m_compression == kBitFields && depth != 16 && depth != 32)
-        return Fail(QStringLiteral("Color masks need a pixel depth of 16 or 32, not %1.").arg(depth));
+        return Fail(LoadString(IDS_BMP_MASKS_DEPTH).arg(depth));
 
     const uint64_t headerEnd = 14 + uint64_t(HeaderU32(0));
     m_tableOffset = headerEnd + (m_compression == kBitFields && headerKind == kInfoHeader ? kMaskBytes : 0);
     const uint64_t actualSize = uint64_t(file.size());
     if (m_pixelOffset < m_tableOffset)
-        return Fail(QStringLiteral("The pixel offset %1 lies inside the headers.").arg(m_pixelOffset));
+        return Fail(LoadString(IDS_BMP_OFFSET_IN_HEADERS).arg(m_pixelOffset));
     if (m_pixelOffset >= actualSize)
-        return Fail(QStringLiteral("The pixel offset %1 lies past the end of the file.").arg(m_pixelOffset));
+        return Fail(LoadString(IDS_BMP_OFFSET_PAST_END).arg(m_pixelOffset));
     const uint64_t rowsBytes = uint64_t(height) * RowBytes();
     const bool runLength = m_compression == kRle8 || m_compression == kRle4;
     if (runLength && rowsBytes > kDecodedLimit)
-        return Fail(QStringLiteral("The decoded rows would take more than 256 MiB."));
+        return Fail(LoadString(IDS_BMP_ROWS_TOO_LARGE));
     if (!runLength && m_pixelOffset + rowsBytes > actualSize)
-        return Fail(QStringLiteral("The pixel rows end past the end of the file."));
+        return Fail(LoadString(IDS_BMP_ROWS_PAST_END));
     return true;
 }
 
@@ -283,10 +283,10 @@ bool CBitmapReader::CheckColorTable()
     }
     const uint32_t most = 1u << depth;
     if (m_colorsUsed > most)
-        return Fail(QStringLiteral("%1 colors used are more than a depth of %2 can index.").arg(m_colorsUsed).arg(depth));
+        return Fail(LoadString(IDS_BMP_TOO_MANY_COLORS).arg(m_colorsUsed).arg(depth));
     m_tableEntries = m_colorsUsed != 0 ? m_colorsUsed : most;
     if (m_tableEntries > room)
-        return Fail(QStringLiteral("The color table runs into the pixels at offset %1.").arg(m_pixelOffset));
+        return Fail(LoadString(IDS_BMP_TABLE_IN_PIXELS).arg(m_pixelOffset));
     return true;
 }
 
@@ -304,11 +304,12 @@ bool CBitmapReader::DecodeRunLengthData()
     length = std::min(length, longest);
     QByteArray data;
     if (!file.seek(qint64(m_pixelOffset)) || (data = file.read(qint64(length))).size() != qint64(length))
-        return Fail(QStringLiteral("Unable to read the run-length data."));
+        return Fail(LoadString(IDS_BMP_NO_RUN_LENGTH));
     const RunLengthShape shape{uint32_t(width), height, depth, uint32_t(RowBytes())};
-    const char *failure = DecodeRunLength(reinterpret_cast<const uint8_t *>(data.constData()), size_t(data.size()), shape, m_decoded);
-    if (failure)
-        return Fail(QString::fromLatin1(failure));
+    const unsigned failure =
+        DecodeRunLength(reinterpret_cast<const uint8_t *>(data.constData()), size_t(data.size()), shape, m_decoded);
+    if (failure != 0)
+        return Fail(LoadString(failure));
     return true;
 }
 
@@ -385,27 +386,27 @@ int CBitmapReader::WritePlaneFile(FILE *out, CProgressDlg *progress, bool expand
 {
     m_failure.clear();
     if (!isOpen)
-        return RefuseWrite(QStringLiteral("No bitmap is open."));
+        return RefuseWrite(LoadString(IDS_BMP_NOT_OPEN));
     if (expand && depth != 4 && depth != 8 && depth != 24)
-        return RefuseWrite(QStringLiteral("Only bitmaps of 4, 8 and 24 bits a pixel can be split into colour planes."));
+        return RefuseWrite(LoadString(IDS_BMP_PLANES_DEPTH));
     if (expand && (plane < 0 || plane > 2))
-        return RefuseWrite(QStringLiteral("Colour plane %1 does not exist.").arg(plane));
+        return RefuseWrite(LoadString(IDS_BMP_NO_PLANE).arg(plane));
     std::vector<uint32_t> lut;
     if (expand && depth != 24 && !ReadColorTable(lut))
-        return RefuseWrite(QStringLiteral("Unable to read the Color Table (LUT)"));
+        return RefuseWrite(LoadString(IDS_BMP_NO_COLOR_TABLE));
     std::vector<uint8_t> row;
     std::vector<uint8_t> line;
     try {
         row.resize(RowBytes());
         line.resize(expand ? size_t(width) : RowBytes());
     } catch (const std::bad_alloc &) {
-        return RefuseWrite(QStringLiteral("Insufficient memory for a row."));
+        return RefuseWrite(LoadString(IDS_BMP_NO_ROW_MEMORY));
     }
     for (uint32_t y = 0; y < height; ++y) {
         if (progress)
             progress->SetStatus(IDC_STATUS2, FormatString(IDS_BITMAP_LINE, {QString::number(y + 1)}));
         if (!ReadRow(y, row.data()))
-            return RefuseWrite(QStringLiteral("Unable to read line %1 of the bitmap.").arg(y + 1));
+            return RefuseWrite(LoadString(IDS_BMP_LINE_NOT_READ).arg(y + 1));
         if (expand) {
             for (int32_t x = 0; x < width; ++x)
                 line[size_t(x)] = PlaneByte(row.data(), x, plane, lut);
@@ -414,7 +415,7 @@ int CBitmapReader::WritePlaneFile(FILE *out, CProgressDlg *progress, bool expand
                 line[i] = depth == 4 ? uint8_t(row[i] << 4 | row[i] >> 4) : row[i];
         }
         if (std::fwrite(line.data(), 1, line.size(), out) != line.size())
-            return RefuseWrite(QStringLiteral("Unable to write line %1 of the plane file.").arg(y + 1));
+            return RefuseWrite(LoadString(IDS_BMP_LINE_NOT_WRITTEN).arg(y + 1));
     }
     return int(wordsPerRow);
 }

@@ -71,7 +71,7 @@ void CFormat::Serialize(CArchive &ar)
         const QString problem = loaded.CheckValues();
         if (!problem.isEmpty())
             throw CArchiveException(CArchiveException::generic,
-                                    ("The format \"" + loaded.name + "\" cannot be used: " + problem).toStdString());
+                                    FormatString(IDS_FORMAT_FILE_UNUSABLE, {loaded.name, problem}));
         *m_data = loaded;
     }
     m_name = m_data->name;
@@ -118,7 +118,7 @@ void CFormat::WriteLegacyRecord(CArchive &ar) const
     // Checked before the first byte: a refused record leaves nothing half written.
     if (m_data->name.size() > kLegacyNameLength)
         throw CArchiveException(CArchiveException::generic,
-                                ("The format name \"" + m_data->name + "\" is longer than 10 characters.").toStdString());
+                                FormatString(IDS_FORMAT_FILE_NAME_TOO_LONG, {m_data->name}));
     ar.Write(kLegacyHead, sizeof kLegacyHead);
     ar << kLegacyKindFormat;
     WriteLegacyString(ar, LegacyFileText(m_fileName));
@@ -139,21 +139,21 @@ bool CFormat::ImportLegacyBinary(CArchive &ar)
     quint8 separator = 0;
     qint32 version = 0;
     if (!ReadLegacyString(ar, kLegacyNameLength, name)) {
-        m_lastError = QStringLiteral("The record's name is too long.");
+        m_lastError = LoadString(IDS_RECORD_NAME_TOO_LONG);
         return false;
     }
     ar >> separator;
     if (!ReadLegacyString(ar, kLegacyTypeLength, skipped)) {
-        m_lastError = QStringLiteral("The record's type name is too long.");
+        m_lastError = LoadString(IDS_RECORD_TYPE_NAME_TOO_LONG);
         return false;
     }
     ar >> version;
     if (version > kMaxLegacyVersion) {
-        m_lastError = QStringLiteral("The record's version %1 is unknown.").arg(version);
+        m_lastError = LoadString(IDS_RECORD_VERSION_UNKNOWN).arg(version);
         return false;
     }
     if (!ReadLegacyString(ar, kLegacyNameLength, skipped)) {
-        m_lastError = QStringLiteral("The record's format name is too long.");
+        m_lastError = LoadString(IDS_RECORD_FORMAT_NAME_TOO_LONG);
         return false;
     }
     CGeneralFormatData loaded(*m_data); // fields the version lacks keep their values

@@ -25,7 +25,7 @@ bool CFormat::TakeParsedRecord(const FormatRecord &record, bool ended, const QSt
     if (!m_data->FillFromRecord(record, &m_lastError))
         return false;
     if (!ended) {
-        m_lastError = QStringLiteral("The format ends without FMTE or FMTA.");
+        m_lastError = LoadString(IDS_CMDFILE_FORMAT_NOT_ENDED);
         return false;
     }
     m_lastError.clear();
@@ -36,7 +36,7 @@ bool CFormat::ImportTokens(CCommandReader &reader)
 {
     QString name;
     if (!ReadNameArgument(reader, name)) {
-        m_lastError = QStringLiteral("The format has no name.");
+        m_lastError = LoadString(IDS_CMDFILE_FORMAT_NO_NAME);
         return false;
     }
     m_name = name;

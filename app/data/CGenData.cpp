@@ -143,6 +143,15 @@ ItemEditorLink *CGenData::Editor() const
     return m_editorWindow && m_editor->Window() ? m_editor : nullptr;
 }
 
+void CGenData::TakeRecalled(const QString &name)
+{
+    m_name = name;
+    m_modified = true;
+    if (ItemEditorLink *editor = Editor())
+        editor->ItemReloaded();
+    SendMessage(m_owner, WM_DATA_CHANGED, 0, ToLParam(this));
+}
+
 bool CGenData::IsEditorOpen() const
 {
     return Editor() != nullptr;

@@ -138,6 +138,10 @@ public:
 protected:
     // The open editor, or nullptr.
     ItemEditorLink *Editor() const;
+    // A recall replaced the item's data with what the generator stores as
+    // name: the item takes the name and is modified, its editor reloads and
+    // the owner hears of it.
+    void TakeRecalled(const QString &name);
     // Deletes the editor's window, open or closed; a kind calls it first in
     // its destructor, while what the window shows still exists.
     void DestroyEditor();

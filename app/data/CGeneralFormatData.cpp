@@ -3,6 +3,7 @@
 #include "Archive.h"
 #include "FormatRecord.h"
 #include "RoundToCount.h"
+#include "StringTable.h"
 
 #include <cmath>
 #include <initializer_list>
@@ -49,64 +50,64 @@ void TransferAll(CArchive &ar, std::initializer_list<T *> fields)
 
 // Whether a double of the parameter set reaches the file as a number.
 struct NamedDouble {
-    const char *name;
+    unsigned nameId;
     double CGeneralFormatData::*value;
 };
 
 const NamedDouble kDoubles[] = {
-    {"gamma", &CGeneralFormatData::gamma},
-    {"pedestal level", &CGeneralFormatData::pedestalLevel},
-    {"video swing", &CGeneralFormatData::videoSwing},
-    {"sync swing", &CGeneralFormatData::syncSwing},
-    {"pixel rate", &CGeneralFormatData::pixelRate},
-    {"pixel period", &CGeneralFormatData::pixelPeriod},
-    {"line rate", &CGeneralFormatData::lineRate},
-    {"field rate", &CGeneralFormatData::fieldRate},
-    {"horizontal active", &CGeneralFormatData::hActive},
-    {"horizontal active time", &CGeneralFormatData::hActiveTime},
-    {"horizontal total", &CGeneralFormatData::hTotal},
-    {"horizontal total time", &CGeneralFormatData::hTotalTime},
-    {"horizontal blank", &CGeneralFormatData::hBlank},
-    {"horizontal blank time", &CGeneralFormatData::hBlankTime},
-    {"horizontal sync delay", &CGeneralFormatData::hSyncDelay},
-    {"horizontal sync delay time", &CGeneralFormatData::hSyncDelayTime},
-    {"horizontal sync width", &CGeneralFormatData::hSyncWidth},
-    {"horizontal sync width time", &CGeneralFormatData::hSyncWidthTime},
-    {"vertical active", &CGeneralFormatData::vActive},
-    {"vertical active time", &CGeneralFormatData::vActiveTime},
-    {"vertical total", &CGeneralFormatData::vTotal},
-    {"vertical total time", &CGeneralFormatData::vTotalTime},
-    {"vertical blank", &CGeneralFormatData::vBlank},
-    {"vertical blank time", &CGeneralFormatData::vBlankTime},
-    {"vertical sync delay", &CGeneralFormatData::vSyncDelay},
-    {"vertical sync delay time", &CGeneralFormatData::vSyncDelayTime},
-    {"vertical sync width", &CGeneralFormatData::vSyncWidth},
-    {"vertical sync width time", &CGeneralFormatData::vSyncWidthTime},
-    {"horizontal image size", &CGeneralFormatData::hImageSize},
-    {"vertical image size", &CGeneralFormatData::vImageSize},
-    {"horizontal size in inches", &CGeneralFormatData::hSizeInches},
-    {"horizontal size in mm", &CGeneralFormatData::hSizeMm},
-    {"vertical size in inches", &CGeneralFormatData::vSizeInches},
-    {"vertical size in mm", &CGeneralFormatData::vSizeMm},
-    {"horizontal back porch time", &CGeneralFormatData::hBackPorchTime},
-    {"vertical back porch time", &CGeneralFormatData::vBackPorchTime},
-    {"horizontal back porch", &CGeneralFormatData::hBackPorchPixels},
-    {"vertical back porch", &CGeneralFormatData::vBackPorchLines},
-    {"line blanking", &CGeneralFormatData::lineBlankingPercent},
-    {"line blanking time", &CGeneralFormatData::lineBlankingTime},
-    {"worksheet field rate", &CGeneralFormatData::worksheetFieldRate},
-    {"field blanking time", &CGeneralFormatData::fieldBlankingTime},
-    {"horizontal resolution", &CGeneralFormatData::hResolution},
-    {"vertical resolution", &CGeneralFormatData::vResolution},
+    {IDS_FORMAT_FIELD_GAMMA, &CGeneralFormatData::gamma},
+    {IDS_FORMAT_FIELD_PEDESTAL_LEVEL, &CGeneralFormatData::pedestalLevel},
+    {IDS_FORMAT_FIELD_VIDEO_SWING, &CGeneralFormatData::videoSwing},
+    {IDS_FORMAT_FIELD_SYNC_SWING, &CGeneralFormatData::syncSwing},
+    {IDS_FORMAT_FIELD_PIXEL_RATE, &CGeneralFormatData::pixelRate},
+    {IDS_FORMAT_FIELD_PIXEL_PERIOD, &CGeneralFormatData::pixelPeriod},
+    {IDS_FORMAT_FIELD_LINE_RATE, &CGeneralFormatData::lineRate},
+    {IDS_FORMAT_FIELD_FIELD_RATE, &CGeneralFormatData::fieldRate},
+    {IDS_FORMAT_FIELD_HORIZONTAL_ACTIVE, &CGeneralFormatData::hActive},
+    {IDS_FORMAT_FIELD_HORIZONTAL_ACTIVE_TIME, &CGeneralFormatData::hActiveTime},
+    {IDS_FORMAT_FIELD_HORIZONTAL_TOTAL, &CGeneralFormatData::hTotal},
+    {IDS_FORMAT_FIELD_HORIZONTAL_TOTAL_TIME, &CGeneralFormatData::hTotalTime},
+    {IDS_FORMAT_FIELD_HORIZONTAL_BLANK, &CGeneralFormatData::hBlank},
+    {IDS_FORMAT_FIELD_HORIZONTAL_BLANK_TIME, &CGeneralFormatData::hBlankTime},
+    {IDS_FORMAT_FIELD_HORIZONTAL_SYNC_DELAY, &CGeneralFormatData::hSyncDelay},
+    {IDS_FORMAT_FIELD_HORIZONTAL_SYNC_DELAY_TIME, &CGeneralFormatData::hSyncDelayTime},
+    {IDS_FORMAT_FIELD_HORIZONTAL_SYNC_WIDTH, &CGeneralFormatData::hSyncWidth},
+    {IDS_FORMAT_FIELD_HORIZONTAL_SYNC_WIDTH_TIME, &CGeneralFormatData::hSyncWidthTime},
+    {IDS_FORMAT_FIELD_VERTICAL_ACTIVE, &CGeneralFormatData::vActive},
+    {IDS_FORMAT_FIELD_VERTICAL_ACTIVE_TIME, &CGeneralFormatData::vActiveTime},
+    {IDS_FORMAT_FIELD_VERTICAL_TOTAL, &CGeneralFormatData::vTotal},
+    {IDS_FORMAT_FIELD_VERTICAL_TOTAL_TIME, &CGeneralFormatData::vTotalTime},
+    {IDS_FORMAT_FIELD_VERTICAL_BLANK, &CGeneralFormatData::vBlank},
+    {IDS_FORMAT_FIELD_VERTICAL_BLANK_TIME, &CGeneralFormatData::vBlankTime},
+    {IDS_FORMAT_FIELD_VERTICAL_SYNC_DELAY, &CGeneralFormatData::vSyncDelay},
+    {IDS_FORMAT_FIELD_VERTICAL_SYNC_DELAY_TIME, &CGeneralFormatData::vSyncDelayTime},
+    {IDS_FORMAT_FIELD_VERTICAL_SYNC_WIDTH, &CGeneralFormatData::vSyncWidth},
+    {IDS_FORMAT_FIELD_VERTICAL_SYNC_WIDTH_TIME, &CGeneralFormatData::vSyncWidthTime},
+    {IDS_FORMAT_FIELD_HORIZONTAL_IMAGE_SIZE, &CGeneralFormatData::hImageSize},
+    {IDS_FORMAT_FIELD_VERTICAL_IMAGE_SIZE, &CGeneralFormatData::vImageSize},
+    {IDS_FORMAT_FIELD_HORIZONTAL_SIZE_IN_INCHES, &CGeneralFormatData::hSizeInches},
+    {IDS_FORMAT_FIELD_HORIZONTAL_SIZE_IN_MM, &CGeneralFormatData::hSizeMm},
+    {IDS_FORMAT_FIELD_VERTICAL_SIZE_IN_INCHES, &CGeneralFormatData::vSizeInches},
+    {IDS_FORMAT_FIELD_VERTICAL_SIZE_IN_MM, &CGeneralFormatData::vSizeMm},
+    {IDS_FORMAT_FIELD_HORIZONTAL_BACK_PORCH_TIME, &CGeneralFormatData::hBackPorchTime},
+    {IDS_FORMAT_FIELD_VERTICAL_BACK_PORCH_TIME, &CGeneralFormatData::vBackPorchTime},
+    {IDS_FORMAT_FIELD_HORIZONTAL_BACK_PORCH, &CGeneralFormatData::hBackPorchPixels},
+    {IDS_FORMAT_FIELD_VERTICAL_BACK_PORCH, &CGeneralFormatData::vBackPorchLines},
+    {IDS_FORMAT_FIELD_LINE_BLANKING, &CGeneralFormatData::lineBlankingPercent},
+    {IDS_FORMAT_FIELD_LINE_BLANKING_TIME, &CGeneralFormatData::lineBlankingTime},
+    {IDS_FORMAT_FIELD_WORKSHEET_FIELD_RATE, &CGeneralFormatData::worksheetFieldRate},
+    {IDS_FORMAT_FIELD_FIELD_BLANKING_TIME, &CGeneralFormatData::fieldBlankingTime},
+    {IDS_FORMAT_FIELD_HORIZONTAL_RESOLUTION, &CGeneralFormatData::hResolution},
+    {IDS_FORMAT_FIELD_VERTICAL_RESOLUTION, &CGeneralFormatData::vResolution},
 };
 
 // time x rate rounded, computed as time / (1 / rate) as the counts always were.
-bool CountFromTime(double time, double rate, const char *what, double &count, QString *error)
+bool CountFromTime(double time, double rate, unsigned whatId, double &count, QString *error)
 {
     const std::optional<int> rounded = RoundToCount(time / (1.0 / rate));
     if (!rounded) {
         if (error)
-            *error = QStringLiteral("The %1 time gives no usable count.").arg(QString::fromLatin1(what));
+            *error = FormatString(IDS_FORMAT_TIME_NO_COUNT, {LoadString(whatId)});
         return false;
     }
     count = *rounded;
@@ -199,14 +200,14 @@ bool CGeneralFormatData::FillRecord(FormatRecord &record, QString *error) const
     out.pixelDepth = pixelDepth;
     out.avcs = avcs;
     // The stored counts may lag behind an edited time; the times are what count.
-    const bool counted = CountFromTime(hActiveTime, pixelRate, "horizontal active", out.hActive, error)
-                         && CountFromTime(hTotalTime, pixelRate, "horizontal total", out.hTotal, error)
-                         && CountFromTime(hSyncDelayTime, pixelRate, "horizontal sync delay", out.hSyncDelay, error)
-                         && CountFromTime(hSyncWidthTime, pixelRate, "horizontal sync width", out.hSyncWidth, error)
-                         && CountFromTime(vActiveTime, lineRate, "vertical active", out.vActive, error)
-                         && CountFromTime(vTotalTime, lineRate, "vertical total", out.vTotal, error)
-                         && CountFromTime(vSyncDelayTime, lineRate, "vertical sync delay", out.vSyncDelay, error)
-                         && CountFromTime(vSyncWidthTime, lineRate, "vertical sync width", out.vSyncWidth, error);
+    const bool counted = CountFromTime(hActiveTime, pixelRate, IDS_FORMAT_FIELD_HORIZONTAL_ACTIVE, out.hActive, error)
+                         && CountFromTime(hTotalTime, pixelRate, IDS_FORMAT_FIELD_HORIZONTAL_TOTAL, out.hTotal, error)
+                         && CountFromTime(hSyncDelayTime, pixelRate, IDS_FORMAT_FIELD_HORIZONTAL_SYNC_DELAY, out.hSyncDelay, error)
+                         && CountFromTime(hSyncWidthTime, pixelRate, IDS_FORMAT_FIELD_HORIZONTAL_SYNC_WIDTH, out.hSyncWidth, error)
+                         && CountFromTime(vActiveTime, lineRate, IDS_FORMAT_FIELD_VERTICAL_ACTIVE, out.vActive, error)
+                         && CountFromTime(vTotalTime, lineRate, IDS_FORMAT_FIELD_VERTICAL_TOTAL, out.vTotal, error)
+                         && CountFromTime(vSyncDelayTime, lineRate, IDS_FORMAT_FIELD_VERTICAL_SYNC_DELAY, out.vSyncDelay, error)
+                         && CountFromTime(vSyncWidthTime, lineRate, IDS_FORMAT_FIELD_VERTICAL_SYNC_WIDTH, out.vSyncWidth, error);
     if (counted)
         record = out;
     return counted;
@@ -297,16 +298,16 @@ QString CGeneralFormatData::CheckValues() const
 {
     for (const NamedDouble &field : kDoubles) {
         if (!std::isfinite(this->*field.value))
-            return QStringLiteral("The %1 is not a number.").arg(QString::fromLatin1(field.name));
+            return FormatString(IDS_FORMAT_VALUE_NOT_A_NUMBER, {LoadString(field.nameId)});
     }
     for (double value : worksheet2) {
         if (!std::isfinite(value))
-            return QStringLiteral("A worksheet value is not a number.");
+            return LoadString(IDS_FORMAT_WORKSHEET_NOT_A_NUMBER);
     }
     if (!(pixelRate > 0))
-        return QStringLiteral("The pixel rate is not above 0.");
+        return LoadString(IDS_FORMAT_PIXEL_RATE_NOT_ABOVE_0);
     if (!(lineRate > 0))
-        return QStringLiteral("The line rate is not above 0.");
+        return LoadString(IDS_FORMAT_LINE_RATE_NOT_ABOVE_0);
     FormatRecord record;
     QString error;
     if (!FillRecord(record, &error))

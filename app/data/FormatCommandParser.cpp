@@ -3,6 +3,7 @@
 #include "CCommandReader.h"
 #include "FormatCommandFile.h"
 #include "Numbers.h"
+#include "StringTable.h"
 
 #include <cstring>
 
@@ -81,11 +82,11 @@ bool FormatCommandParser::ReadDouble(const char *mnemonic, CCommandReader &reade
 {
     QString token;
     if (!reader.NextToken(token))
-        return Fail(QStringLiteral("%1 has no value.").arg(QLatin1String(mnemonic)));
+        return Fail(LoadString(IDS_CMDFILE_NO_VALUE).arg(QLatin1String(mnemonic)));
     // Whole token, without the locale: "7,5" or "1e999" is no number here.
     const std::optional<double> number = ParseDouble(token);
     if (!number)
-        return Fail(QStringLiteral("The value of %1 (\"%2\") is not a number.").arg(QLatin1String(mnemonic), token));
+        return Fail(LoadString(IDS_CMDFILE_NOT_A_NUMBER).arg(QLatin1String(mnemonic), token));
     value = *number;
     return true;
 }
@@ -94,10 +95,10 @@ bool FormatCommandParser::ReadInt(const char *mnemonic, CCommandReader &reader, 
 {
     QString token;
     if (!reader.NextToken(token))
-        return Fail(QStringLiteral("%1 has no value.").arg(QLatin1String(mnemonic)));
+        return Fail(LoadString(IDS_CMDFILE_NO_VALUE).arg(QLatin1String(mnemonic)));
     const std::optional<long long> number = ParseInt(token);
     if (!number || *number < INT32_MIN || *number > INT32_MAX)
-        return Fail(QStringLiteral("The value of %1 (\"%2\") is not a whole number.").arg(QLatin1String(mnemonic), token));
+        return Fail(LoadString(IDS_CMDFILE_NOT_A_WHOLE_NUMBER).arg(QLatin1String(mnemonic), token));
     value = qint32(*number);
     return true;
 }
@@ -123,7 +124,8 @@ bool FormatCommandParser::ReadArgument(const char *mnemonic, CCommandReader &rea
     }
     if (Is(mnemonic, "NAME")) {
         if (!ReadNameArgument(reader, m_record.name))
-            return Fail(QStringLiteral("NAME has no value."));
+            // resource-rule-ok: the mnemonic, inserted as it is
+            return Fail(FormatString(IDS_CMDFILE_NO_VALUE, {QStringLiteral("NAME")}));
         m_nameSeen = true;
         return true;
     }
@@ -145,7 +147,7 @@ bool FormatCommandParser::ReadArgument(const char *mnemonic, CCommandReader &rea
     if (Is(mnemonic, "ASSG")) {
         bool red = false, green = false, blue = false;
         if (!reader.NextFlags(red, green, blue))
-            return Fail(QStringLiteral("ASSG needs three flags, each 0 or 1."));
+            return Fail(LoadString(IDS_CMDFILE_ASSG_FLAGS));
         m_record.syncOnRed = red;
         m_record.syncOnGreen = green;
         m_record.syncOnBlue = blue;

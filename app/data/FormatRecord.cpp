@@ -1,6 +1,7 @@
 #include "FormatRecord.h"
 
 #include "Numbers.h"
+#include "StringTable.h"
 
 #include <cmath>
 
@@ -41,9 +42,9 @@ QString CheckFormatRecord(const FormatRecord &record)
         const double value = record.*limit.value;
         const QString mnemonic = QString::fromLatin1(limit.mnemonic);
         if (!std::isfinite(value))
-            return QStringLiteral("The value of %1 is not a number.").arg(mnemonic);
+            return LoadString(IDS_FORMAT_MNEMONIC_NOT_A_NUMBER).arg(mnemonic);
         if (value < limit.low || value > limit.high)
-            return QStringLiteral("The value of %1 (%2) lies outside %3 to %4.")
+            return LoadString(IDS_FORMAT_MNEMONIC_OUTSIDE)
                 .arg(mnemonic, FormatGeneral(value, 10), FormatGeneral(limit.low, 10), FormatGeneral(limit.high, 10));
     }
     return {};

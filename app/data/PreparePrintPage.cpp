@@ -1,5 +1,7 @@
 #include "PreparePrintPage.h"
 
+#include "StringTable.h"
+
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPrinter>
@@ -63,22 +65,22 @@ bool PrintDocument(QPrinter &printer, const PrintedDocument &document, QString *
     if (!painter.begin(&printer)) {
         if (error)
             *error = printer.outputFileName().isEmpty()
-                         ? QStringLiteral("The printer could not be opened.")
-                         : QStringLiteral("The file %1 could not be written.").arg(printer.outputFileName());
+                         ? LoadString(IDS_PRINT_NOT_OPENED)
+                         : LoadString(IDS_PRINT_FILE_NOT_WRITTEN).arg(printer.outputFileName());
         return false;
     }
     for (int page = 0; page < document.PageCount(); ++page) {
         if (page > 0 && !printer.newPage()) {
             painter.end();
             if (error)
-                *error = QStringLiteral("The printer took no further page.");
+                *error = LoadString(IDS_PRINT_NO_FURTHER_PAGE);
             return false;
         }
         DrawOnePage(painter, document, page);
     }
     if (!painter.end()) {
         if (error)
-            *error = QStringLiteral("The printer did not finish the printout.");
+            *error = LoadString(IDS_PRINT_NOT_FINISHED);
         return false;
     }
     return true;

@@ -2,6 +2,7 @@
 
 #include "Archive.h"
 #include "CommandName.h"
+#include "StringTable.h"
 
 #include <QBuffer>
 
@@ -19,18 +20,18 @@ double RateFromFile(double value)
 QString NameProblem(const QString &name)
 {
     if (name.isEmpty())
-        return QStringLiteral("has no name");
+        return LoadString(IDS_FMTLIST_ROW_NO_NAME);
     if (name.size() > FormatListFile::kMaxNameLength)
-        return QStringLiteral("has a name of %1 characters (at most %2)")
+        return LoadString(IDS_FMTLIST_ROW_NAME_TOO_LONG)
             .arg(name.size())
             .arg(FormatListFile::kMaxNameLength);
     for (const QChar c : name) {
         if (c.unicode() > 0xFF)
-            return QStringLiteral("has a name with a character a command line cannot carry");
+            return LoadString(IDS_FMTLIST_ROW_NAME_WIDE);
     }
     const QString problem = CommandNameProblem(name);
     if (!problem.isEmpty())
-        return QStringLiteral("is named \"%1\": %2").arg(PrintableName(name), problem);
+        return LoadString(IDS_FMTLIST_ROW_NAMED).arg(PrintableName(name), problem);
     return {};
 }
 
@@ -68,13 +69,13 @@ bool FormatListFile::Read(QIODevice &device, QList<CFormatListEntry> &rows, QStr
         quint32 magic = 0;
         ar >> magic;
         if (magic != kMagic) {
-            error = QStringLiteral("It is not a format list.");
+            error = LoadString(IDS_FMTLIST_NOT_A_LIST);
             return false;
         }
         qint32 count = 0;
         ar >> count;
         if (count < 0 || count > ar.BytesLeft() / kRowSize) {
-            error = QStringLiteral("It announces %1 rows, more than it can hold.").arg(count);
+            error = LoadString(IDS_FMTLIST_TOO_MANY_ROWS).arg(count);
             return false;
         }
         read.reserve(count);
@@ -83,7 +84,7 @@ bool FormatListFile::Read(QIODevice &device, QList<CFormatListEntry> &rows, QStr
             ar >> e.name;
             const QString problem = NameProblem(e.name);
             if (!problem.isEmpty()) {
-                error = QStringLiteral("Row %1 %2.").arg(row + 1).arg(problem);
+                error = LoadString(IDS_FMTLIST_ROW_PROBLEM).arg(row + 1).arg(problem);
                 return false;
             }
             ar >> e.videoType >> e.syncType >> e.hRes >> e.vRes >> e.hRate >> e.vRate >> e.pixelRate >> e.scan;
@@ -93,12 +94,12 @@ bool FormatListFile::Read(QIODevice &device, QList<CFormatListEntry> &rows, QStr
             read.push_back(e);
         }
         if (ar.BytesLeft() != 0) {
-            error = QStringLiteral("It goes on for %1 bytes after its last row.").arg(ar.BytesLeft());
+            error = LoadString(IDS_FMTLIST_BYTES_AFTER).arg(ar.BytesLeft());
             return false;
         }
     } catch (const CArchiveException &) {
-        error = row < 0 ? QStringLiteral("It is too short to be a format list.")
-                        : QStringLiteral("It ends inside row %1.").arg(row + 1);
+        error = row < 0 ? LoadString(IDS_FMTLIST_TOO_SHORT)
+                        : LoadString(IDS_FMTLIST_ENDS_IN_ROW).arg(row + 1);
         return false;
     }
     rows = read;

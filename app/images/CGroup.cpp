@@ -97,7 +97,7 @@ void CGroup::Serialize(CArchive &ar)
     for (quint32 i = 0; i < count; ++i) {
         std::unique_ptr<CPrimitive> member = ar.ReadObject<CPrimitive>();
         if (!member)
-            throw CArchiveException(CArchiveException::badIndex, "A member of a group is missing.");
+            throw CArchiveException(CArchiveException::badIndex, LoadString(IDS_IMAGE_GROUP_MEMBER_MISSING));
         read.push_back(std::move(member));
     }
     DeleteMembers();

@@ -132,13 +132,13 @@ void CImage::Serialize(CArchive &ar)
         ar >> width >> height;
         if (width < 1 || width > kMaxSide || height < 1 || height > kMaxSide)
             throw CArchiveException(CArchiveException::generic,
-                                    QStringLiteral("The image size %1 x %2 is impossible.").arg(width).arg(height).toStdString());
+                                    LoadString(IDS_IMAGE_FILE_SIZE_IMPOSSIBLE).arg(width).arg(height));
         const quint32 count = ar.ReadCount();
         std::vector<std::unique_ptr<CPrimitive>> primitives;
         for (quint32 i = 0; i < count; ++i) {
             std::unique_ptr<CPrimitive> primitive = ar.ReadObject<CPrimitive>();
             if (!primitive)
-                throw CArchiveException(CArchiveException::badIndex, "A primitive of the image is missing.");
+                throw CArchiveException(CArchiveException::badIndex, LoadString(IDS_IMAGE_PRIMITIVE_MISSING));
             // Only a group's members are locked: a top-level one could never be edited.
             primitive->SetLocked(false);
             primitives.push_back(std::move(primitive));
@@ -160,14 +160,14 @@ bool CImage::ImportLegacyBinary(CArchive &ar)
     qint32 nameLength = 0;
     ar >> nameLength;
     if (nameLength < 0 || nameLength >= kLegacyNameLimit) {
-        m_lastError = QStringLiteral("The image record's name length %1 is impossible.").arg(nameLength);
+        m_lastError = LoadString(IDS_IMAGE_RECORD_NAME_LENGTH).arg(nameLength);
         return false;
     }
     const QByteArray name = ar.ReadBytes(nameLength);
     qint32 count = 0;
     ar >> count;
     if (count < 0 || count > kMaxPrimitives) {
-        m_lastError = QStringLiteral("The image record announces %1 primitives.").arg(count);
+        m_lastError = LoadString(IDS_IMAGE_RECORD_PRIMITIVES).arg(count);
         return false;
     }
     std::vector<std::unique_ptr<CPrimitive>> primitives;

@@ -8,6 +8,7 @@
 #include "KindTable.h"
 #include "PrimitivePainting.h"
 #include "ResourceIds.h"
+#include "StringTable.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -107,7 +108,7 @@ void CInformationBox::Serialize(CArchive &ar)
         double yRatio = 0;
         ar >> xRatio >> yRatio;
         if (!std::isfinite(xRatio) || !std::isfinite(yRatio))
-            throw CArchiveException(CArchiveException::generic, "An information box's place is not a number.");
+            throw CArchiveException(CArchiveException::generic, LoadString(IDS_IMAGE_INFO_BOX_PLACE));
         m_xRatio = xRatio;
         m_yRatio = yRatio;
     }

@@ -21,12 +21,12 @@ const char *const kBlockMnemonics[] = {"IMGN", "IMGB", "IMGE", "IMGA", "IMGL", "
 QString WordProblem(const QString &word)
 {
     if (word.isEmpty())
-        return QStringLiteral("The name is empty, which a command line cannot carry as a word.");
+        return LoadString(IDS_NAME_EMPTY_WORD);
     for (const QChar ch : word) {
         if (ch == QLatin1Char(' '))
-            return QStringLiteral("The name holds a blank, which a command line reads as its end.");
+            return LoadString(IDS_NAME_HOLDS_BLANK);
         if (ch == QLatin1Char(','))
-            return QStringLiteral("The name holds a comma, which a command line reads as its end.");
+            return LoadString(IDS_NAME_HOLDS_COMMA);
     }
     return CommandNameProblem(word);
 }

@@ -15,6 +15,7 @@
 #include "CRectangle.h"
 #include "CText.h"
 #include "CTriangle.h"
+#include "StringTable.h"
 
 #include <array>
 #include <cmath>
@@ -136,7 +137,7 @@ std::unique_ptr<CPrimitive> ReadLegacyGroup(CArchive &ar, int depth, QString &er
     constexpr qint32 kMaxLegacyMembers = 65535;
     const auto v = ReadLegacyFields<5>(ar); // x1, y1, x2, y2, member count
     if (v[4] < 1 || v[4] > kMaxLegacyMembers) {
-        error = QStringLiteral("A group record announces %1 members.").arg(v[4]);
+        error = LoadString(IDS_IMAGE_RECORD_GROUP_MEMBERS).arg(v[4]);
         return nullptr;
     }
     auto group = std::make_unique<CGroup>(QPoint(v[0], v[1]), QPoint(v[2], v[3]));
@@ -160,7 +161,7 @@ std::unique_ptr<CPrimitive> ReadLegacyInfoBox(CArchive &ar, int, QString &error)
     std::unique_ptr<CInformationBox> box;
     if (v[3] == kStoredInfoBox) {
         if (!std::isfinite(xRatio) || !std::isfinite(yRatio)) {
-            error = QStringLiteral("An information box record's place is not a number.");
+            error = LoadString(IDS_IMAGE_RECORD_INFO_BOX_PLACE);
             return nullptr;
         }
         box = std::make_unique<CInformationBox>(xRatio, yRatio, rest[0], rest[1]);
@@ -217,7 +218,7 @@ bool ReadLegacyText(CArchive &ar, QString &text, QString &error)
     qint32 length = 0;
     ar >> length;
     if (length < 0 || length > kMaxLegacyTextLength) {
-        error = QStringLiteral("A text record announces %1 characters.").arg(length);
+        error = LoadString(IDS_IMAGE_RECORD_TEXT_LENGTH).arg(length);
         return false;
     }
     text = QString::fromLatin1(ar.ReadBytes(length));
@@ -227,21 +228,21 @@ bool ReadLegacyText(CArchive &ar, QString &text, QString &error)
 std::unique_ptr<CPrimitive> ReadLegacyPrimitive(CArchive &ar, int depth, QString &error)
 {
     if (depth >= CArchive::kMaxDepth) {
-        error = QStringLiteral("The primitives are nested too deeply.");
+        error = LoadString(IDS_IMAGE_RECORD_NESTED);
         return nullptr;
     }
     quint32 kind = 0;
     ar >> kind;
     const LegacyRow *row = FindLegacyRow(kind);
     if (!row) {
-        error = QStringLiteral("A primitive record has the kind %1, which this program cannot read.").arg(kind);
+        error = LoadString(IDS_IMAGE_RECORD_KIND).arg(kind);
         return nullptr;
     }
     ar.ReadBytes(kLegacyPadAfterKind);
     qint32 tagLength = 0;
     ar >> tagLength;
     if (tagLength < 0 || tagLength > ar.BytesLeft()) {
-        error = QStringLiteral("A primitive record announces %1 bytes it does not hold.").arg(tagLength);
+        error = LoadString(IDS_IMAGE_RECORD_BYTES).arg(tagLength);
         return nullptr;
     }
     ar.ReadBytes(tagLength);

@@ -26,7 +26,7 @@ std::vector<T> ReadFontTable(CArchive &ar)
 {
     const quint32 count = ar.ReadCount();
     if (qint64(count) * qint64(sizeof(Stored)) > ar.BytesLeft())
-        throw CArchiveException(CArchiveException::endOfFile, "a table of the font runs past the end of the file");
+        throw CArchiveException(CArchiveException::endOfFile, LoadString(IDS_FONT_FILE_TABLE_PAST_END));
     std::vector<T> table(count);
     for (T &element : table) {
         Stored value = 0;

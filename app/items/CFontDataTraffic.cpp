@@ -6,12 +6,11 @@
 // out, the generator is put back with "FNTN " and "FNTE ".
 
 #include "CFontData.h"
+#include "TransferSession.h"
 #include "TransferSteps.h"
 
 #include "CGenerator.h"
 #include "CProgressDlg.h"
-#include "ItemEditorLink.h"
-#include "MessageTarget.h"
 #include "Prompts.h"
 #include "ResourceIds.h"
 #include "StringTable.h"
@@ -32,33 +31,12 @@ constexpr unsigned kFontTableLines[] = {IDS_FONT_BITMAP_LINE, IDS_FONT_OFFSET_WI
 // Largest entry of each table.
 constexpr std::int64_t kFontTableMax[] = {0xFFFFFFFF, 0xFFFF, 0xFFFF, 0xFF};
 
-// An upload or recall opened with FNTB, ended when it goes.
-class FontSession {
-public:
-    explicit FontSession(CGenerator &g) : m_g(g) { m_g.CmdFntb(); }
-    ~FontSession()
-    {
-        if (m_g.IsLinkLost())
-            return;
-        CGenerator::PutBack putBack(&m_g); // also after a refusal or a cancel
-        m_g.CmdFntn(QString());
-        m_g.CmdFnte();
-    }
-    FontSession(const FontSession &) = delete;
-    FontSession &operator=(const FontSession &) = delete;
+const StoredKind kFontKind = {&CGenerator::FontsSupported, IDS_FONT_NOT_SUPPORTED, IDS_FONT_TRANSMIT_ERROR,
+                               IDS_FONT_ERROR, IDS_FONT_NOT_SENT, IDS_FONT_NOT_RECALLED, IDS_FONT_NOT_COPIED};
 
-private:
-    CGenerator &m_g;
-};
-
-// The generator takes fonts; otherwise a box under caption says so.
-bool TakesFonts(CGenerator &g, QWidget *parent, unsigned captionId)
+TransferSession FontSession(CGenerator &g)
 {
-    if (g.FontsSupported())
-        return true;
-    MessageBox(parent, PromptText(IDS_FONT_NOT_SUPPORTED, {g.GetPortName()}), PromptText(captionId),
-               MB_OK | MB_ICONSTOP);
-    return false;
+    return TransferSession(g, &CGenerator::CmdFntb, &CGenerator::CmdFntn, &CGenerator::CmdFnte);
 }
 
 void ShowFontTableLine(CProgressDlg *progress, int table, std::size_t left)
@@ -88,7 +66,7 @@ bool SendFontTable(CGenerator &g, int table, const std::vector<T> &entries, CPro
 bool UploadFont(CGenerator &g, const QString &name, const FontData &font, CProgressDlg *progress)
 {
     ShowTransferStatus(progress, LoadString(IDS_PREPARING));
-    FontSession session(g);
+    const TransferSession session = FontSession(g);
     g.CmdFntn(name);
     ShowTransferStatus(progress, LoadString(IDS_FONT_DEFINITION_LINE));
     const auto header = font.Header();
@@ -139,7 +117,7 @@ void ShowNotAFont(const QString &name, QWidget *parent)
 bool DownloadFont(CGenerator &g, const QString &name, FontData &font, CProgressDlg *progress, QWidget *parent)
 {
     ShowTransferStatus(progress, LoadString(IDS_FONT_LOADING));
-    FontSession session(g);
+    const TransferSession session = FontSession(g);
     g.CmdFntl(name);
     if (!g.LastCommandSucceeded())
         return false;
@@ -187,8 +165,7 @@ bool DownloadFont(CGenerator &g, const QString &name, FontData &font, CProgressD
 bool CFontData::SendToGenerator(CGenerator *generator, CProgressDlg *progress)
 {
     QWidget *parent = progress ? static_cast<QWidget *>(progress) : qobject_cast<QWidget *>(m_owner.data());
-    if (!TakesFonts(*generator, parent, IDS_FONT_TRANSMIT_ERROR) ||
-        TransferNameRefused(m_name, parent, IDS_FONT_NOT_SENT, IDS_FONT_TRANSMIT_ERROR))
+    if (!MaySend(kFontKind, *generator, m_name, parent))
         return false;
     CGenerator::Operation operation(generator);
     return UploadFont(*generator, m_name, m_data, progress);
@@ -199,8 +176,7 @@ bool CFontData::SendToGenerator(CGenerator *generator, CProgressDlg *progress)
 bool CFontData::RecallFromGenerator(const QString &name, CGenerator *generator, CProgressDlg *progress)
 {
     QWidget *parent = progress ? static_cast<QWidget *>(progress) : qobject_cast<QWidget *>(m_owner.data());
-    if (!TakesFonts(*generator, parent, IDS_FONT_ERROR) ||
-        TransferNameRefused(name, parent, IDS_FONT_NOT_RECALLED, IDS_FONT_ERROR))
+    if (!MayRecall(kFontKind, *generator, name, parent))
         return false;
     CGenerator::Operation operation(generator);
     if (progress)
@@ -208,12 +184,8 @@ bool CFontData::RecallFromGenerator(const QString &name, CGenerator *generator, 
     FontData read;
     if (!DownloadFont(*generator, name, read, progress, parent))
         return false;
-    m_name = name;
     m_data = std::move(read);
-    m_modified = true;
-    if (ItemEditorLink *editor = Editor())
-        editor->ItemReloaded();
-    SendMessage(m_owner, WM_DATA_CHANGED, 0, ToLParam(this));
+    TakeRecalled(name);
     return true;
 }
 
@@ -222,8 +194,7 @@ bool CFontData::RecallFromGenerator(const QString &name, CGenerator *generator, 
 bool CopyFontBetweenGenerators(const QString &name, CGenerator *source, CGenerator *target, CProgressDlg *progress)
 {
     QWidget *parent = progress ? static_cast<QWidget *>(progress) : target->GetOwner();
-    if (!TakesFonts(*source, parent, IDS_FONT_ERROR) || !TakesFonts(*target, parent, IDS_FONT_TRANSMIT_ERROR) ||
-        TransferNameRefused(name, parent, IDS_FONT_NOT_COPIED, IDS_FONT_ERROR))
+    if (!MayCopy(kFontKind, *source, *target, name, parent))
         return false;
     CGenerator::Operation sourceOperation(source);
     CGenerator::Operation targetOperation(target);

@@ -22,20 +22,20 @@ QString KnobKindString(unsigned DataKind::*field)
 }
 
 // A u32 length and that many bytes, refused beyond maxLength or the bytes left.
-bool ReadLegacyName(CArchive &ar, quint32 maxLength, const char *what, QString &text, QString &error)
+bool ReadLegacyName(CArchive &ar, quint32 maxLength, unsigned whatId, QString &text, QString &error)
 {
     quint32 length = 0;
     if (ar.BytesLeft() < 4) {
-        error = QStringLiteral("The record is cut short.");
+        error = LoadString(IDS_RECORD_CUT_SHORT);
         return false;
     }
     ar >> length;
     if (length > maxLength) {
-        error = QStringLiteral("The record's %1 is longer than %2 characters.").arg(QLatin1String(what)).arg(maxLength);
+        error = FormatString(IDS_RECORD_FIELD_TOO_LONG, {LoadString(whatId), QString::number(maxLength)});
         return false;
     }
     if (qint64(length) > ar.BytesLeft()) {
-        error = QStringLiteral("The record is cut short.");
+        error = LoadString(IDS_RECORD_CUT_SHORT);
         return false;
     }
     text = QString::fromLatin1(ar.ReadBytes(length));
@@ -88,27 +88,27 @@ bool CKnobList::ImportLegacyBinary(CArchive &ar)
 {
     m_lastError.clear();
     QString name;
-    if (!ReadLegacyName(ar, kLegacyNameLength, "name", name, m_lastError))
+    if (!ReadLegacyName(ar, kLegacyNameLength, IDS_RECORD_FIELD_NAME, name, m_lastError))
         return false;
     quint32 count = 0;
     if (ar.BytesLeft() < 4) {
-        m_lastError = QStringLiteral("The record is cut short.");
+        m_lastError = LoadString(IDS_RECORD_CUT_SHORT);
         return false;
     }
     ar >> count;
     if (count > kMaxLegacyEntries) {
-        m_lastError = QStringLiteral("The record holds %1 names; a knob list has at most %2.").arg(count).arg(kMaxLegacyEntries);
+        m_lastError = LoadString(IDS_KNOB_RECORD_TOO_MANY).arg(count).arg(kMaxLegacyEntries);
         return false;
     }
     // Every entry takes at least its length.
     if (qint64(count) * 4 > ar.BytesLeft()) {
-        m_lastError = QStringLiteral("The record is cut short.");
+        m_lastError = LoadString(IDS_RECORD_CUT_SHORT);
         return false;
     }
     QStringList entries;
     for (quint32 i = 0; i < count; ++i) {
         QString entry;
-        if (!ReadLegacyName(ar, quint32(kEntryLength), "entry", entry, m_lastError))
+        if (!ReadLegacyName(ar, quint32(kEntryLength), IDS_RECORD_FIELD_ENTRY, entry, m_lastError))
             return false;
         entries.append(entry);
     }
@@ -121,7 +121,7 @@ bool CKnobList::ImportTokens(CCommandReader &reader)
 {
     QString name;
     if (!ReadNameArgument(reader, name)) {
-        m_lastError = QStringLiteral("The knob list has no name.");
+        m_lastError = LoadString(IDS_CMDFILE_KNOB_LIST_NO_NAME);
         return false;
     }
     QStringList entries;

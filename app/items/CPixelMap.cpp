@@ -14,7 +14,7 @@ QString PixelMapKindString(unsigned DataKind::*field)
     return kind ? LoadString(kind->*field) : QString();
 }
 
-[[noreturn]] void Refuse(const char *why)
+[[noreturn]] void Refuse(const QString &why)
 {
     throw CArchiveException(CArchiveException::generic, why);
 }
@@ -25,7 +25,7 @@ std::vector<std::uint32_t> ReadWords(CArchive &ar)
 {
     const quint32 count = ar.ReadCount();
     if (qint64(count) * 4 > ar.BytesLeft())
-        throw CArchiveException(CArchiveException::endOfFile, "the words of a pixel map run past the end of the file");
+        throw CArchiveException(CArchiveException::endOfFile, LoadString(IDS_PIXMAP_FILE_WORDS_PAST_END));
     std::vector<std::uint32_t> words(count);
     for (std::uint32_t &word : words) {
         quint32 value = 0;
@@ -72,11 +72,11 @@ void CPixelMap::Serialize(CArchive &ar)
     quint32 setMask = 0;
     ar >> name >> width >> height >> depth >> pitch32 >> setMask;
     if (!PixelMapData::IsDepth(depth))
-        Refuse("a pixel map's depth is not 1, 2, 4 or 8");
+        Refuse(LoadString(IDS_PIXMAP_FILE_DEPTH));
     if (!PixelMapData::IsSide(width) || !PixelMapData::IsSide(height))
-        Refuse("a pixel map's width or height is outside 1..1024");
+        Refuse(LoadString(IDS_PIXMAP_FILE_SIZE));
     if (pitch32 != PixelMapData::Pitch32(width, depth))
-        Refuse("a pixel map's words a row do not fit its width and depth");
+        Refuse(LoadString(IDS_PIXMAP_FILE_PITCH));
     PixelMapData data;
     data.width = width;
     data.height = height;
@@ -87,7 +87,7 @@ void CPixelMap::Serialize(CArchive &ar)
     data.FitLut();
     data.pixels = ReadWords(ar);
     if (data.pixels.size() != std::size_t(height) * std::size_t(pitch32))
-        Refuse("a pixel map's word count does not fit its size");
+        Refuse(LoadString(IDS_PIXMAP_FILE_WORD_COUNT));
     m_name = name;
     m_data = std::move(data);
     m_modified = false;

@@ -7,31 +7,12 @@
 #include "PixelMapSource.h"
 #include "SourceExport.h"
 
-#include "Prompts.h"
 #include "ResourceIds.h"
-#include "SafeFile.h"
-#include "StringTable.h"
-
-#include <QFileInfo>
 
 void CPixelMapEditor::GenerateSource()
 {
-    FileRequest request;
-    request.parent = this;
-    request.save = true;
-    request.overwritePrompt = true;
-    request.titleId = IDS_MAP_SOURCE_TITLE;
-    request.title = LoadString(IDS_MAP_SOURCE_TITLE);
-    request.filter = LoadString(IDS_MAP_SOURCE_FILTER);
-    request.defaultExtension = QStringLiteral("cc");
-    request.folder = m_map.GetFolder();
-    request.fileName = m_map.GetName().section(QLatin1Char('.'), 0, 0);
-    const FileResult chosen = PromptForFile(request);
-    if (!chosen.accepted || chosen.paths.isEmpty())
-        return;
-    const QString path = chosen.paths.first();
-    const QByteArray text = PixelMapSource::Text(m_working, QFileInfo(path).fileName(), SourceExport::Today());
-    QString why;
-    if (!SourceExport::WriteFile(path, text, &why))
-        MessageBox(this, PromptText(IDS_MAP_SAVE_FAILED_WHY, {why}), PromptText(IDS_MAP_ERROR_UPPER), MB_OK | MB_ICONWARNING);
+    SourceExport::AskAndWrite(this, m_map, {"cc", IDS_MAP_SOURCE_TITLE, IDS_MAP_SOURCE_FILTER, IDS_MAP_ERROR_UPPER},
+                              [this](const QString &fileName) {
+                                  return PixelMapSource::Text(m_working, fileName, SourceExport::Today());
+                              });
 }

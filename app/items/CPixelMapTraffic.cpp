@@ -6,12 +6,11 @@
 // "MAPN " and "MAPE ".
 
 #include "CPixelMap.h"
+#include "TransferSession.h"
 #include "TransferSteps.h"
 
 #include "CGenerator.h"
 #include "CProgressDlg.h"
-#include "ItemEditorLink.h"
-#include "MessageTarget.h"
 #include "Prompts.h"
 #include "ResourceIds.h"
 #include "StringTable.h"
@@ -22,39 +21,18 @@
 
 namespace {
 
-// An upload or recall opened with MAPB, ended when it goes.
-class MapSession {
-public:
-    explicit MapSession(CGenerator &g) : m_g(g) { m_g.CmdMapb(); }
-    ~MapSession()
-    {
-        if (m_g.IsLinkLost())
-            return;
-        CGenerator::PutBack putBack(&m_g); // also after a refusal or a cancel
-        m_g.CmdMapn(QString());
-        m_g.CmdMape();
-    }
-    MapSession(const MapSession &) = delete;
-    MapSession &operator=(const MapSession &) = delete;
-
-private:
-    CGenerator &m_g;
-};
+TransferSession MapSession(CGenerator &g)
+{
+    return TransferSession(g, &CGenerator::CmdMapb, &CGenerator::CmdMapn, &CGenerator::CmdMape);
+}
 
 void ShowProcessing(CProgressDlg *progress, std::size_t wordsLeft)
 {
     ShowTransferStatus(progress, FormatString(IDS_MAP_PROCESSING, {QString::number(wordsLeft)}));
 }
 
-// The generator takes pixel maps; otherwise a box under caption says so.
-bool TakesPixelMaps(CGenerator &g, QWidget *parent, unsigned captionId)
-{
-    if (g.PixelMapsSupported())
-        return true;
-    MessageBox(parent, PromptText(IDS_MAP_NOT_SUPPORTED, {g.GetPortName()}), PromptText(captionId),
-               MB_OK | MB_ICONSTOP);
-    return false;
-}
+const StoredKind kPixelMapKind = {&CGenerator::PixelMapsSupported, IDS_MAP_NOT_SUPPORTED, IDS_MAP_TRANSMIT_ERROR,
+                                   IDS_MAP_ERROR, IDS_MAP_NOT_SENT, IDS_MAP_NOT_RECALLED, IDS_MAP_NOT_COPIED};
 
 // The error count since ERRC; false when it could not be read (the
 // operation's box was shown) or, with the memory box, when it is not 0.
@@ -74,7 +52,7 @@ bool GeneratorHadMemory(CGenerator &g, QWidget *parent)
 bool Upload(CGenerator &g, const QString &name, const PixelMapData &map, CProgressDlg *progress, QWidget *parent)
 {
     ShowTransferStatus(progress, LoadString(IDS_PREPARING));
-    MapSession session(g);
+    const TransferSession session = MapSession(g);
     g.CmdErrc();
     g.CmdMapn(name);
     g.CmdDmap(map.width, map.height, map.depth);
@@ -109,7 +87,7 @@ bool Upload(CGenerator &g, const QString &name, const PixelMapData &map, CProgre
 bool Download(CGenerator &g, const QString &name, PixelMapData &map, CProgressDlg *progress, QWidget *parent)
 {
     ShowTransferStatus(progress, LoadString(IDS_MAP_LOADING));
-    MapSession session(g);
+    const TransferSession session = MapSession(g);
     g.CmdMapl(name);
     if (!g.LastCommandSucceeded())
         return false;
@@ -157,8 +135,7 @@ bool Download(CGenerator &g, const QString &name, PixelMapData &map, CProgressDl
 bool CPixelMap::SendToGenerator(CGenerator *generator, CProgressDlg *progress)
 {
     QWidget *parent = qobject_cast<QWidget *>(m_owner.data());
-    if (!TakesPixelMaps(*generator, parent, IDS_MAP_TRANSMIT_ERROR) ||
-        TransferNameRefused(m_name, parent, IDS_MAP_NOT_SENT, IDS_MAP_TRANSMIT_ERROR))
+    if (!MaySend(kPixelMapKind, *generator, m_name, parent))
         return false;
     CGenerator::Operation operation(generator);
     return Upload(*generator, m_name, m_data, progress, parent);
@@ -169,8 +146,7 @@ bool CPixelMap::SendToGenerator(CGenerator *generator, CProgressDlg *progress)
 bool CPixelMap::RecallFromGenerator(const QString &name, CGenerator *generator, CProgressDlg *progress)
 {
     QWidget *parent = qobject_cast<QWidget *>(m_owner.data());
-    if (!TakesPixelMaps(*generator, parent, IDS_MAP_ERROR) ||
-        TransferNameRefused(name, parent, IDS_MAP_NOT_RECALLED, IDS_MAP_ERROR))
+    if (!MayRecall(kPixelMapKind, *generator, name, parent))
         return false;
     CGenerator::Operation operation(generator);
     if (progress)
@@ -178,12 +154,8 @@ bool CPixelMap::RecallFromGenerator(const QString &name, CGenerator *generator, 
     PixelMapData read = m_data;
     if (!Download(*generator, name, read, progress, parent))
         return false;
-    m_name = name;
     m_data = std::move(read);
-    m_modified = true;
-    if (ItemEditorLink *editor = Editor())
-        editor->ItemReloaded();
-    SendMessage(m_owner, WM_DATA_CHANGED, 0, ToLParam(this));
+    TakeRecalled(name);
     return true;
 }
 
@@ -193,8 +165,7 @@ bool CopyPixelMapBetweenGenerators(const QString &name, CGenerator *source, CGen
                                    CProgressDlg *progress)
 {
     QWidget *parent = target->GetOwner();
-    if (!TakesPixelMaps(*source, parent, IDS_MAP_ERROR) || !TakesPixelMaps(*target, parent, IDS_MAP_TRANSMIT_ERROR) ||
-        TransferNameRefused(name, parent, IDS_MAP_NOT_COPIED, IDS_MAP_ERROR))
+    if (!MayCopy(kPixelMapKind, *source, *target, name, parent))
         return false;
     CGenerator::Operation sourceOperation(source);
     CGenerator::Operation targetOperation(target);

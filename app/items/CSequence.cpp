@@ -29,7 +29,7 @@ public:
     {
         if (count <= m_ar.BytesLeft())
             return true;
-        return Fail(QStringLiteral("The record is cut short."));
+        return Fail(LoadString(IDS_RECORD_CUT_SHORT));
     }
     bool U32(quint32 &value)
     {
@@ -53,15 +53,13 @@ public:
         return true;
     }
     // A u32 length and that many bytes, the length at most maxLength.
-    bool Text(quint32 maxLength, const char *what, QString &text)
+    bool Text(quint32 maxLength, unsigned whatId, QString &text)
     {
         quint32 length = 0;
         if (!U32(length))
             return false;
         if (length > maxLength)
-            return Fail(QStringLiteral("The record's %1 is longer than %2 characters.")
-                            .arg(QLatin1String(what))
-                            .arg(maxLength));
+            return Fail(FormatString(IDS_RECORD_FIELD_TOO_LONG, {LoadString(whatId), QString::number(maxLength)}));
         if (!Bytes(length))
             return false;
         text = QString::fromLatin1(m_ar.ReadBytes(length));
@@ -84,10 +82,10 @@ bool ReadLegacyStep(LegacyReader &in, CSequenceStep &step)
 {
     QString ignored;
     quint32 number = 0;
-    if (!in.Skip(1) || !in.Text(kLegacyClassNameLength, "class name", ignored) || !in.U32(number))
+    if (!in.Skip(1) || !in.Text(kLegacyClassNameLength, IDS_RECORD_FIELD_CLASS_NAME, ignored) || !in.U32(number))
         return false;
-    if (!in.Text(CSequenceStep::kNameLength, "format name", step.formatName) ||
-        !in.Text(CSequenceStep::kNameLength, "image name", step.imageName))
+    if (!in.Text(CSequenceStep::kNameLength, IDS_RECORD_FIELD_FORMAT_NAME, step.formatName) ||
+        !in.Text(CSequenceStep::kNameLength, IDS_RECORD_FIELD_IMAGE_NAME, step.imageName))
         return false;
     qint32 *values[] = {&step.red,          &step.green,    &step.blue,    &step.output,
                         &step.imageVersion, &step.syncType, &step.duration};
@@ -135,7 +133,7 @@ void CSequence::Serialize(CArchive &ar)
     for (quint32 i = 0; i < count; ++i) {
         std::unique_ptr<CSequenceStep> step = ar.ReadObject<CSequenceStep>();
         if (!step)
-            throw CArchiveException(CArchiveException::generic, "a step of the sequence is missing");
+            throw CArchiveException(CArchiveException::generic, LoadString(IDS_SEQUENCE_STEP_MISSING));
         steps.push_back(*step);
     }
     m_name = name;
@@ -160,9 +158,9 @@ bool CSequence::ImportLegacyBinary(CArchive &ar)
     LegacyReader in(ar);
     QString name;
     quint32 count = 0;
-    bool ok = in.Text(kLegacyNameLength, "name", name) && in.U32(count);
+    bool ok = in.Text(kLegacyNameLength, IDS_RECORD_FIELD_NAME, name) && in.U32(count);
     if (ok && count > kMaxSteps)
-        ok = in.Fail(QStringLiteral("The record holds %1 steps; a sequence has at most %2.").arg(count).arg(kMaxSteps));
+        ok = in.Fail(LoadString(IDS_SEQUENCE_RECORD_TOO_MANY).arg(count).arg(kMaxSteps));
     ok = ok && in.Bytes(qint64(count) * kLegacyStepFixedBytes);
     std::vector<CSequenceStep> steps(ok ? count : 0);
     for (quint32 i = 0; ok && i < count; ++i)

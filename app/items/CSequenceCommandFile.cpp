@@ -117,10 +117,10 @@ bool Parser::Int(const char *mnemonic, CCommandReader &reader, qint32 &value)
 {
     QString token;
     if (!reader.NextToken(token))
-        return Fail(QStringLiteral("%1 has no value.").arg(QLatin1String(mnemonic)));
+        return Fail(LoadString(IDS_CMDFILE_NO_VALUE).arg(QLatin1String(mnemonic)));
     const std::optional<long long> number = ParseInt(token);
     if (!number || *number < INT32_MIN || *number > INT32_MAX)
-        return Fail(QStringLiteral("The value of %1 (\"%2\") is not a whole number.").arg(QLatin1String(mnemonic), token));
+        return Fail(LoadString(IDS_CMDFILE_NOT_A_WHOLE_NUMBER).arg(QLatin1String(mnemonic), token));
     value = qint32(*number);
     return true;
 }
@@ -130,18 +130,21 @@ bool Parser::Delay(CCommandReader &reader)
 {
     QString token;
     if (!reader.NextToken(token))
-        return Fail(QStringLiteral("SDLY has no value."));
+        // resource-rule-ok: the mnemonic, inserted as it is
+        return Fail(FormatString(IDS_CMDFILE_NO_VALUE, {QStringLiteral("SDLY")}));
     if (token.contains(u'.') || token.contains(u'e', Qt::CaseInsensitive)) {
         const std::optional<double> seconds = ParseDouble(token);
         if (!seconds)
-            return Fail(QStringLiteral("The value of SDLY (\"%1\") is not a number.").arg(token));
+            // resource-rule-ok: the mnemonic, inserted as it is
+            return Fail(FormatString(IDS_CMDFILE_NOT_A_NUMBER, {QStringLiteral("SDLY"), token}));
         if (CSequenceStep *step = Step())
             step->duration = CSequenceStep::DurationFromSeconds(*seconds);
         return true;
     }
     const std::optional<long long> row = ParseInt(token);
     if (!row || *row < INT32_MIN || *row > INT32_MAX)
-        return Fail(QStringLiteral("The value of SDLY (\"%1\") is not a number.").arg(token));
+        // resource-rule-ok: the mnemonic, inserted as it is
+        return Fail(FormatString(IDS_CMDFILE_NOT_A_NUMBER, {QStringLiteral("SDLY"), token}));
     if (CSequenceStep *step = Step())
         step->duration = qint32(*row);
     return true;

@@ -1,11 +1,13 @@
 #include "FontData.h"
 
+#include "StringTable.h"
+
 namespace {
 
-bool RefuseFont(QString *why, const char *text)
+bool RefuseFont(QString *why, unsigned textId)
 {
     if (why)
-        *why = QString::fromLatin1(text);
+        *why = LoadString(textId);
     return false;
 }
 
@@ -34,11 +36,11 @@ void FontData::SetHeader(const std::array<std::int32_t, kHeaderValues> &v)
 bool FontData::HeaderValid(QString *why) const
 {
     if (firstChar < 0 || lastChar < firstChar || lastChar > kMaxCode)
-        return RefuseFont(why, "the font's character range is not within 0..255");
+        return RefuseFont(why, IDS_FONT_FILE_CHAR_RANGE);
     if (charHeight < 1 || charHeight > kMaxCharHeight)
-        return RefuseFont(why, "the font's character height is not within 1..1000");
+        return RefuseFont(why, IDS_FONT_FILE_CHAR_HEIGHT);
     if (pitch32 < 1 || std::size_t(pitch32) > 8 * Glyphs())
-        return RefuseFont(why, "the font's words a row do not fit its characters");
+        return RefuseFont(why, IDS_FONT_FILE_PITCH);
     return true;
 }
 
@@ -49,17 +51,17 @@ bool FontData::Valid(QString *why) const
     const std::size_t glyphs = Glyphs();
     if (bitmap.size() != BitmapWords() || locTable.size() != glyphs + 1 || owTable.size() != glyphs + 1 ||
         imageWidths.size() != glyphs)
-        return RefuseFont(why, "the font's tables do not have the sizes its header gives");
+        return RefuseFont(why, IDS_FONT_FILE_TABLE_SIZES);
     for (std::size_t i = 0; i < glyphs; ++i) {
         if (locTable[i + 1] < locTable[i])
-            return RefuseFont(why, "the font's location table goes backwards");
+            return RefuseFont(why, IDS_FONT_FILE_LOC_BACKWARDS);
         if (imageWidths[i] > 32u * unsigned(locTable[i + 1] - locTable[i]))
-            return RefuseFont(why, "a character's image is wider than its columns");
+            return RefuseFont(why, IDS_FONT_FILE_IMAGE_TOO_WIDE);
     }
     if (locTable.back() != pitch32)
-        return RefuseFont(why, "the font's location table does not end at its words a row");
+        return RefuseFont(why, IDS_FONT_FILE_LOC_END);
     if (owTable.back() != kEndMarker)
-        return RefuseFont(why, "the font's offset/width table lacks its end marker");
+        return RefuseFont(why, IDS_FONT_FILE_NO_END_MARKER);
     return true;
 }
 

@@ -1,5 +1,7 @@
 #include "StepTransferBlock.h"
 
+#include "StringTable.h"
+
 #include <QtEndian>
 
 #include <algorithm>
@@ -40,19 +42,19 @@ QByteArray Build(const std::vector<CSequenceStep> &steps)
 std::optional<std::vector<CSequenceStep>> Parse(const QByteArray &block, QString *why)
 {
     if (block.size() < kHeaderSize || qFromLittleEndian<quint32>(block.constData()) != kMagic)
-        return Refuse(why, QStringLiteral("The dropped data holds no sequence steps."));
+        return Refuse(why, LoadString(IDS_STEPS_DROPPED_NONE));
     const quint32 count = qFromLittleEndian<quint32>(block.constData() + 4);
     if (count > kMaxCount)
-        return Refuse(why, QStringLiteral("The dropped data claims %1 steps; at most %2 are taken.").arg(count).arg(kMaxCount));
+        return Refuse(why, LoadString(IDS_STEPS_DROPPED_TOO_MANY).arg(count).arg(kMaxCount));
     if (block.size() != kHeaderSize + qsizetype(count) * CSequenceStep::kRecordSize)
-        return Refuse(why, QStringLiteral("The dropped data is not as long as its %1 steps need.").arg(count));
+        return Refuse(why, LoadString(IDS_STEPS_DROPPED_SHORT).arg(count));
     std::vector<CSequenceStep> steps(count);
     CSequenceStep::TransferRecord record{};
     const char *at = block.constData() + kHeaderSize;
     for (quint32 i = 0; i < count; ++i, at += CSequenceStep::kRecordSize) {
         std::copy(at, at + CSequenceStep::kRecordSize, record.begin());
         if (!steps[i].UnpackTransferRecord(record))
-            return Refuse(why, QStringLiteral("Step %1 of the dropped data holds a value no step can have.").arg(i + 1));
+            return Refuse(why, LoadString(IDS_STEPS_DROPPED_BAD_VALUE).arg(i + 1));
     }
     return steps;
 }

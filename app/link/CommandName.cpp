@@ -1,5 +1,7 @@
 #include "CommandName.h"
 
+#include "StringTable.h"
+
 namespace {
 
 bool IsControl(char16_t c)
@@ -15,13 +17,13 @@ QString Hex(char16_t c)
 QString Describe(char16_t c)
 {
     switch (c) {
-    case u'"': return QStringLiteral("a double quote");
-    case u';': return QStringLiteral("a semicolon");
-    case u'>': return QStringLiteral("a \">\"");
-    case u'\r': return QStringLiteral("a carriage return");
-    case u'\n': return QStringLiteral("a line feed");
-    case 0: return QStringLiteral("a NUL character");
-    default: return QStringLiteral("the control character ") + Hex(c);
+    case u'"': return LoadString(IDS_NAME_CHAR_QUOTE);
+    case u';': return LoadString(IDS_NAME_CHAR_SEMICOLON);
+    case u'>': return LoadString(IDS_NAME_CHAR_GREATER);
+    case u'\r': return LoadString(IDS_NAME_CHAR_CR);
+    case u'\n': return LoadString(IDS_NAME_CHAR_LF);
+    case 0: return LoadString(IDS_NAME_CHAR_NUL);
+    default: return FormatString(IDS_NAME_CHAR_CONTROL, {Hex(c)});
     }
 }
 
@@ -32,7 +34,7 @@ QString CommandNameProblem(const QString& name)
     for (const QChar ch : name) {
         const char16_t c = ch.unicode();
         if (c == u'"' || c == u';' || c == u'>' || IsControl(c))
-            return QStringLiteral("The name holds %1, which a command line cannot carry.").arg(Describe(c));
+            return LoadString(IDS_NAME_HOLDS_CHAR).arg(Describe(c));
     }
     return {};
 }

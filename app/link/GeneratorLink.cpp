@@ -120,11 +120,12 @@ QString GeneratorLink::GetPortName() const
 {
     const int slot = PortSlotOf(m_port);
     switch (Type()) {
-    case PortType::Isa: return QStringLiteral("Isa-%1").arg(slot);
-    case PortType::Com: return QStringLiteral("Com-%1").arg(slot + 1);
-    case PortType::Pci: return QStringLiteral("Pci-%1").arg(slot + 1);
-    case PortType::Gpib: return QStringLiteral("Gpib-%1:%2").arg(m_gpibAddress).arg(m_gpibBoard);
-    default: return QStringLiteral("No Port");
+    case PortType::Isa: return FormatString(IDS_PORT_NAME_ISA, {QString::number(slot)});
+    case PortType::Com: return FormatString(IDS_PORT_NAME_COM, {QString::number(slot + 1)});
+    case PortType::Pci: return FormatString(IDS_PORT_NAME_PCI, {QString::number(slot + 1)});
+    case PortType::Gpib:
+        return FormatString(IDS_PORT_NAME_GPIB, {QString::number(m_gpibAddress), QString::number(m_gpibBoard)});
+    default: return LoadString(IDS_PORT_NAME_NONE);
     }
 }
 

@@ -1,5 +1,7 @@
 #include "Archive.h"
 
+#include "StringTable.h"
+
 #include <QBuffer>
 #include <QFileDevice>
 #include <QIODevice>
@@ -18,7 +20,7 @@ constexpr quint16 kMaxClassName = 64;
 constexpr quint16 kWideMarker = 0xFFFE;
 constexpr qint64 kReadPiece = 64 * 1024;
 
-[[noreturn]] void Fail(CArchiveException::Cause cause, const std::string &message)
+[[noreturn]] void Fail(CArchiveException::Cause cause, const QString &message)
 {
     throw CArchiveException(cause, message);
 }
@@ -31,7 +33,7 @@ public:
     {
         if (++m_depth > CArchive::kMaxDepth) {
             --m_depth;
-            Fail(CArchiveException::generic, "objects are nested too deeply");
+            Fail(CArchiveException::generic, LoadString(IDS_ARCHIVE_NESTED_TOO_DEEPLY));
         }
         m_schema = objectSchema;
     }
@@ -65,7 +67,7 @@ CArchive::CArchive(QIODevice *device, Mode mode, qint64 maxBytes) : m_device(dev
             all += piece;
         }
         if (all.size() > maxBytes)
-            Fail(CArchiveException::generic, "the data is larger than any data file");
+            Fail(CArchiveException::generic, LoadString(IDS_ARCHIVE_TOO_LARGE));
         auto copy = std::make_unique<QBuffer>();
         copy->setData(all);
         copy->open(QIODevice::ReadOnly);
@@ -78,7 +80,7 @@ void CArchive::CheckMode(Mode wanted) const
 {
     if (m_mode != wanted)
         Fail(wanted == load ? CArchiveException::writeOnly : CArchiveException::readOnly,
-             wanted == load ? "reading from an archive that stores" : "writing to an archive that loads");
+             wanted == load ? LoadString(IDS_ARCHIVE_READING_A_STORE) : LoadString(IDS_ARCHIVE_WRITING_A_LOAD));
 }
 
 qint64 CArchive::BytesLeft() const
@@ -90,22 +92,22 @@ void CArchive::Read(void *data, qint64 size)
 {
     CheckMode(load);
     if (size < 0 || size > BytesLeft())
-        Fail(CArchiveException::endOfFile, "the file ends before the data it announces");
+        Fail(CArchiveException::endOfFile, LoadString(IDS_ARCHIVE_ENDS_EARLY));
     if (size > 0 && m_device->read(static_cast<char *>(data), size) != size)
-        Fail(CArchiveException::endOfFile, "the file could not be read");
+        Fail(CArchiveException::endOfFile, LoadString(IDS_ARCHIVE_NOT_READ));
 }
 
 void CArchive::Write(const void *data, qint64 size)
 {
     CheckMode(store);
     if (size > 0 && m_device->write(static_cast<const char *>(data), size) != size)
-        Fail(CArchiveException::generic, "the file could not be written");
+        Fail(CArchiveException::generic, LoadString(IDS_ARCHIVE_NOT_WRITTEN));
 }
 
 QByteArray CArchive::ReadBytes(qint64 size)
 {
     if (size < 0 || size > BytesLeft())
-        Fail(CArchiveException::endOfFile, "the file ends before the data it announces");
+        Fail(CArchiveException::endOfFile, LoadString(IDS_ARCHIVE_ENDS_EARLY));
     QByteArray bytes(size, Qt::Uninitialized);
     Read(bytes.data(), size);
     return bytes;
@@ -121,7 +123,7 @@ void CArchive::Flush()
 {
     auto *file = qobject_cast<QFileDevice *>(m_device);
     if (m_mode == store && file && !file->flush())
-        Fail(CArchiveException::generic, "the file could not be written");
+        Fail(CArchiveException::generic, LoadString(IDS_ARCHIVE_NOT_WRITTEN));
 }
 
 CArchive &CArchive::operator<<(float v)
@@ -183,7 +185,7 @@ quint32 CArchive::ReadStringLength(bool &wide)
             continue;
         }
         if (length == kWideMarker)
-            Fail(CArchiveException::generic, "a string is marked wide twice");
+            Fail(CArchiveException::generic, LoadString(IDS_ARCHIVE_WIDE_TWICE));
         if (length < 0xFFFF)
             return length;
         quint32 longLength;
@@ -221,21 +223,22 @@ quint32 CArchive::ReadCount()
     if (shortCount == 0xFFFF)
         *this >> count;
     if (count > BytesLeft())
-        Fail(CArchiveException::endOfFile, "a count exceeds the rest of the file");
+        Fail(CArchiveException::endOfFile, LoadString(IDS_ARCHIVE_COUNT_TOO_LARGE));
     return count;
 }
 
 quint32 CArchive::NextMapIndex()
 {
     if (m_mapCount >= kMaxMapCount)
-        Fail(CArchiveException::badIndex, "too many objects in one archive");
+        Fail(CArchiveException::badIndex, LoadString(IDS_ARCHIVE_TOO_MANY_OBJECTS));
     return m_mapCount++;
 }
 
 void CArchive::WriteClass(const CRuntimeClass *cls)
 {
     if (!cls->IsSerializable())
-        Fail(CArchiveException::badClass, std::string("class ") + cls->m_lpszClassName + " cannot be stored");
+        Fail(CArchiveException::badClass,
+             FormatString(IDS_ARCHIVE_CANNOT_STORE, {QString::fromLatin1(cls->m_lpszClassName)}));
     const auto known = m_stored.constFind(cls);
     if (known != m_stored.constEnd()) {
         if (*known < kBigObjectTag)
@@ -277,14 +280,14 @@ const CRuntimeClass *CArchive::ReadNewClass(unsigned &schema)
     quint16 nameLength;
     *this >> fileSchema >> nameLength;
     if (nameLength == 0 || nameLength >= kMaxClassName)
-        Fail(CArchiveException::badClass, "a class name has an impossible length");
+        Fail(CArchiveException::badClass, LoadString(IDS_ARCHIVE_CLASS_NAME_LENGTH));
     const QByteArray name = ReadBytes(nameLength);
     const CRuntimeClass *cls = CRuntimeClass::FromName(std::string_view(name.constData(), size_t(name.size())));
     if (!cls || !cls->IsSerializable())
-        Fail(CArchiveException::badClass, "unknown class \"" + name.toStdString() + "\"");
+        Fail(CArchiveException::badClass, FormatString(IDS_ARCHIVE_UNKNOWN_CLASS, {name}));
     const unsigned ownSchema = cls->m_wSchema & ~VERSIONABLE_SCHEMA;
     if (fileSchema != ownSchema && !(cls->m_wSchema & VERSIONABLE_SCHEMA))
-        Fail(CArchiveException::badSchema, "class \"" + name.toStdString() + "\" has another schema");
+        Fail(CArchiveException::badSchema, FormatString(IDS_ARCHIVE_OTHER_SCHEMA, {name}));
     NextMapIndex();
     m_loaded.push_back({cls, fileSchema});
     schema = fileSchema;
@@ -306,7 +309,7 @@ const CRuntimeClass *CArchive::ReadClass(unsigned &schema, quint32 &objectTag)
     }
     const quint32 index = wideTag & ~kBigClassTag;
     if (index == 0 || index >= m_loaded.size() || !m_loaded[index].cls)
-        Fail(CArchiveException::badIndex, "a class reference points nowhere");
+        Fail(CArchiveException::badIndex, LoadString(IDS_ARCHIVE_CLASS_NOWHERE));
     schema = m_loaded[index].schema;
     return m_loaded[index].cls;
 }
@@ -323,12 +326,13 @@ std::unique_ptr<CObject> CArchive::ReadObject(const CRuntimeClass *expected)
         // Every object the program writes is written once; a second reference
         // would hand one object to two owners.
         Fail(CArchiveException::badIndex, objectTag < m_loaded.size() && !m_loaded[objectTag].cls
-                                              ? "an object is referenced twice"
-                                              : "an object reference points nowhere");
+                                              ? LoadString(IDS_ARCHIVE_OBJECT_TWICE)
+                                              : LoadString(IDS_ARCHIVE_OBJECT_NOWHERE));
     }
     if (expected && !cls->IsDerivedFrom(expected))
         Fail(CArchiveException::badClass,
-             std::string("found class ") + cls->m_lpszClassName + " where " + expected->m_lpszClassName + " belongs");
+             FormatString(IDS_ARCHIVE_WRONG_CLASS, {QString::fromLatin1(cls->m_lpszClassName),
+                                                    QString::fromLatin1(expected->m_lpszClassName)}));
     std::unique_ptr<CObject> obj(cls->CreateObject());
     NextMapIndex();
     m_loaded.push_back({nullptr, schema});

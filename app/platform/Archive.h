@@ -22,6 +22,8 @@ class CArchiveException : public std::runtime_error {
 public:
     enum Cause { generic, readOnly, endOfFile, writeOnly, badIndex, badClass, badSchema };
     CArchiveException(Cause cause, const std::string &message) : std::runtime_error(message), m_cause(cause) {}
+    CArchiveException(Cause cause, const QString &message) : CArchiveException(cause, message.toStdString()) {}
+    CArchiveException(Cause cause, const char *message) : CArchiveException(cause, std::string(message)) {}
     Cause m_cause;
 };
 

@@ -439,10 +439,10 @@ bool CGeneratorListView::AskForceInit(uint32_t &type, int &number, QString &port
     number = dialog.m_portNumber;
     if (dialog.m_portType == CSelectPortDlg::kTypeIsa) {
         type = uint32_t(PortType::Isa);
-        port = QStringLiteral("ISA-%1").arg(number);
+        port = FormatString(IDS_FORCE_PORT_ISA, {QString::number(number)});
     } else if (dialog.m_portType == CSelectPortDlg::kTypePci) {
         type = uint32_t(PortType::Pci);
-        port = QStringLiteral("PCI-%1").arg(number);
+        port = FormatString(IDS_FORCE_PORT_PCI, {QString::number(number)});
     } else {
         return false;
     }

@@ -271,7 +271,7 @@ void CFirmwareUpgradeDlg::AddGenerator(CGeneratorView *view)
     CGenerator *generator = view->Connection();
     const PortType type = generator->GetPortType();
     const int image = type == PortType::Isa || type == PortType::Pci ? kImageCardGenerator : kImageGenerator;
-    const QString text = model + QStringLiteral(" on ") + generator->GetPortName(); // resource-rule-ok: the row's label joins names
+    const QString text = FormatString(IDS_GENERATOR_ON_PORT, {model, generator->GetPortName()});
     QTreeWidgetItem *row = new QTreeWidgetItem({text, firmware});
     row->setData(0, kViewRole, QVariant::fromValue<void *>(view));
     row->setData(0, kKindRole, int(RowKind::Generator));

@@ -1,6 +1,7 @@
 // The generator's format error numbers and their texts.
 
 #include "FormatErrorTable.h"
+#include "StringTable.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +16,7 @@ TEST(FormatErrorTable, HasEveryRowAndEachNumberOnce)
     std::set<int> numbers;
     size_t covered = 0;
     for (const FormatErrorRow &row : rows) {
-        ASSERT_LE(row.first, row.last) << row.text;
+        ASSERT_LE(row.first, row.last) << row.first;
         for (int n = row.first; n <= row.last; ++n) {
             EXPECT_TRUE(numbers.insert(n).second) << n << " twice";
             ++covered;
@@ -24,6 +25,16 @@ TEST(FormatErrorTable, HasEveryRowAndEachNumberOnce)
     EXPECT_EQ(covered, 180u);
     EXPECT_EQ(rows.front().first, 2030);
     EXPECT_EQ(rows.back().first, 10242);
+}
+
+// The texts are a run of the string table addressed by row index: a row
+// added or dropped on one side only shifts every text after it.
+TEST(FormatErrorTable, EveryRowHasItsOwnTextAndTheRunEndsWithTheTable)
+{
+    const auto rows = FormatErrorRows();
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        EXPECT_FALSE(FormatErrorRowText(i).isEmpty()) << rows[i].first;
+    EXPECT_TRUE(LoadString(unsigned(IDS_FORMAT_ERROR_FIRST) + unsigned(rows.size())).isEmpty());
 }
 
 TEST(FormatErrorTable, TextsByNumber)

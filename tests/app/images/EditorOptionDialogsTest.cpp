@@ -1,4 +1,6 @@
-#include "EditorOptionDialogs.h"
+#include "CAspectRatioDlg.h"
+#include "CCanvasLimitsDlg.h"
+#include "CSnapGridSizeDlg.h"
 
 #include "DialogUnits.h"
 #include "Prompts.h"

@@ -9,6 +9,7 @@
 #include "FontSource.h"
 #include "ItemEditorFactories.h"
 #include "SourceExport.h"
+#include "SourceExportRefusals.h"
 
 #include "MessageTarget.h"
 #include "ResourceIds.h"
@@ -244,28 +245,8 @@ TEST_F(FontExportTest, AFileThatCannotBeWrittenSaysSaveFailedAndKeepsTheOldOne)
 {
     editor = static_cast<CFontEditor *>(font.OpenEditor());
     ASSERT_TRUE(editor);
-    const QString folder = TempPath(QStringLiteral("locked"));
-    ASSERT_TRUE(QDir().mkpath(folder));
-    const QString kept = folder + QStringLiteral("/Kept.s");
-    QFile old(kept);
-    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-    old.write("old");
-    old.close();
-    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-    const bool locked = !QFileInfo(folder).isWritable();
-    for (const QString &target : {TempPath(QStringLiteral("missing/Font.s")), kept, TempPath(QStringLiteral("."))}) {
-        if (target == kept && !locked)
-            continue; // a user the folder's rights do not bind
-        SCOPED_TRACE(target.toStdString());
-        prompter.ExpectFile(PromptMatch::Caption(QStringLiteral("Generate Source File...")), FileResult{true, {target}, 1});
-        prompter.ExpectMessage(PromptMatch::Contains(QStringLiteral("Save Failed!\n\n")).AndCaption(QStringLiteral("ERROR")), IDOK,
-                               MB_OK | MB_ICONWARNING);
-        ASSERT_TRUE(editor->Router().Execute(ID_MAP_GENERATE_SOURCE));
-        prompter.VerifyAllUsed();
-    }
-    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    EXPECT_EQ(Read(kept), QByteArray("old"));
-    EXPECT_EQ(QDir(folder).entryList(QDir::Files), QStringList{QStringLiteral("Kept.s")}) << "no half file beside it";
+    ExpectSourceExportRefused(prompter, TempPath(QStringLiteral(".")), QStringLiteral(".s"),
+                              [this] { ASSERT_TRUE(editor->Router().Execute(ID_MAP_GENERATE_SOURCE)); });
 }
 
 } // namespace

@@ -7,7 +7,8 @@
 #include "ItemsSimFixture.h"
 
 #include "CProgressDlg.h"
-#include "MessageTarget.h"
+
+#include "SimFontTables.h"
 
 #include "gensim/Fonts.h"
 
@@ -21,38 +22,6 @@ using gensim::ItemKind;
 using Lines = std::vector<std::string>;
 
 constexpr const char *kFontFirmware = "7.021"; // fonts above 7.02
-
-// The font's owner: it hears of a font that changed.
-class FontOwner : public QWidget, public MessageTarget {
-public:
-    LRESULT OnMessage(unsigned message, WPARAM, LPARAM lParam) override
-    {
-        if (message == WM_DATA_CHANGED)
-            changed.push_back(lParam);
-        return 0;
-    }
-    std::vector<LPARAM> changed;
-};
-
-// The simulator's form of a font, to compare with what it stored.
-gensim::FontTables TablesOf(const FontData &f)
-{
-    gensim::FontTables t;
-    const auto header = f.Header();
-    const int headerSlots[] = {1, 2, 3, 4, 5, 6, 7, 9, 10, 11, 12};
-    for (std::size_t k = 0; k < header.size(); ++k)
-        t.header[std::size_t(headerSlots[k])] = header[k];
-    t.tables[0] = f.bitmap;
-    t.tables[1].assign(f.locTable.begin(), f.locTable.end());
-    t.tables[2].assign(f.owTable.begin(), f.owTable.end());
-    t.tables[3].assign(f.imageWidths.begin(), f.imageWidths.end());
-    return t;
-}
-
-Lines Tail(const Lines &lines, std::size_t n)
-{
-    return lines.size() < n ? lines : Lines(lines.end() - std::ptrdiff_t(n), lines.end());
-}
 
 bool Heard(const Lines &lines, const std::string &line)
 {
@@ -106,7 +75,7 @@ TEST_F(FontTrafficSimTest, TheDefaultFontIsSentInFortyOneCommands)
     EXPECT_EQ(Sim(1).trace().lines(), expected);
     const auto stored = Stored(1, "Font");
     ASSERT_TRUE(stored);
-    EXPECT_EQ(stored->font, TablesOf(FontData()));
+    EXPECT_EQ(stored->font, SimFontTables(FontData()));
 }
 
 TEST_F(FontTrafficSimTest, FirmwareAbove702TakesFontsAndNoOtherDoes)
@@ -130,7 +99,7 @@ TEST_F(FontTrafficSimTest, ARecallTakesTheWholeFontAndTellsTheOwner)
     Start({kFontFirmware});
     Sim(1).seed(ItemKind::Font, gensim::sampleFont("Tiny", true, 48, 49, 5, 3, 7));
     auto gen = Connect(1);
-    FontOwner owner;
+    ChangedItemOwner owner;
     CFontData font(&owner);
     Sim(1).trace().clear();
     CProgressDlg progress(nullptr, true);
@@ -145,7 +114,7 @@ TEST_F(FontTrafficSimTest, ARecallTakesTheWholeFontAndTellsTheOwner)
     EXPECT_EQ(font.GetName(), QStringLiteral("Tiny"));
     EXPECT_TRUE(font.IsModified());
     EXPECT_EQ(owner.changed, std::vector<LPARAM>{ToLParam(&font)});
-    EXPECT_EQ(TablesOf(font.Data()), Stored(1, "Tiny")->font);
+    EXPECT_EQ(SimFontTables(font.Data()), Stored(1, "Tiny")->font);
 }
 
 TEST_F(FontTrafficSimTest, OneCharacterAndSignedOffsetsGoAndComeBack)
@@ -203,7 +172,7 @@ TEST_F(FontTrafficSimTest, AFontTheGeneratorHoldsBadlyIsRefusedAndTheItemKept)
                                                                 "program can read; it was not recalled."))
                                    .AndCaption(QStringLiteral("Font Error")),
                                IDOK, MB_OK | MB_ICONWARNING);
-        FontOwner owner;
+        ChangedItemOwner owner;
         CFontData font(&owner);
         font.SetName(QStringLiteral("Mine"));
         Sim(1).trace().clear();
@@ -235,7 +204,7 @@ TEST_F(FontTrafficSimTest, CancelStopsAtTheNextPollAndEndsTheTransfer)
     EXPECT_EQ(Tail(Sim(1).trace().lines(), 3), (Lines{"FDTA 1 10 0", "FNTN ", "FNTE "}));
     EXPECT_FALSE(Stored(1, "Font"));
     ASSERT_TRUE(font.SendToGenerator(gen.get(), nullptr));
-    FontOwner owner;
+    ChangedItemOwner owner;
     CFontData back(&owner);
     back.SetName(QStringLiteral("Mine"));
     CProgressDlg recall(nullptr, true);

@@ -1,10 +1,12 @@
 #pragma once
-// Generators of the simulator for the tests of sequences and knob lists:
-// one per firmware, on COM1 upwards, each at the rate a port opens with, so
-// a connection needs no baud search and no wait is shortened. And a port
-// that lets a test act just before a command goes out (press Cancel).
+// Generators of the simulator for the tests of the items' traffic: one per
+// firmware, on COM1 upwards, each at the rate a port opens with, so a
+// connection needs no baud search and no wait is shortened. A port that lets
+// a test act just before a command goes out (press Cancel), and an item's
+// owner that hears of an item that changed.
 
 #include "CGenerator.h"
+#include "MessageTarget.h"
 #include "PortBackend.h"
 #include "PortDialogAnswer.h"
 #include "TestSupport.h"
@@ -16,6 +18,9 @@
 #include <initializer_list>
 #include <memory>
 #include <string>
+#include <vector>
+
+#include <QWidget>
 
 class ItemsSimTest : public PlatformTest {
 protected:
@@ -49,6 +54,12 @@ protected:
 
     gensim::Generator &Sim(int com) { return sim.generator(size_t(com - 1)); }
 
+    // The last n lines a generator heard (all when fewer).
+    static std::vector<std::string> Tail(const std::vector<std::string> &lines, std::size_t n)
+    {
+        return lines.size() < n ? lines : std::vector<std::string>(lines.end() - std::ptrdiff_t(n), lines.end());
+    }
+
     // A connection to COM com, chosen in the port dialog.
     std::unique_ptr<CGenerator> Connect(int com) { return ConnectOverCom(prompter, com); }
 
@@ -74,4 +85,16 @@ public:
 
 private:
     PortBackend *m_previous;
+};
+
+// An item's owner: it hears of an item that changed.
+class ChangedItemOwner : public QWidget, public MessageTarget {
+public:
+    LRESULT OnMessage(unsigned message, WPARAM, LPARAM lParam) override
+    {
+        if (message == WM_DATA_CHANGED)
+            changed.push_back(lParam);
+        return 0;
+    }
+    std::vector<LPARAM> changed;
 };

@@ -10,6 +10,7 @@
 #include "CPixelMap.h"
 #include "CPixelMapEditor.h"
 #include "PixelMapSource.h"
+#include "SourceExportRefusals.h"
 #include "ItemEditorFactories.h"
 
 #include "Archive.h"
@@ -265,30 +266,8 @@ TEST_F(PixelMapEditorTest, GenerateSourceWritesTheWorkingCopyOrSaysItFailed)
     written.close();
 
     // A file that cannot be written: the box, and the old file as it was.
-    const QString folder = TempPath(QStringLiteral("locked"));
-    ASSERT_TRUE(QDir().mkpath(folder));
-    const QString kept = folder + QStringLiteral("/Kept.cc");
-    QFile old(kept);
-    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-    old.write("old");
-    old.close();
-    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-    const bool locked = !QFileInfo(folder).isWritable();
-    for (const QString &target : {TempPath(QStringLiteral("missing/Logo.cc")), folder + QStringLiteral("/Kept.cc"),
-                                  TempPath(QStringLiteral("."))}) {
-        if (target == kept && !locked)
-            continue; // a user the folder's rights do not bind
-        SCOPED_TRACE(target.toStdString());
-        prompter.ExpectFile(PromptMatch::Caption(QStringLiteral("Generate Source File...")), FileResult{true, {target}, 1});
-        prompter.ExpectMessage(PromptMatch::Contains(QStringLiteral("Save Failed!\n\n")).AndCaption(QStringLiteral("ERROR")), IDOK,
-                               MB_OK | MB_ICONWARNING);
-        Execute(ID_MAP_GENERATE_SOURCE);
-        prompter.VerifyAllUsed();
-    }
-    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    ASSERT_TRUE(old.open(QIODevice::ReadOnly));
-    EXPECT_EQ(old.readAll(), QByteArray("old"));
-    EXPECT_EQ(QDir(folder).entryList(QDir::Files), QStringList{QStringLiteral("Kept.cc")}) << "no half file beside it";
+    ExpectSourceExportRefused(prompter, TempPath(QStringLiteral(".")), QStringLiteral(".cc"),
+                              [this] { Execute(ID_MAP_GENERATE_SOURCE); });
 }
 
 } // namespace

@@ -7,7 +7,6 @@
 #include "ItemsSimFixture.h"
 
 #include "CProgressDlg.h"
-#include "MessageTarget.h"
 
 #include "gensim/PixelMaps.h"
 
@@ -20,18 +19,6 @@ using gensim::ItemKind;
 using Lines = std::vector<std::string>;
 
 constexpr const char *kMapFirmware = "7.021"; // pixel maps above 7.02
-
-// The map's owner: it hears of a map that changed.
-class MapOwner : public QWidget, public MessageTarget {
-public:
-    LRESULT OnMessage(unsigned message, WPARAM, LPARAM lParam) override
-    {
-        if (message == WM_DATA_CHANGED)
-            changed.push_back(lParam);
-        return 0;
-    }
-    std::vector<LPARAM> changed;
-};
 
 class PixelMapTrafficSimTest : public ItemsSimTest {
 protected:
@@ -53,8 +40,6 @@ protected:
     }
 
     static std::vector<std::uint32_t> Words(const CPixelMap &map) { return map.Data().pixels; }
-
-    static Lines Tail(const Lines &lines, std::size_t n) { return Lines(lines.end() - std::ptrdiff_t(n), lines.end()); }
 
     // A 16 x 16 map of depth 8 (64 words, 256 bytes) whose words count up from 1.
     static CPixelMap &Counting(CPixelMap &map, const QString &name)
@@ -116,7 +101,7 @@ TEST_F(PixelMapTrafficSimTest, ARecallTakesTheSizeAndWordsAndBringsTheLutToTheDe
     Sim(1).seed(ItemKind::PixelMap, gensim::samplePixelMap("Deep", true, 3, 2, 8, 4));
     Sim(1).seed(ItemKind::PixelMap, gensim::samplePixelMap("Mono", true, 33, 2, 1, 5));
     auto gen = Connect(1);
-    MapOwner owner;
+    ChangedItemOwner owner;
     CPixelMap map(&owner);
     PixelMapData before = map.Data();
     before.lut[15] = 0x123456;
@@ -161,7 +146,7 @@ TEST_F(PixelMapTrafficSimTest, SizesUpTo1024AreTakenAndNoOtherIs)
         Sim(1).fault(gensim::Fault::scriptedReply("DMAP?", std::string(reply) + "\r\n>"));
         prompter.ExpectMessage(PromptMatch::Text(QStringLiteral("Invalid Map Dimensions")).AndCaption(QStringLiteral("Map Error")),
                                IDOK, MB_OK | MB_ICONWARNING);
-        MapOwner owner;
+        ChangedItemOwner owner;
         CPixelMap map(&owner);
         Sim(1).trace().clear();
         EXPECT_FALSE(map.RecallFromGenerator(QStringLiteral("W1001"), gen.get(), nullptr));

@@ -7,11 +7,13 @@ breaking that rule in the program's sources and prints each as file:line:
 
   text  a string literal that goes straight to the user: an argument of a
         box, window title, menu, label, tooltip, status or dialog-control
-        call (UI_CALLS, also inside a braced list given to one), a text in a
-        bracket that begins with an id ({ID_FILE_SAVE, "&Save"},
-        AddToggle(IDC_RED, "R")), a literal given to a title, caption,
-        filter, text, tip or message, or returned by a function named for
-        one (MarkTip, GetTypeName). Inserts ("%1", "%3u") are no words.
+        call, or of a reader's or writer's refusal (UI_CALLS, also inside a
+        braced list given to one), a text in a bracket that begins with an
+        id ({ID_FILE_SAVE, "&Save"}, AddToggle(IDC_RED, "R")), a literal
+        given to a title, caption,
+        filter, text, tip, message or error, or returned by a function named
+        for one (MarkTip, GetTypeName, NameProblem). Inserts ("%1", "%3u")
+        are no words.
   id    a number that is an id of the resource rows where an id belongs: a
         string id (32768 and up) anywhere, an id given to a name that says
         it is one (IDD = 133, kFirstTextId = ...), or an id in an argument
@@ -53,6 +55,8 @@ UI_CALLS = {
     "SetStatus", "Status", "Heading", "ImageStatus", "ShowTransferStatus", "YmodemShowStatus", "PercentLine",
     "ShowCannotOpen", "ErrorBox", "ImageRefused", "ImageNameRefused", "NameRefused", "KnobNameRefused",
     "TransferNameRefused", "NotIncremented", "ReportNotCopied", "TakeNumber", "AddMenu",
+    # Readers, writers and checks: the reason a box shows for a file, a record or dropped data
+    "Fail", "Refuse", "RefuseWrite", "CArchiveException",
 }
 
 # Calls one of whose arguments (counted from 0) reaches the user: an editor's first title.
@@ -62,10 +66,11 @@ UI_ARGUMENTS = {"CEditorFrame": 2}
 WRAPPERS = {"QStringLiteral", "QString", "fromUtf8", "fromLatin1", "QLatin1String", "QLatin1StringView",
             "QStringView", "tr", "arg", "asprintf"}
 
-# Names a title, caption, filter or message text is given to; functions
-# whose return value is one.
-TEXT_TARGET = re.compile(r"(?i)(title|caption|filter|text|message|tip)s?$|^whyNot$")
-TEXT_FUNCTION = re.compile(r"(?<!Command)(Text|Tip|Title|TypeName|Caption|Message|Heading)$")
+# Names a title, caption, filter, message or error text is given to (a
+# reader's m_lastError, a check's *error); functions whose return value is
+# one (MarkTip, NameProblem).
+TEXT_TARGET = re.compile(r"(?i)(title|caption|filter|text|message|tip|error|failure)s?$|^whyNot$")
+TEXT_FUNCTION = re.compile(r"(?<!Command)(Text|Tip|Title|TypeName|Caption|Message|Heading|Problem)$")
 CONTROL = {"if", "for", "while", "switch", "catch"}
 
 # Names of ids: IDS_FORMAT, ID_FILE_SAVE, IDOK; and names that hold one: IDD, kFirstTextId.

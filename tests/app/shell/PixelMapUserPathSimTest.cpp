@@ -5,42 +5,18 @@
 // opened again, sent to COM1, recalled, dragged to COM2's pane and written
 // as C++ source. The generators' stores are checked after every step.
 
-#include "CDataListView.h"
-#include "CGeneratorDataPane.h"
-#include "CGeneratorListView.h"
-#include "CGeneratorView.h"
 #include "CLutEditDlg.h"
 #include "CLutEditPane.h"
-#include "CMainWindow.h"
 #include "CMapEditPane.h"
-#include "CNameEdit.h"
 #include "CPixelMap.h"
 #include "CPixelMapEditor.h"
-#include "CSelectDataTypeDlg.h"
 #include "CSpinButtonCtrl.h"
 #include "CValueEdit.h"
-#include "DataKindRegistry.h"
-#include "DialogUnits.h"
-#include "DragDelivery.h"
-#include "DragLoop.h"
-#include "PortDialogAnswer.h"
-#include "TestSupport.h"
+#include "StoredItemUserPath.h"
 
-#include "gensim/Simulator.h"
-
-#include <QDialog>
 #include <QFile>
-#include <QListWidget>
-#include <QPushButton>
-#include <QTest>
-#include <QTreeWidget>
-
-#include <cstdlib>
 
 namespace {
-
-using gensim::ItemKind;
-using Pane = CGeneratorDataPane;
 
 // A 16 x 16 bitmap of 4 bits a pixel, bottom-up, whose pixel (x, y) is
 // (x + y) mod 16, with 16 shades of grey.
@@ -67,128 +43,12 @@ QByteArray Grey16x16()
     return file + info + table + pixels;
 }
 
-class PixelMapUserPathSimTest : public PlatformTest {
+class PixelMapUserPathSimTest : public StoredItemUserPath {
 protected:
-    void SetUp() override
-    {
-        PlatformTest::SetUp();
-        RegisterProgramDataKinds();
-        // Above 7.02, so they take pixel maps; at the rate a port opens with.
-        for (const char *serial : {"100001", "100002"}) {
-            gensim::Generator &g =
-                sim.addGenerator({.model = "VG-7000", .firmware = "7.05", .serial = serial, .baudRate = 2400, .link = ""});
-            setenv(QStringLiteral("MORVANE_COM%1").arg(sim.size()).toLatin1().constData(), g.comPath().c_str(), 1);
-        }
-        sim.start();
-        window = std::make_unique<CMainWindow>();
-        window->CreateFrame();
-        window->resize(760, 520);
-        window->show();
-        QCoreApplication::processEvents();
-    }
+    PixelMapUserPathSimTest() : StoredItemUserPath({gensim::ItemKind::PixelMap, ID_LIST_ICONS, Pane::kIcons, "Icon"}) {}
 
-    void TearDown() override
-    {
-        g_dragHook = nullptr;
-        window.reset();
-        UnregisterProgramDataKinds();
-        unsetenv("MORVANE_COM1");
-        unsetenv("MORVANE_COM2");
-        PlatformTest::TearDown();
-    }
-
-    CGeneratorListView &Generators() { return *window->GetGeneratorListView(); }
-    CDataListView &Data() { return *window->GetDataListView(); }
-    CGeneratorView &View(int i) { return *Generators().GetRowView(i); }
-    std::optional<gensim::StoredItem> Stored(int i, const std::string &name)
-    {
-        return sim.generator(size_t(i)).item(ItemKind::PixelMap, name);
-    }
-
-    static void Click(QAbstractItemView &view, const QRect &cell, bool twice = false)
-    {
-        ASSERT_TRUE(cell.isValid());
-        QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
-        if (twice)
-            QTest::mouseDClick(view.viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
-        QCoreApplication::processEvents();
-    }
-    void ClickGenerator(int row, bool twice = false)
-    {
-        QTreeWidget &list = *Generators().List();
-        Click(list, list.visualItemRect(list.topLevelItem(row)), twice);
-    }
-    void ClickData(int row, bool twice = false)
-    {
-        Data().DeselectAll();
-        QTreeWidget &list = *Data().List();
-        Click(list, list.visualItemRect(list.topLevelItem(row)), twice);
-    }
-    void Connect(int com)
-    {
-        AnswerPortDialogCom(prompter, com);
-        ASSERT_TRUE(window->Router().Execute(ID_CONNECT));
-    }
-
-    // View i's icon list with name selected.
-    void SelectIcon(int i, const QString &name)
-    {
-        ASSERT_TRUE(View(i).Router().Execute(ID_LIST_ICONS));
-        Pane &pane = *View(i).DataPane();
-        const int row = pane.FindRow(Pane::kIcons, name);
-        ASSERT_GE(row, 0) << qPrintable(name);
-        QListWidget &list = *pane.NameList(Pane::kIcons);
-        Click(list, list.visualItemRect(list.item(row)));
-    }
-
-    // A press on the selected icon of view from and a move: the drag runs
-    // and is dropped on view to's pane.
-    void DragToOtherPane(int from, const QString &name, int to)
-    {
-        QListWidget &list = *View(from).DataPane()->NameList(Pane::kIcons);
-        const QPoint at = list.visualItemRect(list.item(View(from).DataPane()->FindRow(Pane::kIcons, name))).center();
-        bool dragged = false;
-        g_dragHook = [&](QDrag &drag) {
-            dragged = true;
-            return DeliverDrag(*View(to).DataPane(), drag);
-        };
-        prompter.ExpectDialog(PromptMatch::Caption("Data Transfer"), [](QDialog &d) { d.accept(); });
-        QTest::mousePress(list.viewport(), Qt::LeftButton, Qt::NoModifier, at);
-        for (const QPoint &point : {at + QPoint(2, 0), at + QPoint(40, 0)}) {
-            QMouseEvent move(QEvent::MouseMove, point, list.viewport()->mapToGlobal(point), Qt::NoButton,
-                             Qt::LeftButton, Qt::NoModifier);
-            QCoreApplication::sendEvent(list.viewport(), &move);
-        }
-        QTest::mouseRelease(list.viewport(), Qt::LeftButton, Qt::NoModifier, at + QPoint(40, 0));
-        g_dragHook = nullptr;
-        ASSERT_TRUE(dragged);
-    }
-
-    // File/New of an Icon, named by a label edit.
-    CPixelMap *NewPixelMap(const QString &name)
-    {
-        prompter.ExpectDialog(PromptMatch::Caption("Select a data type"), [](QDialog &dialog) {
-            auto &select = static_cast<CSelectDataTypeDlg &>(dialog);
-            const QList<QListWidgetItem *> icon = select.m_list->findItems(QStringLiteral("Icon"), Qt::MatchExactly);
-            ASSERT_EQ(icon.size(), 1);
-            select.m_list->setCurrentItem(icon.first());
-            FindControl<QPushButton>(&select, IDOK)->click();
-        });
-        EXPECT_TRUE(window->Router().Execute(ID_FILE_NEW));
-        const int last = Data().GetRowCount() - 1;
-        auto *map = dynamic_cast<CPixelMap *>(Data().GetRowItem(last));
-        EXPECT_NE(map, nullptr);
-        prompter.ExpectDialog(PromptMatch::Caption("Name..."), [name](QDialog &d) {
-            FindControl<CNameEdit>(&d, IDC_NAME)->setText(name);
-            FindControl<QPushButton>(&d, IDOK)->click();
-        });
-        Data().List()->editItem(Data().List()->topLevelItem(last), 0);
-        QCoreApplication::processEvents();
-        return map;
-    }
-
-    gensim::Simulator sim;
-    std::unique_ptr<CMainWindow> window;
+    CPixelMap *NewPixelMap(const QString &name) { return dynamic_cast<CPixelMap *>(NewItem(name)); }
+    void SelectIcon(int i, const QString &name) { SelectStored(i, name); }
 };
 
 TEST_F(PixelMapUserPathSimTest, MakePaintImportSaveSendRecallCopyAndGenerateSource)
@@ -230,11 +90,7 @@ TEST_F(PixelMapUserPathSimTest, MakePaintImportSaveSendRecallCopyAndGenerateSour
     // Paints a row with entry 12 (green).
     editor->LutPane()->SelectEntry(12);
     CMapEditPane &grid = *editor->EditPane();
-    QTest::mousePress(grid.viewport(), Qt::LeftButton, {}, grid.CellRect(0, 2).center());
-    QMouseEvent move(QEvent::MouseMove, grid.CellRect(9, 2).center(), grid.viewport()->mapToGlobal(grid.CellRect(9, 2).center()),
-                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(grid.viewport(), &move);
-    QTest::mouseRelease(grid.viewport(), Qt::LeftButton, {}, grid.CellRect(9, 2).center());
+    PaintStroke(grid, {0, 2}, {9, 2});
     for (int x = 0; x <= 9; ++x)
         EXPECT_EQ(editor->Working().Pixel(x, 2), 12u) << x;
     SaveScreenshot(*editor, "pixel_map_editor_user_path");

@@ -68,3 +68,26 @@ CExampleEditor::CExampleEditor(CExample &item)
     : CEditorFrame(item, QStringLiteral("CExampleEditor"), QStringLiteral("Example Editor"), IDR_EXAMPLE) // breaks: text
 {
 }
+
+// A reader's and a writer's reasons reach the user in the box of the
+// command that read or wrote.
+bool CExampleReader::ReadHeader(CArchive &ar)
+{
+    if (ar.BytesLeft() < 4)
+        return Fail(QStringLiteral("Unable to read the file header!")); // breaks: text
+    if (m_depth == 0)
+        throw CArchiveException(CArchiveException::generic, "the depth is not 1, 2, 4 or 8"); // breaks: text
+    if (m_count > kMaxCount) {
+        m_lastError = QStringLiteral("The record holds %1 names.").arg(m_count); // breaks: text
+        return false;
+    }
+    if (error)
+        *error = QStringLiteral("The printer could not be opened."); // breaks: text
+    m_failure = QStringLiteral("Unknown Scheme!"); // breaks: text
+    return Refuse(why, QStringLiteral("The dropped data holds no steps.")); // breaks: text
+}
+
+QString NameProblem(const QString &name)
+{
+    return name.isEmpty() ? QStringLiteral("has no name") : QString(); // breaks: text
+}

@@ -91,3 +91,25 @@ CExampleEditor::CExampleEditor(CExample &item)
 {
     AddMenu(LoadString(IDS_EDITOR_MENU_EDIT), {ID_EDIT_CUT, ID_EDIT_COPY});
 }
+
+bool CExampleReader::ReadHeader(CArchive &ar)
+{
+    if (ar.BytesLeft() < 4)
+        return Fail(LoadString(IDS_BMP_NO_FILE_HEADER));
+    if (m_depth == 0)
+        throw CArchiveException(CArchiveException::generic, LoadString(IDS_PIXMAP_FILE_DEPTH));
+    if (m_count > kMaxCount) {
+        m_lastError = LoadString(IDS_KNOB_RECORD_TOO_MANY).arg(m_count);
+        return false;
+    }
+    if (error)
+        *error = LoadString(IDS_PRINT_NOT_OPENED);
+    const QString errorKey = QStringLiteral("Last error");
+    m_failure = LoadString(IDS_BMP_UNKNOWN_SCHEME);
+    return Refuse(why, FormatString(IDS_CMDFILE_NO_VALUE, {kMnemonic}));
+}
+
+QString NameProblem(const QString &name)
+{
+    return name.isEmpty() ? LoadString(IDS_FMTLIST_ROW_NO_NAME) : QString();
+}

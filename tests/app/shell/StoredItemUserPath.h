@@ -1,0 +1,183 @@
+#pragma once
+// The fixture of a user's way, end to end, with a kind the generators store
+// by name and the data pane lists (fonts, pixel maps): two simulated
+// generators that take it on COM1 and COM2, a main window, and the clicks,
+// drags and dialogs the way goes through.
+
+#include "CDataListView.h"
+#include "CGeneratorDataPane.h"
+#include "CGeneratorListView.h"
+#include "CGeneratorView.h"
+#include "CMainWindow.h"
+#include "CNameEdit.h"
+#include "CSelectDataTypeDlg.h"
+#include "CellGridPane.h"
+#include "DataKindRegistry.h"
+#include "DialogUnits.h"
+#include "DragDelivery.h"
+#include "DragLoop.h"
+#include "PortDialogAnswer.h"
+#include "TestSupport.h"
+
+#include "gensim/Simulator.h"
+
+#include <QDialog>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <cstdlib>
+#include <memory>
+
+class StoredItemUserPath : public PlatformTest {
+protected:
+    using Pane = CGeneratorDataPane;
+
+    // The kind: how the simulator stores it, the generator view's command
+    // that lists it, its list in the data pane and its name in File/New.
+    struct Kind {
+        gensim::ItemKind stored;
+        int listCommand;
+        int paneList;
+        const char *typeName;
+    };
+
+    explicit StoredItemUserPath(Kind kind) : m_kind(kind) {}
+
+    void SetUp() override
+    {
+        PlatformTest::SetUp();
+        RegisterProgramDataKinds();
+        // Above 7.02, so they take fonts and pixel maps; at the rate a port opens with.
+        for (const char *serial : {"100001", "100002"}) {
+            gensim::Generator &g =
+                sim.addGenerator({.model = "VG-7000", .firmware = "7.05", .serial = serial, .baudRate = 2400, .link = ""});
+            setenv(QStringLiteral("MORVANE_COM%1").arg(sim.size()).toLatin1().constData(), g.comPath().c_str(), 1);
+        }
+        sim.start();
+        window = std::make_unique<CMainWindow>();
+        window->CreateFrame();
+        window->resize(760, 520);
+        window->show();
+        QCoreApplication::processEvents();
+    }
+
+    void TearDown() override
+    {
+        g_dragHook = nullptr;
+        window.reset();
+        UnregisterProgramDataKinds();
+        unsetenv("MORVANE_COM1");
+        unsetenv("MORVANE_COM2");
+        PlatformTest::TearDown();
+    }
+
+    CGeneratorListView &Generators() { return *window->GetGeneratorListView(); }
+    CDataListView &Data() { return *window->GetDataListView(); }
+    CGeneratorView &View(int i) { return *Generators().GetRowView(i); }
+    std::optional<gensim::StoredItem> Stored(int i, const std::string &name)
+    {
+        return sim.generator(size_t(i)).item(m_kind.stored, name);
+    }
+
+    static void Click(QAbstractItemView &view, const QRect &cell, bool twice = false)
+    {
+        ASSERT_TRUE(cell.isValid());
+        QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
+        if (twice)
+            QTest::mouseDClick(view.viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
+        QCoreApplication::processEvents();
+    }
+    void ClickGenerator(int row, bool twice = false)
+    {
+        QTreeWidget &list = *Generators().List();
+        Click(list, list.visualItemRect(list.topLevelItem(row)), twice);
+    }
+    void ClickData(int row, bool twice = false)
+    {
+        Data().DeselectAll();
+        QTreeWidget &list = *Data().List();
+        Click(list, list.visualItemRect(list.topLevelItem(row)), twice);
+    }
+    void Connect(int com)
+    {
+        AnswerPortDialogCom(prompter, com);
+        ASSERT_TRUE(window->Router().Execute(ID_CONNECT));
+    }
+
+    // View i's list of the kind with name selected.
+    void SelectStored(int i, const QString &name)
+    {
+        ASSERT_TRUE(View(i).Router().Execute(m_kind.listCommand));
+        Pane &pane = *View(i).DataPane();
+        const int row = pane.FindRow(m_kind.paneList, name);
+        ASSERT_GE(row, 0) << qPrintable(name);
+        QListWidget &list = *pane.NameList(m_kind.paneList);
+        Click(list, list.visualItemRect(list.item(row)));
+    }
+
+    // A press on the selected item of view from and a move: the drag runs
+    // and is dropped on view to's pane.
+    void DragToOtherPane(int from, const QString &name, int to)
+    {
+        QListWidget &list = *View(from).DataPane()->NameList(m_kind.paneList);
+        const QPoint at =
+            list.visualItemRect(list.item(View(from).DataPane()->FindRow(m_kind.paneList, name))).center();
+        bool dragged = false;
+        g_dragHook = [&](QDrag &drag) {
+            dragged = true;
+            return DeliverDrag(*View(to).DataPane(), drag);
+        };
+        prompter.ExpectDialog(PromptMatch::Caption("Data Transfer"), [](QDialog &d) { d.accept(); });
+        QTest::mousePress(list.viewport(), Qt::LeftButton, Qt::NoModifier, at);
+        for (const QPoint &point : {at + QPoint(2, 0), at + QPoint(40, 0)}) {
+            QMouseEvent move(QEvent::MouseMove, point, list.viewport()->mapToGlobal(point), Qt::NoButton,
+                             Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(list.viewport(), &move);
+        }
+        QTest::mouseRelease(list.viewport(), Qt::LeftButton, Qt::NoModifier, at + QPoint(40, 0));
+        g_dragHook = nullptr;
+        ASSERT_TRUE(dragged);
+    }
+
+    // File/New of the kind, named by a label edit.
+    CGenData *NewItem(const QString &name)
+    {
+        const QString typeName = QString::fromLatin1(m_kind.typeName);
+        prompter.ExpectDialog(PromptMatch::Caption("Select a data type"), [typeName](QDialog &dialog) {
+            auto &select = static_cast<CSelectDataTypeDlg &>(dialog);
+            const QList<QListWidgetItem *> icon = select.m_list->findItems(typeName, Qt::MatchExactly);
+            ASSERT_EQ(icon.size(), 1);
+            select.m_list->setCurrentItem(icon.first());
+            FindControl<QPushButton>(&select, IDOK)->click();
+        });
+        EXPECT_TRUE(window->Router().Execute(ID_FILE_NEW));
+        const int last = Data().GetRowCount() - 1;
+        CGenData *item = Data().GetRowItem(last);
+        prompter.ExpectDialog(PromptMatch::Caption("Name..."), [name](QDialog &d) {
+            FindControl<CNameEdit>(&d, IDC_NAME)->setText(name);
+            FindControl<QPushButton>(&d, IDOK)->click();
+        });
+        Data().List()->editItem(Data().List()->topLevelItem(last), 0);
+        QCoreApplication::processEvents();
+        return item;
+    }
+
+    // Presses on one cell of an editor's grid, drags to another and lets go.
+    static void PaintStroke(CellGridPane &grid, QPoint from, QPoint to)
+    {
+        QTest::mousePress(grid.viewport(), Qt::LeftButton, {}, grid.CellRect(from.x(), from.y()).center());
+        const QPoint end = grid.CellRect(to.x(), to.y()).center();
+        QMouseEvent move(QEvent::MouseMove, end, grid.viewport()->mapToGlobal(end), Qt::NoButton, Qt::LeftButton,
+                         Qt::NoModifier);
+        QCoreApplication::sendEvent(grid.viewport(), &move);
+        QTest::mouseRelease(grid.viewport(), Qt::LeftButton, {}, end);
+    }
+
+    gensim::Simulator sim;
+    std::unique_ptr<CMainWindow> window;
+
+private:
+    Kind m_kind;
+};

@@ -2,8 +2,8 @@
 // generator takes after "YMDI", and the waits, trace and status both ways
 // share (the receiver is in CGeneratorYmodemReceive.cpp). A transfer runs
 // whole on the port thread as one routine: blocks go out in one write,
-// every wait blocks on the line with its time-out, and the progress
-// dialog's Cancel is polled between waits; its status lines are handed to
+// every wait blocks on the line for its whole time-out, and the progress
+// dialog's Cancel ends the wait in progress; its status lines are handed to
 // the GUI thread. The reply buffer holds the block.
 
 #include "CGenerator.h"
@@ -23,6 +23,7 @@
 #include <QFile>
 
 #include <algorithm>
+#include <climits>
 #include <cerrno>
 #include <cstdarg>
 #include <cstring>
@@ -42,8 +43,6 @@ namespace {
 constexpr int kAnswerSeconds = 60;   // the sender's every wait
 constexpr int kAbortCans = 8;
 constexpr int kSendDashes = 52;
-// A wait on the line lasts at most this long before Cancel is looked at again.
-constexpr int kCancelPollMs = 100;
 
 // --- What the sender's waits accept and write ------------------------------------
 
@@ -106,12 +105,16 @@ FilePtr OpenRegularFile(const QByteArray& path)
 }
 
 // Cancel as the transfer's thread may see it: the port thread reads the
-// flag alone, the GUI thread also lets the dialog's events through.
+// flag alone, the GUI thread also lets the dialog's events through. Its
+// press ended the library's waits; they work again for the abort's writes.
 bool CancelSeen(CProgressDlg* progress)
 {
     if (progress == nullptr)
         return false;
-    return PortWorker::OnPortThread() ? progress->CancelRequested() : progress->IsCancelled();
+    const bool seen = PortWorker::OnPortThread() ? progress->CancelRequested() : progress->IsCancelled();
+    if (seen)
+        InstalledPort().CancelWaits(false);
+    return seen;
 }
 
 } // namespace
@@ -167,18 +170,19 @@ void CGenerator::TraceBytes(const uint8_t* data, int length, bool breakBefore) c
 
 bool CGenerator::WaitForByteUntil(int64_t deadlineMs, int& byte)
 {
-    // Cancel is looked at once a slice of the wait passed empty: an answer
-    // already on its way is taken first, so the far end, which may purge
-    // its input before it answers, hears the abort after it.
+    // One wait for the whole time, which Cancel ends at once. Cancel is
+    // looked at once the wait passed empty: an answer already on its way is
+    // taken first, so the far end, which may purge its input before it
+    // answers, hears the abort after it.
     const PortId port = m_link.GetPort();
     while (!m_ymodemCancelled) {
         const int64_t left = deadlineMs - Port().NowMs();
-        if (Port().WaitForChar(port, int32_t(std::clamp<int64_t>(left, 0, kCancelPollMs))) != 0) {
+        if (Port().WaitForChar(port, int32_t(std::clamp<int64_t>(left, 0, INT32_MAX))) != 0) {
             byte = Port().GetChar(port) & 0xFF;
             return true;
         }
         // A line that hung up has nothing more to say.
-        if (left <= 0 || Port().GetError() != 0)
+        if (Port().NowMs() >= deadlineMs || Port().GetError() != 0)
             return false;
         if (CancelSeen(m_ymodemProgress))
             m_ymodemCancelled = true;

@@ -1,16 +1,19 @@
 #pragma once
-// The progress dialog and flags of one YMODEM transfer, held for its waits,
-// and the transfer run as one routine on the port thread (the sender in
+// The progress dialog and flags of one YMODEM transfer, held for its waits
+// (its Cancel ends the wait in progress), and the transfer run as one
+// routine on the port thread (the sender in
 // CGeneratorYmodem.cpp, the receiver in CGeneratorYmodemReceive.cpp).
 
 #include "CGenerator.h"
 
 #include "CProgressDlg.h"
+#include "CancelEndsLibraryWaits.h"
 #include "LinkRoutines.h"
 
 #include <QCoreApplication>
 
 #include <functional>
+#include <optional>
 
 // Holds the progress dialog for the waits of one transfer.
 class CGenerator::YmodemScope
@@ -23,6 +26,8 @@ public:
         generator.m_ymodemCancelled = false;
         generator.m_ymodemPutFailed = false;
         generator.m_ymodemFlushTrace = flushTrace;
+        if (progress != nullptr)
+            m_cancel.emplace(progress);
     }
     ~YmodemScope()
     {
@@ -46,4 +51,5 @@ public:
 
 private:
     CGenerator& m_generator;
+    std::optional<CancelEndsLibraryWaits> m_cancel;
 };

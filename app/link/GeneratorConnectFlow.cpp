@@ -1,6 +1,7 @@
 #include "GeneratorConnectFlow.h"
 
 #include "CBaudRateDlg.h"
+#include "CancelEndsLibraryWaits.h"
 #include "CProgressDlg.h"
 #include "CSelectPortDlg.h"
 #include "GeneratorLink.h"
@@ -15,30 +16,6 @@
 namespace {
 
 constexpr int kEchoSeconds = 5; // the protocol's limit for an echo
-
-// While it lives, the progress dialog's Cancel also ends the library call in
-// progress (an open's handshake, a card that does not answer): the search
-// ends at once, not after the call's time-outs. The waits work again once
-// it goes.
-class CancelEndsLibraryWaits
-{
-public:
-    explicit CancelEndsLibraryWaits(CProgressDlg* progress)
-        : m_progress(progress)
-    {
-        m_progress->SetCancelAction([] { InstalledPort().CancelWaits(true); });
-    }
-    ~CancelEndsLibraryWaits()
-    {
-        m_progress->SetCancelAction(nullptr);
-        InstalledPort().CancelWaits(false);
-    }
-    CancelEndsLibraryWaits(const CancelEndsLibraryWaits&) = delete;
-    CancelEndsLibraryWaits& operator=(const CancelEndsLibraryWaits&) = delete;
-
-private:
-    CProgressDlg* m_progress;
-};
 
 } // namespace
 

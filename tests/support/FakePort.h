@@ -58,6 +58,7 @@ public:
     int pciCards = 0;
     int64_t now = 0;
     int error = 0;
+    bool waitsCancelled = false; // CancelWaits(true): every wait ends at once
     Answer fallback;             // for commands without a script
 
     // --- The library's calls -------------------------------------------
@@ -144,15 +145,17 @@ public:
         return int32_t(n);
     }
     // Input comes only from the script, never during a wait: the clock
-    // jumps to the wait's end at once.
+    // jumps to the wait's end at once, or stays when the waits are cancelled.
     int32_t WaitForChar(PortId, int32_t ms) override
     {
         error = 0;
         if (!input.empty())
             return 1;
-        now += std::max(ms, 0);
+        if (!waitsCancelled)
+            now += std::max(ms, 0);
         return 0;
     }
+    void CancelWaits(bool on) override { waitsCancelled = on; }
     int32_t GetError() override { return error; }
     char* GetErrorMsg(int32_t code, char* text) override
     {

@@ -417,6 +417,43 @@ TEST_F(YmodemTest, CancelDuringAWaitAbortsWithinATenthOfASecond)
     EXPECT_LE(port.now - pressedAt, 110);
 }
 
+// Cancel pressed before the transfer began, the far end silent: the first
+// wait ends at once with the abort, not after its whole time-out.
+TEST_F(YmodemTest, CancelPressedBeforeTheTransferEndsItsFirstWaitAtOnce)
+{
+    const QString path = WriteFile(QStringLiteral("b"), Pattern(300));
+    const QString inbox = Inbox();
+    struct Row
+    {
+        const char* what;
+        bool sending;
+        std::vector<Step> steps;
+    };
+    const Row rows[] = {
+        {"sending", true, {{kAbort, ""}}},
+        {"receiving", false, {{"C", ""}, {kAbort, ""}}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        port.now = 0;
+        CProgressDlg progress(nullptr, true);
+        progress.OnCancel();
+        ScriptedPeer peer(port, row.steps);
+        if (row.sending) {
+            QString error = QStringLiteral("old");
+            EXPECT_FALSE(gen.YmodemSend({path}, &progress, error));
+            EXPECT_EQ(error, QString());
+        } else {
+            EXPECT_EQ(gen.YmodemReceive(inbox, &progress), 0);
+            EXPECT_EQ(Entries(inbox), QStringList());
+        }
+        EXPECT_TRUE(peer.Finished()) << peer.Mismatch() << " rest " << peer.Rest().size();
+        EXPECT_LE(port.now, 110);
+        // The waits work again after the transfer.
+        EXPECT_FALSE(port.waitsCancelled);
+    }
+}
+
 // --- Trace --------------------------------------------------------------------------
 
 // Header of the empty file "e": 'e', NUL, "0 0", NULs; its CRC is 0xD0B2.

@@ -7,7 +7,7 @@
 #include "CCanvas.h"
 #include "CPrimitiveHandle.h"
 #include "CRectangle.h"
-#include "CanvasDoubles.h"
+#include "CanvasFixture.h"
 #include "TestSupport.h"
 
 #include <QCursor>
@@ -40,23 +40,11 @@ public:
     QRegion painted;
 };
 
-class CanvasHandlesTest : public PlatformTest {
+class CanvasHandlesTest : public ShownCanvasTest {
 protected:
-    void SetUp() override
-    {
-        PlatformTest::SetUp();
-        canvas.SetLimits(639, 479);
-        canvas.SetEditor(&editor);
-        canvas.resize(640, 480);
-        canvas.show();
-        QCoreApplication::processEvents();
-    }
-
     CRectangle &Put(int x1, int y1, int x2, int y2)
     {
-        CRectangle &box = pane.Add(std::make_unique<CRectangle>(x1, y1, x2, y2));
-        box.Select();
-        return box;
+        return ShownCanvasTest::Put(std::make_unique<CRectangle>(x1, y1, x2, y2));
     }
 
     QImage Render()
@@ -70,12 +58,7 @@ protected:
     {
         QTest::mousePress(&canvas, Qt::LeftButton, keys, client);
     }
-    void Move(const QPoint &client, Qt::MouseButtons buttons = Qt::LeftButton)
-    {
-        QMouseEvent move(QEvent::MouseMove, QPointF(client), canvas.mapToGlobal(QPointF(client)), Qt::NoButton,
-                         buttons, Qt::NoModifier);
-        QCoreApplication::sendEvent(&canvas, &move);
-    }
+    void Move(const QPoint &client, Qt::MouseButtons buttons = Qt::LeftButton) { MoveHeld(client, {}, buttons); }
     void Release(const QPoint &client) { QTest::mouseRelease(&canvas, Qt::LeftButton, {}, client); }
 
     // What the canvas paints while action runs and the events after it are handled.
@@ -89,10 +72,6 @@ protected:
         canvas.removeEventFilter(&recorder);
         return recorder.painted;
     }
-
-    CCanvas canvas;
-    ListPaneDouble pane{canvas};
-    CanvasEditorDouble editor;
 };
 
 // A handle is a 7 x 7 square over the primitive, framed in grey and filled

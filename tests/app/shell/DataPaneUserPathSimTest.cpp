@@ -21,6 +21,7 @@
 #include "DragLoop.h"
 #include "Profile.h"
 #include "ShellImages.h"
+#include "ShellTestSupport.h"
 #include "TestSupport.h"
 
 #include "gensim/Simulator.h"
@@ -63,11 +64,7 @@ protected:
             initialFormats[i] = Formats(i);
             initialFmtDirectory[i] = FmtDirectory(i);
         }
-        window = std::make_unique<CMainWindow>();
-        window->CreateFrame();
-        window->resize(760, 520);
-        window->show();
-        QCoreApplication::processEvents();
+        window = ShowMainWindow();
     }
 
     void TearDown() override

@@ -16,6 +16,7 @@
 #include "PortDialogAnswer.h"
 #include "ProgramTools.h"
 #include "ResourceIds.h"
+#include "ShellTestSupport.h"
 #include "StringTable.h"
 #include "TestSupport.h"
 
@@ -69,13 +70,11 @@ private:
     std::function<QString()> m_look;
 };
 
-class FirmwareUpgradeCardsSimTest : public PlatformTest {
+class FirmwareUpgradeCardsSimTest : public ProgramWindowTest {
 protected:
     void SetUp() override
     {
-        PlatformTest::SetUp();
-        RegisterProgramDataKinds();
-        RegisterProgramTools();
+        ProgramWindowTest::SetUp();
         sim.openDriver(socket.path());
         isa = &sim.addGenerator({.model = "VG-7000", .firmware = "3.05", .serial = "100004", .link = "",
                                  .pty = false, .isaSlot = 0, .rebootMs = kCardRebootMs});
@@ -84,18 +83,7 @@ protected:
         sim.addGenerator({.model = "VG-7000", .firmware = "7.045", .serial = "100006", .link = "", .pty = false,
                           .pciCard = true});
         sim.start();
-        window = std::make_unique<CMainWindow>();
-        window->CreateFrame();
-        window->resize(760, 520);
-        window->show();
-        QCoreApplication::processEvents();
-    }
-    void TearDown() override
-    {
-        window.reset();
-        UnregisterProgramTools();
-        UnregisterProgramDataKinds();
-        PlatformTest::TearDown();
+        window = ShowMainWindow();
     }
 
     void Connect(int type, int number)
@@ -154,7 +142,6 @@ protected:
     gensim::Simulator sim;
     gensim::Generator *isa = nullptr;
     gensim::Generator *pci = nullptr;
-    std::unique_ptr<CMainWindow> window;
 };
 
 TEST_F(FirmwareUpgradeCardsSimTest, FlashesBothCardsAndOffersEachPortDirectly)

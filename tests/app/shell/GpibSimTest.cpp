@@ -10,6 +10,7 @@
 #include "DataKindRegistry.h"
 #include "Profile.h"
 #include "ShellImages.h"
+#include "ShellTestSupport.h"
 #include "TestSupport.h"
 
 #include "morvane.h"
@@ -50,11 +51,7 @@ protected:
                                        .gpib = gensim::GpibAddress{5, 0}});
         sim.openGpibBus(bus);
         sim.start();
-        window = std::make_unique<CMainWindow>();
-        window->CreateFrame();
-        window->resize(760, 520);
-        window->show();
-        QCoreApplication::processEvents();
+        window = ShowMainWindow();
     }
 
     void TearDown() override

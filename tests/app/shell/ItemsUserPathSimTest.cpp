@@ -34,6 +34,7 @@
 #include "DragLoop.h"
 #include "PortDialogAnswer.h"
 #include "ShellImages.h"
+#include "ShellTestSupport.h"
 #include "StepClipboard.h"
 #include "StepColumns.h"
 #include "TestSupport.h"
@@ -69,11 +70,7 @@ protected:
             setenv(QStringLiteral("MORVANE_COM%1").arg(sim.size()).toLatin1().constData(), g.comPath().c_str(), 1);
         }
         sim.start();
-        window = std::make_unique<CMainWindow>();
-        window->CreateFrame();
-        window->resize(760, 520);
-        window->show();
-        QCoreApplication::processEvents();
+        window = ShowMainWindow();
     }
 
     void TearDown() override

@@ -19,9 +19,9 @@
 #include "DialogUnits.h"
 #include "DragDelivery.h"
 #include "DragLoop.h"
+#include "MainWindowFixture.h"
 #include "Profile.h"
 #include "ShellImages.h"
-#include "ShellTestSupport.h"
 #include "TestSupport.h"
 
 #include "gensim/Simulator.h"

@@ -13,10 +13,10 @@
 #include "DataKindRegistry.h"
 #include "DriverSocketPath.h"
 #include "GeneratorViewRegistry.h"
+#include "MainWindowFixture.h"
 #include "PortDialogAnswer.h"
 #include "ProgramTools.h"
 #include "ResourceIds.h"
-#include "ShellTestSupport.h"
 #include "StringTable.h"
 #include "TestSupport.h"
 

@@ -9,11 +9,11 @@
 #include "CGeneratorView.h"
 #include "CMainWindow.h"
 #include "DialogUnits.h"
+#include "MainWindowFixture.h"
 #include "PortDialogAnswer.h"
 #include "DataKindRegistry.h"
 #include "ProgramTools.h"
 #include "ResourceIds.h"
-#include "ShellTestSupport.h"
 #include "StringTable.h"
 #include "TestSupport.h"
 

@@ -15,10 +15,10 @@
 #include "CSelectDataTypeDlg.h"
 #include "DataKindRegistry.h"
 #include "DialogUnits.h"
+#include "MainWindowFixture.h"
 #include "Profile.h"
 #include "ResourceIds.h"
 #include "ShellImages.h"
-#include "ShellTestSupport.h"
 #include "TestSupport.h"
 #include "TimingModel.h"
 

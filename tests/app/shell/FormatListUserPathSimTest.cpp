@@ -16,11 +16,11 @@
 #include "DataKindRegistry.h"
 #include "FormatListPrintout.h"
 #include "FormatPrintout.h"
+#include "MainWindowFixture.h"
 #include "PdfText.h"
 #include "PortDialogAnswer.h"
 #include "Profile.h"
 #include "ShellImages.h"
-#include "ShellTestSupport.h"
 #include "TestSupport.h"
 
 #include "gensim/Population.h"

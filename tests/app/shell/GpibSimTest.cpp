@@ -8,9 +8,9 @@
 #include "CGeneratorView.h"
 #include "CMainWindow.h"
 #include "DataKindRegistry.h"
+#include "MainWindowFixture.h"
 #include "Profile.h"
 #include "ShellImages.h"
-#include "ShellTestSupport.h"
 #include "TestSupport.h"
 
 #include "morvane.h"

@@ -8,7 +8,7 @@
 #include "CGeneratorView.h"
 #include "CMainWindow.h"
 #include "DataKindRegistry.h"
-#include "ShellTestSupport.h"
+#include "MainWindowFixture.h"
 #include "TestSupport.h"
 #include "UserAction.h"
 

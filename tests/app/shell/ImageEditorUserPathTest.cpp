@@ -21,10 +21,10 @@
 #include "DataKindRegistry.h"
 #include "DialogUnits.h"
 #include "ListPaneForEditor.h"
+#include "MainWindowFixture.h"
 #include "PrimitiveImages.h"
 #include "PortDialogAnswer.h"
 #include "ResourceIds.h"
-#include "ShellTestSupport.h"
 #include "TestSupport.h"
 
 #include "gensim/Simulator.h"

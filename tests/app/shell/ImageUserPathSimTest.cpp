@@ -20,9 +20,9 @@
 #include "DialogUnits.h"
 #include "DragDelivery.h"
 #include "DragLoop.h"
+#include "MainWindowFixture.h"
 #include "PortDialogAnswer.h"
 #include "ShellImages.h"
-#include "ShellTestSupport.h"
 #include "TestSupport.h"
 
 #include "gensim/Simulator.h"

@@ -15,9 +15,9 @@
 #include "CProgressDlg.h"
 #include "DataKindRegistry.h"
 #include "DialogUnits.h"
+#include "MainWindowFixture.h"
 #include "Profile.h"
 #include "ScopedTimeScale.h"
-#include "ShellTestSupport.h"
 #include "TestSupport.h"
 #include "UserAction.h"
 

@@ -5,10 +5,8 @@
 #include "CGenerator.h"
 #include "CGeneratorListView.h"
 #include "DataKindRegistry.h"
-#include "ProgramTools.h"
 #include "ShellImages.h"
 
-#include <QCoreApplication>
 #include <QFile>
 
 IMPLEMENT_SERIAL(CTestItem, CGenData, VERSIONABLE_SCHEMA | 1)
@@ -148,32 +146,6 @@ void ShellTest::TearDown()
         RegisterToolFactory(ToolSlot(slot), {});
     UnregisterProgramDataKinds(); // also what a test's RegisterProgramDataKinds added
     EXPECT_EQ(CTestItem::s_alive, 0) << "items left behind";
-    PlatformTest::TearDown();
-}
-
-std::unique_ptr<CMainWindow> ShowMainWindow(QSize size)
-{
-    auto window = std::make_unique<CMainWindow>();
-    window->CreateFrame();
-    if (size.isValid())
-        window->resize(size);
-    window->show();
-    QCoreApplication::processEvents();
-    return window;
-}
-
-void ProgramWindowTest::SetUp()
-{
-    PlatformTest::SetUp();
-    RegisterProgramDataKinds();
-    RegisterProgramTools();
-}
-
-void ProgramWindowTest::TearDown()
-{
-    window.reset();
-    UnregisterProgramTools();
-    UnregisterProgramDataKinds();
     PlatformTest::TearDown();
 }
 

@@ -9,7 +9,6 @@
 #include "PortBackend.h"
 #include "TestSupport.h"
 
-#include <QSize>
 #include <QStringList>
 #include <QWidget>
 
@@ -97,20 +96,6 @@ public:
 private:
     QStringList &m_journal;
     QString m_name;
-};
-
-// A framed main window, shown and painted once, as the user-path tests start
-// from; an invalid size keeps the frame's own.
-std::unique_ptr<CMainWindow> ShowMainWindow(QSize size = QSize(760, 520));
-
-// The program's own data kinds and tools around a main window that the test
-// makes (ShowMainWindow) once what it talks to is running.
-class ProgramWindowTest : public PlatformTest {
-protected:
-    void SetUp() override;
-    void TearDown() override;
-
-    std::unique_ptr<CMainWindow> window;
 };
 
 class ShellTest : public PlatformTest {

@@ -60,6 +60,12 @@ protected:
     }
     void Move(const QPoint &client, Qt::MouseButtons buttons = Qt::LeftButton) { MoveHeld(client, {}, buttons); }
     void Release(const QPoint &client) { QTest::mouseRelease(&canvas, Qt::LeftButton, {}, client); }
+    void Drag(const QPoint &from, const QPoint &to)
+    {
+        Press(from);
+        Move(to);
+        Release(to);
+    }
 
     // What the canvas paints while action runs and the events after it are handled.
     QRegion PaintedBy(const std::function<void()> &action)
@@ -124,9 +130,7 @@ TEST_F(CanvasHandlesTest, TheHandleShownLastTakesThePress)
     CRectangle &first = Put(100, 100, 200, 150);
     CRectangle &second = Put(200, 150, 300, 250);
     ASSERT_EQ(canvas.HandleAt(QPoint(200, 150)), second.Handle(1));
-    Press(QPoint(200, 150));
-    Move(QPoint(210, 160));
-    Release(QPoint(210, 160));
+    Drag(QPoint(200, 150), QPoint(210, 160));
     EXPECT_EQ(second.TopLeft(), QPoint(210, 160));
     EXPECT_EQ(first.BottomRight(), QPoint(200, 150));
 
@@ -138,9 +142,7 @@ TEST_F(CanvasHandlesTest, TheHandleShownLastTakesThePress)
     EXPECT_EQ(canvas.HandleAt(QPoint(203, 153)), first.Handle(3)) << "the box's far corner";
     EXPECT_EQ(canvas.HandleAt(QPoint(204, 153)), nullptr);
     EXPECT_EQ(canvas.HandleAt(QPoint(350, 350)), third.Handle(9));
-    Press(QPoint(200, 150));
-    Move(QPoint(190, 140));
-    Release(QPoint(190, 140));
+    Drag(QPoint(200, 150), QPoint(190, 140));
     EXPECT_EQ(first.BottomRight(), QPoint(190, 140));
     EXPECT_EQ(second.TopLeft(), QPoint(210, 160));
 }

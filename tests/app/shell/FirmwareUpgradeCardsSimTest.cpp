@@ -136,6 +136,14 @@ protected:
                 return false;
         return true;
     }
+    // A run the user confirms and that ends with the notice to restart.
+    void FlashConfirmed(CFirmwareUpgradeDlg &tool)
+    {
+        prompter.ExpectMessage(PromptMatch::Id(IDS_FIRMWARE_CONFIRM), IDYES);
+        prompter.ExpectMessage(PromptMatch::Id(IDS_FIRMWARE_FLASH_NOTICE), IDOK);
+        tool.OnFlash();
+        prompter.VerifyAllUsed();
+    }
     static void WaitOutReboot() { std::this_thread::sleep_for(std::chrono::milliseconds(kCardRebootMs + 150)); }
 
     gensim::test::DriverSocketPath socket;
@@ -174,10 +182,7 @@ TEST_F(FirmwareUpgradeCardsSimTest, FlashesBothCardsAndOffersEachPortDirectly)
     EXPECT_EQ(CFirmwareUpgradeDlg::RowState(pciRow), kFirmwareRowUnsuitable);
     isaRow->setSelected(true);
     SaveScreenshot(*tool, "firmware-tool-cards");
-    prompter.ExpectMessage(PromptMatch::Id(IDS_FIRMWARE_CONFIRM), IDYES);
-    prompter.ExpectMessage(PromptMatch::Id(IDS_FIRMWARE_FLASH_NOTICE), IDOK);
-    tool->OnFlash();
-    prompter.VerifyAllUsed();
+    FlashConfirmed(*tool);
     EXPECT_TRUE(FlashHolds(isaImage));
     EXPECT_EQ(GeneratorRows(), 1) << "the ISA generator went at the run's end";
     EXPECT_EQ(tool->List()->topLevelItemCount(), 1);
@@ -189,10 +194,7 @@ TEST_F(FirmwareUpgradeCardsSimTest, FlashesBothCardsAndOffersEachPortDirectly)
     ASSERT_NE(pciRow, nullptr);
     EXPECT_EQ(CFirmwareUpgradeDlg::RowState(pciRow), kFirmwareRowSuits);
     pciRow->setSelected(true);
-    prompter.ExpectMessage(PromptMatch::Id(IDS_FIRMWARE_CONFIRM), IDYES);
-    prompter.ExpectMessage(PromptMatch::Id(IDS_FIRMWARE_FLASH_NOTICE), IDOK);
-    tool->OnFlash();
-    prompter.VerifyAllUsed();
+    FlashConfirmed(*tool);
     EXPECT_EQ(GeneratorRows(), 0);
 
     // Each comes back with its new version.
@@ -218,10 +220,7 @@ TEST_F(FirmwareUpgradeCardsSimTest, FlashesBothCardsAndOffersEachPortDirectly)
     pciRow->setSelected(true);
     direct->setSelected(true);
     SaveScreenshot(*tool, "firmware-tool-direct-rows");
-    prompter.ExpectMessage(PromptMatch::Id(IDS_FIRMWARE_CONFIRM), IDYES);
-    prompter.ExpectMessage(PromptMatch::Id(IDS_FIRMWARE_FLASH_NOTICE), IDOK);
-    tool->OnFlash();
-    prompter.VerifyAllUsed();
+    FlashConfirmed(*tool);
     EXPECT_EQ(pci->flashCount(), 2);
     EXPECT_EQ(Row(*tool, "Pci-2 Direct"), direct) << "the direct row was not taken";
 }
@@ -316,10 +315,7 @@ TEST_F(FirmwareUpgradeCardsSimTest, AFailedIsaFlashDropsTheRowAndADirectRowFlash
     EXPECT_EQ(CFirmwareUpgradeDlg::RowState(direct), kFirmwareRowWarning) << "a known version below 7.0";
     direct->setSelected(true);
     SaveScreenshot(*tool, "firmware-tool-isa-direct");
-    prompter.ExpectMessage(PromptMatch::Id(IDS_FIRMWARE_CONFIRM), IDYES);
-    prompter.ExpectMessage(PromptMatch::Id(IDS_FIRMWARE_FLASH_NOTICE), IDOK);
-    tool->OnFlash();
-    prompter.VerifyAllUsed();
+    FlashConfirmed(*tool);
     EXPECT_EQ(tool->List()->topLevelItemCount(), 0) << "a direct row goes as its download starts";
     EXPECT_TRUE(FlashHolds(image));
     EXPECT_FALSE(card.firmwareDead());

@@ -211,12 +211,7 @@ bool CImage::ImportCommandLines(QStringList &lines)
         if (trimmed.isEmpty() || IsComment(trimmed))
             continue;
         reader.SetText(line);
-        std::unique_ptr<CPrimitive> primitive;
-        const bool known = ParsePrimitiveLine(reader, primitive);
-        if (primitive)
-            primitives.push_back(std::move(primitive));
-        else if (!known && !IsImageBlockCommand(line))
-            leftOut.append(line);
+        TakePrimitiveLine(reader, line, primitives, leftOut);
     }
     lines.clear();
     if (!name.isEmpty())

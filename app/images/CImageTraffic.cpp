@@ -278,12 +278,7 @@ bool CImage::RecallFromGenerator(const QString &name, CGenerator *generator, CPr
         }
         for (const QString &line : std::as_const(received)) {
             reader.SetText(line);
-            std::unique_ptr<CPrimitive> primitive;
-            const bool known = ParsePrimitiveLine(reader, primitive);
-            if (primitive)
-                primitives.push_back(std::move(primitive));
-            else if (!known && !IsImageBlockCommand(line))
-                leftOut.append(line);
+            TakePrimitiveLine(reader, line, primitives, leftOut);
         }
         if (last % kCancelEvery == 0 && ImageCancelled(progress)) {
             CloseImageBlock(g);

@@ -15,6 +15,7 @@
 #include "CRectangle.h"
 #include "CText.h"
 #include "CTriangle.h"
+#include "ImageLines.h"
 
 #include <cstring>
 
@@ -85,4 +86,15 @@ bool ParsePrimitiveLine(CCommandReader &reader, std::unique_ptr<CPrimitive> &res
         return true;
     }
     return false;
+}
+
+void TakePrimitiveLine(CCommandReader &reader, const QString &line,
+                       std::vector<std::unique_ptr<CPrimitive>> &primitives, QStringList &leftOut)
+{
+    std::unique_ptr<CPrimitive> primitive;
+    const bool known = ParsePrimitiveLine(reader, primitive);
+    if (primitive)
+        primitives.push_back(std::move(primitive));
+    else if (!known && !IsImageBlockCommand(line))
+        leftOut.append(line);
 }

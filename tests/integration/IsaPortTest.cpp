@@ -68,6 +68,19 @@ public:
     // The processor handshakes' 5 s become 100 ms.
     static void ShortWaits() { setenv("MORVANE_TIME_SCALE", "0.02", 1); }
 
+    // Card 0, opened; then its processor takes no character and the waits
+    // are short. 0 when the open fails.
+    PortId OpenStalledCard()
+    {
+        Card(0);
+        PortId id = Open("isa0");
+        if (id != 0) {
+            CardIn(0).setFaults({.intInNeverTaken = true});
+            ShortWaits();
+        }
+        return id;
+    }
+
 protected:
     void TearDown() override
     {
@@ -199,11 +212,8 @@ TEST_F(IsaPortTest, TheDriverConnectionGoesWithTheLastClose)
 // waits the bounded time, gives the card back and fails.
 TEST_F(IsaPortTest, AStuckProcessorFailsTheOpenWithinTheBound)
 {
-    Card(0);
-    PortId id = Open("isa0");
+    PortId id = OpenStalledCard();
     ASSERT_NE(id, 0u);
-    CardIn(0).setFaults({.intInNeverTaken = true});
-    ShortWaits();
     EXPECT_EQ(XR_PortPutChar(id, '\r'), 0);
     Close(id);
 
@@ -218,11 +228,8 @@ TEST_F(IsaPortTest, AStuckProcessorFailsTheOpenWithinTheBound)
 // driver as after the time-out.
 TEST_F(IsaPortTest, CancelledWaitsEndTheOpenOfAStalledCard)
 {
-    Card(0);
-    PortId id = Open("isa0");
+    PortId id = OpenStalledCard();
     ASSERT_NE(id, 0u);
-    CardIn(0).setFaults({.intInNeverTaken = true});
-    ShortWaits();
     EXPECT_EQ(XR_PortPutChar(id, '\r'), 0);
     Close(id);
 
@@ -243,11 +250,8 @@ TEST_F(IsaPortTest, CancelledWaitsEndTheOpenOfAStalledCard)
 
 TEST_F(IsaPortTest, ACharacterNeverTakenFailsThePutWithinTheBound)
 {
-    Card(0);
-    PortId id = Open("isa0");
+    PortId id = OpenStalledCard();
     ASSERT_NE(id, 0u);
-    CardIn(0).setFaults({.intInNeverTaken = true});
-    ShortWaits();
     const auto start = Clock::now();
     EXPECT_EQ(XR_PortPutChar(id, 'V'), 0);
     EXPECT_EQ(XR_PortGetError(), MORVANE_E_TIMEOUT);

@@ -10,7 +10,7 @@
 #include "COval.h"
 #include "CPrimitiveHandle.h"
 #include "CRectangle.h"
-#include "CanvasDoubles.h"
+#include "CanvasFixture.h"
 #include "TestSupport.h"
 
 #include <QMouseEvent>
@@ -23,26 +23,8 @@ namespace {
 
 using namespace imagetest;
 
-class CanvasDragTest : public PlatformTest {
+class CanvasDragTest : public ShownCanvasTest {
 protected:
-    void SetUp() override
-    {
-        PlatformTest::SetUp();
-        canvas.SetLimits(639, 479);
-        canvas.SetEditor(&editor);
-        canvas.resize(640, 480);
-        canvas.show();
-        QCoreApplication::processEvents();
-    }
-
-    template <class T>
-    T &Put(std::unique_ptr<T> primitive)
-    {
-        T &added = pane.Add(std::move(primitive));
-        added.Select();
-        return added;
-    }
-
     // Presses the handle at its centre, moves it through client points and
     // lets go, with the keys held throughout.
     void Drag(CPrimitiveHandle &handle, const std::vector<QPoint> &path, Qt::KeyboardModifiers keys = {},
@@ -52,16 +34,9 @@ protected:
         ASSERT_EQ(canvas.HandleAt(handle.Point()), &handle);
         QTest::mousePress(&canvas, Qt::LeftButton, keys, handle.Point());
         for (const QPoint &client : path)
-            MoveMouse(client, keys);
+            MoveHeld(client, keys);
         if (release)
             Release(handle, keys);
-    }
-    // The mouse moves over the canvas with the button held.
-    void MoveMouse(const QPoint &client, Qt::KeyboardModifiers keys)
-    {
-        QMouseEvent move(QEvent::MouseMove, QPointF(client), canvas.mapToGlobal(QPointF(client)), Qt::NoButton,
-                         Qt::LeftButton, keys);
-        QCoreApplication::sendEvent(&canvas, &move);
     }
     void Release(const CPrimitiveHandle &handle, Qt::KeyboardModifiers keys = {})
     {
@@ -69,10 +44,6 @@ protected:
     }
 
     static QRect Box(const CRectangle &box) { return QRect(box.TopLeft(), box.BottomRight()); }
-
-    CCanvas canvas;
-    ListPaneDouble pane{canvas};
-    CanvasEditorDouble editor;
 };
 
 // Shift inverts the move-whole setting: a corner handle resizes, or moves
@@ -121,7 +92,7 @@ TEST_F(CanvasDragTest, CtrlSnapsOntoAnotherPrimitivesPointAndShowsTheMarker)
     EXPECT_EQ(corner.Point(), QPoint(300, 300));
     EXPECT_EQ(box.GetCommandText(), "RECT White  151 101  300 300  GrayPat0") << "the line shows the drag";
     // Away from every key point again: the marker goes, the handle turns red.
-    MoveMouse(QPoint(320, 340), Qt::ControlModifier);
+    MoveHeld(QPoint(320, 340), Qt::ControlModifier);
     EXPECT_EQ(canvas.SnapMarker(), std::nullopt);
     EXPECT_EQ(corner.FillColour(), QColor(255, 0, 0));
     Release(corner, Qt::ControlModifier);

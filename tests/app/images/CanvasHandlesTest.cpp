@@ -7,7 +7,7 @@
 #include "CCanvas.h"
 #include "CPrimitiveHandle.h"
 #include "CRectangle.h"
-#include "CanvasDoubles.h"
+#include "CanvasFixture.h"
 #include "TestSupport.h"
 
 #include <QCursor>
@@ -40,23 +40,11 @@ public:
     QRegion painted;
 };
 
-class CanvasHandlesTest : public PlatformTest {
+class CanvasHandlesTest : public ShownCanvasTest {
 protected:
-    void SetUp() override
-    {
-        PlatformTest::SetUp();
-        canvas.SetLimits(639, 479);
-        canvas.SetEditor(&editor);
-        canvas.resize(640, 480);
-        canvas.show();
-        QCoreApplication::processEvents();
-    }
-
     CRectangle &Put(int x1, int y1, int x2, int y2)
     {
-        CRectangle &box = pane.Add(std::make_unique<CRectangle>(x1, y1, x2, y2));
-        box.Select();
-        return box;
+        return ShownCanvasTest::Put(std::make_unique<CRectangle>(x1, y1, x2, y2));
     }
 
     QImage Render()
@@ -70,13 +58,14 @@ protected:
     {
         QTest::mousePress(&canvas, Qt::LeftButton, keys, client);
     }
-    void Move(const QPoint &client, Qt::MouseButtons buttons = Qt::LeftButton)
-    {
-        QMouseEvent move(QEvent::MouseMove, QPointF(client), canvas.mapToGlobal(QPointF(client)), Qt::NoButton,
-                         buttons, Qt::NoModifier);
-        QCoreApplication::sendEvent(&canvas, &move);
-    }
+    void Move(const QPoint &client, Qt::MouseButtons buttons = Qt::LeftButton) { MoveHeld(client, {}, buttons); }
     void Release(const QPoint &client) { QTest::mouseRelease(&canvas, Qt::LeftButton, {}, client); }
+    void Drag(const QPoint &from, const QPoint &to)
+    {
+        Press(from);
+        Move(to);
+        Release(to);
+    }
 
     // What the canvas paints while action runs and the events after it are handled.
     QRegion PaintedBy(const std::function<void()> &action)
@@ -89,10 +78,6 @@ protected:
         canvas.removeEventFilter(&recorder);
         return recorder.painted;
     }
-
-    CCanvas canvas;
-    ListPaneDouble pane{canvas};
-    CanvasEditorDouble editor;
 };
 
 // A handle is a 7 x 7 square over the primitive, framed in grey and filled
@@ -145,9 +130,7 @@ TEST_F(CanvasHandlesTest, TheHandleShownLastTakesThePress)
     CRectangle &first = Put(100, 100, 200, 150);
     CRectangle &second = Put(200, 150, 300, 250);
     ASSERT_EQ(canvas.HandleAt(QPoint(200, 150)), second.Handle(1));
-    Press(QPoint(200, 150));
-    Move(QPoint(210, 160));
-    Release(QPoint(210, 160));
+    Drag(QPoint(200, 150), QPoint(210, 160));
     EXPECT_EQ(second.TopLeft(), QPoint(210, 160));
     EXPECT_EQ(first.BottomRight(), QPoint(200, 150));
 
@@ -159,9 +142,7 @@ TEST_F(CanvasHandlesTest, TheHandleShownLastTakesThePress)
     EXPECT_EQ(canvas.HandleAt(QPoint(203, 153)), first.Handle(3)) << "the box's far corner";
     EXPECT_EQ(canvas.HandleAt(QPoint(204, 153)), nullptr);
     EXPECT_EQ(canvas.HandleAt(QPoint(350, 350)), third.Handle(9));
-    Press(QPoint(200, 150));
-    Move(QPoint(190, 140));
-    Release(QPoint(190, 140));
+    Drag(QPoint(200, 150), QPoint(190, 140));
     EXPECT_EQ(first.BottomRight(), QPoint(190, 140));
     EXPECT_EQ(second.TopLeft(), QPoint(210, 160));
 }

@@ -7,7 +7,7 @@
 #include "COval.h"
 #include "CPrimitiveHandle.h"
 #include "CRectangle.h"
-#include "CanvasDoubles.h"
+#include "CanvasFixture.h"
 #include "TestSupport.h"
 
 #include <QFontMetrics>
@@ -19,25 +19,13 @@ namespace {
 
 using namespace imagetest;
 
-class CanvasInputTest : public PlatformTest {
+class CanvasInputTest : public ShownCanvasTest {
 protected:
-    void SetUp() override
-    {
-        PlatformTest::SetUp();
-        canvas.SetLimits(639, 479);
-        canvas.SetEditor(&editor);
-        canvas.resize(640, 480);
-        canvas.show();
-        QCoreApplication::processEvents();
-    }
-
     // A left-button drag on the canvas itself.
     void Band(const QPoint &from, const QPoint &to)
     {
         QTest::mousePress(&canvas, Qt::LeftButton, {}, from);
-        QMouseEvent move(QEvent::MouseMove, QPointF(to), canvas.mapToGlobal(QPointF(to)), Qt::NoButton, Qt::LeftButton,
-                         Qt::NoModifier);
-        QCoreApplication::sendEvent(&canvas, &move);
+        MoveHeld(to);
         QTest::mouseRelease(&canvas, Qt::LeftButton, {}, to);
     }
 
@@ -48,10 +36,6 @@ protected:
             marks.push_back(primitive->IsMarked());
         return marks;
     }
-
-    CCanvas canvas;
-    ListPaneDouble pane{canvas};
-    CanvasEditorDouble editor;
 };
 
 // The band marks what it meets, whichever corner it starts from; the mode
@@ -93,9 +77,7 @@ TEST_F(CanvasInputTest, TheBandShowsWhileItIsDragged)
 {
     canvas.SetSelectArea(true);
     QTest::mousePress(&canvas, Qt::LeftButton, {}, QPoint(10, 10));
-    QMouseEvent move(QEvent::MouseMove, QPointF(30, 20), canvas.mapToGlobal(QPointF(30, 20)), Qt::NoButton,
-                     Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(&canvas, &move);
+    MoveHeld(QPoint(30, 20));
     EXPECT_TRUE(canvas.IsBanding());
     QImage picture(canvas.size(), QImage::Format_RGB32);
     canvas.render(&picture);

@@ -12,7 +12,7 @@
 #include "CRenderMap.h"
 #include "CText.h"
 #include "CTriangle.h"
-#include "CanvasDoubles.h"
+#include "CanvasFixture.h"
 #include "TestSupport.h"
 
 #include <QMouseEvent>
@@ -25,26 +25,8 @@ namespace {
 
 using namespace imagetest;
 
-class PrimitiveDragTest : public PlatformTest {
+class PrimitiveDragTest : public ShownCanvasTest {
 protected:
-    void SetUp() override
-    {
-        PlatformTest::SetUp();
-        canvas.SetLimits(639, 479);
-        canvas.SetEditor(&editor);
-        canvas.resize(640, 480);
-        canvas.show();
-        QCoreApplication::processEvents();
-    }
-
-    template <class T>
-    T &Put(std::unique_ptr<T> primitive)
-    {
-        T &added = pane.Add(std::move(primitive));
-        added.Select();
-        return added;
-    }
-
     // Presses the handle at its centre, moves it through client points and lets go.
     // A handle wholly under another (the block copy's handle 3 under its
     // join handle) takes no click: it is pressed on the canvas directly.
@@ -55,19 +37,12 @@ protected:
             QTest::mousePress(&canvas, Qt::LeftButton, keys, handle.Point());
         else
             canvas.PressHandle(handle, keys.testFlag(Qt::ShiftModifier), keys.testFlag(Qt::ControlModifier));
-        for (const QPoint &client : path) {
-            QMouseEvent move(QEvent::MouseMove, QPointF(client), canvas.mapToGlobal(QPointF(client)), Qt::NoButton,
-                             Qt::LeftButton, keys);
-            QCoreApplication::sendEvent(&canvas, &move);
-        }
+        for (const QPoint &client : path)
+            MoveHeld(client, keys);
         QTest::mouseRelease(&canvas, Qt::LeftButton, keys, handle.Point());
     }
 
     static std::array<QPoint, 3> Corners(const CTriangle &t) { return {t.Corner(0), t.Corner(1), t.Corner(2)}; }
-
-    CCanvas canvas;
-    ListPaneDouble pane{canvas};
-    CanvasEditorDouble editor;
 };
 
 // Each row: the handle pulled through a path, and the corners after.

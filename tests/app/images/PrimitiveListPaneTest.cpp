@@ -87,6 +87,14 @@ struct PaneFixture {
         return text;
     }
 
+    // The canvas and the pane on screen, for tests that click or drag on them.
+    void Show()
+    {
+        canvas.show();
+        pane.show();
+        QCoreApplication::processEvents();
+    }
+
     // "A B G(C* D*)": the tree, members frozen (*).
     QString TreeText() const
     {
@@ -268,9 +276,7 @@ TEST_F(PrimitiveListPaneTest, UndoOfACutOfManySelectsTheLastToReturnOnce)
 {
     PaneFixture f;
     f.Fill(25);
-    f.canvas.show();
-    f.pane.show();
-    QCoreApplication::processEvents();
+    f.Show();
     const QString whole = f.TreeText();
     Run(f, QStringLiteral("mark T W X"));
     Run(f, QStringLiteral("cut"));
@@ -517,9 +523,7 @@ TEST_F(PrimitiveListPaneTest, MouseDragInTheTreeAndClicksOnTheCanvas)
 {
     PaneFixture f;
     f.Fill(3);
-    f.pane.show();
-    f.canvas.show();
-    QCoreApplication::processEvents();
+    f.Show();
     QTreeWidget *tree = f.pane.Tree();
     QWidget *viewport = tree->viewport();
     const auto centre = [&](const QString &name) {
@@ -582,9 +586,7 @@ TEST_F(PrimitiveListPaneTest, HandleDragIsUndoneAndTheDialogFollows)
 {
     PaneFixture f;
     f.Fill(3);
-    f.canvas.show();
-    f.pane.show();
-    QCoreApplication::processEvents();
+    f.Show();
     Run(f, QStringLiteral("sel C"));
     auto *box = dynamic_cast<CRectangle *>(f.pane.SelectedPrimitive());
     ASSERT_NE(box, nullptr);

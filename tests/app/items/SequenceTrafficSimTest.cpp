@@ -41,12 +41,17 @@ CSequenceStep FullStep()
 const std::vector<SequenceStep> kStoredDemo = {{"DMT1075", "Ramp", 3, 1.0, 11, 5, 1},
                                                {"", "", -1, -1, -1, -1, -1}};
 
-CSequence Demo()
+CSequence NamedSequence(const QString &name, const std::vector<CSequenceStep> &steps)
 {
     CSequence sequence;
-    sequence.SetName(QStringLiteral("Demo"));
-    sequence.SetSteps({FullStep(), CSequenceStep()});
+    sequence.SetName(name);
+    sequence.SetSteps(steps);
     return sequence;
+}
+
+CSequence Demo()
+{
+    return NamedSequence(QStringLiteral("Demo"), {FullStep(), CSequenceStep()});
 }
 
 class SequenceTrafficSimTest : public ItemsSimTest {
@@ -247,9 +252,7 @@ TEST_F(SequenceTrafficSimTest, CancelledSendEndsTheUploadUnstored)
 {
     Start({"7.011"});
     auto gen = Connect(1);
-    CSequence sequence;
-    sequence.SetName(QStringLiteral("Many"));
-    sequence.SetSteps(std::vector<CSequenceStep>(25, FullStep()));
+    CSequence sequence = NamedSequence(QStringLiteral("Many"), std::vector<CSequenceStep>(25, FullStep()));
     CProgressDlg progress(nullptr, true);
     CommandHookPort port;
     port.before = [&](const std::string &command) {
@@ -273,9 +276,7 @@ TEST_F(SequenceTrafficSimTest, ASendCutByALostLinkIsEndedAtTheReconnect)
 {
     Start({"7.011"});
     auto gen = Connect(1);
-    CSequence sequence;
-    sequence.SetName(QStringLiteral("Cut"));
-    sequence.SetSteps(std::vector<CSequenceStep>(12, FullStep()));
+    CSequence sequence = NamedSequence(QStringLiteral("Cut"), std::vector<CSequenceStep>(12, FullStep()));
     const ScopedTimeScale silentWaits("0.1"); // the echo time-out the drop causes
     for (const size_t cut : {30u, 60u, 250u, 450u, 600u}) {
         SCOPED_TRACE(cut);

@@ -19,6 +19,7 @@
 #include "DialogUnits.h"
 #include "DragDelivery.h"
 #include "DragLoop.h"
+#include "MainWindowFixture.h"
 #include "Profile.h"
 #include "ShellImages.h"
 #include "TestSupport.h"
@@ -63,11 +64,7 @@ protected:
             initialFormats[i] = Formats(i);
             initialFmtDirectory[i] = FmtDirectory(i);
         }
-        window = std::make_unique<CMainWindow>();
-        window->CreateFrame();
-        window->resize(760, 520);
-        window->show();
-        QCoreApplication::processEvents();
+        window = ShowMainWindow();
     }
 
     void TearDown() override

@@ -13,6 +13,7 @@
 #include "DataKindRegistry.h"
 #include "DriverSocketPath.h"
 #include "GeneratorViewRegistry.h"
+#include "MainWindowFixture.h"
 #include "PortDialogAnswer.h"
 #include "ProgramTools.h"
 #include "ResourceIds.h"
@@ -69,13 +70,11 @@ private:
     std::function<QString()> m_look;
 };
 
-class FirmwareUpgradeCardsSimTest : public PlatformTest {
+class FirmwareUpgradeCardsSimTest : public ProgramWindowTest {
 protected:
     void SetUp() override
     {
-        PlatformTest::SetUp();
-        RegisterProgramDataKinds();
-        RegisterProgramTools();
+        ProgramWindowTest::SetUp();
         sim.openDriver(socket.path());
         isa = &sim.addGenerator({.model = "VG-7000", .firmware = "3.05", .serial = "100004", .link = "",
                                  .pty = false, .isaSlot = 0, .rebootMs = kCardRebootMs});
@@ -84,18 +83,7 @@ protected:
         sim.addGenerator({.model = "VG-7000", .firmware = "7.045", .serial = "100006", .link = "", .pty = false,
                           .pciCard = true});
         sim.start();
-        window = std::make_unique<CMainWindow>();
-        window->CreateFrame();
-        window->resize(760, 520);
-        window->show();
-        QCoreApplication::processEvents();
-    }
-    void TearDown() override
-    {
-        window.reset();
-        UnregisterProgramTools();
-        UnregisterProgramDataKinds();
-        PlatformTest::TearDown();
+        window = ShowMainWindow();
     }
 
     void Connect(int type, int number)
@@ -148,13 +136,20 @@ protected:
                 return false;
         return true;
     }
+    // A run the user confirms and that ends with the notice to restart.
+    void FlashConfirmed(CFirmwareUpgradeDlg &tool)
+    {
+        prompter.ExpectMessage(PromptMatch::Id(IDS_FIRMWARE_CONFIRM), IDYES);
+        prompter.ExpectMessage(PromptMatch::Id(IDS_FIRMWARE_FLASH_NOTICE), IDOK);
+        tool.OnFlash();
+        prompter.VerifyAllUsed();
+    }
     static void WaitOutReboot() { std::this_thread::sleep_for(std::chrono::milliseconds(kCardRebootMs + 150)); }
 
     gensim::test::DriverSocketPath socket;
     gensim::Simulator sim;
     gensim::Generator *isa = nullptr;
     gensim::Generator *pci = nullptr;
-    std::unique_ptr<CMainWindow> window;
 };
 
 TEST_F(FirmwareUpgradeCardsSimTest, FlashesBothCardsAndOffersEachPortDirectly)
@@ -187,10 +182,7 @@ TEST_F(FirmwareUpgradeCardsSimTest, FlashesBothCardsAndOffersEachPortDirectly)
     EXPECT_EQ(CFirmwareUpgradeDlg::RowState(pciRow), kFirmwareRowUnsuitable);
     isaRow->setSelected(true);
     SaveScreenshot(*tool, "firmware-tool-cards");
-    prompter.ExpectMessage(PromptMatch::Id(IDS_FIRMWARE_CONFIRM), IDYES);
-    prompter.ExpectMessage(PromptMatch::Id(IDS_FIRMWARE_FLASH_NOTICE), IDOK);
-    tool->OnFlash();
-    prompter.VerifyAllUsed();
+    FlashConfirmed(*tool);
     EXPECT_TRUE(FlashHolds(isaImage));
     EXPECT_EQ(GeneratorRows(), 1) << "the ISA generator went at the run's end";
     EXPECT_EQ(tool->List()->topLevelItemCount(), 1);
@@ -202,10 +194,7 @@ TEST_F(FirmwareUpgradeCardsSimTest, FlashesBothCardsAndOffersEachPortDirectly)
     ASSERT_NE(pciRow, nullptr);
     EXPECT_EQ(CFirmwareUpgradeDlg::RowState(pciRow), kFirmwareRowSuits);
     pciRow->setSelected(true);
-    prompter.ExpectMessage(PromptMatch::Id(IDS_FIRMWARE_CONFIRM), IDYES);
-    prompter.ExpectMessage(PromptMatch::Id(IDS_FIRMWARE_FLASH_NOTICE), IDOK);
-    tool->OnFlash();
-    prompter.VerifyAllUsed();
+    FlashConfirmed(*tool);
     EXPECT_EQ(GeneratorRows(), 0);
 
     // Each comes back with its new version.
@@ -231,10 +220,7 @@ TEST_F(FirmwareUpgradeCardsSimTest, FlashesBothCardsAndOffersEachPortDirectly)
     pciRow->setSelected(true);
     direct->setSelected(true);
     SaveScreenshot(*tool, "firmware-tool-direct-rows");
-    prompter.ExpectMessage(PromptMatch::Id(IDS_FIRMWARE_CONFIRM), IDYES);
-    prompter.ExpectMessage(PromptMatch::Id(IDS_FIRMWARE_FLASH_NOTICE), IDOK);
-    tool->OnFlash();
-    prompter.VerifyAllUsed();
+    FlashConfirmed(*tool);
     EXPECT_EQ(pci->flashCount(), 2);
     EXPECT_EQ(Row(*tool, "Pci-2 Direct"), direct) << "the direct row was not taken";
 }
@@ -329,10 +315,7 @@ TEST_F(FirmwareUpgradeCardsSimTest, AFailedIsaFlashDropsTheRowAndADirectRowFlash
     EXPECT_EQ(CFirmwareUpgradeDlg::RowState(direct), kFirmwareRowWarning) << "a known version below 7.0";
     direct->setSelected(true);
     SaveScreenshot(*tool, "firmware-tool-isa-direct");
-    prompter.ExpectMessage(PromptMatch::Id(IDS_FIRMWARE_CONFIRM), IDYES);
-    prompter.ExpectMessage(PromptMatch::Id(IDS_FIRMWARE_FLASH_NOTICE), IDOK);
-    tool->OnFlash();
-    prompter.VerifyAllUsed();
+    FlashConfirmed(*tool);
     EXPECT_EQ(tool->List()->topLevelItemCount(), 0) << "a direct row goes as its download starts";
     EXPECT_TRUE(FlashHolds(image));
     EXPECT_FALSE(card.firmwareDead());

@@ -9,6 +9,7 @@
 #include "CGeneratorView.h"
 #include "CMainWindow.h"
 #include "DialogUnits.h"
+#include "MainWindowFixture.h"
 #include "PortDialogAnswer.h"
 #include "DataKindRegistry.h"
 #include "ProgramTools.h"
@@ -35,36 +36,27 @@ namespace {
 namespace fw = gensim::firmware;
 constexpr int kRebootMs = 200;
 
-class FirmwareUpgradeSimTest : public PlatformTest {
+class FirmwareUpgradeSimTest : public ProgramWindowTest {
 protected:
     void SetUp() override
     {
-        PlatformTest::SetUp();
-        RegisterProgramDataKinds();
-        RegisterProgramTools();
+        ProgramWindowTest::SetUp();
         for (const char *version : {"7.035", "7.015"}) {
             gensim::Generator &g = sim.addGenerator({.model = "VG-7000", .firmware = version, .serial = "100001",
                                                      .baudRate = 2400, .link = "", .rebootMs = kRebootMs});
             setenv(QStringLiteral("MORVANE_COM%1").arg(sim.size()).toLatin1().constData(), g.comPath().c_str(), 1);
         }
         sim.start();
-        window = std::make_unique<CMainWindow>();
-        window->CreateFrame();
-        window->resize(760, 520);
-        window->show();
-        QCoreApplication::processEvents();
+        window = ShowMainWindow();
         folder = TempPath("images");
         QDir().mkpath(folder + "/a");
         QDir().mkpath(folder + "/b");
     }
     void TearDown() override
     {
-        window.reset();
-        UnregisterProgramTools();
-        UnregisterProgramDataKinds();
         unsetenv("MORVANE_COM1");
         unsetenv("MORVANE_COM2");
-        PlatformTest::TearDown();
+        ProgramWindowTest::TearDown();
     }
 
     void Connect(int com)
@@ -104,7 +96,6 @@ protected:
     int Rows(CFirmwareUpgradeDlg &tool) { return tool.List()->topLevelItemCount(); }
 
     gensim::Simulator sim;
-    std::unique_ptr<CMainWindow> window;
     QString folder;
 };
 
@@ -222,13 +213,11 @@ TEST_F(FirmwareUpgradeSimTest, QuestionsBeforeAnythingIsSent)
 
 namespace {
 
-class FirmwareUpgradeGpibSimTest : public PlatformTest {
+class FirmwareUpgradeGpibSimTest : public ProgramWindowTest {
 protected:
     void SetUp() override
     {
-        PlatformTest::SetUp();
-        RegisterProgramDataKinds();
-        RegisterProgramTools();
+        ProgramWindowTest::SetUp();
         char pattern[] = "/tmp/zot-gpib-firmware-XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
         dir = pattern;
@@ -240,25 +229,19 @@ protected:
                               .pty = false, .gpib = gensim::GpibAddress{address, 0}, .rebootMs = kRebootMs});
         sim.openGpibBus(bus);
         sim.start();
-        window = std::make_unique<CMainWindow>();
-        window->CreateFrame();
-        window->show();
-        QCoreApplication::processEvents();
+        window = ShowMainWindow(QSize());
     }
     void TearDown() override
     {
-        window.reset();
+        window.reset(); // before the simulator it talks to
         sim.stop();
-        UnregisterProgramTools();
-        UnregisterProgramDataKinds();
         unsetenv("ZOT_GPIB_BUS");
         unsetenv("MORVANE_GPIB_LIBRARY");
         QDir(QString::fromStdString(dir)).removeRecursively();
-        PlatformTest::TearDown();
+        ProgramWindowTest::TearDown();
     }
 
     gensim::Simulator sim;
-    std::unique_ptr<CMainWindow> window;
     std::string dir;
 };
 

@@ -15,6 +15,7 @@
 #include "CSelectDataTypeDlg.h"
 #include "DataKindRegistry.h"
 #include "DialogUnits.h"
+#include "MainWindowFixture.h"
 #include "Profile.h"
 #include "ResourceIds.h"
 #include "ShellImages.h"
@@ -52,10 +53,7 @@ protected:
             sim.addGenerator({.model = "VG-7000", .firmware = "7.011", .serial = "100001", .baudRate = 9600, .link = ""});
         setenv("MORVANE_COM1", g.comPath().c_str(), 1);
         sim.start();
-        window = std::make_unique<CMainWindow>();
-        window->CreateFrame();
-        window->show();
-        QCoreApplication::processEvents();
+        window = ShowMainWindow(QSize());
     }
 
     void TearDown() override

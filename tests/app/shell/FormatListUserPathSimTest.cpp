@@ -16,6 +16,7 @@
 #include "DataKindRegistry.h"
 #include "FormatListPrintout.h"
 #include "FormatPrintout.h"
+#include "MainWindowFixture.h"
 #include "PdfText.h"
 #include "PortDialogAnswer.h"
 #include "Profile.h"
@@ -59,11 +60,7 @@ protected:
         gensim::populate(sim.generator(0), {.formats = 2});
         sim.generator(1).seed(ItemKind::Format, gensim::populationFormat(1));
         sim.start();
-        window = std::make_unique<CMainWindow>();
-        window->CreateFrame();
-        window->resize(760, 520);
-        window->show();
-        QCoreApplication::processEvents();
+        window = ShowMainWindow();
     }
 
     void TearDown() override

@@ -8,6 +8,7 @@
 #include "CGeneratorView.h"
 #include "CMainWindow.h"
 #include "DataKindRegistry.h"
+#include "MainWindowFixture.h"
 #include "Profile.h"
 #include "ShellImages.h"
 #include "TestSupport.h"
@@ -50,11 +51,7 @@ protected:
                                        .gpib = gensim::GpibAddress{5, 0}});
         sim.openGpibBus(bus);
         sim.start();
-        window = std::make_unique<CMainWindow>();
-        window->CreateFrame();
-        window->resize(760, 520);
-        window->show();
-        QCoreApplication::processEvents();
+        window = ShowMainWindow();
     }
 
     void TearDown() override

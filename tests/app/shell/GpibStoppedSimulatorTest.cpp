@@ -8,6 +8,7 @@
 #include "CGeneratorView.h"
 #include "CMainWindow.h"
 #include "DataKindRegistry.h"
+#include "MainWindowFixture.h"
 #include "TestSupport.h"
 #include "UserAction.h"
 
@@ -76,10 +77,7 @@ protected:
             names.push_back(name);
         }
         ASSERT_FALSE(names.empty()) << "gensim wrote no env file";
-        window = std::make_unique<CMainWindow>();
-        window->CreateFrame();
-        window->show();
-        QCoreApplication::processEvents();
+        window = ShowMainWindow(QSize());
     }
 
     void TearDown() override

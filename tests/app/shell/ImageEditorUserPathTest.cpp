@@ -21,6 +21,7 @@
 #include "DataKindRegistry.h"
 #include "DialogUnits.h"
 #include "ListPaneForEditor.h"
+#include "MainWindowFixture.h"
 #include "PrimitiveImages.h"
 #include "PortDialogAnswer.h"
 #include "ResourceIds.h"
@@ -80,11 +81,7 @@ protected:
             sim.addGenerator({.model = "VG-7000", .firmware = "7.011", .serial = "100001", .baudRate = 2400, .link = ""});
         setenv("MORVANE_COM1", g.comPath().c_str(), 1);
         sim.start();
-        window = std::make_unique<CMainWindow>();
-        window->CreateFrame();
-        window->resize(760, 520);
-        window->show();
-        QCoreApplication::processEvents();
+        window = ShowMainWindow();
     }
 
     void TearDown() override

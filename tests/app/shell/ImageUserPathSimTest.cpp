@@ -20,6 +20,7 @@
 #include "DialogUnits.h"
 #include "DragDelivery.h"
 #include "DragLoop.h"
+#include "MainWindowFixture.h"
 #include "PortDialogAnswer.h"
 #include "ShellImages.h"
 #include "TestSupport.h"
@@ -81,11 +82,7 @@ protected:
         sim.start();
         // The baud search's 1 s at each wrong rate becomes 250 ms.
         setenv("MORVANE_TIME_SCALE", "0.25", 1);
-        window = std::make_unique<CMainWindow>();
-        window->CreateFrame();
-        window->resize(760, 520);
-        window->show();
-        QCoreApplication::processEvents();
+        window = ShowMainWindow();
     }
 
     void TearDown() override

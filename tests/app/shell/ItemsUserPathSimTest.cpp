@@ -32,6 +32,7 @@
 #include "DialogUnits.h"
 #include "DragDelivery.h"
 #include "DragLoop.h"
+#include "MainWindowFixture.h"
 #include "PortDialogAnswer.h"
 #include "ShellImages.h"
 #include "StepClipboard.h"
@@ -69,11 +70,7 @@ protected:
             setenv(QStringLiteral("MORVANE_COM%1").arg(sim.size()).toLatin1().constData(), g.comPath().c_str(), 1);
         }
         sim.start();
-        window = std::make_unique<CMainWindow>();
-        window->CreateFrame();
-        window->resize(760, 520);
-        window->show();
-        QCoreApplication::processEvents();
+        window = ShowMainWindow();
     }
 
     void TearDown() override

@@ -15,6 +15,7 @@
 #include "CProgressDlg.h"
 #include "DataKindRegistry.h"
 #include "DialogUnits.h"
+#include "MainWindowFixture.h"
 #include "Profile.h"
 #include "ScopedTimeScale.h"
 #include "TestSupport.h"
@@ -93,11 +94,7 @@ protected:
         setenv("MORVANE_COM1", g1.comPath().c_str(), 1);
         setenv("MORVANE_COM2", g2.comPath().c_str(), 1);
         sim.start();
-        window = std::make_unique<CMainWindow>();
-        window->CreateFrame();
-        window->resize(760, 520);
-        window->show();
-        QCoreApplication::processEvents();
+        window = ShowMainWindow();
     }
 
     void TearDown() override

@@ -13,6 +13,7 @@
 #include "DiagnosticsHooks.h"
 #include "DialogUnits.h"
 #include "DriverSocketPath.h"
+#include "MainWindowFixture.h"
 #include "PortDialogAnswer.h"
 #include "TestPorts.h"
 #include "TestSupport.h"
@@ -56,11 +57,7 @@ protected:
         sim.addGenerator({.model = "VG-7000", .firmware = "7.045", .serial = "100005", .pty = false, .pciCard = true});
         sim.start();
         setenv("MORVANE_COM1", com.comPath().c_str(), 1);
-        window = std::make_unique<CMainWindow>();
-        window->CreateFrame();
-        window->resize(760, 520);
-        window->show();
-        QCoreApplication::processEvents();
+        window = ShowMainWindow();
     }
     void TearDown() override
     {

@@ -9,6 +9,7 @@
 #include "CGeneratorListView.h"
 #include "CGeneratorView.h"
 #include "CMainWindow.h"
+#include "MainWindowFixture.h"
 #include "CNameEdit.h"
 #include "CSelectDataTypeDlg.h"
 #include "CellGridPane.h"
@@ -56,11 +57,7 @@ protected:
             setenv(QStringLiteral("MORVANE_COM%1").arg(sim.size()).toLatin1().constData(), g.comPath().c_str(), 1);
         }
         sim.start();
-        window = std::make_unique<CMainWindow>();
-        window->CreateFrame();
-        window->resize(760, 520);
-        window->show();
-        QCoreApplication::processEvents();
+        window = ShowMainWindow();
     }
 
     void TearDown() override

@@ -26,6 +26,12 @@ double TimeScale()
     return factor;
 }
 
+int64_t NowUs()
+{
+    using namespace std::chrono;
+    return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
 }  // namespace
 
 int64_t NowMs()
@@ -41,9 +47,9 @@ int64_t ScaledMs(int64_t ms)
     return static_cast<int64_t>(std::fmin(scaled, 86400000.0));
 }
 
-Deadline::Deadline(int64_t limitMs) : end_(NowMs() + ScaledMs(limitMs)) {}
+Deadline::Deadline(int64_t limitMs) : endUs_(NowUs() + ScaledMs(limitMs) * 1000) {}
 
-Deadline::Deadline(Scaled, int64_t scaledMs) : end_(NowMs() + scaledMs) {}
+Deadline::Deadline(Scaled, int64_t scaledMs) : endUs_(NowUs() + scaledMs * 1000) {}
 
 Deadline Deadline::FromScaled(int64_t scaledMs)
 {
@@ -54,9 +60,12 @@ int Deadline::RemainingMs() const
 {
     if (driver::WaitsCancelled())
         return 0;
-    int64_t left = end_ - NowMs();
-    if (left <= 0)
+    // Rounded up: a poll of the whole milliseconds left never ends a wait
+    // before its deadline.
+    int64_t leftUs = endUs_ - NowUs();
+    if (leftUs <= 0)
         return 0;
+    int64_t left = (leftUs + 999) / 1000;
     return left > INT_MAX ? INT_MAX : static_cast<int>(left);
 }
 

@@ -58,7 +58,7 @@ public:
 private:
     struct Scaled {};
     Deadline(Scaled, int64_t scaledMs);
-    int64_t end_;
+    int64_t endUs_;  // microseconds: a deadline counted from a whole millisecond could end early
 };
 
 // --- Protocol ---------------------------------------------------------------

@@ -32,7 +32,7 @@
 #include "DialogUnits.h"
 #include "DragDelivery.h"
 #include "DragLoop.h"
-#include "MainWindowFixture.h"
+#include "TwoComGenerators.h"
 #include "PortDialogAnswer.h"
 #include "ShellImages.h"
 #include "StepClipboard.h"
@@ -57,35 +57,10 @@ using gensim::ItemKind;
 using gensim::SequenceStep;
 using Pane = CGeneratorDataPane;
 
-class ItemsUserPathSimTest : public PlatformTest {
+class ItemsUserPathSimTest : public TwoComGenerators {
 protected:
-    void SetUp() override
-    {
-        PlatformTest::SetUp();
-        RegisterProgramDataKinds();
-        // At the rate a port opens with: a connection needs no baud search.
-        for (const char *serial : {"100001", "100002"}) {
-            gensim::Generator &g =
-                sim.addGenerator({.model = "VG-7000", .firmware = "7.011", .serial = serial, .baudRate = 2400, .link = ""});
-            setenv(QStringLiteral("MORVANE_COM%1").arg(sim.size()).toLatin1().constData(), g.comPath().c_str(), 1);
-        }
-        sim.start();
-        window = ShowMainWindow();
-    }
+    ItemsUserPathSimTest() : TwoComGenerators("7.011") {}
 
-    void TearDown() override
-    {
-        g_dragHook = nullptr;
-        window.reset();
-        UnregisterProgramDataKinds();
-        unsetenv("MORVANE_COM1");
-        unsetenv("MORVANE_COM2");
-        PlatformTest::TearDown();
-    }
-
-    CGeneratorListView &Generators() { return *window->GetGeneratorListView(); }
-    CDataListView &Data() { return *window->GetDataListView(); }
-    CGeneratorView &View(int i) { return *Generators().GetRowView(i); }
     gensim::Generator &Gen(int i) { return sim.generator(size_t(i)); }
     std::vector<SequenceStep> Stored(int i, const std::string &name)
     {
@@ -218,9 +193,6 @@ protected:
                              s.GateMask(), s.output});
         return steps;
     }
-
-    gensim::Simulator sim;
-    std::unique_ptr<CMainWindow> window;
 };
 
 // What the user builds: DMT8075 (a built-in name), then DMT1075 with

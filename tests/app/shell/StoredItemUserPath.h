@@ -9,7 +9,7 @@
 #include "CGeneratorListView.h"
 #include "CGeneratorView.h"
 #include "CMainWindow.h"
-#include "MainWindowFixture.h"
+#include "TwoComGenerators.h"
 #include "CNameEdit.h"
 #include "CSelectDataTypeDlg.h"
 #include "CellGridPane.h"
@@ -31,7 +31,7 @@
 #include <cstdlib>
 #include <memory>
 
-class StoredItemUserPath : public PlatformTest {
+class StoredItemUserPath : public TwoComGenerators {
 protected:
     using Pane = CGeneratorDataPane;
 
@@ -44,35 +44,9 @@ protected:
         const char *typeName;
     };
 
-    explicit StoredItemUserPath(Kind kind) : m_kind(kind) {}
+    // Above 7.02, so they take fonts and pixel maps.
+    explicit StoredItemUserPath(Kind kind) : TwoComGenerators("7.05"), m_kind(kind) {}
 
-    void SetUp() override
-    {
-        PlatformTest::SetUp();
-        RegisterProgramDataKinds();
-        // Above 7.02, so they take fonts and pixel maps; at the rate a port opens with.
-        for (const char *serial : {"100001", "100002"}) {
-            gensim::Generator &g =
-                sim.addGenerator({.model = "VG-7000", .firmware = "7.05", .serial = serial, .baudRate = 2400, .link = ""});
-            setenv(QStringLiteral("MORVANE_COM%1").arg(sim.size()).toLatin1().constData(), g.comPath().c_str(), 1);
-        }
-        sim.start();
-        window = ShowMainWindow();
-    }
-
-    void TearDown() override
-    {
-        g_dragHook = nullptr;
-        window.reset();
-        UnregisterProgramDataKinds();
-        unsetenv("MORVANE_COM1");
-        unsetenv("MORVANE_COM2");
-        PlatformTest::TearDown();
-    }
-
-    CGeneratorListView &Generators() { return *window->GetGeneratorListView(); }
-    CDataListView &Data() { return *window->GetDataListView(); }
-    CGeneratorView &View(int i) { return *Generators().GetRowView(i); }
     std::optional<gensim::StoredItem> Stored(int i, const std::string &name)
     {
         return sim.generator(size_t(i)).item(m_kind.stored, name);
@@ -172,8 +146,6 @@ protected:
         QTest::mouseRelease(grid.viewport(), Qt::LeftButton, {}, end);
     }
 
-    gensim::Simulator sim;
-    std::unique_ptr<CMainWindow> window;
 
 private:
     Kind m_kind;

@@ -68,33 +68,6 @@ protected:
         return item ? item->steps : std::vector<SequenceStep>{};
     }
 
-    static void Click(QAbstractItemView &view, const QRect &cell, bool twice = false)
-    {
-        ASSERT_TRUE(cell.isValid());
-        QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
-        if (twice)
-            QTest::mouseDClick(view.viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
-        QCoreApplication::processEvents();
-    }
-
-    void ClickGenerator(int row, bool twice = false)
-    {
-        QTreeWidget &list = *Generators().List();
-        Click(list, list.visualItemRect(list.topLevelItem(row)), twice);
-    }
-
-    void ClickData(int row, bool twice = false)
-    {
-        Data().DeselectAll();
-        QTreeWidget &list = *Data().List();
-        Click(list, list.visualItemRect(list.topLevelItem(row)), twice);
-    }
-
-    void Connect(int com)
-    {
-        AnswerPortDialogCom(prompter, com);
-        ASSERT_TRUE(window->Router().Execute(ID_CONNECT));
-    }
 
     // A click on a cell of the editor's table, then a double-click on the
     // picker's item of that text.

@@ -52,30 +52,6 @@ protected:
         return sim.generator(size_t(i)).item(m_kind.stored, name);
     }
 
-    static void Click(QAbstractItemView &view, const QRect &cell, bool twice = false)
-    {
-        ASSERT_TRUE(cell.isValid());
-        QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
-        if (twice)
-            QTest::mouseDClick(view.viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
-        QCoreApplication::processEvents();
-    }
-    void ClickGenerator(int row, bool twice = false)
-    {
-        QTreeWidget &list = *Generators().List();
-        Click(list, list.visualItemRect(list.topLevelItem(row)), twice);
-    }
-    void ClickData(int row, bool twice = false)
-    {
-        Data().DeselectAll();
-        QTreeWidget &list = *Data().List();
-        Click(list, list.visualItemRect(list.topLevelItem(row)), twice);
-    }
-    void Connect(int com)
-    {
-        AnswerPortDialogCom(prompter, com);
-        ASSERT_TRUE(window->Router().Execute(ID_CONNECT));
-    }
 
     // View i's list of the kind with name selected.
     void SelectStored(int i, const QString &name)

@@ -9,11 +9,17 @@
 #include "DataKindRegistry.h"
 #include "DragLoop.h"
 #include "MainWindowFixture.h"
+#include "PortDialogAnswer.h"
+#include "ResourceIds.h"
 #include "TestSupport.h"
 
 #include "gensim/Simulator.h"
 
+#include <QAbstractItemView>
+#include <QCoreApplication>
 #include <QString>
+#include <QTest>
+#include <QTreeWidget>
 
 #include <cstdlib>
 #include <memory>
@@ -48,6 +54,31 @@ protected:
     CGeneratorListView &Generators() { return *window->GetGeneratorListView(); }
     CDataListView &Data() { return *window->GetDataListView(); }
     CGeneratorView &View(int i) { return *Generators().GetRowView(i); }
+
+    static void Click(QAbstractItemView &view, const QRect &cell, bool twice = false)
+    {
+        ASSERT_TRUE(cell.isValid());
+        QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
+        if (twice)
+            QTest::mouseDClick(view.viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
+        QCoreApplication::processEvents();
+    }
+    void ClickGenerator(int row, bool twice = false)
+    {
+        QTreeWidget &list = *Generators().List();
+        Click(list, list.visualItemRect(list.topLevelItem(row)), twice);
+    }
+    void ClickData(int row, bool twice = false)
+    {
+        Data().DeselectAll();
+        QTreeWidget &list = *Data().List();
+        Click(list, list.visualItemRect(list.topLevelItem(row)), twice);
+    }
+    void Connect(int com)
+    {
+        AnswerPortDialogCom(prompter, com);
+        ASSERT_TRUE(window->Router().Execute(ID_CONNECT));
+    }
 
     gensim::Simulator sim;
     std::unique_ptr<CMainWindow> window;

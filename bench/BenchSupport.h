@@ -10,6 +10,7 @@
 #include <array>
 #include <chrono>
 #include <cstddef>
+#include <string>
 #include <vector>
 
 // The port dialog chooses "Serial 1"; other dialogs end with otherDialogs;
@@ -58,6 +59,7 @@ struct Figures {
     std::size_t out = 0;
     std::size_t back = 0;
     double waits = 0;
+    std::vector<std::string> lines; // the command lines of the last counted run
 
     std::size_t Characters() const { return out + back; }
     void Count(const std::vector<gensim::TraceEntry> &entries);
@@ -65,4 +67,14 @@ struct Figures {
     double Floor(int rate) const { return LineTime(double(Characters()), rate) + waits; }
     // One line: the line, counts, median, best, floor and their ratio.
     void Print(const BenchLine &line, const char *what, int rate);
+    // One line: the median beside the minimal peer's seconds for the same
+    // commands on the generator at comPath; false when the peer failed.
+    bool PrintPeer(const std::string &comPath, int rate, int runs);
 };
+
+// Seconds the minimal peer (line_floor_peer.c) takes for the command lines of
+// f's last run on the generator at comPath: the median of runs replays plus
+// f's fixed waits, which the peer does not sit out. The program must have
+// closed its port. Negative when a line did not complete or the exchange
+// crossed other characters than the program's.
+double PeerSeconds(const std::string &comPath, int rate, const Figures &f, int runs);

@@ -1,6 +1,7 @@
 // Sending and recalling one format through CGenerator against the simulator,
 // on a bare pty and on a paced line, each beside the time the line itself
-// needs at that rate.
+// needs at that rate; on the paced line also beside the minimal peer's same
+// commands on the same generator.
 //
 //   build/bench/bench_format_traffic [rate] [runs]
 //
@@ -21,6 +22,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 namespace {
 
@@ -34,8 +36,8 @@ bool RunLine(const BenchLine &line, int rate, int runs)
     sim.start();
     setenv("MORVANE_COM1", g.comPath().c_str(), 1);
 
-    CGenerator generator(nullptr);
-    if (!generator.OpenPort())
+    auto generator = std::make_unique<CGenerator>(nullptr);
+    if (!generator->OpenPort())
         return false;
     CFormat format;
     format.SetName(QStringLiteral("BENCH"));
@@ -47,7 +49,7 @@ bool RunLine(const BenchLine &line, int rate, int runs)
         auto t0 = std::chrono::steady_clock::now();
         {
             CProgressDlg progress(nullptr, true);
-            if (!format.SendToGenerator(&generator, &progress))
+            if (!format.SendToGenerator(generator.get(), &progress))
                 return false;
         }
         send.seconds.push_back(Seconds(t0));
@@ -56,14 +58,17 @@ bool RunLine(const BenchLine &line, int rate, int runs)
         g.trace().clear();
         CFormat recalled;
         t0 = std::chrono::steady_clock::now();
-        if (!recalled.RecallFromGenerator(QStringLiteral("BENCH"), &generator, nullptr))
+        if (!recalled.RecallFromGenerator(QStringLiteral("BENCH"), generator.get(), nullptr))
             return false;
         recall.seconds.push_back(Seconds(t0));
         recall.Count(g.trace().entries());
     }
+    generator.reset(); // the peer takes the line
     send.Print(line, "format send", rate);
+    if (line.lineTime && !send.PrintPeer(g.comPath(), rate, runs))
+        return false;
     recall.Print(line, "format recall", rate);
-    return true;
+    return !line.lineTime || recall.PrintPeer(g.comPath(), rate, runs);
 }
 
 } // namespace

@@ -1,8 +1,8 @@
 // Sending and recalling an image of 500 primitives through CImage against
 // the simulator, on a bare pty and on a paced line, each beside the time the
-// line itself needs at that rate: once of lines, rectangles and ovals, once
-// of every kind the line reader builds, texts and information boxes among
-// them.
+// line itself needs at that rate (on the paced line also beside the minimal
+// peer's same commands): once of lines, rectangles and ovals, once of every
+// kind the line reader builds, texts and information boxes among them.
 //
 //   build/bench/bench_image_traffic [rate] [runs]
 
@@ -24,6 +24,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 namespace {
 
@@ -55,8 +56,8 @@ bool RunLine(const BenchLine &line, int rate, int runs, bool everyKind)
     sim.start();
     setenv("MORVANE_COM1", g.comPath().c_str(), 1);
 
-    CGenerator generator(nullptr);
-    if (!generator.OpenPort())
+    auto generator = std::make_unique<CGenerator>(nullptr);
+    if (!generator->OpenPort())
         return false;
     CImage image;
     FillImage(image, everyKind);
@@ -67,7 +68,7 @@ bool RunLine(const BenchLine &line, int rate, int runs, bool everyKind)
         auto t0 = std::chrono::steady_clock::now();
         {
             CProgressDlg progress(nullptr, true);
-            if (!image.SendToGenerator(&generator, &progress))
+            if (!image.SendToGenerator(generator.get(), &progress))
                 return false;
         }
         send.seconds.push_back(Seconds(t0));
@@ -78,7 +79,7 @@ bool RunLine(const BenchLine &line, int rate, int runs, bool everyKind)
         t0 = std::chrono::steady_clock::now();
         {
             CProgressDlg progress(nullptr, true);
-            if (!recalled.RecallFromGenerator(QStringLiteral("BENCH"), &generator, &progress))
+            if (!recalled.RecallFromGenerator(QStringLiteral("BENCH"), generator.get(), &progress))
                 return false;
         }
         recall.seconds.push_back(Seconds(t0));
@@ -88,9 +89,12 @@ bool RunLine(const BenchLine &line, int rate, int runs, bool everyKind)
             return false;
         }
     }
+    generator.reset(); // the peer takes the line
     send.Print(line, everyKind ? "image send, every kind" : "image send", rate);
+    if (line.lineTime && !send.PrintPeer(g.comPath(), rate, runs))
+        return false;
     recall.Print(line, everyKind ? "image recall, every kind" : "image recall", rate);
-    return true;
+    return !line.lineTime || recall.PrintPeer(g.comPath(), rate, runs);
 }
 
 } // namespace

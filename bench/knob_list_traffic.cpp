@@ -1,7 +1,9 @@
 // Knob lists of 450 entries through CKnobList, on a bare pty and on a paced
 // line: the send and the recall (a full directory refuses the recall's
-// marker, which shows one box), each beside the time the line itself needs; and the knob list editor choosing the generator (each entry's kind
-// looked up, the name pane filled) against the scan of that generator.
+// marker, which shows one box), each beside the time the line itself needs;
+// and the knob list editor choosing the generator (each entry's kind looked
+// up, the name pane filled) against the scan of that generator. On the paced
+// line each also beside the minimal peer's same commands.
 //
 //   build/bench/bench_knob_list_traffic [rate] [runs]
 
@@ -25,6 +27,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 namespace {
 
@@ -132,13 +135,15 @@ bool RunLine(const BenchLine &line, int rate, int runs, BenchPrompter &prompter)
         back.SetModified(false);
         delete editor;
     }
-    send.Print(line, "send of 450 entries", rate);
-    recall.Print(line, "recall of 450 entries", rate);
-    choose.Print(line, "editor on the generator", rate);
-    scan.Print(line, "scan of the generator", rate);
     GeneratorViewRegistry::Unlist(view);
-    delete view;
-    return true;
+    delete view; // closes the port: the peer takes the line
+    const std::string &path = g.comPath();
+    auto print = [&](Figures &f, const char *what) {
+        f.Print(line, what, rate);
+        return !line.lineTime || f.PrintPeer(path, rate, runs);
+    };
+    return print(send, "send of 450 entries") && print(recall, "recall of 450 entries") &&
+           print(choose, "editor on the generator") && print(scan, "scan of the generator");
 }
 
 } // namespace

@@ -1,7 +1,8 @@
 // Recalling a stored sequence of 100 steps through CSequence, on both ways
 // a generator is read (firmware 3.0 applies each step and reads its
 // settings; 7.011 reads the step inside the sequence buffer), on a bare pty
-// and on a paced line, each beside the time the line itself needs.
+// and on a paced line, each beside the time the line itself needs; on the
+// paced line also beside the minimal peer's same commands.
 //
 //   build/bench/bench_sequence_recall [rate] [runs]
 
@@ -18,6 +19,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 
 namespace {
@@ -41,15 +43,15 @@ bool RunPath(const BenchLine &line, int rate, int runs, const char *firmware)
     g.seed(gensim::ItemKind::Sequence, Hundred());
     sim.start();
     setenv("MORVANE_COM1", g.comPath().c_str(), 1);
-    CGenerator generator(nullptr);
-    if (!generator.OpenPort())
+    auto generator = std::make_unique<CGenerator>(nullptr);
+    if (!generator->OpenPort())
         return false;
     Figures recall;
     for (int run = 0; run < runs; ++run) {
         g.trace().clear();
         CSequence sequence;
         const auto t0 = std::chrono::steady_clock::now();
-        if (!sequence.RecallFromGenerator(QStringLiteral("Bench"), &generator, nullptr) ||
+        if (!sequence.RecallFromGenerator(QStringLiteral("Bench"), generator.get(), nullptr) ||
             sequence.Steps().size() != size_t(kSteps))
             return false;
         recall.seconds.push_back(Seconds(t0));
@@ -57,9 +59,10 @@ bool RunPath(const BenchLine &line, int rate, int runs, const char *firmware)
     }
     std::string what = "recall at ";
     what += firmware;
+    generator.reset(); // the peer takes the line
     recall.Print(line, what.c_str(), rate);
     std::printf("        %.1f commands a step\n", double(recall.commands) / kSteps);
-    return true;
+    return !line.lineTime || recall.PrintPeer(g.comPath(), rate, runs);
 }
 
 } // namespace

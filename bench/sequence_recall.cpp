@@ -61,8 +61,10 @@ bool RunPath(const BenchLine &line, int rate, int runs, const char *firmware)
     what += firmware;
     generator.reset(); // the peer takes the line
     recall.Print(line, what.c_str(), rate);
+    if (line.lineTime && !recall.PrintPeer(g.comPath(), rate, runs))
+        return false;
     std::printf("        %.1f commands a step\n", double(recall.commands) / kSteps);
-    return !line.lineTime || recall.PrintPeer(g.comPath(), rate, runs);
+    return true;
 }
 
 } // namespace

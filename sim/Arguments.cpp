@@ -1,5 +1,6 @@
 #include "gensim/Arguments.h"
 
+#include "gensim/CommandInterpreter.h"
 #include "gensim/Numbers.h"
 
 #include <cmath>
@@ -35,6 +36,16 @@ bool wholeNumber(std::string_view text, long long& value)
         return false;
     value = static_cast<long long>(v);
     return true;
+}
+
+Outcome wholeArguments(const Command& c, std::size_t count, long long* values)
+{
+    if (c.words.size() != count)
+        return Outcome::failed(ExecError::ArgumentCount);
+    for (std::size_t i = 0; i < count; ++i)
+        if (!wholeNumber(c.words[i], values[i]))
+            return Outcome::failed(ExecError::NotANumber);
+    return Outcome::ok();
 }
 
 } // namespace gensim

@@ -32,16 +32,6 @@ bool entryFits(long long t, long long value)
     }
 }
 
-Outcome wholeArguments(const Command& c, std::size_t count, long long* values)
-{
-    if (c.words.size() != count)
-        return Outcome::failed(ExecError::ArgumentCount);
-    for (std::size_t i = 0; i < count; ++i)
-        if (!wholeNumber(c.words[i], values[i]))
-            return Outcome::failed(ExecError::NotANumber);
-    return Outcome::ok();
-}
-
 // The entry t i of the buffer's tables, or the refusal: none before FNTG
 // or FNTL, none outside its table.
 Outcome entryAt(GeneratorState& s, long long t, long long i, std::uint32_t*& entry)

@@ -189,27 +189,21 @@ std::optional<std::vector<Object7>> readFile7(std::string_view file, std::uint32
 
 } // namespace memory
 
-namespace {
-
-bool atLeast(double firmware, double revision) { return firmware >= revision - 1e-9; }
-
-} // namespace
-
 MemoryImage::MemoryImage(double firmware) : m_firmware(firmware) {}
 
-bool MemoryImage::revision7() const { return atLeast(m_firmware, 7.0); }
-bool MemoryImage::directories() const { return atLeast(m_firmware, 2.898); }
+bool MemoryImage::revision7() const { return firmwareAtLeast(m_firmware, 7.0); }
+bool MemoryImage::directories() const { return firmwareAtLeast(m_firmware, 2.898); }
 
 std::string MemoryImage::formatFileName() const
 {
-    return atLeast(m_firmware, 2.349) ? "format.mem" : "formats.fmt";
+    return firmwareAtLeast(m_firmware, 2.349) ? "format.mem" : "formats.fmt";
 }
 
-std::string MemoryImage::imageFileName() const { return atLeast(m_firmware, 2.349) ? "image.mem" : "images.img"; }
+std::string MemoryImage::imageFileName() const { return firmwareAtLeast(m_firmware, 2.349) ? "image.mem" : "images.img"; }
 
 std::string MemoryImage::sequenceFileName() const
 {
-    return atLeast(m_firmware, 2.349) ? "sequence.mem" : "sequence.seq";
+    return firmwareAtLeast(m_firmware, 2.349) ? "sequence.mem" : "sequence.seq";
 }
 
 std::string MemoryImage::systemFile() const

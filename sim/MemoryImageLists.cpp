@@ -9,8 +9,6 @@ using namespace memory;
 
 namespace {
 
-bool atLeast(double firmware, double revision) { return firmware >= revision - 1e-9; }
-
 constexpr char kDirectoryEnd = char(0xFF);
 constexpr std::size_t kPathEntry = 32;  // before revision 7
 constexpr std::size_t kPathName = 9;    // from revision 7: 8 characters and a NUL
@@ -19,7 +17,7 @@ constexpr std::size_t kPathName = 9;    // from revision 7: 8 characters and a N
 
 std::string MemoryImage::knobFile(const std::vector<std::string>& names) const
 {
-    const char pad = atLeast(m_firmware, 2.179) ? '\0' : ' ';
+    const char pad = firmwareAtLeast(m_firmware, 2.179) ? '\0' : ' ';
     std::string out;
     for (const std::string& name : names)
         out += padded(name, pad);

@@ -12,8 +12,6 @@ using namespace memory;
 
 namespace {
 
-bool atLeast(double firmware, double revision) { return firmware >= revision - 1e-9; }
-
 constexpr std::size_t kFormatRecords = 300;
 
 double field(const StoredItem& item, std::string_view mnemonic)
@@ -97,8 +95,8 @@ std::string MemoryImage::formatFile(const std::vector<StoredItem>& formats) cons
             objects.push_back({item.name, item.record.size() == 80 ? item.record : madeFormatBody(item)});
         return writeFile7(std::uint32_t(MemoryObjectKind::Formats), m_firmware, objects);
     }
-    const FormatPlaces& at = atLeast(m_firmware, 2.349) ? kRecord72 : kRecord84;
-    const char pad = atLeast(m_firmware, 2.800) ? '\0' : ' ';
+    const FormatPlaces& at = firmwareAtLeast(m_firmware, 2.349) ? kRecord72 : kRecord84;
+    const char pad = firmwareAtLeast(m_firmware, 2.800) ? '\0' : ' ';
     std::string out;
     for (std::size_t i = 0; i < formats.size() && i < kFormatRecords; ++i) {
         const StoredItem& item = formats[i];
@@ -132,7 +130,7 @@ std::optional<std::vector<StoredItem>> MemoryImage::readFormats(std::string_view
         }
         return formats;
     }
-    const FormatPlaces& at = atLeast(m_firmware, 2.349) ? kRecord72 : kRecord84;
+    const FormatPlaces& at = firmwareAtLeast(m_firmware, 2.349) ? kRecord72 : kRecord84;
     if (file.size() != kFormatRecords * at.size)
         return std::nullopt;
     for (std::size_t i = 0; i < kFormatRecords; ++i) {
@@ -159,13 +157,13 @@ constexpr std::uint16_t kImageEnd = 0xFFFF;
 // the lines and triangles got their third word.
 int parameterWords(std::uint16_t opcode, double firmware)
 {
-    const bool from2349 = atLeast(firmware, 2.349);
+    const bool from2349 = firmwareAtLeast(firmware, 2.349);
     switch (opcode) {
     case 0: case 1: return 6;
     case 2: return 5;
     case 3: case 4: case 11: case 12: case 13: case 16: return 3;
     case 5: case 6: return from2349 ? 3 : 2;
-    case 7: return from2349 ? 7 : atLeast(firmware, 2.179) ? 3 : 2;
+    case 7: return from2349 ? 7 : firmwareAtLeast(firmware, 2.179) ? 3 : 2;
     case 8: case 9: case 14: case 100: return 1;
     case 10: return 8;
     case 15: return 24;
@@ -267,10 +265,10 @@ std::string stepBytes(const SequenceStep& step, double firmware, bool ieee)
         putBe32(out, ieeeBits(delayOf(step)));
     else
         out += le32Bytes(processorFloat(delayOf(step)));
-    if (!atLeast(firmware, 2.349))
+    if (!firmwareAtLeast(firmware, 2.349))
         return out;
     out += char(setting(step.imageVersion, 0));
-    if (!atLeast(firmware, 2.981))
+    if (!firmwareAtLeast(firmware, 2.981))
         return out + std::string(3, '\0');
     return out + char(setting(step.gates, 7)) + char(setting(step.sync, 1)) + char(setting(step.output, 1));
 }
@@ -281,9 +279,9 @@ SequenceStep stepOf(std::string_view bytes, double firmware, bool ieee)
     step.format = unpadded(bytes.substr(0, 8));
     step.image = unpadded(bytes.substr(8, 8));
     step.delay = ieee ? fromIeeeBits(be32(bytes, 16)) : fromProcessorFloat(le32(bytes, 16));
-    if (atLeast(firmware, 2.349))
+    if (firmwareAtLeast(firmware, 2.349))
         step.imageVersion = static_cast<unsigned char>(bytes[20]);
-    if (atLeast(firmware, 2.981)) {
+    if (firmwareAtLeast(firmware, 2.981)) {
         step.gates = static_cast<unsigned char>(bytes[21]);
         step.sync = static_cast<unsigned char>(bytes[22]);
         step.output = static_cast<unsigned char>(bytes[23]);
@@ -353,9 +351,9 @@ std::string MemoryImage::sequenceFile(const std::vector<StoredItem>& sequences) 
         return writeFile7(std::uint32_t(MemoryObjectKind::Sequences), m_firmware, objects);
     }
     std::string out;
-    const std::size_t stepSize = atLeast(m_firmware, 2.349) ? 24 : 20;
+    const std::size_t stepSize = firmwareAtLeast(m_firmware, 2.349) ? 24 : 20;
     for (const StoredItem& item : sequences) {
-        if (!atLeast(m_firmware, 2.179)) {
+        if (!firmwareAtLeast(m_firmware, 2.179)) {
             out += item.record.size() == kTimedSequence ? item.record : timedSequence(item);
             continue;
         }
@@ -367,15 +365,15 @@ std::string MemoryImage::sequenceFile(const std::vector<StoredItem>& sequences) 
                 out += stepBytes(step, m_firmware, false);
         }
         out += char(0xFF);
-        if (atLeast(m_firmware, 2.981))
+        if (firmwareAtLeast(m_firmware, 2.981))
             out += std::string(3, '\0');
     }
-    return atLeast(m_firmware, 2.179) ? out + '\0' : out;
+    return firmwareAtLeast(m_firmware, 2.179) ? out + '\0' : out;
 }
 
 std::optional<std::vector<StoredItem>> MemoryImage::readSequences(std::string_view file) const
 {
-    if (!atLeast(m_firmware, 2.179))
+    if (!firmwareAtLeast(m_firmware, 2.179))
         return readTimedSequences(file);
     std::vector<StoredItem> sequences;
     if (revision7()) {
@@ -394,8 +392,8 @@ std::optional<std::vector<StoredItem>> MemoryImage::readSequences(std::string_vi
         }
         return sequences;
     }
-    const std::size_t stepSize = atLeast(m_firmware, 2.349) ? 24 : 20;
-    const std::size_t tail = atLeast(m_firmware, 2.981) ? 3 : 0;
+    const std::size_t stepSize = firmwareAtLeast(m_firmware, 2.349) ? 24 : 20;
+    const std::size_t tail = firmwareAtLeast(m_firmware, 2.981) ? 3 : 0;
     std::size_t at = 0;
     while (at < file.size() && file[at] != '\0') {
         if (file.size() - at < 8)

@@ -22,16 +22,6 @@ bool isMapDepth(long long depth) { return depth == 1 || depth == 2 || depth == 4
 // The family exists only above this firmware, its commands with it.
 bool knowsMaps(const GeneratorState& s) { return s.firmware > itemKind(ItemKind::PixelMap).aboveFirmware; }
 
-Outcome wholeArguments(const Command& c, std::size_t count, long long* values)
-{
-    if (c.words.size() != count)
-        return Outcome::failed(ExecError::ArgumentCount);
-    for (std::size_t i = 0; i < count; ++i)
-        if (!wholeNumber(c.words[i], values[i]))
-            return Outcome::failed(ExecError::NotANumber);
-    return Outcome::ok();
-}
-
 // DMAP width height depth: a buffer of zero words. Without the memory for
 // it nothing is allocated and the error count grows; the reply is silent.
 Outcome allocateMap(GeneratorState& s, const Command& c)

@@ -12,6 +12,10 @@
 #include <thread>
 
 #include "ScopedTimeScale.h"
+#include "morvane_types.h"
+
+// COM 1, the port the tests open a peer's line as.
+inline constexpr PortId kCom1 = MORVANE_PORT_COM;
 
 // How the scripted generator answers.
 struct PtyScript {

@@ -18,7 +18,6 @@
 
 namespace {
 
-constexpr PortId kCom1 = 0x20000;
 
 speed_t OutputSpeed(const PtyPeer& peer)
 {

@@ -79,7 +79,7 @@ TEST_F(DciHost, SquareLengthsGoByThePixelAspect)
     EXPECT_EQ(XR_SquareDX(0), 0);
 }
 
-struct MatrixCase {
+struct AspectCase {
     const char* name;
     double aspectsize;
     double m00, m11, normalwidth, normalheight;
@@ -87,7 +87,7 @@ struct MatrixCase {
 
 TEST_F(DciHost, TheMatrixFollowsTheAspect)
 {
-    const MatrixCase cases[] = {
+    const AspectCase cases[] = {
         {"Wide", 1.5, 480, 480, 1.5, 1.0},
         {"Narrow", 0.75, 720, 360, 1.0, 1 / 0.75},
         // No usable aspect: as if it were 1.
@@ -96,7 +96,7 @@ TEST_F(DciHost, TheMatrixFollowsTheAspect)
         {"NaN", std::nan(""), 720, 480, 1.0, 1.0},
         {"Infinite", std::numeric_limits<double>::infinity(), 720, 480, 1.0, 1.0},
     };
-    for (const MatrixCase& c : cases) {
+    for (const AspectCase& c : cases) {
         context.words[RCC_WIDTH] = 720;
         context.words[RCC_HEIGHT] = 480;
         context.words[RCC_CTM] = 0xA5A5A5A5;

@@ -229,17 +229,17 @@ TEST_P(PciCall, EndsAsTheFirmwareSaysAndLeavesNoDoneBehind)
     EXPECT_EQ(XR_PortGetError(), 0);
 }
 
-using Call = gensim::PciCardFaults::ScriptedCall;
+using ScriptedCall = gensim::PciCardFaults::ScriptedCall;
 
 INSTANTIATE_TEST_SUITE_P(
     Pci, PciCall,
-    ::testing::Values(CallCase{"FinishesWell", {.call = Call{0, 0}}, 1, 0},
-                      CallCase{"FinishesAfterMoreThanTheAcknowledgeLimit", {.call = Call{300, 0}}, 1, 0},
-                      CallCase{"FailsWithResult70", {.call = Call{20, 0x70}}, 0x7000, 0},
-                      CallCase{"FailsWithAnotherResult", {.call = Call{20, 0x71}}, 0, 0},
+    ::testing::Values(CallCase{"FinishesWell", {.call = ScriptedCall{0, 0}}, 1, 0},
+                      CallCase{"FinishesAfterMoreThanTheAcknowledgeLimit", {.call = ScriptedCall{300, 0}}, 1, 0},
+                      CallCase{"FailsWithResult70", {.call = ScriptedCall{20, 0x70}}, 0x7000, 0},
+                      CallCase{"FailsWithAnotherResult", {.call = ScriptedCall{20, 0x71}}, 0, 0},
                       CallCase{"UnknownFunctionFailsAtTheAcknowledge", {}, 0, 0},
                       CallCase{"NoAcknowledge", {.doneNeverSet = true}, 0, MORVANE_E_TIMEOUT},
-                      CallCase{"NoFinish", {.call = Call{5000, 0}}, 0, MORVANE_E_TIMEOUT}),
+                      CallCase{"NoFinish", {.call = ScriptedCall{5000, 0}}, 0, MORVANE_E_TIMEOUT}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // --- A mailbox that sets no done bit -------------------------------------------------------

@@ -13,7 +13,6 @@
 
 namespace {
 
-constexpr PortId kCom1 = 0x20000;
 // Every handshake the open makes: three carriage returns.
 const std::string kHandshake = "\r\r\r";
 

@@ -23,7 +23,7 @@ namespace fs = std::filesystem;
 using gpib::Frame;
 using gpib::Op;
 
-constexpr auto kWait = 5000ms;
+constexpr auto kBusWait = 5000ms;
 
 Frame request(Op op, int address, int board = 0)
 {
@@ -74,7 +74,7 @@ protected:
     {
         f.seq = seq;
         EXPECT_TRUE(host.send(f));
-        std::optional<Frame> a = host.receive(kWait);
+        std::optional<Frame> a = host.receive(kBusWait);
         EXPECT_TRUE(a.has_value());
         if (!a)
             return {};
@@ -174,7 +174,7 @@ TEST_F(GpibBusTest, AHostThatBreaksTheFormatIsCutOffAlone)
     for (const std::string& bytes : cases) {
         WireSocket bad = WireSocket::connect(path());
         ASSERT_TRUE(bad.sendRaw(bytes));
-        EXPECT_TRUE(bad.closedByPeer(kWait));
+        EXPECT_TRUE(bad.closedByPeer(kBusWait));
         EXPECT_EQ(call(good, request(Op::Open, 5)).status, gpib::kCmpl);
     }
     EXPECT_EQ(generator->trace().size(), 0u);

@@ -37,6 +37,10 @@ enum class MemoryObjectKind : std::uint32_t {
     Paths = 900,
 };
 
+// Whether a firmware is the given revision or a later one; revisions are
+// written with three decimals, so a hair below counts.
+inline bool firmwareAtLeast(double firmware, double revision) { return firmware >= revision - 1e-9; }
+
 class MemoryImage {
 public:
     explicit MemoryImage(double firmware);

@@ -32,6 +32,23 @@ function(zot_pch_target name header)
   target_precompile_headers(${name} PRIVATE ${PROJECT_SOURCE_DIR}/cmake/pch/${header})
 endfunction()
 
+# The program's tests share one precompiled header, built once by a test
+# executable of their flags (-fPIE and -O1 as theirs; nothing in it to
+# run). They take Qt's test module through zot_qt_test, whose definitions
+# name no folder of their own.
+function(zot_pch_test)
+  if(TARGET zot_pch_test)
+    return()
+  endif()
+  add_executable(zot_pch_test ${PROJECT_SOURCE_DIR}/cmake/pch/stub.cpp)
+  zot_warnings(zot_pch_test)
+  if(CMAKE_BUILD_TYPE STREQUAL "Release")
+    target_compile_options(zot_pch_test PRIVATE -O1)
+  endif()
+  target_link_libraries(zot_pch_test PRIVATE Qt6::Widgets zot_qt_test GTest::gtest GTest::gmock GTest::gtest_main)
+  target_precompile_headers(zot_pch_test PRIVATE ${PROJECT_SOURCE_DIR}/cmake/pch/test.h)
+endfunction()
+
 # kind: app, test (the program's tests), plain (a test without Qt) or
 # batches (unity batches alone).
 function(zot_fast_build target kind)
@@ -42,8 +59,9 @@ function(zot_fast_build target kind)
     return()
   endif()
   if(kind STREQUAL "test")
-    target_link_libraries(${target} PRIVATE Qt6::Widgets Qt6::Test GTest::gtest GTest::gmock)
-    target_precompile_headers(${target} PRIVATE ${PROJECT_SOURCE_DIR}/cmake/pch/test.h)
+    target_link_libraries(${target} PRIVATE Qt6::Widgets zot_qt_test GTest::gtest GTest::gmock)
+    zot_pch_test()
+    target_precompile_headers(${target} REUSE_FROM zot_pch_test)
   elseif(kind STREQUAL "plain")
     target_precompile_headers(${target} PRIVATE ${PROJECT_SOURCE_DIR}/cmake/pch/plain_test.h)
   else()

@@ -79,17 +79,6 @@ protected:
 
     // --- What the user does ------------------------------------------------------------
 
-    static void Click(QAbstractItemView &view, const QRect &cell, bool twice = false)
-    {
-        ASSERT_TRUE(cell.isValid());
-        // A double click is a click and then the second press (the
-        // double-click event), as the window system delivers it.
-        QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
-        if (twice)
-            QTest::mouseDClick(view.viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
-        QCoreApplication::processEvents();
-    }
-
     CGeneratorListView &Generators() { return *window->GetGeneratorListView(); }
     CDataListView &Data() { return *window->GetDataListView(); }
 

@@ -97,15 +97,6 @@ protected:
     CGeneratorView &View() { return *Generators().GetRowView(0); }
     gensim::Generator &Gen() { return sim.generator(0); }
 
-    static void Click(QAbstractItemView &view, const QRect &cell, bool twice = false)
-    {
-        ASSERT_TRUE(cell.isValid());
-        QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
-        if (twice)
-            QTest::mouseDClick(view.viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
-        QCoreApplication::processEvents();
-    }
-
     void ClickGenerator(bool twice = false)
     {
         QTreeWidget &list = *Generators().List();

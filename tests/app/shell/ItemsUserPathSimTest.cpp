@@ -98,30 +98,6 @@ protected:
     void SelectSequence(int i, const QString &name) { SelectInPane(i, ID_LIST_SEQUENCES, Pane::kSequences, name); }
     void SelectKnobList(int i, const QString &name) { SelectInPane(i, ID_LIST_KNOB_LISTS, Pane::kKnobLists, name); }
 
-    // A press on the selected row of view from's list and a move: the drag
-    // runs and is dropped on view to's pane.
-    void DragToOtherPane(int from, int listNumber, const QString &name, int to)
-    {
-        QListWidget &list = *View(from).DataPane()->NameList(listNumber);
-        const QPoint at = list.visualItemRect(list.item(View(from).DataPane()->FindRow(listNumber, name))).center();
-        bool dragged = false;
-        g_dragHook = [&](QDrag &drag) {
-            dragged = true;
-            return DeliverDrag(*View(to).DataPane(), drag);
-        };
-        prompter.ExpectDialog(PromptMatch::Caption("Data Transfer"), [](QDialog &d) { d.accept(); });
-        QTest::mousePress(list.viewport(), Qt::LeftButton, Qt::NoModifier, at);
-        const QPoint end = at + QPoint(40, 0);
-        for (const QPoint &point : {at + QPoint(2, 0), end}) {
-            QMouseEvent move(QEvent::MouseMove, point, list.viewport()->mapToGlobal(point), Qt::NoButton,
-                             Qt::LeftButton, Qt::NoModifier);
-            QCoreApplication::sendEvent(list.viewport(), &move);
-        }
-        QTest::mouseRelease(list.viewport(), Qt::LeftButton, Qt::NoModifier, end);
-        g_dragHook = nullptr;
-        ASSERT_TRUE(dragged);
-    }
-
     // File/New of the kind in row `row` of the type dialog; its name by a label edit.
     template <class Item>
     Item *NewNamedItem(int row, const char *kind, const QString &name)

@@ -4,6 +4,9 @@
 #include "ProgramTools.h"
 
 #include <QCoreApplication>
+#include <QTest>
+
+#include <gtest/gtest.h>
 
 std::unique_ptr<CMainWindow> ShowMainWindow(QSize size)
 {
@@ -29,4 +32,13 @@ void ProgramWindowTest::TearDown()
     UnregisterProgramTools();
     UnregisterProgramDataKinds();
     PlatformTest::TearDown();
+}
+
+void Click(QAbstractItemView &view, const QRect &cell, bool twice)
+{
+    ASSERT_TRUE(cell.isValid());
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
+    if (twice)
+        QTest::mouseDClick(view.viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
+    QCoreApplication::processEvents();
 }

@@ -5,6 +5,8 @@
 #include "CMainWindow.h"
 #include "TestSupport.h"
 
+#include <QAbstractItemView>
+#include <QRect>
 #include <QSize>
 
 #include <memory>
@@ -12,6 +14,10 @@
 // A framed main window, shown and painted once; an invalid size keeps the
 // frame's own.
 std::unique_ptr<CMainWindow> ShowMainWindow(QSize size = QSize(760, 520));
+
+// A click on a cell of a list or tree, as the user makes it; twice adds the
+// double click.
+void Click(QAbstractItemView &view, const QRect &cell, bool twice = false);
 
 // The program's own data kinds and tools around a main window that the test
 // makes (ShowMainWindow) once what it talks to is running.

@@ -64,28 +64,9 @@ protected:
         Click(list, list.visualItemRect(list.item(row)));
     }
 
-    // A press on the selected item of view from and a move: the drag runs
-    // and is dropped on view to's pane.
     void DragToOtherPane(int from, const QString &name, int to)
     {
-        QListWidget &list = *View(from).DataPane()->NameList(m_kind.paneList);
-        const QPoint at =
-            list.visualItemRect(list.item(View(from).DataPane()->FindRow(m_kind.paneList, name))).center();
-        bool dragged = false;
-        g_dragHook = [&](QDrag &drag) {
-            dragged = true;
-            return DeliverDrag(*View(to).DataPane(), drag);
-        };
-        prompter.ExpectDialog(PromptMatch::Caption("Data Transfer"), [](QDialog &d) { d.accept(); });
-        QTest::mousePress(list.viewport(), Qt::LeftButton, Qt::NoModifier, at);
-        for (const QPoint &point : {at + QPoint(2, 0), at + QPoint(40, 0)}) {
-            QMouseEvent move(QEvent::MouseMove, point, list.viewport()->mapToGlobal(point), Qt::NoButton,
-                             Qt::LeftButton, Qt::NoModifier);
-            QCoreApplication::sendEvent(list.viewport(), &move);
-        }
-        QTest::mouseRelease(list.viewport(), Qt::LeftButton, Qt::NoModifier, at + QPoint(40, 0));
-        g_dragHook = nullptr;
-        ASSERT_TRUE(dragged);
+        TwoComGenerators::DragToOtherPane(from, m_kind.paneList, name, to);
     }
 
     // File/New of the kind, named by a label edit.

@@ -6,7 +6,9 @@
 #include "CGeneratorListView.h"
 #include "CGeneratorView.h"
 #include "CMainWindow.h"
+#include "CGeneratorDataPane.h"
 #include "DataKindRegistry.h"
+#include "DragDelivery.h"
 #include "DragLoop.h"
 #include "MainWindowFixture.h"
 #include "PortDialogAnswer.h"
@@ -17,6 +19,9 @@
 
 #include <QAbstractItemView>
 #include <QCoreApplication>
+#include <QDialog>
+#include <QListWidget>
+#include <QMouseEvent>
 #include <QString>
 #include <QTest>
 #include <QTreeWidget>
@@ -55,19 +60,35 @@ protected:
     CDataListView &Data() { return *window->GetDataListView(); }
     CGeneratorView &View(int i) { return *Generators().GetRowView(i); }
 
-    static void Click(QAbstractItemView &view, const QRect &cell, bool twice = false)
-    {
-        ASSERT_TRUE(cell.isValid());
-        QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
-        if (twice)
-            QTest::mouseDClick(view.viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
-        QCoreApplication::processEvents();
-    }
     void ClickGenerator(int row, bool twice = false)
     {
         QTreeWidget &list = *Generators().List();
         Click(list, list.visualItemRect(list.topLevelItem(row)), twice);
     }
+    // A press on the selected row of view from's list and a move: the drag
+    // runs and is dropped on view to's pane.
+    void DragToOtherPane(int from, int listNumber, const QString &name, int to)
+    {
+        QListWidget &list = *View(from).DataPane()->NameList(listNumber);
+        const QPoint at = list.visualItemRect(list.item(View(from).DataPane()->FindRow(listNumber, name))).center();
+        bool dragged = false;
+        g_dragHook = [&](QDrag &drag) {
+            dragged = true;
+            return DeliverDrag(*View(to).DataPane(), drag);
+        };
+        prompter.ExpectDialog(PromptMatch::Caption("Data Transfer"), [](QDialog &d) { d.accept(); });
+        QTest::mousePress(list.viewport(), Qt::LeftButton, Qt::NoModifier, at);
+        const QPoint end = at + QPoint(40, 0);
+        for (const QPoint &point : {at + QPoint(2, 0), end}) {
+            QMouseEvent move(QEvent::MouseMove, point, list.viewport()->mapToGlobal(point), Qt::NoButton,
+                             Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(list.viewport(), &move);
+        }
+        QTest::mouseRelease(list.viewport(), Qt::LeftButton, Qt::NoModifier, end);
+        g_dragHook = nullptr;
+        ASSERT_TRUE(dragged);
+    }
+
     void ClickData(int row, bool twice = false)
     {
         Data().DeselectAll();
